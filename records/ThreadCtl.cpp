@@ -1,0 +1,4 @@
+#include "records/ThreadCtl.h"
+
+ThreadCtlRecord ThreadCtl;
+RavThreadPoolRecord RavThreadPool;

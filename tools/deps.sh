@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the workbench needs to build, test and run, but only
+# those that are missing. Sourced by tools/run-demo.sh and tools/run-tests.sh.
+set -euo pipefail
+
+QV95_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+               libfftw3-dev libcairo2-dev fonts-dejavu-core)
+
+qv95_install_missing() {
+  local missing=()
+  local pkg
+  for pkg in "${QV95_PACKAGES[@]}" "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+      missing+=("$pkg")
+    fi
+  done
+  if [ ${#missing[@]} -eq 0 ]; then
+    return 0
+  fi
+  echo "Installing missing packages: ${missing[*]}"
+  local sudo=""
+  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+}

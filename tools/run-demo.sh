@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Builds the workbench and runs it on the demo working file in examples/.
+# Without a display it runs headless and writes a PNG of the main window.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source tools/deps.sh
+qv95_install_missing
+
+build=build/release
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV95_TESTS=OFF
+cmake --build "$build" -j "$(nproc)"
+exec "$build/qv95" "$@"

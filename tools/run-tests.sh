@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds every test program with warnings as errors under AddressSanitizer and
+# UndefinedBehaviorSanitizer, then runs all tests.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source tools/deps.sh
+qv95_install_missing
+
+build=build/check
+jobs=$(nproc)
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQV95_WERROR=ON -DQV95_SANITIZE=ON -DQV95_BENCH=ON
+cmake --build "$build" -j "$jobs"
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+ctest --test-dir "$build" --output-on-failure -j "$jobs"
