@@ -1,0 +1,3 @@
+#include "records/Debug.h"
+
+DebugRecord Debug;
