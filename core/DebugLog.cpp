@@ -32,7 +32,7 @@ void SetStatusText(int32_t part, const char* text) {
 }
 
 void ShowMsgWindow(int32_t show) {
-  if (Debug.MsgShowHook) Debug.MsgShowHook(show, Win.hWnd);
+  if (Debug.MsgShowHook) Debug.MsgShowHook(show, Win.hWnd_Main);
 }
 
 std::string Indent(int16_t depth) { return depth > 1 ? std::string(3 * (depth - 1), ' ') : std::string(); }
@@ -125,7 +125,7 @@ void DebugFileSet(int16_t level, int32_t trace, int32_t toggle) {
   if (failed) {
     char text[256];
     std::snprintf(text, sizeof text, "FAILED TO CREATE ASCII FILE [%s] FOR WRITING", DEBUG_LOG_FILE_NAME);
-    MessageBox(Win.hWnd, text, "Warning", MB_SYSTEMMODAL | MB_ICONWARNING);
+    MessageBox(Win.hWnd_Main, text, "Warning", MB_SYSTEMMODAL | MB_ICONWARNING);
   }
   std::snprintf(status, sizeof status, "DEBUG FILE [%s] OPEN: LEVEL [%hd]", DEBUG_LOG_FILE_NAME, newLevel);
   SetStatusText(0, status);
@@ -151,7 +151,7 @@ void DebugCmd(const char* cmd, int16_t depth, const char* body) {
   if (!valid) {
     char text[256];
     std::snprintf(text, sizeof text, "DEBUG CMD STR=[%s] INVALID", cmd ? cmd : "");
-    MessageBox(Win.hWnd, text, "Error", MB_SYSTEMMODAL | MB_ICONERROR);
+    MessageBox(Win.hWnd_Main, text, "Error", MB_SYSTEMMODAL | MB_ICONERROR);
     return;
   }
   std::string command = cmd;

@@ -91,7 +91,7 @@ int32_t Alloc2(T*** p, int32_t rows, int32_t cols, const char* name) {
   if (*p) {
     char text[96];
     std::snprintf(text, sizeof text, "%s()\n\nPOINTER SHOULD BE NULL", name);
-    MessageBox(Win.hWnd, text, "Warning", MB_SYSTEMMODAL | MB_ICONWARNING);
+    MessageBox(Win.hWnd_Main, text, "Warning", MB_SYSTEMMODAL | MB_ICONWARNING);
   }
   *p = nullptr;
   if (!Fits2Dim<T>(rows, cols)) return QV_ALLOC_FAILED;

@@ -6,7 +6,7 @@
 #include "platform/WinTypes.h"
 
 struct WinRecord {
-  HWND hWnd = nullptr;  // the main window
+  HWND hWnd_Main = nullptr;  // the main window
 };
 
 extern WinRecord Win;

@@ -23,7 +23,7 @@ class CoreTest : public ::testing::Test {
   void SetUp() override {
     Debug = DebugRecord{};
     Win = WinRecord{};
-    Win.hWnd = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x5150));
+    Win.hWnd_Main = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x5150));
     platform::ClearBoxLog();
     platform::SetBoxAnswerer([](const platform::BoxRequest&) { return IDOK; });
     previousFolder_ = std::filesystem::current_path();

@@ -126,7 +126,7 @@ TEST_F(DebugLogTest, InvalidCommandShowsErrorAndChangesNothing) {
   EXPECT_EQ(boxes[0].text, "DEBUG CMD STR=[XF] INVALID");
   EXPECT_EQ(boxes[0].caption, "Error");
   EXPECT_EQ(boxes[0].style, 0x1010u);
-  EXPECT_EQ(boxes[0].owner, Win.hWnd);
+  EXPECT_EQ(boxes[0].owner, Win.hWnd_Main);
   EXPECT_EQ(ReadLog(), "");
   EXPECT_EQ(msgOks, 0);
 }

@@ -119,7 +119,7 @@ TEST_F(TypedArraysTest, TwoDimAllocationOverNonNullPointerWarnsAndContinues) {
   for (const auto& box : boxes) {
     EXPECT_EQ(box.caption, "Warning");
     EXPECT_EQ(box.style, 0x1030u);
-    EXPECT_EQ(box.owner, Win.hWnd);
+    EXPECT_EQ(box.owner, Win.hWnd_Main);
   }
   // The overwritten structures are the caller's to release.
   LFree2Dim(&old, 2);
