@@ -1,0 +1,3 @@
+#include "records/Win.h"
+
+WinRecord Win;
