@@ -194,7 +194,10 @@ HANDLE StartProcess(const std::vector<std::string>& argv, const char* folder) {
   sigaddset(&defaults, SIGQUIT);
   posix_spawnattr_setsigmask(&attributes, &empty);
   posix_spawnattr_setsigdefault(&attributes, &defaults);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  // Each child leads a process group of its own, so that TerminateProcess also ends
+  // the programs it started (a shell's commands).
+  posix_spawnattr_setpgroup(&attributes, 0);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
 
   pid_t pid = 0;
   int error = posix_spawn(&pid, program.c_str(), &actions, &attributes, pointers.data(), environ);
@@ -321,8 +324,8 @@ BOOL TerminateProcess(HANDLE handle, UINT exitCode) {
   }
   auto lock = LockKernel();
   if (process->ended_) return TRUE;
-  // Not yet reaped, so the id still names our child.
-  if (kill(process->pid_, SIGKILL) != 0) {
+  // Not yet reaped, so the id still names our child and its group.
+  if (kill(-process->pid_, SIGKILL) != 0 && kill(process->pid_, SIGKILL) != 0) {
     SetLastErrorFromErrno("cannot terminate the process", errno);
     return FALSE;
   }
