@@ -86,6 +86,8 @@ TEST(ProcessTest, RunsInTheFolderGivenAndFailsForAMissingProgram) {
 
   EXPECT_EQ(StartCommand(("\"" + dir.File("no such program") + "\" x").c_str()), nullptr);
   EXPECT_NE(LastErrorText().find("no such program"), std::string::npos);
+  EXPECT_EQ(StartProcess({"sh", "-c", "exit 0"}, dir.File("no such folder").c_str()), nullptr);
+  EXPECT_NE(LastErrorText().find("no such folder"), std::string::npos);
   EXPECT_FALSE(StartCommandDetached(""));
   DWORD code = 0;
   EXPECT_FALSE(GetExitCodeProcess(nullptr, &code));

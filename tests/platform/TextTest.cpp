@@ -56,6 +56,11 @@ TEST(TextTest, FormatReportsWhetherTheTextFit) {
   EXPECT_FALSE(StrAppendFormat(buffer, sizeof buffer, "%s", "long"));
   EXPECT_STREQ(buffer, "2.50|zl");
 
+  char small[6] = "ab";
+  EXPECT_TRUE(StrAppendFormat(small, "%d", 12));
+  EXPECT_FALSE(StrAppendFormat(small, "%s", "xyz"));
+  EXPECT_STREQ(small, "ab12x");
+
   std::string longText = StrPrintf("%0600d|%s", 7, "end");
   EXPECT_EQ(longText.size(), 604u);
   EXPECT_EQ(longText.substr(594), "000007|end");
