@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "platform/WinTypes.h"
-#include "records/RecordAtomic.h"
+#include "records/AtomicField.h"
 
 // Debug topic codes: extra diagnostics are written only while DebugLevel equals
 // the code fixed for them.
@@ -32,12 +32,12 @@ struct DebugRecord {
   // core/DebugLog.cpp, under its lock.
   FILE* DebugLogFile = nullptr;
   // 1 = ENTER/EXIT trace lines are written (each traced operation tests it).
-  RecordAtomic<int32_t> DebugTraceFlag = 0;
+  Shared<int32_t> DebugTraceFlag = 0;
   // 0 = off; otherwise a debug topic code.
-  RecordAtomic<int16_t> DebugLevel = DEBUG_LEVEL_OFF;
+  Shared<int16_t> DebugLevel = DEBUG_LEVEL_OFF;
   // 1 while the log has been switched on by DebugFileSet; makes OK in the message
   // window load DebugMsgText.
-  RecordAtomic<int32_t> DebugFileOpen = 0;
+  Shared<int32_t> DebugFileOpen = 0;
   // Text that callers format before DebugCmd "DF".
   char DebugMsgBuffer[DEBUG_MSG_TEXT_SIZE] = {};
   // Text that DebugCmd "MIB"/"MAB" hands to the message window.

@@ -2,10 +2,10 @@
 // and operation sequence) and the pool of RAV workers.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 
 #include "platform/WinTypes.h"
+#include "records/AtomicField.h"
 
 constexpr int RAV_MAX_THREADS = 30;
 
@@ -15,9 +15,12 @@ struct ThreadCtlRecord {
   DWORD View_ThreadId = 0;
   HANDLE View_StopEvent = nullptr;     // auto-reset: the interface thread asks the view thread to stop
   HANDLE View_StoppedEvent = nullptr;  // manual-reset: the view thread has stopped
+  Shared<uint32_t> View_Busy{0};       // 1 while a view run is marked busy; the thread clears it at every end
+  Shared<uint32_t> View_Started{0};    // 1 once the view thread has been started in this program's life
   // Operation-sequence thread.
   HANDLE OpSeq_Thread = nullptr;
   DWORD OpSeq_ThreadId = 0;
+  Shared<uint32_t> OpSeq_Running{0};   // 1 while the operation-sequence thread runs
 };
 
 struct RavThreadPoolRecord {
@@ -26,6 +29,12 @@ struct RavThreadPoolRecord {
   HANDLE QuitEvent[RAV_MAX_THREADS] = {};   // manual-reset
   HANDLE Thread[RAV_MAX_THREADS] = {};
   DWORD ThreadId[RAV_MAX_THREADS] = {};
+  // Set by the driver while every worker waits for its start event; workers only read.
+  int16_t Pool_Size = 0;            // number of workers started
+  int16_t Pool_Proc = 0;            // procedure selector, must be 0
+  int16_t Pool_Cmd = 0;             // 37 "SEQCC2FILEFIX", 43 "SEQCCFILEFIX"
+  char Pool_Flnm[4][200] = {};      // file-name templates, each followed by the file number
+  int16_t Pool_CCPrm[5] = {};       // cross-correlation parameters handed on unchanged
 };
 
 extern ThreadCtlRecord ThreadCtl;

@@ -1,0 +1,3 @@
+#include "records/Cnl.h"
+
+CnlRecord Cnl;

@@ -1,0 +1,98 @@
+// The child-window data record: per child window [channel 0..9][kind 0 time,
+// 1 frequency, 2 data] the data source, point count, data arrays and y scale (arrays
+// are refilled under ChildDataLock), the options shared by all child windows, and the
+// channel marker list with its statistics.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/WinTypes.h"
+#include "records/AtomicField.h"
+#include "records/GdiHandles.h"
+
+constexpr int CNL_CHN = 10;
+constexpr int CNL_KINDS = 3;
+
+struct CnlRecord {
+  // Data source of each child window.
+  Shared<uint32_t> Data_Pend[CNL_CHN][CNL_KINDS] = {};  // the data must be read before drawing
+  uint32_t Asc_Stat[CNL_CHN][CNL_KINDS] = {};   // data from an ASCII column file
+  uint32_t Time_Stat[CNL_CHN][CNL_KINDS] = {};  // data from a float file (fit data or a time file)
+  int16_t Asc_Mode[CNL_CHN][CNL_KINDS] = {};    // 0 Y only, 1 XY, 2 marker diagnostic, 4 as 0 and 1
+  char Asc_Flnm[CNL_CHN][CNL_KINDS][200] = {};  // ASCII file shown by the window
+  uint32_t Pt_Cnt[CNL_CHN][CNL_KINDS] = {};     // values in the data arrays
+
+  // Data arrays: y drawn, two work arrays (copy of y, logarithms), running-fit data, x.
+  double* Y_Draw_DAry1[CNL_CHN][CNL_KINDS] = {};
+  double* Y_Draw_DAry2[CNL_CHN][CNL_KINDS] = {};
+  double* Y_Draw_DAry3[CNL_CHN][CNL_KINDS] = {};
+  double* Y_Draw_DAry4[CNL_CHN][CNL_KINDS] = {};
+  double* X_DAry[CNL_CHN][CNL_KINDS] = {};
+  uint32_t Y_Draw_Sz3[CNL_CHN][CNL_KINDS] = {};  // point count Y_Draw_DAry3 was last sized for
+
+  // Y scale per sub-array 0..3: range, average and fixed pixel offset; x step; y factor.
+  double Y_Min[CNL_CHN][CNL_KINDS][4] = {
+      {{-1.0, -1.0, -1.0, -1.0}, {-1.0, -1.0, -1.0, -1.0}, {-1.0, -1.0, -1.0, -1.0}},
+      {{-1.0, -1.0, -1.0, -1.0}, {-1.0, -1.0, -1.0, -1.0}, {-1.0, -1.0, -1.0, -1.0}},
+      {{-1.0, -1.0, -1.0, -1.0}, {-1.0, -1.0, -1.0, -1.0}, {-1.0, -1.0, -1.0, -1.0}},
+      {{-1.0, -1.0, -1.0, -1.0}, {-1.0, -1.0, -1.0, -1.0}, {-1.0, -1.0, -1.0, -1.0}},
+      {{-1.0, -1.0, -1.0, -1.0}, {-1.0, -1.0, -1.0, -1.0}, {-1.0, -1.0, -1.0, -1.0}},
+      {{-1.0, -1.0, -1.0, -1.0}, {-1.0, -1.0, -1.0, -1.0}, {-1.0, -1.0, -1.0, -1.0}},
+      {{-1.0, -1.0, -1.0, -1.0}, {-1.0, -1.0, -1.0, -1.0}, {-1.0, -1.0, -1.0, -1.0}},
+      {{-1.0, -1.0, -1.0, -1.0}, {-1.0, -1.0, -1.0, -1.0}, {-1.0, -1.0, -1.0, -1.0}},
+      {{-1.0, -1.0, -1.0, -1.0}, {-1.0, -1.0, -1.0, -1.0}, {-1.0, -1.0, -1.0, -1.0}},
+      {{-1.0, -1.0, -1.0, -1.0}, {-1.0, -1.0, -1.0, -1.0}, {-1.0, -1.0, -1.0, -1.0}}};
+  double Y_Max[CNL_CHN][CNL_KINDS][4] = {
+      {{1.0, 1.0, 1.0, 1.0}, {1.0, 1.0, 1.0, 1.0}, {1.0, 1.0, 1.0, 1.0}},
+      {{1.0, 1.0, 1.0, 1.0}, {1.0, 1.0, 1.0, 1.0}, {1.0, 1.0, 1.0, 1.0}},
+      {{1.0, 1.0, 1.0, 1.0}, {1.0, 1.0, 1.0, 1.0}, {1.0, 1.0, 1.0, 1.0}},
+      {{1.0, 1.0, 1.0, 1.0}, {1.0, 1.0, 1.0, 1.0}, {1.0, 1.0, 1.0, 1.0}},
+      {{1.0, 1.0, 1.0, 1.0}, {1.0, 1.0, 1.0, 1.0}, {1.0, 1.0, 1.0, 1.0}},
+      {{1.0, 1.0, 1.0, 1.0}, {1.0, 1.0, 1.0, 1.0}, {1.0, 1.0, 1.0, 1.0}},
+      {{1.0, 1.0, 1.0, 1.0}, {1.0, 1.0, 1.0, 1.0}, {1.0, 1.0, 1.0, 1.0}},
+      {{1.0, 1.0, 1.0, 1.0}, {1.0, 1.0, 1.0, 1.0}, {1.0, 1.0, 1.0, 1.0}},
+      {{1.0, 1.0, 1.0, 1.0}, {1.0, 1.0, 1.0, 1.0}, {1.0, 1.0, 1.0, 1.0}},
+      {{1.0, 1.0, 1.0, 1.0}, {1.0, 1.0, 1.0, 1.0}, {1.0, 1.0, 1.0, 1.0}}};
+  double Y_Ave[CNL_CHN][CNL_KINDS][4] = {};
+  double Fix_Ofs[CNL_CHN][CNL_KINDS][4] = {};
+  double X_Stp[CNL_CHN][CNL_KINDS] = {
+      {1.0, 1.0, 1.0}, {1.0, 1.0, 1.0}, {1.0, 1.0, 1.0}, {1.0, 1.0, 1.0}, {1.0, 1.0, 1.0},
+      {1.0, 1.0, 1.0}, {1.0, 1.0, 1.0}, {1.0, 1.0, 1.0}, {1.0, 1.0, 1.0}, {1.0, 1.0, 1.0}};
+  // Vertical factor of the plot, doubled and halved by the child commands; it starts at
+  // 1.0 so that doubling and halving have something to work on.
+  double Y_Factor[CNL_CHN][CNL_KINDS] = {
+      {1.0, 1.0, 1.0}, {1.0, 1.0, 1.0}, {1.0, 1.0, 1.0}, {1.0, 1.0, 1.0}, {1.0, 1.0, 1.0},
+      {1.0, 1.0, 1.0}, {1.0, 1.0, 1.0}, {1.0, 1.0, 1.0}, {1.0, 1.0, 1.0}, {1.0, 1.0, 1.0}};
+  HDC hDC_Mem[CNL_CHN][CNL_KINDS] = {};  // memory context, valid only during a paint
+
+  // Options shared by all child windows.
+  uint32_t Allan_Stat = 0;    // show the Allan deviation of the data
+  uint32_t LogLog_Stat = 0;   // log/log scale
+  uint32_t Overlay_Stat = 0;  // straight line of simulation set A over the page
+  double Asc_Scalar = 5.0;    // vertical range of the marker-diagnostic plot
+  double X_Div = 1.0;         // divides the x step in the ASCII readout (calibration dialog)
+  uint32_t MkDiag_Cnt = 0;    // values of the marker diagnostic
+  HWND ChnData_Hwnd = nullptr;  // channel-data dialog refreshed by the child windows
+  float* Tmp_PLM_FPt = nullptr;  // work array of the genetic-algorithm plots
+  uint32_t Tmp_PLM_Sz = 0;       // its size
+
+  // Marker list: file names, positions (1-based), differences, count, statistics.
+  char Mks_Flnm[200] = "Mks";
+  char MksRepeat_Flnm[200] = "MksRepeat";
+  char Mks_ScanFmt[100] = "%ld";  // scan format of one marker line
+  int32_t* Mks_Pos = nullptr;
+  int32_t* Mks_Dif = nullptr;
+  uint32_t Mks_Cnt = 0;
+  int32_t Mks_AveDif = 0;
+  int32_t Mks_MaxDif = 0;
+  double Mks_RmsLin = 0.0;
+  int32_t Mks_Beg = 0;  // marker nearest the cursor-window begin
+  int32_t Mks_End = 0;  // marker nearest the cursor-window end
+  uint32_t Mks_CursorStat = 0;  // marker-to-cursor option
+  uint32_t Mks_Mode = 0;        // marker mode of the main-window marker lines
+  // Marker-based linearisation: input and output float files.
+  char Lin_InFlnm[200] = "PmtF";
+  char Lin_OutFlnm[200] = "PmtFl";
+};
+
+extern CnlRecord Cnl;

@@ -1,0 +1,3 @@
+#include "records/Cnv.h"
+
+CnvRecord Cnv;

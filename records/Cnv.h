@@ -1,0 +1,119 @@
+// The conversion record: settings of the file conversion dialog and of the operation
+// sequence. Per-operation settings live in 30 parameter slots (slot 0 the dialogs,
+// slot 1 the operation sequence, further slots the pool workers) so that several
+// callers can hold different settings at once; the low and high point limits a slot's
+// point-range switch selects are Win.Pt_Lim (slots 0..9).
+#pragma once
+
+#include <cstdint>
+
+constexpr int CNV_SLOTS = 30;
+constexpr int CNV_CHN = 9;
+
+struct CnvRecord {
+  // Per channel 0..8: convert box, output name per slot, output size in 4-byte values.
+  uint32_t Cnv_Stat[CNV_CHN] = {};
+  char Out_Flnm[CNV_SLOTS][CNV_CHN][200] = {};
+  uint32_t Out_Sz[CNV_CHN] = {};
+  char Out_Ext[200] = "00";  // appended to an output name equal to its input; also the file-number text
+
+  // Per slot: point range and values of the point-wise operations.
+  int32_t Lim_Stat[CNV_SLOTS] = {};  // 1: work only between the slot's low and high point limits
+  float Scalar[CNV_SLOTS] = {1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f,
+                             1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f,
+                             1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f};
+  float Offset[CNV_SLOTS] = {};
+  uint32_t Ofs_Stat[CNV_SLOTS] = {};  // the offset was set by a file-section offset edit
+  float Flip_Pt[CNV_SLOTS] = {1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f,
+                              1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f,
+                              1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f};
+  float Io[CNV_SLOTS] = {1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f,
+                         1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f,
+                         1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f};
+  int32_t Pts_Ave[CNV_SLOTS] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
+                                1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
+  // Sequence files: points per sequence, number of sequences, window [Win_Lo, Win_Hi)
+  // inside each sequence; repeat count and interval limit of the window series.
+  int32_t Seq_Sz[CNV_SLOTS] = {};
+  int32_t Seq_Cnt[CNV_SLOTS] = {};
+  int32_t Win_Lo[CNV_SLOTS] = {};
+  int32_t Win_Hi[CNV_SLOTS] = {};
+  int32_t Rpt_Cnt[CNV_SLOTS] = {};
+  int32_t Intv_Lim[CNV_SLOTS] = {};
+  // Cross-correlation: step count and damping.
+  int32_t NStps[CNV_SLOTS] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
+                              1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
+  double Damp[CNV_SLOTS] = {0.01, 0.01, 0.01, 0.01, 0.01, 0.01, 0.01, 0.01, 0.01, 0.01,
+                            0.01, 0.01, 0.01, 0.01, 0.01, 0.01, 0.01, 0.01, 0.01, 0.01,
+                            0.01, 0.01, 0.01, 0.01, 0.01, 0.01, 0.01, 0.01, 0.01, 0.01};
+  int32_t Elem_Cnt[CNV_SLOTS] = {};   // values read by the noise and Allan operations
+  int32_t Shift_Cnt[CNV_SLOTS] = {};  // shift of the section shift with a variant
+  double Ave_Offset[CNV_SLOTS] = {};
+  double MixRatio_Coef[CNV_SLOTS] = {1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0,
+                                     1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0,
+                                     1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0};
+  // Function of each value: parameters, type ("LINEAR" or "EXPONENTIAL") and its file.
+  double Func_P1[CNV_SLOTS] = {1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0,
+                               1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0,
+                               1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0};
+  double Func_P2[CNV_SLOTS] = {};
+  double Func_P3[CNV_SLOTS] = {};
+  char Func_Type[CNV_SLOTS][200] = {
+      "LINEAR", "LINEAR", "LINEAR", "LINEAR", "LINEAR", "LINEAR", "LINEAR", "LINEAR",
+      "LINEAR", "LINEAR", "LINEAR", "LINEAR", "LINEAR", "LINEAR", "LINEAR", "LINEAR",
+      "LINEAR", "LINEAR", "LINEAR", "LINEAR", "LINEAR", "LINEAR", "LINEAR", "LINEAR",
+      "LINEAR", "LINEAR", "LINEAR", "LINEAR", "LINEAR", "LINEAR"};
+  char Func_Flnm[CNV_SLOTS][200] = {
+      "Func.txt", "Func.txt", "Func.txt", "Func.txt", "Func.txt", "Func.txt",
+      "Func.txt", "Func.txt", "Func.txt", "Func.txt", "Func.txt", "Func.txt",
+      "Func.txt", "Func.txt", "Func.txt", "Func.txt", "Func.txt", "Func.txt",
+      "Func.txt", "Func.txt", "Func.txt", "Func.txt", "Func.txt", "Func.txt",
+      "Func.txt", "Func.txt", "Func.txt", "Func.txt", "Func.txt", "Func.txt"};
+  char MixRatio_Flnm[CNV_SLOTS][200] = {
+      "MixingRatio", "MixingRatio", "MixingRatio", "MixingRatio", "MixingRatio",
+      "MixingRatio", "MixingRatio", "MixingRatio", "MixingRatio", "MixingRatio",
+      "MixingRatio", "MixingRatio", "MixingRatio", "MixingRatio", "MixingRatio",
+      "MixingRatio", "MixingRatio", "MixingRatio", "MixingRatio", "MixingRatio",
+      "MixingRatio", "MixingRatio", "MixingRatio", "MixingRatio", "MixingRatio",
+      "MixingRatio", "MixingRatio", "MixingRatio", "MixingRatio", "MixingRatio"};
+  char Sub_Flnm[CNV_SLOTS][200] = {
+      "SubBin", "SubBin", "SubBin", "SubBin", "SubBin", "SubBin", "SubBin", "SubBin",
+      "SubBin", "SubBin", "SubBin", "SubBin", "SubBin", "SubBin", "SubBin", "SubBin",
+      "SubBin", "SubBin", "SubBin", "SubBin", "SubBin", "SubBin", "SubBin", "SubBin",
+      "SubBin", "SubBin", "SubBin", "SubBin", "SubBin", "SubBin"};  // second data file
+  char ShiftVal_Flnm[200] = "";  // per-sequence shifts of the section shift
+
+  // Resizing per slot: input and output step, input and output size, mode (0 by step, 1 by size).
+  double Rsz_StpIn[CNV_SLOTS] = {1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0,
+                                 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0,
+                                 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0};
+  double Rsz_StpOut[CNV_SLOTS] = {1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0,
+                                  1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0,
+                                  1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0};
+  uint32_t Rsz_SzIn[CNV_SLOTS] = {};
+  uint32_t Rsz_SzOut[CNV_SLOTS] = {};
+  uint32_t Rsz_Mode[CNV_SLOTS] = {};
+
+  // Single values.
+  float FFT_SmoothWin = 4.0f;   // FFT smoothing window in points (also the display smoothing)
+  float Deglitch_Win = 10.0f;   // deglitch window
+  double Rate_GHz = 2.0;        // digitiser rate of the sequence transforms
+  uint32_t Adc_Stat = 0;        // integer-to-float conversion as ADC codes to volts
+  uint32_t Adc_Bipolar = 1;     // bipolar ADC range
+  uint32_t Adc_16Bit = 1;       // 16-bit (1) or 12-bit (0) ADC resolution
+  double Pmt_LvlLo = -0.02;     // pulse-height analysis: low level
+  double Pmt_LvlHi = -0.62;     // pulse-height analysis: high level
+  int32_t Pmt_Num = 500;        // pulse-height analysis: "#"
+  int32_t Pmt_Sk = 20;          // pulse-height analysis: "SK"
+
+  // File names of the conversion dialog and of the input dialogs.
+  char Ave_Flnm[200] = "AveBinF";           // output of file averaging and cross-correlation
+  char OpSeq_Flnm[200] = "OpASeq100.dat";   // operation-sequence command file
+  char OpSeq_Sub[200] = "100";              // operation-sequence number string
+  char NetCDF_Flnm[200] = "NetCDF";
+  char Ascii_Flnm[260] = "";                // ASCII data file to convert (full path)
+  char Ftmw_Flnm[260] = "";                 // FTMW data file to convert (full path)
+  char Sub_Answer[500] = "";                // file-name substitution typed last time
+};
+
+extern CnvRecord Cnv;

@@ -1,0 +1,3 @@
+#include "records/Dsp.h"
+
+DspRecord Dsp;

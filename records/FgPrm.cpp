@@ -1,0 +1,3 @@
+#include "records/FgPrm.h"
+
+FgPrmRecord FgPrm;

@@ -1,0 +1,3 @@
+#include "records/Ga.h"
+
+GaRecord Ga;

@@ -1,0 +1,37 @@
+// The genetic-algorithm record: ten sets, one per chained input file, with program
+// and file names, and for the child-window plots of set 0 the population, the gene
+// table and the plot settings.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/WinTypes.h"
+
+constexpr int GA_SETS = 10;
+constexpr int GA_GENES = 52;
+
+struct GaRecord {
+  char Prog_Path[GA_SETS][500] = {"Evo95.exe"};         // genetic-algorithm program
+  char In_Flnm[GA_SETS][200] = {"Evo95.gai"};           // input file, carried by the working file
+  char Score_Flnm[GA_SETS][200] = {"Evo95_Score.gao"};  // score file
+  char Run_Base[GA_SETS][200] = {};                     // run base name (".upd" gives the update file)
+  HWND Dlg_Hwnd[GA_SETS] = {};                          // options dialog, null while closed
+  // Population: size P, per gene P member values then its lower and upper limit.
+  int32_t Pop_Size[GA_SETS] = {};
+  double* Pop_DPt[GA_SETS] = {};
+  int16_t Gene_Sel[GA_SETS] = {};
+  int16_t Gene_Idx[GA_SETS][GA_GENES] = {};
+  char Gene_Name[GA_SETS][GA_GENES][9] = {};
+  // Plots: population, score and histogram switches, x range and step (written by the
+  // painting) and the vertical plot factor, which starts at 1.0 for doubling and halving.
+  uint32_t PopPlot_Stat[GA_SETS] = {};
+  uint32_t ScorePlot_Stat[GA_SETS] = {};
+  uint32_t Hist_Stat[GA_SETS] = {};
+  double X_Min[GA_SETS] = {};
+  double X_Max[GA_SETS] = {};
+  double X_Org[GA_SETS] = {};
+  double X_Stp[GA_SETS] = {};
+  double Plot_Fac[GA_SETS] = {1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0};
+};
+
+extern GaRecord Ga;

@@ -1,0 +1,7 @@
+#include "records/Locks.h"
+
+CRITICAL_SECTION WinSpareLock;
+CRITICAL_SECTION ChildDataLock;
+CRITICAL_SECTION SimSpareLock;
+CRITICAL_SECTION SimPlotLock;
+CRITICAL_SECTION SimReadLock;

@@ -1,0 +1,36 @@
+// The fit record, as far as the display and the Levenberg-Marquardt step use it: the
+// run flag of each simulation set (cleared by the interface thread to stop a fit), the
+// current fit set, the sequence-display switches of the two fit dialogs, the fit
+// range and data file shown by the child windows, and the cavity-mode plot.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/WinTypes.h"
+#include "records/AtomicField.h"
+
+constexpr int LSF_SETS = 9;
+
+struct LsfRecord {
+  Shared<uint32_t> Run_Stat[LSF_SETS] = {};  // 1 while a fit of that set may run
+  int16_t Cur_Set = 0;                        // current fit set
+  // "SEQ FIT" switches of the line-shape and ring-down fit dialogs: while one is 1 the
+  // main window draws no simulation overlays and the child windows show the fit data.
+  Shared<uint32_t> Seq_Voigt{0};
+  Shared<uint32_t> Seq_Rdf{0};
+  int32_t Fit_PtBeg = 0;     // first fit point of the data file
+  int32_t Fit_PtEnd = 0;     // last fit point of the data file
+  char Res_Base[200] = "";   // result base name: the fit's data file
+  HWND Voigt_Hwnd[LSF_SETS] = {};  // line-shape fit dialog of each set, null while closed
+  HWND Rdf_Hwnd[LSF_SETS] = {};    // ring-down fit dialog of each set, null while closed
+  // Ring-down: minimum-cut level set in the time window; cavity-mode plot switch, its two
+  // curve switches and the two settings of its readout (x = column x CM_A / CM_B).
+  double Rdf_MinCut = 0.0;
+  uint32_t CM_Plot = 0;
+  uint32_t CM_Curve1 = 0;
+  uint32_t CM_Curve2 = 0;
+  double CM_A = 0.0;
+  int32_t CM_B = 0;
+};
+
+extern LsfRecord Lsf;

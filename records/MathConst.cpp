@@ -1,0 +1,3 @@
+#include "records/MathConst.h"
+
+MathConstRecord MathConst;

@@ -1,0 +1,3 @@
+#include "records/OrvPrm.h"
+
+OrvPrmRecord OrvPrm;

@@ -1,0 +1,20 @@
+// The rotor-program parameter record, as far as the main window and the working file
+// use it: version, program path and mode, input, assignment and result names, and the
+// rotor options dialog.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/WinTypes.h"
+
+struct OrvPrmRecord {
+  char Version[16] = "v5.6";
+  char Prog_Path[500] = "";       // rotor program ("orv95.exe" or "vespar95.exe")
+  int16_t Prog_Mode = 0;          // 1: VESPAR
+  char In_Flnm[200] = "Orv.in";   // input file, carried by the working file
+  char Asn_Flnm[200] = "Orv.asn";
+  char Res_Flnm[200] = "NO_SIM";  // pending rotor result, "NO_SIM" when none
+  HWND Dlg_Hwnd = nullptr;        // rotor options dialog, null while closed
+};
+
+extern OrvPrmRecord OrvPrm;

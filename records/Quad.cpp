@@ -1,0 +1,3 @@
+#include "records/Quad.h"
+
+QuadRecord Quad;

@@ -1,0 +1,3 @@
+#include "records/Sim.h"
+
+SimRecord Sim;

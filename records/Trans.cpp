@@ -1,0 +1,3 @@
+#include "records/Trans.h"
+
+TransRecord Trans;
