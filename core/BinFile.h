@@ -1,0 +1,26 @@
+// Headerless binary data files: a plain little-endian sequence of equally sized
+// elements. The element type is not stored; callers name it.
+#pragma once
+
+#include <cstdint>
+
+// Element type of a headerless binary data file.
+enum BinElemType : int16_t {
+  BIN_ELEM_INT32 = 0,   // 32-bit signed integer
+  BIN_ELEM_FLOAT = 1,   // 32-bit IEEE float
+  BIN_ELEM_DOUBLE = 2,  // 64-bit IEEE double
+};
+
+// Writes elements lo .. hi-1 of the first non-null array of la, fa, da as elements of
+// the given file type. append = 1 adds to the file (a missing file is created);
+// ask = 1 asks before overwriting or appending to an existing file. Returns 1 on
+// success or when the user declined, 0 on failure (after a warning box).
+int32_t ManBinFileWrite(const char* name, int32_t* la, float* fa, double* da, int16_t type, uint32_t lo,
+                        int32_t hi, int32_t append, int32_t ask);
+
+// Reads elements lo .. hi-1 (hi = 0: to the end of the file) of the given file type
+// into every non-null array of la, fa, da, resizing each to the element count, which
+// is stored in *n. warn = 1 reports a file that cannot be opened. Returns 1, or 0
+// on failure (after a box, except an unopened file with warn != 1).
+int32_t ManBinFileRead(const char* name, int32_t** la, float** fa, double** da, int16_t type, uint32_t lo,
+                       uint32_t hi, uint32_t* n, int16_t warn);
