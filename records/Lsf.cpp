@@ -1,0 +1,3 @@
+#include "records/Lsf.h"
+
+LsfRecord Lsf;
