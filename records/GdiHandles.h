@@ -1,15 +1,5 @@
-// Opaque handles of the drawing layer and of the program instance, as the records
-// hold them. The platform's drawing and window headers define the same names in the
-// same way (an incomplete struct and a pointer alias), so both may be included.
+// Drawing and instance handles as the records hold them: the platform's own types.
 #pragma once
 
-struct HDC__;
-using HDC = HDC__*;
-struct HPEN__;
-using HPEN = HPEN__*;
-struct HBRUSH__;
-using HBRUSH = HBRUSH__*;
-struct HBITMAP__;
-using HBITMAP = HBITMAP__*;
-struct HINSTANCE__;
-using HINSTANCE = HINSTANCE__*;
+#include "platform/CommandLine.h"  // HINSTANCE
+#include "platform/Gdi.h"          // HDC, HPEN, HBRUSH, HBITMAP
