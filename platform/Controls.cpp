@@ -806,5 +806,8 @@ int platform::ToolbarCommand(HWND toolbar, int index) {
   Window* w = Find(toolbar);
   auto* data = w ? dynamic_cast<ToolbarData*>(w->control.get()) : nullptr;
   if (!data || index < 0 || static_cast<size_t>(index) >= data->buttons.size()) return 0;
-  return data->buttons[static_cast<size_t>(index)].idCommand;
+  const auto& button = data->buttons[static_cast<size_t>(index)];
+  // A separator or a disabled button gives no command, as a click on it gives none.
+  if ((button.fsStyle & TBSTYLE_SEP) || !(button.fsState & TBSTATE_ENABLED)) return 0;
+  return button.idCommand;
 }

@@ -229,7 +229,8 @@ namespace platform {
 // Texts of the layer's own controls, readable from any thread (for tests).
 std::string StatusText(HWND statusBar, int part);
 int StatusPartCount(HWND statusBar);
-// Number of toolbar buttons, and the command id of button index (0 when none).
+// Number of toolbar buttons, and the command id of button index (0 when none, for a
+// separator, or while the button is disabled).
 int ToolbarButtonCount(HWND toolbar);
 int ToolbarCommand(HWND toolbar, int index);
 
