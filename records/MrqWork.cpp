@@ -1,0 +1,3 @@
+#include "records/MrqWork.h"
+
+MrqWorkRecord MrqWork;
