@@ -54,9 +54,14 @@ void Reap(std::shared_ptr<ProcessObject> process) {
   {
     auto lock = LockKernel();
     process->ended_ = true;
-    while (waitpid(process->pid_, &status, 0) < 0 && errno == EINTR) {
+    pid_t reaped;
+    while ((reaped = waitpid(process->pid_, &status, 0)) < 0 && errno == EINTR) {
     }
-    if (process->terminated_ && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) {
+    if (reaped < 0) {
+      // Reaped elsewhere (SIGCHLD ignored, a foreign wait): the outcome is unknown,
+      // which must not read as success.
+      process->exitCode_ = 1;
+    } else if (process->terminated_ && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) {
       process->exitCode_ = process->terminateCode_;
     } else if (WIFEXITED(status)) {
       process->exitCode_ = static_cast<DWORD>(WEXITSTATUS(status));
@@ -162,7 +167,10 @@ HANDLE StartProcess(const std::vector<std::string>& argv, const char* folder) {
     SetLastErrorText("no program to start");
     return nullptr;
   }
-  std::string mapped = MapPath(argv[0].c_str());
+  // A name with a folder (or drive) is a path to map; a bare name is searched along PATH.
+  const std::string& name = argv[0];
+  bool hasFolder = name.find_first_of("/\\") != std::string::npos || (name.size() >= 2 && name[1] == ':');
+  std::string mapped = hasFolder ? MapPath(name.c_str()) : name;
   std::string program = FindProgram(mapped);
   if (program.empty()) {
     SetLastErrorFromErrno(StrPrintf("cannot start \"%s\"", mapped.c_str()).c_str(), ENOENT);
@@ -180,6 +188,13 @@ HANDLE StartProcess(const std::vector<std::string>& argv, const char* folder) {
   std::string folderPath;
   if (folder && *folder) {
     folderPath = MapPath(folder);
+    if (!DirectoryExists(folderPath.c_str())) {
+      posix_spawn_file_actions_destroy(&actions);
+      posix_spawnattr_destroy(&attributes);
+      SetLastErrorFromErrno(StrPrintf("cannot start \"%s\" in \"%s\"", program.c_str(), folderPath.c_str()).c_str(),
+                            ENOENT);
+      return nullptr;
+    }
     posix_spawn_file_actions_addchdir_np(&actions, folderPath.c_str());
   }
   // The child starts with no blocked signals and the default actions for the ones
@@ -194,7 +209,10 @@ HANDLE StartProcess(const std::vector<std::string>& argv, const char* folder) {
   sigaddset(&defaults, SIGQUIT);
   posix_spawnattr_setsigmask(&attributes, &empty);
   posix_spawnattr_setsigdefault(&attributes, &defaults);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  // Each child leads a process group of its own, so that TerminateProcess also ends
+  // the programs it started (a shell's commands).
+  posix_spawnattr_setpgroup(&attributes, 0);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
 
   pid_t pid = 0;
   int error = posix_spawn(&pid, program.c_str(), &actions, &attributes, pointers.data(), environ);
@@ -321,8 +339,8 @@ BOOL TerminateProcess(HANDLE handle, UINT exitCode) {
   }
   auto lock = LockKernel();
   if (process->ended_) return TRUE;
-  // Not yet reaped, so the id still names our child.
-  if (kill(process->pid_, SIGKILL) != 0) {
+  // Not yet reaped, so the id still names our child and its group.
+  if (kill(-process->pid_, SIGKILL) != 0 && kill(process->pid_, SIGKILL) != 0) {
     SetLastErrorFromErrno("cannot terminate the process", errno);
     return FALSE;
   }

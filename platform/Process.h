@@ -29,8 +29,8 @@ BOOL CreateProcess(const char* application, const char* commandLine, const char*
 // STILL_ACTIVE while the process runs; afterwards its exit status, or the code given
 // to TerminateProcess, or 128 + the signal number when a signal ended it.
 BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode);
-// Kills the process (SIGKILL); its exit code becomes exitCode. TRUE when it has
-// already ended.
+// Kills the process and the programs it started in its process group (SIGKILL);
+// its exit code becomes exitCode. TRUE when it has already ended.
 BOOL TerminateProcess(HANDLE process, UINT exitCode);
 DWORD GetProcessId(HANDLE process);
 

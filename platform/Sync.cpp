@@ -17,8 +17,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::mutex g_kernelMutex;
-std::condition_variable g_kernelCv;
+// Never destroyed: detached threads (workers, process reapers) may still lock and
+// notify them while the process exits.
+std::mutex& g_kernelMutex = *new std::mutex();
+std::condition_variable& g_kernelCv = *new std::condition_variable();
 std::atomic<ServiceHook> g_serviceHook{nullptr};
 
 // Per-thread bookkeeping; the fields without atomics are guarded by g_kernelMutex.

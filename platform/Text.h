@@ -43,6 +43,18 @@ bool StrFormat(char (&dst)[N], const char* fmt, ...) {
   return fit;
 }
 
+template <size_t N>
+bool StrAppendFormat(char (&dst)[N], const char* fmt, ...) QV_PRINTF(2, 3);
+template <size_t N>
+bool StrAppendFormat(char (&dst)[N], const char* fmt, ...) {
+  char piece[N];
+  va_list args;
+  va_start(args, fmt);
+  bool fit = StrFormatV(piece, N, fmt, args);
+  va_end(args);
+  return StrAppend(dst, N, piece) && fit;
+}
+
 // The formatted text as a string, never truncated.
 std::string StrPrintf(const char* fmt, ...) QV_PRINTF(1, 2);
 std::string StrPrintfV(const char* fmt, va_list args) QV_PRINTF(1, 0);
