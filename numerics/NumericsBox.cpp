@@ -14,7 +14,7 @@ void ErrorBox(const char* fmt, ...) {
   va_start(args, fmt);
   std::vsnprintf(text, sizeof text, fmt, args);
   va_end(args);
-  MessageBox(Win.hWnd, text, "Error", kErrorBoxStyle);
+  MessageBox(Win.hWnd_Main, text, "Error", kErrorBoxStyle);
 }
 
 void AllocErrorBox(const char* what) { ErrorBox("%s - CORE ALLOCATION ERROR", what); }
