@@ -583,33 +583,34 @@ int32_t ManAsciiFileRead(const char* name, int16_t c, int32_t** la, float** fa, 
                                    : "ManAsciiFileRead()/io_dptpt - CORE ALLOCATION ERROR"));
       return 0;
     }
+    // Values stay with their lines: entry i belongs to the i-th line whose first field
+    // is a number, and a line without the column gives 0 there, so that the columns of
+    // one file read in separate calls stay aligned.
     file.Rewind();
     uint32_t stored = 0;
     while (file.Next(piece)) {
-      bool got;
-      if (kind == 0) {
-        int32_t v = 0;
-        got = core_io::ScanColumnLong(piece.c_str(), column, &v);
-        if (got && stored <= lines) (*la)[stored] = v;
-      } else {
-        double v = 0.0;
-        got = core_io::ScanColumnDouble(piece.c_str(), column, &v);
-        if (got && stored <= lines) {
-          if (kind == 1)
-            (*fa)[stored] = static_cast<float>(v);
-          else
-            (*da)[stored] = v;
-        }
-      }
-      if (!got) continue;
-      ++stored;
-      if (stored == lines + 1) {
+      const char* p = piece.c_str();
+      if (!core_io::ScanDouble(p, nullptr)) continue;
+      if (stored >= lines) {
+        // More lines than counted: the file changed between the passes.
         if (warn == 1)
           Warning(kind == 0 ? "ManAsciiFileRead()/FILE READ ERROR (LONG INT TYPE)"
                             : (kind == 1 ? "ManAsciiFileRead()/FILE READ ERROR (FLOAT TYPE)"
                                          : "ManAsciiFileRead()/FILE READ ERROR (DOUBLE TYPE)"));
         break;
       }
+      if (kind == 0) {
+        int32_t v = 0;
+        (*la)[stored] = core_io::ScanColumnLong(piece.c_str(), column, &v) ? v : 0;
+      } else {
+        double v = 0.0;
+        if (!core_io::ScanColumnDouble(piece.c_str(), column, &v)) v = 0.0;
+        if (kind == 1)
+          (*fa)[stored] = static_cast<float>(v);
+        else
+          (*da)[stored] = v;
+      }
+      ++stored;
     }
     // Entries no line gave a value for are 0, not left over from an earlier use.
     for (uint32_t i = stored; i <= lines; ++i) {
