@@ -14,7 +14,7 @@ constexpr int16_t kTopicMrq = 106;
 
 bool Traced() { return Debug.DebugLevel.load() == kTopicMrq; }
 
-bool RunFlagSet(int16_t s) { return Lsf.Run_Stat[s].load() != 0; }
+bool RunFlagSet(int16_t s) { return Lsf.Run_Flag[s].load() != 0; }
 
 void FreeSlot(MrqSlot& slot) {
   DFree1Dim(&slot.atry);
@@ -112,7 +112,9 @@ int16_t MrqminBody(int16_t p, int16_t s, const double* x, const double* y, const
     slot.ochisq = *chisq;
     for (int32_t j = 1; j <= ma; ++j) slot.atry[j] = a[j];
     slot.started = true;
-  } else if (!slot.started || slot.ma != ma || slot.mfit != mfit) {
+    return 1;  // the first call only initialises
+  }
+  if (!slot.started || slot.ma != ma || slot.mfit != mfit) {
     numerics::ErrorBox("mrqmin()\n\nFIT OF PROCESS [%hd] NOT STARTED", p);
     return -1;
   }

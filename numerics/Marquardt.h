@@ -1,7 +1,7 @@
 // Levenberg-Marquardt non-linear least squares (mrqmin with mrqcof), in the 1-based
 // textbook form, extended for concurrent fits: each fit uses its own process index p
 // (0..29), whose work arrays are kept between calls in MrqWork; the run flag of the
-// fitted set s (Lsf.Run_Stat[s]) is tested before every model evaluation, and a 0
+// fitted set s (Lsf.Run_Flag[s]) is tested before every model evaluation, and a 0
 // ends the call with -1; a hook may prepare the model before each pass over the data.
 //
 // x, y, sig are addressed 1..ndata, a 1..ma, lista 1..ma (fitted parameters first,
@@ -18,7 +18,8 @@ using MrqModelFunc = void (*)(int16_t p, int16_t s, int32_t i0, double x, double
 // hook(s, a): called once before each pass over the data.
 using MrqHookFunc = void (*)(int16_t s, double* a);
 
-// One step. alamda < 0 starts a fit (alamda becomes 0.001), alamda = 0 finishes it
+// One step. alamda < 0 starts a fit: alamda becomes 0.001 and chisq that of the
+// start parameters, no step is taken yet. alamda = 0 finishes it
 // (covar gets the covariance in the order of lista), alamda = -10 returns 1 at once.
 int16_t mrqmin(int16_t p, int16_t s, const double* x, const double* y, const double* sig, int32_t ndata, double* a,
                int32_t ma, int32_t* lista, int32_t mfit, double** covar, double** alpha, double* chisq,

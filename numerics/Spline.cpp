@@ -84,8 +84,8 @@ int16_t DSpline(const double* x, const double* y, int32_t n, double yp1, double 
   SplineSweep(x, y, n, yp1, ypn, y2, u);
   DFree1Dim(&u);
   if (plot == 1) {
-    if (FILE* out = std::fopen(SPLINE_PLOT_FILE, "w")) {
-      for (int32_t i = 1; i <= n; ++i) std::fprintf(out, "%14.6lf %14.6lf\n", x[i], y[i]);
+    if (FILE* out = std::fopen(SPLINE_PLOT_FILE, "wb")) {
+      for (int32_t i = 1; i <= n; ++i) std::fprintf(out, "%14.6lf %14.6lf\r\n", x[i], y[i]);
       std::fclose(out);
     }
   }

@@ -12,7 +12,7 @@
 constexpr int LSF_SETS = 9;
 
 struct LsfRecord {
-  Shared<uint32_t> Run_Stat[LSF_SETS] = {};  // 1 while a fit of that set may run
+  Shared<uint32_t> Run_Flag[LSF_SETS] = {};  // 1 while a fit of that set may run; 0 asks it to stop
   int16_t Cur_Set = 0;                        // current fit set
   // "SEQ FIT" switches of the line-shape and ring-down fit dialogs: while one is 1 the
   // main window draws no simulation overlays and the child windows show the fit data.

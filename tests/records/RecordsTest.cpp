@@ -141,7 +141,7 @@ TEST_F(RecordsTest, ResetByAssignmentRestoresStartValuesIncludingSharedFlags) {
   Win.Active_Chn = 4;
   Win.Page_Start = 1234;
   Cnv.Scalar[0] = 3.0f;
-  Lsf.Run_Stat[3] = 1;
+  Lsf.Run_Flag[3] = 1;
   Lsf.Seq_Voigt = 1;
   Sim.Busy_Stat[1] = 1;
   Cnl.Data_Pend[2][1] = 1;
@@ -156,7 +156,7 @@ TEST_F(RecordsTest, ResetByAssignmentRestoresStartValuesIncludingSharedFlags) {
   EXPECT_EQ(Win.Active_Chn, 9);
   EXPECT_EQ(Win.Page_Start, 0);
   EXPECT_EQ(Cnv.Scalar[0], 1.0f);
-  EXPECT_EQ(Lsf.Run_Stat[3].load(), 0u);
+  EXPECT_EQ(Lsf.Run_Flag[3].load(), 0u);
   EXPECT_EQ(Lsf.Seq_Voigt.load(), 0u);
   EXPECT_EQ(Sim.Busy_Stat[1].load(), 0u);
   EXPECT_EQ(Cnl.Data_Pend[2][1].load(), 0u);
