@@ -10,6 +10,7 @@
 #include "core/BinFile.h"
 #include "core/DebugLog.h"
 #include "core/FileIo.h"
+#include "core/MsgWindow.h"
 #include "core/TypedArrays.h"
 #include "numerics/Sorts.h"
 #include "platform/Files.h"
@@ -669,10 +670,9 @@ namespace {
 bool AskText(const char* prompt, const char* defaultAnswer, std::string* answer) {
   StrCopy(Dsp.GetTextPrompt, prompt);
   StrCopy(Dsp.GetTextValue, defaultAnswer);
-  // The text-input box is not part of this build yet: a question that needs it is
-  // treated as cancelled.
-  (void)answer;
-  return false;
+  if (GetTextDialog() != 1) return false;
+  *answer = Dsp.GetTextValue;
+  return true;
 }
 
 }  // namespace
