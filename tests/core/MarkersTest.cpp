@@ -29,7 +29,7 @@ TEST_F(MarkersTest, ToggleInsertsAndDeletesInOrder) {
   // A new file starts with the first marker.
   ASSERT_EQ(ManMarkerAddDelete("New", "42\n", 1), 1);
   EXPECT_EQ(ReadText("New"), "42\r\n");
-  EXPECT_EQ(qvtest::g_statusTexts.front(), "3:NEW FILE [New]");
+  EXPECT_EQ(Status(3), "NEW FILE [New]");
   // Toggling the only marker leaves an empty file.
   ASSERT_EQ(ManMarkerAddDelete("New", "42\n", 1), 1);
   EXPECT_EQ(ReadText("New"), "");
