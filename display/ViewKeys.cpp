@@ -6,6 +6,7 @@
 #include "platform/Controls.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
+#include "records/Cnv.h"
 #include "records/Dsp.h"
 #include "records/Win.h"
 
@@ -160,6 +161,16 @@ int32_t DisplayViewKey(HWND window, int32_t key, LPARAM lParam) {
     case 'o':
       ChangeLevel(false);
       return 1;
+    case 'F': {
+      Win.FFT_Smooth_On = Win.FFT_Smooth_On ? 0 : 1;
+      char text[100];
+      if (Win.FFT_Smooth_On)
+        StrFormat(text, "FFT SMOOTHING ENABLED - WIN=[%.3f]", static_cast<double>(Cnv.FFT_SmoothWin));
+      else
+        StrCopy(text, "FFT SMOOTHING DISABLED");
+      MainStatus(2, text);
+      return 1;
+    }
     case 'f':
       DisplayCursorInfoWrite();
       return 1;
@@ -219,8 +230,8 @@ int32_t DisplayViewKey(HWND window, int32_t key, LPARAM lParam) {
       return 1;
     }
     default:
-      // Channel digits, simulation sets, assignments, averages, marker positions and
-      // FFT smoothing arrive with the rest of the view commands.
+      // Channel digits, simulation sets, assignments, averages and marker positions
+      // arrive with the rest of the view commands.
       return 0;
   }
 }
