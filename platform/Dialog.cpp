@@ -160,9 +160,12 @@ std::vector<HWND> OpenModalDialogs() {
 
 std::vector<HWND> AllDialogs() {
   detail::WinGuard guard(detail::WinLock());
-  std::vector<HWND> result;
+  std::vector<detail::Window*> dialogs;
   for (detail::Window* w : detail::AllWindows())
-    if (w->dialog && !w->destroying) result.push_back(w->handle);
+    if (w->dialog && !w->destroying) dialogs.push_back(w);
+  std::sort(dialogs.begin(), dialogs.end(), [](auto* a, auto* b) { return a->serial < b->serial; });
+  std::vector<HWND> result;
+  for (auto* w : dialogs) result.push_back(w->handle);
   return result;
 }
 

@@ -46,6 +46,7 @@ std::array<std::atomic<bool>, 256>& KeyDown() {
   return *keys;
 }
 std::atomic<HCURSOR> g_cursor{nullptr};
+std::atomic<uint64_t> g_serial{1};
 
 HWND EncodeWindow(uint32_t index, uint32_t generation) {
   uintptr_t value = (static_cast<uintptr_t>(generation) << 32) | (static_cast<uintptr_t>(index) + 1u);
@@ -444,6 +445,7 @@ HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
     window->cls = it->second;
     window->proc = it->second->proc;
     window->thread = CurrentThread();
+    window->serial = g_serial.fetch_add(1);
     window->style = style & ~WS_VISIBLE;
     window->exStyle = exStyle;
     window->topmost = (exStyle & WS_EX_TOPMOST) != 0;

@@ -104,6 +104,7 @@ struct DialogData {
 struct Window {
   HWND handle = nullptr;
   DWORD thread = 0;
+  uint64_t serial = 0;  // creation order
   std::shared_ptr<WindowClassRec> cls;
   WNDPROC proc = nullptr;
   DWORD style = 0;

@@ -1,0 +1,190 @@
+#include "platform/Script.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "platform/Controls.h"
+#include "platform/Dialog.h"
+#include "platform/Menu.h"
+#include "platform/MessageBox.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+HWND g_status = nullptr;
+
+INT_PTR EchoProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  if (message == WM_INITDIALOG) return TRUE;
+  if (message == WM_COMMAND && LOWORD(wParam) == IDOK) {
+    char text[64];
+    GetDlgItemText(dialog, 100, text, sizeof text);
+    std::string shown = std::string("GOT ") + text;
+    MessageBox(GetParent(dialog), shown.c_str(), "Info", 0x1040);
+    SendMessage(g_status, SB_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    EndDialog(dialog, IsDlgButtonChecked(dialog, 101) ? 7 : 1);
+    return TRUE;
+  }
+  if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
+    EndDialog(dialog, 2);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+LRESULT ScriptWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE: {
+      g_status = CreateStatusWindow(WS_CHILD | WS_VISIBLE, "", hwnd, 100);
+      int edges[2] = {100, -1};
+      SendMessage(g_status, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));
+      return 0;
+    }
+    case WM_COMMAND:
+      if (LOWORD(wParam) == 501) SendMessage(g_status, SB_SETTEXT, 1, reinterpret_cast<LPARAM>("DONE 501"));
+      if (LOWORD(wParam) == 502) {
+        INT_PTR r = DialogBoxParam(nullptr, MAKEINTRESOURCE(700), hwnd, &EchoProc, 0);
+        std::string text = "DIALOG " + std::to_string(r);
+        SendMessage(g_status, SB_SETTEXT, 1, reinterpret_cast<LPARAM>(text.c_str()));
+      }
+      return 0;
+    case WM_RBUTTONUP: {
+      HMENU popup = CreatePopupMenu();
+      AppendMenu(popup, MF_STRING, 501, "&Done");
+      POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      ClientToScreen(hwnd, &p);
+      TrackPopupMenu(popup, TPM_RIGHTBUTTON, p.x, p.y, 0, hwnd, nullptr);
+      DestroyMenu(popup);
+      return 0;
+    }
+    case WM_CLOSE:
+      if (MessageBox(hwnd, "SAVE?", "Question", 0x1024) == IDYES) DestroyWindow(hwnd);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProc(hwnd, message, wParam, lParam);
+  }
+}
+
+class ScriptTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WNDCLASS wc;
+    wc.lpfnWndProc = &ScriptWndProc;
+    wc.lpszClassName = "SCRIPT TEST";
+    RegisterClass(&wc);
+    platform::DialogTemplate t;
+    t.id = 700;
+    t.caption = "ECHO";
+    t.cx = 120;
+    t.cy = 60;
+    t.controls = {{platform::ControlKind::Edit, 100, "", 5, 5, 60, 12, 0},
+                  {platform::ControlKind::CheckBox, 101, "SEVEN", 5, 20, 60, 10, 0},
+                  {platform::ControlKind::PushButton, IDOK, "OK", 5, 40, 30, 12, BS_DEFPUSHBUTTON},
+                  {platform::ControlKind::PushButton, IDCANCEL, "CANCEL", 40, 40, 30, 12, 0}};
+    platform::RegisterDialogTemplate(t);
+    main_ = CreateWindowEx(0, "SCRIPT TEST", "SCRIPT", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300, nullptr,
+                           nullptr, nullptr, nullptr);
+    ASSERT_NE(main_, nullptr);
+    platform::ClearBoxLog();
+  }
+  void TearDown() override {
+    if (IsWindow(main_)) DestroyWindow(main_);
+    platform::ClearDialogTemplates();
+  }
+
+  // Runs the script in the program's message loop; returns the runner's result.
+  int Run(const std::string& text, std::string* failure) {
+    platform::ScriptRunner runner;
+    std::string error;
+    EXPECT_TRUE(runner.LoadText("test.script", text, &error)) << error;
+    platform::ScriptOptions options;
+    options.mainWindow = main_;
+    options.waitMilliseconds = 200;
+    runner.Start(options);
+    MSG msg;
+    while (GetMessage(&msg, nullptr, 0, 0) > 0) {
+      TranslateMessage(&msg);
+      DispatchMessage(&msg);
+    }
+    int code = runner.Finish();
+    *failure = runner.Failure();
+    return code;
+  }
+
+  HWND main_ = nullptr;
+  qvtest::TempDir dir_;
+};
+
+TEST_F(ScriptTest, ChoosesCommandsFillsAModalDialogAnswersBoxesAndReadsTheStatusBar) {
+  std::string png = dir_.File("main.png");
+  std::string script =
+      "# a comment line\n"
+      "menu 501\n"
+      "expect-status 1 \"DONE 501\"\n"
+      "menu 502\n"
+      "dialog 700\n"
+      "type 100 \"two words\"\n"
+      "check 101 on\n"
+      "expect-checked 101 on\n"
+      "expect-text 100 \"two*\"\n"
+      "snapshot dialog 700 " + dir_.File("dialog.png") + "\n"
+      "click 1\n"
+      "box Info \"GOT two words\" ok\n"
+      "expect-status 0 \"two words\"\n"
+      "expect-status main 1 \"DIALOG 7\"\n"
+      "popup 50 60 501\n"
+      "wait-idle\n"
+      "snapshot main " + png + "\n"
+      "expect-file " + png + "\n"
+      "quit\n"
+      "box Question SAVE? yes\n";
+  std::string failure;
+  EXPECT_EQ(Run(script, &failure), 0) << failure;
+  EXPECT_FALSE(IsWindow(main_));
+  EXPECT_TRUE(std::filesystem::exists(png));
+  EXPECT_TRUE(std::filesystem::exists(dir_.File("dialog.png")));
+  auto log = platform::BoxLog();
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_EQ(log[0].text, "GOT two words");
+}
+
+TEST_F(ScriptTest, AnUnaddressedBoxFailsTheRunAtItsLine) {
+  std::string failure;
+  EXPECT_EQ(Run("menu 502\ntype 100 x\nclick 1\nexpect-status 0 x\n", &failure), 1);
+  EXPECT_NE(failure.find("test.script:4: unexpected box \"Info\""), std::string::npos) << failure;
+  // The box got the non-destructive answer and the dialog was left through the quit.
+  EXPECT_TRUE(IsWindow(main_));
+}
+
+TEST_F(ScriptTest, MismatchesAndMissingWindowsAreReportedWithTheirLine) {
+  std::string failure;
+  EXPECT_EQ(Run("menu 501\nexpect-status 1 \"DONE 5\"\n", &failure), 1);
+  EXPECT_NE(failure.find("test.script:2: status part 1 is \"DONE 501\""), std::string::npos) << failure;
+  EXPECT_EQ(Run("click 1\n", &failure), 1);
+  EXPECT_NE(failure.find("no dialog is open"), std::string::npos) << failure;
+  EXPECT_EQ(Run("box Info X ok\n", &failure), 1);
+  EXPECT_NE(failure.find("no message box appeared"), std::string::npos) << failure;
+  EXPECT_EQ(Run("frobnicate 3\n", &failure), 1);
+  EXPECT_NE(failure.find("unknown action frobnicate"), std::string::npos) << failure;
+  platform::ScriptRunner runner;
+  std::string error;
+  EXPECT_FALSE(runner.LoadText("bad.script", "type 100 \"open\n", &error));
+  EXPECT_EQ(error, "bad.script:1: unclosed quote");
+}
+
+TEST_F(ScriptTest, BoxesDefaultAnswersTheRestNonDestructively) {
+  std::string failure;
+  // The close question gets No: the window stays, the script ends normally.
+  EXPECT_EQ(Run("boxes default\nquit\n", &failure), 0) << failure;
+  EXPECT_TRUE(IsWindow(main_));
+  auto log = platform::BoxLog();
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ(log[0].caption, "Question");
+}
+
+}  // namespace
