@@ -1,0 +1,3 @@
+#include "AppFixture.h"
+#include "app/FileDialogs.h"
+#include "app/WorkFile.h"

@@ -1,0 +1,2 @@
+#include "AppFixture.h"
+#include "app/WorkFile.h"
