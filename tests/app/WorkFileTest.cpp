@@ -360,4 +360,18 @@ TEST_F(WorkFileTest, FinishChecksChannelsAndMovesOlderViewFiles) {
   EXPECT_EQ(Dsp.Chn_DspStat[4], 0u);
 }
 
+TEST_F(WorkFileTest, DemoWorkingFileReads) {
+  for (const char* name : {"demo.QVW", "absorption.bin", "etalon.bin", "baseline.bin"})
+    std::filesystem::copy_file(std::string(QV95_SOURCE_DIR) + "/examples/" + name, Path(name));
+  StrCopy(Dsp.Work_Flnm, "demo.QVW");
+  bool refused = true;
+  WorkFileReadChecked(&refused);
+  EXPECT_FALSE(refused);
+  EXPECT_TRUE(platform::BoxLog().empty());
+  EXPECT_EQ(Win.Active_Chn, 2);
+  for (int c = 0; c < 3; c++) EXPECT_EQ(Dsp.Chn_DspStat[c], 1u);
+  EXPECT_EQ(Dsp.FL_SZ[WIN_RAW][0], 32000u);
+  EXPECT_EQ(Dsp.Frq_Stp, 150.0 / 400);
+}
+
 }  // namespace
