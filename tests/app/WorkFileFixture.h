@@ -1,0 +1,94 @@
+// Fixture of the working-file and file-dialog tests: a folder of its own that is the
+// current folder and the data folder, fresh records, scripted boxes and dialogs.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/CommonDialogs.h"
+#include "platform/MessageBox.h"
+#include "platform/Text.h"
+#include "records/Cnl.h"
+#include "records/Dsp.h"
+#include "records/Ga.h"
+#include "records/OrvPrm.h"
+#include "records/Quad.h"
+#include "records/Sim.h"
+#include "records/ThreadCtl.h"
+#include "records/Win.h"
+#include "support/TempDir.h"
+
+namespace qvtest {
+
+class WorkFileTestBase : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Dsp = DspRecord{};
+    Win = WinRecord{};
+    Sim = SimRecord{};
+    OrvPrm = OrvPrmRecord{};
+    Quad = QuadRecord{};
+    Ga = GaRecord{};
+    Cnl = CnlRecord{};
+    ThreadCtl.View_Started = 1;  // no view thread in these tests
+    saved_ = std::filesystem::current_path();
+    std::filesystem::current_path(dir_.Path());
+    StrCopy(Dsp.Data_Dir, dir_.Path().c_str());
+    platform::ClearBoxLog();
+    platform::ClearCommonDialogLog();
+    platform::SetBoxAnswerer([this](const platform::BoxRequest& box) {
+      if (answers_.empty()) return (box.style & 0xF) == 0x4 ? IDNO : IDOK;
+      int answer = answers_.front();
+      answers_.pop_front();
+      return answer;
+    });
+    platform::SetCommonDialogAnswerer([this](const platform::CommonDialogRequest&) {
+      platform::CommonDialogAnswer answer;
+      if (!chosen_.empty()) {
+        answer.accepted = true;
+        answer.value = chosen_.front();
+        chosen_.pop_front();
+      }
+      return answer;
+    });
+  }
+  void TearDown() override {
+    platform::SetBoxAnswerer(nullptr);
+    platform::SetCommonDialogAnswerer(nullptr);
+    std::filesystem::current_path(saved_);
+    ThreadCtl.View_Started = 0;
+  }
+
+  std::string Path(const std::string& name) const { return dir_.File(name); }
+  static std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  static void WriteAll(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+  }
+  // A float file of n points in the data folder.
+  void DataFile(const std::string& name, int n) { WriteAll(Path(name), std::string(static_cast<size_t>(n) * 4, '\0')); }
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> texts;
+    for (const auto& box : platform::BoxLog()) texts.push_back(box.text);
+    return texts;
+  }
+
+  TempDir dir_;
+  std::filesystem::path saved_;
+  std::deque<int> answers_;         // answers to the next boxes (default No / OK)
+  std::deque<std::string> chosen_;  // paths chosen in the next file dialogs (default cancel)
+};
+
+}  // namespace qvtest
