@@ -185,6 +185,9 @@ int32_t Qv95Initialize() {
   Win.Cmd_Line = GetCommandLine();
   Qv95CommandLineSplit(Win.Cmd_Line, Win.Exe_Path, sizeof Win.Exe_Path, Dsp.Data_Dir, sizeof Dsp.Data_Dir,
                        Dsp.Work_Flnm, sizeof Dsp.Work_Flnm);
+  // The working file and every file named in it are addressed relative to the current
+  // folder, which is the data folder from here on.
+  if (Dsp.Work_Flnm[0] != '\0' && Dsp.Data_Dir[0] != '\0') SetCurrentDirectory(Dsp.Data_Dir);
 
   SimPenBrushSet(1, 0, 1, 0, 1);
   WiredWorkFileRead();
