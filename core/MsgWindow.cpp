@@ -28,13 +28,6 @@ void ReplaceText(const char* text) {
   StrCopy(Dsp.Msg_Text, text);
 }
 
-// Appends; a message that no longer fits starts the text afresh.
-void AppendText(const char* text, bool* restarted) {
-  std::lock_guard<std::mutex> lock(g_msgTextLock);
-  *restarted = !StrAppend(Dsp.Msg_Text, text);
-  if (*restarted) StrCopy(Dsp.Msg_Text, text);
-}
-
 std::string TextCopy() {
   std::lock_guard<std::mutex> lock(g_msgTextLock);
   return Dsp.Msg_Text;
@@ -55,22 +48,35 @@ int32_t DspMsgShow(int32_t show, HWND owner) {
     }
     return 0;
   }
+  return DspMsgShowText(Dsp.DspMsgBuffer, owner);
+}
 
-  const bool wasShown = Dsp.Msg_Shown != 0 && Dsp.Msg_Hwnd != nullptr && IsWindow(Dsp.Msg_Hwnd);
-  if (wasShown) {
-    int16_t count = static_cast<int16_t>(Dsp.Msg_Count + 1);
-    if (count > kMsgLimit) {
-      Sleep(1000);  // slows down a caller that floods the window
-      ReplaceText(Dsp.DspMsgBuffer);
-      count = 1;
+int32_t DspMsgShowText(const char* message, HWND owner) {
+  const std::string text = message ? message : "";
+  bool wasShown = false;
+  bool flooded = false;
+  {
+    std::lock_guard<std::mutex> lock(g_msgTextLock);
+    wasShown = Dsp.Msg_Shown != 0 && Dsp.Msg_Hwnd != nullptr && IsWindow(Dsp.Msg_Hwnd);
+    if (wasShown && Dsp.Msg_Count + 1 > kMsgLimit) {
+      flooded = true;
+    } else if (wasShown) {
+      // A message that no longer fits starts the text afresh.
+      int16_t count = static_cast<int16_t>(Dsp.Msg_Count + 1);
+      if (!StrAppend(Dsp.Msg_Text, text.c_str())) {
+        StrCopy(Dsp.Msg_Text, text.c_str());
+        count = 1;
+      }
+      Dsp.Msg_Count = count;
     } else {
-      bool restarted = false;
-      AppendText(Dsp.DspMsgBuffer, &restarted);
-      if (restarted) count = 1;
+      StrCopy(Dsp.Msg_Text, text.c_str());
+      Dsp.Msg_Count = 1;
     }
-    Dsp.Msg_Count = count;
-  } else {
-    ReplaceText(Dsp.DspMsgBuffer);
+  }
+  if (flooded) {
+    Sleep(1000);  // slows down a caller that floods the window
+    std::lock_guard<std::mutex> lock(g_msgTextLock);
+    StrCopy(Dsp.Msg_Text, text.c_str());
     Dsp.Msg_Count = 1;
   }
 

@@ -19,6 +19,10 @@ constexpr int IDC_GET_TEXT_EDIT = 304;
 // the window cannot be created); show = 0: hides it unless the user pressed OK
 // (result 0). Callable from any thread.
 int32_t DspMsgShow(int32_t show, HWND owner);
+// As DspMsgShow(1, owner) for a message given directly rather than through the
+// shared Dsp.DspMsgBuffer, so that threads showing lines at the same time never
+// overwrite each other's message.
+int32_t DspMsgShowText(const char* text, HWND owner);
 INT_PTR DspMsgDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Asks for one word; 1 when confirmed with OK, else 0.

@@ -1,0 +1,41 @@
+// The two long-running function threads (view-file preparation and operation
+// sequence) and the pool of up to 30 RAV workers that run a command over a
+// numbered file series.
+//
+// Pool protocol (the driver's side): fill RavThreadPool's size, selector, command,
+// templates and parameters while every worker waits; QvMPICreate(p) once; set every
+// start event; wait for all done events together; to end the pool set every quit
+// event, then every start event.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/Sync.h"
+
+// Pool commands.
+constexpr int16_t RAV_CMD_SEQCC2FILEFIX = 37;
+constexpr int16_t RAV_CMD_SEQCCFILEFIX = 43;
+
+// Starts routine on a thread of its own at below-normal priority. The view-file
+// preparation routine gets its stop and stopped events first; while a view run is
+// still going, a new start is not made beside it but queued (the running thread
+// runs once more when it ends). Returns 1 started (or queued), 0 failed.
+int32_t FunctionThreadCreate(LPTHREAD_START_ROUTINE routine);
+
+// Creates workers 0 .. n-1 with their events. Returns 1, or 0 when n is outside
+// 1..30 or a worker could not be created (the pool size then counts only the
+// workers that exist).
+int32_t QvMPICreate(int16_t n);
+
+// Body of worker i: waits for its start event, runs the pool's command, sets its
+// done event, and ends when it finds its quit event set after a start.
+DWORD QvMPIThread(void* worker);
+
+// The per-file routine of the cross-correlation commands: aligns one file of a
+// series. Result 1 on success, 0 on failure (after its own warnings).
+using RavFileFixRoutine = int32_t (*)(int16_t worker, int16_t mode, const char* seqName, const char* secondName,
+                                      const char* valuesName, const char* fourthName, const int16_t* params,
+                                      int32_t fileIndex);
+// The routine the workers call; the file-operation subsystem installs its own at
+// start-up, tests install stand-ins. Returns the one it replaces.
+RavFileFixRoutine RavSetFileFixRoutine(RavFileFixRoutine routine);
