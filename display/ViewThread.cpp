@@ -337,10 +337,16 @@ DWORD DisplayQviQvoSetup(void* unused) {
 
 void DisplayViewAbort() {
   ThreadCtl.View_Rerun = 0;
-  if (ThreadCtl.View_Running.load() == 0) return;
+  // A view thread that was started but has not begun its run yet counts as running.
+  const HANDLE thread = ThreadCtl.View_Thread;
+  const bool ownThread = thread && GetThreadId(thread) == GetCurrentThreadId();
+  auto threadAlive = [&] { return thread && !ownThread && WaitForSingleObject(thread, 0) == WAIT_TIMEOUT; };
+  if (ThreadCtl.View_Running.load() == 0 && !threadAlive()) return;
   SetEvent(ThreadCtl.View_StopEvent);
-  if (ThreadCtl.View_RunThreadId.load() == GetCurrentThreadId()) return;  // asked from inside the run
-  while (ThreadCtl.View_Running.load() != 0) Sleep(2);
+  if (ownThread || ThreadCtl.View_RunThreadId.load() == GetCurrentThreadId()) return;  // asked from inside the run
+  // Sleep keeps servicing messages sent to this thread, so a run that repaints or
+  // shows a box while it ends does not wait for us.
+  while (ThreadCtl.View_Running.load() != 0 || threadAlive()) Sleep(2);
   // A stop that the run never polled must not end the next run.
   if (ThreadCtl.View_StopEvent) ResetEvent(ThreadCtl.View_StopEvent);
 }
