@@ -1,10 +1,11 @@
 #include "app/Wiring.h"
 
 #include "app/MainWindow.h"
+#include "display/Paint.h"
 
 void WiredWorkFileRead() {}
 
-void WiredDisplayInitialize() {}
+void WiredDisplayInitialize() { DisplayInitialize(); }
 
 void WiredViewThreadStart() {}
 

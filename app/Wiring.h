@@ -10,7 +10,7 @@
 
 // WorkFileRead at start-up. Until merged: the records keep their built-in defaults.
 void WiredWorkFileRead();
-// DisplayInitialize at start-up. Until merged: nothing.
+// DisplayInitialize at start-up.
 void WiredDisplayInitialize();
 // Start-up step 10: start the view-file preparation thread when it is idle. Until
 // merged: nothing (the busy flag stays 0).
