@@ -1,23 +1,31 @@
 #include "app/Wiring.h"
 
 #include "app/MainWindow.h"
+#include "app/FileDialogs.h"
+#include "app/WorkFile.h"
+#include "core/Threads.h"
 #include "display/Paint.h"
+#include "display/ViewFiles.h"
+#include "records/ThreadCtl.h"
+#include "records/Win.h"
 
-void WiredWorkFileRead() {}
+void WiredWorkFileRead() { WorkFileRead(); }
 
 void WiredDisplayInitialize() { DisplayInitialize(); }
 
-void WiredViewThreadStart() {}
-
-void WiredMainWindowTitleSet() {}
-
-int32_t WiredWorkFileMenu(int32_t mode, HWND window) {
-  (void)mode;
-  OptionNotAvailable(window);
-  return 0;
+void WiredViewThreadStart() {
+  // The working file's finish starts the first run itself; a second start here would
+  // only queue the same run again.
+  if (ThreadCtl.View_Busy != 0 || ThreadCtl.View_Started != 0) return;
+  ThreadCtl.View_Busy = 1;
+  ThreadCtl.View_Started = 1;
+  Win.ViewPageType = 0;
+  Win.ViewPrep = 1;
+  FunctionThreadCreate(DisplayQviQvoSetup);
 }
 
-int32_t WiredWorkFileQuitSave(HWND window) {
-  (void)window;
-  return 1;
-}
+void WiredMainWindowTitleSet() { MainWindowTitleSet(); }
+
+int32_t WiredWorkFileMenu(int32_t mode, HWND window) { return WorkFileWin95(static_cast<int16_t>(mode), window); }
+
+int32_t WiredWorkFileQuitSave(HWND window) { return WorkFileWin95(1, window); }

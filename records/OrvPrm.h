@@ -13,6 +13,7 @@ struct OrvPrmRecord {
   int16_t Prog_Mode = 0;          // 1: VESPAR
   char In_Flnm[200] = "Orv.in";   // input file, carried by the working file
   char Asn_Flnm[200] = "Orv.asn";
+  uint32_t Asn_Lines = 0;         // data lines of the assignment file chosen last
   char Res_Flnm[200] = "NO_SIM";  // pending rotor result, "NO_SIM" when none
   HWND Dlg_Hwnd = nullptr;        // rotor options dialog, null while closed
 };

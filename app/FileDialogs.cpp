@@ -1,0 +1,468 @@
+// The open and save dialogs, the data folder they keep current, and the title.
+#include "app/FileDialogs.h"
+
+#include <cstring>
+#include <string>
+
+#include "app/PendingLinks.h"
+#include "app/WorkFile.h"
+#include "app/WorkFileInternal.h"
+#include "core/AsciiRead.h"
+#include "display/Repaint.h"
+#include "platform/CommonDialogs.h"
+#include "platform/Files.h"
+#include "platform/MessageBox.h"
+#include "platform/Process.h"
+#include "platform/Text.h"
+#include "platform/Window.h"
+#include "records/Cnv.h"
+#include "records/Dsp.h"
+#include "records/FgPrm.h"
+#include "records/Ga.h"
+#include "records/OrvPrm.h"
+#include "records/Quad.h"
+#include "records/Sim.h"
+#include "records/Win.h"
+
+using namespace workfile;
+
+namespace {
+
+constexpr size_t FILE_CAP = 260;
+
+size_t LastSeparator(const std::string& path) { return path.find_last_of("\\/"); }
+
+std::string WithoutFolder(const std::string& path) {
+  size_t cut = LastSeparator(path);
+  return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+std::string FolderOf(const std::string& path) {
+  size_t cut = LastSeparator(path);
+  return cut == std::string::npos ? std::string() : path.substr(0, cut);
+}
+
+std::string Proposed(const char* name) {
+  if (Dsp.Path_Propose == 1) return std::string(Dsp.Data_Dir) + "\\" + name;
+  return name;
+}
+
+// Shows the open or save dialog with the fields every dialog of the program uses.
+// file holds the proposal and receives the choice. true when a file was chosen.
+bool ShowDialog(bool save, HWND owner, const char* filter, const char* defExt, char (&file)[FILE_CAP]) {
+  OPENFILENAME ofn;
+  ofn.hwndOwner = owner;
+  ofn.lpstrFilter = filter;
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = FILE_CAP;
+  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+  ofn.lpstrDefExt = defExt;
+  return (save ? GetSaveFileName(&ofn) : GetOpenFileName(&ofn)) != FALSE;
+}
+
+bool SameFolder(std::string a, std::string b) {
+  while (a.size() > 1 && (a.back() == '\\' || a.back() == '/')) a.pop_back();
+  while (b.size() > 1 && (b.back() == '\\' || b.back() == '/')) b.pop_back();
+  for (char& c : a)
+    if (c == '/') c = '\\';
+  for (char& c : b)
+    if (c == '/') c = '\\';
+  return platform::NamesEqualIgnoringCase(a, b);
+}
+
+void CopyIntoDataFolder(const std::string& chosen, char* outName, size_t outCap) {
+  std::string name = WithoutFolder(chosen);
+  StrCopy(outName, outCap, name.c_str());
+  std::string target = std::string(Dsp.Data_Dir) + "\\" + name;
+  const char* result;
+  if (platform::FileExists(target.c_str())) {
+    std::string ask = StrPrintf("FILE EXITS [%s]\n\nOVERWRITE [YES] | ABORT [NO]?", target.c_str());
+    if (Ask(ask.c_str()) == IDYES)
+      result = CopyFile(chosen.c_str(), target.c_str(), FALSE) ? "FILE COPIED" : "FILE COPY FAILED";
+    else
+      result = "FILE NOT COPIED";
+  } else {
+    result = CopyFile(chosen.c_str(), target.c_str(), TRUE) ? "FILE COPIED" : "FILE COPY FAILED";
+  }
+  if (std::strcmp(result, "FILE COPY FAILED") == 0) Warn(result);
+  Status(2, result);
+}
+
+// Names of the working file taken from a chosen path, and put back after a failure.
+struct WorkNames {
+  char dataDir[sizeof Dsp.Data_Dir];
+  char workFlnm[sizeof Dsp.Work_Flnm];
+  void Keep() {
+    StrCopy(dataDir, Dsp.Data_Dir);
+    StrCopy(workFlnm, Dsp.Work_Flnm);
+  }
+  void Restore() const {
+    StrCopy(Dsp.Data_Dir, dataDir);
+    StrCopy(Dsp.Work_Flnm, workFlnm);
+  }
+};
+
+bool TakeWorkPath(const std::string& chosen) {
+  size_t cut = LastSeparator(chosen);
+  std::string folder = cut == std::string::npos ? std::string(Dsp.Data_Dir) : chosen.substr(0, cut);
+  std::string name = cut == std::string::npos ? std::string("Default") : chosen.substr(cut + 1);
+  if (name.empty()) name = "Default";
+  if (folder.size() + 1 > sizeof Dsp.Data_Dir || name.size() + 1 > sizeof Dsp.Work_Flnm) return false;
+  StrCopy(Dsp.Data_Dir, folder.c_str());
+  StrCopy(Dsp.Work_Flnm, name.c_str());
+  return true;
+}
+
+bool Is(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
+
+}  // namespace
+
+int32_t FileDialogCurrentFolder(int16_t mode, const char* chosen, char* outName, size_t outCap, int32_t copyCheck) {
+  if (mode == 0) {
+    Dsp.Dsp_Ready = 0;
+    return 1;
+  }
+  if (!chosen || !chosen[0]) {
+    if (!Dsp.Work_Flnm[0]) {
+      char current[FILE_CAP] = "";
+      DWORD length = GetCurrentDirectory(FILE_CAP, current);
+      if (length > 0 && length < FILE_CAP) {
+        std::string folder = current;
+        while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+        StrCopy(Dsp.Data_Dir, folder.c_str());
+        size_t cut = LastSeparator(folder);
+        std::string last = cut == std::string::npos ? std::string() : folder.substr(cut + 1);
+        if (last.empty()) last = "Default";
+        StrCopy(Dsp.Work_Flnm, (last + ".QVW").c_str());
+        MainWindowTitleSet();
+      }
+    }
+    if (Dsp.Data_Dir[0] && !SetCurrentDirectory(Dsp.Data_Dir)) {
+      std::string text = StrPrintf("FAILED TO CHANGE BACK TO DATA DIRECTORY\n\n[%s]", Dsp.Data_Dir);
+      Warn(text.c_str());
+    }
+    Dsp.Dsp_Ready = 1;
+    return 1;
+  }
+  std::string path = chosen;
+  std::string folder = FolderOf(path);
+  if (!outName || outCap == 0) return 1;
+  if (copyCheck == 1 && Dsp.Data_Dir[0] && !SameFolder(folder, Dsp.Data_Dir)) {
+    std::string ask = StrPrintf(
+        "FILE [%s] MUST BE IN CURRENT FOLDER [%s]!\n\nCOPY TO CURRENT FOLDER [YES] | ABORT [NO]?", folder.c_str(),
+        Dsp.Data_Dir);
+    if (Ask(ask.c_str()) == IDYES) CopyIntoDataFolder(path, outName, outCap);
+    return 1;
+  }
+  StrCopy(outName, outCap, WithoutFolder(path).c_str());
+  return 1;
+}
+
+void MainWindowTitleSet() {
+  const char* version = Win.Version[Win.Version_Idx >= 0 && Win.Version_Idx <= 2 ? Win.Version_Idx : 2];
+  std::string title = Dsp.Work_Flnm[0]
+                          ? StrPrintf("QUIVRANE 95 [%s] - %s [%s]", version, Dsp.Data_Dir, Dsp.Work_Flnm)
+                          : StrPrintf("QUIVRANE 95 [%s] - %s", version, Dsp.Data_Dir);
+  SetWindowText(Win.hWnd_Main, title.c_str());
+}
+
+int32_t WorkFileWin95(int16_t mode, HWND owner) {
+  FileDialogCurrentFolder(0);
+  char file[FILE_CAP] = "";
+  const char* filter;
+  bool save = mode == 1;
+  if (!save) {
+    if (Dsp.Work_Flnm[0]) {
+      // The loaded working file is saved first; when that fails the open does not go on,
+      // so that nothing unsaved is dropped.
+      if (!WorkFileWin95(1, owner)) {
+        FileDialogCurrentFolder(1);
+        return 0;
+      }
+      FileDialogCurrentFolder(0);
+      StrCopy(file, (std::string(Dsp.Data_Dir) + "\\" + Dsp.Work_Flnm).c_str());
+    }
+    filter = "QV95 WORKING FILES (*.QVW, *.WKF)\0*.QVW;*.WKF;*.WK;WK.*;WK-*\0ALL FILES\0*.*\0";
+  } else {
+    if (!Dsp.Work_Flnm[0]) StrCopy(Dsp.Work_Flnm, "Qv95.QVW");
+    StrCopy(file, (std::string(Dsp.Data_Dir) + "\\" + Dsp.Work_Flnm).c_str());
+    filter = "QV95 WORKING FILES (*.QVW)\0*.QVW\0ALL FILES\0*.*\0";
+    if (Sim.Upd_Stat == 1 && !SimFIUpdateQVS()) {
+      FileDialogCurrentFolder(1);
+      return 0;
+    }
+  }
+
+  int32_t result;
+  if (!ShowDialog(save, owner, filter, "QVW", file)) {
+    result = save ? 1 : 0;
+  } else {
+    WorkNames before;
+    before.Keep();
+    if (!TakeWorkPath(file)) {
+      result = 0;
+    } else if (Dsp.Data_Dir[0] && !SetCurrentDirectory(Dsp.Data_Dir)) {
+      std::string text = StrPrintf("FAILED TO CHANGE BACK TO DATA DIRECTORY\n\n[%s]", Dsp.Data_Dir);
+      Warn(text.c_str());
+      before.Restore();
+      result = 0;
+    } else if (!save) {
+      // A refused file leaves the names of the file loaded before, so that a later save
+      // does not write the old fields over the refused file.
+      bool refused = false;
+      WorkFileReadChecked(&refused);
+      if (refused) before.Restore();
+      result = refused ? 0 : 1;
+    } else {
+      result = WorkFileWrite();
+      if (!result) before.Restore();
+    }
+    MainWindowTitleSet();
+  }
+  FileDialogCurrentFolder(1);
+  RepaintWindow("FD_0P", Win.hWnd_Main, TRUE);
+  return result;
+}
+
+int32_t InputFileDialog(int16_t mode, const char* kind, HWND owner) {
+  FileDialogCurrentFolder(0);
+  bool ga = Is(kind, "GA"), eoc = Is(kind, "EOC");
+  const char* filter = ga    ? "INPUT FILES (*.GAI, *.INI)\0*.GAI;*.INI\0ALL FILES\0*.*\0"
+                       : eoc ? "INPUT FILES (*.EOC)\0*.EOC\0ALL FILES\0*.*\0"
+                             : "INPUT FILES (*.IN)\0*.IN\0ALL FILES\0*.*\0";
+  const char* defExt = ga ? "GAI" : eoc ? "EOC" : "IN";
+  char eocName[200] = "EOC";
+  char* input = eocName;
+  size_t cap = sizeof eocName;
+  if (Is(kind, "ORV") || Is(kind, "VESPAR")) {
+    input = OrvPrm.In_Flnm;
+  } else if (Is(kind, "QUAD")) {
+    input = Quad.In_Flnm;
+  } else if (ga) {
+    input = Ga.In_Flnm[0];
+  } else if (Is(kind, "FG")) {
+    input = FgPrm.In_Flnm;
+  }
+  char file[FILE_CAP] = "";
+  StrCopy(file, Proposed(input).c_str());
+  int32_t result = 0;
+  if (!ShowDialog(mode == 1, owner, filter, defExt, file)) {
+    Status(2, mode == 1 ? "WRITE ABORTED" : "READ ABORTED");
+  } else {
+    FileDialogCurrentFolder(1, file, input, cap, 0);
+    if (mode == 0) {
+      if (Is(kind, "ORV")) {
+        result = OrvReadInputPrm();
+        if (!result) {
+          Warn(StrPrintf("FAILED TO OPEN | CORRUPTED FIELDS IN [%s]!\n\nABORTING", input).c_str());
+        } else if (Ask(StrPrintf("ORV FILE VERSION [%s]\n\nCOPY PRMS TO CALC/FIT VALUES?", OrvPrm.Version).c_str()) ==
+                   IDYES) {
+          OrvCopyReadToCalc();
+        }
+      } else if (Is(kind, "QUAD")) {
+        result = QuadReadInputPrm();
+      } else if (ga) {
+        result = GaMultiReadInputPrm();
+      } else if (Is(kind, "FG")) {
+        result = FgReadInputPrm();
+      }
+    } else {
+      if (Is(kind, "VESPAR")) result = VesparWriteInputPrm(input);
+      else if (Is(kind, "ORV")) result = OrvWriteInputPrm(input);
+      else if (Is(kind, "QUAD")) result = QuadWriteInputPrm(input);
+      else if (ga) result = GaWriteInputPrm(0, input);
+      else if (Is(kind, "FG")) result = FgWriteInputPrm(input);
+    }
+  }
+  FileDialogCurrentFolder(1);
+  return result;
+}
+
+int32_t AsnFileDialog(int16_t mode, int16_t set, const char* kind, char* fileName, size_t cap) {
+  FileDialogCurrentFolder(0);
+  const char* filter;
+  const char* defExt;
+  if (Is(kind, "NLF")) {
+    filter = "LOG FILES (*.NLF)\0*.NLF\0ALL FILES\0*.*\0";
+    defExt = "NLF";
+  } else if (Is(kind, "FORMAT")) {
+    filter = "ASSIGNMENT FILES (*.ASO)\0*.ASO\0ALL FILES\0*.*\0";
+    defExt = "ASO";
+  } else {
+    filter = "ASSIGNMENT FILES (*.ASN, *.ASS, *.LIN)\0*.ASN;*.ASS;*.LIN\0ALL FILES\0*.*\0";
+    defExt = "ASN";
+  }
+  char file[FILE_CAP] = "";
+  StrCopy(file, Proposed(fileName).c_str());
+  int32_t result = 0;
+  if (ShowDialog(mode == 1, Win.hWnd_Main, filter, defExt, file)) {
+    FileDialogCurrentFolder(1, file, fileName, cap, mode == 0 ? 1 : 0);
+    if (mode == 0) {
+      if (Is(kind, "ORV")) result = AsciiCountLines(fileName, &OrvPrm.Asn_Lines);
+      else if (Is(kind, "QUAD")) result = QuadReadAsnFile(set);
+      else if (Is(kind, "NLF")) result = VoigtIOLogFile("INPUT", fileName, set);
+    } else {
+      if (Is(kind, "ORV")) result = SimAsnWritePickett(set, fileName);
+      else if (Is(kind, "QUAD")) result = QuadWriteAsnFile(set, fileName);
+      else if (Is(kind, "NLF")) result = VoigtIOLogFile("OUTPUT", fileName, set);
+      else if (Is(kind, "FORMAT")) result = SimAsnWriteAscii(set, fileName);
+    }
+  }
+  FileDialogCurrentFolder(1);
+  return result;
+}
+
+int32_t SimFileOpenDialog(HWND owner, int16_t kind, int16_t set) {
+  if (set < 0 || set >= SIM_SETS) return 0;
+  FileDialogCurrentFolder(0);
+  char file[FILE_CAP] = "";
+  int32_t result = 0;
+  if (kind == 0) {
+    StrCopy(file, Proposed(Sim.Sim_Flnm[set]).c_str());
+    const char* filter =
+        "BINARY SIM FILES (*.QVS, *.F)\0*.QVS;*.F\0"
+        "ASCII SIM FILES (*.DAT, *.A, *.ASC, *.TXT, *.CAT, *.PAR, *.OUT, *.INTEN, *.FGO )\0"
+        "*.DAT;*.A;*.ASC;*.TXT;*.CAT;*.PAR;*.OUT;*.INTEN;*.FGO\0ALL FILES\0*.*\0";
+    if (ShowDialog(false, owner, filter, "QVS", file)) {
+      std::string name = WithoutFolder(file);
+      size_t dot = name.rfind('.');
+      if (dot != std::string::npos) name.erase(dot);
+      if (StrCopy(Sim.Sim_Flnm[set], name.c_str()) && SimFI2QVS(Sim.Sim_Flnm[set]) && SimFIReadQVS(set, &Sim, 0, 1)) {
+        result = 1;
+      } else {
+        StrCopy(Sim.Sim_Flnm[set], "NoName");
+      }
+    }
+  } else {
+    StrCopy(file, Proposed("ASCII.TXT").c_str());
+    const char* filter =
+        "ASCII SIM FILES (*.DAT, *.A, *.ASC, *.TXT, *.CAT, *.PAR, *.OUT, *.INTEN, *.FGO )\0"
+        "*.DAT;*.A;*.ASC;*.TXT;*.CAT;*.PAR;*.OUT;*.INTEN;*.FGO\0ALL FILES\0*.*\0";
+    if (ShowDialog(false, owner, filter, "DAT", file)) {
+      static constexpr const char* kAsk[9][2] = {
+          {"FULTON-GOUTERMAN MODEL (.fgo)?", "EXM95"},
+          {"FORMAT WITH FREQUENCY + INTENSITY ONLY?", "ASCII_FRQITN"},
+          {"QVS FORMAT WITH 8 QUANTUM NUMBERS (.a)?", "ASCII_8QN"},
+          {"QVS FORMAT WITH 6 QUANTUM NUMBERS (.a)?", "ASCII_6QN"},
+          {"PICKETT FORMAT WITH 8 QUANTUM NUMBERS (.cat)?", "PICKETT_8QN"},
+          {"KLEINER FORMAT WITH 8 QUANTUM NUMBERS (.txt)?", "KLEINER_8QN"},
+          {"HITRAN DATABASE FORMAT (.par)?", "HITRAN"},
+          {"QVS FORMAT FROM ASYROT (.dat)?", "ASCII_LINESDOTDAT"},
+          {"GAUSSIAN FRQ/ITN PAIRS (.out)?", "GAUSSIAN"}};
+      const char* format = nullptr;
+      for (const auto& row : kAsk)
+        if (Ask(row[0]) == IDYES) {
+          format = row[1];
+          break;
+        }
+      if (!format) {
+        Warn("FORMAT NOT SUPPORTED!\n\nABORTING");
+      } else {
+        std::string input = file;
+        bool ok = true;
+        if (Is(format, "GAUSSIAN")) {
+          ok = SimGaussianFrqExtract(input.c_str()) != 0;
+          format = "ASCII_FRQITN";
+          input = "_Gaussian.txt";
+        }
+        if (ok && SimFIAscii2Binary(set, input.c_str(), format)) {
+          result = 1;
+          if (Sim.FI_Lines[set] > 0 &&
+              !(SimFIWriteQVS(set, &Sim) && SimFIFreeQVS(set, &Sim, 1) && SimFIReadQVS(set, &Sim, 0, 0))) {
+            SimFIFreeQVS(set, &Sim, 1);
+            result = 0;
+          }
+        }
+      }
+    }
+  }
+  FileDialogCurrentFolder(1);
+  return result;
+}
+
+int32_t SimFileSaveDialog(HWND owner, int16_t kind, int16_t set) {
+  if (set < 0 || set >= SIM_SETS) return 0;
+  FileDialogCurrentFolder(0);
+  char file[FILE_CAP] = "";
+  const char* filter = kind == 2 ? "SIM FILES (*.QVS)\0*.QVS\0ALL FILES\0*.*\0"
+                                 : "BINARY SIM FILES (*.BIN)\0*.bin\0ALL FILES\0*.*\0";
+  StrCopy(file, Proposed(kind == 0 ? "Res.bin" : kind == 1 ? "Sim.bin" : Sim.Sim_Flnm[set]).c_str());
+  int32_t result = 1;
+  if (ShowDialog(true, owner, filter, kind == 2 ? "QVS" : "BIN", file)) {
+    if (kind == 2) {
+      std::string name = WithoutFolder(file);
+      size_t dot = name.rfind('.');
+      if (dot != std::string::npos) name.erase(dot);
+      result = StrCopy(Sim.Sim_Flnm[set], name.c_str()) ? SimFIWriteQVS(set, &Sim) : 0;
+    } else if (kind == 1) {
+      if (!StrCopy(Sim.Bin_Flnm, file)) {
+        result = 0;
+      } else {
+        Dsp.Dsp_Ready = 0;
+        WaitCursor(true);
+        result = SimFIWriteBin(Sim.Bin_Flnm, set, 1);
+        WaitCursor(false);
+        Dsp.Dsp_Ready = 1;
+      }
+    } else {
+      result = StrCopy(Sim.Res_Flnm, file) ? 1 : 0;
+    }
+  }
+  FileDialogCurrentFolder(1);
+  return result;
+}
+
+int32_t AsciiFileOpenDialog(HWND owner) {
+  FileDialogCurrentFolder(0);
+  std::string last = WithoutFolder(Cnv.Ascii_Flnm);
+  StrCopy(Cnv.Ascii_Flnm, (std::string(Dsp.Data_Dir) + "\\" + last).c_str());
+  char file[FILE_CAP] = "";
+  StrCopy(file, Cnv.Ascii_Flnm);
+  int32_t result = 0;
+  if (ShowDialog(false, owner, "ASCII FILES (*.TXT, *.ASC, *.PRN, *.DAT, *XYT)\0*.TXT;*.ASC;*.PRN;*.DAT;*.XYT\0ALL FILES\0*.*\0",
+                 "PRN", file))
+    result = StrCopy(Cnv.Ascii_Flnm, file) ? 1 : 0;
+  FileDialogCurrentFolder(1);
+  return result;
+}
+
+int32_t FtmwFileOpenDialog(HWND owner) {
+  FileDialogCurrentFolder(0);
+  StrCopy(Cnv.Ftmw_Flnm, (std::string(Dsp.Data_Dir) + "\\FTMW BIN FILES (.LOG,.BIN)").c_str());
+  char file[FILE_CAP] = "";
+  StrCopy(file, Cnv.Ftmw_Flnm);
+  int32_t result = 0;
+  if (ShowDialog(false, owner, "FTMW BIN FILES (*.BIN, *.LOG, *.TRC)\0*.BIN;*.LOG;*.TRC\0ALL FILES\0*.*\0", "PRN", file))
+    result = StrCopy(Cnv.Ftmw_Flnm, file) ? 1 : 0;
+  FileDialogCurrentFolder(1);
+  return result;
+}
+
+int32_t BinaryFileDialog(int16_t mode, char* name, size_t cap, HWND owner) {
+  FileDialogCurrentFolder(0);
+  char file[FILE_CAP] = "";
+  StrCopy(file, Proposed(name && name[0] ? name : "Nothing").c_str());
+  int32_t result = 0;
+  if (ShowDialog(mode == 1, owner, "BINARY (4 BYTE FLOAT)\0*.*\0", "bin", file)) {
+    // A file saved outside the data folder does not exist yet: there is nothing to copy.
+    int32_t copyCheck = (mode == 0 || platform::FileExists(file)) ? 1 : 0;
+    FileDialogCurrentFolder(1, file, name, cap, copyCheck);
+    result = 1;
+  }
+  FileDialogCurrentFolder(1);
+  return result;
+}
+
+int32_t OutputFileViewDialog(HWND owner) {
+  FileDialogCurrentFolder(0);
+  char file[FILE_CAP] = "";
+  StrCopy(file, (std::string(Dsp.Data_Dir) + "\\ASCII FILES").c_str());
+  int32_t result = 0;
+  if (ShowDialog(false, owner,
+                 "OUTPUT FILES (*.LOG, *.OUT)\0*.LOG;*.OUT\0ASCII FILES (*.A, *.ASC, *.TXT)\0*.A;*.ASC;*.TXT\0"
+                 "INPUT FILES (*.IN, *.DAT)\0*.IN;*.DAT\0ASSIGNMENT FILES (*.ASN)\0*.ASN\0ALL FILES\0*.*\0",
+                 "ASC", file))
+    result = platform::ShellOpenDocument(file) ? 1 : 0;
+  FileDialogCurrentFolder(1);
+  return result;
+}

@@ -1,0 +1,57 @@
+// Calls of the working file and the file dialogs into parts of the program that are
+// built elsewhere: the painting and pens of the main window, the view-file thread, the
+// display dialogs, the simulation sets, the marker files, the file-operation engine
+// and the models' parameter files. Each is declared here with the name its owner
+// uses; app/PendingLinks.cpp holds weak stand-ins that the owner's definitions
+// replace when they are linked in.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/Sync.h"
+#include "platform/WinTypes.h"
+#include "records/Sim.h"
+
+// Main window and painting.
+int32_t DisplayInitialize();
+void SimPenBrushSet(int32_t create, int32_t del, int32_t background, int32_t repen, int32_t defaults);
+uint32_t DisplayScalarOffsetDialogShow(uint32_t show, HWND owner);
+
+// View-file preparation thread.
+DWORD DisplayQviQvoSetup(void* unused);
+int32_t FunctionThreadCreate(LPTHREAD_START_ROUTINE routine);
+
+// Simulation sets.
+int32_t SimFIFreeQVS(int16_t set, SimRecord* sim, int32_t report);
+int32_t SimFI2QVS(const char* baseName);
+int32_t SimFIReadQVS(int16_t set, SimRecord* sim, int32_t keepSettings, int32_t takeSlope);
+int32_t SimFIWriteQVS(int16_t set, SimRecord* sim);
+int32_t SimFIUpdateQVS();
+int32_t SimModelessDialogUpdate(int16_t set, int32_t repaint);
+int32_t SimFIAscii2Binary(int16_t set, const char* file, const char* format);
+int32_t SimGaussianFrqExtract(const char* file);
+int32_t SimFIWriteBin(const char* file, int16_t set, int32_t mode);
+int32_t SimAsnWritePickett(int16_t set, const char* file);
+int32_t SimAsnWriteAscii(int16_t set, const char* file);
+
+// Marker files and the file-operation engine.
+int32_t CsMkOpenRead(int32_t report);
+int32_t CsF2ISetup();
+int32_t OSIFile(int16_t slot, int16_t channel, int32_t operation, const char* input, const char* output,
+                int32_t variant, int32_t prompt, int32_t report);
+
+// Parameter files of the models and fits.
+int32_t OrvReadInputPrm();
+int32_t OrvWriteInputPrm(const char* file);
+int32_t VesparWriteInputPrm(const char* file);
+int32_t QuadReadInputPrm();
+int32_t QuadWriteInputPrm(const char* file);
+int32_t QuadReadAsnFile(int16_t set);
+int32_t QuadWriteAsnFile(int16_t set, const char* file);
+int32_t GaMultiReadInputPrm();
+int32_t GaWriteInputPrm(int16_t set, const char* file);
+int32_t FgReadInputPrm();
+int32_t FgWriteInputPrm(const char* file);
+int32_t VoigtIOLogFile(const char* direction, const char* file, int16_t set);
+// Copies both states' rotor constants from the read block into the calculation/fit block.
+void OrvCopyReadToCalc();

@@ -1,0 +1,377 @@
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <cmath>
+
+#include "AppFixture.h"
+#include "app/WorkFile.h"
+
+namespace {
+
+using qvtest::AppTest;
+
+class WorkFileTest : public AppTest {
+ protected:
+  // A working state as a session leaves it: three channels with data, two simulation
+  // sets, one with a sine baseline, one HITRAN set.
+  void Fill() {
+    StrCopy(Dsp.Work_Comment, "Jet-cooled scan, etalon 150 MHz");
+    StrCopy(Dsp.Work_Date, "3-14-1997");
+    StrCopy(Dsp.Work_Time, "10:42");
+    const char* names[3] = {"abs.bin", "etalon.bin", "base.bin"};
+    for (int c = 0; c < 3; c++) {
+      StrCopy(Dsp.Chn_Flnm[c], names[c]);
+      Dsp.Chn_DspStat[c] = 1;
+      Dsp.Chn_Scalar[c] = 1.25;
+      Dsp.Chn_Offset[c] = -0.5;
+      Dsp.FL_SZ[WIN_RAW][c] = 1000;
+      Dsp.FL_SZ[0][c] = 300;
+      Dsp.Chn_ColorNo[c] = static_cast<int16_t>(c + 1);
+      DataFile(names[c], 1000);
+    }
+    Dsp.Chn_Dig[1] = 1;
+    for (auto& level : Win.ViewKind_Txt)
+      for (auto& text : level) StrCopy(text, "AVE");
+    Dsp.Init_Frq = 45123.5;
+    Dsp.FSR = 150.0;
+    Dsp.Pts_FSR = 200;
+    StrCopy(Dsp.Units_Txt, "CM-1");
+    Dsp.Units_Idx = Dsp.Units_IdxData = 1;
+    StrCopy(Sim.Sim_Flnm[0], "simA");
+    Sim.Dsp_Stat[0] = 1;
+    Sim.Dsp_Scalar[0] = 2.5;
+    Sim.Dsp_Slope[0] = 0.001;
+    Sim.Dsp_Intercept[0] = 1.23456789;
+    Sim.LS_GAU[0] = 0.0012345678;
+    Sim.LS_LOR[0] = 0.0004;
+    Sim.LS_Func[0] = 1;
+    Sim.LS_WidthMode[0] = 0;
+    Sim.LS_Span[0] = 2.5f;
+    Sim.LS_NOLWS[0] = 15;
+    Sim.Dsp_Cnl[0] = 0;
+    Sim.COLOR_NO[0] = 3;
+    Sim.RGB[0][0] = 255;
+    Sim.Sine_Stat[1] = 1;
+    Sim.Sine_Amp[1][0] = 0.05;
+    Sim.Sine_Period[1][0] = 1.5;
+    Sim.Sine_Phase[1][0] = 0.3;
+    Sim.Sine_Damping[1] = 0.01;
+    Sim.HT_Global_Stat[2] = 1;
+    Sim.HT_Press[2] = 0.5;
+    Sim.HT_Trans_Stat[2] = 1;
+    StrCopy(OrvPrm.In_Flnm, "rotor.in");
+    StrCopy(Dsp.Work_Flnm, "run.QVW");
+  }
+
+  // Records as a fresh program has them, with the data folder and file name kept.
+  void Forget() {
+    Dsp = DspRecord{};
+    Sim = SimRecord{};
+    OrvPrm = OrvPrmRecord{};
+    StrCopy(Dsp.Data_Dir, dir_.Path().c_str());
+    StrCopy(Dsp.Work_Flnm, "run.QVW");
+    // The HITRAN flag is not carried by the file: reading the set's simulation file sets it.
+    Sim.HT_Global_Stat[2] = 1;
+  }
+
+  std::vector<std::string> Lines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    size_t start = 0, end;
+    while ((end = bytes.find("\r\n", start)) != std::string::npos) {
+      lines.push_back(bytes.substr(start, end - start));
+      start = end + 2;
+    }
+    return lines;
+  }
+
+  std::string Join(const std::vector<std::string>& lines) {
+    std::string bytes;
+    for (const auto& l : lines) bytes += l + "\r\n";
+    return bytes;
+  }
+
+  // The written file with one line replaced (found by its beginning).
+  std::string Edited(const std::string& bytes, const std::string& begin, const std::string& replacement) {
+    auto lines = Lines(bytes);
+    for (auto& l : lines)
+      if (l.compare(0, begin.size(), begin) == 0) {
+        l = replacement;
+        break;
+      }
+    return Join(lines);
+  }
+
+  const char* kRefused = "QV95 WORKING FILE\n\nCORRUPTED FIELDS | FILE=[run.QVW] DOES NOT EXIST\n\nUSING DEFAULT VALUES";
+};
+
+TEST_F(WorkFileTest, LayoutOfTheWrittenFile) {
+  Fill();
+  ASSERT_EQ(WorkFileWrite(), 1);
+  auto lines = Lines(ReadAll(Path("run.QVW")));
+  ASSERT_GT(lines.size(), 60u);
+  EXPECT_EQ(lines[0], std::string(80, '#'));
+  EXPECT_EQ(lines[1], "#                    QV95 WORKING FILE : VERSION v6.02.00                      #");
+  EXPECT_EQ(lines[1].size(), 80u);
+  EXPECT_EQ(lines[3], "");
+  EXPECT_EQ(lines[5], "  Jet-cooled scan, etalon 150 MHz");
+  EXPECT_EQ(lines[7], "  3-14-1997            10:42               ");
+  EXPECT_EQ(lines[11], "  0   0   1   abs.bin              1.25000000e+00       -5.00000000e-01     ");
+  EXPECT_EQ(lines[22], "  0   1000       0          AVE  0          AVE  300        AVE  1   0  0  0 ");
+  EXPECT_EQ(lines[33], "  0   4.5123500000000000e+04   1.5000000000000000e+02   200      CM-1  1ST  ");
+  EXPECT_EQ(lines[45], "  0   1   simA            2.50000000e+00  0.00000000e+00  1.00000000e-03  1.234567890e+00");
+  EXPECT_EQ(lines[56],
+            "  0   1.23456780e-03     4.00000000e-04  1    0        2.500000e+00 15       0     3   FF 0  0 ");
+  // Nine channels with the default name of an empty one, and the dialog names.
+  EXPECT_EQ(lines[19].substr(0, 33), "  8   0   0   Nothing            ");
+  std::string all = ReadAll(Path("run.QVW"));
+  EXPECT_NE(all.find("# ORV INPUT FILENAME\r\n  rotor.in            \r\n\r\n"), std::string::npos);
+  EXPECT_NE(all.find("# GENETIC ALGORITHMS INPUT FILENAME\r\n  Evo95.gai           \r\n"), std::string::npos);
+  // Sine section before the HITRAN section, each with nine rows.
+  size_t sine = all.find("SINWAVE SIMULATION INFO\r\n");
+  size_t hitran = all.find("HITRAN SIMULATION INFO\r\n");
+  ASSERT_NE(sine, std::string::npos);
+  ASSERT_NE(hitran, std::string::npos);
+  EXPECT_LT(sine, hitran);
+  EXPECT_NE(all.find("  1   1   0.05000000      1.50000000e+00  3.00000000e-01  1.00000000e-02 \r\n"), std::string::npos);
+  EXPECT_NE(all.find("  2   5.000000  1.000000e-02 5.000000e-01 296.00  1.0000e-02 10000000000.0 2.00e+01  0  1   1\r\n"),
+            std::string::npos);
+}
+
+TEST_F(WorkFileTest, WriteReadWriteGivesTheSameBytes) {
+  Fill();
+  Dsp.Init_Frq = 45123.456789012345;  // 17 significant digits come back exactly
+  ASSERT_EQ(WorkFileWrite(), 1);
+  std::string first = ReadAll(Path("run.QVW"));
+
+  Forget();
+  ASSERT_EQ(WorkFileReadPelkNew(), 1);
+  EXPECT_EQ(Dsp.Init_Frq, 45123.456789012345);
+  EXPECT_STREQ(Dsp.Chn_Flnm[1], "etalon.bin");
+  EXPECT_EQ(Dsp.Chn_Dig[1], 1u);
+  EXPECT_EQ(Dsp.Units_Idx, 1);
+  EXPECT_STREQ(Sim.Sim_Flnm[0], "simA");
+  EXPECT_DOUBLE_EQ(Sim.Dsp_Intercept[0], 1.23456789);
+  EXPECT_FLOAT_EQ(Sim.LS_Span[0], 2.5f);
+  EXPECT_EQ(Sim.COLOR_NO[0], 3);
+  EXPECT_EQ(Sim.RGB[0][0], 255);
+  EXPECT_DOUBLE_EQ(Sim.Sine_Amp[1][0], 0.05);
+  EXPECT_DOUBLE_EQ(Sim.HT_Press[2], 0.5);
+  EXPECT_STREQ(OrvPrm.In_Flnm, "rotor.in");
+  EXPECT_EQ(Dsp.Frq_Stp, 150.0 / 200);
+  EXPECT_EQ(Win.Active_Chn, 2);  // the highest displayed channel with data
+  EXPECT_EQ(Dsp.Dsp_Ready.load(), 1u);
+
+  ASSERT_EQ(WorkFileWrite(), 1);
+  std::string second = ReadAll(Path("run.QVW"));
+  // The comment comes back with its line end, which leaves one empty line after it.
+  std::string expected = first;
+  std::string comment = "  Jet-cooled scan, etalon 150 MHz\r\n";
+  expected.insert(expected.find(comment) + comment.size(), "\r\n");
+  EXPECT_EQ(second, expected);
+
+  Forget();
+  ASSERT_EQ(WorkFileReadPelkNew(), 1);
+  ASSERT_EQ(WorkFileWrite(), 1);
+  EXPECT_EQ(ReadAll(Path("run.QVW")), second);
+  EXPECT_TRUE(platform::BoxLog().empty());
+}
+
+TEST_F(WorkFileTest, CutOffIsWrittenInWavenumbersWithMegahertzUnits) {
+  Fill();
+  StrCopy(Dsp.Units_Txt, "MHz");
+  Dsp.Units_Idx = 0;
+  ASSERT_EQ(WorkFileWrite(), 1);
+  EXPECT_NE(ReadAll(Path("run.QVW")).find(" 6.67e-04 "), std::string::npos);
+  Forget();
+  ASSERT_EQ(WorkFileReadPelkNew(), 1);
+  EXPECT_DOUBLE_EQ(Sim.HT_FrqLim[2], 6.67e-04 / WORKFILE_MHZ_TO_CM1);
+  EXPECT_NEAR(Sim.HT_FrqLim[2], 19.996, 0.001);
+
+  Fill();
+  ASSERT_EQ(WorkFileWrite(), 1);  // "CM-1": unchanged
+  EXPECT_NE(ReadAll(Path("run.QVW")).find(" 2.00e+01 "), std::string::npos);
+  Forget();
+  ASSERT_EQ(WorkFileReadPelkNew(), 1);
+  EXPECT_EQ(Sim.HT_FrqLim[2], 20.0);
+}
+
+TEST_F(WorkFileTest, OlderVersionReadsTheShortLineShapeRows) {
+  Fill();
+  ASSERT_EQ(WorkFileWrite(), 1);
+  std::string text = ReadAll(Path("run.QVW"));
+  text.replace(text.find("VERSION v6.02.00"), 16, "VERSION v1.04.0 ");
+  auto lines = Lines(text);
+  for (size_t i = 0; i < lines.size(); i++)
+    if (lines[i].rfind("# CHN GAU WIDTH", 0) == 0)
+      for (int s = 0; s < 9; s++) lines[i + 1 + s] = "  " + std::to_string(s) + " 1.5e-03 2.5e-03 12 9 4 FF 0 0";
+  WriteAll(Path("run.QVW"), Join(lines));
+  Forget();
+  Sim.LS_WidthMode[3] = 0;
+  Sim.LS_Func[3] = 2;
+  ASSERT_EQ(WorkFileReadPelkNew(), 1);
+  EXPECT_EQ(Sim.LS_WidthMode[3], 1u);
+  EXPECT_EQ(Sim.LS_Func[3], 0);
+  EXPECT_EQ(Sim.LS_NOLWS[3], 12);
+  EXPECT_EQ(Sim.COLOR_NO[3], 4);
+  EXPECT_DOUBLE_EQ(Sim.LS_LOR[3], 2.5e-03);
+}
+
+TEST_F(WorkFileTest, SimulationRowWithoutSlopeAndInterceptIsAccepted) {
+  Fill();
+  ASSERT_EQ(WorkFileWrite(), 1);
+  WriteAll(Path("run.QVW"), Edited(ReadAll(Path("run.QVW")), "  0   1   simA", "  0   1   simB  3.0 0.5"));
+  Forget();
+  Sim.Dsp_Slope[0] = 7.0;
+  ASSERT_EQ(WorkFileReadPelkNew(), 1);
+  EXPECT_STREQ(Sim.Sim_Flnm[0], "simB");
+  EXPECT_EQ(Sim.Dsp_Scalar[0], 3.0);
+  EXPECT_EQ(Sim.Dsp_Slope[0], 7.0);
+}
+
+TEST_F(WorkFileTest, BadFilesAreRefusedAndLeaveTheRecordsAsTheyWere) {
+  Fill();
+  ASSERT_EQ(WorkFileWrite(), 1);
+  const std::string good = ReadAll(Path("run.QVW"));
+  std::vector<std::pair<std::string, std::string>> bad = {
+      {"missing field", Edited(good, "  0   1000", "  0   1000       AVE  0          AVE  300        AVE  1   0  0  0")},
+      {"non-numeric token", Edited(good, "  0   0   1   abs.bin", "  0   0   1   abs.bin 1.25x -0.5")},
+      {"truncated", good.substr(0, good.size() * 2 / 5)},
+      {"comment starting with #", Edited(good, "  Jet-cooled", "  # Jet-cooled")},
+      {"colour row out of range", Edited(good, "  0   1.23456780e-03", "  0 1e-3 4e-4 1 0 2.5 15 0 99 FF 0 0")},
+  };
+  for (const auto& [what, bytes] : bad) {
+    SCOPED_TRACE(what);
+    WriteAll(Path("run.QVW"), bytes);
+    Forget();
+    StrCopy(Dsp.Work_Comment, "before");
+    Dsp.Chn_Scalar[0] = 7.0;
+    StrCopy(Sim.Sim_Flnm[0], "keep");
+    Sim.LS_NOLWS[0] = 3;
+    platform::ClearBoxLog();
+    bool refused = false;
+    EXPECT_EQ(WorkFileReadChecked(&refused), 1);
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(Texts(), std::vector<std::string>{kRefused});
+    EXPECT_STREQ(Dsp.Work_Comment, "before");
+    EXPECT_EQ(Dsp.Chn_Scalar[0], 7.0);
+    EXPECT_STREQ(Dsp.Chn_Flnm[0], "Nothing");
+    EXPECT_STREQ(Sim.Sim_Flnm[0], "keep");
+    EXPECT_EQ(Sim.LS_NOLWS[0], 3);
+    EXPECT_EQ(Dsp.Dsp_Ready.load(), 0u);  // the finish did not run
+    EXPECT_STREQ(Dsp.Work_Flnm, "run.QVW");
+  }
+}
+
+TEST_F(WorkFileTest, FileNameWithABlankIsRefused) {
+  Fill();
+  StrCopy(Dsp.Chn_Flnm[2], "base line.bin");
+  ASSERT_EQ(WorkFileWrite(), 1);
+  Forget();
+  bool refused = false;
+  WorkFileReadChecked(&refused);
+  EXPECT_TRUE(refused);
+  EXPECT_EQ(Texts(), std::vector<std::string>{kRefused});
+  EXPECT_EQ(Dsp.Init_Frq, 0.0);
+}
+
+TEST_F(WorkFileTest, MissingFileAndUnknownNames) {
+  StrCopy(Dsp.Work_Flnm, "gone.QVW");
+  bool refused = false;
+  WorkFileReadChecked(&refused);
+  EXPECT_TRUE(refused);
+  EXPECT_EQ(Texts(), (std::vector<std::string>{
+                         "WorkFileReadPelkNew()\n\nFAILED TO OPEN WORKING FILE [gone.QVW] FOR READING\n\nABORTING",
+                         "QV95 WORKING FILE\n\nCORRUPTED FIELDS | FILE=[gone.QVW] DOES NOT EXIST\n\nUSING DEFAULT VALUES"}));
+  EXPECT_STREQ(Dsp.Work_Flnm, "gone.QVW");
+
+  for (const char* name : {"ab", "notes.txt", "Run.Qvw"}) {
+    platform::ClearBoxLog();
+    StrCopy(Dsp.Work_Flnm, name);
+    EXPECT_EQ(WorkFileRead(), 1);
+    EXPECT_STREQ(Dsp.Work_Flnm, "");
+    ASSERT_EQ(platform::BoxLog().size(), 1u);
+    EXPECT_EQ(platform::BoxLog()[0].text, "USING DEFAULT VALUES IN ANALYSIS DIALOG");
+    EXPECT_EQ(platform::BoxLog()[0].style, 0x1040u);
+  }
+}
+
+TEST_F(WorkFileTest, ShortSectionEndsAtTheFirstWrongRow) {
+  Fill();
+  ASSERT_EQ(WorkFileWrite(), 1);
+  std::string text = ReadAll(Path("run.QVW"));
+  size_t hitran = text.find("HITRAN SIMULATION INFO");
+  text = Edited(text.substr(0, hitran), "  3   0   0.10000000", "  3   0   oops") + text.substr(hitran);
+  WriteAll(Path("run.QVW"), text);
+  Forget();
+  Sim.Sine_Damping[2] = 9.0;
+  Sim.Sine_Damping[4] = 9.0;
+  ASSERT_EQ(WorkFileReadPelkNew(), 1);
+  EXPECT_EQ(Sim.Sine_Damping[2], 0.0);  // rows before the wrong one are read
+  EXPECT_EQ(Sim.Sine_Damping[4], 9.0);  // the sets after it keep their settings
+  EXPECT_DOUBLE_EQ(Sim.HT_Press[2], 0.5);
+}
+
+TEST_F(WorkFileTest, FailedWriteKeepsTheOldFile) {
+  Fill();
+  WriteAll(Path("run.QVW"), "old contents\r\n");
+  struct rlimit saved;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  auto handler = signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = saved;
+  small.rlim_cur = 1000;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  int32_t result = WorkFileWrite();
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, handler);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(ReadAll(Path("run.QVW")), "old contents\r\n");
+  EXPECT_EQ(Texts(), std::vector<std::string>{
+                         "FAILED TO CREATE ASCII FILE [run.QVW] FOR WRITING\n\nRETURNING TO PROGRAM"});
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.Path()), {}), 4);  // 3 data files + run.QVW
+}
+
+TEST_F(WorkFileTest, FinishChecksChannelsAndMovesOlderViewFiles) {
+  StrCopy(Dsp.Chn_Flnm[0], "a.bin");
+  StrCopy(Dsp.Chn_Flnm[4], "b.bin");
+  Dsp.Chn_DspStat[0] = 1;
+  Dsp.Chn_DspStat[4] = 0;
+  DataFile("b.bin", 10);
+  WriteAll(Path("b.bin.QVO"), "1234");
+  std::filesystem::create_directory(Path("QV95OIM"));
+  WriteAll(Path("QV95OIM/b.bin.QVIm"), "1234");
+  Dsp.Pts_FSR = 0;
+  Dsp.FSR = 0.0;
+  WorkFileReadFinish();
+  EXPECT_EQ(Dsp.Chn_DspStat[0], 0u);  // missing file
+  EXPECT_EQ(Win.Active_Chn, 4);       // the last channel with data is shown
+  EXPECT_EQ(Dsp.Chn_DspStat[4], 1u);
+  EXPECT_TRUE(std::filesystem::exists(Path("QV95OIM/b.bin.QVOa")));
+  EXPECT_FALSE(std::filesystem::exists(Path("b.bin.QVO")));
+  EXPECT_EQ(Win.ViewKind[0][4], 1);
+  EXPECT_EQ(Win.ViewKind[1][4], 0);
+  EXPECT_EQ(Win.ViewKind[2][4], 2);
+  EXPECT_EQ(Dsp.Pts_FSR, 100);
+  EXPECT_EQ(Dsp.Frq_Stp, 0.01);
+
+  Dsp.Chn_DspStat[4] = 0;
+  std::filesystem::remove(Path("b.bin"));
+  WorkFileReadFinish();
+  EXPECT_EQ(Win.Active_Chn, 9);
+  EXPECT_EQ(Dsp.Chn_DspStat[4], 0u);
+}
+
+TEST_F(WorkFileTest, DemoWorkingFileReads) {
+  for (const char* name : {"demo.QVW", "absorption.bin", "etalon.bin", "baseline.bin"})
+    std::filesystem::copy_file(std::string(QV95_SOURCE_DIR) + "/examples/" + name, Path(name));
+  StrCopy(Dsp.Work_Flnm, "demo.QVW");
+  bool refused = true;
+  WorkFileReadChecked(&refused);
+  EXPECT_FALSE(refused);
+  EXPECT_TRUE(platform::BoxLog().empty());
+  EXPECT_EQ(Win.Active_Chn, 2);
+  for (int c = 0; c < 3; c++) EXPECT_EQ(Dsp.Chn_DspStat[c], 1u);
+  EXPECT_EQ(Dsp.FL_SZ[WIN_RAW][0], 32000u);
+  EXPECT_EQ(Dsp.Frq_Stp, 150.0 / 400);
+}
+
+}  // namespace

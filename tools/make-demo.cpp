@@ -1,0 +1,136 @@
+// Writes the demo data of examples/: three headerless float channels of one laser
+// scan (an absorption spectrum with Voigt-like lines and noise, the etalon marker
+// trace recorded beside it, and the laser-power baseline) and the working file
+// "demo.QVW" that shows them. The numbers come from a fixed seed, so every run writes
+// the same files.
+//
+//   make_demo <folder>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/WorkFile.h"
+#include "platform/Text.h"
+#include "records/Dsp.h"
+#include "records/Win.h"
+
+namespace {
+
+constexpr int kPoints = 32000;
+constexpr int kPtsFsr = 400;         // points per etalon fringe
+constexpr double kFsr = 150.0;       // MHz
+constexpr double kInitFrq = 70000.0; // MHz
+constexpr double kPi = 3.14159265358979323846;
+
+bool WriteFloats(const std::string& path, const std::vector<float>& values) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  bool ok = true;
+  for (float v : values) {
+    uint32_t bits;
+    static_assert(sizeof bits == sizeof v);
+    std::memcpy(&bits, &v, sizeof bits);
+    unsigned char le[4] = {static_cast<unsigned char>(bits), static_cast<unsigned char>(bits >> 8),
+                           static_cast<unsigned char>(bits >> 16), static_cast<unsigned char>(bits >> 24)};
+    ok = ok && std::fwrite(le, 1, 4, f) == 4;
+  }
+  return std::fclose(f) == 0 && ok;
+}
+
+// Pseudo-Voigt profile of unit peak height: a Lorentzian and a Gaussian of the same
+// half width mixed by eta.
+double PseudoVoigt(double x, double halfWidth, double eta) {
+  double u = x / halfWidth;
+  return eta / (1.0 + u * u) + (1.0 - eta) * std::exp(-std::log(2.0) * u * u);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: make_demo <folder>\n");
+    return 2;
+  }
+  std::filesystem::path folder = argv[1];
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+
+  std::mt19937 random(19970314u);
+  std::uniform_real_distribution<double> uniform(0.0, 1.0);
+  auto gauss = [&]() {  // Box-Muller, so the numbers do not depend on the library's normal distribution
+    double u1 = uniform(random), u2 = uniform(random);
+    return std::sqrt(-2.0 * std::log(u1 + 1e-300)) * std::cos(2.0 * kPi * u2);
+  };
+
+  // A slowly sweeping laser: the frequency of point i runs a little faster towards the end,
+  // which the etalon fringes show.
+  std::vector<double> frequency(kPoints);
+  for (int i = 0; i < kPoints; i++) {
+    double t = static_cast<double>(i) / kPoints;
+    frequency[i] = i * (kFsr / kPtsFsr) * (1.0 + 0.03 * t * t);
+  }
+
+  // Rotational-like band: lines spaced by about 300 MHz, Boltzmann-like intensities,
+  // Doppler-broadened with a little pressure broadening.
+  struct Line {
+    double centre, depth, halfWidth, eta;
+  };
+  std::vector<Line> lines;
+  double span = frequency.back();
+  for (int j = 0; j < 40; j++) {
+    double centre = 250.0 + j * 300.0 + 40.0 * (uniform(random) - 0.5);
+    if (centre > span - 200.0) break;
+    double rel = (j - 14.0) / 9.0;
+    double depth = 0.9 * std::exp(-rel * rel) * (0.6 + 0.4 * uniform(random));
+    lines.push_back({centre, depth, 9.0 + 4.0 * uniform(random), 0.3 + 0.2 * uniform(random)});
+    if (uniform(random) < 0.35)  // weaker satellites, as hot-band lines
+      lines.push_back({centre + 60.0 + 60.0 * uniform(random), 0.25 * depth, 8.0, 0.3});
+  }
+
+  std::vector<float> absorption(kPoints), etalon(kPoints), baseline(kPoints);
+  for (int i = 0; i < kPoints; i++) {
+    double t = static_cast<double>(i) / kPoints;
+    double power = 1.0 + 0.08 * t - 0.12 * t * t + 0.015 * std::sin(2.0 * kPi * 3.3 * t);
+    double alpha = 0.0;
+    for (const Line& l : lines) alpha += l.depth * PseudoVoigt(frequency[i] - l.centre, l.halfWidth, l.eta);
+    absorption[i] = static_cast<float>(power * std::exp(-alpha) + 0.004 * gauss());
+    double phase = kPi * frequency[i] / kFsr;
+    double s = std::sin(phase);
+    etalon[i] = static_cast<float>(power / (1.0 + 12.0 * s * s) + 0.003 * gauss());
+    baseline[i] = static_cast<float>(power + 0.002 * gauss());
+  }
+
+  const char* names[3] = {"absorption.bin", "etalon.bin", "baseline.bin"};
+  const std::vector<float>* data[3] = {&absorption, &etalon, &baseline};
+  for (int c = 0; c < 3; c++)
+    if (!WriteFloats((folder / names[c]).string(), *data[c])) {
+      std::fprintf(stderr, "make_demo: cannot write %s\n", names[c]);
+      return 1;
+    }
+
+  // The working file that shows the three channels one above the other.
+  std::filesystem::current_path(folder);
+  StrCopy(Dsp.Work_Flnm, "demo.QVW");
+  StrCopy(Dsp.Work_Comment, "DEMO SCAN - ABSORPTION WITH ETALON MARKERS AND LASER POWER");
+  StrCopy(Dsp.Work_Date, "3-14-1997");
+  StrCopy(Dsp.Work_Time, "10:42");
+  const double offsets[3] = {0.0, 1.1, 1.9};
+  for (int c = 0; c < 3; c++) {
+    StrCopy(Dsp.Chn_Flnm[c], names[c]);
+    Dsp.Chn_DspStat[c] = 1;
+    Dsp.Chn_Scalar[c] = 3.0;
+    Dsp.Chn_Offset[c] = offsets[c];
+    Dsp.Chn_ColorNo[c] = static_cast<int16_t>(c + 1);
+    Dsp.FL_SZ[WIN_RAW][c] = kPoints;
+    for (int level = 0; level < 3; level++) StrCopy(Win.ViewKind_Txt[level][c], level == 0 ? "MAX" : "AVE");
+  }
+  Dsp.Init_Frq = kInitFrq;
+  Dsp.FSR = kFsr;
+  Dsp.Pts_FSR = kPtsFsr;
+  return WorkFileWrite() ? 0 : 1;
+}
