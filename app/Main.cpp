@@ -2,9 +2,9 @@
 //
 // qv95 [--snapshot FILE] [--script FILE] [WORKING-FILE]
 //
-// --snapshot FILE: once the start-up has run and the main window is painted, a PNG of
-// the main window (frame, menu bar, toolbar, plot and status bar) is written to FILE
-// and the program ends without saving anything (exit code 0, or 1 when the PNG could
+// --snapshot FILE: once the start-up and the view-file preparation have run and the
+// main window is painted, a PNG of the main window (frame, menu bar, toolbar, plot and
+// status bar) is written to FILE and the program ends without saving anything (exit code 0, or 1 when the PNG could
 // not be written). The other arguments go to the platform's command line.
 #include <cstdio>
 #include <cstring>
@@ -13,8 +13,10 @@
 
 #include "app/MainWindow.h"
 #include "platform/CommandLine.h"
+#include "platform/Sync.h"
 #include "platform/Window.h"
 #include "records/Dsp.h"
+#include "records/ThreadCtl.h"
 #include "records/Win.h"
 
 namespace {
@@ -30,6 +32,10 @@ platform::IdleResult SnapshotWhenIdle(void* context) {
   auto* request = static_cast<SnapshotRequest*>(context);
   if (request->done || !Win.hWnd_Main || !IsWindow(Win.hWnd_Main)) return platform::IdleResult::Idle;
   if (Dsp.Init_Done == 0) return platform::IdleResult::Poll;
+  // The channels are drawn once the view-file preparation has ended (its last step
+  // repaints the main window).
+  if (ThreadCtl.View_Thread && WaitForSingleObject(ThreadCtl.View_Thread, 0) == WAIT_TIMEOUT)
+    return platform::IdleResult::Poll;
   request->done = true;
   request->written = platform::SnapshotWindow(Win.hWnd_Main, request->path.c_str()) == TRUE;
   if (request->written)

@@ -7,10 +7,8 @@
 
 #define QV95_PENDING __attribute__((weak))
 
-QV95_PENDING int32_t DisplayInitialize() { return 1; }
 QV95_PENDING uint32_t DisplayScalarOffsetDialogShow(uint32_t show, HWND) { return show; }
 
-QV95_PENDING DWORD DisplayQviQvoSetup(void*) { return 0; }
 
 QV95_PENDING int32_t SimFIFreeQVS(int16_t, SimRecord*, int32_t) { return 1; }
 QV95_PENDING int32_t SimFI2QVS(const char*) { return 1; }

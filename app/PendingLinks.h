@@ -11,16 +11,14 @@
 #include "app/PenBrush.h"
 #include "core/Markers.h"
 #include "core/Threads.h"
+#include "display/Paint.h"
+#include "display/ViewFiles.h"
 #include "platform/Sync.h"
 #include "platform/WinTypes.h"
 #include "records/Sim.h"
 
-// Main window and painting.
-int32_t DisplayInitialize();
+// Display dialogs.
 uint32_t DisplayScalarOffsetDialogShow(uint32_t show, HWND owner);
-
-// View-file preparation thread.
-DWORD DisplayQviQvoSetup(void* unused);
 
 // Simulation sets.
 int32_t SimFIFreeQVS(int16_t set, SimRecord* sim, int32_t report);

@@ -1,10 +1,11 @@
 #include "app/Wiring.h"
 
-#include "app/FileDialogs.h"
 #include "app/MainWindow.h"
-#include "app/PendingLinks.h"
+#include "app/FileDialogs.h"
 #include "app/WorkFile.h"
 #include "core/Threads.h"
+#include "display/Paint.h"
+#include "display/ViewFiles.h"
 #include "records/ThreadCtl.h"
 #include "records/Win.h"
 
@@ -13,11 +14,14 @@ void WiredWorkFileRead() { WorkFileRead(); }
 void WiredDisplayInitialize() { DisplayInitialize(); }
 
 void WiredViewThreadStart() {
-  if (ThreadCtl.View_Busy != 0) return;
+  // The working file's finish starts the first run itself; a second start here would
+  // only queue the same run again.
+  if (ThreadCtl.View_Busy != 0 || ThreadCtl.View_Started != 0) return;
   ThreadCtl.View_Busy = 1;
+  ThreadCtl.View_Started = 1;
   Win.ViewPageType = 0;
   Win.ViewPrep = 1;
-  if (!FunctionThreadCreate(DisplayQviQvoSetup)) ThreadCtl.View_Busy = 0;
+  FunctionThreadCreate(DisplayQviQvoSetup);
 }
 
 void WiredMainWindowTitleSet() { MainWindowTitleSet(); }

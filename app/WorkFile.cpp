@@ -26,7 +26,6 @@ using namespace workfile;
 namespace {
 
 constexpr int CHANNELS = 9;
-constexpr const char* VIEW_FOLDER = "QV95OIM";
 
 struct StateDeleter {
   void operator()(WorkFileState* s) const { StateFree(s); }

@@ -12,6 +12,32 @@
 constexpr int SIM_SETS = 9;
 constexpr int SIM_COLORS = 11;
 
+// Kinds of the modeless per-set dialogs (rows of Dlg_Req and Dlg_Hwnd).
+enum SimDlgKind : int {
+  SIM_DLG_ABC,        // rotational-constant trackbars (203)
+  SIM_DLG_CORIOLIS,   // Coriolis trackbars (204)
+  SIM_DLG_CROSS,      // cross-term trackbars (205)
+  SIM_DLG_DDIST,      // distortion-constant trackbars (206)
+  SIM_DLG_TDM,        // transition-dipole trackbars (207)
+  SIM_DLG_TEMP,       // temperature trackbars (208)
+  SIM_DLG_JKKQN,      // quantum-number list (800/801)
+  SIM_DLG_COMBDIFF,   // combination differences (744/745)
+  SIM_DLG_FILTER,     // quantum-number filter (802)
+  SIM_DLG_QUADTB,     // quadrupole trackbars (8001)
+  SIM_DLG_QUADQN,     // quadrupole quantum-number list (8002)
+  SIM_DLG_RESIDUAL,   // RESIDUALS (9001)
+  SIM_DLG_SCALEOFS,   // scalar/offset (1201)
+  SIM_DLG_SINE,       // sine baseline (1203); requested by Sine_Stat
+  SIM_DLG_CHEB,       // Chebyshev baseline (1280)
+  SIM_DLG_HITRAN,     // HITRAN settings (1000); requested by HT_Ary_Stat
+  SIM_DLG_LINESHAPE,  // line shape (1300)
+  SIM_DLG_VOIGT,      // line-shape fit (1401)
+  SIM_DLG_VOIGT2,     // line-shape fit, second form (1402)
+  SIM_DLG_RDF,        // ring-down fit (1406)
+  SIM_DLG_BARRIER,    // V3 barrier
+  SIM_DLG_KINDS
+};
+
 struct SimRecord {
   // Identity of each set: version and type of its simulation file, labels, file names.
   char Version[SIM_SETS][16] = {"QVS 1.9", "QVS 1.9", "QVS 1.9", "QVS 1.9", "QVS 1.9",
@@ -132,6 +158,12 @@ struct SimRecord {
   // Simulation control dialog: shown flag and window (null until first created).
   uint32_t Ctl_Shown = 0;
   HWND Ctl_Hwnd = nullptr;
+  // Modeless per-set dialogs: per kind and set the request flag (1 = the user wants it
+  // open; the creator's result is stored here) and the window (null until created).
+  // The sine dialog's request is Sine_Stat and the HITRAN dialog's HT_Ary_Stat.
+  uint32_t Dlg_Req[SIM_DLG_KINDS][SIM_SETS] = {};
+  HWND Dlg_Hwnd[SIM_DLG_KINDS][SIM_SETS] = {};
+  uint32_t HT_Ary_Stat[SIM_SETS] = {};  // the HITRAN dialog of the set is requested
 };
 
 extern SimRecord Sim;

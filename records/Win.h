@@ -110,6 +110,15 @@ struct WinRecord {
 
   int32_t Plot_Y0 = 0;  // client row of the top of the plot (toolbar height + 3)
 
+  // Main-window painting: a paint is running (a paint arriving meanwhile only
+  // validates the window), the current simulation set of the previous paint (9: none
+  // yet), the first display initialisation has run, and the residual work arrays
+  // (measured page and summed simulation page, 2 x 20,000 floats, made once).
+  uint32_t Paint_Busy = 0;
+  int16_t Paint_SimSet = 9;
+  uint32_t DspInit_Done = 0;
+  float* Res_DrawAry = nullptr;
+
   // View levels: pages spanned by the active channel per level, the view-file kind per
   // level 0..2 and channel (0 "MAX", 1 "AVE", 2 "NONE") with its text, and the two
   // request fields the view thread reads when it starts.
@@ -132,6 +141,8 @@ struct WinRecord {
   int32_t Cursor_HalfWidth = 10;
   double Cursor_Freq_Lo = 0.0;
   double Cursor_Freq_Hi = 0.0;
+  double Cursor_Freq_Dif = 0.0;  // width of the cursor window (high - low), set by painting
+  double Cursor_Freq_Ave = 0.0;  // centre of the cursor window, set by painting
   uint32_t Cursor_Window_Set = 0;
   uint32_t Cursor_Window_On = 0;
   uint32_t Cross_Bracket = 0;  // draw the cursor-window brackets beside the crosshair

@@ -1,12 +1,12 @@
-#include "WorkFileFixture.h"
+#include "AppFixture.h"
 #include "app/FileDialogs.h"
 #include "app/WorkFile.h"
 
 namespace {
 
-using qvtest::WorkFileTestBase;
+using qvtest::AppTest;
 
-class FileDialogsTest : public WorkFileTestBase {};
+class FileDialogsTest : public AppTest {};
 
 TEST_F(FileDialogsTest, EmptyWorkingFileNameComesFromTheDataFolder) {
   Dsp.Data_Dir[0] = '\0';

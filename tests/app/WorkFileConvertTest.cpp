@@ -1,11 +1,11 @@
-#include "WorkFileFixture.h"
+#include "AppFixture.h"
 #include "app/WorkFile.h"
 
 namespace {
 
-using qvtest::WorkFileTestBase;
+using qvtest::AppTest;
 
-class WorkFileConvertTest : public WorkFileTestBase {
+class WorkFileConvertTest : public AppTest {
  protected:
   bool Exists(const std::string& name) { return std::filesystem::exists(Path(name)); }
   bool Refused(const char* name) {

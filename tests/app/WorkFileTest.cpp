@@ -3,14 +3,14 @@
 
 #include <cmath>
 
-#include "WorkFileFixture.h"
+#include "AppFixture.h"
 #include "app/WorkFile.h"
 
 namespace {
 
-using qvtest::WorkFileTestBase;
+using qvtest::AppTest;
 
-class WorkFileTest : public WorkFileTestBase {
+class WorkFileTest : public AppTest {
  protected:
   // A working state as a session leaves it: three channels with data, two simulation
   // sets, one with a sine baseline, one HITRAN set.

@@ -1,0 +1,575 @@
+// Main-window painting: traces, scaling and clipping, channels of other lengths,
+// marker lines, the painting readout, residual statistics with "Res.bin", nested
+// paints, the dialog refresh and a printer page.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "core/TypedArrays.h"
+#include "display/Paint.h"
+#include "display/PendingLinks.h"
+#include "platform/Controls.h"
+#include "platform/Files.h"
+#include "platform/Gdi.h"
+#include "platform/MessageBox.h"
+#include "platform/TestDriver.h"
+#include "platform/Text.h"
+#include "platform/Window.h"
+#include "records/Cnl.h"
+#include "records/Cnv.h"
+#include "records/Dsp.h"
+#include "records/Lsf.h"
+#include "records/Sim.h"
+#include "records/Win.h"
+#include "support/TempDir.h"
+
+namespace {
+
+// The renderer stand-in of these tests: every set renders the constant fakeValue,
+// or fails while fakeFails is set.
+float fakeValue = 1.0f;
+bool fakeFails = false;
+int fakeCalls = 0;
+int paintMessages = 0;
+
+constexpr COLORREF kBlue = RGB(0, 0, 255);
+constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr COLORREF kGreen = RGB(0, 170, 0);
+constexpr COLORREF kGrey = RGB(160, 160, 160);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+
+LRESULT PaintWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_PAINT:
+      ++paintMessages;
+      PaintParentWindowPaper(2, window, nullptr, nullptr);
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    default:
+      return DefWindowProc(window, message, wParam, lParam);
+  }
+}
+
+int initDialogs = 0;
+LRESULT CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) ++initDialogs;
+  return DefWindowProc(window, message, wParam, lParam);
+}
+
+void WriteFloats(const std::string& path, const std::vector<float>& values) {
+  FILE* file = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  ASSERT_EQ(std::fwrite(values.data(), sizeof(float), values.size(), file), values.size());
+  std::fclose(file);
+}
+
+std::vector<float> ReadFloats(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<float> values(bytes.size() / sizeof(float));
+  if (!values.empty()) std::memcpy(values.data(), bytes.data(), values.size() * sizeof(float));
+  return values;
+}
+
+class PaintTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Win = WinRecord{};
+    Dsp = DspRecord{};
+    Sim = SimRecord{};
+    Cnl = CnlRecord{};
+    Cnv = CnvRecord{};
+    Lsf = LsfRecord{};
+    fakeValue = 1.0f;
+    fakeFails = false;
+    fakeCalls = 0;
+    paintMessages = 0;
+    initDialogs = 0;
+    platform::ClearBoxLog();
+    platform::SetBoxAnswerer([this](const platform::BoxRequest& box) {
+      boxes.push_back(box.caption + "|" + box.text);
+      return IDOK;
+    });
+    StrCopy(Dsp.Data_Dir, dir.Path().string().c_str());
+    Dsp.Init_Done = 1;
+    Dsp.Dsp_Ready = 1;
+    ASSERT_FALSE(QvAllocFailed(FAlloc1Dim(&Win.PM_DrawAry, WIN_DRAW_PTS)));
+    ASSERT_FALSE(QvAllocFailed(FAlloc1Dim(&Win.PM_DrawAry_Sum, WIN_DRAW_PTS)));
+    for (float*& rows : Win.P_DrawAry) ASSERT_FALSE(QvAllocFailed(FAlloc1Dim(&rows, WIN_DRAW_PTS)));
+    Dsp.Pts2Pxl[WIN_RAW] = 1.0;
+    Dsp.FrqStpView[WIN_RAW] = 1.0;
+    Win.View_Level = WIN_RAW;
+    // Pens of rows 1 (blue), 2 (red), 3 (green) and 9 (grey) as the colour table has them.
+    const COLORREF colors[] = {kBlue, kRed, kGreen};
+    for (int row = 1; row <= 3; ++row) Dsp.Pen[row] = CreatePen(PS_SOLID, 1, colors[row - 1]);
+    Dsp.Pen[9] = CreatePen(PS_SOLID, 1, kGrey);
+    Sim.Pen[1] = CreatePen(PS_SOLID, 1, kRed);
+
+    static bool registered = false;
+    if (!registered) {
+      WNDCLASS wc;
+      wc.lpfnWndProc = PaintWndProc;
+      wc.lpszClassName = "PAINT TEST";
+      RegisterClass(&wc);
+      WNDCLASS counting;
+      counting.lpfnWndProc = CountingProc;
+      counting.lpszClassName = "COUNTING DIALOG";
+      RegisterClass(&counting);
+      registered = true;
+    }
+    window = CreateWindowEx(0, "PAINT TEST", "PAINT", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 420, 300, nullptr,
+                            nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    Win.hWnd_Main = window;
+    Win.hWnd_StatusBar = CreateStatusWindow(WS_CHILD | WS_VISIBLE, "", window, 100);
+    int edges[4] = {100, 200, 300, -1};
+    SendMessage(Win.hWnd_StatusBar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(edges));
+    platform::driver::PumpUntilIdle();
+  }
+
+  void TearDown() override {
+    if (IsWindow(window)) DestroyWindow(window);
+    for (HPEN& pen : Dsp.Pen) {
+      if (pen) DeleteObject(pen);
+      pen = nullptr;
+    }
+    if (Sim.Pen[1]) DeleteObject(Sim.Pen[1]);
+    Sim.Pen[1] = nullptr;
+    FFree1Dim(&Win.PM_DrawAry);
+    FFree1Dim(&Win.PM_DrawAry_Sum);
+    FFree1Dim(&Win.Res_DrawAry);
+    for (float*& rows : Win.P_DrawAry) FFree1Dim(&rows);
+    platform::SetBoxAnswerer(nullptr);
+  }
+
+  // A displayed channel with its raw file.
+  void Channel(int c, const std::vector<float>& values, int16_t colorRow = 1) {
+    std::string name = "chn" + std::to_string(c) + ".bin";
+    WriteFloats(dir.File(name), values);
+    StrCopy(Dsp.Chn_Flnm[c], name.c_str());
+    Dsp.Chn_DspStat[c] = 1;
+    Dsp.FL_SZ[WIN_RAW][c] = static_cast<uint32_t>(values.size());
+    Dsp.Chn_Scalar[c] = 1.0;
+    Dsp.Chn_ScaleStat[c] = 1;
+    Dsp.Chn_ColorNo[c] = colorRow;
+  }
+
+  void Paint() {
+    InvalidateRect(window, nullptr, FALSE);
+    UpdateWindow(window);
+  }
+
+  COLORREF Pixel(int x, int y) {
+    HDC dc = GetDC(window);
+    COLORREF color = GetPixel(dc, x, y);
+    ReleaseDC(window, dc);
+    return color;
+  }
+  // Whether any pixel of the column inside the plot has the colour.
+  bool ColumnHas(int x, COLORREF color) {
+    for (int y = Win.Plot_Y0; y <= Win.Plot_Y0 + Win.Page_Height; ++y)
+      if (Pixel(x, y) == color) return true;
+    return false;
+  }
+  int Bottom() const { return Win.Plot_Y0 + Win.Page_Height; }
+
+  qvtest::TempDir dir;
+  HWND window = nullptr;
+  std::vector<std::string> boxes;
+};
+
+}  // namespace
+
+// The renderer of the tests (replaces the stand-in).
+int32_t SimFIPlot(HDC, int16_t, int16_t, int16_t, int32_t, int32_t count, int32_t, int16_t, int16_t) {
+  ++fakeCalls;
+  if (fakeFails) return 0;
+  for (int32_t i = 0; i < count; ++i) Win.PM_DrawAry[i] = fakeValue;
+  return 1;
+}
+
+TEST_F(PaintTest, GeometryAndTraceScalingWithClippingAtTheEdges) {
+  // Values in plot heights: 0 (bottom), 0.5 (middle), 1 (top), 2 (above), -1 (below).
+  std::vector<float> values(1000, 0.25f);
+  values[10] = 0.0f;
+  values[11] = 0.5f;
+  values[12] = 1.0f;
+  values[13] = 2.0f;
+  values[14] = -1.0f;
+  values[15] = 1e30f;
+  Channel(0, values);
+  Paint();
+
+  RECT client;
+  GetClientRect(window, &client);
+  EXPECT_EQ(Win.Plot_Y0, 3);
+  EXPECT_EQ(Win.Page_Width, client.right - 1);
+  EXPECT_EQ(Win.Page_Pixels, Win.Page_Width);
+  EXPECT_EQ(Win.Plot_Bottom, Win.Page_Height);
+  ASSERT_EQ(Win.Shown_Count, 1);
+  EXPECT_EQ(Win.Shown_List[0], 0);
+
+  const int H = Win.Page_Height, B = Bottom(), top = Win.Plot_Y0;
+  const float* rows = Win.P_DrawAry[0];
+  EXPECT_EQ(rows[10], B);
+  EXPECT_EQ(rows[11], static_cast<int>(B - 0.5 * H));
+  EXPECT_EQ(rows[12], top);
+  EXPECT_EQ(rows[13], top);  // above the plot: on its top edge
+  EXPECT_EQ(rows[14], B);    // below the plot: on its bottom edge
+  EXPECT_EQ(rows[15], B);  // a missing value (1e18 or more) reads as 0
+  // The line passes through its points; nothing is drawn outside the plot.
+  EXPECT_EQ(Pixel(11, static_cast<int>(rows[11])), kBlue);
+  EXPECT_EQ(Pixel(13, top), kBlue);
+  EXPECT_EQ(Pixel(14, B), kBlue);
+  EXPECT_NE(Pixel(13, top - 1), kBlue);
+  EXPECT_NE(Pixel(14, B + 1), kBlue);
+
+  // Without the full-height flag the height is a tenth; the offset adds to the value.
+  Dsp.Chn_ScaleStat[0] = 0;
+  Dsp.Chn_Scalar[0] = 2.0;
+  Dsp.Chn_Offset[0] = 1.0;
+  Paint();
+  EXPECT_NEAR(rows[11], B - 0.2 * H * 1.5, 1.0);
+  EXPECT_NEAR(rows[10], B - 0.2 * H * 1.0, 1.0);
+  EXPECT_EQ(Win.Paint_Busy, 0u);
+  EXPECT_EQ(Win.hDC_Mem, nullptr);
+}
+
+TEST_F(PaintTest, ChannelsLongerAndShorterThanTheActiveOneKeepTheirColumns) {
+  // Values encode the point index, so each row tells which point was drawn there.
+  auto ramp = [](int n) {
+    std::vector<float> v(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) v[static_cast<size_t>(i)] = static_cast<float>(i) / 1000.0f;
+    return v;
+  };
+  Channel(0, ramp(1000), 1);
+  Channel(1, ramp(50000), 2);  // longer
+  Channel(2, ramp(700), 3);    // shorter: the page runs past its end
+  StrCopy(Dsp.Chn_Flnm[3], "missing.bin");
+  Dsp.Chn_DspStat[3] = 1;  // cannot be read
+  Win.Page_Start = 500;
+  Win.Active_Chn = 0;
+  Paint();
+
+  ASSERT_EQ(Win.Shown_Count, 3);
+  EXPECT_EQ(Win.Shown_List[0], 0);
+  EXPECT_EQ(Win.Shown_List[1], 1);
+  EXPECT_EQ(Win.Shown_List[2], 2);
+  const int W = Win.Page_Width;
+  ASSERT_GT(W, 250);
+  // The longer channel fills the page from the same first point; it is never read
+  // beyond the page.
+  const double s = -Win.Page_Height * 1.0;
+  EXPECT_NEAR(Win.P_DrawAry[1][W - 1], Bottom() + s * (500 + W - 1) / 1000.0, 1.0);
+  EXPECT_TRUE(ColumnHas(W - 2, kRed));
+  // The shorter channel ends at column 199 (point 699); its points stand at their own
+  // columns: column 10 shows point 510.
+  const int at510 = 510 - (700 - W);  // the page read ends with the file
+  EXPECT_EQ(Pixel(10, static_cast<int>(Win.P_DrawAry[2][at510])), kGreen);
+  EXPECT_NEAR(Win.P_DrawAry[2][at510], Bottom() + s * 510 / 1000.0, 1.0);
+  EXPECT_TRUE(ColumnHas(150, kGreen));
+  EXPECT_FALSE(ColumnHas(250, kGreen));
+}
+
+TEST_F(PaintTest, MarkersAtTheFirstAndLastPointAndRepeatMarkers) {
+  Channel(0, std::vector<float>(5000, 0.0f));
+  Win.Active_Chn = 0;
+  Win.Page_Start = 100;
+  Paint();  // geometry
+  const int W = Win.Page_Width;
+  ASSERT_FALSE(QvAllocFailed(LReAlloc1Dim(&Cnl.Mks_Pos, 4)));
+  Cnl.Mks_Pos[1] = 100;          // first point shown
+  Cnl.Mks_Pos[2] = 100 + W - 1;  // last point shown
+  Cnl.Mks_Pos[3] = 100 + W;      // just beyond the page
+  Cnl.Mks_Cnt = 3;
+  Win.Pt_Lim[0][0] = 1;  // marker lines on (also a cursor at point 1, off the page)
+  std::ofstream(dir.File("MksRepeat")) << "50\n150\n" << 100 + W - 2 << "\n" << 100 + W << "\n160\n";
+  Win.Pt_Lim[0][1] = 1;
+  Paint();
+
+  const int mid = Win.Plot_Y0 + Win.Page_Height / 3;
+  EXPECT_EQ(Pixel(0, mid), kGrey);
+  EXPECT_EQ(Pixel(W - 1, mid), kGrey);
+  EXPECT_EQ(Pixel(W, mid), kWhite);
+  EXPECT_EQ(Pixel(50, mid), kRed);
+  EXPECT_EQ(Pixel(W - 2, mid), kRed);
+  EXPECT_EQ(Pixel(60, mid), kWhite);  // read stops at the first position beyond the page
+  // At view level 0 the marker lines are off.
+  Win.View_Level = 0;
+  Dsp.Pts2Pxl[0] = 1.0;
+  Paint();
+  EXPECT_EQ(Pixel(W - 1, mid), kWhite);
+  LFree1Dim(&Cnl.Mks_Pos);
+}
+
+TEST_F(PaintTest, ReadoutForSmallAndLargeValues) {
+  Win.Active_Chn = 0;
+  Dsp.FL_SZ[WIN_RAW][0] = 1000;
+  Dsp.Chn_Scalar[0] = 1.0;
+  Dsp.Chn_ScaleStat[0] = 1;
+  Win.Page_Height = 100;
+  Win.Plot_Bottom = 100;
+  Win.Plot_Y0 = 3;
+  Dsp.Init_Frq = 1000.0;
+  Dsp.FrqStpView[WIN_RAW] = 0.5;
+  char text[300];
+
+  // Client row -147: 250 rows above the zero line, 2.5 plot heights.
+  ASSERT_TRUE(DisplayPaintReadoutText(10, -147, text, sizeof text));
+  EXPECT_STREQ(text, "[0] X(MHz) 1005.0000        Y 2.5000     Pt     10");
+  // 0.01 is below 1: general form.
+  ASSERT_TRUE(DisplayPaintReadoutText(10, 102, text, sizeof text));
+  EXPECT_STREQ(text, "[0] X(MHz) 1005.0000        Y 0.01       Pt     10");
+  // Beyond 1e6: general form; relative readout marked.
+  Dsp.Chn_Scalar[0] = 1e-6;
+  Win.Rel_On = 1;
+  ASSERT_TRUE(DisplayPaintReadoutText(10, -97, text, sizeof text));
+  EXPECT_STREQ(text, "[0] X(MHz) 1005.0000        Y 2e+06      Pt     10(REL)");
+  // Frequencies whose end lies below 10: exponent form. A zero scalar gives no Y.
+  Win.Rel_On = 0;
+  Dsp.Init_Frq = 0.001;
+  Dsp.FrqStpView[WIN_RAW] = 1e-6;
+  Dsp.Chn_Scalar[0] = 0.0;
+  ASSERT_TRUE(DisplayPaintReadoutText(10, 50, text, sizeof text));
+  EXPECT_STREQ(text, "[0] X(MHz) 1.0100e-03       Pt     10");
+  Win.Active_Chn = 9;
+  EXPECT_FALSE(DisplayPaintReadoutText(10, 50, text, sizeof text));
+  EXPECT_STREQ(text, "");
+}
+
+TEST_F(PaintTest, PaintWritesReadoutCursorWindowAndUnitsToTheStatusBar) {
+  Channel(0, std::vector<float>(2000, 0.5f));
+  Win.Active_Chn = 0;
+  Dsp.Init_Frq = 100.0;
+  Win.Cursor_X = 20;
+  Win.Cursor_Y = 40;
+  Win.Cursor_HalfWidth = 5;
+  Dsp.Units_Idx = 1;  // display in CM-1, data in MHz
+  Paint();
+  EXPECT_EQ(platform::StatusText(Win.hWnd_StatusBar, 2), "MHz x 1ST -> CM-1 x 1ST");
+  EXPECT_TRUE(platform::driver::MatchPattern("[0] X(cm-1) * Y * Pt     20", platform::StatusText(Win.hWnd_StatusBar, 1)));
+  EXPECT_DOUBLE_EQ(Win.Cursor_Freq_Lo, 115.0);
+  EXPECT_DOUBLE_EQ(Win.Cursor_Freq_Hi, 125.0);
+  EXPECT_DOUBLE_EQ(Win.Cursor_Freq_Dif, 10.0);
+  EXPECT_DOUBLE_EQ(Win.Cursor_Freq_Ave, 120.0);
+  // The crosshair stands at the cursor; the trace is drawn over it.
+  EXPECT_NE(Pixel(Win.Cursor_X - 5, Win.Cursor_Y), kWhite);
+}
+
+TEST_F(PaintTest, ResidualStatisticsAndResBin) {
+  // Measured 0 is rejected; residual = simulated (1.0) - measured.
+  std::vector<float> measured = {0.0f, 2.0f, 3.0f, 0.0f, 5.0f, 1.5f, 0.5f, 4.0f};
+  std::vector<float> data(900);
+  for (size_t i = 0; i < data.size(); ++i) data[i] = measured[i % measured.size()];
+  Channel(0, data);
+  Win.Active_Chn = 0;
+  Sim.Dsp_Stat[0] = 1;
+  Sim.FI_Lines[0] = 5;
+  Sim.Dsp_Cnl[0] = 0;
+  Sim.Dlg_Req[SIM_DLG_RESIDUAL][0] = 1;
+  Sim.Res_1st[0] = 1;
+  Sim.Res_2nd[0] = 1;
+  Sim.Res_Written[0] = 1;
+  Paint();
+
+  double sum = 0.0;
+  int kept = 0, rejected = 0;
+  std::vector<double> r;
+  for (float m : data) {
+    if (m == 0.0f) {
+      ++rejected;
+      continue;
+    }
+    r.push_back(1.0 - m);
+    sum += 1.0 - m;
+    ++kept;
+  }
+  const double mean = sum / kept;
+  double dev = 0.0;
+  for (double x : r) dev += (x - mean) * (x - mean);
+  EXPECT_NEAR(Sim.Res_AveVal[0], mean, 1e-9);
+  EXPECT_NEAR(Sim.Res_RmsVal[0], std::sqrt(dev / kept), 1e-9);
+  EXPECT_EQ(platform::StatusText(Win.hWnd_StatusBar, 3),
+            "ZERO POINTS REJECTED IN MOMENT CALC=[" + std::to_string(rejected) + "]");
+  // The file holds one residual per point, 0 where rejected; its flag is cleared.
+  std::vector<float> file = ReadFloats(dir.File("Res.bin"));
+  ASSERT_EQ(file.size(), data.size());
+  EXPECT_EQ(file[0], 0.0f);
+  EXPECT_EQ(file[1], -1.0f);
+  EXPECT_EQ(file[898], 1.0f - data[898]);
+  EXPECT_EQ(Sim.Res_Written[0], 0u);
+
+  // Plain sum and plain sum of squares without the average and deviation flags, over
+  // the cursor pair when the point-range limit is on.
+  Sim.Res_Ave[0] = 0;
+  Sim.Res_Rms[0] = 0;
+  Cnv.Lim_Stat[0] = 1;
+  Win.Pt_Lim[0][0] = 1;
+  Win.Pt_Lim[0][1] = 2;
+  Paint();
+  EXPECT_DOUBLE_EQ(Sim.Res_AveVal[0], (1.0 - 2.0) + (1.0 - 3.0));
+  EXPECT_DOUBLE_EQ(Sim.Res_RmsVal[0], 1.0 + 4.0);
+
+  // Every point rejected: both results 0.
+  Cnv.Lim_Stat[0] = 0;
+  Channel(0, std::vector<float>(900, 0.0f));
+  Paint();
+  EXPECT_EQ(Sim.Res_AveVal[0], 0.0);
+  EXPECT_EQ(Sim.Res_RmsVal[0], 0.0);
+  EXPECT_EQ(platform::StatusText(Win.hWnd_StatusBar, 3), "ZERO POINTS REJECTED IN MOMENT CALC=[900]");
+  EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(PaintTest, ResidualFailuresAreReportedOnceAndSwitchTheStatisticsOff) {
+  Channel(0, std::vector<float>(500, 2.0f));
+  Win.Active_Chn = 0;
+  Sim.Dsp_Stat[0] = 1;
+  Sim.FI_Lines[0] = 5;
+  Sim.Dlg_Req[SIM_DLG_RESIDUAL][0] = 1;
+  Sim.Res_1st[0] = 1;
+  Sim.Res_Written[0] = 1;
+  StrCopy(Sim.Res_Flnm, "no-such-folder/Res.bin");
+  StrCopy(Sim.Sim_Flnm[0], "Water");
+  Paint();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0],
+            "Warning|[A] SIM [Water] - FAILED TO OPEN BINARY FILE [no-such-folder/Res.bin] FOR WRITING!\n\nCONTINUING");
+  EXPECT_EQ(Sim.Res_Written[0], 0u);
+  EXPECT_EQ(Sim.Res_1st[0], 1u);  // the statistics go on without the file
+
+  // A renderer that fails switches the statistics off; later paints stay quiet.
+  fakeFails = true;
+  Paint();
+  EXPECT_EQ(Sim.Res_1st[0], 0u);
+  const int calls = fakeCalls;
+  Paint();
+  Paint();
+  EXPECT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(fakeCalls, calls + 2);  // only the overlay pass of each paint
+}
+
+TEST_F(PaintTest, SimulationOverlayWithResidualTrace) {
+  Channel(0, std::vector<float>(1000, 0.5f));
+  Win.Active_Chn = 0;
+  Sim.Dsp_Stat[0] = 1;
+  Sim.FI_Lines[0] = 5;
+  Sim.Dsp_Cnl[0] = 0;
+  Sim.COLOR_NO[0] = 1;
+  fakeValue = 0.55f;
+  Paint();
+  const int H = Win.Page_Height, B = Bottom();
+  const int setRow = static_cast<int>(B - 0.55 * H);
+  EXPECT_NEAR(setRow, B - 0.55 * H, 1.0);
+  EXPECT_TRUE(Pixel(30, setRow) == kRed || Pixel(30, setRow + 1) == kRed || Pixel(30, setRow - 1) == kRed);
+  EXPECT_EQ(Win.Cross_Bracket, 1u);
+
+  // While the RESIDUALS dialog is open: residual rows = set row - channel row, drawn
+  // about B - H x 0.1 at scale -1, with the zero line there.
+  Sim.Dlg_Req[SIM_DLG_RESIDUAL][0] = 1;
+  Paint();
+  const double residual = static_cast<double>(Win.PM_DrawAry[30]);  // the residual row
+  EXPECT_NEAR(residual, B - H * 0.1 + 0.05 * H, 2.0);
+  EXPECT_EQ(Pixel(30, static_cast<int>(residual)), kRed);
+
+  // No overlays while a sequence fit display is on.
+  Lsf.Seq_Voigt = 1;
+  const int calls = fakeCalls;
+  Paint();
+  EXPECT_EQ(fakeCalls, calls);
+}
+
+TEST_F(PaintTest, PaintInsideAPaintValidatesTheWindow) {
+  Channel(0, std::vector<float>(1000, 0.5f));
+  platform::driver::PumpUntilIdle();
+  paintMessages = 0;
+  Win.Paint_Busy = 1;  // as while the start-up or a dialog runs inside a paint
+  InvalidateRect(window, nullptr, FALSE);
+  const int handled = platform::driver::PumpUntilIdle(500);
+  EXPECT_LT(handled, 10);
+  EXPECT_EQ(paintMessages, 1);
+  Win.Paint_Busy = 0;
+}
+
+TEST_F(PaintTest, OpenDialogsAreRefreshedAtTheEndOfEveryPaint) {
+  HWND control = CreateWindowEx(0, "COUNTING DIALOG", "CTL", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                                nullptr);
+  HWND residual = CreateWindowEx(0, "COUNTING DIALOG", "RES", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                 nullptr, nullptr);
+  Sim.Ctl_Hwnd = control;
+  Sim.Ctl_Shown = 1;
+  Sim.Dsp_Stat[1] = 2;  // plotted (not exactly 1)
+  Sim.Dlg_Req[SIM_DLG_RESIDUAL][1] = 1;
+  Sim.Dlg_Hwnd[SIM_DLG_RESIDUAL][1] = residual;
+  Sim.Sel_Changed = 1;
+  Sim.Cur_Set = 3;
+  Paint();
+  // The control dialog twice (new current set, then the end of the paint), the
+  // residual dialog once through its creator.
+  EXPECT_EQ(initDialogs, 3);
+  EXPECT_EQ(Sim.Sel_Changed, 0u);
+  EXPECT_EQ(Sim.Dlg_Req[SIM_DLG_RESIDUAL][1], 1u);
+  Paint();
+  EXPECT_EQ(initDialogs, 5);
+  DestroyWindow(control);
+  DestroyWindow(residual);
+}
+
+TEST_F(PaintTest, PrinterPageThroughThePdfPrinter) {
+  Channel(0, std::vector<float>(1000, 0.5f));
+  Win.Active_Chn = 0;
+  Paint();
+  const int width = Win.Page_Width;
+  const std::string pdf = dir.File("page.pdf");
+  HDC dc = platform::CreatePdfPrinterDC(pdf.c_str());
+  ASSERT_NE(dc, nullptr);
+  DOCINFO doc;
+  doc.lpszDocName = "Qv95 PLOT";
+  ASSERT_GT(StartDoc(dc, &doc), 0);
+  ASSERT_GT(StartPage(dc), 0);
+  EXPECT_EQ(PaintParentWindowPaper(3, window, nullptr, dc), 1);
+  EXPECT_GT(EndPage(dc), 0);
+  EXPECT_GT(EndDoc(dc), 0);
+  DeleteDC(dc);
+
+  // On paper: bottom 9/10 and height 8/10 of the page; the screen geometry stays.
+  const int V = 3300;  // Letter at 300 units per inch
+  EXPECT_EQ(Win.P_DrawAry[0][0], static_cast<int>(9 * V / 10 - 0.5 * (9 * V / 10 - V / 10)));
+  EXPECT_EQ(Win.Page_Width, width);
+  std::ifstream in(pdf, std::ios::binary);
+  std::string head(4, '\0');
+  in.read(head.data(), 4);
+  EXPECT_EQ(head, "%PDF");
+  EXPECT_EQ(PaintParentWindowPaper(3, window, nullptr, nullptr), 0);
+}
+
+TEST_F(PaintTest, DisplayInitializeRebuildsTheShownChannels) {
+  Win.Page_Width = 800;
+  Win.Page_Height = 400;
+  Win.Page_Start = 77;
+  Win.FFT_Smooth_On = 1;
+  Dsp.Chn_DspStat[1] = 1;
+  Dsp.Chn_DspStat[4] = 1;
+  EXPECT_EQ(DisplayInitialize(), 1);
+  EXPECT_EQ(Win.Cursor_X, 400);
+  EXPECT_EQ(Win.Cursor_Y, 200);
+  EXPECT_EQ(Win.Page_Start, 0);
+  EXPECT_EQ(Win.FFT_Smooth_On, 0u);
+  ASSERT_EQ(Win.Shown_Count, 2);
+  EXPECT_EQ(Win.Shown_List[0], 1);
+  EXPECT_EQ(Win.Shown_List[1], 4);
+  EXPECT_EQ(Win.Active_Chn, 4);
+  // Later calls leave the cursor and page alone.
+  Win.Page_Start = 10;
+  Dsp.Chn_DspStat[1] = Dsp.Chn_DspStat[4] = 0;
+  DisplayInitialize();
+  EXPECT_EQ(Win.Page_Start, 10);
+  EXPECT_EQ(Win.Shown_Count, 0);
+  EXPECT_EQ(Win.Active_Chn, 9);
+}
