@@ -103,6 +103,10 @@ void DebugFileSet(int16_t level, int32_t trace, int32_t toggle) {
       if (Debug.DebugLogFile) std::fclose(Debug.DebugLogFile);
       Debug.DebugLogFile = nullptr;
     }
+    // With no log there is nothing to trace into: a toggle that switches the level off
+    // (for instance while "&Debug to Message" holds level 204) must not leave the
+    // trace flag on.
+    Debug.DebugTraceFlag = 0;
     std::snprintf(status, sizeof status, "DEBUG FILE [%s] CLOSED", DEBUG_LOG_FILE_NAME);
     SetStatusText(0, status);
     Debug.DebugFileOpen = 0;
@@ -126,6 +130,12 @@ void DebugFileSet(int16_t level, int32_t trace, int32_t toggle) {
     char text[256];
     std::snprintf(text, sizeof text, "FAILED TO CREATE ASCII FILE [%s] FOR WRITING", DEBUG_LOG_FILE_NAME);
     MessageBox(Win.hWnd_Main, text, "Warning", MB_SYSTEMMODAL | MB_ICONWARNING);
+    // Level and trace flag stay as requested (the writers skip while no log is open),
+    // but the log is not reported as open and the message window is not shown.
+    std::snprintf(status, sizeof status, "DEBUG FILE [%s] NOT OPEN: LEVEL [%hd]", DEBUG_LOG_FILE_NAME, newLevel);
+    SetStatusText(0, status);
+    Debug.DebugFileOpen = 0;
+    return;
   }
   std::snprintf(status, sizeof status, "DEBUG FILE [%s] OPEN: LEVEL [%hd]", DEBUG_LOG_FILE_NAME, newLevel);
   SetStatusText(0, status);

@@ -28,6 +28,7 @@ struct WinRecord {
   HWND hWnd_Main = nullptr;
   HWND hWnd_ToolBar = nullptr;
   HWND hWnd_StatusBar = nullptr;
+  HBITMAP hBmp_ToolBar = nullptr;  // the toolbar's image strip while the main window exists
 
   // Child windows: handles, toolbars, status bars, created flags, position and size.
   HWND hWnd_Child[WIN_CHN][WIN_KINDS] = {};

@@ -43,9 +43,44 @@ DialogTemplate TextInput() {
   return t;
 }
 
+// 200: the rotor program's options; 8618 holds the rotor program's path.
+DialogTemplate RigidRotorOptions() {
+  DialogTemplate t;
+  t.id = 200;
+  t.caption = "RIGID ROTOR OPTIONS DIALOG";
+  t.cx = 300;
+  t.cy = 62;
+  t.style = kPopup;
+  t.controls = {
+      {ControlKind::Static, -1, "ROTOR PROGRAM", 6, 8, 70, 10, SS_LEFT},
+      {ControlKind::Edit, 8618, "", 80, 6, 214, 12, ES_LEFT | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP},
+      {ControlKind::PushButton, 1, "OK", 90, 40, 50, 14, BS_DEFPUSHBUTTON | WS_TABSTOP},
+      {ControlKind::PushButton, 2, "CANCEL", 160, 40, 50, 14, BS_PUSHBUTTON | WS_TABSTOP},
+  };
+  return t;
+}
+
+// 20001 and 30000: the options of the genetic algorithm and of the exciton model.
+DialogTemplate OkCancelDialog(int id, const char* caption) {
+  DialogTemplate t;
+  t.id = id;
+  t.caption = caption;
+  t.cx = 260;
+  t.cy = 44;
+  t.style = kPopup;
+  t.controls = {
+      {ControlKind::PushButton, 1, "OK", 70, 22, 50, 14, BS_DEFPUSHBUTTON | WS_TABSTOP},
+      {ControlKind::PushButton, 2, "CANCEL", 140, 22, 50, 14, BS_PUSHBUTTON | WS_TABSTOP},
+  };
+  return t;
+}
+
 }  // namespace
 
 void RegisterDialogResources() {
+  platform::RegisterDialogTemplate(RigidRotorOptions());
+  platform::RegisterDialogTemplate(OkCancelDialog(20001, "GENETIC ALGORITHM OPTIONS DIALOG"));
+  platform::RegisterDialogTemplate(OkCancelDialog(30000, "FULTON-GOUTERMAN EXCITON MODE OPTIONS DIALOG"));
   platform::RegisterDialogTemplate(MessageWindow());
   platform::RegisterDialogTemplate(TextInput());
 }

@@ -1,0 +1,237 @@
+#include "display/ViewKeys.h"
+
+#include <cmath>
+
+#include "display/Coords.h"
+#include "platform/Controls.h"
+#include "platform/MessageBox.h"
+#include "platform/Text.h"
+#include "records/Cnv.h"
+#include "records/Dsp.h"
+#include "records/Win.h"
+
+namespace {
+
+int32_t Trunc32(double x) {
+  if (std::isnan(x)) return 0;
+  if (x >= 2147483647.0) return 2147483647;
+  if (x <= -2147483648.0) return -2147483647 - 1;
+  return static_cast<int32_t>(x);
+}
+
+double Ppp(int16_t v) {
+  int level = v < 0 ? 0 : (v > WIN_RAW ? WIN_RAW : v);
+  if (Dsp.Pts2Pxl[level] == 0.0) Dsp.Pts2Pxl[level] = 1.0;
+  return Dsp.Pts2Pxl[level];
+}
+
+void MainStatus(int part, const char* text) {
+  if (Win.hWnd_StatusBar)
+    SendMessage(Win.hWnd_StatusBar, SB_SETTEXT, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text));
+}
+
+void RefreshScalarOffsetDialog() {
+  if (Dsp.SclOfs_Shown && IsWindow(Dsp.SclOfs_Hwnd))
+    SendMessage(Dsp.SclOfs_Hwnd, WM_COMMAND, static_cast<WPARAM>(IDC_SCLOFS_REFRESH), 0);
+}
+
+void ScaleChannel(int16_t c, double factor) {
+  double old = Dsp.Chn_Scalar[c];
+  double now = old * factor;
+  Dsp.Chn_Scalar[c] = now;
+  if (Dsp.Chn_OfsFix[c] == 0 && now != 0.0) Dsp.Chn_Offset[c] = old / now * Dsp.Chn_Offset[c];
+  RefreshScalarOffsetDialog();
+}
+
+void MoveOffset(int16_t c, double sign) {
+  double step = Dsp.Chn_ScaleStat[c] == 1 ? Win.Cursor_Step : 0.01 * Win.Cursor_Step;
+  Dsp.Chn_Offset[c] += sign * step;
+  RefreshScalarOffsetDialog();
+}
+
+// The level has a view file for channel c (the raw level always has its data).
+bool LevelShown(int level, int16_t c) { return level == WIN_RAW || Win.ViewKind[level][c] != 2; }
+
+// 'x' (up = true) and 'X'/'o': the next level with data, then the page is centred on
+// the cursor column's frequency.
+void ChangeLevel(bool up) {
+  int16_t c = Win.Active_Chn;
+  int16_t v = Win.View_Level < 0 || Win.View_Level > WIN_RAW ? 0 : Win.View_Level;
+  double fc = DisplayPixelToFreqRel(v, Win.Cursor_X);
+  Win.Page_Start = Trunc32(Win.Page_Start + Win.Cursor_X * Ppp(v) + 0.5);
+  int16_t next = v;
+  bool found = false;
+  for (int level = up ? v + 1 : v - 1; up ? level <= WIN_RAW : level >= 0; level += up ? 1 : -1) {
+    if (LevelShown(level, c)) {
+      next = static_cast<int16_t>(level);
+      found = true;
+      break;
+    }
+  }
+  Win.View_Level = next;
+  char text[100];
+  StrFormat(text, "VIEW=%s", Win.View_Lbl[next]);
+  if (!found) StrAppend(text, up ? " - FULLY EXPANDED" : " - FULLY CONTRACTED");
+  MainStatus(2, text);
+
+  int32_t h = Win.Page_Width / 2;
+  double ppp = Ppp(next);
+  Win.Page_Start = Trunc32(Win.Page_Start - h * ppp + 0.5);
+  if (static_cast<double>(DisplayPixelToPoint(next, h)) > static_cast<double>(Dsp.FL_SZ[WIN_RAW][c]))
+    Win.Page_Start = Trunc32(Dsp.FL_SZ[WIN_RAW][c] - h * ppp + 0.5);
+  if (Win.Page_Start < 0) Win.Page_Start = 0;
+  Win.Cursor_X = DisplayFreqToPixel(next, fc);
+}
+
+void UnitStatus() {
+  if (Dsp.Units_Idx == Dsp.Units_IdxData && Dsp.Harm_Idx == Dsp.Harm_IdxData) MainStatus(2, "");
+}
+
+}  // namespace
+
+int32_t DisplayCursorKey(int32_t source, HWND window, int32_t virtualKey, int32_t flags) {
+  (void)window;
+  int16_t c = Win.Active_Chn;
+  if (c < 0 || c > 8) return 0;
+  if (virtualKey != VK_LEFT && virtualKey != VK_RIGHT && virtualKey != VK_UP && virtualKey != VK_DOWN) return 0;
+  bool shift = (source == 0 && GetKeyState(VK_SHIFT) < 0) || flags == CURSOR_KEY_SHIFT;
+  bool ctrl = (source == 0 && GetKeyState(VK_CONTROL) < 0) || flags == CURSOR_KEY_CTRL;
+  int32_t step = Trunc32(Win.Cursor_Step);
+  int16_t v = Win.View_Level;
+  int32_t halfPage = Trunc32(Trunc32(Win.Page_Width / 2) * Ppp(v) + 0.5);
+  switch (virtualKey) {
+    case VK_LEFT:
+      if (shift) {
+        Win.Page_Start -= halfPage;
+      } else {
+        Win.Cursor_X -= step;
+        if (Win.Cursor_X < 0) Win.Cursor_X = 0;
+      }
+      break;
+    case VK_RIGHT:
+      if (shift) {
+        Win.Page_Start += halfPage;
+      } else {
+        Win.Cursor_X += step;
+        if (Win.Cursor_X >= Win.Page_Width) Win.Cursor_X = Win.Page_Width - 1;
+      }
+      break;
+    case VK_UP:
+      if (ctrl) {
+        MoveOffset(c, 1.0);
+      } else if (flags == CURSOR_KEY_SCALE_UP) {
+        ScaleChannel(c, 2.0);
+      } else if (Win.Cursor_Window_On == 1) {
+        Win.Cursor_HalfWidth += step;
+      } else {
+        Win.Cursor_Y -= step;
+        if (Win.Cursor_Y < Win.Plot_Top + Win.Plot_Y0) Win.Cursor_Y = Win.Plot_Top + Win.Plot_Y0;
+      }
+      break;
+    default:  // VK_DOWN
+      if (ctrl) {
+        MoveOffset(c, -1.0);
+      } else if (flags == CURSOR_KEY_SCALE_DOWN) {
+        ScaleChannel(c, 0.5);
+      } else if (Win.Cursor_Window_On == 1) {
+        Win.Cursor_HalfWidth -= step;
+        if (Win.Cursor_HalfWidth < 1) Win.Cursor_HalfWidth = 1;
+      } else {
+        Win.Cursor_Y += step;
+        if (Win.Cursor_Y > Win.Plot_Bottom + Win.Plot_Y0) Win.Cursor_Y = Win.Plot_Bottom + Win.Plot_Y0;
+      }
+      break;
+  }
+  return 1;
+}
+
+int32_t DisplayViewKey(HWND window, int32_t key, LPARAM lParam) {
+  (void)window;
+  (void)lParam;
+  int16_t c = Win.Active_Chn;
+  bool digit = key >= '0' && key <= '8';
+  if ((c < 0 || c > 8) && !digit) return 0;
+  int16_t v = Win.View_Level;
+  int32_t x = Win.Cursor_X;
+  switch (key) {
+    case 'x':
+      ChangeLevel(true);
+      return 1;
+    case 'X':
+    case 'o':
+      ChangeLevel(false);
+      return 1;
+    case 'F': {
+      Win.FFT_Smooth_On = Win.FFT_Smooth_On ? 0 : 1;
+      char text[100];
+      if (Win.FFT_Smooth_On)
+        StrFormat(text, "FFT SMOOTHING ENABLED - WIN=[%.3f]", static_cast<double>(Cnv.FFT_SmoothWin));
+      else
+        StrCopy(text, "FFT SMOOTHING DISABLED");
+      MainStatus(2, text);
+      return 1;
+    }
+    case 'f':
+      DisplayCursorInfoWrite();
+      return 1;
+    case 'w':
+      Win.Cursor_Window_On = Win.Cursor_Window_On ? 0 : 1;
+      Win.Cursor_Window_Set = 1;
+      return 1;
+    case 'W':
+      Win.Cursor_Window_Set = 0;
+      Win.Cursor_Window_On = 0;
+      Win.Cursor_HalfWidth = 10;
+      return 1;
+    case 'm':
+    case 'M': {
+      int mark = key == 'm' ? 0 : 1;
+      Win.Pt_Lim[0][mark] = Trunc32(Win.Page_Start + x * Ppp(v));
+      if (Win.Pt_Lim[0][0] == Win.Pt_Lim[0][1]) Win.Pt_Lim[0][0] = Win.Pt_Lim[0][1] = 0;
+      return 1;
+    }
+    case 't':
+    case 'T':
+      if (Dsp.Pts_FSR != 0) {
+        int mark = key == 't' ? 0 : 1;
+        Win.Pt_Lim[0][mark] = Win.Pt_Lim[0][mark] == 1 ? 0 : 1;
+      }
+      return 1;
+    case 'r':
+      Win.Rel_On = Win.Rel_On ? 0 : 1;
+      if (Win.Rel_On) {
+        Win.Rel_Freq = DisplayPixelToFreqAt(v, Win.Page_Start, x);
+        Win.Rel_Point = DisplayPixelToPoint(v, x);
+      } else {
+        Win.Rel_Freq = 0.0;
+        Win.Rel_Point = 0;
+      }
+      return 1;
+    case 's':
+      if (Trunc32(10.01 * Win.Cursor_Step) == 1) Win.Cursor_Step = 1000.0;
+      Win.Cursor_Step *= 0.1;
+      return 1;
+    case 'u':
+      Dsp.Units_Idx = static_cast<int16_t>(Dsp.Units_Idx >= 2 || Dsp.Units_Idx < 0 ? 0 : Dsp.Units_Idx + 1);
+      UnitStatus();
+      return 1;
+    case 'U':
+      Dsp.Harm_Idx = static_cast<int16_t>(Dsp.Harm_Idx >= 3 || Dsp.Harm_Idx < 0 ? 0 : Dsp.Harm_Idx + 1);
+      UnitStatus();
+      return 1;
+    case 'C': {
+      char text[300];
+      StrFormat(text,
+                "DEFINE INITIAL ABSOLUTE FREQUENCY=[%lf] (DEFINED IN ANALYSIS DIALOG)\nAT CURSOR LOCATION [YES] | "
+                "ABORT [NO]?",
+                Dsp.Init_Frq);
+      if (MessageBox(Win.hWnd_Main, text, "Question", MB_SYSTEMMODAL | MB_ICONQUESTION | MB_YESNO) == IDYES)
+        Dsp.Init_Frq = Dsp.Init_Frq - DisplayPixelToFreqRel(v, x);
+      return 1;
+    }
+    default:
+      // Channel digits, simulation sets, assignments, averages and marker positions
+      // arrive with the rest of the view commands.
+      return 0;
+  }
+}
