@@ -1,0 +1,241 @@
+#include "app/MainWindow.h"
+
+#include <cmath>
+#include <vector>
+
+#include "AppFixture.h"
+#include "app/ModelDialogs.h"
+#include "app/Startup.h"
+#include "core/MsgWindow.h"
+#include "display/Repaint.h"
+#include "platform/Text.h"
+#include "platform/Controls.h"
+#include "platform/Dialog.h"
+#include "platform/Menu.h"
+#include "platform/TestDriver.h"
+#include "records/MathConst.h"
+#include "resources/Menus.h"
+
+namespace {
+
+namespace drv = platform::driver;
+
+int paints = 0;
+
+LRESULT CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PAINT) ++paints;
+  return MainWndProc(window, message, wParam, lParam);
+}
+
+class MainWindowTest : public qvtest::AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    paints = 0;
+    ASSERT_NE(InitApplication(nullptr), 0);
+    ASSERT_EQ(InitInstance(nullptr, SW_SHOWNORMAL), 1);
+    drv::PumpUntilIdle();  // the first paint runs the start-up
+    SetWindowLongPtr(Win.hWnd_Main, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingProc));
+    paints = 0;
+    platform::ClearBoxLog();
+  }
+  void TearDown() override {
+    if (Dsp.Msg_Hwnd && IsWindow(Dsp.Msg_Hwnd)) DestroyWindow(Dsp.Msg_Hwnd);
+    if (Win.hWnd_Main && IsWindow(Win.hWnd_Main)) DestroyWindow(Win.hWnd_Main);
+    MSG msg;
+    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    UnregisterClass(MAIN_CLASS_NAME, nullptr);
+    AppTest::TearDown();
+  }
+  void ActiveChannel(int16_t c) {
+    Win.Active_Chn = c;
+    Dsp.Chn_Scalar[c] = 1.0;
+  }
+  bool QuitPosted() {
+    MSG msg;
+    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE))
+      if (msg.message == WM_QUIT) return true;
+    return false;
+  }
+};
+
+TEST_F(MainWindowTest, StartUpRanOnceInTheFirstPaint) {
+  EXPECT_EQ(Dsp.Init_Done, 1u);
+  EXPECT_DOUBLE_EQ(MathConst.Pi, 4.0 * std::atan(1.0));
+  EXPECT_NE(Win.PM_DrawAry, nullptr);
+  EXPECT_NE(Win.Big_DrawAry, nullptr);
+  for (float* array : Win.P_DrawAry) EXPECT_NE(array, nullptr);
+  EXPECT_NE(Sim.Pen[3], nullptr);
+  EXPECT_NE(Dsp.Brush[10], nullptr);
+  EXPECT_EQ(Sim.COLOR_NO[4], 5);
+  EXPECT_EQ(Win.Bg_Brush_Idx, 10);  // white paper
+  EXPECT_EQ(Win.Fg_Pen_Idx, 0);
+  EXPECT_TRUE(IsWindow(Dsp.Msg_Hwnd));
+  EXPECT_FALSE(IsWindowVisible(Dsp.Msg_Hwnd));
+  EXPECT_EQ(Dsp.Msg_Shown, 0u);
+  float* before = Win.PM_DrawAry;
+  RepaintWindow("TEST", Win.hWnd_Main, TRUE);
+  EXPECT_EQ(Win.PM_DrawAry, before);  // not run again
+}
+
+TEST_F(MainWindowTest, ToolbarStatusBarAndMenus) {
+  ASSERT_NE(Win.hWnd_ToolBar, nullptr);
+  std::vector<int> commands;
+  for (int i = 0; i < platform::ToolbarButtonCount(Win.hWnd_ToolBar); ++i)
+    commands.push_back(platform::ToolbarCommand(Win.hWnd_ToolBar, i));
+  EXPECT_EQ(commands, (std::vector<int>{90, 91, 93, 92, 71, 72, 74, 73, 76, 75, 77, 78, 79, 80, 81, 82, 83}));
+  EXPECT_EQ(platform::StatusPartCount(Win.hWnd_StatusBar), 4);
+  std::vector<UINT> menu = platform::MenuCommands(GetMenu(Win.hWnd_Main));
+  EXPECT_EQ(menu, (std::vector<UINT>{90, 91, 102, 101, 115, 92, 93, 94, 95, 96, 100, 107, 113, 116, 106, 103, 104, 130,
+                                     97, 98}));
+  HMENU right = LoadMenu(nullptr, MAKEINTRESOURCE(IDM_RIGHT_CLICK));
+  EXPECT_EQ(platform::MenuCommands(GetSubMenu(right, 0)),
+            (std::vector<UINT>{10017, 10019, 10020, 10022, 10021, 10023}));
+  DestroyMenu(right);
+}
+
+TEST_F(MainWindowTest, OnlyAViewCommandsOneRepaints) {
+  // No active channel: the view commands answer 0, nothing is repainted.
+  for (int id : {IDT_SCALE_UP, IDT_SCALE_DOWN, IDT_EXPAND, IDT_CONTRACT, IDT_FORWARD, IDT_BACK, IDT_MARK_LOW})
+    EXPECT_TRUE(drv::ClickToolbarButton(Win.hWnd_ToolBar, id));
+  EXPECT_TRUE(drv::PressKey(Win.hWnd_Main, VK_LEFT));
+  EXPECT_TRUE(drv::TypeChar(Win.hWnd_Main, 's'));
+  EXPECT_EQ(paints, 0);
+
+  ActiveChannel(0);
+  EXPECT_TRUE(drv::ClickToolbarButton(Win.hWnd_ToolBar, IDT_SCALE_UP));
+  EXPECT_EQ(paints, 1);
+  EXPECT_EQ(Dsp.Chn_Scalar[0], 2.0);
+  EXPECT_TRUE(drv::TypeChar(Win.hWnd_Main, 's'));
+  EXPECT_EQ(paints, 2);
+  EXPECT_EQ(Win.Cursor_Step, 10.0);
+  // A key the view commands do not handle answers 0: no repaint.
+  EXPECT_TRUE(drv::TypeChar(Win.hWnd_Main, '['));
+  EXPECT_EQ(paints, 2);
+  // A double click repaints whatever the answer.
+  EXPECT_TRUE(drv::MouseClick(Win.hWnd_Main, drv::Mouse::LeftDouble, 30, 80));
+  EXPECT_GE(paints, 3);
+  EXPECT_EQ(Win.Cursor_X, 30);
+}
+
+TEST_F(MainWindowTest, MouseReadoutAndShiftClickScrolls) {
+  drv::MouseMove(Win.hWnd_Main, 40, 90);
+  EXPECT_EQ(drv::StatusText(Win.hWnd_StatusBar, 0), "");  // no active channel
+  ActiveChannel(1);
+  Dsp.FL_SZ[3][1] = 100000;
+  Win.View_Level = 3;
+  Dsp.Pts2Pxl[3] = 1.0;
+  Dsp.FrqStpView[3] = 1.0;
+  Dsp.Init_Frq = 500.0;
+  drv::MouseMove(Win.hWnd_Main, 40, 90);
+  EXPECT_TRUE(drv::MatchPattern("[1] X(MHz) 540.0000 *Pt     40", drv::StatusText(Win.hWnd_StatusBar, 0)));
+  Win.Page_Start = 5000;
+  Win.Page_Width = 1000;
+  drv::MouseClick(Win.hWnd_Main, drv::Mouse::Left, 40, 90, /*shift=*/true);
+  EXPECT_EQ(Win.Page_Start, 4500);  // half a window back, the cursor stays
+  EXPECT_EQ(Win.Mouse_Down, 0u);
+}
+
+TEST_F(MainWindowTest, ExitWithNothingModifiedEndsTheProgram) {
+  HWND main = Win.hWnd_Main;
+  Sim.Upd_Stat = 1;
+  EXPECT_TRUE(drv::ChooseCommand(main, IDM_EXIT));
+  EXPECT_EQ(Sim.Upd_Stat, 0u);
+  EXPECT_FALSE(IsWindow(main));
+  EXPECT_TRUE(QuitPosted());
+  for (int row = 1; row <= 9; ++row) EXPECT_EQ(Sim.Pen[row], nullptr);
+  EXPECT_NE(Sim.Pen[0], nullptr);  // rows 0 and 10 stay
+  EXPECT_TRUE(platform::BoxLog().empty());
+}
+
+TEST_F(MainWindowTest, ClosingTheWindowTurnsTheUpdateFlagOn) {
+  HWND main = Win.hWnd_Main;
+  SendMessage(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(Sim.Upd_Stat, 1u);
+  EXPECT_FALSE(IsWindow(main));
+  EXPECT_TRUE(QuitPosted());
+}
+
+TEST_F(MainWindowTest, AboutShowsTheCurrentVersion) {
+  drv::Answers answers;
+  answers.Box("Info", "v6.02.00", IDOK);
+  EXPECT_TRUE(drv::ChooseCommand(Win.hWnd_Main, IDM_ABOUT));
+  EXPECT_TRUE(answers.AllAnswered());
+  EXPECT_TRUE(answers.Failures().empty());
+  ASSERT_EQ(platform::BoxLog().size(), 1u);
+  EXPECT_EQ(platform::BoxLog()[0].style, 0x1040u);
+  EXPECT_EQ(paints, 0);
+}
+
+TEST_F(MainWindowTest, LaterDialogsAreNotYetAvailableAndMenuTogglesWork) {
+  drv::ChooseCommand(Win.hWnd_Main, IDM_ANALYSIS);
+  drv::ChooseCommand(Win.hWnd_Main, IDM_ASCII_OUTPUT);
+  ASSERT_EQ(platform::BoxLog().size(), 2u);
+  EXPECT_EQ(platform::BoxLog()[0].text, "OPTION NOT CURRENTLY AVAILABLE");
+  EXPECT_EQ(platform::BoxLog()[0].caption, "Info");
+  EXPECT_EQ(drv::StatusText(Win.hWnd_StatusBar, 2), "USE BIN-2-ASCII DIALOG OPTION");
+  drv::ChooseCommand(Win.hWnd_Main, IDM_TOGGLE_PATH);
+  EXPECT_EQ(Dsp.Path_Toggle, 1u);
+  EXPECT_EQ(drv::StatusText(Win.hWnd_StatusBar, 2), "TITLE BAR PATH USED FOR FILE OPEN DIALOG");
+  drv::ChooseCommand(Win.hWnd_Main, IDM_DEBUG_MSG);
+  EXPECT_EQ(Debug.DebugLevel, DEBUG_TOPIC_MESSAGE);
+  drv::ChooseCommand(Win.hWnd_Main, IDM_DEBUG_MSG);
+  EXPECT_EQ(Debug.DebugLevel, 0);
+  drv::ChooseCommand(Win.hWnd_Main, IDM_DEBUG_FILE);
+  EXPECT_EQ(drv::StatusText(Win.hWnd_StatusBar, 0), "DEBUG FILE [Qv95_Debug.log] OPEN: LEVEL [108]");
+  EXPECT_TRUE(IsWindowVisible(Dsp.Msg_Hwnd));
+  EXPECT_EQ(paints, 0);
+}
+
+TEST_F(MainWindowTest, RotorDialogHoldsItsHandleAndRepaintsOnOk) {
+  StrCopy(OrvPrm.Prog_Path, "/calc/orv95.exe");
+  StrCopy(Win.Exe_Path, (dir_.Path() / "qv95").string().c_str());
+  int opened = 0;
+  drv::ModalHandler handler([&](HWND dialog, int id) {
+    ++opened;
+    EXPECT_EQ(id, IDD_ORV_OPTIONS);
+    EXPECT_EQ(OrvPrm.Dlg_Hwnd, dialog);
+    EXPECT_EQ(drv::Text(dialog, IDC_ORV_PROG_PATH), "/calc/orv95.exe");
+    // Writing the path file refreshes the open dialog's rotor path.
+    OrvPrm.Prog_Mode = 1;
+    ExecResourceFile(0);
+    EXPECT_EQ(drv::Text(dialog, IDC_ORV_PROG_PATH), "/calc/vespar95.exe");
+    drv::Click(dialog, IDOK);
+  });
+  drv::ChooseCommand(Win.hWnd_Main, IDM_ROT_CALC);
+  EXPECT_EQ(opened, 1);
+  EXPECT_EQ(OrvPrm.Dlg_Hwnd, nullptr);
+  EXPECT_EQ(paints, 1);
+}
+
+TEST_F(MainWindowTest, CancelledOptionDialogsDoNotRepaint) {
+  std::vector<int> seen;
+  drv::ModalHandler handler([&](HWND dialog, int id) {
+    seen.push_back(id);
+    if (id == IDD_GA_OPTIONS) {
+      EXPECT_EQ(Ga.Dlg_Hwnd[0], dialog);
+    }
+    if (id == IDD_FG_OPTIONS) {
+      EXPECT_EQ(FgPrm.Dlg_Hwnd, dialog);
+    }
+    drv::Click(dialog, IDCANCEL);
+  });
+  drv::ChooseCommand(Win.hWnd_Main, IDM_GENETIC);
+  drv::ChooseCommand(Win.hWnd_Main, IDM_VIB_CALC);
+  EXPECT_EQ(seen, (std::vector<int>{IDD_GA_OPTIONS, IDD_FG_OPTIONS}));
+  EXPECT_EQ(Ga.Dlg_Hwnd[0], nullptr);
+  EXPECT_EQ(FgPrm.Dlg_Hwnd, nullptr);
+  EXPECT_EQ(paints, 0);
+}
+
+TEST_F(MainWindowTest, RightClickShowsTheContextMenu) {
+  drv::ChoosePopupItems({IDM_SIM_CONTROL_DLG});
+  drv::MouseClick(Win.hWnd_Main, drv::Mouse::Right, 100, 100);
+  drv::PumpUntilIdle();
+  ASSERT_EQ(platform::BoxLog().size(), 1u);  // its dialog arrives later
+  EXPECT_EQ(platform::BoxLog()[0].text, "OPTION NOT CURRENTLY AVAILABLE");
+  EXPECT_EQ(ContextMenuHit(Win.hWnd_Main, -5, 10), 0);
+}
+
+}  // namespace
