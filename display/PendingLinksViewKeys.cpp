@@ -2,21 +2,11 @@
 // linked in yet. Every definition here is weak: the real definition replaces it at
 // link time. Each does the least that keeps the caller's contract.
 //
-//   DisplayQviQvoSetup    view-file preparation thread body: ends at once, clearing
-//                         the busy flag as every run's end does.
 //   SimControlDialogShow  no dialog can be made: 0 (hidden).
 //   SimModelessDialogUpdate  nothing to open or close: 1.
 //   SimJkkQNDialogShow, SimQuadQNDialogShow  no dialog: 0 (hidden).
 //   ViewKeySimSelectNext, ViewKeySimAssign, ViewKeySimUnassign  no candidate: 0.
 #include "display/PendingLinksViewKeys.h"
-
-#include "records/ThreadCtl.h"
-
-__attribute__((weak)) DWORD DisplayQviQvoSetup(void* parameter) {
-  (void)parameter;
-  ThreadCtl.View_Busy = 0;
-  return 0;
-}
 
 __attribute__((weak)) int32_t SimControlDialogShow(uint32_t show, HWND parent) {
   (void)show;

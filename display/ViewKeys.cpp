@@ -7,6 +7,7 @@
 #include "core/Threads.h"
 #include "display/Coords.h"
 #include "display/PendingLinksViewKeys.h"
+#include "display/ViewFiles.h"
 #include "display/ViewKeysInternal.h"
 #include "platform/Controls.h"
 #include "platform/MessageBox.h"
@@ -16,9 +17,6 @@
 #include "records/Dsp.h"
 #include "records/ThreadCtl.h"
 #include "records/Win.h"
-
-// The view-file preparation thread body (the display's view-file thread).
-DWORD DisplayQviQvoSetup(void* parameter);
 
 namespace viewkeys {
 
