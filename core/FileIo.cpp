@@ -9,8 +9,9 @@
 #include <cstring>
 
 #include "platform/Files.h"
+#include "platform/Controls.h"
 #include "platform/MessageBox.h"
-#include "records/Debug.h"
+#include "platform/Window.h"
 #include "records/Win.h"
 
 namespace core_io {
@@ -23,7 +24,8 @@ bool AskYesNo(const std::string& text) {
 }
 
 void StatusText(int32_t part, const std::string& text) {
-  if (Debug.StatusTextHook) Debug.StatusTextHook(part, text.c_str());
+  if (Win.hWnd_StatusBar)
+    SendMessage(Win.hWnd_StatusBar, SB_SETTEXT, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 // ---- BinIn -------------------------------------------------------------------------------

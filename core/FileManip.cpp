@@ -35,6 +35,10 @@ constexpr int kAveChannels = 9;
 // Releases a float array of the typed-array family at scope end.
 struct FloatArray {
   float* p = nullptr;
+  FloatArray() = default;
+  FloatArray(FloatArray&& other) noexcept : p(other.p) { other.p = nullptr; }
+  FloatArray(const FloatArray&) = delete;
+  FloatArray& operator=(const FloatArray&) = delete;
   ~FloatArray() { FFree1Dim(&p); }
 };
 struct DoubleArray {

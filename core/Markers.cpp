@@ -10,6 +10,7 @@
 #include "core/FileIo.h"
 #include "core/TypedArrays.h"
 #include "numerics/Spline.h"
+#include "platform/Files.h"
 #include "platform/Text.h"
 #include "platform/TextFile.h"
 #include "records/Cnl.h"
@@ -104,7 +105,13 @@ int32_t ManMarkerAddDelete(const char* name, const char* line, int32_t fields) {
   {
     core_io::LineIn file(kMarkerLine);
     std::string piece;
-    if (file.Open(name)) {
+    const bool opened = file.Open(name);
+    // An existing file that cannot be read must not be replaced by the new line alone.
+    if (!opened && platform::FileExists(name)) {
+      Warning(StrPrintf("READ ERROR IN FILE [%s]\n\nABORTING", name));
+      return 0;
+    }
+    if (opened) {
       while (file.Next(piece)) {
         int32_t position = 0;
         if (!ScanPosition(piece, &position)) continue;

@@ -25,8 +25,6 @@
 
 namespace qvtest {
 
-inline std::vector<std::string> g_statusTexts;
-
 class FileTest : public CoreTest {
  protected:
   void SetUp() override {
@@ -36,10 +34,11 @@ class FileTest : public CoreTest {
     Cnl = CnlRecord{};
     Win.hWnd_Main = nullptr;  // the text-input box needs no real main window
     RegisterDialogResources();
-    g_statusTexts.clear();
-    Debug.StatusTextHook = [](int32_t part, const char* text) {
-      g_statusTexts.push_back(std::to_string(part) + ":" + text);
-    };
+    InitCommonControls();
+    frame_ = CreateWindow("STATIC", "frame", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr, nullptr, nullptr, nullptr);
+    Win.hWnd_StatusBar = CreateStatusWindow(static_cast<LONG>(WS_CHILD), "", frame_, 1);
+    const int edges[4] = {100, 200, 300, -1};
+    SendMessage(Win.hWnd_StatusBar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(edges));
     platform::SetBoxAnswerer([this](const platform::BoxRequest&) {
       if (answers_.empty()) return defaultAnswer_;
       int answer = answers_.front();
@@ -49,6 +48,7 @@ class FileTest : public CoreTest {
   }
   void TearDown() override {
     platform::SetModalOpenHook(nullptr);
+    if (frame_) DestroyWindow(frame_);
     LFree1Dim(&Cnl.Mks_Pos);
     LFree1Dim(&Cnl.Mks_Dif);
     CoreTest::TearDown();
@@ -106,6 +106,14 @@ class FileTest : public CoreTest {
     return log.empty() ? std::string() : log.back().text;
   }
 
+  // Text of a part of the main window's status bar.
+  static std::string Status(int part) {
+    char text[300] = "";
+    SendMessage(Win.hWnd_StatusBar, SB_GETTEXT, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text));
+    return text;
+  }
+
+  HWND frame_ = nullptr;
   std::deque<int> answers_;
   int defaultAnswer_ = IDYES;
   std::string offered_;

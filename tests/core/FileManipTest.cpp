@@ -34,7 +34,7 @@ TEST_F(FileManipTest, CoaddWeighsFilesOfDifferentLengthsPointByPoint) {
   EXPECT_FLOAT_EQ(out[3], (4 + 8 + 0) / 3.0f);
   EXPECT_STREQ(Dsp.DspMsgBuffer, "   BEG AVE=[0] END AVE=[3]  [0] AVES=[1] READ\n");
   EXPECT_EQ(LastBox(), "NUMBER OF FILES USED IN AVERAGE=[4]");
-  EXPECT_EQ(qvtest::g_statusTexts.back(), "3:FILE=[scan003] COADDED");
+  EXPECT_EQ(Status(3), "FILE=[scan003] COADDED");
 }
 
 TEST_F(FileManipTest, CoaddWithoutWeightsAndWithZeroFirstWeight) {
@@ -99,7 +99,7 @@ TEST_F(AveDspTest, SkipZerosAndIncludeAllAcrossBlocks) {
   EXPECT_FLOAT_EQ(out[0], 2.5f);  // 1, 4, 0 -> (1 + 4) / 2
   EXPECT_FLOAT_EQ(out[1], 4.0f);  // 0, 4, 0 -> 4
   EXPECT_FLOAT_EQ(out[FILE_BLOCK_FLOATS + 1], 4.0f);
-  EXPECT_EQ(qvtest::g_statusTexts.back(), "3:AVE VALS WRITTEN=[" + std::to_string(n - 10) + "]");
+  EXPECT_EQ(Status(3), "AVE VALS WRITTEN=[" + std::to_string(n - 10) + "]");
 
   platform::ClearBoxLog();
   ASSERT_EQ(AveDspFiles(1, 0), 1);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -29,7 +31,7 @@ TEST_F(MarkersTest, ToggleInsertsAndDeletesInOrder) {
   // A new file starts with the first marker.
   ASSERT_EQ(ManMarkerAddDelete("New", "42\n", 1), 1);
   EXPECT_EQ(ReadText("New"), "42\r\n");
-  EXPECT_EQ(qvtest::g_statusTexts.front(), "3:NEW FILE [New]");
+  EXPECT_EQ(Status(3), "NEW FILE [New]");
   // Toggling the only marker leaves an empty file.
   ASSERT_EQ(ManMarkerAddDelete("New", "42\n", 1), 1);
   EXPECT_EQ(ReadText("New"), "");
@@ -59,6 +61,26 @@ TEST_F(MarkersTest, SeveralFieldsPerLine) {
   ASSERT_EQ(Cnl.Mks_Cnt, 2u);
   EXPECT_EQ(Cnl.Mks_Pos[1], 200);
   EXPECT_EQ(Cnl.Mks_Pos[2], 300);
+}
+
+TEST_F(MarkersTest, DebugTopicLogsTheToggle) {
+  WriteText("Mks", "5\n");
+  DebugFileSet(133, 0, 0);
+  ASSERT_EQ(ManMarkerAddDelete("Mks", "7\n", 1), 1);
+  DebugFileSet(DEBUG_LEVEL_OFF, 0, 0);
+  EXPECT_EQ(ReadLog(),
+            "ManMarkerChkFormat CSTR [%ld]\r\nBEG FL_SZ=1 CUR POS=7 CSTR=%ld STR_PT=7\r\nREAD CNT=0 PK_PT=5 STR=5\r\n"
+            "SUB CNT=1 PK_PT=7 STR=7\r\nEND\r\n");
+}
+
+TEST_F(MarkersTest, UnreadableFileIsNotReplaced) {
+  WriteText("Locked", "100\n200\n");
+  std::filesystem::permissions("Locked", std::filesystem::perms::owner_write);
+  if (std::ifstream("Locked").good()) GTEST_SKIP() << "running with rights that read any file";
+  EXPECT_EQ(ManMarkerAddDelete("Locked", "150\n", 1), 0);
+  EXPECT_EQ(LastBox(), "READ ERROR IN FILE [Locked]\n\nABORTING");
+  std::filesystem::permissions("Locked", std::filesystem::perms::owner_all);
+  EXPECT_EQ(ReadText("Locked"), "100\n200\n");
 }
 
 TEST_F(MarkersTest, SpacingStatistics) {
