@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/MainWindow.h"
+#include "core/TypedArrays.h"
 #include "display/Coords.h"
 #include "display/ViewKeys.h"
 #include "platform/Controls.h"
@@ -37,6 +38,7 @@ class ViewTest : public ::testing::Test {
     HANDLE stop = ThreadCtl.View_StopEvent;
     HANDLE stopped = ThreadCtl.View_StoppedEvent;
     Win = WinRecord{};
+    FreeViewArrays();
     Dsp = DspRecord{};
     Sim = SimRecord{};
     Cnl = CnlRecord{};
@@ -78,11 +80,19 @@ class ViewTest : public ::testing::Test {
 
   void TearDown() override {
     WaitViewIdle();
+    FreeViewArrays();
     if (Win.hWnd_Main && IsWindow(Win.hWnd_Main)) DestroyWindow(Win.hWnd_Main);
     platform::driver::PumpUntilIdle();
     UnregisterClass(MAIN_CLASS_NAME, nullptr);
     platform::SetBoxAnswerer(nullptr);
     std::filesystem::current_path(previousFolder_);
+  }
+
+  // The view runs that channel keys start leave view arrays behind.
+  static void FreeViewArrays() {
+    for (auto& level : Dsp.Fl_Pt)
+      for (float*& array : level)
+        if (array) FFree1Dim(&array);
   }
 
   static void WaitViewIdle() {
