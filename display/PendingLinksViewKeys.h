@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "display/PendingLinks.h"  // SimJkkQNDialogShow, SimQuadQNDialogShow
 #include "platform/Window.h"
 
 // Shows (1) or hides (0) the simulation control dialog; the requested state, 0 when
