@@ -1,0 +1,251 @@
+#include "core/FileIo.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+
+#include "platform/Files.h"
+#include "platform/MessageBox.h"
+#include "records/Debug.h"
+#include "records/Win.h"
+
+namespace core_io {
+
+void Warning(const std::string& text) { MessageBox(Win.hWnd_Main, text.c_str(), "Warning", kWarningStyle); }
+void Error(const std::string& text) { MessageBox(Win.hWnd_Main, text.c_str(), "Error", kErrorStyle); }
+void Info(const std::string& text) { MessageBox(Win.hWnd_Main, text.c_str(), "Info", kInfoStyle); }
+bool AskYesNo(const std::string& text) {
+  return MessageBox(Win.hWnd_Main, text.c_str(), "Question", kQuestionStyle) == IDYES;
+}
+
+void StatusText(int32_t part, const std::string& text) {
+  if (Debug.StatusTextHook) Debug.StatusTextHook(part, text.c_str());
+}
+
+// ---- BinIn -------------------------------------------------------------------------------
+
+BinIn::~BinIn() { Close(); }
+
+bool BinIn::Open(const char* name) {
+  Close();
+  const std::string path = platform::MapPath(name ? name : "");
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  pos_ = 0;
+  failed_ = false;
+  return fd_ >= 0;
+}
+
+void BinIn::Close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+uint64_t BinIn::SizeBytes() const {
+  struct stat info;
+  if (fd_ < 0 || ::fstat(fd_, &info) != 0) return 0;
+  return static_cast<uint64_t>(info.st_size);
+}
+
+size_t BinIn::Read(void* data, size_t count, size_t width) {
+  if (fd_ < 0 || width == 0) return 0;
+  char* p = static_cast<char*>(data);
+  size_t want = count * width;
+  size_t got = 0;
+  while (got < want) {
+    ssize_t done = ::pread(fd_, p + got, want - got, static_cast<off_t>(pos_ + got));
+    if (done < 0) {
+      if (errno == EINTR) continue;
+      failed_ = true;
+      break;
+    }
+    if (done == 0) break;
+    got += static_cast<size_t>(done);
+  }
+  // Only whole elements count; a partial trailing element is read again next time.
+  size_t elements = got / width;
+  pos_ += elements * width;
+  return elements;
+}
+
+// ---- BinOut ------------------------------------------------------------------------------
+
+BinOut::~BinOut() { Abort(); }
+
+bool BinOut::Open(const char* name) {
+  Abort();
+  target_ = platform::MapPath(name ? name : "");
+  failed_ = false;
+  fd_ = platform::CreateTempBeside(target_, &temp_);
+  return fd_ >= 0;
+}
+
+bool BinOut::Write(const void* data, size_t bytes) {
+  if (fd_ < 0 || failed_) return false;
+  const char* p = static_cast<const char*>(data);
+  while (bytes > 0) {
+    ssize_t done = ::write(fd_, p, bytes);
+    if (done < 0) {
+      if (errno == EINTR) continue;
+      failed_ = true;
+      return false;
+    }
+    p += done;
+    bytes -= static_cast<size_t>(done);
+  }
+  return true;
+}
+
+bool BinOut::Commit() {
+  if (fd_ < 0) return false;
+  bool ok = !failed_;
+  if (::close(fd_) != 0) ok = false;
+  fd_ = -1;
+  if (ok && ::rename(temp_.c_str(), target_.c_str()) != 0) ok = false;
+  if (!ok) ::unlink(temp_.c_str());
+  temp_.clear();
+  return ok;
+}
+
+void BinOut::Abort() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+    fd_ = -1;
+    ::unlink(temp_.c_str());
+  }
+  temp_.clear();
+}
+
+// ---- LineIn ------------------------------------------------------------------------------
+
+LineIn::~LineIn() { Close(); }
+
+bool LineIn::Open(const char* name) {
+  Close();
+  const std::string path = platform::MapPath(name ? name : "");
+  struct stat info;
+  if (::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return false;
+  file_ = std::fopen(path.c_str(), "rb");
+  return file_ != nullptr;
+}
+
+void LineIn::Close() {
+  if (file_) std::fclose(file_);
+  file_ = nullptr;
+}
+
+void LineIn::Rewind() {
+  if (file_) std::rewind(file_);
+}
+
+bool LineIn::Next(std::string& piece) {
+  piece.clear();
+  if (!file_) return false;
+  bool any = false;
+  while (piece.size() < maxPiece_) {
+    int c = std::getc(file_);
+    if (c == EOF) return any;
+    any = true;
+    if (c == '\n') return true;
+    if (c == '\r') {
+      int next = std::getc(file_);
+      if (next != '\n' && next != EOF) std::ungetc(next, file_);
+      return true;
+    }
+    piece.push_back(static_cast<char>(c));
+  }
+  return true;
+}
+
+// ---- scans -------------------------------------------------------------------------------
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+
+void SkipBlanks(const char*& p) {
+  while (*p && IsBlank(*p)) ++p;
+}
+
+}  // namespace
+
+bool ScanDouble(const char*& p, double* value) {
+  SkipBlanks(p);
+  const char* start = p;
+  if (*start == '+') {
+    ++start;
+    if (*start == '-' || *start == '+') return false;
+  }
+  const char* end = start + std::strlen(start);
+  double result = 0.0;
+  auto [ptr, ec] = std::from_chars(start, end, result, std::chars_format::general);
+  if (ec != std::errc() || ptr == start) return false;
+  if (value) *value = result;
+  p = ptr;
+  return true;
+}
+
+bool ScanLong(const char*& p, int32_t* value) {
+  SkipBlanks(p);
+  const char* start = p;
+  if (*start == '+') {
+    ++start;
+    if (*start == '-' || *start == '+') return false;
+  }
+  const char* end = start + std::strlen(start);
+  int64_t result = 0;
+  auto [ptr, ec] = std::from_chars(start, end, result, 10);
+  if (ec != std::errc() || ptr == start) return false;
+  if (result > INT32_MAX || result < INT32_MIN) return false;
+  if (value) *value = static_cast<int32_t>(result);
+  p = ptr;
+  return true;
+}
+
+bool ScanFormatLong(const char* line, const char* format, int32_t* value) {
+  if (!line || !format) return false;
+  const char* p = line;
+  const char* f = format;
+  while (*f) {
+    if (IsBlank(*f)) {
+      ++f;
+      continue;
+    }
+    if (std::strncmp(f, "%*lf", 4) == 0) {
+      if (!ScanDouble(p, nullptr)) return false;
+      f += 4;
+    } else if (std::strncmp(f, "%lf", 3) == 0) {
+      if (!ScanDouble(p, nullptr)) return false;
+      f += 3;
+    } else if (std::strncmp(f, "%f", 2) == 0) {
+      if (!ScanDouble(p, nullptr)) return false;
+      f += 2;
+    } else if (std::strncmp(f, "%ld", 3) == 0) {
+      return ScanLong(p, value);
+    } else {
+      return false;  // nothing else belongs in a marker format
+    }
+  }
+  return false;  // no "%ld" in the format
+}
+
+bool ScanColumnDouble(const char* line, int32_t column, double* value) {
+  if (!line || column < 1) return false;
+  const char* p = line;
+  for (int32_t i = 1; i < column; ++i)
+    if (!ScanDouble(p, nullptr)) return false;
+  return ScanDouble(p, value);
+}
+
+bool ScanColumnLong(const char* line, int32_t column, int32_t* value) {
+  if (!line || column < 1) return false;
+  const char* p = line;
+  for (int32_t i = 1; i < column; ++i)
+    if (!ScanDouble(p, nullptr)) return false;
+  return ScanLong(p, value);
+}
+
+}  // namespace core_io

@@ -1,0 +1,120 @@
+// Small building blocks shared by the file-manipulation library and the marker files:
+// boxes owned by the main window, the main window's status-bar parts, block reads of
+// headerless binary files, binary outputs written through a temporary file, text
+// lines of a bounded length, and "C"-locale field scans in the manner of "%lf" and
+// "%ld".
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "platform/WinTypes.h"
+
+namespace core_io {
+
+// ---- boxes owned by the main window ---------------------------------------------------
+constexpr UINT kWarningStyle = 0x1030;   // system-modal, exclamation
+constexpr UINT kErrorStyle = 0x1010;     // system-modal, hand
+constexpr UINT kInfoStyle = 0x1040;      // system-modal, information
+constexpr UINT kQuestionStyle = 0x1024;  // system-modal, question, Yes/No
+
+void Warning(const std::string& text);
+void Error(const std::string& text);
+void Info(const std::string& text);
+// True when the user answered Yes.
+bool AskYesNo(const std::string& text);
+
+// Sets part `part` of the main window's status bar (nothing while no status bar exists).
+void StatusText(int32_t part, const std::string& text);
+
+// ---- headerless binary input, read sequentially in blocks ------------------------------
+class BinIn {
+ public:
+  BinIn() = default;
+  ~BinIn();
+  BinIn(const BinIn&) = delete;
+  BinIn& operator=(const BinIn&) = delete;
+
+  bool Open(const char* name);  // through MapPath
+  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+  uint64_t SizeBytes() const;
+  // Moves the read position to byte offset.
+  void Seek(uint64_t offset) { pos_ = offset; }
+  uint64_t Position() const { return pos_; }
+  // Reads up to count elements of width bytes at the read position; returns the
+  // number of whole elements read (fewer only at the end of the file or on an error).
+  size_t Read(void* data, size_t count, size_t width);
+  bool Failed() const { return failed_; }
+
+ private:
+  int fd_ = -1;
+  uint64_t pos_ = 0;
+  bool failed_ = false;
+};
+
+// ---- binary output: a temporary file beside the target, renamed over it by Commit -------
+class BinOut {
+ public:
+  BinOut() = default;
+  ~BinOut();  // removes the temporary file unless committed
+  BinOut(const BinOut&) = delete;
+  BinOut& operator=(const BinOut&) = delete;
+
+  bool Open(const char* name);  // through MapPath; the target is not touched yet
+  bool Write(const void* data, size_t bytes);
+  // Closes the temporary file and renames it over the target; false on any failure
+  // (the old target then stays as it was).
+  bool Commit();
+  void Abort();
+  bool IsOpen() const { return fd_ >= 0; }
+
+ private:
+  int fd_ = -1;
+  std::string target_;
+  std::string temp_;
+  bool failed_ = false;
+};
+
+// ---- text lines ----------------------------------------------------------------------
+// Reads a text file in pieces of at most maxPiece bytes, as a fixed-size line buffer
+// does: a longer line comes in several pieces. CR LF, LF and a lone CR all end a line.
+class LineIn {
+ public:
+  explicit LineIn(size_t maxPiece) : maxPiece_(maxPiece < 1 ? 1 : maxPiece) {}
+  ~LineIn();
+  LineIn(const LineIn&) = delete;
+  LineIn& operator=(const LineIn&) = delete;
+
+  bool Open(const char* name);  // through MapPath
+  void Close();
+  bool IsOpen() const { return file_ != nullptr; }
+  void Rewind();
+  // The next piece without its line end; false at the end of the file.
+  bool Next(std::string& piece);
+
+ private:
+  std::FILE* file_ = nullptr;
+  size_t maxPiece_;
+};
+
+// ---- field scans in the "C" locale -----------------------------------------------------
+// Each scan skips leading blanks (blanks, tabs, line ends) and reads the longest prefix
+// that forms a number, as scanf's "%lf" and "%ld" do; p moves past what was read. A
+// failed scan leaves p unspecified.
+bool ScanDouble(const char*& p, double* value);
+bool ScanLong(const char*& p, int32_t* value);
+
+// Scans a line with a format made only of "%*lf" (skip a floating field), "%lf" and
+// "%f" (read a floating field, ignored here), "%ld" (the integer that is returned) and
+// blanks. True when every conversion up to and including the "%ld" succeeded.
+bool ScanFormatLong(const char* line, const char* format, int32_t* value);
+
+// Field c (1-based) of a line, the fields before it read as floating fields
+// ("%*lf" c - 1 times), then the field itself as "%lf" or "%ld".
+bool ScanColumnDouble(const char* line, int32_t column, double* value);
+bool ScanColumnLong(const char* line, int32_t column, int32_t* value);
+
+}  // namespace core_io
