@@ -6,6 +6,7 @@
 #include "app/ModelDialogs.h"
 #include "app/PenBrush.h"
 #include "app/Wiring.h"
+#include "convert/FileConversionDialog.h"
 #include "core/DebugLog.h"
 #include "display/Coords.h"
 #include "display/PendingLinksViewKeys.h"
@@ -129,13 +130,15 @@ void Command(HWND window, WPARAM wParam, LPARAM lParam) {
       break;
     case IDM_ASCII_OUTPUT:
       MainStatusText(2, "USE BIN-2-ASCII DIALOG OPTION");
-      OptionNotAvailable(window);  // the conversion dialog 211
+      ModalDialog(window, IDD_FILE_CONVERSION, FileConversionDialogProc, "WIN_21P");
+      break;
+    case IDM_CONVERSION:
+      ModalDialog(window, IDD_FILE_CONVERSION, FileConversionDialogProc, "WIN_21P");
       break;
     case IDM_ASCII_INPUT:
     case IDM_SPECIAL_INPUT:
     case IDM_ANALYSIS:
     case IDM_CAL_NORM_LIN:
-    case IDM_CONVERSION:
     case IDM_AOM_CAL:
       OptionNotAvailable(window);
       break;

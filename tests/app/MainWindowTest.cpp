@@ -6,6 +6,7 @@
 #include "AppFixture.h"
 #include "app/ModelDialogs.h"
 #include "app/Startup.h"
+#include "convert/FileConversionDialog.h"
 #include "core/MsgWindow.h"
 #include "display/Repaint.h"
 #include "platform/Text.h"
@@ -169,11 +170,23 @@ TEST_F(MainWindowTest, AboutShowsTheCurrentVersion) {
 }
 
 TEST_F(MainWindowTest, LaterDialogsAreNotYetAvailableAndMenuTogglesWork) {
-  drv::ChooseCommand(Win.hWnd_Main, IDM_ANALYSIS);
-  drv::ChooseCommand(Win.hWnd_Main, IDM_ASCII_OUTPUT);
+  drv::ChooseCommand(Win.hWnd_Main, IDM_ASCII_INPUT);
+  drv::ChooseCommand(Win.hWnd_Main, IDM_AOM_CAL);
   ASSERT_EQ(platform::BoxLog().size(), 2u);
   EXPECT_EQ(platform::BoxLog()[0].text, "OPTION NOT CURRENTLY AVAILABLE");
   EXPECT_EQ(platform::BoxLog()[0].caption, "Info");
+  // Conversion and Ascii Output open the FILE CONVERSION dialog; Ascii Output first
+  // writes its hint.
+  std::vector<int> opened;
+  {
+    drv::ModalHandler handler([&](HWND dialog, int id) {
+      opened.push_back(id);
+      EndDialog(dialog, IDCANCEL);
+    });
+    drv::ChooseCommand(Win.hWnd_Main, IDM_CONVERSION);
+    drv::ChooseCommand(Win.hWnd_Main, IDM_ASCII_OUTPUT);
+  }
+  EXPECT_EQ(opened, (std::vector<int>{IDD_FILE_CONVERSION, IDD_FILE_CONVERSION}));
   EXPECT_EQ(drv::StatusText(Win.hWnd_StatusBar, 2), "USE BIN-2-ASCII DIALOG OPTION");
   drv::ChooseCommand(Win.hWnd_Main, IDM_TOGGLE_PATH);
   EXPECT_EQ(Dsp.Path_Toggle, 1u);
