@@ -8,6 +8,7 @@
 #include "app/Wiring.h"
 #include "core/DebugLog.h"
 #include "display/Coords.h"
+#include "display/PendingLinksViewKeys.h"
 #include "display/Repaint.h"
 #include "display/ViewKeys.h"
 #include "platform/CommonDialogs.h"
@@ -84,6 +85,21 @@ void ViewKeyCommand(HWND window, int32_t key, LPARAM lParam, const char* tag) {
 }
 void CursorKeyCommand(HWND window, int32_t key, int32_t flags, const char* tag) {
   if (DisplayCursorKey(1, window, key, flags) == 1) RepaintWindow(tag, window, TRUE);
+}
+
+// Toolbar QN buttons: the quantum-number mode of set A or B flips; on, the cursor
+// window is selected for assignment ('j'); off, the JKK QN dialog ('J') and the
+// quadrupole QN dialog are hidden. Repaints in any case.
+void QuantumNumberModeCommand(HWND window, int16_t set, LPARAM lParam, const char* tag) {
+  Sim.Cur_Set = set;
+  Sim.QN_Mode[set] = Sim.QN_Mode[set] ? 0 : 1;
+  if (Sim.QN_Mode[set] == 1) {
+    DisplayViewKey(window, 'j', lParam);
+  } else {
+    DisplayViewKey(window, 'J', lParam);
+    Sim.QuadQN_Req[set] = SimQuadQNDialogShow(set, 0, Win.hWnd_Main);
+  }
+  RepaintWindow(tag, window, TRUE);
 }
 
 void Command(HWND window, WPARAM wParam, LPARAM lParam) {
@@ -181,9 +197,10 @@ void Command(HWND window, WPARAM wParam, LPARAM lParam) {
       ViewKeyCommand(window, '+', lParam, "WIN_14P");
       break;
     case IDT_QN_A:
+      QuantumNumberModeCommand(window, 0, lParam, "WIN_15P");
+      break;
     case IDT_QN_B:
-      // The quantum-number modes of sets A and B arrive with the assignment dialogs.
-      OptionNotAvailable(window);
+      QuantumNumberModeCommand(window, 1, lParam, "WIN_16P");
       break;
     case IDT_MARK_LOW:
       ViewKeyCommand(window, 'm', lParam, "WIN_17P");

@@ -32,8 +32,6 @@ void Trace(const char* name, int16_t kind) {
   if (Debug.DebugTraceFlag == 1) DebugTrace(1, name, kind);
 }
 
-bool IsRunning(HANDLE thread) { return thread && WaitForSingleObject(thread, 0) == WAIT_TIMEOUT; }
-
 // Makes sure an event exists and is reset; a handle that is gone is made anew.
 bool ReadyEvent(HANDLE* event, BOOL manualReset) {
   if (*event && WaitForSingleObject(*event, 0) != WAIT_FAILED) return ResetEvent(*event) != FALSE;
@@ -50,8 +48,10 @@ int32_t FunctionThreadCreate(LPTHREAD_START_ROUTINE routine) {
   HANDLE thread = nullptr;
   DWORD id = 0;
   if (view) {
-    // One view run at a time: a start while a run goes on is queued behind it.
-    if (IsRunning(ThreadCtl.View_Thread)) {
+    // One view run at a time: a start while a run goes on is queued behind it. The
+    // run's own flag decides, not its thread: a run that has released the flag may
+    // still be on its way out and would no longer see the request.
+    if (ThreadCtl.View_Running.load() != 0) {
       ThreadCtl.View_Rerun = 1;
       return 1;
     }

@@ -2,15 +2,23 @@
 
 #include <cmath>
 
+#include "core/FileManip.h"
+#include "core/Markers.h"
+#include "core/Threads.h"
 #include "display/Coords.h"
+#include "display/PendingLinksViewKeys.h"
+#include "display/ViewFiles.h"
+#include "display/ViewKeysInternal.h"
 #include "platform/Controls.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
+#include "records/Cnl.h"
 #include "records/Cnv.h"
 #include "records/Dsp.h"
+#include "records/ThreadCtl.h"
 #include "records/Win.h"
 
-namespace {
+namespace viewkeys {
 
 int32_t Trunc32(double x) {
   if (std::isnan(x)) return 0;
@@ -26,12 +34,24 @@ double Ppp(int16_t v) {
 }
 
 void MainStatus(int part, const char* text) {
-  if (Win.hWnd_StatusBar)
+  if (Win.hWnd_StatusBar && IsWindow(Win.hWnd_StatusBar))
     SendMessage(Win.hWnd_StatusBar, SB_SETTEXT, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text));
 }
 
+void Warning(const char* text) { MessageBox(Win.hWnd_Main, text, "Warning", MB_SYSTEMMODAL | MB_ICONWARNING); }
+
+void RefreshDialog(HWND dialog) {
+  if (dialog && IsWindow(dialog)) SendMessage(dialog, WM_INITDIALOG, 0, 0);
+}
+
+}  // namespace viewkeys
+
+using namespace viewkeys;
+
+namespace {
+
 void RefreshScalarOffsetDialog() {
-  if (Dsp.SclOfs_Shown && IsWindow(Dsp.SclOfs_Hwnd))
+  if (Dsp.SclOfs_Shown && Dsp.SclOfs_Hwnd && IsWindow(Dsp.SclOfs_Hwnd))
     SendMessage(Dsp.SclOfs_Hwnd, WM_COMMAND, static_cast<WPARAM>(IDC_SCLOFS_REFRESH), 0);
 }
 
@@ -49,11 +69,67 @@ void MoveOffset(int16_t c, double sign) {
   RefreshScalarOffsetDialog();
 }
 
-// The level has a view file for channel c (the raw level always has its data).
-bool LevelShown(int level, int16_t c) { return level == WIN_RAW || Win.ViewKind[level][c] != 2; }
+// ---- channel keys -------------------------------------------------------------------
 
-// 'x' (up = true) and 'X'/'o': the next level with data, then the page is centred on
-// the cursor column's frequency.
+int ShownIndex(int16_t n) {
+  int count = Win.Shown_Count < 0 ? 0 : (Win.Shown_Count > 9 ? 9 : Win.Shown_Count);
+  for (int i = 0; i < count; ++i)
+    if (Win.Shown_List[i] == n) return i;
+  return -1;
+}
+
+// The scalar/offset and cursor-info dialogs show the active channel: when it goes,
+// their refresh locks are released and they are filled again.
+void RefreshChannelDialogs() {
+  if (Dsp.SclOfs_Shown) {
+    Dsp.SclOfs_Lock = 0;
+    RefreshDialog(Dsp.SclOfs_Hwnd);
+  }
+  if (Win.CurInfo_Shown) {
+    Win.CurInfo_Lock = 0;
+    RefreshDialog(Win.CurInfo_Hwnd);
+  }
+}
+
+void ChannelKey(int16_t n) {
+  if (ThreadCtl.View_Busy != 0) {
+    MainStatus(0, "WAIT - VIEW PROCESSING RUNNING");
+    return;
+  }
+  if (Win.Shown_Count < 0 || Win.Shown_Count > 9) Win.Shown_Count = 0;
+  int at = ShownIndex(n);
+  if (at >= 0) {
+    // The display flag follows the list, so a shown channel is always in it.
+    Dsp.Chn_DspStat[n] = 0;
+    for (int i = at; i + 1 < Win.Shown_Count; ++i) Win.Shown_List[i] = Win.Shown_List[i + 1];
+    --Win.Shown_Count;
+    Win.Shown_List[Win.Shown_Count] = 0;
+    if (Win.Shown_Count == 0) {
+      Win.Active_Chn = 9;
+      RefreshChannelDialogs();
+    } else {
+      Win.Active_Chn = Win.Shown_List[0];
+    }
+  } else {
+    Dsp.Chn_DspStat[n] = 1;
+    Win.Shown_List[Win.Shown_Count++] = n;
+    Win.Active_Chn = n;
+  }
+  if (ThreadCtl.View_Busy == 0) {
+    ThreadCtl.View_Busy = 1;
+    Win.ViewPageType = 0;
+    Win.ViewPrep = 1;
+    if (FunctionThreadCreate(DisplayQviQvoSetup) != 1) ThreadCtl.View_Busy = 0;
+  }
+}
+
+// ---- view level ---------------------------------------------------------------------
+
+// The level has data for channel c: the raw level always, the others with a view file.
+bool LevelHasData(int level, int16_t c) { return level == WIN_RAW || Win.ViewKind[level][c] != 2; }
+
+// 'x' (up) and 'X'/'o': the next level with data; the page is then centred on the
+// cursor's raw point and the cursor kept on its frequency.
 void ChangeLevel(bool up) {
   int16_t c = Win.Active_Chn;
   int16_t v = Win.View_Level < 0 || Win.View_Level > WIN_RAW ? 0 : Win.View_Level;
@@ -62,7 +138,7 @@ void ChangeLevel(bool up) {
   int16_t next = v;
   bool found = false;
   for (int level = up ? v + 1 : v - 1; up ? level <= WIN_RAW : level >= 0; level += up ? 1 : -1) {
-    if (LevelShown(level, c)) {
+    if (LevelHasData(level, c)) {
       next = static_cast<int16_t>(level);
       found = true;
       break;
@@ -83,6 +159,37 @@ void ChangeLevel(bool up) {
   Win.Cursor_X = DisplayFreqToPixel(next, fc);
 }
 
+// ---- file averages and positions ----------------------------------------------------
+
+// 'h' and 'l': the mean of channel c's file across the cursor window.
+void CursorWindowAverage(int16_t c, int32_t slot) {
+  int16_t v = Win.View_Level;
+  int32_t lo = DisplayPixelToPoint(v, Win.Cursor_X - Win.Cursor_HalfWidth);
+  int32_t hi = DisplayPixelToPoint(v, Win.Cursor_X + Win.Cursor_HalfWidth);
+  FileGetAveValue(c, slot, Dsp.Chn_Flnm[c], lo, hi);
+  Win.Cursor_Window_On = 0;
+  Win.Cursor_Window_Set = 1;
+}
+
+// 'P': the raw point at the cursor goes into the marker file (one field per line).
+void SaveFilePosition() {
+  char text[400];
+  if (Win.View_Level != WIN_RAW) {
+    StrFormat(text, "WRITE OF FILE POSITION FAILED TO ASCII FILE=[%s]\n\nEXPAND TO RAW DATA VIEW", Cnl.Mks_Flnm);
+    Warning(text);
+    return;
+  }
+  char line[40];
+  StrFormat(line, "%d\n", DisplayPixelToPoint(WIN_RAW, Win.Cursor_X));
+  if (ManMarkerAddDelete(Cnl.Mks_Flnm, line, 1) == 1) {
+    StrFormat(text, "FILE POSITION SAVED TO FILE=[%s]", Cnl.Mks_Flnm);
+    MainStatus(2, text);
+  } else {
+    StrFormat(text, "WRITE OF FILE POSITION FAILED TO ASCII FILE=[%s]", Cnl.Mks_Flnm);
+    Warning(text);
+  }
+}
+
 void UnitStatus() {
   if (Dsp.Units_Idx == Dsp.Units_IdxData && Dsp.Harm_Idx == Dsp.Harm_IdxData) MainStatus(2, "");
 }
@@ -94,8 +201,11 @@ int32_t DisplayCursorKey(int32_t source, HWND window, int32_t virtualKey, int32_
   int16_t c = Win.Active_Chn;
   if (c < 0 || c > 8) return 0;
   if (virtualKey != VK_LEFT && virtualKey != VK_RIGHT && virtualKey != VK_UP && virtualKey != VK_DOWN) return 0;
-  bool shift = (source == 0 && GetKeyState(VK_SHIFT) < 0) || flags == CURSOR_KEY_SHIFT;
-  bool ctrl = (source == 0 && GetKeyState(VK_CONTROL) < 0) || flags == CURSOR_KEY_CTRL;
+  // Modifiers come from the keyboard for source 0 and from the command otherwise: the
+  // key data of a keystroke is no modifier.
+  int32_t command = source == 0 ? 0 : flags;
+  bool shift = (source == 0 && GetKeyState(VK_SHIFT) < 0) || command == CURSOR_KEY_SHIFT;
+  bool ctrl = (source == 0 && GetKeyState(VK_CONTROL) < 0) || command == CURSOR_KEY_CTRL;
   int32_t step = Trunc32(Win.Cursor_Step);
   int16_t v = Win.View_Level;
   int32_t halfPage = Trunc32(Trunc32(Win.Page_Width / 2) * Ppp(v) + 0.5);
@@ -119,7 +229,7 @@ int32_t DisplayCursorKey(int32_t source, HWND window, int32_t virtualKey, int32_
     case VK_UP:
       if (ctrl) {
         MoveOffset(c, 1.0);
-      } else if (flags == CURSOR_KEY_SCALE_UP) {
+      } else if (command == CURSOR_KEY_SCALE_UP) {
         ScaleChannel(c, 2.0);
       } else if (Win.Cursor_Window_On == 1) {
         Win.Cursor_HalfWidth += step;
@@ -131,7 +241,7 @@ int32_t DisplayCursorKey(int32_t source, HWND window, int32_t virtualKey, int32_
     default:  // VK_DOWN
       if (ctrl) {
         MoveOffset(c, -1.0);
-      } else if (flags == CURSOR_KEY_SCALE_DOWN) {
+      } else if (command == CURSOR_KEY_SCALE_DOWN) {
         ScaleChannel(c, 0.5);
       } else if (Win.Cursor_Window_On == 1) {
         Win.Cursor_HalfWidth -= step;
@@ -146,21 +256,34 @@ int32_t DisplayCursorKey(int32_t source, HWND window, int32_t virtualKey, int32_
 }
 
 int32_t DisplayViewKey(HWND window, int32_t key, LPARAM lParam) {
-  (void)window;
   (void)lParam;
-  int16_t c = Win.Active_Chn;
   bool digit = key >= '0' && key <= '8';
+  int16_t c = Win.Active_Chn;
   if ((c < 0 || c > 8) && !digit) return 0;
+  if (digit) {
+    ChannelKey(static_cast<int16_t>(key - '0'));
+    return 1;
+  }
   int16_t v = Win.View_Level;
   int32_t x = Win.Cursor_X;
   switch (key) {
     case 'x':
       ChangeLevel(true);
-      return 1;
+      break;
     case 'X':
     case 'o':
       ChangeLevel(false);
-      return 1;
+      break;
+    case 'C': {
+      char text[300];
+      StrFormat(text,
+                "DEFINE INITIAL ABSOLUTE FREQUENCY=[%lf] (DEFINED IN ANALYSIS DIALOG)\nAT CURSOR LOCATION [YES] | "
+                "ABORT [NO]?",
+                Dsp.Init_Frq);
+      if (MessageBox(Win.hWnd_Main, text, "Question", MB_SYSTEMMODAL | MB_ICONQUESTION | MB_YESNO) == IDYES)
+        Dsp.Init_Frq = Dsp.Init_Frq - DisplayPixelToFreqRel(v, x);
+      break;
+    }
     case 'F': {
       Win.FFT_Smooth_On = Win.FFT_Smooth_On ? 0 : 1;
       char text[100];
@@ -169,26 +292,33 @@ int32_t DisplayViewKey(HWND window, int32_t key, LPARAM lParam) {
       else
         StrCopy(text, "FFT SMOOTHING DISABLED");
       MainStatus(2, text);
-      return 1;
+      break;
     }
     case 'f':
       DisplayCursorInfoWrite();
-      return 1;
+      break;
+    case 'h':
+      CursorWindowAverage(c, 0);
+      break;
+    case 'l':
+      CursorWindowAverage(c, 1);
+      ViewKeySimLabelSwitch(true);
+      break;
     case 'w':
       Win.Cursor_Window_On = Win.Cursor_Window_On ? 0 : 1;
       Win.Cursor_Window_Set = 1;
-      return 1;
+      break;
     case 'W':
       Win.Cursor_Window_Set = 0;
       Win.Cursor_Window_On = 0;
       Win.Cursor_HalfWidth = 10;
-      return 1;
+      break;
     case 'm':
     case 'M': {
       int mark = key == 'm' ? 0 : 1;
       Win.Pt_Lim[0][mark] = Trunc32(Win.Page_Start + x * Ppp(v));
       if (Win.Pt_Lim[0][0] == Win.Pt_Lim[0][1]) Win.Pt_Lim[0][0] = Win.Pt_Lim[0][1] = 0;
-      return 1;
+      break;
     }
     case 't':
     case 'T':
@@ -196,7 +326,10 @@ int32_t DisplayViewKey(HWND window, int32_t key, LPARAM lParam) {
         int mark = key == 't' ? 0 : 1;
         Win.Pt_Lim[0][mark] = Win.Pt_Lim[0][mark] == 1 ? 0 : 1;
       }
-      return 1;
+      break;
+    case 'P':
+      SaveFilePosition();
+      break;
     case 'r':
       Win.Rel_On = Win.Rel_On ? 0 : 1;
       if (Win.Rel_On) {
@@ -206,32 +339,23 @@ int32_t DisplayViewKey(HWND window, int32_t key, LPARAM lParam) {
         Win.Rel_Freq = 0.0;
         Win.Rel_Point = 0;
       }
-      return 1;
+      break;
     case 's':
       if (Trunc32(10.01 * Win.Cursor_Step) == 1) Win.Cursor_Step = 1000.0;
       Win.Cursor_Step *= 0.1;
-      return 1;
+      break;
     case 'u':
       Dsp.Units_Idx = static_cast<int16_t>(Dsp.Units_Idx >= 2 || Dsp.Units_Idx < 0 ? 0 : Dsp.Units_Idx + 1);
       UnitStatus();
-      return 1;
+      break;
     case 'U':
       Dsp.Harm_Idx = static_cast<int16_t>(Dsp.Harm_Idx >= 3 || Dsp.Harm_Idx < 0 ? 0 : Dsp.Harm_Idx + 1);
       UnitStatus();
-      return 1;
-    case 'C': {
-      char text[300];
-      StrFormat(text,
-                "DEFINE INITIAL ABSOLUTE FREQUENCY=[%lf] (DEFINED IN ANALYSIS DIALOG)\nAT CURSOR LOCATION [YES] | "
-                "ABORT [NO]?",
-                Dsp.Init_Frq);
-      if (MessageBox(Win.hWnd_Main, text, "Question", MB_SYSTEMMODAL | MB_ICONQUESTION | MB_YESNO) == IDYES)
-        Dsp.Init_Frq = Dsp.Init_Frq - DisplayPixelToFreqRel(v, x);
-      return 1;
-    }
+      break;
     default:
-      // Channel digits, simulation sets, assignments, averages and marker positions
-      // arrive with the rest of the view commands.
-      return 0;
+      // The simulation-set keys; any other key has no action and still repaints.
+      ViewKeySim(window, key);
+      break;
   }
+  return 1;
 }

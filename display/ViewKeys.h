@@ -21,7 +21,6 @@ constexpr int IDC_SCLOFS_REFRESH = 1352;
 int32_t DisplayCursorKey(int32_t source, HWND window, int32_t virtualKey, int32_t flags);
 
 // Character keys. 0 without doing anything while there is no active channel and the
-// key is not a channel digit. Keys whose work belongs to parts of the program that
-// are not built yet (channel selection with its view-file run, simulation sets and
-// assignments, file averages and marker positions) also return 0 and change nothing.
+// key is not a channel digit '0'..'8'; otherwise the key's action and 1, also for a
+// key without an action.
 int32_t DisplayViewKey(HWND window, int32_t key, LPARAM lParam);

@@ -250,13 +250,19 @@ static bool MouseSend(HWND window, Mouse button, int x, int y, bool shift, bool 
     UINT upMsg = right ? WM_RBUTTONUP : WM_LBUTTONUP;
     UINT dblMsg = right ? WM_RBUTTONDBLCLK : WM_LBUTTONDBLCLK;
     LPARAM at = MAKELPARAM(x, y);
+    // A button still held from an earlier MouseDown shows in wParam as well, so that
+    // both-button presses reach the window as they do from a real mouse.
+    auto others = [right] {
+      int other = right ? VK_LBUTTON : VK_RBUTTON;
+      return GetKeyState(other) < 0 ? (right ? MK_LBUTTON : MK_RBUTTON) : WPARAM{0};
+    };
     if (down) {
       SetKeyDown(right ? VK_RBUTTON : VK_LBUTTON, true);
-      SendMessage(window, downMsg, keys | held_button, at);
+      SendMessage(window, downMsg, keys | held_button | others(), at);
     }
     if (up && IsWindow(window)) {
       SetKeyDown(right ? VK_RBUTTON : VK_LBUTTON, false);
-      SendMessage(window, upMsg, keys, at);
+      SendMessage(window, upMsg, keys | others(), at);
     }
     if (dbl && IsWindow(window)) {
       SetKeyDown(right ? VK_RBUTTON : VK_LBUTTON, true);

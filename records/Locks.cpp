@@ -5,3 +5,4 @@ CRITICAL_SECTION ChildDataLock;
 CRITICAL_SECTION SimSpareLock;
 CRITICAL_SECTION SimPlotLock;
 CRITICAL_SECTION SimReadLock;
+std::mutex ViewAryLock;

@@ -3,6 +3,8 @@
 // the simulation record, SimPlotLock, SimReadLock) and never deleted.
 #pragma once
 
+#include <mutex>
+
 #include "platform/Sync.h"
 
 extern CRITICAL_SECTION WinSpareLock;   // created with the others, never entered
@@ -10,3 +12,9 @@ extern CRITICAL_SECTION ChildDataLock;  // held while a child window's data arra
 extern CRITICAL_SECTION SimSpareLock;   // created with the others, never entered
 extern CRITICAL_SECTION SimPlotLock;    // held for the whole rendering of simulation sets
 extern CRITICAL_SECTION SimReadLock;    // held around reading a simulation file into Sim
+
+// Guards the view arrays Dsp.Fl_Pt with their lengths Dsp.Fl_Pt_Len: the view thread
+// swaps finished arrays in under it, page reading copies a page under it. Held only
+// for a swap or a copy, never across a wait, a message or a file operation, so it is
+// a plain mutex that needs no creation at start-up.
+extern std::mutex ViewAryLock;

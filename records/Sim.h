@@ -99,6 +99,20 @@ struct SimRecord {
   double Base_Frq[SIM_SETS] = {};
   uint32_t Redraw = 0;
   uint32_t Sel_Changed = 0;
+  // Assignment keys: the centring switch ("AUTO CTR"), the hand-edit status of each set
+  // (a line is added at the cursor instead of assigning one), the request for a new
+  // candidate search on the next drawing call, quadrupole assignments owned by the set,
+  // the cursor column of the last cursor-window selection, and the request flag of
+  // each set's quadrupole QN dialog.
+  uint32_t Auto_Ctr = 0;
+  uint32_t Edit_Stat[SIM_SETS] = {};
+  uint32_t QN_Request[SIM_SETS] = {};
+  uint32_t QC_STAT[SIM_SETS] = {};
+  int32_t Asn_CursorX = 0;
+  uint32_t QuadQN_Req[SIM_SETS] = {};
+  // Labels: sticks and line labels drawn, and labels of assigned lines only.
+  uint32_t Lbl_Stat = 1;
+  uint32_t Lbl_AsnOnly = 0;
 
   // Residuals: switches, scale and offset of the trace, results, residual file.
   uint32_t Res_Written[SIM_SETS] = {};

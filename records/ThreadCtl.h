@@ -18,6 +18,8 @@ struct ThreadCtlRecord {
   Shared<uint32_t> View_Busy{0};       // 1 while a view run is marked busy; the thread clears it at every end
   Shared<uint32_t> View_Started{0};    // 1 once the view thread has been started in this program's life
   Shared<uint32_t> View_Rerun{0};      // 1 when a start came while a run was going: run once more at its end
+  Shared<uint32_t> View_Running{0};    // 1 while a view run is under way (one run at a time)
+  Shared<DWORD> View_RunThreadId{0};   // thread of the run under way, 0 when none
   // Operation-sequence thread.
   HANDLE OpSeq_Thread = nullptr;
   DWORD OpSeq_ThreadId = 0;

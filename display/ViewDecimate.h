@@ -1,0 +1,312 @@
+// Decimation of a raw float file into the view levels in one pass.
+//
+// The raw file is read in blocks; a natural cubic spline is laid through each block
+// and sampled at positions k * h of every level (h = raw points per pixel / m, with m
+// the rounded number of raw points per pixel), and each pixel keeps the maximum or
+// the average of its samples. All positions are counted in raw points from the start
+// of the file, so a block's knots sit exactly at the points it was read from.
+//
+// Blocks overlap: a block that is not the file's last one is sampled only up to
+// VIEW_BLOCK_MARGIN points before its end, and the next block is read from
+// VIEW_BLOCK_MARGIN points before its first sampling position. The natural end
+// conditions of a block's spline fade by a factor of about 3.7 per knot, so the
+// samples never see them and the result does not depend on where blocks begin.
+//
+// The engine is a template over the spline backend so that a benchmark can run the
+// same block loop with another spline library; the program uses ViewUniformSpline.
+#pragma once
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdint>
+#include <functional>
+
+// Raw points per block: 1,048,576 floats, 4,194,304 bytes.
+constexpr uint32_t VIEW_BLOCK_POINTS = 1048576;
+// Points a block reaches past the samples taken from it, on either side.
+constexpr uint32_t VIEW_BLOCK_MARGIN = 16;
+// Smallest block the engine works with (smaller requests are raised to it).
+constexpr uint32_t VIEW_BLOCK_MIN = 8 * VIEW_BLOCK_MARGIN;
+// Magnitude from which a float is a missing value (read as 0).
+constexpr double VIEW_MISSING_VALUE = 1.0e18;
+
+// View kinds of a level (the ViewKind table of Win).
+constexpr int16_t VIEW_KIND_MAX = 0;
+constexpr int16_t VIEW_KIND_AVE = 1;
+constexpr int16_t VIEW_KIND_NONE = 2;
+
+// One level to build. kind comes back VIEW_KIND_NONE when the level could not be
+// built (fewer than half a raw point per pixel, or no sensible position).
+struct ViewLevelOut {
+  int16_t kind = VIEW_KIND_NONE;
+  double ptsPerPixel = 0.0;  // raw points per pixel
+  uint32_t size = 0;         // values of the level
+  float* values = nullptr;   // zero-filled array of size values
+};
+
+// Working storage of one decimation, for blocks of up to `points` raw points.
+struct ViewWork {
+  uint32_t points = 0;
+  float* raw = nullptr;   // the raw block as read
+  double* y = nullptr;    // ordinates of the block
+  double* y2 = nullptr;   // second derivatives of its spline
+  double* u = nullptr;    // work vector of the spline sweep
+};
+// 1, or -1 when an array could not be allocated (then nothing stays allocated).
+int16_t ViewWorkAlloc(ViewWork* work, uint32_t points);
+void ViewWorkFree(ViewWork* work);
+
+enum class ViewDecimateEnd {
+  Done,           // every level complete, or the file ended
+  Stopped,        // the stop hook asked to stop
+  ReadFailed,     // the file could not be read
+  InternalError,  // no level has a position left to sample
+  SeekTooFar,     // the next block would start beyond the 32-bit point range
+};
+
+struct ViewDecimateHooks {
+  std::function<bool()> stop;                  // polled once per block
+  std::function<void(uint64_t)> progress;      // raw points read so far, once per block
+  std::function<void(int level)> disabled;     // a level became none on the way
+};
+
+struct ViewDecimateStats {
+  uint64_t overflows = 0;    // raw points of magnitude 1e18 or more (or not a number)
+  uint64_t pointsRead = 0;   // raw points read, overlaps included
+  double nextPosition = 0;   // for SeekTooFar: the position that was refused
+};
+
+// Natural cubic spline through y[0..n-1] at the abscissae 0..n-1: the textbook
+// tridiagonal sweep specialised for unit spacing. Its elimination factors do not
+// depend on the data, so they are computed once; from the 64th knot on they have
+// reached their fixed point in double precision.
+class ViewUniformSpline {
+ public:
+  ViewUniformSpline() {
+    double prev = 0.0;  // y2 factor of knot 0 (natural end)
+    factor_[0] = 0.0;
+    inverse_[0] = 0.0;
+    for (int i = 1; i < kTable; ++i) {
+      const double p = 0.5 * prev + 2.0;
+      inverse_[i] = 1.0 / p;
+      factor_[i] = -0.5 / p;
+      prev = factor_[i];
+    }
+  }
+
+  // Prepares the spline of block y[0..n-1] (n >= 1) with the work arrays of work.
+  void Fit(const ViewWork& work, uint32_t n) {
+    y_ = work.y;
+    y2_ = work.y2;
+    n_ = n;
+    if (n < 3) {
+      for (uint32_t i = 0; i < n; ++i) y2_[i] = 0.0;
+      return;
+    }
+    const double* y = work.y;
+    double* u = work.u;
+    u[0] = 0.0;
+    const uint32_t head = n - 1 < static_cast<uint32_t>(kTable) ? n - 1 : static_cast<uint32_t>(kTable);
+    for (uint32_t i = 1; i < head; ++i) {
+      u[i] = (3.0 * (y[i + 1] - 2.0 * y[i] + y[i - 1]) - 0.5 * u[i - 1]) * inverse_[i];
+    }
+    const double inv = inverse_[kTable - 1];
+    for (uint32_t i = head; i + 1 < n; ++i) {
+      u[i] = (3.0 * (y[i + 1] - 2.0 * y[i] + y[i - 1]) - 0.5 * u[i - 1]) * inv;
+    }
+    y2_[n - 1] = 0.0;
+    const double fac = factor_[kTable - 1];
+    uint32_t k = n - 2;
+    for (; k >= static_cast<uint32_t>(kTable); --k) y2_[k] = fac * y2_[k + 1] + u[k];
+    for (;; --k) {
+      y2_[k] = factor_[k] * y2_[k + 1] + u[k];
+      if (k == 0) break;
+    }
+  }
+
+  // Value at s (block coordinates, 0 <= s < n); past the last knot the last
+  // interval's cubic is continued.
+  double Eval(double s) const {
+    if (n_ < 2) return y_[0];
+    int64_t i = static_cast<int64_t>(s);
+    if (i > static_cast<int64_t>(n_) - 2) i = static_cast<int64_t>(n_) - 2;
+    if (i < 0) i = 0;
+    const double b = s - static_cast<double>(i);
+    const double a = 1.0 - b;
+    return a * y_[i] + b * y_[i + 1] + ((a * a * a - a) * y2_[i] + (b * b * b - b) * y2_[i + 1]) * (1.0 / 6.0);
+  }
+
+ private:
+  static constexpr int kTable = 64;
+  double factor_[kTable];
+  double inverse_[kTable];
+  const double* y_ = nullptr;
+  double* y2_ = nullptr;
+  uint32_t n_ = 0;
+};
+
+namespace viewdetail {
+
+// Running state of one level during the pass.
+struct LevelRun {
+  bool active = false;
+  bool isMax = false;
+  double h = 0.0;    // sampling step in raw points
+  double f = 0.0;    // output step (raw points per pixel)
+  uint64_t k = 0;    // sampling positions done
+  uint32_t j = 0;    // values written
+  double best = -1.0e20;
+  double sum = 0.0;
+  double count = 1.0;
+};
+
+// Reads up to n floats at point position p; the number read, or -1 on an error.
+int64_t ReadBlock(int fd, uint64_t p, float* into, uint32_t n);
+
+// Samples level run over the spline for positions below limit (absolute raw
+// points, block starting at p0) and completes its pixels into out.
+template <class Spline>
+inline void SampleLevel(LevelRun& run, const Spline& spline, double p0, double limit, ViewLevelOut& out) {
+  const double h = run.h;
+  const double half = 0.5 * h;
+  const double f = run.f;
+  uint64_t k = run.k;
+  uint32_t j = run.j;
+  double best = run.best;
+  double sum = run.sum;
+  double count = run.count;
+  double edge = (static_cast<double>(j) + 0.499999) * f;
+  for (;;) {
+    const double t = static_cast<double>(k) * h;
+    if (!(t < limit)) break;
+    const double y = spline.Eval(t - p0);
+    if (run.isMax) {
+      if (y > best) best = y;
+    } else {
+      sum += y;
+    }
+    if (edge <= t + half) {
+      if (j < out.size) {
+        const double v = run.isMax ? best : sum / count;
+        out.values[j] = std::fabs(v) > VIEW_MISSING_VALUE ? 0.0f : static_cast<float>(v);
+      }
+      ++j;
+      edge = (static_cast<double>(j) + 0.499999) * f;
+      best = -1.0e20;
+      sum = 0.0;
+      count = 0.0;
+      if (j >= out.size) {
+        ++k;
+        break;  // the level is complete
+      }
+    }
+    ++k;
+    count += 1.0;
+  }
+  run.k = k;
+  run.j = j;
+  run.best = best;
+  run.sum = sum;
+  run.count = count;
+}
+
+}  // namespace viewdetail
+
+// One pass over the raw file fd (rawPoints floats) building every level of
+// levels[0..2] whose kind is not none, with blocks of up to work.points points.
+template <class Spline>
+ViewDecimateEnd ViewDecimate(int fd, uint64_t rawPoints, ViewLevelOut* levels, ViewWork& work, Spline& spline,
+                             const ViewDecimateHooks& hooks, ViewDecimateStats* stats) {
+  using viewdetail::LevelRun;
+  LevelRun runs[3];
+  for (int v = 0; v < 3; ++v) {
+    ViewLevelOut& out = levels[v];
+    if (out.kind == VIEW_KIND_NONE) continue;
+    const double ppp = out.ptsPerPixel;
+    const double rounded = ppp + 0.5;
+    const double m = std::isfinite(rounded) && rounded >= 1.0 ? std::trunc(rounded) : 0.0;
+    if (m < 1.0 || out.size == 0 || !out.values) {
+      out.kind = VIEW_KIND_NONE;  // fewer than half a raw point per pixel: not built
+      continue;
+    }
+    runs[v].active = true;
+    runs[v].isMax = out.kind == VIEW_KIND_MAX;
+    runs[v].h = std::fabs(ppp / m);
+    runs[v].f = std::fabs(ppp);
+  }
+
+  const uint32_t cap = work.points;
+  uint64_t p0 = 0;
+  uint64_t countedEnd = 0;  // overflows are counted once per raw point
+  for (;;) {
+    bool any = false;
+    for (const LevelRun& run : runs) any = any || (run.active);
+    if (!any || p0 >= rawPoints) break;
+
+    const uint64_t left = rawPoints - p0;
+    const uint32_t want = left < cap ? static_cast<uint32_t>(left) : cap;
+    const int64_t got = viewdetail::ReadBlock(fd, p0, work.raw, want);
+    if (got < 0) return ViewDecimateEnd::ReadFailed;
+    const uint32_t n = static_cast<uint32_t>(got);
+    if (n == 0) break;
+    if (hooks.stop && hooks.stop()) return ViewDecimateEnd::Stopped;
+
+    uint64_t overflows = 0;
+    const uint32_t fresh = countedEnd > p0 ? static_cast<uint32_t>(countedEnd - p0) : 0;
+    for (uint32_t i = 0; i < n; ++i) {
+      const float value = work.raw[i];
+      if (std::fabs(value) < static_cast<float>(VIEW_MISSING_VALUE)) {
+        work.y[i] = value;
+      } else {
+        work.y[i] = 0.0;
+        if (i >= fresh) ++overflows;
+      }
+    }
+    if (stats) stats->overflows += overflows;
+    if (p0 + n > countedEnd) countedEnd = p0 + n;
+    if (stats) stats->pointsRead += n;
+    spline.Fit(work, n);
+
+    const bool last = n < want || p0 + n >= rawPoints || n <= 2 * VIEW_BLOCK_MARGIN + 1;
+    const double pd = static_cast<double>(p0);
+    const double limit = last ? pd + n : pd + n - 1 - VIEW_BLOCK_MARGIN;
+    for (int v = 0; v < 3; ++v) {
+      if (!runs[v].active) continue;
+      viewdetail::SampleLevel(runs[v], spline, pd, limit, levels[v]);
+      if (runs[v].j >= levels[v].size) runs[v].active = false;  // complete
+    }
+    if (hooks.progress) hooks.progress(stats ? stats->pointsRead : 0);
+    if (last) break;
+
+    double next = 1.0e20;
+    bool any2 = false;
+    for (int v = 0; v < 3; ++v) {
+      if (!runs[v].active) continue;
+      const double pos = static_cast<double>(runs[v].k) * runs[v].h;
+      if (!(pos > 0.0)) {
+        runs[v].active = false;
+        levels[v].kind = VIEW_KIND_NONE;
+        if (hooks.disabled) hooks.disabled(v);
+        continue;
+      }
+      any2 = true;
+      if (pos < next) next = pos;
+    }
+    if (!any2) {
+      bool complete = true;
+      for (int v = 0; v < 3; ++v) complete = complete && (levels[v].kind == VIEW_KIND_NONE || runs[v].j >= levels[v].size);
+      if (complete) break;
+      return ViewDecimateEnd::InternalError;
+    }
+    const double start = std::floor(next) - VIEW_BLOCK_MARGIN;
+    if (!(start < 4294967295.0)) {
+      if (stats) stats->nextPosition = next;
+      return ViewDecimateEnd::SeekTooFar;
+    }
+    uint64_t p = start > 0.0 ? static_cast<uint64_t>(start) : 0;
+    if (p <= p0) p = p0 + 1;  // always move on
+    p0 = p;
+  }
+  return ViewDecimateEnd::Done;
+}

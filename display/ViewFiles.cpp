@@ -1,0 +1,450 @@
+#include "display/ViewFiles.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <bit>
+#include <cerrno>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+
+#include "core/TypedArrays.h"
+#include "display/ViewDecimate.h"
+#include "display/ViewInternal.h"
+#include "numerics/Smooth.h"
+#include "platform/Controls.h"
+#include "platform/Files.h"
+#include "platform/Text.h"
+#include "records/Cnv.h"
+#include "records/Dsp.h"
+#include "records/Locks.h"
+#include "records/ThreadCtl.h"
+#include "records/Win.h"
+
+static_assert(std::endian::native == std::endian::little, "view and raw files are little-endian floats");
+
+namespace {
+
+constexpr const char* kLevelSuffix[3] = {".QVO", ".QVI", ".QVM"};
+
+bool IsAbsoluteName(const char* name) {
+  if (name[0] == '/' || name[0] == '\\') return true;
+  return ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z')) && name[1] == ':';
+}
+
+bool ValidChannel(int16_t chn) { return chn >= 0 && chn <= 8; }
+
+// Writes size floats to name through a temporary file beside it that replaces it
+// only after every write and the close succeeded.
+bool WriteViewFile(const std::string& name, const float* values, uint32_t size) {
+  const std::string target = platform::MapPath(name.c_str());
+  std::string temp;
+  const int fd = platform::CreateTempBeside(target, &temp);
+  if (fd < 0) return false;
+  const char* at = reinterpret_cast<const char*>(values);
+  size_t left = static_cast<size_t>(size) * 4u;
+  bool ok = true;
+  while (left > 0) {
+    const ssize_t put = ::write(fd, at, left);
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      ok = false;
+      break;
+    }
+    at += put;
+    left -= static_cast<size_t>(put);
+  }
+  if (::close(fd) != 0) ok = false;
+  if (ok && std::rename(temp.c_str(), target.c_str()) != 0) ok = false;
+  if (!ok) ::unlink(temp.c_str());
+  return ok;
+}
+
+// Reads exactly size floats from the start of name into values.
+bool ReadViewFile(const std::string& name, float* values, uint32_t size) {
+  const std::string path = platform::MapPath(name.c_str());
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const int64_t got = viewdetail::ReadBlock(fd, 0, values, size);
+  ::close(fd);
+  return got == static_cast<int64_t>(size);
+}
+
+// Replaces the channel's view arrays by fresh[0..2] (nullptr: no array) and frees
+// the old ones after the lock is released.
+void SwapArrays(int16_t chn, float* fresh[3], const uint32_t sizes[3]) {
+  float* old[3] = {};
+  {
+    std::lock_guard<std::mutex> guard(ViewAryLock);
+    for (int v = 0; v < 3; ++v) {
+      old[v] = Dsp.Fl_Pt[v][chn];
+      Dsp.Fl_Pt[v][chn] = fresh[v];
+      Dsp.Fl_Pt_Len[v][chn] = fresh[v] ? sizes[v] : 0;
+      if (fresh[v]) Dsp.FL_SZ[v][chn] = sizes[v];
+      fresh[v] = nullptr;
+    }
+  }
+  for (float*& p : old) FFree1Dim(&p);
+}
+
+void FreeAll(float* arrays[3]) {
+  for (int v = 0; v < 3; ++v) FFree1Dim(&arrays[v]);
+}
+
+bool IsBlankChannel(const char* name) {
+  const char* base = viewfiles::BaseName(name);
+  return std::strcmp(base, "blank") == 0 || std::strcmp(base, "Blank") == 0 || std::strcmp(base, "BLANK") == 0;
+}
+
+void DeleteLevelFiles(int16_t chn, int level) {
+  for (int16_t kind : {VIEW_KIND_AVE, VIEW_KIND_MAX}) {
+    const std::string name = DisplayViewFileName(chn, level, kind);
+    if (platform::FileExists(name.c_str())) DeleteFile(name.c_str());
+  }
+}
+
+// Reading mode: loads the view file of every level whose kind is not none.
+int32_t PrepRead(int16_t chn) {
+  const char* flnm = Dsp.Chn_Flnm[chn];
+  viewfiles::Status(0, "[%hd] [%s] READING QVM&QVI&QVO FILES", chn, flnm);
+  float* fresh[3] = {};
+  uint32_t sizes[3] = {};
+  for (int v = 0; v < 3; ++v) {
+    const int16_t kind = Win.ViewKind[v][chn];
+    if (kind == VIEW_KIND_NONE) continue;
+    sizes[v] = Dsp.FL_SZ[v][chn];
+    if (QvAllocFailed(FAlloc1Dim(&fresh[v], sizes[v]))) {
+      FreeAll(fresh);
+      Dsp.Chn_DspStat[chn] = 0;
+      viewfiles::Box("Error", viewfiles::kError, "DisplayQviQvoPrep()/Dsp.Fl_Pt - CORE ALLOCATION ERROR");
+      return 0;
+    }
+    const std::string name = DisplayViewFileName(chn, v, kind == VIEW_KIND_AVE ? VIEW_KIND_AVE : VIEW_KIND_MAX);
+    if (!ReadViewFile(name, fresh[v], sizes[v])) {
+      FreeAll(fresh);
+      Dsp.Chn_DspStat[chn] = 0;
+      viewfiles::Box("Warning", viewfiles::kWarning, "CHN=[%d] FAILED TO READ FILE=[%s]", chn,
+                     viewfiles::BaseName(name.c_str()));
+      return 0;
+    }
+  }
+  SwapArrays(chn, fresh, sizes);
+  return 1;
+}
+
+// Writing mode: one pass over the raw file builds every level, then the files.
+int32_t PrepWrite(int16_t chn) {
+  const char* flnm = Dsp.Chn_Flnm[chn];
+  viewfiles::Status(0, "[%d] [%s] WRT QVM&QVI&QVO FILES", chn, flnm);
+  const double rawPts = Dsp.FL_SZ[WIN_RAW][chn];
+  ViewLevelOut levels[3];
+  float* fresh[3] = {};
+  for (int v = 0; v < 3; ++v) {
+    if (Win.ViewKind[v][chn] == VIEW_KIND_NONE) continue;
+    const double pixels = static_cast<double>(Win.Page_Pixels) * Win.X_PAGES[v];
+    const double size = std::trunc(pixels + 0.5);
+    if (!(pixels > 0.0) || size < 1.0) {
+      Win.ViewKind[v][chn] = VIEW_KIND_NONE;  // no pixels: the level cannot be built
+      continue;
+    }
+    Dsp.Pts2Pxl[v] = rawPts / pixels;
+    Dsp.FrqStpView[v] = Dsp.Pts2Pxl[v] * Dsp.Frq_Stp;
+    if (size > 4294967295.0 || QvAllocFailed(FAlloc1Dim(&fresh[v], static_cast<uint32_t>(size)))) {
+      FreeAll(fresh);
+      Dsp.Chn_DspStat[chn] = 0;
+      viewfiles::Box("Error", viewfiles::kError, "DisplayQviQvoPrep()/Dsp.Fl_Pt - CORE ALLOCATION ERROR");
+      return 0;
+    }
+    levels[v].kind = Win.ViewKind[v][chn];
+    levels[v].ptsPerPixel = Dsp.Pts2Pxl[v];
+    levels[v].size = static_cast<uint32_t>(size);
+    levels[v].values = fresh[v];
+  }
+  const bool blank = IsBlankChannel(flnm);
+
+  const std::string rawName = DisplayDataPath(flnm);
+  const std::string rawPath = platform::MapPath(rawName.c_str());
+  const int fd = ::open(rawPath.c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat st{};
+  if (fd < 0 || ::fstat(fd, &st) != 0) {
+    if (fd >= 0) ::close(fd);
+    FreeAll(fresh);
+    DisplayViewArraysFree(chn);
+    viewfiles::Box("Warning", viewfiles::kWarning, "CHN=[%d] FAILED TO READ RAW FILE=[%s]", chn, flnm);
+    return 0;
+  }
+  ViewWork work;
+  if (ViewWorkAlloc(&work, VIEW_BLOCK_POINTS) != 1) {
+    ::close(fd);
+    FreeAll(fresh);
+    DisplayViewArraysFree(chn);
+    viewfiles::Box("Error", viewfiles::kError,
+                   "DisplayQviQvoPrep()/f2i_dpt/i_frq_dpt/i_itn_dpt/i_itn_fpt - CORE ALLOCATION ERROR");
+    return 0;
+  }
+
+  ViewDecimateStats stats;
+  if (!blank) {
+    ViewDecimateHooks hooks;
+    hooks.stop = [] { return viewfiles::StopRequested(); };
+    hooks.progress = [chn, flnm](uint64_t points) {
+      viewfiles::Status(2, "[%d] [%s] LNS=[%lld]", chn, flnm, static_cast<long long>(points));
+    };
+    hooks.disabled = [](int level) {
+      static constexpr const char* kText[3] = {"OMNI VIEW ERROR\n\nDISABLING",
+                                               "INTERMEDIATE VIEW 1 ERROR\n\nDISABLING",
+                                               "INTERMEDIATE VIEW 2 ERROR\n\nDISABLING"};
+      viewfiles::Box("Warning", viewfiles::kWarning, "%s", kText[level]);
+    };
+    ViewUniformSpline spline;
+    const uint64_t filePoints = static_cast<uint64_t>(st.st_size) / 4u;
+    const ViewDecimateEnd end = ViewDecimate(fd, filePoints, levels, work, spline, hooks, &stats);
+    if (end != ViewDecimateEnd::Done) {
+      ::close(fd);
+      ViewWorkFree(&work);
+      FreeAll(fresh);
+      Dsp.Chn_DspStat[chn] = 0;
+      switch (end) {
+        case ViewDecimateEnd::Stopped:
+          SetEvent(ThreadCtl.View_StoppedEvent);
+          viewfiles::Status(0, "VIEW PROCESSING RETURNING");
+          break;
+        case ViewDecimateEnd::ReadFailed:
+          viewfiles::Box("Warning", viewfiles::kWarning, "CHN=[%d] FAILED TO READ RAW FILE=[%s]", chn, flnm);
+          break;
+        case ViewDecimateEnd::SeekTooFar: {
+          const double step = std::fabs(Dsp.Frq_Stp);
+          viewfiles::Box("Error", viewfiles::kError,
+                         "DisplayQviQvoRead()\n\nEXCEEDED LONG INTEGER FOR FILE SEEK\n\nFRQ BEG=[%lf] FRQ STP "
+                         "IN=[%lf]\n\nABORTING",
+                         stats.nextPosition * step, step);
+          break;
+        }
+        default:
+          viewfiles::Box("Error", viewfiles::kError, "DisplayQviQvoRead()\n\nINTERNAL ERROR\n\nABORTING");
+          break;
+      }
+      return 0;
+    }
+    for (int v = 0; v < 3; ++v) {
+      if (levels[v].kind == VIEW_KIND_NONE && Win.ViewKind[v][chn] != VIEW_KIND_NONE) {
+        Win.ViewKind[v][chn] = VIEW_KIND_NONE;  // fewer than half a raw point per pixel
+        FFree1Dim(&fresh[v]);
+      }
+    }
+  }
+  if (stats.overflows > 0) {
+    viewfiles::Box("Warning", viewfiles::kWarning, "DSP QVI&QVM&QVO PREP\n\nNUMBER OF POINTS WHERE MAX FLOAT EXCEEDED=[%lld]",
+                   static_cast<long long>(stats.overflows));
+  }
+  ::close(fd);
+  ViewWorkFree(&work);
+  viewfiles::Status(0, "[%d] [%s] WRITING QVM&QVI&QVO FILES", chn, flnm);
+
+  uint32_t sizes[3] = {};
+  for (int v = 0; v < 3; ++v) {
+    const int16_t kind = Win.ViewKind[v][chn];
+    if (kind == VIEW_KIND_NONE || !fresh[v]) {
+      DeleteLevelFiles(chn, v);
+      continue;
+    }
+    sizes[v] = levels[v].size;
+    const int16_t mine = kind == VIEW_KIND_AVE ? VIEW_KIND_AVE : VIEW_KIND_MAX;
+    const int16_t other = mine == VIEW_KIND_AVE ? VIEW_KIND_MAX : VIEW_KIND_AVE;
+    if (!WriteViewFile(DisplayViewFileName(chn, v, mine), fresh[v], sizes[v])) {
+      Dsp.Chn_DspStat[chn] = 0;
+      viewfiles::Status(3, "[%d] [%s.QVx] FAILED TO CREATE FILE", chn, flnm);
+      continue;
+    }
+    const std::string otherName = DisplayViewFileName(chn, v, other);
+    if (platform::FileExists(otherName.c_str())) DeleteFile(otherName.c_str());
+  }
+  SwapArrays(chn, fresh, sizes);
+  Dsp.ViewUpdate[chn] = 0;
+  return 1;
+}
+
+}  // namespace
+
+// ---- shared helpers ---------------------------------------------------------------
+
+void viewfiles::Status(int part, const char* fmt, ...) {
+  char text[700];
+  va_list args;
+  va_start(args, fmt);
+  StrFormatV(text, sizeof text, fmt, args);
+  va_end(args);
+  if (Win.hWnd_StatusBar) SendMessage(Win.hWnd_StatusBar, SB_SETTEXT, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text));
+}
+
+void viewfiles::Box(const char* caption, UINT style, const char* fmt, ...) {
+  char text[900];
+  va_list args;
+  va_start(args, fmt);
+  StrFormatV(text, sizeof text, fmt, args);
+  va_end(args);
+  MessageBox(Win.hWnd_Main, text, caption, style);
+}
+
+const char* viewfiles::BaseName(const char* name) {
+  const char* base = name;
+  for (const char* p = name; *p; ++p) {
+    if (*p == '\\' || *p == '/') base = p + 1;
+  }
+  return base;
+}
+
+void viewfiles::FolderEnsure() {
+  const std::string folder = DisplayDataPath(VIEW_FOLDER);
+  if (platform::DirectoryExists(folder.c_str()) || CreateDirectory(folder.c_str()) ||
+      platform::DirectoryExists(folder.c_str())) {
+    Dsp.ViewFolderUse = 1;
+  } else {
+    Dsp.ViewFolderUse = 0;
+  }
+}
+
+void viewfiles::OlderFilesMove(int16_t chn) {
+  if (Dsp.ViewFolderUse != 1 || !ValidChannel(chn)) return;
+  const char* flnm = Dsp.Chn_Flnm[chn];
+  if (!flnm[0]) return;
+  for (int v = 0; v < 3; ++v) {
+    const std::string target = DisplayViewFileName(chn, v, VIEW_KIND_AVE);
+    const std::string inFolder = DisplayDataPath((std::string(VIEW_FOLDER) + "\\" + flnm + kLevelSuffix[v]).c_str());
+    const std::string inData = DisplayDataPath((std::string(flnm) + kLevelSuffix[v]).c_str());
+    if (platform::FileExists(inFolder.c_str())) MoveFileEx(inFolder.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING);
+    if (platform::FileExists(inData.c_str()))
+      MoveFileEx(inData.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
+  }
+}
+
+bool viewfiles::ViewFileExists(int16_t chn, int level, int16_t kind) {
+  return platform::FileExists(DisplayViewFileName(chn, level, kind).c_str());
+}
+
+int64_t viewfiles::ViewFileFloats(int16_t chn, int level, int16_t kind) {
+  int64_t bytes = 0;
+  if (!FileSizeGet(DisplayViewFileName(chn, level, kind).c_str(), &bytes)) return -1;
+  return bytes / 4;
+}
+
+bool viewfiles::StopRequested() {
+  HANDLE stop = ThreadCtl.View_StopEvent;
+  return stop && WaitForSingleObject(stop, 0) == WAIT_OBJECT_0;
+}
+
+// ---- names ------------------------------------------------------------------------
+
+std::string DisplayDataPath(const char* name) {
+  if (!name) return std::string();
+  if (IsAbsoluteName(name) || !Dsp.Data_Dir[0]) return name;
+  std::string path = Dsp.Data_Dir;
+  const char last = path.back();
+  if (last != '\\' && last != '/') path += '\\';
+  return path + name;
+}
+
+std::string DisplayViewFileName(int16_t chn, int level, int16_t kind) {
+  if (!ValidChannel(chn) || level < 0 || level > 2) return std::string();
+  std::string name = Dsp.ViewFolderUse == 1 ? std::string(VIEW_FOLDER) + "\\" : std::string();
+  name += Dsp.Chn_Flnm[chn];
+  name += kLevelSuffix[level];
+  name += kind == VIEW_KIND_AVE ? "a" : "m";
+  return DisplayDataPath(name.c_str());
+}
+
+// ---- preparation and page reading ---------------------------------------------------
+
+void DisplayViewArraysFree(int16_t chn) {
+  if (!ValidChannel(chn)) return;
+  float* none[3] = {};
+  const uint32_t sizes[3] = {};
+  SwapArrays(chn, none, sizes);
+}
+
+int32_t DisplayQviQvoPrep(int16_t chn) {
+  if (!ValidChannel(chn)) return 1;
+  viewfiles::FolderEnsure();
+  viewfiles::OlderFilesMove(chn);
+  int none = 0;
+  for (int v = 0; v < 3; ++v) {
+    if (Win.ViewKind[v][chn] != VIEW_KIND_NONE) continue;
+    DeleteLevelFiles(chn, v);
+    ++none;
+  }
+  if (none == 3) return 1;  // every view file of the channel is gone
+  if (Dsp.Chn_DspStat[chn] == 0) {
+    DisplayViewArraysFree(chn);
+    return 1;
+  }
+  return Dsp.ViewUpdate[chn] == 0 ? PrepRead(chn) : PrepWrite(chn);
+}
+
+int32_t DisplayViewXAryRead(int16_t chn, int16_t level, int32_t* first, int32_t wanted, float* out, int32_t* read) {
+  if (!ValidChannel(chn) || level < 0 || level > WIN_RAW || !first || !out || !read) return 0;
+  if (Dsp.Data_Dir[0]) SetCurrentDirectory(Dsp.Data_Dir);
+  const int32_t cap = wanted < WIN_DRAW_PTS ? wanted : WIN_DRAW_PTS;
+
+  if (level == WIN_RAW) {
+    const char* flnm = Dsp.Chn_Flnm[chn];
+    const std::string path = platform::MapPath(DisplayDataPath(flnm).c_str());
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st{};
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
+      if (fd >= 0) ::close(fd);
+      Dsp.Chn_DspStat[chn] = 0;
+      viewfiles::Status(1, "CHN=[%d] FAILED TO READ FILE=[%s]", chn, flnm);
+      return 0;
+    }
+    const int64_t filePoints = static_cast<int64_t>(st.st_size) / 4;
+    const int64_t points = filePoints < cap ? filePoints : cap;
+    if (points < 1) {
+      ::close(fd);
+      return 0;
+    }
+    int64_t start = *first < 0 ? 0 : *first;
+    if (start + points > filePoints) start = filePoints - points;
+    const int64_t got = viewdetail::ReadBlock(fd, static_cast<uint64_t>(start), out, static_cast<uint32_t>(points));
+    ::close(fd);
+    if (got != points) return 0;
+    int32_t overflows = 0;
+    for (int64_t i = 0; i < points; ++i) {
+      if (!(std::fabs(out[i]) <= static_cast<float>(VIEW_MISSING_VALUE))) {
+        out[i] = 0.0f;
+        ++overflows;
+      }
+    }
+    if (overflows > 0) viewfiles::Status(3, "[%d] CHN [%s] MAX FLOAT NUMBER=[%d]", chn, flnm, overflows);
+    if (Win.FFT_Smooth_On == 1 && FSmooth(out, Cnv.FFT_SmoothWin, static_cast<int32_t>(points)) != 1) return 0;
+    *first = static_cast<int32_t>(start);
+    *read = static_cast<int32_t>(points);
+    return 1;
+  }
+
+  if (cap < 1) return 0;
+  double ppp = Dsp.Pts2Pxl[level];
+  if (!(ppp > 0.0) || !std::isfinite(ppp)) ppp = 1.0;
+  std::lock_guard<std::mutex> guard(ViewAryLock);
+  const float* values = Dsp.Fl_Pt[level][chn];
+  const int64_t len = Dsp.Fl_Pt_Len[level][chn];
+  if (!values || len < 1) return 0;
+  const int64_t firstPoint = *first < 0 ? 0 : *first;
+  int64_t start = static_cast<int64_t>(static_cast<double>(firstPoint) / ppp + 0.5);
+  const int64_t half = wanted / 2;
+  if (len - start < half) {
+    start = len - half;
+    if (start < half) start = 0;
+  }
+  if (start < 0) start = 0;
+  if (start >= len) start = len - 1;
+  const int64_t count = len - start < cap ? len - start : cap;
+  std::memcpy(out, values + start, static_cast<size_t>(count) * sizeof(float));
+  const double newFirst = static_cast<double>(start) * ppp + 0.5;
+  *first = newFirst < 2147483647.0 ? static_cast<int32_t>(newFirst) : 2147483647;
+  *read = static_cast<int32_t>(count);
+  return 1;
+}

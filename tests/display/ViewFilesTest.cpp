@@ -1,0 +1,325 @@
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cmath>
+#include <limits>
+#include <thread>
+
+#include "DisplayFixture.h"
+#include "display/ViewDecimate.h"
+
+namespace {
+
+using qvtest::DisplayTest;
+
+// The sampling rule written out on an analytic trace g (no blocks, no spline):
+// positions k h, pixel j complete once (j + 0.499999) F <= t + h / 2.
+std::vector<float> Reference(double ppp, uint32_t size, bool isMax, uint64_t rawPoints,
+                             const std::function<double(double)>& g) {
+  std::vector<float> out(size, 0.0f);
+  const double m = std::trunc(ppp + 0.5);
+  const double h = ppp / m;
+  uint32_t j = 0;
+  double best = -1e20, sum = 0.0, count = 1.0;
+  for (uint64_t k = 0; j < size; ++k) {
+    const double t = static_cast<double>(k) * h;
+    if (t >= static_cast<double>(rawPoints)) break;
+    const double y = g(t);
+    if (isMax) best = std::max(best, y);
+    else sum += y;
+    if ((j + 0.499999) * ppp <= t + h / 2) {
+      out[j++] = static_cast<float>(isMax ? best : sum / count);
+      best = -1e20;
+      sum = 0.0;
+      count = 0.0;
+    }
+    count += 1.0;
+  }
+  return out;
+}
+
+class ViewFilesTest : public DisplayTest {
+ protected:
+  // Channel 0 on file name of n points, page width 3000, pages per level.
+  void Setup(const char* name, uint32_t n, double p0, double p1, double p2, int16_t k0, int16_t k1, int16_t k2) {
+    Channel(0, name, k0, k1, k2);
+    Dsp.FL_SZ[WIN_RAW][0] = n;
+    Dsp.ViewUpdate[0] = 1;
+    Win.Page_Pixels = 3000;
+    Win.X_PAGES[0] = p0;
+    Win.X_PAGES[1] = p1;
+    Win.X_PAGES[2] = p2;
+    Dsp.Frq_Stp = 0.5;
+  }
+};
+
+TEST_F(ViewFilesTest, ConstantFileGivesConstantLevelsAndOneFileKindPerLevel) {
+  WriteRaw("c0.bin", 30000, [](uint64_t) { return 2.5f; });
+  Setup("c0.bin", 30000, 1, 2, 5, VIEW_KIND_MAX, VIEW_KIND_AVE, VIEW_KIND_AVE);
+  std::filesystem::create_directory(dir_.Path() / VIEW_FOLDER);
+  std::ofstream(ViewPath("c0.bin", ".QVOa")) << "old";
+  std::ofstream(ViewPath("c0.bin", ".QVIm")) << "old";
+
+  ASSERT_EQ(DisplayQviQvoPrep(0), 1);
+  EXPECT_EQ(Dsp.ViewUpdate[0], 0u);
+  const uint32_t sizes[3] = {3000, 6000, 15000};
+  const char* files[3] = {".QVOm", ".QVIa", ".QVMa"};
+  for (int v = 0; v < 3; ++v) {
+    SCOPED_TRACE(v);
+    EXPECT_EQ(Dsp.FL_SZ[v][0], sizes[v]);
+    const std::vector<float> level = Level(0, v);
+    ASSERT_EQ(level.size(), sizes[v]);
+    for (float x : level) ASSERT_FLOAT_EQ(x, 2.5f);
+    EXPECT_EQ(ReadFloats(ViewPath("c0.bin", files[v])), level);
+  }
+  EXPECT_FALSE(Exists(ViewPath("c0.bin", ".QVOa")));
+  EXPECT_FALSE(Exists(ViewPath("c0.bin", ".QVIm")));
+  EXPECT_DOUBLE_EQ(Dsp.Pts2Pxl[1], 5.0);
+  EXPECT_DOUBLE_EQ(Dsp.FrqStpView[1], 2.5);
+  for (const auto& entry : std::filesystem::directory_iterator(dir_.Path() / VIEW_FOLDER))
+    EXPECT_EQ(entry.path().extension().string().find("tmp"), std::string::npos) << entry.path();
+  EXPECT_TRUE(BoxTexts().empty());
+  EXPECT_EQ(StatusText(0), "[0] [c0.bin] WRITING QVM&QVI&QVO FILES");
+}
+
+TEST_F(ViewFilesTest, SpikeLandsInItsPixelAsMaximumAndAsShareOfTheAverage) {
+  WriteRaw("c0.bin", 30000, [](uint64_t i) { return i == 12345 ? 1000.0f : 0.0f; });
+  Setup("c0.bin", 30000, 1, 2, 5, VIEW_KIND_MAX, VIEW_KIND_AVE, VIEW_KIND_MAX);
+  ASSERT_EQ(DisplayQviQvoPrep(0), 1);
+  // Whole points per pixel put every sample on a knot, where the spline is exact.
+  const std::vector<float> omni = Level(0, 0), itm1 = Level(0, 1), itm2 = Level(0, 2);
+  for (size_t j = 0; j < omni.size(); ++j) ASSERT_EQ(omni[j], j == 1234 ? 1000.0f : 0.0f) << j;
+  for (size_t j = 0; j < itm1.size(); ++j) ASSERT_FLOAT_EQ(itm1[j], j == 2469 ? 200.0f : 0.0f) << j;
+  for (size_t j = 0; j < itm2.size(); ++j) ASSERT_EQ(itm2[j], j == 6172 ? 1000.0f : 0.0f) << j;
+}
+
+TEST_F(ViewFilesTest, RampAcrossBlockBoundariesMatchesTheSamplingRule) {
+  const uint32_t n = VIEW_BLOCK_POINTS + 40000;
+  WriteRaw("c0.bin", n, [](uint64_t i) { return static_cast<float>(i); });
+  Setup("c0.bin", n, 1, 10, 100, VIEW_KIND_AVE, VIEW_KIND_MAX, VIEW_KIND_AVE);
+  ASSERT_EQ(DisplayQviQvoPrep(0), 1);
+  for (int v = 0; v < 3; ++v) {
+    SCOPED_TRACE(v);
+    const double ppp = static_cast<double>(n) / (3000.0 * Win.X_PAGES[v]);
+    const std::vector<float> want = Reference(ppp, Dsp.FL_SZ[v][0], v == 1, n, [](double t) { return t; });
+    const std::vector<float> got = Level(0, v);
+    ASSERT_EQ(got.size(), want.size());
+    for (size_t j = 0; j < got.size(); ++j) ASSERT_NEAR(got[j], want[j], 0.2) << j;
+  }
+}
+
+TEST_F(ViewFilesTest, SmallBlocksGiveTheSameLevelsAsOneBlock) {
+  const uint64_t n = 20000;
+  const std::string path = dir_.File("wave.bin");
+  WriteRaw("wave.bin", n, [](uint64_t i) { return static_cast<float>(std::sin(i * 0.013) + 0.3 * std::cos(i * 0.071)); });
+  auto run = [&](uint32_t block, std::vector<float> out[3]) {
+    ViewLevelOut levels[3];
+    const double ppp[3] = {6.6667, 2.5, 1.3};
+    for (int v = 0; v < 3; ++v) {
+      out[v].assign(static_cast<size_t>(n / ppp[v]), 0.0f);
+      levels[v] = {v == 0 ? VIEW_KIND_MAX : VIEW_KIND_AVE, ppp[v], static_cast<uint32_t>(out[v].size()), out[v].data()};
+    }
+    ViewWork work;
+    ASSERT_EQ(ViewWorkAlloc(&work, block), 1);
+    ViewUniformSpline spline;
+    ViewDecimateStats stats;
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    EXPECT_EQ(ViewDecimate(fd, n, levels, work, spline, ViewDecimateHooks{}, &stats), ViewDecimateEnd::Done);
+    ::close(fd);
+    ViewWorkFree(&work);
+    if (block < n) {
+      EXPECT_GT(stats.pointsRead, n);  // the blocks overlapped
+    }
+  };
+  std::vector<float> whole[3], pieces[3];
+  run(32768, whole);
+  run(300, pieces);
+  for (int v = 0; v < 3; ++v)
+    for (size_t j = 0; j < whole[v].size(); ++j) ASSERT_NEAR(pieces[v][j], whole[v][j], 1e-6) << v << " " << j;
+}
+
+TEST_F(ViewFilesTest, MissingValuesEnterAsZeroAndAreCountedOnce) {
+  WriteRaw("c0.bin", VIEW_BLOCK_POINTS + 10000, [](uint64_t i) {
+    if (i == 100) return 1.0e18f;
+    if (i == 200) return -3.0e18f;
+    if (i == 300) return std::numeric_limits<float>::infinity();
+    if (i == 400) return std::numeric_limits<float>::quiet_NaN();
+    if (i == VIEW_BLOCK_POINTS - 20) return 5.0e18f;  // inside the overlap of two blocks
+    return 1.0f;
+  });
+  Setup("c0.bin", VIEW_BLOCK_POINTS + 10000, 1, 100, 0, VIEW_KIND_MAX, VIEW_KIND_AVE, VIEW_KIND_NONE);
+  Win.X_PAGES[1] = (VIEW_BLOCK_POINTS + 10000) / 5.0 / 3000.0;  // five points per pixel
+  ASSERT_EQ(DisplayQviQvoPrep(0), 1);
+  ASSERT_EQ(BoxTexts(), std::vector<std::string>{"DSP QVI&QVM&QVO PREP\n\nNUMBER OF POINTS WHERE MAX FLOAT EXCEEDED=[5]"});
+  const std::vector<float> itm1 = Level(0, 1);
+  EXPECT_FLOAT_EQ(itm1[20], 0.8f);  // points 98..102, one of them missing
+  EXPECT_FLOAT_EQ(itm1[80], 0.8f);
+  EXPECT_FLOAT_EQ(itm1[19], 1.0f);
+  for (float x : Level(0, 0)) ASSERT_FALSE(std::isnan(x));
+}
+
+TEST_F(ViewFilesTest, LevelWithLessThanHalfARawPointPerPixelIsNotBuilt) {
+  WriteRaw("c0.bin", 1000, [](uint64_t i) { return static_cast<float>(i % 7); });
+  Setup("c0.bin", 1000, 0.1, 1, 0.2, VIEW_KIND_MAX, VIEW_KIND_AVE, VIEW_KIND_AVE);
+  ASSERT_EQ(DisplayQviQvoPrep(0), 1);
+  EXPECT_EQ(Win.ViewKind[1][0], VIEW_KIND_NONE);
+  EXPECT_EQ(Dsp.Fl_Pt[1][0], nullptr);
+  EXPECT_FALSE(Exists(ViewPath("c0.bin", ".QVIa")));
+  EXPECT_FALSE(Exists(ViewPath("c0.bin", ".QVIm")));
+  EXPECT_TRUE(Exists(ViewPath("c0.bin", ".QVOm")));
+  EXPECT_TRUE(Exists(ViewPath("c0.bin", ".QVMa")));
+  EXPECT_TRUE(BoxTexts().empty());
+}
+
+TEST_F(ViewFilesTest, PagesAreCappedAndMovedBackAtTheEndOfALevel) {
+  WriteRaw("c0.bin", 30000, [](uint64_t i) { return i == 29999 ? 3.0e18f : static_cast<float>(i); });
+  Setup("c0.bin", 30000, 1, 2, 10, VIEW_KIND_AVE, VIEW_KIND_AVE, VIEW_KIND_AVE);
+  ASSERT_EQ(DisplayQviQvoPrep(0), 1);
+  std::vector<float> page(WIN_DRAW_PTS);  // the draw arrays hold 20,000 values
+  int32_t first = 29000, read = 0;
+  ASSERT_EQ(DisplayViewXAryRead(0, 1, &first, 3000, page.data(), &read), 1);
+  EXPECT_EQ(read, 1500);  // moved back so that half the page is filled
+  EXPECT_EQ(first, 22500);
+  EXPECT_NEAR(page[0], 22500.0f, 0.01);
+
+  first = 0;
+  ASSERT_EQ(DisplayViewXAryRead(0, 2, &first, 25000, page.data(), &read), 1);
+  EXPECT_EQ(read, WIN_DRAW_PTS);
+  first = 0;
+  ASSERT_EQ(DisplayViewXAryRead(0, 0, &first, 25000, page.data(), &read), 1);
+  EXPECT_EQ(read, 3000);
+  EXPECT_EQ(first, 0);
+
+  first = 29000;
+  ASSERT_EQ(DisplayViewXAryRead(0, WIN_RAW, &first, 25000, page.data(), &read), 1);
+  EXPECT_EQ(read, WIN_DRAW_PTS);
+  EXPECT_EQ(first, 10000);
+  EXPECT_EQ(page[0], 10000.0f);
+  EXPECT_EQ(page[WIN_DRAW_PTS - 1], 0.0f);  // the missing value
+  EXPECT_EQ(StatusText(3), "[0] CHN [c0.bin] MAX FLOAT NUMBER=[1]");
+
+  first = -50;
+  ASSERT_EQ(DisplayViewXAryRead(0, WIN_RAW, &first, 10, page.data(), &read), 1);
+  EXPECT_EQ(first, 0);
+  EXPECT_EQ(DisplayViewXAryRead(0, WIN_RAW, &first, 0, page.data(), &read), 0);
+  EXPECT_EQ(DisplayViewXAryRead(1, 0, &first, 10, page.data(), &read), 0);  // no array
+
+  StrCopy(Dsp.Chn_Flnm[0], "gone.bin");
+  EXPECT_EQ(DisplayViewXAryRead(0, WIN_RAW, &first, 10, page.data(), &read), 0);
+  EXPECT_EQ(Dsp.Chn_DspStat[0], 0u);
+  EXPECT_EQ(StatusText(1), "CHN=[0] FAILED TO READ FILE=[gone.bin]");
+}
+
+TEST_F(ViewFilesTest, RawPageIsSmoothedWhenAsked) {
+  WriteRaw("c0.bin", 64, [](uint64_t i) { return i % 2 ? 1.0f : -1.0f; });
+  StrCopy(Dsp.Chn_Flnm[0], "c0.bin");
+  Win.FFT_Smooth_On = 1;
+  Cnv.FFT_SmoothWin = 8.0f;
+  std::vector<float> page(64);
+  int32_t first = 0, read = 0;
+  ASSERT_EQ(DisplayViewXAryRead(0, WIN_RAW, &first, 64, page.data(), &read), 1);
+  for (int i = 8; i < 56; ++i) EXPECT_LT(std::fabs(page[i + 1] - page[i]), 0.5f) << i;
+}
+
+TEST_F(ViewFilesTest, ReadingModeLoadsTheFilesAndRefusesMissingOrShortOnes) {
+  WriteRaw("c0.bin", 30000, [](uint64_t i) { return static_cast<float>(i % 100); });
+  Setup("c0.bin", 30000, 1, 2, 5, VIEW_KIND_MAX, VIEW_KIND_AVE, VIEW_KIND_MAX);
+  ASSERT_EQ(DisplayQviQvoPrep(0), 1);
+  const std::vector<float> built[3] = {Level(0, 0), Level(0, 1), Level(0, 2)};
+  DisplayViewArraysFree(0);
+  ASSERT_EQ(Dsp.ViewUpdate[0], 0u);
+  ASSERT_EQ(DisplayQviQvoPrep(0), 1);
+  for (int v = 0; v < 3; ++v) EXPECT_EQ(Level(0, v), built[v]);
+  EXPECT_EQ(StatusText(0), "[0] [c0.bin] READING QVM&QVI&QVO FILES");
+
+  std::filesystem::resize_file(ViewPath("c0.bin", ".QVIa"), 100);
+  EXPECT_EQ(DisplayQviQvoPrep(0), 0);
+  EXPECT_EQ(Dsp.Chn_DspStat[0], 0u);
+  std::filesystem::remove(ViewPath("c0.bin", ".QVMm"));
+  Dsp.Chn_DspStat[0] = 1;
+  EXPECT_EQ(DisplayQviQvoPrep(0), 0);
+  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"CHN=[0] FAILED TO READ FILE=[c0.bin.QVIa]",
+                                                  "CHN=[0] FAILED TO READ FILE=[c0.bin.QVIa]"}));
+  // The arrays of the last good load stay whole until replaced.
+  EXPECT_EQ(Level(0, 2), built[2]);
+}
+
+TEST_F(ViewFilesTest, OlderViewFilesAreMovedToTheAverageNamesAndUsed) {
+  std::vector<float> values(3000);
+  for (int i = 0; i < 3000; ++i) values[i] = static_cast<float>(i) * 0.5f;
+  {
+    std::ofstream out(dir_.File("c0.bin.QVO"), std::ios::binary);
+    out.write(reinterpret_cast<const char*>(values.data()), 3000 * 4);
+  }
+  WriteRaw("c0.bin", 30000, [](uint64_t) { return 1.0f; });
+  Setup("c0.bin", 30000, 1, 0, 0, VIEW_KIND_AVE, VIEW_KIND_NONE, VIEW_KIND_NONE);
+  Dsp.ViewUpdate[0] = 0;
+  Dsp.FL_SZ[0][0] = 3000;
+  ASSERT_EQ(DisplayQviQvoPrep(0), 1);
+  EXPECT_FALSE(Exists(dir_.File("c0.bin.QVO")));
+  EXPECT_EQ(ReadFloats(ViewPath("c0.bin", ".QVOa")), values);
+  EXPECT_EQ(Level(0, 0), values);
+}
+
+TEST_F(ViewFilesTest, BlankChannelAndLevelsOfKindNone) {
+  WriteRaw("blank", 30000, [](uint64_t) { return 7.0f; });
+  Setup("blank", 30000, 1, 2, 5, VIEW_KIND_AVE, VIEW_KIND_MAX, VIEW_KIND_AVE);
+  ASSERT_EQ(DisplayQviQvoPrep(0), 1);
+  for (int v = 0; v < 3; ++v)
+    for (float x : Level(0, v)) ASSERT_EQ(x, 0.0f);
+  EXPECT_EQ(ReadFloats(ViewPath("blank", ".QVIm")).size(), 6000u);
+
+  // A level of kind none loses its files; all three none lose every file.
+  Win.ViewKind[1][0] = VIEW_KIND_NONE;
+  Dsp.ViewUpdate[0] = 1;
+  ASSERT_EQ(DisplayQviQvoPrep(0), 1);
+  EXPECT_FALSE(Exists(ViewPath("blank", ".QVIm")));
+  EXPECT_TRUE(Exists(ViewPath("blank", ".QVOa")));
+  std::ofstream(ViewPath("blank", ".QVMm")) << "x";
+  Win.ViewKind[0][0] = Win.ViewKind[2][0] = VIEW_KIND_NONE;
+  ASSERT_EQ(DisplayQviQvoPrep(0), 1);
+  for (const char* suffix : {".QVOa", ".QVOm", ".QVIa", ".QVIm", ".QVMa", ".QVMm"})
+    EXPECT_FALSE(Exists(ViewPath("blank", suffix))) << suffix;
+}
+
+TEST_F(ViewFilesTest, MissingRawFileIsReportedAndHiddenChannelFreesItsArrays) {
+  WriteRaw("c0.bin", 30000, [](uint64_t) { return 1.0f; });
+  Setup("c0.bin", 30000, 1, 2, 5, VIEW_KIND_AVE, VIEW_KIND_AVE, VIEW_KIND_AVE);
+  ASSERT_EQ(DisplayQviQvoPrep(0), 1);
+  Dsp.Chn_DspStat[0] = 0;
+  ASSERT_EQ(DisplayQviQvoPrep(0), 1);
+  EXPECT_EQ(Dsp.Fl_Pt[0][0], nullptr);
+  EXPECT_EQ(Dsp.Fl_Pt_Len[1][0], 0u);
+
+  Setup("none.bin", 30000, 1, 2, 5, VIEW_KIND_AVE, VIEW_KIND_AVE, VIEW_KIND_AVE);
+  EXPECT_EQ(DisplayQviQvoPrep(0), 0);
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{"CHN=[0] FAILED TO READ RAW FILE=[none.bin]"});
+}
+
+TEST_F(ViewFilesTest, PagesReadWhileTheArraysAreRebuilt) {
+  WriteRaw("c0.bin", 60000, [](uint64_t i) { return static_cast<float>(i % 1000); });
+  Setup("c0.bin", 60000, 1, 4, 20, VIEW_KIND_MAX, VIEW_KIND_AVE, VIEW_KIND_AVE);
+  ASSERT_EQ(DisplayQviQvoPrep(0), 1);
+  std::atomic<bool> done{false};
+  std::atomic<int> pages{0};
+  std::thread painter([&] {
+    std::vector<float> page(WIN_DRAW_PTS);
+    while (!done.load()) {
+      for (int16_t v = 0; v < 3; ++v) {
+        int32_t first = 1000, read = 0;
+        if (DisplayViewXAryRead(0, v, &first, 20000, page.data(), &read) == 1) pages.fetch_add(1);
+      }
+    }
+  });
+  for (int i = 0; i < 6; ++i) {
+    Win.X_PAGES[2] = i % 2 ? 20 : 2;  // arrays of other sizes each time
+    Dsp.ViewUpdate[0] = 1;
+    ASSERT_EQ(DisplayQviQvoPrep(0), 1);
+  }
+  done = true;
+  painter.join();
+  EXPECT_GT(pages.load(), 0);
+}
+
+}  // namespace

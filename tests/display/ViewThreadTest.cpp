@@ -1,0 +1,235 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <ctime>
+
+#include "DisplayFixture.h"
+#include "core/Threads.h"
+#include "display/ViewDecimate.h"
+
+namespace {
+
+using qvtest::DisplayTest;
+
+class ViewThreadTest : public DisplayTest {
+ protected:
+  void SetUp() override {
+    DisplayTest::SetUp();
+    Win.Page_Width = 300;
+    Win.ViewPageType = 0;
+    Win.ViewPrep = 1;
+    ThreadCtl.View_Busy = 1;
+  }
+  // Channel 0 active on a raw file of n points of value f.
+  void Active(uint32_t n, float value) {
+    WriteRaw("c0.bin", n, [value](uint64_t) { return value; });
+    Channel(0, "c0.bin", VIEW_KIND_MAX, VIEW_KIND_MAX, VIEW_KIND_MAX);
+    Win.Active_Chn = 0;
+    // Pages as a working file gives them; 500 pages exceed a 30,000-point file at
+    // 300 pixels a page, so that level falls back to its default.
+    Win.X_PAGES[0] = 1.0;
+    Win.X_PAGES[1] = 10.0;
+    Win.X_PAGES[2] = 500.0;
+  }
+  void Run() { DisplayQviQvoSetup(nullptr); }
+  std::filesystem::file_time_type Time(const std::string& path) { return std::filesystem::last_write_time(path); }
+};
+
+TEST_F(ViewThreadTest, FullRunBuildsDefaultLevelsThenLoadsThemAndRebuildsWhenTheRawFileChanges) {
+  Active(30000, 1.5f);
+  Run();
+  // 30,000 points: one page MAX, 10 pages MAX, and the default 100 pages AVE.
+  EXPECT_EQ(Win.ViewKind[0][0], VIEW_KIND_MAX);
+  EXPECT_EQ(Win.ViewKind[1][0], VIEW_KIND_MAX);
+  EXPECT_EQ(Win.ViewKind[2][0], VIEW_KIND_AVE);
+  EXPECT_DOUBLE_EQ(Win.X_PAGES[WIN_RAW], 100.0);
+  EXPECT_DOUBLE_EQ(Dsp.Pts2Pxl[0], 100.0);
+  EXPECT_DOUBLE_EQ(Dsp.Pts2Pxl[1], 10.0);
+  EXPECT_DOUBLE_EQ(Dsp.Pts2Pxl[2], 1.0);
+  EXPECT_EQ(ReadFloats(ViewPath("c0.bin", ".QVOm")).size(), 300u);
+  EXPECT_EQ(ReadFloats(ViewPath("c0.bin", ".QVIm")).size(), 3000u);
+  EXPECT_EQ(ReadFloats(ViewPath("c0.bin", ".QVMa")).size(), 30000u);
+  EXPECT_EQ(StatusText(2), "TOTAL VIEWS=[4]: USE ANALYSIS MENU TO CHANGE");
+  EXPECT_EQ(StatusText(0), "VIEW PROCESSING COMPLETE");
+  EXPECT_EQ(ThreadCtl.View_Busy.load(), 0u);
+  EXPECT_EQ(WaitForSingleObject(ThreadCtl.View_StoppedEvent, 0), WAIT_OBJECT_0);
+  EXPECT_EQ(Dsp.ViewUpdate[0], 0u);
+  EXPECT_FLOAT_EQ(Level(0, 2)[500], 1.5f);
+
+  // Up to date: loaded, not rewritten.
+  const std::string omni = ViewPath("c0.bin", ".QVOm");
+  SetFileAge(dir_.File("c0.bin"), std::chrono::seconds(-3600));
+  const auto written = Time(omni);
+  DisplayViewArraysFree(0);
+  Run();
+  EXPECT_EQ(Time(omni), written);
+  EXPECT_FLOAT_EQ(Level(0, 0)[10], 1.5f);
+
+  // The raw file changed after its view files were made.
+  WriteRaw("c0.bin", 30000, [](uint64_t) { return -4.0f; });
+  SetFileAge(dir_.File("c0.bin"), std::chrono::seconds(60));
+  Run();
+  EXPECT_NE(Time(omni), written);
+  EXPECT_FLOAT_EQ(Level(0, 0)[10], -4.0f);
+  EXPECT_FLOAT_EQ(ReadFloats(ViewPath("c0.bin", ".QVMa"))[20000], -4.0f);
+  EXPECT_TRUE(BoxTexts().empty());
+}
+
+TEST_F(ViewThreadTest, FreshnessFollowsTheRawFilesTime) {
+  Active(30000, 1.0f);
+  Run();
+  SetFileAge(dir_.File("c0.bin"), std::chrono::seconds(-60));
+  EXPECT_EQ(DisplayQviQvoUpToDate(0), 1);
+  EXPECT_EQ(Dsp.ViewUpdate[0], 0u);
+  SetFileAge(dir_.File("c0.bin"), std::chrono::seconds(60));
+  EXPECT_EQ(DisplayQviQvoUpToDate(0), 1);
+  EXPECT_EQ(Dsp.ViewUpdate[0], 1u);
+  EXPECT_EQ(StatusText(2), "[0] [c0.bin] QVM&QVI&QVO OUT-OF-DATE");
+  std::filesystem::remove(dir_.File("c0.bin"));
+  EXPECT_EQ(DisplayQviQvoUpToDate(0), 0);
+}
+
+TEST_F(ViewThreadTest, StopRequestDuringARebuildEndsTheRunWithoutViewFiles) {
+  Active(3 * VIEW_BLOCK_POINTS, 2.0f);
+  SetEvent(ThreadCtl.View_StopEvent);
+  Run();
+  EXPECT_EQ(StatusText(0), "VIEW PROCESSING RETURNING");
+  EXPECT_EQ(Dsp.Chn_DspStat[0], 0u);
+  EXPECT_EQ(Win.Active_Chn, 9);
+  EXPECT_EQ(ThreadCtl.View_Busy.load(), 0u);
+  EXPECT_EQ(ThreadCtl.View_Running.load(), 0u);
+  EXPECT_EQ(WaitForSingleObject(ThreadCtl.View_StoppedEvent, 0), WAIT_OBJECT_0);
+  EXPECT_TRUE(std::filesystem::is_empty(dir_.Path() / VIEW_FOLDER));
+  EXPECT_EQ(Dsp.Fl_Pt[0][0], nullptr);
+}
+
+TEST_F(ViewThreadTest, AbortWaitsForTheThreadAndLeavesNoStopBehind) {
+  Active(3 * VIEW_BLOCK_POINTS, 2.0f);
+  ASSERT_EQ(FunctionThreadCreate(DisplayQviQvoSetup), 1);
+  DisplayViewAbort();
+  EXPECT_EQ(ThreadCtl.View_Running.load(), 0u);
+  for (const auto& entry : std::filesystem::directory_iterator(dir_.Path() / VIEW_FOLDER))
+    EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
+  // Nothing is under way now: an abort returns at once and a new run is not stopped.
+  DisplayViewAbort();
+  Dsp.Chn_DspStat[0] = 1;
+  Win.Active_Chn = 0;
+  Run();
+  EXPECT_EQ(StatusText(0), "VIEW PROCESSING COMPLETE");
+  EXPECT_EQ(ReadFloats(ViewPath("c0.bin", ".QVOm")).size(), 300u);
+}
+
+TEST_F(ViewThreadTest, RunAskedForWhileAnotherRunsIsQueuedNotStartedBesideIt) {
+  Active(30000, 1.0f);
+  ThreadCtl.View_Running = 1;  // a run is under way
+  Run();
+  EXPECT_EQ(ThreadCtl.View_Rerun.load(), 1u);
+  EXPECT_EQ(StatusText(0), "");
+  EXPECT_FALSE(Exists(ViewPath("c0.bin", ".QVOm")));
+  EXPECT_EQ(FunctionThreadCreate(DisplayQviQvoSetup), 1);  // queued as well
+  EXPECT_EQ(ThreadCtl.View_Thread, nullptr);
+  // The run under way takes the queued request when it ends.
+  ThreadCtl.View_Running = 0;
+  ThreadCtl.View_Rerun = 0;
+  Run();
+  EXPECT_EQ(StatusText(0), "VIEW PROCESSING COMPLETE");
+  EXPECT_EQ(ThreadCtl.View_Rerun.load(), 0u);
+  EXPECT_EQ(ThreadCtl.View_Running.load(), 0u);
+}
+
+TEST_F(ViewThreadTest, TinyFilesAndZeroWidth) {
+  Active(100, 1.0f);
+  Run();
+  EXPECT_EQ(StatusText(2), "TOTAL VIEWS=[1]: USE ANALYSIS MENU TO CHANGE");
+  EXPECT_EQ(Win.View_Level, WIN_RAW);
+  for (int v = 0; v < 3; ++v) EXPECT_EQ(Win.ViewKind[v][0], VIEW_KIND_NONE);
+  EXPECT_TRUE(std::filesystem::is_empty(dir_.Path() / VIEW_FOLDER));
+
+  Win.Page_Width = 3000;
+  Active(2, 1.0f);
+  Run();
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{"FILE [c0.bin] TOO SMALL TO DISPLAY\n\nMAKE DRAWING WINDOW SMALLER"});
+  EXPECT_EQ(Win.Active_Chn, 9);
+  EXPECT_EQ(Dsp.Chn_DspStat[0], 0u);
+  EXPECT_EQ(StatusText(1), "RAW WINDOW WIDTH TOO SMALL");
+
+  Win.Page_Width = 0;
+  Active(30000, 1.0f);
+  Run();
+  EXPECT_EQ(Win.Page_Pixels, 3000);
+  EXPECT_EQ(Dsp.Chn_DspStat[0], 0u);
+  EXPECT_EQ(StatusText(1), "WINDOW WIDTH ZERO");
+  EXPECT_EQ(StatusText(0), "VIEW PROCESSING ABORTED");
+  EXPECT_EQ(ThreadCtl.View_Busy.load(), 0u);
+}
+
+TEST_F(ViewThreadTest, OtherChannelsMustFitTheActivePages) {
+  Active(30000, 1.0f);
+  WriteRaw("long.bin", 30000 * 101, [](uint64_t) { return 1.0f; });
+  WriteRaw("short.bin", 20000, [](uint64_t) { return 1.0f; });
+  WriteRaw("fits.bin", 45000, [](uint64_t i) { return static_cast<float>(i % 3); });
+  Channel(1, "long.bin", VIEW_KIND_MAX, VIEW_KIND_MAX, VIEW_KIND_MAX);
+  Channel(2, "short.bin", VIEW_KIND_MAX, VIEW_KIND_MAX, VIEW_KIND_MAX);
+  Channel(3, "fits.bin", VIEW_KIND_AVE, VIEW_KIND_AVE, VIEW_KIND_AVE);
+  Channel(4, "missing.bin", VIEW_KIND_AVE, VIEW_KIND_AVE, VIEW_KIND_AVE);
+  Run();
+  EXPECT_EQ(Dsp.Chn_DspStat[0], 1u);
+  EXPECT_EQ(Dsp.Chn_DspStat[1], 0u);  // too large
+  EXPECT_EQ(Dsp.Chn_DspStat[2], 0u);  // too short
+  EXPECT_EQ(Dsp.Chn_DspStat[3], 1u);
+  EXPECT_EQ(Dsp.Chn_DspStat[4], 0u);  // does not exist
+  EXPECT_EQ(Dsp.FL_SZ[2][3], 30000u);
+  EXPECT_TRUE(Exists(ViewPath("fits.bin", ".QVMa")));
+  EXPECT_EQ(StatusText(0), "VIEW PROCESSING COMPLETE");
+}
+
+TEST_F(ViewThreadTest, BothKindsOfALevelKeepTheAverage) {
+  Active(30000, 1.0f);
+  Run();
+  std::filesystem::copy_file(ViewPath("c0.bin", ".QVMa"), ViewPath("c0.bin", ".QVMm"));
+  SetFileAge(dir_.File("c0.bin"), std::chrono::seconds(-3600));
+  Run();
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{"SETUP UNLINK A CHN=[0] VIEW=[2]"});
+  EXPECT_EQ(platform::BoxLog()[0].style, 0x1040u);
+  EXPECT_EQ(platform::BoxLog()[0].caption, "Info");
+  EXPECT_FALSE(Exists(ViewPath("c0.bin", ".QVMm")));
+  EXPECT_TRUE(Exists(ViewPath("c0.bin", ".QVMa")));
+}
+
+TEST_F(ViewThreadTest, FileDatesAndSizes) {
+  WriteRaw("c2.bin", 1234, [](uint64_t) { return 0.0f; });
+  std::tm moment{};
+  moment.tm_year = 2021 - 1900;
+  moment.tm_mon = 2;
+  moment.tm_mday = 7;
+  moment.tm_hour = 9;
+  moment.tm_min = 5;
+  moment.tm_isdst = -1;
+  const std::time_t at = std::mktime(&moment);
+  struct timespec times[2] = {{at, 0}, {at, 0}};
+  ASSERT_EQ(utimensat(AT_FDCWD, dir_.File("c2.bin").c_str(), times, 0), 0);
+
+  char date[32], time[32];
+  EXPECT_EQ(FileDateTimeRead("c2.bin", date, time), 1);
+  EXPECT_STREQ(date, "3-7-2021");
+  EXPECT_STREQ(time, "9:05");
+  EXPECT_EQ(FileDateTimeRead("none.bin", date, time), 0);
+  EXPECT_STREQ(date, "00-00-0000");
+  EXPECT_STREQ(time, "00:00");
+
+  StrCopy(Dsp.Chn_Flnm[2], "c2.bin");
+  Dsp.FL_SZ[1][5] = 77;
+  EXPECT_EQ(DisplayFileDateCheck(0, nullptr), 0);
+  EXPECT_EQ(Dsp.FL_SZ[WIN_RAW][2], 1234u);
+  EXPECT_EQ(Dsp.FL_SZ[1][5], 0u);
+  EXPECT_STREQ(Dsp.Work_Date, "3-7-2021");
+  EXPECT_STREQ(Dsp.Work_Time, "9:05");
+  EXPECT_EQ(DisplayFileDateCheck(-1, "c2.bin"), 1234);
+  EXPECT_EQ(DisplayFileDateCheck(-1, "none.bin"), 0);
+  int64_t bytes = 0;
+  EXPECT_EQ(FileSizeGet(dir_.File("c2.bin").c_str(), &bytes), 1);
+  EXPECT_EQ(bytes, 4936);
+  EXPECT_EQ(FileSizeGet(dir_.File("none.bin").c_str(), &bytes), 0);
+}
+
+}  // namespace
