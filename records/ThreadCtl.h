@@ -24,6 +24,7 @@ struct ThreadCtlRecord {
   HANDLE OpSeq_Thread = nullptr;
   DWORD OpSeq_ThreadId = 0;
   Shared<uint32_t> OpSeq_Running{0};   // 1 while the operation-sequence thread runs
+  Shared<uint32_t> OpSeq_Stop{0};      // 1: the operation sequence is asked to stop at its next block or command
 };
 
 struct RavThreadPoolRecord {

@@ -1,0 +1,65 @@
+// The frame of one OSIFile call as the operations see it: the open input and
+// output, the point range, the four block buffers, and block reads and writes that
+// report their own failures. Used only inside fileproc/.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// How an operation ended.
+enum class OsiEnd {
+  Done,      // the output is complete
+  Failed,    // the operation failed after its own box
+  Declined,  // the operation wrote nothing on purpose (a variant that selects nothing,
+             // an answer that stops it): nothing is put in place of any file
+};
+
+struct OsiFrame {
+  int16_t slot = 0;
+  int32_t chn = 0;
+  int32_t id = 0;
+  int16_t variant = 0;
+  int16_t prompt = 0;
+  int16_t report = 0;
+  const char* inName = nullptr;   // as the caller named it
+  const char* outName = nullptr;  // the requested output name
+
+  int in = -1;   // input descriptor
+  int out = -1;  // output descriptor (the temporary file)
+
+  int64_t n = 0;   // values (4-byte points) of the input
+  int64_t lo = 0;  // point range [lo, hi)
+  int64_t hi = 0;
+
+  int16_t* blkS = nullptr;
+  int32_t* blkL = nullptr;
+  float* blkF = nullptr;
+  double* blkD = nullptr;
+
+  bool stopped = false;  // the operation-sequence thread running this call was asked to stop
+
+  // Moves the input to byte offset; false after a warning.
+  bool Seek(int64_t byteOffset);
+  // Reads up to OSI_BLOCK values of width bytes into buffer. Returns the number of
+  // whole values read (0 at the end of the file), or -1 after a warning when the
+  // read failed. A trailing partial value at the end of the file is dropped. On the
+  // operation-sequence thread a stop request ends the call here: -1, no warning,
+  // stopped set, and the output is discarded.
+  int64_t ReadBlock(void* buffer, size_t width);
+  // Writes bytes from buffer to the output; false after a warning.
+  bool Write(const void* buffer, size_t bytes);
+};
+
+// The point-wise operations and type conversions, one per id.
+OsiEnd OsiScale(OsiFrame& f);
+OsiEnd OsiOffset(OsiFrame& f);
+OsiEnd OsiAveOffset(OsiFrame& f);
+OsiEnd OsiFlip(OsiFrame& f);
+OsiEnd OsiInvert(OsiFrame& f);
+OsiEnd OsiLog(OsiFrame& f, bool decimal);
+OsiEnd OsiSquare(OsiFrame& f);
+OsiEnd OsiSwapBytes(OsiFrame& f);
+OsiEnd OsiIntToFloat(OsiFrame& f, bool shortInts);
+OsiEnd OsiDoubleToFloat(OsiFrame& f);
+OsiEnd OsiAverage(OsiFrame& f);

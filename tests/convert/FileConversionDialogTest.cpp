@@ -1,0 +1,296 @@
+// The FILE CONVERSION dialog driven as a user would: through the test driver and
+// through a script, reading the files written and the texts shown.
+#include "convert/FileConversionDialog.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "fileproc/FileOps.h"
+#include "platform/Controls.h"
+#include "platform/Dialog.h"
+#include "platform/MessageBox.h"
+#include "platform/Script.h"
+#include "platform/Sync.h"
+#include "platform/TestDriver.h"
+#include "platform/Text.h"
+#include "records/Cnv.h"
+#include "records/Dsp.h"
+#include "records/ThreadCtl.h"
+#include "records/Win.h"
+#include "resources/Dialogs.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+namespace drv = platform::driver;
+
+template <class T>
+void WriteValues(const std::string& name, const std::vector<T>& values) {
+  std::ofstream out(name, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(values.data()), static_cast<std::streamsize>(values.size() * sizeof(T)));
+}
+template <class T>
+std::vector<T> ReadValues(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<T> values(bytes.size() / sizeof(T));
+  if (!values.empty()) std::memcpy(values.data(), bytes.data(), values.size() * sizeof(T));
+  return values;
+}
+
+class FileConversionDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Cnv = CnvRecord{};
+    Dsp = DspRecord{};
+    Win = WinRecord{};
+    ThreadCtl.View_Started = 1;  // the view files are not this test's subject
+    ThreadCtl.OpSeq_Running = 0;
+    ThreadCtl.OpSeq_Stop = 0;
+    ThreadCtl.OpSeq_Thread = nullptr;
+    RegisterDialogResources();
+    platform::ClearBoxLog();
+    previousFolder_ = std::filesystem::current_path();
+    std::filesystem::current_path(dir_.Path());
+  }
+  void TearDown() override { std::filesystem::current_path(previousFolder_); }
+
+  // Opens the dialog, runs steps inside it, and returns the dialog's result.
+  INT_PTR WithDialog(const std::function<void(HWND)>& steps) {
+    drv::ModalHandler handler([&](HWND dialog, int templateId) {
+      EXPECT_EQ(templateId, IDD_FILE_CONVERSION);
+      steps(dialog);
+    });
+    return FileConversionDialog(nullptr);
+  }
+
+  qvtest::TempDir dir_;
+  std::filesystem::path previousFolder_;
+};
+
+TEST_F(FileConversionDialogTest, ScaleTwoCheckedChannelsThenCloseWithOk) {
+  WriteValues<float>("ch1.bin", {1, 2, 3, 4});
+  WriteValues<float>("ch2.bin", {10, 20});
+  StrCopy(Dsp.Chn_Flnm[1], "ch1.bin");
+  StrCopy(Dsp.Chn_Flnm[2], "ch2.bin");
+  drv::Answers answers;
+  answers.Box("Info", "[ch1.bin] CONVERTED TO [out1.bin]", IDOK).Box("Info", "[ch2.bin] CONVERTED TO [ch2.bin00]", IDOK);
+  std::string inSize, outSize1, outSize2, outName2;
+  INT_PTR result = WithDialog([&](HWND d) {
+    inSize = drv::Text(d, IDC_CNV_INSIZE0 + 1);
+    EXPECT_EQ(drv::Text(d, IDC_CNV_OUTNAME0 + 2), "ch2.bin");  // an empty output name shows the input's
+    EXPECT_TRUE(drv::SetCheck(d, IDC_CNV_CHECK0 + 1, true));
+    EXPECT_TRUE(drv::SetCheck(d, IDC_CNV_CHECK0 + 2, true));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_OUTNAME0 + 1, "out1.bin"));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_SCALAR, "2.5"));
+    EXPECT_TRUE(drv::Click(d, OSI_SCALE));
+    outSize1 = drv::Text(d, IDC_CNV_OUTSIZE0 + 1);
+    outSize2 = drv::Text(d, IDC_CNV_OUTSIZE0 + 2);
+    outName2 = drv::Text(d, IDC_CNV_OUTNAME0 + 2);
+    EXPECT_EQ(drv::Text(d, IDC_CNV_SCALAR), "2.500000");
+    EXPECT_TRUE(drv::Click(d, IDOK));
+  });
+  EXPECT_EQ(result, IDOK);
+  EXPECT_TRUE(answers.Failures().empty());
+  EXPECT_TRUE(answers.AllAnswered());
+  EXPECT_EQ(inSize, "4");
+  EXPECT_EQ(outSize1, "4");
+  EXPECT_EQ(outSize2, "2");
+  EXPECT_EQ(outName2, "ch2.bin00");  // equal names get EXT appended before the run
+  EXPECT_EQ(ReadValues<float>("out1.bin"), (std::vector<float>{2.5f, 5.0f, 7.5f, 10.0f}));
+  EXPECT_EQ(ReadValues<float>("ch2.bin00"), (std::vector<float>{25.0f, 50.0f}));
+  EXPECT_EQ(ReadValues<float>("ch1.bin"), (std::vector<float>{1, 2, 3, 4}));
+  EXPECT_EQ(Cnv.Scalar[0], 2.5f);
+  EXPECT_EQ(Cnv.Cnv_Stat[1], 1u);
+  EXPECT_EQ(Cnv.Out_Sz[1], 4u);
+}
+
+// The main window's Conversion command, as a script drives it.
+LRESULT MainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (LOWORD(wParam) == 103) FileConversionDialog(hwnd);
+      return 0;
+    case WM_CLOSE:
+      DestroyWindow(hwnd);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProc(hwnd, message, wParam, lParam);
+  }
+}
+
+TEST_F(FileConversionDialogTest, ShortToFloatAsAdcVoltsWithItsThreeQuestionsAnsweredByAScript) {
+  WriteValues<int16_t>("s.bin", {2048, 0, 4095});
+  StrCopy(Dsp.Chn_Flnm[3], "s.bin");
+  WNDCLASS wc;
+  wc.lpfnWndProc = &MainProc;
+  wc.lpszClassName = "CNV TEST MAIN";
+  RegisterClass(&wc);
+  HWND main = CreateWindowEx(0, "CNV TEST MAIN", "MAIN", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300, nullptr,
+                             nullptr, nullptr, nullptr);
+  ASSERT_NE(main, nullptr);
+  Win.hWnd_Main = main;
+  const std::string script =
+      "menu 103\n"
+      "dialog 211\n"
+      "check 2113 on\n"
+      "click 2047\n"
+      "box Question \"CONVERT DIRECTLY TO FLOAT [YES] | CONVERT ADC DIGITAL VALUES TO VOLTAGE [NO] ?\" no\n"
+      "box Question \"CONVERT FROM 16-BIT [YES] | 12-BIT [NO] RESOLUTION ?\" no\n"
+      "box Question \"CONVERT FROM BIPOLAR [YES] | UNIPOLAR [NO] RANGE ?\" yes\n"
+      "box Info \"[s.bin] CONVERTED TO [s.bin00]\" ok\n"
+      "expect-text 2323 3\n"
+      "expect-text 2313 s.bin00\n"
+      "click 1\n"
+      "quit\n";
+  platform::ScriptRunner runner;
+  std::string error;
+  ASSERT_TRUE(runner.LoadText("s2f.script", script, &error)) << error;
+  platform::ScriptOptions options;
+  options.mainWindow = main;
+  options.waitMilliseconds = 2000;
+  runner.Start(options);
+  MSG msg;
+  while (GetMessage(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessage(&msg);
+  }
+  EXPECT_EQ(runner.Finish(), 0) << runner.Failure();
+  auto v = ReadValues<float>("s.bin00");
+  ASSERT_EQ(v.size(), 3u);
+  EXPECT_EQ(v[0], 0.0f);
+  EXPECT_EQ(v[1], -10.0f);
+  EXPECT_FLOAT_EQ(v[2], 9.9951172f);
+  EXPECT_EQ(Cnv.Adc_Stat, 0u);  // every other button, OK too, converts directly again
+  EXPECT_EQ(Cnv.Adc_16Bit, 0u);
+  EXPECT_EQ(Cnv.Adc_Bipolar, 1u);
+  for (const auto& box : platform::BoxLog()) {
+    if (box.caption == "Question") {
+      EXPECT_EQ(box.style, 0x1024u);
+    }
+  }
+  if (IsWindow(main)) DestroyWindow(main);
+}
+
+TEST_F(FileConversionDialogTest, NothingCheckedOrNothingAvailableConvertsNothing) {
+  WriteValues<float>("ch0.bin", {1, 2});
+  StrCopy(Dsp.Chn_Flnm[0], "ch0.bin");
+  drv::Answers answers;
+  answers.Box("Info", "[ch0.bin] CONVERTED TO [ch0.bin00]", IDOK)
+      .Box("Info", "FILE(S) NOT CONVERTED", IDOK)             // no channel: not the earlier success
+      .Box("Info", "OPTION NOT CURRENTLY AVAILABLE", IDOK)    // NetCDF, once, no file touched
+      .Box("Info", "OPTION NOT CURRENTLY AVAILABLE", IDOK)    // SEQ COADD: no question either
+      .Box("Info", "OPTION NOT CURRENTLY AVAILABLE", IDOK);   // SEQ FFT
+  WithDialog([&](HWND d) {
+    drv::SetCheck(d, IDC_CNV_CHECK0, true);
+    drv::Click(d, OSI_SCALE);
+    drv::SetCheck(d, IDC_CNV_CHECK0, false);
+    drv::Click(d, OSI_SCALE);
+    drv::SetCheck(d, IDC_CNV_CHECK0, true);
+    drv::TypeAndCommit(d, IDC_CNV_OUTNAME0, "ch0.bin");
+    drv::TypeAndCommit(d, IDC_CNV_EXT, "");
+    drv::Click(d, IDC_CNV_NETCDF);
+    drv::Click(d, OSI_SEQCOADD);
+    drv::Click(d, IDC_CNV_SEQFFT);
+    drv::Click(d, IDCANCEL);
+  });
+  EXPECT_TRUE(answers.Failures().empty());
+  EXPECT_TRUE(answers.AllAnswered());
+  EXPECT_EQ(ReadValues<float>("ch0.bin"), (std::vector<float>{1, 2}));
+  EXPECT_STREQ(Cnv.Out_Ext, "");
+  EXPECT_STREQ(Cnv.Out_Flnm[0][0], "ch0.bin");
+}
+
+TEST_F(FileConversionDialogTest, FieldsAreStoredInTheirReadFormsAndCancelKeepsTheRest) {
+  std::string lowStyleOff, lowStyleOn;
+  INT_PTR result = WithDialog([&](HWND d) {
+    EXPECT_EQ(drv::Text(d, IDC_CNV_RATE), "2.0000000000");
+    EXPECT_EQ(drv::Text(d, IDC_CNV_STPIN), "1.000000e+00");
+    EXPECT_EQ(drv::Text(d, IDC_CNV_OUTNAME0 + 4), "Nothing");
+    const bool readOnlyOff = (GetWindowLongPtr(GetDlgItem(d, IDC_CNV_LOWLIM), GWL_STYLE) & ES_READONLY) != 0;
+    drv::Click(d, IDC_CNV_STAT);
+    const bool readOnlyOn = (GetWindowLongPtr(GetDlgItem(d, IDC_CNV_LOWLIM), GWL_STYLE) & ES_READONLY) != 0;
+    EXPECT_TRUE(readOnlyOff);
+    EXPECT_FALSE(readOnlyOn);
+    drv::TypeText(d, IDC_CNV_NSTPS, "-20");
+    drv::TypeText(d, IDC_CNV_DAMP, "-1");
+    drv::TypeText(d, IDC_CNV_LOWLIM, "12x");
+    drv::TypeAndCommit(d, IDC_CNV_PTSAVE, "abc");            // no value: unchanged
+    drv::TypeAndCommit(d, IDC_CNV_AVENAME, "  two words ");  // a name is its first word
+    drv::TypeAndCommit(d, IDC_CNV_INNAME0 + 5, "new.bin");
+    drv::TypeAndCommit(d, IDC_CNV_STPIN, "0");               // zero step: the FSR
+    drv::TypeAndCommit(d, IDC_CNV_LVLHI, "-0.5");
+    drv::Click(d, IDC_CNV_APPLY);
+    drv::TypeText(d, IDC_CNV_SCALAR, "9");
+    drv::Click(d, IDCANCEL);
+  });
+  EXPECT_EQ(result, IDCANCEL);
+  EXPECT_EQ(Cnv.Lim_Stat[0], 1);
+  EXPECT_EQ(Cnv.NStps[0], -7);
+  EXPECT_EQ(Cnv.Damp[0], 0.0);
+  EXPECT_EQ(Win.Pt_Lim[0][0], 12);
+  EXPECT_EQ(Cnv.Pts_Ave[0], 1);
+  EXPECT_STREQ(Cnv.Ave_Flnm, "two");
+  EXPECT_STREQ(Dsp.Chn_Flnm[5], "new.bin");
+  EXPECT_EQ(Cnv.Rsz_StpIn[0], Dsp.FSR);
+  EXPECT_EQ(Cnv.Rsz_Mode[0], 0u);
+  EXPECT_EQ(Cnv.Pmt_LvlHi, -0.5);
+  EXPECT_EQ(Cnv.Scalar[0], 1.0f);  // typed, never stored
+}
+
+// A stand-in for the operation sequence that writes its output in whole records and
+// stops between records when asked.
+std::atomic<int> g_records{0};
+DWORD FakeSequence(void*) {
+  for (int i = 0; i < 100000 && ThreadCtl.OpSeq_Stop == 0; ++i) {
+    std::vector<float> record(1000, static_cast<float>(i));
+    std::ofstream out("seq.out", std::ios::binary | std::ios::app);
+    out.write(reinterpret_cast<const char*>(record.data()), 4000);
+    g_records++;
+    Sleep(1);
+  }
+  return 7;
+}
+
+TEST_F(FileConversionDialogTest, OpSeqStopsTheRunningSequenceBetweenItsWrites) {
+  g_records = 0;
+  HANDLE thread = CreateThread(&FakeSequence, nullptr, nullptr);
+  ASSERT_NE(thread, nullptr);
+  ThreadCtl.OpSeq_Thread = thread;
+  ThreadCtl.OpSeq_Running = 1;
+  while (g_records < 3) Sleep(1);
+  drv::Answers answers;
+  answers.Box("Question", "OPSEQ THREAD RUNNING\n\n*", IDYES).Box("Question", "OPSEQ THREAD RUNNING\n\n*", IDCANCEL);
+  WithDialog([&](HWND d) {
+    drv::Click(d, IDC_CNV_OPSEQ);  // continue
+    EXPECT_EQ(WaitForSingleObject(thread, 0), WAIT_TIMEOUT);
+    drv::Click(d, IDC_CNV_OPSEQ);  // abort the thread only
+    drv::Click(d, IDCANCEL);
+  });
+  EXPECT_TRUE(answers.Failures().empty());
+  EXPECT_TRUE(answers.AllAnswered());
+  EXPECT_EQ(WaitForSingleObject(thread, 0), WAIT_OBJECT_0);
+  DWORD code = 0;
+  GetExitCodeThread(thread, &code);
+  EXPECT_EQ(code, 7u);  // it ended on its own, not killed
+  EXPECT_EQ(ThreadCtl.OpSeq_Running, 0u);
+  EXPECT_EQ(std::filesystem::file_size("seq.out") % 4000, 0u);
+  ThreadCtl.OpSeq_Stop = 1;
+  WaitForSingleObject(thread, 10000);
+  CloseHandle(thread);
+  ThreadCtl.OpSeq_Thread = nullptr;
+}
+
+}  // namespace
