@@ -169,7 +169,7 @@ TEST_F(MainWindowTest, AboutShowsTheCurrentVersion) {
 }
 
 TEST_F(MainWindowTest, LaterDialogsAreNotYetAvailableAndMenuTogglesWork) {
-  drv::ChooseCommand(Win.hWnd_Main, IDM_ANALYSIS);
+  drv::ChooseCommand(Win.hWnd_Main, IDM_CONVERSION);
   drv::ChooseCommand(Win.hWnd_Main, IDM_ASCII_OUTPUT);
   ASSERT_EQ(platform::BoxLog().size(), 2u);
   EXPECT_EQ(platform::BoxLog()[0].text, "OPTION NOT CURRENTLY AVAILABLE");
