@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "app/AnalysisOptions.h"
 #include "app/MainPaint.h"
 #include "app/ModelDialogs.h"
 #include "app/PenBrush.h"
@@ -9,6 +10,8 @@
 #include "convert/FileConversionDialog.h"
 #include "core/DebugLog.h"
 #include "display/Coords.h"
+#include "display/DisplayDialogs.h"
+#include "display/FileSection.h"
 #include "display/PendingLinksViewKeys.h"
 #include "display/Repaint.h"
 #include "display/ViewKeys.h"
@@ -135,9 +138,11 @@ void Command(HWND window, WPARAM wParam, LPARAM lParam) {
     case IDM_CONVERSION:
       ModalDialog(window, IDD_FILE_CONVERSION, FileConversionDialogProc, "WIN_21P");
       break;
+    case IDM_ANALYSIS:
+      ModalDialog(window, IDD_ANALYSIS_OPTIONS, AnalysisOptionsDialogProc, "WIN_20P");
+      break;
     case IDM_ASCII_INPUT:
     case IDM_SPECIAL_INPUT:
-    case IDM_ANALYSIS:
     case IDM_CAL_NORM_LIN:
     case IDM_AOM_CAL:
       OptionNotAvailable(window);
@@ -165,12 +170,22 @@ void Command(HWND window, WPARAM wParam, LPARAM lParam) {
       Debug.DebugLevel = Debug.DebugLevel == 0 ? DEBUG_TOPIC_MESSAGE : DEBUG_LEVEL_OFF;
       break;
     case IDM_SCALAR_OFFSET_DLG:
-    case IDM_SIM_CONTROL_DLG:
+      Dsp.SclOfs_Shown = DisplayScalarOffsetDialogShow(Dsp.SclOfs_Shown ? 0 : 1, window);
+      break;
     case IDM_CURSOR_INFO_DLG:
+      Win.CurInfo_Shown = DisplayCursorInfoDialogShow(Win.CurInfo_Shown ? 0 : 1, window);
+      break;
     case IDM_ZERO_SECTION:
+      CnvReplaceFile(0, 0, 0, nullptr, nullptr, 1, 0, 0, 0, 1);
+      break;
     case IDM_REPLACE_SECTION:
+      CnvReplaceFile(0, 1, 0, nullptr, nullptr, 1, 0, 0, 0, 1);
+      break;
     case IDM_ZERO_OFFSET:
-      OptionNotAvailable(window);
+      CnvReplaceFile(0, 2, 0, nullptr, nullptr, 1, 0, 0, 0, 1);
+      break;
+    case IDM_SIM_CONTROL_DLG:
+      OptionNotAvailable(window);  // the simulation control dialog arrives with the sets
       break;
     case IDT_SCALE_UP:
       CursorKeyCommand(window, VK_UP, CURSOR_KEY_SCALE_UP, "WIN_6P");

@@ -11,7 +11,7 @@
 #include "fileproc/FileOps.h"
 #include "app/FileDialogs.h"
 #include "display/ViewFiles.h"
-#include "fileproc/PendingLinks.h"
+#include "app/AnalysisOptions.h"
 #include "platform/Controls.h"
 #include "platform/Dialog.h"
 #include "platform/Files.h"

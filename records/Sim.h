@@ -105,6 +105,19 @@ struct SimRecord {
   double HT_FrqLim[SIM_SETS] = {20.0, 20.0, 20.0, 20.0, 20.0, 20.0, 20.0, 20.0, 20.0};
   uint32_t HT_Trans_Stat[SIM_SETS] = {};
   uint32_t HT_Torr_Stat[SIM_SETS] = {1, 1, 1, 1, 1, 1, 1, 1, 1};
+  uint32_t HT_MHz_Stat[SIM_SETS] = {};  // HITRAN values held in MHz (1) or cm-1 (0)
+
+  // Per-line arrays of each set (FI_Lines values; null until the set is read): the
+  // simulated, assigned experimental (0 = unassigned) and pressure-shifted frequencies,
+  // the level energies of the lower (0) and upper (1) state, and the HITRAN air and self
+  // half widths and air pressure shift.
+  double* FI_Sim_Erg[SIM_SETS] = {};
+  double* FI_Exp_Erg[SIM_SETS] = {};
+  double* HT_Shift_Erg[SIM_SETS] = {};
+  double* FI_HamErg_Vector[SIM_SETS][2] = {};
+  float* HT_Air_Gamma[SIM_SETS] = {};
+  float* HT_Self_Gamma[SIM_SETS] = {};
+  float* HT_Air_Delta[SIM_SETS] = {};
 
   // Rotor fit state and the one-state switch.
   int16_t FIT_STATE[SIM_SETS] = {1, 1, 1, 1, 1, 1, 1, 1, 1};

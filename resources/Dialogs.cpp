@@ -190,6 +190,184 @@ DialogTemplate FileConversion() {
   return t;
 }
 
+
+// 101: ANALYSIS OPTIONS DIALOG. Nine channel rows (ids base + channel) under the
+// column heads, then the view levels, drawing options, frequency axis and texts.
+DialogTemplate AnalysisOptions() {
+  DialogTemplate t;
+  t.id = 101;
+  t.caption = "ANALYSIS OPTIONS DIALOG";
+  t.cx = 470;
+  t.cy = 330;
+  t.style = kPopup;
+  constexpr DWORD kEdit = ES_LEFT | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
+  constexpr DWORD kReadOnly = ES_LEFT | ES_READONLY | WS_BORDER;
+  constexpr DWORD kCheck = BS_AUTOCHECKBOX | WS_TABSTOP;
+  constexpr DWORD kList = LBS_NOTIFY | WS_BORDER | WS_VSCROLL | WS_TABSTOP;
+  constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
+  auto& c = t.controls;
+  const struct {
+    int16_t x;
+    const char* top;
+    const char* bottom;
+  } heads[] = {{4, "DSP", "STAT"},      {22, "ACT", "CHN"},  {40, "T2F", "FFT"},     {58, "COLOR", ""},
+               {86, "FILENAME", ""},     {180, "DIG", "STAT"}, {198, "SCALAR", ""}, {262, "OFFSET", ""},
+               {326, "SIZE", ""}};
+  for (const auto& h : heads) {
+    c.push_back({ControlKind::Static, -1, h.top, h.x, 2, 40, 8, SS_LEFT});
+    if (h.bottom[0]) c.push_back({ControlKind::Static, -1, h.bottom, h.x, 10, 40, 8, SS_LEFT});
+  }
+  for (int i = 0; i < 9; ++i) {
+    const int16_t y = static_cast<int16_t>(20 + 14 * i);
+    c.push_back({ControlKind::CheckBox, 1110 + i, "", 6, y, 12, 12, kCheck});
+    c.push_back({ControlKind::RadioButton, 1100 + i, "", 24, y, 12, 12, BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP : 0)});
+    c.push_back({ControlKind::CheckBox, 1200 + i, "", 42, y, 12, 12, kCheck});
+    c.push_back({ControlKind::Static, 60 + i, "", 58, y, 14, 12, SS_BLACKFRAME});
+    c.push_back({ControlKind::ScrollBar, 20 + i, "", 74, y, 8, 12, SBS_VERT});
+    c.push_back({ControlKind::Edit, 1130 + i, "", 86, y, 90, 12, kEdit});
+    c.push_back({ControlKind::CheckBox, 1120 + i, "", 182, y, 12, 12, kCheck});
+    c.push_back({ControlKind::Edit, 1140 + i, "", 198, y, 60, 12, kEdit});
+    c.push_back({ControlKind::Edit, 1150 + i, "", 262, y, 60, 12, kEdit});
+    c.push_back({ControlKind::Edit, 1160 + i, "", 326, y, 50, 12, kReadOnly});
+  }
+  c.push_back({ControlKind::CheckBox, 1194, "TB", 382, 20, 30, 12, kCheck});
+  c.push_back({ControlKind::CheckBox, 1350, "FIX", 382, 34, 30, 12, kCheck});
+  c.push_back({ControlKind::Static, -1, "SEL", 382, 50, 20, 8, SS_LEFT});
+  c.push_back({ControlKind::ListBox, 1260, "", 404, 48, 30, 12, kList});
+  c.push_back({ControlKind::PushButton, 1193, "OPEN", 382, 64, 52, 13, kButton});
+  c.push_back({ControlKind::Edit, 2332, "", 382, 82, 30, 12, kEdit});
+  c.push_back({ControlKind::PushButton, 2067, "NUM", 414, 82, 30, 13, kButton});
+  // View levels.
+  const char* levels[3] = {"LOW", "MED1", "MED2"};
+  c.push_back({ControlKind::Static, -1, "TYPE", 40, 152, 40, 8, SS_LEFT});
+  c.push_back({ControlKind::Static, -1, "PAGES", 86, 152, 40, 8, SS_LEFT});
+  for (int l = 0; l < 3; ++l) {
+    const int16_t y = static_cast<int16_t>(162 + 14 * l);
+    c.push_back({ControlKind::Static, -1, levels[l], 4, y, 32, 10, SS_LEFT});
+    c.push_back({ControlKind::ListBox, 1174 + l, "", 40, y, 40, 12, kList});
+    c.push_back({ControlKind::Edit, 1170 + l, "", 86, y, 50, 12, kEdit});
+  }
+  c.push_back({ControlKind::Static, -1, "RAW", 4, 204, 32, 10, SS_LEFT});
+  c.push_back({ControlKind::Static, 1173, "", 86, 204, 50, 10, SS_LEFT});
+  c.push_back({ControlKind::CheckBox, 1178, "ALL", 142, 162, 30, 12, kCheck});
+  c.push_back({ControlKind::Static, -1, "x", 142, 178, 8, 10, SS_LEFT});
+  c.push_back({ControlKind::Edit, 1180, "", 152, 176, 40, 12, kReadOnly});
+  c.push_back({ControlKind::Static, -1, "PIXEL WIDTH", 198, 162, 50, 8, SS_LEFT});
+  c.push_back({ControlKind::Edit, 1181, "", 250, 160, 24, 12, kEdit});
+  c.push_back({ControlKind::CheckBox, 1182, "WHITE BACKGND", 198, 176, 76, 12, kCheck});
+  c.push_back({ControlKind::CheckBox, 1183, "PTS", 198, 190, 40, 12, kCheck});
+  // Frequency axis and texts.
+  const struct {
+    int id;
+    const char* label;
+    int16_t y;
+  } axis[] = {{1185, "INIT ABS FREQ", 222}, {1186, "FRQ STP / FSR", 236}, {1187, "PTS / FSR", 250}};
+  for (const auto& a : axis) {
+    c.push_back({ControlKind::Static, -1, a.label, 4, static_cast<int16_t>(a.y + 2), 60, 8, SS_LEFT});
+    c.push_back({ControlKind::Edit, a.id, "", 66, a.y, 90, 12, kEdit});
+  }
+  c.push_back({ControlKind::Static, -1, "UNITS", 162, 224, 30, 8, SS_LEFT});
+  c.push_back({ControlKind::ListBox, 1191, "", 194, 222, 40, 12, kList});
+  c.push_back({ControlKind::Static, -1, "HARM", 162, 238, 30, 8, SS_LEFT});
+  c.push_back({ControlKind::ListBox, 1192, "", 194, 236, 40, 12, kList});
+  c.push_back({ControlKind::Static, -1, "DATE", 240, 224, 24, 8, SS_LEFT});
+  c.push_back({ControlKind::Edit, 1188, "", 266, 222, 70, 12, kEdit});
+  c.push_back({ControlKind::Static, -1, "TIME", 240, 238, 24, 8, SS_LEFT});
+  c.push_back({ControlKind::Edit, 1189, "", 266, 236, 70, 12, kEdit});
+  c.push_back({ControlKind::Static, -1, "COMMENT", 4, 268, 40, 8, SS_LEFT});
+  c.push_back({ControlKind::Edit, 1184, "", 46, 266, 290, 12, kEdit});
+  c.push_back({ControlKind::Static, -1, "PWD", 4, 284, 40, 8, SS_LEFT});
+  c.push_back({ControlKind::Edit, 1190, "", 46, 282, 290, 12, kReadOnly});
+  c.push_back({ControlKind::PushButton, 93, "SAVE QVW", 346, 266, 56, 13, kButton});
+  c.push_back({ControlKind::PushButton, 1, "OK", 100, 310, 50, 14, BS_DEFPUSHBUTTON | WS_TABSTOP});
+  c.push_back({ControlKind::PushButton, 30, "APPLY", 180, 310, 50, 14, kButton});
+  c.push_back({ControlKind::PushButton, 2, "CANCEL", 260, 310, 50, 14, kButton});
+  return t;
+}
+
+// Controls shared by the two display control dialogs: the channel list with its
+// scroll bar and the colour swatch.
+void ChannelControls(DialogTemplate& t, bool colourBar) {
+  auto& c = t.controls;
+  c.push_back({ControlKind::Static, -1, "CHN", 4, 4, 20, 8, SS_LEFT});
+  c.push_back({ControlKind::ListBox, 1260, "", 24, 2, 24, 12, LBS_NOTIFY | WS_BORDER | WS_TABSTOP});
+  c.push_back({ControlKind::ScrollBar, 20, "", 50, 2, 8, 12, SBS_VERT});
+  c.push_back({ControlKind::Static, 60, "", 64, 2, 14, 12, SS_BLACKFRAME});
+  if (colourBar) {
+    c.push_back({ControlKind::ScrollBar, 21, "", 80, 2, 8, 12, SBS_VERT});
+    c.push_back({ControlKind::Static, -1, "RGB", 90, 4, 20, 8, SS_LEFT});
+  }
+}
+
+// 1200: DSP SCALAR/OFFSET, modeless, two vertical trackbars.
+DialogTemplate ScalarOffset() {
+  DialogTemplate t;
+  t.id = 1200;
+  t.caption = "DSP SCALAR/OFFSET";
+  t.cx = 170;
+  t.cy = 214;
+  t.style = kPopup;
+  constexpr DWORD kEdit = ES_LEFT | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
+  constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
+  ChannelControls(t, true);
+  auto& c = t.controls;
+  c.push_back({ControlKind::Edit, 1130, "", 4, 18, 120, 12, kEdit});
+  c.push_back({ControlKind::PushButton, 1193, "OPEN", 128, 18, 36, 12, kButton});
+  const struct {
+    int16_t x;
+    const char* head;
+    int high, value, low, track, x2, half;
+  } cols[] = {{4, "SCALAR", 1204, 1210, 1206, 40, 1213, 1214}, {86, "OFFSET", 1205, 1211, 1207, 41, 1217, 1218}};
+  for (const auto& col : cols) {
+    c.push_back({ControlKind::Static, -1, col.head, col.x, 34, 60, 8, SS_LEFT});
+    c.push_back({ControlKind::Edit, col.high, "", col.x, 44, 60, 12, kEdit});
+    c.push_back({ControlKind::Trackbar, col.track, "", static_cast<int16_t>(col.x + 20), 58, 20, 90, TBS_VERT | TBS_AUTOTICKS | WS_TABSTOP});
+    c.push_back({ControlKind::Edit, col.low, "", col.x, 150, 60, 12, kEdit});
+    c.push_back({ControlKind::Edit, col.value, "", col.x, 166, 60, 12, kEdit});
+    c.push_back({ControlKind::PushButton, col.x2, "x2", col.x, 182, 28, 12, kButton});
+    c.push_back({ControlKind::PushButton, col.half, "/2", static_cast<int16_t>(col.x + 32), 182, 28, 12, kButton});
+  }
+  c.push_back({ControlKind::PushButton, 1353, "CENTER", 4, 198, 60, 12, kButton});
+  c.push_back({ControlKind::PushButton, 1351, "AUTO", 86, 198, 36, 12, kButton});
+  c.push_back({ControlKind::CheckBox, 1350, "FIX", 126, 198, 36, 12, BS_AUTOCHECKBOX | WS_TABSTOP});
+  return t;
+}
+
+// 1330: CURSOR WINDOW INFO, modeless.
+DialogTemplate CursorInfo() {
+  DialogTemplate t;
+  t.id = 1330;
+  t.caption = "CURSOR WINDOW INFO";
+  t.cx = 200;
+  t.cy = 150;
+  t.style = kPopup;
+  constexpr DWORD kShow = ES_LEFT | ES_READONLY | WS_BORDER;
+  ChannelControls(t, false);
+  auto& c = t.controls;
+  const struct {
+    const char* label;
+    int left, right;
+    int16_t y;
+  } rows[] = {{"AVE VAL", 1331, 1332, 20}, {"RMS DEV", 1334, 1335, 34}};
+  for (const auto& r : rows) {
+    c.push_back({ControlKind::Static, -1, r.label, 4, static_cast<int16_t>(r.y + 2), 40, 8, SS_LEFT});
+    c.push_back({ControlKind::Edit, r.left, "", 46, r.y, 72, 12, kShow});
+    c.push_back({ControlKind::Edit, r.right, "", 122, r.y, 72, 12, kShow});
+  }
+  c.push_back({ControlKind::Static, -1, "DIFF VAL", 4, 50, 40, 8, SS_LEFT});
+  c.push_back({ControlKind::Edit, 1333, "", 46, 48, 72, 12, kShow});
+  c.push_back({ControlKind::Static, -1, "SUM DEV", 4, 64, 40, 8, SS_LEFT});
+  c.push_back({ControlKind::Edit, 1336, "", 46, 62, 72, 12, kShow});
+  c.push_back({ControlKind::Edit, 1339, "", 4, 80, 92, 12, kShow});
+  c.push_back({ControlKind::Edit, 1340, "", 100, 80, 92, 12, kShow});
+  c.push_back({ControlKind::Edit, 1341, "", 52, 94, 92, 12, kShow});
+  c.push_back({ControlKind::CheckBox, 1342, "ADJ CROSSHAIR", 4, 110, 70, 12, BS_AUTOCHECKBOX | WS_TABSTOP});
+  c.push_back({ControlKind::CheckBox, 1343, "INTG", 78, 110, 36, 12, BS_AUTOCHECKBOX | WS_TABSTOP});
+  c.push_back({ControlKind::CheckBox, 1344, "CTR | DIFF", 118, 110, 60, 12, BS_AUTOCHECKBOX | WS_TABSTOP});
+  c.push_back({ControlKind::PushButton, 1337, "LOW", 40, 128, 50, 13, BS_PUSHBUTTON | WS_TABSTOP});
+  c.push_back({ControlKind::PushButton, 1338, "HIGH", 110, 128, 50, 13, BS_PUSHBUTTON | WS_TABSTOP});
+  return t;
+}
 }  // namespace
 
 void RegisterDialogResources() {
@@ -199,4 +377,7 @@ void RegisterDialogResources() {
   platform::RegisterDialogTemplate(MessageWindow());
   platform::RegisterDialogTemplate(TextInput());
   platform::RegisterDialogTemplate(FileConversion());
+  platform::RegisterDialogTemplate(AnalysisOptions());
+  platform::RegisterDialogTemplate(ScalarOffset());
+  platform::RegisterDialogTemplate(CursorInfo());
 }

@@ -15,6 +15,7 @@
 #include "platform/Menu.h"
 #include "platform/TestDriver.h"
 #include "records/MathConst.h"
+#include "records/ThreadCtl.h"
 #include "resources/Menus.h"
 
 namespace {
@@ -36,6 +37,10 @@ class MainWindowTest : public qvtest::AppTest {
     ASSERT_NE(InitApplication(nullptr), 0);
     ASSERT_EQ(InitInstance(nullptr, SW_SHOWNORMAL), 1);
     drv::PumpUntilIdle();  // the first paint runs the start-up
+    // The start-up starts the view-file run: let it end before the commands are tried.
+    drv::PumpUntil([] { return ThreadCtl.View_Busy == 0 && ThreadCtl.View_Running == 0; });
+    drv::PumpUntilIdle();
+    MainStatusText(0, "");
     SetWindowLongPtr(Win.hWnd_Main, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingProc));
     paints = 0;
     platform::ClearBoxLog();

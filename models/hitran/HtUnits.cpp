@@ -1,0 +1,49 @@
+#include "models/hitran/HtUnits.h"
+
+#include "core/FileIo.h"
+#include "platform/Text.h"
+#include "records/Dsp.h"
+#include "records/Sim.h"
+
+namespace {
+
+template <typename T>
+void Scale(T* values, uint32_t n, double factor) {
+  if (!values) return;
+  for (uint32_t i = 0; i < n; ++i) values[i] = static_cast<T>(values[i] * factor);
+}
+
+// Converts every unit-bearing value of set s by factor and flips its unit state.
+void ConvertSet(int s, bool toMHz) {
+  const double factor = toMHz ? HT_MHZ_PER_CM1 : HT_CM1_PER_MHZ;
+  const uint32_t n = Sim.FI_Lines[s];
+  Scale(Sim.FI_Sim_Erg[s], n, factor);
+  Scale(Sim.FI_Exp_Erg[s], n, factor);  // 0 (unassigned) stays 0
+  Scale(Sim.HT_Shift_Erg[s], n, factor);
+  Scale(Sim.FI_HamErg_Vector[s][0], n, factor);  // one lower level per HITRAN line
+  Scale(Sim.HT_Air_Gamma[s], n, factor);
+  Scale(Sim.HT_Self_Gamma[s], n, factor);
+  Scale(Sim.HT_Air_Delta[s], n, factor);
+  Sim.HT_FrqLim[s] *= factor;
+  Sim.HT_MHz_Stat[s] = toMHz ? 1 : 0;
+}
+
+}  // namespace
+
+void SimHTUnitsConvert(int16_t set, int16_t mode) {
+  const bool all = set == -1;
+  if (!all && (set < 0 || set >= SIM_SETS)) return;
+  for (int s = all ? 0 : set; s <= (all ? SIM_SETS - 1 : set); ++s) {
+    if (Sim.HT_Global_Stat[s] != 1) continue;
+    if (Dsp.Units_Idx == 2) {
+      core_io::StatusText(3, StrPrintf("[%s] SIM [%s] - [NM] UNITS NOT VALID FOR HITRAN", Sim.Set_Lbl[s], Sim.Sim_Flnm[s]));
+      continue;
+    }
+    if (mode == 1) {
+      if (Sim.HT_MHz_Stat[s] == 1) ConvertSet(s, false);
+    } else if (mode == 0) {
+      const uint32_t wanted = Dsp.Units_Idx == 0 ? 1u : 0u;
+      if (Sim.HT_MHz_Stat[s] != wanted) ConvertSet(s, wanted == 1);
+    }
+  }
+}

@@ -1,0 +1,192 @@
+#include "app/AnalysisOptions.h"
+
+#include <functional>
+
+#include "AppFixture.h"
+#include "app/MainWindow.h"
+#include "models/hitran/HtUnits.h"
+#include "platform/Controls.h"
+#include "platform/TestDriver.h"
+#include "platform/Text.h"
+#include "records/Cnv.h"
+#include "records/ThreadCtl.h"
+#include "resources/Menus.h"
+
+namespace {
+
+namespace drv = platform::driver;
+
+class AnalysisOptionsTest : public qvtest::AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    Cnv = CnvRecord{};
+    Dsp.Init_Done = 1;  // no start-up: the records stay as the test sets them
+    ASSERT_NE(InitApplication(nullptr), 0);
+    ASSERT_EQ(InitInstance(nullptr, SW_SHOWNORMAL), 1);
+    drv::PumpUntilIdle();
+    ThreadCtl.View_Started = 1;  // the refresh does not run a view pass of its own
+  }
+  void TearDown() override {
+    drv::PumpUntil([] { return ThreadCtl.View_Busy == 0 && ThreadCtl.View_Running == 0; });
+    if (Win.hWnd_Main && IsWindow(Win.hWnd_Main)) DestroyWindow(Win.hWnd_Main);
+    drv::PumpUntilIdle();
+    UnregisterClass(MAIN_CLASS_NAME, nullptr);
+    AppTest::TearDown();
+  }
+  // Opens the dialog from the menu, runs body inside it and ends it with endId.
+  void InDialog(const std::function<void(HWND)>& body, int endId = IDCANCEL) {
+    int opened = 0;
+    drv::ModalHandler handler([&](HWND d, int id) {
+      ++opened;
+      EXPECT_EQ(id, IDD_ANALYSIS_OPTIONS);
+      EXPECT_EQ(Dsp.Anl_Hwnd, d);
+      body(d);
+      drv::Click(d, endId);
+    });
+    drv::ChooseCommand(Win.hWnd_Main, IDM_ANALYSIS);
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(Dsp.Anl_Hwnd, nullptr);
+  }
+};
+
+TEST_F(AnalysisOptionsTest, ScalarEditKeepsTheDrawnOffsetUnlessFixed) {
+  Dsp.Chn_Scalar[2] = 2.0;
+  Dsp.Chn_Offset[2] = 6.0;
+  Dsp.Chn_Scalar[3] = 0.0005;
+  Dsp.Chn_Offset[3] = 2.5;
+  InDialog([](HWND d) {
+    EXPECT_EQ(drv::Text(d, IDC_AO_SCALAR + 3), "5.00000000e-04");
+    EXPECT_EQ(drv::Text(d, IDC_AO_OFFSET + 3), "2.50000000");
+    EXPECT_EQ(drv::Text(d, IDC_AO_SCALAR + 2), "2.00000000");
+    drv::TypeAndCommit(d, IDC_AO_SCALAR + 2, "4.0");
+    EXPECT_EQ(Dsp.Chn_Scalar[2], 4.0);
+    EXPECT_EQ(Dsp.Chn_Offset[2], 3.0);  // halved
+    drv::Click(d, IDC_AO_FIX);
+    EXPECT_EQ(Dsp.Anl_OfsFix, 1u);
+    drv::TypeAndCommit(d, IDC_AO_SCALAR + 2, "8.0");
+    EXPECT_EQ(Dsp.Chn_Scalar[2], 8.0);
+    EXPECT_EQ(Dsp.Chn_Offset[2], 3.0);  // fixed
+    // A field left without a change changes nothing.
+    drv::Click(d, IDC_AO_SCALAR + 2);
+    drv::Commit(d);
+    EXPECT_EQ(Dsp.Chn_Scalar[2], 8.0);
+  });
+}
+
+TEST_F(AnalysisOptionsTest, AxisReadBackRefusesAZeroFsrAndZeroPointsPerFsr) {
+  Dsp.FSR = 150.0;
+  Dsp.Pts_FSR = 300;
+  Dsp.Work_Comment[0] = '\0';
+  drv::Answers answers;
+  answers.Box("Warning", "FRQ STP / FSR OF [0.0000000000e+00] NOT VALID\n\nKEEPING [1.5000000000e+02]", IDOK);
+  InDialog(
+      [](HWND d) {
+        EXPECT_EQ(drv::Text(d, IDC_AO_FSR), "1.5000000000e+02");
+        EXPECT_EQ(drv::Text(d, IDC_AO_COMMENT), "NO COMMENT");
+        drv::TypeText(d, IDC_AO_FSR, "0");
+        drv::TypeText(d, IDC_AO_PTS_FSR, "0");
+        drv::TypeText(d, IDC_AO_INIT_FRQ, "1234.5");
+      },
+      IDOK);
+  EXPECT_TRUE(answers.AllAnswered());
+  EXPECT_TRUE(answers.Failures().empty());
+  EXPECT_EQ(Dsp.FSR, 150.0);
+  EXPECT_EQ(Dsp.Pts_FSR, 1);
+  EXPECT_EQ(Dsp.Frq_Stp, 150.0);
+  EXPECT_EQ(Dsp.Init_Frq, 1234.5);
+  EXPECT_STREQ(Dsp.Work_Comment, "NO COMMENT");
+}
+
+TEST_F(AnalysisOptionsTest, ColourStepsSkipTheBackgroundAndStopAtTheEnds) {
+  Win.Bg_Brush_Idx = 10;
+  Dsp.Chn_ColorNo[1] = 8;
+  Dsp.Chn_ColorNo[2] = 0;
+  InDialog([](HWND d) {
+    drv::Scroll(d, IDC_AO_COLOR + 1, /*up=*/false);
+    EXPECT_EQ(Dsp.Chn_ColorNo[1], 9);
+    drv::Scroll(d, IDC_AO_COLOR + 1, /*up=*/false);  // 10 is the background, 11 out of range
+    EXPECT_EQ(Dsp.Chn_ColorNo[1], 9);
+    drv::Scroll(d, IDC_AO_COLOR + 2, /*up=*/true);
+    EXPECT_EQ(Dsp.Chn_ColorNo[2], 0);
+  });
+}
+
+TEST_F(AnalysisOptionsTest, NoneOnEveryLevelGoesToTheRawLevel) {
+  Win.Active_Chn = 0;
+  Dsp.Chn_DspStat[0] = 1;
+  Win.View_Level = 0;
+  InDialog([](HWND d) {
+    EXPECT_TRUE(drv::IsChecked(d, IDC_AO_ACTIVE + 0));
+    for (int l = 0; l < 3; ++l) {
+      EXPECT_EQ(drv::ListItems(d, IDC_AO_TYPE + l), (std::vector<std::string>{"MAX", "AVE", "NONE"}));
+      drv::SelectRow(d, IDC_AO_TYPE + l, 2);
+      drv::PumpUntil([] { return ThreadCtl.View_Busy == 0 && ThreadCtl.View_Running == 0; });
+    }
+  });
+  EXPECT_EQ(Win.ViewKind[0][0], 2);
+  EXPECT_EQ(Win.ViewKind[2][0], 2);
+  EXPECT_EQ(Win.View_Level, 3);
+}
+
+TEST_F(AnalysisOptionsTest, FileNameEditMeasuresTheFileAndApplyStartsTheViewRun) {
+  StrCopy(Dsp.Data_Dir, dir_.Path().string().c_str());
+  FILE* f = std::fopen(dir_.File("run7.bin").c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  const float zeros[400] = {};
+  std::fwrite(zeros, sizeof(float), 400, f);
+  std::fclose(f);
+  Dsp.Chn_DspStat[4] = 1;
+  InDialog([](HWND d) {
+    drv::TypeAndCommit(d, IDC_AO_FILENAME + 4, "run7.bin");
+    EXPECT_STREQ(Dsp.Chn_Flnm[4], "run7.bin");
+    EXPECT_EQ(drv::Text(d, IDC_AO_SIZE + 4), "400");
+    EXPECT_TRUE(drv::IsChecked(d, IDC_AO_DISPLAY + 4));
+    drv::TypeAndCommit(d, IDC_AO_FILENAME + 4, "missing.bin");
+    EXPECT_FALSE(drv::IsChecked(d, IDC_AO_DISPLAY + 4));  // a missing file is not shown
+    EXPECT_EQ(Dsp.Chn_DspStat[4], 0u);
+    // "NUM" puts the file-number text into the first run of digits of every name.
+    drv::TypeAndCommit(d, IDC_AO_FILENAME + 4, "run7.bin");
+    drv::TypeAndCommit(d, IDC_AO_NUM_TEXT, "12 extra");
+    EXPECT_STREQ(Cnv.Out_Ext, "12");
+    drv::Click(d, IDC_AO_NUM);
+    EXPECT_STREQ(Dsp.Chn_Flnm[4], "run12.bin");
+    EXPECT_EQ(drv::Text(d, IDC_AO_FILENAME + 4), "run12.bin");
+  });
+}
+
+TEST_F(AnalysisOptionsTest, UnitsChoiceConvertsHitranSets) {
+  double frq[2] = {1.0, 2.0};
+  float air[2] = {0.1f, 0.2f};
+  Sim.HT_Global_Stat[3] = 1;
+  Sim.HT_MHz_Stat[3] = 0;  // held in cm-1
+  Sim.FI_Lines[3] = 2;
+  Sim.FI_Sim_Erg[3] = frq;
+  Sim.HT_Air_Gamma[3] = air;
+  InDialog([](HWND d) {
+    drv::SelectRow(d, IDC_AO_UNITS, 0);  // MHz
+    EXPECT_STREQ(Dsp.Units_Txt, "MHz");
+    drv::SelectRow(d, IDC_AO_UNITS, 1);  // CM-1
+    EXPECT_STREQ(Dsp.Units_Txt, "CM-1");
+    EXPECT_EQ(Dsp.Units_Idx, 1);
+  });
+  EXPECT_EQ(Sim.HT_MHz_Stat[3], 0u);
+  EXPECT_NEAR(frq[1], 2.0, 1e-12);  // there and back
+  EXPECT_NEAR(Sim.HT_FrqLim[3], 20.0, 1e-9);
+  SimHTUnitsConvert(3, 1);  // already cm-1: nothing to do
+  EXPECT_NEAR(frq[0], 1.0, 1e-12);
+  Dsp.Units_Idx = 0;
+  SimHTUnitsConvert(-1, 0);
+  EXPECT_EQ(Sim.HT_MHz_Stat[3], 1u);
+  EXPECT_NEAR(frq[0], HT_MHZ_PER_CM1, 1e-9);
+  EXPECT_NEAR(air[1], 0.2 * HT_MHZ_PER_CM1, 1e-2);
+  // Nanometres convert nothing and say why.
+  Dsp.Units_Idx = 2;
+  SimHTUnitsConvert(3, 1);
+  EXPECT_EQ(Sim.HT_MHz_Stat[3], 1u);
+  EXPECT_EQ(drv::StatusText(Win.hWnd_StatusBar, 3), "[D] SIM [NoName] - [NM] UNITS NOT VALID FOR HITRAN");
+  Sim.FI_Sim_Erg[3] = nullptr;
+  Sim.HT_Air_Gamma[3] = nullptr;
+}
+
+}  // namespace
