@@ -118,6 +118,7 @@ void SubmitAndWait(const std::shared_ptr<Shared>& shared, const std::shared_ptr<
 // ---- the front-end thread ----------------------------------------------------------------------
 struct Mirror {
   HWND hwnd = nullptr;
+  HWND owner = nullptr;
   DWORD thread = 0;
   SDL_Window* window = nullptr;
   RECT layerRect;        // the window system's rectangle last seen
@@ -314,6 +315,24 @@ class FrontEnd {
     if (p.window) SDL_DestroyWindow(p.window);
     p.window = nullptr;
     SetEvent(p.job->done);
+    FocusAfterClose(p.job->owner);
+  }
+
+  // The keyboard goes back to the owner of a window that went away (else to the
+  // window used last, else to the newest one).
+  void FocusAfterClose(HWND owner) {
+    for (HWND candidate : {owner, active_}) {
+      auto it = mirrors_.find(candidate);
+      if (candidate && it != mirrors_.end() && it->second.window) {
+        Raise(it->second.window);
+        active_ = candidate;
+        return;
+      }
+    }
+    if (!mirrors_.empty()) {
+      Raise(mirrors_.rbegin()->second.window);
+      active_ = mirrors_.rbegin()->first;
+    }
   }
 
   void OpenPopup(const std::shared_ptr<PopupJob>& job) {
@@ -394,8 +413,10 @@ class FrontEnd {
       }
       if (capture_ && TopLevelOf(capture_) == nullptr) capture_ = nullptr;
       if (drag_.hwnd == it->first) drag_ = Drag{};
+      HWND owner = it->second.owner;
       DropMirror(it->second);
       it = mirrors_.erase(it);
+      FocusAfterClose(owner);
     }
     uint64_t generation = DisplayGeneration();
     for (const Top& t : tops) {
@@ -403,6 +424,7 @@ class FrontEnd {
       if (found == mirrors_.end()) {
         Mirror m;
         m.hwnd = t.hwnd;
+        m.owner = GetWindow(t.hwnd, GW_OWNER);
         m.thread = t.thread;
         m.layerRect = t.rect;
         m.title = t.title;
@@ -658,7 +680,6 @@ class FrontEnd {
         if (index >= 0) {
           tracker_.StartBar(f.menu, f.clientX, f.clientY - kMenuBarHeight, f.width, f.height, index, true);
           trackerWindow_ = top;
-          tracker_.MouseDown(e.x, e.y);  // arms the tracker: a drag onto an item chooses it
           m->present = true;
         }
         return;

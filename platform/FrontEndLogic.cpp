@@ -177,6 +177,7 @@ void MenuTracker::StartBar(HMENU bar, int left, int top, int boundsWidth, int bo
   boundsHeight_ = boundsHeight;
   active_ = true;
   barIndex_ = std::clamp(index, 0, static_cast<int>(barItems_.size()) - 1);
+  armed_ = open;  // opened with the mouse: a drag onto an item chooses it
   if (open) OpenDropDown(barIndex_, false);
 }
 

@@ -13,3 +13,5 @@ cmake --build "$build" -j "$jobs"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir "$build" --output-on-failure -j "$jobs"
+# The visible front end on a virtual display (skipped when Xvfb cannot start).
+bash tools/ui-check.sh "$build"
