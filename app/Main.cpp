@@ -4,8 +4,15 @@
 //
 // --snapshot FILE: once the start-up and the view-file preparation have run and the
 // main window is painted, a PNG of the main window (frame, menu bar, toolbar, plot and
-// status bar) is written to FILE and the program ends without saving anything (exit code 0, or 1 when the PNG could
-// not be written). The other arguments go to the platform's command line.
+// status bar) is written to FILE and the program ends without saving anything (exit
+// code 0, or 1 when the PNG could not be written).
+// --script FILE: runs headless and replays the actions of FILE (platform/Script.h)
+// once the start-up has run; exit code 0 when every line held, else 1 with the
+// failing line on stderr.
+// Otherwise the program opens real windows when a display is there; without one it
+// runs headless and writes the main window to qv95-main-window.png in the folder it
+// was started in, as --snapshot would.
+// The other arguments go to the platform's command line.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -13,6 +20,9 @@
 
 #include "app/MainWindow.h"
 #include "platform/CommandLine.h"
+#include "platform/Files.h"
+#include "platform/FrontEnd.h"
+#include "platform/Script.h"
 #include "platform/Sync.h"
 #include "platform/Window.h"
 #include "records/Dsp.h"
@@ -46,6 +56,38 @@ platform::IdleResult SnapshotWhenIdle(void* context) {
   return platform::IdleResult::Idle;
 }
 
+struct ScriptRequest {
+  platform::ScriptRunner runner;
+  bool started = false;
+  int code = 1;
+};
+
+// Idle turn of the interface thread: once the start-up has run, the script takes over
+// the idle turns.
+platform::IdleResult StartScriptWhenReady(void* context) {
+  auto* request = static_cast<ScriptRequest*>(context);
+  if (request->started || !Win.hWnd_Main || !IsWindow(Win.hWnd_Main)) return platform::IdleResult::Idle;
+  if (Dsp.Init_Done == 0) return platform::IdleResult::Poll;
+  request->started = true;
+  platform::ScriptOptions options;
+  options.mainWindow = Win.hWnd_Main;
+  options.busy = [] {
+    const bool viewThreadAlive =
+        ThreadCtl.View_Thread != nullptr && WaitForSingleObject(ThreadCtl.View_Thread, 0) == WAIT_TIMEOUT;
+    return ThreadCtl.View_Busy != 0 || ThreadCtl.View_Running != 0 || viewThreadAlive || ThreadCtl.OpSeq_Running != 0;
+  };
+  options.childWindow = [](int channel, int kind) -> HWND {
+    if (channel < 0 || channel >= WIN_CHN || kind < 0 || kind >= WIN_KINDS) return nullptr;
+    return Win.hWnd_Child[channel][kind];
+  };
+  options.finished = [request](int code) {
+    request->code = code;
+    PostQuitMessage(code);
+  };
+  request->runner.Start(options);
+  return platform::IdleResult::Again;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -62,13 +104,34 @@ int main(int argc, char** argv) {
   }
   if (!platform::SetProgramArguments(static_cast<int>(rest.size()), rest.data()))
     std::fprintf(stderr, "qv95: usage: qv95 [--snapshot FILE] [--script FILE] [WORKING-FILE]\n");
+  const std::string scriptPath = platform::ProgramOption("script");
+  ScriptRequest script;
   if (!snapshot.path.empty()) {
     platform::SetIdleHook(SnapshotWhenIdle, &snapshot);
-  } else if (platform::ProgramOption("script").empty()) {
-    std::fprintf(stderr, "qv95: running headless; use --snapshot FILE to write the main window and end\n");
+  } else if (!scriptPath.empty()) {
+    std::string error;
+    if (!script.runner.Load(scriptPath, &error)) {
+      std::fprintf(stderr, "qv95: %s\n", error.c_str());
+      return 2;
+    }
+    platform::SetIdleHook(StartScriptWhenReady, &script);
+  } else if (!(platform::FrontEndAvailable() && platform::StartFrontEnd())) {
+    // Without a display there is nobody to work with the window: show what it would
+    // look like and end.
+    char folder[1024] = "";
+    GetCurrentDirectory(sizeof folder, folder);
+    snapshot.path = std::string(folder) + "/qv95-main-window.png";
+    std::fprintf(stderr, "qv95: no display: running headless\n");
+    platform::SetIdleHook(SnapshotWhenIdle, &snapshot);
   }
   int code = WinMain(nullptr, nullptr, GetCommandLine(), SW_SHOWNORMAL);
   platform::SetIdleHook(nullptr, nullptr);
+  platform::StopFrontEnd();
   if (!snapshot.path.empty()) return snapshot.written ? 0 : 1;
+  if (!scriptPath.empty()) {
+    const int result = script.started ? script.runner.Finish() : 1;
+    if (!script.started) std::fprintf(stderr, "qv95: script not started: the program ended first\n");
+    return result;
+  }
   return code;
 }

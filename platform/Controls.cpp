@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/EditText.h"
 #include "platform/WindowInternal.h"
 
 namespace platform::detail {
@@ -114,20 +115,38 @@ LRESULT CALLBACK_Button(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 // ---- edits ---------------------------------------------------------------------------------
-void ReplaceSelection(HWND hwnd, const std::string& insert, bool* changed) {
+// Runs change on the edit's text and selection as one line; true when the text changed.
+bool EditChange(HWND hwnd, const std::function<bool(EditLine&)>& change, bool* selectionMoved = nullptr) {
   WinGuard guard(WinLock());
   Window* w = Find(hwnd);
   auto* data = DataOf<EditData>(w);
-  if (!data || data->readOnly) return;
-  int size = static_cast<int>(w->text.size());
-  int a = std::clamp(std::min(data->selStart, data->selEnd), 0, size);
-  int b = std::clamp(std::max(data->selStart, data->selEnd), 0, size);
-  std::string next = w->text.substr(0, static_cast<size_t>(a)) + insert + w->text.substr(static_cast<size_t>(b));
-  if (static_cast<int>(next.size()) > data->limit) return;
-  w->text = next;
-  data->selStart = data->selEnd = a + static_cast<int>(insert.size());
-  data->modified = true;
-  *changed = true;
+  if (!data) return false;
+  EditLine line;
+  line.text = w->text;
+  line.anchor = data->selStart;
+  line.caret = data->selEnd;
+  line.limit = data->limit;
+  bool changed = change(line);
+  if (changed && data->readOnly) return false;
+  if (selectionMoved) *selectionMoved = line.anchor != data->selStart || line.caret != data->selEnd;
+  if (changed) {
+    w->text = line.text;
+    data->modified = true;
+  }
+  data->selStart = line.anchor;
+  data->selEnd = line.caret;
+  return changed;
+}
+
+int EditOffsetAtX(HWND hwnd, int x) {
+  std::string text;
+  {
+    WinGuard guard(WinLock());
+    Window* w = Find(hwnd);
+    if (!w) return 0;
+    text = w->text;
+  }
+  return EditOffsetAt(text, x - 3, [](const std::string& prefix) { return TextWidth(prefix); });
 }
 
 LRESULT CALLBACK_Edit(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -183,6 +202,7 @@ LRESULT CALLBACK_Edit(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       int size = static_cast<int>(w->text.size());
       int a = static_cast<int>(static_cast<intptr_t>(wParam));
       int b = static_cast<int>(lParam);
+      DisplayChanged();
       if (a < 0) {
         data->selStart = data->selEnd = size;  // -1: remove the selection
       } else {
@@ -207,17 +227,13 @@ LRESULT CALLBACK_Edit(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CHAR: {
       bool changed = false;
       if (wParam == VK_BACK) {
-        WinGuard guard(WinLock());
-        Window* w = Find(hwnd);
-        auto* data = DataOf<EditData>(w);
-        if (data && !data->readOnly) {
-          if (data->selStart == data->selEnd && data->selStart > 0) data->selStart--;
-        }
-      }
-      if (wParam == VK_BACK) {
-        ReplaceSelection(hwnd, "", &changed);
+        changed = EditChange(hwnd, [](EditLine& line) { return EditApplyKey(line, EditKey::Backspace, false); });
+      } else if (wParam == 1) {  // Ctrl+A
+        EditChange(hwnd, [](EditLine& line) { return EditApplyKey(line, EditKey::SelectAll, false); });
+        Invalidate(hwnd);
       } else if (wParam >= 32 && wParam < 256) {
-        ReplaceSelection(hwnd, std::string(1, static_cast<char>(wParam)), &changed);
+        std::string insert(1, static_cast<char>(wParam));
+        changed = EditChange(hwnd, [&](EditLine& line) { return EditInsert(line, insert); });
       }
       if (changed) {
         Invalidate(hwnd);
@@ -225,9 +241,45 @@ LRESULT CALLBACK_Edit(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     }
-    case WM_LBUTTONDOWN:
-      TakeFocusOnClick(hwnd);
+    case WM_KEYDOWN: {
+      EditKey key;
+      switch (wParam) {
+        case VK_LEFT: key = EditKey::Left; break;
+        case VK_RIGHT: key = EditKey::Right; break;
+        case VK_HOME: key = EditKey::Home; break;
+        case VK_END: key = EditKey::End; break;
+        case VK_DELETE: key = EditKey::Delete; break;
+        default: return 0;
+      }
+      bool shift = GetKeyState(VK_SHIFT) < 0;
+      bool moved = false;
+      bool changed = EditChange(hwnd, [&](EditLine& line) { return EditApplyKey(line, key, shift); }, &moved);
+      if (changed || moved) Invalidate(hwnd);
+      if (changed) NotifyParent(hwnd, EN_CHANGE);
       return 0;
+    }
+    case WM_LBUTTONDOWN: {
+      TakeFocusOnClick(hwnd);
+      int offset = EditOffsetAtX(hwnd, GET_X_LPARAM(lParam));
+      bool extend = (wParam & MK_SHIFT) != 0;
+      EditChange(hwnd, [&](EditLine& line) {
+        EditPlaceCaret(line, offset, extend);
+        return false;
+      });
+      Invalidate(hwnd);
+      return 0;
+    }
+    case WM_MOUSEMOVE: {
+      if (!(wParam & MK_LBUTTON) || GetFocus() != hwnd) return 0;
+      int offset = EditOffsetAtX(hwnd, GET_X_LPARAM(lParam));
+      bool moved = false;
+      EditChange(hwnd, [&](EditLine& line) {
+        EditPlaceCaret(line, offset, true);
+        return false;
+      }, &moved);
+      if (moved) Invalidate(hwnd);
+      return 0;
+    }
     case WM_SETFOCUS:
       Invalidate(hwnd);
       NotifyParent(hwnd, EN_SETFOCUS);
@@ -394,6 +446,31 @@ LRESULT CALLBACK_ListBox(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
     return result;
   }
   switch (message) {
+    case WM_KEYDOWN: {
+      // Up, Down, Page Up, Page Down, Home and End move the selection.
+      int count = static_cast<int>(SendMessage(hwnd, LB_GETCOUNT, 0, 0));
+      int current = static_cast<int>(SendMessage(hwnd, LB_GETCURSEL, 0, 0));
+      RECT rc;
+      GetClientRect(hwnd, &rc);
+      int rows = std::max(1, static_cast<int>(rc.bottom) / kListRowHeight);
+      int next = current;
+      switch (wParam) {
+        case VK_UP: next = current - 1; break;
+        case VK_DOWN: next = current + 1; break;
+        case VK_PRIOR: next = current - rows; break;
+        case VK_NEXT: next = current + rows; break;
+        case VK_HOME: next = 0; break;
+        case VK_END: next = count - 1; break;
+        default: return 0;
+      }
+      if (count == 0) return 0;
+      next = std::clamp(next, 0, count - 1);
+      if (next == current) return 0;
+      SendMessage(hwnd, LB_SETCURSEL, static_cast<WPARAM>(next), 0);
+      Invalidate(hwnd);
+      if (GetWindowLongPtr(hwnd, GWL_STYLE) & LBS_NOTIFY) NotifyParent(hwnd, LBN_SELCHANGE);
+      return 0;
+    }
     case WM_SETFOCUS:
     case WM_KILLFOCUS: {
       bool notify = (GetWindowLongPtr(hwnd, GWL_STYLE) & LBS_NOTIFY) != 0;
@@ -439,6 +516,121 @@ LRESULT CALLBACK_ScrollBar(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 }
 
 // ---- trackbars ---------------------------------------------------------------------------------
+// The thumb as drawn: 8 pixels wide, its left edge 4 pixels in at the minimum and
+// 12 pixels short of the far end at the maximum.
+struct TrackGeometry {
+  bool vertical = false;
+  int length = 0;  // along the bar
+  int minimum = 0, maximum = 0, position = 0, page = 1, line = 1;
+  bool dragging = false;
+  int ThumbStart() const {
+    int span = std::max(1, maximum - minimum);
+    double f = static_cast<double>(std::clamp(position, minimum, std::max(minimum, maximum)) - minimum) / span;
+    return 4 + static_cast<int>(f * std::max(0, length - 16));
+  }
+  int PositionAt(int along) const {
+    int travel = std::max(1, length - 16);
+    double f = std::clamp(static_cast<double>(along - 8) / travel, 0.0, 1.0);
+    return minimum + static_cast<int>(f * (maximum - minimum) + 0.5);
+  }
+};
+
+TrackGeometry TrackState(HWND hwnd) {
+  TrackGeometry g;
+  WinGuard guard(WinLock());
+  Window* w = Find(hwnd);
+  auto* data = DataOf<TrackData>(w);
+  if (!data) return g;
+  g.vertical = (w->style & TBS_VERT) != 0;
+  int cw = 0, ch = 0;
+  ClientSize(*w, &cw, &ch);
+  g.length = g.vertical ? ch : cw;
+  g.minimum = data->minimum;
+  g.maximum = data->maximum;
+  g.position = data->position;
+  g.page = std::max(1, data->page);
+  g.line = std::max(1, data->line);
+  g.dragging = data->dragging;
+  return g;
+}
+
+void SetDragging(HWND hwnd, bool dragging) {
+  WinGuard guard(WinLock());
+  if (auto* data = DataOf<TrackData>(Find(hwnd))) data->dragging = dragging;
+}
+
+// Moves the thumb and tells the parent, as a person's mouse or keys do.
+void TrackTo(HWND hwnd, const TrackGeometry& g, int position, WORD code, bool end) {
+  SendMessage(hwnd, TBM_SETPOS, TRUE, position);
+  int pos = static_cast<int>(SendMessage(hwnd, TBM_GETPOS, 0, 0));
+  HWND parent = GetParent(hwnd);
+  if (!parent) return;
+  UINT message = g.vertical ? WM_VSCROLL : WM_HSCROLL;
+  WPARAM wParam = (code == TB_THUMBTRACK || code == TB_THUMBPOSITION) ? MAKEWPARAM(code, pos) : code;
+  SendMessage(parent, message, wParam, reinterpret_cast<LPARAM>(hwnd));
+  if (end && IsWindow(hwnd)) SendMessage(parent, message, TB_ENDTRACK, reinterpret_cast<LPARAM>(hwnd));
+}
+
+LRESULT TrackbarInput(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  TrackGeometry g = TrackState(hwnd);
+  int along = g.vertical ? GET_Y_LPARAM(lParam) : GET_X_LPARAM(lParam);
+  switch (message) {
+    case WM_LBUTTONDOWN: {
+      if (!TakeFocusOnClick(hwnd)) return 0;
+      int thumb = g.ThumbStart();
+      if (along >= thumb && along < thumb + 8) {
+        SetDragging(hwnd, true);
+      } else if (along >= 4 && along < g.length - 4) {
+        // A click beside the thumb moves it a page towards the click.
+        bool up = along < thumb;
+        TrackTo(hwnd, g, up ? g.position - g.page : g.position + g.page, up ? TB_PAGEUP : TB_PAGEDOWN, true);
+      }
+      return 0;
+    }
+    case WM_MOUSEMOVE: {
+      if (!g.dragging || !(wParam & MK_LBUTTON)) return 0;
+      int pos = g.PositionAt(along);
+      if (pos != g.position) TrackTo(hwnd, g, pos, TB_THUMBTRACK, false);
+      return 0;
+    }
+    case WM_LBUTTONUP: {
+      if (!g.dragging) return 0;
+      SetDragging(hwnd, false);
+      TrackTo(hwnd, g, g.PositionAt(along), TB_THUMBPOSITION, true);
+      return 0;
+    }
+    case WM_KEYDOWN: {
+      switch (wParam) {
+        case VK_LEFT:
+        case VK_UP:
+          TrackTo(hwnd, g, g.position - g.line, TB_LINEUP, true);
+          break;
+        case VK_RIGHT:
+        case VK_DOWN:
+          TrackTo(hwnd, g, g.position + g.line, TB_LINEDOWN, true);
+          break;
+        case VK_PRIOR:
+          TrackTo(hwnd, g, g.position - g.page, TB_PAGEUP, true);
+          break;
+        case VK_NEXT:
+          TrackTo(hwnd, g, g.position + g.page, TB_PAGEDOWN, true);
+          break;
+        case VK_HOME:
+          TrackTo(hwnd, g, g.minimum, TB_TOP, true);
+          break;
+        case VK_END:
+          TrackTo(hwnd, g, g.maximum, TB_BOTTOM, true);
+          break;
+        default:
+          break;
+      }
+      return 0;
+    }
+    default:
+      return 0;
+  }
+}
+
 LRESULT CALLBACK_Trackbar(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message >= TBM_GETPOS && message <= TBM_SETLINESIZE) {
     LRESULT result = 0;
@@ -488,10 +680,8 @@ LRESULT CALLBACK_Trackbar(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     Invalidate(hwnd);
     return result;
   }
-  if (message == WM_LBUTTONDOWN) {
-    TakeFocusOnClick(hwnd);
-    return 0;
-  }
+  if (message == WM_LBUTTONDOWN || message == WM_MOUSEMOVE || message == WM_LBUTTONUP || message == WM_KEYDOWN)
+    return TrackbarInput(hwnd, message, wParam, lParam);
   return DefWindowProc(hwnd, message, wParam, lParam);
 }
 

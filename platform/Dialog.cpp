@@ -319,6 +319,48 @@ BOOL EndDialog(HWND dialog, INT_PTR result) {
   return TRUE;
 }
 
+// Moves the focus to the next (or previous) visible, enabled control of the dialog
+// that takes the focus with Tab; a radio group is one stop (its checked button).
+static void NextTabStop(HWND dialog, bool backwards) {
+  std::vector<HWND> stops;
+  HWND focus = GetFocus();
+  {
+    detail::WinGuard guard(detail::WinLock());
+    detail::Window* w = detail::Find(dialog);
+    if (!w) return;
+    bool groupTaken = false;
+    for (HWND child : w->children) {
+      detail::Window* c = detail::Find(child);
+      if (!c || !c->visible || !c->enabled || c->destroying) continue;
+      bool radio = c->cls->name == "BUTTON" &&
+                   ((c->style & BS_TYPEMASK) == BS_AUTORADIOBUTTON || (c->style & BS_TYPEMASK) == BS_RADIOBUTTON);
+      if (radio) {
+        if (c->style & WS_GROUP) groupTaken = false;
+        auto* data = dynamic_cast<detail::ButtonData*>(c->control.get());
+        bool checked = data && data->check == BST_CHECKED;
+        if (groupTaken && !checked && child != focus) continue;
+        if (groupTaken && !stops.empty()) stops.back() = child;  // the checked one stands for the group
+        else stops.push_back(child);
+        groupTaken = true;
+        continue;
+      }
+      groupTaken = false;
+      if (c->style & WS_TABSTOP) stops.push_back(child);
+    }
+  }
+  if (stops.empty()) return;
+  auto it = std::find(stops.begin(), stops.end(), focus);
+  HWND next;
+  if (it == stops.end()) {
+    next = backwards ? stops.back() : stops.front();
+  } else {
+    size_t index = static_cast<size_t>(it - stops.begin());
+    next = backwards ? stops[(index + stops.size() - 1) % stops.size()] : stops[(index + 1) % stops.size()];
+  }
+  SetFocus(next);
+  if (platform::ClassNameOf(next) == "EDIT") SendMessage(next, EM_SETSEL, 0, -1);
+}
+
 BOOL IsDialogMessage(HWND dialog, MSG* msg) {
   if (!msg || !msg->hwnd || !IsWindow(dialog)) return FALSE;
   bool ours = msg->hwnd == dialog;
@@ -328,16 +370,29 @@ BOOL IsDialogMessage(HWND dialog, MSG* msg) {
     ours = ours || (w && (w->style & WS_CHILD) && w->parent == dialog);
   }
   if (!ours) return FALSE;
+  if (msg->message == WM_KEYDOWN && msg->wParam == VK_TAB) {
+    NextTabStop(dialog, GetKeyState(VK_SHIFT) < 0);
+    return TRUE;
+  }
+  if (msg->message == WM_CHAR && msg->wParam == VK_TAB) return TRUE;
   if (msg->message == WM_KEYDOWN && (msg->wParam == VK_ESCAPE || msg->wParam == VK_RETURN)) {
     int id = msg->wParam == VK_ESCAPE ? IDCANCEL : IDOK;
     if (msg->wParam == VK_RETURN) {
       detail::WinGuard guard(detail::WinLock());
       detail::Window* w = detail::Find(dialog);
-      for (HWND child : w->children) {
-        detail::Window* c = detail::Find(child);
-        if (c && c->cls->name == "BUTTON" && (c->style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
-          id = c->id;
-          break;
+      // Return presses the focused push button, else the default one.
+      detail::Window* focus = detail::Find(GetFocus());
+      DWORD focusType = focus ? (focus->style & BS_TYPEMASK) : 0;
+      if (focus && focus->parent == dialog && focus->cls->name == "BUTTON" &&
+          (focusType == BS_PUSHBUTTON || focusType == BS_DEFPUSHBUTTON)) {
+        id = focus->id;
+      } else {
+        for (HWND child : w->children) {
+          detail::Window* c = detail::Find(child);
+          if (c && c->cls->name == "BUTTON" && (c->style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
+            id = c->id;
+            break;
+          }
         }
       }
     }

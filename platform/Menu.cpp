@@ -176,6 +176,7 @@ BOOL AppendMenu(HMENU menu, UINT flags, UINT_PTR item, LPCSTR text) {
   }
   if (!(flags & MF_SEPARATOR)) entry.text = text ? text : "";
   m->items.push_back(entry);
+  detail::DisplayChanged();
   return TRUE;
 }
 
@@ -185,6 +186,7 @@ DWORD CheckMenuItem(HMENU menu, UINT item, UINT flags) {
   if (!entry) return 0xFFFFFFFFu;
   DWORD previous = entry->flags & MF_CHECKED;
   entry->flags = (entry->flags & ~MF_CHECKED) | (flags & MF_CHECKED);
+  detail::DisplayChanged();
   return previous;
 }
 
@@ -194,6 +196,7 @@ BOOL EnableMenuItem(HMENU menu, UINT item, UINT flags) {
   if (!entry) return -1;
   BOOL previous = static_cast<BOOL>(entry->flags & (MF_GRAYED | MF_DISABLED));
   entry->flags = (entry->flags & ~(MF_GRAYED | MF_DISABLED)) | (flags & (MF_GRAYED | MF_DISABLED));
+  detail::DisplayChanged();
   return previous;
 }
 
@@ -284,7 +287,10 @@ HMENU GetMenu(HWND window) {
   return w && !(w->style & WS_CHILD) ? w->menu : nullptr;
 }
 
-BOOL DrawMenuBar(HWND window) { return IsWindow(window); }
+BOOL DrawMenuBar(HWND window) {
+  detail::DisplayChanged();
+  return IsWindow(window);
+}
 
 BOOL DestroyMenu(HMENU menu) {
   detail::WinGuard guard(detail::WinLock());

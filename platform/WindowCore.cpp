@@ -47,6 +47,7 @@ std::array<std::atomic<bool>, 256>& KeyDown() {
 }
 std::atomic<HCURSOR> g_cursor{nullptr};
 std::atomic<uint64_t> g_serial{1};
+std::atomic<uint64_t> g_display{1};
 
 HWND EncodeWindow(uint32_t index, uint32_t generation) {
   uintptr_t value = (static_cast<uintptr_t>(generation) << 32) | (static_cast<uintptr_t>(index) + 1u);
@@ -68,6 +69,7 @@ struct SentItem {
   LPARAM lParam = 0;
   LRESULT result = 0;
   bool done = false;
+  std::function<void()> async;  // run instead of a message; nobody waits for it
 };
 
 struct ThreadQueue {
@@ -348,6 +350,33 @@ bool RunOnOwner(HWND window, const std::function<void()>& fn) {
   return SendMessage(window, kRunMessage, 0x5255, reinterpret_cast<LPARAM>(&fn)) == 1;
 }
 
+bool PostToOwner(HWND window, std::function<void()> fn) {
+  DWORD owner = WindowThread(window);
+  if (owner == 0 || !fn) return false;
+  auto item = std::make_shared<SentItem>();
+  item->window = window;
+  item->async = std::move(fn);
+  {
+    auto lock = LockKernel();
+    auto target = QueueOf(owner);
+    if (!target || target->dead) return false;
+    target->sent.push_back(item);
+  }
+  RaiseServiceWork(owner);
+  NotifyKernel();
+  return true;
+}
+
+uint64_t DisplayGeneration() { return g_display.load(); }
+void DisplayChanged() { g_display.fetch_add(1); }
+
+HWND FocusOfThread(DWORD thread) {
+  WinGuard guard(WinLock());
+  auto it = FocusTable().find(thread);
+  if (it == FocusTable().end() || !Find(it->second)) return nullptr;
+  return it->second;
+}
+
 void RegisterBuiltinClass(const char* name, WNDPROC proc, UINT style) {
   WinGuard guard(WinLock());
   auto rec = std::make_shared<WindowClassRec>();
@@ -536,6 +565,7 @@ static void DestroyTree(HWND hwnd) {
     if (!w || w->destroying) return;
     w->destroying = true;
     w->visible = false;
+    DisplayChanged();
     for (Window* other : AllWindows())
       if (other->owner == hwnd && !other->destroying) owned.push_back(other->handle);
     children = w->children;
@@ -623,6 +653,7 @@ LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       Window* w = Find(window);
       if (!w) return FALSE;
       w->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
+      DisplayChanged();
       return TRUE;
     }
     case WM_GETTEXT: {
@@ -694,6 +725,10 @@ void platform::ServiceSentMessages() {
       if (queue->sent.empty()) return;
       item = queue->sent.front();
       queue->sent.pop_front();
+    }
+    if (item->async) {
+      item->async();
+      continue;
     }
     LRESULT result = CallWindow(item->window, item->message, item->wParam, item->lParam);
     {
@@ -799,6 +834,9 @@ BOOL TranslateMessage(const MSG* msg) {
     ch = vk;
   }
   if (ch == 0) return FALSE;
+  // The front end hands typed characters over as WM_CHAR itself (they depend on
+  // the keyboard layout); only control characters come from the keys.
+  if ((msg->lParam & kTypedKeyFlag) && ch >= 32) return FALSE;
   return PostMessage(msg->hwnd, WM_CHAR, static_cast<WPARAM>(ch), msg->lParam);
 }
 
@@ -840,6 +878,7 @@ BOOL InvalidateRect(HWND window, const RECT*, BOOL erase) {
     if (erase) w->needErase = true;
     thread = w->thread;
   }
+  DisplayChanged();
   MarkPaintPending(thread);
   return TRUE;
 }
@@ -925,6 +964,7 @@ BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int he
       r.bottom = r.top + std::max(height, 0);
     }
     w->rect = r;
+    DisplayChanged();
     if (!(flags & SWP_NOZORDER)) {
       if (insertAfter == HWND_TOPMOST) w->topmost = true;
       if (insertAfter == HWND_NOTOPMOST) w->topmost = false;
@@ -1019,6 +1059,7 @@ BOOL ShowWindow(HWND window, int command) {
     Window* w = Find(window);
     if (!w) return FALSE;
     w->visible = show;
+    DisplayChanged();
     if (show) {
       repaint.push_back(window);
       for (size_t i = 0; i < repaint.size(); ++i)
@@ -1076,6 +1117,7 @@ HWND SetFocus(HWND window) {
     if (previous == window) return previous;
     if (window) focus[self] = window;
     else focus.erase(self);
+    DisplayChanged();
   }
   if (previous) SendMessage(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(window), 0);
   if (window) {

@@ -63,6 +63,7 @@ struct TrackData : ControlData {
   int page = 20;
   int line = 1;
   int ticFrequency = 1;
+  bool dragging = false;  // the thumb is held with the mouse
 };
 struct ToolbarImageStrip {
   bool standard = false;        // the common controls' standard strip
@@ -145,6 +146,28 @@ DWORD CurrentThread();
 // Runs fn on the window's own thread (directly when that is the caller) and waits.
 // False when the window or its thread is gone.
 bool RunOnOwner(HWND window, const std::function<void()>& fn);
+// Set in a WM_KEYDOWN's lParam by the front end, which delivers the key's typed
+// character as WM_CHAR of its own: TranslateMessage then adds only control
+// characters (Return, Escape, Backspace, Tab, Ctrl+letter).
+constexpr LPARAM kTypedKeyFlag = 0x02000000;
+
+// Runs fn on the window's own thread the next time that thread services messages
+// sent to it (its message loop, a modal loop or any wait), without waiting for it.
+// False when the window or its thread is gone (fn is then never run).
+bool PostToOwner(HWND window, std::function<void()> fn);
+// A counter that moves whenever anything a window shows may have changed
+// (painting, texts, visibility, geometry, focus, menus, control state).
+uint64_t DisplayGeneration();
+void DisplayChanged();
+// The focus window of a thread (nullptr when none).
+HWND FocusOfThread(DWORD thread);
+// The whole window as a person sees it (frame, caption, menu bar, client area,
+// children and the layer's own controls) in a new RGB24 image surface that the
+// caller destroys; run on the window's thread. nullptr for an invalid handle.
+cairo_surface_t* ComposeWindow(HWND window);
+// Width in pixels of a text in the windows' font.
+int TextWidth(const std::string& text);
+
 // The control's class procedure handles some state messages on any thread.
 bool IsDirectControlMessage(const std::string& className, UINT message);
 

@@ -35,6 +35,7 @@ HDC BeginPaint(HWND window, PAINTSTRUCT* paint) {
 
 BOOL EndPaint(HWND, const PAINTSTRUCT* paint) {
   if (paint && paint->hdc) DeleteDC(paint->hdc);
+  DisplayChanged();
   return TRUE;
 }
 
@@ -49,7 +50,10 @@ HDC GetDC(HWND window) {
   return CreateDCForSurface(surface);
 }
 
-int ReleaseDC(HWND, HDC dc) { return dc && DeleteDC(dc) ? 1 : 0; }
+int ReleaseDC(HWND, HDC dc) {
+  DisplayChanged();
+  return dc && DeleteDC(dc) ? 1 : 0;
+}
 
 // Fills the client area with the class background brush (DefWindowProc's erase).
 void platform::detail::EraseWithClassBrush(HWND window, HDC dc) {
@@ -107,6 +111,8 @@ struct Node {
   bool topLevel = false;
   bool dialog = false;
   bool enabled = true;
+  bool focused = false;
+  int selStart = 0, selEnd = 0;  // of an edit
   HMENU menu = nullptr;
   HWND parent = nullptr;
   cairo_surface_t* surface = nullptr;  // referenced copy of the backing store
@@ -125,6 +131,11 @@ void Collect(Window* w, int x, int y, Node* node) {
   node->topLevel = !(w->style & WS_CHILD);
   node->dialog = w->dialog != nullptr;
   node->enabled = w->enabled;
+  node->focused = FocusOfThread(w->thread) == w->handle;
+  if (auto* edit = dynamic_cast<EditData*>(w->control.get())) {
+    node->selStart = edit->selStart;
+    node->selEnd = edit->selEnd;
+  }
   node->menu = HasMenuBar(*w) ? w->menu : nullptr;
   node->parent = w->parent;
   int ox = 0, oy = 0;
@@ -145,6 +156,13 @@ void Collect(Window* w, int x, int y, Node* node) {
 void Release(Node* node) {
   if (node->surface) cairo_surface_destroy(node->surface);
   for (auto& c : node->children) Release(&c);
+}
+
+int TextWidthOn(HDC dc, const std::string& text) {
+  if (text.empty()) return 0;
+  SIZE size;
+  if (!GetTextExtentPoint32(dc, text.c_str(), static_cast<int>(text.size()), &size)) return 0;
+  return static_cast<int>(size.cx);
 }
 
 void DrawCheckMark(HDC dc, int x, int y, bool radio, UINT check) {
@@ -308,13 +326,26 @@ void DrawControl(HDC dc, const Node& n) {
       Fill(dc, n.x, n.y, n.x + n.width, n.y + n.height, kFace);
       Frame(dc, n.x, n.y, n.x + n.width, n.y + n.height, type == BS_DEFPUSHBUTTON ? kBlack : kShadow);
       Text(dc, n.text, n.x, n.y, n.x + n.width, n.y + n.height, DT_CENTER | DT_VCENTER | DT_SINGLELINE, textColor);
+      if (n.focused) Frame(dc, n.x + 3, n.y + 3, n.x + n.width - 3, n.y + n.height - 3, kShadow);
     }
   } else if (n.cls == "EDIT") {
     bool readOnly = (n.style & ES_READONLY) != 0;
     Fill(dc, n.x, n.y, n.x + n.width, n.y + n.height, readOnly ? kFace : kWhite);
     Frame(dc, n.x, n.y, n.x + n.width, n.y + n.height, kShadow);
+    int size = static_cast<int>(n.text.size());
+    int a = std::clamp(std::min(n.selStart, n.selEnd), 0, size);
+    int b = std::clamp(std::max(n.selStart, n.selEnd), 0, size);
+    if (n.focused && a != b) {
+      int from = n.x + 3 + TextWidthOn(dc, n.text.substr(0, static_cast<size_t>(a)));
+      int to = n.x + 3 + TextWidthOn(dc, n.text.substr(0, static_cast<size_t>(b)));
+      Fill(dc, from, n.y + 2, std::min(to, n.x + n.width - 2), n.y + n.height - 2, RGB(173, 200, 230));
+    }
     Text(dc, n.text, n.x + 3, n.y, n.x + n.width - 2, n.y + n.height, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX,
          textColor);
+    if (n.focused && !readOnly) {
+      int caret = n.x + 3 + TextWidthOn(dc, n.text.substr(0, static_cast<size_t>(std::clamp(n.selEnd, 0, size))));
+      if (caret < n.x + n.width - 1) Fill(dc, caret, n.y + 3, caret + 1, n.y + n.height - 3, kBlack);
+    }
   } else if (n.cls == "STATIC") {
     HBRUSH brush = nullptr;
     if (n.parent) {
@@ -391,28 +422,53 @@ void DrawNode(HDC dc, const Node& n) {
   for (const auto& c : n.children) DrawNode(dc, c);
 }
 
-BOOL Snapshot(HWND window, const char* path) {
+HFONT WindowFont() { return CreateFont(kCharHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "DejaVu Sans Mono"); }
+
+}  // namespace
+
+cairo_surface_t* platform::detail::ComposeWindow(HWND window) {
   Node root;
   {
     WinGuard guard(WinLock());
     Window* w = Find(window);
-    if (!w) return FALSE;
+    if (!w) return nullptr;
     Collect(w, 0, 0, &root);
   }
   int width = std::max(1, root.width);
   int height = std::max(1, root.height);
   cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
   HDC dc = CreateDCForSurface(surface);
-  HFONT font = CreateFont(kCharHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "DejaVu Sans Mono");
+  HFONT font = WindowFont();
   HGDIOBJ oldFont = SelectObject(dc, font);
   Fill(dc, 0, 0, width, height, kWhite);
   DrawNode(dc, root);
   SelectObject(dc, oldFont);
   DeleteObject(font);
-  BOOL ok = WritePng(surface, path);
   DeleteDC(dc);
-  cairo_surface_destroy(surface);
   Release(&root);
+  cairo_surface_flush(surface);
+  return surface;
+}
+
+int platform::detail::TextWidth(const std::string& text) {
+  if (text.empty()) return 0;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HFONT font = WindowFont();
+  HGDIOBJ old = SelectObject(dc, font);
+  int width = TextWidthOn(dc, text);
+  SelectObject(dc, old);
+  DeleteObject(font);
+  DeleteDC(dc);
+  return width;
+}
+
+namespace {
+
+BOOL Snapshot(HWND window, const char* path) {
+  cairo_surface_t* surface = ComposeWindow(window);
+  if (!surface) return FALSE;
+  BOOL ok = WritePng(surface, path);
+  cairo_surface_destroy(surface);
   return ok;
 }
 

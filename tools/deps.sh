@@ -4,7 +4,7 @@
 set -euo pipefail
 
 QV95_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-               libfftw3-dev libcairo2-dev fonts-dejavu-core libgsl-dev)
+               libfftw3-dev libcairo2-dev libsdl2-dev fonts-dejavu-core libgsl-dev)
 
 qv95_install_missing() {
   local missing=()

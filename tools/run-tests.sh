@@ -12,4 +12,6 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQV95_WERROR=ON -DQV95
 cmake --build "$build" -j "$jobs"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+# The visible front end on a virtual display (skipped when Xvfb cannot start).
+bash tools/ui-check.sh "$build"
 ctest --test-dir "$build" --output-on-failure -j "$jobs"

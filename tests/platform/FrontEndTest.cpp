@@ -1,0 +1,413 @@
+// The display-free parts of the visible front end: key mapping, caret editing,
+// menu tracking, the front end's own dialogs, and the window-system behaviour that
+// real input relies on (keys in edits, Tab between controls, trackbar dragging).
+#include <gtest/gtest.h>
+
+#include <SDL2/SDL_keycode.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/Dialog.h"
+#include "platform/FrontEndLogic.h"
+#include "platform/Sync.h"
+#include "platform/TestDriver.h"
+#include "platform/WindowInternal.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+namespace fe = platform::frontend;
+namespace drv = platform::driver;
+using Result = fe::MenuTracker::Result;
+
+TEST(FrontEndKeys, MapsKeysAndTellsWhichTypeText) {
+  EXPECT_EQ(fe::VirtualKeyOf(SDLK_a), 'A');
+  EXPECT_EQ(fe::VirtualKeyOf(SDLK_z), 'Z');
+  EXPECT_EQ(fe::VirtualKeyOf(SDLK_7), '7');
+  EXPECT_EQ(fe::VirtualKeyOf(SDLK_F4), VK_F1 + 3);
+  EXPECT_EQ(fe::VirtualKeyOf(SDLK_KP_ENTER), VK_RETURN);
+  EXPECT_EQ(fe::VirtualKeyOf(SDLK_LEFT), VK_LEFT);
+  EXPECT_EQ(fe::VirtualKeyOf(SDLK_DELETE), VK_DELETE);
+  EXPECT_EQ(fe::VirtualKeyOf(SDLK_RALT), VK_MENU);
+  EXPECT_EQ(fe::VirtualKeyOf(SDLK_CAPSLOCK), 0);
+  EXPECT_TRUE(fe::KeyTypesText('Q', false));
+  EXPECT_FALSE(fe::KeyTypesText('Q', true));  // Ctrl+Q is a control character
+  EXPECT_FALSE(fe::KeyTypesText(VK_RETURN, false));
+  EXPECT_EQ(fe::MnemonicOf("&File"), 'F');
+  EXPECT_EQ(fe::MnemonicOf("Save &as..."), 'A');
+  EXPECT_EQ(fe::MnemonicOf("R&&D &x"), 'X');
+  EXPECT_EQ(fe::MnemonicOf("Plain"), 0);
+}
+
+TEST(FrontEndKeys, TypedKeysLeaveTheirCharacterToTheFrontEnd) {
+  // A key marked as typed by the front end yields only control characters.
+  MSG key;
+  key.message = WM_KEYDOWN;
+  key.hwnd = nullptr;
+  key.wParam = 'A';
+  key.lParam = 1 | platform::detail::kTypedKeyFlag;
+  EXPECT_FALSE(TranslateMessage(&key));
+  key.wParam = VK_SPACE;
+  EXPECT_FALSE(TranslateMessage(&key));
+}
+
+TEST(EditLineTest, CaretMovesByCharactersAndShiftSelects) {
+  platform::EditLine line;
+  line.text = "a\xC3\xA9z";  // a, e-acute (two bytes), z
+  line.caret = line.anchor = 4;
+  platform::EditApplyKey(line, platform::EditKey::Left, false);
+  EXPECT_EQ(line.caret, 3);
+  platform::EditApplyKey(line, platform::EditKey::Left, false);
+  EXPECT_EQ(line.caret, 1);  // over both bytes of the accented letter
+  platform::EditApplyKey(line, platform::EditKey::End, true);
+  EXPECT_EQ(line.anchor, 1);
+  EXPECT_EQ(line.caret, 4);
+  EXPECT_TRUE(platform::EditInsert(line, "b"));
+  EXPECT_EQ(line.text, "ab");
+  platform::EditApplyKey(line, platform::EditKey::Home, false);
+  EXPECT_FALSE(platform::EditApplyKey(line, platform::EditKey::Backspace, false));
+  EXPECT_TRUE(platform::EditApplyKey(line, platform::EditKey::Delete, false));
+  EXPECT_EQ(line.text, "b");
+  // A caret placed inside a character moves back to its start; the limit holds.
+  line.text = "\xC3\xA9";
+  platform::EditPlaceCaret(line, 1, false);
+  EXPECT_EQ(line.caret, 0);
+  line.limit = 3;
+  EXPECT_FALSE(platform::EditInsert(line, "xy"));
+  EXPECT_TRUE(platform::EditInsert(line, "x"));
+  EXPECT_EQ(line.text, "x\xC3\xA9");
+}
+
+TEST(EditLineTest, OffsetAtPixelPicksTheNearestBoundary) {
+  auto width = [](const std::string& prefix) { return static_cast<int>(prefix.size()) * 10; };
+  EXPECT_EQ(platform::EditOffsetAt("abcd", -5, width), 0);
+  EXPECT_EQ(platform::EditOffsetAt("abcd", 14, width), 1);
+  EXPECT_EQ(platform::EditOffsetAt("abcd", 16, width), 2);
+  EXPECT_EQ(platform::EditOffsetAt("abcd", 500, width), 4);
+}
+
+class MenuTrackerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    bar_ = CreateMenu();
+    HMENU file = CreatePopupMenu();
+    AppendMenu(file, MF_STRING, 11, "&Open...\tCtrl+O");
+    AppendMenu(file, MF_SEPARATOR, 0, nullptr);
+    AppendMenu(file, MF_STRING | MF_GRAYED, 12, "&Print");
+    AppendMenu(file, MF_STRING, 13, "E&xit");
+    HMENU more = CreatePopupMenu();
+    AppendMenu(more, MF_STRING, 31, "&Deep");
+    HMENU view = CreatePopupMenu();
+    AppendMenu(view, MF_STRING, 21, "&Zoom");
+    AppendMenu(view, MF_POPUP, reinterpret_cast<UINT_PTR>(more), "&More");
+    AppendMenu(bar_, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
+    AppendMenu(bar_, MF_POPUP, reinterpret_cast<UINT_PTR>(view), "&View");
+  }
+  void TearDown() override { DestroyMenu(bar_); }
+  HMENU bar_ = nullptr;
+  fe::MenuTracker tracker_;
+};
+
+TEST_F(MenuTrackerTest, AltAndArrowsWalkTheBarAndChooseWithReturn) {
+  tracker_.StartBar(bar_, 1, 21, 600, 400, 0, false);  // Alt alone: the bar is lit
+  EXPECT_TRUE(tracker_.Levels().empty());
+  EXPECT_EQ(tracker_.Key(VK_RIGHT), Result::Handled);
+  EXPECT_EQ(tracker_.BarIndex(), 1);
+  EXPECT_EQ(tracker_.Key(VK_RIGHT), Result::Handled);  // wraps to File
+  EXPECT_EQ(tracker_.BarIndex(), 0);
+  EXPECT_EQ(tracker_.Key(VK_DOWN), Result::Handled);  // opens File at its first item
+  ASSERT_EQ(tracker_.Levels().size(), 1u);
+  EXPECT_EQ(tracker_.Levels()[0].highlight, 0);
+  tracker_.Key(VK_DOWN);  // over the separator to the grayed item
+  EXPECT_EQ(tracker_.Levels()[0].highlight, 2);
+  EXPECT_EQ(tracker_.Key(VK_RETURN), Result::Handled);  // grayed: nothing chosen
+  EXPECT_TRUE(tracker_.Active());
+  tracker_.Key(VK_DOWN);
+  EXPECT_EQ(tracker_.Key(VK_RETURN), Result::Chosen);
+  EXPECT_EQ(tracker_.Chosen(), 13u);
+  EXPECT_FALSE(tracker_.Active());
+}
+
+TEST_F(MenuTrackerTest, SubMenusOpenWithRightAndEscapeStepsBack) {
+  tracker_.StartBar(bar_, 1, 21, 600, 400, 0, false);
+  EXPECT_EQ(tracker_.Key('V'), Result::Handled);  // mnemonic of View
+  ASSERT_EQ(tracker_.Levels().size(), 1u);
+  tracker_.Key(VK_DOWN);
+  EXPECT_EQ(tracker_.Key(VK_RIGHT), Result::Handled);  // More opens its sub-menu
+  ASSERT_EQ(tracker_.Levels().size(), 2u);
+  EXPECT_EQ(tracker_.Key(VK_ESCAPE), Result::Handled);
+  EXPECT_EQ(tracker_.Levels().size(), 1u);
+  EXPECT_EQ(tracker_.Key(VK_LEFT), Result::Handled);  // to File, opened
+  EXPECT_EQ(tracker_.BarIndex(), 0);
+  ASSERT_EQ(tracker_.Levels().size(), 1u);
+  EXPECT_EQ(tracker_.Key('X'), Result::Chosen);  // mnemonic inside the drop-down
+  EXPECT_EQ(tracker_.Chosen(), 13u);
+  tracker_.StartBar(bar_, 1, 21, 600, 400, 0, false);
+  EXPECT_EQ(tracker_.Key(VK_ESCAPE), Result::Closed);
+}
+
+TEST_F(MenuTrackerTest, MouseOpensTheBarAndAReleaseOverAnItemChooses) {
+  auto items = platform::detail::MenuItems(bar_);
+  int viewLeft = 1 + fe::MenuBarItemLeft(items, 1);
+  EXPECT_EQ(fe::MenuBarItemAt(items, viewLeft - 1 + 3), 1);
+  tracker_.StartBar(bar_, 1, 21, 600, 400, 0, true);
+  ASSERT_EQ(tracker_.Levels().size(), 1u);
+  const auto& drop = tracker_.Levels()[0];
+  EXPECT_EQ(drop.y, 41);
+  // Over the bar the open drop-down follows the pointer.
+  EXPECT_EQ(tracker_.MouseMove(viewLeft + 5, 30), Result::Handled);
+  EXPECT_EQ(tracker_.BarIndex(), 1);
+  const auto& view = tracker_.Levels()[0];
+  int firstRow = view.y + 2 + 5;
+  EXPECT_EQ(tracker_.MouseMove(view.x + 10, firstRow), Result::Handled);
+  EXPECT_EQ(tracker_.MouseUp(view.x + 10, firstRow), Result::Chosen);
+  EXPECT_EQ(tracker_.Chosen(), 21u);
+  // A click outside closes the menu without a choice.
+  tracker_.StartBar(bar_, 1, 21, 600, 400, 0, true);
+  EXPECT_EQ(tracker_.MouseDown(500, 300), Result::Closed);
+}
+
+TEST_F(MenuTrackerTest, PopupIgnoresTheReleaseOfTheOpeningClickAndStaysInside) {
+  HMENU popup = CreatePopupMenu();
+  AppendMenu(popup, MF_STRING, 41, "&Left");
+  AppendMenu(popup, MF_STRING | MF_CHECKED, 42, "&Right");
+  tracker_.StartPopup(popup, 590, 395, 600, 400);
+  ASSERT_EQ(tracker_.Levels().size(), 1u);
+  const auto& level = tracker_.Levels()[0];
+  EXPECT_LE(level.x + level.width, 600);  // moved inside the window
+  EXPECT_LE(level.y + level.height, 400);
+  int row = level.y + 2 + 18 + 5;
+  EXPECT_EQ(tracker_.MouseUp(level.x + 5, row), Result::Handled);  // the release that opened it
+  EXPECT_EQ(tracker_.MouseDown(level.x + 5, row), Result::Handled);
+  EXPECT_EQ(tracker_.MouseUp(level.x + 5, row), Result::Chosen);
+  EXPECT_EQ(tracker_.Chosen(), 42u);
+  DestroyMenu(popup);
+}
+
+TEST(PanelTest, MessageBoxAnswersWithKeysAndEscapeOnlyWhereItMayCancel) {
+  platform::BoxRequest request;
+  request.caption = "Question";
+  request.text = "Save the changes?";
+  request.style = MB_YESNOCANCEL | MB_ICONQUESTION;
+  auto box = fe::MakeBoxPanel(request);
+  EXPECT_EQ(box->panel.title, "Question");
+  // Right moves from Yes to No; Return presses the focused button.
+  EXPECT_EQ(box->panel.Key(VK_RIGHT, false, false).kind, fe::PanelEvent::Kind::Redraw);
+  auto event = box->panel.Key(VK_RETURN, false, false);
+  EXPECT_TRUE(box->Handle(event));
+  EXPECT_EQ(box->boxAnswer, IDNO);
+  box = fe::MakeBoxPanel(request);
+  EXPECT_TRUE(box->Handle(box->panel.Key(VK_ESCAPE, false, false)));
+  EXPECT_EQ(box->boxAnswer, IDCANCEL);
+  request.style = MB_YESNO;
+  box = fe::MakeBoxPanel(request);
+  EXPECT_FALSE(box->Handle(box->panel.Key(VK_ESCAPE, false, false)));  // Yes/No has no way out
+  box->Abandon();
+  EXPECT_EQ(box->boxAnswer, IDNO);
+  request.style = MB_OK;
+  box = fe::MakeBoxPanel(request);
+  EXPECT_TRUE(box->Handle(box->panel.Key(VK_ESCAPE, false, false)));
+  EXPECT_EQ(box->boxAnswer, IDOK);
+}
+
+TEST(PanelTest, FileDialogBrowsesFoldersAndAnswersThePathTyped) {
+  qvtest::TempDir dir;
+  std::filesystem::create_directory(dir.File("sub"));
+  std::ofstream(dir.File("a.dat")) << "x";
+  std::ofstream(dir.File("b.txt")) << "x";
+  std::ofstream(dir.File("sub/c.dat")) << "x";
+  std::ofstream(dir.File(".hidden.dat")) << "x";
+  EXPECT_EQ(fe::FolderEntries(dir.File("."), "*.dat"), (std::vector<std::string>{"../", "sub/", "a.dat"}));
+  EXPECT_EQ(fe::FolderEntries(dir.File("."), "*.dat; *.TXT"),
+            (std::vector<std::string>{"../", "sub/", "a.dat", "b.txt"}));
+
+  platform::CommonDialogRequest request;
+  request.kind = platform::CommonDialogKind::Save;
+  request.title = "Save As";
+  request.filters = {{"Data (*.dat)", "*.dat"}, {"All files", "*"}};
+  request.proposed = dir.File("a.dat");
+  auto dialog = fe::MakeFilePanel(request);
+  auto* entries = dialog->panel.Find(20);
+  ASSERT_NE(entries, nullptr);
+  EXPECT_EQ(entries->rows, (std::vector<std::string>{"../", "sub/", "a.dat"}));
+  // Double-clicking the folder enters it; its file is listed.
+  EXPECT_FALSE(dialog->Handle(fe::PanelEvent{fe::PanelEvent::Kind::Activate, 20, 1}));
+  EXPECT_EQ(dialog->panel.Find(20)->rows, (std::vector<std::string>{"../", "c.dat"}));
+  // Selecting a file fills the name; typing replaces it; Return answers.
+  dialog->Handle(fe::PanelEvent{fe::PanelEvent::Kind::Select, 20, 1});
+  EXPECT_EQ(dialog->panel.Find(30)->line.text, "c.dat");
+  dialog->panel.SetFocusTo(30);
+  dialog->panel.Text("new.dat");
+  auto enter = dialog->panel.Key(VK_RETURN, false, false);
+  EXPECT_EQ(enter.kind, fe::PanelEvent::Kind::Enter);
+  EXPECT_TRUE(dialog->Handle(enter));
+  EXPECT_TRUE(dialog->dialogAnswer.accepted);
+  EXPECT_EQ(std::filesystem::path(dialog->dialogAnswer.value),
+            std::filesystem::weakly_canonical(dir.File("sub/new.dat")));
+  // Cancel answers nothing.
+  dialog = fe::MakeFilePanel(request);
+  EXPECT_TRUE(dialog->Handle(dialog->panel.Key(VK_ESCAPE, false, false)));
+  EXPECT_FALSE(dialog->dialogAnswer.accepted);
+}
+
+TEST(PanelTest, PrintDialogOffersThePrintersAndTabReachesTheButtons) {
+  platform::CommonDialogRequest request;
+  request.kind = platform::CommonDialogKind::Print;
+  auto dialog = fe::MakePrintPanel(request, {"PDF", "Raw capture"});
+  auto* list = dialog->panel.Find(50);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->selection, 0);
+  EXPECT_EQ(dialog->panel.Key(VK_DOWN, false, false).kind, fe::PanelEvent::Kind::Select);
+  dialog->panel.Key(VK_TAB, false, false);  // to Print
+  auto event = dialog->panel.Key(VK_SPACE, false, false);
+  EXPECT_EQ(event.id, IDOK);
+  EXPECT_TRUE(dialog->Handle(event));
+  EXPECT_EQ(dialog->dialogAnswer.value, "Raw capture");
+}
+
+// ---- the window system under real input -------------------------------------------------------
+std::vector<std::pair<WORD, int>>* g_scrolls = nullptr;
+
+INT_PTR InputProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_HSCROLL && g_scrolls)
+    g_scrolls->push_back({LOWORD(wParam), static_cast<int>(SendMessage(reinterpret_cast<HWND>(lParam), TBM_GETPOS, 0, 0))});
+  if (message == WM_COMMAND && LOWORD(wParam) == IDOK) EndDialog(dialog, IDOK);
+  (void)dialog;
+  return message == WM_INITDIALOG ? TRUE : FALSE;
+}
+
+class RealInputTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    using K = platform::ControlKind;
+    platform::DialogTemplate t;
+    t.id = 810;
+    t.caption = "Input";
+    t.cx = 200;
+    t.cy = 100;
+    t.controls = {
+        {K::Edit, 10, "", 5, 5, 80, 12, 0},
+        {K::CheckBox, 11, "Check", 5, 20, 60, 12, 0},
+        {K::RadioButton, 12, "One", 5, 35, 40, 12, WS_GROUP},
+        {K::RadioButton, 13, "Two", 50, 35, 40, 12, 0},
+        {K::Trackbar, 14, "", 5, 50, 120, 16, 0},
+        {K::PushButton, IDOK, "OK", 5, 75, 40, 14, BS_DEFPUSHBUTTON},
+    };
+    platform::RegisterDialogTemplate(t);
+    g_scrolls = &scrolls_;
+    dialog_ = CreateDialogParam(nullptr, MAKEINTRESOURCE(810), nullptr, &InputProc, 0);
+    ASSERT_NE(dialog_, nullptr);
+    ShowWindow(dialog_, SW_SHOW);
+    drv::PumpUntilIdle();
+  }
+  void TearDown() override {
+    g_scrolls = nullptr;
+    if (IsWindow(dialog_)) DestroyWindow(dialog_);
+    platform::ClearDialogTemplates();
+  }
+  // Delivers a key as the front end does: posted, then through the dialog.
+  void Key(HWND target, int vk, bool shift = false) {
+    platform::SetKeyDown(VK_SHIFT, shift);
+    PostMessage(target, WM_KEYDOWN, static_cast<WPARAM>(vk),
+                fe::KeyTypesText(vk, false) ? 1 | platform::detail::kTypedKeyFlag : 1);
+    MSG msg;
+    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE))
+      if (!IsDialogMessage(dialog_, &msg)) DispatchMessage(&msg);
+    platform::SetKeyDown(VK_SHIFT, false);
+  }
+  HWND dialog_ = nullptr;
+  std::vector<std::pair<WORD, int>> scrolls_;
+};
+
+TEST_F(RealInputTest, CaretKeysEditInsideTheText) {
+  HWND edit = GetDlgItem(dialog_, 10);
+  ASSERT_TRUE(drv::TypeText(dialog_, 10, "1234"));
+  Key(edit, VK_LEFT);
+  Key(edit, VK_LEFT);
+  drv::TypeChar(edit, '.');
+  EXPECT_EQ(drv::Text(dialog_, 10), "12.34");
+  Key(edit, VK_HOME, true);  // Shift+Home selects back to the start
+  Key(edit, VK_DELETE);
+  EXPECT_EQ(drv::Text(dialog_, 10), "34");
+  EXPECT_EQ(SendMessage(edit, EM_GETMODIFY, 0, 0), TRUE);
+  // A click places the caret at the character under the pointer.
+  int x = 3 + platform::detail::TextWidth("3");
+  SendMessage(edit, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 3));
+  drv::TypeChar(edit, '-');
+  EXPECT_EQ(drv::Text(dialog_, 10), "3-4");
+}
+
+TEST_F(RealInputTest, TabWalksTheStopsWithARadioGroupAsOneStop) {
+  HWND edit = GetDlgItem(dialog_, 10);
+  drv::Click(dialog_, 13);  // Two is the checked radio button
+  SetFocus(edit);
+  Key(edit, VK_TAB);
+  EXPECT_EQ(GetFocus(), GetDlgItem(dialog_, 11));
+  Key(GetFocus(), VK_TAB);
+  EXPECT_EQ(GetFocus(), GetDlgItem(dialog_, 13));  // the group's checked button
+  Key(GetFocus(), VK_TAB);
+  EXPECT_EQ(GetFocus(), GetDlgItem(dialog_, 14));
+  Key(GetFocus(), VK_TAB, true);  // Shift+Tab goes back
+  EXPECT_EQ(GetFocus(), GetDlgItem(dialog_, 13));
+  Key(GetFocus(), VK_TAB);
+  Key(GetFocus(), VK_TAB);
+  Key(GetFocus(), VK_TAB);  // past OK, round to the edit
+  EXPECT_EQ(GetFocus(), edit);
+}
+
+TEST_F(RealInputTest, TrackbarFollowsADraggedThumbAndKeys) {
+  HWND bar = GetDlgItem(dialog_, 14);
+  RECT rc;
+  GetClientRect(bar, &rc);
+  SendMessage(bar, TBM_SETRANGE, TRUE, MAKELPARAM(0, 100));
+  // The thumb of position 0 starts 4 pixels in; grab it and drag it to the end.
+  SendMessage(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(6, 5));
+  SendMessage(bar, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(rc.right / 2, 5));
+  SendMessage(bar, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(rc.right + 40, 5));
+  SendMessage(bar, WM_LBUTTONUP, 0, MAKELPARAM(rc.right + 40, 5));
+  ASSERT_GE(scrolls_.size(), 4u);
+  EXPECT_EQ(scrolls_[0].first, TB_THUMBTRACK);
+  EXPECT_GT(scrolls_[0].second, 30);
+  EXPECT_LT(scrolls_[0].second, 70);
+  EXPECT_EQ(scrolls_[scrolls_.size() - 2].first, TB_THUMBPOSITION);
+  EXPECT_EQ(scrolls_.back().first, TB_ENDTRACK);
+  EXPECT_EQ(drv::TrackbarPosition(dialog_, 14), 100);
+  scrolls_.clear();
+  Key(bar, VK_LEFT);
+  EXPECT_EQ(drv::TrackbarPosition(dialog_, 14), 99);
+  Key(bar, VK_HOME);
+  EXPECT_EQ(drv::TrackbarPosition(dialog_, 14), 0);
+  ASSERT_EQ(scrolls_.size(), 4u);
+  EXPECT_EQ(scrolls_[2].first, TB_TOP);
+  // A click beside the thumb moves a page; the driver's own drag still works.
+  SendMessage(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(rc.right - 8, 5));
+  EXPECT_EQ(drv::TrackbarPosition(dialog_, 14), 20);
+  EXPECT_TRUE(drv::MoveTrackbar(dialog_, 14, 55));
+  EXPECT_EQ(drv::TrackbarPosition(dialog_, 14), 55);
+}
+
+DWORD PostBack(void* parameter) {
+  auto* args = static_cast<std::pair<HWND, std::atomic<DWORD>*>*>(parameter);
+  std::atomic<DWORD>* ranOn = args->second;
+  platform::detail::PostToOwner(args->first, [ranOn] { ranOn->store(GetCurrentThreadId()); });
+  return 0;
+}
+
+TEST_F(RealInputTest, WorkHandedToTheOwnerRunsOnItsThreadWithoutWaiting) {
+  std::atomic<DWORD> ranOn{0};
+  std::pair<HWND, std::atomic<DWORD>*> args{dialog_, &ranOn};
+  uint64_t before = platform::detail::DisplayGeneration();
+  HANDLE worker = CreateThread(&PostBack, &args, nullptr);
+  // The worker does not wait for us: it has ended before we service its work.
+  ASSERT_EQ(WaitForSingleObject(worker, 10000), WAIT_OBJECT_0);
+  CloseHandle(worker);
+  EXPECT_TRUE(drv::PumpUntil([&] { return ranOn.load() != 0; }));
+  EXPECT_EQ(ranOn.load(), GetCurrentThreadId());
+  SetWindowText(dialog_, "Changed");
+  EXPECT_GT(platform::detail::DisplayGeneration(), before);
+}
+
+}  // namespace
