@@ -22,9 +22,6 @@ QV95_PENDING int32_t SimFIWriteBin(const char*, int16_t, int32_t) { return 0; }
 QV95_PENDING int32_t SimAsnWritePickett(int16_t, const char*) { return 0; }
 QV95_PENDING int32_t SimAsnWriteAscii(int16_t, const char*) { return 0; }
 
-QV95_PENDING int32_t OSIFile(int16_t, int16_t, int32_t, const char*, const char*, int32_t, int32_t, int32_t) {
-  return 0;
-}
 
 QV95_PENDING int32_t OrvReadInputPrm() { return 0; }
 QV95_PENDING int32_t OrvWriteInputPrm(const char*) { return 0; }

@@ -34,8 +34,6 @@ int32_t SimAsnWritePickett(int16_t set, const char* file);
 int32_t SimAsnWriteAscii(int16_t set, const char* file);
 
 // Marker files and the file-operation engine.
-int32_t OSIFile(int16_t slot, int16_t channel, int32_t operation, const char* input, const char* output,
-                int32_t variant, int32_t prompt, int32_t report);
 
 // Parameter files of the models and fits.
 int32_t OrvReadInputPrm();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/PendingLinks.h"
+#include "fileproc/FileOps.h"
 #include "app/WorkFile.h"
 #include "app/WorkFileInternal.h"
 #include "platform/Files.h"
@@ -388,11 +389,14 @@ bool MassCompChannels(MassComp& mc) {
       Dsp.Chn_Dig[k] = 0;
     }
     std::string floatName = std::string(Dsp.Chn_Flnm[k]) + "F";
-    OSIFile(0, static_cast<int16_t>(k), 2008, Dsp.Chn_Flnm[k], floatName.c_str(), 2, 1, 0);
+    char inName[OSI_NAME_SIZE] = "";
+    char outName[OSI_NAME_SIZE] = "";
+    StrCopy(inName, Dsp.Chn_Flnm[k]);
+    StrCopy(outName, floatName.c_str());
+    OSIFile(0, k, 2008, inName, outName, 2, 1, 0);
     if (!platform::FileExists(DataPath(floatName.c_str()).c_str())) {
-      Warn(StrPrintf("WorkFileReadMassComp()\n\nFILE [%s] WAS NOT CONVERTED TO FLOATS [%s] "
-                               "(16-BIT CONVERSION NOT AVAILABLE)\n\nABORTING",
-                               Dsp.Chn_Flnm[k], floatName.c_str())
+      Warn(StrPrintf("WorkFileReadMassComp()\n\nFILE [%s] WAS NOT CONVERTED TO FLOATS [%s]\n\nABORTING",
+                     Dsp.Chn_Flnm[k], floatName.c_str())
                .c_str());
       return false;
     }

@@ -188,16 +188,22 @@ TEST_F(WorkFileConvertTest, NewMassCompFile) {
   EXPECT_EQ(Cnl.Mks_End, 2);
 }
 
-TEST_F(WorkFileConvertTest, MassCompChannelWithDataNeedsTheFloatConversion) {
-  // Until the 16-bit conversion is linked in, a channel with data stops the conversion
-  // with a message and changes nothing.
-  WriteAll(Path("pmt"), std::string(20, '\0'));
+TEST_F(WorkFileConvertTest, MassCompChannelWithDataIsConvertedToFloats) {
+  // Ten 16-bit samples become the float file "pmtF", which the channel then shows.
+  std::string samples;
+  for (int i = 0; i < 10; ++i) {
+    samples.push_back(static_cast<char>(i * 3));
+    samples.push_back('\0');
+  }
+  WriteAll(Path("pmt"), samples);
   WriteAll(Path("wk-run7"), "2 pmt stop\n3 100 stop\n");
-  answers_ = {IDYES, IDYES};
-  EXPECT_TRUE(Refused("wk-run7"));
-  EXPECT_NE(Texts()[1].find("WAS NOT CONVERTED TO FLOATS [pmtF]"), std::string::npos);
-  EXPECT_STREQ(Dsp.Chn_Flnm[0], "Nothing");
-  EXPECT_FALSE(Exists("run7.QVW"));
+  answers_ = {IDYES, IDYES, IDYES, IDYES};
+  EXPECT_FALSE(Refused("wk-run7"));
+  EXPECT_STREQ(Dsp.Chn_Flnm[0], "pmtF");
+  EXPECT_STREQ(Dsp.Chn_Flnm[4], "pmtFL");
+  EXPECT_EQ(std::filesystem::file_size(Path("pmtF")), 10u * sizeof(float));
+  EXPECT_TRUE(Exists("pmtFL"));
+  EXPECT_TRUE(Exists("run7.QVW"));
 }
 
 }  // namespace
