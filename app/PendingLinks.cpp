@@ -7,7 +7,6 @@
 
 #define QV95_PENDING __attribute__((weak))
 
-QV95_PENDING uint32_t DisplayScalarOffsetDialogShow(uint32_t show, HWND) { return show; }
 
 
 QV95_PENDING int32_t SimFIFreeQVS(int16_t, SimRecord*, int32_t) { return 1; }

@@ -11,14 +11,13 @@
 #include "app/PenBrush.h"
 #include "core/Markers.h"
 #include "core/Threads.h"
+#include "display/DisplayDialogs.h"
 #include "display/Paint.h"
 #include "display/ViewFiles.h"
 #include "platform/Sync.h"
 #include "platform/WinTypes.h"
 #include "records/Sim.h"
 
-// Display dialogs.
-uint32_t DisplayScalarOffsetDialogShow(uint32_t show, HWND owner);
 
 // Simulation sets.
 int32_t SimFIFreeQVS(int16_t set, SimRecord* sim, int32_t report);
