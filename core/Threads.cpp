@@ -20,8 +20,6 @@ namespace {
 
 constexpr UINT kWarning = MB_SYSTEMMODAL | MB_ICONEXCLAMATION;
 
-std::atomic<RavFileFixRoutine> g_fileFix{nullptr};
-
 void Warn(const char* text) { MessageBox(Win.hWnd_Main, text, "Warning", kWarning); }
 
 // Workers run at the same time: each hands its line over directly rather than
@@ -41,7 +39,9 @@ bool ReadyEvent(HANDLE* event, BOOL manualReset) {
 
 }  // namespace
 
-RavFileFixRoutine RavSetFileFixRoutine(RavFileFixRoutine routine) { return g_fileFix.exchange(routine); }
+RavFileFixRoutine RavSetFileFixRoutine(RavFileFixRoutine routine) {
+  return RavThreadPool.FileFix_Routine.exchange(routine);
+}
 
 int32_t FunctionThreadCreate(LPTHREAD_START_ROUTINE routine) {
   const bool view = routine != nullptr && routine == &DisplayQviQvoSetup;
@@ -140,7 +140,7 @@ void RunCommand(int16_t i) {
       return;
     }
     ShowMessage(StrPrintf("OPSEQ:   THREAD=[%2d] FLNM=[%s]\n", i, first.c_str()));
-    RavFileFixRoutine fix = g_fileFix.load();
+    RavFileFixRoutine fix = RavThreadPool.FileFix_Routine.load();
     const int32_t ok = fix ? fix(static_cast<int16_t>(i + 1), 0, first.c_str(), second.c_str(), values.c_str(),
                                  fourth.c_str(), RavThreadPool.Pool_CCPrm, k)
                            : 0;

@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "platform/Sync.h"
+#include "records/ThreadCtl.h"
 
 // Pool commands.
 constexpr int16_t RAV_CMD_SEQCC2FILEFIX = 37;
@@ -33,9 +34,6 @@ DWORD QvMPIThread(void* worker);
 
 // The per-file routine of the cross-correlation commands: aligns one file of a
 // series. Result 1 on success, 0 on failure (after its own warnings).
-using RavFileFixRoutine = int32_t (*)(int16_t worker, int16_t mode, const char* seqName, const char* secondName,
-                                      const char* valuesName, const char* fourthName, const int16_t* params,
-                                      int32_t fileIndex);
 // The routine the workers call; the file-operation subsystem installs its own at
 // start-up, tests install stand-ins. Returns the one it replaces.
 RavFileFixRoutine RavSetFileFixRoutine(RavFileFixRoutine routine);

@@ -27,6 +27,11 @@ struct ThreadCtlRecord {
   Shared<uint32_t> OpSeq_Stop{0};      // 1: the operation sequence is asked to stop at its next block or command
 };
 
+// The per-file routine of the pool's cross-correlation commands (see core/Threads.h).
+using RavFileFixRoutine = int32_t (*)(int16_t worker, int16_t mode, const char* seqName, const char* secondName,
+                                      const char* valuesName, const char* fourthName, const int16_t* params,
+                                      int32_t fileIndex);
+
 struct RavThreadPoolRecord {
   HANDLE StartEvent[RAV_MAX_THREADS] = {};  // auto-reset
   HANDLE DoneEvent[RAV_MAX_THREADS] = {};   // auto-reset
@@ -39,6 +44,8 @@ struct RavThreadPoolRecord {
   int16_t Pool_Cmd = 0;             // 37 "SEQCC2FILEFIX", 43 "SEQCCFILEFIX"
   char Pool_Flnm[4][200] = {};      // file-name templates, each followed by the file number
   int16_t Pool_CCPrm[5] = {};       // cross-correlation parameters handed on unchanged
+  // The routine the workers call for each file; installed by the file-operation code.
+  Shared<RavFileFixRoutine> FileFix_Routine{nullptr};
 };
 
 extern ThreadCtlRecord ThreadCtl;
