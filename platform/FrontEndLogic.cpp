@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/Files.h"
+
 namespace platform::frontend {
 namespace {
 
@@ -858,9 +860,10 @@ class FileController : public PanelController {
     panel.items.push_back(Button(IDCANCEL, "Cancel", panel.width - 92, below - 1));
     panel.height = below + 2 + 2 * detail::kListRowHeight + 14;
 
-    // The proposed name may carry its folder.
-    std::string proposed = request.proposed;
-    std::string folder = request.initialFolder;
+    // The proposed name may carry its folder, written with either separator (or a
+    // drive letter) as the program's own names are.
+    std::string proposed = MapPath(request.proposed.c_str());
+    std::string folder = MapPath(request.initialFolder.c_str());
     size_t slash = proposed.find_last_of('/');
     if (slash != std::string::npos) {
       if (folder.empty() || proposed[0] == '/') folder = proposed.substr(0, slash == 0 ? 1 : slash);

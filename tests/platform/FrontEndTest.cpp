@@ -283,6 +283,11 @@ TEST(PanelTest, FileDialogBrowsesFoldersAndAnswersThePathTyped) {
   EXPECT_TRUE(dialog->dialogAnswer.accepted);
   EXPECT_EQ(std::filesystem::path(dialog->dialogAnswer.value),
             std::filesystem::weakly_canonical(dir.File("sub/new.dat")));
+  // A proposed name written with the other separator is split at it as well.
+  request.proposed = dir.File("sub") + "\\c.dat";
+  dialog = fe::MakeFilePanel(request);
+  EXPECT_EQ(dialog->panel.Find(30)->line.text, "c.dat");
+  EXPECT_EQ(dialog->panel.Find(20)->rows, (std::vector<std::string>{"../", "c.dat"}));
   // Cancel answers nothing.
   dialog = fe::MakeFilePanel(request);
   EXPECT_TRUE(dialog->Handle(dialog->panel.Key(VK_ESCAPE, false, false)));
