@@ -43,6 +43,7 @@ for n in 91 92 93 94 95 96 97 98; do
   xvfb_pid=$!
   for _ in $(seq 50); do
     if DISPLAY=":$n" xdotool getmouselocation >/dev/null 2>&1; then display=":$n"; break; fi
+    kill -0 "$xvfb_pid" 2>/dev/null || break   # it gave up: no use waiting
     sleep 0.1
   done
   [ -n "$display" ] && break
