@@ -10,6 +10,7 @@
 #include <set>
 
 #include "platform/Error.h"
+#include "platform/Files.h"
 #include "platform/MessageBox.h"
 #include "platform/Sync.h"
 
@@ -63,9 +64,11 @@ std::vector<std::pair<std::string, std::string>> ParseFilters(const char* list) 
   return filters;
 }
 
+// The chosen name may be written as the program writes its names (either separator,
+// a drive letter): it is looked for where the files layer would open it.
 bool FileExists(const std::string& path) {
   struct stat info;
-  return stat(path.c_str(), &info) == 0;
+  return stat(MapPath(path.c_str()).c_str(), &info) == 0;
 }
 
 BOOL FileDialog(OPENFILENAME* ofn, CommonDialogKind kind) {

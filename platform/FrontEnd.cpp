@@ -845,10 +845,11 @@ class FrontEnd {
         std::vector<MenuItem> items = MenuItems(f.menu);
         for (size_t i = 0; i < items.size(); ++i)
           if (MnemonicOf(items[i].text) == vk) {
-            tracker_.StartBar(f.menu, f.clientX, f.clientY - kMenuBarHeight, f.width, f.height, static_cast<int>(i), true);
-            tracker_.Key(VK_DOWN);
+            // The letter opens its drop-down, or chooses a command on the bar itself.
+            tracker_.StartBar(f.menu, f.clientX, f.clientY - kMenuBarHeight, f.width, f.height, static_cast<int>(i), false);
             trackerWindow_ = m->hwnd;
             m->present = true;
+            MenuResult(tracker_.Key(vk));
             return;
           }
       }

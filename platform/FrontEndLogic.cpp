@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/Files.h"
+
 namespace platform::frontend {
 namespace {
 
@@ -246,6 +248,17 @@ void MenuTracker::MoveBar(int step) {
   if (open) OpenDropDown(at, true);
 }
 
+bool MenuTracker::BarCommand(int index) const {
+  if (index < 0 || index >= static_cast<int>(barItems_.size())) return false;
+  return Choosable(barItems_[static_cast<size_t>(index)]);
+}
+
+MenuTracker::Result MenuTracker::ChooseBar(int index) {
+  chosen_ = barItems_[static_cast<size_t>(index)].id;
+  Close();
+  return Result::Chosen;
+}
+
 MenuTracker::Result MenuTracker::Activate(size_t level, int row) {
   Level& l = levels_[level];
   l.highlight = row;
@@ -303,6 +316,7 @@ MenuTracker::Result MenuTracker::Key(int vk) {
     case VK_RETURN:
     case VK_SPACE:
       if (levels_.empty()) {
+        if (bar_ && BarCommand(barIndex_)) return ChooseBar(barIndex_);
         if (bar_) OpenDropDown(barIndex_, true);
         return Result::Handled;
       }
@@ -315,6 +329,12 @@ MenuTracker::Result MenuTracker::Key(int vk) {
     if (levels_.empty()) {
       for (size_t i = 0; i < barItems_.size(); ++i)
         if (MnemonicOf(barItems_[i].text) == vk) {
+          if (!(barItems_[i].flags & MF_POPUP)) {
+            // A command on the bar itself is chosen by its letter (a grayed one only lit).
+            if (BarCommand(static_cast<int>(i))) return ChooseBar(static_cast<int>(i));
+            barIndex_ = static_cast<int>(i);
+            return Result::Handled;
+          }
           OpenDropDown(static_cast<int>(i), true);
           return Result::Handled;
         }
@@ -403,7 +423,14 @@ MenuTracker::Result MenuTracker::MouseMove(int x, int y) {
 MenuTracker::Result MenuTracker::MouseUp(int x, int y) {
   if (!active_) return Result::Ignored;
   int level = LevelAt(x, y);
-  if (level < 0) return Result::Handled;
+  if (level < 0) {
+    // A command on the bar itself is chosen when the press on it is released over it.
+    int index = -1;
+    if (bar_ && armed_ && levels_.empty() && OnBar(x, y, barLeft_, barTop_, barItems_, &index) &&
+        index == barIndex_ && BarCommand(index))
+      return ChooseBar(index);
+    return Result::Handled;
+  }
   Level& l = levels_[static_cast<size_t>(level)];
   int row = RowAt(l, y);
   if (row < 0 || !armed_) {
@@ -833,9 +860,10 @@ class FileController : public PanelController {
     panel.items.push_back(Button(IDCANCEL, "Cancel", panel.width - 92, below - 1));
     panel.height = below + 2 + 2 * detail::kListRowHeight + 14;
 
-    // The proposed name may carry its folder.
-    std::string proposed = request.proposed;
-    std::string folder = request.initialFolder;
+    // The proposed name may carry its folder, written with either separator (or a
+    // drive letter) as the program's own names are.
+    std::string proposed = MapPath(request.proposed.c_str());
+    std::string folder = MapPath(request.initialFolder.c_str());
     size_t slash = proposed.find_last_of('/');
     if (slash != std::string::npos) {
       if (folder.empty() || proposed[0] == '/') folder = proposed.substr(0, slash == 0 ? 1 : slash);

@@ -68,6 +68,9 @@ class MenuTracker {
   void OpenSubMenu(size_t level, int row);
   Level MakeLevel(HMENU menu, int x, int y) const;
   Result Activate(size_t level, int row);
+  // True when the bar item at index is a command (no drop-down) that can be chosen.
+  bool BarCommand(int index) const;
+  Result ChooseBar(int index);
   int RowAt(const Level& level, int y) const;
   int LevelAt(int x, int y) const;
   void MoveHighlight(Level& level, int step) const;

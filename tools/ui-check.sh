@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Runs the window demo on a virtual X display and drives it with real input events:
-# a menu chosen with the mouse, a dialog filled in (typing, a check box, a dragged
-# trackbar, a list row) and closed with Return, a toolbar button, a menu chosen with
-# Alt and the arrow keys, a message box, the save dialog and a box from a worker
-# thread. Checks the windows by their titles, the program's report of what it got,
-# and that the screenshot shows the windows. Skips (exit 0) when no virtual display
-# can be started. Usage: tools/ui-check.sh [BUILD_DIR]
+# Drives the visible front end on a virtual X display with real input events.
+# First the window demo: a menu chosen with the mouse, a dialog filled in (typing, a
+# check box, a dragged trackbar, a list row) and closed with Return, a toolbar button,
+# a menu chosen with Alt and the arrow keys, a message box, the save dialog and a box
+# from a worker thread. Then the workbench itself on a copy of the demo working file:
+# the Analysis dialog opened from the menu bar with the mouse, its comment typed over
+# and taken with OK, the view moved with the toolbar's forward button, and the program
+# left through File > Exit, the save dialog answered so that the working file is
+# written. Checks the windows by their titles, the programs' reports and files, and
+# that the screenshots show the windows. Skips (exit 0) when no virtual display can
+# be started. Usage: tools/ui-check.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/deps.sh
@@ -13,17 +17,23 @@ qv95_install_missing xvfb xdotool imagemagick
 
 build=${1:-build/check}
 demo="$build/tests/platform/qv95_uidemo"
-if [ ! -x "$demo" ]; then
-  echo "ui-check: $demo is missing (build the tests first)" >&2
-  exit 1
-fi
+qv95="$(realpath -m "$build/qv95")"
+for program in "$demo" "$qv95"; do
+  if [ ! -x "$program" ]; then
+    echo "ui-check: $program is missing (build the tests first)" >&2
+    exit 1
+  fi
+done
 out=$(mktemp -d)
 display=""
 xvfb_pid=""
 demo_pid=""
+app_pid=""
 cleanup() {
   if [ -n "$demo_pid" ]; then kill "$demo_pid" 2>/dev/null || true; fi
+  if [ -n "$app_pid" ]; then kill "$app_pid" 2>/dev/null || true; fi
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+  rm -rf "$out"
 }
 trap cleanup EXIT
 
@@ -33,6 +43,7 @@ for n in 91 92 93 94 95 96 97 98; do
   xvfb_pid=$!
   for _ in $(seq 50); do
     if DISPLAY=":$n" xdotool getmouselocation >/dev/null 2>&1; then display=":$n"; break; fi
+    kill -0 "$xvfb_pid" 2>/dev/null || break   # it gave up: no use waiting
     sleep 0.1
   done
   [ -n "$display" ] && break
@@ -45,17 +56,21 @@ if [ -z "$display" ]; then
 fi
 export DISPLAY=$display
 
-ASAN_OPTIONS=detect_leaks=0 "$demo" >"$out/demo.out" 2>"$out/demo.err" &
+ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" "$demo" >"$out/demo.out" 2>"$out/demo.err" &
 demo_pid=$!
 
+log="$out/demo"   # the output (.out) and errors (.err) of the program under test
 fail() {
   echo "ui-check: FAILED: $*" >&2
-  echo "--- program output" >&2; cat "$out/demo.out" >&2
-  echo "--- program errors" >&2; tail -20 "$out/demo.err" >&2
+  mkdir -p "$build/ui-check"
+  import -window root "$build/ui-check/failed.png" 2>/dev/null &&
+    echo "ui-check: the screen is in $build/ui-check/failed.png" >&2
+  echo "--- program output" >&2; cat "$log.out" >&2
+  echo "--- program errors" >&2; tail -20 "$log.err" >&2
   exit 1
 }
 # Waits until a window with this title is there.
-window() { timeout 10 xdotool search --sync --name "^$1\$" >/dev/null 2>&1 || fail "no window \"$1\""; }
+window() { timeout 20 xdotool search --sync --name "^$1\$" >/dev/null 2>&1 || fail "no window \"$1\""; }
 gone() {
   for _ in $(seq 50); do
     xdotool search --name "^$1\$" >/dev/null 2>&1 || return 0
@@ -121,4 +136,104 @@ kill -0 "$demo_pid" 2>/dev/null && fail "the program did not end"
 wait "$demo_pid" || fail "the program ended with an error"
 demo_pid=""
 expect "ended"
-echo "ui-check: passed ($build/ui-check/screen.png)"
+
+# ---- the workbench on a copy of the demo ------------------------------------------------
+work="$out/work"
+mkdir "$work"
+cp examples/*.QVW examples/*.bin "$work"/
+log="$out/qv95"
+xdotool mousemove 1000 740     # out of the way: over the plot the pointer rewrites the status bar
+(cd "$work" && ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" exec "$qv95" "$work/demo.QVW") >"$log.out" 2>"$log.err" &
+app_pid=$!
+main=$(timeout 30 xdotool search --sync --name "^QUIVRANE 95 " 2>/dev/null | head -1) || true
+[ -n "$main" ] || fail "no main window \"QUIVRANE 95 ...\""
+title=$(xdotool getwindowname "$main")
+case "$title" in *"[demo.QVW]"*) ;; *) fail "the main window's title names no working file: $title" ;; esac
+eval "$(xdotool getwindowgeometry --shell "$main")"
+mx=$X my=$Y mw=$WIDTH mh=$HEIGHT
+
+# The window's picture: a 1-pixel frame, the caption (20), the menu bar (20, each item
+# 7 pixels a character of its text, '&' included, plus 12), the toolbar (30, buttons
+# 24 wide every 26 from x 4), the plot, and the status bar (22) at the bottom.
+bar_y=$((my + 1 + 20 + 10))
+bar_x() {   # centre of menu bar item $1
+  local texts=("&File" "&Analysis" "&RotCalc" "&VibCalc") left=0 i
+  for ((i = 0; i < $1; i++)); do left=$((left + ${#texts[i]} * 7 + 12)); done
+  echo $((mx + 1 + left + (${#texts[$1]} * 7 + 12) / 2))
+}
+tool_x() { echo $((mx + 1 + 4 + $1 * 26 + 12)); }   # centre of toolbar button $1
+tool_y=$((my + 1 + 20 + 20 + 15))
+plot="$((mw - 2))x$((mh - 1 - 20 - 20 - 30 - 22 - 1))+$((mx + 1))+$((my + 1 + 20 + 20 + 30))"
+shot() { import -window root "$1"; }
+plot_of() { convert "$1" -crop "$plot" +repage "$2"; }
+same() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 || true)" = "0" ]; }
+# Waits until the plot stays the same for a moment (the view run has drawn it).
+settle() {
+  local previous="$out/plot-a.png" current="$out/plot-b.png"
+  shot "$out/settle.png"; plot_of "$out/settle.png" "$previous"
+  for _ in $(seq 40); do
+    sleep 0.25
+    shot "$out/settle.png"; plot_of "$out/settle.png" "$current"
+    if same "$previous" "$current" &&
+      [ "$(convert "$current" -format %k info:)" -ge 4 ]; then return 0; fi
+    cp "$current" "$previous"
+  done
+  fail "the plot did not settle with the channels drawn"
+}
+settle
+
+# Analysis (a command on the menu bar itself) opens the dialog.
+click "$(bar_x 1)" "$bar_y"
+window "ANALYSIS OPTIONS DIALOG"
+dialog=$(xdotool search --name "^ANALYSIS OPTIONS DIALOG\$" | head -1)
+eval "$(xdotool getwindowgeometry --shell "$dialog")"
+dx=$((X + 1)) dy=$((Y + 1 + 20))   # its client area; controls in dialog units (4 x 8 = 7 x 14 pixels)
+du_x() { echo $((dx + $1 * 7 / 4)); }
+du_y() { echo $((dy + $1 * 14 / 8)); }
+comment="UI CHECK $$ COMMENT"
+click "$(du_x 150)" "$(du_y 272)"      # the comment edit (46, 266, 290 x 12)
+xdotool key ctrl+a; xdotool type "$comment"; sleep 0.2
+click "$(du_x 125)" "$(du_y 317)"      # OK (100, 310, 50 x 14)
+gone "ANALYSIS OPTIONS DIALOG"
+settle
+
+# The forward button moves the view: the plot changes.
+cp "$out/plot-b.png" "$out/before.png"
+click "$(tool_x 9)" "$tool_y"          # forward: after New, Open, Save, Print, and five view buttons
+moved=""
+for _ in $(seq 40); do
+  shot "$out/after-full.png"; plot_of "$out/after-full.png" "$out/after.png"
+  if ! same "$out/before.png" "$out/after.png"; then moved=1; break; fi
+  sleep 0.25
+done
+[ -n "$moved" ] || fail "the forward button did not move the view"
+settle
+
+# File > Exit asks where to save the working file; Return takes the proposed name,
+# and Yes replaces the file there.
+click "$(bar_x 0)" "$bar_y"
+click $((mx + 1 + 20)) $((my + 1 + 20 + 20 + 2 + 165 + 9))   # Exit, below eight rows and three separators
+window "Save As"
+shot "$out/screen-app.png"
+xdotool key Return
+window "Confirm Save As"
+xdotool key Return
+for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app_pid" 2>/dev/null && fail "the workbench did not end"
+wait "$app_pid" || fail "the workbench ended with an error"
+app_pid=""
+tr -d '\r' <"$work/demo.QVW" | grep -qx " *$comment *" || fail "the typed comment is not in the saved working file: $(sed -n 6p "$work/demo.QVW")"
+
+# The screenshot shows the main window's caption, the channels in their colours and
+# the save dialog over them.
+colours=$(identify -format "%k" "$out/screen-app.png")
+[ "$colours" -ge 5 ] || fail "the workbench screenshot shows only $colours colours"
+pixel() { convert "$out/screen-app.png" -crop "1x1+$1+$2" -format "%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]" info:; }
+[ "$(pixel $((mx + 5)) $((my + 10)))" = "10,36,106" ] || fail "no caption at the main window's place"
+plot_of "$out/screen-app.png" "$out/plot-app.png"
+histogram=$(convert "$out/plot-app.png" -format %c histogram:info:)
+for colour in "#FF0000" "#0000FF" "#00AA00"; do
+  grep -q "$colour" <<<"$histogram" || fail "the plot shows no channel in $colour"
+done
+cp "$out/screen-app.png" "$build/ui-check/workbench.png"
+echo "ui-check: passed ($build/ui-check/screen.png, $build/ui-check/workbench.png)"

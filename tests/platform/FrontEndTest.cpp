@@ -170,6 +170,42 @@ TEST_F(MenuTrackerTest, MouseOpensTheBarAndAReleaseOverAnItemChooses) {
   EXPECT_EQ(tracker_.MouseDown(500, 300), Result::Closed);
 }
 
+TEST_F(MenuTrackerTest, ACommandOnTheBarIsChosenByClickReturnAndLetter) {
+  AppendMenu(bar_, MF_STRING, 51, "&Analysis");
+  AppendMenu(bar_, MF_STRING | MF_GRAYED, 52, "&Locked");
+  auto items = platform::detail::MenuItems(bar_);
+  int analysis = 1 + fe::MenuBarItemLeft(items, 2) + 5;
+  int locked = 1 + fe::MenuBarItemLeft(items, 3) + 5;
+  // Pressed and released over it.
+  tracker_.StartBar(bar_, 1, 21, 600, 400, 2, true);
+  EXPECT_TRUE(tracker_.Levels().empty());
+  EXPECT_EQ(tracker_.MouseUp(analysis, 30), Result::Chosen);
+  EXPECT_EQ(tracker_.Chosen(), 51u);
+  // Released elsewhere: nothing.
+  tracker_.StartBar(bar_, 1, 21, 600, 400, 2, true);
+  EXPECT_EQ(tracker_.MouseUp(analysis, 200), Result::Handled);
+  EXPECT_TRUE(tracker_.Active());
+  // From a drop-down that is open, a click on the command.
+  tracker_.StartBar(bar_, 1, 21, 600, 400, 0, true);
+  EXPECT_EQ(tracker_.MouseDown(analysis, 30), Result::Handled);
+  EXPECT_EQ(tracker_.MouseUp(analysis, 30), Result::Chosen);
+  // Alt, Right twice, Return; the letter; a grayed one is only lit.
+  tracker_.StartBar(bar_, 1, 21, 600, 400, 0, false);
+  tracker_.Key(VK_RIGHT);
+  tracker_.Key(VK_RIGHT);
+  EXPECT_EQ(tracker_.Key(VK_RETURN), Result::Chosen);
+  EXPECT_EQ(tracker_.Chosen(), 51u);
+  tracker_.StartBar(bar_, 1, 21, 600, 400, 0, false);
+  EXPECT_EQ(tracker_.Key('A'), Result::Chosen);
+  tracker_.StartBar(bar_, 1, 21, 600, 400, 0, false);
+  EXPECT_EQ(tracker_.Key('L'), Result::Handled);
+  EXPECT_EQ(tracker_.BarIndex(), 3);
+  EXPECT_EQ(tracker_.Key(VK_RETURN), Result::Handled);
+  tracker_.StartBar(bar_, 1, 21, 600, 400, 3, true);
+  EXPECT_EQ(tracker_.MouseUp(locked, 30), Result::Handled);
+  EXPECT_TRUE(tracker_.Active());
+}
+
 TEST_F(MenuTrackerTest, PopupIgnoresTheReleaseOfTheOpeningClickAndStaysInside) {
   HMENU popup = CreatePopupMenu();
   AppendMenu(popup, MF_STRING, 41, "&Left");
@@ -247,6 +283,11 @@ TEST(PanelTest, FileDialogBrowsesFoldersAndAnswersThePathTyped) {
   EXPECT_TRUE(dialog->dialogAnswer.accepted);
   EXPECT_EQ(std::filesystem::path(dialog->dialogAnswer.value),
             std::filesystem::weakly_canonical(dir.File("sub/new.dat")));
+  // A proposed name written with the other separator is split at it as well.
+  request.proposed = dir.File("sub") + "\\c.dat";
+  dialog = fe::MakeFilePanel(request);
+  EXPECT_EQ(dialog->panel.Find(30)->line.text, "c.dat");
+  EXPECT_EQ(dialog->panel.Find(20)->rows, (std::vector<std::string>{"../", "c.dat"}));
   // Cancel answers nothing.
   dialog = fe::MakeFilePanel(request);
   EXPECT_TRUE(dialog->Handle(dialog->panel.Key(VK_ESCAPE, false, false)));

@@ -580,6 +580,20 @@ TEST_F(WindowTest, SaveDialogAsksBeforeReplacingAndUnexpectedBoxesFail) {
     EXPECT_EQ(std::string(name + ofn.nFileOffset), "run.QVW");
   }
   {
+    // A name written with the other separator is the same file: replacing it is asked
+    // for, and opening it finds it.
+    const std::string backslashed = existing.substr(0, existing.rfind('/')) + "\\run.QVW";
+    drv::Answers answers;
+    answers.File(backslashed).Box("Confirm Save As", "*already exists*", IDNO);
+    EXPECT_FALSE(GetSaveFileName(&ofn));
+    answers.File(backslashed);
+    OPENFILENAME open = ofn;
+    open.Flags = OFN_FILEMUSTEXIST;
+    EXPECT_TRUE(GetOpenFileName(&open));
+    EXPECT_TRUE(answers.Failures().empty());
+    EXPECT_TRUE(answers.AllAnswered());
+  }
+  {
     drv::Answers answers;  // nothing expected
     EXPECT_EQ(MessageBox(nullptr, "SURPRISE", "Info", 0x1040), IDOK);
     EXPECT_EQ(answers.Failures().size(), 1u);
