@@ -1,6 +1,7 @@
 // The display-free parts of the visible front end: key mapping, menu tracking and
 // the front end's own dialogs.
 #include "platform/FrontEndLogic.h"
+#include "platform/PaintTools.h"
 
 #include <SDL2/SDL_keycode.h>
 #include <fnmatch.h>
@@ -14,34 +15,10 @@
 namespace platform::frontend {
 namespace {
 
-constexpr COLORREF kFace = RGB(212, 208, 200);
-constexpr COLORREF kShadow = RGB(128, 128, 128);
-constexpr COLORREF kSelection = RGB(10, 36, 106);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
+using namespace platform::paint;
+
 constexpr int kMenuRow = 18;
 constexpr int kMenuSeparator = 7;
-
-void Fill(HDC dc, int l, int t, int r, int b, COLORREF color) {
-  HBRUSH brush = CreateSolidBrush(color);
-  RECT rc{l, t, r, b};
-  FillRect(dc, &rc, brush);
-  DeleteObject(brush);
-}
-
-void Frame(HDC dc, int l, int t, int r, int b, COLORREF color) {
-  HBRUSH brush = CreateSolidBrush(color);
-  RECT rc{l, t, r, b};
-  FrameRect(dc, &rc, brush);
-  DeleteObject(brush);
-}
-
-void DrawLabel(HDC dc, const std::string& text, int l, int t, int r, int b, UINT format, COLORREF color) {
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, color);
-  RECT rc{l, t, r, b};
-  DrawText(dc, text.c_str(), -1, &rc, format);
-}
 
 void Tick(HDC dc, int x, int y, COLORREF color) {
   HPEN pen = CreatePen(PS_SOLID, 2, color);
@@ -449,7 +426,7 @@ void MenuTracker::Draw(HDC dc) const {
     int left = barLeft_ + MenuBarItemLeft(barItems_, barIndex_);
     int width = MenuBarItemWidth(item);
     Fill(dc, left, barTop_, left + width, barTop_ + detail::kMenuBarHeight, kSelection);
-    DrawLabel(dc, item.text, left + 6, barTop_, left + width, barTop_ + detail::kMenuBarHeight,
+    Label(dc, item.text, left + 6, barTop_, left + width, barTop_ + detail::kMenuBarHeight,
          DT_LEFT | DT_VCENTER | DT_SINGLELINE, kWhite);
   }
   for (const Level& l : levels_) {
@@ -471,12 +448,12 @@ void MenuTracker::Draw(HDC dc) const {
       if (item.flags & MF_CHECKED) Tick(dc, l.x + 7, top + 5, color);
       std::string label, accel;
       SplitMenuText(item.text, &label, &accel);
-      DrawLabel(dc, label, l.x + 22, top, l.x + l.width - 4, top + h, DT_LEFT | DT_VCENTER | DT_SINGLELINE, color);
+      Label(dc, label, l.x + 22, top, l.x + l.width - 4, top + h, DT_LEFT | DT_VCENTER | DT_SINGLELINE, color);
       if (!accel.empty())
-        DrawLabel(dc, accel, l.x + 22, top, l.x + l.width - 20, top + h, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX,
+        Label(dc, accel, l.x + 22, top, l.x + l.width - 20, top + h, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX,
              color);
       if (item.flags & MF_POPUP)
-        DrawLabel(dc, ">", l.x, top, l.x + l.width - 6, top + h, DT_RIGHT | DT_VCENTER | DT_SINGLELINE, color);
+        Label(dc, ">", l.x, top, l.x + l.width - 6, top + h, DT_RIGHT | DT_VCENTER | DT_SINGLELINE, color);
       top += h;
     }
   }
@@ -658,20 +635,20 @@ void Panel::Draw(HDC dc) const {
   Fill(dc, 0, 0, width, height, kFace);
   Frame(dc, 0, 0, width, height, kShadow);
   Fill(dc, 1, 1, width - 1, 1 + kCaption, RGB(10, 36, 106));
-  DrawLabel(dc, title, 5, 1, width - 5, 1 + kCaption, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, kWhite);
+  Label(dc, title, 5, 1, width - 5, 1 + kCaption, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, kWhite);
   for (size_t i = 0; i < items.size(); ++i) {
     const PanelItem& item = items[i];
     bool focused = static_cast<int>(i) == focus;
     int l = item.rc.left, t = item.rc.top, r = item.rc.right, b = item.rc.bottom;
     switch (item.kind) {
       case PanelItem::Kind::Label:
-        DrawLabel(dc, item.text, l, t, r, b, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX, kBlack);
+        Label(dc, item.text, l, t, r, b, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX, kBlack);
         break;
       case PanelItem::Kind::Button:
         Fill(dc, l, t, r, b, kFace);
         Frame(dc, l, t, r, b, item.id == defaultId ? kBlack : kShadow);
         if (focused) Frame(dc, l + 3, t + 3, r - 3, b - 3, kShadow);
-        DrawLabel(dc, item.text, l, t, r, b, DT_CENTER | DT_VCENTER | DT_SINGLELINE, kBlack);
+        Label(dc, item.text, l, t, r, b, DT_CENTER | DT_VCENTER | DT_SINGLELINE, kBlack);
         break;
       case PanelItem::Kind::Edit: {
         Fill(dc, l, t, r, b, kWhite);
@@ -683,7 +660,7 @@ void Panel::Draw(HDC dc) const {
           int to = l + 3 + detail::TextWidth(line.text.substr(0, static_cast<size_t>(z)));
           Fill(dc, from, t + 2, std::min(to, r - 2), b - 2, RGB(173, 200, 230));
         }
-        DrawLabel(dc, line.text, l + 3, t, r - 2, b, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, kBlack);
+        Label(dc, line.text, l + 3, t, r - 2, b, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, kBlack);
         if (focused) {
           int caret = l + 3 + detail::TextWidth(line.text.substr(0, static_cast<size_t>(line.caret)));
           if (caret < r - 1) Fill(dc, caret, t + 3, caret + 1, b - 3, kBlack);
@@ -700,7 +677,7 @@ void Panel::Draw(HDC dc) const {
           int top = t + 1 + row * detail::kListRowHeight;
           bool selected = index == item.selection;
           if (selected) Fill(dc, l + 1, top, r - 1, top + detail::kListRowHeight, kSelection);
-          DrawLabel(dc, item.rows[static_cast<size_t>(index)], l + 3, top, r - 2, top + detail::kListRowHeight,
+          Label(dc, item.rows[static_cast<size_t>(index)], l + 3, top, r - 2, top + detail::kListRowHeight,
                DT_LEFT | DT_SINGLELINE | DT_NOPREFIX, selected ? kWhite : kBlack);
         }
         break;

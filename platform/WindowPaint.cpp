@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/WindowInternal.h"
+#include "platform/PaintTools.h"
 
 using namespace platform;
 using namespace platform::detail;
@@ -73,33 +74,9 @@ void platform::detail::EraseWithClassBrush(HWND window, HDC dc) {
 
 namespace {
 
-constexpr COLORREF kFace = RGB(212, 208, 200);
-constexpr COLORREF kShadow = RGB(128, 128, 128);
+using namespace platform::paint;
+
 constexpr COLORREF kCaption = RGB(10, 36, 106);
-constexpr COLORREF kSelection = RGB(10, 36, 106);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-
-void Fill(HDC dc, int l, int t, int r, int b, COLORREF color) {
-  HBRUSH brush = CreateSolidBrush(color);
-  RECT rc{l, t, r, b};
-  FillRect(dc, &rc, brush);
-  DeleteObject(brush);
-}
-
-void Frame(HDC dc, int l, int t, int r, int b, COLORREF color) {
-  HBRUSH brush = CreateSolidBrush(color);
-  RECT rc{l, t, r, b};
-  FrameRect(dc, &rc, brush);
-  DeleteObject(brush);
-}
-
-void Text(HDC dc, const std::string& text, int l, int t, int r, int b, UINT format, COLORREF color) {
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, color);
-  RECT rc{l, t, r, b};
-  DrawText(dc, text.c_str(), -1, &rc, format);
-}
 
 struct Node {
   HWND handle = nullptr;
@@ -189,7 +166,7 @@ void DrawStandardGlyph(HDC dc, int x, int y, int image) {
   Fill(dc, x + 2, y + 2, x + kToolbarButton - 2, y + kToolbarButton - 2, kWhite);
   Frame(dc, x + 2, y + 2, x + kToolbarButton - 2, y + kToolbarButton - 2, kShadow);
   const char* label = (image >= 0 && image < 15) ? kLabels[image] : "";
-  Text(dc, label, x, y, x + kToolbarButton, y + kToolbarButton, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP,
+  Label(dc, label, x, y, x + kToolbarButton, y + kToolbarButton, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP,
        kBlack);
 }
 
@@ -252,7 +229,7 @@ void DrawStatusBar(HDC dc, const Node& n) {
     int right = (i < edges.size() && edges[i] >= 0) ? n.x + edges[i] : n.x + n.width;
     right = std::max(right, left);
     Frame(dc, left, n.y + 2, right - 2, n.y + n.height, kShadow);
-    Text(dc, texts[i], left + 3, n.y + 3, right - 3, n.y + n.height, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX,
+    Label(dc, texts[i], left + 3, n.y + 3, right - 3, n.y + n.height, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX,
          kBlack);
     left = right;
   }
@@ -277,14 +254,14 @@ void DrawList(HDC dc, const Node& n) {
     int top = n.clientY + r * kListRowHeight;
     bool selected = index == data.selection;
     if (selected) Fill(dc, n.clientX, top, n.clientX + n.clientW - bar, top + kListRowHeight, kSelection);
-    Text(dc, data.items[static_cast<size_t>(index)], n.clientX + 2, top, n.clientX + n.clientW - bar,
+    Label(dc, data.items[static_cast<size_t>(index)], n.clientX + 2, top, n.clientX + n.clientW - bar,
          top + kListRowHeight, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX, selected ? kWhite : kBlack);
   }
   if (bar) {
     Fill(dc, n.clientX + n.clientW - bar, n.clientY, n.clientX + n.clientW, n.clientY + n.clientH, kFace);
-    Text(dc, "^", n.clientX + n.clientW - bar, n.clientY, n.clientX + n.clientW, n.clientY + n.clientH / 2,
+    Label(dc, "^", n.clientX + n.clientW - bar, n.clientY, n.clientX + n.clientW, n.clientY + n.clientH / 2,
          DT_CENTER | DT_SINGLELINE | DT_NOCLIP, kBlack);
-    Text(dc, "v", n.clientX + n.clientW - bar, n.clientY + n.clientH / 2, n.clientX + n.clientW, n.clientY + n.clientH,
+    Label(dc, "v", n.clientX + n.clientW - bar, n.clientY + n.clientH / 2, n.clientX + n.clientW, n.clientY + n.clientH,
          DT_CENTER | DT_SINGLELINE | DT_NOCLIP | DT_BOTTOM, kBlack);
   }
 }
@@ -316,16 +293,16 @@ void DrawControl(HDC dc, const Node& n) {
     UINT check = static_cast<UINT>(SendMessage(n.handle, BM_GETCHECK, 0, 0));
     if (type == BS_GROUPBOX) {
       Frame(dc, n.x, n.y + 6, n.x + n.width, n.y + n.height, kShadow);
-      Text(dc, n.text, n.x + 6, n.y, n.x + n.width - 6, n.y + kCharHeight, DT_LEFT | DT_SINGLELINE, textColor);
+      Label(dc, n.text, n.x + 6, n.y, n.x + n.width - 6, n.y + kCharHeight, DT_LEFT | DT_SINGLELINE, textColor);
     } else if (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE || type == BS_AUTO3STATE ||
                type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON) {
       int top = n.y + (n.height - 12) / 2;
       DrawCheckMark(dc, n.x, top, type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON, check);
-      Text(dc, n.text, n.x + 16, n.y, n.x + n.width, n.y + n.height, DT_LEFT | DT_VCENTER | DT_SINGLELINE, textColor);
+      Label(dc, n.text, n.x + 16, n.y, n.x + n.width, n.y + n.height, DT_LEFT | DT_VCENTER | DT_SINGLELINE, textColor);
     } else {
       Fill(dc, n.x, n.y, n.x + n.width, n.y + n.height, kFace);
       Frame(dc, n.x, n.y, n.x + n.width, n.y + n.height, type == BS_DEFPUSHBUTTON ? kBlack : kShadow);
-      Text(dc, n.text, n.x, n.y, n.x + n.width, n.y + n.height, DT_CENTER | DT_VCENTER | DT_SINGLELINE, textColor);
+      Label(dc, n.text, n.x, n.y, n.x + n.width, n.y + n.height, DT_CENTER | DT_VCENTER | DT_SINGLELINE, textColor);
       if (n.focused) Frame(dc, n.x + 3, n.y + 3, n.x + n.width - 3, n.y + n.height - 3, kShadow);
     }
   } else if (n.cls == "EDIT") {
@@ -340,7 +317,7 @@ void DrawControl(HDC dc, const Node& n) {
       int to = n.x + 3 + TextWidthOn(dc, n.text.substr(0, static_cast<size_t>(b)));
       Fill(dc, from, n.y + 2, std::min(to, n.x + n.width - 2), n.y + n.height - 2, RGB(173, 200, 230));
     }
-    Text(dc, n.text, n.x + 3, n.y, n.x + n.width - 2, n.y + n.height, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX,
+    Label(dc, n.text, n.x + 3, n.y, n.x + n.width - 2, n.y + n.height, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX,
          textColor);
     if (n.focused && !readOnly) {
       int caret = n.x + 3 + TextWidthOn(dc, n.text.substr(0, static_cast<size_t>(std::clamp(n.selEnd, 0, size))));
@@ -360,7 +337,7 @@ void DrawControl(HDC dc, const Node& n) {
     if (kind == SS_BLACKFRAME || (n.style & SS_SUNKEN)) Frame(dc, n.x, n.y, n.x + n.width, n.y + n.height, kBlack);
     if (kind == SS_BLACKRECT) Fill(dc, n.x, n.y, n.x + n.width, n.y + n.height, kBlack);
     UINT align = kind == SS_CENTER ? DT_CENTER : (kind == SS_RIGHT ? DT_RIGHT : DT_LEFT);
-    Text(dc, n.text, n.x, n.y, n.x + n.width, n.y + n.height, align | DT_WORDBREAK, textColor);
+    Label(dc, n.text, n.x, n.y, n.x + n.width, n.y + n.height, align | DT_WORDBREAK, textColor);
   } else if (n.cls == "LISTBOX") {
     DrawList(dc, n);
   } else if (n.cls == "SCROLLBAR") {
@@ -385,7 +362,7 @@ void DrawMenuBar(HDC dc, const Node& n, int top) {
   for (const auto& item : MenuItems(n.menu)) {
     if (item.flags & MF_SEPARATOR) continue;
     int width = static_cast<int>(item.text.size()) * kCharWidth + 12;
-    Text(dc, item.text, left + 6, top, left + width, top + kMenuBarHeight, DT_LEFT | DT_VCENTER | DT_SINGLELINE,
+    Label(dc, item.text, left + 6, top, left + width, top + kMenuBarHeight, DT_LEFT | DT_VCENTER | DT_SINGLELINE,
          (item.flags & MF_GRAYED) ? kShadow : kBlack);
     left += width;
   }
@@ -398,7 +375,7 @@ void DrawNode(HDC dc, const Node& n) {
     if ((n.style & WS_CAPTION) == WS_CAPTION) {
       int top = n.y + (n.clientX - n.x);
       Fill(dc, n.clientX, top, n.clientX + n.clientW, top + kCaptionHeight, kCaption);
-      Text(dc, n.text, n.clientX + 4, top, n.clientX + n.clientW - 4, top + kCaptionHeight,
+      Label(dc, n.text, n.clientX + 4, top, n.clientX + n.clientW - 4, top + kCaptionHeight,
            DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, kWhite);
       if (n.menu) DrawMenuBar(dc, n, top + kCaptionHeight);
     } else if (n.menu) {
