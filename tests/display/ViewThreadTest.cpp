@@ -232,4 +232,114 @@ TEST_F(ViewThreadTest, FileDatesAndSizes) {
   EXPECT_EQ(FileSizeGet(dir_.File("none.bin").c_str(), &bytes), 0);
 }
 
+TEST_F(ViewThreadTest, DefaultPagesFollowTheRawSize) {
+  struct Row {
+    uint32_t points;
+    int32_t width;
+    double itm1, itm2;
+    int16_t kind1, kind2;
+  };
+  const Row rows[] = {
+      {500, 100, 5.0, 0.0, VIEW_KIND_AVE, VIEW_KIND_NONE},
+      {5000, 10, 10.0, 50.0, VIEW_KIND_AVE, VIEW_KIND_AVE},
+      {30000, 300, 10.0, 100.0, VIEW_KIND_MAX, VIEW_KIND_AVE},
+      {200000, 100, 100.0, 1000.0, VIEW_KIND_MAX, VIEW_KIND_MAX},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.points);
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.Path()))
+      std::filesystem::remove_all(entry.path());
+    Win.Page_Width = row.width;
+    Active(row.points, 1.0f);
+    Win.X_PAGES[0] = Win.X_PAGES[1] = Win.X_PAGES[2] = 0.0;  // no pages yet: every level takes its default
+    Run();
+    EXPECT_EQ(StatusText(0), "VIEW PROCESSING COMPLETE");
+    EXPECT_EQ(Win.ViewKind[0][0], VIEW_KIND_MAX);
+    EXPECT_DOUBLE_EQ(Win.X_PAGES[0], 1.0);
+    EXPECT_EQ(Win.ViewKind[1][0], row.kind1);
+    EXPECT_DOUBLE_EQ(Win.X_PAGES[1], row.itm1);
+    EXPECT_EQ(Win.ViewKind[2][0], row.kind2);
+    EXPECT_DOUBLE_EQ(Win.X_PAGES[2], row.itm2);
+    EXPECT_EQ(Dsp.FL_SZ[1][0], static_cast<uint32_t>(row.itm1 * row.width));
+    const int views = 2 + (row.kind2 != VIEW_KIND_NONE ? 1 : 0) + 1;
+    EXPECT_EQ(StatusText(2), "TOTAL VIEWS=[" + std::to_string(views) + "]: USE ANALYSIS MENU TO CHANGE");
+  }
+}
+
+TEST_F(ViewThreadTest, PagesBelowTheMinimumAreRaisedAndReported) {
+  Win.Page_Width = 3000;
+  Active(30000, 1.0f);
+  Dsp.ViewUpdate[0] = 1;  // pages as the analysis options set them
+  Win.X_PAGES[1] = 0.0004;
+  Run();
+  EXPECT_DOUBLE_EQ(Win.X_PAGES[1], 0.001);
+  EXPECT_EQ(Dsp.FL_SZ[1][0], 3u);
+  EXPECT_EQ(Win.ViewKind[1][0], VIEW_KIND_MAX);
+  EXPECT_EQ(StatusText(3), "[0] [c0.bin] MIN PAGE VALUE=[0.001000]");
+}
+
+TEST_F(ViewThreadTest, ReselectionOnlyMarksTheActiveChannel) {
+  Active(30000, 1.0f);
+  Win.ViewPageType = 1;
+  Win.ViewPrep = 0;
+  Run();
+  EXPECT_EQ(Dsp.ViewUpdate[0], 1u);
+  EXPECT_EQ(ThreadCtl.View_Busy.load(), 0u);
+  EXPECT_FALSE(Exists(ViewPath("c0.bin", ".QVOm")));
+  EXPECT_NE(WaitForSingleObject(ThreadCtl.View_StoppedEvent, 0), WAIT_OBJECT_0);
+
+  Win.Active_Chn = 12;  // out of range: none
+  ThreadCtl.View_Busy = 1;
+  Run();
+  EXPECT_EQ(Win.Active_Chn, 9);
+  EXPECT_EQ(StatusText(1), "NO DISPLAY CHN");
+  for (int v = 0; v < 3; ++v) {
+    EXPECT_EQ(Win.X_PAGES[v], 0.0);
+    EXPECT_EQ(Win.ViewKind[v][9], VIEW_KIND_NONE);
+  }
+  EXPECT_EQ(ThreadCtl.View_Busy.load(), 0u);
+}
+
+TEST_F(ViewThreadTest, MissingActiveChannelGivesWayToTheLastDisplayedOne) {
+  Active(30000, 1.0f);
+  StrCopy(Dsp.Chn_Flnm[0], "gone.bin");
+  WriteRaw("c3.bin", 30000, [](uint64_t) { return 2.0f; });
+  WriteRaw("c5.bin", 60000, [](uint64_t) { return 3.0f; });
+  Channel(3, "c3.bin", VIEW_KIND_MAX, VIEW_KIND_MAX, VIEW_KIND_MAX);
+  Channel(5, "c5.bin", VIEW_KIND_MAX, VIEW_KIND_MAX, VIEW_KIND_MAX);
+  Run();
+  EXPECT_EQ(Dsp.Chn_DspStat[0], 0u);
+  EXPECT_EQ(Win.Active_Chn, 5);
+  EXPECT_DOUBLE_EQ(Win.X_PAGES[WIN_RAW], 200.0);
+  EXPECT_EQ(Dsp.Chn_DspStat[3], 1u);
+  EXPECT_TRUE(Exists(ViewPath("c3.bin", ".QVOm")));
+  EXPECT_DOUBLE_EQ(Dsp.Pts2Pxl[0], 200.0);  // the active channel's points per pixel
+
+  // No channel left: the run ends before any page is defined.
+  for (int c : {3, 5}) Dsp.Chn_DspStat[c] = 0;
+  Run();
+  EXPECT_EQ(StatusText(1), "NO DISPLAY CHN");
+  EXPECT_EQ(StatusText(0), "VIEW PROCESSING ABORTED");
+  for (int v = 0; v < 3; ++v) EXPECT_EQ(Win.ViewKind[v][9], VIEW_KIND_NONE);
+}
+
+TEST_F(ViewThreadTest, OlderViewFileInTheDataFolderIsTakenOverAsTheAverageFile) {
+  Active(30000, 1.0f);
+  Run();
+  std::vector<float> older(300);
+  for (size_t i = 0; i < older.size(); ++i) older[i] = static_cast<float>(i);
+  std::filesystem::remove(ViewPath("c0.bin", ".QVOm"));
+  {
+    std::ofstream out(dir_.File("c0.bin.QVO"), std::ios::binary);
+    out.write(reinterpret_cast<const char*>(older.data()), 300 * 4);
+  }
+  SetFileAge(dir_.File("c0.bin"), std::chrono::seconds(-3600));
+  Run();
+  EXPECT_FALSE(Exists(dir_.File("c0.bin.QVO")));
+  EXPECT_FALSE(Exists(ViewPath("c0.bin", ".QVOm")));
+  EXPECT_EQ(Win.ViewKind[0][0], VIEW_KIND_AVE);
+  EXPECT_EQ(ReadFloats(ViewPath("c0.bin", ".QVOa")), older);
+  EXPECT_EQ(Level(0, 0), older);  // loaded, not rebuilt
+}
+
 }  // namespace
