@@ -31,7 +31,10 @@ int32_t TRED2(int32_t* nmp, int32_t* np, double* a, double* d, double* e, double
   for (int32_t i = n - 1; i > 0; --i) {
     double scale = 0.0;
     double h = 0.0;
-    for (int32_t k = 0; k < i; ++k) scale += std::fabs(d[k]);
+    // Row 1 (one element left of the diagonal) is already tridiagonal: it is taken
+    // as it stands, without a reflection, which would only flip its sign.
+    if (i >= 2)
+      for (int32_t k = 0; k < i; ++k) scale += std::fabs(d[k]);
     if (scale == 0.0) {
       e[i] = d[i - 1];
       for (int32_t j = 0; j < i; ++j) {
@@ -70,7 +73,7 @@ int32_t TRED2(int32_t* nmp, int32_t* np, double* a, double* d, double* e, double
       for (int32_t j = 0; j < i; ++j) {
         f = d[j];
         g = e[j];
-        for (int32_t k = j; k <= i - 1; ++k) V(k, j) -= (f * e[k] + g * d[k]);
+        for (int32_t k = j; k <= i - 1; ++k) V(k, j) = V(k, j) - f * e[k] - g * d[k];
         d[j] = V(i - 1, j);
         V(i, j) = 0.0;
       }

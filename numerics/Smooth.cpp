@@ -111,7 +111,9 @@ void Smooft(T* y, int32_t n, T pts) {
   if (n < 2) return;
   const int64_t m = SmoothWorkSize(n, pts);
   if (m == 0) return;
-  const T ptsUsed = pts > 0 ? pts : T(0);
+  // The filter uses the square of the width, so a negative width smooths like its
+  // magnitude (it only pads nothing); a missing one (NaN) filters nothing.
+  const T ptsUsed = std::isnan(pts) ? T(0) : pts;
   const double cnst = (static_cast<double>(ptsUsed) / static_cast<double>(m)) *
                       (static_cast<double>(ptsUsed) / static_cast<double>(m));
   const T y1 = y[1];

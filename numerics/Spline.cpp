@@ -4,6 +4,8 @@
 
 #include "core/TypedArrays.h"
 #include "numerics/NumericsBox.h"
+#include "platform/Files.h"
+#include "records/Dsp.h"
 
 namespace {
 
@@ -84,7 +86,7 @@ int16_t DSpline(const double* x, const double* y, int32_t n, double yp1, double 
   SplineSweep(x, y, n, yp1, ypn, y2, u);
   DFree1Dim(&u);
   if (plot == 1) {
-    if (FILE* out = std::fopen(SPLINE_PLOT_FILE, "wb")) {
+    if (FILE* out = std::fopen(platform::MapPath(Dsp.Plot_Flnm).c_str(), "wb")) {
       for (int32_t i = 1; i <= n; ++i) std::fprintf(out, "%14.6lf %14.6lf\r\n", x[i], y[i]);
       std::fclose(out);
     }

@@ -10,14 +10,12 @@
 // Natural-end marker that callers pass as an end slope.
 constexpr double SPLINE_NATURAL = 1.0e30;
 
-// Name of the knot dump that DSpline writes with plot = 1 (current folder).
-inline constexpr char SPLINE_PLOT_FILE[] = "PLOT.dat";
-
 // Second derivatives y2[1..n] of the spline through (x[i], y[i]), x ascending.
 // 1, or -1 after an "Error" box (allocation failure, fewer than two knots).
 int16_t FSpline(const float* x, const float* y, int32_t n, float yp1, float ypn, float* y2);
-// As FSpline; with plot = 1 the knots are also written to "PLOT.dat", one
-// "%14.6lf %14.6lf" line per knot, with CR LF line ends.
+// As FSpline; with plot = 1 the knots are also written to the file named by
+// Dsp.Plot_Flnm ("PLOT.dat" at first, current folder), one "%14.6lf %14.6lf" line
+// per knot, with CR LF line ends.
 int16_t DSpline(const double* x, const double* y, int32_t n, double yp1, double ypn, double* y2, int16_t plot);
 
 // Spline value at x (the end intervals' cubics extend outside the knots). -1 without

@@ -112,6 +112,39 @@ TEST_F(EigenTest, OneByOneAndDiagonalCases) {
   }
 }
 
+TEST_F(EigenTest, Tred2GivesTransformationToItsTridiagonalForm) {
+  // A 2 x 2 matrix is tridiagonal already: taken as it stands, subdiagonal sign kept.
+  {
+    int32_t nm = 2, n = 2;
+    std::vector<double> a = {2.0, -1.5, 99.0, 3.0}, d(2), e(2, 7.0), z(4);  // upper triangle unused
+    EXPECT_EQ(TRED2(&nm, &n, a.data(), d.data(), e.data(), z.data()), 0);
+    EXPECT_EQ(d, (std::vector<double>{2.0, 3.0}));
+    EXPECT_EQ(e, (std::vector<double>{0.0, -1.5}));
+    EXPECT_EQ(z, (std::vector<double>{1.0, 0.0, 0.0, 1.0}));
+  }
+  // In general Z^T A Z is the tridiagonal matrix of d and e.
+  const int32_t n = 5, nm = 6;
+  std::vector<double> a(nm * n, 0.0), full(n * n);
+  for (int i = 0; i < n; ++i)
+    for (int j = 0; j <= i; ++j) {
+      const double v = std::cos(1.7 * i + 0.3 * j * j) + (i == j ? 1.0 : 0.0);
+      At(a, nm, i, j) = v;
+      full[i * n + j] = full[j * n + i] = v;
+    }
+  int32_t nmv = nm, nv = n;
+  std::vector<double> d(n), e(n), z(nm * n);
+  TRED2(&nmv, &nv, a.data(), d.data(), e.data(), z.data());
+  EXPECT_EQ(e[0], 0.0);
+  for (int r = 0; r < n; ++r)
+    for (int c = 0; c < n; ++c) {
+      double t = 0.0;
+      for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j) t += At(z, nm, i, r) * full[i * n + j] * At(z, nm, j, c);
+      const double expected = r == c ? d[r] : (r == c + 1 ? e[r] : (c == r + 1 ? e[c] : 0.0));
+      EXPECT_NEAR(t, expected, 1e-13) << r << " " << c;
+    }
+}
+
 TEST_F(EigenTest, NonConvergenceReportsIndexInsteadOfLooping) {
   // NaN in the matrix never converges: ierr names the eigenvalue, and the call ends.
   int32_t nm = 3, n = 3, ierr = 0;

@@ -15,6 +15,7 @@
 #include "numerics/Marquardt.h"
 #include "platform/MessageBox.h"
 #include "records/Debug.h"
+#include "records/Dsp.h"
 #include "records/Lsf.h"
 #include "records/Win.h"
 #include "tests/support/TempDir.h"
@@ -26,6 +27,7 @@ class NumericsTest : public ::testing::Test {
   void SetUp() override {
     MrqRelease(-1);
     Debug = DebugRecord{};
+    Dsp = DspRecord{};
     Lsf = LsfRecord{};
     Win = WinRecord{};
     Win.hWnd_Main = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x5150));

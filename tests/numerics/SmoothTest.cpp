@@ -114,6 +114,13 @@ TEST_F(SmoothTest, DSmoothMatchesPlainDftFilter) {
     ASSERT_EQ(FSmooth(f.data(), static_cast<float>(pts), n), 1);
     for (int j = 0; j < n; ++j) EXPECT_NEAR(f[j], ref[j], 2e-5);
   }
+  // A negative width pads nothing but filters like its magnitude.
+  {
+    std::vector<double> s = a;
+    ASSERT_EQ(DSmooth(s.data(), -4.0, n), 1);
+    const auto ref = ReferenceSmooth(a, 4.0, static_cast<int>(SmoothWorkSize(n, -4.0)));
+    for (int j = 0; j < n; ++j) EXPECT_NEAR(s[j], ref[j], 1e-12) << j;
+  }
   // pts = 0 keeps the data.
   std::vector<double> s = a;
   ASSERT_EQ(DSmooth(s.data(), 0.0, n), 1);

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "NumericsFixture.h"
+#include "platform/Text.h"
+#include "records/Dsp.h"
 
 namespace {
 
@@ -92,15 +94,23 @@ TEST_F(SplineTest, PlotFlagWritesKnotsAndSizesMayChange) {
   ASSERT_EQ(DSpline(x8.data(), y8.data(), 8, SPLINE_NATURAL, SPLINE_NATURAL, y28.data(), 0), 1);
   std::vector<double> x = {0, 1.0, 2.5, 3.0, 4.25, 6.0}, y = {0, -1.0, 2.0, 0.5, 10.125, 3.0}, y2(6);
   ASSERT_EQ(DSpline(x.data(), y.data(), 5, SPLINE_NATURAL, SPLINE_NATURAL, y2.data(), 1), 1);
-  std::ifstream in(dir_.File(SPLINE_PLOT_FILE), std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  EXPECT_EQ(text.str(),
-            "      1.000000      -1.000000\r\n"
-            "      2.500000       2.000000\r\n"
-            "      3.000000       0.500000\r\n"
-            "      4.250000      10.125000\r\n"
-            "      6.000000       3.000000\r\n");
+  const auto read = [&](const char* name) {
+    std::ifstream in(dir_.File(name), std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  };
+  const std::string knots =
+      "      1.000000      -1.000000\r\n"
+      "      2.500000       2.000000\r\n"
+      "      3.000000       0.500000\r\n"
+      "      4.250000      10.125000\r\n"
+      "      6.000000       3.000000\r\n";
+  EXPECT_EQ(read("PLOT.dat"), knots);
+  // The name is the shared one, not a fixed one.
+  ASSERT_TRUE(StrCopy(Dsp.Plot_Flnm, "knots.txt"));
+  ASSERT_EQ(DSpline(x.data(), y.data(), 5, SPLINE_NATURAL, SPLINE_NATURAL, y2.data(), 1), 1);
+  EXPECT_EQ(read("knots.txt"), knots);
 }
 
 }  // namespace
