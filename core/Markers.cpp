@@ -36,6 +36,13 @@ bool ScanPosition(const std::string& line, int32_t* position) {
   return core_io::ScanFormatLong(line.c_str(), Cnl.Mks_ScanFmt, position);
 }
 
+// The marker position file holds one integer position per line: its reader takes the
+// first field, whatever scan format the last edited marker file left behind.
+bool ScanFirstPosition(const std::string& line, int32_t* position) {
+  const char* p = line.c_str();
+  return core_io::ScanLong(p, position);
+}
+
 std::vector<std::string> SplitFields(const std::string& line, size_t most) {
   std::vector<std::string> fields;
   size_t i = 0;
@@ -141,10 +148,13 @@ int32_t ManMarkerAddDelete(const char* name, const char* line, int32_t fields) {
   const bool traced = Traced();
   if (traced) DebugPrintf("BEG FL_SZ=%d CUR POS=%d CSTR=%s STR_PT=%s\n", n, p, Cnl.Mks_ScanFmt, added.c_str());
 
+  if (traced)
+    for (int32_t i = 0; i < n; ++i)
+      DebugPrintf("READ CNT=%d PK_PT=%d STR=%s\n", i, positions[i], lines[static_cast<size_t>(i)].c_str());
+
   int32_t place = n;   // where the new line goes
   bool remove = false; // the marker at `place` is deleted instead
   for (int32_t i = 0; i < n; ++i) {
-    if (traced) DebugPrintf("READ CNT=%d PK_PT=%d STR=%s\n", i, positions[i], lines[static_cast<size_t>(i)].c_str());
     if (positions[i] == p) {
       place = i;
       remove = true;
@@ -194,7 +204,7 @@ int32_t CsMkOpenRead(int32_t report) {
   std::string piece;
   while (file.Next(piece)) {
     int32_t position = 0;
-    if (!ScanPosition(piece, &position)) continue;
+    if (!ScanFirstPosition(piece, &position)) continue;
     if (position == 0 && count == 0) continue;
     if (count == UINT32_MAX - 1) break;
     ++count;
@@ -223,7 +233,7 @@ int32_t CsMkOpenRead(int32_t report) {
   double rmsSum = 0.0;
   while (j < count && file.Next(piece)) {
     int32_t position = 0;
-    if (!ScanPosition(piece, &position)) continue;
+    if (!ScanFirstPosition(piece, &position)) continue;
     if (position == 0 && j == 0) continue;
     ++j;
     P[j] = position;

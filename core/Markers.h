@@ -23,8 +23,9 @@ int32_t ManMarkerChkFormat(const char* name, int32_t fields);
 // temporary file. Returns 1, or 0 after a box.
 int32_t ManMarkerAddDelete(const char* name, const char* line, int32_t fields);
 
-// Reads the marker file Cnl.Mks_Flnm into Cnl.Mks_Pos / Cnl.Mks_Dif (a leading
-// position 0 is skipped) with the spacing statistics: the largest and the average
+// Reads the marker file Cnl.Mks_Flnm (one integer position per line, taken from the
+// first field of each line, whatever Cnl.Mks_ScanFmt holds) into Cnl.Mks_Pos /
+// Cnl.Mks_Dif (a leading position 0 is skipped) with the spacing statistics: the largest and the average
 // difference (sum of all differences over the count, rounded) and the RMS linearity
 // of the markers 4 .. count in percent. report = 1 shows the statistics (and a file
 // that cannot be opened). Returns 1, or 0 on failure.

@@ -55,12 +55,15 @@ TEST_F(MarkersTest, SeveralFieldsPerLine) {
   EXPECT_EQ(ReadText("Bad"), "1.5 2.5\n");
   EXPECT_EQ(ReadText("Mk3"), "9.0 9.0 200\r\n0.5\t7.0 300\r\n");
 
-  // The reader takes the position from the last field.
-  StrCopy(Cnl.Mks_Flnm, "Mk3");
+  // The position file is read one integer per line, also after another marker file
+  // of three fields per line has set the scan format.
+  EXPECT_STREQ(Cnl.Mks_ScanFmt, "%*lf%*lf%ld");
+  WriteText("Mks", "0\n120\n250\n 390 \n");
   ASSERT_EQ(CsMkOpenRead(0), 1);
-  ASSERT_EQ(Cnl.Mks_Cnt, 2u);
-  EXPECT_EQ(Cnl.Mks_Pos[1], 200);
-  EXPECT_EQ(Cnl.Mks_Pos[2], 300);
+  ASSERT_EQ(Cnl.Mks_Cnt, 3u);
+  EXPECT_EQ((std::vector<int32_t>{Cnl.Mks_Pos[1], Cnl.Mks_Pos[2], Cnl.Mks_Pos[3]}),
+            (std::vector<int32_t>{120, 250, 390}));
+  EXPECT_EQ(Cnl.Mks_MaxDif, 140);
 }
 
 TEST_F(MarkersTest, DebugTopicLogsTheToggle) {
@@ -71,6 +74,15 @@ TEST_F(MarkersTest, DebugTopicLogsTheToggle) {
   EXPECT_EQ(ReadLog(),
             "ManMarkerChkFormat CSTR [%ld]\r\nBEG FL_SZ=1 CUR POS=7 CSTR=%ld STR_PT=7\r\nREAD CNT=0 PK_PT=5 STR=5\r\n"
             "SUB CNT=1 PK_PT=7 STR=7\r\nEND\r\n");
+
+  // Every existing line is logged as read, also those after the new line's place.
+  WriteText("Mks", "5\n9\n11\n");
+  DebugFileSet(133, 0, 0);
+  ASSERT_EQ(ManMarkerAddDelete("Mks", "7\n", 1), 1);
+  DebugFileSet(DEBUG_LEVEL_OFF, 0, 0);
+  EXPECT_EQ(ReadLog(),
+            "ManMarkerChkFormat CSTR [%ld]\r\nBEG FL_SZ=3 CUR POS=7 CSTR=%ld STR_PT=7\r\nREAD CNT=0 PK_PT=5 STR=5\r\n"
+            "READ CNT=1 PK_PT=9 STR=9\r\nREAD CNT=2 PK_PT=11 STR=11\r\nSUB CNT=1 PK_PT=7 STR=7\r\nEND\r\n");
 }
 
 TEST_F(MarkersTest, UnreadableFileIsNotReplaced) {
