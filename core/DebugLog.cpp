@@ -130,13 +130,14 @@ void DebugFileSet(int16_t level, int32_t trace, int32_t toggle) {
     char text[256];
     std::snprintf(text, sizeof text, "FAILED TO CREATE ASCII FILE [%s] FOR WRITING", DEBUG_LOG_FILE_NAME);
     MessageBox(Win.hWnd_Main, text, "Warning", MB_SYSTEMMODAL | MB_ICONWARNING);
-    // Level and trace flag stay as requested (the writers skip while no log is open)
-    // and the debug messages still go to the message window, but the status bar does
-    // not report a log that is not there.
+    // Level and trace flag stay as requested (the writers skip while no log is open),
+    // but the log is not reported as open and the message window is not shown.
     std::snprintf(status, sizeof status, "DEBUG FILE [%s] NOT OPEN: LEVEL [%hd]", DEBUG_LOG_FILE_NAME, newLevel);
-  } else {
-    std::snprintf(status, sizeof status, "DEBUG FILE [%s] OPEN: LEVEL [%hd]", DEBUG_LOG_FILE_NAME, newLevel);
+    SetStatusText(0, status);
+    Debug.DebugFileOpen = 0;
+    return;
   }
+  std::snprintf(status, sizeof status, "DEBUG FILE [%s] OPEN: LEVEL [%hd]", DEBUG_LOG_FILE_NAME, newLevel);
   SetStatusText(0, status);
   Debug.DebugFileOpen = 1;
   ShowMsgWindow(1);
