@@ -485,6 +485,52 @@ TEST_F(PaintTest, SimulationOverlayWithResidualTrace) {
   EXPECT_EQ(fakeCalls, calls);
 }
 
+TEST_F(PaintTest, UnlinkedSetResidualsInTheActiveChannelsUnits) {
+  // An unlinked set is drawn at -0.1 H x value on the bottom edge; in a full-height
+  // channel of scalar 2 and offset 0.5 that row reads 0.1 x 1.0 / 2 - 0.5 = -0.45.
+  Channel(0, std::vector<float>(600, 1.0f));
+  Dsp.Chn_Scalar[0] = 2.0;
+  Dsp.Chn_Offset[0] = 0.5;
+  Win.Active_Chn = 0;
+  Sim.Dsp_Stat[0] = 1;
+  Sim.FI_Lines[0] = 5;
+  Sim.Dlg_Req[SIM_DLG_RESIDUAL][0] = 1;
+  Sim.Res_1st[0] = 1;
+  Paint();
+  EXPECT_NEAR(Sim.Res_AveVal[0], -0.45 - 1.0, 1e-6);
+
+  // Without the full-height flag the channel's height is a tenth as well.
+  Dsp.Chn_ScaleStat[0] = 0;
+  Paint();
+  EXPECT_NEAR(Sim.Res_AveVal[0], 1.0 / 2.0 - 0.5 - 1.0, 1e-6);
+}
+
+TEST_F(PaintTest, SummedSetsDrawnAndComparedAsOneTrace) {
+  // Sets A and B summed on channel 0: scalar x offset of A (0.1) + 0.2 + 0.2.
+  Channel(0, std::vector<float>(600, 0.25f));
+  Win.Active_Chn = 0;
+  for (int set : {0, 1}) {
+    Sim.Dsp_Stat[set] = 1;
+    Sim.FI_Lines[set] = 5;
+    Sim.Sum_Stat[set] = 1;
+    Sim.Dsp_Cnl[set] = 0;
+    Sim.Dlg_Req[SIM_DLG_RESIDUAL][set] = 1;
+    Sim.Res_1st[set] = 1;
+  }
+  Sim.Dsp_Offset[0] = 0.1;
+  Sim.COLOR_NO[0] = 1;
+  fakeValue = 0.2f;
+  Paint();
+  const int H = Win.Page_Height, B = Bottom();
+  // The sum's residual is channel row - sum row (0.25 H), drawn at scale -1 about
+  // B - 0.1 H.
+  EXPECT_NEAR(Win.PM_DrawAry_Sum[30], B - 0.1 * H - 0.25 * H, 2.0);
+  EXPECT_EQ(Pixel(30, static_cast<int>(Win.PM_DrawAry_Sum[30])), kRed);
+  // Statistics once, for the first summed set: sum (0.5) - measured (0.25).
+  EXPECT_NEAR(Sim.Res_AveVal[0], 0.25, 1e-6);
+  EXPECT_EQ(Sim.Res_AveVal[1], 0.0);
+}
+
 TEST_F(PaintTest, PaintInsideAPaintValidatesTheWindow) {
   Channel(0, std::vector<float>(1000, 0.5f));
   platform::driver::PumpUntilIdle();
