@@ -303,7 +303,8 @@ void ResidualStatistics(HDC dc, const ChannelPage pages[kChannels], int sumSet) 
     const int64_t total = Dsp.FL_SZ[WIN_RAW][c];
     if (total < 1) continue;
     int64_t lo = 0, hi = total - 1;
-    if (Cnv.Lim_Stat[0] == 1) {
+    // The cursor pair limits the range once an interval is set (both 0: none).
+    if (Cnv.Lim_Stat[0] == 1 && (Win.Pt_Lim[0][0] != 0 || Win.Pt_Lim[0][1] != 0)) {
       if (Win.Pt_Lim[0][0] >= 0 && Win.Pt_Lim[0][0] < total) lo = Win.Pt_Lim[0][0];
       if (Win.Pt_Lim[0][1] >= 0 && Win.Pt_Lim[0][1] < total) hi = Win.Pt_Lim[0][1];
       if (lo > hi) std::swap(lo, hi);

@@ -416,6 +416,11 @@ TEST_F(PaintTest, ResidualStatisticsAndResBin) {
   Paint();
   EXPECT_DOUBLE_EQ(Sim.Res_AveVal[0], (1.0 - 2.0) + (1.0 - 3.0));
   EXPECT_DOUBLE_EQ(Sim.Res_RmsVal[0], 1.0 + 4.0);
+  // With no interval set (both marks 0) the limit leaves the whole file.
+  Win.Pt_Lim[0][0] = 0;
+  Win.Pt_Lim[0][1] = 0;
+  Paint();
+  EXPECT_NEAR(Sim.Res_AveVal[0], sum, 1e-6);
 
   // Every point rejected: both results 0.
   Cnv.Lim_Stat[0] = 0;
