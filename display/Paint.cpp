@@ -777,9 +777,11 @@ void DisplayCursorReadout(HWND, int32_t x, int32_t y) {
   Win.Cursor_Freq_Dif = hi - lo;
   Win.Cursor_Freq_Ave = 0.5 * (lo + hi);
 
+  // A set whose reference follows the cursor keeps the cursor frequency measured from
+  // its base frequency, as the reference key sets it.
   const double cursor = DisplayPixelToFreqAt(v, Win.Page_Start, x);
   for (int set = 0; set < SIM_SETS; ++set)
-    if (Sim.Dsp_Stat[set] != 0 && Sim.Ref_Stat[set] == 1) Sim.Ref_Val[set] = cursor - Sim.Ref_Frq[set];
+    if (Sim.Dsp_Stat[set] != 0 && Sim.Ref_Stat[set] == 1) Sim.Ref_Val[set] = cursor - Sim.Base_Frq[set];
 }
 
 void DisplayDrawMarkerCross(HDC dc, int32_t x, int32_t y) {
