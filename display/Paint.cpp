@@ -303,7 +303,8 @@ void ResidualStatistics(HDC dc, const ChannelPage pages[kChannels], int sumSet) 
     const int64_t total = Dsp.FL_SZ[WIN_RAW][c];
     if (total < 1) continue;
     int64_t lo = 0, hi = total - 1;
-    if (Cnv.Lim_Stat[0] == 1) {
+    // The cursor pair limits the range once an interval is set (both 0: none).
+    if (Cnv.Lim_Stat[0] == 1 && (Win.Pt_Lim[0][0] != 0 || Win.Pt_Lim[0][1] != 0)) {
       if (Win.Pt_Lim[0][0] >= 0 && Win.Pt_Lim[0][0] < total) lo = Win.Pt_Lim[0][0];
       if (Win.Pt_Lim[0][1] >= 0 && Win.Pt_Lim[0][1] < total) hi = Win.Pt_Lim[0][1];
       if (lo > hi) std::swap(lo, hi);
@@ -776,9 +777,11 @@ void DisplayCursorReadout(HWND, int32_t x, int32_t y) {
   Win.Cursor_Freq_Dif = hi - lo;
   Win.Cursor_Freq_Ave = 0.5 * (lo + hi);
 
+  // A set whose reference follows the cursor keeps the cursor frequency measured from
+  // its base frequency, as the reference key sets it.
   const double cursor = DisplayPixelToFreqAt(v, Win.Page_Start, x);
   for (int set = 0; set < SIM_SETS; ++set)
-    if (Sim.Dsp_Stat[set] != 0 && Sim.Ref_Stat[set] == 1) Sim.Ref_Val[set] = cursor - Sim.Ref_Frq[set];
+    if (Sim.Dsp_Stat[set] != 0 && Sim.Ref_Stat[set] == 1) Sim.Ref_Val[set] = cursor - Sim.Base_Frq[set];
 }
 
 void DisplayDrawMarkerCross(HDC dc, int32_t x, int32_t y) {

@@ -352,7 +352,15 @@ TEST_F(PaintTest, PaintWritesReadoutCursorWindowAndUnitsToTheStatusBar) {
   Win.Cursor_Y = 40;
   Win.Cursor_HalfWidth = 5;
   Dsp.Units_Idx = 1;  // display in CM-1, data in MHz
+  // A plotted set whose reference follows the cursor: measured from its base
+  // frequency, as the reference key measures it (not from its assignment offset).
+  Sim.Dsp_Stat[2] = 1;
+  Sim.FI_Lines[2] = 5;
+  Sim.Ref_Stat[2] = 1;
+  Sim.Base_Frq[2] = 7.0;
+  Sim.Ref_Frq[2] = 50.0;
   Paint();
+  EXPECT_DOUBLE_EQ(Sim.Ref_Val[2], 120.0 - 7.0);
   EXPECT_EQ(platform::StatusText(Win.hWnd_StatusBar, 2), "MHz x 1ST -> CM-1 x 1ST");
   EXPECT_TRUE(platform::driver::MatchPattern("[0] X(cm-1) * Y * Pt     20", platform::StatusText(Win.hWnd_StatusBar, 1)));
   EXPECT_DOUBLE_EQ(Win.Cursor_Freq_Lo, 115.0);
@@ -416,6 +424,11 @@ TEST_F(PaintTest, ResidualStatisticsAndResBin) {
   Paint();
   EXPECT_DOUBLE_EQ(Sim.Res_AveVal[0], (1.0 - 2.0) + (1.0 - 3.0));
   EXPECT_DOUBLE_EQ(Sim.Res_RmsVal[0], 1.0 + 4.0);
+  // With no interval set (both marks 0) the limit leaves the whole file.
+  Win.Pt_Lim[0][0] = 0;
+  Win.Pt_Lim[0][1] = 0;
+  Paint();
+  EXPECT_NEAR(Sim.Res_AveVal[0], sum, 1e-6);
 
   // Every point rejected: both results 0.
   Cnv.Lim_Stat[0] = 0;
@@ -483,6 +496,52 @@ TEST_F(PaintTest, SimulationOverlayWithResidualTrace) {
   const int calls = fakeCalls;
   Paint();
   EXPECT_EQ(fakeCalls, calls);
+}
+
+TEST_F(PaintTest, UnlinkedSetResidualsInTheActiveChannelsUnits) {
+  // An unlinked set is drawn at -0.1 H x value on the bottom edge; in a full-height
+  // channel of scalar 2 and offset 0.5 that row reads 0.1 x 1.0 / 2 - 0.5 = -0.45.
+  Channel(0, std::vector<float>(600, 1.0f));
+  Dsp.Chn_Scalar[0] = 2.0;
+  Dsp.Chn_Offset[0] = 0.5;
+  Win.Active_Chn = 0;
+  Sim.Dsp_Stat[0] = 1;
+  Sim.FI_Lines[0] = 5;
+  Sim.Dlg_Req[SIM_DLG_RESIDUAL][0] = 1;
+  Sim.Res_1st[0] = 1;
+  Paint();
+  EXPECT_NEAR(Sim.Res_AveVal[0], -0.45 - 1.0, 1e-6);
+
+  // Without the full-height flag the channel's height is a tenth as well.
+  Dsp.Chn_ScaleStat[0] = 0;
+  Paint();
+  EXPECT_NEAR(Sim.Res_AveVal[0], 1.0 / 2.0 - 0.5 - 1.0, 1e-6);
+}
+
+TEST_F(PaintTest, SummedSetsDrawnAndComparedAsOneTrace) {
+  // Sets A and B summed on channel 0: scalar x offset of A (0.1) + 0.2 + 0.2.
+  Channel(0, std::vector<float>(600, 0.25f));
+  Win.Active_Chn = 0;
+  for (int set : {0, 1}) {
+    Sim.Dsp_Stat[set] = 1;
+    Sim.FI_Lines[set] = 5;
+    Sim.Sum_Stat[set] = 1;
+    Sim.Dsp_Cnl[set] = 0;
+    Sim.Dlg_Req[SIM_DLG_RESIDUAL][set] = 1;
+    Sim.Res_1st[set] = 1;
+  }
+  Sim.Dsp_Offset[0] = 0.1;
+  Sim.COLOR_NO[0] = 1;
+  fakeValue = 0.2f;
+  Paint();
+  const int H = Win.Page_Height, B = Bottom();
+  // The sum's residual is channel row - sum row (0.25 H), drawn at scale -1 about
+  // B - 0.1 H.
+  EXPECT_NEAR(Win.PM_DrawAry_Sum[30], B - 0.1 * H - 0.25 * H, 2.0);
+  EXPECT_EQ(Pixel(30, static_cast<int>(Win.PM_DrawAry_Sum[30])), kRed);
+  // Statistics once, for the first summed set: sum (0.5) - measured (0.25).
+  EXPECT_NEAR(Sim.Res_AveVal[0], 0.25, 1e-6);
+  EXPECT_EQ(Sim.Res_AveVal[1], 0.0);
 }
 
 TEST_F(PaintTest, PaintInsideAPaintValidatesTheWindow) {

@@ -324,6 +324,33 @@ TEST_F(ViewKeysTest, FilePositionGoesToMarkerFileOnlyAtRawLevel) {
   EXPECT_EQ(text, "302\n312\n");
 }
 
+TEST_F(ViewKeysTest, InitialFrequencyAtCursorOnlyWhenConfirmed) {
+  ShowChannel(0);
+  std::vector<platform::BoxRequest> asked;
+  int answer = IDNO;
+  platform::SetBoxAnswerer([&](const platform::BoxRequest& box) {
+    asked.push_back(box);
+    return answer;
+  });
+  Win.View_Level = 1;
+  Win.Page_Start = 300;
+  Win.Cursor_X = 20;  // 0.5 x (20 + 300 / 10) x 10 = 250 above f0
+  EXPECT_EQ(Key('C'), 1);
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0].caption, "Question");
+  EXPECT_EQ(asked[0].style, 0x1024u);
+  EXPECT_EQ(asked[0].text,
+            "DEFINE INITIAL ABSOLUTE FREQUENCY=[1000.000000] (DEFINED IN ANALYSIS DIALOG)\nAT CURSOR LOCATION [YES] | "
+            "ABORT [NO]?");
+  EXPECT_EQ(Dsp.Init_Frq, 1000.0);
+
+  answer = IDYES;
+  Key('C');
+  EXPECT_DOUBLE_EQ(Dsp.Init_Frq, 750.0);
+  // The cursor column now reads the old initial frequency.
+  EXPECT_DOUBLE_EQ(DisplayPixelToFreqAt(1, Win.Page_Start, Win.Cursor_X), 1000.0);
+}
+
 TEST_F(ViewKeysTest, AverageKeysTakeFileMeanOverCursorWindow) {
   ShowChannel(0);
   Win.View_Level = WIN_RAW;
