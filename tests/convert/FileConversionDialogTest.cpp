@@ -250,6 +250,37 @@ TEST_F(FileConversionDialogTest, FieldsAreStoredInTheirReadFormsAndCancelKeepsTh
   EXPECT_EQ(Cnv.Scalar[0], 1.0f);  // typed, never stored
 }
 
+TEST_F(FileConversionDialogTest, NameButtonsAndOpenOnTheCurrentChannel) {
+  StrCopy(Dsp.Data_Dir, dir_.Path().string().c_str());
+  StrCopy(Dsp.Chn_Flnm[0], "a12.bin");
+  StrCopy(Dsp.Chn_Flnm[1], "b7x3.bin");
+  WriteValues<float>("empty.bin", {});
+  drv::Answers answers;
+  answers.File((dir_.Path() / "empty.bin").string());
+  WithDialog([&](HWND d) {
+    drv::Click(d, IDC_CNV_NUMSUB);  // the first number of each output name becomes EXT
+    EXPECT_EQ(drv::Text(d, IDC_CNV_OUTNAME0), "a00.bin");
+    EXPECT_EQ(drv::Text(d, IDC_CNV_OUTNAME0 + 1), "b00x3.bin");
+    drv::Click(d, IDC_CNV_OUT2IN);
+    EXPECT_EQ(drv::Text(d, IDC_CNV_INNAME0 + 1), "b00x3.bin");
+    drv::TypeAndCommit(d, IDC_CNV_OUTNAME0, "c.bin");
+    drv::Click(d, IDC_CNV_IN2OUT);
+    EXPECT_EQ(drv::Text(d, IDC_CNV_OUTNAME0), "a00.bin");
+    drv::Click(d, IDC_CNV_OPEN);                         // no current channel: nothing
+    drv::Click(d, IDC_CNV_CHECK0 + 2);                  // row 2 becomes the current channel
+    EXPECT_TRUE(drv::IsChecked(d, IDC_CNV_CHECK0 + 2));
+    drv::Click(d, IDC_CNV_OPEN);                         // an empty file: the row is cleared
+    EXPECT_EQ(drv::Text(d, IDC_CNV_INNAME0 + 2), "empty.bin");
+    EXPECT_FALSE(drv::IsChecked(d, IDC_CNV_CHECK0 + 2));
+    drv::Click(d, IDCANCEL);
+  });
+  EXPECT_TRUE(answers.Failures().empty());
+  EXPECT_TRUE(answers.AllAnswered());
+  EXPECT_STREQ(Dsp.Chn_Flnm[0], "a00.bin");
+  EXPECT_STREQ(Dsp.Chn_Flnm[2], "empty.bin");
+  EXPECT_EQ(Cnv.Cnv_Stat[2], 0u);
+}
+
 // A stand-in for the operation sequence that writes its output in whole records and
 // stops between records when asked.
 std::atomic<int> g_records{0};

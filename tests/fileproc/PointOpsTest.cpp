@@ -124,6 +124,89 @@ TEST_F(PointOpsTest, IntegersToFloatsDirectlyOrAsAdcVolts) {
   EXPECT_EQ(f[2], 2.5f);
 }
 
+// Every row of the ADC table, for 16-bit and 32-bit codes: v = code x scale + offset.
+TEST_F(PointOpsTest, AdcCodesToVoltsForEveryResolutionAndRange) {
+  const std::vector<int16_t> shorts{0, 1, 2048, 4095, -1};
+  const std::vector<int32_t> longs{0, 1, 2048, 4095, 65535, -1};
+  WriteValues("s.bin", shorts);
+  WriteValues("l.bin", longs);
+  struct Row {
+    uint32_t bits16, bipolar;
+    double scale, offset;
+  };
+  const Row rows[] = {{1, 0, 10.0 / 65536.0, 0.0},
+                      {0, 0, 10.0 / 4096.0, 0.0},
+                      {1, 1, 20.0 / 65536.0, -10.0},
+                      {0, 1, 20.0 / 4096.0, -10.0}};
+  Cnv.Adc_Stat = 1;
+  for (const Row& r : rows) {
+    Cnv.Adc_16Bit = r.bits16;
+    Cnv.Adc_Bipolar = r.bipolar;
+    ASSERT_EQ(Run(OSI_SHORT2FLOAT, "s.bin", "s.out"), 1);
+    ASSERT_EQ(Run(OSI_LONG2FLOAT, "l.bin", "l.out"), 1);
+    const auto s = ReadValues<float>("s.out");
+    const auto l = ReadValues<float>("l.out");
+    ASSERT_EQ(s.size(), shorts.size());
+    ASSERT_EQ(l.size(), longs.size());
+    for (size_t i = 0; i < shorts.size(); ++i)
+      EXPECT_EQ(s[i], static_cast<float>(shorts[i] * r.scale + r.offset)) << r.bits16 << r.bipolar << " code " << shorts[i];
+    for (size_t i = 0; i < longs.size(); ++i)
+      EXPECT_EQ(l[i], static_cast<float>(longs[i] * r.scale + r.offset)) << r.bits16 << r.bipolar << " code " << longs[i];
+  }
+}
+
+TEST_F(PointOpsTest, LaboratoryDataAskedForWithVariantZero) {
+  WriteBytes("kavo.bin", {0x40, 0x00, 0xC0, 0x00});  // 16384, -16384
+  drv::Answers answers;
+  answers.Box("Question", "SQUARE FILE OPERATION\n\nSQR DATA [YES] | CONVERSION OF KAVO DATA [NO]", IDNO)
+      .Box("Question", "QV SQUARE (KAVO) FILE OPERATION\n\nDATA IN DIGITAL [YES] | VOLTAGE [NO] FORM?", IDNO)
+      .Box("Info", "[kavo.bin] CONVERTED TO [volt.bin]", IDOK);
+  Dsp.Chn_Dig[0] = 1;
+  ASSERT_EQ(Run(OSI_SQR, "kavo.bin", "volt.bin", 0, 0, 1, 0, 0), 1);
+  EXPECT_TRUE(answers.AllAnswered());
+  EXPECT_EQ(Dsp.Chn_Dig[0], 0u);
+  EXPECT_EQ(ReadValues<float>("volt.bin"), (std::vector<float>{5.0f, -5.0f}));
+  // Digital form: 16384^2 >> 10.
+  Dsp.Chn_Dig[0] = 1;
+  ASSERT_EQ(Run(OSI_SQR, "kavo.bin", "dig.bin", 2, 0, 0, 0, 0), 1);
+  EXPECT_EQ(ReadValues<float>("dig.bin"), (std::vector<float>{262144.0f, 262144.0f}));
+}
+
+TEST_F(PointOpsTest, LogarithmsWithAReferenceAndWithout) {
+  WriteValues<float>("in.bin", {0.5f, 0.1f, 0.0f});
+  Cnv.Io[0] = 0.0f;  // -ln(v)
+  ASSERT_EQ(Run(OSI_NATLOG, "in.bin", "ln.bin"), 1);
+  const auto ln = ReadValues<float>("ln.bin");
+  EXPECT_FLOAT_EQ(ln[0], 0.6931472f);
+  EXPECT_FLOAT_EQ(ln[1], 2.3025851f);
+  EXPECT_EQ(ln[2], 0.0f);
+  Cnv.Io[0] = 10.0f;  // log10(Io / v)
+  ASSERT_EQ(Run(OSI_LOG10, "in.bin", "lg.bin"), 1);
+  const auto lg = ReadValues<float>("lg.bin");
+  EXPECT_FLOAT_EQ(lg[0], 1.30103f);
+  EXPECT_FLOAT_EQ(lg[1], 2.0f);
+  EXPECT_EQ(lg[2], 0.0f);
+}
+
+TEST_F(PointOpsTest, AverageOffsetInsideTheWindowOfEverySequence) {
+  WriteValues<float>("in.bin", {1, 0, 1, 1, 1, 1, 0, 1, 1, 1});
+  Cnv.Ave_Offset[0] = 0.5;
+  Cnv.Seq_Sz[0] = 4;
+  Cnv.Win_Lo[0] = 1;
+  Cnv.Win_Hi[0] = 2;  // positions 1 and 2 of each sequence of 4
+  ASSERT_EQ(Run(OSI_AVE_OFFSET, "in.bin", "all.bin", 1), 1);
+  EXPECT_EQ(ReadValues<float>("all.bin"), (std::vector<float>{1, 0.5f, 1.5f, 1, 1, 1.5f, 0.5f, 1, 1, 1.5f}));
+  drv::Answers answers;
+  answers.Box("Question", "OFFSET FILE OP\n\nSKIP REGIONS IN [in.bin] *", IDYES);
+  ASSERT_EQ(Run(OSI_AVE_OFFSET, "in.bin", "skip.bin", 0), 1);
+  EXPECT_TRUE(answers.AllAnswered());
+  EXPECT_EQ(ReadValues<float>("skip.bin"), (std::vector<float>{1, 0, 1.5f, 1, 1, 1.5f, 0, 1, 1, 1.5f}));
+  Cnv.Seq_Sz[0] = 0;  // no sequences: every value
+  ASSERT_EQ(Run(OSI_AVE_OFFSET, "in.bin", "flat.bin", 1), 1);
+  EXPECT_EQ(ReadValues<float>("flat.bin")[1], 0.5f);
+  EXPECT_EQ(ReadValues<float>("flat.bin")[0], 1.5f);
+}
+
 TEST_F(PointOpsTest, AverageGroupsWithAnUnevenLastGroup) {
   WriteValues("in.bin", Ramp(10));
   Cnv.Pts_Ave[0] = 3;
