@@ -279,8 +279,15 @@ void ScalarOffsetCommand(HWND dialog, WORD id, WORD code) {
       return;
     case IDC_SO_OPEN:
       if (BinaryFileDialog(0, Dsp.Chn_Flnm[c], sizeof Dsp.Chn_Flnm[c], dialog) == 1) {
+        // The key flips the display flag: a displayed channel gets it twice (off and on
+        // again with the new file), any other once (shown with it). The view run the
+        // first key started is stopped, or it would refuse the second key.
+        const bool shown = Dsp.Chn_DspStat[c] == 1;
         ChannelKey(c);
-        if (Dsp.Chn_DspStat[c] == 1) ChannelKey(c);
+        if (shown) {
+          DisplayViewAbort();
+          ChannelKey(c);
+        }
         Dsp.SclOfs_Valid[c] = 0;
         Repaint("CB_19P");
       }

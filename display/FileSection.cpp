@@ -286,6 +286,14 @@ int32_t CnvReplaceFile(int16_t slot, int16_t mode, int16_t set, const char* inpu
     }
   }
 
+  // The wait cursor of mode 3 gives way to the arrow on every return.
+  struct ArrowAtEnd {
+    bool on = false;
+    ~ArrowAtEnd() {
+      if (on) SetCursor(LoadCursor(nullptr, IDC_ARROW));
+    }
+  } arrowAtEnd;
+
   const int32_t W = Win.Cursor_HalfWidth;
   auto crosshairSection = [&](Section* s) {
     int64_t a = DisplayPixelToPoint(Win.View_Level, Win.Cursor_X - W);
@@ -357,6 +365,8 @@ int32_t CnvReplaceFile(int16_t slot, int16_t mode, int16_t set, const char* inpu
     std::vector<Section> sections;
     bool chain = false;
     if (mode == 3) {
+      SetCursor(LoadCursor(nullptr, IDC_WAIT));
+      arrowAtEnd.on = true;
       // The set's spectrum, matched to the channel, with its offset 0 while written.
       const double savedOffset = Sim.Dsp_Offset[set];
       Sim.Dsp_Offset[set] = 0.0;
@@ -416,7 +426,9 @@ int32_t CnvReplaceFile(int16_t slot, int16_t mode, int16_t set, const char* inpu
     } else {
       sections = filesection::PeriodicSections(n, count, period, low, high, &chain);
     }
-    if (sections.empty() || (mode != 3 && sections.front().lo == sections.front().hi)) return 0;
+    // Modes 0 and 1 without a section of more than one point leave the file alone; mode 3
+    // without a simulated value above the threshold copies it unchanged.
+    if (mode != 3 && (sections.empty() || sections.front().lo == sections.front().hi)) return 0;
 
     // 7. Fill values of each section.
     std::vector<float> loVal(sections.size(), 0.0f);

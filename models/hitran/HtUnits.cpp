@@ -1,5 +1,7 @@
 #include "models/hitran/HtUnits.h"
 
+#include <cstring>
+
 #include "core/FileIo.h"
 #include "platform/Text.h"
 #include "records/Dsp.h"
@@ -33,16 +35,20 @@ void ConvertSet(int s, bool toMHz) {
 void SimHTUnitsConvert(int16_t set, int16_t mode) {
   const bool all = set == -1;
   if (!all && (set < 0 || set >= SIM_SETS)) return;
+  // The sets follow the unit of the data axis (the units text), not the readout unit
+  // that the 'u' key steps through.
+  const bool mhz = std::strcmp(Dsp.Units_Txt, "MHz") == 0;
+  const bool cm1 = std::strcmp(Dsp.Units_Txt, "CM-1") == 0;
   for (int s = all ? 0 : set; s <= (all ? SIM_SETS - 1 : set); ++s) {
     if (Sim.HT_Global_Stat[s] != 1) continue;
-    if (Dsp.Units_Idx == 2) {
+    if (!mhz && !cm1)
       core_io::StatusText(3, StrPrintf("[%s] SIM [%s] - [NM] UNITS NOT VALID FOR HITRAN", Sim.Set_Lbl[s], Sim.Sim_Flnm[s]));
-      continue;
-    }
     if (mode == 1) {
+      // Files hold cm-1 whatever the axis shows: a set held in MHz is always brought
+      // back, also while the axis is in nanometres.
       if (Sim.HT_MHz_Stat[s] == 1) ConvertSet(s, false);
-    } else if (mode == 0) {
-      const uint32_t wanted = Dsp.Units_Idx == 0 ? 1u : 0u;
+    } else if (mode == 0 && (mhz || cm1)) {
+      const uint32_t wanted = mhz ? 1u : 0u;
       if (Sim.HT_MHz_Stat[s] != wanted) ConvertSet(s, wanted == 1);
     }
   }

@@ -175,16 +175,27 @@ TEST_F(AnalysisOptionsTest, UnitsChoiceConvertsHitranSets) {
   EXPECT_NEAR(Sim.HT_FrqLim[3], 20.0, 1e-9);
   SimHTUnitsConvert(3, 1);  // already cm-1: nothing to do
   EXPECT_NEAR(frq[0], 1.0, 1e-12);
+  // The readout unit alone (the 'u' key) does not move the sets off the data axis.
   Dsp.Units_Idx = 0;
+  SimHTUnitsConvert(-1, 0);
+  EXPECT_EQ(Sim.HT_MHz_Stat[3], 0u);
+  EXPECT_NEAR(frq[0], 1.0, 1e-12);
+  StrCopy(Dsp.Units_Txt, "MHz");
   SimHTUnitsConvert(-1, 0);
   EXPECT_EQ(Sim.HT_MHz_Stat[3], 1u);
   EXPECT_NEAR(frq[0], HT_MHZ_PER_CM1, 1e-9);
   EXPECT_NEAR(air[1], 0.2 * HT_MHZ_PER_CM1, 1e-2);
-  // Nanometres convert nothing and say why.
-  Dsp.Units_Idx = 2;
-  SimHTUnitsConvert(3, 1);
+  // Nanometres: mode 0 converts nothing and says why.
+  StrCopy(Dsp.Units_Txt, "NM");
+  SimHTUnitsConvert(3, 0);
   EXPECT_EQ(Sim.HT_MHz_Stat[3], 1u);
+  EXPECT_NEAR(frq[0], HT_MHZ_PER_CM1, 1e-9);
   EXPECT_EQ(drv::StatusText(Win.hWnd_StatusBar, 3), "[D] SIM [NoName] - [NM] UNITS NOT VALID FOR HITRAN");
+  // Mode 1 (before a file is written) still brings a set held in MHz back to cm-1, so
+  // a file never receives MHz values.
+  SimHTUnitsConvert(3, 1);
+  EXPECT_EQ(Sim.HT_MHz_Stat[3], 0u);
+  EXPECT_NEAR(frq[0], 1.0, 1e-9);
   Sim.FI_Sim_Erg[3] = nullptr;
   Sim.HT_Air_Gamma[3] = nullptr;
 }

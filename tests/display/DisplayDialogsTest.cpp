@@ -1,6 +1,7 @@
 #include "display/DisplayDialogs.h"
 
 #include "ViewFixture.h"
+#include "platform/CommonDialogs.h"
 #include "platform/TestDriver.h"
 #include "resources/Dialogs.h"
 #include "resources/Menus.h"
@@ -100,6 +101,31 @@ TEST_F(DisplayDialogsTest, RangesTrackbarsAndTheFixRule) {
   // A typed value outside the range widens it.
   ASSERT_TRUE(drv::TypeAndCommit(d, IDC_SO_OFS_HIGH, "50"));
   EXPECT_DOUBLE_EQ(Dsp.Ofs_Hi[0], 50.0);
+}
+
+TEST_F(DisplayDialogsTest, OpenShowsTheChannelWithItsNewFile) {
+  WriteChannelFile("other.bin", 300);
+  WriteChannelFile("third.bin", 300);
+  HWND d = OpenScalarOffset();
+  std::string chosen = dir_.File("other.bin");
+  platform::SetCommonDialogAnswerer(
+      [&](const platform::CommonDialogRequest&) { return platform::CommonDialogAnswer{true, chosen}; });
+  // A displayed channel stays displayed, now with the new file.
+  ASSERT_TRUE(drv::Click(d, IDC_SO_OPEN));
+  WaitViewIdle();
+  EXPECT_STREQ(Dsp.Chn_Flnm[0], "other.bin");
+  EXPECT_EQ(Dsp.Chn_DspStat[0], 1u);
+  EXPECT_EQ(Win.Active_Chn, 0);
+  // A channel that is not displayed is shown with it.
+  Dsp.Chn_DspStat[0] = 0;
+  Win.Shown_Count = 0;
+  Win.Active_Chn = 9;
+  chosen = dir_.File("third.bin");
+  ASSERT_TRUE(drv::Click(d, IDC_SO_OPEN));
+  WaitViewIdle();
+  EXPECT_STREQ(Dsp.Chn_Flnm[0], "third.bin");
+  EXPECT_EQ(Dsp.Chn_DspStat[0], 1u);
+  platform::SetCommonDialogAnswerer(nullptr);
 }
 
 TEST_F(DisplayDialogsTest, ShowFunctionsToggleFromTheRightClickMenu) {

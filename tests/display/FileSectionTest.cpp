@@ -8,6 +8,22 @@
 #include "platform/TestDriver.h"
 
 namespace {
+// The simulated spectrum that the stand-in below writes; empty: the write fails.
+std::vector<float> simSpectrum;
+std::vector<float>& SimSpectrum() { return simSpectrum; }
+}  // namespace
+
+// Stands in for the simulation writer of the sets (which replaces a weak link-time
+// stand-in): writes SimSpectrum() as a headerless float file.
+int32_t SimFIWriteBin(const char* file, int16_t, int32_t) {
+  if (SimSpectrum().empty()) return 0;
+  FILE* f = std::fopen(file, "wb");
+  if (!f) return 0;
+  const size_t n = std::fwrite(SimSpectrum().data(), sizeof(float), SimSpectrum().size(), f);
+  return std::fclose(f) == 0 && n == SimSpectrum().size() ? 1 : 0;
+}
+
+namespace {
 
 namespace drv = platform::driver;
 using filesection::Section;
@@ -202,6 +218,40 @@ TEST_F(FileSectionTest, FailuresKeepTheOriginalAndLeaveNoTemporaryFile) {
   EXPECT_FALSE(std::filesystem::exists(dir_.Path() / "Sim__Tmp.bin"));
   EXPECT_EQ(TempFilesLeft(), 0);
   EXPECT_EQ(ReadValues("data.bin"), Ramp(2000));
+}
+
+TEST_F(FileSectionTest, SimLineEditZeroesUnderTheLinesOrCopiesUnchanged) {
+  SimSpectrum().assign(2000, 0.0f);
+  for (int i = 310; i <= 314; ++i) SimSpectrum()[static_cast<size_t>(i)] = 1.0f;
+  {
+    drv::Answers answers;
+    answers.Box("Question", "REPLACE EXPT DATA ACROSS FULL LINEWIDTH*", IDYES)
+        .Box("Question", "CONNECT ENDPOINTS [YES] |\nDRAW FLAT LINES AT CURSOR POS [NO] |\nZERO SECTIONS [CANCEL]?",
+             IDCANCEL)
+        .Box("Question", "USE CURSOR POSITION AS INTENSITY THRESHOLD FOR [A] SIM [NoName]*", IDNO);
+    SetCursor(LoadCursor(nullptr, IDC_CROSS));
+    EXPECT_EQ(Edit(3), 1);
+    EXPECT_EQ(platform::CurrentCursor(), LoadCursor(nullptr, IDC_ARROW));  // after the wait cursor
+    EXPECT_TRUE(answers.AllAnswered());
+    EXPECT_TRUE(answers.Failures().empty());
+  }
+  WaitViewIdle();
+  std::vector<float> v = ReadValues("data.bin");
+  ASSERT_EQ(v.size(), 2000u);
+  // The section runs from the first point above the threshold to the next one at it.
+  for (int i = 300; i < 330; ++i) EXPECT_EQ(v[i], (i >= 310 && i <= 315) ? 0.0f : static_cast<float>(i % 50)) << i;
+  EXPECT_EQ(Status(3), "CMD[3]=[REPL AT SIM LNS] CONN[0]=[ZERO SECT]");
+  EXPECT_FALSE(std::filesystem::exists(dir_.Path() / "Sim__Tmp.bin"));
+
+  // Nothing above the threshold: the "m" file is an unchanged copy.
+  SimSpectrum().assign(2000, 0.0f);
+  platform::SetBoxAnswerer([](const platform::BoxRequest&) { return IDNO; });
+  EXPECT_EQ(Edit(3), 1);
+  WaitViewIdle();
+  EXPECT_STREQ(Dsp.Chn_Flnm[0], "data.binm");
+  EXPECT_EQ(ReadValues("data.binm"), v);
+  EXPECT_EQ(TempFilesLeft(), 0);
+  SimSpectrum().clear();
 }
 
 TEST_F(FileSectionTest, OffsetEditSubtractsTheWindowAverageFromTheWholeFile) {
