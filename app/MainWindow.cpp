@@ -185,7 +185,8 @@ void Command(HWND window, WPARAM wParam, LPARAM lParam) {
       CnvReplaceFile(0, 2, 0, nullptr, nullptr, 1, 0, 0, 0, 1);
       break;
     case IDM_SIM_CONTROL_DLG:
-      OptionNotAvailable(window);  // the simulation control dialog arrives with the sets
+      Sim.Ctl_Shown = Sim.Ctl_Shown ? 0 : 1;
+      Sim.Ctl_Shown = static_cast<uint32_t>(SimControlDialogShow(Sim.Ctl_Shown, Win.hWnd_Main));
       break;
     case IDT_SCALE_UP:
       CursorKeyCommand(window, VK_UP, CURSOR_KEY_SCALE_UP, "WIN_6P");
@@ -252,6 +253,8 @@ void LeftButtonDown(HWND window, WPARAM keys, int32_t x, int32_t y) {
   RepaintWindow("WIN_3P", window, TRUE);
 }
 
+// A plain right press does nothing here (its release may open the right-click menu)
+// and repaints nothing.
 void RightButtonDown(HWND window, WPARAM keys) {
   if (Held(keys, MK_SHIFT))
     DisplayCursorKey(1, window, VK_RIGHT, CURSOR_KEY_SHIFT);
@@ -259,6 +262,8 @@ void RightButtonDown(HWND window, WPARAM keys) {
     DisplayCursorKey(1, window, VK_UP, CURSOR_KEY_CTRL);
   else if (Held(keys, MK_LBUTTON))
     DisplayCursorKey(1, window, VK_UP, CURSOR_KEY_SCALE_UP);
+  else
+    return;
   RepaintWindow("WIN_5P", window, TRUE);
 }
 
