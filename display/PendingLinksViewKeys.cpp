@@ -2,15 +2,17 @@
 // linked in yet. Every definition here is weak: the real definition replaces it at
 // link time. Each does the least that keeps the caller's contract.
 //
-//   SimControlDialogShow  no dialog can be made: 0 (hidden).
+//   SimControlDialogShow  no dialog can be made: "OPTION NOT CURRENTLY AVAILABLE", 0 (hidden).
 //   (SimModelessDialogUpdate, SimJkkQNDialogShow and SimQuadQNDialogShow stand in
 //   app/PendingLinks.cpp and display/PendingLinks.cpp.)
 //   ViewKeySimSelectNext, ViewKeySimAssign, ViewKeySimUnassign  no candidate: 0.
 #include "display/PendingLinksViewKeys.h"
 
+#include "platform/MessageBox.h"
+
 __attribute__((weak)) int32_t SimControlDialogShow(uint32_t show, HWND parent) {
-  (void)show;
-  (void)parent;
+  // Asked to open, say so rather than doing nothing at all.
+  if (show) MessageBox(parent, "OPTION NOT CURRENTLY AVAILABLE", "Info", MB_SYSTEMMODAL | MB_ICONINFORMATION);
   return 0;
 }
 

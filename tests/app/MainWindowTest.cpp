@@ -252,9 +252,11 @@ TEST_F(MainWindowTest, RightClickShowsTheContextMenu) {
   drv::ChoosePopupItems({IDM_SIM_CONTROL_DLG});
   drv::MouseClick(Win.hWnd_Main, drv::Mouse::Right, 100, 100);
   drv::PumpUntilIdle();
-  // The control dialog's flag is stored back from its show call, and a plain right
-  // press repaints nothing.
-  EXPECT_TRUE(platform::BoxLog().empty());
+  // The control dialog's flag is stored back from its show call (the dialog itself is
+  // not built yet and says so), and a plain right press repaints nothing.
+  ASSERT_EQ(platform::BoxLog().size(), 1u);
+  EXPECT_EQ(platform::BoxLog()[0].text, "OPTION NOT CURRENTLY AVAILABLE");
+  EXPECT_EQ(Sim.Ctl_Shown, 0u);
   EXPECT_EQ(paints, 0);
   EXPECT_EQ(ContextMenuHit(Win.hWnd_Main, -5, 10), 0);
   // With Shift the right press steps forward and repaints.
