@@ -43,6 +43,17 @@ const char* KindText(int level, int chn) {
   return Win.ViewKind_Tbl[Clamp16(Win.ViewKind[level][chn], 0, 2)];
 }
 
+// The date and time are read back as one token each: blanks typed into them are
+// written as "_", so that they cannot shift every later field of the file.
+std::string OneToken(const char* text) {
+  std::string token = text;
+  for (char& c : token)
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') c = '_';
+  return token;
+}
+
+bool Blank(const char* text) { return text[std::strspn(text, " \t\r\n")] == '\0'; }
+
 bool AnySine() {
   for (int s = 0; s < SIM_SETS; s++)
     if (Sim.Sine_Stat[s] == 1 && Sim.Sine_Amp[s][0] != 0.0 && Sim.Sine_Period[s][0] != 0.0) return true;
@@ -64,7 +75,7 @@ void WriteBody(platform::TextFileWriter& w) {
   w.Printf("# COMMENT LINE (< 500 CHARACTERS WITH NEW LINE END):\n");
   w.Printf("  %s\n", Dsp.Work_Comment);
   w.Printf("# DATE                 TIME\n");
-  w.Printf("  %-20s %-20s\n\n", Dsp.Work_Date, Dsp.Work_Time);
+  w.Printf("  %-20s %-20s\n\n", OneToken(Dsp.Work_Date).c_str(), OneToken(Dsp.Work_Time).c_str());
   w.Printf("############################# EXPT DATA CHANNELS ###############################\n");
   w.Printf("# CHN DIG DSP FILENAME             SCALAR               OFFSET\n");
   for (int i = 0; i < CHANNELS; i++)
@@ -346,7 +357,11 @@ bool ReadBody(FILE* f, std::string* versionOut) {
 }  // namespace
 
 int32_t WorkFileWrite() {
-  if (!Dsp.Work_Comment[0]) StrCopy(Dsp.Work_Comment, "NO COMMENT");
+  // A blank comment, date or time would leave nothing to read back and shift every
+  // later field: they get their defaults like the empty names.
+  if (Blank(Dsp.Work_Comment)) StrCopy(Dsp.Work_Comment, "NO COMMENT");
+  if (Blank(Dsp.Work_Date)) StrCopy(Dsp.Work_Date, "00-00-0000");
+  if (Blank(Dsp.Work_Time)) StrCopy(Dsp.Work_Time, "00:00");
   for (int i = 0; i < CHANNELS; i++)
     if (!Dsp.Chn_Flnm[i][0]) StrCopy(Dsp.Chn_Flnm[i], "Nothing");
   for (int s = 0; s < SIM_SETS; s++)

@@ -121,6 +121,27 @@ TEST_F(WorkFileTest, LayoutOfTheWrittenFile) {
   EXPECT_EQ(lines[45], "  0   1   simA            2.50000000e+00  0.00000000e+00  1.00000000e-03  1.234567890e+00");
   EXPECT_EQ(lines[56],
             "  0   1.23456780e-03     4.00000000e-04  1    0        2.500000e+00 15       0     3   FF 0  0 ");
+  // Every title, column-header and empty line in its place; the file ends with the
+  // hash line after the HITRAN rows.
+  const std::string hash(80, '#');
+  const std::vector<std::pair<size_t, std::string>> fixed = {
+      {2, hash}, {4, "# COMMENT LINE (< 500 CHARACTERS WITH NEW LINE END):"}, {6, "# DATE                 TIME"},
+      {8, ""}, {9, "############################# EXPT DATA CHANNELS ###############################"},
+      {10, "# CHN DIG DSP FILENAME             SCALAR               OFFSET"}, {20, ""},
+      {21, "# CHN RAW SIZE   QVM SIZE   AVG  QVI SIZE   AVG  QVO SIZE   AVE  PEN COLOR:RGB"}, {31, ""},
+      {32, "# CHN INIT FREQ                FSR                      PTS/FSR  UNITS HARM"}, {42, ""},
+      {43, "############################ SIMULATION CHANNELS ###############################"},
+      {44, "# CHN DSP FILENAME        SCALAR          OFFSET          SLOPE           INTERCEPT"}, {54, ""},
+      {55, "# CHN GAU WIDTH          LOR WIDTH       FUNC NUM STAT WIDTH        NUM      ASSOC PEN COLOR:RGB"},
+      {65, ""}, {66, "############################# DIALOGS PARAMETERS ###############################"},
+      {67, "# ORV INPUT FILENAME"}, {69, ""}, {70, "# QUAD INPUT FILENAME"}, {71, "  Quad.in             "},
+      {72, ""}, {73, "# GENETIC ALGORITHMS INPUT FILENAME"}, {75, ""}, {76, hash}, {77, "SINWAVE SIMULATION INFO"},
+      {78, "# CHN DSP AMP             PERIOD          PHASE           DAMPING"}, {88, ""}, {89, hash},
+      {90, "HITRAN SIMULATION INFO"},
+      {91, "# CHN MASS(AMU) SELF(ATM)    AIR(ATM)     TEMP(K) PATH(M)    SS   CUT(CM-1) LS TRS TORR"}, {101, ""},
+      {102, hash}};
+  ASSERT_EQ(lines.size(), 103u);
+  for (const auto& [index, text] : fixed) EXPECT_EQ(lines[index], text) << "line " << index + 1;
   // Nine channels with the default name of an empty one, and the dialog names.
   EXPECT_EQ(lines[19].substr(0, 33), "  8   0   0   Nothing            ");
   std::string all = ReadAll(Path("run.QVW"));
@@ -260,6 +281,34 @@ TEST_F(WorkFileTest, BadFilesAreRefusedAndLeaveTheRecordsAsTheyWere) {
     EXPECT_EQ(Dsp.Dsp_Ready.load(), 0u);  // the finish did not run
     EXPECT_STREQ(Dsp.Work_Flnm, "run.QVW");
   }
+}
+
+TEST_F(WorkFileTest, TypedDateTimeAndCommentDoNotSpoilTheFile) {
+  // Texts typed in the analysis options dialog: an empty date, a time with a blank
+  // and a comment of blanks only. The file written must still read back.
+  Fill();
+  Dsp.Work_Date[0] = '\0';
+  StrCopy(Dsp.Work_Time, "10 42 am");
+  StrCopy(Dsp.Work_Comment, "   ");
+  ASSERT_EQ(WorkFileWrite(), 1);
+  auto lines = Lines(ReadAll(Path("run.QVW")));
+  EXPECT_EQ(lines[5], "  NO COMMENT");
+  EXPECT_EQ(lines[7], "  00-00-0000           10_42_am            ");
+  Forget();
+  bool refused = true;
+  WorkFileReadChecked(&refused);
+  EXPECT_FALSE(refused);
+  EXPECT_STREQ(Dsp.Chn_Flnm[1], "etalon.bin");
+
+  Fill();
+  StrCopy(Dsp.Work_Date, "14 March 1997");
+  StrCopy(Dsp.Work_Time, "10 42");
+  ASSERT_EQ(WorkFileWrite(), 1);
+  Forget();
+  ASSERT_EQ(WorkFileReadPelkNew(), 1);
+  EXPECT_STREQ(Dsp.Work_Date, "14_March_1997");
+  EXPECT_STREQ(Dsp.Work_Time, "10_42");
+  EXPECT_TRUE(platform::BoxLog().empty());
 }
 
 TEST_F(WorkFileTest, FileNameWithABlankIsRefused) {
