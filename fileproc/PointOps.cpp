@@ -14,6 +14,12 @@
 
 namespace {
 
+// The two bytes of a 16-bit value the other way round.
+int16_t SwapBytes16(int16_t value) {
+  const uint16_t u = static_cast<uint16_t>(value);
+  return static_cast<int16_t>(static_cast<uint16_t>((u << 8) | (u >> 8)));
+}
+
 // Range streaming: from point lo to the end of the input; fn(values, count) changes
 // the first count values of each block (those still below hi) and returns how many
 // of them it counted as invalid. Every block is written whole.
@@ -172,8 +178,7 @@ OsiEnd OsiSquare(OsiFrame& f) {
     if (k < 0) return OsiEnd::Failed;
     if (k == 0) break;
     for (int64_t i = 0; i < k; ++i) {
-      const uint16_t u = static_cast<uint16_t>(f.blkS[i]);
-      const int32_t s = static_cast<int16_t>(static_cast<uint16_t>((u << 8) | (u >> 8)));
+      const int32_t s = SwapBytes16(f.blkS[i]);
       f.blkF[i] = digital ? static_cast<float>((s * s) >> 10) : static_cast<float>(s) * 0.00030517578125f;
     }
     if (!f.Write(f.blkF, static_cast<size_t>(k) * sizeof(float))) return OsiEnd::Failed;
@@ -188,8 +193,7 @@ OsiEnd OsiSwapBytes(OsiFrame& f) {
     if (k < 0) return OsiEnd::Failed;
     if (k == 0) break;
     for (int64_t i = 0; i < k; ++i) {
-      const uint16_t u = static_cast<uint16_t>(f.blkS[i]);
-      f.blkS[i] = static_cast<int16_t>(static_cast<uint16_t>((u << 8) | (u >> 8)));
+      f.blkS[i] = SwapBytes16(f.blkS[i]);
     }
     if (!f.Write(f.blkS, static_cast<size_t>(k) * sizeof(int16_t))) return OsiEnd::Failed;
   }
