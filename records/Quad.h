@@ -1,6 +1,9 @@
 // The quadrupole hyperfine record, as far as the main window and the working file use
-// it: program path, parameter file and the assignment file of each set.
+// it: program path, parameter file and the assignment file of each set, the
+// assignments, the hyperfine components of the selected line and their list.
 #pragma once
+
+#include <cstdint>
 
 constexpr int QUAD_SETS = 9;
 
@@ -10,6 +13,40 @@ struct QuadRecord {
   char Asn_Flnm[QUAD_SETS][200] = {"QuadA.asn", "QuadB.asn", "QuadC.asn",
                                    "QuadD.asn", "QuadE.asn", "QuadF.asn",
                                    "QuadG.asn", "QuadH.asn", "QuadI.asn"};
+  // Assignments: entries of five values (experimental frequency, F', F'', line, uncertainty).
+  double* Asn_TList[QUAD_SETS] = {};
+  int32_t Asn_Cnt[QUAD_SETS] = {};
+  // Components of the selected line: count, capacity, F' and F'' pairs, frequency,
+  // relative intensity, assigned frequency (0 = unassigned) and its uncertainty.
+  int32_t Comp_Count[QUAD_SETS] = {};
+  int32_t Comp_Cap[QUAD_SETS] = {};
+  double* Comp_F[QUAD_SETS] = {};
+  double* Comp_Frq[QUAD_SETS] = {};
+  float* Comp_Itn[QUAD_SETS] = {};
+  double* Comp_ExpFrq[QUAD_SETS] = {};
+  float* Comp_Unc[QUAD_SETS] = {};
+  // The component list of the quadrupole QN dialog and its state.
+  int32_t* QN_List[QUAD_SETS] = {};
+  int32_t QN_LIST_TOT[QUAD_SETS] = {};
+  int32_t QN_LIST_SEL[QUAD_SETS] = {};
+  int32_t QN_SEL[QUAD_SETS] = {};
+  int32_t QN_List_Top[QUAD_SETS] = {};
+  uint32_t QN_Request[QUAD_SETS] = {};
+  uint32_t QN_FromList[QUAD_SETS] = {};
+  uint32_t QN_Scan[QUAD_SETS] = {};
+  double Frq_Widen = 10.0;  // the frequency window of a quadrupole set widens by this many widths
 };
 
 extern QuadRecord Quad;
+
+// Vibrational anharmonic components per set: for each line its number of components
+// and, at line x Stride + c, each component's frequency and relative intensity.
+struct VibArraysRecord {
+  uint32_t Lines[QUAD_SETS] = {};
+  int32_t Stride[QUAD_SETS] = {};
+  int32_t* Cnt[QUAD_SETS] = {};
+  double* Frq[QUAD_SETS] = {};
+  double* Itn[QUAD_SETS] = {};
+};
+
+extern VibArraysRecord VibArrays;

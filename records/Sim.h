@@ -191,6 +191,179 @@ struct SimRecord {
   uint32_t Dlg_Req[SIM_DLG_KINDS][SIM_SETS] = {};
   HWND Dlg_Hwnd[SIM_DLG_KINDS][SIM_SETS] = {};
   uint32_t HT_Ary_Stat[SIM_SETS] = {};  // the HITRAN dialog of the set is requested
+
+  // ---- Line lists, line shapes and rendering ----------------------------------------
+  // Per-line arrays (FI_Lines entries each, null until the set is read): simulated
+  // intensity, band type ('A', 'B', 'C', 'N'), six rotor quantum numbers per line
+  // (J' Ka' Kc' J'' Ka'' Kc''), Gaussian and Lorentzian widths, transition amplitudes and
+  // their imaginary parts (three per line), the index of the line's lower (0) and upper
+  // (1) level in FI_HamErg_Vector, area (row 0) and peak (row 1) of each line's profile.
+  float* FI_Sim_Itn[SIM_SETS] = {};
+  char* FI_BT_Lbl[SIM_SETS] = {};
+  int16_t* FI_Jkk_Lbl[SIM_SETS] = {};
+  float* FI_Gau_FWHM[SIM_SETS] = {};
+  float* FI_Lor_FWHM[SIM_SETS] = {};
+  float* FI_Amp[SIM_SETS] = {};
+  float* FI_Imag[SIM_SETS] = {};
+  int32_t* FI_Erg_Idx[SIM_SETS][2] = {};
+  uint32_t FI_Erg_Sz[SIM_SETS] = {};  // level energies per state in FI_HamErg_Vector
+  float** FI_AreaPeak_FAry[SIM_SETS] = {};
+  // HITRAN per-line arrays: molecule x 10 + isotope, temperature exponent, intensity.
+  int16_t* HT_Mol_Lbl[SIM_SETS] = {};
+  float* HT_Temp_Gamma[SIM_SETS] = {};
+  float* HT_Itn[SIM_SETS] = {};
+
+  // Intensity model: transition-dipole shares (percent), kelvin-to-energy factor,
+  // temperatures (first, second, weight of the second, ratio) and their switches.
+  double TDM_Angle[SIM_SETS][3] = {{100.0, 100.0, 100.0}, {100.0, 100.0, 100.0}, {100.0, 100.0, 100.0},
+                                   {100.0, 100.0, 100.0}, {100.0, 100.0, 100.0}, {100.0, 100.0, 100.0},
+                                   {100.0, 100.0, 100.0}, {100.0, 100.0, 100.0}, {100.0, 100.0, 100.0}};
+  double Temp2Erg[SIM_SETS] = {20836.7381265, 20836.7381265, 20836.7381265, 20836.7381265, 20836.7381265,
+                               20836.7381265, 20836.7381265, 20836.7381265, 20836.7381265};
+  double Rot_Temp[SIM_SETS][4] = {{0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1},
+                                  {0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}};
+  uint32_t TEMP_GLOBAL_STAT[SIM_SETS] = {};
+  uint32_t TDM_GLOBAL_STAT[SIM_SETS] = {};
+  uint32_t AMP_STAT[SIM_SETS] = {};
+  uint32_t IMAG_STAT[SIM_SETS] = {};
+  int32_t NegErg_Cnt[SIM_SETS] = {};  // lines of negative lower energy counted by the intensity
+
+  // Placement of the drawn lines: f = FI_Sim_Erg x Frq_Scale + Frq_Shift + Frq_Offset.
+  double Frq_Scale[SIM_SETS] = {1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0};
+  double Frq_Shift[SIM_SETS] = {};
+  double Frq_Offset[SIM_SETS] = {};
+  // Kind of set: vibrational anharmonic set, per-line widths present.
+  uint32_t Vib_Stat[SIM_SETS] = {};
+  uint32_t IDVWIDTH_STAT[SIM_SETS] = {};
+
+  // Line shape: area normalisation, double-precision profiles (one for all sets),
+  // per-line profiles from the HITRAN parameters, the profile stores per set and view
+  // level with their lengths and capacities, the search margin and the value of it last
+  // shown, the area and centre value of the last built profile, the view steps and
+  // widths with which each set's template was last built.
+  uint32_t LN_STAT[SIM_SETS] = {};
+  uint32_t LS_Double = 1;
+  uint32_t HT_LnCalc[SIM_SETS] = {};
+  int16_t* LS_SAry[SIM_SETS][4] = {};
+  float* LS_Lo_FAry[SIM_SETS][4] = {};
+  float* LS_Hi_FAry[SIM_SETS][4] = {};
+  double* LS_Lo_DAry[SIM_SETS][4] = {};
+  double* LS_Hi_DAry[SIM_SETS][4] = {};
+  int32_t LS_SPts[SIM_SETS][4] = {};
+  int32_t LS_Pts[SIM_SETS][4] = {};
+  int32_t LS_SAryCap[SIM_SETS][4] = {};
+  int32_t LS_FAryCap[SIM_SETS][4] = {};
+  int32_t LS_DAryCap[SIM_SETS][4] = {};
+  int32_t LS_SearchPts[SIM_SETS][4] = {};
+  int32_t LS_SearchPtsShown[SIM_SETS][4] = {};
+  float LS_Area[SIM_SETS] = {};
+  float LS_Peak[SIM_SETS] = {};
+  double LS_StepCache[SIM_SETS][4] = {};
+  double LS_CacheGau[SIM_SETS] = {};
+  double LS_CacheLor[SIM_SETS] = {};
+  int16_t LS_CacheNOLWS[SIM_SETS] = {};
+  float LS_CacheSpan[SIM_SETS] = {};
+  uint32_t LS_CacheMode[SIM_SETS] = {};
+
+  // Rendering results and the quantum-number list: lines that passed the last line
+  // selection (-1 none), the cursor window's first and last line (-1, -2 when reset),
+  // the list with its capacity, planned length, filled count and selection, the
+  // selected line, and the list switches.
+  int32_t FI_IDX_BEG[SIM_SETS] = {};
+  int32_t FI_IDX_END[SIM_SETS] = {};
+  int32_t FI_QN_BEG[SIM_SETS] = {-1, -1, -1, -1, -1, -1, -1, -1, -1};
+  int32_t FI_QN_END[SIM_SETS] = {-2, -2, -2, -2, -2, -2, -2, -2, -2};
+  int32_t* FI_QN_List_Ary[SIM_SETS] = {};
+  int32_t FI_QN_List_Sz[SIM_SETS] = {};
+  int32_t FI_QN_List_Tot[SIM_SETS] = {};
+  int32_t FI_QN_List_Cnt[SIM_SETS] = {};
+  int32_t FI_QN_List_Sel[SIM_SETS] = {};
+  int32_t QN_Sel_Line[SIM_SETS] = {};
+  uint32_t QN_Freeze[SIM_SETS] = {};
+  uint32_t QN_SortItn[SIM_SETS] = {1, 1, 1, 1, 1, 1, 1, 1, 1};
+  uint32_t QN_FromList[SIM_SETS] = {};
+  uint32_t QN_FromCD[SIM_SETS] = {};
+  uint32_t QN_Scan[SIM_SETS] = {};
+  // Combination-difference lists (LS, US, BS) with their lengths and the selection.
+  int32_t* FI_CD_List_Ary[SIM_SETS][3] = {};
+  uint32_t FI_CD_List_Tot[SIM_SETS][3] = {};
+  int32_t FI_CD_Sel[SIM_SETS] = {};
+  // JKK filter: quantum number at an index equal to a value; J' - J'' equal to a value.
+  uint32_t Jkk_QNMatch[SIM_SETS] = {};
+  int16_t Jkk_QNIdx[SIM_SETS] = {};
+  int32_t Jkk_QNVal[SIM_SETS] = {};
+  uint32_t Jkk_BrMatch[SIM_SETS] = {};
+  int16_t Jkk_BrVal[SIM_SETS] = {};
+
+  // Power normalisation, time-domain weighting, second sine phase relative to the
+  // first, Chebyshev baseline.
+  char Norm_Flnm[SIM_SETS][200] = {"NormFlnm", "NormFlnm", "NormFlnm", "NormFlnm", "NormFlnm",
+                                   "NormFlnm", "NormFlnm", "NormFlnm", "NormFlnm"};
+  uint32_t PowNrm_Stat[SIM_SETS] = {};
+  double PowNrm_Ref = 1.0;
+  double TD_Rate[SIM_SETS] = {};
+  double TD_Delay[SIM_SETS] = {};
+  uint32_t Sine_Rel[SIM_SETS] = {};
+  uint32_t Cheb_Dsp[SIM_SETS] = {};
+  uint32_t Cheb_Valid[SIM_SETS] = {};
+  int32_t Cheb_Pts[SIM_SETS] = {};
+  int32_t Cheb_Order[SIM_SETS] = {2, 2, 2, 2, 2, 2, 2, 2, 2};
+  int32_t Cheb_Sections[SIM_SETS] = {1, 1, 1, 1, 1, 1, 1, 1, 1};
+  double** Cheb_Coef[SIM_SETS] = {};
+
+  // HITRAN rendering: partition functions found, Q(T) of the last lookup and Q(296 K)
+  // per isotope (index 1..20), number density, Doppler, base-10 and frequency-limit
+  // switches.
+  uint32_t HT_QT_Stat[SIM_SETS] = {};
+  double HT_QT[SIM_SETS] = {1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0};
+  double HT_QT_Ref[SIM_SETS][21] = {
+      {0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0},
+      {0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0},
+      {0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0},
+      {0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0},
+      {0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0},
+      {0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0},
+      {0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0},
+      {0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0},
+      {0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0}};
+  double HT_NDens[SIM_SETS] = {2.47935579e+19, 2.47935579e+19, 2.47935579e+19, 2.47935579e+19, 2.47935579e+19,
+                               2.47935579e+19, 2.47935579e+19, 2.47935579e+19, 2.47935579e+19};
+  uint32_t HT_Doppler_Stat[SIM_SETS] = {1, 1, 1, 1, 1, 1, 1, 1, 1};
+  uint32_t HT_Log10_Stat[SIM_SETS] = {};
+  uint32_t HT_FrqLim_Stat[SIM_SETS] = {};
+  // HITRAN pressure scan: running flag per set and the value at the cursor it reads.
+  uint32_t HtScanRunning[SIM_SETS] = {};
+  double HtScanReadout = 0.0;
+  // Isotopes per HITRAN molecule 0..25 and the isotopologue masses [molecule][isotope].
+  static constexpr int16_t HT_Iso_Cnt[26] = {0, 6, 11, 18, 5, 6, 4, 3, 3, 2, 1, 2, 2, 3,
+                                             2, 2, 2, 1, 2, 5, 3, 2, 1, 3, 2, 1};
+  static constexpr double HT_MassTable[26][21] = {
+      {0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
+      {0.0, 18.010565, 20.014811, 19.014780, 19.016740, 21.020985, 20.020956, 20.022915, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
+      {0.0, 43.989830, 44.993185, 45.994076, 44.994045, 46.997431, 45.997400, 47.998320, 46.998291, 45.998262, 49.001675, 48.001646, 47.001618, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
+      {0.0, 47.984745, 49.988991, 49.988991, 48.988960, 48.988960, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
+      {0.0, 44.001062, 44.998096, 44.998096, 46.005308, 45.005278, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
+      {0.0, 27.994915, 28.998270, 29.999161, 28.999130, 31.002516, 30.002485, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
+      {0.0, 16.031300, 17.034655, 17.037475, 18.040830, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
+      {0.0, 31.989830, 33.994076, 32.994045, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
+      {0.0, 29.997989, 30.995023, 32.002234, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
+      {0.0, 63.961901, 65.957695, 64.961286, 65.966146, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
+      {0.0, 45.992904, 46.989938, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
+      {0.0, 17.026549, 18.023583, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
+      {0.0, 62.995644, 63.992678, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
+      {0.0, 17.002740, 19.006986, 18.008915, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
+      {0.0, 20.006229, 21.012404, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
+      {0.0, 35.976678, 37.973729, 36.982853, 38.979904, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
+      {0.0, 79.926160, 81.924115, 80.932336, 82.930289, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
+      {0.0, 127.912297, 128.918472, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
+      {0.0, 50.963768, 52.960819, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
+      {0.0, 59.966986, 61.962780, 60.970341, 60.966371, 61.971231, 62.966137, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
+      {0.0, 30.010565, 31.013920, 32.014811, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
+      {0.0, 51.971593, 53.968644, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
+      {0.0, 28.006148, 29.003182, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
+      {0.0, 27.010899, 28.014254, 28.007933, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
+      {0.0, 49.992328, 51.989379, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
+      {0.0, 34.005480, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0}};
 };
 
 extern SimRecord Sim;
