@@ -147,6 +147,25 @@ void BM_SimFIPlot100kLinesDrawingNoLabels(benchmark::State& state) {
 }
 BENCHMARK(BM_SimFIPlot100kLinesDrawingNoLabels)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
+// The same set with every line's own Voigt widths: each line builds its own profile,
+// sampled around its true centre.
+void BM_SimFIPlot100kLinesOwnWidths(benchmark::State& state) {
+  BigSet set;
+  Sim.IDVWIDTH_STAT[0] = 1;
+  FAlloc1Dim(&Sim.FI_Gau_FWHM[0], kLines);
+  FAlloc1Dim(&Sim.FI_Lor_FWHM[0], kLines);
+  for (int i = 0; i < kLines; ++i) {
+    Sim.FI_Gau_FWHM[0][i] = 0.5f;
+    Sim.FI_Lor_FWHM[0][i] = 0.2f;
+  }
+  for (auto _ : state) benchmark::DoNotOptimize(SimFIPlot(nullptr, 0, 0, 3, 0, kRun, 1, 9, 9));
+  FFree1Dim(&Sim.FI_Gau_FWHM[0]);
+  FFree1Dim(&Sim.FI_Lor_FWHM[0]);
+  Sim.IDVWIDTH_STAT[0] = 0;
+  state.SetItemsProcessed(state.iterations() * kLines);
+}
+BENCHMARK(BM_SimFIPlot100kLinesOwnWidths)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
+
 // Reference: the same lines, each adding one precomputed 199-point profile into the run.
 void BM_AddProfilesReference(benchmark::State& state) {
   std::vector<double> profile(199);
