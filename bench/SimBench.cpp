@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/TypedArrays.h"
-#include "platform/Gdi.h"
+#include "platform/gdi/Gdi.h"
 #include "records/Dsp.h"
 #include "records/Locks.h"
 #include "records/Sim.h"

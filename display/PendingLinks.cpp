@@ -5,7 +5,7 @@
 // Stand-ins: the seventeen dialog creators listed in PendingLinks.h.
 #include "display/PendingLinks.h"
 
-#include "platform/Window.h"
+#include "platform/windows/Window.h"
 #include "records/Sim.h"
 
 namespace {

@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "platform/Gdi.h"
-#include "platform/WinTypes.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/kernel/WinTypes.h"
 
 // Show/hide creators of the per-set modeless dialogs: show 1 creates the dialog once,
 // refreshes it (WM_INITDIALOG) and shows it; show 0 hides it. The result (show, or 0

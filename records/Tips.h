@@ -12,7 +12,7 @@ constexpr int TIPS_MOLECULES = 26;  // rows 1..25 used
 constexpr int TIPS_ISOTOPES = 21;   // columns 1..20 used
 
 struct TipsRecord {
-  // Folder of the tables; empty: "tips" beside the program, then share/qv95/tips above it.
+  // Folder of the tables; empty: the data folder "tips" (core/DataFiles.h).
   char Folder[500] = "";
   int8_t State[TIPS_MOLECULES][TIPS_ISOTOPES] = {};
   std::vector<double> Q[TIPS_MOLECULES][TIPS_ISOTOPES];

@@ -7,7 +7,7 @@
 #include "core/DebugLog.h"
 #include "core/TypedArrays.h"
 #include "display/Coords.h"
-#include "platform/Text.h"
+#include "platform/kernel/Text.h"
 #include "records/Dsp.h"
 #include "records/Locks.h"
 #include "records/Lsf.h"

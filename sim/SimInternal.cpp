@@ -1,6 +1,6 @@
 #include "sim/SimInternal.h"
 
-#include "platform/Controls.h"
+#include "platform/windows/Controls.h"
 
 namespace sim {
 

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "platform/MessageBox.h"
-#include "platform/Window.h"
+#include "platform/windows/MessageBox.h"
+#include "platform/windows/Window.h"
 #include "records/Debug.h"
 #include "records/Win.h"
 

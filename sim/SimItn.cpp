@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "platform/Text.h"
+#include "platform/kernel/Text.h"
 #include "records/Sim.h"
 #include "sim/SimInternal.h"
 

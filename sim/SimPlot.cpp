@@ -9,7 +9,7 @@
 
 #include "core/DebugLog.h"
 #include "display/Coords.h"
-#include "platform/Text.h"
+#include "platform/kernel/Text.h"
 #include "records/Debug.h"
 #include "records/Dsp.h"
 #include "records/Cnl.h"

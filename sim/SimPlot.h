@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/Gdi.h"
+#include "platform/gdi/Gdi.h"
 
 // hdc: target of sticks, labels and markers (null for compute only); paint 0 compute
 // only, 2 screen, 3 printer page; first and count: the run in the view's point scale;

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "platform/Gdi.h"
+#include "platform/gdi/Gdi.h"
 
 namespace sim {
 

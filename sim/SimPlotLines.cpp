@@ -6,12 +6,12 @@
 #include <cmath>
 
 #include "core/DebugLog.h"
-#include "core/FileManip.h"
+#include "filelib/FileManip.h"
 #include "display/Coords.h"
 #include "models/hitran/Tips.h"
 #include "models/quad/Quad.h"
 #include "models/vib/VibAnharm.h"
-#include "platform/Text.h"
+#include "platform/kernel/Text.h"
 #include "records/Dsp.h"
 #include "records/Lsf.h"
 #include "records/Quad.h"

@@ -12,7 +12,7 @@
 #include "models/quad/Quad.h"
 #include "numerics/Derivative.h"
 #include "numerics/Sorts.h"
-#include "platform/Text.h"
+#include "platform/kernel/Text.h"
 #include "records/Dsp.h"
 #include "records/Lsf.h"
 #include "records/Quad.h"

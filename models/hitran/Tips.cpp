@@ -9,36 +9,21 @@
 #include <string_view>
 #include <algorithm>
 
-#include "platform/CommandLine.h"
-#include "platform/Files.h"
-#include "platform/Text.h"
+#include "core/DataFiles.h"
+#include "platform/kernel/Text.h"
 #include "records/Tips.h"
 
 namespace {
 
-bool Exists(const std::string& path) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  std::fclose(f);
-  return true;
-}
-
-// The folder holding the tables: the record's, else "tips" beside the program, else
-// share/qv95/tips of the installation the program runs from.
+// The folder holding the tables: the record's, else the data folder "tips".
 std::string TablesFolder() {
   if (Tips.Folder[0] != '\0') return Tips.Folder;
-  char exe[1024] = {};
-  GetModuleFileName(nullptr, exe, sizeof exe);
-  std::string dir(exe);
-  const size_t slash = dir.find_last_of('/');
-  dir = slash == std::string::npos ? std::string(".") : dir.substr(0, slash);
-  const std::string beside = dir + "/" + TIPS_FOLDER_NAME;
-  if (Exists(beside + "/" + TIPS_MAP_FILE_NAME)) return beside;
-  return dir + "/../share/qv95/" + TIPS_FOLDER_NAME;
+  return core_data::FindDataFolder(TIPS_FOLDER_NAME);
 }
 
 // The table file of (mol, iso) from the map, or "" when the map names none.
 std::string TableFile(const std::string& folder, int mol, int iso) {
+  if (folder.empty()) return "";
   FILE* f = std::fopen((folder + "/" + TIPS_MAP_FILE_NAME).c_str(), "rb");
   if (!f) return "";
   std::string found;

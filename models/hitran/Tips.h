@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-// Folder and files of the tables: iso_map_1_25.txt names, per HITRAN molecule and
-// isotope number, the table arts_tips2021_mol1-25/<NAME>-<AFGL code>.xml.
+// The data folder of the tables and its files: iso_map_1_25.txt names, per HITRAN
+// molecule and isotope number, the table arts_tips2021_mol1-25/<NAME>-<AFGL code>.xml.
 inline constexpr char TIPS_FOLDER_NAME[] = "tips";
 inline constexpr char TIPS_MAP_FILE_NAME[] = "iso_map_1_25.txt";
 inline constexpr char TIPS_TABLE_FOLDER_NAME[] = "arts_tips2021_mol1-25";

@@ -1,7 +1,7 @@
 #include "models/quad/Quad.h"
 
 #include "core/TypedArrays.h"
-#include "platform/MessageBox.h"
+#include "platform/windows/MessageBox.h"
 #include "records/Quad.h"
 #include "records/Sim.h"
 #include "records/Win.h"

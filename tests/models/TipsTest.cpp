@@ -6,7 +6,7 @@
 #include <string>
 
 #include "models/hitran/Tips.h"
-#include "platform/Text.h"
+#include "platform/kernel/Text.h"
 #include "records/Tips.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/TypedArrays.h"
-#include "platform/MessageBox.h"
+#include "platform/windows/MessageBox.h"
 #include "records/Debug.h"
 #include "records/Dsp.h"
 #include "records/Locks.h"

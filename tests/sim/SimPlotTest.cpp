@@ -9,8 +9,8 @@
 
 #include "display/Coords.h"
 #include "models/hitran/Tips.h"
-#include "platform/Gdi.h"
-#include "platform/Text.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/kernel/Text.h"
 #include "records/Tips.h"
 #include "sim/SimPlot.h"
 #include "sim/Voigt.h"
@@ -374,7 +374,7 @@ TEST_F(SimPlotTest, ScanReadoutOnlyAtACursorInsideTheRun) {
 // A line of the CO list at 100 K and 1000 K: intensity against the textbook S(T) with
 // Q from the tables.
 TEST_F(SimPlotTest, HitranIntensityAtOtherTemperatures) {
-  std::ifstream in(std::string(QV95_SOURCE_DIR) + "/tests/data/hitran/hapi_CO_M5_I1.par");
+  std::ifstream in(std::string(QV95_TESTDATA_DIR) + "/hitran/hapi_CO_M5_I1.par");
   std::string record;
   ASSERT_TRUE(std::getline(in, record));
   ASSERT_GE(record.size(), 55u);
