@@ -70,7 +70,7 @@ fail() {
   exit 1
 }
 # Waits until a window with this title is there.
-window() { timeout 20 xdotool search --sync --name "^$1\$" >/dev/null 2>&1 || fail "no window \"$1\""; }
+window() { timeout 60 xdotool search --sync --name "^$1\$" >/dev/null 2>&1 || fail "no window \"$1\""; }
 gone() {
   for _ in $(seq 50); do
     xdotool search --name "^$1\$" >/dev/null 2>&1 || return 0
