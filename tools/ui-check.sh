@@ -145,7 +145,7 @@ log="$out/qv95"
 xdotool mousemove 1000 740     # out of the way: over the plot the pointer rewrites the status bar
 (cd "$work" && ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" exec "$qv95" "$work/demo.QVW") >"$log.out" 2>"$log.err" &
 app_pid=$!
-main=$(timeout 30 xdotool search --sync --name "^QUIVRANE 95 " 2>/dev/null | head -1) || true
+main=$(timeout 60 xdotool search --sync --name "^QUIVRANE 95 " 2>/dev/null | head -1) || true
 [ -n "$main" ] || fail "no main window \"QUIVRANE 95 ...\""
 title=$(xdotool getwindowname "$main")
 case "$title" in *"[demo.QVW]"*) ;; *) fail "the main window's title names no working file: $title" ;; esac
