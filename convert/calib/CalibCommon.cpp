@@ -1,0 +1,30 @@
+#include "convert/calib/CalibCommon.h"
+
+#include "core/DebugLog.h"
+#include "core/MsgWindow.h"
+#include "platform/Files.h"
+#include "platform/MessageBox.h"
+#include "records/Debug.h"
+#include "records/Win.h"
+
+namespace calib {
+
+int32_t AskYesNoCancel(const std::string& text) {
+  return MessageBox(Win.hWnd_Main, text.c_str(), "Question", MB_SYSTEMMODAL | MB_ICONQUESTION | MB_YESNOCANCEL);
+}
+
+int32_t AskYesNoId(const std::string& text) {
+  return MessageBox(Win.hWnd_Main, text.c_str(), "Question", core_io::kQuestionStyle);
+}
+
+void Post(const std::string& text) { DspMsgShowText(text.c_str(), Win.hWnd_Main); }
+
+bool DebugOn(int16_t code) { return Debug.DebugLevel == code && DebugLogIsOpen(); }
+
+int64_t FilePoints(const char* name) {
+  int64_t bytes = 0;
+  if (!name || !platform::GetFileSize64(name, &bytes)) return -1;
+  return bytes / 4;
+}
+
+}  // namespace calib
