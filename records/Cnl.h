@@ -99,7 +99,7 @@ struct CnlRecord {
   int32_t IntvPts = 0;              // INTV PTS: shift, points per log line or group gap
   int32_t PtsAve = 8;               // PTS AVE: points passed over after a jump
   int32_t PtsFsr = 5;               // PTS/FSR: smallest number of transitions of a group
-  char Ramp_Flnm[200] = "AOMRampF"; // binary ramp file
+  char RampFlnm[200] = "AOMRampF"; // binary ramp file
 };
 
 extern CnlRecord Cnl;

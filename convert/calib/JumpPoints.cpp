@@ -107,8 +107,8 @@ int32_t RampJumps() {
   TextFileWriter out;
   if (!CreateMarkerFile(out)) return 0;
   core_io::BinIn in;
-  if (!in.Open(Cnl.Ramp_Flnm)) {
-    Warning(StrPrintf("FAILED TO OPEN BINARY FILE [%s] FOR READING", Cnl.Ramp_Flnm));
+  if (!in.Open(Cnl.RampFlnm)) {
+    Warning(StrPrintf("FAILED TO OPEN BINARY FILE [%s] FOR READING", Cnl.RampFlnm));
     return 0;
   }
   FloatStream values(in);
@@ -207,8 +207,8 @@ int32_t TtlTransitions(int16_t slot) {
   TextFileWriter out;
   if (!CreateMarkerFile(out)) return 0;
   core_io::BinIn in;
-  if (!in.Open(Cnl.Ramp_Flnm)) {
-    Warning(StrPrintf("FAILED TO OPEN BINARY FILE [%s] FOR READING", Cnl.Ramp_Flnm));
+  if (!in.Open(Cnl.RampFlnm)) {
+    Warning(StrPrintf("FAILED TO OPEN BINARY FILE [%s] FOR READING", Cnl.RampFlnm));
     return 0;
   }
   const bool ranged = Cnv.Lim_Stat[slot] == 1;

@@ -1,5 +1,5 @@
 // Jump points and wavemeter log repair. One entry, seven modes:
-//  0  jump points of the binary ramp file (Cnl.Ramp_Flnm) -> marker-position file
+//  0  jump points of the binary ramp file (Cnl.RampFlnm) -> marker-position file
 //  1  jumps of the wavemeter log -> marker-position file
 //  2  read errors of the log repaired -> corrected log (log name + "F")
 //  3  runs of repeated and negative readings repaired -> corrected log

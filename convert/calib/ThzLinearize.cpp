@@ -126,6 +126,7 @@ int32_t Phase1PerPoint(int16_t set, double s) {
     Warning(StrPrintf("PHASE [I]\n\nFAILED TO OPEN|READ ASCII WAVEMETER FILE [%s] FOR FRQS", T.WaveFlnm));
     return Fail(2);
   }
+  T.IntvSize = static_cast<int32_t>(T.SectHi - T.SectLo);
   const int64_t points = calib::FilePoints(InName(set));
   if (points != static_cast<int64_t>(lines)) {
     core_io::Info(StrPrintf("PHASE [I]\n\nFILE LENGTHS OF WAVEMETER [%u] & ITN FILES [%u] SHOULD BE THE SAME\n\nABORTING",
@@ -138,7 +139,6 @@ int32_t Phase1PerPoint(int16_t set, double s) {
                       T.SectLo, T.SectHi, T.WaveFlnm, lines));
     return Fail(2);
   }
-  T.IntvSize = static_cast<int32_t>(T.SectHi - T.SectLo);
   T.LowerMk = static_cast<int32_t>(T.SectLo);
   T.UpperMk = static_cast<int32_t>(T.SectHi);
   Work<double> out;
@@ -383,6 +383,8 @@ int32_t Phase2(int16_t set, int32_t interactive) {
     return Fail(2);
   }
   if (win > 0.0f && win < 1000.0f && DSmooth(f.p + 1, static_cast<double>(win), n0) != 1) return Fail(2);
+  if (Debug119())
+    DebugPrintf("II-A - SORTED FRQS=[%d] FROM [%f] TO [%f]\n", n0, f[1], f[static_cast<uint64_t>(n0)]);
 
   // Co-add pairs closer than MinRes to their group's first frequency.
   int32_t n = 0;

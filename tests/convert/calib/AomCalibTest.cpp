@@ -145,6 +145,26 @@ TEST_F(AomTest, JumpWindowRejectsTwoWMinusOnePointsPerJump) {
   EXPECT_EQ(RejectedInReport(), 3 * 5 + 1);
 }
 
+TEST_F(AomTest, EvenOrOddIntervalsOnly) {
+  WriteScan();
+  AomSettings.JmpWin = 0;
+  AomSettings.EoStat = 1;
+  // Even: segments go out after odd interval counts (the FSR before the scan, ramps 1
+  // and 3, and the last empty FSR); odd: after even counts (ramps 0 and 2, two empty).
+  for (int even = 0; even < 2; ++even) {
+    SCOPED_TRACE(even);
+    rules_.clear();
+    Answer("Question", "EVEN [YES] | ODD [NO] INTERVALS?", even ? IDYES : IDNO);
+    ASSERT_EQ(AomCalibrate(0, 0, kPerInterval * kIntervals, 0, 0, 0, 0), 1);
+    EXPECT_EQ(AomSettings.EoAnswer, even);
+    const std::vector<float> out = ReadValues<float>("Out");
+    ASSERT_EQ(out.size(), static_cast<size_t>(4 * kN));
+    ExpectSpectrum(out, even ? 1 : 0, 5e-3);
+    ExpectSpectrum(out, even ? 2 : 1, 5e-3);
+    if (even) EXPECT_EQ(out[0], 0.0f);  // the empty FSR before the scan
+  }
+}
+
 TEST_F(AomTest, MarkerFileReadingStopsAtTheFirstNonInteger) {
   WriteScan();
   WriteText("Mks", "3999\n7999x\n11999\n");
