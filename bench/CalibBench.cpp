@@ -17,8 +17,8 @@
 
 #include "convert/calib/AomCalib.h"
 #include "numerics/Spline.h"
-#include "platform/MessageBox.h"
-#include "platform/Text.h"
+#include "platform/windows/MessageBox.h"
+#include "platform/kernel/Text.h"
 #include "records/AomSettings.h"
 #include "records/Cnl.h"
 #include "records/Cnv.h"

@@ -2,8 +2,8 @@
 
 #include "core/DebugLog.h"
 #include "core/MsgWindow.h"
-#include "platform/Files.h"
-#include "platform/MessageBox.h"
+#include "platform/kernel/Files.h"
+#include "platform/windows/MessageBox.h"
 #include "records/Debug.h"
 #include "records/Win.h"
 

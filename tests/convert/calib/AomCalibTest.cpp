@@ -9,7 +9,7 @@
 
 #include "CalibFixture.h"
 #include "numerics/Spline.h"
-#include "platform/MessageBox.h"
+#include "platform/windows/MessageBox.h"
 
 namespace qvtest {
 namespace {
@@ -161,7 +161,9 @@ TEST_F(AomTest, EvenOrOddIntervalsOnly) {
     ASSERT_EQ(out.size(), static_cast<size_t>(4 * kN));
     ExpectSpectrum(out, even ? 1 : 0, 5e-3);
     ExpectSpectrum(out, even ? 2 : 1, 5e-3);
-    if (even) EXPECT_EQ(out[0], 0.0f);  // the empty FSR before the scan
+    if (even) {
+      EXPECT_EQ(out[0], 0.0f);  // the empty FSR before the scan
+    }
   }
 }
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "CalibFixture.h"
-#include "platform/MessageBox.h"
+#include "platform/windows/MessageBox.h"
 
 namespace qvtest {
 namespace {
