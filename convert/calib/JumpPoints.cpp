@@ -94,6 +94,12 @@ bool CreateMarkerFile(TextFileWriter& out, bool shortText = false) {
   return false;
 }
 
+bool OpenRamp(core_io::BinIn& in) {
+  if (in.Open(Cnl.RampFlnm)) return true;
+  Warning(StrPrintf("FAILED TO OPEN BINARY FILE [%s] FOR READING", Cnl.RampFlnm));
+  return false;
+}
+
 bool CommitMarkerFile(TextFileWriter& out) {
   if (out.Commit()) return true;
   Warning(StrPrintf("FAILED TO CREATE ASCII FILE [%s] FOR WRITING", Cnl.Mks_Flnm));
@@ -105,12 +111,8 @@ bool CommitMarkerFile(TextFileWriter& out) {
 int32_t RampJumps() {
   if (Debug119()) DebugPrintf("AOM RAMP JUMP PT PROC ON [%s]\n", Cnl.Mks_Flnm);
   TextFileWriter out;
-  if (!CreateMarkerFile(out)) return 0;
   core_io::BinIn in;
-  if (!in.Open(Cnl.RampFlnm)) {
-    Warning(StrPrintf("FAILED TO OPEN BINARY FILE [%s] FOR READING", Cnl.RampFlnm));
-    return 0;
-  }
+  if (!CreateMarkerFile(out) || !OpenRamp(in)) return 0;
   FloatStream values(in);
   EdgeRule rule(Cnl.StpDif, Cnl.PtsAve);
   uint32_t count = 0;
@@ -205,12 +207,8 @@ int32_t LogJumps(int16_t slot) {
 int32_t TtlTransitions(int16_t slot) {
   if (Debug119()) DebugPrintf("DIG TRS PROC ON [%s]\n", Cnl.Mks_Flnm);
   TextFileWriter out;
-  if (!CreateMarkerFile(out)) return 0;
   core_io::BinIn in;
-  if (!in.Open(Cnl.RampFlnm)) {
-    Warning(StrPrintf("FAILED TO OPEN BINARY FILE [%s] FOR READING", Cnl.RampFlnm));
-    return 0;
-  }
+  if (!CreateMarkerFile(out) || !OpenRamp(in)) return 0;
   const bool ranged = Cnv.Lim_Stat[slot] == 1;
   const int64_t start = ranged && Win.Pt_Lim[slot][0] > 0 ? Win.Pt_Lim[slot][0] : 0;
   const int64_t last = Win.Pt_Lim[slot][1];

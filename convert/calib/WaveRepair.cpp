@@ -63,6 +63,31 @@ bool Reversal(double f3, double f2, double f1, double stp) {
   return f2 > std::max(f3, f1) + margin || f2 < std::min(f3, f1) - margin;
 }
 
+// The held line with the two readings before it, written one line late.
+struct LateLines {
+  Held h;
+  double f2 = 0.0, f3 = 0.0;
+  // From the n-th line read: writes the held line from the second line on, counting
+  // a reversal from the fourth.
+  template <class Write>
+  void Pass(uint32_t n, int32_t* reversals, Write write) {
+    if (n < 2) return;
+    if (n >= 4 && Reversal(f3, f2, h.f, Cnl.StpDif)) ++*reversals;
+    write(h);
+  }
+  void MoveOn(const Held& next) {
+    f3 = f2;
+    f2 = h.f;
+    h = next;
+  }
+};
+
+bool OpenLog(core_io::LineIn& log) {
+  if (log.Open(ThzSettings.WaveFlnm)) return true;
+  Warning(StrPrintf("FAILED TO OPEN ASCII FILE [%s] FOR READING", ThzSettings.WaveFlnm));
+  return false;
+}
+
 bool CreateCorrected(TextFileWriter& out, const std::string& name) {
   if (out.Open(name.c_str())) return true;
   Warning(StrPrintf("FAILED TO CREATE ASCII FILE [%s] FOR WRITING", name.c_str()));
@@ -141,8 +166,9 @@ bool Mode2Plain(core_io::LineIn& log, TextFileWriter& out, Mode2Counts& c) {
   if (Debug119())
     DebugPrintf("BURLEIGH | HIGH FINESSE WAVEMETER FILE READ ERROR CORRECTION PROC ON [%s]\n", ThzSettings.WaveFlnm);
   const double stp = std::fabs(Cnl.StpDif);
-  Held h;
-  double f2 = 0.0, f3 = 0.0;
+  LateLines late;
+  Held& h = late.h;
+  const double& f2 = late.f2;
   uint32_t count = 0;
   bool cancelled = false;
   std::string line;
@@ -181,14 +207,9 @@ bool Mode2Plain(core_io::LineIn& log, TextFileWriter& out, Mode2Counts& c) {
       }
     }
     if (negative) ++c.negative;
-    if (count >= 2) {
-      if (count >= 4 && Reversal(f3, f2, h.f, Cnl.StpDif)) ++c.reversals;
-      WriteMode2Held(out, h, c.detected);
-    }
+    late.Pass(count, &c.reversals, [&](const Held& held) { WriteMode2Held(out, held, c.detected); });
     if (cancelled) return false;
-    f3 = f2;
-    f2 = h.f;
-    h = Held{f, pos, fields, negative, count};
+    late.MoveOn(Held{f, pos, fields, negative, count});
   }
   if (count >= 1) WriteMode2Held(out, h, c.detected);
   return true;
@@ -208,8 +229,9 @@ bool Mode2Windowed(core_io::LineIn& log, TextFileWriter& out, Mode2Counts& c, in
     return false;
   }
   const double stp = std::fabs(Cnl.StpDif);
-  Held h;
-  double f2 = 0.0, f3 = 0.0;
+  LateLines late;
+  Held& h = late.h;
+  const double& f2 = late.f2;
   uint32_t count = 0, used = 0;
   int32_t filled = 0, next = 0;
   uint32_t windowLines = 0;
@@ -307,14 +329,9 @@ bool Mode2Windowed(core_io::LineIn& log, TextFileWriter& out, Mode2Counts& c, in
         }
       }
     }
-    if (used >= 2) {
-      if (used >= 4 && Reversal(f3, f2, h.f, Cnl.StpDif)) ++c.reversals;
-      WriteWindowHeld(out, h, c.detected);
-    }
+    late.Pass(used, &c.reversals, [&](const Held& held) { WriteWindowHeld(out, held, c.detected); });
     if (cancelled) return false;
-    f3 = f2;
-    f2 = h.f;
-    h = Held{f, pos, fields, false, count};
+    late.MoveOn(Held{f, pos, fields, false, count});
   }
   if (used >= 1) WriteWindowHeld(out, h, c.detected);
   return true;
@@ -322,10 +339,7 @@ bool Mode2Windowed(core_io::LineIn& log, TextFileWriter& out, Mode2Counts& c, in
 
 int32_t Mode2() {
   core_io::LineIn log(255);
-  if (!log.Open(ThzSettings.WaveFlnm)) {
-    Warning(StrPrintf("FAILED TO OPEN ASCII FILE [%s] FOR READING", ThzSettings.WaveFlnm));
-    return 0;
-  }
+  if (!OpenLog(log)) return 0;
   const std::string name = CorrectedName();
   TextFileWriter out;
   if (!CreateCorrected(out, name)) return 0;
@@ -451,10 +465,7 @@ int32_t Mode6() {
   if (Debug119())
     DebugPrintf("HIGH FINESSE WAVEMETER FILE READ ERROR CORRECTION PROC ON [%s]\n", ThzSettings.WaveFlnm);
   core_io::LineIn log(255);
-  if (!log.Open(ThzSettings.WaveFlnm)) {
-    Warning(StrPrintf("FAILED TO OPEN ASCII FILE [%s] FOR READING", ThzSettings.WaveFlnm));
-    return 0;
-  }
+  if (!OpenLog(log)) return 0;
   const std::string name = CorrectedName();
   TextFileWriter out;
   const uint32_t lower = ThzSettings.SectLo, upper = ThzSettings.SectHi;
@@ -462,8 +473,8 @@ int32_t Mode6() {
   Post(StrPrintf("      MARKER LIMITS \t=[%u] - [%u]\n", lower, upper));
 
   const double stp = std::fabs(Cnl.StpDif);
-  Held h;
-  double f2 = 0.0, f3 = 0.0;
+  LateLines late;
+  const Held& h = late.h;
   double tolerance = 1.0;
   int32_t detected = 0, reversals = 0, negative = 0;
   uint32_t count = 0, used = 0;
@@ -482,17 +493,16 @@ int32_t Mode6() {
         tolerance = 1.0;
       } else {
         ++detected;
-        if (Debug119()) DebugPrintf(" 1    ERROR AT FRQ3,2,1= %f %f %f\n", f2, h.f, f);
+        if (Debug119()) DebugPrintf(" 1    ERROR AT FRQ3,2,1= %f %f %f\n", late.f2, h.f, f);
         f = h.f;
         tolerance += 1.0;
       }
-      if (used >= 4 && Reversal(f3, f2, h.f, Cnl.StpDif)) ++reversals;
-      out.Printf("%f %d %d\n", Signed(h), h.pos, detected);
-      if (Debug119()) DebugPrintf("%u FRQ=%f DET_CT=%d REV_CT=%d\n", h.line, h.f, detected, reversals);
-      f3 = f2;
-      f2 = h.f;
     }
-    h = Held{f, pos, 2, isNegative, count};
+    late.Pass(used, &reversals, [&](const Held& held) {
+      out.Printf("%f %d %d\n", Signed(held), held.pos, detected);
+      if (Debug119()) DebugPrintf("%u FRQ=%f DET_CT=%d REV_CT=%d\n", held.line, held.f, detected, reversals);
+    });
+    late.MoveOn(Held{f, pos, 2, isNegative, count});
   }
   // Nothing is written for a section without readings.
   if (used >= 1) out.Printf("%f %d %d\n", Signed(h), h.pos, detected);

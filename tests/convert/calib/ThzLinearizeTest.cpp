@@ -52,6 +52,17 @@ class ThzTest : public CalibTest {
   static size_t Peak(const std::vector<float>& out) {
     return static_cast<size_t>(std::max_element(out.begin(), out.end()) - out.begin());
   }
+  // A per-point scan of 101 points from 1000.0 in steps of 0.01 through phases 0 and I.
+  void WriteSmallScan() {
+    const std::vector<double> f = Ramp(101, 1000.0, 0.01);
+    WritePerPointScan(f, f);
+    ThzSettings.PerPointLog = 1;
+    ThzSettings.SectHi = 101;
+  }
+  bool SmallSectionThroughPhaseOne() {
+    WriteSmallScan();
+    return THzLinearization(0, 0, 1) == 1 && THzLinearization(0, 1, 1) == 1;
+  }
   // Runs phases 0, I and II over the whole per-point log.
   int32_t RunPerPoint(uint32_t points) {
     ThzSettings.PerPointLog = 1;
@@ -243,12 +254,7 @@ TEST_F(ThzTest, EqualPositionsMergeAndADecreasingOneAsks) {
 }
 
 TEST_F(ThzTest, LengthMismatchWarnsContinuingAndKeepsTheStatus) {
-  const std::vector<double> f = Ramp(101, 1000.0, 0.01);
-  WritePerPointScan(f, f);
-  ThzSettings.PerPointLog = 1;
-  ThzSettings.SectHi = 101;
-  ASSERT_EQ(THzLinearization(0, 0, 1), 1);
-  ASSERT_EQ(THzLinearization(0, 1, 1), 1);
+  ASSERT_TRUE(SmallSectionThroughPhaseOne());
   ThzSettings.SectHi = 90;
   ThzSettings.Status = 6;
   EXPECT_EQ(THzLinearization(0, 2, 1), 0);
@@ -259,12 +265,7 @@ TEST_F(ThzTest, LengthMismatchWarnsContinuingAndKeepsTheStatus) {
 }
 
 TEST_F(ThzTest, OutputStepZeroIsRefusedBeforeAnythingIsRead) {
-  const std::vector<double> f = Ramp(101, 1000.0, 0.01);
-  WritePerPointScan(f, f);
-  ThzSettings.PerPointLog = 1;
-  ThzSettings.SectHi = 101;
-  ASSERT_EQ(THzLinearization(0, 0, 1), 1);
-  ASSERT_EQ(THzLinearization(0, 1, 1), 1);
+  ASSERT_TRUE(SmallSectionThroughPhaseOne());
   ThzSettings.OutFrqStp = 0.0;
   EXPECT_EQ(THzLinearization(0, 2, 1), 0);
   EXPECT_TRUE(Shown("Warning", "PHASE [II]\n\nOUTPUT FRQ STEP ZERO\n\nABORTING"));
@@ -274,9 +275,7 @@ TEST_F(ThzTest, OutputStepZeroIsRefusedBeforeAnythingIsRead) {
 }
 
 TEST_F(ThzTest, PerPointSectionBeyondTheLogIsRefused) {
-  const std::vector<double> f = Ramp(101, 1000.0, 0.01);
-  WritePerPointScan(f, f);
-  ThzSettings.PerPointLog = 1;
+  WriteSmallScan();
   ThzSettings.SectLo = 50;
   ThzSettings.SectHi = 150;
   ASSERT_EQ(THzLinearization(0, 0, 1), 1);
@@ -294,10 +293,7 @@ TEST_F(ThzTest, PerPointSectionBeyondTheLogIsRefused) {
 }
 
 TEST_F(ThzTest, SpanCheckAsksAndSkips) {
-  const std::vector<double> f = Ramp(101, 1000.0, 0.01);
-  WritePerPointScan(f, f);
-  ThzSettings.PerPointLog = 1;
-  ThzSettings.SectHi = 101;
+  WriteSmallScan();
   ThzSettings.RangeCheck = 1;
   ThzSettings.OpseqMin = 5.0;
   ASSERT_EQ(THzLinearization(0, 0, 1), 1);
