@@ -180,17 +180,23 @@ class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& r : runs)
-      if (r.aggregate_name == "median") medians_.push_back(r.GetAdjustedRealTime());
+      if (r.aggregate_name == "median") {
+        medians_.push_back(r.GetAdjustedRealTime());
+        cpuMedians_.push_back(r.GetAdjustedCPUTime());
+      }
     ConsoleReporter::ReportRuns(runs);
   }
   void Finalize() override {
     ConsoleReporter::Finalize();
-    if (medians_.size() == 2 && medians_[1] > 0.0)
-      std::printf("AomCalibrate / plain loop (medians): %.2f\n", medians_[0] / medians_[1]);
+    // On a loaded machine the wall-clock ratio wanders; the CPU-time ratio is steadier.
+    if (medians_.size() == 2 && medians_[1] > 0.0 && cpuMedians_[1] > 0.0)
+      std::printf("AomCalibrate / plain loop (medians): %.2f wall clock, %.2f CPU time\n", medians_[0] / medians_[1],
+                  cpuMedians_[0] / cpuMedians_[1]);
   }
 
  private:
   std::vector<double> medians_;
+  std::vector<double> cpuMedians_;
 };
 
 }  // namespace
