@@ -8,7 +8,7 @@
 #include "core/BinFile.h"
 #include "core/DebugLog.h"
 #include "core/FileIo.h"
-#include "core/FileManip.h"
+#include "filelib/FileManip.h"
 #include "numerics/Smooth.h"
 #include "numerics/Sorts.h"
 #include "numerics/Spline.h"

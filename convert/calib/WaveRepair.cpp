@@ -13,7 +13,7 @@
 #include "convert/calib/ThzLinearize.h"
 #include "core/DebugLog.h"
 #include "core/FileIo.h"
-#include "core/FileManip.h"
+#include "filelib/FileManip.h"
 #include "core/TypedArrays.h"
 #include "platform/kernel/Files.h"
 #include "platform/windows/MessageBox.h"
