@@ -315,14 +315,7 @@ bool Calibration::OpenFiles() {
         Warning(StrPrintf("FAILED TO OPEN BINARY %s FILE [%s] FOR READING", kWhat[r], name_[r]));
         return false;
       }
-      if (r == kIn) {
-        if (low_ > high_) std::swap(low_, high_);
-        if (low_ == high_) {
-          low_ = high_ = 0;
-          const int64_t points = calib::FilePoints(name_[kIn]);
-          if (points >= 0) high_ = points - 1;
-        }
-      }
+      if (r == kIn) calib::SettleSection(name_[kIn], &low_, &high_);
     }
   }
   char side[200];

@@ -1,5 +1,7 @@
 #include "convert/calib/CalibCommon.h"
 
+#include <utility>
+
 #include "core/DebugLog.h"
 #include "core/MsgWindow.h"
 #include "platform/kernel/Files.h"
@@ -25,6 +27,14 @@ int64_t FilePoints(const char* name) {
   int64_t bytes = 0;
   if (!name || !platform::GetFileSize64(name, &bytes)) return -1;
   return bytes / 4;
+}
+
+void SettleSection(const char* name, int64_t* low, int64_t* high) {
+  if (*low > *high) std::swap(*low, *high);
+  if (*low != *high) return;
+  *low = *high = 0;
+  const int64_t points = FilePoints(name);
+  if (points >= 0) *high = points - 1;
 }
 
 }  // namespace calib

@@ -49,4 +49,9 @@ bool DebugOn(int16_t code);
 // Points (4-byte values) of a file, or -1 when its size cannot be found.
 int64_t FilePoints(const char* name);
 
+// The section of an input file as the AOM routines take it: limits given in either
+// order; equal limits mean the whole file but its last point (both 0 when its size
+// cannot be found).
+void SettleSection(const char* name, int64_t* low, int64_t* high);
+
 }  // namespace calib

@@ -53,12 +53,7 @@ int32_t Demodulate(int16_t set, int64_t low, int64_t high) {
           Warning(StrPrintf("FAILED TO OPEN BINARY CALIBRATION FILE [%s] FOR READING", name[kIn]));
           return 0;
         }
-        if (low > high) std::swap(low, high);
-        if (low == high) {
-          low = high = 0;
-          const int64_t points = calib::FilePoints(name[kIn]);
-          if (points >= 0) high = points - 1;
-        }
+        calib::SettleSection(name[kIn], &low, &high);
       } else if (r == kPhase) {
         if (!phase.Open(name[kPhase])) {
           Warning(StrPrintf("FAILED TO OPEN BINARY PHASE FILE [%s] FOR READING", name[kPhase]));
