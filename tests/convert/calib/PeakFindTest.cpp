@@ -3,6 +3,7 @@
 
 #include "CalibFixture.h"
 #include "convert/calib/PeakFind.h"
+#include "core/TypedArrays.h"
 
 namespace {
 
@@ -108,10 +109,11 @@ TEST_F(PeakFindTest, APeakThatRisesAgainIsDroppedOnce) {
 TEST_F(PeakFindTest, APeakNearTheFileStartGetsAWindowFromZero) {
   WriteFloats("AOMRampF", Signal(2000, {{20, 6, false}, {1000, 6, false}}, 0.0));
   Cnl.ScaleDiff = 1;  // cutoff a third of the way up from the minimum
+  Cnl.PtsAve = 7;     // an odd window is centred on its point: symmetric peaks come out exact
   const auto found = Find(2);
   ASSERT_EQ(found.size(), 2u);
-  EXPECT_LE(std::abs(found[0] - 20), 1);
-  EXPECT_LE(std::abs(found[1] - 1000), 1);
+  EXPECT_EQ(found[0], 20);  // the clipped window still ends at the peak's window end
+  EXPECT_EQ(found[1], 1000);
   EXPECT_EQ(Status(1), "LF MIN RESETS=[1]");
 }
 
@@ -147,6 +149,24 @@ TEST_F(PeakFindTest, InvertedSignalFindsItsDips) {
   ASSERT_EQ(found.size(), 2u);
   EXPECT_LE(std::abs(found[0] - 1500), 1);
   EXPECT_LE(std::abs(found[1] - 3500), 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PeakFindTest, DiscriminatorRunShowsItsPositionAndNoPhotons) {
+  WriteFloats("AOMRampF", Signal(70000, {{500, 6, false}}));
+  PeakSearch s;
+  ASSERT_TRUE(s.ramp.Open("AOMRampF"));
+  ASSERT_FALSE(QvAllocFailed(FAlloc1Dim(&s.buf, static_cast<uint32_t>(Cnl.PtsAve + 65536))));
+  s.cutoff = 0.5f;
+  drv::Answers answers;
+  answers.Box("Info", "NUMBER OF PHOTONS FOUND = [0]", IDOK);
+  EXPECT_EQ(DiscFindAll(s), 1);
+  EXPECT_TRUE(answers.AllAnswered());
+  EXPECT_EQ(Status(0), "FL_CNT=70000");
+  FFree1Dim(&s.buf);
 }
 
 }  // namespace
