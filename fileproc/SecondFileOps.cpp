@@ -18,7 +18,7 @@
 #include "core/TypedArrays.h"
 #include "fileproc/FileOps.h"
 #include "fileproc/OsiFrame.h"
-#include "platform/Text.h"
+#include "platform/kernel/Text.h"
 #include "records/Cnl.h"
 #include "records/Cnv.h"
 
@@ -254,7 +254,7 @@ OsiEnd OsiNormalize(OsiFrame& f) {
   if (!relative) {
     if ((!inverted && vc >= vp) || (inverted && vc <= vp)) {
       cut = vc - vp;
-    } else if (vc != 0.0) {
+    } else if (vc != 0.0 && f.report == 1) {
       core_io::Info("CUT THRESHOLD IGNORED");
     }
   }

@@ -7,8 +7,8 @@
 
 #include "core/DebugLog.h"
 #include "core/TypedArrays.h"
-#include "platform/MessageBox.h"
-#include "platform/Text.h"
+#include "platform/windows/MessageBox.h"
+#include "platform/kernel/Text.h"
 #include "records/Cnl.h"
 #include "records/Cnv.h"
 #include "records/Debug.h"

@@ -18,7 +18,7 @@
 #include <cstdint>
 
 #include "core/FileIo.h"
-#include "platform/TextFile.h"
+#include "platform/kernel/TextFile.h"
 
 inline constexpr int16_t DEBUG_TOPIC_PEAKS = 107;
 // Averages kept on either side of a peak; bounds the width of a peak in points.

@@ -159,8 +159,14 @@ TEST_F(SecondFileOpsTest, NormalizeAbsoluteModeWithCutAndUnityRatio) {
 
   // A cut below the offset is ignored: only a power at or below the offset zeroes.
   Cnl.NrmInvCut = 0;
-  answers.Box("Info", "CUT THRESHOLD IGNORED", IDOK);
-  ASSERT_EQ(Run(OSI_NORMALIZE, "PmtF", "PmtFo"), 1);
+  answers.Box("Info", "CUT THRESHOLD IGNORED", IDOK)
+      .Box("Info",
+           "NORMALIZE FILE OPERATION\n\nNORM FILE=[PmtFo]\n\nNORM DATA ZEROED BELOW CUT=[1] OF [4]\n\n"
+           "UNITY RATIO=[1.000000]\nSCALAR         =[2.000000]\n\nOFFSETS\nSIGNAL   =[1.000000]\n"
+           "POWER   =[0.500000]\nCUTOFF  =[0.000000]",
+           IDOK)
+      .Box("Info", "[PmtF] CONVERTED TO [PmtFo]", IDOK);
+  ASSERT_EQ(Run(OSI_NORMALIZE, "PmtF", "PmtFo", 0, 0, 1), 1);
   EXPECT_TRUE(answers.AllAnswered());
   EXPECT_EQ(ReadValues<float>("PmtFo"), (std::vector<float>{2.0f, 16.0f, 2.0f, 0.0f}));
 }

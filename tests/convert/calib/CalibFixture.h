@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "core/DebugLog.h"
-#include "platform/Controls.h"
-#include "platform/MessageBox.h"
-#include "platform/TestDriver.h"
-#include "platform/Window.h"
+#include "platform/windows/Controls.h"
+#include "platform/windows/MessageBox.h"
+#include "platform/driver/TestDriver.h"
+#include "platform/windows/Window.h"
 #include "records/Cnl.h"
 #include "records/Cnv.h"
 #include "records/Debug.h"

@@ -3,7 +3,7 @@
 #include "CalibFixture.h"
 #include "convert/calib/AirIndex.h"
 #include "convert/calib/MarkerWriters.h"
-#include "platform/Text.h"
+#include "platform/kernel/Text.h"
 
 namespace {
 
