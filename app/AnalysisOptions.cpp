@@ -10,6 +10,7 @@
 #include "core/FileManip.h"
 #include "core/Threads.h"
 #include "display/DisplayDialogs.h"
+#include "display/FftTransformDialog.h"
 #include "display/PendingLinksDialogs.h"
 #include "display/Repaint.h"
 #include "display/ViewFiles.h"
@@ -222,7 +223,7 @@ void Transform(HWND d, int i) {
   }
   const int16_t c = static_cast<int16_t>(i);
   if (on) {
-    // The transform dialog and the child windows arrive with their own parts.
+    // The child windows arrive with their own part.
     Trans.Trans_Dlg_Wanted[i] = FftTransformDialogCreate(c, 1, d);
     for (int16_t k = 0; k < 3; ++k) {
       const int32_t open = ChildWindowOpenClose(Trans.Trans_Dlg_Wanted[i] == 1 ? 1 : 0, c, k);

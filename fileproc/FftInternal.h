@@ -6,8 +6,6 @@
 
 // Channels that have a transform: 0..8.
 inline bool TransValidChn(int16_t chn) { return chn >= 0 && chn <= 8; }
-// Sets part `part` of the status bar of child window [chn][view] when it exists.
-void TransChildStatus(int16_t chn, int16_t view, int32_t part, const std::string& text);
 // Reads a float file into *array (resized), its length into *count; false on a
 // failed read or an empty file.
 bool TransReadFloats(const std::string& name, float** array, uint32_t* count);

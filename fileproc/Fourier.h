@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // Output modes of the transforms.
 constexpr uint16_t FFT_OUT_MAG = 0;
@@ -81,5 +82,7 @@ int32_t DeglitchSub(int in, int out, const char* list, int32_t count);
 // Transforms the FFT interval of channel chn's time file (child window [chn][view]) into
 // the four result files and loads them into the channel's Trans arrays.
 int32_t FFTwExpChnTransform(int16_t chn, int16_t view);
+// Sets part `part` of the status bar of child window [chn][view] when it exists.
+void TransChildStatus(int16_t chn, int16_t view, int32_t part, const std::string& text);
 // Frees every array of the channel's Trans record and clears their sizes.
 void TransChannelFree(int16_t chn);
