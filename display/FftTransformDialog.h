@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "platform/Window.h"
+#include "platform/windows/Window.h"
 
 constexpr int IDD_FFT_TRANSFORM = 1270;
 constexpr int IDC_FT_SWATCH = 60;

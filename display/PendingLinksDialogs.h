@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "platform/WinTypes.h"
+#include "platform/kernel/WinTypes.h"
 
 // open 1: creates the child window of a channel and kind (0 time, 1 frequency, 2
 // data) when needed; otherwise destroys it. 1 when open is 1 and the window exists.

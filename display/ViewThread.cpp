@@ -4,14 +4,14 @@
 #include <cstring>
 #include <string>
 
+#include "core/Repaint.h"
 #include "core/Threads.h"
-#include "display/Repaint.h"
 #include "display/ViewDecimate.h"
 #include "display/ViewFiles.h"
 #include "display/ViewInternal.h"
-#include "platform/Files.h"
-#include "platform/Sync.h"
-#include "platform/Text.h"
+#include "platform/kernel/Files.h"
+#include "platform/kernel/Sync.h"
+#include "platform/kernel/Text.h"
 #include "records/Dsp.h"
 #include "records/ThreadCtl.h"
 #include "records/Win.h"

@@ -12,9 +12,9 @@
 #include "core/TypedArrays.h"
 #include "fileproc/Fourier.h"
 #include "numerics/Smooth.h"
-#include "platform/Files.h"
-#include "platform/Text.h"
-#include "platform/TextFile.h"
+#include "platform/kernel/Files.h"
+#include "platform/kernel/Text.h"
+#include "platform/kernel/TextFile.h"
 #include "records/Cnv.h"
 
 namespace {

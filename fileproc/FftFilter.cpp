@@ -6,7 +6,7 @@
 #include "core/FileIo.h"
 #include "core/TypedArrays.h"
 #include "fileproc/Fourier.h"
-#include "platform/Text.h"
+#include "platform/kernel/Text.h"
 #include "records/Cnv.h"
 #include "records/MathConst.h"
 

@@ -10,7 +10,7 @@
 #include "core/TypedArrays.h"
 #include "fileproc/Fourier.h"
 #include "numerics/FftwPlan.h"
-#include "platform/Text.h"
+#include "platform/kernel/Text.h"
 #include "records/FftwCache.h"
 
 namespace {
