@@ -81,21 +81,83 @@ TEST_F(WorkFileConvertTest, BadWkfKeepsTheOldFileAndTheRecords) {
   EXPECT_STREQ(Dsp.Chn_Flnm[0], "Nothing");
   EXPECT_STREQ(Dsp.Work_Flnm, "run5.wkf");
 
-  // Cut short: the same.
-  WriteAll(Path("run5.wkf"), std::string(kWkfHead) + "200 150.0\n");
+  // A name too long for its field is bad too.
+  bad = std::string(kWkfHead) + "200 150.0\n45000.0\n" + kWkfTail;
+  bad.replace(bad.find("simA"), 4, std::string(300, 'n'));
+  WriteAll(Path("run5.wkf"), bad);
   EXPECT_TRUE(Refused("run5.wkf"));
   EXPECT_TRUE(Exists("run5.wkf"));
-  EXPECT_EQ(Dsp.Pts_FSR, 0);
+  EXPECT_FALSE(Exists("run5.QVW"));
+}
+
+// Older files were often cut short: what a file does not hold keeps the defaults, or
+// the values already held, and the file converts.
+TEST_F(WorkFileConvertTest, ShortWkfConvertsWithWhatItHolds) {
+  std::string whole = std::string(kWkfHead) + "200 150.0\n45000.0\n" + kWkfTail;
+  // Half its rows: up to the power-normalisation files.
+  std::string half = whole.substr(0, whole.find("expow"));
+  WriteAll(Path("run5.wkf"), half);
+  Sim.LS_GAU[0] = 0.125;
+  Sim.LS_NOLWS[3] = 7;
+  StrCopy(Sim.Pow_Flnm[2], "held");
+  EXPECT_FALSE(Refused("run5.wkf"));
+  EXPECT_TRUE(platform::BoxLog().empty());
+  EXPECT_TRUE(Exists("run5.QVW"));
+  EXPECT_FALSE(Exists("run5.wkf"));
+  EXPECT_STREQ(Dsp.Chn_Flnm[5], "ch5");
+  EXPECT_EQ(Dsp.Pts_FSR, 200);
+  EXPECT_EQ(Dsp.Init_Frq, 45000.0);
+  EXPECT_STREQ(Sim.Pow_Flnm[0], "irpow");
+  EXPECT_STREQ(Sim.Pow_Flnm[2], "held");
+  EXPECT_EQ(Sim.LS_GAU[0], 0.125);
+  EXPECT_EQ(Sim.LS_NOLWS[3], 7);
+
+  // Cut inside the channel rows: the axis and everything after keep their values.
+  Dsp.Pts_FSR = 31;
+  WriteAll(Path("run7.wkf"), "PELK 3-14-1990 10:00\nch0 0.5 0.1\nch1 0.5");
+  EXPECT_FALSE(Refused("run7.wkf"));
+  EXPECT_TRUE(Exists("run7.QVW"));
+  EXPECT_STREQ(Dsp.Chn_Flnm[1], "ch1");
+  EXPECT_EQ(Dsp.Chn_Scalar[1], 0.5);
+  EXPECT_EQ(Dsp.Pts_FSR, 31);
+}
+
+TEST_F(WorkFileConvertTest, ShortWkConvertsWithDefaults) {
+  WriteAll(Path("scan.wk"), "250\n");
+  StrCopy(Dsp.Work_Flnm, "scan.wk");
+  EXPECT_EQ(WorkFileRead(), 1);
+  EXPECT_TRUE(platform::BoxLog().empty());
+  EXPECT_EQ(Dsp.Pts_FSR, 250);
+  EXPECT_EQ(Dsp.FSR, 1.0);
+  EXPECT_EQ(Dsp.Init_Frq, 0.0);
+  EXPECT_STREQ(Dsp.Work_Flnm, "scan.QVW");
+  EXPECT_TRUE(Exists("scan.QVW"));
 }
 
 TEST_F(WorkFileConvertTest, ExistingWorkingFileIsReplacedOnlyWhenTheUserSaysSo) {
   WriteAll(Path("run5.wkf"), std::string(kWkfHead) + "200 150.0\n45000.0\n" + kWkfTail);
   WriteAll(Path("run5.QVW"), "mine\r\n");
+  std::string old = ReadAll(Path("run5.wkf"));
   answers_ = {IDNO};
   EXPECT_TRUE(Refused("run5.wkf"));
-  EXPECT_EQ(Texts()[0], "FILE EXITS [run5.QVW]\n\nOVERWRITE [YES] | ABORT [NO]?");
+  // The sound file is not blamed: the box says what happened, and nothing else is shown.
+  EXPECT_EQ(Texts(), (std::vector<std::string>{"FILE EXITS [run5.QVW]\n\nOVERWRITE [YES] | ABORT [NO]?",
+                                               "[run5.wkf] NOT CONVERTED\n\nEXISTING WORKING FILE [run5.QVW] KEPT"}));
+  EXPECT_EQ(platform::BoxLog().back().caption, "Info");
   EXPECT_EQ(ReadAll(Path("run5.QVW")), "mine\r\n");
-  EXPECT_TRUE(Exists("run5.wkf"));
+  EXPECT_EQ(ReadAll(Path("run5.wkf")), old);
+  EXPECT_STREQ(Dsp.Work_Flnm, "run5.wkf");
+
+  // The same for the one-line files.
+  WriteAll(Path("scan.wk"), "100 1.5 4000.0\n");
+  WriteAll(Path("scan.QVW"), "theirs\r\n");
+  platform::ClearBoxLog();
+  answers_ = {IDNO};
+  EXPECT_TRUE(Refused("scan.wk"));
+  EXPECT_EQ(Texts().back(), "[scan.wk] NOT CONVERTED\n\nEXISTING WORKING FILE [scan.QVW] KEPT");
+  EXPECT_EQ(Texts().size(), 2u);
+  EXPECT_EQ(ReadAll(Path("scan.QVW")), "theirs\r\n");
+  EXPECT_EQ(ReadAll(Path("scan.wk")), "100 1.5 4000.0\n");
 
   answers_ = {IDYES};
   EXPECT_FALSE(Refused("run5.wkf"));
