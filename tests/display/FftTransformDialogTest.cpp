@@ -1,6 +1,7 @@
 // The time/frequency transform dialog through the test driver.
 #include "display/FftTransformDialog.h"
 
+#include <cmath>
 #include <fstream>
 
 #include "ViewFixture.h"
@@ -26,6 +27,7 @@ class FftTransformDialogTest : public qvtest::ViewTest {
       if (Trans.Trans_Dlg_Hwnd[c] && IsWindow(Trans.Trans_Dlg_Hwnd[c])) DestroyWindow(Trans.Trans_Dlg_Hwnd[c]);
       TransChannelFree(c);
     }
+    Trans = TransRecord{};
     float none = 0.0f;
     FFTwConvertAry(0, 1, 0, &none, &none, nullptr, nullptr, nullptr, 0, 0);
     ViewTest::TearDown();
@@ -78,7 +80,7 @@ TEST_F(FftTransformDialogTest, OneDialogPerChannelWithEveryControl) {
   EXPECT_EQ(Trans.Trans_RefChn[0], 5);
   // The close box hides the dialog and drops the request.
   Trans.Trans_Dlg_Wanted[0] = 1;
-  ASSERT_TRUE(drv::Click(d0, IDCANCEL));
+  SendMessage(d0, WM_CLOSE, 0, 0);
   EXPECT_FALSE(IsWindowVisible(d0));
   EXPECT_EQ(Trans.Trans_Dlg_Wanted[0], 0u);
   EXPECT_EQ(Trans.Trans_Dlg_Shown[0], 0u);
@@ -86,7 +88,7 @@ TEST_F(FftTransformDialogTest, OneDialogPerChannelWithEveryControl) {
 
 TEST_F(FftTransformDialogTest, TukeyIsRefusedBeforeTheTransform) {
   HWND d = Open(0);
-  ASSERT_TRUE(drv::SetCheck(d, IDC_FT_TUKEY, true));
+  ASSERT_TRUE(drv::Click(d, IDC_FT_TUKEY));
   EXPECT_EQ(Trans.Trans_Tukey_Flag[0], 0u);
   EXPECT_FALSE(drv::IsChecked(d, IDC_FT_TUKEY));
   EXPECT_EQ(BoxTexts(), std::vector<std::string>{"SPECTRAL LEAKAGE FILTER USES FFT LIMITS IN TIME DOMAIN\n\nENABLE FFT "
