@@ -12,28 +12,19 @@
 
 namespace {
 
-class FftChannelTest : public qvtest::FileOpsTest {
+class FftChannelTest : public qvtest::AnsweringFileOpsTest {
  protected:
   void SetUp() override {
-    FileOpsTest::SetUp();
+    AnsweringFileOpsTest::SetUp();
     Trans = TransRecord{};
     Cnl = CnlRecord{};
     Sim = SimRecord{};
     MathConst = MathConstRecord{};
-    previous_ = platform::SetBoxAnswerer([this](const platform::BoxRequest& r) {
-      return r.caption == "Question" ? (yes_ ? IDYES : IDNO) : IDOK;
-    });
   }
   void TearDown() override {
     for (int16_t c = 0; c <= 9; ++c) TransChannelFree(c);
     for (double*& p : Sim.FI_Sim_Erg) DFree1Dim(&p);
-    platform::SetBoxAnswerer(previous_);
-    FileOpsTest::TearDown();
-  }
-  std::vector<std::string> Texts() const {
-    std::vector<std::string> t;
-    for (const auto& b : platform::BoxLog()) t.push_back(b.caption + ": " + b.text);
-    return t;
+    AnsweringFileOpsTest::TearDown();
   }
   // Channel 0 with a time file of n points.
   void TimeChannel(int n) {
@@ -65,8 +56,6 @@ class FftChannelTest : public qvtest::FileOpsTest {
     Trans.Trans_FreqSz[0] = n;
     for (int r = 0; r <= 3; ++r) FAlloc1Dim(&Trans.Trans_Freq_FAry[0][r], static_cast<uint32_t>(n));
   }
-  bool yes_ = true;
-  platform::BoxAnswerer previous_;
 };
 
 TEST_F(FftChannelTest, WithoutMarksTheWholeTimeWindowIsTransformed) {

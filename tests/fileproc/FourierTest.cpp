@@ -66,26 +66,11 @@ double Tol(const Spectrum& s) {
   return static_cast<double>(m) * 2e-6 + 1e-6;
 }
 
-class FourierTest : public qvtest::FileOpsTest {
+class FourierTest : public qvtest::AnsweringFileOpsTest {
  protected:
   void SetUp() override {
-    FileOpsTest::SetUp();
-    FftwCache.Plan_Count = 0;
+    AnsweringFileOpsTest::SetUp();
     MathConst = MathConstRecord{};
-    previous_ = platform::SetBoxAnswerer([this](const platform::BoxRequest& r) {
-      return r.caption == "Question" ? (yes_ ? IDYES : IDNO) : IDOK;
-    });
-  }
-  void TearDown() override {
-    float none = 0.0f;
-    FFTwConvertAry(0, 1, 0, &none, &none, nullptr, nullptr, nullptr, 0, 0);  // releases the cached plan
-    platform::SetBoxAnswerer(previous_);
-    FileOpsTest::TearDown();
-  }
-  std::vector<std::string> Texts() const {
-    std::vector<std::string> t;
-    for (const auto& b : platform::BoxLog()) t.push_back(b.caption + ": " + b.text);
-    return t;
   }
   // Runs the deglitcher on a file and returns the copy.
   std::vector<float> Deglitch(const std::string& in, int32_t* result) {
@@ -96,8 +81,6 @@ class FourierTest : public qvtest::FileOpsTest {
     ::close(fout);
     return ReadValues<float>("deglitched");
   }
-  bool yes_ = true;
-  platform::BoxAnswerer previous_;
 };
 
 TEST_F(FourierTest, BothArrayFormsMatchTheDftInEveryMode) {

@@ -8,26 +8,8 @@
 
 namespace {
 
-class SeqOpsTest : public qvtest::FileOpsTest {
+class SeqOpsTest : public qvtest::AnsweringFileOpsTest {
  protected:
-  void SetUp() override {
-    FileOpsTest::SetUp();
-    FftwCache.Plan_Count = 0;
-    previous_ = platform::SetBoxAnswerer([this](const platform::BoxRequest& r) {
-      return r.caption == "Question" ? (yes_ ? IDYES : IDNO) : IDOK;
-    });
-  }
-  void TearDown() override {
-    float none = 0.0f;
-    FFTwConvertAry(0, 1, 0, &none, &none, nullptr, nullptr, nullptr, 0, 0);
-    platform::SetBoxAnswerer(previous_);
-    FileOpsTest::TearDown();
-  }
-  std::vector<std::string> Texts() const {
-    std::vector<std::string> t;
-    for (const auto& b : platform::BoxLog()) t.push_back(b.caption + ": " + b.text);
-    return t;
-  }
   // seqs sequences of s values, value = 1000 * sequence + position, plus extra values.
   static std::vector<float> Sequences(int seqs, int s, int extra = 0) {
     std::vector<float> v;
@@ -36,8 +18,6 @@ class SeqOpsTest : public qvtest::FileOpsTest {
     for (int i = 0; i < extra; ++i) v.push_back(-1.0f);
     return v;
   }
-  bool yes_ = true;
-  platform::BoxAnswerer previous_;
 };
 
 TEST_F(SeqOpsTest, ChopKeepsTheSequencesOfTheRange) {
