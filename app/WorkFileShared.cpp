@@ -21,12 +21,20 @@ namespace workfile {
 
 // ---- token conversions ----------------------------------------------------------------
 
+namespace {
+
+// The blanks between fields. A NUL is no blank: it stays inside its token, which then
+// converts to nothing.
+bool IsBlankByte(int c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+
+}  // namespace
+
 FieldScan::FieldScan(std::string_view text) {
   size_t i = 0;
   while (i < text.size()) {
-    while (i < text.size() && std::strchr(" \t\r\n\v\f", text[i]) && text[i] != '\0') i++;
+    while (i < text.size() && IsBlankByte(static_cast<unsigned char>(text[i]))) i++;
     size_t start = i;
-    while (i < text.size() && !std::strchr(" \t\r\n\v\f", text[i])) i++;
+    while (i < text.size() && !IsBlankByte(static_cast<unsigned char>(text[i]))) i++;
     if (i > start) tokens_.emplace_back(text.substr(start, i - start));
   }
 }
@@ -36,7 +44,12 @@ const std::string* FieldScan::Next() {
     failed_ = true;
     return nullptr;
   }
-  return &tokens_[pos_++];
+  const std::string* token = &tokens_[pos_++];
+  if (token->find('\0') != std::string::npos) {
+    failed_ = bad_ = true;
+    return nullptr;
+  }
+  return token;
 }
 
 bool FieldScan::Skip() { return Next() != nullptr; }
@@ -192,9 +205,9 @@ bool ReadToken(FILE* f, std::string* token) {
   int c;
   do {
     c = std::fgetc(f);
-  } while (c != EOF && std::strchr(" \t\r\n\v\f", c));
+  } while (c != EOF && IsBlankByte(c));
   if (c == EOF) return false;
-  while (c != EOF && !std::strchr(" \t\r\n\v\f", c)) {
+  while (c != EOF && !IsBlankByte(c)) {
     if (token->size() < 499) token->push_back(static_cast<char>(c));
     c = std::fgetc(f);
   }

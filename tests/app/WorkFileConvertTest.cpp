@@ -269,3 +269,76 @@ TEST_F(WorkFileConvertTest, MassCompChannelWithDataIsConvertedToFloats) {
 }
 
 }  // namespace
+
+namespace {
+
+// Lines of a text, each with its line end.
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find('\n', at);
+    end = end == std::string::npos ? text.size() : end + 1;
+    lines.push_back(text.substr(at, end - at));
+    at = end;
+  }
+  return lines;
+}
+
+}  // namespace
+
+// A NUL byte anywhere in any form of working file is read past: the file is refused
+// as a bad token is (records and file kept) or read, and never hangs the reader.
+TEST_F(WorkFileConvertTest, NulByteInAnyLineOfAnyFormIsReadPast) {
+  StrCopy(Dsp.Work_Flnm, "base.QVW");
+  StrCopy(Dsp.Work_Comment, "a comment of some words");
+  ASSERT_EQ(WorkFileWrite(), 1);
+  const std::string qvw = ReadAll(Path("base.QVW"));
+  const std::string wkf = std::string(kWkfHead) + "200 150.0\n45000.0\n" + kWkfTail;
+  const std::string nine = std::string(kWkfHead) + "ch6 0.5 0.1\nch7 0.5 0.1\nch8 0.75 0.1\n100 1.5 4000.0\n" + kWkfTail;
+  const std::string massOld =
+      "1 header words stop\n2 pmt ref stop\n3 100 200 300 0 stop\n4 stop\n6 1 2 3.0 45000.0 150.0 more stop\n";
+  const std::string massNew =
+      "TITLE = x\nCHANNELS = pmt ref c2 c3\nRAW SIZES = 10 10 10 10\nINTM = i0 i1 i2 i3 MAX\n"
+      "INTM SIZES = 1 1 1 1\nOMNI = o0 o1 o2 o3 AVE\nOMNI SIZES = 1 1 1 1\nDIGITAL = YES NO NO NO\n"
+      "SCALARS = 2.0 2.0 2.0 2.0\nOFFSETS = 0.1 0.1 0.1 0.1\nA = x\nB = y\nSTART FREQ = 45000.5\n"
+      "P1 = 1.0 2\nP2 = 1.0 3\nC = z\nSCHEME = RED\nD = w\nFSR = 150.0\nMARKERS = 2\n"
+      "LIMITS = 100 to 200\nE = 0\nMARKER POSITIONS\n100 200 300\n";
+  struct Form {
+    const char* name;
+    std::string text;
+  } forms[] = {{"nul.QVW", qvw}, {"nul.wkf", wkf}, {"nin.wkf", nine}, {"nul.wk", "100 1.5 4000.0\n"},
+               {"wk-nul", massOld}, {"wk.nul", massNew}};
+  int refusedCount = 0, runs = 0;
+  for (const Form& form : forms) {
+    std::vector<std::string> lines = SplitLines(form.text);
+    for (size_t l = 0; l < lines.size(); l++) {
+      for (size_t at : {size_t{0}, lines[l].size() / 2}) {
+        SCOPED_TRACE(std::string(form.name) + " line " + std::to_string(l + 1) + " at " + std::to_string(at));
+        std::string text;
+        for (size_t k = 0; k < lines.size(); k++) {
+          std::string line = lines[k];
+          if (k == l) line.insert(at, 1, '\0');
+          text += line;
+        }
+        std::filesystem::remove(Path("nul.QVW"));
+        std::filesystem::remove(Path("nin.QVW"));
+        WriteAll(Path(form.name), text);
+        Dsp = DspRecord{};
+        Sim = SimRecord{};
+        StrCopy(Dsp.Data_Dir, std::filesystem::current_path().c_str());
+        platform::ClearBoxLog();
+        answers_ = std::deque<int>(8, IDYES);
+        bool refused = Refused(form.name);
+        runs++;
+        if (refused) {
+          refusedCount++;
+          EXPECT_EQ(ReadAll(Path(form.name)), text);
+          EXPECT_STREQ(Dsp.Work_Flnm, form.name);
+        }
+      }
+    }
+  }
+  EXPECT_GT(runs, 100);
+  EXPECT_GT(refusedCount, runs / 3);
+}
