@@ -221,8 +221,13 @@ TEST_F(AnalysisOptionsTest, TransformBoxShowsAndHidesTheChannelsTransformDialog)
     ASSERT_TRUE(drv::SetCheck(d, IDC_AO_TRANSFORM + 2, false));
     EXPECT_FALSE(IsWindowVisible(t));
     EXPECT_EQ(Trans.Trans_Dlg_Wanted[2], 0u);
-    DestroyWindow(t);
+    ASSERT_TRUE(drv::SetCheck(d, IDC_AO_TRANSFORM + 2, true));
   });
+  // The modeless dialog outlives the analysis options.
+  HWND t = Trans.Trans_Dlg_Hwnd[2];
+  ASSERT_TRUE(t && IsWindow(t));
+  EXPECT_TRUE(IsWindowVisible(t));
+  DestroyWindow(t);
   Trans = TransRecord{};
 }
 
