@@ -10,7 +10,7 @@
 #include "core/FileIo.h"
 #include "core/TypedArrays.h"
 #include "numerics/Spline.h"
-#include "platform/Text.h"
+#include "platform/kernel/Text.h"
 #include "records/Cnv.h"
 #include "records/ResizeWork.h"
 

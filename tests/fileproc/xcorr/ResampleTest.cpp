@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "core/TypedArrays.h"
-#include "platform/MessageBox.h"
+#include "platform/windows/MessageBox.h"
 #include "records/Cnv.h"
 #include "records/ResizeWork.h"
 #include "tests/support/TempDir.h"
