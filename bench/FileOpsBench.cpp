@@ -59,20 +59,11 @@ const std::string& Folder() {
   return folder;
 }
 
+void RunOsi(benchmark::State& state, const char* name, int32_t id, int16_t variant);
+
 void BM_OSIFileScale(benchmark::State& state) {
-  const std::string in = Folder() + "/in.bin";
-  const std::string out = Folder() + "/osi.bin";
   Cnv.Scalar[0] = 1.5f;
-  for (auto _ : state) {
-    char inName[200];
-    char outName[200];
-    StrCopy(inName, in.c_str());
-    StrCopy(outName, out.c_str());
-    const auto begin = std::chrono::steady_clock::now();
-    if (OSIFile(0, 0, OSI_SCALE, inName, outName, 1, 0, 0) != 1) state.SkipWithError("OSIFile failed");
-    Record("scale", 0, begin);
-  }
-  state.SetBytesProcessed(state.iterations() * int64_t{kPoints} * 4);
+  RunOsi(state, "scale", OSI_SCALE, 1);
 }
 BENCHMARK(BM_OSIFileScale)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
@@ -101,6 +92,7 @@ void BM_PlainReadModifyWrite(benchmark::State& state) {
 BENCHMARK(BM_PlainReadModifyWrite)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
 // ---- reverse, cut-out and append, each beside the plain loop doing the same work ------
+
 
 // Runs one engine operation over the bench file.
 void RunOsi(benchmark::State& state, const char* name, int32_t id, int16_t variant) {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <csignal>
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,47 @@ namespace {
 namespace drv = platform::driver;
 using qvtest::FileOpsTest;
 using Values = std::vector<float>;
+
+// Reverse, per-sequence trim, end drop and append against plain models on random data,
+// for lengths on both sides of the block edge.
+class FileLevelModelTest : public FileOpsTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(FileLevelModelTest, OperationsMatchTheModel) {
+  const int n = GetParam();
+  std::mt19937 rng(static_cast<unsigned>(n));
+  std::uniform_real_distribution<float> value(-5.0f, 5.0f);
+  Values v(static_cast<size_t>(n));
+  for (float& x : v) x = value(rng);
+  WriteValues("in.bin", v);
+  auto pick = [&](int a, int b) { return std::uniform_int_distribution<int>(a, b)(rng); };
+
+  ASSERT_EQ(Run(OSI_REVERSE, "in.bin", "out.bin", 0), 1);
+  EXPECT_EQ(ReadValues<float>("out.bin"), Values(v.rbegin(), v.rend()));
+  for (int round = 0; round < 4; ++round) {
+    const int seq = pick(1, n);
+    const int drop = pick(0, seq);
+    Cnv.Seq_Sz[0] = seq;
+    Cnv.Pts_Ave[0] = drop;
+    ASSERT_EQ(Run(OSI_LECROYDELETE, "in.bin", "out.bin"), 1);
+    Values trimmed;
+    for (int j = 0; (j + 1) * seq <= n; ++j) trimmed.insert(trimmed.end(), v.begin() + j * seq, v.begin() + (j + 1) * seq - drop);
+    EXPECT_EQ(ReadValues<float>("out.bin"), trimmed) << seq << " " << drop;
+    Cnv.Pts_Ave[0] = pick(-3, n + 3);
+    ASSERT_EQ(Run(OSI_TRUNCATE_END, "in.bin", "out.bin"), 1);
+    const int keep = std::clamp(n - Cnv.Pts_Ave[0], 0, n);
+    EXPECT_EQ(ReadValues<float>("out.bin"), Values(v.begin(), v.begin() + keep));
+    Values second(static_cast<size_t>(pick(0, 70000)));
+    for (float& x : second) x = value(rng);
+    WriteValues("SubBin", second);
+    ASSERT_EQ(Run(OSI_APPEND, "in.bin", "out.bin"), 1);
+    Values joined = v;
+    joined.insert(joined.end(), second.begin(), second.end());
+    EXPECT_EQ(ReadValues<float>("out.bin"), joined);
+  }
+  EXPECT_EQ(ReadValues<float>("in.bin"), v);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lengths, FileLevelModelTest, ::testing::Values(17, 65536 + 1, 65536 * 2 + 10));
 
 TEST_F(FileOpsTest, ReverseReadsTheBlocksFromTheLastAndTurnsTheAxis) {
   const int n = 65536 * 2 + 10;
