@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "FileOpsFixture.h"
+#include "core/MsgWindow.h"
 #include "core/TypedArrays.h"
+#include "platform/windows/Dialog.h"
 #include "fileproc/xcorr/Resample.h"
 
 namespace {
@@ -90,6 +92,22 @@ TEST_F(FileOpsTest, ReverseReadsTheBlocksFromTheLastAndTurnsTheAxis) {
   WriteValues("empty.bin", Values{});
   ASSERT_EQ(Run(OSI_REVERSE, "empty.bin", "e.bin", 0), 1);
   EXPECT_TRUE(ReadBytes("e.bin").empty());
+}
+
+TEST_F(FileOpsTest, SortWritesItsOwnFilesWithoutATemporaryOne) {
+  WriteValues("seq", Ramp(10));
+  // The interval question of the sort, answered with 0: plain alternation.
+  platform::SetModalOpenHook([](HWND dialog, int templateId) {
+    EXPECT_EQ(templateId, IDD_GET_TEXT);
+    SetDlgItemText(dialog, IDC_GET_TEXT_EDIT, "0");
+    SendMessage(dialog, WM_COMMAND, IDOK, 0);
+  });
+  ASSERT_EQ(Run(OSI_SORT, "seq", "seq"), 1);  // equal names: nothing is put in place
+  platform::SetModalOpenHook(nullptr);
+  EXPECT_EQ(ReadValues<float>("seq_001"), (Values{0, 2, 4, 6, 8}));
+  EXPECT_EQ(ReadValues<float>("seq_002"), (Values{1, 3, 5, 7, 9}));
+  EXPECT_EQ(ReadValues<float>("seq"), Ramp(10));
+  EXPECT_EQ(Files(), (std::vector<std::string>{"seq", "seq_001", "seq_002"}));
 }
 
 TEST_F(FileOpsTest, ResizeGoesThroughTheSplineResampling) {
