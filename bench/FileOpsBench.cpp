@@ -59,41 +59,6 @@ const std::string& Folder() {
   return folder;
 }
 
-void RunOsi(benchmark::State& state, const char* name, int32_t id, int16_t variant);
-
-void BM_OSIFileScale(benchmark::State& state) {
-  Cnv.Scalar[0] = 1.5f;
-  RunOsi(state, "scale", OSI_SCALE, 1);
-}
-BENCHMARK(BM_OSIFileScale)->Unit(benchmark::kMillisecond)->Repetitions(5);
-
-// Reference: read a block, multiply it, write it, until the end of the file.
-void BM_PlainReadModifyWrite(benchmark::State& state) {
-  const std::string in = Folder() + "/in.bin";
-  const std::string out = Folder() + "/plain.bin";
-  std::vector<float> block(OSI_BLOCK);
-  for (auto _ : state) {
-    const auto begin = std::chrono::steady_clock::now();
-    int fi = ::open(in.c_str(), O_RDONLY);
-    int fo = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    for (;;) {
-      ssize_t got = ::read(fi, block.data(), block.size() * sizeof(float));
-      if (got <= 0) break;
-      const size_t n = static_cast<size_t>(got) / sizeof(float);
-      for (size_t i = 0; i < n; ++i) block[i] *= 1.5f;
-      if (::write(fo, block.data(), n * sizeof(float)) != static_cast<ssize_t>(n * sizeof(float))) break;
-    }
-    ::close(fi);
-    ::close(fo);
-    Record("scale", 1, begin);
-  }
-  state.SetBytesProcessed(state.iterations() * int64_t{kPoints} * 4);
-}
-BENCHMARK(BM_PlainReadModifyWrite)->Unit(benchmark::kMillisecond)->Repetitions(5);
-
-// ---- reverse, cut-out and append, each beside the plain loop doing the same work ------
-
-
 // Runs one engine operation over the bench file.
 void RunOsi(benchmark::State& state, const char* name, int32_t id, int16_t variant) {
   const std::string in = Folder() + "/in.bin";
@@ -110,8 +75,12 @@ void RunOsi(benchmark::State& state, const char* name, int32_t id, int16_t varia
   state.SetBytesProcessed(state.iterations() * int64_t{kPoints} * 4);
 }
 
-// Plain streaming: blocks of the input (from the last when reversing) to a new file.
-void PlainCopy(benchmark::State& state, const char* name, int64_t from, int64_t to, bool reverse, bool appendSecond) {
+// What the plain loop does to the blocks it copies.
+enum class Plain { Copy, Scale, Reverse, Append };
+
+// Plain streaming: blocks of the input to a new file, multiplied when scaling, from the
+// last block on when reversing, followed by the second file when appending.
+void PlainCopy(benchmark::State& state, const char* name, int64_t from, int64_t to, Plain what) {
   const std::string in = Folder() + "/in.bin";
   const std::string second = Folder() + "/SubBin";
   const std::string out = Folder() + "/plain.bin";
@@ -121,7 +90,7 @@ void PlainCopy(benchmark::State& state, const char* name, int64_t from, int64_t 
     int fi = ::open(in.c_str(), O_RDONLY);
     int fo = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     auto copy = [&](int fd, int64_t a, int64_t b) {
-      if (reverse) {
+      if (what == Plain::Reverse) {
         for (int64_t start = ((b - a - 1) / OSI_BLOCK) * OSI_BLOCK; start >= 0; start -= OSI_BLOCK) {
           const int64_t k = std::min<int64_t>(OSI_BLOCK, b - start);
           if (::pread(fd, block.data(), k * 4, start * 4) != k * 4) return;
@@ -133,11 +102,13 @@ void PlainCopy(benchmark::State& state, const char* name, int64_t from, int64_t 
       for (int64_t p = a; p < b; p += OSI_BLOCK) {
         const int64_t k = std::min<int64_t>(OSI_BLOCK, b - p);
         if (::pread(fd, block.data(), k * 4, p * 4) != k * 4) return;
+        if (what == Plain::Scale)
+          for (int64_t i = 0; i < k; ++i) block[static_cast<size_t>(i)] *= 1.5f;
         if (::write(fo, block.data(), k * 4) != k * 4) return;
       }
     };
     copy(fi, from, to);
-    if (appendSecond) {
+    if (what == Plain::Append) {
       int fs = ::open(second.c_str(), O_RDONLY);
       copy(fs, 0, kPoints / 4);
       ::close(fs);
@@ -149,9 +120,18 @@ void PlainCopy(benchmark::State& state, const char* name, int64_t from, int64_t 
   state.SetBytesProcessed(state.iterations() * int64_t{kPoints} * 4);
 }
 
+void BM_OSIFileScale(benchmark::State& state) {
+  Cnv.Scalar[0] = 1.5f;
+  RunOsi(state, "scale", OSI_SCALE, 1);
+}
+BENCHMARK(BM_OSIFileScale)->Unit(benchmark::kMillisecond)->Repetitions(5);
+// Reference: read a block, multiply it, write it, until the end of the file.
+void BM_PlainReadModifyWrite(benchmark::State& state) { PlainCopy(state, "scale", 0, kPoints, Plain::Scale); }
+BENCHMARK(BM_PlainReadModifyWrite)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
 void BM_OSIFileReverse(benchmark::State& state) { RunOsi(state, "reverse", OSI_REVERSE, 0); }
 BENCHMARK(BM_OSIFileReverse)->Unit(benchmark::kMillisecond)->Repetitions(5);
-void BM_PlainReverse(benchmark::State& state) { PlainCopy(state, "reverse", 0, kPoints, true, false); }
+void BM_PlainReverse(benchmark::State& state) { PlainCopy(state, "reverse", 0, kPoints, Plain::Reverse); }
 BENCHMARK(BM_PlainReverse)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
 // Cut-out of the middle half of the file (point range switch on).
@@ -163,7 +143,7 @@ void BM_OSIFileCutOut(benchmark::State& state) {
   Cnv.Lim_Stat[0] = 0;
 }
 BENCHMARK(BM_OSIFileCutOut)->Unit(benchmark::kMillisecond)->Repetitions(5);
-void BM_PlainCutOut(benchmark::State& state) { PlainCopy(state, "cut-out", kPoints / 4, kPoints / 4 * 3 + 1, false, false); }
+void BM_PlainCutOut(benchmark::State& state) { PlainCopy(state, "cut-out", kPoints / 4, kPoints / 4 * 3 + 1, Plain::Copy); }
 BENCHMARK(BM_PlainCutOut)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
 // Append of a second file a quarter the size.
@@ -172,7 +152,7 @@ void BM_OSIFileAppend(benchmark::State& state) {
   RunOsi(state, "append", OSI_APPEND, 0);
 }
 BENCHMARK(BM_OSIFileAppend)->Unit(benchmark::kMillisecond)->Repetitions(5);
-void BM_PlainAppend(benchmark::State& state) { PlainCopy(state, "append", 0, kPoints, false, true); }
+void BM_PlainAppend(benchmark::State& state) { PlainCopy(state, "append", 0, kPoints, Plain::Append); }
 BENCHMARK(BM_PlainAppend)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
 }  // namespace
