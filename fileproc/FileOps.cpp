@@ -32,16 +32,16 @@ struct IdRow {
 
 constexpr IdRow kIds[] = {
     {OSI_CHOPSEQ, false},       {OSI_FFTWINSEQ, false},     {OSI_FFTSEQ, false},      {OSI_FFTSEQ_ARY, false},
-    {OSI_SCALE, true},          {OSI_OFFSET, true},         {OSI_SCALE2MKS, false},   {OSI_SQR, true},
+    {OSI_SCALE, true},          {OSI_OFFSET, true},         {OSI_SCALE2MKS, true},   {OSI_SQR, true},
     {OSI_LOG10, true},          {OSI_NATLOG, true},         {OSI_SMOOTH, false},      {OSI_AVERAGE, true},
-    {OSI_DEGLITCH, false},      {OSI_SUBTRACT, false},      {OSI_CUTSECT, true},     {OSI_DELSECT, true},
+    {OSI_DEGLITCH, false},      {OSI_SUBTRACT, true},      {OSI_CUTSECT, true},     {OSI_DELSECT, true},
     {OSI_ZEROSECT, true},      {OSI_ADDSECT, true},       {OSI_SHIFTSECT, true},   {OSI_REVERSE, true},
-    {OSI_SORT, true},          {OSI_NORMALIZE, false},     {OSI_BBMWSEQSPLIT, false}, {OSI_COMBINTG, false},
+    {OSI_SORT, true},          {OSI_NORMALIZE, true},     {OSI_BBMWSEQSPLIT, false}, {OSI_COMBINTG, false},
     {OSI_SEQCOADD, false},      {OSI_SEQDUP, false},        {OSI_SEQCMP, false},      {OSI_RESIZE, true},
     {OSI_LECROYDELETE, true},  {OSI_SHORT2FLOAT, true},    {OSI_LONG2FLOAT, true},   {OSI_DOUBLE2FLOAT, true},
-    {OSI_DELETE, true},        {OSI_REPACK, true},        {OSI_SCLOFS, false},      {OSI_MIXINGRATIO, false},
+    {OSI_DELETE, true},        {OSI_REPACK, true},        {OSI_SCLOFS, true},      {OSI_MIXINGRATIO, true},
     {OSI_AVE_OFFSET, true},     {OSI_SWAP_BYTES, true},     {OSI_INVERT, true},       {OSI_TRUNCATE_END, true},
-    {OSI_RAND_NOISE, false},    {OSI_ALLAN_VAR, false},     {OSI_FLIP, true},         {OSI_MULTIPLY, false},
+    {OSI_RAND_NOISE, false},    {OSI_ALLAN_VAR, false},     {OSI_FLIP, true},         {OSI_MULTIPLY, true},
     {OSI_APPEND, true},        {OSI_PMT_DISC, false},      {OSI_SATN_FIT, false},    {OSI_SATN_CORR, false},
     {OSI_SEQ_RATIO, false},     {OSI_ASCII_OUTPUT, true},  {OSI_BLANK_FILE, true},
 };
@@ -146,6 +146,12 @@ OsiEnd Dispatch(OsiFrame& f) {
     case OSI_SWAP_BYTES: return OsiSwapBytes(f);
     case OSI_INVERT: return OsiInvert(f);
     case OSI_FLIP: return OsiFlip(f);
+    case OSI_SCALE2MKS: return OsiScaleToMarkers(f);
+    case OSI_SUBTRACT: return OsiSubtractMultiply(f, false);
+    case OSI_MULTIPLY: return OsiSubtractMultiply(f, true);
+    case OSI_NORMALIZE: return OsiNormalize(f);
+    case OSI_SCLOFS: return OsiFunctionSequence(f);
+    case OSI_MIXINGRATIO: return OsiMixingRatio(f);
     case OSI_CUTSECT: return OsiCutSection(f);
     case OSI_DELSECT: return OsiDeleteSection(f);
     case OSI_ZEROSECT: return OsiZeroSection(f);

@@ -92,3 +92,12 @@ OsiEnd OsiBlankFile(OsiFrame& f);
 OsiEnd OsiCopyRange(OsiFrame& f, int64_t a, int64_t b);
 // Writes count zero values to the output in blocks.
 OsiEnd OsiWriteZeros(OsiFrame& f, int64_t count);
+
+// The operations with a second file: a position/scalar text file, a second data file
+// subtracted or multiplied, the power file of the normalisation, a function file, and
+// a mixing-ratio data file.
+OsiEnd OsiScaleToMarkers(OsiFrame& f);
+OsiEnd OsiSubtractMultiply(OsiFrame& f, bool multiply);
+OsiEnd OsiNormalize(OsiFrame& f);
+OsiEnd OsiFunctionSequence(OsiFrame& f);
+OsiEnd OsiMixingRatio(OsiFrame& f);
