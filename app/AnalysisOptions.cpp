@@ -9,6 +9,7 @@
 #include "core/FileIo.h"
 #include "core/FileManip.h"
 #include "core/Threads.h"
+#include "display/ChildWindows.h"
 #include "display/DisplayDialogs.h"
 #include "display/PendingLinksDialogs.h"
 #include "display/Repaint.h"
@@ -18,6 +19,7 @@
 #include "platform/Dialog.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
+#include "records/Cnl.h"
 #include "records/Cnv.h"
 #include "records/Dsp.h"
 #include "records/ThreadCtl.h"
@@ -222,11 +224,15 @@ void Transform(HWND d, int i) {
   }
   const int16_t c = static_cast<int16_t>(i);
   if (on) {
-    // The transform dialog and the child windows arrive with their own parts.
     Trans.Trans_Dlg_Wanted[i] = FftTransformDialogCreate(c, 1, d);
     for (int16_t k = 0; k < 3; ++k) {
       const int32_t open = ChildWindowOpenClose(Trans.Trans_Dlg_Wanted[i] == 1 ? 1 : 0, c, k);
-      if (k == 0 && open == 1) Trans.Trans_Stat[i] = 1;
+      if (k == 0 && open == 1) {
+        // The time window shows the transform's time file, read at its next paint.
+        Trans.Trans_Stat[i] = 1;
+        Cnl.Time_Stat[i][0] = 1;
+        Cnl.Data_Pend[i][0] = 1;
+      }
     }
   } else {
     FftTransformDialogCreate(c, 0, d);
