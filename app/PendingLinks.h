@@ -14,8 +14,8 @@
 #include "display/DisplayDialogs.h"
 #include "display/Paint.h"
 #include "display/ViewFiles.h"
-#include "platform/Sync.h"
-#include "platform/WinTypes.h"
+#include "platform/kernel/Sync.h"
+#include "platform/kernel/WinTypes.h"
 #include "records/Sim.h"
 
 

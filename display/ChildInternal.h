@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include "platform/Gdi.h"
-#include "platform/Window.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/windows/Window.h"
 
 namespace child {
 

@@ -14,7 +14,7 @@
 
 #include <cstdint>
 
-#include "platform/Window.h"
+#include "platform/windows/Window.h"
 
 // Paints the child window of channel chn and kind (0 time, 1 frequency, 2 data)
 // inside its WM_PAINT. Returns 1.

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "platform/Window.h"
+#include "platform/windows/Window.h"
 
 constexpr int IDC_CHILD_TOOLBAR = 50;
 constexpr int IDC_CHILD_STATUSBAR = 101;

@@ -8,8 +8,8 @@
 
 #include <cstdint>
 
-#include "platform/Gdi.h"
-#include "platform/WinTypes.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/kernel/WinTypes.h"
 
 // Resamples an evenly spaced trace onto a new spacing by a natural cubic spline.
 // mode 1 reads inName and writes outName (float32 files), mode 0 works on arrays:

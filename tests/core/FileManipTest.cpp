@@ -7,8 +7,8 @@
 #include <sstream>
 
 #include "FileFixture.h"
-#include "platform/Files.h"
-#include "platform/Text.h"
+#include "platform/kernel/Files.h"
+#include "platform/kernel/Text.h"
 #include "records/Win.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "FileFixture.h"
-#include "platform/Text.h"
+#include "platform/kernel/Text.h"
 #include "records/Win.h"
 
 namespace {
