@@ -1,7 +1,8 @@
 // Weak stand-ins for the calls of the child windows into parts that are not linked
 // in yet (see PendingLinksChild.h). The owners' definitions replace them at link time.
 //
-//   ResizeFileAry        array mode by a natural spline (file mode: 0); nothing kept.
+//   ResizeFileAry        array mode into an existing output array by a natural spline
+//                        (file mode, or no output array: 0); nothing kept.
 //   InterpolateFileAry   a natural spline onto the even grid.
 //   ManFindMinMaxDiffAveRMS1DAry  the statistics as declared.
 //   FFTwExpChnTransform  no transform: 0.    FFTwFilterAry  no window: 1.
@@ -44,7 +45,7 @@ __attribute__((weak)) int32_t ResizeFileAry(int16_t, int16_t mode, const char*, 
                                             int32_t inSize, int32_t outSize, double inStep, double outStep,
                                             const float* inFloat, const double* inDouble, float** outArrayRef,
                                             double scalar, int16_t) {
-  if (mode != 0 || !outArrayRef || (!inFloat && !inDouble)) return 0;
+  if (mode != 0 || !outArrayRef || !*outArrayRef || (!inFloat && !inDouble)) return 0;
   inSize = inSize < 0 ? -inSize : inSize;
   inStep = std::fabs(inStep);
   outStep = std::fabs(outStep);
@@ -55,7 +56,6 @@ __attribute__((weak)) int32_t ResizeFileAry(int16_t, int16_t mode, const char*, 
     outStep = inSize * inStep / outSize;
   } else {
     if (outStep == 0.0) return 0;
-    if (!*outArrayRef) outSize = static_cast<int32_t>(inSize * inStep / outStep + 0.5);
   }
   if (outSize <= 0) return 0;
   std::vector<double> knots(static_cast<size_t>(inSize)), values(static_cast<size_t>(inSize));
@@ -65,7 +65,6 @@ __attribute__((weak)) int32_t ResizeFileAry(int16_t, int16_t mode, const char*, 
   }
   NaturalSpline spline;
   if (!spline.Build(knots.data(), values.data(), static_cast<uint32_t>(inSize))) return 0;
-  if (!*outArrayRef) *outArrayRef = new float[static_cast<size_t>(outSize)];
   for (int32_t j = 0; j < outSize; ++j) {
     const double v = scalar * spline.At(j * outStep);
     (*outArrayRef)[j] = std::isnan(v) || v < -1e20 ? -1e20f : (v > 1e20 ? 1e20f : static_cast<float>(v));

@@ -4,17 +4,24 @@
 
 #include "AppFixture.h"
 #include "app/MainWindow.h"
+#include "display/PendingLinksDialogs.h"
 #include "models/hitran/HtUnits.h"
 #include "platform/windows/Controls.h"
 #include "platform/driver/TestDriver.h"
 #include "platform/kernel/Text.h"
+#include "records/Cnl.h"
 #include "records/Cnv.h"
 #include "records/ThreadCtl.h"
+#include "records/Trans.h"
 #include "resources/Menus.h"
 
 namespace {
 
 namespace drv = platform::driver;
+
+// Whether the transform dialog of these tests opens when asked (it does not by default,
+// as the stand-in).
+bool transformDialogOpens = false;
 
 class AnalysisOptionsTest : public qvtest::AppTest {
  protected:
@@ -26,6 +33,9 @@ class AnalysisOptionsTest : public qvtest::AppTest {
     ASSERT_EQ(InitInstance(nullptr, SW_SHOWNORMAL), 1);
     drv::PumpUntilIdle();
     ThreadCtl.View_Started = 1;  // the refresh does not run a view pass of its own
+    Cnl = CnlRecord{};
+    Trans = TransRecord{};
+    transformDialogOpens = false;
   }
   void TearDown() override {
     drv::PumpUntil([] { return ThreadCtl.View_Busy == 0 && ThreadCtl.View_Running == 0; });
@@ -200,4 +210,30 @@ TEST_F(AnalysisOptionsTest, UnitsChoiceConvertsHitranSets) {
   Sim.HT_Air_Gamma[3] = nullptr;
 }
 
+TEST_F(AnalysisOptionsTest, TransformBoxOpensTheChildWindowsAndTheTimeWindowReadsTheTimeFile) {
+  transformDialogOpens = true;
+  StrCopy(Dsp.Chn_Flnm[2], "t2.bin");
+  InDialog([](HWND d) {
+    drv::SetCheck(d, IDC_AO_TRANSFORM + 2, true);
+    for (int k = 0; k < 3; ++k) EXPECT_EQ(Win.Child_Created[2][k], 1u) << k;
+    EXPECT_TRUE(IsWindow(Win.hWnd_Child[2][0]));
+    EXPECT_EQ(Trans.Trans_Stat[2], 1u);
+    EXPECT_EQ(Cnl.Time_Stat[2][0], 1u);
+    EXPECT_EQ(Cnl.Data_Pend[2][0], 1u);
+    EXPECT_STREQ(Trans.Trans_TimeFlnm[2], "t2.bin");
+    drv::SetCheck(d, IDC_AO_TRANSFORM + 2, false);
+    for (int k = 0; k < 3; ++k) EXPECT_EQ(Win.Child_Created[2][k], 0u) << k;
+    EXPECT_EQ(Win.hWnd_Child[2][0], nullptr);
+  });
+  // A dialog that does not open leaves the windows closed and the flags as they were.
+  transformDialogOpens = false;
+  Cnl = CnlRecord{};
+  InDialog([](HWND d) { drv::SetCheck(d, IDC_AO_TRANSFORM + 4, true); });
+  EXPECT_EQ(Win.Child_Created[4][0], 0u);
+  EXPECT_EQ(Cnl.Time_Stat[4][0], 0u);
+}
+
 }  // namespace
+
+// The transform dialog of these tests: open as asked while transformDialogOpens.
+uint32_t FftTransformDialogCreate(int16_t, uint32_t open, HWND) { return transformDialogOpens ? open : 0; }
