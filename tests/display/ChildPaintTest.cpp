@@ -67,7 +67,10 @@ TEST_F(ChildTest, AnXyFileOfPublicDataGivesItsRangeStepAndTexts) {
   platform::driver::MouseMove(Win.hWnd_Child[0][0], 3, bottom);
   char x[100];
   std::snprintf(x, sizeof x, "[0] X(us) %-10.5le ", 3 * (xs.back() - xs.front()) / 40.0 + xs.front());
-  EXPECT_EQ(ChildStatus(0, 0, 0), std::string(x) + YText(Cnl.Y_Min[0][0][0]) + " Pt 3");
+  const double h = Win.Child_PlotH[0][0];
+  const double s = -h / (Cnl.Y_Max[0][0][0] - Cnl.Y_Min[0][0][0]);
+  EXPECT_NEAR((h - Cnl.Fix_Ofs[0][0][0]) / s, Cnl.Y_Min[0][0][0], 1e-6 * top);
+  EXPECT_EQ(ChildStatus(0, 0, 0), std::string(x) + YText((h - Cnl.Fix_Ofs[0][0][0]) / s) + " Pt 3");
   // The curve is drawn in the channel's pen.
   EXPECT_TRUE(ColumnHas(0, 0, 20, qvtest::kChannelBlue));
 }

@@ -223,7 +223,7 @@ TEST_F(ChildTest, ReadoutOfAFloatFileAtKnownMousePoints) {
   Win.Child_PtsPerPxl[4][2] = 1;
   Win.Child_PageStart[4][2] = 0;
   platform::driver::MouseMove(Win.hWnd_Child[4][2], 8, Win.Child_PlotTop[4][2] + Win.Child_PlotH[4][2]);
-  EXPECT_EQ(ChildStatus(4, 2, 0), "X[4] 2.00000e+00  Y -1.000000 Pt 8");
+  EXPECT_EQ(ChildStatus(4, 2, 0), "X[4] 2.00000e+00  Y -1.000000  Pt 8");
 }
 
 TEST_F(ChildTest, ScaleSubChannelAndFixedOffsetCommands) {
