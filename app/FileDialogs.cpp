@@ -8,7 +8,7 @@
 #include "app/WorkFile.h"
 #include "app/WorkFileInternal.h"
 #include "core/AsciiRead.h"
-#include "display/Repaint.h"
+#include "core/Repaint.h"
 #include "platform/windows/CommonDialogs.h"
 #include "platform/kernel/Files.h"
 #include "platform/windows/MessageBox.h"

@@ -13,7 +13,7 @@
 #include "display/DisplayDialogs.h"
 #include "display/FileSection.h"
 #include "display/PendingLinksViewKeys.h"
-#include "display/Repaint.h"
+#include "core/Repaint.h"
 #include "display/ViewKeys.h"
 #include "platform/windows/CommonDialogs.h"
 #include "platform/windows/Controls.h"

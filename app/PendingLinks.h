@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "app/PenBrush.h"
-#include "core/Markers.h"
+#include "filelib/Markers.h"
 #include "core/Threads.h"
 #include "display/DisplayDialogs.h"
 #include "display/Paint.h"

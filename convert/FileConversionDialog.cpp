@@ -5,9 +5,9 @@
 #include <string>
 
 #include "core/FileIo.h"
-#include "core/FileManip.h"
+#include "filelib/FileManip.h"
 #include "core/Threads.h"
-#include "display/Repaint.h"
+#include "core/Repaint.h"
 #include "fileproc/FileOps.h"
 #include "app/FileDialogs.h"
 #include "display/ViewFiles.h"

@@ -3,7 +3,7 @@
 #include <mutex>
 #include <string>
 
-#include "display/Repaint.h"
+#include "core/Repaint.h"
 #include "platform/windows/Controls.h"
 #include "platform/windows/Dialog.h"
 #include "platform/windows/MessageBox.h"

@@ -7,13 +7,13 @@
 #include <limits>
 
 #include "core/DebugLog.h"
+#include "core/Repaint.h"
 #include "display/ChildInternal.h"
 #include "display/ChildPaint.h"
 #include "display/PendingLinksChild.h"
-#include "display/Repaint.h"
+#include "platform/kernel/Text.h"
 #include "platform/windows/Controls.h"
 #include "platform/windows/MessageBox.h"
-#include "platform/kernel/Text.h"
 #include "records/Cnl.h"
 #include "records/Debug.h"
 #include "records/Dsp.h"

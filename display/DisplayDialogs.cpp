@@ -6,10 +6,10 @@
 
 #include "app/FileDialogs.h"
 #include "core/FileIo.h"
-#include "core/FileManip.h"
+#include "filelib/FileManip.h"
 #include "display/Coords.h"
 #include "display/FileSection.h"
-#include "display/Repaint.h"
+#include "core/Repaint.h"
 #include "display/ViewFiles.h"
 #include "display/ViewKeys.h"
 #include "platform/windows/Controls.h"

@@ -6,12 +6,12 @@
 #include <string>
 
 #include "core/FileIo.h"
-#include "core/FileManip.h"
+#include "filelib/FileManip.h"
 #include "core/Threads.h"
 #include "core/TypedArrays.h"
 #include "display/Coords.h"
 #include "display/PendingLinksDialogs.h"
-#include "display/Repaint.h"
+#include "core/Repaint.h"
 #include "display/ViewFiles.h"
 #include "fileproc/FileOps.h"
 #include "platform/kernel/Files.h"

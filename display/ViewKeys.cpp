@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "core/FileManip.h"
-#include "core/Markers.h"
+#include "filelib/FileManip.h"
+#include "filelib/Markers.h"
 #include "core/Threads.h"
 #include "display/Coords.h"
 #include "display/PendingLinksViewKeys.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "display/Repaint.h"
+#include "core/Repaint.h"
 #include "display/ViewDecimate.h"
 #include "display/ViewFiles.h"
 #include "display/ViewInternal.h"

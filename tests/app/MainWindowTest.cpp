@@ -9,7 +9,7 @@
 #include "app/Startup.h"
 #include "convert/FileConversionDialog.h"
 #include "core/MsgWindow.h"
-#include "display/Repaint.h"
+#include "core/Repaint.h"
 #include "platform/kernel/Text.h"
 #include "platform/windows/Controls.h"
 #include "platform/windows/Dialog.h"

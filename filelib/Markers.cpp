@@ -1,4 +1,4 @@
-#include "core/Markers.h"
+#include "filelib/Markers.h"
 
 #include <cmath>
 #include <cstdlib>

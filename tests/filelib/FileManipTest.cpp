@@ -1,4 +1,4 @@
-#include "core/FileManip.h"
+#include "filelib/FileManip.h"
 
 #include <gtest/gtest.h>
 

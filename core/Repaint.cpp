@@ -1,4 +1,4 @@
-#include "display/Repaint.h"
+#include "core/Repaint.h"
 
 BOOL RepaintWindow(const char* tag, HWND window, BOOL erase) {
   (void)tag;

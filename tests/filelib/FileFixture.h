@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "CoreFixture.h"
+#include "core/CoreFixture.h"
 #include "core/MsgWindow.h"
 #include "core/TypedArrays.h"
 #include "platform/windows/Controls.h"
