@@ -85,7 +85,7 @@ void BM_ResizeAndPolylineReference(benchmark::State& state) {
   const double s = -300.0 / 2.2;
   for (auto _ : state) {
     float* out = columns.data();
-    ResizeFileAry(0, 0, nullptr, nullptr, 0, kColumns * kPerPixel, kColumns, 1.0, kPerPixel, nullptr, values.data(),
+    ResizeFileAry(29, 0, nullptr, nullptr, 0, kColumns * kPerPixel, kColumns, 1.0, kPerPixel, nullptr, values.data(),
                   &out, 1.0, 0);
     for (int32_t i = 0; i < kColumns; ++i) line[i] = POINT{i, 30 + static_cast<int32_t>(s * out[i] + 200.0)};
     Polyline(dc, line.data(), kColumns);

@@ -61,8 +61,8 @@ uint32_t ColumnValues(const char* name, int32_t column) {
 // then puts the range into the plot.
 void TakeRange(int16_t c, int16_t k, const double* values, uint32_t n) {
   double lo = 0.0, hi = 0.0;
-  if (ManFindMinMaxDiffAveRMS1DAry(nullptr, nullptr, values, n, Win.Child_CursorLo[c][k], Win.Child_CursorHi[c][k],
-                                   &lo, &hi, nullptr, nullptr) != 1)
+  if (ManFindMinMaxDiffAveRMS1DAry(nullptr, nullptr, values, n, Win.Child_CursorLo[c][k], Win.Child_CursorHi[c][k], &lo,
+                                   &hi, nullptr, nullptr) != 1)
     return;
   if (Cnl.LogLog_Stat == 1) lo = hi - 0.5 * std::log(static_cast<double>(n));
   Cnl.Y_Min[c][k][0] = lo;
@@ -128,7 +128,7 @@ bool LogLog(int16_t c, int16_t k, uint32_t n) {
     xs[i] = std::log(static_cast<double>(i) + 1.0) * scale;
     ys[i] = std::log(y[i]);
   }
-  if (InterpolateFileAry(0, 0, nullptr, n, nullptr, 0.0, 0.0, xs, ys, y, 0) != 1) {
+  if (InterpolateFileAry(n, xs, ys, y, 0) != 1) {
     Cnl.Allan_Stat = 0;
     Box("ChildDataRead()\n\nALLAN VAR/DEV\n\nINTERPOLATION FAILED", "Warning", kWarningBox);
   }
@@ -154,8 +154,7 @@ bool ReadAsciiValues(int16_t c, int16_t k, const char* name, uint32_t* count) {
       Box("ChildDataRead()\n\nCnl.Y_Draw_DAry2\n\nCORE ALLOCATION ERROR", "Error", kErrorBox);
       return false;
     }
-    if (InterpolateFileAry(0, 0, nullptr, n, nullptr, 0.0, 0.0, Cnl.X_DAry[c][k], Cnl.Y_Draw_DAry2[c][k],
-                           Cnl.Y_Draw_DAry1[c][k], 0) != 1) {
+    if (InterpolateFileAry(n, Cnl.X_DAry[c][k], Cnl.Y_Draw_DAry2[c][k], Cnl.Y_Draw_DAry1[c][k], 0) != 1) {
       Box("ChildDataRead()\n\nINTERPOLATION ERROR", "Warning", kWarningBox);
       return false;
     }
@@ -207,8 +206,9 @@ int32_t ReadAscii(int16_t c, int16_t k) {
     child::Refresh(Win.CurInfo_Hwnd);
   }
   Cnl.Data_Pend[c][k] = 0;
-  StatusF(c, k, 1, mode == 1 ? "FILE [%s] READ: XY DATA"
-                             : (mode == 2 ? "FILE [%s] READ: DIFF PLOT (KAVO)" : "FILE [%s] READ: Y DATA ONLY"),
+  StatusF(c, k, 1,
+          mode == 1 ? "FILE [%s] READ: XY DATA"
+                    : (mode == 2 ? "FILE [%s] READ: DIFF PLOT (KAVO)" : "FILE [%s] READ: Y DATA ONLY"),
           name);
   StatusF(c, k, 3, "Y MIN=[%le] Y MAX=[%le] SZ=[%u]", Cnl.Y_Min[c][k][0], Cnl.Y_Max[c][k][0], Cnl.Pt_Cnt[c][k]);
   return 1;
@@ -240,8 +240,7 @@ int32_t ReadTimeFile(int16_t c, int16_t k) {
       if (Trans.Trans_Fft_Flag[c] == 1) {
         if (Trans.Trans_Tukey_Flag[c] == 1)
           FFTwFilterAry(nullptr, Cnl.Y_Draw_DAry1[c][k], n, Win.Child_CursorLo[c][k], Win.Child_CursorHi[c][k], 0.0);
-        Trans.Trans_Fft_Flag[c] =
-            FFTwExpChnTransform(Win.hWnd_Child[c][k], Win.hWnd_ChildToolBar[c][k]) == 1 ? 1 : 0;
+        Trans.Trans_Fft_Flag[c] = FFTwExpChnTransform(Win.hWnd_Child[c][k], Win.hWnd_ChildToolBar[c][k]) == 1 ? 1 : 0;
       }
       Cnl.Pt_Cnt[c][k] = n;
       TakeRange(c, k, Cnl.Y_Draw_DAry1[c][k], n);

@@ -9,6 +9,9 @@
 namespace child {
 
 constexpr int32_t kMaxColumns = 20000;
+// Parameter slot of the painting's resampling: the last one, so that a paint leaves
+// the resize settings of the file conversion dialog (slot 0) as they are.
+constexpr int16_t kResizeSlot = 29;
 
 bool Valid(int16_t c, int16_t k);
 // Status text of part `part` of the child's status bar (nothing without one).

@@ -18,11 +18,11 @@
 #include "display/PendingLinks.h"
 #include "display/PendingLinksChild.h"
 #include "display/PendingLinksDialogs.h"
-#include "platform/windows/Controls.h"
 #include "platform/kernel/Files.h"
-#include "platform/windows/MessageBox.h"
 #include "platform/kernel/Sync.h"
 #include "platform/kernel/Text.h"
+#include "platform/windows/Controls.h"
+#include "platform/windows/MessageBox.h"
 #include "records/Cnl.h"
 #include "records/Debug.h"
 #include "records/Dsp.h"
@@ -162,8 +162,8 @@ bool Resample(const ChildPlot& p, const float* f, const double* d, int32_t start
     }
     return true;
   }
-  return ResizeFileAry(0, 0, nullptr, nullptr, 0, columns * ppp, columns, 1.0, ppp, f ? f + start : nullptr,
-                       d ? d + start : nullptr, &out, scalar, 0) == 1;
+  return ResizeFileAry(child::kResizeSlot, 0, nullptr, nullptr, 0, columns * ppp, columns, 1.0, ppp,
+                       f ? f + start : nullptr, d ? d + start : nullptr, &out, scalar, 0) == 1;
 }
 
 // Pages, resamples and draws a double array; the number of columns drawn (0 when

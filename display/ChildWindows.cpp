@@ -91,8 +91,8 @@ constexpr WNDPROC kProcedures[3] = {TimeWndProc, FreqWndProc, DataWndProc};
 constexpr const char* kInvalid[3] = {"INVALID X | Y TIME", "INVALID X | Y FREQ", "INVALID X | Y DATA"};
 
 int32_t Clamp32(int64_t v) {
-  return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
-                                                  std::numeric_limits<int32_t>::max()));
+  return static_cast<int32_t>(
+      std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
 int32_t StatusHeight(int16_t c, int16_t k) {
@@ -297,8 +297,8 @@ void SubChannelCommand(int16_t c, int16_t k) {
       sub = 0;
     } else if (sub == 0 && all) {
       sub = 3;
-    } else if (sub == 3 && ((Trans.Trans_Res_Flag[c] == 1 && Trans.Trans_FitLines[c] != 0) ||
-                            Trans.Trans_Phase_DAry[c])) {
+    } else if (sub == 3 &&
+               ((Trans.Trans_Res_Flag[c] == 1 && Trans.Trans_FitLines[c] != 0) || Trans.Trans_Phase_DAry[c])) {
       sub = 0;
     }
     StatusF(c, k, 1, "ACT CHN=[%d]", sub);
@@ -329,12 +329,13 @@ void FixOffset(int16_t c, int16_t k, int16_t sub) {
 void FixOffsetCommand(int16_t c, int16_t k) {
   int16_t& sub = Win.Sub_Chn[k];
   auto report = [&](const char* tail) {
-    StatusF(c, k, 3, "CHN=[%d] MIN=[%.1le] MAX=[%.1le] AVE=[%.1le] FIX OFS=[%.1le] %s", sub, Cnl.Y_Min[c][k][sub], Cnl.Y_Max[c][k][sub], Cnl.Y_Ave[c][k][sub],
-            Cnl.Fix_Ofs[c][k][sub], tail);
+    StatusF(c, k, 3, "CHN=[%d] MIN=[%.1le] MAX=[%.1le] AVE=[%.1le] FIX OFS=[%.1le] %s", sub, Cnl.Y_Min[c][k][sub],
+            Cnl.Y_Max[c][k][sub], Cnl.Y_Ave[c][k][sub], Cnl.Fix_Ofs[c][k][sub], tail);
   };
   const bool transform = child::TransformMode(c);
   const bool all = c < TRANS_CHN && Trans.Trans_ReImPh_Flag[c] == 1;
-  const uint32_t fftSize = c < TRANS_CHN && Trans.Trans_FreqSz[c] > 0 ? static_cast<uint32_t>(Trans.Trans_FreqSz[c]) : 0;
+  const uint32_t fftSize =
+      c < TRANS_CHN && Trans.Trans_FreqSz[c] > 0 ? static_cast<uint32_t>(Trans.Trans_FreqSz[c]) : 0;
   if (k == 0) {
     sub = 0;
     if (Lsf.Seq_Rdf == 1 && Cnl.Time_Stat[c][k] == 1) {
@@ -632,10 +633,10 @@ int32_t InitChildInstance(int16_t chn, int16_t kind) {
   else
     StrFormat(title, "DATA WINDOW [%d]", chn);
   Win.Child_Creating = static_cast<uint16_t>(chn);
-  HWND window = CreateWindowEx(0, CHILD_CLASS_NAMES[kind], title,
-                               WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN | WS_OVERLAPPEDWINDOW, Win.Child_X[chn][kind],
-                               Win.Child_Y[chn][kind], Win.Child_W[chn][kind], Win.Child_H[chn][kind], Win.hWnd_Main,
-                               nullptr, Win.hInst, nullptr);
+  HWND window =
+      CreateWindowEx(0, CHILD_CLASS_NAMES[kind], title, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN | WS_OVERLAPPEDWINDOW,
+                     Win.Child_X[chn][kind], Win.Child_Y[chn][kind], Win.Child_W[chn][kind], Win.Child_H[chn][kind],
+                     Win.hWnd_Main, nullptr, Win.hInst, nullptr);
   Win.Child_Creating = 65535;
   if (!window) {
     Win.hWnd_Child[chn][kind] = nullptr;
@@ -674,9 +675,9 @@ int32_t ChildWindowOpenClose(int16_t open, int16_t chn, int16_t kind) {
 HWND CreateChildToolBarStatusBar(HWND parent, int16_t chn, int16_t kind) {
   if (!child::Valid(chn, kind)) return nullptr;
   InitCommonControls();
-  HWND toolbar = CreateWindowEx(0, TOOLBARCLASSNAME, "", WS_CHILD | WS_VISIBLE | WS_BORDER | CCS_ADJUSTABLE, 0, 0, 0, 0,
-                                parent, reinterpret_cast<HMENU>(static_cast<intptr_t>(IDC_CHILD_TOOLBAR)), Win.hInst,
-                                nullptr);
+  HWND toolbar =
+      CreateWindowEx(0, TOOLBARCLASSNAME, "", WS_CHILD | WS_VISIBLE | WS_BORDER | CCS_ADJUSTABLE, 0, 0, 0, 0, parent,
+                     reinterpret_cast<HMENU>(static_cast<intptr_t>(IDC_CHILD_TOOLBAR)), Win.hInst, nullptr);
   if (toolbar) {
     SendMessage(toolbar, TB_BUTTONSTRUCTSIZE, 20, 0);
     if (Win.hBmp_ChildToolBar[chn][kind]) DeleteObject(Win.hBmp_ChildToolBar[chn][kind]);

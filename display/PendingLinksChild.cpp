@@ -41,7 +41,7 @@ struct NaturalSpline {
 
 }  // namespace
 
-__attribute__((weak)) int32_t ResizeFileAry(int16_t, int16_t mode, const char*, const char*, int16_t sizeSwitch,
+__attribute__((weak)) int32_t ResizeFileAry(int16_t, int16_t mode, const char*, const char*, uint32_t sizeSwitch,
                                             int32_t inSize, int32_t outSize, double inStep, double outStep,
                                             const float* inFloat, const double* inDouble, float** outArrayRef,
                                             double scalar, int16_t) {
@@ -72,8 +72,7 @@ __attribute__((weak)) int32_t ResizeFileAry(int16_t, int16_t mode, const char*, 
   return 1;
 }
 
-__attribute__((weak)) int32_t InterpolateFileAry(int16_t, int16_t, const char*, uint32_t n, const char*, double,
-                                                 double, double* x, double* y, double* out, int16_t) {
+__attribute__((weak)) int32_t InterpolateFileAry(uint32_t n, const double* x, const double* y, double* out, int16_t) {
   if (!x || !y) return 1;
   if (!out || n < 2) return 0;
   const bool descending = x[n - 1] < x[0];
@@ -92,8 +91,8 @@ __attribute__((weak)) int32_t InterpolateFileAry(int16_t, int16_t, const char*, 
 
 __attribute__((weak)) int32_t ManFindMinMaxDiffAveRMS1DAry(const int32_t* longArray, const float* floatArray,
                                                            const double* doubleArray, uint32_t n, int32_t lo,
-                                                           int32_t hi, double* outMin, double* outMax,
-                                                           double* outMean, double* outRms) {
+                                                           int32_t hi, double* outMin, double* outMax, double* outMean,
+                                                           double* outRms) {
   if (n == 0) return 0;
   if ((lo == 0 && hi == 0) || hi < lo || lo < 0 || static_cast<int64_t>(hi) > static_cast<int64_t>(n) - 1) {
     lo = 0;

@@ -17,15 +17,13 @@
 // output goes to *outArrayRef (made when null). sizeSwitch 1: outSize is given
 // (negative: |outSize| times inSize), else outStep is. Every output value is
 // multiplied by scalar. 1 on success, 0 after a message.
-int32_t ResizeFileAry(int16_t slot, int16_t mode, const char* inName, const char* outName, int16_t sizeSwitch,
+int32_t ResizeFileAry(int16_t slot, int16_t mode, const char* inName, const char* outName, uint32_t sizeSwitch,
                       int32_t inSize, int32_t outSize, double inStep, double outStep, const float* inFloat,
                       const double* inDouble, float** outArrayRef, double scalar, int16_t report);
 
 // Interpolates y(x), x monotonic, onto n evenly spaced positions from x[0] to x[n-1]
-// into out (arrays from index 0). Only n, x, y, out and report are used; the other
-// arguments are passed as 0. 1, or 0 on failure.
-int32_t InterpolateFileAry(int16_t slot, int16_t mode, const char* inName, uint32_t n, const char* outName,
-                           double inStep, double outStep, double* x, double* y, double* out, int16_t report);
+// into out (arrays from index 0). 1, or 0 on failure.
+int32_t InterpolateFileAry(uint32_t n, const double* x, const double* y, double* out, int16_t report);
 
 // Minimum, maximum, mean and (when outRms is given) RMS of the first array given of
 // the three over lo..hi (lo = hi = 0, a reversed or out-of-range pair: all n). 0 when
@@ -39,8 +37,7 @@ int32_t ManFindMinMaxDiffAveRMS1DAry(const int32_t* longArray, const float* floa
 int32_t FFTwExpChnTransform(HWND window, HWND toolbar);
 // The tapered-cosine window between the points low and high of a float or double
 // array of count values (floor: the level outside); 1, or 0 on failure.
-int32_t FFTwFilterAry(float* floatArray, double* doubleArray, uint32_t count, int32_t low, int32_t high,
-                      double floor);
+int32_t FFTwFilterAry(float* floatArray, double* doubleArray, uint32_t count, int32_t low, int32_t high, double floor);
 // mode 0 wraps the array in place into -180 q .. 180 q degrees, mode 1 unwraps it.
 int32_t FFTwPhaseUnwrap(int16_t mode, uint32_t count, float* array, double* unused, double q);
 // Replaces values[0..count-1] by their Allan deviation for averaging sizes 1 to

@@ -78,7 +78,8 @@ class ChildTest : public DisplayTest {
 
   void WriteFloatFile(const std::string& name, const std::vector<float>& values) {
     std::ofstream out(dir_.File(name), std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(values.data()), static_cast<std::streamsize>(values.size() * sizeof(float)));
+    out.write(reinterpret_cast<const char*>(values.data()),
+              static_cast<std::streamsize>(values.size() * sizeof(float)));
   }
   void WriteText(const std::string& name, const std::string& text) {
     std::ofstream out(dir_.File(name), std::ios::binary | std::ios::trunc);

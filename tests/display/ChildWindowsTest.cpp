@@ -283,8 +283,8 @@ TEST_F(ChildTest, ClosingAFrequencyWindowDuringALineShapeFitEndsItAndMovesTheMar
   wc.lpfnWndProc = &qvtest::DisplayTestProc;
   wc.lpszClassName = "CHILD TEST FIT DIALOG";
   RegisterClass(&wc);
-  HWND dialog = CreateWindowEx(0, "CHILD TEST FIT DIALOG", "VOIGT", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
-                               nullptr);
+  HWND dialog =
+      CreateWindowEx(0, "CHILD TEST FIT DIALOG", "VOIGT", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   Lsf.Voigt_Hwnd[0] = dialog;
   Lsf.Seq_Voigt = 1;
   Cnl.Time_Stat[6][1] = 1;
