@@ -11,6 +11,7 @@
 #include "core/Threads.h"
 #include "display/ChildWindows.h"
 #include "display/DisplayDialogs.h"
+#include "display/FftTransformDialog.h"
 #include "display/PendingLinksDialogs.h"
 #include "core/Repaint.h"
 #include "display/ViewFiles.h"
@@ -224,7 +225,8 @@ void Transform(HWND d, int i) {
   }
   const int16_t c = static_cast<int16_t>(i);
   if (on) {
-    Trans.Trans_Dlg_Wanted[i] = FftTransformDialogCreate(c, 1, d);
+    // Owned by the main window: a dialog owned by this modal one would go with it.
+    Trans.Trans_Dlg_Wanted[i] = FftTransformDialogCreate(c, 1, Win.hWnd_Main);
     for (int16_t k = 0; k < 3; ++k) {
       const int32_t open = ChildWindowOpenClose(Trans.Trans_Dlg_Wanted[i] == 1 ? 1 : 0, c, k);
       if (k == 0 && open == 1) {
@@ -235,7 +237,7 @@ void Transform(HWND d, int i) {
       }
     }
   } else {
-    FftTransformDialogCreate(c, 0, d);
+    FftTransformDialogCreate(c, 0, Win.hWnd_Main);
     for (int16_t k = 0; k < 3; ++k) ChildWindowOpenClose(0, c, k);
   }
 }

@@ -11,6 +11,7 @@
 #include "display/ChildInternal.h"
 #include "display/ChildPaint.h"
 #include "display/PendingLinksChild.h"
+#include "fileproc/Fourier.h"
 #include "filelib/FileManip.h"
 #include "platform/kernel/Sync.h"
 #include "platform/kernel/Text.h"
@@ -239,8 +240,9 @@ int32_t ReadTimeFile(int16_t c, int16_t k) {
     if (ManBinFileRead(name, nullptr, nullptr, &Cnl.Y_Draw_DAry1[c][k], BIN_ELEM_FLOAT, 0, 0, &n, 1) == 1 && n > 0) {
       if (Trans.Trans_Fft_Flag[c] == 1) {
         if (Trans.Trans_Tukey_Flag[c] == 1)
-          FFTwFilterAry(nullptr, Cnl.Y_Draw_DAry1[c][k], n, Win.Child_CursorLo[c][k], Win.Child_CursorHi[c][k], 0.0);
-        Trans.Trans_Fft_Flag[c] = FFTwExpChnTransform(Win.hWnd_Child[c][k], Win.hWnd_ChildToolBar[c][k]) == 1 ? 1 : 0;
+          FFTwFilterAry(0, FFT_WIN_PASS, Trans.Trans_Tukey_Alpha[c], 1.0, Win.Child_CursorLo[c][k],
+                        Win.Child_CursorHi[c][k], static_cast<int32_t>(n), nullptr, Cnl.Y_Draw_DAry1[c][k]);
+        Trans.Trans_Fft_Flag[c] = FFTwExpChnTransform(c, k) == 1 ? 1 : 0;
       }
       Cnl.Pt_Cnt[c][k] = n;
       TakeRange(c, k, Cnl.Y_Draw_DAry1[c][k], n);

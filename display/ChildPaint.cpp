@@ -14,10 +14,11 @@
 #include "display/ChildInternal.h"
 #include "display/ChildWindows.h"
 #include "display/Coords.h"
+#include "display/FftTransformDialog.h"
 #include "display/Paint.h"
 #include "display/PendingLinks.h"
 #include "display/PendingLinksChild.h"
-#include "display/PendingLinksDialogs.h"
+#include "fileproc/Fourier.h"
 #include "platform/kernel/Files.h"
 #include "platform/kernel/Sync.h"
 #include "platform/kernel/Text.h"
@@ -356,9 +357,9 @@ void DrawTransform(ChildPlot& p) {
     float* combined = Trans.Trans_Freq_FAry[c][6];
     if (ok && Trans.Trans_Res_Flag[c] == 1 && Trans.Trans_FitLines[c] != 0 && fitted && working && combined) {
       const double q = Trans.Trans_Cycs[c];
-      FFTwPhaseUnwrap(0, n, working, nullptr, q);
+      FFTwPhaseUnwrap(0, static_cast<int32_t>(n), working, nullptr, q);
       for (uint32_t i = 0; i < n; ++i) combined[i] = fitted[i] != 0.0f ? fitted[i] : working[i];
-      FFTwPhaseUnwrap(0, n, combined, nullptr, q);
+      FFTwPhaseUnwrap(0, static_cast<int32_t>(n), combined, nullptr, q);
       const double s = q != 0.0 ? -p.height / (720.0 * q) * f : -1.0;
       ok = TransformCurve(p, combined, nullptr, 0, -1.0, s, child::ChannelPen(c), true);
     } else if (ok && Trans.Trans_Phase_DAry[c]) {

@@ -5,8 +5,6 @@
 //                        (file mode, or no output array: 0); nothing kept.
 //   InterpolateFileAry   a natural spline onto the even grid.
 //   ManFindMinMaxDiffAveRMS1DAry  the statistics as declared.
-//   FFTwExpChnTransform  no transform: 0.    FFTwFilterAry  no window: 1.
-//   FFTwPhaseUnwrap      mode 0 wraps, mode 1 leaves the array.
 //   AllanVarDev          not available: 0.  RdfCavityModePaint  draws nothing: 0.
 #include "display/PendingLinksChild.h"
 
@@ -120,21 +118,6 @@ __attribute__((weak)) int32_t ManFindMinMaxDiffAveRMS1DAry(const int32_t* longAr
   if (longArray) run([&](int32_t i) { return static_cast<double>(longArray[i]); }, 2147483647.0);
   if (floatArray) run([&](int32_t i) { return static_cast<double>(floatArray[i]); }, 1e20);
   if (doubleArray) run([&](int32_t i) { return doubleArray[i]; }, 1e80);
-  return 1;
-}
-
-__attribute__((weak)) int32_t FFTwExpChnTransform(HWND, HWND) { return 0; }
-
-__attribute__((weak)) int32_t FFTwFilterAry(float*, double*, uint32_t, int32_t, int32_t, double) { return 1; }
-
-__attribute__((weak)) int32_t FFTwPhaseUnwrap(int16_t mode, uint32_t count, float* array, double*, double q) {
-  if (mode != 0 || !array || q == 0.0) return 1;
-  const double span = 360.0 * std::fabs(q);
-  for (uint32_t i = 0; i < count; ++i) {
-    double v = std::fmod(array[i] + 0.5 * span, span);
-    if (v < 0.0) v += span;
-    array[i] = static_cast<float>(v - 0.5 * span);
-  }
   return 1;
 }
 

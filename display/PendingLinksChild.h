@@ -1,7 +1,6 @@
 // Calls of the child windows into parts that later work builds: resampling,
-// interpolation and statistics of arrays, the Fourier transform of a channel's time
-// file with its window and phase wrap, the Allan deviation and the cavity-mode plot
-// of the ring-down fit. The declarations are the ones the owners use;
+// interpolation and statistics of arrays, the Allan deviation and the cavity-mode
+// plot of the ring-down fit. The declarations are the ones the owners use;
 // display/PendingLinksChild.cpp holds weak stand-ins that the owners' definitions
 // replace at link time.
 #pragma once
@@ -32,14 +31,6 @@ int32_t ManFindMinMaxDiffAveRMS1DAry(const int32_t* longArray, const float* floa
                                      uint32_t n, int32_t lo, int32_t hi, double* outMin, double* outMax,
                                      double* outMean, double* outRms);
 
-// The transform of a channel's time file into the Trans arrays of the channel whose
-// time window is `window`; its result becomes the transform request flag.
-int32_t FFTwExpChnTransform(HWND window, HWND toolbar);
-// The tapered-cosine window between the points low and high of a float or double
-// array of count values (floor: the level outside); 1, or 0 on failure.
-int32_t FFTwFilterAry(float* floatArray, double* doubleArray, uint32_t count, int32_t low, int32_t high, double floor);
-// mode 0 wraps the array in place into -180 q .. 180 q degrees, mode 1 unwraps it.
-int32_t FFTwPhaseUnwrap(int16_t mode, uint32_t count, float* array, double* unused, double q);
 // Replaces values[0..count-1] by their Allan deviation for averaging sizes 1 to
 // count / 2; the caller halves the count. 1, or 0 on failure.
 int32_t AllanVarDev(double* values, uint32_t count, int16_t deviation, int16_t report);

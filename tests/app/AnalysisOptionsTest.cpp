@@ -4,7 +4,7 @@
 
 #include "AppFixture.h"
 #include "app/MainWindow.h"
-#include "display/PendingLinksDialogs.h"
+#include "display/FftTransformDialog.h"
 #include "models/hitran/HtUnits.h"
 #include "platform/windows/Controls.h"
 #include "platform/driver/TestDriver.h"
@@ -19,10 +19,6 @@ namespace {
 
 namespace drv = platform::driver;
 
-// Whether the transform dialog of these tests opens when asked (it does not by default,
-// as the stand-in).
-bool transformDialogOpens = false;
-
 class AnalysisOptionsTest : public qvtest::AppTest {
  protected:
   void SetUp() override {
@@ -35,7 +31,6 @@ class AnalysisOptionsTest : public qvtest::AppTest {
     ThreadCtl.View_Started = 1;  // the refresh does not run a view pass of its own
     Cnl = CnlRecord{};
     Trans = TransRecord{};
-    transformDialogOpens = false;
   }
   void TearDown() override {
     drv::PumpUntil([] { return ThreadCtl.View_Busy == 0 && ThreadCtl.View_Running == 0; });
@@ -210,8 +205,7 @@ TEST_F(AnalysisOptionsTest, UnitsChoiceConvertsHitranSets) {
   Sim.HT_Air_Gamma[3] = nullptr;
 }
 
-TEST_F(AnalysisOptionsTest, TransformBoxOpensTheChildWindowsAndTheTimeWindowReadsTheTimeFile) {
-  transformDialogOpens = true;
+TEST_F(AnalysisOptionsTest, TransformBoxOpensTheChildWindowsAndTheTimeWindowShowsTheTimeFile) {
   StrCopy(Dsp.Chn_Flnm[2], "t2.bin");
   InDialog([](HWND d) {
     drv::SetCheck(d, IDC_AO_TRANSFORM + 2, true);
@@ -219,21 +213,42 @@ TEST_F(AnalysisOptionsTest, TransformBoxOpensTheChildWindowsAndTheTimeWindowRead
     EXPECT_TRUE(IsWindow(Win.hWnd_Child[2][0]));
     EXPECT_EQ(Trans.Trans_Stat[2], 1u);
     EXPECT_EQ(Cnl.Time_Stat[2][0], 1u);
-    EXPECT_EQ(Cnl.Data_Pend[2][0], 1u);
     EXPECT_STREQ(Trans.Trans_TimeFlnm[2], "t2.bin");
     drv::SetCheck(d, IDC_AO_TRANSFORM + 2, false);
     for (int k = 0; k < 3; ++k) EXPECT_EQ(Win.Child_Created[2][k], 0u) << k;
     EXPECT_EQ(Win.hWnd_Child[2][0], nullptr);
   });
-  // A dialog that does not open leaves the windows closed and the flags as they were.
-  transformDialogOpens = false;
-  Cnl = CnlRecord{};
-  InDialog([](HWND d) { drv::SetCheck(d, IDC_AO_TRANSFORM + 4, true); });
-  EXPECT_EQ(Win.Child_Created[4][0], 0u);
-  EXPECT_EQ(Cnl.Time_Stat[4][0], 0u);
+  if (Trans.Trans_Dlg_Hwnd[2] && IsWindow(Trans.Trans_Dlg_Hwnd[2])) DestroyWindow(Trans.Trans_Dlg_Hwnd[2]);
+  Trans = TransRecord{};
 }
 
 }  // namespace
 
-// The transform dialog of these tests: open as asked while transformDialogOpens.
-uint32_t FftTransformDialogCreate(int16_t, uint32_t open, HWND) { return transformDialogOpens ? open : 0; }
+namespace {
+
+TEST_F(AnalysisOptionsTest, TransformBoxShowsAndHidesTheChannelsTransformDialog) {
+  Trans = TransRecord{};
+  StrCopy(Dsp.Chn_Flnm[2], "chan2.bin");
+  Dsp.FL_SZ[WIN_RAW][2] = 1234;
+  InDialog([](HWND d) {
+    ASSERT_TRUE(drv::SetCheck(d, IDC_AO_TRANSFORM + 2, true));
+    EXPECT_EQ(Trans.Trans_Dlg_Wanted[2], 1u);
+    HWND t = Trans.Trans_Dlg_Hwnd[2];
+    ASSERT_TRUE(t && IsWindow(t));
+    EXPECT_TRUE(IsWindowVisible(t));
+    EXPECT_EQ(drv::Text(t, IDC_FT_TIMEFLNM), "chan2.bin");
+    EXPECT_EQ(Trans.Trans_TimeSz[2], 1234u);
+    ASSERT_TRUE(drv::SetCheck(d, IDC_AO_TRANSFORM + 2, false));
+    EXPECT_FALSE(IsWindowVisible(t));
+    EXPECT_EQ(Trans.Trans_Dlg_Wanted[2], 0u);
+    ASSERT_TRUE(drv::SetCheck(d, IDC_AO_TRANSFORM + 2, true));
+  });
+  // The modeless dialog outlives the analysis options.
+  HWND t = Trans.Trans_Dlg_Hwnd[2];
+  ASSERT_TRUE(t && IsWindow(t));
+  EXPECT_TRUE(IsWindowVisible(t));
+  DestroyWindow(t);
+  Trans = TransRecord{};
+}
+
+}  // namespace
