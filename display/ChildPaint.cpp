@@ -170,7 +170,9 @@ bool Resample(const ChildPlot& p, const float* f, const double* d, int32_t start
 // Pages, resamples and draws a double array; the number of columns drawn (0 when
 // nothing or on failure, *failed set then).
 int32_t PagedCurve(ChildPlot& p, const double* values, uint32_t n, double s, double o, HPEN pen, bool* failed) {
-  if (!values || n == 0) return 0;
+  // Without the drawing arrays of the start-up there is nothing to draw into, which is
+  // no failure of the data.
+  if (!values || n == 0 || !Win.CM_DrawAry1) return 0;
   int32_t start = 0;
   const int32_t columns = PageOf(p, n, &start);
   if (columns < 1) return 0;
@@ -328,7 +330,7 @@ bool TransformCurve(ChildPlot& p, const float* f, const double* d, int sub, doub
                     bool zeroLine) {
   const int16_t c = p.c;
   const int64_t n = Trans.Trans_FreqSz[c];
-  if ((!f && !d) || n < 1) return true;
+  if ((!f && !d) || n < 1 || !Win.CM_DrawAry1) return true;
   int32_t start = 0;
   const int32_t columns = PageOf(p, n, &start);
   if (columns < 1) return true;
