@@ -9,6 +9,7 @@
 #include "core/FileIo.h"
 #include "filelib/FileManip.h"
 #include "core/Threads.h"
+#include "display/ChildWindows.h"
 #include "display/DisplayDialogs.h"
 #include "display/FftTransformDialog.h"
 #include "display/PendingLinksDialogs.h"
@@ -19,6 +20,7 @@
 #include "platform/windows/Dialog.h"
 #include "platform/windows/MessageBox.h"
 #include "platform/kernel/Text.h"
+#include "records/Cnl.h"
 #include "records/Cnv.h"
 #include "records/Dsp.h"
 #include "records/ThreadCtl.h"
@@ -223,12 +225,16 @@ void Transform(HWND d, int i) {
   }
   const int16_t c = static_cast<int16_t>(i);
   if (on) {
-    // The child windows arrive with their own part.
     // Owned by the main window: a dialog owned by this modal one would go with it.
     Trans.Trans_Dlg_Wanted[i] = FftTransformDialogCreate(c, 1, Win.hWnd_Main);
     for (int16_t k = 0; k < 3; ++k) {
       const int32_t open = ChildWindowOpenClose(Trans.Trans_Dlg_Wanted[i] == 1 ? 1 : 0, c, k);
-      if (k == 0 && open == 1) Trans.Trans_Stat[i] = 1;
+      if (k == 0 && open == 1) {
+        // The time window shows the transform's time file, read at its next paint.
+        Trans.Trans_Stat[i] = 1;
+        Cnl.Time_Stat[i][0] = 1;
+        Cnl.Data_Pend[i][0] = 1;
+      }
     }
   } else {
     FftTransformDialogCreate(c, 0, Win.hWnd_Main);

@@ -70,6 +70,7 @@ struct WinRecord {
   uint16_t Child_Creating = 65535;  // channel whose child window is being created; 65535 = none
   uint32_t Child_PaintBusy[WIN_KINDS] = {};  // a paint of that kind is running
   uint32_t Child_Painted[WIN_KINDS] = {};    // the first paint of that kind has completed
+  HBITMAP hBmp_ChildToolBar[WIN_CHN][WIN_KINDS] = {};  // image strip of each child toolbar
 
   // Device contexts of the main window and of its off-screen copy during a paint.
   HDC hDC_Main = nullptr;
@@ -167,6 +168,8 @@ struct WinRecord {
   // Section marks: a low and a high raw point per parameter slot 0..9 (both 0 = none);
   // pair 0 is the main window's cursor pair.
   int32_t Pt_Lim[10][2] = {};
+  // Pair 0 as it was before a closing fit window put its marks there.
+  int32_t Pt_Lim0_Save[2] = {};
 
   // Colour-table rows of the foreground pen and the background brush.
   int16_t Fg_Pen_Idx = 0;
