@@ -378,27 +378,18 @@ TEST_F(PrintMenuTest, ImpactPrinterRetractsPrintsAndRepaints) {
 TEST_F(PrintMenuTest, FailedScrollPrintSaysNoCompletionAndDoesNotRepaint) {
   PrintableChannel(64);
   drv::ModalHandler handler([&](HWND dialog, int) { drv::Click(dialog, IDC_SP_PRINT); });
-  platform::SetRawPrinterFailure(platform::RawPrinterStep::Open);
-  {
+  auto printExpecting = [](const std::string& warning) {
     drv::Answers answers;
-    answers.Printer("Epson FX-870")
-        .Box("Question", "RETRACT PAPER?", IDNO)
-        .Box("Warning", "PrntCmd()/OpenPrinter()*", IDOK);
+    answers.Printer("Epson FX-870").Box("Question", "RETRACT PAPER?", IDNO).Box("Warning", warning, IDOK);
     drv::ChooseCommand(Win.hWnd_Main, IDM_PRINT);
     EXPECT_TRUE(answers.AllAnswered());
     EXPECT_TRUE(answers.Failures().empty());
-  }
+  };
+  platform::SetRawPrinterFailure(platform::RawPrinterStep::Open);
+  printExpecting("PrntCmd()/OpenPrinter()*");
   platform::SetRawPrinterFailure(platform::RawPrinterStep::None);
   Win.Shown_Count = 0;  // the document starts, but there is nothing to print
-  {
-    drv::Answers answers;
-    answers.Printer("Epson FX-870")
-        .Box("Question", "RETRACT PAPER?", IDNO)
-        .Box("Warning", "DISPLAY CHANNELS TO PLOT FIRST\n\nABORTING", IDOK);
-    drv::ChooseCommand(Win.hWnd_Main, IDM_PRINT);
-    EXPECT_TRUE(answers.AllAnswered());
-    EXPECT_TRUE(answers.Failures().empty());
-  }
+  printExpecting("DISPLAY CHANNELS TO PLOT FIRST\n\nABORTING");
   EXPECT_EQ(platform::BoxLog().size(), 4u);
   EXPECT_EQ(paints, 0);
   // Without an active channel the options dialog does not open.

@@ -341,9 +341,12 @@ TEST_F(PrintTest, FailuresToOpenOrStartOrPrintReturnZeroAndCloseThePrinter) {
                                                   "PrntCmd()/StartDocPrinter()\n\nRETURNED FALSE\n\nABORTING",
                                                   "DISPLAY CHANNELS TO PLOT FIRST\n\nABORTING",
                                                   "PrntData()\n\nNO DATA POINTS BETWEEN START AND END POINT\n\nABORTING"}));
-  // Without an open document nothing is spooled.
+  // Without an open document nothing is spooled and the printout stops at its set-up.
   EXPECT_EQ(PrntByte(1, 0x1B), 0);
   EXPECT_EQ(PrntScrollHeader(0, nullptr), 0);
+  Range(0, 8, 1);
+  EXPECT_EQ(PrntData(), 0);
+  EXPECT_EQ(BoxTexts().back(), "PrntData()\n\nEPSON SETUP ERROR\n\nABORTING");
 }
 
 TEST_F(PrintTest, CalibrationLabelsAreGroupedAndIndented) {
