@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/WinTypes.h"
+#include "platform/kernel/WinTypes.h"
 
 namespace workfile {
 

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "core/DebugLog.h"
-#include "platform/Files.h"
-#include "platform/MessageBox.h"
-#include "platform/Text.h"
+#include "platform/kernel/Files.h"
+#include "platform/windows/MessageBox.h"
+#include "platform/kernel/Text.h"
 #include "records/Dsp.h"
 #include "records/ThreadCtl.h"
 #include "records/Win.h"

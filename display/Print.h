@@ -14,7 +14,7 @@
 
 #include <cstdint>
 
-#include "platform/Window.h"
+#include "platform/windows/Window.h"
 
 constexpr int IDD_SCROLL_PRINTER = 113;  // "SCROLL PRINTER (EPSON IMPACT ONLY)"
 constexpr int IDC_SP_START = 1610;       // "START POINT"

@@ -4,13 +4,13 @@
 #include <cstring>
 #include <string>
 
-#include "display/Repaint.h"
+#include "core/Repaint.h"
 #include "display/ViewDecimate.h"
 #include "display/ViewFiles.h"
 #include "display/ViewInternal.h"
-#include "platform/Files.h"
-#include "platform/Sync.h"
-#include "platform/Text.h"
+#include "platform/kernel/Files.h"
+#include "platform/kernel/Sync.h"
+#include "platform/kernel/Text.h"
 #include "records/Dsp.h"
 #include "records/ThreadCtl.h"
 #include "records/Win.h"

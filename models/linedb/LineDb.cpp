@@ -3,8 +3,8 @@
 #include <cstring>
 #include <string_view>
 
-#include "platform/Text.h"
-#include "platform/TextFile.h"
+#include "platform/kernel/Text.h"
+#include "platform/kernel/TextFile.h"
 
 namespace {
 

@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "DisplayFixture.h"
-#include "platform/Dialog.h"
-#include "platform/Error.h"
-#include "platform/Gdi.h"
-#include "platform/TestDriver.h"
+#include "platform/windows/Dialog.h"
+#include "platform/kernel/Error.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/driver/TestDriver.h"
 #include "records/Cnl.h"
 #include "records/Sim.h"
 #include "resources/Dialogs.h"
