@@ -14,6 +14,7 @@
 #include "display/FileSection.h"
 #include "display/PendingLinksViewKeys.h"
 #include "core/Repaint.h"
+#include "display/Print.h"
 #include "display/ViewKeys.h"
 #include "platform/windows/CommonDialogs.h"
 #include "platform/windows/Controls.h"
@@ -35,8 +36,8 @@ namespace {
 constexpr UINT kErrorBox = MB_SYSTEMMODAL | MB_ICONERROR;       // 0x1010
 constexpr UINT kWarningBox = MB_SYSTEMMODAL | MB_ICONWARNING;   // 0x1030
 constexpr UINT kInfoBox = MB_SYSTEMMODAL | MB_ICONINFORMATION;  // 0x1040
+constexpr UINT kQuestionBox = MB_SYSTEMMODAL | MB_ICONQUESTION | MB_YESNO;  // 0x1024
 constexpr int16_t kDebugTopicPrint = 113;
-inline constexpr const char* kImpactPrinter = "Epson FX-870";
 
 // Runs a modal dialog of the program; repaints with tag when it ends with 1.
 void ModalDialog(HWND window, int templateId, DLGPROC procedure, const char* tag) {
@@ -46,6 +47,21 @@ void ModalDialog(HWND window, int templateId, DLGPROC procedure, const char* tag
 void ExitCommand(HWND window, uint32_t update) {
   Sim.Upd_Stat = update;
   if (MainQuitSave(window) == 1) DestroyWindow(window);
+}
+
+// The scroll printout on the impact printer, after its options dialog ended with PRINT.
+// Nothing more is said, and nothing repainted, when the printout failed.
+void ScrollPrintCommand(HWND window, const char* printer) {
+  if (DialogBox(Win.hInst, MAKEINTRESOURCE(IDD_SCROLL_PRINTER), window, ScrollPrinterDialogProc) != IDC_SP_PRINT)
+    return;
+  if (MessageBox(window, "RETRACT PAPER?", "Question", kQuestionBox) == IDYES)
+    for (int i = 0; i < 3; ++i) PrntCmd(window, printer, -1);
+  SetCursor(LoadCursor(nullptr, IDC_WAIT));
+  const int32_t printed = PrntCmd(window, printer, 0);
+  SetCursor(LoadCursor(nullptr, IDC_CROSS));
+  if (printed != 1) return;
+  MessageBox(window, "PRINTING COMPLETE", "Info", kInfoBox);
+  RepaintWindow("WIN_19P", window, TRUE);
 }
 
 void PrintCommand(HWND window) {
@@ -62,11 +78,11 @@ void PrintCommand(HWND window) {
       StrCopy(device, sizeof device, mode->dmDeviceName);
       GlobalUnlock(pd.hDevMode);
     }
-    if (std::string(device) == kImpactPrinter) {
+    if (std::string(device) == SCROLL_PRINTER_NAME) {
       if (Win.Active_Chn == 9)
         MessageBox(window, "NO DATA CHNS SELECTED TO PRINT\n\nDSP DATA FIRST\n\nABORTING", "Warning", kWarningBox);
       else
-        OptionNotAvailable(window);  // the scrolled printout arrives with printing
+        ScrollPrintCommand(window, device);
     } else if (pd.hDC) {
       DOCINFO info;
       info.lpszDocName = "Qv95 PLOT";

@@ -195,6 +195,21 @@ struct WinRecord {
   char Prnt_Density_Tbl[4][25] = {"QUADRUPLE", "DOUBLE", "SINGLE", "EOL"};
   double Prnt_Pages = 0.0;
   char Prnt_Comment[500] = "";
+  // The scroll printout under way: the raw printer while its document is open, the
+  // spool buffer and its fill, the column count of the current block, the channel rows
+  // whose files are open (in order) and per opened channel the previous dot and the
+  // dot where the previous print line stopped drawing; the first position of the
+  // current label group and the last label text.
+  HANDLE Prnt_Handle = nullptr;
+  uint8_t Prnt_Spool[1000] = {};
+  uint32_t Prnt_SpoolCnt = 0;
+  int16_t Prnt_Columns = 0;
+  int16_t Prnt_ChnCnt = 0;
+  int16_t Prnt_Chn[9] = {};
+  int16_t Prnt_PrevDot[9] = {};
+  int16_t Prnt_StopDot[9] = {};
+  int32_t Prnt_GroupPos = 0;
+  char Prnt_LastLbl[200] = "";
 };
 
 extern WinRecord Win;

@@ -423,6 +423,41 @@ DialogTemplate FftTransform() {
   return t;
 }
 
+// 113: SCROLL PRINTER (EPSON IMPACT ONLY), the options of the scroll printout.
+DialogTemplate ScrollPrinter() {
+  DialogTemplate t;
+  t.id = 113;
+  t.caption = "SCROLL PRINTER (EPSON IMPACT ONLY)";
+  t.cx = 230;
+  t.cy = 150;
+  t.style = kPopup;
+  constexpr DWORD kEdit = ES_LEFT | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
+  constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
+  auto& c = t.controls;
+  const struct {
+    const char* label;
+    int id;
+    int16_t y;
+  } rows[] = {{"START POINT", 1610, 6}, {"END POINT", 1611, 22}, {"AVERAGE PTS", 1612, 38}};
+  for (const auto& r : rows) {
+    c.push_back({ControlKind::Static, -1, r.label, 6, static_cast<int16_t>(r.y + 2), 90, 8, SS_LEFT});
+    c.push_back({ControlKind::Edit, r.id, "", 100, r.y, 70, 12, kEdit});
+  }
+  c.push_back({ControlKind::Static, -1, "DOT DENSITY (NOT RES)", 6, 56, 90, 8, SS_LEFT});
+  c.push_back({ControlKind::ListBox, 1613, "", 100, 54, 70, 12, LBS_NOTIFY | WS_BORDER | WS_VSCROLL | WS_TABSTOP});
+  c.push_back({ControlKind::Static, -1, "NUMBER OF PAGES", 6, 72, 90, 8, SS_LEFT});
+  c.push_back({ControlKind::Edit, 1615, "", 100, 70, 70, 12, ES_LEFT | ES_READONLY | WS_BORDER});
+  c.push_back({ControlKind::PushButton, 1614, "UPDATE", 176, 70, 48, 13, kButton});
+  c.push_back({ControlKind::Static, -1, "PRINTED COMMENT", 6, 88, 90, 8, SS_LEFT});
+  c.push_back({ControlKind::Edit, 1619, "", 6, 98, 218, 12, kEdit});
+  c.push_back({ControlKind::PushButton, 1617, "ADVANCE", 176, 6, 48, 13, kButton});
+  c.push_back({ControlKind::PushButton, 1618, "RETRACT", 176, 22, 48, 13, kButton});
+  c.push_back({ControlKind::PushButton, 1616, "PRINT", 20, 128, 50, 14, kButton});
+  c.push_back({ControlKind::PushButton, 1, "OK", 90, 128, 50, 14, BS_DEFPUSHBUTTON | WS_TABSTOP});
+  c.push_back({ControlKind::PushButton, 2, "CANCEL", 160, 128, 50, 14, kButton});
+  return t;
+}
+
 }  // namespace
 
 void RegisterDialogResources() {
@@ -436,4 +471,5 @@ void RegisterDialogResources() {
   platform::RegisterDialogTemplate(ScalarOffset());
   platform::RegisterDialogTemplate(CursorInfo());
   platform::RegisterDialogTemplate(FftTransform());
+  platform::RegisterDialogTemplate(ScrollPrinter());
 }
