@@ -4,15 +4,20 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "convert/calib/AomCalib.h"
+#include "platform/driver/Script.h"
 #include "platform/driver/TestDriver.h"
 #include "platform/kernel/Text.h"
 #include "platform/windows/Controls.h"
@@ -26,6 +31,7 @@
 #include "records/ThzSettings.h"
 #include "records/Win.h"
 #include "resources/Dialogs.h"
+#include "resources/Menus.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -163,6 +169,113 @@ TEST_F(AomCalibrationDialogTest, RefreshShowsDerivedValuesAndCancelStoresNothing
   EXPECT_EQ(AomSettings.EoStat, 0);
   EXPECT_STRNE(Cnv.Out_Flnm[0][1], "renamed");
   EXPECT_TRUE(platform::BoxLog().empty());
+}
+
+// The main window's AOM Calibration command, as a script drives it.
+LRESULT MainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDM_AOM_CAL)
+        DialogBox(Win.hInst, MAKEINTRESOURCE(IDD_AOM_CALIBRATION), hwnd, &AomCalibrationDialogProc);
+      return 0;
+    case WM_CLOSE:
+      DestroyWindow(hwnd);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProc(hwnd, message, wParam, lParam);
+  }
+}
+
+std::vector<float> ReadFloats(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<float> values(bytes.size() / sizeof(float));
+  if (!values.empty()) std::memcpy(values.data(), bytes.data(), values.size() * sizeof(float));
+  return values;
+}
+
+// A scan of three repeated sections with their wavemeter log, linearised by THZ III:
+// the line at 1001.25 lands on the same output point in every section file, whatever
+// the section's own point spacing.
+TEST_F(AomCalibrationDialogTest, ThzThreeOnThreeSectionsPutsTheLineOnTheSamePointByScript) {
+  const int points[] = {301, 401, 251};
+  std::string log, repeat = "0\n";
+  std::vector<float> itn;
+  uint32_t at = 0;
+  for (int k = 0; k < 3; ++k) {
+    const double step = 3.0 / (points[k] - 1);
+    for (int i = 0; i < points[k]; ++i) {
+      const double f = 1000.0 + i * step;
+      log += StrPrintf("%.4f %u\n", f, at + static_cast<uint32_t>(i));
+      itn.push_back(static_cast<float>(0.1 + std::exp(-0.5 * std::pow((f - 1001.25) / 0.05, 2.0))));
+    }
+    at += static_cast<uint32_t>(points[k]);
+    repeat += StrPrintf("%u\n", at);
+  }
+  std::ofstream("WaveFreq.dat", std::ios::binary) << log;
+  std::ofstream("MksRepeat", std::ios::binary) << repeat;
+  std::ofstream("Itn", std::ios::binary)
+      .write(reinterpret_cast<const char*>(itn.data()), static_cast<std::streamsize>(itn.size() * sizeof(float)));
+  // The operation sequence's settings: wavemeter placement of a log of one reading
+  // per point.
+  ThzSettings.WavePlace = 1;
+  ThzSettings.PerPointLog = 1;
+
+  WNDCLASS wc;
+  wc.lpfnWndProc = &MainProc;
+  wc.lpszClassName = "AOM TEST MAIN";
+  RegisterClass(&wc);
+  HWND main = CreateWindowEx(0, "AOM TEST MAIN", "MAIN", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300, nullptr,
+                             nullptr, nullptr, nullptr);
+  ASSERT_NE(main, nullptr);
+  Win.hWnd_Main = main;
+  const std::string script = StrPrintf(
+      "menu %d\n"
+      "dialog 110\n"
+      "type 2318 Itn\n"
+      "type 2317 Out\n"
+      "radio 3318\n"
+      "radio 3417\n"
+      "type 3052 0.01\n"
+      "type 2338 0\n"
+      "click 3009\n"
+      "box Question \"PHASE [III]*FIX WAVEMETER FILE WITH JUMP DIFF=*\" no\n"
+      "box Question \"PHASE [III]*REPEATED FILE SECTIONS PROCESSED [3]*\" yes\n"
+      "box Info \"CALIBRATION COMPLETE\" ok\n"
+      "expect-file Outl000 1200\n"
+      "expect-file Outl001 1200\n"
+      "expect-file Outl002 1200\n"
+      "expect-text 2310 Outl000\n"
+      "click 1\n"
+      "quit\n",
+      IDM_AOM_CAL);
+  platform::ScriptRunner runner;
+  std::string error;
+  ASSERT_TRUE(runner.LoadText("thz3.script", script, &error)) << error;
+  platform::ScriptOptions options;
+  options.mainWindow = main;
+  options.waitMilliseconds = 5000;
+  runner.Start(options);
+  MSG msg;
+  while (GetMessage(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessage(&msg);
+  }
+  EXPECT_EQ(runner.Finish(), 0) << runner.Failure();
+  for (int k = 0; k < 3; ++k) {
+    SCOPED_TRACE(k);
+    const std::vector<float> out = ReadFloats(StrPrintf("Outl%03d", k));
+    ASSERT_EQ(out.size(), 300u);
+    const auto peak = std::max_element(out.begin(), out.end()) - out.begin();
+    EXPECT_EQ(peak, 125);
+    EXPECT_NEAR(out[static_cast<size_t>(peak)], 1.1, 0.05);
+  }
+  EXPECT_STREQ(Cnv.Out_Flnm[0][2], "Outl002");  // the section outputs take names 0..2
+  EXPECT_STREQ(Cnv.Out_Flnm[0][7], "Out");
+  if (IsWindow(main)) DestroyWindow(main);
 }
 
 }  // namespace
