@@ -7,10 +7,14 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "fileproc/FileOps.h"
 #include "platform/windows/MessageBox.h"
+#include "records/Cnl.h"
+#include "records/Cnv.h"
 #include "tests/support/TempDir.h"
 
 namespace qvtest {
@@ -103,6 +107,67 @@ TEST_F(LineFitTest, TooFewPointsOrNothingVariedFails) {
   EXPECT_EQ(LsfLineFit(0, nullptr, nullptr, 1, 1, &slope, &intercept, nullptr, 1e10), 0);
   EXPECT_EQ(LsfLineFit(1, x.data(), y.data(), 0, 0, &slope, &intercept, nullptr, 1e10), 0);
   EXPECT_NE(Log().find("NOTHING TO FIT"), std::string::npos);
+}
+
+void WriteFloats(const std::string& name, const std::vector<float>& v) {
+  std::ofstream out(name, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(v.data()), static_cast<std::streamsize>(v.size() * sizeof(float)));
+}
+std::string Bytes(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+class PowerNormTest : public LineFitTest {
+ protected:
+  void SetUp() override {
+    LineFitTest::SetUp();
+    Cnl = CnlRecord{};
+    Cnv = CnvRecord{};
+    std::vector<float> power, signal;
+    for (int i = 0; i < 200; ++i) {
+      power.push_back(static_cast<float>(1.0 + 0.01 * i + ((i % 3) ? 0.002 : -0.004)));
+      signal.push_back(2.0f * power.back() + 0.5f + ((i % 2) ? 0.01f : -0.01f));
+    }
+    signal[50] += 5.0f;  // one spike, dropped at the rejection level
+    WriteFloats("Sig", signal);
+    WriteFloats("Pwr", power);
+  }
+};
+
+TEST_F(PowerNormTest, SignalIsFittedAsScalarTimesPowerPlusOffset) {
+  ASSERT_EQ(LsfPowerNrm(0, "Sig", "Pwr", 0, 0, 3.0), 1);
+  const std::string log = Log();
+  EXPECT_NE(log.find("SCALAR=[2"), std::string::npos) << log;
+  EXPECT_NE(log.find("POINTS=[199] OF [200]"), std::string::npos) << log;
+  EXPECT_NE(log.find("REJECTED"), std::string::npos);  // the line fit's own report is kept
+  // A range: points 100..199 only.
+  ASSERT_EQ(LsfPowerNrm(0, "Sig", "Pwr", 100, 200, 3.0), 1);
+  EXPECT_NE(Log().find("POINTS=[100] OF [100]"), std::string::npos);
+  EXPECT_EQ(LsfPowerNrm(0, "Sig", "Missing", 0, 0, 3.0), 0);
+}
+
+TEST_F(PowerNormTest, AcWorksOnCopiesAndLeavesTheNamedFiles) {
+  const std::string sig = Bytes("Sig"), pwr = Bytes("Pwr");
+  Cnl.AcStat = 1;
+  const int32_t result = LsfPowerNrm(0, "Sig", "Pwr", 0, 0, 3.0);
+  if (OSIFileIdState(OSI_SMOOTH) == OsiIdState::Available) {
+    EXPECT_EQ(result, 1);
+  } else {
+    EXPECT_EQ(result, 0);
+    ASSERT_FALSE(platform::BoxLog().empty());
+    EXPECT_EQ(platform::BoxLog().back().text, "OPTION NOT CURRENTLY AVAILABLE");
+  }
+  EXPECT_EQ(Bytes("Sig"), sig);
+  EXPECT_EQ(Bytes("Pwr"), pwr);
+  EXPECT_EQ(Cnl.AcStat, 1u);
+  // No temporary copy is left behind.
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(".")) {
+    (void)entry;
+    ++files;
+  }
+  EXPECT_EQ(files, result == 1 ? 3 : 2);
 }
 
 }  // namespace
