@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "convert/DialogFields.h"
 #include "convert/calib/AomCalib.h"
 #include "convert/calib/ThzLinearize.h"
 #include "core/FileIo.h"
@@ -37,44 +38,18 @@ constexpr int16_t kBlock = 0;
 AomSettingsRecord& A = AomSettings;
 ThzSettingsRecord& T = ThzSettings;
 
-// ---- show and read forms: a text that yields no value leaves the field unchanged ----------
+// ---- show and read forms ------------------------------------------------------------------
 
-void Show(HWND d, int id, const std::string& text) { SetDlgItemText(d, id, text.c_str()); }
-void ReadOnly(HWND d, int id, bool on) { SendDlgItemMessage(d, id, EM_SETREADONLY, on ? TRUE : FALSE, 0); }
+using dialog_fields::ReadDouble;
+using dialog_fields::ReadFloat;
+using dialog_fields::ReadLong;
+using dialog_fields::ReadName;
+using dialog_fields::ReadOnly;
+using dialog_fields::Show;
+
 void Check(HWND d, int id, bool on) { CheckDlgButton(d, id, on ? BST_CHECKED : BST_UNCHECKED); }
 bool Checked(HWND d, int id) { return IsDlgButtonChecked(d, id) == BST_CHECKED; }
 
-std::string Text(HWND d, int id) {
-  char buffer[512] = "";
-  GetDlgItemText(d, id, buffer, sizeof buffer);
-  return buffer;
-}
-void ReadDouble(HWND d, int id, double* field) {
-  const std::string text = Text(d, id);
-  const char* p = text.c_str();
-  double v = 0.0;
-  if (core_io::ScanDouble(p, &v)) *field = v;
-}
-void ReadFloat(HWND d, int id, float* field) {
-  double v = *field;
-  ReadDouble(d, id, &v);
-  *field = static_cast<float>(v);
-}
-void ReadLong(HWND d, int id, int32_t* field) {
-  const std::string text = Text(d, id);
-  const char* p = text.c_str();
-  int32_t v = 0;
-  if (core_io::ScanLong(p, &v)) *field = v;
-}
-// A name is the first blank-separated word; an empty edit leaves it.
-template <size_t N>
-void ReadName(HWND d, int id, char (&field)[N]) {
-  const std::string text = Text(d, id);
-  const size_t b = text.find_first_not_of(" \t\r\n");
-  if (b == std::string::npos) return;
-  const size_t e = text.find_first_of(" \t\r\n", b);
-  StrCopy(field, text.substr(b, e == std::string::npos ? std::string::npos : e - b).c_str());
-}
 // A radio column's channel: the row whose button is checked, else unchanged.
 void ReadColumn(HWND d, int base, int16_t* channel) {
   for (int c = 0; c < kRows; ++c)

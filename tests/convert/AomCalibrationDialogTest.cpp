@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "convert/calib/AomCalib.h"
-#include "platform/driver/Script.h"
 #include "platform/driver/TestDriver.h"
 #include "platform/kernel/Text.h"
 #include "platform/windows/Controls.h"
@@ -32,6 +31,7 @@
 #include "records/Win.h"
 #include "resources/Dialogs.h"
 #include "resources/Menus.h"
+#include "tests/support/ScriptMain.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -171,24 +171,6 @@ TEST_F(AomCalibrationDialogTest, RefreshShowsDerivedValuesAndCancelStoresNothing
   EXPECT_TRUE(platform::BoxLog().empty());
 }
 
-// The main window's AOM Calibration command, as a script drives it.
-LRESULT MainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_COMMAND:
-      if (LOWORD(wParam) == IDM_AOM_CAL)
-        DialogBox(Win.hInst, MAKEINTRESOURCE(IDD_AOM_CALIBRATION), hwnd, &AomCalibrationDialogProc);
-      return 0;
-    case WM_CLOSE:
-      DestroyWindow(hwnd);
-      return 0;
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
-    default:
-      return DefWindowProc(hwnd, message, wParam, lParam);
-  }
-}
-
 std::vector<float> ReadFloats(const std::string& name) {
   std::ifstream in(name, std::ios::binary);
   std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -224,14 +206,6 @@ TEST_F(AomCalibrationDialogTest, ThzThreeOnThreeSectionsPutsTheLineOnTheSamePoin
   ThzSettings.WavePlace = 1;
   ThzSettings.PerPointLog = 1;
 
-  WNDCLASS wc;
-  wc.lpfnWndProc = &MainProc;
-  wc.lpszClassName = "AOM TEST MAIN";
-  RegisterClass(&wc);
-  HWND main = CreateWindowEx(0, "AOM TEST MAIN", "MAIN", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300, nullptr,
-                             nullptr, nullptr, nullptr);
-  ASSERT_NE(main, nullptr);
-  Win.hWnd_Main = main;
   const std::string script = StrPrintf(
       "menu %d\n"
       "dialog 110\n"
@@ -252,19 +226,17 @@ TEST_F(AomCalibrationDialogTest, ThzThreeOnThreeSectionsPutsTheLineOnTheSamePoin
       "click 1\n"
       "quit\n",
       IDM_AOM_CAL);
-  platform::ScriptRunner runner;
-  std::string error;
-  ASSERT_TRUE(runner.LoadText("thz3.script", script, &error)) << error;
-  platform::ScriptOptions options;
-  options.mainWindow = main;
-  options.waitMilliseconds = 5000;
-  runner.Start(options);
-  MSG msg;
-  while (GetMessage(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessage(&msg);
-  }
-  EXPECT_EQ(runner.Finish(), 0) << runner.Failure();
+  // The main window's AOM Calibration command opens the dialog.
+  std::string failure;
+  EXPECT_EQ(qvtest::RunScriptOnBareMain(
+                script,
+                [](HWND main, int id) {
+                  if (id == IDM_AOM_CAL)
+                    DialogBox(Win.hInst, MAKEINTRESOURCE(IDD_AOM_CALIBRATION), main, &AomCalibrationDialogProc);
+                },
+                5000, &failure),
+            0)
+      << failure;
   for (int k = 0; k < 3; ++k) {
     SCOPED_TRACE(k);
     const std::vector<float> out = ReadFloats(StrPrintf("Outl%03d", k));
@@ -275,7 +247,6 @@ TEST_F(AomCalibrationDialogTest, ThzThreeOnThreeSectionsPutsTheLineOnTheSamePoin
   }
   EXPECT_STREQ(Cnv.Out_Flnm[0][2], "Outl002");  // the section outputs take names 0..2
   EXPECT_STREQ(Cnv.Out_Flnm[0][7], "Out");
-  if (IsWindow(main)) DestroyWindow(main);
 }
 
 }  // namespace
