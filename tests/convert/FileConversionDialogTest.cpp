@@ -27,6 +27,7 @@
 #include "records/ThreadCtl.h"
 #include "records/Win.h"
 #include "resources/Dialogs.h"
+#include "tests/support/ScriptMain.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -140,34 +141,9 @@ TEST_F(FileConversionDialogTest, SubtractAndMultiplyUseTheSecondFileField) {
   EXPECT_EQ(ReadValues<float>("mul.bin"), (std::vector<float>{0, 4, 16}));
 }
 
-// The main window's Conversion command, as a script drives it.
-LRESULT MainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_COMMAND:
-      if (LOWORD(wParam) == 103) FileConversionDialog(hwnd);
-      return 0;
-    case WM_CLOSE:
-      DestroyWindow(hwnd);
-      return 0;
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
-    default:
-      return DefWindowProc(hwnd, message, wParam, lParam);
-  }
-}
-
 TEST_F(FileConversionDialogTest, ShortToFloatAsAdcVoltsWithItsThreeQuestionsAnsweredByAScript) {
   WriteValues<int16_t>("s.bin", {2048, 0, 4095});
   StrCopy(Dsp.Chn_Flnm[3], "s.bin");
-  WNDCLASS wc;
-  wc.lpfnWndProc = &MainProc;
-  wc.lpszClassName = "CNV TEST MAIN";
-  RegisterClass(&wc);
-  HWND main = CreateWindowEx(0, "CNV TEST MAIN", "MAIN", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300, nullptr,
-                             nullptr, nullptr, nullptr);
-  ASSERT_NE(main, nullptr);
-  Win.hWnd_Main = main;
   const std::string script =
       "menu 103\n"
       "dialog 211\n"
@@ -181,19 +157,12 @@ TEST_F(FileConversionDialogTest, ShortToFloatAsAdcVoltsWithItsThreeQuestionsAnsw
       "expect-text 2313 s.bin00\n"
       "click 1\n"
       "quit\n";
-  platform::ScriptRunner runner;
-  std::string error;
-  ASSERT_TRUE(runner.LoadText("s2f.script", script, &error)) << error;
-  platform::ScriptOptions options;
-  options.mainWindow = main;
-  options.waitMilliseconds = 2000;
-  runner.Start(options);
-  MSG msg;
-  while (GetMessage(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessage(&msg);
-  }
-  EXPECT_EQ(runner.Finish(), 0) << runner.Failure();
+  // The main window's Conversion command opens the dialog.
+  std::string failure;
+  EXPECT_EQ(qvtest::RunScriptOnBareMain(
+                script, [](HWND main, int id) { if (id == 103) FileConversionDialog(main); }, 2000, &failure),
+            0)
+      << failure;
   auto v = ReadValues<float>("s.bin00");
   ASSERT_EQ(v.size(), 3u);
   EXPECT_EQ(v[0], 0.0f);
@@ -207,7 +176,6 @@ TEST_F(FileConversionDialogTest, ShortToFloatAsAdcVoltsWithItsThreeQuestionsAnsw
       EXPECT_EQ(box.style, 0x1024u);
     }
   }
-  if (IsWindow(main)) DestroyWindow(main);
 }
 
 TEST_F(FileConversionDialogTest, NothingCheckedOrNothingAvailableConvertsNothing) {
