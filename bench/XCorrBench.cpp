@@ -39,8 +39,8 @@ uint32_t Direct(const float* a, const float* b, uint32_t nOuter, uint32_t nInner
     const double w = 1.0 - std::fabs(static_cast<double>(k) / kR) * kDamp;
     double forward = 0.0;
     double backward = 0.0;
-    uint32_t m = 0;
-    for (uint32_t i = 0; i < nInner && i + k < nOuter; ++i, ++m) {
+    const uint32_t m = std::min(nInner, nOuter > uint32_t(k) ? nOuter - k : 0u);
+    for (uint32_t i = 0; i < m; ++i) {
       forward += static_cast<double>(a[i]) * static_cast<double>(b[i + k]);
       backward += static_cast<double>(a[i + k]) * static_cast<double>(b[i]);
     }
