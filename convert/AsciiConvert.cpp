@@ -137,7 +137,8 @@ int32_t Regrid(int k, double res) {
   Cnv.Asc_OutSz[k] = static_cast<uint32_t>(m);
   // A file of one value or an unknown step has no spacing to convert from.
   if (m < 2 || !(step > 0.0) || !std::isfinite(step)) return 1;
-  const double mNew = std::trunc(std::fabs(static_cast<double>(m) * step / res) + 0.5);
+  // The file spans (m - 1) steps; the new grid spans the same range.
+  const double mNew = std::trunc(std::fabs(static_cast<double>(m - 1) * step / res) + 0.5) + 1.0;
   if (static_cast<int64_t>(mNew) == m) return 1;
   if (mNew < 2 || mNew > 2.0e9) return 1;
   const auto n = static_cast<int64_t>(mNew);
