@@ -31,6 +31,12 @@ struct LsfRecord {
   uint32_t CM_Curve2 = 0;
   double CM_A = 0.0;
   int32_t CM_B = 0;
+  // Per simulation set: lines of the line-shape fit (the set's line count when its
+  // simulation file carries fit arrays), saved-intensities flag (while 1, adding a line
+  // resizes Sim.FI_Sim_ItnSave) and the line-shape-fit flag (from Sim.NLLSF_STAT).
+  uint32_t Fit_Lines[LSF_SETS] = {};
+  uint32_t ItnSave_Stat[LSF_SETS] = {};
+  uint32_t LsFit_Stat[LSF_SETS] = {};
 };
 
 extern LsfRecord Lsf;
