@@ -236,6 +236,9 @@ int32_t SimFIWriteQVS(int16_t set, SimRecord* sim) {
   }
   h.Put<int32_t, vav::kOrvNoPrm>(noPrm);
 
+  // The cut-off is a setting held in the display unit, not file data: it stays as it is
+  // whatever the unit state of the set says.
+  const double cutOff = sim->HT_FrqLim[set];
   if (sim->HT_Global_Stat[set] == 1) SimHTUnitsConvert(set, 1);
   FixSetsApply(set, sim, true);
 
@@ -258,6 +261,7 @@ int32_t SimFIWriteQVS(int16_t set, SimRecord* sim) {
   }
 
   if (sim->HT_Global_Stat[set] == 1) SimHTUnitsConvert(set, 0);
+  sim->HT_FrqLim[set] = cutOff;
   FixSetsApply(set, sim, false);
   return written ? 1 : 0;
 }
@@ -714,6 +718,9 @@ int32_t SimFIReadQVS(int16_t set, SimRecord* sim, int32_t keepSettings, int32_t 
   if (sim->Dlg_Req[SIM_DLG_JKKQN][set] && sim->Dlg_Hwnd[SIM_DLG_JKKQN][set])
     SimJkkQNDialogShow(set, 0, Win.hWnd_Main);
   sim->QN_Freeze[set] = 0;
+  // The cut-off is held in the display unit (the working file gives it so, also to a set
+  // not read yet): the unit conversions of the read leave it as it is.
+  const double cutOff = sim->HT_FrqLim[set];
   if (sim->HT_Global_Stat[set] == 1) SimHTUnitsConvert(set, 1);
 
   SetReader r(set, sim);
@@ -722,11 +729,13 @@ int32_t SimFIReadQVS(int16_t set, SimRecord* sim, int32_t keepSettings, int32_t 
     if (std::strcmp(sim->Sim_Flnm[set], "NoName") != 0)
       StatusText(0, StrPrintf("[%s] SIM [%s]: FAILED TO OPEN [.QVS] FILE", sim->Set_Lbl[set], sim->Sim_Flnm[set]));
     SimFIFreeQVS(set, sim, 1);
+    sim->HT_FrqLim[set] = cutOff;
     return 0;
   }
   auto fail = [&]() {
     r.in.Close();
     SimFIFreeQVS(set, sim, 1);
+    sim->HT_FrqLim[set] = cutOff;
     return 0;
   };
   if (r.in.Read(r.h.data(), 1, VAVODE_SIZE) != 1) {
@@ -751,10 +760,7 @@ int32_t SimFIReadQVS(int16_t set, SimRecord* sim, int32_t keepSettings, int32_t 
     else StatusText(1, "QUAD ASN NOT READ");
   }
   SimFIAsnCalc(set, 0, 1);
-  if (!SimFISort(set, sim)) {
-    SimFIFreeQVS(set, sim, 1);
-    return 0;
-  }
+  if (!SimFISort(set, sim)) return fail();
   if (sim->Sim_Modified[set] && !SimFIWriteQVS(set, sim))
     Warning(StrPrintf("[%s] SIM [%s]\n\nFAILED TO UPDATE", sim->Set_Lbl[set], sim->Sim_Flnm[set]));
   sim->Asn_Modified[set] = 0;
@@ -774,6 +780,7 @@ int32_t SimFIReadQVS(int16_t set, SimRecord* sim, int32_t keepSettings, int32_t 
   }
 
   if (sim->HT_Global_Stat[set] == 1) SimHTUnitsConvert(set, 0);
+  sim->HT_FrqLim[set] = cutOff;
   for (uint32_t f = 0; f < sim->FI_CD_FixSet_Tot[set] && sim->FI_CD_FixSet_Fixed[set]; ++f)
     sim->FI_CD_FixSet_Fixed[set][f] = 0;
   if (sim->Ctl_Hwnd) SendMessage(sim->Ctl_Hwnd, WM_INITDIALOG, 0, 0);

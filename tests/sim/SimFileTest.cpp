@@ -132,6 +132,15 @@ TEST_F(SimFileTest, HitranSetIsStoredInWavenumbersAndComesBackInTheAxisUnit) {
   EXPECT_EQ(Sim.HT_QT_Stat[1], 0u);
   ASSERT_EQ(BoxTexts().size(), 1u);
   EXPECT_EQ(BoxTexts()[0], "[B] SIM [ht]\n\nSIM=[1] HT NUM=[2] ISO=[1]\n\nTIP(Q) FUNCTION NOT FOUND | INVALID");
+
+  // A freed set read again with the axis in MHz: the lines come to MHz, the cut-off (a
+  // setting held in the display unit) stays.
+  SimFIFreeQVS(1, &Sim, 0);
+  Sim.HT_Global_Stat[1] = 1;
+  Sim.HT_FrqLim[1] = 20.0;
+  ASSERT_EQ(SimFIReadQVS(1, &Sim, 0, 0), 1);
+  EXPECT_NEAR(Sim.FI_Sim_Erg[1][2], mhz, 1e-6);
+  EXPECT_EQ(Sim.HT_FrqLim[1], 20.0);
 }
 
 TEST_F(SimFileTest, OlderVersionsReadAsStored) {
