@@ -6,7 +6,7 @@
 // afterwards.
 #pragma once
 
-#include "platform/Window.h"
+#include "platform/windows/Window.h"
 
 constexpr int IDD_ANALYSIS_OPTIONS = 101;
 

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/WinTypes.h"
+#include "platform/kernel/WinTypes.h"
 
 // mode 0: painting pauses (display-ready flag 0). mode 1 without a chosen path: the
 // data folder (and, when no working file is named, a working-file name from it)

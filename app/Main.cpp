@@ -19,12 +19,12 @@
 #include <vector>
 
 #include "app/MainWindow.h"
-#include "platform/CommandLine.h"
-#include "platform/Files.h"
-#include "platform/FrontEnd.h"
-#include "platform/Script.h"
-#include "platform/Sync.h"
-#include "platform/Window.h"
+#include "platform/kernel/CommandLine.h"
+#include "platform/kernel/Files.h"
+#include "platform/frontend/FrontEnd.h"
+#include "platform/driver/Script.h"
+#include "platform/kernel/Sync.h"
+#include "platform/windows/Window.h"
 #include "records/Dsp.h"
 #include "records/ThreadCtl.h"
 #include "records/Win.h"

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/Window.h"
+#include "platform/windows/Window.h"
 
 inline constexpr const char* MAIN_CLASS_NAME = "QUIVRANE 95";
 constexpr int IDC_MAIN_TOOLBAR = 50;

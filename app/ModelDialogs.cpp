@@ -1,8 +1,8 @@
 #include "app/ModelDialogs.h"
 
-#include "platform/Controls.h"
-#include "platform/Dialog.h"
-#include "platform/MessageBox.h"
+#include "platform/windows/Controls.h"
+#include "platform/windows/Dialog.h"
+#include "platform/windows/MessageBox.h"
 #include "records/FgPrm.h"
 #include "records/Ga.h"
 #include "records/OrvPrm.h"

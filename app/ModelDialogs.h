@@ -3,7 +3,7 @@
 // while it is open and ends with the id of the button that closed it.
 #pragma once
 
-#include "platform/Window.h"
+#include "platform/windows/Window.h"
 
 constexpr int IDD_ORV_OPTIONS = 200;
 constexpr int IDC_ORV_PROG_PATH = 8618;

@@ -1,7 +1,7 @@
 #include "app/PenBrush.h"
 
 #include "core/DebugLog.h"
-#include "platform/Gdi.h"
+#include "platform/gdi/Gdi.h"
 #include "records/Debug.h"
 #include "records/Dsp.h"
 #include "records/Sim.h"

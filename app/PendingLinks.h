@@ -9,13 +9,13 @@
 #include <cstdint>
 
 #include "app/PenBrush.h"
-#include "core/Markers.h"
+#include "filelib/Markers.h"
 #include "core/Threads.h"
 #include "display/DisplayDialogs.h"
 #include "display/Paint.h"
 #include "display/ViewFiles.h"
-#include "platform/Sync.h"
-#include "platform/WinTypes.h"
+#include "platform/kernel/Sync.h"
+#include "platform/kernel/WinTypes.h"
 #include "records/Sim.h"
 #include "sim/SimFile.h"
 #include "sim/SimRotor.h"

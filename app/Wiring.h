@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/Window.h"
+#include "platform/windows/Window.h"
 
 // WorkFileRead at start-up.
 void WiredWorkFileRead();

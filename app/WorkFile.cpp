@@ -9,10 +9,10 @@
 #include "app/PendingLinks.h"
 #include "app/WorkFileInternal.h"
 #include "core/AsciiRead.h"
-#include "platform/Files.h"
-#include "platform/MessageBox.h"
-#include "platform/Text.h"
-#include "platform/TextFile.h"
+#include "platform/kernel/Files.h"
+#include "platform/windows/MessageBox.h"
+#include "platform/kernel/Text.h"
+#include "platform/kernel/TextFile.h"
 #include "records/Dsp.h"
 #include "records/Ga.h"
 #include "records/OrvPrm.h"
@@ -427,20 +427,23 @@ int32_t WorkFileReadChecked(bool* refused) {
     if (WorkFileReadPelkNew()) return 1;
     fail("QV95 WORKING FILE\n\nCORRUPTED FIELDS | FILE=[%s] DOES NOT EXIST\n\nUSING DEFAULT VALUES");
   }
+  // A converter whose user kept an existing working file of the new name has said so;
+  // the file it read is sound, so no warning blames it (it still counts as not read).
+  bool declined = false;
   if (EndsWith(name, ".wkf") || EndsWith(name, ".WKF")) {
     matched = true;
-    if (WorkFileReadPelkOld()) return 1;
-    fail("CORRUPTED FIELDS IN [%s]\n\nUSING DEFAULT VALUES");
+    if (workfile::ConvertPelkOld(&declined)) return 1;
+    declined ? void(failed = true) : fail("CORRUPTED FIELDS IN [%s]\n\nUSING DEFAULT VALUES");
   }
   if (BeginsWith(name, "wk.") || BeginsWith(name, "wk-") || BeginsWith(name, "WK.") || BeginsWith(name, "WK-")) {
     matched = true;
-    if (WorkFileReadMassComp()) return 1;
-    fail("CORRUPTED FIELDS IN [%s]\n\nABORTING");
+    if (workfile::ConvertMassComp(&declined)) return 1;
+    declined ? void(failed = true) : fail("CORRUPTED FIELDS IN [%s]\n\nABORTING");
   }
   if (EndsWith(name, ".wk") || EndsWith(name, ".WK")) {
     matched = true;
-    if (WorkFileReadDefaul()) return 1;
-    fail("CORRUPTED FIELDS IN [%s]\n\nABORTING");
+    if (workfile::ConvertDefaul(&declined)) return 1;
+    declined ? void(failed = true) : fail("CORRUPTED FIELDS IN [%s]\n\nABORTING");
   }
   if (!matched) {
     Dsp.Work_Flnm[0] = '\0';

@@ -12,10 +12,10 @@
 #include "fileproc/FileOps.h"
 #include "app/WorkFile.h"
 #include "app/WorkFileInternal.h"
-#include "platform/Files.h"
-#include "platform/MessageBox.h"
-#include "platform/Text.h"
-#include "platform/TextFile.h"
+#include "platform/kernel/Files.h"
+#include "platform/windows/MessageBox.h"
+#include "platform/kernel/Text.h"
+#include "platform/kernel/TextFile.h"
 #include "records/Cnl.h"
 #include "records/Dsp.h"
 #include "records/Sim.h"
@@ -51,70 +51,73 @@ bool Equal(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
 
 // ---- ".wkf" ----------------------------------------------------------------------------
 
+// Reads as far as the file goes: values it does not hold keep what the records hold
+// (older files were often cut short), but a value that is there and does not convert
+// refuses the file.
 bool ReadPelkOld(FILE* f) {
   FieldScan head = Tokens(f, 3);
   head.Skip();
   head.Text(Dsp.Work_Date);
   head.Text(Dsp.Work_Time);
-  if (head.Count() != 2) return false;
+  if (head.Bad()) return false;
   for (int c = 0; c < 6; c++) {
     FieldScan r = Tokens(f, 3);
     r.Text(Dsp.Chn_Flnm[c]);
     r.Real(&Dsp.Chn_Scalar[c]);
     r.Real(&Dsp.Chn_Offset[c]);
-    if (r.Count() != 3) return false;
+    if (r.Bad()) return false;
   }
   std::string rest, line;
   ReadLinePiece(f, &rest, 255);
-  if (!ReadLinePiece(f, &line, 255)) return false;
-  FieldScan first(line);
-  char token[500] = "";
-  if (!first.Text(token)) return false;
-  bool number = true;
-  for (int i = 0; i < 3 && token[i]; i++)
-    if (IsLetter(token[i])) number = false;
-  if (number) {
-    FieldScan axis(line);
-    axis.IntTo(&Dsp.Pts_FSR);
-    axis.Real(&Dsp.FSR);
-    FieldScan init = Tokens(f, 1);
-    init.Real(&Dsp.Init_Frq);
-    if (axis.Count() != 2 || init.Count() != 1) return false;
-    static constexpr const char* kNames[3] = {"Ramp", "Error", "Pmt1"};
-    for (int c = 6; c < 9; c++) {
-      StrCopy(Dsp.Chn_Flnm[c], kNames[c - 6]);
-      Dsp.Chn_Dig[c] = 0;
-      Dsp.Chn_Scalar[c] = 0.25;
-      Dsp.Chn_Offset[c] = 0.0;
+  if (ReadLinePiece(f, &line, 255)) {
+    FieldScan first(line);
+    char token[500] = "";
+    if (!first.Text(token)) return !first.Bad();  // a blank line: nothing more to read
+    bool number = true;
+    for (int i = 0; i < 3 && token[i]; i++)
+      if (IsLetter(token[i])) number = false;
+    if (number) {
+      FieldScan axis(line);
+      axis.IntTo(&Dsp.Pts_FSR);
+      axis.Real(&Dsp.FSR);
+      FieldScan init = Tokens(f, 1);
+      init.Real(&Dsp.Init_Frq);
+      if (axis.Bad() || init.Bad()) return false;
+      static constexpr const char* kNames[3] = {"Ramp", "Error", "Pmt1"};
+      for (int c = 6; c < 9; c++) {
+        StrCopy(Dsp.Chn_Flnm[c], kNames[c - 6]);
+        Dsp.Chn_Dig[c] = 0;
+        Dsp.Chn_Scalar[c] = 0.25;
+        Dsp.Chn_Offset[c] = 0.0;
+      }
+    } else {
+      FieldScan six(line);
+      six.Text(Dsp.Chn_Flnm[6]);
+      six.Real(&Dsp.Chn_Scalar[6]);
+      six.Real(&Dsp.Chn_Offset[6]);
+      if (six.Bad()) return false;
+      for (int c = 7; c < 9; c++) {
+        FieldScan r = Tokens(f, 3);
+        r.Text(Dsp.Chn_Flnm[c]);
+        r.Real(&Dsp.Chn_Scalar[c]);
+        r.Real(&Dsp.Chn_Offset[c]);
+        if (r.Bad()) return false;
+      }
+      FieldScan axis = Tokens(f, 3);
+      axis.IntTo(&Dsp.Pts_FSR);
+      axis.Real(&Dsp.FSR);
+      axis.Real(&Dsp.Init_Frq);
+      if (axis.Bad()) return false;
     }
-  } else {
-    FieldScan six(line);
-    six.Text(Dsp.Chn_Flnm[6]);
-    six.Real(&Dsp.Chn_Scalar[6]);
-    six.Real(&Dsp.Chn_Offset[6]);
-    if (six.Count() != 3) return false;
-    for (int c = 7; c < 9; c++) {
-      FieldScan r = Tokens(f, 3);
-      r.Text(Dsp.Chn_Flnm[c]);
-      r.Real(&Dsp.Chn_Scalar[c]);
-      r.Real(&Dsp.Chn_Offset[c]);
-      if (r.Count() != 3) return false;
-    }
-    FieldScan axis = Tokens(f, 3);
-    axis.IntTo(&Dsp.Pts_FSR);
-    axis.Real(&Dsp.FSR);
-    axis.Real(&Dsp.Init_Frq);
-    if (axis.Count() != 3) return false;
   }
   for (int k = 0; k < 3; k++) {
     FieldScan r = Tokens(f, 2);
     r.Text(Sim.Pow_Flnm[k]);
     r.Real(&Sim.Pow_Val[k]);
-    if (r.Count() != 2) return false;
+    if (r.Bad()) return false;
   }
   ReadLinePiece(f, &rest, 255);
-  if (!ReadLinePiece(f, &line, 498)) return false;
-  StrCopy(Dsp.Work_Comment, line.c_str());
+  if (ReadLinePiece(f, &line, 498)) StrCopy(Dsp.Work_Comment, line.c_str());
 
   FieldScan oh = Tokens(f, 4);
   for (auto& name : Sim.OH_Flnm) oh.Text(name);
@@ -128,7 +131,7 @@ bool ReadPelkOld(FILE* f) {
   sims.Text(Sim.Sim_Flnm[1]);
   sims.Text(Sim.Label_Flnm[0]);
   sims.Text(Sim.Label_Flnm[1]);
-  if (oh.Count() != 4 || db.Count() != 4 || sims.Count() != 4) return false;
+  if (oh.Bad() || db.Bad() || sims.Bad()) return false;
 
   FieldScan ofs = Tokens(f, 4);
   ofs.Real(&Sim.Dsp_Offset[0]);
@@ -148,14 +151,14 @@ bool ReadPelkOld(FILE* f) {
   assoc.IntTo(&Sim.Dsp_Cnl[1]);
   FieldScan nolws = Tokens(f, 1);
   int16_t widths = 0;
-  nolws.IntTo(&widths);
-  if (ofs.Count() != 4 || width.Count() != 4 || temp.Count() != 2 || assoc.Count() != 2 || nolws.Count() != 1)
-    return false;
+  bool haveWidths = nolws.IntTo(&widths);
+  if (ofs.Bad() || width.Bad() || temp.Bad() || assoc.Bad() || nolws.Bad()) return false;
   for (int s = 0; s < 2; s++) {
     if (Sim.Dsp_Cnl[s] == -1) Sim.Dsp_Cnl[s] = 9;
     if (Sim.Dsp_Cnl[s] < 0 || Sim.Dsp_Cnl[s] > 9) return false;
   }
-  for (auto& n : Sim.LS_NOLWS) n = widths;
+  if (haveWidths)
+    for (auto& n : Sim.LS_NOLWS) n = widths;
   return true;
 }
 
@@ -466,7 +469,9 @@ bool WorkFileSkipToEquals(FILE* f) {
   return false;
 }
 
-int32_t WorkFileReadPelkOld() {
+int32_t WorkFileReadPelkOld() { return workfile::ConvertPelkOld(nullptr); }
+
+int32_t workfile::ConvertPelkOld(bool* declined) {
   FilePtr f(OpenRead(Dsp.Work_Flnm));
   if (!f) {
     Warn(StrPrintf("WorkFileReadPelkOld()\nFAILED TO OPEN WORKING FILE [%s] FOR READING\n\nABORTING",
@@ -479,7 +484,7 @@ int32_t WorkFileReadPelkOld() {
   bool ok = ReadPelkOld(f.get());
   f.reset();
   std::string newName = QvwNameOf(oldName.c_str());
-  if (!ok || !MayReplace(newName) || !WriteConverted(newName)) {
+  if (!ok || !MayReplace(newName, oldName, declined) || !WriteConverted(newName)) {
     StateApply(*before);
     return 0;
   }
@@ -489,7 +494,10 @@ int32_t WorkFileReadPelkOld() {
   return 1;
 }
 
-int32_t WorkFileReadMuro() {
+namespace {
+
+// The one-line reader; values the line does not hold keep the defaults.
+int32_t ReadMuro(bool* declined) {
   FilePtr f(OpenRead(Dsp.Work_Flnm));
   if (!f) return 0;
   FieldScan r = Tokens(f.get(), 3);
@@ -499,15 +507,21 @@ int32_t WorkFileReadMuro() {
   f.reset();
   std::string oldName = Dsp.Work_Flnm;
   std::string newName = QvwNameOf(oldName.c_str());
-  if (r.Count() != 3 || !MayReplace(newName) || !WriteConverted(newName)) return 0;
+  if (r.Bad() || !MayReplace(newName, oldName, declined) || !WriteConverted(newName)) return 0;
   DeleteFile(oldName.c_str());
   return 1;
 }
 
-int32_t WorkFileReadDefaul() {
+}  // namespace
+
+int32_t WorkFileReadMuro() { return ReadMuro(nullptr); }
+
+int32_t WorkFileReadDefaul() { return workfile::ConvertDefaul(nullptr); }
+
+int32_t workfile::ConvertDefaul(bool* declined) {
   StatePtr before(StateGather());
   MuroDefaults();
-  if (!WorkFileReadMuro()) {
+  if (!ReadMuro(declined)) {
     StateApply(*before);
     return 0;
   }
@@ -516,7 +530,9 @@ int32_t WorkFileReadDefaul() {
   return 1;
 }
 
-int32_t WorkFileReadMassComp() {
+int32_t WorkFileReadMassComp() { return workfile::ConvertMassComp(nullptr); }
+
+int32_t workfile::ConvertMassComp(bool* declined) {
   std::string oldName = Dsp.Work_Flnm;
   FilePtr f(OpenRead(oldName.c_str()));
   if (!f) {
@@ -558,7 +574,7 @@ int32_t WorkFileReadMassComp() {
 
   size_t cut = oldForm ? oldName.rfind('-') : oldName.rfind('.');
   std::string newName = oldName.substr(cut + 1) + ".QVW";
-  if (!MayReplace(newName) || !WriteConverted(newName)) return giveUp();
+  if (!MayReplace(newName, oldName, declined) || !WriteConverted(newName)) return giveUp();
   if (!ThreadCtl.View_Started) {
     Win.View_Level = WIN_RAW;
     ThreadCtl.View_Started = 1;

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/WinTypes.h"
+#include "platform/kernel/WinTypes.h"
 
 namespace workfile {
 
@@ -50,6 +50,9 @@ class FieldScan {
   }
   int Count() const { return count_; }
   bool Failed() const { return failed_; }
+  // A token was there but did not convert (or did not fit): the file is bad. A
+  // conversion that found no token at all is not counted here.
+  bool Bad() const { return bad_; }
 
  private:
   const std::string* Next();
@@ -57,6 +60,7 @@ class FieldScan {
   size_t pos_ = 0;
   int count_ = 0;
   bool failed_ = false;
+  bool bad_ = false;
 };
 
 // Every record field that a working file or a converter sets, so that a reader can
@@ -88,10 +92,18 @@ FILE* OpenRead(const char* name);
 
 // The name up to its last "." followed by "QVW" (".QVW" appended without a ".").
 std::string QvwNameOf(const char* oldName);
-// Asks before an existing working file of the new name is replaced. true: go on.
-bool MayReplace(const std::string& newName);
+// Asks before an existing working file of the new name is replaced. true: go on. On
+// No it says that oldName was not converted and the existing file kept, and sets
+// *declined (when given).
+bool MayReplace(const std::string& newName, const std::string& oldName, bool* declined);
 // Writes the converted records under newName; on failure the old working-file name
 // comes back. 1 or 0.
 int32_t WriteConverted(const std::string& newName);
+
+// The converters as the dispatch calls them: *declined tells that the user kept an
+// existing working file of the new name, which the converter has already said.
+int32_t ConvertPelkOld(bool* declined);
+int32_t ConvertDefaul(bool* declined);
+int32_t ConvertMassComp(bool* declined);
 
 }  // namespace workfile

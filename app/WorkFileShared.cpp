@@ -5,11 +5,11 @@
 
 #include "app/WorkFile.h"
 #include "app/WorkFileInternal.h"
-#include "platform/Controls.h"
-#include "platform/Files.h"
-#include "platform/MessageBox.h"
-#include "platform/Text.h"
-#include "platform/Window.h"
+#include "platform/windows/Controls.h"
+#include "platform/kernel/Files.h"
+#include "platform/windows/MessageBox.h"
+#include "platform/kernel/Text.h"
+#include "platform/windows/Window.h"
 #include "records/Dsp.h"
 #include "records/Ga.h"
 #include "records/OrvPrm.h"
@@ -21,12 +21,20 @@ namespace workfile {
 
 // ---- token conversions ----------------------------------------------------------------
 
+namespace {
+
+// The blanks between fields. A NUL is no blank: it stays inside its token, which then
+// converts to nothing.
+bool IsBlankByte(int c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+
+}  // namespace
+
 FieldScan::FieldScan(std::string_view text) {
   size_t i = 0;
   while (i < text.size()) {
-    while (i < text.size() && std::strchr(" \t\r\n\v\f", text[i]) && text[i] != '\0') i++;
+    while (i < text.size() && IsBlankByte(static_cast<unsigned char>(text[i]))) i++;
     size_t start = i;
-    while (i < text.size() && !std::strchr(" \t\r\n\v\f", text[i])) i++;
+    while (i < text.size() && !IsBlankByte(static_cast<unsigned char>(text[i]))) i++;
     if (i > start) tokens_.emplace_back(text.substr(start, i - start));
   }
 }
@@ -36,7 +44,12 @@ const std::string* FieldScan::Next() {
     failed_ = true;
     return nullptr;
   }
-  return &tokens_[pos_++];
+  const std::string* token = &tokens_[pos_++];
+  if (token->find('\0') != std::string::npos) {
+    failed_ = bad_ = true;
+    return nullptr;
+  }
+  return token;
 }
 
 bool FieldScan::Skip() { return Next() != nullptr; }
@@ -44,20 +57,23 @@ bool FieldScan::Skip() { return Next() != nullptr; }
 bool FieldScan::SkipInt() {
   const std::string* t = Next();
   int64_t v = 0;
-  if (!t || !platform::ParseInt64(*t, &v)) return failed_ = true, false;
+  if (!t) return false;
+  if (!platform::ParseInt64(*t, &v)) return failed_ = bad_ = true, false;
   return true;
 }
 
 bool FieldScan::SkipReal() {
   const std::string* t = Next();
   double v = 0;
-  if (!t || !platform::ParseDouble(*t, &v)) return failed_ = true, false;
+  if (!t) return false;
+  if (!platform::ParseDouble(*t, &v)) return failed_ = bad_ = true, false;
   return true;
 }
 
 bool FieldScan::Int(int64_t* value) {
   const std::string* t = Next();
-  if (!t || !platform::ParseInt64(*t, value)) return failed_ = true, false;
+  if (!t) return false;
+  if (!platform::ParseInt64(*t, value)) return failed_ = bad_ = true, false;
   count_++;
   return true;
 }
@@ -67,11 +83,11 @@ bool FieldScan::Hex(int64_t* value) {
   if (!t) return false;
   std::string_view s = *t;
   if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) s.remove_prefix(2);
-  if (s.empty() || s.size() > 8) return failed_ = true, false;
+  if (s.empty() || s.size() > 8) return failed_ = bad_ = true, false;
   int64_t v = 0;
   for (char c : s) {
     int d = (c >= '0' && c <= '9') ? c - '0' : (c >= 'a' && c <= 'f') ? c - 'a' + 10 : (c >= 'A' && c <= 'F') ? c - 'A' + 10 : -1;
-    if (d < 0) return failed_ = true, false;
+    if (d < 0) return failed_ = bad_ = true, false;
     v = v * 16 + d;
   }
   *value = v;
@@ -81,14 +97,16 @@ bool FieldScan::Hex(int64_t* value) {
 
 bool FieldScan::Real(double* value) {
   const std::string* t = Next();
-  if (!t || !platform::ParseDouble(*t, value)) return failed_ = true, false;
+  if (!t) return false;
+  if (!platform::ParseDouble(*t, value)) return failed_ = bad_ = true, false;
   count_++;
   return true;
 }
 
 bool FieldScan::Text(char* dst, size_t cap) {
   const std::string* t = Next();
-  if (!t || t->size() + 1 > cap) return failed_ = true, false;
+  if (!t) return false;
+  if (t->size() + 1 > cap) return failed_ = bad_ = true, false;
   StrCopy(dst, cap, t->c_str());
   count_++;
   return true;
@@ -187,9 +205,9 @@ bool ReadToken(FILE* f, std::string* token) {
   int c;
   do {
     c = std::fgetc(f);
-  } while (c != EOF && std::strchr(" \t\r\n\v\f", c));
+  } while (c != EOF && IsBlankByte(c));
   if (c == EOF) return false;
-  while (c != EOF && !std::strchr(" \t\r\n\v\f", c)) {
+  while (c != EOF && !IsBlankByte(c)) {
     if (token->size() < 499) token->push_back(static_cast<char>(c));
     c = std::fgetc(f);
   }
@@ -207,10 +225,13 @@ std::string QvwNameOf(const char* oldName) {
   return name.substr(0, dot + 1) + "QVW";
 }
 
-bool MayReplace(const std::string& newName) {
+bool MayReplace(const std::string& newName, const std::string& oldName, bool* declined) {
   if (!platform::FileExists(newName.c_str())) return true;
   std::string text = StrPrintf("FILE EXITS [%s]\n\nOVERWRITE [YES] | ABORT [NO]?", newName.c_str());
-  return Ask(text.c_str()) == IDYES;
+  if (Ask(text.c_str()) == IDYES) return true;
+  Info(StrPrintf("[%s] NOT CONVERTED\n\nEXISTING WORKING FILE [%s] KEPT", oldName.c_str(), newName.c_str()).c_str());
+  if (declined) *declined = true;
+  return false;
 }
 
 int32_t WriteConverted(const std::string& newName) {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "fileproc/FileOps.h"
-#include "platform/Text.h"
+#include "platform/kernel/Text.h"
 #include "records/Cnv.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <vector>
 
-#include "platform/Gdi.h"
+#include "platform/gdi/Gdi.h"
 
 namespace {
 

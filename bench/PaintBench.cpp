@@ -10,8 +10,8 @@
 
 #include "core/TypedArrays.h"
 #include "display/Paint.h"
-#include "platform/Gdi.h"
-#include "platform/Window.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/windows/Window.h"
 #include "records/Dsp.h"
 #include "records/Win.h"
 

@@ -4,7 +4,7 @@
 // control id as the operation id. Every value lives in Cnv, Dsp and Win (slot 0).
 #pragma once
 
-#include "platform/Window.h"
+#include "platform/windows/Window.h"
 
 constexpr int IDD_FILE_CONVERSION = 211;
 

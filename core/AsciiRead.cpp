@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "platform/Files.h"
-#include "platform/Text.h"
+#include "platform/kernel/Files.h"
+#include "platform/kernel/Text.h"
 
 namespace {
 

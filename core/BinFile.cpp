@@ -11,9 +11,9 @@
 #include <string>
 
 #include "core/TypedArrays.h"
-#include "platform/Files.h"
-#include "platform/MessageBox.h"
-#include "platform/Text.h"
+#include "platform/kernel/Files.h"
+#include "platform/windows/MessageBox.h"
+#include "platform/kernel/Text.h"
 #include "records/Win.h"
 
 namespace {

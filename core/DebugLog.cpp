@@ -6,7 +6,7 @@
 #include <mutex>
 #include <string>
 
-#include "platform/MessageBox.h"
+#include "platform/windows/MessageBox.h"
 #include "records/Win.h"
 
 namespace {

@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "platform/WinTypes.h"
+#include "platform/kernel/WinTypes.h"
 #include "records/Debug.h"
 
 // Trace kinds of DebugTrace.

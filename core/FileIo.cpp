@@ -8,10 +8,10 @@
 #include <charconv>
 #include <cstring>
 
-#include "platform/Files.h"
-#include "platform/Controls.h"
-#include "platform/MessageBox.h"
-#include "platform/Window.h"
+#include "platform/kernel/Files.h"
+#include "platform/windows/Controls.h"
+#include "platform/windows/MessageBox.h"
+#include "platform/windows/Window.h"
 #include "records/Win.h"
 
 namespace core_io {

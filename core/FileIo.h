@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/WinTypes.h"
+#include "platform/kernel/WinTypes.h"
 
 namespace core_io {
 

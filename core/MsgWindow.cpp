@@ -3,12 +3,12 @@
 #include <mutex>
 #include <string>
 
-#include "display/Repaint.h"
-#include "platform/Controls.h"
-#include "platform/Dialog.h"
-#include "platform/MessageBox.h"
-#include "platform/Sync.h"
-#include "platform/Text.h"
+#include "core/Repaint.h"
+#include "platform/windows/Controls.h"
+#include "platform/windows/Dialog.h"
+#include "platform/windows/MessageBox.h"
+#include "platform/kernel/Sync.h"
+#include "platform/kernel/Text.h"
 #include "records/Debug.h"
 #include "records/Dsp.h"
 #include "records/Win.h"

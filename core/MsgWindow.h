@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "platform/Window.h"
+#include "platform/windows/Window.h"
 
 // Dialog templates and controls of the two boxes.
 constexpr int IDD_DSP_MSG = 300;

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "core/DebugLog.h"
-#include "platform/Files.h"
-#include "platform/MessageBox.h"
-#include "platform/Text.h"
+#include "platform/kernel/Files.h"
+#include "platform/windows/MessageBox.h"
+#include "platform/kernel/Text.h"
 #include "records/Dsp.h"
 #include "records/ThreadCtl.h"
 #include "records/Win.h"
@@ -53,7 +53,9 @@ int32_t FunctionThreadCreate(LPTHREAD_START_ROUTINE routine) {
     // still be on its way out and would no longer see the request.
     if (ThreadCtl.View_Running.load() != 0) {
       ThreadCtl.View_Rerun = 1;
-      return 1;
+      // The run may have ended between the look and the request: when it is gone and
+      // the request still stands, this start takes the request back and runs it.
+      if (ThreadCtl.View_Running.load() != 0 || ThreadCtl.View_Rerun.exchange(0) == 0) return 1;
     }
     if (ThreadCtl.View_Thread) {
       CloseHandle(ThreadCtl.View_Thread);

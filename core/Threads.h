@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-#include "platform/Sync.h"
+#include "platform/kernel/Sync.h"
 #include "records/ThreadCtl.h"
 
 // Pool commands.

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "core/DebugLog.h"
-#include "platform/MessageBox.h"
+#include "platform/windows/MessageBox.h"
 #include "records/Debug.h"
 #include "records/Win.h"
 

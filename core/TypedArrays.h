@@ -26,7 +26,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/WinTypes.h"
+#include "platform/kernel/WinTypes.h"
 
 constexpr int32_t QV_ALLOC_OK = 1;
 constexpr int32_t QV_ALLOC_FAILED = -1;

@@ -7,10 +7,10 @@
 #include <limits>
 #include <string>
 
-#include "platform/Controls.h"
-#include "platform/Files.h"
-#include "platform/MessageBox.h"
-#include "platform/Text.h"
+#include "platform/windows/Controls.h"
+#include "platform/kernel/Files.h"
+#include "platform/windows/MessageBox.h"
+#include "platform/kernel/Text.h"
 #include "records/Dsp.h"
 #include "records/Win.h"
 

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "platform/Window.h"
+#include "platform/windows/Window.h"
 
 // Template ids and controls.
 constexpr int IDD_DSP_SCALAR_OFFSET = 1200;

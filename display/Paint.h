@@ -16,8 +16,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/Gdi.h"
-#include "platform/Window.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/windows/Window.h"
 
 inline constexpr char RES_BIN_FILE_NAME[] = "Res.bin";
 

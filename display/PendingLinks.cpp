@@ -6,7 +6,7 @@
 // creators listed in PendingLinks.h.
 #include "display/PendingLinks.h"
 
-#include "platform/Window.h"
+#include "platform/windows/Window.h"
 #include "records/Sim.h"
 
 namespace {

@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "platform/Gdi.h"
-#include "platform/WinTypes.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/kernel/WinTypes.h"
 
 // Fills Win.PM_DrawAry[0..count-1] with the set's values for a run of points of one
 // view level and, given a context and paint 2 or 3, draws its sticks and labels.

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "platform/WinTypes.h"
+#include "platform/kernel/WinTypes.h"
 
 // Creates once and shows (open 1) or hides (0) the transform dialog of a view and
 // returns the resulting open state. Stand-in: 0 (no dialog exists).

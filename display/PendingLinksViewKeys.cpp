@@ -8,7 +8,7 @@
 //   ViewKeySimSelectNext, ViewKeySimAssign, ViewKeySimUnassign  no candidate: 0.
 #include "display/PendingLinksViewKeys.h"
 
-#include "platform/MessageBox.h"
+#include "platform/windows/MessageBox.h"
 
 __attribute__((weak)) int32_t SimControlDialogShow(uint32_t show, HWND parent) {
   // Asked to open, say so rather than doing nothing at all.

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "display/PendingLinks.h"  // SimJkkQNDialogShow, SimQuadQNDialogShow
-#include "platform/Window.h"
+#include "platform/windows/Window.h"
 
 // Shows (1) or hides (0) the simulation control dialog; the requested state, 0 when
 // the dialog cannot be made. Callers store the result in Sim.Ctl_Shown.

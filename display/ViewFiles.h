@@ -17,7 +17,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/WinTypes.h"
+#include "platform/kernel/WinTypes.h"
 
 // Name of the view-file sub-folder of the data folder.
 inline constexpr char VIEW_FOLDER[] = "QV95OIM";

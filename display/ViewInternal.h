@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/MessageBox.h"
-#include "platform/WinTypes.h"
+#include "platform/windows/MessageBox.h"
+#include "platform/kernel/WinTypes.h"
 
 namespace viewfiles {
 

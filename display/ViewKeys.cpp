@@ -2,16 +2,16 @@
 
 #include <cmath>
 
-#include "core/FileManip.h"
-#include "core/Markers.h"
+#include "filelib/FileManip.h"
+#include "filelib/Markers.h"
 #include "core/Threads.h"
 #include "display/Coords.h"
 #include "display/PendingLinksViewKeys.h"
 #include "display/ViewFiles.h"
 #include "display/ViewKeysInternal.h"
-#include "platform/Controls.h"
-#include "platform/MessageBox.h"
-#include "platform/Text.h"
+#include "platform/windows/Controls.h"
+#include "platform/windows/MessageBox.h"
+#include "platform/kernel/Text.h"
 #include "records/Cnl.h"
 #include "records/Cnv.h"
 #include "records/Dsp.h"

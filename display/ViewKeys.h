@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/Window.h"
+#include "platform/windows/Window.h"
 
 // Modifier values that commands pass to DisplayCursorKey in place of the keyboard.
 constexpr int32_t CURSOR_KEY_SHIFT = 16;

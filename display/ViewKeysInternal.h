@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "platform/Window.h"
+#include "platform/windows/Window.h"
 
 namespace viewkeys {
 

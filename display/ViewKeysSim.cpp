@@ -7,7 +7,7 @@
 #include "display/Coords.h"
 #include "display/PendingLinksViewKeys.h"
 #include "display/ViewKeysInternal.h"
-#include "platform/Text.h"
+#include "platform/kernel/Text.h"
 #include "records/Dsp.h"
 #include "records/Sim.h"
 #include "records/Win.h"

@@ -4,13 +4,13 @@
 #include <cstring>
 #include <string>
 
-#include "display/Repaint.h"
+#include "core/Repaint.h"
 #include "display/ViewDecimate.h"
 #include "display/ViewFiles.h"
 #include "display/ViewInternal.h"
-#include "platform/Files.h"
-#include "platform/Sync.h"
-#include "platform/Text.h"
+#include "platform/kernel/Files.h"
+#include "platform/kernel/Sync.h"
+#include "platform/kernel/Text.h"
 #include "records/Dsp.h"
 #include "records/ThreadCtl.h"
 #include "records/Win.h"
@@ -341,14 +341,19 @@ void DisplayViewAbort() {
   const HANDLE thread = ThreadCtl.View_Thread;
   const bool ownThread = thread && GetThreadId(thread) == GetCurrentThreadId();
   auto threadAlive = [&] { return thread && !ownThread && WaitForSingleObject(thread, 0) == WAIT_TIMEOUT; };
-  if (ThreadCtl.View_Running.load() == 0 && !threadAlive()) return;
-  SetEvent(ThreadCtl.View_StopEvent);
-  if (ownThread || ThreadCtl.View_RunThreadId.load() == GetCurrentThreadId()) return;  // asked from inside the run
-  // Sleep keeps servicing messages sent to this thread, so a run that repaints or
-  // shows a box while it ends does not wait for us.
-  while (ThreadCtl.View_Running.load() != 0 || threadAlive()) Sleep(2);
-  // A stop that the run never polled must not end the next run.
-  if (ThreadCtl.View_StopEvent) ResetEvent(ThreadCtl.View_StopEvent);
+  if (ThreadCtl.View_Running.load() != 0 || threadAlive()) {
+    SetEvent(ThreadCtl.View_StopEvent);
+    if (ownThread || ThreadCtl.View_RunThreadId.load() == GetCurrentThreadId()) return;  // asked from inside the run
+    // Sleep keeps servicing messages sent to this thread, so a run that repaints or
+    // shows a box while it ends does not wait for us.
+    while (ThreadCtl.View_Running.load() != 0 || threadAlive()) Sleep(2);
+    // A stop that the run never polled must not end the next run.
+    if (ThreadCtl.View_StopEvent) ResetEvent(ThreadCtl.View_StopEvent);
+  }
+  // Nothing runs now and nothing is queued: the flags stand as a finished run leaves
+  // them (a start queued behind the run just stopped was marked busy and is dropped).
+  ThreadCtl.View_Rerun = 0;
+  ThreadCtl.View_Busy = 0;
 }
 
 int32_t FileSizeGet(const char* path, int64_t* bytes) {

@@ -8,7 +8,7 @@
 #include "core/FileIo.h"
 #include "fileproc/FileOps.h"
 #include "fileproc/OsiFrame.h"
-#include "platform/Text.h"
+#include "platform/kernel/Text.h"
 #include "records/Cnv.h"
 #include "records/Dsp.h"
 

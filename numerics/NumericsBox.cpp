@@ -3,7 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "platform/MessageBox.h"
+#include "platform/windows/MessageBox.h"
 #include "records/Win.h"
 
 namespace numerics {

@@ -2,7 +2,7 @@
 // by the main window.
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/kernel/WinTypes.h"
 
 namespace numerics {
 

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "platform/WinTypes.h"
+#include "platform/kernel/WinTypes.h"
 
 // Ascending index of a[1..n]: a[indx[1]] <= a[indx[2]] <= ...; ties in no particular
 // order. n < 2 gives the identity. Return 1.

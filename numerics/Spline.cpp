@@ -4,7 +4,7 @@
 
 #include "core/TypedArrays.h"
 #include "numerics/NumericsBox.h"
-#include "platform/Files.h"
+#include "platform/kernel/Files.h"
 #include "records/Dsp.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "platform/WinTypes.h"
+#include "platform/kernel/WinTypes.h"
 #include "records/AtomicField.h"
 
 // Debug topic codes: extra diagnostics are written only while DebugLevel equals

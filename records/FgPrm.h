@@ -2,7 +2,7 @@
 // and base file names, and its options dialog.
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/kernel/WinTypes.h"
 
 struct FgPrmRecord {
   char Prog_Path[500] = "";    // exciton program

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/WinTypes.h"
+#include "platform/kernel/WinTypes.h"
 
 constexpr int GA_SETS = 10;
 constexpr int GA_GENES = 52;

@@ -5,7 +5,7 @@
 
 #include <mutex>
 
-#include "platform/Sync.h"
+#include "platform/kernel/Sync.h"
 
 extern CRITICAL_SECTION WinSpareLock;   // created with the others, never entered
 extern CRITICAL_SECTION ChildDataLock;  // held while a child window's data arrays are refilled

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "platform/WinTypes.h"
+#include "platform/kernel/WinTypes.h"
 #include "records/AtomicField.h"
 
 constexpr int LSF_SETS = 9;

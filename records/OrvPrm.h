@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/WinTypes.h"
+#include "platform/kernel/WinTypes.h"
 
 struct OrvPrmRecord {
   char Version[16] = "v5.6";

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/WinTypes.h"
+#include "platform/kernel/WinTypes.h"
 #include "records/AtomicField.h"
 #include "records/GdiHandles.h"
 #include "records/SimHitranTables.h"

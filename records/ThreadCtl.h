@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/WinTypes.h"
+#include "platform/kernel/WinTypes.h"
 #include "records/AtomicField.h"
 
 constexpr int RAV_MAX_THREADS = 30;

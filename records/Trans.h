@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/WinTypes.h"
+#include "platform/kernel/WinTypes.h"
 
 constexpr int TRANS_CHN = 10;
 constexpr int TRANS_ARYS = 7;  // 0 magnitude, 1 real, 2 imaginary, 3 phase, 4..6 phase fit

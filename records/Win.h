@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "platform/WinTypes.h"
+#include "platform/kernel/WinTypes.h"
 #include "records/GdiHandles.h"
 
 constexpr int WIN_CHN = 10;        // rows of a channel table

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "platform/Controls.h"
-#include "platform/DialogTemplate.h"
-#include "platform/Window.h"
+#include "platform/windows/Controls.h"
+#include "platform/windows/DialogTemplate.h"
+#include "platform/windows/Window.h"
 
 using platform::ControlKind;
 using platform::DialogTemplate;

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/Gdi.h"
+#include "platform/gdi/Gdi.h"
 
 constexpr int IDI_QV95 = 300;
 constexpr int IDB_TOOLBAR = 301;

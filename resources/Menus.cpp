@@ -1,6 +1,6 @@
 #include "resources/Menus.h"
 
-#include "platform/Menu.h"
+#include "platform/windows/Menu.h"
 
 using platform::MenuItemTemplate;
 using platform::MenuTemplate;

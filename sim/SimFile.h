@@ -21,7 +21,7 @@
 #include <cstdint>
 
 #include "core/FileIo.h"
-#include "platform/Binary.h"
+#include "platform/kernel/Binary.h"
 #include "records/Sim.h"
 
 constexpr size_t VAVODE_SIZE = 13310;

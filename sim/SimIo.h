@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/FileIo.h"
-#include "platform/Binary.h"
+#include "platform/kernel/Binary.h"
 #include "records/Sim.h"
 
 namespace simio {

@@ -3,9 +3,9 @@
 #include <string>
 
 #include "core/TypedArrays.h"
-#include "platform/Files.h"
-#include "platform/MessageBox.h"
-#include "platform/Text.h"
+#include "platform/kernel/Files.h"
+#include "platform/windows/MessageBox.h"
+#include "platform/kernel/Text.h"
 #include "records/OrvPrm.h"
 #include "records/Sim.h"
 #include "records/Win.h"

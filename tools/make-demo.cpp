@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "app/WorkFile.h"
-#include "platform/Text.h"
+#include "platform/kernel/Text.h"
 #include "records/Dsp.h"
 #include "records/Win.h"
 

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "core/FileIo.h"
-#include "platform/Text.h"
+#include "platform/kernel/Text.h"
 #include "records/Dsp.h"
 #include "records/Sim.h"
 

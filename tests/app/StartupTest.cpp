@@ -6,7 +6,7 @@
 #include <string>
 
 #include "AppFixture.h"
-#include "platform/Text.h"
+#include "platform/kernel/Text.h"
 
 namespace {
 

@@ -85,21 +85,83 @@ TEST_F(WorkFileConvertTest, BadWkfKeepsTheOldFileAndTheRecords) {
   EXPECT_STREQ(Dsp.Chn_Flnm[0], "Nothing");
   EXPECT_STREQ(Dsp.Work_Flnm, "run5.wkf");
 
-  // Cut short: the same.
-  WriteAll(Path("run5.wkf"), std::string(kWkfHead) + "200 150.0\n");
+  // A name too long for its field is bad too.
+  bad = std::string(kWkfHead) + "200 150.0\n45000.0\n" + kWkfTail;
+  bad.replace(bad.find("simA"), 4, std::string(300, 'n'));
+  WriteAll(Path("run5.wkf"), bad);
   EXPECT_TRUE(Refused("run5.wkf"));
   EXPECT_TRUE(Exists("run5.wkf"));
-  EXPECT_EQ(Dsp.Pts_FSR, 0);
+  EXPECT_FALSE(Exists("run5.QVW"));
+}
+
+// Older files were often cut short: what a file does not hold keeps the defaults, or
+// the values already held, and the file converts.
+TEST_F(WorkFileConvertTest, ShortWkfConvertsWithWhatItHolds) {
+  std::string whole = std::string(kWkfHead) + "200 150.0\n45000.0\n" + kWkfTail;
+  // Half its rows: up to the power-normalisation files.
+  std::string half = whole.substr(0, whole.find("expow"));
+  WriteAll(Path("run5.wkf"), half);
+  Sim.LS_GAU[0] = 0.125;
+  Sim.LS_NOLWS[3] = 7;
+  StrCopy(Sim.Pow_Flnm[2], "held");
+  EXPECT_FALSE(Refused("run5.wkf"));
+  EXPECT_TRUE(platform::BoxLog().empty());
+  EXPECT_TRUE(Exists("run5.QVW"));
+  EXPECT_FALSE(Exists("run5.wkf"));
+  EXPECT_STREQ(Dsp.Chn_Flnm[5], "ch5");
+  EXPECT_EQ(Dsp.Pts_FSR, 200);
+  EXPECT_EQ(Dsp.Init_Frq, 45000.0);
+  EXPECT_STREQ(Sim.Pow_Flnm[0], "irpow");
+  EXPECT_STREQ(Sim.Pow_Flnm[2], "held");
+  EXPECT_EQ(Sim.LS_GAU[0], 0.125);
+  EXPECT_EQ(Sim.LS_NOLWS[3], 7);
+
+  // Cut inside the channel rows: the axis and everything after keep their values.
+  Dsp.Pts_FSR = 31;
+  WriteAll(Path("run7.wkf"), "PELK 3-14-1990 10:00\nch0 0.5 0.1\nch1 0.5");
+  EXPECT_FALSE(Refused("run7.wkf"));
+  EXPECT_TRUE(Exists("run7.QVW"));
+  EXPECT_STREQ(Dsp.Chn_Flnm[1], "ch1");
+  EXPECT_EQ(Dsp.Chn_Scalar[1], 0.5);
+  EXPECT_EQ(Dsp.Pts_FSR, 31);
+}
+
+TEST_F(WorkFileConvertTest, ShortWkConvertsWithDefaults) {
+  WriteAll(Path("scan.wk"), "250\n");
+  StrCopy(Dsp.Work_Flnm, "scan.wk");
+  EXPECT_EQ(WorkFileRead(), 1);
+  EXPECT_TRUE(platform::BoxLog().empty());
+  EXPECT_EQ(Dsp.Pts_FSR, 250);
+  EXPECT_EQ(Dsp.FSR, 1.0);
+  EXPECT_EQ(Dsp.Init_Frq, 0.0);
+  EXPECT_STREQ(Dsp.Work_Flnm, "scan.QVW");
+  EXPECT_TRUE(Exists("scan.QVW"));
 }
 
 TEST_F(WorkFileConvertTest, ExistingWorkingFileIsReplacedOnlyWhenTheUserSaysSo) {
   WriteAll(Path("run5.wkf"), std::string(kWkfHead) + "200 150.0\n45000.0\n" + kWkfTail);
   WriteAll(Path("run5.QVW"), "mine\r\n");
+  std::string old = ReadAll(Path("run5.wkf"));
   answers_ = {IDNO};
   EXPECT_TRUE(Refused("run5.wkf"));
-  EXPECT_EQ(Texts()[0], "FILE EXITS [run5.QVW]\n\nOVERWRITE [YES] | ABORT [NO]?");
+  // The sound file is not blamed: the box says what happened, and nothing else is shown.
+  EXPECT_EQ(Texts(), (std::vector<std::string>{"FILE EXITS [run5.QVW]\n\nOVERWRITE [YES] | ABORT [NO]?",
+                                               "[run5.wkf] NOT CONVERTED\n\nEXISTING WORKING FILE [run5.QVW] KEPT"}));
+  EXPECT_EQ(platform::BoxLog().back().caption, "Info");
   EXPECT_EQ(ReadAll(Path("run5.QVW")), "mine\r\n");
-  EXPECT_TRUE(Exists("run5.wkf"));
+  EXPECT_EQ(ReadAll(Path("run5.wkf")), old);
+  EXPECT_STREQ(Dsp.Work_Flnm, "run5.wkf");
+
+  // The same for the one-line files.
+  WriteAll(Path("scan.wk"), "100 1.5 4000.0\n");
+  WriteAll(Path("scan.QVW"), "theirs\r\n");
+  platform::ClearBoxLog();
+  answers_ = {IDNO};
+  EXPECT_TRUE(Refused("scan.wk"));
+  EXPECT_EQ(Texts().back(), "[scan.wk] NOT CONVERTED\n\nEXISTING WORKING FILE [scan.QVW] KEPT");
+  EXPECT_EQ(Texts().size(), 2u);
+  EXPECT_EQ(ReadAll(Path("scan.QVW")), "theirs\r\n");
+  EXPECT_EQ(ReadAll(Path("scan.wk")), "100 1.5 4000.0\n");
 
   answers_ = {IDYES};
   EXPECT_FALSE(Refused("run5.wkf"));
@@ -211,3 +273,76 @@ TEST_F(WorkFileConvertTest, MassCompChannelWithDataIsConvertedToFloats) {
 }
 
 }  // namespace
+
+namespace {
+
+// Lines of a text, each with its line end.
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find('\n', at);
+    end = end == std::string::npos ? text.size() : end + 1;
+    lines.push_back(text.substr(at, end - at));
+    at = end;
+  }
+  return lines;
+}
+
+}  // namespace
+
+// A NUL byte anywhere in any form of working file is read past: the file is refused
+// as a bad token is (records and file kept) or read, and never hangs the reader.
+TEST_F(WorkFileConvertTest, NulByteInAnyLineOfAnyFormIsReadPast) {
+  StrCopy(Dsp.Work_Flnm, "base.QVW");
+  StrCopy(Dsp.Work_Comment, "a comment of some words");
+  ASSERT_EQ(WorkFileWrite(), 1);
+  const std::string qvw = ReadAll(Path("base.QVW"));
+  const std::string wkf = std::string(kWkfHead) + "200 150.0\n45000.0\n" + kWkfTail;
+  const std::string nine = std::string(kWkfHead) + "ch6 0.5 0.1\nch7 0.5 0.1\nch8 0.75 0.1\n100 1.5 4000.0\n" + kWkfTail;
+  const std::string massOld =
+      "1 header words stop\n2 pmt ref stop\n3 100 200 300 0 stop\n4 stop\n6 1 2 3.0 45000.0 150.0 more stop\n";
+  const std::string massNew =
+      "TITLE = x\nCHANNELS = pmt ref c2 c3\nRAW SIZES = 10 10 10 10\nINTM = i0 i1 i2 i3 MAX\n"
+      "INTM SIZES = 1 1 1 1\nOMNI = o0 o1 o2 o3 AVE\nOMNI SIZES = 1 1 1 1\nDIGITAL = YES NO NO NO\n"
+      "SCALARS = 2.0 2.0 2.0 2.0\nOFFSETS = 0.1 0.1 0.1 0.1\nA = x\nB = y\nSTART FREQ = 45000.5\n"
+      "P1 = 1.0 2\nP2 = 1.0 3\nC = z\nSCHEME = RED\nD = w\nFSR = 150.0\nMARKERS = 2\n"
+      "LIMITS = 100 to 200\nE = 0\nMARKER POSITIONS\n100 200 300\n";
+  struct Form {
+    const char* name;
+    std::string text;
+  } forms[] = {{"nul.QVW", qvw}, {"nul.wkf", wkf}, {"nin.wkf", nine}, {"nul.wk", "100 1.5 4000.0\n"},
+               {"wk-nul", massOld}, {"wk.nul", massNew}};
+  int refusedCount = 0, runs = 0;
+  for (const Form& form : forms) {
+    std::vector<std::string> lines = SplitLines(form.text);
+    for (size_t l = 0; l < lines.size(); l++) {
+      for (size_t at : {size_t{0}, lines[l].size() / 2}) {
+        SCOPED_TRACE(std::string(form.name) + " line " + std::to_string(l + 1) + " at " + std::to_string(at));
+        std::string text;
+        for (size_t k = 0; k < lines.size(); k++) {
+          std::string line = lines[k];
+          if (k == l) line.insert(at, 1, '\0');
+          text += line;
+        }
+        std::filesystem::remove(Path("nul.QVW"));
+        std::filesystem::remove(Path("nin.QVW"));
+        WriteAll(Path(form.name), text);
+        Dsp = DspRecord{};
+        Sim = SimRecord{};
+        StrCopy(Dsp.Data_Dir, std::filesystem::current_path().c_str());
+        platform::ClearBoxLog();
+        answers_ = std::deque<int>(8, IDYES);
+        bool refused = Refused(form.name);
+        runs++;
+        if (refused) {
+          refusedCount++;
+          EXPECT_EQ(ReadAll(Path(form.name)), text);
+          EXPECT_STREQ(Dsp.Work_Flnm, form.name);
+        }
+      }
+    }
+  }
+  EXPECT_GT(runs, 100);
+  EXPECT_GT(refusedCount, runs / 3);
+}

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/TypedArrays.h"
-#include "platform/MessageBox.h"
+#include "platform/windows/MessageBox.h"
 #include "records/Win.h"
 #include "support/TempDir.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "core/DebugLog.h"
-#include "platform/MessageBox.h"
+#include "platform/windows/MessageBox.h"
 #include "records/Debug.h"
 #include "records/Win.h"
 #include "tests/support/TempDir.h"

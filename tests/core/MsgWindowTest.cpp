@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/Controls.h"
-#include "platform/Dialog.h"
-#include "platform/MessageBox.h"
-#include "platform/Text.h"
+#include "platform/windows/Controls.h"
+#include "platform/windows/Dialog.h"
+#include "platform/windows/MessageBox.h"
+#include "platform/kernel/Text.h"
 #include "records/Debug.h"
 #include "records/Dsp.h"
 #include "records/Win.h"

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "core/MsgWindow.h"
-#include "platform/MessageBox.h"
-#include "platform/Text.h"
+#include "platform/windows/MessageBox.h"
+#include "platform/kernel/Text.h"
 #include "records/Debug.h"
 #include "records/Dsp.h"
 #include "records/ThreadCtl.h"

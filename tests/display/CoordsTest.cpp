@@ -8,7 +8,7 @@
 #include <string>
 
 #include "display/ViewKeys.h"
-#include "platform/MessageBox.h"
+#include "platform/windows/MessageBox.h"
 #include "records/Dsp.h"
 #include "records/Win.h"
 #include "tests/support/TempDir.h"

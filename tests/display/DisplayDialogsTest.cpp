@@ -1,8 +1,8 @@
 #include "display/DisplayDialogs.h"
 
 #include "ViewFixture.h"
-#include "platform/CommonDialogs.h"
-#include "platform/TestDriver.h"
+#include "platform/windows/CommonDialogs.h"
+#include "platform/driver/TestDriver.h"
 #include "resources/Dialogs.h"
 #include "resources/Menus.h"
 

@@ -13,11 +13,11 @@
 #include <vector>
 
 #include "display/ViewFiles.h"
-#include "platform/Controls.h"
-#include "platform/MessageBox.h"
-#include "platform/Sync.h"
-#include "platform/Text.h"
-#include "platform/Window.h"
+#include "platform/windows/Controls.h"
+#include "platform/windows/MessageBox.h"
+#include "platform/kernel/Sync.h"
+#include "platform/kernel/Text.h"
+#include "platform/windows/Window.h"
 #include "records/Cnv.h"
 #include "records/Dsp.h"
 #include "records/ThreadCtl.h"

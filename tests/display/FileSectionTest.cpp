@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "ViewFixture.h"
-#include "platform/TestDriver.h"
+#include "platform/driver/TestDriver.h"
 
 namespace {
 // The simulated spectrum that the stand-in below writes; empty: the write fails.

@@ -16,9 +16,9 @@
 
 #include "core/DebugLog.h"
 #include "fileproc/FileOps.h"
-#include "platform/MessageBox.h"
-#include "platform/TestDriver.h"
-#include "platform/Text.h"
+#include "platform/windows/MessageBox.h"
+#include "platform/driver/TestDriver.h"
+#include "platform/kernel/Text.h"
 #include "records/Cnv.h"
 #include "records/Debug.h"
 #include "records/Dsp.h"

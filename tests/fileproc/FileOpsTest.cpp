@@ -7,7 +7,7 @@
 #include <csignal>
 
 #include "FileOpsFixture.h"
-#include "platform/Sync.h"
+#include "platform/kernel/Sync.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "core/TypedArrays.h"
 #include "models/hitran/HtUnits.h"
 #include "models/rotor/DipoleAngles.h"
-#include "platform/Text.h"
+#include "platform/kernel/Text.h"
 #include "records/Dsp.h"
 #include "records/Sim.h"
 

@@ -13,7 +13,7 @@
 
 #include "core/DebugLog.h"
 #include "numerics/Marquardt.h"
-#include "platform/MessageBox.h"
+#include "platform/windows/MessageBox.h"
 #include "records/Debug.h"
 #include "records/Dsp.h"
 #include "records/Lsf.h"

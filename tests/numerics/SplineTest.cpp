@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "NumericsFixture.h"
-#include "platform/Text.h"
+#include "platform/kernel/Text.h"
 #include "records/Dsp.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/Binary.h"
+#include "platform/kernel/Binary.h"
 
 #include <gtest/gtest.h>
 

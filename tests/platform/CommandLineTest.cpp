@@ -1,10 +1,10 @@
-#include "platform/CommandLine.h"
+#include "platform/kernel/CommandLine.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "platform/Text.h"
+#include "platform/kernel/Text.h"
 
 namespace {
 

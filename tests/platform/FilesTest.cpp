@@ -1,4 +1,4 @@
-#include "platform/Files.h"
+#include "platform/kernel/Files.h"
 
 #include <gtest/gtest.h>
 #include <fcntl.h>
@@ -11,7 +11,7 @@
 #include <set>
 #include <sstream>
 
-#include "platform/Error.h"
+#include "platform/kernel/Error.h"
 #include "tests/support/TempDir.h"
 
 namespace {

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/Dialog.h"
-#include "platform/FrontEndLogic.h"
-#include "platform/Sync.h"
-#include "platform/TestDriver.h"
-#include "platform/WindowInternal.h"
+#include "platform/windows/Dialog.h"
+#include "platform/frontend/FrontEndLogic.h"
+#include "platform/kernel/Sync.h"
+#include "platform/driver/TestDriver.h"
+#include "platform/windows/WindowInternal.h"
 #include "tests/support/TempDir.h"
 
 namespace {

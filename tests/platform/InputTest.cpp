@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/Controls.h"
-#include "platform/Dialog.h"
-#include "platform/Sync.h"
-#include "platform/TestDriver.h"
-#include "platform/Window.h"
+#include "platform/windows/Controls.h"
+#include "platform/windows/Dialog.h"
+#include "platform/kernel/Sync.h"
+#include "platform/driver/TestDriver.h"
+#include "platform/windows/Window.h"
 
 namespace {
 

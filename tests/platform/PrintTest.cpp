@@ -5,8 +5,8 @@
 #include <iterator>
 #include <string>
 
-#include "platform/Error.h"
-#include "platform/Gdi.h"
+#include "platform/kernel/Error.h"
+#include "platform/gdi/Gdi.h"
 #include "tests/support/TempDir.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/Process.h"
+#include "platform/kernel/Process.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/Error.h"
-#include "platform/Sync.h"
+#include "platform/kernel/Error.h"
+#include "platform/kernel/Sync.h"
 #include "tests/support/TempDir.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/Script.h"
+#include "platform/driver/Script.h"
 
 #include <gtest/gtest.h>
 
@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/Controls.h"
-#include "platform/Dialog.h"
-#include "platform/Menu.h"
-#include "platform/MessageBox.h"
+#include "platform/windows/Controls.h"
+#include "platform/windows/Dialog.h"
+#include "platform/windows/Menu.h"
+#include "platform/windows/MessageBox.h"
 #include "tests/support/TempDir.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/Sync.h"
+#include "platform/kernel/Sync.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/TextFile.h"
+#include "platform/kernel/TextFile.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/Error.h"
+#include "platform/kernel/Error.h"
 #include "tests/support/TempDir.h"
 
 namespace {

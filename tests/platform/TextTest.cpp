@@ -1,4 +1,4 @@
-#include "platform/Text.h"
+#include "platform/kernel/Text.h"
 
 #include <gtest/gtest.h>
 

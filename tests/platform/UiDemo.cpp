@@ -8,14 +8,14 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/CommonDialogs.h"
-#include "platform/Controls.h"
-#include "platform/Dialog.h"
-#include "platform/FrontEnd.h"
-#include "platform/Menu.h"
-#include "platform/MessageBox.h"
-#include "platform/Sync.h"
-#include "platform/Window.h"
+#include "platform/windows/CommonDialogs.h"
+#include "platform/windows/Controls.h"
+#include "platform/windows/Dialog.h"
+#include "platform/frontend/FrontEnd.h"
+#include "platform/windows/Menu.h"
+#include "platform/windows/MessageBox.h"
+#include "platform/kernel/Sync.h"
+#include "platform/windows/Window.h"
 
 namespace {
 

@@ -8,13 +8,13 @@
 #include <thread>
 #include <vector>
 
-#include "platform/CommonDialogs.h"
-#include "platform/Controls.h"
-#include "platform/Dialog.h"
-#include "platform/Menu.h"
-#include "platform/Sync.h"
-#include "platform/TestDriver.h"
-#include "platform/Window.h"
+#include "platform/windows/CommonDialogs.h"
+#include "platform/windows/Controls.h"
+#include "platform/windows/Dialog.h"
+#include "platform/windows/Menu.h"
+#include "platform/kernel/Sync.h"
+#include "platform/driver/TestDriver.h"
+#include "platform/windows/Window.h"
 #include "tests/support/TempDir.h"
 
 namespace {

@@ -15,11 +15,11 @@
 #include <vector>
 
 #include "core/TypedArrays.h"
-#include "platform/Binary.h"
-#include "platform/Controls.h"
-#include "platform/MessageBox.h"
-#include "platform/Text.h"
-#include "platform/Window.h"
+#include "platform/kernel/Binary.h"
+#include "platform/windows/Controls.h"
+#include "platform/windows/MessageBox.h"
+#include "platform/kernel/Text.h"
+#include "platform/windows/Window.h"
 #include "records/Dsp.h"
 #include "records/Lsf.h"
 #include "records/OrvPrm.h"

@@ -1,0 +1,7 @@
+#include "core/Repaint.h"
+
+BOOL RepaintWindow(const char* tag, HWND window, BOOL erase) {
+  (void)tag;
+  InvalidateRect(window, nullptr, erase);
+  return UpdateWindow(window);
+}

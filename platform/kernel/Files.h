@@ -1,0 +1,98 @@
+// Files and folders with the names the system stores: Windows-shaped names
+// ("..\oh00.dat", "C:\data\x.bin") are mapped to this machine's names by MapPath,
+// which every call here applies to the names it is given.
+//
+// The calls keep the classic shapes: BOOL results (TRUE / FALSE), and on failure
+// platform::LastErrorText() says what went wrong. File sizes and offsets are 64-bit.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/kernel/WinTypes.h"
+
+constexpr DWORD MAX_PATH = 260;
+
+constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x00000001;
+constexpr DWORD MOVEFILE_COPY_ALLOWED = 0x00000002;
+
+// Date and time fields of a moment, in local time.
+struct SYSTEMTIME {
+  WORD wYear = 0;
+  WORD wMonth = 0;      // 1..12
+  WORD wDayOfWeek = 0;  // 0 = Sunday
+  WORD wDay = 0;        // 1..31
+  WORD wHour = 0;
+  WORD wMinute = 0;
+  WORD wSecond = 0;
+  WORD wMilliseconds = 0;
+};
+
+// Copies src to dst (through a temporary file beside dst, renamed over it at the
+// end, so a failed copy leaves an old dst intact). failIfExists: fail when dst exists.
+// The copy keeps the source's modification time.
+BOOL CopyFile(const char* src, const char* dst, BOOL failIfExists);
+// Renames src to dst. Without MOVEFILE_REPLACE_EXISTING an existing dst makes it fail;
+// with it the rename replaces dst atomically. Across devices the move fails unless
+// MOVEFILE_COPY_ALLOWED is given: then src is copied (as CopyFile does) and deleted.
+BOOL MoveFileEx(const char* src, const char* dst, DWORD flags);
+BOOL MoveFile(const char* src, const char* dst);
+BOOL DeleteFile(const char* name);
+// Forms "<folder>/<prefix, up to 3 chars><hex>.tmp". unique 0: picks a number whose
+// file does not exist yet and creates that file empty, so the name stays reserved;
+// otherwise the name is formed from unique's low 16 bits and no file is created.
+// Writes the mapped path into out (cap bytes) and returns the number used, 0 on
+// failure (also when the path does not fit out).
+UINT GetTempFileName(const char* folder, const char* prefix, UINT unique, char* out, size_t cap);
+template <size_t N>
+UINT GetTempFileName(const char* folder, const char* prefix, UINT unique, char (&out)[N]) {
+  return GetTempFileName(folder, prefix, unique, out, N);
+}
+// Length written without the terminator; when buffer is too small (or nullptr), the
+// size needed including the terminator; 0 on failure.
+DWORD GetCurrentDirectory(DWORD cap, char* buffer);
+BOOL SetCurrentDirectory(const char* name);
+// Fails when the folder exists already or its parent does not.
+BOOL CreateDirectory(const char* name, void* securityAttributes = nullptr);
+BOOL RemoveDirectory(const char* name);  // the folder must be empty
+void GetLocalTime(SYSTEMTIME* time);
+
+namespace platform {
+
+// Maps a stored name to this machine's name:
+//  - backslashes become '/';
+//  - "X:" at the start is replaced by the root set for drive X (SetDriveRoot);
+//    every drive maps to "/" until set. "C:\a" is root + "/a", "C:a" root + "/a";
+//  - when the name does not exist as it stands, each component is looked up in its
+//    folder ignoring case (ASCII and the common Latin, Greek and Cyrillic letters in
+//    UTF-8); an exact name always wins over one that differs in case, and among
+//    several case-variants the first in byte order is taken. Components that are not
+//    found are kept as they stand (so a new file's name maps predictably).
+std::string MapPath(const char* name);
+// root nullptr or "" restores the default "/".
+void SetDriveRoot(char drive, const char* root);
+void ResetDriveRoots();
+
+// Compares two UTF-8 names ignoring case as MapPath does.
+bool NamesEqualIgnoringCase(std::string_view a, std::string_view b);
+
+bool FileExists(const char* name);       // a file or anything else that is not a folder
+bool DirectoryExists(const char* name);
+BOOL GetFileSize64(const char* name, int64_t* size);
+// The last modification time of the file as local date and time fields.
+BOOL GetFileModifiedTime(const char* name, SYSTEMTIME* time);
+
+// Copies the already mapped src to the already mapped dst through a temporary file
+// beside dst. Used by CopyFile and the cross-device move.
+BOOL CopyFileMapped(const std::string& src, const std::string& dst, bool failIfExists);
+
+// Creates a new, empty temporary file in the folder of the already mapped target
+// (".<name>.<unique>.tmp"), open for writing, with the target's permissions when the
+// target exists. Returns the descriptor (close-on-exec) and its path, or -1 with the
+// error text set.
+int CreateTempBeside(const std::string& target, std::string* tempPath);
+// Renames from over to, failing with EEXIST when to exists. Returns 0 or an errno value.
+int RenameNoReplace(const std::string& from, const std::string& to);
+
+}  // namespace platform

@@ -1,0 +1,196 @@
+// Internals shared by the parts of the window system (not for use outside platform/).
+#pragma once
+
+#include <cairo.h>
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/windows/Controls.h"
+#include "platform/windows/Dialog.h"
+#include "platform/windows/Menu.h"
+#include "platform/windows/Window.h"
+
+namespace platform::detail {
+
+// The one lock of the window system's state (window table, classes, menus, control
+// state). Never held while a window procedure runs or while waiting; it may be held
+// while the kernel lock is taken briefly, never the other way round.
+std::recursive_mutex& WinLock();
+using WinGuard = std::lock_guard<std::recursive_mutex>;
+
+// Layout constants of the headless window system (pixels).
+constexpr int kCaptionHeight = 20;
+constexpr int kMenuBarHeight = 20;
+constexpr int kToolbarHeight = 30;
+constexpr int kToolbarButton = 24;
+constexpr int kStatusBarHeight = 22;
+constexpr int kCharWidth = 7;
+constexpr int kCharHeight = 14;
+constexpr int kListRowHeight = 14;
+
+struct ControlData {
+  virtual ~ControlData() = default;
+};
+
+struct ButtonData : ControlData {
+  UINT check = BST_UNCHECKED;
+};
+struct EditData : ControlData {
+  bool modified = false;
+  bool readOnly = false;
+  int selStart = 0;
+  int selEnd = 0;
+  int limit = 30000;
+};
+struct ListData : ControlData {
+  std::vector<std::string> items;
+  int selection = -1;
+  int top = 0;
+};
+struct ScrollData : ControlData {
+  int minimum = 0;
+  int maximum = 100;
+  int position = 0;
+};
+struct TrackData : ControlData {
+  int minimum = 0;
+  int maximum = 100;
+  int position = 0;
+  int page = 20;
+  int line = 1;
+  int ticFrequency = 1;
+  bool dragging = false;  // the thumb is held with the mouse
+};
+struct ToolbarImageStrip {
+  bool standard = false;        // the common controls' standard strip
+  HBITMAP bitmap = nullptr;     // else a bitmap strip of square images
+  int first = 0;                // index of its first image in the toolbar's numbering
+  int count = 0;
+};
+struct ToolbarData : ControlData {
+  std::vector<TBBUTTON> buttons;
+  std::vector<ToolbarImageStrip> strips;
+  int imageCount = 0;
+};
+struct StatusData : ControlData {
+  std::vector<int> rightEdges{-1};
+  std::vector<std::string> texts{""};
+};
+
+struct WindowClassRec {
+  std::string name;
+  UINT style = 0;
+  WNDPROC proc = nullptr;
+  HCURSOR cursor = nullptr;
+  HBRUSH background = nullptr;
+  std::string menuName;
+  int menuId = 0;
+  bool builtin = false;
+};
+
+struct DialogData {
+  int templateId = 0;
+  DLGPROC proc = nullptr;
+  bool modal = false;
+  bool ended = false;
+  INT_PTR result = 0;
+  LONG_PTR msgResult = 0;
+  LONG_PTR user = 0;
+};
+
+struct Window {
+  HWND handle = nullptr;
+  DWORD thread = 0;
+  uint64_t serial = 0;  // creation order
+  std::shared_ptr<WindowClassRec> cls;
+  WNDPROC proc = nullptr;
+  DWORD style = 0;
+  DWORD exStyle = 0;
+  std::string text;
+  RECT rect;  // window rectangle: in the parent's client coordinates for children, else screen
+  HWND parent = nullptr;
+  HWND owner = nullptr;
+  int id = 0;
+  HMENU menu = nullptr;
+  HINSTANCE instance = nullptr;
+  LONG_PTR userData = 0;
+  bool visible = false;
+  bool enabled = true;
+  bool topmost = false;
+  bool destroying = false;
+  bool needPaint = false;
+  bool needErase = false;
+  std::vector<HWND> children;
+  cairo_surface_t* surface = nullptr;  // client-area backing store
+  std::unique_ptr<ControlData> control;
+  std::unique_ptr<DialogData> dialog;
+  ~Window();
+};
+
+// Looks a handle up; nullptr for a stale or invalid one. Caller holds WinLock.
+Window* Find(HWND window);
+// Every live window (creation order). Caller holds WinLock.
+std::vector<Window*> AllWindows();
+// Client-area size and the client origin inside the window rectangle.
+void ClientSize(const Window& w, int* width, int* height);
+void ClientOrigin(const Window& w, int* x, int* y);
+// The client backing surface, created or resized on demand. Caller holds WinLock.
+cairo_surface_t* ClientSurface(Window& w);
+bool HasMenuBar(const Window& w);
+
+DWORD CurrentThread();
+// Runs fn on the window's own thread (directly when that is the caller) and waits.
+// False when the window or its thread is gone.
+bool RunOnOwner(HWND window, const std::function<void()>& fn);
+// Set in a WM_KEYDOWN's lParam by the front end, which delivers the key's typed
+// character as WM_CHAR of its own: TranslateMessage then adds only control
+// characters (Return, Escape, Backspace, Tab, Ctrl+letter).
+constexpr LPARAM kTypedKeyFlag = 0x02000000;
+
+// Runs fn on the window's own thread the next time that thread services messages
+// sent to it (its message loop, a modal loop or any wait), without waiting for it.
+// False when the window or its thread is gone (fn is then never run).
+bool PostToOwner(HWND window, std::function<void()> fn);
+// A counter that moves whenever anything a window shows may have changed
+// (painting, texts, visibility, geometry, focus, menus, control state).
+uint64_t DisplayGeneration();
+void DisplayChanged();
+// The focus window of a thread (nullptr when none).
+HWND FocusOfThread(DWORD thread);
+// The whole window as a person sees it (frame, caption, menu bar, client area,
+// children and the layer's own controls) in a new RGB24 image surface that the
+// caller destroys; run on the window's thread. nullptr for an invalid handle.
+cairo_surface_t* ComposeWindow(HWND window);
+// Width in pixels of a text in the windows' font.
+int TextWidth(const std::string& text);
+
+// The control's class procedure handles some state messages on any thread.
+bool IsDirectControlMessage(const std::string& className, UINT message);
+
+// Builtin classes (controls and dialogs), registered on first use.
+void EnsureBuiltinClasses();
+void RegisterBuiltinClass(const char* name, WNDPROC proc, UINT style);
+LRESULT CALLBACK_DialogProc(HWND, UINT, WPARAM, LPARAM);
+inline constexpr const char* kDialogClass = "#32770";
+
+// Sends a notification (WM_COMMAND with the control's id and code) to its parent.
+void NotifyParent(HWND control, WORD code);
+
+// The menu table (Menu.cpp).
+void DestroyMenuLocked(HMENU menu);
+struct MenuItem {
+  std::string text;
+  UINT id = 0;
+  UINT flags = 0;
+  HMENU popup = nullptr;
+};
+std::vector<MenuItem> MenuItems(HMENU menu);
+
+// Fills the client area with the class background brush.
+void EraseWithClassBrush(HWND window, HDC dc);
+
+}  // namespace platform::detail
