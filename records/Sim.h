@@ -1,6 +1,8 @@
 // The simulation record: nine simulation sets labelled "A".."I". A field with one
 // value per set is an array of nine indexed by the set number; 9 means no set
-// wherever a set number is stored. Per-line arrays are added with the simulation file.
+// wherever a set number is stored. Per-line arrays are typed arrays (core/TypedArrays.h)
+// owned by their set, each optional one present exactly when its flag is set; only the
+// simulation-file reader, set management and the line-list upkeep change their length.
 #pragma once
 
 #include <cstdint>

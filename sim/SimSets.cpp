@@ -146,17 +146,18 @@ int32_t SimFISort(int16_t set, SimRecord* sim) {
   if (ok && sim->NLLSF_STAT[set])
     ok = reorder(nullptr, sim->FI_LS_VarStat[set], nullptr, nullptr, nullptr, sim->FI_LS_StdDev[set], nullptr, 5);
 
-  // Quadrupole assignments follow their lines: old index -> new position.
-  if (Quad.Asn_Cnt[set] > 0 && Quad.Asn_TList[set]) {
-    int32_t* where = nullptr;
-    if (!QvAllocFailed(LAlloc1Dim(&where, lines))) {
-      for (int32_t j = 0; j < n; ++j) where[idx[j] - 1] = j;
-      for (int32_t a = 0; a < Quad.Asn_Cnt[set]; ++a) {
-        double& line = Quad.Asn_TList[set][a * kQuadEntry + 3];
-        if (line >= 0.0 && line < static_cast<double>(n)) line = where[static_cast<int32_t>(line)];
+  if (!ok) return 0;  // a reorder could not get its work copy (its box said so)
+
+  // Quadrupole assignments follow their lines: the new position of a line is the first
+  // j whose sort index names its old position.
+  for (int32_t a = 0; a < Quad.Asn_Cnt[set] && Quad.Asn_TList[set]; ++a) {
+    double& line = Quad.Asn_TList[set][a * kQuadEntry + 3];
+    if (!(line >= 0.0 && line < static_cast<double>(n))) continue;
+    for (int32_t j = 0; j < n; ++j)
+      if (idx[j] - 1 == static_cast<int32_t>(line)) {
+        line = j;
+        break;
       }
-      LFree1Dim(&where);
-    }
   }
   return 1;
 }
