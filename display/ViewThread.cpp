@@ -344,9 +344,15 @@ void DisplayViewAbort() {
   if (ThreadCtl.View_Running.load() != 0 || threadAlive()) {
     SetEvent(ThreadCtl.View_StopEvent);
     if (ownThread || ThreadCtl.View_RunThreadId.load() == GetCurrentThreadId()) return;  // asked from inside the run
-    // Sleep keeps servicing messages sent to this thread, so a run that repaints or
-    // shows a box while it ends does not wait for us.
-    while (ThreadCtl.View_Running.load() != 0 || threadAlive()) Sleep(2);
+    // Every wait keeps servicing messages sent to this thread, so a run that repaints
+    // or shows a box while it ends does not wait for us; the thread's own end wakes it.
+    while (ThreadCtl.View_Running.load() != 0 || threadAlive()) {
+      if (thread && !ownThread) {
+        WaitForSingleObject(thread, 2);
+      } else {
+        Sleep(2);
+      }
+    }
     // A stop that the run never polled must not end the next run.
     if (ThreadCtl.View_StopEvent) ResetEvent(ThreadCtl.View_StopEvent);
   }

@@ -1,11 +1,13 @@
 #include "fileproc/FileOps.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 #include "core/DebugLog.h"
@@ -69,8 +71,25 @@ bool NamesSameFile(int inFd, const char* inName, const char* outName) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// Creates the first free "__qvosi%03d.tmp" / "__qvosi%03d_%03d.tmp" beside target.
-// Returns the descriptor and the name, or -1.
+// A temporary file whose writer died (a killed program) is left behind: its writer
+// held a lock on it that the system dropped with the process, and nobody has touched
+// it for a while. Such a file is removed so that its name is free again; one that a
+// live operation writes stays.
+bool RemoveIfStale(const std::string& mapped) {
+  constexpr time_t kStaleSeconds = 10;
+  const int fd = ::open(mapped.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return false;
+  bool removed = false;
+  struct stat st;
+  if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+      std::time(nullptr) - st.st_mtime >= kStaleSeconds)
+    removed = ::unlink(mapped.c_str()) == 0;
+  ::close(fd);
+  return removed;
+}
+
+// Creates the first free "__qvosi%03d.tmp" / "__qvosi%03d_%03d.tmp" beside target and
+// locks it for as long as it is open. Returns the descriptor and the name, or -1.
 int CreateTemp(int16_t slot, const char* target, std::string* tempName) {
   const std::string prefix = FolderPrefix(target);
   struct stat targetInfo;
@@ -80,12 +99,18 @@ int CreateTemp(int16_t slot, const char* target, std::string* tempName) {
     if (name.size() >= OSI_NAME_SIZE) return -1;
     const std::string mapped = platform::MapPath(name.c_str());
     int fd = ::open(mapped.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    int error = fd < 0 ? errno : 0;
+    if (error == EEXIST && RemoveIfStale(mapped)) {
+      fd = ::open(mapped.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      error = fd < 0 ? errno : 0;
+    }
     if (fd >= 0) {
+      (void)::flock(fd, LOCK_EX | LOCK_NB);
       if (targetExists) (void)::fchmod(fd, targetInfo.st_mode & 07777);
       *tempName = name;
       return fd;
     }
-    if (errno != EEXIST) return -1;
+    if (error != EEXIST) return -1;
   }
   return -1;
 }

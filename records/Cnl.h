@@ -93,6 +93,13 @@ struct CnlRecord {
   // Marker-based linearisation: input and output float files.
   char Lin_InFlnm[200] = "PmtF";
   char Lin_OutFlnm[200] = "PmtFl";
+
+  // Step and jump finding of the calibration dialog.
+  double StpDif = 0.5;              // STP DIF: jump threshold
+  int32_t IntvPts = 0;              // INTV PTS: shift, points per log line or group gap
+  int32_t PtsAve = 8;               // PTS AVE: points passed over after a jump
+  int32_t PtsFsr = 5;               // PTS/FSR: smallest number of transitions of a group
+  char RampFlnm[200] = "AOMRampF"; // binary ramp file
 };
 
 extern CnlRecord Cnl;

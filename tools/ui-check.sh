@@ -70,7 +70,7 @@ fail() {
   exit 1
 }
 # Waits until a window with this title is there.
-window() { timeout 20 xdotool search --sync --name "^$1\$" >/dev/null 2>&1 || fail "no window \"$1\""; }
+window() { timeout 60 xdotool search --sync --name "^$1\$" >/dev/null 2>&1 || fail "no window \"$1\""; }
 gone() {
   for _ in $(seq 50); do
     xdotool search --name "^$1\$" >/dev/null 2>&1 || return 0
@@ -145,7 +145,7 @@ log="$out/qv95"
 xdotool mousemove 1000 740     # out of the way: over the plot the pointer rewrites the status bar
 (cd "$work" && ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" exec "$qv95" "$work/demo.QVW") >"$log.out" 2>"$log.err" &
 app_pid=$!
-main=$(timeout 30 xdotool search --sync --name "^QUIVRANE 95 " 2>/dev/null | head -1) || true
+main=$(timeout 60 xdotool search --sync --name "^QUIVRANE 95 " 2>/dev/null | head -1) || true
 [ -n "$main" ] || fail "no main window \"QUIVRANE 95 ...\""
 title=$(xdotool getwindowname "$main")
 case "$title" in *"[demo.QVW]"*) ;; *) fail "the main window's title names no working file: $title" ;; esac

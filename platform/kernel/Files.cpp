@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -219,11 +220,40 @@ BOOL GetFileModifiedTime(const char* name, SYSTEMTIME* time) {
   return TRUE;
 }
 
+namespace {
+
+// Removes the temporary files "." + base + ".<pid>-<n>.tmp" in folder whose process no
+// longer exists: a program killed while it wrote leaves them, and each later write of
+// the same target clears them away.
+void RemoveStaleTemps(const std::string& folder, const std::string& base) {
+  DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+  if (!dir) return;
+  const std::string head = "." + base + ".";
+  while (struct dirent* entry = readdir(dir)) {
+    std::string name = entry->d_name;
+    if (name.size() <= head.size() + 4 || name.compare(0, head.size(), head) != 0 ||
+        name.compare(name.size() - 4, 4, ".tmp") != 0)
+      continue;
+    const std::string tail = name.substr(head.size(), name.size() - head.size() - 4);
+    const size_t dash = tail.find('-');
+    if (dash == 0 || dash == std::string::npos || dash > 8) continue;
+    char* end = nullptr;
+    const unsigned long pid = std::strtoul(tail.substr(0, dash).c_str(), &end, 16);
+    if (!end || *end != '\0' || pid == 0 || pid > 0x7FFFFFFFul) continue;
+    if (kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;  // alive, or not ours to judge
+    unlink((folder + name).c_str());
+  }
+  closedir(dir);
+}
+
+}  // namespace
+
 int CreateTempBeside(const std::string& target, std::string* tempPath) {
   size_t slash = target.rfind('/');
   std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
   std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
   base.resize(Utf8SafeLength(base.data(), base.size() < 200 ? base.size() : 200));
+  RemoveStaleTemps(folder, base);
   struct stat targetStat;
   bool haveTarget = stat(target.c_str(), &targetStat) == 0 && S_ISREG(targetStat.st_mode);
   for (int attempt = 0; attempt < 1000; ++attempt) {

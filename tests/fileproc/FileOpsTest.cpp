@@ -1,3 +1,8 @@
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <chrono>
 // The frame of the file operation engine: names, the temporary output, the point
 // range, refused ids, failures and the closing report.
 #include "fileproc/FileOps.h"
@@ -79,6 +84,38 @@ TEST_F(FileOpsTest, OutputEqualToInputReplacesItThroughTheSlotTemporaryFile) {
   std::ifstream log("Qv95_Debug.log");
   std::string text((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
   EXPECT_NE(text.find("RENAMING FILE FROM [data.bin] TO [__qvosi003_000.tmp]"), std::string::npos) << text;
+}
+
+// A program killed in the middle of an operation leaves its temporary file behind,
+// unlocked. The next run that needs the name removes it, so crashes never pile up
+// files; the temporary file of an operation still running (locked) is left alone.
+TEST_F(FileOpsTest, TemporaryFileOfAKilledRunIsRemovedByTheNextRun) {
+  WriteValues("data.bin", Ramp(10));
+  WriteBytes("__qvosi003.tmp", std::vector<unsigned char>(4096, 7));
+  WriteBytes("__qvosi003_000.tmp", std::vector<unsigned char>(16, 9));
+  const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+  std::filesystem::last_write_time("__qvosi003.tmp", old);
+  std::filesystem::last_write_time("__qvosi003_000.tmp", old);
+  const int held = ::open("__qvosi003_000.tmp", O_RDONLY);  // a live writer's lock
+  ASSERT_GE(held, 0);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  Cnv.Scalar[3] = 10.0f;
+  drv::Answers answers;
+  ASSERT_EQ(Run(OSI_SCALE, "data.bin", "data.bin", 1, 0, 0, 3), 1);
+  EXPECT_EQ(ReadValues<float>("data.bin")[9], 90.0f);
+  EXPECT_EQ(Files(), (std::vector<std::string>{"__qvosi003_000.tmp", "data.bin"}));
+  ::close(held);
+  // Unlocked now, but fresh: perhaps a run between its creation and its lock.
+  ASSERT_EQ(Run(OSI_SCALE, "data.bin", "data.bin", 1, 0, 0, 3), 1);
+  EXPECT_EQ(Files(), (std::vector<std::string>{"__qvosi003_000.tmp", "data.bin"}));
+  // Left behind for long: taken over when its name is next needed.
+  std::filesystem::last_write_time("__qvosi003_000.tmp", old);
+  WriteBytes("__qvosi003.tmp", std::vector<unsigned char>(8, 1));
+  const int busy = ::open("__qvosi003.tmp", O_RDONLY);
+  ASSERT_EQ(::flock(busy, LOCK_EX), 0);
+  ASSERT_EQ(Run(OSI_SCALE, "data.bin", "data.bin", 1, 0, 0, 3), 1);
+  EXPECT_EQ(Files(), (std::vector<std::string>{"__qvosi003.tmp", "data.bin"}));
+  ::close(busy);
 }
 
 TEST_F(FileOpsTest, NamesEqualButForLetterCaseAreTheSameFile) {

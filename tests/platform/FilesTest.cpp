@@ -1,3 +1,5 @@
+#include <cstdio>
+#include <sys/wait.h>
 #include "platform/kernel/Files.h"
 
 #include <gtest/gtest.h>
@@ -242,3 +244,33 @@ TEST_F(FilesTest, ModificationTimeComesAsLocalDateAndTimeFields) {
 }
 
 }  // namespace
+
+namespace {
+
+// The process id of a process that has ended.
+pid_t EndedProcess() {
+  pid_t child = fork();
+  if (child == 0) _exit(0);
+  int status = 0;
+  waitpid(child, &status, 0);
+  return child;
+}
+
+}  // namespace
+
+TEST_F(FilesTest, TemporaryFilesOfEndedProcessesGoWithTheNextWriteOfTheirTarget) {
+  fs::current_path(dir_.Path());
+  char dead[64], alive[64], other[64];
+  std::snprintf(dead, sizeof dead, ".out.bin.%X-0.tmp", static_cast<unsigned>(EndedProcess()));
+  std::snprintf(alive, sizeof alive, ".out.bin.%X-7.tmp", static_cast<unsigned>(getpid()));
+  std::snprintf(other, sizeof other, ".other.bin.%X-0.tmp", static_cast<unsigned>(EndedProcess()));
+  for (const char* name : {dead, alive, other}) WriteBytes(name, "partial");
+  std::string temp;
+  int fd = CreateTempBeside("out.bin", &temp);
+  ASSERT_GE(fd, 0);
+  close(fd);
+  unlink(temp.c_str());
+  EXPECT_FALSE(fs::exists(dead));
+  EXPECT_TRUE(fs::exists(alive));  // this process still writes it
+  EXPECT_TRUE(fs::exists(other));  // another target's, cleared by that target's writes
+}

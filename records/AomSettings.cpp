@@ -1,0 +1,3 @@
+#include "records/AomSettings.h"
+
+AomSettingsRecord AomSettings;

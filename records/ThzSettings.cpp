@@ -1,0 +1,3 @@
+#include "records/ThzSettings.h"
+
+ThzSettingsRecord ThzSettings;
