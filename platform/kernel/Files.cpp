@@ -238,7 +238,8 @@ void RemoveStaleTemps(const std::string& folder, const std::string& base) {
     const size_t dash = tail.find('-');
     if (dash == 0 || dash == std::string::npos || dash > 8) continue;
     char* end = nullptr;
-    const unsigned long pid = std::strtoul(tail.substr(0, dash).c_str(), &end, 16);
+    const std::string digits = tail.substr(0, dash);  // end points into it below
+    const unsigned long pid = std::strtoul(digits.c_str(), &end, 16);
     if (!end || *end != '\0' || pid == 0 || pid > 0x7FFFFFFFul) continue;
     if (kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;  // alive, or not ours to judge
     unlink((folder + name).c_str());
