@@ -29,12 +29,9 @@
 #include "sim/SimFile.h"
 #include "sim/SimSets.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestMainWindow.h"
 
 namespace qvtest {
-
-inline LRESULT SimTestProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProc(window, message, wParam, lParam);
-}
 
 class SimTest : public ::testing::Test {
  protected:
@@ -57,15 +54,7 @@ class SimTest : public ::testing::Test {
       }
       return (box.style & 0xF) == 0x4 || (box.style & 0xF) == 0x3 ? IDNO : IDOK;
     });
-    WNDCLASS wc;
-    wc.lpfnWndProc = &SimTestProc;
-    wc.lpszClassName = "SIM TEST MAIN";
-    RegisterClass(&wc);
-    Win.hWnd_Main = CreateWindowEx(0, "SIM TEST MAIN", "QV95", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr, nullptr,
-                                   nullptr, nullptr);
-    Win.hWnd_StatusBar = CreateStatusWindow(WS_CHILD | WS_VISIBLE, "", Win.hWnd_Main, 100);
-    int edges[4] = {42, 84, 126, -1};
-    SendMessage(Win.hWnd_StatusBar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(edges));
+    CreateTestMainWindow("SIM TEST MAIN");
   }
 
   void TearDown() override {
