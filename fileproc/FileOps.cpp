@@ -32,16 +32,16 @@ struct IdRow {
 
 constexpr IdRow kIds[] = {
     {OSI_CHOPSEQ, false},       {OSI_FFTWINSEQ, false},     {OSI_FFTSEQ, false},      {OSI_FFTSEQ_ARY, false},
-    {OSI_SCALE, true},          {OSI_OFFSET, true},         {OSI_SCALE2MKS, false},   {OSI_SQR, true},
+    {OSI_SCALE, true},          {OSI_OFFSET, true},         {OSI_SCALE2MKS, true},   {OSI_SQR, true},
     {OSI_LOG10, true},          {OSI_NATLOG, true},         {OSI_SMOOTH, false},      {OSI_AVERAGE, true},
-    {OSI_DEGLITCH, false},      {OSI_SUBTRACT, false},      {OSI_CUTSECT, false},     {OSI_DELSECT, false},
+    {OSI_DEGLITCH, false},      {OSI_SUBTRACT, true},      {OSI_CUTSECT, false},     {OSI_DELSECT, false},
     {OSI_ZEROSECT, false},      {OSI_ADDSECT, false},       {OSI_SHIFTSECT, false},   {OSI_REVERSE, false},
-    {OSI_SORT, false},          {OSI_NORMALIZE, false},     {OSI_BBMWSEQSPLIT, false}, {OSI_COMBINTG, false},
+    {OSI_SORT, false},          {OSI_NORMALIZE, true},     {OSI_BBMWSEQSPLIT, false}, {OSI_COMBINTG, false},
     {OSI_SEQCOADD, false},      {OSI_SEQDUP, false},        {OSI_SEQCMP, false},      {OSI_RESIZE, false},
     {OSI_LECROYDELETE, false},  {OSI_SHORT2FLOAT, true},    {OSI_LONG2FLOAT, true},   {OSI_DOUBLE2FLOAT, true},
-    {OSI_DELETE, false},        {OSI_REPACK, false},        {OSI_SCLOFS, false},      {OSI_MIXINGRATIO, false},
+    {OSI_DELETE, false},        {OSI_REPACK, false},        {OSI_SCLOFS, true},      {OSI_MIXINGRATIO, true},
     {OSI_AVE_OFFSET, true},     {OSI_SWAP_BYTES, true},     {OSI_INVERT, true},       {OSI_TRUNCATE_END, false},
-    {OSI_RAND_NOISE, false},    {OSI_ALLAN_VAR, false},     {OSI_FLIP, true},         {OSI_MULTIPLY, false},
+    {OSI_RAND_NOISE, false},    {OSI_ALLAN_VAR, false},     {OSI_FLIP, true},         {OSI_MULTIPLY, true},
     {OSI_APPEND, false},        {OSI_PMT_DISC, false},      {OSI_SATN_FIT, false},    {OSI_SATN_CORR, false},
     {OSI_SEQ_RATIO, false},     {OSI_ASCII_OUTPUT, false},  {OSI_BLANK_FILE, false},
 };
@@ -146,6 +146,12 @@ OsiEnd Dispatch(OsiFrame& f) {
     case OSI_SWAP_BYTES: return OsiSwapBytes(f);
     case OSI_INVERT: return OsiInvert(f);
     case OSI_FLIP: return OsiFlip(f);
+    case OSI_SCALE2MKS: return OsiScaleToMarkers(f);
+    case OSI_SUBTRACT: return OsiSubtractMultiply(f, false);
+    case OSI_MULTIPLY: return OsiSubtractMultiply(f, true);
+    case OSI_NORMALIZE: return OsiNormalize(f);
+    case OSI_SCLOFS: return OsiFunctionSequence(f);
+    case OSI_MIXINGRATIO: return OsiMixingRatio(f);
     default: return OsiEnd::Declined;  // not reached: refused before the frame opens anything
   }
 }

@@ -63,3 +63,12 @@ OsiEnd OsiSwapBytes(OsiFrame& f);
 OsiEnd OsiIntToFloat(OsiFrame& f, bool shortInts);
 OsiEnd OsiDoubleToFloat(OsiFrame& f);
 OsiEnd OsiAverage(OsiFrame& f);
+
+// The operations with a second file: a position/scalar text file, a second data file
+// subtracted or multiplied, the power file of the normalisation, a function file, and
+// a mixing-ratio data file.
+OsiEnd OsiScaleToMarkers(OsiFrame& f);
+OsiEnd OsiSubtractMultiply(OsiFrame& f, bool multiply);
+OsiEnd OsiNormalize(OsiFrame& f);
+OsiEnd OsiFunctionSequence(OsiFrame& f);
+OsiEnd OsiMixingRatio(OsiFrame& f);

@@ -100,6 +100,27 @@ struct CnlRecord {
   int32_t PtsAve = 8;               // PTS AVE: points passed over after a jump
   int32_t PtsFsr = 5;               // PTS/FSR: smallest number of transitions of a group
   char RampFlnm[200] = "AOMRampF"; // binary ramp file
+  // Peak finding on the binary ramp file (calibration dialog): running-average length,
+  // cutoff offset or fraction, negate the values, cutoff above the minimum (FLOAT MIN)
+  // or as a fraction of the range (SCALE DIFF, which wins when both are on).
+  double CutScalar = 0.3333333333333333;
+  uint32_t Inv = 0;
+  uint32_t FloatMin = 1;
+  uint32_t ScaleDiff = 0;
+  // Evenly spaced markers written by the CREATE button: start, end (exclusive), step.
+  int32_t MkStart = 0;
+  int32_t MkEnd = 0;
+  int32_t MkStep = 100;
+
+  // Normalisation by a power file: N = Vm (S - Vs) / (P - Vp), zero below the cut Vc;
+  // the relative form divides by P (1 - Vp); the inverted cut zeroes above it.
+  char NrmPowFlnm[200] = "UVPowPDF";
+  float NrmVm = 1.0f;
+  float NrmVs = 0.0f;
+  float NrmVp = 0.0f;
+  float NrmVc = 0.0f;
+  uint32_t NrmRelative = 0;
+  uint32_t NrmInvCut = 0;
 };
 
 extern CnlRecord Cnl;

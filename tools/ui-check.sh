@@ -192,7 +192,8 @@ du_x() { echo $((dx + $1 * 7 / 4)); }
 du_y() { echo $((dy + $1 * 14 / 8)); }
 comment="UI CHECK $$ COMMENT"
 click "$(du_x 150)" "$(du_y 272)"      # the comment edit (46, 266, 290 x 12)
-xdotool key ctrl+a; xdotool type "$comment"; sleep 0.2
+sleep 0.5                              # a loaded machine: let the click take the focus first
+xdotool key ctrl+a; sleep 0.5; xdotool type --delay 20 "$comment"; sleep 0.5
 click "$(du_x 125)" "$(du_y 317)"      # OK (100, 310, 50 x 14)
 gone "ANALYSIS OPTIONS DIALOG"
 settle

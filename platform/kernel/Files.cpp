@@ -237,8 +237,8 @@ void RemoveStaleTemps(const std::string& folder, const std::string& base) {
     const std::string tail = name.substr(head.size(), name.size() - head.size() - 4);
     const size_t dash = tail.find('-');
     if (dash == 0 || dash == std::string::npos || dash > 8) continue;
+    const std::string digits = tail.substr(0, dash);
     char* end = nullptr;
-    const std::string digits = tail.substr(0, dash);  // end points into it below
     const unsigned long pid = std::strtoul(digits.c_str(), &end, 16);
     if (!end || *end != '\0' || pid == 0 || pid > 0x7FFFFFFFul) continue;
     if (kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;  // alive, or not ours to judge

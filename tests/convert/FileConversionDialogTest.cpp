@@ -114,6 +114,32 @@ TEST_F(FileConversionDialogTest, ScaleTwoCheckedChannelsThenCloseWithOk) {
   EXPECT_EQ(Cnv.Out_Sz[1], 4u);
 }
 
+// SUBTRACT and MULTIPLY run with the second file named in INPUT FLNM.
+TEST_F(FileConversionDialogTest, SubtractAndMultiplyUseTheSecondFileField) {
+  WriteValues<float>("ch0.bin", {0, 2, 4});
+  WriteValues<float>("other.bin", {1, 1, 2});
+  StrCopy(Dsp.Chn_Flnm[0], "ch0.bin");
+  drv::Answers answers;
+  answers.Box("Question", "SUBTRACT FILE OP\n\nSKIP REGIONS IN [ch0.bin] HAVING ZERO AMPLITUDE*", IDYES)
+      .Box("Info", "[ch0.bin] CONVERTED TO [sub.bin]", IDOK)
+      .Box("Info", "MULTIPLY | SUBTRACT FILE OPERATION\n\nOVERALL SCALE FACTOR USED=[2.000000]", IDOK)
+      .Box("Info", "[ch0.bin] CONVERTED TO [mul.bin]", IDOK);
+  WithDialog([&](HWND d) {
+    EXPECT_TRUE(drv::SetCheck(d, IDC_CNV_CHECK0, true));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_SUBNAME, "other.bin"));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_OUTNAME0, "sub.bin"));
+    EXPECT_TRUE(drv::Click(d, OSI_SUBTRACT));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_OUTNAME0, "mul.bin"));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_SCALAR, "2"));
+    EXPECT_TRUE(drv::Click(d, OSI_MULTIPLY));
+    EXPECT_TRUE(drv::Click(d, IDOK));
+  });
+  EXPECT_TRUE(answers.AllAnswered());
+  EXPECT_STREQ(Cnv.Sub_Flnm[0], "other.bin");
+  EXPECT_EQ(ReadValues<float>("sub.bin"), (std::vector<float>{0, 1, 2}));
+  EXPECT_EQ(ReadValues<float>("mul.bin"), (std::vector<float>{0, 4, 16}));
+}
+
 // The main window's Conversion command, as a script drives it.
 LRESULT MainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {

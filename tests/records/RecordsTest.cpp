@@ -97,6 +97,12 @@ TEST_F(RecordsTest, StartValuesOfNamesUnitsAndVersions) {
   EXPECT_STREQ(FgPrm.In_Flnm, "FG.in");
   EXPECT_STREQ(Cnl.Mks_Flnm, "Mks");
   EXPECT_STREQ(Cnl.MksRepeat_Flnm, "MksRepeat");
+  EXPECT_STREQ(Cnl.RampFlnm, "AOMRampF");
+  EXPECT_STREQ(Cnl.NrmPowFlnm, "UVPowPDF");
+  EXPECT_EQ(Cnl.PtsAve, 8);
+  EXPECT_EQ(Cnl.FloatMin, 1u);
+  EXPECT_EQ(Cnl.MkStep, 100);
+  EXPECT_EQ(Cnl.NrmVm, 1.0f);
   EXPECT_STREQ(Cnv.Out_Ext, "00");
   EXPECT_STREQ(Cnv.Ave_Flnm, "AveBinF");
 }
