@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/Repaint.h"
+#include "core/Threads.h"
 #include "display/ViewDecimate.h"
 #include "display/ViewFiles.h"
 #include "display/ViewInternal.h"
@@ -333,6 +334,14 @@ DWORD DisplayQviQvoSetup(void* unused) {
     ThreadCtl.View_Running = 0;
     if (ThreadCtl.View_Rerun.load() == 0) return 0;  // else a request came in as this run ended
   }
+}
+
+void DisplayViewStartOnce() {
+  if (ThreadCtl.View_Started != 0) return;
+  ThreadCtl.View_Started = 1;
+  Win.ViewPageType = 0;
+  Win.ViewPrep = 1;
+  FunctionThreadCreate(&DisplayQviQvoSetup);
 }
 
 void DisplayViewAbort() {

@@ -31,7 +31,7 @@ struct IdRow {
 };
 
 constexpr IdRow kIds[] = {
-    {OSI_CHOPSEQ, false},       {OSI_FFTWINSEQ, false},     {OSI_FFTSEQ, false},      {OSI_FFTSEQ_ARY, false},
+    {OSI_CHOPSEQ, true},        {OSI_FFTWINSEQ, true},      {OSI_FFTSEQ, true},       {OSI_FFTSEQ_ARY, true},
     {OSI_SCALE, true},          {OSI_OFFSET, true},         {OSI_SCALE2MKS, true},   {OSI_SQR, true},
     {OSI_LOG10, true},          {OSI_NATLOG, true},         {OSI_SMOOTH, false},      {OSI_AVERAGE, true},
     {OSI_DEGLITCH, false},      {OSI_SUBTRACT, true},      {OSI_CUTSECT, false},     {OSI_DELSECT, false},
@@ -152,6 +152,10 @@ OsiEnd Dispatch(OsiFrame& f) {
     case OSI_NORMALIZE: return OsiNormalize(f);
     case OSI_SCLOFS: return OsiFunctionSequence(f);
     case OSI_MIXINGRATIO: return OsiMixingRatio(f);
+    case OSI_CHOPSEQ: return OsiChopSeq(f);
+    case OSI_FFTWINSEQ: return OsiFftWinSeq(f);
+    case OSI_FFTSEQ: return OsiFftSeq(f, false);
+    case OSI_FFTSEQ_ARY: return OsiFftSeq(f, true);
     default: return OsiEnd::Declined;  // not reached: refused before the frame opens anything
   }
 }
@@ -181,13 +185,15 @@ bool OsiFrame::Seek(int64_t byteOffset) {
   return false;
 }
 
-int64_t OsiFrame::ReadBlock(void* buffer, size_t width) {
+int64_t OsiFrame::ReadBlock(void* buffer, size_t width) { return ReadCount(buffer, OSI_BLOCK, width); }
+
+int64_t OsiFrame::ReadCount(void* buffer, size_t count, size_t width) {
   if (ThreadCtl.OpSeq_Stop == 1 && GetCurrentThreadId() == ThreadCtl.OpSeq_ThreadId) {
     stopped = true;
     return -1;
   }
   char* p = static_cast<char*>(buffer);
-  const size_t want = static_cast<size_t>(OSI_BLOCK) * width;
+  const size_t want = count * width;
   size_t got = 0;
   while (got < want) {
     ssize_t done = ::read(in, p + got, want - got);

@@ -16,12 +16,14 @@
 
 #include "core/DebugLog.h"
 #include "fileproc/FileOps.h"
+#include "fileproc/Fourier.h"
 #include "platform/windows/MessageBox.h"
 #include "platform/driver/TestDriver.h"
 #include "platform/kernel/Text.h"
 #include "records/Cnv.h"
 #include "records/Debug.h"
 #include "records/Dsp.h"
+#include "records/FftwCache.h"
 #include "records/ThreadCtl.h"
 #include "records/Win.h"
 #include "tests/support/TempDir.h"
@@ -88,6 +90,32 @@ class FileOpsTest : public ::testing::Test {
   std::filesystem::path previousFolder_;
   char inBuf_[200] = "";
   char outBuf_[200] = "";
+};
+
+// The same with Question boxes answered by yes_ (others OK), a text list of the boxes
+// shown ("caption: text"), and the cached transform plan released after each test.
+class AnsweringFileOpsTest : public FileOpsTest {
+ protected:
+  void SetUp() override {
+    FileOpsTest::SetUp();
+    FftwCache.Plan_Count = 0;
+    previous_ = platform::SetBoxAnswerer([this](const platform::BoxRequest& r) {
+      return r.caption == "Question" ? (yes_ ? IDYES : IDNO) : IDOK;
+    });
+  }
+  void TearDown() override {
+    float none = 0.0f;
+    FFTwConvertAry(0, 1, 0, &none, &none, nullptr, nullptr, nullptr, 0, 0);
+    platform::SetBoxAnswerer(previous_);
+    FileOpsTest::TearDown();
+  }
+  static std::vector<std::string> Texts() {
+    std::vector<std::string> t;
+    for (const auto& b : platform::BoxLog()) t.push_back(b.caption + ": " + b.text);
+    return t;
+  }
+  bool yes_ = true;
+  platform::BoxAnswerer previous_;
 };
 
 }  // namespace qvtest
