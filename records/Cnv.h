@@ -38,6 +38,10 @@ struct CnvRecord {
   int32_t Seq_Cnt[CNV_SLOTS] = {};
   int32_t Win_Lo[CNV_SLOTS] = {};
   int32_t Win_Hi[CNV_SLOTS] = {};
+  // Repacking of process blocks: values per block and number of blocks.
+  int32_t Proc_Sz[CNV_SLOTS] = {};
+  int32_t Proc_Num[CNV_SLOTS] = {};
+  int32_t Del_Multi[CNV_SLOTS] = {};  // file deletion: 0 the named file, else its numbered family
   int32_t Rpt_Cnt[CNV_SLOTS] = {};
   int32_t Intv_Lim[CNV_SLOTS] = {};
   // Sequence chop: keeps sequences Seq_Beg <= k < Seq_End. Sequence transforms: real
@@ -114,6 +118,11 @@ struct CnvRecord {
   double Pmt_LvlHi = -0.62;     // pulse-height analysis: high level
   int32_t Pmt_Num = 500;        // pulse-height analysis: "#"
   int32_t Pmt_Sk = 20;          // pulse-height analysis: "SK"
+
+  // ASCII input settings: output frequency range and resolution of a blank file.
+  double Asc_OutFrqLo = 0.0;
+  double Asc_OutFrqHi = 0.0;
+  double Asc_OutRes = 1.0;
 
   // File names of the conversion dialog and of the input dialogs.
   char Ave_Flnm[200] = "AveBinF";           // output of file averaging and cross-correlation
