@@ -113,12 +113,12 @@ void CursorKeyCommand(HWND window, int32_t key, int32_t flags, const char* tag) 
 // quadrupole QN dialog are hidden. Repaints in any case.
 void QuantumNumberModeCommand(HWND window, int16_t set, LPARAM lParam, const char* tag) {
   Sim.Cur_Set = set;
-  Sim.QN_Mode[set] = Sim.QN_Mode[set] ? 0 : 1;
-  if (Sim.QN_Mode[set] == 1) {
+  Sim.Dlg_Req[SIM_DLG_JKKQN][set] = Sim.Dlg_Req[SIM_DLG_JKKQN][set] ? 0 : 1;
+  if (Sim.Dlg_Req[SIM_DLG_JKKQN][set] == 1) {
     DisplayViewKey(window, 'j', lParam);
   } else {
     DisplayViewKey(window, 'J', lParam);
-    Sim.QuadQN_Req[set] = SimQuadQNDialogShow(set, 0, Win.hWnd_Main);
+    Sim.Dlg_Req[SIM_DLG_QUADQN][set] = SimQuadQNDialogShow(set, 0, Win.hWnd_Main);
   }
   RepaintWindow(tag, window, TRUE);
 }

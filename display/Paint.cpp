@@ -784,7 +784,7 @@ void DisplayCursorReadout(HWND, int32_t x, int32_t y) {
   // its base frequency, as the reference key sets it.
   const double cursor = DisplayPixelToFreqAt(v, Win.Page_Start, x);
   for (int set = 0; set < SIM_SETS; ++set)
-    if (Sim.Dsp_Stat[set] != 0 && Sim.Ref_Stat[set] == 1) Sim.Ref_Val[set] = cursor - Sim.Base_Frq[set];
+    if (Sim.Dsp_Stat[set] != 0 && Sim.Shift_Stat[set] == 1) Sim.Frq_ShiftRef[set] = cursor - Sim.Frq_Shift[set];
 }
 
 void DisplayDrawMarkerCross(HDC dc, int32_t x, int32_t y) {

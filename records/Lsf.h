@@ -57,6 +57,13 @@ struct LsfRecord {
   uint32_t Max_Cyc = 0;         // most cycles allowed
   double Stop_Crit = 0.0;       // stop when the relative change of chi-square falls below
   double Uncert = 1.0;          // uncertainty value of set 0
+
+  // Per simulation set: lines of the line-shape fit (the set's line count when its
+  // simulation file carries fit arrays), saved-intensities flag (while 1, adding a line
+  // resizes Sim.FI_Sim_ItnSave) and the line-shape-fit flag (from Sim.NLLSF_STAT).
+  uint32_t Fit_Lines[LSF_SETS] = {};
+  uint32_t ItnSave_Stat[LSF_SETS] = {};
+  uint32_t LsFit_Stat[LSF_SETS] = {};
 };
 
 extern LsfRecord Lsf;

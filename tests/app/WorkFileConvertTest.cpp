@@ -1,5 +1,6 @@
 #include "AppFixture.h"
 #include "app/WorkFile.h"
+#include "sim/SimSets.h"
 
 namespace {
 
@@ -28,6 +29,8 @@ const char* kWkfTail =
     "0.1 0.2 1.5 2.5\n0.01 0.02 0.03 0.04\n300 310\n-1 2\n12\n";
 
 TEST_F(WorkFileConvertTest, SixChannelWkfBecomesAWorkingFile) {
+  SimFile("simA");
+  SimFile("simB");
   WriteAll(Path("run5.wkf"), std::string(kWkfHead) + "200 150.0\n45000.0\n" + kWkfTail);
   StrCopy(Dsp.Work_Flnm, "run5.wkf");
   EXPECT_EQ(WorkFileRead(), 1);
@@ -52,6 +55,7 @@ TEST_F(WorkFileConvertTest, SixChannelWkfBecomesAWorkingFile) {
   EXPECT_STREQ(Sim.LineDb_Lbl[1], "OD");
 
   // The new file reads back in the current form.
+  FreeSimSets();
   Sim = SimRecord{};
   EXPECT_EQ(WorkFileReadPelkNew(), 1);
   EXPECT_STREQ(Sim.Sim_Flnm[1], "simB");

@@ -356,11 +356,11 @@ TEST_F(PaintTest, PaintWritesReadoutCursorWindowAndUnitsToTheStatusBar) {
   // frequency, as the reference key measures it (not from its assignment offset).
   Sim.Dsp_Stat[2] = 1;
   Sim.FI_Lines[2] = 5;
-  Sim.Ref_Stat[2] = 1;
-  Sim.Base_Frq[2] = 7.0;
+  Sim.Shift_Stat[2] = 1;
+  Sim.Frq_Shift[2] = 7.0;
   Sim.Ref_Frq[2] = 50.0;
   Paint();
-  EXPECT_DOUBLE_EQ(Sim.Ref_Val[2], 120.0 - 7.0);
+  EXPECT_DOUBLE_EQ(Sim.Frq_ShiftRef[2], 120.0 - 7.0);
   EXPECT_EQ(platform::StatusText(Win.hWnd_StatusBar, 2), "MHz x 1ST -> CM-1 x 1ST");
   EXPECT_TRUE(platform::driver::MatchPattern("[0] X(cm-1) * Y * Pt     20", platform::StatusText(Win.hWnd_StatusBar, 1)));
   EXPECT_DOUBLE_EQ(Win.Cursor_Freq_Lo, 115.0);
