@@ -280,7 +280,7 @@ TEST_F(ChildTest, ScaleSubChannelAndFixedOffsetCommands) {
 TEST_F(ChildTest, ClosingAFrequencyWindowDuringALineShapeFitEndsItAndMovesTheMarks) {
   ASSERT_EQ(ChildWindowOpenClose(1, 6, 1), 1);
   WNDCLASS wc;
-  wc.lpfnWndProc = &qvtest::DisplayTestProc;
+  wc.lpfnWndProc = &qvtest::TestMainWindowProc;
   wc.lpszClassName = "CHILD TEST FIT DIALOG";
   RegisterClass(&wc);
   HWND dialog =
