@@ -52,6 +52,12 @@ DWORD DisplayQviQvoSetup(void* unused);
 // messages sent to the waiting thread); a queued run is dropped. Called before the
 // channel files change.
 void DisplayViewAbort();
+// Before the data folder, the working-file name or a channel file name changes: stops
+// a view run under way (or queued) as DisplayViewAbort does and says whether there was
+// one, so that the caller starts it again with DisplayViewRestart once the change is made.
+bool DisplayViewStopForChange();
+// Starts a full view run (pages and preparation) unless one is marked busy.
+void DisplayViewRestart();
 // mode -1: size in floats of the file name in the data folder (0 when missing).
 // mode 0: raw sizes of channels 0..8 into Dsp.FL_SZ[3], date and time texts from the
 // first channel file that has them; returns 0.
