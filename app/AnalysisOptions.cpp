@@ -10,6 +10,7 @@
 #include "filelib/FileManip.h"
 #include "core/Threads.h"
 #include "display/DisplayDialogs.h"
+#include "display/FftTransformDialog.h"
 #include "display/PendingLinksDialogs.h"
 #include "core/Repaint.h"
 #include "display/ViewFiles.h"
@@ -229,14 +230,15 @@ void Transform(HWND d, int i) {
   }
   const int16_t c = static_cast<int16_t>(i);
   if (on) {
-    // The transform dialog and the child windows arrive with their own parts.
-    Trans.Trans_Dlg_Wanted[i] = FftTransformDialogCreate(c, 1, d);
+    // The child windows arrive with their own part.
+    // Owned by the main window: a dialog owned by this modal one would go with it.
+    Trans.Trans_Dlg_Wanted[i] = FftTransformDialogCreate(c, 1, Win.hWnd_Main);
     for (int16_t k = 0; k < 3; ++k) {
       const int32_t open = ChildWindowOpenClose(Trans.Trans_Dlg_Wanted[i] == 1 ? 1 : 0, c, k);
       if (k == 0 && open == 1) Trans.Trans_Stat[i] = 1;
     }
   } else {
-    FftTransformDialogCreate(c, 0, d);
+    FftTransformDialogCreate(c, 0, Win.hWnd_Main);
     for (int16_t k = 0; k < 3; ++k) ChildWindowOpenClose(0, c, k);
   }
 }

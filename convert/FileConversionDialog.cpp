@@ -349,12 +349,7 @@ void Action(HWND, DialogState* s, int id, WORD code) {
 
 // Starts the view files once, repaints the main window.
 void Tail() {
-  if (ThreadCtl.View_Started == 0 && &DisplayQviQvoSetup) {
-    ThreadCtl.View_Started = 1;
-    Win.ViewPageType = 0;
-    Win.ViewPrep = 1;
-    FunctionThreadCreate(&DisplayQviQvoSetup);
-  }
+  DisplayViewStartOnce();
   RepaintWindow("CB_5P", Win.hWnd_Main, TRUE);
 }
 

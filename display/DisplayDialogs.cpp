@@ -427,9 +427,10 @@ void DialogScroll(HWND dialog, WPARAM wParam, LPARAM lParam, bool scalarOffset) 
   }
 }
 
-// Shared body of the two show/hide functions.
-uint32_t ShowDialog(uint32_t show, HWND owner, HWND* handle, uint32_t* shown, uint32_t* guard, int templateId,
-                    DLGPROC procedure, const char* failure) {
+}  // namespace
+
+uint32_t DisplayModelessShow(uint32_t show, HWND owner, HWND* handle, uint32_t* shown, uint32_t* guard,
+                             int templateId, DLGPROC procedure, const char* failure) {
   if (*guard) return *shown;
   *guard = 1;
   if (show == 1) {
@@ -452,8 +453,6 @@ uint32_t ShowDialog(uint32_t show, HWND owner, HWND* handle, uint32_t* shown, ui
   *guard = 0;
   return show == 1 ? 1 : 0;
 }
-
-}  // namespace
 
 INT_PTR DspScalarOffsetDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -492,11 +491,11 @@ INT_PTR CursorInfoDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
 }
 
 uint32_t DisplayScalarOffsetDialogShow(uint32_t show, HWND owner) {
-  return ShowDialog(show, owner, &Dsp.SclOfs_Hwnd, &Dsp.SclOfs_Shown, &Dsp.SclOfs_Guard, IDD_DSP_SCALAR_OFFSET,
-                    DspScalarOffsetDialogProc, "FAILED TO CREATE DSP SCALE/OFFSET DIALOG");
+  return DisplayModelessShow(show, owner, &Dsp.SclOfs_Hwnd, &Dsp.SclOfs_Shown, &Dsp.SclOfs_Guard,
+                             IDD_DSP_SCALAR_OFFSET, DspScalarOffsetDialogProc, "FAILED TO CREATE DSP SCALE/OFFSET DIALOG");
 }
 
 uint32_t DisplayCursorInfoDialogShow(uint32_t show, HWND owner) {
-  return ShowDialog(show, owner, &Win.CurInfo_Hwnd, &Win.CurInfo_Shown, &Win.CurInfo_Guard, IDD_CURSOR_INFO,
-                    CursorInfoDialogProc, "FAILED TO CREATE CURSOR INFO DIALOG");
+  return DisplayModelessShow(show, owner, &Win.CurInfo_Hwnd, &Win.CurInfo_Shown, &Win.CurInfo_Guard,
+                             IDD_CURSOR_INFO, CursorInfoDialogProc, "FAILED TO CREATE CURSOR INFO DIALOG");
 }

@@ -60,6 +60,13 @@ constexpr int SO_TRACK_MAX = 0;
 uint32_t DisplayScalarOffsetDialogShow(uint32_t show, HWND owner);
 uint32_t DisplayCursorInfoDialogShow(uint32_t show, HWND owner);
 
+// Shared body of the modeless show/hide functions: show 1 creates the dialog once from
+// the template (failure: "Error" box with the failure text, result 0), refreshes it
+// with WM_INITDIALOG and shows it; show 0 hides it. A call while *guard is set does
+// nothing and returns *shown.
+uint32_t DisplayModelessShow(uint32_t show, HWND owner, HWND* handle, uint32_t* shown, uint32_t* guard,
+                             int templateId, DLGPROC procedure, const char* failure);
+
 INT_PTR DspScalarOffsetDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CursorInfoDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 

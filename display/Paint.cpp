@@ -11,6 +11,7 @@
 #include "app/Startup.h"
 #include "core/TypedArrays.h"
 #include "display/Coords.h"
+#include "display/FftTransformDialog.h"
 #include "display/PendingLinks.h"
 #include "display/ViewFiles.h"
 #include "platform/windows/Controls.h"
@@ -22,6 +23,7 @@
 #include "records/Dsp.h"
 #include "records/Lsf.h"
 #include "records/Sim.h"
+#include "records/Trans.h"
 #include "records/Win.h"
 
 namespace {
@@ -529,6 +531,7 @@ void RefreshDialogs() {
     if (Sim.HT_Ary_Stat[set] == 1 && hitran && IsWindow(hitran)) SendMessage(hitran, WM_INITDIALOG, 0, 0);
     refresh(R(SIM_DLG_RESIDUAL), set, SimResidualDialogShow);
   }
+  for (int16_t c = 0; c <= 8; ++c) refresh(Trans.Trans_Dlg_Wanted[c], c, FftTransformDialogCreate);
   if (Sim.Ctl_Shown == 1 && Sim.Ctl_Hwnd && IsWindow(Sim.Ctl_Hwnd)) SendMessage(Sim.Ctl_Hwnd, WM_INITDIALOG, 0, 0);
   if (Dsp.SclOfs_Shown == 1 && Dsp.SclOfs_Hwnd && IsWindow(Dsp.SclOfs_Hwnd))
     SendMessage(Dsp.SclOfs_Hwnd, WM_INITDIALOG, 0, 0);

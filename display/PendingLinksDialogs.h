@@ -1,18 +1,14 @@
 // Calls of the display dialogs, the analysis options dialog and the file-section
-// edits into parts that later work builds: the time/frequency transform dialog, the
-// child windows and the simulation spectrum dump. The declarations are the ones the
-// owners use; display/PendingLinksDialogs.cpp holds weak stand-ins for the first two
-// (the stand-in of SimFIWriteBin lives in app/PendingLinks.cpp), which the owners'
-// definitions replace at link time.
+// edits into parts that later work builds: the child windows and the simulation
+// spectrum dump. The declarations are the ones the owners use;
+// display/PendingLinksDialogs.cpp holds the weak stand-in of the first (the stand-in of
+// SimFIWriteBin lives in app/PendingLinks.cpp), which the owner's definition replaces
+// at link time.
 #pragma once
 
 #include <cstdint>
 
 #include "platform/kernel/WinTypes.h"
-
-// Creates once and shows (open 1) or hides (0) the transform dialog of a view and
-// returns the resulting open state. Stand-in: 0 (no dialog exists).
-uint32_t FftTransformDialogCreate(int16_t view, uint32_t open, HWND owner);
 
 // open 1: creates the child window of a channel and kind (0 time, 1 frequency, 2
 // data) when needed; otherwise destroys it. 1 when open is 1 and the window exists.

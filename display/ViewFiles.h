@@ -58,6 +58,9 @@ void DisplayViewAbort();
 bool DisplayViewStopForChange();
 // Starts a full view run (pages and preparation) unless one is marked busy.
 void DisplayViewRestart();
+// Starts the view thread (page reset 0, prepare 1) unless it has been started before
+// in this program's life.
+void DisplayViewStartOnce();
 // mode -1: size in floats of the file name in the data folder (0 when missing).
 // mode 0: raw sizes of channels 0..8 into Dsp.FL_SZ[3], date and time texts from the
 // first channel file that has them; returns 0.

@@ -336,6 +336,14 @@ DWORD DisplayQviQvoSetup(void* unused) {
   }
 }
 
+void DisplayViewStartOnce() {
+  if (ThreadCtl.View_Started != 0) return;
+  ThreadCtl.View_Started = 1;
+  Win.ViewPageType = 0;
+  Win.ViewPrep = 1;
+  FunctionThreadCreate(&DisplayQviQvoSetup);
+}
+
 void DisplayViewAbort() {
   ThreadCtl.View_Rerun = 0;
   // A view thread that was started but has not begun its run yet counts as running.

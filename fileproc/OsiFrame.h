@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/FileIo.h"
+
 // How an operation ended.
 enum class OsiEnd {
   Done,      // the output is complete
@@ -31,6 +33,7 @@ struct OsiFrame {
   int64_t n = 0;   // values (4-byte points) of the input
   int64_t lo = 0;  // point range [lo, hi)
   int64_t hi = 0;
+  bool limited = false;  // the slot's point-range switch selected lo and hi
 
   int16_t* blkS = nullptr;
   int32_t* blkL = nullptr;
@@ -47,6 +50,10 @@ struct OsiFrame {
   // operation-sequence thread a stop request ends the call here: -1, no warning,
   // stopped set, and the output is discarded.
   int64_t ReadBlock(void* buffer, size_t width);
+  // The same for up to count values (a whole sequence may be longer than a block).
+  int64_t ReadCount(void* buffer, size_t count, size_t width);
+  // As ReadBlock, up to count values from the open file fd named name.
+  int64_t ReadValues(int fd, const char* name, void* buffer, size_t width, int64_t count);
   // Writes bytes from buffer to the output; false after a warning.
   bool Write(const void* buffer, size_t bytes);
 };
@@ -64,6 +71,32 @@ OsiEnd OsiIntToFloat(OsiFrame& f, bool shortInts);
 OsiEnd OsiDoubleToFloat(OsiFrame& f);
 OsiEnd OsiAverage(OsiFrame& f);
 
+// Section edits.
+OsiEnd OsiCutSection(OsiFrame& f);
+OsiEnd OsiDeleteSection(OsiFrame& f);
+OsiEnd OsiZeroSection(OsiFrame& f);
+OsiEnd OsiAddSection(OsiFrame& f);
+OsiEnd OsiShiftSection(OsiFrame& f);
+
+// File-level operations.
+OsiEnd OsiReverse(OsiFrame& f);
+OsiEnd OsiSort(OsiFrame& f);
+OsiEnd OsiResize(OsiFrame& f);
+OsiEnd OsiSequenceTrim(OsiFrame& f);
+OsiEnd OsiDeleteFiles(OsiFrame& f);
+OsiEnd OsiRepack(OsiFrame& f);
+OsiEnd OsiTruncateEnd(OsiFrame& f);
+OsiEnd OsiAppend(OsiFrame& f);
+
+// Text output and blank file.
+OsiEnd OsiAsciiOutput(OsiFrame& f);
+OsiEnd OsiBlankFile(OsiFrame& f);
+
+// Copies the input's points [a, b) (clipped to the file) to the output in blocks.
+OsiEnd OsiCopyRange(OsiFrame& f, int64_t a, int64_t b);
+// Writes count zero values to the output in blocks.
+OsiEnd OsiWriteZeros(OsiFrame& f, int64_t count);
+
 // The operations with a second file: a position/scalar text file, a second data file
 // subtracted or multiplied, the power file of the normalisation, a function file, and
 // a mixing-ratio data file.
@@ -72,3 +105,31 @@ OsiEnd OsiSubtractMultiply(OsiFrame& f, bool multiply);
 OsiEnd OsiNormalize(OsiFrame& f);
 OsiEnd OsiFunctionSequence(OsiFrame& f);
 OsiEnd OsiMixingRatio(OsiFrame& f);
+
+// The sequence operations: chop, window and the two transforms.
+OsiEnd OsiChopSeq(OsiFrame& f);
+OsiEnd OsiFftWinSeq(OsiFrame& f);
+OsiEnd OsiFftSeq(OsiFrame& f, bool cachedPlan);
+
+// The sequence loop shared by the sequence operations: from point lo, while the
+// sequence start lies below hi, reads seqSize values into buffer and hands each
+// complete sequence k (0, 1, ...) to process, which returns false to stop with a
+// failure. A short read ends the loop with the premature-end warning that eofText
+// makes of (sequences done, values read). Returns false on a failure (read or
+// process), with *done the number of complete sequences processed.
+template <class Process, class EofText>
+bool OsiSequenceLoop(OsiFrame& f, float* buffer, int32_t seqSize, int64_t* done, Process process, EofText eofText) {
+  *done = 0;
+  if (!f.Seek(f.lo * 4)) return false;
+  for (int64_t p = f.lo; p < f.hi; p += seqSize) {
+    const int64_t got = f.ReadCount(buffer, static_cast<size_t>(seqSize), sizeof(float));
+    if (got < 0) return false;
+    if (got < seqSize) {
+      core_io::Warning(eofText(*done, got));
+      break;
+    }
+    if (!process(*done)) return false;
+    ++*done;
+  }
+  return true;
+}

@@ -58,6 +58,12 @@ struct CnlRecord {
   double X_Stp[CNL_CHN][CNL_KINDS] = {
       {1.0, 1.0, 1.0}, {1.0, 1.0, 1.0}, {1.0, 1.0, 1.0}, {1.0, 1.0, 1.0}, {1.0, 1.0, 1.0},
       {1.0, 1.0, 1.0}, {1.0, 1.0, 1.0}, {1.0, 1.0, 1.0}, {1.0, 1.0, 1.0}, {1.0, 1.0, 1.0}};
+  // Horizontal interval of each child window: the time window in seconds per point,
+  // the frequency window in megahertz per point (written by the channel transform).
+  double Horz_Intv[CNL_CHN][CNL_KINDS] = {
+      {2.5e-12, 1.0, 1.0}, {2.5e-12, 1.0, 1.0}, {2.5e-12, 1.0, 1.0}, {2.5e-12, 1.0, 1.0},
+      {2.5e-12, 1.0, 1.0}, {2.5e-12, 1.0, 1.0}, {2.5e-12, 1.0, 1.0}, {2.5e-12, 1.0, 1.0},
+      {2.5e-12, 1.0, 1.0}, {2.5e-12, 1.0, 1.0}};
   // Vertical factor of the plot, doubled and halved by the child commands; it starts at
   // 1.0 so that doubling and halving have something to work on.
   double Y_Factor[CNL_CHN][CNL_KINDS] = {

@@ -38,8 +38,17 @@ struct CnvRecord {
   int32_t Seq_Cnt[CNV_SLOTS] = {};
   int32_t Win_Lo[CNV_SLOTS] = {};
   int32_t Win_Hi[CNV_SLOTS] = {};
+  // Repacking of process blocks: values per block and number of blocks.
+  int32_t Proc_Sz[CNV_SLOTS] = {};
+  int32_t Proc_Num[CNV_SLOTS] = {};
+  int32_t Del_Multi[CNV_SLOTS] = {};  // file deletion: 0 the named file, else its numbered family
   int32_t Rpt_Cnt[CNV_SLOTS] = {};
   int32_t Intv_Lim[CNV_SLOTS] = {};
+  // Sequence chop: keeps sequences Seq_Beg <= k < Seq_End. Sequence transforms: real
+  // values transformed per sequence (raised to the window width when smaller).
+  int32_t Seq_Beg[CNV_SLOTS] = {};
+  int32_t Seq_End[CNV_SLOTS] = {};
+  int32_t Fft_InSz[CNV_SLOTS] = {};
   // Cross-correlation: step count and damping.
   int32_t NStps[CNV_SLOTS] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
                               1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
@@ -98,6 +107,10 @@ struct CnvRecord {
   float FFT_SmoothWin = 4.0f;   // FFT smoothing window in points (also the display smoothing)
   float Deglitch_Win = 10.0f;   // deglitch window
   double Rate_GHz = 2.0;        // digitiser rate of the sequence transforms
+  int16_t Fft_OutId = 0;        // transform output: 0 magnitude, 1 real, 2 imaginary, 3 phase, 5 all
+  int16_t Fft_WinSense = 1;     // window of the sequence window: 1 pass, -1 (0xFFFF) stop
+  double Fft_Taper = 0.1;       // taper fraction of the sequence window
+  double Phase_Shift = 0.0;     // angle in degrees of the complex-file phase shift
   uint32_t Adc_Stat = 0;        // integer-to-float conversion as ADC codes to volts
   uint32_t Adc_Bipolar = 1;     // bipolar ADC range
   uint32_t Adc_16Bit = 1;       // 16-bit (1) or 12-bit (0) ADC resolution
@@ -105,6 +118,11 @@ struct CnvRecord {
   double Pmt_LvlHi = -0.62;     // pulse-height analysis: high level
   int32_t Pmt_Num = 500;        // pulse-height analysis: "#"
   int32_t Pmt_Sk = 20;          // pulse-height analysis: "SK"
+
+  // ASCII input settings: output frequency range and resolution of a blank file.
+  double Asc_OutFrqLo = 0.0;
+  double Asc_OutFrqHi = 0.0;
+  double Asc_OutRes = 1.0;
 
   // File names of the conversion dialog and of the input dialogs.
   char Ave_Flnm[200] = "AveBinF";           // output of file averaging and cross-correlation

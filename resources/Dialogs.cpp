@@ -368,6 +368,61 @@ DialogTemplate CursorInfo() {
   c.push_back({ControlKind::PushButton, 1338, "HIGH", 110, 128, 50, 13, BS_PUSHBUTTON | WS_TABSTOP});
   return t;
 }
+// 1270: TIME/FREQ TRANSFORM PRMS, modeless, one per channel; four vertical trackbars
+// for the coefficients of the model phase.
+DialogTemplate FftTransform() {
+  DialogTemplate t;
+  t.id = 1270;
+  t.caption = "TIME/FREQ TRANSFORM PRMS";
+  t.cx = 247;
+  t.cy = 184;
+  t.style = kPopup;
+  constexpr DWORD kEdit = ES_LEFT | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
+  constexpr DWORD kCheck = BS_AUTOCHECKBOX | WS_TABSTOP;
+  constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
+  auto& c = t.controls;
+  c.push_back({ControlKind::Static, -1, "TIME FLNM", 4, 6, 40, 8, SS_LEFT});
+  c.push_back({ControlKind::Edit, 1211, "", 44, 4, 68, 12, kEdit});
+  c.push_back({ControlKind::CheckBox, 1209, "STAT", 4, 20, 32, 10, kCheck});
+  c.push_back({ControlKind::CheckBox, 1210, "FFT", 38, 20, 26, 10, kCheck});
+  c.push_back({ControlKind::CheckBox, 1212, "RE+IM+PH", 66, 20, 46, 10, kCheck});
+  c.push_back({ControlKind::CheckBox, 1213, "TUKEY", 4, 34, 32, 10, kCheck});
+  c.push_back({ControlKind::CheckBox, 1219, "UNWRAP", 38, 34, 40, 10, kCheck});
+  c.push_back({ControlKind::CheckBox, 1222, "RES", 80, 34, 30, 10, kCheck});
+  c.push_back({ControlKind::Edit, 1214, "", 4, 46, 32, 12, kEdit});
+  c.push_back({ControlKind::Static, -1, "FRQ SZ", 40, 48, 28, 8, SS_LEFT});
+  c.push_back({ControlKind::Edit, 1220, "", 68, 46, 44, 12, kEdit});
+  const struct {
+    const char* label;
+    int id;
+    int16_t y;
+  } rows[] = {{"HORZ INTV (us)", 1215, 62}, {"RATE (MHz/us)", 1217, 76}, {"DELAY (us)", 1218, 90}};
+  for (const auto& r : rows) {
+    c.push_back({ControlKind::Static, -1, r.label, 4, static_cast<int16_t>(r.y + 2), 52, 8, SS_LEFT});
+    c.push_back({ControlKind::Edit, r.id, "", 56, r.y, 56, 12, kEdit});
+  }
+  c.push_back({ControlKind::Static, -1, "ASSOC", 4, 106, 24, 8, SS_LEFT});
+  c.push_back({ControlKind::ListBox, 1216, "", 28, 104, 24, 12, LBS_NOTIFY | WS_BORDER | WS_TABSTOP});
+  c.push_back({ControlKind::Static, -1, "CYCS", 58, 106, 20, 8, SS_LEFT});
+  c.push_back({ControlKind::Edit, 1223, "", 80, 104, 32, 12, kEdit});
+  c.push_back({ControlKind::PushButton, 1221, "PHASE FIT", 4, 122, 52, 14, kButton});
+  c.push_back({ControlKind::PushButton, 1353, "CENTER", 60, 122, 52, 14, kButton});
+  static const char* const kLabels[4] = {"PHASE^0", "PHASE^1", "PHASE^2", "PHASE^3"};
+  for (int k = 0; k < 4; ++k) {
+    const int16_t x = static_cast<int16_t>(116 + 32 * k);
+    c.push_back({ControlKind::Static, -1, kLabels[k], x, 2, 30, 8, SS_LEFT});
+    c.push_back({ControlKind::Edit, 1238 + k, "", x, 10, 30, 12, kEdit});
+    c.push_back({ControlKind::Edit, 1230 + k, "", x, 24, 30, 12, ES_LEFT | ES_READONLY | WS_BORDER});
+    c.push_back({ControlKind::Trackbar, 40 + k, "", static_cast<int16_t>(x + 6), 38, 18, 100,
+                 TBS_VERT | TBS_AUTOTICKS | WS_TABSTOP});
+    c.push_back({ControlKind::Edit, 1234 + k, "", x, 140, 30, 12, ES_LEFT | ES_READONLY | WS_BORDER});
+    c.push_back({ControlKind::PushButton, 50000 + 2 * k, "x2", x, 154, 14, 12, kButton});
+    c.push_back({ControlKind::PushButton, 50001 + 2 * k, "/2", static_cast<int16_t>(x + 16), 154, 14, 12, kButton});
+  }
+  c.push_back({ControlKind::Static, 60, "", 0, 172, 247, 12, SS_BLACKFRAME});
+  return t;
+}
+
 }  // namespace
 
 void RegisterDialogResources() {
@@ -380,4 +435,5 @@ void RegisterDialogResources() {
   platform::RegisterDialogTemplate(AnalysisOptions());
   platform::RegisterDialogTemplate(ScalarOffset());
   platform::RegisterDialogTemplate(CursorInfo());
+  platform::RegisterDialogTemplate(FftTransform());
 }

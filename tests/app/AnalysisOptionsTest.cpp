@@ -4,6 +4,8 @@
 
 #include "AppFixture.h"
 #include "app/MainWindow.h"
+#include "display/FftTransformDialog.h"
+#include "records/Trans.h"
 #include "models/hitran/HtUnits.h"
 #include "platform/windows/Controls.h"
 #include "platform/driver/TestDriver.h"
@@ -198,6 +200,35 @@ TEST_F(AnalysisOptionsTest, UnitsChoiceConvertsHitranSets) {
   EXPECT_NEAR(frq[0], 1.0, 1e-9);
   Sim.FI_Sim_Erg[3] = nullptr;
   Sim.HT_Air_Gamma[3] = nullptr;
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(AnalysisOptionsTest, TransformBoxShowsAndHidesTheChannelsTransformDialog) {
+  Trans = TransRecord{};
+  StrCopy(Dsp.Chn_Flnm[2], "chan2.bin");
+  Dsp.FL_SZ[WIN_RAW][2] = 1234;
+  InDialog([](HWND d) {
+    ASSERT_TRUE(drv::SetCheck(d, IDC_AO_TRANSFORM + 2, true));
+    EXPECT_EQ(Trans.Trans_Dlg_Wanted[2], 1u);
+    HWND t = Trans.Trans_Dlg_Hwnd[2];
+    ASSERT_TRUE(t && IsWindow(t));
+    EXPECT_TRUE(IsWindowVisible(t));
+    EXPECT_EQ(drv::Text(t, IDC_FT_TIMEFLNM), "chan2.bin");
+    EXPECT_EQ(Trans.Trans_TimeSz[2], 1234u);
+    ASSERT_TRUE(drv::SetCheck(d, IDC_AO_TRANSFORM + 2, false));
+    EXPECT_FALSE(IsWindowVisible(t));
+    EXPECT_EQ(Trans.Trans_Dlg_Wanted[2], 0u);
+    ASSERT_TRUE(drv::SetCheck(d, IDC_AO_TRANSFORM + 2, true));
+  });
+  // The modeless dialog outlives the analysis options.
+  HWND t = Trans.Trans_Dlg_Hwnd[2];
+  ASSERT_TRUE(t && IsWindow(t));
+  EXPECT_TRUE(IsWindowVisible(t));
+  DestroyWindow(t);
+  Trans = TransRecord{};
 }
 
 }  // namespace

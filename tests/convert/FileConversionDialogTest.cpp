@@ -350,4 +350,39 @@ TEST_F(FileConversionDialogTest, OpSeqStopsTheRunningSequenceBetweenItsWrites) {
   ThreadCtl.OpSeq_Thread = nullptr;
 }
 
+TEST_F(FileConversionDialogTest, CutOutAndAsciiOutputAnswerTheirQuestions) {
+  std::vector<float> ramp(100);
+  for (int i = 0; i < 100; ++i) ramp[static_cast<size_t>(i)] = static_cast<float>(i);
+  WriteValues<float>("ch0.bin", ramp);
+  StrCopy(Dsp.Chn_Flnm[0], "ch0.bin");
+  Dsp.Init_Frq = 10.0;
+  Dsp.Frq_Stp = 1.0;
+  Dsp.Chn_Scalar[0] = 2.0;
+  drv::Answers answers;
+  answers.Box("Question", "CUT OUT SECTION FILE OPERATION\n\nEXCLUDE UPPER END POINT [YES] | [NO]?", IDYES)
+      .Box("Info", "[ch0.bin] CONVERTED TO [cut.bin]\n\nOVER LIMITS FROM [10] TO [20]", IDOK)
+      .Box("Question", "BINARY TO ASCII CONVERSION\n\nAPPLY DISPLAY SCALAR & OFFSET [YES] OR\nUSE ORIGINAL DATA [NO]?",
+           IDYES)
+      .Box("Info", "[ch0.bin] CONVERTED TO [out.txt]\n\nOVER LIMITS FROM [10] TO [20]", IDOK);
+  WithDialog([&](HWND d) {
+    EXPECT_TRUE(drv::SetCheck(d, IDC_CNV_CHECK0, true));
+    EXPECT_TRUE(drv::SetCheck(d, IDC_CNV_STAT, true));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_LOWLIM, "10"));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_HIGHLIM, "20"));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_OUTNAME0, "cut.bin"));
+    EXPECT_TRUE(drv::Click(d, OSI_CUTSECT));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_OUTNAME0, "out.txt"));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_PTSAVE, "5"));
+    EXPECT_TRUE(drv::Click(d, OSI_ASCII_OUTPUT));
+    EXPECT_TRUE(drv::Click(d, IDOK));
+  });
+  EXPECT_TRUE(answers.Failures().empty());
+  EXPECT_TRUE(answers.AllAnswered());
+  std::vector<float> section(ramp.begin() + 10, ramp.begin() + 20);
+  EXPECT_EQ(ReadValues<float>("cut.bin"), section);  // YES: the upper end point left out
+  std::ifstream text("out.txt", std::ios::binary);
+  std::string table((std::istreambuf_iterator<char>(text)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(table, StrPrintf("%-16.8f %-16.12f \r\n%-16.8f %-16.12f \r\n", 22.0, 24.0, 27.0, 34.0));
+}
+
 }  // namespace

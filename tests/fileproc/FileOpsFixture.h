@@ -16,14 +16,18 @@
 
 #include "core/DebugLog.h"
 #include "fileproc/FileOps.h"
+#include "fileproc/Fourier.h"
 #include "platform/windows/MessageBox.h"
 #include "platform/driver/TestDriver.h"
 #include "platform/kernel/Text.h"
 #include "records/Cnv.h"
 #include "records/Debug.h"
 #include "records/Dsp.h"
+#include "records/FftwCache.h"
 #include "records/ThreadCtl.h"
 #include "records/Win.h"
+#include "platform/windows/Window.h"
+#include "resources/Dialogs.h"
 #include "tests/support/TempDir.h"
 
 namespace qvtest {
@@ -39,10 +43,12 @@ class FileOpsTest : public ::testing::Test {
     ThreadCtl.OpSeq_Running = 0;
     ThreadCtl.OpSeq_ThreadId = 0;
     platform::ClearBoxLog();
+    RegisterDialogResources();  // the shared message window of the repack and the scroll
     previousFolder_ = std::filesystem::current_path();
     std::filesystem::current_path(dir_.Path());
   }
   void TearDown() override {
+    if (Dsp.Msg_Hwnd) DestroyWindow(Dsp.Msg_Hwnd);
     DebugFileSet(DEBUG_LEVEL_OFF, 0, 0);
     std::filesystem::current_path(previousFolder_);
   }
@@ -88,6 +94,32 @@ class FileOpsTest : public ::testing::Test {
   std::filesystem::path previousFolder_;
   char inBuf_[200] = "";
   char outBuf_[200] = "";
+};
+
+// The same with Question boxes answered by yes_ (others OK), a text list of the boxes
+// shown ("caption: text"), and the cached transform plan released after each test.
+class AnsweringFileOpsTest : public FileOpsTest {
+ protected:
+  void SetUp() override {
+    FileOpsTest::SetUp();
+    FftwCache.Plan_Count = 0;
+    previous_ = platform::SetBoxAnswerer([this](const platform::BoxRequest& r) {
+      return r.caption == "Question" ? (yes_ ? IDYES : IDNO) : IDOK;
+    });
+  }
+  void TearDown() override {
+    float none = 0.0f;
+    FFTwConvertAry(0, 1, 0, &none, &none, nullptr, nullptr, nullptr, 0, 0);
+    platform::SetBoxAnswerer(previous_);
+    FileOpsTest::TearDown();
+  }
+  static std::vector<std::string> Texts() {
+    std::vector<std::string> t;
+    for (const auto& b : platform::BoxLog()) t.push_back(b.caption + ": " + b.text);
+    return t;
+  }
+  bool yes_ = true;
+  platform::BoxAnswerer previous_;
 };
 
 }  // namespace qvtest

@@ -136,6 +136,15 @@ TEST_F(RecordsTest, NoneIndexesAndPerSlotTablesStartFilledToTheLastRow) {
   EXPECT_STREQ(Cnv.Sub_Flnm[29], "SubBin");
   EXPECT_EQ(Trans.Trans_FrqSzEntry[9], 200000u);
   EXPECT_EQ(Trans.Trans_Cycs[9], 3.0);
+  for (int16_t c = 0; c < 10; ++c) EXPECT_EQ(Trans.Trans_RefChn[c], c);  // itself: no reference
+  EXPECT_EQ(Trans.Trans_Tukey_Alpha[9], 0.01);
+  EXPECT_EQ(Trans.Trans_FrqSzFactor[9], 1.0);
+  EXPECT_EQ(Trans.Trans_ChirpRate[9], 2e17);
+  EXPECT_EQ(Trans.Trans_Delay[9], 1e-9);
+  EXPECT_EQ(Trans.Trans_CoefSpan[9][3], 360.0);
+  EXPECT_EQ(Cnl.Horz_Intv[9][0], 2.5e-12);
+  EXPECT_EQ(Cnv.Fft_WinSense, 1);
+  EXPECT_EQ(Cnv.Fft_Taper, 0.1);
   EXPECT_EQ(Ga.Plot_Fac[9], 1.0);
   EXPECT_EQ(Dsp.Scl_SpreadK[9], 1.0);
   EXPECT_EQ(Dsp.Ofs_HalfD[9], 1.0);

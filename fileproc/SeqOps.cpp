@@ -1,0 +1,191 @@
+// The sequence operations of the engine: a sequence file is a run of equally long
+// records of Cnv.Seq_Sz values; 2001 keeps a range of them, 2002 windows each, 2003
+// and 2004 transform a window of each into spectra.
+#include <string>
+
+#include "core/FileIo.h"
+#include "core/TypedArrays.h"
+#include "fileproc/FileOps.h"
+#include "fileproc/Fourier.h"
+#include "fileproc/OsiFrame.h"
+#include "platform/kernel/Text.h"
+#include "records/Cnv.h"
+#include "records/Dsp.h"
+
+namespace {
+
+struct FloatBuffer {
+  float* p = nullptr;
+  ~FloatBuffer() { FFree1Dim(&p); }
+  bool Make(int64_t n) { return n > 0 && n <= 0x7FFFFFFF && !QvAllocFailed(FAlloc1Dim(&p, static_cast<uint32_t>(n))); }
+};
+
+long L(int64_t v) { return static_cast<long>(v); }
+
+// The premature-end warning of the transform loops.
+std::string TransformEof(const OsiFrame& f, int64_t done, int64_t read, int32_t seqSize) {
+  return StrPrintf(
+      "SEQUENCE FFT FILE OPERATION\n\nFFT SEQ WINDOW - SEQ TOTAL=[%ld]\n\nPREMATURE EOF IN [%s]\n\nEXPECTED=[%ld] != "
+      "READ=[%ld]\n\nCONTINUING",
+      L(done), f.inName, L(seqSize), L(read));
+}
+
+// After a transform run: the spacing of the h spectral values at the digitiser rate
+// becomes the working file's frequency axis, silently with report 1, else on Yes.
+void FrequencyCalibration(const OsiFrame& f, int32_t h, int64_t sequences, bool ok) {
+  const double rate = Cnv.Rate_GHz;
+  const double bandwidth = rate * 1e9 * 0.5 * 1e-6;
+  const double resolution = h > 0 ? rate * 1e9 / (2.0 * h) * 1e-6 : 0.0;
+  const std::string text = StrPrintf(
+      "FFT OUTPUT SZ (-1)=[%ld] SEQ TOTAL=[%ld]\n\nSAMPLING RATE=[%.3le] GS/SEC : DIG RES=[%.3le] MHz : BANDWIDTH "
+      "SAVED=[%.3le] MHz\n\nDEFINE CALIB FACTORS FOR FRQ DOMAIN [YES] | [NO]?",
+      L(h), L(sequences), rate, resolution, bandwidth);
+  // Without spectral values there is no spacing to set.
+  if (!ok || h <= 0) return;
+  if (f.report != 1 && !core_io::AskYesNo(text)) return;
+  Dsp.Pts_FSR = 1;
+  Dsp.FSR = resolution;
+  Dsp.Frq_Stp = Dsp.FSR / 1.0;
+}
+
+}  // namespace
+
+OsiEnd OsiChopSeq(OsiFrame& f) {
+  const int32_t s = Cnv.Seq_Sz[f.slot];
+  FloatBuffer seq;
+  if (!seq.Make(s)) {
+    core_io::Error("OSIFile()\n\nCHOP SEQUENCE FILE OPERATION\n\nf1_pt - CORE ALLOCATION ERROR");
+    return OsiEnd::Failed;
+  }
+  if (!f.Seek(0)) return OsiEnd::Failed;
+  const int32_t beg = Cnv.Seq_Beg[f.slot];
+  const int32_t end = Cnv.Seq_End[f.slot];
+  for (int64_t k = 0;; ++k) {
+    const int64_t got = f.ReadCount(seq.p, static_cast<size_t>(s), sizeof(float));
+    if (got < 0) return OsiEnd::Failed;
+    if (got == 0) break;
+    if (beg <= k && k < end && !f.Write(seq.p, static_cast<size_t>(got) * sizeof(float))) return OsiEnd::Failed;
+    if (got < s) break;
+  }
+  return OsiEnd::Done;
+}
+
+OsiEnd OsiFftWinSeq(OsiFrame& f) {
+  const int32_t s = Cnv.Seq_Sz[f.slot];
+  // A sequence of no values would never move the loop on.
+  if (s < 1) {
+    core_io::Warning(StrPrintf("FFT SPECTRAL LEAKAGE FILTER SEQUENCE FILE OPERATION\n\nSEQ SIZE=[%ld] < 1\n\nABORTING", L(s)));
+    return OsiEnd::Failed;
+  }
+  FloatBuffer seq;
+  if (!seq.Make(s)) {
+    core_io::Error("OSIFile()\n\nFFT SPECTRAL LEAKAGE FILTER SEQUENCE FILE OPERATION\n\nf1_pt - CORE ALLOCATION ERROR");
+    return OsiEnd::Failed;
+  }
+  int32_t& lo = Cnv.Win_Lo[f.slot];
+  int32_t& hi = Cnv.Win_Hi[f.slot];
+  const int64_t w = static_cast<int64_t>(hi) - lo;
+  if (w > s) {
+    lo = 0;
+    hi = s;
+    core_io::Warning(StrPrintf(
+        "SPECTRAL LEAKAGE FILE OPERATION\n\nWINDOW SIZE=[%ld] LARGER THAN SEQ SIZE=[%ld]\n\nRESET TO SEQ SIZE\n\nCONTINUING",
+        L(w), L(s)));
+  }
+  if (lo < 0 || hi > s || hi < lo) {
+    core_io::Warning(StrPrintf("SPECTRAL LEAKAGE FILE OPERATION\n\nWINDOW=[%ld] [%ld] OUTSIDE SEQ SIZE=[%ld]\n\nABORTING",
+                               L(lo), L(hi), L(s)));
+    return OsiEnd::Failed;
+  }
+  int64_t done = 0;
+  const bool ok = OsiSequenceLoop(
+      f, seq.p, s, &done,
+      [&](int64_t) {
+        FFTwFilterAry(0, static_cast<uint16_t>(Cnv.Fft_WinSense), Cnv.Fft_Taper, 1.0, lo, hi, s, seq.p, nullptr);
+        return f.Write(seq.p, static_cast<size_t>(s) * sizeof(float));
+      },
+      [&](int64_t k, int64_t read) {
+        return StrPrintf(
+            "FFT SPECTRAL LEAKAGE FILTER SEQUENCE FILE OPERATION\n\nFFT SEQ WINDOW - SEQ TOTAL=[%ld]\n\nPREMATURE EOF IN "
+            "[%s]\n\nEXPECTED=[%ld] != READ=[%ld]\n\nCONTINUING",
+            L(k), f.inName, L(s), L(read));
+      });
+  return ok ? OsiEnd::Done : OsiEnd::Failed;
+}
+
+OsiEnd OsiFftSeq(OsiFrame& f, bool cachedPlan) {
+  const int32_t s = Cnv.Seq_Sz[f.slot];
+  const int32_t lo = Cnv.Win_Lo[f.slot];
+  const int32_t hi = Cnv.Win_Hi[f.slot];
+  const int64_t w = static_cast<int64_t>(hi) - lo;
+  if (w > s || (!cachedPlan && (s == 0 || s == 1))) {
+    core_io::Warning(StrPrintf(cachedPlan ? "SEQUENCE FFT FILE OPERATION\n\nSEQUENCE SIZE=[%ld] < WIN SIZE [%ld]\n\nABORTING"
+                                          : "SEQUENCE FFT FILE OPERATION\n\nSEQUENCE SIZE (PTS TO AVE) =[%ld] < WIN SIZE "
+                                            "[%ld]\n\nABORTING",
+                               L(s), L(w)));
+    return OsiEnd::Failed;
+  }
+  // The window is read from every sequence: it must lie inside one.
+  if (lo < 0 || lo >= hi || hi > s) {
+    core_io::Warning(StrPrintf("SEQUENCE FFT FILE OPERATION\n\nWINDOW=[%ld] [%ld] OUTSIDE SEQUENCE SIZE=[%ld]\n\nABORTING",
+                               L(lo), L(hi), L(s)));
+    return OsiEnd::Failed;
+  }
+  int32_t& inSz = Cnv.Fft_InSz[f.slot];
+  if (w > inSz || (!cachedPlan && inSz == 0)) inSz = static_cast<int32_t>(w);
+  const int32_t n = inSz;
+  const int32_t h = n / 2;
+  const uint16_t mode = static_cast<uint16_t>(Cnv.Fft_OutId);
+  FloatBuffer seq;
+  FloatBuffer spec;
+  if (!seq.Make(s) || !spec.Make(h + 1)) {
+    core_io::Error(cachedPlan ? StrPrintf("OSIFile()\n\nSEQUENCE FFT FILE OPERATION\n\nFFTSEQ_ARY\n\nf1_pt/f2_pt - CORE "
+                                          "ALLOCATION ERROR")
+                              : StrPrintf("OSIFile()\n\nSEQUENCE FFT FILE OPERATION\n\nFFTSEQ_ARY\n\nf1_pt[%ld]/f2_pt[%ld] "
+                                          "- CORE ALLOCATION ERROR",
+                                          L(s), L(h + 1)));
+    return OsiEnd::Failed;
+  }
+  // With every output (2003 only) the real and imaginary parts and the phase go to
+  // three more files named after the requested output.
+  const bool extras = !cachedPlan && mode == FFT_OUT_ALL;
+  FloatBuffer part[3];
+  core_io::BinOut extra[3];
+  if (extras) {
+    static constexpr const char* kSuffix[3] = {"Re", "Im", "Ph"};
+    const std::string base = f.outName;
+    for (int i = 0; i < 3; ++i)
+      if (!part[i].Make(h + 1) || !extra[i].Open((base + kSuffix[i]).c_str())) {
+        core_io::Warning(
+            StrPrintf("FAILED TO CREATE BINARY OUTPUT FILES [%s]+EXTENSIONS FOR WRITING\n\nABORTING", f.outName));
+        return OsiEnd::Failed;
+      }
+  }
+  const size_t bytes = static_cast<size_t>(h) * sizeof(float);
+  int64_t done = 0;
+  bool ok = OsiSequenceLoop(
+      f, seq.p, s, &done,
+      [&](int64_t) {
+        const int32_t r = cachedPlan ? FFTwConvertAry(lo, hi, n, seq.p + lo, spec.p, nullptr, nullptr, nullptr, mode, 1)
+                                     : FFTwConvertFileAry(lo, hi, n, seq.p + lo, spec.p, part[0].p, part[1].p,
+                                                          part[2].p, mode);
+        if (r != 1 || !f.Write(spec.p, bytes)) return false;
+        if (!extras) return true;
+        for (int i = 0; i < 3; ++i)
+          if (!extra[i].Write(part[i].p, bytes)) {
+            core_io::Warning(StrPrintf("OSIFile()\n\nCASE ID=[%d]\n\nFAILED TO WRITE BINARY FILE=[%s]\n\nABORTING", f.id,
+                                       f.outName));
+            return false;
+          }
+        return true;
+      },
+      [&](int64_t k, int64_t read) { return TransformEof(f, k, read, s); });
+  FrequencyCalibration(f, h, done, ok);
+  for (int i = 0; extras && ok && i < 3; ++i)
+    if (!extra[i].Commit()) {
+      core_io::Warning(StrPrintf("OSIFile()\n\nCASE ID=[%d]\n\nFAILED TO WRITE BINARY FILE=[%s]\n\nABORTING", f.id,
+                                 f.outName));
+      ok = false;
+    }
+  return ok ? OsiEnd::Done : OsiEnd::Failed;
+}

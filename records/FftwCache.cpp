@@ -1,0 +1,3 @@
+#include "records/FftwCache.h"
+
+FftwCacheRecord FftwCache;

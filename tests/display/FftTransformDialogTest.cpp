@@ -1,0 +1,164 @@
+// The time/frequency transform dialog through the test driver.
+#include "display/FftTransformDialog.h"
+
+#include <cmath>
+#include <fstream>
+
+#include "ViewFixture.h"
+#include "fileproc/Fourier.h"
+#include "platform/driver/TestDriver.h"
+#include "records/Trans.h"
+#include "resources/Dialogs.h"
+
+namespace {
+
+namespace drv = platform::driver;
+
+class FftTransformDialogTest : public qvtest::ViewTest {
+ protected:
+  void SetUp() override {
+    ViewTest::SetUp();
+    RegisterDialogResources();
+    Trans = TransRecord{};
+    platform::SetBoxAnswerer([](const platform::BoxRequest&) { return IDOK; });
+  }
+  void TearDown() override {
+    for (int16_t c = 0; c <= 9; ++c) {
+      if (Trans.Trans_Dlg_Hwnd[c] && IsWindow(Trans.Trans_Dlg_Hwnd[c])) DestroyWindow(Trans.Trans_Dlg_Hwnd[c]);
+      TransChannelFree(c);
+    }
+    Trans = TransRecord{};
+    float none = 0.0f;
+    FFTwConvertAry(0, 1, 0, &none, &none, nullptr, nullptr, nullptr, 0, 0);
+    ViewTest::TearDown();
+  }
+  HWND Open(int16_t c) {
+    EXPECT_EQ(FftTransformDialogCreate(c, 1, Win.hWnd_Main), 1u);
+    return Trans.Trans_Dlg_Hwnd[c];
+  }
+  void TimeFile(int16_t c, int n) {
+    std::vector<float> v(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) v[static_cast<size_t>(i)] = static_cast<float>(std::sin(0.01 * i));
+    std::ofstream out(dir_.File("t"), std::ios::binary);
+    out.write(reinterpret_cast<const char*>(v.data()), static_cast<std::streamsize>(v.size() * sizeof(float)));
+    out.close();
+    StrCopy(Trans.Trans_TimeFlnm[c], "t");
+    Trans.Trans_TimeSz[c] = static_cast<uint32_t>(n);
+    Cnl.Pt_Cnt[c][0] = static_cast<uint32_t>(n);
+  }
+  static std::vector<std::string> BoxTexts() {
+    std::vector<std::string> t;
+    for (const auto& b : platform::BoxLog()) t.push_back(b.text);
+    return t;
+  }
+};
+
+TEST_F(FftTransformDialogTest, OneDialogPerChannelWithEveryControl) {
+  StrCopy(Trans.Trans_TimeFlnm[0], "zero.bin");
+  StrCopy(Trans.Trans_TimeFlnm[3], "three.bin");
+  HWND d0 = Open(0);
+  HWND d3 = Open(3);
+  ASSERT_TRUE(d0 && d3 && d0 != d3);
+  EXPECT_TRUE(IsWindowVisible(d3));
+  EXPECT_EQ(drv::Text(d0, IDC_FT_TIMEFLNM), "zero.bin");
+  EXPECT_EQ(drv::Text(d3, IDC_FT_TIMEFLNM), "three.bin");
+  for (int id : {60, 1209, 1210, 1211, 1212, 1213, 1214, 1215, 1216, 1217, 1218, 1219, 1220, 1221, 1222, 1223, 1230,
+                 1233, 1234, 1237, 1238, 1241, 40, 43, 50000, 50007, 1353})
+    EXPECT_NE(GetDlgItem(d0, id), nullptr) << id;
+  EXPECT_EQ(drv::ListItems(d3, IDC_FT_ASSOC).size(), 9u);
+  EXPECT_EQ(drv::ListSelection(d3, IDC_FT_ASSOC), 3);  // the channel itself: no reference
+  EXPECT_EQ(drv::Text(d0, IDC_FT_FRQSZ), "200000");
+  EXPECT_EQ(drv::Text(d0, IDC_FT_TUKEY_ALPHA), "0.010000");
+  EXPECT_EQ(drv::Text(d0, IDC_FT_CYCS), "3");
+  EXPECT_EQ(drv::Text(d0, IDC_FT_RATE), "2.00000000e+05");
+  EXPECT_EQ(drv::Text(d0, IDC_FT_DELAY), "1.00000000e-03");
+  EXPECT_EQ(SendDlgItemMessage(d0, 40, TBM_GETRANGEMIN, 0, 0), -10000);
+  EXPECT_EQ(SendDlgItemMessage(d0, 40, TBM_GETRANGEMAX, 0, 0), 0);
+  EXPECT_EQ(SendDlgItemMessage(d0, 40, TBM_GETPAGESIZE, 0, 0), 100);
+  // Selecting a reference channel stores it.
+  ASSERT_TRUE(drv::SelectRow(d0, IDC_FT_ASSOC, 5));
+  EXPECT_EQ(Trans.Trans_RefChn[0], 5);
+  // The close box hides the dialog and drops the request.
+  Trans.Trans_Dlg_Wanted[0] = 1;
+  SendMessage(d0, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindowVisible(d0));
+  EXPECT_EQ(Trans.Trans_Dlg_Wanted[0], 0u);
+  EXPECT_EQ(Trans.Trans_Dlg_Shown[0], 0u);
+}
+
+TEST_F(FftTransformDialogTest, TukeyIsRefusedBeforeTheTransform) {
+  HWND d = Open(0);
+  ASSERT_TRUE(drv::Click(d, IDC_FT_TUKEY));
+  EXPECT_EQ(Trans.Trans_Tukey_Flag[0], 0u);
+  EXPECT_FALSE(drv::IsChecked(d, IDC_FT_TUKEY));
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{"SPECTRAL LEAKAGE FILTER USES FFT LIMITS IN TIME DOMAIN\n\nENABLE FFT "
+                                                 "STAT & MARK TIME LIMITS\n\nABORTING"});
+  Trans.Trans_Fft_Flag[0] = 1;
+  ASSERT_TRUE(drv::SetCheck(d, IDC_FT_TUKEY, true));
+  EXPECT_EQ(Trans.Trans_Tukey_Flag[0], 1u);
+  EXPECT_EQ(Cnl.Data_Pend[0][0], 1u);
+}
+
+TEST_F(FftTransformDialogTest, FrequencySizeSetsTheZeroPaddingOfTheTransform) {
+  TimeFile(0, 100000);
+  HWND d = Open(0);
+  ASSERT_TRUE(drv::TypeAndCommit(d, IDC_FT_FRQSZ, "131072"));
+  EXPECT_EQ(Trans.Trans_FrqSzEntry[0], 131072u);
+  EXPECT_DOUBLE_EQ(Trans.Trans_FrqSzFactor[0], 2.62144);
+  ASSERT_TRUE(drv::SetCheck(d, IDC_FT_FFT, true));
+  EXPECT_EQ(Trans.Trans_Fft_Flag[0], 1u);
+  EXPECT_EQ(Trans.Trans_FreqSz[0], 131072);  // a transform of 262144 values
+  EXPECT_TRUE(drv::IsChecked(d, IDC_FT_FFT));
+  EXPECT_EQ(std::filesystem::file_size(dir_.File("tMa")), 131072u * 4u);
+  EXPECT_DOUBLE_EQ(Cnl.Horz_Intv[0][1], 1.0 / (2.5e-12 * 1e6 * 262144.0));
+  // A new time file name drops the transform.
+  ASSERT_TRUE(drv::TypeAndCommit(d, IDC_FT_TIMEFLNM, "other"));
+  EXPECT_STREQ(Trans.Trans_TimeFlnm[0], "other");
+  EXPECT_EQ(Trans.Trans_Fft_Flag[0], 0u);
+  EXPECT_FALSE(drv::IsChecked(d, IDC_FT_FFT));
+}
+
+TEST_F(FftTransformDialogTest, TrackbarsSpanTheRangeAroundTheCoefficient) {
+  Trans.Trans_PhaseCoef[0][1] = 10.0;
+  HWND d = Open(0);
+  EXPECT_DOUBLE_EQ(Trans.Trans_CoefMax[0][1], 370.0);
+  EXPECT_DOUBLE_EQ(Trans.Trans_CoefMin[0][1], -350.0);
+  EXPECT_EQ(drv::Text(d, IDC_FT_MAX + 1), "370.00000");
+  EXPECT_EQ(drv::Text(d, IDC_FT_COEF + 1), "10.000000");
+  EXPECT_EQ(drv::TrackbarPosition(d, IDC_FT_TRACK + 1), -5000);
+  ASSERT_TRUE(drv::MoveTrackbar(d, IDC_FT_TRACK + 1, -10000));
+  EXPECT_DOUBLE_EQ(Trans.Trans_PhaseCoef[0][1], 370.0);  // the top is the maximum
+  ASSERT_TRUE(drv::MoveTrackbar(d, IDC_FT_TRACK + 1, 0));
+  EXPECT_DOUBLE_EQ(Trans.Trans_PhaseCoef[0][1], -350.0);
+  // x2 twice: a span of 360 becomes 1440 around the current value.
+  ASSERT_TRUE(drv::Click(d, IDC_FT_X2 + 2));
+  ASSERT_TRUE(drv::Click(d, IDC_FT_X2 + 2));
+  EXPECT_DOUBLE_EQ(Trans.Trans_CoefSpan[0][1], 1440.0);
+  EXPECT_DOUBLE_EQ(Trans.Trans_CoefMax[0][1], -350.0 + 1440.0);
+  EXPECT_DOUBLE_EQ(Trans.Trans_CoefMin[0][1], -350.0 - 1440.0);
+  ASSERT_TRUE(drv::Click(d, IDC_FT_HALF + 2));
+  EXPECT_DOUBLE_EQ(Trans.Trans_CoefSpan[0][1], 720.0);
+  // A large coefficient is shown in exponent form.
+  ASSERT_TRUE(drv::TypeAndCommit(d, IDC_FT_COEF + 3, "2e7"));
+  ASSERT_TRUE(drv::Click(d, IDC_FT_CENTER));
+  EXPECT_EQ(drv::Text(d, IDC_FT_COEF + 3), "2.0000e+07");
+  EXPECT_EQ(drv::Text(d, IDC_FT_MAX + 3), "2.000e+07");
+}
+
+TEST_F(FftTransformDialogTest, HorizontalIntervalIsShownWithTenDecimals) {
+  HWND d = Open(0);
+  EXPECT_EQ(drv::Text(d, IDC_FT_HORZ_INTV), "2.5000000000e-06");
+  ASSERT_TRUE(drv::TypeAndCommit(d, IDC_FT_HORZ_INTV, "0.0025"));
+  EXPECT_DOUBLE_EQ(Cnl.Horz_Intv[0][0], 2.5e-9);
+  ASSERT_TRUE(drv::Click(d, IDC_FT_CENTER));
+  EXPECT_EQ(drv::Text(d, IDC_FT_HORZ_INTV), "2.5000000000e-03");
+  ASSERT_TRUE(drv::TypeAndCommit(d, IDC_FT_HORZ_INTV, "2.5"));
+  ASSERT_TRUE(drv::Click(d, IDC_FT_CENTER));
+  EXPECT_EQ(drv::Text(d, IDC_FT_HORZ_INTV), "2.5000000000");
+  ASSERT_TRUE(drv::TypeAndCommit(d, IDC_FT_RATE, "3e5"));
+  EXPECT_DOUBLE_EQ(Trans.Trans_ChirpRate[0], 3e17);
+  ASSERT_TRUE(drv::TypeAndCommit(d, IDC_FT_DELAY, "2e-3"));
+  EXPECT_DOUBLE_EQ(Trans.Trans_Delay[0], 2e-9);
+}
+
+}  // namespace
