@@ -157,7 +157,13 @@ void ReadAll(HWND d) {
   for (int i = 0; i <= 8 && !tableChanges; ++i)
     tableChanges = Text(d, IDC_AO_FILENAME + i) != Dsp.Chn_Flnm[i] ||
                    (Checked(d, IDC_AO_DISPLAY + i) ? 1u : 0u) != Dsp.Chn_DspStat[i];
-  if (tableChanges) StopView();
+  // The run reads the axis, pages and kinds too: without a change of the table it waits
+  // while they are taken and goes on afterwards.
+  bool viewPaused = false;
+  if (tableChanges)
+    StopView();
+  else
+    viewPaused = DisplayViewStopForChange();
   Win.Active_Chn = active;
   for (int i = 0; i <= 8; ++i) {
     Dsp.Chn_DspStat[i] = Checked(d, IDC_AO_DISPLAY + i) ? 1 : 0;
@@ -199,6 +205,7 @@ void ReadAll(HWND d) {
     }
   Dsp.Kind_All = Checked(d, IDC_AO_ALL) ? 1 : 0;
   SimPenBrushSet(0, 0, 1, 0, 0);
+  if (viewPaused) DisplayViewRestart();
 }
 
 void ColourScroll(HWND d, int i, WORD code) {

@@ -71,7 +71,8 @@ void MainStatus(int part, const char* text) {
 
 double PointsPerPixel(int16_t v) {
   int level = v < 0 ? 0 : (v > WIN_RAW ? WIN_RAW : v);
-  return Dsp.Pts2Pxl[level] > 0.0 ? Dsp.Pts2Pxl[level] : 1.0;
+  const double ppp = Dsp.Pts2Pxl[level];
+  return ppp > 0.0 ? ppp : 1.0;
 }
 
 // Row of a scaled value: truncated, and held on the plot's top or bottom edge when it
@@ -698,7 +699,8 @@ int32_t PaintPrinter(HDC dc) {
   p.right = static_cast<int32_t>(0.95 * r);
   p.height = p.bottom - p.top;
   p.points = std::min<int32_t>(Win.Page_Width, WIN_DRAW_PTS);
-  const double pixels = Win.Page_Pixels > 0 ? Win.Page_Pixels : 1.0;
+  const int32_t pagePixels = Win.Page_Pixels;
+  const double pixels = pagePixels > 0 ? pagePixels : 1.0;
   p.step = Dsp.Hor_Scale * (p.right - p.left) / pixels;
   p.line.reserve(static_cast<size_t>(std::max<int32_t>(p.points, 2)));
 

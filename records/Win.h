@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "platform/kernel/WinTypes.h"
+#include "records/AtomicField.h"
 #include "records/GdiHandles.h"
 
 constexpr int WIN_CHN = 10;        // rows of a channel table
@@ -77,12 +78,12 @@ struct WinRecord {
   HDC hDC_Mem = nullptr;
 
   // Main plot: view level (0 LOW, 1 MED1, 2 MED2, 3 RAW), first raw point, size in pixels.
-  int16_t View_Level = 0;
+  Shared<int16_t> View_Level = 0;  // written by the view thread when no level is left
   char View_Lbl[5][25] = {"[LOW]", "[MED1]", "[MED2]", "[RAW]", "EOL"};
   int32_t Page_Start = 0;
-  int32_t Page_Width = 3000;
+  Shared<int32_t> Page_Width = 3000;  // set by the paint, read by the view thread
   int32_t Page_Height = 3000;
-  int32_t Page_Pixels = 3000;  // width of one screen page used to size the view files
+  Shared<int32_t> Page_Pixels = 3000;  // width of one screen page used to size the view files
 
   // Drawing arrays, allocated at start-up: the page array, the sum array, the child
   // page array and the two child curve arrays after it, the renderer's work array and

@@ -9,6 +9,16 @@ using qvtest::AppTest;
 class WorkFileConvertTest : public AppTest {
  protected:
   bool Exists(const std::string& name) { return std::filesystem::exists(Path(name)); }
+  // Ten 16-bit samples in "pmt" and the MassComp file "wk-run7" naming them.
+  void WritePmtRun7() {
+    std::string samples;
+    for (int i = 0; i < 10; ++i) {
+      samples.push_back(static_cast<char>(i * 3));
+      samples.push_back('\0');
+    }
+    WriteAll(Path("pmt"), samples);
+    WriteAll(Path("wk-run7"), "2 pmt stop\n3 100 stop\n");
+  }
   bool Refused(const char* name) {
     StrCopy(Dsp.Work_Flnm, name);
     bool refused = false;
@@ -256,13 +266,7 @@ TEST_F(WorkFileConvertTest, NewMassCompFile) {
 
 TEST_F(WorkFileConvertTest, MassCompChannelWithDataIsConvertedToFloats) {
   // Ten 16-bit samples become the float file "pmtF", which the channel then shows.
-  std::string samples;
-  for (int i = 0; i < 10; ++i) {
-    samples.push_back(static_cast<char>(i * 3));
-    samples.push_back('\0');
-  }
-  WriteAll(Path("pmt"), samples);
-  WriteAll(Path("wk-run7"), "2 pmt stop\n3 100 stop\n");
+  WritePmtRun7();
   answers_ = {IDYES, IDYES, IDYES, IDYES};
   EXPECT_FALSE(Refused("wk-run7"));
   EXPECT_STREQ(Dsp.Chn_Flnm[0], "pmtF");
@@ -270,6 +274,36 @@ TEST_F(WorkFileConvertTest, MassCompChannelWithDataIsConvertedToFloats) {
   EXPECT_EQ(std::filesystem::file_size(Path("pmtF")), 10u * sizeof(float));
   EXPECT_TRUE(Exists("pmtFL"));
   EXPECT_TRUE(Exists("run7.QVW"));
+}
+
+// A refused conversion leaves the user's "Mks", float and linearised files as they
+// were, and nothing of its own beside them; an accepted one replaces them.
+TEST_F(WorkFileConvertTest, RefusedMassCompConversionKeepsTheUsersFiles) {
+  WritePmtRun7();
+  const char* mine[] = {"Mks", "pmtF", "pmtFL", "run7.QVW"};
+  for (const char* name : mine) WriteAll(Path(name), std::string("mine ") + name);
+  answers_ = {IDYES};  // convert; then No to replacing run7.QVW
+  EXPECT_TRUE(Refused("wk-run7"));
+  EXPECT_EQ(Texts().back(), "[wk-run7] NOT CONVERTED\n\nEXISTING WORKING FILE [run7.QVW] KEPT");
+  for (const char* name : mine) EXPECT_EQ(ReadAll(Path(name)), std::string("mine ") + name) << name;
+  const std::filesystem::path folder = std::filesystem::path(Path("Mks")).parent_path();
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
+
+  // Refused at the marker count: the same.
+  WriteAll(Path("wk-run8"), "2 pmt stop\n3 100 0 stop\n");
+  answers_ = {IDYES, IDNO};
+  EXPECT_TRUE(Refused("wk-run8"));
+  for (const char* name : mine) EXPECT_EQ(ReadAll(Path(name)), std::string("mine ") + name) << name;
+
+  answers_ = {IDYES, IDOK, IDYES};  // convert, the spline's note, replace run7.QVW
+  EXPECT_FALSE(Refused("wk-run7"));
+  EXPECT_EQ(ReadAll(Path("Mks")), "100\r\n");
+  EXPECT_EQ(std::filesystem::file_size(Path("pmtF")), 10u * sizeof(float));
+  EXPECT_NE(ReadAll(Path("pmtFL")), "mine pmtFL");
+  EXPECT_NE(ReadAll(Path("run7.QVW")), "mine run7.QVW");
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
 }
 
 }  // namespace
