@@ -624,9 +624,13 @@ int32_t PaintChildWindow(HWND window, HWND toolbar, int16_t chn, int16_t kind) {
   const int32_t clientW = client.right - client.left;
   const int32_t clientH = client.bottom - client.top;
   const int32_t top = WindowHeight(toolbar) + 3;
+  const int32_t statusH = WindowHeight(Win.hWnd_ChildStatus[c][k]);
+  // The plot geometry is read by a data read on another thread: set it under the lock.
+  EnterCriticalSection(&ChildDataLock);
   Win.Child_PlotTop[c][k] = top;
   Win.Child_PlotW[c][k] = std::max<int32_t>(0, clientW - 1);
-  Win.Child_PlotH[c][k] = std::max<int32_t>(0, clientH - top - WindowHeight(Win.hWnd_ChildStatus[c][k]) - 1);
+  Win.Child_PlotH[c][k] = std::max<int32_t>(0, clientH - top - statusH - 1);
+  LeaveCriticalSection(&ChildDataLock);
 
   PaintFrame frame(window, c, k);
   if (!frame.Begin(clientW, clientH)) return 1;
