@@ -9,6 +9,7 @@
 #include "core/FileIo.h"
 #include "filelib/FileManip.h"
 #include "core/Threads.h"
+#include "display/ChildWindows.h"
 #include "display/DisplayDialogs.h"
 #include "display/FftTransformDialog.h"
 #include "display/PendingLinksDialogs.h"
@@ -19,6 +20,7 @@
 #include "platform/windows/Dialog.h"
 #include "platform/windows/MessageBox.h"
 #include "platform/kernel/Text.h"
+#include "records/Cnl.h"
 #include "records/Cnv.h"
 #include "records/Dsp.h"
 #include "records/ThreadCtl.h"
@@ -155,7 +157,13 @@ void ReadAll(HWND d) {
   for (int i = 0; i <= 8 && !tableChanges; ++i)
     tableChanges = Text(d, IDC_AO_FILENAME + i) != Dsp.Chn_Flnm[i] ||
                    (Checked(d, IDC_AO_DISPLAY + i) ? 1u : 0u) != Dsp.Chn_DspStat[i];
-  if (tableChanges) StopView();
+  // The run reads the axis, pages and kinds too: without a change of the table it waits
+  // while they are taken and goes on afterwards.
+  bool viewPaused = false;
+  if (tableChanges)
+    StopView();
+  else
+    viewPaused = DisplayViewStopForChange();
   Win.Active_Chn = active;
   for (int i = 0; i <= 8; ++i) {
     Dsp.Chn_DspStat[i] = Checked(d, IDC_AO_DISPLAY + i) ? 1 : 0;
@@ -197,6 +205,7 @@ void ReadAll(HWND d) {
     }
   Dsp.Kind_All = Checked(d, IDC_AO_ALL) ? 1 : 0;
   SimPenBrushSet(0, 0, 1, 0, 0);
+  if (viewPaused) DisplayViewRestart();
 }
 
 void ColourScroll(HWND d, int i, WORD code) {
@@ -223,12 +232,16 @@ void Transform(HWND d, int i) {
   }
   const int16_t c = static_cast<int16_t>(i);
   if (on) {
-    // The child windows arrive with their own part.
     // Owned by the main window: a dialog owned by this modal one would go with it.
     Trans.Trans_Dlg_Wanted[i] = FftTransformDialogCreate(c, 1, Win.hWnd_Main);
     for (int16_t k = 0; k < 3; ++k) {
       const int32_t open = ChildWindowOpenClose(Trans.Trans_Dlg_Wanted[i] == 1 ? 1 : 0, c, k);
-      if (k == 0 && open == 1) Trans.Trans_Stat[i] = 1;
+      if (k == 0 && open == 1) {
+        // The time window shows the transform's time file, read at its next paint.
+        Trans.Trans_Stat[i] = 1;
+        Cnl.Time_Stat[i][0] = 1;
+        Cnl.Data_Pend[i][0] = 1;
+      }
     }
   } else {
     FftTransformDialogCreate(c, 0, Win.hWnd_Main);

@@ -196,7 +196,11 @@ int32_t WorkFileWin95(int16_t mode, HWND owner) {
   int32_t result;
   if (!ShowDialog(save, owner, filter, "QVW", file)) {
     result = save ? 1 : 0;
+    FileDialogCurrentFolder(1);
   } else {
+    // The view thread builds its paths from the data folder and the channel names:
+    // a run under way stops before they change and starts again afterwards.
+    const bool viewStopped = DisplayViewStopForChange();
     WorkNames before;
     before.Keep();
     if (!TakeWorkPath(file)) {
@@ -218,8 +222,9 @@ int32_t WorkFileWin95(int16_t mode, HWND owner) {
       if (!result) before.Restore();
     }
     MainWindowTitleSet();
+    FileDialogCurrentFolder(1);
+    if (viewStopped) DisplayViewRestart();
   }
-  FileDialogCurrentFolder(1);
   RepaintWindow("FD_0P", Win.hWnd_Main, TRUE);
   return result;
 }

@@ -7,6 +7,7 @@
 #include "app/ModelDialogs.h"
 #include "app/PenBrush.h"
 #include "app/Wiring.h"
+#include "convert/AomCalibrationDialog.h"
 #include "convert/FileConversionDialog.h"
 #include "core/DebugLog.h"
 #include "display/Coords.h"
@@ -14,6 +15,7 @@
 #include "display/FileSection.h"
 #include "display/PendingLinksViewKeys.h"
 #include "core/Repaint.h"
+#include "display/Print.h"
 #include "display/ViewKeys.h"
 #include "platform/windows/CommonDialogs.h"
 #include "platform/windows/Controls.h"
@@ -35,8 +37,8 @@ namespace {
 constexpr UINT kErrorBox = MB_SYSTEMMODAL | MB_ICONERROR;       // 0x1010
 constexpr UINT kWarningBox = MB_SYSTEMMODAL | MB_ICONWARNING;   // 0x1030
 constexpr UINT kInfoBox = MB_SYSTEMMODAL | MB_ICONINFORMATION;  // 0x1040
+constexpr UINT kQuestionBox = MB_SYSTEMMODAL | MB_ICONQUESTION | MB_YESNO;  // 0x1024
 constexpr int16_t kDebugTopicPrint = 113;
-inline constexpr const char* kImpactPrinter = "Epson FX-870";
 
 // Runs a modal dialog of the program; repaints with tag when it ends with 1.
 void ModalDialog(HWND window, int templateId, DLGPROC procedure, const char* tag) {
@@ -46,6 +48,21 @@ void ModalDialog(HWND window, int templateId, DLGPROC procedure, const char* tag
 void ExitCommand(HWND window, uint32_t update) {
   Sim.Upd_Stat = update;
   if (MainQuitSave(window) == 1) DestroyWindow(window);
+}
+
+// The scroll printout on the impact printer, after its options dialog ended with PRINT.
+// Nothing more is said, and nothing repainted, when the printout failed.
+void ScrollPrintCommand(HWND window, const char* printer) {
+  if (DialogBox(Win.hInst, MAKEINTRESOURCE(IDD_SCROLL_PRINTER), window, ScrollPrinterDialogProc) != IDC_SP_PRINT)
+    return;
+  if (MessageBox(window, "RETRACT PAPER?", "Question", kQuestionBox) == IDYES)
+    for (int i = 0; i < 3; ++i) PrntCmd(window, printer, -1);
+  SetCursor(LoadCursor(nullptr, IDC_WAIT));
+  const int32_t printed = PrntCmd(window, printer, 0);
+  SetCursor(LoadCursor(nullptr, IDC_CROSS));
+  if (printed != 1) return;
+  MessageBox(window, "PRINTING COMPLETE", "Info", kInfoBox);
+  RepaintWindow("WIN_19P", window, TRUE);
 }
 
 void PrintCommand(HWND window) {
@@ -62,11 +79,11 @@ void PrintCommand(HWND window) {
       StrCopy(device, sizeof device, mode->dmDeviceName);
       GlobalUnlock(pd.hDevMode);
     }
-    if (std::string(device) == kImpactPrinter) {
+    if (std::string(device) == SCROLL_PRINTER_NAME) {
       if (Win.Active_Chn == 9)
         MessageBox(window, "NO DATA CHNS SELECTED TO PRINT\n\nDSP DATA FIRST\n\nABORTING", "Warning", kWarningBox);
       else
-        OptionNotAvailable(window);  // the scrolled printout arrives with printing
+        ScrollPrintCommand(window, device);
     } else if (pd.hDC) {
       DOCINFO info;
       info.lpszDocName = "Qv95 PLOT";
@@ -96,12 +113,12 @@ void CursorKeyCommand(HWND window, int32_t key, int32_t flags, const char* tag) 
 // quadrupole QN dialog are hidden. Repaints in any case.
 void QuantumNumberModeCommand(HWND window, int16_t set, LPARAM lParam, const char* tag) {
   Sim.Cur_Set = set;
-  Sim.QN_Mode[set] = Sim.QN_Mode[set] ? 0 : 1;
-  if (Sim.QN_Mode[set] == 1) {
+  Sim.Dlg_Req[SIM_DLG_JKKQN][set] = Sim.Dlg_Req[SIM_DLG_JKKQN][set] ? 0 : 1;
+  if (Sim.Dlg_Req[SIM_DLG_JKKQN][set] == 1) {
     DisplayViewKey(window, 'j', lParam);
   } else {
     DisplayViewKey(window, 'J', lParam);
-    Sim.QuadQN_Req[set] = SimQuadQNDialogShow(set, 0, Win.hWnd_Main);
+    Sim.Dlg_Req[SIM_DLG_QUADQN][set] = SimQuadQNDialogShow(set, 0, Win.hWnd_Main);
   }
   RepaintWindow(tag, window, TRUE);
 }
@@ -144,8 +161,10 @@ void Command(HWND window, WPARAM wParam, LPARAM lParam) {
     case IDM_ASCII_INPUT:
     case IDM_SPECIAL_INPUT:
     case IDM_CAL_NORM_LIN:
-    case IDM_AOM_CAL:
       OptionNotAvailable(window);
+      break;
+    case IDM_AOM_CAL:
+      ModalDialog(window, IDD_AOM_CALIBRATION, AomCalibrationDialogProc, "WIN_22P");
       break;
     case IDM_PRINT:
       PrintCommand(window);

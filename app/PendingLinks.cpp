@@ -9,11 +9,6 @@
 
 
 
-QV95_PENDING int32_t SimFIFreeQVS(int16_t, SimRecord*, int32_t) { return 1; }
-QV95_PENDING int32_t SimFI2QVS(const char*) { return 1; }
-QV95_PENDING int32_t SimFIReadQVS(int16_t, SimRecord*, int32_t, int32_t) { return 1; }
-QV95_PENDING int32_t SimFIWriteQVS(int16_t, SimRecord*) { return 0; }
-QV95_PENDING int32_t SimFIUpdateQVS() { return 1; }
 QV95_PENDING int32_t SimModelessDialogUpdate(int16_t, int32_t) { return 1; }
 QV95_PENDING int32_t SimFIAscii2Binary(int16_t, const char*, const char*) { return 0; }
 QV95_PENDING int32_t SimGaussianFrqExtract(const char*) { return 0; }

@@ -17,14 +17,12 @@
 #include "platform/kernel/Sync.h"
 #include "platform/kernel/WinTypes.h"
 #include "records/Sim.h"
+#include "sim/SimFile.h"
+#include "sim/SimRotor.h"
+#include "sim/SimSets.h"
 
 
 // Simulation sets.
-int32_t SimFIFreeQVS(int16_t set, SimRecord* sim, int32_t report);
-int32_t SimFI2QVS(const char* baseName);
-int32_t SimFIReadQVS(int16_t set, SimRecord* sim, int32_t keepSettings, int32_t takeSlope);
-int32_t SimFIWriteQVS(int16_t set, SimRecord* sim);
-int32_t SimFIUpdateQVS();
 int32_t SimModelessDialogUpdate(int16_t set, int32_t repaint);
 int32_t SimFIAscii2Binary(int16_t set, const char* file, const char* format);
 int32_t SimGaussianFrqExtract(const char* file);

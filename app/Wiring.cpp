@@ -11,7 +11,13 @@
 
 void WiredWorkFileRead() { WorkFileRead(); }
 
-void WiredDisplayInitialize() { DisplayInitialize(); }
+// The working file's finish may have started the first view run already; the sizes and
+// dates that the initialisation re-reads are the run's too, so the run waits meanwhile.
+void WiredDisplayInitialize() {
+  const bool viewStopped = DisplayViewStopForChange();
+  DisplayInitialize();
+  if (viewStopped) DisplayViewRestart();
+}
 
 void WiredViewThreadStart() {
   // The working file's finish starts the first run itself; a second start here would

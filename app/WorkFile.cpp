@@ -402,7 +402,24 @@ int32_t WorkFileReadPelkNew() {
   return 1;
 }
 
+namespace {
+
+int32_t ReadChecked(bool* refused);
+
+}  // namespace
+
+// Every reader and converter rewrites the channel names and the axis, which a view run
+// under way reads: it stops first and runs again for what was read.
 int32_t WorkFileReadChecked(bool* refused) {
+  const bool viewStopped = DisplayViewStopForChange();
+  const int32_t result = ReadChecked(refused);
+  if (viewStopped) DisplayViewRestart();
+  return result;
+}
+
+namespace {
+
+int32_t ReadChecked(bool* refused) {
   if (refused) *refused = false;
   WaitCursor(true);
   Win.Page_Pixels = Win.Page_Width;
@@ -453,6 +470,8 @@ int32_t WorkFileReadChecked(bool* refused) {
   WaitCursor(false);
   return 1;
 }
+
+}  // namespace
 
 int32_t WorkFileRead() { return WorkFileReadChecked(nullptr); }
 

@@ -4,14 +4,18 @@
 // A converter that gives up puts every record field back, keeps the old file and
 // never replaces an existing working file without asking.
 #include <cstring>
+#include <utility>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include "app/PendingLinks.h"
 #include "fileproc/FileOps.h"
 #include "app/WorkFile.h"
 #include "app/WorkFileInternal.h"
+#include "platform/kernel/Error.h"
 #include "platform/kernel/Files.h"
 #include "platform/windows/MessageBox.h"
 #include "platform/kernel/Text.h"
@@ -212,6 +216,27 @@ struct MassComp {
   int64_t markerCount = 0;
   int64_t written = 0;
   platform::TextFileWriter mks;
+  // Files the conversion makes ("Mks", the float and linearised channel files) are
+  // written under a name of their own beside the user's files and renamed over them
+  // only when the whole conversion succeeded; a refused one removes them.
+  std::vector<std::pair<std::string, std::string>> staged;  // {beside, final}
+
+  std::string Beside(const std::string& name) {
+    std::string beside = StrPrintf(".%s.%X-mc.tmp", name.c_str(), static_cast<unsigned>(getpid()));
+    staged.emplace_back(beside, name);
+    return beside;
+  }
+  void Discard() {
+    for (const auto& [beside, name] : staged) DeleteFile(DataPath(beside.c_str()).c_str());
+    staged.clear();
+  }
+  bool RenameIn() {
+    for (const auto& [beside, name] : staged)
+      if (!MoveFileEx(DataPath(beside.c_str()).c_str(), DataPath(name.c_str()).c_str(), MOVEFILE_REPLACE_EXISTING))
+        return false;
+    staged.clear();
+    return true;
+  }
 };
 
 bool WriteMarker(MassComp& mc, int64_t position) {
@@ -366,9 +391,10 @@ void ClearChannel(int c) {
 bool AskContinue(const std::string& text) { return Ask(text.c_str()) == IDYES; }
 
 // Steps after the file is read: markers, float and linearised files, view sizes.
-bool MassCompChannels(MassComp& mc) {
-  StrCopy(Cnl.Mks_Flnm, "Mks");
+bool MassCompChannels(MassComp& mc, const std::string& mksBeside) {
+  StrCopy(Cnl.Mks_Flnm, mksBeside.c_str());
   CsMkOpenRead(0);
+  StrCopy(Cnl.Mks_Flnm, "Mks");
   for (double& pages : Win.X_PAGES) pages = 1.0;
   Win.Active_Chn = 9;
   for (int k = 0; k < MC_CHN; k++) {
@@ -395,9 +421,10 @@ bool MassCompChannels(MassComp& mc) {
     char inName[OSI_NAME_SIZE] = "";
     char outName[OSI_NAME_SIZE] = "";
     StrCopy(inName, Dsp.Chn_Flnm[k]);
-    StrCopy(outName, floatName.c_str());
+    const std::string floatBeside = mc.Beside(floatName);
+    StrCopy(outName, floatBeside.c_str());
     OSIFile(0, k, 2008, inName, outName, 2, 1, 0);
-    if (!platform::FileExists(DataPath(floatName.c_str()).c_str())) {
+    if (!platform::FileExists(DataPath(floatBeside.c_str()).c_str())) {
       Warn(StrPrintf("WorkFileReadMassComp()\n\nFILE [%s] WAS NOT CONVERTED TO FLOATS [%s]\n\nABORTING",
                      Dsp.Chn_Flnm[k], floatName.c_str())
                .c_str());
@@ -408,11 +435,14 @@ bool MassCompChannels(MassComp& mc) {
     if (Dsp.Pts_FSR != 0) Dsp.Frq_Stp = Dsp.FSR / Dsp.Pts_FSR;
 
     std::string linName = floatName + "L";
+    const std::string linBeside = mc.Beside(linName);
+    StrCopy(Cnl.Lin_InFlnm, floatBeside.c_str());
+    StrCopy(Cnl.Lin_OutFlnm, linBeside.c_str());
+    CsF2ISetup();
     StrCopy(Cnl.Lin_InFlnm, floatName.c_str());
     StrCopy(Cnl.Lin_OutFlnm, linName.c_str());
-    CsF2ISetup();
     int64_t linBytes = 0;
-    if (!FileSize(DataPath(linName.c_str()), &linBytes)) {
+    if (!FileSize(DataPath(linBeside.c_str()), &linBytes)) {
       Warn(StrPrintf("LINEARIZED FILE [%s] DOES NOT EXIST\n\nABORTING", linName.c_str()).c_str());
       return false;
     }
@@ -542,7 +572,8 @@ int32_t workfile::ConvertMassComp(bool* declined) {
     return 0;
   }
   auto mc = std::make_unique<MassComp>();
-  if (!mc->mks.Open("Mks")) {
+  const std::string mksBeside = mc->Beside("Mks");
+  if (!mc->mks.Open(mksBeside.c_str())) {
     Warn("WorkFileReadMassComp()\nFAILED TO CREATE [mks] FILE FOR WRITING\n\nABORTING");
     return 0;
   }
@@ -554,6 +585,7 @@ int32_t workfile::ConvertMassComp(bool* declined) {
   StatePtr before(StateGather());
   auto giveUp = [&]() {
     mc->mks.Abort();
+    mc->Discard();
     StateApply(*before);
     return 0;
   };
@@ -570,11 +602,17 @@ int32_t workfile::ConvertMassComp(bool* declined) {
     Warn("WorkFileReadMassComp()\nFAILED TO CREATE [mks] FILE FOR WRITING\n\nABORTING");
     return giveUp();
   }
-  if (!MassCompChannels(*mc)) return giveUp();
+  if (!MassCompChannels(*mc, mksBeside)) return giveUp();
 
   size_t cut = oldForm ? oldName.rfind('-') : oldName.rfind('.');
   std::string newName = oldName.substr(cut + 1) + ".QVW";
   if (!MayReplace(newName, oldName, declined) || !WriteConverted(newName)) return giveUp();
+  if (!mc->RenameIn()) {
+    Warn(StrPrintf("WorkFileReadMassComp()\n\nFAILED TO RENAME THE CONVERTED FILES\n\n%s\n\nABORTING",
+                   platform::LastErrorText().c_str())
+             .c_str());
+    return giveUp();
+  }
   if (!ThreadCtl.View_Started) {
     Win.View_Level = WIN_RAW;
     ThreadCtl.View_Started = 1;

@@ -2,6 +2,7 @@
 // conversions, the scratch copy of the records, boxes, status texts and file names.
 #include <cstring>
 #include <memory>
+#include <type_traits>
 
 #include "app/WorkFile.h"
 #include "app/WorkFileInternal.h"
@@ -141,16 +142,29 @@ struct workfile::WorkFileState {
 
 namespace workfile {
 
+// Copies one record field: plain data byte for byte, fields shared with the view
+// thread (Shared<T>) element by element.
+template <class T>
+void CopyField(T& to, const T& from) {
+  if constexpr (std::is_trivially_copyable_v<T>) {
+    std::memcpy(&to, &from, sizeof(T));
+  } else if constexpr (std::is_array_v<T>) {
+    for (size_t i = 0; i < std::extent_v<T>; ++i) CopyField(to[i], from[i]);
+  } else {
+    to = from;
+  }
+}
+
 WorkFileState* StateGather() {
   auto* s = new WorkFileState;
-#define WORKFILE_GET(rec, field) std::memcpy(&s->rec##_##field, &rec.field, sizeof(rec.field));
+#define WORKFILE_GET(rec, field) CopyField(s->rec##_##field, rec.field);
   WORKFILE_FIELDS(WORKFILE_GET)
 #undef WORKFILE_GET
   return s;
 }
 
 void StateApply(const WorkFileState& s) {
-#define WORKFILE_PUT(rec, field) std::memcpy(&rec.field, &s.rec##_##field, sizeof(rec.field));
+#define WORKFILE_PUT(rec, field) CopyField(rec.field, s.rec##_##field);
   WORKFILE_FIELDS(WORKFILE_PUT)
 #undef WORKFILE_PUT
 }

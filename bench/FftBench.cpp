@@ -40,18 +40,18 @@ void BM_FftwPlannedOnce(benchmark::State& state) {
   const std::vector<float> in = Input(n);
   std::vector<float> out(static_cast<size_t>(n / 2 + 1));
   double* buf = static_cast<double*>(fftw_malloc(sizeof(double) * static_cast<size_t>(n)));
-  fftw_complex* spec = static_cast<fftw_complex*>(fftw_malloc(sizeof(fftw_complex) * static_cast<size_t>(n / 2 + 1)));
-  fftw_plan plan = fftw_plan_dft_r2c_1d(static_cast<int>(n), buf, spec, FFTW_ESTIMATE);
+  fftw_complex* spectrum = static_cast<fftw_complex*>(fftw_malloc(sizeof(fftw_complex) * static_cast<size_t>(n / 2 + 1)));
+  fftw_plan plan = fftw_plan_dft_r2c_1d(static_cast<int>(n), buf, spectrum, FFTW_ESTIMATE);
   auto once = [&] {
     for (int64_t i = 0; i < n; ++i) buf[i] = in[static_cast<size_t>(i)];
     fftw_execute(plan);
-    Magnitude(spec, n / 2 + 1, out.data());
+    Magnitude(spectrum, n / 2 + 1, out.data());
   };
   once();  // the buffers are touched before timing, as the cache's are by its planning call
   for (auto _ : state) once();
   fftw_destroy_plan(plan);
   fftw_free(buf);
-  fftw_free(spec);
+  fftw_free(spectrum);
 }
 
 void BM_FFTwConvertFileAry(benchmark::State& state) {
@@ -67,14 +67,14 @@ void BM_FftwPlanPerCall(benchmark::State& state) {
   std::vector<float> out(static_cast<size_t>(n / 2 + 1));
   for (auto _ : state) {
     double* buf = static_cast<double*>(fftw_malloc(sizeof(double) * static_cast<size_t>(n)));
-    fftw_complex* spec = static_cast<fftw_complex*>(fftw_malloc(sizeof(fftw_complex) * static_cast<size_t>(n / 2 + 1)));
-    fftw_plan plan = fftw_plan_dft_r2c_1d(static_cast<int>(n), buf, spec, FFTW_ESTIMATE);
+    fftw_complex* spectrum = static_cast<fftw_complex*>(fftw_malloc(sizeof(fftw_complex) * static_cast<size_t>(n / 2 + 1)));
+    fftw_plan plan = fftw_plan_dft_r2c_1d(static_cast<int>(n), buf, spectrum, FFTW_ESTIMATE);
     for (int64_t i = 0; i < n; ++i) buf[i] = in[static_cast<size_t>(i)];
     fftw_execute(plan);
-    Magnitude(spec, n / 2 + 1, out.data());
+    Magnitude(spectrum, n / 2 + 1, out.data());
     fftw_destroy_plan(plan);
     fftw_free(buf);
-    fftw_free(spec);
+    fftw_free(spectrum);
   }
 }
 

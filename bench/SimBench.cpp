@@ -96,8 +96,8 @@ struct BigSet {
   BigSet() {
     if (!SimPlotLock.state) InitializeCriticalSection(&SimPlotLock);
     FAlloc1Dim(&Win.PM_DrawAry, WIN_DRAW_PTS);
-    for (double& s : Dsp.FrqStpView) s = 0.05;
-    for (double& p : Dsp.Pts2Pxl) p = 1.0;
+    for (auto& s : Dsp.FrqStpView) s = 0.05;
+    for (auto& p : Dsp.Pts2Pxl) p = 1.0;
     Sim.FI_Lines[0] = kLines;
     DAlloc1Dim(&Sim.FI_Sim_Erg[0], kLines);
     FAlloc1Dim(&Sim.FI_Sim_Itn[0], kLines);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "convert/DialogFields.h"
 #include "core/FileIo.h"
 #include "filelib/FileManip.h"
 #include "core/Threads.h"
@@ -44,56 +45,23 @@ DialogState* State(HWND dialog) { return reinterpret_cast<DialogState*>(GetWindo
 
 void NotAvailable() { core_io::Info("OPTION NOT CURRENTLY AVAILABLE"); }
 
-// ---- show forms ---------------------------------------------------------------------------
+// ---- show and read forms ------------------------------------------------------------------
 
-void Show(HWND d, int id, const std::string& text) { SetDlgItemText(d, id, text.c_str()); }
+using dialog_fields::ReadDouble;
+using dialog_fields::ReadFloat;
+using dialog_fields::ReadLong;
+using dialog_fields::ReadName;
+using dialog_fields::ReadOnly;
+using dialog_fields::Show;
+using dialog_fields::Text;
+
 void ShowFloat(HWND d, int id, double v) { Show(d, id, StrPrintf("%f", v)); }
 void ShowLong(HWND d, int id, int32_t v) { Show(d, id, StrPrintf("%d", v)); }
 void ShowULong(HWND d, int id, uint32_t v) { Show(d, id, StrPrintf("%u", v)); }
-void ReadOnly(HWND d, int id, bool on) { SendDlgItemMessage(d, id, EM_SETREADONLY, on ? TRUE : FALSE, 0); }
-
-// ---- read forms: a text that yields no value leaves the field unchanged -------------------
-
-std::string Text(HWND d, int id) {
-  char buffer[512] = "";
-  GetDlgItemText(d, id, buffer, sizeof buffer);
-  return buffer;
-}
-void ReadFloat(HWND d, int id, float* field) {
-  const std::string text = Text(d, id);
-  const char* p = text.c_str();
-  double v = 0.0;
-  if (core_io::ScanDouble(p, &v)) *field = static_cast<float>(v);
-}
-void ReadDouble(HWND d, int id, double* field) {
-  const std::string text = Text(d, id);
-  const char* p = text.c_str();
-  double v = 0.0;
-  if (core_io::ScanDouble(p, &v)) *field = v;
-}
-void ReadLong(HWND d, int id, int32_t* field) {
-  const std::string text = Text(d, id);
-  const char* p = text.c_str();
-  int32_t v = 0;
-  if (core_io::ScanLong(p, &v)) *field = v;
-}
 void ReadULong(HWND d, int id, uint32_t* field) {
   const std::string text = Text(d, id);
   unsigned long long v = 0;
   if (std::sscanf(text.c_str(), "%llu", &v) == 1) *field = static_cast<uint32_t>(v);
-}
-// A name is the first blank-separated word; an empty edit leaves it (or, with
-// emptyClears, makes it empty).
-template <size_t N>
-void ReadName(HWND d, int id, char (&field)[N], bool emptyClears = false) {
-  const std::string text = Text(d, id);
-  const size_t b = text.find_first_not_of(" \t\r\n");
-  if (b == std::string::npos) {
-    if (emptyClears) field[0] = '\0';
-    return;
-  }
-  const size_t e = text.find_first_of(" \t\r\n", b);
-  StrCopy(field, text.substr(b, e == std::string::npos ? std::string::npos : e - b).c_str());
 }
 
 // ---- refresh --------------------------------------------------------------------------------

@@ -29,12 +29,12 @@ int32_t Trunc32(double x) {
 // Points per pixel and frequency per pixel of level v; a 0.0 in the table becomes 1.0
 // there, so later conversions see 1.0 as well.
 double Ppp(int16_t v) {
-  double& value = Dsp.Pts2Pxl[LevelIndex(v)];
+  Shared<double>& value = Dsp.Pts2Pxl[LevelIndex(v)];
   if (value == 0.0) value = 1.0;
   return value;
 }
 double Fpp(int16_t v) {
-  double& value = Dsp.FrqStpView[LevelIndex(v)];
+  Shared<double>& value = Dsp.FrqStpView[LevelIndex(v)];
   if (value == 0.0) value = 1.0;
   return value;
 }

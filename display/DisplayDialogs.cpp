@@ -278,10 +278,16 @@ void ScalarOffsetCommand(HWND dialog, WORD id, WORD code) {
       Dsp.Chn_OfsFix[c] = IsDlgButtonChecked(dialog, IDC_SO_FIX) == BST_CHECKED ? 1 : 0;
       return;
     case IDC_SO_OPEN:
-      if (BinaryFileDialog(0, Dsp.Chn_Flnm[c], sizeof Dsp.Chn_Flnm[c], dialog) == 1) {
-        // The key flips the display flag: a displayed channel gets it twice (off and on
-        // again with the new file), any other once (shown with it). The view run the
-        // first key started is stopped, or it would refuse the second key.
+      char chosen[sizeof Dsp.Chn_Flnm[c]];
+      StrCopy(chosen, Dsp.Chn_Flnm[c]);
+      if (BinaryFileDialog(0, chosen, sizeof chosen, dialog) == 1) {
+        // The view thread reads the channel names: a run under way stops before the
+        // name changes. The key flips the display flag: a displayed channel gets it
+        // twice (off and on again with the new file), any other once (shown with it),
+        // and each starts a run. The run the first key started is stopped, or it would
+        // refuse the second key.
+        DisplayViewAbort();
+        StrCopy(Dsp.Chn_Flnm[c], chosen);
         const bool shown = Dsp.Chn_DspStat[c] == 1;
         ChannelKey(c);
         if (shown) {

@@ -5,7 +5,7 @@
 
 #include "core/FileIo.h"
 #include "display/DisplayDialogs.h"
-#include "display/PendingLinksDialogs.h"
+#include "display/ChildWindows.h"
 #include "core/Repaint.h"
 #include "display/ViewFiles.h"
 #include "fileproc/Fourier.h"

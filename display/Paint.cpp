@@ -72,7 +72,8 @@ void MainStatus(int part, const char* text) {
 
 double PointsPerPixel(int16_t v) {
   int level = v < 0 ? 0 : (v > WIN_RAW ? WIN_RAW : v);
-  return Dsp.Pts2Pxl[level] > 0.0 ? Dsp.Pts2Pxl[level] : 1.0;
+  const double ppp = Dsp.Pts2Pxl[level];
+  return ppp > 0.0 ? ppp : 1.0;
 }
 
 // Row of a scaled value: truncated, and held on the plot's top or bottom edge when it
@@ -704,7 +705,8 @@ int32_t PaintPrinter(HDC dc) {
   Win.Prt_Width = p.right - p.left;
   Win.Prt_Height = p.height;
   Win.Prt_Bottom = p.bottom;
-  const double pixels = Win.Page_Pixels > 0 ? Win.Page_Pixels : 1.0;
+  const int32_t pagePixels = Win.Page_Pixels;
+  const double pixels = pagePixels > 0 ? pagePixels : 1.0;
   p.step = Dsp.Hor_Scale * (p.right - p.left) / pixels;
   p.line.reserve(static_cast<size_t>(std::max<int32_t>(p.points, 2)));
 
@@ -790,7 +792,7 @@ void DisplayCursorReadout(HWND, int32_t x, int32_t y) {
   // its base frequency, as the reference key sets it.
   const double cursor = DisplayPixelToFreqAt(v, Win.Page_Start, x);
   for (int set = 0; set < SIM_SETS; ++set)
-    if (Sim.Dsp_Stat[set] != 0 && Sim.Ref_Stat[set] == 1) Sim.Ref_Val[set] = cursor - Sim.Base_Frq[set];
+    if (Sim.Dsp_Stat[set] != 0 && Sim.Shift_Stat[set] == 1) Sim.Frq_ShiftRef[set] = cursor - Sim.Frq_Shift[set];
 }
 
 void DisplayDrawMarkerCross(HDC dc, int32_t x, int32_t y) {

@@ -52,6 +52,12 @@ DWORD DisplayQviQvoSetup(void* unused);
 // messages sent to the waiting thread); a queued run is dropped. Called before the
 // channel files change.
 void DisplayViewAbort();
+// Before the data folder, the working-file name or a channel file name changes: stops
+// a view run under way (or queued) as DisplayViewAbort does and says whether there was
+// one, so that the caller starts it again with DisplayViewRestart once the change is made.
+bool DisplayViewStopForChange();
+// Starts a full view run (pages and preparation) unless one is marked busy.
+void DisplayViewRestart();
 // Starts the view thread (page reset 0, prepare 1) unless it has been started before
 // in this program's life.
 void DisplayViewStartOnce();

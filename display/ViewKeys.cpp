@@ -132,7 +132,8 @@ bool LevelHasData(int level, int16_t c) { return level == WIN_RAW || Win.ViewKin
 // cursor's raw point and the cursor kept on its frequency.
 void ChangeLevel(bool up) {
   int16_t c = Win.Active_Chn;
-  int16_t v = Win.View_Level < 0 || Win.View_Level > WIN_RAW ? 0 : Win.View_Level;
+  const int16_t level = Win.View_Level;
+  int16_t v = level < 0 || level > WIN_RAW ? 0 : level;
   double fc = DisplayPixelToFreqRel(v, Win.Cursor_X);
   Win.Page_Start = Trunc32(Win.Page_Start + Win.Cursor_X * Ppp(v) + 0.5);
   int16_t next = v;

@@ -53,9 +53,9 @@ void ClearReferences(bool keepMegahertz) {
   double f0 = keepMegahertz ? std::trunc(Dsp.Init_Frq * 1.0e-6) * 1.0e6 : 0.0;
   for (int s = 0; s < SIM_SETS; ++s) {
     Sim.Ref_Frq[s] = f0;
-    Sim.Ref_Stat[s] = 0;
-    Sim.Base_Frq[s] = 0.0;
-    Sim.Ref_Val[s] = 0.0;
+    Sim.Shift_Stat[s] = 0;
+    Sim.Frq_Shift[s] = 0.0;
+    Sim.Frq_ShiftRef[s] = 0.0;
   }
   MainStatus(3, "");
   RefreshControlDialog();
@@ -142,16 +142,16 @@ void ViewKeySim(HWND window, int32_t key) {
       RefreshControlDialog();
       break;
     case 'R':
-      Sim.Ref_Stat[s] = Sim.Ref_Stat[s] ? 0 : 1;
-      if (Sim.Ref_Stat[s])
-        Sim.Ref_Val[s] = DisplayPixelToFreqAt(Win.View_Level, Win.Page_Start, Win.Cursor_X) - Sim.Base_Frq[s];
+      Sim.Shift_Stat[s] = Sim.Shift_Stat[s] ? 0 : 1;
+      if (Sim.Shift_Stat[s])
+        Sim.Frq_ShiftRef[s] = DisplayPixelToFreqAt(Win.View_Level, Win.Page_Start, Win.Cursor_X) - Sim.Frq_Shift[s];
       RefreshControlDialog();
       break;
     case 'j':
       ViewKeySimSelectWindow(s);
       break;
     case 'J':
-      Sim.QN_Mode[s] = SimJkkQNDialogShow(s, 0, Win.hWnd_Main);
+      Sim.Dlg_Req[SIM_DLG_JKKQN][s] = SimJkkQNDialogShow(s, 0, Win.hWnd_Main);
       RefreshControlDialog();
       break;
     case ' ':

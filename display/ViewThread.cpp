@@ -306,7 +306,7 @@ void SetupRun() {
     Dsp.FrqStpView[v] = Dsp.Pts2Pxl[v] * Dsp.Frq_Stp;
     if (Win.ViewKind[v][shown] != VIEW_KIND_NONE) ++views;
   }
-  if (views == 1) Win.View_Level = WIN_RAW;
+  if (views == 1 && Win.View_Level != WIN_RAW) Win.View_Level = WIN_RAW;
 
   // Step 13.
   if (Win.hWnd_Main) RepaintWindow("DspSetup", Win.hWnd_Main, TRUE);
@@ -371,6 +371,20 @@ void DisplayViewAbort() {
   ThreadCtl.View_Busy = 0;
 }
 
+bool DisplayViewStopForChange() {
+  const bool under = ThreadCtl.View_Running.load() != 0 || ThreadCtl.View_Busy != 0 || ThreadCtl.View_Rerun.load() != 0;
+  DisplayViewAbort();
+  return under;
+}
+
+void DisplayViewRestart() {
+  if (ThreadCtl.View_Busy != 0) return;
+  ThreadCtl.View_Busy = 1;
+  Win.ViewPageType = 0;
+  Win.ViewPrep = 1;
+  if (FunctionThreadCreate(DisplayQviQvoSetup) != 1) ThreadCtl.View_Busy = 0;
+}
+
 int32_t FileSizeGet(const char* path, int64_t* bytes) {
   if (!path || !bytes || !platform::FileExists(path)) return 0;
   int64_t size = 0;
@@ -387,11 +401,14 @@ int64_t DisplayFileDateCheck(int16_t mode, const char* name) {
   }
   for (int c = 0; c <= 8; ++c) {
     int64_t bytes = 0;
+    // Sizes are written only when they change: the paint reads them meanwhile.
     if (FileSizeGet(DisplayDataPath(Dsp.Chn_Flnm[c]).c_str(), &bytes)) {
       const int64_t points = bytes / 4;
-      Dsp.FL_SZ[WIN_RAW][c] = static_cast<uint32_t>(points > 4294967295LL ? 4294967295LL : points);
+      const uint32_t size = static_cast<uint32_t>(points > 4294967295LL ? 4294967295LL : points);
+      if (Dsp.FL_SZ[WIN_RAW][c] != size) Dsp.FL_SZ[WIN_RAW][c] = size;
     } else {
-      for (int v = 0; v < 4; ++v) Dsp.FL_SZ[v][c] = 0;
+      for (int v = 0; v < 4; ++v)
+        if (Dsp.FL_SZ[v][c] != 0) Dsp.FL_SZ[v][c] = 0;
     }
   }
   for (int c = 0; c <= 8 && std::strcmp(Dsp.Work_Date, "00-00-0000") == 0; ++c) {

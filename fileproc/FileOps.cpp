@@ -34,16 +34,16 @@ constexpr IdRow kIds[] = {
     {OSI_CHOPSEQ, true},        {OSI_FFTWINSEQ, true},      {OSI_FFTSEQ, true},       {OSI_FFTSEQ_ARY, true},
     {OSI_SCALE, true},          {OSI_OFFSET, true},         {OSI_SCALE2MKS, true},   {OSI_SQR, true},
     {OSI_LOG10, true},          {OSI_NATLOG, true},         {OSI_SMOOTH, false},      {OSI_AVERAGE, true},
-    {OSI_DEGLITCH, false},      {OSI_SUBTRACT, true},      {OSI_CUTSECT, false},     {OSI_DELSECT, false},
-    {OSI_ZEROSECT, false},      {OSI_ADDSECT, false},       {OSI_SHIFTSECT, false},   {OSI_REVERSE, false},
-    {OSI_SORT, false},          {OSI_NORMALIZE, true},     {OSI_BBMWSEQSPLIT, false}, {OSI_COMBINTG, false},
-    {OSI_SEQCOADD, false},      {OSI_SEQDUP, false},        {OSI_SEQCMP, false},      {OSI_RESIZE, false},
-    {OSI_LECROYDELETE, false},  {OSI_SHORT2FLOAT, true},    {OSI_LONG2FLOAT, true},   {OSI_DOUBLE2FLOAT, true},
-    {OSI_DELETE, false},        {OSI_REPACK, false},        {OSI_SCLOFS, true},      {OSI_MIXINGRATIO, true},
-    {OSI_AVE_OFFSET, true},     {OSI_SWAP_BYTES, true},     {OSI_INVERT, true},       {OSI_TRUNCATE_END, false},
+    {OSI_DEGLITCH, false},      {OSI_SUBTRACT, true},      {OSI_CUTSECT, true},     {OSI_DELSECT, true},
+    {OSI_ZEROSECT, true},      {OSI_ADDSECT, true},       {OSI_SHIFTSECT, true},   {OSI_REVERSE, true},
+    {OSI_SORT, true},          {OSI_NORMALIZE, true},     {OSI_BBMWSEQSPLIT, false}, {OSI_COMBINTG, false},
+    {OSI_SEQCOADD, false},      {OSI_SEQDUP, false},        {OSI_SEQCMP, false},      {OSI_RESIZE, true},
+    {OSI_LECROYDELETE, true},  {OSI_SHORT2FLOAT, true},    {OSI_LONG2FLOAT, true},   {OSI_DOUBLE2FLOAT, true},
+    {OSI_DELETE, true},        {OSI_REPACK, true},        {OSI_SCLOFS, true},      {OSI_MIXINGRATIO, true},
+    {OSI_AVE_OFFSET, true},     {OSI_SWAP_BYTES, true},     {OSI_INVERT, true},       {OSI_TRUNCATE_END, true},
     {OSI_RAND_NOISE, false},    {OSI_ALLAN_VAR, false},     {OSI_FLIP, true},         {OSI_MULTIPLY, true},
-    {OSI_APPEND, false},        {OSI_PMT_DISC, false},      {OSI_SATN_FIT, false},    {OSI_SATN_CORR, false},
-    {OSI_SEQ_RATIO, false},     {OSI_ASCII_OUTPUT, false},  {OSI_BLANK_FILE, false},
+    {OSI_APPEND, true},        {OSI_PMT_DISC, false},      {OSI_SATN_FIT, false},    {OSI_SATN_CORR, false},
+    {OSI_SEQ_RATIO, false},     {OSI_ASCII_OUTPUT, true},  {OSI_BLANK_FILE, true},
 };
 
 void Trace(int16_t kind) {
@@ -156,6 +156,21 @@ OsiEnd Dispatch(OsiFrame& f) {
     case OSI_FFTWINSEQ: return OsiFftWinSeq(f);
     case OSI_FFTSEQ: return OsiFftSeq(f, false);
     case OSI_FFTSEQ_ARY: return OsiFftSeq(f, true);
+    case OSI_CUTSECT: return OsiCutSection(f);
+    case OSI_DELSECT: return OsiDeleteSection(f);
+    case OSI_ZEROSECT: return OsiZeroSection(f);
+    case OSI_ADDSECT: return OsiAddSection(f);
+    case OSI_SHIFTSECT: return OsiShiftSection(f);
+    case OSI_REVERSE: return OsiReverse(f);
+    case OSI_SORT: return OsiSort(f);
+    case OSI_RESIZE: return OsiResize(f);
+    case OSI_LECROYDELETE: return OsiSequenceTrim(f);
+    case OSI_DELETE: return OsiDeleteFiles(f);
+    case OSI_REPACK: return OsiRepack(f);
+    case OSI_TRUNCATE_END: return OsiTruncateEnd(f);
+    case OSI_APPEND: return OsiAppend(f);
+    case OSI_ASCII_OUTPUT: return OsiAsciiOutput(f);
+    case OSI_BLANK_FILE: return OsiBlankFile(f);
     default: return OsiEnd::Declined;  // not reached: refused before the frame opens anything
   }
 }
@@ -188,18 +203,22 @@ bool OsiFrame::Seek(int64_t byteOffset) {
 int64_t OsiFrame::ReadBlock(void* buffer, size_t width) { return ReadCount(buffer, OSI_BLOCK, width); }
 
 int64_t OsiFrame::ReadCount(void* buffer, size_t count, size_t width) {
+  return ReadValues(in, inName, buffer, width, static_cast<int64_t>(count));
+}
+
+int64_t OsiFrame::ReadValues(int fd, const char* name, void* buffer, size_t width, int64_t count) {
   if (ThreadCtl.OpSeq_Stop == 1 && GetCurrentThreadId() == ThreadCtl.OpSeq_ThreadId) {
     stopped = true;
     return -1;
   }
   char* p = static_cast<char*>(buffer);
-  const size_t want = count * width;
+  const size_t want = static_cast<size_t>(count) * width;
   size_t got = 0;
   while (got < want) {
-    ssize_t done = ::read(in, p + got, want - got);
+    ssize_t done = ::read(fd, p + got, want - got);
     if (done < 0) {
       if (errno == EINTR) continue;
-      Warn(StrPrintf("OSIFile()\n\nCASE ID=[%d]\n\nFAILED TO READ BINARY FILE [%s]\n\nABORTING", id, inName));
+      Warn(StrPrintf("OSIFile()\n\nCASE ID=[%d]\n\nFAILED TO READ BINARY FILE [%s]\n\nABORTING", id, name));
       return -1;
     }
     if (done == 0) break;
@@ -208,7 +227,7 @@ int64_t OsiFrame::ReadCount(void* buffer, size_t count, size_t width) {
   // A trailing partial value is dropped; put the file position back after the last
   // whole value so that a following read starts at a value boundary.
   const size_t whole = got / width;
-  if (got % width != 0) (void)::lseek(in, -static_cast<off_t>(got % width), SEEK_CUR);
+  if (got % width != 0) (void)::lseek(fd, -static_cast<off_t>(got % width), SEEK_CUR);
   return static_cast<int64_t>(whole);
 }
 
@@ -237,6 +256,33 @@ OsiIdState OSIFileIdState(int32_t id) {
   return OsiIdState::Unknown;
 }
 
+namespace {
+
+// What the frame opens for an operation.
+struct FrameNeeds {
+  bool input = true;       // the input file is opened for reading
+  bool outputName = true;  // an output name must be given
+  bool openOutput = true;  // the frame creates the output (a temporary file beside it)
+};
+
+FrameNeeds NeedsOf(int32_t id, const char* outName) {
+  FrameNeeds needs;
+  switch (static_cast<uint16_t>(id)) {
+    case OSI_BLANK_FILE: needs.input = false; break;  // creates a file from nothing
+    case OSI_DELETE: needs.outputName = needs.openOutput = false; break;
+    case OSI_SORT:
+    case OSI_PMT_DISC: needs.openOutput = false; break;  // write files of their own
+    case OSI_APPEND:  // without an output name the second file is appended to the input itself
+      needs.outputName = false;
+      needs.openOutput = outName && outName[0];
+      break;
+    default: break;
+  }
+  return needs;
+}
+
+}  // namespace
+
 int32_t OSIFile(int16_t slot, int32_t chn, int32_t id, char* inName, char* outName, int16_t variant, int16_t prompt,
                 int16_t report) {
   Trace(DEBUG_ENTER);
@@ -258,7 +304,10 @@ int32_t OSIFile(int16_t slot, int32_t chn, int32_t id, char* inName, char* outNa
     Trace(DEBUG_EXIT);
     return 0;
   }
-  if (!inName || !outName || !inName[0] || !outName[0]) {
+  const FrameNeeds needs = NeedsOf(id, outName);
+  const bool haveIn = inName && inName[0];
+  const bool haveOut = outName && outName[0];
+  if ((needs.input && !haveIn) || (needs.outputName && !haveOut)) {
     Warn(StrPrintf("OSIFile()\n\nCASE ID=[%d]\n\nINPUT AND OUTPUT FILE NAMES REQUIRED\n\nABORTING", id));
     Trace(DEBUG_EXIT);
     return 0;
@@ -272,9 +321,10 @@ int32_t OSIFile(int16_t slot, int32_t chn, int32_t id, char* inName, char* outNa
   f.variant = variant;
   f.prompt = prompt;
   f.report = report;
+  f.inName = haveIn ? inName : "";
 
   // 1. The input.
-  {
+  if (needs.input) {
     const std::string path = platform::MapPath(inName);
     f.in = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat info;
@@ -291,10 +341,9 @@ int32_t OSIFile(int16_t slot, int32_t chn, int32_t id, char* inName, char* outNa
   }
 
   // 2. Equal names: ask, then write through the slot's temporary file.
-  char requested[OSI_NAME_SIZE];
-  StrCopy(requested, outName);
-  const bool ownSorted = id == OSI_PMT_DISC || id == OSI_SORT;  // write their own files
-  const bool equal = !ownSorted && NamesSameFile(f.in, inName, outName);
+  char requested[OSI_NAME_SIZE] = "";
+  if (haveOut) StrCopy(requested, outName);
+  const bool equal = needs.openOutput && needs.input && NamesSameFile(f.in, inName, outName);
   if (equal && prompt == 1) {
     const std::string question = StrPrintf("I/O FILENAMES ARE IDENTICAL\n\n[%s]\n\nOVERWRITE INPUT FILE?", inName);
     if (!core_io::AskYesNo(question)) {
@@ -305,28 +354,33 @@ int32_t OSIFile(int16_t slot, int32_t chn, int32_t id, char* inName, char* outNa
 
   // 3. The output, always a temporary file beside the requested one.
   std::string tempName;
-  f.out = CreateTemp(slot, requested, &tempName);
-  if (f.out < 0) {
-    Warn(StrPrintf("OSIFile()\n\nCASE ID=[%d]\n\nFAILED TO CREATE BINARY FILE=[%s] FOR WRITING\n\nABORTING", id,
-                   requested));
-    Trace(DEBUG_EXIT);
-    return 0;
+  if (needs.openOutput) {
+    f.out = CreateTemp(slot, requested, &tempName);
+    if (f.out < 0) {
+      const char* kind = static_cast<uint16_t>(id) == OSI_ASCII_OUTPUT ? "ASCII" : "BINARY";
+      Warn(StrPrintf("OSIFile()\n\nCASE ID=[%d]\n\nFAILED TO CREATE %s FILE=[%s] FOR WRITING\n\nABORTING", id, kind,
+                     requested));
+      Trace(DEBUG_EXIT);
+      return 0;
+    }
+    if (equal) StrCopy(outName, OSI_NAME_SIZE, tempName.c_str());
   }
-  if (equal) StrCopy(outName, OSI_NAME_SIZE, tempName.c_str());
-  f.inName = inName;
   f.outName = requested;
 
   // 4. The point range.
-  PointRange(slot, f.n, &f.lo, &f.hi);
+  if (needs.input) PointRange(slot, f.n, &f.lo, &f.hi);
+  f.limited = needs.input && Cnv.Lim_Stat[slot] == 1 && slot < 10;
 
   // 5. The block buffers.
   if (QvAllocFailed(SAlloc1Dim(&f.blkS, OSI_BLOCK)) || QvAllocFailed(LAlloc1Dim(&f.blkL, OSI_BLOCK)) ||
       QvAllocFailed(FAlloc1Dim(&f.blkF, OSI_BLOCK)) || QvAllocFailed(DAlloc1Dim(&f.blkD, OSI_BLOCK))) {
     core_io::Error("OSIFile()\n\nblk_fpt/blk_lpt/blk_spt - CORE ALLOCATION ERROR");
-    ::close(f.out);
-    f.out = -1;
-    DeleteFile(tempName.c_str());
-    StrCopy(outName, OSI_NAME_SIZE, requested);
+    if (f.out >= 0) {
+      ::close(f.out);
+      f.out = -1;
+      DeleteFile(tempName.c_str());
+    }
+    if (haveOut) StrCopy(outName, OSI_NAME_SIZE, requested);
     Trace(DEBUG_EXIT);
     return 0;
   }
@@ -337,38 +391,44 @@ int32_t OSIFile(int16_t slot, int32_t chn, int32_t id, char* inName, char* outNa
 
   // 7. Close, then put the output in place (one atomic rename over the old file).
   int32_t result = end == OsiEnd::Done ? 1 : 0;
-  if (::close(f.out) != 0 && result == 1) {
-    Warn(StrPrintf("OSIFile()\n\nCASE ID=[%d]\n\nFAILED TO WRITE BINARY FILE=[%s]\n\nABORTING", id, requested));
-    result = 0;
-  }
-  f.out = -1;
-  ::close(f.in);
-  f.in = -1;
-  StrCopy(outName, OSI_NAME_SIZE, requested);
-  if (result == 1) {
-    if (equal) {
-      if (Debug.DebugLevel == DEBUG_TOPIC_FILEOPS)
-        DebugPrintf("RENAMING FILE FROM [%s] TO [%s]\n", requested, tempName.c_str());
-      StrCopy(inName, OSI_NAME_SIZE, requested);
+  if (f.out >= 0) {
+    if (::close(f.out) != 0 && result == 1) {
+      Warn(StrPrintf("OSIFile()\n\nCASE ID=[%d]\n\nFAILED TO WRITE BINARY FILE=[%s]\n\nABORTING", id, requested));
+      result = 0;
     }
-    if (!MoveFileEx(tempName.c_str(), requested, MOVEFILE_REPLACE_EXISTING)) {
-      Warn(StrPrintf("OSIFile()\n\n[%d] FAILED TO RENAME FILE FROM [%s] TO [%s]", id, tempName.c_str(), requested));
-      result = 0;  // the data stay in the temporary file
-    }
-  } else if (end == OsiEnd::Declined || !equal) {
-    // Nothing to keep: the old file stays as it was.
-    DeleteFile(tempName.c_str());
+    f.out = -1;
   }
-  // A failed operation on its own input leaves its partial temporary file for
-  // inspection; the input is untouched either way.
+  if (f.in >= 0) {
+    ::close(f.in);
+    f.in = -1;
+  }
+  if (haveOut) StrCopy(outName, OSI_NAME_SIZE, requested);
+  if (needs.openOutput) {
+    if (result == 1) {
+      if (equal) {
+        if (Debug.DebugLevel == DEBUG_TOPIC_FILEOPS)
+          DebugPrintf("RENAMING FILE FROM [%s] TO [%s]\n", requested, tempName.c_str());
+        StrCopy(inName, OSI_NAME_SIZE, requested);
+      }
+      if (!MoveFileEx(tempName.c_str(), requested, MOVEFILE_REPLACE_EXISTING)) {
+        Warn(StrPrintf("OSIFile()\n\n[%d] FAILED TO RENAME FILE FROM [%s] TO [%s]", id, tempName.c_str(), requested));
+        result = 0;  // the data stay in the temporary file
+      }
+    } else if (end == OsiEnd::Declined || !equal) {
+      // Nothing to keep: the old file stays as it was.
+      DeleteFile(tempName.c_str());
+    }
+    // A failed operation on its own input leaves its partial temporary file for
+    // inspection; the input is untouched either way.
+  }
 
   // 8. Report.
-  if (report == 1 && result == 1) {
+  if (report == 1 && result == 1 && haveOut) {
     if (Cnv.Lim_Stat[slot] == 1)
-      core_io::Info(StrPrintf("[%s] CONVERTED TO [%s]\n\nOVER LIMITS FROM [%lld] TO [%lld]", inName, outName,
+      core_io::Info(StrPrintf("[%s] CONVERTED TO [%s]\n\nOVER LIMITS FROM [%lld] TO [%lld]", f.inName, outName,
                               static_cast<long long>(f.lo), static_cast<long long>(f.hi)));
     else
-      core_io::Info(StrPrintf("[%s] CONVERTED TO [%s]", inName, outName));
+      core_io::Info(StrPrintf("[%s] CONVERTED TO [%s]", f.inName, outName));
   }
   Trace(DEBUG_EXIT);
   return result;

@@ -89,7 +89,9 @@ OsiIdState OSIFileIdState(int32_t id);
 
 // Applies operation id to the file named by inName and writes the result to the file
 // named by outName (both buffers of OSI_NAME_SIZE characters, or null where the
-// operation has none).
+// operation has none: no input for the blank file, no output for the file deletion
+// and for an append in place; the sort and the pulse-height analysis write files of
+// their own under the output name, which the engine then never opens).
 //  slot     parameter slot 0..29 of the Cnv record (point-range switch, SCALAR, ...)
 //  chn      channel number, -1 or 0 when the caller has none
 //  variant  preselected answer or mode of the operation; 0 asks where there is a question

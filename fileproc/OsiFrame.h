@@ -33,6 +33,7 @@ struct OsiFrame {
   int64_t n = 0;   // values (4-byte points) of the input
   int64_t lo = 0;  // point range [lo, hi)
   int64_t hi = 0;
+  bool limited = false;  // the slot's point-range switch selected lo and hi
 
   int16_t* blkS = nullptr;
   int32_t* blkL = nullptr;
@@ -51,6 +52,8 @@ struct OsiFrame {
   int64_t ReadBlock(void* buffer, size_t width);
   // The same for up to count values (a whole sequence may be longer than a block).
   int64_t ReadCount(void* buffer, size_t count, size_t width);
+  // As ReadBlock, up to count values from the open file fd named name.
+  int64_t ReadValues(int fd, const char* name, void* buffer, size_t width, int64_t count);
   // Writes bytes from buffer to the output; false after a warning.
   bool Write(const void* buffer, size_t bytes);
 };
@@ -67,6 +70,32 @@ OsiEnd OsiSwapBytes(OsiFrame& f);
 OsiEnd OsiIntToFloat(OsiFrame& f, bool shortInts);
 OsiEnd OsiDoubleToFloat(OsiFrame& f);
 OsiEnd OsiAverage(OsiFrame& f);
+
+// Section edits.
+OsiEnd OsiCutSection(OsiFrame& f);
+OsiEnd OsiDeleteSection(OsiFrame& f);
+OsiEnd OsiZeroSection(OsiFrame& f);
+OsiEnd OsiAddSection(OsiFrame& f);
+OsiEnd OsiShiftSection(OsiFrame& f);
+
+// File-level operations.
+OsiEnd OsiReverse(OsiFrame& f);
+OsiEnd OsiSort(OsiFrame& f);
+OsiEnd OsiResize(OsiFrame& f);
+OsiEnd OsiSequenceTrim(OsiFrame& f);
+OsiEnd OsiDeleteFiles(OsiFrame& f);
+OsiEnd OsiRepack(OsiFrame& f);
+OsiEnd OsiTruncateEnd(OsiFrame& f);
+OsiEnd OsiAppend(OsiFrame& f);
+
+// Text output and blank file.
+OsiEnd OsiAsciiOutput(OsiFrame& f);
+OsiEnd OsiBlankFile(OsiFrame& f);
+
+// Copies the input's points [a, b) (clipped to the file) to the output in blocks.
+OsiEnd OsiCopyRange(OsiFrame& f, int64_t a, int64_t b);
+// Writes count zero values to the output in blocks.
+OsiEnd OsiWriteZeros(OsiFrame& f, int64_t count);
 
 // The operations with a second file: a position/scalar text file, a second data file
 // subtracted or multiplied, the power file of the normalisation, a function file, and

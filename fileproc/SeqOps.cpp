@@ -137,8 +137,8 @@ OsiEnd OsiFftSeq(OsiFrame& f, bool cachedPlan) {
   const int32_t h = n / 2;
   const uint16_t mode = static_cast<uint16_t>(Cnv.Fft_OutId);
   FloatBuffer seq;
-  FloatBuffer spec;
-  if (!seq.Make(s) || !spec.Make(h + 1)) {
+  FloatBuffer spectrum;
+  if (!seq.Make(s) || !spectrum.Make(h + 1)) {
     core_io::Error(cachedPlan ? StrPrintf("OSIFile()\n\nSEQUENCE FFT FILE OPERATION\n\nFFTSEQ_ARY\n\nf1_pt/f2_pt - CORE "
                                           "ALLOCATION ERROR")
                               : StrPrintf("OSIFile()\n\nSEQUENCE FFT FILE OPERATION\n\nFFTSEQ_ARY\n\nf1_pt[%ld]/f2_pt[%ld] "
@@ -166,10 +166,10 @@ OsiEnd OsiFftSeq(OsiFrame& f, bool cachedPlan) {
   bool ok = OsiSequenceLoop(
       f, seq.p, s, &done,
       [&](int64_t) {
-        const int32_t r = cachedPlan ? FFTwConvertAry(lo, hi, n, seq.p + lo, spec.p, nullptr, nullptr, nullptr, mode, 1)
-                                     : FFTwConvertFileAry(lo, hi, n, seq.p + lo, spec.p, part[0].p, part[1].p,
+        const int32_t r = cachedPlan ? FFTwConvertAry(lo, hi, n, seq.p + lo, spectrum.p, nullptr, nullptr, nullptr, mode, 1)
+                                     : FFTwConvertFileAry(lo, hi, n, seq.p + lo, spectrum.p, part[0].p, part[1].p,
                                                           part[2].p, mode);
-        if (r != 1 || !f.Write(spec.p, bytes)) return false;
+        if (r != 1 || !f.Write(spectrum.p, bytes)) return false;
         if (!extras) return true;
         for (int i = 0; i < 3; ++i)
           if (!extra[i].Write(part[i].p, bytes)) {

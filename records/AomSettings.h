@@ -18,6 +18,7 @@ struct AomSettingsRecord {
   int16_t Err2Chn = 6;  // error channel 1
   int16_t MrkChn = 2;   // marker signal
   int16_t PhaseChn = 5; // phase signal of the demodulation
+  int16_t ErrSet = 0;   // error set shown and edited by the dialog (ERR CHN): 0 ErrChn, 1 Err2Chn
 
   int32_t EoStat = 0;       // ask the even/odd question
   int16_t EoAnswer = 0;     // its answer: 1 even intervals, 0 odd

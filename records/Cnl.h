@@ -102,6 +102,8 @@ struct CnlRecord {
 
   // Step and jump finding of the calibration dialog.
   double StpDif = 0.5;              // STP DIF: jump threshold
+  double RejLvl = 10.0;             // REJ LVL: rejection level of the line fits, in RMS residuals
+  uint32_t AcStat = 0;              // AC: the power normalisation fits without the smoothed baselines
   int32_t IntvPts = 0;              // INTV PTS: shift, points per log line or group gap
   int32_t PtsAve = 8;               // PTS AVE: points passed over after a jump
   int32_t PtsFsr = 5;               // PTS/FSR: smallest number of transitions of a group

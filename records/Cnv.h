@@ -38,6 +38,10 @@ struct CnvRecord {
   int32_t Seq_Cnt[CNV_SLOTS] = {};
   int32_t Win_Lo[CNV_SLOTS] = {};
   int32_t Win_Hi[CNV_SLOTS] = {};
+  // Repacking of process blocks: values per block and number of blocks.
+  int32_t Proc_Sz[CNV_SLOTS] = {};
+  int32_t Proc_Num[CNV_SLOTS] = {};
+  int32_t Del_Multi[CNV_SLOTS] = {};  // file deletion: 0 the named file, else its numbered family
   int32_t Rpt_Cnt[CNV_SLOTS] = {};
   int32_t Intv_Lim[CNV_SLOTS] = {};
   // Sequence chop: keeps sequences Seq_Beg <= k < Seq_End. Sequence transforms: real
@@ -114,6 +118,53 @@ struct CnvRecord {
   double Pmt_LvlHi = -0.62;     // pulse-height analysis: high level
   int32_t Pmt_Num = 500;        // pulse-height analysis: "#"
   int32_t Pmt_Sk = 20;          // pulse-height analysis: "SK"
+
+  // ASCII input settings: output frequency range and resolution of a blank file.
+  double Asc_OutFrqLo = 0.0;
+  double Asc_OutFrqHi = 0.0;
+  double Asc_OutRes = 1.0;
+
+  // ASCII spectrum conversion: selected lines (1-based; Asc_Last 0 = to the end), field
+  // numbers of the frequency and the three intensity columns (0 = none), characters
+  // skipped per line, frequency and intensity transforms, step thresholds of the line
+  // rejection, stick and substitution switches, and per intensity column its output
+  // file, merge switch and size in points. The output range and step are the three
+  // values above.
+  int32_t Asc_First = 1;
+  int32_t Asc_Last = 0;
+  int16_t Asc_XCol = 1;
+  int16_t Asc_YCol[3] = {2, 0, 0};
+  int16_t Asc_ChrSkip = 0;
+  double Asc_FrqScl = 1.0;
+  double Asc_FrqOfs = 0.0;
+  double Asc_ItnScl = 1.0;
+  double Asc_ItnOfs = 0.0;
+  uint32_t Asc_InvY = 0;
+  double Asc_MinStp = 0.0;
+  double Asc_MaxStp = 0.0;
+  uint32_t Asc_Stick = 0;
+  uint32_t Asc_Subst = 0;
+  char Asc_OutFlnm[3][260] = {"AsciiBin1", "AsciiBin2", "AsciiBin3"};
+  uint32_t Asc_Add[3] = {};
+  uint32_t Asc_OutSz[3] = {};
+  // Results for the dialog: first and last selected lines, input range, direction and
+  // step, line counts, output point count, per column the extremes written, the
+  // intensity scale of an "xyt" file and whether the input file could be opened.
+  char Asc_FirstLine[1500] = "";
+  char Asc_LastLine[1500] = "";
+  double Asc_InFrqLo = 0.0;
+  double Asc_InFrqHi = 0.0;
+  int16_t Asc_Dir = 1;
+  double Asc_InRes = 0.0;
+  int32_t Asc_Accepted = 0;
+  int32_t Asc_Removed = 0;
+  int32_t Asc_Gaps = 0;
+  int32_t Asc_Unread = 0;
+  int32_t Asc_OutPts = 0;
+  float Asc_Max[3] = {-1e20f, -1e20f, -1e20f};
+  float Asc_Min[3] = {1e20f, 1e20f, 1e20f};
+  double Asc_ItnFactor = 1.0;
+  uint32_t Asc_Valid = 0;
 
   // File names of the conversion dialog and of the input dialogs.
   char Ave_Flnm[200] = "AveBinF";           // output of file averaging and cross-correlation

@@ -7,6 +7,10 @@
 #include <cstdint>
 
 #include "platform/kernel/WinTypes.h"
+
+namespace platform {
+class TextFileWriter;
+}
 #include "records/AtomicField.h"
 
 constexpr int LSF_SETS = 9;
@@ -32,6 +36,35 @@ struct LsfRecord {
   uint32_t CM_Curve2 = 0;
   double CM_A = 0.0;
   int32_t CM_B = 0;
+
+  // Fit set 0 of the linear least-squares cycle (the saturation fit): its log, the
+  // observations and parameters with the counts their arrays were made for, the
+  // covariance and curvature matrices, the cycle counter and limits, the uncertainty.
+  platform::TextFileWriter* Fit_Log = nullptr;
+  uint32_t Obl_Cnt = 0;         // observations
+  uint32_t Obl_Sz = 0;          // observations the arrays were made for
+  double* Obl_XXX = nullptr;    // abscissae
+  double* Obl_Itn = nullptr;    // observed values
+  double* Obl_Sig = nullptr;    // their uncertainties
+  int32_t Tot_Prms = 0;         // parameters
+  int32_t Fit_Prms = 0;         // of them varied
+  int32_t FitFix_Prms = 0;      // of them held
+  int32_t* Prm_IdxList = nullptr;
+  int32_t Prm_Sz = 0;           // parameters the list was made for
+  double** Cov_Mtx = nullptr;   // covariance
+  double** Crv_Mtx = nullptr;   // curvature
+  int32_t Mtx_Sz = 0;           // rows and columns the matrices were made for
+  uint32_t Cyc_Cnt = 0;         // cycles run
+  uint32_t Max_Cyc = 0;         // most cycles allowed
+  double Stop_Crit = 0.0;       // stop when the relative change of chi-square falls below
+  double Uncert = 1.0;          // uncertainty value of set 0
+
+  // Per simulation set: lines of the line-shape fit (the set's line count when its
+  // simulation file carries fit arrays), saved-intensities flag (while 1, adding a line
+  // resizes Sim.FI_Sim_ItnSave) and the line-shape-fit flag (from Sim.NLLSF_STAT).
+  uint32_t Fit_Lines[LSF_SETS] = {};
+  uint32_t ItnSave_Stat[LSF_SETS] = {};
+  uint32_t LsFit_Stat[LSF_SETS] = {};
 
   // Fit values the renderer reads per set: frequency shift added to every JKK line,
   // the group switch with each line's group (18 = none) and parameter index, and the

@@ -16,6 +16,7 @@ struct OrvPrmRecord {
   uint32_t Asn_Lines = 0;         // data lines of the assignment file chosen last
   char Res_Flnm[200] = "NO_SIM";  // pending rotor result, "NO_SIM" when none
   HWND Dlg_Hwnd = nullptr;        // rotor options dialog, null while closed
+  uint32_t One_State = 0;         // one-state setting: the excited state is not calculated
 };
 
 extern OrvPrmRecord OrvPrm;

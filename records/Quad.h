@@ -1,6 +1,8 @@
-// The quadrupole hyperfine record, as far as the main window and the working file use
-// it: program path, parameter file and the assignment file of each set, the
-// assignments, the hyperfine components of the selected line and their list.
+// The quadrupole hyperfine record, as far as the main window, the working file, the
+// simulation files and the renderer use it: program path, parameter file, and per set the
+// assignment file, the assignment list, its modified flag, the parameters stored in the
+// set's simulation file and the trackbar state; the hyperfine components of the selected
+// line and their list.
 #pragma once
 
 #include <cstdint>
@@ -13,9 +15,16 @@ struct QuadRecord {
   char Asn_Flnm[QUAD_SETS][200] = {"QuadA.asn", "QuadB.asn", "QuadC.asn",
                                    "QuadD.asn", "QuadE.asn", "QuadF.asn",
                                    "QuadG.asn", "QuadH.asn", "QuadI.asn"};
-  // Assignments: entries of five values (experimental frequency, F', F'', line, uncertainty).
-  double* Asn_TList[QUAD_SETS] = {};
+  // Assignments of each set: count and list of entries of five values (experimental
+  // frequency, F', F'', line index, uncertainty), and the modified flag.
   int32_t Asn_Cnt[QUAD_SETS] = {};
+  double* Asn_TList[QUAD_SETS] = {};
+  uint32_t Asn_Modified[QUAD_SETS] = {};
+  // The two parameter groups stored in the simulation file: per state three values,
+  // and one further value.
+  double Prm[QUAD_SETS][2][3] = {};
+  double Prm2[QUAD_SETS] = {};
+  uint32_t Trackbar_Stat[QUAD_SETS] = {1, 1, 1, 1, 1, 1, 1, 1, 1};
   // Components of the selected line: count, capacity, F' and F'' pairs, frequency,
   // relative intensity, assigned frequency (0 = unassigned) and its uncertainty.
   int32_t Comp_Count[QUAD_SETS] = {};

@@ -1,6 +1,8 @@
 // The simulation record: nine simulation sets labelled "A".."I". A field with one
 // value per set is an array of nine indexed by the set number; 9 means no set
-// wherever a set number is stored. Per-line arrays are added with the simulation file.
+// wherever a set number is stored. Per-line arrays are typed arrays (core/TypedArrays.h)
+// owned by their set, each optional one present exactly when its flag is set; only the
+// simulation-file reader, set management and the line-list upkeep change their length.
 #pragma once
 
 #include <cstdint>
@@ -8,9 +10,17 @@
 #include "platform/kernel/WinTypes.h"
 #include "records/AtomicField.h"
 #include "records/GdiHandles.h"
+#include "records/SimHitranTables.h"
 
 constexpr int SIM_SETS = 9;
 constexpr int SIM_COLORS = 11;
+constexpr int SIM_NO_SET = 9;     // "no set" wherever a set number is stored
+constexpr int SIM_STATES = 2;     // rotor states: ground (GND) and excited (EXC)
+constexpr int SIM_GND = 0;
+constexpr int SIM_EXC = 1;
+constexpr int SIM_RC_CONSTS = 23;  // rotor constants per state; slot 22 of EXC is the band origin
+constexpr int SIM_VIEW_LEVELS = 4; // view levels 0..3 (OMNI, ITM1, ITM2, WIN_RAW)
+constexpr int SIM_TRACKBARS = 6;   // rotor trackbar dialogs: ABC, Coriolis, cross term, distortion, TDM, temperature
 
 // Kinds of the modeless per-set dialogs (rows of Dlg_Req and Dlg_Hwnd).
 enum SimDlgKind : int {
@@ -37,6 +47,12 @@ enum SimDlgKind : int {
   SIM_DLG_BARRIER,    // V3 barrier
   SIM_DLG_KINDS
 };
+
+#define QV95_SIM_TDM {100.0, 100.0, 100.0}
+#define QV95_SIM_TEMPS {0.0, 0.0, 0.0, 1.0}
+#define QV95_SIM_SPINS {1, 1, 1, 1}
+#define QV95_SIM_RANGE {0.0, 1.0}
+#define QV95_SIM_QTREF {1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 0.0, 0.0}
 
 struct SimRecord {
   // Identity of each set: version and type of its simulation file, labels, file names.
@@ -129,26 +145,25 @@ struct SimRecord {
   uint32_t Asn_Modified[SIM_SETS] = {};
   uint32_t Upd_Stat = 0;
 
-  // View commands: quantum-number mode, reference frequency, switch, value and base
-  // frequency of each set, the redraw-needed and selection-change flags.
-  uint32_t QN_Mode[SIM_SETS] = {};
+  // View commands: the cursor-following reference frequency of each set; frequency-shift
+  // mode ("SHIFT"), cursor frequency minus the typed shift kept in shift mode, and the
+  // shift added to every drawn frequency; the redraw-needed and selection-change flags.
   double Ref_Frq[SIM_SETS] = {};
-  uint32_t Ref_Stat[SIM_SETS] = {};
-  double Ref_Val[SIM_SETS] = {};
-  double Base_Frq[SIM_SETS] = {};
+  uint32_t Shift_Stat[SIM_SETS] = {};
+  double Frq_ShiftRef[SIM_SETS] = {};
+  double Frq_Shift[SIM_SETS] = {};
   uint32_t Redraw = 0;
   uint32_t Sel_Changed = 0;
   // Assignment keys: the centring switch ("AUTO CTR"), the hand-edit status of each set
   // (a line is added at the cursor instead of assigning one), the request for a new
   // candidate search on the next drawing call, quadrupole assignments owned by the set,
-  // the cursor column of the last cursor-window selection, and the request flag of
-  // each set's quadrupole QN dialog.
+  // and the cursor column of the last cursor-window selection. (The JKK and quadrupole
+  // QN dialogs are requested through Dlg_Req[SIM_DLG_JKKQN] and Dlg_Req[SIM_DLG_QUADQN].)
   uint32_t Auto_Ctr = 0;
   uint32_t Edit_Stat[SIM_SETS] = {};
   uint32_t QN_Request[SIM_SETS] = {};
   uint32_t QC_STAT[SIM_SETS] = {};
   int32_t Asn_CursorX = 0;
-  uint32_t QuadQN_Req[SIM_SETS] = {};
   // Labels: sticks and line labels drawn, and labels of assigned lines only.
   uint32_t Lbl_Stat = 1;
   uint32_t Lbl_AsnOnly = 0;
@@ -192,178 +207,196 @@ struct SimRecord {
   HWND Dlg_Hwnd[SIM_DLG_KINDS][SIM_SETS] = {};
   uint32_t HT_Ary_Stat[SIM_SETS] = {};  // the HITRAN dialog of the set is requested
 
-  // ---- Line lists, line shapes and rendering ----------------------------------------
-  // Per-line arrays (FI_Lines entries each, null until the set is read): simulated
-  // intensity, band type ('A', 'B', 'C', 'N'), six rotor quantum numbers per line
-  // (J' Ka' Kc' J'' Ka'' Kc''), Gaussian and Lorentzian widths, transition amplitudes and
-  // their imaginary parts (three per line), the index of the line's lower (0) and upper
-  // (1) level in FI_HamErg_Vector, area (row 0) and peak (row 1) of each line's profile.
-  float* FI_Sim_Itn[SIM_SETS] = {};
-  char* FI_BT_Lbl[SIM_SETS] = {};
-  int16_t* FI_Jkk_Lbl[SIM_SETS] = {};
+#define QV95_SIM_ALL(v) {v, v, v, v, v, v, v, v, v}
+  // Sine baseline: the term the sine dialog edits, "REL" (the second term's phase
+  // includes the first's). Time-domain weighting: sweep rate (on when not 0) and delay.
+  int16_t Sine_Term[SIM_SETS] = {};
+  uint32_t Sine_Rel[SIM_SETS] = {};
+  double TD_Rate[SIM_SETS] = {};
+  double TD_Delay[SIM_SETS] = {};
+  // Power normalisation of the line heights: switch, file, divisor ("NRM FACTOR").
+  uint32_t PowNrm_Stat[SIM_SETS] = {};
+  char Norm_Flnm[SIM_SETS][200] = QV95_SIM_ALL("NormFlnm");
+  double PowNrm_Ref = 1.0;
+  uint32_t Ofs_Fix[SIM_SETS] = {};  // FIX: the offset is not rescaled with the scalar
+  // Chebyshev baseline: shown, points covered, coefficients per section, sections,
+  // coefficients present, and the coefficients (Cheb_Sections rows of Cheb_Order).
+  uint32_t Cheb_Dsp[SIM_SETS] = {};
+  int32_t Cheb_Pts[SIM_SETS] = {};
+  int32_t Cheb_Order[SIM_SETS] = QV95_SIM_ALL(2);
+  int32_t Cheb_Sections[SIM_SETS] = QV95_SIM_ALL(1);
+  uint32_t Cheb_Valid[SIM_SETS] = {};
+  double** Cheb_Coef[SIM_SETS] = {};
+
+  // Quantum-number list: ordered by intensity, selection from the list, "ASN LIST"
+  // (assigned lines only, kept by the renderer), filled by the renderer, the cursor
+  // window's first and last line (-1 and -2 when empty), selected line, selected
+  // position (0 = none), lines filled, planned length, capacity and the list itself.
+  uint32_t QN_SortItn[SIM_SETS] = QV95_SIM_ALL(1);
+  uint32_t QN_FromList[SIM_SETS] = {};
+  uint32_t QN_Freeze[SIM_SETS] = {};
+  uint32_t QN_Scan[SIM_SETS] = {};
+  int32_t FI_QN_BEG[SIM_SETS] = QV95_SIM_ALL(-1);
+  int32_t FI_QN_END[SIM_SETS] = QV95_SIM_ALL(-2);
+  int32_t QN_Sel_Line[SIM_SETS] = {};
+  int32_t FI_QN_List_Sel[SIM_SETS] = {};
+  int32_t FI_QN_List_Cnt[SIM_SETS] = {};
+  int32_t FI_QN_List_Tot[SIM_SETS] = {};
+  int32_t FI_QN_List_Sz[SIM_SETS] = {};
+  int32_t* FI_QN_List_Ary[SIM_SETS] = {};
+  uint32_t Jkk_Filter[SIM_SETS][2] = {};  // the two quantum-number filters of the list
+  // Combination differences: selection from the CD list, selected entry, the LS, US
+  // and BS lists; fix sets: count, fixed flag, member count and capacity, members and
+  // their saved unshifted frequencies, current fix set (-1 = none).
+  uint32_t QN_FromCD[SIM_SETS] = {};
+  int32_t FI_CD_Sel[SIM_SETS] = {};
+  uint32_t FI_CD_List_Tot[SIM_SETS][3] = {};
+  int32_t* FI_CD_List_Ary[SIM_SETS][3] = {};
+  uint32_t FI_CD_FixSet_Tot[SIM_SETS] = {};
+  BOOL* FI_CD_FixSet_Fixed[SIM_SETS] = {};
+  int32_t* FI_CD_FixSet_Cnt[SIM_SETS] = {};
+  int32_t FI_CD_FixSet_Cap[SIM_SETS] = {};
+  int32_t** FI_CD_FixSet_Idx[SIM_SETS] = {};
+  double** FI_CD_FixSet_Erg[SIM_SETS] = {};
+  int32_t FI_CD_FixSet_Cur[SIM_SETS] = QV95_SIM_ALL(-1);
+
+  // Lines of the last rendering call (-1 when none), assignment statistics, level count.
+  int32_t FI_IDX_BEG[SIM_SETS] = {};
+  int32_t FI_IDX_END[SIM_SETS] = {};
+  uint32_t FI_Asn_Lines[SIM_SETS] = {};  // lines with an experimental frequency
+  uint32_t FI_Erg_Sz[SIM_SETS] = {};     // level energies per state in FI_HamErg_Vector
+  float FI_OmC_Rms[SIM_SETS] = {};       // RMS of observed minus calculated
+  // A drawn line lies at FI_Sim_Erg x Frq_Scale + Frq_Shift + Frq_Offset.
+  double Frq_Scale[SIM_SETS] = QV95_SIM_ALL(1.0);
+  double Frq_Offset[SIM_SETS] = {};
+
+  // Presence flags of the optional per-line arrays (each array exists exactly when its
+  // flag is set) and of the header sections of the simulation file.
+  uint32_t IDVWIDTH_STAT[SIM_SETS] = {};     // FI_Gau_FWHM, FI_Lor_FWHM
+  uint32_t NLLSF_STAT[SIM_SETS] = {};        // FI_LS_VarStat, FI_LS_StdDev
+  uint32_t DVS_STAT[SIM_SETS] = {};          // FI_Dev
+  uint32_t TEMP_GLOBAL_STAT[SIM_SETS] = {};  // level energies and indexes; temperatures from the file
+  uint32_t TDM_GLOBAL_STAT[SIM_SETS] = {};   // transition-dipole shares from the file
+  uint32_t AMP_STAT[SIM_SETS] = {};          // FI_Amp
+  uint32_t IMAG_STAT[SIM_SETS] = {};         // FI_Imag (only with AMP_STAT)
+  uint32_t FM_STAT[SIM_SETS] = {};           // FI_FM_Lbl
+  uint32_t DM_GLOBAL_STAT[SIM_SETS] = {};    // Stark simulation: DM_Prm and DM_FIELD apply
+  uint32_t LN_STAT[SIM_SETS] = {};           // area-normalised line shapes (always 1 for HITRAN)
+  uint32_t HT_LnCalc[SIM_SETS] = {};         // each line's profile from its HITRAN parameters
+  uint32_t Vib_Stat[SIM_SETS] = {};          // vibrational set
+
+  // Per-line arrays (FI_Lines entries, or the multiple given), parallel: entry i of
+  // each belongs to line i. Made, resized and freed only through core/TypedArrays.h.
+  int32_t* FI_SortIdx[SIM_SETS] = {};        // 1-based ascending index of FI_Sim_Erg
+  BOOL* FI_LS_VarStat[SIM_SETS] = {};        // 5 per line
+  float* FI_LS_StdDev[SIM_SETS] = {};        // 5 per line
   float* FI_Gau_FWHM[SIM_SETS] = {};
   float* FI_Lor_FWHM[SIM_SETS] = {};
-  float* FI_Amp[SIM_SETS] = {};
-  float* FI_Imag[SIM_SETS] = {};
-  int32_t* FI_Erg_Idx[SIM_SETS][2] = {};
-  uint32_t FI_Erg_Sz[SIM_SETS] = {};  // level energies per state in FI_HamErg_Vector
-  float** FI_AreaPeak_FAry[SIM_SETS] = {};
-  // HITRAN per-line arrays: molecule x 10 + isotope, temperature exponent, intensity.
-  int16_t* HT_Mol_Lbl[SIM_SETS] = {};
-  float* HT_Temp_Gamma[SIM_SETS] = {};
+  char* FI_BT_Lbl[SIM_SETS] = {};            // band type 'A', 'B', 'C' or 'N'
+  int16_t* FI_Jkk_Lbl[SIM_SETS] = {};        // J', Ka', Kc', J'', Ka'', Kc''
+  float* FI_FM_Lbl[SIM_SETS] = {};           // F' and F'' (or M)
+  float* FI_Sim_Itn[SIM_SETS] = {};
   float* HT_Itn[SIM_SETS] = {};
+  float* FI_Amp[SIM_SETS] = {};              // 3 per line (a, b, c)
+  float* FI_Imag[SIM_SETS] = {};             // 3 per line
+  float* FI_Sim_ItnSave[SIM_SETS] = {};
+  float* FI_Exp_Unc[SIM_SETS] = {};
+  int32_t* FI_Erg_Idx[SIM_SETS][SIM_STATES] = {};  // line's level in FI_HamErg_Vector
+  float** FI_AreaPeak_FAry[SIM_SETS] = {};   // two rows: area, peak
+  double* FI_Dev[SIM_SETS] = {};             // nd derivatives per line, line by line
+  double* FI_CovMat[SIM_SETS] = {};          // FI_CovSz elements
+  uint32_t FI_CovSz[SIM_SETS] = {};
+  uint32_t LS_AreaShown[SIM_SETS] = {};      // "IA|PK": area (1) or peak (0) shown
 
-  // Intensity model: transition-dipole shares (percent), kelvin-to-energy factor,
-  // temperatures (first, second, weight of the second, ratio) and their switches.
-  double TDM_Angle[SIM_SETS][3] = {{100.0, 100.0, 100.0}, {100.0, 100.0, 100.0}, {100.0, 100.0, 100.0},
-                                   {100.0, 100.0, 100.0}, {100.0, 100.0, 100.0}, {100.0, 100.0, 100.0},
-                                   {100.0, 100.0, 100.0}, {100.0, 100.0, 100.0}, {100.0, 100.0, 100.0}};
-  double Temp2Erg[SIM_SETS] = {20836.7381265, 20836.7381265, 20836.7381265, 20836.7381265, 20836.7381265,
-                               20836.7381265, 20836.7381265, 20836.7381265, 20836.7381265};
-  double Rot_Temp[SIM_SETS][4] = {{0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1},
-                                  {0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}};
-  uint32_t TEMP_GLOBAL_STAT[SIM_SETS] = {};
-  uint32_t TDM_GLOBAL_STAT[SIM_SETS] = {};
-  uint32_t AMP_STAT[SIM_SETS] = {};
-  uint32_t IMAG_STAT[SIM_SETS] = {};
-  int32_t NegErg_Cnt[SIM_SETS] = {};  // lines of negative lower energy counted by the intensity
+  // Rotor constants per state (slot 22 of EXC is the band origin), standard deviations,
+  // active flags (a derivative column in FI_Dev) and active count per state; dipole
+  // components and field; transition-dipole shares along a, b, c in percent;
+  // kelvin to level-energy factor; temperatures (first, second, weight of the second,
+  // ratio second/first) and nuclear spin weights.
+  double RC_Prm[SIM_SETS][SIM_STATES][SIM_RC_CONSTS] = {};
+  double RC_StdDev[SIM_SETS][SIM_STATES][SIM_RC_CONSTS] = {};
+  uint32_t RC_DevStat[SIM_SETS][SIM_STATES][SIM_RC_CONSTS] = {};
+  uint32_t DVS_NO[SIM_SETS][SIM_STATES] = {};
+  double DM_Prm[SIM_SETS][SIM_STATES][3] = {};
+  double DM_FIELD[SIM_SETS] = {};
+  double TDM_Angle[SIM_SETS][3] = QV95_SIM_ALL(QV95_SIM_TDM);
+  double Temp2Erg[SIM_SETS] = QV95_SIM_ALL(20836.7381265);
+  double Rot_Temp[SIM_SETS][4] = QV95_SIM_ALL(QV95_SIM_TEMPS);
+  uint32_t Spin_Wts[SIM_SETS][4] = QV95_SIM_ALL(QV95_SIM_SPINS);
+  // Trackbar states of the rotor trackbar dialogs (rows in SimDlgKind order ABC..TEMP).
+  uint32_t Trackbar_Stat[SIM_TRACKBARS][SIM_SETS] = {QV95_SIM_ALL(1), QV95_SIM_ALL(1), QV95_SIM_ALL(1),
+                                                     QV95_SIM_ALL(1), QV95_SIM_ALL(1), QV95_SIM_ALL(1)};
 
-  // Placement of the drawn lines: f = FI_Sim_Erg x Frq_Scale + Frq_Shift + Frq_Offset.
-  double Frq_Scale[SIM_SETS] = {1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0};
-  double Frq_Shift[SIM_SETS] = {};
-  double Frq_Offset[SIM_SETS] = {};
-  // Kind of set: vibrational anharmonic set, per-line widths present.
-  uint32_t Vib_Stat[SIM_SETS] = {};
-  uint32_t IDVWIDTH_STAT[SIM_SETS] = {};
+  // HITRAN: static isotope tables (labels, counts, molar masses; [molecule][isotope - 1]),
+  // result of the last partition-function lookup, lines with a zero self width, molecule
+  // label per line (molecule x 10 + isotope), the set's molecule and isotope, temperature
+  // exponents, frequency limit switch, number density, Q(T) and Q(296 K) per isotope,
+  // Doppler width and base-10 absorbance switches.
+  static constexpr const auto& HT_Iso_Lbl = kHtIsoLbl;
+  static constexpr const auto& HT_Iso_Cnt = kHtIsoCnt;
+  static constexpr const auto& HT_MassTable = kHtMassTable;
+  uint32_t HT_QT_Stat[SIM_SETS] = {};
+  uint32_t HT_ZeroSelf_Lines[SIM_SETS] = {};
+  int16_t* HT_Mol_Lbl[SIM_SETS] = {};
+  int16_t HT_Mol[SIM_SETS] = {};
+  int16_t HT_Iso[SIM_SETS] = {};
+  float* HT_Temp_Gamma[SIM_SETS] = {};
+  uint32_t HT_FrqLim_Stat[SIM_SETS] = {};
+  double HT_NDens[SIM_SETS] = QV95_SIM_ALL(7.3388931384e+21 / 296.0);
+  double HT_QT[SIM_SETS] = QV95_SIM_ALL(1.0);
+  double HT_QT_Ref[SIM_SETS][HT_ISOTOPES] = QV95_SIM_ALL(QV95_SIM_QTREF);
+  uint32_t HT_Doppler_Stat[SIM_SETS] = QV95_SIM_ALL(1);
+  uint32_t HT_Log10_Stat[SIM_SETS] = {};
 
-  // Line shape: area normalisation, double-precision profiles (one for all sets),
-  // per-line profiles from the HITRAN parameters, the profile stores per set and view
-  // level with their lengths and capacities, the search margin and the value of it last
-  // shown, the area and centre value of the last built profile, the view steps and
-  // widths with which each set's template was last built.
-  uint32_t LN_STAT[SIM_SETS] = {};
+  // Line shapes: profiles in double precision (1) or single; per set and view level
+  // the template and half-profile lengths, the capacities of the three stores, the
+  // largest length used ("SEARCH PTS") and the value last shown, the single- and
+  // double-precision half profiles, the template, and the view step of the template;
+  // trackbar ranges of the line-shape dialog (Gaussian low, high, Lorentzian low, high);
+  // area and centre value of the last built profile.
   uint32_t LS_Double = 1;
-  uint32_t HT_LnCalc[SIM_SETS] = {};
-  int16_t* LS_SAry[SIM_SETS][4] = {};
-  float* LS_Lo_FAry[SIM_SETS][4] = {};
-  float* LS_Hi_FAry[SIM_SETS][4] = {};
-  double* LS_Lo_DAry[SIM_SETS][4] = {};
-  double* LS_Hi_DAry[SIM_SETS][4] = {};
-  int32_t LS_SPts[SIM_SETS][4] = {};
-  int32_t LS_Pts[SIM_SETS][4] = {};
-  int32_t LS_SAryCap[SIM_SETS][4] = {};
-  int32_t LS_FAryCap[SIM_SETS][4] = {};
-  int32_t LS_DAryCap[SIM_SETS][4] = {};
-  int32_t LS_SearchPts[SIM_SETS][4] = {};
-  int32_t LS_SearchPtsShown[SIM_SETS][4] = {};
+  int32_t LS_SPts[SIM_SETS][SIM_VIEW_LEVELS] = {};
+  int32_t LS_Pts[SIM_SETS][SIM_VIEW_LEVELS] = {};
+  int32_t LS_SAryCap[SIM_SETS][SIM_VIEW_LEVELS] = {};
+  int32_t LS_FAryCap[SIM_SETS][SIM_VIEW_LEVELS] = {};
+  int32_t LS_DAryCap[SIM_SETS][SIM_VIEW_LEVELS] = {};
+  int32_t LS_SearchPts[SIM_SETS][SIM_VIEW_LEVELS] = {};
+  int32_t LS_SearchPtsShown[SIM_SETS][SIM_VIEW_LEVELS] = {};
+  float* LS_Lo_FAry[SIM_SETS][SIM_VIEW_LEVELS] = {};
+  float* LS_Hi_FAry[SIM_SETS][SIM_VIEW_LEVELS] = {};
+  int16_t* LS_SAry[SIM_SETS][SIM_VIEW_LEVELS] = {};  // template: 32767 at the centre
+  double* LS_Lo_DAry[SIM_SETS][SIM_VIEW_LEVELS] = {};
+  double* LS_Hi_DAry[SIM_SETS][SIM_VIEW_LEVELS] = {};
+  double LS_StepCache[SIM_SETS][SIM_VIEW_LEVELS] = {};
+  double LS_GauRange[SIM_SETS][2] = QV95_SIM_ALL(QV95_SIM_RANGE);
+  double LS_LorRange[SIM_SETS][2] = QV95_SIM_ALL(QV95_SIM_RANGE);
   float LS_Area[SIM_SETS] = {};
   float LS_Peak[SIM_SETS] = {};
-  double LS_StepCache[SIM_SETS][4] = {};
+
+  // Rendering: lines of negative lower energy met by the intensity calculation; the
+  // widths, extent and width mode with which each set's template was last built; the
+  // JKK filter values (Jkk_Filter[set][0]: quantum number at Jkk_QNIdx equal to
+  // Jkk_QNVal; Jkk_Filter[set][1]: J' - J'' equal to Jkk_BrVal); the HITRAN pressure
+  // scan's running flag per set and the value at the cursor it reads.
+  int32_t NegErg_Cnt[SIM_SETS] = {};
   double LS_CacheGau[SIM_SETS] = {};
   double LS_CacheLor[SIM_SETS] = {};
   int16_t LS_CacheNOLWS[SIM_SETS] = {};
   float LS_CacheSpan[SIM_SETS] = {};
   uint32_t LS_CacheMode[SIM_SETS] = {};
-
-  // Rendering results and the quantum-number list: lines that passed the last line
-  // selection (-1 none), the cursor window's first and last line (-1, -2 when reset),
-  // the list with its capacity, planned length, filled count and selection, the
-  // selected line, and the list switches.
-  int32_t FI_IDX_BEG[SIM_SETS] = {};
-  int32_t FI_IDX_END[SIM_SETS] = {};
-  int32_t FI_QN_BEG[SIM_SETS] = {-1, -1, -1, -1, -1, -1, -1, -1, -1};
-  int32_t FI_QN_END[SIM_SETS] = {-2, -2, -2, -2, -2, -2, -2, -2, -2};
-  int32_t* FI_QN_List_Ary[SIM_SETS] = {};
-  int32_t FI_QN_List_Sz[SIM_SETS] = {};
-  int32_t FI_QN_List_Tot[SIM_SETS] = {};
-  int32_t FI_QN_List_Cnt[SIM_SETS] = {};
-  int32_t FI_QN_List_Sel[SIM_SETS] = {};
-  int32_t QN_Sel_Line[SIM_SETS] = {};
-  uint32_t QN_Freeze[SIM_SETS] = {};
-  uint32_t QN_SortItn[SIM_SETS] = {1, 1, 1, 1, 1, 1, 1, 1, 1};
-  uint32_t QN_FromList[SIM_SETS] = {};
-  uint32_t QN_FromCD[SIM_SETS] = {};
-  uint32_t QN_Scan[SIM_SETS] = {};
-  // Combination-difference lists (LS, US, BS) with their lengths and the selection.
-  int32_t* FI_CD_List_Ary[SIM_SETS][3] = {};
-  uint32_t FI_CD_List_Tot[SIM_SETS][3] = {};
-  int32_t FI_CD_Sel[SIM_SETS] = {};
-  // JKK filter: quantum number at an index equal to a value; J' - J'' equal to a value.
-  uint32_t Jkk_QNMatch[SIM_SETS] = {};
   int16_t Jkk_QNIdx[SIM_SETS] = {};
   int32_t Jkk_QNVal[SIM_SETS] = {};
-  uint32_t Jkk_BrMatch[SIM_SETS] = {};
   int16_t Jkk_BrVal[SIM_SETS] = {};
-
-  // Power normalisation, time-domain weighting, second sine phase relative to the
-  // first, Chebyshev baseline.
-  char Norm_Flnm[SIM_SETS][200] = {"NormFlnm", "NormFlnm", "NormFlnm", "NormFlnm", "NormFlnm",
-                                   "NormFlnm", "NormFlnm", "NormFlnm", "NormFlnm"};
-  uint32_t PowNrm_Stat[SIM_SETS] = {};
-  double PowNrm_Ref = 1.0;
-  double TD_Rate[SIM_SETS] = {};
-  double TD_Delay[SIM_SETS] = {};
-  uint32_t Sine_Rel[SIM_SETS] = {};
-  uint32_t Cheb_Dsp[SIM_SETS] = {};
-  uint32_t Cheb_Valid[SIM_SETS] = {};
-  int32_t Cheb_Pts[SIM_SETS] = {};
-  int32_t Cheb_Order[SIM_SETS] = {2, 2, 2, 2, 2, 2, 2, 2, 2};
-  int32_t Cheb_Sections[SIM_SETS] = {1, 1, 1, 1, 1, 1, 1, 1, 1};
-  double** Cheb_Coef[SIM_SETS] = {};
-
-  // HITRAN rendering: partition functions found, Q(T) of the last lookup and Q(296 K)
-  // per isotope (index 1..20), number density, Doppler, base-10 and frequency-limit
-  // switches.
-  uint32_t HT_QT_Stat[SIM_SETS] = {};
-  double HT_QT[SIM_SETS] = {1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0};
-  double HT_QT_Ref[SIM_SETS][21] = {
-      {0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0},
-      {0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0},
-      {0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0},
-      {0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0},
-      {0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0},
-      {0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0},
-      {0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0},
-      {0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0},
-      {0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0}};
-  double HT_NDens[SIM_SETS] = {2.47935579e+19, 2.47935579e+19, 2.47935579e+19, 2.47935579e+19, 2.47935579e+19,
-                               2.47935579e+19, 2.47935579e+19, 2.47935579e+19, 2.47935579e+19};
-  uint32_t HT_Doppler_Stat[SIM_SETS] = {1, 1, 1, 1, 1, 1, 1, 1, 1};
-  uint32_t HT_Log10_Stat[SIM_SETS] = {};
-  uint32_t HT_FrqLim_Stat[SIM_SETS] = {};
-  // HITRAN pressure scan: running flag per set and the value at the cursor it reads.
   uint32_t HtScanRunning[SIM_SETS] = {};
   double HtScanReadout = 0.0;
-  // Isotopes per HITRAN molecule 0..25 and the isotopologue masses [molecule][isotope].
-  static constexpr int16_t HT_Iso_Cnt[26] = {0, 6, 11, 18, 5, 6, 4, 3, 3, 2, 1, 2, 2, 3,
-                                             2, 2, 2, 1, 2, 5, 3, 2, 1, 3, 2, 1};
-  static constexpr double HT_MassTable[26][21] = {
-      {0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
-      {0.0, 18.010565, 20.014811, 19.014780, 19.016740, 21.020985, 20.020956, 20.022915, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
-      {0.0, 43.989830, 44.993185, 45.994076, 44.994045, 46.997431, 45.997400, 47.998320, 46.998291, 45.998262, 49.001675, 48.001646, 47.001618, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
-      {0.0, 47.984745, 49.988991, 49.988991, 48.988960, 48.988960, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
-      {0.0, 44.001062, 44.998096, 44.998096, 46.005308, 45.005278, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
-      {0.0, 27.994915, 28.998270, 29.999161, 28.999130, 31.002516, 30.002485, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
-      {0.0, 16.031300, 17.034655, 17.037475, 18.040830, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
-      {0.0, 31.989830, 33.994076, 32.994045, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
-      {0.0, 29.997989, 30.995023, 32.002234, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
-      {0.0, 63.961901, 65.957695, 64.961286, 65.966146, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
-      {0.0, 45.992904, 46.989938, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
-      {0.0, 17.026549, 18.023583, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
-      {0.0, 62.995644, 63.992678, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
-      {0.0, 17.002740, 19.006986, 18.008915, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
-      {0.0, 20.006229, 21.012404, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
-      {0.0, 35.976678, 37.973729, 36.982853, 38.979904, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
-      {0.0, 79.926160, 81.924115, 80.932336, 82.930289, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
-      {0.0, 127.912297, 128.918472, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
-      {0.0, 50.963768, 52.960819, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
-      {0.0, 59.966986, 61.962780, 60.970341, 60.966371, 61.971231, 62.966137, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
-      {0.0, 30.010565, 31.013920, 32.014811, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
-      {0.0, 51.971593, 53.968644, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
-      {0.0, 28.006148, 29.003182, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
-      {0.0, 27.010899, 28.014254, 28.007933, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
-      {0.0, 49.992328, 51.989379, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
-      {0.0, 34.005480, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0}};
+
+  int16_t Ctl_First = 0;  // set in the left column of the simulation control dialog
+#undef QV95_SIM_ALL
 };
+#undef QV95_SIM_TDM
+#undef QV95_SIM_TEMPS
+#undef QV95_SIM_SPINS
+#undef QV95_SIM_RANGE
+#undef QV95_SIM_QTREF
 
 extern SimRecord Sim;

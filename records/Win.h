@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "platform/kernel/WinTypes.h"
+#include "records/AtomicField.h"
 #include "records/GdiHandles.h"
 
 constexpr int WIN_CHN = 10;        // rows of a channel table
@@ -70,18 +71,19 @@ struct WinRecord {
   uint16_t Child_Creating = 65535;  // channel whose child window is being created; 65535 = none
   uint32_t Child_PaintBusy[WIN_KINDS] = {};  // a paint of that kind is running
   uint32_t Child_Painted[WIN_KINDS] = {};    // the first paint of that kind has completed
+  HBITMAP hBmp_ChildToolBar[WIN_CHN][WIN_KINDS] = {};  // image strip of each child toolbar
 
   // Device contexts of the main window and of its off-screen copy during a paint.
   HDC hDC_Main = nullptr;
   HDC hDC_Mem = nullptr;
 
   // Main plot: view level (0 LOW, 1 MED1, 2 MED2, 3 RAW), first raw point, size in pixels.
-  int16_t View_Level = 0;
+  Shared<int16_t> View_Level = 0;  // written by the view thread when no level is left
   char View_Lbl[5][25] = {"[LOW]", "[MED1]", "[MED2]", "[RAW]", "EOL"};
   int32_t Page_Start = 0;
-  int32_t Page_Width = 3000;
+  Shared<int32_t> Page_Width = 3000;  // set by the paint, read by the view thread
   int32_t Page_Height = 3000;
-  int32_t Page_Pixels = 3000;  // width of one screen page used to size the view files
+  Shared<int32_t> Page_Pixels = 3000;  // width of one screen page used to size the view files
 
   // Drawing arrays, allocated at start-up: the page array, the sum array, the child
   // page array and the two child curve arrays after it, the renderer's work array and
@@ -173,6 +175,8 @@ struct WinRecord {
   // Section marks: a low and a high raw point per parameter slot 0..9 (both 0 = none);
   // pair 0 is the main window's cursor pair.
   int32_t Pt_Lim[10][2] = {};
+  // Pair 0 as it was before a closing fit window put its marks there.
+  int32_t Pt_Lim0_Save[2] = {};
 
   // Colour-table rows of the foreground pen and the background brush.
   int16_t Fg_Pen_Idx = 0;
@@ -198,6 +202,21 @@ struct WinRecord {
   char Prnt_Density_Tbl[4][25] = {"QUADRUPLE", "DOUBLE", "SINGLE", "EOL"};
   double Prnt_Pages = 0.0;
   char Prnt_Comment[500] = "";
+  // The scroll printout under way: the raw printer while its document is open, the
+  // spool buffer and its fill, the column count of the current block, the channel rows
+  // whose files are open (in order) and per opened channel the previous dot and the
+  // dot where the previous print line stopped drawing; the first position of the
+  // current label group and the last label text.
+  HANDLE Prnt_Handle = nullptr;
+  uint8_t Prnt_Spool[1000] = {};
+  uint32_t Prnt_SpoolCnt = 0;
+  int16_t Prnt_Columns = 0;
+  int16_t Prnt_ChnCnt = 0;
+  int16_t Prnt_Chn[9] = {};
+  int16_t Prnt_PrevDot[9] = {};
+  int16_t Prnt_StopDot[9] = {};
+  int32_t Prnt_GroupPos = 0;
+  char Prnt_LastLbl[200] = "";
 };
 
 extern WinRecord Win;

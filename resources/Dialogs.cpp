@@ -190,6 +190,110 @@ DialogTemplate FileConversion() {
   return t;
 }
 
+// 110: the AOM CALIBRATION dialog: the channel table with its role columns on the left,
+// the AOM settings in the middle, the THz settings on the right, the range and the
+// buttons at the bottom.
+DialogTemplate AomCalibration() {
+  DialogTemplate t;
+  t.id = 110;
+  t.caption = "AOM CALIBRATION DIALOG";
+  t.cx = 560;
+  t.cy = 258;
+  t.style = kPopup;
+  constexpr DWORD kEdit = ES_LEFT | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
+  constexpr DWORD kLabel = SS_LEFT;
+  constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
+  constexpr DWORD kBox = BS_AUTOCHECKBOX | WS_TABSTOP;
+  constexpr DWORD kList = LBS_NOTIFY | WS_BORDER | WS_TABSTOP;
+  auto& c = t.controls;
+  c.push_back({ControlKind::GroupBox, -1, "CHANNELS", 2, 2, 254, 140, 0});
+  c.push_back({ControlKind::Static, -1, "CHN", 6, 10, 14, 8, kLabel});
+  c.push_back({ControlKind::Static, -1, "FILENAME", 22, 10, 80, 8, kLabel});
+  c.push_back({ControlKind::Static, -1, "SIZE", 106, 10, 36, 8, kLabel});
+  struct Column {
+    const char* label;
+    int base;
+  };
+  const Column columns[] = {{"IN", 3310}, {"OUT", 3410}, {"CAL", 3100}, {"ERR", 3110}, {"MRK", 3210}, {"PHASE", 3610}};
+  for (int row = 0; row < 9; ++row) {
+    const int16_t y = static_cast<int16_t>(21 + 13 * row);
+    c.push_back({ControlKind::Static, -1, std::to_string(row), 8, static_cast<int16_t>(y + 2), 10, 8, kLabel});
+    c.push_back({ControlKind::Edit, 2310 + row, "", 22, y, 82, 12, kEdit});
+    c.push_back({ControlKind::Static, 1160 + row, "", 106, static_cast<int16_t>(y + 2), 36, 8, SS_RIGHT});
+  }
+  for (int k = 0; k < 6; ++k) {
+    const int16_t x = static_cast<int16_t>(146 + 18 * k);
+    c.push_back({ControlKind::Static, -1, columns[k].label, x, 10, 18, 8, kLabel});
+    for (int row = 0; row < 9; ++row) {
+      const int16_t y = static_cast<int16_t>(21 + 13 * row);
+      c.push_back({ControlKind::RadioButton, columns[k].base + row, "", x, y, 12, 12,
+                   BS_AUTORADIOBUTTON | WS_TABSTOP | (row == 0 ? WS_GROUP : 0u)});
+    }
+  }
+  // AOM settings.
+  struct Field {
+    const char* label;
+    int id;
+  };
+  const Field aom[] = {{"ERR MIN V", 3505},  {"ERR MAX V", 3506},  {"ERR ZERO V", 3507}, {"ERR FWHM", 3508},
+                       {"MK CAL (MHz)", 3509}, {"MR ZERO V", 3510}, {"MARKER CUT", 3512}, {"OUT RESOL", 3511},
+                       {"JMP WIN", 3518},    {"RF SCALAR", 3504},  {"RF LOW", 7104},     {"RF HIGH", 7103},
+                       {"VOLT LOW", 7105},   {"VOLT HIGH", 7106}};
+  c.push_back({ControlKind::GroupBox, -1, "AOM", 260, 2, 146, 254, 0});
+  c.push_back({ControlKind::Static, -1, "ERR CHN", 264, 12, 40, 8, kLabel});
+  c.push_back({ControlKind::ListBox, 3516, "", 330, 10, 30, 22, kList});  // both rows in view
+  int i = 0;
+  for (const Field& f : aom) {
+    const int16_t y = static_cast<int16_t>(35 + 12 * i++);
+    c.push_back({ControlKind::Static, -1, f.label, 264, static_cast<int16_t>(y + 2), 62, 8, kLabel});
+    c.push_back({ControlKind::Edit, f.id, "", 330, y, 72, 12, kEdit});
+  }
+  c.push_back({ControlKind::CheckBox, 3517, "E/O", 264, 210, 30, 10, kBox});
+  c.push_back({ControlKind::CheckBox, 3515, "REV", 300, 210, 30, 10, kBox});
+  c.push_back({ControlKind::ListBox, 3513, "", 340, 209, 40, 12, kList});
+  c.push_back({ControlKind::CheckBox, 3514, "STAT", 264, 224, 30, 10, kBox});
+  c.push_back({ControlKind::Static, -1, "RAMP FLNM", 300, 225, 40, 8, kLabel});
+  c.push_back({ControlKind::Edit, 7150, "", 342, 223, 60, 12, kEdit});
+  c.push_back({ControlKind::Static, -1, "MK POS FLNM", 264, 240, 50, 8, kLabel});
+  c.push_back({ControlKind::Edit, 6102, "", 330, 238, 72, 12, kEdit});
+  // THz settings.
+  const Field thz[] = {{"CAL FLNM", 3050},   {"BEG FRQ", 3053},    {"END FRQ", 3054},   {"IN FRQ STP", 3051},
+                       {"OUT FRQ STP", 3052}, {"INTV SIZE", 3056},  {"TOT INTV", 3055},  {"LOWER MK", 3058},
+                       {"UPPER MK", 3059},   {"FFT", 2338},        {"FSR SCALAR", 3061}, {"MIN RES", 3065},
+                       {"REPEAT FLNM", 3064}};
+  c.push_back({ControlKind::GroupBox, -1, "THZ", 410, 2, 146, 216, 0});
+  i = 0;
+  for (const Field& f : thz) {
+    const int16_t y = static_cast<int16_t>(12 + 13 * i++);
+    const bool shown = f.id == 3051 || f.id == 3055;
+    c.push_back({ControlKind::Static, -1, f.label, 414, static_cast<int16_t>(y + 2), 60, 8, kLabel});
+    c.push_back({ControlKind::Edit, f.id, "", 476, y, 76, 12, shown ? ES_RIGHT | ES_READONLY | WS_BORDER : kEdit});
+  }
+  c.push_back({ControlKind::CheckBox, 3062, "MRK STAT", 414, 184, 50, 10, kBox});
+  c.push_back({ControlKind::CheckBox, 3063, "LOCK STAT", 476, 184, 50, 10, kBox});
+  // Range.
+  c.push_back({ControlKind::GroupBox, -1, "RANGE", 2, 144, 254, 44, 0});
+  c.push_back({ControlKind::CheckBox, 2341, "STAT", 6, 156, 40, 10, kBox});
+  c.push_back({ControlKind::Static, -1, "LOW PT LIMIT", 50, 157, 56, 8, kLabel});
+  c.push_back({ControlKind::Edit, 3502, "", 108, 155, 60, 12, kEdit});
+  c.push_back({ControlKind::Static, -1, "HIGH PT LIMIT", 50, 172, 56, 8, kLabel});
+  c.push_back({ControlKind::Edit, 3503, "", 108, 170, 60, 12, kEdit});
+  // Buttons.
+  struct Button {
+    const char* label;
+    int id;
+  };
+  const Button buttons[] = {{"AOM CAL", 3005}, {"DEMOD", 3006}, {"THZ I", 3007}, {"THZ II", 3008}, {"THZ III", 3009},
+                            {"APPLY", 30},     {"OK", 1},       {"CANCEL", 2}};
+  i = 0;
+  for (const Button& b : buttons) {
+    const int16_t x = static_cast<int16_t>(4 + 63 * (i % 4));
+    const int16_t y = static_cast<int16_t>(194 + 18 * (i / 4));
+    c.push_back({ControlKind::PushButton, b.id, b.label, x, y, 58, 14, b.id == 1 ? BS_DEFPUSHBUTTON | WS_TABSTOP : kButton});
+    ++i;
+  }
+  return t;
+}
 
 // 101: ANALYSIS OPTIONS DIALOG. Nine channel rows (ids base + channel) under the
 // column heads, then the view levels, drawing options, frequency axis and texts.
@@ -423,6 +527,41 @@ DialogTemplate FftTransform() {
   return t;
 }
 
+// 113: SCROLL PRINTER (EPSON IMPACT ONLY), the options of the scroll printout.
+DialogTemplate ScrollPrinter() {
+  DialogTemplate t;
+  t.id = 113;
+  t.caption = "SCROLL PRINTER (EPSON IMPACT ONLY)";
+  t.cx = 230;
+  t.cy = 150;
+  t.style = kPopup;
+  constexpr DWORD kEdit = ES_LEFT | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
+  constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
+  auto& c = t.controls;
+  const struct {
+    const char* label;
+    int id;
+    int16_t y;
+  } rows[] = {{"START POINT", 1610, 6}, {"END POINT", 1611, 22}, {"AVERAGE PTS", 1612, 38}};
+  for (const auto& r : rows) {
+    c.push_back({ControlKind::Static, -1, r.label, 6, static_cast<int16_t>(r.y + 2), 90, 8, SS_LEFT});
+    c.push_back({ControlKind::Edit, r.id, "", 100, r.y, 70, 12, kEdit});
+  }
+  c.push_back({ControlKind::Static, -1, "DOT DENSITY (NOT RES)", 6, 56, 90, 8, SS_LEFT});
+  c.push_back({ControlKind::ListBox, 1613, "", 100, 54, 70, 12, LBS_NOTIFY | WS_BORDER | WS_VSCROLL | WS_TABSTOP});
+  c.push_back({ControlKind::Static, -1, "NUMBER OF PAGES", 6, 72, 90, 8, SS_LEFT});
+  c.push_back({ControlKind::Edit, 1615, "", 100, 70, 70, 12, ES_LEFT | ES_READONLY | WS_BORDER});
+  c.push_back({ControlKind::PushButton, 1614, "UPDATE", 176, 70, 48, 13, kButton});
+  c.push_back({ControlKind::Static, -1, "PRINTED COMMENT", 6, 88, 90, 8, SS_LEFT});
+  c.push_back({ControlKind::Edit, 1619, "", 6, 98, 218, 12, kEdit});
+  c.push_back({ControlKind::PushButton, 1617, "ADVANCE", 176, 6, 48, 13, kButton});
+  c.push_back({ControlKind::PushButton, 1618, "RETRACT", 176, 22, 48, 13, kButton});
+  c.push_back({ControlKind::PushButton, 1616, "PRINT", 20, 128, 50, 14, kButton});
+  c.push_back({ControlKind::PushButton, 1, "OK", 90, 128, 50, 14, BS_DEFPUSHBUTTON | WS_TABSTOP});
+  c.push_back({ControlKind::PushButton, 2, "CANCEL", 160, 128, 50, 14, kButton});
+  return t;
+}
+
 }  // namespace
 
 void RegisterDialogResources() {
@@ -432,8 +571,10 @@ void RegisterDialogResources() {
   platform::RegisterDialogTemplate(MessageWindow());
   platform::RegisterDialogTemplate(TextInput());
   platform::RegisterDialogTemplate(FileConversion());
+  platform::RegisterDialogTemplate(AomCalibration());
   platform::RegisterDialogTemplate(AnalysisOptions());
   platform::RegisterDialogTemplate(ScalarOffset());
   platform::RegisterDialogTemplate(CursorInfo());
   platform::RegisterDialogTemplate(FftTransform());
+  platform::RegisterDialogTemplate(ScrollPrinter());
 }

@@ -128,7 +128,8 @@ double AreaOf(const T* lo, const T* hi, int32_t n, double s) {
 
 int32_t SimLineShapeTemplate(int16_t set, double gau, double lor, int32_t force) {
   if (!sim::ValidSet(set)) return 0;
-  const double* steps = Dsp.FrqStpView;
+  double steps[4];
+  for (int v = 0; v < 4; ++v) steps[v] = Dsp.FrqStpView[v];
   if (force == 0 && gau == Sim.LS_CacheGau[set] && lor == Sim.LS_CacheLor[set] &&
       Sim.LS_WidthMode[set] == Sim.LS_CacheMode[set] &&
       (Sim.LS_WidthMode[set] == 0 || Sim.LS_NOLWS[set] == Sim.LS_CacheNOLWS[set]) &&

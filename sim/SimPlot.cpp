@@ -155,7 +155,8 @@ void Mapping(PlotCall& c) {
 // Step 8: the frequency window of the lines that can reach the run.
 void FrequencyWindow(PlotCall& c) {
   const double S = Sim.LS_SearchPts[c.set][c.view];
-  c.p = Dsp.Pts2Pxl[c.view] != 0.0 ? Dsp.Pts2Pxl[c.view] : 1.0;
+  const double ppp = Dsp.Pts2Pxl[c.view];
+  c.p = ppp != 0.0 ? ppp : 1.0;
   auto at = [&](double point) {
     const double clamped = std::clamp(std::trunc(point), -2147483648.0, 2147483647.0);
     return DisplayPixelToFreq(c.view, static_cast<int32_t>(clamped));

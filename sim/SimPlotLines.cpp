@@ -402,9 +402,9 @@ bool PlotHitranLine(PlotCall& c, int32_t line, double f, double K) {
   const int mol = label / 10, iso = label - 10 * mol;
   bool valid = false;
   if (Sim.HT_QT_Stat[set] == 1) {
-    valid = mol >= 1 && mol <= 25 && iso >= 1 && iso <= 20 && iso <= SimRecord::HT_Iso_Cnt[mol];
+    valid = mol >= 1 && mol < HT_MOLECULES && iso >= 1 && iso <= HT_ISOTOPES && iso <= SimRecord::HT_Iso_Cnt[mol];
     if (valid) {
-      Sim.HT_Mass[set] = SimRecord::HT_MassTable[mol][iso];
+      Sim.HT_Mass[set] = SimRecord::HT_MassTable[mol][iso - 1];
     } else {
       Sim.LS_GAU[set] = 0.0;
       char text[400];
@@ -468,7 +468,7 @@ bool PlotHitranLine(PlotCall& c, int32_t line, double f, double K) {
         StrFormat(text, "[%s] SIM [%s]\n\nTIP FUNCTION INVALID | NOT FOUND", Sim.Set_Lbl[set], Sim.Sim_Flnm[set]);
         Error(text);
       } else {
-        TF *= Sim.HT_QT_Ref[set][iso] / Sim.HT_QT[set];
+        TF *= Sim.HT_QT_Ref[set][iso - 1] / Sim.HT_QT[set];
       }
     }
   }

@@ -28,11 +28,11 @@ bool JkkFilterPass(int16_t set, int32_t line) {
   const int16_t* qn = Sim.FI_Jkk_Lbl[set];
   if (!qn) return true;
   const int16_t* q = qn + 6 * static_cast<int64_t>(line);
-  if (Sim.Jkk_QNMatch[set] == 1) {
+  if (Sim.Jkk_Filter[set][0] == 1) {
     const int idx = std::clamp<int>(Sim.Jkk_QNIdx[set], 0, 5);
     if (q[idx] != Sim.Jkk_QNVal[set]) return false;
   }
-  if (Sim.Jkk_BrMatch[set] == 1 && q[0] - q[3] != Sim.Jkk_BrVal[set]) return false;
+  if (Sim.Jkk_Filter[set][1] == 1 && q[0] - q[3] != Sim.Jkk_BrVal[set]) return false;
   return true;
 }
 

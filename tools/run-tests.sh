@@ -15,3 +15,5 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # The visible front end on a virtual display (skipped when Xvfb cannot start).
 bash tools/ui-check.sh "$build"
 ctest --test-dir "$build" --output-on-failure -j "$jobs"
+# The same folders' tests under ThreadSanitizer (a second build of four test programs).
+bash tools/run-tsan.sh build/tsan "$jobs"

@@ -70,9 +70,14 @@ fail() {
   exit 1
 }
 # Waits until a window with this title is there.
-window() { timeout 60 xdotool search --sync --name "^$1\$" >/dev/null 2>&1 || fail "no window \"$1\""; }
+# A window that has just appeared gets a moment before input reaches it, so that a
+# loaded machine has shown it by then.
+window() {
+  timeout 60 xdotool search --sync --name "^$1\$" >/dev/null 2>&1 || fail "no window \"$1\""
+  sleep 1
+}
 gone() {
-  for _ in $(seq 50); do
+  for _ in $(seq 300); do
     xdotool search --name "^$1\$" >/dev/null 2>&1 || return 0
     sleep 0.1
   done
@@ -80,7 +85,7 @@ gone() {
 }
 # Waits until the program reported a line matching the pattern.
 expect() {
-  for _ in $(seq 50); do
+  for _ in $(seq 300); do
     grep -q -- "$1" "$out/demo.out" && return 0
     sleep 0.1
   done

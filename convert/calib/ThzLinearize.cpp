@@ -5,6 +5,7 @@
 #include <string>
 
 #include "convert/calib/CalibCommon.h"
+#include "convert/calib/ThzSections.h"
 #include "core/BinFile.h"
 #include "core/DebugLog.h"
 #include "core/FileIo.h"
@@ -494,7 +495,7 @@ int32_t THzLinearization(int16_t set, uint16_t phase, int32_t interactive) {
   if (phase > 5) return 1;
   if (Debug.DebugTraceFlag == 1) DebugTrace(1, "THzLinearization()", DEBUG_ENTER);
   int32_t result = 0;
-  Post(StrPrintf("PHASE [%s] BEG:\n", PhaseTag(phase)));
+  Post(phase == 5 ? std::string("PHASE V BEG:\n") : StrPrintf("PHASE [%s] BEG:\n", PhaseTag(phase)));
   if (Debug119()) DebugPrintf("\nPHASE %s BEG\n\n", PhaseRoman(phase));
   if (set < 0 || set >= CNV_SLOTS || T.InChn < 0 || T.InChn >= CNV_CHN || T.OutChn < 0 || T.OutChn >= CNV_CHN) {
     Warning(StrPrintf("THzLinearization()\n\nINVALID SET=[%d] OR CHANNEL IN|OUT=[%d]|[%d]\n\nABORTING", set, T.InChn,
@@ -506,13 +507,15 @@ int32_t THzLinearization(int16_t set, uint16_t phase, int32_t interactive) {
     result = Phase1(set);
   } else if (phase == 2) {
     result = Phase2(set, interactive);
+  } else if (phase == 3) {
+    result = ThzPhase3(set, interactive);
+  } else if (phase == 4) {
+    result = ThzPhase4(set, interactive);
   } else {
-    // The section driver, placement and marker repair are not in this build.
-    Warning(StrPrintf("PHASE [%s]\n\nOPTION NOT CURRENTLY AVAILABLE", PhaseRoman(phase)));
-    result = Fail(2);
+    result = ThzPhase5(set);
   }
   if (result == 1) {
-    Post(StrPrintf("PHASE [%s] END:\n", PhaseTag(phase)));
+    Post(phase == 5 ? std::string("PHASE V END:\n") : StrPrintf("PHASE [%s] END:\n", PhaseTag(phase)));
     if (Debug119()) DebugPrintf("\nPHASE %s END\n\n", PhaseRoman(phase));
   }
   if (Debug.DebugTraceFlag == 1) DebugTrace(1, "THzLinearization()", DEBUG_EXIT);

@@ -4,8 +4,9 @@
 //  0  start and end frequency and number of readings of the log;
 //  1  the frequency of every intensity point of the section (the frequency file);
 //  2  the section's intensities resampled onto the output grid (the output file).
-// Phases 3 to 5 (section driver, placement, marker repair) are not part of this
-// build and refuse.
+//  3  the section driver over the repeated-section list, one phase 4 per section;
+//  4  one section linearised and placed on the common output axis;
+//  5  the marker repair of the section (ThzSections.h).
 #pragma once
 
 #include <cstdint>

@@ -22,7 +22,7 @@ void ConvertSet(int s, bool toMHz) {
   Scale(Sim.FI_Sim_Erg[s], n, factor);
   Scale(Sim.FI_Exp_Erg[s], n, factor);  // 0 (unassigned) stays 0
   Scale(Sim.HT_Shift_Erg[s], n, factor);
-  Scale(Sim.FI_HamErg_Vector[s][0], n, factor);  // one lower level per HITRAN line
+  Scale(Sim.FI_HamErg_Vector[s][0], Sim.FI_Erg_Sz[s], factor);  // the set's lower-state energies
   Scale(Sim.HT_Air_Gamma[s], n, factor);
   Scale(Sim.HT_Self_Gamma[s], n, factor);
   Scale(Sim.HT_Air_Delta[s], n, factor);

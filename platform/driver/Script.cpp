@@ -241,26 +241,64 @@ bool Execute(State* s, const ScriptLine& line, std::string* why) {
     }
     return true;
   }
+  // "child C K" after the action word addresses child window C K instead of the
+  // main window; the words after it keep their places.
+  std::vector<std::string> rest(w.begin(), w.end());
+  HWND target = main;
+  bool childTarget = false;
+  if (w.size() > 1 && w[1] == "child" &&
+      (op == "char" || op == "mouse" || op == "move" || op == "toolbar")) {
+    if (!number(2, &a) || !number(3, &b)) return false;
+    target = s->options.childWindow ? s->options.childWindow(a, b) : nullptr;
+    if (!target) return (*why = "no child window " + w[2] + " " + w[3], false);
+    rest.erase(rest.begin() + 1, rest.begin() + 4);
+    childTarget = true;
+  }
+  auto word = [&](size_t index) { return index < rest.size() ? rest[index] : std::string(); };
+  auto value = [&](size_t index, int* v) {
+    if (index >= rest.size() || !ParseInt(rest[index], v)) {
+      *why = "not a number: " + (index < rest.size() ? rest[index] : std::string("(missing)"));
+      return false;
+    }
+    return true;
+  };
   if (op == "key" || op == "char") {
-    if (!need(2)) return false;
-    HWND target = GetFocus();
-    if (!target) target = main;
-    if (op == "char") return drv::TypeChar(target, w[1][0]) || (*why = "no window for the character", false);
+    if (rest.size() < 2) return (*why = "too few words for " + op, false);
+    HWND focus = childTarget ? target : GetFocus();
+    if (!focus) focus = main;
+    if (op == "char") return drv::TypeChar(focus, word(1)[0]) || (*why = "no window for the character", false);
     int key = KeyCode(w[1]);
     if (!key) return (*why = "unknown key " + w[1], false);
-    return drv::PressKey(target, key, HasFlag(w, 2, "shift"), HasFlag(w, 2, "ctrl")) ||
+    return drv::PressKey(focus, key, HasFlag(w, 2, "shift"), HasFlag(w, 2, "ctrl")) ||
            (*why = "no window for the key", false);
   }
   if (op == "mouse") {
-    if (!need(4) || !number(2, &a) || !number(3, &b)) return false;
-    drv::Mouse button = w[1] == "right" ? drv::Mouse::Right : (w[1] == "dbl" ? drv::Mouse::LeftDouble : drv::Mouse::Left);
-    if (w[1] != "left" && w[1] != "right" && w[1] != "dbl") return (*why = "unknown button " + w[1], false);
-    return drv::MouseClick(main, button, a, b, HasFlag(w, 4, "shift"), HasFlag(w, 4, "ctrl")) ||
-           (*why = "main window missing", false);
+    if (rest.size() < 4) return (*why = "too few words for mouse", false);
+    if (!value(2, &a) || !value(3, &b)) return false;
+    const std::string button = word(1);
+    drv::Mouse kind = drv::Mouse::Left;
+    if (button == "right")
+      kind = drv::Mouse::Right;
+    else if (button == "dbl")
+      kind = drv::Mouse::LeftDouble;
+    else if (button == "rdbl")
+      kind = drv::Mouse::RightDouble;
+    else if (button != "left")
+      return (*why = "unknown button " + button, false);
+    return drv::MouseClick(target, kind, a, b, HasFlag(rest, 4, "shift"), HasFlag(rest, 4, "ctrl")) ||
+           (*why = "window missing", false);
   }
   if (op == "move") {
-    if (!number(1, &a) || !number(2, &b)) return false;
-    return drv::MouseMove(main, a, b) || (*why = "main window missing", false);
+    if (!value(1, &a) || !value(2, &b)) return false;
+    return drv::MouseMove(target, a, b) || (*why = "window missing", false);
+  }
+  if (op == "toolbar") {
+    if (!value(1, &a)) return false;
+    HWND bar = nullptr;
+    for (HWND child = GetWindow(target, GW_CHILD); child && !bar; child = GetWindow(child, GW_HWNDNEXT))
+      if (ClassNameOf(child) == "TOOLBARWINDOW32") bar = child;
+    if (!bar) return (*why = "no toolbar", false);
+    return drv::ClickToolbarButton(bar, a) || (*why = "toolbar button " + word(1) + " refused", false);
   }
   if (op == "dialog") {
     if (!number(1, &a)) return false;

@@ -6,9 +6,13 @@
 //   key NAME [shift] [ctrl]      LEFT RIGHT UP DOWN ESC RETURN TAB BACK SPACE HOME END
 //                                PGUP PGDN INSERT DELETE F1..F12, or a letter or digit,
 //                                to the focused window (else the main window)
-//   char C                       WM_CHAR C to the focused window (else the main window)
-//   mouse left|right|dbl X Y [shift] [ctrl]   a click in the main window's client area
-//   move X Y                     a mouse move there
+//   char [child C K] C           WM_CHAR C to the focused window (else the main window),
+//                                or to child window C K
+//   mouse [child C K] left|right|dbl|rdbl X Y [shift] [ctrl]   a click (dbl, rdbl: a
+//                                left or right double click) in the main window's
+//                                client area, or in child window C K's
+//   move [child C K] X Y         a mouse move there
+//   toolbar [child C K] ID       a toolbar button of the main window (or of child C K)
 //   dialog ID                    address the dialog of template ID (default: the
 //                                innermost modal dialog, else the last one opened)
 //   type ID TEXT | click ID | check ID on|off | radio ID | select ID ROW |

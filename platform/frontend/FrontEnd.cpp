@@ -143,6 +143,7 @@ struct Frame {
   HMENU menu = nullptr;
   int width = 0, height = 0;
   int clientX = 0, clientY = 0;
+  int frame = 0, caption = 0;  // frame width and caption height
   RECT rect;
 };
 
@@ -158,6 +159,8 @@ Frame FrameOf(HWND hwnd) {
   f.width = w->rect.right - w->rect.left;
   f.height = w->rect.bottom - w->rect.top;
   ClientOrigin(*w, &f.clientX, &f.clientY);
+  f.frame = FrameWidth(*w);
+  f.caption = CaptionHeight(*w);
   return f;
 }
 
@@ -662,8 +665,7 @@ class FrontEnd {
     bool right = e.button == SDL_BUTTON_RIGHT;
     if (!left && !right) return;
     if (down && left) {
-      int frame = (f.style & (WS_BORDER | WS_THICKFRAME | WS_DLGFRAME)) ? 1 : 0;
-      bool caption = (f.style & WS_CAPTION) == WS_CAPTION && e.y >= frame && e.y < frame + kCaptionHeight;
+      bool caption = f.caption > 0 && e.y >= f.frame && e.y < f.frame + f.caption;
       if (caption || ((f.style & WS_THICKFRAME) && e.x >= f.width - kGrip && e.y >= f.height - kGrip)) {
         int gx = 0, gy = 0, wx = 0, wy = 0;
         SDL_GetGlobalMouseState(&gx, &gy);

@@ -292,14 +292,25 @@ std::vector<Window*> AllWindows() {
 
 bool HasMenuBar(const Window& w) { return !(w.style & WS_CHILD) && w.menu != nullptr; }
 
-static int FrameWidth(const Window& w) {
+// Owned pop-ups with a sizing frame (the program's child windows) have the wider
+// frame; main windows keep the plain one.
+static bool SizingFrame(const Window& w) {
+  return !(w.style & WS_CHILD) && (w.style & WS_POPUP) && (w.style & WS_THICKFRAME);
+}
+
+int FrameWidth(const Window& w) {
+  if (SizingFrame(w)) return kSizingFrame;
   return (w.style & (WS_BORDER | WS_THICKFRAME | WS_DLGFRAME)) ? 1 : 0;
+}
+
+int CaptionHeight(const Window& w) {
+  if ((w.style & WS_CHILD) || (w.style & WS_CAPTION) != WS_CAPTION) return 0;
+  return SizingFrame(w) ? kSizingCaptionHeight : kCaptionHeight;
 }
 
 void ClientOrigin(const Window& w, int* x, int* y) {
   int frame = FrameWidth(w);
-  int top = frame;
-  if (!(w.style & WS_CHILD) && (w.style & WS_CAPTION) == WS_CAPTION) top += kCaptionHeight;
+  int top = frame + CaptionHeight(w);
   if (HasMenuBar(w)) top += kMenuBarHeight;
   *x = frame;
   *y = top;
@@ -544,8 +555,14 @@ HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
     if (!w) return nullptr;
     ClientSize(*w, &cw, &ch);
   }
+  int ox = 0, oy = 0;
+  {
+    WinGuard guard(WinLock());
+    if (Window* w = Find(handle)) ClientOrigin(*w, &ox, &oy);
+  }
   CallWindow(handle, WM_SIZE, SIZE_RESTORED, MAKELPARAM(cw, ch));
-  CallWindow(handle, WM_MOVE, 0, MAKELPARAM(x, y));
+  // WM_MOVE carries the client area's origin, as the desktop system's does.
+  CallWindow(handle, WM_MOVE, 0, MAKELPARAM(x + ox, y + oy));
   if (style & WS_VISIBLE) ShowWindow(handle, SW_SHOW);
   return IsWindow(handle) ? handle : nullptr;
 }
@@ -944,7 +961,7 @@ int GetWindowTextLength(HWND window) { return static_cast<int>(SendMessage(windo
 
 BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int height, UINT flags) {
   bool moved = false, sized = false;
-  int cw = 0, ch = 0;
+  int cw = 0, ch = 0, ox = 0, oy = 0;
   {
     WinGuard guard(WinLock());
     Window* w = Find(window);
@@ -970,8 +987,9 @@ BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int he
       if (insertAfter == HWND_NOTOPMOST) w->topmost = false;
     }
     ClientSize(*w, &cw, &ch);
+    ClientOrigin(*w, &ox, &oy);
   }
-  if (moved) SendMessage(window, WM_MOVE, 0, MAKELPARAM(x, y));
+  if (moved) SendMessage(window, WM_MOVE, 0, MAKELPARAM(x + ox, y + oy));
   if (sized) SendMessage(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(cw, ch));
   if (flags & SWP_SHOWWINDOW) ShowWindow(window, SW_SHOWNA);
   if (flags & SWP_HIDEWINDOW) ShowWindow(window, SW_HIDE);

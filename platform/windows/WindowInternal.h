@@ -28,6 +28,13 @@ constexpr int kMenuBarHeight = 20;
 constexpr int kToolbarHeight = 30;
 constexpr int kToolbarButton = 24;
 constexpr int kStatusBarHeight = 22;
+// A pop-up window with a sizing frame (WS_POPUP and WS_THICKFRAME) has a 4-pixel frame
+// on every side and a taller caption, so that its client area starts 4 pixels across and a
+// status bar's height plus 10 down, and is 8 narrower and a status bar's height plus
+// 14 lower than the window: the allowances programs use to turn the client origin
+// and size of WM_MOVE and WM_SIZE back into the window's place.
+constexpr int kSizingFrame = 4;
+constexpr int kSizingCaptionHeight = kStatusBarHeight + 10 - kSizingFrame;
 constexpr int kCharWidth = 7;
 constexpr int kCharHeight = 14;
 constexpr int kListRowHeight = 14;
@@ -138,6 +145,9 @@ std::vector<Window*> AllWindows();
 // Client-area size and the client origin inside the window rectangle.
 void ClientSize(const Window& w, int* width, int* height);
 void ClientOrigin(const Window& w, int* x, int* y);
+// Width of the window's frame and height of its caption (0 without one).
+int FrameWidth(const Window& w);
+int CaptionHeight(const Window& w);
 // The client backing surface, created or resized on demand. Caller holds WinLock.
 cairo_surface_t* ClientSurface(Window& w);
 bool HasMenuBar(const Window& w);

@@ -85,6 +85,7 @@ struct Node {
   DWORD style = 0;
   int x = 0, y = 0, width = 0, height = 0;  // window rectangle in the target
   int clientX = 0, clientY = 0, clientW = 0, clientH = 0;
+  int frame = 0, caption = 0;  // frame width and caption height
   bool topLevel = false;
   bool dialog = false;
   bool enabled = true;
@@ -120,6 +121,8 @@ void Collect(Window* w, int x, int y, Node* node) {
   ClientSize(*w, &node->clientW, &node->clientH);
   node->clientX = x + ox;
   node->clientY = y + oy;
+  node->frame = FrameWidth(*w);
+  node->caption = CaptionHeight(*w);
   if (w->surface) node->surface = cairo_surface_reference(w->surface);
   for (HWND child : w->children) {
     Window* c = Find(child);
@@ -372,12 +375,12 @@ void DrawNode(HDC dc, const Node& n) {
   if (n.topLevel) {
     Fill(dc, n.x, n.y, n.x + n.width, n.y + n.height, kFace);
     Frame(dc, n.x, n.y, n.x + n.width, n.y + n.height, kShadow);
-    if ((n.style & WS_CAPTION) == WS_CAPTION) {
-      int top = n.y + (n.clientX - n.x);
-      Fill(dc, n.clientX, top, n.clientX + n.clientW, top + kCaptionHeight, kCaption);
-      Label(dc, n.text, n.clientX + 4, top, n.clientX + n.clientW - 4, top + kCaptionHeight,
+    if (n.caption > 0) {
+      int top = n.y + n.frame;
+      Fill(dc, n.clientX, top, n.clientX + n.clientW, top + n.caption, kCaption);
+      Label(dc, n.text, n.clientX + 4, top, n.clientX + n.clientW - 4, top + n.caption,
            DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, kWhite);
-      if (n.menu) DrawMenuBar(dc, n, top + kCaptionHeight);
+      if (n.menu) DrawMenuBar(dc, n, top + n.caption);
     } else if (n.menu) {
       DrawMenuBar(dc, n, n.clientY - kMenuBarHeight);
     }

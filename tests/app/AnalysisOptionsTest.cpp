@@ -5,13 +5,14 @@
 #include "AppFixture.h"
 #include "app/MainWindow.h"
 #include "display/FftTransformDialog.h"
-#include "records/Trans.h"
 #include "models/hitran/HtUnits.h"
 #include "platform/windows/Controls.h"
 #include "platform/driver/TestDriver.h"
 #include "platform/kernel/Text.h"
+#include "records/Cnl.h"
 #include "records/Cnv.h"
 #include "records/ThreadCtl.h"
+#include "records/Trans.h"
 #include "resources/Menus.h"
 
 namespace {
@@ -28,6 +29,8 @@ class AnalysisOptionsTest : public qvtest::AppTest {
     ASSERT_EQ(InitInstance(nullptr, SW_SHOWNORMAL), 1);
     drv::PumpUntilIdle();
     ThreadCtl.View_Started = 1;  // the refresh does not run a view pass of its own
+    Cnl = CnlRecord{};
+    Trans = TransRecord{};
   }
   void TearDown() override {
     drv::PumpUntil([] { return ThreadCtl.View_Busy == 0 && ThreadCtl.View_Running == 0; });
@@ -200,6 +203,23 @@ TEST_F(AnalysisOptionsTest, UnitsChoiceConvertsHitranSets) {
   EXPECT_NEAR(frq[0], 1.0, 1e-9);
   Sim.FI_Sim_Erg[3] = nullptr;
   Sim.HT_Air_Gamma[3] = nullptr;
+}
+
+TEST_F(AnalysisOptionsTest, TransformBoxOpensTheChildWindowsAndTheTimeWindowShowsTheTimeFile) {
+  StrCopy(Dsp.Chn_Flnm[2], "t2.bin");
+  InDialog([](HWND d) {
+    drv::SetCheck(d, IDC_AO_TRANSFORM + 2, true);
+    for (int k = 0; k < 3; ++k) EXPECT_EQ(Win.Child_Created[2][k], 1u) << k;
+    EXPECT_TRUE(IsWindow(Win.hWnd_Child[2][0]));
+    EXPECT_EQ(Trans.Trans_Stat[2], 1u);
+    EXPECT_EQ(Cnl.Time_Stat[2][0], 1u);
+    EXPECT_STREQ(Trans.Trans_TimeFlnm[2], "t2.bin");
+    drv::SetCheck(d, IDC_AO_TRANSFORM + 2, false);
+    for (int k = 0; k < 3; ++k) EXPECT_EQ(Win.Child_Created[2][k], 0u) << k;
+    EXPECT_EQ(Win.hWnd_Child[2][0], nullptr);
+  });
+  if (Trans.Trans_Dlg_Hwnd[2] && IsWindow(Trans.Trans_Dlg_Hwnd[2])) DestroyWindow(Trans.Trans_Dlg_Hwnd[2]);
+  Trans = TransRecord{};
 }
 
 }  // namespace

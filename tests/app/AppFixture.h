@@ -29,6 +29,8 @@
 #include "records/Sim.h"
 #include "records/ThreadCtl.h"
 #include "records/Win.h"
+#include "sim/SimFile.h"
+#include "sim/SimSets.h"
 #include "support/TempDir.h"
 
 namespace qvtest {
@@ -69,6 +71,7 @@ class AppTest : public ::testing::Test {
   }
   void TearDown() override {
     DebugFileSet(DEBUG_LEVEL_OFF, 0, 0);
+    FreeSimSets();
     FreeDrawArrays();
     platform::SetBoxAnswerer(nullptr);
     platform::SetCommonDialogAnswerer(nullptr);
@@ -82,6 +85,15 @@ class AppTest : public ::testing::Test {
     for (float*& array : Win.P_DrawAry) FFree1Dim(&array);
   }
 
+  // Frees the simulation sets a test read, with what freeing a set keeps.
+  static void FreeSimSets() {
+    for (int16_t s = 0; s < SIM_SETS; ++s) {
+      SimFIFreeQVS(s, &Sim, 0);
+      LFree1Dim(&Sim.FI_SortIdx[s]);
+      LFree1Dim(&Sim.FI_QN_List_Ary[s]);
+      DFree1Dim(&Sim.FI_CovMat[s]);
+    }
+  }
   std::string Path(const std::string& name) const { return dir_.File(name); }
   static std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -92,6 +104,29 @@ class AppTest : public ::testing::Test {
   static void WriteAll(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary);
     out << bytes;
+  }
+  // A simulation file of one line in the data folder (a HITRAN set with hitran), with
+  // the given display slope and intercept in its header.
+  void SimFile(const std::string& name, bool hitran = false, double slope = 0.0, double intercept = 0.0) {
+    VavOde def, h;
+    VavOdeDefault(&def);
+    VavOdeInit(&h, &def);
+    h.Put<int32_t, vav::kLines>(1);
+    h.Put<int32_t, vav::kHt>(hitran ? 1 : 0);
+    h.Put<double, vav::kSlope>(slope);
+    h.Put<double, vav::kIntercept>(intercept);
+    std::string bytes(reinterpret_cast<const char*>(h.data()), h.size());
+    bytes += std::string(8 + 8 + 4 + 4 + 1 + 12, '\0');
+    if (hitran) bytes += std::string(4 * 4 + 2, '\0');
+    WriteAll(Path(name + ".QVS"), bytes);
+  }
+  // Boxes other than the partition-function warning of a HITRAN set read while no
+  // partition functions are linked in.
+  std::vector<std::string> BoxesBesidesTipsWarnings() const {
+    std::vector<std::string> texts;
+    for (const auto& box : platform::BoxLog())
+      if (box.text.find("TIP(Q) FUNCTION NOT FOUND") == std::string::npos) texts.push_back(box.text);
+    return texts;
   }
   // A float file of n points in the data folder.
   void DataFile(const std::string& name, int n) { WriteAll(Path(name), std::string(static_cast<size_t>(n) * 4, '\0')); }

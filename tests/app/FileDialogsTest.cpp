@@ -1,6 +1,11 @@
 #include "AppFixture.h"
 #include "app/FileDialogs.h"
 #include "app/WorkFile.h"
+#include "core/Threads.h"
+#include "display/ViewDecimate.h"
+#include "display/ViewFiles.h"
+#include "platform/kernel/Files.h"
+#include "platform/kernel/Sync.h"
 
 namespace {
 
@@ -117,6 +122,78 @@ TEST_F(FileDialogsTest, OpenReadsTheChosenWorkingFile) {
   EXPECT_EQ(Dsp.Init_Frq, 1234.5);
   EXPECT_EQ(std::string(Dsp.Data_Dir), Path("y"));
   EXPECT_TRUE(std::filesystem::exists(Path("y/QV95OIM")));
+}
+
+// Waits until no view run is under way or asked for (false after a minute).
+bool ViewIdle() {
+  for (int i = 0; i < 30000; ++i) {
+    if (ThreadCtl.View_Running.load() == 0 && ThreadCtl.View_Busy.load() == 0 && ThreadCtl.View_Rerun.load() == 0)
+      return true;
+    Sleep(2);
+  }
+  return false;
+}
+
+// File/Open of a MassComp file while a long view run works on the file loaded before:
+// the run stops before the data folder and the names change, so the conversion sees
+// its own sizes (no question about them), and a new run builds the view files of what
+// was opened.
+TEST_F(FileDialogsTest, OpenDuringALongViewRunConvertsAndBuildsTheNewViews) {
+  Win.Page_Width = 300;
+  DataFile("big.bin", 4 * VIEW_BLOCK_POINTS);
+  StrCopy(Dsp.Chn_Flnm[0], "big.bin");
+  Dsp.Chn_DspStat[0] = 1;
+  Win.Active_Chn = 0;
+  for (int v = 0; v < 3; ++v) Win.ViewKind[v][0] = VIEW_KIND_MAX;
+
+  std::filesystem::create_directory(Path("m"));
+  std::string samples;
+  for (int i = 0; i < 20000; ++i) {
+    const int value = 100 + (i % 97);
+    samples.push_back(static_cast<char>(value & 0xFF));
+    samples.push_back(static_cast<char>(value >> 8));
+  }
+  WriteAll(Path("m/pmt"), samples);
+  WriteAll(Path("m/wk-run.7"), "2 pmt stop\n3 5000 10000 15000 stop\n6 1 2 3.0 45000.0 150.0 stop\n");
+
+  ThreadCtl.View_Started = 1;
+  ThreadCtl.View_Busy = 1;
+  Win.ViewPageType = 0;
+  Win.ViewPrep = 1;
+  ASSERT_EQ(FunctionThreadCreate(DisplayQviQvoSetup), 1);
+  for (int i = 0; i < 5000 && ThreadCtl.View_Running.load() == 0; ++i) Sleep(1);
+
+  chosen_ = {Path("m/wk-run.7")};
+  answers_ = {IDYES};  // convert; any other question is answered No
+  EXPECT_EQ(WorkFileWin95(0, nullptr), 1);
+  ASSERT_TRUE(ViewIdle());
+  for (const std::string& text : Texts()) EXPECT_EQ(text.find("SIZE & ACTUAL SIZE"), std::string::npos) << text;
+  EXPECT_STREQ(Dsp.Work_Flnm, "run.7.QVW");
+  EXPECT_EQ(std::string(Dsp.Data_Dir), Path("m"));
+  EXPECT_STREQ(Dsp.Chn_Flnm[0], "pmtF");
+  EXPECT_EQ(std::filesystem::file_size(Path("m/pmtF")), 20000u * sizeof(float));
+
+  // Every displayed channel has its raw size and its view files, built in the new folder.
+  int shown = 0;
+  for (int16_t c = 0; c <= 8; ++c) {
+    if (Dsp.Chn_DspStat[c] != 1) continue;
+    ++shown;
+    SCOPED_TRACE(Dsp.Chn_Flnm[c]);
+    EXPECT_EQ(Dsp.FL_SZ[WIN_RAW][c] * sizeof(float), std::filesystem::file_size(Path(std::string("m/") + Dsp.Chn_Flnm[c])));
+    for (int v = 0; v < 3; ++v) {
+      if (Win.ViewKind[v][c] == VIEW_KIND_NONE) continue;
+      const std::string view = platform::MapPath(DisplayViewFileName(c, v, Win.ViewKind[v][c]).c_str());
+      ASSERT_TRUE(std::filesystem::exists(view)) << view;
+      EXPECT_EQ(std::filesystem::file_size(view), Dsp.FL_SZ[v][c] * sizeof(float)) << view;
+      EXPECT_EQ(view.rfind(Path("m/QV95OIM/"), 0), 0u) << view;
+    }
+  }
+  EXPECT_GT(shown, 0);
+  // The stopped run left nothing half-written in the old folder.
+  if (std::filesystem::exists(Path("QV95OIM"))) {
+    for (const auto& entry : std::filesystem::directory_iterator(Path("QV95OIM")))
+      EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
+  }
 }
 
 }  // namespace

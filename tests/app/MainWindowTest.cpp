@@ -7,13 +7,16 @@
 #include "AppFixture.h"
 #include "app/ModelDialogs.h"
 #include "app/Startup.h"
+#include "convert/AomCalibrationDialog.h"
 #include "convert/FileConversionDialog.h"
 #include "core/MsgWindow.h"
 #include "core/Repaint.h"
+#include "display/Print.h"
 #include "platform/kernel/Text.h"
 #include "platform/windows/Controls.h"
 #include "platform/windows/Dialog.h"
 #include "platform/windows/Menu.h"
+#include "platform/gdi/Gdi.h"
 #include "platform/driver/TestDriver.h"
 #include "records/MathConst.h"
 #include "records/ThreadCtl.h"
@@ -177,7 +180,7 @@ TEST_F(MainWindowTest, AboutShowsTheCurrentVersion) {
 
 TEST_F(MainWindowTest, LaterDialogsAreNotYetAvailableAndMenuTogglesWork) {
   drv::ChooseCommand(Win.hWnd_Main, IDM_ASCII_INPUT);
-  drv::ChooseCommand(Win.hWnd_Main, IDM_AOM_CAL);
+  drv::ChooseCommand(Win.hWnd_Main, IDM_CAL_NORM_LIN);
   ASSERT_EQ(platform::BoxLog().size(), 2u);
   EXPECT_EQ(platform::BoxLog()[0].text, "OPTION NOT CURRENTLY AVAILABLE");
   EXPECT_EQ(platform::BoxLog()[0].caption, "Info");
@@ -191,8 +194,9 @@ TEST_F(MainWindowTest, LaterDialogsAreNotYetAvailableAndMenuTogglesWork) {
     });
     drv::ChooseCommand(Win.hWnd_Main, IDM_CONVERSION);
     drv::ChooseCommand(Win.hWnd_Main, IDM_ASCII_OUTPUT);
+    drv::ChooseCommand(Win.hWnd_Main, IDM_AOM_CAL);
   }
-  EXPECT_EQ(opened, (std::vector<int>{IDD_FILE_CONVERSION, IDD_FILE_CONVERSION}));
+  EXPECT_EQ(opened, (std::vector<int>{IDD_FILE_CONVERSION, IDD_FILE_CONVERSION, IDD_AOM_CALIBRATION}));
   EXPECT_EQ(drv::StatusText(Win.hWnd_StatusBar, 2), "USE BIN-2-ASCII DIALOG OPTION");
   drv::ChooseCommand(Win.hWnd_Main, IDM_TOGGLE_PATH);
   EXPECT_EQ(Dsp.Path_Toggle, 1u);
@@ -294,6 +298,108 @@ TEST_F(MainWindowTest, MenuTextsIdsAndSeparators) {
             "RIGHT CLICK{&Dsp Scalar/Offset Dialog=10017 - Sim &Control Dialog=10019 - &Cursor Info Dialog=10020 - "
             "&Zero File Section=10022 &Replace File Section=10021 Zero &Offset File=10023}");
   DestroyMenu(right);
+}
+
+class PrintMenuTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    platform::SetPrinterCaptureFolder(Path("spool"));
+    platform::SetRawPrinterFailure(platform::RawPrinterStep::None);
+    platform::ClearPrintJobs();
+  }
+  void TearDown() override {
+    platform::SetRawPrinterNames({platform::kDefaultRawPrinterName});
+    platform::SetRawPrinterFailure(platform::RawPrinterStep::None);
+    MainWindowTest::TearDown();
+  }
+  // Channel 0 shows a float file of n points.
+  void PrintableChannel(int n) {
+    DataFile("trace.bin", n);
+    StrCopy(Dsp.Chn_Flnm[0], "trace.bin");
+    Dsp.FL_SZ[WIN_RAW][0] = static_cast<uint32_t>(n);
+    ActiveChannel(0);
+    Win.Shown_Count = 1;
+    Win.Shown_List[0] = 0;
+    Win.View_Level = 0;
+  }
+};
+
+TEST_F(PrintMenuTest, EveryPrinterButTheImpactPrinterGetsTheGraphicsPage) {
+  platform::SetRawPrinterNames({platform::kDefaultRawPrinterName, "EPSON FX-870"});
+  for (const char* name : {"PDF", "EPSON FX-870"}) {
+    drv::Answers answers;
+    answers.Printer(name);
+    drv::ChooseCommand(Win.hWnd_Main, IDM_PRINT);
+    EXPECT_TRUE(answers.AllAnswered());
+    EXPECT_TRUE(answers.Failures().empty());
+  }
+  const auto jobs = platform::PrintJobs();
+  ASSERT_EQ(jobs.size(), 2u);
+  EXPECT_EQ(jobs[0].printer, "PDF");
+  EXPECT_EQ(jobs[1].printer, "EPSON FX-870");
+  for (const auto& job : jobs) {
+    EXPECT_EQ(job.document, "Qv95 PLOT");
+    EXPECT_FALSE(job.raw);
+    EXPECT_EQ(job.pages, 1);
+    EXPECT_TRUE(job.completed);
+  }
+  EXPECT_TRUE(platform::BoxLog().empty());
+  EXPECT_EQ(paints, 0);
+}
+
+TEST_F(PrintMenuTest, ImpactPrinterRetractsPrintsAndRepaints) {
+  PrintableChannel(64);
+  int dialogs = 0;
+  drv::ModalHandler handler([&](HWND dialog, int id) {
+    ++dialogs;
+    EXPECT_EQ(id, IDD_SCROLL_PRINTER);
+    EXPECT_EQ(drv::Text(dialog, IDC_SP_END), "64");
+    EXPECT_EQ(drv::Text(dialog, IDC_SP_AVERAGE), "1");  // 64 / 650 read as 1
+    drv::Click(dialog, IDC_SP_PRINT);
+  });
+  drv::Answers answers;
+  answers.Printer("Epson FX-870").Box("Question", "RETRACT PAPER?", IDYES).Box("Info", "PRINTING COMPLETE", IDOK);
+  drv::ChooseCommand(Win.hWnd_Main, IDM_PRINT);
+  EXPECT_TRUE(answers.AllAnswered());
+  EXPECT_TRUE(answers.Failures().empty());
+  EXPECT_EQ(dialogs, 1);
+  const auto jobs = platform::PrintJobs();
+  ASSERT_EQ(jobs.size(), 4u);
+  for (size_t i = 0; i < 3; ++i) EXPECT_EQ(jobs[i].bytes, 4u);
+  EXPECT_GT(jobs[3].bytes, 1000u);
+  for (const auto& job : jobs) {
+    EXPECT_EQ(job.document, "SCROLLED PRINT");
+    EXPECT_TRUE(job.completed);
+  }
+  EXPECT_EQ(platform::BoxLog()[0].style, 0x1024u);
+  EXPECT_EQ(platform::BoxLog()[1].style, 0x1040u);
+  EXPECT_EQ(paints, 1);
+}
+
+TEST_F(PrintMenuTest, FailedScrollPrintSaysNoCompletionAndDoesNotRepaint) {
+  PrintableChannel(64);
+  drv::ModalHandler handler([&](HWND dialog, int) { drv::Click(dialog, IDC_SP_PRINT); });
+  auto printExpecting = [](const std::string& warning) {
+    drv::Answers answers;
+    answers.Printer("Epson FX-870").Box("Question", "RETRACT PAPER?", IDNO).Box("Warning", warning, IDOK);
+    drv::ChooseCommand(Win.hWnd_Main, IDM_PRINT);
+    EXPECT_TRUE(answers.AllAnswered());
+    EXPECT_TRUE(answers.Failures().empty());
+  };
+  platform::SetRawPrinterFailure(platform::RawPrinterStep::Open);
+  printExpecting("PrntCmd()/OpenPrinter()*");
+  platform::SetRawPrinterFailure(platform::RawPrinterStep::None);
+  Win.Shown_Count = 0;  // the document starts, but there is nothing to print
+  printExpecting("DISPLAY CHANNELS TO PLOT FIRST\n\nABORTING");
+  EXPECT_EQ(platform::BoxLog().size(), 4u);
+  EXPECT_EQ(paints, 0);
+  // Without an active channel the options dialog does not open.
+  Win.Active_Chn = 9;
+  drv::Answers answers;
+  answers.Printer("Epson FX-870").Box("Warning", "NO DATA CHNS SELECTED TO PRINT\n\nDSP DATA FIRST\n\nABORTING", IDOK);
+  drv::ChooseCommand(Win.hWnd_Main, IDM_PRINT);
+  EXPECT_TRUE(answers.AllAnswered());
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "AppFixture.h"
 #include "app/WorkFile.h"
+#include "sim/SimSets.h"
 
 namespace {
 
@@ -8,6 +9,16 @@ using qvtest::AppTest;
 class WorkFileConvertTest : public AppTest {
  protected:
   bool Exists(const std::string& name) { return std::filesystem::exists(Path(name)); }
+  // Ten 16-bit samples in "pmt" and the MassComp file "wk-run7" naming them.
+  void WritePmtRun7() {
+    std::string samples;
+    for (int i = 0; i < 10; ++i) {
+      samples.push_back(static_cast<char>(i * 3));
+      samples.push_back('\0');
+    }
+    WriteAll(Path("pmt"), samples);
+    WriteAll(Path("wk-run7"), "2 pmt stop\n3 100 stop\n");
+  }
   bool Refused(const char* name) {
     StrCopy(Dsp.Work_Flnm, name);
     bool refused = false;
@@ -28,6 +39,8 @@ const char* kWkfTail =
     "0.1 0.2 1.5 2.5\n0.01 0.02 0.03 0.04\n300 310\n-1 2\n12\n";
 
 TEST_F(WorkFileConvertTest, SixChannelWkfBecomesAWorkingFile) {
+  SimFile("simA");
+  SimFile("simB");
   WriteAll(Path("run5.wkf"), std::string(kWkfHead) + "200 150.0\n45000.0\n" + kWkfTail);
   StrCopy(Dsp.Work_Flnm, "run5.wkf");
   EXPECT_EQ(WorkFileRead(), 1);
@@ -52,6 +65,7 @@ TEST_F(WorkFileConvertTest, SixChannelWkfBecomesAWorkingFile) {
   EXPECT_STREQ(Sim.LineDb_Lbl[1], "OD");
 
   // The new file reads back in the current form.
+  FreeSimSets();
   Sim = SimRecord{};
   EXPECT_EQ(WorkFileReadPelkNew(), 1);
   EXPECT_STREQ(Sim.Sim_Flnm[1], "simB");
@@ -252,13 +266,7 @@ TEST_F(WorkFileConvertTest, NewMassCompFile) {
 
 TEST_F(WorkFileConvertTest, MassCompChannelWithDataIsConvertedToFloats) {
   // Ten 16-bit samples become the float file "pmtF", which the channel then shows.
-  std::string samples;
-  for (int i = 0; i < 10; ++i) {
-    samples.push_back(static_cast<char>(i * 3));
-    samples.push_back('\0');
-  }
-  WriteAll(Path("pmt"), samples);
-  WriteAll(Path("wk-run7"), "2 pmt stop\n3 100 stop\n");
+  WritePmtRun7();
   answers_ = {IDYES, IDYES, IDYES, IDYES};
   EXPECT_FALSE(Refused("wk-run7"));
   EXPECT_STREQ(Dsp.Chn_Flnm[0], "pmtF");
@@ -266,6 +274,36 @@ TEST_F(WorkFileConvertTest, MassCompChannelWithDataIsConvertedToFloats) {
   EXPECT_EQ(std::filesystem::file_size(Path("pmtF")), 10u * sizeof(float));
   EXPECT_TRUE(Exists("pmtFL"));
   EXPECT_TRUE(Exists("run7.QVW"));
+}
+
+// A refused conversion leaves the user's "Mks", float and linearised files as they
+// were, and nothing of its own beside them; an accepted one replaces them.
+TEST_F(WorkFileConvertTest, RefusedMassCompConversionKeepsTheUsersFiles) {
+  WritePmtRun7();
+  const char* mine[] = {"Mks", "pmtF", "pmtFL", "run7.QVW"};
+  for (const char* name : mine) WriteAll(Path(name), std::string("mine ") + name);
+  answers_ = {IDYES};  // convert; then No to replacing run7.QVW
+  EXPECT_TRUE(Refused("wk-run7"));
+  EXPECT_EQ(Texts().back(), "[wk-run7] NOT CONVERTED\n\nEXISTING WORKING FILE [run7.QVW] KEPT");
+  for (const char* name : mine) EXPECT_EQ(ReadAll(Path(name)), std::string("mine ") + name) << name;
+  const std::filesystem::path folder = std::filesystem::path(Path("Mks")).parent_path();
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
+
+  // Refused at the marker count: the same.
+  WriteAll(Path("wk-run8"), "2 pmt stop\n3 100 0 stop\n");
+  answers_ = {IDYES, IDNO};
+  EXPECT_TRUE(Refused("wk-run8"));
+  for (const char* name : mine) EXPECT_EQ(ReadAll(Path(name)), std::string("mine ") + name) << name;
+
+  answers_ = {IDYES, IDOK, IDYES};  // convert, the spline's note, replace run7.QVW
+  EXPECT_FALSE(Refused("wk-run7"));
+  EXPECT_EQ(ReadAll(Path("Mks")), "100\r\n");
+  EXPECT_EQ(std::filesystem::file_size(Path("pmtF")), 10u * sizeof(float));
+  EXPECT_NE(ReadAll(Path("pmtFL")), "mine pmtFL");
+  EXPECT_NE(ReadAll(Path("run7.QVW")), "mine run7.QVW");
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
 }
 
 }  // namespace

@@ -5,10 +5,24 @@
 
 #include "AppFixture.h"
 #include "app/WorkFile.h"
+#include "sim/SimFile.h"
+#include "sim/SimSets.h"
 
 namespace {
 
 using qvtest::AppTest;
+
+// Writes a simulation file of two lines for set s under its current name.
+void WriteTwoLineSet(int16_t s) {
+  Sim.FI_Lines[s] = 2;
+  DAlloc1Dim(&Sim.FI_Sim_Erg[s], 2);
+  DAlloc1Dim(&Sim.FI_Exp_Erg[s], 2);
+  Sim.FI_Sim_Erg[s][0] = 100.0;
+  Sim.FI_Sim_Erg[s][1] = 200.0;
+  ASSERT_EQ(SimFIWriteQVS(s, &Sim), 1);
+  SimFIFreeQVS(s, &Sim, 0);
+}
+
 
 class WorkFileTest : public AppTest {
  protected:
@@ -57,6 +71,9 @@ class WorkFileTest : public AppTest {
     Sim.Sine_Phase[1][0] = 0.3;
     Sim.Sine_Damping[1] = 0.01;
     Sim.HT_Global_Stat[2] = 1;
+    StrCopy(Sim.Sim_Flnm[2], "simC");
+    SimFile("simA", false, 0.001, 1.23456789);  // a set's slope and intercept come from its file
+    SimFile("simC", true);
     Sim.HT_Press[2] = 0.5;
     Sim.HT_Trans_Stat[2] = 1;
     StrCopy(OrvPrm.In_Flnm, "rotor.in");
@@ -65,6 +82,7 @@ class WorkFileTest : public AppTest {
 
   // Records as a fresh program has them, with the data folder and file name kept.
   void Forget() {
+    FreeSimSets();
     Dsp = DspRecord{};
     Sim = SimRecord{};
     OrvPrm = OrvPrmRecord{};
@@ -194,7 +212,7 @@ TEST_F(WorkFileTest, WriteReadWriteGivesTheSameBytes) {
   ASSERT_EQ(WorkFileReadPelkNew(), 1);
   ASSERT_EQ(WorkFileWrite(), 1);
   EXPECT_EQ(ReadAll(Path("run.QVW")), second);
-  EXPECT_TRUE(platform::BoxLog().empty());
+  EXPECT_TRUE(BoxesBesidesTipsWarnings().empty());
 }
 
 TEST_F(WorkFileTest, CutOffIsWrittenInWavenumbersWithMegahertzUnits) {
@@ -243,6 +261,7 @@ TEST_F(WorkFileTest, SimulationRowWithoutSlopeAndInterceptIsAccepted) {
   WriteAll(Path("run.QVW"), Edited(ReadAll(Path("run.QVW")), "  0   1   simA", "  0   1   simB  3.0 0.5"));
   Forget();
   Sim.Dsp_Slope[0] = 7.0;
+  SimFile("simB", false, 7.0);  // the set's slope then comes from its simulation file
   ASSERT_EQ(WorkFileReadPelkNew(), 1);
   EXPECT_STREQ(Sim.Sim_Flnm[0], "simB");
   EXPECT_EQ(Sim.Dsp_Scalar[0], 3.0);
@@ -308,7 +327,7 @@ TEST_F(WorkFileTest, TypedDateTimeAndCommentDoNotSpoilTheFile) {
   ASSERT_EQ(WorkFileReadPelkNew(), 1);
   EXPECT_STREQ(Dsp.Work_Date, "14_March_1997");
   EXPECT_STREQ(Dsp.Work_Time, "10_42");
-  EXPECT_TRUE(platform::BoxLog().empty());
+  EXPECT_TRUE(BoxesBesidesTipsWarnings().empty());
 }
 
 TEST_F(WorkFileTest, FileNameWithABlankIsRefused) {
@@ -376,7 +395,8 @@ TEST_F(WorkFileTest, FailedWriteKeepsTheOldFile) {
   EXPECT_EQ(ReadAll(Path("run.QVW")), "old contents\r\n");
   EXPECT_EQ(Texts(), std::vector<std::string>{
                          "FAILED TO CREATE ASCII FILE [run.QVW] FOR WRITING\n\nRETURNING TO PROGRAM"});
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.Path()), {}), 4);  // 3 data files + run.QVW
+  // 3 data files, 2 simulation files and run.QVW: no temporary file is left.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.Path()), {}), 6);
 }
 
 TEST_F(WorkFileTest, FinishChecksChannelsAndMovesOlderViewFiles) {
@@ -421,6 +441,25 @@ TEST_F(WorkFileTest, DemoWorkingFileReads) {
   for (int c = 0; c < 3; c++) EXPECT_EQ(Dsp.Chn_DspStat[c], 1u);
   EXPECT_EQ(Dsp.FL_SZ[WIN_RAW][0], 32000u);
   EXPECT_EQ(Dsp.Frq_Stp, 150.0 / 400);
+}
+
+
+TEST_F(WorkFileTest, FinishReadsTheNamedSimulationFilesAndForgetsUnreadableOnes) {
+  StrCopy(Sim.Sim_Flnm[0], "simA");
+  WriteTwoLineSet(0);
+  Sim.Dsp_Stat[0] = 1;
+  StrCopy(Sim.Sim_Flnm[1], "broken");
+  WriteAll(Path("broken.QVS"), "QVS v1.9");
+  Sim.Dsp_Stat[1] = 1;
+  StrCopy(Sim.Sim_Flnm[2], "missing");
+  WorkFileReadFinish();
+  EXPECT_EQ(Sim.FI_Lines[0], 2u);
+  EXPECT_EQ(Sim.FI_Sim_Erg[0][1], 200.0);
+  EXPECT_EQ(Sim.Dsp_Stat[0], 1u);
+  EXPECT_STREQ(Sim.Sim_Flnm[1], "NoName");
+  EXPECT_EQ(Sim.Dsp_Stat[1], 0u);
+  EXPECT_STREQ(Sim.Sim_Flnm[2], "NoName");
+  EXPECT_EQ(Texts(), std::vector<std::string>{"[B] SIM [broken]\n\nVAVODE STRUCTURE CORRUPTED\n\nABORTING"});
 }
 
 }  // namespace

@@ -27,6 +27,7 @@
 #include "records/ThreadCtl.h"
 #include "records/Win.h"
 #include "resources/Dialogs.h"
+#include "tests/support/ScriptMain.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -140,34 +141,9 @@ TEST_F(FileConversionDialogTest, SubtractAndMultiplyUseTheSecondFileField) {
   EXPECT_EQ(ReadValues<float>("mul.bin"), (std::vector<float>{0, 4, 16}));
 }
 
-// The main window's Conversion command, as a script drives it.
-LRESULT MainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_COMMAND:
-      if (LOWORD(wParam) == 103) FileConversionDialog(hwnd);
-      return 0;
-    case WM_CLOSE:
-      DestroyWindow(hwnd);
-      return 0;
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
-    default:
-      return DefWindowProc(hwnd, message, wParam, lParam);
-  }
-}
-
 TEST_F(FileConversionDialogTest, ShortToFloatAsAdcVoltsWithItsThreeQuestionsAnsweredByAScript) {
   WriteValues<int16_t>("s.bin", {2048, 0, 4095});
   StrCopy(Dsp.Chn_Flnm[3], "s.bin");
-  WNDCLASS wc;
-  wc.lpfnWndProc = &MainProc;
-  wc.lpszClassName = "CNV TEST MAIN";
-  RegisterClass(&wc);
-  HWND main = CreateWindowEx(0, "CNV TEST MAIN", "MAIN", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300, nullptr,
-                             nullptr, nullptr, nullptr);
-  ASSERT_NE(main, nullptr);
-  Win.hWnd_Main = main;
   const std::string script =
       "menu 103\n"
       "dialog 211\n"
@@ -181,19 +157,12 @@ TEST_F(FileConversionDialogTest, ShortToFloatAsAdcVoltsWithItsThreeQuestionsAnsw
       "expect-text 2313 s.bin00\n"
       "click 1\n"
       "quit\n";
-  platform::ScriptRunner runner;
-  std::string error;
-  ASSERT_TRUE(runner.LoadText("s2f.script", script, &error)) << error;
-  platform::ScriptOptions options;
-  options.mainWindow = main;
-  options.waitMilliseconds = 2000;
-  runner.Start(options);
-  MSG msg;
-  while (GetMessage(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessage(&msg);
-  }
-  EXPECT_EQ(runner.Finish(), 0) << runner.Failure();
+  // The main window's Conversion command opens the dialog.
+  std::string failure;
+  EXPECT_EQ(qvtest::RunScriptOnBareMain(
+                script, [](HWND main, int id) { if (id == 103) FileConversionDialog(main); }, 2000, &failure),
+            0)
+      << failure;
   auto v = ReadValues<float>("s.bin00");
   ASSERT_EQ(v.size(), 3u);
   EXPECT_EQ(v[0], 0.0f);
@@ -207,7 +176,6 @@ TEST_F(FileConversionDialogTest, ShortToFloatAsAdcVoltsWithItsThreeQuestionsAnsw
       EXPECT_EQ(box.style, 0x1024u);
     }
   }
-  if (IsWindow(main)) DestroyWindow(main);
 }
 
 TEST_F(FileConversionDialogTest, NothingCheckedOrNothingAvailableConvertsNothing) {
@@ -348,6 +316,41 @@ TEST_F(FileConversionDialogTest, OpSeqStopsTheRunningSequenceBetweenItsWrites) {
   WaitForSingleObject(thread, 10000);
   CloseHandle(thread);
   ThreadCtl.OpSeq_Thread = nullptr;
+}
+
+TEST_F(FileConversionDialogTest, CutOutAndAsciiOutputAnswerTheirQuestions) {
+  std::vector<float> ramp(100);
+  for (int i = 0; i < 100; ++i) ramp[static_cast<size_t>(i)] = static_cast<float>(i);
+  WriteValues<float>("ch0.bin", ramp);
+  StrCopy(Dsp.Chn_Flnm[0], "ch0.bin");
+  Dsp.Init_Frq = 10.0;
+  Dsp.Frq_Stp = 1.0;
+  Dsp.Chn_Scalar[0] = 2.0;
+  drv::Answers answers;
+  answers.Box("Question", "CUT OUT SECTION FILE OPERATION\n\nEXCLUDE UPPER END POINT [YES] | [NO]?", IDYES)
+      .Box("Info", "[ch0.bin] CONVERTED TO [cut.bin]\n\nOVER LIMITS FROM [10] TO [20]", IDOK)
+      .Box("Question", "BINARY TO ASCII CONVERSION\n\nAPPLY DISPLAY SCALAR & OFFSET [YES] OR\nUSE ORIGINAL DATA [NO]?",
+           IDYES)
+      .Box("Info", "[ch0.bin] CONVERTED TO [out.txt]\n\nOVER LIMITS FROM [10] TO [20]", IDOK);
+  WithDialog([&](HWND d) {
+    EXPECT_TRUE(drv::SetCheck(d, IDC_CNV_CHECK0, true));
+    EXPECT_TRUE(drv::SetCheck(d, IDC_CNV_STAT, true));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_LOWLIM, "10"));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_HIGHLIM, "20"));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_OUTNAME0, "cut.bin"));
+    EXPECT_TRUE(drv::Click(d, OSI_CUTSECT));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_OUTNAME0, "out.txt"));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_PTSAVE, "5"));
+    EXPECT_TRUE(drv::Click(d, OSI_ASCII_OUTPUT));
+    EXPECT_TRUE(drv::Click(d, IDOK));
+  });
+  EXPECT_TRUE(answers.Failures().empty());
+  EXPECT_TRUE(answers.AllAnswered());
+  std::vector<float> section(ramp.begin() + 10, ramp.begin() + 20);
+  EXPECT_EQ(ReadValues<float>("cut.bin"), section);  // YES: the upper end point left out
+  std::ifstream text("out.txt", std::ios::binary);
+  std::string table((std::istreambuf_iterator<char>(text)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(table, StrPrintf("%-16.8f %-16.12f \r\n%-16.8f %-16.12f \r\n", 22.0, 24.0, 27.0, 34.0));
 }
 
 }  // namespace

@@ -23,12 +23,9 @@
 #include "records/ThreadCtl.h"
 #include "records/Win.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestMainWindow.h"
 
 namespace qvtest {
-
-inline LRESULT DisplayTestProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProc(window, message, wParam, lParam);
-}
 
 class DisplayTest : public ::testing::Test {
  protected:
@@ -43,15 +40,7 @@ class DisplayTest : public ::testing::Test {
     platform::ClearBoxLog();
     previousAnswerer_ = platform::SetBoxAnswerer([](const platform::BoxRequest&) { return IDOK; });
 
-    WNDCLASS wc;
-    wc.lpfnWndProc = &DisplayTestProc;
-    wc.lpszClassName = "DISPLAY TEST MAIN";
-    RegisterClass(&wc);  // fails harmlessly when a former test registered it
-    Win.hWnd_Main = CreateWindowEx(0, "DISPLAY TEST MAIN", "QV95", WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, nullptr,
-                                   nullptr, nullptr, nullptr);
-    Win.hWnd_StatusBar = CreateStatusWindow(WS_CHILD | WS_VISIBLE, "", Win.hWnd_Main, 100);
-    int edges[4] = {42, 84, 126, -1};
-    SendMessage(Win.hWnd_StatusBar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(edges));
+    CreateTestMainWindow("DISPLAY TEST MAIN");
     ThreadCtl.View_StopEvent = CreateEvent(FALSE, FALSE);
     ThreadCtl.View_StoppedEvent = CreateEvent(TRUE, FALSE);
   }

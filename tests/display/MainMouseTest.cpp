@@ -107,11 +107,11 @@ TEST_F(MainMouseTest, ToolbarQuantumNumberButtonSwitchesModeOfSetB) {
   Win.Cursor_X = 60;
   ASSERT_TRUE(drv::ClickToolbarButton(Win.hWnd_ToolBar, IDT_QN_B));
   EXPECT_EQ(Sim.Cur_Set, 1);
-  EXPECT_EQ(Sim.QN_Mode[1], 1u);
+  EXPECT_EQ(Sim.Dlg_Req[SIM_DLG_JKKQN][1], 1u);
   EXPECT_EQ(Sim.Asn_CursorX, 60);  // 'j' ran
   EXPECT_EQ(Sim.QN_Request[1], 1u);
   ASSERT_TRUE(drv::ClickToolbarButton(Win.hWnd_ToolBar, IDT_QN_B));
-  EXPECT_EQ(Sim.QN_Mode[1], 0u);  // 'J': the QN dialog is hidden
+  EXPECT_EQ(Sim.Dlg_Req[SIM_DLG_JKKQN][1], 0u);  // 'J': the QN dialog is hidden
 }
 
 }  // namespace

@@ -106,7 +106,7 @@ class PaintTest : public ::testing::Test {
     ASSERT_FALSE(QvAllocFailed(FAlloc1Dim(&Win.PM_DrawAry_Sum, WIN_DRAW_PTS)));
     for (float*& rows : Win.P_DrawAry) ASSERT_FALSE(QvAllocFailed(FAlloc1Dim(&rows, WIN_DRAW_PTS)));
     Dsp.Pts2Pxl[WIN_RAW] = 1.0;
-    for (double& step : Dsp.FrqStpView) step = 1.0;  // line shapes are built on every level
+    for (auto& step : Dsp.FrqStpView) step = 1.0;  // line shapes are built on every level
     Win.View_Level = WIN_RAW;
     // Pens of rows 1 (blue), 2 (red), 3 (green) and 9 (grey) as the colour table has them.
     const COLORREF colors[] = {kBlue, kRed, kGreen};
@@ -375,11 +375,11 @@ TEST_F(PaintTest, PaintWritesReadoutCursorWindowAndUnitsToTheStatusBar) {
   // frequency, as the reference key measures it (not from its assignment offset).
   Sim.Dsp_Stat[2] = 1;
   Sim.FI_Lines[2] = 5;
-  Sim.Ref_Stat[2] = 1;
-  Sim.Base_Frq[2] = 7.0;
+  Sim.Shift_Stat[2] = 1;
+  Sim.Frq_Shift[2] = 7.0;
   Sim.Ref_Frq[2] = 50.0;
   Paint();
-  EXPECT_DOUBLE_EQ(Sim.Ref_Val[2], 120.0 - 7.0);
+  EXPECT_DOUBLE_EQ(Sim.Frq_ShiftRef[2], 120.0 - 7.0);
   EXPECT_EQ(platform::StatusText(Win.hWnd_StatusBar, 2), "MHz x 1ST -> CM-1 x 1ST");
   EXPECT_TRUE(platform::driver::MatchPattern("[0] X(cm-1) * Y * Pt     20", platform::StatusText(Win.hWnd_StatusBar, 1)));
   EXPECT_DOUBLE_EQ(Win.Cursor_Freq_Lo, 115.0);

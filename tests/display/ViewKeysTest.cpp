@@ -389,18 +389,18 @@ TEST_F(ViewKeysTest, SetKeysOnSetsWithoutLines) {
   EXPECT_EQ(Sim.Dsp_Scalar[1], 0.5);
 
   Dsp.Init_Frq = 12345678.9;
-  Sim.Ref_Stat[3] = 1;
+  Sim.Shift_Stat[3] = 1;
   Key('Z');
   for (int s = 0; s < SIM_SETS; ++s) EXPECT_EQ(Sim.Ref_Frq[s], 12000000.0);
-  EXPECT_EQ(Sim.Ref_Stat[3], 0u);
+  EXPECT_EQ(Sim.Shift_Stat[3], 0u);
   Key('z');
   EXPECT_EQ(Sim.Ref_Frq[0], 0.0);
 
   Win.Cursor_X = 10;
-  Sim.Base_Frq[1] = 100.0;
+  Sim.Frq_Shift[1] = 100.0;
   Key('R');
-  EXPECT_EQ(Sim.Ref_Stat[1], 1u);
-  EXPECT_DOUBLE_EQ(Sim.Ref_Val[1], 12345678.9 + 10 * 50.0 - 100.0);
+  EXPECT_EQ(Sim.Shift_Stat[1], 1u);
+  EXPECT_DOUBLE_EQ(Sim.Frq_ShiftRef[1], 12345678.9 + 10 * 50.0 - 100.0);
 }
 
 TEST_F(ViewKeysTest, SumOfAAndBOnlyWhileBothDisplayed) {

@@ -26,6 +26,8 @@
 #include "records/FftwCache.h"
 #include "records/ThreadCtl.h"
 #include "records/Win.h"
+#include "platform/windows/Window.h"
+#include "resources/Dialogs.h"
 #include "tests/support/TempDir.h"
 
 namespace qvtest {
@@ -41,10 +43,12 @@ class FileOpsTest : public ::testing::Test {
     ThreadCtl.OpSeq_Running = 0;
     ThreadCtl.OpSeq_ThreadId = 0;
     platform::ClearBoxLog();
+    RegisterDialogResources();  // the shared message window of the repack and the scroll
     previousFolder_ = std::filesystem::current_path();
     std::filesystem::current_path(dir_.Path());
   }
   void TearDown() override {
+    if (Dsp.Msg_Hwnd) DestroyWindow(Dsp.Msg_Hwnd);
     DebugFileSet(DEBUG_LEVEL_OFF, 0, 0);
     std::filesystem::current_path(previousFolder_);
   }

@@ -157,7 +157,7 @@ TEST_F(FileOpsTest, IdsWithoutAnOperationAreRefusedBeforeAnyFileIsTouched) {
   EXPECT_EQ(ReadBytes("in.bin"), before);
   EXPECT_EQ(OSIFileIdState(OSI_SCALE), OsiIdState::Available);
   EXPECT_EQ(OSIFileIdState(OSI_SCALE + 0x10000), OsiIdState::Available);  // dispatch reads the low 16 bits
-  EXPECT_EQ(OSIFileIdState(OSI_ASCII_OUTPUT), OsiIdState::Pending);
+  EXPECT_EQ(OSIFileIdState(OSI_SMOOTH), OsiIdState::Pending);
 }
 
 TEST_F(FileOpsTest, MissingInputOrBadSlotCreatesNoOutput) {

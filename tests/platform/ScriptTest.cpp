@@ -98,13 +98,14 @@ class ScriptTest : public ::testing::Test {
   }
 
   // Runs the script in the program's message loop; returns the runner's result.
-  int Run(const std::string& text, std::string* failure) {
+  int Run(const std::string& text, std::string* failure, HWND child = nullptr) {
     platform::ScriptRunner runner;
     std::string error;
     EXPECT_TRUE(runner.LoadText("test.script", text, &error)) << error;
     platform::ScriptOptions options;
     options.mainWindow = main_;
     options.waitMilliseconds = 200;
+    options.childWindow = [child](int c, int k) { return c == 3 && k == 1 ? child : nullptr; };
     runner.Start(options);
     MSG msg;
     while (GetMessage(&msg, nullptr, 0, 0) > 0) {
@@ -185,6 +186,70 @@ TEST_F(ScriptTest, BoxesDefaultAnswersTheRestNonDestructively) {
   auto log = platform::BoxLog();
   ASSERT_EQ(log.size(), 1u);
   EXPECT_EQ(log[0].caption, "Question");
+}
+
+// A window that writes the mouse, character and command messages it gets into its
+// status bar part 0.
+LRESULT ChildTargetProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  HWND bar = GetDlgItem(hwnd, 101);
+  char text[80] = "";
+  switch (message) {
+    case WM_LBUTTONDOWN:
+      std::snprintf(text, sizeof text, "LDOWN %d %d", GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+      break;
+    case WM_RBUTTONDBLCLK:
+      std::snprintf(text, sizeof text, "RDBL %d %d", GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+      break;
+    case WM_MOUSEMOVE:
+      std::snprintf(text, sizeof text, "MOVE %d %d", GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+      break;
+    case WM_CHAR:
+      std::snprintf(text, sizeof text, "CHAR %c", static_cast<char>(wParam));
+      break;
+    case WM_COMMAND:
+      std::snprintf(text, sizeof text, "COMMAND %d", static_cast<int>(LOWORD(wParam)));
+      break;
+    default:
+      return DefWindowProc(hwnd, message, wParam, lParam);
+  }
+  SendMessage(bar, SB_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+  return 0;
+}
+
+TEST_F(ScriptTest, MouseCharAndToolbarLinesReachAChildWindow) {
+  WNDCLASS wc;
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = &ChildTargetProc;
+  wc.lpszClassName = "SCRIPT CHILD";
+  RegisterClass(&wc);
+  HWND child = CreateWindowEx(0, "SCRIPT CHILD", "CHILD", WS_POPUP | WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 300,
+                              200, main_, nullptr, nullptr, nullptr);
+  ASSERT_NE(child, nullptr);
+  HWND tools = CreateWindowEx(0, TOOLBARCLASSNAME, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, child,
+                              reinterpret_cast<HMENU>(static_cast<intptr_t>(50)), nullptr, nullptr);
+  TBBUTTON button{};
+  button.idCommand = 74;
+  button.fsState = TBSTATE_ENABLED;
+  button.fsStyle = TBSTYLE_BUTTON;
+  SendMessage(tools, TB_ADDBUTTONS, 1, reinterpret_cast<LPARAM>(&button));
+  CreateStatusWindow(WS_CHILD | WS_VISIBLE, "", child, 101);
+  std::string failure;
+  const std::string script =
+      "mouse child 3 1 left 12 34\n"
+      "expect-status child 3 1 0 \"LDOWN 12 34\"\n"
+      "mouse child 3 1 rdbl 7 8\n"
+      "expect-status child 3 1 0 \"RDBL 7 8\"\n"
+      "move child 3 1 40 41\n"
+      "expect-status child 3 1 0 \"MOVE 40 41\"\n"
+      "char child 3 1 X\n"
+      "expect-status child 3 1 0 \"CHAR X\"\n"
+      "toolbar child 3 1 74\n"
+      "expect-status child 3 1 0 \"COMMAND 74\"\n"
+      "quit\n"
+      "box Question SAVE? yes\n";
+  EXPECT_EQ(Run(script, &failure, child), 0) << failure;
+  EXPECT_EQ(Run("mouse child 2 0 left 1 1\n", &failure), 1);
+  EXPECT_NE(failure.find("no child window 2 0"), std::string::npos) << failure;
 }
 
 }  // namespace

@@ -635,3 +635,49 @@ TEST_F(WindowTest, PrintDialogReturnsTheChosenPrinterAndItsContext) {
 }
 
 }  // namespace
+
+namespace {
+
+// Last WM_MOVE and WM_SIZE of a window, as points.
+POINT LastParam(const std::vector<Seen>& seen, UINT message) {
+  for (auto it = seen.rbegin(); it != seen.rend(); ++it)
+    if (it->message == message) return POINT{GET_X_LPARAM(it->lParam), GET_Y_LPARAM(it->lParam)};
+  return POINT{-1, -1};
+}
+
+}  // namespace
+
+TEST_F(WindowTest, MoveCarriesTheClientOriginAndASizingPopupHasTheWideFrame) {
+  // A main window: 1-pixel frame and a 20-pixel caption above its client area.
+  HWND plain = MakeWindow();
+  SetWindowPos(plain, nullptr, 100, 50, 400, 300, SWP_NOZORDER);
+  POINT moved = LastParam(seen_, WM_MOVE);
+  EXPECT_EQ(moved.x, 101);
+  EXPECT_EQ(moved.y, 71);
+  DestroyWindow(plain);
+
+  // An owned pop-up with a sizing frame: 4 pixels across, 32 down, 8 narrower and 36
+  // lower, so x - 4, y - 22 - 10, w + 8 and h + 22 + 14 give the window back.
+  seen_.clear();
+  HWND popup = CreateWindowEx(0, "TEST WINDOW", "POP", WS_POPUP | WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 40, 500,
+                              200, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(popup, nullptr);
+  moved = LastParam(seen_, WM_MOVE);
+  POINT sized = LastParam(seen_, WM_SIZE);
+  EXPECT_EQ(moved.x, 34);
+  EXPECT_EQ(moved.y, 72);
+  EXPECT_EQ(sized.x, 492);
+  EXPECT_EQ(sized.y, 164);
+  MoveWindow(popup, 120, 80, 600, 260, TRUE);
+  moved = LastParam(seen_, WM_MOVE);
+  sized = LastParam(seen_, WM_SIZE);
+  EXPECT_EQ(moved.x - 4, 120);
+  EXPECT_EQ(moved.y - 22 - 10, 80);
+  EXPECT_EQ(sized.x + 8, 600);
+  EXPECT_EQ(sized.y + 22 + 14, 260);
+  POINT origin{0, 0};
+  ClientToScreen(popup, &origin);
+  EXPECT_EQ(origin.x, moved.x);
+  EXPECT_EQ(origin.y, moved.y);
+  DestroyWindow(popup);
+}

@@ -223,3 +223,45 @@ TEST(SharedFieldTest, CopyTakesTheValueAndLeavesTheSourceAlone) {
 }
 
 }  // namespace
+
+TEST_F(RecordsTest, SimulationSetsStartEmptyWithTheirSwitchesAndTables) {
+  for (int s = 0; s < SIM_SETS; ++s) {
+    SCOPED_TRACE(s);
+    EXPECT_STREQ(Sim.Sim_Type[s], "ORV v5.1");
+    EXPECT_EQ(Sim.FI_Lines[s], 0u);
+    EXPECT_EQ(Sim.FI_Sim_Erg[s], nullptr);
+    EXPECT_EQ(Sim.QN_SortItn[s], 1u);
+    EXPECT_EQ(Sim.HT_Doppler_Stat[s], 1u);
+    EXPECT_EQ(Sim.Cheb_Order[s], 2);
+    EXPECT_EQ(Sim.Cheb_Sections[s], 1);
+    EXPECT_EQ(Sim.FI_QN_BEG[s], -1);
+    EXPECT_EQ(Sim.FI_QN_END[s], -2);
+    EXPECT_EQ(Sim.Frq_Scale[s], 1.0);
+    EXPECT_EQ(Sim.TDM_Angle[s][2], 100.0);
+    EXPECT_EQ(Sim.Temp2Erg[s], 20836.7381265);
+    EXPECT_EQ(Sim.Rot_Temp[s][3], 1.0);
+    EXPECT_EQ(Sim.Spin_Wts[s][3], 1u);
+    EXPECT_EQ(Sim.HT_QT_Ref[s][17], 1.0);
+    EXPECT_EQ(Sim.HT_QT_Ref[s][18], 0.0);
+    EXPECT_DOUBLE_EQ(Sim.HT_NDens[s], 7.3388931384e+21 / 296.0);
+    EXPECT_STREQ(Sim.Norm_Flnm[s], "NormFlnm");
+    EXPECT_EQ(Sim.Trackbar_Stat[SIM_TRACKBARS - 1][s], 1u);
+    EXPECT_EQ(Quad.Trackbar_Stat[s], 1u);
+    EXPECT_EQ(Sim.FI_CD_FixSet_Cur[s], -1);
+    EXPECT_EQ(Sim.LS_LorRange[s][1], 1.0);
+  }
+  EXPECT_EQ(Sim.LS_Double, 1u);
+  EXPECT_EQ(Sim.PowNrm_Ref, 1.0);
+  // Every counted HITRAN isotope has a label and a mass, ozone's older ones included.
+  const int16_t counts[26] = {0, 6, 11, 18, 5, 6, 4, 3, 3, 2, 1, 2, 2, 3, 2, 2, 2, 1, 2, 5, 3, 2, 1, 3, 2, 1};
+  for (int m = 0; m < HT_MOLECULES; ++m) {
+    EXPECT_EQ(Sim.HT_Iso_Cnt[m], counts[m]) << m;
+    for (int i = 0; i < Sim.HT_Iso_Cnt[m]; ++i) {
+      EXPECT_GT(Sim.HT_MassTable[m][i], 1.0) << m << " " << i;
+      EXPECT_GT(std::strlen(Sim.HT_Iso_Lbl[m][i]), 1u) << m << " " << i;
+    }
+  }
+  EXPECT_STREQ(Sim.HT_Iso_Lbl[3][12], "888");
+  EXPECT_NEAR(Sim.HT_MassTable[3][12], 3 * 17.999161, 1e-5);
+  EXPECT_NEAR(Sim.HT_MassTable[2][0], 43.98983, 1e-5);
+}

@@ -4,12 +4,12 @@
 
 #include "sim/LineShape.h"
 #include "sim/Voigt.h"
-#include "tests/sim/SimFixture.h"
+#include "tests/sim/RenderFixture.h"
 
 namespace qvtest {
 namespace {
 
-using LineShapeTest = SimTest;
+using LineShapeTest = RenderTest;
 
 double Gauss(double d, double g) { return std::exp(-VOIGT_4LN2 * d * d / (g * g)); }
 

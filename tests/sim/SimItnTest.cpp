@@ -2,19 +2,19 @@
 #include <cmath>
 
 #include "sim/SimItn.h"
-#include "tests/sim/SimFixture.h"
+#include "tests/sim/RenderFixture.h"
 
 namespace qvtest {
 namespace {
 
-class SimItnTest : public SimTest {
+class SimItnTest : public RenderTest {
  protected:
   void TearDown() override {
     FFree1Dim(&Sim.FI_Amp[0]);
     FFree1Dim(&Sim.FI_Imag[0]);
     DFree1Dim(&Sim.FI_HamErg_Vector[0][1]);
     LFree1Dim(&Sim.FI_Erg_Idx[0][1]);
-    SimTest::TearDown();
+    RenderTest::TearDown();
   }
   // Lower (and upper) level energies of the set's lines, one level per line.
   void Levels(const std::vector<double>& lower, const std::vector<double>& upper = {}) {

@@ -15,7 +15,7 @@
 #include "sim/SimPlot.h"
 #include "sim/Voigt.h"
 #include "support/TempDir.h"
-#include "tests/sim/SimFixture.h"
+#include "tests/sim/RenderFixture.h"
 
 namespace qvtest {
 namespace {
@@ -37,15 +37,15 @@ struct MemoryDC {
   HGDIOBJ old = nullptr;
 };
 
-class SimPlotTest : public SimTest {
+class SimPlotTest : public RenderTest {
  protected:
   void SetUp() override {
-    SimTest::SetUp();
+    RenderTest::SetUp();
     Tips = TipsRecord{};
     StrCopy(Tips.Folder, QV95_TIPS_DIR);
     ASSERT_FALSE(QvAllocFailed(FAlloc1Dim(&Win.PM_DrawAry, WIN_DRAW_PTS)));
     Dsp.Init_Frq = 0.0;
-    for (double& p : Dsp.Pts2Pxl) p = 1.0;
+    for (auto& p : Dsp.Pts2Pxl) p = 1.0;
     Steps(0.1);
     Win.Page_Height = 100;
     Win.Plot_Bottom = 100;
@@ -56,7 +56,7 @@ class SimPlotTest : public SimTest {
     FFree1Dim(&Win.Big_DrawAry);
     if (Sim.Pen[2]) DeleteObject(Sim.Pen[2]);
     Tips = TipsRecord{};
-    SimTest::TearDown();
+    RenderTest::TearDown();
   }
 
   int32_t Plot(int16_t set = 0, int32_t count = kCount, HDC dc = nullptr, int16_t paint = 0) {
@@ -390,7 +390,7 @@ TEST_F(SimPlotTest, HitranIntensityAtOtherTemperatures) {
     Steps(0.1);
     HitranLine(0, 51, nu, static_cast<float>(S), E);
     Sim.HT_QT_Stat[0] = 1;
-    Sim.HT_QT_Ref[0][1] = q296;
+    Sim.HT_QT_Ref[0][0] = q296;  // isotope 1
     Sim.HT_Temp[0] = T;
     Sim.HT_Doppler_Stat[0] = 0;
     Dsp.Init_Frq = nu - 5.0;

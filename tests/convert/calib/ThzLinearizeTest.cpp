@@ -328,11 +328,13 @@ TEST_F(ThzTest, SmoothingBandsSelectWhatIsSmoothed) {
   EXPECT_NEAR(frq[1][1010] - frq[1][1000], 0.10, 0.01);
 }
 
-TEST_F(ThzTest, PhasesNotInThisBuildRefuseAndUnknownPhasesDoNothing) {
+TEST_F(ThzTest, SectionDriverWithoutSectionListStopsAndUnknownPhasesDoNothing) {
   EXPECT_EQ(THzLinearization(0, 9, 1), 1);
   EXPECT_TRUE(platform::BoxLog().empty());
   EXPECT_EQ(THzLinearization(0, 3, 1), 0);
-  EXPECT_EQ(ThzSettings.Status, 2);
+  EXPECT_EQ(ThzSettings.Status, 6);
+  EXPECT_TRUE(Shown("Warning", "PHASE [III]\n\nFILE POSITIONS IN [MksRepeat] OF REPEATED SECTIONS MUST BE "
+                               "DEFINED\n\nABORTING"));
 }
 
 }  // namespace

@@ -1,0 +1,589 @@
+// ASCII spectrum conversion: line selection and probing, step rejection, re-gridding
+// of merge targets, and the mapping of each intensity column onto the output grid.
+#include "convert/AsciiConvert.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "core/FileIo.h"
+#include "numerics/Spline.h"
+#include "platform/kernel/Files.h"
+#include "platform/kernel/Text.h"
+#include "platform/windows/MessageBox.h"
+#include "records/Cnv.h"
+#include "records/Dsp.h"
+#include "records/Win.h"
+
+namespace {
+
+// What one field of a scan does: skip it or read it as a floating value.
+enum class Field : uint8_t { Skip, Read };
+
+// Scans the fields of a line from character `skip` as a "%*s%*c" / "%lf%*c" format
+// does: a skipped field is a run of non-blanks, a read field a number; each is
+// followed by one separator character. Returns the count of values read (the scan
+// stops at the first field that fails).
+int32_t ScanFields(const std::string& line, int32_t skip, const std::vector<Field>& format, double* values) {
+  if (skip < 0) skip = 0;
+  if (static_cast<size_t>(skip) >= line.size()) return 0;
+  const char* p = line.c_str() + skip;
+  int32_t count = 0;
+  for (const Field f : format) {
+    if (f == Field::Skip) {
+      while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\v' || *p == '\f') ++p;
+      if (*p == '\0') return count;
+      while (*p != '\0' && !(*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\v' || *p == '\f')) ++p;
+    } else {
+      double v = 0.0;
+      if (!core_io::ScanDouble(p, &v)) return count;
+      values[count++] = v;
+    }
+    if (*p != '\0') ++p;  // the separator
+  }
+  return count;
+}
+
+// The frequency of a line: field `column`, the fields before it skipped.
+bool LineFrequency(const std::string& line, int16_t column, double* frq) {
+  std::vector<Field> format(static_cast<size_t>(column - 1), Field::Skip);
+  format.push_back(Field::Read);
+  return ScanFields(line, Cnv.Asc_ChrSkip, format, frq) == 1;
+}
+
+// The part of a name after its last folder separator.
+std::string BaseName(const char* name) {
+  const std::string s(name);
+  const size_t cut = s.find_last_of("\\/");
+  return cut == std::string::npos ? s : s.substr(cut + 1);
+}
+
+bool UsedColumn(int k) { return Cnv.Asc_YCol[k] > 0; }
+
+// Step 2 of the probe: holds the FIRST-th line and the LAST-th line (or the last one).
+// The line numbers are corrected to what the file holds.
+void SelectLines(core_io::LineIn& in, std::string& firstLine, std::string& lastLine) {
+  in.Rewind();
+  if (Cnv.Asc_First < 1) Cnv.Asc_First = 1;
+  if (Cnv.Asc_Last < 0) Cnv.Asc_Last = 0;
+  std::string piece;
+  int32_t line = 0;
+  firstLine.clear();
+  while (line < Cnv.Asc_First && in.Next(piece)) {
+    ++line;
+    firstLine = piece;
+  }
+  if (line < Cnv.Asc_First) Cnv.Asc_First = line < 1 ? 1 : line;
+  lastLine = firstLine;
+  while ((Cnv.Asc_Last == 0 || line < Cnv.Asc_Last) && in.Next(piece)) {
+    ++line;
+    lastLine = piece;
+  }
+  Cnv.Asc_Last = std::max(line, Cnv.Asc_First);
+  StrCopy(Cnv.Asc_FirstLine, sizeof Cnv.Asc_FirstLine, firstLine.c_str());
+  StrCopy(Cnv.Asc_LastLine, sizeof Cnv.Asc_LastLine, lastLine.c_str());
+}
+
+// The extension after the last "\" and the last "." is "xyt" or "XYT".
+bool IsXytName(const char* name) {
+  const std::string base = BaseName(name);
+  const size_t dot = base.find_last_of('.');
+  if (dot == std::string::npos) return false;
+  const std::string ext = base.substr(dot + 1);
+  return ext == "xyt" || ext == "XYT";
+}
+
+// Reads all values of a headerless float32 file; false when it cannot be opened.
+bool ReadFloats(const char* name, std::vector<float>& values) {
+  core_io::BinIn in;
+  if (!in.Open(name)) return false;
+  const uint64_t count = in.SizeBytes() / 4;
+  try {
+    values.assign(static_cast<size_t>(count), 0.0f);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  values.resize(in.Read(values.data(), values.size(), 4));
+  return !in.Failed();
+}
+
+bool WriteFloats(const char* name, const std::vector<float>& values) {
+  core_io::BinOut out;
+  if (!out.Open(name)) return false;
+  if (!out.Write(values.data(), values.size() * sizeof(float))) return false;
+  return out.Commit();
+}
+
+bool FileHasData(const char* name) {
+  core_io::BinIn in;
+  return in.Open(name) && in.SizeBytes() >= 4;
+}
+
+// Rewrites a merge target whose values were taken at the working data's step on the
+// output step. Returns 1, or 0 after a message.
+int32_t Regrid(int k, double res) {
+  const char* name = Cnv.Asc_OutFlnm[k];
+  std::vector<float> old;
+  if (!ReadFloats(name, old)) {
+    core_io::Warning(StrPrintf("FAILED TO OPEN BINARY [%ld] FILE [%s] FOR READING\n\nABORTING", static_cast<long>(k + 1), name));
+    return 0;
+  }
+  const int64_t m = static_cast<int64_t>(old.size());
+  const double step = std::fabs(Dsp.Frq_Stp);
+  Cnv.Asc_OutSz[k] = static_cast<uint32_t>(m);
+  // A file of one value or an unknown step has no spacing to convert from.
+  if (m < 2 || !(step > 0.0) || !std::isfinite(step)) return 1;
+  // The file spans (m - 1) steps; the new grid spans the same range.
+  const double mNew = std::trunc(std::fabs(static_cast<double>(m - 1) * step / res) + 0.5) + 1.0;
+  if (static_cast<int64_t>(mNew) == m) return 1;
+  if (mNew < 2 || mNew > 2.0e9) return 1;
+  const auto n = static_cast<int64_t>(mNew);
+  core_io::StatusText(0, StrPrintf("[%ld] RELINEARIZING FILE [%s]", static_cast<long>(k + 1), name));
+  std::vector<double> x, y, y2;
+  std::vector<float> values;
+  try {
+    x.resize(static_cast<size_t>(m + 1));
+    y.resize(static_cast<size_t>(m + 1));
+    y2.resize(static_cast<size_t>(m + 1));
+    values.resize(static_cast<size_t>(n));
+  } catch (const std::bad_alloc&) {
+    core_io::Error(StrPrintf("CnvA2BFile()/i_frq_dpt/i_itn_dpt/f2i_dpt/o_itn_fpt - CORE ALLOCATION ERROR\n\nIN SZ=[%ld] OUT SZ=[%ld]",
+                       static_cast<long>(m), static_cast<long>(n)));
+    return 0;
+  }
+  for (int64_t i = 0; i < m; ++i) {
+    x[static_cast<size_t>(i + 1)] = static_cast<double>(i) * step;
+    y[static_cast<size_t>(i + 1)] = old[static_cast<size_t>(i)];
+  }
+  if (DSpline(x.data(), y.data(), static_cast<int32_t>(m), SPLINE_NATURAL, SPLINE_NATURAL, y2.data(), 0) != 1) return 0;
+  for (int64_t j = 0; j < n; ++j) {
+    double v = 0.0;
+    DSplint(x.data(), y.data(), y2.data(), static_cast<int32_t>(m), static_cast<double>(j) * res, &v);
+    values[static_cast<size_t>(j)] = static_cast<float>(v);
+  }
+  if (!WriteFloats(name, values)) {
+    core_io::Warning(StrPrintf("ASCII (TXT) INPUT\n\n[%ld] FAILED TO CREATE BINARY FILE=[%s] FOR WRITING\n\nABORTING",
+                         static_cast<long>(k + 1), name));
+    return 0;
+  }
+  Cnv.Asc_OutSz[k] = static_cast<uint32_t>(n);
+  return 1;
+}
+
+// The rejection of a line by its step from the line before.
+enum class Step : uint8_t { Keep, Small, Large };
+Step Judge(bool hasPrevious, double x, double previous) {
+  if (!hasPrevious || Cnv.Asc_Stick != 0) return Step::Keep;
+  const double d = x - previous;
+  if (d < Cnv.Asc_MinStp) return Step::Small;
+  if (d > Cnv.Asc_MaxStp) return Step::Large;
+  return Step::Keep;
+}
+
+// One probe or conversion pass. Returns 1 or 0, or -1 when the call is to be repeated
+// from line 2 (header retry).
+int32_t Convert(core_io::LineIn& in, int16_t mode, int16_t autodetect, int16_t interactive) {
+  std::string firstLine, lastLine;
+  SelectLines(in, firstLine, lastLine);
+  if (autodetect != 0) {
+    Cnv.Asc_ItnFactor = 1.0;
+    if (IsXytName(Cnv.Ascii_Flnm)) {
+      Cnv.Asc_First = 9;
+      Cnv.Asc_Last -= 3;
+      if (Cnv.Asc_Last < 1) Cnv.Asc_Last = 1;
+      SelectLines(in, firstLine, lastLine);
+      Cnv.Asc_ItnFactor = 1000.0;
+    }
+  }
+
+  // Input range.
+  double first = 0.0, last = 0.0;
+  const int32_t lines = Cnv.Asc_Last - Cnv.Asc_First + 1;
+  const bool hasX = Cnv.Asc_XCol > 0;
+  if (hasX) {
+    if (!LineFrequency(firstLine, Cnv.Asc_XCol, &first) || !LineFrequency(lastLine, Cnv.Asc_XCol, &last)) {
+      if (autodetect != 0 && Cnv.Asc_First == 1) return -1;
+      if (mode == 2) core_io::Warning("FIRST | LAST ASCII LINE INVALID");
+      return 0;
+    }
+    first *= Cnv.Asc_FrqScl;
+    last *= Cnv.Asc_FrqScl;
+  } else {
+    first = 0.0;
+    last = static_cast<double>(lines - 1);
+    Cnv.Asc_OutFrqLo = 0.0;
+    Cnv.Asc_OutFrqHi = last;
+  }
+  Cnv.Asc_InFrqLo = first;
+  Cnv.Asc_InFrqHi = last;
+  const double dir = last < first ? -1.0 : 1.0;
+  Cnv.Asc_Dir = static_cast<int16_t>(dir);
+
+  // Merge widening by the existing data of the last merged column.
+  for (int k = 2; k >= 0; --k) {
+    if (!UsedColumn(k) || Cnv.Asc_Add[k] == 0) continue;
+    core_io::BinIn probe;
+    if (probe.Open(Cnv.Asc_OutFlnm[k])) Cnv.Asc_OutSz[k] = static_cast<uint32_t>(probe.SizeBytes() / 4);
+    if (Cnv.Asc_OutSz[k] == 0) continue;
+    const double start = Dsp.Init_Frq;
+    const double end = start + static_cast<double>(Cnv.Asc_OutSz[k] - 1) * Dsp.Frq_Stp;
+    if ((start - Cnv.Asc_OutFrqLo) * dir < 0.0) Cnv.Asc_OutFrqLo = start;
+    if ((end - Cnv.Asc_OutFrqHi) * dir > 0.0) Cnv.Asc_OutFrqHi = end;
+    break;
+  }
+
+  // Output range.
+  const double ofs = Cnv.Asc_FrqOfs;
+  const bool loZero = Cnv.Asc_OutFrqLo == 0.0, hiZero = Cnv.Asc_OutFrqHi == 0.0;
+  const bool bothZero = loZero && hiZero;
+  if (Cnv.Asc_OutFrqHi * dir < (last + ofs) * dir || bothZero) {
+    Cnv.Asc_OutFrqHi = last + ofs;
+    if (hiZero && !loZero)
+      core_io::Warning(
+          "HIGH OUTPUT FREQUENCY MUST BE INCLUSIVE OF INPUT HIGH VALUE\n\nOUTPUT SET TO INPUT\n\nNARROW RANGE ON INPUT TO CHANGE");
+  }
+  if (Cnv.Asc_OutFrqLo * dir > (first + ofs) * dir || bothZero) {
+    Cnv.Asc_OutFrqLo = first + ofs;
+    if (loZero && !hiZero)
+      core_io::Warning(
+          "LOW OUTPUT FREQUENCY LIMIT MUST INCLUDE INPUT LOW LIMIT\n\nOUTPUT SET TO INPUT\n\nNARROW RANGE ON INPUT TO CHANGE");
+  }
+  if (Cnv.Asc_OutRes == 0.0) Cnv.Asc_OutRes = Cnv.Asc_InRes;
+  const double lo = Cnv.Asc_OutFrqLo, hi = Cnv.Asc_OutFrqHi;
+  if (first == last || lo == hi || Cnv.Asc_OutRes == 0.0 || !std::isfinite(Cnv.Asc_OutRes) || lines < 2) {
+    core_io::Warning("INPUT ARRAY SIZE ZERO | INPUT / OUTPUT FRQ RANGE ZERO | OUTPUT RESOLUTION ZERO");
+    return mode == 2 ? 0 : 1;
+  }
+
+  // Grid.
+  const double inStep = std::fabs(last - first) / static_cast<double>(lines - 1);
+  Cnv.Asc_InRes = inStep;
+  const double span = std::fabs(hi - lo);
+  const bool resOne = Cnv.Asc_OutRes == 1.0;
+  const double ratio = std::fabs((hi - lo) / Cnv.Asc_OutRes);
+  if (ratio > 2.0e9) {
+    Cnv.Asc_OutRes = span * 5.0000000025e-10;
+    if (!resOne) core_io::Warning("OUTPUT FILE SIZE TOO LONG (>2e9 POINTS)\n\nREDEFINING OUTPUT RESOLUTION");
+  }
+  double nd = std::trunc(std::fabs((hi - lo) / Cnv.Asc_OutRes) + 1.5);
+  if (nd < 2.0) {
+    Cnv.Asc_OutRes = span;
+    nd = 2.0;
+    if (!resOne) core_io::Warning("OUTPUT FILE SIZE TOO SHORT (<2 POINTS)\n\nREDEFINING OUTPUT RESOLUTION");
+  }
+  nd = std::min(nd, 2.0e9);
+  const auto n = static_cast<int64_t>(nd);
+  const double res = span / static_cast<double>(n - 1);
+  Cnv.Asc_OutRes = res;
+  Cnv.Asc_OutPts = static_cast<int32_t>(n);
+  if (Cnv.Asc_MinStp == 0.0 || Cnv.Asc_MaxStp == 0.0) {
+    Cnv.Asc_MinStp = 0.05 * inStep;
+    Cnv.Asc_MaxStp = 20.0 * inStep;
+  }
+
+  // Rejection scan.
+  Cnv.Asc_Accepted = lines;
+  Cnv.Asc_Removed = Cnv.Asc_Gaps = Cnv.Asc_Unread = 0;
+  if (mode == 0) {
+    Cnv.Asc_Accepted = 0;
+    return 1;
+  }
+  if (hasX) {
+    in.Rewind();
+    std::string piece;
+    int32_t line = 0, accepted = 0;
+    bool hasPrevious = false;
+    double previous = 0.0;
+    while (line < Cnv.Asc_Last && in.Next(piece)) {
+      if (++line < Cnv.Asc_First) continue;
+      double f = 0.0;
+      if (!LineFrequency(piece, Cnv.Asc_XCol, &f)) {
+        ++Cnv.Asc_Unread;
+        continue;
+      }
+      const double x = std::fabs(f * Cnv.Asc_FrqScl - first);
+      const Step s = Judge(hasPrevious, x, previous);
+      hasPrevious = true;
+      previous = x;
+      if (s == Step::Small) ++Cnv.Asc_Removed;
+      else if (s == Step::Large) ++Cnv.Asc_Gaps;
+      else ++accepted;
+    }
+    Cnv.Asc_Accepted = accepted;
+    if (accepted == 0) {
+      core_io::Warning("NUMBER OF ASCII LINES ACCEPTED IS ZERO");
+      return mode == 2 ? 0 : 1;
+    }
+  }
+  if (mode != 2) return 1;
+
+  // Conversion: merge targets on the output step first.
+  for (int k = 0; k < 3; ++k) {
+    if (!UsedColumn(k) || Cnv.Asc_Add[k] == 0 || !FileHasData(Cnv.Asc_OutFlnm[k])) continue;
+    if (Regrid(k, res) == 0) return 0;
+  }
+
+  // Targets: an existing file merged into, or overwritten.
+  const std::string inBase = BaseName(Cnv.Ascii_Flnm);
+  const std::string inPath = platform::MapPath(Cnv.Ascii_Flnm);
+  std::vector<float> existing[3];
+  for (int k = 0; k < 3; ++k) {
+    if (!UsedColumn(k)) continue;
+    const char* name = Cnv.Asc_OutFlnm[k];
+    if (inBase == name || inPath == platform::MapPath(name)) {
+      core_io::Warning(StrPrintf("INPUT & OUTPUT [%ld] FILES [%s] HAVE THE SAME NAME\n\nABORTING", static_cast<long>(k + 1), name));
+      return 0;
+    }
+    if (Cnv.Asc_Add[k] != 0 && FileHasData(name)) {
+      core_io::StatusText(0, StrPrintf("ADDING TO BINARY FILE [%s]", name));
+      if (!ReadFloats(name, existing[k])) {
+        core_io::Warning(StrPrintf("FAILED TO OPEN BINARY [%ld] FILE [%s]\n\nABORTING", static_cast<long>(k + 1), name));
+        return 0;
+      }
+    } else {
+      core_io::StatusText(0, StrPrintf("OVERWRITING BINARY FILE [%s]", name));
+      Cnv.Asc_Add[k] = 0;
+      Cnv.Asc_OutSz[k] = 0;
+    }
+  }
+
+  // Arrays and the scan format of the used fields 1..4.
+  const auto accepted = static_cast<size_t>(Cnv.Asc_Accepted);
+  std::vector<double> frq, itn[3];
+  std::vector<float> out;
+  try {
+    frq.resize(accepted);
+    out.resize(static_cast<size_t>(n));
+  } catch (const std::bad_alloc&) {
+    core_io::Error("CnvA2BFile()/i_frq_dpt/o_itn_fpt - CORE ALLOCATION ERROR");
+    return 0;
+  }
+  try {
+    for (int k = 0; k < 3; ++k)
+      if (UsedColumn(k)) itn[k].resize(accepted);
+  } catch (const std::bad_alloc&) {
+    core_io::Error("CnvA2BFile()/i_itn_dpt - CORE ALLOCATION ERROR");
+    return 0;
+  }
+  std::vector<Field> format;
+  std::vector<int16_t> fieldOf;  // the field number of each value read
+  for (int16_t field = 1; field <= 4; ++field) {
+    const bool used = field == Cnv.Asc_XCol || field == Cnv.Asc_YCol[0] || field == Cnv.Asc_YCol[1] ||
+                      field == Cnv.Asc_YCol[2];
+    format.push_back(used ? Field::Read : Field::Skip);
+    if (used) fieldOf.push_back(field);
+  }
+  const auto required = static_cast<int32_t>(fieldOf.size() + (Cnv.Asc_XCol > 4) + (Cnv.Asc_YCol[0] > 4) +
+                                              (Cnv.Asc_YCol[1] > 4) + (Cnv.Asc_YCol[2] > 4));
+
+  // Reading the accepted lines.
+  in.Rewind();
+  std::string piece;
+  int32_t line = 0;
+  size_t count = 0;
+  bool noPrompt = false, hasPrevious = false;
+  double previous = 0.0;
+  while (line < Cnv.Asc_First - 1 && in.Next(piece)) ++line;
+  while (count < accepted && line < Cnv.Asc_Last) {
+    if (!in.Next(piece)) {
+      const std::string q = StrPrintf(
+          "PREMATURE EOF ON LINE [%ld]\n\nLINES READ=[%ld] & TARGET LINES=[%ld] ARE DIFFERENT\n\n%s\n\nABORT CONVERSION [YES] | "
+          "CONTINUE [NO] ?",
+          static_cast<long>(line), static_cast<long>(count), static_cast<long>(accepted), Cnv.Ascii_Flnm);
+      if (core_io::AskYesNo(q)) return 0;
+      break;
+    }
+    ++line;
+    double v[4] = {};
+    const int32_t got = ScanFields(piece, Cnv.Asc_ChrSkip, format, v);
+    if (got == 0) continue;  // no field at all: unreadable, dropped
+    if (got != required) {
+      if (noPrompt) continue;
+      std::string fmtText;
+      for (const Field f : format) fmtText += f == Field::Read ? "%lf%*c" : "%*s%*c";
+      const std::string q = StrPrintf(
+          "SCAN FIELD ERROR ON LINE [%ld]\nSTRING=\n%s\n\nABORT CONVERSION [YES] | CONTINUE TO NEXT [NO] | CONTINUE WITH NO "
+          "PROMPT [CANCEL]?\n\nSCAN CNT [%ld] & REQUIRED FIELDS [%ld] ARE DIFFERENT\nCONVERSION STRING=[%s]",
+          static_cast<long>(line), piece.c_str(), static_cast<long>(got), static_cast<long>(required), fmtText.c_str());
+      const int answer = MessageBox(Win.hWnd_Main, q.c_str(), "Question", core_io::kQuestionStyle | MB_YESNOCANCEL);
+      if (answer == IDYES) return 0;
+      if (answer == IDCANCEL) noPrompt = true;
+      continue;
+    }
+    double x = 0.0;
+    if (hasX) {
+      for (size_t i = 0; i < fieldOf.size(); ++i)
+        if (fieldOf[i] == Cnv.Asc_XCol) x = std::fabs(v[i] * Cnv.Asc_FrqScl - first);
+    } else {
+      x = static_cast<double>(line - Cnv.Asc_First) * inStep;
+    }
+    const Step s = Judge(hasPrevious, x, previous);
+    hasPrevious = true;
+    previous = x;
+    if (s != Step::Keep) continue;
+    frq[count] = x;
+    for (int k = 0; k < 3; ++k)
+      for (size_t i = 0; i < fieldOf.size(); ++i)
+        if (UsedColumn(k) && fieldOf[i] == Cnv.Asc_YCol[k]) itn[k][count] = v[i];
+    ++count;
+  }
+
+  // Grid placement: the last grid point not beyond the first frequency.
+  const double at = first + ofs;
+  double insertD = std::floor((at - lo) * dir / res + 1e-9);
+  insertD = std::clamp(insertD, 0.0, static_cast<double>(n - 1));
+  auto insert = static_cast<int64_t>(insertD);
+  auto fill = static_cast<int64_t>(std::min(std::trunc(std::fabs((last - first) / res) + 1.5), static_cast<double>(n)));
+  // The insert point lies up to one step before the first frequency: the outputs
+  // start there, relative to the first line.
+  double startOfs = (lo + static_cast<double>(insert) * res * dir - at) * dir;
+  if (Cnv.Asc_Subst != 0) {
+    const int64_t rlo = Win.Pt_Lim[0][0], rhi = Win.Pt_Lim[0][1];
+    if (rhi <= rlo) {
+      core_io::Warning("MARK VALID REGION TO MAKE SUBSTITUTION\n\nABORTING");
+      return 0;
+    }
+    const int64_t a = std::max(insert, rlo), b = std::min({insert + fill, rhi, n});
+    startOfs += static_cast<double>(a - insert) * res;
+    insert = a;
+    fill = std::max<int64_t>(b - a, 0);
+  }
+  fill = std::min(fill, n - insert);
+
+  for (int k = 0; k < 3; ++k) {
+    if (!UsedColumn(k)) continue;
+    const char* name = Cnv.Asc_OutFlnm[k];
+    std::fill(out.begin(), out.end(), 0.0f);
+    if (Cnv.Asc_Add[k] != 0) {
+      const double d = (Dsp.Init_Frq - lo) * dir;
+      const int64_t place = d > 0.0 ? static_cast<int64_t>(d / res + 0.5) : 0;
+      const auto m = static_cast<int64_t>(existing[k].size());
+      int64_t keep = std::min(m, std::max<int64_t>(n - place, 0));
+      if (keep < m) {
+        core_io::StatusText(0, StrPrintf("[%ld] FILE SZ=[%ld] INSERT PT=[%ld]", static_cast<long>(k + 1), static_cast<long>(m),
+                                   static_cast<long>(place)));
+        const std::string q = StrPrintf("EXISTING DATA IN [%ld] FILE [%s] TRUNCATED BY [%ld] POINTS\n\nCONTINUE [YES] | ABORT CONVERSION [NO]?",
+                                  static_cast<long>(k + 1), name, static_cast<long>(m - keep));
+        if (!core_io::AskYesNo(q)) return 0;
+      }
+      if (keep > 0) std::copy_n(existing[k].begin(), keep, out.begin() + place);
+    } else {
+      Cnv.Asc_Max[k] = -1e20f;
+      Cnv.Asc_Min[k] = 1e20f;
+    }
+    std::vector<double>& y = itn[k];
+    const bool transform = !(Cnv.Asc_ItnScl == 0.0 && Cnv.Asc_ItnOfs == 0.0 && Cnv.Asc_InvY == 0);
+    if (transform) {
+      for (size_t i = 0; i < count; ++i) {
+        if (Cnv.Asc_InvY != 0) y[i] = y[i] == 0.0 ? 0.0 : (1.0 / y[i]) * Cnv.Asc_ItnScl - Cnv.Asc_ItnOfs;
+        else y[i] = y[i] * Cnv.Asc_ItnScl - Cnv.Asc_ItnOfs;
+      }
+    }
+    if (count < 2 || LinItn(static_cast<int16_t>(k), y.data(), frq.data(), static_cast<int32_t>(count),
+                            out.data() + insert, static_cast<int32_t>(fill), res, startOfs) == 0) {
+      core_io::Warning(StrPrintf("CUBIC SPLINE ERROR ON CHN=[%ld]\n\nABORTING", static_cast<long>(k + 1)));
+      return 0;
+    }
+    if (!WriteFloats(name, out)) {
+      core_io::Warning(StrPrintf("FAILED TO CREATE BINARY [%ld] FILE [%s] FOR WRITING\n\nABORTING", static_cast<long>(k + 1), name));
+      return 0;
+    }
+    Cnv.Asc_OutSz[k] = static_cast<uint32_t>(n);
+  }
+  if (interactive != 0) {
+    Dsp.Init_Frq = lo;
+    Dsp.FSR = static_cast<double>(Dsp.Pts_FSR) * res * dir;
+    Dsp.Frq_Stp = res * dir;
+  }
+  return 1;
+}
+
+}  // namespace
+
+int32_t CnvA2BFile(int16_t mode, int16_t autodetect, int16_t interactive) {
+  core_io::LineIn in(ASCII_CNV_LINE_MAX);
+  if (!in.Open(Cnv.Ascii_Flnm)) {
+    Cnv.Asc_Valid = 0;
+    return 0;
+  }
+  Cnv.Asc_Valid = 1;
+  int32_t result = Convert(in, mode, autodetect, interactive);
+  if (result == -1) {
+    Cnv.Asc_First = 2;
+    result = Convert(in, mode, autodetect, interactive);
+    if (result == -1) result = 0;
+  }
+  return result;
+}
+
+int32_t LinItn(int16_t column, const double* itn, const double* frq, int32_t nIn, float* out, int32_t nOut, double step,
+               double start) {
+  if (nIn < 1 || nOut < 0 || column < 0 || column > 2) return 0;
+  const double scale = Cnv.Asc_ItnFactor;
+  const bool track = Cnv.Asc_Add[column] == 0;
+  auto report = [&](int32_t j) {
+    if (j % 1000 == 0) core_io::StatusText(1, StrPrintf("LINES PROCESSED ~ %ld", static_cast<long>(j)));
+  };
+  if (Cnv.Asc_Stick != 0) {
+    if (nOut < 1) return 1;
+    const double base = start - step / 2.0;
+    for (int32_t i = 0; i < nIn; ++i) {
+      if (frq[i] < base) continue;
+      double jd = std::floor((frq[i] - base) / step);
+      if (!(jd < static_cast<double>(nOut))) jd = static_cast<double>(nOut - 1);
+      out[static_cast<int64_t>(jd)] += static_cast<float>(itn[i] * scale);
+    }
+    for (int32_t j = 0; j < nOut; ++j) {
+      report(j);
+      if (track) {
+        Cnv.Asc_Max[column] = std::max(Cnv.Asc_Max[column], out[j]);
+        Cnv.Asc_Min[column] = std::min(Cnv.Asc_Min[column], out[j]);
+      }
+    }
+    return 1;
+  }
+  if (nIn < 2) return 0;
+  std::vector<double> x, y, y2;
+  try {
+    x.assign(frq, frq + nIn);
+    y.assign(itn, itn + nIn);
+    y2.resize(static_cast<size_t>(nIn) + 1);
+  } catch (const std::bad_alloc&) {
+    core_io::Error("LinearizeItn()/f2i_dpt - CORE ALLOCATION ERROR");
+    return 0;
+  }
+  x.insert(x.begin(), 0.0);  // addressed 1..nIn
+  y.insert(y.begin(), 0.0);
+  if (DSpline(x.data(), y.data(), nIn, SPLINE_NATURAL, SPLINE_NATURAL, y2.data(), 0) != 1) return 0;
+  const bool gaps = Cnv.Asc_Gaps != 0;
+  int32_t i = 0;  // the first input at or beyond the output frequency
+  for (int32_t j = 0; j < nOut; ++j) {
+    report(j);
+    const double c = start + static_cast<double>(j) * step;
+    bool zero = false;
+    if (gaps) {
+      while (i < nIn - 1 && frq[i] < c) ++i;
+      // The first input has no predecessor: no gap before it.
+      zero = i > 0 && frq[i] - frq[i - 1] > Cnv.Asc_MaxStp;
+    }
+    if (zero) {
+      out[j] = 0.0f;
+    } else {
+      double v = 0.0;
+      if (DSplint(x.data(), y.data(), y2.data(), nIn, c, &v) != 1) {
+        if (core_io::AskYesNo("LinItn()/DSplint()\n\nCUBIC SPINE FUNCTION FAILED\n\nABORT [YES] | CONTINUE [NO]?")) return 0;
+        continue;
+      }
+      out[j] = static_cast<float>(v * scale);
+    }
+    if (track) {
+      Cnv.Asc_Max[column] = std::max(Cnv.Asc_Max[column], out[j]);
+      Cnv.Asc_Min[column] = std::min(Cnv.Asc_Min[column], out[j]);
+    }
+  }
+  return 1;
+}

@@ -1,0 +1,55 @@
+// Show and read forms of the conversion dialogs' edit fields. A text that yields no
+// value leaves the field unchanged.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/FileIo.h"
+#include "platform/kernel/Text.h"
+#include "platform/windows/Controls.h"
+#include "platform/windows/Dialog.h"
+
+namespace dialog_fields {
+
+inline void Show(HWND d, int id, const std::string& text) { SetDlgItemText(d, id, text.c_str()); }
+inline void ReadOnly(HWND d, int id, bool on) { SendDlgItemMessage(d, id, EM_SETREADONLY, on ? TRUE : FALSE, 0); }
+
+inline std::string Text(HWND d, int id) {
+  char buffer[512] = "";
+  GetDlgItemText(d, id, buffer, sizeof buffer);
+  return buffer;
+}
+inline void ReadDouble(HWND d, int id, double* field) {
+  const std::string text = Text(d, id);
+  const char* p = text.c_str();
+  double v = 0.0;
+  if (core_io::ScanDouble(p, &v)) *field = v;
+}
+inline void ReadFloat(HWND d, int id, float* field) {
+  const std::string text = Text(d, id);
+  const char* p = text.c_str();
+  double v = 0.0;
+  if (core_io::ScanDouble(p, &v)) *field = static_cast<float>(v);
+}
+inline void ReadLong(HWND d, int id, int32_t* field) {
+  const std::string text = Text(d, id);
+  const char* p = text.c_str();
+  int32_t v = 0;
+  if (core_io::ScanLong(p, &v)) *field = v;
+}
+// A name is the first blank-separated word; an empty edit leaves it (or, with
+// emptyClears, makes it empty).
+template <size_t N>
+void ReadName(HWND d, int id, char (&field)[N], bool emptyClears = false) {
+  const std::string text = Text(d, id);
+  const size_t b = text.find_first_not_of(" \t\r\n");
+  if (b == std::string::npos) {
+    if (emptyClears) field[0] = '\0';
+    return;
+  }
+  const size_t e = text.find_first_of(" \t\r\n", b);
+  StrCopy(field, text.substr(b, e == std::string::npos ? std::string::npos : e - b).c_str());
+}
+
+}  // namespace dialog_fields

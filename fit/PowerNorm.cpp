@@ -1,0 +1,78 @@
+#include "fit/LineFit.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/BinFile.h"
+#include "core/FileIo.h"
+#include "core/TypedArrays.h"
+#include "fileproc/FileOps.h"
+#include "platform/kernel/Files.h"
+#include "platform/kernel/Text.h"
+#include "platform/kernel/TextFile.h"
+#include "records/Cnl.h"
+
+namespace {
+
+// The values [first, end) of a float file; false after the reader's own message.
+bool ReadRange(const char* name, int32_t first, int32_t end, std::vector<double>* out) {
+  float* values = nullptr;
+  uint32_t n = 0;
+  const int32_t ok = ManBinFileRead(name, nullptr, &values, nullptr, BIN_ELEM_FLOAT, static_cast<uint32_t>(first),
+                                    static_cast<uint32_t>(end), &n, 1);
+  if (ok == 1 && values) out->assign(values, values + n);
+  FFree1Dim(&values);
+  return ok == 1;
+}
+
+// The values of the file less its smoothed baseline, made on a temporary copy that
+// the smoothing operation works on in place. False when the copy or the operation
+// fails (the operation shows its own box).
+bool WithoutBaseline(int16_t slot, const char* name, int32_t first, int32_t end, std::vector<double>* out) {
+  char temp[OSI_NAME_SIZE] = "";
+  if (GetTempFileName(".", "__qv", 0, temp) == 0 || !CopyFile(name, temp, FALSE)) {
+    core_io::Warning(StrPrintf("LsfPowerNrm()\n\nUNABLE TO COPY FILE [%s]", name));
+    if (temp[0]) DeleteFile(temp);
+    return false;
+  }
+  char in[OSI_NAME_SIZE], outName[OSI_NAME_SIZE];
+  StrCopy(in, temp);
+  StrCopy(outName, temp);
+  std::vector<double> baseline;
+  const bool ok = OSIFile(slot, -1, OSI_SMOOTH, in, outName, 1, 0, 0) == 1 &&
+                  ReadRange(name, first, end, out) && ReadRange(temp, first, end, &baseline) &&
+                  baseline.size() == out->size();
+  DeleteFile(temp);
+  if (!ok) return false;
+  for (size_t i = 0; i < out->size(); ++i) (*out)[i] -= baseline[i];
+  return true;
+}
+
+}  // namespace
+
+int32_t LsfPowerNrm(int16_t slot, const char* signal, const char* power, int32_t first, int32_t end, double level) {
+  if (first < 0 || end < 0 || (end != 0 && end <= first)) first = end = 0;
+  std::vector<double> y, x;
+  const bool ac = Cnl.AcStat == 1;
+  const bool read = ac ? WithoutBaseline(slot, signal, first, end, &y) && WithoutBaseline(slot, power, first, end, &x)
+                       : ReadRange(signal, first, end, &y) && ReadRange(power, first, end, &x);
+  if (!read) return 0;
+  const size_t n = std::min(x.size(), y.size());
+  double scalar = 1.0, offset = 0.0;
+  int32_t kept = 0;
+  if (LsfLineFit(static_cast<int32_t>(n), x.data(), y.data(), 1, 1, &scalar, &offset, &kept, level) == 0) return 0;
+  // The line fit made the report anew: the normalisation adds its own lines.
+  platform::TextFileWriter log;
+  std::vector<std::string> lines;
+  platform::ReadTextLines(LSF_LOG_NAME, &lines);
+  if (log.Open(LSF_LOG_NAME)) {
+    for (const std::string& l : lines) log.Printf("%s\n", l.c_str());
+    log.Printf("POWER NORMALIZATION [%s] = SCALAR x [%s] + OFFSET   AC=[%u]\n", signal, power, ac ? 1u : 0u);
+    log.Printf("SCALAR=[%.10g]   OFFSET=[%.10g]   POINTS=[%d] OF [%u]\n", scalar, offset, kept,
+               static_cast<uint32_t>(n));
+    log.Commit();
+  }
+  return 1;
+}

@@ -1,0 +1,3 @@
+#include "records/ResizeWork.h"
+
+ResizeWorkRecord ResizeWork;

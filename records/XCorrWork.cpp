@@ -1,0 +1,3 @@
+#include "records/XCorrWork.h"
+
+XCorrWorkRecord XCorrWork;

@@ -1,0 +1,29 @@
+// Work buffers of the array cross-correlation, kept between calls so that repeated
+// correlations with an unchanged lag radius allocate nothing: one set for the
+// single-threaded routine and one per parameter slot (0..29) for the pool twin, so
+// that workers correlating in their own slots never share storage.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "records/Cnv.h"
+
+struct XCorrSet {
+  // Indexed by c = 0 .. 2R for the lag c - R: correlation values, weights, and the
+  // indices of the equal maxima.
+  std::vector<double> ctr;
+  std::vector<double> wt;
+  std::vector<uint32_t> equal;
+  // The radius the buffers were sized for (-1: none yet) and, for a slot, the damping
+  // its weights were computed for.
+  int32_t radius = -1;
+  double damp = 0.0;
+};
+
+struct XCorrWorkRecord {
+  XCorrSet Single;              // the single-threaded routine
+  XCorrSet Slot[CNV_SLOTS];     // the per-slot twin
+};
+
+extern XCorrWorkRecord XCorrWork;

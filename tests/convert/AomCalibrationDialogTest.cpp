@@ -1,0 +1,252 @@
+// The AOM CALIBRATION dialog driven as a user would: the error sets, the stored
+// averages, the RF calibration check table and CANCEL.
+#include "convert/AomCalibrationDialog.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "convert/calib/AomCalib.h"
+#include "platform/driver/TestDriver.h"
+#include "platform/kernel/Text.h"
+#include "platform/windows/Controls.h"
+#include "platform/windows/Dialog.h"
+#include "platform/windows/MessageBox.h"
+#include "records/AomSettings.h"
+#include "records/Cnl.h"
+#include "records/Cnv.h"
+#include "records/Dsp.h"
+#include "records/ThreadCtl.h"
+#include "records/ThzSettings.h"
+#include "records/Win.h"
+#include "resources/Dialogs.h"
+#include "resources/Menus.h"
+#include "tests/support/ScriptMain.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+namespace drv = platform::driver;
+
+class AomCalibrationDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    AomRFCalibFree();
+    Cnv = CnvRecord{};
+    Cnl = CnlRecord{};
+    Dsp = DspRecord{};
+    Win = WinRecord{};
+    ThzSettings = ThzSettingsRecord{};
+    AomSettings = AomSettingsRecord{};
+    ThreadCtl.View_Started = 1;  // the view files are not this test's subject
+    RegisterDialogResources();
+    platform::ClearBoxLog();
+    previousFolder_ = std::filesystem::current_path();
+    std::filesystem::current_path(dir_.Path());
+  }
+  void TearDown() override {
+    AomRFCalibFree();
+    std::filesystem::current_path(previousFolder_);
+  }
+
+  INT_PTR WithDialog(const std::function<void(HWND)>& steps) {
+    drv::ModalHandler handler([&](HWND dialog, int templateId) {
+      EXPECT_EQ(templateId, IDD_AOM_CALIBRATION);
+      steps(dialog);
+    });
+    return DialogBox(Win.hInst, MAKEINTRESOURCE(IDD_AOM_CALIBRATION), nullptr, &AomCalibrationDialogProc);
+  }
+
+  qvtest::TempDir dir_;
+  std::filesystem::path previousFolder_;
+};
+
+TEST_F(AomCalibrationDialogTest, ErrChnStoresIntoTheOldSetThenShowsTheNew) {
+  INT_PTR result = WithDialog([&](HWND d) {
+    EXPECT_EQ(drv::ListSelection(d, IDC_AOM_ERRCHN), 0);
+    EXPECT_TRUE(drv::IsChecked(d, IDC_AOM_ERR0 + 4));
+    EXPECT_TRUE(drv::TypeText(d, IDC_AOM_ERRMIN, "-2.5"));
+    EXPECT_TRUE(drv::TypeText(d, IDC_AOM_ERRZERO, "0.25"));
+    EXPECT_TRUE(drv::SelectRow(d, IDC_AOM_ERRCHN, 1));
+    EXPECT_EQ(drv::Text(d, IDC_AOM_ERRMIN), "-1.000000");
+    EXPECT_EQ(drv::Text(d, IDC_AOM_ERRZERO), "0.000000");
+    EXPECT_TRUE(drv::IsChecked(d, IDC_AOM_ERR0 + 6));  // set 1's channel
+    EXPECT_FALSE(drv::IsChecked(d, IDC_AOM_ERR0 + 4));
+    // A click in the ERR column now sets set 1's channel.
+    EXPECT_TRUE(drv::ChooseRadio(d, IDC_AOM_ERR0 + 3));
+    EXPECT_TRUE(drv::Click(d, IDOK));
+  });
+  EXPECT_EQ(result, IDOK);
+  EXPECT_EQ(AomSettings.ErrMinV[0], -2.5);
+  EXPECT_EQ(AomSettings.ErrZeroV[0], 0.25);
+  EXPECT_EQ(AomSettings.ErrMinV[1], -1.0);
+  EXPECT_EQ(AomSettings.ErrSet, 1);
+  EXPECT_EQ(AomSettings.ErrChn, 4);
+  EXPECT_EQ(AomSettings.Err2Chn, 3);
+}
+
+TEST_F(AomCalibrationDialogTest, ErrMinZeroTakesTheStoredAveragesOfTheErrorChannel) {
+  Win.Chn_Ave1[4] = -0.75;
+  Win.Chn_Ave2[4] = 0.5;
+  WithDialog([&](HWND d) {
+    EXPECT_TRUE(drv::TypeText(d, IDC_AOM_ERRMIN, "0"));
+    EXPECT_TRUE(drv::Click(d, IDC_AOM_APPLY));
+    EXPECT_EQ(drv::Text(d, IDC_AOM_ERRMIN), "-0.750000");
+    EXPECT_EQ(drv::Text(d, IDC_AOM_ERRMAX), "0.500000");
+    EXPECT_TRUE(drv::Click(d, IDOK));
+  });
+  EXPECT_EQ(AomSettings.ErrMinV[0], -0.75);
+  EXPECT_EQ(AomSettings.ErrMaxV[0], 0.5);
+}
+
+TEST_F(AomCalibrationDialogTest, StatWritesTheCheckTableOfTheLinearRampAndRampNameTurnsItOff) {
+  WithDialog([&](HWND d) {
+    EXPECT_FALSE(drv::IsChecked(d, IDC_AOM_RAMPSTAT));
+    EXPECT_TRUE(drv::Click(d, IDC_AOM_RAMPSTAT));
+    EXPECT_TRUE(drv::Click(d, IDOK));
+  });
+  // No "AomRamp.dat": the linear calibration from RF LOW..HIGH over VOLT LOW..HIGH.
+  ASSERT_TRUE(std::filesystem::exists(AOM_RAMP_TEST_NAME));
+  std::ifstream in(AOM_RAMP_TEST_NAME, std::ios::binary);
+  std::string line;
+  std::vector<std::string> lines;
+  while (std::getline(in, line)) lines.push_back(line);
+  ASSERT_EQ(lines.size(), 902u);
+  EXPECT_EQ(lines[0], "PT     AOM VOLT     FRQ\r");
+  int row = 0;
+  double v = 0.0, f = 0.0;
+  ASSERT_EQ(std::sscanf(lines[101].c_str(), "%d %lf %lf", &row, &v, &f), 3);
+  EXPECT_EQ(row, 101);
+  EXPECT_NEAR(v, 2.0, 1e-9);
+  EXPECT_NEAR(f, (185.0 + (2.0 - 1.24) / (9.595 - 1.24) * 130.0) * 4.0, 0.01);
+  ASSERT_EQ(std::sscanf(lines[901].c_str(), "%d %lf %lf", &row, &v, &f), 3);
+  EXPECT_EQ(row, 901);
+  EXPECT_NEAR(v, 10.0, 1e-9);
+
+  AomSettings.RampStat = 1;
+  WithDialog([&](HWND d) {
+    EXPECT_TRUE(drv::IsChecked(d, IDC_AOM_RAMPSTAT));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_AOM_RAMPNAME, "Other.dat"));
+    EXPECT_FALSE(drv::IsChecked(d, IDC_AOM_RAMPSTAT));
+    EXPECT_TRUE(drv::Click(d, IDOK));
+  });
+  EXPECT_STREQ(AomSettings.RampFlnm, "Other.dat");
+  EXPECT_EQ(AomSettings.RampStat, 0);
+}
+
+TEST_F(AomCalibrationDialogTest, RefreshShowsDerivedValuesAndCancelStoresNothing) {
+  ThzSettings.BegFrq = 100.0;
+  ThzSettings.EndFrq = 90.0;  // a downward scan
+  Dsp.FSR = 300.0;
+  Dsp.Pts_FSR = 0;
+  INT_PTR result = WithDialog([&](HWND d) {
+    EXPECT_EQ(drv::Text(d, IDC_AOM_OUTFRQSTP), "0.0000000e+00");  // shown before it becomes 1.0
+    EXPECT_EQ(drv::Text(d, IDC_AOM_INFRQSTP), "0.0000000e+00");   // no IN file
+    EXPECT_EQ(drv::Text(d, IDC_AOM_OUTRESOL), "3.000000e+02");    // FSR over 1 point
+    EXPECT_EQ(drv::Text(d, IDC_AOM_NAME0 + 7), Dsp.Chn_Flnm[7]);  // an empty name shows the channel's file
+    // Fields stored only by the next stored command.
+    EXPECT_TRUE(drv::TypeText(d, IDC_AOM_BEGFRQ, "5"));
+    EXPECT_TRUE(drv::TypeText(d, IDC_AOM_NAME0 + 1, "renamed"));
+    EXPECT_TRUE(drv::ChooseRadio(d, IDC_AOM_PHASE0 + 2));
+    EXPECT_TRUE(drv::SetCheck(d, IDC_AOM_EO, true));
+    EXPECT_TRUE(drv::Click(d, IDCANCEL));
+  });
+  EXPECT_EQ(result, IDCANCEL);
+  EXPECT_EQ(ThzSettings.OutFrqStp, 1.0);
+  EXPECT_EQ(ThzSettings.OutPts, 10u);
+  EXPECT_EQ(ThzSettings.BegFrq, 100.0);
+  EXPECT_EQ(AomSettings.PhaseChn, 5);
+  EXPECT_EQ(AomSettings.EoStat, 0);
+  EXPECT_STRNE(Cnv.Out_Flnm[0][1], "renamed");
+  EXPECT_TRUE(platform::BoxLog().empty());
+}
+
+std::vector<float> ReadFloats(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<float> values(bytes.size() / sizeof(float));
+  if (!values.empty()) std::memcpy(values.data(), bytes.data(), values.size() * sizeof(float));
+  return values;
+}
+
+// A scan of three repeated sections with their wavemeter log, linearised by THZ III:
+// the line at 1001.25 lands on the same output point in every section file, whatever
+// the section's own point spacing.
+TEST_F(AomCalibrationDialogTest, ThzThreeOnThreeSectionsPutsTheLineOnTheSamePointByScript) {
+  const int points[] = {301, 401, 251};
+  std::string log, repeat = "0\n";
+  std::vector<float> itn;
+  uint32_t at = 0;
+  for (int k = 0; k < 3; ++k) {
+    const double step = 3.0 / (points[k] - 1);
+    for (int i = 0; i < points[k]; ++i) {
+      const double f = 1000.0 + i * step;
+      log += StrPrintf("%.4f %u\n", f, at + static_cast<uint32_t>(i));
+      itn.push_back(static_cast<float>(0.1 + std::exp(-0.5 * std::pow((f - 1001.25) / 0.05, 2.0))));
+    }
+    at += static_cast<uint32_t>(points[k]);
+    repeat += StrPrintf("%u\n", at);
+  }
+  std::ofstream("WaveFreq.dat", std::ios::binary) << log;
+  std::ofstream("MksRepeat", std::ios::binary) << repeat;
+  std::ofstream("Itn", std::ios::binary)
+      .write(reinterpret_cast<const char*>(itn.data()), static_cast<std::streamsize>(itn.size() * sizeof(float)));
+  // The operation sequence's settings: wavemeter placement of a log of one reading
+  // per point.
+  ThzSettings.WavePlace = 1;
+  ThzSettings.PerPointLog = 1;
+
+  const std::string script = StrPrintf(
+      "menu %d\n"
+      "dialog 110\n"
+      "type 2318 Itn\n"
+      "type 2317 Out\n"
+      "radio 3318\n"
+      "radio 3417\n"
+      "type 3052 0.01\n"
+      "type 2338 0\n"
+      "click 3009\n"
+      "box Question \"PHASE [III]*FIX WAVEMETER FILE WITH JUMP DIFF=*\" no\n"
+      "box Question \"PHASE [III]*REPEATED FILE SECTIONS PROCESSED [3]*\" yes\n"
+      "box Info \"CALIBRATION COMPLETE\" ok\n"
+      "expect-file Outl000 1200\n"
+      "expect-file Outl001 1200\n"
+      "expect-file Outl002 1200\n"
+      "expect-text 2310 Outl000\n"
+      "click 1\n"
+      "quit\n",
+      IDM_AOM_CAL);
+  // The main window's AOM Calibration command opens the dialog.
+  std::string failure;
+  EXPECT_EQ(qvtest::RunScriptOnBareMain(
+                script,
+                [](HWND main, int id) {
+                  if (id == IDM_AOM_CAL)
+                    DialogBox(Win.hInst, MAKEINTRESOURCE(IDD_AOM_CALIBRATION), main, &AomCalibrationDialogProc);
+                },
+                5000, &failure),
+            0)
+      << failure;
+  for (int k = 0; k < 3; ++k) {
+    SCOPED_TRACE(k);
+    const std::vector<float> out = ReadFloats(StrPrintf("Outl%03d", k));
+    ASSERT_EQ(out.size(), 300u);
+    const auto peak = std::max_element(out.begin(), out.end()) - out.begin();
+    EXPECT_EQ(peak, 125);
+    EXPECT_NEAR(out[static_cast<size_t>(peak)], 1.1, 0.05);
+  }
+  EXPECT_STREQ(Cnv.Out_Flnm[0][2], "Outl002");  // the section outputs take names 0..2
+  EXPECT_STREQ(Cnv.Out_Flnm[0][7], "Out");
+}
+
+}  // namespace
