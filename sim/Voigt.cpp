@@ -37,130 +37,198 @@ int16_t Overflow(double* w) {
   return 1;
 }
 
-}  // namespace
+// Points prepared and run together.
+constexpr int32_t kBlock = 64;
 
-int16_t VoigtComplexErrorFn(const double* z, double* w) {
-  const double xabs = std::fabs(z[0]);
-  const double yabs = std::fabs(z[1]);
-  const double X = xabs / 6.3;
-  const double Y = yabs / 4.4;
-  double rho = 0.0;
-  {
-    const double big = std::max(X, Y);
-    const double small = std::min(X, Y);
-    if (big > 0.0) {
-      const double r = small / big;
-      rho = big * std::sqrt(1.0 + r * r);
-    }
+// Where a point lies and what its loops need: region 1 the power series, 2 the Taylor
+// ring, 3 the fraction carried as a ratio, 4 the fraction by quotients (huge z).
+struct Point {
+  double x = 0.0, y = 0.0;  // z
+  double xabs = 0.0, yabs = 0.0, X = 0.0, Y = 0.0, rho = 0.0;
+  int region = 0;
+  int nu = 0, kapn = 0;
+  double h = 0.0;
+  // Results of the loops: w of the first quadrant and, in region 1, exp(-z^2).
+  double U = 0.0, V = 0.0, U2 = 0.0, V2 = 0.0;
+};
+
+void Prepare(double x, double y, Point* p) {
+  p->x = x;
+  p->y = y;
+  p->xabs = std::fabs(x);
+  p->yabs = std::fabs(y);
+  p->X = p->xabs / 6.3;
+  p->Y = p->yabs / 4.4;
+  p->rho = 0.0;
+  const double big = std::max(p->X, p->Y);
+  const double small = std::min(p->X, p->Y);
+  if (big > 0.0) {
+    const double r = small / big;
+    p->rho = big * std::sqrt(1.0 + r * r);
   }
-
-  double U = 0.0, V = 0.0;
-  double U2 = 0.0, V2 = 0.0;
-  const bool regionI = rho < 0.292;
-  if (regionI) {
-    // Power series.
-    const double xquad = (xabs - yabs) * (xabs + yabs);
-    const double yquad = 2.0 * xabs * yabs;
-    const int n = static_cast<int>(72.0 * (1.0 - 0.85 * Y) * rho + 6.5);
-    double xsum = kTables.fOdd[n];
-    double ysum = 0.0;
-    for (int i = n; i >= 1; --i) {
-      const double inv = kTables.inv[i];
-      const double xaux = (xsum * xquad - ysum * yquad) * inv;
-      ysum = (xsum * yquad + ysum * xquad) * inv;
-      xsum = xaux + kTables.fOdd[i - 1];
-    }
-    const double U1 = 1.0 - (xsum * yabs + ysum * xabs);
-    const double V1 = xsum * xabs - ysum * yabs;
-    const double D = std::exp(-xquad);
-    U2 = D * std::cos(yquad);
-    V2 = -D * std::sin(yquad);
-    U = U1 * U2 - V1 * V2;
-    V = U1 * V2 + V1 * U2;
-  } else if (rho < 1.0) {
-    // Taylor series whose derivatives come from the continued fraction.
-    const double q = (1.0 - Y) * std::sqrt(1.0 - X * X - Y * Y);
-    const double h = 1.88 * q;
-    const double h2 = 2.0 * h;
-    int kapn = static_cast<int>(34.0 * q + 8.5);
-    const int nu = static_cast<int>(26.0 * q + 17.5);
+  if (p->rho < 0.292) {
+    p->region = 1;
+  } else if (p->rho < 1.0) {
+    p->region = 2;
+    const double q = (1.0 - p->Y) * std::sqrt(1.0 - p->X * p->X - p->Y * p->Y);
+    p->h = 1.88 * q;
+    const double h2 = 2.0 * p->h;
+    p->kapn = static_cast<int>(34.0 * q + 8.5);
+    p->nu = static_cast<int>(26.0 * q + 17.5);
     if (h2 < 0.25) {
       const int lower = static_cast<int>(-kExpMax / std::log(h2)) + 1;
-      if (lower < kapn) kapn = lower;
+      if (lower < p->kapn) p->kapn = lower;
     }
-    // With b = (yabs + h) - i xabs the fraction is R(n) = 0.5 / (b + n R(n + 1)),
-    // R(nu + 1) = 0, and the sum is S(n) = R(n) (h2^(n - 1) + S(n + 1)) for n <= kapn.
-    // As a ratio R(n) = 0.5 D(n + 1) / D(n) with D(n) = b D(n + 1) + 0.5 n D(n + 2), the
-    // products of R telescope: S(1) = 0.5 / D(1) x sum over n <= kapn of
-    // h^(n - 1) D(n + 1), summed by Horner's rule on the way down. One division in all;
-    // D stays below |b|^nu, small inside this ring.
-    const double bx = yabs + h;
-    const double by = -xabs;
-    double d1x = 1.0, d1y = 0.0;  // D(n + 1)
-    double d2x = 0.0, d2y = 0.0;  // D(n + 2)
-    double ax = 0.0, ay = 0.0;    // the Horner sum
-    for (int n = nu; n >= 1; --n) {
-      if (n <= kapn) {
-        ax = d1x + h * ax;
-        ay = d1y + h * ay;
+  } else {
+    p->nu = static_cast<int>(1442.0 / (26.0 * p->rho + 77.0) + 4.5);
+    p->region = p->xabs < kRatioLimit && p->yabs < kRatioLimit ? 3 : 4;
+  }
+}
+
+// Power series.
+void Series(Point* p) {
+  const double xabs = p->xabs, yabs = p->yabs;
+  const double xquad = (xabs - yabs) * (xabs + yabs);
+  const double yquad = 2.0 * xabs * yabs;
+  const int n = static_cast<int>(72.0 * (1.0 - 0.85 * p->Y) * p->rho + 6.5);
+  double xsum = kTables.fOdd[n];
+  double ysum = 0.0;
+  for (int i = n; i >= 1; --i) {
+    const double inv = kTables.inv[i];
+    const double xaux = (xsum * xquad - ysum * yquad) * inv;
+    ysum = (xsum * yquad + ysum * xquad) * inv;
+    xsum = xaux + kTables.fOdd[i - 1];
+  }
+  const double U1 = 1.0 - (xsum * yabs + ysum * xabs);
+  const double V1 = xsum * xabs - ysum * yabs;
+  const double D = std::exp(-xquad);
+  p->U2 = D * std::cos(yquad);
+  p->V2 = -D * std::sin(yquad);
+  p->U = U1 * p->U2 - V1 * p->V2;
+  p->V = U1 * p->V2 + V1 * p->U2;
+}
+
+// The loops of regions 2 and 3 are one long chain of dependent products per point, so
+// for many points they run N points side by side. Each lane does exactly the arithmetic
+// of its point alone, from its own nu down to 1, so the values do not depend on the
+// company; a single point runs with N = 1.
+constexpr int kLanes = 4;
+
+// Taylor series whose derivatives come from the continued fraction. With b = (yabs + h)
+// - i xabs the fraction is R(n) = 0.5 / (b + n R(n + 1)), R(nu + 1) = 0, and the sum is
+// S(n) = R(n) (h2^(n - 1) + S(n + 1)) for n <= kapn. As a ratio R(n) = 0.5 D(n + 1) /
+// D(n) with D(n) = b D(n + 1) + 0.5 n D(n + 2), the products of R telescope: S(1) =
+// 0.5 / D(1) x sum over n <= kapn of h^(n - 1) D(n + 1), summed by Horner's rule on the
+// way down. One division in all; D stays below |b|^nu, small inside this ring.
+template <int N>
+void TaylorLanes(Point* const* p) {
+  double bx[N], by[N], h[N];
+  double d1x[N], d1y[N], d2x[N], d2y[N], ax[N], ay[N];
+  int nu[N], kapn[N];
+  int top = 0;
+  for (int l = 0; l < N; ++l) {
+    bx[l] = p[l]->yabs + p[l]->h;
+    by[l] = -p[l]->xabs;
+    h[l] = p[l]->h;
+    nu[l] = p[l]->nu;
+    kapn[l] = p[l]->kapn;
+    d1x[l] = 1.0, d1y[l] = 0.0;  // D(n + 1)
+    d2x[l] = 0.0, d2y[l] = 0.0;  // D(n + 2)
+    ax[l] = 0.0, ay[l] = 0.0;    // the Horner sum
+    top = std::max(top, nu[l]);
+  }
+  for (int j = top; j >= 1; --j) {
+    for (int l = 0; l < N; ++l) {
+      const int n = j - (top - nu[l]);
+      if (n < 1) continue;
+      if (n <= kapn[l]) {
+        ax[l] = d1x[l] + h[l] * ax[l];
+        ay[l] = d1y[l] + h[l] * ay[l];
       }
       const double half = 0.5 * n;
-      const double dx = bx * d1x - by * d1y + half * d2x;
-      const double dy = bx * d1y + by * d1x + half * d2y;
-      d2x = d1x;
-      d2y = d1y;
-      d1x = dx;
-      d1y = dy;
+      const double dx = bx[l] * d1x[l] - by[l] * d1y[l] + half * d2x[l];
+      const double dy = bx[l] * d1y[l] + by[l] * d1x[l] + half * d2y[l];
+      d2x[l] = d1x[l];
+      d2y[l] = d1y[l];
+      d1x[l] = dx;
+      d1y[l] = dy;
     }
-    const double inv = 0.5 / (d1x * d1x + d1y * d1y);
-    U = kF * (ax * d1x + ay * d1y) * inv;
-    V = kF * (ay * d1x - ax * d1y) * inv;
-  } else {
-    // Laplace continued fraction; each quotient is formed without squaring a large part.
-    const int nu = static_cast<int>(1442.0 / (26.0 * rho + 77.0) + 4.5);
-    if (xabs < kRatioLimit && yabs < kRatioLimit) {
-      // With a = yabs + i xabs the fraction is Q(n) = 0.5 / (a + n Q(n + 1)), Q(nu + 1)
-      // = 0, and (RX, RY) = conj Q(1). Carried as a ratio P/D of two recurrences, it
-      // needs one division in all: D grows like |a|^nu, far inside the range of a
-      // double below the limit.
-      double px = 0.0, py = 0.0, dx = 1.0, dy = 0.0;
-      for (int n = nu; n >= 1; --n) {
-        const double ndx = yabs * dx - xabs * dy + n * px;
-        const double ndy = yabs * dy + xabs * dx + n * py;
-        px = 0.5 * dx;
-        py = 0.5 * dy;
-        dx = ndx;
-        dy = ndy;
-      }
-      const double inv = 1.0 / (dx * dx + dy * dy);
-      U = kF * (px * dx + py * dy) * inv;
-      V = -kF * (py * dx - px * dy) * inv;
-      goto realAxis;
-    }
-    double RX = 0.0, RY = 0.0;
-    bool txLarger = false;
-    for (int n = nu; n >= 1; --n) {
-      const double TX = yabs + n * RX;
-      const double TY = xabs - n * RY;
-      if (!txLarger && std::fabs(TY) >= TX) {
-        const double t = TX / TY;
-        RY = 0.5 / ((t * t + 1.0) * TY);
-        RX = RY * t;
-      } else {
-        txLarger = true;
-        const double t = TY / TX;
-        RX = 0.5 / ((t * t + 1.0) * TX);
-        RY = RX * t;
-      }
-    }
-    U = kF * RX;
-    V = kF * RY;
   }
-realAxis:
+  for (int l = 0; l < N; ++l) {
+    const double inv = 0.5 / (d1x[l] * d1x[l] + d1y[l] * d1y[l]);
+    p[l]->U = kF * (ax[l] * d1x[l] + ay[l] * d1y[l]) * inv;
+    p[l]->V = kF * (ay[l] * d1x[l] - ax[l] * d1y[l]) * inv;
+  }
+}
+
+// Laplace continued fraction. With a = yabs + i xabs the fraction is Q(n) = 0.5 / (a +
+// n Q(n + 1)), Q(nu + 1) = 0, and (RX, RY) = conj Q(1). Carried as a ratio P/D of two
+// recurrences, it needs one division in all: D grows like |a|^nu, far inside the range
+// of a double below the limit.
+template <int N>
+void RatioLanes(Point* const* p) {
+  double xabs[N], yabs[N], px[N], py[N], dx[N], dy[N];
+  int nu[N];
+  int top = 0;
+  for (int l = 0; l < N; ++l) {
+    xabs[l] = p[l]->xabs;
+    yabs[l] = p[l]->yabs;
+    nu[l] = p[l]->nu;
+    px[l] = 0.0, py[l] = 0.0, dx[l] = 1.0, dy[l] = 0.0;
+    top = std::max(top, nu[l]);
+  }
+  for (int j = top; j >= 1; --j) {
+    for (int l = 0; l < N; ++l) {
+      const int n = j - (top - nu[l]);
+      if (n < 1) continue;
+      const double ndx = yabs[l] * dx[l] - xabs[l] * dy[l] + n * px[l];
+      const double ndy = yabs[l] * dy[l] + xabs[l] * dx[l] + n * py[l];
+      px[l] = 0.5 * dx[l];
+      py[l] = 0.5 * dy[l];
+      dx[l] = ndx;
+      dy[l] = ndy;
+    }
+  }
+  for (int l = 0; l < N; ++l) {
+    const double inv = 1.0 / (dx[l] * dx[l] + dy[l] * dy[l]);
+    p[l]->U = kF * (px[l] * dx[l] + py[l] * dy[l]) * inv;
+    p[l]->V = -kF * (py[l] * dx[l] - px[l] * dy[l]) * inv;
+  }
+}
+
+// The fraction for huge z: each quotient is formed without squaring a large part.
+void Quotients(Point* p) {
+  const double xabs = p->xabs, yabs = p->yabs;
+  double RX = 0.0, RY = 0.0;
+  bool txLarger = false;
+  for (int n = p->nu; n >= 1; --n) {
+    const double TX = yabs + n * RX;
+    const double TY = xabs - n * RY;
+    if (!txLarger && std::fabs(TY) >= TX) {
+      const double t = TX / TY;
+      RY = 0.5 / ((t * t + 1.0) * TY);
+      RX = RY * t;
+    } else {
+      txLarger = true;
+      const double t = TY / TX;
+      RX = 0.5 / ((t * t + 1.0) * TX);
+      RY = RX * t;
+    }
+  }
+  p->U = kF * RX;
+  p->V = kF * RY;
+}
+
+// From the first quadrant to z: the real axis, the sign of x and the reflection below
+// the axis. 0, or 1 with w = e^708 where exp(-z^2) overflows.
+int16_t Finish(const Point& p, double* w) {
+  const double xabs = p.xabs, yabs = p.yabs;
+  const bool regionI = p.region == 1;
+  double U = p.U, V = p.V;
   if (!regionI && yabs == 0.0) U = xabs * xabs > kExpMax ? 0.0 : std::exp(-xabs * xabs);
 
-  if (z[1] >= 0.0) {
-    if (z[0] < 0.0) V = -V;
+  if (p.y >= 0.0) {
+    if (p.x < 0.0) V = -V;
     w[0] = U;
     w[1] = V;
     return 0;
@@ -168,8 +236,8 @@ realAxis:
 
   // Lower half plane: w(z) = 2 exp(-z^2) - w(-z).
   if (regionI) {
-    U = 2.0 * U2 - U;
-    V = 2.0 * V2 - V;
+    U = 2.0 * p.U2 - U;
+    V = 2.0 * p.V2 - V;
   } else {
     if (yabs > xabs) {
       if (yabs > kFactorE && (yabs * yabs - xabs * xabs) / yabs > kExpMax / yabs) return Overflow(w);
@@ -181,17 +249,90 @@ realAxis:
       double W1 = 2.0 * std::exp((yabs - xabs) * (yabs + xabs));
       double m = yabs > xabs ? std::min(std::fabs(U), std::fabs(V))
                              : std::min({std::fabs(std::trunc(U)), std::fabs(std::trunc(V)), std::fabs(V)});
-      double p = xabs * yabs;
-      if (W1 < m) p *= W1 / m;
-      if (p > 59473682.0) return Overflow(w);
+      double pr = xabs * yabs;
+      if (W1 < m) pr *= W1 / m;
+      if (pr > 59473682.0) return Overflow(w);
       U = W1 * std::cos(2.0 * xabs * yabs) - U;
       V = -W1 * std::sin(2.0 * xabs * yabs) - V;
     }
   }
-  if (z[0] > 0.0) V = -V;
+  if (p.x > 0.0) V = -V;
   w[0] = U;
   w[1] = V;
   return 0;
+}
+
+// Runs the loops of a block of prepared points: regions 1 and 4 one by one, regions 2
+// and 3 kLanes at a time, in order of their step counts so that the lanes of a group
+// mostly run the same number of steps (a short group is filled with idle lanes).
+void RunLoops(Point* points, int32_t count) {
+  Point idle;
+  Point* order[2][kBlock];
+  int counts[2] = {0, 0};
+  for (int32_t i = 0; i < count; ++i) {
+    Point* p = &points[i];
+    if (p->region == 1) {
+      Series(p);
+    } else if (p->region == 4) {
+      Quotients(p);
+    } else {
+      order[p->region - 2][counts[p->region - 2]++] = p;
+    }
+  }
+  for (int r = 0; r < 2; ++r) {
+    Point** list = order[r];
+    const int n = counts[r];
+    std::sort(list, list + n, [](const Point* a, const Point* b) { return a->nu < b->nu; });
+    for (int from = 0; from < n; from += kLanes) {
+      Point* group[kLanes];
+      for (int l = 0; l < kLanes; ++l) group[l] = from + l < n ? list[from + l] : &idle;
+      if (r == 0)
+        TaylorLanes<kLanes>(group);
+      else
+        RatioLanes<kLanes>(group);
+    }
+  }
+}
+
+
+}  // namespace
+
+int16_t VoigtComplexErrorFn(const double* z, double* w) {
+  Point p;
+  Prepare(z[0], z[1], &p);
+  Point* const one[1] = {&p};
+  switch (p.region) {
+    case 1:
+      Series(&p);
+      break;
+    case 2:
+      TaylorLanes<1>(one);
+      break;
+    case 3:
+      RatioLanes<1>(one);
+      break;
+    default:
+      Quotients(&p);
+      break;
+  }
+  return Finish(p, w);
+}
+
+void VoigtComplexErrorFnMany(const double* zr, const double* zi, int32_t count, double* wr, double* wi,
+                             int16_t* flags) {
+  Point points[kBlock];
+  for (int32_t from = 0; from < count; from += kBlock) {
+    const int32_t n = std::min(kBlock, count - from);
+    for (int32_t i = 0; i < n; ++i) Prepare(zr[from + i], zi[from + i], &points[i]);
+    RunLoops(points, n);
+    for (int32_t i = 0; i < n; ++i) {
+      double w[2];
+      const int16_t flag = Finish(points[i], w);
+      wr[from + i] = w[0];
+      wi[from + i] = w[1];
+      if (flags) flags[from + i] = flag;
+    }
+  }
 }
 
 double VoigtProfile(double d, double gau, double lor) {
@@ -199,4 +340,18 @@ double VoigtProfile(double d, double gau, double lor) {
   double w[2];
   if (VoigtComplexErrorFn(z, w) != 0) return 0.0;
   return VOIGT_NORM / gau * w[0];
+}
+
+void VoigtProfiles(const double* d, int32_t count, double gau, double lor, double* out) {
+  double zr[kBlock], zi[kBlock], wr[kBlock], wi[kBlock];
+  int16_t flags[kBlock];
+  for (int32_t from = 0; from < count; from += kBlock) {
+    const int32_t n = std::min(kBlock, count - from);
+    for (int32_t i = 0; i < n; ++i) {
+      zr[i] = 2.0 * VOIGT_SQRT_LN2 * d[from + i] / gau;
+      zi[i] = VOIGT_SQRT_LN2 * lor / gau;
+    }
+    VoigtComplexErrorFnMany(zr, zi, n, wr, wi, flags);
+    for (int32_t i = 0; i < n; ++i) out[from + i] = flags[i] != 0 ? 0.0 : VOIGT_NORM / gau * wr[i];
+  }
 }
