@@ -68,6 +68,7 @@ void Prepare(double x, double y, Point* p) {
   }
   if (p->rho < 0.292) {
     p->region = 1;
+    p->nu = static_cast<int>(72.0 * (1.0 - 0.85 * p->Y) * p->rho + 6.5);
   } else if (p->rho < 1.0) {
     p->region = 2;
     const double q = (1.0 - p->Y) * std::sqrt(1.0 - p->X * p->X - p->Y * p->Y);
@@ -85,34 +86,47 @@ void Prepare(double x, double y, Point* p) {
   }
 }
 
-// Power series.
-void Series(Point* p) {
-  const double xabs = p->xabs, yabs = p->yabs;
-  const double xquad = (xabs - yabs) * (xabs + yabs);
-  const double yquad = 2.0 * xabs * yabs;
-  const int n = static_cast<int>(72.0 * (1.0 - 0.85 * p->Y) * p->rho + 6.5);
-  double xsum = kTables.fOdd[n];
-  double ysum = 0.0;
-  for (int i = n; i >= 1; --i) {
-    const double inv = kTables.inv[i];
-    const double xaux = (xsum * xquad - ysum * yquad) * inv;
-    ysum = (xsum * yquad + ysum * xquad) * inv;
-    xsum = xaux + kTables.fOdd[i - 1];
-  }
-  const double U1 = 1.0 - (xsum * yabs + ysum * xabs);
-  const double V1 = xsum * xabs - ysum * yabs;
-  const double D = std::exp(-xquad);
-  p->U2 = D * std::cos(yquad);
-  p->V2 = -D * std::sin(yquad);
-  p->U = U1 * p->U2 - V1 * p->V2;
-  p->V = U1 * p->V2 + V1 * p->U2;
-}
-
-// The loops of regions 2 and 3 are one long chain of dependent products per point, so
+// The loops of the three regions are one long chain of dependent products per point, so
 // for many points they run N points side by side. Each lane does exactly the arithmetic
 // of its point alone, from its own nu down to 1, so the values do not depend on the
 // company; a single point runs with N = 1.
 constexpr int kLanes = 4;
+
+// Power series (nu terms).
+template <int N>
+void SeriesLanes(Point* const* p) {
+  double xquad[N], yquad[N], xsum[N], ysum[N];
+  int nu[N];
+  int top = 0;
+  for (int l = 0; l < N; ++l) {
+    xquad[l] = (p[l]->xabs - p[l]->yabs) * (p[l]->xabs + p[l]->yabs);
+    yquad[l] = 2.0 * p[l]->xabs * p[l]->yabs;
+    nu[l] = p[l]->nu;
+    xsum[l] = kTables.fOdd[nu[l]];
+    ysum[l] = 0.0;
+    top = std::max(top, nu[l]);
+  }
+  for (int j = top; j >= 1; --j) {
+    for (int l = 0; l < N; ++l) {
+      const int i = j - (top - nu[l]);
+      if (i < 1) continue;
+      const double inv = kTables.inv[i];
+      const double xaux = (xsum[l] * xquad[l] - ysum[l] * yquad[l]) * inv;
+      ysum[l] = (xsum[l] * yquad[l] + ysum[l] * xquad[l]) * inv;
+      xsum[l] = xaux + kTables.fOdd[i - 1];
+    }
+  }
+  for (int l = 0; l < N; ++l) {
+    const double xabs = p[l]->xabs, yabs = p[l]->yabs;
+    const double U1 = 1.0 - (xsum[l] * yabs + ysum[l] * xabs);
+    const double V1 = xsum[l] * xabs - ysum[l] * yabs;
+    const double D = std::exp(-xquad[l]);
+    p[l]->U2 = D * std::cos(yquad[l]);
+    p[l]->V2 = -D * std::sin(yquad[l]);
+    p[l]->U = U1 * p[l]->U2 - V1 * p[l]->V2;
+    p[l]->V = U1 * p[l]->V2 + V1 * p[l]->U2;
+  }
+}
 
 // Taylor series whose derivatives come from the continued fraction. With b = (yabs + h)
 // - i xabs the fraction is R(n) = 0.5 / (b + n R(n + 1)), R(nu + 1) = 0, and the sum is
@@ -262,24 +276,21 @@ int16_t Finish(const Point& p, double* w) {
   return 0;
 }
 
-// Runs the loops of a block of prepared points: regions 1 and 4 one by one, regions 2
-// and 3 kLanes at a time, in order of their step counts so that the lanes of a group
+// Runs the loops of a block of prepared points: region 4 one by one, regions 1 to 3
+// kLanes at a time, in order of their step counts so that the lanes of a group
 // mostly run the same number of steps (a short group is filled with idle lanes).
 void RunLoops(Point* points, int32_t count) {
   Point idle;
-  Point* order[2][kBlock];
-  int counts[2] = {0, 0};
+  Point* order[3][kBlock];
+  int counts[3] = {0, 0, 0};
   for (int32_t i = 0; i < count; ++i) {
     Point* p = &points[i];
-    if (p->region == 1) {
-      Series(p);
-    } else if (p->region == 4) {
+    if (p->region == 4)
       Quotients(p);
-    } else {
-      order[p->region - 2][counts[p->region - 2]++] = p;
-    }
+    else
+      order[p->region - 1][counts[p->region - 1]++] = p;
   }
-  for (int r = 0; r < 2; ++r) {
+  for (int r = 0; r < 3; ++r) {
     Point** list = order[r];
     const int n = counts[r];
     std::sort(list, list + n, [](const Point* a, const Point* b) { return a->nu < b->nu; });
@@ -287,13 +298,14 @@ void RunLoops(Point* points, int32_t count) {
       Point* group[kLanes];
       for (int l = 0; l < kLanes; ++l) group[l] = from + l < n ? list[from + l] : &idle;
       if (r == 0)
+        SeriesLanes<kLanes>(group);
+      else if (r == 1)
         TaylorLanes<kLanes>(group);
       else
         RatioLanes<kLanes>(group);
     }
   }
 }
-
 
 }  // namespace
 
@@ -303,7 +315,7 @@ int16_t VoigtComplexErrorFn(const double* z, double* w) {
   Point* const one[1] = {&p};
   switch (p.region) {
     case 1:
-      Series(&p);
+      SeriesLanes<1>(one);
       break;
     case 2:
       TaylorLanes<1>(one);
