@@ -122,7 +122,7 @@ double SymmetricValue(Shape shape, double gau, double lor, double x) {
 // the profile values are computed side by side.
 template <typename T>
 void FillVoigt(double gau, double lor, double S, double s, int32_t n, T* lo, T* hi) {
-  constexpr int32_t kBlock = 128;
+  constexpr int32_t kBlock = 256;
   double d[kBlock], v[kBlock];
   if (S == 0.0) {
     for (int32_t from = 0; from < n; from += kBlock) {

@@ -38,7 +38,7 @@ int16_t Overflow(double* w) {
 }
 
 // Points prepared and run together.
-constexpr int32_t kBlock = 64;
+constexpr int32_t kBlock = 256;
 
 // Where a point lies and what its loops need: region 1 the power series, 2 the Taylor
 // ring, 3 the fraction carried as a ratio, 4 the fraction by quotients (huge z).
@@ -276,12 +276,114 @@ int16_t Finish(const Point& p, double* w) {
   return 0;
 }
 
+// Four points of one step count (in the Taylor ring also one kapn) need no waiting
+// lanes: they run as two vectors of two lanes, each lane's arithmetic still exactly
+// that of its point alone.
+typedef double V2 __attribute__((vector_size(16)));
+
+V2 Pair(Point* const* p, int g, double Point::*field) { return V2{p[2 * g]->*field, p[2 * g + 1]->*field}; }
+
+void SeriesUniform(Point* const* p) {
+  V2 xquad[2], yquad[2], xsum[2], ysum[2];
+  const int nu = p[0]->nu;
+  for (int g = 0; g < 2; ++g) {
+    const V2 xabs = Pair(p, g, &Point::xabs), yabs = Pair(p, g, &Point::yabs);
+    xquad[g] = (xabs - yabs) * (xabs + yabs);
+    yquad[g] = 2.0 * xabs * yabs;
+    xsum[g] = V2{kTables.fOdd[nu], kTables.fOdd[nu]};
+    ysum[g] = V2{0.0, 0.0};
+  }
+  for (int i = nu; i >= 1; --i) {
+    const double inv = kTables.inv[i];
+    const double next = kTables.fOdd[i - 1];
+    for (int g = 0; g < 2; ++g) {
+      const V2 xaux = (xsum[g] * xquad[g] - ysum[g] * yquad[g]) * inv;
+      ysum[g] = (xsum[g] * yquad[g] + ysum[g] * xquad[g]) * inv;
+      xsum[g] = xaux + next;
+    }
+  }
+  for (int l = 0; l < 4; ++l) {
+    const int g = l / 2, k = l % 2;
+    const double xabs = p[l]->xabs, yabs = p[l]->yabs;
+    const double U1 = 1.0 - (xsum[g][k] * yabs + ysum[g][k] * xabs);
+    const double V1 = xsum[g][k] * xabs - ysum[g][k] * yabs;
+    const double D = std::exp(-xquad[g][k]);
+    p[l]->U2 = D * std::cos(yquad[g][k]);
+    p[l]->V2 = -D * std::sin(yquad[g][k]);
+    p[l]->U = U1 * p[l]->U2 - V1 * p[l]->V2;
+    p[l]->V = U1 * p[l]->V2 + V1 * p[l]->U2;
+  }
+}
+
+void TaylorUniform(Point* const* p) {
+  V2 bx[2], by[2], h[2], d1x[2], d1y[2], d2x[2], d2y[2], ax[2], ay[2];
+  const int nu = p[0]->nu, kapn = p[0]->kapn;
+  for (int g = 0; g < 2; ++g) {
+    bx[g] = Pair(p, g, &Point::yabs) + Pair(p, g, &Point::h);
+    by[g] = -Pair(p, g, &Point::xabs);
+    h[g] = Pair(p, g, &Point::h);
+    d1x[g] = V2{1.0, 1.0}, d1y[g] = V2{0.0, 0.0};
+    d2x[g] = V2{0.0, 0.0}, d2y[g] = V2{0.0, 0.0};
+    ax[g] = V2{0.0, 0.0}, ay[g] = V2{0.0, 0.0};
+  }
+  for (int n = nu; n >= 1; --n) {
+    const double half = 0.5 * n;
+    for (int g = 0; g < 2; ++g) {
+      if (n <= kapn) {
+        ax[g] = d1x[g] + h[g] * ax[g];
+        ay[g] = d1y[g] + h[g] * ay[g];
+      }
+      const V2 dx = bx[g] * d1x[g] - by[g] * d1y[g] + half * d2x[g];
+      const V2 dy = bx[g] * d1y[g] + by[g] * d1x[g] + half * d2y[g];
+      d2x[g] = d1x[g];
+      d2y[g] = d1y[g];
+      d1x[g] = dx;
+      d1y[g] = dy;
+    }
+  }
+  for (int l = 0; l < 4; ++l) {
+    const int g = l / 2, k = l % 2;
+    const double inv = 0.5 / (d1x[g][k] * d1x[g][k] + d1y[g][k] * d1y[g][k]);
+    p[l]->U = kF * (ax[g][k] * d1x[g][k] + ay[g][k] * d1y[g][k]) * inv;
+    p[l]->V = kF * (ay[g][k] * d1x[g][k] - ax[g][k] * d1y[g][k]) * inv;
+  }
+}
+
+void RatioUniform(Point* const* p) {
+  V2 xabs[2], yabs[2], px[2], py[2], dx[2], dy[2];
+  const int nu = p[0]->nu;
+  for (int g = 0; g < 2; ++g) {
+    xabs[g] = Pair(p, g, &Point::xabs);
+    yabs[g] = Pair(p, g, &Point::yabs);
+    px[g] = V2{0.0, 0.0}, py[g] = V2{0.0, 0.0}, dx[g] = V2{1.0, 1.0}, dy[g] = V2{0.0, 0.0};
+  }
+  for (int n = nu; n >= 1; --n) {
+    const double nd = n;
+    for (int g = 0; g < 2; ++g) {
+      const V2 ndx = yabs[g] * dx[g] - xabs[g] * dy[g] + nd * px[g];
+      const V2 ndy = yabs[g] * dy[g] + xabs[g] * dx[g] + nd * py[g];
+      px[g] = 0.5 * dx[g];
+      py[g] = 0.5 * dy[g];
+      dx[g] = ndx;
+      dy[g] = ndy;
+    }
+  }
+  for (int l = 0; l < 4; ++l) {
+    const int g = l / 2, k = l % 2;
+    const double inv = 1.0 / (dx[g][k] * dx[g][k] + dy[g][k] * dy[g][k]);
+    p[l]->U = kF * (px[g][k] * dx[g][k] + py[g][k] * dy[g][k]) * inv;
+    p[l]->V = -kF * (py[g][k] * dx[g][k] - px[g][k] * dy[g][k]) * inv;
+  }
+}
+
 // Runs the loops of a block of prepared points: region 4 one by one, regions 1 to 3
 // kLanes at a time, in order of their step counts so that the lanes of a group
 // mostly run the same number of steps (a short group is filled with idle lanes).
 void RunLoops(Point* points, int32_t count) {
+  static_assert(kLanes == 4, "the uniform kernels run four points");
   Point idle;
   Point* order[3][kBlock];
+  Point* mixed[kBlock];
   int counts[3] = {0, 0, 0};
   for (int32_t i = 0; i < count; ++i) {
     Point* p = &points[i];
@@ -293,10 +395,26 @@ void RunLoops(Point* points, int32_t count) {
   for (int r = 0; r < 3; ++r) {
     Point** list = order[r];
     const int n = counts[r];
-    std::sort(list, list + n, [](const Point* a, const Point* b) { return a->nu < b->nu; });
-    for (int from = 0; from < n; from += kLanes) {
+    auto key = [](const Point* a) { return static_cast<int64_t>(a->nu) << 32 | static_cast<uint32_t>(a->kapn); };
+    std::sort(list, list + n, [&](const Point* a, const Point* b) { return key(a) < key(b); });
+    // Runs of one key go four at a time; what is left over goes in waiting lanes.
+    int left = 0;
+    for (int from = 0; from < n;) {
+      int to = from;
+      while (to < n && key(list[to]) == key(list[from])) ++to;
+      for (; to - from >= kLanes; from += kLanes) {
+        if (r == 0)
+          SeriesUniform(list + from);
+        else if (r == 1)
+          TaylorUniform(list + from);
+        else
+          RatioUniform(list + from);
+      }
+      while (from < to) mixed[left++] = list[from++];
+    }
+    for (int from = 0; from < left; from += kLanes) {
       Point* group[kLanes];
-      for (int l = 0; l < kLanes; ++l) group[l] = from + l < n ? list[from + l] : &idle;
+      for (int l = 0; l < kLanes; ++l) group[l] = from + l < left ? mixed[from + l] : &idle;
       if (r == 0)
         SeriesLanes<kLanes>(group);
       else if (r == 1)
