@@ -37,29 +37,37 @@ int16_t Overflow(double* w) {
   return 1;
 }
 
-// Points prepared and run together.
+// Points prepared and run together, and the largest step count sorted apart (more
+// steps than any region takes sort together).
 constexpr int32_t kBlock = 256;
+constexpr int kMaxSteps = 64;
 
 // Where a point lies and what its loops need: region 1 the power series, 2 the Taylor
 // ring, 3 the fraction carried as a ratio, 4 the fraction by quotients (huge z).
+// Prepare sets every field the loops read, so a block of points is not cleared first.
 struct Point {
-  double x = 0.0, y = 0.0;  // z
-  double xabs = 0.0, yabs = 0.0, X = 0.0, Y = 0.0, rho = 0.0;
-  int region = 0;
-  int nu = 0, kapn = 0;
-  double h = 0.0;
+  double x, y;  // z
+  double xabs, yabs, X, Y, rho;
+  int region;
+  int nu, kapn;
+  double h;
   // Results of the loops: w of the first quadrant and, in region 1, exp(-z^2).
-  double U = 0.0, V = 0.0, U2 = 0.0, V2 = 0.0;
+  double U, V, U2, V2;
 };
+
+typedef double V2 __attribute__((vector_size(16)));
 
 void Prepare(double x, double y, Point* p) {
   p->x = x;
   p->y = y;
   p->xabs = std::fabs(x);
   p->yabs = std::fabs(y);
-  p->X = p->xabs / 6.3;
-  p->Y = p->yabs / 4.4;
+  const V2 scaled = V2{p->xabs, p->yabs} / V2{6.3, 4.4};
+  p->X = scaled[0];
+  p->Y = scaled[1];
   p->rho = 0.0;
+  p->nu = p->kapn = 0;
+  p->h = 0.0;
   const double big = std::max(p->X, p->Y);
   const double small = std::min(p->X, p->Y);
   if (big > 0.0) {
@@ -279,7 +287,6 @@ int16_t Finish(const Point& p, double* w) {
 // Four points of one step count (in the Taylor ring also one kapn) need no waiting
 // lanes: they run as two vectors of two lanes, each lane's arithmetic still exactly
 // that of its point alone.
-typedef double V2 __attribute__((vector_size(16)));
 
 V2 Pair(Point* const* p, int g, double Point::*field) { return V2{p[2 * g]->*field, p[2 * g + 1]->*field}; }
 
@@ -381,9 +388,10 @@ void RatioUniform(Point* const* p) {
 // mostly run the same number of steps (a short group is filled with idle lanes).
 void RunLoops(Point* points, int32_t count) {
   static_assert(kLanes == 4, "the uniform kernels run four points");
-  Point idle;
+  Point idle{};
   Point* order[3][kBlock];
   Point* mixed[kBlock];
+  Point* sorted[kBlock];
   int counts[3] = {0, 0, 0};
   for (int32_t i = 0; i < count; ++i) {
     Point* p = &points[i];
@@ -396,7 +404,12 @@ void RunLoops(Point* points, int32_t count) {
     Point** list = order[r];
     const int n = counts[r];
     auto key = [](const Point* a) { return static_cast<int64_t>(a->nu) << 32 | static_cast<uint32_t>(a->kapn); };
-    std::sort(list, list + n, [&](const Point* a, const Point* b) { return key(a) < key(b); });
+    // Ordered by step count (a counting sort: the counts are small).
+    int first[kMaxSteps + 2] = {};
+    for (int i = 0; i < n; ++i) ++first[std::clamp(list[i]->nu, 0, kMaxSteps) + 1];
+    for (int k = 1; k <= kMaxSteps + 1; ++k) first[k] += first[k - 1];
+    for (int i = 0; i < n; ++i) sorted[first[std::clamp(list[i]->nu, 0, kMaxSteps)]++] = list[i];
+    list = sorted;
     // Runs of one key go four at a time; what is left over goes in waiting lanes.
     int left = 0;
     for (int from = 0; from < n;) {
