@@ -94,11 +94,10 @@ void Prepare(double x, double y, Point* p) {
   }
 }
 
-// The loops of the three regions are one long chain of dependent products per point, so
-// for many points they run N points side by side. Each lane does exactly the arithmetic
-// of its point alone, from its own nu down to 1, so the values do not depend on the
-// company; a single point runs with N = 1.
-constexpr int kLanes = 4;
+// The loops of the three regions are one long chain of dependent products per point.
+// Each kernel below runs N points side by side, each lane doing exactly the arithmetic
+// of its point alone from its own nu down to 1 (a single call runs N = 1); the groups
+// further down run four points of many-point calls.
 
 // Power series (nu terms).
 template <int N>
@@ -284,113 +283,195 @@ int16_t Finish(const Point& p, double* w) {
   return 0;
 }
 
-// Four points of one step count (in the Taylor ring also one kapn) need no waiting
-// lanes: they run as two vectors of two lanes, each lane's arithmetic still exactly
-// that of its point alone.
+// Four points together: their steps are counted so that all four end with step 1. The
+// steps above the smallest count run lane by lane (the others wait); from there on all
+// four take the same step n and run as two vectors of two lanes. Each lane's arithmetic
+// is still exactly that of its point alone.
+V2 Pair(const double* v, int g) { return V2{v[2 * g], v[2 * g + 1]}; }
+void Unpair(const V2* v, double* out) {
+  for (int l = 0; l < 4; ++l) out[l] = v[l / 2][l % 2];
+}
 
-V2 Pair(Point* const* p, int g, double Point::*field) { return V2{p[2 * g]->*field, p[2 * g + 1]->*field}; }
-
-void SeriesUniform(Point* const* p) {
-  V2 xquad[2], yquad[2], xsum[2], ysum[2];
-  const int nu = p[0]->nu;
-  for (int g = 0; g < 2; ++g) {
-    const V2 xabs = Pair(p, g, &Point::xabs), yabs = Pair(p, g, &Point::yabs);
-    xquad[g] = (xabs - yabs) * (xabs + yabs);
-    yquad[g] = 2.0 * xabs * yabs;
-    xsum[g] = V2{kTables.fOdd[nu], kTables.fOdd[nu]};
-    ysum[g] = V2{0.0, 0.0};
+void SeriesGroup(Point* const* p) {
+  double xquad[4], yquad[4], xsum[4], ysum[4];
+  int nu[4];
+  int top = 0, low = 1 << 30;
+  for (int l = 0; l < 4; ++l) {
+    xquad[l] = (p[l]->xabs - p[l]->yabs) * (p[l]->xabs + p[l]->yabs);
+    yquad[l] = 2.0 * p[l]->xabs * p[l]->yabs;
+    nu[l] = p[l]->nu;
+    xsum[l] = kTables.fOdd[nu[l]];
+    ysum[l] = 0.0;
+    top = std::max(top, nu[l]);
+    low = std::min(low, nu[l]);
   }
-  for (int i = nu; i >= 1; --i) {
+  for (int i = top; i > low; --i) {
+    const double inv = kTables.inv[i];
+    for (int l = 0; l < 4; ++l) {
+      if (i > nu[l]) continue;
+      const double xaux = (xsum[l] * xquad[l] - ysum[l] * yquad[l]) * inv;
+      ysum[l] = (xsum[l] * yquad[l] + ysum[l] * xquad[l]) * inv;
+      xsum[l] = xaux + kTables.fOdd[i - 1];
+    }
+  }
+  V2 vxq[2], vyq[2], vxs[2], vys[2];
+  for (int g = 0; g < 2; ++g) {
+    vxq[g] = Pair(xquad, g);
+    vyq[g] = Pair(yquad, g);
+    vxs[g] = Pair(xsum, g);
+    vys[g] = Pair(ysum, g);
+  }
+  for (int i = low; i >= 1; --i) {
     const double inv = kTables.inv[i];
     const double next = kTables.fOdd[i - 1];
     for (int g = 0; g < 2; ++g) {
-      const V2 xaux = (xsum[g] * xquad[g] - ysum[g] * yquad[g]) * inv;
-      ysum[g] = (xsum[g] * yquad[g] + ysum[g] * xquad[g]) * inv;
-      xsum[g] = xaux + next;
+      const V2 xaux = (vxs[g] * vxq[g] - vys[g] * vyq[g]) * inv;
+      vys[g] = (vxs[g] * vyq[g] + vys[g] * vxq[g]) * inv;
+      vxs[g] = xaux + next;
     }
   }
+  Unpair(vxs, xsum);
+  Unpair(vys, ysum);
   for (int l = 0; l < 4; ++l) {
-    const int g = l / 2, k = l % 2;
     const double xabs = p[l]->xabs, yabs = p[l]->yabs;
-    const double U1 = 1.0 - (xsum[g][k] * yabs + ysum[g][k] * xabs);
-    const double V1 = xsum[g][k] * xabs - ysum[g][k] * yabs;
-    const double D = std::exp(-xquad[g][k]);
-    p[l]->U2 = D * std::cos(yquad[g][k]);
-    p[l]->V2 = -D * std::sin(yquad[g][k]);
+    const double U1 = 1.0 - (xsum[l] * yabs + ysum[l] * xabs);
+    const double V1 = xsum[l] * xabs - ysum[l] * yabs;
+    const double D = std::exp(-xquad[l]);
+    p[l]->U2 = D * std::cos(yquad[l]);
+    p[l]->V2 = -D * std::sin(yquad[l]);
     p[l]->U = U1 * p[l]->U2 - V1 * p[l]->V2;
     p[l]->V = U1 * p[l]->V2 + V1 * p[l]->U2;
   }
 }
 
-void TaylorUniform(Point* const* p) {
-  V2 bx[2], by[2], h[2], d1x[2], d1y[2], d2x[2], d2y[2], ax[2], ay[2];
-  const int nu = p[0]->nu, kapn = p[0]->kapn;
-  for (int g = 0; g < 2; ++g) {
-    bx[g] = Pair(p, g, &Point::yabs) + Pair(p, g, &Point::h);
-    by[g] = -Pair(p, g, &Point::xabs);
-    h[g] = Pair(p, g, &Point::h);
-    d1x[g] = V2{1.0, 1.0}, d1y[g] = V2{0.0, 0.0};
-    d2x[g] = V2{0.0, 0.0}, d2y[g] = V2{0.0, 0.0};
-    ax[g] = V2{0.0, 0.0}, ay[g] = V2{0.0, 0.0};
+void TaylorGroup(Point* const* p) {
+  double bx[4], by[4], h[4], d1x[4], d1y[4], d2x[4], d2y[4], ax[4], ay[4], kapnd[4];
+  int nu[4], kapn[4];
+  int top = 0, low = 1 << 30, kapnLow = 1 << 30, kapnTop = 0;
+  for (int l = 0; l < 4; ++l) {
+    bx[l] = p[l]->yabs + p[l]->h;
+    by[l] = -p[l]->xabs;
+    h[l] = p[l]->h;
+    nu[l] = p[l]->nu;
+    kapn[l] = p[l]->kapn;
+    kapnd[l] = kapn[l];
+    d1x[l] = 1.0, d1y[l] = 0.0;
+    d2x[l] = 0.0, d2y[l] = 0.0;
+    ax[l] = 0.0, ay[l] = 0.0;
+    top = std::max(top, nu[l]);
+    low = std::min(low, nu[l]);
+    kapnTop = std::max(kapnTop, kapn[l]);
+    kapnLow = std::min(kapnLow, kapn[l]);
   }
-  for (int n = nu; n >= 1; --n) {
+  for (int n = top; n > low; --n) {
     const double half = 0.5 * n;
-    for (int g = 0; g < 2; ++g) {
-      if (n <= kapn) {
-        ax[g] = d1x[g] + h[g] * ax[g];
-        ay[g] = d1y[g] + h[g] * ay[g];
+    for (int l = 0; l < 4; ++l) {
+      if (n > nu[l]) continue;
+      if (n <= kapn[l]) {
+        ax[l] = d1x[l] + h[l] * ax[l];
+        ay[l] = d1y[l] + h[l] * ay[l];
       }
-      const V2 dx = bx[g] * d1x[g] - by[g] * d1y[g] + half * d2x[g];
-      const V2 dy = bx[g] * d1y[g] + by[g] * d1x[g] + half * d2y[g];
-      d2x[g] = d1x[g];
-      d2y[g] = d1y[g];
-      d1x[g] = dx;
-      d1y[g] = dy;
+      const double dx = bx[l] * d1x[l] - by[l] * d1y[l] + half * d2x[l];
+      const double dy = bx[l] * d1y[l] + by[l] * d1x[l] + half * d2y[l];
+      d2x[l] = d1x[l];
+      d2y[l] = d1y[l];
+      d1x[l] = dx;
+      d1y[l] = dy;
     }
   }
+  V2 vbx[2], vby[2], vh[2], vk[2], v1x[2], v1y[2], v2x[2], v2y[2], vax[2], vay[2];
+  for (int g = 0; g < 2; ++g) {
+    vbx[g] = Pair(bx, g), vby[g] = Pair(by, g), vh[g] = Pair(h, g), vk[g] = Pair(kapnd, g);
+    v1x[g] = Pair(d1x, g), v1y[g] = Pair(d1y, g), v2x[g] = Pair(d2x, g), v2y[g] = Pair(d2y, g);
+    vax[g] = Pair(ax, g), vay[g] = Pair(ay, g);
+  }
+  for (int n = low; n >= 1; --n) {
+    const double half = 0.5 * n;
+    const double nd = n;
+    for (int g = 0; g < 2; ++g) {
+      if (n <= kapnLow) {
+        vax[g] = v1x[g] + vh[g] * vax[g];
+        vay[g] = v1y[g] + vh[g] * vay[g];
+      } else if (n <= kapnTop) {
+        const auto sum = nd <= vk[g];
+        vax[g] = sum ? v1x[g] + vh[g] * vax[g] : vax[g];
+        vay[g] = sum ? v1y[g] + vh[g] * vay[g] : vay[g];
+      }
+      const V2 dx = vbx[g] * v1x[g] - vby[g] * v1y[g] + half * v2x[g];
+      const V2 dy = vbx[g] * v1y[g] + vby[g] * v1x[g] + half * v2y[g];
+      v2x[g] = v1x[g];
+      v2y[g] = v1y[g];
+      v1x[g] = dx;
+      v1y[g] = dy;
+    }
+  }
+  Unpair(v1x, d1x);
+  Unpair(v1y, d1y);
+  Unpair(vax, ax);
+  Unpair(vay, ay);
   for (int l = 0; l < 4; ++l) {
-    const int g = l / 2, k = l % 2;
-    const double inv = 0.5 / (d1x[g][k] * d1x[g][k] + d1y[g][k] * d1y[g][k]);
-    p[l]->U = kF * (ax[g][k] * d1x[g][k] + ay[g][k] * d1y[g][k]) * inv;
-    p[l]->V = kF * (ay[g][k] * d1x[g][k] - ax[g][k] * d1y[g][k]) * inv;
+    const double inv = 0.5 / (d1x[l] * d1x[l] + d1y[l] * d1y[l]);
+    p[l]->U = kF * (ax[l] * d1x[l] + ay[l] * d1y[l]) * inv;
+    p[l]->V = kF * (ay[l] * d1x[l] - ax[l] * d1y[l]) * inv;
   }
 }
 
-void RatioUniform(Point* const* p) {
-  V2 xabs[2], yabs[2], px[2], py[2], dx[2], dy[2];
-  const int nu = p[0]->nu;
-  for (int g = 0; g < 2; ++g) {
-    xabs[g] = Pair(p, g, &Point::xabs);
-    yabs[g] = Pair(p, g, &Point::yabs);
-    px[g] = V2{0.0, 0.0}, py[g] = V2{0.0, 0.0}, dx[g] = V2{1.0, 1.0}, dy[g] = V2{0.0, 0.0};
+void RatioGroup(Point* const* p) {
+  double xabs[4], yabs[4], px[4], py[4], dx[4], dy[4];
+  int nu[4];
+  int top = 0, low = 1 << 30;
+  for (int l = 0; l < 4; ++l) {
+    xabs[l] = p[l]->xabs;
+    yabs[l] = p[l]->yabs;
+    nu[l] = p[l]->nu;
+    px[l] = 0.0, py[l] = 0.0, dx[l] = 1.0, dy[l] = 0.0;
+    top = std::max(top, nu[l]);
+    low = std::min(low, nu[l]);
   }
-  for (int n = nu; n >= 1; --n) {
-    const double nd = n;
-    for (int g = 0; g < 2; ++g) {
-      const V2 ndx = yabs[g] * dx[g] - xabs[g] * dy[g] + nd * px[g];
-      const V2 ndy = yabs[g] * dy[g] + xabs[g] * dx[g] + nd * py[g];
-      px[g] = 0.5 * dx[g];
-      py[g] = 0.5 * dy[g];
-      dx[g] = ndx;
-      dy[g] = ndy;
+  for (int n = top; n > low; --n) {
+    for (int l = 0; l < 4; ++l) {
+      if (n > nu[l]) continue;
+      const double ndx = yabs[l] * dx[l] - xabs[l] * dy[l] + n * px[l];
+      const double ndy = yabs[l] * dy[l] + xabs[l] * dx[l] + n * py[l];
+      px[l] = 0.5 * dx[l];
+      py[l] = 0.5 * dy[l];
+      dx[l] = ndx;
+      dy[l] = ndy;
     }
   }
+  V2 vxa[2], vya[2], vpx[2], vpy[2], vdx[2], vdy[2];
+  for (int g = 0; g < 2; ++g) {
+    vxa[g] = Pair(xabs, g), vya[g] = Pair(yabs, g);
+    vpx[g] = Pair(px, g), vpy[g] = Pair(py, g), vdx[g] = Pair(dx, g), vdy[g] = Pair(dy, g);
+  }
+  for (int n = low; n >= 1; --n) {
+    const double nd = n;
+    for (int g = 0; g < 2; ++g) {
+      const V2 ndx = vya[g] * vdx[g] - vxa[g] * vdy[g] + nd * vpx[g];
+      const V2 ndy = vya[g] * vdy[g] + vxa[g] * vdx[g] + nd * vpy[g];
+      vpx[g] = 0.5 * vdx[g];
+      vpy[g] = 0.5 * vdy[g];
+      vdx[g] = ndx;
+      vdy[g] = ndy;
+    }
+  }
+  Unpair(vpx, px);
+  Unpair(vpy, py);
+  Unpair(vdx, dx);
+  Unpair(vdy, dy);
   for (int l = 0; l < 4; ++l) {
-    const int g = l / 2, k = l % 2;
-    const double inv = 1.0 / (dx[g][k] * dx[g][k] + dy[g][k] * dy[g][k]);
-    p[l]->U = kF * (px[g][k] * dx[g][k] + py[g][k] * dy[g][k]) * inv;
-    p[l]->V = -kF * (py[g][k] * dx[g][k] - px[g][k] * dy[g][k]) * inv;
+    const double inv = 1.0 / (dx[l] * dx[l] + dy[l] * dy[l]);
+    p[l]->U = kF * (px[l] * dx[l] + py[l] * dy[l]) * inv;
+    p[l]->V = -kF * (py[l] * dx[l] - px[l] * dy[l]) * inv;
   }
 }
 
 // Runs the loops of a block of prepared points: region 4 one by one, regions 1 to 3
-// kLanes at a time, in order of their step counts so that the lanes of a group
-// mostly run the same number of steps (a short group is filled with idle lanes).
+// four at a time, in order of their step counts so that the four of a group take
+// nearly the same number of steps (a short group is filled with idle points).
 void RunLoops(Point* points, int32_t count) {
-  static_assert(kLanes == 4, "the uniform kernels run four points");
   Point idle{};
   Point* order[3][kBlock];
-  Point* mixed[kBlock];
   Point* sorted[kBlock];
   int counts[3] = {0, 0, 0};
   for (int32_t i = 0; i < count; ++i) {
@@ -401,39 +482,21 @@ void RunLoops(Point* points, int32_t count) {
       order[p->region - 1][counts[p->region - 1]++] = p;
   }
   for (int r = 0; r < 3; ++r) {
-    Point** list = order[r];
     const int n = counts[r];
-    auto key = [](const Point* a) { return static_cast<int64_t>(a->nu) << 32 | static_cast<uint32_t>(a->kapn); };
-    // Ordered by step count (a counting sort: the counts are small).
+    // A counting sort by step count: the counts are small.
     int first[kMaxSteps + 2] = {};
-    for (int i = 0; i < n; ++i) ++first[std::clamp(list[i]->nu, 0, kMaxSteps) + 1];
+    for (int i = 0; i < n; ++i) ++first[std::clamp(order[r][i]->nu, 0, kMaxSteps) + 1];
     for (int k = 1; k <= kMaxSteps + 1; ++k) first[k] += first[k - 1];
-    for (int i = 0; i < n; ++i) sorted[first[std::clamp(list[i]->nu, 0, kMaxSteps)]++] = list[i];
-    list = sorted;
-    // Runs of one key go four at a time; what is left over goes in waiting lanes.
-    int left = 0;
-    for (int from = 0; from < n;) {
-      int to = from;
-      while (to < n && key(list[to]) == key(list[from])) ++to;
-      for (; to - from >= kLanes; from += kLanes) {
-        if (r == 0)
-          SeriesUniform(list + from);
-        else if (r == 1)
-          TaylorUniform(list + from);
-        else
-          RatioUniform(list + from);
-      }
-      while (from < to) mixed[left++] = list[from++];
-    }
-    for (int from = 0; from < left; from += kLanes) {
-      Point* group[kLanes];
-      for (int l = 0; l < kLanes; ++l) group[l] = from + l < left ? mixed[from + l] : &idle;
+    for (int i = 0; i < n; ++i) sorted[first[std::clamp(order[r][i]->nu, 0, kMaxSteps)]++] = order[r][i];
+    for (int from = 0; from < n; from += 4) {
+      Point* group[4];
+      for (int l = 0; l < 4; ++l) group[l] = from + l < n ? sorted[from + l] : &idle;
       if (r == 0)
-        SeriesLanes<kLanes>(group);
+        SeriesGroup(group);
       else if (r == 1)
-        TaylorLanes<kLanes>(group);
+        TaylorGroup(group);
       else
-        RatioLanes<kLanes>(group);
+        RatioGroup(group);
     }
   }
 }
