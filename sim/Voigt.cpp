@@ -95,45 +95,63 @@ void Prepare(double x, double y, Point* p) {
 }
 
 // The loops of the three regions are one long chain of dependent products per point.
-// Each kernel below runs N points side by side, each lane doing exactly the arithmetic
-// of its point alone from its own nu down to 1 (a single call runs N = 1); the groups
-// further down run four points of many-point calls.
+// Their state is kept for N points side by side (N = 1 for a single call, 4 for a group
+// of many-point calls). Steps are counted so that every point ends with step 1: a step
+// n runs on the points with at least n steps, each lane doing exactly the arithmetic of
+// its point alone.
+template <int N>
+int MostSteps(Point* const* p) {
+  int top = 0;
+  for (int l = 0; l < N; ++l) top = std::max(top, p[l]->nu);
+  return top;
+}
+template <int N>
+int FewestSteps(Point* const* p) {
+  int low = p[0]->nu;
+  for (int l = 1; l < N; ++l) low = std::min(low, p[l]->nu);
+  return low;
+}
 
 // Power series (nu terms).
 template <int N>
-void SeriesLanes(Point* const* p) {
+struct Series {
   double xquad[N], yquad[N], xsum[N], ysum[N];
   int nu[N];
-  int top = 0;
-  for (int l = 0; l < N; ++l) {
-    xquad[l] = (p[l]->xabs - p[l]->yabs) * (p[l]->xabs + p[l]->yabs);
-    yquad[l] = 2.0 * p[l]->xabs * p[l]->yabs;
-    nu[l] = p[l]->nu;
-    xsum[l] = kTables.fOdd[nu[l]];
-    ysum[l] = 0.0;
-    top = std::max(top, nu[l]);
-  }
-  for (int j = top; j >= 1; --j) {
+
+  explicit Series(Point* const* p) {
     for (int l = 0; l < N; ++l) {
-      const int i = j - (top - nu[l]);
-      if (i < 1) continue;
-      const double inv = kTables.inv[i];
-      const double xaux = (xsum[l] * xquad[l] - ysum[l] * yquad[l]) * inv;
-      ysum[l] = (xsum[l] * yquad[l] + ysum[l] * xquad[l]) * inv;
-      xsum[l] = xaux + kTables.fOdd[i - 1];
+      xquad[l] = (p[l]->xabs - p[l]->yabs) * (p[l]->xabs + p[l]->yabs);
+      yquad[l] = 2.0 * p[l]->xabs * p[l]->yabs;
+      nu[l] = p[l]->nu;
+      xsum[l] = kTables.fOdd[nu[l]];
+      ysum[l] = 0.0;
     }
   }
-  for (int l = 0; l < N; ++l) {
-    const double xabs = p[l]->xabs, yabs = p[l]->yabs;
-    const double U1 = 1.0 - (xsum[l] * yabs + ysum[l] * xabs);
-    const double V1 = xsum[l] * xabs - ysum[l] * yabs;
-    const double D = std::exp(-xquad[l]);
-    p[l]->U2 = D * std::cos(yquad[l]);
-    p[l]->V2 = -D * std::sin(yquad[l]);
-    p[l]->U = U1 * p[l]->U2 - V1 * p[l]->V2;
-    p[l]->V = U1 * p[l]->V2 + V1 * p[l]->U2;
+  // Steps from, from - 1, ..., stop + 1.
+  void Steps(int from, int stop) {
+    for (int i = from; i > stop; --i) {
+      const double inv = kTables.inv[i];
+      for (int l = 0; l < N; ++l) {
+        if (i > nu[l]) continue;
+        const double xaux = (xsum[l] * xquad[l] - ysum[l] * yquad[l]) * inv;
+        ysum[l] = (xsum[l] * yquad[l] + ysum[l] * xquad[l]) * inv;
+        xsum[l] = xaux + kTables.fOdd[i - 1];
+      }
+    }
   }
-}
+  void End(Point* const* p) const {
+    for (int l = 0; l < N; ++l) {
+      const double xabs = p[l]->xabs, yabs = p[l]->yabs;
+      const double U1 = 1.0 - (xsum[l] * yabs + ysum[l] * xabs);
+      const double V1 = xsum[l] * xabs - ysum[l] * yabs;
+      const double D = std::exp(-xquad[l]);
+      p[l]->U2 = D * std::cos(yquad[l]);
+      p[l]->V2 = -D * std::sin(yquad[l]);
+      p[l]->U = U1 * p[l]->U2 - V1 * p[l]->V2;
+      p[l]->V = U1 * p[l]->V2 + V1 * p[l]->U2;
+    }
+  }
+};
 
 // Taylor series whose derivatives come from the continued fraction. With b = (yabs + h)
 // - i xabs the fraction is R(n) = 0.5 / (b + n R(n + 1)), R(nu + 1) = 0, and the sum is
@@ -142,79 +160,98 @@ void SeriesLanes(Point* const* p) {
 // 0.5 / D(1) x sum over n <= kapn of h^(n - 1) D(n + 1), summed by Horner's rule on the
 // way down. One division in all; D stays below |b|^nu, small inside this ring.
 template <int N>
-void TaylorLanes(Point* const* p) {
+struct Taylor {
   double bx[N], by[N], h[N];
-  double d1x[N], d1y[N], d2x[N], d2y[N], ax[N], ay[N];
+  double d1x[N], d1y[N];  // D(n + 1)
+  double d2x[N], d2y[N];  // D(n + 2)
+  double ax[N], ay[N];    // the Horner sum
   int nu[N], kapn[N];
-  int top = 0;
-  for (int l = 0; l < N; ++l) {
-    bx[l] = p[l]->yabs + p[l]->h;
-    by[l] = -p[l]->xabs;
-    h[l] = p[l]->h;
-    nu[l] = p[l]->nu;
-    kapn[l] = p[l]->kapn;
-    d1x[l] = 1.0, d1y[l] = 0.0;  // D(n + 1)
-    d2x[l] = 0.0, d2y[l] = 0.0;  // D(n + 2)
-    ax[l] = 0.0, ay[l] = 0.0;    // the Horner sum
-    top = std::max(top, nu[l]);
-  }
-  for (int j = top; j >= 1; --j) {
+
+  explicit Taylor(Point* const* p) {
     for (int l = 0; l < N; ++l) {
-      const int n = j - (top - nu[l]);
-      if (n < 1) continue;
-      if (n <= kapn[l]) {
-        ax[l] = d1x[l] + h[l] * ax[l];
-        ay[l] = d1y[l] + h[l] * ay[l];
-      }
-      const double half = 0.5 * n;
-      const double dx = bx[l] * d1x[l] - by[l] * d1y[l] + half * d2x[l];
-      const double dy = bx[l] * d1y[l] + by[l] * d1x[l] + half * d2y[l];
-      d2x[l] = d1x[l];
-      d2y[l] = d1y[l];
-      d1x[l] = dx;
-      d1y[l] = dy;
+      bx[l] = p[l]->yabs + p[l]->h;
+      by[l] = -p[l]->xabs;
+      h[l] = p[l]->h;
+      nu[l] = p[l]->nu;
+      kapn[l] = p[l]->kapn;
+      d1x[l] = 1.0, d1y[l] = 0.0;
+      d2x[l] = 0.0, d2y[l] = 0.0;
+      ax[l] = 0.0, ay[l] = 0.0;
     }
   }
-  for (int l = 0; l < N; ++l) {
-    const double inv = 0.5 / (d1x[l] * d1x[l] + d1y[l] * d1y[l]);
-    p[l]->U = kF * (ax[l] * d1x[l] + ay[l] * d1y[l]) * inv;
-    p[l]->V = kF * (ay[l] * d1x[l] - ax[l] * d1y[l]) * inv;
+  void Steps(int from, int stop) {
+    for (int n = from; n > stop; --n) {
+      const double half = 0.5 * n;
+      for (int l = 0; l < N; ++l) {
+        if (n > nu[l]) continue;
+        if (n <= kapn[l]) {
+          ax[l] = d1x[l] + h[l] * ax[l];
+          ay[l] = d1y[l] + h[l] * ay[l];
+        }
+        const double dx = bx[l] * d1x[l] - by[l] * d1y[l] + half * d2x[l];
+        const double dy = bx[l] * d1y[l] + by[l] * d1x[l] + half * d2y[l];
+        d2x[l] = d1x[l];
+        d2y[l] = d1y[l];
+        d1x[l] = dx;
+        d1y[l] = dy;
+      }
+    }
   }
-}
+  void End(Point* const* p) const {
+    for (int l = 0; l < N; ++l) {
+      const double inv = 0.5 / (d1x[l] * d1x[l] + d1y[l] * d1y[l]);
+      p[l]->U = kF * (ax[l] * d1x[l] + ay[l] * d1y[l]) * inv;
+      p[l]->V = kF * (ay[l] * d1x[l] - ax[l] * d1y[l]) * inv;
+    }
+  }
+};
 
 // Laplace continued fraction. With a = yabs + i xabs the fraction is Q(n) = 0.5 / (a +
 // n Q(n + 1)), Q(nu + 1) = 0, and (RX, RY) = conj Q(1). Carried as a ratio P/D of two
 // recurrences, it needs one division in all: D grows like |a|^nu, far inside the range
 // of a double below the limit.
 template <int N>
-void RatioLanes(Point* const* p) {
+struct Ratio {
   double xabs[N], yabs[N], px[N], py[N], dx[N], dy[N];
   int nu[N];
-  int top = 0;
-  for (int l = 0; l < N; ++l) {
-    xabs[l] = p[l]->xabs;
-    yabs[l] = p[l]->yabs;
-    nu[l] = p[l]->nu;
-    px[l] = 0.0, py[l] = 0.0, dx[l] = 1.0, dy[l] = 0.0;
-    top = std::max(top, nu[l]);
-  }
-  for (int j = top; j >= 1; --j) {
+
+  explicit Ratio(Point* const* p) {
     for (int l = 0; l < N; ++l) {
-      const int n = j - (top - nu[l]);
-      if (n < 1) continue;
-      const double ndx = yabs[l] * dx[l] - xabs[l] * dy[l] + n * px[l];
-      const double ndy = yabs[l] * dy[l] + xabs[l] * dx[l] + n * py[l];
-      px[l] = 0.5 * dx[l];
-      py[l] = 0.5 * dy[l];
-      dx[l] = ndx;
-      dy[l] = ndy;
+      xabs[l] = p[l]->xabs;
+      yabs[l] = p[l]->yabs;
+      nu[l] = p[l]->nu;
+      px[l] = 0.0, py[l] = 0.0, dx[l] = 1.0, dy[l] = 0.0;
     }
   }
-  for (int l = 0; l < N; ++l) {
-    const double inv = 1.0 / (dx[l] * dx[l] + dy[l] * dy[l]);
-    p[l]->U = kF * (px[l] * dx[l] + py[l] * dy[l]) * inv;
-    p[l]->V = -kF * (py[l] * dx[l] - px[l] * dy[l]) * inv;
+  void Steps(int from, int stop) {
+    for (int n = from; n > stop; --n) {
+      for (int l = 0; l < N; ++l) {
+        if (n > nu[l]) continue;
+        const double ndx = yabs[l] * dx[l] - xabs[l] * dy[l] + n * px[l];
+        const double ndy = yabs[l] * dy[l] + xabs[l] * dx[l] + n * py[l];
+        px[l] = 0.5 * dx[l];
+        py[l] = 0.5 * dy[l];
+        dx[l] = ndx;
+        dy[l] = ndy;
+      }
+    }
   }
+  void End(Point* const* p) const {
+    for (int l = 0; l < N; ++l) {
+      const double inv = 1.0 / (dx[l] * dx[l] + dy[l] * dy[l]);
+      p[l]->U = kF * (px[l] * dx[l] + py[l] * dy[l]) * inv;
+      p[l]->V = -kF * (py[l] * dx[l] - px[l] * dy[l]) * inv;
+    }
+  }
+};
+
+// One point's loops.
+template <template <int> class Loop>
+void RunOne(Point* p) {
+  Point* const one[1] = {p};
+  Loop<1> loop(one);
+  loop.Steps(p->nu, 0);
+  loop.End(one);
 }
 
 // The fraction for huge z: each quotient is formed without squaring a large part.
@@ -283,187 +320,105 @@ int16_t Finish(const Point& p, double* w) {
   return 0;
 }
 
-// Four points together: their steps are counted so that all four end with step 1. The
-// steps above the smallest count run lane by lane (the others wait); from there on all
-// four take the same step n and run as two vectors of two lanes. Each lane's arithmetic
-// is still exactly that of its point alone.
+// Four points together: the steps above the smallest count run lane by lane (the
+// others wait); from there on all four take the same step n and run as two vectors of
+// two lanes, each lane's arithmetic still that of its point alone.
 V2 Pair(const double* v, int g) { return V2{v[2 * g], v[2 * g + 1]}; }
 void Unpair(const V2* v, double* out) {
   for (int l = 0; l < 4; ++l) out[l] = v[l / 2][l % 2];
 }
 
 void SeriesGroup(Point* const* p) {
-  double xquad[4], yquad[4], xsum[4], ysum[4];
-  int nu[4];
-  int top = 0, low = 1 << 30;
-  for (int l = 0; l < 4; ++l) {
-    xquad[l] = (p[l]->xabs - p[l]->yabs) * (p[l]->xabs + p[l]->yabs);
-    yquad[l] = 2.0 * p[l]->xabs * p[l]->yabs;
-    nu[l] = p[l]->nu;
-    xsum[l] = kTables.fOdd[nu[l]];
-    ysum[l] = 0.0;
-    top = std::max(top, nu[l]);
-    low = std::min(low, nu[l]);
-  }
-  for (int i = top; i > low; --i) {
-    const double inv = kTables.inv[i];
-    for (int l = 0; l < 4; ++l) {
-      if (i > nu[l]) continue;
-      const double xaux = (xsum[l] * xquad[l] - ysum[l] * yquad[l]) * inv;
-      ysum[l] = (xsum[l] * yquad[l] + ysum[l] * xquad[l]) * inv;
-      xsum[l] = xaux + kTables.fOdd[i - 1];
-    }
-  }
-  V2 vxq[2], vyq[2], vxs[2], vys[2];
+  Series<4> s(p);
+  const int low = FewestSteps<4>(p);
+  s.Steps(MostSteps<4>(p), low);
+  V2 xq[2], yq[2], xs[2], ys[2];
   for (int g = 0; g < 2; ++g) {
-    vxq[g] = Pair(xquad, g);
-    vyq[g] = Pair(yquad, g);
-    vxs[g] = Pair(xsum, g);
-    vys[g] = Pair(ysum, g);
+    xq[g] = Pair(s.xquad, g), yq[g] = Pair(s.yquad, g), xs[g] = Pair(s.xsum, g), ys[g] = Pair(s.ysum, g);
   }
   for (int i = low; i >= 1; --i) {
     const double inv = kTables.inv[i];
     const double next = kTables.fOdd[i - 1];
     for (int g = 0; g < 2; ++g) {
-      const V2 xaux = (vxs[g] * vxq[g] - vys[g] * vyq[g]) * inv;
-      vys[g] = (vxs[g] * vyq[g] + vys[g] * vxq[g]) * inv;
-      vxs[g] = xaux + next;
+      const V2 xaux = (xs[g] * xq[g] - ys[g] * yq[g]) * inv;
+      ys[g] = (xs[g] * yq[g] + ys[g] * xq[g]) * inv;
+      xs[g] = xaux + next;
     }
   }
-  Unpair(vxs, xsum);
-  Unpair(vys, ysum);
-  for (int l = 0; l < 4; ++l) {
-    const double xabs = p[l]->xabs, yabs = p[l]->yabs;
-    const double U1 = 1.0 - (xsum[l] * yabs + ysum[l] * xabs);
-    const double V1 = xsum[l] * xabs - ysum[l] * yabs;
-    const double D = std::exp(-xquad[l]);
-    p[l]->U2 = D * std::cos(yquad[l]);
-    p[l]->V2 = -D * std::sin(yquad[l]);
-    p[l]->U = U1 * p[l]->U2 - V1 * p[l]->V2;
-    p[l]->V = U1 * p[l]->V2 + V1 * p[l]->U2;
-  }
+  Unpair(xs, s.xsum);
+  Unpair(ys, s.ysum);
+  s.End(p);
 }
 
 void TaylorGroup(Point* const* p) {
-  double bx[4], by[4], h[4], d1x[4], d1y[4], d2x[4], d2y[4], ax[4], ay[4], kapnd[4];
-  int nu[4], kapn[4];
-  int top = 0, low = 1 << 30, kapnLow = 1 << 30, kapnTop = 0;
+  Taylor<4> t(p);
+  const int low = FewestSteps<4>(p);
+  t.Steps(MostSteps<4>(p), low);
+  double kapnd[4];
+  int kapnLow = t.kapn[0], kapnTop = t.kapn[0];
   for (int l = 0; l < 4; ++l) {
-    bx[l] = p[l]->yabs + p[l]->h;
-    by[l] = -p[l]->xabs;
-    h[l] = p[l]->h;
-    nu[l] = p[l]->nu;
-    kapn[l] = p[l]->kapn;
-    kapnd[l] = kapn[l];
-    d1x[l] = 1.0, d1y[l] = 0.0;
-    d2x[l] = 0.0, d2y[l] = 0.0;
-    ax[l] = 0.0, ay[l] = 0.0;
-    top = std::max(top, nu[l]);
-    low = std::min(low, nu[l]);
-    kapnTop = std::max(kapnTop, kapn[l]);
-    kapnLow = std::min(kapnLow, kapn[l]);
+    kapnd[l] = t.kapn[l];
+    kapnLow = std::min(kapnLow, t.kapn[l]);
+    kapnTop = std::max(kapnTop, t.kapn[l]);
   }
-  for (int n = top; n > low; --n) {
-    const double half = 0.5 * n;
-    for (int l = 0; l < 4; ++l) {
-      if (n > nu[l]) continue;
-      if (n <= kapn[l]) {
-        ax[l] = d1x[l] + h[l] * ax[l];
-        ay[l] = d1y[l] + h[l] * ay[l];
-      }
-      const double dx = bx[l] * d1x[l] - by[l] * d1y[l] + half * d2x[l];
-      const double dy = bx[l] * d1y[l] + by[l] * d1x[l] + half * d2y[l];
-      d2x[l] = d1x[l];
-      d2y[l] = d1y[l];
-      d1x[l] = dx;
-      d1y[l] = dy;
-    }
-  }
-  V2 vbx[2], vby[2], vh[2], vk[2], v1x[2], v1y[2], v2x[2], v2y[2], vax[2], vay[2];
+  V2 bx[2], by[2], h[2], k[2], d1x[2], d1y[2], d2x[2], d2y[2], ax[2], ay[2];
   for (int g = 0; g < 2; ++g) {
-    vbx[g] = Pair(bx, g), vby[g] = Pair(by, g), vh[g] = Pair(h, g), vk[g] = Pair(kapnd, g);
-    v1x[g] = Pair(d1x, g), v1y[g] = Pair(d1y, g), v2x[g] = Pair(d2x, g), v2y[g] = Pair(d2y, g);
-    vax[g] = Pair(ax, g), vay[g] = Pair(ay, g);
+    bx[g] = Pair(t.bx, g), by[g] = Pair(t.by, g), h[g] = Pair(t.h, g), k[g] = Pair(kapnd, g);
+    d1x[g] = Pair(t.d1x, g), d1y[g] = Pair(t.d1y, g), d2x[g] = Pair(t.d2x, g), d2y[g] = Pair(t.d2y, g);
+    ax[g] = Pair(t.ax, g), ay[g] = Pair(t.ay, g);
   }
   for (int n = low; n >= 1; --n) {
     const double half = 0.5 * n;
     const double nd = n;
     for (int g = 0; g < 2; ++g) {
       if (n <= kapnLow) {
-        vax[g] = v1x[g] + vh[g] * vax[g];
-        vay[g] = v1y[g] + vh[g] * vay[g];
+        ax[g] = d1x[g] + h[g] * ax[g];
+        ay[g] = d1y[g] + h[g] * ay[g];
       } else if (n <= kapnTop) {
-        const auto sum = nd <= vk[g];
-        vax[g] = sum ? v1x[g] + vh[g] * vax[g] : vax[g];
-        vay[g] = sum ? v1y[g] + vh[g] * vay[g] : vay[g];
+        const auto sum = nd <= k[g];
+        ax[g] = sum ? d1x[g] + h[g] * ax[g] : ax[g];
+        ay[g] = sum ? d1y[g] + h[g] * ay[g] : ay[g];
       }
-      const V2 dx = vbx[g] * v1x[g] - vby[g] * v1y[g] + half * v2x[g];
-      const V2 dy = vbx[g] * v1y[g] + vby[g] * v1x[g] + half * v2y[g];
-      v2x[g] = v1x[g];
-      v2y[g] = v1y[g];
-      v1x[g] = dx;
-      v1y[g] = dy;
+      const V2 dx = bx[g] * d1x[g] - by[g] * d1y[g] + half * d2x[g];
+      const V2 dy = bx[g] * d1y[g] + by[g] * d1x[g] + half * d2y[g];
+      d2x[g] = d1x[g];
+      d2y[g] = d1y[g];
+      d1x[g] = dx;
+      d1y[g] = dy;
     }
   }
-  Unpair(v1x, d1x);
-  Unpair(v1y, d1y);
-  Unpair(vax, ax);
-  Unpair(vay, ay);
-  for (int l = 0; l < 4; ++l) {
-    const double inv = 0.5 / (d1x[l] * d1x[l] + d1y[l] * d1y[l]);
-    p[l]->U = kF * (ax[l] * d1x[l] + ay[l] * d1y[l]) * inv;
-    p[l]->V = kF * (ay[l] * d1x[l] - ax[l] * d1y[l]) * inv;
-  }
+  Unpair(d1x, t.d1x);
+  Unpair(d1y, t.d1y);
+  Unpair(ax, t.ax);
+  Unpair(ay, t.ay);
+  t.End(p);
 }
 
 void RatioGroup(Point* const* p) {
-  double xabs[4], yabs[4], px[4], py[4], dx[4], dy[4];
-  int nu[4];
-  int top = 0, low = 1 << 30;
-  for (int l = 0; l < 4; ++l) {
-    xabs[l] = p[l]->xabs;
-    yabs[l] = p[l]->yabs;
-    nu[l] = p[l]->nu;
-    px[l] = 0.0, py[l] = 0.0, dx[l] = 1.0, dy[l] = 0.0;
-    top = std::max(top, nu[l]);
-    low = std::min(low, nu[l]);
-  }
-  for (int n = top; n > low; --n) {
-    for (int l = 0; l < 4; ++l) {
-      if (n > nu[l]) continue;
-      const double ndx = yabs[l] * dx[l] - xabs[l] * dy[l] + n * px[l];
-      const double ndy = yabs[l] * dy[l] + xabs[l] * dx[l] + n * py[l];
-      px[l] = 0.5 * dx[l];
-      py[l] = 0.5 * dy[l];
-      dx[l] = ndx;
-      dy[l] = ndy;
-    }
-  }
-  V2 vxa[2], vya[2], vpx[2], vpy[2], vdx[2], vdy[2];
+  Ratio<4> r(p);
+  const int low = FewestSteps<4>(p);
+  r.Steps(MostSteps<4>(p), low);
+  V2 xa[2], ya[2], px[2], py[2], dx[2], dy[2];
   for (int g = 0; g < 2; ++g) {
-    vxa[g] = Pair(xabs, g), vya[g] = Pair(yabs, g);
-    vpx[g] = Pair(px, g), vpy[g] = Pair(py, g), vdx[g] = Pair(dx, g), vdy[g] = Pair(dy, g);
+    xa[g] = Pair(r.xabs, g), ya[g] = Pair(r.yabs, g);
+    px[g] = Pair(r.px, g), py[g] = Pair(r.py, g), dx[g] = Pair(r.dx, g), dy[g] = Pair(r.dy, g);
   }
   for (int n = low; n >= 1; --n) {
     const double nd = n;
     for (int g = 0; g < 2; ++g) {
-      const V2 ndx = vya[g] * vdx[g] - vxa[g] * vdy[g] + nd * vpx[g];
-      const V2 ndy = vya[g] * vdy[g] + vxa[g] * vdx[g] + nd * vpy[g];
-      vpx[g] = 0.5 * vdx[g];
-      vpy[g] = 0.5 * vdy[g];
-      vdx[g] = ndx;
-      vdy[g] = ndy;
+      const V2 ndx = ya[g] * dx[g] - xa[g] * dy[g] + nd * px[g];
+      const V2 ndy = ya[g] * dy[g] + xa[g] * dx[g] + nd * py[g];
+      px[g] = 0.5 * dx[g];
+      py[g] = 0.5 * dy[g];
+      dx[g] = ndx;
+      dy[g] = ndy;
     }
   }
-  Unpair(vpx, px);
-  Unpair(vpy, py);
-  Unpair(vdx, dx);
-  Unpair(vdy, dy);
-  for (int l = 0; l < 4; ++l) {
-    const double inv = 1.0 / (dx[l] * dx[l] + dy[l] * dy[l]);
-    p[l]->U = kF * (px[l] * dx[l] + py[l] * dy[l]) * inv;
-    p[l]->V = -kF * (py[l] * dx[l] - px[l] * dy[l]) * inv;
-  }
+  Unpair(px, r.px);
+  Unpair(py, r.py);
+  Unpair(dx, r.dx);
+  Unpair(dy, r.dy);
+  r.End(p);
 }
 
 // Runs the loops of a block of prepared points: region 4 one by one, regions 1 to 3
@@ -506,16 +461,15 @@ void RunLoops(Point* points, int32_t count) {
 int16_t VoigtComplexErrorFn(const double* z, double* w) {
   Point p;
   Prepare(z[0], z[1], &p);
-  Point* const one[1] = {&p};
   switch (p.region) {
     case 1:
-      SeriesLanes<1>(one);
+      RunOne<Series>(&p);
       break;
     case 2:
-      TaylorLanes<1>(one);
+      RunOne<Taylor>(&p);
       break;
     case 3:
-      RatioLanes<1>(one);
+      RunOne<Ratio>(&p);
       break;
     default:
       Quotients(&p);
