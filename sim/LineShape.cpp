@@ -117,6 +117,37 @@ double SymmetricValue(Shape shape, double gau, double lor, double x) {
   return 0.0;
 }
 
+// The Voigt half profiles with the line centre S above the centre grid point: Lo at
+// k s + S, Hi at k s - S (the same point when S is 0), in blocks of distances so that
+// the profile values are computed side by side.
+template <typename T>
+void FillVoigt(double gau, double lor, double S, double s, int32_t n, T* lo, T* hi) {
+  constexpr int32_t kBlock = 256;
+  double d[kBlock], v[kBlock];
+  if (S == 0.0) {
+    for (int32_t from = 0; from < n; from += kBlock) {
+      const int32_t m = std::min(kBlock, n - from);
+      for (int32_t i = 0; i < m; ++i) d[i] = (from + i) * s;
+      VoigtProfiles(d, m, gau, lor, v);
+      for (int32_t i = 0; i < m; ++i) lo[from + i] = hi[from + i] = static_cast<T>(v[i]);
+    }
+    return;
+  }
+  for (int32_t from = 0; from < n; from += kBlock / 2) {
+    const int32_t m = std::min(kBlock / 2, n - from);
+    for (int32_t i = 0; i < m; ++i) {
+      const int32_t k = from + i;
+      d[2 * i] = k * s + S;
+      d[2 * i + 1] = k * s - S;
+    }
+    VoigtProfiles(d, 2 * m, gau, lor, v);
+    for (int32_t i = 0; i < m; ++i) {
+      lo[from + i] = static_cast<T>(v[2 * i]);
+      hi[from + i] = static_cast<T>(v[2 * i + 1]);
+    }
+  }
+}
+
 template <typename T>
 double AreaOf(const T* lo, const T* hi, int32_t n, double s) {
   double sum = lo[0];
@@ -240,7 +271,9 @@ int32_t BuildHalfProfiles(LineShapeRec* rec, T** lo, T** hi, double gau, double 
   } else {
     if (dnrm && shape == Shape::Voigt && sim::DebugTopic(sim::DEBUG_TOPIC_RENDER))
       DebugPrintf("   V LN - VOIGT LOR=%f GAU=%f FRQ_COR=%f\n", lor, gau, S);
-    if (dnrm) {
+    if (shape == Shape::Voigt) {
+      FillVoigt(gau, lor, dnrm ? S : 0.0, s, n, L, H);
+    } else if (dnrm) {
       // The line centre lies S above the centre grid point.
       for (int32_t k = 0; k < n; ++k) {
         L[k] = static_cast<T>(SymmetricValue(shape, gau, lor, k * s + S));

@@ -1,7 +1,8 @@
 // Writes the demo data of examples/: three headerless float channels of one laser
 // scan (an absorption spectrum with Voigt-like lines and noise, the etalon marker
-// trace recorded beside it, and the laser-power baseline) and the working file
-// "demo.QVW" that shows them. The numbers come from a fixed seed, so every run writes
+// trace recorded beside it, and the laser-power baseline), the simulation set
+// "demo.QVS" of the band's lines, and the working file "demo.QVW" that shows the
+// channels with the set drawn over the absorption. The numbers come from a fixed seed, so every run writes
 // the same files.
 //
 //   make_demo <folder>
@@ -15,9 +16,13 @@
 #include <vector>
 
 #include "app/WorkFile.h"
+#include "core/TypedArrays.h"
 #include "platform/kernel/Text.h"
 #include "records/Dsp.h"
+#include "records/Sim.h"
 #include "records/Win.h"
+#include "sim/SimFile.h"
+#include "sim/SimSets.h"
 
 namespace {
 
@@ -132,5 +137,41 @@ int main(int argc, char** argv) {
   Dsp.Init_Frq = kInitFrq;
   Dsp.FSR = kFsr;
   Dsp.Pts_FSR = kPtsFsr;
+
+  // Set A: the band's lines at their frequencies with their absorbances as intensities,
+  // Voigt profiles of one pair of widths (MHz) scaled to unit peak, drawn downwards from
+  // 1 over the absorption channel in red.
+  const uint32_t n = static_cast<uint32_t>(lines.size());
+  Sim.FI_Lines[0] = n;
+  bool made = DAlloc1Dim(&Sim.FI_Sim_Erg[0], n) == 1 && DAlloc1Dim(&Sim.FI_Exp_Erg[0], n) == 1 &&
+              FAlloc1Dim(&Sim.FI_Exp_Unc[0], n) == 1 && FAlloc1Dim(&Sim.FI_Sim_Itn[0], n) == 1 &&
+              CAlloc1Dim(&Sim.FI_BT_Lbl[0], n) == 1 && SAlloc1Dim(&Sim.FI_Jkk_Lbl[0], 6 * n) == 1;
+  for (uint32_t i = 0; made && i < n; i++) {
+    Sim.FI_Sim_Erg[0][i] = kInitFrq + lines[i].centre;
+    Sim.FI_Exp_Erg[0][i] = 0.0;
+    Sim.FI_Exp_Unc[0][i] = 0.0f;
+    Sim.FI_Sim_Itn[0][i] = static_cast<float>(lines[i].depth);
+    Sim.FI_BT_Lbl[0][i] = 'A';
+    const int16_t j = static_cast<int16_t>(i + 1);  // an R-branch-like label
+    const int16_t qn[6] = {j, 0, j, static_cast<int16_t>(j - 1), 0, static_cast<int16_t>(j - 1)};
+    for (int k = 0; k < 6; k++) Sim.FI_Jkk_Lbl[0][6 * i + k] = qn[k];
+  }
+  StrCopy(Sim.Sim_Flnm[0], "demo");
+  Sim.Dsp_Stat[0] = 1;
+  Sim.Dsp_Cnl[0] = 0;
+  Sim.Dsp_Scalar[0] = -1.0;
+  Sim.Dsp_Offset[0] = -1.0;
+  Sim.COLOR_NO[0] = 2;
+  Sim.LS_GAU[0] = 18.0;
+  Sim.LS_LOR[0] = 8.0;
+  Sim.LS_WidthMode[0] = 1;
+  Sim.LS_NOLWS[0] = 10;
+  const bool simWritten = made && SimFIWriteQVS(0, &Sim) == 1;
+  SimFIFreeQVS(0, &Sim, 0);  // the working file names the set; reading it brings the lines
+  Sim.Dsp_Stat[0] = 1;
+  if (!simWritten) {
+    std::fprintf(stderr, "make_demo: cannot write demo.QVS\n");
+    return 1;
+  }
   return WorkFileWrite() ? 0 : 1;
 }

@@ -145,7 +145,7 @@ expect "ended"
 # ---- the workbench on a copy of the demo ------------------------------------------------
 work="$out/work"
 mkdir "$work"
-cp examples/*.QVW examples/*.bin "$work"/
+cp examples/*.QVW examples/*.QVS examples/*.bin "$work"/
 log="$out/qv95"
 xdotool mousemove 1000 740     # out of the way: over the plot the pointer rewrites the status bar
 (cd "$work" && ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" exec "$qv95" "$work/demo.QVW") >"$log.out" 2>"$log.err" &

@@ -430,7 +430,7 @@ TEST_F(WorkFileTest, FinishChecksChannelsAndMovesOlderViewFiles) {
 }
 
 TEST_F(WorkFileTest, DemoWorkingFileReads) {
-  for (const char* name : {"demo.QVW", "absorption.bin", "etalon.bin", "baseline.bin"})
+  for (const char* name : {"demo.QVW", "demo.QVS", "absorption.bin", "etalon.bin", "baseline.bin"})
     std::filesystem::copy_file(std::string(QV95_SOURCE_DIR) + "/examples/" + name, Path(name));
   StrCopy(Dsp.Work_Flnm, "demo.QVW");
   bool refused = true;
@@ -441,6 +441,22 @@ TEST_F(WorkFileTest, DemoWorkingFileReads) {
   for (int c = 0; c < 3; c++) EXPECT_EQ(Dsp.Chn_DspStat[c], 1u);
   EXPECT_EQ(Dsp.FL_SZ[WIN_RAW][0], 32000u);
   EXPECT_EQ(Dsp.Frq_Stp, 150.0 / 400);
+  // Set A lies over the absorption channel: its lines inside the scan, drawn downwards
+  // from 1 with the Voigt widths the working file gives.
+  WorkFileReadFinish();
+  EXPECT_TRUE(platform::BoxLog().empty());
+  EXPECT_STREQ(Sim.Sim_Flnm[0], "demo");
+  EXPECT_EQ(Sim.Dsp_Stat[0], 1u);
+  EXPECT_EQ(Sim.Dsp_Cnl[0], 0);
+  EXPECT_EQ(Sim.Dsp_Scalar[0] * Sim.Dsp_Offset[0], 1.0);
+  EXPECT_EQ(Sim.LS_GAU[0], 18.0);
+  EXPECT_EQ(Sim.LS_LOR[0], 8.0);
+  ASSERT_GT(Sim.FI_Lines[0], 20u);
+  for (uint32_t i = 0; i < Sim.FI_Lines[0]; i++) {
+    EXPECT_GT(Sim.FI_Sim_Erg[0][i], Dsp.Init_Frq);
+    EXPECT_LT(Sim.FI_Sim_Erg[0][i], Dsp.Init_Frq + 32000 * Dsp.Frq_Stp);
+    EXPECT_GT(Sim.FI_Sim_Itn[0][i], 0.0f);
+  }
 }
 
 

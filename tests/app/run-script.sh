@@ -7,7 +7,7 @@ source_dir=$2
 script=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cp "$source_dir"/examples/*.QVW "$source_dir"/examples/*.bin "$work"/
+cp "$source_dir"/examples/*.QVW "$source_dir"/examples/*.QVS "$source_dir"/examples/*.bin "$work"/
 before=$(md5sum "$work/demo.QVW")
 cd "$work"
 "$program" --script "$script" "$work/demo.QVW"

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <vector>
 
 #include "sim/Voigt.h"
 
@@ -84,6 +86,42 @@ TEST(VoigtTest, ProfileHasAreaOneAndTheTextbookLimits) {
   // Nearly pure Gaussian and nearly pure Lorentzian.
   EXPECT_NEAR(VoigtProfile(0.3, 1.0, 1e-9), std::sqrt(VOIGT_4LN2 / M_PI) * std::exp(-VOIGT_4LN2 * 0.09), 1e-8);
   EXPECT_NEAR(VoigtProfile(0.3, 1e-9, 1.0), (1.0 / (2 * M_PI)) / (0.25 + 0.09), 1e-6);
+}
+
+TEST(VoigtTest, ManyPointsGiveTheValuesOfOnePointEach) {
+  // Points of every region, both half planes, the axes, overflow and huge arguments, in
+  // an order that mixes regions and step counts; counts that leave short lane groups
+  // and blocks.
+  std::vector<double> zr, zi;
+  for (int i = 0; i < 900; ++i) {
+    const double x = (i % 2 ? -1.0 : 1.0) * std::pow(10.0, -3.0 + 5.0 * ((i * 37) % 900) / 900.0);
+    const double y = std::pow(10.0, -5.0 + 7.0 * ((i * 53) % 900) / 900.0) * (i % 3 == 0 ? -0.01 : 1.0);
+    zr.push_back(i % 41 == 0 ? 0.0 : x);
+    zi.push_back(i % 43 == 0 ? 0.0 : y);
+  }
+  zr.insert(zr.end(), {3e13, 0.5, 0.0, 6.0, 2.0});
+  zi.insert(zi.end(), {2e13, -40.0, 0.0, 0.0, -0.3});
+  for (size_t count : {zr.size(), size_t{1}, size_t{3}, size_t{5}, size_t{64}, size_t{65}, size_t{131}}) {
+    std::vector<double> wr(count), wi(count);
+    std::vector<int16_t> flags(count);
+    VoigtComplexErrorFnMany(zr.data(), zi.data(), static_cast<int32_t>(count), wr.data(), wi.data(), flags.data());
+    for (size_t i = 0; i < count; ++i) {
+      const double z[2] = {zr[i], zi[i]};
+      double w[2];
+      const int16_t flag = VoigtComplexErrorFn(z, w);
+      EXPECT_EQ(flags[i], flag) << zr[i] << " " << zi[i];
+      EXPECT_EQ(std::memcmp(&wr[i], &w[0], sizeof(double)), 0) << zr[i] << " " << zi[i];
+      EXPECT_EQ(std::memcmp(&wi[i], &w[1], sizeof(double)), 0) << zr[i] << " " << zi[i];
+    }
+  }
+  // The profile at many distances: the values of one call each.
+  std::vector<double> d, v(300);
+  for (int k = 0; k < 150; ++k) d.insert(d.end(), {0.05 * k + 0.0137, 0.05 * k - 0.0137});
+  VoigtProfiles(d.data(), 300, 0.5, 0.2, v.data());
+  for (int k = 0; k < 300; ++k) {
+    const double one = VoigtProfile(d[k], 0.5, 0.2);
+    EXPECT_EQ(std::memcmp(&v[k], &one, sizeof(double)), 0) << d[k];
+  }
 }
 
 }  // namespace
