@@ -142,6 +142,11 @@ struct CnlRecord {
   char Satn_InFlnm[200] = "SG100F_AveI";
   char Satn_OutFlnm[200] = "SG100F_AveIL";
   double Satn_Corr[3] = {0.1, 1000.0, 100.0};
+  // Calibration dialog: step finding by TTL transitions, and the signal file normalised
+  // by the power file with its output.
+  uint32_t TtlStat = 0;
+  char NrmInFlnm[200] = "PmtF";
+  char NrmOutFlnm[200] = "PmtFo";
 };
 
 extern CnlRecord Cnl;
