@@ -3,7 +3,6 @@
 // for every discriminator level it reaches.
 #include <unistd.h>
 
-#include <cerrno>
 #include <cmath>
 #include <string>
 
@@ -11,6 +10,7 @@
 #include "core/MsgWindow.h"
 #include "core/TypedArrays.h"
 #include "filelib/FileManip.h"
+#include "fileproc/FdIo.h"
 #include "fileproc/NoiseStats.h"
 #include "platform/kernel/Text.h"
 #include "platform/kernel/TextFile.h"
@@ -26,18 +26,8 @@ constexpr uint32_t kBlock = 65536;
 
 // Reads up to kBlock floats from fd; the number of whole values, or -1 on an error.
 int64_t ReadFloats(int fd, float* buffer) {
-  char* p = reinterpret_cast<char*>(buffer);
-  const size_t want = kBlock * sizeof(float);
   size_t got = 0;
-  while (got < want) {
-    const ssize_t done = ::read(fd, p + got, want - got);
-    if (done < 0) {
-      if (errno == EINTR) continue;
-      return -1;
-    }
-    if (done == 0) break;
-    got += static_cast<size_t>(done);
-  }
+  if (!FdReadAll(fd, buffer, kBlock * sizeof(float), &got)) return -1;
   return static_cast<int64_t>(got / sizeof(float));
 }
 

@@ -1,8 +1,5 @@
 // Detector saturation: the fit of S = M x / (1 + A x) + B between a reference and a
 // signal file, and the correction that maps a saturated signal back onto the line.
-#include <unistd.h>
-
-#include <cerrno>
 #include <cmath>
 #include <string>
 
@@ -10,6 +7,7 @@
 #include "core/DebugLog.h"
 #include "core/FileIo.h"
 #include "core/TypedArrays.h"
+#include "fileproc/FdIo.h"
 #include "fileproc/FileOps.h"
 #include "fileproc/NoiseStats.h"
 #include "fileproc/xcorr/Resample.h"
@@ -35,33 +33,6 @@ void Trace(const char* name, int16_t kind) {
 
 void Model(int16_t, int16_t, int32_t, double x, double* a, double* y, double* dyda, int32_t) {
   SatnNLLsfFunc(x, a, y, dyda);
-}
-
-bool ReadAll(int fd, void* buffer, size_t want, size_t* got) {
-  char* p = static_cast<char*>(buffer);
-  *got = 0;
-  while (*got < want) {
-    const ssize_t done = ::read(fd, p + *got, want - *got);
-    if (done < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (done == 0) break;
-    *got += static_cast<size_t>(done);
-  }
-  return true;
-}
-
-bool WriteAll(int fd, const void* data, size_t bytes) {
-  const char* p = static_cast<const char*>(data);
-  while (bytes > 0) {
-    const ssize_t done = ::write(fd, p, bytes);
-    if (done < 0 && errno == EINTR) continue;
-    if (done <= 0) return false;
-    p += done;
-    bytes -= static_cast<size_t>(done);
-  }
-  return true;
 }
 
 // Values [lo, hi) of a float file, widened, into the 1-based array dest[1..n].
@@ -235,7 +206,7 @@ int32_t SatnCorrFile(const char* /*inName*/, const char* outName, int in, int ou
   int64_t below = 0;
   for (;;) {
     size_t got = 0;
-    if (!ReadAll(in, block, kBlock * sizeof(float), &got)) {
+    if (!FdReadAll(in, block, kBlock * sizeof(float), &got)) {
       FFree1Dim(&block);
       core_io::Warning(StrPrintf("SATURATION CORRECTION\n\nFAILED TO READ BINARY FILE\n\nABORTING"));
       return 0;
@@ -252,7 +223,7 @@ int32_t SatnCorrFile(const char* /*inName*/, const char* outName, int in, int ou
       }
     }
     values += static_cast<int64_t>(count);
-    if (!WriteAll(out, block, count * sizeof(float))) {
+    if (!FdWriteAll(out, block, count * sizeof(float))) {
       FFree1Dim(&block);
       core_io::Warning(StrPrintf("OSIFile()\n\nCASE ID=[%d]\n\nFAILED TO WRITE BINARY FILE=[%s]\n\nABORTING",
                                  static_cast<int>(OSI_SATN_CORR), outName));

@@ -28,6 +28,7 @@
 #include "resources/Dialogs.h"
 #include "resources/Menus.h"
 #include "tests/support/ScriptMain.h"
+#include "tests/support/LsfReset.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -41,7 +42,7 @@ class CalNormLinDialogTest : public ::testing::Test {
     Cnl = CnlRecord{};
     Dsp = DspRecord{};
     Win = WinRecord{};
-    ResetLsf();
+    qvtest::ResetLsf();
     ThreadCtl.View_Started = 1;  // the view files are not this test's subject
     RegisterDialogResources();
     platform::ClearBoxLog();
@@ -51,18 +52,8 @@ class CalNormLinDialogTest : public ::testing::Test {
   void TearDown() override {
     LFree1Dim(&Cnl.Mks_Pos);
     LFree1Dim(&Cnl.Mks_Dif);
-    ResetLsf();
+    qvtest::ResetLsf();
     std::filesystem::current_path(previousFolder_);
-  }
-  static void ResetLsf() {
-    DFree1Dim(&Lsf.Obl_XXX);
-    DFree1Dim(&Lsf.Obl_Itn);
-    DFree1Dim(&Lsf.Obl_Sig);
-    LFree1Dim(&Lsf.Prm_IdxList);
-    DFree2Dim(&Lsf.Cov_Mtx, Lsf.Mtx_Sz);
-    DFree2Dim(&Lsf.Crv_Mtx, Lsf.Mtx_Sz);
-    MrqRelease(-1);
-    Lsf = LsfRecord{};
   }
   INT_PTR WithDialog(const std::function<void(HWND)>& steps) {
     drv::ModalHandler handler([&](HWND dialog, int templateId) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "FileOpsFixture.h"
+#include "tests/support/LsfReset.h"
 #include "core/TypedArrays.h"
 #include "fileproc/NoiseStats.h"
 #include "numerics/Marquardt.h"
@@ -20,21 +21,11 @@ class SaturationTest : public qvtest::AnsweringFileOpsTest {
   void SetUp() override {
     AnsweringFileOpsTest::SetUp();
     Cnl = CnlRecord{};
-    ResetLsf();
+    qvtest::ResetLsf();
   }
   void TearDown() override {
-    ResetLsf();
+    qvtest::ResetLsf();
     AnsweringFileOpsTest::TearDown();
-  }
-  static void ResetLsf() {
-    DFree1Dim(&Lsf.Obl_XXX);
-    DFree1Dim(&Lsf.Obl_Itn);
-    DFree1Dim(&Lsf.Obl_Sig);
-    LFree1Dim(&Lsf.Prm_IdxList);
-    DFree2Dim(&Lsf.Cov_Mtx, Lsf.Mtx_Sz);
-    DFree2Dim(&Lsf.Crv_Mtx, Lsf.Mtx_Sz);
-    MrqRelease(-1);
-    Lsf = LsfRecord{};
   }
   // Reference 2 .. 5 (normalised u = 0 .. 1) and S = M u / (1 + A u) + B.
   void WriteSaturated(int n, double a, double m, double b) {
