@@ -8,6 +8,7 @@
 #include "app/PenBrush.h"
 #include "app/Wiring.h"
 #include "convert/AomCalibrationDialog.h"
+#include "convert/CalNormLinDialog.h"
 #include "convert/FileConversionDialog.h"
 #include "core/DebugLog.h"
 #include "display/Coords.h"
@@ -160,8 +161,10 @@ void Command(HWND window, WPARAM wParam, LPARAM lParam) {
       break;
     case IDM_ASCII_INPUT:
     case IDM_SPECIAL_INPUT:
-    case IDM_CAL_NORM_LIN:
       OptionNotAvailable(window);
+      break;
+    case IDM_CAL_NORM_LIN:
+      ModalDialog(window, IDD_CAL_NORM_LIN, CalNormLinDialogProc, "WIN_23P");
       break;
     case IDM_AOM_CAL:
       ModalDialog(window, IDD_AOM_CALIBRATION, AomCalibrationDialogProc, "WIN_22P");

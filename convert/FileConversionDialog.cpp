@@ -13,6 +13,7 @@
 #include "app/FileDialogs.h"
 #include "display/ViewFiles.h"
 #include "app/AnalysisOptions.h"
+#include "convert/CalNormLinDialog.h"
 #include "platform/windows/Controls.h"
 #include "platform/windows/Dialog.h"
 #include "platform/kernel/Files.h"
@@ -340,7 +341,7 @@ bool ImmediateButton(HWND d, DialogState* s, int id, WORD code) {
         DialogBox(Win.hInst, MAKEINTRESOURCE(101), d, &AnalysisOptionsDialogProc);
       return true;
     case IDC_CNV_CNLDIAG:
-      NotAvailable();
+      if (code == BN_CLICKED) DialogBox(Win.hInst, MAKEINTRESOURCE(IDD_CAL_NORM_LIN), d, &CalNormLinDialogProc);
       return true;
     case IDC_CNV_SAVEQVW:
       WorkFileWin95(1, d);

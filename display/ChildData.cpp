@@ -14,6 +14,7 @@
 #include "fileproc/xcorr/ArrayStats.h"
 #include "fileproc/xcorr/Resample.h"
 #include "fileproc/Fourier.h"
+#include "fileproc/NoiseStats.h"
 #include "filelib/FileManip.h"
 #include "platform/kernel/Sync.h"
 #include "platform/kernel/Text.h"
@@ -194,7 +195,7 @@ int32_t ReadAscii(int16_t c, int16_t k) {
       return 0;
     }
     if (Cnl.Allan_Stat == 1) {
-      if (AllanVarDev(Cnl.Y_Draw_DAry1[c][k], n, 1, 0) != 1) {
+      if (AllanVarDev(nullptr, nullptr, Cnl.Y_Draw_DAry1[c][k], nullptr, n, 1, 0) != 1) {
         Cnl.MkDiag_Cnt = 0;
         StatusF(c, k, 1, "FILE [%s] NOT READ", name);
         return 0;

@@ -1,5 +1,5 @@
-// Calls of the child windows into parts that later work builds: the Allan deviation
-// and the cavity-mode plot of the ring-down fit. The declarations are the ones the owners use;
+// Calls of the child windows into parts that later work builds: the cavity-mode
+// plot of the ring-down fit. The declarations are the ones the owners use;
 // display/PendingLinksChild.cpp holds weak stand-ins that the owners' definitions
 // replace at link time.
 #pragma once
@@ -9,9 +9,6 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/kernel/WinTypes.h"
 
-// Replaces values[0..count-1] by their Allan deviation for averaging sizes 1 to
-// count / 2; the caller halves the count. 1, or 0 on failure.
-int32_t AllanVarDev(double* values, uint32_t count, int16_t deviation, int16_t report);
 // Draws the ring-down cavity-mode table and labels into dc and leaves the mode curves,
 // in pixel rows, in Win.CM_DrawAry1 (and the second and third child curve arrays).
 int32_t RdfCavityModePaint(HDC dc, int16_t mode);

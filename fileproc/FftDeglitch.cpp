@@ -10,6 +10,7 @@
 
 #include "core/FileIo.h"
 #include "core/TypedArrays.h"
+#include "fileproc/FdIo.h"
 #include "fileproc/Fourier.h"
 #include "numerics/Smooth.h"
 #include "platform/kernel/Files.h"
@@ -35,18 +36,6 @@ int64_t ReadAt(int fd, int64_t first, float* buffer, int32_t count) {
     got += static_cast<size_t>(done);
   }
   return static_cast<int64_t>(got / sizeof(float));
-}
-
-bool WriteAll(int fd, const void* data, size_t bytes) {
-  const char* p = static_cast<const char*>(data);
-  while (bytes > 0) {
-    const ssize_t done = ::write(fd, p, bytes);
-    if (done < 0 && errno == EINTR) continue;
-    if (done <= 0) return false;
-    p += done;
-    bytes -= static_cast<size_t>(done);
-  }
-  return true;
 }
 
 struct FloatBlock {
@@ -164,7 +153,7 @@ int32_t DeglitchSub(int in, int out, const char* list, int32_t count) {
       block.p[index[next] - base] = value[next];
       ++next;
     }
-    if (!WriteAll(out, block.p, static_cast<size_t>(m) * sizeof(float))) {
+    if (!FdWriteAll(out, block.p, static_cast<size_t>(m) * sizeof(float))) {
       ok = false;
       break;
     }

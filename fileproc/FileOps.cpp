@@ -33,16 +33,16 @@ struct IdRow {
 constexpr IdRow kIds[] = {
     {OSI_CHOPSEQ, true},        {OSI_FFTWINSEQ, true},      {OSI_FFTSEQ, true},       {OSI_FFTSEQ_ARY, true},
     {OSI_SCALE, true},          {OSI_OFFSET, true},         {OSI_SCALE2MKS, true},   {OSI_SQR, true},
-    {OSI_LOG10, true},          {OSI_NATLOG, true},         {OSI_SMOOTH, false},      {OSI_AVERAGE, true},
-    {OSI_DEGLITCH, false},      {OSI_SUBTRACT, true},      {OSI_CUTSECT, true},     {OSI_DELSECT, true},
+    {OSI_LOG10, true},          {OSI_NATLOG, true},         {OSI_SMOOTH, true},      {OSI_AVERAGE, true},
+    {OSI_DEGLITCH, true},      {OSI_SUBTRACT, true},      {OSI_CUTSECT, true},     {OSI_DELSECT, true},
     {OSI_ZEROSECT, true},      {OSI_ADDSECT, true},       {OSI_SHIFTSECT, true},   {OSI_REVERSE, true},
     {OSI_SORT, true},          {OSI_NORMALIZE, true},     {OSI_BBMWSEQSPLIT, false}, {OSI_COMBINTG, false},
     {OSI_SEQCOADD, false},      {OSI_SEQDUP, false},        {OSI_SEQCMP, false},      {OSI_RESIZE, true},
     {OSI_LECROYDELETE, true},  {OSI_SHORT2FLOAT, true},    {OSI_LONG2FLOAT, true},   {OSI_DOUBLE2FLOAT, true},
     {OSI_DELETE, true},        {OSI_REPACK, true},        {OSI_SCLOFS, true},      {OSI_MIXINGRATIO, true},
     {OSI_AVE_OFFSET, true},     {OSI_SWAP_BYTES, true},     {OSI_INVERT, true},       {OSI_TRUNCATE_END, true},
-    {OSI_RAND_NOISE, false},    {OSI_ALLAN_VAR, false},     {OSI_FLIP, true},         {OSI_MULTIPLY, true},
-    {OSI_APPEND, true},        {OSI_PMT_DISC, false},      {OSI_SATN_FIT, false},    {OSI_SATN_CORR, false},
+    {OSI_RAND_NOISE, true},    {OSI_ALLAN_VAR, true},     {OSI_FLIP, true},         {OSI_MULTIPLY, true},
+    {OSI_APPEND, true},        {OSI_PMT_DISC, true},      {OSI_SATN_FIT, true},    {OSI_SATN_CORR, true},
     {OSI_SEQ_RATIO, false},     {OSI_ASCII_OUTPUT, true},  {OSI_BLANK_FILE, true},
 };
 
@@ -171,6 +171,13 @@ OsiEnd Dispatch(OsiFrame& f) {
     case OSI_APPEND: return OsiAppend(f);
     case OSI_ASCII_OUTPUT: return OsiAsciiOutput(f);
     case OSI_BLANK_FILE: return OsiBlankFile(f);
+    case OSI_SMOOTH: return OsiSmooth(f);
+    case OSI_DEGLITCH: return OsiDeglitch(f);
+    case OSI_RAND_NOISE: return OsiRandomNoise(f);
+    case OSI_ALLAN_VAR: return OsiAllanVar(f);
+    case OSI_PMT_DISC: return OsiPmtDisc(f);
+    case OSI_SATN_FIT: return OsiSatnFit(f);
+    case OSI_SATN_CORR: return OsiSatnCorr(f);
     default: return OsiEnd::Declined;  // not reached: refused before the frame opens anything
   }
 }
@@ -269,6 +276,7 @@ FrameNeeds NeedsOf(int32_t id, const char* outName) {
   FrameNeeds needs;
   switch (static_cast<uint16_t>(id)) {
     case OSI_BLANK_FILE: needs.input = false; break;  // creates a file from nothing
+    case OSI_SATN_FIT: needs.input = needs.outputName = needs.openOutput = false; break;  // files of its own
     case OSI_DELETE: needs.outputName = needs.openOutput = false; break;
     case OSI_SORT:
     case OSI_PMT_DISC: needs.openOutput = false; break;  // write files of their own

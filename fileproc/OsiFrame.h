@@ -92,6 +92,15 @@ OsiEnd OsiAppend(OsiFrame& f);
 OsiEnd OsiAsciiOutput(OsiFrame& f);
 OsiEnd OsiBlankFile(OsiFrame& f);
 
+// Smoothing, noise and statistics.
+OsiEnd OsiSmooth(OsiFrame& f);
+OsiEnd OsiDeglitch(OsiFrame& f);
+OsiEnd OsiRandomNoise(OsiFrame& f);
+OsiEnd OsiAllanVar(OsiFrame& f);
+OsiEnd OsiPmtDisc(OsiFrame& f);
+OsiEnd OsiSatnFit(OsiFrame& f);
+OsiEnd OsiSatnCorr(OsiFrame& f);
+
 // Copies the input's points [a, b) (clipped to the file) to the output in blocks.
 OsiEnd OsiCopyRange(OsiFrame& f, int64_t a, int64_t b);
 // Writes count zero values to the output in blocks.

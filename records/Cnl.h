@@ -129,6 +129,24 @@ struct CnlRecord {
   float NrmVc = 0.0f;
   uint32_t NrmRelative = 0;
   uint32_t NrmInvCut = 0;
+
+  // Saturation fit and correction, S = M x / (1 + A x) + B: the fit's signal and
+  // reference files, its fit switches and start values of A, M and B (replaced by the
+  // fitted values) with their uncertainties, and the correction's input, output and
+  // constants A, M and B (set by the fit).
+  char Satn_SigFlnm[200] = "SG100F_AveISatn1Ave";
+  char Satn_PowFlnm[200] = "BG100F_AveISatn1Ave";
+  uint32_t Satn_Fit[3] = {1, 1, 1};
+  double Satn_Prm[3] = {0.1, 1000.0, 100.0};
+  double Satn_Unc[3] = {};
+  char Satn_InFlnm[200] = "SG100F_AveI";
+  char Satn_OutFlnm[200] = "SG100F_AveIL";
+  double Satn_Corr[3] = {0.1, 1000.0, 100.0};
+  // Calibration dialog: step finding by TTL transitions, and the signal file normalised
+  // by the power file with its output.
+  uint32_t TtlStat = 0;
+  char NrmInFlnm[200] = "PmtF";
+  char NrmOutFlnm[200] = "PmtFo";
 };
 
 extern CnlRecord Cnl;

@@ -55,7 +55,7 @@ struct LsfRecord {
   double** Crv_Mtx = nullptr;   // curvature
   int32_t Mtx_Sz = 0;           // rows and columns the matrices were made for
   uint32_t Cyc_Cnt = 0;         // cycles run
-  uint32_t Max_Cyc = 0;         // most cycles allowed
+  uint32_t Max_Cyc = 100;       // most cycles allowed (cycles 0 .. Max_Cyc)
   double Stop_Crit = 0.0;       // stop when the relative change of chi-square falls below
   double Uncert = 1.0;          // uncertainty value of set 0
 

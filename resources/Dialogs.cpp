@@ -295,6 +295,124 @@ DialogTemplate AomCalibration() {
   return t;
 }
 
+// 112: the CALIBRATION, NORMALIZATION & LINEARIZATION dialog: the CALIBRATION panel on
+// the left, NORMALIZATION and SATURATION in the middle, LINEARIZATION and the range on
+// the right, the buttons at the bottom.
+DialogTemplate CalNormLin() {
+  DialogTemplate t;
+  t.id = 112;
+  t.caption = "CALIBRATION, NORMALIZATION & LINEARIZATION DIALOG";
+  t.cx = 600;
+  t.cy = 300;
+  t.style = kPopup;
+  constexpr DWORD kEdit = ES_LEFT | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
+  constexpr DWORD kShown = ES_RIGHT | ES_READONLY | WS_BORDER;
+  constexpr DWORD kLabel = SS_LEFT;
+  constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
+  constexpr DWORD kBox = BS_AUTOCHECKBOX | WS_TABSTOP;
+  auto& c = t.controls;
+  struct Field {
+    const char* label;
+    int id;
+    bool shown;  // read-only
+  };
+  auto column = [&c](const Field* fields, int count, int16_t x, int16_t y, int16_t labelWidth, int16_t editWidth) {
+    for (int i = 0; i < count; ++i) {
+      const int16_t row = static_cast<int16_t>(y + 13 * i);
+      c.push_back({ControlKind::Static, -1, fields[i].label, x, static_cast<int16_t>(row + 2), labelWidth, 8, kLabel});
+      c.push_back({ControlKind::Edit, fields[i].id, "", static_cast<int16_t>(x + labelWidth + 2), row, editWidth, 12,
+                   fields[i].shown ? kShown : kEdit});
+    }
+  };
+  // CALIBRATION.
+  c.push_back({ControlKind::GroupBox, -1, "CALIBRATION", 2, 2, 196, 250, 0});
+  c.push_back({ControlKind::Static, -1, "INPUT", 6, 12, 40, 8, kLabel});
+  const Field input[] = {{"MARKER FLNM", 6100, false}, {"SIZE", 6101, true},     {"PTS AVE", 6103, false},
+                         {"CUT/SCALAR", 6104, false},  {"PTS/FSR", 6106, true},  {"RMS LIN", 6107, true},
+                         {"STP DIF", 6110, false},     {"INTV PTS", 6121, false}, {"PTS/FSR", 6112, false}};
+  column(input, 9, 6, 22, 56, 80);
+  c.push_back({ControlKind::CheckBox, 6115, "INV", 6, 142, 30, 10, kBox});
+  c.push_back({ControlKind::CheckBox, 6117, "FLOAT MIN", 40, 142, 50, 10, kBox});
+  c.push_back({ControlKind::CheckBox, 6116, "SCALE DIFF", 96, 142, 56, 10, kBox});
+  c.push_back({ControlKind::CheckBox, 6120, "TTL", 156, 142, 30, 10, kBox});
+  c.push_back({ControlKind::Static, -1, "OUTPUT", 6, 156, 40, 8, kLabel});
+  const Field output[] = {{"ASCII FLNM", 6102, false}, {"X SCALAR", 6122, false}, {"POINTS", 6108, true}};
+  column(output, 3, 6, 166, 56, 80);
+  c.push_back({ControlKind::CheckBox, 6114, "DSP", 6, 208, 30, 10, kBox});
+  c.push_back({ControlKind::CheckBox, 6118, "ALLAN VAR", 40, 208, 50, 10, kBox});
+  c.push_back({ControlKind::CheckBox, 6119, "LOG/LOG", 96, 208, 46, 10, kBox});
+  c.push_back({ControlKind::PushButton, 2025, "PEAK FIND", 6, 224, 44, 13, kButton});
+  c.push_back({ControlKind::PushButton, 2026, "STP FIND", 52, 224, 44, 13, kButton});
+  c.push_back({ControlKind::PushButton, 2072, "CREATE", 98, 224, 44, 13, kButton});
+  c.push_back({ControlKind::PushButton, 2061, "POS2FRQ", 144, 224, 44, 13, kButton});
+  // NORMALIZATION.
+  c.push_back({ControlKind::GroupBox, -1, "NORMALIZATION", 202, 2, 196, 150, 0});
+  c.push_back({ControlKind::Static, -1, "N[] = Vm (S[] - Vs) / (P[] - Vp)", 206, 12, 180, 8, kLabel});
+  c.push_back({ControlKind::Static, -1, "N[] = 0 when (P[] - Vp) < (Vc - Vp)", 206, 21, 180, 8, kLabel});
+  c.push_back({ControlKind::Static, -1, "N[] = Vm (S[] - Vs) / (P[] (1 - Vp))", 220, 30, 170, 8, kLabel});
+  c.push_back({ControlKind::Static, -1, "N[] = 0 when (P[] (1 - Vp)) < (Vc - P[] Vp)", 206, 39, 180, 8, kLabel});
+  c.push_back({ControlKind::CheckBox, 6310, "", 206, 29, 12, 10, kBox});
+  const Field norm[] = {{"IN FLNM (S[])", 6300, false}, {"SIZE", 6301, true},  {"OUT FLNM (N[])", 6302, false},
+                        {"SIZE", 6303, true},           {"NORM FLNM (P[])", 6304, false}, {"SIZE", 6305, true}};
+  column(norm, 6, 206, 50, 60, 76);
+  const Field volts[] = {{"REF (Vm)", 6307, false}, {"OFFSET (Vs)", 6308, false}, {"OFFSET (Vp)", 6309, false},
+                         {"CUT (Vc)", 6306, false}};
+  for (int i = 0; i < 4; ++i) {
+    const int16_t x = static_cast<int16_t>(206 + 48 * i);
+    c.push_back({ControlKind::Static, -1, volts[i].label, x, 128, 46, 8, kLabel});
+    c.push_back({ControlKind::Edit, volts[i].id, "", x, 137, 44, 12, kEdit});
+  }
+  // SATURATION.
+  c.push_back({ControlKind::GroupBox, -1, "SATURATION", 202, 154, 196, 98, 0});
+  c.push_back({ControlKind::Static, -1, "S[] = M*P[] / (1+A*P[])+B", 206, 163, 120, 8, kLabel});
+  c.push_back({ControlKind::Static, -1, "L[] = Sb[] / (1-A*Sb[]/M)+B; Sb=S[]-B", 206, 172, 180, 8, kLabel});
+  const Field satn[] = {{"SIG FLNM (S[])", 6315, false}, {"POW FLNM (P[])", 6316, false}};
+  column(satn, 2, 206, 181, 60, 76);
+  for (int i = 0; i < 3; ++i) {
+    const int16_t x = static_cast<int16_t>(206 + 62 * i);
+    c.push_back({ControlKind::Edit, 6317 + i, "", x, 207, 58, 12, kEdit});
+    c.push_back({ControlKind::Edit, 6320 + i, "", x, 220, 58, 12, kShown});
+  }
+  const Field corr[] = {{"IN FLNM (S[])", 6323, false}, {"OUT FLNM (L[])", 6324, false}};
+  column(corr, 2, 404, 198, 60, 76);
+  for (int i = 0; i < 3; ++i)
+    c.push_back({ControlKind::Edit, 6325 + i, "", static_cast<int16_t>(404 + 46 * i), 224, 44, 12, kEdit});
+  c.push_back({ControlKind::Static, -1, "A, M, B", 546, 226, 40, 8, kLabel});
+  // LINEARIZATION and range.
+  c.push_back({ControlKind::GroupBox, -1, "LINEARIZATION", 402, 2, 196, 150, 0});
+  const Field lin[] = {{"IN FLNM", 6200, false}, {"SIZE", 6201, true},   {"OUT FLNM", 6202, false},
+                       {"SIZE", 6203, true},     {"INIT", 6205, false},  {"FINAL", 6206, false},
+                       {"FSR", 6207, false},     {"PTS/FSR", 6208, false}, {"FREQ STP/PT", 6209, false}};
+  column(lin, 9, 406, 12, 56, 80);
+  c.push_back({ControlKind::CheckBox, 6204, "NEAR", 406, 132, 34, 10, kBox});
+  c.push_back({ControlKind::CheckBox, 6312, "AC", 446, 132, 24, 10, kBox});
+  c.push_back({ControlKind::CheckBox, 6311, "INV", 474, 132, 26, 10, kBox});
+  c.push_back({ControlKind::GroupBox, -1, "RANGE", 402, 154, 196, 40, 0});
+  c.push_back({ControlKind::CheckBox, 2341, "STAT", 406, 164, 30, 10, kBox});
+  const Field range[] = {{"LOW PT LIMIT", 3502, false}, {"HIGH PT LIMIT", 3503, false}};
+  column(range, 2, 440, 163, 54, 60);
+  const Field fit[] = {{"FFT WIN", 2338, false}, {"REJ LVL", 6313, false}};
+  for (int i = 0; i < 2; ++i) {
+    const int16_t x = static_cast<int16_t>(506 + 46 * i);
+    c.push_back({ControlKind::Static, -1, fit[i].label, x, 128, 44, 8, kLabel});
+    c.push_back({ControlKind::Edit, fit[i].id, "", x, 137, 42, 12, kEdit});
+  }
+  // Buttons.
+  struct Button {
+    const char* label;
+    int id;
+  };
+  const Button buttons[] = {{"NORMALIZE", 2028}, {"LSF", 2069},      {"SATN NLLSF", 2077}, {"SATN CORR", 2078},
+                            {"LINEARIZE", 6210}, {"ANAL DIAG", 100}, {"CNV DIAG", 103},    {"APPLY", 30},
+                            {"OK", 1},           {"CANCEL", 2}};
+  int i = 0;
+  for (const Button& b : buttons) {
+    const int16_t x = static_cast<int16_t>(4 + 59 * i++);
+    c.push_back({ControlKind::PushButton, b.id, b.label, x, 270, 55, 14, b.id == 1 ? BS_DEFPUSHBUTTON | WS_TABSTOP : kButton});
+  }
+  return t;
+}
+
 // 101: ANALYSIS OPTIONS DIALOG. Nine channel rows (ids base + channel) under the
 // column heads, then the view levels, drawing options, frequency axis and texts.
 DialogTemplate AnalysisOptions() {
@@ -572,6 +690,7 @@ void RegisterDialogResources() {
   platform::RegisterDialogTemplate(TextInput());
   platform::RegisterDialogTemplate(FileConversion());
   platform::RegisterDialogTemplate(AomCalibration());
+  platform::RegisterDialogTemplate(CalNormLin());
   platform::RegisterDialogTemplate(AnalysisOptions());
   platform::RegisterDialogTemplate(ScalarOffset());
   platform::RegisterDialogTemplate(CursorInfo());

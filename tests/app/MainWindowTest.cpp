@@ -8,6 +8,7 @@
 #include "app/ModelDialogs.h"
 #include "app/Startup.h"
 #include "convert/AomCalibrationDialog.h"
+#include "convert/CalNormLinDialog.h"
 #include "convert/FileConversionDialog.h"
 #include "core/MsgWindow.h"
 #include "core/Repaint.h"
@@ -180,7 +181,7 @@ TEST_F(MainWindowTest, AboutShowsTheCurrentVersion) {
 
 TEST_F(MainWindowTest, LaterDialogsAreNotYetAvailableAndMenuTogglesWork) {
   drv::ChooseCommand(Win.hWnd_Main, IDM_ASCII_INPUT);
-  drv::ChooseCommand(Win.hWnd_Main, IDM_CAL_NORM_LIN);
+  drv::ChooseCommand(Win.hWnd_Main, IDM_SPECIAL_INPUT);
   ASSERT_EQ(platform::BoxLog().size(), 2u);
   EXPECT_EQ(platform::BoxLog()[0].text, "OPTION NOT CURRENTLY AVAILABLE");
   EXPECT_EQ(platform::BoxLog()[0].caption, "Info");
@@ -195,8 +196,9 @@ TEST_F(MainWindowTest, LaterDialogsAreNotYetAvailableAndMenuTogglesWork) {
     drv::ChooseCommand(Win.hWnd_Main, IDM_CONVERSION);
     drv::ChooseCommand(Win.hWnd_Main, IDM_ASCII_OUTPUT);
     drv::ChooseCommand(Win.hWnd_Main, IDM_AOM_CAL);
+    drv::ChooseCommand(Win.hWnd_Main, IDM_CAL_NORM_LIN);
   }
-  EXPECT_EQ(opened, (std::vector<int>{IDD_FILE_CONVERSION, IDD_FILE_CONVERSION, IDD_AOM_CALIBRATION}));
+  EXPECT_EQ(opened, (std::vector<int>{IDD_FILE_CONVERSION, IDD_FILE_CONVERSION, IDD_AOM_CALIBRATION, IDD_CAL_NORM_LIN}));
   EXPECT_EQ(drv::StatusText(Win.hWnd_StatusBar, 2), "USE BIN-2-ASCII DIALOG OPTION");
   drv::ChooseCommand(Win.hWnd_Main, IDM_TOGGLE_PATH);
   EXPECT_EQ(Dsp.Path_Toggle, 1u);

@@ -1,0 +1,245 @@
+// The CALIBRATION, NORMALIZATION & LINEARIZATION dialog driven as a user would: the
+// normalisation and its refusal, the frequency axis, the marker file name, CREATE, the
+// saturation buttons, and a script run from the menu.
+#include "convert/CalNormLinDialog.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/TypedArrays.h"
+#include "numerics/Marquardt.h"
+#include "platform/driver/TestDriver.h"
+#include "platform/kernel/Text.h"
+#include "platform/windows/Controls.h"
+#include "platform/windows/Dialog.h"
+#include "platform/windows/MessageBox.h"
+#include "records/Cnl.h"
+#include "records/Cnv.h"
+#include "records/Dsp.h"
+#include "records/Lsf.h"
+#include "records/ThreadCtl.h"
+#include "records/Win.h"
+#include "resources/Dialogs.h"
+#include "resources/Menus.h"
+#include "tests/support/ScriptMain.h"
+#include "tests/support/LsfReset.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+namespace drv = platform::driver;
+
+class CalNormLinDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Cnv = CnvRecord{};
+    Cnl = CnlRecord{};
+    Dsp = DspRecord{};
+    Win = WinRecord{};
+    qvtest::ResetLsf();
+    ThreadCtl.View_Started = 1;  // the view files are not this test's subject
+    RegisterDialogResources();
+    platform::ClearBoxLog();
+    previousFolder_ = std::filesystem::current_path();
+    std::filesystem::current_path(dir_.Path());
+  }
+  void TearDown() override {
+    LFree1Dim(&Cnl.Mks_Pos);
+    LFree1Dim(&Cnl.Mks_Dif);
+    qvtest::ResetLsf();
+    std::filesystem::current_path(previousFolder_);
+  }
+  INT_PTR WithDialog(const std::function<void(HWND)>& steps) {
+    drv::ModalHandler handler([&](HWND dialog, int templateId) {
+      EXPECT_EQ(templateId, IDD_CAL_NORM_LIN);
+      steps(dialog);
+    });
+    return DialogBox(Win.hInst, MAKEINTRESOURCE(IDD_CAL_NORM_LIN), nullptr, &CalNormLinDialogProc);
+  }
+  static void WriteFloats(const std::string& name, const std::vector<float>& v) {
+    std::ofstream(name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(v.data()), static_cast<std::streamsize>(v.size() * sizeof(float)));
+  }
+  static std::vector<float> ReadFloats(const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    std::vector<float> v;
+    float x = 0.0f;
+    while (in.read(reinterpret_cast<char*>(&x), sizeof x)) v.push_back(x);
+    return v;
+  }
+  // S = 1000 u / (1 + 0.5 u) + 100 against a reference u = 0 .. 1.
+  static void WriteSaturationPair(int n) {
+    std::vector<float> ref(static_cast<size_t>(n)), sig(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+      const double u = static_cast<double>(i) / (n - 1);
+      ref[static_cast<size_t>(i)] = static_cast<float>(u);
+      sig[static_cast<size_t>(i)] = static_cast<float>(1000.0 * u / (1.0 + 0.5 * u) + 100.0);
+    }
+    WriteFloats(Cnl.Satn_PowFlnm, ref);
+    WriteFloats(Cnl.Satn_SigFlnm, sig);
+  }
+
+  qvtest::TempDir dir_;
+  std::filesystem::path previousFolder_;
+};
+
+TEST_F(CalNormLinDialogTest, NormalizeRefusesAZeroReferenceWithoutRefreshing) {
+  drv::Answers answers;
+  answers.Box("Warning", "REFERENCE VOLTAGE (Vm) ZERO\n\nABORTING", IDOK);
+  WriteFloats("PmtF", {1, 2, 3});
+  WriteFloats("UVPowPDF", {1, 1, 1});
+  const INT_PTR result = WithDialog([&](HWND d) {
+    EXPECT_EQ(drv::Text(d, IDC_CNL_POINTS), "0");
+    Cnl.Pt_Cnt[0][0] = 5;  // shown only by a refresh
+    EXPECT_TRUE(drv::TypeText(d, IDC_CNL_VM, "0"));
+    EXPECT_TRUE(drv::Click(d, IDC_CNL_NORMALIZE));
+    EXPECT_EQ(drv::Text(d, IDC_CNL_POINTS), "0");
+    EXPECT_TRUE(drv::Click(d, IDC_CNL_APPLY));
+    EXPECT_EQ(drv::Text(d, IDC_CNL_POINTS), "5");
+    EXPECT_TRUE(drv::Click(d, IDCANCEL));
+  });
+  EXPECT_EQ(result, IDCANCEL);
+  EXPECT_TRUE(answers.AllAnswered());
+  EXPECT_TRUE(answers.Failures().empty());
+  EXPECT_FALSE(std::filesystem::exists("PmtFo"));
+  EXPECT_STREQ(Cnl.Lin_InFlnm, "PmtF");
+}
+
+TEST_F(CalNormLinDialogTest, NormalizeHandsItsOutputToTheLinearization) {
+  WriteFloats("PmtF", {2, 4, 6});
+  WriteFloats("UVPowPDF", {1, 2, 3});
+  drv::Answers answers;
+  answers.Box("Info", "*UNITY RATIO=*CUTOFF*", IDOK).Box("Info", "[PmtF] CONVERTED TO [PmtFo]", IDOK);
+  const INT_PTR result = WithDialog([&](HWND d) {
+    EXPECT_TRUE(drv::Click(d, IDC_CNL_NORMALIZE));
+    EXPECT_EQ(drv::Text(d, IDC_CNL_LININ), "PmtFo");
+    EXPECT_EQ(drv::Text(d, IDC_CNL_LINOUT), "PmtFol");
+    EXPECT_EQ(drv::Text(d, IDC_CNL_NRMOUTSIZE), "3");
+    EXPECT_TRUE(drv::Click(d, IDOK));
+  });
+  EXPECT_EQ(result, IDOK);
+  for (const std::string& f : answers.Failures()) ADD_FAILURE() << f;
+  EXPECT_EQ(ReadFloats("PmtFo"), (std::vector<float>{2, 2, 2}));
+  EXPECT_STREQ(Cnl.Lin_InFlnm, "PmtFo");
+  EXPECT_STREQ(Cnl.Lin_OutFlnm, "PmtFol");
+}
+
+TEST_F(CalNormLinDialogTest, FrequencyAxisAndPointsPerFsr) {
+  Dsp.FSR = 100.0;
+  Dsp.Pts_FSR = 50;
+  WithDialog([&](HWND d) {
+    // PTS/FSR 0 is stored as 1; the step follows the FSR.
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNL_PTSFSR, "0"));
+    EXPECT_EQ(Dsp.Pts_FSR, 1);
+    EXPECT_EQ(Dsp.Frq_Stp, 100.0);
+    EXPECT_EQ(drv::Text(d, IDC_CNL_PTSFSR), "1");
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNL_PTSFSR, "20"));
+    EXPECT_EQ(Dsp.Frq_Stp, 5.0);
+    // A typed step sets the FSR.
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNL_FRQSTP, "0.25"));
+    EXPECT_EQ(Dsp.FSR, 5.0);
+    EXPECT_EQ(drv::Text(d, IDC_CNL_FSR), "5.0000000000e+00");
+    EXPECT_TRUE(drv::Click(d, IDCANCEL));
+  });
+}
+
+TEST_F(CalNormLinDialogTest, MarkerFileNameActsOnlyWhenEdited) {
+  std::ofstream("Plain") << "10\n20\n35\n";
+  std::ofstream("Three") << "10 1.5 2.5\n20 1.5 2.5\n";
+  WithDialog([&](HWND d) {
+    // Focus in and out without a change: nothing is read.
+    EXPECT_TRUE(drv::TypeText(d, IDC_CNL_MKSNAME, "Mks"));
+    SendDlgItemMessage(d, IDC_CNL_MKSNAME, EM_SETMODIFY, FALSE, 0);
+    EXPECT_TRUE(drv::Commit(d));
+    EXPECT_EQ(Cnl.Mks_Pos, nullptr);
+    EXPECT_EQ(Cnl.Data_Pend[0][0].load(), 0u);
+    // A three-column file: its positions are not read.
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNL_MKSNAME, "Three"));
+    EXPECT_STREQ(Cnl.Mks_Flnm, "Three");
+    EXPECT_EQ(Cnl.Mks_Pos, nullptr);
+    EXPECT_EQ(Cnl.Data_Pend[0][0].load(), 1u);
+    // A plain marker file: its positions are read.
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNL_MKSNAME, "Plain"));
+    ASSERT_NE(Cnl.Mks_Pos, nullptr);
+    EXPECT_EQ(Cnl.Mks_Cnt, 3u);
+    EXPECT_EQ(Cnl.Mks_Pos[2], 35);
+    EXPECT_TRUE(drv::Click(d, IDCANCEL));
+  });
+}
+
+TEST_F(CalNormLinDialogTest, CreateRefusesAMissingLinearizedFile) {
+  drv::Answers answers;
+  answers.Box("Warning", "MARKER FILE BASED ON LINEARIZED OUTPUT FILE [PmtFl] WITH ZERO LENGTH\n\nABORTING", IDOK);
+  WithDialog([&](HWND d) {
+    EXPECT_TRUE(drv::Click(d, IDC_CNL_CREATE));
+    EXPECT_TRUE(drv::Click(d, IDCANCEL));
+  });
+  EXPECT_TRUE(answers.AllAnswered());
+  EXPECT_TRUE(answers.Failures().empty());
+  EXPECT_FALSE(std::filesystem::exists("Mks"));
+}
+
+TEST_F(CalNormLinDialogTest, SaturationCorrectionUsesTheShownConstants) {
+  WriteFloats("SG100F_AveI", {100.0f, 300.0f});
+  drv::Answers answers;
+  answers.Box("Info", "[SG100F_AveI] CONVERTED TO [SG100F_AveIL]", IDOK);
+  WithDialog([&](HWND d) {
+    EXPECT_TRUE(drv::TypeText(d, IDC_CNL_SATNCORR, "0.5"));
+    EXPECT_TRUE(drv::TypeText(d, IDC_CNL_SATNCORR + 2, "100"));
+    EXPECT_TRUE(drv::Click(d, IDC_CNL_SATNCORRECT));
+    EXPECT_TRUE(drv::Click(d, IDCANCEL));
+  });
+  EXPECT_TRUE(answers.Failures().empty());
+  const std::vector<float> l = ReadFloats("SG100F_AveIL");
+  ASSERT_EQ(l.size(), 2u);
+  EXPECT_EQ(l[0], 100.0f);
+  EXPECT_NEAR(l[1], 200.0 / (1.0 - 200.0 * 0.5 / 1000.0) + 100.0, 1e-3);
+}
+
+TEST_F(CalNormLinDialogTest, ScriptFromTheMenuRunsTheSaturationFitAndTheRefusals) {
+  WriteSaturationPair(100);
+  const std::string script = StrPrintf(
+      "menu %d\n"
+      "dialog 112\n"
+      "type 6307 0\n"
+      "click 2028\n"
+      "box Warning \"REFERENCE VOLTAGE (Vm) ZERO*\" ok\n"
+      "type 6208 0\n"
+      "click 30\n"
+      "expect-text 6208 1\n"
+      "check 2341 on\n"
+      "type 3502 0\n"
+      "type 3503 100\n"
+      "click 2077\n"
+      "box Warning \"SATURATION CORRECTED FILE=[SatnCorr.bin]*IGNORED=[1]\" ok\n"
+      "expect-text 6317 0.5000*\n"
+      "expect-text 6325 0.5000*\n"
+      "expect-file SatnCorr.bin 400\n"
+      "click 1\n"
+      "quit\n",
+      IDM_CAL_NORM_LIN);
+  std::string failure;
+  EXPECT_EQ(qvtest::RunScriptOnBareMain(
+                script,
+                [](HWND main, int id) {
+                  if (id == IDM_CAL_NORM_LIN)
+                    DialogBox(Win.hInst, MAKEINTRESOURCE(IDD_CAL_NORM_LIN), main, &CalNormLinDialogProc);
+                },
+                5000, &failure),
+            0)
+      << failure;
+  EXPECT_NEAR(Cnl.Satn_Prm[0], 0.5, 1e-6);
+  EXPECT_NEAR(Cnl.Satn_Corr[1], 1000.0, 1e-3);
+  EXPECT_NEAR(Cnl.Satn_Corr[2], 100.0, 1e-3);
+  EXPECT_GT(Cnl.Satn_Unc[1], 0.0);
+  EXPECT_EQ(Dsp.Pts_FSR, 1);
+  EXPECT_FALSE(std::filesystem::exists("PmtFo"));
+}
+
+}  // namespace
