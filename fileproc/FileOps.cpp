@@ -37,13 +37,13 @@ constexpr IdRow kIds[] = {
     {OSI_DEGLITCH, false},      {OSI_SUBTRACT, true},      {OSI_CUTSECT, true},     {OSI_DELSECT, true},
     {OSI_ZEROSECT, true},      {OSI_ADDSECT, true},       {OSI_SHIFTSECT, true},   {OSI_REVERSE, true},
     {OSI_SORT, true},          {OSI_NORMALIZE, true},     {OSI_BBMWSEQSPLIT, false}, {OSI_COMBINTG, false},
-    {OSI_SEQCOADD, false},      {OSI_SEQDUP, false},        {OSI_SEQCMP, false},      {OSI_RESIZE, true},
+    {OSI_SEQCOADD, true},       {OSI_SEQDUP, true},         {OSI_SEQCMP, true},      {OSI_RESIZE, true},
     {OSI_LECROYDELETE, true},  {OSI_SHORT2FLOAT, true},    {OSI_LONG2FLOAT, true},   {OSI_DOUBLE2FLOAT, true},
     {OSI_DELETE, true},        {OSI_REPACK, true},        {OSI_SCLOFS, true},      {OSI_MIXINGRATIO, true},
     {OSI_AVE_OFFSET, true},     {OSI_SWAP_BYTES, true},     {OSI_INVERT, true},       {OSI_TRUNCATE_END, true},
     {OSI_RAND_NOISE, false},    {OSI_ALLAN_VAR, false},     {OSI_FLIP, true},         {OSI_MULTIPLY, true},
     {OSI_APPEND, true},        {OSI_PMT_DISC, false},      {OSI_SATN_FIT, false},    {OSI_SATN_CORR, false},
-    {OSI_SEQ_RATIO, false},     {OSI_ASCII_OUTPUT, true},  {OSI_BLANK_FILE, true},
+    {OSI_SEQ_RATIO, true},     {OSI_ASCII_OUTPUT, true},  {OSI_BLANK_FILE, true},
 };
 
 void Trace(int16_t kind) {
@@ -169,6 +169,10 @@ OsiEnd Dispatch(OsiFrame& f) {
     case OSI_REPACK: return OsiRepack(f);
     case OSI_TRUNCATE_END: return OsiTruncateEnd(f);
     case OSI_APPEND: return OsiAppend(f);
+    case OSI_SEQCOADD: return OsiSeqCoadd(f);
+    case OSI_SEQDUP: return OsiSeqDuplicate(f);
+    case OSI_SEQCMP: return OsiSeqCompare(f);
+    case OSI_SEQ_RATIO: return OsiSeqRatio(f);
     case OSI_ASCII_OUTPUT: return OsiAsciiOutput(f);
     case OSI_BLANK_FILE: return OsiBlankFile(f);
     default: return OsiEnd::Declined;  // not reached: refused before the frame opens anything
