@@ -181,6 +181,7 @@ struct CnvRecord {
   int32_t Cc_Rad[CNV_SLOTS] = {5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5,
                                5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5};
   char SeqTbl_Flnm[200] = "";
+  int32_t Cc_Offset[CNV_SLOTS] = {};  // two-file shifts: points file 1 is scrolled by first
   // Comb integration: tooth spacing (points), tooth half width (negative: sums), first
   // and last tooth centre (negative: also write the tooth table).
   double Comb_Spacing[CNV_SLOTS] = {100.0, 100.0, 100.0, 100.0, 100.0, 100.0, 100.0, 100.0, 100.0, 100.0,
