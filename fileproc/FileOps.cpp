@@ -36,7 +36,7 @@ constexpr IdRow kIds[] = {
     {OSI_LOG10, true},          {OSI_NATLOG, true},         {OSI_SMOOTH, false},      {OSI_AVERAGE, true},
     {OSI_DEGLITCH, false},      {OSI_SUBTRACT, true},      {OSI_CUTSECT, true},     {OSI_DELSECT, true},
     {OSI_ZEROSECT, true},      {OSI_ADDSECT, true},       {OSI_SHIFTSECT, true},   {OSI_REVERSE, true},
-    {OSI_SORT, true},          {OSI_NORMALIZE, true},     {OSI_BBMWSEQSPLIT, false}, {OSI_COMBINTG, false},
+    {OSI_SORT, true},          {OSI_NORMALIZE, true},     {OSI_BBMWSEQSPLIT, true}, {OSI_COMBINTG, true},
     {OSI_SEQCOADD, true},       {OSI_SEQDUP, true},         {OSI_SEQCMP, true},      {OSI_RESIZE, true},
     {OSI_LECROYDELETE, true},  {OSI_SHORT2FLOAT, true},    {OSI_LONG2FLOAT, true},   {OSI_DOUBLE2FLOAT, true},
     {OSI_DELETE, true},        {OSI_REPACK, true},        {OSI_SCLOFS, true},      {OSI_MIXINGRATIO, true},
@@ -170,6 +170,8 @@ OsiEnd Dispatch(OsiFrame& f) {
     case OSI_TRUNCATE_END: return OsiTruncateEnd(f);
     case OSI_APPEND: return OsiAppend(f);
     case OSI_SEQCOADD: return OsiSeqCoadd(f);
+    case OSI_COMBINTG: return OsiCombIntegrate(f);
+    case OSI_BBMWSEQSPLIT: return OsiSeqSplit(f);
     case OSI_SEQDUP: return OsiSeqDuplicate(f);
     case OSI_SEQCMP: return OsiSeqCompare(f);
     case OSI_SEQ_RATIO: return OsiSeqRatio(f);
@@ -275,6 +277,7 @@ FrameNeeds NeedsOf(int32_t id, const char* outName) {
     case OSI_BLANK_FILE: needs.input = false; break;  // creates a file from nothing
     case OSI_DELETE: needs.outputName = needs.openOutput = false; break;
     case OSI_SORT:
+    case OSI_BBMWSEQSPLIT:
     case OSI_PMT_DISC: needs.openOutput = false; break;  // write files of their own
     case OSI_APPEND:  // without an output name the second file is appended to the input itself
       needs.outputName = false;
