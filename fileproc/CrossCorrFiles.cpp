@@ -399,9 +399,9 @@ int32_t CrossCorr2Files(int16_t slot, const char* file1, const char* file2, cons
   const bool open2 = in2.Open(file2);
   int64_t low = 0;
   int64_t high = open1 ? static_cast<int64_t>(in1.SizeBytes() / 4) : 0;
-  if (Cnv.Lim_Stat[slot] == 1 && slot < 10) {
-    low = Win.Pt_Lim[slot][0];
-    high = Win.Pt_Lim[slot][1];
+  if (Cnv.Lim_Stat[slot] == 1) {
+    low = OSIFileSlotLimits(slot)[0];
+    high = OSIFileSlotLimits(slot)[1];
   }
   core_io::BinOut shifts;
   if (!shifts.Open(shiftValuesFile)) {

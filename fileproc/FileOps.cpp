@@ -121,10 +121,10 @@ void Warn(const std::string& text) { core_io::Warning(text); }
 void PointRange(int16_t slot, int64_t n, int64_t* lo, int64_t* hi) {
   *lo = 0;
   *hi = n;
-  // Only slots 0..9 have point limits; the switch of a higher slot selects the whole file.
-  if (Cnv.Lim_Stat[slot] != 1 || slot >= 10) return;
-  int64_t l = Win.Pt_Lim[slot][0];
-  int64_t h = Win.Pt_Lim[slot][1];
+  if (Cnv.Lim_Stat[slot] != 1) return;
+  const int32_t* limits = OSIFileSlotLimits(slot);
+  int64_t l = limits[0];
+  int64_t h = limits[1];
   if (l < 0 || l >= n) l = 0;
   if (h <= l || h >= n) h = n;
   *lo = l;
@@ -254,6 +254,8 @@ bool OsiFrame::Write(const void* buffer, size_t bytes) {
 
 // ---- the engine ------------------------------------------------------------------------
 
+int32_t* OSIFileSlotLimits(int16_t slot) { return slot < 10 ? Win.Pt_Lim[slot] : Cnv.Pt_LimPool[slot]; }
+
 OsiIdState OSIFileIdState(int32_t id) {
   const uint16_t op = static_cast<uint16_t>(id);
   if (op == static_cast<uint16_t>(OSI_NETCDF)) return OsiIdState::Pending;
@@ -376,7 +378,7 @@ int32_t OSIFile(int16_t slot, int32_t chn, int32_t id, char* inName, char* outNa
 
   // 4. The point range.
   if (needs.input) PointRange(slot, f.n, &f.lo, &f.hi);
-  f.limited = needs.input && Cnv.Lim_Stat[slot] == 1 && slot < 10;
+  f.limited = needs.input && Cnv.Lim_Stat[slot] == 1;
 
   // 5. The block buffers.
   if (QvAllocFailed(SAlloc1Dim(&f.blkS, OSI_BLOCK)) || QvAllocFailed(LAlloc1Dim(&f.blkL, OSI_BLOCK)) ||

@@ -182,6 +182,14 @@ struct CnvRecord {
                                5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5};
   char SeqTbl_Flnm[200] = "";
   int32_t Cc_Offset[CNV_SLOTS] = {};  // two-file shifts: points file 1 is scrolled by first
+  // Sequence alignment: points per segment of the parent (1 or less: one segment),
+  // resampling of every sequence first (switch; the size was given as a negative
+  // multiple), and the low and high point limits of the pool's slots 10..29 (slots
+  // 0..9 keep theirs in Win.Pt_Lim).
+  int32_t Seg_Sz[CNV_SLOTS] = {};
+  uint32_t CcRsz_Stat[CNV_SLOTS] = {};
+  uint32_t CcRsz_Neg[CNV_SLOTS] = {};
+  int32_t Pt_LimPool[CNV_SLOTS][2] = {};
   // Comb integration: tooth spacing (points), tooth half width (negative: sums), first
   // and last tooth centre (negative: also write the tooth table).
   double Comb_Spacing[CNV_SLOTS] = {100.0, 100.0, 100.0, 100.0, 100.0, 100.0, 100.0, 100.0, 100.0, 100.0,
