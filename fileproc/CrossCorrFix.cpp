@@ -146,8 +146,20 @@ struct Run {
     return 1;
   }
 
-  // The next stored shift of the old file; false when it ends.
-  bool NextOld(float* value) { return old.Read(value, 1, sizeof(float)) == 1; }
+  // The next stored shift of the old file; false after a box when it ends.
+  bool NextOld(float* value) {
+    if (old.Read(value, 1, sizeof(float)) == 1) return true;
+    Fail(StrPrintf("%s\n\nFAILED TO READ FILE=[%s] OF CC SHIFT VALUES\n\nABORTING", who, oldShiftFile));
+    return false;
+  }
+  // The reference's entries: its old stored shift or 0.5, and a score of 0.
+  bool StoreReference() {
+    float stored = 0.5f;
+    return (!useOld || NextOld(&stored)) && Store(stored, 0.0f);
+  }
+  // The shift of seq from the old file or by correlation with ref (see BestShift).
+  bool NextShift(std::vector<float>& seq, const std::vector<float>& ref, int32_t lo, int32_t w, int64_t* shift,
+                 float* flip);
 
   bool Store(float value, float score) {
     return ccVals.Write(&value, sizeof(value)) && srVals.Write(&score, sizeof(score));
@@ -190,6 +202,16 @@ bool BestShift(int16_t slot, std::vector<float>& seq, const std::vector<float>& 
     }
   }
   *shift = static_cast<int64_t>(r) - static_cast<int64_t>(index);
+  return true;
+}
+
+bool Run::NextShift(std::vector<float>& seq, const std::vector<float>& ref, int32_t lo, int32_t w, int64_t* shift,
+                    float* flip) {
+  *flip = 0.0f;
+  if (!useOld) return BestShift(slot, seq, ref, lo, w, invertTest, shift, flip);
+  float stored = 0.0f;
+  if (!NextOld(&stored)) return false;
+  *shift = static_cast<int64_t>(stored);
   return true;
 }
 
@@ -347,10 +369,7 @@ int32_t FileFix(Run& run) {
       const std::string out = Numbered(run.secondBase, f);
       Cnv.Lim_Stat[s] = 0;
       if (f == run.ref) {
-        float stored = 0.5f;
-        if (run.useOld && !run.NextOld(&stored))
-          return run.Fail(StrPrintf("%s\n\nFAILED TO READ FILE=[%s] OF CC SHIFT VALUES\n\nABORTING", run.who, run.oldShiftFile));
-        if (!run.Store(stored, 0.0f)) return 0;
+        if (!run.StoreReference()) return 0;
         if (out != name && Engine(s, OSI_CUTSECT, name, out, 1) != 1) return 0;
         continue;
       }
@@ -362,18 +381,11 @@ int32_t FileFix(Run& run) {
         child.resize(ref.size(), 0.0f);
       }
       int64_t shift = 0;
-      if (run.useOld) {
-        float stored = 0.0f;
-        if (!run.NextOld(&stored))
-          return run.Fail(StrPrintf("%s\n\nFAILED TO READ FILE=[%s] OF CC SHIFT VALUES\n\nABORTING", run.who, run.oldShiftFile));
-        shift = static_cast<int64_t>(stored);
-      } else {
-        float flip = 0.0f;
-        if (!BestShift(s, child, ref, lo, w, run.invertTest, &shift, &flip)) return 0;
-        if (flip != 0.0f) {
-          Cnv.Flip_Pt[s] = flip;
-          if (Engine(s, OSI_FLIP, name, name, 1) != 1) return 0;
-        }
+      float flip = 0.0f;
+      if (!run.NextShift(child, ref, lo, w, &shift, &flip)) return 0;
+      if (flip != 0.0f) {
+        Cnv.Flip_Pt[s] = flip;
+        if (Engine(s, OSI_FLIP, name, name, 1) != 1) return 0;
       }
       Cnv.Shift_Cnt[s] = static_cast<int32_t>(std::llabs(shift));
       if (Engine(s, OSI_SHIFTSECT, name, out, shift <= 0 ? 1 : 2) != 1) return 0;
@@ -493,23 +505,13 @@ int32_t AryFix(Run& run) {
     for (int64_t f = run.first; f <= run.last; ++f) {
       float* v = at + f * seq;
       if (f == run.ref) {
-        float stored = 0.5f;
-        if (run.useOld && !run.NextOld(&stored))
-          return run.Fail(StrPrintf("%s\n\nFAILED TO READ FILE=[%s] OF CC SHIFT VALUES\n\nABORTING", run.who, run.oldShiftFile));
-        if (!run.Store(stored, 0.0f)) return 0;
+        if (!run.StoreReference()) return 0;
         continue;
       }
       std::copy(v, v + seq, one.begin());
       int64_t shift = 0;
-      if (run.useOld) {
-        float stored = 0.0f;
-        if (!run.NextOld(&stored))
-          return run.Fail(StrPrintf("%s\n\nFAILED TO READ FILE=[%s] OF CC SHIFT VALUES\n\nABORTING", run.who, run.oldShiftFile));
-        shift = static_cast<int64_t>(stored);
-      } else {
-        float flip = 0.0f;
-        if (!BestShift(s, one, ref, lo, w, run.invertTest, &shift, &flip)) return 0;
-      }
+      float flip = 0.0f;
+      if (!run.NextShift(one, ref, lo, w, &shift, &flip)) return 0;
       ShiftInPlace(one.data(), seq, shift);
       std::copy(one.begin(), one.end(), v);
       if (!run.Store(StoredShift(shift), Score(one, ref, lo, w))) return 0;
