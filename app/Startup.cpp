@@ -12,6 +12,7 @@
 #include "core/DebugLog.h"
 #include "core/MsgWindow.h"
 #include "core/TypedArrays.h"
+#include "fileproc/CrossCorrFix.h"
 #include "platform/kernel/CommandLine.h"
 #include "platform/windows/Controls.h"
 #include "platform/kernel/Files.h"
@@ -155,6 +156,9 @@ int32_t Qv95Initialize() {
   Debug.StatusTextHook = MainStatusText;
   Debug.MsgShowHook = DspMsgShow;
   Debug.MsgOkHook = DebugMsgOk;
+
+  // The thread pool's workers align their files with the file variant of the alignment.
+  CrossCorrInstallPoolRoutine();
 
   // Shared drawing arrays: a failure is reported and start-up goes on; every user of
   // these arrays tests for them before drawing.

@@ -1,6 +1,7 @@
 // Array cross-correlation over a window of 65,536 points and lags -256..+256, both
 // routines each beside a plain direct loop over the same lags doing the same sums and
-// counts, with the medians and their ratios.
+// counts, and the whole correlation curve of two files of 32,768 points beside a plain
+// direct loop over every lag; with the medians and their ratios.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -8,9 +9,14 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
 #include <vector>
 
+#include "fileproc/CrossCorrFiles.h"
 #include "fileproc/xcorr/CrossCorr.h"
+#include "records/XCorrWork.h"
 
 namespace {
 
@@ -18,12 +24,15 @@ constexpr uint32_t kWindow = 65536;
 constexpr int32_t kR = 256;
 constexpr double kDamp = 0.01;
 
+constexpr uint32_t kCurve = 32768;
+
 struct Data {
   std::vector<float> a = std::vector<float>(kWindow + kR);
   std::vector<float> b = std::vector<float>(kWindow + kR);
   std::vector<double> ctr = std::vector<double>(2 * kR + 1);
-  uint32_t index[4] = {};
-  std::vector<double> seconds[4];
+  uint32_t index[6] = {};
+  std::vector<double> seconds[6];
+  std::vector<float> curve = std::vector<float>(2 * kCurve + 1);
 };
 
 double Median(std::vector<double> v) {
@@ -51,6 +60,37 @@ uint32_t Direct(const float* a, const float* b, uint32_t nOuter, uint32_t nInner
   for (uint32_t c = 1; c <= 2 * kR; ++c)
     if (ctr[c] > ctr[best] || (ctr[c] == ctr[best] && std::abs(int32_t(c) - kR) < std::abs(int32_t(best) - kR)))
       best = c;
+  return best;
+}
+
+// The reference of the file curve: the same weights, the two sums of the products
+// that are not 0 at every lag with their counts, the mean products, the first
+// largest value; the files are read and the curve written as the routine does.
+uint32_t DirectCurve(const std::string& n0, const std::string& n1, const std::string& out, std::vector<float>& curve) {
+  std::vector<float> a(kCurve);
+  std::vector<float> b(kCurve);
+  std::ifstream(n0, std::ios::binary).read(reinterpret_cast<char*>(a.data()), kCurve * 4);
+  std::ifstream(n1, std::ios::binary).read(reinterpret_cast<char*>(b.data()), kCurve * 4);
+  const int64_t r = kCurve;
+  for (int64_t k = 0; k <= r; ++k) {
+    const double w = 1.0 - std::fabs(static_cast<double>(k) / r) * kDamp;
+    double p = 0.0;
+    double q = 0.0;
+    int64_t np = 0;
+    int64_t nq = 0;
+    for (int64_t i = 0; i < r - k; ++i) {
+      const float x = a[i] * b[i + k];
+      const float y = b[i] * a[i + k];
+      if (x != 0.0f) p += x, ++np;
+      if (y != 0.0f) q += y, ++nq;
+    }
+    curve[r + k] = np ? static_cast<float>(p * w / np) : 0.0f;
+    curve[r - k] = nq ? static_cast<float>(q * w / nq) : 0.0f;
+  }
+  uint32_t best = 0;
+  for (uint32_t c = 1; c < curve.size(); ++c)
+    if (curve[c] > curve[best]) best = c;
+  std::ofstream(out, std::ios::binary).write(reinterpret_cast<const char*>(curve.data()), curve.size() * 4);
   return best;
 }
 
@@ -96,19 +136,38 @@ int main(int argc, char** argv) {
   benchmark::RegisterBenchmark("DirectLoopTS_64K_R256", [outer](benchmark::State& st) {
     Timed(st, d, 3, [&] { return Direct(d.a.data(), d.b.data(), outer, kWindow, d.ctr.data()); });
   })->Repetitions(7)->Unit(benchmark::kMillisecond)->UseRealTime();
+  // The file pair: the same chirp, the second 37 points later.
+  const std::string dir = (std::filesystem::temp_directory_path() / "qv95_bench_xcorr").string();
+  std::filesystem::create_directories(dir);
+  const std::string f0 = dir + "/a";
+  const std::string f1 = dir + "/b";
+  std::ofstream(f0, std::ios::binary).write(reinterpret_cast<const char*>(d.a.data()), kCurve * 4);
+  std::ofstream(f1, std::ios::binary).write(reinterpret_cast<const char*>(d.b.data()), kCurve * 4);
+  benchmark::RegisterBenchmark("CrossCorrFiles_32K", [&](benchmark::State& st) {
+    Timed(st, d, 4, [&] {
+      CrossCorrFiles(0, 0, f0.c_str(), f1.c_str(), (dir + "/cc").c_str(), kDamp, 0, 1, 0);
+      return static_cast<uint32_t>(XCorrWork.Files_Shift[0] + kCurve);
+    });
+  })->Repetitions(3)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+  benchmark::RegisterBenchmark("DirectCurve_32K", [&](benchmark::State& st) {
+    Timed(st, d, 5, [&] { return DirectCurve(f0, f1, dir + "/cc_direct", d.curve); });
+  })->Repetitions(3)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
 
-  const char* names[2] = {"CrossCorrArys  ", "CrossCorrArysTS"};
-  for (int j = 0; j < 2; ++j) {
+  const char* names[3] = {"CrossCorrArys  ", "CrossCorrArysTS", "CrossCorrFiles "};
+  for (int j = 0; j < 3; ++j) {
     const double ours = Median(d.seconds[2 * j]);
     const double direct = Median(d.seconds[2 * j + 1]);
     std::printf("\nmedian %s : %8.3f ms\nmedian direct loop    : %8.3f ms\n", names[j], ours * 1e3, direct * 1e3);
     if (direct > 0) std::printf("%s / direct : %8.3f  (at most 1.2 wanted)\n", names[j], ours / direct);
-    std::printf("shift found: %d, direct loop: %d (-37 expected)\n", kR - static_cast<int32_t>(d.index[2 * j]),
-                kR - static_cast<int32_t>(d.index[2 * j + 1]));
+    const int32_t centre = j < 2 ? kR : static_cast<int32_t>(kCurve);
+    const int32_t sign = j < 2 ? 1 : -1;  // the curve's index is R + shift
+    std::printf("shift found: %d, direct loop: %d (%d expected)\n", sign * (centre - static_cast<int32_t>(d.index[2 * j])),
+                sign * (centre - static_cast<int32_t>(d.index[2 * j + 1])), j < 2 ? -37 : 37);
   }
+  std::filesystem::remove_all(dir);
   return 0;
 }

@@ -9,6 +9,7 @@
 #include "filelib/FileManip.h"
 #include "core/Threads.h"
 #include "core/Repaint.h"
+#include "fileproc/CrossCorrFiles.h"
 #include "fileproc/FileOps.h"
 #include "app/FileDialogs.h"
 #include "display/ViewFiles.h"
@@ -301,8 +302,7 @@ void Action(HWND, DialogState* s, int id, WORD code) {
   if (s->ready != 1) return;
   bool report = true;
   if (id == IDC_CNV_CROSSCORR) {
-    NotAvailable();
-    report = false;
+    s->lastResult = CrossCorrFiles(kSlot, 1, nullptr, nullptr, nullptr, Cnv.Damp[kSlot], Cnv.NStps[kSlot], 0, 1);
   } else if (id == IDC_CNV_AVEFILES) {
     s->lastResult = AveDspFiles(0, 0);
   } else if (id == IDC_CNV_OPSEQ) {

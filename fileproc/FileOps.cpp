@@ -36,14 +36,14 @@ constexpr IdRow kIds[] = {
     {OSI_LOG10, true},          {OSI_NATLOG, true},         {OSI_SMOOTH, true},      {OSI_AVERAGE, true},
     {OSI_DEGLITCH, true},      {OSI_SUBTRACT, true},      {OSI_CUTSECT, true},     {OSI_DELSECT, true},
     {OSI_ZEROSECT, true},      {OSI_ADDSECT, true},       {OSI_SHIFTSECT, true},   {OSI_REVERSE, true},
-    {OSI_SORT, true},          {OSI_NORMALIZE, true},     {OSI_BBMWSEQSPLIT, false}, {OSI_COMBINTG, false},
-    {OSI_SEQCOADD, false},      {OSI_SEQDUP, false},        {OSI_SEQCMP, false},      {OSI_RESIZE, true},
+    {OSI_SORT, true},          {OSI_NORMALIZE, true},     {OSI_BBMWSEQSPLIT, true}, {OSI_COMBINTG, true},
+    {OSI_SEQCOADD, true},       {OSI_SEQDUP, true},         {OSI_SEQCMP, true},      {OSI_RESIZE, true},
     {OSI_LECROYDELETE, true},  {OSI_SHORT2FLOAT, true},    {OSI_LONG2FLOAT, true},   {OSI_DOUBLE2FLOAT, true},
     {OSI_DELETE, true},        {OSI_REPACK, true},        {OSI_SCLOFS, true},      {OSI_MIXINGRATIO, true},
     {OSI_AVE_OFFSET, true},     {OSI_SWAP_BYTES, true},     {OSI_INVERT, true},       {OSI_TRUNCATE_END, true},
     {OSI_RAND_NOISE, true},    {OSI_ALLAN_VAR, true},     {OSI_FLIP, true},         {OSI_MULTIPLY, true},
     {OSI_APPEND, true},        {OSI_PMT_DISC, true},      {OSI_SATN_FIT, true},    {OSI_SATN_CORR, true},
-    {OSI_SEQ_RATIO, false},     {OSI_ASCII_OUTPUT, true},  {OSI_BLANK_FILE, true},
+    {OSI_SEQ_RATIO, true},     {OSI_ASCII_OUTPUT, true},  {OSI_BLANK_FILE, true},
 };
 
 void Trace(int16_t kind) {
@@ -121,10 +121,10 @@ void Warn(const std::string& text) { core_io::Warning(text); }
 void PointRange(int16_t slot, int64_t n, int64_t* lo, int64_t* hi) {
   *lo = 0;
   *hi = n;
-  // Only slots 0..9 have point limits; the switch of a higher slot selects the whole file.
-  if (Cnv.Lim_Stat[slot] != 1 || slot >= 10) return;
-  int64_t l = Win.Pt_Lim[slot][0];
-  int64_t h = Win.Pt_Lim[slot][1];
+  if (Cnv.Lim_Stat[slot] != 1) return;
+  const int32_t* limits = OSIFileSlotLimits(slot);
+  int64_t l = limits[0];
+  int64_t h = limits[1];
   if (l < 0 || l >= n) l = 0;
   if (h <= l || h >= n) h = n;
   *lo = l;
@@ -169,6 +169,12 @@ OsiEnd Dispatch(OsiFrame& f) {
     case OSI_REPACK: return OsiRepack(f);
     case OSI_TRUNCATE_END: return OsiTruncateEnd(f);
     case OSI_APPEND: return OsiAppend(f);
+    case OSI_SEQCOADD: return OsiSeqCoadd(f);
+    case OSI_COMBINTG: return OsiCombIntegrate(f);
+    case OSI_BBMWSEQSPLIT: return OsiSeqSplit(f);
+    case OSI_SEQDUP: return OsiSeqDuplicate(f);
+    case OSI_SEQCMP: return OsiSeqCompare(f);
+    case OSI_SEQ_RATIO: return OsiSeqRatio(f);
     case OSI_ASCII_OUTPUT: return OsiAsciiOutput(f);
     case OSI_BLANK_FILE: return OsiBlankFile(f);
     case OSI_SMOOTH: return OsiSmooth(f);
@@ -255,6 +261,8 @@ bool OsiFrame::Write(const void* buffer, size_t bytes) {
 
 // ---- the engine ------------------------------------------------------------------------
 
+int32_t* OSIFileSlotLimits(int16_t slot) { return slot < 10 ? Win.Pt_Lim[slot] : Cnv.Pt_LimPool[slot]; }
+
 OsiIdState OSIFileIdState(int32_t id) {
   const uint16_t op = static_cast<uint16_t>(id);
   if (op == static_cast<uint16_t>(OSI_NETCDF)) return OsiIdState::Pending;
@@ -279,6 +287,7 @@ FrameNeeds NeedsOf(int32_t id, const char* outName) {
     case OSI_SATN_FIT: needs.input = needs.outputName = needs.openOutput = false; break;  // files of its own
     case OSI_DELETE: needs.outputName = needs.openOutput = false; break;
     case OSI_SORT:
+    case OSI_BBMWSEQSPLIT:
     case OSI_PMT_DISC: needs.openOutput = false; break;  // write files of their own
     case OSI_APPEND:  // without an output name the second file is appended to the input itself
       needs.outputName = false;
@@ -377,7 +386,7 @@ int32_t OSIFile(int16_t slot, int32_t chn, int32_t id, char* inName, char* outNa
 
   // 4. The point range.
   if (needs.input) PointRange(slot, f.n, &f.lo, &f.hi);
-  f.limited = needs.input && Cnv.Lim_Stat[slot] == 1 && slot < 10;
+  f.limited = needs.input && Cnv.Lim_Stat[slot] == 1;
 
   // 5. The block buffers.
   if (QvAllocFailed(SAlloc1Dim(&f.blkS, OSI_BLOCK)) || QvAllocFailed(LAlloc1Dim(&f.blkL, OSI_BLOCK)) ||

@@ -87,6 +87,10 @@ enum class OsiIdState {
 // Looks the id up by its low 16 bits, as the dispatch does.
 OsiIdState OSIFileIdState(int32_t id);
 
+// The low and high point limits of a parameter slot (two values): Win.Pt_Lim for
+// slots 0..9, Cnv.Pt_LimPool for the pool's slots beyond.
+int32_t* OSIFileSlotLimits(int16_t slot);
+
 // Applies operation id to the file named by inName and writes the result to the file
 // named by outName (both buffers of OSI_NAME_SIZE characters, or null where the
 // operation has none: no input for the blank file, no output for the file deletion

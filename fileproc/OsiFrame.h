@@ -5,7 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <string>
+#include <vector>
 
 #include "core/FileIo.h"
 
@@ -56,6 +58,24 @@ struct OsiFrame {
   int64_t ReadValues(int fd, const char* name, void* buffer, size_t width, int64_t count);
   // Writes bytes from buffer to the output; false after a warning.
   bool Write(const void* buffer, size_t bytes);
+};
+
+// A work array of an operation: Make obtains n values (at least 1, at most 2 GB in
+// all, what one allocation of the system takes), false when they cannot be had.
+template <class T>
+struct OsiArray {
+  std::vector<T> v;
+  T* p = nullptr;
+  bool Make(int64_t n) {
+    if (n < 1 || n > 0x7FFFFFFFLL / static_cast<int64_t>(sizeof(T))) return false;
+    try {
+      v.assign(static_cast<size_t>(n), T{});
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+    p = v.data();
+    return true;
+  }
 };
 
 // The point-wise operations and type conversions, one per id.
@@ -119,6 +139,14 @@ OsiEnd OsiMixingRatio(OsiFrame& f);
 OsiEnd OsiChopSeq(OsiFrame& f);
 OsiEnd OsiFftWinSeq(OsiFrame& f);
 OsiEnd OsiFftSeq(OsiFrame& f, bool cachedPlan);
+// Co-add, duplicate, compare with a reference and divide by a reference.
+OsiEnd OsiSeqCoadd(OsiFrame& f);
+OsiEnd OsiSeqDuplicate(OsiFrame& f);
+OsiEnd OsiSeqCompare(OsiFrame& f);
+OsiEnd OsiSeqRatio(OsiFrame& f);
+// Comb integration and the banded split into piece files.
+OsiEnd OsiCombIntegrate(OsiFrame& f);
+OsiEnd OsiSeqSplit(OsiFrame& f);
 
 // The sequence loop shared by the sequence operations: from point lo, while the
 // sequence start lies below hi, reads seqSize values into buffer and hands each

@@ -220,7 +220,7 @@ OsiEnd OsiAddSection(OsiFrame& f) {
     case 2: return Chain([&] { return OsiCopyRange(f, 0, f.n); }, [&] { return OsiWriteZeros(f, zeros); });
     case 3: {
       // Before the low point limit as set, not the computed range.
-      const int64_t at = f.slot < 10 ? Win.Pt_Lim[f.slot][0] : -1;
+      const int64_t at = OSIFileSlotLimits(f.slot)[0];
       if (at < 0 || at >= f.n) {
         core_io::Warning(StrPrintf("ADD SECTION FILE OPERATION\n\nLOWER MARKED POSITION=[%lld] OUTSIDE FILE OF "
                                    "[%lld] POINTS\n\nABORTING",

@@ -14,11 +14,7 @@
 
 namespace {
 
-struct FloatBuffer {
-  float* p = nullptr;
-  ~FloatBuffer() { FFree1Dim(&p); }
-  bool Make(int64_t n) { return n > 0 && n <= 0x7FFFFFFF && !QvAllocFailed(FAlloc1Dim(&p, static_cast<uint32_t>(n))); }
-};
+using FloatBuffer = OsiArray<float>;
 
 long L(int64_t v) { return static_cast<long>(v); }
 

@@ -174,6 +174,36 @@ struct CnvRecord {
   char Ascii_Flnm[260] = "";                // ASCII data file to convert (full path)
   char Ftmw_Flnm[260] = "";                 // FTMW data file to convert (full path)
   char Sub_Answer[500] = "";                // file-name substitution typed last time
+  // Sequence combination and cross-correlation: lag radius of the sequence compare and
+  // the alignment (0 or less switches the shift part off or, for the alignment, turns
+  // the inversion test on) and the text table of group sizes of the sequence co-add
+  // (empty: none; also the missing-step table of the sequence split).
+  int32_t Cc_Rad[CNV_SLOTS] = {5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5,
+                               5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5};
+  char SeqTbl_Flnm[200] = "";
+  int32_t Cc_Offset[CNV_SLOTS] = {};  // two-file shifts: points file 1 is scrolled by first
+  // Sequence alignment: points per segment of the parent (1 or less: one segment),
+  // resampling of every sequence first (switch; the size was given as a negative
+  // multiple), and the low and high point limits of the pool's slots 10..29 (slots
+  // 0..9 keep theirs in Win.Pt_Lim).
+  int32_t Seg_Sz[CNV_SLOTS] = {};
+  uint32_t CcRsz_Stat[CNV_SLOTS] = {};
+  uint32_t CcRsz_Neg[CNV_SLOTS] = {};
+  int32_t Pt_LimPool[CNV_SLOTS][2] = {};
+  // Comb integration: tooth spacing (points), tooth half width (negative: sums), first
+  // and last tooth centre (negative: also write the tooth table).
+  double Comb_Spacing[CNV_SLOTS] = {100.0, 100.0, 100.0, 100.0, 100.0, 100.0, 100.0, 100.0, 100.0, 100.0,
+                                    100.0, 100.0, 100.0, 100.0, 100.0, 100.0, 100.0, 100.0, 100.0, 100.0,
+                                    100.0, 100.0, 100.0, 100.0, 100.0, 100.0, 100.0, 100.0, 100.0, 100.0};
+  int32_t Comb_Width[CNV_SLOTS] = {};
+  double Intg_WinLo[CNV_SLOTS] = {};
+  double Intg_WinHi[CNV_SLOTS] = {};
+  // Sequence split, in frequency units of the working file: piece step, band centre,
+  // bandwidth (negative: reversed band) and centre gap.
+  double Split_SegStp = 0.0;
+  double Split_BandCtr = 0.0;
+  double Split_BandWidth = 0.0;
+  double Split_CtrGap = 0.0;
 };
 
 extern CnvRecord Cnv;

@@ -24,6 +24,13 @@ struct XCorrSet {
 struct XCorrWorkRecord {
   XCorrSet Single;              // the single-threaded routine
   XCorrSet Slot[CNV_SLOTS];     // the per-slot twin
+
+  // The correlation curve of two files: best value and shift (index - R) of the last
+  // single correlation at 0 and of every baseline scan step at 1, 2, ...; Files_Steps
+  // counts the entries filled (1 + the scan steps).
+  std::vector<float> Files_Max;
+  std::vector<float> Files_Shift;
+  int32_t Files_Steps = 0;
 };
 
 extern XCorrWorkRecord XCorrWork;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cstring>
@@ -185,7 +186,7 @@ TEST_F(FileConversionDialogTest, NothingCheckedOrNothingAvailableConvertsNothing
   answers.Box("Info", "[ch0.bin] CONVERTED TO [ch0.bin00]", IDOK)
       .Box("Info", "FILE(S) NOT CONVERTED", IDOK)             // no channel: not the earlier success
       .Box("Info", "OPTION NOT CURRENTLY AVAILABLE", IDOK)    // NetCDF, once, no file touched
-      .Box("Info", "OPTION NOT CURRENTLY AVAILABLE", IDOK)    // SEQ COADD: no question either
+      .Box("Info", "OPTION NOT CURRENTLY AVAILABLE", IDOK)    // RAND NOISE: no question either
       .Box("Info", "OPTION NOT CURRENTLY AVAILABLE", IDOK);   // SEQ FFT
   WithDialog([&](HWND d) {
     drv::SetCheck(d, IDC_CNV_CHECK0, true);
@@ -196,7 +197,7 @@ TEST_F(FileConversionDialogTest, NothingCheckedOrNothingAvailableConvertsNothing
     drv::TypeAndCommit(d, IDC_CNV_OUTNAME0, "ch0.bin");
     drv::TypeAndCommit(d, IDC_CNV_EXT, "");
     drv::Click(d, IDC_CNV_NETCDF);
-    drv::Click(d, OSI_SEQCOADD);
+    drv::Click(d, OSI_RAND_NOISE);
     drv::Click(d, IDC_CNV_SEQFFT);
     drv::Click(d, IDCANCEL);
   });
@@ -205,6 +206,42 @@ TEST_F(FileConversionDialogTest, NothingCheckedOrNothingAvailableConvertsNothing
   EXPECT_EQ(ReadValues<float>("ch0.bin"), (std::vector<float>{1, 2}));
   EXPECT_STREQ(Cnv.Out_Ext, "");
   EXPECT_STREQ(Cnv.Out_Flnm[0][0], "ch0.bin");
+}
+
+// CROSS CORR correlates the first two checked channels into the average-output name,
+// after the length and step questions, and shows the table of shifts.
+TEST_F(FileConversionDialogTest, CrossCorrelationOfTheTwoCheckedChannels) {
+  // A peak on a flat baseline, one point later in the second file: moved to their
+  // minima, the traces meet only at lag +1.
+  std::vector<float> a(64, 1.0f), b(64, 1.0f);
+  a[30] = 3.0f;
+  b[31] = 3.0f;
+  WriteValues("ch0.bin", a);
+  WriteValues("ch1.bin", b);
+  WriteValues<float>("ch2.bin", {1});
+  StrCopy(Dsp.Chn_Flnm[0], "ch0.bin");
+  StrCopy(Dsp.Chn_Flnm[1], "ch1.bin");
+  StrCopy(Dsp.Chn_Flnm[2], "ch2.bin");
+  drv::Answers answers;
+  answers.Box("Info", "CROSS CORRELATION\n\nONLY TWO FILES REQUIRED FOR CROSS CORRELATION\n\n[ch2.bin] NOT "
+                      "USED\n\nCONTINUING", IDOK)
+      .Box("Question", "CROSS CORRELATION\n\nOUTPUT FILE LENGTH\n\nAVERAGE 2 POINTS TO MAKE LENGTH SAME AS INPUT "
+                       "[YES] | TWICE INPUT LENGTH [NO]?", IDNO)
+      .Box("Question", "CROSS CORRELATION\n\nSHIFT BASELINE STEPS=[1]\nDAMPING=[0.010000]\n\nCONTINUE [YES] | "
+                       "ABORT [NO]", IDYES)
+      .Box("Info", "CROSS CORRELATION\n\nBASELINE OFFSETS DEFINED AT MIN OF [ch0.bin] & [ch1.bin]", IDOK)
+      .Box("Info", "[1] CC FILE SHIFT - SHIFTS\n*", IDOK);
+  WithDialog([&](HWND d) {
+    for (int c = 0; c < 3; ++c) EXPECT_TRUE(drv::SetCheck(d, IDC_CNV_CHECK0 + c, true));
+    EXPECT_TRUE(drv::Click(d, IDC_CNV_CROSSCORR));
+    EXPECT_TRUE(drv::Click(d, IDCANCEL));
+  });
+  EXPECT_TRUE(answers.Failures().empty());
+  EXPECT_TRUE(answers.AllAnswered());
+  const std::vector<float> curve = ReadValues<float>("AveBinF");
+  ASSERT_EQ(curve.size(), 129u);
+  EXPECT_EQ(std::max_element(curve.begin(), curve.end()) - curve.begin(), 65);
+  EXPECT_FALSE(std::filesystem::exists("ch0.bino"));
 }
 
 TEST_F(FileConversionDialogTest, FieldsAreStoredInTheirReadFormsAndCancelKeepsTheRest) {

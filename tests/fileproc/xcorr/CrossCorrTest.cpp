@@ -18,18 +18,11 @@
 #include "platform/windows/MessageBox.h"
 #include "records/Cnv.h"
 #include "records/XCorrWork.h"
+#include "tests/support/XyData.h"
 
 namespace {
 
-std::vector<float> SpectrumY() {
-  std::ifstream in(std::string(QV95_TESTDATA_DIR) + "/xy/blackchirp_tmc_kaifu.txt", std::ios::binary);
-  std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::istringstream text(all);
-  std::vector<float> y;
-  double x = 0.0, v = 0.0;
-  while (text >> x >> v) y.push_back(static_cast<float>(v));
-  return y;
-}
+std::vector<float> SpectrumY() { return qvtest::XyColumnY(); }
 
 // Places a single product a * b at lag k (b moved forward by k for k >= 0, a for
 // k < 0) at position p; groups far enough apart meet at no lag within the radius.
