@@ -8,6 +8,8 @@
 #include "app/PenBrush.h"
 #include "app/Wiring.h"
 #include "convert/AomCalibrationDialog.h"
+#include "convert/AsciiInputDialog.h"
+#include "convert/FtmwDialog.h"
 #include "convert/FileConversionDialog.h"
 #include "core/DebugLog.h"
 #include "display/Coords.h"
@@ -159,7 +161,11 @@ void Command(HWND window, WPARAM wParam, LPARAM lParam) {
       ModalDialog(window, IDD_ANALYSIS_OPTIONS, AnalysisOptionsDialogProc, "WIN_20P");
       break;
     case IDM_ASCII_INPUT:
+      ModalDialog(window, IDD_ASCII_INPUT, AsciiInputDialogProc, "WIN_23P");
+      break;
     case IDM_SPECIAL_INPUT:
+      ModalDialog(window, IDD_FTMW, FTMWProc, "WIN_24P");
+      break;
     case IDM_CAL_NORM_LIN:
       OptionNotAvailable(window);
       break;

@@ -180,8 +180,10 @@ struct CnvRecord {
   char Ftmw_OutFlnm[200] = "MW";
   char Ftmw_AscFlnm[200] = "FTMW.txt";
   uint32_t Ftmw_AscStat = 0;
-  // The ASCII input dialog took its output names from display channels 1..3 once.
+  // The ASCII input dialog: its output names were taken from display channels 1..3
+  // (once after start-up); CREATE EMPTY writes a blank output instead of converting.
   uint32_t Asc_NamesTaken = 0;
+  uint32_t Asc_CreateEmpty = 0;
 };
 
 extern CnvRecord Cnv;
