@@ -229,6 +229,9 @@ TEST_F(InstrumentConvertTest, HeaderFileCutAtEveryLengthKeepsWholeIntervalsOrIsR
     const size_t intervals = cut < ftmw::HEADER_SIZE ? 0 : (cut - ftmw::HEADER_SIZE) / 160;
     if (intervals == 0) {
       EXPECT_EQ(result, 0) << cut;
+      char variant[16] = "";
+      EXPECT_EQ(CnvB2BFile(variant, 1), 1);
+      EXPECT_STREQ(variant, cut < ftmw::HEADER_SIZE ? "PELK" : "TERNAU") << cut;
       EXPECT_EQ(ReadBytes("MW"), oldOutput) << cut;
       ExpectAxisUnchanged();
       continue;
