@@ -112,6 +112,25 @@ bool OverwriteAllowed(const char* name) {
   return !platform::FileExists(name) || core_io::AskYesNo(StrPrintf("OVERWRITE EXISTING FILE [%s]?", name));
 }
 
+bool OpenInput(core_io::BinIn& in, const char* input) {
+  if (in.Open(input)) return true;
+  core_io::Warning(StrPrintf("FAILED TO OPEN BINARY FILE [%s] FOR READING", input));
+  return false;
+}
+
+// Asks before the output (and a second file the conversion leads to, when named) is
+// replaced, then opens the output beside its target. False after the box that says why.
+bool OpenOutput(core_io::BinOut& out, const char* declined, const char* second) {
+  const char* output = Cnv.Ftmw_OutFlnm;
+  if (!OverwriteAllowed(output) || (second && !OverwriteAllowed(second))) {
+    core_io::Info(declined);
+    return false;
+  }
+  if (out.Open(output)) return true;
+  core_io::Warning(StrPrintf("FAILED TO OPEN BINARY OUTPUT FILE [%s] FOR WRITING", output));
+  return false;
+}
+
 // ---- the interval geometry -------------------------------------------------------------
 
 // The kept centre [ctrBeg, ctrEnd) of every interval of n points.
@@ -348,10 +367,7 @@ int32_t CnvB2BFile(char* variant, size_t variantCap, int16_t mode) {
   if (Tracing()) DebugPrintf("ENTER CnvB2BFile()\n");
   const char* input = Cnv.Ftmw_Flnm;
   core_io::BinIn in;
-  if (!in.Open(input)) {
-    core_io::Warning(StrPrintf("FAILED TO OPEN BINARY FILE [%s] FOR READING", input));
-    return 0;
-  }
+  if (!OpenInput(in, input)) return 0;
 
   // Probe: a whole header with "FTMW" at the start of version text 1.
   uint8_t header[ftmw::HEADER_SIZE] = {};
@@ -368,15 +384,8 @@ int32_t CnvB2BFile(char* variant, size_t variantCap, int16_t mode) {
   if (Tracing()) DebugPrintf(headerFile ? "TERNAU FTWM CONVERSION\n" : "PELK FTWM CONVERSION\n");
 
   const char* output = Cnv.Ftmw_OutFlnm;
-  if (!OverwriteAllowed(output) || (Cnv.Ftmw_AscStat != 0 && !OverwriteAllowed(Cnv.Ftmw_AscFlnm))) {
-    core_io::Info("CONVERSION ABORTED!");
-    return 0;
-  }
   core_io::BinOut out;
-  if (!out.Open(output)) {
-    core_io::Warning(StrPrintf("FAILED TO OPEN BINARY OUTPUT FILE [%s] FOR WRITING", output));
-    return 0;
-  }
+  if (!OpenOutput(out, "CONVERSION ABORTED!", Cnv.Ftmw_AscStat != 0 ? Cnv.Ftmw_AscFlnm : nullptr)) return 0;
   WaitCursor wait;
   Geometry g;
   Scan scan;
@@ -539,19 +548,8 @@ int32_t CnvLeCroy2Bin() {
   const char* input = Cnv.Ftmw_Flnm;
   const char* output = Cnv.Ftmw_OutFlnm;
   core_io::BinIn in;
-  if (!in.Open(input)) {
-    core_io::Warning(StrPrintf("FAILED TO OPEN BINARY FILE [%s] FOR READING", input));
-    return 0;
-  }
-  if (!OverwriteAllowed(output)) {
-    core_io::Info("LECROY WAVEFORM CONVERSTION\n\nABORTED");
-    return 0;
-  }
   core_io::BinOut out;
-  if (!out.Open(output)) {
-    core_io::Warning(StrPrintf("FAILED TO OPEN BINARY OUTPUT FILE [%s] FOR WRITING", output));
-    return 0;
-  }
+  if (!OpenInput(in, input) || !OpenOutput(out, "LECROY WAVEFORM CONVERSTION\n\nABORTED", nullptr)) return 0;
   WaitCursor wait;
   Axis axis;
   if (!LeCroySamples(in, input, out, &axis)) return 0;
