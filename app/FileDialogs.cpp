@@ -433,9 +433,9 @@ int32_t AsciiFileOpenDialog(HWND owner) {
 
 int32_t FtmwFileOpenDialog(HWND owner) {
   FileDialogCurrentFolder(0);
-  StrCopy(Cnv.Ftmw_Flnm, (std::string(Dsp.Data_Dir) + "\\FTMW BIN FILES (.LOG,.BIN)").c_str());
+  // The proposal is only the dialog's: a cancelled dialog keeps the input name.
   char file[FILE_CAP] = "";
-  StrCopy(file, Cnv.Ftmw_Flnm);
+  StrCopy(file, (std::string(Dsp.Data_Dir) + "\\FTMW BIN FILES (.LOG,.BIN)").c_str());
   int32_t result = 0;
   if (ShowDialog(false, owner, "FTMW BIN FILES (*.BIN, *.LOG, *.TRC)\0*.BIN;*.LOG;*.TRC\0ALL FILES\0*.*\0", "PRN", file))
     result = StrCopy(Cnv.Ftmw_Flnm, file) ? 1 : 0;

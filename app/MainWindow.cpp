@@ -8,6 +8,8 @@
 #include "app/PenBrush.h"
 #include "app/Wiring.h"
 #include "convert/AomCalibrationDialog.h"
+#include "convert/AsciiInputDialog.h"
+#include "convert/FtmwDialog.h"
 #include "convert/CalNormLinDialog.h"
 #include "convert/FileConversionDialog.h"
 #include "core/DebugLog.h"
@@ -160,14 +162,16 @@ void Command(HWND window, WPARAM wParam, LPARAM lParam) {
       ModalDialog(window, IDD_ANALYSIS_OPTIONS, AnalysisOptionsDialogProc, "WIN_20P");
       break;
     case IDM_ASCII_INPUT:
+      ModalDialog(window, IDD_ASCII_INPUT, AsciiInputDialogProc, "WIN_24P");
+      break;
     case IDM_SPECIAL_INPUT:
-      OptionNotAvailable(window);
+      ModalDialog(window, IDD_FTMW, FTMWProc, "WIN_23P");
       break;
     case IDM_CAL_NORM_LIN:
-      ModalDialog(window, IDD_CAL_NORM_LIN, CalNormLinDialogProc, "WIN_23P");
+      ModalDialog(window, IDD_CAL_NORM_LIN, CalNormLinDialogProc, "WIN_26P");
       break;
     case IDM_AOM_CAL:
-      ModalDialog(window, IDD_AOM_CALIBRATION, AomCalibrationDialogProc, "WIN_22P");
+      ModalDialog(window, IDD_AOM_CALIBRATION, AomCalibrationDialogProc, "WIN_25P");
       break;
     case IDM_PRINT:
       PrintCommand(window);

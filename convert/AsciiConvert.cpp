@@ -174,6 +174,20 @@ int32_t Regrid(int k, double res) {
   return 1;
 }
 
+// After an interactive conversion display channel k + 1 shows output k; a column
+// that was not merged into and whose values differ may be scaled to the plot.
+void ShowOnChannel(int k) {
+  const int c = k + 1;
+  StrCopy(Dsp.Chn_Flnm[c], Cnv.Asc_OutFlnm[k]);
+  Dsp.Chn_DspStat[c] = 1;
+  const double span = static_cast<double>(Cnv.Asc_Max[k]) - static_cast<double>(Cnv.Asc_Min[k]);
+  if (Cnv.Asc_Add[k] == 0 && span > 0.0 && core_io::AskYesNo("AUTO SCALE & OFFSET?")) {
+    Dsp.Chn_Scalar[c] = (Dsp.Chn_ScaleStat[c] == 1 ? 0.98 : 9.8) / span;
+    Dsp.Chn_Offset[c] = span * 0.01 - static_cast<double>(Cnv.Asc_Min[k]);
+  }
+  Win.Active_Chn = static_cast<int16_t>(c);
+}
+
 // The rejection of a line by its step from the line before.
 enum class Step : uint8_t { Keep, Small, Large };
 Step Judge(bool hasPrevious, double x, double previous) {
@@ -493,6 +507,7 @@ int32_t Convert(core_io::LineIn& in, int16_t mode, int16_t autodetect, int16_t i
       return 0;
     }
     Cnv.Asc_OutSz[k] = static_cast<uint32_t>(n);
+    if (interactive != 0) ShowOnChannel(k);
   }
   if (interactive != 0) {
     Dsp.Init_Frq = lo;

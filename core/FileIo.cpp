@@ -102,9 +102,9 @@ bool BinOut::Write(const void* data, size_t bytes) {
 }
 
 bool BinOut::Commit() {
-  if (fd_ < 0) return false;
+  if (fd_ < 0 && temp_.empty()) return false;
   bool ok = !failed_;
-  if (::close(fd_) != 0) ok = false;
+  if (fd_ >= 0 && ::close(fd_) != 0) ok = false;
   fd_ = -1;
   if (ok && ::rename(temp_.c_str(), target_.c_str()) != 0) ok = false;
   if (!ok) ::unlink(temp_.c_str());
@@ -112,12 +112,24 @@ bool BinOut::Commit() {
   return ok;
 }
 
+bool BinOut::CloseKeep() {
+  if (fd_ < 0) return false;
+  bool ok = !failed_;
+  if (::close(fd_) != 0) ok = false;
+  fd_ = -1;
+  if (!ok) {
+    ::unlink(temp_.c_str());
+    temp_.clear();
+  }
+  return ok;
+}
+
 void BinOut::Abort() {
   if (fd_ >= 0) {
     ::close(fd_);
     fd_ = -1;
-    ::unlink(temp_.c_str());
   }
+  if (!temp_.empty()) ::unlink(temp_.c_str());
   temp_.clear();
 }
 

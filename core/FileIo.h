@@ -70,6 +70,11 @@ class BinOut {
   bool Commit();
   void Abort();
   bool IsOpen() const { return fd_ >= 0; }
+  // Closes the temporary file but keeps it, so that it can be worked on under its own
+  // name (TempPath) before Commit renames it over the target or Abort removes it;
+  // false when a write or the close failed (the file is then removed).
+  bool CloseKeep();
+  const std::string& TempPath() const { return temp_; }
 
  private:
   int fd_ = -1;

@@ -171,8 +171,8 @@ struct CnvRecord {
   char OpSeq_Flnm[200] = "OpASeq100.dat";   // operation-sequence command file
   char OpSeq_Sub[200] = "100";              // operation-sequence number string
   char NetCDF_Flnm[200] = "NetCDF";
-  char Ascii_Flnm[260] = "";                // ASCII data file to convert (full path)
-  char Ftmw_Flnm[260] = "";                 // FTMW data file to convert (full path)
+  char Ascii_Flnm[260] = "ASCII";           // ASCII data file to convert (full path)
+  char Ftmw_Flnm[260] = "FTWM.bin";         // FTMW or LeCroy file to convert (full path)
   char Sub_Answer[500] = "";                // file-name substitution typed last time
   // Sequence combination and cross-correlation: lag radius of the sequence compare and
   // the alignment (0 or less switches the shift part off or, for the alignment, turns
@@ -204,6 +204,16 @@ struct CnvRecord {
   double Split_BandCtr = 0.0;
   double Split_BandWidth = 0.0;
   double Split_CtrGap = 0.0;
+
+  // Instrument conversion: the file written from Ftmw_Flnm (the FTMW dialog sets it
+  // before each conversion), the ASCII table of the FTMW dialog and its switch.
+  char Ftmw_OutFlnm[200] = "MW";
+  char Ftmw_AscFlnm[200] = "FTMW.txt";
+  uint32_t Ftmw_AscStat = 0;
+  // The ASCII input dialog: its output names were taken from display channels 1..3
+  // (once after start-up); CREATE EMPTY writes a blank output instead of converting.
+  uint32_t Asc_NamesTaken = 0;
+  uint32_t Asc_CreateEmpty = 0;
 };
 
 extern CnvRecord Cnv;

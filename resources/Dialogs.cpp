@@ -413,6 +413,152 @@ DialogTemplate CalNormLin() {
   return t;
 }
 
+// 210: the FTMW CONVERSION dialog: input file, channel 1's output or an ASCII table.
+DialogTemplate FtmwConversion() {
+  DialogTemplate t;
+  t.id = 210;
+  t.caption = "FTMW CONVERSION DIALOG";
+  t.cx = 280;
+  t.cy = 92;
+  t.style = kPopup;
+  constexpr DWORD kEdit = ES_LEFT | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
+  constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
+  t.controls = {
+      {ControlKind::Static, -1, "INPUT FLNM", 6, 8, 70, 8, SS_LEFT},
+      {ControlKind::Edit, 10180, "", 80, 6, 140, 12, kEdit},
+      {ControlKind::PushButton, 10162, "OPEN", 224, 5, 50, 14, kButton},
+      {ControlKind::Static, -1, "BINARY OUT FLNM", 6, 26, 70, 8, SS_LEFT},
+      {ControlKind::Edit, 10181, "", 80, 24, 140, 12, kEdit},
+      {ControlKind::CheckBox, 10182, "ASCII", 224, 25, 50, 10, BS_AUTOCHECKBOX | WS_TABSTOP},
+      {ControlKind::Static, -1, "ASCII OUT FLNM", 6, 44, 70, 8, SS_LEFT},
+      {ControlKind::Edit, 10183, "", 80, 42, 140, 12, kEdit},
+      {ControlKind::PushButton, 10184, "CONVERT", 20, 70, 60, 14, kButton},
+      {ControlKind::PushButton, 1, "OK", 110, 70, 60, 14, BS_DEFPUSHBUTTON | WS_TABSTOP},
+      {ControlKind::PushButton, 2, "CANCEL", 200, 70, 60, 14, kButton},
+  };
+  return t;
+}
+
+// 103: the ASCII DATA INPUT CONVERSION dialog: the input file and its lines and
+// columns on the left, the transforms and the line rejection in the middle, the
+// output grid and files on the right, the buttons at the bottom.
+DialogTemplate AsciiInput() {
+  DialogTemplate t;
+  t.id = 103;
+  t.caption = "ASCII DATA INPUT CONVERSION DIALOG";
+  t.cx = 560;
+  t.cy = 262;
+  t.style = kPopup;
+  constexpr DWORD kEdit = ES_LEFT | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
+  constexpr DWORD kShown = ES_LEFT | ES_AUTOHSCROLL | ES_READONLY | WS_BORDER;
+  constexpr DWORD kLabel = SS_LEFT;
+  constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
+  constexpr DWORD kBox = BS_AUTOCHECKBOX | WS_TABSTOP;
+  auto& c = t.controls;
+  auto label = [&](const char* text, int x, int y, int w) {
+    c.push_back({ControlKind::Static, -1, text, static_cast<int16_t>(x), static_cast<int16_t>(y + 2),
+                 static_cast<int16_t>(w), 8, kLabel});
+  };
+  auto edit = [&](int id, int x, int y, int w, DWORD style) {
+    c.push_back({ControlKind::Edit, id, "", static_cast<int16_t>(x), static_cast<int16_t>(y), static_cast<int16_t>(w), 12,
+                 style});
+  };
+  auto bar = [&](int id, int x, int y) {
+    c.push_back({ControlKind::ScrollBar, id, "", static_cast<int16_t>(x), static_cast<int16_t>(y), 8, 12, SBS_VERT});
+  };
+  // Input file, lines and columns.
+  c.push_back({ControlKind::GroupBox, -1, "ASCII INPUT", 2, 2, 226, 200, 0});
+  label("ASCII FLNM", 6, 12, 50);
+  edit(10120, 58, 12, 118, kEdit);
+  c.push_back({ControlKind::PushButton, 10162, "OPEN", 180, 11, 44, 14, kButton});
+  label("FIRST", 6, 28, 30);
+  edit(10140, 38, 28, 40, kEdit);
+  bar(20, 80, 28);
+  edit(10141, 92, 28, 132, kShown);
+  label("LAST", 6, 44, 30);
+  edit(10142, 38, 44, 40, kEdit);
+  bar(21, 80, 44);
+  edit(10143, 92, 44, 132, kShown);
+  label("ACCEPTED", 6, 60, 40);
+  edit(10144, 48, 60, 50, kShown);
+  label("CHR SKIP", 110, 60, 36);
+  edit(10161, 150, 60, 30, kEdit);
+  label("FILE COLUMN", 6, 76, 60);
+  const char* groups[4] = {"X", "Y1", "Y2", "Y3"};
+  const char* buttons[5] = {"NONE", "1", "2", "3", "4"};
+  for (int g = 0; g < 4; ++g) {
+    const int16_t y = static_cast<int16_t>(88 + 13 * g);
+    label(groups[g], 6, y, 14);
+    for (int b = 0; b < 5; ++b)
+      c.push_back({ControlKind::RadioButton, 10000 + 5 * g + b, buttons[b], static_cast<int16_t>(22 + 36 * b), y, 34, 12,
+                   BS_AUTORADIOBUTTON | WS_TABSTOP | (b == 0 ? WS_GROUP : 0u)});
+  }
+  label("INPUT ASCII FREQ RANGE", 6, 142, 100);
+  edit(10129, 6, 154, 108, kShown);
+  edit(10130, 116, 154, 108, kShown);
+  label("INPUT RES", 6, 170, 40);
+  edit(10145, 50, 170, 100, kShown);
+  label("FRQ SCL", 6, 186, 30);
+  edit(10136, 38, 186, 70, kEdit);
+  label("OFS", 112, 186, 16);
+  edit(10137, 130, 186, 94, kEdit);
+  // Intensity, region and rejection.
+  c.push_back({ControlKind::GroupBox, -1, "INTENSITY / REGION", 232, 2, 150, 200, 0});
+  c.push_back({ControlKind::CheckBox, 10158, "1/Y", 236, 12, 30, 10, kBox});
+  label("ITN SCL", 236, 26, 34);
+  edit(10159, 272, 26, 106, kEdit);
+  label("OFS", 236, 42, 34);
+  edit(10160, 272, 42, 106, kEdit);
+  c.push_back({ControlKind::CheckBox, 10151, "DATA SUB STATUS", 236, 58, 80, 10, kBox});
+  label("MARKED REGION", 236, 70, 70);
+  edit(3502, 236, 82, 56, kEdit);
+  bar(22, 294, 82);
+  edit(3503, 306, 82, 60, kEdit);
+  bar(23, 368, 82);
+  label("FREQ REGION", 236, 96, 70);
+  edit(10133, 236, 108, 70, kEdit);
+  edit(10134, 308, 108, 70, kEdit);
+  c.push_back({ControlKind::PushButton, 10153, "SHOW REGION", 236, 124, 70, 14, kButton});
+  c.push_back({ControlKind::CheckBox, 10150, "STICK SPECTRUM STATUS", 236, 142, 100, 10, kBox});
+  label("MIN FRQ STEP", 236, 154, 56);
+  edit(10146, 294, 154, 84, kEdit);
+  label("MAX FRQ STEP", 236, 168, 56);
+  edit(10147, 294, 168, 84, kEdit);
+  label("REMOVED", 236, 184, 34);
+  edit(10148, 272, 184, 36, kShown);
+  label("GAPS", 312, 184, 20);
+  edit(10149, 336, 184, 42, kShown);
+  // Output.
+  c.push_back({ControlKind::GroupBox, -1, "BINARY OUTPUT", 386, 2, 172, 200, 0});
+  c.push_back({ControlKind::CheckBox, 10152, "CREATE EMPTY", 390, 12, 70, 10, kBox});
+  label("OUTPUT BINARY FREQ RANGE", 390, 24, 120);
+  edit(10131, 390, 36, 80, kEdit);
+  edit(10132, 474, 36, 80, kEdit);
+  label("OUTPUT RES", 390, 52, 46);
+  edit(10135, 440, 52, 114, kEdit);
+  label("ADD", 390, 68, 20);
+  label("BINARY FLNM", 412, 68, 60);
+  label("SIZE", 512, 68, 30);
+  for (int k = 1; k <= 3; ++k) {
+    const int y = 66 + 14 * k;
+    c.push_back({ControlKind::CheckBox, 10154 + k, "", 392, static_cast<int16_t>(y), 12, 12, kBox});
+    edit(10121 + k, 412, y, 96, kEdit);
+    edit(10125 + k, 512, y, 42, kShown);
+  }
+  label("OUT FILE SZ", 390, 130, 50);
+  edit(10138, 444, 130, 110, kShown);
+  label("MEM REQ (MB)", 390, 146, 50);
+  edit(10139, 444, 146, 110, kShown);
+  c.push_back({ControlKind::PushButton, 115, "FTMW INPUT", 390, 166, 80, 14, kButton});
+  c.push_back({ControlKind::PushButton, 10165, "SORT", 474, 166, 80, 14, kButton});
+  // Buttons.
+  c.push_back({ControlKind::PushButton, 10163, "CONVERT", 40, 214, 80, 16, kButton});
+  c.push_back({ControlKind::PushButton, 30, "APPLY", 160, 214, 80, 16, kButton});
+  c.push_back({ControlKind::PushButton, 1, "OK", 280, 214, 80, 16, BS_DEFPUSHBUTTON | WS_TABSTOP});
+  c.push_back({ControlKind::PushButton, 2, "CANCEL", 400, 214, 80, 16, kButton});
+  return t;
+}
+
 // 101: ANALYSIS OPTIONS DIALOG. Nine channel rows (ids base + channel) under the
 // column heads, then the view levels, drawing options, frequency axis and texts.
 DialogTemplate AnalysisOptions() {
@@ -696,4 +842,6 @@ void RegisterDialogResources() {
   platform::RegisterDialogTemplate(CursorInfo());
   platform::RegisterDialogTemplate(FftTransform());
   platform::RegisterDialogTemplate(ScrollPrinter());
+  platform::RegisterDialogTemplate(FtmwConversion());
+  platform::RegisterDialogTemplate(AsciiInput());
 }

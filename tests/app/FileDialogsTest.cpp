@@ -6,6 +6,7 @@
 #include "display/ViewFiles.h"
 #include "platform/kernel/Files.h"
 #include "platform/kernel/Sync.h"
+#include "records/Cnv.h"
 
 namespace {
 
@@ -71,6 +72,17 @@ TEST_F(FileDialogsTest, SaveProposesADefaultNameAndCancelWritesNothing) {
   EXPECT_EQ(request.filters[0].first, "QV95 WORKING FILES (*.QVW)");
   EXPECT_FALSE(std::filesystem::exists(Path("Qv95.QVW")));
   EXPECT_EQ(Dsp.Dsp_Ready.load(), 1u);
+}
+
+// A cancelled FTMW dialog keeps the input name it was proposed from; a chosen file
+// replaces it.
+TEST_F(FileDialogsTest, FtmwOpenKeepsTheInputNameWhenCancelled) {
+  StrCopy(Cnv.Ftmw_Flnm, "scan.bin");
+  EXPECT_EQ(FtmwFileOpenDialog(nullptr), 0);
+  EXPECT_STREQ(Cnv.Ftmw_Flnm, "scan.bin");
+  chosen_ = {Path("run7.trc")};
+  EXPECT_EQ(FtmwFileOpenDialog(nullptr), 1);
+  EXPECT_EQ(std::string(Cnv.Ftmw_Flnm), Path("run7.trc"));
 }
 
 TEST_F(FileDialogsTest, SaveTakesTheFolderOfTheChosenFile) {

@@ -133,10 +133,31 @@ TEST_F(AsciiConvertTest, ThreeColumnsOnTheInputGridMatchTheInputToOneUlp) {
   EXPECT_DOUBLE_EQ(Cnv.Asc_InFrqHi, rows.back()[0]);
   EXPECT_STREQ(Cnv.Asc_FirstLine, lines[27].c_str());
 
+  // Interactive: each column is offered for scaling as it lands on its channel; the
+  // second is declined.
+  Dsp.Chn_ScaleStat[1] = 1;
+  std::vector<int> answers{IDYES, IDNO, IDYES};
+  platform::SetBoxAnswerer([&](const platform::BoxRequest& box) {
+    boxes_.push_back(box.text);
+    const int a = answers.empty() ? IDNO : answers.front();
+    if (!answers.empty()) answers.erase(answers.begin());
+    return a;
+  });
   ASSERT_EQ(CnvA2BFile(2, 0, 1), 1);
-  EXPECT_TRUE(boxes_.empty());
+  EXPECT_EQ(boxes_, (std::vector<std::string>(3, "AUTO SCALE & OFFSET?")));
   EXPECT_EQ(Cnv.Asc_OutPts, static_cast<int32_t>(rows.size()));
   EXPECT_DOUBLE_EQ(Dsp.Init_Frq, rows.front()[0]);
+  EXPECT_EQ(Win.Active_Chn, 3);
+  for (int c = 1; c <= 3; ++c) {
+    EXPECT_EQ(Dsp.Chn_Flnm[c], Out(c - 1));
+    EXPECT_EQ(Dsp.Chn_DspStat[c], 1u);
+  }
+  const double span1 = static_cast<double>(Cnv.Asc_Max[0]) - Cnv.Asc_Min[0];
+  const double span3 = static_cast<double>(Cnv.Asc_Max[2]) - Cnv.Asc_Min[2];
+  EXPECT_DOUBLE_EQ(Dsp.Chn_Scalar[1], 0.98 / span1);  // full-height channel
+  EXPECT_DOUBLE_EQ(Dsp.Chn_Offset[1], span1 * 0.01 - Cnv.Asc_Min[0]);
+  EXPECT_EQ(Dsp.Chn_Scalar[2], 0.0);                  // declined
+  EXPECT_DOUBLE_EQ(Dsp.Chn_Scalar[3], 9.8 / span3);
   for (int k = 0; k < 3; ++k) {
     const std::vector<float> out = ReadFloats(Out(k));
     ASSERT_EQ(out.size(), rows.size());

@@ -1,0 +1,371 @@
+// The ASCII input and FTMW conversion dialogs driven as a user would, through the
+// test driver, reading the files written, the channel table and the axis.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "convert/AsciiInputDialog.h"
+#include "convert/FtmwDialog.h"
+#include "convert/InstrumentConvert.h"
+#include "platform/driver/TestDriver.h"
+#include "platform/kernel/Binary.h"
+#include "platform/kernel/Text.h"
+#include "platform/windows/Controls.h"
+#include "platform/windows/Dialog.h"
+#include "platform/windows/MessageBox.h"
+#include "records/Cnv.h"
+#include "records/Dsp.h"
+#include "records/ThreadCtl.h"
+#include "records/Win.h"
+#include "resources/Dialogs.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+namespace drv = platform::driver;
+
+std::vector<float> ReadFloats(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  std::vector<char> b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<float> v(b.size() / 4);
+  if (!v.empty()) std::memcpy(v.data(), b.data(), v.size() * 4);
+  return v;
+}
+void WriteFloats(const std::string& name, const std::vector<float>& v) {
+  std::ofstream out(name, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(v.data()), static_cast<std::streamsize>(v.size() * 4));
+}
+void WriteText(const std::string& name, const std::string& text) {
+  std::ofstream out(name, std::ios::binary);
+  out << text;
+}
+std::vector<std::string> TextLines(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  std::vector<std::string> lines;
+  std::string line;
+  while (std::getline(in, line)) lines.push_back(line);
+  return lines;
+}
+
+// A small FTMW header file: 40 points per interval, step 0.25, jump 5, 3 intervals.
+void WriteFtmwFile(const std::string& name) {
+  std::vector<uint8_t> b(ftmw::HEADER_SIZE, 0);
+  const char* version = "FTMW";
+  for (int i = 0; i < 4; ++i) platform::PutUInt16LE(b.data(), ftmw::VERSION1 + 2 * i, static_cast<uint8_t>(version[i]));
+  platform::PutInt32LE(b.data(), ftmw::PTS_INTV, 40);
+  platform::PutDoubleLE(b.data(), ftmw::INIT_FRQ, 1000.0);
+  platform::PutDoubleLE(b.data(), ftmw::FRQ_STP, 0.25);
+  platform::PutDoubleLE(b.data(), ftmw::FRQ_JMP, 5.0);
+  for (int k = 0; k < 3; ++k)
+    for (int i = 0; i < 40; ++i) {
+      const size_t at = b.size();
+      b.resize(at + 4);
+      platform::PutFloatLE(b.data(), at, static_cast<float>(k * 100 + i));
+    }
+  std::ofstream out(name, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+}
+
+class InputDialogsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Cnv = CnvRecord{};
+    Dsp = DspRecord{};
+    Win = WinRecord{};
+    ThreadCtl.View_Started = 1;  // the view files are not these tests' subject
+    RegisterDialogResources();
+    platform::ClearBoxLog();
+    previous_ = std::filesystem::current_path();
+    std::filesystem::current_path(dir_.Path());
+    Dsp.Init_Frq = 7.0;
+    Dsp.FSR = 3.0;
+    Dsp.Pts_FSR = 3;
+    Dsp.Frq_Stp = 1.0;
+    StrCopy(Dsp.Data_Dir, dir_.Path().string().c_str());
+  }
+  void TearDown() override {
+    platform::SetBoxAnswerer(nullptr);
+    std::filesystem::current_path(previous_);
+  }
+
+  INT_PTR Run(int templateId, DLGPROC proc, const std::function<void(HWND)>& steps) {
+    drv::ModalHandler handler([&](HWND dialog, int id) {
+      if (id == templateId) steps(dialog);
+    });
+    return DialogBox(Win.hInst, MAKEINTRESOURCE(templateId), nullptr, proc);
+  }
+  std::string Path(const std::string& name) const { return dir_.File(name); }
+
+  qvtest::TempDir dir_;
+  std::filesystem::path previous_;
+};
+
+// ---- FTMW dialog ---------------------------------------------------------------------------
+
+TEST_F(InputDialogsTest, FtmwConvertWritesChannelOneAndSwitchesItOn) {
+  WriteFtmwFile("scan.bin");
+  StrCopy(Dsp.Chn_Flnm[1], "chn1.bin");
+  drv::Answers answers;
+  answers.File(Path("scan.bin")).Box("Warning", "FTWM BINARY FILE", IDOK);
+  INT_PTR result = Run(IDD_FTMW, &FTMWProc, [&](HWND d) {
+    EXPECT_EQ(drv::Text(d, IDC_FTMW_INNAME), "FTWM.bin");
+    EXPECT_EQ(drv::Text(d, IDC_FTMW_BINNAME), "chn1.bin");
+    EXPECT_EQ(drv::Text(d, IDC_FTMW_ASCNAME), "FTMW.txt");
+    EXPECT_NE(GetWindowLongPtr(GetDlgItem(d, IDC_FTMW_ASCNAME), GWL_STYLE) & ES_READONLY, 0);
+    EXPECT_TRUE(drv::Click(d, IDC_FTMW_OPEN));
+    EXPECT_EQ(drv::Text(d, IDC_FTMW_INNAME), "scan.bin");
+    EXPECT_TRUE(drv::Click(d, IDC_FTMW_CONVERT));
+    EXPECT_TRUE(drv::Click(d, IDOK));
+  });
+  EXPECT_EQ(result, IDOK);
+  EXPECT_TRUE(answers.Failures().empty());
+  EXPECT_TRUE(answers.AllAnswered());
+  const std::vector<float> out = ReadFloats("chn1.bin");
+  ASSERT_EQ(out.size(), 10u + 3 * 20 + 10);
+  EXPECT_EQ(out[10], 10.0f);   // point 10 of interval 0
+  EXPECT_EQ(out[30], 110.0f);  // point 10 of interval 1
+  EXPECT_EQ(Dsp.Chn_DspStat[1], 1u);
+  EXPECT_EQ(Dsp.Init_Frq, 1000.0);
+  EXPECT_EQ(Dsp.Pts_FSR, 100);
+  // The one shown channel is scaled without a question.
+  EXPECT_GT(Dsp.Chn_Scalar[1], 0.0);
+}
+
+// With the ASCII box on only the table is written: channel 1, the axis and the
+// temporary file are as they were before.
+TEST_F(InputDialogsTest, FtmwToAsciiWritesOnlyTheTableAndKeepsTheAxis) {
+  WriteFtmwFile("scan.bin");
+  StrCopy(Dsp.Chn_Flnm[1], "chn1.bin");
+  WriteFloats("chn1.bin", {1, 2});
+  StrCopy(Cnv.Ftmw_Flnm, Path("scan.bin").c_str());
+  drv::Answers answers;
+  Run(IDD_FTMW, &FTMWProc, [&](HWND d) {
+    EXPECT_TRUE(drv::Click(d, IDC_FTMW_ASCII));
+    EXPECT_NE(GetWindowLongPtr(GetDlgItem(d, IDC_FTMW_BINNAME), GWL_STYLE) & ES_READONLY, 0);
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_FTMW_ASCNAME, "scan.txt"));
+    EXPECT_TRUE(drv::Click(d, IDC_FTMW_CONVERT));
+    EXPECT_TRUE(drv::Click(d, IDCANCEL));
+  });
+  EXPECT_TRUE(answers.Failures().empty());
+  EXPECT_STREQ(Cnv.Ftmw_AscFlnm, "scan.txt");
+  EXPECT_EQ(Cnv.Ftmw_AscStat, 1u);
+  const std::vector<std::string> lines = TextLines("scan.txt");
+  ASSERT_EQ(lines.size(), 80u);
+  std::istringstream first(lines[10]);
+  double f = 0.0, v = 0.0;
+  first >> f >> v;
+  EXPECT_NEAR(f, 1002.5, 1e-6);  // point 10 of interval 0, on the scan's own axis
+  EXPECT_EQ(v, 10.0);
+  EXPECT_EQ(ReadFloats("chn1.bin"), (std::vector<float>{1, 2}));
+  EXPECT_EQ(Dsp.Chn_DspStat[1], 0u);
+  EXPECT_EQ(Dsp.Init_Frq, 7.0);
+  EXPECT_EQ(Dsp.FSR, 3.0);
+  EXPECT_EQ(Dsp.Pts_FSR, 3);
+  EXPECT_EQ(Dsp.Frq_Stp, 1.0);
+  EXPECT_FALSE(std::filesystem::exists(FTMW_TEMP_NAME));
+}
+
+TEST_F(InputDialogsTest, FtmwLeCroyFilesAreKnownByTheirEndingAndGetTheAsciiStepToo) {
+  const std::string trc = std::string(QV95_TESTDATA_DIR) + "/lecroy/lecroyscope_pulse.trc";
+  std::filesystem::copy_file(trc, "pulse.Trc");
+  drv::Answers answers;
+  answers.File(trc).Box("Warning", "LECROY WAVEFORM", IDOK)
+      .File(Path("pulse.Trc")).Box("Warning", "FTWM BINARY FILE", IDOK)  // mixed case: probed as FTMW
+      .File(trc)
+      .Box("Warning", "LECROY WAVEFORM", IDOK)
+      .Box("Warning", "LECROY INSTRUMENT NAME = [LECROYWR64Xi-A]*", IDOK);
+  Cnv.Ftmw_AscStat = 1;
+  Run(IDD_FTMW, &FTMWProc, [&](HWND d) {
+    drv::Click(d, IDC_FTMW_OPEN);
+    drv::Click(d, IDC_FTMW_OPEN);
+    drv::Click(d, IDC_FTMW_OPEN);
+    drv::Click(d, IDC_FTMW_CONVERT);
+    drv::Click(d, IDOK);
+  });
+  EXPECT_TRUE(answers.Failures().empty()) << answers.Failures()[0];
+  EXPECT_TRUE(answers.AllAnswered());
+  EXPECT_EQ(TextLines("FTMW.txt").size(), 502u);
+  EXPECT_EQ(Dsp.Init_Frq, 7.0);
+  EXPECT_EQ(Dsp.Pts_FSR, 3);
+  EXPECT_FALSE(std::filesystem::exists(FTMW_TEMP_NAME));
+}
+
+// ---- ASCII input dialog -------------------------------------------------------------------
+
+// A table of `lines` lines "x y1 y2" from x = 100 in steps of `step`.
+std::string Table(int lines, double step) {
+  std::string t = "FREQ A B\r\n";
+  for (int i = 0; i < lines; ++i) t += StrPrintf("%.4f %d %d\r\n", 100.0 + i * step, i % 7, 10 * i);
+  return t;
+}
+
+TEST_F(InputDialogsTest, AsciiOpenThenConvertShowsTheOutputsOnTheirChannels) {
+  WriteText("table.txt", Table(50, 0.5));
+  StrCopy(Dsp.Chn_Flnm[1], "ascA.bin");
+  StrCopy(Dsp.Chn_Flnm[2], "ascB.bin");
+  drv::Answers answers;
+  answers.File(Path("table.txt"))
+      .Box("Question", "AUTO SCALE & OFFSET?", IDNO)
+      .Box("Question", "AUTO SCALE & OFFSET?", IDNO);
+  std::string first, last, lo, hi, res, outRes, firstLine;
+  INT_PTR result = Run(IDD_ASCII_INPUT, &AsciiInputDialogProc, [&](HWND d) {
+    EXPECT_EQ(drv::Text(d, IDC_ASC_OUTNAME1), "ascA.bin");  // from the channels at the first opening
+    EXPECT_TRUE(drv::Click(d, IDC_ASC_OPEN));
+    first = drv::Text(d, IDC_ASC_FIRST);
+    last = drv::Text(d, IDC_ASC_LAST);
+    lo = drv::Text(d, IDC_ASC_INLO);
+    hi = drv::Text(d, IDC_ASC_INHI);
+    res = drv::Text(d, IDC_ASC_INRES);
+    firstLine = drv::Text(d, IDC_ASC_FIRSTLINE);
+    EXPECT_TRUE(drv::ChooseRadio(d, AsciiColumnRadio(2, 3)));  // Y2 := field 3
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_ASC_OUTRES, "0.5"));
+    outRes = drv::Text(d, IDC_ASC_OUTRES);
+    EXPECT_TRUE(drv::Click(d, IDC_ASC_CONVERT));
+    EXPECT_TRUE(drv::Click(d, IDOK));
+  });
+  EXPECT_EQ(result, IDOK);
+  EXPECT_TRUE(answers.Failures().empty()) << answers.Failures()[0];
+  EXPECT_TRUE(answers.AllAnswered());
+  EXPECT_EQ(first, "2");  // the header line is skipped
+  EXPECT_EQ(last, "51");
+  EXPECT_EQ(firstLine, "100.0000 0 0");
+  EXPECT_EQ(lo, "100.00000000");
+  EXPECT_EQ(hi, "124.50000000");
+  EXPECT_EQ(res, "5.0000000000e-01");
+  EXPECT_EQ(outRes, "5.0000000000e-01");
+  const std::vector<float> a = ReadFloats("ascA.bin");
+  const std::vector<float> b = ReadFloats("ascB.bin");
+  ASSERT_EQ(a.size(), 50u);
+  ASSERT_EQ(b.size(), 50u);
+  for (size_t i = 0; i < 50; ++i) {
+    EXPECT_NEAR(a[i], static_cast<float>(i % 7), 1e-5) << i;
+    EXPECT_NEAR(b[i], 10.0f * i, 1e-3) << i;
+  }
+  EXPECT_STREQ(Dsp.Chn_Flnm[2], "ascB.bin");
+  EXPECT_EQ(Win.Active_Chn, 2);
+  EXPECT_EQ(Dsp.Init_Frq, 100.0);
+  // 50 points: no decimated views.
+  EXPECT_EQ(Win.ViewKind[0][1], 0);
+  EXPECT_EQ(Win.ViewKind[1][1], 2);
+  EXPECT_EQ(Win.ViewKind[2][2], 2);
+  EXPECT_STREQ(Win.ViewKind_Txt[1][2], "NONE");
+  EXPECT_EQ(Cnv.Asc_Add[0], 1u);
+  EXPECT_EQ(Cnv.Asc_Add[1], 1u);
+}
+
+TEST_F(InputDialogsTest, AsciiColumnClashAddOnAMissingFileAndTheScrollBars) {
+  WriteText("t.txt", Table(10, 1.0));
+  StrCopy(Cnv.Ascii_Flnm, Path("t.txt").c_str());
+  Cnv.Asc_First = 2;
+  Cnv.Asc_YCol[1] = 3;  // Y2 holds field 3
+  Cnv.Asc_NamesTaken = 1;
+  // FIRST meeting LAST leaves one line: every probe then warns, as it should.
+  std::vector<std::string> boxes;
+  platform::SetBoxAnswerer([&](const platform::BoxRequest& box) {
+    boxes.push_back(box.text);
+    return IDOK;
+  });
+  std::vector<std::string> firsts;
+  Run(IDD_ASCII_INPUT, &AsciiInputDialogProc, [&](HWND d) {
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_ASC_LAST, "4"));
+    // Y1 takes the column Y2 holds: Y1 goes back to NONE (Y2 still holds it).
+    EXPECT_TRUE(drv::ChooseRadio(d, AsciiColumnRadio(1, 3)));
+    EXPECT_EQ(Cnv.Asc_YCol[0], 0);
+    EXPECT_EQ(Cnv.Asc_YCol[1], 3);
+    EXPECT_TRUE(drv::IsChecked(d, AsciiColumnRadio(1, 0)));
+    // ADD on a file that does not exist: refused, the box stays clear.
+    EXPECT_TRUE(drv::Click(d, IDC_ASC_ADD1));
+    EXPECT_FALSE(drv::IsChecked(d, IDC_ASC_ADD1));
+    EXPECT_EQ(Cnv.Asc_Add[0], 0u);
+    // The FIRST bar goes up while FIRST is below LAST, down while it is at least 2.
+    drv::Scroll(d, IDC_ASC_BAR_FIRST, true, 5);
+    firsts.push_back(drv::Text(d, IDC_ASC_FIRST));
+    drv::Scroll(d, IDC_ASC_BAR_FIRST, false, 9);
+    firsts.push_back(drv::Text(d, IDC_ASC_FIRST));
+    drv::Scroll(d, IDC_ASC_BAR_LAST, false, 9);  // LAST stops at FIRST
+    firsts.push_back(drv::Text(d, IDC_ASC_LAST));
+    drv::Click(d, IDCANCEL);
+  });
+  ASSERT_FALSE(boxes.empty());
+  EXPECT_EQ(boxes[0], "FILE [AsciiBin1] DOES NOT EXIST\n\nADD STAT DISABLED");
+  for (size_t i = 1; i < boxes.size(); ++i)
+    EXPECT_EQ(boxes[i], "INPUT ARRAY SIZE ZERO | INPUT / OUTPUT FRQ RANGE ZERO | OUTPUT RESOLUTION ZERO");
+  EXPECT_EQ(firsts, (std::vector<std::string>{"4", "1", "1"}));
+}
+
+TEST_F(InputDialogsTest, AsciiFiveFoldQuestionAndTheViewsOfALongOutput) {
+  std::string t;
+  for (int i = 0; i <= 100; ++i) t += StrPrintf("%d %d\r\n", i, i * i);
+  WriteText("t.txt", t);
+  StrCopy(Cnv.Ascii_Flnm, Path("t.txt").c_str());
+  Cnv.Asc_NamesTaken = 1;
+  StrCopy(Cnv.Asc_OutFlnm[0], "long.bin");
+  drv::Answers answers;
+  answers.Box("Question", "INPUT & OUTPUT RESOLUTIONS DIFFER BY MORE THAN FIVE FOLD*", IDCANCEL)
+      .Box("Question", "AUTO SCALE & OFFSET?", IDNO)
+      .Box("Warning", "ALL DATA IN FILE [long.bin] WILL BE OVERWRITTEN", IDOK)
+      .Box("Question", "INPUT & OUTPUT RESOLUTIONS DIFFER BY MORE THAN FIVE FOLD*", IDYES)
+      .Box("Question", "AUTO SCALE & OFFSET?", IDNO);
+  std::vector<size_t> sizes;
+  Run(IDD_ASCII_INPUT, &AsciiInputDialogProc, [&](HWND d) {
+    // 10 against 1 asks; Cancel ends the command.
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_ASC_OUTRES, "10"));
+    EXPECT_TRUE(drv::Click(d, IDC_ASC_CONVERT));
+    sizes.push_back(ReadFloats("long.bin").size());
+    // 5 against 1 does not ask.
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_ASC_OUTRES, "5"));
+    EXPECT_TRUE(drv::Click(d, IDC_ASC_CONVERT));
+    sizes.push_back(ReadFloats("long.bin").size());
+    EXPECT_TRUE(drv::IsChecked(d, IDC_ASC_ADD1));  // the next conversion would merge
+    EXPECT_TRUE(drv::Click(d, IDC_ASC_ADD1));      // overwrite instead
+    // 0.0005 against 1 asks; Yes goes on: 200,001 points get the maximum views.
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_ASC_OUTRES, "0.0005"));
+    EXPECT_TRUE(drv::Click(d, IDC_ASC_CONVERT));
+    drv::Click(d, IDCANCEL);
+  });
+  EXPECT_TRUE(answers.Failures().empty()) << answers.Failures()[0];
+  EXPECT_TRUE(answers.AllAnswered());
+  EXPECT_EQ(sizes, (std::vector<size_t>{0, 21}));
+  const std::vector<float> out = ReadFloats("long.bin");
+  ASSERT_EQ(out.size(), 200001u);
+  EXPECT_NEAR(out[100000], 2500.0f, 1e-2);  // x = 50
+  EXPECT_EQ(Win.ViewKind[1][1], 0);
+  EXPECT_EQ(Win.ViewKind[2][1], 0);
+  EXPECT_EQ(Win.X_PAGES[1], 100.0);
+  EXPECT_EQ(Win.X_PAGES[2], 1000.0);
+  EXPECT_EQ(Win.View_Level, 0);
+}
+
+TEST_F(InputDialogsTest, AsciiCreateEmptyWritesABlankFileThroughTheEngine) {
+  Cnv.Asc_NamesTaken = 1;
+  StrCopy(Cnv.Asc_OutFlnm[0], "blank.bin");
+  Cnv.Asc_OutFrqLo = 10.0;
+  Cnv.Asc_OutFrqHi = 20.0;
+  Cnv.Asc_OutRes = 0.5;
+  drv::Answers answers;
+  answers.Box("Warning", "FAILED TO OPEN ASCII FILE [ASCII] FOR READING\n\nABORTING", IDOK)
+      .Box("Question", "BLANK SPACE FILE OPERATION*", IDYES)
+      .Box("Info", "BLANK FILE CREATED", IDOK);
+  Run(IDD_ASCII_INPUT, &AsciiInputDialogProc, [&](HWND d) {
+    drv::Click(d, IDC_ASC_CONVERT);  // no file was read
+    drv::Click(d, IDC_ASC_EMPTY);
+    EXPECT_NE(GetWindowLongPtr(GetDlgItem(d, IDC_ASC_FIRST), GWL_STYLE) & ES_READONLY, 0);
+    drv::Click(d, IDC_ASC_CONVERT);
+    drv::Click(d, IDCANCEL);
+  });
+  EXPECT_TRUE(answers.Failures().empty()) << answers.Failures()[0];
+  EXPECT_TRUE(answers.AllAnswered());
+  EXPECT_EQ(ReadFloats("blank.bin"), std::vector<float>(21, 0.0f));
+  EXPECT_STREQ(Dsp.Chn_Flnm[1], "blank.bin");
+  EXPECT_EQ(Dsp.Init_Frq, 10.0);
+}
+
+}  // namespace
