@@ -158,7 +158,9 @@ void ReadAll(HWND d) {
     tableChanges = Text(d, IDC_AO_FILENAME + i) != Dsp.Chn_Flnm[i] ||
                    (Checked(d, IDC_AO_DISPLAY + i) ? 1u : 0u) != Dsp.Chn_DspStat[i];
   // The run reads the axis, pages and kinds too: without a change of the table it waits
-  // while they are taken and goes on afterwards.
+  // while they are taken and is asked again afterwards, as it was asked before.
+  const uint32_t pausedType = Win.ViewPageType;
+  const uint32_t pausedPrep = Win.ViewPrep;
   bool viewPaused = false;
   if (tableChanges)
     StopView();
@@ -205,7 +207,7 @@ void ReadAll(HWND d) {
     }
   Dsp.Kind_All = Checked(d, IDC_AO_ALL) ? 1 : 0;
   SimPenBrushSet(0, 0, 1, 0, 0);
-  if (viewPaused) DisplayViewRestart();
+  if (viewPaused) DisplayViewRestart(pausedType, pausedPrep);
 }
 
 void ColourScroll(HWND d, int i, WORD code) {

@@ -10,6 +10,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <mutex>
 
 #include "core/TypedArrays.h"
@@ -17,6 +18,7 @@
 #include "display/ViewInternal.h"
 #include "numerics/Smooth.h"
 #include "platform/windows/Controls.h"
+#include "platform/windows/Window.h"
 #include "platform/kernel/Files.h"
 #include "platform/kernel/Text.h"
 #include "records/Cnv.h"
@@ -84,7 +86,6 @@ void SwapArrays(int16_t chn, float* fresh[3], const uint32_t sizes[3]) {
       old[v] = Dsp.Fl_Pt[v][chn];
       Dsp.Fl_Pt[v][chn] = fresh[v];
       Dsp.Fl_Pt_Len[v][chn] = fresh[v] ? sizes[v] : 0;
-      if (fresh[v]) Dsp.FL_SZ[v][chn] = sizes[v];
       fresh[v] = nullptr;
     }
   }
@@ -108,58 +109,58 @@ void DeleteLevelFiles(int16_t chn, int level) {
 }
 
 // Reading mode: loads the view file of every level whose kind is not none.
-int32_t PrepRead(int16_t chn) {
+int32_t PrepRead(ViewRunTable& t, int16_t chn) {
   const char* flnm = Dsp.Chn_Flnm[chn];
   viewfiles::Status(0, "[%hd] [%s] READING QVM&QVI&QVO FILES", chn, flnm);
   float* fresh[3] = {};
   uint32_t sizes[3] = {};
   for (int v = 0; v < 3; ++v) {
-    const int16_t kind = Win.ViewKind[v][chn];
+    const int16_t kind = t.ViewKind[v][chn];
     if (kind == VIEW_KIND_NONE) continue;
-    sizes[v] = Dsp.FL_SZ[v][chn];
+    sizes[v] = t.FL_SZ[v][chn];
     if (QvAllocFailed(FAlloc1Dim(&fresh[v], sizes[v]))) {
       FreeAll(fresh);
-      Dsp.Chn_DspStat[chn] = 0;
+      t.Chn_DspStat[chn] = 0;
       viewfiles::Box("Error", viewfiles::kError, "DisplayQviQvoPrep()/Dsp.Fl_Pt - CORE ALLOCATION ERROR");
       return 0;
     }
     const std::string name = DisplayViewFileName(chn, v, kind == VIEW_KIND_AVE ? VIEW_KIND_AVE : VIEW_KIND_MAX);
     if (!ReadViewFile(name, fresh[v], sizes[v])) {
       FreeAll(fresh);
-      Dsp.Chn_DspStat[chn] = 0;
+      t.Chn_DspStat[chn] = 0;
       viewfiles::Box("Warning", viewfiles::kWarning, "CHN=[%d] FAILED TO READ FILE=[%s]", chn,
                      viewfiles::BaseName(name.c_str()));
       return 0;
     }
   }
-  SwapArrays(chn, fresh, sizes);
+  SwapArrays(chn, fresh, sizes);  // the sizes read are the table's already
   return 1;
 }
 
 // Writing mode: one pass over the raw file builds every level, then the files.
-int32_t PrepWrite(int16_t chn) {
+int32_t PrepWrite(ViewRunTable& t, int16_t chn) {
   const char* flnm = Dsp.Chn_Flnm[chn];
   viewfiles::Status(0, "[%d] [%s] WRT QVM&QVI&QVO FILES", chn, flnm);
-  const double rawPts = Dsp.FL_SZ[WIN_RAW][chn];
+  const double rawPts = t.FL_SZ[WIN_RAW][chn];
   ViewLevelOut levels[3];
   float* fresh[3] = {};
   for (int v = 0; v < 3; ++v) {
-    if (Win.ViewKind[v][chn] == VIEW_KIND_NONE) continue;
-    const double pixels = static_cast<double>(Win.Page_Pixels) * Win.X_PAGES[v];
+    if (t.ViewKind[v][chn] == VIEW_KIND_NONE) continue;
+    const double pixels = static_cast<double>(t.Page_Pixels) * t.X_PAGES[v];
     const double size = std::trunc(pixels + 0.5);
     if (!(pixels > 0.0) || size < 1.0) {
-      Win.ViewKind[v][chn] = VIEW_KIND_NONE;  // no pixels: the level cannot be built
+      t.ViewKind[v][chn] = VIEW_KIND_NONE;  // no pixels: the level cannot be built
       continue;
     }
     Dsp.Pts2Pxl[v] = rawPts / pixels;
-    Dsp.FrqStpView[v] = Dsp.Pts2Pxl[v] * Dsp.Frq_Stp;
+    Dsp.FrqStpView[v] = Dsp.Pts2Pxl[v] * t.Frq_Stp;
     if (size > 4294967295.0 || QvAllocFailed(FAlloc1Dim(&fresh[v], static_cast<uint32_t>(size)))) {
       FreeAll(fresh);
-      Dsp.Chn_DspStat[chn] = 0;
+      t.Chn_DspStat[chn] = 0;
       viewfiles::Box("Error", viewfiles::kError, "DisplayQviQvoPrep()/Dsp.Fl_Pt - CORE ALLOCATION ERROR");
       return 0;
     }
-    levels[v].kind = Win.ViewKind[v][chn];
+    levels[v].kind = t.ViewKind[v][chn];
     levels[v].ptsPerPixel = Dsp.Pts2Pxl[v];
     levels[v].size = static_cast<uint32_t>(size);
     levels[v].values = fresh[v];
@@ -207,7 +208,7 @@ int32_t PrepWrite(int16_t chn) {
       ::close(fd);
       ViewWorkFree(&work);
       FreeAll(fresh);
-      Dsp.Chn_DspStat[chn] = 0;
+      t.Chn_DspStat[chn] = 0;
       switch (end) {
         case ViewDecimateEnd::Stopped:
           SetEvent(ThreadCtl.View_StoppedEvent);
@@ -217,7 +218,7 @@ int32_t PrepWrite(int16_t chn) {
           viewfiles::Box("Warning", viewfiles::kWarning, "CHN=[%d] FAILED TO READ RAW FILE=[%s]", chn, flnm);
           break;
         case ViewDecimateEnd::SeekTooFar: {
-          const double step = std::fabs(Dsp.Frq_Stp);
+          const double step = std::fabs(t.Frq_Stp);
           viewfiles::Box("Error", viewfiles::kError,
                          "DisplayQviQvoRead()\n\nEXCEEDED LONG INTEGER FOR FILE SEEK\n\nFRQ BEG=[%lf] FRQ STP "
                          "IN=[%lf]\n\nABORTING",
@@ -231,8 +232,8 @@ int32_t PrepWrite(int16_t chn) {
       return 0;
     }
     for (int v = 0; v < 3; ++v) {
-      if (levels[v].kind == VIEW_KIND_NONE && Win.ViewKind[v][chn] != VIEW_KIND_NONE) {
-        Win.ViewKind[v][chn] = VIEW_KIND_NONE;  // fewer than half a raw point per pixel
+      if (levels[v].kind == VIEW_KIND_NONE && t.ViewKind[v][chn] != VIEW_KIND_NONE) {
+        t.ViewKind[v][chn] = VIEW_KIND_NONE;  // fewer than half a raw point per pixel
         FFree1Dim(&fresh[v]);
       }
     }
@@ -247,7 +248,7 @@ int32_t PrepWrite(int16_t chn) {
 
   uint32_t sizes[3] = {};
   for (int v = 0; v < 3; ++v) {
-    const int16_t kind = Win.ViewKind[v][chn];
+    const int16_t kind = t.ViewKind[v][chn];
     if (kind == VIEW_KIND_NONE || !fresh[v]) {
       DeleteLevelFiles(chn, v);
       continue;
@@ -256,15 +257,17 @@ int32_t PrepWrite(int16_t chn) {
     const int16_t mine = kind == VIEW_KIND_AVE ? VIEW_KIND_AVE : VIEW_KIND_MAX;
     const int16_t other = mine == VIEW_KIND_AVE ? VIEW_KIND_MAX : VIEW_KIND_AVE;
     if (!WriteViewFile(DisplayViewFileName(chn, v, mine), fresh[v], sizes[v])) {
-      Dsp.Chn_DspStat[chn] = 0;
+      t.Chn_DspStat[chn] = 0;
       viewfiles::Status(3, "[%d] [%s.QVx] FAILED TO CREATE FILE", chn, flnm);
       continue;
     }
     const std::string otherName = DisplayViewFileName(chn, v, other);
     if (platform::FileExists(otherName.c_str())) DeleteFile(otherName.c_str());
   }
+  for (int v = 0; v < 3; ++v)
+    if (fresh[v]) t.FL_SZ[v][chn] = sizes[v];
   SwapArrays(chn, fresh, sizes);
-  Dsp.ViewUpdate[chn] = 0;
+  t.ViewUpdate[chn] = 0;
   return 1;
 }
 
@@ -300,12 +303,71 @@ const char* viewfiles::BaseName(const char* name) {
 
 void viewfiles::FolderEnsure() {
   const std::string folder = DisplayDataPath(VIEW_FOLDER);
-  if (platform::DirectoryExists(folder.c_str()) || CreateDirectory(folder.c_str()) ||
-      platform::DirectoryExists(folder.c_str())) {
-    Dsp.ViewFolderUse = 1;
-  } else {
-    Dsp.ViewFolderUse = 0;
-  }
+  const uint32_t use = platform::DirectoryExists(folder.c_str()) || CreateDirectory(folder.c_str()) ||
+                               platform::DirectoryExists(folder.c_str())
+                           ? 1
+                           : 0;
+  // Written only when it changes: the interface thread builds view-file names from it.
+  if (Dsp.ViewFolderUse != use) Dsp.ViewFolderUse = use;
+}
+
+namespace {
+
+// Runs fn where the records belong: on the main window's thread, or on the caller's
+// when there is no main window (or it is gone); always under ViewAryLock.
+void OnRecordsThread(const std::function<void()>& fn) {
+  const std::function<void()> locked = [&fn] {
+    std::lock_guard<std::mutex> guard(ViewAryLock);
+    fn();
+  };
+  const HWND main = Win.hWnd_Main;
+  if (!main || !platform::RunOnWindowThread(main, locked)) locked();
+}
+
+template <class T, size_t N>
+void CopyChanged(T (&to)[N], const T (&from)[N], const T (&before)[N]) {
+  for (size_t i = 0; i < N; ++i)
+    if (from[i] != before[i]) to[i] = from[i];
+}
+
+}  // namespace
+
+void viewfiles::TableTake(ViewRunTable* table) {
+  OnRecordsThread([table] {
+    ViewRunTable& t = *table;
+    t.Active_Chn = Win.Active_Chn;
+    std::memcpy(t.Chn_DspStat, Dsp.Chn_DspStat, sizeof t.Chn_DspStat);
+    std::memcpy(t.ViewUpdate, Dsp.ViewUpdate, sizeof t.ViewUpdate);
+    std::memcpy(t.FL_SZ, Dsp.FL_SZ, sizeof t.FL_SZ);
+    std::memcpy(t.X_PAGES, Win.X_PAGES, sizeof t.X_PAGES);
+    std::memcpy(t.ViewKind, Win.ViewKind, sizeof t.ViewKind);
+    t.Page_Pixels = Win.Page_Pixels;
+    t.Page_Width = Win.Page_Width;
+    t.ViewPageType = Win.ViewPageType;
+    t.ViewPrep = Win.ViewPrep;
+    t.Frq_Stp = Dsp.Frq_Stp;
+    StrCopy(t.Work_Date, Dsp.Work_Date);
+    StrCopy(t.Work_Time, Dsp.Work_Time);
+  });
+}
+
+void viewfiles::TablePublish(ViewRunTable* start, const ViewRunTable& table) {
+  // Only what the run changed: a field the interface changed meanwhile and the run
+  // did not keeps the interface's value.
+  OnRecordsThread([start, &table] {
+    const ViewRunTable& t = table;
+    const ViewRunTable& b = *start;
+    if (t.Active_Chn != b.Active_Chn) Win.Active_Chn = t.Active_Chn;
+    CopyChanged(Dsp.Chn_DspStat, t.Chn_DspStat, b.Chn_DspStat);
+    CopyChanged(Dsp.ViewUpdate, t.ViewUpdate, b.ViewUpdate);
+    for (int v = 0; v < 4; ++v) CopyChanged(Dsp.FL_SZ[v], t.FL_SZ[v], b.FL_SZ[v]);
+    CopyChanged(Win.X_PAGES, t.X_PAGES, b.X_PAGES);
+    for (int v = 0; v < 3; ++v) CopyChanged(Win.ViewKind[v], t.ViewKind[v], b.ViewKind[v]);
+    if (t.Page_Pixels != b.Page_Pixels) Win.Page_Pixels = t.Page_Pixels;
+    if (std::strcmp(t.Work_Date, b.Work_Date) != 0) StrCopy(Dsp.Work_Date, t.Work_Date);
+    if (std::strcmp(t.Work_Time, b.Work_Time) != 0) StrCopy(Dsp.Work_Time, t.Work_Time);
+  });
+  *start = table;
 }
 
 void viewfiles::OlderFilesMove(int16_t chn) {
@@ -366,22 +428,31 @@ void DisplayViewArraysFree(int16_t chn) {
   SwapArrays(chn, none, sizes);
 }
 
-int32_t DisplayQviQvoPrep(int16_t chn) {
+int32_t viewfiles::Prep(ViewRunTable& t, int16_t chn) {
   if (!ValidChannel(chn)) return 1;
   viewfiles::FolderEnsure();
   viewfiles::OlderFilesMove(chn);
   int none = 0;
   for (int v = 0; v < 3; ++v) {
-    if (Win.ViewKind[v][chn] != VIEW_KIND_NONE) continue;
+    if (t.ViewKind[v][chn] != VIEW_KIND_NONE) continue;
     DeleteLevelFiles(chn, v);
     ++none;
   }
   if (none == 3) return 1;  // every view file of the channel is gone
-  if (Dsp.Chn_DspStat[chn] == 0) {
+  if (t.Chn_DspStat[chn] == 0) {
     DisplayViewArraysFree(chn);
     return 1;
   }
-  return Dsp.ViewUpdate[chn] == 0 ? PrepRead(chn) : PrepWrite(chn);
+  return t.ViewUpdate[chn] == 0 ? PrepRead(t, chn) : PrepWrite(t, chn);
+}
+
+int32_t DisplayQviQvoPrep(int16_t chn) {
+  ViewRunTable start;
+  viewfiles::TableTake(&start);
+  ViewRunTable table = start;
+  const int32_t done = viewfiles::Prep(table, chn);
+  viewfiles::TablePublish(&start, table);
+  return done;
 }
 
 int32_t DisplayViewXAryRead(int16_t chn, int16_t level, int32_t* first, int32_t wanted, float* out, int32_t* read) {

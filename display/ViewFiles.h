@@ -56,8 +56,9 @@ void DisplayViewAbort();
 // a view run under way (or queued) as DisplayViewAbort does and says whether there was
 // one, so that the caller starts it again with DisplayViewRestart once the change is made.
 bool DisplayViewStopForChange();
-// Starts a full view run (pages and preparation) unless one is marked busy.
-void DisplayViewRestart();
+// Starts a view run unless one is marked busy: by default a full one (pages and
+// preparation), else the request that DisplayViewStopForChange stopped.
+void DisplayViewRestart(uint32_t pageType = 0, uint32_t prep = 1);
 // Starts the view thread (page reset 0, prepare 1) unless it has been started before
 // in this program's life.
 void DisplayViewStartOnce();

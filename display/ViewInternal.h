@@ -6,6 +6,28 @@
 
 #include "platform/windows/MessageBox.h"
 #include "platform/kernel/WinTypes.h"
+#include "records/Dsp.h"
+#include "records/Win.h"
+
+// The channel-table fields a view run reads and writes. The run works on a copy taken
+// on the main window's thread when it starts and hands back there what it changed, so
+// the paint, the keys and the dialogs never read a field while the run writes it.
+struct ViewRunTable {
+  int16_t Active_Chn = 9;
+  uint32_t Chn_DspStat[DSP_CHN] = {};
+  uint32_t ViewUpdate[DSP_CHN] = {};
+  uint32_t FL_SZ[4][DSP_CHN] = {};
+  double X_PAGES[4] = {};
+  int16_t ViewKind[3][WIN_CHN] = {};
+  int32_t Page_Pixels = 0;
+  // Read only: the page width and the request, the frequency step.
+  int32_t Page_Width = 0;
+  uint32_t ViewPageType = 0;
+  uint32_t ViewPrep = 0;
+  double Frq_Stp = 0.0;
+  char Work_Date[256] = "";
+  char Work_Time[256] = "";
+};
 
 namespace viewfiles {
 
@@ -29,6 +51,17 @@ bool ViewFileExists(int16_t chn, int level, int16_t kind);
 int64_t ViewFileFloats(int16_t chn, int level, int16_t kind);
 // The view thread's stop event is set (consumes it).
 bool StopRequested();
+// Copies the records' fields into table on the main window's thread (on the caller's
+// when there is no main window), under ViewAryLock.
+void TableTake(ViewRunTable* table);
+// Writes back, the same way, every field in which table differs from start; start
+// becomes table.
+void TablePublish(ViewRunTable* start, const ViewRunTable& table);
+// DisplayQviQvoPrep, DisplayQviQvoUpToDate and the size check of DisplayFileDateCheck
+// on a run's table.
+int32_t Prep(ViewRunTable& t, int16_t chn);
+int32_t UpToDate(ViewRunTable& t, int16_t chn);
+void SizesCheck(ViewRunTable& t);
 // The name after its last backslash or slash.
 const char* BaseName(const char* name);
 

@@ -64,9 +64,9 @@ bool PagesFail(double pages, double rawPages) {
   return p == 0 || p > r;
 }
 
-double RawPages(int16_t chn) { return static_cast<double>(Dsp.FL_SZ[WIN_RAW][chn]) / Win.Page_Pixels; }
+double RawPages(const ViewRunTable& t, int16_t chn) { return static_cast<double>(t.FL_SZ[WIN_RAW][chn]) / t.Page_Pixels; }
 
-bool Displayed(int16_t chn) { return chn >= 0 && chn <= 8 && Dsp.Chn_DspStat[chn] != 0; }
+bool Displayed(const ViewRunTable& t, int16_t chn) { return chn >= 0 && chn <= 8 && t.Chn_DspStat[chn] != 0; }
 
 // A SYSTEMTIME as one comparable number (milliseconds resolution).
 int64_t TimeKey(const SYSTEMTIME& t) {
@@ -77,18 +77,18 @@ int64_t TimeKey(const SYSTEMTIME& t) {
 }
 
 // Step 10: the page definition of the active channel.
-void DefineActivePages(int16_t act) {
-  const double rawPts = Dsp.FL_SZ[WIN_RAW][act];
-  const double rawPages = Win.X_PAGES[WIN_RAW];
+void DefineActivePages(ViewRunTable& t, int16_t act) {
+  const double rawPts = t.FL_SZ[WIN_RAW][act];
+  const double rawPages = t.X_PAGES[WIN_RAW];
   LevelDefault defaults[3];
   DefaultPages(rawPts, defaults);
   for (int v = 0; v < 3; ++v) {
-    int16_t& kind = Win.ViewKind[v][act];
+    int16_t& kind = t.ViewKind[v][act];
     if (kind == VIEW_KIND_NONE) {
-      Win.X_PAGES[v] = 0.0;
+      t.X_PAGES[v] = 0.0;
       continue;
     }
-    if (Dsp.ViewUpdate[act] == 0) {
+    if (t.ViewUpdate[act] == 0) {
       if (kind == VIEW_KIND_AVE && viewfiles::ViewFileExists(act, v, VIEW_KIND_MAX)) {
         DeleteFile(DisplayViewFileName(act, v, VIEW_KIND_MAX).c_str());
         viewfiles::Box("Info", viewfiles::kInfo, "SETUP UNLINK A CHN=[%d] VIEW=[%d]", act, v);
@@ -98,215 +98,223 @@ void DefineActivePages(int16_t act) {
       }
       const int64_t floats = viewfiles::ViewFileFloats(act, v, kind == VIEW_KIND_AVE ? VIEW_KIND_AVE : VIEW_KIND_MAX);
       if (floats < 0) {
-        Win.X_PAGES[v] = defaults[v].pages;
+        t.X_PAGES[v] = defaults[v].pages;
         kind = defaults[v].kind;
-        Dsp.ViewUpdate[act] = 1;
+        t.ViewUpdate[act] = 1;
       } else {
-        Dsp.FL_SZ[v][act] = static_cast<uint32_t>(floats > 4294967295LL ? 4294967295LL : floats);
-        Win.X_PAGES[v] = static_cast<double>(floats) / Win.Page_Pixels;
+        t.FL_SZ[v][act] = static_cast<uint32_t>(floats > 4294967295LL ? 4294967295LL : floats);
+        t.X_PAGES[v] = static_cast<double>(floats) / t.Page_Pixels;
       }
     }
-    if (kind != VIEW_KIND_NONE && PagesFail(Win.X_PAGES[v], rawPages)) {
+    if (kind != VIEW_KIND_NONE && PagesFail(t.X_PAGES[v], rawPages)) {
       if (rawPages >= 1.0) {
-        Win.X_PAGES[v] = defaults[v].pages;
+        t.X_PAGES[v] = defaults[v].pages;
         kind = defaults[v].kind;
       }
-      if (kind == VIEW_KIND_NONE || PagesFail(Win.X_PAGES[v], rawPages)) {
-        Win.X_PAGES[v] = 0.0;
+      if (kind == VIEW_KIND_NONE || PagesFail(t.X_PAGES[v], rawPages)) {
+        t.X_PAGES[v] = 0.0;
         kind = VIEW_KIND_NONE;
       }
-      Dsp.ViewUpdate[act] = 1;
+      t.ViewUpdate[act] = 1;
     }
     if (kind == VIEW_KIND_NONE) {
-      Win.X_PAGES[v] = 0.0;
+      t.X_PAGES[v] = 0.0;
       continue;
     }
-    if (Win.X_PAGES[v] < 0.001) {
-      Win.X_PAGES[v] = 0.001;
+    if (t.X_PAGES[v] < 0.001) {
+      t.X_PAGES[v] = 0.001;
       if (rawPages >= 0.001) {
-        Dsp.ViewUpdate[act] = 1;
-        Status(3, "[%hd] [%s] MIN PAGE VALUE=[%lf]", act, Dsp.Chn_Flnm[act], Win.X_PAGES[v]);
+        t.ViewUpdate[act] = 1;
+        Status(3, "[%hd] [%s] MIN PAGE VALUE=[%lf]", act, Dsp.Chn_Flnm[act], t.X_PAGES[v]);
       } else {
-        Win.X_PAGES[v] = 0.0;
+        t.X_PAGES[v] = 0.0;
         kind = VIEW_KIND_NONE;
         continue;
       }
     }
-    const double size = std::trunc(Win.Page_Pixels * Win.X_PAGES[v] + 0.5);
-    Dsp.FL_SZ[v][act] = size < 4294967295.0 ? static_cast<uint32_t>(size) : 4294967295u;
-    Win.X_PAGES[v] = static_cast<double>(Dsp.FL_SZ[v][act]) / Win.Page_Pixels;
+    const double size = std::trunc(t.Page_Pixels * t.X_PAGES[v] + 0.5);
+    t.FL_SZ[v][act] = size < 4294967295.0 ? static_cast<uint32_t>(size) : 4294967295u;
+    t.X_PAGES[v] = static_cast<double>(t.FL_SZ[v][act]) / t.Page_Pixels;
   }
 }
 
 // Step 11 for one displayed channel: its levels against the active channel's pages.
 // false when the channel left the display.
-bool CheckChannel(int16_t chn, int16_t act) {
+bool CheckChannel(ViewRunTable& t, int16_t chn, int16_t act) {
   const char* flnm = Dsp.Chn_Flnm[chn];
-  if (Dsp.FL_SZ[WIN_RAW][chn] == 0) {
-    Dsp.Chn_DspStat[chn] = 0;
+  if (t.FL_SZ[WIN_RAW][chn] == 0) {
+    t.Chn_DspStat[chn] = 0;
     Status(0, "[%hd] [%s] DOES NOT EXIST", chn, flnm);
     return false;
   }
-  const double rawPages = RawPages(chn);
-  if (rawPages > 100.0 * Win.X_PAGES[WIN_RAW]) {
-    Dsp.Chn_DspStat[chn] = 0;
+  const double rawPages = RawPages(t, chn);
+  if (rawPages > 100.0 * t.X_PAGES[WIN_RAW]) {
+    t.Chn_DspStat[chn] = 0;
     Status(0, "[%hd] [%s] TOO LARGE FOR PAGE VALUES", chn, flnm);
     return false;
   }
   bool upToDateChecked = false;
   for (int v = 0; v < 3; ++v) {
-    if (Win.ViewKind[v][act] == VIEW_KIND_NONE) {
-      Win.ViewKind[v][chn] = VIEW_KIND_NONE;
+    if (t.ViewKind[v][act] == VIEW_KIND_NONE) {
+      t.ViewKind[v][chn] = VIEW_KIND_NONE;
       continue;
     }
-    if (Win.X_PAGES[v] > rawPages + 0.001) {
-      Dsp.Chn_DspStat[chn] = 0;
+    if (t.X_PAGES[v] > rawPages + 0.001) {
+      t.Chn_DspStat[chn] = 0;
       Status(0, "[%d] [%s] TOO SHORT FOR PAGE VALUES", chn, flnm);
       return false;
     }
     if (!upToDateChecked) {
-      DisplayQviQvoUpToDate(chn);
+      viewfiles::UpToDate(t, chn);
       upToDateChecked = true;
     }
     const bool ave = viewfiles::ViewFileExists(chn, v, VIEW_KIND_AVE);
     const bool max = viewfiles::ViewFileExists(chn, v, VIEW_KIND_MAX);
     if (ave || max) {
-      if (Dsp.ViewUpdate[chn] == 0) Win.ViewKind[v][chn] = ave ? VIEW_KIND_AVE : VIEW_KIND_MAX;
-      const int16_t kind = Win.ViewKind[v][chn];
+      if (t.ViewUpdate[chn] == 0) t.ViewKind[v][chn] = ave ? VIEW_KIND_AVE : VIEW_KIND_MAX;
+      const int16_t kind = t.ViewKind[v][chn];
       int16_t from = kind == VIEW_KIND_AVE ? VIEW_KIND_AVE : VIEW_KIND_MAX;
       if (!viewfiles::ViewFileExists(chn, v, from)) from = ave ? VIEW_KIND_AVE : VIEW_KIND_MAX;
       const int64_t floats = viewfiles::ViewFileFloats(chn, v, from);
       const uint32_t stored = static_cast<uint32_t>(floats < 0 ? 0 : (floats > 4294967295LL ? 4294967295LL : floats));
-      Dsp.FL_SZ[v][chn] = stored;
+      t.FL_SZ[v][chn] = stored;
       int64_t a = 0;
       int64_t b = 0;
-      ScalePages(static_cast<double>(stored) / Win.Page_Pixels, Win.X_PAGES[v], &a, &b);
-      if (a - b > 1 || b - a > 1) Dsp.ViewUpdate[chn] = 1;
+      ScalePages(static_cast<double>(stored) / t.Page_Pixels, t.X_PAGES[v], &a, &b);
+      if (a - b > 1 || b - a > 1) t.ViewUpdate[chn] = 1;
     } else {
-      Dsp.ViewUpdate[chn] = 1;
-      Win.ViewKind[v][chn] = Win.ViewKind[v][act];
+      t.ViewUpdate[chn] = 1;
+      t.ViewKind[v][chn] = t.ViewKind[v][act];
     }
   }
   return true;
 }
 
-// Ends a run early: busy cleared, the status texts given.
-void EndRun() { ThreadCtl.View_Busy = 0; }
+// Ends a run early: what it changed handed back, then busy cleared.
+void EndRun(ViewRunTable& t, ViewRunTable* start) {
+  viewfiles::TablePublish(start, t);
+  ThreadCtl.View_Busy = 0;
+}
 
-// One complete view run.
-void SetupRun() {
+// One complete view run on t, a copy of the records taken as it starts (also in start,
+// what the records hold as far as the run knows).
+void SetupRun(ViewRunTable& t, ViewRunTable* start) {
   Status(0, "VIEW PROCESSING RUNNING");
-  const uint32_t pageType = Win.ViewPageType;
-  const uint32_t prep = Win.ViewPrep;
-  if (Win.Active_Chn < 0 || Win.Active_Chn > 9) Win.Active_Chn = 9;
-  DisplayFileDateCheck(0, nullptr);
+  const uint32_t pageType = t.ViewPageType;
+  const uint32_t prep = t.ViewPrep;
+  if (t.Active_Chn < 0 || t.Active_Chn > 9) t.Active_Chn = 9;
+  viewfiles::SizesCheck(t);
 
   // Step 2: only re-select the active channel.
   if (pageType == 1) {
-    const int16_t act = Win.Active_Chn;
-    if (act == 9 || !Displayed(act)) {
+    const int16_t act = t.Active_Chn;
+    if (act == 9 || !Displayed(t, act)) {
       if (act == 9) {
         for (int v = 0; v < 3; ++v) {
-          Win.X_PAGES[v] = 0.0;
-          Win.ViewKind[v][9] = VIEW_KIND_NONE;
+          t.X_PAGES[v] = 0.0;
+          t.ViewKind[v][9] = VIEW_KIND_NONE;
         }
       }
       Status(1, "NO DISPLAY CHN");
     } else {
-      Dsp.ViewUpdate[act] = 1;
+      t.ViewUpdate[act] = 1;
     }
-    if (prep == 0) return EndRun();
+    if (prep == 0) return EndRun(t, start);
   }
 
   // Step 3: the page width.
-  Win.Page_Pixels = Win.Page_Width;
-  if (Win.Page_Pixels <= 0) {
-    Win.Page_Pixels = 3000;
-    for (uint32_t& shown : Dsp.Chn_DspStat) shown = 0;
+  t.Page_Pixels = t.Page_Width;
+  if (t.Page_Pixels <= 0) {
+    t.Page_Pixels = 3000;
+    for (uint32_t& shown : t.Chn_DspStat) shown = 0;
     Status(1, "WINDOW WIDTH ZERO");
     Status(0, "VIEW PROCESSING ABORTED");
-    return EndRun();
+    return EndRun(t, start);
   }
 
   // Steps 4 and 5: the active channel and the raw pages.
-  if (!Displayed(Win.Active_Chn)) {
-    for (int v = 0; v < 3; ++v) Win.X_PAGES[v] = 0.0;
-    for (uint32_t& update : Dsp.ViewUpdate) update = 0;
+  if (!Displayed(t, t.Active_Chn)) {
+    for (int v = 0; v < 3; ++v) t.X_PAGES[v] = 0.0;
+    for (uint32_t& update : t.ViewUpdate) update = 0;
   }
-  if (Displayed(Win.Active_Chn) && RawPages(Win.Active_Chn) != 0.0) {
-    Win.X_PAGES[WIN_RAW] = RawPages(Win.Active_Chn);
+  if (Displayed(t, t.Active_Chn) && RawPages(t, t.Active_Chn) != 0.0) {
+    t.X_PAGES[WIN_RAW] = RawPages(t, t.Active_Chn);
   } else {
     bool found = false;
     for (int16_t c = 0; c <= 8; ++c) {
-      if (!Displayed(c)) continue;
-      if (RawPages(c) == 0.0) {
-        Dsp.Chn_DspStat[c] = 0;
+      if (!Displayed(t, c)) continue;
+      if (RawPages(t, c) == 0.0) {
+        t.Chn_DspStat[c] = 0;
         Status(0, "[%hd] [%s] DOES NOT EXIST", c, Dsp.Chn_Flnm[c]);
       } else {
-        Win.Active_Chn = c;
-        Win.X_PAGES[WIN_RAW] = RawPages(c);
+        t.Active_Chn = c;
+        t.X_PAGES[WIN_RAW] = RawPages(t, c);
         found = true;
       }
     }
     if (!found) {
-      for (int v = 0; v < 3; ++v) Win.ViewKind[v][9] = VIEW_KIND_NONE;
-      Win.Active_Chn = 9;
+      for (int v = 0; v < 3; ++v) t.ViewKind[v][9] = VIEW_KIND_NONE;
+      t.Active_Chn = 9;
       Status(1, "NO DISPLAY CHN");
       Status(0, "VIEW PROCESSING ABORTED");
-      return EndRun();
+      return EndRun(t, start);
     }
   }
-  const int16_t act = Win.Active_Chn;
+  const int16_t act = t.Active_Chn;
 
   // Step 6: too small for the page width.
-  if (Win.X_PAGES[WIN_RAW] < 0.001) {
+  if (t.X_PAGES[WIN_RAW] < 0.001) {
     viewfiles::Box("Warning", viewfiles::kWarning, "FILE [%s] TOO SMALL TO DISPLAY\n\nMAKE DRAWING WINDOW SMALLER",
                    Dsp.Chn_Flnm[act]);
-    Dsp.Chn_DspStat[act] = 0;
-    Win.Active_Chn = 9;
-    for (double& pages : Win.X_PAGES) pages = 0.0;
+    t.Chn_DspStat[act] = 0;
+    t.Active_Chn = 9;
+    for (double& pages : t.X_PAGES) pages = 0.0;
     Status(1, "RAW WINDOW WIDTH TOO SMALL");
     Status(0, "VIEW PROCESSING ABORTED");
-    return EndRun();
+    return EndRun(t, start);
   }
 
   // Steps 7 and 8: the view-file folder, older names, kinds from the files present.
   viewfiles::FolderEnsure();
   for (int16_t c = 0; c <= 8; ++c) viewfiles::OlderFilesMove(c);
-  if (Dsp.ViewUpdate[act] == 0) {
+  if (t.ViewUpdate[act] == 0) {
     for (int v = 0; v < 3; ++v) {
       if (viewfiles::ViewFileExists(act, v, VIEW_KIND_AVE)) {
-        Win.ViewKind[v][act] = VIEW_KIND_AVE;
+        t.ViewKind[v][act] = VIEW_KIND_AVE;
       } else if (viewfiles::ViewFileExists(act, v, VIEW_KIND_MAX)) {
-        Win.ViewKind[v][act] = VIEW_KIND_MAX;
+        t.ViewKind[v][act] = VIEW_KIND_MAX;
       }
     }
   }
 
   // Steps 9 and 10: pages of the active channel.
-  DefineActivePages(act);
+  DefineActivePages(t, act);
 
   // Step 11: every displayed channel against those pages, and its preparation.
   for (int16_t c = 0; c <= 8; ++c) {
-    if (!Displayed(c)) continue;
-    if (!CheckChannel(c, act)) continue;
-    if (Displayed(c) && prep == 1 && DisplayQviQvoPrep(c) == 0) {
-      if (Win.Active_Chn == c) Win.Active_Chn = 9;
-      return EndRun();
+    if (!Displayed(t, c)) continue;
+    if (!CheckChannel(t, c, act)) continue;
+    if (Displayed(t, c) && prep == 1) {
+      if (viewfiles::Prep(t, c) == 0) {
+        if (t.Active_Chn == c) t.Active_Chn = 9;
+        return EndRun(t, start);
+      }
+      viewfiles::TablePublish(start, t);  // the channel's arrays are in: so are its sizes and kinds
     }
   }
 
   // Step 12: points and frequency per pixel of the active channel.
-  const int16_t shown = Win.Active_Chn;
-  const double rawPts = shown >= 0 && shown <= 8 ? Dsp.FL_SZ[WIN_RAW][shown] : 0.0;
+  const int16_t shown = t.Active_Chn;
+  const double rawPts = shown >= 0 && shown <= 8 ? t.FL_SZ[WIN_RAW][shown] : 0.0;
   int views = 1;
   for (int v = 0; v < 3; ++v) {
-    const double pixels = static_cast<double>(Win.Page_Pixels) * Win.X_PAGES[v];
+    const double pixels = static_cast<double>(t.Page_Pixels) * t.X_PAGES[v];
     Dsp.Pts2Pxl[v] = pixels != 0.0 ? rawPts / pixels : 1.0;
-    Dsp.FrqStpView[v] = Dsp.Pts2Pxl[v] * Dsp.Frq_Stp;
-    if (Win.ViewKind[v][shown] != VIEW_KIND_NONE) ++views;
+    Dsp.FrqStpView[v] = Dsp.Pts2Pxl[v] * t.Frq_Stp;
+    if (t.ViewKind[v][shown] != VIEW_KIND_NONE) ++views;
   }
   if (views == 1 && Win.View_Level != WIN_RAW) Win.View_Level = WIN_RAW;
+  viewfiles::TablePublish(start, t);
 
   // Step 13.
   if (Win.hWnd_Main) RepaintWindow("DspSetup", Win.hWnd_Main, TRUE);
@@ -328,7 +336,10 @@ DWORD DisplayQviQvoSetup(void* unused) {
     while (ThreadCtl.View_Rerun.exchange(0) != 0) {
       if (!first) ThreadCtl.View_Busy = 1;  // a queued run is marked like a started one
       first = false;
-      SetupRun();
+      ViewRunTable start;
+      viewfiles::TableTake(&start);
+      ViewRunTable table = start;
+      SetupRun(table, &start);
     }
     ThreadCtl.View_RunThreadId = 0;
     ThreadCtl.View_Running = 0;
@@ -355,11 +366,14 @@ void DisplayViewAbort() {
     if (ownThread || ThreadCtl.View_RunThreadId.load() == GetCurrentThreadId()) return;  // asked from inside the run
     // Every wait keeps servicing messages sent to this thread, so a run that repaints
     // or shows a box while it ends does not wait for us; the thread's own end wakes it.
+    // The run may go on in an older thread than this handle's (the first of two quick
+    // starts): once this one has ended, the wait polls, still servicing messages, since
+    // the run hands its results to this thread.
     while (ThreadCtl.View_Running.load() != 0 || threadAlive()) {
-      if (thread && !ownThread) {
+      if (threadAlive()) {
         WaitForSingleObject(thread, 2);
       } else {
-        Sleep(2);
+        Sleep(1);
       }
     }
     // A stop that the run never polled must not end the next run.
@@ -377,11 +391,11 @@ bool DisplayViewStopForChange() {
   return under;
 }
 
-void DisplayViewRestart() {
+void DisplayViewRestart(uint32_t pageType, uint32_t prep) {
   if (ThreadCtl.View_Busy != 0) return;
   ThreadCtl.View_Busy = 1;
-  Win.ViewPageType = 0;
-  Win.ViewPrep = 1;
+  Win.ViewPageType = pageType;
+  Win.ViewPrep = prep;
   if (FunctionThreadCreate(DisplayQviQvoSetup) != 1) ThreadCtl.View_Busy = 0;
 }
 
@@ -393,44 +407,25 @@ int32_t FileSizeGet(const char* path, int64_t* bytes) {
   return 1;
 }
 
-int64_t DisplayFileDateCheck(int16_t mode, const char* name) {
-  if (mode == -1) {
-    int64_t bytes = 0;
-    if (!name || !FileSizeGet(DisplayDataPath(name).c_str(), &bytes)) return 0;
-    return bytes / 4;
-  }
+namespace {
+
+// Raw sizes of channels 0..8 (every level 0 when the file is missing), and the date and
+// time texts from the first channel file that has them while they are unset.
+void SizesAndDateCheck(uint32_t (&sizes)[4][DSP_CHN], char (&date)[256], char (&time)[256]) {
   for (int c = 0; c <= 8; ++c) {
     int64_t bytes = 0;
-    // Sizes are written only when they change: the paint reads them meanwhile.
     if (FileSizeGet(DisplayDataPath(Dsp.Chn_Flnm[c]).c_str(), &bytes)) {
       const int64_t points = bytes / 4;
-      const uint32_t size = static_cast<uint32_t>(points > 4294967295LL ? 4294967295LL : points);
-      if (Dsp.FL_SZ[WIN_RAW][c] != size) Dsp.FL_SZ[WIN_RAW][c] = size;
+      sizes[WIN_RAW][c] = static_cast<uint32_t>(points > 4294967295LL ? 4294967295LL : points);
     } else {
-      for (int v = 0; v < 4; ++v)
-        if (Dsp.FL_SZ[v][c] != 0) Dsp.FL_SZ[v][c] = 0;
+      for (int v = 0; v < 4; ++v) sizes[v][c] = 0;
     }
   }
-  for (int c = 0; c <= 8 && std::strcmp(Dsp.Work_Date, "00-00-0000") == 0; ++c) {
-    FileDateTimeRead(Dsp.Chn_Flnm[c], Dsp.Work_Date, Dsp.Work_Time);
-  }
-  return 0;
+  for (int c = 0; c <= 8 && std::strcmp(date, "00-00-0000") == 0; ++c) FileDateTimeRead(Dsp.Chn_Flnm[c], date, time);
 }
 
-int32_t FileDateTimeRead(const char* name, char* date, size_t dateCap, char* time, size_t timeCap) {
-  SYSTEMTIME t;
-  const std::string path = name ? DisplayDataPath(name) : std::string();
-  if (!name || !platform::FileExists(path.c_str()) || !platform::GetFileModifiedTime(path.c_str(), &t)) {
-    StrCopy(date, dateCap, "00-00-0000");
-    StrCopy(time, timeCap, "00:00");
-    return 0;
-  }
-  StrFormat(date, dateCap, "%d-%d-%d", t.wMonth, t.wDay, t.wYear);
-  StrFormat(time, timeCap, "%d:%02d", t.wHour, t.wMinute);
-  return 1;
-}
-
-int32_t DisplayQviQvoUpToDate(int16_t chn) {
+// Marks the channel's view files for rebuilding in update when one is older than its raw file.
+int32_t UpToDateInto(int16_t chn, uint32_t* update) {
   if (chn < 0 || chn > 8) return 0;
   viewfiles::FolderEnsure();
   SYSTEMTIME raw;
@@ -449,8 +444,43 @@ int32_t DisplayQviQvoUpToDate(int16_t chn) {
     }
   }
   if (stale) {
-    Dsp.ViewUpdate[chn] = 1;
+    *update = 1;
     Status(2, "[%hd] [%s] QVM&QVI&QVO OUT-OF-DATE", chn, Dsp.Chn_Flnm[chn]);
   }
   return 1;
+}
+
+}  // namespace
+
+void viewfiles::SizesCheck(ViewRunTable& t) { SizesAndDateCheck(t.FL_SZ, t.Work_Date, t.Work_Time); }
+
+int32_t viewfiles::UpToDate(ViewRunTable& t, int16_t chn) {
+  return chn < 0 || chn > 8 ? 0 : UpToDateInto(chn, &t.ViewUpdate[chn]);
+}
+
+int64_t DisplayFileDateCheck(int16_t mode, const char* name) {
+  if (mode == -1) {
+    int64_t bytes = 0;
+    if (!name || !FileSizeGet(DisplayDataPath(name).c_str(), &bytes)) return 0;
+    return bytes / 4;
+  }
+  SizesAndDateCheck(Dsp.FL_SZ, Dsp.Work_Date, Dsp.Work_Time);
+  return 0;
+}
+
+int32_t FileDateTimeRead(const char* name, char* date, size_t dateCap, char* time, size_t timeCap) {
+  SYSTEMTIME t;
+  const std::string path = name ? DisplayDataPath(name) : std::string();
+  if (!name || !platform::FileExists(path.c_str()) || !platform::GetFileModifiedTime(path.c_str(), &t)) {
+    StrCopy(date, dateCap, "00-00-0000");
+    StrCopy(time, timeCap, "00:00");
+    return 0;
+  }
+  StrFormat(date, dateCap, "%d-%d-%d", t.wMonth, t.wDay, t.wYear);
+  StrFormat(time, timeCap, "%d:%02d", t.wHour, t.wMinute);
+  return 1;
+}
+
+int32_t DisplayQviQvoUpToDate(int16_t chn) {
+  return chn < 0 || chn > 8 ? 0 : UpToDateInto(chn, &Dsp.ViewUpdate[chn]);
 }

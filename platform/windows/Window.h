@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/kernel/WinTypes.h"
@@ -374,6 +375,10 @@ void SetIdleHook(IdleHook hook, void* context);
 void ServiceSentMessages();
 // The thread that owns the window (0 for an invalid handle).
 DWORD WindowThread(HWND window);
+// Runs fn on the thread that owns the window and waits for it: directly when that is
+// the caller, else when the owner next services messages sent to it (its message loop,
+// a modal loop or any wait). False, fn not run, when the window or its thread is gone.
+bool RunOnWindowThread(HWND window, const std::function<void()>& fn);
 // Writes a PNG of the window as a person would see it: frame, caption, menu bar,
 // client area, child windows and the layer's own controls. 1 success, 0 failure.
 BOOL SnapshotWindow(HWND window, const char* path);

@@ -733,6 +733,10 @@ LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return item->done ? item->result : 0;
 }
 
+bool platform::RunOnWindowThread(HWND window, const std::function<void()>& fn) {
+  return fn && detail::RunOnOwner(window, fn);
+}
+
 void platform::ServiceSentMessages() {
   auto queue = MyQueue();
   for (;;) {

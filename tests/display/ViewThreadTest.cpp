@@ -2,10 +2,12 @@
 #include <sys/stat.h>
 
 #include <ctime>
+#include <thread>
 
 #include "DisplayFixture.h"
 #include "core/Threads.h"
 #include "display/ViewDecimate.h"
+#include "platform/driver/TestDriver.h"
 
 namespace {
 
@@ -145,6 +147,30 @@ TEST_F(ViewThreadTest, StartThenAbortNeverLeavesTheViewBusy) {
     ASSERT_EQ(ThreadCtl.View_Busy.load(), 0u) << "round " << i;
     ASSERT_EQ(ThreadCtl.View_Rerun.load(), 0u) << "round " << i;
   }
+}
+
+// The run works on a copy of the channel table and hands its results to the main
+// window's thread: while that thread services no message, the records stay as they
+// were, whatever the run has found meanwhile.
+TEST_F(ViewThreadTest, RunResultsReachTheRecordsOnlyOnTheInterfaceThread) {
+  Active(30000, 1.5f);
+  Dsp.Chn_DspStat[3] = 1;  // shown, but its file is missing: the run takes it off
+  StrCopy(Dsp.Chn_Flnm[3], "missing.bin");
+  Dsp.FL_SZ[WIN_RAW][3] = 777;
+  ASSERT_EQ(FunctionThreadCreate(DisplayQviQvoSetup), 1);
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(Dsp.Chn_DspStat[3], 1u);
+  EXPECT_EQ(Dsp.FL_SZ[WIN_RAW][3], 777u);
+  EXPECT_EQ(Dsp.FL_SZ[WIN_RAW][0], 0u);
+  EXPECT_DOUBLE_EQ(Win.X_PAGES[2], 500.0);
+  platform::driver::PumpUntil([] { return ThreadCtl.View_Busy == 0 && ThreadCtl.View_Running == 0; });
+  EXPECT_EQ(Dsp.Chn_DspStat[3], 0u);
+  EXPECT_EQ(Dsp.FL_SZ[WIN_RAW][3], 0u);
+  EXPECT_EQ(Dsp.FL_SZ[WIN_RAW][0], 30000u);
+  EXPECT_EQ(Win.ViewKind[2][0], VIEW_KIND_AVE);
+  EXPECT_DOUBLE_EQ(Win.X_PAGES[2], 100.0);
+  EXPECT_DOUBLE_EQ(Win.X_PAGES[WIN_RAW], 100.0);
+  EXPECT_EQ(ReadFloats(ViewPath("c0.bin", ".QVMa")).size(), 30000u);
 }
 
 TEST_F(ViewThreadTest, RunAskedForWhileAnotherRunsIsQueuedNotStartedBesideIt) {
