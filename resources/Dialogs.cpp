@@ -577,4 +577,5 @@ void RegisterDialogResources() {
   platform::RegisterDialogTemplate(CursorInfo());
   platform::RegisterDialogTemplate(FftTransform());
   platform::RegisterDialogTemplate(ScrollPrinter());
+  RegisterSimDialogResources();
 }
