@@ -569,23 +569,7 @@ INT_PTR SimControlDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
 }
 
 int32_t SimControlDialogShow(uint32_t show, HWND parent) {
-  if (Sim.Ctl_Guard) return static_cast<int32_t>(show);
-  Sim.Ctl_Guard = 1;
-  HWND& handle = Sim.Ctl_Hwnd;
-  if (show == 1) {
-    if (!handle || !IsWindow(handle)) {
-      handle = CreateDialogParam(Win.hInst, MAKEINTRESOURCE(IDD_SIM_CONTROL), parent, SimControlDialogProc, 0);
-      if (!handle) {
-        Box("FAILED TO CREATE SIM CONTROL DIALOG", "Error", kErrorBox);
-        Sim.Ctl_Guard = 0;
-        return 0;
-      }
-    }
-    SendMessage(handle, WM_INITDIALOG, 0, 0);
-    if (!IsWindowVisible(handle)) ShowWindow(handle, SW_SHOW);
-  } else if (handle && IsWindow(handle) && IsWindowVisible(handle)) {
-    ShowWindow(handle, SW_HIDE);
-  }
-  Sim.Ctl_Guard = 0;
-  return show == 1 ? 1 : 0;
+  uint32_t shown = Sim.Ctl_Shown;
+  return static_cast<int32_t>(DisplayModelessShow(show, parent, &Sim.Ctl_Hwnd, &shown, &Sim.Ctl_Guard, IDD_SIM_CONTROL,
+                                                  SimControlDialogProc, "FAILED TO CREATE SIM CONTROL DIALOG"));
 }

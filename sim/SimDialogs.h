@@ -86,9 +86,3 @@ INT_PTR SimHitranDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // "ERROR IN COVARIANCE MATRIX" (the deviations of the set stay copied), else 1.
 int32_t SimOrvPrmsCopy(int16_t set);
 
-// Assignment of the quadrupole components of a set's selected line: the assignment
-// list entry made for component `component` observed at fa (1, or 0 when nothing
-// was assigned), and the centre frequency of the assigned components (the mean over
-// them of observed minus the component's offset from the line), 0 when none is.
-int32_t QuadMakeAsn(int16_t set, int32_t line, double componentFreq, double fa);
-double QuadAsnCtrFrq(int16_t set, int32_t line);

@@ -4,6 +4,7 @@
 
 #include "core/FileIo.h"
 #include "core/Repaint.h"
+#include "display/DisplayDialogs.h"
 #include "display/ViewKeys.h"
 #include "platform/kernel/Text.h"
 #include "platform/windows/MessageBox.h"
@@ -144,51 +145,30 @@ KindInfo Info(SimDlgKind kind) {
 }
 
 // The creator shared by every kind: creates once, refreshes on every show, shows
-// only a hidden window; show 0 hides a shown one.
+// only a hidden window; show 0 hides a shown one. Kinds without a dialog yet say so.
 uint32_t ShowKind(SimDlgKind kind, int16_t set, uint32_t show, HWND parent) {
   if (!IsSet(set)) return 0;
   uint32_t& guard = Sim.Dlg_Guard[kind];
-  if (guard) return show;
   HWND& handle = Sim.Dlg_Hwnd[kind][set];
   uint32_t& shown = Sim.Dlg_Shown[kind][set];
-  if (show != 1) {
-    if (handle && IsWindow(handle) && IsWindowVisible(handle)) ShowWindow(handle, SW_HIDE);
-    shown = 0;
-    return 0;
-  }
+  if (show != 1) return DisplayModelessShow(0, parent, &handle, &shown, &guard, 0, nullptr, "");
   const KindInfo info = Info(kind);
   if (info.templ == 0) {
     core_io::StatusText(2, "OPTION NOT CURRENTLY AVAILABLE");
     return 0;
   }
-  guard = 1;
-  if (!handle || !IsWindow(handle)) {
-    handle = CreateDialogParam(Win.hInst, MAKEINTRESOURCE(info.templ), parent, info.proc, set);
-    if (!handle) {
-      const std::string text = info.failure ? std::string(info.failure)
-                                            : SetHead(set) + "\n\nFAILED TO CREATE SIM LINESHAPE DIALOG";
-      Box(text, "Error", kErrorBox);
-      shown = 0;
-      guard = 0;
-      return 0;
-    }
-  }
-  SendMessage(handle, WM_INITDIALOG, 0, 0);
-  if (!IsWindowVisible(handle)) ShowWindow(handle, SW_SHOW);
-  shown = 1;
-  guard = 0;
-  return 1;
+  const std::string failure =
+      info.failure ? std::string(info.failure) : SetHead(set) + "\n\nFAILED TO CREATE SIM LINESHAPE DIALOG";
+  return DisplayModelessShow(1, parent, &handle, &shown, &guard, info.templ, info.proc, failure.c_str());
 }
 
 bool HasDerivatives(int16_t set) { return Sim.DVS_STAT[set] == 1 && Sim.FI_Dev[set] != nullptr; }
 
 using Creator = uint32_t (*)(int16_t, uint32_t, HWND);
 
-// Every kind with its creator and the check box of the control dialog, in update order.
 struct KindRow {
   SimDlgKind kind;
   Creator creator;
-  int box;
 };
 
 }  // namespace
@@ -324,12 +304,12 @@ int32_t SimModelessDialogUpdate(int16_t set, int32_t repaint) {
   // 4. The JKK filter.
   plain(SIM_DLG_FILTER, SimJkkFilterDialogShow);
   // 5. The rotor trackbars need the set's derivatives.
-  const KindRow trackbars[] = {{SIM_DLG_ABC, SimAbcTrackbarDialogShow, 0},
-                               {SIM_DLG_CORIOLIS, SimCoriolisTrackbarDialogShow, 0},
-                               {SIM_DLG_CROSS, SimCrossTermTrackbarDialogShow, 0},
-                               {SIM_DLG_DDIST, SimDDistortionTrackbarDialogShow, 0},
-                               {SIM_DLG_QUADTB, SimQuadTrackbarDialogShow, 0},
-                               {SIM_DLG_BARRIER, W36DialogShow, 0}};
+  const KindRow trackbars[] = {{SIM_DLG_ABC, SimAbcTrackbarDialogShow},
+                               {SIM_DLG_CORIOLIS, SimCoriolisTrackbarDialogShow},
+                               {SIM_DLG_CROSS, SimCrossTermTrackbarDialogShow},
+                               {SIM_DLG_DDIST, SimDDistortionTrackbarDialogShow},
+                               {SIM_DLG_QUADTB, SimQuadTrackbarDialogShow},
+                               {SIM_DLG_BARRIER, W36DialogShow}};
   for (const KindRow& row : trackbars) {
     if (req(row.kind) == 1 && shownSet) {
       if (HasDerivatives(set)) {
