@@ -1,6 +1,5 @@
-// Calls from the main-window painting into the simulation sets: the renderer (a weak
-// stand-in in PendingLinks.cpp until it is linked in) and the show/hide creators of
-// the modeless per-set dialogs.
+// Calls from the main-window painting into the simulation sets: the show/hide
+// creators of the modeless per-set dialogs (sim/SimModeless.cpp).
 #pragma once
 
 #include <cstdint>
@@ -8,16 +7,10 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/kernel/WinTypes.h"
 
-// Fills Win.PM_DrawAry[0..count-1] with the set's values for a run of points of one
-// view level and, given a context and paint 2 or 3, draws its sticks and labels.
-// 1 when rendered, 0 on failure. Stand-in: 0 (nothing rendered, nothing drawn).
-int32_t SimFIPlot(HDC hdc, int16_t paint, int16_t set, int16_t view, int32_t first, int32_t count,
-                  int32_t baseline, int16_t childChn, int16_t childView);
-
-// Show/hide creators of the per-set modeless dialogs (sim/SimModeless.cpp): show 1
-// creates the dialog once, refreshes it (WM_INITDIALOG) and shows it; show 0 hides it.
-// The result (show, or 0 when creation failed or the kind is not available) is what
-// the caller stores in the request flag.
+// Show/hide creators of the per-set modeless dialogs: show 1 creates the dialog once,
+// refreshes it (WM_INITDIALOG) and shows it; show 0 hides it. The result (show, or 0
+// when creation failed or the kind is not available) is what the caller stores in
+// the request flag.
 uint32_t SimAbcTrackbarDialogShow(int16_t set, uint32_t show, HWND parent);
 uint32_t SimCoriolisTrackbarDialogShow(int16_t set, uint32_t show, HWND parent);
 uint32_t SimCrossTermTrackbarDialogShow(int16_t set, uint32_t show, HWND parent);

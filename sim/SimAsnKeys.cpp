@@ -5,6 +5,8 @@
 
 #include "core/FileIo.h"
 #include "display/PendingLinksViewKeys.h"
+#include "models/quad/Quad.h"
+#include "records/Quad.h"
 #include "platform/kernel/Text.h"
 #include "sim/PendingLinks.h"
 #include "sim/SimDialogs.h"
@@ -15,16 +17,21 @@ using namespace simdlg;
 
 namespace {
 
-enum class AsnMode { None, Add, CombDiff, Jkk };
+enum class AsnMode { None, Add, Quad, CombDiff, Jkk };
 
 bool CombDiffList(int16_t s) {
   return Sim.QN_FromCD[s] == 1 && Sim.FI_CD_List_Tot[s][0] > 0 && Sim.FI_CD_List_Ary[s][0] != nullptr;
+}
+
+bool QuadList(int16_t s) {
+  return Quad.QN_FromList[s] == 1 && Quad.QN_LIST_TOT[s] > 0 && Quad.QN_List[s] != nullptr;
 }
 
 bool QnList(int16_t s) { return Sim.FI_QN_List_Cnt[s] > 0 && Sim.FI_QN_List_Ary[s] != nullptr; }
 
 AsnMode ModeOf(int16_t s) {
   if (Sim.Edit_Stat[s] == 1) return AsnMode::Add;
+  if (QuadList(s)) return AsnMode::Quad;
   if (CombDiffList(s)) return AsnMode::CombDiff;
   if (QnList(s)) return AsnMode::Jkk;
   return AsnMode::None;
@@ -53,6 +60,13 @@ void FixLine(int16_t s, int32_t line, BOOL fixed) {
   CombDiffFixRestore(s, f);
 }
 
+// The selected quadrupole component of the selected line, -1 when none.
+int32_t SelectedComponent(int16_t s) {
+  const int32_t c = Quad.QN_SEL[s];
+  if (c < 0 || c >= Quad.Comp_Count[s] || !Quad.Comp_ExpFrq[s]) return -1;
+  return c;
+}
+
 void Status(int16_t s, const char* what, uint32_t count) {
   core_io::StatusText(0, SetHead(s) + StrPrintf(" %s=[%ld]", what, static_cast<long>(count)));
 }
@@ -67,7 +81,10 @@ int32_t Step(int32_t position, int32_t count, int32_t* top) {
 
 int32_t ViewKeySimSelectNext(int16_t s) {
   if (!IsSet(s)) return 0;
-  if (CombDiffList(s)) {
+  if (QuadList(s)) {
+    Quad.QN_LIST_SEL[s] = Step(Quad.QN_LIST_SEL[s], Quad.QN_LIST_TOT[s], &Quad.QN_List_Top[s]);
+    Quad.QN_SEL[s] = Quad.QN_List[s][Quad.QN_LIST_SEL[s]];
+  } else if (CombDiffList(s)) {
     int32_t top = 0;
     Sim.FI_CD_Sel[s] = Step(Sim.FI_CD_Sel[s], static_cast<int32_t>(Sim.FI_CD_List_Tot[s][0]), &top);
     Sim.QN_Sel_Line[s] = Sim.FI_CD_List_Ary[s][0][Sim.FI_CD_Sel[s]];
@@ -96,7 +113,18 @@ int32_t ViewKeySimAssign(int16_t s, double fa) {
   if (mode == AsnMode::None) return 0;
   const int32_t line = SelectedLine(s);
   if (line < 0) return 0;
-  Sim.FI_Exp_Erg[s][line] = fa;
+  if (mode == AsnMode::Quad) {
+    const int32_t c = SelectedComponent(s);
+    if (c < 0) return 0;
+    if (Quad.Comp_ExpFrq[s][c] == 0.0 && Quad.Comp_Unc[s]) Quad.Comp_Unc[s][c] = Sim.Asn_StdUnc[s];
+    Quad.Comp_ExpFrq[s][c] = fa;
+    QuadMakeAsn(s, 1, c, line, &Quad);
+    Quad.Asn_Modified[s] = 1;
+    Status(s, "QUAD ASN ADDED", static_cast<uint32_t>(Quad.Asn_Cnt[s]));
+    return 1;
+  }
+  const double centre = Sim.QC_STAT[s] == 1 ? QuadAsnCtrFrq(s, line, &Quad, &Sim) : 0.0;
+  Sim.FI_Exp_Erg[s][line] = centre != 0.0 ? centre : fa;
   if (Sim.FI_Exp_Unc[s] && Sim.FI_Exp_Unc[s][line] == 0.0f) Sim.FI_Exp_Unc[s][line] = Sim.Asn_StdUnc[s];
   SimFIAsnCalc(s, 0, 0);
   FixLine(s, line, TRUE);
@@ -114,6 +142,15 @@ int32_t ViewKeySimUnassign(int16_t s) {
   }
   if (mode == AsnMode::None) return 0;
   const int32_t line = SelectedLine(s);
+  if (mode == AsnMode::Quad) {
+    const int32_t c = SelectedComponent(s);
+    if (line < 0 || c < 0 || Quad.Comp_ExpFrq[s][c] == 0.0) return 0;
+    Quad.Comp_ExpFrq[s][c] = 0.0;
+    QuadMakeAsn(s, 0, c, line, &Quad);
+    Quad.Asn_Modified[s] = 1;
+    Status(s, "QUAD ASN DELETED", static_cast<uint32_t>(Quad.Asn_Cnt[s]));
+    return 1;
+  }
   if (line < 0 || Sim.FI_Exp_Erg[s][line] == 0.0) return 0;
   Sim.FI_Exp_Erg[s][line] = 0.0;
   // The count and the RMS together: the RMS must not keep the removed line.

@@ -282,6 +282,9 @@ int32_t SimModelessDialogUpdate(int16_t set, int32_t repaint) {
   plain(SIM_DLG_COMBDIFF, SimJkkCombDiffDialogShow);
   // 3. The quadrupole QN dialog.
   auto quadActive = [&]() {
+    Quad.QN_FromList[set] = 1;
+    Sim.QN_FromList[set] = 0;
+    Sim.QN_FromCD[set] = 0;
     req(SIM_DLG_JKKQN) = 1;
     Sim.Quad_Dsp[set] = 1;
     const int column = ControlColumn(set);

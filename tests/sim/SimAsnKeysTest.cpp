@@ -6,6 +6,7 @@
 #include "SimFixture.h"
 #include "display/Coords.h"
 #include "display/ViewKeys.h"
+#include "models/quad/Quad.h"
 #include "sim/SimDialogs.h"
 
 namespace {
@@ -28,6 +29,7 @@ class SimAsnKeysTest : public qvtest::SimTest {
   }
   void TearDown() override {
     LFree1Dim(&Sim.FI_CD_List_Ary[0][0]);
+    QuadComponentsFree(0, &Quad);
     SimTest::TearDown();
   }
   int32_t Key(int32_t key) { return DisplayViewKey(Win.hWnd_Main, key, 0); }
@@ -143,6 +145,40 @@ TEST_F(SimAsnKeysTest, LineAddingModeLeavesTheListAloneWithoutItsUpkeep) {
   EXPECT_EQ(StatusText(0), "[A] SIM [NoName] ASNS NOT MODIFIED");
   // Position 0 is the new-line slot: no line to delete.
   EXPECT_EQ(ViewKeySimUnassign(0), 0);
+}
+
+TEST_F(SimAsnKeysTest, QuadrupoleComponentsAreAssignedAndCentreTheLine) {
+  List({2});
+  Sim.QC_STAT[0] = 1;
+  ASSERT_EQ(QuadCalc(0, 2, &Sim, &Quad), 1);
+  ASSERT_GE(Quad.Comp_Count[0], 1);
+  ASSERT_EQ(LAlloc1Dim(&Quad.QN_List[0], 1), 1);
+  Quad.QN_List[0][0] = 0;
+  Quad.QN_LIST_TOT[0] = 1;
+  Quad.QN_FromList[0] = 1;
+  Quad.QN_SEL[0] = 0;
+  // 'j' asks the quadrupole list of a quadrupole set for a new search too.
+  Key('j');
+  EXPECT_EQ(Quad.QN_Request[0], 1u);
+  Win.Cursor_X = 10;
+  const double fa = AtCursor();
+  Key('k');
+  EXPECT_DOUBLE_EQ(Quad.Comp_ExpFrq[0][0], fa);
+  EXPECT_EQ(Quad.Asn_Cnt[0], 1);
+  EXPECT_EQ(Quad.Asn_Modified[0], 1u);
+  EXPECT_EQ(StatusText(0), "[A] SIM [NoName] QUAD ASN ADDED=[1]");
+  // The line's centre: observed minus the component's offset from the line.
+  EXPECT_DOUBLE_EQ(QuadAsnCtrFrq(0, 2, &Quad, &Sim), fa - (Quad.Comp_Frq[0][0] - 1006.0));
+  // Assigning again replaces the entry.
+  Key('k');
+  EXPECT_EQ(Quad.Asn_Cnt[0], 1);
+  Key('K');
+  EXPECT_EQ(Quad.Comp_ExpFrq[0][0], 0.0);
+  EXPECT_EQ(Quad.Asn_Cnt[0], 0);
+  EXPECT_EQ(StatusText(0), "[A] SIM [NoName] QUAD ASN DELETED=[0]");
+  EXPECT_EQ(QuadAsnCtrFrq(0, 2, &Quad, &Sim), 0.0);
+  Key('K');
+  EXPECT_EQ(StatusText(0), "[A] SIM [NoName] ASNS NOT MODIFIED");
 }
 
 }  // namespace
