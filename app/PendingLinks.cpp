@@ -9,7 +9,6 @@
 
 
 
-QV95_PENDING int32_t SimModelessDialogUpdate(int16_t, int32_t) { return 1; }
 QV95_PENDING int32_t SimFIAscii2Binary(int16_t, const char*, const char*) { return 0; }
 QV95_PENDING int32_t SimGaussianFrqExtract(const char*) { return 0; }
 QV95_PENDING int32_t SimFIWriteBin(const char*, int16_t, int32_t) { return 0; }

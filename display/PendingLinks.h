@@ -1,7 +1,5 @@
-// Calls from the main-window painting into parts that are not built yet: the show/hide
-// creators of the modeless per-set dialogs. Each
-// has a weak stand-in in PendingLinks.cpp that the real definition replaces at link
-// time; the declarations here are the ones the real parts must match.
+// Calls from the main-window painting into the simulation sets: the show/hide
+// creators of the modeless per-set dialogs (sim/SimModeless.cpp).
 #pragma once
 
 #include <cstdint>
@@ -11,8 +9,8 @@
 
 // Show/hide creators of the per-set modeless dialogs: show 1 creates the dialog once,
 // refreshes it (WM_INITDIALOG) and shows it; show 0 hides it. The result (show, or 0
-// when creation failed) is what the caller stores in the request flag. Stand-ins:
-// refresh an existing window of the kind (Sim.Dlg_Hwnd) and return show.
+// when creation failed or the kind is not available) is what the caller stores in
+// the request flag.
 uint32_t SimAbcTrackbarDialogShow(int16_t set, uint32_t show, HWND parent);
 uint32_t SimCoriolisTrackbarDialogShow(int16_t set, uint32_t show, HWND parent);
 uint32_t SimCrossTermTrackbarDialogShow(int16_t set, uint32_t show, HWND parent);

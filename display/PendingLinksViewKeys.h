@@ -1,7 +1,6 @@
 // Calls of the view commands into the simulation dialogs and the assignment work of
-// the simulation sets. Until those parts of the program are linked in, the
-// definitions in PendingLinksViewKeys.cpp stand in for them (weak symbols, replaced
-// by the real definitions without any change here).
+// the simulation sets (defined in sim/: SimControlDialog.cpp, SimModeless.cpp and
+// SimAsnKeys.cpp).
 #pragma once
 
 #include <cstdint>

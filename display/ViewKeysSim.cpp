@@ -9,6 +9,7 @@
 #include "display/ViewKeysInternal.h"
 #include "platform/kernel/Text.h"
 #include "records/Dsp.h"
+#include "records/Quad.h"
 #include "records/Sim.h"
 #include "records/Win.h"
 
@@ -97,8 +98,11 @@ void ViewKeySimSelectWindow(int16_t s) {
   }
   Win.Cursor_Freq_Lo = lo;
   Win.Cursor_Freq_Hi = hi;
-  for (int set = 0; set < SIM_SETS; ++set)
-    if (Sim.Dsp_Stat[set]) Sim.QN_Request[set] = 1;
+  for (int set = 0; set < SIM_SETS; ++set) {
+    if (!Sim.Dsp_Stat[set]) continue;
+    Sim.QN_Request[set] = 1;
+    if (Sim.QC_STAT[set] == 1) Quad.QN_Request[set] = 1;
+  }
   Sim.Redraw = 1;
   RefreshControlDialog();
 }

@@ -17,6 +17,15 @@ struct OrvPrmRecord {
   char Res_Flnm[200] = "NO_SIM";  // pending rotor result, "NO_SIM" when none
   HWND Dlg_Hwnd = nullptr;        // rotor options dialog, null while closed
   uint32_t One_State = 0;         // one-state setting: the excited state is not calculated
+  // Constants handed to the next rotor run (ORV (PRMS) of the simulation control
+  // dialog): fit state and one-state switch of the set, and per state (ground,
+  // excited) and constant the value, the standard deviation of the value and the
+  // standard deviation of the change between the states.
+  int16_t Fit_State = 1;
+  uint32_t OneState_Stat = 0;
+  double Prm[2][23] = {};
+  double Prm_StdDev[2][23] = {};
+  double Prm_DeltaDev[2][23] = {};
 };
 
 extern OrvPrmRecord OrvPrm;

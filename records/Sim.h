@@ -52,6 +52,7 @@ enum SimDlgKind : int {
 #define QV95_SIM_TEMPS {0.0, 0.0, 0.0, 1.0}
 #define QV95_SIM_SPINS {1, 1, 1, 1}
 #define QV95_SIM_RANGE {0.0, 1.0}
+#define QV95_SIM_RANGE_W {1.0, 1.0}
 #define QV95_SIM_QTREF {1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 0.0, 0.0}
 
 struct SimRecord {
@@ -391,12 +392,41 @@ struct SimRecord {
   double HtScanReadout = 0.0;
 
   int16_t Ctl_First = 0;  // set in the left column of the simulation control dialog
+
+  // Simulation control dialog and the per-set dialogs: the control dialog creator's
+  // re-entrancy guard, per kind and set the shown flag, one guard per kind; the
+  // quadrupole display flag of each set ("DSP" of the quadrupole row).
+  uint32_t Ctl_Guard = 0;
+  uint32_t Dlg_Shown[SIM_DLG_KINDS][SIM_SETS] = {};
+  uint32_t Dlg_Guard[SIM_DLG_KINDS] = {};
+  uint32_t Quad_Dsp[SIM_SETS] = {};
+  // Trackbar parameters of the display-shaping dialogs (SimShapePrm order: scalar,
+  // slope, offset; amplitude, period, period end, phase, damping, chirp; rate, delay):
+  // per set the range low and high ends and the range width w; per set and dialog
+  // (scale/offset, sine, Chebyshev) the range-set flag; the sine dialog's first-opening
+  // flag and the HITRAN scalar notice shown once per set.
+#define QV95_SIM_W11 {1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0}
+  double Shape_Lo[SIM_SETS][11] = {};
+  double Shape_Hi[SIM_SETS][11] = {};
+  double Shape_W[SIM_SETS][11] = QV95_SIM_ALL(QV95_SIM_W11);
+#undef QV95_SIM_W11
+  uint32_t Shape_Valid[SIM_SETS][3] = {};
+  uint32_t Sine_Opened[SIM_SETS] = {};
+  uint32_t HT_ScalarNote[SIM_SETS] = {};
+  // Line-shape dialog: range widths w (Gaussian, Lorentzian) and the range-set flag.
+  double LS_RangeW[SIM_SETS][2] = QV95_SIM_ALL(QV95_SIM_RANGE_W);
+  uint32_t LS_RangeValid[SIM_SETS] = {};
+  // Assignment keys: the first visible position of the QN list (the JKK QN dialog's
+  // first row) and the uncertainty given to a line assigned without one.
+  int32_t FI_QN_List_Top[SIM_SETS] = {};
+  float Asn_StdUnc[SIM_SETS] = {};
 #undef QV95_SIM_ALL
 };
 #undef QV95_SIM_TDM
 #undef QV95_SIM_TEMPS
 #undef QV95_SIM_SPINS
 #undef QV95_SIM_RANGE
+#undef QV95_SIM_RANGE_W
 #undef QV95_SIM_QTREF
 
 extern SimRecord Sim;

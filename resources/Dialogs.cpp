@@ -844,4 +844,5 @@ void RegisterDialogResources() {
   platform::RegisterDialogTemplate(ScrollPrinter());
   platform::RegisterDialogTemplate(FtmwConversion());
   platform::RegisterDialogTemplate(AsciiInput());
+  RegisterSimDialogResources();
 }

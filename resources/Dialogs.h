@@ -3,3 +3,7 @@
 
 // Registers every dialog template of the program (idempotent).
 void RegisterDialogResources();
+
+// Registers the templates of the simulation control dialog and its per-set dialogs
+// (part of RegisterDialogResources).
+void RegisterSimDialogResources();

@@ -17,3 +17,11 @@ int32_t QuadCalc(int16_t set, int32_t line, SimRecord* sim, QuadRecord* q);
 int32_t QuadAsnFind(int16_t set, int32_t line, int32_t component, QuadRecord* q);
 // Releases the component and list arrays of the set (tests, end of the program).
 void QuadComponentsFree(int16_t set, QuadRecord* q);
+// mode 1: adds (or replaces) the assignment entry of the component of the line from
+// the component arrays; mode 0: deletes it. 1, or 0 when there was nothing to do or
+// the list cannot grow. The caller sets the quadrupole-assignments-modified flag.
+int32_t QuadMakeAsn(int16_t set, int32_t mode, int32_t component, int32_t line, QuadRecord* q);
+// Centre frequency of a line from its assigned components: the mean over them of the
+// assigned frequency minus the component's offset from the line; 0 when none is
+// assigned.
+double QuadAsnCtrFrq(int16_t set, int32_t line, const QuadRecord* q, const SimRecord* sim);

@@ -29,6 +29,7 @@
 #include "records/Lsf.h"
 #include "records/Sim.h"
 #include "records/Win.h"
+#include "resources/Dialogs.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -99,6 +100,8 @@ class PaintTest : public ::testing::Test {
       boxes.push_back(box.caption + "|" + box.text);
       return IDOK;
     });
+    // The per-set dialogs that the painting refreshes are real dialogs.
+    RegisterDialogResources();
     StrCopy(Dsp.Data_Dir, dir.Path().string().c_str());
     Dsp.Init_Done = 1;
     Dsp.Dsp_Ready = 1;
@@ -137,6 +140,9 @@ class PaintTest : public ::testing::Test {
   }
 
   void TearDown() override {
+    for (auto& row : Sim.Dlg_Hwnd)
+      for (HWND& w : row)
+        if (w && IsWindow(w)) DestroyWindow(w);
     if (IsWindow(window)) DestroyWindow(window);
     for (HPEN& pen : Dsp.Pen) {
       if (pen) DeleteObject(pen);

@@ -1,0 +1,88 @@
+// The simulation control dialog (template 11500), the show/hide creators of the
+// per-set modeless dialogs, their update from the request flags, and the per-set
+// dialogs of this folder: RESIDUALS (9001), SIM SCALAR/OFFSET/SLOPE (1201), the sine
+// and chirp baseline (1203), CHEBYSHEV & POWER NORM PRMS (1280), SIM LINESHAPE (1300)
+// and SIM HITRAN (1000). Everything here runs on the main window's thread.
+#pragma once
+
+#include <cstdint>
+
+#include "display/PendingLinks.h"  // the creators' declarations shared with the painting
+#include "display/PendingLinksViewKeys.h"
+#include "platform/windows/Dialog.h"
+#include "records/Sim.h"
+
+// Identifiers of the control dialog (left column; the right column's is one more).
+enum SimCtlId : int {
+  IDD_SIM_CONTROL = 11500,
+  IDC_SC_COLUMNS = 20,  // horizontal scroll bar of the column base
+  IDC_SC_COLOR = 21,    // vertical colour scroll bars 21/22
+  IDC_SC_SWATCH = 60,   // colour captions 60/61
+  IDC_SC_LABEL = 762,
+  IDC_SC_DSP = 11501,
+  IDC_SC_EDIT = 8730,
+  IDC_SC_OPEN = 754,
+  IDC_SC_RDORV = 8157,
+  IDC_SC_FILE = 11505,
+  IDC_SC_CAL = 11507,
+  IDC_SC_ASNLNS = 8129,
+  IDC_SC_SUM = 758,
+  IDC_SC_OMC = 8127,
+  IDC_SC_WRT = 750,
+  IDC_SC_CLR = 752,
+  IDC_SC_PUB = 774,
+  IDC_SC_SCALAR = 11509,
+  IDC_SC_OFS = 11511,
+  IDC_SC_SLP = 11513,
+  IDC_SC_CHN = 11503,
+  IDC_SC_ITC = 11515,
+  IDC_SC_FUNC = 11540,
+  IDC_SC_LOR = 11532,
+  IDC_SC_IDV = 8732,
+  IDC_SC_GAU = 11534,
+  IDC_SC_NUM = 11536,
+  IDC_SC_WIDTH = 11538,
+  IDC_SC_ACTIVE = 768,
+  IDC_SC_QUADDSP = 8736,
+  IDC_SC_SHIFT = 11517,
+  IDC_SC_SHIFTVAL = 11519,
+  IDC_SC_FRQSCALE = 11521,
+  IDC_SC_LABELS = 770,
+  IDC_SC_ASNONLY = 771,
+  IDC_SC_BIN = 760,
+  IDC_SC_QVS = 772,
+  IDC_SC_RDSIM = 764,
+  IDC_SC_RDASN = 766,
+  IDC_SC_ORVPRMS = 756,
+  IDC_SC_ZERO = 776,
+};
+
+// The sub-dialog check box of each kind in the control dialog (left column).
+int SimCtlRequestBox(SimDlgKind kind);
+// The request flag of a kind (Sine_Stat and HT_Ary_Stat for the sine and HITRAN kinds).
+uint32_t& SimDlgRequest(SimDlgKind kind, int16_t set);
+// The set whose dialog of the kind is `dialog`; -1 when none is.
+int16_t SimDlgSetOf(SimDlgKind kind, HWND dialog);
+
+INT_PTR SimControlDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// Sends WM_SETTEXT to the colour caption of every open sub-dialog of set first +
+// column, then repaints the main window. Returns 1.
+int32_t SimModelessDialogRecolor(int16_t column, int16_t first);
+
+uint32_t SimJkkFilterDialogShow(int16_t set, uint32_t show, HWND parent);
+uint32_t SimChebyshevDialogShow(int16_t set, uint32_t show, HWND parent);
+uint32_t SimHitranDialogShow(int16_t set, uint32_t show, HWND parent);
+uint32_t LsfVoigt2DialogShow(int16_t set, uint32_t show, HWND parent);
+
+INT_PTR ResidualDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR SimScaleOffsetDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR SimSineDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR SimChebyshevDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR SimLineshapeDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR SimHitranDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// ORV (PRMS): the set's rotor constants and their deviations into OrvPrm for the next
+// rotor run, the deviations from the covariance matrix when the set has one. 0 after
+// "ERROR IN COVARIANCE MATRIX" (the deviations of the set stay copied), else 1.
+int32_t SimOrvPrmsCopy(int16_t set);
+
