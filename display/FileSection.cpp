@@ -10,7 +10,7 @@
 #include "core/Threads.h"
 #include "core/TypedArrays.h"
 #include "display/Coords.h"
-#include "display/PendingLinksDialogs.h"
+#include "sim/SimLines.h"
 #include "core/Repaint.h"
 #include "display/ViewFiles.h"
 #include "fileproc/FileOps.h"

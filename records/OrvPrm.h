@@ -17,6 +17,16 @@ struct OrvPrmRecord {
   char Res_Flnm[200] = "NO_SIM";  // pending rotor result, "NO_SIM" when none
   HWND Dlg_Hwnd = nullptr;        // rotor options dialog, null while closed
   uint32_t One_State = 0;         // one-state setting: the excited state is not calculated
+  // Rotor dialog values that the catalogue imports use: temperature T1 in kelvin, the
+  // kelvin-to-energy factor in the rotor units ("MHz" or "CM-1"), the fit selection
+  // (row of Fit_Names) and the spin statistical weights EE, EO, OO, OE of the lower
+  // level's Ka and Kc parities.
+  double Temp_T1 = 300.0;
+  double Temp2Erg = 20836.7381265;
+  char Units_Txt[25] = "MHz";
+  int16_t Fit_Sel = 0;
+  char Fit_Names[6][25] = {"GND ONLY", "EXC ABS", "EXC DEL", "GND CD", "EXC CD", "EOL"};
+  int32_t Spin_Wts[4] = {1, 1, 1, 1};
 };
 
 extern OrvPrmRecord OrvPrm;
