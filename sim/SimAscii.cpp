@@ -735,7 +735,7 @@ int32_t SimFIAscii2Binary(int16_t set, const char* file, const char* format) {
     im.stored = slot;
   }
   Sim.FI_Lines[set] = im.stored;
-  if (layout == Layout::Kleiner || layout == Layout::Pickett) Sim.FM_STAT[set] = 1;
+  if (layout == Layout::Kleiner || layout == Layout::Pickett || layout == Layout::Qn8) Sim.FM_STAT[set] = 1;
 
   if (layout == Layout::Hitran) {
     Sim.HT_ZeroSelf_Lines[set] = zeroSelf;

@@ -13,7 +13,7 @@
 #include "core/TypedArrays.h"
 #include "display/Coords.h"
 #include "display/FileSection.h"
-#include "display/PendingLinks.h"
+#include "sim/SimPlot.h"
 #include "display/ViewFiles.h"
 #include "platform/kernel/Text.h"
 #include "platform/windows/MessageBox.h"

@@ -9,25 +9,11 @@
 #include "SimFixture.h"
 #include "core/TypedArrays.h"
 #include "platform/driver/TestDriver.h"
+#include "records/Locks.h"
 #include "records/ThreadCtl.h"
+#include "sim/LineShape.h"
 #include "sim/SimLines.h"
-
-namespace {
-// The renderer of this program (linked with --wrap): set s renders the value
-// 1000 s + point + 0.5 at every point, and each call is logged as (set, first, count).
-struct PlotCall {
-  int16_t set;
-  int32_t first, count;
-};
-std::vector<PlotCall> plotCalls;
-}  // namespace
-
-extern "C" int32_t __wrap__Z9SimFIPlotP5HDC__sssiiiss(HDC, int16_t, int16_t set, int16_t, int32_t first,
-                                                       int32_t count, int32_t, int16_t, int16_t) {
-  plotCalls.push_back({set, first, count});
-  for (int32_t k = 0; k < count; ++k) Win.PM_DrawAry[k] = static_cast<float>(1000 * set + first + k) + 0.5f;
-  return 1;
-}
+#include "sim/SimPlot.h"
 
 namespace qvtest {
 namespace {
@@ -47,14 +33,15 @@ class SimLinesTest : public SimTest {
  protected:
   void SetUp() override {
     SimTest::SetUp();
-    plotCalls.clear();
     ThreadCtl = ThreadCtlRecord{};
+    if (!SimPlotLock.state) InitializeCriticalSection(&SimPlotLock);
     ASSERT_EQ(FAlloc1Dim(&Win.PM_DrawAry, WIN_DRAW_PTS), 1);
     ASSERT_EQ(FAlloc1Dim(&Win.PM_DrawAry_Sum, WIN_DRAW_PTS), 1);
   }
   void TearDown() override {
     FFree1Dim(&Win.PM_DrawAry);
     FFree1Dim(&Win.PM_DrawAry_Sum);
+    SimLineShapeStoresFree();
     SimTest::TearDown();
   }
 
@@ -181,34 +168,75 @@ std::vector<float> ReadFloats(const std::string& path) {
   return v;
 }
 
+// A set of lines with Voigt profiles on a grid of 0.1 from frequency 0.
+void RenderedSet(int16_t s, const std::vector<double>& freqs, float scale) {
+  SimFIFreeQVS(s, &Sim, 0);
+  const uint32_t n = static_cast<uint32_t>(freqs.size());
+  Sim.FI_Lines[s] = n;
+  ASSERT_EQ(DAlloc1Dim(&Sim.FI_Sim_Erg[s], n), 1);
+  ASSERT_EQ(DAlloc1Dim(&Sim.FI_Exp_Erg[s], n), 1);
+  ASSERT_EQ(FAlloc1Dim(&Sim.FI_Exp_Unc[s], n), 1);
+  ASSERT_EQ(FAlloc1Dim(&Sim.FI_Sim_Itn[s], n), 1);
+  ASSERT_EQ(CAlloc1Dim(&Sim.FI_BT_Lbl[s], n), 1);
+  ASSERT_EQ(SAlloc1Dim(&Sim.FI_Jkk_Lbl[s], 6 * n), 1);
+  for (uint32_t i = 0; i < n; ++i) {
+    Sim.FI_Sim_Erg[s][i] = freqs[i];
+    Sim.FI_Sim_Itn[s][i] = scale * static_cast<float>(i + 1);
+    Sim.FI_BT_Lbl[s][i] = 'A';
+  }
+  Sim.LN_STAT[s] = 1;
+  Sim.LS_GAU[s] = 0.3;
+  Sim.LS_LOR[s] = 0.05;
+  Sim.LS_Span[s] = 4.0f;
+  Dsp.Init_Frq = 0.0;
+  for (auto& p : Dsp.Pts2Pxl) p = 1.0;
+  for (auto& step : Dsp.FrqStpView) step = 0.1;
+  Dsp.Frq_Stp = 0.1;
+}
+
+// The renderer's values of set s over points [first, first + count).
+std::vector<float> Rendered(int16_t s, int32_t first, int32_t count) {
+  EXPECT_EQ(SimFIPlot(nullptr, 0, s, 3, first, count, 1, 9, 9), 1);
+  return std::vector<float>(Win.PM_DrawAry, Win.PM_DrawAry + count);
+}
+
 TEST_F(SimLinesTest, SpectrumInDrawArrayChunksAndAsTheSumOfMarkedSets) {
-  FillSet(2, 4, 0, 3, false);
-  FillSet(5, 3, 0, 3, false);
+  // Lines on both sides of the chunk borders at points 20,000 and 40,000.
+  RenderedSet(2, {100.0, 1999.95, 2000.2, 3999.9, 4400.0}, 1.0f);
+  RenderedSet(5, {150.0, 2000.0, 4000.05}, 0.5f);
   Dsp.FL_SZ[3][4] = 45000;  // the linked channel gives the length
   Sim.Dsp_Cnl[2] = 4;
   ASSERT_EQ(SimFIWriteBin("one.bin", 2, 1), 1);
-  const auto one = ReadFloats("one.bin");
-  ASSERT_EQ(one.size(), 45000u);
-  for (size_t p = 0; p < one.size(); p += 997) ASSERT_EQ(one[p], 2000.0f + p + 0.5f) << p;
-  ASSERT_EQ(plotCalls.size(), 3u);
-  EXPECT_EQ(plotCalls[1].first, WIN_DRAW_PTS);
-  EXPECT_EQ(plotCalls[2].count, 45000 - 2 * WIN_DRAW_PTS);
   EXPECT_EQ(StatusText(3), "[C] SIM [NoName] - LENGTH/SCALAR/OFFSET SET TO EXPT CHN=[4]");
   EXPECT_EQ(StatusText(0), "BINARY FORM OF SIM WRITTEN");
+  const auto one = ReadFloats("one.bin");
+  ASSERT_EQ(one.size(), 45000u);
+  std::vector<float> chunks;
+  for (int32_t first = 0; first < 45000; first += WIN_DRAW_PTS) {
+    const auto part = Rendered(2, first, std::min(WIN_DRAW_PTS, 45000 - first));
+    chunks.insert(chunks.end(), part.begin(), part.end());
+  }
+  ASSERT_EQ(one, chunks);
+  EXPECT_GT(one[1000], 0.1f);    // a line at 100.0
+  EXPECT_GT(one[20000], 0.01f);  // the wings across the first border
+  EXPECT_GT(one[40000], 0.01f);
 
   // The sum: this set's scaled offset first, then every marked set with lines.
-  plotCalls.clear();
   Sim.Sum_Stat[2] = Sim.Sum_Stat[5] = Sim.Sum_Stat[7] = 1;  // set 7 has no lines: unmarked
   Sim.Dsp_Scalar[2] = 2.0;
   Sim.Dsp_Offset[2] = 0.25;
   ASSERT_EQ(SimFIWriteBin("sum.bin", 2, 1), 1);
+  EXPECT_EQ(Sim.Sum_Stat[7], 0u);
+  EXPECT_EQ(StatusText(0), "BINARY FORM OF SUM OF SIMS WRITTEN");
   const auto sum = ReadFloats("sum.bin");
   ASSERT_EQ(sum.size(), 45000u);
-  for (size_t p = 0; p < sum.size(); p += 1009)
-    ASSERT_FLOAT_EQ(sum[p], 0.5f + (2000.0f + p + 0.5f) + (5000.0f + p + 0.5f)) << p;
-  EXPECT_EQ(Sim.Sum_Stat[7], 0u);
-  EXPECT_EQ(plotCalls.size(), 6u);
-  EXPECT_EQ(StatusText(0), "BINARY FORM OF SUM OF SIMS WRITTEN");
+  for (int32_t first = 0; first < 45000; first += WIN_DRAW_PTS) {
+    const int32_t count = std::min(WIN_DRAW_PTS, 45000 - first);
+    const auto a = Rendered(2, first, count), b = Rendered(5, first, count);
+    for (int32_t k = 0; k < count; ++k)
+      ASSERT_EQ(sum[static_cast<size_t>(first + k)], 0.5f + a[static_cast<size_t>(k)] + b[static_cast<size_t>(k)])
+          << first + k;
+  }
 }
 
 TEST_F(SimLinesTest, SpectrumWriteFailureKeepsTheOldFile) {
