@@ -22,6 +22,17 @@ namespace drv = platform::driver;
 
 // ---- frequencies from derivatives ---------------------------------------------------------
 
+// The arrays every set has, for n lines, zero-filled.
+void BasicArrays(int16_t s, uint32_t n) {
+  Sim.FI_Lines[s] = n;
+  ASSERT_EQ(DAlloc1Dim(&Sim.FI_Sim_Erg[s], n), 1);
+  ASSERT_EQ(DAlloc1Dim(&Sim.FI_Exp_Erg[s], n), 1);
+  ASSERT_EQ(FAlloc1Dim(&Sim.FI_Exp_Unc[s], n), 1);
+  ASSERT_EQ(FAlloc1Dim(&Sim.FI_Sim_Itn[s], n), 1);
+  ASSERT_EQ(CAlloc1Dim(&Sim.FI_BT_Lbl[s], n), 1);
+  ASSERT_EQ(SAlloc1Dim(&Sim.FI_Jkk_Lbl[s], 6 * n), 1);
+}
+
 // A symmetric top: E(J, K) = B J(J+1) + (A - B) K^2 with constants A (slot 0) and B
 // (slot 1) active in both states; the band origin in slot 22 of the excited state.
 struct Level {
@@ -57,12 +68,7 @@ class SimLinesTest : public SimTest {
     Sim.DVS_NO[s][SIM_GND] = 2;
     Sim.DVS_NO[s][SIM_EXC] = oneState ? 0 : 2;
     for (int st = 0; st < 2; ++st) Sim.RC_DevStat[s][st][0] = Sim.RC_DevStat[s][st][1] = oneState && st == 1 ? 0 : 1;
-    ASSERT_EQ(DAlloc1Dim(&Sim.FI_Sim_Erg[s], n), 1);
-    ASSERT_EQ(DAlloc1Dim(&Sim.FI_Exp_Erg[s], n), 1);
-    ASSERT_EQ(FAlloc1Dim(&Sim.FI_Exp_Unc[s], n), 1);
-    ASSERT_EQ(FAlloc1Dim(&Sim.FI_Sim_Itn[s], n), 1);
-    ASSERT_EQ(CAlloc1Dim(&Sim.FI_BT_Lbl[s], n), 1);
-    ASSERT_EQ(SAlloc1Dim(&Sim.FI_Jkk_Lbl[s], 6 * n), 1);
+    BasicArrays(s, n);
     ASSERT_EQ(DAlloc1Dim(&Sim.FI_Dev[s], 4 * n), 1);
     for (uint32_t i = 0; i < n; ++i) {
       const auto [up, lo] = (*transitions)[i];
@@ -173,12 +179,7 @@ void RenderedSet(int16_t s, const std::vector<double>& freqs, float scale) {
   SimFIFreeQVS(s, &Sim, 0);
   const uint32_t n = static_cast<uint32_t>(freqs.size());
   Sim.FI_Lines[s] = n;
-  ASSERT_EQ(DAlloc1Dim(&Sim.FI_Sim_Erg[s], n), 1);
-  ASSERT_EQ(DAlloc1Dim(&Sim.FI_Exp_Erg[s], n), 1);
-  ASSERT_EQ(FAlloc1Dim(&Sim.FI_Exp_Unc[s], n), 1);
-  ASSERT_EQ(FAlloc1Dim(&Sim.FI_Sim_Itn[s], n), 1);
-  ASSERT_EQ(CAlloc1Dim(&Sim.FI_BT_Lbl[s], n), 1);
-  ASSERT_EQ(SAlloc1Dim(&Sim.FI_Jkk_Lbl[s], 6 * n), 1);
+  BasicArrays(s, n);
   for (uint32_t i = 0; i < n; ++i) {
     Sim.FI_Sim_Erg[s][i] = freqs[i];
     Sim.FI_Sim_Itn[s][i] = scale * static_cast<float>(i + 1);
