@@ -12,7 +12,6 @@
 #include "display/ChildWindows.h"
 #include "display/DisplayDialogs.h"
 #include "display/FftTransformDialog.h"
-#include "display/PendingLinksDialogs.h"
 #include "core/Repaint.h"
 #include "display/ViewFiles.h"
 #include "models/hitran/HtUnits.h"

@@ -9,9 +9,6 @@
 
 
 
-QV95_PENDING int32_t SimFIAscii2Binary(int16_t, const char*, const char*) { return 0; }
-QV95_PENDING int32_t SimGaussianFrqExtract(const char*) { return 0; }
-QV95_PENDING int32_t SimFIWriteBin(const char*, int16_t, int32_t) { return 0; }
 QV95_PENDING int32_t SimAsnWritePickett(int16_t, const char*) { return 0; }
 QV95_PENDING int32_t SimAsnWriteAscii(int16_t, const char*) { return 0; }
 

@@ -17,16 +17,15 @@
 #include "platform/kernel/Sync.h"
 #include "platform/kernel/WinTypes.h"
 #include "records/Sim.h"
+#include "sim/SimAscii.h"
 #include "sim/SimFile.h"
+#include "sim/SimLines.h"
 #include "sim/SimRotor.h"
 #include "sim/SimSets.h"
 
 
 // Simulation sets.
 int32_t SimModelessDialogUpdate(int16_t set, int32_t repaint);
-int32_t SimFIAscii2Binary(int16_t set, const char* file, const char* format);
-int32_t SimGaussianFrqExtract(const char* file);
-int32_t SimFIWriteBin(const char* file, int16_t set, int32_t mode);
 int32_t SimAsnWritePickett(int16_t set, const char* file);
 int32_t SimAsnWriteAscii(int16_t set, const char* file);
 

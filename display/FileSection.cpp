@@ -10,7 +10,7 @@
 #include "core/Threads.h"
 #include "core/TypedArrays.h"
 #include "display/Coords.h"
-#include "display/PendingLinksDialogs.h"
+#include "sim/SimLines.h"
 #include "core/Repaint.h"
 #include "display/ViewFiles.h"
 #include "fileproc/FileOps.h"
@@ -370,7 +370,7 @@ int32_t CnvReplaceFile(int16_t slot, int16_t mode, int16_t set, const char* inpu
       // The set's spectrum, matched to the channel, with its offset 0 while written.
       const double savedOffset = Sim.Dsp_Offset[set];
       Sim.Dsp_Offset[set] = 0.0;
-      const int32_t written = SimFIWriteBin(kSimTmpFile, set, 1);  // the simulation write arrives with the sets
+      const int32_t written = SimFIWriteBin(kSimTmpFile, set, 1);
       Sim.Dsp_Offset[set] = savedOffset;
       struct SimTmpRemove {
         ~SimTmpRemove() { DeleteFile(kSimTmpFile); }

@@ -15,7 +15,7 @@
 #include "core/FileIo.h"
 #include "fileproc/FileOps.h"
 #include "fileproc/OsiFrame.h"
-#include "fileproc/PendingLinks.h"
+#include "sim/SimLines.h"
 #include "platform/kernel/Files.h"
 #include "platform/kernel/Text.h"
 #include "records/Cnv.h"

@@ -26,6 +26,16 @@ struct OrvPrmRecord {
   double Prm[2][23] = {};
   double Prm_StdDev[2][23] = {};
   double Prm_DeltaDev[2][23] = {};
+  // Rotor dialog values that the catalogue imports use: temperature T1 in kelvin, the
+  // kelvin-to-energy factor in the rotor units ("MHz" or "CM-1"), the fit selection
+  // (row of Fit_Names) and the spin statistical weights EE, EO, OO, OE of the lower
+  // level's Ka and Kc parities.
+  double Temp_T1 = 300.0;
+  double Temp2Erg = 20836.7381265;
+  char Units_Txt[25] = "MHz";
+  int16_t Fit_Sel = 0;
+  char Fit_Names[6][25] = {"GND ONLY", "EXC ABS", "EXC DEL", "GND CD", "EXC CD", "EOL"};
+  int32_t Spin_Wts[4] = {1, 1, 1, 1};
 };
 
 extern OrvPrmRecord OrvPrm;

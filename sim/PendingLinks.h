@@ -25,13 +25,6 @@ int32_t SimHTLineCalc(int32_t mode, LineShapeRec* rec);
 // The rotor program's output files renamed to the set's simulation name. Stand-in: 0
 // (nothing renamed; RD ORV then reverts the name to "NoName").
 int32_t OrvOutputRename(int16_t set);
-// Reads the set's assignment file into its line list; non-zero when assignments were
-// read. Stand-in: 0.
-int32_t SimFIAsnRead(int16_t set, SimRecord* sim);
 // Converts the summed HITRAN sets into a simulation file; 1 on success. Stand-in:
 // "OPTION NOT CURRENTLY AVAILABLE" in the status bar and 0.
 int32_t SimHT2QVSSum(int16_t set);
-// resize 1, add 1: appends one line for the caller to fill; resize 0: deletes the line
-// at the selected position of the QN list. 1, or 0 on failure. Stand-in: 0 (the line
-// list cannot change yet).
-int32_t SimFIAddDelLineQVS(int32_t resize, int32_t add, int16_t set, SimRecord* sim, int32_t report);

@@ -11,6 +11,7 @@
 #include "sim/PendingLinks.h"
 #include "sim/SimDialogs.h"
 #include "sim/SimDialogsInternal.h"
+#include "sim/SimLines.h"
 #include "sim/SimSets.h"
 
 using namespace simdlg;

@@ -26,6 +26,7 @@
 #include "sim/SimDialogs.h"
 #include "sim/SimDialogsInternal.h"
 #include "sim/SimFile.h"
+#include "sim/SimLines.h"
 #include "sim/SimRotor.h"
 #include "sim/SimSets.h"
 

@@ -14,9 +14,9 @@ std::vector<float> simSpectrum;
 std::vector<float>& SimSpectrum() { return simSpectrum; }
 }  // namespace
 
-// Stands in for the simulation writer of the sets (which replaces a weak link-time
-// stand-in): writes SimSpectrum() as a headerless float file.
-int32_t SimFIWriteBin(const char* file, int16_t, int32_t) {
+// Takes the place of the simulation writer of the sets in this program (linked with
+// --wrap): writes SimSpectrum() as a headerless float file.
+extern "C" int32_t __wrap__Z13SimFIWriteBinPKcsi(const char* file, int16_t, int32_t) {
   if (SimSpectrum().empty()) return 0;
   FILE* f = std::fopen(file, "wb");
   if (!f) return 0;

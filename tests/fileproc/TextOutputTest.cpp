@@ -15,8 +15,9 @@ namespace {
 std::vector<float> simSpectra[9];
 }  // namespace
 
-// Stands in for the simulation sets' spectrum writer: writes the set's test spectrum.
-int32_t SimFIWriteBin(const char* file, int16_t set, int32_t) {
+// Takes the place of the simulation sets' spectrum writer in this program (linked with
+// --wrap): writes the set's test spectrum.
+extern "C" int32_t __wrap__Z13SimFIWriteBinPKcsi(const char* file, int16_t set, int32_t) {
   if (simSpectra[set].empty()) return 0;
   std::FILE* f = std::fopen(file, "wb");
   if (!f) return 0;
