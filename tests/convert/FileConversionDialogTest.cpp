@@ -186,7 +186,6 @@ TEST_F(FileConversionDialogTest, NothingCheckedOrNothingAvailableConvertsNothing
   answers.Box("Info", "[ch0.bin] CONVERTED TO [ch0.bin00]", IDOK)
       .Box("Info", "FILE(S) NOT CONVERTED", IDOK)             // no channel: not the earlier success
       .Box("Info", "OPTION NOT CURRENTLY AVAILABLE", IDOK)    // NetCDF, once, no file touched
-      .Box("Info", "OPTION NOT CURRENTLY AVAILABLE", IDOK)    // RAND NOISE: no question either
       .Box("Info", "OPTION NOT CURRENTLY AVAILABLE", IDOK);   // SEQ FFT
   WithDialog([&](HWND d) {
     drv::SetCheck(d, IDC_CNV_CHECK0, true);
@@ -197,7 +196,6 @@ TEST_F(FileConversionDialogTest, NothingCheckedOrNothingAvailableConvertsNothing
     drv::TypeAndCommit(d, IDC_CNV_OUTNAME0, "ch0.bin");
     drv::TypeAndCommit(d, IDC_CNV_EXT, "");
     drv::Click(d, IDC_CNV_NETCDF);
-    drv::Click(d, OSI_RAND_NOISE);
     drv::Click(d, IDC_CNV_SEQFFT);
     drv::Click(d, IDCANCEL);
   });
