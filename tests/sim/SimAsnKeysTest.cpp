@@ -135,16 +135,26 @@ TEST_F(SimAsnKeysTest, UncertaintyStaleSelectionAndFixedLines) {
   EXPECT_EQ(Sim.FI_Exp_Erg[0][1], 0.0);
 }
 
-TEST_F(SimAsnKeysTest, LineAddingModeLeavesTheListAloneWithoutItsUpkeep) {
+TEST_F(SimAsnKeysTest, LineAddingModeAddsALineAtTheCursorInFrequencyOrder) {
   List({1});
   Sim.Edit_Stat[0] = 1;
-  // Adding needs the line-list upkeep; until it can append, nothing changes.
+  Win.Cursor_X = 10;
+  const double fa = AtCursor();
   Key('k');
-  EXPECT_EQ(Sim.FI_Lines[0], 8u);
-  EXPECT_EQ(Sim.FI_Exp_Erg[0][1], 0.0);
-  EXPECT_EQ(StatusText(0), "[A] SIM [NoName] ASNS NOT MODIFIED");
+  ASSERT_EQ(Sim.FI_Lines[0], 9u);
+  EXPECT_EQ(StatusText(0), "[A] SIM [NoName] SIM LINE ADDED=[9]");
+  int found = 0;
+  for (uint32_t i = 0; i < Sim.FI_Lines[0]; ++i) {
+    if (Sim.FI_Sim_Erg[0][i] == fa) ++found;
+    if (i > 0) {
+      EXPECT_LE(Sim.FI_Sim_Erg[0][i - 1], Sim.FI_Sim_Erg[0][i]);
+    }
+  }
+  EXPECT_EQ(found, 1);
   // Position 0 is the new-line slot: no line to delete.
+  Sim.FI_QN_List_Sel[0] = 0;
   EXPECT_EQ(ViewKeySimUnassign(0), 0);
+  EXPECT_EQ(Sim.FI_Lines[0], 9u);
 }
 
 TEST_F(SimAsnKeysTest, QuadrupoleComponentsAreAssignedAndCentreTheLine) {
