@@ -35,6 +35,7 @@
 #include "records/Sim.h"
 #include "records/Trans.h"
 #include "records/Win.h"
+#include "sim/SimPlot.h"
 
 namespace {
 

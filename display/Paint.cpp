@@ -25,6 +25,7 @@
 #include "records/Sim.h"
 #include "records/Trans.h"
 #include "records/Win.h"
+#include "sim/SimPlot.h"
 
 namespace {
 
@@ -711,6 +712,11 @@ int32_t PaintPrinter(HDC dc) {
   p.right = static_cast<int32_t>(0.95 * r);
   p.height = p.bottom - p.top;
   p.points = std::min<int32_t>(Win.Page_Width, WIN_DRAW_PTS);
+  // The renderer maps the sets' sticks and labels onto this rectangle.
+  Win.Prt_Left = p.left;
+  Win.Prt_Width = p.right - p.left;
+  Win.Prt_Height = p.height;
+  Win.Prt_Bottom = p.bottom;
   const int32_t pagePixels = Win.Page_Pixels;
   const double pixels = pagePixels > 0 ? pagePixels : 1.0;
   p.step = Dsp.Hor_Scale * (p.right - p.left) / pixels;

@@ -2,8 +2,7 @@
 // PendingLinks.h). Every definition here is replaced by the real one when that part
 // is linked in; none of them changes a record.
 //
-// Stand-ins: SimFIPlot (renderer of simulation sets) and the seventeen dialog
-// creators listed in PendingLinks.h.
+// Stand-ins: the seventeen dialog creators listed in PendingLinks.h.
 #include "display/PendingLinks.h"
 
 #include "platform/windows/Window.h"
@@ -20,11 +19,6 @@ uint32_t RefreshExisting(SimDlgKind kind, int16_t set, uint32_t show) {
 }
 
 }  // namespace
-
-__attribute__((weak)) int32_t SimFIPlot(HDC, int16_t, int16_t, int16_t, int32_t, int32_t, int32_t, int16_t,
-                                        int16_t) {
-  return 0;
-}
 
 #define QV95_PENDING_CREATOR(name, kind)                                            \
   __attribute__((weak)) uint32_t name(int16_t set, uint32_t show, HWND) {          \

@@ -1,5 +1,5 @@
-// Calls from the main-window painting into parts that are not built yet: the renderer
-// of simulation sets and the show/hide creators of the modeless per-set dialogs. Each
+// Calls from the main-window painting into parts that are not built yet: the show/hide
+// creators of the modeless per-set dialogs. Each
 // has a weak stand-in in PendingLinks.cpp that the real definition replaces at link
 // time; the declarations here are the ones the real parts must match.
 #pragma once
@@ -8,12 +8,6 @@
 
 #include "platform/gdi/Gdi.h"
 #include "platform/kernel/WinTypes.h"
-
-// Fills Win.PM_DrawAry[0..count-1] with the set's values for a run of points of one
-// view level and, given a context and paint 2 or 3, draws its sticks and labels.
-// 1 when rendered, 0 on failure. Stand-in: 0 (nothing rendered, nothing drawn).
-int32_t SimFIPlot(HDC hdc, int16_t paint, int16_t set, int16_t view, int32_t first, int32_t count,
-                  int32_t baseline, int16_t childChn, int16_t childView);
 
 // Show/hide creators of the per-set modeless dialogs: show 1 creates the dialog once,
 // refreshes it (WM_INITDIALOG) and shows it; show 0 hides it. The result (show, or 0

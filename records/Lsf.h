@@ -14,6 +14,7 @@ class TextFileWriter;
 #include "records/AtomicField.h"
 
 constexpr int LSF_SETS = 9;
+constexpr int LSF_GROUPS = 18;  // fit groups 0..17; 18 = no group
 
 struct LsfRecord {
   Shared<uint32_t> Run_Flag[LSF_SETS] = {};  // 1 while a fit of that set may run; 0 asks it to stop
@@ -64,6 +65,35 @@ struct LsfRecord {
   uint32_t Fit_Lines[LSF_SETS] = {};
   uint32_t ItnSave_Stat[LSF_SETS] = {};
   uint32_t LsFit_Stat[LSF_SETS] = {};
+
+  // Fit values the renderer reads per set: frequency shift added to every JKK line,
+  // the group switch with each line's group (18 = none) and parameter index, and the
+  // amplitude of each group.
+  float Sim_FrqShift[LSF_SETS] = {};
+  uint32_t Grp_Stat[LSF_SETS] = {};
+  int16_t* Line_Grp[LSF_SETS] = {};
+  int32_t* Line_PrmIdx[LSF_SETS] = {};
+  float Grp_Amp[LSF_SETS][LSF_GROUPS] = {};
+  // Ring-down result drawn over a set: display switch, result valid, window choice
+  // (0: the main cursor window), and A exp(-k d) + B.
+  uint32_t Rdf_Dsp[LSF_SETS] = {};
+  uint32_t Rdf_Valid[LSF_SETS] = {};
+  uint32_t Rdf_WinSel[LSF_SETS] = {};
+  double Rdf_A[LSF_SETS] = {};
+  double Rdf_K[LSF_SETS] = {};
+  double Rdf_B[LSF_SETS] = {};
+  // The Voigt fit grid of a set: first and last fit line, first raw point and number of
+  // points, the frequency shift, the line-recalculation and line-calculation switches,
+  // and per line the source-set label and a tag passed to the HITRAN line calculation.
+  int32_t Fit_LnBeg[LSF_SETS] = {};
+  int32_t Fit_LnEnd[LSF_SETS] = {};
+  int32_t Fit_PtFirst[LSF_SETS] = {};
+  int32_t Fit_PtCnt[LSF_SETS] = {};
+  double Fit_FrqShift[LSF_SETS] = {};
+  uint32_t Ln_Recalc[LSF_SETS] = {};
+  uint32_t Ln_Calc[LSF_SETS] = {};
+  uint16_t* Line_Src[LSF_SETS] = {};
+  int32_t* Line_Tag[LSF_SETS] = {};
 };
 
 extern LsfRecord Lsf;

@@ -1,3 +1,4 @@
 #include "records/Quad.h"
 
 QuadRecord Quad;
+VibArraysRecord VibArrays;

@@ -1,7 +1,8 @@
-// The quadrupole hyperfine record, as far as the main window, the working file and the
-// simulation files use it: program path, parameter file, and per set the assignment
-// file, the assignment list, its modified flag, the parameters stored in the set's
-// simulation file and the trackbar state.
+// The quadrupole hyperfine record, as far as the main window, the working file, the
+// simulation files and the renderer use it: program path, parameter file, and per set the
+// assignment file, the assignment list, its modified flag, the parameters stored in the
+// set's simulation file and the trackbar state; the hyperfine components of the selected
+// line and their list.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +25,37 @@ struct QuadRecord {
   double Prm[QUAD_SETS][2][3] = {};
   double Prm2[QUAD_SETS] = {};
   uint32_t Trackbar_Stat[QUAD_SETS] = {1, 1, 1, 1, 1, 1, 1, 1, 1};
+  // Components of the selected line: count, capacity, F' and F'' pairs, frequency,
+  // relative intensity, assigned frequency (0 = unassigned) and its uncertainty.
+  int32_t Comp_Count[QUAD_SETS] = {};
+  int32_t Comp_Cap[QUAD_SETS] = {};
+  double* Comp_F[QUAD_SETS] = {};
+  double* Comp_Frq[QUAD_SETS] = {};
+  float* Comp_Itn[QUAD_SETS] = {};
+  double* Comp_ExpFrq[QUAD_SETS] = {};
+  float* Comp_Unc[QUAD_SETS] = {};
+  // The component list of the quadrupole QN dialog and its state.
+  int32_t* QN_List[QUAD_SETS] = {};
+  int32_t QN_LIST_TOT[QUAD_SETS] = {};
+  int32_t QN_LIST_SEL[QUAD_SETS] = {};
+  int32_t QN_SEL[QUAD_SETS] = {};
+  int32_t QN_List_Top[QUAD_SETS] = {};
+  uint32_t QN_Request[QUAD_SETS] = {};
+  uint32_t QN_FromList[QUAD_SETS] = {};
+  uint32_t QN_Scan[QUAD_SETS] = {};
+  double Frq_Widen = 10.0;  // the frequency window of a quadrupole set widens by this many widths
 };
 
 extern QuadRecord Quad;
+
+// Vibrational anharmonic components per set: for each line its number of components
+// and, at line x Stride + c, each component's frequency and relative intensity.
+struct VibArraysRecord {
+  uint32_t Lines[QUAD_SETS] = {};
+  int32_t Stride[QUAD_SETS] = {};
+  int32_t* Cnt[QUAD_SETS] = {};
+  double* Frq[QUAD_SETS] = {};
+  double* Itn[QUAD_SETS] = {};
+};
+
+extern VibArraysRecord VibArrays;

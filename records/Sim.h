@@ -364,7 +364,7 @@ struct SimRecord {
   int32_t LS_SearchPtsShown[SIM_SETS][SIM_VIEW_LEVELS] = {};
   float* LS_Lo_FAry[SIM_SETS][SIM_VIEW_LEVELS] = {};
   float* LS_Hi_FAry[SIM_SETS][SIM_VIEW_LEVELS] = {};
-  float* LS_SAry[SIM_SETS][SIM_VIEW_LEVELS] = {};
+  int16_t* LS_SAry[SIM_SETS][SIM_VIEW_LEVELS] = {};  // template: 32767 at the centre
   double* LS_Lo_DAry[SIM_SETS][SIM_VIEW_LEVELS] = {};
   double* LS_Hi_DAry[SIM_SETS][SIM_VIEW_LEVELS] = {};
   double LS_StepCache[SIM_SETS][SIM_VIEW_LEVELS] = {};
@@ -372,6 +372,23 @@ struct SimRecord {
   double LS_LorRange[SIM_SETS][2] = QV95_SIM_ALL(QV95_SIM_RANGE);
   float LS_Area[SIM_SETS] = {};
   float LS_Peak[SIM_SETS] = {};
+
+  // Rendering: lines of negative lower energy met by the intensity calculation; the
+  // widths, extent and width mode with which each set's template was last built; the
+  // JKK filter values (Jkk_Filter[set][0]: quantum number at Jkk_QNIdx equal to
+  // Jkk_QNVal; Jkk_Filter[set][1]: J' - J'' equal to Jkk_BrVal); the HITRAN pressure
+  // scan's running flag per set and the value at the cursor it reads.
+  int32_t NegErg_Cnt[SIM_SETS] = {};
+  double LS_CacheGau[SIM_SETS] = {};
+  double LS_CacheLor[SIM_SETS] = {};
+  int16_t LS_CacheNOLWS[SIM_SETS] = {};
+  float LS_CacheSpan[SIM_SETS] = {};
+  uint32_t LS_CacheMode[SIM_SETS] = {};
+  int16_t Jkk_QNIdx[SIM_SETS] = {};
+  int32_t Jkk_QNVal[SIM_SETS] = {};
+  int16_t Jkk_BrVal[SIM_SETS] = {};
+  uint32_t HtScanRunning[SIM_SETS] = {};
+  double HtScanReadout = 0.0;
 
   int16_t Ctl_First = 0;  // set in the left column of the simulation control dialog
 #undef QV95_SIM_ALL

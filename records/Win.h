@@ -146,6 +146,12 @@ struct WinRecord {
   int32_t Plot_Right = 0;
   int32_t Plot_Top = 0;
   int32_t Plot_Bottom = 0;
+  // Plot rectangle of a printed page in device units (left edge, width, height, bottom
+  // edge), set by the printer painting before it draws.
+  int32_t Prt_Left = 0;
+  int32_t Prt_Width = 0;
+  int32_t Prt_Height = 0;
+  int32_t Prt_Bottom = 0;
 
   // Cursor, cursor window and relative readout.
   int32_t Cursor_X = 0;

@@ -7,6 +7,7 @@
 #include "display/PendingLinks.h"
 #include "display/PendingLinksViewKeys.h"
 #include "models/hitran/HtUnits.h"
+#include "models/hitran/Tips.h"
 #include "models/rotor/DipoleAngles.h"
 #include "platform/windows/MessageBox.h"
 #include "platform/kernel/Text.h"

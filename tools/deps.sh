@@ -5,6 +5,9 @@ set -euo pipefail
 
 QV95_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
                libfftw3-dev libcairo2-dev libsdl2-dev fonts-dejavu-core libgsl-dev)
+# Needed by the tests and benchmarks only, never linked into the program: libcerf is
+# the reference that the complex error function is checked and timed against.
+QV95_TEST_PACKAGES=(libcerf-dev)
 
 qv95_install_missing() {
   local missing=()

@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/deps.sh
-qv95_install_missing
+qv95_install_missing "${QV95_TEST_PACKAGES[@]}"
 
 build=build/check
 jobs=$(nproc)

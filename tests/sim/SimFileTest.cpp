@@ -3,13 +3,25 @@
 #include <cmath>
 
 #include "SimFixture.h"
+#include "models/hitran/Tips.h"
 #include "records/Locks.h"
+#include "records/Tips.h"
 
 namespace qvtest {
 namespace {
 
 class SimFileTest : public SimTest {
  protected:
+  // The partition functions come from the tables unpacked beside the build.
+  void SetUp() override {
+    SimTest::SetUp();
+    Tips = TipsRecord{};
+    StrCopy(Tips.Folder, QV95_TIPS_DIR);
+  }
+  void TearDown() override {
+    SimTest::TearDown();
+    Tips = TipsRecord{};
+  }
   // A hand-built file of n lines: the header from the default and the given body.
   static VavOde BaseHeader(const char* version, int32_t lines) {
     VavOde def, h;
@@ -128,10 +140,14 @@ TEST_F(SimFileTest, HitranSetIsStoredInWavenumbersAndComesBackInTheAxisUnit) {
   EXPECT_EQ(Sim.FI_Gau_FWHM[1][3], 0.0f);  // HITRAN lines take their widths from their coefficients
   EXPECT_EQ(Sim.HT_MHz_Stat[1], 1u);
   EXPECT_NEAR(Sim.FI_Sim_Erg[1][2], mhz, 1e-6);
-  // No partition functions are linked in yet: the read warns and goes on.
-  EXPECT_EQ(Sim.HT_QT_Stat[1], 0u);
-  ASSERT_EQ(BoxTexts().size(), 1u);
-  EXPECT_EQ(BoxTexts()[0], "[B] SIM [ht]\n\nSIM=[1] HT NUM=[2] ISO=[1]\n\nTIP(Q) FUNCTION NOT FOUND | INVALID");
+  // Every CO2 isotope has its partition function: Q(296 K) of each is stored.
+  EXPECT_EQ(Sim.HT_QT_Stat[1], 1u);
+  EXPECT_TRUE(BoxTexts().empty());
+  for (int16_t iso = 1; iso <= SimRecord::HT_Iso_Cnt[2]; ++iso) {
+    double q = 0.0;
+    ASSERT_EQ(SimTipsQT(2, 296.0, iso, &q), 1) << iso;
+    EXPECT_EQ(Sim.HT_QT_Ref[1][iso - 1], q) << iso;
+  }
 
   // A freed set read again with the axis in MHz: the lines come to MHz, the cut-off (a
   // setting held in the display unit) stays.
@@ -141,6 +157,23 @@ TEST_F(SimFileTest, HitranSetIsStoredInWavenumbersAndComesBackInTheAxisUnit) {
   ASSERT_EQ(SimFIReadQVS(1, &Sim, 0, 0), 1);
   EXPECT_NEAR(Sim.FI_Sim_Erg[1][2], mhz, 1e-6);
   EXPECT_EQ(Sim.HT_FrqLim[1], 20.0);
+}
+
+TEST_F(SimFileTest, OzoneSetReadsWithThePartitionFunctionWarning) {
+  // Ozone isotopes 6 to 18 have no partition-function table: the read warns and goes on.
+  FillSet(1, 4, 0, 4, true);
+  Sim.TEMP_GLOBAL_STAT[1] = 0;
+  Sim.ONESTATE_STAT[1] = 0;
+  StrCopy(Sim.Sim_Flnm[1], "ozone");
+  StrCopy(Sim.Sim_Type[1], "HITRAN");
+  for (uint32_t i = 0; i < 4; ++i) Sim.HT_Mol_Lbl[1][i] = 31;
+  ASSERT_EQ(SimFIWriteQVS(1, &Sim), 1);
+  ASSERT_EQ(SimFIReadQVS(1, &Sim, 0, 0), 1);
+  EXPECT_EQ(Sim.FI_Lines[1], 4u);
+  EXPECT_EQ(Sim.HT_Mol[1], 3);
+  EXPECT_EQ(Sim.HT_QT_Stat[1], 0u);
+  ASSERT_EQ(BoxTexts().size(), 1u);
+  EXPECT_EQ(BoxTexts()[0], "[B] SIM [ozone]\n\nSIM=[1] HT NUM=[3] ISO=[1]\n\nTIP(Q) FUNCTION NOT FOUND | INVALID");
 }
 
 TEST_F(SimFileTest, OlderVersionsReadAsStored) {

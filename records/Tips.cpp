@@ -1,0 +1,4 @@
+#include "records/Tips.h"
+
+TipsRecord Tips;
+std::mutex TipsLock;

@@ -1,0 +1,61 @@
+// Line shapes of the simulation sets: the peak-normalised 16-bit template and the
+// area-normalised half profiles (single and double precision) of each set and view
+// level, the summing of a profile into a spectrum, and the Voigt values of the line
+// fit. Profiles are sampled on the frequency grid of a view level (Dsp.FrqStpView).
+#pragma once
+
+#include <cstdint>
+
+// One line's request to the half-profile builders and the HITRAN line calculation.
+struct LineShapeRec {
+  uint32_t HtCalc = 0;  // copy of the set's Sim.HT_LnCalc
+  uint32_t Mode = 0;    // HITRAN line calculation: 1 with Sub 0 fills the half profiles,
+  uint32_t Sub = 0;     // 0 with Sub 1 gives one value at Offset
+  int16_t Set = 0;
+  uint16_t Src = 0;     // the line's source-set label (fit data)
+  int16_t View = 0;
+  uint32_t Line = 0;
+  int32_t Tag = 0;      // the fit's per-line value, passed through
+  double Lor = 0.0;     // Lorentzian full width
+  double Gau = 0.0;     // Gaussian full width
+  double Itn = 0.0;     // the line's own intensity and frequency (HITRAN line
+  double Erg = 0.0;     // calculation; copied back by the renderer)
+  double Area = 0.0;    // out: area of the profile in frequency units
+  double Peak = 0.0;    // out: profile value at the centre grid point
+  double Nu0 = 0.0;     // line frequency (FULL LOR, VVWEISS)
+  double FrqCor = 0.0;  // line frequency minus the frequency of the centre grid point
+  double Ht[4] = {};    // used by the HITRAN line calculation only
+  double Offset = 0.0;  // distance from the centre of the one value of the Voigt value path
+};
+
+// Line-shape functions of Sim.LS_Func.
+constexpr int16_t LS_FUNC_VOIGT = 0;
+constexpr int16_t LS_FUNC_FULL_LOR = 1;
+constexpr int16_t LS_FUNC_VVWEISS = 2;
+
+// Builds Sim.LS_SAry of the set for all four view levels from the widths; returns at
+// once when nothing changed (force 0). 1 on success, 0 after a message.
+int32_t SimLineShapeTemplate(int16_t set, double gau, double lor, int32_t force);
+// Builds the f32 half profiles *lo, *hi of the record's set and view from the set's
+// Sim.LS_GAU and Sim.LS_LOR, growing them as needed. 1, or 0 after a message.
+int32_t SimLineShapeFNrm(LineShapeRec* rec, float** lo, float** hi);
+// The same in f64 from the record's widths, the centre lying FrqCor above the centre
+// grid point; writes the record's Area and Peak. 1, or 0 after a message.
+int32_t SimLineShapeDNrm(LineShapeRec* rec, double** lo, double** hi);
+// Adds amplitude x the f64 half profile of (set, view) over half points on each side
+// of index centre into out[0..length-1]; targets outside are skipped. 1, or 0 when
+// the set has no profile.
+int32_t SimLineShapeSum(int16_t set, int16_t view, int32_t centre, int32_t half, int32_t length,
+                        double amplitude, double* out);
+
+// Model value of one line of the Voigt fit at frequency nu; prm = (intensity, centre,
+// Gaussian width, Lorentzian width); lineProfile[point] is the line's profile on the
+// fit grid prepared by VoigtFuncInit.
+double VoigtFuncValue(int16_t set, int32_t line, int32_t point, const double* lineProfile, const double* prm,
+                      double nu);
+// Fills the profile of every fit line of the set on the fit grid (lineProfiles[line],
+// Lsf.Fit_PtCnt values each). 1, or 0 after a message.
+int32_t VoigtFuncInit(int16_t set, double** lineProfiles, const double* prm);
+
+// Releases every profile store of every set and view level (end of the program, tests).
+void SimLineShapeStoresFree();

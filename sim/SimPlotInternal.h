@@ -1,0 +1,53 @@
+// The state of one SimFIPlot call, shared by the renderer's sources.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/gdi/Gdi.h"
+
+namespace sim {
+
+struct PlotCall {
+  HDC dc = nullptr;
+  int16_t paint = 0;
+  int16_t set = 0;
+  int16_t view = 0;
+  int32_t first = 0;
+  int32_t count = 0;
+  int32_t baseline = 0;
+  int16_t childChn = 9;
+  int16_t childView = 0;
+  bool draw = false;    // sticks, labels and markers go to dc
+  float* out = nullptr;  // PM_DrawAry
+  // Device mapping: x = MX pixel + BX, y = MY value + BY; OFS = scalar x offset.
+  double MX = 1.0, BX = 0.0, MY = 0.0, BY = 0.0, OFS = 0.0;
+  int32_t charH = 0, charW = 0;
+  double p = 1.0;  // points per pixel of the view
+  double frqBeg = 0.0, frqEnd = 0.0;
+  int16_t powChn = -1;  // channel of the power-normalisation file, -1 none
+  HGDIOBJ oldPen = nullptr;   // the context's pen and text colour before the call,
+  COLORREF oldText = 0;       // given back at its end
+};
+
+// Frequency of point i of the run and the run point of frequency f.
+double RunFreq(const PlotCall& c, int32_t i);
+int32_t RunPoint(const PlotCall& c, double f);
+inline bool InRun(const PlotCall& c, int32_t point) { return point >= 0 && point < c.count; }
+
+// Per-line work (SimPlotLines.cpp). false ends the call with 0.
+bool PlotHitranConstants(PlotCall& c, double* K);
+bool PlotJkkLine(PlotCall& c, int32_t line, double f);
+bool PlotQuadLine(PlotCall& c, int32_t line);
+bool PlotHitranLine(PlotCall& c, int32_t line, double f, double K);
+bool PlotVibComponents(PlotCall& c);
+void PlotHitranAfter(PlotCall& c);
+void TrackQnWindow(const PlotCall& c, int32_t line, double f, bool quad);
+
+// Baselines and overlays, the QN list and the markers (SimPlotOverlay.cpp).
+void PlotOverlays(PlotCall& c);
+// 0 failure, 1 done (also the early success returns).
+int32_t PlotQnListAndMarkers(PlotCall& c);
+// Whether the line passes the set's JKK filters.
+bool JkkFilterPass(int16_t set, int32_t line);
+
+}  // namespace sim

@@ -1,0 +1,18 @@
+// The complex error function w(z) = exp(-z^2) erfc(-iz) and the area-normalised Voigt
+// profile built on it.
+#pragma once
+
+#include <cstdint>
+
+// w(z) for z = (z[0], z[1]) into w[0], w[1]. 0 on success; non-zero when the value
+// would overflow (w is then e^708 in both parts), which every caller counts as 0.
+int16_t VoigtComplexErrorFn(const double* z, double* w);
+
+// sqrt(ln 2), 2/G sqrt(ln 2 / pi) without G, and 4 ln 2.
+inline constexpr double VOIGT_SQRT_LN2 = 0.83255461115769775635;
+inline constexpr double VOIGT_NORM = 0.93943727869965133377;
+inline constexpr double VOIGT_4LN2 = 2.77258872223978123767;
+
+// The Voigt profile of Gaussian full width gau and Lorentzian full width lor (both
+// non-zero) at distance d from the centre, area 1; 0 where w(z) overflows.
+double VoigtProfile(double d, double gau, double lor);
