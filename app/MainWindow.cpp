@@ -495,6 +495,7 @@ LRESULT MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       if (Win.hBmp_ToolBar) DeleteObject(Win.hBmp_ToolBar);
       Win.hBmp_ToolBar = nullptr;
+      DisplayPaintBuffersFree();
       PostQuitMessage(0);
       return 0;
     case WM_SIZE:

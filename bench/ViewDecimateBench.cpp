@@ -1,20 +1,18 @@
 // View-file decimation of a large raw float file into its three levels in one pass,
-// beside the same block loop with GSL's natural cubic spline (gsl_interp_cspline
-// with an accelerator, the same sampling positions, maxima and averages) and beside
-// a plain pass that only reads the file and takes block minima and maxima.
+// beside two references at their best: a plain read of the file in the same blocks,
+// and a plain per-pixel pass that reads the file once and builds the same three level
+// sizes (maximum of the raw points of each pixel at two levels, their average at the
+// third) with no spline.
 //
-//   bench_view [--points=N] [benchmark options]
+//   bench_view [--points=N] [--hashes] [benchmark options]
 //
 // N raw points (default 100,000,000; also QV95_VIEW_BENCH_POINTS). The raw file is
 // written once to the temporary folder and reused by later runs of the same size.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
-#include <gsl/gsl_errno.h>
-#include <gsl/gsl_interp.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -23,54 +21,10 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchMedians.h"
 #include "display/ViewDecimate.h"
 
 namespace {
-
-// The same spline through the block's knots at 0..n-1, computed by GSL.
-class GslSpline {
- public:
-  GslSpline() = default;
-  GslSpline(const GslSpline&) = delete;
-  GslSpline& operator=(const GslSpline&) = delete;
-  ~GslSpline() { Release(); }
-
-  void Fit(const ViewWork& work, uint32_t n) {
-    y_ = work.y;
-    n_ = n;
-    if (n < 3) return;
-    if (!interp_ || size_ != n) {
-      Release();
-      interp_ = gsl_interp_alloc(gsl_interp_cspline, n);
-      acc_ = gsl_interp_accel_alloc();
-      size_ = n;
-      x_.resize(n);
-      for (uint32_t i = 0; i < n; ++i) x_[i] = i;
-    }
-    gsl_interp_init(interp_, x_.data(), y_, n);
-    gsl_interp_accel_reset(acc_);
-  }
-
-  double Eval(double s) const {
-    if (n_ < 3) return y_[0];
-    const double last = static_cast<double>(n_ - 1);
-    return gsl_interp_eval(interp_, x_.data(), y_, s > last ? last : s, acc_);
-  }
-
- private:
-  void Release() {
-    if (interp_) gsl_interp_free(interp_);
-    if (acc_) gsl_interp_accel_free(acc_);
-    interp_ = nullptr;
-    acc_ = nullptr;
-  }
-  gsl_interp* interp_ = nullptr;
-  gsl_interp_accel* acc_ = nullptr;
-  std::vector<double> x_;
-  const double* y_ = nullptr;
-  uint32_t n_ = 0;
-  uint32_t size_ = 0;
-};
 
 struct Setup {
   uint64_t points = 100000000;
@@ -79,10 +33,8 @@ struct Setup {
   // of 3000 pixels.
   double pages[3] = {1.0, 100.0, 1000.0};
   int16_t kinds[3] = {VIEW_KIND_MAX, VIEW_KIND_MAX, VIEW_KIND_AVE};
-  std::vector<float> out[3];
-  std::vector<float> gslOut[3];
-  double seconds[3] = {0, 0, 0};  // plain, decimation, GSL
 };
+Setup setup;
 
 // A trace with a slow baseline, noise and a narrow line every 50,000 points.
 bool WriteRawFile(const Setup& s) {
@@ -112,67 +64,169 @@ bool WriteRawFile(const Setup& s) {
   return !ec;
 }
 
-template <class Spline>
-void Decimate(benchmark::State& state, Setup& s, std::vector<float>* out, int slot) {
+double LevelPixels(const Setup& s, int v) { return 3000.0 * s.pages[v]; }
+
+void SetBytes(benchmark::State& state, const Setup& s) {
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(s.points) * 4);
+}
+
+void BM_ViewDecimateThreeLevels(benchmark::State& state) {
+  const Setup& s = setup;
   ViewWork work;
   if (ViewWorkAlloc(&work, VIEW_BLOCK_POINTS) != 1) {
     state.SkipWithError("work arrays");
     return;
   }
+  std::vector<float> out[3];
   const int fd = ::open(s.path.c_str(), O_RDONLY);
   for (auto _ : state) {
     ViewLevelOut levels[3];
     for (int v = 0; v < 3; ++v) {
-      const double pixels = 3000.0 * s.pages[v];
+      const double pixels = LevelPixels(s, v);
       out[v].assign(static_cast<size_t>(pixels + 0.5), 0.0f);
       levels[v].kind = s.kinds[v];
       levels[v].ptsPerPixel = static_cast<double>(s.points) / pixels;
       levels[v].size = static_cast<uint32_t>(out[v].size());
       levels[v].values = out[v].data();
     }
-    Spline spline;
+    ViewUniformSpline spline;
     ViewDecimateStats stats;
-    const auto begin = std::chrono::steady_clock::now();
     if (ViewDecimate(fd, s.points, levels, work, spline, ViewDecimateHooks{}, &stats) != ViewDecimateEnd::Done)
       state.SkipWithError("decimation failed");
-    s.seconds[slot] = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
     benchmark::DoNotOptimize(out[0].data());
   }
   ::close(fd);
   ViewWorkFree(&work);
-  state.counters["Mpoints/s"] = benchmark::Counter(static_cast<double>(s.points) * 1e-6, benchmark::Counter::kIsRate);
+  SetBytes(state, s);
 }
 
-void PlainMinMax(benchmark::State& state, Setup& s) {
+// The file read in the same blocks, nothing else.
+void BM_PlainReadReference(benchmark::State& state) {
+  const Setup& s = setup;
   std::vector<float> block(VIEW_BLOCK_POINTS);
-  std::vector<float> lo, hi;
   const int fd = ::open(s.path.c_str(), O_RDONLY);
   for (auto _ : state) {
-    lo.clear();
-    hi.clear();
-    const auto begin = std::chrono::steady_clock::now();
+    for (uint64_t p = 0; p < s.points; p += VIEW_BLOCK_POINTS) {
+      if (viewdetail::ReadBlock(fd, p, block.data(), VIEW_BLOCK_POINTS) <= 0) break;
+      benchmark::DoNotOptimize(block.data());
+    }
+  }
+  ::close(fd);
+  SetBytes(state, s);
+}
+
+// Per pixel the maximum or average of the raw points it covers (pixel j takes points
+// from ceil(j f) to below ceil((j + 1) f)), the file read once in the same blocks.
+void BM_PlainMaxAverageReference(benchmark::State& state) {
+  const Setup& s = setup;
+  std::vector<float> block(VIEW_BLOCK_POINTS);
+  std::vector<float> out[3];
+  const int fd = ::open(s.path.c_str(), O_RDONLY);
+  for (auto _ : state) {
+    double f[3];
+    uint64_t edge[3];  // first point of the next pixel
+    uint32_t j[3] = {0, 0, 0};
+    float best[3] = {-1e20f, -1e20f, -1e20f};
+    double sum[3] = {0, 0, 0};
+    for (int v = 0; v < 3; ++v) {
+      out[v].assign(static_cast<size_t>(LevelPixels(s, v) + 0.5), 0.0f);
+      f[v] = static_cast<double>(s.points) / LevelPixels(s, v);
+      edge[v] = static_cast<uint64_t>(std::ceil(f[v]));
+    }
     for (uint64_t p = 0; p < s.points; p += VIEW_BLOCK_POINTS) {
       const int64_t n = viewdetail::ReadBlock(fd, p, block.data(), VIEW_BLOCK_POINTS);
       if (n <= 0) break;
-      const auto [mn, mx] = std::minmax_element(block.begin(), block.begin() + n);
-      lo.push_back(*mn);
-      hi.push_back(*mx);
+      for (int v = 0; v < 3; ++v) {
+        const bool isMax = s.kinds[v] == VIEW_KIND_MAX;
+        uint64_t at = p;
+        const uint64_t end = p + static_cast<uint64_t>(n);
+        while (at < end) {
+          const uint64_t stop = std::min(end, edge[v]);
+          const float* from = block.data() + (at - p);
+          const size_t count = static_cast<size_t>(stop - at);
+          // Eight lanes, so that the loops run at the machine's width.
+          size_t i = 0;
+          if (isMax) {
+            float m[8];
+            std::fill(m, m + 8, best[v]);
+            for (; i + 8 <= count; i += 8)
+              for (int l = 0; l < 8; ++l) m[l] = m[l] > from[i + l] ? m[l] : from[i + l];
+            for (; i < count; ++i) m[0] = m[0] > from[i] ? m[0] : from[i];
+            best[v] = *std::max_element(m, m + 8);
+          } else {
+            float partial[8] = {};
+            for (; i + 8 <= count; i += 8)
+              for (int l = 0; l < 8; ++l) partial[l] += from[i + l];
+            for (; i < count; ++i) partial[0] += from[i];
+            for (float part : partial) sum[v] += part;
+          }
+          at = stop;
+          if (at == edge[v]) {
+            if (j[v] < out[v].size()) out[v][j[v]] = isMax ? best[v] : static_cast<float>(sum[v] / f[v]);
+            ++j[v];
+            best[v] = -1e20f;
+            sum[v] = 0.0;
+            edge[v] = static_cast<uint64_t>(std::ceil((j[v] + 1) * f[v]));
+          }
+        }
+      }
     }
-    s.seconds[0] = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
-    benchmark::DoNotOptimize(hi.data());
+    benchmark::DoNotOptimize(out[2].data());
   }
   ::close(fd);
-  state.counters["Mpoints/s"] = benchmark::Counter(static_cast<double>(s.points) * 1e-6, benchmark::Counter::kIsRate);
+  SetBytes(state, s);
+}
+
+// FNV-1a over the bytes of the three levels of a few configurations, so that builds
+// of the decimation can be compared byte for byte (--hashes).
+void PrintHashes(const Setup& s) {
+  struct Config {
+    double pages[3];
+    int16_t kinds[3];
+  };
+  const Config configs[] = {{{1.0, 100.0, 1000.0}, {VIEW_KIND_MAX, VIEW_KIND_MAX, VIEW_KIND_AVE}},
+                            {{2.5, 333.3, 1111.1}, {VIEW_KIND_AVE, VIEW_KIND_AVE, VIEW_KIND_MAX}},
+                            {{0.7, 20000.0, 33333.3}, {VIEW_KIND_MAX, VIEW_KIND_AVE, VIEW_KIND_MAX}}};
+  ViewWork work;
+  if (ViewWorkAlloc(&work, VIEW_BLOCK_POINTS) != 1) return;
+  const int fd = ::open(s.path.c_str(), O_RDONLY);
+  for (const Config& c : configs) {
+    std::vector<float> out[3];
+    ViewLevelOut levels[3];
+    for (int v = 0; v < 3; ++v) {
+      const double pixels = 3000.0 * c.pages[v];
+      out[v].assign(static_cast<size_t>(pixels + 0.5), 0.0f);
+      levels[v].kind = c.kinds[v];
+      levels[v].ptsPerPixel = static_cast<double>(s.points) / pixels;
+      levels[v].size = static_cast<uint32_t>(out[v].size());
+      levels[v].values = out[v].data();
+    }
+    ViewUniformSpline spline;
+    ViewDecimateStats stats;
+    const ViewDecimateEnd end = ViewDecimate(fd, s.points, levels, work, spline, ViewDecimateHooks{}, &stats);
+    uint64_t hash = 1469598103934665603ull;
+    for (int v = 0; v < 3; ++v) {
+      const auto* bytes = reinterpret_cast<const unsigned char*>(out[v].data());
+      for (size_t i = 0; i < out[v].size() * sizeof(float); ++i) hash = (hash ^ bytes[i]) * 1099511628211ull;
+    }
+    std::printf("pages %g %g %g: end %d, hash %016llx\n", c.pages[0], c.pages[1], c.pages[2], static_cast<int>(end),
+                static_cast<unsigned long long>(hash));
+  }
+  ::close(fd);
+  ViewWorkFree(&work);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  Setup s;
+  Setup& s = setup;
   if (const char* env = std::getenv("QV95_VIEW_BENCH_POINTS")) s.points = std::strtoull(env, nullptr, 10);
   int kept = 1;
+  bool hashes = false;
   for (int i = 1; i < argc; ++i) {
-    if (std::strncmp(argv[i], "--points=", 9) == 0) {
+    if (std::strcmp(argv[i], "--hashes") == 0) {
+      hashes = true;
+    } else if (std::strncmp(argv[i], "--points=", 9) == 0) {
       s.points = std::strtoull(argv[i] + 9, nullptr, 10);
     } else {
       argv[kept++] = argv[i];
@@ -185,33 +239,31 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot write %s\n", s.path.c_str());
     return 1;
   }
-  gsl_set_error_handler_off();
-
-  benchmark::RegisterBenchmark("PlainReadBlockMinMax", [&s](benchmark::State& st) { PlainMinMax(st, s); })
-      ->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
-  benchmark::RegisterBenchmark("ViewDecimateThreeLevels",
-                               [&s](benchmark::State& st) { Decimate<ViewUniformSpline>(st, s, s.out, 1); })
-      ->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
-  benchmark::RegisterBenchmark("GslSplineThreeLevels",
-                               [&s](benchmark::State& st) { Decimate<GslSpline>(st, s, s.gslOut, 2); })
-      ->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-
-  double diff = 0.0;
-  for (int v = 0; v < 3; ++v)
-    for (size_t j = 0; j < s.out[v].size() && j < s.gslOut[v].size(); ++j)
-      diff = std::max(diff, static_cast<double>(std::fabs(s.out[v][j] - s.gslOut[v][j])));
-  std::printf("\n%llu raw points, file %s\n", static_cast<unsigned long long>(s.points), s.path.c_str());
-  std::printf("plain read + block min/max : %8.3f s\n", s.seconds[0]);
-  std::printf("view decimation, 3 levels  : %8.3f s\n", s.seconds[1]);
-  std::printf("GSL spline, same work      : %8.3f s\n", s.seconds[2]);
-  if (s.seconds[0] > 0 && s.seconds[1] > 0 && s.seconds[2] > 0) {
-    std::printf("decimation / GSL reference : %8.3f  (at most 1 wanted)\n", s.seconds[1] / s.seconds[2]);
-    std::printf("decimation / plain pass    : %8.3f\n", s.seconds[1] / s.seconds[0]);
+  if (hashes) {
+    PrintHashes(s);
+    return 0;
   }
-  std::printf("largest difference to GSL  : %.3g\n", diff);
+  for (auto* b : {benchmark::RegisterBenchmark("BM_PlainReadReference", BM_PlainReadReference),
+                  benchmark::RegisterBenchmark("BM_PlainMaxAverageReference", BM_PlainMaxAverageReference),
+                  benchmark::RegisterBenchmark("BM_ViewDecimateThreeLevels", BM_ViewDecimateThreeLevels)}) {
+    b->Iterations(1)->Repetitions(qvbench::kRepetitions)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+  }
+  qvbench::MedianReporter reporter;
+  if (!qvbench::RunWithMedians(&argc, argv, &reporter)) return 1;
+  std::printf("%llu raw points, file %s\n", static_cast<unsigned long long>(s.points), s.path.c_str());
+  const double gb = static_cast<double>(s.points) * 4.0 / 1e9;
+  for (const char* name : {"BM_PlainReadReference", "BM_PlainMaxAverageReference", "BM_ViewDecimateThreeLevels"}) {
+    const qvbench::Median m = reporter.Of(name);
+    if (m.real > 0)
+      std::printf("%-44s: %8.3f s  %6.2f GB/s  %6.2f ns a point\n", name, m.real, gb / m.real,
+                  m.real * 1e9 / static_cast<double>(s.points));
+  }
+  // Real time, and CPU time, which a machine busy with other work disturbs less.
+  for (bool cpu : {false, true}) {
+    reporter.PrintRatio("view build / plain read", "BM_ViewDecimateThreeLevels", "BM_PlainReadReference", cpu, 0);
+    reporter.PrintRatio("view build / plain max-average pass", "BM_ViewDecimateThreeLevels",
+                        "BM_PlainMaxAverageReference", cpu, 0);
+  }
   return 0;
 }

@@ -547,20 +547,37 @@ int32_t WindowHeight(HWND window) {
   return rect.bottom - rect.top;
 }
 
-// Everything a screen paint holds, released on every way out: the memory context
-// with its bitmap, the paint itself and the busy flag.
+// The back buffer kept between paints: a memory context with a bitmap of the client
+// size, made anew only when that size changes.
+HDC BackBuffer(int32_t width, int32_t height) {
+  width = std::max(1, width);
+  height = std::max(1, height);
+  if (Win.Paint_MemDC && Win.Paint_Bitmap && Win.Paint_BufW == width && Win.Paint_BufH == height)
+    return Win.Paint_MemDC;
+  DisplayPaintBuffersFree();
+  HDC memory = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = memory ? CreateCompatibleBitmap(memory, width, height) : nullptr;
+  HGDIOBJ old = bitmap ? SelectObject(memory, bitmap) : nullptr;
+  if (!old) {
+    if (bitmap) DeleteObject(bitmap);
+    if (memory) DeleteDC(memory);
+    return nullptr;
+  }
+  Win.Paint_MemDC = memory;
+  Win.Paint_Bitmap = bitmap;
+  Win.Paint_OldBitmap = old;
+  Win.Paint_BufW = width;
+  Win.Paint_BufH = height;
+  return memory;
+}
+
+// Everything a screen paint holds, released on every way out: the paint itself, the
+// context handles of the record and the busy flag. The back buffer stays.
 class ScreenPaint {
  public:
   explicit ScreenPaint(HWND window) : window_(window) { Win.Paint_Busy = 1; }
   ~ScreenPaint() {
-    if (memory_) {
-      if (oldBitmap_) SelectObject(memory_, oldBitmap_);
-      DeleteDC(memory_);
-    }
-    if (bitmap_) DeleteObject(bitmap_);
-    Win.hDC_Mem = nullptr;
-    Win.hDC_Main = nullptr;
-    if (paintDC_) EndPaint(window_, &paint_);
+    End();
     Win.Paint_Busy = 0;
   }
   ScreenPaint(const ScreenPaint&) = delete;
@@ -570,11 +587,8 @@ class ScreenPaint {
     paintDC_ = BeginPaint(window_, &paint_);
     if (!paintDC_) return false;
     Win.hDC_Main = paintDC_;
-    memory_ = CreateCompatibleDC(paintDC_);
-    bitmap_ = memory_ ? CreateCompatibleBitmap(paintDC_, std::max(1, width), std::max(1, height)) : nullptr;
-    if (!bitmap_) return false;
-    oldBitmap_ = SelectObject(memory_, bitmap_);
-    if (!oldBitmap_) return false;
+    memory_ = BackBuffer(width, height);
+    if (!memory_) return false;
     width_ = width;
     height_ = height;
     Win.hDC_Mem = memory_;
@@ -583,13 +597,7 @@ class ScreenPaint {
   void Copy() const { BitBlt(paintDC_, 0, 0, width_, height_, memory_, 0, 0, SRCCOPY); }
   // The paint ends here (the window is validated); the dialogs refresh afterwards.
   void End() {
-    if (memory_) {
-      if (oldBitmap_) SelectObject(memory_, oldBitmap_);
-      DeleteDC(memory_);
-      memory_ = nullptr;
-    }
-    if (bitmap_) DeleteObject(bitmap_);
-    bitmap_ = nullptr;
+    memory_ = nullptr;
     Win.hDC_Mem = nullptr;
     Win.hDC_Main = nullptr;
     if (paintDC_) EndPaint(window_, &paint_);
@@ -602,14 +610,16 @@ class ScreenPaint {
   PAINTSTRUCT paint_;
   HDC paintDC_ = nullptr;
   HDC memory_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ oldBitmap_ = nullptr;
   int32_t width_ = 0;
   int32_t height_ = 0;
 };
 
+// Clears the kept back buffer to what a new bitmap holds (unless the background
+// brush covers all of it anyway) and fills the client area with the background.
 void FillBackground(HDC dc, const RECT& area) {
   HBRUSH brush = Dsp.Brush[ColorRow(Win.Bg_Brush_Idx)];
+  const bool covers = area.left <= 0 && area.top <= 0 && area.right >= Win.Paint_BufW && area.bottom >= Win.Paint_BufH;
+  if (!covers || (brush && !platform::BrushPaints(brush))) platform::ClearToNewBitmap(dc);
   if (brush) {
     FillRect(dc, &area, brush);
     return;
@@ -677,8 +687,10 @@ int32_t PaintScreen(HWND window, HWND toolbar) {
   p.height = Win.Page_Height;
   p.points = std::min<int32_t>(Win.Page_Width, WIN_DRAW_PTS);
   p.step = Dsp.Hor_Scale;
+  p.line.swap(Win.Paint_Line);  // the work storage of earlier paints
   p.line.reserve(static_cast<size_t>(std::max<int32_t>(p.points, 2)));
   PaintData(p);
+  p.line.swap(Win.Paint_Line);
 
   // Step 13: copy and release; step 14: the dialogs.
   paint.Copy();
@@ -733,6 +745,20 @@ void DrawCrosshair(HDC dc, int32_t x, int32_t y, bool bracket) {
 }
 
 }  // namespace
+
+void DisplayPaintBuffersFree() {
+  if (Win.Paint_MemDC) {
+    if (Win.Paint_OldBitmap) SelectObject(Win.Paint_MemDC, Win.Paint_OldBitmap);
+    DeleteDC(Win.Paint_MemDC);
+  }
+  if (Win.Paint_Bitmap) DeleteObject(Win.Paint_Bitmap);
+  Win.Paint_MemDC = nullptr;
+  Win.Paint_Bitmap = nullptr;
+  Win.Paint_OldBitmap = nullptr;
+  Win.Paint_BufW = 0;
+  Win.Paint_BufH = 0;
+  std::vector<POINT>().swap(Win.Paint_Line);
+}
 
 int32_t PaintParentWindowPaper(int32_t mode, HWND window, HWND toolbar, HDC printerDC) {
   if (mode == 2) return PaintScreen(window, toolbar);

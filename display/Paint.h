@@ -24,6 +24,9 @@ inline constexpr char RES_BIN_FILE_NAME[] = "Res.bin";
 // mode 2: the main window inside WM_PAINT (double-buffered); mode 3: one printer page
 // on printerDC. 1, or 0 when the one-time start-up failed.
 int32_t PaintParentWindowPaper(int32_t mode, HWND window, HWND toolbar, HDC printerDC);
+// Releases the back buffer that screen paints keep between paints (the main window's
+// end; a later paint makes a new one).
+void DisplayPaintBuffersFree();
 
 // The crosshair at client (x, y) on the main window's memory context and the readout
 // of part 1 of the status bar (the first argument is not used).

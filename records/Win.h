@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/kernel/WinTypes.h"
 #include "records/AtomicField.h"
@@ -120,6 +121,15 @@ struct WinRecord {
   int16_t Paint_SimSet = 9;
   uint32_t DspInit_Done = 0;
   float* Res_DrawAry = nullptr;
+  // The main window's back buffer, kept between paints and made anew only when the
+  // client size changes: its memory context, bitmap, the bitmap the context held
+  // first, and its size; and the polyline work storage of the traces.
+  HDC Paint_MemDC = nullptr;
+  HBITMAP Paint_Bitmap = nullptr;
+  HGDIOBJ Paint_OldBitmap = nullptr;
+  int32_t Paint_BufW = 0;
+  int32_t Paint_BufH = 0;
+  std::vector<POINT> Paint_Line;
 
   // View levels: pages spanned by the active channel per level, the view-file kind per
   // level 0..2 and channel (0 "MAX", 1 "AVE", 2 "NONE") with its text, and the two

@@ -309,6 +309,12 @@ using ::CreateDCForSurface;
 // no reference added; nullptr for an invalid handle or a printer between pages.
 cairo_surface_t* SurfaceOfDC(HDC dc);
 cairo_surface_t* SurfaceOfBitmap(HBITMAP bitmap);
+// Sets every pixel a raster context draws on to what a new bitmap holds (all bytes
+// zero: black), so that a back buffer kept between paints starts each paint as a
+// new one would. FALSE for a printer context or an invalid handle.
+BOOL ClearToNewBitmap(HDC dc);
+// TRUE when the handle is a brush that paints (not the null brush).
+bool BrushPaints(HBRUSH brush);
 
 // A PDF printer context writing to path ("PDF" printer).
 HDC CreatePdfPrinterDC(const char* path);

@@ -23,6 +23,50 @@
 namespace gdi_internal {
 
 
+// A copy at scale 1 between image surfaces of RGB24 pixels into RGB24 or ARGB32
+// ones, row by row, with what cairo's copy leaves: the bytes as they are, or with an
+// opaque alpha. (x, y) is the destination of source pixel (sx, sy), before the
+// context's origin; false when the copy is not of that kind.
+bool CopyPixels(Dc& dst, int64_t x, int64_t y, cairo_surface_t* source, int64_t sx, int64_t sy, int64_t w, int64_t h) {
+  if (cairo_surface_get_type(source) != CAIRO_SURFACE_TYPE_IMAGE ||
+      cairo_image_surface_get_format(source) != CAIRO_FORMAT_RGB24)
+    return false;
+  Pixels to;
+  if (!BeginPixels(dst, &to)) return false;
+  const bool opaque = cairo_image_surface_get_format(to.surface) == CAIRO_FORMAT_ARGB32;
+  x += dst.origin.x;
+  y += dst.origin.y;
+  // Cut to the destination.
+  if (x < 0) {
+    sx -= x;
+    w += x;
+    x = 0;
+  }
+  if (y < 0) {
+    sy -= y;
+    h += y;
+    y = 0;
+  }
+  w = std::min<int64_t>(w, to.width - x);
+  h = std::min<int64_t>(h, to.height - y);
+  if (w > 0 && h > 0) {
+    cairo_surface_flush(source);
+    const uint32_t* from = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(source));
+    const int64_t fromStride = cairo_image_surface_get_stride(source) / 4;
+    for (int64_t row = 0; row < h; ++row) {
+      const uint32_t* in = from + (sy + row) * fromStride + sx;
+      uint32_t* out = to.data + (y + row) * to.stride + x;
+      if (opaque) {
+        for (int64_t i = 0; i < w; ++i) out[i] = in[i] | 0xFF000000u;
+      } else {
+        std::memcpy(out, in, static_cast<size_t>(w) * sizeof(uint32_t));
+      }
+    }
+  }
+  EndPixels(to);
+  return true;
+}
+
 BOOL BlitLocked(Dc& dst, int x, int y, int width, int height, Dc* src, int srcX, int srcY, int srcWidth,
                 int srcHeight, DWORD rop) {
   if (width <= 0 || height <= 0) return width == 0 || height == 0;
@@ -44,6 +88,9 @@ BOOL BlitLocked(Dc& dst, int x, int y, int width, int height, Dc* src, int srcX,
   int64_t cr = std::min<int64_t>(sx + srcWidth, sw), cb = std::min<int64_t>(sy + srcHeight, sh);
   if (cl >= cr || ct >= cb) return TRUE;
   cairo_surface_t* source = src->surface;
+  if (width == srcWidth && height == srcHeight && source != dst.surface &&
+      CopyPixels(dst, x + (cl - sx), y + (ct - sy), source, cl, ct, cr - cl, cb - ct))
+    return TRUE;
   bool copied = false;
   int64_t originX = 0, originY = 0;  // where `source` pixel (0, 0) is in source device pixels
   if (source == dst.surface) {
@@ -227,6 +274,27 @@ cairo_surface_t* SurfaceOfBitmap(HBITMAP handle) {
   std::lock_guard lock(State().mutex);
   auto bitmap = LookupAs<Bitmap>(handle, Kind::Bitmap);
   return bitmap ? bitmap->surface : nullptr;
+}
+
+BOOL ClearToNewBitmap(HDC handle) {
+  std::lock_guard lock(State().mutex);
+  auto dc = DcOf(handle);
+  Pixels px;
+  if (!dc || !BeginPixels(*dc, &px)) return FALSE;
+  const size_t rowBytes = static_cast<size_t>(px.width) * sizeof(uint32_t);
+  if (px.stride == px.width) {
+    std::memset(px.data, 0, rowBytes * static_cast<size_t>(px.height));
+  } else {
+    for (int y = 0; y < px.height; ++y) std::memset(px.data + y * px.stride, 0, rowBytes);
+  }
+  EndPixels(px);
+  return TRUE;
+}
+
+bool BrushPaints(HBRUSH handle) {
+  std::lock_guard lock(State().mutex);
+  auto brush = LookupAs<Brush>(handle, Kind::Brush);
+  return brush && !brush->null;
 }
 
 }  // namespace platform

@@ -113,11 +113,29 @@ int64_t FloorDiv(__int128 a, __int128 b) {  // b > 0
 }
 int64_t CeilDiv(__int128 a, __int128 b) { return -FloorDiv(-a, b); }
 
+namespace {
+
+int64_t FloorDiv64(int64_t a, int64_t b) {  // b > 0, no overflow
+  int64_t q = a / b;
+  if ((a % b) != 0 && a < 0) --q;
+  return q;
+}
+int64_t CeilDiv64(int64_t a, int64_t b) { return -FloorDiv64(-a, b); }
+
+// Products of the clipping below stay within 64 bits while every magnitude does
+// below 2^30 (2 n a, 2 i minor + n < 2^62).
+constexpr int64_t kNarrow = int64_t{1} << 30;
+bool Narrow(int64_t v) { return v > -kNarrow && v < kNarrow; }
+
+}  // namespace
+
 // One-pixel line from (x0, y0) to (x1, y1), the end point left out. Step i of the
 // n steps (n = the longer extent) sits at the major coordinate m0 + i and the minor
 // coordinate q0 + round(i * minor / n) (halves away from the start), so that the
 // visible part is found by arithmetic before drawing: a line far outside the
-// surface costs nothing.
+// surface costs nothing. A line with both ends on the surface needs no clipping;
+// one whose numbers are small enough is clipped in 64-bit arithmetic, any other
+// in 128-bit arithmetic, with the same result.
 void PixelLine(Pixels& px, int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t value, Dashes* dashes) {
   int64_t dx = x1 - x0, dy = y1 - y0;
   int64_t adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
@@ -128,31 +146,50 @@ void PixelLine(Pixels& px, int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint3
   int64_t sm = (xMajor ? dx : dy) < 0 ? -1 : 1;
   int64_t minor = xMajor ? ady : adx;
   int64_t sq = (xMajor ? dy : dx) < 0 ? -1 : 1;
-  int64_t mLo = 0, mHi = xMajor ? px.width : px.height;  // [lo, hi)
-  int64_t qLo = 0, qHi = xMajor ? px.height : px.width;
   int64_t iLo = 0, iHi = n - 1;
-  if (sm > 0) {
-    iLo = std::max(iLo, mLo - m0);
-    iHi = std::min(iHi, mHi - 1 - m0);
-  } else {
-    iLo = std::max(iLo, m0 - (mHi - 1));
-    iHi = std::min(iHi, m0 - mLo);
-  }
-  // The minor offset k(i) = floor((2 i minor + n) / 2n) must lie in [a, b].
-  int64_t a = sq > 0 ? qLo - q0 : q0 - (qHi - 1);
-  int64_t b = sq > 0 ? qHi - 1 - q0 : q0 - qLo;
-  if (minor == 0) {
-    if (a > 0 || b < 0) return;
-  } else {
-    __int128 twoN = static_cast<__int128>(2) * n, twoMinor = static_cast<__int128>(2) * minor;
-    iLo = std::max(iLo, CeilDiv(twoN * a - n, twoMinor));
-    iHi = std::min(iHi, CeilDiv(twoN * b + n, twoMinor) - 1);
-  }
-  if (iLo > iHi) return;
-  __int128 num = static_cast<__int128>(2) * iLo * minor + n;
   int64_t twoN = 2 * n;
-  int64_t k = static_cast<int64_t>(num / twoN);
-  int64_t r = static_cast<int64_t>(num % twoN);
+  int64_t k = 0, r = n;  // minor offset and remainder of step iLo
+  const bool inside = x0 >= 0 && x0 < px.width && x1 >= 0 && x1 < px.width && y0 >= 0 && y0 < px.height &&
+                      y1 >= 0 && y1 < px.height;
+  if (!inside) {
+    int64_t mLo = 0, mHi = xMajor ? px.width : px.height;  // [lo, hi)
+    int64_t qLo = 0, qHi = xMajor ? px.height : px.width;
+    if (sm > 0) {
+      iLo = std::max(iLo, mLo - m0);
+      iHi = std::min(iHi, mHi - 1 - m0);
+    } else {
+      iLo = std::max(iLo, m0 - (mHi - 1));
+      iHi = std::min(iHi, m0 - mLo);
+    }
+    // The minor offset k(i) = floor((2 i minor + n) / 2n) must lie in [a, b].
+    int64_t a = sq > 0 ? qLo - q0 : q0 - (qHi - 1);
+    int64_t b = sq > 0 ? qHi - 1 - q0 : q0 - qLo;
+    if (iLo > iHi) return;
+    if (Narrow(n) && Narrow(a) && Narrow(b)) {
+      if (minor == 0) {
+        if (a > 0 || b < 0) return;
+      } else {
+        iLo = std::max(iLo, CeilDiv64(twoN * a - n, 2 * minor));
+        iHi = std::min(iHi, CeilDiv64(twoN * b + n, 2 * minor) - 1);
+      }
+      if (iLo > iHi) return;
+      const int64_t num = 2 * iLo * minor + n;
+      k = num / twoN;
+      r = num % twoN;
+    } else {
+      if (minor == 0) {
+        if (a > 0 || b < 0) return;
+      } else {
+        __int128 twoN128 = static_cast<__int128>(2) * n, twoMinor = static_cast<__int128>(2) * minor;
+        iLo = std::max(iLo, CeilDiv(twoN128 * a - n, twoMinor));
+        iHi = std::min(iHi, CeilDiv(twoN128 * b + n, twoMinor) - 1);
+      }
+      if (iLo > iHi) return;
+      __int128 num = static_cast<__int128>(2) * iLo * minor + n;
+      k = static_cast<int64_t>(num / twoN);
+      r = static_cast<int64_t>(num % twoN);
+    }
+  }
   int64_t m = m0 + sm * iLo;
   int64_t q = q0 + sq * k;
   int64_t twoMinor = 2 * minor;

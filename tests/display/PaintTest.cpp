@@ -1,6 +1,7 @@
 // Main-window painting: traces, scaling and clipping, channels of other lengths,
 // marker lines, the painting readout, residual statistics with "Res.bin", nested
 // paints, the dialog refresh and a printer page.
+#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -144,6 +145,7 @@ class PaintTest : public ::testing::Test {
       for (HWND& w : row)
         if (w && IsWindow(w)) DestroyWindow(w);
     if (IsWindow(window)) DestroyWindow(window);
+    DisplayPaintBuffersFree();
     for (HPEN& pen : Dsp.Pen) {
       if (pen) DeleteObject(pen);
       pen = nullptr;
@@ -205,6 +207,36 @@ class PaintTest : public ::testing::Test {
     return false;
   }
   int Bottom() const { return Win.Plot_Y0 + Win.Page_Height; }
+  // Every byte of the window's pixels.
+  std::vector<uint32_t> Snapshot() {
+    HDC dc = GetDC(window);
+    cairo_surface_t* surface = platform::SurfaceOfDC(dc);
+    std::vector<uint32_t> pixels;
+    if (surface) {
+      cairo_surface_flush(surface);
+      const int w = cairo_image_surface_get_width(surface), h = cairo_image_surface_get_height(surface);
+      const int stride = cairo_image_surface_get_stride(surface) / 4;
+      const uint32_t* data = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(surface));
+      pixels.push_back(static_cast<uint32_t>(w));
+      for (int y = 0; y < h; ++y) pixels.insert(pixels.end(), data + y * stride, data + y * stride + w);
+    }
+    ReleaseDC(window, dc);
+    return pixels;
+  }
+  // A paint on a back buffer made for it.
+  std::vector<uint32_t> FreshPaint() {
+    DisplayPaintBuffersFree();
+    Paint();
+    return Snapshot();
+  }
+  void ClientSize(int w, int h) {
+    RECT outer, client;
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &client);
+    MoveWindow(window, 0, 0, (outer.right - outer.left) + (w - client.right),
+               (outer.bottom - outer.top) + (h - client.bottom), FALSE);
+    platform::driver::PumpUntilIdle();
+  }
 
   qvtest::TempDir dir;
   HWND window = nullptr;
@@ -657,4 +689,68 @@ TEST_F(PaintTest, DisplayInitializeRebuildsTheShownChannels) {
   EXPECT_EQ(Win.Page_Start, 10);
   EXPECT_EQ(Win.Shown_Count, 0);
   EXPECT_EQ(Win.Active_Chn, 9);
+}
+
+TEST_F(PaintTest, KeptBackBufferPaintsWhatANewOneWould) {
+  std::vector<float> a(2000), b(2000);
+  for (size_t i = 0; i < a.size(); ++i) {
+    a[i] = static_cast<float>(0.5 + 0.4 * std::sin(0.05 * static_cast<double>(i)));
+    b[i] = static_cast<float>(0.3 + 0.2 * std::cos(0.11 * static_cast<double>(i)));
+  }
+  Channel(0, a, 1);
+  Channel(1, b, 2);
+  Win.Active_Chn = 1;
+  // The background as a solid brush, and as a null brush that leaves the buffer as it
+  // was: a kept buffer must then start every paint black, as a new bitmap does.
+  const HBRUSH brushes[] = {CreateSolidBrush(kWhite), static_cast<HBRUSH>(GetStockObject(NULL_BRUSH))};
+  for (HBRUSH brush : brushes) {
+    SCOPED_TRACE(brush == brushes[0] ? "solid background" : "null background");
+    Dsp.Brush[0] = brush;
+    ClientSize(420, 260);
+    Win.Cursor_X = 200;
+    Win.Cursor_Y = 120;
+    const std::vector<uint32_t> first = FreshPaint();
+    ASSERT_GT(first.size(), 1u);
+    Paint();
+    EXPECT_EQ(Snapshot(), first);  // repeated paints
+    Paint();
+    EXPECT_EQ(Snapshot(), first);
+
+    // A crosshair on the corner reaches outside the plot and the client area.
+    Win.Cursor_X = 0;
+    Win.Cursor_Y = 1;
+    Paint();
+    const std::vector<uint32_t> corner = Snapshot();
+    EXPECT_NE(corner, first);
+    EXPECT_EQ(FreshPaint(), corner);
+    Win.Cursor_X = 200;
+    Win.Cursor_Y = 120;
+    Paint();
+    EXPECT_EQ(Snapshot(), first);
+
+    // A trace moved away and back.
+    Dsp.Chn_Offset[0] = 0.3;
+    Paint();
+    EXPECT_NE(Snapshot(), first);
+    Dsp.Chn_Offset[0] = 0.0;
+    Paint();
+    EXPECT_EQ(Snapshot(), first);
+
+    // Larger, smaller, and back to the first size.
+    ClientSize(500, 300);
+    Paint();
+    const std::vector<uint32_t> larger = Snapshot();
+    EXPECT_EQ(Win.Paint_BufW, 500);
+    EXPECT_EQ(FreshPaint(), larger);
+    ClientSize(300, 200);
+    Paint();
+    const std::vector<uint32_t> smaller = Snapshot();
+    EXPECT_EQ(FreshPaint(), smaller);
+    ClientSize(420, 260);
+    Paint();
+    EXPECT_EQ(Snapshot(), first);
+  }
+  Dsp.Brush[0] = nullptr;
+  DeleteObject(brushes[0]);
+  EXPECT_EQ(Win.hDC_Mem, nullptr);  // the memory context is the paint's only while it runs
 }

@@ -1,8 +1,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <thread>
 
@@ -323,3 +325,38 @@ TEST_F(ViewFilesTest, PagesReadWhileTheArraysAreRebuilt) {
 }
 
 }  // namespace
+
+// The batch evaluation (vectorised where the processor allows) gives every value
+// bit for bit as the one-position evaluation: consecutive and skipping intervals,
+// steps below and above one knot, positions before the first and past the last
+// knot and far outside, and batch lengths that leave a tail.
+TEST(ViewSplineTest, BatchValuesAreTheSingleValuesBitForBit) {
+  constexpr uint32_t kN = 300;
+  ViewWork work;
+  ASSERT_EQ(ViewWorkAlloc(&work, kN), 1);
+  for (uint32_t i = 0; i < kN; ++i) work.y[i] = std::sin(0.3 * i) * 100.0 + (i % 7 == 0 ? 1e-3 : 0.0);
+  ViewUniformSpline spline;
+  spline.Fit(work, kN);
+  const double steps[] = {1.0, 0.98765, 1.0101, 1.000011, 2.5, 0.25, 37.0};
+  const double starts[] = {0.0, 1000.0, 123456.0};
+  const int64_t firsts[] = {0, 3, 999, 1000, 1290, 4000000000LL};
+  double batch[300];
+  int checked = 0;
+  for (double h : steps)
+    for (double p0 : starts)
+      for (int64_t kFirst : firsts) {
+        const uint64_t near = static_cast<uint64_t>(std::max<double>(0.0, std::floor((p0 - 20.0) / h)));
+        const uint64_t k0 = kFirst >= 1000000 ? static_cast<uint64_t>(kFirst) : near + static_cast<uint64_t>(kFirst);
+        for (uint32_t count : {1u, 3u, 4u, 7u, 64u, 257u}) {
+          spline.EvalBatch(k0, count, h, p0, batch);
+          for (uint32_t q = 0; q < count; ++q) {
+            const double single = spline.Eval(static_cast<double>(k0 + q) * h - p0);
+            ASSERT_EQ(std::memcmp(&single, &batch[q], sizeof(double)), 0)
+                << "h " << h << " p0 " << p0 << " k " << k0 + q << ": " << single << " vs " << batch[q];
+            ++checked;
+          }
+        }
+      }
+  EXPECT_GT(checked, 10000);
+  ViewWorkFree(&work);
+}

@@ -1,6 +1,10 @@
 #include "platform/gdi/Gdi.h"
 
+#include <cairo.h>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
 
 #include <fstream>
 #include <iterator>
@@ -151,6 +155,93 @@ TEST(GdiLineTest, LinesFarOutsideAreClippedExactly) {
   EXPECT_TRUE(e.Ink().empty());
 }
 
+// The pixels of a one-pixel line by its definition: step i of the n steps (n the
+// longer extent) at major m0 + i and minor q0 + floor((2 i minor + n) / 2n), the end
+// point left out; visited along the canvas's major extent, so any length is cheap.
+void DefinedLine(std::vector<uint8_t>& ink, int w, int h, int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
+  const int64_t dx = x1 - x0, dy = y1 - y0;
+  const int64_t adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
+  const int64_t n = std::max(adx, ady);
+  if (n == 0) return;
+  const bool xMajor = adx >= ady;
+  const int64_t m0 = xMajor ? x0 : y0, q0 = xMajor ? y0 : x0;
+  const int64_t sm = (xMajor ? dx : dy) < 0 ? -1 : 1, sq = (xMajor ? dy : dx) < 0 ? -1 : 1;
+  const int64_t minor = xMajor ? ady : adx;
+  const int64_t mHi = xMajor ? w : h, qHi = xMajor ? h : w;
+  for (int64_t m = 0; m < mHi; ++m) {
+    const int64_t i = sm > 0 ? m - m0 : m0 - m;
+    if (i < 0 || i > n - 1) continue;
+    const __int128 k = (static_cast<__int128>(2) * i * minor + n) / (static_cast<__int128>(2) * n);
+    const __int128 q = q0 + sq * k;
+    if (q < 0 || q >= qHi) continue;
+    const int64_t x = xMajor ? m : static_cast<int64_t>(q), y = xMajor ? static_cast<int64_t>(q) : m;
+    ink[static_cast<size_t>(y * w + x)] = 1;
+  }
+}
+
+std::vector<uint8_t> InkOf(HDC dc, int w, int h) {
+  cairo_surface_t* surface = platform::SurfaceOfDC(dc);
+  cairo_surface_flush(surface);
+  const int stride = cairo_image_surface_get_stride(surface) / 4;
+  const uint32_t* data = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(surface));
+  std::vector<uint8_t> ink(static_cast<size_t>(w * h));
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) ink[static_cast<size_t>(y * w + x)] = (data[y * stride + x] & 0xFFFFFFu) != 0xFFFFFFu;
+  return ink;
+}
+
+TEST(GdiLineTest, PolylinePixelsFollowTheDefinitionAcrossTheWhole32BitRange) {
+  constexpr int kW = 61, kH = 37;
+  Canvas c(kW, kH);
+  RECT all{0, 0, kW, kH};
+  uint64_t seed = 0x9E3779B97F4A7C15ull;
+  auto next = [&seed] {
+    seed ^= seed << 13;
+    seed ^= seed >> 7;
+    seed ^= seed << 17;
+    return seed;
+  };
+  // A coordinate of one of several scales: on the canvas, near it, far, anywhere.
+  auto coordinate = [&](int size) -> int32_t {
+    const uint64_t r = next();
+    switch (r % 5) {
+      case 0: return static_cast<int32_t>(r >> 8) % (size + 4) - 2;
+      case 1: return static_cast<int32_t>((r >> 8) % 4001) - 2000;
+      case 2: return static_cast<int32_t>((r >> 8) % 2000000001) - 1000000000;
+      case 3: return static_cast<int32_t>(static_cast<uint32_t>(r >> 16));
+      default: return (r >> 8) & 1 ? INT32_MAX - static_cast<int32_t>((r >> 9) % 3) : INT32_MIN + static_cast<int32_t>((r >> 9) % 3);
+    }
+  };
+  const POINT origins[] = {{0, 0}, {7, -3}, {INT32_MAX, INT32_MIN}, {INT32_MIN, 20}, {-1000000000, 1000000000}};
+  int drawn = 0;
+  for (int trial = 0; trial < 3000; ++trial) {
+    const POINT origin = origins[trial % 5];
+    POINT points[3];
+    for (POINT& p : points) p = POINT{coordinate(kW), coordinate(kH)};
+    if (trial % 2 == 0) {
+      // A line through the canvas: the far end mirrored about a point on it.
+      const int64_t cx = static_cast<int64_t>(next() % kW) - origin.x, cy = static_cast<int64_t>(next() % kH) - origin.y;
+      const int64_t mx = 2 * cx - points[0].x, my = 2 * cy - points[0].y;
+      if (mx >= INT32_MIN && mx <= INT32_MAX && my >= INT32_MIN && my <= INT32_MAX)
+        points[1] = POINT{static_cast<int32_t>(mx), static_cast<int32_t>(my)};
+    }
+    FillRect(c.dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SetViewportOrgEx(c.dc, origin.x, origin.y, nullptr);
+    ASSERT_TRUE(Polyline(c.dc, points, 3));
+    SetViewportOrgEx(c.dc, 0, 0, nullptr);
+    std::vector<uint8_t> expected(static_cast<size_t>(kW * kH));
+    for (int s = 0; s < 2; ++s)
+      DefinedLine(expected, kW, kH, int64_t{points[s].x} + origin.x, int64_t{points[s].y} + origin.y,
+                  int64_t{points[s + 1].x} + origin.x, int64_t{points[s + 1].y} + origin.y);
+    const std::vector<uint8_t> ink = InkOf(c.dc, kW, kH);
+    ASSERT_EQ(ink, expected) << "trial " << trial << ": (" << points[0].x << "," << points[0].y << ") ("
+                             << points[1].x << "," << points[1].y << ") (" << points[2].x << "," << points[2].y
+                             << ") origin (" << origin.x << "," << origin.y << ")";
+    drawn += std::count(ink.begin(), ink.end(), 1) > 0;
+  }
+  EXPECT_GT(drawn, 600);  // a good part of the trials put pixels on the canvas
+}
+
 TEST(GdiLineTest, PenColourStylesAndViewportOrigin) {
   Canvas c(40, 10);
   HPEN blue = CreatePen(PS_SOLID, 1, RGB(0, 0, 255));
@@ -249,6 +340,52 @@ TEST(GdiObjectTest, StaleDeletedAndWronglyTypedHandlesAreRefused) {
   DeleteDC(other);
   DeleteObject(reused);
   DeleteObject(brush);
+}
+
+// Copies cut at every edge of both surfaces, through both contexts' origins, into
+// an RGB24 and an ARGB32 surface: every byte as a pixel-by-pixel copy leaves it
+// (the unused byte kept, or an opaque alpha).
+TEST(GdiBlitTest, CopiesCutAtTheEdgesKeepEveryByte) {
+  constexpr int kS = 9, kD = 12;
+  Canvas src(kS, kS);
+  cairo_surface_t* from = platform::SurfaceOfDC(src.dc);
+  cairo_surface_flush(from);
+  uint32_t* in = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(from));
+  const int inStride = cairo_image_surface_get_stride(from) / 4;
+  for (int y = 0; y < kS; ++y)
+    for (int x = 0; x < kS; ++x) in[y * inStride + x] = (static_cast<uint32_t>(x * 16 + y) << 8) | (x == y ? 0u : 0xFF000000u);
+  cairo_surface_mark_dirty(from);
+  for (cairo_format_t format : {CAIRO_FORMAT_RGB24, CAIRO_FORMAT_ARGB32}) {
+    for (int trial = 0; trial < 40; ++trial) {
+      const int x = trial % 7 - 5, y = trial / 7 - 2, srcX = trial % 3 - 1, srcY = trial % 4 - 2, w = 4 + trial % 9;
+      const POINT org{trial % 5 - 2, trial % 2};
+      cairo_surface_t* to = cairo_image_surface_create(format, kD, kD);
+      uint32_t* out = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(to));
+      const int outStride = cairo_image_surface_get_stride(to) / 4;
+      for (int i = 0; i < kD * outStride; ++i) out[i] = 0x11223344u;
+      cairo_surface_mark_dirty(to);
+      HDC dc = platform::CreateDCForSurface(to);
+      SetViewportOrgEx(dc, org.x, org.y, nullptr);
+      SetViewportOrgEx(src.dc, 1, -1, nullptr);
+      ASSERT_TRUE(BitBlt(dc, x, y, w, 7, src.dc, srcX, srcY, SRCCOPY));
+      SetViewportOrgEx(src.dc, 0, 0, nullptr);
+      DeleteDC(dc);
+      cairo_surface_flush(to);
+      for (int dy = 0; dy < kD; ++dy)
+        for (int dx = 0; dx < kD; ++dx) {
+          // Source pixel of destination (dx, dy), when the copy covers it.
+          const int u = dx - org.x - x, v = dy - org.y - y;
+          const int sx = srcX + 1 + u, sy = srcY - 1 + v;
+          uint32_t want = 0x11223344u;
+          if (u >= 0 && u < w && v >= 0 && v < 7 && sx >= 0 && sx < kS && sy >= 0 && sy < kS) {
+            want = in[sy * inStride + sx];
+            if (format == CAIRO_FORMAT_ARGB32) want |= 0xFF000000u;
+          }
+          ASSERT_EQ(out[dy * outStride + dx], want) << "trial " << trial << " at " << dx << "," << dy;
+        }
+      cairo_surface_destroy(to);
+    }
+  }
 }
 
 TEST(GdiBlitTest, BitBltCopiesAndOverlappingCopiesReadOldPixels) {
