@@ -15,6 +15,7 @@
 #include "display/ViewFiles.h"
 #include "app/AnalysisOptions.h"
 #include "convert/CalNormLinDialog.h"
+#include "convert/OpSeq.h"
 #include "platform/windows/Controls.h"
 #include "platform/windows/Dialog.h"
 #include "platform/kernel/Files.h"
@@ -29,7 +30,6 @@
 // Thread routines of the view files and of the operation sequence; until their code
 // is linked in they stay null, and the dialog does without them.
 DWORD DisplayQviQvoSetup(void* parameter) __attribute__((weak));
-DWORD CnvOperationSequence(void* parameter) __attribute__((weak));
 
 namespace {
 
@@ -191,19 +191,11 @@ bool OperationSequenceButton(DialogState* s) {
     if (answer == IDYES) return false;
     StopOperationSequence();
     if (answer == IDNO) {
-      if (!&CnvOperationSequence) {
-        NotAvailable();
-        return false;
-      }
       s->lastResult = StartOperationSequence();
     } else {
       s->lastResult = 1;
     }
     return true;
-  }
-  if (!&CnvOperationSequence) {
-    NotAvailable();
-    return false;
   }
   s->lastResult = StartOperationSequence();
   return true;

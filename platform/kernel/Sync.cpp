@@ -313,7 +313,14 @@ BOOL CloseHandle(HANDLE handle) {
   return TRUE;
 }
 
+namespace {
+std::atomic<DWORD> g_sleepLimit{INFINITE};
+}  // namespace
+
+DWORD platform::SetSleepLimit(DWORD limit) { return g_sleepLimit.exchange(limit); }
+
 void Sleep(DWORD milliseconds) {
+  if (milliseconds > g_sleepLimit.load()) milliseconds = g_sleepLimit.load();
   auto lock = LockKernel();
   if (milliseconds == 0) {
     WaitUntil(lock, [] { return true; }, 0);

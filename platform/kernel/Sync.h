@@ -65,6 +65,10 @@ struct ThreadUnwind {
 // Throws ThreadUnwind if the calling thread was asked to end.
 void CancellationPoint();
 
+// Caps every later Sleep at limit milliseconds (tests shorten the pauses of long
+// runs); INFINITE restores full sleeps. Returns the cap it replaces.
+DWORD SetSleepLimit(DWORD limit);
+
 // ---- the kernel object table, for the other parts of the platform ----------------
 class KernelObject {
  public:

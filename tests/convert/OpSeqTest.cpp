@@ -1,0 +1,367 @@
+// The operation-sequence interpreter run on small command files in a folder of its
+// own: the choice of the command file, the log, blocks, the keyword table and the
+// commands, with every box answered by the test.
+#include "convert/OpSeq.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/kernel/Sync.h"
+#include "platform/windows/MessageBox.h"
+#include "records/Cnl.h"
+#include "records/Cnv.h"
+#include "records/Dsp.h"
+#include "records/ThreadCtl.h"
+#include "records/Win.h"
+#include "resources/Dialogs.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+void WriteFloats(const std::string& name, const std::vector<float>& values) {
+  std::ofstream out(name, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(values.data()), static_cast<std::streamsize>(values.size() * sizeof(float)));
+}
+std::vector<float> ReadFloats(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<float> values(bytes.size() / sizeof(float));
+  if (!values.empty()) std::memcpy(values.data(), bytes.data(), values.size() * sizeof(float));
+  return values;
+}
+std::string ReadText(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+class OpSeqTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Cnv = CnvRecord{};
+    Cnl = CnlRecord{};
+    Dsp = DspRecord{};
+    Win = WinRecord{};
+    ThreadCtl.OpSeq_Running = 1;
+    ThreadCtl.OpSeq_Stop = 0;
+    RegisterDialogResources();
+    platform::ClearBoxLog();
+    previousSleep_ = platform::SetSleepLimit(0);
+    previousFolder_ = std::filesystem::current_path();
+    std::filesystem::current_path(dir_.Path());
+    previousBox_ = platform::SetBoxAnswerer([this](const platform::BoxRequest& box) {
+      boxes_.push_back(box.caption + "|" + box.text);
+      for (const auto& [prefix, answer] : answers_) {
+        if (box.text.compare(0, prefix.size(), prefix) == 0) return answer;
+      }
+      // The edit question: start no editor.
+      if (box.text.find("EDIT USING") != std::string::npos) return IDCANCEL;
+      return platform::NonDestructiveAnswer(box.style);
+    });
+    WriteFloats("a.bin", {1.0f, -2.0f, 3.0f, 4.0f});
+  }
+  void TearDown() override {
+    platform::SetBoxAnswerer(previousBox_);
+    platform::SetSleepLimit(previousSleep_);
+    std::filesystem::current_path(previousFolder_);
+  }
+
+  // Writes the command file under its initial name (CR LF lines) and runs it.
+  void RunLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& l : lines) text += l + "\r\n";
+    std::ofstream("OpASeq100.dat", std::ios::binary) << text;
+    EXPECT_EQ(CnvOperationSequence(nullptr), 1u);
+    EXPECT_EQ(ThreadCtl.OpSeq_Running, 0u);
+  }
+  // The boxes after the edit question.
+  std::vector<std::string> Boxes() const {
+    std::vector<std::string> out;
+    for (const auto& b : boxes_) {
+      if (b.find("EDIT USING") == std::string::npos) out.push_back(b);
+    }
+    return out;
+  }
+  std::string Log() const { return ReadText("OpSeq.log"); }
+
+  qvtest::TempDir dir_;
+  std::filesystem::path previousFolder_;
+  platform::BoxAnswerer previousBox_;
+  DWORD previousSleep_ = 0;
+  std::vector<std::string> boxes_;
+  std::map<std::string, int> answers_;
+};
+
+TEST_F(OpSeqTest, KeywordTableHoldsTheFiftyFiveKeywordsCaseMatters) {
+  EXPECT_EQ(OpSeqKeywordIndex("CHNSUB"), 0);
+  EXPECT_EQ(OpSeqKeywordIndex("SCALE"), 5);
+  EXPECT_EQ(OpSeqKeywordIndex("REMSECT_FILE"), 16);
+  EXPECT_EQ(OpSeqKeywordIndex("NLLSF_FIT"), 46);
+  EXPECT_EQ(OpSeqKeywordIndex("AVEOFFSET"), 54);
+  EXPECT_EQ(OpSeqKeywordIndex("scale"), -1);
+  EXPECT_EQ(OpSeqKeywordIndex("SCALE "), -1);
+  for (int32_t i = 0; i < OPSEQ_KEYWORDS; ++i) EXPECT_EQ(OpSeqKeywordIndex(OpSeqKeywordTable[i]), i);
+}
+
+TEST_F(OpSeqTest, CommandsWithoutBlocksRunInOrderAndAreLogged) {
+  RunLines({"# squares and reverses", "SQR", "2 a.bin b.bin", "", "REVERSE_FILE", "-1 b.bin c.bin"});
+  EXPECT_EQ(ReadFloats("b.bin"), (std::vector<float>{1.0f, 4.0f, 9.0f, 16.0f}));
+  EXPECT_EQ(ReadFloats("c.bin"), (std::vector<float>{16.0f, 9.0f, 4.0f, 1.0f}));
+  EXPECT_STREQ(Dsp.Chn_Flnm[2], "b.bin");
+  EXPECT_EQ(Log(),
+            "OPSEQ LINE=[# squares and reverses]\r\n"
+            "OPSEQ LINE=[SQR]\r\n"
+            "   OPSEQ CMD=[SQR] CMD_ID=[8]\r\n"
+            "   OPSEQ ARGS=[2 a.bin b.bin]\r\n"
+            "OPSEQ LINE=[]\r\n"
+            "OPSEQ LINE=[REVERSE_FILE]\r\n"
+            "   OPSEQ CMD=[REVERSE_FILE] CMD_ID=[22]\r\n"
+            "   OPSEQ ARGS=[-1 b.bin c.bin]\r\n");
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_STREQ(Cnv.OpSeq_Flnm, "OpASeq100.dat");
+}
+
+TEST_F(OpSeqTest, AKeywordNotInTheTableEndsTheRunBeforeAnythingRuns) {
+  RunLines({"scale", "-1 a.bin b.bin 2.0", "SQR", "-1 a.bin c.bin"});
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Warning|COMMAND STR=[scale] NOT VALID\n\nTOTAL COMMANDS=[55]\n\nABORTING");
+  EXPECT_FALSE(std::filesystem::exists("b.bin"));
+  EXPECT_FALSE(std::filesystem::exists("c.bin"));
+  EXPECT_EQ(Log(), "OPSEQ LINE=[scale]\r\nscale\r\n");
+}
+
+TEST_F(OpSeqTest, NotValidKeywordsWarnAndTheRunGoesOn) {
+  RunLines({"REMSECT_FILE", "x", "AVEOFFSET", "y", "SQR", "-1 a.bin b.bin"});
+  ASSERT_EQ(Boxes().size(), 2u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Warning|COMMAND STRING [REMSECT_FILE] NOT VALID");
+  EXPECT_EQ(Boxes()[1], "Warning|COMMAND STRING [AVEOFFSET] NOT VALID");
+  EXPECT_TRUE(std::filesystem::exists("b.bin"));
+  EXPECT_NE(Log().find("   OPSEQ ARGS=[x]\r\nCOMMAND STRING [REMSECT_FILE] NOT VALID\r\n"), std::string::npos);
+}
+
+TEST_F(OpSeqTest, AWrongFieldCountEndsTheRunWithItsTextInBoxAndLog) {
+  RunLines({"SQR", "-1 a.bin", "SQR", "-1 a.bin c.bin"});
+  const std::string text =
+      "SQR\n\n[SQR] WRONG NUMBER [NEED 3] OF PARAMETER ARGUMENTS [OpASeq100.dat] IN:\n-1 a.bin";
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Warning|" + text);
+  EXPECT_FALSE(std::filesystem::exists("c.bin"));
+  const std::string log = Log();
+  const std::string tail = "SQR\r\n\r\n[SQR] WRONG NUMBER [NEED 3] OF PARAMETER ARGUMENTS [OpASeq100.dat] IN:\r\n-1 a.bin\r\n";
+  ASSERT_GE(log.size(), tail.size());
+  EXPECT_EQ(log.substr(log.size() - tail.size()), tail);
+}
+
+TEST_F(OpSeqTest, ScaleHasItsOwnSingleBreakTextAndTakesARange) {
+  RunLines({"SCALE", "-1 a.bin b.bin 2.0 1 3", "SCALE", "-1 a.bin"});
+  const std::vector<float> scaled = ReadFloats("b.bin");  // the range scaled
+  ASSERT_GE(scaled.size(), 2u);
+  EXPECT_EQ(scaled[0], -4.0f);
+  EXPECT_EQ(scaled[1], 6.0f);
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0],
+            "Warning|SCALE\n[SCALE] WRONG NUMBER [NEED 4+] OF PARAMETER ARGUMENTS [OpASeq100.dat] IN:\n-1 a.bin");
+  EXPECT_EQ(Cnv.Lim_Stat[1], 0);  // cleared after the scaled range
+}
+
+TEST_F(OpSeqTest, ANameLongerThanItsFieldFailsTheCommand) {
+  RunLines({"SQR", "-1 a.bin " + std::string(300, 'n')});
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Warning|SQR\n\nOPERATIONAL SEQUENCE COMMAND FAILED\n\nABORTING");
+}
+
+TEST_F(OpSeqTest, CommentsBetweenKeywordAndArgumentsCountOnlyInColumnOne) {
+  RunLines({"SQR", "# skipped", "", "-1 a.bin b.bin", "SQR", "  # taken", "-1 a.bin c.bin"});
+  EXPECT_TRUE(std::filesystem::exists("b.bin"));
+  EXPECT_FALSE(std::filesystem::exists("c.bin"));
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_NE(Boxes()[0].find("IN:\n  # taken"), std::string::npos);
+}
+
+TEST_F(OpSeqTest, AKeywordOnTheLastLineTakesItselfAsArguments) {
+  RunLines({"SQR"});
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_NE(Boxes()[0].find("IN:\nSQR"), std::string::npos);
+}
+
+TEST_F(OpSeqTest, AutomaticBlockRunsWithoutQuestionsAndShowsTheSummary) {
+  RunLines({"START [01] X", "SQR", "-1 a.bin b.bin", "CHNSUB", "1 b.bin", "REVERSE_FILE", "-1 a.bin c.bin",
+            "STOP [01]", "SQR", "-1 a.bin d.bin"});
+  EXPECT_TRUE(std::filesystem::exists("b.bin"));
+  EXPECT_TRUE(std::filesystem::exists("c.bin"));
+  EXPECT_TRUE(std::filesystem::exists("d.bin"));  // the same selector keeps commands running
+  const auto boxes = Boxes();
+  ASSERT_FALSE(boxes.empty());
+  EXPECT_EQ(boxes.back(),
+            "Info|AUTOMATIC OPERATIONAL SEQUENCE:\n\n[1] SQR\t\t[01] \n[1] REVERSE_FILE\t\t[01] \n"
+            "[2] SQR\t\t[01\n");
+}
+
+TEST_F(OpSeqTest, AStopWithAnotherSelectorSkipsToTheNextStart) {
+  RunLines({"START [01]", "SQR", "-1 a.bin b.bin", "STOP", "SQR", "-1 a.bin c.bin", "START [02]", "SQR",
+            "-1 a.bin d.bin"});
+  EXPECT_TRUE(std::filesystem::exists("b.bin"));
+  EXPECT_FALSE(std::filesystem::exists("c.bin"));
+  EXPECT_TRUE(std::filesystem::exists("d.bin"));
+}
+
+TEST_F(OpSeqTest, ANegativeSelectorSkipsUpToItsTagWhereTheQuestionDecides) {
+  answers_["[1] [05] [05] la"] = IDYES;
+  RunLines({"START [-05]", "SQR", "-1 a.bin b.bin", "STOP [05] last", "SQR", "-1 a.bin c.bin"});
+  EXPECT_FALSE(std::filesystem::exists("b.bin"));
+  EXPECT_TRUE(std::filesystem::exists("c.bin"));
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Question|[1] [05] [05] las\n\nPERFORM OPERATION(S) [YES] | SKIP [NO] | ABORT [CANCEL]?");
+}
+
+TEST_F(OpSeqTest, AnXSelectorAsksAtEveryBlockLine) {
+  answers_["[1] [X] [-X\n"] = IDNO;
+  answers_["[1] [X] [-X] tw"] = IDYES;
+  answers_["[2] "] = IDCANCEL;
+  RunLines({"START [-X]", "SQR", "-1 a.bin b.bin", "START [-X] two", "SQR", "-1 a.bin c.bin", "STOP", "SQR",
+            "-1 a.bin d.bin"});
+  EXPECT_FALSE(std::filesystem::exists("b.bin"));
+  EXPECT_TRUE(std::filesystem::exists("c.bin"));
+  EXPECT_FALSE(std::filesystem::exists("d.bin"));  // cancelled at the STOP line
+  ASSERT_EQ(Boxes().size(), 3u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Question|[1] [X] [-X\n\nPERFORM OPERATION(S) [YES] | SKIP [NO] | ABORT [CANCEL]?");
+  EXPECT_EQ(Boxes()[2], "Question|[2] PERFORM OPERATION(S) [YES] | SKIP [NO] | ABORT [CANCEL]?");
+}
+
+TEST_F(OpSeqTest, AStopBeforeAnyStartEndsTheRun) {
+  RunLines({"STOP", "SQR", "-1 a.bin b.bin"});
+  EXPECT_FALSE(std::filesystem::exists("b.bin"));
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(OpSeqTest, TheSummaryIsCutAtItsCapacity) {
+  std::vector<std::string> lines{"START"};
+  for (int i = 0; i < 1200; ++i) {
+    lines.push_back("REMSECT_FILE");
+    lines.push_back("x");
+  }
+  RunLines(lines);
+  const auto boxes = Boxes();
+  ASSERT_FALSE(boxes.empty());
+  EXPECT_EQ(boxes.back().size(), std::string("Info|").size() + 14999);
+}
+
+TEST_F(OpSeqTest, AStopRequestEndsTheRunAtItsNextLine) {
+  ThreadCtl.OpSeq_Stop = 1;
+  RunLines({"SQR", "-1 a.bin b.bin"});
+  EXPECT_FALSE(std::filesystem::exists("b.bin"));
+  EXPECT_EQ(Log(), "");
+}
+
+TEST_F(OpSeqTest, ANewSequenceNumberCopiesTheCommandFileFirst) {
+  std::ofstream("OpASeq100.dat", std::ios::binary) << "SQR\r\n-1 a.bin b?.bin\r\n";
+  std::strcpy(Cnv.OpSeq_Sub, "200");
+  EXPECT_EQ(CnvOperationSequence(nullptr), 1u);
+  ASSERT_FALSE(boxes_.empty());
+  EXPECT_EQ(boxes_[0],
+            "Question|COPIED [OpASeq100.dat] TO [OpASeq200.dat]\n\nEDIT USING 'vi' [YES] | 'wordpad' [NO]\n\n"
+            "RUN [OpASeq200.dat] [CANCEL]?");
+  EXPECT_STREQ(Cnv.OpSeq_Flnm, "OpASeq200.dat");
+  EXPECT_TRUE(std::filesystem::exists("OpASeq200.dat"));
+  EXPECT_TRUE(std::filesystem::exists("b200.bin"));
+}
+
+TEST_F(OpSeqTest, NoCommandFileAtAllEndsTheRunWithAWarning) {
+  EXPECT_EQ(CnvOperationSequence(nullptr), 1u);
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_EQ(boxes_[0], "Warning|NEITHER OPSEQ FILE [OpSeq100F.dat] | [OpSeq100F.dat] EXISTS\n\nABORTING");
+  EXPECT_FALSE(std::filesystem::exists("OpSeq.log"));
+  EXPECT_EQ(ThreadCtl.OpSeq_Running, 0u);
+}
+
+// One command run on its own: the accepted line writes its output and names channel 3
+// where the command updates channels; a line with a wrong count ends with its text.
+struct CommandCase {
+  const char* keyword;
+  const char* good;       // accepted argument line
+  const char* output;     // the file it writes ("" none)
+  bool namesChannel;      // channel 3 then shows output
+  const char* bad;        // a line with a wrong field count
+  const char* badText;    // the box text it ends with
+};
+
+class OpSeqCommandTest : public OpSeqTest, public ::testing::WithParamInterface<CommandCase> {};
+
+TEST_P(OpSeqCommandTest, AcceptedLineRunsAndAWrongCountEndsTheRun) {
+  const CommandCase& k = GetParam();
+  WriteFloats("b.bin", {5.0f, 6.0f});
+  {
+    std::ofstream shorts("s.bin", std::ios::binary);
+    const int16_t v[4] = {1, 2, 3, 4};
+    shorts.write(reinterpret_cast<const char*>(v), sizeof v);
+    std::ofstream doubles("d.bin", std::ios::binary);
+    const double w[2] = {1.5, 2.5};
+    doubles.write(reinterpret_cast<const char*>(w), sizeof w);
+  }
+  RunLines({k.keyword, k.good});
+  for (const auto& b : Boxes()) EXPECT_EQ(b.rfind("Warning|", 0), std::string::npos) << ::testing::PrintToString(boxes_);
+  if (*k.output) {
+    EXPECT_TRUE(std::filesystem::exists(k.output));
+    if (k.namesChannel) {
+      EXPECT_STREQ(Dsp.Chn_Flnm[3], k.output);
+    }
+  }
+  boxes_.clear();
+  RunLines({k.keyword, k.bad, "SQR", "-1 a.bin never.bin"});
+  const std::string text = std::string(k.badText) + " [OpASeq100.dat] IN:\n" + k.bad;
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Warning|" + text);
+  EXPECT_FALSE(std::filesystem::exists("never.bin"));
+}
+
+#define WN(word, need) word "\n\n[" word "] WRONG NUMBER [NEED " need "] OF PARAMETER ARGUMENTS"
+INSTANTIATE_TEST_SUITE_P(
+    Commands, OpSeqCommandTest,
+    ::testing::Values(
+        CommandCase{"CHNSUB", "3 x?.bin 2.0", "", false, "3", "CHN2SUB\n\n[CHNSUB] WRONG NUMBER [NEED 2-7] OF PARAMETER ARGUMENTS"},
+        CommandCase{"CHOPSEQ_FILE", "3 a.bin c.bin 2 0 1", "c.bin", true, "3 a.bin c.bin 2 0", WN("CHOPSEQ_FILE", "6")},
+        CommandCase{"OFFSET", "3 a.bin c.bin 1.5 1", "c.bin", true, "3 a.bin c.bin", WN("OFFSET", "4+")},
+        CommandCase{"SQR", "3 a.bin c.bin", "c.bin", true, "3 a.bin", WN("SQR", "3")},
+        CommandCase{"LOG10", "3 a.bin c.bin 1.0", "c.bin", true, "3 a.bin c.bin", WN("LOG10", "4")},
+        CommandCase{"NATLOG", "3 a.bin c.bin 1.0", "c.bin", true, "3 a.bin c.bin", WN("NATLOG", "4")},
+        CommandCase{"SMOOTH", "3 a.bin c.bin 4", "c.bin", true, "3 a.bin c.bin", WN("SMOOTH", "4")},
+        CommandCase{"AVERAGE", "3 a.bin c.bin 2", "c.bin", true, "3 a.bin c.bin", WN("AVERAGE", "4")},
+        CommandCase{"DEGLITCH", "3 a.bin c.bin 10", "c.bin", true, "3 a.bin c.bin", WN("DEGLITCH", "4")},
+        CommandCase{"SUBTRACT", "3 a.bin c.bin a.bin 1", "c.bin", true, "3 a.bin c.bin", WN("SUBTRACT", "4+")},
+        CommandCase{"APPEND_FILE", "3 a.bin b.bin c.bin", "c.bin", false, "3 a.bin b.bin", WN("APPEND_FILE", "4")},
+        CommandCase{"REVERSE_FILE", "3 a.bin c.bin", "c.bin", true, "3 a.bin", WN("REVERSE_FILE", "3")},
+        CommandCase{"SEQDUP", "3 a.bin c.bin 4 2", "c.bin", true, "3 a.bin c.bin 1", WN("SEQDUP", "5")},
+        CommandCase{"LECROYDELETE", "3 a.bin c.bin 2 1", "c.bin", true, "3 a.bin c.bin 2", WN("LECROYDELETE", "5+")},
+        CommandCase{"S2F_FILE", "3 s.bin c.bin 2 1 1", "c.bin", true, "3 s.bin c.bin 2 1", WN("S2F_FILE", "6")},
+        CommandCase{"D2F_FILE", "3 d.bin c.bin", "c.bin", true, "3 d.bin", WN("D2F_FILE", "3")},
+        CommandCase{"DELETE_FILE", "3 b.bin", "", false, "3", WN("DELETE_FILE", "2+")},
+        CommandCase{"REPACK_FILE", "3 a.bin c.bin 1 2 1 4", "c.bin", true, "3 a.bin c.bin 1 2 1", WN("REPACK_FILE", "7+")}));
+#undef WN
+
+TEST_F(OpSeqTest, OffsetAvTakesTheStoredAverageOffsetAndDeleteFileRemovesTheFile) {
+  Cnv.Ave_Offset[1] = 10.0;
+  RunLines({"OFFSET", "-1 a.bin b.bin AV 1", "DELETE_FILE", "-1 a.bin"});
+  EXPECT_EQ(ReadFloats("b.bin"), (std::vector<float>{11.0f, 8.0f, 13.0f, 14.0f}));
+  EXPECT_FALSE(std::filesystem::exists("a.bin"));
+  EXPECT_STREQ(Dsp.Chn_Flnm[0], "Nothing");
+}
+
+TEST_F(OpSeqTest, ChnsubSetsTheChannelFieldByFieldAndTheMarkerNames) {
+  RunLines({"CHNSUB", "4 x?.bin 2.5 0.5 1 3", "CHNSUB", "-1 m?.txt"});
+  EXPECT_STREQ(Dsp.Chn_Flnm[4], "x100.bin");
+  EXPECT_DOUBLE_EQ(Dsp.Chn_Scalar[4], 2.5);
+  EXPECT_DOUBLE_EQ(Dsp.Chn_Offset[4], 0.5);
+  EXPECT_EQ(Dsp.Chn_DspStat[4], 1u);
+  EXPECT_EQ(Dsp.Chn_ColorNo[4], 3);
+  EXPECT_EQ(Dsp.Chn_ScaleStat[4], 0u);
+  EXPECT_STREQ(Cnl.Mks_Flnm, "m100.txt");
+}
+
+}  // namespace
