@@ -13,7 +13,19 @@
 #include "core/FileIo.h"
 #include "core/MsgWindow.h"
 #include "filelib/FileManip.h"
+#include "display/FileSection.h"
 #include "fileproc/FileOps.h"
+#include "fileproc/CrossCorrFix.h"
+#include "convert/calib/AomCalib.h"
+#include "convert/calib/ThzLinearize.h"
+#include "core/DebugLog.h"
+#include "core/Threads.h"
+#include "records/AomSettings.h"
+#include "records/ThreadCtl.h"
+#include "records/ThzSettings.h"
+#include "fileproc/CrossCorrFiles.h"
+#include "fileproc/Fourier.h"
+#include "platform/kernel/Files.h"
 #include "platform/kernel/Sync.h"
 #include "platform/kernel/Text.h"
 #include "records/Cnl.h"
@@ -26,6 +38,8 @@ namespace opseq {
 namespace {
 
 constexpr int16_t kSlot = 1;
+// Pool workers use slots 1 .. n, so n stops at the last slot that exists.
+constexpr int32_t RAV_MAX_WORKERS = CNV_SLOTS - 1;
 constexpr size_t kNameCap = 200;
 using Name = char[kNameCap];
 
@@ -36,6 +50,12 @@ class Scanner {
  public:
   explicit Scanner(std::string text) : text_(std::move(text)) {}
   int32_t count() const { return count_; }
+  // The first blank-separated word of text.
+  static std::string FirstWord(const std::string& text) {
+    Scanner sc(text);
+    Name word{};
+    return sc.Scan(word) == 1 ? std::string(word) : std::string();
+  }
   bool overlong() const { return overlong_; }
 
   template <class... Fields>
@@ -479,6 +499,580 @@ void MixingRatio(Run& run) {
   Pause(3);
 }
 
+// Reads the optional range of the command's longest form: set when given, else cleared.
+void RangeOrClear(bool given, int32_t first, int32_t end) {
+  if (given) {
+    SetRange(first, end);
+  } else {
+    ClearRange();
+  }
+}
+
+// The resize value of the alignment and resize commands: sign flag, magnitude, switch.
+void StoreResize(int32_t value, bool smallSwitchesOff) {
+  Cnv.CcRsz_Neg[kSlot] = value < 0 ? 1u : 0u;
+  int64_t magnitude = value < 0 ? -int64_t{value} : int64_t{value};
+  if (magnitude <= 1) {
+    magnitude = 1;
+    if (smallSwitchesOff) Cnv.CcRsz_Stat[kSlot] = 0;
+  } else {
+    Cnv.CcRsz_Stat[kSlot] = 1;
+  }
+  Cnv.Rsz_SzOut[kSlot] = static_cast<uint32_t>(magnitude);
+}
+
+void Calib(Run& run) {
+  double fsr = 0.0, refFrq = 0.0;
+  int32_t pts = 0, refPt = 0;
+  Scanner sc(run.args);
+  if (sc.Scan(fsr, pts, refFrq, refPt) != 4) return WrongCount(run, sc, "CALIB", "4");
+  if (pts == 0) return Failed(run, "CALIB");  // no step per point without points per FSR
+  Dsp.FSR = fsr;
+  Dsp.Pts_FSR = pts;
+  Dsp.Frq_Stp = fsr / pts;
+  Dsp.Init_Frq = fsr > 0.0 ? refFrq - refPt * Dsp.Frq_Stp : refFrq + refPt * Dsp.Frq_Stp;
+}
+
+void FftWinSeq(Run& run) {
+  int16_t c = 0;
+  Name in{}, out{};
+  int32_t first = 0, end = 0;
+  Scanner sc(run.args);
+  const int32_t n = sc.Scan(c, in, out, Cnv.Seq_Sz[kSlot], Cnv.Fft_WinSense, Cnv.Fft_Taper, Cnv.Win_Lo[kSlot],
+                            Cnv.Win_Hi[kSlot], first, end);
+  if (n != 8 && n != 10) return WrongCount(run, sc, "FFTWINSEQ", "8+");
+  if ((Cnv.Fft_WinSense == 1 || Cnv.Fft_WinSense == -1) && (Cnv.Fft_Taper <= 0.0 || Cnv.Fft_Taper > 1.0))
+    Cnv.Fft_Taper = 0.5;
+  ShowTrace(StrPrintf("OPSEQ:   FFTWINSEQ: FIELDS=[%d]\n   WIN LO:HI=[%d][%d]\n   SEQ SZ=[%d]\n", n, Cnv.Win_Lo[kSlot],
+                      Cnv.Win_Hi[kSlot], Cnv.Seq_Sz[kSlot]));
+  RangeOrClear(n == 10, first, end);
+  if (!Operate(run, "FFTWINSEQ", Prompt("FFTWINSEQ").c_str(), c, OSI_FFTWINSEQ, in, out, 0, 0)) return;
+  SetChannel(c, out);
+  ClearRange();
+}
+
+void FftSeq(Run& run, bool file) {
+  const char* word = file ? "FFTSEQ_FILE" : "FFTSEQ_ARY";
+  int16_t c = 0;
+  Name in{}, out{};
+  int32_t first = 0, end = 0;
+  Scanner sc(run.args);
+  int32_t n = sc.Scan(c, in, out, Cnv.Win_Lo[kSlot], Cnv.Win_Hi[kSlot], Cnv.Seq_Sz[kSlot], Cnv.Fft_InSz[kSlot],
+                      Cnv.Rate_GHz, Cnv.Fft_OutId, first, end);
+  if (n == 11 && end == 0) n = 9;
+  if (n != 9 && n != 11) return WrongCount(run, sc, word, "9+");
+  if (file) {
+    ShowTrace(StrPrintf("OPSEQ:   FFTSEQ_FILE: FIELDS=[%d]\n   WIN LO:HI=[%d][%d] SEQ SZ=[%d]\n   FFT IN SZ=[%d] SMP "
+                        "RATE=[%f] OUT ID=[%d]\n",
+                        sc.count(), Cnv.Win_Lo[kSlot], Cnv.Win_Hi[kSlot], Cnv.Seq_Sz[kSlot], Cnv.Fft_InSz[kSlot],
+                        Cnv.Rate_GHz, Cnv.Fft_OutId));
+  }
+  RangeOrClear(n == 11, first, end);
+  if (!Operate(run, word, Prompt(word).c_str(), c, file ? OSI_FFTSEQ : OSI_FFTSEQ_ARY, in, out, 0, 0)) return;
+  SetChannel(c, out);
+  ClearRange();
+  if (file) Pause(1);
+}
+void FftSeqAry(Run& run) { FftSeq(run, false); }
+void FftSeqFile(Run& run) { FftSeq(run, true); }
+
+void Scale2Mks(Run& run) {
+  int16_t c = 0;
+  Name in{}, out{};
+  int32_t loCut = 0, hiCut = 0, shift = 0;
+  Scanner sc(run.args);
+  if (sc.Scan(c, in, out, Cnl.Mks_Flnm, loCut, hiCut, shift) != 7) return WrongCount(run, sc, "SCALE2MKS", "7");
+  ShowTrace(StrPrintf("OPSEQ:   SCALE2MKS: FIELDS=[%d]\n   LO:HI CUT=[%d][%d] POS FLNM=[%s] SHIFT=[%d]\n", sc.count(),
+                      loCut, hiCut, Cnl.Mks_Flnm, shift));
+  if (!Substitute(Prompt("SCALE2MKS").c_str(), Cnl.Mks_Flnm)) return Failed(run, "SCALE2MKS");
+  if (!Operate(run, "SCALE2MKS", nullptr, c, OSI_SCALE2MKS, in, out, 0, 0)) return;
+  SetChannel(c, out);
+  Pause(1);
+}
+
+void ZeroSect(Run& run) {
+  int16_t c = 0;
+  Name in{}, out{};
+  int32_t first = 0, end = 0;
+  Scanner sc(run.args);
+  int32_t n = sc.Scan(c, in, out, Cnv.Win_Lo[kSlot], Cnv.Win_Hi[kSlot], Cnv.Seq_Sz[kSlot], first, end);
+  if (n != 5 && n != 6 && n != 8) return WrongCount(run, sc, "ZEROSECT_FILE", "5+");
+  if (end == 0) n = 6;
+  if (Cnv.Seq_Sz[kSlot] == 0) n = 5;
+  if (n > 7) {
+    SetRange(first, end);
+  } else {
+    Cnv.Lim_Stat[kSlot] = 0;
+  }
+  if (n == 5) Cnv.Seq_Sz[kSlot] = 1;
+  if (!Operate(run, "ZEROSECT_FILE", Prompt("ZEROSECT_FILE").c_str(), c, OSI_ZEROSECT, in, out, 1, 1)) return;
+  SetChannel(c, out);
+  ClearRange();
+}
+
+void AddSect(Run& run) {
+  int16_t c = 0, mode = 0;
+  Name in{}, out{};
+  int32_t first = 0, end = 0;
+  Scanner sc(run.args);
+  int32_t n = sc.Scan(c, in, out, mode, Cnv.Pts_Ave[kSlot], first, end);
+  if (n == 7 && end == 0) n = 5;
+  if (n != 5 && n != 7) return WrongCount(run, sc, "ADDSECT_FILE", "5+");
+  if (n == 7) SetRange(first, end);
+  if (!Operate(run, "ADDSECT_FILE", Prompt("ADDSECT_FILE").c_str(), c, OSI_ADDSECT, in, out, mode, 1)) return;
+  SetChannel(c, out);
+}
+
+void SortFile(Run& run) {
+  int16_t c = 0, mode = 0;
+  Name in{}, out{};
+  Scanner sc(run.args);
+  if (sc.Scan(c, in, out, mode, Cnv.Win_Lo[kSlot], Cnv.Win_Hi[kSlot], Cnv.Seq_Sz[kSlot], Cnv.Pts_Ave[kSlot],
+              Cnv.Rpt_Cnt[kSlot]) != 9)
+    return WrongCount(run, sc, "SORT_FILE", "5+");
+  if (mode == 5) {
+    if (!Substitute(Prompt("SORT_FILE").c_str(), in, out) || ManAsciiFileSort(in, out, 1, 2) == 0)
+      return Failed(run, "SORT_FILE");
+  } else if (!Operate(run, "SORT_FILE", Prompt("SORT_FILE").c_str(), c, OSI_SORT, in, out, mode, 0)) {
+    return;
+  }
+  SetChannel(c, out);
+  ClearRange();
+}
+
+void MultDiv(Run& run) {
+  int16_t c = 0, op = 0;
+  Name in{}, out{}, third{};
+  Scanner sc(run.args);
+  const int32_t n = sc.Scan(c, in, out, third, op, Cnv.Phase_Shift);
+  if (n != 5 && n != 6) return WrongCount(run, sc, "MULTDIV_FILE", "5+");
+  if (!Substitute(Prompt("MULTDIV_FILE").c_str(), in, out, third)) return Failed(run, "MULTDIV_FILE");
+  StrCopy(Dsp.GetTextPrompt, "COMPLEX FILE OP: ENTER FILENAME SUB STRING?");
+  StrCopy(Cnv.Sub_Flnm[kSlot], out);
+  if (FFTwMultDivFile(in, out, third, op) == 0) return Failed(run, "MULTDIV_FILE");
+  ClearRange();
+}
+
+void SeqCmp(Run& run) {
+  int16_t c = 0;
+  Name in{}, out{};
+  int32_t first = 0, end = 0;
+  Scanner sc(run.args);
+  int32_t n = sc.Scan(c, in, out, Cnv.Sub_Flnm[kSlot], Cnv.Pts_Ave[kSlot], Cnv.Cc_Rad[kSlot], first, end);
+  if (n == 8 && end == 0) n = 6;
+  if (n != 6 && n != 8) return WrongCount(run, sc, "SEQCMP", "6+");
+  if (!Substitute(Prompt("SEQCMP").c_str(), Cnv.Sub_Flnm[kSlot])) return Failed(run, "SEQCMP");
+  RangeOrClear(n == 8, first, end);
+  if (!Operate(run, "SEQCMP", nullptr, c, OSI_SEQCMP, in, out, 0, 0)) return;
+  SetChannel(c, out);
+  ClearRange();
+}
+
+void ResizeFile(Run& run) {
+  int16_t c = 0;
+  Name in{}, out{};
+  int32_t value = 0;
+  Scanner sc(run.args);
+  if (sc.Scan(c, in, out, value, Cnv.Rsz_StpIn[kSlot], Cnv.Rsz_StpOut[kSlot]) != 6)
+    return WrongCount(run, sc, "RESIZE_FILE", "6");
+  StoreResize(value, true);
+  if (!Operate(run, "RESIZE_FILE", Prompt("RESIZE_FILE").c_str(), c, OSI_RESIZE, in, out, 0, 0)) return;
+  SetChannel(c, out);
+}
+
+void CombIntg(Run& run) {
+  int16_t c = 0;
+  Name in{}, out{};
+  double xScalar = 1.0;
+  int32_t first = 0, end = 0;
+  Scanner sc(run.args);
+  const int32_t n = sc.Scan(c, in, out, Cnv.Comb_Spacing[kSlot], Cnv.Comb_Width[kSlot], Cnv.Intg_WinLo[kSlot],
+                            Cnv.Intg_WinHi[kSlot], Cnv.Seq_Sz[kSlot], xScalar, first, end);
+  if (n != 8 && n != 9 && n != 11) return WrongCount(run, sc, "COMBINTG", "8+");
+  if (n == 8) {
+    xScalar = 1.0;
+  } else {
+    if (xScalar == 0.0) xScalar = 1.0;
+    Cnv.Comb_Spacing[kSlot] *= xScalar;
+    Cnv.Intg_WinLo[kSlot] *= xScalar;
+    Cnv.Intg_WinHi[kSlot] *= xScalar;
+    Cnv.Seq_Sz[kSlot] = static_cast<int32_t>(Cnv.Seq_Sz[kSlot] * xScalar);
+  }
+  ShowTrace(StrPrintf("OPSEQ:   COMBINTG: FIELDS=[%d]\n   SPACING=[%f] WIDTH=[%d]\n   INTG WIN LO:HI=[%f][%f] SEQ "
+                      "SZ=[%d]\n   X SCALAR=[%f]\n",
+                      n, Cnv.Comb_Spacing[kSlot], Cnv.Comb_Width[kSlot], Cnv.Intg_WinLo[kSlot], Cnv.Intg_WinHi[kSlot],
+                      Cnv.Seq_Sz[kSlot], xScalar));
+  RangeOrClear(n == 11, first, end);
+  if (!Operate(run, "COMBINTG", Prompt("COMBINTG").c_str(), c, OSI_COMBINTG, in, out, 0, 0)) return;
+  SetChannel(c, out);
+  ClearRange();
+  DspMsgShow(0, Win.hWnd_Main);
+}
+
+void RepSect(Run& run) {
+  int16_t c = 0;
+  Name in{}, out{};
+  int32_t low = 0, high = 0;
+  Scanner sc(run.args);
+  if (sc.Scan(c, in, out, low, high) != 5) return WrongCount(run, sc, "REPSECT_FILE", "5");
+  if (!Substitute(Prompt("REPSECT_FILE").c_str(), in, out) || CnvReplaceFile(kSlot, 1, 0, in, out, 1, 0, low, high, 0) != 1)
+    return Failed(run, "REPSECT_FILE");
+  SetChannel(c, out);
+  ClearRange();
+}
+
+void SeqRep(Run& run) {
+  int16_t c = 0, mode = 0;
+  Name in{}, out{};
+  int32_t segCt = 0, low = 0, high = 0;
+  Scanner sc(run.args);
+  if (sc.Scan(c, in, out, segCt, Cnv.Seq_Sz[kSlot], low, high, mode) != 8) return WrongCount(run, sc, "SEQREP", "8");
+  if (mode != 0 && mode != 1) mode = 1;
+  if (!Substitute("SEQREP_FILE: ENTER FILENAME SUB STRING?", in, out) ||
+      CnvReplaceFile(kSlot, mode, 0, in, out, segCt, Cnv.Seq_Sz[kSlot], low, high, 0) != 1)
+    return Failed(run, "SEQREP");
+  SetChannel(c, out);
+  ClearRange();
+}
+
+void CoaddFile(Run& run) {
+  int16_t c = 0, first = 0, last = 0;
+  Name in{}, out{}, third{};
+  Scanner sc(run.args);
+  if (sc.Scan(c, in, out, third, first, last) != 6) return WrongCount(run, sc, "COADD_FILE", "6");
+  if (!Substitute(Prompt("COADD_FILE").c_str(), in, out, third) || ManBinFileCoadd(in, out, third, first, last, 1) != 1)
+    return Failed(run, "COADD_FILE");
+  SetChannel(c, out);
+  ClearRange();
+}
+
+void AveValue(Run& run) {
+  int16_t c = 0, mode = 0;
+  Name in{};
+  Scanner sc(run.args);
+  if (sc.Scan(c, in, Cnv.Win_Lo[kSlot], Cnv.Win_Hi[kSlot], mode) != 5) return WrongCount(run, sc, "AVEVALUE", "5");
+  if (!Substitute(Prompt("AVEVALUE").c_str(), in)) return Failed(run, "AVEVALUE");
+  if (mode == 3) {
+    const float mean = (Cnl.NrmVp + Cnl.NrmVs) / 2.0f;
+    Cnl.NrmVp = mean;
+    Cnl.NrmVs = mean;
+    return;
+  }
+  int16_t chn = 9;
+  if (c >= 0 && c <= 8) {
+    chn = c;
+  } else {
+    for (int16_t k = 0; k <= 8; ++k) {
+      if (std::strcmp(Dsp.Chn_Flnm[k], in) == 0 && platform::FileExists(in)) {
+        chn = k;
+        break;
+      }
+    }
+  }
+  core_io::StatusText(2, StrPrintf("OFS VALUE IN CHN=[%d]", chn));
+  if (FileGetAveValue(chn, 1, in, Cnv.Win_Lo[kSlot], Cnv.Win_Hi[kSlot]) == 0) {
+    core_io::Warning(StrPrintf("AVEVALUE\n\nINVALID FLNM=[%s]", in));
+    return;
+  }
+  switch (mode) {
+    case 0: case -2: Cnv.Ave_Offset[kSlot] = Win.Chn_Ave1[chn]; break;
+    case 1: Cnl.NrmVp = static_cast<float>(Win.Chn_Ave1[chn]); break;
+    case 2: Cnl.NrmVs = static_cast<float>(Win.Chn_Ave1[chn]); break;
+    case -1: Cnv.Ave_Offset[kSlot] = Win.Chn_Ave1[chn] = Win.Chn_Min[chn]; break;
+    case -3: Cnv.Ave_Offset[kSlot] = Win.Chn_Ave2[chn] = Win.Chn_Max[chn]; break;
+    default: break;
+  }
+  SetChannel(c, in);
+}
+
+void AveDsp(Run& run) {
+  int16_t c = 0, skip = 0, mode = 0;
+  int32_t flags[CNV_CHN] = {};
+  Scanner sc(run.args);
+  if (sc.Scan(c, Cnv.Ave_Flnm, skip, mode, flags[0], flags[1], flags[2], flags[3], flags[4], flags[5], flags[6], flags[7],
+              flags[8]) != 13)
+    return WrongCount(run, sc, "AVEDSPFILES", "13");
+  if (!Substitute(Prompt("AVEDSPFILES").c_str(), Cnv.Ave_Flnm)) return Failed(run, "AVEDSPFILES");
+  for (int k = 0; k < CNV_CHN; ++k) {
+    if (mode < 0) Cnv.Cnv_Stat[k] = 1;
+    if (mode == 0 || mode == 1) Cnv.Cnv_Stat[k] = flags[k] != 0 ? 1u : 0u;
+    if (mode >= 1 && Cnv.Cnv_Stat[k] == 1) StrCopy(Dsp.Chn_Flnm[k], Cnv.Out_Flnm[0][k]);
+  }
+  if (AveDspFiles(skip, mode) != 1) return Failed(run, "AVEDSPFILES");
+  SetChannel(c, Cnv.Ave_Flnm);
+}
+
+void SeqCc2File(Run& run) {
+  int16_t c = 0;
+  Name in{}, out{};
+  int32_t first = 0, end = 0;
+  Scanner sc(run.args);
+  int32_t n = sc.Scan(c, in, out, Cnv.ShiftVal_Flnm, Cnv.Seq_Sz[kSlot], Cnv.Cc_Rad[kSlot], Cnv.Damp[kSlot],
+                      Cnv.NStps[kSlot], Cnv.Cc_Offset[kSlot], Cnv.Win_Lo[kSlot], Cnv.Win_Hi[kSlot], first, end);
+  if (n == 13 && end == 0) n = 11;
+  if (n != 11 && n != 13) {
+    if (sc.overlong()) return Failed(run, "SEQCC2FILE");
+    return run.Fail(StrPrintf("SEQCC2FILE\n\n[%s] WRONG NUMBER [NEED 11+] OF PARAMETER ARGUMENTS | SHIFT FLNM INVALID "
+                              "[%s] IN:\n%s",
+                              run.keyword.c_str(), run.commandFile.c_str(), run.args.c_str()));
+  }
+  ShowTrace(StrPrintf("OPSEQ:   SEQCC2FILE: FIELDS=[%d]\n    IN FLNM=[%s]\n", sc.count(), in));
+  RangeOrClear(n == 13, first, end);
+  if (!Substitute(Prompt("SEQCC2FILE").c_str(), in, out, Cnv.ShiftVal_Flnm) ||
+      CrossCorr2Files(kSlot, in, out, Cnv.ShiftVal_Flnm, 0) != 1)
+    return Failed(run, "SEQCC2FILE");
+  SetChannel(c, out);
+  ClearRange();
+  Pause(3);
+}
+
+// ---- the pool fan-out -------------------------------------------------------------------
+
+// Starts n workers on the pool fields already set, waits for all of them and lets them
+// end. The notes go to the message window; a pool that cannot start is noted and the
+// run goes on.
+void PoolRun(const char* tag, int16_t n) {
+  if (QvMPICreate(n) != 1) {
+    // Workers created before the failure are let go rather than left waiting.
+    for (int16_t i = 0; i < RavThreadPool.Pool_Size && i < n; ++i) {
+      SetEvent(RavThreadPool.QuitEvent[i]);
+      SetEvent(RavThreadPool.StartEvent[i]);
+    }
+    DspMsgShowText(StrPrintf("OPSEQ:   RAV %s:   THREADS FAILED TO START=[%d]\n", tag, n).c_str(), Win.hWnd_Main);
+    return;
+  }
+  for (int16_t i = 0; i < n; ++i) SetEvent(RavThreadPool.StartEvent[i]);
+  DspMsgShowText(StrPrintf("OPSEQ:   RAV %s:   RAV THREADS STARTED=[%d]\n\nWAITING FOR COMPLETION\n", tag, n).c_str(),
+                 Win.hWnd_Main);
+  WaitForMultipleObjects(static_cast<DWORD>(n), RavThreadPool.DoneEvent, TRUE, INFINITE);
+  for (int16_t i = 0; i < n; ++i) SetEvent(RavThreadPool.QuitEvent[i]);
+  for (int16_t i = 0; i < n; ++i) SetEvent(RavThreadPool.StartEvent[i]);
+  for (int16_t i = 0; i < n; ++i) {
+    if (RavThreadPool.Thread[i]) WaitForSingleObject(RavThreadPool.Thread[i], INFINITE);
+  }
+  DspMsgShowText(StrPrintf("OPSEQ:   RAV %s:   RAV THREADS COMPLETE=[%d]\n", tag, n).c_str(), Win.hWnd_Main);
+}
+
+// Worker count of a negative channel or mode: the slots 1 .. n must exist.
+int16_t PoolSize(int32_t negative) {
+  const int32_t n = negative < 0 ? -negative : negative;
+  return static_cast<int16_t>(n < 1 ? 1 : (n > RAV_MAX_WORKERS ? RAV_MAX_WORKERS : n));
+}
+
+bool StartsNumber(const char* text) {
+  return text[0] == '-' || text[0] == '.' || (text[0] >= '0' && text[0] <= '9');
+}
+
+void SeqCoadd(Run& run) {
+  int16_t c = 0;
+  Name in{}, out{}, count{};
+  int32_t first = 0, end = 0;
+  Scanner sc(run.args);
+  int32_t n = sc.Scan(c, in, out, Cnv.Seq_Sz[kSlot], count, Cnv.Win_Lo[kSlot], Cnv.Win_Hi[kSlot], first, end);
+  if (n != 5 && n != 7 && n != 9) return WrongCount(run, sc, "SEQCOADD", "5+");
+  if (!Substitute(Prompt("SEQCOADD").c_str(), in, out)) return Failed(run, "SEQCOADD");
+  Cnv.SeqTbl_Flnm[0] = '\0';
+  const bool number = StartsNumber(count);
+  if (number) {
+    Scanner(count).Scan(Cnv.Seq_Cnt[kSlot]);
+    if (n < 6) {
+      Cnv.Win_Lo[kSlot] = 0;
+      Cnv.Win_Hi[kSlot] = Cnv.Seq_Sz[kSlot] * Cnv.Seq_Cnt[kSlot];
+    }
+  }
+  if (c < 0) {
+    const int16_t workers = PoolSize(c);
+    RavThreadPool.Pool_Size = workers;
+    RavThreadPool.Pool_Proc = 0;
+    RavThreadPool.Pool_Cmd = RAV_CMD_SEQCC2FILEFIX;
+    StrCopy(RavThreadPool.Pool_Flnm[0], in);
+    StrCopy(RavThreadPool.Pool_Flnm[1], out);
+    for (int16_t k = 2; k <= workers; ++k) {
+      Cnv.Seq_Sz[k] = Cnv.Seq_Sz[kSlot];
+      Cnv.Seq_Cnt[k] = Cnv.Seq_Cnt[kSlot];
+      Cnv.Win_Lo[k] = Cnv.Win_Lo[kSlot];
+      Cnv.Win_Hi[k] = Cnv.Win_Hi[kSlot];
+    }
+    ShowTrace(StrPrintf("OPSEQ:   RAV SEQCOADD: FIELDS=[%d]\n", n));
+    PoolRun("SEQCOADD", workers);
+    Pause(3);
+    return;
+  }
+  if (!number) {
+    Cnv.Seq_Cnt[kSlot] = 2;
+    StrCopy(Cnv.SeqTbl_Flnm, count);
+    if (!Substitute(nullptr, Cnv.SeqTbl_Flnm)) return Failed(run, "SEQCOADD");
+    Cnv.Win_Lo[kSlot] = 0;
+    Cnv.Win_Hi[kSlot] = Cnv.Seq_Sz[kSlot] * 2;
+  }
+  if (n == 9 && end == 0) n = 7;
+  if (Cnv.Win_Hi[kSlot] == 0) n = 5;
+  RangeOrClear(n > 7, first, end);
+  if (!Operate(run, "SEQCOADD", nullptr, c, OSI_SEQCOADD, in, out, 0, 0)) return;
+  SetChannel(c, out);
+  ClearRange();
+}
+
+void SeqCcFileFix(Run& run) {
+  int32_t mode = 0, resize = 0;
+  Name first{}, second{}, oldShift{}, aves{};
+  int16_t ref = 0, lo = 0, hi = 0, coLo = 0, coHi = 0;
+  Scanner sc(run.args);
+  const int32_t n = sc.Scan(mode, first, second, oldShift, aves, Cnv.Seq_Sz[kSlot], Cnv.Seg_Sz[kSlot],
+                            Cnv.Cc_Rad[kSlot], Cnv.Damp[kSlot], Cnv.NStps[kSlot], Cnv.Win_Lo[kSlot], Cnv.Win_Hi[kSlot],
+                            resize, ref, lo, hi, coLo, coHi, Cnv.Del_Multi[kSlot]);
+  if (n != 19) return WrongCount(run, sc, "SEQCCFILEFIX", "19");
+  if (!Substitute(Prompt("SEQCCFILEFIX").c_str(), first, second, oldShift, aves)) return Failed(run, "SEQCCFILEFIX");
+  StoreResize(resize, false);
+  if (mode < 0) {
+    const int16_t workers = PoolSize(mode);
+    RavThreadPool.Pool_Size = workers;
+    RavThreadPool.Pool_Proc = 0;
+    RavThreadPool.Pool_Cmd = RAV_CMD_SEQCCFILEFIX;
+    StrCopy(RavThreadPool.Pool_Flnm[0], first);
+    StrCopy(RavThreadPool.Pool_Flnm[1], second);
+    StrCopy(RavThreadPool.Pool_Flnm[2], oldShift);
+    StrCopy(RavThreadPool.Pool_Flnm[3], aves);
+    const int16_t numbers[5] = {ref, lo, hi, coLo, coHi};
+    std::memcpy(RavThreadPool.Pool_CCPrm, numbers, sizeof numbers);
+    for (int16_t k = 2; k <= workers; ++k) {
+      Cnv.Seq_Sz[k] = Cnv.Seq_Sz[kSlot];
+      Cnv.Seg_Sz[k] = Cnv.Seg_Sz[kSlot];
+      Cnv.Win_Lo[k] = Cnv.Win_Lo[kSlot];
+      Cnv.Win_Hi[k] = Cnv.Win_Hi[kSlot];
+      Cnv.Del_Multi[k] = Cnv.Del_Multi[kSlot];
+    }
+    ShowTrace(StrPrintf("OPSEQ:   RAV SEQCCFILEFIX: FIELDS=[%d]\n   IN FLNM=[%s]\n", n, first));
+    PoolRun("SEQCCFILEFIX", workers);
+  } else {
+    ShowTrace(StrPrintf("OPSEQ:   SEQCCFILEFIX: FIELDS=[%d]\n   IN FLNM=[%s]\n", n, first));
+    const int32_t ok = mode >= 1 ? CrossCorrSeqAryFix(kSlot, mode, first, second, oldShift, aves, ref, lo, hi, coLo, coHi)
+                                 : CrossCorrSeqFileFix(kSlot, mode, first, second, oldShift, aves, ref, lo, hi, coLo, coHi);
+    if (ok != 1) return Failed(run, "SEQCCFILEFIX");
+  }
+  Pause(3);
+  ClearRange();
+}
+
+// ---- the commands of several argument lines ------------------------------------------
+
+bool ValidChannel(int16_t c) { return c >= 0 && c <= 8; }
+
+void ThzLinearize(Run& run) {
+  Scanner one(run.args);
+  if (one.Scan(ThzSettings.InChn, AomSettings.CalChn, ThzSettings.OutChn) != 3)
+    return WrongCount(run, one, "THZLINEARIZE", "3");
+  if (!ValidChannel(ThzSettings.InChn) || !ValidChannel(AomSettings.CalChn) || !ValidChannel(ThzSettings.OutChn))
+    return Failed(run, "THZLINEARIZE");
+  auto& names = Cnv.Out_Flnm[kSlot];
+  run.ReadArgs();
+  Scanner two(run.args);
+  if (two.Scan(names[ThzSettings.InChn], names[ThzSettings.OutChn], names[AomSettings.CalChn], ThzSettings.WaveFlnm,
+               ThzSettings.OpseqMin, ThzSettings.IntvSize, ThzSettings.OutFrqStp, Cnv.FFT_SmoothWin,
+               ThzSettings.MinRes) != 9)
+    return WrongCount(run, two, "THZLINEARIZE", "9");
+  if (!Substitute("THZLINEARIZE: ENTER FILENAME SUB STRING?", names[ThzSettings.InChn], names[ThzSettings.OutChn],
+                  names[AomSettings.CalChn], ThzSettings.WaveFlnm))
+    return run.Fail("THZLINEARIZE\n\nOPERATIONAL SEQUENCE CMD FAILED\n\nABORTING");
+  run.ReadArgs();
+  Scanner three(run.args);
+  if (three.Scan(ThzSettings.BegFrq, ThzSettings.EndFrq, Dsp.Init_Frq) != 3)
+    return WrongCount(run, three, "THZLINEARIZE", "3");
+  if (ThzSettings.IntvSize <= 0) return Failed(run, "THZLINEARIZE");  // no readings without points per reading
+  Dsp.Pts_FSR = 100;
+  Dsp.FSR = ThzSettings.OutFrqStp * 100.0;
+  Dsp.Frq_Stp = Dsp.FSR / 100.0;
+  int64_t bytes = 0;
+  platform::GetFileSize64(names[ThzSettings.InChn], &bytes);
+  ThzSettings.LowerMk = 0;
+  ThzSettings.UpperMk = static_cast<int32_t>((bytes / 4) / ThzSettings.IntvSize);
+  ThzSettings.TotIntv = ThzSettings.UpperMk - ThzSettings.LowerMk;
+  if (THzLinearization(kSlot, 1, 0) == 0 || THzLinearization(kSlot, 2, 0) == 0) return Failed(run, "THZLINEARIZE");
+}
+
+// Lines 2 to 4 of the repeated linearisation (channels, their names, the AOM settings).
+bool ReadLinearizeLines(Run& run, const char* word) {
+  const std::string prompt = std::string(word) + ": ENTER FILENAME SUB STRING?";
+  Scanner two(run.args);
+  if (two.Scan(ThzSettings.InChn, ThzSettings.OutChn, AomSettings.CalChn, AomSettings.MrkChn, AomSettings.ErrChn,
+               AomSettings.Err2Chn) != 6) {
+    WrongCount(run, two, word, "6");
+    return false;
+  }
+  const int16_t chn[6] = {ThzSettings.InChn, ThzSettings.OutChn, AomSettings.CalChn, AomSettings.MrkChn,
+                          AomSettings.ErrChn, AomSettings.Err2Chn};
+  for (int16_t c : chn) {
+    if (!ValidChannel(c)) {
+      Failed(run, word);
+      return false;
+    }
+  }
+  auto& names = Cnv.Out_Flnm[kSlot];
+  run.ReadArgs();
+  Scanner three(run.args);
+  if (three.Scan(names[chn[0]], names[chn[1]], names[chn[2]], names[chn[3]], names[chn[4]], names[chn[5]]) != 6) {
+    WrongCount(run, three, word, "6");
+    return false;
+  }
+  if (!Substitute(prompt.c_str(), names[chn[0]], names[chn[1]], names[chn[2]], names[chn[3]], names[chn[4]],
+                  names[chn[5]])) {
+    Failed(run, word);
+    return false;
+  }
+  run.ReadArgs();
+  Scanner four(run.args);
+  if (four.Scan(AomSettings.RampStat, AomSettings.RampFlnm, AomSettings.RfScalar, AomSettings.Rev,
+                AomSettings.MarkerCut, Dsp.Pts_FSR, Dsp.FSR, Cnl.Mks_Flnm) != 8) {
+    WrongCount(run, four, word, "8");
+    return false;
+  }
+  if (!Substitute(nullptr, Cnl.Mks_Flnm)) {
+    Failed(run, word);
+    return false;
+  }
+  return true;
+}
+
+void RepeatLinearize(Run& run, const char* word, bool showWindow) {
+  const std::string flag = Scanner::FirstWord(run.args);
+  if (flag != "TRUE" && flag != "FALSE") {
+    return run.Fail(StrPrintf("DEBUG STRING MISSING IN [%s] - TRUE | FALSE NEEDED\n%s", run.commandFile.c_str(),
+                              run.args.c_str()));
+  }
+  if (flag == "TRUE") DebugFileSet(119, 1, 0);
+  run.ReadArgs();
+  if (!ReadLinearizeLines(run, word)) return;
+  run.ReadArgs();
+  Scanner five(run.args);
+  if (five.Scan(ThzSettings.MrkStat, ThzSettings.LockStat, ThzSettings.WavePlace, ThzSettings.WaveFlnm,
+                ThzSettings.RepeatFlnm, ThzSettings.BegFrq, ThzSettings.EndFrq, ThzSettings.IntvSize,
+                Cnv.FFT_SmoothWin, ThzSettings.OpseqMin, ThzSettings.OutFrqStp, ThzSettings.MinRes,
+                ThzSettings.FsrScalar, Cnv.Damp[kSlot], Cnv.NStps[kSlot], Cnl.RejLvl) != 16)
+    return WrongCount(run, five, word, "16");
+  if (!Substitute(nullptr, ThzSettings.WaveFlnm, ThzSettings.RepeatFlnm)) return Failed(run, word);
+  if (Dsp.Pts_FSR == 0) return Failed(run, word);  // no step per point without points per FSR
+  if (showWindow) {
+    Dsp.DspMsgBuffer[0] = '\0';
+    DspMsgShow(1, Win.hWnd_Main);
+  }
+  const double outStep = ThzSettings.OutFrqStp;
+  const int32_t ok = THzLinearization(kSlot, 3, 0);
+  if (showWindow) DspMsgShow(0, Win.hWnd_Main);
+  if (ok == 0) return Failed(run, word);
+  ThzSettings.OutFrqStp = outStep;
+  Dsp.FSR = Dsp.Pts_FSR * ThzSettings.OutFrqStp;
+  Dsp.Init_Frq = 0.0;
+  Dsp.Frq_Stp = Dsp.FSR / Dsp.Pts_FSR;
+}
+void RepeatLinearizeCommand(Run& run) { RepeatLinearize(run, "REPEATLINEARIZE", true); }
+void NllsfFit(Run& run) { RepeatLinearize(run, "LSFFIT", false); }
+
+void AomLinearize(Run& run) {
+  if (!ReadLinearizeLines(run, "AOMLINEARIZE")) return;
+  const int32_t* lim = OSIFileSlotLimits(kSlot);
+  if (AomCalibrate(kSlot, lim[0], lim[1], 0, 0, 0, 0) != 1) return Failed(run, "AOMLINEARIZE");
+}
+
 void D2F(Run& run) {
   int16_t c = 0;
   Name in{}, out{};
@@ -497,7 +1091,31 @@ Handler CommandHandler(int32_t index) {
   switch (index) {
     case 0: return &ChnSub;
     case 1: return &ChopSeq;
+    case 2: return &FftWinSeq;
+    case 3: return &FftSeqAry;
+    case 4: return &FftSeqFile;
     case 5: return &Scale;
+    case 7: return &Scale2Mks;
+    case 17: return &ZeroSect;
+    case 18: return &AddSect;
+    case 20: return &RepSect;
+    case 23: return &SortFile;
+    case 24: return &MultDiv;
+    case 27: return &Calib;
+    case 33: return &AveDsp;
+    case 35: return &AveValue;
+    case 36: return &CombIntg;
+    case 39: return &SeqCmp;
+    case 40: return &SeqRep;
+    case 41: return &ResizeFile;
+    case 44: return &SeqCc2File;
+    case 31: return &ThzLinearize;
+    case 32: return &RepeatLinearizeCommand;
+    case 37: return &SeqCoadd;
+    case 43: return &SeqCcFileFix;
+    case 45: return &CoaddFile;
+    case 46: return &NllsfFit;
+    case 99: return &AomLinearize;
     case 6: return &Offset;
     case 14: return &Subtract;
     case 21: return &Append;

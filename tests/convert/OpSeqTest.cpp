@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Threads.h"
 #include "platform/kernel/Sync.h"
 #include "platform/windows/MessageBox.h"
 #include "records/Cnl.h"
@@ -305,6 +307,8 @@ TEST_P(OpSeqCommandTest, AcceptedLineRunsAndAWrongCountEndsTheRun) {
     const double w[2] = {1.5, 2.5};
     doubles.write(reinterpret_cast<const char*>(w), sizeof w);
   }
+  WriteFloats("q000", {1.0f, 2.0f});
+  std::ofstream("w.txt", std::ios::binary) << "1\r\n";
   RunLines({k.keyword, k.good});
   for (const auto& b : Boxes()) EXPECT_EQ(b.rfind("Warning|", 0), std::string::npos) << ::testing::PrintToString(boxes_);
   if (*k.output) {
@@ -342,6 +346,10 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"S2F_FILE", "3 s.bin c.bin 2 1 1", "c.bin", true, "3 s.bin c.bin 2 1", WN("S2F_FILE", "6")},
         CommandCase{"D2F_FILE", "3 d.bin c.bin", "c.bin", true, "3 d.bin", WN("D2F_FILE", "3")},
         CommandCase{"DELETE_FILE", "3 b.bin", "", false, "3", WN("DELETE_FILE", "2+")},
+        CommandCase{"CALIB", "100.0 50 1000.0 10", "", false, "100.0 50 1000.0", WN("CALIB", "4")},
+        CommandCase{"ZEROSECT_FILE", "3 a.bin c.bin 0 1", "c.bin", true, "3 a.bin c.bin 0", WN("ZEROSECT_FILE", "5+")},
+        CommandCase{"RESIZE_FILE", "3 a.bin c.bin 8 1.0 0.5", "c.bin", true, "3 a.bin c.bin 8 1.0", WN("RESIZE_FILE", "6")},
+        CommandCase{"COADD_FILE", "3 q c.bin w.txt 0 0", "c.bin", true, "3 q c.bin w.txt 0", WN("COADD_FILE", "6")},
         CommandCase{"REPACK_FILE", "3 a.bin c.bin 1 2 1 4", "c.bin", true, "3 a.bin c.bin 1 2 1", WN("REPACK_FILE", "7+")}));
 #undef WN
 
@@ -362,6 +370,83 @@ TEST_F(OpSeqTest, ChnsubSetsTheChannelFieldByFieldAndTheMarkerNames) {
   EXPECT_EQ(Dsp.Chn_ColorNo[4], 3);
   EXPECT_EQ(Dsp.Chn_ScaleStat[4], 0u);
   EXPECT_STREQ(Cnl.Mks_Flnm, "m100.txt");
+}
+
+TEST_F(OpSeqTest, CalibSetsTheAxisAndRefusesZeroPointsPerFsr) {
+  RunLines({"CALIB", "-100.0 50 1000.0 10", "CALIB", "100.0 0 1000.0 10"});
+  EXPECT_DOUBLE_EQ(Dsp.FSR, -100.0);
+  EXPECT_EQ(Dsp.Pts_FSR, 50);
+  EXPECT_DOUBLE_EQ(Dsp.Frq_Stp, -2.0);
+  EXPECT_DOUBLE_EQ(Dsp.Init_Frq, 1000.0 + 10 * -2.0);
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Warning|CALIB\n\nOPERATIONAL SEQUENCE COMMAND FAILED\n\nABORTING");
+}
+
+TEST_F(OpSeqTest, ThzLinearizeChecksEachLineAndRefusesAnIntervalOfZero) {
+  RunLines({"THZLINEARIZE", "8 1 7", "in.bin out.bin cal.bin wave.dat 1.0 512 0.5 4"});
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Warning|THZLINEARIZE\n\n[THZLINEARIZE] WRONG NUMBER [NEED 9] OF PARAMETER ARGUMENTS "
+                        "[OpASeq100.dat] IN:\nin.bin out.bin cal.bin wave.dat 1.0 512 0.5 4");
+  boxes_.clear();
+  RunLines({"THZLINEARIZE", "8 1 7", "in.bin out.bin cal.bin wave.dat 1.0 0 0.5 4 0.01", "100 200 0"});
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Warning|THZLINEARIZE\n\nOPERATIONAL SEQUENCE COMMAND FAILED\n\nABORTING");
+  EXPECT_STREQ(Cnv.Out_Flnm[1][8], "in.bin");
+  EXPECT_NE(Log().find("   OPSEQ ARGS=[100 200 0]\r\n"), std::string::npos);
+}
+
+TEST_F(OpSeqTest, RepeatLinearizeWantsTrueOrFalseInCapitals) {
+  RunLines({"REPEATLINEARIZE", "true", "8 7 1 2 4 6"});
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Warning|DEBUG STRING MISSING IN [OpASeq100.dat] - TRUE | FALSE NEEDED\ntrue");
+  boxes_.clear();
+  RunLines({"NLLSF_FIT", "FALSE", "8 7 1 2 4 6", "i o c m e f"});
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Warning|LSFFIT\n\n[NLLSF_FIT] WRONG NUMBER [NEED 8] OF PARAMETER ARGUMENTS [OpASeq100.dat] "
+                        "IN:\ni o c m e f");
+  EXPECT_STREQ(Cnv.Out_Flnm[1][2], "m");
+}
+
+TEST_F(OpSeqTest, ChannelIndexesOutsideTheTableAreRefused) {
+  RunLines({"REPEATLINEARIZE", "FALSE", "8 7 1 2 4 12"});
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Warning|REPEATLINEARIZE\n\nOPERATIONAL SEQUENCE COMMAND FAILED\n\nABORTING");
+}
+
+// The workers' job is replaced by one that notes the slot of each file.
+std::atomic<int32_t> g_slotOfFile[8];
+int32_t NoteSlot(int16_t worker, int16_t, const char*, const char*, const char*, const char*, const int16_t*,
+                 int32_t fileIndex) {
+  if (fileIndex >= 0 && fileIndex < 8) g_slotOfFile[fileIndex] = worker;
+  return 1;
+}
+
+TEST_F(OpSeqTest, SeqcoaddWithANegativeChannelFansOutToOneWorkerPerSlot) {
+  for (auto& v : g_slotOfFile) v = 0;
+  for (const char* name : {"s000", "s001", "s002", "s003"}) WriteFloats(name, {1.0f});
+  const RavFileFixRoutine previous = RavSetFileFixRoutine(&NoteSlot);
+  Cnv.Seq_Sz[3] = 77;
+  RunLines({"SEQCOADD", "-4 s t 2 3", "SQR", "-1 a.bin b.bin"});
+  RavSetFileFixRoutine(previous);
+  for (int k = 0; k < 4; ++k) EXPECT_EQ(g_slotOfFile[k].load(), k + 1) << k;
+  EXPECT_EQ(g_slotOfFile[4].load(), 0);
+  EXPECT_EQ(RavThreadPool.Pool_Size, 4);
+  EXPECT_EQ(RavThreadPool.Pool_Cmd, 37);
+  EXPECT_EQ(Cnv.Seq_Sz[3], 2);   // slot 1 copied to the workers' slots
+  EXPECT_EQ(Cnv.Win_Hi[4], 6);
+  EXPECT_TRUE(std::filesystem::exists("b.bin"));  // the run goes on
+  EXPECT_TRUE(Boxes().empty()) << ::testing::PrintToString(Boxes());
+}
+
+TEST_F(OpSeqTest, APoolOfFortyIsLimitedToTheSlotsThatExist) {
+  const RavFileFixRoutine previous = RavSetFileFixRoutine(&NoteSlot);
+  RunLines({"SEQCCFILEFIX", "-40 none s2_ old ave 8 0 5 0.01 1 0 8 1 0 0 3 0 3 0"});
+  RavSetFileFixRoutine(previous);
+  EXPECT_EQ(RavThreadPool.Pool_Size, 29);
+  EXPECT_EQ(RavThreadPool.Pool_Cmd, 43);
+  EXPECT_EQ(Cnv.Seq_Sz[29], 8);
+  EXPECT_EQ(RavThreadPool.Pool_CCPrm[2], 3);
+  EXPECT_TRUE(Boxes().empty()) << ::testing::PrintToString(Boxes());
 }
 
 }  // namespace
