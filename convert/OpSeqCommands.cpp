@@ -16,7 +16,11 @@
 #include "display/FileSection.h"
 #include "fileproc/FileOps.h"
 #include "fileproc/CrossCorrFix.h"
+#include "convert/AsciiConvert.h"
 #include "convert/calib/AomCalib.h"
+#include "convert/calib/JumpPoints.h"
+#include "convert/calib/PeakFind.h"
+#include "filelib/Markers.h"
 #include "convert/calib/ThzLinearize.h"
 #include "core/DebugLog.h"
 #include "core/Threads.h"
@@ -1073,6 +1077,92 @@ void AomLinearize(Run& run) {
   if (AomCalibrate(kSlot, lim[0], lim[1], 0, 0, 0, 0) != 1) return Failed(run, "AOMLINEARIZE");
 }
 
+// ---- calibration commands -----------------------------------------------------------------
+
+void PeakFind(Run& run) {
+  double ignored = 0.0;
+  Scanner sc(run.args);
+  if (sc.Scan(Cnl.Mks_Flnm, Cnl.RampFlnm, Cnl.PtsAve, Cnl.CutScalar, ignored, Cnl.Inv, Cnl.FloatMin, Cnl.ScaleDiff) != 8)
+    return WrongCount(run, sc, "PEAKFIND", "8");
+  if (!Substitute(Prompt("PEAKFIND").c_str(), Cnl.Mks_Flnm, Cnl.RampFlnm) || PeakFindHWHM(kSlot) == 0)
+    return Failed(run, "PEAKFIND");
+  CsMkOpenRead(1);
+  Dsp.Pts_FSR = Cnl.Mks_AveDif;
+}
+
+void JumpFind(Run& run) {
+  int16_t mode = 0;
+  Scanner sc(run.args);
+  if (sc.Scan(mode, Cnl.Mks_Flnm, Cnl.RampFlnm, ThzSettings.WaveFlnm, Cnl.StpDif, Cnl.PtsAve, Cnl.IntvPts) != 7)
+    return WrongCount(run, sc, "JUMPFIND", "7");
+  if (!Substitute(Prompt("JUMPFIND").c_str(), Cnl.Mks_Flnm, Cnl.RampFlnm, ThzSettings.WaveFlnm) ||
+      JumpPointFind(kSlot, mode) == 0)
+    return Failed(run, "JUMPFIND");
+}
+
+void Linearize(Run& run) {
+  int16_t c = 0;
+  int32_t first = 0, end = 0;
+  double fsr = 0.0;
+  int32_t pts = 0;
+  Scanner sc(run.args);
+  int32_t n = sc.Scan(c, Cnl.Lin_InFlnm, Cnl.Lin_OutFlnm, Cnl.Mks_Flnm, pts, fsr, first, end);
+  if (n == 8 && end == 0) n = 6;
+  if (n != 6 && n != 8) return WrongCount(run, sc, "LINEARIZE", "6+");
+  if (pts == 0) return Failed(run, "LINEARIZE");  // no step per point without points per FSR
+  if (!Substitute(Prompt("LINEARIZE").c_str(), Cnl.Lin_InFlnm, Cnl.Lin_OutFlnm, Cnl.Mks_Flnm))
+    return Failed(run, "LINEARIZE");
+  Dsp.Pts_FSR = pts;
+  Dsp.FSR = fsr;
+  Dsp.Frq_Stp = fsr / pts;
+  if (n == 8) {
+    SetRange(first, end);
+    Cnl.Mks_CursorStat = 1;
+  } else {
+    ClearRange();
+    Cnl.Mks_CursorStat = 0;
+  }
+  if (CsMkOpenRead(0) != 1) {
+    core_io::Warning(StrPrintf("LINEARIZE\n\nMARKER POSITIONS NOT DEFINED | DIFFERENCE ZERO\n\nCHECK MARKER POSITION "
+                               "FLNM=[%s]\n\nABORTING",
+                               Cnl.Mks_Flnm));
+    run.CloseFiles();
+    run.going = false;
+    return;
+  }
+  if (CsF2ISetup() != 1) {
+    core_io::Warning("LINEARIZE\n\nCUBIC SPLINE LINEARIZATION FAILED");
+    run.CloseFiles();
+    run.going = false;
+    return;
+  }
+  ClearRange();
+}
+
+void Ascii2Bin(Run& run) {
+  int16_t c = 0, x = 0, y = 0;
+  Name in{}, out{};
+  Scanner sc(run.args);
+  if (sc.Scan(c, in, out, x, y, Cnv.Asc_First, Cnv.Asc_Last, Cnv.Asc_MinStp, Cnv.Asc_MaxStp, Cnv.Asc_OutRes) != 10)
+    return WrongCount(run, sc, "ASCII2BIN", "10");
+  // The y column's add-to-file flag is kept per output column: a column beyond them is refused.
+  if (y < 0 || y >= 3) return Failed(run, "ASCII2BIN");
+  if (!Substitute("ASC2BIN: ENTER FILENAME SUB STRING?", in, out)) return Failed(run, "ASCII2BIN");
+  StrCopy(Cnv.Ascii_Flnm, in);
+  StrCopy(Cnv.Asc_OutFlnm[1], out);
+  Cnv.Asc_XCol = x;
+  Cnv.Asc_YCol[0] = y;
+  Cnv.Asc_YCol[1] = 0;
+  Cnv.Asc_YCol[2] = 0;
+  Cnv.Asc_Add[y] = 0;
+  Cnv.Asc_OutFrqLo = Cnv.Asc_First;
+  Cnv.Asc_OutFrqHi = Cnv.Asc_Last;
+  core_io::Info(StrPrintf("ASCII2BIN PRMS\n\nX COL=[%d] Y COL=[%d]\n\nLIM_HI=[%d] LIM_LO=[%d]\n\nOUT RES=[%f]", x, y,
+                          Cnv.Asc_First, Cnv.Asc_Last, Cnv.Asc_OutRes));
+  if (CnvA2BFile(2, 0, 0) == 0) return Failed(run, "ASCII2BIN");
+  SetChannel(c, out);
+}
+
 void D2F(Run& run) {
   int16_t c = 0;
   Name in{}, out{};
@@ -1109,6 +1199,10 @@ Handler CommandHandler(int32_t index) {
     case 40: return &SeqRep;
     case 41: return &ResizeFile;
     case 44: return &SeqCc2File;
+    case 25: return &PeakFind;
+    case 26: return &JumpFind;
+    case 29: return &Ascii2Bin;
+    case 30: return &Linearize;
     case 31: return &ThzLinearize;
     case 32: return &RepeatLinearizeCommand;
     case 37: return &SeqCoadd;

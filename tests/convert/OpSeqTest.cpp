@@ -13,6 +13,7 @@
 #include <iterator>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/Threads.h"
@@ -447,6 +448,33 @@ TEST_F(OpSeqTest, APoolOfFortyIsLimitedToTheSlotsThatExist) {
   EXPECT_EQ(Cnv.Seq_Sz[29], 8);
   EXPECT_EQ(RavThreadPool.Pool_CCPrm[2], 3);
   EXPECT_TRUE(Boxes().empty()) << ::testing::PrintToString(Boxes());
+}
+
+TEST_F(OpSeqTest, CalibrationCommandsCheckTheirCountsAndRefuseUnsafeValues) {
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"PEAKFIND", "m.txt r.bin 8 0.3 0 0 1"},
+       "PEAKFIND\n\n[PEAKFIND] WRONG NUMBER [NEED 8] OF PARAMETER ARGUMENTS [OpASeq100.dat] IN:\nm.txt r.bin 8 0.3 0 0 1"},
+      {{"JUMPFIND", "0 m.txt r.bin w.dat 0.5 8"},
+       "JUMPFIND\n\n[JUMPFIND] WRONG NUMBER [NEED 7] OF PARAMETER ARGUMENTS [OpASeq100.dat] IN:\n0 m.txt r.bin w.dat 0.5 8"},
+      {{"LINEARIZE", "-1 a.bin b.bin m.txt 0 100.0"}, "LINEARIZE\n\nOPERATIONAL SEQUENCE COMMAND FAILED\n\nABORTING"},
+      {{"ASCII2BIN", "-1 a.txt b.bin 1 5 1 0 0.0 0.0 1.0"}, "ASCII2BIN\n\nOPERATIONAL SEQUENCE COMMAND FAILED\n\nABORTING"},
+  };
+  for (const auto& [lines, text] : cases) {
+    boxes_.clear();
+    RunLines(lines);
+    ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+    EXPECT_EQ(Boxes()[0], "Warning|" + text);
+  }
+  EXPECT_EQ(Dsp.Pts_FSR, 0);  // the refused LINEARIZE changed nothing
+}
+
+TEST_F(OpSeqTest, LinearizeWithoutMarkersEndsWithItsOwnBox) {
+  RunLines({"LINEARIZE", "-1 a.bin b.bin nomarkers.txt 50 100.0", "SQR", "-1 a.bin c.bin"});
+  ASSERT_FALSE(Boxes().empty());
+  EXPECT_EQ(Boxes().back(), "Warning|LINEARIZE\n\nMARKER POSITIONS NOT DEFINED | DIFFERENCE ZERO\n\nCHECK MARKER "
+                            "POSITION FLNM=[nomarkers.txt]\n\nABORTING");
+  EXPECT_FALSE(std::filesystem::exists("c.bin"));
+  EXPECT_DOUBLE_EQ(Dsp.Frq_Stp, 2.0);
 }
 
 }  // namespace
