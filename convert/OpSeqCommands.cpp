@@ -1077,6 +1077,30 @@ void AomLinearize(Run& run) {
   if (AomCalibrate(kSlot, lim[0], lim[1], 0, 0, 0, 0) != 1) return Failed(run, "AOMLINEARIZE");
 }
 
+void ShiftSect(Run& run) {
+  int16_t c = 0, mode = 0;
+  Name in{}, out{};
+  int32_t ignored = 0, first = 0, end = 0;
+  Scanner sc(run.args);
+  int32_t n = sc.Scan(c, in, out, Cnv.Shift_Cnt[kSlot], mode, Cnv.Seq_Sz[kSlot], Cnv.ShiftVal_Flnm, ignored, first, end);
+  if (n == 10 && end == 0) n = 8;
+  if ((n != 8 && n != 10) || StartsNumber(Cnv.ShiftVal_Flnm)) {
+    if (sc.overlong()) return Failed(run, "SHIFTSECT_FILE");
+    return run.Fail(StrPrintf("SHIFTSECT_FILE\n\n[%s] WRONG NUMBER [NEED 8+] OF PARAMETER ARGUMENTS | SHIFT FLNM "
+                              "INVALID [%s] IN:\n%s",
+                              run.keyword.c_str(), run.commandFile.c_str(), run.args.c_str()));
+  }
+  if (mode == 0) mode = 1;
+  ShowTrace(StrPrintf("OPSEQ:   SHIFTSECT_FILE: FIELDS=[%d]\n   SEQ SZ=[%d] SHIFT PTS=[%d] SHIFT ID=[%d] SHIFT FLNM=[%s]\n",
+                      sc.count(), Cnv.Seq_Sz[kSlot], Cnv.Shift_Cnt[kSlot], mode, Cnv.ShiftVal_Flnm));
+  if (!Substitute(Prompt("SHIFTSECT_FILE").c_str(), Cnv.ShiftVal_Flnm)) return Failed(run, "SHIFTSECT_FILE");
+  RangeOrClear(n == 10, first, end);
+  if (!Operate(run, "SHIFTSECT_FILE", nullptr, c, OSI_SHIFTSECT, in, out, mode, 1)) return;
+  SetChannel(c, out);
+  ClearRange();
+  DspMsgShow(0, Win.hWnd_Main);
+}
+
 // ---- calibration commands -----------------------------------------------------------------
 
 void PeakFind(Run& run) {
@@ -1188,6 +1212,7 @@ Handler CommandHandler(int32_t index) {
     case 7: return &Scale2Mks;
     case 17: return &ZeroSect;
     case 18: return &AddSect;
+    case 19: return &ShiftSect;
     case 20: return &RepSect;
     case 23: return &SortFile;
     case 24: return &MultDiv;

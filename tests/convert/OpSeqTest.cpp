@@ -477,4 +477,12 @@ TEST_F(OpSeqTest, LinearizeWithoutMarkersEndsWithItsOwnBox) {
   EXPECT_DOUBLE_EQ(Dsp.Frq_Stp, 2.0);
 }
 
+TEST_F(OpSeqTest, ShiftsectRefusesAShiftFileNameThatLooksLikeANumber) {
+  RunLines({"SHIFTSECT_FILE", "-1 a.bin b.bin 1 1 2 0.5 0"});
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Warning|SHIFTSECT_FILE\n\n[SHIFTSECT_FILE] WRONG NUMBER [NEED 8+] OF PARAMETER ARGUMENTS | "
+                        "SHIFT FLNM INVALID [OpASeq100.dat] IN:\n-1 a.bin b.bin 1 1 2 0.5 0");
+  EXPECT_FALSE(std::filesystem::exists("b.bin"));
+}
+
 }  // namespace
