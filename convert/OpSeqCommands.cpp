@@ -1101,6 +1101,25 @@ void ShiftSect(Run& run) {
   DspMsgShow(0, Win.hWnd_Main);
 }
 
+void BbmwSeqSplit(Run& run) {
+  int16_t c = 0;
+  Name in{}, out{};
+  int32_t first = 0, end = 0;
+  Scanner sc(run.args);
+  int32_t n = sc.Scan(c, in, out, Cnv.Seq_Sz[kSlot], Dsp.Frq_Stp, Cnv.Split_SegStp, Cnv.Split_BandCtr,
+                      Cnv.Split_BandWidth, Cnv.Split_CtrGap, Cnv.SeqTbl_Flnm, first, end);
+  if (n == 12 && end == 0) n = 10;
+  if (n != 10 && n != 12) return WrongCount(run, sc, "BBMWSEQSPLIT", "9+");
+  if (std::strcmp(Cnv.SeqTbl_Flnm, "None") == 0) {
+    Cnv.SeqTbl_Flnm[0] = '\0';
+  } else if (!Substitute(Prompt("BBMWSEQSPLIT").c_str(), Cnv.SeqTbl_Flnm)) {
+    return Failed(run, "BBMWSEQSPLIT");
+  }
+  RangeOrClear(n == 12, first, end);
+  if (!Operate(run, "BBMWSEQSPLIT", Prompt("BBMWSEQSPLIT").c_str(), c, OSI_BBMWSEQSPLIT, in, out, 0, 0)) return;
+  SetChannel(c, out);
+}
+
 // ---- calibration commands -----------------------------------------------------------------
 
 void PeakFind(Run& run) {
@@ -1218,6 +1237,7 @@ Handler CommandHandler(int32_t index) {
     case 24: return &MultDiv;
     case 27: return &Calib;
     case 33: return &AveDsp;
+    case 34: return &BbmwSeqSplit;
     case 35: return &AveValue;
     case 36: return &CombIntg;
     case 39: return &SeqCmp;

@@ -485,4 +485,12 @@ TEST_F(OpSeqTest, ShiftsectRefusesAShiftFileNameThatLooksLikeANumber) {
   EXPECT_FALSE(std::filesystem::exists("b.bin"));
 }
 
+TEST_F(OpSeqTest, BbmwseqsplitTakesTenOrTwelveFieldsUnderItsNinePlusText) {
+  RunLines({"BBMWSEQSPLIT", "-1 a.bin b.bin 4 0.5 1.0 2.0 1.0 0.0"});
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Warning|BBMWSEQSPLIT\n\n[BBMWSEQSPLIT] WRONG NUMBER [NEED 9+] OF PARAMETER ARGUMENTS "
+                        "[OpASeq100.dat] IN:\n-1 a.bin b.bin 4 0.5 1.0 2.0 1.0 0.0");
+  EXPECT_DOUBLE_EQ(Dsp.Frq_Stp, 0.5);  // the fields converted stay stored
+}
+
 }  // namespace
