@@ -1120,6 +1120,95 @@ void BbmwSeqSplit(Run& run) {
   SetChannel(c, out);
 }
 
+// One cut of CUTSECT_FILE into out followed by the three-digit number k (k < 0: out).
+bool CutInto(Run& run, int16_t c, Name& in, const Name& out, int32_t k, int16_t ask) {
+  Name target{};
+  const std::string name = k < 0 ? std::string(out) : std::string(out) + StrPrintf("%03d", k);
+  if (name.size() >= kNameCap || !StrCopy(target, name.c_str()) ||
+      OSIFile(kSlot, c, OSI_CUTSECT, in, target, 1, ask, 0) != 1) {
+    Failed(run, "CUTSECT_FILE");
+    return false;
+  }
+  return true;
+}
+
+// The next position of a sectioning file: blank lines are passed over; false at the end
+// of the file or at a line that does not start with a number.
+bool NextPosition(platform::TextFileReader& positions, int32_t* p) {
+  std::string line;
+  while (positions.ReadLine(line)) {
+    if (Scanner::FirstWord(line).empty()) continue;
+    return Scanner(line).Scan(*p) == 1;
+  }
+  return false;
+}
+
+void CutSect(Run& run) {
+  int16_t c = 0;
+  Name in{}, out{};
+  int32_t loCut = 0, hiCut = 0, ept = 0, seq = 0, first = 0, end = 0;
+  Scanner sc(run.args);
+  const int32_t n = sc.Scan(c, in, out, loCut, hiCut, ept, seq, Cnv.SeqTbl_Flnm, first, end);
+  if (n != 6 && n != 7 && n != 8 && n != 10) return WrongCount(run, sc, "CUTSECT_FILE", "6+");
+  ShowTrace(StrPrintf("OPSEQ:   CUTSECT_FILE: FIELDS=[%d]\n   LO:HI CUT=[%d][%d] EPT_STAT=[%d] SEQ_SZ=[%d]\n   "
+                      "SEQ_FLNM=[%s]\n",
+                      n, loCut, hiCut, ept, seq, Cnv.SeqTbl_Flnm));
+  if (!Substitute("CUT OUT SECT: ENTER FILENAME SUBSTITUTION STRING?", in, out)) return Failed(run, "CUTSECT_FILE");
+  if (n >= 8 && std::strchr(Cnv.SeqTbl_Flnm, '?') && !Substitute(nullptr, Cnv.SeqTbl_Flnm))
+    return Failed(run, "CUTSECT_FILE");
+  const bool positionsFile = n >= 8 && Cnv.SeqTbl_Flnm[0] != '\0' && platform::FileExists(Cnv.SeqTbl_Flnm);
+  const int32_t less = ept == 1 ? 1 : 0;
+  int32_t* lim = OSIFileSlotLimits(kSlot);
+  int64_t bytes = 0;
+  platform::GetFileSize64(in, &bytes);
+  const int64_t total = bytes / 4;
+  if (positionsFile) {
+    DspMsgShowText(StrPrintf("      MULTIPLE SECTIONING BASED ON POSITIONS IN ASCII FILE=[%s]\n", Cnv.SeqTbl_Flnm).c_str(),
+                   Win.hWnd_Main);
+    run.LogLine(StrPrintf("CUTSECT_FILE\n\nUSING ASCII FILE=[%s] FOR SECTIONING\n", Cnv.SeqTbl_Flnm));
+    Cnv.Lim_Stat[kSlot] = 1;
+    platform::TextFileReader positions(255);
+    if (!positions.Open(Cnv.SeqTbl_Flnm)) {
+      return run.Fail(StrPrintf("CUTSECT_FILE\n\nFAILED TO OPEN ASCII FILE=[%s]\n\nABORTING", Cnv.SeqTbl_Flnm));
+    }
+    int32_t p0 = 0, p1 = 0;
+    int64_t sum = 0;
+    if (NextPosition(positions, &p0)) {
+      for (int32_t k = 0; sum < total && NextPosition(positions, &p1); ++k) {
+        lim[0] = p0;
+        lim[1] = p1 - less;
+        sum += int64_t{p1} - p0;
+        p0 = p1;
+        if (!CutInto(run, c, in, out, k, 1)) return;
+      }
+    }
+  } else if (seq == 0) {
+    DspMsgShowText("      ONE SEGMENT\n", Win.hWnd_Main);
+    SetRange(loCut, hiCut - less);
+    if (!CutInto(run, c, in, out, -1, 0)) return;
+    SetChannel(c, out);
+  } else {
+    if (seq < 0) return Failed(run, "CUTSECT_FILE");  // a negative spacing would never reach the end
+    DspMsgShowText(StrPrintf("      MULTIPLE SECTIONING BASED ON SEQUENCE SZ=[%d]\n", seq).c_str(), Win.hWnd_Main);
+    Cnv.Lim_Stat[kSlot] = 1;
+    int64_t from = first, to = end;
+    if (end == 0) {
+      from = 0;
+      to = total;
+    }
+    DspMsgShowText(StrPrintf("         LO:HI LIMIT=[%lld][%lld]\n", static_cast<long long>(from), static_cast<long long>(to)).c_str(),
+                   Win.hWnd_Main);
+    int32_t k = 0;
+    for (int64_t q = from; q < to; q += seq, ++k) {
+      lim[0] = static_cast<int32_t>(loCut + q);
+      lim[1] = static_cast<int32_t>(hiCut + q - less);
+      if (!CutInto(run, c, in, out, k, 1)) return;
+    }
+  }
+  ClearRange();
+  Pause(1);
+}
+
 // ---- calibration commands -----------------------------------------------------------------
 
 void PeakFind(Run& run) {
@@ -1272,6 +1361,7 @@ Handler CommandHandler(int32_t index) {
     case 11: return &Smooth;
     case 12: return &Average;
     case 13: return &Deglitch;
+    case 15: return &CutSect;
     case 16: return &NotValid;
     case 22: return &Reverse;
     case 49: return &D2F;

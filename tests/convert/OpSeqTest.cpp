@@ -493,4 +493,28 @@ TEST_F(OpSeqTest, BbmwseqsplitTakesTenOrTwelveFieldsUnderItsNinePlusText) {
   EXPECT_DOUBLE_EQ(Dsp.Frq_Stp, 0.5);  // the fields converted stay stored
 }
 
+TEST_F(OpSeqTest, CutsectCutsAtThePositionsOfItsFileSkippingBlankLines) {
+  std::vector<float> ramp(300);
+  for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<float>(i);
+  WriteFloats("r.bin", ramp);
+  std::ofstream("pos?.txt", std::ios::binary) << "x\r\n";  // never used: the name is substituted first
+  std::ofstream("pos100.txt", std::ios::binary) << "0\r\n\r\n100\r\n250\r\n";
+  RunLines({"CUTSECT_FILE", "-1 r.bin out 0 0 1 0 pos?.txt"});
+  EXPECT_TRUE(Boxes().empty()) << ::testing::PrintToString(Boxes());
+  const auto first = ReadFloats("out000");
+  const auto second = ReadFloats("out001");
+  ASSERT_FALSE(first.empty());
+  ASSERT_FALSE(second.empty());
+  EXPECT_EQ(first.front(), 0.0f);
+  EXPECT_EQ(second.front(), 100.0f);
+  EXPECT_FALSE(std::filesystem::exists("out002"));
+  EXPECT_EQ(Cnv.Lim_Stat[1], 0);
+}
+
+TEST_F(OpSeqTest, CutsectRefusesANegativeSpacing) {
+  RunLines({"CUTSECT_FILE", "-1 a.bin out 0 1 0 -2"});
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Warning|CUTSECT_FILE\n\nOPERATIONAL SEQUENCE COMMAND FAILED\n\nABORTING");
+}
+
 }  // namespace
