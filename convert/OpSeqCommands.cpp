@@ -12,7 +12,9 @@
 #include "convert/OpSeqInternal.h"
 #include "core/FileIo.h"
 #include "core/MsgWindow.h"
+#include "platform/windows/Window.h"
 #include "filelib/FileManip.h"
+#include "fit/LineFit.h"
 #include "display/FileSection.h"
 #include "fileproc/FileOps.h"
 #include "fileproc/CrossCorrFix.h"
@@ -835,13 +837,20 @@ void SeqCc2File(Run& run) {
 // Starts n workers on the pool fields already set, waits for all of them and lets them
 // end. The notes go to the message window; a pool that cannot start is noted and the
 // run goes on.
+void ReleaseWorkers(int16_t n) {
+  for (int16_t i = 0; i < n; ++i) SetEvent(RavThreadPool.QuitEvent[i]);
+  for (int16_t i = 0; i < n; ++i) SetEvent(RavThreadPool.StartEvent[i]);
+  // Joined here, so that no worker of this pool still waits on an event the next
+  // pool makes ready again.
+  for (int16_t i = 0; i < n; ++i) {
+    if (RavThreadPool.Thread[i]) WaitForSingleObject(RavThreadPool.Thread[i], INFINITE);
+  }
+}
+
 void PoolRun(const char* tag, int16_t n) {
   if (QvMPICreate(n) != 1) {
     // Workers created before the failure are let go rather than left waiting.
-    for (int16_t i = 0; i < RavThreadPool.Pool_Size && i < n; ++i) {
-      SetEvent(RavThreadPool.QuitEvent[i]);
-      SetEvent(RavThreadPool.StartEvent[i]);
-    }
+    ReleaseWorkers(RavThreadPool.Pool_Size < n ? RavThreadPool.Pool_Size : n);
     DspMsgShowText(StrPrintf("OPSEQ:   RAV %s:   THREADS FAILED TO START=[%d]\n", tag, n).c_str(), Win.hWnd_Main);
     return;
   }
@@ -849,11 +858,7 @@ void PoolRun(const char* tag, int16_t n) {
   DspMsgShowText(StrPrintf("OPSEQ:   RAV %s:   RAV THREADS STARTED=[%d]\n\nWAITING FOR COMPLETION\n", tag, n).c_str(),
                  Win.hWnd_Main);
   WaitForMultipleObjects(static_cast<DWORD>(n), RavThreadPool.DoneEvent, TRUE, INFINITE);
-  for (int16_t i = 0; i < n; ++i) SetEvent(RavThreadPool.QuitEvent[i]);
-  for (int16_t i = 0; i < n; ++i) SetEvent(RavThreadPool.StartEvent[i]);
-  for (int16_t i = 0; i < n; ++i) {
-    if (RavThreadPool.Thread[i]) WaitForSingleObject(RavThreadPool.Thread[i], INFINITE);
-  }
+  ReleaseWorkers(n);
   DspMsgShowText(StrPrintf("OPSEQ:   RAV %s:   RAV THREADS COMPLETE=[%d]\n", tag, n).c_str(), Win.hWnd_Main);
 }
 
@@ -891,6 +896,10 @@ void SeqCoadd(Run& run) {
     RavThreadPool.Pool_Cmd = RAV_CMD_SEQCC2FILEFIX;
     StrCopy(RavThreadPool.Pool_Flnm[0], in);
     StrCopy(RavThreadPool.Pool_Flnm[1], out);
+    RavThreadPool.Pool_SeqPrm[0] = Cnv.Seq_Sz[kSlot];
+    RavThreadPool.Pool_SeqPrm[1] = Cnv.Seq_Cnt[kSlot];
+    RavThreadPool.Pool_SeqPrm[2] = Cnv.Win_Lo[kSlot];
+    RavThreadPool.Pool_SeqPrm[3] = Cnv.Win_Hi[kSlot];
     for (int16_t k = 2; k <= workers; ++k) {
       Cnv.Seq_Sz[k] = Cnv.Seq_Sz[kSlot];
       Cnv.Seq_Cnt[k] = Cnv.Seq_Cnt[kSlot];
@@ -1059,14 +1068,19 @@ void RepeatLinearize(Run& run, const char* word, bool showWindow) {
     Dsp.DspMsgBuffer[0] = '\0';
     DspMsgShow(1, Win.hWnd_Main);
   }
+  SetCursor(LoadCursor(nullptr, IDC_WAIT));
   const double outStep = ThzSettings.OutFrqStp;
   const int32_t ok = THzLinearization(kSlot, 3, 0);
   if (showWindow) DspMsgShow(0, Win.hWnd_Main);
-  if (ok == 0) return Failed(run, word);
+  if (ok == 0) {
+    SetCursor(LoadCursor(nullptr, IDC_CROSS));
+    return Failed(run, word);
+  }
   ThzSettings.OutFrqStp = outStep;
   Dsp.FSR = Dsp.Pts_FSR * ThzSettings.OutFrqStp;
   Dsp.Init_Frq = 0.0;
   Dsp.Frq_Stp = Dsp.FSR / Dsp.Pts_FSR;
+  SetCursor(LoadCursor(nullptr, IDC_CROSS));
 }
 void RepeatLinearizeCommand(Run& run) { RepeatLinearize(run, "REPEATLINEARIZE", true); }
 void NllsfFit(Run& run) { RepeatLinearize(run, "LSFFIT", false); }
@@ -1232,6 +1246,44 @@ void JumpFind(Run& run) {
     return Failed(run, "JUMPFIND");
 }
 
+// Vp and Vs come as texts: a number replaces the dialog's value, anything else keeps it.
+bool TakeOffset(const char* text, float* value) {
+  if (!StartsNumber(text)) return false;
+  Scanner(text).Scan(*value);
+  return true;
+}
+
+void Normalize(Run& run) {
+  int16_t c = 0;
+  Name in{}, out{}, vpText{}, vsText{};
+  float vm = 0.0f, vc = 0.0f;
+  int32_t fit = 0;
+  Scanner sc(run.args);
+  if (sc.Scan(c, in, out, Cnl.NrmPowFlnm, Cnl.NrmInvCut, Cnl.NrmRelative, vm, vpText, vsText, vc, fit, Cnl.AcStat,
+              Cnv.FFT_SmoothWin) != 13)
+    return WrongCount(run, sc, "NORMALIZE", "13");
+  if (!Substitute(Prompt("NORMALIZE").c_str(), in, out, Cnl.NrmPowFlnm)) return Failed(run, "NORMALIZE");
+  auto values = [](const char* head) {
+    return StrPrintf("NORMALIZE\n\n%s\n\nVm=[%f]\nVp=[%f]\nVs=[%f]\nVc=[%f]", head, static_cast<double>(Cnl.NrmVm),
+                     static_cast<double>(Cnl.NrmVp), static_cast<double>(Cnl.NrmVs), static_cast<double>(Cnl.NrmVc));
+  };
+  if (vm == 0.0f && fit == 0) {
+    Cnl.NrmFit = 0;
+    if (run.noAutoBlockYet) core_io::Info(values("DIALOG VALUES USED"));
+  } else {
+    Cnl.NrmFit = static_cast<uint32_t>(fit);
+    Cnl.NrmVm = vm;
+    Cnl.NrmVc = vc;
+    const bool vpNumber = TakeOffset(vpText, &Cnl.NrmVp);
+    const bool vsNumber = TakeOffset(vsText, &Cnl.NrmVs);
+    if (run.noAutoBlockYet && (!vpNumber || !vsNumber)) core_io::Info(values("CURSOR DIALOG VALUES USED FOR OFFSETS"));
+  }
+  if (Cnl.NrmVm == 0.0f) Cnl.NrmVm = 1.0f;
+  if (Cnl.NrmFit == 1) LsfPowerNrm(kSlot, in, Cnl.NrmPowFlnm, 0, 0, Cnl.RejLvl);
+  if (OSIFile(kSlot, c, OSI_NORMALIZE, in, out, 0, 0, 0) != 1) return Failed(run, "NORMALIZE");
+  SetChannel(c, out);
+}
+
 void Linearize(Run& run) {
   int16_t c = 0;
   int32_t first = 0, end = 0;
@@ -1325,6 +1377,7 @@ Handler CommandHandler(int32_t index) {
     case 23: return &SortFile;
     case 24: return &MultDiv;
     case 27: return &Calib;
+    case 28: return &Normalize;
     case 33: return &AveDsp;
     case 34: return &BbmwSeqSplit;
     case 35: return &AveValue;

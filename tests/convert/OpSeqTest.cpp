@@ -18,6 +18,7 @@
 
 #include "core/Threads.h"
 #include "platform/kernel/Sync.h"
+#include "platform/windows/Window.h"
 #include "platform/windows/MessageBox.h"
 #include "records/Cnl.h"
 #include "records/Cnv.h"
@@ -347,11 +348,59 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"S2F_FILE", "3 s.bin c.bin 2 1 1", "c.bin", true, "3 s.bin c.bin 2 1", WN("S2F_FILE", "6")},
         CommandCase{"D2F_FILE", "3 d.bin c.bin", "c.bin", true, "3 d.bin", WN("D2F_FILE", "3")},
         CommandCase{"DELETE_FILE", "3 b.bin", "", false, "3", WN("DELETE_FILE", "2+")},
+        CommandCase{"NORMALIZE", "3 a.bin c.bin a.bin 0 0 1.0 0.0 0.0 0.0 0 0 4.0", "c.bin", true,
+                    "3 a.bin c.bin a.bin 0 0 1.0 0.0 0.0 0.0 0 0", WN("NORMALIZE", "13")},
         CommandCase{"CALIB", "100.0 50 1000.0 10", "", false, "100.0 50 1000.0", WN("CALIB", "4")},
         CommandCase{"ZEROSECT_FILE", "3 a.bin c.bin 0 1", "c.bin", true, "3 a.bin c.bin 0", WN("ZEROSECT_FILE", "5+")},
         CommandCase{"RESIZE_FILE", "3 a.bin c.bin 8 1.0 0.5", "c.bin", true, "3 a.bin c.bin 8 1.0", WN("RESIZE_FILE", "6")},
         CommandCase{"COADD_FILE", "3 q c.bin w.txt 0 0", "c.bin", true, "3 q c.bin w.txt 0", WN("COADD_FILE", "6")},
         CommandCase{"REPACK_FILE", "3 a.bin c.bin 1 2 1 4", "c.bin", true, "3 a.bin c.bin 1 2 1", WN("REPACK_FILE", "7+")}));
+
+// The other keywords' wrong counts: each ends the run with its own text before anything runs.
+struct WrongCountCase {
+  const char* keyword;
+  const char* bad;
+  const char* badText;
+};
+
+class OpSeqWrongCountTest : public OpSeqTest, public ::testing::WithParamInterface<WrongCountCase> {};
+
+TEST_P(OpSeqWrongCountTest, EndsTheRunWithItsText) {
+  const WrongCountCase& k = GetParam();
+  RunLines({k.keyword, k.bad, "SQR", "-1 a.bin never.bin"});
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Warning|" + std::string(k.badText) + " [OpASeq100.dat] IN:\n" + k.bad);
+  EXPECT_FALSE(std::filesystem::exists("never.bin"));
+  EXPECT_FALSE(std::filesystem::exists("c.bin"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, OpSeqWrongCountTest,
+    ::testing::Values(WrongCountCase{"FFTWINSEQ", "3 a.bin c.bin 4 1 0.5 0", WN("FFTWINSEQ", "8+")},
+                      WrongCountCase{"FFTSEQ_ARY", "3 a.bin c.bin 0 4 4 4 1.0", WN("FFTSEQ_ARY", "9+")},
+                      WrongCountCase{"FFTSEQ_FILE", "3 a.bin c.bin 0 4 4 4 1.0 0 0", WN("FFTSEQ_FILE", "9+")},
+                      WrongCountCase{"SCALE2MKS", "3 a.bin c.bin m.txt 0 1", WN("SCALE2MKS", "7")},
+                      WrongCountCase{"ADDSECT_FILE", "3 a.bin c.bin 0", WN("ADDSECT_FILE", "5+")},
+                      WrongCountCase{"REPSECT_FILE", "3 a.bin c.bin 0", WN("REPSECT_FILE", "5")},
+                      WrongCountCase{"SORT_FILE", "3 a.bin c.bin 0 0 4 4 2", WN("SORT_FILE", "5+")},
+                      WrongCountCase{"MULTDIV_FILE", "3 a.bin c.bin b.bin", WN("MULTDIV_FILE", "5+")},
+                      WrongCountCase{"AVEDSPFILES", "3 out 0", WN("AVEDSPFILES", "13")},
+                      WrongCountCase{"AVEVALUE", "3 a.bin 0 0", WN("AVEVALUE", "5")},
+                      WrongCountCase{"COMBINTG", "3 a.bin c.bin 1.0 2 0.0", WN("COMBINTG", "8+")},
+                      WrongCountCase{"SEQCOADD", "3 a.bin c.bin 2", WN("SEQCOADD", "5+")},
+                      WrongCountCase{"SEQCMP", "3 a.bin c.bin 2 1", WN("SEQCMP", "6+")},
+                      WrongCountCase{"SEQREP", "3 a.bin c.bin 1 2 4 0", WN("SEQREP", "8")},
+                      WrongCountCase{"SEQCCFILEFIX", "-2 a b c d 8", WN("SEQCCFILEFIX", "19")},
+                      WrongCountCase{"L2F_FILE", "3 a.bin c.bin 2 1", WN("L2F_FILE", "6")},
+                      WrongCountCase{"SCLOFS_FILE", "3 a.bin c.bin f.txt", WN("SCLOFS_FILE", "5")},
+                      WrongCountCase{"MIXINGRATIO_FILE", "3 a.bin c.bin m.txt", WN("MIXINGRATIO_FILE", "5")},
+                      WrongCountCase{"CUTSECT_FILE", "3 a.bin c.bin 0 1", WN("CUTSECT_FILE", "6+")},
+                      WrongCountCase{"LINEARIZE", "3 a.bin c.bin m.txt 50", WN("LINEARIZE", "6+")},
+                      WrongCountCase{"ASCII2BIN", "3 a.txt c.bin 1", WN("ASCII2BIN", "10")},
+                      WrongCountCase{"THZLINEARIZE", "8 1", WN("THZLINEARIZE", "3")},
+                      WrongCountCase{"SEQCC2FILE", "3 a.bin c.bin",
+                                     "SEQCC2FILE\n\n[SEQCC2FILE] WRONG NUMBER [NEED 11+] OF PARAMETER ARGUMENTS | "
+                                     "SHIFT FLNM INVALID"}));
 #undef WN
 
 TEST_F(OpSeqTest, OffsetAvTakesTheStoredAverageOffsetAndDeleteFileRemovesTheFile) {
@@ -383,6 +432,50 @@ TEST_F(OpSeqTest, CalibSetsTheAxisAndRefusesZeroPointsPerFsr) {
   EXPECT_EQ(Boxes()[0], "Warning|CALIB\n\nOPERATIONAL SEQUENCE COMMAND FAILED\n\nABORTING");
 }
 
+TEST_F(OpSeqTest, NormalizeWithVmAndFitZeroUsesTheDialogValues) {
+  Cnl.NrmVm = 2.0f;
+  Cnl.NrmVs = 1.0f;
+  Cnl.NrmFit = 1;
+  WriteFloats("p100.bin", {1.0f, 2.0f, 4.0f, 8.0f});
+  RunLines({"NORMALIZE", "3 a.bin n?.bin p?.bin 0 0 0 0.5 0.5 0 0 1 8.0"});
+  // N = Vm (S - Vs) / (P - Vp) with the dialog's Vm 2, Vs 1, Vp 0
+  EXPECT_EQ(ReadFloats("n100.bin"), (std::vector<float>{0.0f, -3.0f, 1.0f, 0.75f}));
+  EXPECT_STREQ(Dsp.Chn_Flnm[3], "n100.bin");
+  EXPECT_STREQ(Cnl.NrmPowFlnm, "p100.bin");
+  EXPECT_EQ(Cnl.NrmFit, 0u);
+  EXPECT_EQ(Cnl.AcStat, 1u);
+  EXPECT_EQ(Cnv.FFT_SmoothWin, 8.0f);
+  EXPECT_FALSE(std::filesystem::exists("LLsf.log"));  // no power fit
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0],
+            "Info|NORMALIZE\n\nDIALOG VALUES USED\n\nVm=[2.000000]\nVp=[0.000000]\nVs=[1.000000]\nVc=[0.000000]");
+}
+
+TEST_F(OpSeqTest, NormalizeTakesItsFieldsAndKeepsTheOffsetsThatAreNoNumbers) {
+  Cnl.NrmVs = 1.0f;
+  WriteFloats("p.bin", {1.0f, 2.0f, 4.0f, 8.0f});
+  RunLines({"NORMALIZE", "-1 a.bin n.bin p.bin 0 0 3.0 0.5 AV 0.0 0 0 4.0"});
+  const std::vector<float> n = ReadFloats("n.bin");
+  ASSERT_EQ(n.size(), 4u);
+  EXPECT_FLOAT_EQ(n[1], -6.0f);  // 3 (-2 - 1) / (2 - 0.5)
+  EXPECT_FLOAT_EQ(n[3], 1.2f);
+  EXPECT_EQ(Cnl.NrmVm, 3.0f);
+  EXPECT_EQ(Cnl.NrmVp, 0.5f);
+  EXPECT_EQ(Cnl.NrmVs, 1.0f);
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Info|NORMALIZE\n\nCURSOR DIALOG VALUES USED FOR OFFSETS\n\nVm=[3.000000]\nVp=[0.500000]\n"
+                        "Vs=[1.000000]\nVc=[0.000000]");
+  // Inside an automatic block nothing is asked or shown, a Vm of 0 becomes 1 and the
+  // fit switch runs the power fit first.
+  boxes_.clear();
+  RunLines({"START [01] X", "NORMALIZE", "-1 a.bin m.bin p.bin 0 0 0 0 AV 0.0 1 0 4.0", "STOP [01]"});
+  for (const auto& b : Boxes()) EXPECT_EQ(b.find("Info|NORMALIZE"), std::string::npos) << b;
+  EXPECT_EQ(Cnl.NrmFit, 1u);
+  EXPECT_EQ(Cnl.NrmVm, 1.0f);
+  EXPECT_TRUE(std::filesystem::exists("LLsf.log"));
+  EXPECT_TRUE(std::filesystem::exists("m.bin"));
+}
+
 TEST_F(OpSeqTest, ThzLinearizeChecksEachLineAndRefusesAnIntervalOfZero) {
   RunLines({"THZLINEARIZE", "8 1 7", "in.bin out.bin cal.bin wave.dat 1.0 512 0.5 4"});
   ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
@@ -406,6 +499,18 @@ TEST_F(OpSeqTest, RepeatLinearizeWantsTrueOrFalseInCapitals) {
   EXPECT_EQ(Boxes()[0], "Warning|LSFFIT\n\n[NLLSF_FIT] WRONG NUMBER [NEED 8] OF PARAMETER ARGUMENTS [OpASeq100.dat] "
                         "IN:\ni o c m e f");
   EXPECT_STREQ(Cnv.Out_Flnm[1][2], "m");
+}
+
+TEST_F(OpSeqTest, ALinearisationThatFailsLeavesTheCrossCursor) {
+  SetCursor(LoadCursor(nullptr, IDC_ARROW));
+  RunLines({"REPEATLINEARIZE", "FALSE", "8 7 1 2 4 6", "i o c m e f", "0 ramp 1.0 0 0.05 100 10.0 mk",
+            "0 0 0 w.dat r.dat 100 200 512 4 1.0 0.01 10 1 0.01 1 10", "SQR", "-1 a.bin b.bin"});
+  ASSERT_FALSE(Boxes().empty());
+  EXPECT_EQ(Boxes().back(), "Warning|REPEATLINEARIZE\n\nOPERATIONAL SEQUENCE COMMAND FAILED\n\nABORTING");
+  EXPECT_EQ(platform::CurrentCursor(), LoadCursor(nullptr, IDC_CROSS));
+  EXPECT_FALSE(std::filesystem::exists("b.bin"));
+  EXPECT_EQ(Dsp.Pts_FSR, 100);
+  EXPECT_EQ(Cnl.RejLvl, 10.0);
 }
 
 TEST_F(OpSeqTest, ChannelIndexesOutsideTheTableAreRefused) {
@@ -435,8 +540,37 @@ TEST_F(OpSeqTest, SeqcoaddWithANegativeChannelFansOutToOneWorkerPerSlot) {
   EXPECT_EQ(RavThreadPool.Pool_Cmd, 37);
   EXPECT_EQ(Cnv.Seq_Sz[3], 2);   // slot 1 copied to the workers' slots
   EXPECT_EQ(Cnv.Win_Hi[4], 6);
+  EXPECT_EQ(RavThreadPool.Pool_SeqPrm[0], 2);  // SEQ SZ, SEQ CT, WIN LO, WIN HI
+  EXPECT_EQ(RavThreadPool.Pool_SeqPrm[1], 3);
+  EXPECT_EQ(RavThreadPool.Pool_SeqPrm[2], 0);
+  EXPECT_EQ(RavThreadPool.Pool_SeqPrm[3], 6);
   EXPECT_TRUE(std::filesystem::exists("b.bin"));  // the run goes on
   EXPECT_TRUE(Boxes().empty()) << ::testing::PrintToString(Boxes());
+}
+
+TEST_F(OpSeqTest, APoolThatCannotStartIsNotedAndTheNextCommandRuns) {
+  for (auto& v : g_slotOfFile) v = 0;
+  WriteFloats("s000", {1.0f});
+  const RavFileFixRoutine previous = RavSetFileFixRoutine(&NoteSlot);
+  const int32_t limit = platform::SetThreadStartLimit(2);  // the third worker cannot start
+  RunLines({"SEQCOADD", "-4 s t 2 3", "REVERSE_FILE", "-1 a.bin b.bin"});
+  platform::SetThreadStartLimit(limit);
+  RavSetFileFixRoutine(previous);
+  EXPECT_EQ(g_slotOfFile[0].load(), 0);  // no worker was started on a file
+  EXPECT_EQ(RavThreadPool.Pool_Size, 2);
+  const std::string note = "OPSEQ:   RAV SEQCOADD:   THREADS FAILED TO START=[4]\n";
+  const std::string shown = Dsp.Msg_Text;
+  ASSERT_GE(shown.size(), note.size());
+  EXPECT_EQ(shown.substr(shown.size() - note.size()), note);
+  EXPECT_EQ(ReadFloats("b.bin"), (std::vector<float>{4.0f, 3.0f, -2.0f, 1.0f}));
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Warning|RAV THREAD NOT CREATED");
+  // The two workers that did start were let go: a full pool starts afterwards.
+  const RavFileFixRoutine again = RavSetFileFixRoutine(&NoteSlot);
+  RunLines({"SEQCOADD", "-4 s t 2 3"});
+  RavSetFileFixRoutine(again);
+  EXPECT_EQ(g_slotOfFile[0].load(), 1);
+  EXPECT_EQ(RavThreadPool.Pool_Size, 4);
 }
 
 TEST_F(OpSeqTest, APoolOfFortyIsLimitedToTheSlotsThatExist) {
