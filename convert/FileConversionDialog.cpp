@@ -176,8 +176,11 @@ void StopOperationSequence() {
 // Starts the interpreter; 1 started, 0 not (after a box).
 int32_t StartOperationSequence() {
   ThreadCtl.OpSeq_Stop = 0;
-  int32_t started = FunctionThreadCreate(&CnvOperationSequence);
-  ThreadCtl.OpSeq_Running = started == 1 ? 1u : 0u;
+  // Raised before the start: a run that ends at once clears it itself, and must not
+  // find it raised again after it has gone.
+  ThreadCtl.OpSeq_Running = 1;
+  const int32_t started = FunctionThreadCreate(&CnvOperationSequence);
+  if (started != 1) ThreadCtl.OpSeq_Running = 0;
   return started;
 }
 
