@@ -41,6 +41,15 @@ std::vector<float> ReadFloats(const std::string& name) {
   if (!values.empty()) std::memcpy(values.data(), bytes.data(), values.size() * sizeof(float));
   return values;
 }
+// A text as the log holds it: every line feed written as CR LF.
+std::string CrLf(const std::string& text) {
+  std::string out;
+  for (char ch : text) {
+    if (ch == '\n') out += '\r';
+    out += ch;
+  }
+  return out;
+}
 std::string ReadText(const std::string& name) {
   std::ifstream in(name, std::ios::binary);
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -324,6 +333,7 @@ TEST_P(OpSeqCommandTest, AcceptedLineRunsAndAWrongCountEndsTheRun) {
   const std::string text = std::string(k.badText) + " [OpASeq100.dat] IN:\n" + k.bad;
   ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
   EXPECT_EQ(Boxes()[0], "Warning|" + text);
+  EXPECT_NE(Log().find(CrLf(text)), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists("never.bin"));
 }
 
@@ -369,7 +379,9 @@ TEST_P(OpSeqWrongCountTest, EndsTheRunWithItsText) {
   const WrongCountCase& k = GetParam();
   RunLines({k.keyword, k.bad, "SQR", "-1 a.bin never.bin"});
   ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
-  EXPECT_EQ(Boxes()[0], "Warning|" + std::string(k.badText) + " [OpASeq100.dat] IN:\n" + k.bad);
+  const std::string text = std::string(k.badText) + " [OpASeq100.dat] IN:\n" + k.bad;
+  EXPECT_EQ(Boxes()[0], "Warning|" + text);
+  EXPECT_NE(Log().find(CrLf(text)), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists("never.bin"));
   EXPECT_FALSE(std::filesystem::exists("c.bin"));
 }
