@@ -1,8 +1,8 @@
 // Dialog templates of the simulation sets: the SIMULATION CONTROL DIALOG (11500) and
 // the per-set dialogs RESIDUALS (9001), SIM SCALAR/OFFSET/SLOPE (1201), the sine and
-// chirp baseline (1203), CHEBYSHEV & POWER NORM PRMS (1280), SIM LINESHAPE (1300) and
-// SIM HITRAN (1000). The control dialog's identifiers come in pairs: the first for the
-// left column, the next for the right one.
+// chirp baseline (1203), CHEBYSHEV & POWER NORM PRMS (1280), SIM LINESHAPE (1300),
+// SIM HITRAN (1000) and the JKK FILTER DIALOG (802). The control dialog's identifiers
+// come in pairs: the first for the left column, the next for the right one.
 #include "resources/Dialogs.h"
 
 #include "platform/windows/Controls.h"
@@ -292,6 +292,26 @@ DialogTemplate SimHitran() {
   return t;
 }
 
+// 802: JKK FILTER DIALOG (the two match lists are one row high).
+DialogTemplate JkkFilter() {
+  DialogTemplate t;
+  t.id = 802;
+  t.caption = "JKK FILTER DIALOG";
+  t.cx = 200;
+  t.cy = 64;
+  t.style = kPopup;
+  auto& c = t.controls;
+  Caption(t, 4, 4);
+  c.push_back({ControlKind::Static, -1, "JKK QN MATCH", 4, 18, 60, 8, kLabel});
+  c.push_back({ControlKind::ListBox, 780, "", 4, 28, 50, 12, kOneRow});
+  c.push_back({ControlKind::Static, -1, "JKK VALUE", 68, 18, 60, 8, kLabel});
+  c.push_back({ControlKind::Edit, 782, "", 68, 28, 50, 12, kEdit});
+  c.push_back({ControlKind::Static, -1, "BRANCH MATCH", 132, 18, 60, 8, kLabel});
+  c.push_back({ControlKind::ListBox, 781, "", 132, 28, 50, 12, kOneRow});
+  c.push_back({ControlKind::PushButton, 2, "CANCEL", 144, 46, 50, 14, kButton});
+  return t;
+}
+
 }  // namespace
 
 void RegisterSimDialogResources() {
@@ -302,4 +322,5 @@ void RegisterSimDialogResources() {
   platform::RegisterDialogTemplate(SimChebyshev());
   platform::RegisterDialogTemplate(SimLineshape());
   platform::RegisterDialogTemplate(SimHitran());
+  platform::RegisterDialogTemplate(JkkFilter());
 }

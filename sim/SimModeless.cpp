@@ -137,6 +137,8 @@ KindInfo Info(SimDlgKind kind) {
       return {1280, SimChebyshevDialogProc, "FAILED TO CREATE SIM CHEBYSHEV DIALOG"};
     case SIM_DLG_HITRAN:
       return {1000, SimHitranDialogProc, "FAILED TO CREATE SIM HITRAN DIALOG"};
+    case SIM_DLG_FILTER:
+      return {802, JkkFilterDialogProc, "FAILED TO CREATE JKK FILTER DIALOG"};
     case SIM_DLG_LINESHAPE:
       return {1300, SimLineshapeDialogProc, nullptr};
     default:

@@ -1,0 +1,143 @@
+// The assigned-line list of a set and the JKK filter dialog, driven like a user would.
+#include <string>
+#include <vector>
+
+#include "SimFixture.h"
+#include "platform/driver/TestDriver.h"
+#include "resources/Dialogs.h"
+#include "sim/SimDialogs.h"
+
+namespace {
+
+namespace drv = platform::driver;
+
+class SimAsnListTest : public qvtest::SimTest {
+ protected:
+  void SetUp() override {
+    SimTest::SetUp();
+    RegisterDialogResources();
+  }
+  void TearDown() override {
+    for (auto& row : Sim.Dlg_Hwnd)
+      for (HWND& w : row)
+        if (w && IsWindow(w)) DestroyWindow(w);
+    SimTest::TearDown();
+  }
+  // Twelve lines; line i has J' = i / 2, Ka' = i % 4, J'' = J' - (i % 3 - 1) (branch
+  // i % 3 - 1) and is assigned unless i is a multiple of 3.
+  void Lines() {
+    FillSet(0, 12, 0, 2, false);
+    uint32_t assigned = 0;
+    for (int i = 0; i < 12; ++i) {
+      int16_t* q = Sim.FI_Jkk_Lbl[0] + 6 * i;
+      q[0] = static_cast<int16_t>(i / 2 + 2);
+      q[1] = static_cast<int16_t>(i % 4);
+      q[2] = 1;
+      q[3] = static_cast<int16_t>(q[0] - (i % 3 - 1));
+      q[4] = 0;
+      q[5] = 1;
+      if (Sim.FI_Exp_Erg[0][i] != 0.0) ++assigned;
+    }
+    Sim.FI_Asn_Lines[0] = assigned;
+  }
+  std::vector<int32_t> List() const {
+    return std::vector<int32_t>(Sim.FI_QN_List_Ary[0], Sim.FI_QN_List_Ary[0] + Sim.FI_QN_List_Cnt[0]);
+  }
+  HWND OpenFilter() {
+    EXPECT_EQ(SimJkkFilterDialogShow(0, 1, Win.hWnd_Main), 1u);
+    SimDlgRequest(SIM_DLG_FILTER, 0) = 1;
+    return Sim.Dlg_Hwnd[SIM_DLG_FILTER][0];
+  }
+};
+
+TEST_F(SimAsnListTest, ListTakesAssignedLinesAndRemembersThePosition) {
+  // Nothing assigned: told so, nothing listed.
+  FillSet(0, 3, 0, 2, false);
+  for (int i = 0; i < 3; ++i) Sim.FI_Exp_Erg[0][i] = 0.0;
+  Sim.FI_Asn_Lines[0] = 0;
+  EXPECT_EQ(SimAsnListCreate(0), 0);
+  EXPECT_EQ(BoxTexts().back(), "[A] SIM [NoName]\n\nNO ASSIGNED LINES FOUND");
+
+  Lines();
+  Sim.Edit_Stat[0] = 1;
+  Sim.FI_QN_List_Sel[0] = 3;
+  Sim.FI_QN_List_Top[0] = 2;
+  ASSERT_EQ(SimAsnListCreate(0), 1);
+  EXPECT_EQ(List(), (std::vector<int32_t>{1, 2, 4, 5, 7, 8, 10, 11}));
+  EXPECT_EQ(Sim.QN_Sel_Line[0], 1);
+  EXPECT_EQ(Sim.FI_QN_List_Sel[0], 0);
+  EXPECT_EQ(Sim.FI_QN_List_Top[0], 0);
+  EXPECT_EQ(Sim.Edit_Stat[0], 0u);
+  EXPECT_EQ(Sim.Auto_Ctr, 1u);
+  EXPECT_EQ(StatusText(0), "[A] SIM [NoName] - ASN LINES=[8]");
+  // The list stops at the assigned count without calling the unassigned tail a fault.
+  Sim.FI_Exp_Erg[0][10] = Sim.FI_Exp_Erg[0][11] = 0.0;
+  Sim.FI_Asn_Lines[0] = 6;
+  const size_t boxes = BoxTexts().size();
+  ASSERT_EQ(SimAsnListCreate(0), 1);
+  EXPECT_EQ(List(), (std::vector<int32_t>{1, 2, 4, 5, 7, 8}));
+  EXPECT_EQ(BoxTexts().size(), boxes);
+  // A remembered position comes back without a filter, with the first row following it.
+  Sim.FI_QN_List_Mem[0] = 5;
+  ASSERT_EQ(SimAsnListCreate(0), 1);
+  EXPECT_EQ(Sim.FI_QN_List_Sel[0], 5);
+  EXPECT_EQ(Sim.FI_QN_List_Top[0], 5);
+  EXPECT_EQ(Sim.QN_Sel_Line[0], 8);
+  Sim.FI_QN_List_Mem[0] = 6;  // beyond the list: ignored
+  ASSERT_EQ(SimAsnListCreate(0), 1);
+  EXPECT_EQ(Sim.FI_QN_List_Sel[0], 0);
+  // More assigned lines than the count says: warned, the list is not used.
+  Sim.FI_Asn_Lines[0] = 4;
+  EXPECT_EQ(SimAsnListCreate(0), 0);
+  EXPECT_EQ(BoxTexts().back(),
+            "SimAsnListCreate()\n\nLIST TOT[5] != ASN SIM LINES[4] (PROGRAM BUG)\nCONTINUING");
+}
+
+TEST_F(SimAsnListTest, FilterDialogNarrowsTheListAndClosingWidensIt) {
+  Lines();
+  Sim.QN_Freeze[0] = 1;
+  ASSERT_EQ(SimAsnListCreate(0), 1);
+  Sim.FI_QN_List_Sel[0] = 2;
+  HWND f = OpenFilter();
+  ASSERT_TRUE(f && IsWindowVisible(f));
+  EXPECT_EQ(drv::ListItems(f, 780), (std::vector<std::string>{"ALL", "J'", "Ka'", "Kc'", "J\"", "Ka\"", "Kc\""}));
+  EXPECT_EQ(drv::ListItems(f, 781), (std::vector<std::string>{"ALL", "P", "Q", "R"}));
+  EXPECT_EQ(drv::ListSelection(f, 780), 0);
+  EXPECT_EQ(drv::Text(f, 782), "0");
+  // Ka' = 3 with branch R: only lines with Ka' 3 and J' - J'' = +1 stay (line 11).
+  ASSERT_TRUE(drv::TypeText(f, 782, "3"));
+  EXPECT_EQ(Sim.Jkk_QNVal[0], 3);
+  ASSERT_TRUE(drv::SelectRow(f, 780, 2));
+  EXPECT_EQ(Sim.Jkk_Filter[0][0], 1u);
+  EXPECT_EQ(Sim.Jkk_QNIdx[0], 1);
+  EXPECT_EQ(Sim.FI_QN_List_Mem[0], 2);  // the unfiltered position is remembered
+  EXPECT_EQ(List(), (std::vector<int32_t>{7, 11}));
+  ASSERT_TRUE(drv::SelectRow(f, 781, 3));
+  EXPECT_EQ(Sim.Jkk_BrVal[0], 1);
+  EXPECT_EQ(List(), (std::vector<int32_t>{11}));
+  EXPECT_EQ(Sim.QN_Sel_Line[0], 11);
+  // With both filters on, every change of the value rebuilds the list at once.
+  ASSERT_TRUE(drv::TypeText(f, 782, "1"));
+  EXPECT_EQ(List(), (std::vector<int32_t>{5}));
+  // Branch P with Ka' 1 matches no assigned line: the list is empty and ASN LIST ends.
+  ASSERT_TRUE(drv::SelectRow(f, 781, 1));
+  EXPECT_EQ(Sim.FI_QN_List_Cnt[0], 0);
+  EXPECT_EQ(Sim.QN_Freeze[0], 0u);
+  // A refresh shows the filters set.
+  Sim.QN_Freeze[0] = 1;
+  SendMessage(f, WM_INITDIALOG, 0, 0);
+  EXPECT_EQ(drv::ListSelection(f, 780), 2);
+  EXPECT_EQ(drv::ListSelection(f, 781), 1);
+  EXPECT_EQ(drv::Text(f, 782), "1");
+  // Closing switches both filters off and brings the whole list and its position back.
+  ASSERT_TRUE(drv::Click(f, IDCANCEL));
+  EXPECT_FALSE(IsWindowVisible(f));
+  EXPECT_EQ(Sim.Jkk_Filter[0][0], 0u);
+  EXPECT_EQ(Sim.Jkk_Filter[0][1], 0u);
+  EXPECT_EQ(Sim.Dlg_Req[SIM_DLG_FILTER][0], 0u);
+  EXPECT_EQ(Sim.QN_Freeze[0], 1u);
+  EXPECT_EQ(List(), (std::vector<int32_t>{1, 2, 4, 5, 7, 8, 10, 11}));
+  EXPECT_EQ(Sim.FI_QN_List_Sel[0], 2);
+}
+
+}  // namespace
