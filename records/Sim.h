@@ -424,6 +424,8 @@ struct SimRecord {
   // without a filter (-1 = none), and the filter dialog's last value seen.
   int32_t FI_QN_List_Mem[SIM_SETS] = QV95_SIM_ALL(-1);
   int32_t Jkk_QNValSeen[SIM_SETS] = {};
+  // JKK QN dialog: its EXPT FREQ column shows experimental minus simulated frequencies.
+  uint32_t QN_ShowOC[SIM_SETS] = {};
 #undef QV95_SIM_ALL
 };
 #undef QV95_SIM_TDM

@@ -80,6 +80,7 @@ INT_PTR SimSineDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 INT_PTR SimChebyshevDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 INT_PTR SimLineshapeDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 INT_PTR SimHitranDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR JkkQNDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 INT_PTR JkkFilterDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // Builds the set's assigned-line list: every line with an experimental frequency that

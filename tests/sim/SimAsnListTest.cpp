@@ -3,6 +3,8 @@
 #include <vector>
 
 #include "SimFixture.h"
+#include "display/Coords.h"
+#include "display/ViewKeys.h"
 #include "platform/driver/TestDriver.h"
 #include "resources/Dialogs.h"
 #include "sim/SimDialogs.h"
@@ -138,6 +140,93 @@ TEST_F(SimAsnListTest, FilterDialogNarrowsTheListAndClosingWidensIt) {
   EXPECT_EQ(Sim.QN_Freeze[0], 1u);
   EXPECT_EQ(List(), (std::vector<int32_t>{1, 2, 4, 5, 7, 8, 10, 11}));
   EXPECT_EQ(Sim.FI_QN_List_Sel[0], 2);
+}
+
+TEST_F(SimAsnListTest, JkkDialogRowsScrollSelectionAndKeys) {
+  Dsp.Init_Frq = 1000.0;
+  Dsp.FSR = 1.0;
+  Dsp.Pts_FSR = 1;
+  Win.Active_Chn = 0;
+  Dsp.Chn_DspStat[0] = 1;
+  Sim.Dsp_Stat[0] = 1;
+  FillSet(0, 8, 0, 2, false);
+  for (uint32_t i = 0; i < 8; ++i) Sim.FI_Exp_Erg[0][i] = 0.0;
+  Sim.FI_Exp_Erg[0][1] = Sim.FI_Sim_Erg[0][1] + 0.25;
+  Sim.FI_Asn_Lines[0] = 1;
+  Sim.FI_Exp_Unc[0][0] = 0.0005f;
+  Sim.FI_Exp_Unc[0][1] = 150.0f;
+  Sim.FI_Exp_Unc[0][2] = 0.5f;
+  Sim.FI_Exp_Unc[0][3] = 0.0f;
+  ASSERT_EQ(LAlloc1Dim(&Sim.FI_QN_List_Ary[0], 8), 1);
+  for (int32_t i = 0; i < 8; ++i) Sim.FI_QN_List_Ary[0][i] = i;
+  Sim.FI_QN_List_Cnt[0] = Sim.FI_QN_List_Sz[0] = 8;
+  Sim.QN_Scan[0] = 1;
+  Sim.FM_STAT[0] = 0;
+  ASSERT_EQ(SimJkkQNDialogShow(0, 1, Win.hWnd_Main), 1u);
+  Sim.Dlg_Req[SIM_DLG_JKKQN][0] = 1;
+  HWND d = Sim.Dlg_Hwnd[SIM_DLG_JKKQN][0];
+  ASSERT_TRUE(d && IsWindowVisible(d));
+  EXPECT_TRUE(GetDlgItem(d, 815) && GetDlgItem(d, 8153));
+  EXPECT_FALSE(GetDlgItem(d, 850));
+  // Row contents: band, labels, frequencies and the uncertainty forms.
+  EXPECT_EQ(drv::Text(d, 815), "A");
+  EXPECT_EQ(drv::Text(d, 820 + 6 + 2), "8");
+  EXPECT_EQ(drv::Text(d, 870 + 1), "1003.0000");
+  EXPECT_EQ(drv::Text(d, 880), "");
+  EXPECT_EQ(drv::Text(d, 880 + 1), "1003.2500");
+  EXPECT_EQ(drv::Text(d, 890), "5.00e-04");
+  EXPECT_EQ(drv::Text(d, 890 + 1), "1.50e+02");
+  EXPECT_EQ(drv::Text(d, 890 + 2), "0.5000");
+  EXPECT_EQ(drv::Text(d, 890 + 3), "");
+  EXPECT_TRUE(drv::IsChecked(d, 810));
+  // O-C in the EXPT FREQ column.
+  ASSERT_TRUE(drv::SetCheck(d, 8168, true));
+  EXPECT_EQ(Sim.QN_ShowOC[0], 1u);
+  SendMessage(d, WM_INITDIALOG, 0, 0);
+  EXPECT_EQ(drv::Text(d, 880 + 1), "0.2500");
+  // Scrolling: up at the top changes nothing; down past row 5 moves the first row.
+  ASSERT_TRUE(drv::Scroll(d, 20, true));
+  EXPECT_EQ(Sim.FI_QN_List_Sel[0], 0);
+  EXPECT_EQ(Sim.FI_QN_List_Top[0], 0);
+  ASSERT_TRUE(drv::Scroll(d, 20, false, 5));
+  EXPECT_EQ(Sim.FI_QN_List_Sel[0], 5);
+  EXPECT_EQ(Sim.FI_QN_List_Top[0], 1);
+  EXPECT_EQ(Sim.QN_Sel_Line[0], 5);
+  EXPECT_EQ(drv::Text(d, 870), "1003.0000");  // the first row now shows position 1
+  EXPECT_TRUE(drv::IsChecked(d, 814));
+  ASSERT_TRUE(drv::Scroll(d, 20, false, 5));
+  EXPECT_EQ(Sim.FI_QN_List_Sel[0], 7);  // stops at the last entry
+  EXPECT_EQ(Sim.FI_QN_List_Top[0], 3);
+  // A row radio selects its position; ASSIGN and CLEAR act on the checked row.
+  Sim.QN_FromList[0] = 0;
+  Quad.QN_FromList[0] = 1;
+  ASSERT_TRUE(drv::ChooseRadio(d, 810 + 1));
+  EXPECT_EQ(Sim.FI_QN_List_Sel[0], 4);
+  EXPECT_EQ(Sim.QN_FromList[0], 1u);
+  EXPECT_EQ(Quad.QN_FromList[0], 0u);
+  ASSERT_TRUE(drv::Click(d, 896));
+  EXPECT_NE(Sim.FI_Exp_Erg[0][4], 0.0);
+  EXPECT_EQ(Sim.FI_Asn_Lines[0], 2u);
+  ASSERT_TRUE(drv::Click(d, 897));
+  EXPECT_EQ(Sim.FI_Exp_Erg[0][4], 0.0);
+  EXPECT_EQ(Sim.FI_Asn_Lines[0], 1u);
+  // ASN LIST lists the one assigned line.
+  ASSERT_TRUE(drv::Click(d, 8170));
+  EXPECT_EQ(Sim.QN_Freeze[0], 1u);
+  EXPECT_EQ(List(), (std::vector<int32_t>{1}));
+  ASSERT_TRUE(drv::Click(d, 8170));
+  EXPECT_EQ(Sim.QN_Freeze[0], 0u);
+  // F labels bring the other layout in place of this window.
+  Sim.FM_STAT[0] = 1;
+  ASSERT_EQ(SimJkkQNDialogShow(0, 1, Win.hWnd_Main), 1u);
+  HWND f = Sim.Dlg_Hwnd[SIM_DLG_JKKQN][0];
+  EXPECT_FALSE(IsWindow(d));
+  ASSERT_TRUE(f && GetDlgItem(f, 850));
+  EXPECT_FALSE(GetDlgItem(f, 8153));
+  // Closing hides it and ends its request.
+  ASSERT_TRUE(drv::Click(f, IDCANCEL));
+  EXPECT_FALSE(IsWindowVisible(f));
+  EXPECT_EQ(Sim.Dlg_Req[SIM_DLG_JKKQN][0], 0u);
 }
 
 }  // namespace
