@@ -229,4 +229,170 @@ TEST_F(SimAsnListTest, JkkDialogRowsScrollSelectionAndKeys) {
   EXPECT_EQ(Sim.Dlg_Req[SIM_DLG_JKKQN][0], 0u);
 }
 
+// The display of the dialog tests: 10000 points of 1 MHz from `start`.
+void Display(double start) {
+  Dsp.Init_Frq = start;
+  Dsp.FSR = 1.0;
+  Dsp.Pts_FSR = 1;
+  Dsp.FL_SZ[3][0] = 10000;
+  Win.Active_Chn = 0;
+  Dsp.Chn_DspStat[0] = 1;
+}
+
+TEST_F(SimAsnListTest, JkkDialogEditsActOnLeavingAChangedField) {
+  Display(1000.0);
+  Sim.Dsp_Stat[0] = 1;
+  FillSet(0, 6, 0, 2, false);  // lines at 1000 + 3i; 1, 2, 4 and 5 assigned
+  Sim.FM_STAT[0] = 0;
+  Sim.FI_Asn_Lines[0] = 4;
+  ASSERT_EQ(LAlloc1Dim(&Sim.FI_QN_List_Ary[0], 6), 1);
+  for (int32_t i = 0; i < 6; ++i) Sim.FI_QN_List_Ary[0][i] = i;
+  Sim.FI_QN_List_Cnt[0] = Sim.FI_QN_List_Sz[0] = 6;
+  Sim.QN_Scan[0] = 1;
+  ASSERT_EQ(SimJkkQNDialogShow(0, 1, Win.hWnd_Main), 1u);
+  HWND d = Sim.Dlg_Hwnd[SIM_DLG_JKKQN][0];
+  ASSERT_TRUE(d);
+
+  // A quantum number of an unassigned line: the set is modified, its assignments are not.
+  ASSERT_TRUE(drv::TypeAndCommit(d, 820 + 1, "7"));
+  EXPECT_EQ(Sim.FI_Jkk_Lbl[0][1], 7);
+  EXPECT_EQ(Sim.Sim_Modified[0], 1u);
+  EXPECT_EQ(Sim.Asn_Modified[0], 0u);
+  EXPECT_EQ(Sim.FI_QN_List_Sel[0], 0);
+  // The band of an assigned line also modifies the assignments; the row becomes the selection.
+  ASSERT_TRUE(drv::TypeAndCommit(d, 815 + 1, "Z"));
+  EXPECT_EQ(Sim.FI_BT_Lbl[0][1], 'Z');
+  EXPECT_EQ(Sim.Asn_Modified[0], 1u);
+  EXPECT_EQ(Sim.FI_QN_List_Sel[0], 1);
+  EXPECT_EQ(Sim.QN_Sel_Line[0], 1);
+  // Leaving a field without changing it does nothing.
+  Sim.Sim_Modified[0] = 0;
+  SetFocus(GetDlgItem(d, 862));
+  ASSERT_TRUE(drv::Commit(d));
+  EXPECT_EQ(Sim.Sim_Modified[0], 0u);
+  // EXPT UNC and SIM ITN.
+  ASSERT_TRUE(drv::TypeAndCommit(d, 890 + 2, "0.25"));
+  EXPECT_EQ(Sim.FI_Exp_Unc[0][2], 0.25f);
+  EXPECT_EQ(drv::Text(d, 890 + 2), "0.2500");
+  ASSERT_TRUE(drv::TypeAndCommit(d, 860 + 3, "2.5"));
+  EXPECT_EQ(Sim.FI_Sim_Itn[0][3], 2.5f);
+  // An experimental frequency of 0 unassigns the line without marking the assignments.
+  Sim.Asn_Modified[0] = 0;
+  ASSERT_TRUE(drv::TypeAndCommit(d, 880 + 4, "0"));
+  EXPECT_EQ(Sim.FI_Exp_Erg[0][4], 0.0);
+  EXPECT_EQ(Sim.Asn_Modified[0], 0u);
+  EXPECT_EQ(Sim.FI_Asn_Lines[0], 3u);
+  EXPECT_EQ(drv::Text(d, 880 + 4), "");
+  ASSERT_TRUE(drv::TypeAndCommit(d, 880, "1000.5"));
+  EXPECT_EQ(Sim.FI_Exp_Erg[0][0], 1000.5);
+  EXPECT_EQ(Sim.Asn_Modified[0], 1u);
+  EXPECT_EQ(Sim.FI_Asn_Lines[0], 4u);
+  // A simulated frequency outside the data is refused; inside it the line moves in order.
+  ASSERT_TRUE(drv::TypeAndCommit(d, 870, "20000"));
+  EXPECT_EQ(BoxTexts().back(), "FRQ [20000.000000] NOT IN EXPT DATA RANGE\n\nDISCARDING");
+  EXPECT_EQ(Sim.FI_Sim_Erg[0][0], 1000.0);
+  Sim.Auto_Ctr = 0;
+  ASSERT_TRUE(drv::TypeAndCommit(d, 870, "1010.5"));
+  EXPECT_EQ(Sim.FI_Sim_Erg[0][3], 1010.5);
+  EXPECT_EQ(Sim.FI_Jkk_Lbl[0][6 * 3 + 1], 7);  // the edited line's label travelled with it
+  EXPECT_EQ(Sim.FI_Exp_Erg[0][3], 1000.5);
+  EXPECT_EQ(Sim.Auto_Ctr, 1u);
+  // UNC with ASN LIST on: offered to every assigned line.
+  Sim.QN_Freeze[0] = 1;
+  answers_ = {IDYES};
+  ASSERT_TRUE(drv::TypeAndCommit(d, 8169, "0.05"));
+  EXPECT_EQ(Sim.Asn_StdUnc[0], 0.05f);
+  for (uint32_t i = 0; i < 6; ++i) {
+    if (Sim.FI_Exp_Erg[0][i] != 0.0) {
+      EXPECT_EQ(Sim.FI_Exp_Unc[0][i], 0.05f) << i;
+    }
+  }
+  EXPECT_TRUE(drv::MatchPattern("[A] SIM [NoName]\n\nASN SAME UNCERTAINTY TO ALL LINES*", BoxTexts().back()));
+  // CALC: the rotor program is not linked in this test program.
+  ASSERT_TRUE(drv::Click(d, 8153));
+  EXPECT_EQ(StatusText(2), "OPTION NOT CURRENTLY AVAILABLE");
+}
+
+TEST_F(SimAsnListTest, JkkDialogNewLineSlotAddsAndCopiesLines) {
+  // Frequencies beyond 2147483 MHz: the kHz comparison needs 64 bits.
+  const std::vector<double> freqs = {2500000.0, 2500003.1234, 2500006.0};
+  Display(2499990.0);
+  Sim.Dsp_Stat[0] = 1;
+  FillSet(0, 3, 0, 2, false, &freqs);
+  Sim.FM_STAT[0] = 0;
+  Sim.FI_Asn_Lines[0] = 2;
+  // Editing by hand: the list's head entry is the slot for a new line.
+  Sim.Edit_Stat[0] = 1;
+  ASSERT_EQ(LAlloc1Dim(&Sim.FI_QN_List_Ary[0], 4), 1);
+  const int32_t list[4] = {0, 0, 1, 2};
+  std::copy(list, list + 4, Sim.FI_QN_List_Ary[0]);
+  Sim.FI_QN_List_Cnt[0] = Sim.FI_QN_List_Sz[0] = 4;
+  Sim.QN_Scan[0] = 1;
+  ASSERT_EQ(SimJkkQNDialogShow(0, 1, Win.hWnd_Main), 1u);
+  HWND d = Sim.Dlg_Hwnd[SIM_DLG_JKKQN][0];
+  ASSERT_TRUE(d);
+  EXPECT_EQ(drv::Text(d, 870), "");  // the slot shows an empty row
+  EXPECT_EQ(drv::Text(d, 871), "2500000.0000");
+
+  // Only SIM FREQ and the band act on the slot.
+  ASSERT_TRUE(drv::TypeAndCommit(d, 880, "2500001"));
+  EXPECT_EQ(BoxTexts().back(), "ENTRY DISCARDED\n\nADD LINE FIRST BY ENTERING SIM FRQ | USING [ASSIGN] BUTTON");
+  EXPECT_EQ(Sim.FI_Lines[0], 3u);
+  // A band on the slot offers F labels (F = J) to a set without them.
+  Sim.FM_STAT[0] = 0;
+  answers_ = {IDYES};
+  ASSERT_TRUE(drv::TypeAndCommit(d, 815, "B"));
+  EXPECT_EQ(Sim.FM_STAT[0], 1u);
+  for (uint32_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(Sim.FI_FM_Lbl[0][2 * i], Sim.FI_Jkk_Lbl[0][6 * i]);
+    EXPECT_EQ(Sim.FI_FM_Lbl[0][2 * i + 1], Sim.FI_Jkk_Lbl[0][6 * i + 3]);
+  }
+  ASSERT_TRUE(drv::TypeAndCommit(d, 815, "C"));
+  EXPECT_EQ(BoxTexts().back(), "ENTRY DISCARDED\n\nADD LINE FIRST BY ENTERING SIM FRQ | USING ASSIGN BUTTON");
+
+  // SIM FREQ on the slot adds a line; the line at the same kHz gives its labels.
+  Sim.FI_FM_Lbl[0][2] = 7.5f;
+  Sim.Auto_Ctr = 0;
+  ASSERT_TRUE(drv::TypeAndCommit(d, 870, "2500003.1236"));
+  ASSERT_EQ(Sim.FI_Lines[0], 4u);
+  EXPECT_EQ(Sim.FI_Sim_Erg[0][2], 2500003.1236);  // sorted in after its model
+  for (int k = 0; k < 6; ++k) EXPECT_EQ(Sim.FI_Jkk_Lbl[0][6 * 2 + k], Sim.FI_Jkk_Lbl[0][6 * 1 + k]) << k;
+  EXPECT_EQ(Sim.FI_BT_Lbl[0][2], Sim.FI_BT_Lbl[0][1]);
+  EXPECT_EQ(Sim.FI_FM_Lbl[0][4], 7.5f);
+  EXPECT_EQ(Sim.FI_Gau_FWHM[0][2], Sim.FI_Gau_FWHM[0][1]);
+  EXPECT_EQ(Sim.FI_Sim_Itn[0][2], 1.0f);
+  EXPECT_EQ(Sim.FI_Exp_Erg[0][2], 0.0);
+  EXPECT_EQ(Sim.Sim_Modified[0], 1u);
+  EXPECT_EQ(Sim.Auto_Ctr, 1u);
+  // No line at the typed kHz: the new line keeps the labels of a fresh line.
+  Sim.FI_QN_List_Sel[0] = 0;
+  Sim.FI_QN_List_Top[0] = 0;
+  Sim.FI_QN_List_Ary[0][0] = 0;
+  ASSERT_TRUE(drv::TypeAndCommit(d, 870, "2500001.5"));
+  ASSERT_EQ(Sim.FI_Lines[0], 5u);
+  EXPECT_EQ(Sim.FI_Sim_Erg[0][1], 2500001.5);
+  EXPECT_EQ(Sim.FI_BT_Lbl[0][1], 'N');
+  EXPECT_EQ(Sim.FI_Jkk_Lbl[0][6 * 1], 0);
+}
+
+TEST_F(SimAsnListTest, JkkDialogHitranColumns) {
+  Display(990.0);
+  FillSet(0, 3, 0, 2, true);
+  Sim.HT_Press[0] = 2.0;
+  for (uint32_t i = 0; i < 3; ++i) Sim.FI_Exp_Erg[0][i] = 0.0;
+  Sim.FI_Erg_Idx[0][SIM_GND][0] = 1;
+  ASSERT_EQ(LAlloc1Dim(&Sim.FI_QN_List_Ary[0], 3), 1);
+  for (int32_t i = 0; i < 3; ++i) Sim.FI_QN_List_Ary[0][i] = i;
+  Sim.FI_QN_List_Cnt[0] = Sim.FI_QN_List_Sz[0] = 3;
+  Sim.QN_Scan[0] = 1;
+  Sim.FM_STAT[0] = 0;
+  ASSERT_EQ(SimJkkQNDialogShow(0, 1, Win.hWnd_Main), 1u);
+  HWND d = Sim.Dlg_Hwnd[SIM_DLG_JKKQN][0];
+  ASSERT_TRUE(d);
+  EXPECT_EQ(drv::Text(d, 815), "1");            // isotope digit of label 21
+  EXPECT_EQ(drv::Text(d, 870), "999.9980");     // shifted by air delta x pressure
+  EXPECT_EQ(drv::Text(d, 880), "1.0000e+02");  // unassigned: the ground-state energy
+  EXPECT_EQ(drv::Text(d, 891), "1");            // line index
+}
+
 }  // namespace
