@@ -124,11 +124,19 @@ TEST_F(SimAsnWriteTest, PublicPickettListRoundTrip) {
   EXPECT_EQ(first.substr(0, first.find('\n') + 1),
             "  1  0  1  1  0  0  1  1" + std::string(16, ' ') + "18396.725300" + std::string(10, ' ') + "0.0010  1.0\r\n");
 
-  // Read back into a cleared set and written again: the same bytes.
+  // Read back into a cleared set and written again: the same bytes. A fixed
+  // combination-difference set is released before the file is read.
   for (uint32_t i = 0; i < Sim.FI_Lines[0]; ++i) Sim.FI_Exp_Erg[0][i] = 0.0;
   Sim.FI_Asn_Lines[0] = 0;
+  ASSERT_EQ(BAlloc1Dim(&Sim.FI_CD_FixSet_Fixed[0], 1), 1);
+  ASSERT_EQ(LAlloc1Dim(&Sim.FI_CD_FixSet_Cnt[0], 1), 1);
+  ASSERT_EQ(LAlloc2Dim(&Sim.FI_CD_FixSet_Idx[0], 1, 1), 1);
+  ASSERT_EQ(DAlloc2Dim(&Sim.FI_CD_FixSet_Erg[0], 1, 1), 1);
+  Sim.FI_CD_FixSet_Tot[0] = 1;
+  Sim.FI_CD_FixSet_Fixed[0][0] = 1;
   StrCopy(OrvPrm.Asn_Flnm, "MeCN.lin");
   ASSERT_EQ(SimFIAsnRead(0, &Sim), 1);
+  EXPECT_EQ(Sim.FI_CD_FixSet_Fixed[0][0], 0);
   EXPECT_EQ(Sim.FI_Asn_Lines[0], 254u);
   char again[200] = "MeCN2.lin";
   ASSERT_EQ(SimAsnWritePickett(0, again, 0.0), 1);
