@@ -215,18 +215,12 @@ void Modified(int16_t s, int32_t line) {
   if (IsAssigned(s, line)) Sim.Asn_Modified[s] = 1;
 }
 
-// The assigned-line count and O-C spread after an experimental frequency changed by hand.
+// The assigned-line count and O-C spread after a frequency changed by hand; whether the
+// assignments count as modified stays the edit's own decision.
 void Recount(int16_t s) {
-  uint32_t count = 0;
-  double sum = 0.0;
-  for (uint32_t i = 0; i < Sim.FI_Lines[s]; ++i) {
-    if (Sim.FI_Exp_Erg[s][i] == 0.0) continue;
-    const double d = Sim.FI_Sim_Erg[s][i] - Sim.FI_Exp_Erg[s][i];
-    sum += d * d;
-    ++count;
-  }
-  Sim.FI_Asn_Lines[s] = count;
-  Sim.FI_OmC_Rms[s] = count > 0 ? static_cast<float>(std::sqrt(sum / count)) : 0.0f;
+  const uint32_t modified = Sim.Asn_Modified[s];
+  SimFIAsnCalc(s, 0, 0);
+  Sim.Asn_Modified[s] = modified;
 }
 
 // The F labels added to every line of a set that had none (F' = J', F'' = J'').

@@ -1,4 +1,5 @@
 // The assigned-line list of a set and the JKK filter dialog, driven like a user would.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,16 @@ class SimAsnListTest : public qvtest::SimTest {
   }
   std::vector<int32_t> List() const {
     return std::vector<int32_t>(Sim.FI_QN_List_Ary[0], Sim.FI_QN_List_Ary[0] + Sim.FI_QN_List_Cnt[0]);
+  }
+  // The JKK QN dialog of set 0 over the QN list `lines`.
+  HWND OpenJkk(const std::vector<int32_t>& lines) {
+    if (LAlloc1Dim(&Sim.FI_QN_List_Ary[0], static_cast<uint32_t>(lines.size())) != 1) return nullptr;
+    std::copy(lines.begin(), lines.end(), Sim.FI_QN_List_Ary[0]);
+    Sim.FI_QN_List_Cnt[0] = Sim.FI_QN_List_Sz[0] = static_cast<int32_t>(lines.size());
+    Sim.QN_Scan[0] = 1;
+    if (SimJkkQNDialogShow(0, 1, Win.hWnd_Main) != 1) return nullptr;
+    Sim.Dlg_Req[SIM_DLG_JKKQN][0] = 1;
+    return Sim.Dlg_Hwnd[SIM_DLG_JKKQN][0];
   }
   HWND OpenFilter() {
     EXPECT_EQ(SimJkkFilterDialogShow(0, 1, Win.hWnd_Main), 1u);
@@ -157,14 +168,8 @@ TEST_F(SimAsnListTest, JkkDialogRowsScrollSelectionAndKeys) {
   Sim.FI_Exp_Unc[0][1] = 150.0f;
   Sim.FI_Exp_Unc[0][2] = 0.5f;
   Sim.FI_Exp_Unc[0][3] = 0.0f;
-  ASSERT_EQ(LAlloc1Dim(&Sim.FI_QN_List_Ary[0], 8), 1);
-  for (int32_t i = 0; i < 8; ++i) Sim.FI_QN_List_Ary[0][i] = i;
-  Sim.FI_QN_List_Cnt[0] = Sim.FI_QN_List_Sz[0] = 8;
-  Sim.QN_Scan[0] = 1;
   Sim.FM_STAT[0] = 0;
-  ASSERT_EQ(SimJkkQNDialogShow(0, 1, Win.hWnd_Main), 1u);
-  Sim.Dlg_Req[SIM_DLG_JKKQN][0] = 1;
-  HWND d = Sim.Dlg_Hwnd[SIM_DLG_JKKQN][0];
+  HWND d = OpenJkk({0, 1, 2, 3, 4, 5, 6, 7});
   ASSERT_TRUE(d && IsWindowVisible(d));
   EXPECT_TRUE(GetDlgItem(d, 815) && GetDlgItem(d, 8153));
   EXPECT_FALSE(GetDlgItem(d, 850));
@@ -245,12 +250,7 @@ TEST_F(SimAsnListTest, JkkDialogEditsActOnLeavingAChangedField) {
   FillSet(0, 6, 0, 2, false);  // lines at 1000 + 3i; 1, 2, 4 and 5 assigned
   Sim.FM_STAT[0] = 0;
   Sim.FI_Asn_Lines[0] = 4;
-  ASSERT_EQ(LAlloc1Dim(&Sim.FI_QN_List_Ary[0], 6), 1);
-  for (int32_t i = 0; i < 6; ++i) Sim.FI_QN_List_Ary[0][i] = i;
-  Sim.FI_QN_List_Cnt[0] = Sim.FI_QN_List_Sz[0] = 6;
-  Sim.QN_Scan[0] = 1;
-  ASSERT_EQ(SimJkkQNDialogShow(0, 1, Win.hWnd_Main), 1u);
-  HWND d = Sim.Dlg_Hwnd[SIM_DLG_JKKQN][0];
+  HWND d = OpenJkk({0, 1, 2, 3, 4, 5});
   ASSERT_TRUE(d);
 
   // A quantum number of an unassigned line: the set is modified, its assignments are not.
@@ -323,13 +323,7 @@ TEST_F(SimAsnListTest, JkkDialogNewLineSlotAddsAndCopiesLines) {
   Sim.FI_Asn_Lines[0] = 2;
   // Editing by hand: the list's head entry is the slot for a new line.
   Sim.Edit_Stat[0] = 1;
-  ASSERT_EQ(LAlloc1Dim(&Sim.FI_QN_List_Ary[0], 4), 1);
-  const int32_t list[4] = {0, 0, 1, 2};
-  std::copy(list, list + 4, Sim.FI_QN_List_Ary[0]);
-  Sim.FI_QN_List_Cnt[0] = Sim.FI_QN_List_Sz[0] = 4;
-  Sim.QN_Scan[0] = 1;
-  ASSERT_EQ(SimJkkQNDialogShow(0, 1, Win.hWnd_Main), 1u);
-  HWND d = Sim.Dlg_Hwnd[SIM_DLG_JKKQN][0];
+  HWND d = OpenJkk({0, 0, 1, 2});
   ASSERT_TRUE(d);
   EXPECT_EQ(drv::Text(d, 870), "");  // the slot shows an empty row
   EXPECT_EQ(drv::Text(d, 871), "2500000.0000");
@@ -381,13 +375,8 @@ TEST_F(SimAsnListTest, JkkDialogHitranColumns) {
   Sim.HT_Press[0] = 2.0;
   for (uint32_t i = 0; i < 3; ++i) Sim.FI_Exp_Erg[0][i] = 0.0;
   Sim.FI_Erg_Idx[0][SIM_GND][0] = 1;
-  ASSERT_EQ(LAlloc1Dim(&Sim.FI_QN_List_Ary[0], 3), 1);
-  for (int32_t i = 0; i < 3; ++i) Sim.FI_QN_List_Ary[0][i] = i;
-  Sim.FI_QN_List_Cnt[0] = Sim.FI_QN_List_Sz[0] = 3;
-  Sim.QN_Scan[0] = 1;
   Sim.FM_STAT[0] = 0;
-  ASSERT_EQ(SimJkkQNDialogShow(0, 1, Win.hWnd_Main), 1u);
-  HWND d = Sim.Dlg_Hwnd[SIM_DLG_JKKQN][0];
+  HWND d = OpenJkk({0, 1, 2});
   ASSERT_TRUE(d);
   EXPECT_EQ(drv::Text(d, 815), "1");            // isotope digit of label 21
   EXPECT_EQ(drv::Text(d, 870), "999.9980");     // shifted by air delta x pressure
