@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "SimFixture.h"
+#include "core/DebugLog.h"
 #include "display/Coords.h"
 #include "display/ViewKeys.h"
 #include "platform/driver/TestDriver.h"
@@ -347,7 +348,17 @@ TEST_F(SimAsnListTest, JkkDialogNewLineSlotAddsAndCopiesLines) {
   // SIM FREQ on the slot adds a line; the line at the same kHz gives its labels.
   Sim.FI_FM_Lbl[0][2] = 7.5f;
   Sim.Auto_Ctr = 0;
+  DebugFileSet(131, 0, 0);
   ASSERT_TRUE(drv::TypeAndCommit(d, 870, "2500003.1236"));
+  DebugFileSet(DEBUG_LEVEL_OFF, 0, 0);
+  const std::string log = ReadAll("Qv95_Debug.log");
+  EXPECT_EQ(log,
+            "DEFINE LINE - FI_LNS[0]=4 SIM_LN=3\r\n"
+            "COPY(1) LINE - SIM_CT=0 LST_CT=0 LIST_TOT=4\r\n"
+            "COPY(1) LINE - SIM_CT=0 LST_CT=1 LIST_TOT=4\r\n"
+            "COPY(1) LINE - SIM_CT=1 LST_CT=2 LIST_TOT=4\r\n"
+            "COPY LINE(2) - FI_LINES[0]=4 MATCH\r\n"
+            "GET LINE - FRQ=2500003.123600\r\n");
   ASSERT_EQ(Sim.FI_Lines[0], 4u);
   EXPECT_EQ(Sim.FI_Sim_Erg[0][2], 2500003.1236);  // sorted in after its model
   for (int k = 0; k < 6; ++k) EXPECT_EQ(Sim.FI_Jkk_Lbl[0][6 * 2 + k], Sim.FI_Jkk_Lbl[0][6 * 1 + k]) << k;
@@ -379,6 +390,10 @@ TEST_F(SimAsnListTest, JkkDialogHitranColumns) {
   HWND d = OpenJkk({0, 1, 2});
   ASSERT_TRUE(d);
   EXPECT_EQ(drv::Text(d, 815), "1");            // isotope digit of label 21
+  DebugFileSet(123, 0, 0);
+  SendMessage(d, WM_INITDIALOG, 0, 0);
+  DebugFileSet(DEBUG_LEVEL_OFF, 0, 0);
+  EXPECT_NE(ReadAll("Qv95_Debug.log").find("QN MOL LBLLBL=2 21\r\n"), std::string::npos);
   EXPECT_EQ(drv::Text(d, 870), "999.9980");     // shifted by air delta x pressure
   EXPECT_EQ(drv::Text(d, 880), "1.0000e+02");  // unassigned: the ground-state energy
   EXPECT_EQ(drv::Text(d, 891), "1");            // line index
