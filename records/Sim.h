@@ -426,9 +426,8 @@ struct SimRecord {
   int32_t Jkk_QNValSeen[SIM_SETS] = {};
   // JKK QN dialog: its EXPT FREQ column shows experimental minus simulated frequencies.
   uint32_t QN_ShowOC[SIM_SETS] = {};
-  // Combination differences: the fix mode of the set (searches manage fix sets; the
-  // assignment file then gets its fixed sets written beside it).
-  uint32_t FI_CD_FixMode[SIM_SETS] = {};
+  // Combination differences: the fix mode of each set.
+  uint32_t CD_FixMode[SIM_SETS] = {};
 #undef QV95_SIM_ALL
 };
 #undef QV95_SIM_TDM

@@ -153,7 +153,7 @@ int32_t SimAsnWritePickett(int16_t set, char* file, double offset) {
         "LINE POSITION UNCERTAINTIES DIFFER BY MORE THAN 10-FOLD\n\nCHECK EXPT UNC IN JKK QN DIALOG USING ASN "
         "LIST\n\nCONTINUING");
   // 10. Fixed combination-difference sets go beside the file.
-  if (Sim.FI_CD_FixMode[set] == 1) {
+  if (Sim.CD_FixMode[set] == 1) {
     char base[kNameCap] = "";
     StrCopy(base, file);
     const size_t baseLen = std::strlen(base);
