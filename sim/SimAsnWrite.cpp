@@ -282,6 +282,9 @@ int32_t SimAsnWriteAscii(int16_t set, const char* file) {
   uint32_t assigned = 0;
   if (table == Table::Quad) {
     assigned = QuadRows(out, set, asnOnly);
+    // The component arrays belong to the selected line: computed for it again.
+    const int32_t sel = Sim.QN_Sel_Line[set];
+    if (sel >= 0 && static_cast<uint32_t>(sel) < Sim.FI_Lines[set]) QuadCalc(set, sel, &Sim, &Quad);
   } else {
     const bool toWrite = asnOnly ? assignedCount > 0 : Sim.FI_Lines[set] > 0;
     const bool half = table == Table::Fjkk && toWrite && std::strcmp(Sim.Sim_Type[set], "PICKETT_8QN") == 0 &&

@@ -293,8 +293,10 @@ TEST_F(SimAsnWriteTest, AsciiTablesAndNoLossOfAnOlderTable) {
   const double entry[5] = {1002.01, 0.0, 0.0, 2.0, 0.02};
   std::copy(entry, entry + 5, Quad.Asn_TList[0]);
   Quad.Asn_Cnt[0] = 1;
+  Sim.QN_Sel_Line[0] = 0;
   answers_ = {IDYES};
   ASSERT_EQ(SimAsnWriteAscii(0, "q.aso"), 1);
+  EXPECT_EQ(Quad.Comp_Frq[0][0], 1000.0);  // the components are the selected line's again
   EXPECT_EQ(ReadAll("q.aso"),
             "BT J' Ka' Kc' - J\" Ka\" Kc\"     F'   F\"      Expt Frq   O-C\r\n"
             "a   4   3   1 -  4   2   2     0     0      1002.010  10.0\r\n");
