@@ -420,6 +420,14 @@ struct SimRecord {
   // first row) and the uncertainty given to a line assigned without one.
   int32_t FI_QN_List_Top[SIM_SETS] = {};
   float Asn_StdUnc[SIM_SETS] = {};
+  // Assigned-line list: the position the list returns to when "ASN LIST" comes back on
+  // without a filter (-1 = none), and the filter dialog's last value seen.
+  int32_t FI_QN_List_Mem[SIM_SETS] = QV95_SIM_ALL(-1);
+  int32_t Jkk_QNValSeen[SIM_SETS] = {};
+  // JKK QN dialog: its EXPT FREQ column shows experimental minus simulated frequencies.
+  uint32_t QN_ShowOC[SIM_SETS] = {};
+  // Combination differences: the fix mode of each set.
+  uint32_t CD_FixMode[SIM_SETS] = {};
 #undef QV95_SIM_ALL
 };
 #undef QV95_SIM_TDM

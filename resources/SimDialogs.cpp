@@ -1,8 +1,9 @@
 // Dialog templates of the simulation sets: the SIMULATION CONTROL DIALOG (11500) and
 // the per-set dialogs RESIDUALS (9001), SIM SCALAR/OFFSET/SLOPE (1201), the sine and
-// chirp baseline (1203), CHEBYSHEV & POWER NORM PRMS (1280), SIM LINESHAPE (1300) and
-// SIM HITRAN (1000). The control dialog's identifiers come in pairs: the first for the
-// left column, the next for the right one.
+// chirp baseline (1203), CHEBYSHEV & POWER NORM PRMS (1280), SIM LINESHAPE (1300),
+// SIM HITRAN (1000), the JKK QN dialogs (800, 801) and the JKK FILTER DIALOG (802).
+// The control dialog's identifiers come in pairs: the first for the left column, the
+// next for the right one.
 #include "resources/Dialogs.h"
 
 #include "platform/windows/Controls.h"
@@ -292,6 +293,79 @@ DialogTemplate SimHitran() {
   return t;
 }
 
+// 800: JKK QN DIALOG (band column, CALC) and 801: JKK F/M QN DIALOG (F' and F''
+// columns): five rows of the QN list beside a scroll bar.
+DialogTemplate JkkQN(bool fm) {
+  DialogTemplate t;
+  t.id = fm ? 801 : 800;
+  t.caption = fm ? "JKK F/M QN DIALOG" : "JKK QN DIALOG";
+  t.cx = 420;
+  t.cy = 118;
+  t.style = kPopup;
+  auto& c = t.controls;
+  Caption(t, 4, 4);
+  const char* heads[] = {"J'", "Ka'", "Kc'", "J\"", "Ka\"", "Kc\""};
+  int x = 18;
+  if (!fm) c.push_back({ControlKind::Static, -1, "BAND", I16(x), 18, 20, 8, kLabel});
+  const int qx = fm ? 18 : 40;
+  for (int k = 0; k < 6; ++k) c.push_back({ControlKind::Static, -1, heads[k], I16(qx + 18 * k), 18, 16, 8, kLabel});
+  x = qx + 108;
+  if (fm) {
+    c.push_back({ControlKind::Static, -1, "F'", I16(x), 18, 20, 8, kLabel});
+    c.push_back({ControlKind::Static, -1, "F\"", I16(x + 22), 18, 20, 8, kLabel});
+    x += 44;
+  }
+  c.push_back({ControlKind::CheckBox, 8167, "SIM ITN", I16(x), 18, 50, 8, kCheck});
+  c.push_back({ControlKind::Static, -1, "SIM FREQ", I16(x + 52), 18, 60, 8, kLabel});
+  c.push_back({ControlKind::CheckBox, 8168, "EXPT FREQ", I16(x + 114), 18, 60, 8, kCheck});
+  c.push_back({ControlKind::Static, -1, "EXPT UNC", I16(x + 176), 18, 40, 8, kLabel});
+  for (int r = 0; r < 5; ++r) {
+    const int16_t y = I16(28 + 14 * r);
+    c.push_back({ControlKind::RadioButton, 810 + r, "", 4, y, 12, 12, BS_AUTORADIOBUTTON | WS_TABSTOP});
+    if (!fm) c.push_back({ControlKind::Edit, 815 + r, "", 18, y, 20, 12, kEdit});
+    for (int k = 0; k < 6; ++k) c.push_back({ControlKind::Edit, 820 + 6 * r + k, "", I16(qx + 18 * k), y, 16, 12, kEdit});
+    if (fm)
+      for (int k = 0; k < 2; ++k) c.push_back({ControlKind::Edit, 850 + 2 * r + k, "", I16(qx + 108 + 22 * k), y, 20, 12, kEdit});
+    c.push_back({ControlKind::Edit, 860 + r, "", I16(x), y, 50, 12, kEdit});
+    c.push_back({ControlKind::Edit, 870 + r, "", I16(x + 52), y, 60, 12, kEdit});
+    c.push_back({ControlKind::Edit, 880 + r, "", I16(x + 114), y, 60, 12, kEdit});
+    c.push_back({ControlKind::Edit, 890 + r, "", I16(x + 176), y, 40, 12, kEdit});
+  }
+  c.push_back({ControlKind::ScrollBar, 20, "", I16(x + 220), 28, 10, 68, SBS_VERT});
+  const int16_t y = 100;
+  c.push_back({ControlKind::Static, -1, "UNC", 4, y, 16, 8, kLabel});
+  c.push_back({ControlKind::Edit, 8169, "", 22, I16(y - 2), 40, 12, kEdit});
+  c.push_back({ControlKind::CheckBox, 8164, "AUTO CTR", 66, y, 44, 10, kCheck});
+  c.push_back({ControlKind::CheckBox, 8170, "ASN LIST", 112, y, 44, 10, kCheck});
+  c.push_back({ControlKind::CheckBox, 746, "CD", 158, y, 24, 10, kCheck});
+  c.push_back({ControlKind::PushButton, 895, "CALL", 186, I16(y - 2), 36, 12, kButton});
+  c.push_back({ControlKind::PushButton, 896, "ASSIGN", 226, I16(y - 2), 40, 12, kButton});
+  c.push_back({ControlKind::PushButton, 897, "CLEAR", 270, I16(y - 2), 36, 12, kButton});
+  if (!fm) c.push_back({ControlKind::PushButton, 8153, "CALC", 310, I16(y - 2), 36, 12, kButton});
+  c.push_back({ControlKind::PushButton, 2, "CANCEL", 366, I16(y - 2), 50, 12, kButton});
+  return t;
+}
+
+// 802: JKK FILTER DIALOG (the two match lists are one row high).
+DialogTemplate JkkFilter() {
+  DialogTemplate t;
+  t.id = 802;
+  t.caption = "JKK FILTER DIALOG";
+  t.cx = 200;
+  t.cy = 64;
+  t.style = kPopup;
+  auto& c = t.controls;
+  Caption(t, 4, 4);
+  c.push_back({ControlKind::Static, -1, "JKK QN MATCH", 4, 18, 60, 8, kLabel});
+  c.push_back({ControlKind::ListBox, 780, "", 4, 28, 50, 12, kOneRow});
+  c.push_back({ControlKind::Static, -1, "JKK VALUE", 68, 18, 60, 8, kLabel});
+  c.push_back({ControlKind::Edit, 782, "", 68, 28, 50, 12, kEdit});
+  c.push_back({ControlKind::Static, -1, "BRANCH MATCH", 132, 18, 60, 8, kLabel});
+  c.push_back({ControlKind::ListBox, 781, "", 132, 28, 50, 12, kOneRow});
+  c.push_back({ControlKind::PushButton, 2, "CANCEL", 144, 46, 50, 14, kButton});
+  return t;
+}
+
 }  // namespace
 
 void RegisterSimDialogResources() {
@@ -302,4 +376,7 @@ void RegisterSimDialogResources() {
   platform::RegisterDialogTemplate(SimChebyshev());
   platform::RegisterDialogTemplate(SimLineshape());
   platform::RegisterDialogTemplate(SimHitran());
+  platform::RegisterDialogTemplate(JkkQN(false));
+  platform::RegisterDialogTemplate(JkkQN(true));
+  platform::RegisterDialogTemplate(JkkFilter());
 }

@@ -14,3 +14,8 @@ QV95_PENDING int32_t SimHT2QVSSum(int16_t) {
   core_io::StatusText(2, "OPTION NOT CURRENTLY AVAILABLE");
   return 0;
 }
+QV95_PENDING int32_t OrvRun(int16_t, int32_t) {
+  core_io::StatusText(2, "OPTION NOT CURRENTLY AVAILABLE");
+  return 0;
+}
+QV95_PENDING int32_t CombDiffSaveAsn(char*, size_t, int16_t) { return 1; }

@@ -4,6 +4,7 @@
 // they are linked in.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "records/Sim.h"
@@ -28,3 +29,11 @@ int32_t OrvOutputRename(int16_t set);
 // Converts the summed HITRAN sets into a simulation file; 1 on success. Stand-in:
 // "OPTION NOT CURRENTLY AVAILABLE" in the status bar and 0.
 int32_t SimHT2QVSSum(int16_t set);
+// Runs the rotor program for the set (mode 1: write its input, run it, read the result
+// back after the user's confirmation). Non-zero when a result was read. Stand-in:
+// "OPTION NOT CURRENTLY AVAILABLE" in the status bar and 0.
+int32_t OrvRun(int16_t set, int32_t mode);
+// Writes the set's fixed combination-difference sets to `base` + ".acd" (the name is
+// extended in place, cap bytes). 1 when written. Stand-in: 1 (no fix set can exist
+// before its owner is linked).
+int32_t CombDiffSaveAsn(char* base, size_t cap, int16_t set);

@@ -137,6 +137,8 @@ KindInfo Info(SimDlgKind kind) {
       return {1280, SimChebyshevDialogProc, "FAILED TO CREATE SIM CHEBYSHEV DIALOG"};
     case SIM_DLG_HITRAN:
       return {1000, SimHitranDialogProc, "FAILED TO CREATE SIM HITRAN DIALOG"};
+    case SIM_DLG_FILTER:
+      return {802, JkkFilterDialogProc, "FAILED TO CREATE JKK FILTER DIALOG"};
     case SIM_DLG_LINESHAPE:
       return {1300, SimLineshapeDialogProc, nullptr};
     default:
@@ -152,7 +154,18 @@ uint32_t ShowKind(SimDlgKind kind, int16_t set, uint32_t show, HWND parent) {
   HWND& handle = Sim.Dlg_Hwnd[kind][set];
   uint32_t& shown = Sim.Dlg_Shown[kind][set];
   if (show != 1) return DisplayModelessShow(0, parent, &handle, &shown, &guard, 0, nullptr, "");
-  const KindInfo info = Info(kind);
+  KindInfo info = Info(kind);
+  if (kind == SIM_DLG_JKKQN) {
+    // 800 without F labels, 801 with them; a window of the other layout is replaced.
+    if (Sim.FM_STAT[set] > 1) return shown;
+    const bool fm = Sim.FM_STAT[set] == 1;
+    if (handle && IsWindow(handle) && (GetDlgItem(handle, 850) != nullptr) != fm) {
+      DestroyWindow(handle);
+      handle = nullptr;
+      shown = 0;
+    }
+    info = {fm ? 801 : 800, JkkQNDialogProc, fm ? "FAILED TO CREATE F/M JKK QN DIALOG" : "FAILED TO CREATE JKK QN DIALOG"};
+  }
   if (info.templ == 0) {
     core_io::StatusText(2, "OPTION NOT CURRENTLY AVAILABLE");
     return 0;
