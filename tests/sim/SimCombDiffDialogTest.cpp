@@ -212,6 +212,22 @@ TEST_F(SimCombDiffDialogTest, FixAndAllActOnUpperLevelGroupsOnly) {
   EXPECT_FALSE(drv::IsChecked(d, 778));
   for (int line = 0; line < 6; ++line) EXPECT_EQ(Shift(line), 0.0) << line;
 
+  // Assigning another member of a fixed set shifts the set by the new mean, from the
+  // unshifted frequencies; clearing it releases the set; never a warning on the way.
+  ASSERT_TRUE(drv::Click(d, 778));
+  ASSERT_TRUE(drv::ChooseRadio(d, 811));
+  EXPECT_EQ(Sim.QN_Sel_Line[0], 4);
+  ASSERT_TRUE(drv::Click(d, 896));
+  ASSERT_NE(Sim.FI_Exp_Erg[0][4], 0.0);
+  EXPECT_EQ(Sim.FI_CD_FixSet_Fixed[0][0], 1);
+  const double mean = (0.2 + 0.4 + Sim.FI_Exp_Erg[0][4] - original_[4]) / 3.0;
+  for (int line : {0, 2, 4}) EXPECT_NEAR(Shift(line), mean, 1e-6) << line;
+  ASSERT_TRUE(drv::Click(d, 897));
+  EXPECT_EQ(Sim.FI_Exp_Erg[0][4], 0.0);
+  EXPECT_EQ(Sim.FI_CD_FixSet_Fixed[0][0], 0);
+  for (int line = 0; line < 6; ++line) EXPECT_EQ(Shift(line), 0.0) << line;
+  for (const std::string& caption : BoxCaptions()) EXPECT_NE(caption, "WARNING");
+
   // ALL, YES: every assigned line's group fixed once: {0, 4, 2} by +0.3 and {3, 1}
   // by +0.1.
   answers_.push_back(IDYES);
