@@ -110,6 +110,7 @@ void Select(int16_t s, int32_t p) {
   Sim.FI_CD_Sel[s] = std::clamp(p, 0, count - 1);
   Sim.QN_Sel_Line[s] = Sim.FI_CD_List_Ary[s][CD_BS][Sim.FI_CD_Sel[s]];
   Sim.CD_SelChanged[s] = 1;
+  Sim.Sel_Changed = 1;  // the painting refreshes the QN dialogs for the new line
 }
 
 void CheckedRowSelected(HWND d, int16_t s) {

@@ -128,6 +128,7 @@ TEST_F(SimCombDiffDialogTest, CombinationDifferenceRowsListsAndSelection) {
   EXPECT_EQ(Sim.FI_CD_Sel[0], 5);
   EXPECT_EQ(Sim.FI_CD_Top[0], 1);
   EXPECT_EQ(Sim.QN_Sel_Line[0], 3);
+  EXPECT_EQ(Sim.CD_SelChanged[0], 1u);
   EXPECT_EQ(Sim.QN_FromCD[0], 1u);
   EXPECT_EQ(Sim.QN_FromList[0], 0u);
   EXPECT_EQ(drv::Text(d, 880 + 4), "0.1000");
@@ -163,6 +164,7 @@ TEST_F(SimCombDiffDialogTest, CombinationDifferenceRowsListsAndSelection) {
   ASSERT_TRUE(drv::Click(d, IDCANCEL));
   EXPECT_FALSE(IsWindowVisible(d));
   EXPECT_EQ(Sim.Dlg_Req[SIM_DLG_COMBDIFF][0], 0u);
+  EXPECT_EQ(Sim.CD_SelChanged[0], 0u);
   for (int k = 0; k < 3; ++k) {
     EXPECT_EQ(Sim.FI_CD_List_Tot[0][k], 0u);
     EXPECT_EQ(Sim.FI_CD_List_Ary[0][k], nullptr);
