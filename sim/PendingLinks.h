@@ -1,5 +1,5 @@
-// Calls of the simulation sets into parts built elsewhere: the HITRAN line calculation,
-// the combination-difference fix sets and the torsional-barrier calculation.
+// Calls of the simulation sets into parts built elsewhere: the HITRAN line calculation
+// and the torsional-barrier calculation.
 // sim/PendingLinks.cpp holds weak stand-ins that the owners' definitions replace when
 // they are linked in.
 #pragma once
@@ -11,9 +11,6 @@
 
 struct LineShapeRec;
 
-// Applies the fix set's fixed flag: 1 shifts its members, otherwise restores them.
-// Returns 1. Stand-in: 1 (no fix set can exist before its owner is linked).
-int32_t CombDiffFixRestore(int16_t set, int32_t fixSet);
 // Initial values and a fresh run of the torsional-barrier calculation of a set.
 // Stand-ins: 0 (nothing calculated).
 int32_t W36InitValue(int16_t set, int32_t frame, SimRecord* sim, int32_t mode);
@@ -33,7 +30,3 @@ int32_t SimHT2QVSSum(int16_t set);
 // back after the user's confirmation). Non-zero when a result was read. Stand-in:
 // "OPTION NOT CURRENTLY AVAILABLE" in the status bar and 0.
 int32_t OrvRun(int16_t set, int32_t mode);
-// Writes the set's fixed combination-difference sets to `base` + ".acd" (the name is
-// extended in place, cap bytes). 1 when written. Stand-in: 1 (no fix set can exist
-// before its owner is linked).
-int32_t CombDiffSaveAsn(char* base, size_t cap, int16_t set);

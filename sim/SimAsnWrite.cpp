@@ -17,6 +17,7 @@
 #include "records/Sim.h"
 #include "records/Win.h"
 #include "sim/PendingLinks.h"
+#include "sim/SimCombDiff.h"
 #include "sim/SimPlotInternal.h"
 
 namespace {

@@ -82,6 +82,8 @@ INT_PTR SimLineshapeDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
 INT_PTR SimHitranDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 INT_PTR JkkQNDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 INT_PTR JkkFilterDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR JkkCombDiffDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR QuadQNDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // Builds the set's assigned-line list: every line with an experimental frequency that
 // passes the JKK filters, the first becoming the selected line. 1 when the list holds
