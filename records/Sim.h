@@ -416,6 +416,13 @@ struct SimRecord {
   // Line-shape dialog: range widths w (Gaussian, Lorentzian) and the range-set flag.
   double LS_RangeW[SIM_SETS][2] = QV95_SIM_ALL(QV95_SIM_RANGE_W);
   uint32_t LS_RangeValid[SIM_SETS] = {};
+  // Rotor and quadrupole trackbar dialogs: per set and parameter row (ABC 0-5,
+  // Coriolis 6-11, cross terms 12-17, distortion 18-27, TDM 28-30, temperature 31-33,
+  // quadrupole 34-40) the range ends and the range width exponent (0: the base spread).
+  // Their rebuild flags are Trackbar_Stat above and Quad.Trackbar_Stat.
+  double Trk_Lo[SIM_SETS][48] = {};
+  double Trk_Hi[SIM_SETS][48] = {};
+  double Trk_W[SIM_SETS][48] = {};
   // Assignment keys: the first visible position of the QN list (the JKK QN dialog's
   // first row) and the uncertainty given to a line assigned without one.
   int32_t FI_QN_List_Top[SIM_SETS] = {};

@@ -302,4 +302,5 @@ void RegisterSimDialogResources() {
   platform::RegisterDialogTemplate(SimChebyshev());
   platform::RegisterDialogTemplate(SimLineshape());
   platform::RegisterDialogTemplate(SimHitran());
+  RegisterRotorDialogResources();
 }

@@ -80,6 +80,14 @@ INT_PTR SimSineDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 INT_PTR SimChebyshevDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 INT_PTR SimLineshapeDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 INT_PTR SimHitranDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// The rotor trackbar dialogs (203-208) and the quadrupole trackbar dialog (8001).
+INT_PTR OrvABCDervProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR OrvCoriolisDervProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR OrvCrossTermDervProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR OrvDDistortionDervProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR OrvTdmDervProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR OrvTemperatureDervProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR QuadTrackbarDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // ORV (PRMS): the set's rotor constants and their deviations into OrvPrm for the next
 // rotor run, the deviations from the covariance matrix when the set has one. 0 after

@@ -139,6 +139,20 @@ KindInfo Info(SimDlgKind kind) {
       return {1000, SimHitranDialogProc, "FAILED TO CREATE SIM HITRAN DIALOG"};
     case SIM_DLG_LINESHAPE:
       return {1300, SimLineshapeDialogProc, nullptr};
+    case SIM_DLG_ABC:
+      return {203, OrvABCDervProc, "FAILED TO CREATE ABC TRACKBAR DIALOG"};
+    case SIM_DLG_CORIOLIS:
+      return {204, OrvCoriolisDervProc, "FAILED TO CREATE CORIOLIS TRACKBAR DIALOG"};
+    case SIM_DLG_CROSS:
+      return {205, OrvCrossTermDervProc, "FAILED TO CREATE CROSSTERM TRACKBAR DIALOG"};
+    case SIM_DLG_DDIST:
+      return {206, OrvDDistortionDervProc, "FAILED TO CREATE WATSON'S D DISTORTION TRACKBAR DIALOG"};
+    case SIM_DLG_TDM:
+      return {207, OrvTdmDervProc, "FAILED TO CREATE TDM/DIPOLE TRACKBAR DIALOG"};
+    case SIM_DLG_TEMP:
+      return {208, OrvTemperatureDervProc, "FAILED TO CREATE TEMPERATURE TRACKBAR DIALOG"};
+    case SIM_DLG_QUADTB:
+      return {8001, QuadTrackbarDialogProc, "FAILED TO CREATE QUAD TRACKBAR DIALOG"};
     default:
       return {0, nullptr, nullptr};
   }
