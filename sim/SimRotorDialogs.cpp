@@ -229,24 +229,15 @@ INT_PTR RotorProc(SimDlgKind kind, HWND d, UINT msg, WPARAM wParam, LPARAM lPara
 
 }  // namespace
 
-INT_PTR OrvABCDervProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  return RotorProc(SIM_DLG_ABC, hwnd, msg, wParam, lParam);
-}
-INT_PTR OrvCoriolisDervProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  return RotorProc(SIM_DLG_CORIOLIS, hwnd, msg, wParam, lParam);
-}
-INT_PTR OrvCrossTermDervProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  return RotorProc(SIM_DLG_CROSS, hwnd, msg, wParam, lParam);
-}
-INT_PTR OrvDDistortionDervProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  return RotorProc(SIM_DLG_DDIST, hwnd, msg, wParam, lParam);
-}
-INT_PTR OrvTdmDervProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  return RotorProc(SIM_DLG_TDM, hwnd, msg, wParam, lParam);
-}
-INT_PTR OrvTemperatureDervProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  return RotorProc(SIM_DLG_TEMP, hwnd, msg, wParam, lParam);
-}
-INT_PTR QuadTrackbarDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  return RotorProc(SIM_DLG_QUADTB, hwnd, msg, wParam, lParam);
-}
+#define QV95_ROTOR_PROC(name, kind) \
+  INT_PTR name(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) { return RotorProc(kind, hwnd, msg, wParam, lParam); }
+
+QV95_ROTOR_PROC(OrvABCDervProc, SIM_DLG_ABC)
+QV95_ROTOR_PROC(OrvCoriolisDervProc, SIM_DLG_CORIOLIS)
+QV95_ROTOR_PROC(OrvCrossTermDervProc, SIM_DLG_CROSS)
+QV95_ROTOR_PROC(OrvDDistortionDervProc, SIM_DLG_DDIST)
+QV95_ROTOR_PROC(OrvTdmDervProc, SIM_DLG_TDM)
+QV95_ROTOR_PROC(OrvTemperatureDervProc, SIM_DLG_TEMP)
+QV95_ROTOR_PROC(QuadTrackbarDialogProc, SIM_DLG_QUADTB)
+
+#undef QV95_ROTOR_PROC
