@@ -427,6 +427,11 @@ struct SimRecord {
   // first row) and the uncertainty given to a line assigned without one.
   int32_t FI_QN_List_Top[SIM_SETS] = {};
   float Asn_StdUnc[SIM_SETS] = {};
+  // Torsional-barrier dialog: frame choice (1 principal axes, 2 rho axes, 0 not chosen
+  // yet = 1), the rotor constants its calculation started from and whether they are kept.
+  int32_t W36_Frame[SIM_SETS] = {};
+  double W36_Init[SIM_SETS][SIM_STATES][SIM_RC_CONSTS] = {};
+  uint32_t W36_InitSet[SIM_SETS] = {};
 #undef QV95_SIM_ALL
 };
 #undef QV95_SIM_TDM

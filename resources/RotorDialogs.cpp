@@ -1,7 +1,8 @@
 // Dialog templates of the rotor trackbar dialogs (rotational constants 203, Coriolis
 // terms 204, cross terms 205, distortion constants 206, transition-dipole shares 207,
 // temperatures 208) and of the quadrupole trackbar dialog (8001): one column per
-// parameter with its high end, trackbar, low end, value and the x2 and /2 buttons.
+// parameter with its high end, trackbar, low end, value and the x2 and /2 buttons;
+// and the torsional-barrier dialog "V3 BARRIER" (4150).
 #include "platform/windows/Controls.h"
 #include "platform/windows/DialogTemplate.h"
 #include "platform/windows/Window.h"
@@ -55,6 +56,26 @@ constexpr const char* kTdm[] = {"a (%)", "b (%)", "c (%)"};
 constexpr const char* kTemp[] = {"T1 (K)", "T2 (K)", "WT T2"};
 constexpr const char* kQuad[] = {"GND 1", "GND 2", "GND 3", "EXC 1", "EXC 2", "EXC 3", "EXTRA"};
 
+// The torsional-barrier dialog: frame choice, run and reset, the start values kept.
+DialogTemplate Barrier() {
+  using namespace barrier_ids;
+  DialogTemplate t;
+  t.id = 4150;
+  t.caption = "V3 BARRIER";
+  t.cx = 180;
+  t.cy = 92;
+  t.style = kPopup;
+  auto& c = t.controls;
+  c.push_back({ControlKind::Static, 60, "", 4, 4, 24, 10, SS_LEFT | WS_BORDER});
+  c.push_back({ControlKind::RadioButton, kPam, "PAM", 8, 20, 60, 10, BS_AUTORADIOBUTTON | WS_TABSTOP | WS_GROUP});
+  c.push_back({ControlKind::RadioButton, kRam, "RAM", 8, 34, 60, 10, BS_AUTORADIOBUTTON | WS_TABSTOP});
+  c.push_back({ControlKind::Static, kState, "", 76, 20, 100, 24, SS_LEFT});
+  c.push_back({ControlKind::PushButton, kRun, "RUN", 4, 74, 50, 12, kButton});
+  c.push_back({ControlKind::PushButton, kReset, "RESET", 62, 74, 50, 12, kButton});
+  c.push_back({ControlKind::PushButton, 2, "CANCEL", 126, 74, 50, 12, kButton});
+  return t;
+}
+
 }  // namespace
 
 void RegisterRotorDialogResources() {
@@ -65,4 +86,5 @@ void RegisterRotorDialogResources() {
   platform::RegisterDialogTemplate(Columns(207, "TDM/DIPOLE TRACKBARS", kTdm));
   platform::RegisterDialogTemplate(Columns(208, "TEMPERATURE TRACKBARS", kTemp));
   platform::RegisterDialogTemplate(Columns(8001, "QUADRUPOLE TRACKBARS", kQuad));
+  platform::RegisterDialogTemplate(Barrier());
 }

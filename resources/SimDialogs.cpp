@@ -303,4 +303,5 @@ void RegisterSimDialogResources() {
   platform::RegisterDialogTemplate(SimLineshape());
   platform::RegisterDialogTemplate(SimHitran());
   RegisterRotorDialogResources();
+  RegisterFitDialogResources();
 }

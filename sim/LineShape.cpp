@@ -334,6 +334,10 @@ int32_t SimLineShapeSum(int16_t set, int16_t view, int32_t centre, int32_t half,
   return 1;
 }
 
+double LineShapeValue(double gau, double lor, double d) {
+  return SymmetricValue(ShapeOf(gau, lor), gau, lor, d);
+}
+
 namespace {
 
 // A Voigt line of area 1 (peak false) or of height 1 at its centre (peak true) at

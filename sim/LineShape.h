@@ -57,5 +57,25 @@ double VoigtFuncValue(int16_t set, int32_t line, int32_t point, const double* li
 // Lsf.Fit_PtCnt values each). 1, or 0 after a message.
 int32_t VoigtFuncInit(int16_t set, double** lineProfiles, const double* prm);
 
+// The symmetric area-1 shape of the two widths at distance d from the centre:
+// Gaussian, Lorentzian or Voigt by the 0.001 dominance rule; 0 for two zero widths.
+double LineShapeValue(double gau, double lor, double d);
+
+// HITRAN line calculation of a line of a set that holds the HITRAN coefficient arrays:
+// with the record's Mode 1 and Sub 0 the line's own widths (written into Gau and Lor)
+// give its f64 half profiles of the record's view level at the record's centre (Nu0,
+// FrqCor; Sim.LS_Pts points, as sized by the builder); with Mode 0 and Sub 1 the value
+// at Offset from the line's frequency goes into element 0 of the set's level-3 upper
+// f64 half profile. Non-zero on success; 0 without the arrays or for another request.
+int32_t SimHTLineCalc(int32_t mode, LineShapeRec* rec);
+// True for a HITRAN set holding the coefficient arrays the line calculation reads.
+bool SimHTLineArrays(int16_t set);
+// The line's Doppler (gd) and Lorentzian (gl) full widths at frequency f from the
+// set's temperature and pressures; writes nothing else. A total pressure not above the
+// partial one counts as 0; without the isotope check there is no Doppler width.
+void SimHTLineWidths(int16_t set, uint32_t line, double f, double* gd, double* gl);
+// The line's molecule and isotope from its label; true when the tables know them.
+bool SimHTLineIsotope(int16_t set, uint32_t line, int* mol, int* iso);
+
 // Releases every profile store of every set and view level (end of the program, tests).
 void SimLineShapeStoresFree();

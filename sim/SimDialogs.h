@@ -88,6 +88,11 @@ INT_PTR OrvDDistortionDervProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
 INT_PTR OrvTdmDervProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 INT_PTR OrvTemperatureDervProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 INT_PTR QuadTrackbarDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR W36DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// The fit dialogs (fit/FitDialogs.cpp).
+INT_PTR LsfVoigtProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR LsfVoigt2Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR LsfRdfProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // ORV (PRMS): the set's rotor constants and their deviations into OrvPrm for the next
 // rotor run, the deviations from the covariance matrix when the set has one. 0 after

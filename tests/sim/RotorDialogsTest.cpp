@@ -6,6 +6,7 @@
 #include "platform/driver/TestDriver.h"
 #include "records/Quad.h"
 #include "resources/Dialogs.h"
+#include "sim/SimBarrier.h"
 #include "sim/SimDialogs.h"
 
 namespace {
@@ -164,6 +165,49 @@ TEST_F(RotorDialogsTest, SharesTemperaturesAndQuadrupoleStayInTheirLimits) {
   EXPECT_DOUBLE_EQ(Quad.Prm2[0], -0.5);
   ASSERT_TRUE(drv::Click(quad, IDCANCEL));
   EXPECT_EQ(Sim.Dlg_Req[SIM_DLG_QUADTB][0], 0u);
+}
+
+TEST_F(RotorDialogsTest, BarrierKeepsItsStartValuesFrameAndRecomputesTheLines) {
+  using namespace barrier_ids;
+  SymmetricTop(3);
+  HWND d = Open(SIM_DLG_BARRIER, W36DialogShow, 3);
+  ASSERT_TRUE(d && IsWindowVisible(d));
+  EXPECT_EQ(SimDlgSetOf(SIM_DLG_BARRIER, d), 3);
+  // No choice yet: the principal-axis frame; no start values kept.
+  EXPECT_TRUE(drv::IsChecked(d, kPam));
+  EXPECT_FALSE(drv::IsChecked(d, kRam));
+  EXPECT_EQ(drv::Text(d, kState), "NO START VALUES");
+  // The reader's order: start values, refresh, run. The frame choice is kept.
+  ASSERT_EQ(W36InitValue(3, 2, &Sim, 0), 1);
+  SendMessage(d, WM_INITDIALOG, 0, 0);
+  EXPECT_TRUE(drv::IsChecked(d, kRam));
+  EXPECT_EQ(drv::Text(d, kState), "START A=5000.000000 B=1000.000000 C=0.000000");
+  Sim.RC_Prm[3][SIM_GND][1] = 1200.0;
+  EXPECT_EQ(W36DevRun(3, 0, &Sim), 1);
+  ExpectLines(3, 1200.0);
+  EXPECT_EQ(Sim.W36_Frame[3], 2);
+  // RESET puts the kept constants back, rebuilds the trackbar ranges and recomputes.
+  for (int t = 0; t < SIM_TRACKBARS; ++t) Sim.Trackbar_Stat[t][3] = 0;
+  ASSERT_TRUE(drv::Click(d, kReset));
+  EXPECT_DOUBLE_EQ(Sim.RC_Prm[3][SIM_GND][1], 1000.0);
+  ExpectLines(3, 1000.0);
+  EXPECT_EQ(Sim.Trackbar_Stat[SIM_DLG_ABC][3], 1u);
+  // RUN after a change elsewhere; the frame radio stores the choice.
+  Sim.RC_Prm[3][SIM_GND][1] = 900.0;
+  ASSERT_TRUE(drv::Click(d, kRun));
+  ExpectLines(3, 900.0);
+  ASSERT_TRUE(drv::Click(d, kPam));
+  EXPECT_EQ(Sim.W36_Frame[3], 1);
+  // Without derivatives nothing is recomputed; an invalid set is refused.
+  Sim.DVS_STAT[3] = 0;
+  Sim.RC_Prm[3][SIM_GND][1] = 100.0;
+  EXPECT_EQ(W36DevRun(3, 0, &Sim), 0);
+  ExpectLines(3, 900.0);
+  EXPECT_EQ(W36InitValue(9, 1, &Sim, 0), 0);
+  // Closing hides it through its creator and clears its request.
+  ASSERT_TRUE(drv::Click(d, IDCANCEL));
+  EXPECT_FALSE(IsWindowVisible(d));
+  EXPECT_EQ(Sim.Dlg_Req[SIM_DLG_BARRIER][3], 0u);
 }
 
 }  // namespace
