@@ -108,63 +108,6 @@ uint32_t HtSwitch(int16_t s, bool on, bool setSwitch) {
   return ok ? 1u : 0u;
 }
 
-INT_PTR VoigtDialog(SimDlgKind kind, HWND d, UINT msg, WPARAM wParam, LPARAM lParam) {
-  const int16_t s = SimDlgSetOf(kind, d);
-  if (s < 0) return 0;
-  const bool plus = kind == SIM_DLG_VOIGT2;
-  switch (msg) {
-    case WM_INITDIALOG:
-    case WM_NLLSF_DONE:
-      VoigtRefresh(d, s, plus);
-      if (msg == WM_NLLSF_DONE) Repaint("LSF_1P");
-      return 1;
-    case WM_CTLCOLORSTATIC:
-      return CaptionBrush(s, lParam, 60);
-    case WM_COMMAND: {
-      const int id = LOWORD(wParam);
-      const bool running = NLLsfRunning(s);
-      switch (id) {
-        case IDCANCEL:
-          if (Lsf.Voigt_Hwnd[s] == d) Lsf.Voigt_Hwnd[s] = nullptr;
-          CloseThroughCreator(kind, s);
-          return 1;
-        case kRun:
-          if (!running) {
-            ReadEdits(d, s, true);
-            Lsf.Cur_Set = s;
-            VoigtNLLsfRun(s);
-          }
-          break;
-        case kStop:
-          Lsf.Run_Flag[s] = 0;
-          break;
-        case kSeq:
-          Lsf.Seq_Voigt = Checked(d, kSeq) ? 1u : 0u;
-          Lsf.Cur_Set = s;
-          Repaint("LSF_2P");
-          break;
-        case kRecalc:
-          if (!running) Lsf.Ln_Recalc[s] = Checked(d, kRecalc) ? 1 : 0;
-          break;
-        case kHtCalc:
-          if (!running) Sim.HT_LnCalc[s] = HtSwitch(s, Checked(d, kHtCalc), true);
-          Repaint("LSF_3P");
-          break;
-        case kLnCalc:
-          if (!running) Lsf.Ln_Calc[s] = HtSwitch(s, Checked(d, kLnCalc), false);
-          break;
-        default:
-          if (HIWORD(wParam) == EN_KILLFOCUS && !running && TakeModified(d, id)) ReadEdits(d, s, true);
-          return 1;
-      }
-      VoigtRefresh(d, s, plus);
-      return 1;
-    }
-    default:
-      return 0;
-  }
-}
-
 // "SEQ FIT" of the ring-down fit: the fit data in the time window of the set's
 // channel, which is opened; the switch keeps whether it opened.
 void RdfSequence(int16_t s, bool on) {
@@ -181,73 +124,117 @@ void RdfSequence(int16_t s, bool on) {
   Lsf.Seq_Rdf = ChildWindowOpenClose(1, c, 0) == 1 ? 1u : 0u;
 }
 
-}  // namespace
-
-INT_PTR LsfVoigtProc(HWND d, UINT msg, WPARAM wParam, LPARAM lParam) {
-  return VoigtDialog(SIM_DLG_VOIGT, d, msg, wParam, lParam);
+// The Voigt dialogs' own buttons; false for an id that is none of them.
+bool VoigtCommand(HWND d, int16_t s, int id, bool running) {
+  switch (id) {
+    case kSeq:
+      Lsf.Seq_Voigt = Checked(d, kSeq) ? 1u : 0u;
+      Lsf.Cur_Set = s;
+      return true;
+    case kRecalc:
+      if (!running) Lsf.Ln_Recalc[s] = Checked(d, kRecalc) ? 1 : 0;
+      return true;
+    case kHtCalc:
+      if (!running) Sim.HT_LnCalc[s] = HtSwitch(s, Checked(d, kHtCalc), true);
+      return true;
+    case kLnCalc:
+      if (!running) Lsf.Ln_Calc[s] = HtSwitch(s, Checked(d, kLnCalc), false);
+      return true;
+    default:
+      return false;
+  }
 }
 
-INT_PTR LsfVoigt2Proc(HWND d, UINT msg, WPARAM wParam, LPARAM lParam) {
-  return VoigtDialog(SIM_DLG_VOIGT2, d, msg, wParam, lParam);
+// The ring-down dialog's own switches; false for an id that is none of them.
+bool RdfCommand(HWND d, int16_t s, int id) {
+  const bool on = Checked(d, id);
+  switch (id) {
+    case kSeq:
+      RdfSequence(s, Checked(d, kSeq));
+      return true;
+    case kDisplay:
+      Lsf.Rdf_Dsp[s] = on ? 1 : 0;
+      return true;
+    case kWinSel:
+      Lsf.Rdf_WinSel[s] = on ? 1 : 0;
+      return true;
+    case kCmPlot:
+      Lsf.CM_Plot = on ? 1 : 0;
+      Lsf.Cur_Set = s;
+      return true;
+    case kCmCurve1:
+      Lsf.CM_Curve1 = on ? 1 : 0;
+      return true;
+    case kCmCurve2:
+      Lsf.CM_Curve2 = on ? 1 : 0;
+      return true;
+    default:
+      return false;
+  }
 }
 
-INT_PTR LsfRdfProc(HWND d, UINT msg, WPARAM wParam, LPARAM lParam) {
-  const int16_t s = SimDlgSetOf(SIM_DLG_RDF, d);
+// The procedure of the three kinds.
+INT_PTR FitDialog(SimDlgKind kind, HWND d, UINT msg, WPARAM wParam, LPARAM lParam) {
+  const int16_t s = SimDlgSetOf(kind, d);
   if (s < 0) return 0;
+  const bool rdf = kind == SIM_DLG_RDF;
+  auto refresh = [&] {
+    if (rdf)
+      RdfRefresh(d, s);
+    else
+      VoigtRefresh(d, s, kind == SIM_DLG_VOIGT2);
+  };
   switch (msg) {
     case WM_INITDIALOG:
     case WM_NLLSF_DONE:
-      RdfRefresh(d, s);
-      if (msg == WM_NLLSF_DONE) Repaint("LSF_4P");
+      refresh();
+      if (msg == WM_NLLSF_DONE) Repaint("LSF_1P");
       return 1;
     case WM_CTLCOLORSTATIC:
       return CaptionBrush(s, lParam, 60);
     case WM_COMMAND: {
       const int id = LOWORD(wParam);
       const bool running = NLLsfRunning(s);
-      switch (id) {
-        case IDCANCEL:
-          if (Lsf.Rdf_Hwnd[s] == d) Lsf.Rdf_Hwnd[s] = nullptr;
-          CloseThroughCreator(SIM_DLG_RDF, s);
-          return 1;
-        case kRun:
-          if (!running) {
-            ReadEdits(d, s, false);
-            Lsf.Cur_Set = s;
-            RdfNLLsfRun(s);
-          }
-          break;
-        case kStop:
-          Lsf.Run_Flag[s] = 0;
-          break;
-        case kSeq:
-          RdfSequence(s, Checked(d, kSeq));
-          break;
-        case kDisplay:
-          Lsf.Rdf_Dsp[s] = Checked(d, kDisplay) ? 1 : 0;
-          break;
-        case kWinSel:
-          Lsf.Rdf_WinSel[s] = Checked(d, kWinSel) ? 1 : 0;
-          break;
-        case kCmPlot:
-          Lsf.CM_Plot = Checked(d, kCmPlot) ? 1 : 0;
-          Lsf.Cur_Set = s;
-          break;
-        case kCmCurve1:
-          Lsf.CM_Curve1 = Checked(d, kCmCurve1) ? 1 : 0;
-          break;
-        case kCmCurve2:
-          Lsf.CM_Curve2 = Checked(d, kCmCurve2) ? 1 : 0;
-          break;
-        default:
-          if (HIWORD(wParam) == EN_KILLFOCUS && !running && TakeModified(d, id)) ReadEdits(d, s, false);
-          return 1;
+      if (id == IDCANCEL) {
+        HWND& handle = rdf ? Lsf.Rdf_Hwnd[s] : Lsf.Voigt_Hwnd[s];
+        if (handle == d) handle = nullptr;
+        CloseThroughCreator(kind, s);
+        return 1;
       }
-      RdfRefresh(d, s);
-      Repaint("LSF_5P");
+      if (id == kRun) {
+        if (!running) {
+          ReadEdits(d, s, !rdf);
+          Lsf.Cur_Set = s;
+          if (rdf)
+            RdfNLLsfRun(s);
+          else
+            VoigtNLLsfRun(s);
+        }
+      } else if (id == kStop) {
+        Lsf.Run_Flag[s] = 0;
+      } else if (!(rdf ? RdfCommand(d, s, id) : VoigtCommand(d, s, id, running))) {
+        if (HIWORD(wParam) == EN_KILLFOCUS && !running && TakeModified(d, id)) ReadEdits(d, s, !rdf);
+        return 1;
+      }
+      refresh();
+      Repaint("LSF_2P");
       return 1;
     }
     default:
       return 0;
   }
+}
+
+}  // namespace
+
+INT_PTR LsfVoigtProc(HWND d, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return FitDialog(SIM_DLG_VOIGT, d, msg, wParam, lParam);
+}
+
+INT_PTR LsfVoigt2Proc(HWND d, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return FitDialog(SIM_DLG_VOIGT2, d, msg, wParam, lParam);
+}
+
+INT_PTR LsfRdfProc(HWND d, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return FitDialog(SIM_DLG_RDF, d, msg, wParam, lParam);
 }

@@ -107,17 +107,9 @@ int32_t VoigtUpdPrm2Save(int16_t set, const double* a, int32_t ma) {
   if (job->widths && ma >= static_cast<int32_t>(n) + 2) {
     Sim.LS_GAU[set] = std::fabs(a[n + 1]);
     Sim.LS_LOR[set] = std::fabs(a[n + 2]);
-    for (int16_t view = 0; view < 4 && ok == 1; ++view) {
-      LineShapeRec rec;
-      rec.HtCalc = Sim.HT_LnCalc[set];
-      rec.Set = set;
-      rec.View = view;
-      rec.Gau = Sim.LS_GAU[set];
-      rec.Lor = Sim.LS_LOR[set];
-      rec.Nu0 = n > 0 ? job->centre[0] : 0.0;
-      ok = Sim.LS_Double == 0 ? SimLineShapeFNrm(&rec, &Sim.LS_Lo_FAry[set][view], &Sim.LS_Hi_FAry[set][view])
-                              : SimLineShapeDNrm(&rec, &Sim.LS_Lo_DAry[set][view], &Sim.LS_Hi_DAry[set][view]);
-    }
+    LineShapeRec rec;
+    for (int16_t view = 0; view < 4 && ok == 1; ++view)
+      ok = SimLineShapeSetProfiles(set, view, n > 0 ? job->centre[0] : 0.0, &rec);
   }
   LeaveCriticalSection(&SimPlotLock);
   if (ok != 1) core_io::StatusText(3, "LINESHAPE ERROR");

@@ -4,24 +4,35 @@
 #include "platform/windows/Controls.h"
 #include "platform/windows/DialogTemplate.h"
 #include "platform/windows/Window.h"
+#include "resources/DialogStyles.h"
 #include "resources/Dialogs.h"
 
 using platform::ControlKind;
 using platform::DialogTemplate;
+using namespace dialog_styles;
 
 namespace {
 
-constexpr DWORD kPopup = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-constexpr DWORD kEdit = ES_LEFT | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
-constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
-constexpr DWORD kCheck = BS_AUTOCHECKBOX | WS_TABSTOP;
-
-int16_t I16(int v) { return static_cast<int16_t>(v); }
 
 // A labelled edit at row y.
 void Field(DialogTemplate& t, int id, const char* label, int y) {
   t.controls.push_back({ControlKind::Static, -1, label, 4, I16(y + 2), 64, 8, SS_LEFT});
   t.controls.push_back({ControlKind::Edit, id, "", 70, I16(y), 126, 12, kEdit});
+}
+
+struct FieldRow {
+  int id;
+  const char* label;
+};
+
+// Labelled edits one below the other from row y; the row after them.
+template <size_t N>
+int Fields(DialogTemplate& t, const FieldRow (&rows)[N], int y) {
+  for (const FieldRow& r : rows) {
+    Field(t, r.id, r.label, y);
+    y += 14;
+  }
+  return y;
 }
 
 void CheckBox(DialogTemplate& t, int id, const char* label, int x, int y) {
@@ -32,16 +43,13 @@ void CheckBox(DialogTemplate& t, int id, const char* label, int x, int y) {
 int VoigtCommon(DialogTemplate& t) {
   using namespace fit_ids;
   t.controls.push_back({ControlKind::Static, 60, "", 4, 4, 24, 10, SS_LEFT | WS_BORDER});
-  Field(t, kLnBeg, "FIRST LINE", 18);
-  Field(t, kLnEnd, "LAST LINE", 32);
-  Field(t, kPtBeg, "FIRST POINT", 46);
-  Field(t, kPtEnd, "END POINT", 60);
-  Field(t, kFile, "DATA FILE", 74);
-  Field(t, kShift, "FRQ SHIFT", 88);
-  Field(t, kCycles, "MAX CYCLES", 102);
-  CheckBox(t, kSeq, "SEQ FIT", 4, 118);
-  CheckBox(t, kRecalc, "LINE RECALC", 100, 118);
-  return 132;
+  const FieldRow rows[] = {{kLnBeg, "FIRST LINE"}, {kLnEnd, "LAST LINE"}, {kPtBeg, "FIRST POINT"},
+                           {kPtEnd, "END POINT"},  {kFile, "DATA FILE"},  {kShift, "FRQ SHIFT"},
+                           {kCycles, "MAX CYCLES"}};
+  const int y = Fields(t, rows, 18);
+  CheckBox(t, kSeq, "SEQ FIT", 4, y + 2);
+  CheckBox(t, kRecalc, "LINE RECALC", 100, y + 2);
+  return y + 16;
 }
 
 void Bottom(DialogTemplate& t, int y) {
@@ -77,12 +85,9 @@ DialogTemplate Ringdown() {
   t.cx = 200;
   t.style = kPopup;
   t.controls.push_back({ControlKind::Static, 60, "", 4, 4, 24, 10, SS_LEFT | WS_BORDER});
-  Field(t, kPtBeg, "FIRST POINT", 18);
-  Field(t, kPtEnd, "END POINT", 32);
-  Field(t, kFile, "DATA FILE", 46);
-  Field(t, kCycles, "MAX CYCLES", 60);
-  Field(t, kCmA, "CM A", 74);
-  Field(t, kCmB, "CM B", 88);
+  const FieldRow rows[] = {{kPtBeg, "FIRST POINT"}, {kPtEnd, "END POINT"}, {kFile, "DATA FILE"},
+                           {kCycles, "MAX CYCLES"},  {kCmA, "CM A"},         {kCmB, "CM B"}};
+  Fields(t, rows, 18);
   CheckBox(t, kSeq, "SEQ FIT", 4, 104);
   CheckBox(t, kDisplay, "DISPLAY", 100, 104);
   CheckBox(t, kWinSel, "CHILD WINDOW", 4, 118);

@@ -6,19 +6,16 @@
 #include "platform/windows/Controls.h"
 #include "platform/windows/DialogTemplate.h"
 #include "platform/windows/Window.h"
+#include "resources/DialogStyles.h"
 #include "resources/Dialogs.h"
 
 using platform::ControlKind;
 using platform::DialogTemplate;
+using namespace dialog_styles;
 
 namespace {
 
-constexpr DWORD kPopup = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-constexpr DWORD kEdit = ES_LEFT | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
-constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
 constexpr DWORD kTrackStyle = TBS_VERT | TBS_AUTOTICKS | WS_TABSTOP;
-
-int16_t I16(int v) { return static_cast<int16_t>(v); }
 
 template <size_t N>
 DialogTemplate Columns(int id, const char* caption, const char* const (&heads)[N]) {

@@ -42,6 +42,10 @@ int32_t SimLineShapeFNrm(LineShapeRec* rec, float** lo, float** hi);
 // The same in f64 from the record's widths, the centre lying FrqCor above the centre
 // grid point; writes the record's Area and Peak. 1, or 0 after a message.
 int32_t SimLineShapeDNrm(LineShapeRec* rec, double** lo, double** hi);
+// The set's own half profiles of a view level at its widths Sim.LS_GAU and Sim.LS_LOR,
+// single or double precision as Sim.LS_Double says; *rec (filled here, with Nu0) gets
+// the Area and Peak. 1, or 0 after a message.
+int32_t SimLineShapeSetProfiles(int16_t set, int16_t view, double nu0, LineShapeRec* rec);
 // Adds amplitude x the f64 half profile of (set, view) over half points on each side
 // of index centre into out[0..length-1]; targets outside are skipped. 1, or 0 when
 // the set has no profile.
