@@ -9,6 +9,7 @@
 #include "app/WorkFileInternal.h"
 #include "core/AsciiRead.h"
 #include "core/Repaint.h"
+#include "fit/NLLsf.h"
 #include "platform/windows/CommonDialogs.h"
 #include "platform/kernel/Files.h"
 #include "platform/windows/MessageBox.h"

@@ -22,5 +22,4 @@ QV95_PENDING int32_t GaMultiReadInputPrm() { return 0; }
 QV95_PENDING int32_t GaWriteInputPrm(int16_t, const char*) { return 0; }
 QV95_PENDING int32_t FgReadInputPrm() { return 0; }
 QV95_PENDING int32_t FgWriteInputPrm(const char*) { return 0; }
-QV95_PENDING int32_t VoigtIOLogFile(const char*, const char*, int16_t) { return 0; }
 QV95_PENDING void OrvCopyReadToCalc() {}

@@ -41,6 +41,5 @@ int32_t GaMultiReadInputPrm();
 int32_t GaWriteInputPrm(int16_t set, const char* file);
 int32_t FgReadInputPrm();
 int32_t FgWriteInputPrm(const char* file);
-int32_t VoigtIOLogFile(const char* direction, const char* file, int16_t set);
 // Copies both states' rotor constants from the read block into the calculation/fit block.
 void OrvCopyReadToCalc();

@@ -13,7 +13,6 @@
 
 #include "core/TypedArrays.h"
 #include "display/ChildWindows.h"
-#include "display/PendingLinksChild.h"
 #include "fileproc/xcorr/ArrayStats.h"
 #include "fileproc/xcorr/Resample.h"
 #include "platform/gdi/Gdi.h"

@@ -17,7 +17,7 @@
 #include "display/FftTransformDialog.h"
 #include "display/Paint.h"
 #include "display/PendingLinks.h"
-#include "display/PendingLinksChild.h"
+#include "fit/NLLsf.h"
 #include "fileproc/xcorr/ArrayStats.h"
 #include "fileproc/xcorr/Resample.h"
 #include "fileproc/Fourier.h"

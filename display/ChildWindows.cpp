@@ -10,7 +10,6 @@
 #include "core/Repaint.h"
 #include "display/ChildInternal.h"
 #include "display/ChildPaint.h"
-#include "display/PendingLinksChild.h"
 #include "fileproc/xcorr/ArrayStats.h"
 #include "fileproc/xcorr/Resample.h"
 #include "platform/kernel/Text.h"

@@ -94,6 +94,23 @@ struct LsfRecord {
   uint32_t Ln_Calc[LSF_SETS] = {};
   uint16_t* Line_Src[LSF_SETS] = {};
   int32_t* Line_Tag[LSF_SETS] = {};
+
+  // The non-linear fits (fit/NLLsf.h): per set the lines the per-line arrays were made
+  // for, the peak-normalisation flag of the Voigt model, the switches of the fit
+  // dialogs (1439 line recalculation is Ln_Recalc, 1517 line calculation Ln_Calc) and
+  // the last fit's result (1 done, -1 stopped or failed, 0 none), chi-square, cycles
+  // and the standard deviations of the two widths. One fit runs at a time: its set
+  // (-1 none), its worker and the job it works on; the cycle limit of a fit.
+  uint32_t Alloc_Lines[LSF_SETS] = {};
+  Shared<uint32_t> Peak_Nrm[LSF_SETS] = {};
+  int32_t NL_Result[LSF_SETS] = {};
+  double NL_Chisq[LSF_SETS] = {};
+  int32_t NL_Cycles[LSF_SETS] = {};
+  double NL_WidthSig[LSF_SETS][2] = {};
+  Shared<int32_t> Fit_Running{-1};
+  HANDLE Fit_Thread = nullptr;
+  struct LsfFitJob* Job = nullptr;
+  uint32_t NL_MaxCyc = 50;
 };
 
 extern LsfRecord Lsf;

@@ -417,6 +417,13 @@ struct SimRecord {
   // Line-shape dialog: range widths w (Gaussian, Lorentzian) and the range-set flag.
   double LS_RangeW[SIM_SETS][2] = QV95_SIM_ALL(QV95_SIM_RANGE_W);
   uint32_t LS_RangeValid[SIM_SETS] = {};
+  // Rotor and quadrupole trackbar dialogs: per set and parameter row (ABC 0-5,
+  // Coriolis 6-11, cross terms 12-17, distortion 18-27, TDM 28-30, temperature 31-33,
+  // quadrupole 34-40) the range ends and the range width exponent (0: the base spread).
+  // Their rebuild flags are Trackbar_Stat above and Quad.Trackbar_Stat.
+  double Trk_Lo[SIM_SETS][48] = {};
+  double Trk_Hi[SIM_SETS][48] = {};
+  double Trk_W[SIM_SETS][48] = {};
   // Assignment keys: the first visible position of the QN list (the JKK QN dialog's
   // first row) and the uncertainty given to a line assigned without one.
   int32_t FI_QN_List_Top[SIM_SETS] = {};
@@ -438,6 +445,11 @@ struct SimRecord {
   uint32_t CD_SelChanged[SIM_SETS] = {};
   double CD_Slope = 0.0;
   double CD_Intercept = 0.0;
+  // Torsional-barrier dialog: frame choice (1 principal axes, 2 rho axes, 0 not chosen
+  // yet = 1), the rotor constants its calculation started from and whether they are kept.
+  int32_t W36_Frame[SIM_SETS] = {};
+  double W36_Init[SIM_SETS][SIM_STATES][SIM_RC_CONSTS] = {};
+  uint32_t W36_InitSet[SIM_SETS] = {};
 #undef QV95_SIM_ALL
 };
 #undef QV95_SIM_TDM

@@ -470,4 +470,6 @@ void RegisterSimDialogResources() {
   platform::RegisterDialogTemplate(CombDiff(false));
   platform::RegisterDialogTemplate(CombDiff(true));
   platform::RegisterDialogTemplate(QuadQN());
+  RegisterRotorDialogResources();
+  RegisterFitDialogResources();
 }

@@ -309,6 +309,19 @@ int32_t SimLineShapeDNrm(LineShapeRec* rec, double** lo, double** hi) {
                            DReAlloc1Dim);
 }
 
+int32_t SimLineShapeSetProfiles(int16_t set, int16_t view, double nu0, LineShapeRec* rec) {
+  if (!rec || !sim::ValidSet(set) || !sim::ValidView(view)) return 0;
+  *rec = LineShapeRec{};
+  rec->HtCalc = Sim.HT_LnCalc[set];
+  rec->Set = set;
+  rec->View = view;
+  rec->Gau = Sim.LS_GAU[set];
+  rec->Lor = Sim.LS_LOR[set];
+  rec->Nu0 = nu0;
+  return Sim.LS_Double == 0 ? SimLineShapeFNrm(rec, &Sim.LS_Lo_FAry[set][view], &Sim.LS_Hi_FAry[set][view])
+                            : SimLineShapeDNrm(rec, &Sim.LS_Lo_DAry[set][view], &Sim.LS_Hi_DAry[set][view]);
+}
+
 int32_t SimLineShapeSum(int16_t set, int16_t view, int32_t centre, int32_t half, int32_t length,
                         double amplitude, double* out) {
   if (!sim::ValidSet(set) || !sim::ValidView(view) || !out) return 0;
@@ -332,6 +345,10 @@ int32_t SimLineShapeSum(int16_t set, int16_t view, int32_t centre, int32_t half,
     if (c + k >= 0 && c + k < length) out[c + k] += amplitude * hi[k];
   }
   return 1;
+}
+
+double LineShapeValue(double gau, double lor, double d) {
+  return SymmetricValue(ShapeOf(gau, lor), gau, lor, d);
 }
 
 namespace {

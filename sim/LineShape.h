@@ -42,6 +42,10 @@ int32_t SimLineShapeFNrm(LineShapeRec* rec, float** lo, float** hi);
 // The same in f64 from the record's widths, the centre lying FrqCor above the centre
 // grid point; writes the record's Area and Peak. 1, or 0 after a message.
 int32_t SimLineShapeDNrm(LineShapeRec* rec, double** lo, double** hi);
+// The set's own half profiles of a view level at its widths Sim.LS_GAU and Sim.LS_LOR,
+// single or double precision as Sim.LS_Double says; *rec (filled here, with Nu0) gets
+// the Area and Peak. 1, or 0 after a message.
+int32_t SimLineShapeSetProfiles(int16_t set, int16_t view, double nu0, LineShapeRec* rec);
 // Adds amplitude x the f64 half profile of (set, view) over half points on each side
 // of index centre into out[0..length-1]; targets outside are skipped. 1, or 0 when
 // the set has no profile.
@@ -56,6 +60,26 @@ double VoigtFuncValue(int16_t set, int32_t line, int32_t point, const double* li
 // Fills the profile of every fit line of the set on the fit grid (lineProfiles[line],
 // Lsf.Fit_PtCnt values each). 1, or 0 after a message.
 int32_t VoigtFuncInit(int16_t set, double** lineProfiles, const double* prm);
+
+// The symmetric area-1 shape of the two widths at distance d from the centre:
+// Gaussian, Lorentzian or Voigt by the 0.001 dominance rule; 0 for two zero widths.
+double LineShapeValue(double gau, double lor, double d);
+
+// HITRAN line calculation of a line of a set that holds the HITRAN coefficient arrays:
+// with the record's Mode 1 and Sub 0 the line's own widths (written into Gau and Lor)
+// give its f64 half profiles of the record's view level at the record's centre (Nu0,
+// FrqCor; Sim.LS_Pts points, as sized by the builder); with Mode 0 and Sub 1 the value
+// at Offset from the line's frequency goes into element 0 of the set's level-3 upper
+// f64 half profile. Non-zero on success; 0 without the arrays or for another request.
+int32_t SimHTLineCalc(int32_t mode, LineShapeRec* rec);
+// True for a HITRAN set holding the coefficient arrays the line calculation reads.
+bool SimHTLineArrays(int16_t set);
+// The line's Doppler (gd) and Lorentzian (gl) full widths at frequency f from the
+// set's temperature and pressures; writes nothing else. A total pressure not above the
+// partial one counts as 0; without the isotope check there is no Doppler width.
+void SimHTLineWidths(int16_t set, uint32_t line, double f, double* gd, double* gl);
+// The line's molecule and isotope from its label; true when the tables know them.
+bool SimHTLineIsotope(int16_t set, uint32_t line, int* mol, int* iso);
 
 // Releases every profile store of every set and view level (end of the program, tests).
 void SimLineShapeStoresFree();

@@ -90,6 +90,19 @@ INT_PTR QuadQNDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // a line; 0 when it is empty, after an allocation failure (count 0) or when the set
 // holds more assigned lines than its count says.
 int32_t SimAsnListCreate(int16_t set);
+// The rotor trackbar dialogs (203-208) and the quadrupole trackbar dialog (8001).
+INT_PTR OrvABCDervProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR OrvCoriolisDervProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR OrvCrossTermDervProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR OrvDDistortionDervProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR OrvTdmDervProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR OrvTemperatureDervProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR QuadTrackbarDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR W36DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// The fit dialogs (fit/FitDialogs.cpp).
+INT_PTR LsfVoigtProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR LsfVoigt2Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR LsfRdfProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // ORV (PRMS): the set's rotor constants and their deviations into OrvPrm for the next
 // rotor run, the deviations from the covariance matrix when the set has one. 0 after

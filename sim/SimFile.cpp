@@ -20,6 +20,7 @@
 #include "core/TypedArrays.h"
 #include "sim/PendingLinks.h"
 #include "sim/SimCombDiff.h"
+#include "sim/SimBarrier.h"
 #include "sim/SimIo.h"
 #include "sim/SimSets.h"
 

@@ -6,6 +6,7 @@
 #include "core/Repaint.h"
 #include "display/DisplayDialogs.h"
 #include "display/ViewKeys.h"
+#include "fit/NLLsf.h"
 #include "platform/kernel/Text.h"
 #include "platform/windows/MessageBox.h"
 #include "records/Dsp.h"
@@ -143,6 +144,28 @@ KindInfo Info(SimDlgKind kind) {
       return {1300, SimLineshapeDialogProc, nullptr};
     case SIM_DLG_QUADQN:
       return {8002, QuadQNDialogProc, "FAILED TO CREATE QUAD QN DIALOG"};
+    case SIM_DLG_ABC:
+      return {203, OrvABCDervProc, "FAILED TO CREATE ABC TRACKBAR DIALOG"};
+    case SIM_DLG_CORIOLIS:
+      return {204, OrvCoriolisDervProc, "FAILED TO CREATE CORIOLIS TRACKBAR DIALOG"};
+    case SIM_DLG_CROSS:
+      return {205, OrvCrossTermDervProc, "FAILED TO CREATE CROSSTERM TRACKBAR DIALOG"};
+    case SIM_DLG_DDIST:
+      return {206, OrvDDistortionDervProc, "FAILED TO CREATE WATSON'S D DISTORTION TRACKBAR DIALOG"};
+    case SIM_DLG_TDM:
+      return {207, OrvTdmDervProc, "FAILED TO CREATE TDM/DIPOLE TRACKBAR DIALOG"};
+    case SIM_DLG_TEMP:
+      return {208, OrvTemperatureDervProc, "FAILED TO CREATE TEMPERATURE TRACKBAR DIALOG"};
+    case SIM_DLG_QUADTB:
+      return {8001, QuadTrackbarDialogProc, "FAILED TO CREATE QUAD TRACKBAR DIALOG"};
+    case SIM_DLG_BARRIER:
+      return {4150, W36DialogProc, "FAILED TO CREATE V3 BARRIER DIALOG"};
+    case SIM_DLG_VOIGT:
+      return {1401, LsfVoigtProc, "FAILED TO CREATE LSF VOIGT DIALOG"};
+    case SIM_DLG_VOIGT2:
+      return {1402, LsfVoigt2Proc, "FAILED TO CREATE LSF VOIGT2 DIALOG"};
+    case SIM_DLG_RDF:
+      return {1406, LsfRdfProc, "FAILED TO CREATE LSF RDF DIALOG"};
     default:
       return {0, nullptr, nullptr};
   }
@@ -258,12 +281,17 @@ QV95_SIM_CREATOR(SimSineDialogShow, SIM_DLG_SINE)
 QV95_SIM_CREATOR(SimChebyshevDialogShow, SIM_DLG_CHEB)
 QV95_SIM_CREATOR(SimHitranDialogShow, SIM_DLG_HITRAN)
 QV95_SIM_CREATOR(SimLineShapeDialogShow, SIM_DLG_LINESHAPE)
-QV95_SIM_CREATOR(LsfVoigtDialogShow, SIM_DLG_VOIGT)
 QV95_SIM_CREATOR(LsfVoigt2DialogShow, SIM_DLG_VOIGT2)
 QV95_SIM_CREATOR(LsfRdfDialogShow, SIM_DLG_RDF)
 QV95_SIM_CREATOR(W36DialogShow, SIM_DLG_BARRIER)
 
 #undef QV95_SIM_CREATOR
+
+// The Voigt fit's per-line arrays are made ready before its dialog shows.
+uint32_t LsfVoigtDialogShow(int16_t set, uint32_t show, HWND parent) {
+  if (show == 1 && IsSet(set)) VoigtNLLsfAlloc(1, set);
+  return ShowKind(SIM_DLG_VOIGT, set, show, parent);
+}
 
 uint32_t SimJkkFilterDialogShow(int16_t set, uint32_t show, HWND parent) {
   const uint32_t result = ShowKind(SIM_DLG_FILTER, set, show, parent);

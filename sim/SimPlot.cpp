@@ -77,13 +77,7 @@ bool LineShapeSetUp(PlotCall& c) {
     bool ok;
     if (Sim.LN_STAT[set] == 1) {
       LineShapeRec rec;
-      rec.HtCalc = Sim.HT_LnCalc[set];
-      rec.Set = set;
-      rec.View = view;
-      rec.Gau = Sim.LS_GAU[set];
-      rec.Lor = Sim.LS_LOR[set];
-      ok = Sim.LS_Double == 0 ? SimLineShapeFNrm(&rec, &Sim.LS_Lo_FAry[set][view], &Sim.LS_Hi_FAry[set][view]) == 1
-                              : SimLineShapeDNrm(&rec, &Sim.LS_Lo_DAry[set][view], &Sim.LS_Hi_DAry[set][view]) == 1;
+      ok = SimLineShapeSetProfiles(set, view, 0.0, &rec) == 1;
       if (ok) {
         Sim.LS_Area[set] = static_cast<float>(rec.Area);
         Sim.LS_Peak[set] = static_cast<float>(rec.Peak);

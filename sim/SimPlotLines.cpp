@@ -398,11 +398,10 @@ bool PlotHitranLine(PlotCall& c, int32_t line, double f, double K) {
   f += per(Sim.HT_Air_Delta[set]) * Sim.HT_Press[set];
   const int32_t point = RunPoint(c, f);
   const double T = Sim.HT_Temp[set];
-  const int16_t label = Sim.HT_Mol_Lbl[set] ? Sim.HT_Mol_Lbl[set][line] : 0;
-  const int mol = label / 10, iso = label - 10 * mol;
+  int mol = 0, iso = 0;
   bool valid = false;
   if (Sim.HT_QT_Stat[set] == 1) {
-    valid = mol >= 1 && mol < HT_MOLECULES && iso >= 1 && iso <= HT_ISOTOPES && iso <= SimRecord::HT_Iso_Cnt[mol];
+    valid = SimHTLineIsotope(set, static_cast<uint32_t>(line), &mol, &iso);
     if (valid) {
       Sim.HT_Mass[set] = SimRecord::HT_MassTable[mol][iso - 1];
     } else {
@@ -413,25 +412,9 @@ bool PlotHitranLine(PlotCall& c, int32_t line, double f, double K) {
       StatusText(3, text);
     }
   }
-  // Without the isotope check the width is taken as 0 (no mass is known for the line);
-  // so is an isotope without a mass in the table.
-  const double mass = Sim.HT_Mass[set];
-  const double GD = Sim.HT_Doppler_Stat[set] == 1 && valid && mass > 0.0 && T > 0.0
-                        ? 7.16234729e-07 * f * std::sqrt(T / mass)
-                        : 0.0;
-  const double tempGamma = per(Sim.HT_Temp_Gamma[set]);
-  double s = per(Sim.HT_Self_Gamma[set]);
-  if (s != 0.0 && T != 296.0 && T != 0.0) s *= std::pow(296.0 / T, tempGamma);
   if (Sim.HT_Press[set] <= Sim.HT_PPress[set]) Sim.HT_Press[set] = 0.0;
-  double a = 0.0;
-  if (Sim.HT_Press[set] <= 0.0) {
-    if (s == 0.0) s = Sim.HT_SelfFactor[set] * per(Sim.HT_Air_Gamma[set]);
-  } else {
-    a = per(Sim.HT_Air_Gamma[set]);
-    if (T != 296.0 && T > 0.0) a *= std::pow(296.0 / T, tempGamma);
-    if (s == 0.0) s = Sim.HT_SelfFactor[set] * a;
-  }
-  const double GL = s * Sim.HT_PPress[set] + (Sim.HT_Press[set] - Sim.HT_PPress[set]) * a;
+  double GD = 0.0, GL = 0.0;
+  SimHTLineWidths(set, static_cast<uint32_t>(line), f, &GD, &GL);
 
   LineShapeRec rec;
   rec.HtCalc = Sim.HT_LnCalc[set];

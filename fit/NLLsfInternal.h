@@ -1,0 +1,64 @@
+// The job of the one running non-linear fit and the steps both fits share.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "numerics/Marquardt.h"
+#include "platform/windows/Window.h"
+
+struct LsfFitJob {
+  int16_t set = 0;
+  int16_t proc = 0;
+  bool rdf = false;
+  HWND dialog = nullptr;  // the fit dialog told at the end
+  // Fit points, 1-based (element 0 unused).
+  std::vector<double> x, y, sig;
+  int32_t ndata = 0;
+  // Voigt: the fit lines, their centres and, per line of the set, its profile on the
+  // fit grid (null unless prepared by VoigtFuncInit).
+  std::vector<int32_t> lines;
+  std::vector<double> centre;
+  std::vector<double*> rows;
+  std::vector<double> storage;
+  bool widths = false;  // a[n + 1], a[n + 2] are the Gaussian and Lorentzian widths
+  // Parameters, 1-based, with their standard deviations and lista.
+  std::vector<double> a, sigma;
+  std::vector<int32_t> lista;
+  int32_t ma = 0;
+  int32_t mfit = 0;
+  double chisq = 0.0;
+  int32_t cycles = 0;
+  int32_t result = 0;  // 1 converged or cycles used up, -1 stopped or failed
+};
+
+namespace nllsf {
+
+// Reads the fit data of Lsf.Res_Base (points Lsf.Fit_PtBeg .. Lsf.Fit_PtEnd - 1, at
+// least 2) into the job with their frequencies on the raw view; sets Lsf.Fit_PtFirst
+// and Lsf.Fit_PtCnt. False after a warning.
+bool ReadFitData(LsfFitJob* job);
+// Refuses a second fit ("... FIT RUNNING" warning); true when none runs.
+bool NoneRunning(int16_t set);
+// Publishes the job, sets the run flag and starts the worker; false after a warning
+// (the job is then deleted).
+bool Start(LsfFitJob* job, DWORD (*routine)(void*));
+// The Levenberg-Marquardt cycles of the job with the model; fills a, sigma, chisq,
+// cycles and result.
+void Cycles(LsfFitJob* job, MrqModelFunc model);
+// The end of a worker: the set's results published, the job released, the fit
+// marked as ended and the fit dialog told (a posted message).
+DWORD Finish(LsfFitJob* job);
+// Writes the parameter log of the Voigt fit of the set: from the job when given, else
+// from the set's values. False when the file could not be written.
+bool WriteVoigtLog(const char* file, const LsfFitJob* job, int16_t set);
+// Writes the report of a ring-down fit.
+bool WriteRdfLog(const char* file, const LsfFitJob* job);
+// Text of the set for messages: "[label] SIM [file]".
+std::string SetHead(int16_t set);
+
+}  // namespace nllsf
+
+// Posted to a fit dialog when its set's fit has ended.
+constexpr UINT WM_NLLSF_DONE = WM_USER + 124;
