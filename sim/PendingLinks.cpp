@@ -9,8 +9,3 @@ QV95_PENDING int32_t CombDiffFixRestore(int16_t, int32_t) { return 1; }
 QV95_PENDING int32_t W36InitValue(int16_t, int32_t, SimRecord*, int32_t) { return 0; }
 QV95_PENDING int32_t W36DevRun(int16_t, int32_t, SimRecord*) { return 0; }
 QV95_PENDING int32_t SimHTLineCalc(int32_t, LineShapeRec*) { return 0; }
-QV95_PENDING int32_t OrvOutputRename(int16_t) { return 0; }
-QV95_PENDING int32_t SimHT2QVSSum(int16_t) {
-  core_io::StatusText(2, "OPTION NOT CURRENTLY AVAILABLE");
-  return 0;
-}

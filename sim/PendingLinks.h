@@ -22,9 +22,3 @@ int32_t W36DevRun(int16_t set, int32_t frame, SimRecord* sim);
 // Offset into element 0 of the set's level-3 upper f64 half profile. Non-zero on
 // success. Stand-in: 0 (nothing calculated).
 int32_t SimHTLineCalc(int32_t mode, LineShapeRec* rec);
-// The rotor program's output files renamed to the set's simulation name. Stand-in: 0
-// (nothing renamed; RD ORV then reverts the name to "NoName").
-int32_t OrvOutputRename(int16_t set);
-// Converts the summed HITRAN sets into a simulation file; 1 on success. Stand-in:
-// "OPTION NOT CURRENTLY AVAILABLE" in the status bar and 0.
-int32_t SimHT2QVSSum(int16_t set);

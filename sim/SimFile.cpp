@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/PendingLinks.h"
+#include "models/quad/QuadFiles.h"
 #include "display/PendingLinks.h"
 #include "display/PendingLinksViewKeys.h"
 #include "models/hitran/HtUnits.h"
