@@ -51,6 +51,7 @@ class SimHitranTest : public SimTest {
   static void Gas(int16_t s, std::vector<double> freqs = {2.0, 5.0, 8.0}) {
     FillSet(s, 3, 0, 200, true, &freqs);
     Sim.Dsp_Cnl[s] = 0;
+    Sim.HT_SelfFactor[s] = 1.0;  // a zero self width becomes the air width
     Dsp.FL_SZ[3][0] = kCount;
   }
   static std::vector<std::vector<double>> Rows(const std::string& file) {
@@ -111,6 +112,18 @@ TEST_F(SimHitranTest, ScanWithoutAReadoutStopsWithAWarning) {
   EXPECT_EQ(SimHitranScanProc(0, "bad.txt"), 0);
   EXPECT_NE(BoxTexts().back().find("INVALID LINE [abc]"), std::string::npos);
   EXPECT_EQ(SimHitranScanProc(0, "missing.txt"), 0);
+  // A step whose render fails (a width too wide to build) stops the scan; the rows
+  // before it are written.
+  Sim.LS_WidthMode[0] = 1;  // profiles as wide as the widths ask
+  std::ofstream("press.txt", std::ios::trunc) << "0.5\n1e20\n1.0\n";
+  EXPECT_EQ(SimHitranScanProc(0, "press.txt"), 0);
+  EXPECT_NE(BoxTexts().back().find("STOPPED AT PRESSURE [1e+20]"), std::string::npos);
+  EXPECT_NE(BoxTexts().back().find("1 ROWS KEPT"), std::string::npos);
+  const auto kept = Rows("HITRAN_AvsP.txt");
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_EQ(kept[0][0], 0.5);
+  EXPECT_EQ(Sim.HtScanRunning[0], 0u);
+  EXPECT_EQ(Sim.HT_Press[0], 0.25);
 }
 
 TEST_F(SimHitranTest, RenderedLinesGoIntoAFitSetOnlyFromAValidWindow) {
