@@ -7,8 +7,11 @@
 #include <fstream>
 #include <string>
 
+#include "display/PendingLinksViewKeys.h"
+#include "platform/driver/TestDriver.h"
 #include "records/Ga.h"
 #include "records/Locks.h"
+#include "resources/Dialogs.h"
 #include "sim/SimDialogs.h"
 #include "sim/SimSibling.h"
 #include "tests/sim/SimFixture.h"
@@ -168,6 +171,26 @@ TEST_F(SimSiblingTest, GeneticRunReadsTheUpdatedSetInItsThread) {
   EXPECT_EQ(GaRun(6), 0);
   EXPECT_TRUE(AnyBoxHas("/nowhere/evo95.exe"));
   EXPECT_EQ(Ga.Run_Thread, nullptr);
+}
+
+TEST_F(SimSiblingTest, RdOrvButtonReadsThePendingResultOnce) {
+  RegisterDialogResources();
+  StrCopy(Sim.Sim_Flnm[0], "mine");
+  ASSERT_EQ(SimControlDialogShow(1, Win.hWnd_Main), 1);
+  HWND d = Sim.Ctl_Hwnd;
+  fs::copy_file(template_, "ORV.QVS");
+  StrCopy(OrvPrm.Res_Flnm, "ORV");
+  ASSERT_TRUE(platform::driver::Click(d, IDC_SC_RDORV));  // the left column: set A, number 0
+  EXPECT_EQ(Sim.FI_Lines[0], 3u);
+  EXPECT_EQ(Sim.Dsp_Stat[0], 1u);
+  EXPECT_TRUE(Exists("mine.QVS"));
+  EXPECT_STREQ(OrvPrm.Res_Flnm, "NO_SIM");
+  // Nothing pending any more: the warning, the set as it was.
+  ASSERT_TRUE(platform::driver::Click(d, IDC_SC_RDORV));
+  EXPECT_NE(BoxTexts().back().find("FAILED TO FIND OUTPUT FILES"), std::string::npos);
+  EXPECT_EQ(Sim.FI_Lines[0], 3u);
+  DestroyWindow(d);
+  Sim.Ctl_Hwnd = nullptr;
 }
 
 }  // namespace
