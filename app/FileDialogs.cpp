@@ -319,6 +319,17 @@ int32_t AsnFileDialog(int16_t mode, int16_t set, const char* kind, char* fileNam
   return result;
 }
 
+int32_t PressureFileDialog(HWND owner, char* name, size_t cap) {
+  if (!name || cap == 0) return 0;
+  name[0] = '\0';
+  FileDialogCurrentFolder(0);
+  char file[FILE_CAP] = "";
+  if (ShowDialog(false, owner, "PRESSURE FILES (*.TXT)\0*.TXT\0ALL FILES\0*.*\0", "TXT", file))
+    FileDialogCurrentFolder(1, file, name, cap, 1);
+  FileDialogCurrentFolder(1);
+  return name[0] != '\0' ? 1 : 0;
+}
+
 int32_t SimFileOpenDialog(HWND owner, int16_t kind, int16_t set) {
   if (set < 0 || set >= SIM_SETS) return 0;
   FileDialogCurrentFolder(0);

@@ -34,6 +34,10 @@ int32_t WorkFileWin95(int16_t mode, HWND owner);
 int32_t InputFileDialog(int16_t mode, const char* kind, HWND owner);
 // Assignment and log files of a set; kind "ORV", "QUAD", "NLF", "FORMAT".
 int32_t AsnFileDialog(int16_t mode, int16_t set, const char* kind, char* fileName, size_t cap);
+// The pressure file of the HITRAN pressure scan; name receives the chosen file's name
+// in the data folder (a file elsewhere is first offered for copying there). 1 when a
+// file was chosen, else 0.
+int32_t PressureFileDialog(HWND owner, char* name, size_t cap);
 // kind 0: a simulation file; kind 1: an ASCII line list in a format asked in turn.
 int32_t SimFileOpenDialog(HWND owner, int16_t kind, int16_t set);
 // kind 0: residual file name, 1: binary spectrum written at once, 2: simulation file.

@@ -7,19 +7,3 @@
 
 #define QV95_PENDING __attribute__((weak))
 
-
-
-
-
-QV95_PENDING int32_t OrvReadInputPrm() { return 0; }
-QV95_PENDING int32_t OrvWriteInputPrm(const char*) { return 0; }
-QV95_PENDING int32_t VesparWriteInputPrm(const char*) { return 0; }
-QV95_PENDING int32_t QuadReadInputPrm() { return 0; }
-QV95_PENDING int32_t QuadWriteInputPrm(const char*) { return 0; }
-QV95_PENDING int32_t QuadReadAsnFile(int16_t) { return 0; }
-QV95_PENDING int32_t QuadWriteAsnFile(int16_t, const char*) { return 0; }
-QV95_PENDING int32_t GaMultiReadInputPrm() { return 0; }
-QV95_PENDING int32_t GaWriteInputPrm(int16_t, const char*) { return 0; }
-QV95_PENDING int32_t FgReadInputPrm() { return 0; }
-QV95_PENDING int32_t FgWriteInputPrm(const char*) { return 0; }
-QV95_PENDING void OrvCopyReadToCalc() {}

@@ -17,12 +17,15 @@
 #include "platform/kernel/Sync.h"
 #include "platform/kernel/WinTypes.h"
 #include "records/Sim.h"
+#include "models/exciton/FgFiles.h"
+#include "models/ga/GaFiles.h"
+#include "models/quad/QuadFiles.h"
+#include "models/rotor/OrvFiles.h"
 #include "sim/SimAscii.h"
 #include "sim/SimFile.h"
 #include "sim/SimLines.h"
 #include "sim/SimRotor.h"
 #include "sim/SimSets.h"
-
 
 // Simulation sets.
 int32_t SimModelessDialogUpdate(int16_t set, int32_t repaint);
@@ -30,16 +33,3 @@ int32_t SimModelessDialogUpdate(int16_t set, int32_t repaint);
 // Marker files and the file-operation engine.
 
 // Parameter files of the models and fits.
-int32_t OrvReadInputPrm();
-int32_t OrvWriteInputPrm(const char* file);
-int32_t VesparWriteInputPrm(const char* file);
-int32_t QuadReadInputPrm();
-int32_t QuadWriteInputPrm(const char* file);
-int32_t QuadReadAsnFile(int16_t set);
-int32_t QuadWriteAsnFile(int16_t set, const char* file);
-int32_t GaMultiReadInputPrm();
-int32_t GaWriteInputPrm(int16_t set, const char* file);
-int32_t FgReadInputPrm();
-int32_t FgWriteInputPrm(const char* file);
-// Copies both states' rotor constants from the read block into the calculation/fit block.
-void OrvCopyReadToCalc();

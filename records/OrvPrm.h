@@ -36,6 +36,19 @@ struct OrvPrmRecord {
   int16_t Fit_Sel = 0;
   char Fit_Names[6][25] = {"GND ONLY", "EXC ABS", "EXC DEL", "GND CD", "EXC CD", "EOL"};
   int32_t Spin_Wts[4] = {1, 1, 1, 1};
+  // The input file's own fields: its comment, the constants as last read (per state
+  // and constant: status flag, value, delta between the states and standard
+  // deviation), the base name the program gives its result ("<base>.QVS"), the four
+  // counters of a pending result (lines, assigned lines, fitted constants, exit code
+  // of the run; cleared when the result is read), and how long a run is waited for.
+  char Comment[200] = "";
+  int32_t Read_Stat[2][23] = {};
+  double Read_Prm[2][23] = {};
+  double Read_Delta[2][23] = {};
+  double Read_StdDev[2][23] = {};
+  char Out_Base[200] = "ORV";
+  uint32_t Res_Counts[4] = {};
+  uint32_t Run_Wait_Ms = 120000;
 };
 
 extern OrvPrmRecord OrvPrm;

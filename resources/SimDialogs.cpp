@@ -290,6 +290,7 @@ DialogTemplate SimHitran() {
   t.style = kPopup;
   Caption(t, 4, 4);
   t.controls.push_back({ControlKind::Static, 1001, "", 32, 4, 160, 10, kLabel});
+  t.controls.push_back({ControlKind::PushButton, 1002, "P SCAN", 4, 40, 50, 14, kButton});
   t.controls.push_back({ControlKind::PushButton, 2, "CANCEL", 144, 40, 50, 14, kButton});
   return t;
 }

@@ -12,7 +12,6 @@
 #include "records/Locks.h"
 #include "records/Lsf.h"
 #include "records/Sim.h"
-#include "sim/PendingLinks.h"
 #include "sim/SimInternal.h"
 #include "sim/Voigt.h"
 

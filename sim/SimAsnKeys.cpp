@@ -8,7 +8,6 @@
 #include "models/quad/Quad.h"
 #include "records/Quad.h"
 #include "platform/kernel/Text.h"
-#include "sim/PendingLinks.h"
 #include "sim/SimCombDiff.h"
 #include "sim/SimDialogs.h"
 #include "sim/SimDialogsInternal.h"

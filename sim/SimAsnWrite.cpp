@@ -16,7 +16,6 @@
 #include "records/Quad.h"
 #include "records/Sim.h"
 #include "records/Win.h"
-#include "sim/PendingLinks.h"
 #include "sim/SimCombDiff.h"
 #include "sim/SimPlotInternal.h"
 

@@ -22,13 +22,14 @@
 #include "records/OrvPrm.h"
 #include "records/ThreadCtl.h"
 #include "records/Win.h"
-#include "sim/PendingLinks.h"
 #include "sim/SimDialogs.h"
 #include "sim/SimDialogsInternal.h"
 #include "sim/SimFile.h"
 #include "sim/SimLines.h"
 #include "sim/SimRotor.h"
 #include "sim/SimSets.h"
+#include "sim/SimHitran.h"
+#include "sim/SimSibling.h"
 
 using namespace simdlg;
 
@@ -235,18 +236,7 @@ void ReadRotorOutput(HWND d, int column) {
     return;
   }
   StrCopy(Sim.Sim_Flnm[s], GetText(d, IDC_SC_FILE + column).c_str());
-  std::error_code ec;
-  const bool exists = std::filesystem::exists(std::string(Sim.Sim_Flnm[s]) + ".QVS", ec);
-  if (exists && !AskOverwrite(s, true)) return;
-  if (OrvOutputRename(s) == 1 && SimFIReadQVS(s, &Sim, 1, 0) == 1 && Sim.FI_Lines[s] > 0) {
-    SimFIWriteQVS(s, &Sim);
-    Sim.Dsp_Stat[s] = 1;
-  } else {
-    StrCopy(Sim.Sim_Flnm[s], "NoName");
-    Sim.Dsp_Stat[s] = 0;
-  }
-  StrCopy(OrvPrm.Res_Flnm, "NO_SIM");
-  RefreshRotorDialog();
+  if (SimRotorResultRead(s) < 0) return;
   Refresh(d);
   Repaint("CB2_2P");
 }
@@ -573,4 +563,26 @@ int32_t SimControlDialogShow(uint32_t show, HWND parent) {
   uint32_t shown = Sim.Ctl_Shown;
   return static_cast<int32_t>(DisplayModelessShow(show, parent, &Sim.Ctl_Hwnd, &shown, &Sim.Ctl_Guard, IDD_SIM_CONTROL,
                                                   SimControlDialogProc, "FAILED TO CREATE SIM CONTROL DIALOG"));
+}
+
+int32_t SimRotorResultRead(int16_t s) {
+  if (!IsSet(s)) return 0;
+  std::error_code ec;
+  const bool exists = std::filesystem::exists(std::string(Sim.Sim_Flnm[s]) + ".QVS", ec);
+  if (exists && !AskOverwrite(s, true)) return -1;
+  // The renamed result is read into the set the rename names; a missing result (-1)
+  // leaves the set unread.
+  const int32_t target = OrvOutputRename(s);
+  const bool read = target == s && SimFIReadQVS(s, &Sim, 1, 0) == 1 && Sim.FI_Lines[s] > 0;
+  if (read) {
+    SimFIWriteQVS(s, &Sim);
+    Sim.Dsp_Stat[s] = 1;
+  } else {
+    StrCopy(Sim.Sim_Flnm[s], "NoName");
+    Sim.Dsp_Stat[s] = 0;
+  }
+  StrCopy(OrvPrm.Res_Flnm, "NO_SIM");
+  for (uint32_t& counter : OrvPrm.Res_Counts) counter = 0;
+  RefreshRotorDialog();
+  return read ? 1 : 0;
 }

@@ -108,4 +108,10 @@ INT_PTR LsfRdfProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // rotor run, the deviations from the covariance matrix when the set has one. 0 after
 // "ERROR IN COVARIANCE MATRIX" (the deviations of the set stay copied), else 1.
 int32_t SimOrvPrmsCopy(int16_t set);
+// RD ORV after the set's name is chosen: asks before replacing an existing
+// "<name>.QVS", gives the pending rotor result the set's name (OrvOutputRename), reads
+// and rewrites it, or reverts the name to "NoName" unread; the result is then
+// consumed ("NO_SIM", counters 0) and the rotor dialog refreshed. 1 read, 0 not read,
+// -1 when the user kept the existing file (nothing changed).
+int32_t SimRotorResultRead(int16_t set);
 

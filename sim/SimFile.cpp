@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/PendingLinks.h"
+#include "models/quad/QuadFiles.h"
 #include "display/PendingLinks.h"
 #include "display/PendingLinksViewKeys.h"
 #include "models/hitran/HtUnits.h"
@@ -18,7 +18,6 @@
 #include "records/Quad.h"
 #include "records/Win.h"
 #include "core/TypedArrays.h"
-#include "sim/PendingLinks.h"
 #include "sim/SimCombDiff.h"
 #include "sim/SimBarrier.h"
 #include "sim/SimIo.h"

@@ -14,7 +14,7 @@
 #include "records/OrvPrm.h"
 #include "records/Quad.h"
 #include "records/Win.h"
-#include "sim/PendingLinks.h"
+#include "sim/SimSibling.h"
 #include "sim/SimDialogs.h"
 #include "sim/SimDialogsInternal.h"
 #include "sim/SimInternal.h"

@@ -23,7 +23,6 @@
 #include "records/OrvPrm.h"
 #include "records/ThreadCtl.h"
 #include "records/Win.h"
-#include "sim/PendingLinks.h"
 #include "sim/SimCombDiff.h"
 #include "sim/SimIo.h"
 #include "sim/SimSets.h"

@@ -1,13 +1,15 @@
 // SIM LINESHAPE (1300): the Gaussian and Lorentzian full widths of a set, or of its
 // selected line when the set carries widths per line, on two trackbars; and SIM
-// HITRAN (1000), which so far shows the set and closes.
+// HITRAN (1000), which shows the set, runs the pressure scan (P SCAN) and closes.
 #include <cmath>
 
+#include "app/FileDialogs.h"
 #include "core/FileIo.h"
 #include "platform/kernel/Text.h"
 #include "records/Win.h"
 #include "sim/SimDialogs.h"
 #include "sim/SimDialogsInternal.h"
+#include "sim/SimHitran.h"
 
 using namespace simdlg;
 
@@ -206,7 +208,13 @@ INT_PTR SimHitranDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORSTATIC:
       return CaptionBrush(s, lParam, 60);
     case WM_COMMAND:
-      if (LOWORD(wParam) == IDCANCEL) CloseThroughCreator(SIM_DLG_HITRAN, s);
+      if (LOWORD(wParam) == IDCANCEL) {
+        CloseThroughCreator(SIM_DLG_HITRAN, s);
+      } else if (LOWORD(wParam) == 1002) {
+        // P SCAN: the pressure scan over a chosen pressure file, then a fresh paint.
+        char file[260] = "";
+        if (PressureFileDialog(hwnd, file, sizeof file) == 1 && SimHitranScanProc(s, file) == 1) Repaint("CB2_2P");
+      }
       return 1;
     default:
       return 0;

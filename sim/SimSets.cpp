@@ -14,7 +14,6 @@
 #include "platform/windows/Window.h"
 #include "records/Quad.h"
 #include "records/Win.h"
-#include "sim/PendingLinks.h"
 #include "sim/SimCombDiff.h"
 #include "sim/SimFile.h"
 

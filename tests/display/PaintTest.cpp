@@ -16,7 +16,6 @@
 #include "display/Paint.h"
 #include "display/PendingLinks.h"
 #include "sim/LineShape.h"
-#include "sim/PendingLinks.h"
 #include "platform/windows/Controls.h"
 #include "platform/kernel/Files.h"
 #include "platform/gdi/Gdi.h"

@@ -11,7 +11,6 @@
 #include "SimFixture.h"
 #include "models/quad/Quad.h"
 #include "platform/driver/TestDriver.h"
-#include "sim/PendingLinks.h"
 #include "sim/SimAsnWrite.h"
 #include "sim/SimLines.h"
 

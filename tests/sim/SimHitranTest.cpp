@@ -1,0 +1,206 @@
+// HITRAN sets turned into line lists and the pressure scan, against direct renders.
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/TypedArrays.h"
+#include "platform/windows/CommonDialogs.h"
+#include "records/Locks.h"
+#include "records/Tips.h"
+#include "resources/Dialogs.h"
+#include "sim/LineShape.h"
+#include "sim/SimDialogs.h"
+#include "sim/SimHitran.h"
+#include "sim/SimPlot.h"
+#include "tests/sim/SimFixture.h"
+
+namespace qvtest {
+namespace {
+
+constexpr int kCount = 100;  // the page: points 0..99 at 0.1 apart from frequency 0
+
+class SimHitranTest : public SimTest {
+ protected:
+  void SetUp() override {
+    SimTest::SetUp();
+    Tips = TipsRecord{};
+    if (!SimPlotLock.state) InitializeCriticalSection(&SimPlotLock);
+    if (!SimReadLock.state) InitializeCriticalSection(&SimReadLock);
+    ASSERT_EQ(FAlloc1Dim(&Win.PM_DrawAry, WIN_DRAW_PTS), 1);
+    ASSERT_EQ(FAlloc1Dim(&Win.PM_DrawAry_Sum, WIN_DRAW_PTS), 1);
+    Dsp.Init_Frq = 0.0;
+    for (auto& p : Dsp.Pts2Pxl) p = 1.0;
+    for (auto& step : Dsp.FrqStpView) step = 0.1;
+    Win.Page_Height = 100;
+    Win.Plot_Bottom = 100;
+    Win.Page_Pixels = kCount;
+    Win.View_Level = 3;
+    Win.Page_Start = 0;
+    Win.Page_Width = kCount;
+    Win.Cursor_X = 50;
+  }
+  void TearDown() override {
+    FFree1Dim(&Win.PM_DrawAry);
+    FFree1Dim(&Win.PM_DrawAry_Sum);
+    SimLineShapeStoresFree();
+    SimTest::TearDown();
+  }
+  // A HITRAN set of three lines, its channel 100 points long.
+  static void Gas(int16_t s, std::vector<double> freqs = {2.0, 5.0, 8.0}) {
+    FillSet(s, 3, 0, 200, true, &freqs);
+    Sim.Dsp_Cnl[s] = 0;
+    Sim.HT_SelfFactor[s] = 1.0;  // a zero self width becomes the air width
+    Dsp.FL_SZ[3][0] = kCount;
+  }
+  static std::vector<std::vector<double>> Rows(const std::string& file) {
+    std::vector<std::vector<double>> rows;
+    std::ifstream in(file);
+    double p, a;
+    while (in >> p >> a) rows.push_back({p, a});
+    return rows;
+  }
+};
+
+TEST_F(SimHitranTest, ScanMatchesARenderAtEachPressure) {
+  Gas(0);
+  Sim.HT_Press[0] = 0.75;
+  std::ofstream("press.txt") << "0.5\n\n1.0\r\n  2.0\n";
+  ASSERT_EQ(SimHitranScanProc(0, "press.txt"), 1);
+  EXPECT_EQ(Sim.HtScanRunning[0], 0u);
+  EXPECT_EQ(Sim.HT_Press[0], 0.75);
+  const auto rows = Rows("HITRAN_AvsP.txt");
+  ASSERT_EQ(rows.size(), 3u);
+  const double pressures[] = {0.5, 1.0, 2.0};
+  for (int i = 0; i < 3; ++i) {
+    Sim.HT_Press[0] = pressures[i];
+    ASSERT_EQ(SimFIPlot(nullptr, 0, 0, 3, 0, kCount, 1, 9, 9), 1);
+    const double expected = Win.PM_DrawAry[50] / Sim.Dsp_Scalar[0];
+    EXPECT_EQ(rows[i][0], pressures[i]);
+    EXPECT_NEAR(rows[i][1], expected, 1e-9 * std::fabs(expected)) << i;
+  }
+  EXPECT_NE(rows[0][1], rows[2][1]);  // the pressure reached the render
+}
+
+TEST_F(SimHitranTest, ScanWithoutAReadoutStopsWithAWarning) {
+  Gas(0);
+  std::ofstream("press.txt") << "0.5\n1.0\n";
+  std::ofstream("HITRAN_AvsP.txt") << "1 2\n";
+  Sim.HT_Press[0] = 0.25;
+  // The HITRAN array switch off: the render never writes the readout.
+  Sim.HT_Ary_Stat[0] = 0;
+  EXPECT_EQ(SimHitranScanProc(0, "press.txt"), 0);
+  ASSERT_EQ(BoxCaptions().size(), 1u);
+  EXPECT_EQ(BoxCaptions()[0], "Warning");
+  EXPECT_NE(BoxTexts()[0].find("HITRAN SCAN STOPPED AT PRESSURE [0.5]"), std::string::npos);
+  EXPECT_EQ(Sim.HtScanRunning[0], 0u);
+  EXPECT_EQ(Sim.HT_Press[0], 0.25);
+  EXPECT_EQ(Rows("HITRAN_AvsP.txt").size(), 1u);  // an earlier scan's file stays
+  // The cursor off the page and a zero scalar stop it the same way.
+  Sim.HT_Ary_Stat[0] = 1;
+  Win.Cursor_X = kCount + 5;
+  EXPECT_EQ(SimHitranScanProc(0, "press.txt"), 0);
+  Win.Cursor_X = 50;
+  Sim.Dsp_Scalar[0] = 0.0;
+  EXPECT_EQ(SimHitranScanProc(0, "press.txt"), 0);
+  EXPECT_EQ(BoxCaptions().size(), 3u);
+  EXPECT_EQ(Sim.HtScanRunning[0], 0u);
+  // A pressure file with a bad line is refused before any step.
+  Sim.Dsp_Scalar[0] = 1.0;
+  std::ofstream("bad.txt") << "0.5\nabc\n";
+  EXPECT_EQ(SimHitranScanProc(0, "bad.txt"), 0);
+  EXPECT_NE(BoxTexts().back().find("INVALID LINE [abc]"), std::string::npos);
+  EXPECT_EQ(SimHitranScanProc(0, "missing.txt"), 0);
+  // A step whose render fails (a width too wide to build) stops the scan; the rows
+  // before it are written.
+  Sim.LS_WidthMode[0] = 1;  // profiles as wide as the widths ask
+  std::ofstream("press.txt", std::ios::trunc) << "0.5\n1e20\n1.0\n";
+  EXPECT_EQ(SimHitranScanProc(0, "press.txt"), 0);
+  EXPECT_NE(BoxTexts().back().find("STOPPED AT PRESSURE [1e+20]"), std::string::npos);
+  EXPECT_NE(BoxTexts().back().find("1 ROWS KEPT"), std::string::npos);
+  const auto kept = Rows("HITRAN_AvsP.txt");
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_EQ(kept[0][0], 0.5);
+  EXPECT_EQ(Sim.HtScanRunning[0], 0u);
+  EXPECT_EQ(Sim.HT_Press[0], 0.25);
+}
+
+TEST_F(SimHitranTest, RenderedLinesGoIntoAFitSetOnlyFromAValidWindow) {
+  Gas(0);
+  Sim.HT_Press[0] = 1.0;
+  ASSERT_EQ(SimHT2QVS(0, 4), 1);
+  ASSERT_EQ(Sim.FI_Lines[4], 3u);
+  for (uint32_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(Sim.FI_Sim_Erg[4][i], Sim.HT_Shift_Erg[0][i]);
+    EXPECT_EQ(Sim.FI_Sim_Itn[4][i], Sim.HT_Itn[0][i]);
+    EXPECT_EQ(Sim.FI_BT_Lbl[4][i], Sim.Set_Lbl[0][0]);
+  }
+  EXPECT_NEAR(Sim.FI_Sim_Erg[4][1], 5.0 - 0.002, 1e-6);  // shifted by the pressure
+  EXPECT_GT(Sim.FI_Sim_Itn[4][1], 0.0f);
+
+  // Lines outside the rendered interval: no window, nothing copied.
+  Gas(1, {20.0, 30.0, 40.0});
+  EXPECT_EQ(SimHT2QVS(1, 4), 0);
+  EXPECT_EQ(Sim.FI_Lines[4], 3u);
+  // A set into itself, into a HITRAN set, or from a set that is not one: refused.
+  EXPECT_EQ(SimHT2QVS(0, 0), 0);
+  EXPECT_EQ(SimHT2QVS(0, 1), 0);
+  EXPECT_EQ(SimHT2QVS(4, 5), 0);
+  EXPECT_EQ(Sim.FI_Lines[1], 3u);
+  EXPECT_EQ(Sim.FI_Lines[5], 0u);
+}
+
+TEST_F(SimHitranTest, SumOfMarkedSetsIsWrittenAsOneFileWithoutOverwritingUnasked) {
+  Gas(0);
+  Gas(1, {3.0, 6.0, 9.0});
+  Gas(2, {4.0, 7.0, 9.5});
+  StrCopy(Sim.Sim_Flnm[0], "gas");
+  EXPECT_EQ(SimHT2QVSSum(0), 0);  // nothing marked
+  EXPECT_NE(BoxTexts().back().find("NO HITRAN SET"), std::string::npos);
+  Sim.Sum_Stat[0] = Sim.Sum_Stat[1] = 1;
+  ASSERT_EQ(SimHT2QVSSum(0), 1);
+  EXPECT_EQ(Sim.FI_Lines[0], 3u);
+  EXPECT_EQ(Sim.FI_Lines[1], 3u);
+  StrCopy(Sim.Sim_Flnm[6], "gas_SUM");
+  ASSERT_EQ(SimFIReadQVS(6, &Sim, 0, 0), 1);
+  ASSERT_EQ(Sim.FI_Lines[6], 6u);
+  for (uint32_t i = 1; i < 6; ++i) EXPECT_LT(Sim.FI_Sim_Erg[6][i - 1], Sim.FI_Sim_Erg[6][i]);
+  EXPECT_EQ(Sim.FI_Sim_Erg[6][1], Sim.HT_Shift_Erg[1][0]);
+
+  // The file exists: No keeps it as it was.
+  const std::string before = ReadAll("gas_SUM.QVS");
+  Sim.Sum_Stat[2] = 1;
+  answers_ = {IDNO};
+  EXPECT_EQ(SimHT2QVSSum(0), 0);
+  EXPECT_EQ(ReadAll("gas_SUM.QVS"), before);
+  answers_ = {IDYES};
+  EXPECT_EQ(SimHT2QVSSum(0), 1);
+  EXPECT_NE(ReadAll("gas_SUM.QVS"), before);
+}
+
+TEST_F(SimHitranTest, PressureScanButtonOfTheHitranDialogScansTheChosenFile) {
+  RegisterDialogResources();
+  Gas(0);
+  StrCopy(Dsp.Data_Dir, std::filesystem::current_path().string().c_str());
+  std::ofstream("press.txt") << "0.5\n1.5\n";
+  const std::string chosen = (std::filesystem::current_path() / "press.txt").string();
+  platform::SetCommonDialogAnswerer([&](const platform::CommonDialogRequest&) {
+    return platform::CommonDialogAnswer{true, chosen};
+  });
+  ASSERT_EQ(SimHitranDialogShow(0, 1, Win.hWnd_Main), 1u);
+  HWND dialog = Sim.Dlg_Hwnd[SIM_DLG_HITRAN][0];
+  ASSERT_NE(dialog, nullptr);
+  SendMessage(dialog, WM_COMMAND, 1002, 0);
+  EXPECT_EQ(Rows("HITRAN_AvsP.txt").size(), 2u);
+  // Cancelled: nothing scanned.
+  std::filesystem::remove("HITRAN_AvsP.txt");
+  platform::SetCommonDialogAnswerer([](const platform::CommonDialogRequest&) { return platform::CommonDialogAnswer{}; });
+  SendMessage(dialog, WM_COMMAND, 1002, 0);
+  EXPECT_FALSE(std::filesystem::exists("HITRAN_AvsP.txt"));
+  platform::SetCommonDialogAnswerer(nullptr);
+  DestroyWindow(dialog);
+}
+
+}  // namespace
+}  // namespace qvtest
