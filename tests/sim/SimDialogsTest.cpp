@@ -251,11 +251,12 @@ TEST_F(SimDialogsTest, SubDialogsOpenOnceAndRefuseWhatIsMissing) {
   EXPECT_FALSE(IsWindowVisible(scale));
   EXPECT_EQ(Sim.Dlg_Req[SIM_DLG_SCALEOFS][0], 0u);
   EXPECT_FALSE(drv::IsChecked(d, 8722));
-  // A kind not in the program yet: the status bar says so, no box, no request.
+  // VOIGT FIT opens the set's line-shape fit dialog without a box.
   const size_t boxes = BoxTexts().size();
   ASSERT_TRUE(drv::Click(d, 1404));
-  EXPECT_EQ(StatusText(2), "OPTION NOT CURRENTLY AVAILABLE");
-  EXPECT_EQ(Sim.Dlg_Req[SIM_DLG_VOIGT][0], 0u);
+  EXPECT_EQ(Sim.Dlg_Req[SIM_DLG_VOIGT][0], 1u);
+  ASSERT_TRUE(Sim.Dlg_Hwnd[SIM_DLG_VOIGT][0] != nullptr);
+  EXPECT_TRUE(IsWindowVisible(Sim.Dlg_Hwnd[SIM_DLG_VOIGT][0]));
   EXPECT_EQ(BoxTexts().size(), boxes);
   // Trackbars without derivatives are refused with their text.
   ASSERT_TRUE(drv::Click(d, 8704));
