@@ -24,6 +24,7 @@
 #endif
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 // Raw points per block: 1,048,576 floats, 4,194,304 bytes.
 constexpr uint32_t VIEW_BLOCK_POINTS = 1048576;
@@ -68,8 +69,20 @@ enum class ViewDecimateEnd {
   SeekTooFar,     // the next block would start beyond the 32-bit point range
 };
 
+// Where a block starts and the state of the levels at its start: the positions
+// sampled (k), the values written (j) and whether the level is still sampled.
+struct ViewBlockStart {
+  uint64_t p0 = 0;     // first raw point of the block
+  uint32_t n = 0;      // raw points of the block
+  bool last = false;   // sampled up to its end
+  uint64_t k[3] = {};
+  uint32_t j[3] = {};
+  bool active[3] = {};
+};
+
 struct ViewDecimateHooks {
   std::function<bool()> stop;                  // polled once per block
+  std::function<void(const ViewBlockStart&)> block;  // each block as it is sampled
   std::function<void(uint64_t)> progress;      // raw points read so far, once per block
   std::function<void(int level)> disabled;     // a level became none on the way
 };
@@ -258,6 +271,10 @@ struct LevelRun {
   double count = 1.0;
 };
 
+// Sets up the runs of levels[0..2]; a level with fewer than half a raw point per
+// pixel (or no array) becomes none.
+void StartRuns(ViewLevelOut* levels, LevelRun* runs);
+
 // Reads up to n floats at point position p; the number read, or -1 on an error.
 int64_t ReadBlock(int fd, uint64_t p, float* into, uint32_t n);
 
@@ -335,21 +352,7 @@ ViewDecimateEnd ViewDecimate(int fd, uint64_t rawPoints, ViewLevelOut* levels, V
                              const ViewDecimateHooks& hooks, ViewDecimateStats* stats) {
   using viewdetail::LevelRun;
   LevelRun runs[3];
-  for (int v = 0; v < 3; ++v) {
-    ViewLevelOut& out = levels[v];
-    if (out.kind == VIEW_KIND_NONE) continue;
-    const double ppp = out.ptsPerPixel;
-    const double rounded = ppp + 0.5;
-    const double m = std::isfinite(rounded) && rounded >= 1.0 ? std::trunc(rounded) : 0.0;
-    if (m < 1.0 || out.size == 0 || !out.values) {
-      out.kind = VIEW_KIND_NONE;  // fewer than half a raw point per pixel: not built
-      continue;
-    }
-    runs[v].active = true;
-    runs[v].isMax = out.kind == VIEW_KIND_MAX;
-    runs[v].h = std::fabs(ppp / m);
-    runs[v].f = std::fabs(ppp);
-  }
+  viewdetail::StartRuns(levels, runs);
 
   const uint32_t cap = work.points;
   uint64_t p0 = 0;
@@ -384,6 +387,18 @@ ViewDecimateEnd ViewDecimate(int fd, uint64_t rawPoints, ViewLevelOut* levels, V
     spline.Fit(work, n);
 
     const bool last = n < want || p0 + n >= rawPoints || n <= 2 * VIEW_BLOCK_MARGIN + 1;
+    if (hooks.block) {
+      ViewBlockStart b;
+      b.p0 = p0;
+      b.n = n;
+      b.last = last;
+      for (int v = 0; v < 3; ++v) {
+        b.k[v] = runs[v].k;
+        b.j[v] = runs[v].j;
+        b.active[v] = runs[v].active;
+      }
+      hooks.block(b);
+    }
     const double pd = static_cast<double>(p0);
     const double limit = last ? pd + n : pd + n - 1 - VIEW_BLOCK_MARGIN;
     for (int v = 0; v < 3; ++v) {
@@ -425,3 +440,19 @@ ViewDecimateEnd ViewDecimate(int fd, uint64_t rawPoints, ViewLevelOut* levels, V
   }
   return ViewDecimateEnd::Done;
 }
+
+// The blocks of a pass of ViewDecimate over a file of rawPoints points with blocks
+// of up to blockPoints points (raised to VIEW_BLOCK_MIN), worked out from the sizes
+// alone: where each block starts, its length, and the state of the levels at its
+// start, exactly as the pass has them when every read returns what was asked. The
+// kinds the levels end with are in kinds (none for a level that is not built or
+// that the pass disables on the way, disabled[v] set for the latter), and the end is
+// the pass's end, Stopped and ReadFailed aside.
+struct ViewSchedule {
+  std::vector<ViewBlockStart> blocks;
+  ViewDecimateEnd end = ViewDecimateEnd::Done;
+  int16_t kinds[3] = {VIEW_KIND_NONE, VIEW_KIND_NONE, VIEW_KIND_NONE};
+  bool disabled[3] = {};
+  double nextPosition = 0;  // for SeekTooFar
+};
+ViewSchedule ViewBlockSchedule(uint64_t rawPoints, uint32_t blockPoints, const ViewLevelOut* levels);

@@ -141,6 +141,79 @@ TEST_F(ViewFilesTest, SmallBlocksGiveTheSameLevelsAsOneBlock) {
     for (size_t j = 0; j < whole[v].size(); ++j) ASSERT_NEAR(pieces[v][j], whole[v][j], 1e-6) << v << " " << j;
 }
 
+// The block starts worked out from the sizes alone are the pass's own, with the
+// positions and values done at each start: pixels of fewer and of more raw points
+// than one, of whole and of odd numbers of points, levels that end before the file
+// and levels the file ends first, blocks of the smallest size and larger.
+TEST_F(ViewFilesTest, BlockScheduleFromTheSizesIsThePassesOwn) {
+  const uint64_t n = 30011;
+  const std::string path = dir_.File("sched.bin");
+  WriteRaw("sched.bin", n, [](uint64_t i) { return static_cast<float>(std::sin(i * 0.021)); });
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  ASSERT_GE(fd, 0);
+  const double ppps[] = {0.5, 0.73, 1.0, 1.3, 1.5, 2.5, 6.6667, 37.3, 1000.1, 9000.0};
+  const double fills[] = {1.0, 0.61, 1.7};  // pixels as a share of the file's
+  int blocksSeen = 0;
+  for (uint32_t block : {VIEW_BLOCK_MIN, 200u, 1000u, 4096u})
+    for (int a = 0; a < 10; ++a)
+      for (double fill : fills) {
+        ViewLevelOut levels[3];
+        std::vector<float> out[3];
+        for (int v = 0; v < 3; ++v) {
+          const double ppp = ppps[(a + 3 * v) % 10];
+          out[v].assign(std::max<size_t>(1, static_cast<size_t>(fill * static_cast<double>(n) / ppp)), 0.0f);
+          levels[v] = {v == 1 ? VIEW_KIND_AVE : VIEW_KIND_MAX, ppp, static_cast<uint32_t>(out[v].size()), out[v].data()};
+        }
+        const ViewSchedule plan = ViewBlockSchedule(n, block, levels);
+        std::vector<ViewBlockStart> seen;
+        ViewDecimateHooks hooks;
+        hooks.block = [&](const ViewBlockStart& b) { seen.push_back(b); };
+        ViewWork work;
+        ASSERT_EQ(ViewWorkAlloc(&work, block), 1);
+        ViewUniformSpline spline;
+        const ViewDecimateEnd end = ViewDecimate(fd, n, levels, work, spline, hooks, nullptr);
+        ViewWorkFree(&work);
+        ASSERT_EQ(plan.end, end);
+        ASSERT_EQ(plan.blocks.size(), seen.size()) << "block " << block << " a " << a << " fill " << fill;
+        for (size_t b = 0; b < seen.size(); ++b) {
+          const ViewBlockStart &x = plan.blocks[b], &y = seen[b];
+          ASSERT_EQ(x.p0, y.p0) << b;
+          ASSERT_EQ(x.n, y.n) << b;
+          ASSERT_EQ(x.last, y.last) << b;
+          for (int v = 0; v < 3; ++v) {
+            ASSERT_EQ(x.active[v], y.active[v]) << b << " " << v;
+            ASSERT_EQ(x.k[v], y.k[v]) << "block " << block << " a " << a << " fill " << fill << " b " << b << " v " << v;
+            ASSERT_EQ(x.j[v], y.j[v]) << b << " " << v;
+          }
+        }
+        for (int v = 0; v < 3; ++v) EXPECT_EQ(plan.kinds[v], levels[v].kind);
+        blocksSeen += static_cast<int>(seen.size());
+      }
+  ::close(fd);
+  EXPECT_GT(blocksSeen, 5000);
+}
+
+// Levels of no pixels or of under half a raw point per pixel are not built, and a
+// file too long for the positions of the next block ends the schedule as the pass.
+TEST(ViewScheduleTest, LevelsNotBuiltAndTheSeekLimit) {
+  ViewLevelOut levels[3];
+  levels[0] = {VIEW_KIND_MAX, 0.49, 100, nullptr};
+  levels[1] = {VIEW_KIND_AVE, 3.0, 0, nullptr};
+  levels[2] = {VIEW_KIND_NONE, 3.0, 100, nullptr};
+  ViewSchedule plan = ViewBlockSchedule(1000, 256, levels);
+  EXPECT_TRUE(plan.blocks.empty());
+  EXPECT_EQ(plan.end, ViewDecimateEnd::Done);
+  for (int v = 0; v < 3; ++v) EXPECT_EQ(plan.kinds[v], VIEW_KIND_NONE);
+
+  levels[0] = {VIEW_KIND_MAX, 1.0e6, 5000, nullptr};  // 5e9 points
+  plan = ViewBlockSchedule(5000000000ULL, VIEW_BLOCK_POINTS, levels);
+  EXPECT_EQ(plan.end, ViewDecimateEnd::SeekTooFar);
+  EXPECT_GE(plan.nextPosition, 4294967295.0);
+  ASSERT_FALSE(plan.blocks.empty());
+  EXPECT_LT(plan.blocks.back().p0, 4294967296ULL);
+  EXPECT_EQ(plan.kinds[0], VIEW_KIND_MAX);
+}
+
 TEST_F(ViewFilesTest, MissingValuesEnterAsZeroAndAreCountedOnce) {
   WriteRaw("c0.bin", VIEW_BLOCK_POINTS + 10000, [](uint64_t i) {
     if (i == 100) return 1.0e18f;
