@@ -177,6 +177,59 @@ void BM_PlainMaxAverageReference(benchmark::State& state) {
   SetBytes(state, s);
 }
 
+// The spline fit alone of four blocks of the file: one block after the other (as the
+// pass fits them today), and the four side by side with the same operations.
+struct FitBlocks {
+  ViewWork works[ViewUniformSpline::kGroupMax];
+  uint32_t ns[ViewUniformSpline::kGroupMax] = {};
+  const ViewWork* ptrs[ViewUniformSpline::kGroupMax] = {};
+  bool Load(const Setup& s) {
+    const int fd = ::open(s.path.c_str(), O_RDONLY);
+    bool ok = fd >= 0;
+    for (int b = 0; ok && b < ViewUniformSpline::kGroupMax; ++b) {
+      ok = ViewWorkAlloc(&works[b], VIEW_BLOCK_POINTS) == 1;
+      const int64_t got = ok ? viewdetail::ReadBlock(fd, static_cast<uint64_t>(b) * VIEW_BLOCK_POINTS / 2,
+                                                    works[b].raw, VIEW_BLOCK_POINTS)
+                             : -1;
+      ok = got > 0;
+      ns[b] = ok ? static_cast<uint32_t>(got) : 0;
+      for (uint32_t i = 0; i < ns[b]; ++i) works[b].y[i] = works[b].raw[i];
+      ptrs[b] = &works[b];
+    }
+    if (fd >= 0) ::close(fd);
+    return ok;
+  }
+  ~FitBlocks() {
+    for (ViewWork& w : works) ViewWorkFree(&w);
+  }
+};
+
+void BM_SplineFitOneByOne(benchmark::State& state) {
+  FitBlocks blocks;
+  if (!blocks.Load(setup)) {
+    state.SkipWithError("blocks");
+    return;
+  }
+  ViewUniformSpline spline;
+  for (auto _ : state) {
+    for (int b = 0; b < ViewUniformSpline::kGroupMax; ++b) spline.Fit(blocks.works[b], blocks.ns[b]);
+    benchmark::DoNotOptimize(blocks.works[0].y2);
+  }
+}
+
+void BM_SplineFitSideBySide(benchmark::State& state) {
+  FitBlocks blocks;
+  if (!blocks.Load(setup)) {
+    state.SkipWithError("blocks");
+    return;
+  }
+  ViewUniformSpline spline;
+  for (auto _ : state) {
+    spline.FitGroup(blocks.ptrs, blocks.ns, ViewUniformSpline::kGroupMax);
+    benchmark::DoNotOptimize(blocks.works[0].y2);
+  }
+}
+
 // FNV-1a over the bytes of the three levels of a few configurations, so that builds
 // of the decimation can be compared byte for byte (--hashes).
 void PrintHashes(const Setup& s) {
@@ -249,6 +302,10 @@ int main(int argc, char** argv) {
     b->Iterations(1)->Repetitions(qvbench::kRepetitions)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond)
         ->UseRealTime();
   }
+  for (auto* b : {benchmark::RegisterBenchmark("BM_SplineFitOneByOne", BM_SplineFitOneByOne),
+                  benchmark::RegisterBenchmark("BM_SplineFitSideBySide", BM_SplineFitSideBySide)}) {
+    b->Repetitions(qvbench::kRepetitions)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond)->UseRealTime();
+  }
   qvbench::MedianReporter reporter;
   if (!qvbench::RunWithMedians(&argc, argv, &reporter)) return 1;
   std::printf("%llu raw points, file %s\n", static_cast<unsigned long long>(s.points), s.path.c_str());
@@ -264,6 +321,7 @@ int main(int argc, char** argv) {
     reporter.PrintRatio("view build / plain read", "BM_ViewDecimateThreeLevels", "BM_PlainReadReference", cpu, 0);
     reporter.PrintRatio("view build / plain max-average pass", "BM_ViewDecimateThreeLevels",
                         "BM_PlainMaxAverageReference", cpu, 0);
+    reporter.PrintRatio("fit side by side / one by one", "BM_SplineFitSideBySide", "BM_SplineFitOneByOne", cpu, 0);
   }
   return 0;
 }

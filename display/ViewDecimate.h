@@ -141,6 +141,36 @@ class ViewUniformSpline {
     }
   }
 
+  // Most blocks FitGroup takes at once.
+  static constexpr int kGroupMax = 4;
+
+  // Prepares the splines of count blocks (1 <= count <= kGroupMax), block b with the
+  // work arrays of works[b] and ns[b] points, side by side: the sweeps of different
+  // blocks do not depend on each other, so their chains of dependent steps overlap.
+  // Every value is computed with the operations of Fit, in its order. Attach then
+  // chooses the block to evaluate.
+  void FitGroup(const ViewWork* const* works, const uint32_t* ns, int count) {
+    bool together = count > 1;
+    for (int b = 0; b < count; ++b) together = together && ns[b] > static_cast<uint32_t>(kTable);
+    if (!together) {
+      for (int b = 0; b < count; ++b) Fit(*works[b], ns[b]);
+      return;
+    }
+    switch (count) {
+      case 2: SweepSideBySide<2>(works, ns); break;
+      case 3: SweepSideBySide<3>(works, ns); break;
+      default: SweepSideBySide<4>(works, ns); break;
+    }
+    Attach(*works[count - 1], ns[count - 1]);
+  }
+
+  // Evaluates the block of work (n points) fitted before.
+  void Attach(const ViewWork& work, uint32_t n) {
+    y_ = work.y;
+    y2_ = work.y2;
+    n_ = n;
+  }
+
   // Values at the positions t - p0 with t = k * h for k = k0 .. k0 + count - 1, each
   // computed with the operations of Eval (no contraction, the same order).
   void EvalBatch(uint64_t k0, uint32_t count, double h, double p0, double* out) const;
@@ -159,6 +189,47 @@ class ViewUniformSpline {
 
  private:
   static constexpr int kTable = 64;
+
+  // The sweeps of Fit for G blocks of more than kTable points each: the steps every
+  // block has run together, the rest of a longer block alone.
+  template <int G>
+  void SweepSideBySide(const ViewWork* const* works, const uint32_t* ns) {
+    const double* y[G];
+    double* u[G];
+    double* y2[G];
+    uint32_t least = ns[0];
+    for (int b = 0; b < G; ++b) {
+      y[b] = works[b]->y;
+      u[b] = works[b]->u;
+      y2[b] = works[b]->y2;
+      u[b][0] = 0.0;
+      if (ns[b] < least) least = ns[b];
+    }
+    for (uint32_t i = 1; i < static_cast<uint32_t>(kTable); ++i)
+      for (int b = 0; b < G; ++b)
+        u[b][i] = (3.0 * (y[b][i + 1] - 2.0 * y[b][i] + y[b][i - 1]) - 0.5 * u[b][i - 1]) * inverse_[i];
+    const double inv = inverse_[kTable - 1];
+    for (uint32_t i = kTable; i + 1 < least; ++i)
+      for (int b = 0; b < G; ++b)
+        u[b][i] = (3.0 * (y[b][i + 1] - 2.0 * y[b][i] + y[b][i - 1]) - 0.5 * u[b][i - 1]) * inv;
+    const double fac = factor_[kTable - 1];
+    for (int b = 0; b < G; ++b) {
+      const double* yb = y[b];
+      double* ub = u[b];
+      double* zb = y2[b];
+      const uint32_t n = ns[b];
+      for (uint32_t i = least - 1; i + 1 < n; ++i)
+        ub[i] = (3.0 * (yb[i + 1] - 2.0 * yb[i] + yb[i - 1]) - 0.5 * ub[i - 1]) * inv;
+      zb[n - 1] = 0.0;
+      for (uint32_t k = n - 2; k + 1 >= least && k + 1 < n; --k) zb[k] = fac * zb[k + 1] + ub[k];
+    }
+    for (uint32_t k = least - 2; k >= static_cast<uint32_t>(kTable); --k)
+      for (int b = 0; b < G; ++b) y2[b][k] = fac * y2[b][k + 1] + u[b][k];
+    for (uint32_t k = kTable - 1;; --k) {
+      for (int b = 0; b < G; ++b) y2[b][k] = factor_[k] * y2[b][k + 1] + u[b][k];
+      if (k == 0) break;
+    }
+  }
   double factor_[kTable];
   double inverse_[kTable];
   const double* y_ = nullptr;

@@ -433,3 +433,45 @@ TEST(ViewSplineTest, BatchValuesAreTheSingleValuesBitForBit) {
   EXPECT_GT(checked, 10000);
   ViewWorkFree(&work);
 }
+
+// Blocks fitted side by side get every second derivative bit for bit as fitted one
+// by one: groups of two to four, of equal and of different lengths, lengths at and
+// just past the table of the sweep's factors, and groups with a block too short to
+// go along.
+TEST(ViewSplineTest, BlocksFittedSideBySideAreFittedBitForBit) {
+  const std::vector<std::vector<uint32_t>> groups = {
+      {2000, 2000}, {2000, 1999, 2000}, {1500, 2000, 65, 700}, {66, 65, 65, 66}, {64, 2000}, {2000, 3, 1000}, {7}};
+  int checked = 0;
+  for (const auto& sizes : groups) {
+    const int count = static_cast<int>(sizes.size());
+    std::vector<ViewWork> one(sizes.size()), side(sizes.size());
+    std::vector<const ViewWork*> sidePtrs;
+    for (int b = 0; b < count; ++b) {
+      ASSERT_EQ(ViewWorkAlloc(&one[b], 2000), 1);
+      ASSERT_EQ(ViewWorkAlloc(&side[b], 2000), 1);
+      for (uint32_t i = 0; i < sizes[b]; ++i) {
+        const double v = std::sin(0.37 * i + b) * (10.0 + b) + ((i * 7 + b) % 13 == 0 ? 3.5 : 0.0);
+        one[b].y[i] = v;
+        side[b].y[i] = v;
+      }
+      sidePtrs.push_back(&side[b]);
+    }
+    ViewUniformSpline single, group;
+    group.FitGroup(sidePtrs.data(), sizes.data(), count);
+    for (int b = 0; b < count; ++b) {
+      single.Fit(one[b], sizes[b]);
+      ASSERT_EQ(std::memcmp(one[b].y2, side[b].y2, sizes[b] * sizeof(double)), 0) << "group " << count << " block " << b;
+      group.Attach(side[b], sizes[b]);
+      for (double s : {0.0, 0.5, 63.7, sizes[b] - 1.25}) {
+        const double a = single.Eval(s), c = group.Eval(s);
+        ASSERT_EQ(std::memcmp(&a, &c, sizeof(double)), 0);
+      }
+      checked += static_cast<int>(sizes[b]);
+    }
+    for (int b = 0; b < count; ++b) {
+      ViewWorkFree(&one[b]);
+      ViewWorkFree(&side[b]);
+    }
+  }
+  EXPECT_GT(checked, 15000);
+}
