@@ -204,7 +204,7 @@ struct FitBlocks {
   }
 };
 
-void BM_SplineFitOneByOne(benchmark::State& state) {
+void SplineFit(benchmark::State& state, bool sideBySide) {
   FitBlocks blocks;
   if (!blocks.Load(setup)) {
     state.SkipWithError("blocks");
@@ -212,23 +212,16 @@ void BM_SplineFitOneByOne(benchmark::State& state) {
   }
   ViewUniformSpline spline;
   for (auto _ : state) {
-    for (int b = 0; b < ViewUniformSpline::kGroupMax; ++b) spline.Fit(blocks.works[b], blocks.ns[b]);
+    if (sideBySide) {
+      spline.FitGroup(blocks.ptrs, blocks.ns, ViewUniformSpline::kGroupMax);
+    } else {
+      for (int b = 0; b < ViewUniformSpline::kGroupMax; ++b) spline.Fit(blocks.works[b], blocks.ns[b]);
+    }
     benchmark::DoNotOptimize(blocks.works[0].y2);
   }
 }
-
-void BM_SplineFitSideBySide(benchmark::State& state) {
-  FitBlocks blocks;
-  if (!blocks.Load(setup)) {
-    state.SkipWithError("blocks");
-    return;
-  }
-  ViewUniformSpline spline;
-  for (auto _ : state) {
-    spline.FitGroup(blocks.ptrs, blocks.ns, ViewUniformSpline::kGroupMax);
-    benchmark::DoNotOptimize(blocks.works[0].y2);
-  }
-}
+void BM_SplineFitOneByOne(benchmark::State& state) { SplineFit(state, false); }
+void BM_SplineFitSideBySide(benchmark::State& state) { SplineFit(state, true); }
 
 // FNV-1a over the bytes of the three levels of a few configurations, so that builds
 // of the decimation can be compared byte for byte (--hashes).

@@ -62,6 +62,39 @@ void viewdetail::StartRuns(ViewLevelOut* levels, LevelRun* runs) {
   }
 }
 
+ViewDecimateEnd viewdetail::NextBlock(LevelRun* runs, ViewLevelOut* levels, const std::function<void(int)>& disabled,
+                                      uint64_t* p0, bool* complete, double* nextPosition) {
+  double next = 1.0e20;
+  bool any = false;
+  for (int v = 0; v < 3; ++v) {
+    if (!runs[v].active) continue;
+    const double pos = static_cast<double>(runs[v].k) * runs[v].h;
+    if (!(pos > 0.0)) {
+      runs[v].active = false;
+      levels[v].kind = VIEW_KIND_NONE;
+      if (disabled) disabled(v);
+      continue;
+    }
+    any = true;
+    if (pos < next) next = pos;
+  }
+  if (!any) {
+    bool done = true;
+    for (int v = 0; v < 3; ++v) done = done && (levels[v].kind == VIEW_KIND_NONE || runs[v].j >= levels[v].size);
+    *complete = done;
+    return done ? ViewDecimateEnd::Done : ViewDecimateEnd::InternalError;
+  }
+  const double start = std::floor(next) - VIEW_BLOCK_MARGIN;
+  if (!(start < 4294967295.0)) {
+    if (nextPosition) *nextPosition = next;
+    return ViewDecimateEnd::SeekTooFar;
+  }
+  uint64_t p = start > 0.0 ? static_cast<uint64_t>(start) : 0;
+  if (p <= *p0) p = *p0 + 1;  // always move on
+  *p0 = p;
+  return ViewDecimateEnd::Done;
+}
+
 namespace {
 
 // The first k >= k0 for which reached(k) holds, reached being false then true as k
@@ -142,36 +175,10 @@ ViewSchedule ViewBlockSchedule(uint64_t rawPoints, uint32_t blockPoints, const V
     }
     if (last) break;
 
-    double next = 1.0e20;
-    bool any2 = false;
-    for (int v = 0; v < 3; ++v) {
-      if (!runs[v].active) continue;
-      const double pos = static_cast<double>(runs[v].k) * runs[v].h;
-      if (!(pos > 0.0)) {
-        runs[v].active = false;
-        levels[v].kind = VIEW_KIND_NONE;
-        out.disabled[v] = true;
-        continue;
-      }
-      any2 = true;
-      if (pos < next) next = pos;
-    }
-    if (!any2) {
-      bool complete = true;
-      for (int v = 0; v < 3; ++v) complete = complete && (levels[v].kind == VIEW_KIND_NONE || runs[v].j >= levels[v].size);
-      if (complete) break;
-      out.end = ViewDecimateEnd::InternalError;
-      break;
-    }
-    const double start = std::floor(next) - VIEW_BLOCK_MARGIN;
-    if (!(start < 4294967295.0)) {
-      out.nextPosition = next;
-      out.end = ViewDecimateEnd::SeekTooFar;
-      break;
-    }
-    uint64_t p = start > 0.0 ? static_cast<uint64_t>(start) : 0;
-    if (p <= p0) p = p0 + 1;  // always move on
-    p0 = p;
+    bool complete = false;
+    out.end = viewdetail::NextBlock(runs, levels, [&](int v) { out.disabled[v] = true; }, &p0, &complete,
+                                    &out.nextPosition);
+    if (out.end != ViewDecimateEnd::Done || complete) break;
   }
   for (int v = 0; v < 3; ++v) out.kinds[v] = levels[v].kind;
   return out;

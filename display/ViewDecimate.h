@@ -346,6 +346,13 @@ struct LevelRun {
 // pixel (or no array) becomes none.
 void StartRuns(ViewLevelOut* levels, LevelRun* runs);
 
+// After a block that was not the last: the levels with no position left become none
+// (disabled called for each), and *p0 moves to the next block's start. Done with
+// *complete set when every level is complete; InternalError or SeekTooFar (with the
+// refused position in *nextPosition) when the pass cannot go on.
+ViewDecimateEnd NextBlock(LevelRun* runs, ViewLevelOut* levels, const std::function<void(int)>& disabled, uint64_t* p0,
+                          bool* complete, double* nextPosition);
+
 // Reads up to n floats at point position p; the number read, or -1 on an error.
 int64_t ReadBlock(int fd, uint64_t p, float* into, uint32_t n);
 
@@ -480,34 +487,11 @@ ViewDecimateEnd ViewDecimate(int fd, uint64_t rawPoints, ViewLevelOut* levels, V
     if (hooks.progress) hooks.progress(stats ? stats->pointsRead : 0);
     if (last) break;
 
-    double next = 1.0e20;
-    bool any2 = false;
-    for (int v = 0; v < 3; ++v) {
-      if (!runs[v].active) continue;
-      const double pos = static_cast<double>(runs[v].k) * runs[v].h;
-      if (!(pos > 0.0)) {
-        runs[v].active = false;
-        levels[v].kind = VIEW_KIND_NONE;
-        if (hooks.disabled) hooks.disabled(v);
-        continue;
-      }
-      any2 = true;
-      if (pos < next) next = pos;
-    }
-    if (!any2) {
-      bool complete = true;
-      for (int v = 0; v < 3; ++v) complete = complete && (levels[v].kind == VIEW_KIND_NONE || runs[v].j >= levels[v].size);
-      if (complete) break;
-      return ViewDecimateEnd::InternalError;
-    }
-    const double start = std::floor(next) - VIEW_BLOCK_MARGIN;
-    if (!(start < 4294967295.0)) {
-      if (stats) stats->nextPosition = next;
-      return ViewDecimateEnd::SeekTooFar;
-    }
-    uint64_t p = start > 0.0 ? static_cast<uint64_t>(start) : 0;
-    if (p <= p0) p = p0 + 1;  // always move on
-    p0 = p;
+    bool complete = false;
+    const ViewDecimateEnd step = viewdetail::NextBlock(runs, levels, hooks.disabled, &p0, &complete,
+                                                       stats ? &stats->nextPosition : nullptr);
+    if (step != ViewDecimateEnd::Done) return step;
+    if (complete) break;
   }
   return ViewDecimateEnd::Done;
 }
