@@ -155,16 +155,7 @@ ViewSchedule ViewBlockSchedule(uint64_t rawPoints, uint32_t blockPoints, const V
     const uint64_t left = rawPoints - p0;
     const uint32_t n = left < cap ? static_cast<uint32_t>(left) : cap;
     const bool last = p0 + n >= rawPoints || n <= 2 * VIEW_BLOCK_MARGIN + 1;
-    ViewBlockStart b;
-    b.p0 = p0;
-    b.n = n;
-    b.last = last;
-    for (int v = 0; v < 3; ++v) {
-      b.k[v] = runs[v].k;
-      b.j[v] = runs[v].j;
-      b.active[v] = runs[v].active;
-    }
-    out.blocks.push_back(b);
+    out.blocks.push_back(viewdetail::BlockStartOf(p0, n, last, runs));
 
     const double pd = static_cast<double>(p0);
     const double limit = last ? pd + n : pd + n - 1 - VIEW_BLOCK_MARGIN;

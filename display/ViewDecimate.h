@@ -353,6 +353,20 @@ void StartRuns(ViewLevelOut* levels, LevelRun* runs);
 ViewDecimateEnd NextBlock(LevelRun* runs, ViewLevelOut* levels, const std::function<void(int)>& disabled, uint64_t* p0,
                           bool* complete, double* nextPosition);
 
+// The block at p0 of n points and the state of runs at its start.
+inline ViewBlockStart BlockStartOf(uint64_t p0, uint32_t n, bool last, const LevelRun* runs) {
+  ViewBlockStart b;
+  b.p0 = p0;
+  b.n = n;
+  b.last = last;
+  for (int v = 0; v < 3; ++v) {
+    b.k[v] = runs[v].k;
+    b.j[v] = runs[v].j;
+    b.active[v] = runs[v].active;
+  }
+  return b;
+}
+
 // Reads up to n floats at point position p; the number read, or -1 on an error.
 int64_t ReadBlock(int fd, uint64_t p, float* into, uint32_t n);
 
@@ -465,18 +479,7 @@ ViewDecimateEnd ViewDecimate(int fd, uint64_t rawPoints, ViewLevelOut* levels, V
     spline.Fit(work, n);
 
     const bool last = n < want || p0 + n >= rawPoints || n <= 2 * VIEW_BLOCK_MARGIN + 1;
-    if (hooks.block) {
-      ViewBlockStart b;
-      b.p0 = p0;
-      b.n = n;
-      b.last = last;
-      for (int v = 0; v < 3; ++v) {
-        b.k[v] = runs[v].k;
-        b.j[v] = runs[v].j;
-        b.active[v] = runs[v].active;
-      }
-      hooks.block(b);
-    }
+    if (hooks.block) hooks.block(viewdetail::BlockStartOf(p0, n, last, runs));
     const double pd = static_cast<double>(p0);
     const double limit = last ? pd + n : pd + n - 1 - VIEW_BLOCK_MARGIN;
     for (int v = 0; v < 3; ++v) {
