@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bench/BenchMedians.h"
+#include "bench/PlainLine.h"
 #include "platform/gdi/Gdi.h"
 
 namespace {
@@ -31,29 +32,10 @@ std::vector<POINT> Trace(int points) {
   return trace;
 }
 
-// The same pixels as the one-pixel pen: n steps along the longer extent, the minor
-// coordinate rounded with halves away from the start, the end point left out.
+// The reference polyline: the plain line loop from point to point.
 void PlainPolyline(uint32_t* data, int64_t stride, const POINT* points, size_t count, uint32_t value) {
-  for (size_t s = 1; s < count; ++s) {
-    const int64_t x0 = points[s - 1].x, y0 = points[s - 1].y;
-    const int64_t dx = points[s].x - x0, dy = points[s].y - y0;
-    const int64_t adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
-    const bool xMajor = adx >= ady;
-    const int64_t n = xMajor ? adx : ady, minor = xMajor ? ady : adx;
-    const int64_t sx = dx < 0 ? -1 : 1, sy = dy < 0 ? -stride : stride;
-    const int64_t stepM = xMajor ? sx : sy, stepQ = xMajor ? sy : sx;
-    uint32_t* p = data + y0 * stride + x0;
-    int64_t r = n;
-    for (int64_t i = 0; i < n; ++i) {
-      *p = value;
-      p += stepM;
-      r += 2 * minor;
-      if (r >= 2 * n) {
-        r -= 2 * n;
-        p += stepQ;
-      }
-    }
-  }
+  for (size_t s = 1; s < count; ++s)
+    PlainLine(data, stride, points[s - 1].x, points[s - 1].y, points[s].x, points[s].y, value);
 }
 
 struct Canvas {

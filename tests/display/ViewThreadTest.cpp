@@ -128,7 +128,7 @@ TEST_F(ViewThreadTest, AbortWaitsForTheThreadAndLeavesNoStopBehind) {
 // A start followed at once by an abort leaves the flags as a finished run does, however
 // the two meet: before the run began, during it, or queued behind another run.
 TEST_F(ViewThreadTest, StartThenAbortNeverLeavesTheViewBusy) {
-  for (int i = 0; i < 2000; ++i) {
+  for (int i = 0; i < 20000; ++i) {
     ThreadCtl.View_Busy = 1;
     ASSERT_EQ(FunctionThreadCreate(DisplayQviQvoSetup), 1);
     DisplayViewAbort();
