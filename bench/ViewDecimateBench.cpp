@@ -70,10 +70,12 @@ void SetBytes(benchmark::State& state, const Setup& s) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(s.points) * 4);
 }
 
-void BM_ViewDecimateThreeLevels(benchmark::State& state) {
+// The pass as the view thread runs it on one core (sets > 1: blocks fitted a few at
+// a time), or with one work set, as it ran before.
+void ViewDecimateThreeLevels(benchmark::State& state, int sets) {
   const Setup& s = setup;
-  ViewWork work;
-  if (ViewWorkAlloc(&work, VIEW_BLOCK_POINTS) != 1) {
+  ViewWork works[ViewUniformSpline::kGroupMax];
+  if (ViewWorkAllocSets(works, sets, VIEW_BLOCK_POINTS) != sets) {
     state.SkipWithError("work arrays");
     return;
   }
@@ -91,14 +93,16 @@ void BM_ViewDecimateThreeLevels(benchmark::State& state) {
     }
     ViewUniformSpline spline;
     ViewDecimateStats stats;
-    if (ViewDecimate(fd, s.points, levels, work, spline, ViewDecimateHooks{}, &stats) != ViewDecimateEnd::Done)
+    if (ViewDecimate(fd, s.points, levels, works, sets, spline, ViewDecimateHooks{}, &stats) != ViewDecimateEnd::Done)
       state.SkipWithError("decimation failed");
     benchmark::DoNotOptimize(out[0].data());
   }
   ::close(fd);
-  ViewWorkFree(&work);
+  for (ViewWork& work : works) ViewWorkFree(&work);
   SetBytes(state, s);
 }
+void BM_ViewDecimateThreeLevels(benchmark::State& state) { ViewDecimateThreeLevels(state, ViewUniformSpline::kGroupMax); }
+void BM_ViewDecimateBlockByBlock(benchmark::State& state) { ViewDecimateThreeLevels(state, 1); }
 
 // The file read in the same blocks, nothing else.
 void BM_PlainReadReference(benchmark::State& state) {
@@ -233,33 +237,35 @@ void PrintHashes(const Setup& s) {
   const Config configs[] = {{{1.0, 100.0, 1000.0}, {VIEW_KIND_MAX, VIEW_KIND_MAX, VIEW_KIND_AVE}},
                             {{2.5, 333.3, 1111.1}, {VIEW_KIND_AVE, VIEW_KIND_AVE, VIEW_KIND_MAX}},
                             {{0.7, 20000.0, 33333.3}, {VIEW_KIND_MAX, VIEW_KIND_AVE, VIEW_KIND_MAX}}};
-  ViewWork work;
-  if (ViewWorkAlloc(&work, VIEW_BLOCK_POINTS) != 1) return;
+  ViewWork works[ViewUniformSpline::kGroupMax];
+  if (ViewWorkAllocSets(works, ViewUniformSpline::kGroupMax, VIEW_BLOCK_POINTS) != ViewUniformSpline::kGroupMax) return;
   const int fd = ::open(s.path.c_str(), O_RDONLY);
-  for (const Config& c : configs) {
-    std::vector<float> out[3];
-    ViewLevelOut levels[3];
-    for (int v = 0; v < 3; ++v) {
-      const double pixels = 3000.0 * c.pages[v];
-      out[v].assign(static_cast<size_t>(pixels + 0.5), 0.0f);
-      levels[v].kind = c.kinds[v];
-      levels[v].ptsPerPixel = static_cast<double>(s.points) / pixels;
-      levels[v].size = static_cast<uint32_t>(out[v].size());
-      levels[v].values = out[v].data();
+  for (int sets : {1, ViewUniformSpline::kGroupMax}) {
+    for (const Config& c : configs) {
+      std::vector<float> out[3];
+      ViewLevelOut levels[3];
+      for (int v = 0; v < 3; ++v) {
+        const double pixels = 3000.0 * c.pages[v];
+        out[v].assign(static_cast<size_t>(pixels + 0.5), 0.0f);
+        levels[v].kind = c.kinds[v];
+        levels[v].ptsPerPixel = static_cast<double>(s.points) / pixels;
+        levels[v].size = static_cast<uint32_t>(out[v].size());
+        levels[v].values = out[v].data();
+      }
+      ViewUniformSpline spline;
+      ViewDecimateStats stats;
+      const ViewDecimateEnd end = ViewDecimate(fd, s.points, levels, works, sets, spline, ViewDecimateHooks{}, &stats);
+      uint64_t hash = 1469598103934665603ull;
+      for (int v = 0; v < 3; ++v) {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(out[v].data());
+        for (size_t i = 0; i < out[v].size() * sizeof(float); ++i) hash = (hash ^ bytes[i]) * 1099511628211ull;
+      }
+      std::printf("pages %g %g %g: end %d, hash %016llx (%d work sets)\n", c.pages[0], c.pages[1], c.pages[2],
+                  static_cast<int>(end), static_cast<unsigned long long>(hash), sets);
     }
-    ViewUniformSpline spline;
-    ViewDecimateStats stats;
-    const ViewDecimateEnd end = ViewDecimate(fd, s.points, levels, work, spline, ViewDecimateHooks{}, &stats);
-    uint64_t hash = 1469598103934665603ull;
-    for (int v = 0; v < 3; ++v) {
-      const auto* bytes = reinterpret_cast<const unsigned char*>(out[v].data());
-      for (size_t i = 0; i < out[v].size() * sizeof(float); ++i) hash = (hash ^ bytes[i]) * 1099511628211ull;
-    }
-    std::printf("pages %g %g %g: end %d, hash %016llx\n", c.pages[0], c.pages[1], c.pages[2], static_cast<int>(end),
-                static_cast<unsigned long long>(hash));
   }
   ::close(fd);
-  ViewWorkFree(&work);
+  for (ViewWork& work : works) ViewWorkFree(&work);
 }
 
 }  // namespace
@@ -291,6 +297,7 @@ int main(int argc, char** argv) {
   }
   for (auto* b : {benchmark::RegisterBenchmark("BM_PlainReadReference", BM_PlainReadReference),
                   benchmark::RegisterBenchmark("BM_PlainMaxAverageReference", BM_PlainMaxAverageReference),
+                  benchmark::RegisterBenchmark("BM_ViewDecimateBlockByBlock", BM_ViewDecimateBlockByBlock),
                   benchmark::RegisterBenchmark("BM_ViewDecimateThreeLevels", BM_ViewDecimateThreeLevels)}) {
     b->Iterations(1)->Repetitions(qvbench::kRepetitions)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond)
         ->UseRealTime();
@@ -303,7 +310,8 @@ int main(int argc, char** argv) {
   if (!qvbench::RunWithMedians(&argc, argv, &reporter)) return 1;
   std::printf("%llu raw points, file %s\n", static_cast<unsigned long long>(s.points), s.path.c_str());
   const double gb = static_cast<double>(s.points) * 4.0 / 1e9;
-  for (const char* name : {"BM_PlainReadReference", "BM_PlainMaxAverageReference", "BM_ViewDecimateThreeLevels"}) {
+  for (const char* name : {"BM_PlainReadReference", "BM_PlainMaxAverageReference", "BM_ViewDecimateBlockByBlock",
+                           "BM_ViewDecimateThreeLevels"}) {
     const qvbench::Median m = reporter.Of(name);
     if (m.real > 0)
       std::printf("%-44s: %8.3f s  %6.2f GB/s  %6.2f ns a point\n", name, m.real, gb / m.real,
@@ -314,6 +322,8 @@ int main(int argc, char** argv) {
     reporter.PrintRatio("view build / plain read", "BM_ViewDecimateThreeLevels", "BM_PlainReadReference", cpu, 0);
     reporter.PrintRatio("view build / plain max-average pass", "BM_ViewDecimateThreeLevels",
                         "BM_PlainMaxAverageReference", cpu, 0);
+    reporter.PrintRatio("view build / block by block", "BM_ViewDecimateThreeLevels", "BM_ViewDecimateBlockByBlock",
+                        cpu, 0);
     reporter.PrintRatio("fit side by side / one by one", "BM_SplineFitSideBySide", "BM_SplineFitOneByOne", cpu, 0);
   }
   return 0;

@@ -9,12 +9,19 @@ int16_t ViewWorkAlloc(ViewWork* work, uint32_t points) {
   ViewWorkFree(work);
   if (points < VIEW_BLOCK_MIN) points = VIEW_BLOCK_MIN;
   if (QvAllocFailed(FAlloc1Dim(&work->raw, points)) || QvAllocFailed(DAlloc1Dim(&work->y, points)) ||
-      QvAllocFailed(DAlloc1Dim(&work->y2, points)) || QvAllocFailed(DAlloc1Dim(&work->u, points))) {
+      QvAllocFailed(DAlloc1Dim(&work->y2, points))) {
     ViewWorkFree(work);
     return -1;
   }
+  work->u = work->y2;
   work->points = points;
   return 1;
+}
+
+int ViewWorkAllocSets(ViewWork* works, int count, uint32_t points) {
+  int done = 0;
+  while (done < count && ViewWorkAlloc(&works[done], points) == 1) ++done;
+  return done > 0 ? done : -1;
 }
 
 void ViewWorkFree(ViewWork* work) {
@@ -22,7 +29,7 @@ void ViewWorkFree(ViewWork* work) {
   FFree1Dim(&work->raw);
   DFree1Dim(&work->y);
   DFree1Dim(&work->y2);
-  DFree1Dim(&work->u);
+  work->u = nullptr;
   work->points = 0;
 }
 

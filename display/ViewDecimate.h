@@ -55,11 +55,15 @@ struct ViewWork {
   float* raw = nullptr;   // the raw block as read
   double* y = nullptr;    // ordinates of the block
   double* y2 = nullptr;   // second derivatives of its spline
-  double* u = nullptr;    // work vector of the spline sweep
+  double* u = nullptr;    // work vector of the spline sweep: y2's own array, which
+                          // the back substitution overwrites after reading it
 };
 // 1, or -1 when an array could not be allocated (then nothing stays allocated).
 int16_t ViewWorkAlloc(ViewWork* work, uint32_t points);
 void ViewWorkFree(ViewWork* work);
+// Allocates up to count work sets of points each: how many were allocated (the
+// first ones), or -1 when not even one could be.
+int ViewWorkAllocSets(ViewWork* works, int count, uint32_t points);
 
 enum class ViewDecimateEnd {
   Done,           // every level complete, or the file ended
@@ -373,59 +377,131 @@ int64_t ReadBlock(int fd, uint64_t p, float* into, uint32_t n);
 // Samples evaluated ahead of the pixel logic at a time.
 constexpr uint32_t kSampleBatch = 256;
 
+// The maximum of best and v[0..n-1] as the running maximum "if (y > best) best = y"
+// leaves it: values are compared four lanes at a time, and where two zeros of
+// different signs could tie for the result, the values are taken in order.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+__attribute__((target("avx2"))) inline double RunMaxAvx2(const double* v, uint32_t n, double best) {
+  __m256d m = _mm256_set1_pd(best);
+  uint32_t i = 0;
+  for (; i + 4 <= n; i += 4) {
+    const __m256d y = _mm256_loadu_pd(v + i);
+    m = _mm256_blendv_pd(m, y, _mm256_cmp_pd(y, m, _CMP_GT_OQ));
+  }
+  double lanes[4];
+  _mm256_storeu_pd(lanes, m);
+  double top = best;
+  for (double lane : lanes) top = lane > top ? lane : top;
+  for (; i < n; ++i) top = v[i] > top ? v[i] : top;
+  return top;
+}
+#endif
+
+inline double RunMax(const double* v, uint32_t n, double best) {
+  double top = best;
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+  if (n >= 8 && HasAvx2()) top = RunMaxAvx2(v, n, best);
+  else
+#endif
+    for (uint32_t i = 0; i < n; ++i) top = v[i] > top ? v[i] : top;
+  if (top == 0.0 && top > best) {  // which zero comes first decides the sign
+    top = best;
+    for (uint32_t i = 0; i < n; ++i) top = v[i] > top ? v[i] : top;
+  }
+  return top;
+}
+
+// How many positions k0 + r (r = 0, 1, ..., below count) in a row come before the
+// first one that reaches limit or completes the pixel ending at edge (both are
+// reached from some position on and stay reached); estimate is where the first is
+// expected.
+inline uint32_t PositionsBefore(double k0, uint32_t count, double h, double half, double limit, double edge,
+                                double estimate) {
+  const auto reached = [&](uint32_t r) {
+    const double t = (k0 + static_cast<double>(r)) * h;
+    return !(t < limit) || edge <= t + half;
+  };
+  uint32_t r = 0;
+  if (estimate > 0.0) r = estimate < static_cast<double>(count) ? static_cast<uint32_t>(estimate) : count;
+  while (r > 0 && reached(r - 1)) --r;
+  while (r < count && !reached(r)) ++r;
+  return r;
+}
+
 // Samples level run over the spline for positions below limit (absolute raw
 // points, block starting at p0) and completes its pixels into out. The spline's
-// values come a batch at a time; the pixels take them in order, one by one.
+// values come a batch at a time; the pixels take them in order: the samples before
+// the next pixel's end in one go, the one that ends it alone.
 template <class Spline>
 inline void SampleLevel(LevelRun& run, const Spline& spline, double p0, double limit, ViewLevelOut& out) {
   const double h = run.h;
   const double half = 0.5 * h;
   const double f = run.f;
+  const bool isMax = run.isMax;
+  const uint32_t size = out.size;
+  float* const values = out.values;
   uint64_t k = run.k;
   uint32_t j = run.j;
   double best = run.best;
   double sum = run.sum;
   double count = run.count;
   double edge = (static_cast<double>(j) + 0.499999) * f;
-  double values[kSampleBatch];
+  double ys[kSampleBatch];
   bool more = true;
   while (more) {
     // The positions left below the limit, as an estimate for the batch size.
     const double left = (limit - static_cast<double>(k) * h) / h + 2.0;
     const uint32_t batch = !(left > 0.0) ? 1u : (left < kSampleBatch ? static_cast<uint32_t>(left) : kSampleBatch);
-    spline.EvalBatch(k, batch, h, p0, values);
+    spline.EvalBatch(k, batch, h, p0, ys);
     uint32_t q = 0;
     double kd = static_cast<double>(k);  // k as a double, exact below 2^53
-    for (; q < batch; ++q, kd += 1.0) {
+    while (q < batch) {
+      // The samples that neither reach the limit nor end a pixel.
+      const double toEdge = (edge - half) / h - kd;
+      const double toLimit = limit / h - kd;
+      const uint32_t plain = PositionsBefore(kd, batch - q, h, half, limit, edge, toEdge < toLimit ? toEdge : toLimit);
+      if (plain > 0) {
+        if (isMax) {
+          best = RunMax(ys + q, plain, best);
+        } else {
+          for (uint32_t r = 0; r < plain; ++r) sum += ys[q + r];
+        }
+        k += plain;
+        count += static_cast<double>(plain);
+        kd += static_cast<double>(plain);
+        q += plain;
+        if (q >= batch) break;
+      }
+      // The sample at q reaches the limit or ends a pixel.
       const double t = kd * h;
       if (!(t < limit)) {
         more = false;
         break;
       }
-      const double y = values[q];
-      if (run.isMax) {
+      const double y = ys[q];
+      if (isMax) {
         if (y > best) best = y;
       } else {
         sum += y;
       }
-      if (edge <= t + half) {
-        if (j < out.size) {
-          const double v = run.isMax ? best : sum / count;
-          out.values[j] = std::fabs(v) > VIEW_MISSING_VALUE ? 0.0f : static_cast<float>(v);
-        }
-        ++j;
-        edge = (static_cast<double>(j) + 0.499999) * f;
-        best = -1.0e20;
-        sum = 0.0;
-        count = 0.0;
-        if (j >= out.size) {
-          ++k;
-          more = false;
-          break;  // the level is complete
-        }
+      if (j < size) {
+        const double v = isMax ? best : sum / count;
+        values[j] = std::fabs(v) > VIEW_MISSING_VALUE ? 0.0f : static_cast<float>(v);
+      }
+      ++j;
+      edge = (static_cast<double>(j) + 0.499999) * f;
+      best = -1.0e20;
+      sum = 0.0;
+      count = 0.0;
+      if (j >= size) {
+        ++k;
+        more = false;
+        break;  // the level is complete
       }
       ++k;
       count += 1.0;
+      kd += 1.0;
+      ++q;
     }
   }
   run.k = k;
@@ -436,68 +512,6 @@ inline void SampleLevel(LevelRun& run, const Spline& spline, double p0, double l
 }
 
 }  // namespace viewdetail
-
-// One pass over the raw file fd (rawPoints floats) building every level of
-// levels[0..2] whose kind is not none, with blocks of up to work.points points.
-template <class Spline>
-ViewDecimateEnd ViewDecimate(int fd, uint64_t rawPoints, ViewLevelOut* levels, ViewWork& work, Spline& spline,
-                             const ViewDecimateHooks& hooks, ViewDecimateStats* stats) {
-  using viewdetail::LevelRun;
-  LevelRun runs[3];
-  viewdetail::StartRuns(levels, runs);
-
-  const uint32_t cap = work.points;
-  uint64_t p0 = 0;
-  uint64_t countedEnd = 0;  // overflows are counted once per raw point
-  for (;;) {
-    bool any = false;
-    for (const LevelRun& run : runs) any = any || (run.active);
-    if (!any || p0 >= rawPoints) break;
-
-    const uint64_t left = rawPoints - p0;
-    const uint32_t want = left < cap ? static_cast<uint32_t>(left) : cap;
-    const int64_t got = viewdetail::ReadBlock(fd, p0, work.raw, want);
-    if (got < 0) return ViewDecimateEnd::ReadFailed;
-    const uint32_t n = static_cast<uint32_t>(got);
-    if (n == 0) break;
-    if (hooks.stop && hooks.stop()) return ViewDecimateEnd::Stopped;
-
-    uint64_t overflows = 0;
-    const uint32_t fresh = countedEnd > p0 ? static_cast<uint32_t>(countedEnd - p0) : 0;
-    for (uint32_t i = 0; i < n; ++i) {
-      const float value = work.raw[i];
-      if (std::fabs(value) < static_cast<float>(VIEW_MISSING_VALUE)) {
-        work.y[i] = value;
-      } else {
-        work.y[i] = 0.0;
-        if (i >= fresh) ++overflows;
-      }
-    }
-    if (stats) stats->overflows += overflows;
-    if (p0 + n > countedEnd) countedEnd = p0 + n;
-    if (stats) stats->pointsRead += n;
-    spline.Fit(work, n);
-
-    const bool last = n < want || p0 + n >= rawPoints || n <= 2 * VIEW_BLOCK_MARGIN + 1;
-    if (hooks.block) hooks.block(viewdetail::BlockStartOf(p0, n, last, runs));
-    const double pd = static_cast<double>(p0);
-    const double limit = last ? pd + n : pd + n - 1 - VIEW_BLOCK_MARGIN;
-    for (int v = 0; v < 3; ++v) {
-      if (!runs[v].active) continue;
-      viewdetail::SampleLevel(runs[v], spline, pd, limit, levels[v]);
-      if (runs[v].j >= levels[v].size) runs[v].active = false;  // complete
-    }
-    if (hooks.progress) hooks.progress(stats ? stats->pointsRead : 0);
-    if (last) break;
-
-    bool complete = false;
-    const ViewDecimateEnd step = viewdetail::NextBlock(runs, levels, hooks.disabled, &p0, &complete,
-                                                       stats ? &stats->nextPosition : nullptr);
-    if (step != ViewDecimateEnd::Done) return step;
-    if (complete) break;
-  }
-  return ViewDecimateEnd::Done;
-}
 
 // The blocks of a pass of ViewDecimate over a file of rawPoints points with blocks
 // of up to blockPoints points (raised to VIEW_BLOCK_MIN), worked out from the sizes
@@ -514,3 +528,165 @@ struct ViewSchedule {
   double nextPosition = 0;  // for SeekTooFar
 };
 ViewSchedule ViewBlockSchedule(uint64_t rawPoints, uint32_t blockPoints, const ViewLevelOut* levels);
+
+namespace viewdetail {
+
+// Raw points of magnitude 1e18 or more (or not a number) among from[0..n-1].
+inline uint64_t CountOverflows(const float* from, uint32_t n) {
+  uint32_t count = 0;  // n < 2^32
+  for (uint32_t i = 0; i < n; ++i) count += std::fabs(from[i]) < static_cast<float>(VIEW_MISSING_VALUE) ? 0u : 1u;
+  return count;
+}
+
+// The ordinates of a block: the raw values, missing ones as 0.
+inline void BlockOrdinates(const float* __restrict raw, uint32_t n, double* __restrict y) {
+  uint32_t i = 0;
+#if defined(__x86_64__)
+  const __m128 limit = _mm_set1_ps(static_cast<float>(VIEW_MISSING_VALUE));
+  const __m128 sign = _mm_set1_ps(-0.0f);
+  for (; i + 4 <= n; i += 4) {
+    const __m128 value = _mm_loadu_ps(raw + i);
+    const __m128 kept = _mm_and_ps(value, _mm_cmplt_ps(_mm_andnot_ps(sign, value), limit));  // not a number: 0
+    _mm_storeu_pd(y + i, _mm_cvtps_pd(kept));
+    _mm_storeu_pd(y + i + 2, _mm_cvtps_pd(_mm_movehl_ps(kept, kept)));
+  }
+#endif
+  for (; i < n; ++i) {
+    const float value = raw[i];
+    const float kept = std::fabs(value) < static_cast<float>(VIEW_MISSING_VALUE) ? value : 0.0f;
+    y[i] = static_cast<double>(kept);
+  }
+}
+
+// Raw points of a block the levels are sampled over in turn, so that the spline's
+// arrays of that stretch are still in the cache for the second and third level.
+constexpr uint32_t kSampleStretch = 8192;
+
+// Samples the active levels of runs over the block at p0 for positions below limit,
+// stretch by stretch; a level stops being active when it is complete. The positions
+// each level samples and their order are those of one SampleLevel call per level.
+template <class Spline>
+inline void SampleLevels(LevelRun* runs, const Spline& spline, double p0, double limit, ViewLevelOut* levels) {
+  for (double upTo = p0;;) {
+    upTo += kSampleStretch;
+    const double stretch = upTo < limit ? upTo : limit;
+    for (int v = 0; v < 3; ++v) {
+      if (!runs[v].active) continue;
+      SampleLevel(runs[v], spline, p0, stretch, levels[v]);
+      if (runs[v].j >= levels[v].size) runs[v].active = false;  // complete
+    }
+    if (!(upTo < limit)) break;
+  }
+}
+
+// A block read ahead and fitted, waiting for the pass to reach it.
+struct ReadAhead {
+  uint64_t p0 = 0;
+  uint32_t want = 0;
+  int64_t got = -1;  // points read, -1 for a failed read
+  bool filled = false;
+};
+
+}  // namespace viewdetail
+
+// One pass over the raw file fd (rawPoints floats) building every level of
+// levels[0..2] whose kind is not none, with blocks of up to works[0].points points.
+// With more than one work set (up to ViewUniformSpline::kGroupMax, all of the same
+// size), the blocks the pass is going to read next, known from the sizes alone, are
+// read and fitted together ahead of their sampling; the pass samples them in its
+// own order, so every value is the one of a pass with one work set.
+template <class Spline>
+ViewDecimateEnd ViewDecimate(int fd, uint64_t rawPoints, ViewLevelOut* levels, ViewWork* works, int workCount,
+                             Spline& spline, const ViewDecimateHooks& hooks, ViewDecimateStats* stats) {
+  using viewdetail::LevelRun;
+  using viewdetail::ReadAhead;
+  const uint32_t cap = works[0].points;
+  if (workCount > Spline::kGroupMax) workCount = Spline::kGroupMax;
+  ViewSchedule plan;
+  if (workCount > 1) plan = ViewBlockSchedule(rawPoints, cap, levels);
+  size_t planAt = 0;  // the first scheduled block not yet read ahead
+  ReadAhead ahead[Spline::kGroupMax];
+  int aheadCount = 0, aheadAt = 0;
+
+  LevelRun runs[3];
+  viewdetail::StartRuns(levels, runs);
+  uint64_t p0 = 0;
+  uint64_t countedEnd = 0;  // overflows are counted once per raw point
+  for (;;) {
+    bool any = false;
+    for (const LevelRun& run : runs) any = any || (run.active);
+    if (!any || p0 >= rawPoints) break;
+
+    const uint64_t left = rawPoints - p0;
+    const uint32_t want = left < cap ? static_cast<uint32_t>(left) : cap;
+    if (aheadAt >= aheadCount || ahead[aheadAt].p0 != p0 || ahead[aheadAt].want != want) {
+      // Read the next blocks of the schedule from p0 on (only this one when p0 is
+      // not in it), each into its own work set, and fit them together.
+      while (planAt < plan.blocks.size() && plan.blocks[planAt].p0 < p0) ++planAt;
+      const bool planned = planAt < plan.blocks.size() && plan.blocks[planAt].p0 == p0 && plan.blocks[planAt].n == want;
+      aheadCount = 0;
+      aheadAt = 0;
+      const ViewWork* fit[Spline::kGroupMax];
+      uint32_t ns[Spline::kGroupMax];
+      int fitCount = 0;
+      for (int b = 0; b < (planned ? workCount : 1); ++b) {
+        ReadAhead& r = ahead[b];
+        if (b == 0) {
+          r.p0 = p0;
+          r.want = want;
+        } else {
+          if (planAt + static_cast<size_t>(b) >= plan.blocks.size()) break;
+          r.p0 = plan.blocks[planAt + static_cast<size_t>(b)].p0;
+          r.want = plan.blocks[planAt + static_cast<size_t>(b)].n;
+        }
+        r.got = viewdetail::ReadBlock(fd, r.p0, works[b].raw, r.want);
+        r.filled = r.got > 0;
+        ++aheadCount;
+        if (r.filled) {
+          viewdetail::BlockOrdinates(works[b].raw, static_cast<uint32_t>(r.got), works[b].y);
+          fit[fitCount] = &works[b];
+          ns[fitCount++] = static_cast<uint32_t>(r.got);
+        }
+        if (r.got < static_cast<int64_t>(r.want)) break;  // a short read ends the pass there
+      }
+      if (planned) planAt += static_cast<size_t>(aheadCount);
+      if (fitCount > 0) spline.FitGroup(fit, ns, fitCount);
+    }
+    const ReadAhead& r = ahead[aheadAt];
+    const ViewWork& work = works[aheadAt];
+    ++aheadAt;
+    if (r.got < 0) return ViewDecimateEnd::ReadFailed;
+    const uint32_t n = static_cast<uint32_t>(r.got);
+    if (n == 0) break;
+    if (hooks.stop && hooks.stop()) return ViewDecimateEnd::Stopped;
+
+    const uint32_t fresh = countedEnd > p0 ? static_cast<uint32_t>(countedEnd - p0) : 0;
+    if (stats && fresh < n) stats->overflows += viewdetail::CountOverflows(work.raw + fresh, n - fresh);
+    if (p0 + n > countedEnd) countedEnd = p0 + n;
+    if (stats) stats->pointsRead += n;
+    spline.Attach(work, n);
+
+    const bool last = n < want || p0 + n >= rawPoints || n <= 2 * VIEW_BLOCK_MARGIN + 1;
+    if (hooks.block) hooks.block(viewdetail::BlockStartOf(p0, n, last, runs));
+    const double pd = static_cast<double>(p0);
+    const double limit = last ? pd + n : pd + n - 1 - VIEW_BLOCK_MARGIN;
+    viewdetail::SampleLevels(runs, spline, pd, limit, levels);
+    if (hooks.progress) hooks.progress(stats ? stats->pointsRead : 0);
+    if (last) break;
+
+    bool complete = false;
+    const ViewDecimateEnd step = viewdetail::NextBlock(runs, levels, hooks.disabled, &p0, &complete,
+                                                       stats ? &stats->nextPosition : nullptr);
+    if (step != ViewDecimateEnd::Done) return step;
+    if (complete) break;
+  }
+  return ViewDecimateEnd::Done;
+}
+
+// The pass with one work set.
+template <class Spline>
+ViewDecimateEnd ViewDecimate(int fd, uint64_t rawPoints, ViewLevelOut* levels, ViewWork& work, Spline& spline,
+                             const ViewDecimateHooks& hooks, ViewDecimateStats* stats) {
+  return ViewDecimate(fd, rawPoints, levels, &work, 1, spline, hooks, stats);
+}
+

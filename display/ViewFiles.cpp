@@ -178,8 +178,15 @@ int32_t PrepWrite(ViewRunTable& t, int16_t chn) {
     viewfiles::Box("Warning", viewfiles::kWarning, "CHN=[%d] FAILED TO READ RAW FILE=[%s]", chn, flnm);
     return 0;
   }
-  ViewWork work;
-  if (ViewWorkAlloc(&work, VIEW_BLOCK_POINTS) != 1) {
+  // Blocks are fitted a few at a time when the file has several and there is room
+  // for their work sets.
+  const uint64_t filePoints = static_cast<uint64_t>(st.st_size) / 4u;
+  const uint64_t blocks = filePoints / VIEW_BLOCK_POINTS + 1;
+  ViewWork works[ViewUniformSpline::kGroupMax];
+  const int workCount = ViewWorkAllocSets(
+      works, blocks < ViewUniformSpline::kGroupMax ? static_cast<int>(blocks) : ViewUniformSpline::kGroupMax,
+      VIEW_BLOCK_POINTS);
+  if (workCount < 1) {
     ::close(fd);
     FreeAll(fresh);
     DisplayViewArraysFree(chn);
@@ -202,11 +209,10 @@ int32_t PrepWrite(ViewRunTable& t, int16_t chn) {
       viewfiles::Box("Warning", viewfiles::kWarning, "%s", kText[level]);
     };
     ViewUniformSpline spline;
-    const uint64_t filePoints = static_cast<uint64_t>(st.st_size) / 4u;
-    const ViewDecimateEnd end = ViewDecimate(fd, filePoints, levels, work, spline, hooks, &stats);
+    const ViewDecimateEnd end = ViewDecimate(fd, filePoints, levels, works, workCount, spline, hooks, &stats);
     if (end != ViewDecimateEnd::Done) {
       ::close(fd);
-      ViewWorkFree(&work);
+      for (ViewWork& work : works) ViewWorkFree(&work);
       FreeAll(fresh);
       t.Chn_DspStat[chn] = 0;
       switch (end) {
@@ -243,7 +249,7 @@ int32_t PrepWrite(ViewRunTable& t, int16_t chn) {
                    static_cast<long long>(stats.overflows));
   }
   ::close(fd);
-  ViewWorkFree(&work);
+  for (ViewWork& work : works) ViewWorkFree(&work);
   viewfiles::Status(0, "[%d] [%s] WRITING QVM&QVI&QVO FILES", chn, flnm);
 
   uint32_t sizes[3] = {};

@@ -475,3 +475,166 @@ TEST(ViewSplineTest, BlocksFittedSideBySideAreFittedBitForBit) {
   }
   EXPECT_GT(checked, 15000);
 }
+
+namespace {
+
+// The pixels of a level as the pass took its samples before they came in runs: one
+// position after the other, each value from the one-position evaluation.
+void SampleOneByOne(viewdetail::LevelRun& run, const ViewUniformSpline& spline, double p0, double limit,
+                    ViewLevelOut& out) {
+  const double h = run.h, half = 0.5 * h, f = run.f;
+  double edge = (static_cast<double>(run.j) + 0.499999) * f;
+  for (;;) {
+    const double t = static_cast<double>(run.k) * h;
+    if (!(t < limit)) return;
+    const double y = spline.Eval(t - p0);
+    if (run.isMax) {
+      if (y > run.best) run.best = y;
+    } else {
+      run.sum += y;
+    }
+    if (edge <= t + half) {
+      if (run.j < out.size) {
+        const double v = run.isMax ? run.best : run.sum / run.count;
+        out.values[run.j] = std::fabs(v) > VIEW_MISSING_VALUE ? 0.0f : static_cast<float>(v);
+      }
+      ++run.j;
+      edge = (static_cast<double>(run.j) + 0.499999) * f;
+      run.best = -1.0e20;
+      run.sum = 0.0;
+      run.count = 0.0;
+      if (run.j >= out.size) {
+        ++run.k;
+        return;
+      }
+    }
+    ++run.k;
+    run.count += 1.0;
+  }
+}
+
+}  // namespace
+
+// Samples taken in runs up to each pixel's end give every pixel and the state left
+// bit for bit as taken one by one: pixels of under one sample to thousands, maximum
+// and average levels, limits that cut pixels and batches anywhere, a level that
+// completes on the way, and values of both signs of zero and beyond the missing mark.
+TEST(ViewSampleTest, SamplesTakenInRunsGiveThePixelsOfOneByOne) {
+  constexpr uint32_t kN = 6000;
+  ViewWork work;
+  ASSERT_EQ(ViewWorkAlloc(&work, kN), 1);
+  for (uint32_t i = 0; i < kN; ++i) {
+    double v = std::sin(0.05 * i) * 3.0 + ((i * 31) % 17 == 0 ? 2.0 : 0.0);
+    if (i >= 2000 && i < 2600) v = 0.0;        // flat zero: zero samples of either sign
+    if (i >= 4000 && i < 4100) v = 5.0e18;     // a stretch beyond the missing mark
+    work.y[i] = v;
+  }
+  ViewUniformSpline spline;
+  spline.Fit(work, kN);
+  const double ppps[] = {0.6, 1.0, 1.37, 3.0, 17.3, 256.5, 1999.0};
+  int pixels = 0;
+  for (double ppp : ppps)
+    for (bool isMax : {true, false})
+      for (uint32_t size : {3u, static_cast<uint32_t>(kN / ppp) - 1u}) {
+        ViewLevelOut outA{isMax ? VIEW_KIND_MAX : VIEW_KIND_AVE, ppp, size, nullptr};
+        ViewLevelOut outB = outA;
+        std::vector<float> a(size, 7.0f), b(size, 7.0f);
+        outA.values = a.data();
+        outB.values = b.data();
+        viewdetail::LevelRun runA, runB, unused[3];
+        ViewLevelOut probe[3] = {outA, {}, {}};
+        viewdetail::StartRuns(probe, unused);
+        runA = unused[0];
+        runB = unused[0];
+        // Limits that cut the file in uneven pieces, as blocks do.
+        for (double limit : {1.5, 100.25, 777.0, 778.0, 2500.5, 4050.0, 5999.0}) {
+          viewdetail::SampleLevel(runA, spline, 0.0, limit, outA);
+          SampleOneByOne(runB, spline, 0.0, limit, outB);
+          ASSERT_EQ(runA.k, runB.k) << ppp << " " << limit;
+          ASSERT_EQ(runA.j, runB.j);
+          ASSERT_EQ(std::memcmp(&runA.best, &runB.best, sizeof(double)), 0);
+          ASSERT_EQ(std::memcmp(&runA.sum, &runB.sum, sizeof(double)), 0);
+          ASSERT_EQ(runA.count, runB.count);
+        }
+        ASSERT_EQ(std::memcmp(a.data(), b.data(), size * sizeof(float)), 0) << "ppp " << ppp << " max " << isMax;
+        pixels += static_cast<int>(size);
+      }
+  EXPECT_GT(pixels, 10000);
+  ViewWorkFree(&work);
+}
+
+// The maximum of a run of samples is the running maximum's, the first of equal
+// values kept: zeros of both signs in every order, values below the start and
+// values that are not numbers, runs that leave lanes and tails.
+TEST(ViewSampleTest, RunMaximumKeepsTheFirstOfEqualValues) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double pool[] = {0.0, -0.0, -1.0, 2.0, -3.0e20, nan, 2.0, -0.0};
+  int checked = 0;
+  for (uint32_t n = 0; n <= 19; ++n)
+    for (uint32_t seed = 0; seed < 200; ++seed) {
+      std::vector<double> v(n);
+      uint32_t x = seed * 2654435761u + n;
+      for (double& value : v) {
+        x = x * 1664525u + 1013904223u;
+        value = pool[(x >> 16) % (seed < 100 ? 2 : 8)];  // the first half: zeros only
+      }
+      for (double start : {-1.0e20, -0.0, 0.0, 1.0}) {
+        double want = start;
+        for (double value : v) want = value > want ? value : want;
+        const double got = viewdetail::RunMax(v.data(), n, start);
+        ASSERT_EQ(std::memcmp(&want, &got, sizeof(double)), 0) << "n " << n << " seed " << seed << " start " << start;
+        ++checked;
+      }
+    }
+  EXPECT_GT(checked, 15000);
+}
+
+// Blocks read ahead and fitted a few at a time give the levels of the pass that reads
+// and fits one block after the other, byte for byte; the pass stops and ends at the
+// same block (a file shorter than its given size ends the pass at its end).
+TEST_F(ViewFilesTest, BlocksReadAheadGiveTheLevelsOfOneBlockAtATime) {
+  const uint64_t n = 30011;
+  const std::string path = dir_.File("ahead.bin");
+  WriteRaw("ahead.bin", n, [](uint64_t i) {
+    return i % 997 == 5 ? 3.0e18f : static_cast<float>(std::sin(i * 0.021) + 0.2 * std::cos(i * 0.3));
+  });
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  ASSERT_GE(fd, 0);
+  const double ppps[] = {0.5, 0.73, 1.0, 1.3, 2.5, 6.6667, 37.3, 1000.1};
+  int compared = 0;
+  for (uint32_t block : {VIEW_BLOCK_MIN, 1000u, 4096u})
+    for (int a = 0; a < 8; ++a)
+      for (uint64_t given : {n, n + 5000}) {  // the second: the file ends before its given size
+        std::vector<float> out[2][3];
+        ViewDecimateStats stats[2];
+        ViewDecimateEnd ends[2];
+        std::vector<uint64_t> starts[2];
+        for (int way = 0; way < 2; ++way) {
+          const int sets = way == 0 ? 1 : (a % 2 == 0 ? ViewUniformSpline::kGroupMax : 3);
+          ViewLevelOut levels[3];
+          for (int v = 0; v < 3; ++v) {
+            const double ppp = ppps[(a + 3 * v) % 8];
+            out[way][v].assign(std::max<size_t>(1, static_cast<size_t>(static_cast<double>(n) / ppp)), 0.0f);
+            levels[v] = {v == 1 ? VIEW_KIND_AVE : VIEW_KIND_MAX, ppp, static_cast<uint32_t>(out[way][v].size()),
+                         out[way][v].data()};
+          }
+          ViewWork works[ViewUniformSpline::kGroupMax];
+          ASSERT_EQ(ViewWorkAllocSets(works, sets, block), sets);
+          ViewDecimateHooks hooks;
+          hooks.block = [&](const ViewBlockStart& b) { starts[way].push_back(b.p0); };
+          ViewUniformSpline spline;
+          ends[way] = ViewDecimate(fd, given, levels, works, sets, spline, hooks, &stats[way]);
+          for (ViewWork& w : works) ViewWorkFree(&w);
+        }
+        ASSERT_EQ(ends[0], ends[1]);
+        ASSERT_EQ(starts[0], starts[1]) << "block " << block << " a " << a;
+        EXPECT_EQ(stats[0].overflows, stats[1].overflows);
+        EXPECT_EQ(stats[0].pointsRead, stats[1].pointsRead);
+        for (int v = 0; v < 3; ++v)
+          ASSERT_EQ(std::memcmp(out[0][v].data(), out[1][v].data(), out[0][v].size() * sizeof(float)), 0)
+              << "block " << block << " a " << a << " level " << v;
+        ++compared;
+      }
+  ::close(fd);
+  EXPECT_EQ(compared, 48);
+}
