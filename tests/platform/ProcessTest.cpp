@@ -113,7 +113,7 @@ TEST(ProcessTest, RunsInTheFolderGivenAndFailsForAMissingProgram) {
   CloseHandle(process);
   EXPECT_EQ(ReadBytes(dir.File("where.txt")), fs::canonical(dir.Path()).string() + "\n");
 
-  EXPECT_EQ(StartCommand(("\"" + dir.File("no such program") + "\" x").c_str()), nullptr);
+  EXPECT_EQ(StartCommand((std::string("\"") + dir.File("no such program") + "\" x").c_str()), nullptr);
   EXPECT_NE(LastErrorText().find("no such program"), std::string::npos);
   EXPECT_EQ(StartProcess({"sh", "-c", "exit 0"}, dir.File("no such folder").c_str()), nullptr);
   EXPECT_NE(LastErrorText().find("no such folder"), std::string::npos);
