@@ -19,6 +19,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bench/BenchMedians.h"
@@ -70,6 +71,18 @@ void SetBytes(benchmark::State& state, const Setup& s) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(s.points) * 4);
 }
 
+// The three levels of setup s, zero-filled, their values in out.
+void SetLevels(const Setup& s, std::vector<float> out[3], ViewLevelOut levels[3]) {
+  for (int v = 0; v < 3; ++v) {
+    const double pixels = LevelPixels(s, v);
+    out[v].assign(static_cast<size_t>(pixels + 0.5), 0.0f);
+    levels[v].kind = s.kinds[v];
+    levels[v].ptsPerPixel = static_cast<double>(s.points) / pixels;
+    levels[v].size = static_cast<uint32_t>(out[v].size());
+    levels[v].values = out[v].data();
+  }
+}
+
 // The pass as the view thread runs it on one core (sets > 1: blocks fitted a few at
 // a time), or with one work set, as it ran before.
 void ViewDecimateThreeLevels(benchmark::State& state, int sets) {
@@ -83,14 +96,7 @@ void ViewDecimateThreeLevels(benchmark::State& state, int sets) {
   const int fd = ::open(s.path.c_str(), O_RDONLY);
   for (auto _ : state) {
     ViewLevelOut levels[3];
-    for (int v = 0; v < 3; ++v) {
-      const double pixels = LevelPixels(s, v);
-      out[v].assign(static_cast<size_t>(pixels + 0.5), 0.0f);
-      levels[v].kind = s.kinds[v];
-      levels[v].ptsPerPixel = static_cast<double>(s.points) / pixels;
-      levels[v].size = static_cast<uint32_t>(out[v].size());
-      levels[v].values = out[v].data();
-    }
+    SetLevels(s, out, levels);
     ViewUniformSpline spline;
     ViewDecimateStats stats;
     if (ViewDecimate(fd, s.points, levels, works, sets, spline, ViewDecimateHooks{}, &stats) != ViewDecimateEnd::Done)
@@ -101,6 +107,36 @@ void ViewDecimateThreeLevels(benchmark::State& state, int sets) {
   for (ViewWork& work : works) ViewWorkFree(&work);
   SetBytes(state, s);
 }
+// The pass on every core: the file's blocks cut into ranges taken by the view thread
+// and one view worker a further core.
+void BM_ViewDecimateAllCores(benchmark::State& state) {
+  const Setup& s = setup;
+  const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  std::vector<ViewWork> works(static_cast<size_t>(std::max(cores, ViewUniformSpline::kGroupMax)));
+  const int sets = static_cast<int>(works.size());
+  if (ViewWorkAllocSets(works.data(), sets, VIEW_BLOCK_POINTS) != sets) {
+    state.SkipWithError("work arrays");
+    return;
+  }
+  std::vector<float> out[3];
+  const int fd = ::open(s.path.c_str(), O_RDONLY);
+  int ranges = 0;
+  for (auto _ : state) {
+    ViewLevelOut levels[3];
+    SetLevels(s, out, levels);
+    ViewDecimateStats stats;
+    if (ViewDecimateOnWorkers(fd, s.points, levels, works.data(), sets, cores, ViewDecimateHooks{}, &stats) !=
+        ViewDecimateEnd::Done)
+      state.SkipWithError("decimation failed");
+    ranges = stats.ranges;
+    benchmark::DoNotOptimize(out[0].data());
+  }
+  ::close(fd);
+  for (ViewWork& work : works) ViewWorkFree(&work);
+  state.counters["ranges"] = ranges;
+  SetBytes(state, s);
+}
+
 void BM_ViewDecimateThreeLevels(benchmark::State& state) { ViewDecimateThreeLevels(state, ViewUniformSpline::kGroupMax); }
 void BM_ViewDecimateBlockByBlock(benchmark::State& state) { ViewDecimateThreeLevels(state, 1); }
 
@@ -237,10 +273,12 @@ void PrintHashes(const Setup& s) {
   const Config configs[] = {{{1.0, 100.0, 1000.0}, {VIEW_KIND_MAX, VIEW_KIND_MAX, VIEW_KIND_AVE}},
                             {{2.5, 333.3, 1111.1}, {VIEW_KIND_AVE, VIEW_KIND_AVE, VIEW_KIND_MAX}},
                             {{0.7, 20000.0, 33333.3}, {VIEW_KIND_MAX, VIEW_KIND_AVE, VIEW_KIND_MAX}}};
-  ViewWork works[ViewUniformSpline::kGroupMax];
-  if (ViewWorkAllocSets(works, ViewUniformSpline::kGroupMax, VIEW_BLOCK_POINTS) != ViewUniformSpline::kGroupMax) return;
+  constexpr int kWorkers = 8;
+  ViewWork works[kWorkers];
+  if (ViewWorkAllocSets(works, kWorkers, VIEW_BLOCK_POINTS) != kWorkers) return;
   const int fd = ::open(s.path.c_str(), O_RDONLY);
-  for (int sets : {1, ViewUniformSpline::kGroupMax}) {
+  // One work set, blocks fitted four at a time, and eight ranges side by side.
+  for (int sets : {1, ViewUniformSpline::kGroupMax, kWorkers}) {
     for (const Config& c : configs) {
       std::vector<float> out[3];
       ViewLevelOut levels[3];
@@ -254,14 +292,16 @@ void PrintHashes(const Setup& s) {
       }
       ViewUniformSpline spline;
       ViewDecimateStats stats;
-      const ViewDecimateEnd end = ViewDecimate(fd, s.points, levels, works, sets, spline, ViewDecimateHooks{}, &stats);
+      const ViewDecimateEnd end =
+          sets == kWorkers ? ViewDecimateOnWorkers(fd, s.points, levels, works, sets, sets, ViewDecimateHooks{}, &stats)
+                           : ViewDecimate(fd, s.points, levels, works, sets, spline, ViewDecimateHooks{}, &stats);
       uint64_t hash = 1469598103934665603ull;
       for (int v = 0; v < 3; ++v) {
         const auto* bytes = reinterpret_cast<const unsigned char*>(out[v].data());
         for (size_t i = 0; i < out[v].size() * sizeof(float); ++i) hash = (hash ^ bytes[i]) * 1099511628211ull;
       }
-      std::printf("pages %g %g %g: end %d, hash %016llx (%d work sets)\n", c.pages[0], c.pages[1], c.pages[2],
-                  static_cast<int>(end), static_cast<unsigned long long>(hash), sets);
+      std::printf("pages %g %g %g: end %d, hash %016llx (%d work sets, %d ranges)\n", c.pages[0], c.pages[1],
+                  c.pages[2], static_cast<int>(end), static_cast<unsigned long long>(hash), sets, stats.ranges);
     }
   }
   ::close(fd);
@@ -298,7 +338,8 @@ int main(int argc, char** argv) {
   for (auto* b : {benchmark::RegisterBenchmark("BM_PlainReadReference", BM_PlainReadReference),
                   benchmark::RegisterBenchmark("BM_PlainMaxAverageReference", BM_PlainMaxAverageReference),
                   benchmark::RegisterBenchmark("BM_ViewDecimateBlockByBlock", BM_ViewDecimateBlockByBlock),
-                  benchmark::RegisterBenchmark("BM_ViewDecimateThreeLevels", BM_ViewDecimateThreeLevels)}) {
+                  benchmark::RegisterBenchmark("BM_ViewDecimateThreeLevels", BM_ViewDecimateThreeLevels),
+                  benchmark::RegisterBenchmark("BM_ViewDecimateAllCores", BM_ViewDecimateAllCores)}) {
     b->Iterations(1)->Repetitions(qvbench::kRepetitions)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond)
         ->UseRealTime();
   }
@@ -311,7 +352,7 @@ int main(int argc, char** argv) {
   std::printf("%llu raw points, file %s\n", static_cast<unsigned long long>(s.points), s.path.c_str());
   const double gb = static_cast<double>(s.points) * 4.0 / 1e9;
   for (const char* name : {"BM_PlainReadReference", "BM_PlainMaxAverageReference", "BM_ViewDecimateBlockByBlock",
-                           "BM_ViewDecimateThreeLevels"}) {
+                           "BM_ViewDecimateThreeLevels", "BM_ViewDecimateAllCores"}) {
     const qvbench::Median m = reporter.Of(name);
     if (m.real > 0)
       std::printf("%-44s: %8.3f s  %6.2f GB/s  %6.2f ns a point\n", name, m.real, gb / m.real,
@@ -323,6 +364,8 @@ int main(int argc, char** argv) {
     reporter.PrintRatio("view build / plain max-average pass", "BM_ViewDecimateThreeLevels",
                         "BM_PlainMaxAverageReference", cpu, 0);
     reporter.PrintRatio("view build / block by block", "BM_ViewDecimateThreeLevels", "BM_ViewDecimateBlockByBlock",
+                        cpu, 0);
+    reporter.PrintRatio("view build one core / all cores", "BM_ViewDecimateThreeLevels", "BM_ViewDecimateAllCores",
                         cpu, 0);
     reporter.PrintRatio("fit side by side / one by one", "BM_SplineFitSideBySide", "BM_SplineFitOneByOne", cpu, 0);
   }

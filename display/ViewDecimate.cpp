@@ -1,8 +1,11 @@
 #include "display/ViewDecimate.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 
 #include "core/TypedArrays.h"
+#include "platform/kernel/Sync.h"
 
 int16_t ViewWorkAlloc(ViewWork* work, uint32_t points) {
   if (!work) return -1;
@@ -180,4 +183,248 @@ ViewSchedule ViewBlockSchedule(uint64_t rawPoints, uint32_t blockPoints, const V
   }
   for (int v = 0; v < 3; ++v) out.kinds[v] = levels[v].kind;
   return out;
+}
+
+namespace {
+
+constexpr size_t kRangesPerThread = 4;
+
+// One range of scheduled blocks and what its processing left.
+struct ViewRange {
+  // in
+  int fd = -1;
+  const ViewSchedule* plan = nullptr;
+  size_t first = 0, end = 0;  // blocks [first, end) of the plan
+  ViewLevelOut levels[3];
+  std::atomic<bool>* halt = nullptr;
+  std::atomic<uint64_t>* pointsRead = nullptr;
+  // out
+  viewdetail::LevelRun runs[3];
+  std::vector<double> held[3];
+  uint64_t overflows = 0;
+  ViewDecimateEnd result = ViewDecimateEnd::Done;
+  bool diverged = false;  // a read returned another length than the schedule's
+};
+
+// Reads, fits and samples the blocks of range r (its runs set up by the caller)
+// with the arrays of work, calling beforeBlock (when given) before each block.
+void RunRange(ViewRange& r, ViewWork& work, const std::function<void()>& beforeBlock) {
+  ViewUniformSpline spline;
+  const std::vector<ViewBlockStart>& blocks = r.plan->blocks;
+  for (size_t b = r.first; b < r.end; ++b) {
+    if (beforeBlock) beforeBlock();
+    if (r.halt->load(std::memory_order_relaxed)) {
+      r.result = ViewDecimateEnd::Stopped;
+      return;
+    }
+    const ViewBlockStart& at = blocks[b];
+    const int64_t got = viewdetail::ReadBlock(r.fd, at.p0, work.raw, at.n);
+    if (got < 0) {
+      r.result = ViewDecimateEnd::ReadFailed;
+      r.halt->store(true);
+      return;
+    }
+    if (got != static_cast<int64_t>(at.n)) {
+      r.diverged = true;
+      r.halt->store(true);
+      return;
+    }
+    // Overflows are counted once per raw point: from the end of the block before on.
+    const uint64_t before = b > 0 ? blocks[b - 1].p0 + blocks[b - 1].n : 0;
+    const uint32_t fresh = before > at.p0 ? static_cast<uint32_t>(before - at.p0) : 0;
+    if (fresh < at.n) r.overflows += viewdetail::CountOverflows(work.raw + fresh, at.n - fresh);
+    viewdetail::BlockOrdinates(work.raw, at.n, work.y);
+    spline.Fit(work, at.n);
+    for (int v = 0; v < 3; ++v) r.runs[v].active = r.runs[v].active && at.active[v];
+    const double pd = static_cast<double>(at.p0);
+    const double limit = at.last ? pd + at.n : pd + at.n - 1 - VIEW_BLOCK_MARGIN;
+    viewdetail::SampleLevels(r.runs, spline, pd, limit, r.levels);
+    r.pointsRead->fetch_add(at.n, std::memory_order_relaxed);
+  }
+}
+
+// The ranges of a pass and the next one not yet taken; every thread takes one after
+// the other until none is left.
+struct RangeQueue {
+  std::vector<ViewRange>* parts = nullptr;
+  std::atomic<size_t> next{0};
+  void Work(ViewWork& work, const std::function<void()>& beforeBlock) {
+    for (;;) {
+      const size_t i = next.fetch_add(1);
+      if (i >= parts->size()) return;
+      RunRange((*parts)[i], work, beforeBlock);
+    }
+  }
+};
+
+struct ViewWorker {
+  RangeQueue* queue = nullptr;
+  ViewWork* work = nullptr;
+};
+
+DWORD RangeWorker(void* parameter) {
+  ViewWorker* worker = static_cast<ViewWorker*>(parameter);
+  worker->queue->Work(*worker->work, nullptr);
+  return 0;
+}
+
+// Whether the ranges can be cut from plan: the pass runs to its end without
+// disabling a level, over several blocks, and the samples an average level holds
+// back stay below half a block.
+bool CanCut(const ViewSchedule& plan, const viewdetail::LevelRun* runs, uint32_t cap) {
+  if (plan.end != ViewDecimateEnd::Done || plan.blocks.size() < 2) return false;
+  for (int v = 0; v < 3; ++v) {
+    if (plan.disabled[v]) return false;
+    if (runs[v].active && !runs[v].isMax && !(runs[v].f / runs[v].h < 0.5 * cap)) return false;
+  }
+  return true;
+}
+
+// Finishes the pixel that range r started inside, from prev (the state the ranges
+// before left), and leaves in prev the state after range r.
+void JoinRange(ViewRange& r, viewdetail::LevelRun* prev, ViewLevelOut* levels) {
+  for (int v = 0; v < 3; ++v) {
+    const viewdetail::LevelRun& mine = r.runs[v];
+    viewdetail::LevelRun& p = prev[v];
+    if (!r.plan->blocks[r.first].active[v]) {
+      p = mine;
+      continue;
+    }
+    double best = p.best, sum = p.sum, count = p.count;
+    if (mine.isMax) {
+      best = mine.heldBest > best ? mine.heldBest : best;
+      count += static_cast<double>(mine.heldCount - (mine.heldEdge ? 1 : 0));
+    } else {
+      const std::vector<double>& held = r.held[v];
+      const size_t plain = held.size() - (mine.heldEdge ? 1 : 0);
+      for (size_t i = 0; i < plain; ++i) {
+        sum += held[i];
+        count += 1.0;
+      }
+      if (mine.heldEdge) sum += held.back();
+    }
+    if (!mine.heldEdge) {
+      p.best = best;
+      p.sum = sum;
+      p.count = count;
+      p.k = mine.k;
+      p.active = mine.active;
+      continue;
+    }
+    const uint32_t j = r.plan->blocks[r.first].j[v];
+    if (j < levels[v].size) {
+      const double value = mine.isMax ? best : sum / count;
+      levels[v].values[j] = std::fabs(value) > VIEW_MISSING_VALUE ? 0.0f : static_cast<float>(value);
+    }
+    p = mine;
+  }
+}
+
+}  // namespace
+
+ViewDecimateEnd ViewDecimateOnWorkers(int fd, uint64_t rawPoints, ViewLevelOut* levels, ViewWork* works,
+                                      int workCount, int workers, const ViewDecimateHooks& hooks,
+                                      ViewDecimateStats* stats) {
+  const auto oneThread = [&] {
+    ViewUniformSpline spline;
+    return ViewDecimate(fd, rawPoints, levels, works, workCount, spline, hooks, stats);
+  };
+  const int threads = workers < workCount ? workers : workCount;
+  if (threads < 2) return oneThread();
+  const uint32_t cap = works[0].points;
+  const ViewSchedule plan = ViewBlockSchedule(rawPoints, cap, levels);
+  viewdetail::LevelRun start[3];
+  {
+    ViewLevelOut probe[3] = {levels[0], levels[1], levels[2]};
+    viewdetail::StartRuns(probe, start);
+  }
+  if (!CanCut(plan, start, cap)) return oneThread();
+  // A few ranges a thread, so that threads the machine gives less time take fewer.
+  const size_t count = plan.blocks.size();
+  const size_t ranges = std::min(count, static_cast<size_t>(threads) * kRangesPerThread);
+
+  viewdetail::StartRuns(levels, start);  // the kinds as the one-thread pass leaves them
+  std::atomic<bool> halt{false};
+  std::atomic<uint64_t> pointsRead{0};
+  std::vector<ViewRange> parts(ranges);
+  for (size_t i = 0; i < ranges; ++i) {
+    ViewRange& r = parts[i];
+    r.fd = fd;
+    r.plan = &plan;
+    r.first = count * i / ranges;
+    r.end = count * (i + 1) / ranges;
+    r.halt = &halt;
+    r.pointsRead = &pointsRead;
+    const ViewBlockStart& at = plan.blocks[r.first];
+    for (int v = 0; v < 3; ++v) {
+      r.levels[v] = levels[v];
+      r.runs[v] = start[v];
+      r.runs[v].k = at.k[v];
+      r.runs[v].j = at.j[v];
+      r.runs[v].active = at.active[v];
+      if (i > 0) {  // starts inside a pixel: hold it back
+        r.runs[v].count = 0.0;
+        r.runs[v].holding = at.active[v];
+        r.runs[v].held = &r.held[v];
+      }
+    }
+  }
+  // As the one-thread pass polls before its first block is sampled: a stop asked
+  // before the pass began ends it whatever the workers would do.
+  bool stopAsked = false;
+  const auto poll = [&] {
+    if (hooks.progress) hooks.progress(pointsRead.load(std::memory_order_relaxed));
+    if (!stopAsked && hooks.stop && hooks.stop()) {
+      stopAsked = true;
+      halt.store(true);
+    }
+  };
+  poll();
+  if (stopAsked) return ViewDecimateEnd::Stopped;
+  RangeQueue queue;
+  queue.parts = &parts;
+  std::vector<ViewWorker> helpers(static_cast<size_t>(threads));
+  std::vector<HANDLE> handles;
+  for (int i = 1; i < threads; ++i) {
+    ViewWorker& worker = helpers[static_cast<size_t>(i)];
+    worker.queue = &queue;
+    worker.work = &works[i];
+    DWORD id = 0;
+    HANDLE thread = CreateThread(RangeWorker, &worker, &id);
+    if (!thread) break;  // the threads there are take every range
+    SetThreadPriority(thread, THREAD_PRIORITY_BELOW_NORMAL);
+    handles.push_back(thread);
+  }
+  // The stop is polled on the calling thread only, before each of its blocks and
+  // while it waits for the workers; once seen, the pass ends stopped.
+  queue.Work(works[0], poll);
+  for (HANDLE thread : handles) {
+    while (WaitForSingleObject(thread, 20) == WAIT_TIMEOUT) poll();
+    CloseHandle(thread);
+  }
+
+  // A failed read ends the pass; a range that was halted by a stop ends it stopped;
+  // a file that changed length under the pass is done again as one thread would.
+  bool diverged = false, stopped = false;
+  for (const ViewRange& r : parts) {
+    if (r.result == ViewDecimateEnd::ReadFailed) return ViewDecimateEnd::ReadFailed;
+    diverged = diverged || r.diverged;
+    stopped = stopped || r.result == ViewDecimateEnd::Stopped;
+  }
+  if ((stopped || stopAsked) && !diverged) return ViewDecimateEnd::Stopped;
+  if (diverged) {
+    for (int v = 0; v < 3; ++v)
+      if (levels[v].values) std::fill(levels[v].values, levels[v].values + levels[v].size, 0.0f);
+    return oneThread();
+  }
+  viewdetail::LevelRun state[3];
+  for (int v = 0; v < 3; ++v) state[v] = parts[0].runs[v];
+  for (size_t i = 1; i < ranges; ++i) JoinRange(parts[i], state, levels);
+  if (stats) {
+    for (const ViewRange& r : parts) stats->overflows += r.overflows;
+    stats->pointsRead += pointsRead.load();
+    stats->ranges = static_cast<int>(ranges);
+  }
+  if (hooks.progress) hooks.progress(stats ? stats->pointsRead : 0);
+  return ViewDecimateEnd::Done;
 }

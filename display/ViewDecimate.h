@@ -95,6 +95,7 @@ struct ViewDecimateStats {
   uint64_t overflows = 0;    // raw points of magnitude 1e18 or more (or not a number)
   uint64_t pointsRead = 0;   // raw points read, overlaps included
   double nextPosition = 0;   // for SeekTooFar: the position that was refused
+  int ranges = 1;            // ranges of blocks processed side by side
 };
 
 // Natural cubic spline through y[0..n-1] at the abscissae 0..n-1: the textbook
@@ -344,6 +345,15 @@ struct LevelRun {
   double best = -1.0e20;
   double sum = 0.0;
   double count = 1.0;
+  // A run that starts inside a pixel without the samples before it (a range of
+  // blocks on a view worker) holds that pixel's samples back until the pixel ends:
+  // the maximum taken from -1e20 (heldBest) or the samples themselves (held), so
+  // that the pixel can be finished once the samples before the range are known.
+  bool holding = false;
+  bool heldEdge = false;      // the held pixel ended within the run (with its last sample)
+  double heldBest = -1.0e20;
+  uint64_t heldCount = 0;
+  std::vector<double>* held = nullptr;
 };
 
 // Sets up the runs of levels[0..2]; a level with fewer than half a raw point per
@@ -428,6 +438,12 @@ inline uint32_t PositionsBefore(double k0, uint32_t count, double h, double half
   return r;
 }
 
+// Adds n samples to the pixel run holds back.
+inline void Hold(LevelRun& run, const double* ys, uint32_t n) {
+  run.heldCount += n;
+  if (!run.isMax) run.held->insert(run.held->end(), ys, ys + n);
+}
+
 // Samples level run over the spline for positions below limit (absolute raw
 // points, block starting at p0) and completes its pixels into out. The spline's
 // values come a batch at a time; the pixels take them in order: the samples before
@@ -466,6 +482,7 @@ inline void SampleLevel(LevelRun& run, const Spline& spline, double p0, double l
         } else {
           for (uint32_t r = 0; r < plain; ++r) sum += ys[q + r];
         }
+        if (run.holding) Hold(run, ys + q, plain);
         k += plain;
         count += static_cast<double>(plain);
         kd += static_cast<double>(plain);
@@ -483,6 +500,12 @@ inline void SampleLevel(LevelRun& run, const Spline& spline, double p0, double l
         if (y > best) best = y;
       } else {
         sum += y;
+      }
+      if (run.holding) {
+        Hold(run, &y, 1);
+        run.holding = false;
+        run.heldEdge = true;
+        run.heldBest = best;
       }
       if (j < size) {
         const double v = isMax ? best : sum / count;
@@ -509,6 +532,7 @@ inline void SampleLevel(LevelRun& run, const Spline& spline, double p0, double l
   run.best = best;
   run.sum = sum;
   run.count = count;
+  if (run.holding) run.heldBest = best;
 }
 
 }  // namespace viewdetail
@@ -690,3 +714,24 @@ ViewDecimateEnd ViewDecimate(int fd, uint64_t rawPoints, ViewLevelOut* levels, V
   return ViewDecimate(fd, rawPoints, levels, &work, 1, spline, hooks, stats);
 }
 
+// Most view workers a pass uses.
+constexpr unsigned kViewWorkersMax = 16;
+
+// The pass of ViewDecimate with the blocks of the file cut into ranges of whole
+// blocks, the ranges processed side by side: the calling thread takes the first,
+// view workers (threads of their own at below-normal priority) the others. Each
+// range starts at a block start of the one-thread pass and with the levels' state
+// there, worked out from the sizes (ViewBlockSchedule); a pixel that a range starts
+// inside is finished once the ranges before it are done, with its samples taken in
+// the one-thread order, so every value is the one-thread pass's. works holds
+// workCount work sets of the same size (one per range; up to
+// ViewUniformSpline::kGroupMax of them fit blocks together when the pass runs on
+// one thread). workers 1, or a file the schedule cannot cut (one block, a level
+// disabled or a pass that fails on the way, an average level of pixels wider than
+// half a block), runs the one-thread pass. The hooks are called on the calling
+// thread only (block not at all when the ranges run side by side); stop is polled
+// while the workers run. A file that turns out shorter than its size said is done
+// again on one thread.
+ViewDecimateEnd ViewDecimateOnWorkers(int fd, uint64_t rawPoints, ViewLevelOut* levels, ViewWork* works,
+                                      int workCount, int workers, const ViewDecimateHooks& hooks,
+                                      ViewDecimateStats* stats);

@@ -638,3 +638,98 @@ TEST_F(ViewFilesTest, BlocksReadAheadGiveTheLevelsOfOneBlockAtATime) {
   ::close(fd);
   EXPECT_EQ(compared, 48);
 }
+
+// Levels built with the blocks cut into ranges on view workers are byte for byte
+// the levels of one thread, for every kind of range boundary: inside a pixel, at a
+// pixel's end, pixels that span whole ranges (maxima) or several blocks
+// (averages), several pixels a raw point, levels that complete inside a range and
+// levels the file ends first, missing values in the overlap of two blocks, and a
+// file that ends before its given size (done again on one thread).
+TEST_F(ViewFilesTest, RangesOnViewWorkersGiveTheLevelsOfOneThread) {
+  const uint64_t n = 30011;
+  const std::string path = dir_.File("ranges.bin");
+  WriteRaw("ranges.bin", n, [](uint64_t i) {
+    if (i % 1201 == 119) return 3.0e18f;  // a missing value
+    if (i >= 9000 && i < 9400) return 0.0f;
+    return static_cast<float>(std::sin(i * 0.021) + 0.2 * std::cos(i * 0.3));
+  });
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  ASSERT_GE(fd, 0);
+  const double maxPpps[] = {0.5, 0.73, 1.0, 6.6667, 37.3, 1000.1, 4321.0};
+  const double avePpps[] = {0.61, 1.0, 1.3, 2.5, 17.7, 60.0};
+  const double fills[] = {1.0, 0.61, 1.7};
+  int cut = 0, runs = 0;
+  for (uint32_t block : {VIEW_BLOCK_MIN, 200u, 1000u})
+    for (int a = 0; a < 7; ++a)
+      for (int workers : {2, 3, 8})
+        for (uint64_t given : {n, n + 3000}) {
+          const double fill = fills[(a + workers) % 3];
+          std::vector<float> out[2][3];
+          ViewDecimateStats stats[2];
+          ViewDecimateEnd ends[2];
+          for (int way = 0; way < 2; ++way) {
+            ViewLevelOut levels[3];
+            for (int v = 0; v < 3; ++v) {
+              const bool ave = v == (a % 3);
+              const double ppp = ave ? avePpps[(a + v) % 6] : maxPpps[(a + 2 * v) % 7];
+              out[way][v].assign(std::max<size_t>(1, static_cast<size_t>(fill * static_cast<double>(n) / ppp)), 0.0f);
+              levels[v] = {ave ? VIEW_KIND_AVE : VIEW_KIND_MAX, ppp, static_cast<uint32_t>(out[way][v].size()),
+                           out[way][v].data()};
+            }
+            std::vector<ViewWork> works(static_cast<size_t>(workers));
+            ASSERT_EQ(ViewWorkAllocSets(works.data(), workers, block), workers);
+            ends[way] = ViewDecimateOnWorkers(fd, given, levels, works.data(), workers, way == 0 ? 1 : workers,
+                                              ViewDecimateHooks{}, &stats[way]);
+            for (ViewWork& w : works) ViewWorkFree(&w);
+          }
+          const std::string where = "block " + std::to_string(block) + " a " + std::to_string(a) + " workers " +
+                                    std::to_string(workers) + " given " + std::to_string(given);
+          ASSERT_EQ(ends[0], ends[1]) << where;
+          EXPECT_EQ(stats[0].overflows, stats[1].overflows) << where;
+          EXPECT_EQ(stats[0].pointsRead, stats[1].pointsRead) << where;
+          for (int v = 0; v < 3; ++v)
+            ASSERT_EQ(std::memcmp(out[0][v].data(), out[1][v].data(), out[0][v].size() * sizeof(float)), 0)
+                << where << " level " << v;
+          EXPECT_EQ(stats[0].ranges, 1);
+          if (stats[1].ranges > 1) ++cut;
+          ++runs;
+        }
+  ::close(fd);
+  EXPECT_GT(cut, runs / 3);
+}
+
+// A stop asked before or while the workers run ends the pass stopped once they have
+// ended; the pass reports a failed read of any range.
+TEST_F(ViewFilesTest, RangesOnViewWorkersStopAndFailAsOneThread) {
+  const uint64_t n = 30000;
+  const std::string path = dir_.File("stop.bin");
+  WriteRaw("stop.bin", n, [](uint64_t i) { return static_cast<float>(i % 100); });
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  ASSERT_GE(fd, 0);
+  std::vector<float> out[3];
+  ViewLevelOut levels[3];
+  auto reset = [&] {
+    for (int v = 0; v < 3; ++v) {
+      out[v].assign(3000, 0.0f);
+      levels[v] = {VIEW_KIND_MAX, 10.0, 3000, out[v].data()};
+    }
+  };
+  std::vector<ViewWork> works(4);
+  ASSERT_EQ(ViewWorkAllocSets(works.data(), 4, VIEW_BLOCK_MIN), 4);
+  ViewDecimateHooks hooks;
+  int polls = 0;
+  for (int stopAt : {1, 2}) {
+    polls = 0;
+    hooks.stop = [&] { return ++polls >= stopAt; };
+    reset();
+    const ViewDecimateEnd end = ViewDecimateOnWorkers(fd, n, levels, works.data(), 4, 4, hooks, nullptr);
+    // A stop on the second poll may come after the workers have taken every range.
+    if (stopAt == 1 || polls >= 2) EXPECT_EQ(end, ViewDecimateEnd::Stopped) << stopAt;
+    else EXPECT_EQ(end, ViewDecimateEnd::Done);
+  }
+  ::close(fd);
+  reset();
+  EXPECT_EQ(ViewDecimateOnWorkers(fd, n, levels, works.data(), 4, 4, ViewDecimateHooks{}, nullptr),
+            ViewDecimateEnd::ReadFailed);  // the file is closed
+  for (ViewWork& w : works) ViewWorkFree(&w);
+}
