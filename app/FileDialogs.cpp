@@ -23,6 +23,7 @@
 #include "records/Quad.h"
 #include "records/Sim.h"
 #include "records/Win.h"
+#include "sim/SimAsnWrite.h"
 
 using namespace workfile;
 
@@ -307,7 +308,7 @@ int32_t AsnFileDialog(int16_t mode, int16_t set, const char* kind, char* fileNam
       else if (Is(kind, "QUAD")) result = QuadReadAsnFile(set);
       else if (Is(kind, "NLF")) result = VoigtIOLogFile("INPUT", fileName, set);
     } else {
-      if (Is(kind, "ORV")) result = SimAsnWritePickett(set, fileName);
+      if (Is(kind, "ORV")) result = SimAsnWritePickett(set, fileName, 0.0);
       else if (Is(kind, "QUAD")) result = QuadWriteAsnFile(set, fileName);
       else if (Is(kind, "NLF")) result = VoigtIOLogFile("OUTPUT", fileName, set);
       else if (Is(kind, "FORMAT")) result = SimAsnWriteAscii(set, fileName);

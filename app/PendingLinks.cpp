@@ -9,8 +9,6 @@
 
 
 
-QV95_PENDING int32_t SimAsnWritePickett(int16_t, const char*) { return 0; }
-QV95_PENDING int32_t SimAsnWriteAscii(int16_t, const char*) { return 0; }
 
 
 QV95_PENDING int32_t OrvReadInputPrm() { return 0; }

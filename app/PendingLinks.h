@@ -26,8 +26,6 @@
 
 // Simulation sets.
 int32_t SimModelessDialogUpdate(int16_t set, int32_t repaint);
-int32_t SimAsnWritePickett(int16_t set, const char* file);
-int32_t SimAsnWriteAscii(int16_t set, const char* file);
 
 // Marker files and the file-operation engine.
 

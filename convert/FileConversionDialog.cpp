@@ -15,6 +15,7 @@
 #include "display/ViewFiles.h"
 #include "app/AnalysisOptions.h"
 #include "convert/CalNormLinDialog.h"
+#include "convert/OpSeq.h"
 #include "platform/windows/Controls.h"
 #include "platform/windows/Dialog.h"
 #include "platform/kernel/Files.h"
@@ -29,7 +30,6 @@
 // Thread routines of the view files and of the operation sequence; until their code
 // is linked in they stay null, and the dialog does without them.
 DWORD DisplayQviQvoSetup(void* parameter) __attribute__((weak));
-DWORD CnvOperationSequence(void* parameter) __attribute__((weak));
 
 namespace {
 
@@ -176,8 +176,11 @@ void StopOperationSequence() {
 // Starts the interpreter; 1 started, 0 not (after a box).
 int32_t StartOperationSequence() {
   ThreadCtl.OpSeq_Stop = 0;
-  int32_t started = FunctionThreadCreate(&CnvOperationSequence);
-  ThreadCtl.OpSeq_Running = started == 1 ? 1u : 0u;
+  // Raised before the start: a run that ends at once clears it itself, and must not
+  // find it raised again after it has gone.
+  ThreadCtl.OpSeq_Running = 1;
+  const int32_t started = FunctionThreadCreate(&CnvOperationSequence);
+  if (started != 1) ThreadCtl.OpSeq_Running = 0;
   return started;
 }
 
@@ -191,19 +194,11 @@ bool OperationSequenceButton(DialogState* s) {
     if (answer == IDYES) return false;
     StopOperationSequence();
     if (answer == IDNO) {
-      if (!&CnvOperationSequence) {
-        NotAvailable();
-        return false;
-      }
       s->lastResult = StartOperationSequence();
     } else {
       s->lastResult = 1;
     }
     return true;
-  }
-  if (!&CnvOperationSequence) {
-    NotAvailable();
-    return false;
   }
   s->lastResult = StartOperationSequence();
   return true;

@@ -94,10 +94,15 @@ int CreateTemp(int16_t slot, const char* target, std::string* tempName) {
   const std::string prefix = FolderPrefix(target);
   struct stat targetInfo;
   const bool targetExists = ::stat(platform::MapPath(target).c_str(), &targetInfo) == 0;
+  // Only the folder is looked up ignoring case: the temporary's own name is ours, and
+  // looking a new name up reads the whole folder, which many workers writing into one
+  // folder would otherwise do for every file they write.
+  const std::string folder = prefix.empty() ? std::string() : platform::MapPath(prefix.c_str());
   for (int k = -1; k < 1000; ++k) {
-    std::string name = prefix + (k < 0 ? StrPrintf("__qvosi%03d.tmp", slot) : StrPrintf("__qvosi%03d_%03d.tmp", slot, k));
+    const std::string file = k < 0 ? StrPrintf("__qvosi%03d.tmp", slot) : StrPrintf("__qvosi%03d_%03d.tmp", slot, k);
+    std::string name = prefix + file;
     if (name.size() >= OSI_NAME_SIZE) return -1;
-    const std::string mapped = platform::MapPath(name.c_str());
+    const std::string mapped = folder.empty() || folder.back() == '/' ? folder + file : folder + "/" + file;
     int fd = ::open(mapped.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     int error = fd < 0 ? errno : 0;
     if (error == EEXIST && RemoveIfStale(mapped)) {

@@ -147,6 +147,8 @@ struct CnlRecord {
   uint32_t TtlStat = 0;
   char NrmInFlnm[200] = "PmtF";
   char NrmOutFlnm[200] = "PmtFo";
+  // Power fit before the normalisation of a command file (1: fit first).
+  uint32_t NrmFit = 0;
 };
 
 extern CnlRecord Cnl;

@@ -44,6 +44,14 @@ struct QuadRecord {
   uint32_t QN_FromList[QUAD_SETS] = {};
   uint32_t QN_Scan[QUAD_SETS] = {};
   double Frq_Widen = 10.0;  // the frequency window of a quadrupole set widens by this many widths
+  // Quadrupole QN dialog: its EXPT FREQ column shows experimental minus simulated
+  // frequencies, the second-order pattern is shown, a second-order line set has been
+  // read, the intensity cut of each set; the frequency window shared by all sets.
+  uint32_t QN_ShowOC[QUAD_SETS] = {};
+  uint32_t SecondOrder[QUAD_SETS] = {};
+  uint32_t SecondOrderRead[QUAD_SETS] = {};
+  float Itn_Cut[QUAD_SETS] = {};
+  double Frq_Win = 0.0;
 };
 
 extern QuadRecord Quad;

@@ -52,6 +52,7 @@ enum SimDlgKind : int {
 #define QV95_SIM_TEMPS {0.0, 0.0, 0.0, 1.0}
 #define QV95_SIM_SPINS {1, 1, 1, 1}
 #define QV95_SIM_RANGE {0.0, 1.0}
+#define QV95_SIM_CD_ON {1u, 1u}
 #define QV95_SIM_RANGE_W {1.0, 1.0}
 #define QV95_SIM_QTREF {1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 0.0, 0.0}
 
@@ -420,12 +421,30 @@ struct SimRecord {
   // first row) and the uncertainty given to a line assigned without one.
   int32_t FI_QN_List_Top[SIM_SETS] = {};
   float Asn_StdUnc[SIM_SETS] = {};
+  // Assigned-line list: the position the list returns to when "ASN LIST" comes back on
+  // without a filter (-1 = none), and the filter dialog's last value seen.
+  int32_t FI_QN_List_Mem[SIM_SETS] = QV95_SIM_ALL(-1);
+  int32_t Jkk_QNValSeen[SIM_SETS] = {};
+  // JKK QN dialog: its EXPT FREQ column shows experimental minus simulated frequencies.
+  uint32_t QN_ShowOC[SIM_SETS] = {};
+  // Combination differences: the lower- and upper-level search flags ([0] LS, [1] US),
+  // the loop flag and the fix mode of each set; the CD dialog's first visible BS
+  // position and its selection-changed flag; slope and intercept of the last error
+  // analysis (ground-state difference against its observed error).
+  uint32_t CD_Search[SIM_SETS][2] = QV95_SIM_ALL(QV95_SIM_CD_ON);
+  uint32_t CD_Loop[SIM_SETS] = {};
+  uint32_t CD_FixMode[SIM_SETS] = {};
+  int32_t FI_CD_Top[SIM_SETS] = {};
+  uint32_t CD_SelChanged[SIM_SETS] = {};
+  double CD_Slope = 0.0;
+  double CD_Intercept = 0.0;
 #undef QV95_SIM_ALL
 };
 #undef QV95_SIM_TDM
 #undef QV95_SIM_TEMPS
 #undef QV95_SIM_SPINS
 #undef QV95_SIM_RANGE
+#undef QV95_SIM_CD_ON
 #undef QV95_SIM_RANGE_W
 #undef QV95_SIM_QTREF
 

@@ -47,6 +47,7 @@ struct RavThreadPoolRecord {
   int16_t Pool_CCPrm[5] = {};       // cross-correlation parameters handed on unchanged
   // The routine the workers call for each file; installed by the file-operation code.
   Shared<RavFileFixRoutine> FileFix_Routine{nullptr};
+  int32_t Pool_SeqPrm[4] = {};      // sequence values of command 37: SEQ SZ, SEQ CT, WIN LO, WIN HI
 };
 
 extern ThreadCtlRecord ThreadCtl;

@@ -1,8 +1,10 @@
 // Dialog templates of the simulation sets: the SIMULATION CONTROL DIALOG (11500) and
 // the per-set dialogs RESIDUALS (9001), SIM SCALAR/OFFSET/SLOPE (1201), the sine and
-// chirp baseline (1203), CHEBYSHEV & POWER NORM PRMS (1280), SIM LINESHAPE (1300) and
-// SIM HITRAN (1000). The control dialog's identifiers come in pairs: the first for the
-// left column, the next for the right one.
+// chirp baseline (1203), CHEBYSHEV & POWER NORM PRMS (1280), SIM LINESHAPE (1300),
+// SIM HITRAN (1000), the JKK QN dialogs (800, 801), the JKK FILTER DIALOG (802), the
+// COMBINATION DIFFERENCES DIALOGs (744, 745) and the QUADRUPOLE QN DIALOG (8002).
+// The control dialog's identifiers come in pairs: the first for the left column, the
+// next for the right one.
 #include "resources/Dialogs.h"
 
 #include "platform/windows/Controls.h"
@@ -292,6 +294,166 @@ DialogTemplate SimHitran() {
   return t;
 }
 
+// 800: JKK QN DIALOG (band column, CALC) and 801: JKK F/M QN DIALOG (F' and F''
+// columns): five rows of the QN list beside a scroll bar.
+DialogTemplate JkkQN(bool fm) {
+  DialogTemplate t;
+  t.id = fm ? 801 : 800;
+  t.caption = fm ? "JKK F/M QN DIALOG" : "JKK QN DIALOG";
+  t.cx = 420;
+  t.cy = 118;
+  t.style = kPopup;
+  auto& c = t.controls;
+  Caption(t, 4, 4);
+  const char* heads[] = {"J'", "Ka'", "Kc'", "J\"", "Ka\"", "Kc\""};
+  int x = 18;
+  if (!fm) c.push_back({ControlKind::Static, -1, "BAND", I16(x), 18, 20, 8, kLabel});
+  const int qx = fm ? 18 : 40;
+  for (int k = 0; k < 6; ++k) c.push_back({ControlKind::Static, -1, heads[k], I16(qx + 18 * k), 18, 16, 8, kLabel});
+  x = qx + 108;
+  if (fm) {
+    c.push_back({ControlKind::Static, -1, "F'", I16(x), 18, 20, 8, kLabel});
+    c.push_back({ControlKind::Static, -1, "F\"", I16(x + 22), 18, 20, 8, kLabel});
+    x += 44;
+  }
+  c.push_back({ControlKind::CheckBox, 8167, "SIM ITN", I16(x), 18, 50, 8, kCheck});
+  c.push_back({ControlKind::Static, -1, "SIM FREQ", I16(x + 52), 18, 60, 8, kLabel});
+  c.push_back({ControlKind::CheckBox, 8168, "EXPT FREQ", I16(x + 114), 18, 60, 8, kCheck});
+  c.push_back({ControlKind::Static, -1, "EXPT UNC", I16(x + 176), 18, 40, 8, kLabel});
+  for (int r = 0; r < 5; ++r) {
+    const int16_t y = I16(28 + 14 * r);
+    c.push_back({ControlKind::RadioButton, 810 + r, "", 4, y, 12, 12, BS_AUTORADIOBUTTON | WS_TABSTOP});
+    if (!fm) c.push_back({ControlKind::Edit, 815 + r, "", 18, y, 20, 12, kEdit});
+    for (int k = 0; k < 6; ++k) c.push_back({ControlKind::Edit, 820 + 6 * r + k, "", I16(qx + 18 * k), y, 16, 12, kEdit});
+    if (fm)
+      for (int k = 0; k < 2; ++k) c.push_back({ControlKind::Edit, 850 + 2 * r + k, "", I16(qx + 108 + 22 * k), y, 20, 12, kEdit});
+    c.push_back({ControlKind::Edit, 860 + r, "", I16(x), y, 50, 12, kEdit});
+    c.push_back({ControlKind::Edit, 870 + r, "", I16(x + 52), y, 60, 12, kEdit});
+    c.push_back({ControlKind::Edit, 880 + r, "", I16(x + 114), y, 60, 12, kEdit});
+    c.push_back({ControlKind::Edit, 890 + r, "", I16(x + 176), y, 40, 12, kEdit});
+  }
+  c.push_back({ControlKind::ScrollBar, 20, "", I16(x + 220), 28, 10, 68, SBS_VERT});
+  const int16_t y = 100;
+  c.push_back({ControlKind::Static, -1, "UNC", 4, y, 16, 8, kLabel});
+  c.push_back({ControlKind::Edit, 8169, "", 22, I16(y - 2), 40, 12, kEdit});
+  c.push_back({ControlKind::CheckBox, 8164, "AUTO CTR", 66, y, 44, 10, kCheck});
+  c.push_back({ControlKind::CheckBox, 8170, "ASN LIST", 112, y, 44, 10, kCheck});
+  c.push_back({ControlKind::CheckBox, 746, "CD", 158, y, 24, 10, kCheck});
+  c.push_back({ControlKind::PushButton, 895, "CALL", 186, I16(y - 2), 36, 12, kButton});
+  c.push_back({ControlKind::PushButton, 896, "ASSIGN", 226, I16(y - 2), 40, 12, kButton});
+  c.push_back({ControlKind::PushButton, 897, "CLEAR", 270, I16(y - 2), 36, 12, kButton});
+  if (!fm) c.push_back({ControlKind::PushButton, 8153, "CALC", 310, I16(y - 2), 36, 12, kButton});
+  c.push_back({ControlKind::PushButton, 2, "CANCEL", 366, I16(y - 2), 50, 12, kButton});
+  return t;
+}
+
+// 802: JKK FILTER DIALOG (the two match lists are one row high).
+DialogTemplate JkkFilter() {
+  DialogTemplate t;
+  t.id = 802;
+  t.caption = "JKK FILTER DIALOG";
+  t.cx = 200;
+  t.cy = 64;
+  t.style = kPopup;
+  auto& c = t.controls;
+  Caption(t, 4, 4);
+  c.push_back({ControlKind::Static, -1, "JKK QN MATCH", 4, 18, 60, 8, kLabel});
+  c.push_back({ControlKind::ListBox, 780, "", 4, 28, 50, 12, kOneRow});
+  c.push_back({ControlKind::Static, -1, "JKK VALUE", 68, 18, 60, 8, kLabel});
+  c.push_back({ControlKind::Edit, 782, "", 68, 28, 50, 12, kEdit});
+  c.push_back({ControlKind::Static, -1, "BRANCH MATCH", 132, 18, 60, 8, kLabel});
+  c.push_back({ControlKind::ListBox, 781, "", 132, 28, 50, 12, kOneRow});
+  c.push_back({ControlKind::PushButton, 2, "CANCEL", 144, 46, 50, 14, kButton});
+  return t;
+}
+
+// 744: COMBINATION DIFFERENCES DIALOG and 745, its F/M form (F' and F'' columns, only
+// ASSIGN and CLEAR): five rows of the combined list beside a scroll bar.
+DialogTemplate CombDiff(bool fm) {
+  DialogTemplate t;
+  t.id = fm ? 745 : 744;
+  t.caption = fm ? "F/M COMBINATION DIFFERENCES DIALOG" : "COMBINATION DIFFERENCES DIALOG";
+  t.cx = 300;
+  t.cy = 118;
+  t.style = kPopup;
+  auto& c = t.controls;
+  Caption(t, 4, 4);
+  const char* heads[] = {"J'", "Ka'", "Kc'", "J\"", "Ka\"", "Kc\""};
+  for (int k = 0; k < 6; ++k) c.push_back({ControlKind::Static, -1, heads[k], I16(18 + 18 * k), 18, 16, 8, kLabel});
+  int x = 126;
+  if (fm) {
+    c.push_back({ControlKind::Static, -1, "F'", I16(x), 18, 20, 8, kLabel});
+    c.push_back({ControlKind::Static, -1, "F\"", I16(x + 22), 18, 20, 8, kLabel});
+    x += 44;
+  }
+  c.push_back({ControlKind::Static, -1, "SIM ITN", I16(x), 18, 50, 8, kLabel});
+  c.push_back({ControlKind::Static, -1, "OMC", I16(x + 52), 18, 50, 8, kLabel});
+  for (int r = 0; r < 5; ++r) {
+    const int16_t y = I16(28 + 14 * r);
+    c.push_back({ControlKind::RadioButton, 810 + r, "", 4, y, 12, 12, BS_AUTORADIOBUTTON | WS_TABSTOP});
+    for (int k = 0; k < 6; ++k) c.push_back({ControlKind::Edit, 820 + 6 * r + k, "", I16(18 + 18 * k), y, 16, 12, kReadOnly});
+    if (fm)
+      for (int k = 0; k < 2; ++k) c.push_back({ControlKind::Edit, 850 + 2 * r + k, "", I16(126 + 22 * k), y, 20, 12, kReadOnly});
+    c.push_back({ControlKind::Edit, 860 + r, "", I16(x), y, 50, 12, kReadOnly});
+    c.push_back({ControlKind::Edit, 880 + r, "", I16(x + 52), y, 50, 12, kReadOnly});
+  }
+  c.push_back({ControlKind::ScrollBar, 20, "", I16(x + 106), 28, 10, 68, SBS_VERT});
+  const int16_t y = 100;
+  if (!fm) {
+    c.push_back({ControlKind::CheckBox, 747, "LS", 4, y, 24, 10, kCheck});
+    c.push_back({ControlKind::CheckBox, 748, "US", 30, y, 24, 10, kCheck});
+    c.push_back({ControlKind::CheckBox, 749, "LOOP", 56, y, 32, 10, kCheck});
+    c.push_back({ControlKind::CheckBox, 778, "FIX", 90, y, 26, 10, kCheck});
+    c.push_back({ControlKind::PushButton, 898, "ALL", 118, I16(y - 2), 28, 12, kButton});
+  }
+  c.push_back({ControlKind::PushButton, 896, "ASSIGN", 150, I16(y - 2), 40, 12, kButton});
+  c.push_back({ControlKind::PushButton, 897, "CLEAR", 194, I16(y - 2), 36, 12, kButton});
+  c.push_back({ControlKind::PushButton, 2, "CANCEL", I16(t.cx - 54), I16(y - 2), 50, 12, kButton});
+  return t;
+}
+
+// 8002: QUADRUPOLE QN DIALOG: five rows of the selected line's hyperfine components.
+DialogTemplate QuadQN() {
+  DialogTemplate t;
+  t.id = 8002;
+  t.caption = "QUADRUPOLE QN DIALOG";
+  t.cx = 332;
+  t.cy = 132;
+  t.style = kPopup;
+  auto& c = t.controls;
+  Caption(t, 4, 4);
+  c.push_back({ControlKind::Static, -1, "SEL", 30, 4, 16, 8, kLabel});
+  c.push_back({ControlKind::Static, -1, "(U) QN (L)", 18, 18, 44, 8, kLabel});
+  c.push_back({ControlKind::Static, -1, "SIM ITN", 64, 18, 50, 8, kLabel});
+  c.push_back({ControlKind::Static, -1, "SIM FREQ", 116, 18, 60, 8, kLabel});
+  c.push_back({ControlKind::CheckBox, 8168, "EXPT FREQ", 178, 18, 60, 8, kCheck});
+  c.push_back({ControlKind::Static, -1, "EXPT UNC", 240, 18, 40, 8, kLabel});
+  for (int r = 0; r < 5; ++r) {
+    const int16_t y = I16(28 + 14 * r);
+    c.push_back({ControlKind::RadioButton, 810 + r, "", 4, y, 12, 12, BS_AUTORADIOBUTTON | WS_TABSTOP});
+    c.push_back({ControlKind::Edit, 820 + 2 * r, "", 18, y, 22, 12, kReadOnly});
+    c.push_back({ControlKind::Edit, 821 + 2 * r, "", 40, y, 22, 12, kReadOnly});
+    c.push_back({ControlKind::Edit, 860 + r, "", 64, y, 50, 12, kReadOnly});
+    c.push_back({ControlKind::Edit, 870 + r, "", 116, y, 60, 12, kReadOnly});
+    c.push_back({ControlKind::Edit, 880 + r, "", 178, y, 60, 12, kEdit});
+    c.push_back({ControlKind::Edit, 890 + r, "", 240, y, 40, 12, kEdit});
+  }
+  c.push_back({ControlKind::ScrollBar, 20, "", 284, 28, 10, 68, SBS_VERT});
+  const int16_t y = 100;
+  c.push_back({ControlKind::Static, -1, "ITN CUT", 4, y, 28, 8, kLabel});
+  c.push_back({ControlKind::Edit, 865, "", 34, I16(y - 2), 40, 12, kReadOnly});
+  c.push_back({ControlKind::CheckBox, 8813, "2ND ORDER", 78, y, 46, 10, kCheck});
+  c.push_back({ControlKind::Static, -1, "WIN", 126, y, 16, 8, kLabel});
+  c.push_back({ControlKind::Edit, 8824, "", 144, I16(y - 2), 30, 12, kEdit});
+  c.push_back({ControlKind::Static, -1, "UNC", 178, y, 16, 8, kLabel});
+  c.push_back({ControlKind::Edit, 8169, "", 196, I16(y - 2), 36, 12, kEdit});
+  c.push_back({ControlKind::PushButton, 895, "CALL", 236, I16(y - 2), 28, 12, kButton});
+  c.push_back({ControlKind::PushButton, 896, "ASSIGN", 266, I16(y - 2), 32, 12, kButton});
+  c.push_back({ControlKind::PushButton, 897, "CLEAR", 300, I16(y - 2), 28, 12, kButton});
+  c.push_back({ControlKind::PushButton, 2, "CANCEL", 278, I16(y + 14), 50, 12, kButton});
+  return t;
+}
+
 }  // namespace
 
 void RegisterSimDialogResources() {
@@ -302,4 +464,10 @@ void RegisterSimDialogResources() {
   platform::RegisterDialogTemplate(SimChebyshev());
   platform::RegisterDialogTemplate(SimLineshape());
   platform::RegisterDialogTemplate(SimHitran());
+  platform::RegisterDialogTemplate(JkkQN(false));
+  platform::RegisterDialogTemplate(JkkQN(true));
+  platform::RegisterDialogTemplate(JkkFilter());
+  platform::RegisterDialogTemplate(CombDiff(false));
+  platform::RegisterDialogTemplate(CombDiff(true));
+  platform::RegisterDialogTemplate(QuadQN());
 }

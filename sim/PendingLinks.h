@@ -1,18 +1,16 @@
-// Calls of the simulation sets into parts built elsewhere: the HITRAN line calculation,
-// the combination-difference fix sets and the torsional-barrier calculation.
+// Calls of the simulation sets into parts built elsewhere: the HITRAN line calculation
+// and the torsional-barrier calculation.
 // sim/PendingLinks.cpp holds weak stand-ins that the owners' definitions replace when
 // they are linked in.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "records/Sim.h"
 
 struct LineShapeRec;
 
-// Applies the fix set's fixed flag: 1 shifts its members, otherwise restores them.
-// Returns 1. Stand-in: 1 (no fix set can exist before its owner is linked).
-int32_t CombDiffFixRestore(int16_t set, int32_t fixSet);
 // Initial values and a fresh run of the torsional-barrier calculation of a set.
 // Stand-ins: 0 (nothing calculated).
 int32_t W36InitValue(int16_t set, int32_t frame, SimRecord* sim, int32_t mode);
@@ -28,3 +26,7 @@ int32_t OrvOutputRename(int16_t set);
 // Converts the summed HITRAN sets into a simulation file; 1 on success. Stand-in:
 // "OPTION NOT CURRENTLY AVAILABLE" in the status bar and 0.
 int32_t SimHT2QVSSum(int16_t set);
+// Runs the rotor program for the set (mode 1: write its input, run it, read the result
+// back after the user's confirmation). Non-zero when a result was read. Stand-in:
+// "OPTION NOT CURRENTLY AVAILABLE" in the status bar and 0.
+int32_t OrvRun(int16_t set, int32_t mode);

@@ -9,6 +9,7 @@
 #include "records/Quad.h"
 #include "platform/kernel/Text.h"
 #include "sim/PendingLinks.h"
+#include "sim/SimCombDiff.h"
 #include "sim/SimDialogs.h"
 #include "sim/SimDialogsInternal.h"
 #include "sim/SimLines.h"
@@ -20,8 +21,9 @@ namespace {
 
 enum class AsnMode { None, Add, Quad, CombDiff, Jkk };
 
+// The combined (BS) list of the combination-difference dialog.
 bool CombDiffList(int16_t s) {
-  return Sim.QN_FromCD[s] == 1 && Sim.FI_CD_List_Tot[s][0] > 0 && Sim.FI_CD_List_Ary[s][0] != nullptr;
+  return Sim.QN_FromCD[s] == 1 && Sim.FI_CD_List_Tot[s][2] > 0 && Sim.FI_CD_List_Ary[s][2] != nullptr;
 }
 
 bool QuadList(int16_t s) {
@@ -54,10 +56,18 @@ int32_t FixSetOf(int16_t s, int32_t line) {
   return -1;
 }
 
+// Marks the line's fix set fixed (shifted by the mean of its assignments as they are
+// now) or released. A shifted set is put back first, so that a new shift starts from
+// the unshifted frequencies and a released set is never restored twice.
 void FixLine(int16_t s, int32_t line, BOOL fixed) {
   const int32_t f = FixSetOf(s, line);
   if (f < 0) return;
-  Sim.FI_CD_FixSet_Fixed[s][f] = fixed;
+  if (Sim.FI_CD_FixSet_Fixed[s][f] == 1) {
+    Sim.FI_CD_FixSet_Fixed[s][f] = 0;
+    CombDiffFixRestore(s, f);
+  }
+  if (fixed != TRUE) return;
+  Sim.FI_CD_FixSet_Fixed[s][f] = 1;
   CombDiffFixRestore(s, f);
 }
 
@@ -87,8 +97,8 @@ int32_t ViewKeySimSelectNext(int16_t s) {
     Quad.QN_SEL[s] = Quad.QN_List[s][Quad.QN_LIST_SEL[s]];
   } else if (CombDiffList(s)) {
     int32_t top = 0;
-    Sim.FI_CD_Sel[s] = Step(Sim.FI_CD_Sel[s], static_cast<int32_t>(Sim.FI_CD_List_Tot[s][0]), &top);
-    Sim.QN_Sel_Line[s] = Sim.FI_CD_List_Ary[s][0][Sim.FI_CD_Sel[s]];
+    Sim.FI_CD_Sel[s] = Step(Sim.FI_CD_Sel[s], static_cast<int32_t>(Sim.FI_CD_List_Tot[s][2]), &top);
+    Sim.QN_Sel_Line[s] = Sim.FI_CD_List_Ary[s][2][Sim.FI_CD_Sel[s]];
   } else if (QnList(s)) {
     Sim.FI_QN_List_Sel[s] = Step(Sim.FI_QN_List_Sel[s], Sim.FI_QN_List_Cnt[s], &Sim.FI_QN_List_Top[s]);
     Sim.QN_Sel_Line[s] = Sim.FI_QN_List_Ary[s][Sim.FI_QN_List_Sel[s]];

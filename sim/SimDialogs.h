@@ -80,6 +80,16 @@ INT_PTR SimSineDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 INT_PTR SimChebyshevDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 INT_PTR SimLineshapeDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 INT_PTR SimHitranDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR JkkQNDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR JkkFilterDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR JkkCombDiffDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR QuadQNDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// Builds the set's assigned-line list: every line with an experimental frequency that
+// passes the JKK filters, the first becoming the selected line. 1 when the list holds
+// a line; 0 when it is empty, after an allocation failure (count 0) or when the set
+// holds more assigned lines than its count says.
+int32_t SimAsnListCreate(int16_t set);
 
 // ORV (PRMS): the set's rotor constants and their deviations into OrvPrm for the next
 // rotor run, the deviations from the covariance matrix when the set has one. 0 after

@@ -19,6 +19,7 @@
 #include "records/Win.h"
 #include "core/TypedArrays.h"
 #include "sim/PendingLinks.h"
+#include "sim/SimCombDiff.h"
 #include "sim/SimIo.h"
 #include "sim/SimSets.h"
 

@@ -14,6 +14,8 @@ namespace sim {
 constexpr int16_t DEBUG_TOPIC_RENDER = 116;
 constexpr int16_t DEBUG_TOPIC_TEMPLATE = 118;
 constexpr int16_t DEBUG_TOPIC_FIT = 114;
+constexpr int16_t DEBUG_TOPIC_QNLIST = 123;  // rows of the JKK QN dialog
+constexpr int16_t DEBUG_TOPIC_LINEEDIT = 131;  // lines added by hand in the JKK QN dialog
 constexpr UINT kWarningBox = MB_SYSTEMMODAL | MB_ICONWARNING;
 constexpr UINT kErrorBox = MB_SYSTEMMODAL | MB_ICONERROR;
 

@@ -24,6 +24,7 @@
 #include "records/ThreadCtl.h"
 #include "records/Win.h"
 #include "sim/PendingLinks.h"
+#include "sim/SimCombDiff.h"
 #include "sim/SimIo.h"
 #include "sim/SimSets.h"
 

@@ -137,8 +137,12 @@ KindInfo Info(SimDlgKind kind) {
       return {1280, SimChebyshevDialogProc, "FAILED TO CREATE SIM CHEBYSHEV DIALOG"};
     case SIM_DLG_HITRAN:
       return {1000, SimHitranDialogProc, "FAILED TO CREATE SIM HITRAN DIALOG"};
+    case SIM_DLG_FILTER:
+      return {802, JkkFilterDialogProc, "FAILED TO CREATE JKK FILTER DIALOG"};
     case SIM_DLG_LINESHAPE:
       return {1300, SimLineshapeDialogProc, nullptr};
+    case SIM_DLG_QUADQN:
+      return {8002, QuadQNDialogProc, "FAILED TO CREATE QUAD QN DIALOG"};
     default:
       return {0, nullptr, nullptr};
   }
@@ -152,7 +156,24 @@ uint32_t ShowKind(SimDlgKind kind, int16_t set, uint32_t show, HWND parent) {
   HWND& handle = Sim.Dlg_Hwnd[kind][set];
   uint32_t& shown = Sim.Dlg_Shown[kind][set];
   if (show != 1) return DisplayModelessShow(0, parent, &handle, &shown, &guard, 0, nullptr, "");
-  const KindInfo info = Info(kind);
+  KindInfo info = Info(kind);
+  if (kind == SIM_DLG_JKKQN || kind == SIM_DLG_COMBDIFF) {
+    // 800/744 without F labels, 801/745 with them; a window of the other layout is replaced.
+    if (Sim.FM_STAT[set] > 1) return shown;
+    const bool fm = Sim.FM_STAT[set] == 1;
+    if (handle && IsWindow(handle) && (GetDlgItem(handle, 850) != nullptr) != fm) {
+      DestroyWindow(handle);
+      handle = nullptr;
+      shown = 0;
+    }
+    if (kind == SIM_DLG_JKKQN)
+      info = {fm ? 801 : 800, JkkQNDialogProc, fm ? "FAILED TO CREATE F/M JKK QN DIALOG" : "FAILED TO CREATE JKK QN DIALOG"};
+    else
+      info = {fm ? 745 : 744, JkkCombDiffDialogProc,
+              fm ? "FAILED TO CREATE F/M JKK COMB DIFF DIALOG" : "FAILED TO CREATE JKK COMB DIFF DIALOG"};
+  }
+  // The first showing of the quadrupole QN dialog starts at the top of its list.
+  if (kind == SIM_DLG_QUADQN && !(handle && IsWindow(handle))) Quad.QN_LIST_SEL[set] = Quad.QN_List_Top[set] = 0;
   if (info.templ == 0) {
     core_io::StatusText(2, "OPTION NOT CURRENTLY AVAILABLE");
     return 0;

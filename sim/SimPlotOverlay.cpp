@@ -246,10 +246,11 @@ bool RebuildList(int16_t set) {
 // there is no valid selected line.
 bool SelectedLine(int16_t set) {
   int32_t line = -1;
-  if (Sim.QN_FromCD[set] == 1 && Sim.FI_CD_List_Tot[set][0] != 0) {
+  // The combination-difference dialog selects positions of the combined list (BS).
+  if (Sim.QN_FromCD[set] == 1 && Sim.FI_CD_List_Tot[set][2] != 0) {
     const int32_t k = Sim.FI_CD_Sel[set];
-    if (Sim.FI_CD_List_Ary[set][0] && k >= 0 && static_cast<uint32_t>(k) < Sim.FI_CD_List_Tot[set][0])
-      line = Sim.FI_CD_List_Ary[set][0][k];
+    if (Sim.FI_CD_List_Ary[set][2] && k >= 0 && static_cast<uint32_t>(k) < Sim.FI_CD_List_Tot[set][2])
+      line = Sim.FI_CD_List_Ary[set][2][k];
   } else if (Sim.QN_FromList[set] == 1) {
     const int32_t k = Sim.FI_QN_List_Sel[set];
     if (Sim.FI_QN_List_Ary[set] && k >= 0 && k < Sim.FI_QN_List_Cnt[set]) line = Sim.FI_QN_List_Ary[set][k];

@@ -15,6 +15,7 @@
 #include "records/Quad.h"
 #include "records/Win.h"
 #include "sim/PendingLinks.h"
+#include "sim/SimCombDiff.h"
 #include "sim/SimFile.h"
 
 namespace {

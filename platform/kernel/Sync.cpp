@@ -313,7 +313,30 @@ BOOL CloseHandle(HANDLE handle) {
   return TRUE;
 }
 
+namespace {
+std::atomic<DWORD> g_sleepLimit{INFINITE};
+}  // namespace
+
+DWORD platform::SetSleepLimit(DWORD limit) { return g_sleepLimit.exchange(limit); }
+
+namespace {
+std::atomic<int32_t> g_threadStarts{-1};  // starts still allowed, -1 no limit
+
+// Takes one start from the limit; false when none is left.
+bool TakeThreadStart() {
+  int32_t left = g_threadStarts.load();
+  while (left >= 0) {
+    if (left == 0) return false;
+    if (g_threadStarts.compare_exchange_weak(left, left - 1)) return true;
+  }
+  return true;
+}
+}  // namespace
+
+int32_t platform::SetThreadStartLimit(int32_t count) { return g_threadStarts.exchange(count < 0 ? -1 : count); }
+
 void Sleep(DWORD milliseconds) {
+  if (milliseconds > g_sleepLimit.load()) milliseconds = g_sleepLimit.load();
   auto lock = LockKernel();
   if (milliseconds == 0) {
     WaitUntil(lock, [] { return true; }, 0);
@@ -379,6 +402,10 @@ void DeleteCriticalSection(CRITICAL_SECTION* section) {
 HANDLE CreateThread(LPTHREAD_START_ROUTINE routine, void* parameter, DWORD* threadId) {
   if (!routine) {
     SetLastErrorText("no thread routine");
+    return nullptr;
+  }
+  if (!TakeThreadStart()) {
+    SetLastErrorText("no more threads may be started");
     return nullptr;
   }
   auto record = std::make_shared<ThreadRecord>();

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -64,6 +65,15 @@ struct ThreadUnwind {
 
 // Throws ThreadUnwind if the calling thread was asked to end.
 void CancellationPoint();
+
+// Caps every later Sleep at limit milliseconds (tests shorten the pauses of long
+// runs); INFINITE restores full sleeps. Returns the cap it replaces.
+DWORD SetSleepLimit(DWORD limit);
+
+// Lets only the next count CreateThread calls succeed; later ones fail as if the
+// system had no threads left (tests of callers that must cope). A negative count
+// lifts the limit. Returns the count it replaces (the starts still allowed).
+int32_t SetThreadStartLimit(int32_t count);
 
 // ---- the kernel object table, for the other parts of the platform ----------------
 class KernelObject {

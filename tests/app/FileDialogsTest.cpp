@@ -208,4 +208,44 @@ TEST_F(FileDialogsTest, OpenDuringALongViewRunConvertsAndBuildsTheNewViews) {
   }
 }
 
+TEST_F(FileDialogsTest, AssignmentSaveWritesThePickettListAndTheTable) {
+  // Set A: two lines, the second assigned.
+  Sim.FI_Lines[0] = 2;
+  ASSERT_EQ(DAlloc1Dim(&Sim.FI_Sim_Erg[0], 2), 1);
+  ASSERT_EQ(DAlloc1Dim(&Sim.FI_Exp_Erg[0], 2), 1);
+  ASSERT_EQ(FAlloc1Dim(&Sim.FI_Exp_Unc[0], 2), 1);
+  ASSERT_EQ(FAlloc1Dim(&Sim.FI_Sim_Itn[0], 2), 1);
+  ASSERT_EQ(CAlloc1Dim(&Sim.FI_BT_Lbl[0], 2), 1);
+  ASSERT_EQ(SAlloc1Dim(&Sim.FI_Jkk_Lbl[0], 12), 1);
+  const int16_t labels[12] = {1, 0, 1, 0, 0, 0, 2, 1, 2, 1, 1, 1};
+  std::copy(labels, labels + 12, Sim.FI_Jkk_Lbl[0]);
+  Sim.FI_BT_Lbl[0][0] = Sim.FI_BT_Lbl[0][1] = 'b';
+  Sim.FI_Sim_Erg[0][0] = 5000.0;
+  Sim.FI_Sim_Erg[0][1] = 9000.0;
+  Sim.FI_Exp_Erg[0][1] = 9000.125;
+  Sim.FI_Exp_Unc[0][1] = 0.02f;
+  Sim.FI_Asn_Lines[0] = 1;
+  Sim.Asn_Modified[0] = 1;
+
+  // "set.lin.asn" chosen: converted to the Pickett list "set.lin" under the shortened name.
+  char name[200] = "A.asn";
+  chosen_ = {Path("set.lin.asn")};
+  answers_ = {IDYES};
+  ASSERT_EQ(AsnFileDialog(1, 0, "ORV", name, sizeof name), 1);
+  EXPECT_EQ(std::string(name).substr(std::string(name).size() - 7), "set.lin");
+  EXPECT_EQ(ReadAll(Path("set.lin")),
+            "  2  1  2  0  1  1  1  0" + std::string(17, ' ') + "9000.125000" + std::string(10, ' ') + "0.0200  1.0\r\n");
+  EXPECT_FALSE(std::filesystem::exists(Path("set.lin.asn")));
+  EXPECT_EQ(Sim.Asn_Modified[0], 0u);
+
+  // The FORMAT kind writes the readable table.
+  char table[200] = "A.aso";
+  chosen_ = {Path("t.aso")};
+  answers_ = {IDYES};
+  ASSERT_EQ(AsnFileDialog(1, 0, "FORMAT", table, sizeof table), 1);
+  EXPECT_EQ(ReadAll(Path("t.aso")),
+            "BT J' Ka' Kc' - J\" Ka\" Kc\"      Expt Frq   O-C\r\n"
+            "b   2   1   2 -  1   1   1      9000.125 125.0\r\n");
+}
+
 }  // namespace

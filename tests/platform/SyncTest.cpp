@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <vector>
 
 namespace {
@@ -126,6 +128,33 @@ TEST(SyncTest, ThreadExitCodeAndPriority) {
   GetExitCodeThread(thread, &code);
   EXPECT_EQ(code, 42u);
   CloseHandle(thread);
+}
+
+TEST(SyncTest, ThreadStartLimitLetsTheAllowedStartsThroughThenFails) {
+  const int32_t previous = platform::SetThreadStartLimit(2);
+  HANDLE a = CreateThread(ReturnsArgument, nullptr, nullptr);
+  HANDLE b = CreateThread(ReturnsArgument, nullptr, nullptr);
+  HANDLE c = CreateThread(ReturnsArgument, nullptr, nullptr);
+  EXPECT_EQ(platform::SetThreadStartLimit(-5), 0);  // all used; a negative count lifts the limit
+  HANDLE d = CreateThread(ReturnsArgument, nullptr, nullptr);
+  platform::SetThreadStartLimit(previous);
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(c, nullptr);
+  ASSERT_NE(d, nullptr);
+  for (HANDLE h : {a, b, d}) {
+    EXPECT_EQ(WaitForSingleObject(h, 10000), WAIT_OBJECT_0);
+    CloseHandle(h);
+  }
+}
+
+TEST(SyncTest, SleepLimitCapsLongSleeps) {
+  const DWORD previous = platform::SetSleepLimit(0);
+  const auto begin = std::chrono::steady_clock::now();
+  Sleep(60000);
+  const auto waited = std::chrono::steady_clock::now() - begin;
+  EXPECT_EQ(platform::SetSleepLimit(previous), 0u);
+  EXPECT_LT(waited, std::chrono::seconds(30));
 }
 
 struct SectionShared {

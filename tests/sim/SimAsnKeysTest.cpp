@@ -28,7 +28,7 @@ class SimAsnKeysTest : public qvtest::SimTest {
     Sim.Cur_Set = 0;
   }
   void TearDown() override {
-    LFree1Dim(&Sim.FI_CD_List_Ary[0][0]);
+    LFree1Dim(&Sim.FI_CD_List_Ary[0][2]);
     QuadComponentsFree(0, &Quad);
     SimTest::TearDown();
   }
@@ -58,11 +58,12 @@ TEST_F(SimAsnKeysTest, SpaceStepsTheListAndItsFirstRowThenWraps) {
     EXPECT_EQ(Sim.FI_QN_List_Top[0], tops[step - 1]) << step;
   }
   EXPECT_EQ(Sim.Sel_Changed, 1u);
-  // The combination-difference list takes over while it is the active one.
-  ASSERT_EQ(LAlloc1Dim(&Sim.FI_CD_List_Ary[0][0], 2), 1);
-  Sim.FI_CD_List_Ary[0][0][0] = 6;
-  Sim.FI_CD_List_Ary[0][0][1] = 3;
-  Sim.FI_CD_List_Tot[0][0] = 2;
+  // The combination-difference list (the combined one the dialog shows) takes over while
+  // it is the active one.
+  ASSERT_EQ(LAlloc1Dim(&Sim.FI_CD_List_Ary[0][2], 2), 1);
+  Sim.FI_CD_List_Ary[0][2][0] = 6;
+  Sim.FI_CD_List_Ary[0][2][1] = 3;
+  Sim.FI_CD_List_Tot[0][2] = 2;
   Sim.QN_FromCD[0] = 1;
   Key(' ');
   EXPECT_EQ(Sim.FI_CD_Sel[0], 1);

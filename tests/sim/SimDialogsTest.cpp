@@ -253,9 +253,9 @@ TEST_F(SimDialogsTest, SubDialogsOpenOnceAndRefuseWhatIsMissing) {
   EXPECT_FALSE(drv::IsChecked(d, 8722));
   // A kind not in the program yet: the status bar says so, no box, no request.
   const size_t boxes = BoxTexts().size();
-  ASSERT_TRUE(drv::Click(d, 8718));
+  ASSERT_TRUE(drv::Click(d, 1404));
   EXPECT_EQ(StatusText(2), "OPTION NOT CURRENTLY AVAILABLE");
-  EXPECT_EQ(Sim.Dlg_Req[SIM_DLG_FILTER][0], 0u);
+  EXPECT_EQ(Sim.Dlg_Req[SIM_DLG_VOIGT][0], 0u);
   EXPECT_EQ(BoxTexts().size(), boxes);
   // Trackbars without derivatives are refused with their text.
   ASSERT_TRUE(drv::Click(d, 8704));

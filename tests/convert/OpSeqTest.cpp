@@ -1,0 +1,666 @@
+// The operation-sequence interpreter run on small command files in a folder of its
+// own: the choice of the command file, the log, blocks, the keyword table and the
+// commands, with every box answered by the test.
+#include "convert/OpSeq.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/Threads.h"
+#include "platform/kernel/Sync.h"
+#include "platform/windows/Window.h"
+#include "platform/windows/MessageBox.h"
+#include "records/Cnl.h"
+#include "records/Cnv.h"
+#include "records/Dsp.h"
+#include "records/ThreadCtl.h"
+#include "records/Win.h"
+#include "resources/Dialogs.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+void WriteFloats(const std::string& name, const std::vector<float>& values) {
+  std::ofstream out(name, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(values.data()), static_cast<std::streamsize>(values.size() * sizeof(float)));
+}
+std::vector<float> ReadFloats(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<float> values(bytes.size() / sizeof(float));
+  if (!values.empty()) std::memcpy(values.data(), bytes.data(), values.size() * sizeof(float));
+  return values;
+}
+// A text as the log holds it: every line feed written as CR LF.
+std::string CrLf(const std::string& text) {
+  std::string out;
+  for (char ch : text) {
+    if (ch == '\n') out += '\r';
+    out += ch;
+  }
+  return out;
+}
+std::string ReadText(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+class OpSeqTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Cnv = CnvRecord{};
+    Cnl = CnlRecord{};
+    Dsp = DspRecord{};
+    Win = WinRecord{};
+    ThreadCtl.OpSeq_Running = 1;
+    ThreadCtl.OpSeq_Stop = 0;
+    RegisterDialogResources();
+    platform::ClearBoxLog();
+    previousSleep_ = platform::SetSleepLimit(0);
+    previousFolder_ = std::filesystem::current_path();
+    std::filesystem::current_path(dir_.Path());
+    previousBox_ = platform::SetBoxAnswerer([this](const platform::BoxRequest& box) {
+      boxes_.push_back(box.caption + "|" + box.text);
+      for (const auto& [prefix, answer] : answers_) {
+        if (box.text.compare(0, prefix.size(), prefix) == 0) return answer;
+      }
+      // The edit question: start no editor.
+      if (box.text.find("EDIT USING") != std::string::npos) return IDCANCEL;
+      return platform::NonDestructiveAnswer(box.style);
+    });
+    WriteFloats("a.bin", {1.0f, -2.0f, 3.0f, 4.0f});
+  }
+  void TearDown() override {
+    platform::SetBoxAnswerer(previousBox_);
+    platform::SetSleepLimit(previousSleep_);
+    std::filesystem::current_path(previousFolder_);
+  }
+
+  // Writes the command file under its initial name (CR LF lines) and runs it.
+  void RunLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& l : lines) text += l + "\r\n";
+    std::ofstream("OpASeq100.dat", std::ios::binary) << text;
+    EXPECT_EQ(CnvOperationSequence(nullptr), 1u);
+    EXPECT_EQ(ThreadCtl.OpSeq_Running, 0u);
+  }
+  // The boxes after the edit question.
+  std::vector<std::string> Boxes() const {
+    std::vector<std::string> out;
+    for (const auto& b : boxes_) {
+      if (b.find("EDIT USING") == std::string::npos) out.push_back(b);
+    }
+    return out;
+  }
+  std::string Log() const { return ReadText("OpSeq.log"); }
+
+  qvtest::TempDir dir_;
+  std::filesystem::path previousFolder_;
+  platform::BoxAnswerer previousBox_;
+  DWORD previousSleep_ = 0;
+  std::vector<std::string> boxes_;
+  std::map<std::string, int> answers_;
+};
+
+TEST_F(OpSeqTest, KeywordTableHoldsTheFiftyFiveKeywordsCaseMatters) {
+  EXPECT_EQ(OpSeqKeywordIndex("CHNSUB"), 0);
+  EXPECT_EQ(OpSeqKeywordIndex("SCALE"), 5);
+  EXPECT_EQ(OpSeqKeywordIndex("REMSECT_FILE"), 16);
+  EXPECT_EQ(OpSeqKeywordIndex("NLLSF_FIT"), 46);
+  EXPECT_EQ(OpSeqKeywordIndex("AVEOFFSET"), 54);
+  EXPECT_EQ(OpSeqKeywordIndex("scale"), -1);
+  EXPECT_EQ(OpSeqKeywordIndex("SCALE "), -1);
+  for (int32_t i = 0; i < OPSEQ_KEYWORDS; ++i) EXPECT_EQ(OpSeqKeywordIndex(OpSeqKeywordTable[i]), i);
+}
+
+TEST_F(OpSeqTest, CommandsWithoutBlocksRunInOrderAndAreLogged) {
+  RunLines({"# squares and reverses", "SQR", "2 a.bin b.bin", "", "REVERSE_FILE", "-1 b.bin c.bin"});
+  EXPECT_EQ(ReadFloats("b.bin"), (std::vector<float>{1.0f, 4.0f, 9.0f, 16.0f}));
+  EXPECT_EQ(ReadFloats("c.bin"), (std::vector<float>{16.0f, 9.0f, 4.0f, 1.0f}));
+  EXPECT_STREQ(Dsp.Chn_Flnm[2], "b.bin");
+  EXPECT_EQ(Log(),
+            "OPSEQ LINE=[# squares and reverses]\r\n"
+            "OPSEQ LINE=[SQR]\r\n"
+            "   OPSEQ CMD=[SQR] CMD_ID=[8]\r\n"
+            "   OPSEQ ARGS=[2 a.bin b.bin]\r\n"
+            "OPSEQ LINE=[]\r\n"
+            "OPSEQ LINE=[REVERSE_FILE]\r\n"
+            "   OPSEQ CMD=[REVERSE_FILE] CMD_ID=[22]\r\n"
+            "   OPSEQ ARGS=[-1 b.bin c.bin]\r\n");
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_STREQ(Cnv.OpSeq_Flnm, "OpASeq100.dat");
+}
+
+TEST_F(OpSeqTest, AKeywordNotInTheTableEndsTheRunBeforeAnythingRuns) {
+  RunLines({"scale", "-1 a.bin b.bin 2.0", "SQR", "-1 a.bin c.bin"});
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Warning|COMMAND STR=[scale] NOT VALID\n\nTOTAL COMMANDS=[55]\n\nABORTING");
+  EXPECT_FALSE(std::filesystem::exists("b.bin"));
+  EXPECT_FALSE(std::filesystem::exists("c.bin"));
+  EXPECT_EQ(Log(), "OPSEQ LINE=[scale]\r\nscale\r\n");
+}
+
+TEST_F(OpSeqTest, NotValidKeywordsWarnAndTheRunGoesOn) {
+  RunLines({"REMSECT_FILE", "x", "AVEOFFSET", "y", "SQR", "-1 a.bin b.bin"});
+  ASSERT_EQ(Boxes().size(), 2u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Warning|COMMAND STRING [REMSECT_FILE] NOT VALID");
+  EXPECT_EQ(Boxes()[1], "Warning|COMMAND STRING [AVEOFFSET] NOT VALID");
+  EXPECT_TRUE(std::filesystem::exists("b.bin"));
+  EXPECT_NE(Log().find("   OPSEQ ARGS=[x]\r\nCOMMAND STRING [REMSECT_FILE] NOT VALID\r\n"), std::string::npos);
+}
+
+TEST_F(OpSeqTest, AWrongFieldCountEndsTheRunWithItsTextInBoxAndLog) {
+  RunLines({"SQR", "-1 a.bin", "SQR", "-1 a.bin c.bin"});
+  const std::string text =
+      "SQR\n\n[SQR] WRONG NUMBER [NEED 3] OF PARAMETER ARGUMENTS [OpASeq100.dat] IN:\n-1 a.bin";
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Warning|" + text);
+  EXPECT_FALSE(std::filesystem::exists("c.bin"));
+  const std::string log = Log();
+  const std::string tail = "SQR\r\n\r\n[SQR] WRONG NUMBER [NEED 3] OF PARAMETER ARGUMENTS [OpASeq100.dat] IN:\r\n-1 a.bin\r\n";
+  ASSERT_GE(log.size(), tail.size());
+  EXPECT_EQ(log.substr(log.size() - tail.size()), tail);
+}
+
+TEST_F(OpSeqTest, ScaleHasItsOwnSingleBreakTextAndTakesARange) {
+  RunLines({"SCALE", "-1 a.bin b.bin 2.0 1 3", "SCALE", "-1 a.bin"});
+  const std::vector<float> scaled = ReadFloats("b.bin");  // the range scaled
+  ASSERT_GE(scaled.size(), 2u);
+  EXPECT_EQ(scaled[0], -4.0f);
+  EXPECT_EQ(scaled[1], 6.0f);
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0],
+            "Warning|SCALE\n[SCALE] WRONG NUMBER [NEED 4+] OF PARAMETER ARGUMENTS [OpASeq100.dat] IN:\n-1 a.bin");
+  EXPECT_EQ(Cnv.Lim_Stat[1], 0);  // cleared after the scaled range
+}
+
+TEST_F(OpSeqTest, ANameLongerThanItsFieldFailsTheCommand) {
+  RunLines({"SQR", "-1 a.bin " + std::string(300, 'n')});
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Warning|SQR\n\nOPERATIONAL SEQUENCE COMMAND FAILED\n\nABORTING");
+}
+
+TEST_F(OpSeqTest, CommentsBetweenKeywordAndArgumentsCountOnlyInColumnOne) {
+  RunLines({"SQR", "# skipped", "", "-1 a.bin b.bin", "SQR", "  # taken", "-1 a.bin c.bin"});
+  EXPECT_TRUE(std::filesystem::exists("b.bin"));
+  EXPECT_FALSE(std::filesystem::exists("c.bin"));
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_NE(Boxes()[0].find("IN:\n  # taken"), std::string::npos);
+}
+
+TEST_F(OpSeqTest, AKeywordOnTheLastLineTakesItselfAsArguments) {
+  RunLines({"SQR"});
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_NE(Boxes()[0].find("IN:\nSQR"), std::string::npos);
+}
+
+TEST_F(OpSeqTest, AutomaticBlockRunsWithoutQuestionsAndShowsTheSummary) {
+  RunLines({"START [01] X", "SQR", "-1 a.bin b.bin", "CHNSUB", "1 b.bin", "REVERSE_FILE", "-1 a.bin c.bin",
+            "STOP [01]", "SQR", "-1 a.bin d.bin"});
+  EXPECT_TRUE(std::filesystem::exists("b.bin"));
+  EXPECT_TRUE(std::filesystem::exists("c.bin"));
+  EXPECT_TRUE(std::filesystem::exists("d.bin"));  // the same selector keeps commands running
+  const auto boxes = Boxes();
+  ASSERT_FALSE(boxes.empty());
+  EXPECT_EQ(boxes.back(),
+            "Info|AUTOMATIC OPERATIONAL SEQUENCE:\n\n[1] SQR\t\t[01] \n[1] REVERSE_FILE\t\t[01] \n"
+            "[2] SQR\t\t[01\n");
+}
+
+TEST_F(OpSeqTest, AStopWithAnotherSelectorSkipsToTheNextStart) {
+  RunLines({"START [01]", "SQR", "-1 a.bin b.bin", "STOP", "SQR", "-1 a.bin c.bin", "START [02]", "SQR",
+            "-1 a.bin d.bin"});
+  EXPECT_TRUE(std::filesystem::exists("b.bin"));
+  EXPECT_FALSE(std::filesystem::exists("c.bin"));
+  EXPECT_TRUE(std::filesystem::exists("d.bin"));
+}
+
+TEST_F(OpSeqTest, ANegativeSelectorSkipsUpToItsTagWhereTheQuestionDecides) {
+  answers_["[1] [05] [05] la"] = IDYES;
+  RunLines({"START [-05]", "SQR", "-1 a.bin b.bin", "STOP [05] last", "SQR", "-1 a.bin c.bin"});
+  EXPECT_FALSE(std::filesystem::exists("b.bin"));
+  EXPECT_TRUE(std::filesystem::exists("c.bin"));
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Question|[1] [05] [05] las\n\nPERFORM OPERATION(S) [YES] | SKIP [NO] | ABORT [CANCEL]?");
+}
+
+TEST_F(OpSeqTest, AnXSelectorAsksAtEveryBlockLine) {
+  answers_["[1] [X] [-X\n"] = IDNO;
+  answers_["[1] [X] [-X] tw"] = IDYES;
+  answers_["[2] "] = IDCANCEL;
+  RunLines({"START [-X]", "SQR", "-1 a.bin b.bin", "START [-X] two", "SQR", "-1 a.bin c.bin", "STOP", "SQR",
+            "-1 a.bin d.bin"});
+  EXPECT_FALSE(std::filesystem::exists("b.bin"));
+  EXPECT_TRUE(std::filesystem::exists("c.bin"));
+  EXPECT_FALSE(std::filesystem::exists("d.bin"));  // cancelled at the STOP line
+  ASSERT_EQ(Boxes().size(), 3u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Question|[1] [X] [-X\n\nPERFORM OPERATION(S) [YES] | SKIP [NO] | ABORT [CANCEL]?");
+  EXPECT_EQ(Boxes()[2], "Question|[2] PERFORM OPERATION(S) [YES] | SKIP [NO] | ABORT [CANCEL]?");
+}
+
+TEST_F(OpSeqTest, AStopBeforeAnyStartEndsTheRun) {
+  RunLines({"STOP", "SQR", "-1 a.bin b.bin"});
+  EXPECT_FALSE(std::filesystem::exists("b.bin"));
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(OpSeqTest, TheSummaryIsCutAtItsCapacity) {
+  std::vector<std::string> lines{"START"};
+  for (int i = 0; i < 1200; ++i) {
+    lines.push_back("REMSECT_FILE");
+    lines.push_back("x");
+  }
+  RunLines(lines);
+  const auto boxes = Boxes();
+  ASSERT_FALSE(boxes.empty());
+  EXPECT_EQ(boxes.back().size(), std::string("Info|").size() + 14999);
+}
+
+TEST_F(OpSeqTest, AStopRequestEndsTheRunAtItsNextLine) {
+  ThreadCtl.OpSeq_Stop = 1;
+  RunLines({"SQR", "-1 a.bin b.bin"});
+  EXPECT_FALSE(std::filesystem::exists("b.bin"));
+  EXPECT_EQ(Log(), "");
+}
+
+TEST_F(OpSeqTest, ANewSequenceNumberCopiesTheCommandFileFirst) {
+  std::ofstream("OpASeq100.dat", std::ios::binary) << "SQR\r\n-1 a.bin b?.bin\r\n";
+  std::strcpy(Cnv.OpSeq_Sub, "200");
+  EXPECT_EQ(CnvOperationSequence(nullptr), 1u);
+  ASSERT_FALSE(boxes_.empty());
+  EXPECT_EQ(boxes_[0],
+            "Question|COPIED [OpASeq100.dat] TO [OpASeq200.dat]\n\nEDIT USING 'vi' [YES] | 'wordpad' [NO]\n\n"
+            "RUN [OpASeq200.dat] [CANCEL]?");
+  EXPECT_STREQ(Cnv.OpSeq_Flnm, "OpASeq200.dat");
+  EXPECT_TRUE(std::filesystem::exists("OpASeq200.dat"));
+  EXPECT_TRUE(std::filesystem::exists("b200.bin"));
+}
+
+TEST_F(OpSeqTest, NoCommandFileAtAllEndsTheRunWithAWarning) {
+  EXPECT_EQ(CnvOperationSequence(nullptr), 1u);
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_EQ(boxes_[0], "Warning|NEITHER OPSEQ FILE [OpSeq100F.dat] | [OpSeq100F.dat] EXISTS\n\nABORTING");
+  EXPECT_FALSE(std::filesystem::exists("OpSeq.log"));
+  EXPECT_EQ(ThreadCtl.OpSeq_Running, 0u);
+}
+
+// One command run on its own: the accepted line writes its output and names channel 3
+// where the command updates channels; a line with a wrong count ends with its text.
+struct CommandCase {
+  const char* keyword;
+  const char* good;       // accepted argument line
+  const char* output;     // the file it writes ("" none)
+  bool namesChannel;      // channel 3 then shows output
+  const char* bad;        // a line with a wrong field count
+  const char* badText;    // the box text it ends with
+};
+
+class OpSeqCommandTest : public OpSeqTest, public ::testing::WithParamInterface<CommandCase> {};
+
+TEST_P(OpSeqCommandTest, AcceptedLineRunsAndAWrongCountEndsTheRun) {
+  const CommandCase& k = GetParam();
+  WriteFloats("b.bin", {5.0f, 6.0f});
+  {
+    std::ofstream shorts("s.bin", std::ios::binary);
+    const int16_t v[4] = {1, 2, 3, 4};
+    shorts.write(reinterpret_cast<const char*>(v), sizeof v);
+    std::ofstream doubles("d.bin", std::ios::binary);
+    const double w[2] = {1.5, 2.5};
+    doubles.write(reinterpret_cast<const char*>(w), sizeof w);
+  }
+  WriteFloats("q000", {1.0f, 2.0f});
+  std::ofstream("w.txt", std::ios::binary) << "1\r\n";
+  RunLines({k.keyword, k.good});
+  for (const auto& b : Boxes()) EXPECT_EQ(b.rfind("Warning|", 0), std::string::npos) << ::testing::PrintToString(boxes_);
+  if (*k.output) {
+    EXPECT_TRUE(std::filesystem::exists(k.output));
+    if (k.namesChannel) {
+      EXPECT_STREQ(Dsp.Chn_Flnm[3], k.output);
+    }
+  }
+  boxes_.clear();
+  RunLines({k.keyword, k.bad, "SQR", "-1 a.bin never.bin"});
+  const std::string text = std::string(k.badText) + " [OpASeq100.dat] IN:\n" + k.bad;
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Warning|" + text);
+  EXPECT_NE(Log().find(CrLf(text)), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists("never.bin"));
+}
+
+#define WN(word, need) word "\n\n[" word "] WRONG NUMBER [NEED " need "] OF PARAMETER ARGUMENTS"
+INSTANTIATE_TEST_SUITE_P(
+    Commands, OpSeqCommandTest,
+    ::testing::Values(
+        CommandCase{"CHNSUB", "3 x?.bin 2.0", "", false, "3", "CHN2SUB\n\n[CHNSUB] WRONG NUMBER [NEED 2-7] OF PARAMETER ARGUMENTS"},
+        CommandCase{"CHOPSEQ_FILE", "3 a.bin c.bin 2 0 1", "c.bin", true, "3 a.bin c.bin 2 0", WN("CHOPSEQ_FILE", "6")},
+        CommandCase{"OFFSET", "3 a.bin c.bin 1.5 1", "c.bin", true, "3 a.bin c.bin", WN("OFFSET", "4+")},
+        CommandCase{"SQR", "3 a.bin c.bin", "c.bin", true, "3 a.bin", WN("SQR", "3")},
+        CommandCase{"LOG10", "3 a.bin c.bin 1.0", "c.bin", true, "3 a.bin c.bin", WN("LOG10", "4")},
+        CommandCase{"NATLOG", "3 a.bin c.bin 1.0", "c.bin", true, "3 a.bin c.bin", WN("NATLOG", "4")},
+        CommandCase{"SMOOTH", "3 a.bin c.bin 4", "c.bin", true, "3 a.bin c.bin", WN("SMOOTH", "4")},
+        CommandCase{"AVERAGE", "3 a.bin c.bin 2", "c.bin", true, "3 a.bin c.bin", WN("AVERAGE", "4")},
+        CommandCase{"DEGLITCH", "3 a.bin c.bin 10", "c.bin", true, "3 a.bin c.bin", WN("DEGLITCH", "4")},
+        CommandCase{"SUBTRACT", "3 a.bin c.bin a.bin 1", "c.bin", true, "3 a.bin c.bin", WN("SUBTRACT", "4+")},
+        CommandCase{"APPEND_FILE", "3 a.bin b.bin c.bin", "c.bin", false, "3 a.bin b.bin", WN("APPEND_FILE", "4")},
+        CommandCase{"REVERSE_FILE", "3 a.bin c.bin", "c.bin", true, "3 a.bin", WN("REVERSE_FILE", "3")},
+        CommandCase{"SEQDUP", "3 a.bin c.bin 4 2", "c.bin", true, "3 a.bin c.bin 1", WN("SEQDUP", "5")},
+        CommandCase{"LECROYDELETE", "3 a.bin c.bin 2 1", "c.bin", true, "3 a.bin c.bin 2", WN("LECROYDELETE", "5+")},
+        CommandCase{"S2F_FILE", "3 s.bin c.bin 2 1 1", "c.bin", true, "3 s.bin c.bin 2 1", WN("S2F_FILE", "6")},
+        CommandCase{"D2F_FILE", "3 d.bin c.bin", "c.bin", true, "3 d.bin", WN("D2F_FILE", "3")},
+        CommandCase{"DELETE_FILE", "3 b.bin", "", false, "3", WN("DELETE_FILE", "2+")},
+        CommandCase{"NORMALIZE", "3 a.bin c.bin a.bin 0 0 1.0 0.0 0.0 0.0 0 0 4.0", "c.bin", true,
+                    "3 a.bin c.bin a.bin 0 0 1.0 0.0 0.0 0.0 0 0", WN("NORMALIZE", "13")},
+        CommandCase{"CALIB", "100.0 50 1000.0 10", "", false, "100.0 50 1000.0", WN("CALIB", "4")},
+        CommandCase{"ZEROSECT_FILE", "3 a.bin c.bin 0 1", "c.bin", true, "3 a.bin c.bin 0", WN("ZEROSECT_FILE", "5+")},
+        CommandCase{"RESIZE_FILE", "3 a.bin c.bin 8 1.0 0.5", "c.bin", true, "3 a.bin c.bin 8 1.0", WN("RESIZE_FILE", "6")},
+        CommandCase{"COADD_FILE", "3 q c.bin w.txt 0 0", "c.bin", true, "3 q c.bin w.txt 0", WN("COADD_FILE", "6")},
+        CommandCase{"REPACK_FILE", "3 a.bin c.bin 1 2 1 4", "c.bin", true, "3 a.bin c.bin 1 2 1", WN("REPACK_FILE", "7+")}));
+
+// The other keywords' wrong counts: each ends the run with its own text before anything runs.
+struct WrongCountCase {
+  const char* keyword;
+  const char* bad;
+  const char* badText;
+};
+
+class OpSeqWrongCountTest : public OpSeqTest, public ::testing::WithParamInterface<WrongCountCase> {};
+
+TEST_P(OpSeqWrongCountTest, EndsTheRunWithItsText) {
+  const WrongCountCase& k = GetParam();
+  RunLines({k.keyword, k.bad, "SQR", "-1 a.bin never.bin"});
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  const std::string text = std::string(k.badText) + " [OpASeq100.dat] IN:\n" + k.bad;
+  EXPECT_EQ(Boxes()[0], "Warning|" + text);
+  EXPECT_NE(Log().find(CrLf(text)), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists("never.bin"));
+  EXPECT_FALSE(std::filesystem::exists("c.bin"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, OpSeqWrongCountTest,
+    ::testing::Values(WrongCountCase{"FFTWINSEQ", "3 a.bin c.bin 4 1 0.5 0", WN("FFTWINSEQ", "8+")},
+                      WrongCountCase{"FFTSEQ_ARY", "3 a.bin c.bin 0 4 4 4 1.0", WN("FFTSEQ_ARY", "9+")},
+                      WrongCountCase{"FFTSEQ_FILE", "3 a.bin c.bin 0 4 4 4 1.0 0 0", WN("FFTSEQ_FILE", "9+")},
+                      WrongCountCase{"SCALE2MKS", "3 a.bin c.bin m.txt 0 1", WN("SCALE2MKS", "7")},
+                      WrongCountCase{"ADDSECT_FILE", "3 a.bin c.bin 0", WN("ADDSECT_FILE", "5+")},
+                      WrongCountCase{"REPSECT_FILE", "3 a.bin c.bin 0", WN("REPSECT_FILE", "5")},
+                      WrongCountCase{"SORT_FILE", "3 a.bin c.bin 0 0 4 4 2", WN("SORT_FILE", "5+")},
+                      WrongCountCase{"MULTDIV_FILE", "3 a.bin c.bin b.bin", WN("MULTDIV_FILE", "5+")},
+                      WrongCountCase{"AVEDSPFILES", "3 out 0", WN("AVEDSPFILES", "13")},
+                      WrongCountCase{"AVEVALUE", "3 a.bin 0 0", WN("AVEVALUE", "5")},
+                      WrongCountCase{"COMBINTG", "3 a.bin c.bin 1.0 2 0.0", WN("COMBINTG", "8+")},
+                      WrongCountCase{"SEQCOADD", "3 a.bin c.bin 2", WN("SEQCOADD", "5+")},
+                      WrongCountCase{"SEQCMP", "3 a.bin c.bin 2 1", WN("SEQCMP", "6+")},
+                      WrongCountCase{"SEQREP", "3 a.bin c.bin 1 2 4 0", WN("SEQREP", "8")},
+                      WrongCountCase{"SEQCCFILEFIX", "-2 a b c d 8", WN("SEQCCFILEFIX", "19")},
+                      WrongCountCase{"L2F_FILE", "3 a.bin c.bin 2 1", WN("L2F_FILE", "6")},
+                      WrongCountCase{"SCLOFS_FILE", "3 a.bin c.bin f.txt", WN("SCLOFS_FILE", "5")},
+                      WrongCountCase{"MIXINGRATIO_FILE", "3 a.bin c.bin m.txt", WN("MIXINGRATIO_FILE", "5")},
+                      WrongCountCase{"CUTSECT_FILE", "3 a.bin c.bin 0 1", WN("CUTSECT_FILE", "6+")},
+                      WrongCountCase{"LINEARIZE", "3 a.bin c.bin m.txt 50", WN("LINEARIZE", "6+")},
+                      WrongCountCase{"ASCII2BIN", "3 a.txt c.bin 1", WN("ASCII2BIN", "10")},
+                      WrongCountCase{"THZLINEARIZE", "8 1", WN("THZLINEARIZE", "3")},
+                      WrongCountCase{"SEQCC2FILE", "3 a.bin c.bin",
+                                     "SEQCC2FILE\n\n[SEQCC2FILE] WRONG NUMBER [NEED 11+] OF PARAMETER ARGUMENTS | "
+                                     "SHIFT FLNM INVALID"}));
+#undef WN
+
+TEST_F(OpSeqTest, OffsetAvTakesTheStoredAverageOffsetAndDeleteFileRemovesTheFile) {
+  Cnv.Ave_Offset[1] = 10.0;
+  RunLines({"OFFSET", "-1 a.bin b.bin AV 1", "DELETE_FILE", "-1 a.bin"});
+  EXPECT_EQ(ReadFloats("b.bin"), (std::vector<float>{11.0f, 8.0f, 13.0f, 14.0f}));
+  EXPECT_FALSE(std::filesystem::exists("a.bin"));
+  EXPECT_STREQ(Dsp.Chn_Flnm[0], "Nothing");
+}
+
+TEST_F(OpSeqTest, ChnsubSetsTheChannelFieldByFieldAndTheMarkerNames) {
+  RunLines({"CHNSUB", "4 x?.bin 2.5 0.5 1 3", "CHNSUB", "-1 m?.txt"});
+  EXPECT_STREQ(Dsp.Chn_Flnm[4], "x100.bin");
+  EXPECT_DOUBLE_EQ(Dsp.Chn_Scalar[4], 2.5);
+  EXPECT_DOUBLE_EQ(Dsp.Chn_Offset[4], 0.5);
+  EXPECT_EQ(Dsp.Chn_DspStat[4], 1u);
+  EXPECT_EQ(Dsp.Chn_ColorNo[4], 3);
+  EXPECT_EQ(Dsp.Chn_ScaleStat[4], 0u);
+  EXPECT_STREQ(Cnl.Mks_Flnm, "m100.txt");
+}
+
+TEST_F(OpSeqTest, CalibSetsTheAxisAndRefusesZeroPointsPerFsr) {
+  RunLines({"CALIB", "-100.0 50 1000.0 10", "CALIB", "100.0 0 1000.0 10"});
+  EXPECT_DOUBLE_EQ(Dsp.FSR, -100.0);
+  EXPECT_EQ(Dsp.Pts_FSR, 50);
+  EXPECT_DOUBLE_EQ(Dsp.Frq_Stp, -2.0);
+  EXPECT_DOUBLE_EQ(Dsp.Init_Frq, 1000.0 + 10 * -2.0);
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Warning|CALIB\n\nOPERATIONAL SEQUENCE COMMAND FAILED\n\nABORTING");
+}
+
+TEST_F(OpSeqTest, NormalizeWithVmAndFitZeroUsesTheDialogValues) {
+  Cnl.NrmVm = 2.0f;
+  Cnl.NrmVs = 1.0f;
+  Cnl.NrmFit = 1;
+  WriteFloats("p100.bin", {1.0f, 2.0f, 4.0f, 8.0f});
+  RunLines({"NORMALIZE", "3 a.bin n?.bin p?.bin 0 0 0 0.5 0.5 0 0 1 8.0"});
+  // N = Vm (S - Vs) / (P - Vp) with the dialog's Vm 2, Vs 1, Vp 0
+  EXPECT_EQ(ReadFloats("n100.bin"), (std::vector<float>{0.0f, -3.0f, 1.0f, 0.75f}));
+  EXPECT_STREQ(Dsp.Chn_Flnm[3], "n100.bin");
+  EXPECT_STREQ(Cnl.NrmPowFlnm, "p100.bin");
+  EXPECT_EQ(Cnl.NrmFit, 0u);
+  EXPECT_EQ(Cnl.AcStat, 1u);
+  EXPECT_EQ(Cnv.FFT_SmoothWin, 8.0f);
+  EXPECT_FALSE(std::filesystem::exists("LLsf.log"));  // no power fit
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0],
+            "Info|NORMALIZE\n\nDIALOG VALUES USED\n\nVm=[2.000000]\nVp=[0.000000]\nVs=[1.000000]\nVc=[0.000000]");
+}
+
+TEST_F(OpSeqTest, NormalizeTakesItsFieldsAndKeepsTheOffsetsThatAreNoNumbers) {
+  Cnl.NrmVs = 1.0f;
+  WriteFloats("p.bin", {1.0f, 2.0f, 4.0f, 8.0f});
+  RunLines({"NORMALIZE", "-1 a.bin n.bin p.bin 0 0 3.0 0.5 AV 0.0 0 0 4.0"});
+  const std::vector<float> n = ReadFloats("n.bin");
+  ASSERT_EQ(n.size(), 4u);
+  EXPECT_FLOAT_EQ(n[1], -6.0f);  // 3 (-2 - 1) / (2 - 0.5)
+  EXPECT_FLOAT_EQ(n[3], 1.2f);
+  EXPECT_EQ(Cnl.NrmVm, 3.0f);
+  EXPECT_EQ(Cnl.NrmVp, 0.5f);
+  EXPECT_EQ(Cnl.NrmVs, 1.0f);
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Info|NORMALIZE\n\nCURSOR DIALOG VALUES USED FOR OFFSETS\n\nVm=[3.000000]\nVp=[0.500000]\n"
+                        "Vs=[1.000000]\nVc=[0.000000]");
+  // Inside an automatic block nothing is asked or shown, a Vm of 0 becomes 1 and the
+  // fit switch runs the power fit first.
+  boxes_.clear();
+  RunLines({"START [01] X", "NORMALIZE", "-1 a.bin m.bin p.bin 0 0 0 0 AV 0.0 1 0 4.0", "STOP [01]"});
+  for (const auto& b : Boxes()) EXPECT_EQ(b.find("Info|NORMALIZE"), std::string::npos) << b;
+  EXPECT_EQ(Cnl.NrmFit, 1u);
+  EXPECT_EQ(Cnl.NrmVm, 1.0f);
+  EXPECT_TRUE(std::filesystem::exists("LLsf.log"));
+  EXPECT_TRUE(std::filesystem::exists("m.bin"));
+}
+
+TEST_F(OpSeqTest, ThzLinearizeChecksEachLineAndRefusesAnIntervalOfZero) {
+  RunLines({"THZLINEARIZE", "8 1 7", "in.bin out.bin cal.bin wave.dat 1.0 512 0.5 4"});
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Warning|THZLINEARIZE\n\n[THZLINEARIZE] WRONG NUMBER [NEED 9] OF PARAMETER ARGUMENTS "
+                        "[OpASeq100.dat] IN:\nin.bin out.bin cal.bin wave.dat 1.0 512 0.5 4");
+  boxes_.clear();
+  RunLines({"THZLINEARIZE", "8 1 7", "in.bin out.bin cal.bin wave.dat 1.0 0 0.5 4 0.01", "100 200 0"});
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Warning|THZLINEARIZE\n\nOPERATIONAL SEQUENCE COMMAND FAILED\n\nABORTING");
+  EXPECT_STREQ(Cnv.Out_Flnm[1][8], "in.bin");
+  EXPECT_NE(Log().find("   OPSEQ ARGS=[100 200 0]\r\n"), std::string::npos);
+}
+
+TEST_F(OpSeqTest, RepeatLinearizeWantsTrueOrFalseInCapitals) {
+  RunLines({"REPEATLINEARIZE", "true", "8 7 1 2 4 6"});
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Warning|DEBUG STRING MISSING IN [OpASeq100.dat] - TRUE | FALSE NEEDED\ntrue");
+  boxes_.clear();
+  RunLines({"NLLSF_FIT", "FALSE", "8 7 1 2 4 6", "i o c m e f"});
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Warning|LSFFIT\n\n[NLLSF_FIT] WRONG NUMBER [NEED 8] OF PARAMETER ARGUMENTS [OpASeq100.dat] "
+                        "IN:\ni o c m e f");
+  EXPECT_STREQ(Cnv.Out_Flnm[1][2], "m");
+}
+
+TEST_F(OpSeqTest, ALinearisationThatFailsLeavesTheCrossCursor) {
+  SetCursor(LoadCursor(nullptr, IDC_ARROW));
+  RunLines({"REPEATLINEARIZE", "FALSE", "8 7 1 2 4 6", "i o c m e f", "0 ramp 1.0 0 0.05 100 10.0 mk",
+            "0 0 0 w.dat r.dat 100 200 512 4 1.0 0.01 10 1 0.01 1 10", "SQR", "-1 a.bin b.bin"});
+  ASSERT_FALSE(Boxes().empty());
+  EXPECT_EQ(Boxes().back(), "Warning|REPEATLINEARIZE\n\nOPERATIONAL SEQUENCE COMMAND FAILED\n\nABORTING");
+  EXPECT_EQ(platform::CurrentCursor(), LoadCursor(nullptr, IDC_CROSS));
+  EXPECT_FALSE(std::filesystem::exists("b.bin"));
+  EXPECT_EQ(Dsp.Pts_FSR, 100);
+  EXPECT_EQ(Cnl.RejLvl, 10.0);
+}
+
+TEST_F(OpSeqTest, ChannelIndexesOutsideTheTableAreRefused) {
+  RunLines({"REPEATLINEARIZE", "FALSE", "8 7 1 2 4 12"});
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Warning|REPEATLINEARIZE\n\nOPERATIONAL SEQUENCE COMMAND FAILED\n\nABORTING");
+}
+
+// The workers' job is replaced by one that notes the slot of each file.
+std::atomic<int32_t> g_slotOfFile[8];
+int32_t NoteSlot(int16_t worker, int16_t, const char*, const char*, const char*, const char*, const int16_t*,
+                 int32_t fileIndex) {
+  if (fileIndex >= 0 && fileIndex < 8) g_slotOfFile[fileIndex] = worker;
+  return 1;
+}
+
+TEST_F(OpSeqTest, SeqcoaddWithANegativeChannelFansOutToOneWorkerPerSlot) {
+  for (auto& v : g_slotOfFile) v = 0;
+  for (const char* name : {"s000", "s001", "s002", "s003"}) WriteFloats(name, {1.0f});
+  const RavFileFixRoutine previous = RavSetFileFixRoutine(&NoteSlot);
+  Cnv.Seq_Sz[3] = 77;
+  RunLines({"SEQCOADD", "-4 s t 2 3", "SQR", "-1 a.bin b.bin"});
+  RavSetFileFixRoutine(previous);
+  for (int k = 0; k < 4; ++k) EXPECT_EQ(g_slotOfFile[k].load(), k + 1) << k;
+  EXPECT_EQ(g_slotOfFile[4].load(), 0);
+  EXPECT_EQ(RavThreadPool.Pool_Size, 4);
+  EXPECT_EQ(RavThreadPool.Pool_Cmd, 37);
+  EXPECT_EQ(Cnv.Seq_Sz[3], 2);   // slot 1 copied to the workers' slots
+  EXPECT_EQ(Cnv.Win_Hi[4], 6);
+  EXPECT_EQ(RavThreadPool.Pool_SeqPrm[0], 2);  // SEQ SZ, SEQ CT, WIN LO, WIN HI
+  EXPECT_EQ(RavThreadPool.Pool_SeqPrm[1], 3);
+  EXPECT_EQ(RavThreadPool.Pool_SeqPrm[2], 0);
+  EXPECT_EQ(RavThreadPool.Pool_SeqPrm[3], 6);
+  EXPECT_TRUE(std::filesystem::exists("b.bin"));  // the run goes on
+  EXPECT_TRUE(Boxes().empty()) << ::testing::PrintToString(Boxes());
+}
+
+TEST_F(OpSeqTest, APoolThatCannotStartIsNotedAndTheNextCommandRuns) {
+  for (auto& v : g_slotOfFile) v = 0;
+  WriteFloats("s000", {1.0f});
+  const RavFileFixRoutine previous = RavSetFileFixRoutine(&NoteSlot);
+  const int32_t limit = platform::SetThreadStartLimit(2);  // the third worker cannot start
+  RunLines({"SEQCOADD", "-4 s t 2 3", "REVERSE_FILE", "-1 a.bin b.bin"});
+  platform::SetThreadStartLimit(limit);
+  RavSetFileFixRoutine(previous);
+  EXPECT_EQ(g_slotOfFile[0].load(), 0);  // no worker was started on a file
+  EXPECT_EQ(RavThreadPool.Pool_Size, 2);
+  const std::string note = "OPSEQ:   RAV SEQCOADD:   THREADS FAILED TO START=[4]\n";
+  const std::string shown = Dsp.Msg_Text;
+  ASSERT_GE(shown.size(), note.size());
+  EXPECT_EQ(shown.substr(shown.size() - note.size()), note);
+  EXPECT_EQ(ReadFloats("b.bin"), (std::vector<float>{4.0f, 3.0f, -2.0f, 1.0f}));
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Warning|RAV THREAD NOT CREATED");
+  // The two workers that did start were let go: a full pool starts afterwards.
+  const RavFileFixRoutine again = RavSetFileFixRoutine(&NoteSlot);
+  RunLines({"SEQCOADD", "-4 s t 2 3"});
+  RavSetFileFixRoutine(again);
+  EXPECT_EQ(g_slotOfFile[0].load(), 1);
+  EXPECT_EQ(RavThreadPool.Pool_Size, 4);
+}
+
+TEST_F(OpSeqTest, APoolOfFortyIsLimitedToTheSlotsThatExist) {
+  const RavFileFixRoutine previous = RavSetFileFixRoutine(&NoteSlot);
+  RunLines({"SEQCCFILEFIX", "-40 none s2_ old ave 8 0 5 0.01 1 0 8 1 0 0 3 0 3 0"});
+  RavSetFileFixRoutine(previous);
+  EXPECT_EQ(RavThreadPool.Pool_Size, 29);
+  EXPECT_EQ(RavThreadPool.Pool_Cmd, 43);
+  EXPECT_EQ(Cnv.Seq_Sz[29], 8);
+  EXPECT_EQ(RavThreadPool.Pool_CCPrm[2], 3);
+  EXPECT_TRUE(Boxes().empty()) << ::testing::PrintToString(Boxes());
+}
+
+TEST_F(OpSeqTest, CalibrationCommandsCheckTheirCountsAndRefuseUnsafeValues) {
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"PEAKFIND", "m.txt r.bin 8 0.3 0 0 1"},
+       "PEAKFIND\n\n[PEAKFIND] WRONG NUMBER [NEED 8] OF PARAMETER ARGUMENTS [OpASeq100.dat] IN:\nm.txt r.bin 8 0.3 0 0 1"},
+      {{"JUMPFIND", "0 m.txt r.bin w.dat 0.5 8"},
+       "JUMPFIND\n\n[JUMPFIND] WRONG NUMBER [NEED 7] OF PARAMETER ARGUMENTS [OpASeq100.dat] IN:\n0 m.txt r.bin w.dat 0.5 8"},
+      {{"LINEARIZE", "-1 a.bin b.bin m.txt 0 100.0"}, "LINEARIZE\n\nOPERATIONAL SEQUENCE COMMAND FAILED\n\nABORTING"},
+      {{"ASCII2BIN", "-1 a.txt b.bin 1 5 1 0 0.0 0.0 1.0"}, "ASCII2BIN\n\nOPERATIONAL SEQUENCE COMMAND FAILED\n\nABORTING"},
+  };
+  for (const auto& [lines, text] : cases) {
+    boxes_.clear();
+    RunLines(lines);
+    ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+    EXPECT_EQ(Boxes()[0], "Warning|" + text);
+  }
+  EXPECT_EQ(Dsp.Pts_FSR, 0);  // the refused LINEARIZE changed nothing
+}
+
+TEST_F(OpSeqTest, LinearizeWithoutMarkersEndsWithItsOwnBox) {
+  RunLines({"LINEARIZE", "-1 a.bin b.bin nomarkers.txt 50 100.0", "SQR", "-1 a.bin c.bin"});
+  ASSERT_FALSE(Boxes().empty());
+  EXPECT_EQ(Boxes().back(), "Warning|LINEARIZE\n\nMARKER POSITIONS NOT DEFINED | DIFFERENCE ZERO\n\nCHECK MARKER "
+                            "POSITION FLNM=[nomarkers.txt]\n\nABORTING");
+  EXPECT_FALSE(std::filesystem::exists("c.bin"));
+  EXPECT_DOUBLE_EQ(Dsp.Frq_Stp, 2.0);
+}
+
+TEST_F(OpSeqTest, ShiftsectRefusesAShiftFileNameThatLooksLikeANumber) {
+  RunLines({"SHIFTSECT_FILE", "-1 a.bin b.bin 1 1 2 0.5 0"});
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Warning|SHIFTSECT_FILE\n\n[SHIFTSECT_FILE] WRONG NUMBER [NEED 8+] OF PARAMETER ARGUMENTS | "
+                        "SHIFT FLNM INVALID [OpASeq100.dat] IN:\n-1 a.bin b.bin 1 1 2 0.5 0");
+  EXPECT_FALSE(std::filesystem::exists("b.bin"));
+}
+
+TEST_F(OpSeqTest, BbmwseqsplitTakesTenOrTwelveFieldsUnderItsNinePlusText) {
+  RunLines({"BBMWSEQSPLIT", "-1 a.bin b.bin 4 0.5 1.0 2.0 1.0 0.0"});
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Warning|BBMWSEQSPLIT\n\n[BBMWSEQSPLIT] WRONG NUMBER [NEED 9+] OF PARAMETER ARGUMENTS "
+                        "[OpASeq100.dat] IN:\n-1 a.bin b.bin 4 0.5 1.0 2.0 1.0 0.0");
+  EXPECT_DOUBLE_EQ(Dsp.Frq_Stp, 0.5);  // the fields converted stay stored
+}
+
+TEST_F(OpSeqTest, CutsectCutsAtThePositionsOfItsFileSkippingBlankLines) {
+  std::vector<float> ramp(300);
+  for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<float>(i);
+  WriteFloats("r.bin", ramp);
+  std::ofstream("pos?.txt", std::ios::binary) << "x\r\n";  // never used: the name is substituted first
+  std::ofstream("pos100.txt", std::ios::binary) << "0\r\n\r\n100\r\n250\r\n";
+  RunLines({"CUTSECT_FILE", "-1 r.bin out 0 0 1 0 pos?.txt"});
+  EXPECT_TRUE(Boxes().empty()) << ::testing::PrintToString(Boxes());
+  const auto first = ReadFloats("out000");
+  const auto second = ReadFloats("out001");
+  ASSERT_FALSE(first.empty());
+  ASSERT_FALSE(second.empty());
+  EXPECT_EQ(first.front(), 0.0f);
+  EXPECT_EQ(second.front(), 100.0f);
+  EXPECT_FALSE(std::filesystem::exists("out002"));
+  EXPECT_EQ(Cnv.Lim_Stat[1], 0);
+}
+
+TEST_F(OpSeqTest, CutsectRefusesANegativeSpacing) {
+  RunLines({"CUTSECT_FILE", "-1 a.bin out 0 1 0 -2"});
+  ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(Boxes()[0], "Warning|CUTSECT_FILE\n\nOPERATIONAL SEQUENCE COMMAND FAILED\n\nABORTING");
+}
+
+}  // namespace

@@ -1,0 +1,357 @@
+// The combination-difference and quadrupole QN dialogs driven like a user would: rows,
+// scrolling, LS/US/LOOP, FIX and ALL with their shifts; typed component frequencies and
+// uncertainties, rows below the last filled one, an empty or stale list.
+#include <string>
+#include <vector>
+
+#include "SimFixture.h"
+#include "core/TypedArrays.h"
+#include "models/quad/Quad.h"
+#include "platform/driver/TestDriver.h"
+#include "resources/Dialogs.h"
+#include "sim/SimCombDiff.h"
+#include "sim/SimDialogs.h"
+
+namespace {
+
+namespace drv = platform::driver;
+
+class SimCombDiffDialogTest : public qvtest::SimTest {
+ protected:
+  void SetUp() override {
+    SimTest::SetUp();
+    RegisterDialogResources();
+    Dsp.Init_Frq = 1000.0;
+    Dsp.FSR = 1.0;
+    Dsp.Pts_FSR = 1;
+    Dsp.Frq_Stp = 1.0;
+    Dsp.FL_SZ[3][0] = 100000;
+    Win.Active_Chn = 0;
+    Dsp.Chn_DspStat[0] = 1;
+    Sim.Dsp_Stat[0] = 1;
+    Sim.Cur_Set = 0;
+  }
+  void TearDown() override {
+    for (auto& row : Sim.Dlg_Hwnd)
+      for (HWND& w : row)
+        if (w && IsWindow(w)) DestroyWindow(w);
+    for (auto*& list : Sim.FI_CD_List_Ary[0]) LFree1Dim(&list);
+    QuadComponentsFree(0, &Quad);
+    SimTest::TearDown();
+  }
+  // Line 0 (upper U1, lower L1) is selected; line 1 (U2, L1) shares its lower level,
+  // lines 2 (U1, L2) and 4 (U1, L3) its upper one, line 3 (U2, L2) closes the loop.
+  // O-C: line 0 +0.2, line 2 +0.4, line 3 +0.1; lines 1, 4, 5 unassigned.
+  void Lines() {
+    FillSet(0, 6, 0, 2, false);
+    Sim.FM_STAT[0] = 0;
+    const int16_t q[6][6] = {{3, 1, 2, 2, 1, 1}, {3, 0, 3, 2, 1, 1}, {3, 1, 2, 4, 1, 3},
+                             {3, 0, 3, 4, 1, 3}, {3, 1, 2, 2, 0, 2}, {5, 0, 5, 4, 0, 4}};
+    const double oc[6] = {0.2, 0.0, 0.4, 0.1, 0.0, 0.0};
+    for (int i = 0; i < 6; ++i) {
+      std::copy(q[i], q[i] + 6, Sim.FI_Jkk_Lbl[0] + 6 * i);
+      Sim.FI_Sim_Erg[0][i] = 10000.0 + 1000.0 * i + 0.125;
+      Sim.FI_Exp_Erg[0][i] = oc[i] == 0.0 ? 0.0 : Sim.FI_Sim_Erg[0][i] + oc[i];
+    }
+    Sim.FI_Asn_Lines[0] = 3;
+    ASSERT_EQ(LAlloc1Dim(&Sim.FI_QN_List_Ary[0], 1), 1);
+    Sim.FI_QN_List_Ary[0][0] = 0;
+    Sim.FI_QN_List_Cnt[0] = Sim.FI_QN_List_Sz[0] = 1;
+    Sim.QN_Sel_Line[0] = 0;
+    Sim.QN_Scan[0] = 1;
+    Sim.QN_FromList[0] = 1;
+    original_.assign(Sim.FI_Sim_Erg[0], Sim.FI_Sim_Erg[0] + 6);
+  }
+  std::vector<int32_t> Bs() const {
+    const int32_t* a = Sim.FI_CD_List_Ary[0][CD_BS];
+    return a ? std::vector<int32_t>(a, a + Sim.FI_CD_List_Tot[0][CD_BS]) : std::vector<int32_t>{};
+  }
+  double Shift(int line) const { return Sim.FI_Sim_Erg[0][line] - original_[static_cast<size_t>(line)]; }
+
+  // Three components of line 1: F' F'' 1.5 0.5, 2.5 1.5, 1.5 1.5.
+  void Components() {
+    FillSet(0, 3, 0, 2, false);
+    ASSERT_EQ(LAlloc1Dim(&Sim.FI_QN_List_Ary[0], 1), 1);
+    Sim.FI_QN_List_Ary[0][0] = 1;
+    Sim.FI_QN_List_Cnt[0] = Sim.FI_QN_List_Sz[0] = 1;
+    Sim.QN_Sel_Line[0] = 1;
+    ASSERT_EQ(DAlloc1Dim(&Quad.Comp_F[0], 6), 1);
+    ASSERT_EQ(DAlloc1Dim(&Quad.Comp_Frq[0], 3), 1);
+    ASSERT_EQ(FAlloc1Dim(&Quad.Comp_Itn[0], 3), 1);
+    ASSERT_EQ(DAlloc1Dim(&Quad.Comp_ExpFrq[0], 3), 1);
+    ASSERT_EQ(FAlloc1Dim(&Quad.Comp_Unc[0], 3), 1);
+    const double f[6] = {1.5, 0.5, 2.5, 1.5, 1.5, 1.5};
+    for (int k = 0; k < 6; ++k) Quad.Comp_F[0][k] = f[k];
+    for (int c = 0; c < 3; ++c) {
+      Quad.Comp_Frq[0][c] = 20000.1 + 0.1 * c;
+      Quad.Comp_Itn[0][c] = 0.5f / static_cast<float>(1 << c);
+      Quad.Comp_ExpFrq[0][c] = 0.0;
+      Quad.Comp_Unc[0][c] = 0.0f;
+    }
+    Quad.Comp_Count[0] = Quad.Comp_Cap[0] = 3;
+    ASSERT_EQ(LAlloc1Dim(&Quad.QN_List[0], 3000), 1);
+    for (int c = 0; c < 3; ++c) Quad.QN_List[0][c] = c;
+    Quad.QN_LIST_TOT[0] = 3;
+    Quad.QN_Scan[0] = 1;
+    Quad.QN_LIST_SEL[0] = 2;
+    Quad.QN_List_Top[0] = 1;
+  }
+
+  std::vector<double> original_;
+};
+
+TEST_F(SimCombDiffDialogTest, CombinationDifferenceRowsListsAndSelection) {
+  Lines();
+  ASSERT_EQ(SimJkkCombDiffDialogShow(0, 1, Win.hWnd_Main), 1u);
+  Sim.Dlg_Req[SIM_DLG_COMBDIFF][0] = 1;
+  HWND d = Sim.Dlg_Hwnd[SIM_DLG_COMBDIFF][0];
+  ASSERT_TRUE(d && IsWindowVisible(d));
+  EXPECT_FALSE(GetDlgItem(d, 850));
+  // Opened from the JKK list: LS {0, 1}, US {0, 4, 2} (strongest first), the closing
+  // line 3 of the pair (1, 2).
+  EXPECT_EQ(Bs(), (std::vector<int32_t>{0, 1, 0, 4, 2, 3}));
+  EXPECT_EQ(drv::Text(d, 820), "3");
+  EXPECT_EQ(drv::Text(d, 825), "1");
+  EXPECT_EQ(drv::Text(d, 820 + 6 + 1), "0");
+  EXPECT_EQ(drv::Text(d, 860), "1.000000");
+  EXPECT_EQ(drv::Text(d, 880), "0.2000");
+  EXPECT_EQ(drv::Text(d, 881), "");
+  EXPECT_EQ(drv::Text(d, 884), "0.4000");
+  EXPECT_TRUE(drv::IsChecked(d, 747));
+  EXPECT_TRUE(drv::IsChecked(d, 748));
+  EXPECT_FALSE(drv::IsChecked(d, 749));
+  EXPECT_FALSE(drv::IsChecked(d, 778));
+  EXPECT_TRUE(drv::IsChecked(d, 810));
+
+  // Scrolling past row 5 moves the first row; the selected line follows.
+  ASSERT_TRUE(drv::Scroll(d, 20, false, 6));
+  EXPECT_EQ(Sim.FI_CD_Sel[0], 5);
+  EXPECT_EQ(Sim.FI_CD_Top[0], 1);
+  EXPECT_EQ(Sim.QN_Sel_Line[0], 3);
+  EXPECT_EQ(Sim.CD_SelChanged[0], 1u);
+  EXPECT_EQ(Sim.QN_FromCD[0], 1u);
+  EXPECT_EQ(Sim.QN_FromList[0], 0u);
+  EXPECT_EQ(drv::Text(d, 880 + 4), "0.1000");
+  EXPECT_TRUE(drv::IsChecked(d, 814));
+  // A row radio selects its line; ASSIGN and CLEAR act on it.
+  ASSERT_TRUE(drv::ChooseRadio(d, 810));
+  EXPECT_EQ(Sim.FI_CD_Sel[0], 1);
+  EXPECT_EQ(Sim.QN_Sel_Line[0], 1);
+  ASSERT_TRUE(drv::Click(d, 896));
+  EXPECT_NE(Sim.FI_Exp_Erg[0][1], 0.0);
+  EXPECT_EQ(Sim.FI_Asn_Lines[0], 4u);
+  ASSERT_TRUE(drv::Click(d, 897));
+  EXPECT_EQ(Sim.FI_Exp_Erg[0][1], 0.0);
+  EXPECT_EQ(Sim.FI_Asn_Lines[0], 3u);
+
+  // LOOP: the loops with an assigned closing line only.
+  ASSERT_TRUE(drv::Click(d, 749));
+  EXPECT_EQ(Sim.CD_Loop[0], 1u);
+  EXPECT_EQ(Bs(), (std::vector<int32_t>{0, 3, 1, 2}));
+  EXPECT_EQ(drv::Text(d, 880 + 1), "0.1000");
+  EXPECT_EQ(drv::Text(d, 880 + 4), "");
+  // Switching LS off ends the loops.
+  ASSERT_TRUE(drv::SetCheck(d, 747, false));
+  EXPECT_EQ(Sim.CD_Search[0][CD_LS], 0u);
+  EXPECT_EQ(Sim.CD_Loop[0], 0u);
+  EXPECT_FALSE(drv::IsChecked(d, 749));
+  // LOOP again switches both lists back on.
+  ASSERT_TRUE(drv::Click(d, 749));
+  EXPECT_EQ(Sim.CD_Search[0][CD_LS], 1u);
+  EXPECT_TRUE(drv::IsChecked(d, 747));
+
+  // Closing frees the lists and ends the request.
+  ASSERT_TRUE(drv::Click(d, IDCANCEL));
+  EXPECT_FALSE(IsWindowVisible(d));
+  EXPECT_EQ(Sim.Dlg_Req[SIM_DLG_COMBDIFF][0], 0u);
+  EXPECT_EQ(Sim.CD_SelChanged[0], 0u);
+  for (int k = 0; k < 3; ++k) {
+    EXPECT_EQ(Sim.FI_CD_List_Tot[0][k], 0u);
+    EXPECT_EQ(Sim.FI_CD_List_Ary[0][k], nullptr);
+  }
+  // F labels: the F/M layout in its place, with ASSIGN and CLEAR only.
+  Sim.FM_STAT[0] = 1;
+  Sim.QN_FromList[0] = 1;
+  ASSERT_EQ(SimJkkCombDiffDialogShow(0, 1, Win.hWnd_Main), 1u);
+  HWND f = Sim.Dlg_Hwnd[SIM_DLG_COMBDIFF][0];
+  EXPECT_FALSE(IsWindow(d));
+  ASSERT_TRUE(f && GetDlgItem(f, 850) && GetDlgItem(f, 896) && GetDlgItem(f, 897));
+  EXPECT_FALSE(GetDlgItem(f, 747) || GetDlgItem(f, 778) || GetDlgItem(f, 898));
+  EXPECT_EQ(drv::Text(f, 850), "30.0");
+}
+
+TEST_F(SimCombDiffDialogTest, FixAndAllActOnUpperLevelGroupsOnly) {
+  Lines();
+  ASSERT_EQ(SimJkkCombDiffDialogShow(0, 1, Win.hWnd_Main), 1u);
+  HWND d = Sim.Dlg_Hwnd[SIM_DLG_COMBDIFF][0];
+  ASSERT_TRUE(d);
+  // With LS on, FIX refuses: no fix mode, box cleared, nothing moved.
+  ASSERT_TRUE(drv::Click(d, 778));
+  EXPECT_EQ(Sim.CD_FixMode[0], 0u);
+  EXPECT_FALSE(drv::IsChecked(d, 778));
+  EXPECT_EQ(Sim.FI_CD_FixSet_Tot[0], 0u);
+  // ALL with LS on only switches the fix mode off, whatever the answer.
+  Sim.CD_FixMode[0] = 1;
+  answers_.push_back(IDYES);
+  ASSERT_TRUE(drv::Click(d, 898));
+  EXPECT_EQ(BoxTexts().back(),
+            "[A] SIM [NoName]\n\nAPPLY CD FIXS TO ALL ASN LINES [YES] | REMOVE ALL CD FIXS [NO] | ABORT [CANCEL]?");
+  EXPECT_EQ(Sim.CD_FixMode[0], 0u);
+  EXPECT_EQ(Sim.FI_CD_FixSet_Tot[0], 0u);
+
+  // US only: FIX forms the group {0, 4, 2} and shifts it by the mean O-C, +0.3.
+  ASSERT_TRUE(drv::SetCheck(d, 747, false));
+  ASSERT_TRUE(drv::Click(d, 778));
+  EXPECT_EQ(Sim.CD_FixMode[0], 1u);
+  ASSERT_EQ(Sim.FI_CD_FixSet_Tot[0], 1u);
+  EXPECT_EQ(Sim.FI_CD_FixSet_Cnt[0][0], 3);
+  EXPECT_TRUE(drv::IsChecked(d, 778));
+  for (int line : {0, 2, 4}) EXPECT_NEAR(Shift(line), 0.3, 1e-9) << line;
+  for (int line : {1, 3, 5}) EXPECT_EQ(Shift(line), 0.0) << line;
+  EXPECT_EQ(drv::Text(d, 880), "-0.1000");  // O-C of line 0 after the shift
+  // FIX off restores exactly.
+  ASSERT_TRUE(drv::Click(d, 778));
+  EXPECT_FALSE(drv::IsChecked(d, 778));
+  for (int line = 0; line < 6; ++line) EXPECT_EQ(Shift(line), 0.0) << line;
+
+  // Assigning another member of a fixed set shifts the set by the new mean, from the
+  // unshifted frequencies; clearing it releases the set; never a warning on the way.
+  ASSERT_TRUE(drv::Click(d, 778));
+  ASSERT_TRUE(drv::ChooseRadio(d, 811));
+  EXPECT_EQ(Sim.QN_Sel_Line[0], 4);
+  ASSERT_TRUE(drv::Click(d, 896));
+  ASSERT_NE(Sim.FI_Exp_Erg[0][4], 0.0);
+  EXPECT_EQ(Sim.FI_CD_FixSet_Fixed[0][0], 1);
+  const double mean = (0.2 + 0.4 + Sim.FI_Exp_Erg[0][4] - original_[4]) / 3.0;
+  for (int line : {0, 2, 4}) EXPECT_NEAR(Shift(line), mean, 1e-6) << line;
+  ASSERT_TRUE(drv::Click(d, 897));
+  EXPECT_EQ(Sim.FI_Exp_Erg[0][4], 0.0);
+  EXPECT_EQ(Sim.FI_CD_FixSet_Fixed[0][0], 0);
+  for (int line = 0; line < 6; ++line) EXPECT_EQ(Shift(line), 0.0) << line;
+  for (const std::string& caption : BoxCaptions()) EXPECT_NE(caption, "WARNING");
+
+  // ALL, YES: every assigned line's group fixed once: {0, 4, 2} by +0.3 and {3, 1}
+  // by +0.1.
+  answers_.push_back(IDYES);
+  ASSERT_TRUE(drv::Click(d, 898));
+  ASSERT_EQ(Sim.FI_CD_FixSet_Tot[0], 2u);
+  for (int line : {0, 2, 4}) EXPECT_NEAR(Shift(line), 0.3, 1e-9) << line;
+  for (int line : {1, 3}) EXPECT_NEAR(Shift(line), 0.1, 1e-9) << line;
+  EXPECT_EQ(Shift(5), 0.0);
+  // CANCEL leaves everything; NO releases every set exactly.
+  answers_.push_back(IDCANCEL);
+  ASSERT_TRUE(drv::Click(d, 898));
+  EXPECT_NEAR(Shift(3), 0.1, 1e-9);
+  answers_.push_back(IDNO);
+  ASSERT_TRUE(drv::Click(d, 898));
+  for (int line = 0; line < 6; ++line) EXPECT_EQ(Shift(line), 0.0) << line;
+  EXPECT_EQ(Sim.FI_CD_FixSet_Fixed[0][0], 0);
+  EXPECT_EQ(Sim.FI_CD_FixSet_Fixed[0][1], 0);
+}
+
+TEST_F(SimCombDiffDialogTest, QuadrupoleRowsTypedFrequenciesAndUncertainties) {
+  Components();
+  Sim.Asn_StdUnc[0] = 0.05f;
+  Quad.Prm[0][SIM_GND][1] = 1.25;
+  ASSERT_EQ(SimQuadQNDialogShow(0, 1, Win.hWnd_Main), 1u);
+  Sim.Dlg_Req[SIM_DLG_QUADQN][0] = 1;
+  HWND d = Sim.Dlg_Hwnd[SIM_DLG_QUADQN][0];
+  ASSERT_TRUE(d && IsWindowVisible(d));
+  // The first showing starts at the top of the list.
+  EXPECT_EQ(Quad.QN_LIST_SEL[0], 0);
+  EXPECT_EQ(Quad.QN_List_Top[0], 0);
+  SendMessage(d, WM_INITDIALOG, 0, 0);
+  EXPECT_EQ(drv::Text(d, 820), "1.5");
+  EXPECT_EQ(drv::Text(d, 821), "0.5");
+  EXPECT_EQ(drv::Text(d, 822), "2.5");
+  EXPECT_EQ(drv::Text(d, 861), "0.250000");
+  EXPECT_EQ(drv::Text(d, 872), "20000.3000");
+  EXPECT_EQ(drv::Text(d, 880), "");
+  EXPECT_EQ(drv::Text(d, 873), "");  // rows past the list are empty
+  EXPECT_EQ(drv::Text(d, 8169), "0.0500");
+  EXPECT_TRUE(drv::IsChecked(d, 810));
+  EXPECT_EQ(Quad.Prm[0][SIM_EXC][1], 1.25);  // one-state set: excited = ground
+
+  // A frequency typed into a row below the last filled one goes to the last filled
+  // row; a component without frequency takes the standard uncertainty.
+  ASSERT_TRUE(drv::TypeAndCommit(d, 884, "20000.35"));
+  EXPECT_EQ(Quad.QN_LIST_SEL[0], 2);
+  EXPECT_EQ(Quad.QN_SEL[0], 2);
+  EXPECT_EQ(Quad.Comp_ExpFrq[0][2], 20000.35);
+  EXPECT_FLOAT_EQ(Quad.Comp_Unc[0][2], 0.05f);
+  ASSERT_EQ(Quad.Asn_Cnt[0], 1);
+  EXPECT_EQ(Quad.Asn_TList[0][0], 20000.35);
+  EXPECT_EQ(Quad.Asn_TList[0][3], 1.0);
+  EXPECT_FLOAT_EQ(static_cast<float>(Quad.Asn_TList[0][4]), 0.05f);
+  EXPECT_EQ(Quad.Asn_Modified[0], 1u);
+  EXPECT_EQ(Sim.Sim_Modified[0], 1u);
+  EXPECT_EQ(Quad.QN_FromList[0], 1u);
+  EXPECT_EQ(drv::Text(d, 882), "20000.3500");
+  EXPECT_EQ(drv::Text(d, 892), "0.0500");
+  EXPECT_TRUE(drv::IsChecked(d, 812));
+
+  // An uncertainty for a component without frequency changes nothing.
+  Quad.Asn_Modified[0] = Sim.Sim_Modified[0] = 0;
+  const float unc0 = Quad.Comp_Unc[0][0];
+  ASSERT_TRUE(drv::TypeAndCommit(d, 890, "0.2"));
+  EXPECT_EQ(Quad.Comp_Unc[0][0], unc0);
+  EXPECT_EQ(Quad.Asn_Modified[0], 0u);
+  EXPECT_EQ(Quad.Asn_Cnt[0], 1);
+  // For an assigned one it is recorded.
+  ASSERT_TRUE(drv::TypeAndCommit(d, 892, "0.0002"));
+  EXPECT_FLOAT_EQ(static_cast<float>(Quad.Asn_TList[0][4]), 0.0002f);
+  EXPECT_EQ(drv::Text(d, 892), "2.00e-04");
+  EXPECT_EQ(Quad.Asn_Modified[0], 1u);
+  // O-C in the EXPT FREQ column.
+  ASSERT_TRUE(drv::SetCheck(d, 8168, true));
+  EXPECT_EQ(Quad.QN_ShowOC[0], 1u);
+  EXPECT_EQ(drv::Text(d, 882), "0.0500");
+
+  // Scrolling stops at the ends of the list.
+  ASSERT_TRUE(drv::Scroll(d, 20, false));
+  EXPECT_EQ(Quad.QN_LIST_SEL[0], 2);
+  ASSERT_TRUE(drv::Scroll(d, 20, true, 3));
+  EXPECT_EQ(Quad.QN_LIST_SEL[0], 0);
+  EXPECT_EQ(Quad.QN_SEL[0], 0);
+
+  // The standard uncertainty for every quadrupole assignment while ASN LIST is on.
+  Sim.QN_Freeze[0] = 1;
+  answers_.push_back(IDYES);
+  ASSERT_TRUE(drv::TypeAndCommit(d, 8169, "0.125"));
+  EXPECT_EQ(BoxTexts().back(),
+            "[A] SIM [NoName]\n\nASSIGN THIS STANDARD UNCERTAINTY TO ALL QUAD LINES [YES] | ABORT [NO]?");
+  EXPECT_FLOAT_EQ(Sim.Asn_StdUnc[0], 0.125f);
+  EXPECT_EQ(Quad.Asn_TList[0][4], 0.125);
+  // WIN and 2ND ORDER.
+  ASSERT_TRUE(drv::TypeAndCommit(d, 8824, "250"));
+  EXPECT_EQ(Quad.Frq_Win, 250.0);
+  ASSERT_TRUE(drv::Click(d, 8813));
+  EXPECT_EQ(BoxTexts().back(), "READ 2ND ORDER LINESET FIRST\n\nUSE OPTION RotCalc/QUAD PRMS/RD");
+  EXPECT_EQ(Quad.SecondOrder[0], 0u);
+  Quad.SecondOrderRead[0] = 1;
+  ASSERT_TRUE(drv::Click(d, 8813));
+  EXPECT_EQ(Quad.SecondOrder[0], 1u);
+
+  // A stale position in the QN list records nothing.
+  Sim.FI_QN_List_Sel[0] = 4;
+  ASSERT_TRUE(drv::TypeAndCommit(d, 880, "20000.05"));
+  EXPECT_EQ(Quad.Comp_ExpFrq[0][0], 0.0);
+  EXPECT_EQ(Quad.Asn_Cnt[0], 1);
+  Sim.FI_QN_List_Sel[0] = 0;
+  // With the component list empty the rows and the scroll bar do nothing.
+  Quad.QN_LIST_TOT[0] = 0;
+  ASSERT_TRUE(drv::ChooseRadio(d, 811));
+  EXPECT_EQ(Quad.QN_LIST_SEL[0], 0);
+  ASSERT_TRUE(drv::TypeAndCommit(d, 881, "20000.25"));
+  EXPECT_EQ(Quad.Comp_ExpFrq[0][1], 0.0);
+  ASSERT_TRUE(drv::Scroll(d, 20, false));
+  EXPECT_EQ(Quad.QN_LIST_SEL[0], 0);
+  EXPECT_EQ(Quad.Asn_Cnt[0], 1);
+
+  // Closing hides it and ends its request.
+  ASSERT_TRUE(drv::Click(d, IDCANCEL));
+  EXPECT_FALSE(IsWindowVisible(d));
+  EXPECT_EQ(Sim.Dlg_Req[SIM_DLG_QUADQN][0], 0u);
+}
+
+}  // namespace
