@@ -132,8 +132,8 @@ void Qv95CommandLineSplit(const char* commandLine, char* exePath, size_t exeSize
       dir = CutAtLastSeparator(cmd.substr(quote + 1));
       work = NameAfterLastSeparator(cmd);
     } else {
-      exe = "C:";
-      dir = "C:";
+      exe = std::string("C:");
+      dir = std::string("C:");
     }
   }
   StrCopy(exePath, exeSize, exe.c_str());

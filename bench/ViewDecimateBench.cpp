@@ -19,6 +19,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bench/BenchMedians.h"
@@ -70,10 +71,24 @@ void SetBytes(benchmark::State& state, const Setup& s) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(s.points) * 4);
 }
 
-void BM_ViewDecimateThreeLevels(benchmark::State& state) {
+// The three levels of setup s, zero-filled, their values in out.
+void SetLevels(const Setup& s, std::vector<float> out[3], ViewLevelOut levels[3]) {
+  for (int v = 0; v < 3; ++v) {
+    const double pixels = LevelPixels(s, v);
+    out[v].assign(static_cast<size_t>(pixels + 0.5), 0.0f);
+    levels[v].kind = s.kinds[v];
+    levels[v].ptsPerPixel = static_cast<double>(s.points) / pixels;
+    levels[v].size = static_cast<uint32_t>(out[v].size());
+    levels[v].values = out[v].data();
+  }
+}
+
+// The pass as the view thread runs it on one core (sets > 1: blocks fitted a few at
+// a time), or with one work set, as it ran before.
+void ViewDecimateThreeLevels(benchmark::State& state, int sets) {
   const Setup& s = setup;
-  ViewWork work;
-  if (ViewWorkAlloc(&work, VIEW_BLOCK_POINTS) != 1) {
+  ViewWork works[ViewUniformSpline::kGroupMax];
+  if (ViewWorkAllocSets(works, sets, VIEW_BLOCK_POINTS) != sets) {
     state.SkipWithError("work arrays");
     return;
   }
@@ -81,24 +96,49 @@ void BM_ViewDecimateThreeLevels(benchmark::State& state) {
   const int fd = ::open(s.path.c_str(), O_RDONLY);
   for (auto _ : state) {
     ViewLevelOut levels[3];
-    for (int v = 0; v < 3; ++v) {
-      const double pixels = LevelPixels(s, v);
-      out[v].assign(static_cast<size_t>(pixels + 0.5), 0.0f);
-      levels[v].kind = s.kinds[v];
-      levels[v].ptsPerPixel = static_cast<double>(s.points) / pixels;
-      levels[v].size = static_cast<uint32_t>(out[v].size());
-      levels[v].values = out[v].data();
-    }
+    SetLevels(s, out, levels);
     ViewUniformSpline spline;
     ViewDecimateStats stats;
-    if (ViewDecimate(fd, s.points, levels, work, spline, ViewDecimateHooks{}, &stats) != ViewDecimateEnd::Done)
+    if (ViewDecimate(fd, s.points, levels, works, sets, spline, ViewDecimateHooks{}, &stats) != ViewDecimateEnd::Done)
       state.SkipWithError("decimation failed");
     benchmark::DoNotOptimize(out[0].data());
   }
   ::close(fd);
-  ViewWorkFree(&work);
+  for (ViewWork& work : works) ViewWorkFree(&work);
   SetBytes(state, s);
 }
+// The pass on every core: the file's blocks cut into ranges taken by the view thread
+// and one view worker a further core.
+void BM_ViewDecimateAllCores(benchmark::State& state) {
+  const Setup& s = setup;
+  const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  std::vector<ViewWork> works(static_cast<size_t>(std::max(cores, ViewUniformSpline::kGroupMax)));
+  const int sets = static_cast<int>(works.size());
+  if (ViewWorkAllocSets(works.data(), sets, VIEW_BLOCK_POINTS) != sets) {
+    state.SkipWithError("work arrays");
+    return;
+  }
+  std::vector<float> out[3];
+  const int fd = ::open(s.path.c_str(), O_RDONLY);
+  int ranges = 0;
+  for (auto _ : state) {
+    ViewLevelOut levels[3];
+    SetLevels(s, out, levels);
+    ViewDecimateStats stats;
+    if (ViewDecimateOnWorkers(fd, s.points, levels, works.data(), sets, cores, ViewDecimateHooks{}, &stats) !=
+        ViewDecimateEnd::Done)
+      state.SkipWithError("decimation failed");
+    ranges = stats.ranges;
+    benchmark::DoNotOptimize(out[0].data());
+  }
+  ::close(fd);
+  for (ViewWork& work : works) ViewWorkFree(&work);
+  state.counters["ranges"] = ranges;
+  SetBytes(state, s);
+}
+
+void BM_ViewDecimateThreeLevels(benchmark::State& state) { ViewDecimateThreeLevels(state, ViewUniformSpline::kGroupMax); }
+void BM_ViewDecimateBlockByBlock(benchmark::State& state) { ViewDecimateThreeLevels(state, 1); }
 
 // The file read in the same blocks, nothing else.
 void BM_PlainReadReference(benchmark::State& state) {
@@ -177,6 +217,52 @@ void BM_PlainMaxAverageReference(benchmark::State& state) {
   SetBytes(state, s);
 }
 
+// The spline fit alone of four blocks of the file: one block after the other (as the
+// pass fits them today), and the four side by side with the same operations.
+struct FitBlocks {
+  ViewWork works[ViewUniformSpline::kGroupMax];
+  uint32_t ns[ViewUniformSpline::kGroupMax] = {};
+  const ViewWork* ptrs[ViewUniformSpline::kGroupMax] = {};
+  bool Load(const Setup& s) {
+    const int fd = ::open(s.path.c_str(), O_RDONLY);
+    bool ok = fd >= 0;
+    for (int b = 0; ok && b < ViewUniformSpline::kGroupMax; ++b) {
+      ok = ViewWorkAlloc(&works[b], VIEW_BLOCK_POINTS) == 1;
+      const int64_t got = ok ? viewdetail::ReadBlock(fd, static_cast<uint64_t>(b) * VIEW_BLOCK_POINTS / 2,
+                                                    works[b].raw, VIEW_BLOCK_POINTS)
+                             : -1;
+      ok = got > 0;
+      ns[b] = ok ? static_cast<uint32_t>(got) : 0;
+      for (uint32_t i = 0; i < ns[b]; ++i) works[b].y[i] = works[b].raw[i];
+      ptrs[b] = &works[b];
+    }
+    if (fd >= 0) ::close(fd);
+    return ok;
+  }
+  ~FitBlocks() {
+    for (ViewWork& w : works) ViewWorkFree(&w);
+  }
+};
+
+void SplineFit(benchmark::State& state, bool sideBySide) {
+  FitBlocks blocks;
+  if (!blocks.Load(setup)) {
+    state.SkipWithError("blocks");
+    return;
+  }
+  ViewUniformSpline spline;
+  for (auto _ : state) {
+    if (sideBySide) {
+      spline.FitGroup(blocks.ptrs, blocks.ns, ViewUniformSpline::kGroupMax);
+    } else {
+      for (int b = 0; b < ViewUniformSpline::kGroupMax; ++b) spline.Fit(blocks.works[b], blocks.ns[b]);
+    }
+    benchmark::DoNotOptimize(blocks.works[0].y2);
+  }
+}
+void BM_SplineFitOneByOne(benchmark::State& state) { SplineFit(state, false); }
+void BM_SplineFitSideBySide(benchmark::State& state) { SplineFit(state, true); }
+
 // FNV-1a over the bytes of the three levels of a few configurations, so that builds
 // of the decimation can be compared byte for byte (--hashes).
 void PrintHashes(const Setup& s) {
@@ -187,33 +273,39 @@ void PrintHashes(const Setup& s) {
   const Config configs[] = {{{1.0, 100.0, 1000.0}, {VIEW_KIND_MAX, VIEW_KIND_MAX, VIEW_KIND_AVE}},
                             {{2.5, 333.3, 1111.1}, {VIEW_KIND_AVE, VIEW_KIND_AVE, VIEW_KIND_MAX}},
                             {{0.7, 20000.0, 33333.3}, {VIEW_KIND_MAX, VIEW_KIND_AVE, VIEW_KIND_MAX}}};
-  ViewWork work;
-  if (ViewWorkAlloc(&work, VIEW_BLOCK_POINTS) != 1) return;
+  constexpr int kWorkers = 8;
+  ViewWork works[kWorkers];
+  if (ViewWorkAllocSets(works, kWorkers, VIEW_BLOCK_POINTS) != kWorkers) return;
   const int fd = ::open(s.path.c_str(), O_RDONLY);
-  for (const Config& c : configs) {
-    std::vector<float> out[3];
-    ViewLevelOut levels[3];
-    for (int v = 0; v < 3; ++v) {
-      const double pixels = 3000.0 * c.pages[v];
-      out[v].assign(static_cast<size_t>(pixels + 0.5), 0.0f);
-      levels[v].kind = c.kinds[v];
-      levels[v].ptsPerPixel = static_cast<double>(s.points) / pixels;
-      levels[v].size = static_cast<uint32_t>(out[v].size());
-      levels[v].values = out[v].data();
+  // One work set, blocks fitted four at a time, and eight ranges side by side.
+  for (int sets : {1, ViewUniformSpline::kGroupMax, kWorkers}) {
+    for (const Config& c : configs) {
+      std::vector<float> out[3];
+      ViewLevelOut levels[3];
+      for (int v = 0; v < 3; ++v) {
+        const double pixels = 3000.0 * c.pages[v];
+        out[v].assign(static_cast<size_t>(pixels + 0.5), 0.0f);
+        levels[v].kind = c.kinds[v];
+        levels[v].ptsPerPixel = static_cast<double>(s.points) / pixels;
+        levels[v].size = static_cast<uint32_t>(out[v].size());
+        levels[v].values = out[v].data();
+      }
+      ViewUniformSpline spline;
+      ViewDecimateStats stats;
+      const ViewDecimateEnd end =
+          sets == kWorkers ? ViewDecimateOnWorkers(fd, s.points, levels, works, sets, sets, ViewDecimateHooks{}, &stats)
+                           : ViewDecimate(fd, s.points, levels, works, sets, spline, ViewDecimateHooks{}, &stats);
+      uint64_t hash = 1469598103934665603ull;
+      for (int v = 0; v < 3; ++v) {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(out[v].data());
+        for (size_t i = 0; i < out[v].size() * sizeof(float); ++i) hash = (hash ^ bytes[i]) * 1099511628211ull;
+      }
+      std::printf("pages %g %g %g: end %d, hash %016llx (%d work sets, %d ranges)\n", c.pages[0], c.pages[1],
+                  c.pages[2], static_cast<int>(end), static_cast<unsigned long long>(hash), sets, stats.ranges);
     }
-    ViewUniformSpline spline;
-    ViewDecimateStats stats;
-    const ViewDecimateEnd end = ViewDecimate(fd, s.points, levels, work, spline, ViewDecimateHooks{}, &stats);
-    uint64_t hash = 1469598103934665603ull;
-    for (int v = 0; v < 3; ++v) {
-      const auto* bytes = reinterpret_cast<const unsigned char*>(out[v].data());
-      for (size_t i = 0; i < out[v].size() * sizeof(float); ++i) hash = (hash ^ bytes[i]) * 1099511628211ull;
-    }
-    std::printf("pages %g %g %g: end %d, hash %016llx\n", c.pages[0], c.pages[1], c.pages[2], static_cast<int>(end),
-                static_cast<unsigned long long>(hash));
   }
   ::close(fd);
-  ViewWorkFree(&work);
+  for (ViewWork& work : works) ViewWorkFree(&work);
 }
 
 }  // namespace
@@ -245,15 +337,22 @@ int main(int argc, char** argv) {
   }
   for (auto* b : {benchmark::RegisterBenchmark("BM_PlainReadReference", BM_PlainReadReference),
                   benchmark::RegisterBenchmark("BM_PlainMaxAverageReference", BM_PlainMaxAverageReference),
-                  benchmark::RegisterBenchmark("BM_ViewDecimateThreeLevels", BM_ViewDecimateThreeLevels)}) {
+                  benchmark::RegisterBenchmark("BM_ViewDecimateBlockByBlock", BM_ViewDecimateBlockByBlock),
+                  benchmark::RegisterBenchmark("BM_ViewDecimateThreeLevels", BM_ViewDecimateThreeLevels),
+                  benchmark::RegisterBenchmark("BM_ViewDecimateAllCores", BM_ViewDecimateAllCores)}) {
     b->Iterations(1)->Repetitions(qvbench::kRepetitions)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond)
         ->UseRealTime();
+  }
+  for (auto* b : {benchmark::RegisterBenchmark("BM_SplineFitOneByOne", BM_SplineFitOneByOne),
+                  benchmark::RegisterBenchmark("BM_SplineFitSideBySide", BM_SplineFitSideBySide)}) {
+    b->Repetitions(qvbench::kRepetitions)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond)->UseRealTime();
   }
   qvbench::MedianReporter reporter;
   if (!qvbench::RunWithMedians(&argc, argv, &reporter)) return 1;
   std::printf("%llu raw points, file %s\n", static_cast<unsigned long long>(s.points), s.path.c_str());
   const double gb = static_cast<double>(s.points) * 4.0 / 1e9;
-  for (const char* name : {"BM_PlainReadReference", "BM_PlainMaxAverageReference", "BM_ViewDecimateThreeLevels"}) {
+  for (const char* name : {"BM_PlainReadReference", "BM_PlainMaxAverageReference", "BM_ViewDecimateBlockByBlock",
+                           "BM_ViewDecimateThreeLevels", "BM_ViewDecimateAllCores"}) {
     const qvbench::Median m = reporter.Of(name);
     if (m.real > 0)
       std::printf("%-44s: %8.3f s  %6.2f GB/s  %6.2f ns a point\n", name, m.real, gb / m.real,
@@ -264,6 +363,11 @@ int main(int argc, char** argv) {
     reporter.PrintRatio("view build / plain read", "BM_ViewDecimateThreeLevels", "BM_PlainReadReference", cpu, 0);
     reporter.PrintRatio("view build / plain max-average pass", "BM_ViewDecimateThreeLevels",
                         "BM_PlainMaxAverageReference", cpu, 0);
+    reporter.PrintRatio("view build / block by block", "BM_ViewDecimateThreeLevels", "BM_ViewDecimateBlockByBlock",
+                        cpu, 0);
+    reporter.PrintRatio("view build one core / all cores", "BM_ViewDecimateThreeLevels", "BM_ViewDecimateAllCores",
+                        cpu, 0);
+    reporter.PrintRatio("fit side by side / one by one", "BM_SplineFitSideBySide", "BM_SplineFitOneByOne", cpu, 0);
   }
   return 0;
 }

@@ -24,6 +24,7 @@
 #endif
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 // Raw points per block: 1,048,576 floats, 4,194,304 bytes.
 constexpr uint32_t VIEW_BLOCK_POINTS = 1048576;
@@ -54,11 +55,15 @@ struct ViewWork {
   float* raw = nullptr;   // the raw block as read
   double* y = nullptr;    // ordinates of the block
   double* y2 = nullptr;   // second derivatives of its spline
-  double* u = nullptr;    // work vector of the spline sweep
+  double* u = nullptr;    // work vector of the spline sweep: y2's own array, which
+                          // the back substitution overwrites after reading it
 };
 // 1, or -1 when an array could not be allocated (then nothing stays allocated).
 int16_t ViewWorkAlloc(ViewWork* work, uint32_t points);
 void ViewWorkFree(ViewWork* work);
+// Allocates up to count work sets of points each: how many were allocated (the
+// first ones), or -1 when not even one could be.
+int ViewWorkAllocSets(ViewWork* works, int count, uint32_t points);
 
 enum class ViewDecimateEnd {
   Done,           // every level complete, or the file ended
@@ -68,8 +73,20 @@ enum class ViewDecimateEnd {
   SeekTooFar,     // the next block would start beyond the 32-bit point range
 };
 
+// Where a block starts and the state of the levels at its start: the positions
+// sampled (k), the values written (j) and whether the level is still sampled.
+struct ViewBlockStart {
+  uint64_t p0 = 0;     // first raw point of the block
+  uint32_t n = 0;      // raw points of the block
+  bool last = false;   // sampled up to its end
+  uint64_t k[3] = {};
+  uint32_t j[3] = {};
+  bool active[3] = {};
+};
+
 struct ViewDecimateHooks {
   std::function<bool()> stop;                  // polled once per block
+  std::function<void(const ViewBlockStart&)> block;  // each block as it is sampled
   std::function<void(uint64_t)> progress;      // raw points read so far, once per block
   std::function<void(int level)> disabled;     // a level became none on the way
 };
@@ -78,6 +95,7 @@ struct ViewDecimateStats {
   uint64_t overflows = 0;    // raw points of magnitude 1e18 or more (or not a number)
   uint64_t pointsRead = 0;   // raw points read, overlaps included
   double nextPosition = 0;   // for SeekTooFar: the position that was refused
+  int ranges = 1;            // ranges of blocks processed side by side
 };
 
 // Natural cubic spline through y[0..n-1] at the abscissae 0..n-1: the textbook
@@ -128,6 +146,36 @@ class ViewUniformSpline {
     }
   }
 
+  // Most blocks FitGroup takes at once.
+  static constexpr int kGroupMax = 4;
+
+  // Prepares the splines of count blocks (1 <= count <= kGroupMax), block b with the
+  // work arrays of works[b] and ns[b] points, side by side: the sweeps of different
+  // blocks do not depend on each other, so their chains of dependent steps overlap.
+  // Every value is computed with the operations of Fit, in its order. Attach then
+  // chooses the block to evaluate.
+  void FitGroup(const ViewWork* const* works, const uint32_t* ns, int count) {
+    bool together = count > 1;
+    for (int b = 0; b < count; ++b) together = together && ns[b] > static_cast<uint32_t>(kTable);
+    if (!together) {
+      for (int b = 0; b < count; ++b) Fit(*works[b], ns[b]);
+      return;
+    }
+    switch (count) {
+      case 2: SweepSideBySide<2>(works, ns); break;
+      case 3: SweepSideBySide<3>(works, ns); break;
+      default: SweepSideBySide<4>(works, ns); break;
+    }
+    Attach(*works[count - 1], ns[count - 1]);
+  }
+
+  // Evaluates the block of work (n points) fitted before.
+  void Attach(const ViewWork& work, uint32_t n) {
+    y_ = work.y;
+    y2_ = work.y2;
+    n_ = n;
+  }
+
   // Values at the positions t - p0 with t = k * h for k = k0 .. k0 + count - 1, each
   // computed with the operations of Eval (no contraction, the same order).
   void EvalBatch(uint64_t k0, uint32_t count, double h, double p0, double* out) const;
@@ -146,6 +194,47 @@ class ViewUniformSpline {
 
  private:
   static constexpr int kTable = 64;
+
+  // The sweeps of Fit for G blocks of more than kTable points each: the steps every
+  // block has run together, the rest of a longer block alone.
+  template <int G>
+  void SweepSideBySide(const ViewWork* const* works, const uint32_t* ns) {
+    const double* y[G];
+    double* u[G];
+    double* y2[G];
+    uint32_t least = ns[0];
+    for (int b = 0; b < G; ++b) {
+      y[b] = works[b]->y;
+      u[b] = works[b]->u;
+      y2[b] = works[b]->y2;
+      u[b][0] = 0.0;
+      if (ns[b] < least) least = ns[b];
+    }
+    for (uint32_t i = 1; i < static_cast<uint32_t>(kTable); ++i)
+      for (int b = 0; b < G; ++b)
+        u[b][i] = (3.0 * (y[b][i + 1] - 2.0 * y[b][i] + y[b][i - 1]) - 0.5 * u[b][i - 1]) * inverse_[i];
+    const double inv = inverse_[kTable - 1];
+    for (uint32_t i = kTable; i + 1 < least; ++i)
+      for (int b = 0; b < G; ++b)
+        u[b][i] = (3.0 * (y[b][i + 1] - 2.0 * y[b][i] + y[b][i - 1]) - 0.5 * u[b][i - 1]) * inv;
+    const double fac = factor_[kTable - 1];
+    for (int b = 0; b < G; ++b) {
+      const double* yb = y[b];
+      double* ub = u[b];
+      double* zb = y2[b];
+      const uint32_t n = ns[b];
+      for (uint32_t i = least - 1; i + 1 < n; ++i)
+        ub[i] = (3.0 * (yb[i + 1] - 2.0 * yb[i] + yb[i - 1]) - 0.5 * ub[i - 1]) * inv;
+      zb[n - 1] = 0.0;
+      for (uint32_t k = n - 2; k + 1 >= least && k + 1 < n; --k) zb[k] = fac * zb[k + 1] + ub[k];
+    }
+    for (uint32_t k = least - 2; k >= static_cast<uint32_t>(kTable); --k)
+      for (int b = 0; b < G; ++b) y2[b][k] = fac * y2[b][k + 1] + u[b][k];
+    for (uint32_t k = kTable - 1;; --k) {
+      for (int b = 0; b < G; ++b) y2[b][k] = factor_[k] * y2[b][k + 1] + u[b][k];
+      if (k == 0) break;
+    }
+  }
   double factor_[kTable];
   double inverse_[kTable];
   const double* y_ = nullptr;
@@ -256,7 +345,41 @@ struct LevelRun {
   double best = -1.0e20;
   double sum = 0.0;
   double count = 1.0;
+  // A run that starts inside a pixel without the samples before it (a range of
+  // blocks on a view worker) holds that pixel's samples back until the pixel ends:
+  // the maximum taken from -1e20 (heldBest) or the samples themselves (held), so
+  // that the pixel can be finished once the samples before the range are known.
+  bool holding = false;
+  bool heldEdge = false;      // the held pixel ended within the run (with its last sample)
+  double heldBest = -1.0e20;
+  uint64_t heldCount = 0;
+  std::vector<double>* held = nullptr;
 };
+
+// Sets up the runs of levels[0..2]; a level with fewer than half a raw point per
+// pixel (or no array) becomes none.
+void StartRuns(ViewLevelOut* levels, LevelRun* runs);
+
+// After a block that was not the last: the levels with no position left become none
+// (disabled called for each), and *p0 moves to the next block's start. Done with
+// *complete set when every level is complete; InternalError or SeekTooFar (with the
+// refused position in *nextPosition) when the pass cannot go on.
+ViewDecimateEnd NextBlock(LevelRun* runs, ViewLevelOut* levels, const std::function<void(int)>& disabled, uint64_t* p0,
+                          bool* complete, double* nextPosition);
+
+// The block at p0 of n points and the state of runs at its start.
+inline ViewBlockStart BlockStartOf(uint64_t p0, uint32_t n, bool last, const LevelRun* runs) {
+  ViewBlockStart b;
+  b.p0 = p0;
+  b.n = n;
+  b.last = last;
+  for (int v = 0; v < 3; ++v) {
+    b.k[v] = runs[v].k;
+    b.j[v] = runs[v].j;
+    b.active[v] = runs[v].active;
+  }
+  return b;
+}
 
 // Reads up to n floats at point position p; the number read, or -1 on an error.
 int64_t ReadBlock(int fd, uint64_t p, float* into, uint32_t n);
@@ -264,59 +387,144 @@ int64_t ReadBlock(int fd, uint64_t p, float* into, uint32_t n);
 // Samples evaluated ahead of the pixel logic at a time.
 constexpr uint32_t kSampleBatch = 256;
 
+// The maximum of best and v[0..n-1] as the running maximum "if (y > best) best = y"
+// leaves it: values are compared four lanes at a time, and where two zeros of
+// different signs could tie for the result, the values are taken in order.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+__attribute__((target("avx2"))) inline double RunMaxAvx2(const double* v, uint32_t n, double best) {
+  __m256d m = _mm256_set1_pd(best);
+  uint32_t i = 0;
+  for (; i + 4 <= n; i += 4) {
+    const __m256d y = _mm256_loadu_pd(v + i);
+    m = _mm256_blendv_pd(m, y, _mm256_cmp_pd(y, m, _CMP_GT_OQ));
+  }
+  double lanes[4];
+  _mm256_storeu_pd(lanes, m);
+  double top = best;
+  for (double lane : lanes) top = lane > top ? lane : top;
+  for (; i < n; ++i) top = v[i] > top ? v[i] : top;
+  return top;
+}
+#endif
+
+inline double RunMax(const double* v, uint32_t n, double best) {
+  double top = best;
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+  if (n >= 8 && HasAvx2()) top = RunMaxAvx2(v, n, best);
+  else
+#endif
+    for (uint32_t i = 0; i < n; ++i) top = v[i] > top ? v[i] : top;
+  if (top == 0.0 && top > best) {  // which zero comes first decides the sign
+    top = best;
+    for (uint32_t i = 0; i < n; ++i) top = v[i] > top ? v[i] : top;
+  }
+  return top;
+}
+
+// How many positions k0 + r (r = 0, 1, ..., below count) in a row come before the
+// first one that reaches limit or completes the pixel ending at edge (both are
+// reached from some position on and stay reached); estimate is where the first is
+// expected.
+inline uint32_t PositionsBefore(double k0, uint32_t count, double h, double half, double limit, double edge,
+                                double estimate) {
+  const auto reached = [&](uint32_t r) {
+    const double t = (k0 + static_cast<double>(r)) * h;
+    return !(t < limit) || edge <= t + half;
+  };
+  uint32_t r = 0;
+  if (estimate > 0.0) r = estimate < static_cast<double>(count) ? static_cast<uint32_t>(estimate) : count;
+  while (r > 0 && reached(r - 1)) --r;
+  while (r < count && !reached(r)) ++r;
+  return r;
+}
+
+// Adds n samples to the pixel run holds back.
+inline void Hold(LevelRun& run, const double* ys, uint32_t n) {
+  run.heldCount += n;
+  if (!run.isMax) run.held->insert(run.held->end(), ys, ys + n);
+}
+
 // Samples level run over the spline for positions below limit (absolute raw
 // points, block starting at p0) and completes its pixels into out. The spline's
-// values come a batch at a time; the pixels take them in order, one by one.
+// values come a batch at a time; the pixels take them in order: the samples before
+// the next pixel's end in one go, the one that ends it alone.
 template <class Spline>
 inline void SampleLevel(LevelRun& run, const Spline& spline, double p0, double limit, ViewLevelOut& out) {
   const double h = run.h;
   const double half = 0.5 * h;
   const double f = run.f;
+  const bool isMax = run.isMax;
+  const uint32_t size = out.size;
+  float* const values = out.values;
   uint64_t k = run.k;
   uint32_t j = run.j;
   double best = run.best;
   double sum = run.sum;
   double count = run.count;
   double edge = (static_cast<double>(j) + 0.499999) * f;
-  double values[kSampleBatch];
+  double ys[kSampleBatch];
   bool more = true;
   while (more) {
     // The positions left below the limit, as an estimate for the batch size.
     const double left = (limit - static_cast<double>(k) * h) / h + 2.0;
     const uint32_t batch = !(left > 0.0) ? 1u : (left < kSampleBatch ? static_cast<uint32_t>(left) : kSampleBatch);
-    spline.EvalBatch(k, batch, h, p0, values);
+    spline.EvalBatch(k, batch, h, p0, ys);
     uint32_t q = 0;
     double kd = static_cast<double>(k);  // k as a double, exact below 2^53
-    for (; q < batch; ++q, kd += 1.0) {
+    while (q < batch) {
+      // The samples that neither reach the limit nor end a pixel.
+      const double toEdge = (edge - half) / h - kd;
+      const double toLimit = limit / h - kd;
+      const uint32_t plain = PositionsBefore(kd, batch - q, h, half, limit, edge, toEdge < toLimit ? toEdge : toLimit);
+      if (plain > 0) {
+        if (isMax) {
+          best = RunMax(ys + q, plain, best);
+        } else {
+          for (uint32_t r = 0; r < plain; ++r) sum += ys[q + r];
+        }
+        if (run.holding) Hold(run, ys + q, plain);
+        k += plain;
+        count += static_cast<double>(plain);
+        kd += static_cast<double>(plain);
+        q += plain;
+        if (q >= batch) break;
+      }
+      // The sample at q reaches the limit or ends a pixel.
       const double t = kd * h;
       if (!(t < limit)) {
         more = false;
         break;
       }
-      const double y = values[q];
-      if (run.isMax) {
+      const double y = ys[q];
+      if (isMax) {
         if (y > best) best = y;
       } else {
         sum += y;
       }
-      if (edge <= t + half) {
-        if (j < out.size) {
-          const double v = run.isMax ? best : sum / count;
-          out.values[j] = std::fabs(v) > VIEW_MISSING_VALUE ? 0.0f : static_cast<float>(v);
-        }
-        ++j;
-        edge = (static_cast<double>(j) + 0.499999) * f;
-        best = -1.0e20;
-        sum = 0.0;
-        count = 0.0;
-        if (j >= out.size) {
-          ++k;
-          more = false;
-          break;  // the level is complete
-        }
+      if (run.holding) {
+        Hold(run, &y, 1);
+        run.holding = false;
+        run.heldEdge = true;
+        run.heldBest = best;
+      }
+      if (j < size) {
+        const double v = isMax ? best : sum / count;
+        values[j] = std::fabs(v) > VIEW_MISSING_VALUE ? 0.0f : static_cast<float>(v);
+      }
+      ++j;
+      edge = (static_cast<double>(j) + 0.499999) * f;
+      best = -1.0e20;
+      sum = 0.0;
+      count = 0.0;
+      if (j >= size) {
+        ++k;
+        more = false;
+        break;  // the level is complete
       }
       ++k;
       count += 1.0;
+      kd += 1.0;
+      ++q;
     }
   }
   run.k = k;
@@ -324,34 +532,108 @@ inline void SampleLevel(LevelRun& run, const Spline& spline, double p0, double l
   run.best = best;
   run.sum = sum;
   run.count = count;
+  if (run.holding) run.heldBest = best;
 }
 
 }  // namespace viewdetail
 
-// One pass over the raw file fd (rawPoints floats) building every level of
-// levels[0..2] whose kind is not none, with blocks of up to work.points points.
-template <class Spline>
-ViewDecimateEnd ViewDecimate(int fd, uint64_t rawPoints, ViewLevelOut* levels, ViewWork& work, Spline& spline,
-                             const ViewDecimateHooks& hooks, ViewDecimateStats* stats) {
-  using viewdetail::LevelRun;
-  LevelRun runs[3];
-  for (int v = 0; v < 3; ++v) {
-    ViewLevelOut& out = levels[v];
-    if (out.kind == VIEW_KIND_NONE) continue;
-    const double ppp = out.ptsPerPixel;
-    const double rounded = ppp + 0.5;
-    const double m = std::isfinite(rounded) && rounded >= 1.0 ? std::trunc(rounded) : 0.0;
-    if (m < 1.0 || out.size == 0 || !out.values) {
-      out.kind = VIEW_KIND_NONE;  // fewer than half a raw point per pixel: not built
-      continue;
-    }
-    runs[v].active = true;
-    runs[v].isMax = out.kind == VIEW_KIND_MAX;
-    runs[v].h = std::fabs(ppp / m);
-    runs[v].f = std::fabs(ppp);
-  }
+// The blocks of a pass of ViewDecimate over a file of rawPoints points with blocks
+// of up to blockPoints points (raised to VIEW_BLOCK_MIN), worked out from the sizes
+// alone: where each block starts, its length, and the state of the levels at its
+// start, exactly as the pass has them when every read returns what was asked. The
+// kinds the levels end with are in kinds (none for a level that is not built or
+// that the pass disables on the way, disabled[v] set for the latter), and the end is
+// the pass's end, Stopped and ReadFailed aside.
+struct ViewSchedule {
+  std::vector<ViewBlockStart> blocks;
+  ViewDecimateEnd end = ViewDecimateEnd::Done;
+  int16_t kinds[3] = {VIEW_KIND_NONE, VIEW_KIND_NONE, VIEW_KIND_NONE};
+  bool disabled[3] = {};
+  double nextPosition = 0;  // for SeekTooFar
+};
+ViewSchedule ViewBlockSchedule(uint64_t rawPoints, uint32_t blockPoints, const ViewLevelOut* levels);
 
-  const uint32_t cap = work.points;
+namespace viewdetail {
+
+// Raw points of magnitude 1e18 or more (or not a number) among from[0..n-1].
+inline uint64_t CountOverflows(const float* from, uint32_t n) {
+  uint32_t count = 0;  // n < 2^32
+  for (uint32_t i = 0; i < n; ++i) count += std::fabs(from[i]) < static_cast<float>(VIEW_MISSING_VALUE) ? 0u : 1u;
+  return count;
+}
+
+// The ordinates of a block: the raw values, missing ones as 0.
+inline void BlockOrdinates(const float* __restrict raw, uint32_t n, double* __restrict y) {
+  uint32_t i = 0;
+#if defined(__x86_64__)
+  const __m128 limit = _mm_set1_ps(static_cast<float>(VIEW_MISSING_VALUE));
+  const __m128 sign = _mm_set1_ps(-0.0f);
+  for (; i + 4 <= n; i += 4) {
+    const __m128 value = _mm_loadu_ps(raw + i);
+    const __m128 kept = _mm_and_ps(value, _mm_cmplt_ps(_mm_andnot_ps(sign, value), limit));  // not a number: 0
+    _mm_storeu_pd(y + i, _mm_cvtps_pd(kept));
+    _mm_storeu_pd(y + i + 2, _mm_cvtps_pd(_mm_movehl_ps(kept, kept)));
+  }
+#endif
+  for (; i < n; ++i) {
+    const float value = raw[i];
+    const float kept = std::fabs(value) < static_cast<float>(VIEW_MISSING_VALUE) ? value : 0.0f;
+    y[i] = static_cast<double>(kept);
+  }
+}
+
+// Raw points of a block the levels are sampled over in turn, so that the spline's
+// arrays of that stretch are still in the cache for the second and third level.
+constexpr uint32_t kSampleStretch = 8192;
+
+// Samples the active levels of runs over the block at p0 for positions below limit,
+// stretch by stretch; a level stops being active when it is complete. The positions
+// each level samples and their order are those of one SampleLevel call per level.
+template <class Spline>
+inline void SampleLevels(LevelRun* runs, const Spline& spline, double p0, double limit, ViewLevelOut* levels) {
+  for (double upTo = p0;;) {
+    upTo += kSampleStretch;
+    const double stretch = upTo < limit ? upTo : limit;
+    for (int v = 0; v < 3; ++v) {
+      if (!runs[v].active) continue;
+      SampleLevel(runs[v], spline, p0, stretch, levels[v]);
+      if (runs[v].j >= levels[v].size) runs[v].active = false;  // complete
+    }
+    if (!(upTo < limit)) break;
+  }
+}
+
+// A block read ahead and fitted, waiting for the pass to reach it.
+struct ReadAhead {
+  uint64_t p0 = 0;
+  uint32_t want = 0;
+  int64_t got = -1;  // points read, -1 for a failed read
+  bool filled = false;
+};
+
+}  // namespace viewdetail
+
+// One pass over the raw file fd (rawPoints floats) building every level of
+// levels[0..2] whose kind is not none, with blocks of up to works[0].points points.
+// With more than one work set (up to ViewUniformSpline::kGroupMax, all of the same
+// size), the blocks the pass is going to read next, known from the sizes alone, are
+// read and fitted together ahead of their sampling; the pass samples them in its
+// own order, so every value is the one of a pass with one work set.
+template <class Spline>
+ViewDecimateEnd ViewDecimate(int fd, uint64_t rawPoints, ViewLevelOut* levels, ViewWork* works, int workCount,
+                             Spline& spline, const ViewDecimateHooks& hooks, ViewDecimateStats* stats) {
+  using viewdetail::LevelRun;
+  using viewdetail::ReadAhead;
+  const uint32_t cap = works[0].points;
+  if (workCount > Spline::kGroupMax) workCount = Spline::kGroupMax;
+  ViewSchedule plan;
+  if (workCount > 1) plan = ViewBlockSchedule(rawPoints, cap, levels);
+  size_t planAt = 0;  // the first scheduled block not yet read ahead
+  ReadAhead ahead[Spline::kGroupMax];
+  int aheadCount = 0, aheadAt = 0;
+
+  LevelRun runs[3];
+  viewdetail::StartRuns(levels, runs);
   uint64_t p0 = 0;
   uint64_t countedEnd = 0;  // overflows are counted once per raw point
   for (;;) {
@@ -361,67 +643,95 @@ ViewDecimateEnd ViewDecimate(int fd, uint64_t rawPoints, ViewLevelOut* levels, V
 
     const uint64_t left = rawPoints - p0;
     const uint32_t want = left < cap ? static_cast<uint32_t>(left) : cap;
-    const int64_t got = viewdetail::ReadBlock(fd, p0, work.raw, want);
-    if (got < 0) return ViewDecimateEnd::ReadFailed;
-    const uint32_t n = static_cast<uint32_t>(got);
+    if (aheadAt >= aheadCount || ahead[aheadAt].p0 != p0 || ahead[aheadAt].want != want) {
+      // Read the next blocks of the schedule from p0 on (only this one when p0 is
+      // not in it), each into its own work set, and fit them together.
+      while (planAt < plan.blocks.size() && plan.blocks[planAt].p0 < p0) ++planAt;
+      const bool planned = planAt < plan.blocks.size() && plan.blocks[planAt].p0 == p0 && plan.blocks[planAt].n == want;
+      aheadCount = 0;
+      aheadAt = 0;
+      const ViewWork* fit[Spline::kGroupMax];
+      uint32_t ns[Spline::kGroupMax];
+      int fitCount = 0;
+      for (int b = 0; b < (planned ? workCount : 1); ++b) {
+        ReadAhead& r = ahead[b];
+        if (b == 0) {
+          r.p0 = p0;
+          r.want = want;
+        } else {
+          if (planAt + static_cast<size_t>(b) >= plan.blocks.size()) break;
+          r.p0 = plan.blocks[planAt + static_cast<size_t>(b)].p0;
+          r.want = plan.blocks[planAt + static_cast<size_t>(b)].n;
+        }
+        r.got = viewdetail::ReadBlock(fd, r.p0, works[b].raw, r.want);
+        r.filled = r.got > 0;
+        ++aheadCount;
+        if (r.filled) {
+          viewdetail::BlockOrdinates(works[b].raw, static_cast<uint32_t>(r.got), works[b].y);
+          fit[fitCount] = &works[b];
+          ns[fitCount++] = static_cast<uint32_t>(r.got);
+        }
+        if (r.got < static_cast<int64_t>(r.want)) break;  // a short read ends the pass there
+      }
+      if (planned) planAt += static_cast<size_t>(aheadCount);
+      if (fitCount > 0) spline.FitGroup(fit, ns, fitCount);
+    }
+    const ReadAhead& r = ahead[aheadAt];
+    const ViewWork& work = works[aheadAt];
+    ++aheadAt;
+    if (r.got < 0) return ViewDecimateEnd::ReadFailed;
+    const uint32_t n = static_cast<uint32_t>(r.got);
     if (n == 0) break;
     if (hooks.stop && hooks.stop()) return ViewDecimateEnd::Stopped;
 
-    uint64_t overflows = 0;
     const uint32_t fresh = countedEnd > p0 ? static_cast<uint32_t>(countedEnd - p0) : 0;
-    for (uint32_t i = 0; i < n; ++i) {
-      const float value = work.raw[i];
-      if (std::fabs(value) < static_cast<float>(VIEW_MISSING_VALUE)) {
-        work.y[i] = value;
-      } else {
-        work.y[i] = 0.0;
-        if (i >= fresh) ++overflows;
-      }
-    }
-    if (stats) stats->overflows += overflows;
+    if (stats && fresh < n) stats->overflows += viewdetail::CountOverflows(work.raw + fresh, n - fresh);
     if (p0 + n > countedEnd) countedEnd = p0 + n;
     if (stats) stats->pointsRead += n;
-    spline.Fit(work, n);
+    spline.Attach(work, n);
 
     const bool last = n < want || p0 + n >= rawPoints || n <= 2 * VIEW_BLOCK_MARGIN + 1;
+    if (hooks.block) hooks.block(viewdetail::BlockStartOf(p0, n, last, runs));
     const double pd = static_cast<double>(p0);
     const double limit = last ? pd + n : pd + n - 1 - VIEW_BLOCK_MARGIN;
-    for (int v = 0; v < 3; ++v) {
-      if (!runs[v].active) continue;
-      viewdetail::SampleLevel(runs[v], spline, pd, limit, levels[v]);
-      if (runs[v].j >= levels[v].size) runs[v].active = false;  // complete
-    }
+    viewdetail::SampleLevels(runs, spline, pd, limit, levels);
     if (hooks.progress) hooks.progress(stats ? stats->pointsRead : 0);
     if (last) break;
 
-    double next = 1.0e20;
-    bool any2 = false;
-    for (int v = 0; v < 3; ++v) {
-      if (!runs[v].active) continue;
-      const double pos = static_cast<double>(runs[v].k) * runs[v].h;
-      if (!(pos > 0.0)) {
-        runs[v].active = false;
-        levels[v].kind = VIEW_KIND_NONE;
-        if (hooks.disabled) hooks.disabled(v);
-        continue;
-      }
-      any2 = true;
-      if (pos < next) next = pos;
-    }
-    if (!any2) {
-      bool complete = true;
-      for (int v = 0; v < 3; ++v) complete = complete && (levels[v].kind == VIEW_KIND_NONE || runs[v].j >= levels[v].size);
-      if (complete) break;
-      return ViewDecimateEnd::InternalError;
-    }
-    const double start = std::floor(next) - VIEW_BLOCK_MARGIN;
-    if (!(start < 4294967295.0)) {
-      if (stats) stats->nextPosition = next;
-      return ViewDecimateEnd::SeekTooFar;
-    }
-    uint64_t p = start > 0.0 ? static_cast<uint64_t>(start) : 0;
-    if (p <= p0) p = p0 + 1;  // always move on
-    p0 = p;
+    bool complete = false;
+    const ViewDecimateEnd step = viewdetail::NextBlock(runs, levels, hooks.disabled, &p0, &complete,
+                                                       stats ? &stats->nextPosition : nullptr);
+    if (step != ViewDecimateEnd::Done) return step;
+    if (complete) break;
   }
   return ViewDecimateEnd::Done;
 }
+
+// The pass with one work set.
+template <class Spline>
+ViewDecimateEnd ViewDecimate(int fd, uint64_t rawPoints, ViewLevelOut* levels, ViewWork& work, Spline& spline,
+                             const ViewDecimateHooks& hooks, ViewDecimateStats* stats) {
+  return ViewDecimate(fd, rawPoints, levels, &work, 1, spline, hooks, stats);
+}
+
+// Most view workers a pass uses.
+constexpr unsigned kViewWorkersMax = 16;
+
+// The pass of ViewDecimate with the blocks of the file cut into ranges of whole
+// blocks, the ranges processed side by side: the calling thread takes the first,
+// view workers (threads of their own at below-normal priority) the others. Each
+// range starts at a block start of the one-thread pass and with the levels' state
+// there, worked out from the sizes (ViewBlockSchedule); a pixel that a range starts
+// inside is finished once the ranges before it are done, with its samples taken in
+// the one-thread order, so every value is the one-thread pass's. works holds
+// workCount work sets of the same size (one per range; up to
+// ViewUniformSpline::kGroupMax of them fit blocks together when the pass runs on
+// one thread). workers 1, or a file the schedule cannot cut (one block, a level
+// disabled or a pass that fails on the way, an average level of pixels wider than
+// half a block), runs the one-thread pass. The hooks are called on the calling
+// thread only (block not at all when the ranges run side by side); stop is polled
+// while the workers run. A file that turns out shorter than its size said is done
+// again on one thread.
+ViewDecimateEnd ViewDecimateOnWorkers(int fd, uint64_t rawPoints, ViewLevelOut* levels, ViewWork* works,
+                                      int workCount, int workers, const ViewDecimateHooks& hooks,
+                                      ViewDecimateStats* stats);

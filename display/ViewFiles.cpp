@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cmath>
@@ -12,6 +13,7 @@
 #include <cstring>
 #include <functional>
 #include <mutex>
+#include <thread>
 
 #include "core/TypedArrays.h"
 #include "display/ViewDecimate.h"
@@ -178,8 +180,17 @@ int32_t PrepWrite(ViewRunTable& t, int16_t chn) {
     viewfiles::Box("Warning", viewfiles::kWarning, "CHN=[%d] FAILED TO READ RAW FILE=[%s]", chn, flnm);
     return 0;
   }
-  ViewWork work;
-  if (ViewWorkAlloc(&work, VIEW_BLOCK_POINTS) != 1) {
+  // A file of several blocks is cut into ranges of blocks on view workers, one a
+  // core, or has its blocks fitted a few at a time, as far as there is room for
+  // their work sets.
+  const uint64_t filePoints = static_cast<uint64_t>(st.st_size) / 4u;
+  const uint64_t blocks = filePoints / VIEW_BLOCK_POINTS + 1;
+  const uint32_t asked = ThreadCtl.View_Workers;
+  const int cores = static_cast<int>(std::clamp(asked != 0 ? asked : std::thread::hardware_concurrency(), 1u, kViewWorkersMax));
+  const int sets = static_cast<int>(std::min<uint64_t>(blocks, std::max(cores, ViewUniformSpline::kGroupMax)));
+  ViewWork works[kViewWorkersMax];
+  const int workCount = ViewWorkAllocSets(works, sets, VIEW_BLOCK_POINTS);
+  if (workCount < 1) {
     ::close(fd);
     FreeAll(fresh);
     DisplayViewArraysFree(chn);
@@ -201,12 +212,10 @@ int32_t PrepWrite(ViewRunTable& t, int16_t chn) {
                                                "INTERMEDIATE VIEW 2 ERROR\n\nDISABLING"};
       viewfiles::Box("Warning", viewfiles::kWarning, "%s", kText[level]);
     };
-    ViewUniformSpline spline;
-    const uint64_t filePoints = static_cast<uint64_t>(st.st_size) / 4u;
-    const ViewDecimateEnd end = ViewDecimate(fd, filePoints, levels, work, spline, hooks, &stats);
+    const ViewDecimateEnd end = ViewDecimateOnWorkers(fd, filePoints, levels, works, workCount, cores, hooks, &stats);
     if (end != ViewDecimateEnd::Done) {
       ::close(fd);
-      ViewWorkFree(&work);
+      for (ViewWork& work : works) ViewWorkFree(&work);
       FreeAll(fresh);
       t.Chn_DspStat[chn] = 0;
       switch (end) {
@@ -243,7 +252,7 @@ int32_t PrepWrite(ViewRunTable& t, int16_t chn) {
                    static_cast<long long>(stats.overflows));
   }
   ::close(fd);
-  ViewWorkFree(&work);
+  for (ViewWork& work : works) ViewWorkFree(&work);
   viewfiles::Status(0, "[%d] [%s] WRITING QVM&QVI&QVO FILES", chn, flnm);
 
   uint32_t sizes[3] = {};

@@ -20,6 +20,7 @@ struct ThreadCtlRecord {
   Shared<uint32_t> View_Running{0};    // 1 while a view run is under way (one run at a time)
   Shared<uint32_t> View_Rerun{0};      // 1: a run was asked for while another one ran; it runs next
   Shared<DWORD> View_RunThreadId{0};   // thread of the run under way, 0 when none
+  Shared<uint32_t> View_Workers{0};    // view workers a view-file build uses; 0: one a core
   // Operation-sequence thread.
   HANDLE OpSeq_Thread = nullptr;
   DWORD OpSeq_ThreadId = 0;

@@ -846,7 +846,8 @@ int32_t SimFIPrntHeaderQVS(const char* fileName, const VavOde& h) {
       }
       if (s == 1) {
         const size_t at = Slot(base, s, 49, isDouble ? 8 : 4);
-        line += " " + (isDouble ? StrPrintf("%f", F64(h, at)) : StrPrintf("%d", I32(h, at)));
+        line += ' ';
+        line += isDouble ? StrPrintf("%f", F64(h, at)) : StrPrintf("%d", I32(h, at));
       }
       out.Printf("%s\n", line.c_str());
     }

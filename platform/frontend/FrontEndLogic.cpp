@@ -846,7 +846,7 @@ class FileController : public PanelController {
       if (folder.empty() || proposed[0] == '/') folder = proposed.substr(0, slash == 0 ? 1 : slash);
       proposed = proposed.substr(slash + 1);
     }
-    if (folder.empty()) folder = ".";
+    if (folder.empty()) folder.assign(1, '.');  // not = ".": GCC 12 at -O3 warns of a false overlap
     panel.Find(kFileName)->line.text = proposed;
     EditApplyKey(panel.Find(kFileName)->line, EditKey::End, false);
     Show(folder);

@@ -94,10 +94,13 @@ std::string FindProgram(const std::string& program) {
   while (pos <= list.size()) {
     size_t colon = list.find(':', pos);
     if (colon == std::string::npos) colon = list.size();
-    std::string folder = list.substr(pos, colon - pos);
+    // An empty entry is the current folder. The candidate is built by appending to
+    // the folder (assigning "." or chaining + makes GCC 12 at -O3 warn about an
+    // overlap of the copies that cannot happen).
+    std::string candidate = colon > pos ? list.substr(pos, colon - pos) : std::string(1, '.');
     pos = colon + 1;
-    if (folder.empty()) folder = ".";
-    std::string candidate = folder + "/" + program;
+    candidate.push_back('/');
+    candidate.append(program);
     if (IsExecutableFile(candidate)) return candidate;
   }
   return std::string();

@@ -141,6 +141,79 @@ TEST_F(ViewFilesTest, SmallBlocksGiveTheSameLevelsAsOneBlock) {
     for (size_t j = 0; j < whole[v].size(); ++j) ASSERT_NEAR(pieces[v][j], whole[v][j], 1e-6) << v << " " << j;
 }
 
+// The block starts worked out from the sizes alone are the pass's own, with the
+// positions and values done at each start: pixels of fewer and of more raw points
+// than one, of whole and of odd numbers of points, levels that end before the file
+// and levels the file ends first, blocks of the smallest size and larger.
+TEST_F(ViewFilesTest, BlockScheduleFromTheSizesIsThePassesOwn) {
+  const uint64_t n = 30011;
+  const std::string path = dir_.File("sched.bin");
+  WriteRaw("sched.bin", n, [](uint64_t i) { return static_cast<float>(std::sin(i * 0.021)); });
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  ASSERT_GE(fd, 0);
+  const double ppps[] = {0.5, 0.73, 1.0, 1.3, 1.5, 2.5, 6.6667, 37.3, 1000.1, 9000.0};
+  const double fills[] = {1.0, 0.61, 1.7};  // pixels as a share of the file's
+  int blocksSeen = 0;
+  for (uint32_t block : {VIEW_BLOCK_MIN, 200u, 1000u, 4096u})
+    for (int a = 0; a < 10; ++a)
+      for (double fill : fills) {
+        ViewLevelOut levels[3];
+        std::vector<float> out[3];
+        for (int v = 0; v < 3; ++v) {
+          const double ppp = ppps[(a + 3 * v) % 10];
+          out[v].assign(std::max<size_t>(1, static_cast<size_t>(fill * static_cast<double>(n) / ppp)), 0.0f);
+          levels[v] = {v == 1 ? VIEW_KIND_AVE : VIEW_KIND_MAX, ppp, static_cast<uint32_t>(out[v].size()), out[v].data()};
+        }
+        const ViewSchedule plan = ViewBlockSchedule(n, block, levels);
+        std::vector<ViewBlockStart> seen;
+        ViewDecimateHooks hooks;
+        hooks.block = [&](const ViewBlockStart& b) { seen.push_back(b); };
+        ViewWork work;
+        ASSERT_EQ(ViewWorkAlloc(&work, block), 1);
+        ViewUniformSpline spline;
+        const ViewDecimateEnd end = ViewDecimate(fd, n, levels, work, spline, hooks, nullptr);
+        ViewWorkFree(&work);
+        ASSERT_EQ(plan.end, end);
+        ASSERT_EQ(plan.blocks.size(), seen.size()) << "block " << block << " a " << a << " fill " << fill;
+        for (size_t b = 0; b < seen.size(); ++b) {
+          const ViewBlockStart &x = plan.blocks[b], &y = seen[b];
+          ASSERT_EQ(x.p0, y.p0) << b;
+          ASSERT_EQ(x.n, y.n) << b;
+          ASSERT_EQ(x.last, y.last) << b;
+          for (int v = 0; v < 3; ++v) {
+            ASSERT_EQ(x.active[v], y.active[v]) << b << " " << v;
+            ASSERT_EQ(x.k[v], y.k[v]) << "block " << block << " a " << a << " fill " << fill << " b " << b << " v " << v;
+            ASSERT_EQ(x.j[v], y.j[v]) << b << " " << v;
+          }
+        }
+        for (int v = 0; v < 3; ++v) EXPECT_EQ(plan.kinds[v], levels[v].kind);
+        blocksSeen += static_cast<int>(seen.size());
+      }
+  ::close(fd);
+  EXPECT_GT(blocksSeen, 5000);
+}
+
+// Levels of no pixels or of under half a raw point per pixel are not built, and a
+// file too long for the positions of the next block ends the schedule as the pass.
+TEST(ViewScheduleTest, LevelsNotBuiltAndTheSeekLimit) {
+  ViewLevelOut levels[3];
+  levels[0] = {VIEW_KIND_MAX, 0.49, 100, nullptr};
+  levels[1] = {VIEW_KIND_AVE, 3.0, 0, nullptr};
+  levels[2] = {VIEW_KIND_NONE, 3.0, 100, nullptr};
+  ViewSchedule plan = ViewBlockSchedule(1000, 256, levels);
+  EXPECT_TRUE(plan.blocks.empty());
+  EXPECT_EQ(plan.end, ViewDecimateEnd::Done);
+  for (int v = 0; v < 3; ++v) EXPECT_EQ(plan.kinds[v], VIEW_KIND_NONE);
+
+  levels[0] = {VIEW_KIND_MAX, 1.0e6, 5000, nullptr};  // 5e9 points
+  plan = ViewBlockSchedule(5000000000ULL, VIEW_BLOCK_POINTS, levels);
+  EXPECT_EQ(plan.end, ViewDecimateEnd::SeekTooFar);
+  EXPECT_GE(plan.nextPosition, 4294967295.0);
+  ASSERT_FALSE(plan.blocks.empty());
+  EXPECT_LT(plan.blocks.back().p0, 4294967296ULL);
+  EXPECT_EQ(plan.kinds[0], VIEW_KIND_MAX);
+}
+
 TEST_F(ViewFilesTest, MissingValuesEnterAsZeroAndAreCountedOnce) {
   WriteRaw("c0.bin", VIEW_BLOCK_POINTS + 10000, [](uint64_t i) {
     if (i == 100) return 1.0e18f;
@@ -359,4 +432,304 @@ TEST(ViewSplineTest, BatchValuesAreTheSingleValuesBitForBit) {
       }
   EXPECT_GT(checked, 10000);
   ViewWorkFree(&work);
+}
+
+// Blocks fitted side by side get every second derivative bit for bit as fitted one
+// by one: groups of two to four, of equal and of different lengths, lengths at and
+// just past the table of the sweep's factors, and groups with a block too short to
+// go along.
+TEST(ViewSplineTest, BlocksFittedSideBySideAreFittedBitForBit) {
+  const std::vector<std::vector<uint32_t>> groups = {
+      {2000, 2000}, {2000, 1999, 2000}, {1500, 2000, 65, 700}, {66, 65, 65, 66}, {64, 2000}, {2000, 3, 1000}, {7}};
+  int checked = 0;
+  for (const auto& sizes : groups) {
+    const int count = static_cast<int>(sizes.size());
+    std::vector<ViewWork> one(sizes.size()), side(sizes.size());
+    std::vector<const ViewWork*> sidePtrs;
+    for (int b = 0; b < count; ++b) {
+      ASSERT_EQ(ViewWorkAlloc(&one[b], 2000), 1);
+      ASSERT_EQ(ViewWorkAlloc(&side[b], 2000), 1);
+      for (uint32_t i = 0; i < sizes[b]; ++i) {
+        const double v = std::sin(0.37 * i + b) * (10.0 + b) + ((i * 7 + b) % 13 == 0 ? 3.5 : 0.0);
+        one[b].y[i] = v;
+        side[b].y[i] = v;
+      }
+      sidePtrs.push_back(&side[b]);
+    }
+    ViewUniformSpline single, group;
+    group.FitGroup(sidePtrs.data(), sizes.data(), count);
+    for (int b = 0; b < count; ++b) {
+      single.Fit(one[b], sizes[b]);
+      ASSERT_EQ(std::memcmp(one[b].y2, side[b].y2, sizes[b] * sizeof(double)), 0) << "group " << count << " block " << b;
+      group.Attach(side[b], sizes[b]);
+      for (double s : {0.0, 0.5, 63.7, sizes[b] - 1.25}) {
+        const double a = single.Eval(s), c = group.Eval(s);
+        ASSERT_EQ(std::memcmp(&a, &c, sizeof(double)), 0);
+      }
+      checked += static_cast<int>(sizes[b]);
+    }
+    for (int b = 0; b < count; ++b) {
+      ViewWorkFree(&one[b]);
+      ViewWorkFree(&side[b]);
+    }
+  }
+  EXPECT_GT(checked, 15000);
+}
+
+namespace {
+
+// The pixels of a level as the pass took its samples before they came in runs: one
+// position after the other, each value from the one-position evaluation.
+void SampleOneByOne(viewdetail::LevelRun& run, const ViewUniformSpline& spline, double p0, double limit,
+                    ViewLevelOut& out) {
+  const double h = run.h, half = 0.5 * h, f = run.f;
+  double edge = (static_cast<double>(run.j) + 0.499999) * f;
+  for (;;) {
+    const double t = static_cast<double>(run.k) * h;
+    if (!(t < limit)) return;
+    const double y = spline.Eval(t - p0);
+    if (run.isMax) {
+      if (y > run.best) run.best = y;
+    } else {
+      run.sum += y;
+    }
+    if (edge <= t + half) {
+      if (run.j < out.size) {
+        const double v = run.isMax ? run.best : run.sum / run.count;
+        out.values[run.j] = std::fabs(v) > VIEW_MISSING_VALUE ? 0.0f : static_cast<float>(v);
+      }
+      ++run.j;
+      edge = (static_cast<double>(run.j) + 0.499999) * f;
+      run.best = -1.0e20;
+      run.sum = 0.0;
+      run.count = 0.0;
+      if (run.j >= out.size) {
+        ++run.k;
+        return;
+      }
+    }
+    ++run.k;
+    run.count += 1.0;
+  }
+}
+
+}  // namespace
+
+// Samples taken in runs up to each pixel's end give every pixel and the state left
+// bit for bit as taken one by one: pixels of under one sample to thousands, maximum
+// and average levels, limits that cut pixels and batches anywhere, a level that
+// completes on the way, and values of both signs of zero and beyond the missing mark.
+TEST(ViewSampleTest, SamplesTakenInRunsGiveThePixelsOfOneByOne) {
+  constexpr uint32_t kN = 6000;
+  ViewWork work;
+  ASSERT_EQ(ViewWorkAlloc(&work, kN), 1);
+  for (uint32_t i = 0; i < kN; ++i) {
+    double v = std::sin(0.05 * i) * 3.0 + ((i * 31) % 17 == 0 ? 2.0 : 0.0);
+    if (i >= 2000 && i < 2600) v = 0.0;        // flat zero: zero samples of either sign
+    if (i >= 4000 && i < 4100) v = 5.0e18;     // a stretch beyond the missing mark
+    work.y[i] = v;
+  }
+  ViewUniformSpline spline;
+  spline.Fit(work, kN);
+  const double ppps[] = {0.6, 1.0, 1.37, 3.0, 17.3, 256.5, 1999.0};
+  int pixels = 0;
+  for (double ppp : ppps)
+    for (bool isMax : {true, false})
+      for (uint32_t size : {3u, static_cast<uint32_t>(kN / ppp) - 1u}) {
+        ViewLevelOut outA{isMax ? VIEW_KIND_MAX : VIEW_KIND_AVE, ppp, size, nullptr};
+        ViewLevelOut outB = outA;
+        std::vector<float> a(size, 7.0f), b(size, 7.0f);
+        outA.values = a.data();
+        outB.values = b.data();
+        viewdetail::LevelRun runA, runB, unused[3];
+        ViewLevelOut probe[3] = {outA, {}, {}};
+        viewdetail::StartRuns(probe, unused);
+        runA = unused[0];
+        runB = unused[0];
+        // Limits that cut the file in uneven pieces, as blocks do.
+        for (double limit : {1.5, 100.25, 777.0, 778.0, 2500.5, 4050.0, 5999.0}) {
+          viewdetail::SampleLevel(runA, spline, 0.0, limit, outA);
+          SampleOneByOne(runB, spline, 0.0, limit, outB);
+          ASSERT_EQ(runA.k, runB.k) << ppp << " " << limit;
+          ASSERT_EQ(runA.j, runB.j);
+          ASSERT_EQ(std::memcmp(&runA.best, &runB.best, sizeof(double)), 0);
+          ASSERT_EQ(std::memcmp(&runA.sum, &runB.sum, sizeof(double)), 0);
+          ASSERT_EQ(runA.count, runB.count);
+        }
+        ASSERT_EQ(std::memcmp(a.data(), b.data(), size * sizeof(float)), 0) << "ppp " << ppp << " max " << isMax;
+        pixels += static_cast<int>(size);
+      }
+  EXPECT_GT(pixels, 10000);
+  ViewWorkFree(&work);
+}
+
+// The maximum of a run of samples is the running maximum's, the first of equal
+// values kept: zeros of both signs in every order, values below the start and
+// values that are not numbers, runs that leave lanes and tails.
+TEST(ViewSampleTest, RunMaximumKeepsTheFirstOfEqualValues) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double pool[] = {0.0, -0.0, -1.0, 2.0, -3.0e20, nan, 2.0, -0.0};
+  int checked = 0;
+  for (uint32_t n = 0; n <= 19; ++n)
+    for (uint32_t seed = 0; seed < 200; ++seed) {
+      std::vector<double> v(n);
+      uint32_t x = seed * 2654435761u + n;
+      for (double& value : v) {
+        x = x * 1664525u + 1013904223u;
+        value = pool[(x >> 16) % (seed < 100 ? 2 : 8)];  // the first half: zeros only
+      }
+      for (double start : {-1.0e20, -0.0, 0.0, 1.0}) {
+        double want = start;
+        for (double value : v) want = value > want ? value : want;
+        const double got = viewdetail::RunMax(v.data(), n, start);
+        ASSERT_EQ(std::memcmp(&want, &got, sizeof(double)), 0) << "n " << n << " seed " << seed << " start " << start;
+        ++checked;
+      }
+    }
+  EXPECT_GT(checked, 15000);
+}
+
+// Blocks read ahead and fitted a few at a time give the levels of the pass that reads
+// and fits one block after the other, byte for byte; the pass stops and ends at the
+// same block (a file shorter than its given size ends the pass at its end).
+TEST_F(ViewFilesTest, BlocksReadAheadGiveTheLevelsOfOneBlockAtATime) {
+  const uint64_t n = 30011;
+  const std::string path = dir_.File("ahead.bin");
+  WriteRaw("ahead.bin", n, [](uint64_t i) {
+    return i % 997 == 5 ? 3.0e18f : static_cast<float>(std::sin(i * 0.021) + 0.2 * std::cos(i * 0.3));
+  });
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  ASSERT_GE(fd, 0);
+  const double ppps[] = {0.5, 0.73, 1.0, 1.3, 2.5, 6.6667, 37.3, 1000.1};
+  int compared = 0;
+  for (uint32_t block : {VIEW_BLOCK_MIN, 1000u, 4096u})
+    for (int a = 0; a < 8; ++a)
+      for (uint64_t given : {n, n + 5000}) {  // the second: the file ends before its given size
+        std::vector<float> out[2][3];
+        ViewDecimateStats stats[2];
+        ViewDecimateEnd ends[2];
+        std::vector<uint64_t> starts[2];
+        for (int way = 0; way < 2; ++way) {
+          const int sets = way == 0 ? 1 : (a % 2 == 0 ? ViewUniformSpline::kGroupMax : 3);
+          ViewLevelOut levels[3];
+          for (int v = 0; v < 3; ++v) {
+            const double ppp = ppps[(a + 3 * v) % 8];
+            out[way][v].assign(std::max<size_t>(1, static_cast<size_t>(static_cast<double>(n) / ppp)), 0.0f);
+            levels[v] = {v == 1 ? VIEW_KIND_AVE : VIEW_KIND_MAX, ppp, static_cast<uint32_t>(out[way][v].size()),
+                         out[way][v].data()};
+          }
+          ViewWork works[ViewUniformSpline::kGroupMax];
+          ASSERT_EQ(ViewWorkAllocSets(works, sets, block), sets);
+          ViewDecimateHooks hooks;
+          hooks.block = [&](const ViewBlockStart& b) { starts[way].push_back(b.p0); };
+          ViewUniformSpline spline;
+          ends[way] = ViewDecimate(fd, given, levels, works, sets, spline, hooks, &stats[way]);
+          for (ViewWork& w : works) ViewWorkFree(&w);
+        }
+        ASSERT_EQ(ends[0], ends[1]);
+        ASSERT_EQ(starts[0], starts[1]) << "block " << block << " a " << a;
+        EXPECT_EQ(stats[0].overflows, stats[1].overflows);
+        EXPECT_EQ(stats[0].pointsRead, stats[1].pointsRead);
+        for (int v = 0; v < 3; ++v)
+          ASSERT_EQ(std::memcmp(out[0][v].data(), out[1][v].data(), out[0][v].size() * sizeof(float)), 0)
+              << "block " << block << " a " << a << " level " << v;
+        ++compared;
+      }
+  ::close(fd);
+  EXPECT_EQ(compared, 48);
+}
+
+// Levels built with the blocks cut into ranges on view workers are byte for byte
+// the levels of one thread, for every kind of range boundary: inside a pixel, at a
+// pixel's end, pixels that span whole ranges (maxima) or several blocks
+// (averages), several pixels a raw point, levels that complete inside a range and
+// levels the file ends first, missing values in the overlap of two blocks, and a
+// file that ends before its given size (done again on one thread).
+TEST_F(ViewFilesTest, RangesOnViewWorkersGiveTheLevelsOfOneThread) {
+  const uint64_t n = 30011;
+  const std::string path = dir_.File("ranges.bin");
+  WriteRaw("ranges.bin", n, [](uint64_t i) {
+    if (i % 1201 == 119) return 3.0e18f;  // a missing value
+    if (i >= 9000 && i < 9400) return 0.0f;
+    return static_cast<float>(std::sin(i * 0.021) + 0.2 * std::cos(i * 0.3));
+  });
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  ASSERT_GE(fd, 0);
+  const double maxPpps[] = {0.5, 0.73, 1.0, 6.6667, 37.3, 1000.1, 4321.0};
+  const double avePpps[] = {0.61, 1.0, 1.3, 2.5, 17.7, 60.0};
+  const double fills[] = {1.0, 0.61, 1.7};
+  int cut = 0, runs = 0;
+  for (uint32_t block : {VIEW_BLOCK_MIN, 200u, 1000u})
+    for (int a = 0; a < 7; ++a)
+      for (int workers : {2, 3, 8})
+        for (uint64_t given : {n, n + 3000}) {
+          const double fill = fills[(a + workers) % 3];
+          std::vector<float> out[2][3];
+          ViewDecimateStats stats[2];
+          ViewDecimateEnd ends[2];
+          for (int way = 0; way < 2; ++way) {
+            ViewLevelOut levels[3];
+            for (int v = 0; v < 3; ++v) {
+              const bool ave = v == (a % 3);
+              const double ppp = ave ? avePpps[(a + v) % 6] : maxPpps[(a + 2 * v) % 7];
+              out[way][v].assign(std::max<size_t>(1, static_cast<size_t>(fill * static_cast<double>(n) / ppp)), 0.0f);
+              levels[v] = {ave ? VIEW_KIND_AVE : VIEW_KIND_MAX, ppp, static_cast<uint32_t>(out[way][v].size()),
+                           out[way][v].data()};
+            }
+            std::vector<ViewWork> works(static_cast<size_t>(workers));
+            ASSERT_EQ(ViewWorkAllocSets(works.data(), workers, block), workers);
+            ends[way] = ViewDecimateOnWorkers(fd, given, levels, works.data(), workers, way == 0 ? 1 : workers,
+                                              ViewDecimateHooks{}, &stats[way]);
+            for (ViewWork& w : works) ViewWorkFree(&w);
+          }
+          const std::string where = "block " + std::to_string(block) + " a " + std::to_string(a) + " workers " +
+                                    std::to_string(workers) + " given " + std::to_string(given);
+          ASSERT_EQ(ends[0], ends[1]) << where;
+          EXPECT_EQ(stats[0].overflows, stats[1].overflows) << where;
+          EXPECT_EQ(stats[0].pointsRead, stats[1].pointsRead) << where;
+          for (int v = 0; v < 3; ++v)
+            ASSERT_EQ(std::memcmp(out[0][v].data(), out[1][v].data(), out[0][v].size() * sizeof(float)), 0)
+                << where << " level " << v;
+          EXPECT_EQ(stats[0].ranges, 1);
+          if (stats[1].ranges > 1) ++cut;
+          ++runs;
+        }
+  ::close(fd);
+  EXPECT_GT(cut, runs / 3);
+}
+
+// A stop asked before or while the workers run ends the pass stopped once they have
+// ended; the pass reports a failed read of any range.
+TEST_F(ViewFilesTest, RangesOnViewWorkersStopAndFailAsOneThread) {
+  const uint64_t n = 30000;
+  const std::string path = dir_.File("stop.bin");
+  WriteRaw("stop.bin", n, [](uint64_t i) { return static_cast<float>(i % 100); });
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  ASSERT_GE(fd, 0);
+  std::vector<float> out[3];
+  ViewLevelOut levels[3];
+  auto reset = [&] {
+    for (int v = 0; v < 3; ++v) {
+      out[v].assign(3000, 0.0f);
+      levels[v] = {VIEW_KIND_MAX, 10.0, 3000, out[v].data()};
+    }
+  };
+  std::vector<ViewWork> works(4);
+  ASSERT_EQ(ViewWorkAllocSets(works.data(), 4, VIEW_BLOCK_MIN), 4);
+  ViewDecimateHooks hooks;
+  int polls = 0;
+  for (int stopAt : {1, 2}) {
+    polls = 0;
+    hooks.stop = [&] { return ++polls >= stopAt; };
+    reset();
+    const ViewDecimateEnd end = ViewDecimateOnWorkers(fd, n, levels, works.data(), 4, 4, hooks, nullptr);
+    // A stop on the second poll may come after the workers have taken every range.
+    if (stopAt == 1 || polls >= 2) EXPECT_EQ(end, ViewDecimateEnd::Stopped) << stopAt;
+    else EXPECT_EQ(end, ViewDecimateEnd::Done);
+  }
+  ::close(fd);
+  reset();
+  EXPECT_EQ(ViewDecimateOnWorkers(fd, n, levels, works.data(), 4, 4, ViewDecimateHooks{}, nullptr),
+            ViewDecimateEnd::ReadFailed);  // the file is closed
+  for (ViewWork& w : works) ViewWorkFree(&w);
 }

@@ -2,6 +2,9 @@
 #include <sys/stat.h>
 
 #include <ctime>
+#include <fstream>
+#include <iterator>
+#include <map>
 #include <thread>
 
 #include "DisplayFixture.h"
@@ -396,4 +399,86 @@ TEST_F(ViewThreadTest, OlderViewFileInTheDataFolderIsTakenOverAsTheAverageFile) 
   EXPECT_EQ(Level(0, 0), older);  // loaded, not rebuilt
 }
 
+// The status bar of a test run, subclassed to ask the view run to stop once the
+// progress of the channel file named stopAt shows.
+WNDPROC g_statusProc = nullptr;
+const char* g_stopAt = nullptr;
+
+LRESULT StoppingStatusProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == SB_SETTEXT && wParam == 2 && g_stopAt && lParam) {
+    const std::string text = reinterpret_cast<const char*>(lParam);
+    if (text.find(g_stopAt) != std::string::npos && text.find("LNS=") != std::string::npos)
+      SetEvent(ThreadCtl.View_StopEvent);
+  }
+  return CallWindowProc(g_statusProc, window, message, wParam, lParam);
+}
+
+// What a view run left: the view files, byte for byte, and the channels' flags.
+struct RunResult {
+  std::map<std::string, std::vector<char>> files;
+  uint32_t shown[3] = {};
+  std::string status;
+  int16_t active = 0;
+  bool operator==(const RunResult& o) const {
+    return files == o.files && std::equal(shown, shown + 3, o.shown) && status == o.status && active == o.active;
+  }
+};
+
 }  // namespace
+
+// A view run with view workers writes the view files of a run on one worker byte for
+// byte, and a stop in the middle of the second of three channels leaves what it
+// leaves on one worker: the first channel done, the second taken off, the third
+// untouched.
+TEST_F(ViewThreadTest, ViewWorkersWriteTheFilesOfOneWorkerAndStopAsIt) {
+  const uint64_t n = 3 * VIEW_BLOCK_POINTS + 70001;
+  const char* names[3] = {"w0.bin", "w1.bin", "w2.bin"};
+  for (int c = 0; c < 3; ++c)
+    WriteRaw(names[c], n, [c](uint64_t i) {
+      return static_cast<float>(std::sin(i * (0.0013 + 0.0007 * c)) + 0.25 * std::cos(i * 0.31) + (i % 4099 == 0 ? 2 : 0));
+    });
+  auto run = [&](uint32_t workers, const char* stopAt) {
+    std::filesystem::remove_all(dir_.Path() / VIEW_FOLDER);
+    for (int c = 0; c < 3; ++c) {
+      DisplayViewArraysFree(static_cast<int16_t>(c));
+      Channel(static_cast<int16_t>(c), names[c], VIEW_KIND_MAX, VIEW_KIND_AVE, VIEW_KIND_MAX);
+    }
+    Win.Active_Chn = 0;
+    Win.X_PAGES[0] = 1.0;
+    Win.X_PAGES[1] = 37.0;
+    Win.X_PAGES[2] = 500.0;
+    ThreadCtl.View_Busy = 1;
+    ThreadCtl.View_Workers = workers;
+    g_stopAt = stopAt;
+    Run();
+    g_stopAt = nullptr;
+    RunResult r;
+    if (std::filesystem::exists(dir_.Path() / VIEW_FOLDER))
+      for (const auto& entry : std::filesystem::directory_iterator(dir_.Path() / VIEW_FOLDER)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        r.files[entry.path().filename().string()] = std::vector<char>(std::istreambuf_iterator<char>(in), {});
+      }
+    for (int c = 0; c < 3; ++c) r.shown[c] = Dsp.Chn_DspStat[c];
+    r.status = StatusText(0);
+    r.active = Win.Active_Chn;
+    return r;
+  };
+  g_statusProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtr(Win.hWnd_StatusBar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StoppingStatusProc)));
+  const RunResult one = run(1, nullptr);
+  EXPECT_EQ(one.status, "VIEW PROCESSING COMPLETE");
+  EXPECT_EQ(one.files.size(), 9u);
+  for (uint32_t workers : {2u, 5u}) EXPECT_TRUE(run(workers, nullptr) == one) << workers << " workers";
+
+  const RunResult stoppedOne = run(1, "[1] [w1.bin]");
+  EXPECT_EQ(stoppedOne.status, "VIEW PROCESSING RETURNING");
+  EXPECT_EQ(stoppedOne.shown[0], 1u);
+  EXPECT_EQ(stoppedOne.shown[1], 0u);
+  EXPECT_EQ(stoppedOne.shown[2], 1u);
+  EXPECT_EQ(stoppedOne.files.size(), 3u);  // the first channel's
+  const RunResult stoppedMany = run(4, "[1] [w1.bin]");
+  EXPECT_TRUE(stoppedMany == stoppedOne);
+  for (const auto& [name, bytes] : stoppedOne.files) EXPECT_EQ(one.files.at(name), bytes) << name;
+  SetWindowLongPtr(Win.hWnd_StatusBar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_statusProc));
+  ThreadCtl.View_Workers = 0;
+}

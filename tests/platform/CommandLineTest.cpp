@@ -23,13 +23,13 @@ TEST(CommandLineTest, WorkingFileAppearsQuotedAfterTheQuotedProgramPath) {
 TEST(CommandLineTest, WithoutAWorkingFileATrailingBlankFollows) {
   const char* args[] = {"qv95", "--script=auto.ops"};
   EXPECT_TRUE(SetProgramArguments(2, args));
-  EXPECT_EQ(std::string(GetCommandLine()), "\"" + ProgramPath() + "\" ");
+  EXPECT_EQ(std::string(GetCommandLine()), std::string("\"") + ProgramPath() + "\" ");
   EXPECT_EQ(ProgramOption("script"), "auto.ops");
   EXPECT_EQ(ProgramOption("other"), "");
 
   const char* plain[] = {"qv95"};
   EXPECT_TRUE(SetProgramArguments(1, plain));
-  EXPECT_EQ(std::string(GetCommandLine()), "\"" + ProgramPath() + "\" ");
+  EXPECT_EQ(std::string(GetCommandLine()), std::string("\"") + ProgramPath() + "\" ");
   EXPECT_EQ(ProgramOption("script"), "");
 }
 
@@ -37,7 +37,7 @@ TEST(CommandLineTest, RelativeWorkingFileBecomesAbsoluteAndBadOptionsFail) {
   const char* args[] = {"qv95", "--", "--odd.QVW"};
   EXPECT_TRUE(SetProgramArguments(3, args));
   std::string expected = (std::filesystem::current_path() / "--odd.QVW").string();
-  EXPECT_EQ(std::string(GetCommandLine()), "\"" + ProgramPath() + "\" \"" + expected + "\"");
+  EXPECT_EQ(std::string(GetCommandLine()), std::string("\"") + ProgramPath() + "\" \"" + expected + "\"");
 
   const char* missing[] = {"qv95", "x.QVW", "--script"};
   EXPECT_FALSE(SetProgramArguments(3, missing));

@@ -35,6 +35,35 @@ bool WaitForFileLine(const std::string& path) {
   return false;
 }
 
+// A program is found in the folders of PATH in order; an empty entry (leading,
+// doubled or trailing colon) is the current folder; a name with a slash is taken
+// as it stands.
+TEST(ProcessTest, FindProgramWalksPathAndTakesAnEmptyEntryAsTheCurrentFolder) {
+  qvtest::TempDir dir;
+  const std::string program = dir.File("qvprobe");
+  { std::ofstream(program) << "#!/bin/sh\n"; }
+  fs::permissions(program, fs::perms::owner_all);
+  const char* saved = std::getenv("PATH");
+  const std::string oldPath = saved ? saved : "";
+  const fs::path oldDir = fs::current_path();
+
+  setenv("PATH", ("/nonexistent-qv95:" + dir.Path().string()).c_str(), 1);
+  EXPECT_EQ(FindProgram("qvprobe"), program);
+  EXPECT_EQ(FindProgram("qvprobe-missing"), "");
+  EXPECT_EQ(FindProgram(program), program);
+  EXPECT_EQ(FindProgram(""), "");
+  fs::current_path(dir.Path());
+  for (const char* list : {"/nonexistent-qv95:", ":/nonexistent-qv95", "/nonexistent-qv95::/nonexistent-qv96", ""}) {
+    setenv("PATH", list, 1);
+    EXPECT_EQ(FindProgram("qvprobe"), "./qvprobe") << "PATH=" << list;
+  }
+  setenv("PATH", "/nonexistent-qv95", 1);
+  EXPECT_EQ(FindProgram("qvprobe"), "");
+
+  fs::current_path(oldDir);
+  setenv("PATH", oldPath.c_str(), 1);
+}
+
 TEST(ProcessTest, SplitsWindowsStyleCommandStrings) {
   EXPECT_EQ(SplitCommandLine("\"C:\\Program Files\\Evo95.exe\" input.gai \"two words\""),
             (std::vector<std::string>{"C:\\Program Files\\Evo95.exe", "input.gai", "two words"}));
@@ -84,7 +113,7 @@ TEST(ProcessTest, RunsInTheFolderGivenAndFailsForAMissingProgram) {
   CloseHandle(process);
   EXPECT_EQ(ReadBytes(dir.File("where.txt")), fs::canonical(dir.Path()).string() + "\n");
 
-  EXPECT_EQ(StartCommand(("\"" + dir.File("no such program") + "\" x").c_str()), nullptr);
+  EXPECT_EQ(StartCommand((std::string("\"") + dir.File("no such program") + "\" x").c_str()), nullptr);
   EXPECT_NE(LastErrorText().find("no such program"), std::string::npos);
   EXPECT_EQ(StartProcess({"sh", "-c", "exit 0"}, dir.File("no such folder").c_str()), nullptr);
   EXPECT_NE(LastErrorText().find("no such folder"), std::string::npos);
