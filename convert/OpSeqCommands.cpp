@@ -514,6 +514,17 @@ void RangeOrClear(bool given, int32_t first, int32_t end) {
   }
 }
 
+// One engine operation over the given point range (or the whole file), its output
+// becoming channel c; the range is cleared afterwards. False after a failure.
+bool OperateOnRange(Run& run, const char* word, const char* prompt, int16_t c, int32_t id, Name& in, Name& out,
+                    int16_t variant, int16_t ask, bool ranged, int32_t first, int32_t end) {
+  RangeOrClear(ranged, first, end);
+  if (!Operate(run, word, prompt, c, id, in, out, variant, ask)) return false;
+  SetChannel(c, out);
+  ClearRange();
+  return true;
+}
+
 // The resize value of the alignment and resize commands: sign flag, magnitude, switch.
 void StoreResize(int32_t value, bool smallSwitchesOff) {
   Cnv.CcRsz_Neg[kSlot] = value < 0 ? 1u : 0u;
@@ -551,10 +562,8 @@ void FftWinSeq(Run& run) {
     Cnv.Fft_Taper = 0.5;
   ShowTrace(StrPrintf("OPSEQ:   FFTWINSEQ: FIELDS=[%d]\n   WIN LO:HI=[%d][%d]\n   SEQ SZ=[%d]\n", n, Cnv.Win_Lo[kSlot],
                       Cnv.Win_Hi[kSlot], Cnv.Seq_Sz[kSlot]));
-  RangeOrClear(n == 10, first, end);
-  if (!Operate(run, "FFTWINSEQ", Prompt("FFTWINSEQ").c_str(), c, OSI_FFTWINSEQ, in, out, 0, 0)) return;
-  SetChannel(c, out);
-  ClearRange();
+  if (!OperateOnRange(run, "FFTWINSEQ", Prompt("FFTWINSEQ").c_str(), c, OSI_FFTWINSEQ, in, out,
+                         0, 0, n == 10, first, end)) return;
 }
 
 void FftSeq(Run& run, bool file) {
@@ -573,10 +582,8 @@ void FftSeq(Run& run, bool file) {
                         sc.count(), Cnv.Win_Lo[kSlot], Cnv.Win_Hi[kSlot], Cnv.Seq_Sz[kSlot], Cnv.Fft_InSz[kSlot],
                         Cnv.Rate_GHz, Cnv.Fft_OutId));
   }
-  RangeOrClear(n == 11, first, end);
-  if (!Operate(run, word, Prompt(word).c_str(), c, file ? OSI_FFTSEQ : OSI_FFTSEQ_ARY, in, out, 0, 0)) return;
-  SetChannel(c, out);
-  ClearRange();
+  if (!OperateOnRange(run, word, Prompt(word).c_str(), c, file ? OSI_FFTSEQ : OSI_FFTSEQ_ARY, in, out,
+                         0, 0, n == 11, first, end)) return;
   if (file) Pause(1);
 }
 void FftSeqAry(Run& run) { FftSeq(run, false); }
@@ -668,10 +675,7 @@ void SeqCmp(Run& run) {
   if (n == 8 && end == 0) n = 6;
   if (n != 6 && n != 8) return WrongCount(run, sc, "SEQCMP", "6+");
   if (!Substitute(Prompt("SEQCMP").c_str(), Cnv.Sub_Flnm[kSlot])) return Failed(run, "SEQCMP");
-  RangeOrClear(n == 8, first, end);
-  if (!Operate(run, "SEQCMP", nullptr, c, OSI_SEQCMP, in, out, 0, 0)) return;
-  SetChannel(c, out);
-  ClearRange();
+  if (!OperateOnRange(run, "SEQCMP", nullptr, c, OSI_SEQCMP, in, out, 0, 0, n == 8, first, end)) return;
 }
 
 void ResizeFile(Run& run) {
@@ -708,10 +712,8 @@ void CombIntg(Run& run) {
                       "SZ=[%d]\n   X SCALAR=[%f]\n",
                       n, Cnv.Comb_Spacing[kSlot], Cnv.Comb_Width[kSlot], Cnv.Intg_WinLo[kSlot], Cnv.Intg_WinHi[kSlot],
                       Cnv.Seq_Sz[kSlot], xScalar));
-  RangeOrClear(n == 11, first, end);
-  if (!Operate(run, "COMBINTG", Prompt("COMBINTG").c_str(), c, OSI_COMBINTG, in, out, 0, 0)) return;
-  SetChannel(c, out);
-  ClearRange();
+  if (!OperateOnRange(run, "COMBINTG", Prompt("COMBINTG").c_str(), c, OSI_COMBINTG, in, out,
+                         0, 0, n == 11, first, end)) return;
   DspMsgShow(0, Win.hWnd_Main);
 }
 
@@ -920,10 +922,7 @@ void SeqCoadd(Run& run) {
   }
   if (n == 9 && end == 0) n = 7;
   if (Cnv.Win_Hi[kSlot] == 0) n = 5;
-  RangeOrClear(n > 7, first, end);
-  if (!Operate(run, "SEQCOADD", nullptr, c, OSI_SEQCOADD, in, out, 0, 0)) return;
-  SetChannel(c, out);
-  ClearRange();
+  if (!OperateOnRange(run, "SEQCOADD", nullptr, c, OSI_SEQCOADD, in, out, 0, 0, n > 7, first, end)) return;
 }
 
 void SeqCcFileFix(Run& run) {
@@ -1108,10 +1107,8 @@ void ShiftSect(Run& run) {
   ShowTrace(StrPrintf("OPSEQ:   SHIFTSECT_FILE: FIELDS=[%d]\n   SEQ SZ=[%d] SHIFT PTS=[%d] SHIFT ID=[%d] SHIFT FLNM=[%s]\n",
                       sc.count(), Cnv.Seq_Sz[kSlot], Cnv.Shift_Cnt[kSlot], mode, Cnv.ShiftVal_Flnm));
   if (!Substitute(Prompt("SHIFTSECT_FILE").c_str(), Cnv.ShiftVal_Flnm)) return Failed(run, "SHIFTSECT_FILE");
-  RangeOrClear(n == 10, first, end);
-  if (!Operate(run, "SHIFTSECT_FILE", nullptr, c, OSI_SHIFTSECT, in, out, mode, 1)) return;
-  SetChannel(c, out);
-  ClearRange();
+  if (!OperateOnRange(run, "SHIFTSECT_FILE", nullptr, c, OSI_SHIFTSECT, in, out, mode, 1, n == 10, first, end))
+    return;
   DspMsgShow(0, Win.hWnd_Main);
 }
 

@@ -18,6 +18,7 @@
 
 #include "core/Threads.h"
 #include "platform/kernel/Sync.h"
+#include "platform/kernel/Text.h"
 #include "platform/windows/Window.h"
 #include "platform/windows/MessageBox.h"
 #include "records/Cnl.h"
@@ -275,7 +276,7 @@ TEST_F(OpSeqTest, AStopRequestEndsTheRunAtItsNextLine) {
 
 TEST_F(OpSeqTest, ANewSequenceNumberCopiesTheCommandFileFirst) {
   std::ofstream("OpASeq100.dat", std::ios::binary) << "SQR\r\n-1 a.bin b?.bin\r\n";
-  std::strcpy(Cnv.OpSeq_Sub, "200");
+  StrCopy(Cnv.OpSeq_Sub, "200");
   EXPECT_EQ(CnvOperationSequence(nullptr), 1u);
   ASSERT_FALSE(boxes_.empty());
   EXPECT_EQ(boxes_[0],
