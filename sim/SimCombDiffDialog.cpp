@@ -249,27 +249,15 @@ void Command(HWND d, int16_t s, int id, WORD code) {
   }
 }
 
+INT_PTR LineScroll(HWND d, int16_t s, bool up) {
+  MakeActive(s);
+  Scroll(d, s, up);
+  return 1;
+}
+
 }  // namespace
 
 INT_PTR JkkCombDiffDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  const int16_t s = SimDlgSetOf(SIM_DLG_COMBDIFF, hwnd);
-  if (s < 0) return 0;
-  switch (msg) {
-    case WM_INITDIALOG:
-      Refresh(hwnd, s);
-      return 1;
-    case WM_CTLCOLORSTATIC:
-      return CaptionBrush(s, lParam, 60);
-    case WM_VSCROLL:
-      if (LOWORD(wParam) == SB_LINEUP || LOWORD(wParam) == SB_LINEDOWN) {
-        MakeActive(s);
-        Scroll(hwnd, s, LOWORD(wParam) == SB_LINEUP);
-      }
-      return 1;
-    case WM_COMMAND:
-      Command(hwnd, s, LOWORD(wParam), HIWORD(wParam));
-      return 1;
-    default:
-      return 0;
-  }
+  static constexpr simdlg::ListDialog kList{SIM_DLG_COMBDIFF, Refresh, LineScroll, Command};
+  return simdlg::ListDialogProc(kList, hwnd, msg, wParam, lParam);
 }

@@ -48,6 +48,18 @@ void ClearControlBox(int16_t set, int id);
 // and refreshes the control dialog.
 void CloseThroughCreator(SimDlgKind kind, int16_t set);
 
+// The window procedure of a set's assignment-list dialogs (JKK QN, combination
+// differences, quadrupole QN): the set found by the handle, a refresh on WM_INITDIALOG,
+// caption 60 in the set's brush, line scrolls and commands handed to the dialog's own.
+struct ListDialog {
+  SimDlgKind kind;
+  void (*refresh)(HWND dialog, int16_t set);
+  // One line up or down; answers the message's result.
+  INT_PTR (*scroll)(HWND dialog, int16_t set, bool up);
+  void (*command)(HWND dialog, int16_t set, int id, WORD code);
+};
+INT_PTR ListDialogProc(const ListDialog& list, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
 // The trackbar mechanism shared by the display-shaping and line-shape dialogs.
 void SetTrackbar(HWND dialog, int id, double value, double low, double high);
 int32_t TrackbarPosition(double value, double low, double high);

@@ -75,6 +75,26 @@ INT_PTR CaptionBrush(int16_t set, LPARAM control, int captionId) {
   return row >= 0 && row < SIM_COLORS ? reinterpret_cast<INT_PTR>(Sim.Brush[row]) : 0;
 }
 
+INT_PTR ListDialogProc(const ListDialog& list, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  const int16_t s = SimDlgSetOf(list.kind, hwnd);
+  if (s < 0) return 0;
+  switch (msg) {
+    case WM_INITDIALOG:
+      list.refresh(hwnd, s);
+      return 1;
+    case WM_CTLCOLORSTATIC:
+      return CaptionBrush(s, lParam, 60);
+    case WM_VSCROLL:
+      if (LOWORD(wParam) != SB_LINEUP && LOWORD(wParam) != SB_LINEDOWN) return 1;
+      return list.scroll(hwnd, s, LOWORD(wParam) == SB_LINEUP);
+    case WM_COMMAND:
+      list.command(hwnd, s, LOWORD(wParam), HIWORD(wParam));
+      return 1;
+    default:
+      return 0;
+  }
+}
+
 void FillChannelList(HWND dialog, int id, int16_t selected) {
   SendDlgItemMessage(dialog, id, LB_RESETCONTENT, 0, 0);
   for (const auto& label : Win.Chn_Lbl)
