@@ -233,7 +233,7 @@ struct FitBlocks {
                              : -1;
       ok = got > 0;
       ns[b] = ok ? static_cast<uint32_t>(got) : 0;
-      for (uint32_t i = 0; i < ns[b]; ++i) works[b].y[i] = works[b].raw[i];
+      viewdetail::BlockOrdinates(works[b], ns[b], 0);
       ptrs[b] = &works[b];
     }
     if (fd >= 0) ::close(fd);

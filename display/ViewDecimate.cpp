@@ -11,11 +11,11 @@ int16_t ViewWorkAlloc(ViewWork* work, uint32_t points) {
   if (!work) return -1;
   ViewWorkFree(work);
   if (points < VIEW_BLOCK_MIN) points = VIEW_BLOCK_MIN;
-  if (QvAllocFailed(FAlloc1Dim(&work->raw, points)) || QvAllocFailed(DAlloc1Dim(&work->y, points)) ||
-      QvAllocFailed(DAlloc1Dim(&work->y2, points))) {
+  if (QvAllocFailed(FAlloc1Dim(&work->raw, points)) || QvAllocFailed(DAlloc1Dim(&work->y2, points))) {
     ViewWorkFree(work);
     return -1;
   }
+  work->y = work->raw;
   work->u = work->y2;
   work->points = points;
   return 1;
@@ -30,8 +30,8 @@ int ViewWorkAllocSets(ViewWork* works, int count, uint32_t points) {
 void ViewWorkFree(ViewWork* work) {
   if (!work) return;
   FFree1Dim(&work->raw);
-  DFree1Dim(&work->y);
   DFree1Dim(&work->y2);
+  work->y = nullptr;
   work->u = nullptr;
   work->points = 0;
 }
@@ -232,8 +232,7 @@ void RunRange(ViewRange& r, ViewWork& work, const std::function<void()>& beforeB
     // Overflows are counted once per raw point: from the end of the block before on.
     const uint64_t before = b > 0 ? blocks[b - 1].p0 + blocks[b - 1].n : 0;
     const uint32_t fresh = before > at.p0 ? static_cast<uint32_t>(before - at.p0) : 0;
-    if (fresh < at.n) r.overflows += viewdetail::CountOverflows(work.raw + fresh, at.n - fresh);
-    viewdetail::BlockOrdinates(work.raw, at.n, work.y);
+    r.overflows += viewdetail::BlockOrdinates(work, at.n, fresh);
     spline.Fit(work, at.n);
     for (int v = 0; v < 3; ++v) r.runs[v].active = r.runs[v].active && at.active[v];
     const double pd = static_cast<double>(at.p0);
