@@ -744,6 +744,8 @@ ViewDecimateEnd ViewDecimate(int fd, uint64_t rawPoints, ViewLevelOut* levels, V
 
 // Most view workers a pass uses.
 constexpr unsigned kViewWorkersMax = 16;
+// Work sets a view worker fits its blocks with, side by side, when there is room.
+constexpr int kViewWorkSetsPerWorker = 2;
 
 // The pass of ViewDecimate with the blocks of the file cut into ranges of whole
 // blocks, the ranges processed side by side: the calling thread takes the first,
@@ -752,9 +754,10 @@ constexpr unsigned kViewWorkersMax = 16;
 // there, worked out from the sizes (ViewBlockSchedule); a pixel that a range starts
 // inside is finished once the ranges before it are done, with its samples taken in
 // the one-thread order, so every value is the one-thread pass's. works holds
-// workCount work sets of the same size (one per range; up to
-// ViewUniformSpline::kGroupMax of them fit blocks together when the pass runs on
-// one thread). workers 1, or a file the schedule cannot cut (one block, a level
+// workCount work sets of the same size: each thread takes as many as there are for
+// every thread (up to ViewUniformSpline::kGroupMax) and fits that many blocks of
+// its range together, and up to ViewUniformSpline::kGroupMax of them fit blocks
+// together when the pass runs on one thread. workers 1, or a file the schedule cannot cut (one block, a level
 // disabled or a pass that fails on the way, an average level of pixels wider than
 // half a block), runs the one-thread pass. The hooks are called on the calling
 // thread only (block not at all when the ranges run side by side); stop is polled

@@ -725,7 +725,8 @@ TEST_F(ViewFilesTest, BlocksReadAheadGiveTheLevelsOfOneBlockAtATime) {
 // pixel's end, pixels that span whole ranges (maxima) or several blocks
 // (averages), several pixels a raw point, levels that complete inside a range and
 // levels the file ends first, missing values in the overlap of two blocks, and a
-// file that ends before its given size (done again on one thread).
+// file that ends before its given size (done again on one thread); workers that fit
+// one block at a time or several together.
 TEST_F(ViewFilesTest, RangesOnViewWorkersGiveTheLevelsOfOneThread) {
   const uint64_t n = 30011;
   const std::string path = dir_.File("ranges.bin");
@@ -757,9 +758,11 @@ TEST_F(ViewFilesTest, RangesOnViewWorkersGiveTheLevelsOfOneThread) {
               levels[v] = {ave ? VIEW_KIND_AVE : VIEW_KIND_MAX, ppp, static_cast<uint32_t>(out[way][v].size()),
                            out[way][v].data()};
             }
-            std::vector<ViewWork> works(static_cast<size_t>(workers));
-            ASSERT_EQ(ViewWorkAllocSets(works.data(), workers, block), workers);
-            ends[way] = ViewDecimateOnWorkers(fd, given, levels, works.data(), workers, way == 0 ? 1 : workers,
+            // One to three work sets a worker: blocks fitted one at a time or together.
+            const int sets = workers * (1 + (a + workers) % 3);
+            std::vector<ViewWork> works(static_cast<size_t>(sets));
+            ASSERT_EQ(ViewWorkAllocSets(works.data(), sets, block), sets);
+            ends[way] = ViewDecimateOnWorkers(fd, given, levels, works.data(), sets, way == 0 ? 1 : workers,
                                               ViewDecimateHooks{}, &stats[way]);
             for (ViewWork& w : works) ViewWorkFree(&w);
           }
