@@ -280,49 +280,123 @@ __attribute__((always_inline)) inline void SplineBatch(const float* y, const dou
 }
 
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+// The value of SplineBatch at four positions s in the intervals id (as doubles)
+// with the knots' values y0, y1 and second derivatives z0, z1 at their ends.
+__attribute__((target("avx2"), always_inline)) inline __m256d CubicAvx2(__m256d s, __m256d id, __m256d y0, __m256d y1,
+                                                                      __m256d z0, __m256d z1) {
+  const __m256d one = _mm256_set1_pd(1.0), sixth = _mm256_set1_pd(1.0 / 6.0);
+  const __m256d b = _mm256_sub_pd(s, id);
+  const __m256d a = _mm256_sub_pd(one, b);
+  const __m256d ca = _mm256_sub_pd(_mm256_mul_pd(_mm256_mul_pd(a, a), a), a);
+  const __m256d cb = _mm256_sub_pd(_mm256_mul_pd(_mm256_mul_pd(b, b), b), b);
+  const __m256d linear = _mm256_add_pd(_mm256_mul_pd(a, y0), _mm256_mul_pd(b, y1));
+  const __m256d curve = _mm256_mul_pd(_mm256_add_pd(_mm256_mul_pd(ca, z0), _mm256_mul_pd(cb, z1)), sixth);
+  return _mm256_add_pd(linear, curve);
+}
+
+// The knots' values and second derivatives at the ends of the four intervals from
+// first on.
+__attribute__((target("avx2"), always_inline)) inline void KnotsAvx2(const float* y, const double* y2, int32_t first,
+                                                                   __m256d& y0, __m256d& y1, __m256d& z0,
+                                                                   __m256d& z1) {
+  y0 = _mm256_cvtps_pd(_mm_loadu_ps(y + first));
+  y1 = _mm256_cvtps_pd(_mm_loadu_ps(y + first + 1));
+  z0 = _mm256_loadu_pd(y2 + first);
+  z1 = _mm256_loadu_pd(y2 + first + 1);
+}
+
+// The values at the four positions kq * h - p0 (kq exact integers), their intervals
+// clamped unless Inside (the positions known to lie within them).
+template <bool Inside>
+__attribute__((target("avx2"), always_inline)) inline __m256d ValuesAvx2(const float* y, const double* y2,
+                                                                       int32_t lastInterval, __m256d kq, double h,
+                                                                       double p0) {
+  const __m256d s = _mm256_sub_pd(_mm256_mul_pd(kq, _mm256_set1_pd(h)), _mm256_set1_pd(p0));
+  __m128i i;
+  if constexpr (Inside) {
+    i = _mm256_cvttpd_epi32(s);
+  } else {
+    i = _mm256_cvttpd_epi32(_mm256_min_pd(_mm256_max_pd(s, _mm256_set1_pd(-2.0e9)), _mm256_set1_pd(2.0e9)));
+    i = _mm_max_epi32(_mm_min_epi32(i, _mm_set1_epi32(lastInterval)), _mm_setzero_si128());
+  }
+  __m256d y0, y1, z0, z1;
+  // At about one sample a knot the four intervals are mostly consecutive: plain loads.
+  const int32_t first = _mm_cvtsi128_si32(i);
+  if (_mm_movemask_epi8(_mm_cmpeq_epi32(i, _mm_add_epi32(_mm_set1_epi32(first), _mm_set_epi32(3, 2, 1, 0)))) ==
+      0xFFFF) {
+    KnotsAvx2(y, y2, first, y0, y1, z0, z1);
+  } else {
+    const __m256d none = _mm256_setzero_pd(), all = _mm256_castsi256_pd(_mm256_set1_epi64x(-1));
+    const __m128 noneF = _mm_setzero_ps(), allF = _mm_castsi128_ps(_mm_set1_epi32(-1));
+    y0 = _mm256_cvtps_pd(_mm_mask_i32gather_ps(noneF, y, i, allF, 4));
+    y1 = _mm256_cvtps_pd(_mm_mask_i32gather_ps(noneF, y + 1, i, allF, 4));
+    z0 = _mm256_mask_i32gather_pd(none, y2, i, all, 8);
+    z1 = _mm256_mask_i32gather_pd(none, y2 + 1, i, all, 8);
+  }
+  return CubicAvx2(s, _mm256_cvtepi32_pd(i), y0, y1, z0, z1);
+}
+
 // The same values four at a time with AVX2 gathers; every product and sum is
-// rounded alone, in the order of SplineBatch (no FMA).
-__attribute__((target("avx2"))) inline void SplineBatchAvx2(const float* y, const double* y2, int32_t lastInterval,
-                                                            double k0, int32_t count, double h, double p0,
-                                                            double* out) {
-  const __m256d vh = _mm256_set1_pd(h), vp0 = _mm256_set1_pd(p0);
-  const __m256d lo = _mm256_set1_pd(-2.0e9), hi = _mm256_set1_pd(2.0e9);
-  const __m256d one = _mm256_set1_pd(1.0), sixth = _mm256_set1_pd(1.0 / 6.0), four = _mm256_set1_pd(4.0);
-  const __m128i last = _mm_set1_epi32(lastInterval), zero = _mm_setzero_si128();
-  const __m128i steps = _mm_set_epi32(3, 2, 1, 0);
-  __m256d kq = _mm256_add_pd(_mm256_set1_pd(k0), _mm256_set_pd(3.0, 2.0, 1.0, 0.0));  // exact integers
+// rounded alone, in the order of SplineBatch (no FMA). Inside: every position of the
+// batch lies within the knots' intervals; rising: besides, sixteen positions in a
+// row lie in consecutive intervals when the first and the last lie fifteen apart.
+template <bool Inside>
+__attribute__((target("avx2"))) inline void SplineBatchAvx2Of(const float* y, const double* y2, int32_t lastInterval,
+                                                              double k0, int32_t count, double h, double p0,
+                                                              double* out, bool rising) {
+  const __m256d four = _mm256_set1_pd(4.0);
+  const __m256d lanes = _mm256_set_pd(3.0, 2.0, 1.0, 0.0);
+  __m256d kq = _mm256_add_pd(_mm256_set1_pd(k0), lanes);  // exact integers
   int32_t q = 0;
-  for (; q + 4 <= count; q += 4) {
-    const __m256d s = _mm256_sub_pd(_mm256_mul_pd(kq, vh), vp0);
-    const __m256d held = _mm256_min_pd(_mm256_max_pd(s, lo), hi);
-    __m128i i = _mm256_cvttpd_epi32(held);
-    i = _mm_max_epi32(_mm_min_epi32(i, last), zero);
-    const __m256d b = _mm256_sub_pd(s, _mm256_cvtepi32_pd(i));
-    const __m256d a = _mm256_sub_pd(one, b);
-    __m256d y0, y1, z0, z1;
-    // At about one sample a knot the four intervals are mostly consecutive: plain loads.
-    const int32_t first = _mm_cvtsi128_si32(i);
-    if (_mm_movemask_epi8(_mm_cmpeq_epi32(i, _mm_add_epi32(_mm_set1_epi32(first), steps))) == 0xFFFF) {
-      y0 = _mm256_cvtps_pd(_mm_loadu_ps(y + first));
-      y1 = _mm256_cvtps_pd(_mm_loadu_ps(y + first + 1));
-      z0 = _mm256_loadu_pd(y2 + first);
-      z1 = _mm256_loadu_pd(y2 + first + 1);
-    } else {
-      const __m256d none = _mm256_setzero_pd(), all = _mm256_castsi256_pd(_mm256_set1_epi64x(-1));
-      const __m128 noneF = _mm_setzero_ps(), allF = _mm_castsi128_ps(_mm_set1_epi32(-1));
-      y0 = _mm256_cvtps_pd(_mm_mask_i32gather_ps(noneF, y, i, allF, 4));
-      y1 = _mm256_cvtps_pd(_mm_mask_i32gather_ps(noneF, y + 1, i, allF, 4));
-      z0 = _mm256_mask_i32gather_pd(none, y2, i, all, 8);
-      z1 = _mm256_mask_i32gather_pd(none, y2 + 1, i, all, 8);
+  if constexpr (Inside) {
+    for (; q + 16 <= count; q += 16) {
+      int32_t first = 0, end = 0;
+      if (rising) {
+        first = static_cast<int32_t>((k0 + static_cast<double>(q)) * h - p0);
+        end = static_cast<int32_t>((k0 + static_cast<double>(q + 15)) * h - p0);
+      }
+      if (rising && end - first == 15) {
+        // The intervals counted on from the first, the knots loaded plainly.
+        const __m256d vh = _mm256_set1_pd(h), vp0 = _mm256_set1_pd(p0);
+        __m256d id = _mm256_add_pd(_mm256_set1_pd(static_cast<double>(first)), lanes);  // exact integers
+        for (int32_t r = 0; r < 16; r += 4) {
+          const __m256d s = _mm256_sub_pd(_mm256_mul_pd(kq, vh), vp0);
+          __m256d y0, y1, z0, z1;
+          KnotsAvx2(y, y2, first + r, y0, y1, z0, z1);
+          _mm256_storeu_pd(out + q + r, CubicAvx2(s, id, y0, y1, z0, z1));
+          kq = _mm256_add_pd(kq, four);
+          id = _mm256_add_pd(id, four);
+        }
+      } else {
+        for (int32_t r = 0; r < 16; r += 4) {
+          _mm256_storeu_pd(out + q + r, ValuesAvx2<true>(y, y2, lastInterval, kq, h, p0));
+          kq = _mm256_add_pd(kq, four);
+        }
+      }
     }
-    const __m256d ca = _mm256_sub_pd(_mm256_mul_pd(_mm256_mul_pd(a, a), a), a);
-    const __m256d cb = _mm256_sub_pd(_mm256_mul_pd(_mm256_mul_pd(b, b), b), b);
-    const __m256d linear = _mm256_add_pd(_mm256_mul_pd(a, y0), _mm256_mul_pd(b, y1));
-    const __m256d curve = _mm256_mul_pd(_mm256_add_pd(_mm256_mul_pd(ca, z0), _mm256_mul_pd(cb, z1)), sixth);
-    _mm256_storeu_pd(out + q, _mm256_add_pd(linear, curve));
+  }
+  for (; q + 4 <= count; q += 4) {
+    _mm256_storeu_pd(out + q, ValuesAvx2<Inside>(y, y2, lastInterval, kq, h, p0));
     kq = _mm256_add_pd(kq, four);
   }
   if (q < count) SplineBatch(y, y2, lastInterval, k0 + static_cast<double>(q), count - q, h, p0, out + q);
+}
+__attribute__((target("avx2"))) inline void SplineBatchAvx2(const float* y, const double* y2, int32_t lastInterval,
+                                                            double k0, int32_t count, double h, double p0,
+                                                            double* out) {
+  // The positions grow with q: the first and the last bound them all.
+  const double first = k0 * h - p0;
+  const double end = (k0 + static_cast<double>(count - 1)) * h - p0;
+  if (count > 0 && first >= 0.0 && end < static_cast<double>(lastInterval) + 1.0) {
+    // Each position is within 1e-6 of its exact value below 2^33, so that two in a
+    // row are always more (or always less) than one knot apart when h is 4e-6 or
+    // more from 1 (with h 1 and p0 whole, exactly one knot apart).
+    const bool rising = (k0 + static_cast<double>(count)) * h < 8.0e9 &&
+                        (std::fabs(h - 1.0) >= 4.0e-6 || (h == 1.0 && p0 == std::floor(p0)));
+    SplineBatchAvx2Of<true>(y, y2, lastInterval, k0, count, h, p0, out, rising);
+  } else {
+    SplineBatchAvx2Of<false>(y, y2, lastInterval, k0, count, h, p0, out, false);
+  }
 }
 inline bool HasAvx2() { return __builtin_cpu_supports("avx2"); }
 #else

@@ -401,8 +401,10 @@ TEST_F(ViewFilesTest, PagesReadWhileTheArraysAreRebuilt) {
 
 // The batch evaluation (vectorised where the processor allows) gives every value
 // bit for bit as the one-position evaluation: consecutive and skipping intervals,
-// steps below and above one knot, positions before the first and past the last
-// knot and far outside, and batch lengths that leave a tail.
+// steps below and above one knot and just around its limits for runs taken as
+// consecutive, positions before the first and past the last knot and far outside,
+// batches wholly inside the knots, far from the file's start, and batch lengths that
+// leave a tail.
 TEST(ViewSplineTest, BatchValuesAreTheSingleValuesBitForBit) {
   constexpr uint32_t kN = 300;
   ViewWork work;
@@ -410,9 +412,9 @@ TEST(ViewSplineTest, BatchValuesAreTheSingleValuesBitForBit) {
   for (uint32_t i = 0; i < kN; ++i) work.y[i] = static_cast<float>(std::sin(0.3 * i) * 100.0 + (i % 7 == 0 ? 1e-3 : 0.0));
   ViewUniformSpline spline;
   spline.Fit(work, kN);
-  const double steps[] = {1.0, 0.98765, 1.0101, 1.000011, 2.5, 0.25, 37.0};
-  const double starts[] = {0.0, 1000.0, 123456.0};
-  const int64_t firsts[] = {0, 3, 999, 1000, 1290, 4000000000LL};
+  const double steps[] = {1.0, 0.98765, 1.0101, 1.000011, 2.5, 0.25, 37.0, 1.000004, 0.999996, 1.0000039, 1.5};
+  const double starts[] = {0.0, 1000.0, 123456.0, 4294000000.0, 1000.5};
+  const int64_t firsts[] = {0, 3, 25, 40, 999, 1000, 1290, 4000000000LL};
   double batch[300];
   int checked = 0;
   for (double h : steps)
@@ -430,7 +432,7 @@ TEST(ViewSplineTest, BatchValuesAreTheSingleValuesBitForBit) {
           }
         }
       }
-  EXPECT_GT(checked, 10000);
+  EXPECT_GT(checked, 100000);
   ViewWorkFree(&work);
 }
 
