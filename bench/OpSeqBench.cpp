@@ -6,9 +6,12 @@
 // reading of two lines. The reference is the same command with one worker: the
 // speed-up is the ratio of the two medians, against a bar of 0.7 x cores.
 //
-// Every file the workers create is a new name, which the platform resolves ignoring
-// case by reading the whole folder; with some thousand files in the one folder those
-// reads (system time, serialised by the folder's lock) bound what more workers gain.
+// The first repetition creates every sequence file under a new name, which the platform
+// looks up ignoring case by reading the whole folder; the later ones write over the files
+// of the one before (the median). Each sequence still puts two files in place by an
+// atomic rename in the one folder, and a file system serialises those on the folder's
+// lock: where that lock is slow (a disk folder) it bounds what more workers gain. Set
+// TMPDIR to choose the folder.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>

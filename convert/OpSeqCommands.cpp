@@ -947,12 +947,21 @@ void SeqCcFileFix(Run& run) {
     StrCopy(RavThreadPool.Pool_Flnm[3], aves);
     const int16_t numbers[5] = {ref, lo, hi, coLo, coHi};
     std::memcpy(RavThreadPool.Pool_CCPrm, numbers, sizeof numbers);
+    // Every worker aligns with the command's own settings: a file must not come out
+    // otherwise for having been taken by another worker.
     for (int16_t k = 2; k <= workers; ++k) {
       Cnv.Seq_Sz[k] = Cnv.Seq_Sz[kSlot];
       Cnv.Seg_Sz[k] = Cnv.Seg_Sz[kSlot];
       Cnv.Win_Lo[k] = Cnv.Win_Lo[kSlot];
       Cnv.Win_Hi[k] = Cnv.Win_Hi[kSlot];
       Cnv.Del_Multi[k] = Cnv.Del_Multi[kSlot];
+      Cnv.Cc_Rad[k] = Cnv.Cc_Rad[kSlot];
+      Cnv.Damp[k] = Cnv.Damp[kSlot];
+      Cnv.NStps[k] = Cnv.NStps[kSlot];
+      Cnv.CcRsz_Neg[k] = Cnv.CcRsz_Neg[kSlot];
+      Cnv.CcRsz_Stat[k] = Cnv.CcRsz_Stat[kSlot];
+      Cnv.Rsz_SzOut[k] = Cnv.Rsz_SzOut[kSlot];
+      Cnv.Rsz_StpOut[k] = Cnv.Rsz_StpOut[kSlot];
     }
     ShowTrace(StrPrintf("OPSEQ:   RAV SEQCCFILEFIX: FIELDS=[%d]\n   IN FLNM=[%s]\n", n, first));
     PoolRun("SEQCCFILEFIX", workers);

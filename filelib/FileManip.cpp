@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -168,11 +169,22 @@ int32_t AveDspFiles(int16_t mode, int16_t warn) {
 
 // ---- ManBinFileCoadd ---------------------------------------------------------------------
 
+namespace {
+
+// Pool workers co-add side by side: each change of the shared message buffer is made
+// whole under this lock.
+std::mutex g_coaddNoteLock;
+
+}  // namespace
+
 int32_t ManBinFileCoadd(const char* base, const char* outName, const char* weights, int16_t first, int16_t last,
                         int32_t report) {
   if (!base) base = "";
   if (!outName) outName = "";
-  StrFormat(Dsp.DspMsgBuffer, "   BEG AVE=[%d] END AVE=[%d]  ", first, last);
+  {
+    std::lock_guard<std::mutex> lock(g_coaddNoteLock);
+    StrFormat(Dsp.DspMsgBuffer, "   BEG AVE=[%d] END AVE=[%d]  ", first, last);
+  }
   core_io::BinOut out;
   const std::string outFail =
       StrPrintf("ManBinFileCoadd()\n\nFAILED TO CREATE BINARY OUTPUT FILE [%s] FOR WRITING\n\nABORTING", outName);
@@ -207,7 +219,10 @@ int32_t ManBinFileCoadd(const char* base, const char* outName, const char* weigh
         state = "DEF";
       }
     }
-    if (k == first) StrAppendFormat(Dsp.DspMsgBuffer, "[%d] AVES=[%d] %s\n", k, w, state);
+    if (k == first) {
+      std::lock_guard<std::mutex> lock(g_coaddNoteLock);
+      StrAppendFormat(Dsp.DspMsgBuffer, "[%d] AVES=[%d] %s\n", k, w, state);
+    }
 
     const std::string name = StrPrintf("%s%03d", base, k);
     float* values = nullptr;

@@ -559,6 +559,8 @@ int32_t Start(int32_t (*body)(Run&), const char* who, const char* tag, int16_t s
   run.oldShiftFile = oldShiftFile;
   run.avesFile = avesFile;
   run.Normalise(ref, first, last, coFirst, coLast);
+  // The sequences' files are written over again and again in one folder.
+  const OsiKeepReplacedFiles keep;
   const int32_t result = body(run);
   if (result != 1) ThreadCtl.OpSeq_Running = 0;
   return result;

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <utility>
 
 #include "core/DebugLog.h"
 #include "core/FileIo.h"
@@ -61,13 +62,12 @@ std::string FolderPrefix(const char* name) {
 
 // True when the output name names the open input: the same text, or the same file
 // reached through another spelling (letter case, separators, a link).
-bool NamesSameFile(int inFd, const char* inName, const char* outName) {
+bool NamesSameFile(int inFd, const char* inName, const char* outName, const std::string& mappedOut) {
   if (std::strcmp(inName, outName) == 0) return true;
   struct stat a;
   struct stat b;
   if (::fstat(inFd, &a) != 0) return false;
-  const std::string mapped = platform::MapPath(outName);
-  if (::stat(mapped.c_str(), &b) != 0) return false;
+  if (::stat(mappedOut.c_str(), &b) != 0) return false;
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
@@ -88,12 +88,92 @@ bool RemoveIfStale(const std::string& mapped) {
   return removed;
 }
 
+// ---- replaced files kept as the next temporary file (see OsiKeepReplacedFiles) --------
+
+// A replaced file kept open and locked by this thread: regular, one name, the user's
+// own and open nowhere else when it was taken.
+struct SpareTemp {
+  int fd = -1;
+  int16_t slot = 0;
+  std::string prefix;  // the folder part as the callers write it
+  std::string name;    // prefix + file name
+  std::string mapped;  // the same on this machine
+};
+
+thread_local int t_keepDepth = 0;
+thread_local SpareTemp t_spare;
+
+void DropSpare() {
+  if (t_spare.fd >= 0) {
+    (void)::unlink(t_spare.mapped.c_str());
+    ::close(t_spare.fd);
+  }
+  t_spare = SpareTemp{};
+}
+
+// True when nobody but the caller's descriptor has the file open: a write lease is
+// granted only then. File systems without leases answer no.
+bool OpenOnlyHere(int fd) {
+  if (::fcntl(fd, F_SETLEASE, F_WRLCK) != 0) return false;
+  (void)::fcntl(fd, F_SETLEASE, F_UNLCK);
+  return true;
+}
+
+bool OwnSingleRegular(const struct stat& st) {
+  return S_ISREG(st.st_mode) && st.st_nlink == 1 && st.st_uid == ::geteuid();
+}
+
+// Puts the finished temporary file in the place of target by exchanging the two
+// names, and keeps what target held as the thread's spare where it may be written
+// over. False when the exchange cannot be made (no such target, a file system
+// without it): the caller renames as usual.
+bool ExchangeIntoPlace(int16_t slot, const std::string& prefix, const std::string& tempName,
+                       const std::string& mappedTemp, const std::string& mappedTarget) {
+  struct stat before;
+  if (::lstat(mappedTarget.c_str(), &before) != 0 || !OwnSingleRegular(before)) return false;
+  if (::renameat2(AT_FDCWD, mappedTemp.c_str(), AT_FDCWD, mappedTarget.c_str(), RENAME_EXCHANGE) != 0) return false;
+  // The temporary's name now holds the replaced file. Anything that is not plainly
+  // ours alone is let go as a rename over it would have let it go.
+  const int fd = ::open(mappedTemp.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+  struct stat st;
+  const bool keep = fd >= 0 && ::fstat(fd, &st) == 0 && OwnSingleRegular(st) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+                    OpenOnlyHere(fd);
+  if (!keep) {
+    if (fd >= 0) ::close(fd);
+    (void)::unlink(mappedTemp.c_str());
+    return true;
+  }
+  DropSpare();
+  t_spare.fd = fd;
+  t_spare.slot = slot;
+  t_spare.prefix = prefix;
+  t_spare.name = tempName;
+  t_spare.mapped = mappedTemp;
+  return true;
+}
+
 // Creates the first free "__qvosi%03d.tmp" / "__qvosi%03d_%03d.tmp" beside target and
-// locks it for as long as it is open. Returns the descriptor and the name, or -1.
-int CreateTemp(int16_t slot, const char* target, std::string* tempName) {
+// locks it for as long as it is open, or takes the thread's spare of the same slot
+// and folder (reused set: written over from its start, cut to length by the caller).
+// Returns the descriptor and the name, or -1.
+int CreateTemp(int16_t slot, const char* target, const std::string& mappedTarget, std::string* tempName,
+               std::string* mappedTemp, bool* reused) {
   const std::string prefix = FolderPrefix(target);
   struct stat targetInfo;
-  const bool targetExists = ::stat(platform::MapPath(target).c_str(), &targetInfo) == 0;
+  const bool targetExists = ::stat(mappedTarget.c_str(), &targetInfo) == 0;
+  *reused = false;
+  if (t_spare.fd >= 0) {
+    if (t_spare.slot == slot && t_spare.prefix == prefix && ::lseek(t_spare.fd, 0, SEEK_SET) == 0) {
+      const int fd = t_spare.fd;
+      if (targetExists) (void)::fchmod(fd, targetInfo.st_mode & 07777);
+      *tempName = t_spare.name;
+      *mappedTemp = t_spare.mapped;
+      t_spare = SpareTemp{};
+      *reused = true;
+      return fd;
+    }
+    DropSpare();
+  }
   // Only the folder is looked up ignoring case: the temporary's own name is ours, and
   // looking a new name up reads the whole folder, which many workers writing into one
   // folder would otherwise do for every file they write.
@@ -113,6 +193,7 @@ int CreateTemp(int16_t slot, const char* target, std::string* tempName) {
       (void)::flock(fd, LOCK_EX | LOCK_NB);
       if (targetExists) (void)::fchmod(fd, targetInfo.st_mode & 07777);
       *tempName = name;
+      *mappedTemp = mapped;
       return fd;
     }
     if (error != EEXIST) return -1;
@@ -193,6 +274,34 @@ OsiEnd Dispatch(OsiFrame& f) {
   }
 }
 
+// The block buffers of the last call on this thread, kept for the next: every
+// operation fills what it uses before it reads it, so they are not cleared.
+struct KeptBlocks {
+  int16_t* s = nullptr;
+  int32_t* l = nullptr;
+  float* f = nullptr;
+  double* d = nullptr;
+  ~KeptBlocks() {
+    SFree1Dim(&s);
+    LFree1Dim(&l);
+    FFree1Dim(&f);
+    DFree1Dim(&d);
+  }
+};
+thread_local KeptBlocks t_blocks;
+
+bool TakeBlocks(OsiFrame& f) {
+  if (t_blocks.s) {
+    f.blkS = std::exchange(t_blocks.s, nullptr);
+    f.blkL = std::exchange(t_blocks.l, nullptr);
+    f.blkF = std::exchange(t_blocks.f, nullptr);
+    f.blkD = std::exchange(t_blocks.d, nullptr);
+    return true;
+  }
+  return !QvAllocFailed(SAlloc1Dim(&f.blkS, OSI_BLOCK)) && !QvAllocFailed(LAlloc1Dim(&f.blkL, OSI_BLOCK)) &&
+         !QvAllocFailed(FAlloc1Dim(&f.blkF, OSI_BLOCK)) && !QvAllocFailed(DAlloc1Dim(&f.blkD, OSI_BLOCK));
+}
+
 // Owns the block buffers and the descriptors of one call.
 struct FrameGuard {
   OsiFrame& f;
@@ -201,6 +310,13 @@ struct FrameGuard {
     if (f.in >= 0) ::close(f.in);
     if (f.out >= 0) ::close(f.out);
     f.in = f.out = -1;
+    if (!t_blocks.s && f.blkS && f.blkL && f.blkF && f.blkD) {  // one set is kept, any other freed
+      t_blocks.s = std::exchange(f.blkS, nullptr);
+      t_blocks.l = std::exchange(f.blkL, nullptr);
+      t_blocks.f = std::exchange(f.blkF, nullptr);
+      t_blocks.d = std::exchange(f.blkD, nullptr);
+      return;
+    }
     SFree1Dim(&f.blkS);
     LFree1Dim(&f.blkL);
     FFree1Dim(&f.blkF);
@@ -365,7 +481,10 @@ int32_t OSIFile(int16_t slot, int32_t chn, int32_t id, char* inName, char* outNa
   // 2. Equal names: ask, then write through the slot's temporary file.
   char requested[OSI_NAME_SIZE] = "";
   if (haveOut) StrCopy(requested, outName);
-  const bool equal = needs.openOutput && needs.input && NamesSameFile(f.in, inName, outName);
+  // The output is looked up once: a new name is looked up ignoring case by reading
+  // its whole folder.
+  const std::string mappedOut = needs.openOutput ? platform::MapPath(requested) : std::string();
+  const bool equal = needs.openOutput && needs.input && NamesSameFile(f.in, inName, outName, mappedOut);
   if (equal && prompt == 1) {
     const std::string question = StrPrintf("I/O FILENAMES ARE IDENTICAL\n\n[%s]\n\nOVERWRITE INPUT FILE?", inName);
     if (!core_io::AskYesNo(question)) {
@@ -376,8 +495,10 @@ int32_t OSIFile(int16_t slot, int32_t chn, int32_t id, char* inName, char* outNa
 
   // 3. The output, always a temporary file beside the requested one.
   std::string tempName;
+  std::string mappedTemp;
+  bool reused = false;
   if (needs.openOutput) {
-    f.out = CreateTemp(slot, requested, &tempName);
+    f.out = CreateTemp(slot, requested, mappedOut, &tempName, &mappedTemp, &reused);
     if (f.out < 0) {
       const char* kind = static_cast<uint16_t>(id) == OSI_ASCII_OUTPUT ? "ASCII" : "BINARY";
       Warn(StrPrintf("OSIFile()\n\nCASE ID=[%d]\n\nFAILED TO CREATE %s FILE=[%s] FOR WRITING\n\nABORTING", id, kind,
@@ -394,8 +515,7 @@ int32_t OSIFile(int16_t slot, int32_t chn, int32_t id, char* inName, char* outNa
   f.limited = needs.input && Cnv.Lim_Stat[slot] == 1;
 
   // 5. The block buffers.
-  if (QvAllocFailed(SAlloc1Dim(&f.blkS, OSI_BLOCK)) || QvAllocFailed(LAlloc1Dim(&f.blkL, OSI_BLOCK)) ||
-      QvAllocFailed(FAlloc1Dim(&f.blkF, OSI_BLOCK)) || QvAllocFailed(DAlloc1Dim(&f.blkD, OSI_BLOCK))) {
+  if (!TakeBlocks(f)) {
     core_io::Error("OSIFile()\n\nblk_fpt/blk_lpt/blk_spt - CORE ALLOCATION ERROR");
     if (f.out >= 0) {
       ::close(f.out);
@@ -414,7 +534,14 @@ int32_t OSIFile(int16_t slot, int32_t chn, int32_t id, char* inName, char* outNa
   // 7. Close, then put the output in place (one atomic rename over the old file).
   int32_t result = end == OsiEnd::Done ? 1 : 0;
   if (f.out >= 0) {
-    if (::close(f.out) != 0 && result == 1) {
+    // A file written over in place ends where the operation stopped writing: every
+    // operation writes its output from the start in order.
+    bool cut = true;
+    if (reused) {
+      const off_t end = ::lseek(f.out, 0, SEEK_CUR);
+      cut = end >= 0 && ::ftruncate(f.out, end) == 0;
+    }
+    if ((::close(f.out) != 0 || !cut) && result == 1) {
       Warn(StrPrintf("OSIFile()\n\nCASE ID=[%d]\n\nFAILED TO WRITE BINARY FILE=[%s]\n\nABORTING", id, requested));
       result = 0;
     }
@@ -432,7 +559,9 @@ int32_t OSIFile(int16_t slot, int32_t chn, int32_t id, char* inName, char* outNa
           DebugPrintf("RENAMING FILE FROM [%s] TO [%s]\n", requested, tempName.c_str());
         StrCopy(inName, OSI_NAME_SIZE, requested);
       }
-      if (!MoveFileEx(tempName.c_str(), requested, MOVEFILE_REPLACE_EXISTING)) {
+      const bool exchanged =
+          t_keepDepth > 0 && ExchangeIntoPlace(slot, FolderPrefix(requested), tempName, mappedTemp, mappedOut);
+      if (!exchanged && ::rename(mappedTemp.c_str(), mappedOut.c_str()) != 0) {
         Warn(StrPrintf("OSIFile()\n\n[%d] FAILED TO RENAME FILE FROM [%s] TO [%s]", id, tempName.c_str(), requested));
         result = 0;  // the data stay in the temporary file
       }
@@ -454,4 +583,10 @@ int32_t OSIFile(int16_t slot, int32_t chn, int32_t id, char* inName, char* outNa
   }
   Trace(DEBUG_EXIT);
   return result;
+}
+
+OsiKeepReplacedFiles::OsiKeepReplacedFiles() { ++t_keepDepth; }
+
+OsiKeepReplacedFiles::~OsiKeepReplacedFiles() {
+  if (--t_keepDepth == 0) DropSpare();
 }

@@ -107,3 +107,20 @@ int32_t* OSIFileSlotLimits(int16_t slot);
 // operation in this build is refused before any file is opened.
 int32_t OSIFile(int16_t slot, int32_t chn, int32_t id, char* inName, char* outName, int16_t variant, int16_t prompt,
                 int16_t report);
+
+// While one lives on a thread, an engine output that replaces an existing regular file
+// of its own keeps the replaced file, exchanged out of its name in one atomic step, as
+// the thread's next temporary file and writes that over in place. A long run of
+// outputs over existing files (the sequences of a file alignment, a repeated command
+// file) then neither creates nor frees a file for each output, which is what makes
+// many workers writing into one folder wait for each other. A replaced file that
+// anyone else still holds open, that has a second name or that is not the user's own
+// is let go exactly as a rename over it would. The last one to end on the thread
+// removes what it keeps. Scopes nest; they cost nothing when no file is replaced.
+class OsiKeepReplacedFiles {
+ public:
+  OsiKeepReplacedFiles();
+  ~OsiKeepReplacedFiles();
+  OsiKeepReplacedFiles(const OsiKeepReplacedFiles&) = delete;
+  OsiKeepReplacedFiles& operator=(const OsiKeepReplacedFiles&) = delete;
+};

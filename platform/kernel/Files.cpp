@@ -8,12 +8,14 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <mutex>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/kernel/Error.h"
@@ -222,10 +224,41 @@ BOOL GetFileModifiedTime(const char* name, SYSTEMTIME* time) {
 
 namespace {
 
+// True when the temporary files of this target were swept less than a while ago.
+// Sweeping reads the whole folder, which stops every writer of the folder meanwhile:
+// a target written over and over by many workers is swept once in a while only.
+bool SweptLately(const std::string& folder, const std::string& base) {
+  constexpr auto kSweepInterval = std::chrono::seconds(10);
+  static std::mutex mutex;
+  static auto* swept = new std::unordered_map<std::string, std::chrono::steady_clock::time_point>();
+  struct stat st;
+  if (stat(folder.empty() ? "." : folder.c_str(), &st) != 0) return false;
+  const auto now = std::chrono::steady_clock::now();
+  std::string key = StrPrintf("%llX:%llX:", static_cast<unsigned long long>(st.st_dev),
+                              static_cast<unsigned long long>(st.st_ino));
+  if (folder.empty() || folder[0] != '/') {  // the same inode may be a new folder elsewhere
+    char cwd[4096];
+    if (!getcwd(cwd, sizeof cwd)) return false;
+    key += cwd;
+    key += '/';
+  }
+  key += folder;
+  key.push_back('\0');
+  key += base;
+  std::lock_guard<std::mutex> lock(mutex);
+  auto found = swept->find(key);
+  if (found != swept->end() && now - found->second < kSweepInterval) return true;
+  if (swept->size() >= 4096) swept->clear();
+  (*swept)[key] = now;
+  return false;
+}
+
 // Removes the temporary files "." + base + ".<pid>-<n>.tmp" in folder whose process no
-// longer exists: a program killed while it wrote leaves them, and each later write of
-// the same target clears them away.
+// longer exists: a program killed while it wrote leaves them, and the next write of
+// the same target clears them away (the next after a few seconds, when the target is
+// written over and over).
 void RemoveStaleTemps(const std::string& folder, const std::string& base) {
+  if (SweptLately(folder, base)) return;
   DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
   if (!dir) return;
   const std::string head = "." + base + ".";

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -411,8 +412,8 @@ TEST_F(InstrumentConvertTest, LeCroyLengthsBeyondTheFileAreRefusedBeforeAnything
     ExpectAxisUnchanged();
   }
   // No descriptor within the first 50 bytes.
-  Bytes moved(40, ' ');
-  moved.insert(moved.end(), pulse.begin(), pulse.end());
+  Bytes moved(40 + pulse.size(), ' ');
+  std::copy(pulse.begin(), pulse.end(), moved.begin() + 40);
   WriteBytes("moved.trc", moved);
   Input("moved.trc");
   boxes_.clear();

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "core/Threads.h"
+#include "fileproc/CrossCorrFix.h"
 #include "platform/kernel/Sync.h"
 #include "platform/kernel/Text.h"
 #include "platform/windows/Window.h"
@@ -595,6 +597,53 @@ TEST_F(OpSeqTest, APoolOfFortyIsLimitedToTheSlotsThatExist) {
   EXPECT_EQ(Cnv.Seq_Sz[29], 8);
   EXPECT_EQ(RavThreadPool.Pool_CCPrm[2], 3);
   EXPECT_TRUE(Boxes().empty()) << ::testing::PrintToString(Boxes());
+}
+
+// The files a pool aligns come out as one worker aligns them, whichever worker
+// takes a file and whatever the workers' own slots held before.
+TEST_F(OpSeqTest, PoolWorkersAlignEveryFileAsOneWorkerDoes) {
+  constexpr int kSeq = 256;
+  for (int k = 0; k < 5; ++k) {
+    std::vector<float> v(4 * kSeq);
+    for (int i = 0; i < 4 * kSeq; ++i) {
+      const int s = i / kSeq;
+      const double t = (i % kSeq - (s * 3 + k) % 7) * 4e-3;
+      v[static_cast<size_t>(i)] = static_cast<float>(std::sin(t * (40.0 + 300.0 * t)));
+    }
+    WriteFloats(StrPrintf("cc%03d", k), v);
+  }
+  const RavFileFixRoutine previous = RavSetFileFixRoutine(nullptr);
+  CrossCorrInstallPoolRoutine();
+  const std::string fields = " cc al old aves 256 1024 8 0.01 1 16 240 1 0 0 3 0 3 0";
+  const auto aligned = [] {
+    std::map<std::string, std::string> files;
+    for (const auto& e : std::filesystem::directory_iterator(".")) {
+      const std::string name = e.path().filename().string();
+      if (name.rfind("al", 0) == 0) files[name] = ReadText(name);
+    }
+    for (const auto& [name, bytes] : files) std::filesystem::remove(name);
+    return files;
+  };
+  RunLines({"SEQCCFILEFIX", "-1" + fields});
+  const std::map<std::string, std::string> one = aligned();
+  for (int16_t k = 2; k <= 3; ++k) {  // settings left over from other work
+    Cnv.Cc_Rad[k] = 1;
+    Cnv.Damp[k] = 0.5f;
+    Cnv.NStps[k] = 3;
+    Cnv.CcRsz_Stat[k] = 1;
+    Cnv.Rsz_SzOut[k] = 512;
+  }
+  RunLines({"SEQCCFILEFIX", "-3" + fields});
+  const std::map<std::string, std::string> three = aligned();
+  RavSetFileFixRoutine(previous);
+  EXPECT_EQ(one.size(), 5u * 6u);  // 4 sequences, the co-added one and its copy per file
+  ASSERT_EQ(three.size(), one.size());
+  for (const auto& [name, bytes] : one) {
+    ASSERT_TRUE(three.count(name)) << name;
+    EXPECT_TRUE(three.at(name) == bytes) << name;
+  }
+  EXPECT_EQ(Cnv.Cc_Rad[3], Cnv.Cc_Rad[1]);
+  for (const auto& box : Boxes()) EXPECT_EQ(box.rfind("Warning", 0), std::string::npos) << box;
 }
 
 TEST_F(OpSeqTest, CalibrationCommandsCheckTheirCountsAndRefuseUnsafeValues) {

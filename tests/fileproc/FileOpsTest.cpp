@@ -255,3 +255,67 @@ TEST_F(FileOpsTest, AStopRequestEndsTheSequenceThreadsOperationWithoutTouchingTh
 }
 
 }  // namespace
+
+namespace {
+
+// Values 0, 1, ... scaled by s.
+std::vector<float> Scaled(int n, float s) {
+  std::vector<float> v(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) v[static_cast<size_t>(i)] = static_cast<float>(i) * s;
+  return v;
+}
+
+}  // namespace
+
+// Outputs that replace files are written over the file each one replaced: a shorter
+// output over a longer old file ends where it should, every output holds what it
+// must, and nothing of the kept file stays once the run is over.
+TEST_F(FileOpsTest, KeptReplacedFilesAreWrittenOverAndCutToTheirOutputs) {
+  WriteValues("in.bin", Ramp(100));
+  WriteValues("short.bin", Ramp(10));
+  WriteValues("a.bin", Ramp(5000));  // the first one replaced: long
+  WriteValues("b.bin", Ramp(3));
+  Cnv.Scalar[0] = 2.0f;
+  {
+    const OsiKeepReplacedFiles keep;
+    ASSERT_EQ(Run(OSI_SCALE, "in.bin", "a.bin"), 1);     // a.bin's 5000 values become the spare
+    ASSERT_EQ(Run(OSI_SCALE, "short.bin", "b.bin"), 1);  // written over them: 10 values
+    ASSERT_EQ(Run(OSI_SCALE, "in.bin", "c.bin"), 1);     // a new name: renamed as ever
+    ASSERT_EQ(Run(OSI_SCALE, "short.bin", "a.bin"), 1);
+    Cnv.Scalar[0] = 3.0f;
+    ASSERT_EQ(Run(OSI_SCALE, "short.bin", "short.bin"), 1);  // in place
+  }
+  EXPECT_EQ(ReadValues<float>("b.bin"), Scaled(10, 2.0f));
+  EXPECT_EQ(ReadValues<float>("c.bin"), Scaled(100, 2.0f));
+  EXPECT_EQ(ReadValues<float>("a.bin"), Scaled(10, 2.0f));
+  EXPECT_EQ(ReadValues<float>("short.bin"), Scaled(10, 3.0f));
+  EXPECT_EQ(Files(), (std::vector<std::string>{"a.bin", "b.bin", "c.bin", "in.bin", "short.bin"}));
+}
+
+// A replaced file that someone still reads, or that has a second name, is let go as
+// a rename over it lets it go: the reader and the other name keep the old values.
+TEST_F(FileOpsTest, AReplacedFileStillOpenOrLinkedElsewhereIsNotWrittenOver) {
+  WriteValues("in.bin", Ramp(100));
+  WriteValues("read.bin", Ramp(64));
+  WriteValues("linked.bin", Ramp(32));
+  ASSERT_EQ(::link("linked.bin", "other-name.bin"), 0);
+  const int reader = ::open("read.bin", O_RDONLY);
+  ASSERT_GE(reader, 0);
+  Cnv.Scalar[0] = -1.0f;
+  {
+    const OsiKeepReplacedFiles keep;
+    ASSERT_EQ(Run(OSI_SCALE, "in.bin", "read.bin"), 1);
+    ASSERT_EQ(Run(OSI_SCALE, "in.bin", "x.bin"), 1);
+    ASSERT_EQ(Run(OSI_SCALE, "in.bin", "linked.bin"), 1);
+    ASSERT_EQ(Run(OSI_SCALE, "in.bin", "y.bin"), 1);
+    ASSERT_EQ(Run(OSI_SCALE, "in.bin", "x.bin"), 1);
+  }
+  std::vector<float> old(64);
+  ASSERT_EQ(::pread(reader, old.data(), 64 * sizeof(float), 0), static_cast<ssize_t>(64 * sizeof(float)));
+  ::close(reader);
+  EXPECT_EQ(old, Ramp(64));
+  EXPECT_EQ(ReadValues<float>("other-name.bin"), Ramp(32));
+  for (const char* name : {"read.bin", "x.bin", "linked.bin", "y.bin"})
+    EXPECT_EQ(ReadValues<float>(name), Scaled(100, -1.0f)) << name;
+  EXPECT_EQ(Files(), (std::vector<std::string>{"in.bin", "linked.bin", "other-name.bin", "read.bin", "x.bin", "y.bin"}));
+}
