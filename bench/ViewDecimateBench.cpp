@@ -108,11 +108,11 @@ void ViewDecimateThreeLevels(benchmark::State& state, int sets) {
   SetBytes(state, s);
 }
 // The pass on every core: the file's blocks cut into ranges taken by the view thread
-// and one view worker a further core.
+// and one view worker a further core, each fitting two blocks at a time.
 void BM_ViewDecimateAllCores(benchmark::State& state) {
   const Setup& s = setup;
   const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-  std::vector<ViewWork> works(static_cast<size_t>(std::max(cores, ViewUniformSpline::kGroupMax)));
+  std::vector<ViewWork> works(static_cast<size_t>(std::max(kViewWorkSetsPerWorker * cores, ViewUniformSpline::kGroupMax)));
   const int sets = static_cast<int>(works.size());
   if (ViewWorkAllocSets(works.data(), sets, VIEW_BLOCK_POINTS) != sets) {
     state.SkipWithError("work arrays");
@@ -233,7 +233,7 @@ struct FitBlocks {
                              : -1;
       ok = got > 0;
       ns[b] = ok ? static_cast<uint32_t>(got) : 0;
-      for (uint32_t i = 0; i < ns[b]; ++i) works[b].y[i] = works[b].raw[i];
+      viewdetail::BlockOrdinates(works[b], ns[b], 0);
       ptrs[b] = &works[b];
     }
     if (fd >= 0) ::close(fd);
@@ -274,11 +274,13 @@ void PrintHashes(const Setup& s) {
                             {{2.5, 333.3, 1111.1}, {VIEW_KIND_AVE, VIEW_KIND_AVE, VIEW_KIND_MAX}},
                             {{0.7, 20000.0, 33333.3}, {VIEW_KIND_MAX, VIEW_KIND_AVE, VIEW_KIND_MAX}}};
   constexpr int kWorkers = 8;
-  ViewWork works[kWorkers];
-  if (ViewWorkAllocSets(works, kWorkers, VIEW_BLOCK_POINTS) != kWorkers) return;
+  constexpr int kSets = kWorkers * kViewWorkSetsPerWorker;
+  ViewWork works[kSets];
+  if (ViewWorkAllocSets(works, kSets, VIEW_BLOCK_POINTS) != kSets) return;
   const int fd = ::open(s.path.c_str(), O_RDONLY);
-  // One work set, blocks fitted four at a time, and eight ranges side by side.
-  for (int sets : {1, ViewUniformSpline::kGroupMax, kWorkers}) {
+  // One work set, blocks fitted four at a time, and ranges side by side on eight
+  // threads, each fitting two blocks at a time.
+  for (int sets : {1, ViewUniformSpline::kGroupMax, kSets}) {
     for (const Config& c : configs) {
       std::vector<float> out[3];
       ViewLevelOut levels[3];
@@ -293,7 +295,7 @@ void PrintHashes(const Setup& s) {
       ViewUniformSpline spline;
       ViewDecimateStats stats;
       const ViewDecimateEnd end =
-          sets == kWorkers ? ViewDecimateOnWorkers(fd, s.points, levels, works, sets, sets, ViewDecimateHooks{}, &stats)
+          sets == kSets ? ViewDecimateOnWorkers(fd, s.points, levels, works, sets, kWorkers, ViewDecimateHooks{}, &stats)
                            : ViewDecimate(fd, s.points, levels, works, sets, spline, ViewDecimateHooks{}, &stats);
       uint64_t hash = 1469598103934665603ull;
       for (int v = 0; v < 3; ++v) {

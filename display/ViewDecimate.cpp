@@ -11,11 +11,11 @@ int16_t ViewWorkAlloc(ViewWork* work, uint32_t points) {
   if (!work) return -1;
   ViewWorkFree(work);
   if (points < VIEW_BLOCK_MIN) points = VIEW_BLOCK_MIN;
-  if (QvAllocFailed(FAlloc1Dim(&work->raw, points)) || QvAllocFailed(DAlloc1Dim(&work->y, points)) ||
-      QvAllocFailed(DAlloc1Dim(&work->y2, points))) {
+  if (QvAllocFailed(FAlloc1Dim(&work->raw, points)) || QvAllocFailed(DAlloc1Dim(&work->y2, points))) {
     ViewWorkFree(work);
     return -1;
   }
+  work->y = work->raw;
   work->u = work->y2;
   work->points = points;
   return 1;
@@ -30,8 +30,8 @@ int ViewWorkAllocSets(ViewWork* works, int count, uint32_t points) {
 void ViewWorkFree(ViewWork* work) {
   if (!work) return;
   FFree1Dim(&work->raw);
-  DFree1Dim(&work->y);
   DFree1Dim(&work->y2);
+  work->y = nullptr;
   work->u = nullptr;
   work->points = 0;
 }
@@ -127,6 +127,30 @@ void AdvanceRun(viewdetail::LevelRun& run, double limit, uint32_t size) {
   const uint64_t stop = FirstReached(run.k, limit / h, [&](uint64_t k) { return !(static_cast<double>(k) * h < limit); });
   uint64_t k = run.k;
   uint32_t j = run.j;
+  // The position that completes pixel q when searched from 0: the pass searches from
+  // the position after the one that completed the pixel before, which gives the
+  // same position when pixels are two sampling steps wide or wider (their ends lie
+  // more than a step apart, whatever the rounding). Then the pixels completed below
+  // stop are those whose position comes before it, found from an estimate.
+  if (f >= 1.5 * h) {
+    const auto ends = [&](uint32_t q) {
+      const double edge = (static_cast<double>(q) + 0.499999) * f;
+      return FirstReached(0, (edge - half) / h, [&](uint64_t p) { return edge <= static_cast<double>(p) * h + half; });
+    };
+    const double estimate = (static_cast<double>(stop) * h + half) / f - 0.499999;
+    uint32_t end = j;
+    if (estimate > static_cast<double>(j)) end = estimate < static_cast<double>(size) ? static_cast<uint32_t>(estimate) : size;
+    while (end > j && ends(end - 1) >= stop) --end;
+    while (end < size && ends(end) < stop) ++end;
+    if (end >= size) {  // the level is complete
+      run.k = ends(size - 1) + 1;
+      run.j = size;
+    } else {
+      run.k = stop;
+      run.j = end;
+    }
+    return;
+  }
   for (;;) {
     const double edge = (static_cast<double>(j) + 0.499999) * f;
     const uint64_t done =
@@ -207,39 +231,57 @@ struct ViewRange {
 };
 
 // Reads, fits and samples the blocks of range r (its runs set up by the caller)
-// with the arrays of work, calling beforeBlock (when given) before each block.
-void RunRange(ViewRange& r, ViewWork& work, const std::function<void()>& beforeBlock) {
+// with the sets works[0..sets-1]: up to sets blocks are read and fitted together,
+// then sampled in order. beforeBlock (when given) is called before each group.
+void RunRange(ViewRange& r, ViewWork* works, int sets, const std::function<void()>& beforeBlock) {
   ViewUniformSpline spline;
   const std::vector<ViewBlockStart>& blocks = r.plan->blocks;
-  for (size_t b = r.first; b < r.end; ++b) {
+  for (size_t first = r.first; first < r.end;) {
     if (beforeBlock) beforeBlock();
     if (r.halt->load(std::memory_order_relaxed)) {
       r.result = ViewDecimateEnd::Stopped;
       return;
     }
-    const ViewBlockStart& at = blocks[b];
-    const int64_t got = viewdetail::ReadBlock(r.fd, at.p0, work.raw, at.n);
-    if (got < 0) {
-      r.result = ViewDecimateEnd::ReadFailed;
-      r.halt->store(true);
-      return;
+    const size_t count = std::min(r.end - first, static_cast<size_t>(sets));
+    const ViewWork* fit[ViewUniformSpline::kGroupMax];
+    uint32_t ns[ViewUniformSpline::kGroupMax];
+    for (size_t g = 0; g < count; ++g) {
+      const size_t b = first + g;
+      const ViewBlockStart& at = blocks[b];
+      ViewWork& work = works[g];
+      const int64_t got = viewdetail::ReadBlock(r.fd, at.p0, work.raw, at.n);
+      if (got < 0) {
+        r.result = ViewDecimateEnd::ReadFailed;
+        r.halt->store(true);
+        return;
+      }
+      if (got != static_cast<int64_t>(at.n)) {
+        r.diverged = true;
+        r.halt->store(true);
+        return;
+      }
+      // Overflows are counted once per raw point: from the end of the block before on.
+      const uint64_t before = b > 0 ? blocks[b - 1].p0 + blocks[b - 1].n : 0;
+      const uint32_t fresh = before > at.p0 ? static_cast<uint32_t>(before - at.p0) : 0;
+      r.overflows += viewdetail::BlockOrdinates(work, at.n, fresh);
+      fit[g] = &work;
+      ns[g] = at.n;
     }
-    if (got != static_cast<int64_t>(at.n)) {
-      r.diverged = true;
-      r.halt->store(true);
-      return;
+    spline.FitGroup(fit, ns, static_cast<int>(count));
+    for (size_t g = 0; g < count; ++g) {
+      const ViewBlockStart& at = blocks[first + g];
+      if (g > 0 && r.halt->load(std::memory_order_relaxed)) {
+        r.result = ViewDecimateEnd::Stopped;
+        return;
+      }
+      spline.Attach(works[g], at.n);
+      for (int v = 0; v < 3; ++v) r.runs[v].active = r.runs[v].active && at.active[v];
+      const double pd = static_cast<double>(at.p0);
+      const double limit = at.last ? pd + at.n : pd + at.n - 1 - VIEW_BLOCK_MARGIN;
+      viewdetail::SampleLevels(r.runs, spline, pd, limit, r.levels);
+      r.pointsRead->fetch_add(at.n, std::memory_order_relaxed);
     }
-    // Overflows are counted once per raw point: from the end of the block before on.
-    const uint64_t before = b > 0 ? blocks[b - 1].p0 + blocks[b - 1].n : 0;
-    const uint32_t fresh = before > at.p0 ? static_cast<uint32_t>(before - at.p0) : 0;
-    if (fresh < at.n) r.overflows += viewdetail::CountOverflows(work.raw + fresh, at.n - fresh);
-    viewdetail::BlockOrdinates(work.raw, at.n, work.y);
-    spline.Fit(work, at.n);
-    for (int v = 0; v < 3; ++v) r.runs[v].active = r.runs[v].active && at.active[v];
-    const double pd = static_cast<double>(at.p0);
-    const double limit = at.last ? pd + at.n : pd + at.n - 1 - VIEW_BLOCK_MARGIN;
-    viewdetail::SampleLevels(r.runs, spline, pd, limit, r.levels);
-    r.pointsRead->fetch_add(at.n, std::memory_order_relaxed);
+    first += count;
   }
 }
 
@@ -248,23 +290,24 @@ void RunRange(ViewRange& r, ViewWork& work, const std::function<void()>& beforeB
 struct RangeQueue {
   std::vector<ViewRange>* parts = nullptr;
   std::atomic<size_t> next{0};
-  void Work(ViewWork& work, const std::function<void()>& beforeBlock) {
+  void Work(ViewWork* works, int sets, const std::function<void()>& beforeBlock) {
     for (;;) {
       const size_t i = next.fetch_add(1);
       if (i >= parts->size()) return;
-      RunRange((*parts)[i], work, beforeBlock);
+      RunRange((*parts)[i], works, sets, beforeBlock);
     }
   }
 };
 
 struct ViewWorker {
   RangeQueue* queue = nullptr;
-  ViewWork* work = nullptr;
+  ViewWork* works = nullptr;
+  int sets = 1;
 };
 
 DWORD RangeWorker(void* parameter) {
   ViewWorker* worker = static_cast<ViewWorker*>(parameter);
-  worker->queue->Work(*worker->work, nullptr);
+  worker->queue->Work(worker->works, worker->sets, nullptr);
   return 0;
 }
 
@@ -331,6 +374,8 @@ ViewDecimateEnd ViewDecimateOnWorkers(int fd, uint64_t rawPoints, ViewLevelOut* 
   };
   const int threads = workers < workCount ? workers : workCount;
   if (threads < 2) return oneThread();
+  // The sets each thread fits its blocks with, side by side.
+  const int sets = std::min(workCount / threads, ViewUniformSpline::kGroupMax);
   const uint32_t cap = works[0].points;
   const ViewSchedule plan = ViewBlockSchedule(rawPoints, cap, levels);
   viewdetail::LevelRun start[3];
@@ -339,9 +384,13 @@ ViewDecimateEnd ViewDecimateOnWorkers(int fd, uint64_t rawPoints, ViewLevelOut* 
     viewdetail::StartRuns(probe, start);
   }
   if (!CanCut(plan, start, cap)) return oneThread();
-  // A few ranges a thread, so that threads the machine gives less time take fewer.
   const size_t count = plan.blocks.size();
-  const size_t ranges = std::min(count, static_cast<size_t>(threads) * kRangesPerThread);
+  // Ranges of as many blocks as a thread fits together, and at least a few a thread,
+  // so that threads the machine gives less time take fewer and the last ones to
+  // finish are short.
+  const size_t perRange = static_cast<size_t>(sets);
+  const size_t ranges =
+      std::min(count, std::max((count + perRange - 1) / perRange, static_cast<size_t>(threads) * kRangesPerThread));
 
   viewdetail::StartRuns(levels, start);  // the kinds as the one-thread pass leaves them
   std::atomic<bool> halt{false};
@@ -388,7 +437,8 @@ ViewDecimateEnd ViewDecimateOnWorkers(int fd, uint64_t rawPoints, ViewLevelOut* 
   for (int i = 1; i < threads; ++i) {
     ViewWorker& worker = helpers[static_cast<size_t>(i)];
     worker.queue = &queue;
-    worker.work = &works[i];
+    worker.works = &works[i * sets];
+    worker.sets = sets;
     DWORD id = 0;
     HANDLE thread = CreateThread(RangeWorker, &worker, &id);
     if (!thread) break;  // the threads there are take every range
@@ -397,7 +447,7 @@ ViewDecimateEnd ViewDecimateOnWorkers(int fd, uint64_t rawPoints, ViewLevelOut* 
   }
   // The stop is polled on the calling thread only, before each of its blocks and
   // while it waits for the workers; once seen, the pass ends stopped.
-  queue.Work(works[0], poll);
+  queue.Work(works, sets, poll);
   for (HANDLE thread : handles) {
     while (WaitForSingleObject(thread, 20) == WAIT_TIMEOUT) poll();
     CloseHandle(thread);

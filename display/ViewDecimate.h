@@ -18,6 +18,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -53,7 +54,9 @@ struct ViewLevelOut {
 struct ViewWork {
   uint32_t points = 0;
   float* raw = nullptr;   // the raw block as read
-  double* y = nullptr;    // ordinates of the block
+  float* y = nullptr;     // ordinates of the block: raw's own array once KeepOrdinates
+                          // has set its missing values to 0 (each widens to a double
+                          // exactly where the spline uses it)
   double* y2 = nullptr;   // second derivatives of its spline
   double* u = nullptr;    // work vector of the spline sweep: y2's own array, which
                           // the back substitution overwrites after reading it
@@ -125,7 +128,7 @@ class ViewUniformSpline {
       for (uint32_t i = 0; i < n; ++i) y2_[i] = 0.0;
       return;
     }
-    const double* y = work.y;
+    const float* y = work.y;
     double* u = work.u;
     u[0] = 0.0;
     const uint32_t head = n - 1 < static_cast<uint32_t>(kTable) ? n - 1 : static_cast<uint32_t>(kTable);
@@ -199,27 +202,33 @@ class ViewUniformSpline {
   // block has run together, the rest of a longer block alone.
   template <int G>
   void SweepSideBySide(const ViewWork* const* works, const uint32_t* ns) {
-    const double* y[G];
+    const float* y[G];
     double* u[G];
     double* y2[G];
+    double last[G];  // each block's value of the step before, kept out of memory
     uint32_t least = ns[0];
     for (int b = 0; b < G; ++b) {
       y[b] = works[b]->y;
       u[b] = works[b]->u;
       y2[b] = works[b]->y2;
       u[b][0] = 0.0;
+      last[b] = 0.0;
       if (ns[b] < least) least = ns[b];
     }
     for (uint32_t i = 1; i < static_cast<uint32_t>(kTable); ++i)
-      for (int b = 0; b < G; ++b)
-        u[b][i] = (3.0 * (y[b][i + 1] - 2.0 * y[b][i] + y[b][i - 1]) - 0.5 * u[b][i - 1]) * inverse_[i];
+      for (int b = 0; b < G; ++b) {
+        last[b] = (3.0 * (y[b][i + 1] - 2.0 * y[b][i] + y[b][i - 1]) - 0.5 * last[b]) * inverse_[i];
+        u[b][i] = last[b];
+      }
     const double inv = inverse_[kTable - 1];
     for (uint32_t i = kTable; i + 1 < least; ++i)
-      for (int b = 0; b < G; ++b)
-        u[b][i] = (3.0 * (y[b][i + 1] - 2.0 * y[b][i] + y[b][i - 1]) - 0.5 * u[b][i - 1]) * inv;
+      for (int b = 0; b < G; ++b) {
+        last[b] = (3.0 * (y[b][i + 1] - 2.0 * y[b][i] + y[b][i - 1]) - 0.5 * last[b]) * inv;
+        u[b][i] = last[b];
+      }
     const double fac = factor_[kTable - 1];
     for (int b = 0; b < G; ++b) {
-      const double* yb = y[b];
+      const float* yb = y[b];
       double* ub = u[b];
       double* zb = y2[b];
       const uint32_t n = ns[b];
@@ -227,17 +236,24 @@ class ViewUniformSpline {
         ub[i] = (3.0 * (yb[i + 1] - 2.0 * yb[i] + yb[i - 1]) - 0.5 * ub[i - 1]) * inv;
       zb[n - 1] = 0.0;
       for (uint32_t k = n - 2; k + 1 >= least && k + 1 < n; --k) zb[k] = fac * zb[k + 1] + ub[k];
+      last[b] = zb[least - 1];
     }
     for (uint32_t k = least - 2; k >= static_cast<uint32_t>(kTable); --k)
-      for (int b = 0; b < G; ++b) y2[b][k] = fac * y2[b][k + 1] + u[b][k];
+      for (int b = 0; b < G; ++b) {
+        last[b] = fac * last[b] + u[b][k];
+        y2[b][k] = last[b];
+      }
     for (uint32_t k = kTable - 1;; --k) {
-      for (int b = 0; b < G; ++b) y2[b][k] = factor_[k] * y2[b][k + 1] + u[b][k];
+      for (int b = 0; b < G; ++b) {
+        last[b] = factor_[k] * last[b] + u[b][k];
+        y2[b][k] = last[b];
+      }
       if (k == 0) break;
     }
   }
   double factor_[kTable];
   double inverse_[kTable];
-  const double* y_ = nullptr;
+  const float* y_ = nullptr;
   double* y2_ = nullptr;
   uint32_t n_ = 0;
 };
@@ -248,7 +264,7 @@ namespace viewdetail {
 // compiler vectorises: k0 + q is formed as double(k0) + q, exact below 2^53, and the
 // truncation of Eval is taken on the position held within +-2e9, which clamps the
 // interval the same way.
-__attribute__((always_inline)) inline void SplineBatch(const double* y, const double* y2, int32_t lastInterval,
+__attribute__((always_inline)) inline void SplineBatch(const float* y, const double* y2, int32_t lastInterval,
                                                        double k0, int32_t count, double h, double p0, double* out) {
   for (int32_t q = 0; q < count; ++q) {
     const double t = (k0 + static_cast<double>(q)) * h;
@@ -264,52 +280,127 @@ __attribute__((always_inline)) inline void SplineBatch(const double* y, const do
 }
 
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+// The value of SplineBatch at four positions s in the intervals id (as doubles)
+// with the knots' values y0, y1 and second derivatives z0, z1 at their ends.
+__attribute__((target("avx2"), always_inline)) inline __m256d CubicAvx2(__m256d s, __m256d id, __m256d y0, __m256d y1,
+                                                                      __m256d z0, __m256d z1) {
+  const __m256d one = _mm256_set1_pd(1.0), sixth = _mm256_set1_pd(1.0 / 6.0);
+  const __m256d b = _mm256_sub_pd(s, id);
+  const __m256d a = _mm256_sub_pd(one, b);
+  const __m256d ca = _mm256_sub_pd(_mm256_mul_pd(_mm256_mul_pd(a, a), a), a);
+  const __m256d cb = _mm256_sub_pd(_mm256_mul_pd(_mm256_mul_pd(b, b), b), b);
+  const __m256d linear = _mm256_add_pd(_mm256_mul_pd(a, y0), _mm256_mul_pd(b, y1));
+  const __m256d curve = _mm256_mul_pd(_mm256_add_pd(_mm256_mul_pd(ca, z0), _mm256_mul_pd(cb, z1)), sixth);
+  return _mm256_add_pd(linear, curve);
+}
+
+// The knots' values and second derivatives at the ends of the four intervals from
+// first on.
+__attribute__((target("avx2"), always_inline)) inline void KnotsAvx2(const float* y, const double* y2, int32_t first,
+                                                                   __m256d& y0, __m256d& y1, __m256d& z0,
+                                                                   __m256d& z1) {
+  y0 = _mm256_cvtps_pd(_mm_loadu_ps(y + first));
+  y1 = _mm256_cvtps_pd(_mm_loadu_ps(y + first + 1));
+  z0 = _mm256_loadu_pd(y2 + first);
+  z1 = _mm256_loadu_pd(y2 + first + 1);
+}
+
+// The values at the four positions kq * h - p0 (kq exact integers), their intervals
+// clamped unless Inside (the positions known to lie within them).
+template <bool Inside>
+__attribute__((target("avx2"), always_inline)) inline __m256d ValuesAvx2(const float* y, const double* y2,
+                                                                       int32_t lastInterval, __m256d kq, double h,
+                                                                       double p0) {
+  const __m256d s = _mm256_sub_pd(_mm256_mul_pd(kq, _mm256_set1_pd(h)), _mm256_set1_pd(p0));
+  __m128i i;
+  if constexpr (Inside) {
+    i = _mm256_cvttpd_epi32(s);
+  } else {
+    i = _mm256_cvttpd_epi32(_mm256_min_pd(_mm256_max_pd(s, _mm256_set1_pd(-2.0e9)), _mm256_set1_pd(2.0e9)));
+    i = _mm_max_epi32(_mm_min_epi32(i, _mm_set1_epi32(lastInterval)), _mm_setzero_si128());
+  }
+  __m256d y0, y1, z0, z1;
+  // At about one sample a knot the four intervals are mostly consecutive: plain loads.
+  const int32_t first = _mm_cvtsi128_si32(i);
+  if (_mm_movemask_epi8(_mm_cmpeq_epi32(i, _mm_add_epi32(_mm_set1_epi32(first), _mm_set_epi32(3, 2, 1, 0)))) ==
+      0xFFFF) {
+    KnotsAvx2(y, y2, first, y0, y1, z0, z1);
+  } else {
+    const __m256d none = _mm256_setzero_pd(), all = _mm256_castsi256_pd(_mm256_set1_epi64x(-1));
+    const __m128 noneF = _mm_setzero_ps(), allF = _mm_castsi128_ps(_mm_set1_epi32(-1));
+    y0 = _mm256_cvtps_pd(_mm_mask_i32gather_ps(noneF, y, i, allF, 4));
+    y1 = _mm256_cvtps_pd(_mm_mask_i32gather_ps(noneF, y + 1, i, allF, 4));
+    z0 = _mm256_mask_i32gather_pd(none, y2, i, all, 8);
+    z1 = _mm256_mask_i32gather_pd(none, y2 + 1, i, all, 8);
+  }
+  return CubicAvx2(s, _mm256_cvtepi32_pd(i), y0, y1, z0, z1);
+}
+
 // The same values four at a time with AVX2 gathers; every product and sum is
-// rounded alone, in the order of SplineBatch (no FMA).
-__attribute__((target("avx2"))) inline void SplineBatchAvx2(const double* y, const double* y2, int32_t lastInterval,
-                                                            double k0, int32_t count, double h, double p0,
-                                                            double* out) {
-  const __m256d vh = _mm256_set1_pd(h), vp0 = _mm256_set1_pd(p0);
-  const __m256d lo = _mm256_set1_pd(-2.0e9), hi = _mm256_set1_pd(2.0e9);
-  const __m256d one = _mm256_set1_pd(1.0), sixth = _mm256_set1_pd(1.0 / 6.0), four = _mm256_set1_pd(4.0);
-  const __m128i last = _mm_set1_epi32(lastInterval), zero = _mm_setzero_si128();
-  const __m128i steps = _mm_set_epi32(3, 2, 1, 0);
-  __m256d kq = _mm256_add_pd(_mm256_set1_pd(k0), _mm256_set_pd(3.0, 2.0, 1.0, 0.0));  // exact integers
+// rounded alone, in the order of SplineBatch (no FMA). Inside: every position of the
+// batch lies within the knots' intervals; rising: besides, sixteen positions in a
+// row lie in consecutive intervals when the first and the last lie fifteen apart.
+template <bool Inside>
+__attribute__((target("avx2"))) inline void SplineBatchAvx2Of(const float* y, const double* y2, int32_t lastInterval,
+                                                              double k0, int32_t count, double h, double p0,
+                                                              double* out, bool rising) {
+  const __m256d four = _mm256_set1_pd(4.0);
+  const __m256d lanes = _mm256_set_pd(3.0, 2.0, 1.0, 0.0);
+  __m256d kq = _mm256_add_pd(_mm256_set1_pd(k0), lanes);  // exact integers
   int32_t q = 0;
-  for (; q + 4 <= count; q += 4) {
-    const __m256d s = _mm256_sub_pd(_mm256_mul_pd(kq, vh), vp0);
-    const __m256d held = _mm256_min_pd(_mm256_max_pd(s, lo), hi);
-    __m128i i = _mm256_cvttpd_epi32(held);
-    i = _mm_max_epi32(_mm_min_epi32(i, last), zero);
-    const __m256d b = _mm256_sub_pd(s, _mm256_cvtepi32_pd(i));
-    const __m256d a = _mm256_sub_pd(one, b);
-    __m256d y0, y1, z0, z1;
-    // At about one sample a knot the four intervals are mostly consecutive: plain loads.
-    const int32_t first = _mm_cvtsi128_si32(i);
-    if (_mm_movemask_epi8(_mm_cmpeq_epi32(i, _mm_add_epi32(_mm_set1_epi32(first), steps))) == 0xFFFF) {
-      y0 = _mm256_loadu_pd(y + first);
-      y1 = _mm256_loadu_pd(y + first + 1);
-      z0 = _mm256_loadu_pd(y2 + first);
-      z1 = _mm256_loadu_pd(y2 + first + 1);
-    } else {
-      const __m256d none = _mm256_setzero_pd(), all = _mm256_castsi256_pd(_mm256_set1_epi64x(-1));
-      y0 = _mm256_mask_i32gather_pd(none, y, i, all, 8);
-      y1 = _mm256_mask_i32gather_pd(none, y + 1, i, all, 8);
-      z0 = _mm256_mask_i32gather_pd(none, y2, i, all, 8);
-      z1 = _mm256_mask_i32gather_pd(none, y2 + 1, i, all, 8);
+  if constexpr (Inside) {
+    for (; q + 16 <= count; q += 16) {
+      int32_t first = 0, end = 0;
+      if (rising) {
+        first = static_cast<int32_t>((k0 + static_cast<double>(q)) * h - p0);
+        end = static_cast<int32_t>((k0 + static_cast<double>(q + 15)) * h - p0);
+      }
+      if (rising && end - first == 15) {
+        // The intervals counted on from the first, the knots loaded plainly.
+        const __m256d vh = _mm256_set1_pd(h), vp0 = _mm256_set1_pd(p0);
+        __m256d id = _mm256_add_pd(_mm256_set1_pd(static_cast<double>(first)), lanes);  // exact integers
+        for (int32_t r = 0; r < 16; r += 4) {
+          const __m256d s = _mm256_sub_pd(_mm256_mul_pd(kq, vh), vp0);
+          __m256d y0, y1, z0, z1;
+          KnotsAvx2(y, y2, first + r, y0, y1, z0, z1);
+          _mm256_storeu_pd(out + q + r, CubicAvx2(s, id, y0, y1, z0, z1));
+          kq = _mm256_add_pd(kq, four);
+          id = _mm256_add_pd(id, four);
+        }
+      } else {
+        for (int32_t r = 0; r < 16; r += 4) {
+          _mm256_storeu_pd(out + q + r, ValuesAvx2<true>(y, y2, lastInterval, kq, h, p0));
+          kq = _mm256_add_pd(kq, four);
+        }
+      }
     }
-    const __m256d ca = _mm256_sub_pd(_mm256_mul_pd(_mm256_mul_pd(a, a), a), a);
-    const __m256d cb = _mm256_sub_pd(_mm256_mul_pd(_mm256_mul_pd(b, b), b), b);
-    const __m256d linear = _mm256_add_pd(_mm256_mul_pd(a, y0), _mm256_mul_pd(b, y1));
-    const __m256d curve = _mm256_mul_pd(_mm256_add_pd(_mm256_mul_pd(ca, z0), _mm256_mul_pd(cb, z1)), sixth);
-    _mm256_storeu_pd(out + q, _mm256_add_pd(linear, curve));
+  }
+  for (; q + 4 <= count; q += 4) {
+    _mm256_storeu_pd(out + q, ValuesAvx2<Inside>(y, y2, lastInterval, kq, h, p0));
     kq = _mm256_add_pd(kq, four);
   }
   if (q < count) SplineBatch(y, y2, lastInterval, k0 + static_cast<double>(q), count - q, h, p0, out + q);
 }
+__attribute__((target("avx2"))) inline void SplineBatchAvx2(const float* y, const double* y2, int32_t lastInterval,
+                                                            double k0, int32_t count, double h, double p0,
+                                                            double* out) {
+  // The positions grow with q: the first and the last bound them all.
+  const double first = k0 * h - p0;
+  const double end = (k0 + static_cast<double>(count - 1)) * h - p0;
+  if (count > 0 && first >= 0.0 && end < static_cast<double>(lastInterval) + 1.0) {
+    // Each position is within 1e-6 of its exact value below 2^33, so that two in a
+    // row are always more (or always less) than one knot apart when h is 4e-6 or
+    // more from 1 (with h 1 and p0 whole, exactly one knot apart).
+    const bool rising = (k0 + static_cast<double>(count)) * h < 8.0e9 &&
+                        (std::fabs(h - 1.0) >= 4.0e-6 || (h == 1.0 && p0 == std::floor(p0)));
+    SplineBatchAvx2Of<true>(y, y2, lastInterval, k0, count, h, p0, out, rising);
+  } else {
+    SplineBatchAvx2Of<false>(y, y2, lastInterval, k0, count, h, p0, out, false);
+  }
+}
 inline bool HasAvx2() { return __builtin_cpu_supports("avx2"); }
 #else
-inline void SplineBatchAvx2(const double* y, const double* y2, int32_t lastInterval, double k0, int32_t count,
+inline void SplineBatchAvx2(const float* y, const double* y2, int32_t lastInterval, double k0, int32_t count,
                             double h, double p0, double* out) {
   SplineBatch(y, y2, lastInterval, k0, count, h, p0, out);
 }
@@ -555,31 +646,38 @@ ViewSchedule ViewBlockSchedule(uint64_t rawPoints, uint32_t blockPoints, const V
 
 namespace viewdetail {
 
-// Raw points of magnitude 1e18 or more (or not a number) among from[0..n-1].
-inline uint64_t CountOverflows(const float* from, uint32_t n) {
-  uint32_t count = 0;  // n < 2^32
-  for (uint32_t i = 0; i < n; ++i) count += std::fabs(from[i]) < static_cast<float>(VIEW_MISSING_VALUE) ? 0u : 1u;
-  return count;
-}
-
-// The ordinates of a block: the raw values, missing ones as 0.
-inline void BlockOrdinates(const float* __restrict raw, uint32_t n, double* __restrict y) {
-  uint32_t i = 0;
+// Sets the missing values of y[0..n-1] (magnitude 1e18 or more, or not a number)
+// to 0 and returns how many there were.
+inline uint32_t KeepOrdinates(float* y, uint32_t n) {
+  uint32_t i = 0, count = 0;  // n < 2^32
 #if defined(__x86_64__)
   const __m128 limit = _mm_set1_ps(static_cast<float>(VIEW_MISSING_VALUE));
   const __m128 sign = _mm_set1_ps(-0.0f);
+  __m128i missing = _mm_setzero_si128();  // minus the count, lane by lane
   for (; i + 4 <= n; i += 4) {
-    const __m128 value = _mm_loadu_ps(raw + i);
-    const __m128 kept = _mm_and_ps(value, _mm_cmplt_ps(_mm_andnot_ps(sign, value), limit));  // not a number: 0
-    _mm_storeu_pd(y + i, _mm_cvtps_pd(kept));
-    _mm_storeu_pd(y + i + 2, _mm_cvtps_pd(_mm_movehl_ps(kept, kept)));
+    const __m128 value = _mm_loadu_ps(y + i);
+    const __m128 keep = _mm_cmplt_ps(_mm_andnot_ps(sign, value), limit);  // not a number: false
+    _mm_storeu_ps(y + i, _mm_and_ps(value, keep));
+    missing = _mm_sub_epi32(missing, _mm_castps_si128(_mm_xor_ps(keep, _mm_castsi128_ps(_mm_set1_epi32(-1)))));
   }
+  alignas(16) uint32_t lanes[4];
+  _mm_store_si128(reinterpret_cast<__m128i*>(lanes), missing);
+  count = lanes[0] + lanes[1] + lanes[2] + lanes[3];
 #endif
   for (; i < n; ++i) {
-    const float value = raw[i];
-    const float kept = std::fabs(value) < static_cast<float>(VIEW_MISSING_VALUE) ? value : 0.0f;
-    y[i] = static_cast<double>(kept);
+    const bool keep = std::fabs(y[i]) < static_cast<float>(VIEW_MISSING_VALUE);
+    count += keep ? 0u : 1u;
+    y[i] = keep ? y[i] : 0.0f;
   }
+  return count;
+}
+
+// Makes the raw block of work (n points as read) its ordinates; the missing values
+// from fresh on (the points no block before had) are counted.
+inline uint32_t BlockOrdinates(ViewWork& work, uint32_t n, uint32_t fresh) {
+  if (fresh > n) fresh = n;
+  KeepOrdinates(work.raw, fresh);
+  return KeepOrdinates(work.raw + fresh, n - fresh);
 }
 
 // Raw points of a block the levels are sampled over in turn, so that the spline's
@@ -609,6 +707,7 @@ struct ReadAhead {
   uint32_t want = 0;
   int64_t got = -1;  // points read, -1 for a failed read
   bool filled = false;
+  uint32_t overflows = 0;  // missing values among the points no block before had
 };
 
 }  // namespace viewdetail
@@ -653,6 +752,7 @@ ViewDecimateEnd ViewDecimate(int fd, uint64_t rawPoints, ViewLevelOut* levels, V
       const ViewWork* fit[Spline::kGroupMax];
       uint32_t ns[Spline::kGroupMax];
       int fitCount = 0;
+      uint64_t readEnd = countedEnd;  // as the pass will have it when it reaches block b
       for (int b = 0; b < (planned ? workCount : 1); ++b) {
         ReadAhead& r = ahead[b];
         if (b == 0) {
@@ -667,7 +767,10 @@ ViewDecimateEnd ViewDecimate(int fd, uint64_t rawPoints, ViewLevelOut* levels, V
         r.filled = r.got > 0;
         ++aheadCount;
         if (r.filled) {
-          viewdetail::BlockOrdinates(works[b].raw, static_cast<uint32_t>(r.got), works[b].y);
+          const uint32_t got = static_cast<uint32_t>(r.got);
+          const uint32_t fresh = readEnd > r.p0 ? static_cast<uint32_t>(std::min<uint64_t>(readEnd - r.p0, got)) : 0;
+          r.overflows = viewdetail::BlockOrdinates(works[b], got, fresh);
+          if (r.p0 + got > readEnd) readEnd = r.p0 + got;
           fit[fitCount] = &works[b];
           ns[fitCount++] = static_cast<uint32_t>(r.got);
         }
@@ -684,8 +787,7 @@ ViewDecimateEnd ViewDecimate(int fd, uint64_t rawPoints, ViewLevelOut* levels, V
     if (n == 0) break;
     if (hooks.stop && hooks.stop()) return ViewDecimateEnd::Stopped;
 
-    const uint32_t fresh = countedEnd > p0 ? static_cast<uint32_t>(countedEnd - p0) : 0;
-    if (stats && fresh < n) stats->overflows += viewdetail::CountOverflows(work.raw + fresh, n - fresh);
+    if (stats) stats->overflows += r.overflows;
     if (p0 + n > countedEnd) countedEnd = p0 + n;
     if (stats) stats->pointsRead += n;
     spline.Attach(work, n);
@@ -716,6 +818,8 @@ ViewDecimateEnd ViewDecimate(int fd, uint64_t rawPoints, ViewLevelOut* levels, V
 
 // Most view workers a pass uses.
 constexpr unsigned kViewWorkersMax = 16;
+// Work sets a view worker fits its blocks with, side by side, when there is room.
+constexpr int kViewWorkSetsPerWorker = 2;
 
 // The pass of ViewDecimate with the blocks of the file cut into ranges of whole
 // blocks, the ranges processed side by side: the calling thread takes the first,
@@ -724,9 +828,10 @@ constexpr unsigned kViewWorkersMax = 16;
 // there, worked out from the sizes (ViewBlockSchedule); a pixel that a range starts
 // inside is finished once the ranges before it are done, with its samples taken in
 // the one-thread order, so every value is the one-thread pass's. works holds
-// workCount work sets of the same size (one per range; up to
-// ViewUniformSpline::kGroupMax of them fit blocks together when the pass runs on
-// one thread). workers 1, or a file the schedule cannot cut (one block, a level
+// workCount work sets of the same size: each thread takes as many as there are for
+// every thread (up to ViewUniformSpline::kGroupMax) and fits that many blocks of
+// its range together, and up to ViewUniformSpline::kGroupMax of them fit blocks
+// together when the pass runs on one thread. workers 1, or a file the schedule cannot cut (one block, a level
 // disabled or a pass that fails on the way, an average level of pixels wider than
 // half a block), runs the one-thread pass. The hooks are called on the calling
 // thread only (block not at all when the ranges run side by side); stop is polled

@@ -401,18 +401,20 @@ TEST_F(ViewFilesTest, PagesReadWhileTheArraysAreRebuilt) {
 
 // The batch evaluation (vectorised where the processor allows) gives every value
 // bit for bit as the one-position evaluation: consecutive and skipping intervals,
-// steps below and above one knot, positions before the first and past the last
-// knot and far outside, and batch lengths that leave a tail.
+// steps below and above one knot and just around its limits for runs taken as
+// consecutive, positions before the first and past the last knot and far outside,
+// batches wholly inside the knots, far from the file's start, and batch lengths that
+// leave a tail.
 TEST(ViewSplineTest, BatchValuesAreTheSingleValuesBitForBit) {
   constexpr uint32_t kN = 300;
   ViewWork work;
   ASSERT_EQ(ViewWorkAlloc(&work, kN), 1);
-  for (uint32_t i = 0; i < kN; ++i) work.y[i] = std::sin(0.3 * i) * 100.0 + (i % 7 == 0 ? 1e-3 : 0.0);
+  for (uint32_t i = 0; i < kN; ++i) work.y[i] = static_cast<float>(std::sin(0.3 * i) * 100.0 + (i % 7 == 0 ? 1e-3 : 0.0));
   ViewUniformSpline spline;
   spline.Fit(work, kN);
-  const double steps[] = {1.0, 0.98765, 1.0101, 1.000011, 2.5, 0.25, 37.0};
-  const double starts[] = {0.0, 1000.0, 123456.0};
-  const int64_t firsts[] = {0, 3, 999, 1000, 1290, 4000000000LL};
+  const double steps[] = {1.0, 0.98765, 1.0101, 1.000011, 2.5, 0.25, 37.0, 1.000004, 0.999996, 1.0000039, 1.5};
+  const double starts[] = {0.0, 1000.0, 123456.0, 4294000000.0, 1000.5};
+  const int64_t firsts[] = {0, 3, 25, 40, 999, 1000, 1290, 4000000000LL};
   double batch[300];
   int checked = 0;
   for (double h : steps)
@@ -430,7 +432,7 @@ TEST(ViewSplineTest, BatchValuesAreTheSingleValuesBitForBit) {
           }
         }
       }
-  EXPECT_GT(checked, 10000);
+  EXPECT_GT(checked, 100000);
   ViewWorkFree(&work);
 }
 
@@ -451,8 +453,8 @@ TEST(ViewSplineTest, BlocksFittedSideBySideAreFittedBitForBit) {
       ASSERT_EQ(ViewWorkAlloc(&side[b], 2000), 1);
       for (uint32_t i = 0; i < sizes[b]; ++i) {
         const double v = std::sin(0.37 * i + b) * (10.0 + b) + ((i * 7 + b) % 13 == 0 ? 3.5 : 0.0);
-        one[b].y[i] = v;
-        side[b].y[i] = v;
+        one[b].y[i] = static_cast<float>(v);
+        side[b].y[i] = static_cast<float>(v);
       }
       sidePtrs.push_back(&side[b]);
     }
@@ -480,8 +482,8 @@ namespace {
 
 // The pixels of a level as the pass took its samples before they came in runs: one
 // position after the other, each value from the one-position evaluation.
-void SampleOneByOne(viewdetail::LevelRun& run, const ViewUniformSpline& spline, double p0, double limit,
-                    ViewLevelOut& out) {
+template <class Spline>
+void SampleOneByOne(viewdetail::LevelRun& run, const Spline& spline, double p0, double limit, ViewLevelOut& out) {
   const double h = run.h, half = 0.5 * h, f = run.f;
   double edge = (static_cast<double>(run.j) + 0.499999) * f;
   for (;;) {
@@ -513,7 +515,88 @@ void SampleOneByOne(viewdetail::LevelRun& run, const ViewUniformSpline& spline, 
   }
 }
 
+// The natural spline of ViewUniformSpline written out on ordinates held as doubles
+// (the sweep's factors worked out knot by knot), with its evaluation.
+struct DoubleSpline {
+  std::vector<double> y, y2;
+  void Fit() {
+    const size_t n = y.size();
+    y2.assign(n, 0.0);
+    std::vector<double> u(n, 0.0), factor(n, 0.0);
+    double prev = 0.0;
+    for (size_t i = 1; i + 1 < n; ++i) {
+      const double p = 0.5 * prev + 2.0;
+      factor[i] = -0.5 / p;
+      prev = factor[i];
+      u[i] = (3.0 * (y[i + 1] - 2.0 * y[i] + y[i - 1]) - 0.5 * u[i - 1]) * (1.0 / p);
+    }
+    for (size_t k = n - 1; k-- > 0;) y2[k] = factor[k] * y2[k + 1] + u[k];
+  }
+  double Eval(double s) const {
+    int64_t i = std::clamp<int64_t>(static_cast<int64_t>(s), 0, static_cast<int64_t>(y.size()) - 2);
+    const double b = s - static_cast<double>(i);
+    const double a = 1.0 - b;
+    return a * y[i] + b * y[i + 1] + ((a * a * a - a) * y2[i] + (b * b * b - b) * y2[i + 1]) * (1.0 / 6.0);
+  }
+};
+
 }  // namespace
+
+// The pass keeps a block's ordinates as the floats read and widens each where it is
+// used: its levels are byte for byte those of ordinates held as doubles, with
+// subnormal and huge values, zeros of both signs, values at and just below the
+// missing mark, infinities and values that are not numbers (missing ones as 0, each
+// counted), and spline values beyond the mark between huge knots.
+TEST_F(ViewFilesTest, FloatOrdinatesGiveTheLevelsOfDoubleOrdinates) {
+  const uint32_t n = 6007;
+  const float below = std::nextafter(static_cast<float>(VIEW_MISSING_VALUE), 0.0f);
+  const float awkward[] = {1.0e-40f, -1.4e-45f, 1.17549435e-38f, -0.0f, 0.0f, below, -below,
+                           static_cast<float>(VIEW_MISSING_VALUE), -3.0e38f, std::numeric_limits<float>::infinity(),
+                           -std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN(),
+                           4.0e17f, 16777217.0f, 3.3333333f};
+  const auto value = [&](uint64_t i) {
+    if (i % 37 == 11) return awkward[(i / 37) % std::size(awkward)];
+    if (i >= 3000 && i < 3200) return i % 2 ? 9.0e17f : -9.0e17f;  // the spline swings beyond the mark
+    return static_cast<float>(std::sin(0.013 * static_cast<double>(i)) * 1.0e-39 * (i % 3 == 0 ? 1.0 : 1.0e38));
+  };
+  WriteRaw("awkward.bin", n, value);
+  uint64_t missing = 0;
+  DoubleSpline ref;
+  for (uint32_t i = 0; i < n; ++i) {
+    const float v = value(i);
+    const bool keep = std::fabs(v) < static_cast<float>(VIEW_MISSING_VALUE);
+    missing += keep ? 0 : 1;
+    ref.y.push_back(keep ? static_cast<double>(v) : 0.0);
+  }
+  ref.Fit();
+  const int fd = ::open(dir_.File("awkward.bin").c_str(), O_RDONLY);
+  ASSERT_GE(fd, 0);
+  int compared = 0;
+  for (double ppp : {0.61, 1.0, 1.37, 7.0, 101.3})
+    for (bool isMax : {true, false}) {
+      const uint32_t size = static_cast<uint32_t>(n / ppp);
+      std::vector<float> got(size, 7.0f), want(size, 7.0f);
+      ViewLevelOut levels[3] = {{isMax ? VIEW_KIND_MAX : VIEW_KIND_AVE, ppp, size, got.data()}, {}, {}};
+      ViewLevelOut wantLevel = levels[0];
+      wantLevel.values = want.data();
+      viewdetail::LevelRun runs[3];
+      ViewLevelOut probe[3] = {levels[0], {}, {}};
+      viewdetail::StartRuns(probe, runs);
+      SampleOneByOne(runs[0], ref, 0.0, static_cast<double>(n), wantLevel);
+
+      ViewWork work;
+      ASSERT_EQ(ViewWorkAlloc(&work, n), 1);
+      ViewUniformSpline spline;
+      ViewDecimateStats stats;
+      ASSERT_EQ(ViewDecimate(fd, n, levels, work, spline, ViewDecimateHooks{}, &stats), ViewDecimateEnd::Done);
+      ViewWorkFree(&work);
+      EXPECT_EQ(stats.overflows, missing);
+      ASSERT_EQ(std::memcmp(got.data(), want.data(), size * sizeof(float)), 0) << "ppp " << ppp << " max " << isMax;
+      ++compared;
+    }
+  ::close(fd);
+  EXPECT_EQ(compared, 10);
+}
 
 // Samples taken in runs up to each pixel's end give every pixel and the state left
 // bit for bit as taken one by one: pixels of under one sample to thousands, maximum
@@ -527,7 +610,7 @@ TEST(ViewSampleTest, SamplesTakenInRunsGiveThePixelsOfOneByOne) {
     double v = std::sin(0.05 * i) * 3.0 + ((i * 31) % 17 == 0 ? 2.0 : 0.0);
     if (i >= 2000 && i < 2600) v = 0.0;        // flat zero: zero samples of either sign
     if (i >= 4000 && i < 4100) v = 5.0e18;     // a stretch beyond the missing mark
-    work.y[i] = v;
+    work.y[i] = static_cast<float>(v);
   }
   ViewUniformSpline spline;
   spline.Fit(work, kN);
@@ -644,7 +727,8 @@ TEST_F(ViewFilesTest, BlocksReadAheadGiveTheLevelsOfOneBlockAtATime) {
 // pixel's end, pixels that span whole ranges (maxima) or several blocks
 // (averages), several pixels a raw point, levels that complete inside a range and
 // levels the file ends first, missing values in the overlap of two blocks, and a
-// file that ends before its given size (done again on one thread).
+// file that ends before its given size (done again on one thread); workers that fit
+// one block at a time or several together.
 TEST_F(ViewFilesTest, RangesOnViewWorkersGiveTheLevelsOfOneThread) {
   const uint64_t n = 30011;
   const std::string path = dir_.File("ranges.bin");
@@ -676,9 +760,11 @@ TEST_F(ViewFilesTest, RangesOnViewWorkersGiveTheLevelsOfOneThread) {
               levels[v] = {ave ? VIEW_KIND_AVE : VIEW_KIND_MAX, ppp, static_cast<uint32_t>(out[way][v].size()),
                            out[way][v].data()};
             }
-            std::vector<ViewWork> works(static_cast<size_t>(workers));
-            ASSERT_EQ(ViewWorkAllocSets(works.data(), workers, block), workers);
-            ends[way] = ViewDecimateOnWorkers(fd, given, levels, works.data(), workers, way == 0 ? 1 : workers,
+            // One to three work sets a worker: blocks fitted one at a time or together.
+            const int sets = workers * (1 + (a + workers) % 3);
+            std::vector<ViewWork> works(static_cast<size_t>(sets));
+            ASSERT_EQ(ViewWorkAllocSets(works.data(), sets, block), sets);
+            ends[way] = ViewDecimateOnWorkers(fd, given, levels, works.data(), sets, way == 0 ? 1 : workers,
                                               ViewDecimateHooks{}, &stats[way]);
             for (ViewWork& w : works) ViewWorkFree(&w);
           }
