@@ -87,13 +87,19 @@ void Key(platform::TextFileWriter* w, const char* key, const std::string& value)
 
 std::string Numbers(const double* v, int32_t n) {
   std::string s;
-  for (int32_t i = 0; i < n; ++i) s += (i ? " " : "") + StrPrintf("%.17g", v[i]);
+  for (int32_t i = 0; i < n; ++i) {
+    if (i) s += ' ';
+    s += StrPrintf("%.17g", v[i]);
+  }
   return s;
 }
 
 std::string Numbers(const int32_t* v, int32_t n) {
   std::string s;
-  for (int32_t i = 0; i < n; ++i) s += (i ? " " : "") + StrPrintf("%d", v[i]);
+  for (int32_t i = 0; i < n; ++i) {
+    if (i) s += ' ';
+    s += StrPrintf("%d", v[i]);
+  }
   return s;
 }
 
