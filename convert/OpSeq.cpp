@@ -105,7 +105,8 @@ bool BlockLine(Run& run, Blocks* b, const std::string& t, std::string line) {
     if (selector.compare(0, 2, "[-") == 0) {
       b->automatic = 0;
       b->prompted = 0;
-      b->tag = "[" + selector.substr(2);
+      b->tag.assign(1, '[');
+      b->tag.append(selector, 2, std::string::npos);
     } else {
       b->prompted = 1;
       b->tag = selector.substr(0, 3);
