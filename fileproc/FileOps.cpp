@@ -95,9 +95,10 @@ bool RemoveIfStale(const std::string& mapped) {
 struct SpareTemp {
   int fd = -1;
   int16_t slot = 0;
-  std::string prefix;  // the folder part as the callers write it
-  std::string name;    // prefix + file name
-  std::string mapped;  // the same on this machine
+  dev_t folderDev = 0;  // the folder it lies in, whatever the current folder is later
+  ino_t folderIno = 0;
+  std::string name;    // as the callers write it
+  std::string mapped;  // the same on this machine, from the root
 };
 
 thread_local int t_keepDepth = 0;
@@ -119,6 +120,13 @@ bool OpenOnlyHere(int fd) {
   return true;
 }
 
+// The folder a mapped path lies in.
+bool FolderOf(const std::string& mapped, struct stat* st) {
+  const size_t slash = mapped.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : mapped.substr(0, slash);
+  return ::stat(folder.c_str(), st) == 0;
+}
+
 bool OwnSingleRegular(const struct stat& st) {
   return S_ISREG(st.st_mode) && st.st_nlink == 1 && st.st_uid == ::geteuid();
 }
@@ -127,8 +135,8 @@ bool OwnSingleRegular(const struct stat& st) {
 // names, and keeps what target held as the thread's spare where it may be written
 // over. False when the exchange cannot be made (no such target, a file system
 // without it): the caller renames as usual.
-bool ExchangeIntoPlace(int16_t slot, const std::string& prefix, const std::string& tempName,
-                       const std::string& mappedTemp, const std::string& mappedTarget) {
+bool ExchangeIntoPlace(int16_t slot, const std::string& tempName, const std::string& mappedTemp,
+                       const std::string& mappedTarget) {
   struct stat before;
   if (::lstat(mappedTarget.c_str(), &before) != 0 || !OwnSingleRegular(before)) return false;
   if (::renameat2(AT_FDCWD, mappedTemp.c_str(), AT_FDCWD, mappedTarget.c_str(), RENAME_EXCHANGE) != 0) return false;
@@ -136,8 +144,11 @@ bool ExchangeIntoPlace(int16_t slot, const std::string& prefix, const std::strin
   // ours alone is let go as a rename over it would have let it go.
   const int fd = ::open(mappedTemp.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
   struct stat st;
+  struct stat folder;
+  char cwd[4096] = "";
+  const bool relative = mappedTemp.empty() || mappedTemp[0] != '/';
   const bool keep = fd >= 0 && ::fstat(fd, &st) == 0 && OwnSingleRegular(st) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
-                    OpenOnlyHere(fd);
+                    OpenOnlyHere(fd) && FolderOf(mappedTemp, &folder) && (!relative || ::getcwd(cwd, sizeof cwd));
   if (!keep) {
     if (fd >= 0) ::close(fd);
     (void)::unlink(mappedTemp.c_str());
@@ -146,9 +157,10 @@ bool ExchangeIntoPlace(int16_t slot, const std::string& prefix, const std::strin
   DropSpare();
   t_spare.fd = fd;
   t_spare.slot = slot;
-  t_spare.prefix = prefix;
+  t_spare.folderDev = folder.st_dev;
+  t_spare.folderIno = folder.st_ino;
   t_spare.name = tempName;
-  t_spare.mapped = mappedTemp;
+  t_spare.mapped = relative ? std::string(cwd) + "/" + mappedTemp : mappedTemp;
   return true;
 }
 
@@ -163,7 +175,9 @@ int CreateTemp(int16_t slot, const char* target, const std::string& mappedTarget
   const bool targetExists = ::stat(mappedTarget.c_str(), &targetInfo) == 0;
   *reused = false;
   if (t_spare.fd >= 0) {
-    if (t_spare.slot == slot && t_spare.prefix == prefix && ::lseek(t_spare.fd, 0, SEEK_SET) == 0) {
+    struct stat folder;
+    if (t_spare.slot == slot && FolderOf(mappedTarget, &folder) && folder.st_dev == t_spare.folderDev &&
+        folder.st_ino == t_spare.folderIno && ::lseek(t_spare.fd, 0, SEEK_SET) == 0) {
       const int fd = t_spare.fd;
       if (targetExists) (void)::fchmod(fd, targetInfo.st_mode & 07777);
       *tempName = t_spare.name;
@@ -520,7 +534,7 @@ int32_t OSIFile(int16_t slot, int32_t chn, int32_t id, char* inName, char* outNa
     if (f.out >= 0) {
       ::close(f.out);
       f.out = -1;
-      DeleteFile(tempName.c_str());
+      (void)::unlink(mappedTemp.c_str());
     }
     if (haveOut) StrCopy(outName, OSI_NAME_SIZE, requested);
     Trace(DEBUG_EXIT);
@@ -560,14 +574,14 @@ int32_t OSIFile(int16_t slot, int32_t chn, int32_t id, char* inName, char* outNa
         StrCopy(inName, OSI_NAME_SIZE, requested);
       }
       const bool exchanged =
-          t_keepDepth > 0 && ExchangeIntoPlace(slot, FolderPrefix(requested), tempName, mappedTemp, mappedOut);
+          t_keepDepth > 0 && ExchangeIntoPlace(slot, tempName, mappedTemp, mappedOut);
       if (!exchanged && ::rename(mappedTemp.c_str(), mappedOut.c_str()) != 0) {
         Warn(StrPrintf("OSIFile()\n\n[%d] FAILED TO RENAME FILE FROM [%s] TO [%s]", id, tempName.c_str(), requested));
         result = 0;  // the data stay in the temporary file
       }
     } else if (end == OsiEnd::Declined || !equal) {
       // Nothing to keep: the old file stays as it was.
-      DeleteFile(tempName.c_str());
+      (void)::unlink(mappedTemp.c_str());
     }
     // A failed operation on its own input leaves its partial temporary file for
     // inspection; the input is untouched either way.

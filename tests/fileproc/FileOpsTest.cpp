@@ -319,3 +319,29 @@ TEST_F(FileOpsTest, AReplacedFileStillOpenOrLinkedElsewhereIsNotWrittenOver) {
     EXPECT_EQ(ReadValues<float>(name), Scaled(100, -1.0f)) << name;
   EXPECT_EQ(Files(), (std::vector<std::string>{"in.bin", "linked.bin", "other-name.bin", "read.bin", "x.bin", "y.bin"}));
 }
+
+// A kept file belongs to its folder: outputs in another folder, reached by another
+// current folder, never take it, and it goes wherever the current folder is then.
+TEST_F(FileOpsTest, AKeptFileStaysWithItsFolder) {
+  WriteValues("in.bin", Ramp(20));
+  WriteValues("a.bin", Ramp(40));
+  std::filesystem::create_directory("sub");
+  WriteValues("sub/y.bin", Ramp(7));
+  Cnv.Scalar[0] = 5.0f;
+  {
+    const OsiKeepReplacedFiles keep;
+    ASSERT_EQ(Run(OSI_SCALE, "in.bin", "a.bin"), 1);  // a.bin's old values kept here
+    std::filesystem::current_path("sub");
+    ASSERT_EQ(Run(OSI_SCALE, "../in.bin", "x.bin"), 1);
+    ASSERT_EQ(Run(OSI_SCALE, "../in.bin", "y.bin"), 1);
+    EXPECT_EQ(ReadValues<float>("x.bin"), Scaled(20, 5.0f));
+    EXPECT_EQ(ReadValues<float>("y.bin"), Scaled(20, 5.0f));
+    std::filesystem::current_path("..");
+  }
+  EXPECT_EQ(ReadValues<float>("a.bin"), Scaled(20, 5.0f));
+  EXPECT_EQ(Files(), (std::vector<std::string>{"a.bin", "in.bin", "sub"}));
+  std::vector<std::string> inSub;
+  for (const auto& e : std::filesystem::directory_iterator("sub")) inSub.push_back(e.path().filename().string());
+  std::sort(inSub.begin(), inSub.end());
+  EXPECT_EQ(inSub, (std::vector<std::string>{"x.bin", "y.bin"}));
+}
