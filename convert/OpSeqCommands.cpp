@@ -161,6 +161,11 @@ void SetChannel(int16_t c, const char* name) {
   if (c >= 0 && c <= 8) StrCopy(Dsp.Chn_Flnm[c], name);
 }
 
+// A point range given as ending at 0 counts as none: the count of fields drops by its two.
+int32_t WithoutEmptyRange(int32_t n, int32_t withRange, int32_t end) {
+  return n == withRange && end == 0 ? withRange - 2 : n;
+}
+
 void ClearRange() {
   Cnv.Lim_Stat[kSlot] = 0;
   int32_t* lim = OSIFileSlotLimits(kSlot);
@@ -173,6 +178,15 @@ void SetRange(int32_t first, int32_t end) {
   int32_t* lim = OSIFileSlotLimits(kSlot);
   lim[0] = first;
   lim[1] = end;
+}
+
+// The optional range of the command's longest form: set when given, else cleared.
+void RangeOrClear(bool given, int32_t first, int32_t end) {
+  if (given) {
+    SetRange(first, end);
+  } else {
+    ClearRange();
+  }
 }
 
 void Pause(DWORD seconds) {
@@ -273,7 +287,7 @@ void Scale(Run& run) {
   int32_t first = 0, end = 0;
   Scanner sc(run.args);
   int32_t n = sc.Scan(c, in, out, scalar, first, end);
-  if (n == 6 && end == 0) n = 4;
+  n = WithoutEmptyRange(n, 6, end);
   if (n != 4 && n != 6) {
     if (sc.overlong()) return Failed(run, "SCALE");
     run.Fail(StrPrintf("SCALE\n[%s] WRONG NUMBER [NEED 4+] OF PARAMETER ARGUMENTS [%s] IN:\n%s", run.keyword.c_str(),
@@ -292,11 +306,7 @@ void Scale(Run& run) {
   float value = 0.0f;
   Scanner number(scalar);
   if (number.Scan(value) == 1) Cnv.Scalar[kSlot] = value;
-  if (n == 6) {
-    SetRange(first, end);
-  } else {
-    ClearRange();
-  }
+  RangeOrClear(n == 6, first, end);
   RunSimple(run, {OSI_SCALE, 0, n, "4+", false, true}, c, in, out);
 }
 
@@ -407,13 +417,9 @@ void LecroyDelete(Run& run) {
   int32_t first = 0, end = 0;
   Scanner sc(run.args);
   int32_t n = sc.Scan(c, in, out, Cnv.Seq_Sz[kSlot], Cnv.Pts_Ave[kSlot], first, end);
-  if (n == 7 && end == 0) n = 5;
+  n = WithoutEmptyRange(n, 7, end);
   if (n != 5 && n != 7) return WrongCount(run, sc, "LECROYDELETE", "5+");
-  if (n == 7) {
-    SetRange(first, end);
-  } else {
-    ClearRange();
-  }
+  RangeOrClear(n == 7, first, end);
   if (!Operate(run, "LECROYDELETE", Prompt("LECROYDELETE").c_str(), c, OSI_LECROYDELETE, in, out, 0, 0)) return;
   SetChannel(c, out);
 }
@@ -505,15 +511,6 @@ void MixingRatio(Run& run) {
   Pause(3);
 }
 
-// Reads the optional range of the command's longest form: set when given, else cleared.
-void RangeOrClear(bool given, int32_t first, int32_t end) {
-  if (given) {
-    SetRange(first, end);
-  } else {
-    ClearRange();
-  }
-}
-
 // One engine operation over the given point range (or the whole file), its output
 // becoming channel c; the range is cleared afterwards. False after a failure.
 bool OperateOnRange(Run& run, const char* word, const char* prompt, int16_t c, int32_t id, Name& in, Name& out,
@@ -574,7 +571,7 @@ void FftSeq(Run& run, bool file) {
   Scanner sc(run.args);
   int32_t n = sc.Scan(c, in, out, Cnv.Win_Lo[kSlot], Cnv.Win_Hi[kSlot], Cnv.Seq_Sz[kSlot], Cnv.Fft_InSz[kSlot],
                       Cnv.Rate_GHz, Cnv.Fft_OutId, first, end);
-  if (n == 11 && end == 0) n = 9;
+  n = WithoutEmptyRange(n, 11, end);
   if (n != 9 && n != 11) return WrongCount(run, sc, word, "9+");
   if (file) {
     ShowTrace(StrPrintf("OPSEQ:   FFTSEQ_FILE: FIELDS=[%d]\n   WIN LO:HI=[%d][%d] SEQ SZ=[%d]\n   FFT IN SZ=[%d] SMP "
@@ -629,7 +626,7 @@ void AddSect(Run& run) {
   int32_t first = 0, end = 0;
   Scanner sc(run.args);
   int32_t n = sc.Scan(c, in, out, mode, Cnv.Pts_Ave[kSlot], first, end);
-  if (n == 7 && end == 0) n = 5;
+  n = WithoutEmptyRange(n, 7, end);
   if (n != 5 && n != 7) return WrongCount(run, sc, "ADDSECT_FILE", "5+");
   if (n == 7) SetRange(first, end);
   if (!Operate(run, "ADDSECT_FILE", Prompt("ADDSECT_FILE").c_str(), c, OSI_ADDSECT, in, out, mode, 1)) return;
@@ -672,7 +669,7 @@ void SeqCmp(Run& run) {
   int32_t first = 0, end = 0;
   Scanner sc(run.args);
   int32_t n = sc.Scan(c, in, out, Cnv.Sub_Flnm[kSlot], Cnv.Pts_Ave[kSlot], Cnv.Cc_Rad[kSlot], first, end);
-  if (n == 8 && end == 0) n = 6;
+  n = WithoutEmptyRange(n, 8, end);
   if (n != 6 && n != 8) return WrongCount(run, sc, "SEQCMP", "6+");
   if (!Substitute(Prompt("SEQCMP").c_str(), Cnv.Sub_Flnm[kSlot])) return Failed(run, "SEQCMP");
   if (!OperateOnRange(run, "SEQCMP", nullptr, c, OSI_SEQCMP, in, out, 0, 0, n == 8, first, end)) return;
@@ -817,7 +814,7 @@ void SeqCc2File(Run& run) {
   Scanner sc(run.args);
   int32_t n = sc.Scan(c, in, out, Cnv.ShiftVal_Flnm, Cnv.Seq_Sz[kSlot], Cnv.Cc_Rad[kSlot], Cnv.Damp[kSlot],
                       Cnv.NStps[kSlot], Cnv.Cc_Offset[kSlot], Cnv.Win_Lo[kSlot], Cnv.Win_Hi[kSlot], first, end);
-  if (n == 13 && end == 0) n = 11;
+  n = WithoutEmptyRange(n, 13, end);
   if (n != 11 && n != 13) {
     if (sc.overlong()) return Failed(run, "SEQCC2FILE");
     return run.Fail(StrPrintf("SEQCC2FILE\n\n[%s] WRONG NUMBER [NEED 11+] OF PARAMETER ARGUMENTS | SHIFT FLNM INVALID "
@@ -920,7 +917,7 @@ void SeqCoadd(Run& run) {
     Cnv.Win_Lo[kSlot] = 0;
     Cnv.Win_Hi[kSlot] = Cnv.Seq_Sz[kSlot] * 2;
   }
-  if (n == 9 && end == 0) n = 7;
+  n = WithoutEmptyRange(n, 9, end);
   if (Cnv.Win_Hi[kSlot] == 0) n = 5;
   if (!OperateOnRange(run, "SEQCOADD", nullptr, c, OSI_SEQCOADD, in, out, 0, 0, n > 7, first, end)) return;
 }
@@ -1105,7 +1102,7 @@ void ShiftSect(Run& run) {
   int32_t ignored = 0, first = 0, end = 0;
   Scanner sc(run.args);
   int32_t n = sc.Scan(c, in, out, Cnv.Shift_Cnt[kSlot], mode, Cnv.Seq_Sz[kSlot], Cnv.ShiftVal_Flnm, ignored, first, end);
-  if (n == 10 && end == 0) n = 8;
+  n = WithoutEmptyRange(n, 10, end);
   if ((n != 8 && n != 10) || StartsNumber(Cnv.ShiftVal_Flnm)) {
     if (sc.overlong()) return Failed(run, "SHIFTSECT_FILE");
     return run.Fail(StrPrintf("SHIFTSECT_FILE\n\n[%s] WRONG NUMBER [NEED 8+] OF PARAMETER ARGUMENTS | SHIFT FLNM "
@@ -1128,7 +1125,7 @@ void BbmwSeqSplit(Run& run) {
   Scanner sc(run.args);
   int32_t n = sc.Scan(c, in, out, Cnv.Seq_Sz[kSlot], Dsp.Frq_Stp, Cnv.Split_SegStp, Cnv.Split_BandCtr,
                       Cnv.Split_BandWidth, Cnv.Split_CtrGap, Cnv.SeqTbl_Flnm, first, end);
-  if (n == 12 && end == 0) n = 10;
+  n = WithoutEmptyRange(n, 12, end);
   if (n != 10 && n != 12) return WrongCount(run, sc, "BBMWSEQSPLIT", "9+");
   if (std::strcmp(Cnv.SeqTbl_Flnm, "None") == 0) {
     Cnv.SeqTbl_Flnm[0] = '\0';
@@ -1297,7 +1294,7 @@ void Linearize(Run& run) {
   int32_t pts = 0;
   Scanner sc(run.args);
   int32_t n = sc.Scan(c, Cnl.Lin_InFlnm, Cnl.Lin_OutFlnm, Cnl.Mks_Flnm, pts, fsr, first, end);
-  if (n == 8 && end == 0) n = 6;
+  n = WithoutEmptyRange(n, 8, end);
   if (n != 6 && n != 8) return WrongCount(run, sc, "LINEARIZE", "6+");
   if (pts == 0) return Failed(run, "LINEARIZE");  // no step per point without points per FSR
   if (!Substitute(Prompt("LINEARIZE").c_str(), Cnl.Lin_InFlnm, Cnl.Lin_OutFlnm, Cnl.Mks_Flnm))

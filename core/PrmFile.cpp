@@ -85,22 +85,22 @@ void Key(platform::TextFileWriter* w, const char* key, const std::string& value)
   w->Printf("%s = %s\n", key, value.c_str());
 }
 
-std::string Numbers(const double* v, int32_t n) {
+namespace {
+
+template <typename T>
+std::string Joined(const T* v, int32_t n, const char* format) {
   std::string s;
   for (int32_t i = 0; i < n; ++i) {
     if (i) s += ' ';
-    s += StrPrintf("%.17g", v[i]);
+    s += StrPrintf(format, v[i]);
   }
   return s;
 }
 
-std::string Numbers(const int32_t* v, int32_t n) {
-  std::string s;
-  for (int32_t i = 0; i < n; ++i) {
-    if (i) s += ' ';
-    s += StrPrintf("%d", v[i]);
-  }
-  return s;
-}
+}  // namespace
+
+std::string Numbers(const double* v, int32_t n) { return Joined(v, n, "%.17g"); }
+
+std::string Numbers(const int32_t* v, int32_t n) { return Joined(v, n, "%d"); }
 
 }  // namespace prmfile
