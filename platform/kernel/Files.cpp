@@ -224,10 +224,10 @@ BOOL GetFileModifiedTime(const char* name, SYSTEMTIME* time) {
 
 namespace {
 
-// True when the temporary files of this target were swept less than a while ago.
-// Sweeping reads the whole folder, which stops every writer of the folder meanwhile:
-// a target written over and over by many workers is swept once in a while only.
-bool SweptLately(const std::string& folder, const std::string& base) {
+// True when the folder was swept for temporary files less than a while ago. Sweeping
+// reads the whole folder, which stops every writer of the folder meanwhile: a folder
+// written into over and over by many workers is swept once in a while only.
+bool SweptLately(const std::string& folder) {
   constexpr auto kSweepInterval = std::chrono::seconds(10);
   static std::mutex mutex;
   static auto* swept = new std::unordered_map<std::string, std::chrono::steady_clock::time_point>();
@@ -243,8 +243,6 @@ bool SweptLately(const std::string& folder, const std::string& base) {
     key += '/';
   }
   key += folder;
-  key.push_back('\0');
-  key += base;
   std::lock_guard<std::mutex> lock(mutex);
   auto found = swept->find(key);
   if (found != swept->end() && now - found->second < kSweepInterval) return true;
@@ -253,29 +251,40 @@ bool SweptLately(const std::string& folder, const std::string& base) {
   return false;
 }
 
-// Removes the temporary files "." + base + ".<pid>-<n>.tmp" in folder whose process no
-// longer exists: a program killed while it wrote leaves them, and the next write of
-// the same target clears them away (the next after a few seconds, when the target is
-// written over and over).
-void RemoveStaleTemps(const std::string& folder, const std::string& base) {
-  if (SweptLately(folder, base)) return;
+// The process that wrote a temporary file "." + base + ".<pid>-<n>.tmp" (hexadecimal
+// numbers), or 0 when the name is not one.
+pid_t TempWriter(const std::string& name) {
+  constexpr size_t kTail = 4;  // ".tmp"
+  if (name.size() < 1 + 1 + 1 + 3 + kTail || name[0] != '.' ||
+      name.compare(name.size() - kTail, kTail, ".tmp") != 0)
+    return 0;
+  const size_t dot = name.rfind('.', name.size() - kTail - 1);
+  if (dot == std::string::npos || dot < 2) return 0;  // the base is not empty
+  const std::string tail = name.substr(dot + 1, name.size() - kTail - dot - 1);
+  const size_t dash = tail.find('-');
+  if (dash == 0 || dash == std::string::npos || dash > 8 || dash + 1 == tail.size()) return 0;
+  const std::string digits = tail.substr(0, dash);
+  char* end = nullptr;
+  const unsigned long pid = std::strtoul(digits.c_str(), &end, 16);
+  if (!end || *end != '\0' || pid == 0 || pid > 0x7FFFFFFFul) return 0;
+  const std::string count = tail.substr(dash + 1);
+  if (count.find_first_not_of("0123456789ABCDEF") != std::string::npos) return 0;
+  return static_cast<pid_t>(pid);
+}
+
+// Removes the temporary files of writes (see TempWriter) in folder whose process no
+// longer exists: a program killed while it wrote leaves them, and the next write into
+// the same folder clears them away (the next after a few seconds, when the folder is
+// written into over and over).
+void RemoveStaleTemps(const std::string& folder) {
+  if (SweptLately(folder)) return;
   DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
   if (!dir) return;
-  const std::string head = "." + base + ".";
   while (struct dirent* entry = readdir(dir)) {
-    std::string name = entry->d_name;
-    if (name.size() <= head.size() + 4 || name.compare(0, head.size(), head) != 0 ||
-        name.compare(name.size() - 4, 4, ".tmp") != 0)
-      continue;
-    const std::string tail = name.substr(head.size(), name.size() - head.size() - 4);
-    const size_t dash = tail.find('-');
-    if (dash == 0 || dash == std::string::npos || dash > 8) continue;
-    const std::string digits = tail.substr(0, dash);
-    char* end = nullptr;
-    const unsigned long pid = std::strtoul(digits.c_str(), &end, 16);
-    if (!end || *end != '\0' || pid == 0 || pid > 0x7FFFFFFFul) continue;
-    if (kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;  // alive, or not ours to judge
-    unlink((folder + name).c_str());
+    const pid_t pid = TempWriter(entry->d_name);
+    if (pid == 0) continue;
+    if (kill(pid, 0) == 0 || errno != ESRCH) continue;  // alive, or not ours to judge
+    unlink((folder + entry->d_name).c_str());
   }
   closedir(dir);
 }
@@ -287,7 +296,7 @@ int CreateTempBeside(const std::string& target, std::string* tempPath) {
   std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
   std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
   base.resize(Utf8SafeLength(base.data(), base.size() < 200 ? base.size() : 200));
-  RemoveStaleTemps(folder, base);
+  RemoveStaleTemps(folder);
   struct stat targetStat;
   bool haveTarget = stat(target.c_str(), &targetStat) == 0 && S_ISREG(targetStat.st_mode);
   for (int attempt = 0; attempt < 1000; ++attempt) {

@@ -20,12 +20,15 @@ using Clock = std::chrono::steady_clock;
 // Never destroyed: detached threads (workers, process reapers) may still lock and
 // notify them while the process exits.
 std::mutex& g_kernelMutex = *new std::mutex();
-std::condition_variable& g_kernelCv = *new std::condition_variable();
 std::atomic<ServiceHook> g_serviceHook{nullptr};
 
 // Per-thread bookkeeping; the fields without atomics are guarded by g_kernelMutex.
 struct ThreadRecord {
   DWORD id = 0;
+  // Each waiting thread sleeps on its own condition (with g_kernelMutex), so that work
+  // handed to one thread, or the answer to its sent message, wakes that thread alone
+  // rather than every thread of the process that waits for anything.
+  std::condition_variable wake;
   std::atomic<bool> cancelRequested{false};
   DWORD cancelExitCode = 0;
   uint64_t serviceRaised = 0;
@@ -44,6 +47,21 @@ std::unordered_map<DWORD, std::shared_ptr<ThreadRecord>>& ThreadTable() {
   return *table;
 }
 
+// The threads now waiting in WaitUntil, by id. Its own lock, taken after the kernel
+// lock or alone (never the other way round), lets a state change be announced with or
+// without the kernel lock held.
+std::mutex& g_waitersMutex = *new std::mutex();
+std::unordered_map<DWORD, ThreadRecord*>& Waiters() {
+  static auto* waiters = new std::unordered_map<DWORD, ThreadRecord*>();  // g_waitersMutex
+  return *waiters;
+}
+
+// Wakes every waiting thread: each looks again at what it waits for.
+void WakeAllWaiters() {
+  std::lock_guard<std::mutex> lock(g_waitersMutex);
+  for (auto& waiter : Waiters()) waiter.second->wake.notify_one();
+}
+
 // Holds the calling thread's record; threads not started by CreateThread (the
 // program's main thread, test threads) get one on first use.
 struct ThreadSlot {
@@ -53,7 +71,7 @@ struct ThreadSlot {
     std::lock_guard<std::mutex> lock(g_kernelMutex);
     record->finished = true;
     ThreadTable().erase(record->id);
-    g_kernelCv.notify_all();
+    WakeAllWaiters();
   }
 };
 thread_local ThreadSlot t_self;
@@ -177,7 +195,13 @@ std::shared_ptr<KernelObject> LookupObject(HANDLE handle) {
 
 std::unique_lock<std::mutex> LockKernel() { return std::unique_lock<std::mutex>(g_kernelMutex); }
 
-void NotifyKernel() { g_kernelCv.notify_all(); }
+void NotifyKernel() { WakeAllWaiters(); }
+
+void NotifyThread(DWORD threadId) {
+  std::lock_guard<std::mutex> lock(g_waitersMutex);
+  auto it = Waiters().find(threadId);
+  if (it != Waiters().end()) it->second->wake.notify_one();
+}
 
 bool WaitUntil(std::unique_lock<std::mutex>& lock, const std::function<bool()>& ready, DWORD milliseconds) {
   ThreadRecord& self = SelfLocked();
@@ -194,11 +218,18 @@ bool WaitUntil(std::unique_lock<std::mutex>& lock, const std::function<bool()>& 
       lock.lock();
       continue;
     }
-    if (forever) {
-      g_kernelCv.wait(lock);
-    } else {
-      if (Clock::now() >= deadline) return false;
-      g_kernelCv.wait_until(lock, deadline);
+    if (!forever && Clock::now() >= deadline) return false;
+    {
+      std::lock_guard<std::mutex> registry(g_waitersMutex);
+      Waiters()[self.id] = &self;
+    }
+    if (forever)
+      self.wake.wait(lock);
+    else
+      self.wake.wait_until(lock, deadline);
+    {
+      std::lock_guard<std::mutex> registry(g_waitersMutex);
+      Waiters().erase(self.id);
     }
   }
 }
@@ -208,8 +239,9 @@ void SetServiceHook(ServiceHook hook) { g_serviceHook.store(hook); }
 void RaiseServiceWork(DWORD threadId) {
   std::lock_guard<std::mutex> lock(g_kernelMutex);
   auto it = ThreadTable().find(threadId);
-  if (it != ThreadTable().end()) it->second->serviceRaised++;
-  g_kernelCv.notify_all();
+  if (it == ThreadTable().end()) return;
+  it->second->serviceRaised++;
+  NotifyThread(threadId);
 }
 
 void ServicePendingWork() {
@@ -251,7 +283,7 @@ static BOOL SetEventState(HANDLE event, bool on) {
     return FALSE;
   }
   object->Set(on);
-  if (on) g_kernelCv.notify_all();
+  if (on) WakeAllWaiters();
   return TRUE;
 }
 
@@ -388,7 +420,7 @@ void LeaveCriticalSection(CRITICAL_SECTION* section) {
   if (state->owner != SelfLocked().id || state->depth <= 0) return;  // not ours: ignore
   if (--state->depth == 0) {
     state->owner = 0;
-    g_kernelCv.notify_all();
+    WakeAllWaiters();
   }
 }
 
@@ -434,7 +466,7 @@ HANDLE CreateThread(LPTHREAD_START_ROUTINE routine, void* parameter, DWORD* thre
       record->finished = true;
       ThreadTable().erase(record->id);
       t_self.record.reset();
-      g_kernelCv.notify_all();
+      WakeAllWaiters();
     }).detach();
   } catch (const std::system_error& error) {
     {
@@ -503,6 +535,6 @@ BOOL TerminateThread(HANDLE thread, DWORD exitCode) {
   if (record->finished) return TRUE;
   record->cancelExitCode = exitCode;
   record->cancelRequested.store(true);
-  g_kernelCv.notify_all();
+  WakeAllWaiters();
   return TRUE;
 }

@@ -91,6 +91,9 @@ std::shared_ptr<KernelObject> LookupObject(HANDLE handle);
 // waiting for, call NotifyKernel() (with or without the lock held).
 std::unique_lock<std::mutex> LockKernel();
 void NotifyKernel();
+// Wakes only the given thread, when what changed concerns it alone (its handed-over
+// work, the answer to a message it sent).
+void NotifyThread(DWORD threadId);
 
 // Waits, with the kernel lock held by lock, until ready() (called under the lock)
 // returns true or the time runs out; services handed-over work and honours

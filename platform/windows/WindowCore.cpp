@@ -69,6 +69,7 @@ struct SentItem {
   LPARAM lParam = 0;
   LRESULT result = 0;
   bool done = false;
+  DWORD sender = 0;  // the thread that waits for the result
   std::function<void()> async;  // run instead of a message; nobody waits for it
 };
 
@@ -714,6 +715,7 @@ LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   MyQueue();  // the sender services its own sends while it waits
   auto item = std::make_shared<SentItem>();
   item->window = window;
+  item->sender = CurrentThread();
   item->message = message;
   item->wParam = wParam;
   item->lParam = lParam;
@@ -757,7 +759,7 @@ void platform::ServiceSentMessages() {
       item->result = result;
       item->done = true;
     }
-    NotifyKernel();
+    NotifyThread(item->sender);
   }
 }
 

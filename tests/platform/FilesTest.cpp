@@ -12,8 +12,11 @@
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "platform/kernel/Error.h"
+#include "platform/kernel/Text.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -258,19 +261,34 @@ pid_t EndedProcess() {
 
 }  // namespace
 
-TEST_F(FilesTest, TemporaryFilesOfEndedProcessesGoWithTheNextWriteOfTheirTarget) {
+TEST_F(FilesTest, TemporaryFilesOfEndedProcessesGoWithTheNextWriteIntoTheirFolder) {
   fs::current_path(dir_.Path());
-  char dead[64], alive[64], other[64];
+  char dead[64], alive[64], other[64], dotted[64];
   std::snprintf(dead, sizeof dead, ".out.bin.%X-0.tmp", static_cast<unsigned>(EndedProcess()));
   std::snprintf(alive, sizeof alive, ".out.bin.%X-7.tmp", static_cast<unsigned>(getpid()));
-  std::snprintf(other, sizeof other, ".other.bin.%X-0.tmp", static_cast<unsigned>(EndedProcess()));
-  for (const char* name : {dead, alive, other}) WriteBytes(name, "partial");
+  std::snprintf(other, sizeof other, ".other.bin.%X-1F.tmp", static_cast<unsigned>(EndedProcess()));
+  std::snprintf(dotted, sizeof dotted, ".a.b.c.%X-0.tmp", static_cast<unsigned>(EndedProcess()));
+  // Names that only look like a temporary file of a write, with an ended process's id.
+  const unsigned ended = static_cast<unsigned>(EndedProcess());
+  const std::vector<std::string> kept = {
+      StrPrintf("out.bin.%X-0.tmp", ended),   // not hidden
+      StrPrintf(".%X-0.tmp", ended),          // no target name
+      StrPrintf(".out.bin.%X-.tmp", ended),   // no count
+      StrPrintf(".out.bin.%X-0x.tmp", ended), // a count that is not hexadecimal
+      StrPrintf(".out.bin.%X-0.TMP", ended),
+      ".out.bin.ZZ-0.tmp",
+      ".notes.tmp",
+  };
+  for (const char* name : {dead, alive, other, dotted}) WriteBytes(name, "partial");
+  for (const std::string& name : kept) WriteBytes(name.c_str(), "user's");
   std::string temp;
   int fd = CreateTempBeside("out.bin", &temp);
   ASSERT_GE(fd, 0);
   close(fd);
   unlink(temp.c_str());
   EXPECT_FALSE(fs::exists(dead));
-  EXPECT_TRUE(fs::exists(alive));  // this process still writes it
-  EXPECT_TRUE(fs::exists(other));  // another target's, cleared by that target's writes
+  EXPECT_TRUE(fs::exists(alive));    // this process still writes it
+  EXPECT_FALSE(fs::exists(other));   // another target's in the same folder
+  EXPECT_FALSE(fs::exists(dotted));  // a target name with dots of its own
+  for (const std::string& name : kept) EXPECT_TRUE(fs::exists(name)) << name;
 }

@@ -245,6 +245,50 @@ TEST_F(WindowTest, HiddenModelessDialogIsRefreshedFromAWorkerOnItsOwnThread) {
   EXPECT_FALSE(IsWindow(dialog));  // owned windows go with their owner
 }
 
+// Sends of many workers to one window, while other threads wait for an event: each
+// send must get its own answer, and the waiters must still see the event when it comes.
+struct SendLoad {
+  HWND window = nullptr;
+  HANDLE event = nullptr;
+  std::atomic<int> answered{0};
+  std::atomic<int> woken{0};
+};
+
+DWORD SendMany(void* p) {
+  auto* load = static_cast<SendLoad*>(p);
+  for (int k = 0; k < 200; ++k)
+    if (SendMessage(load->window, WM_USER + 1, 0, 0) == 42) load->answered++;
+  return 0;
+}
+
+DWORD WaitForTheEvent(void* p) {
+  auto* load = static_cast<SendLoad*>(p);
+  if (WaitForSingleObject(load->event, 20000) == WAIT_OBJECT_0) load->woken++;
+  return 0;
+}
+
+TEST_F(WindowTest, SendsOfManyWorkersAreAnsweredWhileOtherThreadsWait) {
+  HWND main = MakeWindow();
+  SendLoad load;
+  load.window = main;
+  load.event = CreateEvent(TRUE, FALSE);
+  std::vector<HANDLE> waiters;
+  std::vector<HANDLE> senders;
+  for (int k = 0; k < 4; ++k) waiters.push_back(CreateThread(&WaitForTheEvent, &load, nullptr));
+  for (int k = 0; k < 8; ++k) senders.push_back(CreateThread(&SendMany, &load, nullptr));
+  // The window's thread answers the sends while it waits for the senders to end.
+  EXPECT_EQ(WaitForMultipleObjects(static_cast<DWORD>(senders.size()), senders.data(), TRUE, 20000), WAIT_OBJECT_0);
+  EXPECT_EQ(load.answered.load(), 8 * 200);
+  EXPECT_EQ(load.woken.load(), 0);
+  SetEvent(load.event);
+  EXPECT_EQ(WaitForMultipleObjects(static_cast<DWORD>(waiters.size()), waiters.data(), TRUE, 20000), WAIT_OBJECT_0);
+  EXPECT_EQ(load.woken.load(), 4);
+  for (HANDLE h : senders) CloseHandle(h);
+  for (HANDLE h : waiters) CloseHandle(h);
+  CloseHandle(load.event);
+  DestroyWindow(main);
+}
+
 DWORD RepaintAndAsk(void* p) {
   HWND w = static_cast<HWND>(p);
   InvalidateRect(w, nullptr, TRUE);
