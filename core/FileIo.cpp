@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "platform/kernel/Files.h"
 #include "platform/windows/Controls.h"
@@ -77,11 +79,56 @@ size_t BinIn::Read(void* data, size_t count, size_t width) {
 
 BinOut::~BinOut() { Abort(); }
 
+namespace {
+
+// The replaced files this thread keeps for its next outputs (see BinOut): a few, since
+// a writer may have several outputs open at once.
+constexpr size_t kKeptOuts = 4;
+thread_local std::vector<platform::KeptFile> t_keptOuts;
+
+void DropKeptOuts() {
+  for (platform::KeptFile& kept : t_keptOuts) platform::DropKept(&kept);
+  t_keptOuts.clear();
+}
+
+void Keep(platform::KeptFile kept) {
+  if (t_keptOuts.size() >= kKeptOuts) {
+    platform::DropKept(&t_keptOuts.front());
+    t_keptOuts.erase(t_keptOuts.begin());
+  }
+  t_keptOuts.push_back(std::move(kept));
+  platform::AtKeepEnd(&DropKeptOuts);
+}
+
+// Takes a kept file of the target's folder, written over from its start; -1 when
+// there is none.
+int TakeKept(const std::string& target, std::string* path) {
+  if (!platform::KeepingReplacedFiles()) {
+    DropKeptOuts();
+    return -1;
+  }
+  for (auto it = t_keptOuts.begin(); it != t_keptOuts.end(); ++it) {
+    if (!platform::KeptBeside(*it, target) || ::lseek(it->fd, 0, SEEK_SET) != 0) continue;
+    struct stat targetInfo;
+    if (::stat(target.c_str(), &targetInfo) == 0 && S_ISREG(targetInfo.st_mode))
+      (void)::fchmod(it->fd, targetInfo.st_mode & 07777);
+    const int fd = it->fd;
+    *path = it->path;
+    t_keptOuts.erase(it);
+    return fd;
+  }
+  return -1;
+}
+
+}  // namespace
+
 bool BinOut::Open(const char* name) {
   Abort();
   target_ = platform::MapPath(name ? name : "");
   failed_ = false;
-  fd_ = platform::CreateTempBeside(target_, &temp_);
+  fd_ = TakeKept(target_, &temp_);
+  reused_ = fd_ >= 0;
+  if (!reused_) fd_ = platform::CreateTempBeside(target_, &temp_);
   return fd_ >= 0;
 }
 
@@ -101,12 +148,29 @@ bool BinOut::Write(const void* data, size_t bytes) {
   return true;
 }
 
+// Closes the temporary file; one written over in place first ends where the writes
+// ended. False when that or the close failed.
+bool BinOut::CutAndClose() {
+  bool ok = true;
+  if (reused_) {
+    const off_t end = ::lseek(fd_, 0, SEEK_CUR);
+    ok = end >= 0 && ::ftruncate(fd_, end) == 0;
+  }
+  if (::close(fd_) != 0) ok = false;
+  fd_ = -1;
+  return ok;
+}
+
 bool BinOut::Commit() {
   if (fd_ < 0 && temp_.empty()) return false;
   bool ok = !failed_;
-  if (fd_ >= 0 && ::close(fd_) != 0) ok = false;
-  fd_ = -1;
-  if (ok && ::rename(temp_.c_str(), target_.c_str()) != 0) ok = false;
+  if (fd_ >= 0 && !CutAndClose()) ok = false;
+  if (ok) {
+    platform::KeptFile kept;
+    const bool exchanged = platform::KeepingReplacedFiles() && platform::ExchangeKeeping(temp_, target_, &kept);
+    if (exchanged && kept.fd >= 0) Keep(std::move(kept));
+    if (!exchanged && ::rename(temp_.c_str(), target_.c_str()) != 0) ok = false;
+  }
   if (!ok) ::unlink(temp_.c_str());
   temp_.clear();
   return ok;
@@ -115,8 +179,7 @@ bool BinOut::Commit() {
 bool BinOut::CloseKeep() {
   if (fd_ < 0) return false;
   bool ok = !failed_;
-  if (::close(fd_) != 0) ok = false;
-  fd_ = -1;
+  if (!CutAndClose()) ok = false;
   if (!ok) {
     ::unlink(temp_.c_str());
     temp_.clear();

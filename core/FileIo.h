@@ -56,6 +56,9 @@ class BinIn {
 };
 
 // ---- binary output: a temporary file beside the target, renamed over it by Commit -------
+// While a platform::KeepReplacedFiles scope lives on the thread, a commit over an
+// existing file keeps the replaced file and the next Open in the same folder writes
+// over it instead of creating a new temporary file.
 class BinOut {
  public:
   BinOut() = default;
@@ -77,10 +80,13 @@ class BinOut {
   const std::string& TempPath() const { return temp_; }
 
  private:
+  bool CutAndClose();
+
   int fd_ = -1;
   std::string target_;
   std::string temp_;
   bool failed_ = false;
+  bool reused_ = false;  // written over a kept replaced file: cut to length at the close
 };
 
 // ---- text lines ----------------------------------------------------------------------

@@ -130,6 +130,10 @@ void RunCommand(int16_t i) {
     return;
   }
   const int16_t step = RavThreadPool.Pool_Size > 0 ? RavThreadPool.Pool_Size : 1;
+  // The files a worker writes over, one series after the other, are kept and written
+  // over in place for its whole share instead of one file's worth: many workers
+  // creating and freeing files in one folder wait for each other on it.
+  platform::KeepReplacedFiles keep;
   for (int32_t k = i;; k += step) {
     const std::string first = StrPrintf("%s%03d", RavThreadPool.Pool_Flnm[0], k);
     const std::string second = StrPrintf("%s%03d", RavThreadPool.Pool_Flnm[1], k);

@@ -90,77 +90,34 @@ bool RemoveIfStale(const std::string& mapped) {
 
 // ---- replaced files kept as the next temporary file (see OsiKeepReplacedFiles) --------
 
-// A replaced file kept open and locked by this thread: regular, one name, the user's
-// own and open nowhere else when it was taken.
+// The replaced file this thread keeps, for the next output of the same slot in its
+// folder.
 struct SpareTemp {
-  int fd = -1;
+  platform::KeptFile file;
   int16_t slot = 0;
-  dev_t folderDev = 0;  // the folder it lies in, whatever the current folder is later
-  ino_t folderIno = 0;
-  std::string name;    // as the callers write it
-  std::string mapped;  // the same on this machine, from the root
+  std::string name;  // as the callers write it
 };
 
-thread_local int t_keepDepth = 0;
 thread_local SpareTemp t_spare;
 
 void DropSpare() {
-  if (t_spare.fd >= 0) {
-    (void)::unlink(t_spare.mapped.c_str());
-    ::close(t_spare.fd);
-  }
+  platform::DropKept(&t_spare.file);
   t_spare = SpareTemp{};
-}
-
-// True when nobody but the caller's descriptor has the file open: a write lease is
-// granted only then. File systems without leases answer no.
-bool OpenOnlyHere(int fd) {
-  if (::fcntl(fd, F_SETLEASE, F_WRLCK) != 0) return false;
-  (void)::fcntl(fd, F_SETLEASE, F_UNLCK);
-  return true;
-}
-
-// The folder a mapped path lies in.
-bool FolderOf(const std::string& mapped, struct stat* st) {
-  const size_t slash = mapped.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : mapped.substr(0, slash);
-  return ::stat(folder.c_str(), st) == 0;
-}
-
-bool OwnSingleRegular(const struct stat& st) {
-  return S_ISREG(st.st_mode) && st.st_nlink == 1 && st.st_uid == ::geteuid();
 }
 
 // Puts the finished temporary file in the place of target by exchanging the two
 // names, and keeps what target held as the thread's spare where it may be written
-// over. False when the exchange cannot be made (no such target, a file system
-// without it): the caller renames as usual.
+// over. False when the exchange cannot be made: the caller renames as usual.
 bool ExchangeIntoPlace(int16_t slot, const std::string& tempName, const std::string& mappedTemp,
                        const std::string& mappedTarget) {
-  struct stat before;
-  if (::lstat(mappedTarget.c_str(), &before) != 0 || !OwnSingleRegular(before)) return false;
-  if (::renameat2(AT_FDCWD, mappedTemp.c_str(), AT_FDCWD, mappedTarget.c_str(), RENAME_EXCHANGE) != 0) return false;
-  // The temporary's name now holds the replaced file. Anything that is not plainly
-  // ours alone is let go as a rename over it would have let it go.
-  const int fd = ::open(mappedTemp.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
-  struct stat st;
-  struct stat folder;
-  char cwd[4096] = "";
-  const bool relative = mappedTemp.empty() || mappedTemp[0] != '/';
-  const bool keep = fd >= 0 && ::fstat(fd, &st) == 0 && OwnSingleRegular(st) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
-                    OpenOnlyHere(fd) && FolderOf(mappedTemp, &folder) && (!relative || ::getcwd(cwd, sizeof cwd));
-  if (!keep) {
-    if (fd >= 0) ::close(fd);
-    (void)::unlink(mappedTemp.c_str());
-    return true;
-  }
+  platform::KeptFile kept;
+  if (!platform::ExchangeKeeping(mappedTemp, mappedTarget, &kept)) return false;
+  if (kept.fd < 0) return true;
   DropSpare();
-  t_spare.fd = fd;
+  t_spare.file = std::move(kept);
   t_spare.slot = slot;
-  t_spare.folderDev = folder.st_dev;
-  t_spare.folderIno = folder.st_ino;
   t_spare.name = tempName;
-  t_spare.mapped = relative ? std::string(cwd) + "/" + mappedTemp : mappedTemp;
+  platform::AtKeepEnd(&DropSpare);
   return true;
 }
 
@@ -174,14 +131,13 @@ int CreateTemp(int16_t slot, const char* target, const std::string& mappedTarget
   struct stat targetInfo;
   const bool targetExists = ::stat(mappedTarget.c_str(), &targetInfo) == 0;
   *reused = false;
-  if (t_spare.fd >= 0) {
-    struct stat folder;
-    if (t_spare.slot == slot && FolderOf(mappedTarget, &folder) && folder.st_dev == t_spare.folderDev &&
-        folder.st_ino == t_spare.folderIno && ::lseek(t_spare.fd, 0, SEEK_SET) == 0) {
-      const int fd = t_spare.fd;
+  if (t_spare.file.fd >= 0) {
+    if (t_spare.slot == slot && platform::KeptBeside(t_spare.file, mappedTarget) &&
+        ::lseek(t_spare.file.fd, 0, SEEK_SET) == 0) {
+      const int fd = t_spare.file.fd;
       if (targetExists) (void)::fchmod(fd, targetInfo.st_mode & 07777);
       *tempName = t_spare.name;
-      *mappedTemp = t_spare.mapped;
+      *mappedTemp = t_spare.file.path;
       t_spare = SpareTemp{};
       *reused = true;
       return fd;
@@ -574,7 +530,7 @@ int32_t OSIFile(int16_t slot, int32_t chn, int32_t id, char* inName, char* outNa
         StrCopy(inName, OSI_NAME_SIZE, requested);
       }
       const bool exchanged =
-          t_keepDepth > 0 && ExchangeIntoPlace(slot, tempName, mappedTemp, mappedOut);
+          platform::KeepingReplacedFiles() && ExchangeIntoPlace(slot, tempName, mappedTemp, mappedOut);
       if (!exchanged && ::rename(mappedTemp.c_str(), mappedOut.c_str()) != 0) {
         Warn(StrPrintf("OSIFile()\n\n[%d] FAILED TO RENAME FILE FROM [%s] TO [%s]", id, tempName.c_str(), requested));
         result = 0;  // the data stay in the temporary file
@@ -597,10 +553,4 @@ int32_t OSIFile(int16_t slot, int32_t chn, int32_t id, char* inName, char* outNa
   }
   Trace(DEBUG_EXIT);
   return result;
-}
-
-OsiKeepReplacedFiles::OsiKeepReplacedFiles() { ++t_keepDepth; }
-
-OsiKeepReplacedFiles::~OsiKeepReplacedFiles() {
-  if (--t_keepDepth == 0) DropSpare();
 }

@@ -14,6 +14,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/kernel/Files.h"
+
 // Capacity of the name buffers that callers pass (input and output names).
 constexpr size_t OSI_NAME_SIZE = 200;
 // Values per block of the streaming operations (of the input's element width).
@@ -110,17 +112,9 @@ int32_t OSIFile(int16_t slot, int32_t chn, int32_t id, char* inName, char* outNa
 
 // While one lives on a thread, an engine output that replaces an existing regular file
 // of its own keeps the replaced file, exchanged out of its name in one atomic step, as
-// the thread's next temporary file and writes that over in place. A long run of
-// outputs over existing files (the sequences of a file alignment, a repeated command
-// file) then neither creates nor frees a file for each output, which is what makes
-// many workers writing into one folder wait for each other. A replaced file that
-// anyone else still holds open, that has a second name or that is not the user's own
-// is let go exactly as a rename over it would. The last one to end on the thread
-// removes what it keeps. Scopes nest; they cost nothing when no file is replaced.
-class OsiKeepReplacedFiles {
- public:
-  OsiKeepReplacedFiles();
-  ~OsiKeepReplacedFiles();
-  OsiKeepReplacedFiles(const OsiKeepReplacedFiles&) = delete;
-  OsiKeepReplacedFiles& operator=(const OsiKeepReplacedFiles&) = delete;
-};
+// the thread's next temporary file and writes that over in place (see
+// platform::KeepReplacedFiles, which this is; the engine's kept file goes when the
+// outermost scope on the thread ends). A replaced file that anyone else still holds
+// open, that has a second name or that is not the user's own is let go exactly as a
+// rename over it would. Scopes cost nothing when no file is replaced.
+using OsiKeepReplacedFiles = platform::KeepReplacedFiles;

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -551,3 +552,91 @@ void GetLocalTime(SYSTEMTIME* time) {
   clock_gettime(CLOCK_REALTIME, &now);
   FillTime(now, time);
 }
+
+// ---- replaced files kept for the next write ------------------------------------------------
+namespace platform {
+namespace {
+
+thread_local int t_keepDepth = 0;
+thread_local std::vector<void (*)()> t_keepDrops;
+
+// True when nobody but the caller's descriptor has the file open: a write lease is
+// granted only then. File systems without leases answer no.
+bool OpenOnlyHere(int fd) {
+  if (::fcntl(fd, F_SETLEASE, F_WRLCK) != 0) return false;
+  (void)::fcntl(fd, F_SETLEASE, F_UNLCK);
+  return true;
+}
+
+// The folder a mapped path lies in.
+bool FolderOf(const std::string& mapped, struct stat* st) {
+  const size_t slash = mapped.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : mapped.substr(0, slash);
+  return ::stat(folder.c_str(), st) == 0;
+}
+
+bool OwnSingleRegular(const struct stat& st) {
+  return S_ISREG(st.st_mode) && st.st_nlink == 1 && st.st_uid == ::geteuid();
+}
+
+}  // namespace
+
+KeepReplacedFiles::KeepReplacedFiles() { ++t_keepDepth; }
+
+KeepReplacedFiles::~KeepReplacedFiles() {
+  if (--t_keepDepth > 0) return;
+  std::vector<void (*)()> drops;
+  drops.swap(t_keepDrops);
+  for (void (*drop)() : drops) drop();
+}
+
+bool KeepingReplacedFiles() { return t_keepDepth > 0; }
+
+void AtKeepEnd(void (*drop)()) {
+  if (t_keepDepth <= 0 || !drop) return;
+  for (void (*known)() : t_keepDrops)
+    if (known == drop) return;
+  t_keepDrops.push_back(drop);
+}
+
+bool ExchangeKeeping(const std::string& temp, const std::string& target, KeptFile* kept) {
+  *kept = KeptFile{};
+  struct stat before;
+  if (::lstat(target.c_str(), &before) != 0 || !OwnSingleRegular(before)) return false;
+  if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) != 0) return false;
+  // The temporary's name now holds the replaced file. Anything that is not plainly
+  // ours alone is let go as a rename over it would have let it go.
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+  struct stat st;
+  struct stat folder;
+  char cwd[4096] = "";
+  const bool relative = temp.empty() || temp[0] != '/';
+  const bool keep = fd >= 0 && ::fstat(fd, &st) == 0 && OwnSingleRegular(st) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+                    OpenOnlyHere(fd) && FolderOf(temp, &folder) && (!relative || ::getcwd(cwd, sizeof cwd));
+  if (!keep) {
+    if (fd >= 0) ::close(fd);
+    (void)::unlink(temp.c_str());
+    return true;
+  }
+  kept->fd = fd;
+  kept->folderDev = folder.st_dev;
+  kept->folderIno = folder.st_ino;
+  kept->path = relative ? std::string(cwd) + "/" + temp : temp;
+  return true;
+}
+
+bool KeptBeside(const KeptFile& kept, const std::string& target) {
+  struct stat folder;
+  return kept.fd >= 0 && FolderOf(target, &folder) && folder.st_dev == kept.folderDev &&
+         folder.st_ino == kept.folderIno;
+}
+
+void DropKept(KeptFile* kept) {
+  if (kept->fd >= 0) {
+    (void)::unlink(kept->path.c_str());
+    ::close(kept->fd);
+  }
+  *kept = KeptFile{};
+}
+
+}  // namespace platform

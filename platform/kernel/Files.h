@@ -6,6 +6,8 @@
 // platform::LastErrorText() says what went wrong. File sizes and offsets are 64-bit.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -94,5 +96,43 @@ BOOL CopyFileMapped(const std::string& src, const std::string& dst, bool failIfE
 int CreateTempBeside(const std::string& target, std::string* tempPath);
 // Renames from over to, failing with EEXIST when to exists. Returns 0 or an errno value.
 int RenameNoReplace(const std::string& from, const std::string& to);
+
+// ---- replaced files kept for the next write ----------------------------------------------
+// While one lives on a thread, writers that put a finished temporary file in the place
+// of an existing one may keep the replaced file (ExchangeKeeping) and write their next
+// temporary file over it in place. A long run of writes over existing files then
+// neither creates nor frees a file for each, which is what makes many workers writing
+// into one folder wait for each other. Scopes nest; when the outermost ends, every
+// function registered with AtKeepEnd runs and lets go of what its writer keeps.
+class KeepReplacedFiles {
+ public:
+  KeepReplacedFiles();
+  ~KeepReplacedFiles();
+  KeepReplacedFiles(const KeepReplacedFiles&) = delete;
+  KeepReplacedFiles& operator=(const KeepReplacedFiles&) = delete;
+};
+bool KeepingReplacedFiles();  // a scope lives on this thread
+void AtKeepEnd(void (*drop)());
+
+// A replaced file kept open and locked: regular, one name, the user's own and open
+// nowhere else when it was taken. It stays with the folder it lies in, whatever the
+// current folder is later.
+struct KeptFile {
+  int fd = -1;
+  dev_t folderDev = 0;
+  ino_t folderIno = 0;
+  std::string path;  // from the root
+};
+
+// Puts the finished temporary file temp in the place of target (both mapped) by
+// exchanging the two names. The replaced file is kept in *kept when it is plainly the
+// user's alone; otherwise it is let go exactly as a rename over it would let it go.
+// False when no exchange could be made (no such target, one that is not a single-named
+// regular file of the user's, a file system without it): the caller renames as usual.
+bool ExchangeKeeping(const std::string& temp, const std::string& target, KeptFile* kept);
+// True when the kept file lies in the folder of the mapped target.
+bool KeptBeside(const KeptFile& kept, const std::string& target);
+// Removes the kept file and closes it.
+void DropKept(KeptFile* kept);
 
 }  // namespace platform
