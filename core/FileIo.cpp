@@ -101,23 +101,29 @@ void Keep(platform::KeptFile kept) {
 }
 
 // Takes a kept file of the target's folder, written over from its start; -1 when
-// there is none.
+// there is none. One as long as the target is taken first: an output mostly replaces
+// a file of its own length, and a file cut short or grown frees or takes blocks.
 int TakeKept(const std::string& target, std::string* path) {
   if (!platform::KeepingReplacedFiles()) {
     DropKeptOuts();
     return -1;
   }
+  struct stat targetInfo;
+  const bool targetExists = ::stat(target.c_str(), &targetInfo) == 0 && S_ISREG(targetInfo.st_mode);
+  auto taken = t_keptOuts.end();
   for (auto it = t_keptOuts.begin(); it != t_keptOuts.end(); ++it) {
-    if (!platform::KeptBeside(*it, target) || ::lseek(it->fd, 0, SEEK_SET) != 0) continue;
-    struct stat targetInfo;
-    if (::stat(target.c_str(), &targetInfo) == 0 && S_ISREG(targetInfo.st_mode))
-      (void)::fchmod(it->fd, targetInfo.st_mode & 07777);
-    const int fd = it->fd;
-    *path = it->path;
-    t_keptOuts.erase(it);
-    return fd;
+    if (!platform::KeptBeside(*it, target)) continue;
+    struct stat st;
+    const bool sameLength = targetExists && ::fstat(it->fd, &st) == 0 && st.st_size == targetInfo.st_size;
+    if (taken == t_keptOuts.end() || sameLength) taken = it;
+    if (sameLength) break;
   }
-  return -1;
+  if (taken == t_keptOuts.end() || ::lseek(taken->fd, 0, SEEK_SET) != 0) return -1;
+  if (targetExists) (void)::fchmod(taken->fd, targetInfo.st_mode & 07777);
+  const int fd = taken->fd;
+  *path = taken->path;
+  t_keptOuts.erase(taken);
+  return fd;
 }
 
 }  // namespace

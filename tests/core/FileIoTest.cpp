@@ -89,6 +89,30 @@ TEST_F(BinOutTest, ReplacedFilesAreKeptForTheNextOutputsAndCutToTheirLength) {
   EXPECT_EQ(Names(), (std::set<std::string>{"a", "b", "c", "d", "e", "f"}));
 }
 
+TEST_F(BinOutTest, AKeptFileAsLongAsTheTargetIsTakenFirst) {
+  Write("p", "ten bytes!");
+  Write("q", "3 b");
+  Write("r", "3 c");
+  Write("s", "ten more!!");
+  const ino_t p = Inode("p");
+  const ino_t q = Inode("q");
+  {
+    platform::KeepReplacedFiles keep;
+    core_io::BinOut outP;
+    core_io::BinOut outQ;
+    ASSERT_TRUE(outP.Open(dir_.File("p").c_str()) && outQ.Open(dir_.File("q").c_str()));
+    ASSERT_TRUE(outP.Write("P", 1) && outQ.Write("Q", 1));
+    ASSERT_TRUE(outP.Commit() && outQ.Commit());
+    ASSERT_TRUE(Put("r", "R"));  // takes what "q" held, not the older kept file of "p"
+    ASSERT_TRUE(Put("s", "S"));
+    EXPECT_EQ(Inode("r"), q);
+    EXPECT_EQ(Inode("s"), p);
+  }
+  EXPECT_EQ(Read("r"), "R");
+  EXPECT_EQ(Read("s"), "S");
+  EXPECT_EQ(Names(), (std::set<std::string>{"p", "q", "r", "s"}));
+}
+
 TEST_F(BinOutTest, WithoutAScopeOrForAFileWithASecondNameNothingIsKept) {
   Write("a", "old a");
   Write("b", "old b");
