@@ -118,8 +118,8 @@ int TakeKept(const std::string& target, std::string* path) {
     if (taken == t_keptOuts.end() || sameLength) taken = it;
     if (sameLength) break;
   }
-  if (taken == t_keptOuts.end() || ::lseek(taken->fd, 0, SEEK_SET) != 0) return -1;
-  if (targetExists) (void)::fchmod(taken->fd, targetInfo.st_mode & 07777);
+  if (taken == t_keptOuts.end() || !platform::ReadyKeptFor(*taken, target, targetExists ? &targetInfo : nullptr))
+    return -1;
   const int fd = taken->fd;
   *path = taken->path;
   t_keptOuts.erase(taken);
@@ -157,11 +157,7 @@ bool BinOut::Write(const void* data, size_t bytes) {
 // Closes the temporary file; one written over in place first ends where the writes
 // ended. False when that or the close failed.
 bool BinOut::CutAndClose() {
-  bool ok = true;
-  if (reused_) {
-    const off_t end = ::lseek(fd_, 0, SEEK_CUR);
-    ok = end >= 0 && ::ftruncate(fd_, end) == 0;
-  }
+  bool ok = !reused_ || platform::CutAtOffset(fd_);
   if (::close(fd_) != 0) ok = false;
   fd_ = -1;
   return ok;

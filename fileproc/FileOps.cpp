@@ -132,10 +132,9 @@ int CreateTemp(int16_t slot, const char* target, const std::string& mappedTarget
   const bool targetExists = ::stat(mappedTarget.c_str(), &targetInfo) == 0;
   *reused = false;
   if (t_spare.file.fd >= 0) {
-    if (t_spare.slot == slot && platform::KeptBeside(t_spare.file, mappedTarget) &&
-        ::lseek(t_spare.file.fd, 0, SEEK_SET) == 0) {
+    if (t_spare.slot == slot &&
+        platform::ReadyKeptFor(t_spare.file, mappedTarget, targetExists ? &targetInfo : nullptr)) {
       const int fd = t_spare.file.fd;
-      if (targetExists) (void)::fchmod(fd, targetInfo.st_mode & 07777);
       *tempName = t_spare.name;
       *mappedTemp = t_spare.file.path;
       t_spare = SpareTemp{};
@@ -506,11 +505,7 @@ int32_t OSIFile(int16_t slot, int32_t chn, int32_t id, char* inName, char* outNa
   if (f.out >= 0) {
     // A file written over in place ends where the operation stopped writing: every
     // operation writes its output from the start in order.
-    bool cut = true;
-    if (reused) {
-      const off_t end = ::lseek(f.out, 0, SEEK_CUR);
-      cut = end >= 0 && ::ftruncate(f.out, end) == 0;
-    }
+    const bool cut = !reused || platform::CutAtOffset(f.out);
     if ((::close(f.out) != 0 || !cut) && result == 1) {
       Warn(StrPrintf("OSIFile()\n\nCASE ID=[%d]\n\nFAILED TO WRITE BINARY FILE=[%s]\n\nABORTING", id, requested));
       result = 0;

@@ -631,6 +631,17 @@ bool KeptBeside(const KeptFile& kept, const std::string& target) {
          folder.st_ino == kept.folderIno;
 }
 
+bool ReadyKeptFor(const KeptFile& kept, const std::string& target, const struct stat* targetInfo) {
+  if (!KeptBeside(kept, target) || ::lseek(kept.fd, 0, SEEK_SET) != 0) return false;
+  if (targetInfo) (void)::fchmod(kept.fd, targetInfo->st_mode & 07777);
+  return true;
+}
+
+bool CutAtOffset(int fd) {
+  const off_t end = ::lseek(fd, 0, SEEK_CUR);
+  return end >= 0 && ::ftruncate(fd, end) == 0;
+}
+
 void DropKept(KeptFile* kept) {
   if (kept->fd >= 0) {
     (void)::unlink(kept->path.c_str());

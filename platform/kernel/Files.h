@@ -8,6 +8,8 @@
 
 #include <sys/types.h>
 
+struct stat;
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -132,6 +134,13 @@ struct KeptFile {
 bool ExchangeKeeping(const std::string& temp, const std::string& target, KeptFile* kept);
 // True when the kept file lies in the folder of the mapped target.
 bool KeptBeside(const KeptFile& kept, const std::string& target);
+// Readies a kept file to be written over as the temporary file of the mapped target:
+// it must lie in the target's folder; it is rewound to its start and given the
+// target's permissions (targetInfo, null when there is no target). False when it
+// cannot serve.
+bool ReadyKeptFor(const KeptFile& kept, const std::string& target, const struct stat* targetInfo);
+// Ends a file written over in place where the writes ended (its current offset).
+bool CutAtOffset(int fd);
 // Removes the kept file and closes it.
 void DropKept(KeptFile* kept);
 
