@@ -102,28 +102,27 @@ void Keep(platform::KeptFile kept) {
 
 // Takes a kept file of the target's folder, written over from its start; -1 when
 // there is none. One as long as the target is taken first: an output mostly replaces
-// a file of its own length, and a file cut short or grown frees or takes blocks.
+// a file of its own length, and a file cut short or grown frees or takes blocks. Outside
+// a keep scope nothing is kept (its end let go of all).
 int TakeKept(const std::string& target, std::string* path) {
-  if (!platform::KeepingReplacedFiles()) {
-    DropKeptOuts();
-    return -1;
-  }
+  if (t_keptOuts.empty()) return -1;
   struct stat targetInfo;
   const bool targetExists = ::stat(target.c_str(), &targetInfo) == 0 && S_ISREG(targetInfo.st_mode);
-  auto taken = t_keptOuts.end();
-  for (auto it = t_keptOuts.begin(); it != t_keptOuts.end(); ++it) {
-    if (!platform::KeptBeside(*it, target)) continue;
+  auto sameLength = [&](const platform::KeptFile& kept) {
     struct stat st;
-    const bool sameLength = targetExists && ::fstat(it->fd, &st) == 0 && st.st_size == targetInfo.st_size;
-    if (taken == t_keptOuts.end() || sameLength) taken = it;
-    if (sameLength) break;
+    return targetExists && ::fstat(kept.fd, &st) == 0 && st.st_size == targetInfo.st_size;
+  };
+  for (const bool lengthFirst : {true, false}) {
+    for (auto it = t_keptOuts.begin(); it != t_keptOuts.end(); ++it) {
+      if (lengthFirst && !sameLength(*it)) continue;
+      if (!platform::ReadyKeptFor(*it, target, targetExists ? &targetInfo : nullptr)) continue;
+      const int fd = it->fd;
+      *path = it->path;
+      t_keptOuts.erase(it);
+      return fd;
+    }
   }
-  if (taken == t_keptOuts.end() || !platform::ReadyKeptFor(*taken, target, targetExists ? &targetInfo : nullptr))
-    return -1;
-  const int fd = taken->fd;
-  *path = taken->path;
-  t_keptOuts.erase(taken);
-  return fd;
+  return -1;
 }
 
 }  // namespace

@@ -579,6 +579,13 @@ bool OwnSingleRegular(const struct stat& st) {
   return S_ISREG(st.st_mode) && st.st_nlink == 1 && st.st_uid == ::geteuid();
 }
 
+// True when the kept file lies in the folder of the mapped target.
+bool KeptBeside(const KeptFile& kept, const std::string& target) {
+  struct stat folder;
+  return kept.fd >= 0 && FolderOf(target, &folder) && folder.st_dev == kept.folderDev &&
+         folder.st_ino == kept.folderIno;
+}
+
 }  // namespace
 
 KeepReplacedFiles::KeepReplacedFiles() { ++t_keepDepth; }
@@ -623,12 +630,6 @@ bool ExchangeKeeping(const std::string& temp, const std::string& target, KeptFil
   kept->folderIno = folder.st_ino;
   kept->path = relative ? std::string(cwd) + "/" + temp : temp;
   return true;
-}
-
-bool KeptBeside(const KeptFile& kept, const std::string& target) {
-  struct stat folder;
-  return kept.fd >= 0 && FolderOf(target, &folder) && folder.st_dev == kept.folderDev &&
-         folder.st_ino == kept.folderIno;
 }
 
 bool ReadyKeptFor(const KeptFile& kept, const std::string& target, const struct stat* targetInfo) {

@@ -8,13 +8,13 @@
 
 #include <sys/types.h>
 
-struct stat;
-
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "platform/kernel/WinTypes.h"
+
+struct stat;
 
 constexpr DWORD MAX_PATH = 260;
 
@@ -132,8 +132,6 @@ struct KeptFile {
 // False when no exchange could be made (no such target, one that is not a single-named
 // regular file of the user's, a file system without it): the caller renames as usual.
 bool ExchangeKeeping(const std::string& temp, const std::string& target, KeptFile* kept);
-// True when the kept file lies in the folder of the mapped target.
-bool KeptBeside(const KeptFile& kept, const std::string& target);
 // Readies a kept file to be written over as the temporary file of the mapped target:
 // it must lie in the target's folder; it is rewound to its start and given the
 // target's permissions (targetInfo, null when there is no target). False when it
