@@ -24,6 +24,7 @@
 #include "records/Cnv.h"
 #include "records/ThreadCtl.h"
 #include "records/Win.h"
+#include "records/XCorrWork.h"
 
 namespace {
 
@@ -159,7 +160,7 @@ struct Run {
   }
   // The shift of seq from the old file or by correlation with ref (see BestShift).
   bool NextShift(std::vector<float>& seq, const std::vector<float>& ref, int32_t lo, int32_t w, int64_t* shift,
-                 float* flip);
+                 bool* inverted, float* flip);
 
   bool Store(float value, float score) {
     return ccVals.Write(&value, sizeof(value)) && srVals.Write(&score, sizeof(score));
@@ -172,10 +173,10 @@ float StoredShift(int64_t shift) { return static_cast<float>(shift) + (shift > 0
 // The shift that puts seq onto ref over the window (the reference correlated with
 // the sequence moved by every lag: a sequence lying later gives a negative shift); with the inversion test also of seq
 // inverted about its window maximum, which wins on an equal or larger maximum (seq is
-// then left inverted and *flip holds the level). Returns false when the correlation
-// could not be had.
+// then left inverted, *inverted set and *flip holds the level, which may be 0).
+// Returns false when the correlation could not be had.
 bool BestShift(int16_t slot, std::vector<float>& seq, const std::vector<float>& ref, int32_t lo, int32_t w, bool invertTest,
-               int64_t* shift, float* flip) {
+               int64_t* shift, bool* inverted, float* flip) {
   const int32_t r = Cnv.Cc_Rad[slot];
   const double damp = Cnv.Damp[slot];
   const uint32_t outer = static_cast<uint32_t>(ref.size() - static_cast<size_t>(lo));
@@ -185,19 +186,21 @@ bool BestShift(int16_t slot, std::vector<float>& seq, const std::vector<float>& 
       1)
     return false;
   *flip = 0.0f;
+  *inverted = false;
   if (invertTest) {
     float top = -1e20f;
     for (int32_t i = lo; i < lo + w; ++i) top = std::max(top, seq[static_cast<size_t>(i)]);
-    std::vector<float> inverted(seq.size());
-    for (size_t i = 0; i < seq.size(); ++i) inverted[i] = top - seq[i];
+    std::vector<float> turned(seq.size());
+    for (size_t i = 0; i < seq.size(); ++i) turned[i] = top - seq[i];
     uint32_t index2 = 0;
     double best2 = 0.0;
-    if (CrossCorrArysTS(slot, ref.data() + lo, inverted.data() + lo, outer, static_cast<uint32_t>(w), r, damp, &index2,
+    if (CrossCorrArysTS(slot, ref.data() + lo, turned.data() + lo, outer, static_cast<uint32_t>(w), r, damp, &index2,
                         &best2) != 1)
       return false;
     if (best2 >= best) {
       index = index2;
-      seq.swap(inverted);
+      seq.swap(turned);
+      *inverted = true;
       *flip = top;
     }
   }
@@ -206,9 +209,10 @@ bool BestShift(int16_t slot, std::vector<float>& seq, const std::vector<float>& 
 }
 
 bool Run::NextShift(std::vector<float>& seq, const std::vector<float>& ref, int32_t lo, int32_t w, int64_t* shift,
-                    float* flip) {
+                    bool* inverted, float* flip) {
   *flip = 0.0f;
-  if (!useOld) return BestShift(slot, seq, ref, lo, w, invertTest, shift, flip);
+  *inverted = false;
+  if (!useOld) return BestShift(slot, seq, ref, lo, w, invertTest, shift, inverted, flip);
   float stored = 0.0f;
   if (!NextOld(&stored)) return false;
   *shift = static_cast<int64_t>(stored);
@@ -381,9 +385,10 @@ int32_t FileFix(Run& run) {
         child.resize(ref.size(), 0.0f);
       }
       int64_t shift = 0;
+      bool inverted = false;
       float flip = 0.0f;
-      if (!run.NextShift(child, ref, lo, w, &shift, &flip)) return 0;
-      if (flip != 0.0f) {
+      if (!run.NextShift(child, ref, lo, w, &shift, &inverted, &flip)) return 0;
+      if (inverted) {
         Cnv.Flip_Pt[s] = flip;
         if (Engine(s, OSI_FLIP, name, name, 1) != 1) return 0;
       }
@@ -510,8 +515,9 @@ int32_t AryFix(Run& run) {
       }
       std::copy(v, v + seq, one.begin());
       int64_t shift = 0;
+      bool inverted = false;
       float flip = 0.0f;
-      if (!run.NextShift(one, ref, lo, w, &shift, &flip)) return 0;
+      if (!run.NextShift(one, ref, lo, w, &shift, &inverted, &flip)) return 0;
       ShiftInPlace(one.data(), seq, shift);
       std::copy(one.begin(), one.end(), v);
       if (!run.Store(StoredShift(shift), Score(one, ref, lo, w))) return 0;
@@ -566,8 +572,39 @@ int32_t Start(int32_t (*body)(Run&), const char* who, const char* tag, int16_t s
   return result;
 }
 
+// A run leaves its slot's sizes, radius, window and resize values changed (absolute,
+// clamped, scaled, the segment size set to the parent's length). A pool worker takes
+// the settings the command gave its slot with its first file and puts them back
+// before every later one, so that each file is aligned as it is alone.
+void PoolSlotSettings(int16_t slot, bool first) {
+  XCorrPoolStart& p = XCorrWork.Pool[slot];
+  if (first) {
+    p.seqSz = Cnv.Seq_Sz[slot];
+    p.segSz = Cnv.Seg_Sz[slot];
+    p.radius = Cnv.Cc_Rad[slot];
+    p.winLo = Cnv.Win_Lo[slot];
+    p.winHi = Cnv.Win_Hi[slot];
+    p.szIn = Cnv.Rsz_SzIn[slot];
+    p.szOut = Cnv.Rsz_SzOut[slot];
+    p.stpIn = Cnv.Rsz_StpIn[slot];
+    p.stpOut = Cnv.Rsz_StpOut[slot];
+    return;
+  }
+  Cnv.Seq_Sz[slot] = p.seqSz;
+  Cnv.Seg_Sz[slot] = p.segSz;
+  Cnv.Cc_Rad[slot] = p.radius;
+  Cnv.Win_Lo[slot] = p.winLo;
+  Cnv.Win_Hi[slot] = p.winHi;
+  Cnv.Rsz_SzIn[slot] = p.szIn;
+  Cnv.Rsz_SzOut[slot] = p.szOut;
+  Cnv.Rsz_StpIn[slot] = p.stpIn;
+  Cnv.Rsz_StpOut[slot] = p.stpOut;
+}
+
 int32_t PoolFix(int16_t worker, int16_t, const char* seqName, const char* secondName, const char* valuesName,
-                const char* fourthName, const int16_t* p, int32_t) {
+                const char* fourthName, const int16_t* p, int32_t fileIndex) {
+  // Worker i runs in slot i + 1 on the files i, i + n, i + 2n, ...
+  if (worker >= 1 && worker < CNV_SLOTS) PoolSlotSettings(worker, fileIndex == worker - 1);
   return CrossCorrSeqFileFix(worker, 0, seqName, secondName, valuesName, fourthName, p[0], p[1], p[2], p[3], p[4]);
 }
 

@@ -21,9 +21,24 @@ struct XCorrSet {
   double damp = 0.0;
 };
 
+// The alignment settings of a slot as the command set them, taken when a pool worker
+// starts its share: every later file of the share starts from them again.
+struct XCorrPoolStart {
+  int32_t seqSz = 0;
+  int32_t segSz = 0;
+  int32_t radius = 0;  // with its sign (0 or less: the inversion test)
+  int32_t winLo = 0;
+  int32_t winHi = 0;
+  uint32_t szIn = 0;
+  uint32_t szOut = 0;
+  double stpIn = 1.0;
+  double stpOut = 1.0;
+};
+
 struct XCorrWorkRecord {
   XCorrSet Single;              // the single-threaded routine
   XCorrSet Slot[CNV_SLOTS];     // the per-slot twin
+  XCorrPoolStart Pool[CNV_SLOTS];  // per worker slot, while a pool runs
 
   // The correlation curve of two files: best value and shift (index - R) of the last
   // single correlation at 0 and of every baseline scan step at 1, 2, ...; Files_Steps

@@ -599,63 +599,80 @@ TEST_F(OpSeqTest, APoolOfFortyIsLimitedToTheSlotsThatExist) {
   EXPECT_TRUE(Boxes().empty()) << ::testing::PrintToString(Boxes());
 }
 
-// The files a pool aligns come out as one worker aligns them, whichever worker
-// takes a file and whatever the workers' own slots held before.
-TEST_F(OpSeqTest, PoolWorkersAlignEveryFileAsOneWorkerDoes) {
+// Every file a pool aligns comes out byte for byte as SEQCCFILEFIX mode 0 aligns it
+// alone, whichever worker takes it, after whatever files that worker took before and
+// whatever the workers' own slots held; with and without a resize.
+TEST_F(OpSeqTest, PoolWorkersAlignEveryFileAsItIsAlignedAlone) {
   constexpr int kSeq = 256;
-  for (int k = 0; k < 5; ++k) {
+  constexpr int kFiles = 6;
+  for (int k = 0; k < kFiles; ++k) {
     std::vector<float> v(4 * kSeq);
     for (int i = 0; i < 4 * kSeq; ++i) {
       const int s = i / kSeq;
       const double t = (i % kSeq - (s * 3 + k) % 7) * 4e-3;
-      v[static_cast<size_t>(i)] = static_cast<float>(std::sin(t * (40.0 + 300.0 * t)));
+      const float x = static_cast<float>(std::sin(t * (40.0 + 300.0 * t)));
+      v[static_cast<size_t>(i)] = s == 2 ? -x : x;  // one sequence upside down
     }
     WriteFloats(StrPrintf("cc%03d", k), v);
   }
   const RavFileFixRoutine previous = RavSetFileFixRoutine(nullptr);
   CrossCorrInstallPoolRoutine();
-  const std::string fields = " cc al old aves 256 1024 8 0.01 1 16 240 1 0 0 3 0 3 0";
-  const auto aligned = [] {
+  // What the runs wrote: everything but the parents, taken away for the next run.
+  const auto outputs = [] {
     std::map<std::string, std::string> files;
     for (const auto& e : std::filesystem::directory_iterator(".")) {
       const std::string name = e.path().filename().string();
-      if (name.rfind("al", 0) == 0) files[name] = ReadText(name);
+      if (name.rfind("al", 0) == 0 || (name.rfind("cc", 0) == 0 && name.size() > 5)) files[name] = ReadText(name);
     }
     for (const auto& [name, bytes] : files) std::filesystem::remove(name);
     return files;
   };
-  RunLines({"SEQCCFILEFIX", "-1" + fields});
-  const std::map<std::string, std::string> one = aligned();
-  for (int16_t k = 2; k <= 3; ++k) {  // settings left over from other work
-    Cnv.Cc_Rad[k] = 1;
-    Cnv.Damp[k] = 0.5f;
-    Cnv.NStps[k] = 3;
-    Cnv.CcRsz_Stat[k] = 1;
-    Cnv.Rsz_SzOut[k] = 512;
-  }
-  // Twice, the second time over the files of the first, which each worker writes
-  // over in place through the files it keeps until its share is done.
   const auto leftovers = [] {
     std::vector<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator(".")) {
       const std::string name = e.path().filename().string();
-      if (name[0] == '.' || name.rfind("__qvosi", 0) == 0) names.push_back(name);
+      if (name[0] == '.' || name.rfind("__qv", 0) == 0) names.push_back(name);
     }
     return names;
   };
-  RunLines({"SEQCCFILEFIX", "-3" + fields});
-  EXPECT_TRUE(leftovers().empty()) << ::testing::PrintToString(leftovers());
-  RunLines({"SEQCCFILEFIX", "-3" + fields});
-  EXPECT_TRUE(leftovers().empty()) << ::testing::PrintToString(leftovers());
-  const std::map<std::string, std::string> three = aligned();
-  RavSetFileFixRoutine(previous);
-  EXPECT_EQ(one.size(), 5u * 6u);  // 4 sequences, the co-added one and its copy per file
-  ASSERT_EQ(three.size(), one.size());
-  for (const auto& [name, bytes] : one) {
-    ASSERT_TRUE(three.count(name)) << name;
-    EXPECT_TRUE(three.at(name) == bytes) << name;
+  // SEG SZ 0 (one segment), a negative radius (the inversion test) and the resize
+  // value given as a negative multiple.
+  for (const char* resize : {"0", "-2"}) {
+    SCOPED_TRACE(resize);
+    const auto fields = [&](const std::string& names) {
+      return names + " 256 0 -8 0.01 1 16 240 " + resize + " 1 0 3 0 3 0";
+    };
+    std::map<std::string, std::string> alone;
+    for (int k = 0; k < kFiles; ++k) {
+      RunLines({"SEQCCFILEFIX", "0 " + fields(StrPrintf("cc%03d al%03d old%03d_CCVals aves%03d", k, k, k, k))});
+      alone.merge(outputs());
+    }
+    EXPECT_EQ(alone.size(), static_cast<size_t>(kFiles) * 11u);  // 4 cut, 4 aligned, the average, 2 tables
+    EXPECT_TRUE(alone.count("al005Ave"));
+    for (int16_t k = 2; k <= 3; ++k) {  // settings left over from other work
+      Cnv.Cc_Rad[k] = 1;
+      Cnv.Damp[k] = 0.5f;
+      Cnv.NStps[k] = 3;
+      Cnv.CcRsz_Stat[k] = 1;
+      Cnv.Rsz_SzOut[k] = 512;
+    }
+    // Twice, the second time over the files of the first, which each worker writes
+    // over in place through the files it keeps until its share is done.
+    RunLines({"SEQCCFILEFIX", "-3 " + fields("cc al old aves")});
+    EXPECT_TRUE(leftovers().empty()) << ::testing::PrintToString(leftovers());
+    const std::map<std::string, std::string> first = outputs();
+    RunLines({"SEQCCFILEFIX", "-3 " + fields("cc al old aves")});
+    EXPECT_TRUE(leftovers().empty()) << ::testing::PrintToString(leftovers());
+    const std::map<std::string, std::string> pool = outputs();
+    ASSERT_EQ(pool.size(), alone.size());
+    for (const auto& [name, bytes] : alone) {
+      ASSERT_TRUE(pool.count(name)) << name;
+      EXPECT_TRUE(pool.at(name) == bytes) << name;
+      EXPECT_TRUE(first.count(name) && first.at(name) == bytes) << name;
+    }
+    EXPECT_EQ(Cnv.Cc_Rad[3], Cnv.Cc_Rad[1]);
   }
-  EXPECT_EQ(Cnv.Cc_Rad[3], Cnv.Cc_Rad[1]);
+  RavSetFileFixRoutine(previous);
   for (const auto& box : Boxes()) EXPECT_EQ(box.rfind("Warning", 0), std::string::npos) << box;
 }
 

@@ -34,15 +34,15 @@ class CrossCorrFixTest : public qvtest::AnsweringFileOpsTest {
     return s;
   }
   // Sequence 0 three points later, 1 the reference, 2 seven points earlier, 3 (with
-  // inverted) the reference turned upside down about 1.
-  void WriteParent(bool inverted) {
+  // inverted) the reference turned upside down about the level given.
+  void WriteParent(bool inverted, float about = 1.0f) {
     std::vector<float> all;
     for (int lag : {3, 0, -7}) {
       const std::vector<float> s = Moved(lag);
       all.insert(all.end(), s.begin(), s.end());
     }
     if (inverted)
-      for (float v : Moved(0)) all.push_back(1.0f - v);
+      for (float v : Moved(0)) all.push_back(about - v);
     WriteValues("par", all);
   }
   static std::vector<float> Window(const std::vector<float>& v) { return std::vector<float>(v.begin() + 100, v.begin() + 900); }
@@ -97,19 +97,28 @@ TEST_F(CrossCorrFixTest, OldShiftFileReproducesTheRun) {
 }
 
 TEST_F(CrossCorrFixTest, InvertedSequenceIsFlippedInBothVariants) {
-  WriteParent(true);
-  Cnv.Cc_Rad[kSlot] = -10;  // the inversion test
-  ASSERT_EQ(CrossCorrSeqFileFix(kSlot, 0, "par", "al", "", "", 1, 0, 3, 0, 3), 1);
-  EXPECT_EQ(Cnv.Cc_Rad[kSlot], 10);
-  EXPECT_EQ(ReadValues<float>("par_CCVals"), (std::vector<float>{-3.5f, 0.5f, 7.5f, -0.5f}));
-  // The inverted file itself was turned back: it differs from the reference by a constant.
-  const std::vector<float> p3 = ReadValues<float>("par003");
   const std::vector<float> ref = Moved(0);
-  ASSERT_EQ(p3.size(), ref.size());
-  for (size_t i = 1; i < ref.size(); ++i) ASSERT_NEAR(p3[i] - ref[i], p3[0] - ref[0], 1e-5) << i;
-  Cnv.Cc_Rad[kSlot] = -10;
-  ASSERT_EQ(CrossCorrSeqAryFix(kSlot, 0, "par", "ar", "", "", 1, 0, 3, 0, 3), 1);
-  EXPECT_EQ(ReadValues<float>("par_CCVals"), (std::vector<float>{-3.5f, 0.5f, 7.5f, -0.5f}));
+  const std::vector<float> window = Window(ref);
+  // About 1, and about the window's lowest value: the inverted sequence's window
+  // maximum is then exactly 0, and it is still turned.
+  for (const float about : {1.0f, *std::min_element(window.begin(), window.end())}) {
+    SCOPED_TRACE(about);
+    WriteParent(true, about);
+    Cnv.Cc_Rad[kSlot] = -10;  // the inversion test
+    ASSERT_EQ(CrossCorrSeqFileFix(kSlot, 0, "par", "al", "", "", 1, 0, 3, 0, 3), 1);
+    EXPECT_EQ(Cnv.Cc_Rad[kSlot], 10);
+    EXPECT_EQ(ReadValues<float>("par_CCVals"), (std::vector<float>{-3.5f, 0.5f, 7.5f, -0.5f}));
+    // The inverted file itself and its aligned copy were turned back: they differ
+    // from the reference by a constant.
+    for (const char* name : {"par003", "al003"}) {
+      const std::vector<float> v = ReadValues<float>(name);
+      ASSERT_EQ(v.size(), ref.size());
+      for (size_t i = 1; i < ref.size(); ++i) ASSERT_NEAR(v[i] - ref[i], v[0] - ref[0], 1e-5) << name << " " << i;
+    }
+    Cnv.Cc_Rad[kSlot] = -10;
+    ASSERT_EQ(CrossCorrSeqAryFix(kSlot, 0, "par", "ar", "", "", 1, 0, 3, 0, 3), 1);
+    EXPECT_EQ(ReadValues<float>("par_CCVals"), (std::vector<float>{-3.5f, 0.5f, 7.5f, -0.5f}));
+  }
 }
 
 TEST_F(CrossCorrFixTest, RefusalsAndShortParents) {
