@@ -219,9 +219,10 @@ namespace {
 
 // ---- phase IV -----------------------------------------------------------------------------
 
-// The section's marker range: the markers inside [SectLo, SectHi]. A section with no
-// marker inside gets the count 0, whatever lies on either side of it.
-void SectionMarkers() {
+// The section's marker range: the markers inside [SectLo, SectHi] (Cnl.Mks_Beg and
+// Cnl.Mks_End); returns their number of intervals, 0 for a section with no marker
+// inside, whatever lies on either side of it.
+uint32_t SectionMarkers() {
   int32_t first = -1, last = -1;
   for (uint32_t k = 1; k <= Cnl.Mks_Cnt; ++k) {
     const int64_t p = Cnl.Mks_Pos[k];
@@ -231,8 +232,8 @@ void SectionMarkers() {
   }
   Cnl.Mks_Beg = first;
   Cnl.Mks_End = last;
-  Cnl.Mks_Cnt = first < 0 ? 0 : static_cast<uint32_t>(last - first);
   if (Debug119()) DebugPrintf("IV - INIT_MARK=%ld FINAL MARK=%ld\n", static_cast<long>(first), static_cast<long>(last));
+  return first < 0 ? 0 : static_cast<uint32_t>(last - first);
 }
 
 // The marker way: the section resampled between its markers. 1 goes on to the
@@ -248,18 +249,19 @@ int32_t MarkerWay(int16_t set) {
     FreeMarkers();
     return 0;
   }
-  T.SectLo = static_cast<uint32_t>(static_cast<int64_t>(T.LowerMk) * T.IntvSize);
-  T.SectHi = static_cast<uint32_t>(static_cast<int64_t>(T.UpperMk) * T.IntvSize);
+  // The section keeps its own bounds: with the wavemeter they were set from the
+  // readings it covers before this, and without it they are the section's entries.
   StrCopy(Cnl.Lin_InFlnm, InName(set));
   StrCopy(Cnl.Lin_OutFlnm, OutName(set));
-  SectionMarkers();
-  if (Cnl.Mks_Cnt == 0) {
-    FreeMarkers();
-    return -1;
-  }
-  const int32_t ok = CsF2ISetup();
+  const uint32_t intervals = SectionMarkers();
+  // The resampling clamps its markers to the count of the whole marker file, which
+  // Cnl.Mks_Cnt still holds; the placement then takes the section's count.
+  const int32_t ok = intervals == 0 ? 1 : CsF2ISetup();
   FreeMarkers();
-  if (ok == 0) {
+  Cnl.Mks_Cnt = intervals;
+  if (intervals == 0) return -1;
+  // A section that resampled nothing is no linearised section.
+  if (ok == 0 || calib::FilePoints(OutName(set)) <= 0) {
     Warning("PHASE [IV]\n\nLINEARIZATION ROUTINE FAILED\n\nABORTING");
     return Fail(2);
   }

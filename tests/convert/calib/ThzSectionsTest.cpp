@@ -287,9 +287,8 @@ class ThzMarkerTest : public ThzSectionsTest {
 
 TEST_F(ThzMarkerTest, SectionWithoutMarkersInsideWritesNothing) {
   WriteText("Mks", "10\n20\n30\n600\n700\n");
-  ThzSettings.LowerMk = 1;
-  ThzSettings.UpperMk = 2;
-  ThzSettings.IntvSize = 100;  // the section [100, 200]
+  ThzSettings.SectLo = 100;
+  ThzSettings.SectHi = 200;
   ASSERT_EQ(THzLinearization(0, 4, 0), 1);
   EXPECT_EQ(Cnl.Mks_Cnt, 0u);
   EXPECT_EQ(Cnl.Mks_Beg, -1);
@@ -297,6 +296,41 @@ TEST_F(ThzMarkerTest, SectionWithoutMarkersInsideWritesNothing) {
   EXPECT_EQ(Cnl.Mks_Pos, nullptr);  // the marker arrays are released
   // Phase V had no frequency file to compare by: it passed with a line.
   EXPECT_NE(std::string(Dsp.Msg_Text).find("NO FRQ FILE"), std::string::npos);
+}
+
+// Two sections linearised by their markers through the section driver: each is
+// resampled over every marker interval inside it and placed on the target axis.
+TEST_F(ThzMarkerTest, EachSectionIsResampledOverItsOwnMarkers) {
+  if (!SectionEditsAvailable()) GTEST_SKIP() << "section edits 2018 and 2068 are not in this build";
+  const std::vector<int> marks = {10, 230, 480, 700, 950, 1010, 1250, 1490, 1720, 1980};
+  // The signal over the frequency: one FSR per marker interval, counted from the
+  // first marker.
+  const auto signal = [](double f) { return 2.0 + std::sin(0.7 * f); };
+  std::vector<float> itn(2000, static_cast<float>(signal(0.0)));
+  std::string mks;
+  for (size_t m = 0; m + 1 < marks.size(); ++m)
+    for (int p = marks[m]; p < marks[m + 1]; ++p)
+      itn[static_cast<size_t>(p)] =
+          static_cast<float>(signal(static_cast<double>(m) + static_cast<double>(p - marks[m]) / (marks[m + 1] - marks[m])));
+  for (int m : marks) mks += StrPrintf("%d\n", m);
+  WriteValues("Itn", itn);
+  WriteText("Mks", mks);
+  WriteText("MksRepeat", "0\n1000\n2000\n");
+  StrCopy(Dsp.Units_Txt, "CM-1");
+  Dsp.Frq_Stp = 0.01;
+  ThzSettings.BegFrq = 0.0;
+  ThzSettings.EndFrq = 6.0;  // 4 FSRs of markers per section: 1 FSR added at each end
+  Answer("Question", "PHASE [III]*FIX WAVEMETER FILE*", IDNO);
+  ASSERT_EQ(THzLinearization(0, 3, 0), 1);
+  for (int s = 0; s < 2; ++s) {
+    SCOPED_TRACE(s);
+    const std::vector<float> out = ReadValues<float>(StrPrintf("Outl%03d", s));
+    ASSERT_EQ(out.size(), 600u);
+    for (size_t k = 0; k < 100; ++k) ASSERT_EQ(out[k] + out[500 + k], 0.0f) << k;
+    // Section 1 begins at the sixth marker, five FSRs on.
+    for (int k = 0; k < 400; ++k)
+      ASSERT_NEAR(out[static_cast<size_t>(100 + k)], signal(5.0 * s + k / 100.0), 1e-3) << k;
+  }
 }
 
 TEST_F(ThzMarkerTest, PhaseFiveDropsTheEarlierOfTwoCloseMarkers) {
