@@ -295,15 +295,20 @@ bool ConvertRecordFile(core_io::BinIn& in, const char* input, core_io::BinOut& o
   const double f0 = records.Frequency(0);
   const double f1 = records.Count() > 1 ? records.Frequency(1) : f0;
   const double stp = std::fabs(f1 - f0);
-  // The leading run of records on the step from f0; the record that ends it (or the
-  // last record) gives the step from one interval to the next.
+  // The leading run of records, each one step above the one before; the record that
+  // ends it (or the last record) gives the step from one interval to the next. Each
+  // step is compared with the first one up to the rounding of the recorded
+  // frequencies, which grows with their size: a run of even steps from f0 is never
+  // cut by it, a step that differs from the first by more is.
   uint64_t n = 0;
   double f = f0;
   if (std::isfinite(stp) && stp > 0.0) {
-    while (n < records.Count()) {
+    const double tolerance = 1e-6 * stp;
+    double before = f0;
+    for (n = 1; n < records.Count(); ++n) {
       f = records.Frequency(n);
-      if (f != f0 + static_cast<double>(n) * stp) break;
-      ++n;
+      if (!(std::fabs(f - before - stp) <= tolerance)) break;
+      before = f;
     }
   }
   const double jmp = std::fabs(f - f0);

@@ -291,6 +291,31 @@ TEST_F(InstrumentConvertTest, RecordFileKeepsTheMiddleRecordsOfEveryBlock) {
   EXPECT_EQ(ReadFloats("MW"), out);
 }
 
+// Scans recorded at ordinary steps, whose frequencies are only as even as their
+// rounding allows: 0.01 from 2000.0 and 0.002 from 200000.0, 400 records a block.
+TEST_F(InstrumentConvertTest, RecordFilesAtOrdinaryStepsKeepTheCentreOfEveryBlock) {
+  struct Scan {
+    double f0, stp, jmp;
+  };
+  for (const Scan& scan : {Scan{2000.0, 0.01, 3.0}, Scan{200000.0, 0.002, 0.6}}) {
+    SCOPED_TRACE(scan.f0);
+    std::vector<std::pair<double, float>> records;
+    for (int b = 0; b < 3; ++b)
+      for (int k = 0; k < 400; ++k)
+        records.emplace_back(scan.f0 + b * scan.jmp + k * scan.stp, static_cast<float>(1000 * b + k));
+    boxes_.clear();
+    ASSERT_EQ(Convert(RecordFile(records)), 1) << ::testing::PrintToString(boxes_);
+    // The jump is three quarters of a block: records 50 to 349 of every block.
+    const std::vector<float> out = ReadFloats("MW");
+    ASSERT_EQ(out.size(), 50u + 3u * 300u + 50u);
+    for (size_t i = 0; i < 50; ++i) ASSERT_EQ(out[i] + out[950 + i], 0.0f) << i;
+    for (int b = 0; b < 3; ++b)
+      for (int k = 50; k < 350; ++k) ASSERT_EQ(out[static_cast<size_t>(50 + 300 * b + k - 50)], 1000.0f * b + k) << b << " " << k;
+    EXPECT_EQ(Dsp.Init_Frq, scan.f0);
+    EXPECT_NEAR(Dsp.FSR, (2.0 * scan.jmp + 399.0 * scan.stp) / 1000.0 * 100.0, 1e-6);
+  }
+}
+
 TEST_F(InstrumentConvertTest, RecordFilesWithoutARunOfStepsAreRefused) {
   WriteBytes("MW", {1, 2, 3, 4});
   const std::vector<std::vector<std::pair<double, float>>> files = {
