@@ -226,7 +226,8 @@ void Run::ReadArgs() {
     break;
   }
   CutAtLineFeed(&args);
-  if (log && log->IsOpen()) log->Write(StrPrintf("   OPSEQ ARGS=[%s]\n", args.c_str()));
+  // The log is in the file, up to this line, before the command runs.
+  if (log && log->IsOpen() && log->Write(StrPrintf("   OPSEQ ARGS=[%s]\n", args.c_str()))) log->Flush();
 }
 
 void Run::CloseFiles() {
@@ -261,7 +262,9 @@ DWORD CnvOperationSequence(void* /*parameter*/) {
         "FAILED TO OPEN ASCII OPERATIONAL SEQUENCE COMMAND FILE [%s] FOR READING\n\nABORTING", name.c_str()));
     run.going = false;
   }
-  if (run.going && !log.Open(kLogName)) {
+  // The log is written where it lies, so that it can be read while the run goes on
+  // and keeps what was written when the run does not end.
+  if (run.going && !log.OpenInPlace(kLogName)) {
     cmd.Close();
     core_io::Warning(StrPrintf(
         "FAILED TO CREATE ASCII OPERATIONAL SEQUENCE LOG FILE [%s] FOR WRITING\n\nABORTING", kLogName));

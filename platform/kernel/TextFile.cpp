@@ -20,20 +20,37 @@ constexpr size_t kReadBuffer = 1 << 16;
 // ---- writer -------------------------------------------------------------------------
 TextFileWriter::~TextFileWriter() { Abort(); }
 
-bool TextFileWriter::Open(const char* name) {
+bool TextFileWriter::Begin(const char* name, bool inPlace) {
   Abort();
   failed_ = false;
   lossless_ = true;
   lastWasCr_ = false;
+  inPlace_ = inPlace;
   buffer_.clear();
+  temp_.clear();
   if (!name || !*name) {
     SetLastErrorText("no file name to write");
     return false;
   }
   target_ = MapPath(name);
+  return true;
+}
+
+bool TextFileWriter::Open(const char* name) {
+  if (!Begin(name, false)) return false;
   fd_ = CreateTempBeside(target_, &temp_);
   if (fd_ < 0) {
     temp_.clear();
+    return false;
+  }
+  return true;
+}
+
+bool TextFileWriter::OpenInPlace(const char* name) {
+  if (!Begin(name, true)) return false;
+  fd_ = open(target_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd_ < 0) {
+    SetLastErrorFromErrno(StrPrintf("cannot create \"%s\"", target_.c_str()).c_str(), errno);
     return false;
   }
   return true;
@@ -45,6 +62,7 @@ void TextFileWriter::Fail(const char* what, int errnum) {
 }
 
 bool TextFileWriter::Flush() {
+  if (fd_ < 0 || failed_) return false;
   size_t done = 0;
   while (done < buffer_.size()) {
     ssize_t written = write(fd_, buffer_.data() + done, buffer_.size() - done);
@@ -99,6 +117,10 @@ bool TextFileWriter::Commit() {
     ok = false;
   }
   fd_ = -1;
+  if (inPlace_) {
+    buffer_.clear();
+    return ok;
+  }
   if (ok && rename(temp_.c_str(), target_.c_str()) != 0) {
     Fail("cannot replace", errno);
     ok = false;
@@ -111,9 +133,10 @@ bool TextFileWriter::Commit() {
 
 void TextFileWriter::Abort() {
   if (fd_ >= 0) {
+    if (inPlace_) (void)Flush();  // the file is the target: what was written stays
     close(fd_);
     fd_ = -1;
-    unlink(temp_.c_str());
+    if (!inPlace_) unlink(temp_.c_str());
   }
   temp_.clear();
   buffer_.clear();

@@ -4,7 +4,7 @@
 // Windows-1252 with every line end as CR LF, and replaces the target only in
 // Commit, after every write, the flush to the disk and the close succeeded. A failed
 // write, Abort or destroying the writer without Commit removes the temporary file
-// and leaves the old target as it was.
+// and leaves the old target as it was. Opened in place, it writes the target itself.
 //
 // TextFileReader reads lines ended by CR LF or LF (the last line may lack its end),
 // strips a UTF-8 byte-order mark at the start, and returns each line as UTF-8: a
@@ -32,6 +32,12 @@ class TextFileWriter {
   // touched until Commit. False (with the error text) when no temporary file can be
   // created in the target's folder.
   bool Open(const char* name);
+  // Starts a new text written straight into the file itself (created, or emptied
+  // now), for a log that must be readable while it grows: what Flush wrote is in the
+  // file and stays there whatever happens later. Commit then writes out the rest and
+  // closes the file; Abort and the end of the writer do the same without the flush
+  // to the disk.
+  bool OpenInPlace(const char* name);
   bool IsOpen() const { return fd_ >= 0; }
 
   // Appends UTF-8 text; each "\n" is written as CR LF (a "\r\n" given stays one
@@ -39,6 +45,8 @@ class TextFileWriter {
   // False once any write has failed; the writer then only waits for Abort or its end.
   bool Write(std::string_view utf8);
   bool Printf(const char* fmt, ...) QV_PRINTF(2, 3);
+  // Hands what is buffered to the file (to the system, not to the disk).
+  bool Flush();
 
   // Writes out what is buffered, flushes it to the disk, closes the file and renames
   // it over the target. On any failure the temporary file is removed, the old target
@@ -54,10 +62,12 @@ class TextFileWriter {
   const std::string& TempPath() const { return temp_; }
 
  private:
-  bool Flush();
+  // Resets the writer for a new text of the file name; false without a name.
+  bool Begin(const char* name, bool inPlace);
   void Fail(const char* what, int errnum);
 
   int fd_ = -1;
+  bool inPlace_ = false;
   std::string target_;
   std::string temp_;
   std::string buffer_;

@@ -144,6 +144,27 @@ TEST_F(OpSeqTest, CommandsWithoutBlocksRunInOrderAndAreLogged) {
   EXPECT_STREQ(Cnv.OpSeq_Flnm, "OpASeq100.dat");
 }
 
+// While a command waits for an answer, the log holds every line up to its arguments,
+// in the file itself.
+TEST_F(OpSeqTest, TheLogIsInItsFileWhileACommandWaits) {
+  std::string seen;
+  std::vector<std::string> names;
+  const platform::BoxAnswerer fixture = platform::SetBoxAnswerer([&](const platform::BoxRequest& box) {
+    if (box.text.find("EDIT USING") != std::string::npos) return IDCANCEL;
+    seen = ReadText("OpSeq.log");
+    for (const auto& e : std::filesystem::directory_iterator(".")) names.push_back(e.path().filename().string());
+    return IDYES;
+  });
+  RunLines({"SQR", "-1 a.bin b.bin", "S2F_FILE", "-1 a.bin c.bin 0 1 1"});
+  platform::SetBoxAnswerer(fixture);
+  const std::string lines = CrLf(
+      "OPSEQ LINE=[SQR]\n   OPSEQ CMD=[SQR] CMD_ID=[8]\n   OPSEQ ARGS=[-1 a.bin b.bin]\n"
+      "OPSEQ LINE=[S2F_FILE]\n   OPSEQ CMD=[S2F_FILE] CMD_ID=[47]\n   OPSEQ ARGS=[-1 a.bin c.bin 0 1 1]\n");
+  EXPECT_EQ(seen, lines);
+  for (const auto& name : names) EXPECT_NE(name[0], '.') << name;  // no temporary log beside it
+  EXPECT_EQ(Log(), lines);
+}
+
 TEST_F(OpSeqTest, AKeywordNotInTheTableEndsTheRunBeforeAnythingRuns) {
   RunLines({"scale", "-1 a.bin b.bin 2.0", "SQR", "-1 a.bin c.bin"});
   ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
