@@ -502,14 +502,19 @@ int32_t OSIFile(int16_t slot, int32_t chn, int32_t id, char* inName, char* outNa
 
   // 7. Close, then put the output in place (one atomic rename over the old file).
   int32_t result = end == OsiEnd::Done ? 1 : 0;
+  // A failure that keeps what it wrote puts it in place all the same, unless it
+  // would replace its own input.
+  bool keep = end == OsiEnd::FailedKeep && !equal;
   if (f.out >= 0) {
     // A file written over in place ends where the operation stopped writing: every
     // operation writes its output from the start in order.
     const bool cut = !reused || platform::CutAtOffset(f.out);
-    if ((::close(f.out) != 0 || !cut) && result == 1) {
+    const bool closed = ::close(f.out) == 0 && cut;
+    if (!closed && (result == 1 || keep)) {
       Warn(StrPrintf("OSIFile()\n\nCASE ID=[%d]\n\nFAILED TO WRITE BINARY FILE=[%s]\n\nABORTING", id, requested));
       result = 0;
     }
+    if (!closed) keep = false;
     f.out = -1;
   }
   if (f.in >= 0) {
@@ -518,7 +523,7 @@ int32_t OSIFile(int16_t slot, int32_t chn, int32_t id, char* inName, char* outNa
   }
   if (haveOut) StrCopy(outName, OSI_NAME_SIZE, requested);
   if (needs.openOutput) {
-    if (result == 1) {
+    if (result == 1 || keep) {
       if (equal) {
         if (Debug.DebugLevel == DEBUG_TOPIC_FILEOPS)
           DebugPrintf("RENAMING FILE FROM [%s] TO [%s]\n", requested, tempName.c_str());

@@ -15,6 +15,9 @@
 enum class OsiEnd {
   Done,      // the output is complete
   Failed,    // the operation failed after its own box
+  FailedKeep,  // the operation failed after its own box, and what it wrote is kept: the
+               // output is put in place as it stands (an output that is its own input
+               // still never replaces the input)
   Declined,  // the operation wrote nothing on purpose (a variant that selects nothing,
              // an answer that stops it): nothing is put in place of any file
 };

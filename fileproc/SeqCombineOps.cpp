@@ -268,7 +268,8 @@ OsiEnd CoaddTable(Coadd& c) {
                               "PROCESSED=[%ld]\nSEQUENCE AVERAGES WRITTEN=[%ld]",
                               f.inName, L(c.total), L(c.groups)));
   }
-  return failed ? OsiEnd::Failed : OsiEnd::Done;
+  // A NO or a failed check keeps the averages written so far.
+  return failed ? OsiEnd::FailedKeep : OsiEnd::Done;
 }
 
 // Opens the reference of 2039 and 10170 (the slot's second file) and reads its first
@@ -505,8 +506,9 @@ OsiEnd OsiSeqRatio(OsiFrame& f) {
     const int64_t got = f.ReadCount(seq.p, static_cast<size_t>(len), sizeof(float));
     if (got < 0) return OsiEnd::Failed;
     if (got < len) {
+      // The ratios of the whole sequences before it stay.
       core_io::Warning(StrPrintf("%s\n\nPREMATURE EOF IN [%s]\n\nABORTING", kHead, f.inName));
-      return OsiEnd::Failed;
+      return OsiEnd::FailedKeep;
     }
     for (int32_t i = 0; i < len; ++i) seq.p[i] = refSeq.p[i] != 0.0f ? seq.p[i] / refSeq.p[i] : 0.0f;
     if (!f.Write(seq.p, static_cast<size_t>(len) * sizeof(float))) return OsiEnd::Failed;

@@ -1,7 +1,10 @@
 // Demodulation of an on/off modulated intensity channel by its phase channel.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <utility>
 
@@ -22,6 +25,14 @@ namespace {
 using core_io::Warning;
 
 enum Role { kIn, kPhase, kOut, kRoles };
+
+// The two names reach the same file (the same text, or another spelling of it).
+bool SameFile(const char* a, const char* b) {
+  if (std::strcmp(a, b) == 0) return true;
+  struct stat sa, sb;
+  return ::stat(platform::MapPath(a).c_str(), &sa) == 0 && ::stat(platform::MapPath(b).c_str(), &sb) == 0 &&
+         sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
 
 int32_t Demodulate(int16_t set, int64_t low, int64_t high) {
   if (set < 0 || set >= CNV_SLOTS) {
@@ -103,6 +114,11 @@ int32_t Demodulate(int16_t set, int64_t low, int64_t high) {
   for (int64_t pos = low; pos <= high;) {
     const size_t want = static_cast<size_t>(std::min<int64_t>(high - pos + 1, AOM_BLOCK));
     if (phase.Read(ph.p, want, sizeof(float)) < want || itn.Read(in.p, want, sizeof(float)) < want) {
+      // The half-periods averaged so far stay in both outputs, unless an output is
+      // named like an input, which it must never replace.
+      for (const auto& [out, outName] : {std::pair<core_io::BinOut*, const char*>{&on, name[kOut]}, {&off, offName}}) {
+        if (SameFile(outName, name[kIn]) || SameFile(outName, name[kPhase]) || !out->Commit()) out->Abort();
+      }
       Warning("PREMATURE READ EOF");
       return 0;
     }

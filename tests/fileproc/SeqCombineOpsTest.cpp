@@ -112,18 +112,24 @@ TEST_F(SeqCombineTest, TableGroupsAndStopPositions) {
   // The table leaves SEQ CT at its last group size; 1 would select the single group.
   EXPECT_EQ(Cnv.Seq_Cnt[0], 1);
   Cnv.Seq_Cnt[0] = 2;
-  // A table line left over fails the run (the old output stays).
+  // A table line left over fails the run; the averages written stay.
   platform::ClearBoxLog();
   WriteText("table.txt", "10 4\n10 4\n10 4\n");
   EXPECT_EQ(Run(OSI_SEQCOADD, "in", "out"), 0);
   EXPECT_NE(Texts()[0].find("ADDITIONAL LINE=[10 4] IN TXT FILE"), std::string::npos);
-  EXPECT_EQ(ReadValues<float>("out").size(), 30u);
+  EXPECT_EQ(ReadValues<float>("out"), Concat({Mean(v, {0, 1, 2, 3}, 10), Mean(v, {4, 5, 6, 7}, 10)}));
   // More sequences than the table names.
   Cnv.Seq_Cnt[0] = 2;
   platform::ClearBoxLog();
   WriteText("table.txt", "10 4\n");
   EXPECT_EQ(Run(OSI_SEQCOADD, "in", "out"), 0);
   EXPECT_NE(Texts()[0].find("TXT FILE SEQUENCE SUM < BIN FILE READ SZ"), std::string::npos);
+  EXPECT_EQ(ReadValues<float>("out"), Mean(v, {0, 1, 2, 3}, 10));
+  // Run on its own input, the failure leaves the input as it was.
+  Cnv.Seq_Cnt[0] = 2;
+  WriteValues("in2", v);
+  EXPECT_EQ(Run(OSI_SEQCOADD, "in2", "in2"), 0);
+  EXPECT_EQ(ReadValues<float>("in2"), v);
   // A missing table.
   platform::ClearBoxLog();
   StrCopy(Cnv.SeqTbl_Flnm, "none.txt");
@@ -269,10 +275,11 @@ TEST_F(SeqCombineTest, RatioDividesByTheReferenceAndZeroesWhereItIsZero) {
   Cnv.Pts_Ave[0] = 3;
   ASSERT_EQ(Run(OSI_SEQ_RATIO, "in", "out"), 1);
   EXPECT_EQ(ReadValues<float>("out"), (std::vector<float>{1.0f, 0.0f, 0.5f, 4.0f, 0.0f, 0.25f}));
-  // A short last sequence fails the run.
+  // A short last sequence fails the run; the ratios before it stay.
   WriteValues<float>("in", {2.0f, 5.0f, 2.0f, 8.0f});
   EXPECT_EQ(Run(OSI_SEQ_RATIO, "in", "out"), 0);
   EXPECT_EQ(Texts().back(), "Warning: SEQUENCE RATIO FILE OPERATION\n\nPREMATURE EOF IN [in]\n\nABORTING");
+  EXPECT_EQ(ReadValues<float>("out"), (std::vector<float>{1.0f, 0.0f, 0.5f}));
   Cnv.Pts_Ave[0] = -1;
   EXPECT_EQ(Run(OSI_SEQ_RATIO, "in", "out"), 0);
   EXPECT_EQ(Texts().back(), "Warning: SEQUENCE RATIO FILE OPERATION\n\nSEQUENCE LENGTH (PTS TO AVE)=[-1] < 1\n\nABORTING");

@@ -340,6 +340,33 @@ TEST_F(DemodTest, ThresholdEqualityEmptyFirstHalfAndDelay) {
   EXPECT_TRUE(Shown("Warning", "PREMATURE READ EOF"));
 }
 
+TEST_F(DemodTest, PrematureEndKeepsTheHalfPeriodsAveragedButNeverReplacesAnInput) {
+  // Periods of twenty points whose intensity is the period's number; the phase file
+  // ends in the second block of 4,096 points.
+  std::vector<float> phase, itn;
+  for (int i = 0; i < 5000; ++i) {
+    phase.push_back(i % 20 < 10 ? 1.0f : 0.0f);
+    itn.push_back(static_cast<float>(i / 20));
+  }
+  phase.resize(4100);
+  WriteValues("Phase", phase);
+  WriteValues("Itn", itn);
+  WriteValues("Out", std::vector<float>{42.0f});
+  std::vector<float> on(205), off(204);  // the halves closed within the first block
+  for (size_t q = 0; q < on.size(); ++q) on[q] = static_cast<float>(q);
+  for (size_t q = 0; q < off.size(); ++q) off[q] = static_cast<float>(q);
+  EXPECT_EQ(DemodProc(0, 0, 0), 0);
+  EXPECT_TRUE(Shown("Warning", "PREMATURE READ EOF"));
+  EXPECT_EQ(ReadValues<float>("Out"), on);
+  EXPECT_EQ(ReadValues<float>("Out1"), off);
+
+  Name(7, "Itn");
+  Answer("Question", "OVERWRITE FILE [Itn]?", IDYES);
+  EXPECT_EQ(DemodProc(0, 0, 0), 0);
+  EXPECT_EQ(ReadValues<float>("Itn"), itn);
+  EXPECT_EQ(ReadValues<float>("Itn1"), off);
+}
+
 TEST_F(DemodTest, OutputsNamedLikeTheInputAndDeclinedOverwrite) {
   WriteSquareWave();
   Name(7, "Itn");
