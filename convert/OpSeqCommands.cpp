@@ -1309,7 +1309,7 @@ void Linearize(Run& run) {
     ClearRange();
     Cnl.Mks_CursorStat = 0;
   }
-  if (CsMkOpenRead(0) != 1) {
+  if (CsMkOpenRead(1) != 1) {
     core_io::Warning(StrPrintf("LINEARIZE\n\nMARKER POSITIONS NOT DEFINED | DIFFERENCE ZERO\n\nCHECK MARKER POSITION "
                                "FLNM=[%s]\n\nABORTING",
                                Cnl.Mks_Flnm));

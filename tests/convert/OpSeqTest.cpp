@@ -718,6 +718,8 @@ TEST_F(OpSeqTest, CalibrationCommandsCheckTheirCountsAndRefuseUnsafeValues) {
 TEST_F(OpSeqTest, LinearizeWithoutMarkersEndsWithItsOwnBox) {
   RunLines({"LINEARIZE", "-1 a.bin b.bin nomarkers.txt 50 100.0", "SQR", "-1 a.bin c.bin"});
   ASSERT_FALSE(Boxes().empty());
+  EXPECT_EQ(Boxes().front(), "Warning|CsMkOpenRead()\n\nFAILED TO OPEN MARKER POSITION FILE [nomarkers.txt] FOR "
+                             "READING\n\nABORTING");
   EXPECT_EQ(Boxes().back(), "Warning|LINEARIZE\n\nMARKER POSITIONS NOT DEFINED | DIFFERENCE ZERO\n\nCHECK MARKER "
                             "POSITION FLNM=[nomarkers.txt]\n\nABORTING");
   EXPECT_FALSE(std::filesystem::exists("c.bin"));
