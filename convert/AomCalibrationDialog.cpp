@@ -120,8 +120,10 @@ void Refresh(HWND d) {
   const uint32_t raw = T.InChn >= 0 && T.InChn < kRows ? Dsp.FL_SZ[WIN_RAW][T.InChn] : 0;
   T.InFrqStp = raw == 0 ? 0.0 : (T.EndFrq - T.BegFrq) / raw;
   Show(d, IDC_AOM_INFRQSTP, StrPrintf("%.7le", T.InFrqStp));
-  Show(d, IDC_AOM_OUTFRQSTP, StrPrintf("%.7le", T.OutFrqStp));
+  // A step of 0 is taken as 1.0, and the field shows the step taken, so that the
+  // next store keeps it.
   if (T.OutFrqStp == 0.0) T.OutFrqStp = 1.0;
+  Show(d, IDC_AOM_OUTFRQSTP, StrPrintf("%.7le", T.OutFrqStp));
   Show(d, IDC_AOM_INTVSIZE, StrPrintf("%d", T.IntvSize));
   Show(d, IDC_AOM_TOTINTV, StrPrintf("%d", T.TotIntv));
   Show(d, IDC_AOM_LOWERMK, StrPrintf("%d", T.LowerMk));

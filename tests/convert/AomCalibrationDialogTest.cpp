@@ -150,7 +150,10 @@ TEST_F(AomCalibrationDialogTest, RefreshShowsDerivedValuesAndCancelStoresNothing
   Dsp.FSR = 300.0;
   Dsp.Pts_FSR = 0;
   INT_PTR result = WithDialog([&](HWND d) {
-    EXPECT_EQ(drv::Text(d, IDC_AOM_OUTFRQSTP), "0.0000000e+00");  // shown before it becomes 1.0
+    // A step of 0 becomes 1.0, and the field shows it: a store keeps it.
+    EXPECT_EQ(drv::Text(d, IDC_AOM_OUTFRQSTP), "1.0000000e+00");
+    EXPECT_TRUE(drv::Click(d, IDC_AOM_APPLY));
+    EXPECT_EQ(ThzSettings.OutFrqStp, 1.0);
     EXPECT_EQ(drv::Text(d, IDC_AOM_INFRQSTP), "0.0000000e+00");   // no IN file
     EXPECT_EQ(drv::Text(d, IDC_AOM_OUTRESOL), "3.000000e+02");    // FSR over 1 point
     EXPECT_EQ(drv::Text(d, IDC_AOM_NAME0 + 7), Dsp.Chn_Flnm[7]);  // an empty name shows the channel's file
