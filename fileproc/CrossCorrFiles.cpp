@@ -222,7 +222,7 @@ int32_t SingleCorrelation(const std::string& name0, const std::string& name1, co
     else if (steps == 0)
       text += " (ORIGINAL)";
     else
-      text += StrPrintf(" (SCAN=%ld)", L(XCorrWork.Files_Steps));
+      text += StrPrintf(" (SCAN=%ld)", L(XCorrWork.Files_ScanPos));
     core_io::StatusText(3, text);
   }
   return 1;
@@ -263,6 +263,7 @@ int32_t Baselines(int16_t slot, const std::string& name0, const std::string& nam
     const float step1 = (max1 - min1) / static_cast<float>(steps);
     float bestMax = -1e20f;
     bool found = false;
+    int32_t bestPos = 0;  // scan position of the offsets the final pass uses
     int32_t counter = 1;
     for (int32_t i = 0; i < steps; ++i)
       for (int32_t j = 0; j < steps; ++j, ++counter) {
@@ -272,6 +273,7 @@ int32_t Baselines(int16_t slot, const std::string& name0, const std::string& nam
         const std::string m1 = name1 + "o" + std::to_string(counter);
         const std::string curveName = std::string(outName) + std::to_string(counter);
         XCorrWork.Files_Steps = counter;
+        XCorrWork.Files_ScanPos = i * steps + j;
         int32_t ok = MoveBaseline(slot, name0, m0, o0) == 1 && MoveBaseline(slot, name1, m1, o1) == 1;
         if (ok == 1)
           ok = CrossCorrFiles(0, 0, m0.c_str(), m1.c_str(), curveName.c_str(), damping, steps, fullLength, report);
@@ -283,11 +285,13 @@ int32_t Baselines(int16_t slot, const std::string& name0, const std::string& nam
         if (best > -1e20f && best != 0.0f && (!found || best > bestMax)) {
           found = true;
           bestMax = best;
+          bestPos = i * steps + j;
           off0 = o0;
           off1 = o1;
         }
       }
     XCorrWork.Files_Steps = counter;
+    XCorrWork.Files_ScanPos = bestPos;
   } else if (steps == -1 || steps == -5) {
     off0 = min0;
     off1 = min1;

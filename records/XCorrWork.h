@@ -46,6 +46,9 @@ struct XCorrWorkRecord {
   std::vector<float> Files_Max;
   std::vector<float> Files_Shift;
   int32_t Files_Steps = 0;
+  // The scan position the status text of a curve names (outer index x steps + inner
+  // index; the final pass names the step whose offsets it uses).
+  int32_t Files_ScanPos = 0;
 };
 
 extern XCorrWorkRecord XCorrWork;
