@@ -48,6 +48,10 @@ void FrequencyCalibration(const OsiFrame& f, int32_t h, int64_t sequences, bool 
 
 OsiEnd OsiChopSeq(OsiFrame& f) {
   const int32_t s = Cnv.Seq_Sz[f.slot];
+  if (s < 1) {
+    core_io::Warning(StrPrintf("CHOP SEQUENCE FILE OPERATION\n\nSEQ SIZE=[%ld] < 1\n\nABORTING", L(s)));
+    return OsiEnd::Failed;
+  }
   FloatBuffer seq;
   if (!seq.Make(s)) {
     core_io::Error("OSIFile()\n\nCHOP SEQUENCE FILE OPERATION\n\nf1_pt - CORE ALLOCATION ERROR");

@@ -35,6 +35,10 @@ TEST_F(SeqOpsTest, ChopKeepsTheSequencesOfTheRange) {
   Cnv.Seq_End[0] = 2;
   ASSERT_EQ(Run(OSI_CHOPSEQ, "in", "out"), 1);
   EXPECT_TRUE(ReadValues<float>("out").empty());
+  // No sequence size: refused as such.
+  Cnv.Seq_Sz[0] = 0;
+  EXPECT_EQ(Run(OSI_CHOPSEQ, "in", "out"), 0);
+  EXPECT_EQ(Texts().back(), "Warning: CHOP SEQUENCE FILE OPERATION\n\nSEQ SIZE=[0] < 1\n\nABORTING");
 }
 
 TEST_F(SeqOpsTest, WindowWiderThanTheSequenceIsResetAndEverySequenceWindowed) {
