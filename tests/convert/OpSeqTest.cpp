@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -73,7 +74,11 @@ class OpSeqTest : public ::testing::Test {
     previousFolder_ = std::filesystem::current_path();
     std::filesystem::current_path(dir_.Path());
     previousBox_ = platform::SetBoxAnswerer([this](const platform::BoxRequest& box) {
-      boxes_.push_back(box.caption + "|" + box.text);
+      {
+        // Pool workers show their boxes at the same time.
+        const std::lock_guard<std::mutex> lock(boxesLock_);
+        boxes_.push_back(box.caption + "|" + box.text);
+      }
       for (const auto& [prefix, answer] : answers_) {
         if (box.text.compare(0, prefix.size(), prefix) == 0) return answer;
       }
@@ -111,6 +116,7 @@ class OpSeqTest : public ::testing::Test {
   std::filesystem::path previousFolder_;
   platform::BoxAnswerer previousBox_;
   DWORD previousSleep_ = 0;
+  std::mutex boxesLock_;
   std::vector<std::string> boxes_;
   std::map<std::string, int> answers_;
 };
