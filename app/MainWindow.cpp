@@ -358,10 +358,15 @@ ATOM InitApplication(HINSTANCE instance) {
   return RegisterClass(&wc);
 }
 
+// The main window's first size: wide enough for the status bar's first three parts
+// (126 average characters) on a screen of 1024 x 768.
+constexpr int kMainWidth = 1024;
+constexpr int kMainHeight = 720;
+
 int32_t InitInstance(HINSTANCE instance, int show) {
   Win.hWnd_Main = CreateWindowEx(0, MAIN_CLASS_NAME, MAIN_CLASS_NAME, WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                                 instance, nullptr);
+                                 CW_USEDEFAULT, CW_USEDEFAULT, kMainWidth, kMainHeight, nullptr, nullptr, instance,
+                                 nullptr);
   if (!Win.hWnd_Main) {
     MessageBox(nullptr, "InitInstance()/CreateWindow() - RETURNED NULL", "Error", kErrorBox);
     return 0;

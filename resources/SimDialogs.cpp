@@ -280,18 +280,32 @@ DialogTemplate SimLineshape() {
   return t;
 }
 
-// 1000: SIM HITRAN.
+// 1000: SIM HITRAN: the gas sample of the set (temperature, partial and total
+// pressure in the unit of the TORR check, path length) and the pressure scan.
 DialogTemplate SimHitran() {
   DialogTemplate t;
   t.id = 1000;
   t.caption = "SIM HITRAN";
   t.cx = 200;
-  t.cy = 60;
+  t.cy = 112;
   t.style = kPopup;
+  auto& c = t.controls;
   Caption(t, 4, 4);
-  t.controls.push_back({ControlKind::Static, 1001, "", 32, 4, 160, 10, kLabel});
-  t.controls.push_back({ControlKind::PushButton, 1002, "P SCAN", 4, 40, 50, 14, kButton});
-  t.controls.push_back({ControlKind::PushButton, 2, "CANCEL", 144, 40, 50, 14, kButton});
+  c.push_back({ControlKind::Static, 1001, "", 32, 4, 160, 10, kLabel});
+  const struct {
+    int id;
+    const char* label;
+    int unit;
+  } rows[4] = {{1003, "TEMP (K)", -1}, {1004, "P SELF", 1008}, {1005, "P TOTAL", 1009}, {1006, "PATH (M)", -1}};
+  for (int k = 0; k < 4; ++k) {
+    const int16_t y = I16(20 + 16 * k);
+    c.push_back({ControlKind::Static, -1, rows[k].label, 4, I16(y + 2), 44, 8, kLabel});
+    if (rows[k].unit > 0) c.push_back({ControlKind::Static, rows[k].unit, "", 48, I16(y + 2), 30, 8, kLabel});
+    c.push_back({ControlKind::Edit, rows[k].id, "", 80, y, 80, 12, kEdit});
+  }
+  c.push_back({ControlKind::CheckBox, 1007, "TORR", 164, 38, 32, 10, kCheck});
+  c.push_back({ControlKind::PushButton, 1002, "P SCAN", 4, 92, 50, 14, kButton});
+  c.push_back({ControlKind::PushButton, 2, "CANCEL", 144, 92, 50, 14, kButton});
   return t;
 }
 

@@ -11,6 +11,7 @@
 #include "core/FileIo.h"
 #include "core/MsgWindow.h"
 #include "core/TypedArrays.h"
+#include "display/Coords.h"
 #include "models/hitran/HtUnits.h"
 #include "platform/kernel/Sync.h"
 #include "platform/kernel/Text.h"
@@ -34,6 +35,21 @@ enum class Layout { Hitran, Kleiner, Pickett, FrqItn, Qn6, Qn8, LinesDotDat, Exm
 int Ask3(const std::string& text) { return MessageBox(Win.hWnd_Main, text.c_str(), "Question", kYesNoCancel); }
 
 void Msg(const std::string& text) { DspMsgShowText(text.c_str(), Win.hWnd_Main); }
+
+// Lines of an imported HITRAN set inside the active channel's frequency range, both in
+// the display unit; false when there is no range to compare with (no channel, or
+// nanometres, which a HITRAN set is never converted to).
+bool HitranLinesInDataRange(int16_t set, uint32_t* inside) {
+  const int16_t c = Win.Active_Chn;
+  if (c < 0 || c > 8 || Dsp.FL_SZ[WIN_RAW][c] == 0 || Dsp.Units_Idx == 2 || !Sim.FI_Sim_Erg[set]) return false;
+  const double first = DisplayFreqUnitConvert(Dsp.Init_Frq, 0.0);
+  const double last = DisplayFreqUnitConvert(Dsp.Init_Frq + (Dsp.FL_SZ[WIN_RAW][c] - 1.0) * Dsp.Frq_Stp, 0.0);
+  const double lo = std::min(first, last), hi = std::max(first, last);
+  *inside = 0;
+  for (uint32_t i = 0; i < Sim.FI_Lines[set]; ++i)
+    if (Sim.FI_Sim_Erg[set][i] >= lo && Sim.FI_Sim_Erg[set][i] <= hi) ++*inside;
+  return true;
+}
 
 // ---- fields ------------------------------------------------------------------------------
 // Characters [start, start + width) of line (fewer at its end); present when at least
@@ -750,6 +766,10 @@ int32_t SimFIAscii2Binary(int16_t set, const char* file, const char* format) {
     Msg(StrPrintf("   CONVERSION COMPLETE\n      HITRAN LINES=[%u]\n      REJECTED LINES=[%u]\n      SELF-WIDTHS "
                   "ZERO=[%u]\n",
                   im.stored, im.rejected, zeroSelf));
+    uint32_t inside = 0;
+    if (HitranLinesInDataRange(set, &inside)) Msg(StrPrintf("      LINES IN THE DATA RANGE=[%u]\n", inside));
+    Msg("   TEMPERATURE, PRESSURES AND PATH: SIM HITRAN DIALOG\n"
+        "      (SHOWN WITH DSP OF THE SET IN THE SIMULATION CONTROL DIALOG)\n");
     Sleep(3000);
     DspMsgShow(0, Win.hWnd_Main);
   } else if (im.rejected > 0) {

@@ -1,6 +1,8 @@
 // SIM LINESHAPE (1300): the Gaussian and Lorentzian full widths of a set, or of its
 // selected line when the set carries widths per line, on two trackbars; and SIM
-// HITRAN (1000), which shows the set, runs the pressure scan (P SCAN) and closes.
+// HITRAN (1000): the set's gas sample (temperature, partial and total pressure, path
+// length), each edit taken when it loses the focus after a change and followed by a
+// new drawing, and the pressure scan (P SCAN).
 #include <cmath>
 
 #include "app/FileDialogs.h"
@@ -197,24 +199,96 @@ INT_PTR SimLineshapeDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
   }
 }
 
+namespace {
+
+constexpr int kHtPScan = 1002, kHtTemp = 1003, kHtPPress = 1004, kHtPress = 1005, kHtPath = 1006, kHtTorr = 1007;
+constexpr double kTorrPerAtm = 760.0;
+
+// One edit of the gas sample: the stored value (pressures in atm), its name in a
+// refusal and what it must be.
+struct GasEdit {
+  int id;
+  double* (*field)(int16_t set);
+  bool pressure;
+  const char* name;
+  const char* rule;
+};
+const GasEdit kGasEdits[4] = {
+    {kHtTemp, [](int16_t s) { return &Sim.HT_Temp[s]; }, false, "TEMPERATURE", "MUST BE ABOVE 0 K"},
+    {kHtPPress, [](int16_t s) { return &Sim.HT_PPress[s]; }, true, "PARTIAL PRESSURE", "MUST NOT BE NEGATIVE"},
+    {kHtPress, [](int16_t s) { return &Sim.HT_Press[s]; }, true, "TOTAL PRESSURE", "MUST NOT BE NEGATIVE"},
+    {kHtPath, [](int16_t s) { return &Sim.HT_Path[s]; }, false, "PATH LENGTH", "MUST BE ABOVE 0 M"}};
+
+// Pressures are shown and typed in Torr while the set's TORR switch is on.
+double PressureShownPerStored(int16_t s) { return Sim.HT_Torr_Stat[s] == 1 ? kTorrPerAtm : 1.0; }
+
+void HitranRefresh(HWND d, int16_t s) {
+  SetText(d, 1001, SetHead(s));
+  const char* unit = Sim.HT_Torr_Stat[s] == 1 ? "(TORR)" : "(ATM)";
+  SetText(d, 1008, unit);
+  SetText(d, 1009, unit);
+  Check(d, kHtTorr, Sim.HT_Torr_Stat[s] == 1);
+  for (const GasEdit& e : kGasEdits) {
+    // A value being typed stays until its edit loses the focus (paints refresh the dialog).
+    if (SendDlgItemMessage(d, e.id, EM_GETMODIFY, 0, 0) != 0) continue;
+    const double shown = *e.field(s) * (e.pressure ? PressureShownPerStored(s) : 1.0);
+    SetText(d, e.id, StrPrintf("%.8g", shown));
+  }
+  InvalidateRect(GetDlgItem(d, 60), nullptr, TRUE);
+}
+
+// A changed edit that lost the focus: a temperature or path above 0, or a pressure not
+// below 0 (a total pressure of 0 leaves the Doppler width alone), is stored and drawn;
+// anything else is refused and the stored value shown again.
+void HitranEditTaken(HWND d, int16_t s, const GasEdit& e) {
+  const std::string text = GetText(d, e.id);
+  double v = 0.0;
+  const bool number = ReadDouble(d, e.id, &v) && std::isfinite(v);
+  const bool valid = number && (e.pressure ? v >= 0.0 : v > 0.0);
+  if (!valid) {
+    Box(SetHead(s) + "\n\n" + e.name + "=[" + text + "] " + (number ? e.rule : "IS NOT A NUMBER") +
+            "\n\nVALUE NOT CHANGED",
+        "Warning", kWarningBox);
+    HitranRefresh(d, s);
+    return;
+  }
+  *e.field(s) = e.pressure ? v / PressureShownPerStored(s) : v;
+  HitranRefresh(d, s);
+  Repaint("CB2_85P");
+}
+
+void HitranCommand(HWND d, int16_t s, int id, WORD code) {
+  if (id == kHtPScan) {
+    // The pressure scan over a chosen pressure file, then a fresh paint.
+    char file[260] = "";
+    if (PressureFileDialog(d, file, sizeof file) == 1 && SimHitranScanProc(s, file) == 1) Repaint("CB2_2P");
+    return;
+  }
+  if (id == kHtTorr) {
+    Sim.HT_Torr_Stat[s] = Checked(d, id) ? 1 : 0;
+    HitranRefresh(d, s);
+    return;
+  }
+  for (const GasEdit& e : kGasEdits)
+    if (e.id == id && code == EN_KILLFOCUS && TakeModified(d, id)) HitranEditTaken(d, s, e);
+}
+
+}  // namespace
+
 INT_PTR SimHitranDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   const int16_t s = SimDlgSetOf(SIM_DLG_HITRAN, hwnd);
   if (s < 0) return 0;
   switch (msg) {
     case WM_INITDIALOG:
-      SetText(hwnd, 1001, SetHead(s));
-      InvalidateRect(GetDlgItem(hwnd, 60), nullptr, TRUE);
+      HitranRefresh(hwnd, s);
       return 1;
     case WM_CTLCOLORSTATIC:
       return CaptionBrush(s, lParam, 60);
     case WM_COMMAND:
-      if (LOWORD(wParam) == IDCANCEL) {
+      if (LOWORD(wParam) == IDCANCEL)
         CloseThroughCreator(SIM_DLG_HITRAN, s);
-      } else if (LOWORD(wParam) == 1002) {
-        // P SCAN: the pressure scan over a chosen pressure file, then a fresh paint.
-        char file[260] = "";
-        if (PressureFileDialog(hwnd, file, sizeof file) == 1 && SimHitranScanProc(s, file) == 1) Repaint("CB2_2P");
-      }
+      else
+        HitranCommand(hwnd, s, LOWORD(wParam), HIWORD(wParam));
       return 1;
     default:
       return 0;

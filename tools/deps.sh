@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the workbench needs to build, test and run, but only
-# those that are missing. Sourced by tools/run-demo.sh and tools/run-tests.sh.
+# Installs the Debian packages the workbench needs, but only those that are missing.
+# Sourced by tools/run-demo.sh (what the program needs to build and run) and
+# tools/run-tests.sh (that and the test packages).
 set -euo pipefail
 
-QV95_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-               libfftw3-dev libcairo2-dev libsdl2-dev fonts-dejavu-core libgsl-dev)
-# Needed by the tests and benchmarks only, never linked into the program: libcerf is
-# the reference that the complex error function is checked and timed against.
-QV95_TEST_PACKAGES=(libcerf-dev)
+QV95_PACKAGES=(cmake ninja-build g++ pkg-config libfftw3-dev libcairo2-dev libsdl2-dev fonts-dejavu-core)
+# Needed by the tests and benchmarks only, never linked into the program: GoogleTest and
+# Google Benchmark; GSL and libcerf, the references that the spline resampling and the
+# complex error function are checked and timed against.
+QV95_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev libgsl-dev libcerf-dev)
 
 qv95_install_missing() {
   local missing=()

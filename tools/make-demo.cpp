@@ -1,9 +1,11 @@
 // Writes the demo data of examples/: three headerless float channels of one laser
 // scan (an absorption spectrum with Voigt-like lines and noise, the etalon marker
-// trace recorded beside it, and the laser-power baseline), the simulation set
-// "demo.QVS" of the band's lines, and the working file "demo.QVW" that shows the
-// channels with the set drawn over the absorption. The numbers come from a fixed seed, so every run writes
-// the same files.
+// trace recorded beside it, and the laser-power baseline), their view files of the
+// LOW level (the whole scan on one page of the main window's first size) and the
+// MED1 level (ten pages) in "QV95OIM", written by the program's own view run, the
+// simulation set "demo.QVS" of the band's lines, and the working file "demo.QVW" that
+// shows the channels with the set drawn over the absorption. The numbers come from a
+// fixed seed, so every run writes the same files.
 //
 //   make_demo <folder>
 #include <cmath>
@@ -17,6 +19,8 @@
 
 #include "app/WorkFile.h"
 #include "core/TypedArrays.h"
+#include "display/ViewDecimate.h"
+#include "display/ViewFiles.h"
 #include "platform/kernel/Text.h"
 #include "records/Dsp.h"
 #include "records/Sim.h"
@@ -31,6 +35,10 @@ constexpr int kPtsFsr = 400;         // points per etalon fringe
 constexpr double kFsr = 150.0;       // MHz
 constexpr double kInitFrq = 70000.0; // MHz
 constexpr double kPi = 3.14159265358979323846;
+// Pixels of one page: the plot width of the main window's first size (1024 pixels
+// wide, 1022 of them client area; the plot is one pixel narrower).
+constexpr int32_t kPagePixels = 1021;
+constexpr double kPages[3] = {1.0, 10.0, 0.0};  // LOW, MED1, no MED2
 
 bool WriteFloats(const std::string& path, const std::vector<float>& values) {
   FILE* f = std::fopen(path.c_str(), "wb");
@@ -132,11 +140,35 @@ int main(int argc, char** argv) {
     Dsp.Chn_Offset[c] = offsets[c];
     Dsp.Chn_ColorNo[c] = static_cast<int16_t>(c + 1);
     Dsp.FL_SZ[WIN_RAW][c] = kPoints;
-    for (int level = 0; level < 3; level++) StrCopy(Win.ViewKind_Txt[level][c], level == 0 ? "MAX" : "AVE");
+    for (int level = 0; level < 3; level++) {
+      // Averages: the absorption dips stay in the coarse levels.
+      Win.ViewKind[level][c] = kPages[level] > 0.0 ? VIEW_KIND_AVE : VIEW_KIND_NONE;
+      StrCopy(Win.ViewKind_Txt[level][c], kPages[level] > 0.0 ? "AVE" : "NONE");
+    }
+    Dsp.ViewUpdate[c] = 1;
   }
   Dsp.Init_Frq = kInitFrq;
   Dsp.FSR = kFsr;
   Dsp.Pts_FSR = kPtsFsr;
+  Dsp.Frq_Stp = kFsr / kPtsFsr;
+
+  // The view files, built by one view run as the program builds them; the sizes it
+  // leaves in Dsp.FL_SZ go into the working file.
+  StrCopy(Dsp.Data_Dir, std::filesystem::current_path().string().c_str());
+  std::filesystem::create_directories(VIEW_FOLDER, error);
+  Win.Active_Chn = 0;
+  Win.Page_Width = kPagePixels;
+  Win.Page_Pixels = kPagePixels;
+  Win.ViewPageType = 0;
+  Win.ViewPrep = 1;
+  for (int level = 0; level < 3; level++) Win.X_PAGES[level] = kPages[level];
+  DisplayQviQvoSetup(nullptr);
+  for (int c = 0; c < 3; c++)
+    for (int level = 0; level < 3; level++)
+      if (kPages[level] > 0.0 && Dsp.FL_SZ[level][c] != static_cast<uint32_t>(kPages[level] * kPagePixels)) {
+        std::fprintf(stderr, "make_demo: no view file of level %d for %s\n", level, names[c]);
+        return 1;
+      }
 
   // Set A: the band's lines at their frequencies with their absorbances as intensities,
   // Voigt profiles of one pair of widths (MHz) scaled to unit peak, drawn downwards from

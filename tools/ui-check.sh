@@ -100,12 +100,19 @@ sleep 0.5
 click 108 71                 # Edit
 click 120 93                 # Settings...
 window "Settings"
-click 245 115                # the value edit
+# The dialog opens centred over the main window: its controls from its client area.
+settings=$(xdotool search --name "^Settings\$" | head -1)
+eval "$(xdotool getwindowgeometry --shell "$settings")"
+sx=$((X + 1)) sy=$((Y + 1 + 20))
+[ $((X + WIDTH / 2 - 360)) -le 1 ] && [ $((X + WIDTH / 2 - 360)) -ge -1 ] ||
+  fail "the Settings dialog is not centred over the main window (x $X, width $WIDTH)"
+click $((sx + 139)) $((sy + 24))    # the value edit
 xdotool key ctrl+a; xdotool type "42"
-click 322 115                # Enabled
-xdotool mousemove 268 150 mousedown 1; sleep 0.1
-xdotool mousemove 320 150; sleep 0.1; xdotool mousemove 380 150; sleep 0.1; xdotool mouseup 1; sleep 0.3
-click 230 211                # the third list row
+click $((sx + 216)) $((sy + 24))    # Enabled
+xdotool mousemove $((sx + 162)) $((sy + 59)) mousedown 1; sleep 0.1
+xdotool mousemove $((sx + 214)) $((sy + 59)); sleep 0.1; xdotool mousemove $((sx + 274)) $((sy + 59)); sleep 0.1
+xdotool mouseup 1; sleep 0.3
+click $((sx + 124)) $((sy + 120))   # the third list row
 xdotool key Return
 gone "Settings"
 expect "status: value 42  on  level 7[0-9]  row 2  offset 0"
@@ -145,9 +152,9 @@ expect "ended"
 # ---- the workbench on a copy of the demo ------------------------------------------------
 work="$out/work"
 mkdir "$work"
-cp examples/*.QVW examples/*.QVS examples/*.bin "$work"/
+cp -r examples/. "$work"/
 log="$out/qv95"
-xdotool mousemove 1000 740     # out of the way: over the plot the pointer rewrites the status bar
+xdotool mousemove 1020 764     # out of the way: over the plot the pointer rewrites the status bar
 (cd "$work" && ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" exec "$qv95" "$work/demo.QVW") >"$log.out" 2>"$log.err" &
 app_pid=$!
 main=$(timeout 60 xdotool search --sync --name "^QUIVRANE 95 " 2>/dev/null | head -1) || true
@@ -213,6 +220,28 @@ for _ in $(seq 40); do
   sleep 0.25
 done
 [ -n "$moved" ] || fail "the forward button did not move the view"
+settle
+
+# A modeless dialog opens centred over its owner and stays above it when a box over it
+# closes: the simulation control dialog (key c), the warning of its RD ORV button
+# (no rotor result yet) answered with Return, then the dialog hidden again (key c).
+xdotool key c
+window "SIMULATION CONTROL DIALOG"
+control=$(xdotool search --name "^SIMULATION CONTROL DIALOG\$" | head -1)
+eval "$(xdotool getwindowgeometry --shell "$control")"
+cx=$X cy=$Y
+centre=$((X + WIDTH / 2 - mx - mw / 2))
+[ "$centre" -ge -1 ] && [ "$centre" -le 1 ] || fail "the simulation control dialog is not centred over the main window"
+click $((cx + 1 + 100)) $((cy + 1 + 20 + 63))   # RD ORV of set A (36 + 4, 30, 34 x 12)
+window "Warning"
+xdotool key Return
+gone "Warning"
+sleep 1
+shot "$out/stacked.png"
+[ "$(convert "$out/stacked.png" -crop "1x1+$((cx + 5))+$((cy + 10))" -format "%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]" info:)" = "10,36,106" ] ||
+  fail "the simulation control dialog went behind the main window when the box closed"
+xdotool key c
+gone "SIMULATION CONTROL DIALOG"
 settle
 
 # File > Exit asks where to save the working file; Return takes the proposed name,

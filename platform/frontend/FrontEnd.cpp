@@ -295,20 +295,19 @@ class FrontEnd {
 
   void OpenPanel(const std::shared_ptr<PanelJob>& job) {
     const Panel& panel = job->controller->panel;
-    int x = 120, y = 120;
-    if (job->owner) {
-      Frame f = FrameOf(job->owner);
-      x = f.rect.left + std::max(0, (f.width - panel.width) / 2);
-      y = f.rect.top + std::max(0, (f.height - panel.height) / 2);
-    }
+    // Centred over its window (the screen without one) and kept on the screen.
+    const RECT place = PlaceOver(job->owner, panel.width, panel.height);
     PanelWindow p;
     p.job = job;
-    p.window = SDL_CreateWindow(panel.title.c_str(), x, y, panel.width, panel.height, SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
+    p.window = SDL_CreateWindow(panel.title.c_str(), place.left, place.top, panel.width, panel.height,
+                                SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
     if (!p.window) {
       job->controller->Abandon();
       SetEvent(job->done);
       return;
     }
+    auto owner = mirrors_.find(job->owner);
+    if (owner != mirrors_.end() && owner->second.window) SDL_SetWindowModalFor(p.window, owner->second.window);
     Raise(p.window);
     panels_.push_back(std::move(p));
   }
@@ -327,13 +326,13 @@ class FrontEnd {
     for (HWND candidate : {owner, active_}) {
       auto it = mirrors_.find(candidate);
       if (candidate && it != mirrors_.end() && it->second.window) {
-        Raise(it->second.window);
+        RaiseMirror(candidate);
         active_ = candidate;
         return;
       }
     }
     if (!mirrors_.empty()) {
-      Raise(mirrors_.rbegin()->second.window);
+      RaiseMirror(mirrors_.rbegin()->first);
       active_ = mirrors_.rbegin()->first;
     }
   }
@@ -436,6 +435,9 @@ class FrontEnd {
         m.window = SDL_CreateWindow(t.title.c_str(), t.rect.left, t.rect.top, width, height,
                                     SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
         if (!m.window) continue;
+        // An owned window stays above its owner, also for the desktop's window manager.
+        auto owner = mirrors_.find(m.owner);
+        if (owner != mirrors_.end() && owner->second.window) SDL_SetWindowModalFor(m.window, owner->second.window);
         Raise(m.window);
         found = mirrors_.emplace(t.hwnd, std::move(m)).first;
       }
@@ -551,6 +553,27 @@ class FrontEnd {
     SDL_SetWindowInputFocus(window);
   }
 
+  // Raises a window with the keyboard, and after it the windows it owns (a modeless
+  // dialog stays above the main window when that is clicked or a box over it closes)
+  // and the boxes still open, as the desktop system keeps them.
+  void RaiseMirror(HWND hwnd) {
+    auto it = mirrors_.find(hwnd);
+    if (it == mirrors_.end() || !it->second.window) return;
+    for (const HWND window : RaiseOrder(hwnd, OwnerTable())) {
+      auto m = mirrors_.find(window);
+      if (m != mirrors_.end() && m->second.window) SDL_RaiseWindow(m->second.window);
+    }
+    for (auto& p : panels_) SDL_RaiseWindow(p.window);
+    SDL_SetWindowInputFocus(it->second.window);
+  }
+
+  // Each mirrored window with the window that owns it.
+  std::vector<std::pair<HWND, HWND>> OwnerTable() const {
+    std::vector<std::pair<HWND, HWND>> table;
+    for (const auto& [hwnd, m] : mirrors_) table.emplace_back(hwnd, m.owner);
+    return table;
+  }
+
   Mirror* MirrorOf(uint32_t windowId) {
     SDL_Window* window = SDL_GetWindowFromID(windowId);
     for (auto& [hwnd, m] : mirrors_)
@@ -646,7 +669,7 @@ class FrontEnd {
     if (!m) return;
     HWND top = m->hwnd;
     if (down) {
-      Raise(m->window);
+      RaiseMirror(top);
       active_ = top;
     }
     if (tracker_.Active() && trackerWindow_ == top) {
@@ -926,6 +949,9 @@ void Run(std::shared_ptr<Shared> shared, std::promise<bool>* started) {
     return;
   }
   shared->wakeType = SDL_RegisterEvents(1);
+  SDL_Rect usable;
+  if (SDL_GetDisplayUsableBounds(0, &usable) == 0)
+    SetScreenArea(RECT{usable.x, usable.y, usable.x + usable.w, usable.y + usable.h});
   SDL_StartTextInput();
   started->set_value(true);
   {

@@ -46,6 +46,19 @@ int RowHeight(const detail::MenuItem& item) { return (item.flags & MF_SEPARATOR)
 
 }  // namespace
 
+std::vector<HWND> RaiseOrder(HWND window, const std::vector<std::pair<HWND, HWND>>& owners) {
+  std::vector<HWND> order{window};
+  // Each window is followed at once by the windows it owns, before its next sibling.
+  for (size_t next = 0; next < order.size(); ++next) {
+    std::vector<HWND> owned;
+    for (const auto& [w, owner] : owners)
+      if (owner == order[next] && w != nullptr && std::find(order.begin(), order.end(), w) == order.end())
+        owned.push_back(w);
+    order.insert(order.begin() + static_cast<std::ptrdiff_t>(next) + 1, owned.begin(), owned.end());
+  }
+  return order;
+}
+
 int VirtualKeyOf(int key) {
   if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
   if (key >= SDLK_0 && key <= SDLK_9) return key;

@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/windows/CommonDialogs.h"
@@ -25,6 +26,13 @@ int VirtualKeyOf(int sdlKey);
 bool KeyTypesText(int virtualKey, bool ctrl);
 // The mnemonic of a menu or button text ("&File" -> 'F'), upper case; 0 when none.
 char MnemonicOf(const std::string& text);
+
+// ---- stacking -----------------------------------------------------------------------------
+// The order in which to raise window and the windows it owns, directly or through
+// others, so that every owned window ends above its owner: window first, then each
+// owned window followed by its own. owners: each window with its owner (nullptr for
+// none); a window appears once, and a cycle of owners ends the walk.
+std::vector<HWND> RaiseOrder(HWND window, const std::vector<std::pair<HWND, HWND>>& owners);
 
 // ---- menus ------------------------------------------------------------------------------
 // Menu-bar layout as the window system draws it: items from the client's left edge,

@@ -50,8 +50,11 @@ HWND CreateFromTemplate(LPCSTR templateName, HWND owner, DLGPROC procedure, HINS
   if (!(style & WS_CAPTION)) style |= WS_CAPTION;
   int width = DialogUnitsToPixelsX(tpl.cx) + 2;
   int height = DialogUnitsToPixelsY(tpl.cy) + 2 + detail::kCaptionHeight;
-  HWND dialog = CreateWindowEx(0, detail::kDialogClass, tpl.caption.c_str(), style, DialogUnitsToPixelsX(tpl.x),
-                               DialogUnitsToPixelsY(tpl.y), width, height, owner, nullptr, instance, nullptr);
+  // Centred over the top-level window it belongs to and kept on the screen (the
+  // template's x and y are not used).
+  const RECT place = PlaceOver(owner, width, height);
+  HWND dialog = CreateWindowEx(0, detail::kDialogClass, tpl.caption.c_str(), style, place.left, place.top, width,
+                               height, owner, nullptr, instance, nullptr);
   if (!dialog) return nullptr;
   for (const auto& c : tpl.controls) {
     const char* cls = WC_STATIC;

@@ -379,6 +379,17 @@ DWORD WindowThread(HWND window);
 // the caller, else when the owner next services messages sent to it (its message loop,
 // a modal loop or any wait). False, fn not run, when the window or its thread is gone.
 bool RunOnWindowThread(HWND window, const std::function<void()>& fn);
+// The screen area that top-level windows are placed in (the desktop's usable area;
+// the front end sets it from its display, headless it is 0, 0, 1280, 1024). A window
+// created with CW_USEDEFAULT for its position, and every dialog, is kept inside it.
+void SetScreenArea(const RECT& area);
+RECT ScreenArea();
+// A rectangle of the given size centred over the owner's top-level window (over the
+// screen area when owner is no window), moved inside the screen area; one larger
+// than the area keeps its top-left corner inside.
+RECT PlaceOver(HWND owner, int width, int height);
+// rect moved inside the screen area as PlaceOver does, its size kept.
+RECT KeepOnScreen(RECT rect);
 // Writes a PNG of the window as a person would see it: frame, caption, menu bar,
 // client area, child windows and the layer's own controls. 1 success, 0 failure.
 BOOL SnapshotWindow(HWND window, const char* path);

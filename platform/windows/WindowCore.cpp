@@ -45,6 +45,22 @@ std::array<std::atomic<bool>, 256>& KeyDown() {
   static auto* keys = new std::array<std::atomic<bool>, 256>();
   return *keys;
 }
+// The screen area top-level windows are placed in (guarded by WinLock).
+RECT& ScreenAreaSlot() {
+  static auto* area = new RECT{0, 0, 1280, 1024};
+  return *area;
+}
+// rect moved inside the screen area, its size kept; the top-left corner wins when the
+// rectangle is larger than the area.
+RECT KeepOnScreenLocked(RECT rect) {
+  const RECT& area = ScreenAreaSlot();
+  const LONG width = rect.right - rect.left;
+  const LONG height = rect.bottom - rect.top;
+  const LONG x = std::max(area.left, std::min(rect.left, area.right - width));
+  const LONG y = std::max(area.top, std::min(rect.top, area.bottom - height));
+  return RECT{x, y, x + width, y + height};
+}
+
 std::atomic<HCURSOR> g_cursor{nullptr};
 std::atomic<uint64_t> g_serial{1};
 std::atomic<uint64_t> g_display{1};
@@ -493,12 +509,14 @@ HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
     window->text = windowName ? windowName : "";
     window->instance = instance;
     window->enabled = !(style & WS_DISABLED);
+    const bool placeForCaller = x == CW_USEDEFAULT && !(style & WS_CHILD);
     if (x == CW_USEDEFAULT) x = y = 32;
     if (width == CW_USEDEFAULT) {
       width = 800;
       height = 600;
     }
     window->rect = RECT{x, y, x + std::max(width, 0), y + std::max(height, 0)};
+    if (placeForCaller) window->rect = KeepOnScreenLocked(window->rect);
     if (style & WS_CHILD) {
       window->parent = parent;
       window->id = static_cast<int>(reinterpret_cast<uintptr_t>(menu));
@@ -1323,4 +1341,33 @@ SHORT GetAsyncKeyState(int virtualKey) { return GetKeyState(virtualKey); }
 void platform::SetKeyDown(int virtualKey, bool down) {
   if (virtualKey < 0 || virtualKey > 255) return;
   KeyDown()[static_cast<size_t>(virtualKey)].store(down);
+}
+
+// ---- placement ---------------------------------------------------------------------------------
+void platform::SetScreenArea(const RECT& area) {
+  if (area.right <= area.left || area.bottom <= area.top) return;
+  WinGuard guard(WinLock());
+  ScreenAreaSlot() = area;
+}
+
+RECT platform::ScreenArea() {
+  WinGuard guard(WinLock());
+  return ScreenAreaSlot();
+}
+
+RECT platform::KeepOnScreen(RECT rect) {
+  WinGuard guard(WinLock());
+  return KeepOnScreenLocked(rect);
+}
+
+RECT platform::PlaceOver(HWND owner, int width, int height) {
+  WinGuard guard(WinLock());
+  Window* w = Find(owner);
+  while (w && (w->style & WS_CHILD)) w = Find(w->parent);
+  const RECT over = w ? w->rect : ScreenAreaSlot();
+  width = std::max(width, 0);
+  height = std::max(height, 0);
+  const LONG x = over.left + (over.right - over.left - width) / 2;
+  const LONG y = over.top + (over.bottom - over.top - height) / 2;
+  return KeepOnScreenLocked(RECT{x, y, x + width, y + height});
 }

@@ -99,6 +99,13 @@ TEST_F(MainWindowTest, ToolbarStatusBarAndMenus) {
     commands.push_back(platform::ToolbarCommand(Win.hWnd_ToolBar, i));
   EXPECT_EQ(commands, (std::vector<int>{90, 91, 93, 92, 71, 72, 74, 73, 76, 75, 77, 78, 79, 80, 81, 82, 83}));
   EXPECT_EQ(platform::StatusPartCount(Win.hWnd_StatusBar), 4);
+  // The first three parts fit the main window's first size: the view count of part 2
+  // shows whole.
+  int edges[4] = {};
+  SendMessage(Win.hWnd_StatusBar, SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges));
+  RECT client{};
+  GetClientRect(Win.hWnd_Main, &client);
+  EXPECT_LE(edges[2], client.right);
   std::vector<UINT> menu = platform::MenuCommands(GetMenu(Win.hWnd_Main));
   EXPECT_EQ(menu, (std::vector<UINT>{90, 91, 102, 101, 115, 92, 93, 94, 95, 96, 100, 107, 113, 116, 106, 103, 104, 130,
                                      97, 98}));

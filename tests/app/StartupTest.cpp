@@ -1,5 +1,8 @@
 #include "app/Startup.h"
 
+#include <cairo.h>
+
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -7,6 +10,7 @@
 
 #include "AppFixture.h"
 #include "platform/kernel/Text.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -128,6 +132,67 @@ TEST_F(PathFileTest, UnwritableFileWarnsAndFallsBack) {
   EXPECT_EQ(platform::BoxLog()[0].text, "FAILED TO OPEN EXECUTABLE RESOURCE FILE [" + target + "] FOR WRITING!");
   EXPECT_EQ(platform::BoxLog()[0].style, 0x1030u);
   EXPECT_EQ(std::string(Quad.Prog_Path), (dir_.Path() / "gone").string() + "/Hfs95.exe");
+}
+
+}  // namespace
+
+namespace {
+
+// The demo as a newcomer starts it: the snapshot of the main window after start-up
+// shows the three channels (absorption blue, etalon red, baseline green) at both
+// ends of the plot, and the etalon with the fringes of the whole
+// scan (32,000 points at 400 points a fringe), not the two or three of one raw page.
+TEST(DemoStartUpTest, SnapshotShowsAllThreeChannelsOverTheWholeScan) {
+  qvtest::TempDir dir;
+  std::filesystem::copy(std::string(QV95_SOURCE_DIR) + "/examples", dir.Path(),
+                        std::filesystem::copy_options::recursive);
+  const std::string png = (dir.Path() / "start.png").string();
+  const std::string command = "cd '" + dir.Path().string() + "' && '" + QV95_PROGRAM + "' --snapshot '" + png +
+                              "' demo.QVW >/dev/null 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  cairo_surface_t* image = cairo_image_surface_create_from_png(png.c_str());
+  ASSERT_EQ(cairo_surface_status(image), CAIRO_STATUS_SUCCESS);
+  const int width = cairo_image_surface_get_width(image);
+  const int height = cairo_image_surface_get_height(image);
+  const int stride = cairo_image_surface_get_stride(image);
+  const unsigned char* data = cairo_image_surface_get_data(image);
+  auto rgb = [&](int x, int y) {
+    const uint32_t pixel = *reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(y) * stride + 4 * x);
+    return pixel & 0xFFFFFFu;
+  };
+  // The plot: below the caption, menu bar and toolbar, above the status bar.
+  const int top = 1 + 20 + 20 + 30, bottom = height - 1 - 22;
+  const uint32_t colours[3] = {0x0000FF, 0xFF0000, 0x00AA00};
+  for (uint32_t colour : colours) {
+    // Within 16 columns of either end (the simulation set drawn over the absorption
+    // may hide it for a few columns).
+    for (int edge : {1, width - 18}) {
+      bool seen = false;
+      for (int x = edge; x < edge + 16 && !seen; ++x)
+        for (int y = top; y < bottom && !seen; ++y) seen = rgb(x, y) == colour;
+      EXPECT_TRUE(seen) << std::hex << colour << " near column " << std::dec << edge;
+    }
+  }
+  // The etalon fringes: runs of columns whose topmost red pixel stands high.
+  std::vector<int> peak(static_cast<size_t>(width), bottom);
+  int highest = bottom, lowest = top;
+  for (int x = 1; x < width - 1; ++x) {
+    for (int y = top; y < bottom; ++y)
+      if (rgb(x, y) == 0xFF0000) {
+        peak[static_cast<size_t>(x)] = y;
+        break;
+      }
+    if (peak[static_cast<size_t>(x)] < bottom) {
+      highest = std::min(highest, peak[static_cast<size_t>(x)]);
+      lowest = std::max(lowest, peak[static_cast<size_t>(x)]);
+    }
+  }
+  const int middle = (highest + lowest) / 2;
+  int fringes = 0;
+  for (int x = 2; x < width - 1; ++x)
+    if (peak[static_cast<size_t>(x)] < middle && peak[static_cast<size_t>(x - 1)] >= middle) ++fringes;
+  EXPECT_GE(fringes, 70);
+  cairo_surface_destroy(image);
 }
 
 }  // namespace

@@ -9,7 +9,7 @@ script=$3
 shift 3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cp "$source_dir"/examples/*.QVW "$source_dir"/examples/*.QVS "$source_dir"/examples/*.bin "$work"/
+cp -r "$source_dir"/examples/. "$work"/
 for extra in "$@"; do cp "$extra" "$work"/; done
 before=$(md5sum "$work/demo.QVW")
 cd "$work"

@@ -54,6 +54,17 @@ TEST(FrontEndKeys, TypedKeysLeaveTheirCharacterToTheFrontEnd) {
   EXPECT_FALSE(TranslateMessage(&key));
 }
 
+// A modeless dialog and what it owns are raised after their owner, so they stay above
+// it; windows of no relation stay where they are, and a cycle of owners ends.
+TEST(FrontEndStacking, OwnedWindowsFollowTheirOwner) {
+  auto h = [](uintptr_t v) { return reinterpret_cast<HWND>(v); };
+  const std::vector<std::pair<HWND, HWND>> owners = {
+      {h(1), nullptr}, {h(2), h(1)}, {h(3), h(1)}, {h(4), h(2)}, {h(5), nullptr}, {h(6), h(7)}, {h(7), h(6)}};
+  EXPECT_EQ(platform::frontend::RaiseOrder(h(1), owners), (std::vector<HWND>{h(1), h(2), h(4), h(3)}));
+  EXPECT_EQ(platform::frontend::RaiseOrder(h(5), owners), (std::vector<HWND>{h(5)}));
+  EXPECT_EQ(platform::frontend::RaiseOrder(h(6), owners), (std::vector<HWND>{h(6), h(7)}));
+}
+
 TEST(EditLineTest, CaretMovesByCharactersAndShiftSelects) {
   platform::EditLine line;
   line.text = "a\xC3\xA9z";  // a, e-acute (two bytes), z

@@ -245,6 +245,42 @@ TEST_F(WindowTest, HiddenModelessDialogIsRefreshedFromAWorkerOnItsOwnThread) {
   EXPECT_FALSE(IsWindow(dialog));  // owned windows go with their owner
 }
 
+TEST_F(WindowTest, DialogsOpenCentredOverTheirOwnerAndStayOnTheScreen) {
+  platform::SetScreenArea(RECT{0, 0, 1024, 768});
+  platform::RegisterDialogTemplate(SimpleTemplate(502));
+  HWND main = MakeWindow();
+  SetWindowPos(main, nullptr, 200, 100, 600, 400, SWP_NOZORDER);
+  auto centre = [](HWND w) {
+    RECT r{};
+    GetWindowRect(w, &r);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  };
+  auto open = [&](HWND owner) { return CreateDialogParam(nullptr, MAKEINTRESOURCE(502), owner, &CountInitProc, 0); };
+  HWND over = open(main);
+  EXPECT_NEAR(centre(over).x, 500, 1);
+  EXPECT_NEAR(centre(over).y, 300, 1);
+  // An owner reaching past the screen's corner: the dialog stays on the screen.
+  SetWindowPos(main, nullptr, 900, 700, 600, 400, SWP_NOZORDER);
+  RECT r{};
+  GetWindowRect(open(main), &r);
+  EXPECT_EQ(r.right, 1024);
+  EXPECT_EQ(r.bottom, 768);
+  // Without an owner: the middle of the screen.
+  HWND alone = open(nullptr);
+  EXPECT_NEAR(centre(alone).x, 512, 1);
+  EXPECT_NEAR(centre(alone).y, 384, 1);
+  // A window placed by the system that is larger than the screen keeps its corner on it.
+  HWND wide = CreateWindowEx(0, "TEST WINDOW", "WIDE", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 1100, 700,
+                             nullptr, nullptr, nullptr, nullptr);
+  GetWindowRect(wide, &r);
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.top, 32);
+  DestroyWindow(alone);
+  DestroyWindow(wide);
+  DestroyWindow(main);
+  platform::SetScreenArea(RECT{0, 0, 1280, 1024});
+}
+
 // Sends of many workers to one window, while other threads wait for an event: each
 // send must get its own answer, and the waiters must still see the event when it comes.
 struct SendLoad {

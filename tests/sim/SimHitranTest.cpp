@@ -15,6 +15,7 @@
 #include "sim/SimHitran.h"
 #include "sim/SimPlot.h"
 #include "tests/sim/SimFixture.h"
+#include "tests/support/ScriptMain.h"
 
 namespace qvtest {
 namespace {
@@ -200,6 +201,98 @@ TEST_F(SimHitranTest, PressureScanButtonOfTheHitranDialogScansTheChosenFile) {
   EXPECT_FALSE(std::filesystem::exists("HITRAN_AvsP.txt"));
   platform::SetCommonDialogAnswerer(nullptr);
   DestroyWindow(dialog);
+}
+
+// The gas sample set through the dialog by a person's actions: each render taken by
+// menu 2 of the script must differ from the one before by the factor the change asks.
+TEST_F(SimHitranTest, GasEditsOfTheHitranDialogRedrawByTheirFactor) {
+  RegisterDialogResources();
+  Gas(0);
+  struct Render {
+    std::vector<float> values;
+    std::vector<double> itn, shifted;
+  };
+  std::vector<Render> renders;
+  const std::string script =
+      "menu 1\n"
+      "dialog 1000\n"
+      "expect-text 1008 (TORR)\n"
+      "expect-text 1004 7.6\n"  // 0.01 atm
+      "menu 2\n"
+      "type 1006 0.1\n"  // path x 10
+      "type 1003 296\n"
+      "menu 2\n"
+      "type 1004 15.2\n"  // partial pressure x 2 (0.02 atm)
+      "type 1003 296\n"
+      "menu 2\n"
+      "type 1005 380\n"  // 0.5 atm
+      "type 1003 296\n"
+      "menu 2\n"
+      // Refused: the stored value comes back.
+      "type 1003 0\n"
+      "type 1006 0.1\n"
+      "box Warning \"*TEMPERATURE=[0] MUST BE ABOVE 0 K*VALUE NOT CHANGED\" ok\n"
+      "expect-text 1003 296\n"
+      "type 1004 -1\n"
+      "type 1006 0.1\n"
+      "box Warning \"*PARTIAL PRESSURE=[-1] MUST NOT BE NEGATIVE*\" ok\n"
+      "expect-text 1004 15.2\n"
+      "type 1006 0\n"
+      "type 1003 296\n"
+      "box Warning \"*PATH LENGTH=[0] MUST BE ABOVE 0 M*\" ok\n"
+      "type 1006 x\n"
+      "type 1003 296\n"
+      "box Warning \"*PATH LENGTH=[x] IS NOT A NUMBER*\" ok\n"
+      "expect-text 1006 0.1\n"
+      // A total pressure of 0 is allowed; atm while TORR is off.
+      "type 1005 0\n"
+      "type 1003 296\n"
+      "check 1007 off\n"
+      "expect-text 1008 (ATM)\n"
+      "expect-text 1004 0.02\n"
+      "type 1004 0.04\n"
+      "type 1003 296\n"
+      "menu 2\n"
+      "quit\n";
+  std::string failure;
+  const HWND fixtureMain = Win.hWnd_Main;
+  EXPECT_EQ(RunScriptOnBareMain(
+                script,
+                [&](HWND main, int id) {
+                  if (id == 1) SimHitranDialogShow(0, 1, main);
+                  if (id != 2 || SimFIPlot(nullptr, 0, 0, 3, 0, kCount, 1, 9, 9) != 1) return;
+                  Render r;
+                  r.values.assign(Win.PM_DrawAry, Win.PM_DrawAry + kCount);
+                  for (uint32_t i = 0; i < 3; ++i) {
+                    r.itn.push_back(Sim.HT_Itn[0][i]);
+                    r.shifted.push_back(Sim.HT_Shift_Erg[0][i]);
+                  }
+                  renders.push_back(r);
+                },
+                5000, &failure),
+            0)
+      << failure;
+  if (IsWindow(Sim.Dlg_Hwnd[SIM_DLG_HITRAN][0])) DestroyWindow(Sim.Dlg_Hwnd[SIM_DLG_HITRAN][0]);
+  Win.hWnd_Main = fixtureMain;
+  ASSERT_EQ(renders.size(), 5u);
+  // Path x 10: every value of the drawing x 10.
+  for (int i = 0; i < kCount; ++i)
+    EXPECT_NEAR(renders[1].values[i], 10.0 * renders[0].values[i], 1e-5 * std::fabs(renders[1].values[i]) + 1e-30) << i;
+  EXPECT_GT(renders[1].values[50], 0.0f);
+  for (int i = 0; i < 3; ++i) {
+    // Partial pressure x 2: the line heights x 2 (the self width changes the profile).
+    EXPECT_NEAR(renders[2].itn[i], 2.0 * renders[1].itn[i], 1e-6 * renders[2].itn[i]) << i;
+    // Total pressure 0.5 atm: each line moved by its air shift x 0.5.
+    EXPECT_NEAR(renders[3].shifted[i], Sim.FI_Sim_Erg[0][i] + 0.5 * Sim.HT_Air_Delta[0][i], 1e-9) << i;
+    EXPECT_EQ(renders[2].shifted[i], Sim.FI_Sim_Erg[0][i]);
+    // 0.04 atm typed with TORR off: x 2 against 0.02 atm, back at no pressure shift.
+    EXPECT_NEAR(renders[4].itn[i], 2.0 * renders[2].itn[i], 1e-6 * renders[4].itn[i]) << i;
+  }
+  EXPECT_EQ(Sim.HT_Torr_Stat[0], 0u);
+  EXPECT_EQ(Sim.HT_Press[0], 0.0);
+  EXPECT_DOUBLE_EQ(Sim.HT_PPress[0], 0.04);
+  EXPECT_DOUBLE_EQ(Sim.HT_Path[0], 0.1);
+  EXPECT_EQ(Sim.HT_Temp[0], 296.0);
 }
 
 }  // namespace
