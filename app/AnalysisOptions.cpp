@@ -13,6 +13,7 @@
 #include "display/DisplayDialogs.h"
 #include "display/FftTransformDialog.h"
 #include "core/Repaint.h"
+#include "core/FrqAxis.h"
 #include "display/ViewFiles.h"
 #include "models/hitran/HtUnits.h"
 #include "platform/windows/Controls.h"
@@ -190,7 +191,7 @@ void ReadAll(HWND d) {
     else
       Dsp.FSR = fsr;
   }
-  Dsp.Frq_Stp = Dsp.FSR / Dsp.Pts_FSR;
+  DspFrqStpSet(Dsp.FSR / Dsp.Pts_FSR);
   StrCopy(Dsp.Work_Date, Text(d, IDC_AO_DATE).c_str());
   StrCopy(Dsp.Work_Time, Text(d, IDC_AO_TIME).c_str());
   StrCopy(Dsp.Work_Comment, Text(d, IDC_AO_COMMENT).c_str());
