@@ -1,7 +1,9 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <cmath>
+#include <fstream>
 
 #include "AppFixture.h"
 #include "app/WorkFile.h"
@@ -9,6 +11,7 @@
 #include "display/ViewFiles.h"
 #include "sim/SimLines.h"
 #include "sim/SimPlot.h"
+#include "sim/SimAscii.h"
 #include "sim/SimFile.h"
 #include "sim/SimSets.h"
 
@@ -548,6 +551,26 @@ TEST_F(WorkFileTest, SimulatedLinesFallOnTheDataDipsAtEveryLevel) {
     }
   }
   DisplayViewArraysFree(0);
+}
+
+// A HITRAN line half a wavenumber above the start of an axis of 0.001 cm-1 a point is
+// drawn at raw point 500.
+TEST_F(WorkFileTest, HitranLineLandsOnItsPointOfAWavenumberAxis) {
+  std::ifstream in(std::string(QV95_TESTDATA_DIR) + "/hitran/hapi_CO_M5_I1.par");
+  std::string record;
+  std::getline(in, record);
+  WriteAll(Path("line.par"), record + "\n");
+  StrCopy(Dsp.Units_Txt, "CM-1");
+  Dsp.Units_Idx = Dsp.Units_IdxData = 1;
+  Dsp.Init_Frq = std::stod(record.substr(3, 12)) - 0.5;
+  Dsp.FSR = 1.0;
+  Dsp.Pts_FSR = 1000;
+  WorkFileReadFinish();
+  answers_ = {IDNO};  // all isotopes
+  ASSERT_EQ(SimFIAscii2Binary(0, "line.par", "HITRAN"), 1);
+  FAlloc1Dim(&Win.PM_DrawAry, WIN_DRAW_PTS);
+  ASSERT_EQ(SimFIPlot(nullptr, 0, 0, WIN_RAW, 0, 1000, 0, 9, 9), 1);
+  EXPECT_EQ(std::max_element(Win.PM_DrawAry, Win.PM_DrawAry + 1000) - Win.PM_DrawAry, 500);
 }
 
 TEST_F(WorkFileTest, FinishReadsTheNamedSimulationFilesAndForgetsUnreadableOnes) {
