@@ -9,10 +9,10 @@
 #include "app/WorkFile.h"
 #include "display/ViewDecimate.h"
 #include "display/ViewFiles.h"
-#include "sim/SimLines.h"
-#include "sim/SimPlot.h"
 #include "sim/SimAscii.h"
 #include "sim/SimFile.h"
+#include "sim/SimLines.h"
+#include "sim/SimPlot.h"
 #include "sim/SimSets.h"
 
 namespace {
