@@ -13,6 +13,7 @@
 #include "display/DisplayDialogs.h"
 #include "display/FftTransformDialog.h"
 #include "core/Repaint.h"
+#include "core/FrqAxis.h"
 #include "display/ViewFiles.h"
 #include "models/hitran/HtUnits.h"
 #include "platform/windows/Controls.h"
@@ -190,7 +191,7 @@ void ReadAll(HWND d) {
     else
       Dsp.FSR = fsr;
   }
-  Dsp.Frq_Stp = Dsp.FSR / Dsp.Pts_FSR;
+  DspFrqStpSet(Dsp.FSR / Dsp.Pts_FSR);
   StrCopy(Dsp.Work_Date, Text(d, IDC_AO_DATE).c_str());
   StrCopy(Dsp.Work_Time, Text(d, IDC_AO_TIME).c_str());
   StrCopy(Dsp.Work_Comment, Text(d, IDC_AO_COMMENT).c_str());
@@ -235,13 +236,19 @@ void Transform(HWND d, int i) {
   if (on) {
     // Owned by the main window: a dialog owned by this modal one would go with it.
     Trans.Trans_Dlg_Wanted[i] = FftTransformDialogCreate(c, 1, Win.hWnd_Main);
+    const bool wanted = Trans.Trans_Dlg_Wanted[i] == 1;
+    // The time window shows the transform's time file, read in the paint that opens it.
+    if (wanted) {
+      Trans.Trans_Stat[i] = 1;
+      Cnl.Time_Stat[i][0] = 1;
+      Cnl.Data_Pend[i][0] = 1;
+    }
     for (int16_t k = 0; k < 3; ++k) {
-      const int32_t open = ChildWindowOpenClose(Trans.Trans_Dlg_Wanted[i] == 1 ? 1 : 0, c, k);
-      if (k == 0 && open == 1) {
-        // The time window shows the transform's time file, read at its next paint.
-        Trans.Trans_Stat[i] = 1;
-        Cnl.Time_Stat[i][0] = 1;
-        Cnl.Data_Pend[i][0] = 1;
+      const int32_t open = ChildWindowOpenClose(wanted ? 1 : 0, c, k);
+      if (k == 0 && wanted && open != 1) {
+        Trans.Trans_Stat[i] = 0;
+        Cnl.Time_Stat[i][0] = 0;
+        Cnl.Data_Pend[i][0] = 0;
       }
     }
   } else {

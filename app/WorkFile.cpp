@@ -9,6 +9,7 @@
 #include "app/PendingLinks.h"
 #include "app/WorkFileInternal.h"
 #include "core/AsciiRead.h"
+#include "core/FrqAxis.h"
 #include "platform/kernel/Files.h"
 #include "platform/windows/MessageBox.h"
 #include "platform/kernel/Text.h"
@@ -427,7 +428,7 @@ int32_t ReadChecked(bool* refused) {
     Dsp.Init_Frq = 0.0;
     Dsp.FSR = 1.0;
     Dsp.Pts_FSR = 1;
-    Dsp.Frq_Stp = 1.0;
+    DspFrqStpSet(1.0);
     WorkFileReadFinish();
     return 1;
   }
@@ -479,7 +480,7 @@ int32_t WorkFileReadFinish() {
   Dsp.Dsp_Ready = 0;
   if (Dsp.Pts_FSR == 0) Dsp.Pts_FSR = 100;
   if (Dsp.FSR == 0.0) Dsp.FSR = 1.0;
-  Dsp.Frq_Stp = Dsp.FSR / Dsp.Pts_FSR;
+  DspFrqStpSet(Dsp.FSR / Dsp.Pts_FSR);
 
   DisplayInitialize();
   SimPenBrushSet(1, 1, 1, 0, 0);

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "app/PendingLinks.h"
+#include "core/FrqAxis.h"
 #include "fileproc/FileOps.h"
 #include "app/WorkFile.h"
 #include "app/WorkFileInternal.h"
@@ -432,7 +433,7 @@ bool MassCompChannels(MassComp& mc, const std::string& mksBeside) {
     }
     if (!StrCopy(Dsp.Chn_Flnm[k], floatName.c_str())) return false;
     if (Cnl.Mks_AveDif > 0) Dsp.Pts_FSR = Cnl.Mks_AveDif;
-    if (Dsp.Pts_FSR != 0) Dsp.Frq_Stp = Dsp.FSR / Dsp.Pts_FSR;
+    if (Dsp.Pts_FSR != 0) DspFrqStpSet(Dsp.FSR / Dsp.Pts_FSR);
 
     std::string linName = floatName + "L";
     const std::string linBeside = mc.Beside(linName);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/FileIo.h"
+#include "core/FrqAxis.h"
 #include "numerics/Spline.h"
 #include "platform/kernel/Files.h"
 #include "platform/kernel/Text.h"
@@ -512,7 +513,7 @@ int32_t Convert(core_io::LineIn& in, int16_t mode, int16_t autodetect, int16_t i
   if (interactive != 0) {
     Dsp.Init_Frq = lo;
     Dsp.FSR = static_cast<double>(Dsp.Pts_FSR) * res * dir;
-    Dsp.Frq_Stp = res * dir;
+    DspFrqStpSet(res * dir);
   }
   return 1;
 }

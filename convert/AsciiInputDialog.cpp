@@ -14,6 +14,7 @@
 #include "core/FileIo.h"
 #include "core/Repaint.h"
 #include "core/Threads.h"
+#include "core/FrqAxis.h"
 #include "display/Coords.h"
 #include "display/ViewFiles.h"
 #include "display/ViewKeys.h"
@@ -260,7 +261,7 @@ void Store(HWND d, int id) {
   StoreRegion(d, id, IDC_ASC_REGHI, IDC_ASC_REGHI_FRQ, &Win.Pt_Lim[0][1]);
   Cnv.Asc_Stick = Checked(d, IDC_ASC_STICK) ? 1 : 0;
   ReadSteps(d);
-  Dsp.Frq_Stp = WorkStep();
+  DspFrqStpSet(WorkStep());
 }
 
 // ---- probes and the view thread ------------------------------------------------------------

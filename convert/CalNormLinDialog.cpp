@@ -12,6 +12,7 @@
 #include "core/FileIo.h"
 #include "core/Repaint.h"
 #include "core/TypedArrays.h"
+#include "core/FrqAxis.h"
 #include "display/ChildWindows.h"
 #include "display/ViewFiles.h"
 #include "filelib/FileManip.h"
@@ -186,10 +187,12 @@ void Store(HWND d, int id, WORD code) {
   if (Dsp.Pts_FSR == 0) Dsp.Pts_FSR = 1;
   // The frequency axis: a typed step sets the FSR, otherwise the step follows the FSR.
   if (id == IDC_CNL_FRQSTP && code == EN_KILLFOCUS) {
-    ReadDouble(d, IDC_CNL_FRQSTP, &Dsp.Frq_Stp);
+    double step = Dsp.Frq_Stp;
+    ReadDouble(d, IDC_CNL_FRQSTP, &step);
+    DspFrqStpSet(step);
     Dsp.FSR = Dsp.Pts_FSR * Dsp.Frq_Stp;
   } else {
-    Dsp.Frq_Stp = Dsp.FSR / Dsp.Pts_FSR;
+    DspFrqStpSet(Dsp.FSR / Dsp.Pts_FSR);
   }
   if (id == IDC_CNL_NEAR && Cnl.Mks_CursorStat == 0) {
     Cnl.Mks_Beg = 0;

@@ -6,6 +6,7 @@
 #include "convert/DialogFields.h"
 #include "convert/InstrumentConvert.h"
 #include "core/FileIo.h"
+#include "core/FrqAxis.h"
 #include "display/FileSection.h"
 #include "display/ViewFiles.h"
 #include "fileproc/FileOps.h"
@@ -93,7 +94,7 @@ bool Convert() {
     // The axis described the temporary file only: the channels keep theirs.
     Dsp.Init_Frq = saved.init;
     Dsp.FSR = saved.fsr;
-    Dsp.Frq_Stp = saved.stp;
+    DspFrqStpSet(saved.stp);
     Dsp.Pts_FSR = saved.ppf;
     if (written != 1) {
       core_io::Warning("FTMWProc()\n\nASCII FILE CONVERSION ERROR\n\nABORTING");

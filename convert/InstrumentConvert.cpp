@@ -13,6 +13,7 @@
 
 #include "core/DebugLog.h"
 #include "core/FileIo.h"
+#include "core/FrqAxis.h"
 #include "fileproc/FileOps.h"
 #include "platform/kernel/Binary.h"
 #include "platform/kernel/Files.h"
@@ -94,7 +95,7 @@ void AxisSet(const Axis& a) {
   Dsp.Init_Frq = a.init;
   Dsp.FSR = a.fsr;
   Dsp.Pts_FSR = a.ppf;
-  Dsp.Frq_Stp = a.stp;
+  DspFrqStpSet(a.stp);
 }
 
 bool WriteZeros(core_io::BinOut& out, int64_t count) {

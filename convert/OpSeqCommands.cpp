@@ -26,6 +26,7 @@
 #include "convert/calib/ThzLinearize.h"
 #include "core/DebugLog.h"
 #include "core/Threads.h"
+#include "core/FrqAxis.h"
 #include "records/AomSettings.h"
 #include "records/ThreadCtl.h"
 #include "records/ThzSettings.h"
@@ -543,7 +544,7 @@ void Calib(Run& run) {
   if (pts == 0) return Failed(run, "CALIB");  // no step per point without points per FSR
   Dsp.FSR = fsr;
   Dsp.Pts_FSR = pts;
-  Dsp.Frq_Stp = fsr / pts;
+  DspFrqStpSet(fsr / pts);
   Dsp.Init_Frq = fsr > 0.0 ? refFrq - refPt * Dsp.Frq_Stp : refFrq + refPt * Dsp.Frq_Stp;
 }
 
@@ -999,7 +1000,7 @@ void ThzLinearize(Run& run) {
   if (ThzSettings.IntvSize <= 0) return Failed(run, "THZLINEARIZE");  // no readings without points per reading
   Dsp.Pts_FSR = 100;
   Dsp.FSR = ThzSettings.OutFrqStp * 100.0;
-  Dsp.Frq_Stp = Dsp.FSR / 100.0;
+  DspFrqStpSet(Dsp.FSR / 100.0);
   int64_t bytes = 0;
   platform::GetFileSize64(names[ThzSettings.InChn], &bytes);
   ThzSettings.LowerMk = 0;
@@ -1084,7 +1085,7 @@ void RepeatLinearize(Run& run, const char* word, bool showWindow) {
   ThzSettings.OutFrqStp = outStep;
   Dsp.FSR = Dsp.Pts_FSR * ThzSettings.OutFrqStp;
   Dsp.Init_Frq = 0.0;
-  Dsp.Frq_Stp = Dsp.FSR / Dsp.Pts_FSR;
+  DspFrqStpSet(Dsp.FSR / Dsp.Pts_FSR);
   SetCursor(LoadCursor(nullptr, IDC_CROSS));
 }
 void RepeatLinearizeCommand(Run& run) { RepeatLinearize(run, "REPEATLINEARIZE", true); }
@@ -1301,7 +1302,7 @@ void Linearize(Run& run) {
     return Failed(run, "LINEARIZE");
   Dsp.Pts_FSR = pts;
   Dsp.FSR = fsr;
-  Dsp.Frq_Stp = fsr / pts;
+  DspFrqStpSet(fsr / pts);
   if (n == 8) {
     SetRange(first, end);
     Cnl.Mks_CursorStat = 1;

@@ -240,13 +240,15 @@ int32_t ReadTimeFile(int16_t c, int16_t k) {
   } else if (c < TRANS_CHN && Trans.Trans_Stat[c] == 1) {
     name = Trans.Trans_TimeFlnm[c];
     if (ManBinFileRead(name, nullptr, nullptr, &Cnl.Y_Draw_DAry1[c][k], BIN_ELEM_FLOAT, 0, 0, &n, 1) == 1 && n > 0) {
+      // The transform works on what was read: its size and the window's point count.
+      Trans.Trans_TimeSz[c] = n;
+      Cnl.Pt_Cnt[c][k] = n;
       if (Trans.Trans_Fft_Flag[c] == 1) {
         if (Trans.Trans_Tukey_Flag[c] == 1)
           FFTwFilterAry(0, FFT_WIN_PASS, Trans.Trans_Tukey_Alpha[c], 1.0, Win.Child_CursorLo[c][k],
                         Win.Child_CursorHi[c][k], static_cast<int32_t>(n), nullptr, Cnl.Y_Draw_DAry1[c][k]);
         Trans.Trans_Fft_Flag[c] = FFTwExpChnTransform(c, k) == 1 ? 1 : 0;
       }
-      Cnl.Pt_Cnt[c][k] = n;
       TakeRange(c, k, Cnl.Y_Draw_DAry1[c][k], n);
       read = true;
     } else if (!Cnl.Y_Draw_DAry1[c][k]) {

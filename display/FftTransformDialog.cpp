@@ -242,10 +242,15 @@ void Command(HWND d, int16_t c, int id, WORD code) {
   switch (id) {
     case IDC_FT_STAT:
       if (on) {
+        // The window shows the time file again, read when it opens: closing it ended
+        // the child's file display.
+        Cnl.Time_Stat[c][kTime] = 1;
         Cnl.Data_Pend[c][kTime] = 1;
         Cnl.Asc_Mode[c][kTime] = 4;
+        Trans.Trans_Stat[c] = 1;
         ChildWindow(c, kTime, true);
         Trans.Trans_Stat[c] = Win.Child_Created[c][kTime];
+        if (Trans.Trans_Stat[c] != 1) Cnl.Time_Stat[c][kTime] = Cnl.Data_Pend[c][kTime] = 0;
       } else {
         ChildWindow(c, kTime, false);
         Trans.Trans_Stat[c] = 0;

@@ -510,7 +510,9 @@ void RefreshDialogs() {
   for (int16_t set = 0; set < SIM_SETS; ++set) {
     if (Sim.Dsp_Stat[set] == 0) continue;
     auto R = [set](SimDlgKind kind) -> uint32_t& { return Sim.Dlg_Req[kind][set]; };
-    if (Sim.Sel_Changed == 1 && R(SIM_DLG_JKKQN) == 1) {
+    // The assignment dialogs show the list their edits act on: refreshed after a new
+    // selection and after every command that changed the list or asked for a redraw.
+    if ((Sim.Sel_Changed == 1 || Sim.Redraw == 1) && R(SIM_DLG_JKKQN) == 1) {
       refresh(R(SIM_DLG_JKKQN), set, SimJkkQNDialogShow);
       refresh(R(SIM_DLG_QUADQN), set, SimQuadQNDialogShow);
     }
@@ -539,6 +541,7 @@ void RefreshDialogs() {
   if (Win.CurInfo_Shown == 1 && Win.CurInfo_Hwnd && IsWindow(Win.CurInfo_Hwnd))
     SendMessage(Win.CurInfo_Hwnd, WM_INITDIALOG, 0, 0);
   Sim.Sel_Changed = 0;
+  Sim.Redraw = 0;  // else every later paint would refresh the rows and drop an edit being typed
 }
 
 int32_t WindowHeight(HWND window) {

@@ -313,6 +313,9 @@ void SetupRun(ViewRunTable& t, ViewRunTable* start) {
     Dsp.FrqStpView[v] = Dsp.Pts2Pxl[v] * t.Frq_Stp;
     if (t.ViewKind[v][shown] != VIEW_KIND_NONE) ++views;
   }
+  // The raw level shows one point a pixel, on the step the levels above were built with.
+  Dsp.Pts2Pxl[WIN_RAW] = 1.0;
+  Dsp.FrqStpView[WIN_RAW] = t.Frq_Stp;
   if (views == 1 && Win.View_Level != WIN_RAW) Win.View_Level = WIN_RAW;
   viewfiles::TablePublish(start, t);
 

@@ -17,6 +17,7 @@
 #include "filelib/FileManip.h"
 #include "core/MsgWindow.h"
 #include "core/TypedArrays.h"
+#include "core/FrqAxis.h"
 #include "fileproc/FileOps.h"
 #include "fileproc/OsiFrame.h"
 #include "fileproc/xcorr/Resample.h"
@@ -95,7 +96,7 @@ OsiEnd OsiReverse(OsiFrame& f) {
     const double step = Dsp.Frq_Stp;
     Dsp.Init_Frq += static_cast<double>(n - 1) * step;
     Dsp.FSR = -Dsp.FSR;
-    Dsp.Frq_Stp = Dsp.Pts_FSR != 0 ? Dsp.FSR / Dsp.Pts_FSR : -step;
+    DspFrqStpSet(Dsp.Pts_FSR != 0 ? Dsp.FSR / Dsp.Pts_FSR : -step);
   }
   return OsiEnd::Done;
 }

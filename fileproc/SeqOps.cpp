@@ -5,6 +5,7 @@
 
 #include "core/FileIo.h"
 #include "core/TypedArrays.h"
+#include "core/FrqAxis.h"
 #include "fileproc/FileOps.h"
 #include "fileproc/Fourier.h"
 #include "fileproc/OsiFrame.h"
@@ -41,7 +42,7 @@ void FrequencyCalibration(const OsiFrame& f, int32_t h, int64_t sequences, bool 
   if (f.report != 1 && !core_io::AskYesNo(text)) return;
   Dsp.Pts_FSR = 1;
   Dsp.FSR = resolution;
-  Dsp.Frq_Stp = Dsp.FSR / 1.0;
+  DspFrqStpSet(Dsp.FSR / 1.0);
 }
 
 }  // namespace

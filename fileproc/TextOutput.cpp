@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/FileIo.h"
+#include "core/FrqAxis.h"
 #include "fileproc/FileOps.h"
 #include "fileproc/OsiFrame.h"
 #include "sim/SimLines.h"
@@ -217,7 +218,7 @@ OsiEnd OsiBlankFile(OsiFrame& f) {
   Dsp.Init_Frq = start;
   Dsp.Pts_FSR = ppf;
   Dsp.FSR = fsr;
-  Dsp.Frq_Stp = fsr / ppf;
+  DspFrqStpSet(fsr / ppf);
   Win.Active_Chn = static_cast<int16_t>(f.chn);
   StrCopy(Dsp.Chn_Flnm[f.chn], f.outName);
   Dsp.Chn_DspStat[f.chn] = 1;

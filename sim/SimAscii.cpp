@@ -173,7 +173,10 @@ bool HitranLine(Import& im, const std::string& full, uint32_t i) {
                     Field(line, 103, 3, &jq[2]) && Field(line, 112, 3, &lo[0]) && Field(line, 115, 3, &lo[1]) &&
                     Field(line, 118, 3, &lo[2]) && Field(line, 121, 1, &sym);
   if (!read) return false;
-  if (im.isotope > 0 && code - 10 * (code / 10) != im.isotope) return false;
+  // A reply of 10 or more is the whole molecule-and-isotope code (11: molecule 1,
+  // isotope 1), which no isotope digit can equal; 1 to 9 is the isotope digit.
+  if (im.isotope >= 10 && code != im.isotope) return false;
+  if (im.isotope > 0 && im.isotope < 10 && code - 10 * (code / 10) != im.isotope) return false;
   if (elo == -1.0) return false;
   Sim.HT_Mol_Lbl[set][i] = Short(code);
   Sim.FI_Sim_Erg[set][i] = wav;
@@ -220,9 +223,27 @@ bool HitranLine(Import& im, const std::string& full, uint32_t i) {
 }
 
 // ---- catalogues ---------------------------------------------------------------------------------
+// A quantum-number field of a catalogue line: blank gives 0, otherwise its first token
+// must read whole as an integer (a letter-coded value such as "A0" does not).
+bool QuantumNumber(const std::string& field, int16_t* q) {
+  const size_t start = field.find_first_not_of(" \t");
+  if (start == std::string::npos) {
+    *q = 0;
+    return true;
+  }
+  const size_t end = field.find_first_of(" \t", start);
+  int32_t v = 0;
+  if (!platform::ParseInt32(std::string_view(field).substr(start, end == std::string::npos ? end : end - start), &v))
+    return false;
+  *q = Short(v);
+  return true;
+}
+
 // Reads one Pickett line with frequency width w; false when fewer than all fields.
+// *labels becomes false when one of the six quantum numbers is not an integer.
 bool PickettFields(const std::string& line, size_t w, double* v, std::string* tag, int16_t* q, float* f,
-                   bool* fInt) {
+                   bool* fInt, bool* labels) {
+  *labels = true;
   size_t p = 0;
   bool ok = FieldDouble(line, p, w, &v[0]);
   p += w;
@@ -241,12 +262,15 @@ bool PickettFields(const std::string& line, size_t w, double* v, std::string* ta
     ok = Field(line, p, widths[k], &s);
     p += widths[k];
     if (!ok) break;
-    const char* c = s.c_str();
-    int32_t value = 0;
-    const bool isInt = core_io::ScanLong(c, &value);
     if (slots[k] >= 0) {
-      q[slots[k]] = isInt ? Short(value) : 0;
+      if (!QuantumNumber(s, &q[slots[k]])) {
+        q[slots[k]] = 0;
+        *labels = false;
+      }
     } else {
+      const char* c = s.c_str();
+      int32_t value = 0;
+      const bool isInt = core_io::ScanLong(c, &value);
       const int which = slots[k] == -1 ? 0 : 1;
       f[which] = isInt ? static_cast<float>(value) : 0.0f;
       fInt[which] = isInt;
@@ -262,14 +286,17 @@ bool PickettLine(Import& im, const std::string& line, uint32_t i, size_t* width)
   int16_t q[6] = {};
   float f[2] = {};
   bool fInt[2] = {};
-  if (!PickettFields(line, *width, v, &tag, q, f, fInt)) return false;
+  bool labels = true;
+  if (!PickettFields(line, *width, v, &tag, q, f, fInt, &labels)) return false;
   const size_t want = v[0] > 1e9 ? 15 : v[0] > 1e8 ? 14 : 13;
   if (want != *width) {
     *width = want;
     f[0] = f[1] = 0.0f;
     for (int16_t& x : q) x = 0;
-    if (!PickettFields(line, want, v, &tag, q, f, fInt)) return false;
+    if (!PickettFields(line, want, v, &tag, q, f, fInt, &labels)) return false;
   }
+  // Six integer quantum numbers or no line: a label read as 0 would name another level.
+  if (!labels) return false;
   int16_t* jkk = Sim.FI_Jkk_Lbl[set] + 6 * static_cast<size_t>(i);
   for (int k = 0; k < 6; ++k) jkk[k] = q[k];
   for (int k = 0; k < 2; ++k)

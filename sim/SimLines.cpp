@@ -9,6 +9,7 @@
 
 #include "app/FileDialogs.h"
 #include "core/FileIo.h"
+#include "core/FrqAxis.h"
 #include "core/Threads.h"
 #include "core/TypedArrays.h"
 #include "display/Coords.h"
@@ -210,7 +211,12 @@ int32_t SimFIWriteBin(const char* file, int16_t set, int32_t addBaseline) {
     Win.Active_Chn = 0;
     if (Dsp.FL_SZ[3][0] == 0) Dsp.FL_SZ[3][0] = 100000;
     Dsp.Init_Frq = Sim.FI_Sim_Erg[set][0];
-    Dsp.Frq_Stp = (Sim.FI_Sim_Erg[set][lines - 1] - Sim.FI_Sim_Erg[set][0]) / Dsp.FL_SZ[3][0];
+    // One point a step: the working file keeps the axis as FSR and points per FSR, so a
+    // save and a read give the channel this step back exactly.
+    const double step = (Sim.FI_Sim_Erg[set][lines - 1] - Sim.FI_Sim_Erg[set][0]) / Dsp.FL_SZ[3][0];
+    Dsp.Pts_FSR = 1;
+    Dsp.FSR = step;
+    DspFrqStpSet(step);
     StrCopy(Dsp.Chn_Flnm[0], file);
     Dsp.Chn_Scalar[0] = 1.0;
     Dsp.Chn_Offset[0] = 0.0;

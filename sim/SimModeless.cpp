@@ -340,8 +340,11 @@ int32_t SimModelessDialogUpdate(int16_t set, int32_t repaint) {
     Box(text, caption, style);
   };
 
-  // 1. The JKK QN dialog: its candidate search; the painting shows the dialog after it.
+  // 1. The JKK QN dialog: its candidate search; the painting shows the dialog after it,
+  // so a search is followed by a repaint as a change is.
+  bool searched = false;
   if (req(SIM_DLG_JKKQN) == 1 && shownSet) {
+    searched = main != nullptr;
     if (main) DisplayViewKey(main, 'j', 0);
     core_io::StatusText(2, StrPrintf("JKK ASN FILENAME=[%s]", Sim.Asn_Flnm[set]));
   } else {
@@ -362,6 +365,7 @@ int32_t SimModelessDialogUpdate(int16_t set, int32_t repaint) {
   if (req(SIM_DLG_QUADQN) == 1 && shownSet) {
     if (HasDerivatives(set)) {
       quadActive();
+      searched = main != nullptr;
       if (main) DisplayViewKey(main, 'j', 0);
       core_io::StatusText(3, StrPrintf("QUAD ASN FILENAME=[%s]", Quad.Asn_Flnm[set]));
     } else {
@@ -439,7 +443,7 @@ int32_t SimModelessDialogUpdate(int16_t set, int32_t repaint) {
 
   bool changed = false;
   for (int k = 0; k < SIM_DLG_KINDS; ++k) changed = changed || before[k] != Sim.Dlg_Shown[k][set];
-  if (repaint == 1 && changed && main && IsWindow(main)) RepaintWindow("CB2_4P", main, TRUE);
+  if (repaint == 1 && (changed || searched) && main && IsWindow(main)) RepaintWindow("CB2_4P", main, TRUE);
   return 1;
 }
 

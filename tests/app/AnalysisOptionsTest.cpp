@@ -1,10 +1,12 @@
 #include "app/AnalysisOptions.h"
 
+#include <cmath>
 #include <functional>
 
 #include "AppFixture.h"
 #include "app/MainWindow.h"
 #include "display/FftTransformDialog.h"
+#include "fileproc/Fourier.h"
 #include "models/hitran/HtUnits.h"
 #include "platform/windows/Controls.h"
 #include "platform/driver/TestDriver.h"
@@ -207,18 +209,31 @@ TEST_F(AnalysisOptionsTest, UnitsChoiceConvertsHitranSets) {
 
 TEST_F(AnalysisOptionsTest, TransformBoxOpensTheChildWindowsAndTheTimeWindowShowsTheTimeFile) {
   StrCopy(Dsp.Chn_Flnm[2], "t2.bin");
-  InDialog([](HWND d) {
+  std::string trace;
+  for (int i = 0; i < 500; ++i) {
+    const float v = static_cast<float>(std::sin(0.3 * i));
+    trace.append(reinterpret_cast<const char*>(&v), sizeof v);
+  }
+  WriteAll(Path("t2.bin"), trace);
+  InDialog([this](HWND d) {
     drv::SetCheck(d, IDC_AO_TRANSFORM + 2, true);
     for (int k = 0; k < 3; ++k) EXPECT_EQ(Win.Child_Created[2][k], 1u) << k;
     EXPECT_TRUE(IsWindow(Win.hWnd_Child[2][0]));
     EXPECT_EQ(Trans.Trans_Stat[2], 1u);
     EXPECT_EQ(Cnl.Time_Stat[2][0], 1u);
     EXPECT_STREQ(Trans.Trans_TimeFlnm[2], "t2.bin");
+    // The time window read its file as it opened: the first FFT transforms it.
+    EXPECT_EQ(Cnl.Pt_Cnt[2][0], 500u);
+    ASSERT_TRUE(drv::SetCheck(Trans.Trans_Dlg_Hwnd[2], IDC_FT_FFT, true));
+    EXPECT_EQ(Trans.Trans_Fft_Flag[2], 1u);
+    EXPECT_TRUE(Texts().empty());
     drv::SetCheck(d, IDC_AO_TRANSFORM + 2, false);
     for (int k = 0; k < 3; ++k) EXPECT_EQ(Win.Child_Created[2][k], 0u) << k;
     EXPECT_EQ(Win.hWnd_Child[2][0], nullptr);
   });
   if (Trans.Trans_Dlg_Hwnd[2] && IsWindow(Trans.Trans_Dlg_Hwnd[2])) DestroyWindow(Trans.Trans_Dlg_Hwnd[2]);
+  TransChannelFree(2);
+  DFree1Dim(&Cnl.Y_Draw_DAry1[2][0]);
   Trans = TransRecord{};
 }
 

@@ -1,11 +1,18 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <cmath>
+#include <fstream>
 
 #include "AppFixture.h"
 #include "app/WorkFile.h"
+#include "display/ViewDecimate.h"
+#include "display/ViewFiles.h"
+#include "sim/SimAscii.h"
 #include "sim/SimFile.h"
+#include "sim/SimLines.h"
+#include "sim/SimPlot.h"
 #include "sim/SimSets.h"
 
 namespace {
@@ -459,6 +466,112 @@ TEST_F(WorkFileTest, DemoWorkingFileReads) {
   }
 }
 
+
+// A scan of the demo's kind (32,000 points of 0.375 MHz from 70,000 MHz) with Lorentzian
+// dips and set A holding a line at each, read back as a working file: the BIN export
+// of the set, and the set drawn at every view level after a view run, peak where the
+// data dip.
+TEST_F(WorkFileTest, SimulatedLinesFallOnTheDataDipsAtEveryLevel) {
+  constexpr int kPoints = 32000;
+  const double f0 = 70000.0, step = 150.0 / 400;
+  std::vector<double> centres;
+  for (int k = 0; k < 12; ++k) centres.push_back(f0 + 248.3 + 997.1 * k);
+  std::string bytes;
+  for (int i = 0; i < kPoints; ++i) {
+    double a = 0.0;
+    for (double c : centres) a += 0.8 / (1.0 + std::pow((f0 + i * step - c) / 6.0, 2));
+    const float v = static_cast<float>(1.0 - a);
+    bytes.append(reinterpret_cast<const char*>(&v), 4);
+  }
+  WriteAll(Path("scan.bin"), bytes);
+  StrCopy(Dsp.Chn_Flnm[0], "scan.bin");
+  Dsp.Chn_DspStat[0] = 1;
+  Dsp.Chn_Scalar[0] = 1.0;
+  Dsp.FL_SZ[WIN_RAW][0] = kPoints;
+  Dsp.Init_Frq = f0;
+  Dsp.FSR = 150.0;
+  Dsp.Pts_FSR = 400;
+  const uint32_t n = static_cast<uint32_t>(centres.size());
+  Sim.FI_Lines[0] = n;
+  DAlloc1Dim(&Sim.FI_Sim_Erg[0], n);
+  DAlloc1Dim(&Sim.FI_Exp_Erg[0], n);
+  FAlloc1Dim(&Sim.FI_Sim_Itn[0], n);
+  for (uint32_t i = 0; i < n; ++i) {
+    Sim.FI_Sim_Erg[0][i] = centres[i];
+    Sim.FI_Sim_Itn[0][i] = 1.0f;
+  }
+  StrCopy(Sim.Sim_Flnm[0], "scan");
+  Sim.Dsp_Stat[0] = 1;
+  Sim.Dsp_Cnl[0] = 0;
+  Sim.LS_GAU[0] = 6.0;
+  Sim.LS_LOR[0] = 8.0;
+  ASSERT_EQ(SimFIWriteQVS(0, &Sim), 1);
+  StrCopy(Dsp.Work_Flnm, "scan.QVW");
+  ASSERT_EQ(WorkFileWrite(), 1);
+  FreeSimSets();
+  Dsp = DspRecord{};
+  Sim = SimRecord{};
+  StrCopy(Dsp.Data_Dir, dir_.Path().c_str());
+  StrCopy(Dsp.Work_Flnm, "scan.QVW");
+  ASSERT_EQ(WorkFileRead(), 1);
+  ASSERT_EQ(Sim.FI_Lines[0], n);
+  FAlloc1Dim(&Win.PM_DrawAry, WIN_DRAW_PTS);
+  FAlloc1Dim(&Win.PM_DrawAry_Sum, WIN_DRAW_PTS);
+
+  // The strongest value within 40 columns of the column where line k should lie.
+  auto peakNear = [&](const float* values, int32_t size, double columnsPerMHz, size_t k, bool lowest) {
+    const int32_t at = static_cast<int32_t>(std::lround((centres[k] - f0) * columnsPerMHz));
+    int32_t best = std::max(at - 40, 0);
+    for (int32_t j = best; j < std::min(at + 40, size); ++j)
+      if (lowest ? values[j] < values[best] : values[j] > values[best]) best = j;
+    return best;
+  };
+  ASSERT_EQ(SimFIWriteBin("sim.bin", 0, 0), 1);
+  const std::string sim = ReadAll(Path("sim.bin"));
+  ASSERT_EQ(sim.size(), bytes.size());
+  const auto* data = reinterpret_cast<const float*>(bytes.data());
+  const auto* written = reinterpret_cast<const float*>(sim.data());
+  for (size_t k = 0; k < n; ++k)
+    EXPECT_NEAR(peakNear(written, kPoints, 1.0 / step, k, false), peakNear(data, kPoints, 1.0 / step, k, true), 1)
+        << "raw level, line " << k;
+
+  Win.Page_Width = 3000;
+  Win.ViewPageType = 0;
+  Win.ViewPrep = 1;
+  DisplayQviQvoSetup(nullptr);
+  for (int16_t v = 0; v < WIN_RAW; ++v) {
+    if (Win.ViewKind[v][0] == VIEW_KIND_NONE) continue;
+    const int32_t size = static_cast<int32_t>(std::min<uint32_t>(Dsp.FL_SZ[v][0], WIN_DRAW_PTS));
+    ASSERT_EQ(SimFIPlot(nullptr, 0, 0, v, 0, size, 0, 9, 9), 1);
+    const double perMHz = 1.0 / Dsp.FrqStpView[v];
+    for (size_t k = 0; k < n; ++k) {
+      if (centres[k] - f0 >= (size - 40) / perMHz) continue;  // beyond the page drawn
+      EXPECT_NEAR(peakNear(Win.PM_DrawAry, size, perMHz, k, false), peakNear(Dsp.Fl_Pt[v][0], size, perMHz, k, true), 1)
+          << "level " << v << ", line " << k;
+    }
+  }
+  DisplayViewArraysFree(0);
+}
+
+// A HITRAN line half a wavenumber above the start of an axis of 0.001 cm-1 a point is
+// drawn at raw point 500.
+TEST_F(WorkFileTest, HitranLineLandsOnItsPointOfAWavenumberAxis) {
+  std::ifstream in(std::string(QV95_TESTDATA_DIR) + "/hitran/hapi_CO_M5_I1.par");
+  std::string record;
+  std::getline(in, record);
+  WriteAll(Path("line.par"), record + "\n");
+  StrCopy(Dsp.Units_Txt, "CM-1");
+  Dsp.Units_Idx = Dsp.Units_IdxData = 1;
+  Dsp.Init_Frq = std::stod(record.substr(3, 12)) - 0.5;
+  Dsp.FSR = 1.0;
+  Dsp.Pts_FSR = 1000;
+  WorkFileReadFinish();
+  answers_ = {IDNO};  // all isotopes
+  ASSERT_EQ(SimFIAscii2Binary(0, "line.par", "HITRAN"), 1);
+  FAlloc1Dim(&Win.PM_DrawAry, WIN_DRAW_PTS);
+  ASSERT_EQ(SimFIPlot(nullptr, 0, 0, WIN_RAW, 0, 1000, 0, 9, 9), 1);
+  EXPECT_EQ(std::max_element(Win.PM_DrawAry, Win.PM_DrawAry + 1000) - Win.PM_DrawAry, 500);
+}
 
 TEST_F(WorkFileTest, FinishReadsTheNamedSimulationFilesAndForgetsUnreadableOnes) {
   StrCopy(Sim.Sim_Flnm[0], "simA");

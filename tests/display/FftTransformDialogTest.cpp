@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "ViewFixture.h"
+#include "display/ChildWindows.h"
 #include "fileproc/Fourier.h"
 #include "platform/driver/TestDriver.h"
 #include "records/Trans.h"
@@ -116,6 +117,33 @@ TEST_F(FftTransformDialogTest, FrequencySizeSetsTheZeroPaddingOfTheTransform) {
   EXPECT_STREQ(Trans.Trans_TimeFlnm[0], "other");
   EXPECT_EQ(Trans.Trans_Fft_Flag[0], 0u);
   EXPECT_FALSE(drv::IsChecked(d, IDC_FT_FFT));
+}
+
+TEST_F(FftTransformDialogTest, TimeWindowReadsItsFileAtEveryOpening) {
+  auto file = [this](const char* name, size_t n) {
+    std::vector<float> v(n, 0.5f);
+    std::ofstream out(dir_.File(name), std::ios::binary);
+    out.write(reinterpret_cast<const char*>(v.data()), static_cast<std::streamsize>(n * sizeof(float)));
+  };
+  file("a", 1000);
+  file("b", 600);
+  HWND d = Open(0);
+  ASSERT_TRUE(drv::TypeAndCommit(d, IDC_FT_TIMEFLNM, "a"));
+  // STAT on, off and on again: the time window shows the file each time, and FFT works on it.
+  for (bool on : {true, false, true}) ASSERT_TRUE(drv::SetCheck(d, IDC_FT_STAT, on));
+  EXPECT_EQ(Cnl.Pt_Cnt[0][0], 1000u);
+  ASSERT_TRUE(drv::SetCheck(d, IDC_FT_FFT, true));
+  EXPECT_EQ(Trans.Trans_Fft_Flag[0], 1u);
+  // A new time file of another length: its own size gives the transform's.
+  ASSERT_TRUE(drv::TypeAndCommit(d, IDC_FT_TIMEFLNM, "b"));
+  ASSERT_TRUE(drv::SetCheck(d, IDC_FT_STAT, true));
+  ASSERT_TRUE(drv::SetCheck(d, IDC_FT_FFT, true));
+  EXPECT_EQ(Trans.Trans_Fft_Flag[0], 1u);
+  EXPECT_EQ(Trans.Trans_TimeSz[0], 600u);
+  EXPECT_DOUBLE_EQ(Trans.Trans_FrqSzFactor[0], 200000.0 / 300.0);
+  EXPECT_TRUE(BoxTexts().empty());
+  ChildWindowOpenClose(0, 0, 0);
+  ChildWindowOpenClose(0, 0, 1);
 }
 
 TEST_F(FftTransformDialogTest, TrackbarsSpanTheRangeAroundTheCoefficient) {

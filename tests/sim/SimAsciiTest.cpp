@@ -129,7 +129,7 @@ TEST_F(SimAsciiTest, HitranLinearMoleculeRecordsOfTheCo2Fragment) {
   EXPECT_EQ(std::string(Sim.FI_BT_Lbl[0], 4), "RRPR");
 }
 
-TEST_F(SimAsciiTest, HitranIsotopeScreenAndTheDefaultThatMatchesNothing) {
+TEST_F(SimAsciiTest, HitranIsotopeScreenByDigitOrByMoleculeAndIsotopeCode) {
   StrCopy(Dsp.Units_Txt, "CM-1");
   {
     drv::Answers answers;
@@ -141,17 +141,16 @@ TEST_F(SimAsciiTest, HitranIsotopeScreenAndTheDefaultThatMatchesNothing) {
   }
   ASSERT_EQ(Sim.FI_Lines[4], 221u);
   for (uint32_t i = 0; i < 221; ++i) ASSERT_EQ(Sim.HT_Mol_Lbl[4][i], 51);
-  // The proposed "11" keeps no line of a molecule's isotope digits: the set is freed.
+  // The proposed "11" is molecule 1, isotope 1: the main isotopologue of a water file
+  // that also holds isotope 2.
   isotope_ = "11";
   drv::Answers answers;
   answers.Box("Question", "SCREEN FOR ISOTOPE [YES] | INCLUDE ALL [NO]?", IDYES)
-      .Box("Info", "HITRAN CONVERSION\n\nREJECTED LINES [573] OF [0] WITH GND STATE ENERGY=[-1.0]", IDOK)
-      .Box("Warning", "ASCII FILE [*radis_hitran_co_3iso_2000_2300cm.par] CONTAINS NO LINES\n\nABORTING", IDOK);
-  EXPECT_EQ(SimFIAscii2Binary(4, Data("hitran/radis_hitran_co_3iso_2000_2300cm.par").c_str(), "HITRAN"), 0);
+      .Box("Info", "HITRAN CONVERSION\n\nREJECTED LINES [253] OF [611] WITH GND STATE ENERGY=[-1.0]", IDOK);
+  ASSERT_EQ(SimFIAscii2Binary(4, Data("hitran/radis_hitran_2016_H2O_2iso_2000_2100cm.par").c_str(), "HITRAN"), 1);
   EXPECT_EQ(answers.Failures(), std::vector<std::string>{});
-  EXPECT_EQ(Sim.FI_Lines[4], 0u);
-  EXPECT_EQ(Sim.FI_Sim_Erg[4], nullptr);
-  EXPECT_EQ(Sim.HT_Mol_Lbl[4], nullptr);
+  ASSERT_EQ(Sim.FI_Lines[4], 611u);
+  for (uint32_t i = 0; i < 611; ++i) ASSERT_EQ(Sim.HT_Mol_Lbl[4][i], 11);
 }
 
 TEST_F(SimAsciiTest, HitranRejectsUnknownLowerEnergyAndCountsZeroSelfWidths) {
@@ -271,6 +270,19 @@ TEST_F(SimAsciiTest, PickettWidthFollowsTheFrequencyAndHalfSpinLowersF) {
   }
   // The third line is read with 13 characters again.
   EXPECT_DOUBLE_EQ(Sim.FI_Sim_Erg[0][2], Col(lines[2], 0, 13));
+}
+
+TEST_F(SimAsciiTest, PickettLinesWithLettersForQuantumNumbersAreRejected) {
+  const std::string l = Lines(Data("catalogue/blackchirp_c047527_full.cat"))[0];
+  auto with = [&l](size_t at, const std::string& field) { return l.substr(0, at) + field + l.substr(at + field.size()); };
+  // J' "A0", Ka'' "b3", Kc' "X": rejected; an F' that is no integer stays 0.
+  WriteAll("letters.cat", l + "\n" + with(55, "A0") + "\n" + with(69, "b3") + "\n" + with(59, " X") + "\n" +
+                              with(61, "A1") + "\n");
+  ASSERT_EQ(SimFIAscii2Binary(0, "letters.cat", "PICKETT_8QN"), 1);
+  ASSERT_EQ(Sim.FI_Lines[0], 2u);
+  EXPECT_EQ(BoxTexts().back(), "REJECTED LINES=[3]");
+  EXPECT_EQ(Sim.FI_Jkk_Lbl[0][6], 9);
+  EXPECT_EQ(Sim.FI_FM_Lbl[0][2], 0.0f);
 }
 
 TEST_F(SimAsciiTest, PickettBoltzmannFactorRemoved) {

@@ -5,7 +5,9 @@
 
 #include "SimFixture.h"
 #include "core/DebugLog.h"
+#include "core/Repaint.h"
 #include "display/Coords.h"
+#include "display/Paint.h"
 #include "display/ViewKeys.h"
 #include "platform/driver/TestDriver.h"
 #include "resources/Dialogs.h"
@@ -380,6 +382,49 @@ TEST_F(SimAsnListTest, JkkDialogNewLineSlotAddsAndCopiesLines) {
   EXPECT_EQ(Sim.FI_Sim_Erg[0][1], 2500001.5);
   EXPECT_EQ(Sim.FI_BT_Lbl[0][1], 'N');
   EXPECT_EQ(Sim.FI_Jkk_Lbl[0][6 * 1], 0);
+}
+
+// The main window paints as the program's does: at the end of a paint the open
+// assignment dialogs are refreshed.
+LRESULT PaintingMainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PAINT) {
+    PaintParentWindowPaper(2, window, nullptr, nullptr);
+    return 0;
+  }
+  return message == WM_ERASEBKGND ? 1 : DefWindowProc(window, message, wParam, lParam);
+}
+
+TEST_F(SimAsnListTest, JkkDialogShowsTheListItsEditsActOn) {
+  SetWindowLongPtr(Win.hWnd_Main, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PaintingMainProc));
+  ShowWindow(Win.hWnd_Main, SW_SHOW);
+  Dsp.Init_Done = 1;
+  Display(1000.0);
+  FillSet(0, 6, 0, 2, false);  // lines at 1000 + 3i; 1, 2, 4 and 5 assigned
+  Sim.Dsp_Stat[0] = 1;
+  Sim.FM_STAT[0] = 0;
+  Sim.FI_Asn_Lines[0] = 4;
+  HWND d = OpenJkk({0, 1, 2, 3, 4, 5});
+  ASSERT_TRUE(d);
+  // ASN LIST: the rows show the assigned lines, and an EXPT FREQ typed into a row goes
+  // to the line that row shows.
+  ASSERT_TRUE(drv::Click(d, 8170));
+  ASSERT_EQ(List(), (std::vector<int32_t>{1, 2, 4, 5}));
+  EXPECT_EQ(drv::Text(d, 870), "1003.0000");
+  ASSERT_TRUE(drv::TypeAndCommit(d, 880 + 1, "1006.2"));
+  EXPECT_EQ(Sim.FI_Exp_Erg[0][2], 1006.2);
+  // A later paint leaves an edit being typed alone.
+  ASSERT_TRUE(drv::TypeText(d, 880 + 2, "1012.3"));
+  RepaintWindow("TEST", Win.hWnd_Main, TRUE);
+  EXPECT_EQ(drv::Text(d, 880 + 2), "1012.3");
+  ASSERT_TRUE(drv::Commit(d));
+  EXPECT_EQ(Sim.FI_Exp_Erg[0][4], 1012.3);
+  // Asked for from the control dialog, the hidden dialog shows after the search.
+  ShowWindow(d, SW_HIDE);
+  Sim.Dlg_Shown[SIM_DLG_JKKQN][0] = 0;
+  Sim.Cur_Set = 0;
+  SimModelessDialogUpdate(0, 1);
+  EXPECT_TRUE(IsWindowVisible(Sim.Dlg_Hwnd[SIM_DLG_JKKQN][0]));
+  DisplayPaintBuffersFree();
 }
 
 TEST_F(SimAsnListTest, JkkDialogHitranColumns) {

@@ -271,6 +271,10 @@ TEST_F(SimLinesTest, SpectrumWithoutChannelAsksOrRefuses) {
   EXPECT_EQ(Dsp.FL_SZ[3][0], 100000u);
   EXPECT_EQ(Dsp.Init_Frq, 1000.0);
   EXPECT_DOUBLE_EQ(Dsp.Frq_Stp, 12.0 / 100000);
+  // The axis as the working file keeps it gives the same step back; the raw level has it.
+  EXPECT_EQ(Dsp.Pts_FSR, 1);
+  EXPECT_EQ(Dsp.FSR / Dsp.Pts_FSR, Dsp.Frq_Stp);
+  EXPECT_EQ(Dsp.FrqStpView[WIN_RAW], Dsp.Frq_Stp);
   EXPECT_STREQ(Dsp.Chn_Flnm[0], "s.bin");
   EXPECT_EQ(Sim.Dsp_Cnl[0], 9);
   EXPECT_EQ(ReadFloats("s.bin").size(), 100000u);
