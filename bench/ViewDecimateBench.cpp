@@ -31,6 +31,7 @@
 #include "bench/BenchMedians.h"
 #include "core/TypedArrays.h"
 #include "display/ViewDecimate.h"
+#include "platform/kernel/Sync.h"
 
 namespace {
 
@@ -141,7 +142,7 @@ void ViewBuild(benchmark::State& state, int workers, int files) {
   SetBytes(state, s, files);
 }
 
-int Cores() { return ViewCoresAllowed(); }
+int Cores() { return platform::CoresAllowed(); }
 
 void BM_ViewBuildOneCore(benchmark::State& state) { ViewBuild(state, 1, 1); }
 void BM_ViewBuildAllCores(benchmark::State& state) { ViewBuild(state, Cores(), 1); }

@@ -1,11 +1,8 @@
 #include "display/ViewDecimate.h"
 
-#include <sched.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <thread>
 
 #include "core/TypedArrays.h"
 #include "platform/kernel/Sync.h"
@@ -44,17 +41,6 @@ void ViewWorkFree(ViewWork* work) {
   work->lane = nullptr;
   work->points = 0;
   work->window = 0;
-}
-
-int ViewCoresAllowed() {
-  cpu_set_t set;
-  CPU_ZERO(&set);
-  if (sched_getaffinity(0, sizeof(set), &set) == 0) {
-    const int count = CPU_COUNT(&set);
-    if (count > 0) return count;
-  }
-  const unsigned hardware = std::thread::hardware_concurrency();
-  return hardware > 0 ? static_cast<int>(hardware) : 1;
 }
 
 int64_t viewdetail::ReadBlock(int fd, uint64_t p, float* into, uint32_t n) {

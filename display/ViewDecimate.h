@@ -952,9 +952,6 @@ ViewDecimateEnd ViewDecimate(int fd, uint64_t rawPoints, ViewLevelOut* levels, V
 // Most view workers a pass uses.
 constexpr unsigned kViewWorkersMax = 16;
 
-// The cores this process may run on (its affinity mask), at least 1.
-int ViewCoresAllowed();
-
 // The pass of ViewDecimate with the blocks of the file cut into ranges of whole
 // blocks, the ranges processed side by side: the calling thread takes the first,
 // view workers (threads of their own at below-normal priority) the others. Each

@@ -21,6 +21,7 @@
 #include "platform/windows/Controls.h"
 #include "platform/windows/Window.h"
 #include "platform/kernel/Files.h"
+#include "platform/kernel/Sync.h"
 #include "platform/kernel/Text.h"
 #include "records/Cnv.h"
 #include "records/Dsp.h"
@@ -185,7 +186,7 @@ int32_t PrepWrite(ViewRunTable& t, int16_t chn) {
   const uint64_t blocks = filePoints / VIEW_BLOCK_POINTS + 1;
   const uint32_t asked = ThreadCtl.View_Workers;
   const int cores = static_cast<int>(
-      std::clamp(asked != 0 ? asked : static_cast<uint32_t>(ViewCoresAllowed()), 1u, kViewWorkersMax));
+      std::clamp(asked != 0 ? asked : static_cast<uint32_t>(platform::CoresAllowed()), 1u, kViewWorkersMax));
   const int sets = static_cast<int>(std::min<uint64_t>(blocks, static_cast<uint64_t>(cores)));
   ViewWork works[kViewWorkersMax];
   const int workCount = ViewWorkAllocSets(works, sets, VIEW_BLOCK_POINTS);
