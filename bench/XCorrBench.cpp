@@ -9,13 +9,16 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "fileproc/CrossCorrFiles.h"
 #include "fileproc/xcorr/CrossCorr.h"
+#include "platform/windows/MessageBox.h"
 #include "records/XCorrWork.h"
 
 namespace {
@@ -94,6 +97,75 @@ uint32_t DirectCurve(const std::string& n0, const std::string& n1, const std::st
   return best;
 }
 
+uint64_t Fnv(const void* data, size_t bytes, uint64_t hash = 1469598103934665603ull) {
+  const auto* p = static_cast<const unsigned char*>(data);
+  for (size_t i = 0; i < bytes; ++i) hash = (hash ^ p[i]) * 1099511628211ull;
+  return hash;
+}
+
+// Checksums of the correlation values, indices and maxima of a few configurations
+// (--hashes), so that builds can be compared byte for byte: both array routines over
+// windows, radii and dampings (weights that reach 0, lags longer than the overlap),
+// traces with many equal maxima, and the file curve in its kinds.
+void PrintHashes(const std::string& dir) {
+  std::vector<float> a(70000), b(70000), flat(70000), zeros(70000, 0.0f);
+  for (size_t i = 0; i < a.size(); ++i) {
+    const double t = static_cast<double>(i) * 1e-4;
+    a[i] = static_cast<float>(std::sin(t * (40.0 + 300.0 * t)) + 0.1 * std::cos(static_cast<double>(i) * 0.71));
+    b[i] = (i >= 37 ? a[i - 37] : 0.0f) + static_cast<float>(0.01 * std::sin(static_cast<double>(i) * 1.3));
+    if (i % 1000 < 40) b[i] = (i % 2) ? -0.0f : 0.0f;
+    flat[i] = static_cast<float>(i % 16 == 0 ? 1.0 : 0.25);  // equal maxima every 16 lags
+  }
+  struct Case {
+    const std::vector<float>* x;
+    const std::vector<float>* y;
+    uint32_t n, outer;
+    int32_t r;
+    double damp;
+  };
+  const Case cases[] = {{&a, &b, 65536, 65536 + 256, 256, 0.01}, {&a, &b, 65536, 65536, 256, 0.0},
+                        {&a, &b, 4099, 4200, 1000, 1.5},        {&a, &b, 300, 310, 512, -0.5},
+                        {&a, &b, 1, 1, 7, 0.2},                 {&a, &b, 20000, 20000, 0, 0.3},
+                        {&flat, &flat, 4096, 4096 + 100, 100, 0.0}, {&flat, &a, 4097, 4097, 33, 0.0},
+                        {&zeros, &zeros, 1000, 1000, 20, 0.1}};
+  uint64_t all = 1469598103934665603ull;
+  for (const Case& c : cases) {
+    uint32_t index = 0, indexTS = 0;
+    double max = 0.0, maxTS = 0.0;
+    CrossCorrArys(c.x->data(), c.y->data(), c.n, c.r, c.damp, &index, &max);
+    const int32_t radius = c.r < 0 ? 0 : c.r;
+    uint64_t h = Fnv(XCorrWork.Single.ctr.data(), (2 * static_cast<size_t>(radius) + 1) * sizeof(double));
+    CrossCorrArysTS(3, c.x->data(), c.y->data(), c.outer, c.n, c.r, c.damp, &indexTS, &maxTS);
+    uint64_t hTS = Fnv(XCorrWork.Slot[3].ctr.data(), (2 * static_cast<size_t>(radius) + 1) * sizeof(double));
+    std::printf("arrays n %u R %d damp %g: index %u max %.17g hash %016llx | twin index %u max %.17g hash %016llx\n", c.n,
+                c.r, c.damp, index, max, static_cast<unsigned long long>(h), indexTS, maxTS,
+                static_cast<unsigned long long>(hTS));
+    all = Fnv(&h, sizeof(h), Fnv(&hTS, sizeof(hTS), Fnv(&index, 4, Fnv(&indexTS, 4, all))));
+  }
+  const auto write = [&](const std::string& name, const std::vector<float>& v, size_t n) {
+    std::ofstream(name, std::ios::binary).write(reinterpret_cast<const char*>(v.data()), static_cast<std::streamsize>(n * 4));
+  };
+  for (size_t n : {size_t{4096}, size_t{kCurve}}) {
+    write(dir + "/ha", a, n);
+    write(dir + "/hb", b, n);
+    for (double damp : {0.01, 0.0, 1.5})
+      for (int32_t steps : {0, -5})
+        for (int16_t full : {int16_t{0}, int16_t{1}}) {
+          if (n == kCurve && (steps != 0 || full != 1 || damp == 1.5)) continue;
+          const std::string out = dir + "/hc";
+          CrossCorrFiles(0, 0, (dir + "/ha").c_str(), (dir + "/hb").c_str(), out.c_str(), damp, steps, full, 0);
+          std::ifstream in(out, std::ios::binary);
+          const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+          const uint64_t h = Fnv(bytes.data(), bytes.size());
+          std::printf("curve n %zu damp %g steps %d full %d: max %.9g shift %.9g bytes %zu hash %016llx\n", n, damp,
+                      steps, full, static_cast<double>(XCorrWork.Files_Max[0]),
+                      static_cast<double>(XCorrWork.Files_Shift[0]), bytes.size(), static_cast<unsigned long long>(h));
+          all = Fnv(&h, sizeof(h), all);
+        }
+  }
+  std::printf("all: %016llx\n", static_cast<unsigned long long>(all));
+}
+
 template <typename Fn>
 void Timed(benchmark::State& state, Data& d, int which, Fn fn) {
   for (auto _ : state) {
@@ -107,6 +179,15 @@ void Timed(benchmark::State& state, Data& d, int which, Fn fn) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::SetBoxAnswerer([](const platform::BoxRequest& box) { return platform::NonDestructiveAnswer(box.style); });
+  for (int i = 1; i < argc; ++i)
+    if (std::strcmp(argv[i], "--hashes") == 0) {
+      const std::string dir = (std::filesystem::temp_directory_path() / "qv95_bench_xcorr_hashes").string();
+      std::filesystem::create_directories(dir);
+      PrintHashes(dir);
+      std::filesystem::remove_all(dir);
+      return 0;
+    }
   static Data d;
   // A chirped trace and the same trace lying 37 points later with a little noise.
   for (uint32_t i = 0; i < kWindow + kR; ++i) {
