@@ -4,6 +4,8 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "core/TypedArrays.h"
@@ -109,17 +111,17 @@ constexpr int kRun = WIN_DRAW_PTS;
 // Set 0: lines spread over a run of 20,000 points 0.05 apart, Voigt widths 0.5 and 0.2
 // over 10 widths: half profiles of 100 points, about 200 points a line.
 struct BigSet {
-  BigSet() {
+  explicit BigSet(int lines = kLines) {
     if (!SimPlotLock.state) InitializeCriticalSection(&SimPlotLock);
     FAlloc1Dim(&Win.PM_DrawAry, WIN_DRAW_PTS);
     for (auto& s : Dsp.FrqStpView) s = 0.05;
     for (auto& p : Dsp.Pts2Pxl) p = 1.0;
-    Sim.FI_Lines[0] = kLines;
-    DAlloc1Dim(&Sim.FI_Sim_Erg[0], kLines);
-    FAlloc1Dim(&Sim.FI_Sim_Itn[0], kLines);
-    CAlloc1Dim(&Sim.FI_BT_Lbl[0], kLines);
-    for (int i = 0; i < kLines; ++i) {
-      Sim.FI_Sim_Erg[0][i] = 0.05 * kRun * (i + 0.5) / kLines;
+    Sim.FI_Lines[0] = static_cast<uint32_t>(lines);
+    DAlloc1Dim(&Sim.FI_Sim_Erg[0], static_cast<uint32_t>(lines));
+    FAlloc1Dim(&Sim.FI_Sim_Itn[0], static_cast<uint32_t>(lines));
+    CAlloc1Dim(&Sim.FI_BT_Lbl[0], static_cast<uint32_t>(lines));
+    for (int i = 0; i < lines; ++i) {
+      Sim.FI_Sim_Erg[0][i] = 0.05 * kRun * (i + 0.5) / lines;
       Sim.FI_Sim_Itn[0][i] = 1.0f + static_cast<float>(i % 7);
       Sim.FI_BT_Lbl[0][i] = 'A';
     }
@@ -209,6 +211,61 @@ void BM_AddProfilesReference(benchmark::State& state) {
 }
 BENCHMARK(BM_AddProfilesReference)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
+uint64_t Fnv(const void* data, size_t bytes, uint64_t hash = 1469598103934665603ull) {
+  const auto* p = static_cast<const unsigned char*>(data);
+  for (size_t i = 0; i < bytes; ++i) hash = (hash ^ p[i]) * 1099511628211ull;
+  return hash;
+}
+
+// Checksums of the rendered run of a few configurations (--hashes), so that builds
+// can be compared byte for byte: half profiles in single and double precision and
+// the 16-bit template, widths shared by the set and every line's own, runs that
+// start inside the lines and past them (lines cut at both ends).
+void PrintHashes() {
+  uint64_t all = 1469598103934665603ull;
+  for (int16_t doubles : {int16_t{0}, int16_t{1}})
+    for (int16_t profiles : {int16_t{1}, int16_t{0}})
+      for (bool own : {false, true})
+        for (int32_t first : {0, -3000, 7001}) {
+          BigSet set(own ? 4000 : 30000);
+          Sim.LS_Double = doubles;
+          Sim.LN_STAT[0] = profiles;
+          if (own) {
+            Sim.IDVWIDTH_STAT[0] = 1;
+            FAlloc1Dim(&Sim.FI_Gau_FWHM[0], Sim.FI_Lines[0]);
+            FAlloc1Dim(&Sim.FI_Lor_FWHM[0], Sim.FI_Lines[0]);
+            for (uint32_t i = 0; i < Sim.FI_Lines[0]; ++i) {
+              Sim.FI_Gau_FWHM[0][i] = 0.3f + 0.0001f * static_cast<float>(i % 1000);
+              Sim.FI_Lor_FWHM[0][i] = 0.1f + 0.0002f * static_cast<float>(i % 700);
+            }
+          }
+          const int32_t result = SimFIPlot(nullptr, 0, 0, 3, first, kRun, 1, 9, 9);
+          const uint64_t h = Fnv(Win.PM_DrawAry, kRun * sizeof(float));
+          std::printf("double %d profiles %d own %d first %d: result %d hash %016llx\n", doubles, profiles, own, first,
+                      result, static_cast<unsigned long long>(h));
+          all = Fnv(&h, sizeof(h), all);
+          if (own) {
+            FFree1Dim(&Sim.FI_Gau_FWHM[0]);
+            FFree1Dim(&Sim.FI_Lor_FWHM[0]);
+            Sim.IDVWIDTH_STAT[0] = 0;
+          }
+          Sim.LN_STAT[0] = 1;
+          Sim.LS_Double = 1;
+        }
+  std::printf("all: %016llx\n", static_cast<unsigned long long>(all));
+}
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i)
+    if (std::strcmp(argv[i], "--hashes") == 0) {
+      PrintHashes();
+      return 0;
+    }
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
