@@ -10,6 +10,7 @@
 #pragma once
 
 #include <benchmark/benchmark.h>
+#include <sched.h>
 
 #include <cstdio>
 #include <cstring>
@@ -85,6 +86,19 @@ class MedianReporter : public benchmark::ConsoleReporter {
  private:
   std::map<std::string, Median> medians_;
 };
+
+// Runs fn with the process held to the one core it is on, so that routines that start
+// a helper a core the process may use start none; the affinity is given back after.
+template <typename Fn>
+void OnOneCore(Fn fn) {
+  cpu_set_t all, one;
+  sched_getaffinity(0, sizeof(all), &all);
+  CPU_ZERO(&one);
+  CPU_SET(sched_getcpu(), &one);
+  sched_setaffinity(0, sizeof(one), &one);
+  fn();
+  sched_setaffinity(0, sizeof(all), &all);
+}
 
 // The load averages of the machine (/proc/loadavg), or "unknown".
 inline std::string LoadAverage() {

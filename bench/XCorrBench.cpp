@@ -12,7 +12,6 @@
 // --hashes prints checksums of the values, indices and curves of a few
 // configurations, for byte-for-byte comparisons of builds.
 #include <benchmark/benchmark.h>
-#include <sched.h>
 
 #include <algorithm>
 #include <atomic>
@@ -252,19 +251,6 @@ uint32_t CurveReference(int threads, const std::string& out, std::vector<float>&
   return best;
 }
 
-// Runs fn with the process held to the one core it is on (the routines then start no
-// helpers), the affinity given back afterwards.
-template <typename Fn>
-void OnOneCore(Fn fn) {
-  cpu_set_t all, one;
-  sched_getaffinity(0, sizeof(all), &all);
-  CPU_ZERO(&one);
-  CPU_SET(sched_getcpu(), &one);
-  sched_setaffinity(0, sizeof(one), &one);
-  fn();
-  sched_setaffinity(0, sizeof(all), &all);
-}
-
 uint64_t Fnv(const void* data, size_t bytes, uint64_t hash = 1469598103934665603ull) {
   const auto* p = static_cast<const unsigned char*>(data);
   for (size_t i = 0; i < bytes; ++i) hash = (hash ^ p[i]) * 1099511628211ull;
@@ -360,7 +346,7 @@ void CurveFiles(benchmark::State& state) {
   }
 }
 void BM_CrossCorrFilesAllCores(benchmark::State& state) { CurveFiles(state); }
-void BM_CrossCorrFilesOneWorker(benchmark::State& state) { OnOneCore([&] { CurveFiles(state); }); }
+void BM_CrossCorrFilesOneWorker(benchmark::State& state) { qvbench::OnOneCore([&] { CurveFiles(state); }); }
 void BM_CurveReferenceAllCores(benchmark::State& state) {
   for (auto _ : state) found[5] = CurveReference(platform::CoresAllowed(), data.dir + "/cc_ref", curves[0]);
 }
