@@ -32,9 +32,20 @@ constexpr double kLn2 = 0.69314718055994530942;
 
 // out[x] += f x v[x] for x < n, each product rounded to a float and added alone (four
 // at a time with AVX2 where the processor has it).
-__attribute__((target_clones("avx2", "default"))) void AddScaled(float* out, const double* v, int64_t n, double f) {
+void AddScaledPlain(float* out, const double* v, int64_t n, double f) {
   for (int64_t x = 0; x < n; ++x) out[x] += static_cast<float>(f * v[x]);
 }
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+__attribute__((target("avx2"))) void AddScaledAvx2(float* out, const double* v, int64_t n, double f) {
+  for (int64_t x = 0; x < n; ++x) out[x] += static_cast<float>(f * v[x]);
+}
+void AddScaled(float* out, const double* v, int64_t n, double f) {
+  if (__builtin_cpu_supports("avx2")) AddScaledAvx2(out, v, n, f);
+  else AddScaledPlain(out, v, n, f);
+}
+#else
+void AddScaled(float* out, const double* v, int64_t n, double f) { AddScaledPlain(out, v, n, f); }
+#endif
 
 // Adds f x shape[j] into the run at centre - half + j for every j whose target lies
 // in the run, but the centre's own (skipCentre): the shape cut to the run once, then
