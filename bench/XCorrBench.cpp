@@ -414,7 +414,8 @@ int main(int argc, char** argv) {
   in.read(reinterpret_cast<char*>(ours.data()), static_cast<std::streamsize>(ours.size() * 4));
   const bool sameCurve = in.gcount() == static_cast<std::streamsize>(ours.size() * 4) &&
                          std::memcmp(ours.data(), curve.data(), ours.size() * 4) == 0 &&
-                         std::memcmp(curves[0].data(), curves[1].data(), curve.size() * 4) == 0;
+                         (curves[0].size() != curve.size() || curves[1].size() != curve.size() ||
+                          std::memcmp(curves[0].data(), curves[1].data(), curve.size() * 4) == 0);
   std::printf("same values: arrays %s, twin %s, curve %s; shift %d (37 expected)\n", sameSingle ? "yes" : "NO",
               sameTwin ? "yes" : "NO", sameCurve ? "yes" : "NO", static_cast<int32_t>(XCorrWork.Files_Shift[0]));
 
