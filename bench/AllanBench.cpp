@@ -1,17 +1,23 @@
-// The Allan variance of 2^24 values over all 2^23 averaging sizes, beside a plain
-// two-pass loop (block means, then squared differences) at single sizes. The bar:
-// the whole sweep within 100 times the plain loop at tau = 1. Medians of three runs
-// and the ratio are printed at the end.
+// The Allan variance of 2^24 values over all 2^23 averaging sizes, on every core the
+// process may use and on one, beside the same sweep written plainly: the mean taken
+// out and the prefix sums of the series built with compensated sums, then each
+// size's block means from prefix differences, the sizes shared among as many threads
+// in batches (the same values bit for bit, checked). Medians of interleaved
+// repetitions, the ratio (bar 1.2) and the speed-up over one worker.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
-#include <map>
+#include <cstring>
 #include <random>
-#include <string>
+#include <thread>
 #include <vector>
 
+#include "bench/BenchMedians.h"
 #include "fileproc/NoiseStats.h"
+#include "platform/kernel/Sync.h"
 #include "platform/windows/MessageBox.h"
 
 namespace {
@@ -32,23 +38,58 @@ const std::vector<double>& Series() {
   return series;
 }
 
-// Block means, then the squared differences of neighbours.
-double PlainAvar(const std::vector<double>& x, uint32_t tau, std::vector<double>& means) {
-  const size_t m = x.size() / tau;
-  means.resize(m);
-  for (size_t i = 0; i < m; ++i) {
-    double sum = 0.0;
-    const double* p = x.data() + i * tau;
-    for (uint32_t j = 0; j < tau; ++j) sum += p[j];
-    means[i] = sum / tau;
+// Neumaier's compensated running sum.
+struct Compensated {
+  double sum = 0.0, carry = 0.0;
+  void Add(double v) {
+    const double t = sum + v;
+    carry += std::fabs(sum) >= std::fabs(v) ? (sum - t) + v : (v - t) + sum;
+    sum = t;
   }
-  double acc = 0.0;
-  for (size_t i = 0; i + 1 < m; ++i) acc += (means[i + 1] - means[i]) * (means[i + 1] - means[i]);
-  return acc / (2.0 * static_cast<double>(m - 1));
+  double Value() const { return sum + carry; }
+};
+
+// The reference's arrays, kept between runs.
+std::vector<double> prefix, plain;
+
+// AVAR of every size tau = 1 .. n/2 into out[tau - 1], on `threads` threads.
+void PlainSweep(const std::vector<double>& x, int threads, std::vector<double>& out) {
+  const uint32_t n = static_cast<uint32_t>(x.size()), half = n / 2;
+  Compensated total;
+  for (double v : x) total.Add(v);
+  const double mean = total.Value() / n;
+  prefix.resize(n + 1);
+  Compensated run;
+  prefix[0] = 0.0;
+  for (uint32_t i = 0; i < n; ++i) {
+    run.Add(x[i] - mean);
+    prefix[i + 1] = run.Value();
+  }
+  out.resize(half);
+  std::atomic<uint32_t> next{1};
+  const auto work = [&] {
+    for (uint32_t first; (first = next.fetch_add(16)) <= half;)
+      for (uint32_t tau = first; tau <= std::min(half, first + 15); ++tau) {
+        const uint32_t m = n / tau;
+        double acc = 0.0;
+        for (uint32_t i = 0; i + 1 < m; ++i) {
+          const double* p = prefix.data() + static_cast<size_t>(i) * tau;
+          const double d = (p[2 * static_cast<size_t>(tau)] - p[tau]) - (p[tau] - p[0]);
+          acc += d * d;
+        }
+        const double t = tau;
+        out[tau - 1] = acc / (t * t) / (2.0 * static_cast<double>(m - 1));
+      }
+  };
+  std::vector<std::thread> helpers;
+  for (int t = 1; t < threads; ++t) helpers.emplace_back(work);
+  work();
+  for (std::thread& t : helpers) t.join();
 }
 
-void BM_AllanVarDevAllSizes(benchmark::State& state) {
-  std::vector<double> work;
+std::vector<double> work;
+
+void Sweep(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     work = Series();
@@ -57,69 +98,40 @@ void BM_AllanVarDevAllSizes(benchmark::State& state) {
     benchmark::DoNotOptimize(work.data());
   }
 }
-BENCHMARK(BM_AllanVarDevAllSizes)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
-
-void BM_PlainTwoPass(benchmark::State& state) {
-  const std::vector<double>& x = Series();
-  std::vector<double> means;
-  for (auto _ : state) benchmark::DoNotOptimize(PlainAvar(x, static_cast<uint32_t>(state.range(0)), means));
+void BM_AllanVarDevAllCores(benchmark::State& state) { Sweep(state); }
+void BM_AllanVarDevOneWorker(benchmark::State& state) { qvbench::OnOneCore([&] { Sweep(state); }); }
+void BM_PlainSweepAllCores(benchmark::State& state) {
+  for (auto _ : state) PlainSweep(Series(), platform::CoresAllowed(), plain);
 }
-BENCHMARK(BM_PlainTwoPass)
-    ->Arg(1)
-    ->Arg(16)
-    ->Arg(1024)
-    ->Arg(1 << 20)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->Repetitions(3)
-    ->ReportAggregatesOnly(true);
-
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs)
-      if (r.aggregate_name == "median") medians_[r.run_name.str()] = r.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    double sweep = 0.0;
-    double plain = 0.0;
-    for (const auto& [name, t] : medians_) {
-      if (name.rfind("BM_AllanVarDevAllSizes", 0) == 0) sweep = t;
-      if (name.rfind("BM_PlainTwoPass/1/", 0) == 0 || name == "BM_PlainTwoPass/1") plain = t;
-    }
-    if (sweep > 0.0 && plain > 0.0)
-      std::printf("AllanVarDev over all %u sizes / plain loop at tau = 1 (medians): %.1f (bar: 100)\n", kValues / 2,
-                  sweep / plain);
-  }
-
- private:
-  std::map<std::string, double> medians_;
-};
+void BM_PlainSweepOneThread(benchmark::State& state) {
+  for (auto _ : state) PlainSweep(Series(), 1, plain);
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
   platform::SetBoxAnswerer([](const platform::BoxRequest& box) { return platform::NonDestructiveAnswer(box.style); });
-  // Both roads give the same values at the sizes the plain loop measures.
+  Series();
+  for (auto* b : {benchmark::RegisterBenchmark("BM_AllanVarDevAllCores", BM_AllanVarDevAllCores),
+                  benchmark::RegisterBenchmark("BM_AllanVarDevOneWorker", BM_AllanVarDevOneWorker),
+                  benchmark::RegisterBenchmark("BM_PlainSweepAllCores", BM_PlainSweepAllCores),
+                  benchmark::RegisterBenchmark("BM_PlainSweepOneThread", BM_PlainSweepOneThread)})
+    b->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(qvbench::kRepetitions)->ReportAggregatesOnly(true)
+        ->UseRealTime()->MeasureProcessCPUTime();
+  qvbench::MedianReporter reporter;
+  if (!qvbench::RunWithMedians(&argc, argv, &reporter)) return 1;
+  // The same values, bit for bit.
   std::vector<double> all = Series();
-  if (AllanVarDev(nullptr, nullptr, all.data(), nullptr, kValues, 0, 0) != 1) return 1;
-  // The plain sums of raw 10 MHz values lose the last digits at large sizes, so the
-  // check runs it on the series less its first value.
-  std::vector<double> centred = Series();
-  for (double& v : centred) v -= Series()[0];
-  std::vector<double> means;
-  for (uint32_t tau : {1u, 16u, 1024u, 1u << 20}) {
-    const double plain = PlainAvar(centred, tau, means);
-    if (std::fabs(all[tau - 1] - plain) > 1e-6 * plain) {
-      std::fprintf(stderr, "tau %u: %.10e and %.10e differ\n", tau, all[tau - 1], plain);
-      return 1;
-    }
-  }
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
+  AllanVarDev(nullptr, nullptr, all.data(), nullptr, kValues, 0, 0);
+  PlainSweep(Series(), platform::CoresAllowed(), plain);
+  const bool same = std::memcmp(all.data(), plain.data(), plain.size() * sizeof(double)) == 0;
+  std::printf("AllanVarDev over all %u sizes, the plain sweep's values bit for bit: %s\n", kValues / 2,
+              same ? "yes" : "NO");
+  reporter.PrintRatio("AllanVarDev / plain sweep, all cores", "BM_AllanVarDevAllCores", "BM_PlainSweepAllCores", false,
+                      1.2);
+  reporter.PrintRatio("AllanVarDev / plain sweep, one worker", "BM_AllanVarDevOneWorker", "BM_PlainSweepOneThread",
+                      false, 1.2);
+  const int cores = platform::CoresAllowed();
+  reporter.PrintSpeedUp("AllanVarDev", "BM_AllanVarDevOneWorker", "BM_AllanVarDevAllCores", cores, 0.7 * cores);
   return 0;
 }

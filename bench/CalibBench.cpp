@@ -1,7 +1,9 @@
-// The AOM linearisation of a 2^22-point five-channel scan, beside a plain loop that
-// reads the same files in the same blocks, looks every ramp voltage up in the same
-// spline table, bins the accepted points per FSR segment and resamples each segment
-// with the same spline routines. Both outputs are compared before timing.
+// The AOM linearisation of a 2^22-point five-channel scan, beside plain code doing the
+// same work on its own: it reads the same files in the same blocks, builds the linear
+// ramp table and its natural spline, looks every ramp voltage up in it, bins the
+// accepted points per FSR segment and resamples each segment with a natural spline of
+// its own (the textbook sweep in single precision). Both outputs are compared, bit
+// for bit, before timing. Medians of interleaved repetitions and their ratio.
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
@@ -15,8 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchMedians.h"
 #include "convert/calib/AomCalib.h"
-#include "numerics/Spline.h"
 #include "platform/windows/MessageBox.h"
 #include "platform/kernel/Text.h"
 #include "records/AomSettings.h"
@@ -86,16 +88,54 @@ bool RunAom() {
   return AomCalibrate(0, 0, kPoints, 0, 0, 0, 0) == 1;
 }
 
+// ---- the reference's own spline -----------------------------------------------------
+
+// Second derivatives y2[1..n] of the natural cubic spline through (x[i], y[i]), 1-based,
+// in single precision (u: work of n + 1 values).
+void NaturalSpline(const float* x, const float* y, int32_t n, float* y2, float* u) {
+  y2[1] = u[1] = 0.0f;
+  for (int32_t i = 2; i <= n - 1; ++i) {
+    const float sig = (x[i] - x[i - 1]) / (x[i + 1] - x[i - 1]);
+    const float p = sig * y2[i - 1] + 2.0f;
+    y2[i] = (sig - 1.0f) / p;
+    u[i] = (y[i + 1] - y[i]) / (x[i + 1] - x[i]) - (y[i] - y[i - 1]) / (x[i] - x[i - 1]);
+    u[i] = (6.0f * u[i] / (x[i + 1] - x[i - 1]) - sig * u[i - 1]) / p;
+  }
+  y2[n] = (0.0f - 0.0f * u[n - 1]) / (0.0f * y2[n - 1] + 1.0f);
+  for (int32_t k = n - 1; k >= 1; --k) y2[k] = y2[k] * y2[k + 1] + u[k];
+}
+
+// Its value at t, the interval found by halving.
+float SplineValue(const float* x, const float* y, const float* y2, int32_t n, float t) {
+  int32_t lo = 1, hi = n;
+  while (hi - lo > 1) {
+    const int32_t k = lo + (hi - lo) / 2;
+    if (x[k] > t) hi = k;
+    else lo = k;
+  }
+  const float h = x[hi] - x[lo];
+  const float a = (x[hi] - t) / h, b = (t - x[lo]) / h;
+  return a * y[lo] + b * y[hi] + ((a * a * a - a) * y2[lo] + (b * b * b - b) * y2[hi]) * (h * h) / 6.0f;
+}
+
 // The reference: the same lookup, binning and resampling in one straight pass.
 std::vector<float> Plain() {
   Settings();
-  AomRFCalib(nullptr, nullptr, nullptr);
-  const int32_t rows = AomSettings.RfRows;
+  const AomSettingsRecord& A = AomSettings;
+  // The linear ramp of 100 rows (no calibration file) and its spline.
+  const int32_t rows = 100;
+  std::vector<float> volt(rows + 1), frq(rows + 1), v2f(rows + 1), work(rows + 1);
+  for (int32_t i = 0; i < rows; ++i) {
+    volt[i + 1] = A.VoltLow + static_cast<float>(i) * (A.VoltHigh - A.VoltLow) / 99.0f;
+    const double step = i * (A.RfHigh - A.RfLow) / 99.0;
+    frq[i + 1] = static_cast<float>(A.Rev == 1 ? (A.RfHigh - step) * A.RfScalar : (A.RfLow + step) * A.RfScalar);
+  }
+  NaturalSpline(volt.data(), frq.data(), rows, v2f.data(), work.data());
   const double fsr = 100.0;
-  const int32_t n = static_cast<int32_t>(fsr / AomSettings.OutResol + 0.5);
+  const int32_t n = static_cast<int32_t>(fsr / A.OutResol + 0.5);
   const int32_t g = 4 * n;
-  const double cut = AomSettings.MarkerCut;
-  const int64_t win = AomSettings.JmpWin;
+  const double cut = A.MarkerCut;
+  const int64_t win = A.JmpWin;
   std::vector<int64_t> jumps;
   for (int k = 1; k <= kPoints / kPerInterval; ++k) jumps.push_back(int64_t{k} * kPerInterval - 1);
   jumps.push_back(kPoints + 1);
@@ -120,8 +160,7 @@ std::vector<float> Plain() {
       if (::pread(fd[r], buf[r].data(), want * 4, pos * 4) != static_cast<ssize_t>(want * 4)) return {};
     for (size_t i = 0; i < want; ++i) {
       const int64_t at = pos + static_cast<int64_t>(i);
-      float f = 0.0f;
-      FSplint(AomSettings.RfVolt, AomSettings.RfFrq, AomSettings.RfV2f, rows, buf[0][i], &f);
+      const float f = SplineValue(volt.data(), frq.data(), v2f.data(), rows, buf[0][i]);
       const int64_t idx = static_cast<int64_t>(static_cast<long double>(f) / fsr * g + g);
       const bool reject = (k > 0 && at < jumps[k - 1] + win) || at > jumps[k] - win || std::fabs(buf[3][i]) <= cut;
       if (!reject && idx >= 0 && idx < 3 * g) {
@@ -140,21 +179,30 @@ std::vector<float> Plain() {
   }
   for (int s = 0; s < 3; ++s) keep(s);
   for (int r = 0; r < 5; ++r) ::close(fd[r]);
-  AomRFCalibFree();
 
-  std::vector<float> x(static_cast<size_t>(g)), y(static_cast<size_t>(g)), seg(static_cast<size_t>(n));
+  // Each segment's bin means (an empty bin takes the value before it) resampled onto
+  // n points by its natural spline; the points of bins that are marked -1 stay 0.
+  std::vector<float> x(static_cast<size_t>(g) + 1), y(static_cast<size_t>(g) + 1), y2(static_cast<size_t>(g) + 1),
+      u(static_cast<size_t>(g) + 1);
   float carry = 0.0f;
   const size_t records = segSums.size() / static_cast<size_t>(g);
+  const double s = fsr / n, w = fsr / g;
   for (size_t rec = 0; rec < records; ++rec) {
-    const float* s = segSums.data() + rec * static_cast<size_t>(g);
+    const float* sum = segSums.data() + rec * static_cast<size_t>(g);
     const int32_t* c = segCounts.data() + rec * static_cast<size_t>(g);
     for (int b = 0; b < g; ++b) {
-      x[static_cast<size_t>(b)] = static_cast<float>(b * fsr / g);
-      y[static_cast<size_t>(b)] = c[b] >= 1 ? s[b] / static_cast<float>(c[b]) : (b == 0 ? carry : y[static_cast<size_t>(b - 1)]);
+      x[static_cast<size_t>(b) + 1] = static_cast<float>(b * fsr / g);
+      y[static_cast<size_t>(b) + 1] = c[b] >= 1 ? sum[b] / static_cast<float>(c[b]) : (b == 0 ? carry : y[static_cast<size_t>(b)]);
     }
-    carry = y[static_cast<size_t>(g - 1)];
-    AomLinearizeItn(y.data(), x.data(), g, seg.data(), n, fsr / n, c, fsr / g);
-    out.insert(out.end(), seg.begin(), seg.end());
+    carry = y[static_cast<size_t>(g)];
+    NaturalSpline(x.data(), y.data(), g, y2.data(), u.data());
+    double at = 0.0;
+    int64_t j = 0;
+    for (int32_t i = 0; i < n; ++i) {
+      while (static_cast<double>(j) * w < at) ++j;
+      out.push_back(c[j] == -1 ? 0.0f : SplineValue(x.data(), y.data(), y2.data(), g, static_cast<float>(at)));
+      at += s;
+    }
   }
   Write("Plain", out);
   return out;
@@ -166,38 +214,11 @@ void BM_AomCalibrate(benchmark::State& state) {
     if (!RunAom()) state.SkipWithError("AomCalibrate failed");
   state.SetBytesProcessed(state.iterations() * int64_t{kPoints} * 20);
 }
-BENCHMARK(BM_AomCalibrate)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
-
 void BM_PlainBinning(benchmark::State& state) {
   Folder();
   for (auto _ : state) benchmark::DoNotOptimize(Plain());
   state.SetBytesProcessed(state.iterations() * int64_t{kPoints} * 20);
 }
-BENCHMARK(BM_PlainBinning)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
-
-// Reports the ratio of the medians.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs)
-      if (r.aggregate_name == "median") {
-        medians_.push_back(r.GetAdjustedRealTime());
-        cpuMedians_.push_back(r.GetAdjustedCPUTime());
-      }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    // On a loaded machine the wall-clock ratio wanders; the CPU-time ratio is steadier.
-    if (medians_.size() == 2 && medians_[1] > 0.0 && cpuMedians_[1] > 0.0)
-      std::printf("AomCalibrate / plain loop (medians): %.2f wall clock, %.2f CPU time\n", medians_[0] / medians_[1],
-                  cpuMedians_[0] / cpuMedians_[1]);
-  }
-
- private:
-  std::vector<double> medians_;
-  std::vector<double> cpuMedians_;
-};
 
 }  // namespace
 
@@ -216,10 +237,15 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "outputs differ: %zu and %zu values\n", got, plain.size());
     return 1;
   }
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
+  for (auto* b : {benchmark::RegisterBenchmark("BM_AomCalibrate", BM_AomCalibrate),
+                  benchmark::RegisterBenchmark("BM_PlainBinning", BM_PlainBinning)})
+    b->Unit(benchmark::kMillisecond)->Repetitions(qvbench::kRepetitions)->ReportAggregatesOnly(true);
+  qvbench::MedianReporter reporter;
+  if (!qvbench::RunWithMedians(&argc, argv, &reporter)) return 1;
+  std::printf("the same output bit for bit: yes (checked before timing)\n");
+  // On a loaded machine the wall-clock ratio wanders; the CPU-time ratio is steadier.
+  reporter.PrintRatio("AomCalibrate / plain code, CPU time", "BM_AomCalibrate", "BM_PlainBinning", true, 1.2);
+  reporter.PrintRatio("AomCalibrate / plain code, real time", "BM_AomCalibrate", "BM_PlainBinning", false, 1.2);
   std::filesystem::current_path("/tmp");
   std::error_code ignored;
   if (Folder() != "/tmp") std::filesystem::remove_all(Folder(), ignored);

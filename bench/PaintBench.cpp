@@ -214,7 +214,7 @@ int main(int argc, char** argv) {
   if (!qvbench::RunWithMedians(&argc, argv, &reporter)) return 1;
   for (const char* n : {"800", "3000", "20000"}) {
     reporter.PrintRatio(std::string("repaint / plain repaint, ") + n + " px", std::string("BM_PaintNineChannels/") + n,
-                        std::string("BM_PlainRepaintReference/") + n, true, 1.5);
+                        std::string("BM_PlainRepaintReference/") + n, true, 1.3);
   }
   std::printf("same pixels: %s %s %s\n", SamePixels(800) ? "yes" : "NO", SamePixels(3000) ? "yes" : "NO",
               SamePixels(20000) ? "yes" : "NO");

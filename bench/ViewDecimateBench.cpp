@@ -2,12 +2,19 @@
 // beside two references at their best: a plain read of the file in the same blocks,
 // and a plain per-pixel pass that reads the file once and builds the same three level
 // sizes (maximum of the raw points of each pixel at two levels, their average at the
-// third) with no spline.
+// third) with no spline. The build runs on one core and on every core the process may
+// use (the speed-up of the second, bar 0.7 x cores), for one file and for three
+// files one after the other as the view thread builds three channels; the spline
+// fit of one block alone, whole and window by window.
 //
-//   bench_view [--points=N] [--hashes] [benchmark options]
+//   bench_view [--points=N] [--hashes] [--peak] [benchmark options]
 //
-// N raw points (default 100,000,000; also QV95_VIEW_BENCH_POINTS). The raw file is
+// N raw points (default 100,000,000; also QV95_VIEW_BENCH_POINTS). The raw files are
 // written once to the temporary folder and reused by later runs of the same size.
+// --hashes prints checksums of the levels of a few configurations, built on one
+// thread and on eight, for byte-for-byte comparisons of builds; --peak builds the
+// levels once as the program does, with work sets for the cores the process may use,
+// and prints the process's peak memory (bar 100 MB).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -19,17 +26,19 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "bench/BenchMedians.h"
+#include "core/TypedArrays.h"
 #include "display/ViewDecimate.h"
+#include "platform/kernel/Sync.h"
 
 namespace {
 
 struct Setup {
   uint64_t points = 100000000;
-  std::string path;
+  std::string path;             // the file of the one-file benchmarks
+  std::string channels[3];      // the three files (the first is path)
   // Levels as the view thread defines them for a long file: 1, 100 and 1000 pages
   // of 3000 pixels.
   double pages[3] = {1.0, 100.0, 1000.0};
@@ -37,22 +46,24 @@ struct Setup {
 };
 Setup setup;
 
-// A trace with a slow baseline, noise and a narrow line every 50,000 points.
-bool WriteRawFile(const Setup& s) {
+// A trace with a slow baseline, noise and a narrow line every 50,000 points (shifted
+// by `shift` points and with its own noise for each channel).
+bool WriteRawFile(const Setup& s, const std::string& path, uint32_t channel) {
   std::error_code ec;
-  if (std::filesystem::exists(s.path, ec) && std::filesystem::file_size(s.path, ec) == s.points * 4) return true;
-  const std::string temp = s.path + ".part";
+  if (std::filesystem::exists(path, ec) && std::filesystem::file_size(path, ec) == s.points * 4) return true;
+  const std::string temp = path + ".part";
   FILE* f = std::fopen(temp.c_str(), "wb");
   if (!f) return false;
   std::vector<float> block(1 << 20);
-  uint32_t seed = 12345;
+  uint32_t seed = 12345 + 7919 * channel;
+  const uint64_t shift = 17000 * channel;
   for (uint64_t p = 0; p < s.points; p += block.size()) {
     const size_t n = static_cast<size_t>(std::min<uint64_t>(block.size(), s.points - p));
     for (size_t i = 0; i < n; ++i) {
       const uint64_t k = p + i;
       seed = seed * 1664525u + 1013904223u;
       const double noise = (static_cast<double>(seed >> 8) / 16777216.0 - 0.5) * 0.05;
-      const double d = static_cast<double>(k % 50000) - 25000.0;
+      const double d = static_cast<double>((k + shift) % 50000) - 25000.0;
       block[i] = static_cast<float>(0.3 * std::sin(k * 1.0e-6) + noise + 2.0 / (1.0 + d * d / 9.0));
     }
     if (std::fwrite(block.data(), sizeof(float), n, f) != n) {
@@ -61,14 +72,14 @@ bool WriteRawFile(const Setup& s) {
     }
   }
   if (std::fclose(f) != 0) return false;
-  std::filesystem::rename(temp, s.path, ec);
+  std::filesystem::rename(temp, path, ec);
   return !ec;
 }
 
 double LevelPixels(const Setup& s, int v) { return 3000.0 * s.pages[v]; }
 
-void SetBytes(benchmark::State& state, const Setup& s) {
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(s.points) * 4);
+void SetBytes(benchmark::State& state, const Setup& s, int files) {
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(s.points) * 4 * files);
 }
 
 // The three levels of setup s, zero-filled, their values in out.
@@ -83,62 +94,60 @@ void SetLevels(const Setup& s, std::vector<float> out[3], ViewLevelOut levels[3]
   }
 }
 
-// The pass as the view thread runs it on one core (sets > 1: blocks fitted a few at
-// a time), or with one work set, as it ran before.
-void ViewDecimateThreeLevels(benchmark::State& state, int sets) {
+// Work sets as the program allocates them: one a worker.
+struct WorkSets {
+  explicit WorkSets(int count) : works(static_cast<size_t>(count)) {
+    ok = ViewWorkAllocSets(works.data(), count, VIEW_BLOCK_POINTS) == count;
+  }
+  ~WorkSets() {
+    for (ViewWork& w : works) ViewWorkFree(&w);
+  }
+  std::vector<ViewWork> works;
+  bool ok = false;
+};
+
+// The build of `files` files one after the other (the view thread's channels) with
+// `workers` workers (1: the one-thread pass).
+void ViewBuild(benchmark::State& state, int workers, int files) {
   const Setup& s = setup;
-  ViewWork works[ViewUniformSpline::kGroupMax];
-  if (ViewWorkAllocSets(works, sets, VIEW_BLOCK_POINTS) != sets) {
+  WorkSets sets(workers);
+  if (!sets.ok) {
     state.SkipWithError("work arrays");
     return;
   }
-  std::vector<float> out[3];
-  const int fd = ::open(s.path.c_str(), O_RDONLY);
-  for (auto _ : state) {
-    ViewLevelOut levels[3];
-    SetLevels(s, out, levels);
-    ViewUniformSpline spline;
-    ViewDecimateStats stats;
-    if (ViewDecimate(fd, s.points, levels, works, sets, spline, ViewDecimateHooks{}, &stats) != ViewDecimateEnd::Done)
-      state.SkipWithError("decimation failed");
-    benchmark::DoNotOptimize(out[0].data());
-  }
-  ::close(fd);
-  for (ViewWork& work : works) ViewWorkFree(&work);
-  SetBytes(state, s);
-}
-// The pass on every core: the file's blocks cut into ranges taken by the view thread
-// and one view worker a further core, each fitting two blocks at a time.
-void BM_ViewDecimateAllCores(benchmark::State& state) {
-  const Setup& s = setup;
-  const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-  std::vector<ViewWork> works(static_cast<size_t>(std::max(kViewWorkSetsPerWorker * cores, ViewUniformSpline::kGroupMax)));
-  const int sets = static_cast<int>(works.size());
-  if (ViewWorkAllocSets(works.data(), sets, VIEW_BLOCK_POINTS) != sets) {
-    state.SkipWithError("work arrays");
-    return;
-  }
-  std::vector<float> out[3];
-  const int fd = ::open(s.path.c_str(), O_RDONLY);
+  std::vector<float> out[3][3];
+  int fds[3];
+  for (int c = 0; c < files; ++c) fds[c] = ::open(s.channels[c].c_str(), O_RDONLY);
   int ranges = 0;
   for (auto _ : state) {
-    ViewLevelOut levels[3];
-    SetLevels(s, out, levels);
-    ViewDecimateStats stats;
-    if (ViewDecimateOnWorkers(fd, s.points, levels, works.data(), sets, cores, ViewDecimateHooks{}, &stats) !=
-        ViewDecimateEnd::Done)
-      state.SkipWithError("decimation failed");
-    ranges = stats.ranges;
-    benchmark::DoNotOptimize(out[0].data());
+    for (int c = 0; c < files; ++c) {
+      ViewLevelOut levels[3];
+      SetLevels(s, out[c], levels);
+      ViewDecimateStats stats;
+      ViewDecimateEnd end;
+      if (workers == 1) {
+        ViewUniformSpline spline;
+        end = ViewDecimate(fds[c], s.points, levels, sets.works[0], spline, ViewDecimateHooks{}, &stats);
+      } else {
+        end = ViewDecimateOnWorkers(fds[c], s.points, levels, sets.works.data(), workers, workers, ViewDecimateHooks{},
+                                    &stats);
+      }
+      if (end != ViewDecimateEnd::Done) state.SkipWithError("decimation failed");
+      ranges = stats.ranges;
+      benchmark::DoNotOptimize(out[c][0].data());
+    }
   }
-  ::close(fd);
-  for (ViewWork& work : works) ViewWorkFree(&work);
+  for (int c = 0; c < files; ++c) ::close(fds[c]);
   state.counters["ranges"] = ranges;
-  SetBytes(state, s);
+  SetBytes(state, s, files);
 }
 
-void BM_ViewDecimateThreeLevels(benchmark::State& state) { ViewDecimateThreeLevels(state, ViewUniformSpline::kGroupMax); }
-void BM_ViewDecimateBlockByBlock(benchmark::State& state) { ViewDecimateThreeLevels(state, 1); }
+int Cores() { return platform::CoresAllowed(); }
+
+void BM_ViewBuildOneCore(benchmark::State& state) { ViewBuild(state, 1, 1); }
+void BM_ViewBuildAllCores(benchmark::State& state) { ViewBuild(state, Cores(), 1); }
+void BM_ViewBuildThreeChannelsOneCore(benchmark::State& state) { ViewBuild(state, 1, 3); }
+void BM_ViewBuildThreeChannelsAllCores(benchmark::State& state) { ViewBuild(state, Cores(), 3); }
 
 // The file read in the same blocks, nothing else.
 void BM_PlainReadReference(benchmark::State& state) {
@@ -152,9 +161,8 @@ void BM_PlainReadReference(benchmark::State& state) {
     }
   }
   ::close(fd);
-  SetBytes(state, s);
+  SetBytes(state, s, 1);
 }
-
 // Per pixel the maximum or average of the raw points it covers (pixel j takes points
 // from ceil(j f) to below ceil((j + 1) f)), the file read once in the same blocks.
 void BM_PlainMaxAverageReference(benchmark::State& state) {
@@ -214,54 +222,61 @@ void BM_PlainMaxAverageReference(benchmark::State& state) {
     benchmark::DoNotOptimize(out[2].data());
   }
   ::close(fd);
-  SetBytes(state, s);
+  SetBytes(state, s, 1);
 }
 
-// The spline fit alone of four blocks of the file: one block after the other (as the
-// pass fits them today), and the four side by side with the same operations.
-struct FitBlocks {
-  ViewWork works[ViewUniformSpline::kGroupMax];
-  uint32_t ns[ViewUniformSpline::kGroupMax] = {};
-  const ViewWork* ptrs[ViewUniformSpline::kGroupMax] = {};
+// The spline fit alone of one block of the file: the whole sweep into an array of
+// the block's length, and window by window as the pass works it out.
+struct FitBlock {
+  ViewWork whole, windows;
+  uint32_t n = 0;
   bool Load(const Setup& s) {
     const int fd = ::open(s.path.c_str(), O_RDONLY);
-    bool ok = fd >= 0;
-    for (int b = 0; ok && b < ViewUniformSpline::kGroupMax; ++b) {
-      ok = ViewWorkAlloc(&works[b], VIEW_BLOCK_POINTS) == 1;
-      const int64_t got = ok ? viewdetail::ReadBlock(fd, static_cast<uint64_t>(b) * VIEW_BLOCK_POINTS / 2,
-                                                    works[b].raw, VIEW_BLOCK_POINTS)
-                             : -1;
-      ok = got > 0;
-      ns[b] = ok ? static_cast<uint32_t>(got) : 0;
-      viewdetail::BlockOrdinates(works[b], ns[b], 0);
-      ptrs[b] = &works[b];
+    bool ok = fd >= 0 && ViewWorkAlloc(&whole, VIEW_FIT_WINDOW) == 1 && ViewWorkAlloc(&windows, VIEW_BLOCK_POINTS) == 1;
+    if (ok) {
+      // The whole sweep's arrays: a block's length of each.
+      ViewWorkFree(&whole);
+      ok = !QvAllocFailed(FAlloc1Dim(&whole.raw, VIEW_BLOCK_POINTS)) && !QvAllocFailed(DAlloc1Dim(&whole.y2, VIEW_BLOCK_POINTS));
+      whole.y = whole.raw;
+      whole.u = whole.y2;
+    }
+    const int64_t got = ok ? viewdetail::ReadBlock(fd, VIEW_BLOCK_POINTS / 2, windows.raw, VIEW_BLOCK_POINTS) : -1;
+    ok = ok && got > 0;
+    n = ok ? static_cast<uint32_t>(got) : 0;
+    if (ok) {
+      viewdetail::BlockOrdinates(windows, n, 0);
+      std::copy(windows.raw, windows.raw + n, whole.raw);
     }
     if (fd >= 0) ::close(fd);
     return ok;
   }
-  ~FitBlocks() {
-    for (ViewWork& w : works) ViewWorkFree(&w);
+  ~FitBlock() {
+    FFree1Dim(&whole.raw);
+    DFree1Dim(&whole.y2);
+    ViewWorkFree(&windows);
   }
 };
 
-void SplineFit(benchmark::State& state, bool sideBySide) {
-  FitBlocks blocks;
-  if (!blocks.Load(setup)) {
-    state.SkipWithError("blocks");
+void SplineFit(benchmark::State& state, bool windows) {
+  FitBlock block;
+  if (!block.Load(setup)) {
+    state.SkipWithError("block");
     return;
   }
   ViewUniformSpline spline;
+  double sum = 0.0;
   for (auto _ : state) {
-    if (sideBySide) {
-      spline.FitGroup(blocks.ptrs, blocks.ns, ViewUniformSpline::kGroupMax);
+    if (windows) {
+      spline.FitWindows(block.windows, block.n, [&](uint32_t, uint32_t, const double* y2, bool) { sum += y2[1]; });
     } else {
-      for (int b = 0; b < ViewUniformSpline::kGroupMax; ++b) spline.Fit(blocks.works[b], blocks.ns[b]);
+      spline.Fit(block.whole, block.n);
+      sum += block.whole.y2[1];
     }
-    benchmark::DoNotOptimize(blocks.works[0].y2);
+    benchmark::DoNotOptimize(sum);
   }
 }
-void BM_SplineFitOneByOne(benchmark::State& state) { SplineFit(state, false); }
-void BM_SplineFitSideBySide(benchmark::State& state) { SplineFit(state, true); }
+void BM_SplineFitWhole(benchmark::State& state) { SplineFit(state, false); }
+void BM_SplineFitWindows(benchmark::State& state) { SplineFit(state, true); }
 
 // FNV-1a over the bytes of the three levels of a few configurations, so that builds
 // of the decimation can be compared byte for byte (--hashes).
@@ -274,13 +289,11 @@ void PrintHashes(const Setup& s) {
                             {{2.5, 333.3, 1111.1}, {VIEW_KIND_AVE, VIEW_KIND_AVE, VIEW_KIND_MAX}},
                             {{0.7, 20000.0, 33333.3}, {VIEW_KIND_MAX, VIEW_KIND_AVE, VIEW_KIND_MAX}}};
   constexpr int kWorkers = 8;
-  constexpr int kSets = kWorkers * kViewWorkSetsPerWorker;
-  ViewWork works[kSets];
-  if (ViewWorkAllocSets(works, kSets, VIEW_BLOCK_POINTS) != kSets) return;
+  WorkSets sets(kWorkers);
+  if (!sets.ok) return;
   const int fd = ::open(s.path.c_str(), O_RDONLY);
-  // One work set, blocks fitted four at a time, and ranges side by side on eight
-  // threads, each fitting two blocks at a time.
-  for (int sets : {1, ViewUniformSpline::kGroupMax, kSets}) {
+  // One thread, and ranges side by side on eight.
+  for (int workers : {1, kWorkers}) {
     for (const Config& c : configs) {
       std::vector<float> out[3];
       ViewLevelOut levels[3];
@@ -295,19 +308,52 @@ void PrintHashes(const Setup& s) {
       ViewUniformSpline spline;
       ViewDecimateStats stats;
       const ViewDecimateEnd end =
-          sets == kSets ? ViewDecimateOnWorkers(fd, s.points, levels, works, sets, kWorkers, ViewDecimateHooks{}, &stats)
-                           : ViewDecimate(fd, s.points, levels, works, sets, spline, ViewDecimateHooks{}, &stats);
+          workers > 1 ? ViewDecimateOnWorkers(fd, s.points, levels, sets.works.data(), workers, workers,
+                                              ViewDecimateHooks{}, &stats)
+                      : ViewDecimate(fd, s.points, levels, sets.works[0], spline, ViewDecimateHooks{}, &stats);
       uint64_t hash = 1469598103934665603ull;
       for (int v = 0; v < 3; ++v) {
         const auto* bytes = reinterpret_cast<const unsigned char*>(out[v].data());
         for (size_t i = 0; i < out[v].size() * sizeof(float); ++i) hash = (hash ^ bytes[i]) * 1099511628211ull;
       }
-      std::printf("pages %g %g %g: end %d, hash %016llx (%d work sets, %d ranges)\n", c.pages[0], c.pages[1],
-                  c.pages[2], static_cast<int>(end), static_cast<unsigned long long>(hash), sets, stats.ranges);
+      std::printf("pages %g %g %g: end %d, hash %016llx (%d workers, %d ranges)\n", c.pages[0], c.pages[1], c.pages[2],
+                  static_cast<int>(end), static_cast<unsigned long long>(hash), workers, stats.ranges);
     }
   }
   ::close(fd);
-  for (ViewWork& work : works) ViewWorkFree(&work);
+}
+
+// The process's peak resident memory in kB (VmHWM), 0 when unknown.
+uint64_t PeakKilobytes() {
+  uint64_t kb = 0;
+  if (FILE* f = std::fopen("/proc/self/status", "r")) {
+    char line[256];
+    while (std::fgets(line, sizeof(line), f))
+      if (std::strncmp(line, "VmHWM:", 6) == 0) kb = std::strtoull(line + 6, nullptr, 10);
+    std::fclose(f);
+  }
+  return kb;
+}
+
+// One build as the program runs it (--peak): work sets for the cores the process may
+// use, the three level arrays, the pass on every one of those cores.
+int PrintPeak(const Setup& s) {
+  const uint64_t before = PeakKilobytes();
+  const int cores = std::min<int>(Cores(), static_cast<int>(kViewWorkersMax));
+  std::vector<float> out[3];
+  ViewLevelOut levels[3];
+  SetLevels(s, out, levels);
+  WorkSets sets(cores);
+  if (!sets.ok) return 1;
+  const int fd = ::open(s.path.c_str(), O_RDONLY);
+  ViewDecimateStats stats;
+  const ViewDecimateEnd end =
+      ViewDecimateOnWorkers(fd, s.points, levels, sets.works.data(), cores, cores, ViewDecimateHooks{}, &stats);
+  ::close(fd);
+  const double peak = static_cast<double>(PeakKilobytes()) / 1024.0;
+  std::printf("view build on %d cores (end %d): peak memory %.1f MB (%.1f MB before the build)  (bar 100 MB: %s)\n",
+              cores, static_cast<int>(end), peak, static_cast<double>(before) / 1024.0, peak <= 100.0 ? "kept" : "MISSED");
+  return 0;
 }
 
 }  // namespace
@@ -316,10 +362,12 @@ int main(int argc, char** argv) {
   Setup& s = setup;
   if (const char* env = std::getenv("QV95_VIEW_BENCH_POINTS")) s.points = std::strtoull(env, nullptr, 10);
   int kept = 1;
-  bool hashes = false;
+  bool hashes = false, peak = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--hashes") == 0) {
       hashes = true;
+    } else if (std::strcmp(argv[i], "--peak") == 0) {
+      peak = true;
     } else if (std::strncmp(argv[i], "--points=", 9) == 0) {
       s.points = std::strtoull(argv[i] + 9, nullptr, 10);
     } else {
@@ -328,48 +376,55 @@ int main(int argc, char** argv) {
   }
   argc = kept;
   if (s.points < 3000000) s.points = 3000000;  // at least one point per pixel at 1000 pages
-  s.path = (std::filesystem::temp_directory_path() / ("qv95_view_bench_" + std::to_string(s.points) + ".f32")).string();
-  if (!WriteRawFile(s)) {
-    std::fprintf(stderr, "cannot write %s\n", s.path.c_str());
-    return 1;
+  const std::filesystem::path temp = std::filesystem::temp_directory_path();
+  for (uint32_t c = 0; c < 3; ++c) {
+    char name[96];
+    if (c == 0) std::snprintf(name, sizeof(name), "qv95_view_bench_%llu.f32", static_cast<unsigned long long>(s.points));
+    else std::snprintf(name, sizeof(name), "qv95_view_bench_%llu_%u.f32", static_cast<unsigned long long>(s.points), c);
+    s.channels[c] = (temp / name).string();
+    if ((c == 0 || (!hashes && !peak)) && !WriteRawFile(s, s.channels[c], c)) {
+      std::fprintf(stderr, "cannot write %s\n", s.channels[c].c_str());
+      return 1;
+    }
   }
+  s.path = s.channels[0];
   if (hashes) {
     PrintHashes(s);
     return 0;
   }
+  if (peak) return PrintPeak(s);
   for (auto* b : {benchmark::RegisterBenchmark("BM_PlainReadReference", BM_PlainReadReference),
                   benchmark::RegisterBenchmark("BM_PlainMaxAverageReference", BM_PlainMaxAverageReference),
-                  benchmark::RegisterBenchmark("BM_ViewDecimateBlockByBlock", BM_ViewDecimateBlockByBlock),
-                  benchmark::RegisterBenchmark("BM_ViewDecimateThreeLevels", BM_ViewDecimateThreeLevels),
-                  benchmark::RegisterBenchmark("BM_ViewDecimateAllCores", BM_ViewDecimateAllCores)}) {
+                  benchmark::RegisterBenchmark("BM_ViewBuildOneCore", BM_ViewBuildOneCore),
+                  benchmark::RegisterBenchmark("BM_ViewBuildAllCores", BM_ViewBuildAllCores),
+                  benchmark::RegisterBenchmark("BM_ViewBuildThreeChannelsOneCore", BM_ViewBuildThreeChannelsOneCore),
+                  benchmark::RegisterBenchmark("BM_ViewBuildThreeChannelsAllCores", BM_ViewBuildThreeChannelsAllCores)}) {
     b->Iterations(1)->Repetitions(qvbench::kRepetitions)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond)
-        ->UseRealTime();
+        ->UseRealTime()->MeasureProcessCPUTime();
   }
-  for (auto* b : {benchmark::RegisterBenchmark("BM_SplineFitOneByOne", BM_SplineFitOneByOne),
-                  benchmark::RegisterBenchmark("BM_SplineFitSideBySide", BM_SplineFitSideBySide)}) {
+  for (auto* b : {benchmark::RegisterBenchmark("BM_SplineFitWhole", BM_SplineFitWhole),
+                  benchmark::RegisterBenchmark("BM_SplineFitWindows", BM_SplineFitWindows)}) {
     b->Repetitions(qvbench::kRepetitions)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond)->UseRealTime();
   }
   qvbench::MedianReporter reporter;
   if (!qvbench::RunWithMedians(&argc, argv, &reporter)) return 1;
-  std::printf("%llu raw points, file %s\n", static_cast<unsigned long long>(s.points), s.path.c_str());
+  std::printf("%llu raw points a file, %s\n", static_cast<unsigned long long>(s.points), s.path.c_str());
   const double gb = static_cast<double>(s.points) * 4.0 / 1e9;
-  for (const char* name : {"BM_PlainReadReference", "BM_PlainMaxAverageReference", "BM_ViewDecimateBlockByBlock",
-                           "BM_ViewDecimateThreeLevels", "BM_ViewDecimateAllCores"}) {
+  for (const char* name : {"BM_PlainReadReference", "BM_PlainMaxAverageReference", "BM_ViewBuildOneCore",
+                           "BM_ViewBuildAllCores"}) {
     const qvbench::Median m = reporter.Of(name);
     if (m.real > 0)
       std::printf("%-44s: %8.3f s  %6.2f GB/s  %6.2f ns a point\n", name, m.real, gb / m.real,
                   m.real * 1e9 / static_cast<double>(s.points));
   }
-  // Real time, and CPU time, which a machine busy with other work disturbs less.
-  for (bool cpu : {false, true}) {
-    reporter.PrintRatio("view build / plain read", "BM_ViewDecimateThreeLevels", "BM_PlainReadReference", cpu, 0);
-    reporter.PrintRatio("view build / plain max-average pass", "BM_ViewDecimateThreeLevels",
-                        "BM_PlainMaxAverageReference", cpu, 0);
-    reporter.PrintRatio("view build / block by block", "BM_ViewDecimateThreeLevels", "BM_ViewDecimateBlockByBlock",
-                        cpu, 0);
-    reporter.PrintRatio("view build one core / all cores", "BM_ViewDecimateThreeLevels", "BM_ViewDecimateAllCores",
-                        cpu, 0);
-    reporter.PrintRatio("fit side by side / one by one", "BM_SplineFitSideBySide", "BM_SplineFitOneByOne", cpu, 0);
-  }
+  // CPU time of one core, which a machine busy with other work disturbs less.
+  reporter.PrintRatio("view build one core / plain read", "BM_ViewBuildOneCore", "BM_PlainReadReference", true, 0);
+  reporter.PrintRatio("view build one core / plain max-average pass", "BM_ViewBuildOneCore",
+                      "BM_PlainMaxAverageReference", true, 8.0);
+  reporter.PrintRatio("fit window by window / whole sweep", "BM_SplineFitWindows", "BM_SplineFitWhole", true, 0);
+  const int cores = Cores();
+  reporter.PrintSpeedUp("view build, one file", "BM_ViewBuildOneCore", "BM_ViewBuildAllCores", cores, 0.7 * cores);
+  reporter.PrintSpeedUp("view build, three files", "BM_ViewBuildThreeChannelsOneCore",
+                        "BM_ViewBuildThreeChannelsAllCores", cores, 0.7 * cores);
   return 0;
 }

@@ -11,13 +11,18 @@ int16_t ViewWorkAlloc(ViewWork* work, uint32_t points) {
   if (!work) return -1;
   ViewWorkFree(work);
   if (points < VIEW_BLOCK_MIN) points = VIEW_BLOCK_MIN;
-  if (QvAllocFailed(FAlloc1Dim(&work->raw, points)) || QvAllocFailed(DAlloc1Dim(&work->y2, points))) {
+  const uint32_t window = points < VIEW_FIT_WINDOW ? points : VIEW_FIT_WINDOW;
+  // A windowed block also needs one stretch's forward values again.
+  const uint32_t extra = points > VIEW_FIT_WINDOW ? VIEW_FIT_STRETCH + VIEW_FIT_LEAD_MAX : 0;
+  if (QvAllocFailed(FAlloc1Dim(&work->raw, points)) || QvAllocFailed(DAlloc1Dim(&work->y2, window + extra))) {
     ViewWorkFree(work);
     return -1;
   }
   work->y = work->raw;
   work->u = work->y2;
+  work->lane = extra > 0 ? work->y2 + window : nullptr;
   work->points = points;
+  work->window = window;
   return 1;
 }
 
@@ -33,7 +38,9 @@ void ViewWorkFree(ViewWork* work) {
   DFree1Dim(&work->y2);
   work->y = nullptr;
   work->u = nullptr;
+  work->lane = nullptr;
   work->points = 0;
+  work->window = 0;
 }
 
 int64_t viewdetail::ReadBlock(int fd, uint64_t p, float* into, uint32_t n) {
@@ -211,8 +218,6 @@ ViewSchedule ViewBlockSchedule(uint64_t rawPoints, uint32_t blockPoints, const V
 
 namespace {
 
-constexpr size_t kRangesPerThread = 4;
-
 // One range of scheduled blocks and what its processing left.
 struct ViewRange {
   // in
@@ -230,58 +235,43 @@ struct ViewRange {
   bool diverged = false;  // a read returned another length than the schedule's
 };
 
-// Reads, fits and samples the blocks of range r (its runs set up by the caller)
-// with the sets works[0..sets-1]: up to sets blocks are read and fitted together,
-// then sampled in order. beforeBlock (when given) is called before each group.
-void RunRange(ViewRange& r, ViewWork* works, int sets, const std::function<void()>& beforeBlock) {
+// Reads, fits and samples the blocks of range r (its runs set up by the caller) with
+// the work set work, one block after the other. beforeBlock (when given) is called
+// before each block.
+void RunRange(ViewRange& r, ViewWork& work, const std::function<void()>& beforeBlock) {
   ViewUniformSpline spline;
   const std::vector<ViewBlockStart>& blocks = r.plan->blocks;
-  for (size_t first = r.first; first < r.end;) {
+  for (size_t b = r.first; b < r.end; ++b) {
     if (beforeBlock) beforeBlock();
     if (r.halt->load(std::memory_order_relaxed)) {
       r.result = ViewDecimateEnd::Stopped;
       return;
     }
-    const size_t count = std::min(r.end - first, static_cast<size_t>(sets));
-    const ViewWork* fit[ViewUniformSpline::kGroupMax];
-    uint32_t ns[ViewUniformSpline::kGroupMax];
-    for (size_t g = 0; g < count; ++g) {
-      const size_t b = first + g;
-      const ViewBlockStart& at = blocks[b];
-      ViewWork& work = works[g];
-      const int64_t got = viewdetail::ReadBlock(r.fd, at.p0, work.raw, at.n);
-      if (got < 0) {
-        r.result = ViewDecimateEnd::ReadFailed;
-        r.halt->store(true);
-        return;
-      }
-      if (got != static_cast<int64_t>(at.n)) {
-        r.diverged = true;
-        r.halt->store(true);
-        return;
-      }
-      // Overflows are counted once per raw point: from the end of the block before on.
-      const uint64_t before = b > 0 ? blocks[b - 1].p0 + blocks[b - 1].n : 0;
-      const uint32_t fresh = before > at.p0 ? static_cast<uint32_t>(before - at.p0) : 0;
-      r.overflows += viewdetail::BlockOrdinates(work, at.n, fresh);
-      fit[g] = &work;
-      ns[g] = at.n;
+    const ViewBlockStart& at = blocks[b];
+    const int64_t got = viewdetail::ReadBlock(r.fd, at.p0, work.raw, at.n);
+    if (got < 0) {
+      r.result = ViewDecimateEnd::ReadFailed;
+      r.halt->store(true);
+      return;
     }
-    spline.FitGroup(fit, ns, static_cast<int>(count));
-    for (size_t g = 0; g < count; ++g) {
-      const ViewBlockStart& at = blocks[first + g];
-      if (g > 0 && r.halt->load(std::memory_order_relaxed)) {
-        r.result = ViewDecimateEnd::Stopped;
-        return;
-      }
-      spline.Attach(works[g], at.n);
-      for (int v = 0; v < 3; ++v) r.runs[v].active = r.runs[v].active && at.active[v];
-      const double pd = static_cast<double>(at.p0);
-      const double limit = at.last ? pd + at.n : pd + at.n - 1 - VIEW_BLOCK_MARGIN;
-      viewdetail::SampleLevels(r.runs, spline, pd, limit, r.levels);
-      r.pointsRead->fetch_add(at.n, std::memory_order_relaxed);
+    if (got != static_cast<int64_t>(at.n)) {
+      r.diverged = true;
+      r.halt->store(true);
+      return;
     }
-    first += count;
+    // Overflows are counted once per raw point: from the end of the block before on.
+    const uint64_t before = b > 0 ? blocks[b - 1].p0 + blocks[b - 1].n : 0;
+    const uint32_t fresh = before > at.p0 ? static_cast<uint32_t>(before - at.p0) : 0;
+    r.overflows += viewdetail::BlockOrdinates(work, at.n, fresh);
+    for (int v = 0; v < 3; ++v) r.runs[v].active = r.runs[v].active && at.active[v];
+    const double pd = static_cast<double>(at.p0);
+    const double limit = at.last ? pd + at.n : pd + at.n - 1 - VIEW_BLOCK_MARGIN;
+    if (!viewdetail::SampleBlock(r.runs, spline, work, at.n, pd, limit, r.levels)) {
+      r.result = ViewDecimateEnd::InternalError;
+      r.halt->store(true);
+      return;
+    }
+    r.pointsRead->fetch_add(at.n, std::memory_order_relaxed);
   }
 }
 
@@ -290,24 +280,23 @@ void RunRange(ViewRange& r, ViewWork* works, int sets, const std::function<void(
 struct RangeQueue {
   std::vector<ViewRange>* parts = nullptr;
   std::atomic<size_t> next{0};
-  void Work(ViewWork* works, int sets, const std::function<void()>& beforeBlock) {
+  void Work(ViewWork& work, const std::function<void()>& beforeBlock) {
     for (;;) {
       const size_t i = next.fetch_add(1);
       if (i >= parts->size()) return;
-      RunRange((*parts)[i], works, sets, beforeBlock);
+      RunRange((*parts)[i], work, beforeBlock);
     }
   }
 };
 
 struct ViewWorker {
   RangeQueue* queue = nullptr;
-  ViewWork* works = nullptr;
-  int sets = 1;
+  ViewWork* work = nullptr;
 };
 
 DWORD RangeWorker(void* parameter) {
   ViewWorker* worker = static_cast<ViewWorker*>(parameter);
-  worker->queue->Work(worker->works, worker->sets, nullptr);
+  worker->queue->Work(*worker->work, nullptr);
   return 0;
 }
 
@@ -370,12 +359,10 @@ ViewDecimateEnd ViewDecimateOnWorkers(int fd, uint64_t rawPoints, ViewLevelOut* 
                                       ViewDecimateStats* stats) {
   const auto oneThread = [&] {
     ViewUniformSpline spline;
-    return ViewDecimate(fd, rawPoints, levels, works, workCount, spline, hooks, stats);
+    return ViewDecimate(fd, rawPoints, levels, works[0], spline, hooks, stats);
   };
   const int threads = workers < workCount ? workers : workCount;
   if (threads < 2) return oneThread();
-  // The sets each thread fits its blocks with, side by side.
-  const int sets = std::min(workCount / threads, ViewUniformSpline::kGroupMax);
   const uint32_t cap = works[0].points;
   const ViewSchedule plan = ViewBlockSchedule(rawPoints, cap, levels);
   viewdetail::LevelRun start[3];
@@ -384,13 +371,9 @@ ViewDecimateEnd ViewDecimateOnWorkers(int fd, uint64_t rawPoints, ViewLevelOut* 
     viewdetail::StartRuns(probe, start);
   }
   if (!CanCut(plan, start, cap)) return oneThread();
-  const size_t count = plan.blocks.size();
-  // Ranges of as many blocks as a thread fits together, and at least a few a thread,
-  // so that threads the machine gives less time take fewer and the last ones to
-  // finish are short.
-  const size_t perRange = static_cast<size_t>(sets);
-  const size_t ranges =
-      std::min(count, std::max((count + perRange - 1) / perRange, static_cast<size_t>(threads) * kRangesPerThread));
+  // A range a block: threads the machine gives less time take fewer, and the last
+  // ones to finish are short.
+  const size_t ranges = plan.blocks.size();
 
   viewdetail::StartRuns(levels, start);  // the kinds as the one-thread pass leaves them
   std::atomic<bool> halt{false};
@@ -400,8 +383,8 @@ ViewDecimateEnd ViewDecimateOnWorkers(int fd, uint64_t rawPoints, ViewLevelOut* 
     ViewRange& r = parts[i];
     r.fd = fd;
     r.plan = &plan;
-    r.first = count * i / ranges;
-    r.end = count * (i + 1) / ranges;
+    r.first = i;
+    r.end = i + 1;
     r.halt = &halt;
     r.pointsRead = &pointsRead;
     const ViewBlockStart& at = plan.blocks[r.first];
@@ -437,8 +420,7 @@ ViewDecimateEnd ViewDecimateOnWorkers(int fd, uint64_t rawPoints, ViewLevelOut* 
   for (int i = 1; i < threads; ++i) {
     ViewWorker& worker = helpers[static_cast<size_t>(i)];
     worker.queue = &queue;
-    worker.works = &works[i * sets];
-    worker.sets = sets;
+    worker.work = &works[i];
     DWORD id = 0;
     HANDLE thread = CreateThread(RangeWorker, &worker, &id);
     if (!thread) break;  // the threads there are take every range
@@ -447,7 +429,7 @@ ViewDecimateEnd ViewDecimateOnWorkers(int fd, uint64_t rawPoints, ViewLevelOut* 
   }
   // The stop is polled on the calling thread only, before each of its blocks and
   // while it waits for the workers; once seen, the pass ends stopped.
-  queue.Work(works, sets, poll);
+  queue.Work(works[0], poll);
   for (HANDLE thread : handles) {
     while (WaitForSingleObject(thread, 20) == WAIT_TIMEOUT) poll();
     CloseHandle(thread);
@@ -457,7 +439,7 @@ ViewDecimateEnd ViewDecimateOnWorkers(int fd, uint64_t rawPoints, ViewLevelOut* 
   // a file that changed length under the pass is done again as one thread would.
   bool diverged = false, stopped = false;
   for (const ViewRange& r : parts) {
-    if (r.result == ViewDecimateEnd::ReadFailed) return ViewDecimateEnd::ReadFailed;
+    if (r.result == ViewDecimateEnd::ReadFailed || r.result == ViewDecimateEnd::InternalError) return r.result;
     diverged = diverged || r.diverged;
     stopped = stopped || r.result == ViewDecimateEnd::Stopped;
   }

@@ -19,12 +19,15 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #if defined(__x86_64__)
 #include <immintrin.h>
 #endif
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <new>
 #include <vector>
 
 // Raw points per block: 1,048,576 floats, 4,194,304 bytes.
@@ -33,6 +36,17 @@ constexpr uint32_t VIEW_BLOCK_POINTS = 1048576;
 constexpr uint32_t VIEW_BLOCK_MARGIN = 16;
 // Smallest block the engine works with (smaller requests are raised to it).
 constexpr uint32_t VIEW_BLOCK_MIN = 8 * VIEW_BLOCK_MARGIN;
+// A block's spline is worked out in stretches of VIEW_FIT_STRETCH knots,
+// VIEW_FIT_LANES of them side by side, a window of them at a time; blocks of up to
+// VIEW_FIT_WINDOW points are worked out whole. A stretch is 8 knots more than a
+// multiple of 16, so that the stretches side by side fall into different sets of
+// the first-level cache.
+constexpr uint32_t VIEW_FIT_LANES = 8;
+constexpr uint32_t VIEW_FIT_STRETCH = 4104;
+// Knots a stretch's sweeps start ahead of it, and the most a start may be looked for.
+constexpr uint32_t VIEW_FIT_LEAD = 128;
+constexpr uint32_t VIEW_FIT_LEAD_MAX = 2048;
+constexpr uint32_t VIEW_FIT_WINDOW = 64 + VIEW_FIT_LANES * VIEW_FIT_STRETCH + VIEW_FIT_LEAD_MAX + 64;
 // Magnitude from which a float is a missing value (read as 0).
 constexpr double VIEW_MISSING_VALUE = 1.0e18;
 
@@ -50,16 +64,21 @@ struct ViewLevelOut {
   float* values = nullptr;   // zero-filled array of size values
 };
 
-// Working storage of one decimation, for blocks of up to `points` raw points.
+// Working storage of one decimation, for blocks of up to `points` raw points. A
+// block of up to VIEW_FIT_WINDOW points has its spline's second derivatives held
+// whole; a longer one has them worked out and sampled window by window.
 struct ViewWork {
   uint32_t points = 0;
+  uint32_t window = 0;    // knots y2 holds at once: points, at most VIEW_FIT_WINDOW
   float* raw = nullptr;   // the raw block as read
   float* y = nullptr;     // ordinates of the block: raw's own array once KeepOrdinates
                           // has set its missing values to 0 (each widens to a double
                           // exactly where the spline uses it)
-  double* y2 = nullptr;   // second derivatives of its spline
+  double* y2 = nullptr;   // second derivatives of its spline (of the window sampled)
   double* u = nullptr;    // work vector of the spline sweep: y2's own array, which
                           // the back substitution overwrites after reading it
+  double* lane = nullptr; // one stretch's forward values, worked out again (windows)
+  float maxAbs = 0.0f;    // largest magnitude among the block's ordinates
 };
 // 1, or -1 when an array could not be allocated (then nothing stays allocated).
 int16_t ViewWorkAlloc(ViewWork* work, uint32_t points);
@@ -105,6 +124,23 @@ struct ViewDecimateStats {
 // tridiagonal sweep specialised for unit spacing. Its elimination factors do not
 // depend on the data, so they are computed once; from the 64th knot on they have
 // reached their fixed point in double precision.
+//
+// A block longer than its work set's window is worked out window by window
+// (FitWindows), every value bit for bit the one of the whole sweep. Past the table
+// the forward sweep is u[i] = (d[i] - u[i-1] / 2) c and the back substitution
+// y2[k] = f y2[k+1] + u[k]; both contract by |f| = 0.27 a knot, and each of their
+// steps, rounding included, is a non-increasing function of the value before. So
+// the stretches of a window are swept side by side, each with sweeps that begin
+// VIEW_FIT_LEAD knots outside it:
+//  - a forward sweep begins from 0 and is then checked against the exact sweep
+//    carried on from the stretch before, which runs only until both give the same
+//    bits (from there on they are the same sweep);
+//  - a back substitution begins from the two bounds -B and B that every second
+//    derivative of the block keeps (|y2| <= 12 max|y|; B = 16 max|y|): the exact
+//    values lie between the two sweeps at every knot, so where the two meet the
+//    exact value is known (a zero's sign too, unless the step adds a -0). A stretch
+//    whose bounds have not met looks further ahead, and failing that is worked out
+//    from the stretch after it; the window's last one, from the whole block.
 class ViewUniformSpline {
  public:
   ViewUniformSpline() {
@@ -119,63 +155,28 @@ class ViewUniformSpline {
     }
   }
 
-  // Prepares the spline of block y[0..n-1] (n >= 1) with the work arrays of work.
+  // Prepares the spline of block y[0..n-1] (n >= 1) with the work arrays of work,
+  // whose y2 holds n values.
   void Fit(const ViewWork& work, uint32_t n) {
-    y_ = work.y;
-    y2_ = work.y2;
-    n_ = n;
-    if (n < 3) {
-      for (uint32_t i = 0; i < n; ++i) y2_[i] = 0.0;
-      return;
-    }
-    const float* y = work.y;
-    double* u = work.u;
-    u[0] = 0.0;
-    const uint32_t head = n - 1 < static_cast<uint32_t>(kTable) ? n - 1 : static_cast<uint32_t>(kTable);
-    for (uint32_t i = 1; i < head; ++i) {
-      u[i] = (3.0 * (y[i + 1] - 2.0 * y[i] + y[i - 1]) - 0.5 * u[i - 1]) * inverse_[i];
-    }
-    const double inv = inverse_[kTable - 1];
-    for (uint32_t i = head; i + 1 < n; ++i) {
-      u[i] = (3.0 * (y[i + 1] - 2.0 * y[i] + y[i - 1]) - 0.5 * u[i - 1]) * inv;
-    }
-    y2_[n - 1] = 0.0;
-    const double fac = factor_[kTable - 1];
-    uint32_t k = n - 2;
-    for (; k >= static_cast<uint32_t>(kTable); --k) y2_[k] = fac * y2_[k + 1] + u[k];
-    for (;; --k) {
-      y2_[k] = factor_[k] * y2_[k + 1] + u[k];
-      if (k == 0) break;
-    }
+    FitWhole(work.y, work.y2, n);
+    Attach(work, n);
   }
 
-  // Most blocks FitGroup takes at once.
-  static constexpr int kGroupMax = 4;
-
-  // Prepares the splines of count blocks (1 <= count <= kGroupMax), block b with the
-  // work arrays of works[b] and ns[b] points, side by side: the sweeps of different
-  // blocks do not depend on each other, so their chains of dependent steps overlap.
-  // Every value is computed with the operations of Fit, in its order. Attach then
-  // chooses the block to evaluate.
-  void FitGroup(const ViewWork* const* works, const uint32_t* ns, int count) {
-    bool together = count > 1;
-    for (int b = 0; b < count; ++b) together = together && ns[b] > static_cast<uint32_t>(kTable);
-    if (!together) {
-      for (int b = 0; b < count; ++b) Fit(*works[b], ns[b]);
-      return;
-    }
-    switch (count) {
-      case 2: SweepSideBySide<2>(works, ns); break;
-      case 3: SweepSideBySide<3>(works, ns); break;
-      default: SweepSideBySide<4>(works, ns); break;
-    }
-    Attach(*works[count - 1], ns[count - 1]);
-  }
+  // Works out the spline of block work.y[0..n-1] (n >= 1; work.maxAbs its ordinates'
+  // largest magnitude) and hands its second derivatives over window by window, in
+  // order: window(first, last, y2, final) with y2[q] the value at knot first + q for
+  // the knots first..last (a few more values follow, all finite; final: last is
+  // n - 1). False when the block needed them whole and they could not be had.
+  template <class Window>
+  bool FitWindows(const ViewWork& work, uint32_t n, Window&& window);
 
   // Evaluates the block of work (n points) fitted before.
-  void Attach(const ViewWork& work, uint32_t n) {
-    y_ = work.y;
-    y2_ = work.y2;
+  void Attach(const ViewWork& work, uint32_t n) { AttachWindow(work.y, work.y2, n); }
+  // Evaluates the knots y[0..n-1] with the second derivatives y2 (a window of a
+  // block: the knots from the window's first on).
+  void AttachWindow(const float* y, const double* y2, uint32_t n) {
+    y_ = y;
+    y2_ = y2;
     n_ = n;
   }
 
@@ -198,65 +199,236 @@ class ViewUniformSpline {
  private:
   static constexpr int kTable = 64;
 
-  // The sweeps of Fit for G blocks of more than kTable points each: the steps every
-  // block has run together, the rest of a longer block alone.
-  template <int G>
-  void SweepSideBySide(const ViewWork* const* works, const uint32_t* ns) {
-    const float* y[G];
-    double* u[G];
-    double* y2[G];
-    double last[G];  // each block's value of the step before, kept out of memory
-    uint32_t least = ns[0];
-    for (int b = 0; b < G; ++b) {
-      y[b] = works[b]->y;
-      u[b] = works[b]->u;
-      y2[b] = works[b]->y2;
-      u[b][0] = 0.0;
-      last[b] = 0.0;
-      if (ns[b] < least) least = ns[b];
+  // Second derivatives of y[0..n-1] into y2[0..n-1], the whole sweep.
+  void FitWhole(const float* y, double* y2, uint32_t n) const {
+    if (n < 3) {
+      for (uint32_t i = 0; i < n; ++i) y2[i] = 0.0;
+      return;
     }
-    for (uint32_t i = 1; i < static_cast<uint32_t>(kTable); ++i)
-      for (int b = 0; b < G; ++b) {
-        last[b] = (3.0 * (y[b][i + 1] - 2.0 * y[b][i] + y[b][i - 1]) - 0.5 * last[b]) * inverse_[i];
-        u[b][i] = last[b];
-      }
+    double* u = y2;
+    u[0] = 0.0;
+    const uint32_t head = n - 1 < static_cast<uint32_t>(kTable) ? n - 1 : static_cast<uint32_t>(kTable);
+    for (uint32_t i = 1; i < head; ++i) {
+      u[i] = (3.0 * (y[i + 1] - 2.0 * y[i] + y[i - 1]) - 0.5 * u[i - 1]) * inverse_[i];
+    }
     const double inv = inverse_[kTable - 1];
-    for (uint32_t i = kTable; i + 1 < least; ++i)
-      for (int b = 0; b < G; ++b) {
-        last[b] = (3.0 * (y[b][i + 1] - 2.0 * y[b][i] + y[b][i - 1]) - 0.5 * last[b]) * inv;
-        u[b][i] = last[b];
-      }
-    const double fac = factor_[kTable - 1];
-    for (int b = 0; b < G; ++b) {
-      const float* yb = y[b];
-      double* ub = u[b];
-      double* zb = y2[b];
-      const uint32_t n = ns[b];
-      for (uint32_t i = least - 1; i + 1 < n; ++i)
-        ub[i] = (3.0 * (yb[i + 1] - 2.0 * yb[i] + yb[i - 1]) - 0.5 * ub[i - 1]) * inv;
-      zb[n - 1] = 0.0;
-      for (uint32_t k = n - 2; k + 1 >= least && k + 1 < n; --k) zb[k] = fac * zb[k + 1] + ub[k];
-      last[b] = zb[least - 1];
+    for (uint32_t i = head; i + 1 < n; ++i) {
+      u[i] = (3.0 * (y[i + 1] - 2.0 * y[i] + y[i - 1]) - 0.5 * u[i - 1]) * inv;
     }
-    for (uint32_t k = least - 2; k >= static_cast<uint32_t>(kTable); --k)
-      for (int b = 0; b < G; ++b) {
-        last[b] = fac * last[b] + u[b][k];
-        y2[b][k] = last[b];
-      }
-    for (uint32_t k = kTable - 1;; --k) {
-      for (int b = 0; b < G; ++b) {
-        last[b] = factor_[k] * last[b] + u[b][k];
-        y2[b][k] = last[b];
-      }
+    y2[n - 1] = 0.0;
+    const double fac = factor_[kTable - 1];
+    uint32_t k = n - 2;
+    for (; k >= static_cast<uint32_t>(kTable); --k) y2[k] = fac * y2[k + 1] + u[k];
+    for (;; --k) {
+      y2[k] = factor_[k] * y2[k + 1] + u[k];
       if (k == 0) break;
     }
   }
+
+  // Whether the second derivative at a knot is known from the bounds lo and hi at
+  // the knot after it and the knot's own forward value u.
+  static bool Meet(double lo, double hi, double u) { return lo == hi && (lo != 0.0 || !(u == 0.0 && std::signbit(u))); }
+  static bool SameBits(double a, double b) { return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b); }
+
   double factor_[kTable];
   double inverse_[kTable];
   const float* y_ = nullptr;
-  double* y2_ = nullptr;
+  const double* y2_ = nullptr;
   uint32_t n_ = 0;
 };
+
+template <class Window>
+bool ViewUniformSpline::FitWindows(const ViewWork& work, uint32_t n, Window&& window) {
+  constexpr uint32_t L = VIEW_FIT_LANES;
+  constexpr uint32_t kLead = VIEW_FIT_LEAD;
+  const float* y = work.y;
+  double* w = work.y2;  // the window: w[k - ws] is knot k
+  if (n <= work.window) {
+    FitWhole(y, w, n);
+    window(0u, n - 1, static_cast<const double*>(w), true);
+    return true;
+  }
+  const double c = inverse_[kTable - 1];
+  const double f = factor_[kTable - 1];
+  const double bound = 16.0 * static_cast<double>(work.maxAbs);
+  const auto d = [y](uint32_t i) { return 3.0 * (y[i + 1] - 2.0 * y[i] + y[i - 1]); };
+  // The head, with the factors of the table.
+  w[0] = 0.0;
+  for (uint32_t i = 1; i < static_cast<uint32_t>(kTable); ++i) w[i] = (d(i) - 0.5 * w[i - 1]) * inverse_[i];
+  uint32_t ws = 0;                 // the window's first knot
+  uint32_t bs = kTable;            // its first swept side by side
+  double carry = w[kTable - 1];    // u[bs - 1]
+  for (;;) {
+    const uint32_t rest = n - 1 - bs;
+    const bool final = rest <= L * VIEW_FIT_STRETCH + VIEW_FIT_LEAD_MAX + 1;
+    uint32_t S = final ? rest / L : VIEW_FIT_STRETCH;
+    if (final && S >= 24) S -= (S - 8) % 16;
+    if (final && S < 2 * kLead + 1) {
+      // Too short for stretches: the end of the block in one sweep.
+      double u = carry;
+      for (uint32_t i = bs; i + 1 < n; ++i) {
+        u = (d(i) - 0.5 * u) * c;
+        w[i - ws] = u;
+      }
+      w[n - 1 - ws] = 0.0;
+      for (uint32_t k = n - 1; k-- > bs;) w[k - ws] = f * w[k + 1 - ws] + w[k - ws];
+      for (uint32_t k = bs; k-- > ws;) w[k - ws] = (k < static_cast<uint32_t>(kTable) ? factor_[k] : f) * w[k + 1 - ws] + w[k - ws];
+      for (uint32_t q = n - ws; q < n - ws + 32; ++q) w[q] = 0.0;
+      window(ws, n - 1, static_cast<const double*>(w), true);
+      return true;
+    }
+    const uint32_t be = bs + L * S;  // the knot after the last stretch
+    uint32_t off[L];                 // each stretch's first knot in the window
+    for (uint32_t l = 0; l < L; ++l) off[l] = bs - ws + l * S;
+
+    // Forward: d of the stretches, overwritten by u as the sweeps reach them. Every
+    // stretch but the first starts its sweep a lead of knots early from 0.
+    {
+      const float* yb = y + bs;
+      double* wb = w + (bs - ws);
+      const size_t count = static_cast<size_t>(be - bs);
+      for (size_t q = 0; q < count; ++q) wb[q] = 3.0 * (yb[q + 1] - 2.0 * yb[q] + yb[q - 1]);
+    }
+    double st[L];
+    {
+      uint32_t from[L];
+      for (uint32_t l = 0; l < L; ++l) {
+        from[l] = (l == 0 ? off[1] : off[l]) - kLead;  // the first's is a stand-in
+        st[l] = 0.0;
+      }
+      for (uint32_t q = 0; q < kLead; ++q)
+        for (uint32_t l = 0; l < L; ++l) st[l] = (w[from[l] + q] - 0.5 * st[l]) * c;
+    }
+    st[0] = carry;
+    for (uint32_t s = 0; s < S; ++s)
+      for (uint32_t l = 0; l < L; ++l) {
+        double& x = w[off[l] + s];
+        st[l] = (x - 0.5 * st[l]) * c;
+        x = st[l];
+      }
+    // The exact sweep through each stretch, until it meets the side-by-side one.
+    for (uint32_t l = 1; l < L; ++l) {
+      double u = w[off[l] - 1];
+      for (uint32_t s = 0; s < S; ++s) {
+        u = (d(bs + l * S + s) - 0.5 * u) * c;
+        double& x = w[off[l] + s];
+        if (SameBits(u, x)) break;
+        x = u;
+      }
+    }
+    double before[L];  // u of the knot before each stretch
+    before[0] = carry;
+    for (uint32_t l = 1; l < L; ++l) before[l] = w[off[l] - 1];
+    carry = w[be - 1 - ws];
+
+    // Past the stretches: the block's end (final), else a lead of u.
+    uint32_t ahead = be;  // u is known below this knot
+    const auto sweepAhead = [&](uint32_t to) {
+      double u = ahead > be ? w[ahead - 1 - ws] : carry;
+      for (uint32_t i = ahead; i < to; ++i) {
+        u = (d(i) - 0.5 * u) * c;
+        w[i - ws] = u;
+      }
+      ahead = to;
+    };
+    if (final) {
+      sweepAhead(n - 1);
+      w[n - 1 - ws] = 0.0;
+      for (uint32_t k = n - 1; k-- > be;) w[k - ws] = f * w[k + 1 - ws] + w[k - ws];
+    } else {
+      sweepAhead(be + kLead);
+    }
+
+    // Back substitution: each stretch's start from the bounds a lead of knots ahead.
+    double start[L];
+    bool known[L];
+    {
+      uint32_t at[L];  // the knot after each stretch, in the window
+      double lo[L], hi[L];
+      for (uint32_t l = 0; l < L; ++l) {
+        at[l] = final && l == L - 1 ? off[0] + S : off[l] + S;  // the last's is a stand-in when final
+        lo[l] = -bound;
+        hi[l] = bound;
+      }
+      for (uint32_t q = kLead - 1; q >= 1; --q)
+        for (uint32_t l = 0; l < L; ++l) {
+          const double u = w[at[l] + q];
+          lo[l] = f * lo[l] + u;
+          hi[l] = f * hi[l] + u;
+        }
+      for (uint32_t l = 0; l < L; ++l) {
+        const double u = w[at[l]];
+        known[l] = Meet(lo[l], hi[l], u);
+        start[l] = f * lo[l] + u;
+      }
+    }
+    // Bounds that have not met look as far ahead as there are u.
+    const auto settle = [&](uint32_t e, uint32_t top, double* out) {
+      double lo = -bound, hi = bound;
+      for (uint32_t k = top; --k > e;) {
+        lo = f * lo + w[k];
+        hi = f * hi + w[k];
+      }
+      *out = f * lo + w[e];
+      return Meet(lo, hi, w[e]);
+    };
+    for (uint32_t l = 0; l + 1 < L; ++l)
+      if (!known[l]) {
+        const uint32_t e = off[l] + S;
+        known[l] = settle(e, e + std::min(S, VIEW_FIT_LEAD_MAX), &start[l]);
+      }
+    if (final) {
+      start[L - 1] = w[be - ws];
+      known[L - 1] = true;
+    } else if (!known[L - 1]) {
+      sweepAhead(be + VIEW_FIT_LEAD_MAX);
+      known[L - 1] = settle(be - ws, be - ws + VIEW_FIT_LEAD_MAX, &start[L - 1]);
+      if (!known[L - 1]) {
+        // The block's second derivatives whole, for the rest of it.
+        std::unique_ptr<double[]> whole(new (std::nothrow) double[n]);
+        if (!whole) return false;
+        FitWhole(y, whole.get(), n);
+        window(ws, n - 1, static_cast<const double*>(whole.get() + ws), true);
+        return true;
+      }
+    }
+    if (!final) w[be - ws] = start[L - 1];
+    for (uint32_t l = 0; l < L; ++l) st[l] = start[l];
+    for (uint32_t s = S; s-- > 0;)
+      for (uint32_t l = 0; l < L; ++l) {
+        double& x = w[off[l] + s];
+        st[l] = f * st[l] + x;
+        x = st[l];
+      }
+    // A stretch whose bounds never met: its u again, and the exact substitution from
+    // the stretch after it until it meets the side-by-side one.
+    for (uint32_t l = L - 1; l-- > 0;) {
+      if (known[l]) continue;
+      double u = before[l];
+      for (uint32_t s = 0; s < S; ++s) {
+        u = (d(bs + l * S + s) - 0.5 * u) * c;
+        work.lane[s] = u;
+      }
+      double v = w[off[l] + S];
+      for (uint32_t s = S; s-- > 0;) {
+        v = f * v + work.lane[s];
+        double& x = w[off[l] + s];
+        if (SameBits(v, x)) break;
+        x = v;
+      }
+    }
+    if (ws == 0)
+      for (uint32_t k = kTable; k-- > 0;) w[k] = factor_[k] * w[k + 1] + w[k];
+    if (final) {
+      for (uint32_t q = n - ws; q < n - ws + 32; ++q) w[q] = 0.0;
+      window(ws, n - 1, static_cast<const double*>(w), true);
+      return true;
+    }
+    window(ws, be, static_cast<const double*>(w), false);
+    ws = be;
+    bs = be;
+  }
+}
 
 namespace viewdetail {
 
@@ -647,37 +819,50 @@ ViewSchedule ViewBlockSchedule(uint64_t rawPoints, uint32_t blockPoints, const V
 namespace viewdetail {
 
 // Sets the missing values of y[0..n-1] (magnitude 1e18 or more, or not a number)
-// to 0 and returns how many there were.
-inline uint32_t KeepOrdinates(float* y, uint32_t n) {
+// to 0 and returns how many there were; *maxAbs is raised to the largest magnitude
+// kept.
+inline uint32_t KeepOrdinates(float* y, uint32_t n, float* maxAbs) {
   uint32_t i = 0, count = 0;  // n < 2^32
+  float top = *maxAbs;
 #if defined(__x86_64__)
   const __m128 limit = _mm_set1_ps(static_cast<float>(VIEW_MISSING_VALUE));
   const __m128 sign = _mm_set1_ps(-0.0f);
   __m128i missing = _mm_setzero_si128();  // minus the count, lane by lane
+  __m128 most = _mm_setzero_ps();
   for (; i + 4 <= n; i += 4) {
     const __m128 value = _mm_loadu_ps(y + i);
-    const __m128 keep = _mm_cmplt_ps(_mm_andnot_ps(sign, value), limit);  // not a number: false
+    const __m128 size = _mm_andnot_ps(sign, value);
+    const __m128 keep = _mm_cmplt_ps(size, limit);  // not a number: false
     _mm_storeu_ps(y + i, _mm_and_ps(value, keep));
+    most = _mm_max_ps(most, _mm_and_ps(size, keep));
     missing = _mm_sub_epi32(missing, _mm_castps_si128(_mm_xor_ps(keep, _mm_castsi128_ps(_mm_set1_epi32(-1)))));
   }
   alignas(16) uint32_t lanes[4];
   _mm_store_si128(reinterpret_cast<__m128i*>(lanes), missing);
   count = lanes[0] + lanes[1] + lanes[2] + lanes[3];
+  alignas(16) float tops[4];
+  _mm_store_ps(tops, most);
+  for (float t : tops) top = t > top ? t : top;
 #endif
   for (; i < n; ++i) {
-    const bool keep = std::fabs(y[i]) < static_cast<float>(VIEW_MISSING_VALUE);
+    const float size = std::fabs(y[i]);
+    const bool keep = size < static_cast<float>(VIEW_MISSING_VALUE);
     count += keep ? 0u : 1u;
     y[i] = keep ? y[i] : 0.0f;
+    top = keep && size > top ? size : top;
   }
+  *maxAbs = top;
   return count;
 }
 
-// Makes the raw block of work (n points as read) its ordinates; the missing values
-// from fresh on (the points no block before had) are counted.
+// Makes the raw block of work (n points as read) its ordinates, with their largest
+// magnitude; the missing values from fresh on (the points no block before had) are
+// counted.
 inline uint32_t BlockOrdinates(ViewWork& work, uint32_t n, uint32_t fresh) {
   if (fresh > n) fresh = n;
-  KeepOrdinates(work.raw, fresh);
-  return KeepOrdinates(work.raw + fresh, n - fresh);
+  work.maxAbs = 0.0f;
+  KeepOrdinates(work.raw, fresh, &work.maxAbs);
+  return KeepOrdinates(work.raw + fresh, n - fresh, &work.maxAbs);
 }
 
 // Raw points of a block the levels are sampled over in turn, so that the spline's
@@ -701,36 +886,29 @@ inline void SampleLevels(LevelRun* runs, const Spline& spline, double p0, double
   }
 }
 
-// A block read ahead and fitted, waiting for the pass to reach it.
-struct ReadAhead {
-  uint64_t p0 = 0;
-  uint32_t want = 0;
-  int64_t got = -1;  // points read, -1 for a failed read
-  bool filled = false;
-  uint32_t overflows = 0;  // missing values among the points no block before had
-};
+// Works out the spline of the block of work (n points at p0, its ordinates and their
+// largest magnitude set) window by window and samples the active levels of runs
+// over each for positions below limit; false when the spline could not be worked
+// out.
+template <class Spline>
+inline bool SampleBlock(LevelRun* runs, Spline& spline, const ViewWork& work, uint32_t n, double p0, double limit,
+                        ViewLevelOut* levels) {
+  return spline.FitWindows(work, n, [&](uint32_t first, uint32_t last, const double* y2, bool final) {
+    spline.AttachWindow(work.y + first, y2, n - first);
+    const double end = p0 + static_cast<double>(last);
+    SampleLevels(runs, spline, p0 + static_cast<double>(first), final || limit < end ? limit : end, levels);
+  });
+}
 
 }  // namespace viewdetail
 
 // One pass over the raw file fd (rawPoints floats) building every level of
-// levels[0..2] whose kind is not none, with blocks of up to works[0].points points.
-// With more than one work set (up to ViewUniformSpline::kGroupMax, all of the same
-// size), the blocks the pass is going to read next, known from the sizes alone, are
-// read and fitted together ahead of their sampling; the pass samples them in its
-// own order, so every value is the one of a pass with one work set.
+// levels[0..2] whose kind is not none, with blocks of up to work.points points.
 template <class Spline>
-ViewDecimateEnd ViewDecimate(int fd, uint64_t rawPoints, ViewLevelOut* levels, ViewWork* works, int workCount,
-                             Spline& spline, const ViewDecimateHooks& hooks, ViewDecimateStats* stats) {
+ViewDecimateEnd ViewDecimate(int fd, uint64_t rawPoints, ViewLevelOut* levels, ViewWork& work, Spline& spline,
+                             const ViewDecimateHooks& hooks, ViewDecimateStats* stats) {
   using viewdetail::LevelRun;
-  using viewdetail::ReadAhead;
-  const uint32_t cap = works[0].points;
-  if (workCount > Spline::kGroupMax) workCount = Spline::kGroupMax;
-  ViewSchedule plan;
-  if (workCount > 1) plan = ViewBlockSchedule(rawPoints, cap, levels);
-  size_t planAt = 0;  // the first scheduled block not yet read ahead
-  ReadAhead ahead[Spline::kGroupMax];
-  int aheadCount = 0, aheadAt = 0;
-
+  const uint32_t cap = work.points;
   LevelRun runs[3];
   viewdetail::StartRuns(levels, runs);
   uint64_t p0 = 0;
@@ -742,61 +920,23 @@ ViewDecimateEnd ViewDecimate(int fd, uint64_t rawPoints, ViewLevelOut* levels, V
 
     const uint64_t left = rawPoints - p0;
     const uint32_t want = left < cap ? static_cast<uint32_t>(left) : cap;
-    if (aheadAt >= aheadCount || ahead[aheadAt].p0 != p0 || ahead[aheadAt].want != want) {
-      // Read the next blocks of the schedule from p0 on (only this one when p0 is
-      // not in it), each into its own work set, and fit them together.
-      while (planAt < plan.blocks.size() && plan.blocks[planAt].p0 < p0) ++planAt;
-      const bool planned = planAt < plan.blocks.size() && plan.blocks[planAt].p0 == p0 && plan.blocks[planAt].n == want;
-      aheadCount = 0;
-      aheadAt = 0;
-      const ViewWork* fit[Spline::kGroupMax];
-      uint32_t ns[Spline::kGroupMax];
-      int fitCount = 0;
-      uint64_t readEnd = countedEnd;  // as the pass will have it when it reaches block b
-      for (int b = 0; b < (planned ? workCount : 1); ++b) {
-        ReadAhead& r = ahead[b];
-        if (b == 0) {
-          r.p0 = p0;
-          r.want = want;
-        } else {
-          if (planAt + static_cast<size_t>(b) >= plan.blocks.size()) break;
-          r.p0 = plan.blocks[planAt + static_cast<size_t>(b)].p0;
-          r.want = plan.blocks[planAt + static_cast<size_t>(b)].n;
-        }
-        r.got = viewdetail::ReadBlock(fd, r.p0, works[b].raw, r.want);
-        r.filled = r.got > 0;
-        ++aheadCount;
-        if (r.filled) {
-          const uint32_t got = static_cast<uint32_t>(r.got);
-          const uint32_t fresh = readEnd > r.p0 ? static_cast<uint32_t>(std::min<uint64_t>(readEnd - r.p0, got)) : 0;
-          r.overflows = viewdetail::BlockOrdinates(works[b], got, fresh);
-          if (r.p0 + got > readEnd) readEnd = r.p0 + got;
-          fit[fitCount] = &works[b];
-          ns[fitCount++] = static_cast<uint32_t>(r.got);
-        }
-        if (r.got < static_cast<int64_t>(r.want)) break;  // a short read ends the pass there
-      }
-      if (planned) planAt += static_cast<size_t>(aheadCount);
-      if (fitCount > 0) spline.FitGroup(fit, ns, fitCount);
-    }
-    const ReadAhead& r = ahead[aheadAt];
-    const ViewWork& work = works[aheadAt];
-    ++aheadAt;
-    if (r.got < 0) return ViewDecimateEnd::ReadFailed;
-    const uint32_t n = static_cast<uint32_t>(r.got);
+    const int64_t got = viewdetail::ReadBlock(fd, p0, work.raw, want);
+    if (got < 0) return ViewDecimateEnd::ReadFailed;
+    const uint32_t n = static_cast<uint32_t>(got);
     if (n == 0) break;
     if (hooks.stop && hooks.stop()) return ViewDecimateEnd::Stopped;
 
-    if (stats) stats->overflows += r.overflows;
+    const uint32_t fresh = countedEnd > p0 ? static_cast<uint32_t>(std::min<uint64_t>(countedEnd - p0, n)) : 0;
+    const uint32_t overflows = viewdetail::BlockOrdinates(work, n, fresh);
+    if (stats) stats->overflows += overflows;
     if (p0 + n > countedEnd) countedEnd = p0 + n;
     if (stats) stats->pointsRead += n;
-    spline.Attach(work, n);
 
     const bool last = n < want || p0 + n >= rawPoints || n <= 2 * VIEW_BLOCK_MARGIN + 1;
     if (hooks.block) hooks.block(viewdetail::BlockStartOf(p0, n, last, runs));
     const double pd = static_cast<double>(p0);
     const double limit = last ? pd + n : pd + n - 1 - VIEW_BLOCK_MARGIN;
-    viewdetail::SampleLevels(runs, spline, pd, limit, levels);
+    if (!viewdetail::SampleBlock(runs, spline, work, n, pd, limit, levels)) return ViewDecimateEnd::InternalError;
     if (hooks.progress) hooks.progress(stats ? stats->pointsRead : 0);
     if (last) break;
 
@@ -809,17 +949,8 @@ ViewDecimateEnd ViewDecimate(int fd, uint64_t rawPoints, ViewLevelOut* levels, V
   return ViewDecimateEnd::Done;
 }
 
-// The pass with one work set.
-template <class Spline>
-ViewDecimateEnd ViewDecimate(int fd, uint64_t rawPoints, ViewLevelOut* levels, ViewWork& work, Spline& spline,
-                             const ViewDecimateHooks& hooks, ViewDecimateStats* stats) {
-  return ViewDecimate(fd, rawPoints, levels, &work, 1, spline, hooks, stats);
-}
-
 // Most view workers a pass uses.
 constexpr unsigned kViewWorkersMax = 16;
-// Work sets a view worker fits its blocks with, side by side, when there is room.
-constexpr int kViewWorkSetsPerWorker = 2;
 
 // The pass of ViewDecimate with the blocks of the file cut into ranges of whole
 // blocks, the ranges processed side by side: the calling thread takes the first,
@@ -828,15 +959,13 @@ constexpr int kViewWorkSetsPerWorker = 2;
 // there, worked out from the sizes (ViewBlockSchedule); a pixel that a range starts
 // inside is finished once the ranges before it are done, with its samples taken in
 // the one-thread order, so every value is the one-thread pass's. works holds
-// workCount work sets of the same size: each thread takes as many as there are for
-// every thread (up to ViewUniformSpline::kGroupMax) and fits that many blocks of
-// its range together, and up to ViewUniformSpline::kGroupMax of them fit blocks
-// together when the pass runs on one thread. workers 1, or a file the schedule cannot cut (one block, a level
-// disabled or a pass that fails on the way, an average level of pixels wider than
-// half a block), runs the one-thread pass. The hooks are called on the calling
-// thread only (block not at all when the ranges run side by side); stop is polled
-// while the workers run. A file that turns out shorter than its size said is done
-// again on one thread.
+// workCount work sets of the same size, one a thread. workers 1, or a file the
+// schedule cannot cut (one block, a level disabled or a pass that fails on the way,
+// an average level of pixels wider than half a block), runs the one-thread pass.
+// The hooks are called on the calling thread only (block not at all when the ranges
+// run side by side); stop is polled while the workers run. A file that turns out
+// shorter than its size said is done again on one thread.
 ViewDecimateEnd ViewDecimateOnWorkers(int fd, uint64_t rawPoints, ViewLevelOut* levels, ViewWork* works,
                                       int workCount, int workers, const ViewDecimateHooks& hooks,
                                       ViewDecimateStats* stats);
+

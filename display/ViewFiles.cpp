@@ -13,7 +13,6 @@
 #include <cstring>
 #include <functional>
 #include <mutex>
-#include <thread>
 
 #include "core/TypedArrays.h"
 #include "display/ViewDecimate.h"
@@ -22,6 +21,7 @@
 #include "platform/windows/Controls.h"
 #include "platform/windows/Window.h"
 #include "platform/kernel/Files.h"
+#include "platform/kernel/Sync.h"
 #include "platform/kernel/Text.h"
 #include "records/Cnv.h"
 #include "records/Dsp.h"
@@ -181,15 +181,14 @@ int32_t PrepWrite(ViewRunTable& t, int16_t chn) {
     return 0;
   }
   // A file of several blocks is cut into ranges of blocks on view workers, one a
-  // core, each fitting two blocks at a time, or has its blocks fitted a few at a
-  // time, as far as there is room for their work sets.
+  // core the process may run on, as far as there is room for their work sets.
   const uint64_t filePoints = static_cast<uint64_t>(st.st_size) / 4u;
   const uint64_t blocks = filePoints / VIEW_BLOCK_POINTS + 1;
   const uint32_t asked = ThreadCtl.View_Workers;
-  const int cores = static_cast<int>(std::clamp(asked != 0 ? asked : std::thread::hardware_concurrency(), 1u, kViewWorkersMax));
-  const int sets = static_cast<int>(
-      std::min<uint64_t>(blocks, std::max(cores * kViewWorkSetsPerWorker, ViewUniformSpline::kGroupMax)));
-  ViewWork works[kViewWorkersMax * kViewWorkSetsPerWorker];
+  const int cores = static_cast<int>(
+      std::clamp(asked != 0 ? asked : static_cast<uint32_t>(platform::CoresAllowed()), 1u, kViewWorkersMax));
+  const int sets = static_cast<int>(std::min<uint64_t>(blocks, static_cast<uint64_t>(cores)));
+  ViewWork works[kViewWorkersMax];
   const int workCount = ViewWorkAllocSets(works, sets, VIEW_BLOCK_POINTS);
   if (workCount < 1) {
     ::close(fd);

@@ -12,7 +12,9 @@
 #include <chrono>
 #include <cmath>
 #include <ctime>
+#include <latch>
 #include <random>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -20,6 +22,7 @@
 #include "core/FileIo.h"
 #include "core/TypedArrays.h"
 #include "fileproc/NoiseStats.h"
+#include "platform/kernel/Sync.h"
 #include "platform/kernel/Text.h"
 #include "records/Debug.h"
 
@@ -59,7 +62,9 @@ constexpr double kThreadWork = 4.0e6;
 
 struct Sweep {
   const double* s;
-  double* out;  // out[tau - 1]
+  float* f;   // where each size's value goes (either may be null)
+  double* d;
+  bool deviation;  // the square root of the variance
   uint32_t n;
   uint32_t half;
   std::atomic<uint32_t> next{1};
@@ -71,7 +76,12 @@ struct Sweep {
       const uint32_t first = next.fetch_add(kBatch, std::memory_order_relaxed);
       if (first > half) return;
       const uint32_t last = std::min(half, first + kBatch - 1);
-      for (uint32_t tau = first; tau <= last; ++tau) out[tau - 1] = AvarOf(s, n, tau);
+      for (uint32_t tau = first; tau <= last; ++tau) {
+        double value = AvarOf(s, n, tau);
+        if (deviation) value = std::sqrt(value);
+        if (f) f[tau - 1] = static_cast<float>(value);
+        if (d) d[tau - 1] = value;
+      }
       tick(last);
     }
   }
@@ -84,10 +94,7 @@ int32_t AllanVarDev(float* fIn, float* fOut, double* dIn, double* dOut, uint32_t
   if (Debug.DebugTraceFlag == 1) DebugTrace(1, "AllanVarDev()", DEBUG_ENTER);
   const uint32_t half = n / 2;
   double* prefix = nullptr;
-  double* result = nullptr;
-  if (QvAllocFailed(DAlloc1Dim(&prefix, n + 1)) || QvAllocFailed(DAlloc1Dim(&result, half + 1))) {
-    DFree1Dim(&prefix);
-    DFree1Dim(&result);
+  if (QvAllocFailed(DAlloc1Dim(&prefix, n + 1))) {
     core_io::Error("AllanVarDev()\n\ntmpI_dpt/tmpA_dpt/tmpB_dpt - CORE ALLOCATION ERROR");
     if (Debug.DebugTraceFlag == 1) DebugTrace(1, "AllanVarDev()", DEBUG_EXIT);
     return 0;
@@ -95,17 +102,48 @@ int32_t AllanVarDev(float* fIn, float* fOut, double* dIn, double* dOut, uint32_t
   auto value = [&](uint32_t i) { return dIn ? dIn[i] : (fIn ? static_cast<double>(fIn[i]) : 0.0); };
 
   if (half >= 1) {
+    // Each size's value goes straight to the output (the input, unless an output is
+    // given), which no longer needs the values once the prefix sums are made.
+    Sweep sweep{prefix, fOut ? fOut : fIn, dOut ? dOut : dIn, deviation == 1, n, half};
+    const double work = static_cast<double>(n) * std::log(static_cast<double>(half) + 1.0);
+    unsigned helpers = 0;
+    if (work >= kThreadWork) {
+      const unsigned cores = static_cast<unsigned>(platform::CoresAllowed());
+      helpers = std::min(cores - 1, std::max(1u, half / kBatch) - 1);
+    }
+    // The helpers start at once and bring the pages of the prefix sums in (their
+    // first writes) while the calling thread takes the mean; they sweep once the
+    // prefix sums are made.
+    std::latch pagesIn(static_cast<std::ptrdiff_t>(helpers) + 1);
+    std::latch made(1);
+    std::vector<std::thread> threads;
+    threads.reserve(helpers);
+    for (unsigned k = 0; k < helpers; ++k) {
+      const size_t from = static_cast<size_t>(n + 1) * k / helpers, to = static_cast<size_t>(n + 1) * (k + 1) / helpers;
+      try {
+        threads.emplace_back([&sweep, &pagesIn, &made, prefix, from, to] {
+          for (size_t i = from; i < to; i += 512) prefix[i] = 0.0;  // one write a page; the value stays 0
+          pagesIn.count_down();
+          made.wait();
+          sweep.Work([](uint32_t) {});
+        });
+      } catch (const std::system_error&) {
+        pagesIn.count_down();  // its share is swept by the others
+      }
+    }
+
     CompensatedSum total;
     for (uint32_t i = 0; i < n; ++i) total.Add(value(i));
     const double mean = total.Value() / static_cast<double>(n);
+    pagesIn.arrive_and_wait();
     CompensatedSum run;
     prefix[0] = 0.0;
     for (uint32_t i = 0; i < n; ++i) {
       run.Add(value(i) - mean);
       prefix[i + 1] = run.Value();
     }
+    made.count_down();
 
-    Sweep sweep{prefix, result, n, half};
     const char* kind = deviation == 1 ? "DEV" : "VAR";
     auto lastShown = std::chrono::steady_clock::now() - std::chrono::seconds(1);
     // Progress from the calling thread only: the text of the latest tenth size done,
@@ -117,29 +155,10 @@ int32_t AllanVarDev(float* fIn, float* fOut, double* dIn, double* dOut, uint32_t
       lastShown = now;
       core_io::StatusText(0, StrPrintf("ALLAN [%s]=[%u] OF [%u]", kind, last - last % 10, half));
     };
-    const double work = static_cast<double>(n) * std::log(static_cast<double>(half) + 1.0);
-    unsigned helpers = 0;
-    if (work >= kThreadWork) {
-      const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-      helpers = std::min(cores - 1, std::max(1u, half / kBatch) - 1);
-    }
-    std::vector<std::thread> threads;
-    threads.reserve(helpers);
-    for (unsigned k = 0; k < helpers; ++k) threads.emplace_back([&sweep] { sweep.Work([](uint32_t) {}); });
     sweep.Work(tick);
     for (std::thread& t : threads) t.join();
   }
-
-  if (deviation == 1)
-    for (uint32_t i = 0; i < half; ++i) result[i] = std::sqrt(result[i]);
-  float* fTarget = fOut ? fOut : fIn;
-  double* dTarget = dOut ? dOut : dIn;
-  for (uint32_t i = 0; i < half; ++i) {
-    if (fTarget) fTarget[i] = static_cast<float>(result[i]);
-    if (dTarget) dTarget[i] = result[i];
-  }
   DFree1Dim(&prefix);
-  DFree1Dim(&result);
   if (Debug.DebugTraceFlag == 1) DebugTrace(1, "AllanVarDev()", DEBUG_EXIT);
   return 1;
 }

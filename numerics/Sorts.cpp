@@ -1,5 +1,7 @@
 #include "numerics/Sorts.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "core/DebugLog.h"
@@ -60,9 +62,14 @@ void Gather(int32_t n, const int32_t* indx, T* x, T* work, int32_t width) {
   // Entries 1..n only: element 0 of a 1-based array belongs to nobody.
   const size_t stride = static_cast<size_t>(width);
   std::memcpy(work + stride, x + stride, static_cast<size_t>(n) * stride * sizeof(T));
+  if (width == 1) {
+    for (int32_t j = 1; j <= n; ++j) x[j] = work[indx[j]];
+    return;
+  }
   for (int32_t j = 1; j <= n; ++j) {
-    std::memcpy(x + static_cast<size_t>(j) * width, work + static_cast<size_t>(indx[j]) * width,
-                static_cast<size_t>(width) * sizeof(T));
+    T* to = x + static_cast<size_t>(j) * stride;
+    const T* from = work + static_cast<size_t>(indx[j]) * stride;
+    for (size_t k = 0; k < stride; ++k) to[k] = from[k];
   }
 }
 
@@ -110,15 +117,32 @@ bool ValidIndex(const char* name, int32_t n, const int32_t* indx) {
 
 bool SortTopic() { return Debug.DebugLevel.load() == DEBUG_TOPIC_SORT; }
 
+// The index of arrin[1..n] in rising order. A sort by value comes first: when every
+// key is then below the next (no two equal, none not a number), that order is the
+// only rising one and so the heap sort's too; otherwise the heap sort decides, as it
+// places equal keys its own way.
+template <typename T>
+void SortIndex(int32_t n, const T* arrin, int32_t* indx) {
+  bool plain = n >= 2;
+  for (int32_t j = 1; j <= n && plain; ++j) plain = !std::isnan(arrin[j]);
+  if (plain) {
+    for (int32_t j = 1; j <= n; ++j) indx[j] = j;
+    std::sort(indx + 1, indx + n + 1, [arrin](int32_t x, int32_t y) { return arrin[x] < arrin[y]; });
+    for (int32_t j = 1; j < n && plain; ++j) plain = arrin[indx[j]] < arrin[indx[j + 1]];
+    if (plain) return;
+  }
+  HeapIndex(n, arrin, indx);
+}
+
 }  // namespace
 
 int16_t IndexSortD(int32_t n, const double* a, int32_t* indx) {
-  HeapIndex(n, a, indx);
+  SortIndex(n, a, indx);
   return 1;
 }
 
 int16_t IndexSortF(int32_t n, const float* a, int32_t* indx) {
-  HeapIndex(n, a, indx);
+  SortIndex(n, a, indx);
   return 1;
 }
 

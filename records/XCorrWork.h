@@ -15,6 +15,9 @@ struct XCorrSet {
   std::vector<double> ctr;
   std::vector<double> wt;
   std::vector<uint32_t> equal;
+  // The two traces widened to doubles (grown as needed).
+  std::vector<double> wideA;
+  std::vector<double> wideB;
   // The radius the buffers were sized for (-1: none yet) and, for a slot, the damping
   // its weights were computed for.
   int32_t radius = -1;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/gdi/Gdi.h"
 
@@ -27,6 +28,12 @@ struct PlotCall {
   int16_t powChn = -1;  // channel of the power-normalisation file, -1 none
   HGDIOBJ oldPen = nullptr;   // the context's pen and text colour before the call,
   COLORREF oldText = 0;       // given back at its end
+  // The line shape laid out from its far left to its far right, as added into the
+  // run; built from the store `shapeOf` names and built again once a line has
+  // rebuilt that store (shapeStale).
+  std::vector<double> shape;
+  const void* shapeOf = nullptr;
+  bool shapeStale = true;
 };
 
 // Frequency of point i of the run and the run point of frequency f.

@@ -228,6 +228,18 @@ void PixelFill(Pixels& px, int64_t left, int64_t top, int64_t right, int64_t bot
   right = std::min<int64_t>(right, px.width);
   bottom = std::min<int64_t>(bottom, px.height);
   if (left >= right || top >= bottom) return;
+  // A value of four equal bytes (white, black) is set byte-wise, whole rows at once
+  // where they follow one another.
+  const uint32_t byte = value & 0xFFu;
+  if (value == byte * 0x01010101u) {
+    const size_t width = static_cast<size_t>(right - left) * sizeof(uint32_t);
+    if (left == 0 && right == px.width && px.stride == px.width) {
+      std::memset(px.data + top * px.stride, static_cast<int>(byte), width * static_cast<size_t>(bottom - top));
+      return;
+    }
+    for (int64_t y = top; y < bottom; ++y) std::memset(px.data + y * px.stride + left, static_cast<int>(byte), width);
+    return;
+  }
   for (int64_t y = top; y < bottom; ++y) std::fill(px.data + y * px.stride + left, px.data + y * px.stride + right, value);
 }
 

@@ -1,5 +1,6 @@
 #include "platform/kernel/Sync.h"
 
+#include <sched.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -537,4 +538,15 @@ BOOL TerminateThread(HANDLE thread, DWORD exitCode) {
   record->cancelRequested.store(true);
   WakeAllWaiters();
   return TRUE;
+}
+
+int platform::CoresAllowed() {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (sched_getaffinity(0, sizeof(set), &set) == 0) {
+    const int count = CPU_COUNT(&set);
+    if (count > 0) return count;
+  }
+  const unsigned hardware = std::thread::hardware_concurrency();
+  return hardware > 0 ? static_cast<int>(hardware) : 1;
 }

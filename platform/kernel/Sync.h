@@ -66,6 +66,9 @@ struct ThreadUnwind {
 // Throws ThreadUnwind if the calling thread was asked to end.
 void CancellationPoint();
 
+// The cores the process may run on (its affinity mask), at least 1.
+int CoresAllowed();
+
 // Caps every later Sleep at limit milliseconds (tests shorten the pauses of long
 // runs); INFINITE restores full sleeps. Returns the cap it replaces.
 DWORD SetSleepLimit(DWORD limit);

@@ -436,46 +436,64 @@ TEST(ViewSplineTest, BatchValuesAreTheSingleValuesBitForBit) {
   ViewWorkFree(&work);
 }
 
-// Blocks fitted side by side get every second derivative bit for bit as fitted one
-// by one: groups of two to four, of equal and of different lengths, lengths at and
-// just past the table of the sweep's factors, and groups with a block too short to
-// go along.
-TEST(ViewSplineTest, BlocksFittedSideBySideAreFittedBitForBit) {
-  const std::vector<std::vector<uint32_t>> groups = {
-      {2000, 2000}, {2000, 1999, 2000}, {1500, 2000, 65, 700}, {66, 65, 65, 66}, {64, 2000}, {2000, 3, 1000}, {7}};
-  int checked = 0;
-  for (const auto& sizes : groups) {
-    const int count = static_cast<int>(sizes.size());
-    std::vector<ViewWork> one(sizes.size()), side(sizes.size());
-    std::vector<const ViewWork*> sidePtrs;
-    for (int b = 0; b < count; ++b) {
-      ASSERT_EQ(ViewWorkAlloc(&one[b], 2000), 1);
-      ASSERT_EQ(ViewWorkAlloc(&side[b], 2000), 1);
-      for (uint32_t i = 0; i < sizes[b]; ++i) {
-        const double v = std::sin(0.37 * i + b) * (10.0 + b) + ((i * 7 + b) % 13 == 0 ? 3.5 : 0.0);
-        one[b].y[i] = static_cast<float>(v);
-        side[b].y[i] = static_cast<float>(v);
-      }
-      sidePtrs.push_back(&side[b]);
+// A long block worked out window by window gets every second derivative bit for bit
+// as the whole sweep gives it, the windows in order and without gaps: smooth data,
+// a huge spike among small values (bounds that need a long lead), long runs of zeros
+// of both signs, subnormal values, and a zero run whose pattern leaves the sign of a
+// stretch's first value open (worked out from the stretch after it, or from the
+// whole block at a window's end); lengths just past the window and with short ends.
+TEST(ViewSplineTest, WindowsGiveTheWholeSweepBitForBit) {
+  constexpr uint32_t S = VIEW_FIT_STRETCH;
+  constexpr uint32_t kWindowEnd = 64 + VIEW_FIT_LANES * S;  // the first window's last knot
+  // -0, +0, -0 around knot e in a run of zeros: u[e] is -0 after a +0.
+  const auto openSign = [](std::vector<float>& y, uint32_t e) {
+    for (uint32_t i = e - 3000; i < std::min<uint32_t>(e + 3000, static_cast<uint32_t>(y.size()) - 1); ++i) y[i] = 0.0f;
+    y[e - 1] = -0.0f;
+    y[e + 1] = -0.0f;
+  };
+  const auto fill = [&](int kind, uint32_t n) {
+    std::vector<float> y(n);
+    for (uint32_t i = 0; i < n; ++i) {
+      double v = std::sin(0.0021 * i) + 0.01 * std::sin(1.7 * i);
+      if (kind == 1) v = i == 50000 ? 9.0e17 : 1e-6 * v;
+      if (kind == 2 && (i / 7000) % 2 == 1) v = (i / 3) % 2 ? -0.0 : 0.0;
+      if (kind == 3) v *= 1e-41;
+      y[i] = static_cast<float>(v);
     }
-    ViewUniformSpline single, group;
-    group.FitGroup(sidePtrs.data(), sizes.data(), count);
-    for (int b = 0; b < count; ++b) {
-      single.Fit(one[b], sizes[b]);
-      ASSERT_EQ(std::memcmp(one[b].y2, side[b].y2, sizes[b] * sizeof(double)), 0) << "group " << count << " block " << b;
-      group.Attach(side[b], sizes[b]);
-      for (double s : {0.0, 0.5, 63.7, sizes[b] - 1.25}) {
-        const double a = single.Eval(s), c = group.Eval(s);
-        ASSERT_EQ(std::memcmp(&a, &c, sizeof(double)), 0);
-      }
-      checked += static_cast<int>(sizes[b]);
+    if (kind == 4) openSign(y, 64 + S);  // the end of the first stretch
+    if (kind == 5) openSign(y, kWindowEnd);
+    return y;
+  };
+  int windows = 0;
+  for (int kind = 0; kind < 6; ++kind)
+    for (uint32_t n : {VIEW_FIT_WINDOW + 1, 2 * kWindowEnd + 700, 2 * kWindowEnd + 2017, 3 * kWindowEnd + 1, 160007u}) {
+      const std::vector<float> y = fill(kind, n);
+      std::vector<double> whole(n);
+      ViewWork work;
+      ASSERT_EQ(ViewWorkAlloc(&work, n), 1);
+      std::copy(y.begin(), y.end(), work.raw);
+      viewdetail::BlockOrdinates(work, n, 0);
+      ViewWork full = work;
+      full.y2 = whole.data();
+      ViewUniformSpline spline;
+      spline.Fit(full, n);
+      uint32_t next = 0;
+      bool ended = false;
+      ASSERT_TRUE(spline.FitWindows(work, n, [&](uint32_t first, uint32_t last, const double* y2, bool final) {
+        ASSERT_FALSE(ended);
+        ASSERT_EQ(first, next) << "kind " << kind << " n " << n;
+        ASSERT_LT(first, last);
+        ASSERT_EQ(std::memcmp(y2, whole.data() + first, (last - first + 1) * sizeof(double)), 0)
+            << "kind " << kind << " n " << n << " window " << first << ".." << last;
+        next = last;
+        ended = final;
+        ++windows;
+      }));
+      EXPECT_TRUE(ended);
+      EXPECT_EQ(next, n - 1);
+      ViewWorkFree(&work);
     }
-    for (int b = 0; b < count; ++b) {
-      ViewWorkFree(&one[b]);
-      ViewWorkFree(&side[b]);
-    }
-  }
-  EXPECT_GT(checked, 15000);
+  EXPECT_GT(windows, 60);
 }
 
 namespace {
@@ -546,9 +564,10 @@ struct DoubleSpline {
 // used: its levels are byte for byte those of ordinates held as doubles, with
 // subnormal and huge values, zeros of both signs, values at and just below the
 // missing mark, infinities and values that are not numbers (missing ones as 0, each
-// counted), and spline values beyond the mark between huge knots.
+// counted), and spline values beyond the mark between huge knots; the block is long
+// enough to be worked out and sampled window by window.
 TEST_F(ViewFilesTest, FloatOrdinatesGiveTheLevelsOfDoubleOrdinates) {
-  const uint32_t n = 6007;
+  const uint32_t n = 2 * VIEW_FIT_WINDOW + 6007;
   const float below = std::nextafter(static_cast<float>(VIEW_MISSING_VALUE), 0.0f);
   const float awkward[] = {1.0e-40f, -1.4e-45f, 1.17549435e-38f, -0.0f, 0.0f, below, -below,
                            static_cast<float>(VIEW_MISSING_VALUE), -3.0e38f, std::numeric_limits<float>::infinity(),
@@ -672,63 +691,12 @@ TEST(ViewSampleTest, RunMaximumKeepsTheFirstOfEqualValues) {
   EXPECT_GT(checked, 15000);
 }
 
-// Blocks read ahead and fitted a few at a time give the levels of the pass that reads
-// and fits one block after the other, byte for byte; the pass stops and ends at the
-// same block (a file shorter than its given size ends the pass at its end).
-TEST_F(ViewFilesTest, BlocksReadAheadGiveTheLevelsOfOneBlockAtATime) {
-  const uint64_t n = 30011;
-  const std::string path = dir_.File("ahead.bin");
-  WriteRaw("ahead.bin", n, [](uint64_t i) {
-    return i % 997 == 5 ? 3.0e18f : static_cast<float>(std::sin(i * 0.021) + 0.2 * std::cos(i * 0.3));
-  });
-  const int fd = ::open(path.c_str(), O_RDONLY);
-  ASSERT_GE(fd, 0);
-  const double ppps[] = {0.5, 0.73, 1.0, 1.3, 2.5, 6.6667, 37.3, 1000.1};
-  int compared = 0;
-  for (uint32_t block : {VIEW_BLOCK_MIN, 1000u, 4096u})
-    for (int a = 0; a < 8; ++a)
-      for (uint64_t given : {n, n + 5000}) {  // the second: the file ends before its given size
-        std::vector<float> out[2][3];
-        ViewDecimateStats stats[2];
-        ViewDecimateEnd ends[2];
-        std::vector<uint64_t> starts[2];
-        for (int way = 0; way < 2; ++way) {
-          const int sets = way == 0 ? 1 : (a % 2 == 0 ? ViewUniformSpline::kGroupMax : 3);
-          ViewLevelOut levels[3];
-          for (int v = 0; v < 3; ++v) {
-            const double ppp = ppps[(a + 3 * v) % 8];
-            out[way][v].assign(std::max<size_t>(1, static_cast<size_t>(static_cast<double>(n) / ppp)), 0.0f);
-            levels[v] = {v == 1 ? VIEW_KIND_AVE : VIEW_KIND_MAX, ppp, static_cast<uint32_t>(out[way][v].size()),
-                         out[way][v].data()};
-          }
-          ViewWork works[ViewUniformSpline::kGroupMax];
-          ASSERT_EQ(ViewWorkAllocSets(works, sets, block), sets);
-          ViewDecimateHooks hooks;
-          hooks.block = [&](const ViewBlockStart& b) { starts[way].push_back(b.p0); };
-          ViewUniformSpline spline;
-          ends[way] = ViewDecimate(fd, given, levels, works, sets, spline, hooks, &stats[way]);
-          for (ViewWork& w : works) ViewWorkFree(&w);
-        }
-        ASSERT_EQ(ends[0], ends[1]);
-        ASSERT_EQ(starts[0], starts[1]) << "block " << block << " a " << a;
-        EXPECT_EQ(stats[0].overflows, stats[1].overflows);
-        EXPECT_EQ(stats[0].pointsRead, stats[1].pointsRead);
-        for (int v = 0; v < 3; ++v)
-          ASSERT_EQ(std::memcmp(out[0][v].data(), out[1][v].data(), out[0][v].size() * sizeof(float)), 0)
-              << "block " << block << " a " << a << " level " << v;
-        ++compared;
-      }
-  ::close(fd);
-  EXPECT_EQ(compared, 48);
-}
-
 // Levels built with the blocks cut into ranges on view workers are byte for byte
 // the levels of one thread, for every kind of range boundary: inside a pixel, at a
 // pixel's end, pixels that span whole ranges (maxima) or several blocks
 // (averages), several pixels a raw point, levels that complete inside a range and
 // levels the file ends first, missing values in the overlap of two blocks, and a
-// file that ends before its given size (done again on one thread); workers that fit
-// one block at a time or several together.
+// file that ends before its given size (done again on one thread).
 TEST_F(ViewFilesTest, RangesOnViewWorkersGiveTheLevelsOfOneThread) {
   const uint64_t n = 30011;
   const std::string path = dir_.File("ranges.bin");
@@ -760,8 +728,7 @@ TEST_F(ViewFilesTest, RangesOnViewWorkersGiveTheLevelsOfOneThread) {
               levels[v] = {ave ? VIEW_KIND_AVE : VIEW_KIND_MAX, ppp, static_cast<uint32_t>(out[way][v].size()),
                            out[way][v].data()};
             }
-            // One to three work sets a worker: blocks fitted one at a time or together.
-            const int sets = workers * (1 + (a + workers) % 3);
+            const int sets = workers;
             std::vector<ViewWork> works(static_cast<size_t>(sets));
             ASSERT_EQ(ViewWorkAllocSets(works.data(), sets, block), sets);
             ends[way] = ViewDecimateOnWorkers(fd, given, levels, works.data(), sets, way == 0 ? 1 : workers,

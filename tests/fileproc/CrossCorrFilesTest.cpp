@@ -4,6 +4,7 @@
 #include "fileproc/CrossCorrFiles.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "FileOpsFixture.h"
 #include "records/XCorrWork.h"
@@ -70,6 +71,56 @@ TEST_F(CrossCorrFilesTest, WeightsZeroProductsAndNormalisation) {
   WriteValues<float>("z", {0.0f, 0.0f, 0.0f});
   ASSERT_EQ(CrossCorrFiles(0, 0, "a", "z", "cc", 0.0, 0, 1, 0), 1);
   EXPECT_EQ(Texts().back(), "Warning: CROSS CORRELATION\n\nNORMALIZATION ZERO & DISABLED");
+}
+
+// A curve long enough to be shared among threads, its lags summed side by side, holds
+// every lag's value bit for bit as one lag at a time gives it: zeros of both signs
+// among the values, products that round to 0, weights that reach 0 (and all of a
+// group of lags), normalised and averaged.
+TEST_F(CrossCorrFilesTest, LagsSideBySideOnEveryCoreGiveTheCurveOfOneLagAtATime) {
+  const int n = 2100;
+  std::vector<float> a(n), b(n);
+  for (int i = 0; i < n; ++i) {
+    a[i] = static_cast<float>(std::sin(0.037 * i) + 0.3 * std::cos(0.71 * i));
+    b[i] = static_cast<float>(std::sin(0.037 * (i - 11)) + 0.2 * std::sin(1.3 * i));
+    if (i % 97 < 5) a[i] = i % 2 ? -0.0f : 0.0f;
+    if (i % 89 == 3) b[i] = 1e-30f;  // its products with small values round to 0
+    if (i % 89 == 4) a[i] = 1e-20f;
+  }
+  WriteValues("a", a);
+  WriteValues("b", b);
+  for (double damping : {0.01, 1.7, 0.0}) {
+    ASSERT_EQ(CrossCorrFiles(0, 0, "a", "b", "cc", damping, 0, 1, 0), 1);
+    const std::vector<float> curve = ReadValues<float>("cc");
+    ASSERT_EQ(curve.size(), 2u * n + 1);
+    double s0 = 0.0, s1 = 0.0;
+    for (int i = 0; i < n; ++i) {
+      s0 += static_cast<double>(a[i]) * a[i];
+      s1 += static_cast<double>(b[i]) * b[i];
+    }
+    for (int k = 0; k <= n; ++k) {
+      double w = 1.0 - std::fabs(static_cast<double>(k) / n) * damping;
+      const float wt = static_cast<float>(w <= 0.0 ? 0.0 : w);
+      double p = 0.0, q = 0.0;
+      int64_t np = 0, nq = 0;
+      for (int i = 0; i < n - k; ++i) {
+        const float x = a[i] * b[i + k];
+        const float y = b[i] * a[i + k];
+        if (x != 0.0f) p += x, ++np;
+        if (y != 0.0f) q += y, ++nq;
+      }
+      float up = 0.0f, down = 0.0f;
+      if (wt != 0.0f && damping <= 0.0) {
+        up = static_cast<float>(static_cast<float>(p * wt) / std::sqrt(s0 * s1));
+        down = static_cast<float>(static_cast<float>(q * wt) / std::sqrt(s0 * s1));
+      } else if (wt != 0.0f) {
+        up = np > 0 ? static_cast<float>(p * wt / static_cast<double>(np)) : 0.0f;
+        down = nq > 0 ? static_cast<float>(q * wt / static_cast<double>(nq)) : 0.0f;
+      }
+      ASSERT_EQ(std::memcmp(&curve[n + k], &up, 4), 0) << "damping " << damping << " lag " << k;
+      ASSERT_EQ(std::memcmp(&curve[n - k], &down, 4), 0) << "damping " << damping << " lag " << -k;
+    }
+  }
 }
 
 TEST_F(CrossCorrFilesTest, DifferentLengthsArePaddedOnYesAndStopOnNo) {

@@ -1,6 +1,7 @@
 #include "numerics/Sorts.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <random>
 #include <string>
@@ -46,6 +47,69 @@ TEST_F(SortsTest, IndexSortsGiveOrderingPermutations) {
       EXPECT_LE(f[ifl[j]], f[ifl[j + 1]]);
     }
   }
+}
+
+// The textbook heap-sort index of arrin[1..n].
+template <typename T>
+std::vector<int32_t> HeapSortIndex(const std::vector<T>& arrin, int32_t n) {
+  std::vector<int32_t> indx(n + 1, 0);
+  for (int32_t j = 1; j <= n; ++j) indx[j] = j;
+  if (n < 2) return indx;
+  int32_t l = (n >> 1) + 1, ir = n;
+  for (;;) {
+    int32_t indxt;
+    if (l > 1) {
+      indxt = indx[--l];
+    } else {
+      indxt = indx[ir];
+      indx[ir] = indx[1];
+      if (--ir == 1) {
+        indx[1] = indxt;
+        return indx;
+      }
+    }
+    const T q = arrin[indxt];
+    int32_t i = l, j = l << 1;
+    while (j <= ir) {
+      if (j < ir && arrin[indx[j]] < arrin[indx[j + 1]]) ++j;
+      if (q < arrin[indx[j]]) {
+        indx[i] = indx[j];
+        i = j;
+        j += j;
+      } else {
+        j = ir + 1;
+      }
+    }
+    indx[i] = indxt;
+  }
+}
+
+// The index is the heap sort's own, equal keys placed its way: keys all different,
+// many equal, zeros of both signs and values that are not numbers, in both
+// precisions.
+TEST_F(SortsTest, IndexSortPlacesEqualKeysAsTheHeapSortDoes) {
+  std::mt19937 gen(7);
+  int kinds = 0;
+  for (int n : {2, 5, 64, 1000, 4097})
+    for (int kind = 0; kind < 4; ++kind) {
+      std::vector<double> d(n + 1);
+      std::vector<float> f(n + 1);
+      for (int i = 1; i <= n; ++i) {
+        double v = static_cast<double>(gen()) / 4294967296.0 * 1000.0;  // all different
+        if (kind == 1) v = static_cast<double>(gen() % 9);                // many equal
+        if (kind == 2 && i % 5 == 0) v = (i % 10 == 0) ? -0.0 : 0.0;
+        if (kind == 3 && i % 97 == 1) v = std::nan("");
+        d[i] = v;
+        f[i] = static_cast<float>(v);
+      }
+      std::vector<int32_t> id(n + 1), ifl(n + 1);
+      ASSERT_EQ(IndexSortD(n, d.data(), id.data()), 1);
+      ASSERT_EQ(IndexSortF(n, f.data(), ifl.data()), 1);
+      ASSERT_EQ(id, HeapSortIndex(d, n)) << "n " << n << " kind " << kind;
+      ASSERT_EQ(ifl, HeapSortIndex(f, n)) << "n " << n << " kind " << kind;
+      ++kinds;
+    }
+  EXPECT_EQ(kinds, 20);
 }
 
 TEST_F(SortsTest, IndexSortOfOneOrNoElement) {
