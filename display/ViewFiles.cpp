@@ -218,7 +218,12 @@ int32_t PrepWrite(ViewRunTable& t, int16_t chn) {
       ::close(fd);
       for (ViewWork& work : works) ViewWorkFree(&work);
       FreeAll(fresh);
-      t.Chn_DspStat[chn] = 0;
+      // A stop that is part of a restart leaves the channel shown, so that the run
+      // after it builds the channel's views; any other end takes it off the display.
+      if (end == ViewDecimateEnd::Stopped && ThreadCtl.View_StopRestart != 0)
+        t.Stopped_For_Restart = true;
+      else
+        t.Chn_DspStat[chn] = 0;
       switch (end) {
         case ViewDecimateEnd::Stopped:
           SetEvent(ThreadCtl.View_StoppedEvent);

@@ -21,6 +21,7 @@ struct ThreadCtlRecord {
   Shared<uint32_t> View_Rerun{0};      // 1: a run was asked for while another one ran; it runs next
   Shared<DWORD> View_RunThreadId{0};   // thread of the run under way, 0 when none
   Shared<uint32_t> View_Workers{0};    // view workers a view-file build uses; 0: one a core
+  Shared<uint32_t> View_StopRestart{0};  // 1: the stop asked for is part of a restart; the stopped run leaves the display as it was
   // Operation-sequence thread.
   HANDLE OpSeq_Thread = nullptr;
   DWORD OpSeq_ThreadId = 0;
