@@ -12,6 +12,7 @@
 #include "convert/FtmwDialog.h"
 #include "convert/CalNormLinDialog.h"
 #include "convert/FileConversionDialog.h"
+#include "convert/OpSeq.h"
 #include "core/DebugLog.h"
 #include "display/Coords.h"
 #include "display/DisplayDialogs.h"
@@ -30,6 +31,7 @@
 #include "records/Debug.h"
 #include "records/Dsp.h"
 #include "records/Sim.h"
+#include "records/ThreadCtl.h"
 #include "records/Win.h"
 #include "resources/Dialogs.h"
 #include "resources/Glyphs.h"
@@ -50,7 +52,11 @@ void ModalDialog(HWND window, int templateId, DLGPROC procedure, const char* tag
 
 void ExitCommand(HWND window, uint32_t update) {
   Sim.Upd_Stat = update;
-  if (MainQuitSave(window) == 1) DestroyWindow(window);
+  if (MainQuitSave(window) != 1) return;
+  // A running operation sequence ends at its next block or command first, with its log
+  // written, never in the middle of an output.
+  if (ThreadCtl.OpSeq_Alive != 0) CnvOperationSequenceStop();
+  DestroyWindow(window);
 }
 
 // The scroll printout on the impact printer, after its options dialog ended with PRINT.

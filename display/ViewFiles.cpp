@@ -330,14 +330,7 @@ namespace {
 
 // Runs fn where the records belong: on the main window's thread, or on the caller's
 // when there is no main window (or it is gone); always under ViewAryLock.
-void OnRecordsThread(const std::function<void()>& fn) {
-  const std::function<void()> locked = [&fn] {
-    std::lock_guard<std::mutex> guard(ViewAryLock);
-    fn();
-  };
-  const HWND main = Win.hWnd_Main;
-  if (!main || !platform::RunOnWindowThread(main, locked)) locked();
-}
+void OnRecordsThread(const std::function<void()>& fn) { platform::RunLockedOnWindowThread(Win.hWnd_Main, ViewAryLock, fn); }
 
 template <class T, size_t N>
 void CopyChanged(T (&to)[N], const T (&from)[N], const T (&before)[N]) {

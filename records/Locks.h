@@ -18,3 +18,8 @@ extern CRITICAL_SECTION SimReadLock;    // held around reading a simulation file
 // for a swap or a copy, never across a wait, a message or a file operation, so it is
 // a plain mutex that needs no creation at start-up.
 extern std::mutex ViewAryLock;
+
+// Held while the operation sequence hands its changes of the conversion record back
+// to the shared record, and while the FILE CONVERSION dialog stores its fields there.
+// Held for the copy only, never across a wait or a message.
+extern std::mutex CnvPublishLock;
