@@ -27,6 +27,7 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/windows/Menu.h"
 #include "platform/windows/MessageBox.h"
+#include "platform/kernel/Sync.h"
 #include "platform/kernel/Text.h"
 #include "records/Debug.h"
 #include "records/Dsp.h"
@@ -455,6 +456,12 @@ HWND CreateToolBarStatusBar(HWND parent) {
   }
   if (toolbar) ShowWindow(toolbar, SW_SHOW);
   return toolbar;
+}
+
+bool ProgramWorkersBusy() {
+  const bool viewThreadAlive =
+      ThreadCtl.View_Thread != nullptr && WaitForSingleObject(ThreadCtl.View_Thread, 0) == WAIT_TIMEOUT;
+  return ThreadCtl.View_Busy != 0 || ThreadCtl.View_Running != 0 || viewThreadAlive || ThreadCtl.OpSeq_Alive != 0;
 }
 
 int32_t MainQuitSave(HWND window) {

@@ -173,8 +173,9 @@ TEST_F(MainWindowTest, ClosingTheWindowTurnsTheUpdateFlagOn) {
   EXPECT_TRUE(QuitPosted());
 }
 
-// Closing the program while an operation sequence runs ends the sequence at its next
-// command first: its thread has ended and its log is written when the window goes.
+// Closing the program while an operation sequence runs (also after a command cleared
+// its running flag) ends the sequence at its next command first: its thread has ended
+// and its log is written when the window goes.
 TEST_F(MainWindowTest, ClosingWhileASequenceRunsEndsItFirstWithItsLog) {
   Cnv = CnvRecord{};
   StrCopy(Dsp.Data_Dir, dir_.Path().c_str());  // the folder the sequence works in
@@ -188,6 +189,9 @@ TEST_F(MainWindowTest, ClosingWhileASequenceRunsEndsItFirstWithItsLog) {
   ASSERT_EQ(FunctionThreadCreate(&CnvOperationSequence), 1);
   HANDLE thread = ThreadCtl.OpSeq_Thread;
   ASSERT_TRUE(drv::PumpUntil([&] { return std::filesystem::exists(Path("b100.bin")); }, 60000));
+  // A failed pool alignment clears the running flag while the sequence goes on.
+  ThreadCtl.OpSeq_Running = 0;
+  EXPECT_TRUE(ProgramWorkersBusy());
   HWND main = Win.hWnd_Main;
   SendMessage(main, WM_CLOSE, 0, 0);
   EXPECT_FALSE(IsWindow(main));
