@@ -71,6 +71,7 @@ void ReadULong(HWND d, int id, uint32_t* field) {
 // ---- refresh --------------------------------------------------------------------------------
 
 void Refresh(HWND d) {
+  std::lock_guard<std::recursive_mutex> lock(CnvPublishLock);  // see Store
   const bool stat = Cnv.Lim_Stat[kSlot] == 1;
   CheckDlgButton(d, IDC_CNV_STAT, stat ? BST_CHECKED : BST_UNCHECKED);
   ShowLong(d, IDC_CNV_LOWLIM, Win.Pt_Lim[kSlot][0]);
@@ -133,7 +134,7 @@ void StoreFields(HWND d);
 
 // The running sequence hands its changes back under the same lock.
 void Store(HWND d) {
-  std::lock_guard<std::mutex> lock(CnvPublishLock);
+  std::lock_guard<std::recursive_mutex> lock(CnvPublishLock);
   StoreFields(d);
 }
 

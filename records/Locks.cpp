@@ -6,4 +6,4 @@ CRITICAL_SECTION SimSpareLock;
 CRITICAL_SECTION SimPlotLock;
 CRITICAL_SECTION SimReadLock;
 std::mutex ViewAryLock;
-std::mutex CnvPublishLock;
+std::recursive_mutex CnvPublishLock;
