@@ -225,7 +225,9 @@ int32_t WorkFileWin95(int16_t mode, HWND owner) {
     }
     MainWindowTitleSet();
     FileDialogCurrentFolder(1);
-    if (viewStopped) DisplayViewRestart();
+    // An opened working file has its views prepared (its channels' files may be newer
+    // than their view files, and the arrays in memory are the former file's).
+    if (viewStopped || (!save && result == 1)) DisplayViewRestart();
   }
   RepaintWindow("FD_0P", Win.hWnd_Main, TRUE);
   return result;

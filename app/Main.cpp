@@ -76,11 +76,7 @@ platform::IdleResult StartScriptWhenReady(void* context) {
   request->started = true;
   platform::ScriptOptions options;
   options.mainWindow = Win.hWnd_Main;
-  options.busy = [] {
-    const bool viewThreadAlive =
-        ThreadCtl.View_Thread != nullptr && WaitForSingleObject(ThreadCtl.View_Thread, 0) == WAIT_TIMEOUT;
-    return ThreadCtl.View_Busy != 0 || ThreadCtl.View_Running != 0 || viewThreadAlive || ThreadCtl.OpSeq_Running != 0;
-  };
+  options.busy = [] { return ProgramWorkersBusy(); };
   options.childWindow = [](int channel, int kind) -> HWND {
     if (channel < 0 || channel >= WIN_CHN || kind < 0 || kind >= WIN_KINDS) return nullptr;
     return Win.hWnd_Child[channel][kind];

@@ -12,6 +12,7 @@
 #include "convert/FtmwDialog.h"
 #include "convert/CalNormLinDialog.h"
 #include "convert/FileConversionDialog.h"
+#include "convert/OpSeq.h"
 #include "core/DebugLog.h"
 #include "display/Coords.h"
 #include "display/DisplayDialogs.h"
@@ -26,10 +27,12 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/windows/Menu.h"
 #include "platform/windows/MessageBox.h"
+#include "platform/kernel/Sync.h"
 #include "platform/kernel/Text.h"
 #include "records/Debug.h"
 #include "records/Dsp.h"
 #include "records/Sim.h"
+#include "records/ThreadCtl.h"
 #include "records/Win.h"
 #include "resources/Dialogs.h"
 #include "resources/Glyphs.h"
@@ -50,7 +53,11 @@ void ModalDialog(HWND window, int templateId, DLGPROC procedure, const char* tag
 
 void ExitCommand(HWND window, uint32_t update) {
   Sim.Upd_Stat = update;
-  if (MainQuitSave(window) == 1) DestroyWindow(window);
+  if (MainQuitSave(window) != 1) return;
+  // A running operation sequence ends at its next block or command first, with its log
+  // written, never in the middle of an output.
+  if (ThreadCtl.OpSeq_Alive != 0) CnvOperationSequenceStop();
+  DestroyWindow(window);
 }
 
 // The scroll printout on the impact printer, after its options dialog ended with PRINT.
@@ -454,6 +461,12 @@ HWND CreateToolBarStatusBar(HWND parent) {
   }
   if (toolbar) ShowWindow(toolbar, SW_SHOW);
   return toolbar;
+}
+
+bool ProgramWorkersBusy() {
+  const bool viewThreadAlive =
+      ThreadCtl.View_Thread != nullptr && WaitForSingleObject(ThreadCtl.View_Thread, 0) == WAIT_TIMEOUT;
+  return ThreadCtl.View_Busy != 0 || ThreadCtl.View_Running != 0 || viewThreadAlive || ThreadCtl.OpSeq_Alive != 0;
 }
 
 int32_t MainQuitSave(HWND window) {

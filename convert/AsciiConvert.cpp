@@ -124,9 +124,11 @@ bool FileHasData(const char* name) {
   return in.Open(name) && in.SizeBytes() >= 4;
 }
 
-// Rewrites a merge target whose values were taken at the working data's step on the
-// output step. Returns 1, or 0 after a message.
-int32_t Regrid(int k, double res) {
+// Reads a merge target into values, its values taken at the working data's step and
+// put on the output step. The file itself is left as it is: the merge writes it once,
+// through its temporary file, so a failed merge keeps the old data. Returns 1, or 0
+// after a message.
+int32_t Regrid(int k, double res, std::vector<float>& values) {
   const char* name = Cnv.Asc_OutFlnm[k];
   std::vector<float> old;
   if (!ReadFloats(name, old)) {
@@ -135,7 +137,7 @@ int32_t Regrid(int k, double res) {
   }
   const int64_t m = static_cast<int64_t>(old.size());
   const double step = std::fabs(Dsp.Frq_Stp);
-  Cnv.Asc_OutSz[k] = static_cast<uint32_t>(m);
+  values = std::move(old);
   // A file of one value or an unknown step has no spacing to convert from.
   if (m < 2 || !(step > 0.0) || !std::isfinite(step)) return 1;
   // The file spans (m - 1) steps; the new grid spans the same range.
@@ -145,12 +147,12 @@ int32_t Regrid(int k, double res) {
   const auto n = static_cast<int64_t>(mNew);
   core_io::StatusText(0, StrPrintf("[%ld] RELINEARIZING FILE [%s]", static_cast<long>(k + 1), name));
   std::vector<double> x, y, y2;
-  std::vector<float> values;
+  std::vector<float> regridded;
   try {
     x.resize(static_cast<size_t>(m + 1));
     y.resize(static_cast<size_t>(m + 1));
     y2.resize(static_cast<size_t>(m + 1));
-    values.resize(static_cast<size_t>(n));
+    regridded.resize(static_cast<size_t>(n));
   } catch (const std::bad_alloc&) {
     core_io::Error(StrPrintf("CnvA2BFile()/i_frq_dpt/i_itn_dpt/f2i_dpt/o_itn_fpt - CORE ALLOCATION ERROR\n\nIN SZ=[%ld] OUT SZ=[%ld]",
                        static_cast<long>(m), static_cast<long>(n)));
@@ -158,20 +160,15 @@ int32_t Regrid(int k, double res) {
   }
   for (int64_t i = 0; i < m; ++i) {
     x[static_cast<size_t>(i + 1)] = static_cast<double>(i) * step;
-    y[static_cast<size_t>(i + 1)] = old[static_cast<size_t>(i)];
+    y[static_cast<size_t>(i + 1)] = values[static_cast<size_t>(i)];
   }
   if (DSpline(x.data(), y.data(), static_cast<int32_t>(m), SPLINE_NATURAL, SPLINE_NATURAL, y2.data(), 0) != 1) return 0;
   for (int64_t j = 0; j < n; ++j) {
     double v = 0.0;
     DSplint(x.data(), y.data(), y2.data(), static_cast<int32_t>(m), static_cast<double>(j) * res, &v);
-    values[static_cast<size_t>(j)] = static_cast<float>(v);
+    regridded[static_cast<size_t>(j)] = static_cast<float>(v);
   }
-  if (!WriteFloats(name, values)) {
-    core_io::Warning(StrPrintf("ASCII (TXT) INPUT\n\n[%ld] FAILED TO CREATE BINARY FILE=[%s] FOR WRITING\n\nABORTING",
-                         static_cast<long>(k + 1), name));
-    return 0;
-  }
-  Cnv.Asc_OutSz[k] = static_cast<uint32_t>(n);
+  values = std::move(regridded);
   return 1;
 }
 
@@ -336,16 +333,18 @@ int32_t Convert(core_io::LineIn& in, int16_t mode, int16_t autodetect, int16_t i
   }
   if (mode != 2) return 1;
 
-  // Conversion: merge targets on the output step first.
+  // Conversion: merge targets read, on the output step, first.
+  std::vector<float> existing[3];
+  bool merged[3] = {};
   for (int k = 0; k < 3; ++k) {
     if (!UsedColumn(k) || Cnv.Asc_Add[k] == 0 || !FileHasData(Cnv.Asc_OutFlnm[k])) continue;
-    if (Regrid(k, res) == 0) return 0;
+    if (Regrid(k, res, existing[k]) == 0) return 0;
+    merged[k] = true;
   }
 
   // Targets: an existing file merged into, or overwritten.
   const std::string inBase = BaseName(Cnv.Ascii_Flnm);
   const std::string inPath = platform::MapPath(Cnv.Ascii_Flnm);
-  std::vector<float> existing[3];
   for (int k = 0; k < 3; ++k) {
     if (!UsedColumn(k)) continue;
     const char* name = Cnv.Asc_OutFlnm[k];
@@ -353,12 +352,8 @@ int32_t Convert(core_io::LineIn& in, int16_t mode, int16_t autodetect, int16_t i
       core_io::Warning(StrPrintf("INPUT & OUTPUT [%ld] FILES [%s] HAVE THE SAME NAME\n\nABORTING", static_cast<long>(k + 1), name));
       return 0;
     }
-    if (Cnv.Asc_Add[k] != 0 && FileHasData(name)) {
+    if (merged[k]) {
       core_io::StatusText(0, StrPrintf("ADDING TO BINARY FILE [%s]", name));
-      if (!ReadFloats(name, existing[k])) {
-        core_io::Warning(StrPrintf("FAILED TO OPEN BINARY [%ld] FILE [%s]\n\nABORTING", static_cast<long>(k + 1), name));
-        return 0;
-      }
     } else {
       core_io::StatusText(0, StrPrintf("OVERWRITING BINARY FILE [%s]", name));
       Cnv.Asc_Add[k] = 0;
@@ -424,7 +419,7 @@ int32_t Convert(core_io::LineIn& in, int16_t mode, int16_t autodetect, int16_t i
           "SCAN FIELD ERROR ON LINE [%ld]\nSTRING=\n%s\n\nABORT CONVERSION [YES] | CONTINUE TO NEXT [NO] | CONTINUE WITH NO "
           "PROMPT [CANCEL]?\n\nSCAN CNT [%ld] & REQUIRED FIELDS [%ld] ARE DIFFERENT\nCONVERSION STRING=[%s]",
           static_cast<long>(line), piece.c_str(), static_cast<long>(got), static_cast<long>(required), fmtText.c_str());
-      const int answer = MessageBox(Win.hWnd_Main, q.c_str(), "Question", core_io::kQuestionStyle | MB_YESNOCANCEL);
+      const int answer = core_io::AskYesNoCancel(q);
       if (answer == IDYES) return 0;
       if (answer == IDCANCEL) noPrompt = true;
       continue;

@@ -199,8 +199,7 @@ void OutputChoice(int row) {
   if (size != 0) {
     if (Cnv.Asc_Add[k] == 0) {
       const int answer =
-          MessageBox(Win.hWnd_Main, StrPrintf("FILE [%s] EXISTS\n\nADD TO [YES] | OVERWRITE [NO] | ABORT [CANCEL]", name).c_str(),
-                     "Question", core_io::kQuestionStyle | MB_YESNOCANCEL);
+          core_io::AskYesNoCancel(StrPrintf("FILE [%s] EXISTS\n\nADD TO [YES] | OVERWRITE [NO] | ABORT [CANCEL]", name));
       if (answer == IDNO) {
         Cnv.Asc_Add[k] = 0;
         return;
@@ -391,10 +390,8 @@ void Convert(HWND d) {
   if (Cnv.Asc_Stick == 0 && Cnv.Asc_Add[row - 1] == 0 && Cnv.Asc_OutRes != 0.0 && Cnv.Asc_InRes != 0.0) {
     const double ratio = std::fabs(Cnv.Asc_OutRes / Cnv.Asc_InRes);
     if (ratio > 5.0 || 1.0 / ratio > 5.0) {
-      const int answer = MessageBox(Win.hWnd_Main,
-                                    "INPUT & OUTPUT RESOLUTIONS DIFFER BY MORE THAN FIVE FOLD\n\nCONTINUE [YES] | USE "
-                                    "INPUT RES [NO] | ABORT [CANCEL]?",
-                                    "Question", core_io::kQuestionStyle | MB_YESNOCANCEL);
+      const int answer = core_io::AskYesNoCancel(
+          "INPUT & OUTPUT RESOLUTIONS DIFFER BY MORE THAN FIVE FOLD\n\nCONTINUE [YES] | USE INPUT RES [NO] | ABORT [CANCEL]?");
       if (answer == IDCANCEL) return;
       if (answer == IDNO) Cnv.Asc_OutRes = Cnv.Asc_InRes;
     }

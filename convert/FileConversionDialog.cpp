@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <mutex>
 #include <string>
 
 #include "convert/DialogFields.h"
@@ -24,6 +25,7 @@
 #include "platform/kernel/Text.h"
 #include "records/Cnv.h"
 #include "records/Dsp.h"
+#include "records/Locks.h"
 #include "records/ThreadCtl.h"
 #include "records/Win.h"
 
@@ -69,6 +71,7 @@ void ReadULong(HWND d, int id, uint32_t* field) {
 // ---- refresh --------------------------------------------------------------------------------
 
 void Refresh(HWND d) {
+  std::lock_guard<std::recursive_mutex> lock(CnvPublishLock);  // see Store
   const bool stat = Cnv.Lim_Stat[kSlot] == 1;
   CheckDlgButton(d, IDC_CNV_STAT, stat ? BST_CHECKED : BST_UNCHECKED);
   ShowLong(d, IDC_CNV_LOWLIM, Win.Pt_Lim[kSlot][0]);
@@ -127,7 +130,15 @@ void Refresh(HWND d) {
 
 // ---- store ----------------------------------------------------------------------------------
 
+void StoreFields(HWND d);
+
+// The running sequence hands its changes back under the same lock.
 void Store(HWND d) {
+  std::lock_guard<std::recursive_mutex> lock(CnvPublishLock);
+  StoreFields(d);
+}
+
+void StoreFields(HWND d) {
   Cnv.Lim_Stat[kSlot] = IsDlgButtonChecked(d, IDC_CNV_STAT) == BST_CHECKED ? 1 : 0;
   ReadLong(d, IDC_CNV_LOWLIM, &Win.Pt_Lim[kSlot][0]);
   ReadLong(d, IDC_CNV_HIGHLIM, &Win.Pt_Lim[kSlot][1]);
@@ -160,39 +171,29 @@ void Store(HWND d) {
 
 // ---- the operation-sequence thread ---------------------------------------------------------
 
-// Asks the running operation sequence to stop and waits until it has: it ends at its
-// next block or command, never in the middle of writing a file. The wait keeps
-// serving what other threads send to this one.
-void StopOperationSequence() {
-  HANDLE thread = ThreadCtl.OpSeq_Thread;
-  if (thread && WaitForSingleObject(thread, 0) == WAIT_TIMEOUT) {
-    ThreadCtl.OpSeq_Stop = 1;
-    WaitForSingleObject(thread, INFINITE);
-  }
-  ThreadCtl.OpSeq_Stop = 0;
-  ThreadCtl.OpSeq_Running = 0;
-}
-
 // Starts the interpreter; 1 started, 0 not (after a box).
 int32_t StartOperationSequence() {
   ThreadCtl.OpSeq_Stop = 0;
-  // Raised before the start: a run that ends at once clears it itself, and must not
-  // find it raised again after it has gone.
+  // Raised before the start: a run that ends at once clears them itself, and must not
+  // find them raised again after it has gone.
   ThreadCtl.OpSeq_Running = 1;
+  ThreadCtl.OpSeq_Alive = 1;
   const int32_t started = FunctionThreadCreate(&CnvOperationSequence);
-  if (started != 1) ThreadCtl.OpSeq_Running = 0;
+  if (started != 1) ThreadCtl.OpSeq_Running = ThreadCtl.OpSeq_Alive = 0;
   return started;
 }
 
 // OP SEQ: returns true when the last result was set (a run was started or stopped).
+// A sequence runs until its thread ends, whatever its commands cleared; it ends at its
+// next block or command, never in the middle of writing a file.
 bool OperationSequenceButton(DialogState* s) {
-  if (ThreadCtl.OpSeq_Running == 1) {
+  if (ThreadCtl.OpSeq_Alive == 1) {
     const int answer = MessageBox(Win.hWnd_Main,
                                   "OPSEQ THREAD RUNNING\n\nCONTINUE THREAD [YES] | ABORT THREAD & RERUN OPSEQ [NO] | "
                                   "ABORT THREAD ONLY [CANCEL]",
                                   "Question", MB_SYSTEMMODAL | MB_ICONQUESTION | MB_YESNOCANCEL);
     if (answer == IDYES) return false;
-    StopOperationSequence();
+    CnvOperationSequenceStop();
     if (answer == IDNO) {
       s->lastResult = StartOperationSequence();
     } else {

@@ -6,7 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <type_traits>
 
 #include "convert/OpSeqInternal.h"
 #include "core/DebugLog.h"
@@ -16,9 +20,12 @@
 #include "platform/kernel/Process.h"
 #include "platform/kernel/Text.h"
 #include "platform/kernel/TextFile.h"
+#include "platform/kernel/Sync.h"
 #include "platform/windows/MessageBox.h"
+#include "platform/windows/Window.h"
 #include "records/Cnv.h"
 #include "records/Debug.h"
+#include "records/Locks.h"
 #include "records/ThreadCtl.h"
 #include "records/Win.h"
 
@@ -212,6 +219,43 @@ bool ChooseCommandFile(std::string* chosen) {
   return true;
 }
 
+// Runs fn where the shared records belong: on the main window's thread (on the
+// caller's when there is none), under CnvPublishLock.
+void OnRecordsThread(const std::function<void()>& fn) { platform::RunLockedOnWindowThread(Win.hWnd_Main, CnvPublishLock, fn); }
+
+// The run's own conversion record: a copy of the shared one taken when the run starts,
+// which this thread (and the pool workers it starts) works on. Publish hands back to the
+// shared record what the run changed since the last hand-over, byte by byte, so a
+// field that the dialogs stored meanwhile and the run did not change keeps their value.
+class RunRecord {
+ public:
+  RunRecord() : copy_(std::make_unique<CnvRecord>()), base_(std::make_unique<CnvRecord>()) {
+    OnRecordsThread([this] { *copy_ = CnvShared; });
+    *base_ = *copy_;
+    CnvThreadCopy = copy_.get();
+  }
+  ~RunRecord() { CnvThreadCopy = nullptr; }
+  RunRecord(const RunRecord&) = delete;
+  RunRecord& operator=(const RunRecord&) = delete;
+
+  void Publish() {
+    const auto* now = reinterpret_cast<const unsigned char*>(copy_.get());
+    auto* before = reinterpret_cast<unsigned char*>(base_.get());
+    if (std::memcmp(now, before, sizeof(CnvRecord)) == 0) return;
+    OnRecordsThread([now, before] {
+      auto* shared = reinterpret_cast<unsigned char*>(&CnvShared);
+      for (size_t i = 0; i < sizeof(CnvRecord); ++i)
+        if (now[i] != before[i]) shared[i] = now[i];
+    });
+    std::memcpy(before, now, sizeof(CnvRecord));
+  }
+
+ private:
+  std::unique_ptr<CnvRecord> copy_;
+  std::unique_ptr<CnvRecord> base_;
+};
+static_assert(std::is_trivially_copyable_v<CnvRecord>, "the run's record is handed back byte by byte");
+
 }  // namespace
 
 void Run::LogLine(const std::string& text) {
@@ -248,7 +292,12 @@ void Run::Fail(const std::string& text) {
 
 DWORD CnvOperationSequence(void* /*parameter*/) {
   using namespace opseq;
+  // The sequence runs until this routine has ended, whatever a command clears.
+  struct AliveUntilTheEnd {
+    ~AliveUntilTheEnd() { ThreadCtl.OpSeq_Alive = 0; }
+  } alive;
   if (Debug.DebugTraceFlag == 1) DebugTrace(1, "CnvOperationSequence()", DEBUG_ENTER);
+  RunRecord record;
   Run run;
   Blocks blocks;
   platform::TextFileReader cmd(kLineCap);
@@ -257,6 +306,7 @@ DWORD CnvOperationSequence(void* /*parameter*/) {
   run.log = &log;
   std::string name;
   run.going = ChooseCommandFile(&name);
+  record.Publish();  // the command file that runs, for the dialog to show
   if (run.going && !cmd.Open(name.c_str())) {
     core_io::Warning(StrPrintf(
         "FAILED TO OPEN ASCII OPERATIONAL SEQUENCE COMMAND FILE [%s] FOR READING\n\nABORTING", name.c_str()));
@@ -303,10 +353,23 @@ DWORD CnvOperationSequence(void* /*parameter*/) {
     run.args = line;
     run.ReadArgs();
     CommandHandler(index)(run);
+    record.Publish();
   }
   if (blocks.automatic == 1) core_io::Info(blocks.summary);
   run.CloseFiles();
+  record.Publish();
   ThreadCtl.OpSeq_Running = 0;
   if (Debug.DebugTraceFlag == 1) DebugTrace(1, "CnvOperationSequence()", DEBUG_EXIT);
   return 1;
+}
+
+void CnvOperationSequenceStop() {
+  HANDLE thread = ThreadCtl.OpSeq_Thread;
+  if (thread && WaitForSingleObject(thread, 0) == WAIT_TIMEOUT) {
+    ThreadCtl.OpSeq_Stop = 1;
+    WaitForSingleObject(thread, INFINITE);
+  }
+  ThreadCtl.OpSeq_Stop = 0;
+  ThreadCtl.OpSeq_Running = 0;
+  ThreadCtl.OpSeq_Alive = 0;
 }

@@ -16,8 +16,14 @@ constexpr int32_t OPSEQ_HANDLERS = 100;
 // The keywords in index order, each zero-padded to 50 characters.
 extern const char OpSeqKeywordTable[OPSEQ_KEYWORDS][50];
 
-// Thread routine (started through FunctionThreadCreate by OP SEQ); result 1.
+// Thread routine (started through FunctionThreadCreate by OP SEQ); result 1. The run
+// works on its own copy of the conversion record and hands its changes back after the
+// choice of the command file, after every command and at its end.
 DWORD CnvOperationSequence(void* parameter);
+// Asks a running sequence to stop at its next block or command and waits until its
+// thread has ended (the wait services what other threads send to the caller); then
+// nothing runs. Used by OP SEQ and when the program quits.
+void CnvOperationSequenceStop();
 
 // Index of keyword in the table (exact, case matters), -1 when it is not there.
 int32_t OpSeqKeywordIndex(const char* keyword);

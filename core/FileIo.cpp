@@ -24,6 +24,7 @@ void Info(const std::string& text) { MessageBox(Win.hWnd_Main, text.c_str(), "In
 bool AskYesNo(const std::string& text) {
   return MessageBox(Win.hWnd_Main, text.c_str(), "Question", kQuestionStyle) == IDYES;
 }
+int AskYesNoCancel(const std::string& text) { return MessageBox(Win.hWnd_Main, text.c_str(), "Question", kQuestion3Style); }
 
 void StatusText(int32_t part, const std::string& text) {
   if (Win.hWnd_StatusBar)

@@ -11,20 +11,28 @@
 #include <string>
 
 #include "platform/kernel/WinTypes.h"
+#include "platform/windows/MessageBox.h"
 
 namespace core_io {
 
 // ---- boxes owned by the main window ---------------------------------------------------
-constexpr UINT kWarningStyle = 0x1030;   // system-modal, exclamation
-constexpr UINT kErrorStyle = 0x1010;     // system-modal, hand
-constexpr UINT kInfoStyle = 0x1040;      // system-modal, information
-constexpr UINT kQuestionStyle = 0x1024;  // system-modal, question, Yes/No
+// Each style is built from its modality, icon and button set, so a style names exactly
+// one set of buttons.
+constexpr UINT kWarningStyle = MB_SYSTEMMODAL | MB_ICONEXCLAMATION;                   // 0x1030
+constexpr UINT kErrorStyle = MB_SYSTEMMODAL | MB_ICONHAND;                            // 0x1010
+constexpr UINT kInfoStyle = MB_SYSTEMMODAL | MB_ICONASTERISK;                         // 0x1040
+constexpr UINT kQuestionStyle = MB_SYSTEMMODAL | MB_ICONQUESTION | MB_YESNO;          // 0x1024
+constexpr UINT kQuestion3Style = MB_SYSTEMMODAL | MB_ICONQUESTION | MB_YESNOCANCEL;   // 0x1023
+static_assert(kWarningStyle == 0x1030 && kErrorStyle == 0x1010 && kInfoStyle == 0x1040 &&
+              kQuestionStyle == 0x1024 && kQuestion3Style == 0x1023);
 
 void Warning(const std::string& text);
 void Error(const std::string& text);
 void Info(const std::string& text);
 // True when the user answered Yes.
 bool AskYesNo(const std::string& text);
+// A "Question" box with Yes, No and Cancel: IDYES, IDNO or IDCANCEL.
+int AskYesNoCancel(const std::string& text);
 
 // Sets part `part` of the main window's status bar (nothing while no status bar exists).
 void StatusText(int32_t part, const std::string& text);

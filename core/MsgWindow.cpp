@@ -1,5 +1,6 @@
 #include "core/MsgWindow.h"
 
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -22,6 +23,9 @@ constexpr UINT kError = MB_SYSTEMMODAL | MB_ICONHAND;
 // Workers and the interface thread add to the accumulated text; the lock keeps each
 // change and each read of it whole. It is never held across a message send.
 std::mutex g_msgTextLock;
+// The window is tested for and made under a lock of its own: making it sends it
+// WM_INITDIALOG, which takes the text lock.
+std::mutex g_msgCreateLock;
 
 void ReplaceText(const char* text) {
   std::lock_guard<std::mutex> lock(g_msgTextLock);
@@ -31,6 +35,27 @@ void ReplaceText(const char* text) {
 std::string TextCopy() {
   std::lock_guard<std::mutex> lock(g_msgTextLock);
   return Dsp.Msg_Text;
+}
+
+bool MsgWindowExists() {
+  const HWND window = Dsp.Msg_Hwnd;
+  return window && IsWindow(window);
+}
+
+// Makes the window unless it exists: on the main window's thread when there is one, so
+// that it outlives the worker that shows the first line, else on the caller's. An owner
+// that is gone (the program is closing) leaves it unowned. True when it exists.
+bool MsgWindowEnsure(HWND owner) {
+  if (MsgWindowExists()) return true;
+  const std::function<void()> create = [owner] {
+    std::lock_guard<std::mutex> lock(g_msgCreateLock);
+    if (MsgWindowExists()) return;
+    Dsp.Msg_Hwnd = CreateDialogParam(Win.hInst, MAKEINTRESOURCE(IDD_DSP_MSG), owner && IsWindow(owner) ? owner : nullptr,
+                                     DspMsgDlgProc, 0);
+  };
+  const HWND main = Win.hWnd_Main;
+  if (!main || !platform::RunOnWindowThread(main, create)) create();
+  return MsgWindowExists();
 }
 
 void SetMainStatus(int part, const char* text) {
@@ -43,7 +68,7 @@ void SetMainStatus(int part, const char* text) {
 int32_t DspMsgShow(int32_t show, HWND owner) {
   if (show != 1) {
     if (Dsp.Msg_Keep == 0) {
-      if (Dsp.Msg_Hwnd) ShowWindow(Dsp.Msg_Hwnd, SW_HIDE);
+      if (const HWND window = Dsp.Msg_Hwnd) ShowWindow(window, SW_HIDE);
       Dsp.Msg_Shown = 0;
     }
     return 0;
@@ -57,7 +82,7 @@ int32_t DspMsgShowText(const char* message, HWND owner) {
   bool flooded = false;
   {
     std::lock_guard<std::mutex> lock(g_msgTextLock);
-    wasShown = Dsp.Msg_Shown != 0 && Dsp.Msg_Hwnd != nullptr && IsWindow(Dsp.Msg_Hwnd);
+    wasShown = Dsp.Msg_Shown != 0;
     if (wasShown && Dsp.Msg_Count + 1 > kMsgLimit) {
       flooded = true;
     } else if (wasShown) {
@@ -71,6 +96,8 @@ int32_t DspMsgShowText(const char* message, HWND owner) {
     } else {
       StrCopy(Dsp.Msg_Text, text.c_str());
       Dsp.Msg_Count = 1;
+      // Shown from here on: the lines other threads show meanwhile are added to this one.
+      Dsp.Msg_Shown = 1;
     }
   }
   if (flooded) {
@@ -80,17 +107,15 @@ int32_t DspMsgShowText(const char* message, HWND owner) {
     Dsp.Msg_Count = 1;
   }
 
-  if (!Dsp.Msg_Hwnd || !IsWindow(Dsp.Msg_Hwnd)) {
-    Dsp.Msg_Hwnd = CreateDialogParam(Win.hInst, MAKEINTRESOURCE(IDD_DSP_MSG), owner, DspMsgDlgProc, 0);
-    if (!Dsp.Msg_Hwnd) {
-      Dsp.Msg_Shown = 0;
-      MessageBox(Win.hWnd_Main, "FAILED TO CREATE DSP MSG DIALOG", "Error", kError);
-      return 0;
-    }
+  if (!MsgWindowEnsure(owner)) {
+    Dsp.Msg_Shown = 0;
+    MessageBox(Win.hWnd_Main, "FAILED TO CREATE DSP MSG DIALOG", "Error", kError);
+    return 0;
   }
-  if (!wasShown) ShowWindow(Dsp.Msg_Hwnd, SW_SHOWNORMAL);
-  SetWindowPos(Dsp.Msg_Hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  SendMessage(Dsp.Msg_Hwnd, WM_INITDIALOG, 0, 0);
+  const HWND window = Dsp.Msg_Hwnd;
+  if (!wasShown || !IsWindowVisible(window)) ShowWindow(window, SW_SHOWNORMAL);
+  SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SendMessage(window, WM_INITDIALOG, 0, 0);
   Dsp.Msg_Shown = 1;
   return 1;
 }

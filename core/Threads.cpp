@@ -7,6 +7,7 @@
 #include "platform/kernel/Files.h"
 #include "platform/windows/MessageBox.h"
 #include "platform/kernel/Text.h"
+#include "records/Cnv.h"
 #include "records/Dsp.h"
 #include "records/ThreadCtl.h"
 #include "records/Win.h"
@@ -96,6 +97,7 @@ int32_t QvMPICreate(int16_t n) {
     Trace("QvMPICreate()", DEBUG_EXIT);
     return 0;
   }
+  RavThreadPool.Pool_Cnv = CnvThreadCopy;  // the sequence's copy, which its workers share
   for (int16_t i = 0; i < n; ++i) {
     HANDLE* start = &RavThreadPool.StartEvent[i];
     HANDLE* done = &RavThreadPool.DoneEvent[i];
@@ -164,6 +166,7 @@ DWORD QvMPIThread(void* worker) {
   const int16_t i = static_cast<int16_t>(reinterpret_cast<intptr_t>(worker));
   Trace("QvMPIThread()", DEBUG_ENTER);
   if (i < 0 || i >= RAV_MAX_THREADS) return 0;
+  CnvThreadCopy = RavThreadPool.Pool_Cnv;
   for (;;) {
     if (WaitForSingleObject(RavThreadPool.StartEvent[i], INFINITE) != WAIT_OBJECT_0) {
       // A start event that cannot be waited for never will be: going round again

@@ -285,13 +285,14 @@ void ScalarOffsetCommand(HWND dialog, WORD id, WORD code) {
         // name changes. The key flips the display flag: a displayed channel gets it
         // twice (off and on again with the new file), any other once (shown with it),
         // and each starts a run. The run the first key started is stopped, or it would
-        // refuse the second key.
-        DisplayViewAbort();
+        // refuse the second key. Both stops are part of the keys' restarts: the
+        // display flags stay as they were.
+        DisplayViewStopForChange();
         StrCopy(Dsp.Chn_Flnm[c], chosen);
         const bool shown = Dsp.Chn_DspStat[c] == 1;
         ChannelKey(c);
         if (shown) {
-          DisplayViewAbort();
+          DisplayViewStopForChange();
           ChannelKey(c);
         }
         Dsp.SclOfs_Valid[c] = 0;

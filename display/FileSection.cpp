@@ -510,7 +510,8 @@ int32_t CnvReplaceFile(int16_t slot, int16_t mode, int16_t set, const char* inpu
 
   // 10. The temporary file replaces the target in one rename; the target stays as it
   // was when that fails.
-  if (interactive == 1) DisplayViewAbort();  // the view thread may be reading the channel file
+  // The view thread may be reading the channel file: it stops, and builds again below.
+  if (interactive == 1) DisplayViewStopForChange();
   if (!MoveFileEx(temp.Name(), targetPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) {
     core_io::Warning(StrPrintf("CnvReplaceFile()\n\nFAILED TO REPLACE FILE [%s]\n\nABORTING", target.c_str()));
     return 0;

@@ -217,7 +217,12 @@ int32_t PrepWrite(ViewRunTable& t, int16_t chn) {
       ::close(fd);
       for (ViewWork& work : works) ViewWorkFree(&work);
       FreeAll(fresh);
-      t.Chn_DspStat[chn] = 0;
+      // A stop that is part of a restart leaves the channel shown, so that the run
+      // after it builds the channel's views; any other end takes it off the display.
+      if (end == ViewDecimateEnd::Stopped && ThreadCtl.View_StopRestart != 0)
+        t.Stopped_For_Restart = true;
+      else
+        t.Chn_DspStat[chn] = 0;
       switch (end) {
         case ViewDecimateEnd::Stopped:
           SetEvent(ThreadCtl.View_StoppedEvent);
@@ -324,14 +329,7 @@ namespace {
 
 // Runs fn where the records belong: on the main window's thread, or on the caller's
 // when there is no main window (or it is gone); always under ViewAryLock.
-void OnRecordsThread(const std::function<void()>& fn) {
-  const std::function<void()> locked = [&fn] {
-    std::lock_guard<std::mutex> guard(ViewAryLock);
-    fn();
-  };
-  const HWND main = Win.hWnd_Main;
-  if (!main || !platform::RunOnWindowThread(main, locked)) locked();
-}
+void OnRecordsThread(const std::function<void()>& fn) { platform::RunLockedOnWindowThread(Win.hWnd_Main, ViewAryLock, fn); }
 
 template <class T, size_t N>
 void CopyChanged(T (&to)[N], const T (&from)[N], const T (&before)[N]) {

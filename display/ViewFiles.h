@@ -49,12 +49,13 @@ std::string DisplayViewFileName(int16_t chn, int level, int16_t kind);
 // queues another run and returns.
 DWORD DisplayQviQvoSetup(void* unused);
 // Stops a view run under way and waits until it has ended (the wait keeps servicing
-// messages sent to the waiting thread); a queued run is dropped. Called before the
-// channel files change.
+// messages sent to the waiting thread); a queued run is dropped. The channel whose
+// views were being built leaves the display. Called before the channel table changes.
 void DisplayViewAbort();
 // Before the data folder, the working-file name or a channel file name changes: stops
-// a view run under way (or queued) as DisplayViewAbort does and says whether there was
-// one, so that the caller starts it again with DisplayViewRestart once the change is made.
+// a view run under way (or queued) as DisplayViewAbort does, but as part of a restart:
+// the display flags and the active channel stay as they were. Says whether there was a
+// run, so that the caller starts it again with DisplayViewRestart once the change is made.
 bool DisplayViewStopForChange();
 // Starts a view run unless one is marked busy: by default a full one (pages and
 // preparation), else the request that DisplayViewStopForChange stopped.

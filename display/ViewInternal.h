@@ -27,6 +27,9 @@ struct ViewRunTable {
   double Frq_Stp = 0.0;
   char Work_Date[256] = "";
   char Work_Time[256] = "";
+  // Set by a build stopped for a restart: the display flags and the active channel
+  // stay as they were (never handed back).
+  bool Stopped_For_Restart = false;
 };
 
 namespace viewfiles {

@@ -296,7 +296,7 @@ void SetupRun(ViewRunTable& t, ViewRunTable* start) {
     if (!CheckChannel(t, c, act)) continue;
     if (Displayed(t, c) && prep == 1) {
       if (viewfiles::Prep(t, c) == 0) {
-        if (t.Active_Chn == c) t.Active_Chn = 9;
+        if (t.Active_Chn == c && !t.Stopped_For_Restart) t.Active_Chn = 9;
         return EndRun(t, start);
       }
       viewfiles::TablePublish(start, t);  // the channel's arrays are in: so are its sizes and kinds
@@ -358,15 +358,24 @@ void DisplayViewStartOnce() {
   FunctionThreadCreate(&DisplayQviQvoSetup);
 }
 
-void DisplayViewAbort() {
-  ThreadCtl.View_Rerun = 0;
+namespace {
+
+// Stops a view run under way and waits for it. restart: the stop is part of a
+// restart (the caller starts a run again once its change is made), so the stopped
+// run leaves the display flags and the active channel as they were; otherwise the
+// channel being built leaves the display. True when a run was under way, asked for or
+// marked busy.
+bool ViewStop(bool restart) {
+  const bool asked = ThreadCtl.View_Rerun.exchange(0) != 0 || ThreadCtl.View_Busy != 0;
   // A view thread that was started but has not begun its run yet counts as running.
   const HANDLE thread = ThreadCtl.View_Thread;
   const bool ownThread = thread && GetThreadId(thread) == GetCurrentThreadId();
   auto threadAlive = [&] { return thread && !ownThread && WaitForSingleObject(thread, 0) == WAIT_TIMEOUT; };
-  if (ThreadCtl.View_Running.load() != 0 || threadAlive()) {
+  const bool under = ThreadCtl.View_Running.load() != 0 || threadAlive();
+  if (under) {
+    ThreadCtl.View_StopRestart = restart ? 1 : 0;
     SetEvent(ThreadCtl.View_StopEvent);
-    if (ownThread || ThreadCtl.View_RunThreadId.load() == GetCurrentThreadId()) return;  // asked from inside the run
+    if (ownThread || ThreadCtl.View_RunThreadId.load() == GetCurrentThreadId()) return true;  // asked from inside the run
     // Every wait keeps servicing messages sent to this thread, so a run that repaints
     // or shows a box while it ends does not wait for us; the thread's own end wakes it.
     // The run may go on in an older thread than this handle's (the first of two quick
@@ -386,13 +395,14 @@ void DisplayViewAbort() {
   // them (a start queued behind the run just stopped was marked busy and is dropped).
   ThreadCtl.View_Rerun = 0;
   ThreadCtl.View_Busy = 0;
+  return asked || under;
 }
 
-bool DisplayViewStopForChange() {
-  const bool under = ThreadCtl.View_Running.load() != 0 || ThreadCtl.View_Busy != 0 || ThreadCtl.View_Rerun.load() != 0;
-  DisplayViewAbort();
-  return under;
-}
+}  // namespace
+
+void DisplayViewAbort() { ViewStop(false); }
+
+bool DisplayViewStopForChange() { return ViewStop(true); }
 
 void DisplayViewRestart(uint32_t pageType, uint32_t prep) {
   if (ThreadCtl.View_Busy != 0) return;

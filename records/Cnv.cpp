@@ -1,3 +1,4 @@
 #include "records/Cnv.h"
 
-CnvRecord Cnv;
+CnvRecord CnvShared;
+thread_local CnvRecord* CnvThreadCopy = nullptr;

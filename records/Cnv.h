@@ -216,4 +216,16 @@ struct CnvRecord {
   uint32_t Asc_CreateEmpty = 0;
 };
 
-extern CnvRecord Cnv;
+// The record of the dialogs and of every thread but the operation sequence's.
+extern CnvRecord CnvShared;
+// The operation sequence works on a copy of the record taken when it starts (its pool
+// workers on the same copy), so that the dialogs may store their fields meanwhile; it
+// hands its own changes back as it goes. For such a thread this points at the copy;
+// nullptr, on every other thread, stands for the shared record.
+extern thread_local CnvRecord* CnvThreadCopy;
+inline CnvRecord& CnvOfThread() {
+  CnvRecord* copy = CnvThreadCopy;
+  return copy ? *copy : CnvShared;
+}
+// The conversion record as the calling thread works on it.
+#define Cnv (CnvOfThread())

@@ -117,7 +117,7 @@ struct DspRecord {
   Shared<int16_t> Msg_Count{0};
   Shared<uint32_t> Msg_Shown{0};
   Shared<uint32_t> Msg_Keep{0};
-  HWND Msg_Hwnd = nullptr;
+  Shared<HWND> Msg_Hwnd{nullptr};  // made once under the window's creation lock, read by every thread
   // Text-input box: prompt and default / answer.
   char GetTextPrompt[500] = "";
   char GetTextValue[500] = "";

@@ -6,3 +6,4 @@ CRITICAL_SECTION SimSpareLock;
 CRITICAL_SECTION SimPlotLock;
 CRITICAL_SECTION SimReadLock;
 std::mutex ViewAryLock;
+std::recursive_mutex CnvPublishLock;

@@ -18,3 +18,10 @@ extern CRITICAL_SECTION SimReadLock;    // held around reading a simulation file
 // for a swap or a copy, never across a wait, a message or a file operation, so it is
 // a plain mutex that needs no creation at start-up.
 extern std::mutex ViewAryLock;
+
+// Held while the operation sequence takes its copy of the conversion record and hands
+// its changes back to the shared record, and while the FILE CONVERSION dialog refreshes
+// from and stores its fields into it. Never held across a wait for another thread;
+// recursive, so a hand-over that the dialog's thread services inside its own refresh
+// cannot lock it out.
+extern std::recursive_mutex CnvPublishLock;

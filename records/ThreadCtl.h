@@ -21,12 +21,18 @@ struct ThreadCtlRecord {
   Shared<uint32_t> View_Rerun{0};      // 1: a run was asked for while another one ran; it runs next
   Shared<DWORD> View_RunThreadId{0};   // thread of the run under way, 0 when none
   Shared<uint32_t> View_Workers{0};    // view workers a view-file build uses; 0: one a core
+  Shared<uint32_t> View_StopRestart{0};  // 1: the stop asked for is part of a restart; the stopped run leaves the display as it was
   // Operation-sequence thread.
   HANDLE OpSeq_Thread = nullptr;
   DWORD OpSeq_ThreadId = 0;
   Shared<uint32_t> OpSeq_Running{0};   // 1 while the operation-sequence thread runs
   Shared<uint32_t> OpSeq_Stop{0};      // 1: the operation sequence is asked to stop at its next block or command
+  // 1 from the start of a sequence until its thread's routine has ended, whatever a
+  // command clears: what "a sequence runs" means to the idle test, the quit and OP SEQ.
+  Shared<uint32_t> OpSeq_Alive{0};
 };
+
+struct CnvRecord;
 
 // The per-file routine of the pool's cross-correlation commands (see core/Threads.h).
 using RavFileFixRoutine = int32_t (*)(int16_t worker, int16_t mode, const char* seqName, const char* secondName,
@@ -48,6 +54,7 @@ struct RavThreadPoolRecord {
   // The routine the workers call for each file; installed by the file-operation code.
   Shared<RavFileFixRoutine> FileFix_Routine{nullptr};
   int32_t Pool_SeqPrm[4] = {};      // sequence values of command 37: SEQ SZ, SEQ CT, WIN LO, WIN HI
+  CnvRecord* Pool_Cnv = nullptr;    // the conversion record the workers work on: their creator's
 };
 
 extern ThreadCtlRecord ThreadCtl;

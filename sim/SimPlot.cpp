@@ -29,6 +29,22 @@ double RunFreq(const PlotCall& c, int32_t i) {
 
 int32_t RunPoint(const PlotCall& c, double f) { return DisplayFreqToPixelAt(c.view, c.first, f); }
 
+int32_t DeviceCoord(double v) {
+  constexpr double kLimit = 1073741824.0;  // 2^30
+  if (!(v == v)) return 0;
+  return static_cast<int32_t>(std::clamp(v, -kLimit, kLimit));
+}
+
+LabelRows Rows(const PlotCall& c, int32_t point, double f, double H, double nrm) {
+  const int16_t set = c.set;
+  const double slp = Sim.Dsp_Slope[set] != 0.0 ? (f - Sim.Dsp_Intercept[set]) * Sim.Dsp_Slope[set] : 0.0;
+  LabelRows r;
+  r.x = DeviceCoord(point * c.MX + c.BX);
+  r.top = DeviceCoord((H * nrm + c.OFS + slp) * c.MY + c.BY);
+  r.base = DeviceCoord((c.OFS + slp) * c.MY + c.BY);
+  return r;
+}
+
 }  // namespace sim
 
 namespace {

@@ -39,6 +39,18 @@ struct PlotCall {
 // Frequency of point i of the run and the run point of frequency f.
 double RunFreq(const PlotCall& c, int32_t i);
 int32_t RunPoint(const PlotCall& c, double f);
+
+// A device coordinate of a mapped value: held within +-2^30, far outside any surface
+// with room left for the text offsets, so that values of a damaged set never leave the
+// 32-bit range; NaN gives 0.
+int32_t DeviceCoord(double v);
+
+// Label position of a line of height H at run point `point` and frequency f (nrm the
+// peak factor): its column, the row of its top and the baseline row.
+struct LabelRows {
+  int32_t x = 0, top = 0, base = 0;
+};
+LabelRows Rows(const PlotCall& c, int32_t point, double f, double H, double nrm);
 inline bool InRun(const PlotCall& c, int32_t point) { return point >= 0 && point < c.count; }
 
 // Per-line work (SimPlotLines.cpp). false ends the call with 0.

@@ -113,20 +113,6 @@ void AddHalfProfiles(PlotCall& c, int32_t point, double H) {
 
 // ---- sticks and labels ------------------------------------------------------------
 
-struct LabelRows {
-  int32_t x = 0, top = 0, base = 0;
-};
-
-LabelRows Rows(const PlotCall& c, int32_t point, double f, double H, double nrm) {
-  const int16_t set = c.set;
-  const double slp = Sim.Dsp_Slope[set] != 0.0 ? (f - Sim.Dsp_Intercept[set]) * Sim.Dsp_Slope[set] : 0.0;
-  LabelRows r;
-  r.x = static_cast<int32_t>(point * c.MX + c.BX);
-  r.top = static_cast<int32_t>((H * nrm + c.OFS + slp) * c.MY + c.BY);
-  r.base = static_cast<int32_t>((c.OFS + slp) * c.MY + c.BY);
-  return r;
-}
-
 void Stick(const PlotCall& c, const LabelRows& r) {
   if (Sim.LS_SPts[c.set][c.view] <= 1) return;
   MoveToEx(c.dc, r.x, r.top, nullptr);

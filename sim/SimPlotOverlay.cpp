@@ -147,11 +147,8 @@ namespace {
 
 // The stick and label of the selected line in the foreground colour.
 void ForegroundMarker(const PlotCall& c, int32_t point, double f, double H, double nrm, char letter, bool assigned) {
-  const int16_t set = c.set;
-  const double slp = Sim.Dsp_Slope[set] != 0.0 ? (f - Sim.Dsp_Intercept[set]) * Sim.Dsp_Slope[set] : 0.0;
-  const int32_t x = static_cast<int32_t>(point * c.MX + c.BX);
-  const int32_t top = static_cast<int32_t>((H * nrm + c.OFS + slp) * c.MY + c.BY);
-  const int32_t base = static_cast<int32_t>((c.OFS + slp) * c.MY + c.BY);
+  const sim::LabelRows r = sim::Rows(c, point, f, H, nrm);
+  const int32_t x = r.x, top = r.top, base = r.base;
   if (DebugTopic(DEBUG_TOPIC_RENDER))
     DebugPrintf("   AFTER AREA/PEAK LNHT=%f NRM=%f MY=%f BY=%f BSI=%d\n", H, nrm, c.MY, c.BY, base);
   const int fg = std::clamp<int>(Win.Fg_Pen_Idx, 0, SIM_COLORS - 1);
@@ -176,14 +173,14 @@ void ExperimentalMarker(const PlotCall& c, double e, bool bracket) {
   const int32_t p = RunPoint(c, e + Sim.Frq_Shift[set] + Sim.Frq_Offset[set]);
   SetPen(c);
   if (InRun(c, p)) {
-    const int32_t x = static_cast<int32_t>(p * c.MX + c.BX);
+    const int32_t x = sim::DeviceCoord(p * c.MX + c.BX);
     MoveToEx(c.dc, x, Win.Plot_Top + (c.paint == 3 ? 0 : Win.Plot_Y0), nullptr);
-    LineTo(c.dc, x, static_cast<int32_t>(c.BY));
+    LineTo(c.dc, x, sim::DeviceCoord(c.BY));
   }
   if (!bracket) return;
   const int32_t W = Win.Cursor_HalfWidth;
   for (int32_t side : {-W, W}) {
-    const int32_t x = static_cast<int32_t>((static_cast<double>(p) + side) * c.MX + c.BX);
+    const int32_t x = sim::DeviceCoord((static_cast<double>(p) + side) * c.MX + c.BX);
     MoveToEx(c.dc, x, Win.Cursor_Y + W, nullptr);
     LineTo(c.dc, x, Win.Cursor_Y - W);
   }
@@ -316,7 +313,7 @@ int32_t QuadMarkers(PlotCall& c) {
   if (e != 0.0) {
     ExperimentalMarker(c, e, false);
     const int32_t point = RunPoint(c, e + shift);
-    TextOut(c.dc, point - c.charW / 2, Win.Page_Height / 2, "J", 1);
+    TextOut(c.dc, sim::DeviceCoord(static_cast<double>(point) - c.charW / 2), Win.Page_Height / 2, "J", 1);
   }
   if (Quad.QN_LIST_TOT[set] != 0 && k >= 0 && k < comps && Quad.Comp_ExpFrq[set][k] != 0.0)
     ExperimentalMarker(c, Quad.Comp_ExpFrq[set][k], true);

@@ -167,12 +167,9 @@ HWND StatusBarOf(HWND window) {
   return nullptr;
 }
 
-HWND AddressedDialog(State* s) {
-  int wanted = 0;
-  {
-    std::lock_guard<std::mutex> lock(s->mutex);
-    wanted = s->addressedTemplate;
-  }
+// The dialog of template wanted (0: the innermost modal dialog, else the last visible
+// one opened), nullptr when none is open.
+HWND FindDialog(int wanted) {
   auto modal = OpenModalDialogs();
   auto all = AllDialogs();
   if (wanted != 0) {
@@ -186,6 +183,23 @@ HWND AddressedDialog(State* s) {
   for (auto it = all.rbegin(); it != all.rend(); ++it)
     if (IsWindowVisible(*it)) return *it;
   return nullptr;
+}
+
+HWND AddressedDialog(State* s) {
+  int wanted = 0;
+  {
+    std::lock_guard<std::mutex> lock(s->mutex);
+    wanted = s->addressedTemplate;
+  }
+  return FindDialog(wanted);
+}
+
+// Lines that act on the addressed dialog: they wait for it as box lines wait for a box,
+// since a dialog that another thread opens (an operation sequence's prompt) may come a
+// little later than the line.
+bool IsDialogLine(const std::string& op) {
+  return op == "type" || op == "click" || op == "radio" || op == "check" || op == "select" || op == "scroll" ||
+         op == "track" || op == "expect-text" || op == "expect-checked";
 }
 
 bool FileSize(const std::string& path, long long* size) {
@@ -479,7 +493,11 @@ IdleResult Turn(void* context) {
       line = s->lines[s->next];
       const std::string& op = line.words[0];
       bool answerLine = op == "box" || op == "file" || op == "printer";
-      if (answerLine || op == "wait-idle") {
+      const bool dialogLine = IsDialogLine(op);
+      if (dialogLine && FindDialog(s->addressedTemplate)) {
+        s->waiting = false;  // the dialog is there: the line runs below
+        s->next++;
+      } else if (answerLine || dialogLine || op == "wait-idle") {
         if (!s->waiting) {
           s->waiting = true;
           DWORD limit = s->options.waitMilliseconds;
@@ -489,7 +507,11 @@ IdleResult Turn(void* context) {
           s->deadline = Clock::now() + std::chrono::milliseconds(limit);
         }
         bool late = Clock::now() >= s->deadline;
-        if (answerLine) {
+        if (dialogLine) {
+          if (!late) return IdleResult::Poll;  // another thread may still open it
+          s->waiting = false;
+          s->next++;  // runs below and says that no dialog is open
+        } else if (answerLine) {
           if (!late) return IdleResult::Poll;  // a worker may still show it
           s->FailLocked(line, "no " + std::string(op == "box" ? "message box" : op + " dialog") + " appeared");
         } else {

@@ -37,6 +37,10 @@
 // and print dialogs are answered when they appear, by the line that is next at that
 // moment: a box line therefore follows the action that shows the box. A box or
 // dialog that the next line does not address fails the run, unless "boxes default".
+// A line on a dialog's controls waits, as a box line does, until the addressed dialog
+// is open (another thread may open it a little later); a dialog counts as open only
+// once it is initialised, and a modal one of any thread is the innermost until it is
+// answered.
 #pragma once
 
 #include <functional>

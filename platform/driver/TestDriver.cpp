@@ -318,7 +318,7 @@ bool ClickToolbarButton(HWND toolbar, int id) {
 void ChoosePopupItems(std::vector<UINT> ids) {
   {
     std::lock_guard<std::mutex> lock(PopupMutex());
-    for (UINT id : ids) PopupChoices().push_back(id);
+    PopupChoices().assign(ids.begin(), ids.end());
   }
   SetPopupChooser([](const PopupRequest&) -> UINT {
     std::lock_guard<std::mutex> lock(PopupMutex());

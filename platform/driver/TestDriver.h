@@ -65,7 +65,8 @@ bool MouseMove(HWND window, int x, int y, WPARAM keys = 0);
 bool ChooseCommand(HWND window, int id);
 // A toolbar button's command, sent by the toolbar to its parent.
 bool ClickToolbarButton(HWND toolbar, int id);
-// The next tracked pop-up menus choose these commands in order (0: no choice).
+// The next tracked pop-up menus choose these commands in order (0: no choice); choices
+// of an earlier call that no menu took are dropped.
 void ChoosePopupItems(std::vector<UINT> ids);
 
 // Whole-text match: '*' stands for any run of characters (line breaks included),

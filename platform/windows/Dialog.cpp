@@ -13,6 +13,12 @@ std::map<int, DialogTemplate>& Templates() {  // guarded by WinLock
   static auto* templates = new std::map<int, DialogTemplate>();
   return *templates;
 }
+// The dialog is initialised: other threads may find it from here on.
+void MarkWhole(HWND dialog) {
+  detail::WinGuard guard(detail::WinLock());
+  if (detail::Window* w = detail::Find(dialog); w && w->dialog) w->dialog->whole = true;
+}
+
 std::vector<HWND>& ModalStack() {  // guarded by WinLock
   static auto* stack = new std::vector<HWND>();
   return *stack;
@@ -165,7 +171,7 @@ std::vector<HWND> AllDialogs() {
   detail::WinGuard guard(detail::WinLock());
   std::vector<detail::Window*> dialogs;
   for (detail::Window* w : detail::AllWindows())
-    if (w->dialog && !w->destroying) dialogs.push_back(w);
+    if (w->dialog && w->dialog->whole && !w->destroying) dialogs.push_back(w);
   std::sort(dialogs.begin(), dialogs.end(), [](auto* a, auto* b) { return a->serial < b->serial; });
   std::vector<HWND> result;
   for (auto* w : dialogs) result.push_back(w->handle);
@@ -238,15 +244,17 @@ INT_PTR DialogBoxParam(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGP
   int templateId = 0;
   HWND dialog = CreateFromTemplate(templateName, owner, procedure, instance, true, &templateId);
   if (!dialog) return -1;
-  {
-    detail::WinGuard guard(detail::WinLock());
-    ModalStack().push_back(dialog);
-  }
   bool disabledOwner = owner && IsWindowEnabled(owner);
   if (disabledOwner) EnableWindow(owner, FALSE);
   HWND focus = GetFocus();
   SendMessage(dialog, WM_INITDIALOG, 0, param);
   ShowWindow(dialog, SW_SHOW);
+  // Open from here on, whole: the innermost modal dialog until it is answered.
+  MarkWhole(dialog);
+  {
+    detail::WinGuard guard(detail::WinLock());
+    ModalStack().push_back(dialog);
+  }
   ModalOpenHook hook;
   {
     detail::WinGuard guard(detail::WinLock());
@@ -301,6 +309,7 @@ HWND CreateDialogParam(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGP
   }
   static_cast<void>(style);
   if (visible && IsWindow(dialog)) ShowWindow(dialog, SW_SHOW);
+  MarkWhole(dialog);
   return IsWindow(dialog) ? dialog : nullptr;
 }
 

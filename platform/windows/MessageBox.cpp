@@ -20,6 +20,10 @@ std::vector<BoxRequest>& Log() {
   static auto* log = new std::vector<BoxRequest>();  // guarded by BoxMutex
   return *log;
 }
+BoxStyleRefusal& Refusal() {
+  static auto* refusal = new BoxStyleRefusal();  // guarded by BoxMutex
+  return *refusal;
+}
 
 }  // namespace
 
@@ -55,6 +59,13 @@ void ClearBoxLog() {
   Log().clear();
 }
 
+BoxStyleRefusal SetBoxStyleRefusal(BoxStyleRefusal handler) {
+  std::lock_guard<std::mutex> lock(BoxMutex());
+  BoxStyleRefusal previous = std::move(Refusal());
+  Refusal() = std::move(handler);
+  return previous;
+}
+
 }  // namespace platform
 
 int MessageBox(HWND owner, const char* text, const char* caption, UINT style) {
@@ -64,15 +75,31 @@ int MessageBox(HWND owner, const char* text, const char* caption, UINT style) {
   request.text = text ? text : "";
   request.style = style;
   request.threadId = GetCurrentThreadId();
+  // A button set none of the known ones: the box offers OK and Cancel and is taken as
+  // cancelled, never as any other answer.
+  const bool refused = (style & MB_TYPEMASK) > MB_RETRYCANCEL;
+  platform::BoxStyleRefusal refusal;
+  if (refused) {
+    {
+      std::lock_guard<std::mutex> lock(platform::BoxMutex());
+      refusal = platform::Refusal();
+    }
+    if (refusal) refusal(request);
+    request.style = (style & ~MB_TYPEMASK) | MB_OKCANCEL;
+  }
   platform::BoxAnswerer answerer;
   {
     std::lock_guard<std::mutex> lock(platform::BoxMutex());
     platform::Log().push_back(request);
     answerer = platform::Answerer();
   }
-  if (answerer) return answerer(request);
-  int answer = platform::NonDestructiveAnswer(style);
-  std::fprintf(stderr, "qv95: box \"%s\" [0x%04X]: %s -> %d\n", request.caption.c_str(), style,
-               request.text.c_str(), answer);
-  return answer;
+  int answer = 0;
+  if (answerer) {
+    answer = answerer(request);
+  } else {
+    answer = platform::NonDestructiveAnswer(request.style);
+    std::fprintf(stderr, "qv95: box \"%s\" [0x%04X]: %s -> %d\n", request.caption.c_str(), request.style,
+                 request.text.c_str(), answer);
+  }
+  return refused ? IDCANCEL : answer;
 }

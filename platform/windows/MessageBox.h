@@ -62,4 +62,11 @@ int NonDestructiveAnswer(UINT style);
 std::vector<BoxRequest> BoxLog();
 void ClearBoxLog();
 
+// A style whose button set is none of the six above is refused: the box is shown with
+// OK and Cancel, and its answer is Cancel whatever was pressed. The handler (tests
+// install one that fails the test) hears of every such box first, with the style as
+// asked; nullptr removes it. Returns the one it replaces.
+using BoxStyleRefusal = std::function<void(const BoxRequest&)>;
+BoxStyleRefusal SetBoxStyleRefusal(BoxStyleRefusal handler);
+
 }  // namespace platform

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 
 #include "platform/kernel/WinTypes.h"
@@ -390,6 +391,16 @@ RECT ScreenArea();
 RECT PlaceOver(HWND owner, int width, int height);
 // rect moved inside the screen area as PlaceOver does, its size kept.
 RECT KeepOnScreen(RECT rect);
+// Runs fn holding lock: on the thread that owns the window, or on the caller's when there
+// is no window (nullptr) or it or its thread is gone.
+template <class Lock>
+void RunLockedOnWindowThread(HWND window, Lock& lock, const std::function<void()>& fn) {
+  const std::function<void()> locked = [&lock, &fn] {
+    std::lock_guard<Lock> guard(lock);
+    fn();
+  };
+  if (!window || !RunOnWindowThread(window, locked)) locked();
+}
 // Writes a PNG of the window as a person would see it: frame, caption, menu bar,
 // client area, child windows and the layer's own controls. 1 success, 0 failure.
 BOOL SnapshotWindow(HWND window, const char* path);

@@ -104,6 +104,9 @@ struct DialogData {
   DLGPROC proc = nullptr;
   bool modal = false;
   bool ended = false;
+  // Initialised (a modal one also shown): only then do other threads find it among the
+  // open dialogs, so they never see one whose controls are not filled yet.
+  bool whole = false;
   INT_PTR result = 0;
   LONG_PTR msgResult = 0;
   LONG_PTR user = 0;

@@ -29,6 +29,7 @@
 #include "records/Sim.h"
 #include "records/ThreadCtl.h"
 #include "records/Win.h"
+#include "sim/LineShape.h"
 #include "sim/SimFile.h"
 #include "sim/SimSets.h"
 #include "support/TempDir.h"
@@ -46,6 +47,7 @@ class AppTest : public ::testing::Test {
     Quad = QuadRecord{};
     Ga = GaRecord{};
     FgPrm = FgPrmRecord{};
+    FreeMarkers();
     Cnl = CnlRecord{};
     ThreadCtl.View_Started = 1;  // no view thread in these tests
     previous_ = std::filesystem::current_path();
@@ -72,11 +74,18 @@ class AppTest : public ::testing::Test {
   void TearDown() override {
     DebugFileSet(DEBUG_LEVEL_OFF, 0, 0);
     FreeSimSets();
+    SimLineShapeStoresFree();
     FreeDrawArrays();
+    FreeMarkers();
     platform::SetBoxAnswerer(nullptr);
     platform::SetCommonDialogAnswerer(nullptr);
     std::filesystem::current_path(previous_);
     ThreadCtl.View_Started = 0;
+  }
+  // The marker positions a converted working file read.
+  static void FreeMarkers() {
+    LFree1Dim(&Cnl.Mks_Pos);
+    LFree1Dim(&Cnl.Mks_Dif);
   }
   static void FreeDrawArrays() {
     for (float** array : {&Win.PM_DrawAry, &Win.PM_DrawAry_Sum, &Win.CM_DrawAry1, &Win.CM_DrawAry2, &Win.CM_DrawAry3,

@@ -12,8 +12,10 @@
 #include "convert/CalNormLinDialog.h"
 #include "convert/FileConversionDialog.h"
 #include "convert/FtmwDialog.h"
+#include "convert/OpSeq.h"
 #include "core/MsgWindow.h"
 #include "core/Repaint.h"
+#include "core/Threads.h"
 #include "display/Print.h"
 #include "platform/kernel/Text.h"
 #include "platform/windows/Controls.h"
@@ -21,6 +23,7 @@
 #include "platform/windows/Menu.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/driver/TestDriver.h"
+#include "records/Cnv.h"
 #include "records/MathConst.h"
 #include "records/ThreadCtl.h"
 #include "resources/Menus.h"
@@ -175,6 +178,36 @@ TEST_F(MainWindowTest, ClosingTheWindowTurnsTheUpdateFlagOn) {
   EXPECT_EQ(Sim.Upd_Stat, 1u);
   EXPECT_FALSE(IsWindow(main));
   EXPECT_TRUE(QuitPosted());
+}
+
+// Closing the program while an operation sequence runs (also after a command cleared
+// its running flag) ends the sequence at its next command first: its thread has ended
+// and its log is written when the window goes.
+TEST_F(MainWindowTest, ClosingWhileASequenceRunsEndsItFirstWithItsLog) {
+  Cnv = CnvRecord{};
+  StrCopy(Dsp.Data_Dir, dir_.Path().c_str());  // the folder the sequence works in
+  const DWORD sleepLimit = platform::SetSleepLimit(0);
+  WriteAll(Path("a.bin"), std::string(12, '\0'));
+  std::string commands;
+  for (int i = 0; i < 3000; ++i) commands += "SQR\r\n-1 a.bin b?.bin\r\n";
+  WriteAll(Path("OpASeq100.dat"), commands);
+  ThreadCtl.OpSeq_Alive = 1;
+  ThreadCtl.OpSeq_Running = 1;
+  ASSERT_EQ(FunctionThreadCreate(&CnvOperationSequence), 1);
+  HANDLE thread = ThreadCtl.OpSeq_Thread;
+  ASSERT_TRUE(drv::PumpUntil([&] { return std::filesystem::exists(Path("b100.bin")); }, 60000));
+  // A failed pool alignment clears the running flag while the sequence goes on.
+  ThreadCtl.OpSeq_Running = 0;
+  EXPECT_TRUE(ProgramWorkersBusy());
+  HWND main = Win.hWnd_Main;
+  SendMessage(main, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindow(main));
+  EXPECT_EQ(WaitForSingleObject(thread, 0), WAIT_OBJECT_0);
+  EXPECT_EQ(ThreadCtl.OpSeq_Alive, 0u);
+  const std::string log = ReadAll(Path("OpSeq.log"));
+  EXPECT_EQ(log.rfind("OPSEQ LINE=[SQR]\r\n", 0), 0u);
+  EXPECT_EQ(log.substr(log.size() - 2), "\r\n");
+  platform::SetSleepLimit(sleepLimit);
 }
 
 TEST_F(MainWindowTest, AboutShowsTheCurrentVersion) {

@@ -1,6 +1,8 @@
 #include "app/Startup.h"
 
 #include <cairo.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -9,6 +11,17 @@
 #include <string>
 
 #include "AppFixture.h"
+#include "app/FileDialogs.h"
+#include "app/MainWindow.h"
+#include "app/WorkFile.h"
+#include "core/MsgWindow.h"
+#include "core/Repaint.h"
+#include "display/ViewDecimate.h"
+#include "display/ViewFiles.h"
+#include "platform/driver/TestDriver.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/kernel/CommandLine.h"
+#include "platform/kernel/Files.h"
 #include "platform/kernel/Text.h"
 #include "support/TempDir.h"
 
@@ -132,6 +145,116 @@ TEST_F(PathFileTest, UnwritableFileWarnsAndFallsBack) {
   EXPECT_EQ(platform::BoxLog()[0].text, "FAILED TO OPEN EXECUTABLE RESOURCE FILE [" + target + "] FOR WRITING!");
   EXPECT_EQ(platform::BoxLog()[0].style, 0x1030u);
   EXPECT_EQ(std::string(Quad.Prog_Path), (dir_.Path() / "gone").string() + "/Hfs95.exe");
+}
+
+// Channels re-recorded after their view files were built: the working file opens with
+// every channel shown, its view files built again and its trace drawn, at start-up
+// (whose display initialisation stops the first run to start it again) and through
+// File/Open during that run.
+class StaleViewsTest : public qvtest::AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    ThreadCtl.View_Started = 0;  // the start-up runs the view thread
+  }
+  void TearDown() override {
+    ASSERT_TRUE(platform::driver::PumpUntil([] { return ViewIdle(); }, 600000));
+    if (Dsp.Msg_Hwnd && IsWindow(Dsp.Msg_Hwnd)) DestroyWindow(Dsp.Msg_Hwnd);
+    if (Win.hWnd_Main && IsWindow(Win.hWnd_Main)) DestroyWindow(Win.hWnd_Main);
+    platform::driver::PumpUntilIdle();
+    UnregisterClass(MAIN_CLASS_NAME, nullptr);
+    for (int16_t c = 0; c <= 8; ++c) DisplayViewArraysFree(c);
+    const char* plain[] = {"qv95"};
+    platform::SetProgramArguments(1, plain);
+    AppTest::TearDown();
+  }
+  static bool ViewIdle() {
+    return ThreadCtl.View_Running.load() == 0 && ThreadCtl.View_Busy.load() == 0 && ThreadCtl.View_Rerun.load() == 0;
+  }
+  // View files of every level of the channel file, of the maximum kind, older than it;
+  // empty ones or of the size they had.
+  void StaleViews(const std::string& raw, bool empty) {
+    std::filesystem::create_directory(Path(VIEW_FOLDER));
+    const auto rawTime = std::filesystem::last_write_time(Path(raw));
+    for (const char* level : {".QVOm", ".QVIm", ".QVMm"}) {
+      const std::string view = Path(std::string(VIEW_FOLDER) + "/" + raw + level);
+      WriteAll(view, std::string(empty ? 0 : 3000 * 4, '\0'));
+      std::filesystem::last_write_time(view, rawTime - std::chrono::hours(24));
+    }
+  }
+  // Starts the program on the working file as the command line names it.
+  void StartUp(const std::string& work) {
+    const std::string path = Path(work);
+    const char* args[] = {"qv95", path.c_str()};
+    platform::SetProgramArguments(2, args);
+    ASSERT_NE(InitApplication(nullptr), 0);
+    ASSERT_EQ(InitInstance(nullptr, SW_SHOWNORMAL), 1);
+    platform::driver::PumpUntilIdle();  // the first paint runs the start-up
+    ASSERT_EQ(Dsp.Init_Done, 1u);
+  }
+  // After the view runs: the channel is shown, its view files were built again from
+  // the raw file, and its trace is in the picture of the main window.
+  void ExpectShownAndDrawn(int16_t c) {
+    ASSERT_TRUE(platform::driver::PumpUntil([] { return ViewIdle(); }, 600000));
+    platform::driver::PumpUntilIdle();
+    SCOPED_TRACE(Dsp.Chn_Flnm[c]);
+    EXPECT_EQ(Dsp.Chn_DspStat[c], 1u);
+    const std::string raw = Path(Dsp.Chn_Flnm[c]);
+    int levels = 0;
+    for (int v = 0; v < 3; ++v) {
+      if (Win.ViewKind[v][c] == VIEW_KIND_NONE) continue;
+      ++levels;
+      const std::string view = platform::MapPath(DisplayViewFileName(c, v, Win.ViewKind[v][c]).c_str());
+      ASSERT_TRUE(std::filesystem::exists(view)) << view;
+      EXPECT_GE(std::filesystem::last_write_time(view), std::filesystem::last_write_time(raw)) << view;
+      EXPECT_EQ(std::filesystem::file_size(view), Dsp.FL_SZ[v][c] * sizeof(float)) << view;
+      EXPECT_GT(Dsp.Fl_Pt_Len[v][c], 0u);
+    }
+    EXPECT_EQ(levels, 3);
+    RepaintWindow("TEST", Win.hWnd_Main, TRUE);
+    ASSERT_NE(Win.Paint_MemDC, nullptr);
+    const COLORREF pen = RGB(Dsp.RGB[Dsp.Chn_ColorNo[c]][0], Dsp.RGB[Dsp.Chn_ColorNo[c]][1], Dsp.RGB[Dsp.Chn_ColorNo[c]][2]);
+    int drawn = 0;
+    for (int x = 0; x < Win.Paint_BufW; x += 2)
+      for (int y = 0; y < Win.Paint_BufH; ++y) drawn += GetPixel(Win.Paint_MemDC, x, y) == pen ? 1 : 0;
+    EXPECT_GT(drawn, Win.Paint_BufW / 4);
+  }
+};
+
+TEST_F(StaleViewsTest, DemoAndAHundredMillionPointChannelOpenDrawn) {
+  // The demo, every channel re-recorded after empty view files were made.
+  for (const char* name : {"demo.QVW", "demo.QVS", "absorption.bin", "etalon.bin", "baseline.bin"})
+    std::filesystem::copy_file(std::string(QV95_SOURCE_DIR) + "/examples/" + name, Path(name));
+  for (const char* raw : {"absorption.bin", "etalon.bin", "baseline.bin"}) StaleViews(raw, true);
+  StartUp("demo.QVW");
+  for (int16_t c = 0; c <= 2; ++c) ExpectShownAndDrawn(c);
+  EXPECT_EQ(platform::StatusText(Win.hWnd_StatusBar, 0), "VIEW PROCESSING COMPLETE");
+
+  // A channel of 1e8 points (a sparse file of zeros) with the view files of its former
+  // recording, opened through File/Open, and opened again while that run builds them.
+  const int fd = ::open(Path("long.bin").c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::ftruncate(fd, 100000000LL * 4), 0);
+  ::close(fd);
+  StaleViews("long.bin", false);
+  std::string work = ReadAll(Path("demo.QVW"));
+  for (const auto& [from, to] : {std::pair<std::string, std::string>{"0   0   1   absorption.bin       3.00000000e+00       0.",
+                                                                     "0   0   1   long.bin             3.00000000e+00       1."},
+                                 {"1   0   1   etalon.bin", "1   0   0   etalon.bin"},
+                                 {"2   0   1   baseline.bin", "2   0   0   baseline.bin"}}) {
+    const size_t at = work.find(from);
+    ASSERT_NE(at, std::string::npos) << from;
+    work.replace(at, from.size(), to);
+  }
+  WriteAll(Path("long.QVW"), work);
+  chosen_ = {Path("saved1.QVW"), Path("long.QVW")};  // the loaded file saved aside, then the open
+  ASSERT_EQ(WorkFileWin95(0, Win.hWnd_Main), 1);
+  EXPECT_FALSE(ViewIdle());
+  chosen_ = {Path("saved2.QVW"), Path("long.QVW")};
+  ASSERT_EQ(WorkFileWin95(0, Win.hWnd_Main), 1);
+  ExpectShownAndDrawn(0);
+  EXPECT_EQ(Dsp.FL_SZ[WIN_RAW][0], 100000000u);
+  EXPECT_EQ(platform::StatusText(Win.hWnd_StatusBar, 0), "VIEW PROCESSING COMPLETE");
 }
 
 }  // namespace

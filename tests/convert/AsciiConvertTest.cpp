@@ -19,6 +19,7 @@
 #include "records/Cnv.h"
 #include "records/Dsp.h"
 #include "records/Win.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -87,6 +88,7 @@ class AsciiConvertTest : public ::testing::Test {
     boxes_.clear();
     platform::SetBoxAnswerer([this](const platform::BoxRequest& box) {
       boxes_.push_back(box.text);
+      styles_.push_back(box.style);
       return answer_;
     });
     for (int k = 0; k < 3; ++k) StrCopy(Cnv.Asc_OutFlnm[k], sizeof Cnv.Asc_OutFlnm[k], Out(k).c_str());
@@ -100,6 +102,18 @@ class AsciiConvertTest : public ::testing::Test {
     WriteText(dir_.File(name), text);
     Input(dir_.File(name));
   }
+  // Output 1 holds old at the step 0.2 from 0; the table's lines 1.0 .. last / 10 at the
+  // step 0.1 are to be merged into it on that finer step.
+  void MergeOnAFinerStep(const std::vector<float>& old, int last) {
+    WriteFloats(Out(0), old);
+    Dsp.Init_Frq = 0.0;
+    Dsp.Frq_Stp = 0.2;
+    std::string text;
+    for (int i = 10; i <= last; ++i) text += std::to_string(i / 10.0) + " " + std::to_string(100 + i) + "\n";
+    Table(text);
+    Cnv.Asc_Add[0] = 1;
+    Cnv.Asc_OutRes = 0.1;
+  }
   bool Shown(const std::string& start) const {
     for (const auto& b : boxes_)
       if (b.rfind(start, 0) == 0) return true;
@@ -108,6 +122,7 @@ class AsciiConvertTest : public ::testing::Test {
 
   qvtest::TempDir dir_;
   std::vector<std::string> boxes_;
+  std::vector<UINT> styles_;
   int answer_ = IDYES;
 };
 
@@ -302,14 +317,7 @@ TEST_F(AsciiConvertTest, GapModeHasNoPredecessorForTheFirstInput) {
 TEST_F(AsciiConvertTest, MergeRegridsTheExistingFileAndReplacesTheInputRange) {
   std::vector<float> old(21);
   for (size_t i = 0; i < old.size(); ++i) old[i] = 5.0f + 0.2f * static_cast<float>(i);
-  WriteFloats(Out(0), old);
-  Dsp.Init_Frq = 0.0;
-  Dsp.Frq_Stp = 0.2;
-  std::string text;
-  for (int i = 10; i <= 20; ++i) text += std::to_string(i / 10.0) + " " + std::to_string(100 + i) + "\n";
-  Table(text);
-  Cnv.Asc_Add[0] = 1;
-  Cnv.Asc_OutRes = 0.1;
+  MergeOnAFinerStep(old, 20);
   Cnv.Asc_Max[0] = 77.0f;
   ASSERT_EQ(CnvA2BFile(2, 0, 0), 1);
   EXPECT_TRUE(boxes_.empty());
@@ -382,10 +390,35 @@ TEST_F(AsciiConvertTest, ScanFieldErrorsAskAndCancelStopsAsking) {
   for (const auto& b : boxes_) asked += b.rfind("SCAN FIELD ERROR ON LINE [2]", 0) == 0 ? 1 : 0;
   EXPECT_EQ(asked, 1);
   EXPECT_FALSE(Shown("SCAN FIELD ERROR ON LINE [3]"));
+  // No drops the line and asks again at the next one.
+  answer_ = IDNO;
+  boxes_.clear();
+  ASSERT_EQ(CnvA2BFile(2, 0, 0), 1);
+  EXPECT_TRUE(Shown("SCAN FIELD ERROR ON LINE [2]"));
+  EXPECT_TRUE(Shown("SCAN FIELD ERROR ON LINE [3]"));
   answer_ = IDYES;
   boxes_.clear();
+  styles_.clear();
   EXPECT_EQ(CnvA2BFile(2, 0, 0), 0);
   EXPECT_TRUE(Shown("SCAN FIELD ERROR ON LINE [2]"));
+  EXPECT_EQ(styles_.back(), 0x1023u);  // Yes, No and Cancel offered
+}
+
+// A merge whose output cannot be written (the disk is full) keeps the old file as it
+// was, also when its values had to be put on the new step first.
+TEST_F(AsciiConvertTest, MergeThatCannotBeWrittenKeepsTheOldFile) {
+  const std::vector<float> old(21, 5.0f);
+  MergeOnAFinerStep(old, 80);
+  int32_t result = -1;
+  {
+    // Room for the old file on the new step (41 values), not for the output (81).
+    qvtest::FileSizeLimit full(200);
+    ASSERT_TRUE(full.Set());
+    result = CnvA2BFile(2, 0, 0);
+  }
+  EXPECT_EQ(result, 0);
+  EXPECT_TRUE(Shown("FAILED TO CREATE BINARY [1] FILE"));
+  EXPECT_EQ(ReadFloats(Out(0)), old);
 }
 
 }  // namespace

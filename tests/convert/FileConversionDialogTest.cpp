@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,7 @@ class FileConversionDialogTest : public ::testing::Test {
     Win = WinRecord{};
     ThreadCtl.View_Started = 1;  // the view files are not this test's subject
     ThreadCtl.OpSeq_Running = 0;
+    ThreadCtl.OpSeq_Alive = 0;
     ThreadCtl.OpSeq_Stop = 0;
     ThreadCtl.OpSeq_Thread = nullptr;
     RegisterDialogResources();
@@ -329,7 +331,8 @@ TEST_F(FileConversionDialogTest, OpSeqStopsTheRunningSequenceBetweenItsWrites) {
   HANDLE thread = CreateThread(&FakeSequence, nullptr, nullptr);
   ASSERT_NE(thread, nullptr);
   ThreadCtl.OpSeq_Thread = thread;
-  ThreadCtl.OpSeq_Running = 1;
+  ThreadCtl.OpSeq_Alive = 1;
+  ThreadCtl.OpSeq_Running = 0;  // cleared by a failed command: the sequence still runs
   while (g_records < 3) Sleep(1);
   drv::Answers answers;
   answers.Box("Question", "OPSEQ THREAD RUNNING\n\n*", IDYES).Box("Question", "OPSEQ THREAD RUNNING\n\n*", IDCANCEL);
@@ -345,12 +348,60 @@ TEST_F(FileConversionDialogTest, OpSeqStopsTheRunningSequenceBetweenItsWrites) {
   DWORD code = 0;
   GetExitCodeThread(thread, &code);
   EXPECT_EQ(code, 7u);  // it ended on its own, not killed
-  EXPECT_EQ(ThreadCtl.OpSeq_Running, 0u);
+  EXPECT_EQ(ThreadCtl.OpSeq_Alive, 0u);
   EXPECT_EQ(std::filesystem::file_size("seq.out") % 4000, 0u);
   ThreadCtl.OpSeq_Stop = 1;
   WaitForSingleObject(thread, 10000);
   CloseHandle(thread);
   ThreadCtl.OpSeq_Thread = nullptr;
+}
+
+// OP SEQ pressed while a sequence runs stores the dialog's fields: the run goes on with
+// the fields it started with (its '?' stays the number it started with), and what the
+// run itself sets reaches the dialog's record.
+TEST_F(FileConversionDialogTest, OpSeqStoresTheDialogWhileTheSequenceWorksOnItsOwnCopy) {
+  WriteValues<float>("a.bin", {1, -2, 3});
+  std::ofstream("OpASeq100.dat", std::ios::binary)
+      << "SCALE\r\n-1 a.bin b?.bin 2.5\r\nSTART [-X] next\r\nSQR\r\n-1 a.bin c?.bin\r\n";
+  const DWORD sleepLimit = platform::SetSleepLimit(0);  // SCALE's pause
+  std::atomic<bool> asked{false}, stored{false};
+  std::vector<std::string> boxes;
+  std::mutex boxesLock;
+  platform::BoxAnswerer previous = platform::SetBoxAnswerer([&](const platform::BoxRequest& box) {
+    {
+      std::lock_guard<std::mutex> lock(boxesLock);
+      boxes.push_back(box.text);
+    }
+    if (box.text.find("EDIT USING") != std::string::npos) return IDCANCEL;  // run it as it is
+    if (box.text.find("PERFORM OPERATION(S)") != std::string::npos) {        // on the sequence's thread
+      asked = true;
+      while (!stored) Sleep(1);
+      return IDYES;
+    }
+    if (box.text.find("OPSEQ THREAD RUNNING") != std::string::npos) return IDYES;  // continue the thread
+    return IDOK;
+  });
+  WithDialog([&](HWND d) {
+    EXPECT_TRUE(drv::Click(d, IDC_CNV_OPSEQ));
+    ASSERT_TRUE(drv::PumpUntil([&] { return asked.load(); }, 60000));
+    EXPECT_EQ(Cnv.Scalar[1], 2.5f);  // handed back after SCALE
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_OPSEQSUB, "200"));
+    EXPECT_TRUE(drv::Click(d, IDC_CNV_OPSEQ));
+    stored = true;
+    EXPECT_TRUE(drv::PumpUntil([] { return ThreadCtl.OpSeq_Alive == 0; }, 60000));
+    drv::Click(d, IDCANCEL);
+  });
+  platform::SetBoxAnswerer(previous);
+  platform::SetSleepLimit(sleepLimit);
+  WaitForSingleObject(ThreadCtl.OpSeq_Thread, 60000);
+  EXPECT_EQ(ReadValues<float>("b100.bin"), (std::vector<float>{2.5f, -5.0f, 7.5f}));
+  EXPECT_EQ(ReadValues<float>("c100.bin"), (std::vector<float>{1, 4, 9}));
+  EXPECT_FALSE(std::filesystem::exists("c200.bin"));
+  EXPECT_STREQ(Cnv.OpSeq_Sub, "200");
+  EXPECT_EQ(Cnv.Scalar[1], 1.0f);  // SQR sets it
+  EXPECT_EQ(std::count_if(boxes.begin(), boxes.end(),
+                          [](const std::string& b) { return b.find("OPSEQ THREAD RUNNING") != std::string::npos; }),
+            1);
 }
 
 TEST_F(FileConversionDialogTest, CutOutAndAsciiOutputAnswerTheirQuestions) {

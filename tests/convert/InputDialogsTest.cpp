@@ -344,6 +344,76 @@ TEST_F(InputDialogsTest, AsciiFiveFoldQuestionAndTheViewsOfALongOutput) {
   EXPECT_EQ(Win.View_Level, 0);
 }
 
+// The two Yes/No/Cancel questions of the dialog offer their three buttons, and each
+// answer does what it names: an existing output is added to, overwritten, or left
+// out; a resolution five times off is kept, replaced by the input's, or the
+// conversion is not made.
+TEST_F(InputDialogsTest, AsciiQuestionsTakeEachOfTheirThreeAnswers) {
+  WriteText("t.txt", Table(21, 1.0));
+  StrCopy(Cnv.Ascii_Flnm, Path("t.txt").c_str());
+  Cnv.Asc_First = 2;
+  Cnv.Asc_NamesTaken = 1;
+  const std::vector<float> old(700, 9.0f);
+  {
+    std::ofstream out(Path("old.bin"), std::ios::binary);
+    out.write(reinterpret_cast<const char*>(old.data()), static_cast<std::streamsize>(old.size() * 4));
+  }
+  const std::string exists = "FILE [old.bin] EXISTS\n\nADD TO [YES] | OVERWRITE [NO] | ABORT [CANCEL]";
+  const std::string fiveFold = "INPUT & OUTPUT RESOLUTIONS DIFFER BY MORE THAN FIVE FOLD*";
+  drv::Answers answers;
+  answers.Box("Question", exists, IDCANCEL)
+      .Box("Question", exists, IDNO)
+      .Box("Question", exists, IDYES)
+      .Box("Warning", "ALL DATA IN FILE [old.bin] WILL BE OVERWRITTEN", IDOK)
+      .Box("Question", fiveFold, IDCANCEL)
+      .Box("Question", fiveFold, IDNO)
+      .Box("Question", "AUTO SCALE & OFFSET?", IDNO)
+      .Box("Warning", "ALL DATA IN FILE [old.bin] WILL BE OVERWRITTEN", IDOK)
+      .Box("Question", fiveFold, IDYES)
+      .Box("Question", "AUTO SCALE & OFFSET?", IDNO);
+  std::vector<size_t> sizes;
+  std::string outRes;
+  Run(IDD_ASCII_INPUT, &AsciiInputDialogProc, [&](HWND d) {
+    // Abort: Y1 has no column any more.
+    EXPECT_TRUE(drv::ChooseRadio(d, AsciiColumnRadio(1, 2)));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_ASC_OUTNAME1, "old.bin"));
+    EXPECT_EQ(Cnv.Asc_YCol[0], 0);
+    // Overwrite: the column stays, nothing is added to.
+    EXPECT_TRUE(drv::ChooseRadio(d, AsciiColumnRadio(1, 2)));
+    EXPECT_EQ(Cnv.Asc_YCol[0], 2);
+    EXPECT_EQ(Cnv.Asc_Add[0], 0u);
+    // Add to: the output range becomes the existing file's.
+    EXPECT_TRUE(drv::ChooseRadio(d, AsciiColumnRadio(1, 0)));
+    EXPECT_TRUE(drv::ChooseRadio(d, AsciiColumnRadio(1, 2)));
+    EXPECT_EQ(Cnv.Asc_Add[0], 1u);
+    EXPECT_TRUE(drv::IsChecked(d, IDC_ASC_ADD1));
+    EXPECT_TRUE(drv::Click(d, IDC_ASC_ADD1));  // overwrite after all
+    // The resolution: Cancel converts nothing, No takes the input's.
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_ASC_OUTRES, "10"));
+    EXPECT_TRUE(drv::Click(d, IDC_ASC_CONVERT));
+    EXPECT_EQ(ReadFloats("old.bin"), old);
+    EXPECT_TRUE(drv::Click(d, IDC_ASC_CONVERT));
+    outRes = drv::Text(d, IDC_ASC_OUTRES);
+    sizes.push_back(ReadFloats("old.bin").size());
+    // Yes keeps the resolution asked for.
+    EXPECT_TRUE(drv::Click(d, IDC_ASC_ADD1));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_ASC_OUTRES, "0.1"));
+    EXPECT_TRUE(drv::Click(d, IDC_ASC_CONVERT));
+    sizes.push_back(ReadFloats("old.bin").size());
+    drv::Click(d, IDCANCEL);
+  });
+  EXPECT_TRUE(answers.Failures().empty()) << answers.Failures()[0];
+  EXPECT_TRUE(answers.AllAnswered());
+  // The output range stays the one the added-to file gave: 7 to 706.
+  EXPECT_EQ(sizes, (std::vector<size_t>{700, 6991}));
+  EXPECT_EQ(outRes, "1.0000000000e+00");
+  for (const platform::BoxRequest& box : platform::BoxLog()) {
+    if (box.text.find("[CANCEL]") != std::string::npos) {
+      EXPECT_EQ(box.style, 0x1023u) << box.text;
+    }
+  }
+}
+
 TEST_F(InputDialogsTest, AsciiCreateEmptyWritesABlankFileThroughTheEngine) {
   Cnv.Asc_NamesTaken = 1;
   StrCopy(Cnv.Asc_OutFlnm[0], "blank.bin");

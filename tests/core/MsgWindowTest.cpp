@@ -8,11 +8,13 @@
 #include "platform/windows/Controls.h"
 #include "platform/windows/Dialog.h"
 #include "platform/windows/MessageBox.h"
+#include "platform/kernel/Sync.h"
 #include "platform/kernel/Text.h"
 #include "records/Debug.h"
 #include "records/Dsp.h"
 #include "records/Win.h"
 #include "resources/Dialogs.h"
+#include "tests/support/TestMainWindow.h"
 
 namespace {
 
@@ -74,6 +76,37 @@ TEST_F(MsgWindowTest, OkKeepsWindowUpUntilCancel) {
   // Shown again, it starts with the new message only.
   Show("again\n");
   EXPECT_EQ(ShownText(), "again\n");
+}
+
+// Workers showing lines at once while no window exists (the first lines of a pool):
+// one window is made, on the main window's thread, so that it outlives the workers;
+// no worker fails to make it, and every line arrives.
+TEST_F(MsgWindowTest, WorkersAtOnceMakeOneWindowThatOutlivesThem) {
+  qvtest::CreateTestMainWindow("MSG TEST MAIN");
+  constexpr int kWorkers = 8, kLines = 5;
+  HANDLE threads[kWorkers] = {};
+  for (HANDLE& thread : threads) {
+    thread = CreateThread(
+        [](void*) -> DWORD {
+          for (int i = 0; i < kLines; ++i) DspMsgShowText("L\n", Win.hWnd_Main);
+          return 0;
+        },
+        nullptr, nullptr);
+    ASSERT_NE(thread, nullptr);
+  }
+  // The wait services what the workers send to this thread, the window's making too.
+  ASSERT_EQ(WaitForMultipleObjects(kWorkers, threads, TRUE, 60000), WAIT_OBJECT_0);
+  for (HANDLE thread : threads) CloseHandle(thread);
+  EXPECT_TRUE(platform::BoxLog().empty());
+  ASSERT_TRUE(IsWindow(Dsp.Msg_Hwnd));
+  EXPECT_EQ(platform::WindowThread(Dsp.Msg_Hwnd), GetCurrentThreadId());
+  int windows = 0;
+  for (HWND dialog : platform::AllDialogs()) windows += platform::DialogTemplateId(dialog) == IDD_DSP_MSG ? 1 : 0;
+  EXPECT_EQ(windows, 1);
+  std::string all;
+  for (int i = 0; i < kWorkers * kLines; ++i) all += "L\n";
+  EXPECT_EQ(ShownText(), all);
+  DestroyWindow(Win.hWnd_Main);
 }
 
 struct Typed {

@@ -7,11 +7,8 @@
 // range, refused ids, failures and the closing report.
 #include "fileproc/FileOps.h"
 
-#include <sys/resource.h>
-
-#include <csignal>
-
 #include "FileOpsFixture.h"
+#include "tests/support/FileSizeLimit.h"
 #include "platform/kernel/Sync.h"
 
 namespace {
@@ -188,18 +185,11 @@ TEST_F(FileOpsTest, AFailureMidwayLeavesInputAndOldOutputUntouched) {
   WriteValues("old.bin", Ramp(3));
   const auto input = ReadBytes("big.bin");
   const auto old = ReadBytes("old.bin");
-  struct sigaction ignore {};
-  struct sigaction previous {};
-  ignore.sa_handler = SIG_IGN;
-  sigaction(SIGXFSZ, &ignore, &previous);
-  rlimit saved{};
-  getrlimit(RLIMIT_FSIZE, &saved);
-  rlimit small = saved;
-  small.rlim_cur = 500000;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
   int32_t same = 0;
   int32_t other = 0;
   {
+    qvtest::FileSizeLimit full(500000);
+    ASSERT_TRUE(full.Set());
     drv::Answers answers;
     answers.Box("Warning", "OSIFile()\n\nCASE ID=[2005]\n\nFAILED TO WRITE BINARY FILE=[big.bin]\n\nABORTING", IDOK)
         .Box("Warning", "OSIFile()\n\nCASE ID=[2005]\n\nFAILED TO WRITE BINARY FILE=[old.bin]\n\nABORTING", IDOK);
@@ -207,8 +197,6 @@ TEST_F(FileOpsTest, AFailureMidwayLeavesInputAndOldOutputUntouched) {
     other = Run(OSI_SCALE, "big.bin", "old.bin", 1, 0, 1);
     EXPECT_TRUE(answers.Failures().empty());
   }
-  setrlimit(RLIMIT_FSIZE, &saved);
-  sigaction(SIGXFSZ, &previous, nullptr);
   EXPECT_EQ(same, 0);
   EXPECT_EQ(other, 0);
   EXPECT_EQ(ReadBytes("big.bin"), input);

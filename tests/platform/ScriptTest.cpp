@@ -9,6 +9,7 @@
 #include "platform/windows/Controls.h"
 #include "platform/windows/Dialog.h"
 #include "platform/windows/Menu.h"
+#include "platform/kernel/Sync.h"
 #include "platform/windows/MessageBox.h"
 #include "tests/support/TempDir.h"
 
@@ -34,6 +35,27 @@ INT_PTR EchoProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   return FALSE;
 }
 
+// A dialog that a worker thread opens a little later, and whose initialisation takes
+// its time before the edit shows its text.
+HANDLE g_worker = nullptr;
+INT_PTR SlowInitProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  if (message == WM_INITDIALOG) {
+    Sleep(60);
+    SetDlgItemText(dialog, 100, "READY");
+    return TRUE;
+  }
+  if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
+    EndDialog(dialog, 2);
+    return TRUE;
+  }
+  return FALSE;
+}
+DWORD OpenLater(void* owner) {
+  Sleep(20);
+  DialogBoxParam(nullptr, MAKEINTRESOURCE(700), static_cast<HWND>(owner), &SlowInitProc, 0);
+  return 0;
+}
+
 LRESULT ScriptWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE: {
@@ -44,6 +66,7 @@ LRESULT ScriptWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_COMMAND:
       if (LOWORD(wParam) == 501) SendMessage(g_status, SB_SETTEXT, 1, reinterpret_cast<LPARAM>("DONE 501"));
+      if (LOWORD(wParam) == 503) g_worker = CreateThread(&OpenLater, hwnd, nullptr);
       if (LOWORD(wParam) == 502) {
         INT_PTR r = DialogBoxParam(nullptr, MAKEINTRESOURCE(700), hwnd, &EchoProc, 0);
         std::string text = "DIALOG " + std::to_string(r);
@@ -152,6 +175,18 @@ TEST_F(ScriptTest, ChoosesCommandsFillsAModalDialogAnswersBoxesAndReadsTheStatus
   auto log = platform::BoxLog();
   ASSERT_EQ(log.size(), 2u);
   EXPECT_EQ(log[0].text, "GOT two words");
+}
+
+// A dialog another thread opens after the line that addresses it ran is waited for,
+// and found only once it is initialised.
+TEST_F(ScriptTest, ADialogOfAnotherThreadIsWaitedForAndSeenWhole) {
+  std::string failure;
+  EXPECT_EQ(Run("menu 503\ndialog 700\nexpect-text 100 READY\nclick 2\nquit\nbox Question SAVE? yes\n", &failure), 0)
+      << failure;
+  ASSERT_NE(g_worker, nullptr);
+  EXPECT_EQ(WaitForSingleObject(g_worker, 10000), WAIT_OBJECT_0);
+  CloseHandle(g_worker);
+  g_worker = nullptr;
 }
 
 TEST_F(ScriptTest, AnUnaddressedBoxFailsTheRunAtItsLine) {

@@ -689,6 +689,27 @@ TEST_F(WindowTest, SaveDialogAsksBeforeReplacingAndUnexpectedBoxesFail) {
   EXPECT_FALSE(GetSaveFileName(&ofn));
 }
 
+// A style whose button set is none of the known ones (a question style or'ed onto
+// another button set) is refused: shown with OK and Cancel, answered Cancel whatever
+// was pressed, and reported to the refusal handler with the style asked for.
+TEST_F(WindowTest, BoxOfAnUnknownButtonSetIsShownWithOkAndCancelAndTakenAsCancel) {
+  std::vector<UINT> refused;
+  platform::BoxStyleRefusal previous =
+      platform::SetBoxStyleRefusal([&](const platform::BoxRequest& box) { refused.push_back(box.style); });
+  std::vector<UINT> shown;
+  platform::SetBoxAnswerer([&](const platform::BoxRequest& box) {
+    shown.push_back(box.style);
+    return IDYES;
+  });
+  EXPECT_EQ(MessageBox(nullptr, "ADD TO [YES] | OVERWRITE [NO] | ABORT [CANCEL]", "Question", 0x1024 | 0x0003), IDCANCEL);
+  EXPECT_EQ(MessageBox(nullptr, "KNOWN", "Question", 0x1023), IDYES);
+  platform::SetBoxAnswerer(nullptr);
+  EXPECT_EQ(MessageBox(nullptr, "UNATTENDED", "Question", 0x1027), IDCANCEL);
+  platform::SetBoxStyleRefusal(previous);
+  EXPECT_EQ(refused, (std::vector<UINT>{0x1027, 0x1027}));
+  EXPECT_EQ(shown, (std::vector<UINT>{0x1021, 0x1023}));
+}
+
 TEST_F(WindowTest, PrintDialogReturnsTheChosenPrinterAndItsContext) {
   PRINTDLG pd;
   pd.Flags = PD_RETURNDC;

@@ -13,6 +13,7 @@
 #include "records/Dsp.h"
 #include "records/Locks.h"
 #include "records/Lsf.h"
+#include "tests/support/LsfReset.h"
 #include "records/Quad.h"
 #include "records/Sim.h"
 #include "records/Win.h"
@@ -25,7 +26,7 @@ class RenderTest : public ::testing::Test {
   void SetUp() override {
     Debug = DebugRecord{};
     Dsp = DspRecord{};
-    Lsf = LsfRecord{};
+    ResetLsf();
     Quad = QuadRecord{};
     VibArrays = VibArraysRecord{};
     Sim = SimRecord{};

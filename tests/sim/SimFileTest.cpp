@@ -376,14 +376,15 @@ TEST_F(SimFileTest, RefusedFilesAndTheBusyGuard) {
   EXPECT_EQ(Sim.FI_Lines[0], 2u);
 
   // A read of a busy set reports it and touches nothing.
-  InitializeCriticalSection(&SimReadLock);
+  const bool lockMade = !SimReadLock.state;
+  if (lockMade) InitializeCriticalSection(&SimReadLock);
   Sim.Busy_Stat[0] = 1;
   Sim.FI_Lines[0] = 2;
   EXPECT_EQ(SimFIReadQVS(0, &Sim, 0, 0), 1);
   EXPECT_EQ(StatusText(0), "[A] SIM [some] - BUSY");
   EXPECT_NE(Sim.FI_Sim_Erg[0], nullptr);
   Sim.Busy_Stat[0] = 0;
-  DeleteCriticalSection(&SimReadLock);
+  if (lockMade) DeleteCriticalSection(&SimReadLock);
 }
 
 TEST_F(SimFileTest, FailedWriteKeepsFlagsAndReportsIt) {

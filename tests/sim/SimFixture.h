@@ -22,6 +22,7 @@
 #include "platform/windows/Window.h"
 #include "records/Dsp.h"
 #include "records/Lsf.h"
+#include "tests/support/LsfReset.h"
 #include "records/OrvPrm.h"
 #include "records/Quad.h"
 #include "records/Sim.h"
@@ -40,7 +41,7 @@ class SimTest : public ::testing::Test {
     Dsp = DspRecord{};
     Sim = SimRecord{};
     Quad = QuadRecord{};
-    Lsf = LsfRecord{};
+    ResetLsf();
     OrvPrm = OrvPrmRecord{};
     previous_ = std::filesystem::current_path();
     std::filesystem::create_directory(dir_.Path() / "work");

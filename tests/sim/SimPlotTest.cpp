@@ -219,6 +219,29 @@ TEST_F(SimPlotTest, ComputeOnlyEqualsDrawingAndSticksAreDrawn) {
   Win.hDC_Mem = nullptr;
 }
 
+// A damaged set (intensities and a display scalar far beyond any screen) draws its
+// sticks, labels and the selected-line marker at the edge of the device range, with
+// no arithmetic leaving 32 bits; the values computed stay what they are.
+TEST_F(SimPlotTest, LinesFarOffTheScreenDrawWithinTheDeviceRange) {
+  Sim.LS_GAU[0] = 0.5;
+  Sim.COLOR_NO[0] = 2;
+  Sim.Pen[2] = CreatePen(PS_SOLID, 1, RGB(255, 0, 0));
+  Lines(0, {2.0, 5.0, 8.0}, {3.0e38f, -3.0e38f, 1.0f});
+  Sim.FI_Exp_Erg[0][0] = 2.0;
+  Sim.Dsp_Scalar[0] = 1.0e300;
+  Sim.QN_Request[0] = 1;
+  Win.Cursor_Freq_Lo = 1.5;
+  Win.Cursor_Freq_Hi = 5.5;
+  MemoryDC memory;
+  Win.hDC_Mem = memory.dc;
+  ASSERT_EQ(Plot(0, kCount, memory.dc, 2), 1);
+  Win.hDC_Mem = nullptr;
+  EXPECT_EQ(Sim.FI_QN_List_Cnt[0], 2);
+  // The stick of line 0 runs off the top, that of line 1 off the bottom.
+  EXPECT_EQ(GetPixel(memory.dc, 20, 10), RGB(255, 0, 0));
+  EXPECT_EQ(GetPixel(memory.dc, 50, 110), RGB(255, 0, 0));
+}
+
 TEST_F(SimPlotTest, PageThroughThePdfPrinter) {
   TempDir dir;
   const std::string path = dir.File("sim.pdf");
