@@ -14,7 +14,7 @@
 #include "convert/FileConversionDialog.h"
 #include "convert/OpSeq.h"
 #include "core/DebugLog.h"
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "display/DisplayDialogs.h"
 #include "display/FileSection.h"
 #include "display/PendingLinksViewKeys.h"

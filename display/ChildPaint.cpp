@@ -13,7 +13,7 @@
 #include "core/TypedArrays.h"
 #include "display/ChildInternal.h"
 #include "display/ChildWindows.h"
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "display/FftTransformDialog.h"
 #include "display/Paint.h"
 #include "display/PendingLinks.h"

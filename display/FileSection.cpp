@@ -9,7 +9,7 @@
 #include "filelib/FileManip.h"
 #include "core/Threads.h"
 #include "core/TypedArrays.h"
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "sim/SimLines.h"
 #include "core/Repaint.h"
 #include "display/ViewFiles.h"

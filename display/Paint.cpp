@@ -10,7 +10,7 @@
 
 #include "app/Startup.h"
 #include "core/TypedArrays.h"
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "display/FftTransformDialog.h"
 #include "display/PendingLinks.h"
 #include "display/ViewFiles.h"

@@ -5,7 +5,7 @@
 #include "filelib/FileManip.h"
 #include "filelib/Markers.h"
 #include "core/Threads.h"
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "display/PendingLinksViewKeys.h"
 #include "display/ViewFiles.h"
 #include "display/ViewKeysInternal.h"

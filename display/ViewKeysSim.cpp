@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "display/PendingLinksViewKeys.h"
 #include "display/ViewKeysInternal.h"
 #include "platform/kernel/Text.h"

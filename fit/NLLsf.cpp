@@ -6,7 +6,7 @@
 #include "core/BinFile.h"
 #include "core/FileIo.h"
 #include "core/TypedArrays.h"
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "fit/NLLsf.h"
 #include "fit/NLLsfInternal.h"
 #include "platform/kernel/Sync.h"

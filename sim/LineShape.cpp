@@ -6,7 +6,7 @@
 
 #include "core/DebugLog.h"
 #include "core/TypedArrays.h"
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "platform/kernel/Text.h"
 #include "records/Dsp.h"
 #include "records/Locks.h"

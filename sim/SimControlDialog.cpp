@@ -9,7 +9,7 @@
 #include "core/Repaint.h"
 #include "core/Threads.h"
 #include "core/TypedArrays.h"
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "display/DisplayDialogs.h"
 #include "display/FileSection.h"
 #include "display/ViewFiles.h"

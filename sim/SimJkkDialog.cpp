@@ -8,7 +8,7 @@
 #include "core/DebugLog.h"
 #include "core/FileIo.h"
 #include "core/TypedArrays.h"
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "display/ViewKeys.h"
 #include "platform/kernel/Text.h"
 #include "records/OrvPrm.h"

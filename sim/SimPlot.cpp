@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "core/DebugLog.h"
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "platform/kernel/Text.h"
 #include "records/Debug.h"
 #include "records/Dsp.h"

@@ -7,7 +7,7 @@
 
 #include "core/DebugLog.h"
 #include "filelib/FileManip.h"
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "models/hitran/Tips.h"
 #include "models/quad/Quad.h"
 #include "models/vib/VibAnharm.h"

@@ -8,7 +8,7 @@
 
 #include "core/DebugLog.h"
 #include "core/TypedArrays.h"
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "models/quad/Quad.h"
 #include "numerics/Derivative.h"
 #include "numerics/Sorts.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "SimFixture.h"
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "display/ViewKeys.h"
 #include "models/quad/Quad.h"
 #include "sim/SimDialogs.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "models/hitran/Tips.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/kernel/Text.h"
