@@ -17,7 +17,7 @@
 #include "sim/SimSibling.h"
 #include "sim/SimDialogs.h"
 #include "sim/SimDialogsInternal.h"
-#include "sim/SimInternal.h"
+#include "lineshape/SimInternal.h"
 #include "sim/SimItn.h"
 #include "sim/SimLines.h"
 #include "sim/SimSets.h"

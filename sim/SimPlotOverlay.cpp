@@ -18,7 +18,7 @@
 #include "records/Quad.h"
 #include "records/Sim.h"
 #include "records/Win.h"
-#include "sim/SimInternal.h"
+#include "lineshape/SimInternal.h"
 #include "sim/SimItn.h"
 #include "sim/SimPlotInternal.h"
 

@@ -13,7 +13,7 @@
 #include "platform/kernel/Text.h"
 #include "records/Tips.h"
 #include "sim/SimPlot.h"
-#include "sim/Voigt.h"
+#include "lineshape/Voigt.h"
 #include "support/TempDir.h"
 #include "tests/sim/RenderFixture.h"
 

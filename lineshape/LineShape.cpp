@@ -1,5 +1,5 @@
 // Line-shape templates, half profiles, summing and the Voigt values of the line fit.
-#include "sim/LineShape.h"
+#include "lineshape/LineShape.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,8 +12,8 @@
 #include "records/Locks.h"
 #include "records/Lsf.h"
 #include "records/Sim.h"
-#include "sim/SimInternal.h"
-#include "sim/Voigt.h"
+#include "lineshape/SimInternal.h"
+#include "lineshape/Voigt.h"
 
 namespace {
 
