@@ -1,4 +1,5 @@
 #include "app/Startup.h"
+#include "core/PathFile.h"
 
 #include <cairo.h>
 #include <fcntl.h>
