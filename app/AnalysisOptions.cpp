@@ -4,7 +4,8 @@
 #include <cstring>
 #include <string>
 
-#include "app/FileDialogs.h"
+#include "app/WorkFileDialog.h"
+#include "display/FileDialogs.h"
 #include "app/PenBrush.h"
 #include "core/FileIo.h"
 #include "filelib/FileManip.h"

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/FileDialogs.h"
+#include "display/FileDialogs.h"
 #include "convert/AsciiConvert.h"
 #include "convert/DialogFields.h"
 #include "convert/FtmwDialog.h"

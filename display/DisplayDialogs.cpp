@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/FileDialogs.h"
+#include "display/FileDialogs.h"
 #include "core/FileIo.h"
 #include "filelib/FileManip.h"
 #include "core/Coords.h"

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/FileDialogs.h"
+#include "sim/SimFileDialogs.h"
 #include "core/FileIo.h"
 #include "core/Repaint.h"
 #include "core/Threads.h"

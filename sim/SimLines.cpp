@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/FileDialogs.h"
+#include "display/FileDialogs.h"
 #include "core/FileIo.h"
 #include "core/FrqAxis.h"
 #include "core/Threads.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/FileDialogs.h"
+#include "sim/SimFileDialogs.h"
 #include "core/FileIo.h"
 #include "core/TypedArrays.h"
 #include "display/PendingLinks.h"
