@@ -2,10 +2,11 @@
 
 #include <cstdlib>
 
-#include "app/AnalysisOptions.h"
+#include "display/AnalysisOptions.h"
+#include "app/Hooks.h"
 #include "app/MainPaint.h"
 #include "app/ModelDialogs.h"
-#include "app/PenBrush.h"
+#include "display/PenBrush.h"
 #include "app/Wiring.h"
 #include "convert/AomCalibrationDialog.h"
 #include "convert/AsciiInputDialog.h"
@@ -386,6 +387,7 @@ int32_t InitInstance(HINSTANCE instance, int show) {
 int AppMain(HINSTANCE instance, HINSTANCE previous, const char* commandLine, int show) {
   (void)previous;
   (void)commandLine;
+  Qv95HooksInstall();
   if (!InitApplication(instance)) return 0;
   if (!InitInstance(instance, show)) {
     UnregisterClass(MAIN_CLASS_NAME, instance);

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "app/PenBrush.h"
+#include "display/PenBrush.h"
 #include "filelib/Markers.h"
 #include "core/Threads.h"
 #include "display/DisplayDialogs.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/MainWindow.h"
-#include "app/PenBrush.h"
+#include "display/PenBrush.h"
 #include "app/Wiring.h"
 #include "core/DebugLog.h"
 #include "core/MsgWindow.h"

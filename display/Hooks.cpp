@@ -1,0 +1,3 @@
+#include "display/Hooks.h"
+
+DisplayHookTable DisplayHooks;
