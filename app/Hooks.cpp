@@ -4,8 +4,13 @@
 #include "core/Threads.h"
 #include "display/Hooks.h"
 #include "display/ViewFiles.h"
+#include "fileproc/Hooks.h"
+#include "sim/SimLines.h"
 
 void Qv95HooksInstall() {
   FunctionThreadSetViewRoutine(&DisplayQviQvoSetup);
+
+  FileprocHooks.simColumnWrite = &SimFIWriteBin;
+
   DisplayHooks.workFile = &WorkFileWin95;
 }
