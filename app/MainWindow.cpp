@@ -18,7 +18,6 @@
 #include "core/Coords.h"
 #include "display/DisplayDialogs.h"
 #include "display/FileSection.h"
-#include "display/PendingLinksViewKeys.h"
 #include "core/Repaint.h"
 #include "display/Print.h"
 #include "display/ViewKeys.h"
@@ -38,6 +37,7 @@
 #include "resources/Dialogs.h"
 #include "resources/Glyphs.h"
 #include "resources/Menus.h"
+#include "sim/SimDialogs.h"
 
 namespace {
 

@@ -6,7 +6,6 @@
 #include "filelib/Markers.h"
 #include "core/Threads.h"
 #include "core/Coords.h"
-#include "display/PendingLinksViewKeys.h"
 #include "display/ViewFiles.h"
 #include "display/ViewKeysInternal.h"
 #include "platform/windows/Controls.h"

@@ -14,7 +14,6 @@
 
 #include "core/TypedArrays.h"
 #include "display/Paint.h"
-#include "display/PendingLinks.h"
 #include "lineshape/LineShape.h"
 #include "platform/windows/Controls.h"
 #include "platform/kernel/Files.h"

@@ -7,6 +7,7 @@
 #include "core/Coords.h"
 #include "display/ViewKeys.h"
 #include "models/quad/Quad.h"
+#include "sim/SimAsnKeys.h"
 #include "sim/SimDialogs.h"
 
 namespace {
