@@ -1,7 +1,7 @@
 // The include lines of the sources follow the layer order: every folder includes only
 // folders below it, and folders of one rank do not include each other.
 //
-//   include-check ROOT [--known FILE] LAYER...
+//   include-check ROOT LAYER...
 //
 // The layers are given bottom to top as the top CMakeLists.txt lists them: a folder
 // ("core"), folders of one rank joined by '|' ("platform/driver|platform/frontend"), or
@@ -9,9 +9,7 @@
 // folder holding it. The order written at the top of docs/ARCHITECTURE.md must be the
 // same. Every folder of the root holding sources is in a layer, except the ones that
 // stand above them all (tests, bench, tools). Prints each violation as FILE:LINE and
-// exits 1 when there is one. A known file lists violations still to be mended, one
-// "FILE -> INCLUDED" a line; they are printed but pass, and a listed one that no
-// longer occurs fails, so that the list only shrinks.
+// exits 1 when there is one.
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -88,16 +86,9 @@ std::vector<std::string> DocumentedOrder(const fs::path& docs) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int first = 2;
-  std::set<std::string> known;
-  if (argc > 3 && std::string(argv[2]) == "--known") {
-    std::ifstream in(argv[3]);
-    for (std::string line; std::getline(in, line);)
-      if (!Trim(line).empty() && Trim(line)[0] != '#') known.insert(Trim(line));
-    first = 4;
-  }
+  const int first = 2;
   if (argc <= first) {
-    std::fprintf(stderr, "usage: include-check ROOT [--known FILE] LAYER...\n");
+    std::fprintf(stderr, "usage: include-check ROOT LAYER...\n");
     return 2;
   }
   const fs::path root = argv[1];
@@ -161,15 +152,10 @@ int main(int argc, char** argv) {
       const Folder* target = FolderOf(folders, included);
       if (!target || target == source || target->rank < source->rank) continue;
       const char* how = target->rank == source->rank ? "of the same rank" : "above it";
-      if (known.erase(rel + " -> " + included)) {
-        std::printf("known: %s:%d includes \"%s\"\n", rel.c_str(), number, included.c_str());
-        continue;
-      }
       fail(rel + ":" + std::to_string(number) + ": " + source->path + " includes \"" + included + "\" of " +
            target->path + ", " + how);
     }
   }
-  for (const std::string& stale : known) fail("known but no longer found: " + stale);
   if (failures == 0) std::printf("every include runs downward through %zu layers\n", layers.size());
   return failures == 0 ? 0 : 1;
 }
