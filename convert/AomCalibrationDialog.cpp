@@ -322,13 +322,5 @@ INT_PTR Command(HWND d, WPARAM wParam) {
 }  // namespace
 
 INT_PTR AomCalibrationDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  switch (message) {
-    case WM_INITDIALOG:
-      Refresh(dialog);
-      return 1;
-    case WM_COMMAND:
-      return Command(dialog, wParam);
-    default:
-      return 0;
-  }
+  return dialog_fields::RefreshAndCommand(dialog, message, wParam, Refresh, Command);
 }

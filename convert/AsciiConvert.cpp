@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -196,46 +197,67 @@ Step Judge(bool hasPrevious, double x, double previous) {
   return Step::Keep;
 }
 
-// One probe or conversion pass. Returns 1 or 0, or -1 when the call is to be repeated
-// from line 2 (header retry).
-int32_t Convert(core_io::LineIn& in, int16_t mode, int16_t autodetect, int16_t interactive) {
+// What the steps of one pass share: the selected lines, the input and output ranges
+// and the output grid.
+struct Pass {
   std::string firstLine, lastLine;
-  SelectLines(in, firstLine, lastLine);
-  if (autodetect != 0) {
-    Cnv.Asc_ItnFactor = 1.0;
-    if (IsXytName(Cnv.Ascii_Flnm)) {
-      Cnv.Asc_First = 9;
-      Cnv.Asc_Last -= 3;
-      if (Cnv.Asc_Last < 1) Cnv.Asc_Last = 1;
-      SelectLines(in, firstLine, lastLine);
-      Cnv.Asc_ItnFactor = 1000.0;
-    }
-  }
+  int32_t lines = 0;  // of the selected range
+  bool hasX = false;
+  double first = 0.0, last = 0.0;  // the scaled frequencies of the first and last line
+  double dir = 1.0;
+  double ofs = 0.0;
+  double lo = 0.0, hi = 0.0;  // the output range
+  double inStep = 0.0;
+  int64_t n = 0;  // output points
+  double res = 0.0;
+};
 
-  // Input range.
-  double first = 0.0, last = 0.0;
-  const int32_t lines = Cnv.Asc_Last - Cnv.Asc_First + 1;
-  const bool hasX = Cnv.Asc_XCol > 0;
-  if (hasX) {
-    if (!LineFrequency(firstLine, Cnv.Asc_XCol, &first) || !LineFrequency(lastLine, Cnv.Asc_XCol, &last)) {
+// The pass's result where a step ends it; empty where the pass goes on.
+using Outcome = std::optional<int32_t>;
+
+// The FIRST-th and LAST-th lines; an "xyt" file (autodetected) skips its 8 header
+// lines and 3 trailer lines and holds intensities in thousandths.
+void SelectRange(core_io::LineIn& in, int16_t autodetect, Pass& p) {
+  SelectLines(in, p.firstLine, p.lastLine);
+  if (autodetect == 0) return;
+  Cnv.Asc_ItnFactor = 1.0;
+  if (IsXytName(Cnv.Ascii_Flnm)) {
+    Cnv.Asc_First = 9;
+    Cnv.Asc_Last -= 3;
+    if (Cnv.Asc_Last < 1) Cnv.Asc_Last = 1;
+    SelectLines(in, p.firstLine, p.lastLine);
+    Cnv.Asc_ItnFactor = 1000.0;
+  }
+}
+
+// The input range from the first and last line's frequencies, or the line numbers when
+// there is no frequency column.
+Outcome InputRange(Pass& p, int16_t mode, int16_t autodetect) {
+  p.lines = Cnv.Asc_Last - Cnv.Asc_First + 1;
+  p.hasX = Cnv.Asc_XCol > 0;
+  if (p.hasX) {
+    if (!LineFrequency(p.firstLine, Cnv.Asc_XCol, &p.first) || !LineFrequency(p.lastLine, Cnv.Asc_XCol, &p.last)) {
       if (autodetect != 0 && Cnv.Asc_First == 1) return -1;
       if (mode == 2) core_io::Warning("FIRST | LAST ASCII LINE INVALID");
       return 0;
     }
-    first *= Cnv.Asc_FrqScl;
-    last *= Cnv.Asc_FrqScl;
+    p.first *= Cnv.Asc_FrqScl;
+    p.last *= Cnv.Asc_FrqScl;
   } else {
-    first = 0.0;
-    last = static_cast<double>(lines - 1);
+    p.first = 0.0;
+    p.last = static_cast<double>(p.lines - 1);
     Cnv.Asc_OutFrqLo = 0.0;
-    Cnv.Asc_OutFrqHi = last;
+    Cnv.Asc_OutFrqHi = p.last;
   }
-  Cnv.Asc_InFrqLo = first;
-  Cnv.Asc_InFrqHi = last;
-  const double dir = last < first ? -1.0 : 1.0;
-  Cnv.Asc_Dir = static_cast<int16_t>(dir);
+  Cnv.Asc_InFrqLo = p.first;
+  Cnv.Asc_InFrqHi = p.last;
+  p.dir = p.last < p.first ? -1.0 : 1.0;
+  Cnv.Asc_Dir = static_cast<int16_t>(p.dir);
+  return std::nullopt;
+}
 
-  // Merge widening by the existing data of the last merged column.
+// Merge widening by the existing data of the last merged column.
+void WidenByMergeTarget(const Pass& p) {
   for (int k = 2; k >= 0; --k) {
     if (!UsedColumn(k) || Cnv.Asc_Add[k] == 0) continue;
     core_io::BinIn probe;
@@ -243,106 +265,117 @@ int32_t Convert(core_io::LineIn& in, int16_t mode, int16_t autodetect, int16_t i
     if (Cnv.Asc_OutSz[k] == 0) continue;
     const double start = Dsp.Init_Frq;
     const double end = start + static_cast<double>(Cnv.Asc_OutSz[k] - 1) * Dsp.Frq_Stp;
-    if ((start - Cnv.Asc_OutFrqLo) * dir < 0.0) Cnv.Asc_OutFrqLo = start;
-    if ((end - Cnv.Asc_OutFrqHi) * dir > 0.0) Cnv.Asc_OutFrqHi = end;
+    if ((start - Cnv.Asc_OutFrqLo) * p.dir < 0.0) Cnv.Asc_OutFrqLo = start;
+    if ((end - Cnv.Asc_OutFrqHi) * p.dir > 0.0) Cnv.Asc_OutFrqHi = end;
     break;
   }
+}
 
-  // Output range.
-  const double ofs = Cnv.Asc_FrqOfs;
+// The output range, widened to hold the input; a range or resolution of zero ends the pass.
+Outcome OutputRange(Pass& p, int16_t mode) {
+  p.ofs = Cnv.Asc_FrqOfs;
   const bool loZero = Cnv.Asc_OutFrqLo == 0.0, hiZero = Cnv.Asc_OutFrqHi == 0.0;
   const bool bothZero = loZero && hiZero;
-  if (Cnv.Asc_OutFrqHi * dir < (last + ofs) * dir || bothZero) {
-    Cnv.Asc_OutFrqHi = last + ofs;
+  if (Cnv.Asc_OutFrqHi * p.dir < (p.last + p.ofs) * p.dir || bothZero) {
+    Cnv.Asc_OutFrqHi = p.last + p.ofs;
     if (hiZero && !loZero)
       core_io::Warning(
           "HIGH OUTPUT FREQUENCY MUST BE INCLUSIVE OF INPUT HIGH VALUE\n\nOUTPUT SET TO INPUT\n\nNARROW RANGE ON INPUT TO CHANGE");
   }
-  if (Cnv.Asc_OutFrqLo * dir > (first + ofs) * dir || bothZero) {
-    Cnv.Asc_OutFrqLo = first + ofs;
+  if (Cnv.Asc_OutFrqLo * p.dir > (p.first + p.ofs) * p.dir || bothZero) {
+    Cnv.Asc_OutFrqLo = p.first + p.ofs;
     if (loZero && !hiZero)
       core_io::Warning(
           "LOW OUTPUT FREQUENCY LIMIT MUST INCLUDE INPUT LOW LIMIT\n\nOUTPUT SET TO INPUT\n\nNARROW RANGE ON INPUT TO CHANGE");
   }
   if (Cnv.Asc_OutRes == 0.0) Cnv.Asc_OutRes = Cnv.Asc_InRes;
-  const double lo = Cnv.Asc_OutFrqLo, hi = Cnv.Asc_OutFrqHi;
-  if (first == last || lo == hi || Cnv.Asc_OutRes == 0.0 || !std::isfinite(Cnv.Asc_OutRes) || lines < 2) {
+  p.lo = Cnv.Asc_OutFrqLo;
+  p.hi = Cnv.Asc_OutFrqHi;
+  if (p.first == p.last || p.lo == p.hi || Cnv.Asc_OutRes == 0.0 || !std::isfinite(Cnv.Asc_OutRes) || p.lines < 2) {
     core_io::Warning("INPUT ARRAY SIZE ZERO | INPUT / OUTPUT FRQ RANGE ZERO | OUTPUT RESOLUTION ZERO");
     return mode == 2 ? 0 : 1;
   }
+  return std::nullopt;
+}
 
-  // Grid.
-  const double inStep = std::fabs(last - first) / static_cast<double>(lines - 1);
-  Cnv.Asc_InRes = inStep;
-  const double span = std::fabs(hi - lo);
+// The output grid: 2 to 2e9 points over the output range, and the default step limits.
+void OutputGrid(Pass& p) {
+  p.inStep = std::fabs(p.last - p.first) / static_cast<double>(p.lines - 1);
+  Cnv.Asc_InRes = p.inStep;
+  const double span = std::fabs(p.hi - p.lo);
   const bool resOne = Cnv.Asc_OutRes == 1.0;
-  const double ratio = std::fabs((hi - lo) / Cnv.Asc_OutRes);
+  const double ratio = std::fabs((p.hi - p.lo) / Cnv.Asc_OutRes);
   if (ratio > 2.0e9) {
     Cnv.Asc_OutRes = span * 5.0000000025e-10;
     if (!resOne) core_io::Warning("OUTPUT FILE SIZE TOO LONG (>2e9 POINTS)\n\nREDEFINING OUTPUT RESOLUTION");
   }
-  double nd = std::trunc(std::fabs((hi - lo) / Cnv.Asc_OutRes) + 1.5);
+  double nd = std::trunc(std::fabs((p.hi - p.lo) / Cnv.Asc_OutRes) + 1.5);
   if (nd < 2.0) {
     Cnv.Asc_OutRes = span;
     nd = 2.0;
     if (!resOne) core_io::Warning("OUTPUT FILE SIZE TOO SHORT (<2 POINTS)\n\nREDEFINING OUTPUT RESOLUTION");
   }
   nd = std::min(nd, 2.0e9);
-  const auto n = static_cast<int64_t>(nd);
-  const double res = span / static_cast<double>(n - 1);
-  Cnv.Asc_OutRes = res;
-  Cnv.Asc_OutPts = static_cast<int32_t>(n);
+  p.n = static_cast<int64_t>(nd);
+  p.res = span / static_cast<double>(p.n - 1);
+  Cnv.Asc_OutRes = p.res;
+  Cnv.Asc_OutPts = static_cast<int32_t>(p.n);
   if (Cnv.Asc_MinStp == 0.0 || Cnv.Asc_MaxStp == 0.0) {
-    Cnv.Asc_MinStp = 0.05 * inStep;
-    Cnv.Asc_MaxStp = 20.0 * inStep;
+    Cnv.Asc_MinStp = 0.05 * p.inStep;
+    Cnv.Asc_MaxStp = 20.0 * p.inStep;
   }
+}
 
-  // Rejection scan.
-  Cnv.Asc_Accepted = lines;
+// Counts the lines kept, removed by a small step, after a gap and unreadable; the
+// first probe mode counts nothing.
+Outcome RejectionScan(core_io::LineIn& in, const Pass& p, int16_t mode) {
+  Cnv.Asc_Accepted = p.lines;
   Cnv.Asc_Removed = Cnv.Asc_Gaps = Cnv.Asc_Unread = 0;
   if (mode == 0) {
     Cnv.Asc_Accepted = 0;
     return 1;
   }
-  if (hasX) {
-    in.Rewind();
-    std::string piece;
-    int32_t line = 0, accepted = 0;
-    bool hasPrevious = false;
-    double previous = 0.0;
-    while (line < Cnv.Asc_Last && in.Next(piece)) {
-      if (++line < Cnv.Asc_First) continue;
-      double f = 0.0;
-      if (!LineFrequency(piece, Cnv.Asc_XCol, &f)) {
-        ++Cnv.Asc_Unread;
-        continue;
-      }
-      const double x = std::fabs(f * Cnv.Asc_FrqScl - first);
-      const Step s = Judge(hasPrevious, x, previous);
-      hasPrevious = true;
-      previous = x;
-      if (s == Step::Small) ++Cnv.Asc_Removed;
-      else if (s == Step::Large) ++Cnv.Asc_Gaps;
-      else ++accepted;
+  if (!p.hasX) return std::nullopt;
+  in.Rewind();
+  std::string piece;
+  int32_t line = 0, accepted = 0;
+  bool hasPrevious = false;
+  double previous = 0.0;
+  while (line < Cnv.Asc_Last && in.Next(piece)) {
+    if (++line < Cnv.Asc_First) continue;
+    double f = 0.0;
+    if (!LineFrequency(piece, Cnv.Asc_XCol, &f)) {
+      ++Cnv.Asc_Unread;
+      continue;
     }
-    Cnv.Asc_Accepted = accepted;
-    if (accepted == 0) {
-      core_io::Warning("NUMBER OF ASCII LINES ACCEPTED IS ZERO");
-      return mode == 2 ? 0 : 1;
-    }
+    const double x = std::fabs(f * Cnv.Asc_FrqScl - p.first);
+    const Step s = Judge(hasPrevious, x, previous);
+    hasPrevious = true;
+    previous = x;
+    if (s == Step::Small) ++Cnv.Asc_Removed;
+    else if (s == Step::Large) ++Cnv.Asc_Gaps;
+    else ++accepted;
   }
-  if (mode != 2) return 1;
+  Cnv.Asc_Accepted = accepted;
+  if (accepted == 0) {
+    core_io::Warning("NUMBER OF ASCII LINES ACCEPTED IS ZERO");
+    return mode == 2 ? 0 : 1;
+  }
+  return std::nullopt;
+}
 
-  // Conversion: merge targets read, on the output step, first.
-  std::vector<float> existing[3];
-  bool merged[3] = {};
+// Merge targets read, on the output step; false after a message.
+bool ReadMergeTargets(double res, std::vector<float> (&existing)[3], bool (&merged)[3]) {
   for (int k = 0; k < 3; ++k) {
     if (!UsedColumn(k) || Cnv.Asc_Add[k] == 0 || !FileHasData(Cnv.Asc_OutFlnm[k])) continue;
-    if (Regrid(k, res, existing[k]) == 0) return 0;
+    if (Regrid(k, res, existing[k]) == 0) return false;
     merged[k] = true;
   }
+  return true;
+}
 
-  // Targets: an existing file merged into, or overwritten.
+// Targets: an existing file merged into, or overwritten; never the input itself.
+bool TakeTargets(const bool (&merged)[3]) {
   const std::string inBase = BaseName(Cnv.Ascii_Flnm);
   const std::string inPath = platform::MapPath(Cnv.Ascii_Flnm);
   for (int k = 0; k < 3; ++k) {
@@ -350,7 +383,7 @@ int32_t Convert(core_io::LineIn& in, int16_t mode, int16_t autodetect, int16_t i
     const char* name = Cnv.Asc_OutFlnm[k];
     if (inBase == name || inPath == platform::MapPath(name)) {
       core_io::Warning(StrPrintf("INPUT & OUTPUT [%ld] FILES [%s] HAVE THE SAME NAME\n\nABORTING", static_cast<long>(k + 1), name));
-      return 0;
+      return false;
     }
     if (merged[k]) {
       core_io::StatusText(0, StrPrintf("ADDING TO BINARY FILE [%s]", name));
@@ -360,157 +393,222 @@ int32_t Convert(core_io::LineIn& in, int16_t mode, int16_t autodetect, int16_t i
       Cnv.Asc_OutSz[k] = 0;
     }
   }
+  return true;
+}
 
-  // Arrays and the scan format of the used fields 1..4.
-  const auto accepted = static_cast<size_t>(Cnv.Asc_Accepted);
+// The accepted lines of a conversion: their frequencies and the used columns'
+// intensities, read with the scan format of fields 1..4, and the output buffer.
+struct Columns {
+  size_t accepted = 0;
   std::vector<double> frq, itn[3];
   std::vector<float> out;
+  std::vector<Field> format;
+  std::vector<int16_t> fieldOf;  // the field number of each value read
+  int32_t required = 0;
+  size_t count = 0;  // lines taken
+};
+
+// The arrays and the scan format; false after a message.
+bool MakeColumns(const Pass& p, Columns& c) {
+  c.accepted = static_cast<size_t>(Cnv.Asc_Accepted);
   try {
-    frq.resize(accepted);
-    out.resize(static_cast<size_t>(n));
+    c.frq.resize(c.accepted);
+    c.out.resize(static_cast<size_t>(p.n));
   } catch (const std::bad_alloc&) {
     core_io::Error("CnvA2BFile()/i_frq_dpt/o_itn_fpt - CORE ALLOCATION ERROR");
-    return 0;
+    return false;
   }
   try {
     for (int k = 0; k < 3; ++k)
-      if (UsedColumn(k)) itn[k].resize(accepted);
+      if (UsedColumn(k)) c.itn[k].resize(c.accepted);
   } catch (const std::bad_alloc&) {
     core_io::Error("CnvA2BFile()/i_itn_dpt - CORE ALLOCATION ERROR");
-    return 0;
+    return false;
   }
-  std::vector<Field> format;
-  std::vector<int16_t> fieldOf;  // the field number of each value read
   for (int16_t field = 1; field <= 4; ++field) {
     const bool used = field == Cnv.Asc_XCol || field == Cnv.Asc_YCol[0] || field == Cnv.Asc_YCol[1] ||
                       field == Cnv.Asc_YCol[2];
-    format.push_back(used ? Field::Read : Field::Skip);
-    if (used) fieldOf.push_back(field);
+    c.format.push_back(used ? Field::Read : Field::Skip);
+    if (used) c.fieldOf.push_back(field);
   }
-  const auto required = static_cast<int32_t>(fieldOf.size() + (Cnv.Asc_XCol > 4) + (Cnv.Asc_YCol[0] > 4) +
-                                              (Cnv.Asc_YCol[1] > 4) + (Cnv.Asc_YCol[2] > 4));
+  c.required = static_cast<int32_t>(c.fieldOf.size() + (Cnv.Asc_XCol > 4) + (Cnv.Asc_YCol[0] > 4) +
+                                    (Cnv.Asc_YCol[1] > 4) + (Cnv.Asc_YCol[2] > 4));
+  return true;
+}
 
-  // Reading the accepted lines.
+// The question on a line whose fields do not scan: abort, go on, or go on without asking.
+int AskOnScanError(int32_t line, const std::string& piece, int32_t got, const Columns& c) {
+  std::string fmtText;
+  for (const Field f : c.format) fmtText += f == Field::Read ? "%lf%*c" : "%*s%*c";
+  const std::string q = StrPrintf(
+      "SCAN FIELD ERROR ON LINE [%ld]\nSTRING=\n%s\n\nABORT CONVERSION [YES] | CONTINUE TO NEXT [NO] | CONTINUE WITH NO "
+      "PROMPT [CANCEL]?\n\nSCAN CNT [%ld] & REQUIRED FIELDS [%ld] ARE DIFFERENT\nCONVERSION STRING=[%s]",
+      static_cast<long>(line), piece.c_str(), static_cast<long>(got), static_cast<long>(c.required), fmtText.c_str());
+  return core_io::AskYesNoCancel(q);
+}
+
+// Reads the accepted lines into the columns, rejecting by step as the scan did; false
+// when the user aborts.
+bool ReadAcceptedLines(core_io::LineIn& in, const Pass& p, Columns& c) {
   in.Rewind();
   std::string piece;
   int32_t line = 0;
-  size_t count = 0;
   bool noPrompt = false, hasPrevious = false;
   double previous = 0.0;
   while (line < Cnv.Asc_First - 1 && in.Next(piece)) ++line;
-  while (count < accepted && line < Cnv.Asc_Last) {
+  while (c.count < c.accepted && line < Cnv.Asc_Last) {
     if (!in.Next(piece)) {
       const std::string q = StrPrintf(
           "PREMATURE EOF ON LINE [%ld]\n\nLINES READ=[%ld] & TARGET LINES=[%ld] ARE DIFFERENT\n\n%s\n\nABORT CONVERSION [YES] | "
           "CONTINUE [NO] ?",
-          static_cast<long>(line), static_cast<long>(count), static_cast<long>(accepted), Cnv.Ascii_Flnm);
-      if (core_io::AskYesNo(q)) return 0;
+          static_cast<long>(line), static_cast<long>(c.count), static_cast<long>(c.accepted), Cnv.Ascii_Flnm);
+      if (core_io::AskYesNo(q)) return false;
       break;
     }
     ++line;
     double v[4] = {};
-    const int32_t got = ScanFields(piece, Cnv.Asc_ChrSkip, format, v);
+    const int32_t got = ScanFields(piece, Cnv.Asc_ChrSkip, c.format, v);
     if (got == 0) continue;  // no field at all: unreadable, dropped
-    if (got != required) {
+    if (got != c.required) {
       if (noPrompt) continue;
-      std::string fmtText;
-      for (const Field f : format) fmtText += f == Field::Read ? "%lf%*c" : "%*s%*c";
-      const std::string q = StrPrintf(
-          "SCAN FIELD ERROR ON LINE [%ld]\nSTRING=\n%s\n\nABORT CONVERSION [YES] | CONTINUE TO NEXT [NO] | CONTINUE WITH NO "
-          "PROMPT [CANCEL]?\n\nSCAN CNT [%ld] & REQUIRED FIELDS [%ld] ARE DIFFERENT\nCONVERSION STRING=[%s]",
-          static_cast<long>(line), piece.c_str(), static_cast<long>(got), static_cast<long>(required), fmtText.c_str());
-      const int answer = core_io::AskYesNoCancel(q);
-      if (answer == IDYES) return 0;
+      const int answer = AskOnScanError(line, piece, got, c);
+      if (answer == IDYES) return false;
       if (answer == IDCANCEL) noPrompt = true;
       continue;
     }
     double x = 0.0;
-    if (hasX) {
-      for (size_t i = 0; i < fieldOf.size(); ++i)
-        if (fieldOf[i] == Cnv.Asc_XCol) x = std::fabs(v[i] * Cnv.Asc_FrqScl - first);
+    if (p.hasX) {
+      for (size_t i = 0; i < c.fieldOf.size(); ++i)
+        if (c.fieldOf[i] == Cnv.Asc_XCol) x = std::fabs(v[i] * Cnv.Asc_FrqScl - p.first);
     } else {
-      x = static_cast<double>(line - Cnv.Asc_First) * inStep;
+      x = static_cast<double>(line - Cnv.Asc_First) * p.inStep;
     }
     const Step s = Judge(hasPrevious, x, previous);
     hasPrevious = true;
     previous = x;
     if (s != Step::Keep) continue;
-    frq[count] = x;
+    c.frq[c.count] = x;
     for (int k = 0; k < 3; ++k)
-      for (size_t i = 0; i < fieldOf.size(); ++i)
-        if (UsedColumn(k) && fieldOf[i] == Cnv.Asc_YCol[k]) itn[k][count] = v[i];
-    ++count;
+      for (size_t i = 0; i < c.fieldOf.size(); ++i)
+        if (UsedColumn(k) && c.fieldOf[i] == Cnv.Asc_YCol[k]) c.itn[k][c.count] = v[i];
+    ++c.count;
   }
+  return true;
+}
 
-  // Grid placement: the last grid point not beyond the first frequency.
-  const double at = first + ofs;
-  double insertD = std::floor((at - lo) * dir / res + 1e-9);
-  insertD = std::clamp(insertD, 0.0, static_cast<double>(n - 1));
+// Where the input lands on the output grid: the first point, the points filled and the
+// offset of the first point from the first line.
+struct Placement {
+  int64_t insert = 0;
+  int64_t fill = 0;
+  double startOfs = 0.0;
+};
+
+// The last grid point not beyond the first frequency, narrowed to the marked region for
+// a substitution; false after a message.
+bool PlaceOnGrid(const Pass& p, Placement* at) {
+  const double from = p.first + p.ofs;
+  double insertD = std::floor((from - p.lo) * p.dir / p.res + 1e-9);
+  insertD = std::clamp(insertD, 0.0, static_cast<double>(p.n - 1));
   auto insert = static_cast<int64_t>(insertD);
-  auto fill = static_cast<int64_t>(std::min(std::trunc(std::fabs((last - first) / res) + 1.5), static_cast<double>(n)));
+  auto fill = static_cast<int64_t>(std::min(std::trunc(std::fabs((p.last - p.first) / p.res) + 1.5), static_cast<double>(p.n)));
   // The insert point lies up to one step before the first frequency: the outputs
   // start there, relative to the first line.
-  double startOfs = (lo + static_cast<double>(insert) * res * dir - at) * dir;
+  double startOfs = (p.lo + static_cast<double>(insert) * p.res * p.dir - from) * p.dir;
   if (Cnv.Asc_Subst != 0) {
     const int64_t rlo = Win.Pt_Lim[0][0], rhi = Win.Pt_Lim[0][1];
     if (rhi <= rlo) {
       core_io::Warning("MARK VALID REGION TO MAKE SUBSTITUTION\n\nABORTING");
-      return 0;
+      return false;
     }
-    const int64_t a = std::max(insert, rlo), b = std::min({insert + fill, rhi, n});
-    startOfs += static_cast<double>(a - insert) * res;
+    const int64_t a = std::max(insert, rlo), b = std::min({insert + fill, rhi, p.n});
+    startOfs += static_cast<double>(a - insert) * p.res;
     insert = a;
     fill = std::max<int64_t>(b - a, 0);
   }
-  fill = std::min(fill, n - insert);
+  fill = std::min(fill, p.n - insert);
+  *at = Placement{insert, fill, startOfs};
+  return true;
+}
 
-  for (int k = 0; k < 3; ++k) {
-    if (!UsedColumn(k)) continue;
-    const char* name = Cnv.Asc_OutFlnm[k];
-    std::fill(out.begin(), out.end(), 0.0f);
-    if (Cnv.Asc_Add[k] != 0) {
-      const double d = (Dsp.Init_Frq - lo) * dir;
-      const int64_t place = d > 0.0 ? static_cast<int64_t>(d / res + 0.5) : 0;
-      const auto m = static_cast<int64_t>(existing[k].size());
-      int64_t keep = std::min(m, std::max<int64_t>(n - place, 0));
-      if (keep < m) {
-        core_io::StatusText(0, StrPrintf("[%ld] FILE SZ=[%ld] INSERT PT=[%ld]", static_cast<long>(k + 1), static_cast<long>(m),
-                                   static_cast<long>(place)));
-        const std::string q = StrPrintf("EXISTING DATA IN [%ld] FILE [%s] TRUNCATED BY [%ld] POINTS\n\nCONTINUE [YES] | ABORT CONVERSION [NO]?",
-                                  static_cast<long>(k + 1), name, static_cast<long>(m - keep));
-        if (!core_io::AskYesNo(q)) return 0;
-      }
-      if (keep > 0) std::copy_n(existing[k].begin(), keep, out.begin() + place);
-    } else {
-      Cnv.Asc_Max[k] = -1e20f;
-      Cnv.Asc_Min[k] = 1e20f;
+// Writes output k: the merged data it keeps, then the column mapped onto its points.
+// False after a message or when the user aborts.
+bool WriteColumn(int k, const Pass& p, Columns& c, const std::vector<float>& existing, const Placement& at,
+                 int16_t interactive) {
+  const char* name = Cnv.Asc_OutFlnm[k];
+  std::vector<float>& out = c.out;
+  std::fill(out.begin(), out.end(), 0.0f);
+  if (Cnv.Asc_Add[k] != 0) {
+    const double d = (Dsp.Init_Frq - p.lo) * p.dir;
+    const int64_t place = d > 0.0 ? static_cast<int64_t>(d / p.res + 0.5) : 0;
+    const auto m = static_cast<int64_t>(existing.size());
+    int64_t keep = std::min(m, std::max<int64_t>(p.n - place, 0));
+    if (keep < m) {
+      core_io::StatusText(0, StrPrintf("[%ld] FILE SZ=[%ld] INSERT PT=[%ld]", static_cast<long>(k + 1), static_cast<long>(m),
+                                 static_cast<long>(place)));
+      const std::string q = StrPrintf("EXISTING DATA IN [%ld] FILE [%s] TRUNCATED BY [%ld] POINTS\n\nCONTINUE [YES] | ABORT CONVERSION [NO]?",
+                                static_cast<long>(k + 1), name, static_cast<long>(m - keep));
+      if (!core_io::AskYesNo(q)) return false;
     }
-    std::vector<double>& y = itn[k];
-    const bool transform = !(Cnv.Asc_ItnScl == 0.0 && Cnv.Asc_ItnOfs == 0.0 && Cnv.Asc_InvY == 0);
-    if (transform) {
-      for (size_t i = 0; i < count; ++i) {
-        if (Cnv.Asc_InvY != 0) y[i] = y[i] == 0.0 ? 0.0 : (1.0 / y[i]) * Cnv.Asc_ItnScl - Cnv.Asc_ItnOfs;
-        else y[i] = y[i] * Cnv.Asc_ItnScl - Cnv.Asc_ItnOfs;
-      }
-    }
-    if (count < 2 || LinItn(static_cast<int16_t>(k), y.data(), frq.data(), static_cast<int32_t>(count),
-                            out.data() + insert, static_cast<int32_t>(fill), res, startOfs) == 0) {
-      core_io::Warning(StrPrintf("CUBIC SPLINE ERROR ON CHN=[%ld]\n\nABORTING", static_cast<long>(k + 1)));
-      return 0;
-    }
-    if (!WriteFloats(name, out)) {
-      core_io::Warning(StrPrintf("FAILED TO CREATE BINARY [%ld] FILE [%s] FOR WRITING\n\nABORTING", static_cast<long>(k + 1), name));
-      return 0;
-    }
-    Cnv.Asc_OutSz[k] = static_cast<uint32_t>(n);
-    if (interactive != 0) ShowOnChannel(k);
+    if (keep > 0) std::copy_n(existing.begin(), keep, out.begin() + place);
+  } else {
+    Cnv.Asc_Max[k] = -1e20f;
+    Cnv.Asc_Min[k] = 1e20f;
   }
+  std::vector<double>& y = c.itn[k];
+  const bool transform = !(Cnv.Asc_ItnScl == 0.0 && Cnv.Asc_ItnOfs == 0.0 && Cnv.Asc_InvY == 0);
+  if (transform) {
+    for (size_t i = 0; i < c.count; ++i) {
+      if (Cnv.Asc_InvY != 0) y[i] = y[i] == 0.0 ? 0.0 : (1.0 / y[i]) * Cnv.Asc_ItnScl - Cnv.Asc_ItnOfs;
+      else y[i] = y[i] * Cnv.Asc_ItnScl - Cnv.Asc_ItnOfs;
+    }
+  }
+  if (c.count < 2 || LinItn(static_cast<int16_t>(k), y.data(), c.frq.data(), static_cast<int32_t>(c.count),
+                            out.data() + at.insert, static_cast<int32_t>(at.fill), p.res, at.startOfs) == 0) {
+    core_io::Warning(StrPrintf("CUBIC SPLINE ERROR ON CHN=[%ld]\n\nABORTING", static_cast<long>(k + 1)));
+    return false;
+  }
+  if (!WriteFloats(name, out)) {
+    core_io::Warning(StrPrintf("FAILED TO CREATE BINARY [%ld] FILE [%s] FOR WRITING\n\nABORTING", static_cast<long>(k + 1), name));
+    return false;
+  }
+  Cnv.Asc_OutSz[k] = static_cast<uint32_t>(p.n);
+  if (interactive != 0) ShowOnChannel(k);
+  return true;
+}
+
+// The conversion of a pass: merge targets read first, the lines read, every used
+// column written; an interactive one puts the display axis on the output grid.
+int32_t ConvertColumns(core_io::LineIn& in, const Pass& p, int16_t interactive) {
+  std::vector<float> existing[3];
+  bool merged[3] = {};
+  if (!ReadMergeTargets(p.res, existing, merged) || !TakeTargets(merged)) return 0;
+  Columns c;
+  if (!MakeColumns(p, c) || !ReadAcceptedLines(in, p, c)) return 0;
+  Placement at;
+  if (!PlaceOnGrid(p, &at)) return 0;
+  for (int k = 0; k < 3; ++k)
+    if (UsedColumn(k) && !WriteColumn(k, p, c, existing[k], at, interactive)) return 0;
   if (interactive != 0) {
-    Dsp.Init_Frq = lo;
-    Dsp.FSR = static_cast<double>(Dsp.Pts_FSR) * res * dir;
-    DspFrqStpSet(res * dir);
+    Dsp.Init_Frq = p.lo;
+    Dsp.FSR = static_cast<double>(Dsp.Pts_FSR) * p.res * p.dir;
+    DspFrqStpSet(p.res * p.dir);
   }
   return 1;
+}
+
+// One probe or conversion pass. Returns 1 or 0, or -1 when the call is to be repeated
+// from line 2 (header retry).
+int32_t Convert(core_io::LineIn& in, int16_t mode, int16_t autodetect, int16_t interactive) {
+  Pass p;
+  SelectRange(in, autodetect, p);
+  if (const Outcome o = InputRange(p, mode, autodetect)) return *o;
+  WidenByMergeTarget(p);
+  if (const Outcome o = OutputRange(p, mode)) return *o;
+  OutputGrid(p);
+  if (const Outcome o = RejectionScan(in, p, mode)) return *o;
+  if (mode != 2) return 1;
+  return ConvertColumns(in, p, interactive);
 }
 
 }  // namespace

@@ -553,16 +553,9 @@ void Scroll(HWND d, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 INT_PTR AsciiInputDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_INITDIALOG:
-      Refresh(dialog);
-      return 1;
-    case WM_COMMAND:
-      return Command(dialog, wParam);
-    case WM_VSCROLL:
-      Scroll(dialog, wParam, lParam);
-      return 0;
-    default:
-      return 0;
+  if (message == WM_VSCROLL) {
+    Scroll(dialog, wParam, lParam);
+    return 0;
   }
+  return dialog_fields::RefreshAndCommand(dialog, message, wParam, Refresh, Command);
 }

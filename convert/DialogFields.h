@@ -1,5 +1,5 @@
-// Show and read forms of the conversion dialogs' edit fields. A text that yields no
-// value leaves the field unchanged.
+// Show and read forms of the conversion dialogs' edit fields (a text that yields no
+// value leaves the field unchanged), and the procedure the plain conversion dialogs share.
 #pragma once
 
 #include <cstdint>
@@ -50,6 +50,21 @@ void ReadName(HWND d, int id, char (&field)[N], bool emptyClears = false) {
   }
   const size_t e = text.find_first_of(" \t\r\n", b);
   StrCopy(field, text.substr(b, e == std::string::npos ? std::string::npos : e - b).c_str());
+}
+
+// A dialog that shows its fields on WM_INITDIALOG and hands WM_COMMAND to its command
+// handler; every other message is left to the default handling.
+inline INT_PTR RefreshAndCommand(HWND d, UINT message, WPARAM wParam, void (*refresh)(HWND),
+                                 INT_PTR (*command)(HWND, WPARAM)) {
+  switch (message) {
+    case WM_INITDIALOG:
+      refresh(d);
+      return 1;
+    case WM_COMMAND:
+      return command(d, wParam);
+    default:
+      return 0;
+  }
 }
 
 }  // namespace dialog_fields

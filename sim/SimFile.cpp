@@ -313,12 +313,9 @@ bool Alloc(T** p, uint64_t n, F alloc) {
   return n <= 0xFFFFFFFFull && !QvAllocFailed(alloc(p, static_cast<uint32_t>(n)));
 }
 
-// Reads the file of an opened reader into the set; false after the failure's message.
-bool ReadBody(SetReader& r, int16_t set, SimRecord* sim, int32_t keepSettings, int32_t takeSlope) {
-  VavOde& h = r.h;
-  const std::string corrupted = r.Prefix() + "SIM LINE ARRAYS CORRUPTED\n\nABORTING";
-
-  // Old rotor-program headers and versions whose LN field meant something else.
+// Headers of the old rotor program and of versions whose LN field meant something else,
+// brought to what the reader expects. Returns the version to take.
+std::string UpgradeHeader(VavOde& h) {
   std::string version = h.GetText(vav::kVersion, vav::kVersionLen);
   if (version.compare(0, 3, "QVS") != 0) {
     std::string type = version.compare(0, 3, "v5.") == 0 ? "ORV " + version : version;
@@ -336,19 +333,22 @@ bool ReadBody(SetReader& r, int16_t set, SimRecord* sim, int32_t keepSettings, i
     h.Put<int32_t, vav::kLn>(0);
     h.Put<int32_t, vav::kReserved5346>(0);
   }
+  return version;
+}
 
-  const int32_t lines = I32(h, vav::kLines);
-  const int32_t fileNd = I32(h, vav::kNd);
-  const int32_t levels = I32(h, vav::kLevels);
-  const int32_t covCount = I32(h, vav::kCovCount);
-  const int32_t noPrm = I32(h, vav::kOrvNoPrm);
-  if (lines < 0 || fileNd < 0 || levels < 0 || covCount < 0 || noPrm < 0 || noPrm > 22) {
-    Warning(corrupted);
-    return false;
-  }
-  const uint32_t n = static_cast<uint32_t>(lines);
+// The header's counts that size the blocks after it.
+struct BlockCounts {
+  uint32_t n = 0;  // lines
+  int32_t fileNd = 0;
+  int32_t levels = 0;
+  int32_t covCount = 0;
+  int32_t noPrm = 0;
+};
+
+// The set's version, type, flags and sizes from the header.
+void TakeHeaderFlags(const VavOde& h, int16_t set, SimRecord* sim, const std::string& version, const BlockCounts& c,
+                     int32_t takeSlope) {
   auto flag = [&](size_t at) -> uint32_t { return I32(h, at) != 0 ? 1u : 0u; };
-
   StrCopy(sim->Version[set], version.c_str());
   StrCopy(sim->Sim_Type[set], h.GetText(vav::kSimType, vav::kSimTypeLen).c_str());
   StrCopy(sim->Asn_Flnm[set], h.GetText(vav::kAsnFlnm, vav::kFlnmLen).c_str());
@@ -367,16 +367,20 @@ bool ReadBody(SetReader& r, int16_t set, SimRecord* sim, int32_t keepSettings, i
   sim->AMP_STAT[set] = flag(vav::kAmp);
   // The imaginary parts are stored only beside the amplitudes.
   sim->IMAG_STAT[set] = sim->AMP_STAT[set] ? flag(vav::kImag) : 0;
-  sim->FI_Lines[set] = n;
-  sim->FI_Erg_Sz[set] = static_cast<uint32_t>(levels);
-  sim->FI_CovSz[set] = static_cast<uint32_t>(covCount);
+  sim->FI_Lines[set] = c.n;
+  sim->FI_Erg_Sz[set] = static_cast<uint32_t>(c.levels);
+  sim->FI_CovSz[set] = static_cast<uint32_t>(c.covCount);
   if (takeSlope == 1) {
     sim->Dsp_Slope[set] = F64(h, vav::kSlope);
     sim->Dsp_Intercept[set] = F64(h, vav::kIntercept);
   }
   for (int i = 0; i < 4; ++i) sim->Spin_Wts[set][i] = static_cast<uint32_t>(I32(h, vav::kSpinWts + 4 * i));
   sim->Temp2Erg[set] = F64(h, vav::kTemp2Erg);
+}
 
+// The temperatures, quadrupole parameters and dipole angles of the header, unless the
+// set keeps its own settings.
+void TakeHeaderSettings(const VavOde& h, int16_t set, SimRecord* sim, int32_t keepSettings) {
   if (sim->TEMP_GLOBAL_STAT[set] == 0 || keepSettings == 0) {
     double* t = sim->Rot_Temp[set];
     t[0] = F64(h, vav::kRotTemp);
@@ -384,22 +388,25 @@ bool ReadBody(SetReader& r, int16_t set, SimRecord* sim, int32_t keepSettings, i
     t[2] = F64(h, vav::kRotTempWt);
     t[3] = t[0] != 0.0 ? t[1] / t[0] : 0.0;
   }
-  if (keepSettings == 0) {
-    StrCopy(Quad.Asn_Flnm[set], h.GetText(vav::kQuadAsnFlnm, vav::kFlnmLen).c_str());
-    for (int s = 0; s < SIM_STATES; ++s)
-      for (int k = 0; k < 3; ++k) Quad.Prm[set][s][k] = F64(h, vav::kQuadPrm + (s * 3 + k) * 8);
-    Quad.Prm2[set] = F64(h, vav::kQuadPrm2);
-    double angle[3];
-    for (int i = 0; i < 3; ++i) angle[i] = F64(h, vav::kTdmAngle + 8 * i);
-    if (h.Get<int16_t, vav::kTdmMethod>() == 0) {
-      double shares[3];
-      HamDipoleAngleCnv(0, angle[0], angle[1], angle[2], &shares[0], &shares[1], &shares[2]);
-      for (int i = 0; i < 3; ++i) angle[i] = shares[i];
-    }
-    if (sim->TDM_GLOBAL_STAT[set] == 1)
-      for (int i = 0; i < 3; ++i) sim->TDM_Angle[set][i] = angle[i];
+  if (keepSettings != 0) return;
+  StrCopy(Quad.Asn_Flnm[set], h.GetText(vav::kQuadAsnFlnm, vav::kFlnmLen).c_str());
+  for (int s = 0; s < SIM_STATES; ++s)
+    for (int k = 0; k < 3; ++k) Quad.Prm[set][s][k] = F64(h, vav::kQuadPrm + (s * 3 + k) * 8);
+  Quad.Prm2[set] = F64(h, vav::kQuadPrm2);
+  double angle[3];
+  for (int i = 0; i < 3; ++i) angle[i] = F64(h, vav::kTdmAngle + 8 * i);
+  if (h.Get<int16_t, vav::kTdmMethod>() == 0) {
+    double shares[3];
+    HamDipoleAngleCnv(0, angle[0], angle[1], angle[2], &shares[0], &shares[1], &shares[2]);
+    for (int i = 0; i < 3; ++i) angle[i] = shares[i];
   }
+  if (sim->TDM_GLOBAL_STAT[set] == 1)
+    for (int i = 0; i < 3; ++i) sim->TDM_Angle[set][i] = angle[i];
+}
 
+// The rotational constants of both states (the origin in slot 22) and the dipole
+// moment parameters.
+void TakeConstants(const VavOde& h, int16_t set, SimRecord* sim, int32_t noPrm) {
   for (int s = 0; s < SIM_STATES; ++s) {
     sim->DVS_NO[set][s] = 0;
     for (int k = 0; k < SIM_RC_CONSTS; ++k) {
@@ -429,8 +436,10 @@ bool ReadBody(SetReader& r, int16_t set, SimRecord* sim, int32_t keepSettings, i
     for (int s = 0; s < SIM_STATES; ++s)
       for (int k = 0; k < 3; ++k) sim->DM_Prm[set][s][k] = F64(h, vav::kDmPrm + (s * 3 + k) * 8);
   }
+}
 
-  // Main arrays (blocks 1 to 9): their whole length is checked before anything is made.
+// Main arrays (blocks 1 to 9): their whole length is checked before anything is made.
+bool ReadLineArrays(SetReader& r, int16_t set, SimRecord* sim, uint32_t n, const std::string& corrupted) {
   const bool hasUnc = !VersionUpTo(sim->Version[set], '3');
   const uint64_t perLine = 8 + 8 + (hasUnc ? 4 : 0) + 4 + (sim->AMP_STAT[set] ? 12 : 0) +
                            (sim->IMAG_STAT[set] ? 12 : 0) + 1 + 12 + (sim->FM_STAT[set] ? 8 : 0);
@@ -470,128 +479,142 @@ bool ReadBody(SetReader& r, int16_t set, SimRecord* sim, int32_t keepSettings, i
   if (!sim->AMP_STAT[set]) FFree1Dim(&sim->FI_Amp[set]);
   if (!sim->IMAG_STAT[set]) FFree1Dim(&sim->FI_Imag[set]);
   if (!sim->FM_STAT[set]) FFree1Dim(&sim->FI_FM_Lbl[set]);
+  return true;
+}
 
-  // Derivatives (block 10).
+// Derivatives (block 10): a count that does not fit the active constants is skipped.
+bool ReadDerivatives(SetReader& r, int16_t set, SimRecord* sim, const BlockCounts& c, const std::string& corrupted) {
   if (!sim->DVS_STAT[set]) {
     DFree1Dim(&sim->FI_Dev[set]);
     for (int kind : {SIM_DLG_ABC, SIM_DLG_CORIOLIS, SIM_DLG_CROSS, SIM_DLG_DDIST}) sim->Dlg_Req[kind][set] = 0;
+    return true;
+  }
+  const uint32_t active = ActiveDerivatives(sim, set);
+  const uint64_t total = uint64_t{c.n} * static_cast<uint64_t>(c.fileNd);
+  if (static_cast<uint32_t>(c.fileNd) != active && (sim->ONESTATE_STAT[set] == 0 || sim->ONESTATE_STAT[set] == 1)) {
+    sim->DVS_STAT[set] = 0;
+    DFree1Dim(&sim->FI_Dev[set]);
+    Info(StrPrintf("[%s] SIM [%s]\n\nNUMBER OF DERIVATIVES INCORRECT - [%d]!=[%u]\n\nCONTINUING", r.Lbl(), r.Name(),
+                   c.fileNd, active));
+    if (!r.Holds(total, 8) || !r.Skip(total * 8)) {
+      Warning(corrupted);
+      return false;
+    }
+  } else if (c.fileNd == 0) {
+    sim->DVS_STAT[set] = 0;
+    DFree1Dim(&sim->FI_Dev[set]);
+    Info(r.Prefix() + "NUMBER OF DERIVATIVES ZERO\n\nCONTINUING");
   } else {
-    const uint32_t active = ActiveDerivatives(sim, set);
-    const uint64_t total = uint64_t{n} * static_cast<uint64_t>(fileNd);
-    if (static_cast<uint32_t>(fileNd) != active && (sim->ONESTATE_STAT[set] == 0 || sim->ONESTATE_STAT[set] == 1)) {
-      sim->DVS_STAT[set] = 0;
-      DFree1Dim(&sim->FI_Dev[set]);
-      Info(StrPrintf("[%s] SIM [%s]\n\nNUMBER OF DERIVATIVES INCORRECT - [%d]!=[%u]\n\nCONTINUING", r.Lbl(), r.Name(),
-                     fileNd, active));
-      if (!r.Holds(total, 8) || !r.Skip(total * 8)) {
-        Warning(corrupted);
-        return false;
-      }
-    } else if (fileNd == 0) {
-      sim->DVS_STAT[set] = 0;
-      DFree1Dim(&sim->FI_Dev[set]);
-      Info(r.Prefix() + "NUMBER OF DERIVATIVES ZERO\n\nCONTINUING");
-    } else {
-      const uint64_t available = r.Left() / 8;
-      if (available < total) {
-        Warning(StrPrintf("[%s] SIM [%s]\n\nINCORRECT NUMBER OF DERIVATIVES: READ:EXPECTING=[%llu]:[%llu]\n\nABORTING",
-                          r.Lbl(), r.Name(), static_cast<unsigned long long>(available),
-                          static_cast<unsigned long long>(total)));
-        return false;
-      }
-      if (!Alloc(&sim->FI_Dev[set], total, DAlloc1Dim)) {
-        Error(StrPrintf("[%s] SIM [%s]\n\nSimFIReadQVS()/FI_Dev: [%llu]\n\nCORE ALLOCATION ERROR", r.Lbl(), r.Name(),
+    const uint64_t available = r.Left() / 8;
+    if (available < total) {
+      Warning(StrPrintf("[%s] SIM [%s]\n\nINCORRECT NUMBER OF DERIVATIVES: READ:EXPECTING=[%llu]:[%llu]\n\nABORTING",
+                        r.Lbl(), r.Name(), static_cast<unsigned long long>(available),
                         static_cast<unsigned long long>(total)));
-        return false;
-      }
-      if (!r.Block(sim->FI_Dev[set], total)) {
-        Warning(corrupted);
-        return false;
-      }
-    }
-  }
-
-  // Level energies and indexes (blocks 11 to 14).
-  if (sim->TEMP_GLOBAL_STAT[set]) {
-    const bool exc = sim->ONESTATE_STAT[set] == 1;
-    for (int s = 0; s < (exc ? 2 : 1); ++s) {
-      const bool fits = r.Holds(static_cast<uint64_t>(levels), 8) &&
-                        r.Left() - static_cast<uint64_t>(levels) * 8 >= uint64_t{n} * 4;
-      if (!fits) {
-        const uint64_t haveErgs = r.Left() / 8 < static_cast<uint64_t>(levels) ? r.Left() / 8 : levels;
-        const uint64_t haveIdx = (r.Left() - haveErgs * 8) / 4;
-        Warning(s == 0 ? StrPrintf("[%s] SIM [%s]\n\nINCORRECT NUMBER OF GND STATE INDICIES | ERGS\n\n[%u]!=[%llu]|[%llu]"
-                                   "\n\nABORTING",
-                                   r.Lbl(), r.Name(), n, static_cast<unsigned long long>(haveIdx),
-                                   static_cast<unsigned long long>(haveErgs))
-                       : StrPrintf("[%s] SIM [%s]\n\nINCORRECT NUMBER OF EXC STATE ERGS | INDICES\n\n[%u]!=[%llu]|[%llu]"
-                                   "\n\nRUN Orv95.exe WITH [MW] SELECTED\n\nABORTING",
-                                   r.Lbl(), r.Name(), n, static_cast<unsigned long long>(haveIdx),
-                                   static_cast<unsigned long long>(haveErgs)));
-        return false;
-      }
-      const bool ok = (levels == 0 || Alloc(&sim->FI_HamErg_Vector[set][s], static_cast<uint64_t>(levels), DAlloc1Dim)) &&
-                      Alloc(&sim->FI_Erg_Idx[set][s], n, LAlloc1Dim);
-      if (!ok) {
-        Error(s == 0 ? "SimFIReadQVS()/FI_HamErg_Vector/FI_Erg_Idx[GND]\n\nCORE ALLOCATION ERROR"
-                     : "SimFIReadQVS()/FI_HamErg_Vector/FI_Erg_Idx[EXC]\n\nCORE ALLOCATION ERROR");
-        return false;
-      }
-      if (levels == 0) DFree1Dim(&sim->FI_HamErg_Vector[set][s]);
-      if (!r.Block(sim->FI_HamErg_Vector[set][s], static_cast<size_t>(levels)) || !r.Block(sim->FI_Erg_Idx[set][s], n)) {
-        Warning(corrupted);
-        return false;
-      }
-    }
-    if (!exc) {
-      DFree1Dim(&sim->FI_HamErg_Vector[set][SIM_EXC]);
-      LFree1Dim(&sim->FI_Erg_Idx[set][SIM_EXC]);
-    }
-  } else {
-    for (int s = 0; s < SIM_STATES; ++s) {
-      DFree1Dim(&sim->FI_HamErg_Vector[set][s]);
-      LFree1Dim(&sim->FI_Erg_Idx[set][s]);
-    }
-  }
-
-  // Covariance matrix (block 15).
-  DFree1Dim(&sim->FI_CovMat[set]);
-  if (covCount > 0) {
-    if (!r.Holds(static_cast<uint64_t>(covCount), 8)) {
-      Warning(StrPrintf("[%s] SIM [%s]\n\nCOVARIANCE MATRIX WRONG SIZE\n\n[%llu]!=[%d]\n\nABORTING", r.Lbl(), r.Name(),
-                        static_cast<unsigned long long>(r.Left() / 8), covCount));
       return false;
     }
-    if (!Alloc(&sim->FI_CovMat[set], static_cast<uint64_t>(covCount), DAlloc1Dim)) {
-      Error("SimFIReadQVS()/FI_CovMat\n\nCORE ALLOCATION ERROR");
+    if (!Alloc(&sim->FI_Dev[set], total, DAlloc1Dim)) {
+      Error(StrPrintf("[%s] SIM [%s]\n\nSimFIReadQVS()/FI_Dev: [%llu]\n\nCORE ALLOCATION ERROR", r.Lbl(), r.Name(),
+                      static_cast<unsigned long long>(total)));
       return false;
     }
-    if (!r.Block(sim->FI_CovMat[set], static_cast<size_t>(covCount))) {
+    if (!r.Block(sim->FI_Dev[set], total)) {
       Warning(corrupted);
       return false;
     }
   }
+  return true;
+}
 
-  // Per-line widths (blocks 16, 17).
-  if (sim->IDVWIDTH_STAT[set]) {
-    if (!r.Holds(n, 8)) {
-      Warning(r.Prefix() + "VOIGT WIDTH PRMS CORRUPTED\n\nABORTING");
+// Level energies and indexes (blocks 11 to 14), of the excited state too with one state.
+bool ReadLevels(SetReader& r, int16_t set, SimRecord* sim, uint32_t n, int32_t levels, const std::string& corrupted) {
+  if (!sim->TEMP_GLOBAL_STAT[set]) {
+    for (int s = 0; s < SIM_STATES; ++s) {
+      DFree1Dim(&sim->FI_HamErg_Vector[set][s]);
+      LFree1Dim(&sim->FI_Erg_Idx[set][s]);
+    }
+    return true;
+  }
+  const bool exc = sim->ONESTATE_STAT[set] == 1;
+  for (int s = 0; s < (exc ? 2 : 1); ++s) {
+    const bool fits = r.Holds(static_cast<uint64_t>(levels), 8) &&
+                      r.Left() - static_cast<uint64_t>(levels) * 8 >= uint64_t{n} * 4;
+    if (!fits) {
+      const uint64_t haveErgs = r.Left() / 8 < static_cast<uint64_t>(levels) ? r.Left() / 8 : levels;
+      const uint64_t haveIdx = (r.Left() - haveErgs * 8) / 4;
+      Warning(s == 0 ? StrPrintf("[%s] SIM [%s]\n\nINCORRECT NUMBER OF GND STATE INDICIES | ERGS\n\n[%u]!=[%llu]|[%llu]"
+                                 "\n\nABORTING",
+                                 r.Lbl(), r.Name(), n, static_cast<unsigned long long>(haveIdx),
+                                 static_cast<unsigned long long>(haveErgs))
+                     : StrPrintf("[%s] SIM [%s]\n\nINCORRECT NUMBER OF EXC STATE ERGS | INDICES\n\n[%u]!=[%llu]|[%llu]"
+                                 "\n\nRUN Orv95.exe WITH [MW] SELECTED\n\nABORTING",
+                                 r.Lbl(), r.Name(), n, static_cast<unsigned long long>(haveIdx),
+                                 static_cast<unsigned long long>(haveErgs)));
       return false;
     }
-    if (!Alloc(&sim->FI_Gau_FWHM[set], n, FAlloc1Dim) || !Alloc(&sim->FI_Lor_FWHM[set], n, FAlloc1Dim)) {
-      Error("SimFIReadQVS()/FI_Gau_FWHM/FI_Lor_FWHM\n\nCORE ALLOCATION ERROR");
+    const bool ok = (levels == 0 || Alloc(&sim->FI_HamErg_Vector[set][s], static_cast<uint64_t>(levels), DAlloc1Dim)) &&
+                    Alloc(&sim->FI_Erg_Idx[set][s], n, LAlloc1Dim);
+    if (!ok) {
+      Error(s == 0 ? "SimFIReadQVS()/FI_HamErg_Vector/FI_Erg_Idx[GND]\n\nCORE ALLOCATION ERROR"
+                   : "SimFIReadQVS()/FI_HamErg_Vector/FI_Erg_Idx[EXC]\n\nCORE ALLOCATION ERROR");
       return false;
     }
-    if (!r.Block(sim->FI_Gau_FWHM[set], n) || !r.Block(sim->FI_Lor_FWHM[set], n)) {
-      Warning(r.Prefix() + "VOIGT WIDTH PRMS CORRUPTED\n\nABORTING");
+    if (levels == 0) DFree1Dim(&sim->FI_HamErg_Vector[set][s]);
+    if (!r.Block(sim->FI_HamErg_Vector[set][s], static_cast<size_t>(levels)) || !r.Block(sim->FI_Erg_Idx[set][s], n)) {
+      Warning(corrupted);
       return false;
     }
-  } else {
+  }
+  if (!exc) {
+    DFree1Dim(&sim->FI_HamErg_Vector[set][SIM_EXC]);
+    LFree1Dim(&sim->FI_Erg_Idx[set][SIM_EXC]);
+  }
+  return true;
+}
+
+// Covariance matrix (block 15).
+bool ReadCovariance(SetReader& r, int16_t set, SimRecord* sim, int32_t covCount, const std::string& corrupted) {
+  DFree1Dim(&sim->FI_CovMat[set]);
+  if (covCount <= 0) return true;
+  if (!r.Holds(static_cast<uint64_t>(covCount), 8)) {
+    Warning(StrPrintf("[%s] SIM [%s]\n\nCOVARIANCE MATRIX WRONG SIZE\n\n[%llu]!=[%d]\n\nABORTING", r.Lbl(), r.Name(),
+                      static_cast<unsigned long long>(r.Left() / 8), covCount));
+    return false;
+  }
+  if (!Alloc(&sim->FI_CovMat[set], static_cast<uint64_t>(covCount), DAlloc1Dim)) {
+    Error("SimFIReadQVS()/FI_CovMat\n\nCORE ALLOCATION ERROR");
+    return false;
+  }
+  if (!r.Block(sim->FI_CovMat[set], static_cast<size_t>(covCount))) {
+    Warning(corrupted);
+    return false;
+  }
+  return true;
+}
+
+// Per-line widths (blocks 16, 17).
+bool ReadWidths(SetReader& r, int16_t set, SimRecord* sim, uint32_t n) {
+  if (!sim->IDVWIDTH_STAT[set]) {
     FFree1Dim(&sim->FI_Gau_FWHM[set]);
     FFree1Dim(&sim->FI_Lor_FWHM[set]);
+    return true;
   }
+  if (!r.Holds(n, 8)) {
+    Warning(r.Prefix() + "VOIGT WIDTH PRMS CORRUPTED\n\nABORTING");
+    return false;
+  }
+  if (!Alloc(&sim->FI_Gau_FWHM[set], n, FAlloc1Dim) || !Alloc(&sim->FI_Lor_FWHM[set], n, FAlloc1Dim)) {
+    Error("SimFIReadQVS()/FI_Gau_FWHM/FI_Lor_FWHM\n\nCORE ALLOCATION ERROR");
+    return false;
+  }
+  if (!r.Block(sim->FI_Gau_FWHM[set], n) || !r.Block(sim->FI_Lor_FWHM[set], n)) {
+    Warning(r.Prefix() + "VOIGT WIDTH PRMS CORRUPTED\n\nABORTING");
+    return false;
+  }
+  return true;
+}
 
-  // Per-line fit arrays (blocks 18, 19).
+// Per-line fit arrays (blocks 18, 19); the saved intensities are dropped either way.
+bool ReadFitArrays(SetReader& r, int16_t set, SimRecord* sim, uint32_t n) {
   if (sim->NLLSF_STAT[set]) {
     if (!r.Holds(n, 40)) {
       Warning(r.Prefix() + "NON-LINEAR LSF PRMS CORRUPTED\nCONTINUING");
@@ -612,8 +635,42 @@ bool ReadBody(SetReader& r, int16_t set, SimRecord* sim, int32_t keepSettings, i
   }
   Lsf.ItnSave_Stat[set] = 0;
   FFree1Dim(&sim->FI_Sim_ItnSave[set]);
+  return true;
+}
 
-  // HITRAN coefficients (blocks 20 to 24).
+// The molecule and isotope of a HITRAN set from its first label, and the reference
+// partition function of each of the molecule's isotopes.
+void LookUpPartitionFunctions(SetReader& r, int16_t set, SimRecord* sim, uint32_t n) {
+  sim->HT_ZeroSelf_Lines[set] = 0;
+  for (uint32_t i = 0; i < n; ++i)
+    if (sim->HT_Self_Gamma[set][i] == 0.0f) sim->HT_ZeroSelf_Lines[set]++;
+  const int16_t mol = n > 0 ? static_cast<int16_t>(sim->HT_Mol_Lbl[set][0] / 10) : 0;
+  const int16_t iso = n > 0 ? static_cast<int16_t>(sim->HT_Mol_Lbl[set][0] % 10) : 0;
+  sim->HT_Mol[set] = mol;
+  sim->HT_Iso[set] = iso;
+  sim->HT_QT_Stat[set] = 0;
+  const std::string tipsFailed = StrPrintf("[%s] SIM [%s]\n\nSIM=[%d] HT NUM=[%d] ISO=[%d]\n\nTIP(Q) FUNCTION NOT FOUND | INVALID",
+                                           r.Lbl(), r.Name(), set, mol, iso);
+  if (mol < 1 || mol >= HT_MOLECULES) {
+    Warning(tipsFailed);
+    return;
+  }
+  for (int16_t i = 1; i <= SimRecord::HT_Iso_Cnt[mol]; ++i) {
+    sim->HT_QT_Stat[set] = static_cast<uint32_t>(SimTipsQT(mol, 296.0, i, &sim->HT_QT_Ref[set][i - 1]));
+    if (sim->HT_QT_Stat[set] != 1) {
+      sim->HT_QT_Stat[set] = 0;
+      Warning(tipsFailed);
+      break;
+    }
+  }
+  if (sim->HT_QT_Stat[set] == 1 && iso >= 1 && iso <= SimRecord::HT_Iso_Cnt[mol])
+    StatusText(1, StrPrintf("SIM=[%d] HT NUM:ISO=[%d][%d] OF [%d] QT REF=[%f] LBL=[%s]", set, mol, iso,
+                            SimRecord::HT_Iso_Cnt[mol], sim->HT_QT_Ref[set][iso - 1],
+                            SimRecord::HT_Iso_Lbl[mol][iso - 1]));
+}
+
+// HITRAN coefficients (blocks 20 to 24); the arrays are released when the set has none.
+bool ReadHitranCoefficients(SetReader& r, int16_t set, SimRecord* sim, uint32_t n) {
   if (sim->HT_Global_Stat[set]) {
     const bool labels = !VersionUpTo(sim->Version[set], '7');
     const std::string coefficients =
@@ -651,32 +708,7 @@ bool ReadBody(SetReader& r, int16_t set, SimRecord* sim, int32_t keepSettings, i
     } else {
       for (uint32_t i = 0; i < n; ++i) sim->HT_Mol_Lbl[set][i] = 0;
     }
-    sim->HT_ZeroSelf_Lines[set] = 0;
-    for (uint32_t i = 0; i < n; ++i)
-      if (sim->HT_Self_Gamma[set][i] == 0.0f) sim->HT_ZeroSelf_Lines[set]++;
-    const int16_t mol = n > 0 ? static_cast<int16_t>(sim->HT_Mol_Lbl[set][0] / 10) : 0;
-    const int16_t iso = n > 0 ? static_cast<int16_t>(sim->HT_Mol_Lbl[set][0] % 10) : 0;
-    sim->HT_Mol[set] = mol;
-    sim->HT_Iso[set] = iso;
-    sim->HT_QT_Stat[set] = 0;
-    const std::string tipsFailed = StrPrintf("[%s] SIM [%s]\n\nSIM=[%d] HT NUM=[%d] ISO=[%d]\n\nTIP(Q) FUNCTION NOT FOUND | INVALID",
-                                             r.Lbl(), r.Name(), set, mol, iso);
-    if (mol < 1 || mol >= HT_MOLECULES) {
-      Warning(tipsFailed);
-    } else {
-      for (int16_t i = 1; i <= SimRecord::HT_Iso_Cnt[mol]; ++i) {
-        sim->HT_QT_Stat[set] = static_cast<uint32_t>(SimTipsQT(mol, 296.0, i, &sim->HT_QT_Ref[set][i - 1]));
-        if (sim->HT_QT_Stat[set] != 1) {
-          sim->HT_QT_Stat[set] = 0;
-          Warning(tipsFailed);
-          break;
-        }
-      }
-      if (sim->HT_QT_Stat[set] == 1 && iso >= 1 && iso <= SimRecord::HT_Iso_Cnt[mol])
-        StatusText(1, StrPrintf("SIM=[%d] HT NUM:ISO=[%d][%d] OF [%d] QT REF=[%f] LBL=[%s]", set, mol, iso,
-                                SimRecord::HT_Iso_Cnt[mol], sim->HT_QT_Ref[set][iso - 1],
-                                SimRecord::HT_Iso_Lbl[mol][iso - 1]));
-    }
+    LookUpPartitionFunctions(r, set, sim, n);
   } else {
     sim->HT_Ary_Stat[set] = 0;
   }
@@ -690,6 +722,32 @@ bool ReadBody(SetReader& r, int16_t set, SimRecord* sim, int32_t keepSettings, i
     FFree1Dim(&sim->HT_Itn[set]);
   }
   return true;
+}
+
+// Reads the file of an opened reader into the set; false after the failure's message.
+bool ReadBody(SetReader& r, int16_t set, SimRecord* sim, int32_t keepSettings, int32_t takeSlope) {
+  VavOde& h = r.h;
+  const std::string corrupted = r.Prefix() + "SIM LINE ARRAYS CORRUPTED\n\nABORTING";
+  const std::string version = UpgradeHeader(h);
+
+  const int32_t lines = I32(h, vav::kLines);
+  BlockCounts c;
+  c.fileNd = I32(h, vav::kNd);
+  c.levels = I32(h, vav::kLevels);
+  c.covCount = I32(h, vav::kCovCount);
+  c.noPrm = I32(h, vav::kOrvNoPrm);
+  if (lines < 0 || c.fileNd < 0 || c.levels < 0 || c.covCount < 0 || c.noPrm < 0 || c.noPrm > 22) {
+    Warning(corrupted);
+    return false;
+  }
+  c.n = static_cast<uint32_t>(lines);
+
+  TakeHeaderFlags(h, set, sim, version, c, takeSlope);
+  TakeHeaderSettings(h, set, sim, keepSettings);
+  TakeConstants(h, set, sim, c.noPrm);
+  return ReadLineArrays(r, set, sim, c.n, corrupted) && ReadDerivatives(r, set, sim, c, corrupted) &&
+         ReadLevels(r, set, sim, c.n, c.levels, corrupted) && ReadCovariance(r, set, sim, c.covCount, corrupted) &&
+         ReadWidths(r, set, sim, c.n) && ReadFitArrays(r, set, sim, c.n) && ReadHitranCoefficients(r, set, sim, c.n);
 }
 
 // Every way out of a read: the busy flag cleared and the lock left.

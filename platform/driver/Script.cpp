@@ -209,86 +209,93 @@ bool FileSize(const std::string& path, long long* size) {
   return true;
 }
 
-// Runs one action line; false with the reason.
-bool Execute(State* s, const ScriptLine& line, std::string* why) {
-  const auto& w = line.words;
-  const std::string& op = w[0];
-  HWND main = s->options.mainWindow;
-  auto need = [&](size_t count) {
-    if (w.size() < count) {
-      *why = "too few words for " + op;
-      return false;
-    }
+// One action line while it runs: its words, the main window, and where the reason of a
+// failure goes.
+struct Action {
+  State* s;
+  const std::vector<std::string>& w;
+  const std::string& op;
+  HWND main;
+  std::string* why;
+
+  bool Fail(const std::string& reason) const {
+    *why = reason;
+    return false;
+  }
+  bool Need(size_t count) const { return w.size() >= count || Fail("too few words for " + op); }
+  // Word `index` of `words` as a number; false with the reason when it is none.
+  bool NumberOf(const std::vector<std::string>& words, size_t index, int* value) const {
+    if (index >= words.size() || !ParseInt(words[index], value))
+      return Fail("not a number: " + (index < words.size() ? words[index] : std::string("(missing)")));
     return true;
-  };
-  auto number = [&](size_t index, int* value) {
-    if (index >= w.size() || !ParseInt(w[index], value)) {
-      *why = "not a number: " + (index < w.size() ? w[index] : std::string("(missing)"));
-      return false;
-    }
-    return true;
-  };
-  auto dialog = [&]() {
+  }
+  bool Number(size_t index, int* value) const { return NumberOf(w, index, value); }
+  HWND Dialog() const {
     HWND d = AddressedDialog(s);
     if (!d) *why = "no dialog is open";
     return d;
-  };
+  }
+  HWND Child(int channel, int kind) const {
+    return s->options.childWindow ? s->options.childWindow(channel, kind) : nullptr;
+  }
+};
+
+// menu, popup: commands of the main window.
+bool RunCommand(const Action& act) {
   int a = 0, b = 0, c = 0;
-  if (op == "menu") {
-    if (!number(1, &a)) return false;
-    if (!drv::ChooseCommand(main, a)) return (*why = "menu command " + w[1] + " refused", false);
+  if (act.op == "menu") {
+    if (!act.Number(1, &a)) return false;
+    if (!drv::ChooseCommand(act.main, a)) return act.Fail("menu command " + act.w[1] + " refused");
     return true;
   }
-  if (op == "popup") {
-    if (!number(1, &a) || !number(2, &b) || !number(3, &c)) return false;
-    {
-      std::lock_guard<std::mutex> lock(s->mutex);
-      s->popupChoice = static_cast<UINT>(c);
-      s->popupPending = true;
-    }
-    drv::MouseClick(main, drv::Mouse::Right, a, b);
-    drv::PumpUntilIdle();
-    std::lock_guard<std::mutex> lock(s->mutex);
-    if (s->popupPending) {
-      s->popupPending = false;
-      return (*why = "no pop-up menu appeared", false);
-    }
-    return true;
+  if (!act.Number(1, &a) || !act.Number(2, &b) || !act.Number(3, &c)) return false;
+  {
+    std::lock_guard<std::mutex> lock(act.s->mutex);
+    act.s->popupChoice = static_cast<UINT>(c);
+    act.s->popupPending = true;
   }
+  drv::MouseClick(act.main, drv::Mouse::Right, a, b);
+  drv::PumpUntilIdle();
+  std::lock_guard<std::mutex> lock(act.s->mutex);
+  if (act.s->popupPending) {
+    act.s->popupPending = false;
+    return act.Fail("no pop-up menu appeared");
+  }
+  return true;
+}
+
+// key, char, mouse, move, toolbar: input to the main window or the focused one.
+bool RunInput(const Action& act) {
+  const auto& w = act.w;
+  const std::string& op = act.op;
+  int a = 0, b = 0;
   // "child C K" after the action word addresses child window C K instead of the
   // main window; the words after it keep their places.
   std::vector<std::string> rest(w.begin(), w.end());
-  HWND target = main;
+  HWND target = act.main;
   bool childTarget = false;
   if (w.size() > 1 && w[1] == "child" &&
       (op == "char" || op == "mouse" || op == "move" || op == "toolbar")) {
-    if (!number(2, &a) || !number(3, &b)) return false;
-    target = s->options.childWindow ? s->options.childWindow(a, b) : nullptr;
-    if (!target) return (*why = "no child window " + w[2] + " " + w[3], false);
+    if (!act.Number(2, &a) || !act.Number(3, &b)) return false;
+    target = act.Child(a, b);
+    if (!target) return act.Fail("no child window " + w[2] + " " + w[3]);
     rest.erase(rest.begin() + 1, rest.begin() + 4);
     childTarget = true;
   }
   auto word = [&](size_t index) { return index < rest.size() ? rest[index] : std::string(); };
-  auto value = [&](size_t index, int* v) {
-    if (index >= rest.size() || !ParseInt(rest[index], v)) {
-      *why = "not a number: " + (index < rest.size() ? rest[index] : std::string("(missing)"));
-      return false;
-    }
-    return true;
-  };
   if (op == "key" || op == "char") {
-    if (rest.size() < 2) return (*why = "too few words for " + op, false);
+    if (rest.size() < 2) return act.Fail("too few words for " + op);
     HWND focus = childTarget ? target : GetFocus();
-    if (!focus) focus = main;
-    if (op == "char") return drv::TypeChar(focus, word(1)[0]) || (*why = "no window for the character", false);
+    if (!focus) focus = act.main;
+    if (op == "char") return drv::TypeChar(focus, word(1)[0]) || act.Fail("no window for the character");
     int key = KeyCode(w[1]);
-    if (!key) return (*why = "unknown key " + w[1], false);
+    if (!key) return act.Fail("unknown key " + w[1]);
     return drv::PressKey(focus, key, HasFlag(w, 2, "shift"), HasFlag(w, 2, "ctrl")) ||
-           (*why = "no window for the key", false);
+           act.Fail("no window for the key");
   }
   if (op == "mouse") {
-    if (rest.size() < 4) return (*why = "too few words for mouse", false);
-    if (!value(2, &a) || !value(3, &b)) return false;
+    if (rest.size() < 4) return act.Fail("too few words for mouse");
+    if (!act.NumberOf(rest, 2, &a) || !act.NumberOf(rest, 3, &b)) return false;
     const std::string button = word(1);
     drv::Mouse kind = drv::Mouse::Left;
     if (button == "right")
@@ -298,128 +305,145 @@ bool Execute(State* s, const ScriptLine& line, std::string* why) {
     else if (button == "rdbl")
       kind = drv::Mouse::RightDouble;
     else if (button != "left")
-      return (*why = "unknown button " + button, false);
+      return act.Fail("unknown button " + button);
     return drv::MouseClick(target, kind, a, b, HasFlag(rest, 4, "shift"), HasFlag(rest, 4, "ctrl")) ||
-           (*why = "window missing", false);
+           act.Fail("window missing");
   }
   if (op == "move") {
-    if (!value(1, &a) || !value(2, &b)) return false;
-    return drv::MouseMove(target, a, b) || (*why = "window missing", false);
+    if (!act.NumberOf(rest, 1, &a) || !act.NumberOf(rest, 2, &b)) return false;
+    return drv::MouseMove(target, a, b) || act.Fail("window missing");
   }
-  if (op == "toolbar") {
-    if (!value(1, &a)) return false;
-    HWND bar = nullptr;
-    for (HWND child = GetWindow(target, GW_CHILD); child && !bar; child = GetWindow(child, GW_HWNDNEXT))
-      if (ClassNameOf(child) == "TOOLBARWINDOW32") bar = child;
-    if (!bar) return (*why = "no toolbar", false);
-    return drv::ClickToolbarButton(bar, a) || (*why = "toolbar button " + word(1) + " refused", false);
-  }
+  // toolbar
+  if (!act.NumberOf(rest, 1, &a)) return false;
+  HWND bar = nullptr;
+  for (HWND child = GetWindow(target, GW_CHILD); child && !bar; child = GetWindow(child, GW_HWNDNEXT))
+    if (ClassNameOf(child) == "TOOLBARWINDOW32") bar = child;
+  if (!bar) return act.Fail("no toolbar");
+  return drv::ClickToolbarButton(bar, a) || act.Fail("toolbar button " + word(1) + " refused");
+}
+
+// dialog and the lines on the addressed dialog's controls.
+bool RunDialogLine(const Action& act) {
+  const auto& w = act.w;
+  const std::string& op = act.op;
+  int a = 0, b = 0;
   if (op == "dialog") {
-    if (!number(1, &a)) return false;
-    std::lock_guard<std::mutex> lock(s->mutex);
-    s->addressedTemplate = a;
+    if (!act.Number(1, &a)) return false;
+    std::lock_guard<std::mutex> lock(act.s->mutex);
+    act.s->addressedTemplate = a;
     return true;
   }
   if (op == "type") {
-    if (!need(3) || !number(1, &a)) return false;
-    HWND d = dialog();
-    return d && (drv::TypeText(d, a, w[2]) || (*why = "cannot type into control " + w[1], false));
+    if (!act.Need(3) || !act.Number(1, &a)) return false;
+    HWND d = act.Dialog();
+    return d && (drv::TypeText(d, a, w[2]) || act.Fail("cannot type into control " + w[1]));
   }
   if (op == "click" || op == "radio") {
-    if (!number(1, &a)) return false;
-    HWND d = dialog();
-    return d && (drv::Click(d, a) || (*why = "cannot click control " + w[1], false));
+    if (!act.Number(1, &a)) return false;
+    HWND d = act.Dialog();
+    return d && (drv::Click(d, a) || act.Fail("cannot click control " + w[1]));
   }
   if (op == "check") {
-    if (!need(3) || !number(1, &a)) return false;
-    HWND d = dialog();
-    return d && (drv::SetCheck(d, a, w[2] == "on") || (*why = "cannot set check box " + w[1], false));
+    if (!act.Need(3) || !act.Number(1, &a)) return false;
+    HWND d = act.Dialog();
+    return d && (drv::SetCheck(d, a, w[2] == "on") || act.Fail("cannot set check box " + w[1]));
   }
   if (op == "select") {
-    if (!number(1, &a) || !number(2, &b)) return false;
-    HWND d = dialog();
-    return d && (drv::SelectRow(d, a, b) || (*why = "cannot select row " + w[2] + " of list " + w[1], false));
+    if (!act.Number(1, &a) || !act.Number(2, &b)) return false;
+    HWND d = act.Dialog();
+    return d && (drv::SelectRow(d, a, b) || act.Fail("cannot select row " + w[2] + " of list " + w[1]));
   }
   if (op == "scroll") {
-    if (!need(3) || !number(1, &a)) return false;
+    if (!act.Need(3) || !act.Number(1, &a)) return false;
     int times = 1;
-    if (w.size() > 3 && !number(3, &times)) return false;
-    HWND d = dialog();
-    return d && (drv::Scroll(d, a, w[2] == "up", times) || (*why = "cannot scroll control " + w[1], false));
+    if (w.size() > 3 && !act.Number(3, &times)) return false;
+    HWND d = act.Dialog();
+    return d && (drv::Scroll(d, a, w[2] == "up", times) || act.Fail("cannot scroll control " + w[1]));
   }
   if (op == "track") {
-    if (!number(1, &a) || !number(2, &b)) return false;
-    HWND d = dialog();
-    return d && (drv::MoveTrackbar(d, a, b) || (*why = "cannot move trackbar " + w[1], false));
+    if (!act.Number(1, &a) || !act.Number(2, &b)) return false;
+    HWND d = act.Dialog();
+    return d && (drv::MoveTrackbar(d, a, b) || act.Fail("cannot move trackbar " + w[1]));
   }
-  if (op == "expect-status") {
-    HWND window = main;
+  if (op == "expect-text") {
+    if (!act.Need(3) || !act.Number(1, &a)) return false;
+    HWND d = act.Dialog();
+    if (!d) return false;
+    if (!GetDlgItem(d, a)) return act.Fail("no control " + w[1]);
+    std::string text = drv::Text(d, a);
+    return drv::MatchPattern(w[2], text) || act.Fail("control " + w[1] + " shows \"" + text + "\"");
+  }
+  // expect-checked
+  if (!act.Need(3) || !act.Number(1, &a)) return false;
+  HWND d = act.Dialog();
+  if (!d) return false;
+  bool on = drv::IsChecked(d, a);
+  return on == (w[2] == "on") || act.Fail("control " + w[1] + " is " + (on ? "on" : "off"));
+}
+
+// expect-status, expect-file, snapshot: what the program shows and writes.
+bool RunCheck(const Action& act) {
+  const auto& w = act.w;
+  int a = 0, b = 0, c = 0;
+  if (act.op == "expect-status") {
+    HWND window = act.main;
     size_t at = 1;
     if (w.size() > 1 && w[1] == "main") at = 2;
     if (w.size() > 1 && w[1] == "child") {
-      if (!number(2, &a) || !number(3, &b)) return false;
-      window = s->options.childWindow ? s->options.childWindow(a, b) : nullptr;
+      if (!act.Number(2, &a) || !act.Number(3, &b)) return false;
+      window = act.Child(a, b);
       at = 4;
     }
-    if (!need(at + 2) || !number(at, &c)) return false;
+    if (!act.Need(at + 2) || !act.Number(at, &c)) return false;
     HWND bar = StatusBarOf(window);
-    if (!bar) return (*why = "no status bar", false);
+    if (!bar) return act.Fail("no status bar");
     std::string text = StatusText(bar, c);
-    if (!drv::MatchPattern(w[at + 1], text)) return (*why = "status part " + w[at] + " is \"" + text + "\"", false);
+    if (!drv::MatchPattern(w[at + 1], text)) return act.Fail("status part " + w[at] + " is \"" + text + "\"");
     return true;
   }
-  if (op == "expect-text") {
-    if (!need(3) || !number(1, &a)) return false;
-    HWND d = dialog();
-    if (!d) return false;
-    if (!GetDlgItem(d, a)) return (*why = "no control " + w[1], false);
-    std::string text = drv::Text(d, a);
-    return drv::MatchPattern(w[2], text) || (*why = "control " + w[1] + " shows \"" + text + "\"", false);
-  }
-  if (op == "expect-checked") {
-    if (!need(3) || !number(1, &a)) return false;
-    HWND d = dialog();
-    if (!d) return false;
-    bool on = drv::IsChecked(d, a);
-    return on == (w[2] == "on") || (*why = "control " + w[1] + " is " + (on ? "on" : "off"), false);
-  }
-  if (op == "expect-file") {
-    if (!need(2)) return false;
+  if (act.op == "expect-file") {
+    if (!act.Need(2)) return false;
     long long size = 0, wanted = 0;
-    if (!FileSize(w[1], &size)) return (*why = "no file " + w[1], false);
+    if (!FileSize(w[1], &size)) return act.Fail("no file " + w[1]);
     if (w.size() > 2) {
-      if (!ParseInt(w[2], &wanted)) return (*why = "not a number: " + w[2], false);
-      if (size != wanted) return (*why = w[1] + " has " + std::to_string(size) + " bytes", false);
+      if (!ParseInt(w[2], &wanted)) return act.Fail("not a number: " + w[2]);
+      if (size != wanted) return act.Fail(w[1] + " has " + std::to_string(size) + " bytes");
     }
     return true;
   }
-  if (op == "snapshot") {
-    if (!need(2)) return false;
-    HWND window = main;
-    std::string path = w.back();
-    if (w.size() >= 3 && w[1] == "dialog") {
-      if (!number(2, &a)) return false;
-      window = nullptr;
-      auto all = AllDialogs();
-      for (auto it = all.rbegin(); it != all.rend() && !window; ++it)
-        if (DialogTemplateId(*it) == a) window = *it;
-    } else if (w.size() >= 4 && w[1] == "child") {
-      if (!number(2, &a) || !number(3, &b)) return false;
-      window = s->options.childWindow ? s->options.childWindow(a, b) : nullptr;
-    }
-    if (!window) return (*why = "no such window to snapshot", false);
-    return SnapshotWindow(window, path.c_str()) || (*why = "cannot write " + path, false);
+  // snapshot
+  if (!act.Need(2)) return false;
+  HWND window = act.main;
+  std::string path = w.back();
+  if (w.size() >= 3 && w[1] == "dialog") {
+    if (!act.Number(2, &a)) return false;
+    window = nullptr;
+    auto all = AllDialogs();
+    for (auto it = all.rbegin(); it != all.rend() && !window; ++it)
+      if (DialogTemplateId(*it) == a) window = *it;
+  } else if (w.size() >= 4 && w[1] == "child") {
+    if (!act.Number(2, &a) || !act.Number(3, &b)) return false;
+    window = act.Child(a, b);
   }
+  if (!window) return act.Fail("no such window to snapshot");
+  return SnapshotWindow(window, path.c_str()) || act.Fail("cannot write " + path);
+}
+
+// Runs one action line; false with the reason.
+bool Execute(State* s, const ScriptLine& line, std::string* why) {
+  const Action act{s, line.words, line.words[0], s->options.mainWindow, why};
+  const std::string& op = act.op;
+  if (op == "menu" || op == "popup") return RunCommand(act);
+  if (op == "key" || op == "char" || op == "mouse" || op == "move" || op == "toolbar") return RunInput(act);
+  if (op == "dialog" || IsDialogLine(op)) return RunDialogLine(act);
+  if (op == "expect-status" || op == "expect-file" || op == "snapshot") return RunCheck(act);
   if (op == "boxes") {
     std::lock_guard<std::mutex> lock(s->mutex);
     s->boxesDefault = true;
     return true;
   }
-  if (op == "quit") {
-    return PostMessage(main, WM_CLOSE, 0, 0) || (*why = "main window missing", false);
-  }
-  *why = "unknown action " + op;
-  return false;
+  if (op == "quit") return PostMessage(act.main, WM_CLOSE, 0, 0) || act.Fail("main window missing");
+  return act.Fail("unknown action " + op);
 }
 
 // Which answer lines the next box or dialog expects.

@@ -381,6 +381,22 @@ TEST_F(AsciiConvertTest, GridLimitsRedefineTheResolution) {
   EXPECT_EQ(ReadFloats(Out(0)), (std::vector<float>{1.0f, 2.0f}));
 }
 
+// Without a frequency column the lines stand one step apart from 0 and are placed on
+// the output grid by their line numbers.
+TEST_F(AsciiConvertTest, TableWithoutFrequenciesIsPlacedByLineNumber) {
+  Table("10\n20\n30\n40\n");
+  Cnv.Asc_XCol = 0;
+  Cnv.Asc_YCol[0] = 1;
+  Cnv.Asc_OutRes = 0.5;
+  ASSERT_EQ(CnvA2BFile(2, 0, 0), 1);
+  EXPECT_TRUE(boxes_.empty());
+  EXPECT_EQ(Cnv.Asc_InFrqHi, 3.0);
+  EXPECT_EQ(Cnv.Asc_OutFrqHi, 3.0);
+  const std::vector<float> out = ReadFloats(Out(0));
+  ASSERT_EQ(out.size(), 7u);
+  for (size_t j = 0; j < out.size(); ++j) EXPECT_NEAR(out[j], 10.0 + 5.0 * static_cast<double>(j), 1e-4) << j;
+}
+
 TEST_F(AsciiConvertTest, ScanFieldErrorsAskAndCancelStopsAsking) {
   Table("0 1 5\n1 2\n2 3\n3 4 6\n4 5 7\n");
   Cnv.Asc_YCol[1] = 3;

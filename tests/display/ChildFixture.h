@@ -30,6 +30,18 @@ constexpr COLORREF kRowRed = RGB(255, 0, 0);
 constexpr COLORREF kRowGreen = RGB(0, 170, 0);
 constexpr COLORREF kRowGrey = RGB(160, 160, 160);
 
+// Closes every child window and frees the data arrays their reads made.
+inline void CloseChildWindowsAndFreeTheirData() {
+  for (int16_t c = 0; c < WIN_CHN; ++c)
+    for (int16_t k = 0; k < WIN_KINDS; ++k) ChildWindowOpenClose(0, c, k);
+  for (int16_t c = 0; c < CNL_CHN; ++c)
+    for (int16_t k = 0; k < CNL_KINDS; ++k)
+      for (double** array : {&Cnl.Y_Draw_DAry1[c][k], &Cnl.Y_Draw_DAry2[c][k], &Cnl.Y_Draw_DAry3[c][k],
+                             &Cnl.Y_Draw_DAry4[c][k], &Cnl.X_DAry[c][k]})
+        DFree1Dim(array);
+  FFree1Dim(&Cnl.Tmp_PLM_FPt);
+}
+
 class ChildTest : public DisplayTest {
  protected:
   void SetUp() override {
@@ -58,14 +70,10 @@ class ChildTest : public DisplayTest {
   }
 
   void TearDown() override {
-    for (int16_t c = 0; c < WIN_CHN; ++c)
-      for (int16_t k = 0; k < WIN_KINDS; ++k) ChildWindowOpenClose(0, c, k);
-    for (int16_t c = 0; c < CNL_CHN; ++c)
-      for (int16_t k = 0; k < CNL_KINDS; ++k)
-        for (double** array : {&Cnl.Y_Draw_DAry1[c][k], &Cnl.Y_Draw_DAry2[c][k], &Cnl.Y_Draw_DAry3[c][k],
-                               &Cnl.Y_Draw_DAry4[c][k], &Cnl.X_DAry[c][k]})
-          DFree1Dim(array);
-    FFree1Dim(&Cnl.Tmp_PLM_FPt);
+    CloseChildWindowsAndFreeTheirData();
+    // The fit and transform settings a test gave the child windows go with it.
+    Lsf = LsfRecord{};
+    Trans = TransRecord{};
     for (float** array : {&Win.PM_DrawAry, &Win.CM_DrawAry1, &Win.CM_DrawAry2, &Win.CM_DrawAry3}) FFree1Dim(array);
     for (HPEN& pen : Dsp.Pen) {
       if (pen) DeleteObject(pen);

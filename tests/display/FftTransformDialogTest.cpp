@@ -4,6 +4,7 @@
 #include <cmath>
 #include <fstream>
 
+#include "ChildFixture.h"
 #include "ViewFixture.h"
 #include "display/ChildWindows.h"
 #include "fileproc/Fourier.h"
@@ -24,6 +25,7 @@ class FftTransformDialogTest : public qvtest::ViewTest {
     platform::SetBoxAnswerer([](const platform::BoxRequest&) { return IDOK; });
   }
   void TearDown() override {
+    qvtest::CloseChildWindowsAndFreeTheirData();
     for (int16_t c = 0; c <= 9; ++c) {
       if (Trans.Trans_Dlg_Hwnd[c] && IsWindow(Trans.Trans_Dlg_Hwnd[c])) DestroyWindow(Trans.Trans_Dlg_Hwnd[c]);
       TransChannelFree(c);
