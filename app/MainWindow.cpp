@@ -2,10 +2,11 @@
 
 #include <cstdlib>
 
-#include "app/AnalysisOptions.h"
+#include "display/AnalysisOptions.h"
+#include "app/Hooks.h"
 #include "app/MainPaint.h"
 #include "app/ModelDialogs.h"
-#include "app/PenBrush.h"
+#include "display/PenBrush.h"
 #include "app/Wiring.h"
 #include "convert/AomCalibrationDialog.h"
 #include "convert/AsciiInputDialog.h"
@@ -14,10 +15,9 @@
 #include "convert/FileConversionDialog.h"
 #include "convert/OpSeq.h"
 #include "core/DebugLog.h"
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "display/DisplayDialogs.h"
 #include "display/FileSection.h"
-#include "display/PendingLinksViewKeys.h"
 #include "core/Repaint.h"
 #include "display/Print.h"
 #include "display/ViewKeys.h"
@@ -37,6 +37,7 @@
 #include "resources/Dialogs.h"
 #include "resources/Glyphs.h"
 #include "resources/Menus.h"
+#include "sim/SimDialogs.h"
 
 namespace {
 
@@ -386,6 +387,7 @@ int32_t InitInstance(HINSTANCE instance, int show) {
 int AppMain(HINSTANCE instance, HINSTANCE previous, const char* commandLine, int show) {
   (void)previous;
   (void)commandLine;
+  Qv95HooksInstall();
   if (!InitApplication(instance)) return 0;
   if (!InitInstance(instance, show)) {
     UnregisterClass(MAIN_CLASS_NAME, instance);

@@ -4,9 +4,9 @@
 #pragma once
 
 #include "platform/windows/Window.h"
+#include "resources/Dialogs.h"  // IDC_ORV_PROG_PATH
 
 constexpr int IDD_ORV_OPTIONS = 200;
-constexpr int IDC_ORV_PROG_PATH = 8618;
 constexpr int IDD_GA_OPTIONS = 20001;
 constexpr int IDD_FG_OPTIONS = 30000;
 

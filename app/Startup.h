@@ -1,10 +1,8 @@
-// The one-time start-up of the program and the sibling path file "Qv95.dir".
+// The one-time start-up of the program.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-
-inline constexpr const char* PATH_FILE_NAME = "Qv95.dir";
 
 // Runs once, inside the first paint of the main window: 1 on success, 0 when the
 // per-channel drawing arrays cannot be allocated.
@@ -14,7 +12,3 @@ int32_t Qv95Initialize();
 // data folder and the bare working-file name ("" when none is given).
 void Qv95CommandLineSplit(const char* commandLine, char* exePath, size_t exeSize, char* dataDir, size_t dirSize,
                           char* workFile, size_t workSize);
-
-// Mode 1 reads "Qv95.dir" into the four sibling program paths; any other mode writes
-// them. Always 1.
-int32_t ExecResourceFile(int32_t mode);

@@ -1,7 +1,8 @@
 #include "app/Wiring.h"
 
 #include "app/MainWindow.h"
-#include "app/FileDialogs.h"
+#include "app/WorkFileDialog.h"
+#include "display/FileDialogs.h"
 #include "app/WorkFile.h"
 #include "core/Threads.h"
 #include "display/Paint.h"

@@ -27,9 +27,9 @@
 #include "records/Locks.h"
 #include "records/Sim.h"
 #include "records/Win.h"
-#include "sim/LineShape.h"
+#include "lineshape/LineShape.h"
 #include "sim/SimPlot.h"
-#include "sim/Voigt.h"
+#include "lineshape/Voigt.h"
 
 
 namespace {

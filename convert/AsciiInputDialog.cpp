@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/FileDialogs.h"
+#include "display/FileDialogs.h"
 #include "convert/AsciiConvert.h"
 #include "convert/DialogFields.h"
 #include "convert/FtmwDialog.h"
@@ -15,7 +15,7 @@
 #include "core/Repaint.h"
 #include "core/Threads.h"
 #include "core/FrqAxis.h"
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "display/ViewFiles.h"
 #include "display/ViewKeys.h"
 #include "fileproc/FileOps.h"

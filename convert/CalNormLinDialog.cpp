@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/AnalysisOptions.h"
+#include "display/AnalysisOptions.h"
 #include "convert/DialogFields.h"
 #include "convert/FileConversionDialog.h"
 #include "convert/calib/JumpPoints.h"

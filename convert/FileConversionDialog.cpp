@@ -12,9 +12,10 @@
 #include "core/Repaint.h"
 #include "fileproc/CrossCorrFiles.h"
 #include "fileproc/FileOps.h"
-#include "app/FileDialogs.h"
+#include "display/FileDialogs.h"
+#include "display/Hooks.h"
 #include "display/ViewFiles.h"
-#include "app/AnalysisOptions.h"
+#include "display/AnalysisOptions.h"
 #include "convert/CalNormLinDialog.h"
 #include "convert/OpSeq.h"
 #include "platform/windows/Controls.h"
@@ -340,7 +341,7 @@ bool ImmediateButton(HWND d, DialogState* s, int id, WORD code) {
       if (code == BN_CLICKED) DialogBox(Win.hInst, MAKEINTRESOURCE(IDD_CAL_NORM_LIN), d, &CalNormLinDialogProc);
       return true;
     case IDC_CNV_SAVEQVW:
-      WorkFileWin95(1, d);
+      if (DisplayHooks.workFile) DisplayHooks.workFile(1, d);
       return true;
     case IDC_CNV_SEQFFT:
       NotAvailable();

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/FileDialogs.h"
+#include "display/FileDialogs.h"
 #include "convert/DialogFields.h"
 #include "convert/InstrumentConvert.h"
 #include "core/FileIo.h"

@@ -13,11 +13,10 @@
 #include "records/Win.h"
 #include "core/MsgWindow.h"
 
-// The view-file preparation routine lives with the display; until that code is
-// linked in, the symbol stays unresolved (null) and no routine is taken for it.
-DWORD DisplayQviQvoSetup(void* parameter) __attribute__((weak));
-
 namespace {
+
+// The view-file preparation routine of the display, named at start-up.
+std::atomic<LPTHREAD_START_ROUTINE> g_viewRoutine{nullptr};
 
 constexpr UINT kWarning = MB_SYSTEMMODAL | MB_ICONEXCLAMATION;
 
@@ -40,12 +39,14 @@ bool ReadyEvent(HANDLE* event, BOOL manualReset) {
 
 }  // namespace
 
+void FunctionThreadSetViewRoutine(LPTHREAD_START_ROUTINE routine) { g_viewRoutine = routine; }
+
 RavFileFixRoutine RavSetFileFixRoutine(RavFileFixRoutine routine) {
   return RavThreadPool.FileFix_Routine.exchange(routine);
 }
 
 int32_t FunctionThreadCreate(LPTHREAD_START_ROUTINE routine) {
-  const bool view = routine != nullptr && routine == &DisplayQviQvoSetup;
+  const bool view = routine != nullptr && routine == g_viewRoutine.load();
   HANDLE thread = nullptr;
   DWORD id = 0;
   if (view) {

@@ -22,6 +22,10 @@ constexpr int16_t RAV_CMD_SEQCCFILEFIX = 43;
 // still going, a new start is not made beside it but queued (the running thread
 // runs once more when it ends). Returns 1 started (or queued), 0 failed.
 int32_t FunctionThreadCreate(LPTHREAD_START_ROUTINE routine);
+// Names the view-file preparation routine (DisplayQviQvoSetup of the display, above
+// core), which FunctionThreadCreate recognises by its address; the program names it once
+// at start-up (Qv95HooksInstall). Until then no routine is taken for it.
+void FunctionThreadSetViewRoutine(LPTHREAD_START_ROUTINE routine);
 
 // Creates workers 0 .. n-1 with their events. Returns 1, or 0 when n is outside
 // 1..30 or a worker could not be created (the pool size then counts only the

@@ -13,11 +13,10 @@
 #include "core/TypedArrays.h"
 #include "display/ChildInternal.h"
 #include "display/ChildWindows.h"
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "display/FftTransformDialog.h"
 #include "display/Paint.h"
-#include "display/PendingLinks.h"
-#include "fit/NLLsf.h"
+#include "display/Hooks.h"
 #include "fileproc/xcorr/ArrayStats.h"
 #include "fileproc/xcorr/Resample.h"
 #include "fileproc/Fourier.h"
@@ -35,7 +34,6 @@
 #include "records/Sim.h"
 #include "records/Trans.h"
 #include "records/Win.h"
-#include "sim/SimPlot.h"
 
 namespace {
 
@@ -245,7 +243,7 @@ bool FitModel(ChildPlot& p, int16_t set) {
   const int32_t count = static_cast<int32_t>(std::min<uint32_t>(n, WIN_DRAW_PTS));
   double* model = Cnl.Y_Draw_DAry3[c][k];
   std::fill(model, model + n, 0.0);
-  if (SimFIPlot(p.dc, 2, set, WIN_RAW, 0, count, 1, c, k) == 1 && Win.PM_DrawAry)
+  if (DisplaySimPlot(p.dc, 2, set, WIN_RAW, 0, count, 1, c, k) == 1 && Win.PM_DrawAry)
     for (int32_t i = 0; i < count; ++i) model[i] = Win.PM_DrawAry[i];
   return true;
 }
@@ -377,7 +375,7 @@ void DrawTransform(ChildPlot& p) {
 // ---- cavity modes and genetic-algorithm plots -------------------------------------------
 
 void DrawCavityModes(ChildPlot& p) {
-  RdfCavityModePaint(p.dc, 1);
+  if (DisplayHooks.cavityModePaint) DisplayHooks.cavityModePaint(p.dc, 1);
   const int32_t columns = p.Columns(p.width);
   auto draw = [&](const float* values, HPEN pen) {
     if (!values || columns < 1) return;

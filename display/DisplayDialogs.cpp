@@ -4,10 +4,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/FileDialogs.h"
+#include "display/FileDialogs.h"
 #include "core/FileIo.h"
 #include "filelib/FileManip.h"
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "display/FileSection.h"
 #include "core/Repaint.h"
 #include "display/ViewFiles.h"

@@ -9,11 +9,11 @@
 #include "filelib/FileManip.h"
 #include "core/Threads.h"
 #include "core/TypedArrays.h"
-#include "display/Coords.h"
-#include "sim/SimLines.h"
+#include "core/Coords.h"
 #include "core/Repaint.h"
 #include "display/ViewFiles.h"
 #include "fileproc/FileOps.h"
+#include "fileproc/Hooks.h"
 #include "platform/kernel/Files.h"
 #include "platform/windows/MessageBox.h"
 #include "platform/kernel/Text.h"
@@ -370,7 +370,7 @@ int32_t CnvReplaceFile(int16_t slot, int16_t mode, int16_t set, const char* inpu
       // The set's spectrum, matched to the channel, with its offset 0 while written.
       const double savedOffset = Sim.Dsp_Offset[set];
       Sim.Dsp_Offset[set] = 0.0;
-      const int32_t written = SimFIWriteBin(kSimTmpFile, set, 1);
+      const int32_t written = FileprocSimColumnWrite(kSimTmpFile, set, 1);
       Sim.Dsp_Offset[set] = savedOffset;
       struct SimTmpRemove {
         ~SimTmpRemove() { DeleteFile(kSimTmpFile); }

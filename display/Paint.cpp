@@ -8,11 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "app/Startup.h"
 #include "core/TypedArrays.h"
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "display/FftTransformDialog.h"
-#include "display/PendingLinks.h"
+#include "display/Hooks.h"
 #include "display/ViewFiles.h"
 #include "platform/windows/Controls.h"
 #include "platform/kernel/Files.h"
@@ -25,7 +24,6 @@
 #include "records/Sim.h"
 #include "records/Trans.h"
 #include "records/Win.h"
-#include "sim/SimPlot.h"
 
 namespace {
 
@@ -219,7 +217,7 @@ void DrawSimulations(Plot& p, const ChannelPage pages[kChannels], int sumSet) {
     // Simulation rendering: the set's values for this page into PM_DrawAry, its
     // sticks and labels onto the context.
     const int32_t rendered =
-        SimFIPlot(p.dc, static_cast<int16_t>(p.mode), set, Win.View_Level, Win.Page_Start, p.points, 1, 9, 9);
+        DisplaySimPlot(p.dc, static_cast<int16_t>(p.mode), set, Win.View_Level, Win.Page_Start, p.points, 1, 9, 9);
     if (Sim.Dsp_Stat[set] == 1) Win.Cross_Bracket = 1;
     if (rendered != 1) continue;
     if (Sim.Sum_Stat[set] == 1) {
@@ -270,11 +268,11 @@ bool SimulatedPage(HDC dc, int set, int sumSet, int c, int32_t first, int32_t co
     for (int32_t i = 0; i < count; ++i) sum[i] = static_cast<float>(Sim.Dsp_Scalar[sumSet] * Sim.Dsp_Offset[sumSet]);
     for (int16_t other = 0; other < SIM_SETS; ++other) {
       if (Sim.Sum_Stat[other] != 1 || Sim.Dsp_Stat[other] == 0) continue;
-      if (SimFIPlot(dc, 0, other, WIN_RAW, first, count, 1, 9, 9) != 1) return false;
+      if (DisplaySimPlot(dc, 0, other, WIN_RAW, first, count, 1, 9, 9) != 1) return false;
       for (int32_t i = 0; i < count; ++i) sum[i] += Win.PM_DrawAry[i];
     }
     values = sum;
-  } else if (SimFIPlot(dc, 0, static_cast<int16_t>(set), WIN_RAW, first, count, 1, 9, 9) != 1) {
+  } else if (DisplaySimPlot(dc, 0, static_cast<int16_t>(set), WIN_RAW, first, count, 1, 9, 9) != 1) {
     return false;
   }
   float* out = summedSet ? sum : Win.PM_DrawAry;
@@ -501,39 +499,13 @@ void PaintData(Plot& p) {
 }
 
 // Refreshes the open modeless dialogs through their creators, which give back
-// whether each stays open.
+// whether each stays open: the simulation sets' per-set dialogs, then the display's.
 void RefreshDialogs() {
+  if (DisplayHooks.simDialogsRefresh) DisplayHooks.simDialogsRefresh();
   HWND main = Win.hWnd_Main;
   auto refresh = [main](uint32_t& request, int16_t set, uint32_t (*creator)(int16_t, uint32_t, HWND)) {
     if (request == 1) request = creator(set, 1, main);
   };
-  for (int16_t set = 0; set < SIM_SETS; ++set) {
-    if (Sim.Dsp_Stat[set] == 0) continue;
-    auto R = [set](SimDlgKind kind) -> uint32_t& { return Sim.Dlg_Req[kind][set]; };
-    // The assignment dialogs show the list their edits act on: refreshed after a new
-    // selection and after every command that changed the list or asked for a redraw.
-    if ((Sim.Sel_Changed == 1 || Sim.Redraw == 1) && R(SIM_DLG_JKKQN) == 1) {
-      refresh(R(SIM_DLG_JKKQN), set, SimJkkQNDialogShow);
-      refresh(R(SIM_DLG_QUADQN), set, SimQuadQNDialogShow);
-    }
-    refresh(R(SIM_DLG_COMBDIFF), set, SimJkkCombDiffDialogShow);
-    refresh(R(SIM_DLG_ABC), set, SimAbcTrackbarDialogShow);
-    refresh(R(SIM_DLG_CORIOLIS), set, SimCoriolisTrackbarDialogShow);
-    refresh(R(SIM_DLG_CROSS), set, SimCrossTermTrackbarDialogShow);
-    refresh(R(SIM_DLG_DDIST), set, SimDDistortionTrackbarDialogShow);
-    refresh(R(SIM_DLG_QUADTB), set, SimQuadTrackbarDialogShow);
-    refresh(R(SIM_DLG_BARRIER), set, W36DialogShow);
-    refresh(R(SIM_DLG_TDM), set, SimTdmDipoleTrackbarDialogShow);
-    refresh(R(SIM_DLG_TEMP), set, SimTemperatureTrackbarDialogShow);
-    refresh(R(SIM_DLG_VOIGT), set, LsfVoigtDialogShow);
-    refresh(R(SIM_DLG_RDF), set, LsfRdfDialogShow);
-    refresh(R(SIM_DLG_LINESHAPE), set, SimLineShapeDialogShow);
-    refresh(R(SIM_DLG_SCALEOFS), set, SimScaleOffsetDialogShow);
-    refresh(Sim.Sine_Stat[set], set, SimSineDialogShow);
-    HWND hitran = Sim.Dlg_Hwnd[SIM_DLG_HITRAN][set];
-    if (Sim.HT_Ary_Stat[set] == 1 && hitran && IsWindow(hitran)) SendMessage(hitran, WM_INITDIALOG, 0, 0);
-    refresh(R(SIM_DLG_RESIDUAL), set, SimResidualDialogShow);
-  }
   for (int16_t c = 0; c <= 8; ++c) refresh(Trans.Trans_Dlg_Wanted[c], c, FftTransformDialogCreate);
   if (Sim.Ctl_Shown == 1 && Sim.Ctl_Hwnd && IsWindow(Sim.Ctl_Hwnd)) SendMessage(Sim.Ctl_Hwnd, WM_INITDIALOG, 0, 0);
   if (Dsp.SclOfs_Shown == 1 && Dsp.SclOfs_Hwnd && IsWindow(Dsp.SclOfs_Hwnd))
@@ -672,7 +644,7 @@ int32_t PaintScreen(HWND window, HWND toolbar) {
   // Step 4: the one-time start-up.
   if (Dsp.Init_Done == 0) {
     Dsp.Init_Done = 1;
-    if (Qv95Initialize() != 1) return 0;
+    if (DisplayHooks.startup && DisplayHooks.startup() != 1) return 0;
     if (toolbar) SendMessage(toolbar, TB_AUTOSIZE, 0, 0);
     paint.Copy();
   }

@@ -9,7 +9,7 @@
 
 #include "core/FileIo.h"
 #include "core/TypedArrays.h"
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "models/linedb/LineDb.h"
 #include "platform/windows/Controls.h"
 #include "platform/windows/Dialog.h"

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdint>
 
-#include "display/Coords.h"
-#include "display/PendingLinksViewKeys.h"
+#include "core/Coords.h"
+#include "display/Hooks.h"
 #include "display/ViewKeysInternal.h"
 #include "platform/kernel/Text.h"
 #include "records/Dsp.h"
@@ -36,7 +36,7 @@ void ToggleSetDisplay(int16_t s) {
     StrFormat(text, "[%s] SIM [%s] - READ SIM FIRST", Sim.Set_Lbl[s], Sim.Sim_Flnm[s]);
     MainStatus(3, text);
   }
-  SimModelessDialogUpdate(s, 1);
+  if (DisplayHooks.simDialogsUpdate) DisplayHooks.simDialogsUpdate(s, 1);
   RefreshControlDialog();
 }
 
@@ -121,7 +121,9 @@ void ViewKeySim(HWND window, int32_t key) {
       return;
     case 'c':
       Sim.Ctl_Shown = Sim.Ctl_Shown ? 0 : 1;
-      Sim.Ctl_Shown = static_cast<uint32_t>(SimControlDialogShow(Sim.Ctl_Shown, window));
+      Sim.Ctl_Shown = DisplayHooks.simControlDialogShow
+                          ? static_cast<uint32_t>(DisplayHooks.simControlDialogShow(Sim.Ctl_Shown, window))
+                          : 0;
       return;
     case 'L':
       ViewKeySimLabelSwitch(false);
@@ -155,11 +157,12 @@ void ViewKeySim(HWND window, int32_t key) {
       ViewKeySimSelectWindow(s);
       break;
     case 'J':
-      Sim.Dlg_Req[SIM_DLG_JKKQN][s] = SimJkkQNDialogShow(s, 0, Win.hWnd_Main);
+      Sim.Dlg_Req[SIM_DLG_JKKQN][s] =
+          DisplayHooks.simJkkQNDialogShow ? DisplayHooks.simJkkQNDialogShow(s, 0, Win.hWnd_Main) : 0;
       RefreshControlDialog();
       break;
     case ' ':
-      if (Sim.FI_Lines[s] > 0) ViewKeySimSelectNext(s);
+      if (Sim.FI_Lines[s] > 0 && DisplayHooks.simSelectNext) DisplayHooks.simSelectNext(s);
       Sim.Redraw = 1;
       break;
     case 'k':
@@ -168,9 +171,9 @@ void ViewKeySim(HWND window, int32_t key) {
       if (Sim.FI_Lines[s] > 0) {
         if (key == 'k') {
           double fa = DisplayPixelToFreqAt(Win.View_Level, Win.Page_Start, Win.Cursor_X) - Sim.Ref_Frq[s];
-          changed = ViewKeySimAssign(s, fa);
+          if (DisplayHooks.simAssign) changed = DisplayHooks.simAssign(s, fa);
         } else {
-          changed = ViewKeySimUnassign(s);
+          if (DisplayHooks.simUnassign) changed = DisplayHooks.simUnassign(s);
         }
       }
       if (changed == 1) {

@@ -7,7 +7,7 @@
 #include "core/BinFile.h"
 #include "core/FileIo.h"
 #include "core/TypedArrays.h"
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "core/Repaint.h"
 #include "fileproc/FftInternal.h"
 #include "fileproc/Fourier.h"

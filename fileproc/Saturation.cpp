@@ -139,7 +139,7 @@ int32_t Fit(platform::TextFileWriter& log, uint32_t n, int32_t fitted, double* a
   };
   for (Lsf.Cyc_Cnt = 0; Lsf.Cyc_Cnt <= Lsf.Max_Cyc; ++Lsf.Cyc_Cnt) {
     if (mrqmin(kProcess, kSet, x, y, sig, nd, a, 3, lista, fitted, Lsf.Cov_Mtx, Lsf.Crv_Mtx, &chisq, Model, nullptr,
-               &alamda) != 1) {
+               Lsf.Run_Flag[kSet], &alamda) != 1) {
       core_io::Warning(StrPrintf("NLLSF ABORTED ON CYCLE=[%u]", Lsf.Cyc_Cnt));
       return stop(0);
     }
@@ -155,7 +155,7 @@ int32_t Fit(platform::TextFileWriter& log, uint32_t n, int32_t fitted, double* a
   }
   alamda = 0.0;
   if (mrqmin(kProcess, kSet, x, y, sig, nd, a, 3, lista, fitted, Lsf.Cov_Mtx, Lsf.Crv_Mtx, &chisq, Model, nullptr,
-             &alamda) != 1)
+             Lsf.Run_Flag[kSet], &alamda) != 1)
     return stop(0);
   const double dof = static_cast<double>(n) - fitted;
   for (int32_t j = 0; j < 3; ++j) Cnl.Satn_Unc[j] = 0.0;

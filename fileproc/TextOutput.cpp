@@ -15,8 +15,8 @@
 #include "core/FileIo.h"
 #include "core/FrqAxis.h"
 #include "fileproc/FileOps.h"
+#include "fileproc/Hooks.h"
 #include "fileproc/OsiFrame.h"
-#include "sim/SimLines.h"
 #include "platform/kernel/Files.h"
 #include "platform/kernel/Text.h"
 #include "records/Cnv.h"
@@ -117,7 +117,7 @@ OsiEnd OsiAsciiOutput(OsiFrame& f) {
       SimColumn& c = sims.emplace_back();
       c.set = s;
       c.name = StrPrintf("_simtmp%d.tmp", s);
-      SimFIWriteBin(c.name.c_str(), s, 1);  // its length is checked block by block below
+      FileprocSimColumnWrite(c.name.c_str(), s, 1);  // its length is checked block by block below
       if (!c.in.Open(c.name.c_str())) {
         core_io::Error(StrPrintf("FAILED TO OPEN BINARY FILE [%s] FOR READING\n\nABORTING", c.name.c_str()));
         sims.pop_back();

@@ -6,7 +6,7 @@
 #include "core/BinFile.h"
 #include "core/FileIo.h"
 #include "core/TypedArrays.h"
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "fit/NLLsf.h"
 #include "fit/NLLsfInternal.h"
 #include "platform/kernel/Sync.h"
@@ -95,14 +95,15 @@ void Cycles(LsfFitJob* job, MrqModelFunc model) {
   double alamda = -1.0;
   double chisq = 0.0;
   int16_t status = mrqmin(p, s, x, y, sig, job->ndata, a, job->ma, lista, mfit, covar, alpha, &chisq, model, nullptr,
-                          &alamda);
+                          Lsf.Run_Flag[s], &alamda);
   // Ends after two accepted steps in a row that change chi-square by less than a
   // part in 1e6, a step factor beyond reach or the cycle limit.
   int32_t small = 0;
   const uint32_t limit = std::max<uint32_t>(Lsf.NL_MaxCyc, 1);
   for (uint32_t cycle = 0; status == 1 && cycle < limit; ++cycle) {
     const double before = chisq;
-    status = mrqmin(p, s, x, y, sig, job->ndata, a, job->ma, lista, mfit, covar, alpha, &chisq, model, nullptr, &alamda);
+    status = mrqmin(p, s, x, y, sig, job->ndata, a, job->ma, lista, mfit, covar, alpha, &chisq, model, nullptr,
+                    Lsf.Run_Flag[s], &alamda);
     job->cycles = static_cast<int32_t>(cycle) + 1;
     if (status != 1) break;
     if (chisq < before) {
@@ -112,7 +113,8 @@ void Cycles(LsfFitJob* job, MrqModelFunc model) {
   }
   if (status == 1) {
     alamda = 0.0;
-    status = mrqmin(p, s, x, y, sig, job->ndata, a, job->ma, lista, mfit, covar, alpha, &chisq, model, nullptr, &alamda);
+    status = mrqmin(p, s, x, y, sig, job->ndata, a, job->ma, lista, mfit, covar, alpha, &chisq, model, nullptr,
+                    Lsf.Run_Flag[s], &alamda);
   }
   if (status == 1) {
     // Unit weights: the covariance scaled by the residual variance.

@@ -22,7 +22,7 @@
 #include "platform/kernel/TextFile.h"
 #include "records/Lsf.h"
 #include "records/Sim.h"
-#include "sim/LineShape.h"
+#include "lineshape/LineShape.h"
 
 namespace {
 

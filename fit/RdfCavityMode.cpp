@@ -7,7 +7,7 @@
 #include <cmath>
 #include <string>
 
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "fit/NLLsf.h"
 #include "platform/kernel/Sync.h"
 #include "platform/kernel/Text.h"

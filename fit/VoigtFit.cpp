@@ -13,7 +13,7 @@
 #include "records/Locks.h"
 #include "records/Lsf.h"
 #include "records/Sim.h"
-#include "sim/LineShape.h"
+#include "lineshape/LineShape.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "numerics/LinearAlgebra.h"
 #include "numerics/NumericsBox.h"
 #include "records/Debug.h"
-#include "records/Lsf.h"
+#include "records/Lsf.h"  // LSF_SETS, the bound of the set index
 #include "records/MrqWork.h"
 
 namespace {
@@ -14,7 +14,7 @@ constexpr int16_t kTopicMrq = 106;
 
 bool Traced() { return Debug.DebugLevel.load() == kTopicMrq; }
 
-bool RunFlagSet(int16_t s) { return Lsf.Run_Flag[s].load() != 0; }
+bool RunFlagSet(const Shared<uint32_t>& run) { return run.load() != 0; }
 
 void FreeSlot(MrqSlot& slot) {
   DFree1Dim(&slot.atry);
@@ -95,7 +95,8 @@ bool ValidIndices(const char* name, int16_t p, int16_t s) {
 
 int16_t MrqminBody(int16_t p, int16_t s, const double* x, const double* y, const double* sig, int32_t ndata,
                    double* a, int32_t ma, int32_t* lista, int32_t mfit, double** covar, double** alpha,
-                   double* chisq, MrqModelFunc funcs, MrqHookFunc hook, double* alamda) {
+                   double* chisq, MrqModelFunc funcs, MrqHookFunc hook, const Shared<uint32_t>& run,
+                   double* alamda) {
   if (!ValidIndices("mrqmin()", p, s)) return -1;
   if (ndata < 1 || ma < 1 || mfit < 1 || mfit > ma) {
     numerics::ErrorBox("mrqmin()\n\nBAD SIZES NDATA=[%d] MA=[%d] MFIT=[%d]", ndata, ma, mfit);
@@ -106,9 +107,9 @@ int16_t MrqminBody(int16_t p, int16_t s, const double* x, const double* y, const
     if (!PrepareSlot(slot, ma, mfit)) return -1;
     slot.started = false;
     if (!CompleteLista(lista, ma, mfit)) return -1;
-    if (!RunFlagSet(s)) return -1;
+    if (!RunFlagSet(run)) return -1;
     *alamda = 0.001;
-    if (mrqcof(p, s, x, y, sig, ndata, a, ma, lista, mfit, alpha, slot.beta, chisq, funcs, hook) != 1) return -1;
+    if (mrqcof(p, s, x, y, sig, ndata, a, ma, lista, mfit, alpha, slot.beta, chisq, funcs, hook, run) != 1) return -1;
     slot.ochisq = *chisq;
     for (int32_t j = 1; j <= ma; ++j) slot.atry[j] = a[j];
     slot.started = true;
@@ -128,8 +129,8 @@ int16_t MrqminBody(int16_t p, int16_t s, const double* x, const double* y, const
   if (*alamda == 0.0) return 1;
   for (int32_t j = 1; j <= ma; ++j) slot.atry[j] = a[j];
   for (int32_t j = 1; j <= mfit; ++j) slot.atry[lista[j]] = a[lista[j]] + slot.da[j];
-  if (!RunFlagSet(s)) return -1;
-  if (mrqcof(p, s, x, y, sig, ndata, slot.atry, ma, lista, mfit, covar, slot.da, chisq, funcs, hook) != 1)
+  if (!RunFlagSet(run)) return -1;
+  if (mrqcof(p, s, x, y, sig, ndata, slot.atry, ma, lista, mfit, covar, slot.da, chisq, funcs, hook, run) != 1)
     return -1;
   if (*chisq < slot.ochisq) {
     *alamda *= 0.1;
@@ -150,18 +151,18 @@ int16_t MrqminBody(int16_t p, int16_t s, const double* x, const double* y, const
 
 int16_t mrqmin(int16_t p, int16_t s, const double* x, const double* y, const double* sig, int32_t ndata, double* a,
                int32_t ma, int32_t* lista, int32_t mfit, double** covar, double** alpha, double* chisq,
-               MrqModelFunc funcs, MrqHookFunc hook, double* alamda) {
+               MrqModelFunc funcs, MrqHookFunc hook, const Shared<uint32_t>& run, double* alamda) {
   if (*alamda == -10.0) return 1;
   if (Traced()) DebugPrintf("ENTER mrqmin() - ENTER alamda = %lf\n", *alamda);
   const int16_t status =
-      MrqminBody(p, s, x, y, sig, ndata, a, ma, lista, mfit, covar, alpha, chisq, funcs, hook, alamda);
+      MrqminBody(p, s, x, y, sig, ndata, a, ma, lista, mfit, covar, alpha, chisq, funcs, hook, run, alamda);
   if (Traced()) DebugPrintf("EXIT mrqmin()\n");
   return status;
 }
 
 int16_t mrqcof(int16_t p, int16_t s, const double* x, const double* y, const double* sig, int32_t ndata, double* a,
                int32_t ma, const int32_t* lista, int32_t mfit, double** alpha, double* beta, double* chisq,
-               MrqModelFunc funcs, MrqHookFunc hook) {
+               MrqModelFunc funcs, MrqHookFunc hook, const Shared<uint32_t>& run) {
   if (!ValidIndices("mrqcof()", p, s)) return -1;
   if (Traced()) DebugPrintf("ENTER mrqcof()\n");
   MrqSlot& slot = MrqWork.Slot[p];
@@ -184,7 +185,7 @@ int16_t mrqcof(int16_t p, int16_t s, const double* x, const double* y, const dou
   for (int32_t i = 1; i <= ndata; ++i) {
     double ymod = 0.0;
     funcs(p, s, i - 1, x[i], a, &ymod, dyda, ma);
-    if (!RunFlagSet(s)) {
+    if (!RunFlagSet(run)) {
       status = -1;
       break;
     }

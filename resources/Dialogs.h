@@ -12,6 +12,9 @@ void RegisterSimDialogResources();
 // RegisterSimDialogResources).
 void RegisterRotorDialogResources();
 
+// The edit of the rotor program's path in its options dialog (200).
+constexpr int IDC_ORV_PROG_PATH = 8618;
+
 // Control ids of parameter i (from 0) of a rotor or quadrupole trackbar dialog.
 namespace rotor_ids {
 constexpr int kHigh = 2100;   // + i: high range end

@@ -11,7 +11,7 @@
 #include "core/FileIo.h"
 #include "core/MsgWindow.h"
 #include "core/TypedArrays.h"
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "models/hitran/HtUnits.h"
 #include "platform/kernel/Sync.h"
 #include "platform/kernel/Text.h"

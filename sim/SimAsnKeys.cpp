@@ -4,10 +4,10 @@
 #include <cmath>
 
 #include "core/FileIo.h"
-#include "display/PendingLinksViewKeys.h"
 #include "models/quad/Quad.h"
 #include "records/Quad.h"
 #include "platform/kernel/Text.h"
+#include "sim/SimAsnKeys.h"
 #include "sim/SimCombDiff.h"
 #include "sim/SimDialogs.h"
 #include "sim/SimDialogsInternal.h"

@@ -20,7 +20,7 @@
 #include "records/Dsp.h"
 #include "records/Win.h"
 #include "sim/SimDialogsInternal.h"
-#include "sim/SimInternal.h"
+#include "lineshape/SimInternal.h"
 #include "sim/SimItn.h"
 #include "sim/SimPlotInternal.h"
 

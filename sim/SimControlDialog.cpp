@@ -4,12 +4,12 @@
 #include <filesystem>
 #include <string>
 
-#include "app/FileDialogs.h"
+#include "sim/SimFileDialogs.h"
 #include "core/FileIo.h"
 #include "core/Repaint.h"
 #include "core/Threads.h"
 #include "core/TypedArrays.h"
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "display/DisplayDialogs.h"
 #include "display/FileSection.h"
 #include "display/ViewFiles.h"

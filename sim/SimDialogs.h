@@ -7,8 +7,6 @@
 
 #include <cstdint>
 
-#include "display/PendingLinks.h"  // the creators' declarations shared with the painting
-#include "display/PendingLinksViewKeys.h"
 #include "platform/windows/Dialog.h"
 #include "records/Sim.h"
 
@@ -69,6 +67,38 @@ INT_PTR SimControlDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // column, then repaints the main window. Returns 1.
 int32_t SimModelessDialogRecolor(int16_t column, int16_t first);
 
+// Show/hide creators of the per-set modeless dialogs: show 1 creates the dialog once,
+// refreshes it (WM_INITDIALOG) and shows it; show 0 hides it. The result (show, or 0
+// when creation failed or the kind is not available) is what the caller stores in
+// the request flag.
+uint32_t SimAbcTrackbarDialogShow(int16_t set, uint32_t show, HWND parent);
+uint32_t SimCoriolisTrackbarDialogShow(int16_t set, uint32_t show, HWND parent);
+uint32_t SimCrossTermTrackbarDialogShow(int16_t set, uint32_t show, HWND parent);
+uint32_t SimDDistortionTrackbarDialogShow(int16_t set, uint32_t show, HWND parent);
+uint32_t SimTdmDipoleTrackbarDialogShow(int16_t set, uint32_t show, HWND parent);
+uint32_t SimTemperatureTrackbarDialogShow(int16_t set, uint32_t show, HWND parent);
+uint32_t SimJkkQNDialogShow(int16_t set, uint32_t show, HWND parent);
+uint32_t SimJkkCombDiffDialogShow(int16_t set, uint32_t show, HWND parent);
+uint32_t SimQuadTrackbarDialogShow(int16_t set, uint32_t show, HWND parent);
+uint32_t SimQuadQNDialogShow(int16_t set, uint32_t show, HWND parent);
+uint32_t SimResidualDialogShow(int16_t set, uint32_t show, HWND parent);
+uint32_t SimScaleOffsetDialogShow(int16_t set, uint32_t show, HWND parent);
+uint32_t SimSineDialogShow(int16_t set, uint32_t show, HWND parent);
+uint32_t SimLineShapeDialogShow(int16_t set, uint32_t show, HWND parent);
+uint32_t LsfVoigtDialogShow(int16_t set, uint32_t show, HWND parent);
+uint32_t LsfRdfDialogShow(int16_t set, uint32_t show, HWND parent);
+uint32_t W36DialogShow(int16_t set, uint32_t show, HWND parent);
+// Shows (1) or hides (0) the simulation control dialog; the requested state, 0 when
+// the dialog cannot be made. Callers store the result in Sim.Ctl_Shown.
+int32_t SimControlDialogShow(uint32_t show, HWND parent);
+// Opens or closes the sub-dialogs of a set from their request flags; repaint 1
+// repaints the main window after a change. Returns 1.
+int32_t SimModelessDialogUpdate(int16_t set, int32_t repaint);
+// Refreshes the open per-set dialogs of the displayed sets through their creators
+// after a paint of the main window (the assignment dialogs only after a new selection
+// or a redraw request).
+void SimModelessDialogsRefresh();
+
 uint32_t SimJkkFilterDialogShow(int16_t set, uint32_t show, HWND parent);
 uint32_t SimChebyshevDialogShow(int16_t set, uint32_t show, HWND parent);
 uint32_t SimHitranDialogShow(int16_t set, uint32_t show, HWND parent);
@@ -99,7 +129,7 @@ INT_PTR OrvTdmDervProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 INT_PTR OrvTemperatureDervProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 INT_PTR QuadTrackbarDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 INT_PTR W36DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-// The fit dialogs (fit/FitDialogs.cpp).
+// The fit dialogs (sim/FitDialogs.cpp).
 INT_PTR LsfVoigtProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 INT_PTR LsfVoigt2Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 INT_PTR LsfRdfProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -4,8 +4,6 @@
 #include <string>
 
 #include "models/quad/QuadFiles.h"
-#include "display/PendingLinks.h"
-#include "display/PendingLinksViewKeys.h"
 #include "models/hitran/HtUnits.h"
 #include "models/hitran/Tips.h"
 #include "models/rotor/DipoleAngles.h"
@@ -20,6 +18,7 @@
 #include "core/TypedArrays.h"
 #include "sim/SimCombDiff.h"
 #include "sim/SimBarrier.h"
+#include "sim/SimDialogs.h"
 #include "sim/SimIo.h"
 #include "sim/SimSets.h"
 

@@ -6,7 +6,7 @@
 
 #include "platform/kernel/Text.h"
 #include "records/Sim.h"
-#include "sim/SimInternal.h"
+#include "lineshape/SimInternal.h"
 
 namespace {
 

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "app/FileDialogs.h"
+#include "display/FileDialogs.h"
 #include "core/FileIo.h"
 #include "core/FrqAxis.h"
 #include "core/Threads.h"
 #include "core/TypedArrays.h"
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "display/FileSection.h"
 #include "sim/SimPlot.h"
 #include "display/ViewFiles.h"

@@ -5,7 +5,7 @@
 // new drawing, and the pressure scan (P SCAN).
 #include <cmath>
 
-#include "app/FileDialogs.h"
+#include "display/FileDialogs.h"
 #include "core/FileIo.h"
 #include "platform/kernel/Text.h"
 #include "records/Win.h"

@@ -447,6 +447,40 @@ int32_t SimModelessDialogUpdate(int16_t set, int32_t repaint) {
   return 1;
 }
 
+void SimModelessDialogsRefresh() {
+  HWND main = Win.hWnd_Main;
+  auto refresh = [main](uint32_t& request, int16_t set, Creator creator) {
+    if (request == 1) request = creator(set, 1, main);
+  };
+  for (int16_t set = 0; set < SIM_SETS; ++set) {
+    if (Sim.Dsp_Stat[set] == 0) continue;
+    auto R = [set](SimDlgKind kind) -> uint32_t& { return Sim.Dlg_Req[kind][set]; };
+    // The assignment dialogs show the list their edits act on: refreshed after a new
+    // selection and after every command that changed the list or asked for a redraw.
+    if ((Sim.Sel_Changed == 1 || Sim.Redraw == 1) && R(SIM_DLG_JKKQN) == 1) {
+      refresh(R(SIM_DLG_JKKQN), set, SimJkkQNDialogShow);
+      refresh(R(SIM_DLG_QUADQN), set, SimQuadQNDialogShow);
+    }
+    refresh(R(SIM_DLG_COMBDIFF), set, SimJkkCombDiffDialogShow);
+    refresh(R(SIM_DLG_ABC), set, SimAbcTrackbarDialogShow);
+    refresh(R(SIM_DLG_CORIOLIS), set, SimCoriolisTrackbarDialogShow);
+    refresh(R(SIM_DLG_CROSS), set, SimCrossTermTrackbarDialogShow);
+    refresh(R(SIM_DLG_DDIST), set, SimDDistortionTrackbarDialogShow);
+    refresh(R(SIM_DLG_QUADTB), set, SimQuadTrackbarDialogShow);
+    refresh(R(SIM_DLG_BARRIER), set, W36DialogShow);
+    refresh(R(SIM_DLG_TDM), set, SimTdmDipoleTrackbarDialogShow);
+    refresh(R(SIM_DLG_TEMP), set, SimTemperatureTrackbarDialogShow);
+    refresh(R(SIM_DLG_VOIGT), set, LsfVoigtDialogShow);
+    refresh(R(SIM_DLG_RDF), set, LsfRdfDialogShow);
+    refresh(R(SIM_DLG_LINESHAPE), set, SimLineShapeDialogShow);
+    refresh(R(SIM_DLG_SCALEOFS), set, SimScaleOffsetDialogShow);
+    refresh(Sim.Sine_Stat[set], set, SimSineDialogShow);
+    HWND hitran = Sim.Dlg_Hwnd[SIM_DLG_HITRAN][set];
+    if (Sim.HT_Ary_Stat[set] == 1 && hitran && IsWindow(hitran)) SendMessage(hitran, WM_INITDIALOG, 0, 0);
+    refresh(R(SIM_DLG_RESIDUAL), set, SimResidualDialogShow);
+  }
+}
+
 int32_t SimModelessDialogRecolor(int16_t column, int16_t first) {
   const int set = first + column;
   if (IsSet(set)) {

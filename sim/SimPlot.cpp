@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "core/DebugLog.h"
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "platform/kernel/Text.h"
 #include "records/Debug.h"
 #include "records/Dsp.h"
@@ -17,8 +17,8 @@
 #include "records/Quad.h"
 #include "records/Sim.h"
 #include "records/Win.h"
-#include "sim/LineShape.h"
-#include "sim/SimInternal.h"
+#include "lineshape/LineShape.h"
+#include "lineshape/SimInternal.h"
 #include "sim/SimPlotInternal.h"
 
 namespace sim {

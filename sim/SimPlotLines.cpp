@@ -7,7 +7,7 @@
 
 #include "core/DebugLog.h"
 #include "filelib/FileManip.h"
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "models/hitran/Tips.h"
 #include "models/quad/Quad.h"
 #include "models/vib/VibAnharm.h"
@@ -17,8 +17,8 @@
 #include "records/Quad.h"
 #include "records/Sim.h"
 #include "records/Win.h"
-#include "sim/LineShape.h"
-#include "sim/SimInternal.h"
+#include "lineshape/LineShape.h"
+#include "lineshape/SimInternal.h"
 #include "sim/SimItn.h"
 #include "sim/SimPlotInternal.h"
 

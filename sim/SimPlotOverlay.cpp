@@ -8,7 +8,7 @@
 
 #include "core/DebugLog.h"
 #include "core/TypedArrays.h"
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "models/quad/Quad.h"
 #include "numerics/Derivative.h"
 #include "numerics/Sorts.h"
@@ -18,7 +18,7 @@
 #include "records/Quad.h"
 #include "records/Sim.h"
 #include "records/Win.h"
-#include "sim/SimInternal.h"
+#include "lineshape/SimInternal.h"
 #include "sim/SimItn.h"
 #include "sim/SimPlotInternal.h"
 

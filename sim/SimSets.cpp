@@ -4,10 +4,9 @@
 #include <cstring>
 #include <string>
 
-#include "app/FileDialogs.h"
+#include "sim/SimFileDialogs.h"
 #include "core/FileIo.h"
 #include "core/TypedArrays.h"
-#include "display/PendingLinks.h"
 #include "numerics/Sorts.h"
 #include "platform/windows/MessageBox.h"
 #include "platform/kernel/Text.h"
@@ -15,6 +14,7 @@
 #include "records/Quad.h"
 #include "records/Win.h"
 #include "sim/SimCombDiff.h"
+#include "sim/SimDialogs.h"
 #include "sim/SimFile.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <utility>
 
-#include "app/FileDialogs.h"
+#include "sim/SimFileDialogs.h"
 #include "core/FileIo.h"
 #include "core/Repaint.h"
 #include "core/TypedArrays.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Startup.h"
+#include "core/PathFile.h"
 #include "core/FileIo.h"
 #include "models/rotor/OrvFiles.h"
 #include "platform/kernel/Files.h"

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Hooks.h"
 #include "app/WorkFile.h"
 #include "core/TypedArrays.h"
 #include "display/ViewDecimate.h"
@@ -69,6 +70,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: make_demo <folder>\n");
     return 2;
   }
+  Qv95HooksInstall();
   std::filesystem::path folder = argv[1];
   std::error_code error;
   std::filesystem::create_directories(folder, error);

@@ -6,7 +6,7 @@
 
 #include "convert/calib/AirIndex.h"
 #include "core/FileIo.h"
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "platform/kernel/Files.h"
 #include "platform/kernel/Text.h"
 #include "platform/kernel/TextFile.h"

@@ -1,4 +1,4 @@
-#include "app/AnalysisOptions.h"
+#include "display/AnalysisOptions.h"
 
 #include <cmath>
 #include <functional>

@@ -29,7 +29,7 @@
 #include "records/Sim.h"
 #include "records/ThreadCtl.h"
 #include "records/Win.h"
-#include "sim/LineShape.h"
+#include "lineshape/LineShape.h"
 #include "sim/SimFile.h"
 #include "sim/SimSets.h"
 #include "support/TempDir.h"

@@ -1,5 +1,7 @@
 #include "AppFixture.h"
-#include "app/FileDialogs.h"
+#include "app/WorkFileDialog.h"
+#include "display/FileDialogs.h"
+#include "sim/SimFileDialogs.h"
 #include "app/WorkFile.h"
 #include "core/Threads.h"
 #include "display/ViewDecimate.h"

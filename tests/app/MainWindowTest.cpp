@@ -7,6 +7,7 @@
 #include "AppFixture.h"
 #include "app/ModelDialogs.h"
 #include "app/Startup.h"
+#include "core/PathFile.h"
 #include "convert/AomCalibrationDialog.h"
 #include "convert/AsciiInputDialog.h"
 #include "convert/CalNormLinDialog.h"

@@ -1,4 +1,5 @@
 #include "app/Startup.h"
+#include "core/PathFile.h"
 
 #include <cairo.h>
 #include <fcntl.h>
@@ -11,7 +12,7 @@
 #include <string>
 
 #include "AppFixture.h"
-#include "app/FileDialogs.h"
+#include "app/WorkFileDialog.h"
 #include "app/MainWindow.h"
 #include "app/WorkFile.h"
 #include "core/MsgWindow.h"

@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "tests/display/ChildFixture.h"
 
 namespace {

@@ -14,8 +14,7 @@
 
 #include "core/TypedArrays.h"
 #include "display/Paint.h"
-#include "display/PendingLinks.h"
-#include "sim/LineShape.h"
+#include "lineshape/LineShape.h"
 #include "platform/windows/Controls.h"
 #include "platform/kernel/Files.h"
 #include "platform/gdi/Gdi.h"

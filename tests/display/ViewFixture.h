@@ -13,7 +13,7 @@
 
 #include "app/MainWindow.h"
 #include "core/TypedArrays.h"
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "display/ViewKeys.h"
 #include "platform/windows/Controls.h"
 #include "platform/windows/MessageBox.h"

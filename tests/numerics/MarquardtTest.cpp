@@ -146,15 +146,15 @@ FitResult RunFit(const StrdSet& set, const std::vector<double>& start, int16_t p
   Matrix covar(ma, ma), alpha(ma, ma);
   double alamda = -1.0;
   r.status = mrqmin(p, s, set.x.data(), set.y.data(), sig.data(), n, r.a.data(), ma, lista.data(), ma, covar.p(),
-                    alpha.p(), &r.chisq, StrdModel, nullptr, &alamda);
+                    alpha.p(), &r.chisq, StrdModel, nullptr, Lsf.Run_Flag[s], &alamda);
   for (int cycle = 0; cycle < 5000 && r.status == 1 && alamda < 1e12; ++cycle) {
     r.status = mrqmin(p, s, set.x.data(), set.y.data(), sig.data(), n, r.a.data(), ma, lista.data(), ma, covar.p(),
-                      alpha.p(), &r.chisq, StrdModel, nullptr, &alamda);
+                      alpha.p(), &r.chisq, StrdModel, nullptr, Lsf.Run_Flag[s], &alamda);
   }
   if (r.status != 1) return r;
   alamda = 0.0;
   r.status = mrqmin(p, s, set.x.data(), set.y.data(), sig.data(), n, r.a.data(), ma, lista.data(), ma, covar.p(),
-                    alpha.p(), &r.chisq, StrdModel, nullptr, &alamda);
+                    alpha.p(), &r.chisq, StrdModel, nullptr, Lsf.Run_Flag[s], &alamda);
   const double dof = n - ma;
   for (int j = 1; j <= ma; ++j) r.sd.push_back(std::sqrt(std::fabs(covar(j, j)) * r.chisq / dof));
   return r;
@@ -236,7 +236,7 @@ TEST_F(MarquardtTest, StartSetsAlamdaAndChisqAndStepsScaleAlamda) {
     expected += (d.y[i] - y) * (d.y[i] - y) / (d.sig[i] * d.sig[i]);
   }
   ASSERT_EQ(mrqmin(3, 2, d.x.data(), d.y.data(), d.sig.data(), d.n(), a.data(), 3, lista.data(), 3, covar.p(),
-                   alpha.p(), &chisq, ExpModel, nullptr, &alamda),
+                   alpha.p(), &chisq, ExpModel, nullptr, Lsf.Run_Flag[2], &alamda),
             1);
   EXPECT_DOUBLE_EQ(alamda, 0.001);
   EXPECT_NEAR(chisq, expected, 1e-9 * expected);
@@ -246,7 +246,7 @@ TEST_F(MarquardtTest, StartSetsAlamdaAndChisqAndStepsScaleAlamda) {
     const double before = chisq, lam = alamda;
     const std::vector<double> aBefore = a;
     ASSERT_EQ(mrqmin(3, 2, d.x.data(), d.y.data(), d.sig.data(), d.n(), a.data(), 3, lista.data(), 3, covar.p(),
-                     alpha.p(), &chisq, ExpModel, nullptr, &alamda),
+                     alpha.p(), &chisq, ExpModel, nullptr, Lsf.Run_Flag[2], &alamda),
               1);
     if (chisq < before) {
       EXPECT_DOUBLE_EQ(alamda, lam * 0.1);
@@ -261,7 +261,7 @@ TEST_F(MarquardtTest, StartSetsAlamdaAndChisqAndStepsScaleAlamda) {
   EXPECT_NEAR(a[3], 1.0, 0.01);
   double release = -10.0;
   EXPECT_EQ(mrqmin(3, 2, d.x.data(), d.y.data(), d.sig.data(), d.n(), a.data(), 3, lista.data(), 3, covar.p(),
-                   alpha.p(), &chisq, ExpModel, nullptr, &release),
+                   alpha.p(), &chisq, ExpModel, nullptr, Lsf.Run_Flag[2], &release),
             1);
   EXPECT_TRUE(platform::BoxLog().empty());
 }
@@ -275,7 +275,7 @@ TEST_F(MarquardtTest, HeldParameterKeepsValueAndListaIsCompleted) {
   double chisq = 0.0, alamda = -1.0;
   for (int step = 0; step < 40; ++step)
     ASSERT_EQ(mrqmin(0, 0, d.x.data(), d.y.data(), d.sig.data(), d.n(), a.data(), 3, lista.data(), 2, covar.p(),
-                     alpha.p(), &chisq, ExpModel, nullptr, &alamda),
+                     alpha.p(), &chisq, ExpModel, nullptr, Lsf.Run_Flag[0], &alamda),
               1);
   EXPECT_EQ(lista[3], 2);
   EXPECT_EQ(a[2], 0.8);
@@ -291,7 +291,7 @@ TEST_F(MarquardtTest, BadListaIsRefusedWithoutWritingPastTheList) {
   double chisq = 0.0, alamda = -1.0;
   std::vector<int32_t> twice = {0, 1, 1, 3};
   EXPECT_EQ(mrqmin(0, 0, d.x.data(), d.y.data(), d.sig.data(), d.n(), a.data(), 3, twice.data(), 3, covar.p(),
-                   alpha.p(), &chisq, ExpModel, nullptr, &alamda),
+                   alpha.p(), &chisq, ExpModel, nullptr, Lsf.Run_Flag[0], &alamda),
             -1);
   EXPECT_EQ(OnlyErrorBox(), "mrqmin()\n\nBAD LISTA PERMUTATION (1)");
   // An entry outside 1..ma: the held parameters would overflow the list.
@@ -299,7 +299,7 @@ TEST_F(MarquardtTest, BadListaIsRefusedWithoutWritingPastTheList) {
   std::vector<int32_t> outside = {0, 5, 1, 2};
   alamda = -1.0;
   EXPECT_EQ(mrqmin(0, 0, d.x.data(), d.y.data(), d.sig.data(), d.n(), a.data(), 3, outside.data(), 3, covar.p(),
-                   alpha.p(), &chisq, ExpModel, nullptr, &alamda),
+                   alpha.p(), &chisq, ExpModel, nullptr, Lsf.Run_Flag[0], &alamda),
             -1);
   EXPECT_EQ(OnlyErrorBox(), "mrqmin()\n\nBAD LISTA PERMUTATION (2)");
   EXPECT_EQ(outside, (std::vector<int32_t>{0, 5, 1, 2}));
@@ -321,14 +321,14 @@ TEST_F(MarquardtTest, ClearedRunFlagEndsTheCallAfterTheNextEvaluation) {
   // Flag 0 from the start: refused before any evaluation.
   gEvaluations = 0;
   EXPECT_EQ(mrqmin(0, 4, d.x.data(), d.y.data(), d.sig.data(), d.n(), a.data(), 3, lista.data(), 3, covar.p(),
-                   alpha.p(), &chisq, StoppingModel, nullptr, &alamda),
+                   alpha.p(), &chisq, StoppingModel, nullptr, Lsf.Run_Flag[4], &alamda),
             -1);
   EXPECT_EQ(gEvaluations, 0);
   Lsf.Run_Flag[4] = 1;
   alamda = -1.0;
   gEvaluations = 0;
   ASSERT_EQ(mrqmin(0, 4, d.x.data(), d.y.data(), d.sig.data(), d.n(), a.data(), 3, lista.data(), 3, covar.p(),
-                   alpha.p(), &chisq, StoppingModel, nullptr, &alamda),
+                   alpha.p(), &chisq, StoppingModel, nullptr, Lsf.Run_Flag[4], &alamda),
             -1);
   EXPECT_EQ(gEvaluations, 5);
   EXPECT_EQ(a, (std::vector<double>{0, 4.0, 1.0, 0.5}));
@@ -352,7 +352,7 @@ TEST_F(MarquardtTest, HookRunsOncePerPassAndTraceWritesLines) {
   gHookCalls = 0;
   for (int i = 0; i < 3; ++i)  // the start and two steps: one pass each
     ASSERT_EQ(mrqmin(0, 6, d.x.data(), d.y.data(), d.sig.data(), d.n(), a.data(), 3, lista.data(), 3, covar.p(),
-                     alpha.p(), &chisq, ExpModel, CountingHook, &alamda),
+                     alpha.p(), &chisq, ExpModel, CountingHook, Lsf.Run_Flag[6], &alamda),
               1);
   EXPECT_EQ(gHookCalls, 3);
   const std::string log = ReadLog();

@@ -2,8 +2,8 @@
 #include <cmath>
 #include <vector>
 
-#include "sim/LineShape.h"
-#include "sim/Voigt.h"
+#include "lineshape/LineShape.h"
+#include "lineshape/Voigt.h"
 #include "tests/sim/RenderFixture.h"
 
 namespace qvtest {

@@ -17,7 +17,7 @@
 #include "records/Quad.h"
 #include "records/Sim.h"
 #include "records/Win.h"
-#include "sim/LineShape.h"
+#include "lineshape/LineShape.h"
 
 namespace qvtest {
 

@@ -4,9 +4,10 @@
 #include <cmath>
 
 #include "SimFixture.h"
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "display/ViewKeys.h"
 #include "models/quad/Quad.h"
+#include "sim/SimAsnKeys.h"
 #include "sim/SimDialogs.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "SimFixture.h"
 #include "core/DebugLog.h"
 #include "core/Repaint.h"
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "display/Paint.h"
 #include "display/ViewKeys.h"
 #include "platform/driver/TestDriver.h"

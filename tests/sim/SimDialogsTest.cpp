@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "SimFixture.h"
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "platform/driver/TestDriver.h"
 #include "records/Cnv.h"
 #include "resources/Dialogs.h"

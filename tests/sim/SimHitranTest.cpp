@@ -10,7 +10,7 @@
 #include "records/Locks.h"
 #include "records/Tips.h"
 #include "resources/Dialogs.h"
-#include "sim/LineShape.h"
+#include "lineshape/LineShape.h"
 #include "sim/SimDialogs.h"
 #include "sim/SimHitran.h"
 #include "sim/SimPlot.h"

@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "core/TypedArrays.h"
-#include "sim/LineShape.h"
-#include "sim/Voigt.h"
+#include "lineshape/LineShape.h"
+#include "lineshape/Voigt.h"
 #include "tests/sim/RenderFixture.h"
 
 namespace qvtest {

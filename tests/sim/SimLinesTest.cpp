@@ -11,7 +11,7 @@
 #include "platform/driver/TestDriver.h"
 #include "records/Locks.h"
 #include "records/ThreadCtl.h"
-#include "sim/LineShape.h"
+#include "lineshape/LineShape.h"
 #include "sim/SimLines.h"
 #include "sim/SimPlot.h"
 

@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "models/hitran/Tips.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/kernel/Text.h"
 #include "records/Tips.h"
 #include "sim/SimPlot.h"
-#include "sim/Voigt.h"
+#include "lineshape/Voigt.h"
 #include "support/TempDir.h"
 #include "tests/sim/RenderFixture.h"
 

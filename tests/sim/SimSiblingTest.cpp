@@ -7,7 +7,6 @@
 #include <fstream>
 #include <string>
 
-#include "display/PendingLinksViewKeys.h"
 #include "platform/driver/TestDriver.h"
 #include "records/Ga.h"
 #include "records/Locks.h"

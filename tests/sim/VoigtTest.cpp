@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "sim/Voigt.h"
+#include "lineshape/Voigt.h"
 
 extern "C" double re_w_of_z(double x, double y);
 extern "C" double im_w_of_z(double x, double y);

@@ -10,6 +10,7 @@
 #include <ios>
 #include <sstream>
 
+#include "app/Hooks.h"
 #include "platform/windows/MessageBox.h"
 #include "platform/windows/Window.h"
 
@@ -36,6 +37,7 @@ class ProcessStateGuard : public testing::EmptyTestEventListener {
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
+  Qv95HooksInstall();
   platform::SetBoxStyleRefusal([](const platform::BoxRequest& box) {
     std::ostringstream style;
     style << std::hex << box.style;

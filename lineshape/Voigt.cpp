@@ -3,7 +3,7 @@
 // rho = 1 and the Laplace continued fraction beyond, with w(z) = 2 exp(-z^2) - w(-z)
 // for the lower half plane. The loops below do the same arithmetic as the textbook
 // form; where it divides by a running value every step, the quotient is formed once.
-#include "sim/Voigt.h"
+#include "lineshape/Voigt.h"
 
 #include <algorithm>
 #include <cmath>

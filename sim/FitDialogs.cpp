@@ -15,7 +15,7 @@
 #include "records/Lsf.h"
 #include "records/Win.h"
 #include "resources/Dialogs.h"
-#include "sim/LineShape.h"
+#include "lineshape/LineShape.h"
 #include "sim/SimDialogs.h"
 #include "sim/SimDialogsInternal.h"
 

@@ -1,4 +1,4 @@
-#include "display/Coords.h"
+#include "core/Coords.h"
 
 #include <cerrno>
 #include <cmath>

@@ -1,11 +1,12 @@
-#include "app/AnalysisOptions.h"
+#include "display/AnalysisOptions.h"
 
 #include <cmath>
 #include <cstring>
 #include <string>
 
-#include "app/FileDialogs.h"
-#include "app/PenBrush.h"
+#include "display/FileDialogs.h"
+#include "display/Hooks.h"
+#include "display/PenBrush.h"
 #include "core/FileIo.h"
 #include "filelib/FileManip.h"
 #include "core/Threads.h"
@@ -394,7 +395,7 @@ bool Command(HWND d, int id, WORD code) {
   switch (id) {
     case IDC_AO_SAVE_QVW:
       if (code != BN_CLICKED) return false;
-      WorkFileWin95(1, d);
+      if (DisplayHooks.workFile) DisplayHooks.workFile(1, d);
       return true;
     case IDC_AO_RES_FACTOR: {
       if (code != EN_KILLFOCUS || !Modified(d, id)) return false;

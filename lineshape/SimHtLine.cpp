@@ -6,8 +6,8 @@
 #include "core/TypedArrays.h"
 #include "records/Dsp.h"
 #include "records/Sim.h"
-#include "sim/LineShape.h"
-#include "sim/SimInternal.h"
+#include "lineshape/LineShape.h"
+#include "lineshape/SimInternal.h"
 
 namespace {
 

@@ -1,13 +1,34 @@
 // The open and save dialogs of the program, the current folder they keep and the main
-// window's title. The data folder (the working file's folder, Dsp.Data_Dir) is the
-// process's current folder before and after every dialog; files read by bare name
-// lie in it.
+// window's title (the dialogs of the simulation files are in sim/SimFileDialogs.h, the
+// working file's in app/WorkFileDialog.h). The data folder (the working file's folder,
+// Dsp.Data_Dir) is the process's current folder before and after every dialog; files
+// read by bare name lie in it.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "platform/kernel/WinTypes.h"
+
+// The pieces every open and save dialog of the program is made of (the simulation
+// files' and the working file's dialogs too).
+namespace filedialog {
+
+constexpr size_t FILE_CAP = 260;
+
+// Position of the last backslash or slash of a path (npos when it has none).
+size_t LastSeparator(const std::string& path);
+// The path without its folder.
+std::string WithoutFolder(const std::string& path);
+// The proposal of a dialog: the name in the data folder while the analysis options ask
+// for whole paths (Dsp.Path_Propose 1), else the name alone.
+std::string Proposed(const char* name);
+// Shows the open or save dialog with the fields every dialog of the program uses.
+// file holds the proposal and receives the choice. true when a file was chosen.
+bool ShowDialog(bool save, HWND owner, const char* filter, const char* defExt, char (&file)[FILE_CAP]);
+
+}  // namespace filedialog
 
 // mode 0: painting pauses (display-ready flag 0). mode 1 without a chosen path: the
 // data folder (and, when no working file is named, a working-file name from it)
@@ -25,23 +46,13 @@ inline int32_t FileDialogCurrentFolder(int16_t mode) { return FileDialogCurrentF
 // "QUIVRANE 95 [version] - data folder [working file]".
 void MainWindowTitleSet();
 
-// File/Open (mode 0) and File/Save (mode 1) of the working file. 1 for success or a
-// cancelled save, 0 otherwise (a cancelled open, a refused file, a failed save).
-int32_t WorkFileWin95(int16_t mode, HWND owner);
-
 // Input files of the calculation programs; kind "ORV", "QUAD", "GA", "FG", "EOC" and,
 // for saving, "VESPAR". mode 0 open, 1 save.
 int32_t InputFileDialog(int16_t mode, const char* kind, HWND owner);
-// Assignment and log files of a set; kind "ORV", "QUAD", "NLF", "FORMAT".
-int32_t AsnFileDialog(int16_t mode, int16_t set, const char* kind, char* fileName, size_t cap);
 // The pressure file of the HITRAN pressure scan; name receives the chosen file's name
 // in the data folder (a file elsewhere is first offered for copying there). 1 when a
 // file was chosen, else 0.
 int32_t PressureFileDialog(HWND owner, char* name, size_t cap);
-// kind 0: a simulation file; kind 1: an ASCII line list in a format asked in turn.
-int32_t SimFileOpenDialog(HWND owner, int16_t kind, int16_t set);
-// kind 0: residual file name, 1: binary spectrum written at once, 2: simulation file.
-int32_t SimFileSaveDialog(HWND owner, int16_t kind, int16_t set);
 int32_t AsciiFileOpenDialog(HWND owner);
 int32_t FtmwFileOpenDialog(HWND owner);
 // A headerless float file for open (mode 0) or save (1); name receives the choice.

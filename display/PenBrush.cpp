@@ -1,4 +1,4 @@
-#include "app/PenBrush.h"
+#include "display/PenBrush.h"
 
 #include "core/DebugLog.h"
 #include "platform/gdi/Gdi.h"

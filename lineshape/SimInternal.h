@@ -1,5 +1,5 @@
-// Helpers shared by the simulation-set sources: message boxes owned by the main
-// window, main status-bar texts and the debug topics of the renderer.
+// Helpers shared by the simulation-set sources and their line shapes: message boxes
+// owned by the main window, main status-bar texts and the debug topics of the renderer.
 #pragma once
 
 #include <cstdint>

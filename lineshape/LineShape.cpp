@@ -1,19 +1,19 @@
 // Line-shape templates, half profiles, summing and the Voigt values of the line fit.
-#include "sim/LineShape.h"
+#include "lineshape/LineShape.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "core/DebugLog.h"
 #include "core/TypedArrays.h"
-#include "display/Coords.h"
+#include "core/Coords.h"
 #include "platform/kernel/Text.h"
 #include "records/Dsp.h"
 #include "records/Locks.h"
 #include "records/Lsf.h"
 #include "records/Sim.h"
-#include "sim/SimInternal.h"
-#include "sim/Voigt.h"
+#include "lineshape/SimInternal.h"
+#include "lineshape/Voigt.h"
 
 namespace {
 

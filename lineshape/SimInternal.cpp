@@ -1,4 +1,4 @@
-#include "sim/SimInternal.h"
+#include "lineshape/SimInternal.h"
 
 #include "platform/windows/Controls.h"
 

@@ -1,0 +1,7 @@
+#include "fileproc/Hooks.h"
+
+FileprocHookTable FileprocHooks;
+
+int32_t FileprocSimColumnWrite(const char* file, int16_t set, int32_t addBaseline) {
+  return FileprocHooks.simColumnWrite ? FileprocHooks.simColumnWrite(file, set, addBaseline) : 0;
+}
