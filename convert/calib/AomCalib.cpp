@@ -432,11 +432,13 @@ void Calibration::ShiftSegments() {
 
 // The index of a grid position raw in (-1, 2^31): trunc(raw), without the change of the
 // x87 rounding mode that a conversion of a long double costs. The nearest double lies
-// within 2^-22 of raw and on the same side of every integer but one it may round up to.
+// within 2^-22 of raw and on the same side of every integer but one it may round up to:
+// only when it is a whole number can it lie above raw, and raw is compared again only then.
 int64_t GridIndex(long double raw) {
   if (raw < 1.0L) return 0;
-  int64_t i = static_cast<int64_t>(static_cast<double>(raw));
-  if (static_cast<long double>(i) > raw) --i;
+  const double nearest = static_cast<double>(raw);
+  int64_t i = static_cast<int64_t>(nearest);
+  if (static_cast<double>(i) == nearest && static_cast<long double>(nearest) > raw) --i;
   return i;
 }
 
