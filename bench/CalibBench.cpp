@@ -1,6 +1,7 @@
 // The AOM linearisation of a 2^22-point five-channel scan, beside plain code doing the
 // same work on its own: it reads the same files in the same blocks, builds the linear
-// ramp table and its natural spline, looks every ramp voltage up in it, bins the
+// ramp table and its natural spline, looks every ramp voltage up in it (walking the
+// knots from the voltage before), bins the
 // accepted points per FSR segment and resamples each segment with a natural spline of
 // its own (the textbook sweep in single precision). Both outputs are compared, bit
 // for bit, before timing. Medians of interleaved repetitions and their ratio.
@@ -105,17 +106,16 @@ void NaturalSpline(const float* x, const float* y, int32_t n, float* y2, float* 
   for (int32_t k = n - 1; k >= 1; --k) y2[k] = y2[k] * y2[k + 1] + u[k];
 }
 
-// Its value at t, the interval found by halving.
-float SplineValue(const float* x, const float* y, const float* y2, int32_t n, float t) {
-  int32_t lo = 1, hi = n;
-  while (hi - lo > 1) {
-    const int32_t k = lo + (hi - lo) / 2;
-    if (x[k] > t) hi = k;
-    else lo = k;
-  }
-  const float h = x[hi] - x[lo];
-  const float a = (x[hi] - t) / h, b = (t - x[lo]) / h;
-  return a * y[lo] + b * y[hi] + ((a * a * a - a) * y2[lo] + (b * b * b - b) * y2[hi]) * (h * h) / 6.0f;
+// Its value at t, the interval walked from the one of the call before (*lo, from 1):
+// the knots rise strictly, so it is the interval halving would find.
+float SplineValue(const float* x, const float* y, const float* y2, int32_t n, float t, int32_t* lo) {
+  int32_t k = *lo;
+  while (k > 1 && x[k] > t) --k;
+  while (k < n - 1 && x[k + 1] <= t) ++k;
+  *lo = k;
+  const float h = x[k + 1] - x[k];
+  const float a = (x[k + 1] - t) / h, b = (t - x[k]) / h;
+  return a * y[k] + b * y[k + 1] + ((a * a * a - a) * y2[k] + (b * b * b - b) * y2[k + 1]) * (h * h) / 6.0f;
 }
 
 // The reference: the same lookup, binning and resampling in one straight pass.
@@ -154,13 +154,14 @@ std::vector<float> Plain() {
     segCounts.insert(segCounts.end(), counts.begin() + s * g, counts.begin() + (s + 1) * g);
   };
   size_t k = 0;
+  int32_t lo = 1;
   for (int64_t pos = 0; pos < kPoints; pos += kBlock) {
     const size_t want = static_cast<size_t>(std::min<int64_t>(kBlock, kPoints - pos));
     for (int r = 0; r < 5; ++r)
       if (::pread(fd[r], buf[r].data(), want * 4, pos * 4) != static_cast<ssize_t>(want * 4)) return {};
     for (size_t i = 0; i < want; ++i) {
       const int64_t at = pos + static_cast<int64_t>(i);
-      const float f = SplineValue(volt.data(), frq.data(), v2f.data(), rows, buf[0][i]);
+      const float f = SplineValue(volt.data(), frq.data(), v2f.data(), rows, buf[0][i], &lo);
       const int64_t idx = static_cast<int64_t>(static_cast<long double>(f) / fsr * g + g);
       const bool reject = (k > 0 && at < jumps[k - 1] + win) || at > jumps[k] - win || std::fabs(buf[3][i]) <= cut;
       if (!reject && idx >= 0 && idx < 3 * g) {
@@ -198,9 +199,10 @@ std::vector<float> Plain() {
     NaturalSpline(x.data(), y.data(), g, y2.data(), u.data());
     double at = 0.0;
     int64_t j = 0;
+    int32_t knot = 1;
     for (int32_t i = 0; i < n; ++i) {
       while (static_cast<double>(j) * w < at) ++j;
-      out.push_back(c[j] == -1 ? 0.0f : SplineValue(x.data(), y.data(), y2.data(), g, static_cast<float>(at)));
+      out.push_back(c[j] == -1 ? 0.0f : SplineValue(x.data(), y.data(), y2.data(), g, static_cast<float>(at), &knot));
       at += s;
     }
   }

@@ -6,12 +6,14 @@
 // reading of two lines. The reference is the same command with one worker: the
 // speed-up is the ratio of the two medians, against a bar of 0.7 x cores.
 //
-// The first repetition creates every sequence file under a new name, which the platform
-// looks up ignoring case by reading the whole folder; the later ones write over the files
-// of the one before (the median). Each sequence still puts two files in place by an
-// atomic rename in the one folder, and a file system serialises those on the folder's
-// lock: where that lock is slow (a disk folder) it bounds what more workers gain. Set
-// TMPDIR to choose the folder.
+// Before timing, the command runs once with one worker and once with all of them, and
+// every file it writes (names and contents) is hashed: the two hashes must agree with
+// each other and with the one recorded here, so that a change to the pool, the engine
+// or the alignment cannot alter a byte unnoticed. Those runs also create every output
+// under its new name; the timed repetitions write over them. Each sequence still puts
+// its files in place by an atomic rename in the one folder, and a file system
+// serialises those on the folder's lock: where that lock is slow (a disk folder) it
+// bounds what more workers gain. Set TMPDIR to choose the folder.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -20,6 +22,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -70,6 +73,56 @@ void WriteCommandFile(int32_t workers) {
       << " 64 0.01 1 1000 15000 1 0 0 15 0 15 0\r\n";
 }
 
+// The outputs of the command over 32 files (4 x 8 cores), as the alignment writes them.
+constexpr uint64_t kRecordedHash = 0x2a0e64b056d53d33ull;
+
+uint64_t Fnv(const std::string& bytes, uint64_t hash) {
+  for (const char c : bytes) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  return hash;
+}
+
+// The files of the folder the command wrote, in name order: all but the input files,
+// the command file, the log and the platform's own temporary files.
+std::vector<std::string> Outputs(int32_t inputs) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(".")) {
+    if (!entry.is_regular_file()) continue;
+    const std::string name = entry.path().filename().string();
+    bool input = false;
+    for (int32_t k = 0; k < inputs && !input; ++k) {
+      char in[16];
+      std::snprintf(in, sizeof in, "cc%03d", k);
+      input = name == in;
+    }
+    if (input || name == "OpASeq100.dat" || name == "OpSeq.log" || name.rfind("__", 0) == 0 || name.rfind(".", 0) == 0)
+      continue;
+    names.push_back(name);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// The names and contents of those files.
+uint64_t OutputHash(int32_t inputs) {
+  const std::vector<std::string> names = Outputs(inputs);
+  uint64_t hash = 1469598103934665603ull;
+  for (const std::string& name : names) {
+    std::ifstream in(name, std::ios::binary);
+    const std::string contents((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    hash = Fnv(contents, Fnv(name + '\0', hash));
+  }
+  return hash;
+}
+
+// One run of the command with the given number of workers, then the hash of its outputs.
+uint64_t CheckedRun(int32_t workers, int32_t inputs) {
+  for (const std::string& name : Outputs(inputs)) std::filesystem::remove(name);
+  WriteCommandFile(workers);
+  ThreadCtl.OpSeq_Running = 1;
+  CnvOperationSequence(nullptr);
+  return OutputHash(inputs);
+}
+
 void BM_SeqCcFileFixPool(benchmark::State& state) {
   const int32_t workers = static_cast<int32_t>(state.range(0));
   WriteCommandFile(workers);
@@ -102,6 +155,14 @@ int main(int argc, char** argv) {
     return platform::NonDestructiveAnswer(box.style);
   });
   WriteFiles(4 * Cores());
+  // The outputs of one worker and of all, each hashed after a run over fresh outputs.
+  const uint64_t oneHash = CheckedRun(1, 4 * Cores());
+  const uint64_t manyHash = CheckedRun(Workers(), 4 * Cores());
+  std::printf("%zu outputs of 1 and %d workers: %016llx and %016llx, %s\n", Outputs(4 * Cores()).size(), Workers(),
+              static_cast<unsigned long long>(oneHash), static_cast<unsigned long long>(manyHash),
+              oneHash != manyHash ? "DIFFERENT" : Cores() != 8 ? "the same (no recorded hash for this core count)"
+                                  : oneHash == kRecordedHash ? "the same as recorded"
+                                                             : "NOT the recorded ones");
   benchmark::RegisterBenchmark("BM_SeqCcFileFixPool", BM_SeqCcFileFixPool)
       ->Arg(1)
       ->Arg(Workers())
@@ -129,6 +190,10 @@ int main(int argc, char** argv) {
     std::printf("%d files of %d points, %d cores: 1 worker %.1f ms, %d workers %.1f ms, speed-up %.2f (bar %.2f: %s)\n",
                 4 * Cores(), kPoints, Cores(), one * 1e3, Workers(), many * 1e3, one / many, bar,
                 one / many >= bar ? "kept" : "MISSED");
+  }
+  if (oneHash != manyHash || (Cores() == 8 && oneHash != kRecordedHash)) {
+    std::printf("the outputs are not the recorded ones\n");
+    return 1;
   }
   if (otherBoxes != 0)
     std::printf("%d warnings, the first:\n%s\nthe runs failed\n", otherBoxes,

@@ -39,21 +39,7 @@ void SplineSweep(const T* x, const T* y, int32_t n, T yp1, T ypn, T* y2, T* u) {
 template <typename T>
 int16_t Splint(const T* xa, const T* ya, const T* y2a, int32_t n, T x, T* y) {
   if (n < 2) return -1;
-  int32_t klo = 1;
-  int32_t khi = n;
-  while (khi - klo > 1) {
-    const int32_t k = klo + (khi - klo) / 2;
-    if (xa[k] > x)
-      khi = k;
-    else
-      klo = k;
-  }
-  const T h = xa[khi] - xa[klo];
-  if (h == 0) return -1;
-  const T a = (xa[khi] - x) / h;
-  const T b = (x - xa[klo]) / h;
-  *y = a * ya[klo] + b * ya[khi] + ((a * a * a - a) * y2a[klo] + (b * b * b - b) * y2a[khi]) * (h * h) / T(6);
-  return 1;
+  return spline::ValueOn(xa, ya, y2a, spline::Bisect(xa, n, x), x, y) ? 1 : -1;
 }
 
 }  // namespace
@@ -71,6 +57,10 @@ int16_t FSpline(const float* x, const float* y, int32_t n, float yp1, float ypn,
   SplineSweep(x, y, n, yp1, ypn, y2, u);
   FFree1Dim(&u);
   return 1;
+}
+
+void FSplineWork(const float* x, const float* y, int32_t n, float yp1, float ypn, float* y2, float* u) {
+  SplineSweep(x, y, n, yp1, ypn, y2, u);
 }
 
 int16_t DSpline(const double* x, const double* y, int32_t n, double yp1, double ypn, double* y2, int16_t plot) {

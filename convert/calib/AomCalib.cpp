@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -167,41 +168,51 @@ int32_t AomRFCalib(float** volt, float** frq, float** v2f) {
   return result;
 }
 
-int32_t AomLinearizeItn(const float* y, const float* x, int32_t m, float* o, int32_t n, double s, const int32_t* c,
-                        double w) {
+namespace {
+
+// AomLinearizeItn over 1-based knots xs[1..m], ys[1..m], with the work y2 and u of
+// m + 1 values each.
+int32_t LinearizeKnots(const float* xs, const float* ys, float* y2, float* u, int32_t m, float* o, int32_t n, double s,
+                       const int32_t* c, double w) {
   if (Debug.DebugTraceFlag == 1) DebugTrace(2, "AomLinearizeItn()", DEBUG_ENTER_EXIT);
   if (m <= 0) {
     for (int32_t i = 0; i < n; ++i) o[i] = 0.0f;
     return 1;
   }
-  // 1-based copies for the spline.
-  Work<float> xs, ys, y2;
-  const uint64_t m1 = static_cast<uint64_t>(m) + 1;
-  if (!xs.Alloc(m1) || !ys.Alloc(m1) || !y2.Alloc(m1)) {
-    Error("AomLinearizeItn()/f2i_pt - CORE ALLOCATION ERROR");
-    return 0;
-  }
-  for (int32_t i = 0; i < m; ++i) {
-    xs[static_cast<uint64_t>(i) + 1] = x[i];
-    ys[static_cast<uint64_t>(i) + 1] = y[i];
-  }
   if (m == 1) {
     // One knot: the segment is flat.
-    for (int32_t i = 0; i < n; ++i) o[i] = y[0];
+    for (int32_t i = 0; i < n; ++i) o[i] = ys[1];
     return 1;
   }
-  if (FSpline(xs.p, ys.p, m, static_cast<float>(SPLINE_NATURAL), static_cast<float>(SPLINE_NATURAL), y2.p) != 1)
-    return 0;
+  FSplineWork(xs, ys, m, static_cast<float>(SPLINE_NATURAL), static_cast<float>(SPLINE_NATURAL), y2, u);
+  spline::Cursor<float> cursor(xs, ys, y2, m);
   double xOut = 0.0;
   int64_t j = 0;
   for (int32_t i = 0; i < n; ++i) {
     while (static_cast<double>(j) * w < xOut) ++j;
     float v = 0.0f;
-    if (!(c && c[j] == -1)) FSplint(xs.p, ys.p, y2.p, m, static_cast<float>(xOut), &v);
+    if (!(c && c[j] == -1)) cursor.At(static_cast<float>(xOut), &v);
     o[i] = v;
     xOut += s;
   }
   return 1;
+}
+
+}  // namespace
+
+int32_t AomLinearizeItn(const float* y, const float* x, int32_t m, float* o, int32_t n, double s, const int32_t* c,
+                        double w) {
+  if (m <= 0) return LinearizeKnots(nullptr, nullptr, nullptr, nullptr, m, o, n, s, c, w);
+  // 1-based copies for the spline.
+  Work<float> xs, ys, y2, u;
+  const uint64_t m1 = static_cast<uint64_t>(m) + 1;
+  if (!xs.Alloc(m1) || !ys.Alloc(m1) || !y2.Alloc(m1) || !u.Alloc(m1)) {
+    Error("AomLinearizeItn()/f2i_pt - CORE ALLOCATION ERROR");
+    return 0;
+  }
+  std::copy(x, x + m, xs.p + 1);
+  std::copy(y, y + m, ys.p + 1);
+  return LinearizeKnots(xs.p, ys.p, y2.p, u.p, m, o, n, s, c, w);
 }
 
 float AomVolt2Frq(float v) {
@@ -419,18 +430,44 @@ void Calibration::ShiftSegments() {
   std::fill(counts_.p + 2 * g, counts_.p + 3 * g, 0);
 }
 
+// The index of a grid position raw in (-1, 2^31): trunc(raw), without the change of the
+// x87 rounding mode that a conversion of a long double costs. The nearest double lies
+// within 2^-22 of raw and on the same side of every integer but one it may round up to:
+// only when it is a whole number can it lie above raw, and raw is compared again only then.
+int64_t GridIndex(long double raw) {
+  if (raw < 1.0L) return 0;
+  const double nearest = static_cast<double>(raw);
+  int64_t i = static_cast<int64_t>(nearest);
+  if (static_cast<double>(i) == nearest && static_cast<long double>(nearest) > raw) --i;
+  return i;
+}
+
 bool Calibration::StageOne() {
   const float* volt = A.RfVolt;
-  const float* frqTab = A.RfFrq;
-  const float* v2f = A.RfV2f;
   const int32_t rows = A.RfRows;
+  spline::Cursor<float> ramp2frq(volt, A.RfFrq, A.RfV2f, rows);
   const long double g = g_;
   const long double top = 3.0L * g_;
+  const long double fsr = fsr_;
   const int64_t jmpWin = A.JmpWin;
   const double cut = A.MarkerCut;
   const bool useMarker = err2idx_[0] != 0.0 && A.MkCal[0] != 0.0;
+  const long double errZero0 = A.ErrZeroV[0], errZero1 = A.ErrZeroV[1];
+  const double mrZero0 = A.MrZeroV[0];  // the marker's difference is taken in double
+  const long double err2idx0 = err2idx_[0], err2idx1 = err2idx_[1];
+  // Without error terms the second error channel's term is its difference times 0.
+  const bool errorTerms = err2idx0 != 0.0L || err2idx1 != 0.0L;
+  const bool noError1 = !std::isfinite(A.ErrZeroV[1]);
+  const long double nan = std::numeric_limits<long double>::quiet_NaN();
   const bool eo = A.EoStat == 1;
   const bool debug = Debug105();
+  float* const sums = sums_.p;
+  int32_t* const counts = counts_.p;
+  const int64_t* const jumps = jumps_.data();
+  // The accepted positions of interval k_: after jumps[k_ - 1] + JmpWin (from the first
+  // interval's start), up to jumps[k_] - JmpWin.
+  const auto from = [&] { return k_ > 0 ? jumps[k_ - 1] + jmpWin : INT64_MIN; };
+  int64_t first = from(), jump = jumps[k_], last = jump - jmpWin;
 
   for (int64_t pos = low_; pos < high_; pos += AOM_BLOCK) {
     const int64_t want = std::min<int64_t>(AOM_BLOCK, high_ - pos);
@@ -444,28 +481,42 @@ bool Calibration::StageOne() {
     if (in_[kErr0].Read(err0_.p, cnt, sizeof(float)) < cnt || in_[kErr1].Read(err1_.p, cnt, sizeof(float)) < cnt ||
         in_[kMrk].Read(mk_.p, cnt, sizeof(float)) < cnt || in_[kIn].Read(itn_.p, cnt, sizeof(float)) < cnt)
       return ShortRead(got, want);
+    const float* ramp = ramp_.p;
+    const float* err0 = err0_.p;
+    const float* err1 = err1_.p;
+    const float* itn = itn_.p;
+    float* mk = mk_.p;
+    float* frq = frq_.p;
 
     for (size_t i = 0; i < cnt; ++i) {
       const int64_t at = pos + static_cast<int64_t>(i);
-      const float r = ramp_[i];
+      const float r = ramp[i];
       float f = 0.0f;
-      if (FSplint(volt, frqTab, v2f, rows, r, &f) != 1) {
+      if (!ramp2frq.At(r, &f)) {
         Warning(StrPrintf("AomCalibrate()/ramp_fpt/err_fpt[2]/mk_fpt/cal_fpt - SPLINT ERROR - Y VAL ZERO\n\nABORTING"));
         return false;
       }
-      long double e;
-      const long double e1 = (static_cast<long double>(err1_[i]) - A.ErrZeroV[1]) * err2idx_[1];
-      if (useMarker && std::fabs(mk_[i]) > cut)
-        e = (static_cast<long double>(err0_[i]) - A.ErrZeroV[0]) * err2idx_[0] / (mk_[i] - A.MrZeroV[0]) + e1;
-      else if (err2idx_[0] != 0.0)
-        e = (static_cast<long double>(err0_[i]) - A.ErrZeroV[0]) * err2idx_[0] + e1;
-      else
-        e = e1;
-      const long double raw = static_cast<long double>(f) / fsr_ * g + g + e;
-      const long double t = std::trunc(raw);
+      const long double grid = static_cast<long double>(f) / fsr * g + g;
+      long double raw;
+      if (errorTerms) {
+        long double e;
+        const long double e1 = (static_cast<long double>(err1[i]) - errZero1) * err2idx1;
+        if (useMarker && std::fabs(mk[i]) > cut)
+          e = (static_cast<long double>(err0[i]) - errZero0) * err2idx0 / (mk[i] - mrZero0) + e1;
+        else if (err2idx0 != 0.0L)
+          e = (static_cast<long double>(err0[i]) - errZero0) * err2idx0 + e1;
+        else
+          e = e1;
+        raw = grid + e;
+      } else {
+        // The error term is a zero, which leaves the grid position as it is, or NaN.
+        raw = noError1 || !std::isfinite(err1[i]) ? nan : grid;
+      }
       bool reject = false;
       int64_t idx = 0;
-      if (!(t >= 0.0L && t < top)) {
+      // trunc(raw) in [0, 3 g) exactly when raw is in (-1, 3 g), 3 g being whole.
+      if (!(raw > -1.0L && raw < top)) {
+        const long double t = std::trunc(raw);
         const long long shown = std::isfinite(static_cast<double>(t)) && std::fabs(static_cast<double>(t)) < 9.0e18
                                     ? static_cast<long long>(t)
                                     : -1LL;
@@ -476,26 +527,28 @@ bool Calibration::StageOne() {
         // A point passed over counts as rejected; its position may still end the interval.
         reject = true;
       } else {
-        idx = static_cast<int64_t>(t);
-        reject = (k_ > 0 && at < jumps_[static_cast<size_t>(k_ - 1)] + jmpWin) ||
-                 at > jumps_[static_cast<size_t>(k_)] - jmpWin || std::fabs(mk_[i]) <= cut;
+        idx = GridIndex(raw);
+        reject = at < first || at > last || std::fabs(mk[i]) <= cut;
       }
       if (reject) {
         ++rejected_;
-        mk_[i] = 0.0f;
-        frq_[i] = 0.0f;
+        mk[i] = 0.0f;
+        frq[i] = 0.0f;
       } else {
         ++accepted_;
         if (r < vMin_) vMin_ = r;
         if (r > vMax_) vMax_ = r;
         if (r < volt[1] || r > volt[rows]) ++extrapolated_;
-        sums_[static_cast<uint64_t>(idx)] += itn_[i];
-        counts_[static_cast<uint64_t>(idx)] += 1;
-        frq_[i] = static_cast<float>((static_cast<double>(idx - g_) / g_ + static_cast<double>(k_)) * fsr_);
-        if (debug) DebugPrintf("   MARKER[%d]=%f > %f\n", static_cast<int32_t>(i), mk_[i], cut);
+        sums[idx] += itn[i];
+        counts[idx] += 1;
+        if (wantFrq_) frq[i] = static_cast<float>((static_cast<double>(idx - g_) / g_ + static_cast<double>(k_)) * fsr_);
+        if (debug) DebugPrintf("   MARKER[%d]=%f > %f\n", static_cast<int32_t>(i), mk[i], cut);
       }
-      if (at == jumps_[static_cast<size_t>(k_)]) {
+      if (at == jump) {
         ++k_;
+        first = from();
+        jump = jumps[k_];
+        last = jump - jmpWin;
         const bool skip = (at == low_ && !eo) || (eo && (A.EoAnswer + k_) % 2 != 0);
         if (!skip) {
           if (!WriteSegment(0)) {
@@ -561,11 +614,15 @@ bool Calibration::StageTwo() {
     return false;
   }
   const uint64_t g = static_cast<uint64_t>(g_);
-  Work<float> kx, ky;
-  if (!kx.Alloc(g + 1) || !ky.Alloc(g + 1)) {
+  // The knots of a segment, up to g + 1, from index 1 as the spline takes them, with
+  // its work arrays.
+  Work<float> knotX, knotY, y2, u;
+  if (!knotX.Alloc(g + 2) || !knotY.Alloc(g + 2) || !y2.Alloc(g + 2) || !u.Alloc(g + 2)) {
     Error("AomCalibrate()/i_frq_pt - CORE ALLOCATION ERROR");
     return false;
   }
+  float* const kx = knotX.p + 1;
+  float* const ky = knotY.p + 1;
   Work<float> seg;
   if (!seg.Alloc(static_cast<uint64_t>(n_))) {
     Error("AomCalibrate()/o_itn_pt - CORE ALLOCATION ERROR");
@@ -590,17 +647,17 @@ bool Calibration::StageTwo() {
     if (map) {
       for (uint64_t b = 0; b < g; ++b) {
         if (counts[b] > 0 || b == 0) {
-          kx[static_cast<uint64_t>(m)] = static_cast<float>(static_cast<double>(b) * width);
-          ky[static_cast<uint64_t>(m)] = counts[b] > 0 ? sums[b] / static_cast<float>(counts[b]) : carry;
+          kx[m] = static_cast<float>(static_cast<double>(b) * width);
+          ky[m] = counts[b] > 0 ? sums[b] / static_cast<float>(counts[b]) : carry;
           ++m;
         }
       }
-      if (static_cast<double>(kx[static_cast<uint64_t>(m - 1)]) != fsr_) {
-        kx[static_cast<uint64_t>(m)] = static_cast<float>(fsr_);
-        ky[static_cast<uint64_t>(m)] = ky[static_cast<uint64_t>(m - 1)];
+      if (static_cast<double>(kx[m - 1]) != fsr_) {
+        kx[m] = static_cast<float>(fsr_);
+        ky[m] = ky[m - 1];
         ++m;
       }
-      carry = ky[static_cast<uint64_t>(m - 1)];
+      carry = ky[m - 1];
     } else {
       if (drop_ == 1 && record == k_) continue;
       for (uint64_t b = 0; b < g; ++b) {
@@ -620,7 +677,7 @@ bool Calibration::StageTwo() {
       m = g_;
       carry = ky[g - 1];
     }
-    if (AomLinearizeItn(ky.p, kx.p, m, seg.p, n_, A.OutResol, counts, width) != 1) continue;
+    if (LinearizeKnots(knotX.p, knotY.p, y2.p, u.p, m, seg.p, n_, A.OutResol, counts, width) != 1) continue;
     if (debug && fill)
       for (int32_t j = 0; j < n_; ++j)
         DebugPrintf("   JMP_PT=%lld O_ITN_PT[ %d ]=%f\n", static_cast<long long>(record), j, seg[static_cast<uint64_t>(j)]);

@@ -40,13 +40,7 @@ class SplineWalk {
   // False when the bracketing abscissae are equal.
   bool At(double x, double* y) {
     while (klo_ < n_ - 1 && xa_[klo_ + 1] <= x) ++klo_;
-    const int64_t khi = klo_ + 1;
-    const double h = xa_[khi] - xa_[klo_];
-    if (h == 0.0) return false;
-    const double a = (xa_[khi] - x) / h;
-    const double b = (x - xa_[klo_]) / h;
-    *y = a * ya_[klo_] + b * ya_[khi] + ((a * a * a - a) * y2a_[klo_] + (b * b * b - b) * y2a_[khi]) * (h * h) / 6.0;
-    return true;
+    return spline::ValueOn(xa_, ya_, y2a_, klo_, x, y);
   }
 
  private:

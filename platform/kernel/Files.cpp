@@ -54,7 +54,7 @@ uint32_t NextFolded(std::string_view s, size_t* i) {
     cp = ((c & 0x1Fu) << 6) | (byte(*i + 1) & 0x3Fu);
     len = 2;
   } else if (c >= 0xE0 && c <= 0xEF && *i + 2 < s.size() && (byte(*i + 1) & 0xC0) == 0x80 &&
-             (byte(*i + 2) & 0xC0) == 0x80) {
+             (byte(*i + 2) & 0xC0) == 0x80 && (c != 0xE0 || byte(*i + 1) >= 0xA0)) {  // not an overlong form
     cp = ((c & 0x0Fu) << 12) | ((byte(*i + 1) & 0x3Fu) << 6) | (byte(*i + 2) & 0x3Fu);
     len = 3;
   } else {
@@ -72,6 +72,42 @@ uint32_t NextFolded(std::string_view s, size_t* i) {
   return cp;
 }
 
+// A plain ASCII name equals ignoring case exactly the names that differ from it only in
+// the case of its letters (a name with any other byte folds to something else). When
+// there are few of those (a name of at most kMaxCaseLetters letters), each is looked up
+// on its own: that costs a few lookups where reading a large folder costs a pass over
+// every entry, during which the folder's writers wait. *found: the first existing form
+// in byte order, or empty. False when the name is not of that kind or a lookup fails for
+// another reason than a missing entry; the caller then reads the folder.
+constexpr size_t kMaxCaseLetters = 6;  // 64 forms
+
+bool FindCaseForm(const std::string& folder, const std::string& name, std::string* found) {
+  std::vector<size_t> letters;
+  for (size_t k = 0; k < name.size(); ++k) {
+    const unsigned char c = static_cast<unsigned char>(name[k]);
+    if (c >= 0x80) return false;
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) letters.push_back(k);
+  }
+  if (letters.size() > kMaxCaseLetters) return false;
+  const std::string prefix = folder == "." ? std::string() : folder.back() == '/' ? folder : folder + "/";
+  found->clear();
+  std::string form = name;
+  for (uint32_t bits = 0; bits < (1u << letters.size()); ++bits) {
+    for (size_t j = 0; j < letters.size(); ++j) {
+      const char c = name[letters[j]];
+      const char lower = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+      form[letters[j]] = (bits >> j) & 1u ? static_cast<char>(lower - 32) : lower;
+    }
+    struct stat st;
+    if (::lstat((prefix + form).c_str(), &st) == 0) {
+      if (found->empty() || form < *found) *found = form;
+    } else if (errno != ENOENT) {
+      return false;
+    }
+  }
+  return true;
+}
+
 // Looks each component up ignoring case; see MapPath.
 std::string ResolveIgnoringCase(const std::string& path) {
   std::string out = path.size() > 0 && path[0] == '/' ? "/" : "";
@@ -87,12 +123,14 @@ std::string ResolveIgnoringCase(const std::string& path) {
     std::string joined = out.empty() ? component : (out.back() == '/' ? out + component : out + "/" + component);
     if (lookup && component != "." && component != ".." && !Exists(joined)) {
       std::string best;
-      if (DIR* dir = opendir(folder.c_str())) {
-        while (dirent* entry = readdir(dir)) {
-          std::string_view name = entry->d_name;
-          if (NamesEqualIgnoringCase(name, component) && (best.empty() || name < best)) best = name;
+      if (!FindCaseForm(folder, component, &best)) {
+        if (DIR* dir = opendir(folder.c_str())) {
+          while (dirent* entry = readdir(dir)) {
+            std::string_view name = entry->d_name;
+            if (NamesEqualIgnoringCase(name, component) && (best.empty() || name < best)) best = name;
+          }
+          closedir(dir);
         }
-        closedir(dir);
       }
       if (best.empty()) {
         lookup = false;  // the rest cannot exist either

@@ -1,6 +1,7 @@
 #include "numerics/Spline.h"
 
 #include <cmath>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -83,6 +84,50 @@ TEST_F(SplineTest, EqualAbscissaeAndTooFewKnotsAreRefused) {
   EXPECT_EQ(dv, 7.0);
   EXPECT_EQ(DSpline(dx.data(), dy.data(), 1, SPLINE_NATURAL, SPLINE_NATURAL, dy2.data(), 0), -1);
   EXPECT_EQ(OnlyErrorBox(), "DSpline()\n\nTOO FEW KNOTS N=[1]");
+}
+
+TEST_F(SplineTest, CursorGivesTheBisectionsValuesBitForBit) {
+  // Uneven rising knots; x walks up and down in small and large steps, jumps back,
+  // stays outside both ends, lands on knots and is NaN.
+  const int n = 40;
+  std::vector<float> x(n + 1), y(n + 1), y2(n + 1);
+  for (int i = 1; i <= n; ++i) {
+    x[i] = static_cast<float>(i * i) * 0.01f - 2.0f;
+    y[i] = std::sin(static_cast<float>(i) * 0.7f);
+  }
+  ASSERT_EQ(FSpline(x.data(), y.data(), n, 1e30f, 1e30f, y2.data()), 1);
+  std::vector<float> ts;
+  for (float t = -3.0f; t < 15.0f; t += 0.037f) ts.push_back(t);
+  for (float t = 15.0f; t > -3.0f; t -= 0.41f) ts.push_back(t);
+  for (int i = 1; i <= n; i += 3) ts.push_back(x[i]);
+  ts.insert(ts.end(), {14.0f, -2.5f, 0.3f, std::nanf(""), 0.31f, 13.9f});
+  const auto agree = [&](const std::vector<float>& knots) {
+    spline::Cursor<float> cursor(knots.data(), y.data(), y2.data(), n);
+    for (float t : ts) {
+      float a = -7.0f, b = -7.0f;
+      const bool bisected = FSplint(knots.data(), y.data(), y2.data(), n, t, &a) == 1;
+      EXPECT_EQ(cursor.At(t, &b), bisected) << t;
+      EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0) << t << ": " << a << " " << b;
+    }
+  };
+  agree(x);
+  // Knots that do not rise strictly: a run of equal abscissae and a step back.
+  std::vector<float> flat = x;
+  flat[20] = flat[21] = flat[22];
+  agree(flat);
+  std::vector<float> back = x;
+  std::swap(back[10], back[11]);
+  agree(back);
+  // The double form over the same knots.
+  std::vector<double> dx(x.begin(), x.end()), dy(y.begin(), y.end()), dy2(n + 1);
+  ASSERT_EQ(DSpline(dx.data(), dy.data(), n, SPLINE_NATURAL, SPLINE_NATURAL, dy2.data(), 0), 1);
+  spline::Cursor<double> cursor(dx.data(), dy.data(), dy2.data(), n);
+  for (float t : ts) {
+    double a = 0.0, b = 0.0;
+    DSplint(dx.data(), dy.data(), dy2.data(), n, t, &a);
+    cursor.At(t, &b);
+    EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0) << t;
+  }
 }
 
 TEST_F(SplineTest, PlotFlagWritesKnotsAndSizesMayChange) {

@@ -89,6 +89,21 @@ TEST_F(FilesTest, MissingNamesAreLookedUpIgnoringCaseAndExactNamesWin) {
   EXPECT_FALSE(NamesEqualIgnoringCase("file1", "file"));
 }
 
+TEST_F(FilesTest, ShortNamesFindTheSameEntriesAsAFolderRead) {
+  ASSERT_TRUE(SetCurrentDirectory(dir_.Path().c_str()));
+  WriteBytes(dir_.File("aVes1"), "b");
+  WriteBytes(dir_.File("AvEs1"), "a");
+  EXPECT_EQ(MapPath("aves1"), "AvEs1");  // first in byte order
+  EXPECT_EQ(MapPath("./AVES1"), "./AvEs1");
+  EXPECT_EQ(MapPath("aves2"), "aves2");
+  ASSERT_EQ(symlink("nowhere", dir_.File("Lnk").c_str()), 0);  // listed, though it leads nowhere
+  EXPECT_EQ(MapPath(dir_.File("LNK").c_str()), dir_.File("Lnk"));
+  // An overlong form of a letter is no letter.
+  WriteBytes(dir_.File("\xE0\x81\x81x"), "overlong");
+  EXPECT_FALSE(NamesEqualIgnoringCase("\xE0\x81\x81x", "ax"));
+  EXPECT_EQ(MapPath("AX"), "AX");
+}
+
 TEST_F(FilesTest, CopyKeepsContentAndTimeAndRespectsFailIfExists) {
   std::string src = dir_.File("src.dat");
   std::string dst = dir_.File("dst.dat");
