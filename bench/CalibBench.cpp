@@ -58,8 +58,10 @@ void Write(const std::string& name, const std::vector<T>& v) {
 // The scan's folder, made once; the benchmark works in it.
 const std::string& Folder() {
   static const std::string folder = [] {
-    char pattern[] = "/tmp/qv95bench-XXXXXX";
-    std::string made = mkdtemp(pattern) ? pattern : "/tmp";
+    // TMPDIR chooses the folder: AomCalibrate spills its segments to a file there.
+    const std::string base = std::filesystem::temp_directory_path().string();
+    std::string pattern = base + "/qv95bench-XXXXXX";
+    std::string made = mkdtemp(pattern.data()) ? pattern : base;
     std::filesystem::current_path(made);
     std::vector<float> ramp(kPoints), itn(kPoints), err(kPoints, 0.0f), mrk(kPoints, 1.0f);
     for (int i = 0; i < kPoints; ++i) {

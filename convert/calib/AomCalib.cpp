@@ -266,6 +266,12 @@ class Calibration {
   bool CopyMarkerHead();
   bool StageOne();
   bool WriteSegment(int32_t segment);
+  // The segment file is written and read a segment at a time: a buffer of many
+  // segments turns thousands of small transfers into a few large ones.
+  void TempBuffer() {
+    tempBuffer_.resize(std::size_t{1} << 20);
+    std::setvbuf(temp_, tempBuffer_.data(), _IOFBF, tempBuffer_.size());
+  }
   void ShiftSegments();
   bool FinishStageOne();
   bool StageTwo();
@@ -284,6 +290,7 @@ class Calibration {
   const char* name_[kRoles] = {};
   core_io::BinIn in_[kMrk + 1];
   core_io::BinOut out_, mkOut_, frqOut_;
+  std::vector<char> tempBuffer_;  // the segment file's buffer, kept for both stages
   std::FILE* temp_ = nullptr;
 
   double fsr_ = 0.0;
@@ -387,6 +394,7 @@ bool Calibration::Setup() {
     Warning(StrPrintf("FAILED TO CREATE BINARY FILE [%s] FOR WRITING", kTempName));
     return false;
   }
+  TempBuffer();
   return true;
 }
 
@@ -613,6 +621,7 @@ bool Calibration::StageTwo() {
     Warning(StrPrintf("FAILED TO OPEN BINARY FILE [%s] FOR READING", kTempName));
     return false;
   }
+  TempBuffer();
   const uint64_t g = static_cast<uint64_t>(g_);
   // The knots of a segment, up to g + 1, from index 1 as the spline takes them, with
   // its work arrays.
