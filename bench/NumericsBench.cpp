@@ -48,19 +48,19 @@ void BM_FSmooth(benchmark::State& state) {
 struct FftwSmooth {
   int64_t m = 0;
   float* buf = nullptr;
-  fftwf_complex* spec = nullptr;
+  fftwf_complex* spectrum = nullptr;
   fftwf_plan forward = nullptr, inverse = nullptr;
   explicit FftwSmooth(int64_t size) : m(size) {
     buf = fftwf_alloc_real(static_cast<size_t>(m));
-    spec = fftwf_alloc_complex(static_cast<size_t>(m / 2 + 1));
-    forward = fftwf_plan_dft_r2c_1d(static_cast<int>(m), buf, spec, FFTW_MEASURE);
-    inverse = fftwf_plan_dft_c2r_1d(static_cast<int>(m), spec, buf, FFTW_MEASURE);
+    spectrum = fftwf_alloc_complex(static_cast<size_t>(m / 2 + 1));
+    forward = fftwf_plan_dft_r2c_1d(static_cast<int>(m), buf, spectrum, FFTW_MEASURE);
+    inverse = fftwf_plan_dft_c2r_1d(static_cast<int>(m), spectrum, buf, FFTW_MEASURE);
   }
   ~FftwSmooth() {
     fftwf_destroy_plan(forward);
     fftwf_destroy_plan(inverse);
     fftwf_free(buf);
-    fftwf_free(spec);
+    fftwf_free(spectrum);
   }
   void Run(float* a, int32_t n, float pts) {
     const float y1 = a[0], yn = a[n - 1], rn1 = 1.0f / static_cast<float>(n - 1);
@@ -71,14 +71,14 @@ struct FftwSmooth {
     const int64_t half = m / 2;
     for (int64_t j = 1; j < half; ++j) {
       const float w = static_cast<float>(std::max(0.0, 1.0 - cnst * static_cast<double>(j) * static_cast<double>(j)) / m);
-      spec[j][0] *= w;
-      spec[j][1] *= w;
+      spectrum[j][0] *= w;
+      spectrum[j][1] *= w;
     }
-    spec[0][0] /= static_cast<float>(m);
-    spec[0][1] = 0.0f;
+    spectrum[0][0] /= static_cast<float>(m);
+    spectrum[0][1] = 0.0f;
     const float top = static_cast<float>(std::max(0.0, 1.0 - 0.25 * pts * pts) / m);
-    spec[half][0] *= top;
-    spec[half][1] = 0.0f;
+    spectrum[half][0] *= top;
+    spectrum[half][1] = 0.0f;
     fftwf_execute(inverse);
     for (int32_t j = 0; j < n; ++j) a[j] = buf[j] + rn1 * (y1 * static_cast<float>(n - 1 - j) + yn * static_cast<float>(j));
   }
