@@ -14,6 +14,11 @@
 // its files in place by an atomic rename in the one folder, and a file system
 // serialises those on the folder's lock: where that lock is slow (a disk folder) it
 // bounds what more workers gain. Set TMPDIR to choose the folder.
+//
+// Beside it, the same correlations in memory, split over threads as the pool splits
+// the files: its speed-up is what the machine itself gives a fixed split of the pool's
+// heaviest work at the time of the run, and the pool's speed-up is given as a share
+// of it.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -25,11 +30,13 @@
 #include <iterator>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "bench/BenchMedians.h"
 #include "convert/OpSeq.h"
 #include "fileproc/CrossCorrFix.h"
+#include "fileproc/xcorr/CrossCorr.h"
 #include "platform/kernel/Sync.h"
 #include "platform/windows/MessageBox.h"
 #include "records/ThreadCtl.h"
@@ -51,14 +58,19 @@ int32_t Cores() {
 int32_t Workers() { return std::min(Cores(), kMaxWorkers); }
 
 // File k: the same chirp in every sequence, each sequence moved by a few points.
-void WriteFiles(int32_t count) {
+std::vector<float> FileValues(int32_t k) {
   std::vector<float> v(kPoints);
+  for (int32_t i = 0; i < kPoints; ++i) {
+    const int32_t s = i / kSeq;
+    const double t = (i % kSeq - (s * 3 + k) % 11) * 1e-4;
+    v[i] = static_cast<float>(std::sin(t * (40.0 + 300.0 * t)) + 0.05 * std::cos(i * 0.37));
+  }
+  return v;
+}
+
+void WriteFiles(int32_t count) {
   for (int32_t k = 0; k < count; ++k) {
-    for (int32_t i = 0; i < kPoints; ++i) {
-      const int32_t s = i / kSeq;
-      const double t = (i % kSeq - (s * 3 + k) % 11) * 1e-4;
-      v[i] = static_cast<float>(std::sin(t * (40.0 + 300.0 * t)) + 0.05 * std::cos(i * 0.37));
-    }
+    const std::vector<float> v = FileValues(k);
     char name[16];
     std::snprintf(name, sizeof name, "cc%03d", k);
     std::ofstream(name, std::ios::binary).write(reinterpret_cast<const char*>(v.data()), kPoints * sizeof(float));
@@ -133,6 +145,47 @@ void BM_SeqCcFileFixPool(benchmark::State& state) {
   state.counters["workers"] = workers;
 }
 
+// What the machine itself gives the pool's work: the same correlations (each file's
+// sequences 1..15 against its sequence 0, the command's radius, damping and window)
+// in memory, with no file, note or folder, split as the pool splits the files (thread
+// i takes the files i, i + n, ...) and each thread on the parameter slot of its
+// worker. Identical work on every core still ends with the slowest core: where cores
+// slow each other down (shared physical cores, a host's other guests) this speed-up
+// stays under the number of cores however little the pool adds.
+constexpr int32_t kRadius = 64;
+constexpr double kDamp = 0.01;
+constexpr int32_t kWinLo = 1000;
+constexpr int32_t kWinHi = 15000;
+std::vector<std::vector<float>> g_inMemory;
+
+void CorrelateShare(int32_t first, int32_t step, uint64_t* sum) {
+  uint64_t total = 0;
+  for (int32_t k = first; k < static_cast<int32_t>(g_inMemory.size()); k += step) {
+    const float* file = g_inMemory[static_cast<size_t>(k)].data();
+    for (int32_t s = 1; s < kPoints / kSeq; ++s) {
+      uint32_t index = 0;
+      CrossCorrArysTS(static_cast<int16_t>(first + 1), file + kWinLo, file + s * kSeq + kWinLo,
+                      static_cast<uint32_t>(kSeq - kWinLo), static_cast<uint32_t>(kWinHi - kWinLo), kRadius, kDamp,
+                      &index, nullptr);
+      total += index;
+    }
+  }
+  *sum = total;
+}
+
+void BM_CorrelationsInMemory(benchmark::State& state) {
+  const int32_t workers = static_cast<int32_t>(state.range(0));
+  std::vector<uint64_t> sums(static_cast<size_t>(workers));
+  for (auto _ : state) {
+    std::vector<std::thread> threads;
+    for (int32_t i = 1; i < workers; ++i) threads.emplace_back(CorrelateShare, i, workers, &sums[static_cast<size_t>(i)]);
+    CorrelateShare(0, workers, &sums[0]);
+    for (std::thread& t : threads) t.join();
+  }
+  benchmark::DoNotOptimize(sums.data());
+  state.counters["workers"] = workers;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -163,13 +216,17 @@ int main(int argc, char** argv) {
               oneHash != manyHash ? "DIFFERENT" : Cores() != 8 ? "the same (no recorded hash for this core count)"
                                   : oneHash == kRecordedHash ? "the same as recorded"
                                                              : "NOT the recorded ones");
-  benchmark::RegisterBenchmark("BM_SeqCcFileFixPool", BM_SeqCcFileFixPool)
-      ->Arg(1)
-      ->Arg(Workers())
-      ->Unit(benchmark::kMillisecond)
-      ->UseRealTime()
-      ->Iterations(1)
-      ->Repetitions(kPoolRepetitions);
+  for (int32_t k = 0; k < 4 * Cores(); ++k) g_inMemory.push_back(FileValues(k));
+  using Body = void (*)(benchmark::State&);
+  for (const auto& [name, run] : {std::pair<const char*, Body>{"BM_SeqCcFileFixPool", BM_SeqCcFileFixPool},
+                                  std::pair<const char*, Body>{"BM_CorrelationsInMemory", BM_CorrelationsInMemory}})
+    benchmark::RegisterBenchmark(name, run)
+        ->Arg(1)
+        ->Arg(Workers())
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->Iterations(1)
+        ->Repetitions(kPoolRepetitions);
   qvbench::MedianReporter reporter;
   const bool ran = qvbench::RunWithMedians(&argc, argv, &reporter);
   // Every file must have been worked on: its co-added sequences were written.
@@ -190,6 +247,15 @@ int main(int argc, char** argv) {
     std::printf("%d files of %d points, %d cores: 1 worker %.1f ms, %d workers %.1f ms, speed-up %.2f (bar %.2f: %s)\n",
                 4 * Cores(), kPoints, Cores(), one * 1e3, Workers(), many * 1e3, one / many, bar,
                 one / many >= bar ? "kept" : "MISSED");
+  }
+  const double alone = reporter.Of("BM_CorrelationsInMemory/1").real;
+  const double split = reporter.Of("BM_CorrelationsInMemory/" + std::to_string(Workers())).real;
+  if (alone > 0.0 && split > 0.0) {
+    std::printf("its correlations alone, in memory, split the same way: 1 thread %.1f ms, %d threads %.1f ms, "
+                "speed-up %.2f",
+                alone * 1e3, Workers(), split * 1e3, alone / split);
+    if (one > 0.0 && many > 0.0) std::printf(" (the pool's speed-up is %.0f%% of it)", 100.0 * (one / many) / (alone / split));
+    std::printf("\n");
   }
   if (oneHash != manyHash || (Cores() == 8 && oneHash != kRecordedHash)) {
     std::printf("the outputs are not the recorded ones\n");
