@@ -10,7 +10,6 @@
 #include "fit/NLLsf.h"
 #include "models/quad/QuadFiles.h"
 #include "platform/kernel/Text.h"
-#include "platform/windows/MessageBox.h"
 #include "platform/windows/Window.h"
 #include "records/Dsp.h"
 #include "records/OrvPrm.h"
@@ -27,11 +26,17 @@ using namespace filedialog;
 
 namespace {
 
-void Warn(const char* text) { core_io::Warning(text); }
-int Ask(const char* text) { return core_io::AskYesNo(text) ? IDYES : IDNO; }
 void WaitCursor(bool wait) { SetCursor(LoadCursor(nullptr, wait ? IDC_WAIT : IDC_CROSS)); }
 
 bool Is(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
+
+// A set's file name from a chosen path: without its folder and its extension.
+std::string SetFileName(const char* path) {
+  std::string name = WithoutFolder(path);
+  const size_t dot = name.rfind('.');
+  if (dot != std::string::npos) name.erase(dot);
+  return name;
+}
 
 }  // namespace
 
@@ -81,10 +86,7 @@ int32_t SimFileOpenDialog(HWND owner, int16_t kind, int16_t set) {
         "ASCII SIM FILES (*.DAT, *.A, *.ASC, *.TXT, *.CAT, *.PAR, *.OUT, *.INTEN, *.FGO )\0"
         "*.DAT;*.A;*.ASC;*.TXT;*.CAT;*.PAR;*.OUT;*.INTEN;*.FGO\0ALL FILES\0*.*\0";
     if (ShowDialog(false, owner, filter, "QVS", file)) {
-      std::string name = WithoutFolder(file);
-      size_t dot = name.rfind('.');
-      if (dot != std::string::npos) name.erase(dot);
-      if (StrCopy(Sim.Sim_Flnm[set], name.c_str()) && SimFI2QVS(Sim.Sim_Flnm[set]) && SimFIReadQVS(set, &Sim, 0, 1)) {
+      if (StrCopy(Sim.Sim_Flnm[set], SetFileName(file).c_str()) && SimFI2QVS(Sim.Sim_Flnm[set]) && SimFIReadQVS(set, &Sim, 0, 1)) {
         result = 1;
       } else {
         StrCopy(Sim.Sim_Flnm[set], "NoName");
@@ -108,12 +110,12 @@ int32_t SimFileOpenDialog(HWND owner, int16_t kind, int16_t set) {
           {"GAUSSIAN FRQ/ITN PAIRS (.out)?", "GAUSSIAN"}};
       const char* format = nullptr;
       for (const auto& row : kAsk)
-        if (Ask(row[0]) == IDYES) {
+        if (core_io::AskYesNo(row[0])) {
           format = row[1];
           break;
         }
       if (!format) {
-        Warn("FORMAT NOT SUPPORTED!\n\nABORTING");
+        core_io::Warning("FORMAT NOT SUPPORTED!\n\nABORTING");
       } else {
         std::string input = file;
         bool ok = true;
@@ -147,10 +149,7 @@ int32_t SimFileSaveDialog(HWND owner, int16_t kind, int16_t set) {
   int32_t result = 1;
   if (ShowDialog(true, owner, filter, kind == 2 ? "QVS" : "BIN", file)) {
     if (kind == 2) {
-      std::string name = WithoutFolder(file);
-      size_t dot = name.rfind('.');
-      if (dot != std::string::npos) name.erase(dot);
-      result = StrCopy(Sim.Sim_Flnm[set], name.c_str()) ? SimFIWriteQVS(set, &Sim) : 0;
+      result = StrCopy(Sim.Sim_Flnm[set], SetFileName(file).c_str()) ? SimFIWriteQVS(set, &Sim) : 0;
     } else if (kind == 1) {
       if (!StrCopy(Sim.Bin_Flnm, file)) {
         result = 0;
