@@ -39,7 +39,9 @@ trap cleanup EXIT
 
 for n in 91 92 93 94 95 96 97 98; do
   [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$out/xvfb.log" 2>&1 &
+  # No key repeat: on a loaded machine a key may stay down past the repeat delay and
+  # then be typed twice.
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -r >"$out/xvfb.log" 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 50); do
     if DISPLAY=":$n" xdotool getmouselocation >/dev/null 2>&1; then display=":$n"; break; fi
@@ -69,16 +71,42 @@ fail() {
   echo "--- program errors" >&2; tail -20 "$log.err" >&2
   exit 1
 }
+# The ids of the windows whose titles match the pattern, one a line; status 1 when there
+# is none. xdotool gives up with an X error when a window closes while it reads the
+# window list: such a search is made again.
+windows_matching() {
+  local ids
+  for _ in $(seq 20); do
+    if ids=$(xdotool search --name "$1" 2>"$out/search.err"); then
+      echo "$ids"
+      return 0
+    fi
+    grep -q "X Error" "$out/search.err" || return 1
+  done
+  fail "xdotool could not read the window list: $(cat "$out/search.err")"
+}
+# The first window with the pattern's title, waiting up to a minute for it.
+first_window() {
+  local ids
+  for _ in $(seq 600); do
+    if ids=$(windows_matching "$1"); then
+      echo "${ids%%$'\n'*}"
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
 # Waits until a window with this title is there.
 # A window that has just appeared gets a moment before input reaches it, so that a
 # loaded machine has shown it by then.
 window() {
-  timeout 60 xdotool search --sync --name "^$1\$" >/dev/null 2>&1 || fail "no window \"$1\""
+  first_window "^$1\$" >/dev/null || fail "no window \"$1\""
   sleep 1
 }
 gone() {
   for _ in $(seq 300); do
-    xdotool search --name "^$1\$" >/dev/null 2>&1 || return 0
+    windows_matching "^$1\$" >/dev/null || return 0
     sleep 0.1
   done
   fail "window \"$1\" did not close"
@@ -101,7 +129,7 @@ click 108 71                 # Edit
 click 120 93                 # Settings...
 window "Settings"
 # The dialog opens centred over the main window: its controls from its client area.
-settings=$(xdotool search --name "^Settings\$" | head -1)
+settings=$(first_window "^Settings\$")
 eval "$(xdotool getwindowgeometry --shell "$settings")"
 sx=$((X + 1)) sy=$((Y + 1 + 20))
 [ $((X + WIDTH / 2 - 360)) -le 1 ] && [ $((X + WIDTH / 2 - 360)) -ge -1 ] ||
@@ -157,7 +185,7 @@ log="$out/qv95"
 xdotool mousemove 1020 764     # out of the way: over the plot the pointer rewrites the status bar
 (cd "$work" && ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" exec "$qv95" "$work/demo.QVW") >"$log.out" 2>"$log.err" &
 app_pid=$!
-main=$(timeout 60 xdotool search --sync --name "^QUIVRANE 95 " 2>/dev/null | head -1) || true
+main=$(first_window "^QUIVRANE 95 ") || true
 [ -n "$main" ] || fail "no main window \"QUIVRANE 95 ...\""
 title=$(xdotool getwindowname "$main")
 case "$title" in *"[demo.QVW]"*) ;; *) fail "the main window's title names no working file: $title" ;; esac
@@ -197,7 +225,7 @@ settle
 # Analysis (a command on the menu bar itself) opens the dialog.
 click "$(bar_x 1)" "$bar_y"
 window "ANALYSIS OPTIONS DIALOG"
-dialog=$(xdotool search --name "^ANALYSIS OPTIONS DIALOG\$" | head -1)
+dialog=$(first_window "^ANALYSIS OPTIONS DIALOG\$")
 eval "$(xdotool getwindowgeometry --shell "$dialog")"
 dx=$((X + 1)) dy=$((Y + 1 + 20))   # its client area; controls in dialog units (4 x 8 = 7 x 14 pixels)
 du_x() { echo $((dx + $1 * 7 / 4)); }
@@ -227,7 +255,7 @@ settle
 # (no rotor result yet) answered with Return, then the dialog hidden again (key c).
 xdotool key c
 window "SIMULATION CONTROL DIALOG"
-control=$(xdotool search --name "^SIMULATION CONTROL DIALOG\$" | head -1)
+control=$(first_window "^SIMULATION CONTROL DIALOG\$")
 eval "$(xdotool getwindowgeometry --shell "$control")"
 cx=$X cy=$Y
 centre=$((X + WIDTH / 2 - mx - mw / 2))
@@ -257,7 +285,8 @@ for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$app_pid" 2>/dev/null && fail "the workbench did not end"
 wait "$app_pid" || fail "the workbench ended with an error"
 app_pid=""
-tr -d '\r' <"$work/demo.QVW" | grep -qx " *$comment *" || fail "the typed comment is not in the saved working file: $(sed -n 6p "$work/demo.QVW")"
+# (grep reads the whole file: with -q it could stop early and fail the pipe.)
+tr -d '\r' <"$work/demo.QVW" | grep -x " *$comment *" >/dev/null || fail "the typed comment is not in the saved working file: $(sed -n 6p "$work/demo.QVW")"
 
 # The screenshot shows the main window's caption, the channels in their colours and
 # the save dialog over them.
