@@ -50,6 +50,11 @@ constexpr int32_t kMaxWorkers = 29;
 // A pool run lasts as long as its slowest worker, so single runs spread widely on a
 // shared machine: more repetitions than the other benchmarks give a steadier median.
 constexpr int kPoolRepetitions = 9;
+// The command's correlation: lag radius, damping and the window of points correlated.
+constexpr int32_t kRadius = 64;
+constexpr double kDamp = 0.01;
+constexpr int32_t kWinLo = 1000;
+constexpr int32_t kWinHi = 15000;
 
 int32_t Cores() {
   const unsigned n = std::thread::hardware_concurrency();
@@ -68,12 +73,16 @@ std::vector<float> FileValues(int32_t k) {
   return v;
 }
 
+std::string InputName(int32_t k) {
+  char name[16];
+  std::snprintf(name, sizeof name, "cc%03d", k);
+  return name;
+}
+
 void WriteFiles(int32_t count) {
   for (int32_t k = 0; k < count; ++k) {
     const std::vector<float> v = FileValues(k);
-    char name[16];
-    std::snprintf(name, sizeof name, "cc%03d", k);
-    std::ofstream(name, std::ios::binary).write(reinterpret_cast<const char*>(v.data()), kPoints * sizeof(float));
+    std::ofstream(InputName(k), std::ios::binary).write(reinterpret_cast<const char*>(v.data()), kPoints * sizeof(float));
   }
 }
 
@@ -82,7 +91,7 @@ void WriteCommandFile(int32_t workers) {
   // One segment of the whole file, given as such: a SEG SZ of 0 would be replaced by the
   // first file's size in the slot and the later files would take the other path.
   out << "SEQCCFILEFIX\r\n-" << workers << " cc al old aves " << kSeq << " " << kPoints
-      << " 64 0.01 1 1000 15000 1 0 0 15 0 15 0\r\n";
+      << " " << kRadius << " " << kDamp << " 1 " << kWinLo << " " << kWinHi << " 1 0 0 15 0 15 0\r\n";
 }
 
 // The outputs of the command over 32 files (4 x 8 cores), as the alignment writes them.
@@ -101,11 +110,7 @@ std::vector<std::string> Outputs(int32_t inputs) {
     if (!entry.is_regular_file()) continue;
     const std::string name = entry.path().filename().string();
     bool input = false;
-    for (int32_t k = 0; k < inputs && !input; ++k) {
-      char in[16];
-      std::snprintf(in, sizeof in, "cc%03d", k);
-      input = name == in;
-    }
+    for (int32_t k = 0; k < inputs && !input; ++k) input = name == InputName(k);
     if (input || name == "OpASeq100.dat" || name == "OpSeq.log" || name.rfind("__", 0) == 0 || name.rfind(".", 0) == 0)
       continue;
     names.push_back(name);
@@ -152,10 +157,6 @@ void BM_SeqCcFileFixPool(benchmark::State& state) {
 // worker. Identical work on every core still ends with the slowest core: where cores
 // slow each other down (shared physical cores, a host's other guests) this speed-up
 // stays under the number of cores however little the pool adds.
-constexpr int32_t kRadius = 64;
-constexpr double kDamp = 0.01;
-constexpr int32_t kWinLo = 1000;
-constexpr int32_t kWinHi = 15000;
 std::vector<std::vector<float>> g_inMemory;
 
 void CorrelateShare(int32_t first, int32_t step, uint64_t* sum) {

@@ -313,7 +313,6 @@ int32_t SimFI2QVS(const char* baseName) {
   const bool haveDvs = g.dvs;
   if (havePrm && !ReadParameterFile(p, base, g)) return 0;
   h.Put<int32_t, vav::kOneState>(g.oneState);
-  h.Put<int32_t, vav::kNd>(g.nd);
   h.Put<int32_t, vav::kFitted>(g.fitted);
   h.Put<int32_t, vav::kCovCount>(g.covCount);
   if (g.oneState) g.nd *= 2;
