@@ -85,10 +85,12 @@ void VoigtNLLsfFunc(int16_t, int16_t s, int32_t i0, double x, double* a, double*
   const double y = LineSum(job, i0, x, a, G, L, dyda);
   *ymod = y;
   if (!job.widths) return;
-  // The widths by forward differences of a small part of the larger width.
+  // The widths by forward differences of a small part of the larger width. The
+  // model takes each width as the absolute value of its parameter, so a negative
+  // parameter turns the slope round.
   const double h = 1e-5 * std::max({G, L, 1e-12});
-  dyda[n + 1] = (LineSum(job, i0, x, a, G + h, L, nullptr) - y) / h;
-  dyda[n + 2] = (LineSum(job, i0, x, a, G, L + h, nullptr) - y) / h;
+  dyda[n + 1] = std::copysign(1.0, a[n + 1]) * (LineSum(job, i0, x, a, G + h, L, nullptr) - y) / h;
+  dyda[n + 2] = std::copysign(1.0, a[n + 2]) * (LineSum(job, i0, x, a, G, L + h, nullptr) - y) / h;
 }
 
 int32_t VoigtUpdPrm2Save(int16_t set, const double* a, int32_t ma) {

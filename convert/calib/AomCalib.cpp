@@ -711,7 +711,14 @@ int32_t Calibration::Run() {
     Warning("MARKED DATA INTERVAL CANNOT BE ZERO\n\nABORTING");
     return 0;
   }
-  if (!Setup() || !CopyMarkerHead() || !StageOne() || !FinishStageOne()) return 0;
+  if (!Setup()) return 0;
+  if (!CopyMarkerHead() || !StageOne() || !FinishStageOne()) {
+    // The side files keep what the finished blocks wrote; OUT, which nothing was
+    // written into yet, stays as it was, and the segment file stays on disk.
+    if (wantMk_) mkOut_.Commit();
+    if (wantFrq_) frqOut_.Commit();
+    return 0;
+  }
 
   // AOM frequencies of the average smallest and largest ramp voltages.
   float fLo = 0.0f, fHi = 0.0f;

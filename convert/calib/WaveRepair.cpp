@@ -142,8 +142,21 @@ double RepairDigits(double g, double f, double f2, Mode2Counts& c) {
     double a = std::trunc(f / d) * d;
     const double b = std::trunc(g / d) * d;
     if (a == b) continue;
+    // The digit of the reading after, or one above or below it, whichever puts the
+    // reading between its neighbours: a scan may rise or fall. When none does, the
+    // digit is lowered if the reading lands outside them.
     const double trial = g + a - b;
-    if (trial < f - 0.0001 * stp || trial > f2 + 0.0001 * stp) a -= d;
+    const double lo = std::min(f, f2) - 0.0001 * std::fabs(stp);
+    const double hi = std::max(f, f2) + 0.0001 * std::fabs(stp);
+    const auto between = [&](double v) { return v >= lo && v <= hi; };
+    if (!between(trial)) {
+      if (between(trial - d))
+        a -= d;
+      else if (between(trial + d))
+        a += d;
+      else if (trial < f - 0.0001 * stp || trial > f2 + 0.0001 * stp)
+        a -= d;
+    }
     g = g + a - b;
     changed = true;
   }

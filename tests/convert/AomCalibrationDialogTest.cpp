@@ -252,4 +252,56 @@ TEST_F(AomCalibrationDialogTest, ThzThreeOnThreeSectionsPutsTheLineOnTheSamePoin
   EXPECT_STREQ(Cnv.Out_Flnm[0][7], "Out");
 }
 
+// AOM CAL on a scan whose ramp file ends early: YES to the first short read goes on
+// with what was read, NO to the second ends the run. The frequency-out side file
+// keeps the two finished blocks, an older output file stays as it was and the
+// segment file stays on disk.
+TEST_F(AomCalibrationDialogTest, AomCalStoppedInItsFirstStageKeepsWhatItWrote) {
+  constexpr int kPoints = 16000, kRamp = 5000;
+  std::vector<float> ramp(kRamp), itn(kPoints, 1.0f), zero(kPoints, 0.0f), mrk(kPoints, 1.0f);
+  for (int i = 0; i < kRamp; ++i) ramp[static_cast<size_t>(i)] = static_cast<float>((i % 4000) / 400.0);
+  const auto write = [](const char* name, const std::vector<float>& v) {
+    std::ofstream(name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(v.data()), static_cast<std::streamsize>(v.size() * sizeof(float)));
+  };
+  write("Ramp", ramp);
+  write("Itn", itn);
+  write("Err", zero);
+  write("Mrk", mrk);
+  const std::vector<float> older(7, 2.5f);
+  write("Out", older);
+  std::ofstream("Mks", std::ios::binary) << "3999\n7999\n11999\n15999\n";
+  const char* names[] = {"", "Ramp", "Mrk", "", "Err", "", "Err", "Out", "Itn"};
+  for (int c = 0; c < 9; ++c) StrCopy(Cnv.Out_Flnm[0][c], names[c]);
+  // A linear calibration of 10 MHz per volt over one FSR of 100 MHz.
+  AomSettings.RfLow = 0.0;
+  AomSettings.RfHigh = 100.0;
+  AomSettings.RfScalar = 1.0;
+  AomSettings.VoltLow = 0.0f;
+  AomSettings.VoltHigh = 10.0f;
+  Dsp.FSR = 100.0;
+  Dsp.Pts_FSR = 500;
+  int shortReads = 0;
+  platform::SetBoxAnswerer([&](const platform::BoxRequest& box) {
+    if (box.text.rfind("PREMATURE READ EOF ACTUAL", 0) == 0) return ++shortReads == 1 ? IDYES : IDNO;
+    return IDOK;
+  });
+  WithDialog([&](HWND d) {
+    EXPECT_TRUE(drv::Click(d, IDC_AOM_AOMCAL));
+    EXPECT_TRUE(drv::Click(d, IDOK));
+  });
+  platform::SetBoxAnswerer(nullptr);
+  EXPECT_EQ(shortReads, 2);
+  bool aborted = false;
+  for (const auto& box : platform::BoxLog())
+    aborted = aborted || box.text.find("PREMATURE READ EOF [0] = [-1]\n\nABORTING") != std::string::npos;
+  EXPECT_TRUE(aborted);
+  const std::vector<float> frq = ReadFloats("Mrkf");
+  ASSERT_EQ(frq.size(), static_cast<size_t>(kRamp));
+  EXPECT_NEAR(frq[4500], 112.5, 0.1);  // the second ramp, one FSR up
+  EXPECT_EQ(ReadFloats("Out"), older);
+  EXPECT_TRUE(std::filesystem::exists("TEMP.TMP"));
+  EXPECT_FALSE(std::filesystem::exists("Mrkm"));
+}
+
 }  // namespace

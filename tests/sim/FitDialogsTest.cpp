@@ -2,20 +2,84 @@
 // hidden; the VOIGT+ switches only on HITRAN sets with their line parameters; the
 // ring-down switches stored; a fit started and reported from the dialog.
 #include <cmath>
+#include <random>
+#include <string>
 #include <vector>
 
 #include "core/BinFile.h"
 #include "fit/NLLsf.h"
 #include "platform/driver/TestDriver.h"
+#include "platform/kernel/TextFile.h"
 #include "resources/Dialogs.h"
 #include "sim/SimDialogs.h"
 #include "tests/sim/SimFixture.h"
+
+#ifdef QV95_HAVE_GSL
+#include <gsl/gsl_blas.h>
+#include <gsl/gsl_multifit_nlinear.h>
+#include <gsl/gsl_vector.h>
+#endif
+
+extern "C" double voigt(double x, double sigma, double gamma);
 
 namespace qvtest {
 namespace {
 
 namespace drv = platform::driver;
 using namespace fit_ids;
+
+// A Voigt line of Gaussian FWHM G and Lorentzian FWHM L, 1 at its centre.
+double PeakVoigt(double d, double G, double L) {
+  const double sigma = std::fabs(G) / std::sqrt(8.0 * std::log(2.0)), gamma = std::fabs(L) / 2.0;
+  return voigt(d, sigma, gamma) / voigt(0.0, sigma, gamma);
+}
+
+// Lines of intensities p[0..n-1] at the centres, with the widths G = p[n], L = p[n + 1].
+double VoigtLines(const std::vector<double>& centres, const double* p, double x) {
+  const size_t n = centres.size();
+  double y = 0.0;
+  for (size_t j = 0; j < n; ++j) y += p[j] * PeakVoigt(x - centres[j], p[n], p[n + 1]);
+  return y;
+}
+
+#ifdef QV95_HAVE_GSL
+struct GslData {
+  const std::vector<double>* centres;
+  const std::vector<float>* y;
+};
+
+int GslResiduals(const gsl_vector* p, void* data, gsl_vector* f) {
+  const auto* d = static_cast<const GslData*>(data);
+  for (size_t i = 0; i < d->y->size(); ++i)
+    gsl_vector_set(f, i, VoigtLines(*d->centres, p->data, static_cast<double>(i)) - (*d->y)[i]);
+  return GSL_SUCCESS;
+}
+
+// The least-squares optimum of the lines' intensities and widths over y by GSL's
+// trust-region Levenberg-Marquardt, from the start p; chi-square through chisq.
+std::vector<double> GslOptimum(const std::vector<double>& centres, const std::vector<float>& y, std::vector<double> p,
+                               double* chisq) {
+  GslData data{&centres, &y};
+  gsl_multifit_nlinear_fdf fdf{};
+  fdf.f = GslResiduals;
+  fdf.n = y.size();
+  fdf.p = p.size();
+  fdf.params = &data;
+  const gsl_multifit_nlinear_parameters params = gsl_multifit_nlinear_default_parameters();
+  gsl_multifit_nlinear_workspace* w =
+      gsl_multifit_nlinear_alloc(gsl_multifit_nlinear_trust, &params, fdf.n, fdf.p);
+  gsl_vector_view start = gsl_vector_view_array(p.data(), p.size());
+  gsl_multifit_nlinear_init(&start.vector, &fdf, w);
+  int info = 0;
+  EXPECT_EQ(gsl_multifit_nlinear_driver(500, 1e-12, 1e-12, 1e-12, nullptr, nullptr, &info, w), GSL_SUCCESS);
+  const gsl_vector* x = gsl_multifit_nlinear_position(w);
+  // A width enters the lines by its absolute value.
+  for (size_t j = 0; j < p.size(); ++j) p[j] = j < centres.size() ? gsl_vector_get(x, j) : std::fabs(gsl_vector_get(x, j));
+  gsl_blas_ddot(gsl_multifit_nlinear_residual(w), gsl_multifit_nlinear_residual(w), chisq);
+  gsl_multifit_nlinear_free(w);
+  return p;
+}
+#endif
 
 class FitDialogsTest : public SimTest {
  protected:
@@ -128,6 +192,74 @@ TEST_F(FitDialogsTest, RingDownSwitchesAndAFitStartedFromTheDialog) {
   const std::string result = drv::Text(d, kResult);
   EXPECT_EQ(result.rfind("A=", 0), 0u) << result;
   EXPECT_NE(result.find(" CHISQ="), std::string::npos) << result;
+}
+
+// The Voigt fit run from its dialog reaches the least-squares optimum from the set's
+// start values: a noise-free line exactly, a noisy pair where an independent fit
+// finds it, within the uncertainties the fit reports.
+TEST_F(FitDialogsTest, VoigtFitFromTheDialogReachesTheOptimum) {
+  Dsp.Init_Frq = 0.0;
+  for (auto& p : Dsp.Pts2Pxl) p = 1.0;
+  for (auto& s : Dsp.FrqStpView) s = 1.0;
+  constexpr int kPts = 121;
+  // Fits lines at the centres to y from the start intensities and widths (G 18, L 8).
+  const auto fit = [&](const std::vector<double>& centres, const std::vector<float>& start,
+                       std::vector<float> y) {
+    const uint32_t n = static_cast<uint32_t>(centres.size());
+    FillSet(0, n, 0, 2, false);
+    for (uint32_t j = 0; j < n; ++j) {
+      Sim.FI_Sim_Erg[0][j] = centres[j];
+      Sim.FI_Sim_Itn[0][j] = start[j];
+    }
+    Sim.LN_STAT[0] = 0;  // peak-normalised lines
+    Sim.LS_GAU[0] = 18.0;
+    Sim.LS_LOR[0] = 8.0;
+    ASSERT_EQ(ManBinFileWrite("voigt.dat", nullptr, y.data(), nullptr, BIN_ELEM_FLOAT, 0, kPts, 0, 0), 1);
+    HWND d = Open(SIM_DLG_VOIGT, LsfVoigtDialogShow, 0);
+    ASSERT_TRUE(drv::TypeAndCommit(d, kFile, "voigt.dat"));
+    ASSERT_TRUE(drv::TypeAndCommit(d, kPtEnd, std::to_string(kPts)));
+    ASSERT_TRUE(drv::TypeAndCommit(d, kLnEnd, std::to_string(n - 1)));
+    ASSERT_TRUE(drv::Click(d, kRun));
+    ASSERT_TRUE(NLLsfWait(60000));
+    drv::PumpUntilIdle();
+    EXPECT_EQ(drv::Text(d, kResult).rfind("CHISQ=", 0), 0u) << drv::Text(d, kResult);
+    EXPECT_EQ(Lsf.NL_Result[0], 1);
+  };
+
+  const double truth[3] = {0.7, 16.0, 7.0};
+  std::vector<float> y(kPts);
+  for (int i = 0; i < kPts; ++i) y[static_cast<size_t>(i)] = static_cast<float>(VoigtLines({60.0}, truth, i));
+  fit({60.0}, {0.0723f}, y);
+  EXPECT_NEAR(Sim.FI_Sim_Itn[0][0], 0.7, 0.7e-6);
+  EXPECT_NEAR(Sim.LS_GAU[0], 16.0, 16e-6);
+  EXPECT_NEAR(Sim.LS_LOR[0], 7.0, 7e-6);
+
+#ifdef QV95_HAVE_GSL
+  // Two overlapping lines with Gaussian noise of 0.01.
+  const std::vector<double> centres = {52.0, 66.0};
+  const double pair[4] = {0.8, 0.5, 14.0, 5.0};
+  std::mt19937 random(1995);
+  std::normal_distribution<double> noise(0.0, 0.01);
+  for (int i = 0; i < kPts; ++i) y[static_cast<size_t>(i)] = static_cast<float>(VoigtLines(centres, pair, i) + noise(random));
+  fit(centres, {0.0723f, 0.0723f}, y);
+  double best = 0.0;
+  const std::vector<double> optimum = GslOptimum(centres, y, {0.0723, 0.0723, 18.0, 8.0}, &best);
+  EXPECT_NEAR(Lsf.NL_Chisq[0], best, 0.01 * best);
+  // The uncertainties from the parameter log: a line's is its row's last field.
+  std::vector<std::string> log;
+  ASSERT_TRUE(platform::ReadTextLines(NLLSF_LOG_NAME, &log));
+  std::vector<double> sigma;
+  for (const std::string& row : log)
+    if (row.rfind("LINE ", 0) == 0) sigma.push_back(std::stod(row.substr(row.rfind(' ') + 1)));
+  ASSERT_EQ(sigma.size(), 2u);
+  sigma.push_back(Lsf.NL_WidthSig[0][0]);
+  sigma.push_back(Lsf.NL_WidthSig[0][1]);
+  const double fitted[4] = {Sim.FI_Sim_Itn[0][0], Sim.FI_Sim_Itn[0][1], Sim.LS_GAU[0], Sim.LS_LOR[0]};
+  for (size_t j = 0; j < 4; ++j) {
+    EXPECT_GT(sigma[j], 0.0) << j;
+    EXPECT_NEAR(fitted[j], optimum[j], sigma[j]) << j;
+  }
+#endif
 }
 
 }  // namespace

@@ -201,6 +201,27 @@ TEST_F(JumpTest, DecimalAndDigitErrorsAreRepairedWithoutAsking) {
   EXPECT_NE(messages.find("      CORR ERRS\t=[1]\n"), std::string::npos) << messages;
 }
 
+TEST_F(JumpTest, DigitRepairPutsTheReadingBetweenItsNeighboursInEitherDirection) {
+  // A rising and a falling scan, each with one wrong tens digit in line 4.
+  const struct {
+    const char* log;
+    double repaired;
+  } scans[] = {{"10345.670 1\n10345.671 2\n10345.672 3\n10385.673 4\n10345.674 5\n10345.675 6\n", 10345.673},
+               {"10350.003 1\n10350.002 2\n10350.001 3\n10390.000 4\n10349.999 5\n10349.998 6\n", 10350.000}};
+  for (const auto& scan : scans) {
+    WriteText("WaveFreq.dat", scan.log);
+    ClearMessages();
+    Cnl.StpDif = 0.005;
+    Cnl.IntvPts = 0;
+    ASSERT_EQ(JumpPointFind(0, 2), 1);
+    const auto rows = ReadTable("WaveFreq.datF");
+    ASSERT_EQ(rows.size(), 6u);
+    EXPECT_NEAR(rows[3][0], scan.repaired, 1e-6) << scan.log;
+    EXPECT_EQ(rows[3][1], 4.0);
+    EXPECT_NE(std::string(Dsp.Msg_Text).find("      CORR ERRS\t=[1]\n"), std::string::npos) << Dsp.Msg_Text;
+  }
+}
+
 TEST_F(JumpTest, RepairQuestionAveragesOrCancels) {
   const std::string log = "11000.00\n11000.10\n11090.20\n11000.30\n11000.40\n";
   WriteText("WaveFreq.dat", log);
