@@ -766,6 +766,24 @@ TEST_F(OpSeqTest, CutsectCutsAtThePositionsOfItsFileSkippingBlankLines) {
   EXPECT_EQ(Cnv.Lim_Stat[1], 0);
 }
 
+// RESIZE_FILE's value above 1 is the output size, whatever the output step says;
+// 1 keeps the output step in charge.
+TEST_F(OpSeqTest, ResizeFileTakesItsValueAsTheOutputSize) {
+  std::vector<float> ramp(100);
+  for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<float>(i);
+  WriteFloats("in.bin", ramp);
+  RunLines({"RESIZE_FILE", "-1 in.bin a.bin 250 1.0 1.0", "RESIZE_FILE", "-1 in.bin b.bin 300 2.0 2.0",
+            "RESIZE_FILE", "-1 in.bin c.bin 250 1.0 0.0", "RESIZE_FILE", "-1 in.bin d.bin 1 1.0 0.5"});
+  EXPECT_TRUE(Boxes().empty()) << ::testing::PrintToString(Boxes());
+  const std::vector<float> a = ReadFloats("a.bin");
+  ASSERT_EQ(a.size(), 250u);
+  EXPECT_NEAR(a[1], 0.4f, 1e-4);
+  EXPECT_NEAR(a[249], 99.6f, 1e-3);
+  EXPECT_EQ(ReadFloats("b.bin").size(), 300u);
+  EXPECT_EQ(ReadFloats("c.bin"), a);
+  EXPECT_EQ(ReadFloats("d.bin").size(), 200u);
+}
+
 TEST_F(OpSeqTest, CutsectRefusesANegativeSpacing) {
   RunLines({"CUTSECT_FILE", "-1 a.bin out 0 1 0 -2"});
   ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
