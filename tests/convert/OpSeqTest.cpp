@@ -784,6 +784,32 @@ TEST_F(OpSeqTest, ResizeFileTakesItsValueAsTheOutputSize) {
   EXPECT_EQ(ReadFloats("d.bin").size(), 200u);
 }
 
+// A short input ends MULTDIV_FILE early: the outputs keep the products of the blocks
+// before it, except an output that bears an input's name, which leaves that input whole.
+TEST_F(OpSeqTest, MultdivKeepsTheBlocksWrittenBeforeAShortInput) {
+  const size_t n = 70000;
+  std::vector<float> ramp(n);
+  for (size_t i = 0; i < n; ++i) ramp[i] = static_cast<float>(i % 1000) * 0.01f;
+  WriteFloats("xRe", ramp);
+  WriteFloats("xIm", std::vector<float>(n, 1.0f));
+  WriteFloats("yRe", std::vector<float>(n, 2.0f));
+  WriteFloats("yIm", std::vector<float>(66000, 0.5f));
+  RunLines({"MULTDIV_FILE", "-1 x y pe 0"});
+  ASSERT_FALSE(Boxes().empty());
+  EXPECT_EQ(Boxes().front(), "Error|MultDiv() - PREMATURE EOF\n\nABORTING");
+  const std::vector<float> re = ReadFloats("peRe");
+  const std::vector<float> im = ReadFloats("peIm");
+  ASSERT_EQ(re.size(), 65536u);
+  ASSERT_EQ(im.size(), 65536u);
+  for (size_t k = 0; k < re.size(); k += 4099) {
+    EXPECT_FLOAT_EQ(re[k], ramp[k] * 2.0f - 0.5f) << k;
+    EXPECT_FLOAT_EQ(im[k], ramp[k] * 0.5f + 2.0f) << k;
+  }
+  RunLines({"MULTDIV_FILE", "-1 x y x 0"});
+  EXPECT_EQ(ReadFloats("xRe"), ramp);
+  EXPECT_EQ(ReadFloats("xIm"), std::vector<float>(n, 1.0f));
+}
+
 TEST_F(OpSeqTest, CutsectRefusesANegativeSpacing) {
   RunLines({"CUTSECT_FILE", "-1 a.bin out 0 1 0 -2"});
   ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
