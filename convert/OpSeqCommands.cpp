@@ -684,6 +684,9 @@ void ResizeFile(Run& run) {
   if (sc.Scan(c, in, out, value, Cnv.Rsz_StpIn[kSlot], Cnv.Rsz_StpOut[kSlot]) != 6)
     return WrongCount(run, sc, "RESIZE_FILE", "6");
   StoreResize(value, true);
+  // A resize value above 1 is the output size (the step follows from it); -1, 0 and 1
+  // leave the output step of the line in charge.
+  Cnv.Rsz_Mode[kSlot] = Cnv.CcRsz_Stat[kSlot];
   if (!Operate(run, "RESIZE_FILE", Prompt("RESIZE_FILE").c_str(), c, OSI_RESIZE, in, out, 0, 0)) return;
   SetChannel(c, out);
 }

@@ -1,11 +1,14 @@
 // The Tukey window of a stretch of an array, and point-wise arithmetic of complex
 // (Re/Im) file pairs.
+#include <sys/stat.h>
+
 #include <cmath>
 #include <string>
 
 #include "core/FileIo.h"
 #include "core/TypedArrays.h"
 #include "fileproc/Fourier.h"
+#include "platform/kernel/Files.h"
 #include "platform/kernel/Text.h"
 #include "records/Cnv.h"
 #include "records/MathConst.h"
@@ -24,6 +27,18 @@ double TukeyFactor(uint16_t sense, double a, int32_t j, int32_t count, int32_t f
   if (j <= flankA) return 0.5 * (1.0 + std::cos(pi * x));
   if (j >= flankB) return 0.5 * (1.0 + std::cos(pi * (x - 2.0 / a + 2.0)));
   return 0.0;
+}
+
+// True when the two names reach the same file (the same text after mapping, or one
+// file under two spellings).
+bool SameFile(const std::string& a, const std::string& b) {
+  const std::string pa = platform::MapPath(a.c_str());
+  const std::string pb = platform::MapPath(b.c_str());
+  if (pa == pb) return true;
+  struct stat sa;
+  struct stat sb;
+  return ::stat(pa.c_str(), &sa) == 0 && ::stat(pb.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
 }
 
 }  // namespace
@@ -105,6 +120,7 @@ int32_t FFTwMultDivFile(const char* name1, const char* name2, const char* out, i
   const double cs = std::cos(theta);
   const double sn = std::sin(theta);
   bool ok = true;
+  bool premature = false;
   const int inputs = pair ? 4 : 2;
   for (;;) {
     const size_t m = in[0].Read(blk[0], FFT_FILE_BLOCK, sizeof(float));
@@ -113,6 +129,7 @@ int32_t FFTwMultDivFile(const char* name1, const char* name2, const char* out, i
       if (in[i].Read(blk[i], m, sizeof(float)) < m) ok = false;
     if (!ok) {
       core_io::Error("MultDiv() - PREMATURE EOF\n\nABORTING");
+      premature = true;
       break;
     }
     const float* a = blk[0];
@@ -157,6 +174,22 @@ int32_t FFTwMultDivFile(const char* name1, const char* name2, const char* out, i
                                        imName.c_str()));
       break;
     default: break;
+  }
+  if (premature) {
+    // The blocks written before the short input stay in the outputs; an output that
+    // bears an input's name is dropped instead, so that input stays whole.
+    const std::string names[4] = {n1 + "Re", n1 + "Im", n2 + "Re", n2 + "Im"};
+    const std::string outs[2] = {complexOut ? reName : maName, imName};
+    for (int k = 0; k < (complexOut ? 2 : 1); ++k) {
+      bool named = false;
+      for (int i = 0; i < inputs; ++i) named = named || SameFile(outs[k], names[i]);
+      if (named) {
+        res[k].Abort();
+      } else if (!res[k].Commit()) {
+        core_io::Warning(StrPrintf("FAILED TO WRITE BINARY OUTPUT FILE [%s]\n\nABORTING", o.c_str()));
+      }
+    }
+    return 0;
   }
   if (!ok) return 0;
   if (!res[0].Commit() || (complexOut && !res[1].Commit())) {

@@ -161,7 +161,7 @@ OsiEnd OsiSequenceTrim(OsiFrame& f) {
     if (!f.Write(buffer.p, static_cast<size_t>(S - N) * sizeof(float))) return OsiEnd::Failed;
     ++sequences;
   }
-  return OsiEnd::Done;
+  return sequences > 0 ? OsiEnd::Done : OsiEnd::NothingMade;  // no whole sequence read
 }
 
 OsiEnd OsiDeleteFiles(OsiFrame& f) {

@@ -478,6 +478,7 @@ int32_t OSIFile(int16_t slot, int32_t chn, int32_t id, char* inName, char* outNa
     if (equal) StrCopy(outName, OSI_NAME_SIZE, tempName.c_str());
   }
   f.outName = requested;
+  f.ownInput = equal;
 
   // 4. The point range.
   if (needs.input) PointRange(slot, f.n, &f.lo, &f.hi);
@@ -499,6 +500,8 @@ int32_t OSIFile(int16_t slot, int32_t chn, int32_t id, char* inName, char* outNa
   // 6. The operation.
   OsiEnd end = Dispatch(f);
   if (f.stopped) end = OsiEnd::Declined;
+  // An output made of nothing never takes the place of the input it was made from.
+  if (end == OsiEnd::NothingMade) end = equal ? OsiEnd::Declined : OsiEnd::Done;
 
   // 7. Close, then put the output in place (one atomic rename over the old file).
   int32_t result = end == OsiEnd::Done ? 1 : 0;

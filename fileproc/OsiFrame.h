@@ -20,6 +20,9 @@ enum class OsiEnd {
                // still never replaces the input)
   Declined,  // the operation wrote nothing on purpose (a variant that selects nothing,
              // an answer that stops it): nothing is put in place of any file
+  NothingMade,  // the operation ran through but found nothing in its input to make an
+                // output of (no sequence co-added): the output is put in place as after
+                // Done, except over its own input, which then stays and the call fails
 };
 
 struct OsiFrame {
@@ -39,6 +42,7 @@ struct OsiFrame {
   int64_t lo = 0;  // point range [lo, hi)
   int64_t hi = 0;
   bool limited = false;  // the slot's point-range switch selected lo and hi
+  bool ownInput = false;  // the output is to take the place of the input (equal names)
 
   int16_t* blkS = nullptr;
   int32_t* blkL = nullptr;

@@ -128,7 +128,7 @@ OsiEnd CoaddSingle(Coadd& c) {
     core_io::Warning(StrPrintf("SEQUENCE COADD FILE OPERATION (SINGLE SEG)\n\nINPUT BINARY FILE=[%s]\nSEQUENCES "
                                "PROCESSED=[%ld]\n\nZERO SEQS SKIPPED=[%ld]\n\nSEQ AVERAGES WRITTEN=[%ld]",
                                f.inName, L(count), L(zero), L(count > 0 ? 1 : 0)));
-  return OsiEnd::Done;
+  return count > 0 ? OsiEnd::Done : OsiEnd::NothingMade;
 }
 
 OsiEnd CoaddGroups(Coadd& c) {
@@ -171,7 +171,9 @@ OsiEnd CoaddGroups(Coadd& c) {
       Sleep(1000);  // time to read the group notes
   }
   DspMsgShow(0, Win.hWnd_Main);
-  return ok ? OsiEnd::Done : OsiEnd::Failed;
+  if (!ok) return OsiEnd::Failed;
+  // Groups of zeros alone hold nothing co-added.
+  return c.total > 0 ? OsiEnd::Done : OsiEnd::NothingMade;
 }
 
 // Scans a table line as "%ld%ld%*ld": the number of integers read (0, 1 or 2).
@@ -269,7 +271,8 @@ OsiEnd CoaddTable(Coadd& c) {
                               f.inName, L(c.total), L(c.groups)));
   }
   // A NO or a failed check keeps the averages written so far.
-  return failed ? OsiEnd::FailedKeep : OsiEnd::Done;
+  if (failed) return OsiEnd::FailedKeep;
+  return c.groups > 0 ? OsiEnd::Done : OsiEnd::NothingMade;
 }
 
 // Opens the reference of 2039 and 10170 (the slot's second file) and reads its first
@@ -461,7 +464,9 @@ OsiEnd OsiSeqCompare(OsiFrame& f) {
   }
   for (int64_t j = 0; j < k; ++j) rms.p[j] = static_cast<float>(std::sqrt(squares.p[j] / len));
   if (k > 0 && !f.Write(rms.p, static_cast<size_t>(k) * sizeof(float))) return OsiEnd::Failed;
-  if (radius <= 0) return OsiEnd::Done;
+  // Without a whole sequence compared the output holds nothing.
+  const OsiEnd end = k > 0 ? OsiEnd::Done : OsiEnd::NothingMade;
+  if (radius <= 0) return end;
 
   const auto writeFailed = [&](const std::string& name) {
     core_io::Warning(StrPrintf("%s\n\nFAILED TO CREATE BINARY FILE=[%s] FOR WRITING\n\nABORTING", kHead, name.c_str()));
@@ -485,7 +490,7 @@ OsiEnd OsiSeqCompare(OsiFrame& f) {
     if (!corrected.Write(seq.p, static_cast<size_t>(len) * sizeof(float))) return writeFailed(corrName);
   }
   if (!corrected.Commit()) return writeFailed(corrName);
-  return OsiEnd::Done;
+  return end;
 }
 
 OsiEnd OsiSeqRatio(OsiFrame& f) {

@@ -1,6 +1,10 @@
 // The sequence operations of the engine: a sequence file is a run of equally long
 // records of Cnv.Seq_Sz values; 2001 keeps a range of them, 2002 windows each, 2003
 // and 2004 transform a window of each into spectra.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <string>
 
 #include "core/FileIo.h"
@@ -9,6 +13,7 @@
 #include "fileproc/FileOps.h"
 #include "fileproc/Fourier.h"
 #include "fileproc/OsiFrame.h"
+#include "platform/kernel/Files.h"
 #include "platform/kernel/Text.h"
 #include "records/Cnv.h"
 #include "records/Dsp.h"
@@ -43,6 +48,19 @@ void FrequencyCalibration(const OsiFrame& f, int32_t h, int64_t sequences, bool 
   Dsp.Pts_FSR = 1;
   Dsp.FSR = resolution;
   DspFrqStpSet(Dsp.FSR / 1.0);
+}
+
+// Whether an extra result file can take its name: an existing regular file is replaced
+// only at the end of a successful run, a new name is created (empty) at once, and a
+// name held by anything else (a folder) can never take a file.
+bool ExtraCreatable(const std::string& name) {
+  const std::string path = platform::MapPath(name.c_str());
+  struct stat info;
+  if (::stat(path.c_str(), &info) == 0) return S_ISREG(info.st_mode);
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
 }
 
 }  // namespace
@@ -111,7 +129,8 @@ OsiEnd OsiFftWinSeq(OsiFrame& f) {
             "[%s]\n\nEXPECTED=[%ld] != READ=[%ld]\n\nCONTINUING",
             L(k), f.inName, L(s), L(read));
       });
-  return ok ? OsiEnd::Done : OsiEnd::Failed;
+  if (!ok) return OsiEnd::Failed;
+  return done > 0 ? OsiEnd::Done : OsiEnd::NothingMade;  // no whole sequence to window
 }
 
 OsiEnd OsiFftSeq(OsiFrame& f, bool cachedPlan) {
@@ -156,7 +175,7 @@ OsiEnd OsiFftSeq(OsiFrame& f, bool cachedPlan) {
     static constexpr const char* kSuffix[3] = {"Re", "Im", "Ph"};
     const std::string base = f.outName;
     for (int i = 0; i < 3; ++i)
-      if (!part[i].Make(h + 1) || !extra[i].Open((base + kSuffix[i]).c_str())) {
+      if (!part[i].Make(h + 1) || !ExtraCreatable(base + kSuffix[i]) || !extra[i].Open((base + kSuffix[i]).c_str())) {
         core_io::Warning(
             StrPrintf("FAILED TO CREATE BINARY OUTPUT FILES [%s]+EXTENSIONS FOR WRITING\n\nABORTING", f.outName));
         return OsiEnd::Failed;
@@ -181,12 +200,16 @@ OsiEnd OsiFftSeq(OsiFrame& f, bool cachedPlan) {
         return true;
       },
       [&](int64_t k, int64_t read) { return TransformEof(f, k, read, s); });
-  FrequencyCalibration(f, h, done, ok);
+  // The extra files are in place before the axis may change: a run that fails leaves
+  // the working file's axis alone.
   for (int i = 0; extras && ok && i < 3; ++i)
     if (!extra[i].Commit()) {
       core_io::Warning(StrPrintf("OSIFile()\n\nCASE ID=[%d]\n\nFAILED TO WRITE BINARY FILE=[%s]\n\nABORTING", f.id,
                                  f.outName));
       ok = false;
     }
-  return ok ? OsiEnd::Done : OsiEnd::Failed;
+  // Without a whole sequence an output over its own input fails: no axis then either.
+  FrequencyCalibration(f, h, done, ok && (done > 0 || !f.ownInput));
+  if (!ok) return OsiEnd::Failed;
+  return done > 0 ? OsiEnd::Done : OsiEnd::NothingMade;
 }

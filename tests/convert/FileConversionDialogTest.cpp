@@ -208,6 +208,42 @@ TEST_F(FileConversionDialogTest, NothingCheckedOrNothingAvailableConvertsNothing
   EXPECT_STREQ(Cnv.Out_Flnm[0][0], "ch0.bin");
 }
 
+// SEQ COADD over a file shorter than one sequence co-adds nothing: written over its
+// own input it fails and the input stays; under another name the empty average is
+// the output.
+TEST_F(FileConversionDialogTest, SeqCoaddWithNothingCoaddedKeepsAnInputNamedAsItsOutput) {
+  const std::vector<float> g(40, 2.0f);
+  WriteValues<float>("g.bin", g);
+  StrCopy(Dsp.Chn_Flnm[0], "g.bin");
+  drv::Answers answers;
+  for (const char* out : {"g.bin", "h.bin"}) {
+    answers.Box("Question", "SEQ COADD OPERATION\n\nCOADD OVER SEQUENCES=[1]*", IDNO);
+    if (std::string(out) == "g.bin")
+      answers.Box("Question", "I/O FILENAMES ARE IDENTICAL\n\n[g.bin]\n\nOVERWRITE INPUT FILE?", IDYES);
+    answers.Box("Warning", "SEQUENCE COADD FILE OPERATION\n\nPREMATURE EOF IN [g.bin]*", IDOK)
+        .Box("Warning", "SEQUENCE COADD FILE OPERATION (SINGLE SEG)*SEQ AVERAGES WRITTEN=[0]", IDOK);
+    if (std::string(out) == "g.bin")
+      answers.Box("Info", "FILE(S) NOT CONVERTED", IDOK);
+    else
+      answers.Box("Info", "[g.bin] CONVERTED TO [h.bin]", IDOK);
+  }
+  WithDialog([&](HWND d) {
+    EXPECT_TRUE(drv::SetCheck(d, IDC_CNV_CHECK0, true));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_EXT, ""));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_PTSAVE, "100"));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_OUTNAME0, "g.bin"));
+    EXPECT_TRUE(drv::Click(d, OSI_SEQCOADD));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_OUTNAME0, "h.bin"));
+    EXPECT_TRUE(drv::Click(d, OSI_SEQCOADD));
+    EXPECT_TRUE(drv::Click(d, IDCANCEL));
+  });
+  EXPECT_TRUE(answers.Failures().empty()) << ::testing::PrintToString(answers.Failures());
+  EXPECT_TRUE(answers.AllAnswered());
+  EXPECT_EQ(ReadValues<float>("g.bin"), g);
+  EXPECT_TRUE(std::filesystem::exists("h.bin"));
+  EXPECT_TRUE(ReadValues<float>("h.bin").empty());
+}
+
 // CROSS CORR correlates the first two checked channels into the average-output name,
 // after the length and step questions, and shows the table of shifts.
 TEST_F(FileConversionDialogTest, CrossCorrelationOfTheTwoCheckedChannels) {

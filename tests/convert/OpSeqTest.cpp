@@ -766,6 +766,98 @@ TEST_F(OpSeqTest, CutsectCutsAtThePositionsOfItsFileSkippingBlankLines) {
   EXPECT_EQ(Cnv.Lim_Stat[1], 0);
 }
 
+// A co-add that adds no sequence (or a window with no whole sequence) never takes the
+// place of an input named as its output; under another name its output is written and
+// the run goes on.
+TEST_F(OpSeqTest, SeqcoaddWithNothingCoaddedKeepsAnInputNamedAsItsOutput) {
+  const std::vector<float> x(64, 1.5f);
+  const std::vector<std::pair<std::string, std::string>> runs = {
+      {"SEQCOADD", "9 x.bin x.bin 100 1"},
+      {"SEQCOADD", "9 x.bin x.bin 100 2"},
+      {"FFTWINSEQ", "9 x.bin x.bin 100 1 0.5 0 100"}};
+  for (const auto& [keyword, line] : runs) {
+    WriteFloats("x.bin", x);
+    boxes_.clear();
+    RunLines({keyword, line});
+    EXPECT_EQ(ReadFloats("x.bin"), x) << line;
+    ASSERT_FALSE(Boxes().empty()) << line;
+    EXPECT_EQ(Boxes().back(), "Warning|" + keyword + "\n\nOPERATIONAL SEQUENCE COMMAND FAILED\n\nABORTING") << line;
+  }
+  const std::string failed = "Warning|SEQCOADD\n\nOPERATIONAL SEQUENCE COMMAND FAILED\n\nABORTING";
+  boxes_.clear();
+  RunLines({"SEQCOADD", "9 x.bin y.bin 100 1", "SEQCOADD", "9 x.bin z.bin 100 2"});
+  EXPECT_TRUE(std::filesystem::exists("y.bin"));
+  EXPECT_TRUE(ReadFloats("y.bin").empty());
+  EXPECT_EQ(ReadFloats("z.bin"), std::vector<float>(100, 0.0f));
+  for (const auto& box : Boxes()) EXPECT_NE(box, failed);
+}
+
+// RESIZE_FILE's value above 1 is the output size, whatever the output step says;
+// 1 keeps the output step in charge.
+TEST_F(OpSeqTest, ResizeFileTakesItsValueAsTheOutputSize) {
+  std::vector<float> ramp(100);
+  for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<float>(i);
+  WriteFloats("in.bin", ramp);
+  RunLines({"RESIZE_FILE", "-1 in.bin a.bin 250 1.0 1.0", "RESIZE_FILE", "-1 in.bin b.bin 300 2.0 2.0",
+            "RESIZE_FILE", "-1 in.bin c.bin 250 1.0 0.0", "RESIZE_FILE", "-1 in.bin d.bin 1 1.0 0.5"});
+  EXPECT_TRUE(Boxes().empty()) << ::testing::PrintToString(Boxes());
+  const std::vector<float> a = ReadFloats("a.bin");
+  ASSERT_EQ(a.size(), 250u);
+  EXPECT_NEAR(a[1], 0.4f, 1e-4);
+  EXPECT_NEAR(a[249], 99.6f, 1e-3);
+  EXPECT_EQ(ReadFloats("b.bin").size(), 300u);
+  EXPECT_EQ(ReadFloats("c.bin"), a);
+  EXPECT_EQ(ReadFloats("d.bin").size(), 200u);
+}
+
+// With an extra result file that cannot be created the transform stops before it
+// reads a sequence: no calibration question, the axis stays, the extra file created
+// first stays empty and the output is not written.
+TEST_F(OpSeqTest, FftseqFileWithAnExtraFileThatCannotBeCreatedLeavesTheAxis) {
+  WriteFloats("t.bin", std::vector<float>(800, 1.0f));
+  std::filesystem::create_directory("fo.binIm");
+  Dsp.Pts_FSR = 400;
+  Dsp.FSR = 150.0;
+  answers_["FFT OUTPUT SZ"] = IDYES;
+  RunLines({"FFTSEQ_FILE", "-1 t.bin fo.bin 0 256 400 256 2.0 5"});
+  ASSERT_FALSE(Boxes().empty());
+  EXPECT_EQ(Boxes().front(),
+            "Warning|FAILED TO CREATE BINARY OUTPUT FILES [fo.bin]+EXTENSIONS FOR WRITING\n\nABORTING");
+  for (const auto& box : Boxes()) EXPECT_EQ(box.find("FFT OUTPUT SZ"), std::string::npos) << box;
+  EXPECT_EQ(Dsp.Pts_FSR, 400);
+  EXPECT_EQ(Dsp.FSR, 150.0);
+  EXPECT_TRUE(std::filesystem::exists("fo.binRe"));
+  EXPECT_EQ(std::filesystem::file_size("fo.binRe"), 0u);
+  EXPECT_FALSE(std::filesystem::exists("fo.binPh"));
+  EXPECT_FALSE(std::filesystem::exists("fo.bin"));
+}
+
+// A short input ends MULTDIV_FILE early: the outputs keep the products of the blocks
+// before it, except an output that bears an input's name, which leaves that input whole.
+TEST_F(OpSeqTest, MultdivKeepsTheBlocksWrittenBeforeAShortInput) {
+  const size_t n = 70000;
+  std::vector<float> ramp(n);
+  for (size_t i = 0; i < n; ++i) ramp[i] = static_cast<float>(i % 1000) * 0.01f;
+  WriteFloats("xRe", ramp);
+  WriteFloats("xIm", std::vector<float>(n, 1.0f));
+  WriteFloats("yRe", std::vector<float>(n, 2.0f));
+  WriteFloats("yIm", std::vector<float>(66000, 0.5f));
+  RunLines({"MULTDIV_FILE", "-1 x y pe 0"});
+  ASSERT_FALSE(Boxes().empty());
+  EXPECT_EQ(Boxes().front(), "Error|MultDiv() - PREMATURE EOF\n\nABORTING");
+  const std::vector<float> re = ReadFloats("peRe");
+  const std::vector<float> im = ReadFloats("peIm");
+  ASSERT_EQ(re.size(), 65536u);
+  ASSERT_EQ(im.size(), 65536u);
+  for (size_t k = 0; k < re.size(); k += 4099) {
+    EXPECT_FLOAT_EQ(re[k], ramp[k] * 2.0f - 0.5f) << k;
+    EXPECT_FLOAT_EQ(im[k], ramp[k] * 0.5f + 2.0f) << k;
+  }
+  RunLines({"MULTDIV_FILE", "-1 x y x 0"});
+  EXPECT_EQ(ReadFloats("xRe"), ramp);
+  EXPECT_EQ(ReadFloats("xIm"), std::vector<float>(n, 1.0f));
+}
+
 TEST_F(OpSeqTest, CutsectRefusesANegativeSpacing) {
   RunLines({"CUTSECT_FILE", "-1 a.bin out 0 1 0 -2"});
   ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
