@@ -26,6 +26,13 @@ uint32_t ShownPoints(int16_t c, int16_t k);
 bool TransformMode(int16_t c);
 // Vertical scale -(plot height) / (max - min) x factor, -1 for an empty range.
 double Scale(double height, double lo, double hi, double factor);
+// The data window draws the combined phase (fitted lines over the working phase)
+// instead of its double-precision phase array.
+bool CombinedPhase(int16_t c);
+// Scale s and offset o with which window k of channel c draws transform sub-array
+// `sub`: the sub-array's y range and fixed offset, the combined phase over -360 q ..
+// 360 q. false when that range is empty (s is then -1).
+bool TransformScale(int16_t c, int16_t k, int sub, double height, double* s, double* o);
 // Pens: row n of the channel colour table, the channel's own, row n of the set table.
 HPEN RowPen(int row);
 HPEN ChannelPen(int16_t c);

@@ -327,8 +327,7 @@ bool DrawChildData(HWND window, ChildPlot& p) {
 
 void ZeroLine(ChildPlot& p, double o) { p.Horizontal(o, p.width, child::RowPen(9)); }
 
-bool TransformCurve(ChildPlot& p, const float* f, const double* d, int sub, double scalar, double s, HPEN pen,
-                    bool zeroLine) {
+bool TransformCurve(ChildPlot& p, const float* f, const double* d, int sub, double scalar, HPEN pen, bool zeroLine) {
   const int16_t c = p.c;
   const int64_t n = Trans.Trans_FreqSz[c];
   if ((!f && !d) || n < 1 || !Win.CM_DrawAry1) return true;
@@ -336,7 +335,8 @@ bool TransformCurve(ChildPlot& p, const float* f, const double* d, int sub, doub
   const int32_t columns = PageOf(p, n, &start);
   if (columns < 1) return true;
   if (!Resample(p, f, d, start, columns, scalar)) return false;
-  const double o = Cnl.Fix_Ofs[c][p.k][sub];
+  double s = -1.0, o = 0.0;
+  child::TransformScale(c, p.k, sub, p.height, &s, &o);
   if (zeroLine) ZeroLine(p, o);
   p.Curve(Win.CM_DrawAry1, columns, s, o, pen);
   return true;
@@ -344,29 +344,26 @@ bool TransformCurve(ChildPlot& p, const float* f, const double* d, int sub, doub
 
 void DrawTransform(ChildPlot& p) {
   const int16_t c = p.c, k = p.k;
-  const double f = Cnl.Y_Factor[c][k];
-  auto scale = [&](int sub) { return child::Scale(p.height, Cnl.Y_Min[c][k][sub], Cnl.Y_Max[c][k][sub], f); };
   const bool all = Trans.Trans_ReImPh_Flag[c] == 1;
   bool ok = true;
   if (k == 1) {
     const HPEN pens[3] = {child::ChannelPen(c), child::RowPen(2), child::RowPen(1)};
     for (int a = 0; a < (all ? 3 : 1) && ok; ++a)
-      ok = TransformCurve(p, Trans.Trans_Freq_FAry[c][a], nullptr, a, 1.0, scale(a), pens[a], a == Win.Sub_Chn[1]);
+      ok = TransformCurve(p, Trans.Trans_Freq_FAry[c][a], nullptr, a, 1.0, pens[a], a == Win.Sub_Chn[1]);
   } else if (k == 2 && all) {
-    ok = TransformCurve(p, Trans.Trans_Freq_FAry[c][3], nullptr, 3, 1.0, scale(3), child::ChannelPen(c), true);
+    ok = TransformCurve(p, Trans.Trans_Freq_FAry[c][3], nullptr, 3, 1.0, child::ChannelPen(c), true);
     const uint32_t n = Trans.Trans_FreqSz[c] > 0 ? static_cast<uint32_t>(Trans.Trans_FreqSz[c]) : 0;
     float* fitted = Trans.Trans_Freq_FAry[c][4];
     float* working = Trans.Trans_Freq_FAry[c][5];
     float* combined = Trans.Trans_Freq_FAry[c][6];
-    if (ok && Trans.Trans_Res_Flag[c] == 1 && Trans.Trans_FitLines[c] != 0 && fitted && working && combined) {
+    if (ok && child::CombinedPhase(c)) {
       const double q = Trans.Trans_Cycs[c];
       FFTwPhaseUnwrap(0, static_cast<int32_t>(n), working, nullptr, q);
       for (uint32_t i = 0; i < n; ++i) combined[i] = fitted[i] != 0.0f ? fitted[i] : working[i];
       FFTwPhaseUnwrap(0, static_cast<int32_t>(n), combined, nullptr, q);
-      const double s = q != 0.0 ? -p.height / (720.0 * q) * f : -1.0;
-      ok = TransformCurve(p, combined, nullptr, 0, -1.0, s, child::ChannelPen(c), true);
+      ok = TransformCurve(p, combined, nullptr, 0, -1.0, child::ChannelPen(c), true);
     } else if (ok && Trans.Trans_Phase_DAry[c]) {
-      ok = TransformCurve(p, nullptr, Trans.Trans_Phase_DAry[c], 0, -1.0, scale(0), child::ChannelPen(c), true);
+      ok = TransformCurve(p, nullptr, Trans.Trans_Phase_DAry[c], 0, -1.0, child::ChannelPen(c), true);
     }
   }
   if (!ok) Trans.Trans_Fft_Flag[c] = 0;

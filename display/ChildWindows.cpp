@@ -65,6 +65,27 @@ double Scale(double height, double lo, double hi, double factor) {
   return -height / (hi - lo) * factor;
 }
 
+bool CombinedPhase(int16_t c) {
+  if (c < 0 || c >= TRANS_CHN || Trans.Trans_ReImPh_Flag[c] != 1) return false;
+  return Trans.Trans_Res_Flag[c] == 1 && Trans.Trans_FitLines[c] != 0 && Trans.Trans_Freq_FAry[c][4] &&
+         Trans.Trans_Freq_FAry[c][5] && Trans.Trans_Freq_FAry[c][6];
+}
+
+bool TransformScale(int16_t c, int16_t k, int sub, double height, double* s, double* o) {
+  const double f = Cnl.Y_Factor[c][k];
+  bool ranged = true;
+  if (k == 2 && sub == 0 && CombinedPhase(c)) {
+    const double q = Trans.Trans_Cycs[c];
+    ranged = q != 0.0;
+    *s = ranged ? -height / (720.0 * q) * f : -1.0;
+  } else {
+    ranged = Cnl.Y_Max[c][k][sub] != Cnl.Y_Min[c][k][sub];
+    *s = Scale(height, Cnl.Y_Min[c][k][sub], Cnl.Y_Max[c][k][sub], f);
+  }
+  *o = Cnl.Fix_Ofs[c][k][sub];
+  return ranged;
+}
+
 namespace {
 HPEN OrBlack(HPEN pen) { return pen ? pen : static_cast<HPEN>(GetStockObject(BLACK_PEN)); }
 int Row(int row, int rows) { return row >= 0 && row < rows ? row : 0; }
@@ -731,6 +752,27 @@ LRESULT DataWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return ChildProc(2, window, message, wParam, lParam);
 }
 
+namespace {
+
+// Seconds per point of the time window: the transform dialog's horizontal interval
+// while the window shows its time file, else the window's x step.
+double TimeStep(int16_t c) {
+  const bool fit = Lsf.Seq_Rdf == 1 || Lsf.Seq_Voigt == 1;
+  if (c < TRANS_CHN && Cnl.Time_Stat[c][0] == 1 && !fit && Trans.Trans_Stat[c] == 1) return Cnl.Horz_Intv[c][0];
+  return Cnl.X_Stp[c][0];
+}
+
+// The transform sub-array the readout of the frequency or data window reads: the
+// window kind's sub-channel where it names a drawn curve, else 0.
+int ReadoutSubArray(int16_t c, int16_t k) {
+  const int sub = Win.Sub_Chn[k];
+  if (c >= TRANS_CHN || Trans.Trans_ReImPh_Flag[c] != 1) return 0;
+  if (k == 1) return sub >= 0 && sub <= 2 ? sub : 0;
+  return sub == 3 ? 3 : 0;
+}
+
+}  // namespace
+
 void ChildReadoutText(int16_t c, int16_t k, int32_t x, int32_t mouseY, char* text, size_t size) {
   if (size == 0) return;
   text[0] = '\0';
@@ -741,19 +783,23 @@ void ChildReadoutText(int16_t c, int16_t k, int32_t x, int32_t mouseY, char* tex
   const double lo = Cnl.Y_Min[c][k][0], hi = Cnl.Y_Max[c][k][0], f = Cnl.Y_Factor[c][k];
   const bool empty = hi == lo;
   const double s = child::Scale(h, lo, hi, f);
-  const double o = h - lo * s * f;
+  // Child data are drawn about the fixed offset of sub-array 0, at every factor.
+  const double fixed = Cnl.Fix_Ofs[c][k][0];
   if (k == 0) {
     const int16_t mode = Cnl.Asc_Mode[c][k];
     if (Cnl.Time_Stat[c][k] == 1) {
+      // The ring-down sequence draws its data and its minimum cut about the bottom of
+      // the y range.
+      const bool ringDown = mode == 3 && Lsf.Seq_Rdf == 1;
+      const double o = ringDown ? h - lo * s * f : fixed;
       if (empty) {
         StrCopy(text, size, kInvalid[0]);
       } else {
-        StrFormat(text, size, "[%d] X(us) %-10.5le ", c, point * Cnl.X_Stp[c][k] * 1.0e6);
+        StrFormat(text, size, "[%d] X(us) %-10.5le ", c, point * TimeStep(c) * 1.0e6);
         AppendY(text, size, (y - o) / s);
         StrAppendFormat(text, size, " Pt %d", point);
       }
     } else if (Cnl.Asc_Stat[c][k] == 1 && (mode == 0 || mode == 1)) {
-      const double fixed = Cnl.Fix_Ofs[c][k][Win.Sub_Chn[0]];
       if (empty) {
         StrCopy(text, size, kInvalid[0]);
       } else {
@@ -798,13 +844,22 @@ void ChildReadoutText(int16_t c, int16_t k, int32_t x, int32_t mouseY, char* tex
     }
     return;
   }
-  if (empty) {
+  // The frequency and data windows read the curve they draw: child data about sub-array
+  // 0's fixed offset, transform arrays with the range and fixed offset of the
+  // sub-array the window's sub-channel names.
+  const bool childData = Cnl.Asc_Stat[c][k] == 1 || Cnl.Time_Stat[c][k] == 1;
+  double ys = s, yo = childData ? fixed : h - lo * s * f;
+  bool ranged = !empty;
+  if (!childData && child::TransformMode(c)) ranged = child::TransformScale(c, k, ReadoutSubArray(c, k), h, &ys, &yo);
+  if (!ranged) {
     StrCopy(text, size, kInvalid[k]);
     return;
   }
   if (k == 1) {
     if (child::TransformMode(c)) {
-      const double divisor = 2.0 * Trans.Trans_FreqSz[c] * Cnl.X_Stp[c][0] * 1.0e6;
+      // In transform mode the time window's points lie HORZ INTV (dt) apart: bin P of
+      // the transform (twice the frequency size) lies at P / (n dt).
+      const double divisor = 2.0 * Trans.Trans_FreqSz[c] * Cnl.Horz_Intv[c][0] * 1.0e6;
       if (divisor == 0.0)
         StrFormat(text, size, "[%d] INVALID X FREQ", c);
       else
@@ -815,6 +870,6 @@ void ChildReadoutText(int16_t c, int16_t k, int32_t x, int32_t mouseY, char* tex
   } else {
     StrFormat(text, size, "X[%d] %-10.5le ", c, point * Cnl.X_Stp[c][k]);
   }
-  AppendY(text, size, (y - o) / s);
+  AppendY(text, size, (y - yo) / ys);
   StrAppendFormat(text, size, " Pt %d", point);
 }

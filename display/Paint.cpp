@@ -41,6 +41,7 @@ struct Plot {
   int32_t height = 0;   // H
   int32_t points = 0;   // page points wanted (screen width, at most 20,000)
   double step = 1.0;    // columns per point
+  int32_t activeRead = 0;  // points of the active channel's page already in its rows
   std::vector<POINT> line;  // polyline work storage
 };
 
@@ -123,6 +124,22 @@ void ScaleRows(const Plot& p, float* values, int32_t count, double s, double b) 
 
 // ---- channel traces ----------------------------------------------------------------
 
+// The active channel's page defines the page at every level: the page reader moves a
+// page that starts too late (or before the file) back into the file, and the page
+// start becomes the first point it returns, so that the traces, the overlays, the
+// lines and the readout all start there. The page stays in the channel's rows for
+// its trace.
+void SettlePageStart(Plot& p) {
+  p.activeRead = 0;
+  const int16_t c = Win.Active_Chn;
+  if (Dsp.Dsp_Ready != 1 || !ValidChannel(c) || Dsp.Chn_DspStat[c] == 0 || !Win.P_DrawAry[c] || p.points < 1) return;
+  int32_t first = Win.Page_Start;
+  int32_t read = 0;
+  if (DisplayViewXAryRead(c, Win.View_Level, &first, p.points, Win.P_DrawAry[c], &read) != 1 || read < 1) return;
+  Win.Page_Start = first;
+  p.activeRead = read;
+}
+
 void DrawChannels(Plot& p, ChannelPage pages[kChannels]) {
   Win.Shown_Count = 0;
   if (!Win.PM_DrawAry || p.points < 1) return;
@@ -130,17 +147,21 @@ void DrawChannels(Plot& p, ChannelPage pages[kChannels]) {
   for (int16_t c = 0; c < kChannels; ++c) {
     pages[c] = ChannelPage{};
     if (Dsp.Chn_DspStat[c] == 0 || !Win.P_DrawAry[c]) continue;
+    float* rows = Win.P_DrawAry[c];
     int32_t first = Win.Page_Start;
     int32_t read = 0;
-    if (DisplayViewXAryRead(c, level, &first, p.points, Win.PM_DrawAry, &read) != 1 || read < 1) continue;
+    if (c == Win.Active_Chn && p.activeRead > 0) {
+      read = p.activeRead;
+    } else {
+      if (DisplayViewXAryRead(c, level, &first, p.points, Win.PM_DrawAry, &read) != 1 || read < 1) continue;
+      for (int32_t i = 0; i < read; ++i) rows[i] = Win.PM_DrawAry[i];
+    }
     Win.Shown_List[Win.Shown_Count++] = c;
     // A page moved back at the end of a shorter file keeps its points at their own
     // columns, so every trace shows the same frequencies.
     const double moved = (static_cast<double>(first) - Win.Page_Start) / PointsPerPixel(level);
     pages[c] = ChannelPage{true, read, static_cast<int32_t>(std::lround(moved))};
     const double s = ChannelScale(p, c);
-    float* rows = Win.P_DrawAry[c];
-    for (int32_t i = 0; i < read; ++i) rows[i] = Win.PM_DrawAry[i];
     ScaleRows(p, rows, read, s, p.bottom + s * Dsp.Chn_Offset[c]);
     DrawRows(p, rows, pages[c].shift, read, ChannelPen(c));
   }
@@ -649,9 +670,6 @@ int32_t PaintScreen(HWND window, HWND toolbar) {
     paint.Copy();
   }
 
-  // Step 5: crosshair and readout.
-  if (ValidChannel(Win.Active_Chn)) DisplayCursorReadout(window, Win.Cursor_X, Win.Cursor_Y);
-
   Plot p;
   p.dc = dc;
   p.mode = 2;
@@ -664,6 +682,11 @@ int32_t PaintScreen(HWND window, HWND toolbar) {
   p.step = Dsp.Hor_Scale;
   p.line.swap(Win.Paint_Line);  // the work storage of earlier paints
   p.line.reserve(static_cast<size_t>(std::max<int32_t>(p.points, 2)));
+  SettlePageStart(p);
+
+  // Step 5: crosshair and readout.
+  if (ValidChannel(Win.Active_Chn)) DisplayCursorReadout(window, Win.Cursor_X, Win.Cursor_Y);
+
   PaintData(p);
   p.line.swap(Win.Paint_Line);
 
@@ -701,6 +724,7 @@ int32_t PaintPrinter(HDC dc) {
   const POINT frame[5] = {{p.left, p.top}, {p.right, p.top}, {p.right, p.bottom}, {p.left, p.bottom}, {p.left, p.top}};
   Polyline(dc, frame, 5);
   SelectObject(dc, old);
+  SettlePageStart(p);
   PaintData(p);
   return 1;
 }

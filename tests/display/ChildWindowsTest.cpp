@@ -3,6 +3,7 @@
 // fixed offset and the readouts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "fileproc/Fourier.h"
 #include "tests/display/ChildFixture.h"
 
 namespace {
@@ -196,7 +198,7 @@ TEST_F(ChildTest, ReadoutOfAFloatFileAtKnownMousePoints) {
   EXPECT_DOUBLE_EQ(Cnl.Y_Min[4][0][0], -100.0);
   EXPECT_DOUBLE_EQ(Cnl.Y_Max[4][0][0], 1899.5);
   EXPECT_EQ(ChildStatus(4, 0, 3), "FILE [t.bin] READ: MIN=[-1.000000e+02] MAX=[1.899500e+03] SZ=[4000]");
-  Cnl.X_Stp[4][0] = 1.0e-6;
+  Cnl.Horz_Intv[4][0] = 1.0e-6;  // the transform's time file: points HORZ INTV apart
   Win.Child_PtsPerPxl[4][0] = 2;
   Win.Child_PageStart[4][0] = 100;
   const int top = Win.Child_PlotTop[4][0];
@@ -209,6 +211,7 @@ TEST_F(ChildTest, ReadoutOfAFloatFileAtKnownMousePoints) {
   // Small values switch to %lg; an empty range has no readout.
   Cnl.Y_Min[4][0][0] = 0.0;
   Cnl.Y_Max[4][0][0] = 0.5;
+  Cnl.Fix_Ofs[4][0][0] = h;  // the minimum on the bottom row, as a read of that range puts it
   platform::driver::MouseMove(Win.hWnd_Child[4][0], 0, top + static_cast<int>(h) - 1);
   char expected[100];
   std::snprintf(expected, sizeof expected, "[4] X(us) 1.00000e+02  Y %-10.6lg Pt 100", 0.5 / h);
@@ -224,6 +227,74 @@ TEST_F(ChildTest, ReadoutOfAFloatFileAtKnownMousePoints) {
   Win.Child_PageStart[4][2] = 0;
   platform::driver::MouseMove(Win.hWnd_Child[4][2], 8, Win.Child_PlotTop[4][2] + Win.Child_PlotH[4][2]);
   EXPECT_EQ(ChildStatus(4, 2, 0), "X[4] 2.00000e+00  Y -1.000000  Pt 8");
+}
+
+TEST_F(ChildTest, ReadoutsReadTheDrawnCurvesAndTheTransformsTimeAndFrequency) {
+  // 4,096 points of a decaying oscillation, 0.01 us apart, transformed at their own
+  // size (n = 4,096) as the time window reads them.
+  std::vector<float> values(4096);
+  for (size_t i = 0; i < values.size(); ++i)
+    values[i] = static_cast<float>(std::exp(-static_cast<double>(i) / 300.0) * std::cos(0.05 * static_cast<double>(i)));
+  WriteFloatFile("t.bin", values);
+  Cnl.Horz_Intv[4][0] = 0.01e-6;
+  Trans.Trans_FrqSzFactor[4] = 1.0;
+  Trans.Trans_Fft_Flag[4] = 1;
+  OpenTimeFile(4, "t.bin");
+  ASSERT_EQ(Trans.Trans_Fft_Flag[4], 1u);
+  ASSERT_EQ(ChildWindowOpenClose(1, 4, 1), 1);
+  platform::driver::PumpUntilIdle();
+  ASSERT_EQ(Trans.Trans_FreqSz[4], 2048);
+
+  // The readout at a row where column x of the curve is drawn inside the plot (the
+  // first such column from `from` on) gives a value between those of its neighbouring
+  // points (within a row and a half).
+  auto onCurve = [&](int16_t k, int from, const float* v) {
+    Repaint(4, k);
+    const int top = Win.Child_PlotTop[4][k], h = Win.Child_PlotH[4][k];
+    int row = -1, x = from;
+    for (; x < Win.Child_PlotW[4][k] - 1 && row < 0; ++x)
+      for (int y = top + 1; y < top + h && row < 0; ++y)
+        if (Pixel(4, k, x, y) == qvtest::kChannelBlue) row = y;
+    --x;
+    ASSERT_GE(row, 0) << "kind " << k;
+    platform::driver::MouseMove(Win.hWnd_Child[4][k], x, row);
+    const std::string text = ChildStatus(4, k, 0);
+    const size_t at = text.find(" Y ");
+    ASSERT_NE(at, std::string::npos) << text;
+    const double y = std::strtod(text.c_str() + at + 3, nullptr);
+    const float lo = std::min({v[x - 1], v[x], v[x + 1]}), hi = std::max({v[x - 1], v[x], v[x + 1]});
+    const double oneRow = (Cnl.Y_Max[4][k][0] - Cnl.Y_Min[4][k][0]) / (h * Cnl.Y_Factor[4][k]);
+    EXPECT_GE(y, lo - 1.5 * oneRow) << "kind " << k << ": " << text;
+    EXPECT_LE(y, hi + 1.5 * oneRow) << "kind " << k << ": " << text;
+  };
+
+  // Time window: point 200 lies at 2 us; the curve reads right after x2 and FIX OFS.
+  Win.Child_PtsPerPxl[4][0] = 1;
+  Win.Child_PageStart[4][0] = 200;
+  platform::driver::MouseMove(Win.hWnd_Child[4][0], 0, Win.Child_PlotTop[4][0] + 5);
+  EXPECT_EQ(ChildStatus(4, 0, 0).rfind("[4] X(us) 2.00000e+00  Y ", 0), 0u) << ChildStatus(4, 0, 0);
+  Win.Child_PageStart[4][0] = 0;
+  Command(4, 0, IDC_CHILD_SCALE_UP);
+  onCurve(0, 1, values.data());
+  Win.Child_CursorY[4][0] = Win.Child_PlotH[4][0] / 3;
+  Command(4, 0, IDC_CHILD_FIX_OFS);
+  onCurve(0, 1, values.data());
+
+  // Frequency window: bin 200 lies at 200 / (n dt), 4.88281 MHz at 0.01 us and
+  // 2.44141 MHz at 0.02 us; the magnitude reads right after x2 and FIX OFS.
+  Win.Child_PtsPerPxl[4][1] = 1;
+  Win.Child_PageStart[4][1] = 200;
+  platform::driver::MouseMove(Win.hWnd_Child[4][1], 0, Win.Child_PlotTop[4][1] + 5);
+  EXPECT_EQ(ChildStatus(4, 1, 0).rfind("[4] X(MHz) 4.88281e+00  Y ", 0), 0u) << ChildStatus(4, 1, 0);
+  Cnl.Horz_Intv[4][0] = 0.02e-6;
+  platform::driver::MouseMove(Win.hWnd_Child[4][1], 0, Win.Child_PlotTop[4][1] + 6);
+  EXPECT_EQ(ChildStatus(4, 1, 0).rfind("[4] X(MHz) 2.44141e+00  Y ", 0), 0u) << ChildStatus(4, 1, 0);
+  Win.Child_PageStart[4][1] = 0;
+  Command(4, 1, IDC_CHILD_SCALE_UP);
+  Win.Child_CursorY[4][1] = Win.Child_PlotH[4][1] / 2;
+  Command(4, 1, IDC_CHILD_FIX_OFS);
+  onCurve(1, 1, Trans.Trans_Freq_FAry[4][0]);
+  TransChannelFree(4);
 }
 
 TEST_F(ChildTest, ScaleSubChannelAndFixedOffsetCommands) {

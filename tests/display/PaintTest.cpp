@@ -14,6 +14,7 @@
 
 #include "core/TypedArrays.h"
 #include "display/Paint.h"
+#include "display/ViewKeys.h"
 #include "lineshape/LineShape.h"
 #include "platform/windows/Controls.h"
 #include "platform/kernel/Files.h"
@@ -332,6 +333,49 @@ TEST_F(PaintTest, ChannelsLongerAndShorterThanTheActiveOneKeepTheirColumns) {
   EXPECT_NEAR(Win.P_DrawAry[2][at510], Bottom() + s * 510 / 1000.0, 1.0);
   EXPECT_TRUE(ColumnHas(150, kGreen));
   EXPECT_FALSE(ColumnHas(250, kGreen));
+}
+
+TEST_F(PaintTest, HalfPagesRightEndWithTheChannelOnScreenAtEveryLevel) {
+  // A 20,420-point channel, paged to its end with the half-page key at every level: the
+  // page the reader moves back is the page shown, from column 0, at least half filled,
+  // and the readout's point under column 0 is its first point.
+  constexpr int kPoints = 20420;
+  Channel(0, std::vector<float>(kPoints, 0.5f));
+  Win.Active_Chn = 0;
+  Paint();
+  const int W = Win.Page_Width;
+  ASSERT_GT(W, 200);
+  const double pages[3] = {1.0, 10.0, 40.0};
+  for (int v = 0; v < 3; ++v) {
+    const uint32_t n = static_cast<uint32_t>(W * pages[v]);
+    ASSERT_FALSE(QvAllocFailed(FAlloc1Dim(&Dsp.Fl_Pt[v][0], n)));
+    std::fill(Dsp.Fl_Pt[v][0], Dsp.Fl_Pt[v][0] + n, 0.5f);
+    Dsp.FL_SZ[v][0] = n;
+    Dsp.Fl_Pt_Len[v][0] = n;
+    Dsp.Pts2Pxl[v] = static_cast<double>(kPoints) / n;
+  }
+  Win.Cursor_X = 0;
+  for (int16_t v = 0; v <= WIN_RAW; ++v) {
+    Win.View_Level = v;
+    Win.Page_Start = 0;
+    const double ppp = Dsp.Pts2Pxl[v];
+    const int presses = static_cast<int>(kPoints / (W / 2 * ppp)) + 2;
+    for (int i = 0; i < presses; ++i) {
+      ASSERT_EQ(DisplayCursorKey(1, window, VK_RIGHT, CURSOR_KEY_SHIFT), 1);
+      Paint();
+    }
+    // The last page: the raw level ends with the file, a view level keeps half a page.
+    const int32_t last = v == WIN_RAW ? kPoints - W
+                                      : static_cast<int32_t>((Dsp.FL_SZ[v][0] - W / 2) * ppp + 0.5);
+    EXPECT_EQ(Win.Page_Start, last) << "level " << v;
+    char pt[20];
+    std::snprintf(pt, sizeof pt, " Pt %6d", last);
+    EXPECT_NE(platform::StatusText(Win.hWnd_StatusBar, 1).find(pt), std::string::npos) << "level " << v;
+    EXPECT_TRUE(ColumnHas(0, kBlue)) << "level " << v;
+    EXPECT_TRUE(ColumnHas(W / 2 - 2, kBlue)) << "level " << v;
+    EXPECT_EQ(ColumnHas(W - 2, kBlue), v == WIN_RAW) << "level " << v;
+  }
+  for (int v = 0; v < 3; ++v) FFree1Dim(&Dsp.Fl_Pt[v][0]);
 }
 
 TEST_F(PaintTest, MarkersAtTheFirstAndLastPointAndRepeatMarkers) {
