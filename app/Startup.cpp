@@ -135,8 +135,16 @@ int32_t Qv95Initialize() {
   Qv95CommandLineSplit(Win.Cmd_Line, Win.Exe_Path, sizeof Win.Exe_Path, Dsp.Data_Dir, sizeof Dsp.Data_Dir,
                        Dsp.Work_Flnm, sizeof Dsp.Work_Flnm);
   // The working file and every file named in it are addressed relative to the current
-  // folder, which is the data folder from here on.
-  if (Dsp.Work_Flnm[0] != '\0' && Dsp.Data_Dir[0] != '\0') SetCurrentDirectory(Dsp.Data_Dir);
+  // folder, which is the data folder from here on. Started without a working file, the
+  // folder the program was started in is the data folder (started by its icon, that is
+  // the program's own folder), so that a data file there is found by its bare name.
+  if (Dsp.Work_Flnm[0] == '\0') {
+    char here[sizeof Dsp.Data_Dir] = "";
+    const DWORD length = GetCurrentDirectory(sizeof here, here);
+    if (length > 0 && length < sizeof here) StrCopy(Dsp.Data_Dir, sizeof Dsp.Data_Dir, here);
+  } else if (Dsp.Data_Dir[0] != '\0') {
+    SetCurrentDirectory(Dsp.Data_Dir);
+  }
 
   SimPenBrushSet(1, 0, 1, 0, 1);
   WiredWorkFileRead();

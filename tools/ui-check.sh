@@ -4,10 +4,12 @@
 # check box, a dragged trackbar, a list row) and closed with Return, a toolbar button,
 # a menu chosen with Alt and the arrow keys, a message box, the save dialog and a box
 # from a worker thread. Then the workbench itself on a copy of the demo working file:
-# the Analysis dialog opened from the menu bar with the mouse, its comment typed over
-# and taken with OK, the view moved with the toolbar's forward button, and the program
-# left through File > Exit, the save dialog answered so that the working file is
-# written. Checks the windows by their titles, the programs' reports and files, and
+# the Analysis dialog opened from the menu bar with the mouse and left with Escape (its
+# typed comment dropped), then its comment typed over and taken with OK, the view moved
+# with the toolbar's forward button, the simulation control dialog closed with Escape,
+# and the program left through File > Exit, the save dialog answered so that the
+# working file is written. Last the workbench started on a new working-file name: its
+# two warnings open above the main window with the keyboard, and Return answers each. Checks the windows by their titles, the programs' reports and files, and
 # that the screenshots show the windows. Skips (exit 0) when no virtual display can
 # be started. Usage: tools/ui-check.sh [BUILD_DIR]
 set -euo pipefail
@@ -222,19 +224,25 @@ settle() {
 }
 settle
 
-# Analysis (a command on the menu bar itself) opens the dialog.
-click "$(bar_x 1)" "$bar_y"
-window "ANALYSIS OPTIONS DIALOG"
-dialog=$(first_window "^ANALYSIS OPTIONS DIALOG\$")
-eval "$(xdotool getwindowgeometry --shell "$dialog")"
-dx=$((X + 1)) dy=$((Y + 1 + 20))   # its client area; controls in dialog units (4 x 8 = 7 x 14 pixels)
-du_x() { echo $((dx + $1 * 7 / 4)); }
-du_y() { echo $((dy + $1 * 14 / 8)); }
+# Analysis (a command on the menu bar itself) opens the dialog; its comment is typed
+# over, first left with Escape (Cancel: the text is dropped), then taken with OK.
+analysis_comment() {   # types $1 into the comment edit of a freshly opened dialog
+  click "$(bar_x 1)" "$bar_y"
+  window "ANALYSIS OPTIONS DIALOG"
+  dialog=$(first_window "^ANALYSIS OPTIONS DIALOG\$")
+  eval "$(xdotool getwindowgeometry --shell "$dialog")"
+  dx=$((X + 1)) dy=$((Y + 1 + 20))   # its client area; controls in dialog units (4 x 8 = 7 x 14 pixels)
+  click $((dx + 150 * 7 / 4)) $((dy + 272 * 14 / 8))   # the comment edit (46, 266, 290 x 12)
+  sleep 0.5                          # a loaded machine: let the click take the focus first
+  xdotool key ctrl+a; sleep 0.5; xdotool type --delay 20 "$1"; sleep 0.5
+}
+escaped="UI CHECK $$ ESCAPED"
+analysis_comment "$escaped"
+xdotool key Escape
+gone "ANALYSIS OPTIONS DIALOG"
 comment="UI CHECK $$ COMMENT"
-click "$(du_x 150)" "$(du_y 272)"      # the comment edit (46, 266, 290 x 12)
-sleep 0.5                              # a loaded machine: let the click take the focus first
-xdotool key ctrl+a; sleep 0.5; xdotool type --delay 20 "$comment"; sleep 0.5
-click "$(du_x 125)" "$(du_y 317)"      # OK (100, 310, 50 x 14)
+analysis_comment "$comment"
+click $((dx + 125 * 7 / 4)) $((dy + 317 * 14 / 8))   # OK (100, 310, 50 x 14)
 gone "ANALYSIS OPTIONS DIALOG"
 settle
 
@@ -252,7 +260,7 @@ settle
 
 # A modeless dialog opens centred over its owner and stays above it when a box over it
 # closes: the simulation control dialog (key c), the warning of its RD ORV button
-# (no rotor result yet) answered with Return, then the dialog hidden again (key c).
+# (no rotor result yet) answered with Return, then the dialog closed with Escape.
 xdotool key c
 window "SIMULATION CONTROL DIALOG"
 control=$(first_window "^SIMULATION CONTROL DIALOG\$")
@@ -268,7 +276,7 @@ sleep 1
 shot "$out/stacked.png"
 [ "$(convert "$out/stacked.png" -crop "1x1+$((cx + 5))+$((cy + 10))" -format "%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]" info:)" = "10,36,106" ] ||
   fail "the simulation control dialog went behind the main window when the box closed"
-xdotool key c
+xdotool key Escape
 gone "SIMULATION CONTROL DIALOG"
 settle
 
@@ -287,6 +295,7 @@ wait "$app_pid" || fail "the workbench ended with an error"
 app_pid=""
 # (grep reads the whole file: with -q it could stop early and fail the pipe.)
 tr -d '\r' <"$work/demo.QVW" | grep -x " *$comment *" >/dev/null || fail "the typed comment is not in the saved working file: $(sed -n 6p "$work/demo.QVW")"
+if grep -F "$escaped" "$work/demo.QVW" >/dev/null; then fail "the comment left with Escape was taken"; fi
 
 # The screenshot shows the main window's caption, the channels in their colours and
 # the save dialog over them.
@@ -300,4 +309,40 @@ for colour in "#FF0000" "#0000FF" "#00AA00"; do
   grep -q "$colour" <<<"$histogram" || fail "the plot shows no channel in $colour"
 done
 cp "$out/screen-app.png" "$build/ui-check/workbench.png"
+
+# ---- a start on a new working-file name --------------------------------------------------
+# Its two warnings (no such file, default values) open in turn above the main window
+# and hold the keyboard: Return, sent to the focused window, answers each.
+(cd "$work" && ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" exec "$qv95" "$work/fresh.QVW") >"$log.out" 2>"$log.err" &
+app_pid=$!
+box_open() {   # whether the box $box is still there
+  local ids
+  ids=$(windows_matching "^Warning\$") || return 1
+  grep -qx "$box" <<<"$ids"
+}
+boxes=0
+for _ in $(seq 600); do
+  if box=$(windows_matching "^Warning\$"); then
+    box=${box%%$'\n'*}
+    sleep 1
+    focused=$(xdotool getwindowfocus getwindowname 2>/dev/null || true)
+    [ "$focused" = "Warning" ] || fail "warning $((boxes + 1)) of the start-up does not have the keyboard (\"$focused\" has)"
+    eval "$(xdotool getwindowgeometry --shell "$box")"
+    shot "$out/box.png"
+    [ "$(convert "$out/box.png" -crop "1x1+$((X + WIDTH - 10))+$((Y + 10))" -format "%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]" info:)" = "10,36,106" ] ||
+      fail "warning $((boxes + 1)) of the start-up is not above the main window"
+    boxes=$((boxes + 1))
+    xdotool key Return
+    for _ in $(seq 100); do box_open || break; sleep 0.1; done
+    box_open && fail "Return did not answer warning $boxes of the start-up"
+    [ "$boxes" = 2 ] && break
+  else
+    sleep 0.1
+  fi
+done
+[ "$boxes" = 2 ] || fail "the start on a new working file showed $boxes warnings, not 2"
+first_window "^QUIVRANE 95 .*\[fresh.QVW\]" >/dev/null || fail "no main window on the new working file"
+kill "$app_pid" 2>/dev/null || true
+wait "$app_pid" 2>/dev/null || true
+app_pid=""
 echo "ui-check: passed ($build/ui-check/screen.png, $build/ui-check/workbench.png)"

@@ -93,6 +93,13 @@ HWND TopLevelOf(HWND window) {
   return w ? w->handle : nullptr;
 }
 
+// A window made from a dialog template (modal or modeless).
+bool IsDialogWindow(HWND window) {
+  WinGuard guard(WinLock());
+  Window* w = Find(window);
+  return w && w->dialog;
+}
+
 // Waits for a job's answer; the wait keeps servicing messages sent to the caller.
 template <typename Job>
 void SubmitAndWait(const std::shared_ptr<Shared>& shared, const std::shared_ptr<Job>& job,
@@ -133,6 +140,7 @@ struct Mirror {
 struct PanelWindow {
   std::shared_ptr<PanelJob> job;
   SDL_Window* window = nullptr;
+  HWND before = nullptr;  // the window that had the keyboard when it opened
   bool present = true;
   bool held = false;
 };
@@ -205,6 +213,15 @@ void Blit(SDL_Window* window, cairo_surface_t* surface) {
     }
   }
   SDL_UpdateWindowSurface(window);
+}
+
+// A borderless window shown at once, with its surface made: making the surface may
+// create the window anew, on top of the others, so it is made before the window is
+// stacked.
+SDL_Window* CreateShownWindow(const char* title, int x, int y, int width, int height) {
+  SDL_Window* window = SDL_CreateWindow(title, x, y, width, height, SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
+  if (window) SDL_GetWindowSurface(window);
+  return window;
 }
 
 class FrontEnd {
@@ -299,8 +316,8 @@ class FrontEnd {
     const RECT place = PlaceOver(job->owner, panel.width, panel.height);
     PanelWindow p;
     p.job = job;
-    p.window = SDL_CreateWindow(panel.title.c_str(), place.left, place.top, panel.width, panel.height,
-                                SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
+    p.before = active_;
+    p.window = CreateShownWindow(panel.title.c_str(), place.left, place.top, panel.width, panel.height);
     if (!p.window) {
       job->controller->Abandon();
       SetEvent(job->done);
@@ -317,13 +334,17 @@ class FrontEnd {
     if (p.window) SDL_DestroyWindow(p.window);
     p.window = nullptr;
     SetEvent(p.job->done);
-    FocusAfterClose(p.job->owner);
+    // As on the desktop, the window that had the keyboard before the box gets it back
+    // (a modeless dialog whose button showed a box owned by the main window).
+    FocusAfterClose(p.job->owner, p.before);
   }
 
-  // The keyboard goes back to the owner of a window that went away (else to the
-  // window used last, else to the newest one).
-  void FocusAfterClose(HWND owner) {
-    for (HWND candidate : {owner, active_}) {
+  // The keyboard goes back to the given window while it takes input, else to the
+  // owner of a window that went away, else to the window used last, else to the
+  // newest one.
+  void FocusAfterClose(HWND owner, HWND before = nullptr) {
+    if (before && !IsWindowEnabled(before)) before = nullptr;
+    for (HWND candidate : {before, owner, active_}) {
       auto it = mirrors_.find(candidate);
       if (candidate && it != mirrors_.end() && it->second.window) {
         RaiseMirror(candidate);
@@ -421,6 +442,7 @@ class FrontEnd {
       FocusAfterClose(owner);
     }
     uint64_t generation = DisplayGeneration();
+    std::vector<HWND> restacked;
     for (const Top& t : tops) {
       auto found = mirrors_.find(t.hwnd);
       if (found == mirrors_.end()) {
@@ -432,13 +454,15 @@ class FrontEnd {
         m.title = t.title;
         int width = std::max<int>(1, t.rect.right - t.rect.left);
         int height = std::max<int>(1, t.rect.bottom - t.rect.top);
-        m.window = SDL_CreateWindow(t.title.c_str(), t.rect.left, t.rect.top, width, height,
-                                    SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
+        m.window = CreateShownWindow(t.title.c_str(), t.rect.left, t.rect.top, width, height);
         if (!m.window) continue;
         // An owned window stays above its owner, also for the desktop's window manager.
         auto owner = mirrors_.find(m.owner);
         if (owner != mirrors_.end() && owner->second.window) SDL_SetWindowModalFor(m.window, owner->second.window);
         Raise(m.window);
+        for (auto& p : panels_)
+          if (p.job->owner == t.hwnd) SDL_SetWindowModalFor(p.window, m.window);
+        restacked.push_back(t.hwnd);
         found = mirrors_.emplace(t.hwnd, std::move(m)).first;
       }
       Mirror& m = found->second;
@@ -455,10 +479,27 @@ class FrontEnd {
           SDL_SetWindowSize(m.window, std::max<int>(1, t.rect.right - t.rect.left),
                             std::max<int>(1, t.rect.bottom - t.rect.top));
           m.present = true;
+          restacked.push_back(t.hwnd);  // a resize raises the window on some displays
         }
       }
       if (m.generation != generation && !m.composing) RequestPicture(m, generation);
     }
+    KeepAbove(restacked);
+  }
+
+  // Windows just shown or resized come up on top: the windows they own and the boxes
+  // still open go above them again, and the newest box keeps the keyboard (a warning of
+  // the start-up opens before the main window takes its size).
+  void KeepAbove(const std::vector<HWND>& raised) {
+    if (raised.empty()) return;
+    const auto owners = OwnerTable();
+    for (HWND hwnd : raised)
+      for (const HWND window : RaiseOrder(hwnd, owners)) {
+        auto m = mirrors_.find(window);
+        if (window != hwnd && m != mirrors_.end() && m->second.window) SDL_RaiseWindow(m->second.window);
+      }
+    for (auto& p : panels_) SDL_RaiseWindow(p.window);
+    if (!panels_.empty()) SDL_SetWindowInputFocus(panels_.back().window);
   }
 
   void RequestPicture(Mirror& m, uint64_t generation) {
@@ -878,6 +919,14 @@ class FrontEnd {
             return;
           }
       }
+    }
+    // Escape in a dialog, modal or modeless, is its Cancel, whichever control has the
+    // focus.
+    if (vk == VK_ESCAPE && IsDialogWindow(m->hwnd)) {
+      if (down)
+        PostMessage(m->hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                    reinterpret_cast<LPARAM>(GetDlgItem(m->hwnd, IDCANCEL)));
+      return;
     }
     HWND target = FocusOfThread(m->thread);
     if (!target || TopLevelOf(target) != m->hwnd) target = m->hwnd;

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -262,6 +263,35 @@ TEST_F(StaleViewsTest, DemoAndAHundredMillionPointChannelOpenDrawn) {
 
 namespace {
 
+// A PNG written by the program, read pixel by pixel.
+class Picture {
+ public:
+  explicit Picture(const std::string& path) : image_(cairo_image_surface_create_from_png(path.c_str())) {}
+  ~Picture() { cairo_surface_destroy(image_); }
+  Picture(const Picture&) = delete;
+  Picture& operator=(const Picture&) = delete;
+  bool Ok() const { return cairo_surface_status(image_) == CAIRO_STATUS_SUCCESS; }
+  int Width() const { return cairo_image_surface_get_width(image_); }
+  int Height() const { return cairo_image_surface_get_height(image_); }
+  uint32_t Rgb(int x, int y) const {
+    const unsigned char* row = cairo_image_surface_get_data(image_) +
+                               static_cast<size_t>(y) * static_cast<size_t>(cairo_image_surface_get_stride(image_));
+    return *reinterpret_cast<const uint32_t*>(row + 4 * x) & 0xFFFFFFu;
+  }
+  // The plot: below the caption, menu bar and toolbar, above the status bar.
+  int PlotTop() const { return 1 + 20 + 20 + 30; }
+  int PlotBottom() const { return Height() - 1 - 22; }
+
+ private:
+  cairo_surface_t* image_;
+};
+
+int RunInFolder(const std::filesystem::path& folder, const std::string& arguments) {
+  const std::string command =
+      "cd '" + folder.string() + "' && '" + QV95_PROGRAM + "' " + arguments + " >/dev/null 2>&1";
+  return std::system(command.c_str());
+}
+
 // The demo as a newcomer starts it: the snapshot of the main window after start-up
 // shows the three channels (absorption blue, etalon red, baseline green) at both
 // ends of the plot, and the etalon with the fringes of the whole
@@ -270,22 +300,12 @@ TEST(DemoStartUpTest, SnapshotShowsAllThreeChannelsOverTheWholeScan) {
   qvtest::TempDir dir;
   std::filesystem::copy(std::string(QV95_SOURCE_DIR) + "/examples", dir.Path(),
                         std::filesystem::copy_options::recursive);
-  const std::string png = (dir.Path() / "start.png").string();
-  const std::string command = "cd '" + dir.Path().string() + "' && '" + QV95_PROGRAM + "' --snapshot '" + png +
-                              "' demo.QVW >/dev/null 2>&1";
-  ASSERT_EQ(std::system(command.c_str()), 0);
-  cairo_surface_t* image = cairo_image_surface_create_from_png(png.c_str());
-  ASSERT_EQ(cairo_surface_status(image), CAIRO_STATUS_SUCCESS);
-  const int width = cairo_image_surface_get_width(image);
-  const int height = cairo_image_surface_get_height(image);
-  const int stride = cairo_image_surface_get_stride(image);
-  const unsigned char* data = cairo_image_surface_get_data(image);
-  auto rgb = [&](int x, int y) {
-    const uint32_t pixel = *reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(y) * stride + 4 * x);
-    return pixel & 0xFFFFFFu;
-  };
-  // The plot: below the caption, menu bar and toolbar, above the status bar.
-  const int top = 1 + 20 + 20 + 30, bottom = height - 1 - 22;
+  ASSERT_EQ(RunInFolder(dir.Path(), "--snapshot start.png demo.QVW"), 0);
+  const Picture picture(dir.File("start.png"));
+  ASSERT_TRUE(picture.Ok());
+  const int width = picture.Width();
+  const int top = picture.PlotTop(), bottom = picture.PlotBottom();
+  auto rgb = [&](int x, int y) { return picture.Rgb(x, y); };
   const uint32_t colours[3] = {0x0000FF, 0xFF0000, 0x00AA00};
   for (uint32_t colour : colours) {
     // Within 16 columns of either end (the simulation set drawn over the absorption
@@ -316,7 +336,53 @@ TEST(DemoStartUpTest, SnapshotShowsAllThreeChannelsOverTheWholeScan) {
   for (int x = 2; x < width - 1; ++x)
     if (peak[static_cast<size_t>(x)] < middle && peak[static_cast<size_t>(x - 1)] >= middle) ++fringes;
   EXPECT_GE(fringes, 70);
-  cairo_surface_destroy(image);
+}
+
+// The trace of a black channel (the colour a new channel gets) drawn over most of the
+// plot's width and at least half its height, not a flat line on an edge.
+void ExpectTraceDrawn(const std::string& png) {
+  SCOPED_TRACE(png);
+  const Picture picture(png);
+  ASSERT_TRUE(picture.Ok());
+  int columns = 0, highest = picture.PlotBottom(), lowest = picture.PlotTop();
+  for (int x = 1; x < picture.Width() - 1; ++x) {
+    bool seen = false;
+    for (int y = picture.PlotTop() + 1; y < picture.PlotBottom() - 1; ++y)
+      if (picture.Rgb(x, y) == 0x000000) {
+        seen = true;
+        highest = std::min(highest, y);
+        lowest = std::max(lowest, y);
+      }
+    columns += seen ? 1 : 0;
+  }
+  EXPECT_GT(columns, picture.Width() * 3 / 4);
+  EXPECT_GT(lowest - highest, (picture.PlotBottom() - picture.PlotTop()) / 2);
+}
+
+// The README's road to one's own data, from a folder that holds only a raw float
+// file: started there without a working file, the file is named in Analysis, shown,
+// auto-scaled and drawn, and the working file saved there opens with the channel drawn.
+class OwnDataStartUpTest : public qvtest::AppTest {};
+
+TEST_F(OwnDataStartUpTest, RawFloatFileShownSavedAndReopened) {
+  const std::filesystem::path data = Path("data");
+  std::filesystem::create_directory(data);
+  std::vector<float> wave(4000);
+  for (size_t i = 0; i < wave.size(); ++i) wave[i] = 1.0f + 0.5f * static_cast<float>(std::sin(i * 0.025));
+  WriteAll((data / "own.bin").string(),
+           std::string(reinterpret_cast<const char*>(wave.data()), wave.size() * sizeof(float)));
+  std::string script = ReadAll(std::string(QV95_SOURCE_DIR) + "/tests/app/scripts/own-data.script");
+  for (size_t at; (at = script.find("@DATA@")) != std::string::npos;) script.replace(at, 6, data.string());
+  WriteAll(Path("own-data.script"), script);
+
+  ASSERT_EQ(RunInFolder(data, "--script ../own-data.script"), 0);
+  EXPECT_TRUE(std::filesystem::is_directory(data / VIEW_FOLDER));
+  ExpectTraceDrawn(Path("drawn.png"));
+  const std::string work = ReadAll((data / "own.QVW").string());
+  EXPECT_NE(work.find("own.bin"), std::string::npos);
+
+  ASSERT_EQ(RunInFolder(data, "--snapshot ../reopened.png own.QVW"), 0);
+  ExpectTraceDrawn(Path("reopened.png"));
 }
 
 }  // namespace
