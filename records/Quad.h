@@ -20,8 +20,9 @@ struct QuadRecord {
   int32_t Asn_Cnt[QUAD_SETS] = {};
   double* Asn_TList[QUAD_SETS] = {};
   uint32_t Asn_Modified[QUAD_SETS] = {};
-  // The two parameter groups stored in the simulation file: per state three values,
-  // and one further value.
+  // The two parameter groups stored in the simulation file: per state (ground, excited)
+  // the coupling constants chi_aa, chi_bb, chi_cc in the set's frequency unit, and the
+  // nuclear spin I of the coupling nucleus.
   double Prm[QUAD_SETS][2][3] = {};
   double Prm2[QUAD_SETS] = {};
   uint32_t Trackbar_Stat[QUAD_SETS] = {1, 1, 1, 1, 1, 1, 1, 1, 1};
@@ -46,7 +47,8 @@ struct QuadRecord {
   double Frq_Widen = 10.0;  // the frequency window of a quadrupole set widens by this many widths
   // Quadrupole QN dialog: its EXPT FREQ column shows experimental minus simulated
   // frequencies, the second-order pattern is shown, a second-order line set has been
-  // read, the intensity cut of each set; the frequency window shared by all sets.
+  // read, the intensity cut of each set (a share of the line's intensity, 0..1: weaker
+  // components are not listed or drawn); the frequency window shared by all sets.
   uint32_t QN_ShowOC[QUAD_SETS] = {};
   uint32_t SecondOrder[QUAD_SETS] = {};
   uint32_t SecondOrderRead[QUAD_SETS] = {};

@@ -1,6 +1,5 @@
-// First-order quadrupole hyperfine components of a line and their assignments, at
-// their least: a line is one component at its own frequency with relative intensity 1
-// (F' = F'' = 0) until the hyperfine model is built.
+// First-order quadrupole hyperfine components of a line (one coupling nucleus) and
+// their assignments.
 #pragma once
 
 #include <cstdint>
@@ -8,8 +7,13 @@
 struct SimRecord;
 struct QuadRecord;
 
-// The components of one line of the set into the component arrays of q. 1, or 0 after
-// the "Error" box when the arrays cannot grow (or the line does not exist).
+// The components of one line of the set into the component arrays of q: F' and F''
+// with F' - F'' = 0, +-1, the line frequency + E_Q(J', F') - E_Q(J'', F''), and the
+// share of the line's intensity (components below the set's intensity cut left out).
+// A line that does not split (spin below 1, all constants 0, a needed derivative by A,
+// B or C not active, which the status bar names) is one component F' = J', F'' = J''
+// at its own frequency with share 1. 1, or 0 after the "Error" box when the arrays
+// cannot grow (or the line does not exist).
 int32_t QuadCalc(int16_t set, int32_t line, SimRecord* sim, QuadRecord* q);
 // Sets the component's assigned frequency to 0 and uncertainty to 1e30, then takes
 // both from the set's assignment entry of this line and the component's F' and F''.

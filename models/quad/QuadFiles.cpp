@@ -17,7 +17,7 @@ namespace {
 
 constexpr const char* kVersion = "1.0";
 
-// "SET A" .. "SET I": ground-state group, excited-state group, further value.
+// "SET A" .. "SET I": ground-state chi_aa, chi_bb, chi_cc, excited-state ones, spin I.
 std::string SetKey(int s) { return StrPrintf("SET %c", 'A' + s); }
 
 constexpr int kEntry = 5;  // frequency, F', F'', line index, uncertainty
@@ -55,7 +55,7 @@ int32_t QuadReadInputPrm() {
 int32_t QuadWriteInputPrm(const char* file) {
   platform::TextFileWriter w;
   if (!prmfile::Begin(&w, file, "QUAD", kVersion)) return 0;
-  w.Write("# SET = GND 1..3, EXC 1..3, FURTHER VALUE\n");
+  w.Write("# SET = GND CHI AA BB CC, EXC CHI AA BB CC, SPIN I\n");
   for (int s = 0; s < QUAD_SETS; ++s) {
     double v[7];
     for (int st = 0; st < 2; ++st)

@@ -289,7 +289,7 @@ TEST_F(SimAsnWriteTest, AsciiTablesAndNoLossOfAnOlderTable) {
   // QUAD: the component of line 2 assigned in the quadrupole list.
   Sim.QC_STAT[0] = 1;
   ASSERT_EQ(DAlloc1Dim(&Quad.Asn_TList[0], 5), 1);
-  const double entry[5] = {1002.01, 0.0, 0.0, 2.0, 0.02};
+  const double entry[5] = {1002.01, 4.0, 4.0, 2.0, 0.02};  // a line that does not split: F' = J', F'' = J''
   std::copy(entry, entry + 5, Quad.Asn_TList[0]);
   Quad.Asn_Cnt[0] = 1;
   Sim.QN_Sel_Line[0] = 0;
@@ -298,7 +298,7 @@ TEST_F(SimAsnWriteTest, AsciiTablesAndNoLossOfAnOlderTable) {
   EXPECT_EQ(Quad.Comp_Frq[0][0], 1000.0);  // the components are the selected line's again
   EXPECT_EQ(ReadAll("q.aso"),
             "BT J' Ka' Kc' - J\" Ka\" Kc\"     F'   F\"      Expt Frq   O-C\r\n"
-            "a   4   3   1 -  4   2   2     0     0      1002.010  10.0\r\n");
+            "a   4   3   1 -  4   2   2     4     4      1002.010  10.0\r\n");
 
   // Nothing assigned: warned, and the older table stays as it was.
   WriteAll("old.aso", "older table\r\n");

@@ -8,9 +8,14 @@
 #include "core/TypedArrays.h"
 #include "models/quad/Quad.h"
 #include "platform/driver/TestDriver.h"
+#include "display/ViewKeys.h"
+#include "lineshape/LineShape.h"
+#include "platform/gdi/Gdi.h"
 #include "resources/Dialogs.h"
+#include "sim/SimAsnWrite.h"
 #include "sim/SimCombDiff.h"
 #include "sim/SimDialogs.h"
+#include "sim/SimPlot.h"
 
 namespace {
 
@@ -352,6 +357,124 @@ TEST_F(SimCombDiffDialogTest, QuadrupoleRowsTypedFrequenciesAndUncertainties) {
   ASSERT_TRUE(drv::Click(d, IDCANCEL));
   EXPECT_FALSE(IsWindowVisible(d));
   EXPECT_EQ(Sim.Dlg_Req[SIM_DLG_QUADQN][0], 0u);
+}
+
+// A J = 1 <- 0 line with a nucleus of spin 3/2 (chi_bb = chi_cc = -2, the line's upper
+// level 1_01 with <Pb^2> = <Pc^2> = 1) splits by -eQq Y = -4 Y with Y = 1/4, -1/5, 1/20
+// for F' = 1/2, 3/2, 5/2, intensities 1 : 2 : 3, in the QN dialog and the QUAD table.
+TEST_F(SimCombDiffDialogTest, QuadrupoleComponentsOfAJOneFromZeroLine) {
+  FillSet(0, 3, 6, 2, false);  // one-state set: derivatives by A, B and C of both levels
+  Sim.TEMP_GLOBAL_STAT[0] = Sim.IDVWIDTH_STAT[0] = Sim.FM_STAT[0] = 0;
+  Sim.Dsp_Stat[0] = 1;
+  Sim.QC_STAT[0] = 1;
+  const double freqs[3] = {990.0, 1001.0, 1010.0};
+  const int16_t j10[6] = {1, 0, 1, 0, 0, 0};
+  const double dev[6] = {0.0, 0.0, 0.0, 0.0, 1.0, 1.0};  // -dnu/dG'' (J'' = 0), +dnu/dG'
+  for (int i = 0; i < 3; ++i) Sim.FI_Sim_Erg[0][i] = freqs[i];
+  std::copy(j10, j10 + 6, Sim.FI_Jkk_Lbl[0] + 6);
+  std::copy(dev, dev + 6, Sim.FI_Dev[0] + 6);
+  const double chi[3] = {4.0, -2.0, -2.0};
+  std::copy(chi, chi + 3, Quad.Prm[0][SIM_GND]);
+  Quad.Prm2[0] = 1.5;
+
+  // 'j' at the line and a paint list its components.
+  for (auto& step : Dsp.FrqStpView) step = 0.01;
+  for (auto& p : Dsp.Pts2Pxl) p = 1.0;
+  Dsp.Init_Frq = 999.5;
+  Win.View_Level = 3;
+  Win.Page_Start = 0;
+  Win.Page_Height = Win.Plot_Bottom = 100;
+  Win.Page_Pixels = 300;
+  Win.Cursor_X = 100;
+  Win.Cursor_HalfWidth = 100;
+  ASSERT_EQ(DisplayViewKey(Win.hWnd_Main, 'j', 0), 1);
+  ASSERT_EQ(Quad.QN_Request[0], 1u);
+  ASSERT_FALSE(QvAllocFailed(FAlloc1Dim(&Win.PM_DrawAry, WIN_DRAW_PTS)));
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateCompatibleBitmap(dc, 300, 100);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  EXPECT_EQ(SimFIPlot(dc, 2, 0, 3, 0, 300, 1, 9, 9), 1);
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  FFree1Dim(&Win.PM_DrawAry);
+  SimLineShapeStoresFree();
+  ASSERT_EQ(Quad.QN_LIST_TOT[0], 3);
+  ASSERT_EQ(SimQuadQNDialogShow(0, 1, Win.hWnd_Main), 1u);
+  HWND d = Sim.Dlg_Hwnd[SIM_DLG_QUADQN][0];
+  SendMessage(d, WM_INITDIALOG, 0, 0);
+  const char* fUp[3] = {"0.5", "1.5", "2.5"};
+  const char* itn[3] = {"0.166667", "0.333333", "0.500000"};
+  const char* frq[3] = {"1000.0000", "1001.8000", "1000.8000"};
+  for (int r = 0; r < 3; ++r) {
+    EXPECT_EQ(drv::Text(d, 820 + 2 * r), fUp[r]) << r;
+    EXPECT_EQ(drv::Text(d, 821 + 2 * r), "1.5") << r;
+    EXPECT_EQ(drv::Text(d, 860 + r), itn[r]) << r;
+    EXPECT_EQ(drv::Text(d, 870 + r), frq[r]) << r;
+  }
+  // F' = 5/2 assigned; the full QUAD table: line 1 split, lines 0 (J' = 0, J'' = 3) and
+  // 2 (J'' = J' + 3) with no allowed component whole.
+  ASSERT_TRUE(drv::TypeAndCommit(d, 882, "1000.81"));
+  ASSERT_EQ(Quad.Asn_Cnt[0], 1);
+  EXPECT_EQ(Quad.Asn_TList[0][1], 2.5);
+  EXPECT_EQ(Quad.Asn_TList[0][2], 1.5);
+  answers_ = {IDNO};
+  ASSERT_EQ(SimAsnWriteAscii(0, "q.aso"), 1);
+  EXPECT_EQ(ReadAll("q.aso"),
+            "BT J' Ka' Kc' - J\" Ka\" Kc\"     F'   F\"   Sim Itn      Sim Frq     Expt Frq   O-C\r\n"
+            "A   0   1   2 -  3   4   5     0     3     1.000      990.000\r\n"
+            "B   1   0   1 -  0   0   0   0.5   1.5     0.167     1000.000\r\n"
+            "                             1.5   1.5     0.333     1001.800\r\n"
+            "                             2.5   1.5     0.500     1000.800     1000.810  10.0\r\n"
+            "C  12  13  14 - 15  16  17    12    15     1.000     1010.000\r\n");
+
+  // The intensity cut is a share of the line: 0.2 drops F' = 1/2.
+  Quad.Itn_Cut[0] = 0.2f;
+  ASSERT_EQ(QuadCalc(0, 1, &Sim, &Quad), 1);
+  ASSERT_EQ(Quad.Comp_Count[0], 2);
+  EXPECT_EQ(Quad.Comp_F[0][0], 1.5);
+  Quad.Itn_Cut[0] = 0.0f;
+  // A two-state set takes the upper level's constants and derivatives from the excited
+  // state: half the constants, half the splitting.
+  Sim.ONESTATE_STAT[0] = 0;
+  Sim.DVS_NO[0][SIM_EXC] = 3;
+  for (int g = 0; g < 3; ++g) {
+    Sim.RC_DevStat[0][SIM_EXC][g] = 1;
+    Quad.Prm[0][SIM_EXC][g] = 0.5 * chi[g];
+  }
+  ASSERT_EQ(QuadCalc(0, 1, &Sim, &Quad), 1);
+  ASSERT_EQ(Quad.Comp_Count[0], 3);
+  EXPECT_DOUBLE_EQ(Quad.Comp_Frq[0][0], 1000.5);
+  EXPECT_DOUBLE_EQ(Quad.Comp_Frq[0][1], 1001.4);
+  // Both levels split in a Q line 1 <- 1 (lower <Pb^2> = <Pc^2> = 1 too): seven
+  // components sharing the line; F' = F'' = 1/2 at +(-2 + 4)/4, F' = F'' = 5/2 at
+  // +(-2 + 4)/20.
+  Sim.FI_Jkk_Lbl[0][6 + 3] = 1;
+  Sim.FI_Dev[0][6 + 1] = Sim.FI_Dev[0][6 + 2] = -1.0;
+  ASSERT_EQ(QuadCalc(0, 1, &Sim, &Quad), 1);
+  ASSERT_EQ(Quad.Comp_Count[0], 7);
+  double share = 0.0;
+  for (int k = 0; k < 7; ++k) share += Quad.Comp_Itn[0][k];
+  EXPECT_NEAR(share, 1.0, 1e-6);
+  EXPECT_DOUBLE_EQ(Quad.Comp_Frq[0][0], 1001.5);
+  EXPECT_EQ(Quad.Comp_F[0][12], 2.5);
+  EXPECT_EQ(Quad.Comp_F[0][13], 2.5);
+  EXPECT_DOUBLE_EQ(Quad.Comp_Frq[0][6], 1001.1);
+  // No splitting: spin 1/2; a needed derivative that is not active (with its reason in
+  // the status bar).
+  Quad.Prm2[0] = 0.5;
+  ASSERT_EQ(QuadCalc(0, 1, &Sim, &Quad), 1);
+  ASSERT_EQ(Quad.Comp_Count[0], 1);
+  EXPECT_EQ(Quad.Comp_F[0][0], 1.0);
+  EXPECT_EQ(Quad.Comp_F[0][1], 1.0);
+  EXPECT_EQ(Quad.Comp_Frq[0][0], 1001.0);
+  EXPECT_EQ(Quad.Comp_Itn[0][0], 1.0f);
+  Quad.Prm2[0] = 1.5;
+  Sim.RC_DevStat[0][SIM_EXC][1] = 0;
+  ASSERT_EQ(QuadCalc(0, 1, &Sim, &Quad), 1);
+  EXPECT_EQ(Quad.Comp_Count[0], 1);
+  EXPECT_EQ(Quad.Comp_Frq[0][0], 1001.0);
+  EXPECT_EQ(StatusText(3), "[A] SIM [NoName] - QUAD NOT SPLIT - NO ACTIVE DERIVATIVE BY [B] OF [EXC]");
 }
 
 }  // namespace
