@@ -81,6 +81,26 @@ double DisplayPixelToFreqAt(int16_t v, int32_t first, int32_t pixel) {
   return Dsp.Init_Frq + (pixel + first / ppp) * Fpp(v);
 }
 
+double DisplayChannelScale(int16_t v, int16_t c) {
+  if (LevelIndex(v) == WIN_RAW || c < 0 || c > 8 || Dsp.Chn_DspStat[c] == 0) return 1.0;
+  const int16_t active = Win.Active_Chn;
+  if (active < 0 || active > 8) return 1.0;
+  const double own = Dsp.FL_SZ[WIN_RAW][c];
+  const double page = Dsp.FL_SZ[WIN_RAW][active];
+  return own > 0.0 && page > 0.0 ? own / page : 1.0;
+}
+
+double DisplayPixelToFreqOn(int16_t v, int16_t c, int32_t first, int32_t pixel) {
+  const double f = DisplayPixelToFreqAt(v, first, pixel);
+  const double r = DisplayChannelScale(v, c);
+  return r == 1.0 ? f : Dsp.Init_Frq + (f - Dsp.Init_Frq) * r;
+}
+
+int32_t DisplayFreqToPixelOn(int16_t v, int16_t c, int32_t first, double f) {
+  const double r = DisplayChannelScale(v, c);
+  return DisplayFreqToPixelAt(v, first, r == 1.0 ? f : Dsp.Init_Frq + (f - Dsp.Init_Frq) / r);
+}
+
 int32_t DisplayFreqToPoint(int16_t c, double f) {
   if (Dsp.FSR == 0.0) Dsp.FSR = 1.0;
   int32_t p = Trunc32((f - Dsp.Init_Frq) / Dsp.FSR * Dsp.Pts_FSR + 0.5);

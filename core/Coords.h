@@ -30,6 +30,17 @@ double DisplayPixelToFreq(int16_t v, int32_t point);
 double DisplayPixelToFreqRel(int16_t v, int32_t pixel);
 // Frequency of a pixel column on the page starting at first.
 double DisplayPixelToFreqAt(int16_t v, int32_t first, int32_t pixel);
+// Channel c's points per pixel at level v over the page's (Pts2Pxl, the active
+// channel's). Every channel's view level spans the same pixels and its page starts at
+// view point first / Pts2Pxl, so a channel of another length shows other frequencies at
+// the same column. 1 at the raw level, and where c or the active channel is no
+// displayed channel with points.
+double DisplayChannelScale(int16_t v, int16_t c);
+// Frequency of a pixel column of the page starting at first, on channel c's scale:
+// f0 + (pixel + first / Pts2Pxl) x channel c's points per pixel x step.
+double DisplayPixelToFreqOn(int16_t v, int16_t c, int32_t first, int32_t pixel);
+// Pixel column of frequency f on channel c's scale, halves away from zero.
+int32_t DisplayFreqToPixelOn(int16_t v, int16_t c, int32_t first, double f);
 // Raw point of frequency f; not below 0, and for channels 0..8 not above their raw count.
 int32_t DisplayFreqToPoint(int16_t c, double f);
 // Column of view level v counted from the file start; 0 .. raw count of channel c.

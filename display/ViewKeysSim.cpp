@@ -75,6 +75,7 @@ void ViewKeySimSelectWindow(int16_t s) {
   int16_t v = Win.View_Level;
   int16_t c = Win.Active_Chn;
   if (Sim.Auto_Ctr == 1 && Sim.Edit_Stat[s] == 0) {
+    // Centring keeps the cursor on the same view point, which every channel shares.
     double f = DisplayPixelToFreqAt(v, Win.Page_Start, Win.Cursor_X);
     int32_t first = Win.Page_Start;
     int32_t pixel = Win.Cursor_X;
@@ -89,8 +90,9 @@ void ViewKeySimSelectWindow(int16_t s) {
   }
   int32_t x = Win.Cursor_X;
   Sim.Asn_CursorX = x;
-  double lo = DisplayPixelToFreqAt(v, Win.Page_Start, x - Win.Cursor_HalfWidth);
-  double hi = DisplayPixelToFreqAt(v, Win.Page_Start, x + Win.Cursor_HalfWidth);
+  // The window's frequencies on the scale of the channel the set is drawn over.
+  double lo = DisplayPixelToFreqOn(v, Sim.Dsp_Cnl[s], Win.Page_Start, x - Win.Cursor_HalfWidth);
+  double hi = DisplayPixelToFreqOn(v, Sim.Dsp_Cnl[s], Win.Page_Start, x + Win.Cursor_HalfWidth);
   if (lo > hi) {
     double swap = lo;
     lo = hi;
@@ -170,7 +172,8 @@ void ViewKeySim(HWND window, int32_t key) {
       int32_t changed = 0;
       if (Sim.FI_Lines[s] > 0) {
         if (key == 'k') {
-          double fa = DisplayPixelToFreqAt(Win.View_Level, Win.Page_Start, Win.Cursor_X) - Sim.Ref_Frq[s];
+          double fa = DisplayPixelToFreqOn(Win.View_Level, Sim.Dsp_Cnl[s], Win.Page_Start, Win.Cursor_X) -
+                      Sim.Ref_Frq[s];
           if (DisplayHooks.simAssign) changed = DisplayHooks.simAssign(s, fa);
         } else {
           if (DisplayHooks.simUnassign) changed = DisplayHooks.simUnassign(s);

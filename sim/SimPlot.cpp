@@ -24,10 +24,15 @@
 namespace sim {
 
 double RunFreq(const PlotCall& c, int32_t i) {
-  return DisplayPixelToFreq(c.view, static_cast<int32_t>(c.first + i * c.p));
+  const double f = DisplayPixelToFreq(c.view, static_cast<int32_t>(c.first + i * c.p));
+  return c.scale == 1.0 ? f : Dsp.Init_Frq + (f - Dsp.Init_Frq) * c.scale;
 }
 
-int32_t RunPoint(const PlotCall& c, double f) { return DisplayFreqToPixelAt(c.view, c.first, f); }
+int32_t RunPoint(const PlotCall& c, double f) { return DisplayFreqToPixelOn(c.view, c.scaleChn, c.first, f); }
+
+double RunColumnFreq(const PlotCall& c, int32_t point) {
+  return DisplayPixelToFreqOn(c.view, c.scaleChn, c.first, point);
+}
 
 int32_t DeviceCoord(double v) {
   constexpr double kLimit = 1073741824.0;  // 2^30
@@ -169,7 +174,8 @@ void FrequencyWindow(PlotCall& c) {
   c.p = ppp != 0.0 ? ppp : 1.0;
   auto at = [&](double point) {
     const double clamped = std::clamp(std::trunc(point), -2147483648.0, 2147483647.0);
-    return DisplayPixelToFreq(c.view, static_cast<int32_t>(clamped));
+    const double f = DisplayPixelToFreq(c.view, static_cast<int32_t>(clamped));
+    return c.scale == 1.0 ? f : Dsp.Init_Frq + (f - Dsp.Init_Frq) * c.scale;
   };
   c.frqBeg = at(c.first - S * c.p);
   c.frqEnd = at(c.first + (S + c.count) * c.p);
@@ -263,6 +269,8 @@ int32_t SimFIPlot(HDC hdc, int16_t paint, int16_t set, int16_t view, int32_t fir
     c.baseline = baseline;
     c.childChn = childChn;
     c.childView = childView;
+    c.scaleChn = Sim.Dsp_Cnl[set];
+    c.scale = DisplayChannelScale(view, c.scaleChn);
     c.draw = paint > 1 && hdc != nullptr;
     c.out = Win.PM_DrawAry;
     result = Render(c);

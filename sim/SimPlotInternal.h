@@ -24,6 +24,10 @@ struct PlotCall {
   double MX = 1.0, BX = 0.0, MY = 0.0, BY = 0.0, OFS = 0.0;
   int32_t charH = 0, charW = 0;
   double p = 1.0;  // points per pixel of the view
+  // The set's channel (Sim.Dsp_Cnl) and its points per pixel over the view's: the set
+  // is drawn on the frequency scale of the channel it is associated with.
+  int16_t scaleChn = 9;
+  double scale = 1.0;
   double frqBeg = 0.0, frqEnd = 0.0;
   int16_t powChn = -1;  // channel of the power-normalisation file, -1 none
   HGDIOBJ oldPen = nullptr;   // the context's pen and text colour before the call,
@@ -36,9 +40,11 @@ struct PlotCall {
   bool shapeStale = true;
 };
 
-// Frequency of point i of the run and the run point of frequency f.
+// Frequency of point i of the run and the run point of frequency f, and the frequency
+// of run column `point` (all on the set's channel scale).
 double RunFreq(const PlotCall& c, int32_t i);
 int32_t RunPoint(const PlotCall& c, double f);
+double RunColumnFreq(const PlotCall& c, int32_t point);
 
 // A device coordinate of a mapped value: held within +-2^30, far outside any surface
 // with room left for the text offsets, so that values of a damaged set never leave the

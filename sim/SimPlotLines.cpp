@@ -286,7 +286,7 @@ bool PlotJkkLine(PlotCall& c, int32_t line, double f) {
       rec.Erg = Sim.FI_Sim_Erg[set][line];
       rec.Itn = Sim.FI_Sim_Itn[set] ? Sim.FI_Sim_Itn[set][line] : 0.0;
       rec.Nu0 = f;
-      rec.FrqCor = f - DisplayPixelToFreqAt(view, c.first, point);
+      rec.FrqCor = f - RunColumnFreq(c, point);
       if (!LineHalfProfiles(c, rec, true)) return false;
     } else if (!LineTemplate(c, line)) {
       return false;
@@ -444,7 +444,7 @@ bool PlotHitranLine(PlotCall& c, int32_t line, double f, double K) {
   rec.Itn = Sim.FI_Sim_Itn[set] ? Sim.FI_Sim_Itn[set][line] : 0.0;
   rec.Erg = Sim.FI_Sim_Erg[set][line];
   rec.Nu0 = f;
-  rec.FrqCor = f - DisplayPixelToFreqAt(view, c.first, point);
+  rec.FrqCor = f - RunColumnFreq(c, point);
   if (!LineHalfProfiles(c, rec, Sim.IDVWIDTH_STAT[set] == 1)) return false;
 
   // Lower-state energy; a level outside the energy table counts as 0.

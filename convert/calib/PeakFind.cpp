@@ -123,7 +123,19 @@ class Walk {
     if (Tracing()) DebugPrintf("\nPEAK SEARCH: FILE CNT=%lld AVE[%lld]=%f", static_cast<long long>(i),
                                static_cast<long long>(x), static_cast<double>(a));
     if (a > runMax_) {
+      // The first average examined starts the running maximum; only a rise after it
+      // makes the next fall a peak.
+      risen_ = risen_ || examined_;
+      examined_ = true;
       runMax_ = a;
+      return;
+    }
+    if (!risen_) {
+      // A scan that starts on a falling side: the maximum follows the average down
+      // until it has risen once, so the start is not taken for a peak, and no peak is
+      // under way, so that the trough below the cutoff is passed over.
+      runMax_ = a;
+      inPeak_ = false;
       return;
     }
     // The average has stopped rising: the peak is the point before.
@@ -306,6 +318,8 @@ class Walk {
   int32_t rtMin_ = -1;
   int32_t rtCnt_ = 0;
   float runMax_ = -kBig;
+  bool examined_ = false;  // an average has been examined
+  bool risen_ = false;     // the average has risen once since the first one examined
   double leftSum_ = 0.0;
   MinimumSearch rt_;
   MinimumSearch lf_;

@@ -89,6 +89,78 @@ class CalNormLinDialogTest : public ::testing::Test {
   std::filesystem::path previousFolder_;
 };
 
+// The demo scan: point i lies at i x 0.375 x (1 + 0.03 (i / 32000)^2) MHz from the start
+// (the laser sweeps faster towards the end); its etalon has a fringe top every 150 MHz,
+// the first at point 0.
+double DemoSweep(double i) {
+  const double t = i / 32000.0;
+  return i * 0.375 * (1.0 + 0.03 * t * t);
+}
+double Smoothed(const std::vector<float>& v, size_t i) {
+  double sum = 0.0;
+  for (size_t j = i - 4; j <= i + 4; ++j) sum += v[j];
+  return sum / 9.0;
+}
+// The bottom of a dip near point i: the vertex of a least-squares parabola over i +- 6.
+double DipVertex(const std::vector<float>& v, size_t i) {
+  double s2 = 0.0, s4 = 0.0, sy = 0.0, sxy = 0.0, sx2y = 0.0;
+  for (int x = -6; x <= 6; ++x) {
+    const double y = v[static_cast<size_t>(static_cast<int64_t>(i) + x)];
+    s2 += x * x;
+    s4 += x * x * x * x;
+    sy += y;
+    sxy += x * y;
+    sx2y += x * x * y;
+  }
+  const double c1 = sxy / s2, c2 = (sx2y - s2 / 13.0 * sy) / (s4 - s2 * s2 / 13.0);
+  return static_cast<double>(i) - c1 / (2.0 * c2);
+}
+
+TEST_F(CalNormLinDialogTest, DemoEtalonPeaksLinearizeTheScanOntoItsTrueFrequencies) {
+  for (const char* name : {"etalon.bin", "absorption.bin"})
+    std::filesystem::copy_file(std::string(QV95_SOURCE_DIR) + "/examples/" + name, name);
+  Dsp.FSR = 150.0;
+  Dsp.Pts_FSR = 400;
+  drv::Answers answers;
+  // The scan starts on a fringe top, falling: that is no peak of its own.
+  answers.Box("Question", "PEAK FINDING PROCEDURE*", IDYES)
+      .Box("Info", "PEAKS FOUND = [82]", IDOK)
+      .Box("Info", "MARKER SPACING STATISTICS\n\nNUMBER OF MARKERS=[82]*", IDOK)
+      .Box("Info", "IN FLNM [absorption.bin] LINEARIZED TO [abs.lin]", IDOK);
+  WithDialog([&](HWND d) {
+    EXPECT_TRUE(drv::TypeText(d, IDC_CNL_RAMPNAME, "etalon.bin"));
+    EXPECT_TRUE(drv::Click(d, IDC_CNL_PEAKFIND));
+    EXPECT_TRUE(drv::TypeText(d, IDC_CNL_LININ, "absorption.bin"));
+    EXPECT_TRUE(drv::TypeText(d, IDC_CNL_LINOUT, "abs.lin"));
+    EXPECT_TRUE(drv::Click(d, IDC_CNL_LINEARIZE));
+    EXPECT_TRUE(drv::Click(d, IDOK));
+  });
+  for (const std::string& f : answers.Failures()) ADD_FAILURE() << f;
+  EXPECT_TRUE(answers.AllAnswered());
+  ASSERT_EQ(Cnl.Mks_Cnt, 82u);
+  EXPECT_NEAR(Cnl.Mks_Pos[1], 400, 2);
+  // Every clear dip of the scan sits in abs.lin at its true frequency, 0.375 MHz a point.
+  const std::vector<float> raw = ReadFloats("absorption.bin");
+  const std::vector<float> lin = ReadFloats("abs.lin");
+  ASSERT_EQ(lin.size(), 82u * 400u);
+  int dips = 0;
+  for (size_t i = 50; i + 50 < raw.size(); ++i) {
+    const double here = Smoothed(raw, i);
+    bool lowest = here < 0.7;
+    for (size_t j = i - 40; lowest && j <= i + 40; ++j) lowest = j == i || Smoothed(raw, j) > here;
+    if (!lowest) continue;
+    const double f = DemoSweep(DipVertex(raw, i));
+    const size_t k = static_cast<size_t>(std::lround(f / 0.375));
+    if (k < 40 || k + 40 > lin.size()) continue;
+    size_t bottom = k - 25;
+    for (size_t j = k - 25; j <= k + 25; ++j)
+      if (Smoothed(lin, j) < Smoothed(lin, bottom)) bottom = j;
+    EXPECT_NEAR(DipVertex(lin, bottom) * 0.375, f, 1.0) << "dip at raw point " << i;
+    ++dips;
+  }
+  EXPECT_GE(dips, 10);
+}
+
 TEST_F(CalNormLinDialogTest, NormalizeRefusesAZeroReferenceWithoutRefreshing) {
   drv::Answers answers;
   answers.Box("Warning", "REFERENCE VOLTAGE (Vm) ZERO\n\nABORTING", IDOK);

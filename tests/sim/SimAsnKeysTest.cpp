@@ -2,13 +2,19 @@
 // cursor window, the QN list (as the renderer leaves it) is stepped with space, and
 // 'k' and 'K' assign and clear the selected line with their counts, RMS and texts.
 #include <cmath>
+#include <cstdlib>
+#include <vector>
 
 #include "SimFixture.h"
 #include "core/Coords.h"
+#include "core/FrqAxis.h"
 #include "display/ViewKeys.h"
+#include "lineshape/LineShape.h"
 #include "models/quad/Quad.h"
+#include "records/Locks.h"
 #include "sim/SimAsnKeys.h"
 #include "sim/SimDialogs.h"
+#include "sim/SimPlot.h"
 
 namespace {
 
@@ -191,6 +197,54 @@ TEST_F(SimAsnKeysTest, QuadrupoleComponentsAreAssignedAndCentreTheLine) {
   EXPECT_EQ(QuadAsnCtrFrq(0, 2, &Quad, &Sim), 0.0);
   Key('K');
   EXPECT_EQ(StatusText(0), "[A] SIM [NoName] ASNS NOT MODIFIED");
+}
+
+// After a linearisation channel 0 holds 32,800 points and the active power channel
+// 32,000: at LOW set A, associated with channel 0, is drawn, windowed ('j') and
+// assigned ('k') on channel 0's frequency scale, not on the active channel's.
+TEST_F(SimAsnKeysTest, ASetOnALongerChannelIsDrawnAndAssignedOnItsScale) {
+  Dsp.Init_Frq = 70000.0;
+  Dsp.FSR = 150.0;
+  Dsp.Pts_FSR = 400;
+  Dsp.FL_SZ[WIN_RAW][0] = 32800;
+  Dsp.FL_SZ[WIN_RAW][2] = 32000;
+  Dsp.Chn_DspStat[2] = 1;
+  Win.Active_Chn = 2;
+  Win.View_Level = 0;
+  Win.Page_Start = 0;
+  Win.Page_Width = Win.Page_Pixels = 1021;
+  Dsp.Pts2Pxl[0] = 32000.0 / 1021.0;
+  DspFrqStpSet(0.375);
+  const double column = 32800.0 / 1021.0 * 0.375;  // MHz a column on channel 0
+  const std::vector<double> freqs = {71000.0, 76000.0, 81500.0};
+  FillSet(0, 3, 0, 2, false, &freqs);
+  Sim.IDVWIDTH_STAT[0] = 0;
+  Sim.LS_GAU[0] = 20.0;
+  Sim.Dsp_Cnl[0] = 0;
+  if (!SimPlotLock.state) InitializeCriticalSection(&SimPlotLock);
+  ASSERT_FALSE(QvAllocFailed(FAlloc1Dim(&Win.PM_DrawAry, WIN_DRAW_PTS)));
+  ASSERT_EQ(SimFIPlot(nullptr, 0, 0, 0, 0, 1021, 1, 9, 9), 1);
+  std::vector<int32_t> drawn;
+  for (double f : freqs) {
+    const int32_t x = static_cast<int32_t>(std::lround((f - Dsp.Init_Frq) / column));
+    int32_t peak = x - 20;
+    for (int32_t i = x - 20; i <= x + 20; ++i)
+      if (std::fabs(Win.PM_DrawAry[i]) > std::fabs(Win.PM_DrawAry[peak])) peak = i;
+    EXPECT_LE(std::abs(peak - x), 1) << f;
+    drawn.push_back(peak);
+  }
+  FFree1Dim(&Win.PM_DrawAry);
+  SimLineShapeStoresFree();
+  // The last line, 23 columns left of where the active channel's scale would put it.
+  Win.Cursor_X = drawn[2];
+  Key('j');
+  EXPECT_LE(Win.Cursor_Freq_Lo, freqs[2]);
+  EXPECT_GE(Win.Cursor_Freq_Hi, freqs[2]);
+  List({2});
+  Key('k');
+  EXPECT_NEAR(Sim.FI_Exp_Erg[0][2], freqs[2], 1.5 * column);
+  // The readout stays the active channel's.
+  EXPECT_LT(AtCursor(), freqs[2] - 200.0);
 }
 
 }  // namespace
