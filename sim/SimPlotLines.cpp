@@ -201,15 +201,16 @@ bool LineHalfProfiles(PlotCall& c, LineShapeRec& rec, bool individual) {
   const int16_t set = c.set, view = c.view;
   const int32_t line = static_cast<int32_t>(rec.Line);
   c.shapeStale = true;
-  bool ok;
+  int32_t built;
   if (Sim.LS_Double == 0) {
     Sim.LS_GAU[set] = rec.Gau;
     Sim.LS_LOR[set] = rec.Lor;
-    ok = SimLineShapeFNrm(&rec, &Sim.LS_Lo_FAry[set][view], &Sim.LS_Hi_FAry[set][view]) == 1;
+    built = SimLineShapeFNrm(&rec, &Sim.LS_Lo_FAry[set][view], &Sim.LS_Hi_FAry[set][view]);
   } else {
-    ok = SimLineShapeDNrm(&rec, &Sim.LS_Lo_DAry[set][view], &Sim.LS_Hi_DAry[set][view]) == 1;
+    built = SimLineShapeDNrm(&rec, &Sim.LS_Lo_DAry[set][view], &Sim.LS_Hi_DAry[set][view]);
   }
-  if (!ok) {
+  if (built == LS_TOO_LONG) return false;
+  if (built != 1) {
     if (DebugTopic(DEBUG_TOPIC_RENDER)) DebugLogWrite("   DNRM ABORT\n");
     Sim.LS_GAU[set] = 0.0;
     Sim.LS_LOR[set] = 0.0;
@@ -236,9 +237,12 @@ bool LineTemplate(PlotCall& c, int32_t line) {
   float* gau = Sim.FI_Gau_FWHM[set];
   float* lor = Sim.FI_Lor_FWHM[set];
   if (!gau || !lor) return true;
-  if (SimLineShapeTemplate(set, gau[line], lor[line], 1) != 1) {
-    gau[line] = 0.0f;
-    lor[line] = 0.0f;
+  const int32_t built = SimLineShapeTemplate(set, gau[line], lor[line], 1);
+  if (built != 1) {
+    if (built != LS_TOO_LONG) {
+      gau[line] = 0.0f;
+      lor[line] = 0.0f;
+    }
     return false;
   }
   AreaPeakRows(set, line, Sim.LS_Area[set], Sim.LS_Peak[set]);
