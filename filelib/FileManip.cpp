@@ -433,8 +433,9 @@ int32_t SortFile(int16_t s, int16_t mode, std::FILE* in, const char* base) {
 
 namespace {
 
+// absMean (may be null) takes the mean (or with sumFlag the sum) of |x| over the range.
 int32_t RangeStatistics(const char* name, int32_t lo, int32_t hi, int32_t sumFlag, double* mean, double* sigma,
-                        double* min, double* max) {
+                        double* min, double* max, double* absMean = nullptr) {
   core_io::BinIn in;
   if (!in.Open(name ? name : "")) return 0;
   FloatArray block;
@@ -451,7 +452,7 @@ int32_t RangeStatistics(const char* name, int32_t lo, int32_t hi, int32_t sumFla
   if (last < first) return 0;
   const int64_t values = last - first + 1;
 
-  double sum = 0.0;
+  double sum = 0.0, sumAbs = 0.0;
   float fmin = 1e20f, fmax = -1e20f;
   in.Seek(static_cast<uint64_t>(first) * sizeof(float));
   int64_t left = values;
@@ -461,6 +462,7 @@ int32_t RangeStatistics(const char* name, int32_t lo, int32_t hi, int32_t sumFla
     if (got == 0) return 0;
     for (size_t i = 0; i < got; ++i) {
       sum += block.p[i];
+      sumAbs += std::fabs(block.p[i]);
       if (block.p[i] < fmin) fmin = block.p[i];
       if (block.p[i] > fmax) fmax = block.p[i];
     }
@@ -485,6 +487,7 @@ int32_t RangeStatistics(const char* name, int32_t lo, int32_t hi, int32_t sumFla
     deviation = std::sqrt(squares / static_cast<double>(values - 1));
   }
   if (mean) *mean = sumFlag ? sum : average;
+  if (absMean) *absMean = sumFlag ? sumAbs : sumAbs / static_cast<double>(values);
   if (sigma) *sigma = deviation;
   if (min) *min = fmin;
   if (max) *max = fmax;
@@ -498,14 +501,16 @@ int32_t FileGetAveValueFile(const char* name, int32_t lo, int32_t hi, int32_t su
   return RangeStatistics(name, lo, hi, sumFlag, mean, sigma, min, max);
 }
 
-int32_t FileGetAveValue(int16_t chn, int32_t slot, const char* name, int32_t lo, int32_t hi) {
+namespace {
+
+int32_t ChannelStatistics(int16_t chn, int32_t slot, const char* name, int32_t lo, int32_t hi, bool absolute) {
   if (chn < 0 || chn > 9) {
     Error(StrPrintf("FileGetAveValue()/INVALID CHN=[%d]\n\nABORTING", chn));
     return 0;
   }
-  double mean = 0.0, sigma = 0.0, min = 0.0, max = 0.0;
-  if (RangeStatistics(name, lo, hi, Win.Ave_SumOpt != 0 ? 1 : 0, &mean, &sigma, &min, &max) != 1) return 0;
-  Win.Chn_AveValue[chn] = mean;
+  double mean = 0.0, sigma = 0.0, min = 0.0, max = 0.0, absMean = 0.0;
+  if (RangeStatistics(name, lo, hi, Win.Ave_SumOpt != 0 ? 1 : 0, &mean, &sigma, &min, &max, &absMean) != 1) return 0;
+  Win.Chn_AveValue[chn] = absolute ? absMean : mean;
   if (slot == 1) {
     Win.Chn_Ave1[chn] = mean;
     Win.Chn_Sig1[chn] = sigma;
@@ -520,6 +525,16 @@ int32_t FileGetAveValue(int16_t chn, int32_t slot, const char* name, int32_t lo,
     Win.Chn_SigSum[chn] = std::sqrt((Win.Chn_Sig1[chn] * Win.Chn_Sig1[chn] + Win.Chn_Sig2[chn] * Win.Chn_Sig2[chn]) / 2.0);
   }
   return 1;
+}
+
+}  // namespace
+
+int32_t FileGetAveValue(int16_t chn, int32_t slot, const char* name, int32_t lo, int32_t hi) {
+  return ChannelStatistics(chn, slot, name, lo, hi, false);
+}
+
+int32_t FileGetAbsAveValue(int16_t chn, int32_t slot, const char* name, int32_t lo, int32_t hi) {
+  return ChannelStatistics(chn, slot, name, lo, hi, true);
 }
 
 // ---- file names --------------------------------------------------------------------------

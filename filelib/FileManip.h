@@ -57,6 +57,10 @@ int32_t FileGetAveValueFile(const char* name, int32_t lo, int32_t hi, int32_t su
 // minimum, maximum and, when both slots' means are non-zero, their difference and
 // combined sigma. The sum option is Win.Ave_SumOpt.
 int32_t FileGetAveValue(int16_t chn, int32_t slot, const char* name, int32_t lo, int32_t hi);
+// As FileGetAveValue, but Win.Chn_AveValue[chn] takes the mean of the absolute values
+// (the power normalisation's measure, so that a power channel of negative sign still
+// scales by its magnitude); the slot statistics keep the signed mean.
+int32_t FileGetAbsAveValue(int16_t chn, int32_t slot, const char* name, int32_t lo, int32_t hi);
 
 // out (cap bytes) = in with its first run of decimal digits replaced by rep; a name
 // without digits is copied unchanged. in and out may be the same buffer.

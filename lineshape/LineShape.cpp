@@ -19,7 +19,6 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr int32_t kHalfProfileMin = 100;
-constexpr double kMaxPoints = 2.0e9;
 
 // Which of the symmetric shapes two widths give: a width that is more than 1000 times
 // the other one decides alone.
@@ -33,16 +32,29 @@ Shape ShapeOf(double gau, double lor) {
 }
 
 // Points on one side of the centre: the set's widths or its fixed span in steps of s,
-// at least 1; -1 when the count cannot be held.
-int32_t ProfilePoints(int16_t set, double gau, double lor, double s) {
+// at least 1 (more than LS_MAX_PTS, or not a number, for a profile too long to build).
+double ProfilePoints(int16_t set, double gau, double lor, double s) {
   double n;
   if (Sim.LS_WidthMode[set] == 1)
     n = std::trunc(Sim.LS_NOLWS[set] * std::max(gau, lor) / std::fabs(s) + 0.5);
   else
     n = std::trunc(Sim.LS_Span[set] / std::fabs(s) + 0.5);
-  if (!(n < kMaxPoints)) return -1;
-  return n < 1.0 ? 1 : static_cast<int32_t>(n);
+  return n < 1.0 ? 1.0 : n;
 }
+
+bool TooLong(double n) { return !(n <= LS_MAX_PTS); }
+
+// A profile that would be longer than LS_MAX_PTS: the set is not drawn, and the status
+// bar says how many points it would need.
+int32_t RefuseTooLong(int16_t set, int16_t view, double n, const char* kind) {
+  char text[160];
+  StrFormat(text, "[%s] %s [%d] NEEDS [%.0f] PTS - NOT DRAWN", Sim.Set_Lbl[set], kind, view, n);
+  sim::StatusText(1, text);
+  return LS_TOO_LONG;
+}
+
+// FULL LOR is the Lorentzian part alone, whatever the Gaussian width.
+double ShapeGaussian(int16_t set, double gau) { return Sim.LS_Func[set] == LS_FUNC_FULL_LOR ? 0.0 : gau; }
 
 // Raises the set's and view's search margin to n and shows a new largest value.
 void SearchPoints(int16_t set, int16_t view, int32_t n, const char* kind) {
@@ -158,6 +170,7 @@ double AreaOf(const T* lo, const T* hi, int32_t n, double s) {
 
 int32_t SimLineShapeTemplate(int16_t set, double gau, double lor, int32_t force) {
   if (!sim::ValidSet(set)) return 0;
+  gau = ShapeGaussian(set, gau);
   double steps[4];
   for (int v = 0; v < 4; ++v) steps[v] = Dsp.FrqStpView[v];
   if (force == 0 && gau == Sim.LS_CacheGau[set] && lor == Sim.LS_CacheLor[set] &&
@@ -168,6 +181,14 @@ int32_t SimLineShapeTemplate(int16_t set, double gau, double lor, int32_t force)
     if (sim::DebugTopic(sim::DEBUG_TOPIC_RENDER) || sim::DebugTopic(sim::DEBUG_TOPIC_TEMPLATE))
       DebugLogWrite("   LINESHAPE UNCHANGED - RETURN\n");
     return 1;
+  }
+  // Every level's length is known before anything is built or cached.
+  int32_t lengths[4] = {};
+  for (int16_t v = 0; v < 4; ++v) {
+    if (steps[v] == 0.0) continue;  // the loop below warns
+    const double n = ProfilePoints(set, gau, lor, steps[v]);
+    if (TooLong(n)) return RefuseTooLong(set, v, n, "TMPL");
+    lengths[v] = static_cast<int32_t>(n);
   }
   Sim.LS_CacheGau[set] = gau;
   Sim.LS_CacheLor[set] = lor;
@@ -184,10 +205,10 @@ int32_t SimLineShapeTemplate(int16_t set, double gau, double lor, int32_t force)
       Sim.LS_StepCache[set][v] = 0.0;
       return ZeroStep("SimLineShapeTemplate()", v);
     }
-    const int32_t n = ProfilePoints(set, gau, lor, s);
+    const int32_t n = lengths[v];
     int16_t*& T = Sim.LS_SAry[set][v];
-    if (n < 0 || Sim.LS_SAryCap[set][v] < n || !T) {
-      if (n < 0 || QvAllocFailed(SReAlloc1Dim(&T, static_cast<uint32_t>(n)))) {
+    if (Sim.LS_SAryCap[set][v] < n || !T) {
+      if (QvAllocFailed(SReAlloc1Dim(&T, static_cast<uint32_t>(n)))) {
         Sim.LS_SAryCap[set][v] = 0;
         Sim.LS_CacheNOLWS[set] = 0;
         Sim.LS_CacheGau[set] = 0.0;
@@ -220,12 +241,21 @@ int32_t SimLineShapeTemplate(int16_t set, double gau, double lor, int32_t force)
       T[k] = static_cast<int16_t>(std::min(32767.0, t + 0.5));
     }
   }
-  double sum = Sim.LS_SAry[set][3][0];
-  for (int32_t k = 1; k < Sim.LS_SPts[set][3]; ++k) sum += 2.0 * Sim.LS_SAry[set][3][k];
-  const double area = sum * std::fabs(steps[3]) / 32767.0;
+  SimLineShapeTemplateFactors(set);
+  return 1;
+}
+
+void SimLineShapeTemplateFactors(int16_t set) {
+  if (!sim::ValidSet(set)) return;
+  const int16_t* T = Sim.LS_SAry[set][3];
+  double sum = 0.0;
+  if (T && Sim.LS_SPts[set][3] >= 1) {
+    sum = T[0];
+    for (int32_t k = 1; k < Sim.LS_SPts[set][3]; ++k) sum += 2.0 * T[k];
+  }
+  const double area = sum * std::fabs(Sim.LS_StepCache[set][3]) / 32767.0;
   Sim.LS_Area[set] = static_cast<float>(area == 0.0 ? 1.0 : area);
   Sim.LS_Peak[set] = 1.0f;
-  return 1;
 }
 
 namespace {
@@ -239,9 +269,11 @@ int32_t BuildHalfProfiles(LineShapeRec* rec, T** lo, T** hi, double gau, double 
   const int16_t set = rec->Set, view = rec->View;
   const double s = Dsp.FrqStpView[view];
   if (s == 0.0) return ZeroStep(who, view);
-  int32_t n = ProfilePoints(set, gau, lor, s);
-  if (n >= 0) n = std::max(n, kHalfProfileMin);
-  if (n < 0 || !GrowPair(lo, hi, capacity, n, grow)) {
+  gau = ShapeGaussian(set, gau);
+  const double points = ProfilePoints(set, gau, lor, s);
+  if (TooLong(points)) return RefuseTooLong(set, view, points, dnrm ? "DNRM" : "FNRM");
+  const int32_t n = std::max(static_cast<int32_t>(points), kHalfProfileMin);
+  if (!GrowPair(lo, hi, capacity, n, grow)) {
     char text[200];
     StrFormat(text, "%s/Sim.LS_Lo_%cAry/Sim.LS_Hi_%cAry\n\nCORE ALLOCATION ERROR", who, dnrm ? 'D' : 'F',
               dnrm ? 'D' : 'F');

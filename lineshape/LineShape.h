@@ -33,19 +33,34 @@ constexpr int16_t LS_FUNC_VOIGT = 0;
 constexpr int16_t LS_FUNC_FULL_LOR = 1;
 constexpr int16_t LS_FUNC_VVWEISS = 2;
 
+// The most points a profile may have on one side of its centre at any view level:
+// 52 draw runs of 20,000 points. A profile of widths so large against the view's
+// step (a time trace read as a spectrum, say) would take minutes and gigabytes to
+// build; it is refused with LS_TOO_LONG instead.
+constexpr int32_t LS_MAX_PTS = 1 << 20;
+// Result of the builders for a profile longer than LS_MAX_PTS: nothing was built or
+// changed, and part 1 of the status bar names the set, the level and the points the
+// profile would need ("[A] TMPL [0] NEEDS [57431249] PTS - NOT DRAWN").
+constexpr int32_t LS_TOO_LONG = 2;
+
 // Builds Sim.LS_SAry of the set for all four view levels from the widths; returns at
-// once when nothing changed (force 0). 1 on success, 0 after a message.
+// once when nothing changed (force 0). 1 on success, LS_TOO_LONG, or 0 after a
+// message. FULL LOR ignores the Gaussian width.
 int32_t SimLineShapeTemplate(int16_t set, double gau, double lor, int32_t force);
 // Builds the f32 half profiles *lo, *hi of the record's set and view from the set's
-// Sim.LS_GAU and Sim.LS_LOR, growing them as needed. 1, or 0 after a message.
+// Sim.LS_GAU and Sim.LS_LOR, growing them as needed. 1, LS_TOO_LONG, or 0 after a
+// message. FULL LOR ignores the Gaussian width and is the Lorentzian when Nu0 is 0.
 int32_t SimLineShapeFNrm(LineShapeRec* rec, float** lo, float** hi);
 // The same in f64 from the record's widths, the centre lying FrqCor above the centre
-// grid point; writes the record's Area and Peak. 1, or 0 after a message.
+// grid point; writes the record's Area and Peak. 1, LS_TOO_LONG, or 0 after a message.
 int32_t SimLineShapeDNrm(LineShapeRec* rec, double** lo, double** hi);
 // The set's own half profiles of a view level at its widths Sim.LS_GAU and Sim.LS_LOR,
 // single or double precision as Sim.LS_Double says; *rec (filled here, with Nu0) gets
-// the Area and Peak. 1, or 0 after a message.
+// the Area and Peak. 1, LS_TOO_LONG, or 0 after a message.
 int32_t SimLineShapeSetProfiles(int16_t set, int16_t view, double nu0, LineShapeRec* rec);
+// Sim.LS_Area and Sim.LS_Peak of the set's template as it stands (the area of its
+// level-3 template, peak 1), for the set whose shared profile is the template.
+void SimLineShapeTemplateFactors(int16_t set);
 // Adds amplitude x the f64 half profile of (set, view) over half points on each side
 // of index centre into out[0..length-1]; targets outside are skipped. 1, or 0 when
 // the set has no profile.

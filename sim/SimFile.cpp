@@ -1,5 +1,6 @@
 #include "sim/SimFile.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -454,6 +455,9 @@ bool ReadLineArrays(SetReader& r, int16_t set, SimRecord* sim, uint32_t n, const
   if (made) {
     FFree2Dim(&sim->FI_AreaPeak_FAry[set], 2);
     made = !QvAllocFailed(FAlloc2Dim(&sim->FI_AreaPeak_FAry[set], 2, static_cast<int32_t>(n)));
+    // Not stored in the file: the renderer fills them; until then they read 0.
+    for (int row = 0; made && row < 2; ++row)
+      std::fill(sim->FI_AreaPeak_FAry[set][row], sim->FI_AreaPeak_FAry[set][row] + n, 0.0f);
   }
   made = made && (!sim->AMP_STAT[set] || Alloc(&sim->FI_Amp[set], 3ull * n, FAlloc1Dim));
   made = made && (!sim->IMAG_STAT[set] || Alloc(&sim->FI_Imag[set], 3ull * n, FAlloc1Dim));

@@ -91,26 +91,41 @@ void DrawingSetUp(PlotCall& c) {
                 Sim.RGB[row][0], Sim.RGB[row][1], Sim.RGB[row][2], Sim.IDVWIDTH_STAT[c.set]);
 }
 
-// Step 5: the set's line shape. false when a builder failed.
+// The shared profile's area and peak are every line's factors when the lines have no
+// widths of their own.
+void SharedFactors(int16_t set) {
+  float** rows = Sim.FI_AreaPeak_FAry[set];
+  if (!rows) return;
+  std::fill(rows[0], rows[0] + Sim.FI_Lines[set], Sim.LS_Area[set]);
+  std::fill(rows[1], rows[1] + Sim.FI_Lines[set], Sim.LS_Peak[set]);
+}
+
+// Step 5: the set's line shape. false when a builder failed, or refused a profile too
+// long to build (the set is then not drawn, its widths stay).
 bool LineShapeSetUp(PlotCall& c) {
   const int16_t set = c.set, view = c.view;
   if (Sim.IDVWIDTH_STAT[set] == 0) {
-    bool ok;
+    int32_t built;
     if (Sim.LN_STAT[set] == 1) {
+      // FULL LOR and VVWEISS need a line frequency: the shared profile takes line 0's.
+      const double nu0 = Sim.FI_Sim_Erg[set][0] * Sim.Frq_Scale[set] + Sim.Frq_Shift[set] + Sim.Frq_Offset[set];
       LineShapeRec rec;
-      ok = SimLineShapeSetProfiles(set, view, 0.0, &rec) == 1;
-      if (ok) {
+      built = SimLineShapeSetProfiles(set, view, nu0, &rec);
+      if (built == 1) {
         Sim.LS_Area[set] = static_cast<float>(rec.Area);
         Sim.LS_Peak[set] = static_cast<float>(rec.Peak);
       }
     } else {
-      ok = SimLineShapeTemplate(set, Sim.LS_GAU[set], Sim.LS_LOR[set], 0) == 1;
+      built = SimLineShapeTemplate(set, Sim.LS_GAU[set], Sim.LS_LOR[set], 0);
+      // The half profiles of an earlier paint may have left their own factors.
+      if (built == 1) SimLineShapeTemplateFactors(set);
     }
-    if (!ok) {
+    if (built == 1) SharedFactors(set);
+    if (built != 1 && built != LS_TOO_LONG) {
       Sim.LS_GAU[set] = 0.0;
       Sim.LS_LOR[set] = 0.0;
     }
-    return ok;
+    return built == 1;
   }
   const double step = Dsp.FrqStpView[view];
   if (Sim.LS_WidthMode[set] == 0 && step != 0.0) {

@@ -149,7 +149,7 @@ void PowerNormalise(const PlotCall& c, double f, double* H) {
   if (Sim.PowNrm_Stat[c.set] != 1 || c.powChn < 0) return;
   const int16_t ch = c.powChn;
   const int32_t centre = DisplayFreqToPoint(ch, f);
-  FileGetAveValue(ch, 1, Dsp.Chn_Flnm[ch], centre - Win.Cursor_HalfWidth, centre + Win.Cursor_HalfWidth);
+  FileGetAbsAveValue(ch, 1, Dsp.Chn_Flnm[ch], centre - Win.Cursor_HalfWidth, centre + Win.Cursor_HalfWidth);
   const double ref = Sim.PowNrm_Ref != 0.0 ? Sim.PowNrm_Ref : 1.0;
   *H *= Win.Chn_AveValue[ch] / ref;
 }
@@ -201,15 +201,16 @@ bool LineHalfProfiles(PlotCall& c, LineShapeRec& rec, bool individual) {
   const int16_t set = c.set, view = c.view;
   const int32_t line = static_cast<int32_t>(rec.Line);
   c.shapeStale = true;
-  bool ok;
+  int32_t built;
   if (Sim.LS_Double == 0) {
     Sim.LS_GAU[set] = rec.Gau;
     Sim.LS_LOR[set] = rec.Lor;
-    ok = SimLineShapeFNrm(&rec, &Sim.LS_Lo_FAry[set][view], &Sim.LS_Hi_FAry[set][view]) == 1;
+    built = SimLineShapeFNrm(&rec, &Sim.LS_Lo_FAry[set][view], &Sim.LS_Hi_FAry[set][view]);
   } else {
-    ok = SimLineShapeDNrm(&rec, &Sim.LS_Lo_DAry[set][view], &Sim.LS_Hi_DAry[set][view]) == 1;
+    built = SimLineShapeDNrm(&rec, &Sim.LS_Lo_DAry[set][view], &Sim.LS_Hi_DAry[set][view]);
   }
-  if (!ok) {
+  if (built == LS_TOO_LONG) return false;
+  if (built != 1) {
     if (DebugTopic(DEBUG_TOPIC_RENDER)) DebugLogWrite("   DNRM ABORT\n");
     Sim.LS_GAU[set] = 0.0;
     Sim.LS_LOR[set] = 0.0;
@@ -236,9 +237,12 @@ bool LineTemplate(PlotCall& c, int32_t line) {
   float* gau = Sim.FI_Gau_FWHM[set];
   float* lor = Sim.FI_Lor_FWHM[set];
   if (!gau || !lor) return true;
-  if (SimLineShapeTemplate(set, gau[line], lor[line], 1) != 1) {
-    gau[line] = 0.0f;
-    lor[line] = 0.0f;
+  const int32_t built = SimLineShapeTemplate(set, gau[line], lor[line], 1);
+  if (built != 1) {
+    if (built != LS_TOO_LONG) {
+      gau[line] = 0.0f;
+      lor[line] = 0.0f;
+    }
     return false;
   }
   AreaPeakRows(set, line, Sim.LS_Area[set], Sim.LS_Peak[set]);
@@ -392,6 +396,9 @@ bool PlotHitranConstants(PlotCall& c, double* K) {
   const double LG = Sim.HT_Log10_Stat[set] == 1 ? kLog10 : 1.0;
   if (Sim.HT_Temp[set] == 0.0) Sim.HT_Temp[set] = 296.0;
   const double T = Sim.HT_Temp[set];
+  // A pure sample (total pressure not above the partial one) has no air: the total
+  // pressure is reset before any line takes its air shift from it.
+  if (Sim.HT_Press[set] <= Sim.HT_PPress[set]) Sim.HT_Press[set] = 0.0;
   Sim.HT_NDens[set] = 7.3388931384e+21 / T;
   *K = cu * Sim.HT_NDens[set] * Sim.HT_PPress[set] * Sim.HT_Path[set] * 100.0;
   if (Sim.HT_Trans_Stat[set] == 0) *K = LG * Sim.Dsp_Scalar[set] * *K;
@@ -430,7 +437,6 @@ bool PlotHitranLine(PlotCall& c, int32_t line, double f, double K) {
       StatusText(3, text);
     }
   }
-  if (Sim.HT_Press[set] <= Sim.HT_PPress[set]) Sim.HT_Press[set] = 0.0;
   double GD = 0.0, GL = 0.0;
   SimHTLineWidths(set, static_cast<uint32_t>(line), f, &GD, &GL);
 

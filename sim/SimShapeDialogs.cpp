@@ -368,7 +368,8 @@ void ChebRefresh(HWND d, int16_t s) {
   SetText(d, 1282, StrPrintf("%ld", static_cast<long>(Sim.Cheb_Order[s])));
   SetText(d, 1283, StrPrintf("%ld", static_cast<long>(Sim.Cheb_Sections[s])));
   Check(d, 1295, Sim.PowNrm_Stat[s] == 1);
-  SetText(d, 1296, Sim.Norm_Flnm[s]);
+  // One power-normalisation file serves every set: its name is the first row.
+  SetText(d, 1296, Sim.Norm_Flnm[0]);
   SetText(d, 1297, StrPrintf("%lf", Sim.PowNrm_Ref));
   for (int id : {1282, 1283, 1296, 1297}) ClearModified(d, id);
   ShowPrms(d, SD_CHEB, s);
@@ -400,7 +401,7 @@ void ChebCommand(HWND d, int16_t s, int id, WORD code) {
       break;
     case 1296:
       if (edited) {
-        StrCopy(Sim.Norm_Flnm[s], GetText(d, id).c_str());
+        StrCopy(Sim.Norm_Flnm[0], GetText(d, id).c_str());
         Repaint("CB2_78P");
       }
       break;

@@ -8,7 +8,10 @@
 #include "core/Coords.h"
 #include "platform/driver/TestDriver.h"
 #include "records/Cnv.h"
+#include "lineshape/LineShape.h"
+#include "records/Locks.h"
 #include "resources/Dialogs.h"
+#include "sim/SimPlot.h"
 
 namespace {
 
@@ -30,6 +33,8 @@ class SimDialogsTest : public qvtest::SimTest {
       for (HWND& w : row)
         if (w && IsWindow(w)) DestroyWindow(w);
     if (Sim.Ctl_Hwnd && IsWindow(Sim.Ctl_Hwnd)) DestroyWindow(Sim.Ctl_Hwnd);
+    FFree1Dim(&Win.PM_DrawAry);
+    SimLineShapeStoresFree();
     SimTest::TearDown();
   }
   HWND OpenControl() {
@@ -43,6 +48,16 @@ class SimDialogsTest : public qvtest::SimTest {
     return Sim.Dlg_Hwnd[kind][s];
   }
   static double Num(HWND d, int id) { return std::stod(drv::Text(d, id)); }
+  // Every view level one point per pixel, `step` apart; a draw array for the renderer.
+  static void RenderGrid(double step) {
+    if (!SimPlotLock.state) InitializeCriticalSection(&SimPlotLock);
+    for (auto& p : Dsp.Pts2Pxl) p = 1.0;
+    for (auto& f : Dsp.FrqStpView) f = step;
+    if (!Win.PM_DrawAry) {
+      ASSERT_EQ(FAlloc1Dim(&Win.PM_DrawAry, WIN_DRAW_PTS), 1);
+    }
+  }
+  static int32_t Render(int16_t s, int32_t count) { return SimFIPlot(nullptr, 0, s, 3, 0, count, 0, 9, 9); }
 };
 
 TEST_F(SimDialogsTest, ColumnsStopAtTheEndsAndColoursSkipTheBackground) {
@@ -368,6 +383,68 @@ TEST_F(SimDialogsTest, SineDefaultsTermSwapAndChebyshev) {
   EXPECT_EQ(BoxTexts().back(), "OPTION NOT YET FUNCTIONAL - SORRY");
   EXPECT_EQ(StatusText(3), "CHEBYSHEV FUNCTION UNDEFINED");
   EXPECT_FALSE(drv::IsChecked(c, 1281));
+}
+
+TEST_F(SimDialogsTest, PowerFileTypedForAnySetNormalisesByTheChannelsMagnitude) {
+  RenderGrid(1.0);
+  // Channel 2 holds the power file; the power reads -6 (a detector of negative sign).
+  std::string bytes;
+  Append(bytes, 20, -6.0f);
+  WriteAll("power.bin", bytes);
+  StrCopy(Dsp.Chn_Flnm[2], "power.bin");
+  Dsp.FL_SZ[WIN_RAW][2] = 20;
+  FillSet(1, 1, 0, 2, false);
+  Sim.IDVWIDTH_STAT[1] = 0;
+  Sim.FI_Sim_Erg[1][0] = 1005.0;  // a stick on point 5
+  // Set B's dialog: the name, the factor, the switch.
+  HWND b = Open(SIM_DLG_CHEB, SimChebyshevDialogShow, 1);
+  ASSERT_TRUE(b);
+  ASSERT_TRUE(drv::TypeAndCommit(b, 1296, "power.bin"));
+  ASSERT_TRUE(drv::TypeAndCommit(b, 1297, "4"));
+  ASSERT_TRUE(drv::Click(b, 1295));
+  ASSERT_EQ(Render(1, 20), 1);
+  EXPECT_EQ(Sim.PowNrm_Stat[1], 1u);
+  EXPECT_TRUE(BoxTexts().empty());
+  EXPECT_FLOAT_EQ(Win.PM_DrawAry[5], 1.5f);  // |-6| / 4
+  // The range statistics keep the signed mean for the channel's other readers.
+  EXPECT_EQ(Win.Chn_Ave1[2], -6.0);
+  // Set A's dialog shows and edits the same name.
+  HWND a = Open(SIM_DLG_CHEB, SimChebyshevDialogShow, 0);
+  EXPECT_EQ(drv::Text(a, 1296), "power.bin");
+  ASSERT_TRUE(drv::TypeAndCommit(a, 1296, "other.bin"));
+  SimChebyshevDialogShow(1, 1, Win.hWnd_Main);
+  EXPECT_EQ(drv::Text(b, 1296), "other.bin");
+}
+
+TEST_F(SimDialogsTest, AreaAndPeakOfTheSelectedLineWithSharedWidths) {
+  RenderGrid(1.0);
+  FillSet(0, 3, 0, 2, false, nullptr);
+  Sim.IDVWIDTH_STAT[0] = 0;
+  Sim.LS_GAU[0] = 20.0;
+  Sim.LS_WidthMode[0] = 1;
+  Sim.LS_NOLWS[0] = 20;
+  Sim.FI_QN_List_Sel[0] = 1;
+  Sim.QN_Sel_Line[0] = 1;
+  // Stale values where nothing was computed yet.
+  for (int row = 0; row < 2; ++row) Sim.FI_AreaPeak_FAry[0][row][1] = -1.0e13f;
+  HWND l = Open(SIM_DLG_LINESHAPE, SimLineShapeDialogShow, 0);
+  ASSERT_TRUE(l);
+  // Gaussian of width 20 on a grid of 1: area 20 sqrt(pi / (4 ln 2)) = 21.289.
+  const double area = 20.0 * std::sqrt(M_PI / (4.0 * std::log(2.0)));
+  struct Shown { bool norm; double area, peak; };
+  for (Shown c : {Shown{false, area, 1.0}, Shown{true, 1.0, 1.0 / area}, Shown{false, area, 1.0}}) {
+    if (drv::IsChecked(l, 1311) != c.norm) {
+      ASSERT_TRUE(drv::Click(l, 1311));
+    }
+    ASSERT_EQ(Sim.LN_STAT[0], c.norm ? 1u : 0u);
+    ASSERT_EQ(Render(0, 100), 1);
+    for (bool showArea : {true, false}) {
+      Sim.LS_AreaShown[0] = showArea ? 1 : 0;
+      SimLineShapeDialogShow(0, 1, Win.hWnd_Main);
+      const double expected = showArea ? c.area : c.peak;
+      EXPECT_NEAR(Num(l, 1313), expected, 2e-4 * expected) << c.norm << showArea;
+    }
+  }
 }
 
 TEST_F(SimDialogsTest, ResidualLimitsRaiseOrClear) {

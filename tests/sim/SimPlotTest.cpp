@@ -169,6 +169,28 @@ TEST_F(SimPlotTest, ZeroStepStopsTheSetWithTheWarning) {
   EXPECT_EQ(Sim.Busy_Stat[0].load(), 0u);
 }
 
+TEST_F(SimPlotTest, ProfileTooLongToBuildLeavesTheSetUndrawnWithItsWidths) {
+  // Widths of 18 and 8 over ten widths on a grid of 1e-7: 1.8e9 points a side.
+  Lines(0, {5.0}, {1.0f});
+  Steps(1e-7);
+  Sim.LS_WidthMode[0] = 1;
+  Sim.LS_NOLWS[0] = 10;
+  Sim.LS_GAU[0] = 18.0;
+  Sim.LS_LOR[0] = 8.0;
+  for (uint32_t norm : {0u, 1u}) {
+    Sim.LN_STAT[0] = norm;
+    EXPECT_EQ(Plot(), 0) << norm;
+    EXPECT_EQ(Sim.LS_GAU[0], 18.0);
+    EXPECT_EQ(Sim.LS_LOR[0], 8.0);
+    EXPECT_EQ(Sim.LS_SAry[0][3], nullptr);
+    EXPECT_EQ(Sim.LS_Lo_DAry[0][3], nullptr);
+  }
+  EXPECT_TRUE(Boxes().empty());
+  // Back on a grid it fits, the set is drawn again.
+  Steps(0.1);
+  EXPECT_EQ(Plot(), 1);
+}
+
 TEST_F(SimPlotTest, PerLineProfilesLeaveTheLinesWhereTheyAre) {
   Sim.IDVWIDTH_STAT[0] = 1;
   Sim.LN_STAT[0] = 1;
@@ -359,6 +381,39 @@ TEST_F(SimPlotTest, HitranTransmissionAndAbsorbance) {
   ASSERT_EQ(Plot(), 1);
   EXPECT_FLOAT_EQ(Win.PM_DrawAry[0], 2.0f);
   EXPECT_NEAR(Win.PM_DrawAry[50], 2.0 * std::exp(-absorbance[50] / 2.0), 1e-5);
+}
+
+TEST_F(SimPlotTest, PureGasHasNoAirShiftAndFullLorentzianNoGaussian) {
+  // Total pressure equal to the partial one: a pure sample, no line air-shifted.
+  HitranLine(0, 51, 5.0, 1e-20f, 0.0);
+  Sim.HT_Doppler_Stat[0] = 0;
+  Sim.HT_Air_Delta[0][0] = -2.5f;
+  Sim.HT_Press[0] = Sim.HT_PPress[0];
+  ASSERT_EQ(Plot(), 1);
+  EXPECT_EQ(Sim.HT_Press[0], 0.0);
+  EXPECT_EQ(Sim.HT_Shift_Erg[0][0], 5.0);
+  Sim.HT_Press[0] = 0.03;  // air in the sample: shifted by delta x p
+  ASSERT_EQ(Plot(), 1);
+  EXPECT_NEAR(Sim.HT_Shift_Erg[0][0], 5.0 - 2.5 * 0.03, 1e-9);
+
+  // FULL LOR with shared widths G 2, L 3: the Lorentzian and its mirror at -M, M the
+  // frequency of the set's first line; the Gaussian width plays no part.
+  Lines(1, {5.0}, {1.0f});
+  Sim.LN_STAT[1] = 1;
+  Sim.LS_Func[1] = LS_FUNC_FULL_LOR;
+  Sim.LS_GAU[1] = 2.0;
+  Sim.LS_LOR[1] = 3.0;
+  Sim.LS_Span[1] = 4.0f;
+  const double d = 3.0 * 3.0 / 4.0;
+  for (double M : {5.0, 0.0}) {
+    Dsp.Init_Frq = M - 5.0;  // the line on point 50
+    Sim.FI_Sim_Erg[1][0] = M;
+    ASSERT_EQ(Plot(1), 1) << M;
+    // At M = 0 no mirror: the area-normalised Lorentzian of width L.
+    const double peak = M != 0.0 ? static_cast<float>(3.0 / (2 * M_PI) / M) * M * (1.0 / (d + 4 * M * M) + 1.0 / d)
+                                 : static_cast<float>(3.0 / (2 * M_PI)) / d;
+    EXPECT_NEAR(Win.PM_DrawAry[50], peak, 1e-6) << M;
+  }
 }
 
 TEST_F(SimPlotTest, HitranIsotopeLabelZeroHasNoDopplerWidth) {
