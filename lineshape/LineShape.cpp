@@ -172,7 +172,7 @@ int32_t SimLineShapeTemplate(int16_t set, double gau, double lor, int32_t force)
   if (!sim::ValidSet(set)) return 0;
   gau = ShapeGaussian(set, gau);
   double steps[4];
-  for (int v = 0; v < 4; ++v) steps[v] = Dsp.FrqStpView[v];
+  for (int16_t v = 0; v < 4; ++v) steps[v] = sim::SetViewStep(set, v);
   if (force == 0 && gau == Sim.LS_CacheGau[set] && lor == Sim.LS_CacheLor[set] &&
       Sim.LS_WidthMode[set] == Sim.LS_CacheMode[set] &&
       (Sim.LS_WidthMode[set] == 0 || Sim.LS_NOLWS[set] == Sim.LS_CacheNOLWS[set]) &&
@@ -267,7 +267,7 @@ int32_t BuildHalfProfiles(LineShapeRec* rec, T** lo, T** hi, double gau, double 
   const char* who = dnrm ? "SimLineShapeDNrm()" : "SimLineShapeFNrm()";
   if (!rec || !lo || !hi || !sim::ValidSet(rec->Set) || !sim::ValidView(rec->View)) return 0;
   const int16_t set = rec->Set, view = rec->View;
-  const double s = Dsp.FrqStpView[view];
+  const double s = sim::SetViewStep(set, view);
   if (s == 0.0) return ZeroStep(who, view);
   gau = ShapeGaussian(set, gau);
   const double points = ProfilePoints(set, gau, lor, s);

@@ -77,7 +77,7 @@ int32_t SimHTLineCalc(int32_t /*mode*/, LineShapeRec* rec) {
     double* lo = Sim.LS_Lo_DAry[set][view];
     double* hi = Sim.LS_Hi_DAry[set][view];
     const int32_t n = Sim.LS_Pts[set][view];
-    const double s = std::fabs(Dsp.FrqStpView[view]);
+    const double s = std::fabs(sim::SetViewStep(set, view));
     if (!lo || !hi || n < 1 || n > Sim.LS_DAryCap[set][view] || s == 0.0) return 0;
     rec->Gau = gd;
     rec->Lor = gl;

@@ -30,4 +30,9 @@ inline bool DebugTopic(int16_t topic) { return Debug.DebugLevel == topic; }
 inline bool ValidSet(int16_t set) { return set >= 0 && set < 9; }
 inline bool ValidView(int16_t view) { return view >= 0 && view <= 3; }
 
+// Frequency step of one point of view level `view` on the channel the set is drawn
+// over (Sim.Dsp_Cnl): the view's step scaled by that channel's points per pixel over
+// the active channel's, so that a set's profiles are as wide as its channel's lines.
+double SetViewStep(int16_t set, int16_t view);
+
 }  // namespace sim

@@ -127,7 +127,7 @@ bool LineShapeSetUp(PlotCall& c) {
     }
     return built == 1;
   }
-  const double step = Dsp.FrqStpView[view];
+  const double step = sim::SetViewStep(set, view);
   if (Sim.LS_WidthMode[set] == 0 && step != 0.0) {
     double margin = std::trunc(Sim.LS_Span[set] / std::fabs(step) + 0.5);
     if (!(margin < 2e9)) margin = 2e9;

@@ -224,6 +224,9 @@ TEST_F(SimAsnKeysTest, ASetOnALongerChannelIsDrawnAndAssignedOnItsScale) {
   if (!SimPlotLock.state) InitializeCriticalSection(&SimPlotLock);
   ASSERT_FALSE(QvAllocFailed(FAlloc1Dim(&Win.PM_DrawAry, WIN_DRAW_PTS)));
   ASSERT_EQ(SimFIPlot(nullptr, 0, 0, 0, 0, 1021, 1, 9, 9), 1);
+  // The shared profile is sampled at the set's channel step, so its lines are as wide
+  // as that channel's.
+  EXPECT_NEAR(Sim.LS_StepCache[0][0], column, 1e-9);
   std::vector<int32_t> drawn;
   for (double f : freqs) {
     const int32_t x = static_cast<int32_t>(std::lround((f - Dsp.Init_Frq) / column));
