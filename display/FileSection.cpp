@@ -577,8 +577,9 @@ bool PlaceTarget(const Edit& e, TempFile& temp) {
   }
   temp.Placed();
   if (!e.interactive) return true;
+  // An overwritten file keeps its kinds and pages; the "m" file finds its own.
+  Dsp.ViewUpdate[e.c] = e.target == e.inName ? 1 : VIEW_UPDATE_NEW_FILE;
   StrCopy(Dsp.Chn_Flnm[e.c], e.target.c_str());
-  Dsp.ViewUpdate[e.c] = 1;
   Win.ViewPageType = 0;
   Win.ViewPrep = 1;
   FunctionThreadCreate(DisplayQviQvoSetup);
