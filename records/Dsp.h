@@ -64,8 +64,7 @@ struct DspRecord {
   // Start-up and painting state.
   uint32_t Init_Done = 0;        // the one-time start-up has run
   Shared<uint32_t> Dsp_Ready{0}; // painting waits while 0 (a dialog or a working-file read runs)
-  uint32_t Path_Toggle = 0;      // 1: the file-open dialog starts in the title-bar path
-  uint32_t Path_Propose = 1;     // proposed file names start with the data folder
+  uint32_t Path_Propose = 1;     // proposed file names start with the data folder (TogglePath flips it)
 
   // Colours: the channel colour table (red, green, blue), its pens and brushes, the pen
   // width, white (1) or black (0) paper, and the pens of the cursor, markers and zero line.
