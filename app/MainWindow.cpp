@@ -137,9 +137,10 @@ void QuantumNumberModeCommand(HWND window, int16_t set, LPARAM lParam, const cha
 void Command(HWND window, WPARAM wParam, LPARAM lParam) {
   switch (LOWORD(wParam)) {
     case IDM_TOGGLE_PATH:
-      Dsp.Path_Toggle = Dsp.Path_Toggle ? 0 : 1;
-      MainStatusText(2, Dsp.Path_Toggle ? "TITLE BAR PATH USED FOR FILE OPEN DIALOG"
-                                        : "LAST OPEN PATH USED FOR FILE OPEN DIALOG");
+      // The file dialogs propose the data folder with a name (1) or the name alone (0).
+      Dsp.Path_Propose = Dsp.Path_Propose ? 0 : 1;
+      MainStatusText(2, Dsp.Path_Propose ? "TITLE BAR PATH USED FOR FILE OPEN DIALOG"
+                                         : "LAST OPEN PATH USED FOR FILE OPEN DIALOG");
       break;
     case IDM_OPEN:
       Sim.Upd_Stat = 1;

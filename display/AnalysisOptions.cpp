@@ -91,6 +91,12 @@ void StartView(uint32_t pageType, uint32_t prep) {
   if (!FunctionThreadCreate(DisplayQviQvoSetup)) ThreadCtl.View_Busy = 0;
 }
 
+// The pages boxes: each level's page count x the resolution factor.
+void ShowPages(HWND d) {
+  for (int l = 0; l < 3; ++l) SetText(d, IDC_AO_PAGES + l, StrPrintf("%.3lf", Win.X_PAGES[l] * Dsp.Res_Factor));
+  SetText(d, IDC_AO_PAGES_RAW, StrPrintf("%.3lf", Win.X_PAGES[WIN_RAW] * Dsp.Res_Factor));
+}
+
 void Refresh(HWND d) {
   Dsp.Anl_Hwnd = d;
   if (ThreadCtl.View_Started == 0) {
@@ -129,9 +135,8 @@ void Refresh(HWND d) {
     const int16_t kind = Win.ViewKind[l][a] >= 0 && Win.ViewKind[l][a] <= 2 ? Win.ViewKind[l][a] : 2;
     StrCopy(Win.ViewKind_Txt[l][a], Win.ViewKind_Tbl[kind]);
     FillList(d, IDC_AO_TYPE + l, Win.ViewKind_Tbl, 4, kind);
-    SetText(d, IDC_AO_PAGES + l, StrPrintf("%.3lf", Win.X_PAGES[l] * Dsp.Res_Factor));
   }
-  SetText(d, IDC_AO_PAGES_RAW, StrPrintf("%.3lf", Win.X_PAGES[WIN_RAW] * Dsp.Res_Factor));
+  ShowPages(d);
   for (int i = 0; i <= 8; ++i) Check(d, IDC_AO_ACTIVE + i, i == a);
   Check(d, IDC_AO_ALL, Dsp.Kind_All == 1);
   FillList(d, IDC_AO_SEL, Win.Chn_Lbl, WIN_CHN, Dsp.Chn_Sel);
@@ -403,6 +408,9 @@ bool Command(HWND d, int id, WORD code) {
       ReadDouble(d, id, &f);
       f = std::fabs(f);
       Dsp.Res_Factor = f == 0.0 ? 1.0 : f;
+      // The pages boxes are shown with the new factor before the read that follows, so
+      // that a factor changes no page count.
+      ShowPages(d);
       if (Dsp.Res_Factor != 1.0)
         MessageBox(Win.hWnd_Main,
                    "TO INCREASE HORIZONTAL RESOLUTION, USE\n\nManipulation/Conversion/CONVERT Bin2Ascii\n\nTHEN\n\n'File/Ascii Input'",

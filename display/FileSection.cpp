@@ -209,323 +209,412 @@ int32_t CnvAutoScalarOffSetChn(int16_t selector) {
   return result;
 }
 
+namespace {
+
+// What the steps of one section edit share: the names, the input's size, the fill
+// style and the sections.
+struct Edit {
+  int16_t slot = 0;
+  int16_t mode = 0;
+  int16_t set = 0;
+  int16_t c = 0;  // the active channel
+  bool interactive = false;
+  std::string inName, target;
+  std::string inPath, targetPath;
+  bool sized = false;
+  int64_t inBytes = 0;
+  int64_t n = 0;  // points of the input
+  int32_t count = 0, period = 0, low = 0, high = 0;
+  Fill fill = Fill::Zero;
+  bool simThreshold = false;
+  bool chain = false;
+  std::vector<Section> sections;
+};
+
+// The wait cursor of mode 3; the arrow returns when the edit ends, however it ends.
+class WaitCursor {
+ public:
+  void On() {
+    SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    on_ = true;
+  }
+  ~WaitCursor() {
+    if (on_) SetCursor(LoadCursor(nullptr, IDC_ARROW));
+  }
+
+ private:
+  bool on_ = false;
+};
+
+// A block of kBlock floats, freed when its step ends.
+class FloatBlock {
+ public:
+  // False, after the allocation error that names the block, when it cannot be had.
+  bool Make(const char* name) {
+    if (QvAllocFailed(FAlloc1Dim(&p_, kBlock))) {
+      core_io::Error(StrPrintf("CnvReplaceFile()/%s - CORE ALLOCATION ERROR", name));
+      return false;
+    }
+    made_ = true;
+    return true;
+  }
+  float* Data() const { return p_; }
+  ~FloatBlock() {
+    if (made_) FFree1Dim(&p_);
+  }
+
+ private:
+  float* p_ = nullptr;
+  bool made_ = false;
+};
+
+void OpenFailed(const std::string& name) {
+  core_io::Warning(StrPrintf("FAILED TO OPEN BINARY FILE [%s] FOR READING\n\nABORTING", name.c_str()));
+}
+
+// The input and the target: interactively the active channel's file, overwritten or
+// written to its "m" name as the user answers; else the caller's names.
+bool ChooseNames(Edit& e, const char* input, const char* output) {
+  if (!e.interactive) {
+    if (!input || !*input || !output || !*output) return false;
+    e.inName = input;
+    e.target = output;
+    return true;
+  }
+  if (e.c < 0 || e.c > 8) {
+    core_io::Warning("SELECT A VALID CHANNEL FIRST\n\nABORTING");
+    return false;
+  }
+  e.inName = Dsp.Chn_Flnm[e.c];
+  const int answer =
+      Ask(std::string(kModeLine[e.mode]) +
+              StrPrintf("OVERWRITE CHN [%hd] FILE [%s] [YES] |\nCREATE NEW FLNM(m) [NO] |\nABORT [CANCEL]?", e.c,
+                        e.inName.c_str()),
+          kYesNoCancel);
+  if (answer == IDYES) {
+    e.target = e.inName;
+    return true;
+  }
+  if (answer != IDNO) return false;
+  e.target = e.inName + "m";
+  return !platform::FileExists(DisplayDataPath(e.target.c_str()).c_str()) ||
+         Ask(StrPrintf("OVERWRITE EXISTING FILE [%s] [YES] |\nABORT [NO]?", e.target.c_str()), kYesNo) == IDYES;
+}
+
+// The paths, the input's size in points and, for a caller's negative count, the count
+// of whole periods in the input (1 when its size cannot be read).
+void SizeInput(Edit& e) {
+  e.inPath = DisplayDataPath(e.inName.c_str());
+  e.targetPath = DisplayDataPath(e.target.c_str());
+  e.sized = platform::GetFileSize64(e.inPath.c_str(), &e.inBytes) != 0;
+  e.n = e.sized ? e.inBytes / 4 : 0;
+  if (!e.interactive && e.count < 0)
+    e.count = (e.sized && e.period > 0) ? static_cast<int32_t>(std::min<int64_t>(e.n / e.period, INT32_MAX)) : 1;
+}
+
+// The fill style, and for mode 3 whether the cursor level is the intensity threshold.
+bool ChooseFill(Edit& e) {
+  if (e.mode == 1) {
+    e.fill = Fill::Connect;
+    if (!e.interactive) return true;
+    const int answer = Ask("CONNECT ENDPOINTS [YES] |\nDRAW FLAT LINE AT CURSOR POS [NO] |\nABORT [CANCEL]?", kYesNoCancel);
+    if (answer == IDCANCEL) return false;
+    e.fill = answer == IDYES ? Fill::Connect : Fill::Flat;
+    return true;
+  }
+  if (e.mode != 3) return true;
+  if (e.set < 0 || e.set >= SIM_SETS) return false;
+  e.fill = Fill::Connect;
+  if (!e.interactive) return true;
+  const bool pairSet = Win.Pt_Lim[e.slot][0] != 0 || Win.Pt_Lim[e.slot][1] != 0;
+  const int answer =
+      Ask("CONNECT ENDPOINTS [YES] |\nDRAW FLAT LINES AT CURSOR POS [NO] |\nZERO SECTIONS [CANCEL]?", kYesNoCancel);
+  e.fill = answer == IDYES ? Fill::Connect : (answer == IDNO ? Fill::Flat : Fill::Zero);
+  std::string text = StrPrintf(
+      "USE CURSOR POSITION AS INTENSITY THRESHOLD FOR [%s] SIM [%s] [YES] | USE ALL SIM LINES [NO] | ABORT [CANCEL]?",
+      Sim.Set_Lbl[e.set], Sim.Sim_Flnm[e.set]);
+  if (pairSet) text += "\n\nMODIFIED REGION INCLUDES ONLY SIM LINES WITHIN DISPLAY MARKS (GREEN LINES)";
+  Cnv.Lim_Stat[e.slot] = pairSet ? 1 : 0;
+  const int threshold = Ask(text, kYesNoCancel);
+  if (threshold == IDCANCEL) return false;
+  e.simThreshold = threshold == IDYES;
+  return true;
+}
+
+// The raw points under the crosshair window, cut to the file so that nothing is
+// written past its end.
+Section CrosshairSection(int64_t n) {
+  const int32_t W = Win.Cursor_HalfWidth;
+  int64_t a = DisplayPixelToPoint(Win.View_Level, Win.Cursor_X - W);
+  int64_t b = DisplayPixelToPoint(Win.View_Level, Win.Cursor_X + W);
+  if (a > b) std::swap(a, b);
+  Section s;
+  s.lo = std::clamp<int64_t>(a, 0, n > 0 ? n - 1 : 0);
+  s.hi = std::clamp<int64_t>(b, 0, n > 0 ? n - 1 : 0);
+  return s;
+}
+
+// Mode 2: the whole file, offset by minus the average across the crosshair window,
+// written to the temporary file.
+bool OffsetByAverage(const Edit& e, const char* tempName) {
+  if (!e.sized) {
+    OpenFailed(e.inName);
+    return false;
+  }
+  const Section s = CrosshairSection(e.n);
+  const int16_t avgChn = e.interactive ? e.c : static_cast<int16_t>(9);
+  if (FileGetAveValue(avgChn, 1, e.inPath.c_str(), static_cast<int32_t>(s.lo), static_cast<int32_t>(s.hi)) == 0) {
+    OpenFailed(e.inName);
+    return false;
+  }
+  Cnv.Offset[e.slot] = static_cast<float>(-Win.Chn_AveValue[avgChn]);
+  Cnv.Ofs_Stat[e.slot] = 1;
+  char inBuf[OSI_NAME_SIZE];
+  char outBuf[OSI_NAME_SIZE];
+  StrCopy(inBuf, e.inPath.c_str());
+  StrCopy(outBuf, tempName);
+  // The offset covers the whole file, whatever the slot's point-range switch says.
+  const int32_t limStat = Cnv.Lim_Stat[e.slot];
+  Cnv.Lim_Stat[e.slot] = 0;
+  const int32_t done = OSIFile(e.slot, avgChn, 2006, inBuf, outBuf, 1, 0, 0);
+  Cnv.Lim_Stat[e.slot] = limStat;
+  int64_t outBytes = -1;
+  if (done != 1 || !platform::GetFileSize64(tempName, &outBytes) || outBytes != e.inBytes) {
+    core_io::Warning("CnvReplaceFile()\n\nFILE WRITE ERROR\n\nABORTING");
+    return false;
+  }
+  return true;
+}
+
+// Mode 3: the sections where the set's spectrum, matched to the channel and written
+// with its offset 0, lies above the threshold (within the cursor pair when the slot's
+// point-range switch is on).
+bool SimSections(Edit& e, WaitCursor& wait) {
+  wait.On();
+  const double savedOffset = Sim.Dsp_Offset[e.set];
+  Sim.Dsp_Offset[e.set] = 0.0;
+  const int32_t written = FileprocSimColumnWrite(kSimTmpFile, e.set, 1);
+  Sim.Dsp_Offset[e.set] = savedOffset;
+  struct SimTmpRemove {
+    ~SimTmpRemove() { DeleteFile(kSimTmpFile); }
+  } simTmpRemove;
+  if (written == 0) {
+    core_io::Warning(StrPrintf("FAILED TO WRITE BINARY SIMULATION FILE [%s]\n\nABORTING", kSimTmpFile));
+    return false;
+  }
+  core_io::BinIn sim;
+  if (!sim.Open(kSimTmpFile)) {
+    core_io::Warning(StrPrintf("FAILED TO OPEN BINARY SIM FILE [%s] FOR READING\n\nABORTING", kSimTmpFile));
+    return false;
+  }
+  FloatBlock simBlock;
+  if (!simBlock.Make("sim_fpt")) return false;
+  double threshold = 0.0;
+  if (e.simThreshold && e.c >= 0 && e.c <= 8)
+    threshold = ValueAtRow(e.c, Win.Cursor_Y) - Sim.Dsp_Scalar[e.set] * Sim.Dsp_Offset[e.set];
+  int64_t from = 0;
+  int64_t to = e.n - 1;
+  const int64_t pl = std::min(Win.Pt_Lim[e.slot][0], Win.Pt_Lim[e.slot][1]);
+  const int64_t ph = std::max(Win.Pt_Lim[e.slot][0], Win.Pt_Lim[e.slot][1]);
+  if (Cnv.Lim_Stat[e.slot] == 1 && pl >= 0 && ph < e.n && pl < ph) {
+    from = pl;
+    to = ph;
+  }
+  bool open = false;
+  Section current;
+  int64_t p = 0;
+  for (;;) {
+    const size_t k = sim.Read(simBlock.Data(), kBlock, sizeof(float));
+    const int64_t a = std::max<int64_t>(p, from);
+    const int64_t b = std::min<int64_t>(p + static_cast<int64_t>(k) - 1, to);
+    if (b >= a) filesection::ScanSimSections(simBlock.Data() + (a - p), b - a + 1, a, threshold, &open, &current, &e.sections);
+    p += static_cast<int64_t>(k);
+    if (k < kBlock || p > to) break;
+  }
+  if (open) {
+    current.hi = std::min<int64_t>(p - 1, to);
+    if (current.hi > current.lo) e.sections.push_back(current);
+  }
+  return true;
+}
+
+// The sections of modes 0, 1 and 3: under the set's lines, under the crosshair, or the
+// caller's periodic sections.
+bool FindSections(Edit& e, WaitCursor& wait) {
+  if (e.mode == 3) return SimSections(e, wait);
+  if (e.interactive)
+    e.sections.push_back(CrosshairSection(e.n));
+  else
+    e.sections = filesection::PeriodicSections(e.n, e.count, e.period, e.low, e.high, &e.chain);
+  return true;
+}
+
+// The values a section is filled with: the flat line's value, or the input's values at
+// each section's ends for a connecting line.
+struct FillValues {
+  std::vector<float> lo, hi;
+  float flat = 0.0f;
+};
+
+bool ReadFillValues(const Edit& e, core_io::BinIn& in, FillValues& v) {
+  v.lo.assign(e.sections.size(), 0.0f);
+  v.hi.assign(e.sections.size(), 0.0f);
+  v.flat = (e.fill == Fill::Flat && e.c >= 0 && e.c <= 8) ? static_cast<float>(ValueAtRow(e.c, Win.Cursor_Y)) : 0.0f;
+  if (e.fill != Fill::Connect) return true;
+  for (size_t k = 0; k < e.sections.size(); ++k) {
+    if (!ReadValueAt(in, e.sections[k].lo, &v.lo[k]) || (!e.chain && !ReadValueAt(in, e.sections[k].hi, &v.hi[k]))) {
+      core_io::Warning("CnvReplaceFile()\n\nFILE READ ERROR\n\nABORTING");
+      return false;
+    }
+  }
+  in.Seek(0);
+  return true;
+}
+
+// The value that replaces point i of section k; false leaves the point as it is. A
+// chain bridges each section towards the start of the next and leaves the last one.
+bool Replacement(const Edit& e, const FillValues& v, size_t k, int64_t i, float* out) {
+  const Section& s = e.sections[k];
+  switch (e.fill) {
+    case Fill::Zero: *out = 0.0f; return true;
+    case Fill::Flat: *out = v.flat; return true;
+    case Fill::Connect:
+      if (e.chain) {
+        if (k + 1 >= e.sections.size()) return false;
+        const double span = static_cast<double>(e.sections[k + 1].lo - s.lo);
+        *out = static_cast<float>(v.lo[k] + (i - s.lo) * (v.lo[k + 1] - v.lo[k]) / span);
+      } else {
+        const double span = static_cast<double>(s.hi - s.lo);
+        *out = span == 0.0 ? v.lo[k] : static_cast<float>(v.lo[k] + (i - s.lo) * (v.hi[k] - v.lo[k]) / span);
+      }
+      return true;
+  }
+  return false;
+}
+
+// The input copied block by block to out with the sections (sorted by their start)
+// replaced; *mods counts the points a connecting line replaced.
+bool CopyReplacing(const Edit& e, const FillValues& v, core_io::BinIn& in, std::FILE* out, float* block,
+                   int64_t* mods) {
+  int64_t p = 0;
+  size_t first = 0;
+  for (;;) {
+    const size_t k = in.Read(block, kBlock, sizeof(float));
+    if (in.Failed()) {
+      core_io::Warning("CnvReplaceFile()\n\nFILE READ ERROR\n\nABORTING");
+      return false;
+    }
+    const int64_t end = p + static_cast<int64_t>(k) - 1;
+    while (first < e.sections.size() && e.sections[first].hi < p) ++first;
+    for (size_t s = first; s < e.sections.size() && e.sections[s].lo <= end; ++s) {
+      const int64_t a = std::max(e.sections[s].lo, p);
+      const int64_t b = std::min(e.sections[s].hi, end);
+      for (int64_t i = a; i <= b; ++i) {
+        float x = 0.0f;
+        if (Replacement(e, v, s, i, &x)) {
+          block[i - p] = x;
+          if (e.fill == Fill::Connect) ++*mods;
+        }
+      }
+    }
+    if (k > 0 && std::fwrite(block, sizeof(float), k, out) != k) {
+      core_io::Warning("CnvReplaceFile()\n\nFILE WRITE ERROR\n\nABORTING");
+      return false;
+    }
+    p += static_cast<int64_t>(k);
+    if (k < kBlock) return true;
+  }
+}
+
+// Modes 0, 1 and 3: the input written to the temporary file with its sections
+// replaced. Modes 0 and 1 without a section of more than one point leave the file
+// alone; mode 3 without a simulated value above the threshold copies it unchanged.
+bool WriteSections(Edit& e, const char* tempName, WaitCursor& wait) {
+  core_io::BinIn in;
+  if (!in.Open(e.inPath.c_str())) {
+    OpenFailed(e.inName);
+    return false;
+  }
+  std::FILE* out = std::fopen(tempName, "wb");
+  if (!out) {
+    core_io::Warning(StrPrintf("FAILED TO OPEN BINARY FILE [%s] FOR WRITING\n\nABORTING", tempName));
+    return false;
+  }
+  struct Closer {
+    std::FILE** f;
+    ~Closer() {
+      if (*f) std::fclose(*f);
+    }
+  } closer{&out};
+  FloatBlock block;
+  if (!block.Make("tmp_fpt")) return false;
+
+  if (!FindSections(e, wait)) return false;
+  if (e.mode != 3 && (e.sections.empty() || e.sections.front().lo == e.sections.front().hi)) return false;
+  FillValues values;
+  if (!ReadFillValues(e, in, values)) return false;
+  std::sort(e.sections.begin(), e.sections.end(), [](const Section& a, const Section& b) { return a.lo < b.lo; });
+  int64_t mods = 0;
+  if (!CopyReplacing(e, values, in, out, block.Data(), &mods)) return false;
+  const int closed = std::fclose(out);
+  out = nullptr;
+  if (closed != 0) {
+    core_io::Warning("CnvReplaceFile()\n\nFILE WRITE ERROR\n\nABORTING");
+    return false;
+  }
+  core_io::StatusText(1, StrPrintf("MODS=[%lld]", static_cast<long long>(mods)));
+  return true;
+}
+
+// The temporary file replaces the target in one rename (the target stays as it was
+// when that fails); an interactive edit then shows the target and builds its views.
+bool PlaceTarget(const Edit& e, TempFile& temp) {
+  // The view thread may be reading the channel file: it stops, and builds again below.
+  if (e.interactive) DisplayViewStopForChange();
+  if (!MoveFileEx(temp.Name(), e.targetPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) {
+    core_io::Warning(StrPrintf("CnvReplaceFile()\n\nFAILED TO REPLACE FILE [%s]\n\nABORTING", e.target.c_str()));
+    return false;
+  }
+  temp.Placed();
+  if (!e.interactive) return true;
+  // An overwritten file keeps its kinds and pages; the "m" file finds its own.
+  Dsp.ViewUpdate[e.c] = e.target == e.inName ? 1 : VIEW_UPDATE_NEW_FILE;
+  StrCopy(Dsp.Chn_Flnm[e.c], e.target.c_str());
+  Win.ViewPageType = 0;
+  Win.ViewPrep = 1;
+  FunctionThreadCreate(DisplayQviQvoSetup);
+  if (Win.hWnd_Main) RepaintWindow("MAN_1P", Win.hWnd_Main, TRUE);
+  core_io::StatusText(2, StrPrintf("FILE [%s] MODIFIED", e.target.c_str()));
+  return true;
+}
+
+}  // namespace
+
 int32_t CnvReplaceFile(int16_t slot, int16_t mode, int16_t set, const char* input, const char* output, int32_t count,
                        int32_t period, int32_t low, int32_t high, int32_t interactive) {
   if (mode < 0 || mode > 3 || slot < 0 || slot > 9) return 0;
-
-  // 1. The temporary file, in the current (data) folder.
+  // The temporary file, in the current (data) folder.
   TempFile temp;
   if (!temp.Make()) {
     core_io::Warning("CnvReplaceFile()\n\nGET TEMP FLNM FAILED\n\nABORTING");
     return 0;
   }
-
-  // 2. Names and the overwrite question.
-  const int16_t c = Win.Active_Chn;
-  std::string inName;
-  std::string target;
-  if (interactive == 1) {
-    if (c < 0 || c > 8) {
-      core_io::Warning("SELECT A VALID CHANNEL FIRST\n\nABORTING");
-      return 0;
-    }
-    inName = Dsp.Chn_Flnm[c];
-    const int answer = Ask(std::string(kModeLine[mode]) +
-                               StrPrintf("OVERWRITE CHN [%hd] FILE [%s] [YES] |\nCREATE NEW FLNM(m) [NO] |\nABORT [CANCEL]?",
-                                         c, inName.c_str()),
-                           kYesNoCancel);
-    if (answer == IDYES) {
-      target = inName;
-    } else if (answer == IDNO) {
-      target = inName + "m";
-      if (platform::FileExists(DisplayDataPath(target.c_str()).c_str()) &&
-          Ask(StrPrintf("OVERWRITE EXISTING FILE [%s] [YES] |\nABORT [NO]?", target.c_str()), kYesNo) != IDYES)
-        return 0;
-    } else {
-      return 0;
-    }
-  } else {
-    if (!input || !*input || !output || !*output) return 0;
-    inName = input;
-    target = output;
-  }
-  const std::string inPath = DisplayDataPath(inName.c_str());
-  const std::string targetPath = DisplayDataPath(target.c_str());
-  int64_t inBytes = 0;
-  const bool sized = platform::GetFileSize64(inPath.c_str(), &inBytes) != 0;
-  const int64_t n = sized ? inBytes / 4 : 0;
-  if (interactive != 1 && count < 0) count = (sized && period > 0) ? static_cast<int32_t>(std::min<int64_t>(n / period, INT32_MAX)) : 1;
-
-  // 3. Fill style.
-  Fill fill = Fill::Zero;
-  bool simThreshold = false;
-  if (mode == 1) {
-    fill = Fill::Connect;
-    if (interactive == 1) {
-      const int answer =
-          Ask("CONNECT ENDPOINTS [YES] |\nDRAW FLAT LINE AT CURSOR POS [NO] |\nABORT [CANCEL]?", kYesNoCancel);
-      if (answer == IDCANCEL) return 0;
-      fill = answer == IDYES ? Fill::Connect : Fill::Flat;
-    }
-  } else if (mode == 3) {
-    if (set < 0 || set >= SIM_SETS) return 0;
-    fill = Fill::Connect;
-    const bool pairSet = Win.Pt_Lim[slot][0] != 0 || Win.Pt_Lim[slot][1] != 0;
-    if (interactive == 1) {
-      const int answer =
-          Ask("CONNECT ENDPOINTS [YES] |\nDRAW FLAT LINES AT CURSOR POS [NO] |\nZERO SECTIONS [CANCEL]?", kYesNoCancel);
-      fill = answer == IDYES ? Fill::Connect : (answer == IDNO ? Fill::Flat : Fill::Zero);
-      std::string text = StrPrintf(
-          "USE CURSOR POSITION AS INTENSITY THRESHOLD FOR [%s] SIM [%s] [YES] | USE ALL SIM LINES [NO] | ABORT [CANCEL]?",
-          Sim.Set_Lbl[set], Sim.Sim_Flnm[set]);
-      if (pairSet) text += "\n\nMODIFIED REGION INCLUDES ONLY SIM LINES WITHIN DISPLAY MARKS (GREEN LINES)";
-      Cnv.Lim_Stat[slot] = pairSet ? 1 : 0;
-      const int threshold = Ask(text, kYesNoCancel);
-      if (threshold == IDCANCEL) return 0;
-      simThreshold = threshold == IDYES;
-    }
-  }
-
-  // The wait cursor of mode 3 gives way to the arrow on every return.
-  struct ArrowAtEnd {
-    bool on = false;
-    ~ArrowAtEnd() {
-      if (on) SetCursor(LoadCursor(nullptr, IDC_ARROW));
-    }
-  } arrowAtEnd;
-
-  const int32_t W = Win.Cursor_HalfWidth;
-  auto crosshairSection = [&](Section* s) {
-    int64_t a = DisplayPixelToPoint(Win.View_Level, Win.Cursor_X - W);
-    int64_t b = DisplayPixelToPoint(Win.View_Level, Win.Cursor_X + W);
-    if (a > b) std::swap(a, b);
-    // The window is cut to the file, so that nothing is written past its end.
-    s->lo = std::clamp<int64_t>(a, 0, n > 0 ? n - 1 : 0);
-    s->hi = std::clamp<int64_t>(b, 0, n > 0 ? n - 1 : 0);
-  };
-
-  // Mode 2: offset the whole file by minus the average across the crosshair window.
-  if (mode == 2) {
-    if (!sized) {
-      core_io::Warning(StrPrintf("FAILED TO OPEN BINARY FILE [%s] FOR READING\n\nABORTING", inName.c_str()));
-      return 0;
-    }
-    Section s;
-    crosshairSection(&s);
-    const int16_t avgChn = interactive == 1 ? c : static_cast<int16_t>(9);
-    if (FileGetAveValue(avgChn, 1, inPath.c_str(), static_cast<int32_t>(s.lo), static_cast<int32_t>(s.hi)) == 0) {
-      core_io::Warning(StrPrintf("FAILED TO OPEN BINARY FILE [%s] FOR READING\n\nABORTING", inName.c_str()));
-      return 0;
-    }
-    Cnv.Offset[slot] = static_cast<float>(-Win.Chn_AveValue[avgChn]);
-    Cnv.Ofs_Stat[slot] = 1;
-    char inBuf[OSI_NAME_SIZE];
-    char outBuf[OSI_NAME_SIZE];
-    StrCopy(inBuf, inPath.c_str());
-    StrCopy(outBuf, temp.Name());
-    // The offset covers the whole file, whatever the slot's point-range switch says.
-    const int32_t limStat = Cnv.Lim_Stat[slot];
-    Cnv.Lim_Stat[slot] = 0;
-    const int32_t done = OSIFile(slot, avgChn, 2006, inBuf, outBuf, 1, 0, 0);
-    Cnv.Lim_Stat[slot] = limStat;
-    int64_t outBytes = -1;
-    if (done != 1 || !platform::GetFileSize64(temp.Name(), &outBytes) || outBytes != inBytes) {
-      core_io::Warning("CnvReplaceFile()\n\nFILE WRITE ERROR\n\nABORTING");
-      return 0;
-    }
-  } else {
-    // 4. Input, temporary output and the block.
-    core_io::BinIn in;
-    if (!in.Open(inPath.c_str())) {
-      core_io::Warning(StrPrintf("FAILED TO OPEN BINARY FILE [%s] FOR READING\n\nABORTING", inName.c_str()));
-      return 0;
-    }
-    std::FILE* out = std::fopen(temp.Name(), "wb");
-    if (!out) {
-      core_io::Warning(StrPrintf("FAILED TO OPEN BINARY FILE [%s] FOR WRITING\n\nABORTING", temp.Name()));
-      return 0;
-    }
-    struct Closer {
-      std::FILE** f;
-      ~Closer() {
-        if (*f) std::fclose(*f);
-      }
-    } closer{&out};
-    float* block = nullptr;
-    if (QvAllocFailed(FAlloc1Dim(&block, kBlock))) {
-      core_io::Error("CnvReplaceFile()/tmp_fpt - CORE ALLOCATION ERROR");
-      return 0;
-    }
-    struct BlockFree {
-      float** p;
-      ~BlockFree() { FFree1Dim(p); }
-    } blockFree{&block};
-
-    // 5 and 6. Sections.
-    std::vector<Section> sections;
-    bool chain = false;
-    if (mode == 3) {
-      SetCursor(LoadCursor(nullptr, IDC_WAIT));
-      arrowAtEnd.on = true;
-      // The set's spectrum, matched to the channel, with its offset 0 while written.
-      const double savedOffset = Sim.Dsp_Offset[set];
-      Sim.Dsp_Offset[set] = 0.0;
-      const int32_t written = FileprocSimColumnWrite(kSimTmpFile, set, 1);
-      Sim.Dsp_Offset[set] = savedOffset;
-      struct SimTmpRemove {
-        ~SimTmpRemove() { DeleteFile(kSimTmpFile); }
-      } simTmpRemove;
-      if (written == 0) {
-        core_io::Warning(StrPrintf("FAILED TO WRITE BINARY SIMULATION FILE [%s]\n\nABORTING", kSimTmpFile));
-        return 0;
-      }
-      core_io::BinIn sim;
-      if (!sim.Open(kSimTmpFile)) {
-        core_io::Warning(StrPrintf("FAILED TO OPEN BINARY SIM FILE [%s] FOR READING\n\nABORTING", kSimTmpFile));
-        return 0;
-      }
-      float* simBlock = nullptr;
-      if (QvAllocFailed(FAlloc1Dim(&simBlock, kBlock))) {
-        core_io::Error("CnvReplaceFile()/sim_fpt - CORE ALLOCATION ERROR");
-        return 0;
-      }
-      struct SimFree {
-        float** p;
-        ~SimFree() { FFree1Dim(p); }
-      } simFree{&simBlock};
-      double threshold = 0.0;
-      if (simThreshold && c >= 0 && c <= 8)
-        threshold = ValueAtRow(c, Win.Cursor_Y) - Sim.Dsp_Scalar[set] * Sim.Dsp_Offset[set];
-      int64_t from = 0;
-      int64_t to = n - 1;
-      const int64_t pl = std::min(Win.Pt_Lim[slot][0], Win.Pt_Lim[slot][1]);
-      const int64_t ph = std::max(Win.Pt_Lim[slot][0], Win.Pt_Lim[slot][1]);
-      if (Cnv.Lim_Stat[slot] == 1 && pl >= 0 && ph < n && pl < ph) {
-        from = pl;
-        to = ph;
-      }
-      bool open = false;
-      Section current;
-      int64_t p = 0;
-      for (;;) {
-        const size_t k = sim.Read(simBlock, kBlock, sizeof(float));
-        const int64_t a = std::max<int64_t>(p, from);
-        const int64_t b = std::min<int64_t>(p + static_cast<int64_t>(k) - 1, to);
-        if (b >= a) filesection::ScanSimSections(simBlock + (a - p), b - a + 1, a, threshold, &open, &current, &sections);
-        p += static_cast<int64_t>(k);
-        if (k < kBlock || p > to) break;
-      }
-      if (open) {
-        current.hi = std::min<int64_t>(p - 1, to);
-        if (current.hi > current.lo) sections.push_back(current);
-      }
-    } else if (interactive == 1) {
-      Section s;
-      crosshairSection(&s);
-      sections.push_back(s);
-    } else {
-      sections = filesection::PeriodicSections(n, count, period, low, high, &chain);
-    }
-    // Modes 0 and 1 without a section of more than one point leave the file alone; mode 3
-    // without a simulated value above the threshold copies it unchanged.
-    if (mode != 3 && (sections.empty() || sections.front().lo == sections.front().hi)) return 0;
-
-    // 7. Fill values of each section.
-    std::vector<float> loVal(sections.size(), 0.0f);
-    std::vector<float> hiVal(sections.size(), 0.0f);
-    const float flat = (fill == Fill::Flat && c >= 0 && c <= 8) ? static_cast<float>(ValueAtRow(c, Win.Cursor_Y)) : 0.0f;
-    if (fill == Fill::Connect) {
-      for (size_t k = 0; k < sections.size(); ++k) {
-        if (!ReadValueAt(in, sections[k].lo, &loVal[k])) {
-          core_io::Warning("CnvReplaceFile()\n\nFILE READ ERROR\n\nABORTING");
-          return 0;
-        }
-        if (!chain && !ReadValueAt(in, sections[k].hi, &hiVal[k])) {
-          core_io::Warning("CnvReplaceFile()\n\nFILE READ ERROR\n\nABORTING");
-          return 0;
-        }
-      }
-      in.Seek(0);
-    }
-    // The value that replaces point i of section k; false leaves the point as it is.
-    auto replace = [&](size_t k, int64_t i, float* v) {
-      const Section& s = sections[k];
-      switch (fill) {
-        case Fill::Zero: *v = 0.0f; return true;
-        case Fill::Flat: *v = flat; return true;
-        case Fill::Connect:
-          if (chain) {
-            if (k + 1 >= sections.size()) return false;  // the last section stays
-            const double span = static_cast<double>(sections[k + 1].lo - s.lo);
-            *v = static_cast<float>(loVal[k] + (i - s.lo) * (loVal[k + 1] - loVal[k]) / span);
-          } else {
-            const double span = static_cast<double>(s.hi - s.lo);
-            *v = span == 0.0 ? loVal[k]
-                             : static_cast<float>(loVal[k] + (i - s.lo) * (hiVal[k] - loVal[k]) / span);
-          }
-          return true;
-      }
-      return false;
-    };
-
-    // 8. Copy with the sections replaced.
-    std::sort(sections.begin(), sections.end(), [](const Section& a, const Section& b) { return a.lo < b.lo; });
-    int64_t mods = 0;
-    int64_t p = 0;
-    size_t first = 0;
-    for (;;) {
-      const size_t k = in.Read(block, kBlock, sizeof(float));
-      if (in.Failed()) {
-        core_io::Warning("CnvReplaceFile()\n\nFILE READ ERROR\n\nABORTING");
-        return 0;
-      }
-      const int64_t end = p + static_cast<int64_t>(k) - 1;
-      while (first < sections.size() && sections[first].hi < p) ++first;
-      for (size_t s = first; s < sections.size() && sections[s].lo <= end; ++s) {
-        const int64_t a = std::max(sections[s].lo, p);
-        const int64_t b = std::min(sections[s].hi, end);
-        for (int64_t i = a; i <= b; ++i) {
-          float v = 0.0f;
-          if (replace(s, i, &v)) {
-            block[i - p] = v;
-            if (fill == Fill::Connect) ++mods;
-          }
-        }
-      }
-      if (k > 0 && std::fwrite(block, sizeof(float), k, out) != k) {
-        core_io::Warning("CnvReplaceFile()\n\nFILE WRITE ERROR\n\nABORTING");
-        return 0;
-      }
-      p += static_cast<int64_t>(k);
-      if (k < kBlock) break;
-    }
-    const int closed = std::fclose(out);
-    out = nullptr;
-    if (closed != 0) {
-      core_io::Warning("CnvReplaceFile()\n\nFILE WRITE ERROR\n\nABORTING");
-      return 0;
-    }
-    core_io::StatusText(1, StrPrintf("MODS=[%lld]", static_cast<long long>(mods)));
-  }
-
-  // 10. The temporary file replaces the target in one rename; the target stays as it
-  // was when that fails.
-  // The view thread may be reading the channel file: it stops, and builds again below.
-  if (interactive == 1) DisplayViewStopForChange();
-  if (!MoveFileEx(temp.Name(), targetPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) {
-    core_io::Warning(StrPrintf("CnvReplaceFile()\n\nFAILED TO REPLACE FILE [%s]\n\nABORTING", target.c_str()));
-    return 0;
-  }
-  temp.Placed();
-  if (interactive == 1) {
-    StrCopy(Dsp.Chn_Flnm[c], target.c_str());
-    Dsp.ViewUpdate[c] = 1;
-    Win.ViewPageType = 0;
-    Win.ViewPrep = 1;
-    FunctionThreadCreate(DisplayQviQvoSetup);
-    if (Win.hWnd_Main) RepaintWindow("MAN_1P", Win.hWnd_Main, TRUE);
-    core_io::StatusText(2, StrPrintf("FILE [%s] MODIFIED", target.c_str()));
-  }
-  FinishStatus(mode, fill);
+  Edit e;
+  e.slot = slot;
+  e.mode = mode;
+  e.set = set;
+  e.c = Win.Active_Chn;
+  e.interactive = interactive == 1;
+  e.count = count;
+  e.period = period;
+  e.low = low;
+  e.high = high;
+  if (!ChooseNames(e, input, output)) return 0;
+  SizeInput(e);
+  if (!ChooseFill(e)) return 0;
+  WaitCursor wait;
+  const bool written = mode == 2 ? OffsetByAverage(e, temp.Name()) : WriteSections(e, temp.Name(), wait);
+  if (!written || !PlaceTarget(e, temp)) return 0;
+  FinishStatus(mode, e.fill);
   return 1;
 }

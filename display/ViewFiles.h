@@ -22,6 +22,12 @@
 // Name of the view-file sub-folder of the data folder.
 inline constexpr char VIEW_FOLDER[] = "QV95OIM";
 
+// Dsp.ViewUpdate of a channel whose file an edit has just written under a new name: the
+// next full run takes the channel's kinds and pages from the view files of that name,
+// as for a channel opened afresh (a level without one takes its default pages and
+// kind), and then rebuilds them all.
+constexpr uint32_t VIEW_UPDATE_NEW_FILE = 2;
+
 // ---- view files and page reading ------------------------------------------------
 // Loads (ViewUpdate 0) or rebuilds and writes (ViewUpdate 1) the view files of a
 // displayed channel, frees the arrays of a channel that is not displayed, and deletes

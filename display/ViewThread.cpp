@@ -76,8 +76,11 @@ int64_t TimeKey(const SYSTEMTIME& t) {
           t.wMilliseconds);
 }
 
-// Step 10: the page definition of the active channel.
-void DefineActivePages(ViewRunTable& t, int16_t act) {
+// Step 10: the page definition of the active channel. newFile: its file was just
+// written under a new name, and every level without a view file of that name takes its
+// default pages and kind (a channel opened afresh stops looking at its files once one
+// level has taken the defaults, and keeps the working file's choices for the rest).
+void DefineActivePages(ViewRunTable& t, int16_t act, bool newFile) {
   const double rawPts = t.FL_SZ[WIN_RAW][act];
   const double rawPages = t.X_PAGES[WIN_RAW];
   LevelDefault defaults[3];
@@ -88,7 +91,7 @@ void DefineActivePages(ViewRunTable& t, int16_t act) {
       t.X_PAGES[v] = 0.0;
       continue;
     }
-    if (t.ViewUpdate[act] == 0) {
+    if (t.ViewUpdate[act] == 0 || newFile) {
       if (kind == VIEW_KIND_AVE && viewfiles::ViewFileExists(act, v, VIEW_KIND_MAX)) {
         DeleteFile(DisplayViewFileName(act, v, VIEW_KIND_MAX).c_str());
         viewfiles::Box("Info", viewfiles::kInfo, "SETUP UNLINK A CHN=[%d] VIEW=[%d]", act, v);
@@ -274,6 +277,11 @@ void SetupRun(ViewRunTable& t, ViewRunTable* start) {
     return EndRun(t, start);
   }
 
+  // A file just written under a new name is set up as a channel opened afresh, and
+  // rebuilt all the same.
+  const bool newFile = t.ViewUpdate[act] == VIEW_UPDATE_NEW_FILE;
+  if (newFile) t.ViewUpdate[act] = 0;
+
   // Steps 7 and 8: the view-file folder, older names, kinds from the files present.
   viewfiles::FolderEnsure();
   for (int16_t c = 0; c <= 8; ++c) viewfiles::OlderFilesMove(c);
@@ -288,7 +296,8 @@ void SetupRun(ViewRunTable& t, ViewRunTable* start) {
   }
 
   // Steps 9 and 10: pages of the active channel.
-  DefineActivePages(t, act);
+  DefineActivePages(t, act, newFile);
+  if (newFile) t.ViewUpdate[act] = 1;
 
   // Step 11: every displayed channel against those pages, and its preparation.
   for (int16_t c = 0; c <= 8; ++c) {

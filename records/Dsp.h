@@ -40,7 +40,7 @@ struct DspRecord {
   uint32_t FL_SZ[4][DSP_CHN] = {};
   float* Fl_Pt[3][DSP_CHN] = {};       // view arrays in memory, per level 0..2 and channel
   uint32_t Fl_Pt_Len[3][DSP_CHN] = {}; // values held by each view array (changed with it, under ViewAryLock)
-  uint32_t ViewUpdate[DSP_CHN] = {};   // 1: the channel's view files must be rebuilt
+  uint32_t ViewUpdate[DSP_CHN] = {};   // 1: the channel's view files must be rebuilt (2: see VIEW_UPDATE_NEW_FILE)
   Shared<double> Pts2Pxl[4] = {100.0, 10.0, 10.0, 1.0};  // raw points per pixel at each level
   Shared<double> FrqStpView[4] = {};           // frequency step of one pixel at each level
   uint32_t ViewFolderUse = 1;          // view files live in the sub-folder "QV95OIM"
@@ -64,8 +64,7 @@ struct DspRecord {
   // Start-up and painting state.
   uint32_t Init_Done = 0;        // the one-time start-up has run
   Shared<uint32_t> Dsp_Ready{0}; // painting waits while 0 (a dialog or a working-file read runs)
-  uint32_t Path_Toggle = 0;      // 1: the file-open dialog starts in the title-bar path
-  uint32_t Path_Propose = 1;     // proposed file names start with the data folder
+  uint32_t Path_Propose = 1;     // proposed file names start with the data folder (TogglePath flips it)
 
   // Colours: the channel colour table (red, green, blue), its pens and brushes, the pen
   // width, white (1) or black (0) paper, and the pens of the cursor, markers and zero line.

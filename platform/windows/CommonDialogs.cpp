@@ -93,7 +93,10 @@ BOOL FileDialog(OPENFILENAME* ofn, CommonDialogKind kind) {
   size_t slash = path.find_last_of("/\\");
   size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
   size_t dot = path.find('.', nameStart);
-  if (dot == std::string::npos && !request.defaultExtension.empty()) {
+  // An open dialog takes a chosen file that exists as it is; the default extension
+  // completes a name without one that names no file, and every name a save dialog gets.
+  if (dot == std::string::npos && !request.defaultExtension.empty() &&
+      (kind != CommonDialogKind::Open || !FileExists(path))) {
     path += "." + request.defaultExtension;
     dot = path.find('.', nameStart);
   }

@@ -136,6 +136,25 @@ TEST_F(AnalysisOptionsTest, NoneOnEveryLevelGoesToTheRawLevel) {
   EXPECT_EQ(Win.View_Level, 3);
 }
 
+// The pages boxes show pages x the resolution factor; typing a factor changes no page
+// count, and a cancelled dialog leaves them as they were.
+TEST_F(AnalysisOptionsTest, ResolutionFactorMultipliesTheShownPagesOnly) {
+  Win.X_PAGES[0] = 1.0;
+  Win.X_PAGES[1] = 10.0;
+  Dsp.Res_Unlock = 1;
+  InDialog([](HWND d) {
+    EXPECT_EQ(drv::Text(d, IDC_AO_PAGES + 1), "10.000");
+    drv::TypeAndCommit(d, IDC_AO_RES_FACTOR, "2");
+    EXPECT_EQ(Dsp.Res_Factor, 2.0);
+    EXPECT_EQ(drv::Text(d, IDC_AO_PAGES + 0), "2.000");
+    EXPECT_EQ(drv::Text(d, IDC_AO_PAGES + 1), "20.000");
+    EXPECT_EQ(Win.X_PAGES[0], 1.0);
+    EXPECT_EQ(Win.X_PAGES[1], 10.0);
+  });
+  EXPECT_EQ(Win.X_PAGES[0], 1.0);
+  EXPECT_EQ(Win.X_PAGES[1], 10.0);
+}
+
 TEST_F(AnalysisOptionsTest, FileNameEditMeasuresTheFileAndApplyStartsTheViewRun) {
   StrCopy(Dsp.Data_Dir, dir_.Path().string().c_str());
   FILE* f = std::fopen(dir_.File("run7.bin").c_str(), "wb");

@@ -210,6 +210,31 @@ TEST_F(FileDialogsTest, OpenDuringALongViewRunConvertsAndBuildsTheNewViews) {
   }
 }
 
+// File/Open takes a chosen file that exists as it is, so the MassComp file "wk-run8"
+// reaches its converter; the open dialog gives ".QVW" only to a typed name of no file,
+// and the save dialog to every name without an extension.
+TEST_F(FileDialogsTest, OpenTakesAnExistingFileAsChosenAndSaveAddsTheExtension) {
+  std::string samples;
+  for (int i = 0; i < 10; ++i) samples += {static_cast<char>(i * 3), '\0'};
+  WriteAll(Path("pmt"), samples);
+  WriteAll(Path("wk-run8"), "2 pmt stop\n3 100 stop\n");
+  chosen_ = {Path("wk-run8")};
+  answers_ = {IDYES};  // convert
+  EXPECT_EQ(WorkFileWin95(0, nullptr), 1);
+  ASSERT_TRUE(ViewIdle());
+  EXPECT_STREQ(Dsp.Work_Flnm, "run8.QVW");
+  EXPECT_STREQ(Dsp.Chn_Flnm[0], "pmtF");
+  EXPECT_TRUE(std::filesystem::exists(Path("run8.QVW")));
+
+  // The loaded file saved as "wk-run8" is "wk-run8.QVW"; then "run8" opens run8.QVW.
+  chosen_ = {Path("wk-run8"), Path("run8")};
+  EXPECT_EQ(WorkFileWin95(0, nullptr), 1);
+  ASSERT_TRUE(ViewIdle());
+  EXPECT_TRUE(std::filesystem::exists(Path("wk-run8.QVW")));
+  EXPECT_EQ(ReadAll(Path("wk-run8")), "2 pmt stop\n3 100 stop\n");
+  EXPECT_STREQ(Dsp.Work_Flnm, "run8.QVW");
+}
+
 TEST_F(FileDialogsTest, AssignmentSaveWritesThePickettListAndTheTable) {
   // Set A: two lines, the second assigned.
   Sim.FI_Lines[0] = 2;

@@ -17,6 +17,7 @@
 #include "core/MsgWindow.h"
 #include "core/Repaint.h"
 #include "core/Threads.h"
+#include "display/FileDialogs.h"
 #include "display/Print.h"
 #include "platform/kernel/Text.h"
 #include "platform/windows/Controls.h"
@@ -241,9 +242,18 @@ TEST_F(MainWindowTest, MenuCommandsOpenTheirDialogsAndMenuTogglesWork) {
   EXPECT_EQ(opened, (std::vector<int>{IDD_FILE_CONVERSION, IDD_FILE_CONVERSION, IDD_AOM_CALIBRATION, IDD_CAL_NORM_LIN,
                                       IDD_ASCII_INPUT, IDD_FTMW}));
   EXPECT_EQ(drv::StatusText(Win.hWnd_StatusBar, 2), "USE BIN-2-ASCII DIALOG OPTION");
+  // TogglePath flips whether the file dialogs propose the data folder with the name.
+  char name[200] = "a.bin";
   drv::ChooseCommand(Win.hWnd_Main, IDM_TOGGLE_PATH);
-  EXPECT_EQ(Dsp.Path_Toggle, 1u);
+  EXPECT_EQ(Dsp.Path_Propose, 0u);
+  EXPECT_EQ(drv::StatusText(Win.hWnd_StatusBar, 2), "LAST OPEN PATH USED FOR FILE OPEN DIALOG");
+  BinaryFileDialog(0, name, sizeof name, nullptr);
+  EXPECT_EQ(platform::CommonDialogLog().back().proposed, "a.bin");
+  drv::ChooseCommand(Win.hWnd_Main, IDM_TOGGLE_PATH);
+  EXPECT_EQ(Dsp.Path_Propose, 1u);
   EXPECT_EQ(drv::StatusText(Win.hWnd_StatusBar, 2), "TITLE BAR PATH USED FOR FILE OPEN DIALOG");
+  BinaryFileDialog(0, name, sizeof name, nullptr);
+  EXPECT_EQ(platform::CommonDialogLog().back().proposed, std::string(Dsp.Data_Dir) + "\\a.bin");
   drv::ChooseCommand(Win.hWnd_Main, IDM_DEBUG_MSG);
   EXPECT_EQ(Debug.DebugLevel, DEBUG_TOPIC_MESSAGE);
   drv::ChooseCommand(Win.hWnd_Main, IDM_DEBUG_MSG);

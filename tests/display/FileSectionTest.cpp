@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ViewFixture.h"
+#include "display/ViewDecimate.h"
 #include "display/ViewFiles.h"
 #include "platform/driver/TestDriver.h"
 
@@ -154,6 +155,13 @@ TEST_F(FileSectionTest, ZeroSectionOverwritesThroughATemporaryFile) {
 }
 
 TEST_F(FileSectionTest, ReplaceByConnectingLineOrFlatLineIntoTheMFile) {
+  // The old channel's middle level holds averages; the "m" file has no view files yet,
+  // so its levels take the defaults of 20,420 points (maxima on 10 pages).
+  WriteValues("data.bin", Ramp(20420));
+  Win.ViewKind[0][0] = VIEW_KIND_MAX;
+  Win.ViewKind[1][0] = VIEW_KIND_AVE;
+  Win.ViewKind[2][0] = VIEW_KIND_NONE;
+  Win.X_PAGES[1] = 5.0;
   drv::Answers answers;
   answers.Box("Question", "REPLACE FILE SECTION*", IDNO)
       .Box("Question", "CONNECT ENDPOINTS [YES] |*", IDYES)
@@ -163,9 +171,13 @@ TEST_F(FileSectionTest, ReplaceByConnectingLineOrFlatLineIntoTheMFile) {
   WaitViewIdle();
   // The channel now shows the "m" file; the original is untouched.
   EXPECT_STREQ(Dsp.Chn_Flnm[0], "data.binm");
-  EXPECT_EQ(ReadValues("data.bin"), Ramp(2000));
+  EXPECT_EQ(ReadValues("data.bin"), Ramp(20420));
+  EXPECT_EQ(Win.ViewKind[1][0], VIEW_KIND_MAX);
+  EXPECT_EQ(Win.X_PAGES[1], 10.0);
+  EXPECT_TRUE(std::filesystem::exists(dir_.Path() / "QV95OIM" / "data.binm.QVIm"));
+  EXPECT_FALSE(std::filesystem::exists(dir_.Path() / "QV95OIM" / "data.binm.QVIa"));
   const std::vector<float> m = ReadValues("data.binm");
-  ASSERT_EQ(m.size(), 2000u);
+  ASSERT_EQ(m.size(), 20420u);
   for (int i = 105; i <= 115; ++i) EXPECT_FLOAT_EQ(m[i], 5.0f + (i - 105) * (15.0f - 5.0f) / 10.0f);
   // (Status part 1 shows "MODS=[11]" until the repaint writes the cursor readout there.)
   // A second "m" edit asks before overwriting the earlier one; No keeps it.
