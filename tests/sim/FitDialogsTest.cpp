@@ -8,6 +8,7 @@
 
 #include "core/BinFile.h"
 #include "fit/NLLsf.h"
+#include "lineshape/LineShape.h"
 #include "platform/driver/TestDriver.h"
 #include "platform/kernel/TextFile.h"
 #include "resources/Dialogs.h"
@@ -93,6 +94,7 @@ class FitDialogsTest : public SimTest {
       for (HWND& w : row)
         if (w && IsWindow(w)) DestroyWindow(w);
     VoigtNLLsfFree();
+    SimLineShapeStoresFree();  // the Voigt fit rebuilds the set's profiles
     SimTest::TearDown();
   }
   static HWND Open(SimDlgKind kind, uint32_t (*creator)(int16_t, uint32_t, HWND), int16_t s) {
