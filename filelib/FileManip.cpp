@@ -50,11 +50,6 @@ struct DoubleArray {
 // Asks through the text-input box; false when the user cancelled.
 bool AskText(const char* prompt, const char* defaultAnswer, std::string* answer);
 
-bool SameFile(const char* a, const char* b) {
-  if (std::strcmp(a, b) == 0) return true;
-  return platform::MapPath(a) == platform::MapPath(b);
-}
-
 }  // namespace
 
 // ---- AveDspFiles -------------------------------------------------------------------------
@@ -77,7 +72,7 @@ int32_t AveDspFiles(int16_t mode, int16_t warn) {
   for (int c = 0; c < kAveChannels; ++c) {
     if (Cnv.Cnv_Stat[c] != 1) continue;
     const char* name = Dsp.Chn_Flnm[c];
-    if (SameFile(name, AVE_OUT_FLNM)) {
+    if (platform::SameFile(name, AVE_OUT_FLNM)) {
       Warning(StrPrintf("AVERAGE DISPLAY FILES\n\nI/O FILESNAMES [%s] ARE IDENTICAL FOR [%d]\n\nABORTING", name, c));
       return 0;
     }

@@ -1,7 +1,5 @@
 // The Tukey window of a stretch of an array, and point-wise arithmetic of complex
 // (Re/Im) file pairs.
-#include <sys/stat.h>
-
 #include <cmath>
 #include <string>
 
@@ -27,18 +25,6 @@ double TukeyFactor(uint16_t sense, double a, int32_t j, int32_t count, int32_t f
   if (j <= flankA) return 0.5 * (1.0 + std::cos(pi * x));
   if (j >= flankB) return 0.5 * (1.0 + std::cos(pi * (x - 2.0 / a + 2.0)));
   return 0.0;
-}
-
-// True when the two names reach the same file (the same text after mapping, or one
-// file under two spellings).
-bool SameFile(const std::string& a, const std::string& b) {
-  const std::string pa = platform::MapPath(a.c_str());
-  const std::string pb = platform::MapPath(b.c_str());
-  if (pa == pb) return true;
-  struct stat sa;
-  struct stat sb;
-  return ::stat(pa.c_str(), &sa) == 0 && ::stat(pb.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-         sa.st_ino == sb.st_ino;
 }
 
 }  // namespace
@@ -182,7 +168,7 @@ int32_t FFTwMultDivFile(const char* name1, const char* name2, const char* out, i
     const std::string outs[2] = {complexOut ? reName : maName, imName};
     for (int k = 0; k < (complexOut ? 2 : 1); ++k) {
       bool named = false;
-      for (int i = 0; i < inputs; ++i) named = named || SameFile(outs[k], names[i]);
+      for (int i = 0; i < inputs; ++i) named = named || platform::SameFile(outs[k].c_str(), names[i].c_str());
       if (named) {
         res[k].Abort();
       } else if (!res[k].Commit()) {

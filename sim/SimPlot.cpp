@@ -23,10 +23,17 @@
 
 namespace sim {
 
-double RunFreq(const PlotCall& c, int32_t i) {
-  const double f = DisplayPixelToFreq(c.view, static_cast<int32_t>(c.first + i * c.p));
+namespace {
+
+// Frequency of view point `point` on the set's channel scale.
+double PointFreq(const PlotCall& c, int32_t point) {
+  const double f = DisplayPixelToFreq(c.view, point);
   return c.scale == 1.0 ? f : Dsp.Init_Frq + (f - Dsp.Init_Frq) * c.scale;
 }
+
+}  // namespace
+
+double RunFreq(const PlotCall& c, int32_t i) { return PointFreq(c, static_cast<int32_t>(c.first + i * c.p)); }
 
 int32_t RunPoint(const PlotCall& c, double f) { return DisplayFreqToPixelOn(c.view, c.scaleChn, c.first, f); }
 
@@ -189,8 +196,7 @@ void FrequencyWindow(PlotCall& c) {
   c.p = ppp != 0.0 ? ppp : 1.0;
   auto at = [&](double point) {
     const double clamped = std::clamp(std::trunc(point), -2147483648.0, 2147483647.0);
-    const double f = DisplayPixelToFreq(c.view, static_cast<int32_t>(clamped));
-    return c.scale == 1.0 ? f : Dsp.Init_Frq + (f - Dsp.Init_Frq) * c.scale;
+    return sim::PointFreq(c, static_cast<int32_t>(clamped));
   };
   c.frqBeg = at(c.first - S * c.p);
   c.frqEnd = at(c.first + (S + c.count) * c.p);

@@ -231,6 +231,16 @@ bool DirectoryExists(const char* name) {
   return name && stat(MapPath(name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool SameFile(const char* a, const char* b) {
+  if (!a || !b) return false;
+  const std::string pa = MapPath(a);
+  const std::string pb = MapPath(b);
+  if (pa == pb) return true;
+  struct stat sa;
+  struct stat sb;
+  return stat(pa.c_str(), &sa) == 0 && stat(pb.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 BOOL GetFileSize64(const char* name, int64_t* size) {
   struct stat st;
   std::string path = MapPath(name);

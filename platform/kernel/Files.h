@@ -83,6 +83,9 @@ bool NamesEqualIgnoringCase(std::string_view a, std::string_view b);
 
 bool FileExists(const char* name);       // a file or anything else that is not a folder
 bool DirectoryExists(const char* name);
+// True when two names reach the same file: the same path after mapping, or one
+// existing file under two spellings (a link, another letter case).
+bool SameFile(const char* a, const char* b);
 BOOL GetFileSize64(const char* name, int64_t* size);
 // The last modification time of the file as local date and time fields.
 BOOL GetFileModifiedTime(const char* name, SYSTEMTIME* time);
