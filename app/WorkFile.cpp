@@ -18,6 +18,7 @@
 #include "app/WorkFileInternal.h"
 #include "core/AsciiRead.h"
 #include "core/FrqAxis.h"
+#include "core/WorkText.h"
 #include "platform/kernel/Files.h"
 #include "platform/windows/MessageBox.h"
 #include "platform/kernel/Text.h"
@@ -57,11 +58,14 @@ const char* KindText(int level, int chn) {
 std::string OneToken(const char* text) {
   std::string token = text;
   for (char& c : token)
-    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') c = '_';
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f') c = '_';
   return token;
 }
 
-bool Blank(const char* text) { return text[std::strspn(text, " \t\r\n")] == '\0'; }
+bool Blank(const char* text) { return text[std::strspn(text, " \t\r\n\v\f")] == '\0'; }
+
+bool ValidChannel(int16_t c) { return c >= 0 && c <= 9; }
+bool ValidColour(int16_t c) { return c >= 0 && c <= 10; }
 
 bool AnySine() {
   for (int s = 0; s < SIM_SETS; s++)
@@ -142,6 +146,38 @@ void WriteBody(platform::TextFileWriter& w) {
   }
 }
 
+// The first value the file would hold but could not give back as it is (a name with
+// a blank, a comment beginning with "#", a colour or channel its reader refuses...),
+// as its refusal text; empty when every value can be stored.
+std::string Unstorable() {
+  auto text = [](const std::string& what, const char* value, WorkField field) {
+    const char* fault = WorkTextFault(value, field);
+    return fault ? WorkTextRefusal(what, value, fault) : std::string();
+  };
+  auto number = [](const std::string& what, int value, const char* fault) {
+    return WorkTextRefusal(what, std::to_string(value), fault);
+  };
+  std::string refusal = text("COMMENT", Dsp.Work_Comment, WorkField::Comment);
+  if (refusal.empty()) refusal = text("DATE", Dsp.Work_Date, WorkField::DateTime);
+  if (refusal.empty()) refusal = text("TIME", Dsp.Work_Time, WorkField::DateTime);
+  for (int i = 0; i < CHANNELS && refusal.empty(); i++) {
+    refusal = text(StrPrintf("CHN [%d] FILENAME", i), Dsp.Chn_Flnm[i], WorkField::Name);
+    if (refusal.empty() && !ValidColour(Dsp.Chn_ColorNo[i]))
+      refusal = number(StrPrintf("CHN [%d] COLOR", i), Dsp.Chn_ColorNo[i], "NOT IN [0-10]");
+  }
+  for (int s = 0; s < SIM_SETS && refusal.empty(); s++) {
+    refusal = text(StrPrintf("[%s] SIM FILENAME", Sim.Set_Lbl[s]), Sim.Sim_Flnm[s], WorkField::RowName);
+    if (refusal.empty() && !ValidColour(Sim.COLOR_NO[s]))
+      refusal = number(StrPrintf("[%s] SIM COLOR", Sim.Set_Lbl[s]), Sim.COLOR_NO[s], "NOT IN [0-10]");
+    if (refusal.empty() && !ValidChannel(Sim.Dsp_Cnl[s]))
+      refusal = number(StrPrintf("[%s] SIM ASSOC CHN", Sim.Set_Lbl[s]), Sim.Dsp_Cnl[s], "NOT IN [0-9]");
+  }
+  if (refusal.empty()) refusal = text("ORV INPUT FILENAME", OrvPrm.In_Flnm, WorkField::Name);
+  if (refusal.empty()) refusal = text("QUAD INPUT FILENAME", Quad.In_Flnm, WorkField::Name);
+  if (refusal.empty()) refusal = text("GENETIC ALGORITHMS INPUT FILENAME", Ga.In_Flnm[0], WorkField::Name);
+  return refusal;
+}
+
 void WriteFailed() {
   std::string text =
       StrPrintf("FAILED TO CREATE ASCII FILE [%s] FOR WRITING\n\nRETURNING TO PROGRAM", Dsp.Work_Flnm);
@@ -166,9 +202,6 @@ bool LeadingNumber(const char* text, int* value) {
   *value = static_cast<int16_t>(negative ? -v : v);
   return true;
 }
-
-bool ValidChannel(int16_t c) { return c >= 0 && c <= 9; }
-bool ValidColour(int16_t c) { return c >= 0 && c <= 10; }
 
 // Reads the body of a current-format file into the records (through a scratch copy
 // that is applied only when every required count was right). Returns the version
@@ -378,6 +411,15 @@ int32_t WorkFileWrite() {
   if (!OrvPrm.In_Flnm[0]) StrCopy(OrvPrm.In_Flnm, "Orv.in");
   if (!Quad.In_Flnm[0]) StrCopy(Quad.In_Flnm, "Quad.in");
   if (!Ga.In_Flnm[0][0]) StrCopy(Ga.In_Flnm[0], "Ga.in");
+
+  // A value the reader would not give back as it is: nothing is written, the old file
+  // stays.
+  const std::string unstorable = Unstorable();
+  if (!unstorable.empty()) {
+    Warn(StrPrintf("WORKING FILE [%s] NOT WRITTEN\n\n%s\n\nRETURNING TO PROGRAM", Dsp.Work_Flnm, unstorable.c_str())
+             .c_str());
+    return 0;
+  }
 
   platform::TextFileWriter w;
   if (!Dsp.Work_Flnm[0] || !w.Open(Dsp.Work_Flnm)) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <functional>
 
 #include "AppFixture.h"
 #include "app/WorkFile.h"
@@ -339,14 +340,76 @@ TEST_F(WorkFileTest, TypedDateTimeAndCommentDoNotSpoilTheFile) {
 
 TEST_F(WorkFileTest, FileNameWithABlankIsRefused) {
   Fill();
-  StrCopy(Dsp.Chn_Flnm[2], "base line.bin");
   ASSERT_EQ(WorkFileWrite(), 1);
-  Forget();
-  bool refused = false;
-  WorkFileReadChecked(&refused);
-  EXPECT_TRUE(refused);
+  const std::string good = ReadAll(Path("run.QVW"));
+  // The writer writes no value its reader would not give back: it names the value and
+  // the old file stays.
+  const std::vector<std::pair<std::function<void()>, std::string>> refused = {
+      {[] { StrCopy(Dsp.Chn_Flnm[2], "base line.bin"); }, "CHN [2] FILENAME [base line.bin] HOLDS A BLANK"},
+      {[] { StrCopy(Dsp.Chn_Flnm[3], "\xce\xbb.bin"); }, "CHN [3] FILENAME [\xce\xbb.bin] HOLDS A CHARACTER THE FILE CANNOT KEEP"},
+      {[] { StrCopy(Sim.Sim_Flnm[1], "band 1"); }, "[B] SIM FILENAME [band 1] HOLDS A BLANK"},
+      {[] { StrCopy(Dsp.Work_Comment, "#3 RUN AT 77 K"); }, "COMMENT [#3 RUN AT 77 K] BEGINS WITH #"},
+      {[] { StrCopy(Dsp.Work_Comment, "run 3\nat 77 K"); }, "COMMENT [run 3\nat 77 K] HOLDS A LINE BREAK"},
+      {[] { StrCopy(Dsp.Work_Date, "#14"); }, "DATE [#14] BEGINS WITH #"},
+      {[] { StrCopy(Quad.In_Flnm, "#q.in"); }, "QUAD INPUT FILENAME [#q.in] BEGINS WITH #"},
+      {[] { Sim.Dsp_Cnl[4] = 12; }, "[E] SIM ASSOC CHN [12] NOT IN [0-9]"},
+  };
+  for (const auto& [spoil, refusal] : refused) {
+    SCOPED_TRACE(refusal);
+    Fill();
+    spoil();
+    platform::ClearBoxLog();
+    EXPECT_EQ(WorkFileWrite(), 0);
+    EXPECT_EQ(Texts(), std::vector<std::string>{"WORKING FILE [run.QVW] NOT WRITTEN\n\n" + refusal +
+                                                "\n\nTHE WORKING FILE CANNOT STORE IT\n\nRETURNING TO PROGRAM"});
+    EXPECT_EQ(ReadAll(Path("run.QVW")), good);
+    Forget();
+    Quad = QuadRecord{};
+  }
+  // A file holding such a name all the same is refused by the reader.
+  std::string bad = good;
+  bad.replace(bad.find("base.bin"), 8, "base line.bin");
+  WriteAll(Path("run.QVW"), bad);
+  platform::ClearBoxLog();
+  bool refusedRead = false;
+  WorkFileReadChecked(&refusedRead);
+  EXPECT_TRUE(refusedRead);
   EXPECT_EQ(Texts(), std::vector<std::string>{kRefused});
   EXPECT_EQ(Dsp.Init_Frq, 0.0);
+}
+
+TEST_F(WorkFileTest, EveryStorableEdgeOfTheNamesAndTextsComesBack) {
+  Fill();
+  const std::string longName(199, 'n');  // the longest name the field holds
+  StrCopy(Dsp.Chn_Flnm[0], "run#1.bin");
+  StrCopy(Dsp.Chn_Flnm[1], longName.c_str());
+  StrCopy(Dsp.Chn_Flnm[2], "mesure_\xc3\xa9\xe2\x82\xac.bin");  // characters of Windows-1252
+  StrCopy(Sim.Sim_Flnm[0], "#band");                               // a row's name may begin with "#"
+  SimFile("#band", false, 0.001, 1.23456789);
+  // The longest comment, "#" inside, blanks before it (which the reading drops).
+  std::string comment = "  run #3 at 77 K, 5 \xc2\xb0" "C ";
+  comment += std::string(499 - comment.size(), 'x');
+  StrCopy(Dsp.Work_Comment, comment.c_str());
+  StrCopy(Dsp.Work_Date, "14 M\xc3\xa4rz 1997");
+  StrCopy(OrvPrm.In_Flnm, "rotor#2.in");
+  StrCopy(Quad.In_Flnm, "quad_\xc3\xa9.in");
+  StrCopy(Ga.In_Flnm[0], "x");
+  ASSERT_EQ(WorkFileWrite(), 1);
+
+  Forget();
+  StrCopy(Quad.In_Flnm, "other");
+  StrCopy(Ga.In_Flnm[0], "other");
+  ASSERT_EQ(WorkFileReadPelkNew(), 1);
+  EXPECT_STREQ(Dsp.Chn_Flnm[0], "run#1.bin");
+  EXPECT_EQ(std::string(Dsp.Chn_Flnm[1]), longName);
+  EXPECT_STREQ(Dsp.Chn_Flnm[2], "mesure_\xc3\xa9\xe2\x82\xac.bin");
+  EXPECT_STREQ(Sim.Sim_Flnm[0], "#band");
+  EXPECT_EQ(std::string(Dsp.Work_Comment), comment.substr(2) + "\n");
+  EXPECT_STREQ(Dsp.Work_Date, "14_M\xc3\xa4rz_1997");
+  EXPECT_STREQ(OrvPrm.In_Flnm, "rotor#2.in");
+  EXPECT_STREQ(Quad.In_Flnm, "quad_\xc3\xa9.in");
+  EXPECT_STREQ(Ga.In_Flnm[0], "x");
+  EXPECT_TRUE(BoxesBesidesTipsWarnings().empty());
 }
 
 TEST_F(WorkFileTest, MissingFileAndUnknownNames) {
