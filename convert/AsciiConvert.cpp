@@ -13,6 +13,7 @@
 
 #include "core/FileIo.h"
 #include "core/FrqAxis.h"
+#include "core/WorkText.h"
 #include "numerics/Spline.h"
 #include "platform/kernel/Files.h"
 #include "platform/kernel/Text.h"
@@ -177,7 +178,7 @@ int32_t Regrid(int k, double res, std::vector<float>& values) {
 // that was not merged into and whose values differ may be scaled to the plot.
 void ShowOnChannel(int k) {
   const int c = k + 1;
-  StrCopy(Dsp.Chn_Flnm[c], Cnv.Asc_OutFlnm[k]);
+  if (!ChannelNameSet(c, Cnv.Asc_OutFlnm[k])) return;  // the box names it; the channel stays
   Dsp.Chn_DspStat[c] = 1;
   const double span = static_cast<double>(Cnv.Asc_Max[k]) - static_cast<double>(Cnv.Asc_Min[k]);
   if (Cnv.Asc_Add[k] == 0 && span > 0.0 && core_io::AskYesNo("AUTO SCALE & OFFSET?")) {

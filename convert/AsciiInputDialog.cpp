@@ -15,6 +15,7 @@
 #include "core/Repaint.h"
 #include "core/Threads.h"
 #include "core/FrqAxis.h"
+#include "core/WorkText.h"
 #include "core/Coords.h"
 #include "display/ViewFiles.h"
 #include "display/ViewKeys.h"
@@ -403,7 +404,8 @@ void Convert(HWND d) {
   for (int j = 1; j <= 3; ++j) {
     if (!HasColumn(j)) continue;
     const uint32_t size = Measure(j);
-    if (size == 0) continue;
+    // A name the working file cannot hold was refused, with its box, by the conversion.
+    if (size == 0 || WorkTextFault(Cnv.Asc_OutFlnm[j - 1], WorkField::Name)) continue;
     StrCopy(Dsp.Chn_Flnm[j], Cnv.Asc_OutFlnm[j - 1]);
     Win.Active_Chn = static_cast<int16_t>(j);
     ChannelViews(j, size);

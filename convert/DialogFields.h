@@ -6,9 +6,11 @@
 #include <string>
 
 #include "core/FileIo.h"
+#include "core/WorkText.h"
 #include "platform/kernel/Text.h"
 #include "platform/windows/Controls.h"
 #include "platform/windows/Dialog.h"
+#include "records/Dsp.h"
 
 namespace dialog_fields {
 
@@ -50,6 +52,15 @@ void ReadName(HWND d, int id, char (&field)[N], bool emptyClears = false) {
   }
   const size_t e = text.find_first_of(" \t\r\n", b);
   StrCopy(field, text.substr(b, e == std::string::npos ? std::string::npos : e - b).c_str());
+}
+
+// Display channel c's file name typed into an edit: the text without the blanks around
+// it, taken when the working file can hold it (an empty edit leaves the name);
+// otherwise a box says why and the edit shows the name kept.
+inline void ReadChannelName(HWND d, int id, int c) {
+  const std::string name = WorkTextTyped(Text(d, id));
+  if (name.empty() || name == Dsp.Chn_Flnm[c]) return;
+  if (!ChannelNameSet(c, name.c_str())) Show(d, id, Dsp.Chn_Flnm[c]);
 }
 
 // A dialog that shows its fields on WM_INITDIALOG and hands WM_COMMAND to its command

@@ -165,7 +165,7 @@ void StoreFields(HWND d) {
   if (Cnv.Damp[kSlot] < 0.0) Cnv.Damp[kSlot] = 0.0;
   for (int c = 0; c < kRows; ++c) {
     Cnv.Cnv_Stat[c] = IsDlgButtonChecked(d, IDC_CNV_CHECK0 + c) == BST_CHECKED ? 1 : 0;
-    ReadName(d, IDC_CNV_INNAME0 + c, Dsp.Chn_Flnm[c]);
+    dialog_fields::ReadChannelName(d, IDC_CNV_INNAME0 + c, c);
     ReadName(d, IDC_CNV_OUTNAME0 + c, Cnv.Out_Flnm[kSlot][c]);
   }
 }
@@ -288,7 +288,8 @@ void Action(HWND, DialogState* s, int id, WORD code) {
       return;
     case IDC_CNV_OUT2IN:
       if (code != BN_CLICKED) return;
-      for (int c = 0; c < kRows; ++c) StrCopy(Dsp.Chn_Flnm[c], Cnv.Out_Flnm[kSlot][c]);
+      for (int c = 0; c < kRows; ++c)
+        if (!ChannelNameSet(c, Cnv.Out_Flnm[kSlot][c])) break;
       return;
     case IDOK:
     case IDC_CNV_APPLY:
@@ -356,7 +357,9 @@ bool ImmediateButton(HWND d, DialogState* s, int id, WORD code) {
     case IDC_CNV_OPEN: {
       const int16_t c = s->currentChn;
       if (c < 0 || c >= kRows) return true;
-      if (BinaryFileDialog(0, Dsp.Chn_Flnm[c], sizeof Dsp.Chn_Flnm[c], d) == 1) {
+      char chosen[sizeof Dsp.Chn_Flnm[c]];
+      StrCopy(chosen, Dsp.Chn_Flnm[c]);
+      if (BinaryFileDialog(0, chosen, sizeof chosen, d) == 1 && ChannelNameSet(c, chosen)) {
         const int64_t size = DisplayFileDateCheck(-1, Dsp.Chn_Flnm[c]);
         Dsp.FL_SZ[WIN_RAW][c] = static_cast<uint32_t>(size);
         if (size == 0) Cnv.Cnv_Stat[c] = 0;

@@ -50,7 +50,7 @@ void StoreEdit(HWND d, int id) {
     const std::string text = Text(d, id);
     if (!text.empty()) StrCopy(Cnv.Ftmw_Flnm, text.c_str());
   } else if (id == IDC_FTMW_BINNAME) {
-    dialog_fields::ReadName(d, id, Dsp.Chn_Flnm[kChannel]);
+    dialog_fields::ReadChannelName(d, id, kChannel);
   } else {
     dialog_fields::ReadName(d, id, Cnv.Ftmw_AscFlnm);
   }

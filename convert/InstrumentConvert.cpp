@@ -14,6 +14,7 @@
 #include "core/DebugLog.h"
 #include "core/FileIo.h"
 #include "core/FrqAxis.h"
+#include "core/WorkText.h"
 #include "fileproc/FileOps.h"
 #include "platform/kernel/Binary.h"
 #include "platform/kernel/Files.h"
@@ -441,9 +442,12 @@ int32_t CnvB2BFile(char* variant, size_t variantCap, int16_t mode) {
   }
   if (headerFile) {
     const std::string info = Utf16Text(header + ftmw::INFO1, 256) + " - " + Utf16Text(header + ftmw::INFO2, 32);
-    StrCopy(Dsp.Work_Comment, info.c_str());
-    StrCopy(Dsp.Work_Date, Utf16Text(header + ftmw::DATE, 32).c_str());
-    StrCopy(Dsp.Work_Time, Utf16Text(header + ftmw::TIME, 32).c_str());
+    // Each text the working file can hold is taken; the box names any other, which is kept.
+    const std::string date = Utf16Text(header + ftmw::DATE, 32);
+    const std::string time = Utf16Text(header + ftmw::TIME, 32);
+    if (WorkTextAccepted("COMMENT", info, WorkField::Comment, Dsp.Work_Comment)) StrCopy(Dsp.Work_Comment, info.c_str());
+    if (WorkTextAccepted("DATE", date, WorkField::DateTime, Dsp.Work_Date)) StrCopy(Dsp.Work_Date, date.c_str());
+    if (WorkTextAccepted("TIME", time, WorkField::DateTime, Dsp.Work_Time)) StrCopy(Dsp.Work_Time, time.c_str());
   }
   core_io::StatusText(3, StrPrintf("MAX ERROR IN INTV [%f]=[%f]", g.jmp, g.error));
   if (Tracing()) DebugPrintf("EXIT CnvB2BFile()\n");

@@ -27,6 +27,7 @@
 #include "core/DebugLog.h"
 #include "core/Threads.h"
 #include "core/FrqAxis.h"
+#include "core/WorkText.h"
 #include "records/AomSettings.h"
 #include "records/ThreadCtl.h"
 #include "records/ThzSettings.h"
@@ -158,9 +159,8 @@ void ShowTrace(const std::string& text) {
   DspMsgShow(1, Win.hWnd_Main);
 }
 
-void SetChannel(int16_t c, const char* name) {
-  if (c >= 0 && c <= 8) StrCopy(Dsp.Chn_Flnm[c], name);
-}
+// A name the working file cannot hold is refused with a box; the channel keeps its name.
+bool SetChannel(int16_t c, const char* name) { return c >= 0 && c <= 8 && ChannelNameSet(c, name); }
 
 // A point range given as ending at 0 counts as none: the count of fields drops by its two.
 int32_t WithoutEmptyRange(int32_t n, int32_t withRange, int32_t end) {
@@ -322,11 +322,16 @@ void ChnSub(Run& run) {
   if (n < 2 || n > 7) return WrongCount(run, sc, "CHN2SUB", "2-7");
   if (!Substitute(nullptr, name)) return Failed(run, "CHN2SUB");
   if (c >= 0 && c <= 8) {
-    StrCopy(Dsp.Chn_Flnm[c], name);
+    if (!SetChannel(c, name)) return;
     if (n >= 3) Dsp.Chn_Scalar[c] = scalar;
     if (n >= 4) Dsp.Chn_Offset[c] = offset;
     if (n >= 5) Dsp.Chn_DspStat[c] = static_cast<uint32_t>(dsp);
-    if (n >= 6) Dsp.Chn_ColorNo[c] = colour;
+    // A colour outside the table would make the working file unreadable: it is refused.
+    if (n >= 6 && colour >= 0 && colour <= 10)
+      Dsp.Chn_ColorNo[c] = colour;
+    else if (n >= 6)
+      core_io::Warning(StrPrintf("CHN2SUB\n\nCHN [%d] COLOR [%d] NOT IN [0-10]\n\nKEEPING [%d]", c, colour,
+                                 Dsp.Chn_ColorNo[c]));
     if (n >= 7) Dsp.Chn_ScaleStat[c] = static_cast<uint32_t>(tenth);
   } else if (c == -1) {
     StrCopy(Cnl.Mks_Flnm, name);
@@ -805,7 +810,7 @@ void AveDsp(Run& run) {
   for (int k = 0; k < CNV_CHN; ++k) {
     if (mode < 0) Cnv.Cnv_Stat[k] = 1;
     if (mode == 0 || mode == 1) Cnv.Cnv_Stat[k] = flags[k] != 0 ? 1u : 0u;
-    if (mode >= 1 && Cnv.Cnv_Stat[k] == 1) StrCopy(Dsp.Chn_Flnm[k], Cnv.Out_Flnm[0][k]);
+    if (mode >= 1 && Cnv.Cnv_Stat[k] == 1) SetChannel(static_cast<int16_t>(k), Cnv.Out_Flnm[0][k]);
   }
   if (AveDspFiles(skip, mode) != 1) return Failed(run, "AVEDSPFILES");
   SetChannel(c, Cnv.Ave_Flnm);

@@ -15,6 +15,7 @@
 #include "display/FftTransformDialog.h"
 #include "core/Repaint.h"
 #include "core/FrqAxis.h"
+#include "core/WorkText.h"
 #include "display/ViewFiles.h"
 #include "models/hitran/HtUnits.h"
 #include "platform/windows/Controls.h"
@@ -73,6 +74,22 @@ int RowOf(const char (*rows)[25], int maxRows, const char* text) {
 std::string ScalarText(double v) {
   const double a = std::fabs(v);
   return StrPrintf(a <= 0.001 || a >= 1000.0 ? "%.8le" : "%.8lf", v);
+}
+// A text edit whose text the working file holds: a changed text is taken when the file
+// can store it; otherwise the box says why and the edit shows the value kept again.
+template <size_t N>
+void TakeStoredText(HWND d, int id, const char* what, WorkField field, char (&value)[N]) {
+  const std::string text = Text(d, id);
+  if (text == value) return;
+  if (WorkTextAccepted(what, text, field, value))
+    StrCopy(value, text.c_str());
+  else
+    SetText(d, id, value);
+}
+// A channel's file name typed into its edit, taken as TakeStoredText takes a text.
+void TakeChannelName(HWND d, int i) {
+  const std::string name = WorkTextTyped(Text(d, IDC_AO_FILENAME + i));
+  if (name != Dsp.Chn_Flnm[i] && !ChannelNameSet(i, name.c_str())) SetText(d, IDC_AO_FILENAME + i, Dsp.Chn_Flnm[i]);
 }
 int16_t ActiveRow() { return Win.Active_Chn >= 0 && Win.Active_Chn <= 8 ? Win.Active_Chn : 9; }
 
@@ -175,8 +192,8 @@ void ReadAll(HWND d) {
   Win.Active_Chn = active;
   for (int i = 0; i <= 8; ++i) {
     Dsp.Chn_DspStat[i] = Checked(d, IDC_AO_DISPLAY + i) ? 1 : 0;
-    const std::string name = Text(d, IDC_AO_FILENAME + i);
-    StrCopy(Dsp.Chn_Flnm[i], name.c_str());
+    TakeChannelName(d, i);
+    const std::string name = Dsp.Chn_Flnm[i];
     if (name == "blank" || name == "Blank" || name == "BLANK")
       core_io::StatusText(3, StrPrintf("[%ld] ASSUMING FILE [%s] AMP IS ALL ZEROS", static_cast<long>(i), name.c_str()));
     Dsp.Chn_Dig[i] = Checked(d, IDC_AO_DIGITAL + i) ? 1 : 0;
@@ -198,9 +215,9 @@ void ReadAll(HWND d) {
       Dsp.FSR = fsr;
   }
   DspFrqStpSet(Dsp.FSR / Dsp.Pts_FSR);
-  StrCopy(Dsp.Work_Date, Text(d, IDC_AO_DATE).c_str());
-  StrCopy(Dsp.Work_Time, Text(d, IDC_AO_TIME).c_str());
-  StrCopy(Dsp.Work_Comment, Text(d, IDC_AO_COMMENT).c_str());
+  TakeStoredText(d, IDC_AO_DATE, "DATE", WorkField::DateTime, Dsp.Work_Date);
+  TakeStoredText(d, IDC_AO_TIME, "TIME", WorkField::DateTime, Dsp.Work_Time);
+  TakeStoredText(d, IDC_AO_COMMENT, "COMMENT", WorkField::Comment, Dsp.Work_Comment);
   const double factor = Dsp.Res_Factor != 0.0 ? Dsp.Res_Factor : 1.0;
   for (int l = 0; l < 3; ++l) {
     double pages = 0.0;
@@ -309,7 +326,9 @@ void OpenFile(HWND d) {
     return;
   }
   StopView();
-  if (BinaryFileDialog(0, Dsp.Chn_Flnm[s], sizeof Dsp.Chn_Flnm[s], d) == 1) {
+  char chosen[sizeof Dsp.Chn_Flnm[s]];
+  StrCopy(chosen, Dsp.Chn_Flnm[s]);
+  if (BinaryFileDialog(0, chosen, sizeof chosen, d) == 1 && ChannelNameSet(s, chosen)) {
     const int64_t size = DisplayFileDateCheck(-1, Dsp.Chn_Flnm[s]);
     Dsp.FL_SZ[WIN_RAW][s] = static_cast<uint32_t>(size > 4294967295LL ? 4294967295LL : size);
     if (size == 0) Dsp.Chn_DspStat[s] = 0;
@@ -320,8 +339,10 @@ void OpenFile(HWND d) {
 
 void ReplaceNumbers(HWND d) {
   StopView();
-  for (int i = 0; i <= 8; ++i)
-    if (ManFlnmReplaceFirstNumber(Dsp.Chn_Flnm[i], Dsp.Chn_Flnm[i], Cnv.Out_Ext) == 0) break;
+  for (int i = 0; i <= 8; ++i) {
+    char name[sizeof Dsp.Chn_Flnm[i]];
+    if (ManFlnmReplaceFirstNumber(Dsp.Chn_Flnm[i], name, Cnv.Out_Ext) == 0 || !ChannelNameSet(i, name)) break;
+  }
   for (int i = 0; i <= 8; ++i) SetText(d, IDC_AO_FILENAME + i, Dsp.Chn_Flnm[i]);
 }
 
@@ -355,8 +376,13 @@ bool Command(HWND d, int id, WORD code) {
     if (code != EN_KILLFOCUS || !Modified(d, id)) return false;
     SendDlgItemMessage(d, id, EM_SETMODIFY, FALSE, 0);
     const int i = id - IDC_AO_FILENAME;
+    const std::string name = WorkTextTyped(Text(d, id));
+    if (!ChannelNameAccepted(i, name.c_str())) {
+      SetText(d, id, Dsp.Chn_Flnm[i]);
+      return false;
+    }
     StopView();
-    StrCopy(Dsp.Chn_Flnm[i], Text(d, id).c_str());
+    StrCopy(Dsp.Chn_Flnm[i], name.c_str());
     const int64_t size = DisplayFileDateCheck(-1, Dsp.Chn_Flnm[i]);
     Dsp.FL_SZ[WIN_RAW][i] = static_cast<uint32_t>(size > 4294967295LL ? 4294967295LL : size);
     if (size == 0) {

@@ -8,6 +8,7 @@
 #include "core/FileIo.h"
 #include "filelib/FileManip.h"
 #include "core/Coords.h"
+#include "core/WorkText.h"
 #include "display/FileSection.h"
 #include "core/Repaint.h"
 #include "display/ViewFiles.h"
@@ -209,7 +210,10 @@ void ScalarOffsetEdit(HWND dialog, int id) {
   if (id == IDC_DD_FILENAME) {
     char name[200] = "";
     GetDlgItemText(dialog, id, name, sizeof name);
-    StrCopy(Dsp.Chn_Flnm[c], name);
+    if (!ChannelNameSet(c, WorkTextTyped(name).c_str())) {
+      SetText(dialog, id, Dsp.Chn_Flnm[c]);
+      return;
+    }
     Dsp.Chn_DspStat[c] = 0;
     ChannelKey(c);
     Repaint("CB_20P");
@@ -280,7 +284,7 @@ void ScalarOffsetCommand(HWND dialog, WORD id, WORD code) {
     case IDC_SO_OPEN:
       char chosen[sizeof Dsp.Chn_Flnm[c]];
       StrCopy(chosen, Dsp.Chn_Flnm[c]);
-      if (BinaryFileDialog(0, chosen, sizeof chosen, dialog) == 1) {
+      if (BinaryFileDialog(0, chosen, sizeof chosen, dialog) == 1 && ChannelNameAccepted(c, chosen)) {
         // The view thread reads the channel names: a run under way stops before the
         // name changes. The key flips the display flag: a displayed channel gets it
         // twice (off and on again with the new file), any other once (shown with it),

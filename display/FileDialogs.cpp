@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/FileIo.h"
+#include "core/WorkText.h"
 #include "models/exciton/FgFiles.h"
 #include "models/ga/GaFiles.h"
 #include "models/quad/QuadFiles.h"
@@ -154,22 +155,33 @@ int32_t InputFileDialog(int16_t mode, const char* kind, HWND owner) {
   char eocName[200] = "EOC";
   char* input = eocName;
   size_t cap = sizeof eocName;
+  const char* stored = nullptr;  // the input name's label when the working file holds it
   if (Is(kind, "ORV") || Is(kind, "VESPAR")) {
     input = OrvPrm.In_Flnm;
+    stored = "ORV INPUT FILENAME";
   } else if (Is(kind, "QUAD")) {
     input = Quad.In_Flnm;
+    stored = "QUAD INPUT FILENAME";
   } else if (ga) {
     input = Ga.In_Flnm[0];
+    stored = "GENETIC ALGORITHMS INPUT FILENAME";
   } else if (Is(kind, "FG")) {
     input = FgPrm.In_Flnm;
   }
   char file[FILE_CAP] = "";
   StrCopy(file, Proposed(input).c_str());
   int32_t result = 0;
-  if (!ShowDialog(mode == 1, owner, filter, defExt, file)) {
+  char chosen[sizeof eocName] = "";
+  bool taken = ShowDialog(mode == 1, owner, filter, defExt, file);
+  if (taken) {
+    StrCopy(chosen, input);
+    FileDialogCurrentFolder(1, file, chosen, cap, 0);
+    taken = !stored || WorkTextAccepted(stored, chosen, WorkField::Name, input);
+  }
+  if (!taken) {
     Status(2, mode == 1 ? "WRITE ABORTED" : "READ ABORTED");
   } else {
-    FileDialogCurrentFolder(1, file, input, cap, 0);
+    StrCopy(input, cap, chosen);
     if (mode == 0) {
       if (Is(kind, "ORV")) {
         result = OrvReadInputPrm();

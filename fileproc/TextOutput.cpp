@@ -14,6 +14,7 @@
 
 #include "core/FileIo.h"
 #include "core/FrqAxis.h"
+#include "core/WorkText.h"
 #include "fileproc/FileOps.h"
 #include "fileproc/Hooks.h"
 #include "fileproc/OsiFrame.h"
@@ -187,6 +188,8 @@ OsiEnd OsiBlankFile(OsiFrame& f) {
     core_io::Warning(StrPrintf("OSIFile()\n\nBLANK SPACE FILE OPERATION\n\nCHANNEL=[%d] NOT VALID\n\nABORTING", f.chn));
     return OsiEnd::Failed;
   }
+  // The new file becomes the channel's: a name the working file cannot hold is refused first.
+  if (!ChannelNameAccepted(f.chn, f.outName)) return OsiEnd::Failed;
   const double start = Cnv.Asc_OutFrqLo;
   const double end = Cnv.Asc_OutFrqHi;
   const double res = Cnv.Asc_OutRes;

@@ -9,6 +9,7 @@
 #include "core/Repaint.h"
 #include "core/Threads.h"
 #include "core/TypedArrays.h"
+#include "core/WorkText.h"
 #include "core/Coords.h"
 #include "display/DisplayDialogs.h"
 #include "display/FileSection.h"
@@ -216,11 +217,12 @@ void DisplaySwitch(HWND d, int column) {
 
 void FileNameTyped(HWND d, int column) {
   const int16_t s = ColumnSet(column);
-  if (!AskOverwrite(s, false)) {
+  const std::string name = WorkTextTyped(GetText(d, IDC_SC_FILE + column));
+  if (!SimNameAccepted(s, name.c_str()) || !AskOverwrite(s, false)) {
     SetText(d, IDC_SC_FILE + column, Sim.Sim_Flnm[s]);
     return;
   }
-  StrCopy(Sim.Sim_Flnm[s], GetText(d, IDC_SC_FILE + column).c_str());
+  StrCopy(Sim.Sim_Flnm[s], name.c_str());
   SimFIFreeQVS(s, &Sim, 1);
   const int32_t converted = SimFI2QVS(Sim.Sim_Flnm[s]);
   const int32_t read = SimFIReadQVS(s, &Sim, 0, 1);
@@ -235,7 +237,12 @@ void ReadRotorOutput(HWND d, int column) {
     Box(SetHead(s) + "\n\nFAILED TO FIND OUTPUT FILES\n\nRUN Orv95 FROM RIGID ROTOR DIALOG FIRST", "Warning", kWarningBox);
     return;
   }
-  StrCopy(Sim.Sim_Flnm[s], GetText(d, IDC_SC_FILE + column).c_str());
+  const std::string name = WorkTextTyped(GetText(d, IDC_SC_FILE + column));
+  if (!SimNameAccepted(s, name.c_str())) {
+    SetText(d, IDC_SC_FILE + column, Sim.Sim_Flnm[s]);
+    return;
+  }
+  StrCopy(Sim.Sim_Flnm[s], name.c_str());
   if (SimRotorResultRead(s) < 0) return;
   Refresh(d);
   Repaint("CB2_2P");

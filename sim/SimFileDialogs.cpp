@@ -86,7 +86,11 @@ int32_t SimFileOpenDialog(HWND owner, int16_t kind, int16_t set) {
         "ASCII SIM FILES (*.DAT, *.A, *.ASC, *.TXT, *.CAT, *.PAR, *.OUT, *.INTEN, *.FGO )\0"
         "*.DAT;*.A;*.ASC;*.TXT;*.CAT;*.PAR;*.OUT;*.INTEN;*.FGO\0ALL FILES\0*.*\0";
     if (ShowDialog(false, owner, filter, "QVS", file)) {
-      if (StrCopy(Sim.Sim_Flnm[set], SetFileName(file).c_str()) && SimFI2QVS(Sim.Sim_Flnm[set]) && SimFIReadQVS(set, &Sim, 0, 1)) {
+      // A name the working file cannot hold leaves the set as it was.
+      const std::string name = SetFileName(file);
+      if (!SimNameAccepted(set, name.c_str())) {
+        result = 0;
+      } else if (StrCopy(Sim.Sim_Flnm[set], name.c_str()) && SimFI2QVS(Sim.Sim_Flnm[set]) && SimFIReadQVS(set, &Sim, 0, 1)) {
         result = 1;
       } else {
         StrCopy(Sim.Sim_Flnm[set], "NoName");
@@ -149,7 +153,8 @@ int32_t SimFileSaveDialog(HWND owner, int16_t kind, int16_t set) {
   int32_t result = 1;
   if (ShowDialog(true, owner, filter, kind == 2 ? "QVS" : "BIN", file)) {
     if (kind == 2) {
-      result = StrCopy(Sim.Sim_Flnm[set], SetFileName(file).c_str()) ? SimFIWriteQVS(set, &Sim) : 0;
+      const std::string name = SetFileName(file);
+      result = SimNameAccepted(set, name.c_str()) && StrCopy(Sim.Sim_Flnm[set], name.c_str()) ? SimFIWriteQVS(set, &Sim) : 0;
     } else if (kind == 1) {
       if (!StrCopy(Sim.Bin_Flnm, file)) {
         result = 0;

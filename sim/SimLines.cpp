@@ -12,6 +12,7 @@
 #include "core/FrqAxis.h"
 #include "core/Threads.h"
 #include "core/TypedArrays.h"
+#include "core/WorkText.h"
 #include "core/Coords.h"
 #include "display/FileSection.h"
 #include "sim/SimPlot.h"
@@ -206,6 +207,7 @@ int32_t SimFIWriteBin(const char* file, int16_t set, int32_t addBaseline) {
     return 0;
   } else {
     if (!core_io::AskYesNo("SIM BIN WRITE\n\nEXP DATA DOES NOT EXIST\n\nCREATE SIM FILE [YES] | ABORT [NO]?")) return 0;
+    if (!ChannelNameAccepted(0, file)) return 0;  // the file becomes channel 0's
     FileDialogCurrentFolder(1, nullptr, nullptr, 0, 0);
     chn = 0;
     Win.Active_Chn = 0;

@@ -7,6 +7,7 @@
 #include "sim/SimFileDialogs.h"
 #include "core/FileIo.h"
 #include "core/TypedArrays.h"
+#include "core/WorkText.h"
 #include "numerics/Sorts.h"
 #include "platform/windows/MessageBox.h"
 #include "platform/kernel/Text.h"
@@ -225,4 +226,9 @@ int32_t SimFIAsnCalc(int16_t set, int32_t mode, int32_t ask) {
   }
   if (Sim.Ctl_Shown && Sim.Ctl_Hwnd) SendMessage(Sim.Ctl_Hwnd, WM_INITDIALOG, 0, 0);
   return 1;
+}
+
+bool SimNameAccepted(int16_t set, const char* name) {
+  if (set < 0 || set >= SIM_SETS) return false;
+  return WorkTextAccepted("FILENAME", name ? name : "", WorkField::RowName, Sim.Sim_Flnm[set], SetName(set));
 }

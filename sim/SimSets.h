@@ -27,3 +27,6 @@ int32_t SimFIAsnModStat(int16_t set);
 // "OVERWRITE" when they are modified; ask 1: after "CLEAR JKK ASNs IN MEMORY").
 // 1, or 0 when the user declined in mode 1.
 int32_t SimFIAsnCalc(int16_t set, int32_t mode, int32_t ask);
+// Whether name can become the set's simulation file name, which the working file
+// holds; otherwise a "Warning" headed by the set says why, naming the name kept.
+bool SimNameAccepted(int16_t set, const char* name);

@@ -19,6 +19,7 @@
 #include "sim/SimDialogsInternal.h"
 #include "sim/SimFile.h"
 #include "sim/SimRotor.h"
+#include "sim/SimSets.h"
 
 using namespace simdlg;
 
@@ -136,7 +137,10 @@ int32_t OrvRun(int16_t set, int32_t mode) {
     return 0;
   }
   const std::string name = Sim.Sim_Flnm[set];
-  if (name.empty() || name == "NoName") StrCopy(Sim.Sim_Flnm[set], OrvPrm.Out_Base);
+  if (name.empty() || name == "NoName") {
+    if (!SimNameAccepted(set, OrvPrm.Out_Base)) return 0;
+    StrCopy(Sim.Sim_Flnm[set], OrvPrm.Out_Base);
+  }
   return SimRotorResultRead(set) == 1 ? 1 : 0;
 }
 

@@ -5,6 +5,8 @@
 
 #include "AppFixture.h"
 #include "app/MainWindow.h"
+#include "app/WorkFile.h"
+#include "convert/OpSeq.h"
 #include "display/FftTransformDialog.h"
 #include "fileproc/Fourier.h"
 #include "models/hitran/HtUnits.h"
@@ -16,6 +18,7 @@
 #include "records/ThreadCtl.h"
 #include "records/Trans.h"
 #include "resources/Menus.h"
+#include "sim/SimDialogs.h"
 
 namespace {
 
@@ -283,6 +286,56 @@ TEST_F(AnalysisOptionsTest, TransformBoxShowsAndHidesTheChannelsTransformDialog)
   EXPECT_TRUE(IsWindowVisible(t));
   DestroyWindow(t);
   Trans = TransRecord{};
+}
+
+// A name or text that the working file cannot hold is refused where it is entered, with
+// a box that names it, and the old value stays: the analysis options' file name edit,
+// OPEN and comment, the FILE NAME edit of the simulation control, a CHNSUB line of an
+// operation sequence. The values kept write a working file that reads back.
+TEST_F(AnalysisOptionsTest, TextsTheWorkingFileCannotHoldAreRefusedWhereTheyAreEntered) {
+  DataFile("run 2.bin", 100);
+  chosen_.push_back(Path("run 2.bin"));
+  Dsp.Chn_Sel = 3;
+  InDialog(
+      [](HWND d) {
+        drv::TypeAndCommit(d, IDC_AO_FILENAME + 4, "my scan.bin");
+        EXPECT_EQ(drv::Text(d, IDC_AO_FILENAME + 4), "Nothing");
+        drv::Click(d, IDC_AO_OPEN);
+        EXPECT_EQ(drv::Text(d, IDC_AO_FILENAME + 3), "Nothing");
+        drv::TypeText(d, IDC_AO_COMMENT, "#3 RUN AT 77 K");
+        drv::Click(d, IDC_AO_APPLY);
+        EXPECT_EQ(drv::Text(d, IDC_AO_COMMENT), "INFORMATION");
+        drv::TypeAndCommit(d, IDC_AO_FILENAME + 5, " run#5.bin ");  // taken without the blanks around it
+      },
+      IDOK);
+  ASSERT_EQ(SimControlDialogShow(1, Win.hWnd_Main), 1);
+  drv::TypeAndCommit(Sim.Ctl_Hwnd, IDC_SC_FILE, "band 1");
+  EXPECT_EQ(drv::Text(Sim.Ctl_Hwnd, IDC_SC_FILE), "NoName");
+  DestroyWindow(Sim.Ctl_Hwnd);
+  WriteAll(Path("OpASeq100.dat"), "CHNSUB\r\n6 #6.bin 2.0\r\n");
+  EXPECT_EQ(CnvOperationSequence(nullptr), 1u);
+
+  const std::string kept = "\n\nTHE WORKING FILE CANNOT STORE IT\n\nKEEPING ";
+  std::vector<std::string> refusals;
+  for (const std::string& text : Texts())
+    if (text.find("CANNOT STORE") != std::string::npos) refusals.push_back(text);
+  EXPECT_EQ(refusals, (std::vector<std::string>{
+                          "CHN [4] FILENAME [my scan.bin] HOLDS A BLANK" + kept + "[Nothing]",
+                          "CHN [3] FILENAME [run 2.bin] HOLDS A BLANK" + kept + "[Nothing]",
+                          "COMMENT [#3 RUN AT 77 K] BEGINS WITH #" + kept + "[INFORMATION]",
+                          "[A] SIM [NoName]\n\nFILENAME [band 1] HOLDS A BLANK" + kept + "[NoName]",
+                          "CHN [6] FILENAME [#6.bin] BEGINS WITH #" + kept + "[Nothing]",
+                      }));
+  for (int c : {3, 4, 6}) EXPECT_STREQ(Dsp.Chn_Flnm[c], "Nothing");
+  EXPECT_EQ(Dsp.Chn_Scalar[6], DspRecord{}.Chn_Scalar[6]);  // the refused line set nothing
+  EXPECT_STREQ(Dsp.Work_Comment, "INFORMATION");
+  EXPECT_STREQ(Sim.Sim_Flnm[0], "NoName");
+
+  StrCopy(Dsp.Work_Flnm, "run.QVW");
+  ASSERT_EQ(WorkFileWrite(), 1);
+  StrCopy(Dsp.Chn_Flnm[5], "other.bin");
+  EXPECT_EQ(WorkFileReadPelkNew(), 1);
+  EXPECT_STREQ(Dsp.Chn_Flnm[5], "run#5.bin");
 }
 
 }  // namespace
