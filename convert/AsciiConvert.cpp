@@ -629,6 +629,11 @@ int32_t CnvA2BFile(int16_t mode, int16_t autodetect, int16_t interactive) {
   return result;
 }
 
+void AsciiInputNameSet(const char* name) {
+  if (!platform::SameFile(name, Cnv.Ascii_Flnm)) Cnv.Asc_ItnFactor = 1.0;
+  StrCopy(Cnv.Ascii_Flnm, name);
+}
+
 int32_t LinItn(int16_t column, const double* itn, const double* frq, int32_t nIn, float* out, int32_t nOut, double step,
                double start) {
   if (nIn < 1 || nOut < 0 || column < 0 || column > 2) return 0;
