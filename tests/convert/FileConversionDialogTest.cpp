@@ -29,6 +29,7 @@
 #include "records/ThreadCtl.h"
 #include "records/Win.h"
 #include "resources/Dialogs.h"
+#include "tests/convert/OpSeqRun.h"
 #include "tests/support/ScriptMain.h"
 #include "tests/support/TempDir.h"
 
@@ -473,6 +474,48 @@ TEST_F(FileConversionDialogTest, CutOutAndAsciiOutputAnswerTheirQuestions) {
   std::ifstream text("out.txt", std::ios::binary);
   std::string table((std::istreambuf_iterator<char>(text)), std::istreambuf_iterator<char>());
   EXPECT_EQ(table, StrPrintf("%-16.8f %-16.12f \r\n%-16.8f %-16.12f \r\n", 22.0, 24.0, 27.0, 34.0));
+}
+
+// AVE FILES and AVEDSPFILES write the averaged-file name (OUTPUT FLNM), never the
+// initial one, and refuse a ticked channel whose file is that file under another
+// spelling.
+TEST_F(FileConversionDialogTest, AveFilesWritesTheAveragedFileNameAndRefusesItAsAnInput) {
+  WriteValues<float>("ch1.bin", {1, 2});
+  WriteValues<float>("ch2.bin", {3, 6});
+  WriteValues<float>("AveBinF", {9});
+  StrCopy(Dsp.Chn_Flnm[1], "ch1.bin");
+  StrCopy(Dsp.Chn_Flnm[2], "ch2.bin");
+  StrCopy(Dsp.Chn_Flnm[3], "./myave.bin");
+  const std::string include = "INCLUDE ALL VALUES IN AVERAGE [YES] | SKIP REGIONS OF ZERO AMPLITUDE [NO]?";
+  drv::Answers answers;
+  answers.Box("Question", include, IDYES)
+      .Box("Info", "NUMBER OF FILES USED IN AVERAGE=[2]\n\nZERO VALUES EXCLUDED=[NO]", IDOK)
+      .Box("Question", include, IDYES)
+      .Box("Warning", "AVERAGE DISPLAY FILES\n\nI/O FILESNAMES [./myave.bin] ARE IDENTICAL FOR [3]\n\nABORTING", IDOK)
+      .Box("Info", "FILE(S) NOT CONVERTED", IDOK);
+  std::vector<float> first;
+  WithDialog([&](HWND d) {
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_AVENAME, "myave.bin"));
+    EXPECT_TRUE(drv::SetCheck(d, IDC_CNV_CHECK0 + 1, true));
+    EXPECT_TRUE(drv::SetCheck(d, IDC_CNV_CHECK0 + 2, true));
+    EXPECT_TRUE(drv::Click(d, IDC_CNV_AVEFILES));
+    first = ReadValues<float>("myave.bin");
+    EXPECT_TRUE(drv::SetCheck(d, IDC_CNV_CHECK0 + 3, true));
+    EXPECT_TRUE(drv::Click(d, IDC_CNV_AVEFILES));
+    EXPECT_TRUE(drv::Click(d, IDCANCEL));
+  });
+  EXPECT_TRUE(answers.Failures().empty()) << answers.Failures()[0];
+  EXPECT_TRUE(answers.AllAnswered());
+  EXPECT_EQ(first, (std::vector<float>{2, 4}));
+  EXPECT_EQ(ReadValues<float>("myave.bin"), first);
+  EXPECT_EQ(ReadValues<float>("AveBinF"), std::vector<float>{9});
+
+  const std::vector<std::string> boxes = qvtest::RunOpSeq({"AVEDSPFILES", "3 myave?.bin 1 0 0 1 1 0 0 0 0 0 0"});
+  for (const std::string& box : boxes) EXPECT_EQ(box.find("FAILED"), std::string::npos) << box;
+  EXPECT_EQ(ReadValues<float>("myave100.bin"), (std::vector<float>{2, 4}));
+  EXPECT_STREQ(Dsp.Chn_Flnm[3], "myave100.bin");
+  EXPECT_STREQ(Cnv.Ave_Flnm, "myave100.bin");
+  EXPECT_EQ(ReadValues<float>("AveBinF"), std::vector<float>{9});
 }
 
 }  // namespace
