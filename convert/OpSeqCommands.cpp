@@ -772,7 +772,7 @@ void AveValue(Run& run) {
     chn = c;
   } else {
     for (int16_t k = 0; k <= 8; ++k) {
-      if (std::strcmp(Dsp.Chn_Flnm[k], in) == 0 && platform::FileExists(in)) {
+      if (platform::FileExists(in) && platform::SameFile(Dsp.Chn_Flnm[k], in)) {
         chn = k;
         break;
       }
