@@ -375,14 +375,14 @@ bool ReadMergeTargets(double res, std::vector<float> (&existing)[3], bool (&merg
   return true;
 }
 
-// Targets: an existing file merged into, or overwritten; never the input itself.
+// Targets: an existing file merged into, or overwritten; never the input itself,
+// under whatever spelling.
 bool TakeTargets(const bool (&merged)[3]) {
   const std::string inBase = BaseName(Cnv.Ascii_Flnm);
-  const std::string inPath = platform::MapPath(Cnv.Ascii_Flnm);
   for (int k = 0; k < 3; ++k) {
     if (!UsedColumn(k)) continue;
     const char* name = Cnv.Asc_OutFlnm[k];
-    if (inBase == name || inPath == platform::MapPath(name)) {
+    if (inBase == name || platform::SameFile(Cnv.Ascii_Flnm, name)) {
       core_io::Warning(StrPrintf("INPUT & OUTPUT [%ld] FILES [%s] HAVE THE SAME NAME\n\nABORTING", static_cast<long>(k + 1), name));
       return false;
     }
@@ -628,6 +628,11 @@ int32_t CnvA2BFile(int16_t mode, int16_t autodetect, int16_t interactive) {
     if (result == -1) result = 0;
   }
   return result;
+}
+
+void AsciiInputNameSet(const char* name) {
+  if (!platform::SameFile(name, Cnv.Ascii_Flnm)) Cnv.Asc_ItnFactor = 1.0;
+  StrCopy(Cnv.Ascii_Flnm, name);
 }
 
 int32_t LinItn(int16_t column, const double* itn, const double* frq, int32_t nIn, float* out, int32_t nOut, double step,

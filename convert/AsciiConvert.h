@@ -16,6 +16,11 @@ constexpr int32_t ASCII_CNV_LINE_MAX = 1499;
 // when the input cannot be opened or a conversion fails or is refused.
 int32_t CnvA2BFile(int16_t mode, int16_t autodetect, int16_t interactive);
 
+// Names the ASCII file to convert. The intensity factor of an "xyt" file belongs to
+// the file it was found in: another file starts again at 1.0 (the same file under
+// another spelling keeps it).
+void AsciiInputNameSet(const char* name);
+
 // Maps nIn (frequency, intensity) pairs, frequencies ascending, onto nOut outputs at
 // start + j * step: summed into bins with the stick switch, else a natural cubic
 // spline (points inside a gap wider than the maximum step are 0 when gaps were

@@ -449,7 +449,7 @@ INT_PTR Command(HWND d, WPARAM wParam) {
     SendDlgItemMessage(d, id, EM_SETMODIFY, FALSE, 0);
     if (id == IDC_ASC_FLNM) {
       const std::string text = Text(d, id);
-      if (!text.empty()) StrCopy(Cnv.Ascii_Flnm, text.c_str());
+      if (!text.empty()) AsciiInputNameSet(text.c_str());
     }
     Store(d, id);
     Probe();

@@ -777,7 +777,7 @@ void AveValue(Run& run) {
     chn = c;
   } else {
     for (int16_t k = 0; k <= 8; ++k) {
-      if (std::strcmp(Dsp.Chn_Flnm[k], in) == 0 && platform::FileExists(in)) {
+      if (platform::FileExists(in) && platform::SameFile(Dsp.Chn_Flnm[k], in)) {
         chn = k;
         break;
       }
@@ -1341,16 +1341,19 @@ void Ascii2Bin(Run& run) {
   Scanner sc(run.args);
   if (sc.Scan(c, in, out, x, y, Cnv.Asc_First, Cnv.Asc_Last, Cnv.Asc_MinStp, Cnv.Asc_MaxStp, Cnv.Asc_OutRes) != 10)
     return WrongCount(run, sc, "ASCII2BIN", "10");
-  // The y column's add-to-file flag is kept per output column: a column beyond them is refused.
-  if (y < 0 || y >= 3) return Failed(run, "ASCII2BIN");
+  // The conversion reads the fields 1 to 4 of a line: an intensity column is one of
+  // them, the frequency column one of them or none (the line number).
+  if (y < 1 || y > 4 || x < 0 || x > 4) return Failed(run, "ASCII2BIN");
   if (!Substitute("ASC2BIN: ENTER FILENAME SUB STRING?", in, out)) return Failed(run, "ASCII2BIN");
-  StrCopy(Cnv.Ascii_Flnm, in);
+  AsciiInputNameSet(in);
+  // The command writes the second output: its name, its column and its add flag; the
+  // other two outputs take no column.
   StrCopy(Cnv.Asc_OutFlnm[1], out);
   Cnv.Asc_XCol = x;
-  Cnv.Asc_YCol[0] = y;
-  Cnv.Asc_YCol[1] = 0;
+  Cnv.Asc_YCol[0] = 0;
+  Cnv.Asc_YCol[1] = y;
   Cnv.Asc_YCol[2] = 0;
-  Cnv.Asc_Add[y] = 0;
+  Cnv.Asc_Add[1] = 0;
   Cnv.Asc_OutFrqLo = Cnv.Asc_First;
   Cnv.Asc_OutFrqHi = Cnv.Asc_Last;
   core_io::Info(StrPrintf("ASCII2BIN PRMS\n\nX COL=[%d] Y COL=[%d]\n\nLIM_HI=[%d] LIM_LO=[%d]\n\nOUT RES=[%f]", x, y,

@@ -55,6 +55,10 @@ bool AskText(const char* prompt, const char* defaultAnswer, std::string* answer)
 // ---- AveDspFiles -------------------------------------------------------------------------
 
 int32_t AveDspFiles(int16_t mode, int16_t warn) {
+  // The averaged-file name of the conversion settings (OUTPUT FLNM), copied: the
+  // record may change while the files are read.
+  char outName[sizeof Cnv.Ave_Flnm];
+  StrCopy(outName, Cnv.Ave_Flnm);
   bool includeAll;
   if (mode == 0)
     includeAll = AskYesNo("INCLUDE ALL VALUES IN AVERAGE [YES] | SKIP REGIONS OF ZERO AMPLITUDE [NO]?");
@@ -72,7 +76,7 @@ int32_t AveDspFiles(int16_t mode, int16_t warn) {
   for (int c = 0; c < kAveChannels; ++c) {
     if (Cnv.Cnv_Stat[c] != 1) continue;
     const char* name = Dsp.Chn_Flnm[c];
-    if (platform::SameFile(name, AVE_OUT_FLNM)) {
+    if (platform::SameFile(name, outName)) {
       Warning(StrPrintf("AVERAGE DISPLAY FILES\n\nI/O FILESNAMES [%s] ARE IDENTICAL FOR [%d]\n\nABORTING", name, c));
       return 0;
     }
@@ -115,8 +119,8 @@ int32_t AveDspFiles(int16_t mode, int16_t warn) {
 
   core_io::BinOut out;
   const std::string outFail =
-      StrPrintf("AveDspFiles()\n\nFAILED TO CREATE BINARY OUTPUT FILE [%s] FOR WRITING\n\nABORTING", AVE_OUT_FLNM);
-  if (!out.Open(AVE_OUT_FLNM)) {
+      StrPrintf("AveDspFiles()\n\nFAILED TO CREATE BINARY OUTPUT FILE [%s] FOR WRITING\n\nABORTING", outName);
+  if (!out.Open(outName)) {
     Warning(outFail);
     return 0;
   }

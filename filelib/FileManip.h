@@ -15,13 +15,12 @@
 
 constexpr uint32_t FILE_BLOCK_FLOATS = 65536;
 
-// Output of AveDspFiles.
-inline constexpr char AVE_OUT_FLNM[] = "AveBinF";
-
 // Averages point by point the data files of the channels 0..8 whose conversion
-// selection (Cnv.Cnv_Stat) is 1 into "AveBinF". mode 0 asks whether to include all
-// values, 1 includes all, any other mode skips zeros (mean of the non-zero values).
-// warn < 0: a file that cannot be opened silently ends the selection there.
+// selection (Cnv.Cnv_Stat) is 1 into the averaged-file name Cnv.Ave_Flnm (initially
+// "AveBinF"); a selected channel whose file is that file (under any spelling) is
+// refused. mode 0 asks whether to include all values, 1 includes all, any other mode
+// skips zeros (mean of the non-zero values). warn < 0: a file that cannot be opened
+// silently ends the selection there.
 int32_t AveDspFiles(int16_t mode, int16_t warn);
 
 // Co-adds the float files base + "%03d" for k = first .. last with the 32-bit integer

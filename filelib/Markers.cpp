@@ -293,7 +293,8 @@ int32_t CsF2ISetup() {
   }
   const char* inName = Cnl.Lin_InFlnm;
   const char* outName = Cnl.Lin_OutFlnm;
-  if (std::strcmp(inName, outName) == 0) {
+  // The same file under two spellings is the same file.
+  if (platform::SameFile(inName, outName)) {
     Warning("INPUT & OUTPUT FILENAMES ARE IDENTICAL\n\nABORTING");
     return 0;
   }

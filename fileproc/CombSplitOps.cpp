@@ -34,12 +34,11 @@ int64_t R(double x) { return static_cast<int64_t>(x + 0.5); }
 
 constexpr const char* kCombHead = "COMB INTG FILE OPERATION";
 
-// The tooth table of 2036: written anew (HI negative) or appended to.
+// The tooth table of 2036: written anew (HI negative) or appended to. The old table
+// stays until the new one is committed.
 bool OpenToothTable(const std::string& name, bool fresh, platform::TextFileWriter* table) {
   std::string old;
-  if (fresh) {
-    DeleteFile(name.c_str());
-  } else {
+  if (!fresh) {
     std::ifstream in(platform::MapPath(name.c_str()), std::ios::binary);
     old.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
@@ -219,6 +218,7 @@ OsiEnd OsiCombIntegrate(OsiFrame& f) {
   }
   if (!f.Seek(f.lo * 4)) return OsiEnd::Failed;
   int64_t k = 0;
+  bool stop = false;  // a NO to the window-size question or the tooth-count check
   for (int64_t p = f.lo; p < f.hi; p += s) {
     const int64_t got = f.ReadCount(c.seq.p, static_cast<size_t>(s), sizeof(float));
     if (got < 0) return OsiEnd::Failed;
@@ -228,11 +228,22 @@ OsiEnd OsiCombIntegrate(OsiFrame& f) {
                                  kCombHead, f.inName, L(k), L(s), L(got)));
       break;
     }
-    if (c.Teeth(p, got) == Comb::Step::Stop) break;
+    if (c.Teeth(p, got) == Comb::Step::Stop) {
+      stop = true;
+      break;
+    }
     if (!f.Write(c.results.p, static_cast<size_t>(c.t + 1) * sizeof(float))) return OsiEnd::Failed;
     ++k;
   }
   if (f.stopped) return OsiEnd::Failed;
+  // A stop fails the call, keeping the sequences integrated before it; a run without a
+  // whole sequence made nothing. Either way an input named as the output stays, and
+  // with it the marker-file name: no limit file or tooth table is written for it.
+  const OsiEnd end = stop ? OsiEnd::FailedKeep : k > 0 ? OsiEnd::Done : OsiEnd::NothingMade;
+  if (end != OsiEnd::Done && f.ownInput) {
+    if (tableOpen) table.Abort();
+    return end;
+  }
 
   // The limits as the current marker file.
   const std::string mks = std::string(f.outName) + ".mks";
@@ -264,7 +275,7 @@ OsiEnd OsiCombIntegrate(OsiFrame& f) {
                                    kCombHead, tableName.c_str()));
     }
   }
-  return OsiEnd::Done;
+  return end;
 }
 
 OsiEnd OsiSeqSplit(OsiFrame& f) {

@@ -130,7 +130,7 @@ struct Run {
     const std::string cc = std::string(firstBase) + "_CCVals";
     if (!srVals.Open(sr.c_str()) || !ccVals.Open(cc.c_str())) return 0;
     if (useOld) {
-      if (!oldShiftFile || cc == oldShiftFile)
+      if (!oldShiftFile || platform::SameFile(cc.c_str(), oldShiftFile))
         return Fail(StrPrintf("%s\n\nFILENAMES=[%s] OF OLD CC SHIFT VALUES & NEW CC SHIFT VALUES MUST BE "
                               "DIFFERENT\n\nABORTING",
                               who, cc.c_str()));

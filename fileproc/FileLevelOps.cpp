@@ -196,7 +196,8 @@ OsiEnd OsiRepack(OsiFrame& f) {
   const int64_t procNum = Cnv.Proc_Num[s];
   OsiEnd end = OsiEnd::Done;
   int64_t step = 0;
-  while ((step + 1) * chunk < procSz && end == OsiEnd::Done) {
+  // A block of PROC SZ values holds PROC SZ / chunk steps: the last one ends at PROC SZ.
+  while ((step + 1) * chunk <= procSz && procNum > 0 && end == OsiEnd::Done) {
     for (int64_t j = 0; j < procNum; ++j) {
       const int64_t offset = j * procSz + step * chunk;
       if (!f.Seek(offset * 4)) {
@@ -232,7 +233,8 @@ OsiEnd OsiRepack(OsiFrame& f) {
                      .c_str(),
                  Win.hWnd_Main);
   Sleep(5000);  // time to read the summary before the next command runs
-  return end;
+  // A block shorter than one chunk (or no block) gives no step to repack.
+  return end == OsiEnd::Done && step == 0 ? OsiEnd::NothingMade : end;
 }
 
 OsiEnd OsiTruncateEnd(OsiFrame& f) { return OsiCopyRange(f, 0, f.n - Cnv.Pts_Ave[f.slot]); }

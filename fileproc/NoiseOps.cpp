@@ -93,8 +93,8 @@ OsiEnd OsiDeglitch(OsiFrame& f) {
                                   "[YES] | CURRENT [%.2f] [NO]?",
                                   static_cast<double>(Cnv.FFT_SmoothWin))))
     Cnv.FFT_SmoothWin = 4.0f;
-  (void)FFTDeglitchFile(f.slot, f.in, f.out, f.inName);
-  return OsiEnd::Done;
+  // A glitch search or copy that fails (after its own box) leaves a partial output.
+  return FFTDeglitchFile(f.slot, f.in, f.out, f.inName) == 1 ? OsiEnd::Done : OsiEnd::Failed;
 }
 
 OsiEnd OsiRandomNoise(OsiFrame& f) {
@@ -106,7 +106,7 @@ OsiEnd OsiRandomNoise(OsiFrame& f) {
     return OsiEnd::Failed;
   }
   Cnv.Elem_Cnt[f.slot] = static_cast<int32_t>(n);
-  if (ManAddRandomNoise(values.p, nullptr, n, Cnv.Pts_Ave[f.slot], 1) != 1) return OsiEnd::Done;
+  if (ManAddRandomNoise(values.p, nullptr, n, Cnv.Pts_Ave[f.slot], 1) != 1) return OsiEnd::Failed;
   return f.Write(values.p, static_cast<size_t>(n) * sizeof(float)) ? OsiEnd::Done : OsiEnd::Failed;
 }
 
@@ -122,6 +122,7 @@ OsiEnd OsiAllanVar(OsiFrame& f) {
   }
   Cnv.Elem_Cnt[f.slot] = static_cast<int32_t>(n);
   const uint32_t half = n / 2;
+  if (half == 0) return OsiEnd::NothingMade;  // one point has no Allan value
   if (AllanVarDev(values.p, nullptr, nullptr, nullptr, n, deviation ? 1 : 0, 1) != 1) return OsiEnd::Failed;
   if (!f.Write(values.p, static_cast<size_t>(half) * sizeof(float))) return OsiEnd::Failed;
 

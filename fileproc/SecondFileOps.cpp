@@ -82,7 +82,8 @@ OsiEnd StreamWithSecond(OsiFrame& f, SecondFile& second, Question sizeQuestion, 
     p += n;
     if (!inStep) break;
   }
-  return OsiEnd::Done;
+  // An empty second file leaves nothing of a file that holds values.
+  return p > 0 || f.n == 0 ? OsiEnd::Done : OsiEnd::NothingMade;
 }
 
 // The size question of the normalisation and the mixing-ratio correction.

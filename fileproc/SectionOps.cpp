@@ -159,7 +159,8 @@ OsiEnd Scroll(OsiFrame& f, int64_t s, ShiftValues& values) {
     core_io::Warning(StrPrintf("SHIFTSECT_FILE\n\nFILE LIMIT REACHED BEFORE FULL SEQ AVE COMPLETE\n\nSEQ AVES=[%lld] & "
                                "SEQ NUM NEEDED=[%lld]\n\nCONTINUING",
                                static_cast<long long>(j), static_cast<long long>(count)));
-  return end;
+  // A file (or range) shorter than one sequence holds no sequence to scroll.
+  return end == OsiEnd::Done && count == 0 ? OsiEnd::NothingMade : end;
 }
 
 }  // namespace

@@ -398,7 +398,7 @@ OsiEnd OsiSeqDuplicate(OsiFrame& f) {
     core_io::Warning(StrPrintf("SEQUENCE COADD FILE OPERATION\n\nSEQUENCES DUPLICATED=[%ld] OF SIZE=[%ld] BY [%ld] "
                                "TIMES & WRITTEN TO FILE=[%s]",
                                L(k), L(s), L(copies), f.outName));
-  return OsiEnd::Done;
+  return k > 0 ? OsiEnd::Done : OsiEnd::NothingMade;  // no whole sequence to duplicate
 }
 
 OsiEnd OsiSeqCompare(OsiFrame& f) {

@@ -79,14 +79,19 @@ OsiEnd OsiChopSeq(OsiFrame& f) {
   if (!f.Seek(0)) return OsiEnd::Failed;
   const int32_t beg = Cnv.Seq_Beg[f.slot];
   const int32_t end = Cnv.Seq_End[f.slot];
+  int64_t kept = 0;
   for (int64_t k = 0;; ++k) {
     const int64_t got = f.ReadCount(seq.p, static_cast<size_t>(s), sizeof(float));
     if (got < 0) return OsiEnd::Failed;
     if (got == 0) break;
-    if (beg <= k && k < end && !f.Write(seq.p, static_cast<size_t>(got) * sizeof(float))) return OsiEnd::Failed;
+    if (beg <= k && k < end) {
+      if (!f.Write(seq.p, static_cast<size_t>(got) * sizeof(float))) return OsiEnd::Failed;
+      ++kept;
+    }
     if (got < s) break;
   }
-  return OsiEnd::Done;
+  // No sequence of the range in the file (or an empty range): nothing kept.
+  return kept > 0 || f.n == 0 ? OsiEnd::Done : OsiEnd::NothingMade;
 }
 
 OsiEnd OsiFftWinSeq(OsiFrame& f) {

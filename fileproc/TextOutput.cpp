@@ -90,7 +90,7 @@ OsiEnd OsiAsciiOutput(OsiFrame& f) {
   }
 
   // 2. The displayed view instead of the raw file.
-  if (f.variant != 1 && std::strcmp(f.inName, Dsp.Chn_Flnm[f.chn]) == 0 && Dsp.Chn_DspStat[f.chn] == 1 &&
+  if (f.variant != 1 && platform::SameFile(f.inName, Dsp.Chn_Flnm[f.chn]) && Dsp.Chn_DspStat[f.chn] == 1 &&
       Win.View_Level >= 0 && Win.View_Level < 3 &&
       core_io::AskYesNo("WRITE DATA FROM\n\nCURRENTLY DISPLAYED (AVERAGED) VIEW [YES] OR\nRAW DATA [NO]?\n\nSIM DATA "
                         "ONLY AVAILABLE FOR RAW DATA\n\n"))

@@ -1,10 +1,7 @@
 // Demodulation of an on/off modulated intensity channel by its phase channel.
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <utility>
 
@@ -25,14 +22,6 @@ namespace {
 using core_io::Warning;
 
 enum Role { kIn, kPhase, kOut, kRoles };
-
-// The two names reach the same file (the same text, or another spelling of it).
-bool SameFile(const char* a, const char* b) {
-  if (std::strcmp(a, b) == 0) return true;
-  struct stat sa, sb;
-  return ::stat(platform::MapPath(a).c_str(), &sa) == 0 && ::stat(platform::MapPath(b).c_str(), &sb) == 0 &&
-         sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
 
 int32_t Demodulate(int16_t set, int64_t low, int64_t high) {
   if (set < 0 || set >= CNV_SLOTS) {
@@ -117,7 +106,7 @@ int32_t Demodulate(int16_t set, int64_t low, int64_t high) {
       // The half-periods averaged so far stay in both outputs, unless an output is
       // named like an input, which it must never replace.
       for (const auto& [out, outName] : {std::pair<core_io::BinOut*, const char*>{&on, name[kOut]}, {&off, offName}}) {
-        if (SameFile(outName, name[kIn]) || SameFile(outName, name[kPhase]) || !out->Commit()) out->Abort();
+        if (platform::SameFile(outName, name[kIn]) || platform::SameFile(outName, name[kPhase]) || !out->Commit()) out->Abort();
       }
       Warning("PREMATURE READ EOF");
       return 0;

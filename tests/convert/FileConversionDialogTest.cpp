@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "core/TypedArrays.h"
 #include "fileproc/FileOps.h"
 #include "platform/windows/Controls.h"
 #include "platform/windows/Dialog.h"
@@ -24,11 +25,13 @@
 #include "platform/kernel/Sync.h"
 #include "platform/driver/TestDriver.h"
 #include "platform/kernel/Text.h"
+#include "records/Cnl.h"
 #include "records/Cnv.h"
 #include "records/Dsp.h"
 #include "records/ThreadCtl.h"
 #include "records/Win.h"
 #include "resources/Dialogs.h"
+#include "tests/convert/OpSeqRun.h"
 #include "tests/support/ScriptMain.h"
 #include "tests/support/TempDir.h"
 
@@ -473,6 +476,97 @@ TEST_F(FileConversionDialogTest, CutOutAndAsciiOutputAnswerTheirQuestions) {
   std::ifstream text("out.txt", std::ios::binary);
   std::string table((std::istreambuf_iterator<char>(text)), std::istreambuf_iterator<char>());
   EXPECT_EQ(table, StrPrintf("%-16.8f %-16.12f \r\n%-16.8f %-16.12f \r\n", 22.0, 24.0, 27.0, 34.0));
+}
+
+// AVE FILES and AVEDSPFILES write the averaged-file name (OUTPUT FLNM), never the
+// initial one, and refuse a ticked channel whose file is that file under another
+// spelling.
+TEST_F(FileConversionDialogTest, AveFilesWritesTheAveragedFileNameAndRefusesItAsAnInput) {
+  WriteValues<float>("ch1.bin", {1, 2});
+  WriteValues<float>("ch2.bin", {3, 6});
+  WriteValues<float>("AveBinF", {9});
+  StrCopy(Dsp.Chn_Flnm[1], "ch1.bin");
+  StrCopy(Dsp.Chn_Flnm[2], "ch2.bin");
+  StrCopy(Dsp.Chn_Flnm[3], "./myave.bin");
+  const std::string include = "INCLUDE ALL VALUES IN AVERAGE [YES] | SKIP REGIONS OF ZERO AMPLITUDE [NO]?";
+  drv::Answers answers;
+  answers.Box("Question", include, IDYES)
+      .Box("Info", "NUMBER OF FILES USED IN AVERAGE=[2]\n\nZERO VALUES EXCLUDED=[NO]", IDOK)
+      .Box("Question", include, IDYES)
+      .Box("Warning", "AVERAGE DISPLAY FILES\n\nI/O FILESNAMES [./myave.bin] ARE IDENTICAL FOR [3]\n\nABORTING", IDOK)
+      .Box("Info", "FILE(S) NOT CONVERTED", IDOK);
+  std::vector<float> first;
+  WithDialog([&](HWND d) {
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_AVENAME, "myave.bin"));
+    EXPECT_TRUE(drv::SetCheck(d, IDC_CNV_CHECK0 + 1, true));
+    EXPECT_TRUE(drv::SetCheck(d, IDC_CNV_CHECK0 + 2, true));
+    EXPECT_TRUE(drv::Click(d, IDC_CNV_AVEFILES));
+    first = ReadValues<float>("myave.bin");
+    EXPECT_TRUE(drv::SetCheck(d, IDC_CNV_CHECK0 + 3, true));
+    EXPECT_TRUE(drv::Click(d, IDC_CNV_AVEFILES));
+    EXPECT_TRUE(drv::Click(d, IDCANCEL));
+  });
+  EXPECT_TRUE(answers.Failures().empty()) << answers.Failures()[0];
+  EXPECT_TRUE(answers.AllAnswered());
+  EXPECT_EQ(first, (std::vector<float>{2, 4}));
+  EXPECT_EQ(ReadValues<float>("myave.bin"), first);
+  EXPECT_EQ(ReadValues<float>("AveBinF"), std::vector<float>{9});
+
+  const std::vector<std::string> boxes = qvtest::RunOpSeq({"AVEDSPFILES", "3 myave?.bin 1 0 0 1 1 0 0 0 0 0 0"});
+  for (const std::string& box : boxes) EXPECT_EQ(box.find("FAILED"), std::string::npos) << box;
+  EXPECT_EQ(ReadValues<float>("myave100.bin"), (std::vector<float>{2, 4}));
+  EXPECT_STREQ(Dsp.Chn_Flnm[3], "myave100.bin");
+  EXPECT_STREQ(Cnv.Ave_Flnm, "myave100.bin");
+  EXPECT_EQ(ReadValues<float>("AveBinF"), std::vector<float>{9});
+}
+
+// The same file under two spellings is the same file: an output named "./" + its
+// input gets EXT as the input's own name does; LINEARIZE and ASCII2BIN refuse an
+// output that is their input, and the alignment an old shift file that is its new one.
+TEST_F(FileConversionDialogTest, TheSameFileUnderTwoSpellingsIsTheSameFile) {
+  WriteValues<float>("ch2.bin", {10, 20});
+  StrCopy(Dsp.Chn_Flnm[2], "ch2.bin");
+  {
+    drv::Answers answers;
+    answers.Box("Info", "[ch2.bin] CONVERTED TO [./ch2.bin00]", IDOK);
+    WithDialog([&](HWND d) {
+      EXPECT_TRUE(drv::SetCheck(d, IDC_CNV_CHECK0 + 2, true));
+      EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_OUTNAME0 + 2, "./ch2.bin"));
+      EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_SCALAR, "2"));
+      EXPECT_TRUE(drv::Click(d, OSI_SCALE));
+      EXPECT_TRUE(drv::Click(d, IDCANCEL));
+    });
+    EXPECT_TRUE(answers.Failures().empty()) << answers.Failures()[0];
+    EXPECT_TRUE(answers.AllAnswered());
+  }
+  EXPECT_EQ(ReadValues<float>("ch2.bin"), (std::vector<float>{10, 20}));
+  EXPECT_EQ(ReadValues<float>("ch2.bin00"), (std::vector<float>{20, 40}));
+
+  std::vector<float> ramp(1000);
+  for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<float>(i);
+  WriteValues("raw.bin", ramp);
+  std::ofstream("m.txt") << "100\n200\n300\n400\n";
+  std::ofstream("spec.txt", std::ios::binary) << "1 2\r\n2 3\r\n3 4\r\n";
+  WriteValues<float>("a000", std::vector<float>(64, 1.0f));
+  WriteValues<float>("a001", std::vector<float>(64, 1.0f));
+  WriteValues<float>("a_CCVals", {0.5f, 1.5f});
+  const std::vector<std::pair<std::vector<std::string>, std::string>> runs = {
+      {{"LINEARIZE", "-1 raw.bin ./raw.bin m.txt 50 100.0"}, "Warning|INPUT & OUTPUT FILENAMES ARE IDENTICAL\n\nABORTING"},
+      {{"ASCII2BIN", "-1 spec.txt ./spec.txt 1 2 1 0 0 0 1.0"},
+       "Warning|INPUT & OUTPUT [2] FILES [./spec.txt] HAVE THE SAME NAME\n\nABORTING"},
+      {{"SEQCCFILEFIX", "0 a b ./a_CCVals none 1 1 5 0.01 0 0 10 1 -1 0 1 0 1 0"},
+       "Warning|CrossCorrSeqFileFix()\n\nFILENAMES=[a_CCVals] OF OLD CC SHIFT VALUES & NEW CC SHIFT VALUES MUST BE "
+       "DIFFERENT\n\nABORTING"}};
+  for (const auto& [lines, refusal] : runs) {
+    const std::vector<std::string> boxes = qvtest::RunOpSeq(lines);
+    EXPECT_NE(std::find(boxes.begin(), boxes.end(), refusal), boxes.end()) << ::testing::PrintToString(boxes);
+  }
+  EXPECT_EQ(ReadValues<float>("raw.bin"), ramp);
+  std::ifstream spec("spec.txt", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(spec), std::istreambuf_iterator<char>()), "1 2\r\n2 3\r\n3 4\r\n");
+  EXPECT_EQ(ReadValues<float>("a_CCVals"), (std::vector<float>{0.5f, 1.5f}));
+  LFree1Dim(&Cnl.Mks_Pos);
+  LFree1Dim(&Cnl.Mks_Dif);
 }
 
 }  // namespace

@@ -26,6 +26,7 @@
 #include "records/ThreadCtl.h"
 #include "records/Win.h"
 #include "resources/Dialogs.h"
+#include "tests/convert/OpSeqRun.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -436,6 +437,86 @@ TEST_F(InputDialogsTest, AsciiCreateEmptyWritesABlankFileThroughTheEngine) {
   EXPECT_EQ(ReadFloats("blank.bin"), std::vector<float>(21, 0.0f));
   EXPECT_STREQ(Dsp.Chn_Flnm[1], "blank.bin");
   EXPECT_EQ(Dsp.Init_Frq, 10.0);
+}
+
+// ASCII2BIN writes the file it names, from the column it names, whatever output the
+// dialog took from channel 1; its column 4 is read too. The intensity factor of an
+// .xyt file stays with that file: CONVERT after OPEN keeps it, a file named by the
+// command or by typing starts again at 1.
+TEST_F(InputDialogsTest, Ascii2binWritesOnlyItsOutputAndTheXytFactorStaysWithItsFile) {
+  std::string plain;
+  for (int i = 0; i < 20; ++i) {
+    const double y = 1.0 + 0.142372 * i;
+    plain += StrPrintf("%d %.6f 0 %.6f\r\n", i + 1, y, 2.0 * y);
+  }
+  WriteText("plain.txt", plain);
+  std::string xyt;
+  for (int i = 0; i < 8; ++i) xyt += StrPrintf("HEADER %d\r\n", i);
+  for (int i = 0; i < 20; ++i) xyt += StrPrintf("%d %.9f\r\n", 100 + i, 0.001 * (1.0 + 0.142372 * i));
+  xyt += "END\r\nEND\r\nEND\r\n";
+  WriteText("spec.xyt", xyt);
+  const std::vector<float> etalon(100, 3.0f);
+  WriteFloats("etalon.bin", etalon);
+  StrCopy(Dsp.Chn_Flnm[1], "etalon.bin");
+  {
+    drv::Answers answers;
+    answers.File(Path("spec.xyt"));
+    Run(IDD_ASCII_INPUT, &AsciiInputDialogProc, [&](HWND d) {
+      EXPECT_EQ(drv::Text(d, IDC_ASC_OUTNAME1), "etalon.bin");
+      EXPECT_TRUE(drv::Click(d, IDC_ASC_OPEN));
+      drv::Click(d, IDCANCEL);
+    });
+    EXPECT_TRUE(answers.Failures().empty()) << answers.Failures()[0];
+  }
+  EXPECT_EQ(Cnv.Asc_ItnFactor, 1000.0);
+  const std::vector<std::string> boxes =
+      qvtest::RunOpSeq({"ASCII2BIN", "-1 plain.txt q.bin 1 2 1 0 0 0 0.5", "ASCII2BIN", "2 plain.txt r.bin 1 4 1 20 0 0 1.0"});
+  for (const std::string& box : boxes) EXPECT_EQ(box.find("FAILED"), std::string::npos) << box;
+  EXPECT_EQ(ReadFloats("etalon.bin"), etalon);
+  EXPECT_FALSE(std::filesystem::exists("AsciiBin1"));
+  const std::vector<float> q = ReadFloats("q.bin");
+  ASSERT_EQ(q.size(), 39u);  // lines 1 to 20 at 0.5
+  EXPECT_NEAR(q[0], 1.0f, 1e-5);
+  EXPECT_NEAR(q[2], 1.142372f, 1e-5);
+  const std::vector<float> r = ReadFloats("r.bin");
+  ASSERT_EQ(r.size(), 20u);
+  EXPECT_NEAR(r[1], 2.284744f, 1e-5);
+  EXPECT_STREQ(Dsp.Chn_Flnm[2], "r.bin");
+  EXPECT_EQ(Cnv.Asc_YCol[1], 4);
+  EXPECT_EQ(Cnv.Asc_ItnFactor, 1.0);
+
+  drv::Answers answers;
+  answers.File(Path("spec.xyt"))
+      .Box("Question", "AUTO SCALE & OFFSET?", IDNO)
+      .Box("Question", "FILE [typed.bin] DOES NOT EXIST\n\nSET OUTPUT RANGE & RESOLUTION TO INPUT VALUES*", IDYES)
+      .Box("Question", "AUTO SCALE & OFFSET?", IDNO);
+  std::string itnScl;
+  Run(IDD_ASCII_INPUT, &AsciiInputDialogProc, [&](HWND d) {
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_ASC_OUTNAME1, "xyt.bin"));
+    EXPECT_TRUE(drv::ChooseRadio(d, AsciiColumnRadio(1, 2)));
+    EXPECT_TRUE(drv::ChooseRadio(d, AsciiColumnRadio(2, 0)));
+    EXPECT_TRUE(drv::Click(d, IDC_ASC_OPEN));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_ASC_OUTLO, "0"));  // the output range of the input
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_ASC_OUTHI, "0"));
+    EXPECT_TRUE(drv::Click(d, IDC_ASC_CONVERT));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_ASC_FLNM, "plain.txt"));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_ASC_FIRST, "1"));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_ASC_OUTNAME1, "typed.bin"));
+    EXPECT_TRUE(drv::Click(d, IDC_ASC_CONVERT));
+    itnScl = drv::Text(d, IDC_ASC_ITNSCL);
+    drv::Click(d, IDCANCEL);
+  });
+  EXPECT_TRUE(answers.Failures().empty()) << answers.Failures()[0];
+  EXPECT_TRUE(answers.AllAnswered());
+  const std::vector<float> x = ReadFloats("xyt.bin");
+  ASSERT_EQ(x.size(), 20u);
+  EXPECT_NEAR(x[0], 1.0f, 1e-4);
+  EXPECT_NEAR(x[1], 1.142372f, 1e-4);
+  const std::vector<float> typed = ReadFloats("typed.bin");
+  ASSERT_EQ(typed.size(), 20u);
+  EXPECT_NEAR(typed[0], 1.0f, 1e-5);
+  EXPECT_NEAR(typed[1], 1.142372f, 1e-5);
+  EXPECT_EQ(itnScl, "1.00000000");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdint>
@@ -766,15 +767,28 @@ TEST_F(OpSeqTest, CutsectCutsAtThePositionsOfItsFileSkippingBlankLines) {
   EXPECT_EQ(Cnv.Lim_Stat[1], 0);
 }
 
-// A co-add that adds no sequence (or a window with no whole sequence) never takes the
-// place of an input named as its output; under another name its output is written and
-// the run goes on.
-TEST_F(OpSeqTest, SeqcoaddWithNothingCoaddedKeepsAnInputNamedAsItsOutput) {
-  const std::vector<float> x(64, 1.5f);
+// An operation on its own input that makes nothing (a co-add that adds no sequence,
+// any sequence operation without a whole sequence or a sequence of its range, blocks
+// shorter than a chunk, an empty second file) or that stops (the comb's NO to both
+// window-size questions) never takes the place of the input: the call fails and the
+// input stays byte for byte. Under another name an empty co-add is written and the run
+// goes on, and a repack whose blocks hold exactly one chunk copies that chunk.
+TEST_F(OpSeqTest, AnOperationOnItsOwnInputThatMakesNothingOrStopsKeepsTheInput) {
+  std::vector<float> x(64, 1.5f);
+  x[3] = 7.0f;
+  WriteFloats("empty.bin", {});
+  answers_["MULTIPLY | SUBTRACT FILE OPERATION\n\nFILE SIZES OF"] = IDYES;
   const std::vector<std::pair<std::string, std::string>> runs = {
       {"SEQCOADD", "9 x.bin x.bin 100 1"},
       {"SEQCOADD", "9 x.bin x.bin 100 2"},
-      {"FFTWINSEQ", "9 x.bin x.bin 100 1 0.5 0 100"}};
+      {"FFTWINSEQ", "9 x.bin x.bin 100 1 0.5 0 100"},
+      {"COMBINTG", "-1 x.bin x.bin 10 7 5 45 50"},
+      {"COMBINTG", "-1 x.bin x.bin 100 2 10 310 1000"},
+      {"REPACK_FILE", "-1 x.bin x.bin 1 100 2 50"},
+      {"CHOPSEQ_FILE", "-1 x.bin x.bin 10 20 30"},
+      {"SEQDUP", "-1 x.bin x.bin -2 100"},
+      {"SHIFTSECT_FILE", "-1 x.bin x.bin 3 3 100 none 0"},
+      {"SUBTRACT", "-1 x.bin x.bin empty.bin"}};
   for (const auto& [keyword, line] : runs) {
     WriteFloats("x.bin", x);
     boxes_.clear();
@@ -790,6 +804,8 @@ TEST_F(OpSeqTest, SeqcoaddWithNothingCoaddedKeepsAnInputNamedAsItsOutput) {
   EXPECT_TRUE(ReadFloats("y.bin").empty());
   EXPECT_EQ(ReadFloats("z.bin"), std::vector<float>(100, 0.0f));
   for (const auto& box : Boxes()) EXPECT_NE(box, failed);
+  RunLines({"REPACK_FILE", "-1 x.bin r.bin 1 16 2 16"});
+  EXPECT_EQ(ReadFloats("r.bin"), std::vector<float>(x.begin(), x.begin() + 32));
 }
 
 // RESIZE_FILE's value above 1 is the output size, whatever the output step says;

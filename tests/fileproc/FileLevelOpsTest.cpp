@@ -195,15 +195,16 @@ TEST_F(FileOpsTest, DeleteOneFileOrANumberedFamily) {
 }
 
 TEST_F(FileOpsTest, RepackPutsTheProcessBlocksInStepOrder) {
-  // Two process blocks of 10 values, chunks of 2: steps 0..3 (the last chunk, which
-  // ends exactly at the block's end, is not copied).
+  // Two process blocks of 10 values, chunks of 2: steps 0..4, the last chunk ending
+  // exactly at the block's end.
   WriteValues("in.bin", Ramp(20));
   Cnv.Seq_Sz[0] = 2;
   Cnv.Seq_Cnt[0] = 1;
   Cnv.Proc_Sz[0] = 10;
   Cnv.Proc_Num[0] = 2;
   ASSERT_EQ(Run(OSI_REPACK, "in.bin", "out.bin"), 1);
-  EXPECT_EQ(ReadValues<float>("out.bin"), (Values{0, 1, 10, 11, 2, 3, 12, 13, 4, 5, 14, 15, 6, 7, 16, 17}));
+  EXPECT_EQ(ReadValues<float>("out.bin"),
+            (Values{0, 1, 10, 11, 2, 3, 12, 13, 4, 5, 14, 15, 6, 7, 16, 17, 8, 9, 18, 19}));
   // A chunk of no values would never advance: refused.
   const auto before = ReadBytes("in.bin");
   Cnv.Seq_Cnt[0] = 0;
