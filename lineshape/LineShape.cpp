@@ -88,8 +88,10 @@ bool GrowPair(T** lo, T** hi, int32_t* capacity, int32_t n, Grow grow) {
 // profiles always were.
 double LorentzCoefficient(double lor) { return static_cast<float>(lor / (2.0 * kPi)); }
 
-// FULL LOR and VVWEISS: Lo and Hi at k steps below and above the centre M. false when
-// the function is none of them or a width or M is 0.
+// FULL LOR and VVWEISS: Lo and Hi at k steps below and above the centre grid point.
+// false when the function is none of them or a width or M is 0. VVWEISS takes the line
+// at M, S above the centre grid point: the grid point k steps below lies f + S below
+// the line, the one k steps above f - S above it.
 template <typename T>
 bool FillAsymmetric(int16_t func, double lor, double M, double S, double s, int32_t n, T* lo, T* hi) {
   if ((func != LS_FUNC_FULL_LOR && func != LS_FUNC_VVWEISS) || lor == 0.0 || M == 0.0) return false;
@@ -105,9 +107,9 @@ bool FillAsymmetric(int16_t func, double lor, double M, double S, double s, int3
     const double c = LorentzCoefficient(lor) / (M * M);
     for (int32_t k = 0; k < n; ++k) {
       const double f = k * s;
-      const double a = M - f - S, b = M + f - S, g = 1.0 / (d + (f - S) * (f - S));
-      lo[k] = static_cast<T>(c * a * a * (1.0 / (d + (a + M) * (a + M)) + g));
-      hi[k] = static_cast<T>(c * b * b * (1.0 / (d + (b + M) * (b + M)) + g));
+      const double a = M - f - S, b = M + f - S;
+      lo[k] = static_cast<T>(c * a * a * (1.0 / (d + (a + M) * (a + M)) + 1.0 / (d + (f + S) * (f + S))));
+      hi[k] = static_cast<T>(c * b * b * (1.0 / (d + (b + M) * (b + M)) + 1.0 / (d + (f - S) * (f - S))));
     }
   }
   return true;
