@@ -247,6 +247,15 @@ int32_t SimLineShapeTemplate(int16_t set, double gau, double lor, int32_t force)
   return 1;
 }
 
+int32_t SimLineShapeHalfPoints(int16_t set, int16_t view, double gau, double lor) {
+  if (!sim::ValidSet(set) || !sim::ValidView(view)) return 0;
+  const double s = sim::SetViewStep(set, view);
+  if (s == 0.0) return 0;
+  const double n = ProfilePoints(set, ShapeGaussian(set, gau), lor, s);
+  if (TooLong(n)) return 0;
+  return std::max(static_cast<int32_t>(n), kHalfProfileMin);
+}
+
 void SimLineShapeTemplateFactors(int16_t set) {
   if (!sim::ValidSet(set)) return;
   const int16_t* T = Sim.LS_SAry[set][3];

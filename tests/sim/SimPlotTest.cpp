@@ -142,6 +142,23 @@ TEST_F(SimPlotTest, TemplateLinesWithWingsAcrossBothEnds) {
   EXPECT_FLOAT_EQ(Win.PM_DrawAry[50], 3.0f);  // the centre gets H itself
   EXPECT_FLOAT_EQ(Win.PM_DrawAry[52], static_cast<float>(3.0 * T[2] / 32767.0));
   EXPECT_EQ(Win.PM_DrawAry[30], 0.0f);
+  // A template of 30 Lorentzian widths (150 points) and a line 120 points left of the
+  // run: its wing is there as long as the template is, also once the margin was set
+  // back to 100 while the template stayed as built.
+  Sim.LS_GAU[0] = 0.0;
+  Sim.LS_LOR[0] = 0.5;
+  Sim.LS_WidthMode[0] = 1;
+  Sim.LS_NOLWS[0] = 30;
+  Sim.FI_Sim_Erg[0][0] = -12.0;
+  ASSERT_EQ(Plot(), 1);
+  ASSERT_EQ(Sim.LS_SPts[0][3], 150);
+  const int16_t* L = Sim.LS_SAry[0][3];
+  const double wings = (2.0 * L[120] + 3.0 * L[50] + 2.0 * L[102]) / 32767.0;
+  ASSERT_GT(L[120], 0);
+  EXPECT_NEAR(Win.PM_DrawAry[0], wings, 1e-6);
+  for (auto& margin : Sim.LS_SearchPts[0]) margin = 100;
+  ASSERT_EQ(Plot(), 1);
+  EXPECT_NEAR(Win.PM_DrawAry[0], wings, 1e-6);
 }
 
 TEST_F(SimPlotTest, NormalisedProfilesKeepTheLineArea) {
