@@ -1,12 +1,14 @@
 // The steps both non-linear fits share: the fit data, the one-fit-at-a-time start,
 // the Levenberg-Marquardt cycles and the end of a worker.
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 
 #include "core/BinFile.h"
 #include "core/FileIo.h"
 #include "core/TypedArrays.h"
 #include "core/Coords.h"
+#include "display/ViewDecimate.h"
 #include "fit/NLLsf.h"
 #include "fit/NLLsfInternal.h"
 #include "platform/kernel/Sync.h"
@@ -18,7 +20,20 @@ namespace nllsf {
 
 std::string SetHead(int16_t set) { return StrPrintf("[%s] SIM [%s]", Sim.Set_Lbl[set], Sim.Sim_Flnm[set]); }
 
-bool ReadFitData(LsfFitJob* job) {
+namespace {
+
+// A point of the fit data without a value: not a finite number, or of the magnitude
+// (1e18 or more) that marks a missing value in a data file.
+bool NoValue(double v) { return !std::isfinite(v) || std::fabs(v) >= VIEW_MISSING_VALUE; }
+
+std::string UpperCase(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+}  // namespace
+
+bool ReadFitData(LsfFitJob* job, int32_t freeParameters) {
   const int32_t first = std::max<int32_t>(Lsf.Fit_PtBeg, 0);
   const int64_t count = std::max<int64_t>(static_cast<int64_t>(Lsf.Fit_PtEnd) - first, 2);
   double* data = nullptr;
@@ -32,8 +47,22 @@ bool ReadFitData(LsfFitJob* job) {
     core_io::Warning(SetHead(job->set) + StrPrintf("\n\nFIT DATA [%s] NOT READ\n\nFIT ABORTED", Lsf.Res_Base));
     return false;
   }
-  Lsf.Fit_PtFirst[job->set] = first;
-  Lsf.Fit_PtCnt[job->set] = static_cast<int32_t>(n);
+  const uint32_t bad = static_cast<uint32_t>(std::find_if(data, data + n, NoValue) - data);
+  if (bad < n) {
+    const std::string value = UpperCase(StrPrintf("%g", data[bad]));
+    DFree1Dim(&data);
+    core_io::Warning(SetHead(job->set) + StrPrintf("\n\nFIT DATA [%s]\n\nPOINT [%u] HAS NO VALUE [%s]\n\nFIT ABORTED",
+                                                   Lsf.Res_Base, static_cast<uint32_t>(first) + bad, value.c_str()));
+    return false;
+  }
+  if (static_cast<int64_t>(n) <= freeParameters) {
+    DFree1Dim(&data);
+    core_io::Warning(SetHead(job->set) + StrPrintf("\n\nFIT DATA [%s]\n\n[%u] POINTS FOR [%d] FREE PARAMETERS\n\nFIT ABORTED",
+                                                   Lsf.Res_Base, n, freeParameters));
+    return false;
+  }
+  job->first = first;
+  job->read = static_cast<int32_t>(n);
   job->ndata = static_cast<int32_t>(n);
   job->x.assign(n + 1, 0.0);
   job->y.assign(n + 1, 0.0);
@@ -61,6 +90,8 @@ bool Start(LsfFitJob* job, DWORD (*routine)(void*)) {
     Lsf.Fit_Thread = nullptr;
   }
   job->dialog = job->rdf ? Lsf.Rdf_Hwnd[job->set] : Lsf.Voigt_Hwnd[job->set];
+  Lsf.Fit_PtFirst[job->set] = job->first;
+  Lsf.Fit_PtCnt[job->set] = job->read;
   Lsf.Job = job;
   Lsf.Run_Flag[job->set] = 1;
   Lsf.NL_Result[job->set] = 0;

@@ -16,6 +16,10 @@ struct LsfFitJob {
   // Fit points, 1-based (element 0 unused).
   std::vector<double> x, y, sig;
   int32_t ndata = 0;
+  // The fit grid as read: its first point and the points read (Lsf.Fit_PtFirst and
+  // Lsf.Fit_PtCnt once the fit starts).
+  int32_t first = 0;
+  int32_t read = 0;
   // Voigt: the fit lines, their centres and, per line of the set, its profile on the
   // fit grid (null unless prepared by VoigtFuncInit).
   std::vector<int32_t> lines;
@@ -36,14 +40,17 @@ struct LsfFitJob {
 namespace nllsf {
 
 // Reads the fit data of Lsf.Res_Base (points Lsf.Fit_PtBeg .. Lsf.Fit_PtEnd - 1, at
-// least 2) into the job with their frequencies on the raw view; sets Lsf.Fit_PtFirst
-// and Lsf.Fit_PtCnt. False after a warning.
-bool ReadFitData(LsfFitJob* job);
+// least 2) into the job with their frequencies on the raw view. Data that cannot be
+// fitted are refused: a point without a value (not a finite number, or of the missing
+// magnitude 1e18 or more) and no more points than the fit's free parameters (with as
+// many, nothing is left to judge the fit by). False after a warning; nothing of the
+// set is changed.
+bool ReadFitData(LsfFitJob* job, int32_t freeParameters);
+// Publishes the job and its fit grid (Lsf.Fit_PtFirst, Lsf.Fit_PtCnt), sets the run
+// flag and starts the worker; false after a warning (the job is then deleted).
+bool Start(LsfFitJob* job, DWORD (*routine)(void*));
 // Refuses a second fit ("... FIT RUNNING" warning); true when none runs.
 bool NoneRunning(int16_t set);
-// Publishes the job, sets the run flag and starts the worker; false after a warning
-// (the job is then deleted).
-bool Start(LsfFitJob* job, DWORD (*routine)(void*));
 // The Levenberg-Marquardt cycles of the job with the model; fills a, sigma, chisq,
 // cycles and result.
 void Cycles(LsfFitJob* job, MrqModelFunc model);

@@ -14,6 +14,9 @@
 
 namespace {
 
+// A, k and B.
+constexpr int32_t kRdfParameters = 3;
+
 void RdfModel(int16_t, int16_t, int32_t, double d, double* a, double* ymod, double* dyda, int32_t) {
   const double e = std::exp(-a[2] * d);
   *ymod = a[1] * e + a[3];
@@ -51,7 +54,7 @@ int32_t RdfNLLsfRun(int16_t set) {
   job->set = set;
   job->proc = NLLSF_PROC_RDF;
   job->rdf = true;
-  if (!nllsf::ReadFitData(job)) {
+  if (!nllsf::ReadFitData(job, kRdfParameters)) {
     delete job;
     return 0;
   }
@@ -66,7 +69,7 @@ int32_t RdfNLLsfRun(int16_t set) {
     job->x[static_cast<size_t>(kept)] = job->x[src] - x0;
     job->y[static_cast<size_t>(kept)] = job->y[src];
   }
-  if (kept < 4) {
+  if (kept <= kRdfParameters) {
     core_io::Warning(nllsf::SetHead(set) + StrPrintf("\n\n[%d] POINTS ABOVE THE MINIMUM CUT\n\nFIT ABORTED", kept));
     delete job;
     return 0;
@@ -75,7 +78,7 @@ int32_t RdfNLLsfRun(int16_t set) {
   EnterCriticalSection(&SimPlotLock);
   Lsf.Rdf_Valid[set] = 0;
   LeaveCriticalSection(&SimPlotLock);
-  job->ma = job->mfit = 3;
+  job->ma = job->mfit = kRdfParameters;
   job->lista = {0, 1, 2, 3};
   StartValues(job);
   return nllsf::Start(job, RdfNLLsfThread) ? 1 : 0;

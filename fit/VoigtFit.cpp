@@ -131,14 +131,14 @@ int32_t VoigtNLLsfRun(int16_t set) {
   auto* job = new LsfFitJob;
   job->set = set;
   job->proc = NLLSF_PROC_VOIGT;
-  if (!nllsf::ReadFitData(job)) {
-    delete job;
-    return 0;
-  }
   const int32_t n = end - beg + 1;
   // Lines that take their widths from their own HITRAN parameters keep them.
   job->widths = Sim.HT_LnCalc[set] != 1;
   job->ma = n + (job->widths ? 2 : 0);
+  if (!nllsf::ReadFitData(job, job->ma)) {
+    delete job;
+    return 0;
+  }
   job->mfit = job->ma;
   job->a.assign(static_cast<size_t>(job->ma) + 1, 0.0);
   job->lista.assign(static_cast<size_t>(job->ma) + 1, 0);

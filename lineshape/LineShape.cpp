@@ -88,8 +88,10 @@ bool GrowPair(T** lo, T** hi, int32_t* capacity, int32_t n, Grow grow) {
 // profiles always were.
 double LorentzCoefficient(double lor) { return static_cast<float>(lor / (2.0 * kPi)); }
 
-// FULL LOR and VVWEISS: Lo and Hi at k steps below and above the centre M. false when
-// the function is none of them or a width or M is 0.
+// FULL LOR and VVWEISS: Lo and Hi at k steps below and above the centre grid point.
+// false when the function is none of them or a width or M is 0. VVWEISS takes the line
+// at M, S above the centre grid point: the grid point k steps below lies f + S below
+// the line, the one k steps above f - S above it.
 template <typename T>
 bool FillAsymmetric(int16_t func, double lor, double M, double S, double s, int32_t n, T* lo, T* hi) {
   if ((func != LS_FUNC_FULL_LOR && func != LS_FUNC_VVWEISS) || lor == 0.0 || M == 0.0) return false;
@@ -105,9 +107,9 @@ bool FillAsymmetric(int16_t func, double lor, double M, double S, double s, int3
     const double c = LorentzCoefficient(lor) / (M * M);
     for (int32_t k = 0; k < n; ++k) {
       const double f = k * s;
-      const double a = M - f - S, b = M + f - S, g = 1.0 / (d + (f - S) * (f - S));
-      lo[k] = static_cast<T>(c * a * a * (1.0 / (d + (a + M) * (a + M)) + g));
-      hi[k] = static_cast<T>(c * b * b * (1.0 / (d + (b + M) * (b + M)) + g));
+      const double a = M - f - S, b = M + f - S;
+      lo[k] = static_cast<T>(c * a * a * (1.0 / (d + (a + M) * (a + M)) + 1.0 / (d + (f + S) * (f + S))));
+      hi[k] = static_cast<T>(c * b * b * (1.0 / (d + (b + M) * (b + M)) + 1.0 / (d + (f - S) * (f - S))));
     }
   }
   return true;
@@ -243,6 +245,15 @@ int32_t SimLineShapeTemplate(int16_t set, double gau, double lor, int32_t force)
   }
   SimLineShapeTemplateFactors(set);
   return 1;
+}
+
+int32_t SimLineShapeHalfPoints(int16_t set, int16_t view, double gau, double lor) {
+  if (!sim::ValidSet(set) || !sim::ValidView(view)) return 0;
+  const double s = sim::SetViewStep(set, view);
+  if (s == 0.0) return 0;
+  const double n = ProfilePoints(set, ShapeGaussian(set, gau), lor, s);
+  if (TooLong(n)) return 0;
+  return std::max(static_cast<int32_t>(n), kHalfProfileMin);
 }
 
 void SimLineShapeTemplateFactors(int16_t set) {

@@ -58,6 +58,11 @@ int32_t SimLineShapeDNrm(LineShapeRec* rec, double** lo, double** hi);
 // single or double precision as Sim.LS_Double says; *rec (filled here, with Nu0) gets
 // the Area and Peak. 1, LS_TOO_LONG, or 0 after a message.
 int32_t SimLineShapeSetProfiles(int16_t set, int16_t view, double nu0, LineShapeRec* rec);
+// Points on each side of the centre that the profile of a line of widths gau and lor
+// takes at the view level, as the builders size it (the half profiles at least 100,
+// which no template exceeds); 0 for a zero step or a profile longer than LS_MAX_PTS,
+// which is never built.
+int32_t SimLineShapeHalfPoints(int16_t set, int16_t view, double gau, double lor);
 // Sim.LS_Area and Sim.LS_Peak of the set's template as it stands (the area of its
 // level-3 template, peak 1), for the set whose shared profile is the template.
 void SimLineShapeTemplateFactors(int16_t set);

@@ -37,13 +37,21 @@ int16_t Overflow(double* w) {
   return 1;
 }
 
+// An argument with a part that is not finite: no loop runs for it, its value is 0.
+int16_t NotFinite(double* w) {
+  w[0] = 0.0;
+  w[1] = 0.0;
+  return 2;
+}
+
 // Points prepared and run together, and the largest step count sorted apart (more
 // steps than any region takes sort together).
 constexpr int32_t kBlock = 256;
 constexpr int kMaxSteps = 64;
 
 // Where a point lies and what its loops need: region 1 the power series, 2 the Taylor
-// ring, 3 the fraction carried as a ratio, 4 the fraction by quotients (huge z).
+// ring, 3 the fraction carried as a ratio, 4 the fraction by quotients (huge z); 0 a
+// z with a part that is not finite, for which nothing is computed.
 // Prepare sets every field the loops read, so a block of points is not cleared first.
 struct Point {
   double x, y;  // z
@@ -68,6 +76,12 @@ void Prepare(double x, double y, Point* p) {
   p->rho = 0.0;
   p->nu = p->kapn = 0;
   p->h = 0.0;
+  if (!std::isfinite(x) || !std::isfinite(y)) {
+    // Term counts formed from such a z would not be numbers.
+    p->region = 0;
+    p->U = p->V = p->U2 = p->V2 = 0.0;
+    return;
+  }
   const double big = std::max(p->X, p->Y);
   const double small = std::min(p->X, p->Y);
   if (big > 0.0) {
@@ -280,6 +294,7 @@ void Quotients(Point* p) {
 // From the first quadrant to z: the real axis, the sign of x and the reflection below
 // the axis. 0, or 1 with w = e^708 where exp(-z^2) overflows.
 int16_t Finish(const Point& p, double* w) {
+  if (p.region == 0) return NotFinite(w);
   const double xabs = p.xabs, yabs = p.yabs;
   const bool regionI = p.region == 1;
   double U = p.U, V = p.V;
@@ -431,6 +446,7 @@ void RunLoops(Point* points, int32_t count) {
   int counts[3] = {0, 0, 0};
   for (int32_t i = 0; i < count; ++i) {
     Point* p = &points[i];
+    if (p->region == 0) continue;
     if (p->region == 4)
       Quotients(p);
     else
@@ -471,8 +487,10 @@ int16_t VoigtComplexErrorFn(const double* z, double* w) {
     case 3:
       RunOne<Ratio>(&p);
       break;
-    default:
+    case 4:
       Quotients(&p);
+      break;
+    default:
       break;
   }
   return Finish(p, w);

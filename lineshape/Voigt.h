@@ -5,7 +5,8 @@
 #include <cstdint>
 
 // w(z) for z = (z[0], z[1]) into w[0], w[1]. 0 on success; non-zero when the value
-// would overflow (w is then e^708 in both parts), which every caller counts as 0.
+// would overflow (1, w is then e^708 in both parts) or when a part of z is not finite
+// (2, w is then 0); every caller counts a non-zero flag as 0.
 int16_t VoigtComplexErrorFn(const double* z, double* w);
 // w(z) of count points (zr + i zi) into wr, wi and, when given, their flags: the same
 // values as one call per point, several points' loops running side by side.

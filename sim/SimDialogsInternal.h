@@ -31,7 +31,8 @@ std::string GetText(HWND dialog, int id);
 // True (and the flag cleared) when the edit was modified since the last refresh.
 bool TakeModified(HWND dialog, int id);
 void ClearModified(HWND dialog, int id);
-// An edit read as one "C"-locale number; false leaves *value as it was.
+// An edit read as one finite "C"-locale number; false (also for "nan" or "inf")
+// leaves *value as it was.
 bool ReadDouble(HWND dialog, int id, double* value);
 bool ReadInt(HWND dialog, int id, int32_t* value);
 bool Checked(HWND dialog, int id);

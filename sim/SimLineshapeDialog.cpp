@@ -243,7 +243,7 @@ void HitranRefresh(HWND d, int16_t s) {
 void HitranEditTaken(HWND d, int16_t s, const GasEdit& e) {
   const std::string text = GetText(d, e.id);
   double v = 0.0;
-  const bool number = ReadDouble(d, e.id, &v) && std::isfinite(v);
+  const bool number = ReadDouble(d, e.id, &v);
   const bool valid = number && (e.pressure ? v >= 0.0 : v > 0.0);
   if (!valid) {
     Box(SetHead(s) + "\n\n" + e.name + "=[" + text + "] " + (number ? e.rule : "IS NOT A NUMBER") +

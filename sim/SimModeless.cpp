@@ -53,7 +53,7 @@ void ClearModified(HWND dialog, int id) { SendDlgItemMessage(dialog, id, EM_SETM
 
 bool ReadDouble(HWND dialog, int id, double* value) {
   double v = 0.0;
-  if (!platform::ParseDouble(GetText(dialog, id), &v)) return false;
+  if (!platform::ParseDouble(GetText(dialog, id), &v) || !std::isfinite(v)) return false;
   *value = v;
   return true;
 }

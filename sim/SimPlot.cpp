@@ -107,10 +107,57 @@ void SharedFactors(int16_t set) {
   std::fill(rows[1], rows[1] + Sim.FI_Lines[set], Sim.LS_Peak[set]);
 }
 
+// The set's and view's search margin: the points on each side of the run within which
+// a line's profile can reach it, shown when it is new.
+void SetSearchPoints(int16_t set, int16_t view, double margin) {
+  if (!(margin < 2e9)) margin = 2e9;
+  int32_t& search = Sim.LS_SearchPts[set][view];
+  search = static_cast<int32_t>(margin);
+  if (search != Sim.LS_SearchPtsShown[set][view]) {
+    char text[100];
+    StrFormat(text, "[%s] PLOT [%d] SEARCH PTS=[%d]", Sim.Set_Lbl[set], view, search);
+    sim::StatusText(0, text);
+    Sim.LS_SearchPtsShown[set][view] = search;
+  }
+}
+
+// The longest profile any line of the set takes at the view when each line has widths
+// of its own (individual widths, or a HITRAN line's from the gas sample) and the
+// profiles are as long as the widths ask: a line outside the run adds its wing to the
+// run's first or last points as far as its own profile reaches. Lines whose profile
+// is too long to build are never drawn and do not count.
+int32_t LongestLineProfile(const PlotCall& c) {
+  const int16_t set = c.set, view = c.view;
+  const uint32_t lines = Sim.FI_Lines[set];
+  const bool hitran = Sim.HT_Global_Stat[set] == 1;
+  const float* gau = Sim.FI_Gau_FWHM[set];
+  const float* lor = Sim.FI_Lor_FWHM[set];
+  if (!hitran && (!gau || !lor)) return 0;
+  const double* erg = Sim.FI_Sim_Erg[set];
+  const double scale = Sim.Frq_Scale[set], shift = Sim.Frq_Shift[set] + Sim.Frq_Offset[set];
+  int32_t longest = 0;
+  for (uint32_t u = 0; u < lines; ++u) {
+    double G = 0.0, L = 0.0;
+    if (hitran) {
+      // The widths the HITRAN path gives the line (its frequency with the air shift).
+      double f = erg[u] * scale + shift;
+      if (Sim.HT_FrqLim_Stat[set] == 1 && f > Sim.HT_FrqLim[set]) continue;
+      if (Sim.HT_Air_Delta[set]) f += Sim.HT_Air_Delta[set][u] * Sim.HT_Press[set];
+      SimHTLineWidths(set, u, f, &G, &L);
+    } else {
+      G = gau[u];
+      L = lor[u];
+    }
+    longest = std::max(longest, SimLineShapeHalfPoints(set, view, G, L));
+  }
+  return longest;
+}
+
 // Step 5: the set's line shape. false when a builder failed, or refused a profile too
 // long to build (the set is then not drawn, its widths stay).
 bool LineShapeSetUp(PlotCall& c) {
   const int16_t set = c.set, view = c.view;
+  const bool widthMode = Sim.LS_WidthMode[set] == 1;
   if (Sim.IDVWIDTH_STAT[set] == 0) {
     int32_t built;
     if (Sim.LN_STAT[set] == 1) {
@@ -124,29 +171,28 @@ bool LineShapeSetUp(PlotCall& c) {
       }
     } else {
       built = SimLineShapeTemplate(set, Sim.LS_GAU[set], Sim.LS_LOR[set], 0);
-      // The half profiles of an earlier paint may have left their own factors.
-      if (built == 1) SimLineShapeTemplateFactors(set);
+      if (built == 1) {
+        // The half profiles of an earlier paint may have left their own factors.
+        SimLineShapeTemplateFactors(set);
+        // A template kept from an earlier call reaches as far as it is long, also after
+        // the margin was set back (the control dialog sets it to 100).
+        SetSearchPoints(set, view, std::max(Sim.LS_SearchPts[set][view], Sim.LS_SPts[set][view]));
+      }
     }
     if (built == 1) SharedFactors(set);
     if (built != 1 && built != LS_TOO_LONG) {
       Sim.LS_GAU[set] = 0.0;
       Sim.LS_LOR[set] = 0.0;
     }
+    // The lines of a HITRAN set take their widths from the gas sample all the same.
+    if (built == 1 && widthMode && Sim.HT_Global_Stat[set] == 1)
+      SetSearchPoints(set, view, std::max(LongestLineProfile(c), 100));
     return built == 1;
   }
   const double step = sim::SetViewStep(set, view);
-  if (Sim.LS_WidthMode[set] == 0 && step != 0.0) {
-    double margin = std::trunc(Sim.LS_Span[set] / std::fabs(step) + 0.5);
-    if (!(margin < 2e9)) margin = 2e9;
-    int32_t& search = Sim.LS_SearchPts[set][view];
-    search = std::max<int32_t>(static_cast<int32_t>(margin), 100);
-    if (search != Sim.LS_SearchPtsShown[set][view]) {
-      char text[100];
-      StrFormat(text, "[%s] PLOT [%d] SEARCH PTS=[%d]", Sim.Set_Lbl[set], view, search);
-      sim::StatusText(0, text);
-      Sim.LS_SearchPtsShown[set][view] = search;
-    }
-  }
+  if (step == 0.0) return true;
+  const double margin = widthMode ? LongestLineProfile(c) : std::trunc(Sim.LS_Span[set] / std::fabs(step) + 0.5);
+  SetSearchPoints(set, view, std::max(margin, 100.0));
   return true;
 }
 

@@ -468,14 +468,19 @@ bool PlotHitranLine(PlotCall& c, int32_t line, double f, double K) {
   if (T != 296.0 && T != 0.0 && E > 0.0) {
     TF = HitranTemperatureFactor(kT0i, kTi, f, E);
     if (Sim.HT_QT_Stat[set] == 1 && valid) {
-      Sim.HT_QT_Stat[set] = static_cast<uint32_t>(SimTipsQT(static_cast<int16_t>(mol), T, static_cast<int16_t>(iso), &Sim.HT_QT[set]));
-      if (Sim.HT_QT_Stat[set] == 0 || Sim.HT_QT[set] == 0.0) {
-        Sim.HT_QT_Stat[set] = 0;
+      // The partition sums of the line's own molecule and isotope: a set may hold lines
+      // of several (the tables are loaded once).
+      const int16_t m = static_cast<int16_t>(mol), i = static_cast<int16_t>(iso);
+      double qRef = 0.0;
+      const bool found = SimTipsQT(m, T, i, &Sim.HT_QT[set]) == 1 && Sim.HT_QT[set] != 0.0 &&
+                         SimTipsQT(m, 296.0, i, &qRef) == 1 && qRef != 0.0;
+      Sim.HT_QT_Stat[set] = found ? 1 : 0;
+      if (!found) {
         char text[400];
         StrFormat(text, "[%s] SIM [%s]\n\nTIP FUNCTION INVALID | NOT FOUND", Sim.Set_Lbl[set], Sim.Sim_Flnm[set]);
         Error(text);
       } else {
-        TF *= Sim.HT_QT_Ref[set][iso - 1] / Sim.HT_QT[set];
+        TF *= qRef / Sim.HT_QT[set];
       }
     }
   }

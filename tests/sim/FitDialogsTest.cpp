@@ -264,5 +264,93 @@ TEST_F(FitDialogsTest, VoigtFitFromTheDialogReachesTheOptimum) {
 #endif
 }
 
+// Data a fit cannot fit are refused by RUN before anything starts, in VOIGT FIT,
+// VOIGT+ and the ring-down dialog alike: a point that is no number, an infinite one,
+// and no more points than the fit has free parameters. The set keeps its intensities,
+// widths, fit grid and ring-down result.
+TEST_F(FitDialogsTest, FitsRefuseDataWithoutValuesAndTooFewPoints) {
+  Dsp.Init_Frq = 0.0;
+  for (auto& p : Dsp.Pts2Pxl) p = 1.0;
+  for (auto& step : Dsp.FrqStpView) step = 1.0;
+  FillSet(0, 3, 0, 2, false);
+  for (uint32_t j = 0; j < 3; ++j) {
+    Sim.FI_Sim_Erg[0][j] = 20.0 + 10.0 * j;
+    Sim.FI_Sim_Itn[0][j] = 0.5f;
+  }
+  Sim.LS_GAU[0] = 6.0;
+  Sim.LS_LOR[0] = 2.0;
+  Lsf.Fit_PtFirst[0] = 7;
+  Lsf.Fit_PtCnt[0] = 9;
+  Lsf.Rdf_A[0] = 2.0;
+  Lsf.Rdf_Valid[0] = 1;
+  const auto write = [](const char* name, int points, int at, float value) {
+    std::vector<float> y(static_cast<size_t>(points));
+    for (int i = 0; i < points; ++i) y[static_cast<size_t>(i)] = static_cast<float>(std::exp(-0.05 * i) + 0.1);
+    if (at >= 0) y[static_cast<size_t>(at)] = value;
+    ASSERT_EQ(ManBinFileWrite(name, nullptr, y.data(), nullptr, BIN_ELEM_FLOAT, 0, points, 0, 0), 1);
+  };
+  write("nan.dat", 60, 17, std::nanf(""));
+  write("inf.dat", 60, 3, -HUGE_VALF);
+  write("ok.dat", 60, -1, 0.0f);
+  const std::string head = "[A] SIM [NoName]\n\nFIT DATA [";
+  struct Case {
+    const char* file;
+    int points;
+    std::string text;
+  };
+  const Case voigt[] = {
+      {"nan.dat", 60, head + "nan.dat]\n\nPOINT [17] HAS NO VALUE [NAN]\n\nFIT ABORTED"},
+      {"inf.dat", 60, head + "inf.dat]\n\nPOINT [3] HAS NO VALUE [-INF]\n\nFIT ABORTED"},
+      // Three lines and two widths: two points, and as many points as parameters.
+      {"ok.dat", 2, head + "ok.dat]\n\n[2] POINTS FOR [5] FREE PARAMETERS\n\nFIT ABORTED"},
+      {"ok.dat", 5, head + "ok.dat]\n\n[5] POINTS FOR [5] FREE PARAMETERS\n\nFIT ABORTED"}};
+  const auto unchanged = [&](const std::string& where) {
+    EXPECT_FALSE(NLLsfRunning(-1)) << where;
+    EXPECT_EQ(Lsf.NL_Result[0], 0) << where;
+    for (uint32_t j = 0; j < 3; ++j) EXPECT_EQ(Sim.FI_Sim_Itn[0][j], 0.5f) << where;
+    EXPECT_EQ(Sim.LS_GAU[0], 6.0) << where;
+    EXPECT_EQ(Sim.LS_LOR[0], 2.0) << where;
+    EXPECT_EQ(Lsf.Fit_PtFirst[0], 7) << where;
+    EXPECT_EQ(Lsf.Fit_PtCnt[0], 9) << where;
+    EXPECT_EQ(Lsf.Rdf_A[0], 2.0) << where;
+    EXPECT_EQ(Lsf.Rdf_Valid[0], 1u) << where;
+  };
+  struct Dialog {
+    SimDlgKind kind;
+    uint32_t (*creator)(int16_t, uint32_t, HWND);
+  };
+  for (const Dialog& dialog : {Dialog{SIM_DLG_VOIGT, LsfVoigtDialogShow}, Dialog{SIM_DLG_VOIGT2, LsfVoigt2DialogShow}}) {
+    const SimDlgKind kind = dialog.kind;
+    HWND d = Open(kind, dialog.creator, 0);
+    ASSERT_TRUE(drv::TypeAndCommit(d, kLnEnd, "2"));
+    for (const Case& c : voigt) {
+      ASSERT_TRUE(drv::TypeAndCommit(d, kFile, c.file));
+      ASSERT_TRUE(drv::TypeAndCommit(d, kPtEnd, std::to_string(c.points)));
+      ASSERT_TRUE(drv::Click(d, kRun));
+      ASSERT_TRUE(NLLsfWait(60000));
+      ASSERT_FALSE(BoxTexts().empty());
+      EXPECT_EQ(BoxTexts().back(), c.text);
+      EXPECT_EQ(BoxCaptions().back(), "Warning");
+      unchanged(std::string(c.file) + " " + std::to_string(kind));
+    }
+    ASSERT_TRUE(drv::Click(d, IDCANCEL));
+  }
+  // The ring-down fit: A, k and B.
+  const Case rdf[] = {{"nan.dat", 60, voigt[0].text},
+                      {"inf.dat", 60, voigt[1].text},
+                      {"ok.dat", 3, head + "ok.dat]\n\n[3] POINTS FOR [3] FREE PARAMETERS\n\nFIT ABORTED"}};
+  HWND d = Open(SIM_DLG_RDF, LsfRdfDialogShow, 0);
+  const size_t before = BoxTexts().size();
+  for (const Case& c : rdf) {
+    ASSERT_TRUE(drv::TypeAndCommit(d, kFile, c.file));
+    ASSERT_TRUE(drv::TypeAndCommit(d, kPtEnd, std::to_string(c.points)));
+    ASSERT_TRUE(drv::Click(d, kRun));
+    ASSERT_TRUE(NLLsfWait(60000));
+    EXPECT_EQ(BoxTexts().back(), c.text);
+    unchanged(c.file);
+  }
+  EXPECT_EQ(BoxTexts().size(), before + 3);
+}
+
 }  // namespace
 }  // namespace qvtest

@@ -127,6 +127,12 @@ TEST_F(SimDialogsTest, ScalingEditsActOnlyWhenModifiedAndReadInOrder) {
   ASSERT_TRUE(drv::TypeAndCommit(d, IDC_SC_SCALAR, "2.5"));
   EXPECT_EQ(Sim.Dsp_Scalar[0], 2.5);
   EXPECT_EQ(Sim.Dsp_Offset[0], 0.0);
+  // A value that is no finite number is not taken.
+  Sim.LS_LOR[0] = 0.25;
+  ASSERT_TRUE(drv::TypeAndCommit(d, IDC_SC_LOR, "nan"));
+  ASSERT_TRUE(drv::TypeAndCommit(d, IDC_SC_SCALAR, "-inf"));
+  EXPECT_EQ(Sim.LS_LOR[0], 0.25);
+  EXPECT_EQ(Sim.Dsp_Scalar[0], 2.5);
   // NUM takes the width edit in the mode in force before the click.
   ASSERT_TRUE(drv::TypeText(d, IDC_SC_WIDTH, "3.5"));
   ASSERT_TRUE(drv::Click(d, IDC_SC_NUM));

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "core/TypedArrays.h"
+#include "models/hitran/Tips.h"
+#include "platform/driver/TestDriver.h"
 #include "platform/windows/CommonDialogs.h"
 #include "records/Locks.h"
 #include "records/Tips.h"
@@ -293,6 +295,118 @@ TEST_F(SimHitranTest, GasEditsOfTheHitranDialogRedrawByTheirFactor) {
   EXPECT_DOUBLE_EQ(Sim.HT_PPress[0], 0.04);
   EXPECT_DOUBLE_EQ(Sim.HT_Path[0], 0.1);
   EXPECT_EQ(Sim.HT_Temp[0], 296.0);
+}
+
+// A line list of three molecules read through READ ASCII SIM, its gas sample set in the
+// HITRAN dialog (200 K, 1 atm) and its profiles as long as 10 widths: each line is drawn
+// with the partition sums of its own molecule and isotope, and the first BIN write holds
+// the wings of the lines just before the channel's first point and around the joins of
+// its runs, as a second write and runs begun well before do.
+TEST_F(SimHitranTest, MixedListDrawnWithItsOwnPartitionSumsAndItsWingsFromTheFirstWrite) {
+  namespace drv = platform::driver;
+  RegisterDialogResources();
+  StrCopy(Dsp.Units_Txt, "CM-1");
+  // CO first (the set's molecule), then H2O and CO2, taken from the public files.
+  auto take = [](const char* name, const char* label, double from, double to, int every, std::ofstream& out) {
+    std::ifstream in(std::string(QV95_TESTDATA_DIR) + "/hitran/" + name);
+    std::string record;
+    double first = 0.0;
+    for (int k = 0; std::getline(in, record);) {
+      if (!record.empty() && record.back() == '\r') record.pop_back();
+      const double nu = std::stod(record.substr(3, 12));
+      if (record.compare(0, 3, label) != 0 || nu < from || nu > to || k++ % every != 0) continue;
+      if (first == 0.0) first = nu;
+      out << record << "\n";
+    }
+    return first;
+  };
+  double firstLine = 0.0;
+  {
+    std::ofstream out("mixed.par", std::ios::binary);
+    firstLine = take("radis_hitran_co_3iso_2000_2300cm.par", " 51", 2000.0, 2300.0, 3, out);
+    take("radis_hitran_2016_H2O_2iso_2000_2100cm.par", " 11", 2000.0, 2100.0, 40, out);
+    take("radis_hitran_2016_H2O_2iso_2000_2100cm.par", " 12", 2000.0, 2100.0, 20, out);
+    take("radis_hitran_co2_626_bandhead_4165_4200nm.par", " 21", 2380.0, 2400.0, 30, out);
+  }
+  // A channel of 60,000 points from 1 cm-1 above the first line (143 points), three
+  // runs of the draw array.
+  constexpr int32_t kPoints = 60000;
+  constexpr double kStep = 0.007;
+  Dsp.Init_Frq = firstLine + 1.0;
+  for (auto& step : Dsp.FrqStpView) step = kStep;
+  Win.Active_Chn = 0;
+  Dsp.FL_SZ[3][0] = kPoints;
+  StrCopy(Dsp.Data_Dir, std::filesystem::current_path().string().c_str());
+  const auto here = [](const char* name) { return (std::filesystem::current_path() / name).string(); };
+  std::vector<std::string> chosen = {here("mixed.par"), here("first.bin"), here("second.bin")};
+  platform::SetCommonDialogAnswerer([&](const platform::CommonDialogRequest&) {
+    platform::CommonDialogAnswer answer{true, chosen.front()};
+    chosen.erase(chosen.begin());
+    return answer;
+  });
+  ASSERT_EQ(SimControlDialogShow(1, Win.hWnd_Main), 1);
+  HWND control = Sim.Ctl_Hwnd;
+  // Six formats declined, HITRAN taken, every isotope kept.
+  answers_ = {IDNO, IDNO, IDNO, IDNO, IDNO, IDNO, IDYES, IDNO};
+  ASSERT_TRUE(drv::Click(control, IDC_SC_RDSIM));
+  ASSERT_GT(Sim.FI_Lines[0], 50u);
+  ASSERT_EQ(Sim.HT_Global_Stat[0], 1u);
+  ASSERT_EQ(Sim.HT_QT_Stat[0], 1u);
+  ASSERT_EQ(SimHitranDialogShow(0, 1, Win.hWnd_Main), 1u);
+  HWND gas = Sim.Dlg_Hwnd[SIM_DLG_HITRAN][0];
+  ASSERT_TRUE(drv::TypeAndCommit(gas, 1005, "760"));
+  ASSERT_TRUE(drv::TypeAndCommit(gas, 1003, "200"));
+  ASSERT_EQ(Sim.HT_Temp[0], 200.0);
+  ASSERT_DOUBLE_EQ(Sim.HT_Press[0], 1.0);
+  ASSERT_TRUE(drv::Click(control, IDC_SC_NUM));
+  ASSERT_TRUE(drv::TypeAndCommit(control, IDC_SC_WIDTH, "10"));
+  ASSERT_EQ(Sim.LS_WidthMode[0], 1u);
+  ASSERT_EQ(Sim.LS_NOLWS[0], 10);
+
+  ASSERT_TRUE(drv::Click(control, IDC_SC_BIN));
+  ASSERT_TRUE(drv::Click(control, IDC_SC_BIN));
+  EXPECT_TRUE(chosen.empty());
+  platform::SetCommonDialogAnswerer(nullptr);
+  const std::string first = ReadAll("first.bin"), second = ReadAll("second.bin");
+  ASSERT_EQ(first.size(), sizeof(float) * kPoints);
+  EXPECT_TRUE(first == second);
+  std::vector<float> written(kPoints);
+  std::memcpy(written.data(), first.data(), first.size());
+
+  // Runs begun 2,000 points before each run of the write hold every line that reaches
+  // the points compared within themselves.
+  const double c2 = 1.0 / 0.695038770005;  // hc/k in cm K
+  const double T = 200.0;
+  const double K = 7.3388931384e+21 / T * Sim.HT_PPress[0] * Sim.HT_Path[0] * 100.0 * Sim.Dsp_Scalar[0];
+  int checked[3] = {};
+  for (int32_t start = -2000; start < kPoints; start += 18000) {
+    ASSERT_EQ(SimFIPlot(nullptr, 0, 0, 3, start, WIN_DRAW_PTS, 1, 9, 9), 1);
+    for (int32_t i = 2000; i < WIN_DRAW_PTS && start + i < kPoints; ++i) {
+      const float v = written[static_cast<size_t>(start + i)];
+      ASSERT_NEAR(v, Win.PM_DrawAry[i], 1e-6 * std::fabs(v) + 1e-30) << "point " << start + i;
+    }
+    // Each drawn line's height: its intensity at 200 K with the partition sums of its
+    // own molecule and isotope.
+    for (int32_t line = Sim.FI_IDX_BEG[0]; line >= 0 && line <= Sim.FI_IDX_END[0]; ++line) {
+      const int mol = Sim.HT_Mol_Lbl[0][line] / 10, iso = Sim.HT_Mol_Lbl[0][line] % 10;
+      double q296 = 0.0, qT = 0.0;
+      ASSERT_EQ(SimTipsQT(static_cast<int16_t>(mol), 296.0, static_cast<int16_t>(iso), &q296), 1);
+      ASSERT_EQ(SimTipsQT(static_cast<int16_t>(mol), T, static_cast<int16_t>(iso), &qT), 1);
+      const double nu = Sim.HT_Shift_Erg[0][line];
+      const double E = Sim.FI_HamErg_Vector[0][SIM_GND][Sim.FI_Erg_Idx[0][SIM_GND][line]];
+      const double S = Sim.FI_Sim_Itn[0][line] * q296 / qT * std::exp(-c2 * E / T) / std::exp(-c2 * E / 296.0) *
+                       (1.0 - std::exp(-c2 * nu / T)) / (1.0 - std::exp(-c2 * nu / 296.0));
+      ASSERT_NEAR(Sim.HT_Itn[0][line], K * S, 1e-5 * K * S) << "line " << line << " label " << mol << iso;
+      ++checked[mol == 5 ? 0 : mol == 1 ? 1 : 2];
+    }
+  }
+  EXPECT_GT(checked[0], 0);
+  EXPECT_GT(checked[1], 0);
+  EXPECT_GT(checked[2], 0);
+  EXPECT_TRUE(BoxCaptions().empty() || BoxCaptions().back() != "Error");
+  DestroyWindow(gas);
+  DestroyWindow(control);
+  if (Dsp.Msg_Hwnd) DestroyWindow(Dsp.Msg_Hwnd);
 }
 
 }  // namespace

@@ -17,6 +17,9 @@
 #include "support/TempDir.h"
 #include "tests/sim/RenderFixture.h"
 
+extern "C" double re_w_of_z(double x, double y);
+extern "C" double im_w_of_z(double x, double y);
+
 namespace qvtest {
 namespace {
 
@@ -139,6 +142,23 @@ TEST_F(SimPlotTest, TemplateLinesWithWingsAcrossBothEnds) {
   EXPECT_FLOAT_EQ(Win.PM_DrawAry[50], 3.0f);  // the centre gets H itself
   EXPECT_FLOAT_EQ(Win.PM_DrawAry[52], static_cast<float>(3.0 * T[2] / 32767.0));
   EXPECT_EQ(Win.PM_DrawAry[30], 0.0f);
+  // A template of 30 Lorentzian widths (150 points) and a line 120 points left of the
+  // run: its wing is there as long as the template is, also once the margin was set
+  // back to 100 while the template stayed as built.
+  Sim.LS_GAU[0] = 0.0;
+  Sim.LS_LOR[0] = 0.5;
+  Sim.LS_WidthMode[0] = 1;
+  Sim.LS_NOLWS[0] = 30;
+  Sim.FI_Sim_Erg[0][0] = -12.0;
+  ASSERT_EQ(Plot(), 1);
+  ASSERT_EQ(Sim.LS_SPts[0][3], 150);
+  const int16_t* L = Sim.LS_SAry[0][3];
+  const double wings = (2.0 * L[120] + 3.0 * L[50] + 2.0 * L[102]) / 32767.0;
+  ASSERT_GT(L[120], 0);
+  EXPECT_NEAR(Win.PM_DrawAry[0], wings, 1e-6);
+  for (auto& margin : Sim.LS_SearchPts[0]) margin = 100;
+  ASSERT_EQ(Plot(), 1);
+  EXPECT_NEAR(Win.PM_DrawAry[0], wings, 1e-6);
 }
 
 TEST_F(SimPlotTest, NormalisedProfilesKeepTheLineArea) {
@@ -211,6 +231,72 @@ TEST_F(SimPlotTest, PerLineProfilesLeaveTheLinesWhereTheyAre) {
   // Each line sits at its shifted frequency (2.37 is 0.07 above point 23).
   EXPECT_NEAR(Win.PM_DrawAry[24], VoigtProfile(0.03, 0.3, 0.0) + 0.0, 1e-4);
   EXPECT_GT(Win.PM_DrawAry[24], Win.PM_DrawAry[23]);
+}
+
+// Line-shape numbers against direct evaluation. A VVWEISS line 0.037 above its centre
+// grid point, drawn with a width of its own, has at every point of the run the value of
+// the function at that point's frequency, below the line as above it. w(z) of an
+// argument with a part that is no finite number is flagged and 0, alone or among other
+// points, and a line whose width is no number adds nothing to the paint.
+TEST_F(SimPlotTest, VanVleckWeisskopfOffTheGridAndArgumentsThatAreNoNumbers) {
+  Sim.IDVWIDTH_STAT[0] = 1;
+  Sim.LN_STAT[0] = 1;
+  Sim.LS_Func[0] = LS_FUNC_VVWEISS;
+  Sim.LS_Span[0] = 3.0f;
+  const double M = 5.037, L = 0.4;
+  Lines(0, {M}, {1.0f});
+  FAlloc1Dim(&Sim.FI_Gau_FWHM[0], 1);
+  FAlloc1Dim(&Sim.FI_Lor_FWHM[0], 1);
+  FAlloc2Dim(&Sim.FI_AreaPeak_FAry[0], 2, 1);
+  Sim.FI_Lor_FWHM[0][0] = static_cast<float>(L);
+  const double c = static_cast<float>(L / (2 * M_PI)) / (M * M), d = L * L / 4.0;
+  for (uint32_t precision : {1u, 0u}) {
+    Sim.LS_Double = precision;
+    ASSERT_EQ(Plot(), 1) << precision;
+    for (int i = 0; i < kCount; ++i) {
+      const double nu = 0.1 * i;
+      const double expected = c * nu * nu * (1.0 / (d + (nu + M) * (nu + M)) + 1.0 / (d + (nu - M) * (nu - M)));
+      ASSERT_NEAR(Win.PM_DrawAry[i], expected, 2e-6 * expected + 1e-12) << precision << " point " << i;
+    }
+  }
+
+  const double nan = std::nan(""), inf = HUGE_VAL;
+  const double bad[][2] = {{1.0, nan}, {nan, nan}, {nan, 1.0}, {inf, inf}, {0.0, -inf}, {-inf, 1.0}};
+  for (const auto& z : bad) {
+    double w[2] = {-1.0, -1.0};
+    EXPECT_NE(VoigtComplexErrorFn(z, w), 0) << z[0] << " " << z[1];
+    EXPECT_EQ(w[0], 0.0);
+    EXPECT_EQ(w[1], 0.0);
+  }
+  // Among finite points in one call: those keep their values.
+  std::vector<double> zr, zi;
+  for (int k = 0; k < 40; ++k) {
+    zr.push_back(k % 5 == 2 ? nan : 0.3 * k - 4.0);
+    zi.push_back(k % 7 == 3 ? nan : k % 11 == 4 ? inf : 0.05 + 0.1 * k);
+  }
+  std::vector<double> wr(zr.size()), wi(zr.size());
+  std::vector<int16_t> flags(zr.size());
+  VoigtComplexErrorFnMany(zr.data(), zi.data(), static_cast<int32_t>(zr.size()), wr.data(), wi.data(), flags.data());
+  for (size_t k = 0; k < zr.size(); ++k) {
+    if (!std::isfinite(zr[k]) || !std::isfinite(zi[k])) {
+      EXPECT_NE(flags[k], 0) << k;
+      EXPECT_EQ(wr[k], 0.0) << k;
+      EXPECT_EQ(wi[k], 0.0) << k;
+    } else {
+      EXPECT_EQ(flags[k], 0) << k;
+      EXPECT_NEAR(wr[k], re_w_of_z(zr[k], zi[k]), 1e-13) << k;
+      EXPECT_NEAR(wi[k], im_w_of_z(zr[k], zi[k]), 1e-13) << k;
+    }
+  }
+  // A Voigt line whose Lorentzian width is no number: the paint goes on without it.
+  Sim.LS_Func[0] = LS_FUNC_VOIGT;
+  Sim.FI_Gau_FWHM[0][0] = 0.3f;
+  Sim.FI_Lor_FWHM[0][0] = std::nanf("");
+  for (uint32_t precision : {1u, 0u}) {
+    Sim.LS_Double = precision;
+    ASSERT_EQ(Plot(), 1) << precision;
+    for (float v : Run()) ASSERT_EQ(v, 0.0f) << precision;
+  }
 }
 
 TEST_F(SimPlotTest, ComputeOnlyEqualsDrawingAndSticksAreDrawn) {
