@@ -11,6 +11,7 @@
 #include "core/TypedArrays.h"
 #include "core/Coords.h"
 #include "core/Repaint.h"
+#include "display/ViewDecimate.h"
 #include "display/ViewFiles.h"
 #include "fileproc/FileOps.h"
 #include "fileproc/Hooks.h"
@@ -127,7 +128,9 @@ void FinishStatus(int16_t mode, Fill fill) {
                                    kFillTag[static_cast<int>(fill)]));
 }
 
-// Minimum and maximum of a channel file over [lo, hi] (the whole file when both are 0).
+// Minimum and maximum of a channel file over [lo, hi] (the whole file when both are 0),
+// of the values the display draws: a missing value is no value. Without one, the
+// minimum stays 1e20 and the maximum -1e20.
 bool ChannelMinMax(int16_t c, float* block, double* mn, double* mx) {
   core_io::BinIn in;
   const std::string path = DisplayDataPath(Dsp.Chn_Flnm[c]);
@@ -144,7 +147,7 @@ bool ChannelMinMax(int16_t c, float* block, double* mn, double* mx) {
   for (;;) {
     const size_t k = in.Read(block, kBlock, sizeof(float));
     for (size_t i = 0; i < k; ++i, ++p) {
-      if (!whole && (p < lo || p > hi)) continue;
+      if ((!whole && (p < lo || p > hi)) || ViewValueMissing(block[i])) continue;
       const double v = block[i];
       if (v < *mn) *mn = v;
       if (v > *mx) *mx = v;
@@ -189,7 +192,12 @@ int32_t CnvAutoScalarOffSetChn(int16_t selector) {
       break;
     }
     const bool full = Dsp.Chn_ScaleStat[c] == 1;
-    if (mx - mn <= 1e-20) {
+    // A file without a value (or a flat one) is centred; no scalar or offset that is
+    // not a finite number is stored.
+    const double span = mx - mn;
+    const double scalar = (full ? 0.98 : 9.8) / span;
+    const double offset = -mn + 0.01 * span;
+    if (!(span > 1e-20) || !std::isfinite(scalar) || !std::isfinite(offset)) {
       Dsp.Chn_Scalar[c] = 1.0;
       Dsp.Chn_Offset[c] = full ? 0.5 : 5.0;
       const std::string text =
@@ -197,8 +205,8 @@ int32_t CnvAutoScalarOffSetChn(int16_t selector) {
       core_io::StatusText(2, text);
       core_io::StatusText(3, text);
     } else {
-      Dsp.Chn_Scalar[c] = (full ? 0.98 : 9.8) / (mx - mn);
-      Dsp.Chn_Offset[c] = -mn + 0.01 * (mx - mn);
+      Dsp.Chn_Scalar[c] = scalar;
+      Dsp.Chn_Offset[c] = offset;
       core_io::StatusText(2, whole ? StrPrintf("CHN [%hd] SCALED/OFFSET OVER FULL FILE", c)
                                    : StrPrintf("CHN [%hd] SCALED/OFFSET OVER INTERVAL", c));
       core_io::StatusText(3, StrPrintf("MIN=[%f] MAX=[%f]", mn, mx));

@@ -517,7 +517,7 @@ int32_t DisplayViewXAryRead(int16_t chn, int16_t level, int32_t* first, int32_t 
     if (got != points) return 0;
     int32_t overflows = 0;
     for (int64_t i = 0; i < points; ++i) {
-      if (!(std::fabs(out[i]) <= static_cast<float>(VIEW_MISSING_VALUE))) {
+      if (ViewValueMissing(out[i])) {
         out[i] = 0.0f;
         ++overflows;
       }
