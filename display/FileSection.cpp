@@ -349,17 +349,26 @@ bool ChooseFill(Edit& e) {
   return true;
 }
 
+// A refused edit of the crosshair window of the input: a warning that says why.
+void WindowRefused(const Edit& e, const char* why) {
+  core_io::Warning(StrPrintf("CnvReplaceFile()\n\nCURSOR WINDOW %s FILE [%s]\n\nABORTING", why, e.inName.c_str()));
+}
+
 // The raw points under the crosshair window, cut to the file so that nothing is
-// written past its end.
-Section CrosshairSection(int64_t n) {
+// written past its end. A window that holds no point of the file (past its end, as
+// the empty right half of a last page) is refused: false after the warning.
+bool CrosshairSection(const Edit& e, Section* s) {
   const int32_t W = Win.Cursor_HalfWidth;
   int64_t a = DisplayPixelToPoint(Win.View_Level, Win.Cursor_X - W);
   int64_t b = DisplayPixelToPoint(Win.View_Level, Win.Cursor_X + W);
   if (a > b) std::swap(a, b);
-  Section s;
-  s.lo = std::clamp<int64_t>(a, 0, n > 0 ? n - 1 : 0);
-  s.hi = std::clamp<int64_t>(b, 0, n > 0 ? n - 1 : 0);
-  return s;
+  if (b < 0 || a > e.n - 1) {
+    WindowRefused(e, "HOLDS NO DATA OF");
+    return false;
+  }
+  s->lo = std::max<int64_t>(a, 0);
+  s->hi = std::min<int64_t>(b, e.n - 1);
+  return true;
 }
 
 // Mode 2: the whole file, offset by minus the average across the crosshair window,
@@ -369,10 +378,17 @@ bool OffsetByAverage(const Edit& e, const char* tempName) {
     OpenFailed(e.inName);
     return false;
   }
-  const Section s = CrosshairSection(e.n);
+  Section s;
+  if (!CrosshairSection(e, &s)) return false;
   const int16_t avgChn = e.interactive ? e.c : static_cast<int16_t>(9);
   if (FileGetAveValue(avgChn, 1, e.inPath.c_str(), static_cast<int32_t>(s.lo), static_cast<int32_t>(s.hi)) == 0) {
     OpenFailed(e.inName);
+    return false;
+  }
+  // A missing value in the window would offset every point of the file by it.
+  if (!std::isfinite(Win.Chn_AveValue[avgChn]) || ViewValueMissing(static_cast<float>(Win.Chn_Min[avgChn])) ||
+      ViewValueMissing(static_cast<float>(Win.Chn_Max[avgChn]))) {
+    WindowRefused(e, "HOLDS MISSING VALUES OF");
     return false;
   }
   Cnv.Offset[e.slot] = static_cast<float>(-Win.Chn_AveValue[avgChn]);
@@ -450,10 +466,13 @@ bool SimSections(Edit& e, WaitCursor& wait) {
 // caller's periodic sections.
 bool FindSections(Edit& e, WaitCursor& wait) {
   if (e.mode == 3) return SimSections(e, wait);
-  if (e.interactive)
-    e.sections.push_back(CrosshairSection(e.n));
-  else
+  if (!e.interactive) {
     e.sections = filesection::PeriodicSections(e.n, e.count, e.period, e.low, e.high, &e.chain);
+    return true;
+  }
+  Section s;
+  if (!CrosshairSection(e, &s)) return false;
+  e.sections.push_back(s);
   return true;
 }
 
