@@ -14,6 +14,7 @@
 #include "core/FileIo.h"
 #include "core/FrqAxis.h"
 #include "core/WorkText.h"
+#include "display/ViewDecimate.h"
 #include "numerics/Spline.h"
 #include "platform/kernel/Files.h"
 #include "platform/kernel/Text.h"
@@ -643,6 +644,13 @@ int32_t LinItn(int16_t column, const double* itn, const double* frq, int32_t nIn
   auto report = [&](int32_t j) {
     if (j % 1000 == 0) core_io::StatusText(1, StrPrintf("LINES PROCESSED ~ %ld", static_cast<long>(j)));
   };
+  // The range the channel may be scaled to: of the values the display draws, so
+  // without the missing ones.
+  auto range = [&](float v) {
+    if (!track || ViewValueMissing(v)) return;
+    Cnv.Asc_Max[column] = std::max(Cnv.Asc_Max[column], v);
+    Cnv.Asc_Min[column] = std::min(Cnv.Asc_Min[column], v);
+  };
   if (Cnv.Asc_Stick != 0) {
     if (nOut < 1) return 1;
     const double base = start - step / 2.0;
@@ -654,10 +662,7 @@ int32_t LinItn(int16_t column, const double* itn, const double* frq, int32_t nIn
     }
     for (int32_t j = 0; j < nOut; ++j) {
       report(j);
-      if (track) {
-        Cnv.Asc_Max[column] = std::max(Cnv.Asc_Max[column], out[j]);
-        Cnv.Asc_Min[column] = std::min(Cnv.Asc_Min[column], out[j]);
-      }
+      range(out[j]);
     }
     return 1;
   }
@@ -695,10 +700,7 @@ int32_t LinItn(int16_t column, const double* itn, const double* frq, int32_t nIn
       }
       out[j] = static_cast<float>(v * scale);
     }
-    if (track) {
-      Cnv.Asc_Max[column] = std::max(Cnv.Asc_Max[column], out[j]);
-      Cnv.Asc_Min[column] = std::min(Cnv.Asc_Min[column], out[j]);
-    }
+    range(out[j]);
   }
   return 1;
 }

@@ -24,6 +24,7 @@ void AsciiInputNameSet(const char* name);
 // Maps nIn (frequency, intensity) pairs, frequencies ascending, onto nOut outputs at
 // start + j * step: summed into bins with the stick switch, else a natural cubic
 // spline (points inside a gap wider than the maximum step are 0 when gaps were
-// found). column (0..2) selects the extremes tracked. Returns 1, or 0 on failure.
+// found). column (0..2) selects the extremes tracked (of the values that are not
+// missing). Returns 1, or 0 on failure.
 int32_t LinItn(int16_t column, const double* itn, const double* frq, int32_t nIn, float* out, int32_t nOut,
                double step, double start);

@@ -46,10 +46,10 @@ std::string Text(HWND d, int id) {
   return buffer;
 }
 bool Modified(HWND d, int id) { return SendDlgItemMessage(d, id, EM_GETMODIFY, 0, 0) != 0; }
-// "%lf"-style read: false (value unchanged) when the text is no number.
+// "%lf"-style read: false (value unchanged) when the text is no finite number.
 bool ReadDouble(HWND d, int id, double* v) {
   double x = 0.0;
-  if (!platform::ParseDouble(Text(d, id), &x)) return false;
+  if (!platform::ParseDouble(Text(d, id), &x) || !std::isfinite(x)) return false;
   *v = x;
   return true;
 }

@@ -52,12 +52,12 @@ void Refresh(HWND dialog) {
   if (dialog && IsWindow(dialog)) SendMessage(dialog, WM_INITDIALOG, 0, 0);
 }
 
-// Reads an edit as one "C"-locale number; false leaves *value as it was.
+// Reads an edit as one finite "C"-locale number; false leaves *value as it was.
 bool ReadNumber(HWND dialog, int id, double* value) {
   char text[128] = "";
   GetDlgItemText(dialog, id, text, sizeof text);
   double v = 0.0;
-  if (!platform::ParseDouble(text, &v)) return false;
+  if (!platform::ParseDouble(text, &v) || !std::isfinite(v)) return false;
   *value = v;
   return true;
 }

@@ -11,6 +11,7 @@
 #include "core/TypedArrays.h"
 #include "core/Coords.h"
 #include "core/Repaint.h"
+#include "display/ViewDecimate.h"
 #include "display/ViewFiles.h"
 #include "fileproc/FileOps.h"
 #include "fileproc/Hooks.h"
@@ -127,7 +128,9 @@ void FinishStatus(int16_t mode, Fill fill) {
                                    kFillTag[static_cast<int>(fill)]));
 }
 
-// Minimum and maximum of a channel file over [lo, hi] (the whole file when both are 0).
+// Minimum and maximum of a channel file over [lo, hi] (the whole file when both are 0),
+// of the values the display draws: a missing value is no value. Without one, the
+// minimum stays 1e20 and the maximum -1e20.
 bool ChannelMinMax(int16_t c, float* block, double* mn, double* mx) {
   core_io::BinIn in;
   const std::string path = DisplayDataPath(Dsp.Chn_Flnm[c]);
@@ -144,7 +147,7 @@ bool ChannelMinMax(int16_t c, float* block, double* mn, double* mx) {
   for (;;) {
     const size_t k = in.Read(block, kBlock, sizeof(float));
     for (size_t i = 0; i < k; ++i, ++p) {
-      if (!whole && (p < lo || p > hi)) continue;
+      if ((!whole && (p < lo || p > hi)) || ViewValueMissing(block[i])) continue;
       const double v = block[i];
       if (v < *mn) *mn = v;
       if (v > *mx) *mx = v;
@@ -189,7 +192,12 @@ int32_t CnvAutoScalarOffSetChn(int16_t selector) {
       break;
     }
     const bool full = Dsp.Chn_ScaleStat[c] == 1;
-    if (mx - mn <= 1e-20) {
+    // A file without a value (or a flat one) is centred; no scalar or offset that is
+    // not a finite number is stored.
+    const double span = mx - mn;
+    const double scalar = (full ? 0.98 : 9.8) / span;
+    const double offset = -mn + 0.01 * span;
+    if (!(span > 1e-20) || !std::isfinite(scalar) || !std::isfinite(offset)) {
       Dsp.Chn_Scalar[c] = 1.0;
       Dsp.Chn_Offset[c] = full ? 0.5 : 5.0;
       const std::string text =
@@ -197,8 +205,8 @@ int32_t CnvAutoScalarOffSetChn(int16_t selector) {
       core_io::StatusText(2, text);
       core_io::StatusText(3, text);
     } else {
-      Dsp.Chn_Scalar[c] = (full ? 0.98 : 9.8) / (mx - mn);
-      Dsp.Chn_Offset[c] = -mn + 0.01 * (mx - mn);
+      Dsp.Chn_Scalar[c] = scalar;
+      Dsp.Chn_Offset[c] = offset;
       core_io::StatusText(2, whole ? StrPrintf("CHN [%hd] SCALED/OFFSET OVER FULL FILE", c)
                                    : StrPrintf("CHN [%hd] SCALED/OFFSET OVER INTERVAL", c));
       core_io::StatusText(3, StrPrintf("MIN=[%f] MAX=[%f]", mn, mx));
@@ -341,17 +349,26 @@ bool ChooseFill(Edit& e) {
   return true;
 }
 
+// A refused edit of the crosshair window of the input: a warning that says why.
+void WindowRefused(const Edit& e, const char* why) {
+  core_io::Warning(StrPrintf("CnvReplaceFile()\n\nCURSOR WINDOW %s FILE [%s]\n\nABORTING", why, e.inName.c_str()));
+}
+
 // The raw points under the crosshair window, cut to the file so that nothing is
-// written past its end.
-Section CrosshairSection(int64_t n) {
+// written past its end. A window that holds no point of the file (past its end, as
+// the empty right half of a last page) is refused: false after the warning.
+bool CrosshairSection(const Edit& e, Section* s) {
   const int32_t W = Win.Cursor_HalfWidth;
   int64_t a = DisplayPixelToPoint(Win.View_Level, Win.Cursor_X - W);
   int64_t b = DisplayPixelToPoint(Win.View_Level, Win.Cursor_X + W);
   if (a > b) std::swap(a, b);
-  Section s;
-  s.lo = std::clamp<int64_t>(a, 0, n > 0 ? n - 1 : 0);
-  s.hi = std::clamp<int64_t>(b, 0, n > 0 ? n - 1 : 0);
-  return s;
+  if (b < 0 || a > e.n - 1) {
+    WindowRefused(e, "HOLDS NO DATA OF");
+    return false;
+  }
+  s->lo = std::max<int64_t>(a, 0);
+  s->hi = std::min<int64_t>(b, e.n - 1);
+  return true;
 }
 
 // Mode 2: the whole file, offset by minus the average across the crosshair window,
@@ -361,10 +378,17 @@ bool OffsetByAverage(const Edit& e, const char* tempName) {
     OpenFailed(e.inName);
     return false;
   }
-  const Section s = CrosshairSection(e.n);
+  Section s;
+  if (!CrosshairSection(e, &s)) return false;
   const int16_t avgChn = e.interactive ? e.c : static_cast<int16_t>(9);
   if (FileGetAveValue(avgChn, 1, e.inPath.c_str(), static_cast<int32_t>(s.lo), static_cast<int32_t>(s.hi)) == 0) {
     OpenFailed(e.inName);
+    return false;
+  }
+  // A missing value in the window would offset every point of the file by it.
+  if (!std::isfinite(Win.Chn_AveValue[avgChn]) || ViewValueMissing(static_cast<float>(Win.Chn_Min[avgChn])) ||
+      ViewValueMissing(static_cast<float>(Win.Chn_Max[avgChn]))) {
+    WindowRefused(e, "HOLDS MISSING VALUES OF");
     return false;
   }
   Cnv.Offset[e.slot] = static_cast<float>(-Win.Chn_AveValue[avgChn]);
@@ -442,10 +466,13 @@ bool SimSections(Edit& e, WaitCursor& wait) {
 // caller's periodic sections.
 bool FindSections(Edit& e, WaitCursor& wait) {
   if (e.mode == 3) return SimSections(e, wait);
-  if (e.interactive)
-    e.sections.push_back(CrosshairSection(e.n));
-  else
+  if (!e.interactive) {
     e.sections = filesection::PeriodicSections(e.n, e.count, e.period, e.low, e.high, &e.chain);
+    return true;
+  }
+  Section s;
+  if (!CrosshairSection(e, &s)) return false;
+  e.sections.push_back(s);
   return true;
 }
 

@@ -49,6 +49,9 @@ constexpr uint32_t VIEW_FIT_LEAD_MAX = 2048;
 constexpr uint32_t VIEW_FIT_WINDOW = 64 + VIEW_FIT_LANES * VIEW_FIT_STRETCH + VIEW_FIT_LEAD_MAX + 64;
 // Magnitude from which a float is a missing value (read as 0).
 constexpr double VIEW_MISSING_VALUE = 1.0e18;
+// A float of a data file that holds no value: magnitude 1e18 or more (infinities
+// among them), or not a number.
+inline bool ViewValueMissing(float v) { return !(std::fabs(v) < static_cast<float>(VIEW_MISSING_VALUE)); }
 
 // View kinds of a level (the ViewKind table of Win).
 constexpr int16_t VIEW_KIND_MAX = 0;

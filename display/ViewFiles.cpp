@@ -462,6 +462,33 @@ int32_t DisplayQviQvoPrep(int16_t chn) {
   return done;
 }
 
+namespace {
+
+// The raw page of a file of filePoints points asked from first with wanted points: its
+// points (at most 20,000, none when the file is empty) and its first point, not before
+// the file and moved back so that the page ends with the file.
+struct RawPage {
+  int64_t start = 0;
+  int64_t points = 0;
+};
+RawPage RawPageOf(int64_t filePoints, int32_t first, int32_t wanted) {
+  const int64_t cap = wanted < WIN_DRAW_PTS ? wanted : WIN_DRAW_PTS;
+  RawPage page;
+  page.points = filePoints < cap ? filePoints : cap;
+  page.start = first < 0 ? 0 : first;
+  if (page.start + page.points > filePoints) page.start = filePoints - page.points;
+  return page;
+}
+
+}  // namespace
+
+int32_t DisplayRawPageFirst(int16_t chn, int32_t first, int32_t wanted) {
+  int64_t bytes = 0;
+  if (!ValidChannel(chn) || !platform::GetFileSize64(DisplayDataPath(Dsp.Chn_Flnm[chn]).c_str(), &bytes)) return first;
+  const RawPage page = RawPageOf(bytes / 4, first, wanted);
+  return page.points < 1 ? first : static_cast<int32_t>(page.start);
+}
+
 int32_t DisplayViewXAryRead(int16_t chn, int16_t level, int32_t* first, int32_t wanted, float* out, int32_t* read) {
   if (!ValidChannel(chn) || level < 0 || level > WIN_RAW || !first || !out || !read) return 0;
   if (Dsp.Data_Dir[0]) SetCurrentDirectory(Dsp.Data_Dir);
@@ -478,20 +505,19 @@ int32_t DisplayViewXAryRead(int16_t chn, int16_t level, int32_t* first, int32_t 
       viewfiles::Status(1, "CHN=[%d] FAILED TO READ FILE=[%s]", chn, flnm);
       return 0;
     }
-    const int64_t filePoints = static_cast<int64_t>(st.st_size) / 4;
-    const int64_t points = filePoints < cap ? filePoints : cap;
+    const RawPage page = RawPageOf(static_cast<int64_t>(st.st_size) / 4, *first, wanted);
+    const int64_t points = page.points;
+    const int64_t start = page.start;
     if (points < 1) {
       ::close(fd);
       return 0;
     }
-    int64_t start = *first < 0 ? 0 : *first;
-    if (start + points > filePoints) start = filePoints - points;
     const int64_t got = viewdetail::ReadBlock(fd, static_cast<uint64_t>(start), out, static_cast<uint32_t>(points));
     ::close(fd);
     if (got != points) return 0;
     int32_t overflows = 0;
     for (int64_t i = 0; i < points; ++i) {
-      if (!(std::fabs(out[i]) <= static_cast<float>(VIEW_MISSING_VALUE))) {
+      if (ViewValueMissing(out[i])) {
         out[i] = 0.0f;
         ++overflows;
       }

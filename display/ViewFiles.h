@@ -39,6 +39,10 @@ int32_t DisplayQviQvoPrep(int16_t chn);
 // *first is the page's first raw point, moved when the page would run past the end;
 // *read receives the values read. 1 when a page was read, else 0.
 int32_t DisplayViewXAryRead(int16_t chn, int16_t level, int32_t* first, int32_t wanted, float* out, int32_t* read);
+// The first point of the raw page that DisplayViewXAryRead reads for a page of wanted
+// points asked from first: not before the file, and moved back so that the page ends
+// with the file. first itself when the file cannot be read or holds no point.
+int32_t DisplayRawPageFirst(int16_t chn, int32_t first, int32_t wanted);
 
 // Frees the three view arrays of a channel (under ViewAryLock).
 void DisplayViewArraysFree(int16_t chn);

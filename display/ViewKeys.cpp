@@ -128,7 +128,10 @@ void ChannelKey(int16_t n) {
 bool LevelHasData(int level, int16_t c) { return level == WIN_RAW || Win.ViewKind[level][c] != 2; }
 
 // 'x' (up) and 'X'/'o': the next level with data; the page is then centred on the
-// cursor's raw point and the cursor kept on its frequency.
+// cursor's raw point and the cursor kept on its frequency. Near the end of the file a
+// view level's page keeps its centre on the end (its page reader fills half a page
+// there); the raw page ends with the file, as the raw page reader will read it, before
+// the cursor is placed on that page.
 void ChangeLevel(bool up) {
   int16_t c = Win.Active_Chn;
   const int16_t level = Win.View_Level;
@@ -156,6 +159,7 @@ void ChangeLevel(bool up) {
   if (static_cast<double>(DisplayPixelToPoint(next, h)) > static_cast<double>(Dsp.FL_SZ[WIN_RAW][c]))
     Win.Page_Start = Trunc32(Dsp.FL_SZ[WIN_RAW][c] - h * ppp + 0.5);
   if (Win.Page_Start < 0) Win.Page_Start = 0;
+  if (next == WIN_RAW) Win.Page_Start = DisplayRawPageFirst(c, Win.Page_Start, Win.Page_Width);
   Win.Cursor_X = DisplayFreqToPixel(next, fc);
 }
 

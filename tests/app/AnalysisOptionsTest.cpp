@@ -77,6 +77,11 @@ TEST_F(AnalysisOptionsTest, ScalarEditKeepsTheDrawnOffsetUnlessFixed) {
     drv::TypeAndCommit(d, IDC_AO_SCALAR + 2, "8.0");
     EXPECT_EQ(Dsp.Chn_Scalar[2], 8.0);
     EXPECT_EQ(Dsp.Chn_Offset[2], 3.0);  // fixed
+    // A value that is no finite number is not taken.
+    drv::TypeAndCommit(d, IDC_AO_SCALAR + 2, "nan");
+    drv::TypeAndCommit(d, IDC_AO_OFFSET + 2, "-inf");
+    EXPECT_EQ(Dsp.Chn_Scalar[2], 8.0);
+    EXPECT_EQ(Dsp.Chn_Offset[2], 3.0);
     // A field left without a change changes nothing.
     drv::Click(d, IDC_AO_SCALAR + 2);
     drv::Commit(d);

@@ -291,6 +291,16 @@ TEST_F(AsciiConvertTest, StickSpectrumSumsLinesIntoBins) {
   ASSERT_EQ(out.size(), 5u);
   EXPECT_EQ(out, (std::vector<float>{7, 8, 0, 16, 32}));
 
+  // A channel is scaled to the values it draws: a bin that sums to a missing value
+  // (1e18 or more, here 1e19) is left out of the range.
+  Table("0 1\n0.25 3\n0.5 1e19\n0.75 2\n1.0 1\n");
+  ASSERT_EQ(CnvA2BFile(2, 0, 1), 1);
+  EXPECT_EQ(boxes_.back(), "AUTO SCALE & OFFSET?");
+  EXPECT_EQ(Cnv.Asc_Max[0], 3.0f);
+  EXPECT_EQ(Cnv.Asc_Min[0], 1.0f);
+  EXPECT_DOUBLE_EQ(Dsp.Chn_Scalar[1], 9.8 / 2.0);
+  EXPECT_DOUBLE_EQ(Dsp.Chn_Offset[1], 0.02 - 1.0);
+
   // Lines past the last bin land in the last point; nothing is written past it.
   Cnv.Asc_Add[0] = 0;
   std::vector<float> buffer(6, -5.0f);

@@ -1,5 +1,9 @@
 #include "display/DisplayDialogs.h"
 
+#include <fstream>
+#include <limits>
+#include <sstream>
+
 #include "ViewFixture.h"
 #include "platform/windows/CommonDialogs.h"
 #include "platform/driver/TestDriver.h"
@@ -101,6 +105,63 @@ TEST_F(DisplayDialogsTest, RangesTrackbarsAndTheFixRule) {
   // A typed value outside the range widens it.
   ASSERT_TRUE(drv::TypeAndCommit(d, IDC_SO_OFS_HIGH, "50"));
   EXPECT_DOUBLE_EQ(Dsp.Ofs_Hi[0], 50.0);
+}
+
+TEST_F(DisplayDialogsTest, AutoScaleSkipsMissingValuesAndStoresOnlyFiniteValues) {
+  // 4,000 values from -2 to 3, among them values the display draws as 0.
+  std::vector<float> values(4000);
+  for (size_t i = 0; i < values.size(); ++i) values[i] = -2.0f + 5.0f * static_cast<float>(i) / 3999.0f;
+  values[100] = std::numeric_limits<float>::infinity();
+  values[200] = 1e19f;
+  values[300] = -1e18f;
+  values[400] = std::numeric_limits<float>::quiet_NaN();
+  FILE* f = std::fopen(dir_.File("chan.bin").c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  std::fwrite(values.data(), sizeof(float), values.size(), f);
+  std::fclose(f);
+  HWND d = OpenScalarOffset();
+  ASSERT_TRUE(drv::Click(d, IDC_SO_AUTO));
+  EXPECT_EQ(Status(2), "CHN [0] SCALED/OFFSET OVER FULL FILE");
+  EXPECT_EQ(Status(3), "MIN=[-2.000000] MAX=[3.000000]");
+  EXPECT_DOUBLE_EQ(Dsp.Chn_Scalar[0], 9.8 / 5.0);
+  EXPECT_DOUBLE_EQ(Dsp.Chn_Offset[0], 2.05);
+  EXPECT_EQ(drv::Text(d, IDC_SO_OFS_VALUE), "2.05000");
+  // A typed value that is no finite number is not taken.
+  ASSERT_TRUE(drv::TypeAndCommit(d, IDC_SO_OFS_VALUE, "inf"));
+  EXPECT_DOUBLE_EQ(Dsp.Chn_Offset[0], 2.05);
+  EXPECT_EQ(drv::Text(d, IDC_SO_OFS_VALUE), "2.05000");
+
+  // The working file keeps the finite values.
+  platform::SetCommonDialogAnswerer(
+      [&](const platform::CommonDialogRequest&) { return platform::CommonDialogAnswer{true, dir_.File("auto.QVW")}; });
+  ASSERT_TRUE(drv::ChooseCommand(Win.hWnd_Main, IDM_SAVE));
+  platform::SetCommonDialogAnswerer(nullptr);
+  std::ifstream work(dir_.File("auto.QVW"));
+  std::string line;
+  bool found = false;
+  while (std::getline(work, line)) {
+    std::istringstream fields(line);
+    int chn = -1, dig = -1, shown = -1;
+    std::string name, scalar, offset;
+    if (!(fields >> chn >> dig >> shown >> name >> scalar >> offset) || chn != 0 || name != "chan.bin") continue;
+    EXPECT_DOUBLE_EQ(std::stod(scalar), 1.96);
+    EXPECT_DOUBLE_EQ(std::stod(offset), 2.05);
+    found = true;
+    break;
+  }
+  EXPECT_TRUE(found);
+
+  // Nothing but missing values: the flat line.
+  std::fill(values.begin(), values.end(), std::numeric_limits<float>::infinity());
+  values[7] = 2e18f;
+  f = std::fopen(dir_.File("chan.bin").c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  std::fwrite(values.data(), sizeof(float), values.size(), f);
+  std::fclose(f);
+  ASSERT_TRUE(drv::Click(d, IDC_SO_AUTO));
+  EXPECT_EQ(Status(2), "CHN [0] IS FLAT LINE");
+  EXPECT_EQ(Dsp.Chn_Scalar[0], 1.0);
+  EXPECT_EQ(Dsp.Chn_Offset[0], 5.0);
 }
 
 TEST_F(DisplayDialogsTest, OpenShowsTheChannelWithItsNewFile) {

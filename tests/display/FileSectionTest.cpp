@@ -2,12 +2,14 @@
 
 #include <cmath>
 #include <filesystem>
+#include <limits>
 #include <vector>
 
 #include "ViewFixture.h"
 #include "display/ViewDecimate.h"
 #include "display/ViewFiles.h"
 #include "platform/driver/TestDriver.h"
+#include "resources/Menus.h"
 
 namespace {
 // The simulated spectrum that the stand-in below writes; empty: the write fails.
@@ -197,7 +199,7 @@ TEST_F(FileSectionTest, SectionsAreCutToTheFile) {
   ASSERT_EQ(v.size(), 2000u);  // nothing written past the end
   for (int i = 1995; i < 2000; ++i) EXPECT_EQ(v[i], 0.0f);
   EXPECT_EQ(v[1994], 1994 % 50);
-  // A window wholly past the end covers no point: the file stays as it is.
+  // A window wholly past the end covers no point: refused, the file stays as it is.
   Win.Page_Start = 5000;
   EXPECT_EQ(Edit(0), 0);
   EXPECT_EQ(ReadValues("data.bin"), v);
@@ -291,6 +293,46 @@ TEST_F(FileSectionTest, OffsetEditSubtractsTheWindowAverageFromTheWholeFile) {
   EXPECT_EQ(Cnv.Ofs_Stat[0], 1u);
   EXPECT_EQ(Cnv.Lim_Stat[0], 1);
   EXPECT_EQ(TempFilesLeft(), 0);
+}
+
+TEST_F(FileSectionTest, CursorWindowWithoutDataOrWithMissingValuesIsRefusedFromTheMenu) {
+  // A 600-point file, the crosshair at column 900 of the raw page from point 0.
+  std::vector<float> values = Ramp(600);
+  values[300] = std::numeric_limits<float>::infinity();
+  WriteValues("data.bin", values);
+  Win.Page_Start = 0;
+  Win.Cursor_X = 900;
+  const std::string noData = "CnvReplaceFile()\n\nCURSOR WINDOW HOLDS NO DATA OF FILE [data.bin]\n\nABORTING";
+  {
+    drv::Answers answers;
+    answers.Box("Question", "OFFSET FILE BASED ON AVERAGE VALUE ACROSS CURSOR WINDOW*", IDYES)
+        .Box("Warning", noData, IDOK)
+        .Box("Question", "ZERO FILE SECTION ACROSS CURSOR WINDOW*", IDYES)
+        .Box("Warning", noData, IDOK)
+        .Box("Question", "OFFSET FILE BASED ON AVERAGE VALUE ACROSS CURSOR WINDOW*", IDYES)
+        .Box("Warning", "CnvReplaceFile()\n\nCURSOR WINDOW HOLDS MISSING VALUES OF FILE [data.bin]\n\nABORTING", IDOK);
+    ASSERT_TRUE(drv::ChooseCommand(Win.hWnd_Main, IDM_ZERO_OFFSET));
+    ASSERT_TRUE(drv::ChooseCommand(Win.hWnd_Main, IDM_ZERO_SECTION));
+    // A window around the missing value would offset the whole file by it.
+    Win.Cursor_X = 302;
+    ASSERT_TRUE(drv::ChooseCommand(Win.hWnd_Main, IDM_ZERO_OFFSET));
+    EXPECT_TRUE(answers.AllAnswered());
+    EXPECT_TRUE(answers.Failures().empty());
+  }
+  EXPECT_EQ(ReadValues("data.bin").size(), 600u);
+  EXPECT_EQ(ReadValues("data.bin")[599], 49.0f);
+  EXPECT_NE(Status(2), "FILE [data.bin] MODIFIED");
+  EXPECT_EQ(TempFilesLeft(), 0);
+
+  // A window over the end averages the points it holds: 592..599 hold 42..49.
+  Win.Cursor_X = 597;
+  platform::SetBoxAnswerer([](const platform::BoxRequest&) { return IDYES; });
+  ASSERT_TRUE(drv::ChooseCommand(Win.hWnd_Main, IDM_ZERO_OFFSET));
+  WaitViewIdle();
+  const std::vector<float> v = ReadValues("data.bin");
+  ASSERT_EQ(v.size(), 600u);
+  EXPECT_FLOAT_EQ(v[0], -45.5f);
+  EXPECT_FLOAT_EQ(v[599], 3.5f);
 }
 
 TEST_F(FileSectionTest, NonInteractiveSectionsAndChainBridges) {

@@ -166,6 +166,69 @@ TEST_F(ViewKeysTest, ExpandPastFileEndPutsPageCentreOnTheEnd) {
   EXPECT_EQ(Win.Cursor_X, 500);
 }
 
+// The main window paints channel 0: draw arrays as the start-up makes them.
+class ViewKeysPaintTest : public ViewKeysTest {
+ protected:
+  void SetUp() override {
+    ViewKeysTest::SetUp();
+    for (float** rows : {&Win.PM_DrawAry, &Win.PM_DrawAry_Sum}) ASSERT_FALSE(QvAllocFailed(FAlloc1Dim(rows, WIN_DRAW_PTS)));
+    for (float*& rows : Win.P_DrawAry) ASSERT_FALSE(QvAllocFailed(FAlloc1Dim(&rows, WIN_DRAW_PTS)));
+    Dsp.Dsp_Ready = 1;
+  }
+  void TearDown() override {
+    Dsp.Dsp_Ready = 0;
+    for (float** rows : {&Win.PM_DrawAry, &Win.PM_DrawAry_Sum}) FFree1Dim(rows);
+    for (float*& rows : Win.P_DrawAry) FFree1Dim(&rows);
+    ViewKeysTest::TearDown();
+  }
+  static int32_t ReadoutPoint() {
+    const std::string text = Status(1);
+    const size_t at = text.find(" Pt ");
+    return at == std::string::npos ? -1 : std::stoi(text.substr(at + 4));
+  }
+};
+
+TEST_F(ViewKeysPaintTest, ExpandingToRawNearTheFileEndKeepsTheCursorPoint) {
+  // 12,345 points at 0.1 MHz a point, view arrays of 1, 2 and 2 pages.
+  constexpr int kPoints = 12345;
+  WriteChannelFile("long.bin", kPoints);
+  StrCopy(Dsp.Chn_Flnm[0], "long.bin");
+  ShowChannel(0);
+  Dsp.Frq_Stp = 0.1;
+  Dsp.FL_SZ[WIN_RAW][0] = kPoints;
+  InvalidateRect(Win.hWnd_Main, nullptr, TRUE);
+  platform::driver::PumpUntilIdle();
+  const int32_t W = Win.Page_Width;
+  ASSERT_GT(W, 100);
+  const int pages[3] = {1, 2, 2};
+  for (int v = 0; v < 3; ++v) {
+    const uint32_t n = static_cast<uint32_t>(W * pages[v]);
+    ASSERT_FALSE(QvAllocFailed(FAlloc1Dim(&Dsp.Fl_Pt[v][0], n)));
+    Dsp.FL_SZ[v][0] = Dsp.Fl_Pt_Len[v][0] = n;
+    Dsp.Pts2Pxl[v] = static_cast<double>(kPoints) / n;
+    Dsp.FrqStpView[v] = Dsp.Pts2Pxl[v] * Dsp.Frq_Stp;
+  }
+  Dsp.Pts2Pxl[WIN_RAW] = 1.0;
+  Dsp.FrqStpView[WIN_RAW] = Dsp.Frq_Stp;
+
+  ASSERT_TRUE(platform::driver::MouseClick(Win.hWnd_Main, platform::driver::Mouse::Left, W - 21, 100));
+  platform::driver::PumpUntilIdle();
+  const int32_t clicked = ReadoutPoint();
+  ASSERT_GT(clicked, kPoints - W / 2);
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(platform::driver::TypeChar(Win.hWnd_Main, 'x'));
+  platform::driver::PumpUntilIdle();
+  ASSERT_EQ(Win.View_Level, WIN_RAW);
+  // The page the key placed is the page painted (it ends with the file), and the
+  // cursor reads the clicked point, up to the rounding to the columns of MED1 and MED2.
+  EXPECT_EQ(Win.Page_Start, kPoints - W);
+  EXPECT_NEAR(ReadoutPoint(), clicked, Dsp.Pts2Pxl[1]);
+  ASSERT_TRUE(platform::driver::TypeChar(Win.hWnd_Main, 'P'));
+  std::ifstream in(dir_.File("Mks"));
+  int32_t saved = -1;
+  in >> saved;
+  EXPECT_EQ(saved, ReadoutPoint());
+}
+
 TEST_F(ViewKeysTest, StepCyclesFromTenthBackToHundred) {
   ShowChannel(0);
   const double expected[] = {10.0, 1.0, 0.1, 100.0, 10.0};
