@@ -240,9 +240,37 @@ TEST_F(CalNormLinDialogTest, MarkerFileNameActsOnlyWhenEdited) {
     EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNL_MKSNAME, "Plain"));
     ASSERT_NE(Cnl.Mks_Pos, nullptr);
     EXPECT_EQ(Cnl.Mks_Cnt, 3u);
-    EXPECT_EQ(Cnl.Mks_Pos[2], 35);
+    EXPECT_EQ((std::vector<int32_t>(Cnl.Mks_Pos, Cnl.Mks_Pos + 4)), (std::vector<int32_t>{0, 10, 20, 35}));
     EXPECT_TRUE(drv::Click(d, IDCANCEL));
   });
+}
+
+// LINEARIZE after ASCII FLNM named a longer marker file works through that file's
+// markers, not the spacings of the file read before.
+TEST_F(CalNormLinDialogTest, LinearizeAfterANewMarkerFileUsesItsMarkers) {
+  std::ofstream("Few") << "100\n200\n300\n";
+  std::ofstream("Many") << "100\n200\n300\n400\n500\n600\n700\n800\n";
+  std::vector<float> ramp(1000);
+  for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<float>(i);
+  WriteFloats("PmtF", ramp);
+  Dsp.FSR = 10.0;
+  Dsp.Pts_FSR = 10;
+  platform::SetBoxAnswerer([](const platform::BoxRequest&) { return IDOK; });
+  WithDialog([&](HWND d) {
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNL_MKSNAME, "Few"));
+    EXPECT_TRUE(drv::Click(d, IDC_CNL_LINEARIZE));
+    EXPECT_EQ(ReadFloats("PmtFl").size(), 30u);
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNL_MKSNAME, "Many"));
+    EXPECT_TRUE(drv::Click(d, IDC_CNL_NEAR));  // on, then off: every marker
+    EXPECT_TRUE(drv::Click(d, IDC_CNL_NEAR));
+    EXPECT_EQ(Cnl.Mks_End, 8);
+    EXPECT_TRUE(drv::Click(d, IDC_CNL_LINEARIZE));
+    EXPECT_TRUE(drv::Click(d, IDCANCEL));
+  });
+  platform::SetBoxAnswerer(nullptr);
+  const std::vector<float> lin = ReadFloats("PmtFl");
+  ASSERT_EQ(lin.size(), 80u);
+  EXPECT_NEAR(lin[75], 750.0f, 1e-3);
 }
 
 TEST_F(CalNormLinDialogTest, CreateRefusesAMissingLinearizedFile) {
