@@ -73,11 +73,13 @@ class CalNormLinDialogTest : public ::testing::Test {
     while (in.read(reinterpret_cast<char*>(&x), sizeof x)) v.push_back(x);
     return v;
   }
-  // S = 1000 u / (1 + 0.5 u) + 100 against a reference u = 0 .. 1.
-  static void WriteSaturationPair(int n) {
+  // S = 1000 u / (1 + 0.5 u) + 100 against a reference u = 0 .. 1; with levels > 0
+  // the reference is read in that many even steps, so that readings repeat.
+  static void WriteSaturationPair(int n, int levels = 0) {
     std::vector<float> ref(static_cast<size_t>(n)), sig(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {
-      const double u = static_cast<double>(i) / (n - 1);
+      double u = static_cast<double>(i) / (n - 1);
+      if (levels > 0) u = std::round(u * levels) / levels;
       ref[static_cast<size_t>(i)] = static_cast<float>(u);
       sig[static_cast<size_t>(i)] = static_cast<float>(1000.0 * u / (1.0 + 0.5 * u) + 100.0);
     }
@@ -302,8 +304,10 @@ TEST_F(CalNormLinDialogTest, SaturationCorrectionUsesTheShownConstants) {
   EXPECT_NEAR(l[1], 200.0 / (1.0 - 200.0 * 0.5 / 1000.0) + 100.0, 1e-3);
 }
 
+// The saturation fit runs on a reference read in 100 steps over 200 points, so most
+// readings come twice: the tables on the even grid hold numbers throughout.
 TEST_F(CalNormLinDialogTest, ScriptFromTheMenuRunsTheSaturationFitAndTheRefusals) {
-  WriteSaturationPair(100);
+  WriteSaturationPair(200, 100);
   const std::string script = StrPrintf(
       "menu %d\n"
       "dialog 112\n"
@@ -315,12 +319,11 @@ TEST_F(CalNormLinDialogTest, ScriptFromTheMenuRunsTheSaturationFitAndTheRefusals
       "expect-text 6208 1\n"
       "check 2341 on\n"
       "type 3502 0\n"
-      "type 3503 100\n"
+      "type 3503 200\n"
       "click 2077\n"
-      "box Warning \"SATURATION CORRECTED FILE=[SatnCorr.bin]*IGNORED=[1]\" ok\n"
       "expect-text 6317 0.5000*\n"
       "expect-text 6325 0.5000*\n"
-      "expect-file SatnCorr.bin 400\n"
+      "expect-file SatnCorr.bin 800\n"
       "click 1\n"
       "quit\n",
       IDM_CAL_NORM_LIN);
@@ -340,6 +343,15 @@ TEST_F(CalNormLinDialogTest, ScriptFromTheMenuRunsTheSaturationFitAndTheRefusals
   EXPECT_GT(Cnl.Satn_Unc[1], 0.0);
   EXPECT_EQ(Dsp.Pts_FSR, 1);
   EXPECT_FALSE(std::filesystem::exists("PmtFo"));
+  for (const char* table : {"SatnOrig.txt", "SatnCorr.txt"}) {
+    std::ifstream in(table);
+    std::vector<double> values;
+    for (double v = 0.0; in >> v;) values.push_back(v);
+    EXPECT_TRUE(in.eof()) << table;  // no text that is not a number
+    ASSERT_EQ(values.size(), 400u) << table;
+    EXPECT_NEAR(values[1], 100.0, 1e-3) << table;
+    for (double v : values) ASSERT_TRUE(std::isfinite(v)) << table;
+  }
 }
 
 }  // namespace
