@@ -1,6 +1,7 @@
 #include "convert/CalNormLinDialog.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "display/AnalysisOptions.h"
@@ -219,9 +220,19 @@ void MarkerNameEdited(HWND d) {
       threeColumns = core_io::ScanLong(p, &position) && core_io::ScanDouble(p, &a) && core_io::ScanDouble(p, &b);
     }
     Cnl.Asc_Mode[0][0] = threeColumns ? 2 : 0;
-    if (!threeColumns && ManAsciiFileRead(Cnl.Mks_Flnm, 1, &Cnl.Mks_Pos, nullptr, nullptr, &Cnl.Mks_Cnt, 1) != 1) {
-      LFree1Dim(&Cnl.Mks_Pos);
-      return;
+    if (!threeColumns) {
+      if (ManAsciiFileRead(Cnl.Mks_Flnm, 1, &Cnl.Mks_Pos, nullptr, nullptr, &Cnl.Mks_Cnt, 1) != 1) {
+        LFree1Dim(&Cnl.Mks_Pos);
+        return;
+      }
+      // The channel markers are held from entry 1 on (entry 0 is 0), as the marker
+      // reader keeps them; the reader gave them from entry 0 in an array of count + 1.
+      std::memmove(Cnl.Mks_Pos + 1, Cnl.Mks_Pos, size_t{Cnl.Mks_Cnt} * sizeof(int32_t));
+      Cnl.Mks_Pos[0] = 0;
+      // The differences and statistics belong to the markers read before: dropped,
+      // so that the linearisation reads this file itself.
+      LFree1Dim(&Cnl.Mks_Dif);
+      Cnl.Mks_MaxDif = 0;
     }
   }
   ReloadTimeWindow("CB_45C");

@@ -1244,8 +1244,9 @@ void PeakFind(Run& run) {
     return WrongCount(run, sc, "PEAKFIND", "8");
   if (!Substitute(Prompt("PEAKFIND").c_str(), Cnl.Mks_Flnm, Cnl.RampFlnm) || PeakFindHWHM(kSlot) == 0)
     return Failed(run, "PEAKFIND");
-  CsMkOpenRead(1);
-  Dsp.Pts_FSR = Cnl.Mks_AveDif;
+  // A marker file without a marker has no spacing: the points per FSR stay as they were
+  // rather than becoming 0, which every frequency step divides by.
+  if (CsMkOpenRead(1) == 1) Dsp.Pts_FSR = Cnl.Mks_AveDif;
 }
 
 void JumpFind(Run& run) {

@@ -606,6 +606,16 @@ int32_t ManAsciiFileRead(const char* name, int16_t c, int32_t** la, float** fa, 
   if (n) *n = lines;
   const int32_t column = c < 1 ? 1 : c;
 
+  // One warning per call, whichever array or line met the fault first.
+  bool warned = warn != 1;
+  auto readError = [&warned](int kind) {
+    if (warned) return;
+    warned = true;
+    Warning(kind == 0 ? "ManAsciiFileRead()/FILE READ ERROR (LONG INT TYPE)"
+                      : (kind == 1 ? "ManAsciiFileRead()/FILE READ ERROR (FLOAT TYPE)"
+                                   : "ManAsciiFileRead()/FILE READ ERROR (DOUBLE TYPE)"));
+  };
+
   // kind 0 long, 1 float, 2 double
   for (int kind = 0; kind < 3; ++kind) {
     if ((kind == 0 && !la) || (kind == 1 && !fa) || (kind == 2 && !da)) continue;
@@ -618,8 +628,9 @@ int32_t ManAsciiFileRead(const char* name, int16_t c, int32_t** la, float** fa, 
       return 0;
     }
     // Values stay with their lines: entry i belongs to the i-th line whose first field
-    // is a number, and a line without the column gives 0 there, so that the columns of
-    // one file read in separate calls stay aligned.
+    // is a number, and a line without a readable value in the column gives 0 there
+    // (with the warning), so that the columns of one file read in separate calls stay
+    // aligned.
     file.Rewind();
     uint32_t stored = 0;
     while (file.Next(piece)) {
@@ -627,18 +638,22 @@ int32_t ManAsciiFileRead(const char* name, int16_t c, int32_t** la, float** fa, 
       if (!core_io::ScanDouble(p, nullptr)) continue;
       if (stored >= lines) {
         // More lines than counted: the file changed between the passes.
-        if (warn == 1)
-          Warning(kind == 0 ? "ManAsciiFileRead()/FILE READ ERROR (LONG INT TYPE)"
-                            : (kind == 1 ? "ManAsciiFileRead()/FILE READ ERROR (FLOAT TYPE)"
-                                         : "ManAsciiFileRead()/FILE READ ERROR (DOUBLE TYPE)"));
+        readError(kind);
         break;
       }
       if (kind == 0) {
         int32_t v = 0;
-        (*la)[stored] = core_io::ScanColumnLong(piece.c_str(), column, &v) ? v : 0;
+        if (!core_io::ScanColumnLong(piece.c_str(), column, &v)) {
+          v = 0;
+          readError(kind);
+        }
+        (*la)[stored] = v;
       } else {
         double v = 0.0;
-        if (!core_io::ScanColumnDouble(piece.c_str(), column, &v)) v = 0.0;
+        if (!core_io::ScanColumnDouble(piece.c_str(), column, &v)) {
+          v = 0.0;
+          readError(kind);
+        }
         if (kind == 1)
           (*fa)[stored] = static_cast<float>(v);
         else

@@ -82,8 +82,9 @@ int32_t ManFlnmSubstitute(const char* pattern, char (&out)[N], const char* sub) 
 // Reads column c (1-based) of a text file into every non-null array (resized to n + 1
 // entries, values from index 0). *n = number of lines (pieces of at most 499
 // characters) whose first field is a number. Entries for which no value was found are
-// 0, so columns read in separate calls stay aligned line by line. warn = 1 reports
-// more values than lines. Returns 0 when the file cannot be opened.
+// 0, so columns read in separate calls stay aligned line by line. warn = 1 reports a
+// line whose column cannot be read (or more values than lines) with one warning per
+// call. Returns 0, without a box, when the file cannot be opened.
 int32_t ManAsciiFileRead(const char* name, int16_t c, int32_t** la, float** fa, double** da, uint32_t* n,
                          int16_t warn);
 

@@ -274,6 +274,9 @@ int32_t CsMkOpenRead(int32_t report) {
   if (Cnl.Mks_End > static_cast<int32_t>(count) || Cnl.Mks_End < 0) Cnl.Mks_End = static_cast<int32_t>(count);
   if (Cnl.Mks_Beg > Cnl.Mks_End || Cnl.Mks_Beg < 0) Cnl.Mks_Beg = 0;
 
+  // A file without a marker (empty, comments only, or a lone 0) gives no positions
+  // to work with: the callers say so in their own words.
+  if (count == 0) return 0;
   if (report == 1)
     Info(StrPrintf("MARKER SPACING STATISTICS\n\nNUMBER OF MARKERS=[%u]\nAVE DIFF=[%d]\nRMS LINEARITY=[%f]", count,
                    Cnl.Mks_AveDif, Cnl.Mks_RmsLin));

@@ -28,7 +28,8 @@ int32_t ManMarkerAddDelete(const char* name, const char* line, int32_t fields);
 // Cnl.Mks_Dif (a leading position 0 is skipped) with the spacing statistics: the largest and the average
 // difference (sum of all differences over the count, rounded) and the RMS linearity
 // of the markers 4 .. count in percent. report = 1 shows the statistics (and a file
-// that cannot be opened). Returns 1, or 0 on failure.
+// that cannot be opened). Returns 1, or 0 on failure and for a file that holds no
+// marker (count 0, no statistics shown).
 int32_t CsMkOpenRead(int32_t report);
 
 // Marker-based linearisation: resamples the raw float file Cnl.Lin_InFlnm between the

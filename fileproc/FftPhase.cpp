@@ -90,7 +90,8 @@ void Wrap(T* a, int32_t n, double scale) {
     double d = a[k] - offset;
     if (d > half) offset += std::trunc(d / period + 1.0) * period;
     d = a[k] - offset;
-    if (d < -half) offset -= std::trunc(-d / period + 1.0) * period;
+    // As few periods as bring the value up to -half or above, never past +half.
+    if (d < -half) offset -= std::ceil((-d - half) / period) * period;
     a[k] = static_cast<T>(a[k] - offset);
   }
 }

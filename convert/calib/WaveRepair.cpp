@@ -384,8 +384,10 @@ int32_t Mode3() {
     }
   } col;
   uint32_t n = 0, n2 = 0;
+  // A log of frequencies alone is a log like any other: its empty second column reads
+  // as 0 without a warning.
   if (ManAsciiFileRead(ThzSettings.WaveFlnm, 1, nullptr, nullptr, &col.f, &n, 1) != 1 || n == 0 ||
-      ManAsciiFileRead(ThzSettings.WaveFlnm, 2, &col.pos, nullptr, nullptr, &n2, 1) != 1) {
+      ManAsciiFileRead(ThzSettings.WaveFlnm, 2, &col.pos, nullptr, nullptr, &n2, 0) != 1) {
     Warning(StrPrintf("[3] FAILED TO OPEN|READ ASCII FILE [%s] FOR READING", ThzSettings.WaveFlnm));
     return 0;
   }

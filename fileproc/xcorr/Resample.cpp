@@ -78,18 +78,32 @@ int32_t InterpolateFileAry(uint32_t n, const double* x, const double* y, double*
     return 0;
   }
   const double sign = x[n - 1] < x[0] ? -1.0 : 1.0;
+  // A reading repeated in x (a run of equal abscissae) is one knot holding the mean of
+  // its ordinates: the spline takes no interval of zero width.
+  uint32_t knots = 0;
+  uint32_t run = 0;
   for (uint32_t i = 0; i < n; ++i) {
-    xs[i + 1] = sign * x[i];
-    ys[i + 1] = y[i];
+    const double xi = sign * x[i];
+    if (knots > 0 && xi == xs[knots]) {
+      ++run;
+      ys[knots] += (y[i] - ys[knots]) / run;
+      continue;
+    }
+    ++knots;
+    run = 1;
+    xs[knots] = xi;
+    ys[knots] = y[i];
   }
-  if (DSpline(xs.data(), ys.data(), static_cast<int32_t>(n), SPLINE_NATURAL, SPLINE_NATURAL, y2.data(), 0) == -1) {
+  if (knots < 2 ||
+      DSpline(xs.data(), ys.data(), static_cast<int32_t>(knots), SPLINE_NATURAL, SPLINE_NATURAL, y2.data(), 0) == -1) {
     core_io::Warning("InterpolateFileAry()\n\nSPLINE ERROR\n\nABORTING");
     return 0;
   }
+  // The grid keeps the caller's n points from the first to the last abscissa.
   const double x0 = xs[1];
-  const double xe = xs[n];
+  const double xe = xs[knots];
   const double step = (xe - x0) / static_cast<double>(n - 1);
-  SplineWalk walk(xs.data(), ys.data(), y2.data(), n);
+  SplineWalk walk(xs.data(), ys.data(), y2.data(), knots);
   int64_t outside = 0;
   for (uint32_t i = 0; i < n; ++i) {
     // The last grid point is the last abscissa itself, not a sum that may round past it.

@@ -11,9 +11,10 @@ constexpr int16_t RESIZE_FILE_MODE = 1;   // from the file inName into the file 
 
 // Puts y(x) (n values, x rising or falling) onto the even grid of n points from x[0]
 // to x[n-1] in out (a falling x gives a falling grid); x and y are left unchanged.
-// Grid points the spline cannot give become 0.0; report = 1 then says how many.
-// Returns 1, or 0 after a box when the spline cannot be set up (fewer than two
-// points among them). Absent x or y: nothing is done and the result is 1.
+// A run of equal x (a repeated reading) enters the spline as one knot with the mean
+// of its y. Grid points the spline cannot give become 0.0; report = 1 then says how
+// many. Returns 1, or 0 after a box when the spline cannot be set up (fewer than two
+// distinct x). Absent x or y: nothing is done and the result is 1.
 int32_t InterpolateFileAry(uint32_t n, const double* x, const double* y, double* out, int16_t report);
 
 // Resamples an evenly spaced trace of inSize points at spacing inStep onto outSize

@@ -223,6 +223,36 @@ TEST_F(MainWindowTest, AboutShowsTheCurrentVersion) {
   EXPECT_EQ(paints, 0);
 }
 
+// A marker file named in the calibration dialog's ASCII FLNM: the main window draws a
+// line at every marker, the first one too, and none where no marker is.
+TEST_F(MainWindowTest, MarkersNamedInTheCalibrationDialogAreDrawnAtTheirPoints) {
+  WriteAll(Path("Plain"), "110\n120\n135\n");
+  {
+    drv::ModalHandler handler([&](HWND dialog, int id) {
+      EXPECT_EQ(id, IDD_CAL_NORM_LIN);
+      EXPECT_TRUE(drv::TypeAndCommit(dialog, IDC_CNL_MKSNAME, "Plain"));
+      EXPECT_TRUE(drv::Click(dialog, IDCANCEL));
+    });
+    drv::ChooseCommand(Win.hWnd_Main, IDM_CAL_NORM_LIN);
+  }
+  ASSERT_EQ(Cnl.Mks_Cnt, 3u);
+  Dsp.Dsp_Ready = 1;
+  Win.View_Level = WIN_RAW;
+  Dsp.Pts2Pxl[WIN_RAW] = 1.0;
+  Win.Page_Start = 100;
+  Win.Pt_Lim[0][0] = 1;  // marker lines on (and a cursor at point 1, off the page)
+  RepaintWindow("TEST", Win.hWnd_Main, TRUE);
+  drv::PumpUntilIdle();
+  HDC dc = GetDC(Win.hWnd_Main);
+  const int y = Win.Plot_Y0 + Win.Page_Height / 3;
+  const COLORREF paper = GetPixel(dc, 5, y);
+  std::vector<int> lines;
+  for (int x = 0; x < 50; ++x)
+    if (GetPixel(dc, x, y) != paper) lines.push_back(x);
+  ReleaseDC(Win.hWnd_Main, dc);
+  EXPECT_EQ(lines, (std::vector<int>{10, 20, 35}));
+}
+
 TEST_F(MainWindowTest, MenuCommandsOpenTheirDialogsAndMenuTogglesWork) {
   // Conversion and Ascii Output open the FILE CONVERSION dialog; Ascii Output first
   // writes its hint.

@@ -252,6 +252,38 @@ TEST_F(AomCalibrationDialogTest, ThzThreeOnThreeSectionsPutsTheLineOnTheSamePoin
   EXPECT_STREQ(Cnv.Out_Flnm[0][7], "Out");
 }
 
+// THZ III placing by markers with a marker file that holds none: phase IV refuses it
+// and the run ends as failed, without output and without CALIBRATION COMPLETE.
+TEST_F(AomCalibrationDialogTest, ThzThreeWithAnEmptyMarkerFileFails) {
+  std::ofstream("WaveFreq.dat", std::ios::binary) << "1000.00 0\n1000.01 1\n1000.02 2\n";
+  std::ofstream("MksRepeat", std::ios::binary) << "0\n1000\n";
+  std::ofstream("NoMarks", std::ios::binary) << "# no marker yet\n";
+  std::ofstream("Itn", std::ios::binary) << std::string(4000, '\0');
+  std::vector<std::string> boxes;
+  platform::SetBoxAnswerer([&](const platform::BoxRequest& box) {
+    boxes.push_back(box.caption + "|" + box.text);
+    return (box.style & 0xF) == MB_YESNO ? IDNO : IDOK;
+  });
+  WithDialog([&](HWND d) {
+    EXPECT_TRUE(drv::TypeText(d, IDC_AOM_NAME0 + 8, "Itn"));
+    EXPECT_TRUE(drv::TypeText(d, IDC_AOM_NAME0 + 7, "Out"));
+    EXPECT_TRUE(drv::TypeText(d, IDC_AOM_MKPOSNAME, "NoMarks"));
+    EXPECT_TRUE(drv::SetCheck(d, IDC_AOM_MRKSTAT, true));
+    EXPECT_TRUE(drv::Click(d, IDC_AOM_THZ3));
+    EXPECT_TRUE(drv::Click(d, IDCANCEL));
+  });
+  platform::SetBoxAnswerer(nullptr);
+  EXPECT_EQ(ThzSettings.MrkStat, 1);
+  EXPECT_NE(std::find(boxes.begin(), boxes.end(), "Warning|PHASE [IV]\n\nMARKER POSITIONS (KAVO) MUST BE DEFINED\n\nABORTING"),
+            boxes.end())
+      << ::testing::PrintToString(boxes);
+  for (const std::string& box : boxes) {
+    EXPECT_EQ(box.find("CALIBRATION COMPLETE"), std::string::npos);
+    EXPECT_EQ(box.find("NUMBER OF MARKERS"), std::string::npos);
+  }
+  EXPECT_FALSE(std::filesystem::exists("Outl000"));
+}
+
 // AOM CAL on a scan whose ramp file ends early: YES to the first short read goes on
 // with what was read, NO to the second ends the run. The frequency-out side file
 // keeps the two finished blocks, an older output file stays as it was and the

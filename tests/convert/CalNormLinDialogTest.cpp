@@ -73,11 +73,13 @@ class CalNormLinDialogTest : public ::testing::Test {
     while (in.read(reinterpret_cast<char*>(&x), sizeof x)) v.push_back(x);
     return v;
   }
-  // S = 1000 u / (1 + 0.5 u) + 100 against a reference u = 0 .. 1.
-  static void WriteSaturationPair(int n) {
+  // S = 1000 u / (1 + 0.5 u) + 100 against a reference u = 0 .. 1; with levels > 0
+  // the reference is read in that many even steps, so that readings repeat.
+  static void WriteSaturationPair(int n, int levels = 0) {
     std::vector<float> ref(static_cast<size_t>(n)), sig(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {
-      const double u = static_cast<double>(i) / (n - 1);
+      double u = static_cast<double>(i) / (n - 1);
+      if (levels > 0) u = std::round(u * levels) / levels;
       ref[static_cast<size_t>(i)] = static_cast<float>(u);
       sig[static_cast<size_t>(i)] = static_cast<float>(1000.0 * u / (1.0 + 0.5 * u) + 100.0);
     }
@@ -240,9 +242,37 @@ TEST_F(CalNormLinDialogTest, MarkerFileNameActsOnlyWhenEdited) {
     EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNL_MKSNAME, "Plain"));
     ASSERT_NE(Cnl.Mks_Pos, nullptr);
     EXPECT_EQ(Cnl.Mks_Cnt, 3u);
-    EXPECT_EQ(Cnl.Mks_Pos[2], 35);
+    EXPECT_EQ((std::vector<int32_t>(Cnl.Mks_Pos, Cnl.Mks_Pos + 4)), (std::vector<int32_t>{0, 10, 20, 35}));
     EXPECT_TRUE(drv::Click(d, IDCANCEL));
   });
+}
+
+// LINEARIZE after ASCII FLNM named a longer marker file works through that file's
+// markers, not the spacings of the file read before.
+TEST_F(CalNormLinDialogTest, LinearizeAfterANewMarkerFileUsesItsMarkers) {
+  std::ofstream("Few") << "100\n200\n300\n";
+  std::ofstream("Many") << "100\n200\n300\n400\n500\n600\n700\n800\n";
+  std::vector<float> ramp(1000);
+  for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<float>(i);
+  WriteFloats("PmtF", ramp);
+  Dsp.FSR = 10.0;
+  Dsp.Pts_FSR = 10;
+  platform::SetBoxAnswerer([](const platform::BoxRequest&) { return IDOK; });
+  WithDialog([&](HWND d) {
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNL_MKSNAME, "Few"));
+    EXPECT_TRUE(drv::Click(d, IDC_CNL_LINEARIZE));
+    EXPECT_EQ(ReadFloats("PmtFl").size(), 30u);
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNL_MKSNAME, "Many"));
+    EXPECT_TRUE(drv::Click(d, IDC_CNL_NEAR));  // on, then off: every marker
+    EXPECT_TRUE(drv::Click(d, IDC_CNL_NEAR));
+    EXPECT_EQ(Cnl.Mks_End, 8);
+    EXPECT_TRUE(drv::Click(d, IDC_CNL_LINEARIZE));
+    EXPECT_TRUE(drv::Click(d, IDCANCEL));
+  });
+  platform::SetBoxAnswerer(nullptr);
+  const std::vector<float> lin = ReadFloats("PmtFl");
+  ASSERT_EQ(lin.size(), 80u);
+  EXPECT_NEAR(lin[75], 750.0f, 1e-3);
 }
 
 TEST_F(CalNormLinDialogTest, CreateRefusesAMissingLinearizedFile) {
@@ -274,8 +304,10 @@ TEST_F(CalNormLinDialogTest, SaturationCorrectionUsesTheShownConstants) {
   EXPECT_NEAR(l[1], 200.0 / (1.0 - 200.0 * 0.5 / 1000.0) + 100.0, 1e-3);
 }
 
+// The saturation fit runs on a reference read in 100 steps over 200 points, so most
+// readings come twice: the tables on the even grid hold numbers throughout.
 TEST_F(CalNormLinDialogTest, ScriptFromTheMenuRunsTheSaturationFitAndTheRefusals) {
-  WriteSaturationPair(100);
+  WriteSaturationPair(200, 100);
   const std::string script = StrPrintf(
       "menu %d\n"
       "dialog 112\n"
@@ -287,12 +319,11 @@ TEST_F(CalNormLinDialogTest, ScriptFromTheMenuRunsTheSaturationFitAndTheRefusals
       "expect-text 6208 1\n"
       "check 2341 on\n"
       "type 3502 0\n"
-      "type 3503 100\n"
+      "type 3503 200\n"
       "click 2077\n"
-      "box Warning \"SATURATION CORRECTED FILE=[SatnCorr.bin]*IGNORED=[1]\" ok\n"
       "expect-text 6317 0.5000*\n"
       "expect-text 6325 0.5000*\n"
-      "expect-file SatnCorr.bin 400\n"
+      "expect-file SatnCorr.bin 800\n"
       "click 1\n"
       "quit\n",
       IDM_CAL_NORM_LIN);
@@ -312,6 +343,15 @@ TEST_F(CalNormLinDialogTest, ScriptFromTheMenuRunsTheSaturationFitAndTheRefusals
   EXPECT_GT(Cnl.Satn_Unc[1], 0.0);
   EXPECT_EQ(Dsp.Pts_FSR, 1);
   EXPECT_FALSE(std::filesystem::exists("PmtFo"));
+  for (const char* table : {"SatnOrig.txt", "SatnCorr.txt"}) {
+    std::ifstream in(table);
+    std::vector<double> values;
+    for (double v = 0.0; in >> v;) values.push_back(v);
+    EXPECT_TRUE(in.eof()) << table;  // no text that is not a number
+    ASSERT_EQ(values.size(), 400u) << table;
+    EXPECT_NEAR(values[1], 100.0, 1e-3) << table;
+    for (double v : values) ASSERT_TRUE(std::isfinite(v)) << table;
+  }
 }
 
 }  // namespace

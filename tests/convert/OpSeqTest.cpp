@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "core/Threads.h"
+#include "core/TypedArrays.h"
 #include "fileproc/CrossCorrFix.h"
 #include "platform/kernel/Sync.h"
 #include "platform/kernel/Text.h"
@@ -720,6 +721,16 @@ TEST_F(OpSeqTest, CalibrationCommandsCheckTheirCountsAndRefuseUnsafeValues) {
     EXPECT_EQ(Boxes()[0], "Warning|" + text);
   }
   EXPECT_EQ(Dsp.Pts_FSR, 0);  // the refused LINEARIZE changed nothing
+  // A flat ramp has no peak: the marker file holds none and the points per FSR stay.
+  WriteFloats("flat.bin", std::vector<float>(2000, 1.0f));
+  Dsp.Pts_FSR = 50;
+  boxes_.clear();
+  RunLines({"PEAKFIND", "m.txt flat.bin 8 0.3 0 0 1 0"});
+  EXPECT_TRUE(std::filesystem::exists("m.txt"));
+  EXPECT_EQ(Cnl.Mks_Cnt, 0u);
+  EXPECT_EQ(Dsp.Pts_FSR, 50);
+  LFree1Dim(&Cnl.Mks_Pos);
+  LFree1Dim(&Cnl.Mks_Dif);
 }
 
 TEST_F(OpSeqTest, LinearizeWithoutMarkersEndsWithItsOwnBox) {
@@ -731,6 +742,18 @@ TEST_F(OpSeqTest, LinearizeWithoutMarkersEndsWithItsOwnBox) {
                             "POSITION FLNM=[nomarkers.txt]\n\nABORTING");
   EXPECT_FALSE(std::filesystem::exists("c.bin"));
   EXPECT_DOUBLE_EQ(Dsp.Frq_Stp, 2.0);
+}
+
+// Sort mode 5 of a two-column text file with lines that lack the second column: they
+// sort with y 0, and the reader says once that it could not read them.
+TEST_F(OpSeqTest, SortFileOfTextSaysOnceThatAColumnIsMissing) {
+  std::ofstream("xy.txt", std::ios::binary) << "3.0 30\r\n1.0\r\n2.0 20\r\n2.5\r\n";
+  RunLines({"SORT_FILE", "-1 xy.txt sorted.txt 5 0 0 0 0 0"});
+  EXPECT_EQ(Boxes(), std::vector<std::string>{"Warning|ManAsciiFileRead()/FILE READ ERROR (FLOAT TYPE)"});
+  std::string want;
+  for (const auto& [x, y] : std::vector<std::pair<double, double>>{{1.0, 0.0}, {2.0, 20.0}, {2.5, 0.0}, {3.0, 30.0}})
+    want += StrPrintf("%-22.8f %.8f\r\n", x, y);
+  EXPECT_EQ(ReadText("sorted.txt"), want);
 }
 
 TEST_F(OpSeqTest, ShiftsectRefusesAShiftFileNameThatLooksLikeANumber) {

@@ -175,6 +175,22 @@ TEST_F(FftTransformDialogTest, TrackbarsSpanTheRangeAroundTheCoefficient) {
   EXPECT_EQ(drv::Text(d, IDC_FT_MAX + 3), "2.000e+07");
 }
 
+// With UNWRAP off the phase update keeps the model phase wrapped into -180 .. +180.
+TEST_F(FftTransformDialogTest, ModelPhaseWithoutUnwrapIsKeptWithinHalfATurn) {
+  TimeFile(0, 1000);
+  HWND d = Open(0);
+  ASSERT_TRUE(drv::SetCheck(d, IDC_FT_FFT, true));
+  ASSERT_TRUE(drv::SetCheck(d, IDC_FT_REIMPH, true));
+  ASSERT_EQ(Trans.Trans_ReImPh_Flag[0], 1u);
+  ASSERT_EQ(Trans.Trans_Unwrap_Flag[0], 0u);
+  const std::pair<const char*, double> cases[] = {{"-400", -40.0}, {"720", 0.0}, {"190", -170.0}};
+  for (const auto& [typed, kept] : cases) {
+    ASSERT_TRUE(drv::TypeAndCommit(d, IDC_FT_COEF, typed));
+    ASSERT_NE(Trans.Trans_Phase_DAry[0], nullptr);
+    EXPECT_NEAR(Trans.Trans_Phase_DAry[0][0], kept, 1e-9) << typed;
+  }
+}
+
 TEST_F(FftTransformDialogTest, HorizontalIntervalIsShownWithTenDecimals) {
   HWND d = Open(0);
   EXPECT_EQ(drv::Text(d, IDC_FT_HORZ_INTV), "2.5000000000e-06");

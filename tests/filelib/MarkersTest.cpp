@@ -128,11 +128,15 @@ TEST_F(MarkersTest, SpacingStatistics) {
   EXPECT_EQ(Cnl.Mks_Cnt, 1u);
   EXPECT_EQ(Cnl.Mks_AveDif, 250);
   EXPECT_EQ(Cnl.Mks_End, 1);  // an end beyond the markers is cut back
-  WriteText("Mks", "");
-  ASSERT_EQ(CsMkOpenRead(1), 1);
-  EXPECT_EQ(Cnl.Mks_Cnt, 0u);
-  EXPECT_EQ(Cnl.Mks_AveDif, 0);
-  EXPECT_EQ(LastBox(), "MARKER SPACING STATISTICS\n\nNUMBER OF MARKERS=[0]\nAVE DIFF=[0]\nRMS LINEARITY=[0.000000]");
+  // A file without a marker is refused without statistics: empty, comments only, a lone 0.
+  for (const char* text : {"", "# none\n", "0\n"}) {
+    WriteText("Mks", text);
+    const size_t boxes = platform::BoxLog().size();
+    EXPECT_EQ(CsMkOpenRead(1), 0) << text;
+    EXPECT_EQ(Cnl.Mks_Cnt, 0u);
+    EXPECT_EQ(Cnl.Mks_AveDif, 0);
+    EXPECT_EQ(platform::BoxLog().size(), boxes);
+  }
 
   StrCopy(Cnl.Mks_Flnm, "absent");
   EXPECT_EQ(CsMkOpenRead(1), 0);

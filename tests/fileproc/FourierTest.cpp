@@ -227,6 +227,26 @@ TEST_F(FourierTest, PhaseCalculationUnwrapAndWrap) {
   FFTwPhaseUnwrap(0, 1, nullptr, w + 1, 1.0);
   EXPECT_DOUBLE_EQ(w[0], -170.0);
   EXPECT_DOUBLE_EQ(w[1], -170.0);
+  // Whole turns and more below -half come back into [-half, +half] as the same angle.
+  double turns[5] = {-400.0, 360.0, 720.0, -360.0, -2539.83};
+  FFTwPhaseUnwrap(0, 5, nullptr, turns, 1.0);
+  EXPECT_DOUBLE_EQ(turns[0], -40.0);
+  EXPECT_DOUBLE_EQ(turns[1], 0.0);
+  EXPECT_DOUBLE_EQ(turns[2], 0.0);
+  EXPECT_DOUBLE_EQ(turns[3], 0.0);
+  EXPECT_NEAR(turns[4], -19.83, 1e-9);
+  for (double scale : {0.5, 1.0, 3.0}) {
+    std::vector<double> v;
+    for (int i = -1504; i <= 1504; ++i) v.push_back(i * 1.7);
+    std::vector<double> wrapped = v;
+    FFTwPhaseUnwrap(0, static_cast<int32_t>(v.size()), nullptr, wrapped.data(), scale);
+    const double half = 180.0 * scale;
+    for (size_t i = 0; i < v.size(); ++i) {
+      ASSERT_LE(std::fabs(wrapped[i]), half) << v[i] << " scale " << scale;
+      const double periods = (v[i] - wrapped[i]) / (2.0 * half);
+      ASSERT_NEAR(periods, std::round(periods), 1e-9) << v[i] << " scale " << scale;
+    }
+  }
 }
 
 TEST_F(FourierTest, TukeyPassAndStopWindows) {

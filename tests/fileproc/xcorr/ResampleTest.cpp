@@ -243,6 +243,19 @@ TEST_F(ResampleTest, InterpolationOntoAnEvenGrid) {
   EXPECT_EQ(InterpolateFileAry(5, nullptr, y.data(), out.data(), 1), 1);
   EXPECT_EQ(InterpolateFileAry(1, down.data(), y.data(), out.data(), 1), 0);
   EXPECT_EQ(LastBox(), "InterpolateFileAry()\n\nSPLINE ERROR\n\nABORTING");
+
+  // A repeated reading, falling: one knot at the mean of its values, the caller's x
+  // unchanged; the grid keeps all seven points.
+  const std::vector<double> twice = {5.0, 4.0, 3.0, 2.0, 2.0, 1.0, 0.0};
+  const std::vector<double> ys = {10.0, 8.0, 6.0, 3.0, 5.0, 2.0, 0.0};
+  std::vector<double> seven(twice.size());
+  ASSERT_EQ(InterpolateFileAry(7, twice.data(), ys.data(), seven.data(), 0), 1);
+  EXPECT_EQ(twice, (std::vector<double>{5.0, 4.0, 3.0, 2.0, 2.0, 1.0, 0.0}));
+  for (size_t i = 0; i < seven.size(); ++i) EXPECT_NEAR(seven[i], 2.0 * (5.0 - 5.0 * i / 6.0), 1e-12) << i;
+  // One x for every reading: no spline.
+  const std::vector<double> same(4, 1.5);
+  EXPECT_EQ(InterpolateFileAry(4, same.data(), ys.data(), seven.data(), 0), 0);
+  EXPECT_EQ(LastBox(), "InterpolateFileAry()\n\nSPLINE ERROR\n\nABORTING");
 }
 
 }  // namespace
