@@ -118,6 +118,10 @@ bool TakeSelectedLine(int16_t s) {
   return true;
 }
 
+// The component's assignment as the list holds it: a paint splits the line again and
+// leaves only the selected component looked up, while the rows still show theirs.
+void TakeAssignment(int16_t s, int32_t c) { QuadAsnFind(s, Sim.QN_Sel_Line[s], c, &Quad); }
+
 void Recorded(int16_t s) {
   Sim.Sim_Modified[s] = 1;
   Quad.Asn_Modified[s] = 1;
@@ -147,6 +151,7 @@ void ExptFreq(HWND d, int16_t s, int r) {
   const int row = Quad.QN_LIST_SEL[s] - Quad.QN_List_Top[s];
   double f = 0.0;
   if (!ValidComponent(s, c) || !TakeSelectedLine(s) || !ReadDouble(d, 880 + r, &f)) return;
+  TakeAssignment(s, c);
   if (Quad.Comp_ExpFrq[s][c] == 0.0) Quad.Comp_Unc[s][c] = Sim.Asn_StdUnc[s];
   Quad.Comp_ExpFrq[s][c] = f;
   QuadMakeAsn(s, 1, c, Sim.QN_Sel_Line[s], &Quad);
@@ -160,8 +165,9 @@ void ExptUnc(HWND d, int16_t s, int r) {
   SelectRow(s, r);
   const int32_t c = Quad.QN_SEL[s];
   double u = 0.0;
-  if (!ValidComponent(s, c) || Quad.Comp_ExpFrq[s][c] == 0.0 || !TakeSelectedLine(s) || !ReadDouble(d, 890 + r, &u))
-    return;
+  if (!ValidComponent(s, c) || !TakeSelectedLine(s)) return;
+  TakeAssignment(s, c);
+  if (Quad.Comp_ExpFrq[s][c] == 0.0 || !ReadDouble(d, 890 + r, &u)) return;
   Quad.Comp_Unc[s][c] = static_cast<float>(u);
   QuadMakeAsn(s, 1, c, Sim.QN_Sel_Line[s], &Quad);
   Recorded(s);

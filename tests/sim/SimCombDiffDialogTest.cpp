@@ -499,7 +499,8 @@ TEST_F(SimCombDiffDialogTest, QuadrupoleComponentsOfAJOneFromZeroLine) {
 
 // The JKK assignment of a line whose components are assigned is the mean over all of
 // them of the assigned frequency less the component's offset, whichever rows of the
-// QUADRUPOLE QN dialog are in view when ASSIGN is pressed in the JKK QN dialog.
+// QUADRUPOLE QN dialog are in view when ASSIGN is pressed in the JKK QN dialog; and a
+// row's edits act on the component's assignment as listed, whatever a paint left.
 TEST_F(SimCombDiffDialogTest, QuadrupoleCentreOfALineDoesNotDependOnTheRowsInView) {
   // A Q line 1_01 <- 1_01: seven components, F' F'' = 1/2 3/2 second at 999.2, 5/2 3/2
   // sixth at 1000.0.
@@ -536,6 +537,12 @@ TEST_F(SimCombDiffDialogTest, QuadrupoleCentreOfALineDoesNotDependOnTheRowsInVie
     EXPECT_NEAR(Sim.FI_Exp_Erg[0][1], 1001.03, 1e-9);
     EXPECT_EQ(Sim.FI_Asn_Lines[0], 1u);
   }
+  // After a paint only the selected (seventh) component is looked up again; the shown
+  // sixth still takes a typed uncertainty, as assigned.
+  Paint();
+  ASSERT_TRUE(drv::TypeAndCommit(q, 893, "0.125"));
+  SendMessage(q, WM_INITDIALOG, 0, 0);
+  EXPECT_EQ(drv::Text(q, 893), "0.1250");
 }
 
 }  // namespace
