@@ -149,8 +149,9 @@ int32_t SimFISort(int16_t set, SimRecord* sim) {
   if (!ok) return 0;  // a reorder could not get its work copy (its box said so)
 
   // Quadrupole assignments follow their lines: the new position of a line is the first
-  // j whose sort index names its old position.
-  for (int32_t a = 0; a < Quad.Asn_Cnt[set] && Quad.Asn_TList[set]; ++a) {
+  // j whose sort index names its old position. They belong to the program's sets only; a
+  // record of its own (a HITRAN sum) sorted under a set's number leaves them alone.
+  for (int32_t a = 0; sim == &Sim && a < Quad.Asn_Cnt[set] && Quad.Asn_TList[set]; ++a) {
     double& line = Quad.Asn_TList[set][a * kQuadEntry + 3];
     if (!(line >= 0.0 && line < static_cast<double>(n))) continue;
     for (int32_t j = 0; j < n; ++j)
