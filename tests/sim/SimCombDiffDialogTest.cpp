@@ -522,6 +522,13 @@ TEST_F(SimCombDiffDialogTest, QuadrupoleCentreOfALineDoesNotDependOnTheRowsInVie
   ASSERT_EQ(drv::Text(q, 873), "1000.0000");
   ASSERT_TRUE(drv::TypeAndCommit(q, 883, "1000.04"));
   ASSERT_EQ(Quad.Asn_Cnt[0], 2);
+  // What the assignment file could not hold again is not taken.
+  ASSERT_TRUE(drv::TypeAndCommit(q, 882, "inf"));
+  ASSERT_TRUE(drv::TypeAndCommit(q, 883, "nan"));
+  ASSERT_TRUE(drv::TypeAndCommit(q, 893, "1e39"));
+  ASSERT_EQ(Quad.Asn_Cnt[0], 2);
+  SendMessage(q, WM_INITDIALOG, 0, 0);
+  EXPECT_EQ(drv::Text(q, 883), "1000.0400");
 
   ASSERT_EQ(SimJkkQNDialogShow(0, 1, Win.hWnd_Main), 1u);
   HWND j = Sim.Dlg_Hwnd[SIM_DLG_JKKQN][0];
