@@ -85,6 +85,12 @@ int32_t WorkFileWin95(int16_t mode, HWND owner) {
     const bool viewStopped = DisplayViewStopForChange();
     WorkNames before;
     before.Keep();
+    if (!save) {
+      // Reading frees every set: modified quadrupole assignments, written by their set's
+      // lines, are offered for saving first, while the data folder is still theirs.
+      for (int16_t s = 0; s < SIM_SETS; ++s) SimFIQuadAsnModStat(s);
+      FileDialogCurrentFolder(0);
+    }
     if (!TakeWorkPath(file)) {
       result = 0;
     } else if (Dsp.Data_Dir[0] && !SetCurrentDirectory(Dsp.Data_Dir)) {

@@ -686,7 +686,9 @@ int32_t SimFIAscii2Binary(int16_t set, const char* file, const char* format) {
   const Layout layout = static_cast<Layout>(key);
   if (!Questions(im, layout)) return 0;
 
-  // The set is replaced from here on.
+  // The set is replaced from here on; its modified quadrupole assignments are offered
+  // for saving while its lines, which they are written by, are still there.
+  SimFIQuadAsnModStat(set);
   SimFIFreeQVS(set, &Sim, 0);
   SetFlags(im, layout);
   if (layout == Layout::Hitran) Msg("HITRAN:   ASCII CONVERSION:\n");

@@ -77,6 +77,12 @@ int32_t SelectedComponent(int16_t s) {
   return c;
 }
 
+// The component's assigned frequency and uncertainty as the assignment list holds them
+// (the component arrays hold them only where a view has looked them up).
+void AssignmentOf(int16_t s, int32_t line, int32_t c) {
+  if (Quad.Comp_Unc[s]) QuadAsnFind(s, line, c, &Quad);
+}
+
 void Status(int16_t s, const char* what, uint32_t count) {
   core_io::StatusText(0, SetHead(s) + StrPrintf(" %s=[%ld]", what, static_cast<long>(count)));
 }
@@ -126,6 +132,7 @@ int32_t ViewKeySimAssign(int16_t s, double fa) {
   if (mode == AsnMode::Quad) {
     const int32_t c = SelectedComponent(s);
     if (c < 0) return 0;
+    AssignmentOf(s, line, c);
     if (Quad.Comp_ExpFrq[s][c] == 0.0 && Quad.Comp_Unc[s]) Quad.Comp_Unc[s][c] = Sim.Asn_StdUnc[s];
     Quad.Comp_ExpFrq[s][c] = fa;
     QuadMakeAsn(s, 1, c, line, &Quad);
@@ -154,7 +161,9 @@ int32_t ViewKeySimUnassign(int16_t s) {
   const int32_t line = SelectedLine(s);
   if (mode == AsnMode::Quad) {
     const int32_t c = SelectedComponent(s);
-    if (line < 0 || c < 0 || Quad.Comp_ExpFrq[s][c] == 0.0) return 0;
+    if (line < 0 || c < 0) return 0;
+    AssignmentOf(s, line, c);
+    if (Quad.Comp_ExpFrq[s][c] == 0.0) return 0;
     Quad.Comp_ExpFrq[s][c] = 0.0;
     QuadMakeAsn(s, 0, c, line, &Quad);
     Quad.Asn_Modified[s] = 1;

@@ -222,6 +222,8 @@ void FileNameTyped(HWND d, int column) {
     SetText(d, IDC_SC_FILE + column, Sim.Sim_Flnm[s]);
     return;
   }
+  // The quadrupole assignments are written by the set's lines: saved before they go.
+  SimFIQuadAsnModStat(s);
   StrCopy(Sim.Sim_Flnm[s], name.c_str());
   SimFIFreeQVS(s, &Sim, 1);
   const int32_t converted = SimFI2QVS(Sim.Sim_Flnm[s]);

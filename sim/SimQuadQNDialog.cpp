@@ -2,6 +2,7 @@
 // selected line with their assigned frequencies and uncertainties, which the user types
 // into the set's quadrupole assignment list.
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "core/DebugLog.h"
@@ -118,6 +119,19 @@ bool TakeSelectedLine(int16_t s) {
   return true;
 }
 
+// The component's assignment as the list holds it: a paint splits the line again and
+// leaves only the selected component looked up, while the rows still show theirs.
+void TakeAssignment(int16_t s, int32_t c) { QuadAsnFind(s, Sim.QN_Sel_Line[s], c, &Quad); }
+
+// A typed number the assignment file can hold: infinities and NaN are not taken, nor, for
+// a single-precision field, a value beyond its range.
+bool ReadFinite(HWND d, int id, double* value, bool single = false) {
+  double v = 0.0;
+  if (!ReadDouble(d, id, &v) || !std::isfinite(v) || (single && !std::isfinite(static_cast<float>(v)))) return false;
+  *value = v;
+  return true;
+}
+
 void Recorded(int16_t s) {
   Sim.Sim_Modified[s] = 1;
   Quad.Asn_Modified[s] = 1;
@@ -146,7 +160,8 @@ void ExptFreq(HWND d, int16_t s, int r) {
   const int32_t c = Quad.QN_SEL[s];
   const int row = Quad.QN_LIST_SEL[s] - Quad.QN_List_Top[s];
   double f = 0.0;
-  if (!ValidComponent(s, c) || !TakeSelectedLine(s) || !ReadDouble(d, 880 + r, &f)) return;
+  if (!ValidComponent(s, c) || !TakeSelectedLine(s) || !ReadFinite(d, 880 + r, &f)) return;
+  TakeAssignment(s, c);
   if (Quad.Comp_ExpFrq[s][c] == 0.0) Quad.Comp_Unc[s][c] = Sim.Asn_StdUnc[s];
   Quad.Comp_ExpFrq[s][c] = f;
   QuadMakeAsn(s, 1, c, Sim.QN_Sel_Line[s], &Quad);
@@ -160,8 +175,9 @@ void ExptUnc(HWND d, int16_t s, int r) {
   SelectRow(s, r);
   const int32_t c = Quad.QN_SEL[s];
   double u = 0.0;
-  if (!ValidComponent(s, c) || Quad.Comp_ExpFrq[s][c] == 0.0 || !TakeSelectedLine(s) || !ReadDouble(d, 890 + r, &u))
-    return;
+  if (!ValidComponent(s, c) || !TakeSelectedLine(s)) return;
+  TakeAssignment(s, c);
+  if (Quad.Comp_ExpFrq[s][c] == 0.0 || !ReadFinite(d, 890 + r, &u, true)) return;
   Quad.Comp_Unc[s][c] = static_cast<float>(u);
   QuadMakeAsn(s, 1, c, Sim.QN_Sel_Line[s], &Quad);
   Recorded(s);
@@ -170,7 +186,7 @@ void ExptUnc(HWND d, int16_t s, int r) {
 
 void StandardUnc(HWND d, int16_t s) {
   double u = 0.0;
-  if (ReadDouble(d, 8169, &u)) Sim.Asn_StdUnc[s] = static_cast<float>(u);
+  if (ReadFinite(d, 8169, &u, true)) Sim.Asn_StdUnc[s] = static_cast<float>(u);
   if (Sim.QN_Freeze[s] == 1 &&
       Box(SetHead(s) + "\n\nASSIGN THIS STANDARD UNCERTAINTY TO ALL QUAD LINES [YES] | ABORT [NO]?", "Question",
           kQuestionBox) == IDYES)
@@ -228,7 +244,7 @@ void Command(HWND d, int16_t s, int id, WORD code) {
     case 8824:
       if (!edited) return;
       MakeActive(s);
-      ReadDouble(d, id, &Quad.Frq_Win);
+      ReadFinite(d, id, &Quad.Frq_Win);
       Repaint("CB2_60P");
       return;
     case 8813:

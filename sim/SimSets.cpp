@@ -150,8 +150,9 @@ int32_t SimFISort(int16_t set, SimRecord* sim) {
   if (!ok) return 0;  // a reorder could not get its work copy (its box said so)
 
   // Quadrupole assignments follow their lines: the new position of a line is the first
-  // j whose sort index names its old position.
-  for (int32_t a = 0; a < Quad.Asn_Cnt[set] && Quad.Asn_TList[set]; ++a) {
+  // j whose sort index names its old position. They belong to the program's sets only; a
+  // record of its own (a HITRAN sum) sorted under a set's number leaves them alone.
+  for (int32_t a = 0; sim == &Sim && a < Quad.Asn_Cnt[set] && Quad.Asn_TList[set]; ++a) {
     double& line = Quad.Asn_TList[set][a * kQuadEntry + 3];
     if (!(line >= 0.0 && line < static_cast<double>(n))) continue;
     for (int32_t j = 0; j < n; ++j)
@@ -163,17 +164,20 @@ int32_t SimFISort(int16_t set, SimRecord* sim) {
   return 1;
 }
 
+void SimFIQuadAsnModStat(int16_t set) {
+  if (set < 0 || set >= SIM_SETS || Quad.Asn_Cnt[set] <= 0 || Quad.Asn_Modified[set] != 1) return;
+  if (Ask(SetName(set) + "\n\nSIM HAS MODIFIED QUAD ASNs\n\nSAVE [YES] | REMOVE [NO]?")) {
+    if (!AsnFileDialog(1, set, "QUAD", Quad.Asn_Flnm[set], sizeof Quad.Asn_Flnm[set]))
+      core_io::Info("MODIFIED QUAD ASN LOST");
+    else if (HWND qn = Sim.Dlg_Hwnd[SIM_DLG_QUADQN][set])
+      SendMessage(qn, WM_INITDIALOG, 0, 0);
+  }
+  Quad.Asn_Modified[set] = 0;
+}
+
 int32_t SimFIAsnModStat(int16_t set) {
   if (set < 0 || set >= SIM_SETS) return 1;
-  if (Quad.Asn_Cnt[set] > 0 && Quad.Asn_Modified[set] == 1) {
-    if (Ask(SetName(set) + "\n\nSIM HAS MODIFIED QUAD ASNs\n\nSAVE [YES] | REMOVE [NO]?")) {
-      if (!AsnFileDialog(1, set, "QUAD", Quad.Asn_Flnm[set], sizeof Quad.Asn_Flnm[set]))
-        core_io::Info("MODIFIED QUAD ASN LOST");
-      else if (HWND qn = Sim.Dlg_Hwnd[SIM_DLG_QUADQN][set])
-        SendMessage(qn, WM_INITDIALOG, 0, 0);
-    }
-    Quad.Asn_Modified[set] = 0;
-  }
+  SimFIQuadAsnModStat(set);
   if (Sim.Asn_Modified[set] == 1 && Sim.FI_Lines[set] > 0 &&
       !Ask(SetName(set) + "\n\nSIM HAS MODIFIED JKK ASNs\n\nREMOVE [YES] | PRESERVE [NO]?")) {
     core_io::Info(SetName(set) + " NOT OVERWRITTEN & ASN PRESERVED");

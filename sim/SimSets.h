@@ -22,6 +22,10 @@ int32_t SimFISort(int16_t set, SimRecord* sim);
 // Asks what to do with modified quadrupole and JKK assignments before a reload;
 // 0 when the set must not be reloaded, else 1.
 int32_t SimFIAsnModStat(int16_t set);
+// The quadrupole half of SimFIAsnModStat: offers to save the set's modified quadrupole
+// assignments and clears their modified flag. Called while the set still holds the
+// lines the assignments are written by, so before anything frees them.
+void SimFIQuadAsnModStat(int16_t set);
 // mode 0: counts the assigned lines and their RMS of observed minus calculated and
 // marks the assignments modified. mode 1: clears the assignments (ask 0: only after
 // "OVERWRITE" when they are modified; ask 1: after "CLEAR JKK ASNs IN MEMORY").

@@ -25,7 +25,8 @@ void QuadComponentsFree(int16_t set, QuadRecord* q);
 // the component arrays; mode 0: deletes it. 1, or 0 when there was nothing to do or
 // the list cannot grow. The caller sets the quadrupole-assignments-modified flag.
 int32_t QuadMakeAsn(int16_t set, int32_t mode, int32_t component, int32_t line, QuadRecord* q);
-// Centre frequency of a line from its assigned components: the mean over them of the
-// assigned frequency minus the component's offset from the line; 0 when none is
-// assigned.
-double QuadAsnCtrFrq(int16_t set, int32_t line, const QuadRecord* q, const SimRecord* sim);
+// Centre frequency of a line from its assigned components: the line is split (QuadCalc)
+// and every component's assignment looked up (QuadAsnFind); the mean over the assigned
+// ones of the assigned frequency minus the component's offset from the line; 0 when
+// none is assigned. The component arrays then hold the set's selected line again.
+double QuadAsnCtrFrq(int16_t set, int32_t line, QuadRecord* q, SimRecord* sim);

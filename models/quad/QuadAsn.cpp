@@ -22,6 +22,14 @@ int32_t FindEntry(int16_t set, int32_t line, double f1, double f2, const QuadRec
   return -1;
 }
 
+// The components of the line with the assignment of each looked up; false when the line
+// could not be split.
+bool SplitWithAssignments(int16_t set, int32_t line, QuadRecord* q, SimRecord* sim) {
+  if (QuadCalc(set, line, sim, q) != 1) return false;
+  for (int32_t c = 0; c < q->Comp_Count[set]; ++c) QuadAsnFind(set, line, c, q);
+  return true;
+}
+
 }  // namespace
 
 int32_t QuadMakeAsn(int16_t set, int32_t mode, int32_t component, int32_t line, QuadRecord* q) {
@@ -54,16 +62,24 @@ int32_t QuadMakeAsn(int16_t set, int32_t mode, int32_t component, int32_t line, 
   return 1;
 }
 
-double QuadAsnCtrFrq(int16_t set, int32_t line, const QuadRecord* q, const SimRecord* sim) {
-  if (set < 0 || set >= QUAD_SETS || line < 0 || static_cast<uint32_t>(line) >= sim->FI_Lines[set] ||
-      !sim->FI_Sim_Erg[set] || !q->Comp_Frq[set] || !q->Comp_ExpFrq[set])
+double QuadAsnCtrFrq(int16_t set, int32_t line, QuadRecord* q, SimRecord* sim) {
+  if (!q || !sim || set < 0 || set >= QUAD_SETS || line < 0 || static_cast<uint32_t>(line) >= sim->FI_Lines[set] ||
+      !sim->FI_Sim_Erg[set])
     return 0.0;
+  // Every assigned component of the line counts, not only those some view has looked up:
+  // the line is split here and each component's assignment is taken from the list.
   double sum = 0.0;
   int32_t n = 0;
-  for (int32_t c = 0; c < q->Comp_Count[set]; ++c) {
-    if (q->Comp_ExpFrq[set][c] == 0.0) continue;
-    sum += q->Comp_ExpFrq[set][c] - (q->Comp_Frq[set][c] - sim->FI_Sim_Erg[set][line]);
-    ++n;
+  if (SplitWithAssignments(set, line, q, sim)) {
+    for (int32_t c = 0; c < q->Comp_Count[set]; ++c) {
+      if (q->Comp_ExpFrq[set][c] == 0.0) continue;
+      sum += q->Comp_ExpFrq[set][c] - (q->Comp_Frq[set][c] - sim->FI_Sim_Erg[set][line]);
+      ++n;
+    }
   }
+  // The component arrays are the selected line's, which the dialog and the markers show.
+  const int32_t selected = sim->QN_Sel_Line[set];
+  if (selected != line && selected >= 0 && static_cast<uint32_t>(selected) < sim->FI_Lines[set])
+    SplitWithAssignments(set, selected, q, sim);
   return n > 0 ? sum / n : 0.0;
 }

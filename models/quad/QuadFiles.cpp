@@ -113,6 +113,9 @@ int32_t QuadReadAsnFile(int16_t set) {
 
 int32_t QuadWriteAsnFile(int16_t set, const char* file) {
   if (set < 0 || set >= QUAD_SETS || !file || !file[0]) return 0;
+  // Rows are written by the set's lines: without them every entry would be dropped, and
+  // an empty file must not replace the one that holds them.
+  if (Quad.Asn_Cnt[set] > 0 && Quad.Asn_TList[set] && !SetHasLabels(set)) return 0;
   platform::TextFileWriter w;
   if (!w.Open(file)) return 0;
   w.Write("# J' KA' KC' J'' KA'' KC'' F' F'' FREQUENCY UNCERTAINTY\n");

@@ -20,5 +20,6 @@ int32_t QuadWriteInputPrm(const char* file);
 int32_t QuadReadAsnFile(int16_t set);
 // Writes the set's assignment list to file, one row per entry whose line exists
 // (others are counted in the status bar); clears the modified flag. 0 on failure (an
-// old file then stays as it was), else 1.
+// old file then stays as it was), also when the list holds entries but the set has no
+// lines to write them by; else 1.
 int32_t QuadWriteAsnFile(int16_t set, const char* file);

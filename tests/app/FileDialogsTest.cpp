@@ -8,13 +8,35 @@
 #include "display/ViewFiles.h"
 #include "platform/kernel/Files.h"
 #include "platform/kernel/Sync.h"
+#include "platform/driver/TestDriver.h"
 #include "records/Cnv.h"
+#include "models/quad/Quad.h"
+#include "resources/Dialogs.h"
+#include "sim/SimDialogs.h"
+#include "support/TestMainWindow.h"
 
 namespace {
 
 using qvtest::AppTest;
 
-class FileDialogsTest : public AppTest {};
+class FileDialogsTest : public AppTest {
+ protected:
+  // Set s with two lines, 1_01 <- 0_00 at f0 and 2_12 <- 1_11 at f1, band 'b', unassigned.
+  static void TwoLineSet(int16_t s, double f0, double f1) {
+    Sim.FI_Lines[s] = 2;
+    ASSERT_EQ(DAlloc1Dim(&Sim.FI_Sim_Erg[s], 2), 1);
+    ASSERT_EQ(DAlloc1Dim(&Sim.FI_Exp_Erg[s], 2), 1);
+    ASSERT_EQ(FAlloc1Dim(&Sim.FI_Exp_Unc[s], 2), 1);
+    ASSERT_EQ(FAlloc1Dim(&Sim.FI_Sim_Itn[s], 2), 1);
+    ASSERT_EQ(CAlloc1Dim(&Sim.FI_BT_Lbl[s], 2), 1);
+    ASSERT_EQ(SAlloc1Dim(&Sim.FI_Jkk_Lbl[s], 12), 1);
+    const int16_t labels[12] = {1, 0, 1, 0, 0, 0, 2, 1, 2, 1, 1, 1};
+    std::copy(labels, labels + 12, Sim.FI_Jkk_Lbl[s]);
+    Sim.FI_BT_Lbl[s][0] = Sim.FI_BT_Lbl[s][1] = 'b';
+    Sim.FI_Sim_Erg[s][0] = f0;
+    Sim.FI_Sim_Erg[s][1] = f1;
+  }
+};
 
 TEST_F(FileDialogsTest, EmptyWorkingFileNameComesFromTheDataFolder) {
   Dsp.Data_Dir[0] = '\0';
@@ -237,18 +259,7 @@ TEST_F(FileDialogsTest, OpenTakesAnExistingFileAsChosenAndSaveAddsTheExtension) 
 
 TEST_F(FileDialogsTest, AssignmentSaveWritesThePickettListAndTheTable) {
   // Set A: two lines, the second assigned.
-  Sim.FI_Lines[0] = 2;
-  ASSERT_EQ(DAlloc1Dim(&Sim.FI_Sim_Erg[0], 2), 1);
-  ASSERT_EQ(DAlloc1Dim(&Sim.FI_Exp_Erg[0], 2), 1);
-  ASSERT_EQ(FAlloc1Dim(&Sim.FI_Exp_Unc[0], 2), 1);
-  ASSERT_EQ(FAlloc1Dim(&Sim.FI_Sim_Itn[0], 2), 1);
-  ASSERT_EQ(CAlloc1Dim(&Sim.FI_BT_Lbl[0], 2), 1);
-  ASSERT_EQ(SAlloc1Dim(&Sim.FI_Jkk_Lbl[0], 12), 1);
-  const int16_t labels[12] = {1, 0, 1, 0, 0, 0, 2, 1, 2, 1, 1, 1};
-  std::copy(labels, labels + 12, Sim.FI_Jkk_Lbl[0]);
-  Sim.FI_BT_Lbl[0][0] = Sim.FI_BT_Lbl[0][1] = 'b';
-  Sim.FI_Sim_Erg[0][0] = 5000.0;
-  Sim.FI_Sim_Erg[0][1] = 9000.0;
+  TwoLineSet(0, 5000.0, 9000.0);
   Sim.FI_Exp_Erg[0][1] = 9000.125;
   Sim.FI_Exp_Unc[0][1] = 0.02f;
   Sim.FI_Asn_Lines[0] = 1;
@@ -273,6 +284,146 @@ TEST_F(FileDialogsTest, AssignmentSaveWritesThePickettListAndTheTable) {
   EXPECT_EQ(ReadAll(Path("t.aso")),
             "BT J' Ka' Kc' - J\" Ka\" Kc\"      Expt Frq   O-C\r\n"
             "b   2   1   2 -  1   1   1      9000.125 125.0\r\n");
+}
+
+// Set B, a quadrupole set whose assignment file holds one entry, gets two more in the
+// QUADRUPOLE QN dialog; each way of reading the set again (FILE NAME, READ ASCII SIM,
+// File/Open of a working file) frees its lines, and each first offers the modified
+// assignments for saving while those lines are there to write them by.
+TEST_F(FileDialogsTest, ModifiedQuadrupoleAssignmentsAreSavedBeforeTheSetIsFreed) {
+  namespace drv = platform::driver;
+  qvtest::CreateTestMainWindow("QUAD ASN SAVE MAIN");
+  RegisterDialogResources();
+  const std::string kept =
+      "# J' KA' KC' J'' KA'' KC'' F' F'' FREQUENCY UNCERTAINTY\r\n1 0 1 0 0 0 2.5 1.5 1000.75 0.25\r\n";
+  const std::string question = "[B] SIM [quadB]\n\nSIM HAS MODIFIED QUAD ASNs\n\nSAVE [YES] | REMOVE [NO]?";
+  // Line 0 at 1001 is 1_01 <- 0_00, split by a nucleus of spin 3/2 (chi 4, -2, -2) into
+  // F' = 1/2, 3/2, 5/2 (F'' = 3/2) at 1000.0, 1001.8, 1000.8; line 1 at 2000 is 2_12 <- 1_11.
+  auto prepare = [&] {
+    SimFIFreeQVS(1, &Sim, 0);
+    TwoLineSet(1, 1001.0, 2000.0);
+    ASSERT_EQ(DAlloc1Dim(&Sim.FI_Dev[1], 12), 1);
+    Sim.FI_Dev[1][4] = Sim.FI_Dev[1][5] = 1.0;  // upper level <Pb^2> = <Pc^2> = 1
+    Sim.DVS_STAT[1] = Sim.ONESTATE_STAT[1] = Sim.QC_STAT[1] = 1;
+    StrCopy(Sim.Sim_Type[1], "ORV");  // rotor constants A, B, C active: derivatives by them stored
+    Sim.DVS_NO[1][SIM_GND] = 3;
+    for (int g = 0; g < 3; ++g) {
+      Sim.RC_DevStat[1][SIM_GND][g] = 1;
+      Sim.RC_Prm[1][SIM_GND][g] = 3000.0 * (3 - g);
+    }
+    const double chi[3] = {4.0, -2.0, -2.0};
+    std::copy(chi, chi + 3, Quad.Prm[1][SIM_GND]);
+    Quad.Prm2[1] = 1.5;
+    StrCopy(Sim.Sim_Flnm[1], "quadB");
+    ASSERT_EQ(SimFIWriteQVS(1, &Sim), 1);
+    WriteAll(Path("QuadB.asn"), kept);
+    ASSERT_EQ(SimFIReadQVS(1, &Sim, 0, 1), 1);
+    ASSERT_EQ(Quad.Asn_Cnt[1], 1);
+    // The selected line and its components as the renderer lists them.
+    LFree1Dim(&Sim.FI_QN_List_Ary[1]);
+    ASSERT_EQ(LAlloc1Dim(&Sim.FI_QN_List_Ary[1], 1), 1);
+    Sim.FI_QN_List_Ary[1][0] = 0;
+    Sim.FI_QN_List_Cnt[1] = Sim.FI_QN_List_Sz[1] = 1;
+    Sim.FI_QN_List_Sel[1] = 0;
+    Sim.QN_Sel_Line[1] = 0;
+    ASSERT_EQ(QuadCalc(1, 0, &Sim, &Quad), 1);
+    ASSERT_EQ(Quad.Comp_Count[1], 3);
+    if (!Quad.QN_List[1]) {
+      ASSERT_EQ(LAlloc1Dim(&Quad.QN_List[1], 3000), 1);
+    }
+    for (int c = 0; c < 3; ++c) Quad.QN_List[1][c] = c;
+    Quad.QN_LIST_TOT[1] = 3;
+    Quad.QN_Scan[1] = Quad.QN_FromList[1] = 1;
+    Sim.Asn_StdUnc[1] = 0.5f;
+    ASSERT_EQ(SimQuadQNDialogShow(1, 1, Win.hWnd_Main), 1u);
+    HWND q = Sim.Dlg_Hwnd[SIM_DLG_QUADQN][1];
+    SendMessage(q, WM_INITDIALOG, 0, 0);
+    ASSERT_TRUE(drv::TypeAndCommit(q, 880, "1000.125"));
+    ASSERT_TRUE(drv::TypeAndCommit(q, 881, "1001.875"));
+    ASSERT_EQ(Quad.Asn_Cnt[1], 3);
+    ASSERT_EQ(Quad.Asn_Modified[1], 1u);
+  };
+  auto savedAll = [&] {
+    EXPECT_EQ(ReadAll(Path("QuadB.asn")),
+              kept + "1 0 1 0 0 0 0.5 1.5 1000.125 0.5\r\n1 0 1 0 0 0 1.5 1.5 1001.875 0.5\r\n");
+    EXPECT_EQ(Sim.FI_Lines[1], 2u);
+    EXPECT_EQ(Quad.Asn_Cnt[1], 3);
+  };
+  // SAVE chooses the set's assignment file again and confirms replacing it.
+  auto saveOver = [&](drv::Answers& answers) -> drv::Answers& {
+    return answers.File(Path("QuadB.asn")).Box("Confirm Save As", "*already exists*", IDYES);
+  };
+  const std::string overwrite = "[B] SIM [quadB]\n\nSIM PRMS HAVE BEEN MODIFIED\n\nOVERWRITE [YES] | ABORT [NO]?";
+  ASSERT_EQ(SimControlDialogShow(1, Win.hWnd_Main), 1);
+  Sim.Ctl_Shown = 1;
+  HWND control = Sim.Ctl_Hwnd;
+
+  {
+    SCOPED_TRACE("FILE NAME");
+    prepare();
+    drv::Answers answers;
+    answers.Box("Question", overwrite, IDYES).Box("Question", question, IDYES);
+    saveOver(answers);
+    ASSERT_TRUE(drv::TypeAndCommit(control, IDC_SC_FILE + 1, "quadB"));
+    EXPECT_EQ(answers.Failures(), std::vector<std::string>{});
+    EXPECT_TRUE(answers.AllAnswered());
+    savedAll();
+  }
+  {
+    SCOPED_TRACE("READ ASCII SIM");
+    prepare();
+    WriteAll(Path("quadB.a"), "b 1 0 1 0 0 0 1.0 0 1001.0\r\nb 2 1 2 1 1 1 1.0 0 2000.0\r\n");
+    drv::Answers answers;
+    answers.Box("Question", overwrite, IDYES)
+        .File(Path("quadB.a"))
+        .Box("Question", "FULTON-GOUTERMAN MODEL (.fgo)?", IDNO)
+        .Box("Question", "FORMAT WITH FREQUENCY + INTENSITY ONLY?", IDNO)
+        .Box("Question", "QVS FORMAT WITH 8 QUANTUM NUMBERS (.a)?", IDNO)
+        .Box("Question", "QVS FORMAT WITH 6 QUANTUM NUMBERS (.a)?", IDYES)
+        .Box("Question", question, IDYES);
+    saveOver(answers);
+    ASSERT_TRUE(drv::Click(control, IDC_SC_RDSIM + 1));
+    EXPECT_EQ(answers.Failures(), std::vector<std::string>{});
+    EXPECT_TRUE(answers.AllAnswered());
+    savedAll();
+  }
+  {
+    SCOPED_TRACE("working file");
+    prepare();
+    StrCopy(Dsp.Work_Flnm, "run.QVW");
+    drv::Answers answers;
+    answers.File(Path("run.QVW")).File(Path("run.QVW")).Box("Question", question, IDYES);
+    saveOver(answers);
+    EXPECT_EQ(WorkFileWin95(0, Win.hWnd_Main), 1);
+    ASSERT_TRUE(ViewIdle());
+    EXPECT_EQ(answers.Failures(), std::vector<std::string>{});
+    EXPECT_TRUE(answers.AllAnswered());
+    savedAll();
+  }
+  {
+    // Entries whose lines are gone cannot be written: the old file stays, and reading the
+    // set again brings them back.
+    SCOPED_TRACE("no lines");
+    SimFIFreeQVS(1, &Sim, 0);
+    Quad.Asn_Modified[1] = 1;
+    const std::string before = ReadAll(Path("QuadB.asn"));
+    drv::Answers answers;
+    answers.Box("Question", question, IDYES);
+    saveOver(answers).Box("Info", "MODIFIED QUAD ASN LOST", IDOK);
+    ASSERT_TRUE(drv::TypeAndCommit(control, IDC_SC_FILE + 1, "quadB"));
+    EXPECT_EQ(answers.Failures(), std::vector<std::string>{});
+    EXPECT_TRUE(answers.AllAnswered());
+    EXPECT_EQ(ReadAll(Path("QuadB.asn")), before);
+    EXPECT_EQ(Quad.Asn_Cnt[1], 3);
+  }
+
+  for (auto& row : Sim.Dlg_Hwnd)
+    for (HWND& w : row)
+      if (w && IsWindow(w)) DestroyWindow(w);
+  DestroyWindow(control);
+  DestroyWindow(Win.hWnd_Main);
+  QuadComponentsFree(1, &Quad);
+  DFree1Dim(&Quad.Asn_TList[1]);
 }
 
 }  // namespace

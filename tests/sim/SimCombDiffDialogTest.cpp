@@ -102,6 +102,53 @@ class SimCombDiffDialogTest : public qvtest::SimTest {
     Quad.QN_List_Top[0] = 1;
   }
 
+  // A set of three lines (990, 1001, 1010), none assigned, whose line 1 has the given
+  // quantum numbers and derivatives (-dnu/dG'', then +dnu/dG', by A, B, C), with a nucleus
+  // of spin 3/2 (chi_aa, chi_bb, chi_cc = 4, -2, -2).
+  void SplitLineOne(const int16_t (&qn)[6], const double (&dev)[6]) {
+    FillSet(0, 3, 6, 2, false);  // one-state set: derivatives by A, B and C of both levels
+    Sim.TEMP_GLOBAL_STAT[0] = Sim.IDVWIDTH_STAT[0] = Sim.FM_STAT[0] = 0;
+    Sim.Dsp_Stat[0] = 1;
+    Sim.QC_STAT[0] = 1;
+    const double freqs[3] = {990.0, 1001.0, 1010.0};
+    for (int i = 0; i < 3; ++i) {
+      Sim.FI_Sim_Erg[0][i] = freqs[i];
+      Sim.FI_Exp_Erg[0][i] = 0.0;
+    }
+    std::copy(qn, qn + 6, Sim.FI_Jkk_Lbl[0] + 6);
+    std::copy(dev, dev + 6, Sim.FI_Dev[0] + 6);
+    const double chi[3] = {4.0, -2.0, -2.0};
+    std::copy(chi, chi + 3, Quad.Prm[0][SIM_GND]);
+    Quad.Prm2[0] = 1.5;
+  }
+  // The cursor window over line 1 and 'j': the next paint lists the lines and components.
+  void CursorOnLineOne() {
+    for (auto& step : Dsp.FrqStpView) step = 0.01;
+    for (auto& p : Dsp.Pts2Pxl) p = 1.0;
+    Dsp.Init_Frq = 999.5;
+    Win.View_Level = 3;
+    Win.Page_Start = 0;
+    Win.Page_Height = Win.Plot_Bottom = 100;
+    Win.Page_Pixels = 300;
+    Win.Cursor_X = 100;
+    Win.Cursor_HalfWidth = 100;
+    ASSERT_EQ(DisplayViewKey(Win.hWnd_Main, 'j', 0), 1);
+  }
+  // A paint of set 0 as the main window makes it (the component arrays end as the
+  // selected line's, only the selected component looked up).
+  static void Paint() {
+    ASSERT_FALSE(QvAllocFailed(FAlloc1Dim(&Win.PM_DrawAry, WIN_DRAW_PTS)));
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateCompatibleBitmap(dc, 300, 100);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    EXPECT_EQ(SimFIPlot(dc, 2, 0, 3, 0, 300, 1, 9, 9), 1);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    FFree1Dim(&Win.PM_DrawAry);
+    SimLineShapeStoresFree();
+  }
+
   std::vector<double> original_;
 };
 
@@ -363,42 +410,15 @@ TEST_F(SimCombDiffDialogTest, QuadrupoleRowsTypedFrequenciesAndUncertainties) {
 // level 1_01 with <Pb^2> = <Pc^2> = 1) splits by -eQq Y = -4 Y with Y = 1/4, -1/5, 1/20
 // for F' = 1/2, 3/2, 5/2, intensities 1 : 2 : 3, in the QN dialog and the QUAD table.
 TEST_F(SimCombDiffDialogTest, QuadrupoleComponentsOfAJOneFromZeroLine) {
-  FillSet(0, 3, 6, 2, false);  // one-state set: derivatives by A, B and C of both levels
-  Sim.TEMP_GLOBAL_STAT[0] = Sim.IDVWIDTH_STAT[0] = Sim.FM_STAT[0] = 0;
-  Sim.Dsp_Stat[0] = 1;
-  Sim.QC_STAT[0] = 1;
-  const double freqs[3] = {990.0, 1001.0, 1010.0};
   const int16_t j10[6] = {1, 0, 1, 0, 0, 0};
-  const double dev[6] = {0.0, 0.0, 0.0, 0.0, 1.0, 1.0};  // -dnu/dG'' (J'' = 0), +dnu/dG'
-  for (int i = 0; i < 3; ++i) Sim.FI_Sim_Erg[0][i] = freqs[i];
-  std::copy(j10, j10 + 6, Sim.FI_Jkk_Lbl[0] + 6);
-  std::copy(dev, dev + 6, Sim.FI_Dev[0] + 6);
+  const double dev[6] = {0.0, 0.0, 0.0, 0.0, 1.0, 1.0};  // J'' = 0: no lower derivatives
+  SplitLineOne(j10, dev);
   const double chi[3] = {4.0, -2.0, -2.0};
-  std::copy(chi, chi + 3, Quad.Prm[0][SIM_GND]);
-  Quad.Prm2[0] = 1.5;
 
   // 'j' at the line and a paint list its components.
-  for (auto& step : Dsp.FrqStpView) step = 0.01;
-  for (auto& p : Dsp.Pts2Pxl) p = 1.0;
-  Dsp.Init_Frq = 999.5;
-  Win.View_Level = 3;
-  Win.Page_Start = 0;
-  Win.Page_Height = Win.Plot_Bottom = 100;
-  Win.Page_Pixels = 300;
-  Win.Cursor_X = 100;
-  Win.Cursor_HalfWidth = 100;
-  ASSERT_EQ(DisplayViewKey(Win.hWnd_Main, 'j', 0), 1);
+  CursorOnLineOne();
   ASSERT_EQ(Quad.QN_Request[0], 1u);
-  ASSERT_FALSE(QvAllocFailed(FAlloc1Dim(&Win.PM_DrawAry, WIN_DRAW_PTS)));
-  HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP bitmap = CreateCompatibleBitmap(dc, 300, 100);
-  HGDIOBJ old = SelectObject(dc, bitmap);
-  EXPECT_EQ(SimFIPlot(dc, 2, 0, 3, 0, 300, 1, 9, 9), 1);
-  SelectObject(dc, old);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
-  FFree1Dim(&Win.PM_DrawAry);
-  SimLineShapeStoresFree();
+  Paint();
   ASSERT_EQ(Quad.QN_LIST_TOT[0], 3);
   ASSERT_EQ(SimQuadQNDialogShow(0, 1, Win.hWnd_Main), 1u);
   HWND d = Sim.Dlg_Hwnd[SIM_DLG_QUADQN][0];
@@ -475,6 +495,61 @@ TEST_F(SimCombDiffDialogTest, QuadrupoleComponentsOfAJOneFromZeroLine) {
   EXPECT_EQ(Quad.Comp_Count[0], 1);
   EXPECT_EQ(Quad.Comp_Frq[0][0], 1001.0);
   EXPECT_EQ(StatusText(3), "[A] SIM [NoName] - QUAD NOT SPLIT - NO ACTIVE DERIVATIVE BY [B] OF [EXC]");
+}
+
+// The JKK assignment of a line whose components are assigned is the mean over all of
+// them of the assigned frequency less the component's offset, whichever rows of the
+// QUADRUPOLE QN dialog are in view when ASSIGN is pressed in the JKK QN dialog; and a
+// row's edits act on the component's assignment as listed, whatever a paint left.
+TEST_F(SimCombDiffDialogTest, QuadrupoleCentreOfALineDoesNotDependOnTheRowsInView) {
+  // A Q line 1_01 <- 1_01: seven components, F' F'' = 1/2 3/2 second at 999.2, 5/2 3/2
+  // sixth at 1000.0.
+  const int16_t j11[6] = {1, 0, 1, 1, 0, 1};
+  const double dev[6] = {0.0, -1.0, -1.0, 0.0, 1.0, 1.0};
+  SplitLineOne(j11, dev);
+  CursorOnLineOne();
+  Paint();
+  ASSERT_EQ(Quad.QN_LIST_TOT[0], 7);
+  ASSERT_EQ(SimQuadQNDialogShow(0, 1, Win.hWnd_Main), 1u);
+  Sim.Dlg_Req[SIM_DLG_QUADQN][0] = 1;
+  HWND q = Sim.Dlg_Hwnd[SIM_DLG_QUADQN][0];
+  // F' F'' = 1/2 3/2 (second row, 1.8 below the line) assigned 0.02 above its place,
+  // 5/2 3/2 (sixth row, in view after scrolling down; 1.0 below) 0.04 above its place.
+  SendMessage(q, WM_INITDIALOG, 0, 0);
+  ASSERT_EQ(drv::Text(q, 871), "999.2000");
+  ASSERT_TRUE(drv::TypeAndCommit(q, 881, "999.22"));
+  ASSERT_TRUE(drv::Scroll(q, 20, false, 6));
+  ASSERT_EQ(drv::Text(q, 873), "1000.0000");
+  ASSERT_TRUE(drv::TypeAndCommit(q, 883, "1000.04"));
+  ASSERT_EQ(Quad.Asn_Cnt[0], 2);
+  // What the assignment file could not hold again is not taken.
+  ASSERT_TRUE(drv::TypeAndCommit(q, 882, "inf"));
+  ASSERT_TRUE(drv::TypeAndCommit(q, 883, "nan"));
+  ASSERT_TRUE(drv::TypeAndCommit(q, 893, "1e39"));
+  ASSERT_EQ(Quad.Asn_Cnt[0], 2);
+  SendMessage(q, WM_INITDIALOG, 0, 0);
+  EXPECT_EQ(drv::Text(q, 883), "1000.0400");
+
+  ASSERT_EQ(SimJkkQNDialogShow(0, 1, Win.hWnd_Main), 1u);
+  HWND j = Sim.Dlg_Hwnd[SIM_DLG_JKKQN][0];
+  for (bool top : {true, false}) {
+    SCOPED_TRACE(top ? "first five rows in view" : "last five rows in view");
+    ASSERT_TRUE(drv::Scroll(q, 20, top, 6));
+    Paint();
+    SendMessage(q, WM_INITDIALOG, 0, 0);
+    EXPECT_EQ(drv::Text(q, top ? 881 : 883), top ? "999.2200" : "1000.0400");
+    Sim.FI_Exp_Erg[0][1] = 0.0;
+    ASSERT_TRUE(drv::ChooseRadio(j, 810));
+    ASSERT_TRUE(drv::Click(j, 896));
+    EXPECT_NEAR(Sim.FI_Exp_Erg[0][1], 1001.03, 1e-9);
+    EXPECT_EQ(Sim.FI_Asn_Lines[0], 1u);
+  }
+  // After a paint only the selected (seventh) component is looked up again; the shown
+  // sixth still takes a typed uncertainty, as assigned.
+  Paint();
+  ASSERT_TRUE(drv::TypeAndCommit(q, 893, "0.125"));
+  SendMessage(q, WM_INITDIALOG, 0, 0);
+  EXPECT_EQ(drv::Text(q, 893), "0.1250");
 }
 
 }  // namespace

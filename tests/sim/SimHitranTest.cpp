@@ -162,7 +162,13 @@ TEST_F(SimHitranTest, SumOfMarkedSetsIsWrittenAsOneFileWithoutOverwritingUnasked
   EXPECT_EQ(SimHT2QVSSum(0), 0);  // nothing marked
   EXPECT_NE(BoxTexts().back().find("NO HITRAN SET"), std::string::npos);
   Sim.Sum_Stat[0] = Sim.Sum_Stat[1] = 1;
+  // The sum is sorted in a record of its own: set A's quadrupole assignment stays on its
+  // line.
+  ASSERT_EQ(DAlloc1Dim(&Quad.Asn_TList[0], 5), 1);
+  Quad.Asn_TList[0][3] = 1.0;
+  Quad.Asn_Cnt[0] = 1;
   ASSERT_EQ(SimHT2QVSSum(0), 1);
+  EXPECT_EQ(Quad.Asn_TList[0][3], 1.0);
   EXPECT_EQ(Sim.FI_Lines[0], 3u);
   EXPECT_EQ(Sim.FI_Lines[1], 3u);
   StrCopy(Sim.Sim_Flnm[6], "gas_SUM");
