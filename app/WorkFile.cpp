@@ -2,7 +2,9 @@
 // that every read ends in.
 #include "app/WorkFile.h"
 
+#include <cmath>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -157,16 +159,30 @@ std::string Unstorable() {
   auto number = [](const std::string& what, int value, const char* fault) {
     return WorkTextRefusal(what, std::to_string(value), fault);
   };
+  // A scale, offset, axis or width that is no number would come back as one that
+  // draws nothing or divides by it.
+  auto real = [](const std::string& what, double value) {
+    return std::isfinite(value) ? std::string() : WorkTextRefusal(what, platform::FormatDouble(value), "IS NOT A NUMBER");
+  };
   std::string refusal = text("COMMENT", Dsp.Work_Comment, WorkField::Comment);
+  if (refusal.empty()) refusal = real("INIT FREQ", Dsp.Init_Frq);
+  if (refusal.empty()) refusal = real("FSR", Dsp.FSR);
   if (refusal.empty()) refusal = text("DATE", Dsp.Work_Date, WorkField::DateTime);
   if (refusal.empty()) refusal = text("TIME", Dsp.Work_Time, WorkField::DateTime);
   for (int i = 0; i < CHANNELS && refusal.empty(); i++) {
     refusal = text(StrPrintf("CHN [%d] FILENAME", i), Dsp.Chn_Flnm[i], WorkField::Name);
+    if (refusal.empty()) refusal = real(StrPrintf("CHN [%d] SCALAR", i), Dsp.Chn_Scalar[i]);
+    if (refusal.empty()) refusal = real(StrPrintf("CHN [%d] OFFSET", i), Dsp.Chn_Offset[i]);
     if (refusal.empty() && !ValidColour(Dsp.Chn_ColorNo[i]))
       refusal = number(StrPrintf("CHN [%d] COLOR", i), Dsp.Chn_ColorNo[i], "NOT IN [0-10]");
   }
   for (int s = 0; s < SIM_SETS && refusal.empty(); s++) {
     refusal = text(StrPrintf("[%s] SIM FILENAME", Sim.Set_Lbl[s]), Sim.Sim_Flnm[s], WorkField::RowName);
+    const double reals[] = {Sim.Dsp_Scalar[s], Sim.Dsp_Offset[s], Sim.Dsp_Slope[s], Sim.Dsp_Intercept[s],
+                            Sim.LS_GAU[s], Sim.LS_LOR[s]};
+    const char* names[] = {"SCALAR", "OFFSET", "SLOPE", "INTERCEPT", "GAU WIDTH", "LOR WIDTH"};
+    for (size_t k = 0; k < std::size(reals) && refusal.empty(); k++)
+      refusal = real(StrPrintf("[%s] SIM %s", Sim.Set_Lbl[s], names[k]), reals[k]);
     if (refusal.empty() && !ValidColour(Sim.COLOR_NO[s]))
       refusal = number(StrPrintf("[%s] SIM COLOR", Sim.Set_Lbl[s]), Sim.COLOR_NO[s], "NOT IN [0-10]");
     if (refusal.empty() && !ValidChannel(Sim.Dsp_Cnl[s]))

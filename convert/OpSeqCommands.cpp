@@ -1,9 +1,11 @@
 // The single-line commands of the operation-sequence language: argument scanning,
 // the common messages and the handlers.
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -97,6 +99,8 @@ class Scanner {
     double v = 0.0;
     auto [end, ec] = std::from_chars(text_.data() + p, text_.data() + text_.size(), v);
     if (ec != std::errc() && ec != std::errc::result_out_of_range) return false;
+    // "inf", "nan" and values beyond the field's range are no number a command can use.
+    if (!std::isfinite(v) || std::fabs(v) > static_cast<double>(std::numeric_limits<T>::max())) return false;
     out = static_cast<T>(v);
     pos_ = static_cast<size_t>(end - text_.data());
     ++count_;
@@ -306,7 +310,8 @@ void Scale(Run& run) {
   }
   float value = 0.0f;
   Scanner number(scalar);
-  if (number.Scan(value) == 1) Cnv.Scalar[kSlot] = value;
+  if (number.Scan(value) != 1) return Failed(run, "SCALE");  // not the last command's scalar
+  Cnv.Scalar[kSlot] = value;
   RangeOrClear(n == 6, first, end);
   RunSimple(run, {OSI_SCALE, 0, n, "4+", false, true}, c, in, out);
 }
@@ -377,15 +382,12 @@ void Offset(Run& run) {
   if (std::strcmp(text, "?") == 0) {
     StrCopy(Dsp.GetTextPrompt, "OFFSET: ENTER VALUE TO OFFSET?");
     StrCopy(Dsp.GetTextValue, "0.0");
-    if (GetTextDialog() == 1) {
-      Scanner reply(Dsp.GetTextValue);
-      reply.Scan(Cnv.Offset[kSlot]);
-    }
+    // No answer, or no number, is no offset: not the last command's one.
+    if (GetTextDialog() != 1 || Scanner(Dsp.GetTextValue).Scan(Cnv.Offset[kSlot]) != 1) return Failed(run, "OFFSET");
   } else if (std::strcmp(text, "AV") == 0) {
     Cnv.Offset[kSlot] = static_cast<float>(Cnv.Ave_Offset[kSlot]);
-  } else {
-    Scanner number(text);
-    number.Scan(Cnv.Offset[kSlot]);
+  } else if (Scanner(text).Scan(Cnv.Offset[kSlot]) != 1) {
+    return Failed(run, "OFFSET");
   }
   SetRange(0, 0);
   if (!Operate(run, "OFFSET", Prompt("OFFSET").c_str(), c, OSI_OFFSET, in, out, zero, 0)) return;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <fstream>
 #include <functional>
+#include <limits>
 
 #include "AppFixture.h"
 #include "app/WorkFile.h"
@@ -353,6 +354,8 @@ TEST_F(WorkFileTest, FileNameWithABlankIsRefused) {
       {[] { StrCopy(Dsp.Work_Date, "#14"); }, "DATE [#14] BEGINS WITH #"},
       {[] { StrCopy(Quad.In_Flnm, "#q.in"); }, "QUAD INPUT FILENAME [#q.in] BEGINS WITH #"},
       {[] { Sim.Dsp_Cnl[4] = 12; }, "[E] SIM ASSOC CHN [12] NOT IN [0-9]"},
+      {[] { Dsp.Chn_Offset[1] = std::numeric_limits<double>::infinity(); }, "CHN [1] OFFSET [inf] IS NOT A NUMBER"},
+      {[] { Sim.Dsp_Scalar[2] = std::nan(""); }, "[C] SIM SCALAR [nan] IS NOT A NUMBER"},
   };
   for (const auto& [spoil, refusal] : refused) {
     SCOPED_TRACE(refusal);

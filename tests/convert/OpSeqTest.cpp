@@ -216,6 +216,19 @@ TEST_F(OpSeqTest, ScaleHasItsOwnSingleBreakTextAndTakesARange) {
   EXPECT_EQ(Cnv.Lim_Stat[1], 0);  // cleared after the scaled range
 }
 
+TEST_F(OpSeqTest, AScaleOrOffsetThatIsNoNumberFailsTheCommand) {
+  // Not the last command's value, and nothing infinite into the data.
+  for (const char* keyword : {"SCALE", "OFFSET"})
+    for (const char* value : {"nan", "inf", "1e39", "x"}) {
+      SCOPED_TRACE(std::string(keyword) + " " + value);
+      boxes_.clear();
+      RunLines({keyword, std::string("-1 a.bin c.bin ") + value});
+      ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
+      EXPECT_EQ(Boxes()[0], std::string("Warning|") + keyword + "\n\nOPERATIONAL SEQUENCE COMMAND FAILED\n\nABORTING");
+      EXPECT_FALSE(std::filesystem::exists("c.bin"));
+    }
+}
+
 TEST_F(OpSeqTest, ANameLongerThanItsFieldFailsTheCommand) {
   RunLines({"SQR", "-1 a.bin " + std::string(300, 'n')});
   ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
