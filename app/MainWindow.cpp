@@ -469,7 +469,10 @@ HWND CreateToolBarStatusBar(HWND parent) {
 bool ProgramWorkersBusy() {
   const bool viewThreadAlive =
       ThreadCtl.View_Thread != nullptr && WaitForSingleObject(ThreadCtl.View_Thread, 0) == WAIT_TIMEOUT;
-  return ThreadCtl.View_Busy != 0 || ThreadCtl.View_Running != 0 || viewThreadAlive || ThreadCtl.OpSeq_Alive != 0;
+  // A view request waiting for its run counts as well: it runs as soon as the run under
+  // way, or the thread that has just been made for it, takes it.
+  return ThreadCtl.View_Busy != 0 || ThreadCtl.View_Running != 0 || ThreadCtl.View_Request != 0 || viewThreadAlive ||
+         ThreadCtl.OpSeq_Alive != 0;
 }
 
 int32_t MainQuitSave(HWND window) {

@@ -37,8 +37,9 @@ LRESULT MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 HWND CreateToolBarStatusBar(HWND parent);
 // 1 when the program may end, 0 when it stays.
 int32_t MainQuitSave(HWND window);
-// A view run or an operation sequence is under way (the sequence until its thread has
-// ended, whatever its commands cleared): what a wait for the program to be idle waits for.
+// A view run is under way or asked for, or an operation sequence is under way (the
+// sequence until its thread has ended, whatever its commands cleared): what a wait for
+// the program to be idle waits for.
 bool ProgramWorkersBusy();
 int32_t ContextMenuHit(HWND window, int32_t x, int32_t y);
 void DisplayContextMenu(HWND window, int32_t screenX, int32_t screenY);

@@ -13,7 +13,6 @@
 #include "convert/FtmwDialog.h"
 #include "core/FileIo.h"
 #include "core/Repaint.h"
-#include "core/Threads.h"
 #include "core/FrqAxis.h"
 #include "core/WorkText.h"
 #include "core/Coords.h"
@@ -269,14 +268,12 @@ void Store(HWND d, int id) {
 void Probe() { CnvA2BFile(0, 0, 1); }
 void ProbeCounts() { CnvA2BFile(1, 0, 1); }
 
-// After a conversion: starts the view thread unless it ran before, asking it to
-// re-select the active channel only, without preparing the views.
+// After a conversion that put its outputs on channels: a view run re-selects the
+// active channel (the last output, with the views just set up for it) and builds the
+// views of every shown channel, so that the outputs are drawn at once.
 void ViewStartAfterConversion() {
-  if (ThreadCtl.View_Started != 0) return;
   ThreadCtl.View_Started = 1;
-  Win.ViewPageType = 1;
-  Win.ViewPrep = 0;
-  FunctionThreadCreate(&DisplayQviQvoSetup);
+  DisplayViewRestart(1, 1);
 }
 
 // ---- commands ---------------------------------------------------------------------------------
@@ -397,22 +394,32 @@ void Convert(HWND d) {
       if (answer == IDNO) Cnv.Asc_OutRes = Cnv.Asc_InRes;
     }
   }
+  // A view run may be reading the files the conversion writes, and it reads the
+  // channel table that the outputs change: it waits until they are in place.
+  DisplayViewStopForChange();
   if (CnvA2BFile(2, 0, 1) == 0) {
+    DisplayViewResume();
     RefreshSelf(d);
     return;
   }
+  bool shown = false;
   for (int j = 1; j <= 3; ++j) {
     if (!HasColumn(j)) continue;
     const uint32_t size = Measure(j);
     // A name the working file cannot hold was refused, with its box, by the conversion.
     if (size == 0 || WorkTextFault(Cnv.Asc_OutFlnm[j - 1], WorkField::Name)) continue;
     StrCopy(Dsp.Chn_Flnm[j], Cnv.Asc_OutFlnm[j - 1]);
+    Dsp.ViewUpdate[j] = 1;  // new data under the name: its views are built afresh
     Win.Active_Chn = static_cast<int16_t>(j);
     ChannelViews(j, size);
     if (Cnv.Asc_Add[j - 1] == 0) Win.View_Level = 0;
     Cnv.Asc_Add[j - 1] = 1;
+    shown = true;
   }
-  ViewStartAfterConversion();
+  if (shown)
+    ViewStartAfterConversion();
+  else
+    DisplayViewResume();
   FileDialogCurrentFolder(1);
   core_io::StatusText(2, "ASCII FILE CONVERTED");
   core_io::StatusText(3, StrPrintf("REJ LINES: CNV ERR:MAX STP:MIN STP=[%d]:[%d]:[%d]", Cnv.Asc_Unread, Cnv.Asc_Gaps,

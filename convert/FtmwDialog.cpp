@@ -17,6 +17,7 @@
 #include "platform/windows/MessageBox.h"
 #include "records/Cnv.h"
 #include "records/Dsp.h"
+#include "records/ThreadCtl.h"
 
 namespace {
 
@@ -75,6 +76,9 @@ struct AxisCopy {
 // Returns false when the ASCII step failed (the dialog is then not refreshed).
 bool Convert() {
   const bool ascii = Cnv.Ftmw_AscStat != 0;
+  // A view run may be reading the channel file that the conversion writes, and it
+  // reads the axis: it waits until the conversion is done.
+  DisplayViewStopForChange();
   const AxisCopy saved{Dsp.Init_Frq, Dsp.FSR, Dsp.Frq_Stp, Dsp.Pts_FSR};
   StrCopy(Cnv.Ftmw_OutFlnm, ascii ? FTMW_TEMP_NAME : Dsp.Chn_Flnm[kChannel]);
   int32_t converted = 0;
@@ -97,6 +101,7 @@ bool Convert() {
     DspFrqStpSet(saved.stp);
     Dsp.Pts_FSR = saved.ppf;
     if (written != 1) {
+      DisplayViewResume();
       core_io::Warning("FTMWProc()\n\nASCII FILE CONVERSION ERROR\n\nABORTING");
       return false;
     }
@@ -104,9 +109,17 @@ bool Convert() {
   }
   if (!ascii) {
     Dsp.Chn_DspStat[kChannel] = 1;
-    DisplayViewStartOnce();
+    if (converted == 1) {
+      // The channel shows new data: its views are built at once.
+      Dsp.ViewUpdate[kChannel] = 1;
+      ThreadCtl.View_Started = 1;
+      DisplayViewRestart();
+    } else {
+      DisplayViewStartOnce();
+    }
     CnvAutoScalarOffSetChn(-1);
   }
+  DisplayViewResume();
   return true;
 }
 

@@ -45,50 +45,67 @@ RavFileFixRoutine RavSetFileFixRoutine(RavFileFixRoutine routine) {
   return RavThreadPool.FileFix_Routine.exchange(routine);
 }
 
-int32_t FunctionThreadCreate(LPTHREAD_START_ROUTINE routine) {
-  const bool view = routine != nullptr && routine == g_viewRoutine.load();
-  HANDLE thread = nullptr;
-  DWORD id = 0;
-  if (view) {
-    // One view run at a time: a start while a run goes on is queued behind it. The
-    // run's own flag decides, not its thread: a run that has released the flag may
-    // still be on its way out and would no longer see the request.
-    if (ThreadCtl.View_Running.load() != 0) {
-      ThreadCtl.View_Rerun = 1;
-      // The run may have ended between the look and the request: when it is gone and
-      // the request still stands, this start takes the request back and runs it.
-      if (ThreadCtl.View_Running.load() != 0 || ThreadCtl.View_Rerun.exchange(0) == 0) return 1;
-    }
-    if (ThreadCtl.View_Thread) {
-      CloseHandle(ThreadCtl.View_Thread);
-      ThreadCtl.View_Thread = nullptr;
-    }
-    // The events are made once and reset for every run, so no thread is ever left
-    // holding an event that a new run replaced.
-    if (!ReadyEvent(&ThreadCtl.View_StopEvent, FALSE) || !ReadyEvent(&ThreadCtl.View_StoppedEvent, TRUE)) {
-      Warn("FUNCTION THREAD NOT STARTED\n\nABORTING");
-      return 0;
-    }
-    ThreadCtl.View_Rerun = 0;
-    thread = CreateThread(routine, nullptr, &id);
-    if (thread) {
-      ThreadCtl.View_Thread = thread;
-      ThreadCtl.View_ThreadId = id;
-    }
-  } else {
-    thread = routine ? CreateThread(routine, nullptr, &id) : nullptr;
-    if (thread) {
-      if (ThreadCtl.OpSeq_Thread) CloseHandle(ThreadCtl.OpSeq_Thread);
-      ThreadCtl.OpSeq_Thread = thread;
-      ThreadCtl.OpSeq_ThreadId = id;
-    }
-  }
+uint32_t ViewRequestBits(uint32_t pageType, uint32_t prep) {
+  return (pageType == 1 ? VIEW_REQUEST_RESELECT : VIEW_REQUEST_PAGES) | (prep != 0 ? VIEW_REQUEST_PREP : 0u);
+}
+
+namespace {
+
+int32_t Started(HANDLE thread) {
   if (!thread) {
     Warn("FUNCTION THREAD NOT STARTED\n\nABORTING");
     return 0;
   }
   SetThreadPriority(thread, THREAD_PRIORITY_BELOW_NORMAL);
   return 1;
+}
+
+}  // namespace
+
+int32_t FunctionThreadViewRequest(uint32_t request) {
+  const LPTHREAD_START_ROUTINE routine = g_viewRoutine.load();
+  if (!routine) {
+    ThreadCtl.View_Held.fetch_or(request);  // kept for a start that can run it
+    return 0;
+  }
+  request |= ThreadCtl.View_Held.exchange(0);
+  if (request == 0) return 1;
+  ThreadCtl.View_Request.fetch_or(request);
+  // One view run at a time: a request made while a run goes on waits for it. The run's
+  // own flag decides, not its thread: a run that has released the flag may still be on
+  // its way out and would no longer see the request. When the run ended between the
+  // look and the request and nobody took it meanwhile, this start runs it.
+  if (ThreadCtl.View_Running.load() != 0 || ThreadCtl.View_Request.load() == 0) return 1;
+  if (ThreadCtl.View_Thread) {
+    CloseHandle(ThreadCtl.View_Thread);
+    ThreadCtl.View_Thread = nullptr;
+  }
+  // The events are made once and reset for every run, so no thread is ever left
+  // holding an event that a new run replaced.
+  DWORD id = 0;
+  HANDLE thread = nullptr;
+  if (ReadyEvent(&ThreadCtl.View_StopEvent, FALSE) && ReadyEvent(&ThreadCtl.View_StoppedEvent, TRUE))
+    thread = CreateThread(routine, &ThreadCtl, &id);
+  if (thread) {
+    ThreadCtl.View_Thread = thread;
+    ThreadCtl.View_ThreadId = id;
+  } else {
+    ThreadCtl.View_Held.fetch_or(ThreadCtl.View_Request.exchange(0));  // asked for again at the next start
+  }
+  return Started(thread);
+}
+
+int32_t FunctionThreadCreate(LPTHREAD_START_ROUTINE routine) {
+  if (routine != nullptr && routine == g_viewRoutine.load())
+    return FunctionThreadViewRequest(ViewRequestBits(Win.ViewPageType, Win.ViewPrep));
+  DWORD id = 0;
+  HANDLE thread = routine ? CreateThread(routine, nullptr, &id) : nullptr;
+  if (thread) {
+    if (ThreadCtl.OpSeq_Thread) CloseHandle(ThreadCtl.OpSeq_Thread);
+    ThreadCtl.OpSeq_Thread = thread;
+    ThreadCtl.OpSeq_ThreadId = id;
+  }
+  return Started(thread);
 }
 
 int32_t QvMPICreate(int16_t n) {

@@ -17,11 +17,19 @@
 constexpr int16_t RAV_CMD_SEQCC2FILEFIX = 37;
 constexpr int16_t RAV_CMD_SEQCCFILEFIX = 43;
 
-// Starts routine on a thread of its own at below-normal priority. The view-file
-// preparation routine gets its stop and stopped events first; while a view run is
-// still going, a new start is not made beside it but queued (the running thread
-// runs once more when it ends). Returns 1 started (or queued), 0 failed.
+// Starts routine on a thread of its own at below-normal priority. For the view-file
+// preparation routine the start is a request: the request fields of Win (page type,
+// prepare) are added to the requests waiting (with those a stop held back), and while
+// a view run is still going no thread is made beside it: the running thread takes the
+// waiting requests, merged, as its next run. A view thread gets its stop and stopped
+// events first and a non-null parameter (its request is already waiting). Returns 1
+// started (or queued), 0 failed.
 int32_t FunctionThreadCreate(LPTHREAD_START_ROUTINE routine);
+// The VIEW_REQUEST_ bits of one pair of request fields.
+uint32_t ViewRequestBits(uint32_t pageType, uint32_t prep);
+// Starts the view routine for the given VIEW_REQUEST_ bits and those a stop held back
+// (nothing when both are none), as FunctionThreadCreate does. 1 started or queued.
+int32_t FunctionThreadViewRequest(uint32_t request);
 // Names the view-file preparation routine (DisplayQviQvoSetup of the display, above
 // core), which FunctionThreadCreate recognises by its address; the program names it once
 // at start-up (Qv95HooksInstall). Until then no routine is taken for it.

@@ -94,18 +94,16 @@ void TakeChannelName(HWND d, int i) {
 int16_t ActiveRow() { return Win.Active_Chn >= 0 && Win.Active_Chn <= 8 ? Win.Active_Chn : 9; }
 
 // Stops a view run under way and waits for it (the wait services messages sent to us).
+// Until a full run is asked for, the dialog owes one: its end starts it.
 void StopView() {
   DisplayViewAbort();
   Dsp.Anl_ViewStopped = 1;
 }
-// Starts a view run with the two request fields unless one is marked busy.
+// Asks for a view run with the two request fields: one under way takes it next, merged
+// with any other waiting, so that no request of the dialog is lost.
 void StartView(uint32_t pageType, uint32_t prep) {
-  Dsp.Anl_ViewStopped = 0;
-  if (ThreadCtl.View_Busy != 0) return;
-  ThreadCtl.View_Busy = 1;
-  Win.ViewPageType = pageType;
-  Win.ViewPrep = prep;
-  if (!FunctionThreadCreate(DisplayQviQvoSetup)) ThreadCtl.View_Busy = 0;
+  if (prep == 1) Dsp.Anl_ViewStopped = 0;
+  DisplayViewRestart(pageType, prep);
 }
 
 // The pages boxes: each level's page count x the resolution factor.
@@ -182,8 +180,6 @@ void ReadAll(HWND d) {
                    (Checked(d, IDC_AO_DISPLAY + i) ? 1u : 0u) != Dsp.Chn_DspStat[i];
   // The run reads the axis, pages and kinds too: without a change of the table it waits
   // while they are taken and is asked again afterwards, as it was asked before.
-  const uint32_t pausedType = Win.ViewPageType;
-  const uint32_t pausedPrep = Win.ViewPrep;
   bool viewPaused = false;
   if (tableChanges)
     StopView();
@@ -230,7 +226,7 @@ void ReadAll(HWND d) {
     }
   Dsp.Kind_All = Checked(d, IDC_AO_ALL) ? 1 : 0;
   SimPenBrushSet(0, 0, 1, 0, 0);
-  if (viewPaused) DisplayViewRestart(pausedType, pausedPrep);
+  if (viewPaused) DisplayViewResume();
 }
 
 void ColourScroll(HWND d, int i, WORD code) {
@@ -292,6 +288,8 @@ void PagesEdit(HWND d, int level) {
     Dsp.Chn_DspStat[a] = 1;
     Check(d, IDC_AO_DISPLAY + a, true);
     Win.ViewKind[level][a] = 1;
+    // The read-all that follows takes the kinds from the lists.
+    SendDlgItemMessage(d, IDC_AO_TYPE + level, LB_SETCURSEL, 1, 0);
   }
   StartView(1, 0);
 }

@@ -599,6 +599,7 @@ bool PlaceTarget(const Edit& e, TempFile& temp) {
   // The view thread may be reading the channel file: it stops, and builds again below.
   if (e.interactive) DisplayViewStopForChange();
   if (!MoveFileEx(temp.Name(), e.targetPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) {
+    if (e.interactive) DisplayViewResume();  // the run stopped above goes on
     core_io::Warning(StrPrintf("CnvReplaceFile()\n\nFAILED TO REPLACE FILE [%s]\n\nABORTING", e.target.c_str()));
     return false;
   }

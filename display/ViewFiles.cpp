@@ -219,6 +219,7 @@ int32_t PrepWrite(ViewRunTable& t, int16_t chn) {
       FreeAll(fresh);
       // A stop that is part of a restart leaves the channel shown, so that the run
       // after it builds the channel's views; any other end takes it off the display.
+      t.Stopped = end == ViewDecimateEnd::Stopped;
       if (end == ViewDecimateEnd::Stopped && ThreadCtl.View_StopRestart != 0)
         t.Stopped_For_Restart = true;
       else
@@ -350,8 +351,6 @@ void viewfiles::TableTake(ViewRunTable* table) {
     std::memcpy(t.ViewKind, Win.ViewKind, sizeof t.ViewKind);
     t.Page_Pixels = Win.Page_Pixels;
     t.Page_Width = Win.Page_Width;
-    t.ViewPageType = Win.ViewPageType;
-    t.ViewPrep = Win.ViewPrep;
     t.Frq_Stp = Dsp.Frq_Stp;
     StrCopy(t.Work_Date, Dsp.Work_Date);
     StrCopy(t.Work_Time, Dsp.Work_Time);

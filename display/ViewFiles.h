@@ -54,22 +54,27 @@ std::string DisplayDataPath(const char* name);
 std::string DisplayViewFileName(int16_t chn, int level, int16_t kind);
 
 // ---- the view thread ------------------------------------------------------------
-// Thread body of the view-file preparation (the parameter is ignored). Started
-// through FunctionThreadCreate, or called directly; when a run is under way it only
-// queues another run and returns.
-DWORD DisplayQviQvoSetup(void* unused);
+// Thread body of the view-file preparation. Started through FunctionThreadCreate (a
+// non-null parameter: its request is already waiting), or called directly (null: the
+// request fields of Win are its request); when a run is under way it only leaves its
+// request to that run and returns. Requests that meet are merged into one run.
+DWORD DisplayQviQvoSetup(void* queued);
 // Stops a view run under way and waits until it has ended (the wait keeps servicing
-// messages sent to the waiting thread); a queued run is dropped. The channel whose
-// views were being built leaves the display. Called before the channel table changes.
+// messages sent to the waiting thread). The channel whose views were being built leaves
+// the display. The stopped run's request and those waiting are held, not dropped: the
+// next start asks for them again. Called before the channel table changes.
 void DisplayViewAbort();
 // Before the data folder, the working-file name or a channel file name changes: stops
 // a view run under way (or queued) as DisplayViewAbort does, but as part of a restart:
 // the display flags and the active channel stay as they were. Says whether there was a
-// run, so that the caller starts it again with DisplayViewRestart once the change is made.
+// run, so that the caller starts it again with DisplayViewRestart or DisplayViewResume
+// once the change is made.
 bool DisplayViewStopForChange();
-// Starts a view run unless one is marked busy: by default a full one (pages and
-// preparation), else the request that DisplayViewStopForChange stopped.
+// Starts a view run (queued behind one under way): by default a full one (pages and
+// preparation), with the requests a stop held back.
 void DisplayViewRestart(uint32_t pageType = 0, uint32_t prep = 1);
+// Starts again the requests a stop held back, and nothing when there are none.
+void DisplayViewResume();
 // Starts the view thread (page reset 0, prepare 1) unless it has been started before
 // in this program's life.
 void DisplayViewStartOnce();

@@ -20,16 +20,17 @@ struct ViewRunTable {
   double X_PAGES[4] = {};
   int16_t ViewKind[3][WIN_CHN] = {};
   int32_t Page_Pixels = 0;
-  // Read only: the page width and the request, the frequency step.
+  // Read only: the page width, the run's request (VIEW_REQUEST_ bits), the frequency step.
   int32_t Page_Width = 0;
-  uint32_t ViewPageType = 0;
-  uint32_t ViewPrep = 0;
+  uint32_t Request = 0;
   double Frq_Stp = 0.0;
   char Work_Date[256] = "";
   char Work_Time[256] = "";
   // Set by a build stopped for a restart: the display flags and the active channel
   // stay as they were (never handed back).
   bool Stopped_For_Restart = false;
+  // Set by a build ended by a stop request (for a restart or not).
+  bool Stopped = false;
 };
 
 namespace viewfiles {

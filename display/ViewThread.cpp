@@ -203,15 +203,18 @@ void EndRun(ViewRunTable& t, ViewRunTable* start) {
 // what the records hold as far as the run knows).
 void SetupRun(ViewRunTable& t, ViewRunTable* start) {
   Status(0, "VIEW PROCESSING RUNNING");
-  const uint32_t pageType = t.ViewPageType;
-  const uint32_t prep = t.ViewPrep;
+  // Requests merged into one run: a re-selection first, then the pages (and the
+  // preparation) when any of the requests asked for them.
+  const bool reselect = (t.Request & VIEW_REQUEST_RESELECT) != 0;
+  const uint32_t prep = (t.Request & VIEW_REQUEST_PREP) != 0 ? 1 : 0;
   if (t.Active_Chn < 0 || t.Active_Chn > 9) t.Active_Chn = 9;
   viewfiles::SizesCheck(t);
 
   // Step 2: only re-select the active channel.
-  if (pageType == 1) {
+  if (reselect) {
     const int16_t act = t.Active_Chn;
-    if (act == 9 || !Displayed(t, act)) {
+    const bool none = act == 9 || !Displayed(t, act);
+    if (none) {
       if (act == 9) {
         for (int v = 0; v < 3; ++v) {
           t.X_PAGES[v] = 0.0;
@@ -222,7 +225,10 @@ void SetupRun(ViewRunTable& t, ViewRunTable* start) {
     } else {
       t.ViewUpdate[act] = 1;
     }
-    if (prep == 0) return EndRun(t, start);
+    if ((t.Request & (VIEW_REQUEST_PAGES | VIEW_REQUEST_PREP)) == 0) {
+      Status(0, none ? "VIEW PROCESSING ABORTED" : "VIEW CHANNEL RESELECTED");
+      return EndRun(t, start);
+    }
   }
 
   // Step 3: the page width.
@@ -306,6 +312,8 @@ void SetupRun(ViewRunTable& t, ViewRunTable* start) {
     if (Displayed(t, c) && prep == 1) {
       if (viewfiles::Prep(t, c) == 0) {
         if (t.Active_Chn == c && !t.Stopped_For_Restart) t.Active_Chn = 9;
+        // A stop has said so already; a failure has been reported in its box.
+        if (!t.Stopped) Status(0, "VIEW PROCESSING ABORTED");
         return EndRun(t, start);
       }
       viewfiles::TablePublish(start, t);  // the channel's arrays are in: so are its sizes and kinds
@@ -338,24 +346,29 @@ void SetupRun(ViewRunTable& t, ViewRunTable* start) {
 
 }  // namespace
 
-DWORD DisplayQviQvoSetup(void* unused) {
-  (void)unused;
-  ThreadCtl.View_Rerun = 1;  // this request; the run under way, if any, takes it
+DWORD DisplayQviQvoSetup(void* queued) {
+  // Called directly (not as the thread FunctionThreadCreate made): the request fields
+  // of Win are this call's request; the run under way, if any, takes it.
+  if (queued == nullptr)
+    ThreadCtl.View_Request.fetch_or(ViewRequestBits(Win.ViewPageType, Win.ViewPrep) | ThreadCtl.View_Held.exchange(0));
   for (;;) {
     if (ThreadCtl.View_Running.exchange(1) != 0) return 0;
     ThreadCtl.View_RunThreadId = GetCurrentThreadId();
     bool first = true;
-    while (ThreadCtl.View_Rerun.exchange(0) != 0) {
+    for (uint32_t request; (request = ThreadCtl.View_Request.exchange(0)) != 0;) {
       if (!first) ThreadCtl.View_Busy = 1;  // a queued run is marked like a started one
       first = false;
       ViewRunTable start;
       viewfiles::TableTake(&start);
+      start.Request = request;
       ViewRunTable table = start;
       SetupRun(table, &start);
+      // A run that a stop ended is asked for again by the next start.
+      if (table.Stopped) ThreadCtl.View_Held.fetch_or(request);
     }
     ThreadCtl.View_RunThreadId = 0;
     ThreadCtl.View_Running = 0;
-    if (ThreadCtl.View_Rerun.load() == 0) return 0;  // else a request came in as this run ended
+    if (ThreadCtl.View_Request.load() == 0) return 0;  // else a request came in as this run ended
   }
 }
 
@@ -375,7 +388,10 @@ namespace {
 // channel being built leaves the display. True when a run was under way, asked for or
 // marked busy.
 bool ViewStop(bool restart) {
-  const bool asked = ThreadCtl.View_Rerun.exchange(0) != 0 || ThreadCtl.View_Busy != 0;
+  // Requests waiting are held, not run and not dropped: the next start asks for them.
+  const uint32_t waiting = ThreadCtl.View_Request.exchange(0);
+  ThreadCtl.View_Held.fetch_or(waiting);
+  const bool asked = waiting != 0 || ThreadCtl.View_Busy != 0;
   // A view thread that was started but has not begun its run yet counts as running.
   const HANDLE thread = ThreadCtl.View_Thread;
   const bool ownThread = thread && GetThreadId(thread) == GetCurrentThreadId();
@@ -401,8 +417,8 @@ bool ViewStop(bool restart) {
     if (ThreadCtl.View_StopEvent) ResetEvent(ThreadCtl.View_StopEvent);
   }
   // Nothing runs now and nothing is queued: the flags stand as a finished run leaves
-  // them (a start queued behind the run just stopped was marked busy and is dropped).
-  ThreadCtl.View_Rerun = 0;
+  // them (a request that came in meanwhile is held with the others).
+  ThreadCtl.View_Held.fetch_or(ThreadCtl.View_Request.exchange(0));
   ThreadCtl.View_Busy = 0;
   return asked || under;
 }
@@ -414,11 +430,17 @@ void DisplayViewAbort() { ViewStop(false); }
 bool DisplayViewStopForChange() { return ViewStop(true); }
 
 void DisplayViewRestart(uint32_t pageType, uint32_t prep) {
-  if (ThreadCtl.View_Busy != 0) return;
   ThreadCtl.View_Busy = 1;
   Win.ViewPageType = pageType;
   Win.ViewPrep = prep;
   if (FunctionThreadCreate(DisplayQviQvoSetup) != 1) ThreadCtl.View_Busy = 0;
+}
+
+void DisplayViewResume() {
+  const uint32_t held = ThreadCtl.View_Held.exchange(0);
+  if (held == 0) return;
+  ThreadCtl.View_Busy = 1;
+  if (FunctionThreadViewRequest(held) != 1) ThreadCtl.View_Busy = 0;
 }
 
 int32_t FileSizeGet(const char* path, int64_t* bytes) {

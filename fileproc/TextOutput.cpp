@@ -60,14 +60,22 @@ OsiEnd ViewTable(OsiFrame& f, double factor, double offset) {
   double b = static_cast<double>(f.hi) * Dsp.Frq_Stp;
   if (a > b) std::swap(a, b);
   TextSink sink(f);
+  bool none = false;
   {
     std::lock_guard<std::mutex> lock(ViewAryLock);
     const float* view = Dsp.Fl_Pt[level][f.chn];
     const uint32_t size = view ? Dsp.Fl_Pt_Len[level][f.chn] : 0;
+    none = size == 0;
     for (uint32_t i = 0; i < size; ++i) {
       const double x = static_cast<double>(i) * Dsp.FrqStpView[level];
       if (a <= x && x <= b) sink.Add(StrPrintf("%-12.8f %.12f\r\n", Dsp.Init_Frq + x, (view[i] + offset) * factor));
     }
+  }
+  // A view not built (yet) has nothing to write: no empty table takes the output's place.
+  if (none) {
+    core_io::Warning(StrPrintf("OSIFile()\n\nB2A\n\nCHN [%d] [%s] HAS NO VIEW %s TO WRITE\n\nABORTING", f.chn,
+                               Dsp.Chn_Flnm[f.chn], Win.View_Lbl[level]));
+    return OsiEnd::Failed;
   }
   return sink.Flush(true) ? OsiEnd::Done : OsiEnd::Failed;
 }

@@ -25,4 +25,6 @@ struct Shared {
   T load() const noexcept { return v.load(); }
   void store(T value) noexcept { v.store(value); }
   T exchange(T value) noexcept { return v.exchange(value); }
+  // Bits added to a set of flags in one step; the value before.
+  T fetch_or(T bits) noexcept { return v.fetch_or(bits); }
 };

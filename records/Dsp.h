@@ -91,7 +91,7 @@ struct DspRecord {
   uint32_t Kind_All = 0;
   int16_t Chn_Sel = 0;
   uint32_t Anl_OfsFix = 0;      // "FIX": the offset is not rescaled when a scalar is edited
-  uint32_t Anl_ViewStopped = 0; // the dialog stopped the view thread since it last started it
+  uint32_t Anl_ViewStopped = 0; // the dialog stopped the view thread and has not asked for a full run since
 
   // Scalar/offset dialog: shown flag, window, refresh lock, re-entry guard and channel;
   // per channel the scalar and offset ranges, whether they are valid, the scalar spread

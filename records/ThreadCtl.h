@@ -9,6 +9,12 @@
 
 constexpr int RAV_MAX_THREADS = 30;
 
+// What a view run is asked to do (bits of ThreadCtl.View_Request): re-select the active
+// channel (page type 1), define the pages (page type 0), prepare the view files.
+constexpr uint32_t VIEW_REQUEST_RESELECT = 1;
+constexpr uint32_t VIEW_REQUEST_PAGES = 2;
+constexpr uint32_t VIEW_REQUEST_PREP = 4;
+
 struct ThreadCtlRecord {
   // View-file preparation thread.
   HANDLE View_Thread = nullptr;
@@ -18,7 +24,12 @@ struct ThreadCtlRecord {
   Shared<uint32_t> View_Busy{0};       // 1 while a view run is marked busy; the thread clears it at every end
   Shared<uint32_t> View_Started{0};    // 1 once the view thread has been started in this program's life
   Shared<uint32_t> View_Running{0};    // 1 while a view run is under way (one run at a time)
-  Shared<uint32_t> View_Rerun{0};      // 1: a run was asked for while another one ran; it runs next
+  // Runs asked for and not yet taken by a run, as VIEW_REQUEST_ bits: requests made
+  // while a run goes on are merged and run next, none replacing another.
+  Shared<uint32_t> View_Request{0};
+  // Requests a stop took back (queued, or of the run it stopped): the next start asks
+  // for them again together with its own.
+  Shared<uint32_t> View_Held{0};
   Shared<DWORD> View_RunThreadId{0};   // thread of the run under way, 0 when none
   Shared<uint32_t> View_Workers{0};    // view workers a view-file build uses; 0: one a core
   Shared<uint32_t> View_StopRestart{0};  // 1: the stop asked for is part of a restart; the stopped run leaves the display as it was

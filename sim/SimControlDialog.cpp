@@ -7,7 +7,6 @@
 #include "sim/SimFileDialogs.h"
 #include "core/FileIo.h"
 #include "core/Repaint.h"
-#include "core/Threads.h"
 #include "core/TypedArrays.h"
 #include "core/WorkText.h"
 #include "core/Coords.h"
@@ -21,7 +20,6 @@
 #include "records/FgPrm.h"
 #include "records/Ga.h"
 #include "records/OrvPrm.h"
-#include "records/ThreadCtl.h"
 #include "records/Win.h"
 #include "sim/SimDialogs.h"
 #include "sim/SimDialogsInternal.h"
@@ -434,10 +432,9 @@ void Command(HWND d, int id, WORD code) {
       break;
     case IDC_SC_BIN:
       SimFileSaveDialog(Main(), 1, s);
-      if (ThreadCtl.View_Busy == 0) {
-        ThreadCtl.View_Busy = 1;
-        if (FunctionThreadCreate(DisplayQviQvoSetup) != 1) ThreadCtl.View_Busy = 0;
-      }
+      // The file written may be a shown channel's: a full view run, queued behind one
+      // under way rather than left out.
+      DisplayViewRestart();
       break;
     case IDC_SC_QVS:
       WriteQvs(d, s);

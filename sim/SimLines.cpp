@@ -10,7 +10,6 @@
 #include "display/FileDialogs.h"
 #include "core/FileIo.h"
 #include "core/FrqAxis.h"
-#include "core/Threads.h"
 #include "core/TypedArrays.h"
 #include "core/WorkText.h"
 #include "core/Coords.h"
@@ -279,10 +278,12 @@ int32_t SimFIWriteBin(const char* file, int16_t set, int32_t addBaseline) {
     return 0;
   }
 
-  // 6. A channel made here gets its view files and a scale.
-  if (madeChannel && ThreadCtl.View_Started == 0) {
+  // 6. A channel made here gets its view files (whether or not the view thread ran
+  // before) and a scale.
+  if (madeChannel) {
     ThreadCtl.View_Started = 1;
-    FunctionThreadCreate(DisplayQviQvoSetup);
+    Dsp.ViewUpdate[0] = 1;
+    DisplayViewRestart();
     CnvAutoScalarOffSetChn(-1);
   }
   return 1;

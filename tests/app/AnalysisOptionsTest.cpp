@@ -1,6 +1,7 @@
 #include "display/AnalysisOptions.h"
 
 #include <cmath>
+#include <filesystem>
 #include <functional>
 
 #include "AppFixture.h"
@@ -8,6 +9,8 @@
 #include "app/WorkFile.h"
 #include "convert/OpSeq.h"
 #include "display/FftTransformDialog.h"
+#include "display/ViewDecimate.h"
+#include "display/ViewFiles.h"
 #include "fileproc/Fourier.h"
 #include "models/hitran/HtUnits.h"
 #include "platform/windows/Controls.h"
@@ -187,6 +190,60 @@ TEST_F(AnalysisOptionsTest, FileNameEditMeasuresTheFileAndApplyStartsTheViewRun)
     EXPECT_STREQ(Dsp.Chn_Flnm[4], "run12.bin");
     EXPECT_EQ(drv::Text(d, IDC_AO_FILENAME + 4), "run12.bin");
   });
+}
+
+// A page count typed on a level that has no views yet is built by OK: after a kind
+// chosen for the level, or on a level of none (which then becomes averages). However
+// the dialog's stops and starts meet a run under way as it opens (here the first run
+// of a working file, still going), OK's run is not lost: the last run ends with a
+// status of its own and nothing asked for is left waiting. Half the rounds open the
+// dialog on an idle view thread, so that OK's own request is the only full one.
+TEST_F(AnalysisOptionsTest, OkBuildsTheLevelWhosePagesWereTypedWhateverRunWasUnderWay) {
+  std::string raw;
+  for (int i = 0; i < 30000; ++i) {
+    const float v = static_cast<float>(i % 97);
+    raw.append(reinterpret_cast<const char*>(&v), sizeof v);
+  }
+  WriteAll(Path("c0.bin"), raw);
+  StrCopy(Dsp.Chn_Flnm[0], "c0.bin");
+  Dsp.Chn_DspStat[0] = 1;
+  Win.Active_Chn = 0;
+  ThreadCtl.View_Request = 0;
+  ThreadCtl.View_Held = 0;
+  const std::string low = Path("QV95OIM/c0.bin.QVOa");
+  for (int round = 0; round < 16; ++round) {
+    const bool chooseKind = round % 2 == 0;
+    std::filesystem::remove_all(Path("QV95OIM"));
+    for (int l = 0; l < 3; ++l) {
+      Win.ViewKind[l][0] = VIEW_KIND_NONE;
+      Win.X_PAGES[l] = 0.0;
+    }
+    Dsp.ViewUpdate[0] = 0;
+    if (round % 4 < 2) DisplayViewRestart();
+    InDialog(
+        [chooseKind](HWND d) {
+          if (chooseKind) {
+            drv::SelectRow(d, IDC_AO_TYPE + 0, 1);
+            drv::TypeAndCommit(d, IDC_AO_PAGES + 0, "1");
+          } else {
+            drv::TypeAndCommit(d, IDC_AO_PAGES + 0, "2");
+            EXPECT_EQ(drv::Text(d, IDC_AO_PAGES + 0), "2.000");
+            EXPECT_EQ(drv::ListSelection(d, IDC_AO_TYPE + 0), 1);  // AVE
+          }
+        },
+        IDOK);
+    ASSERT_TRUE(drv::PumpUntil([] { return !ProgramWorkersBusy(); }, 60000)) << round;
+    EXPECT_EQ(drv::StatusText(Win.hWnd_StatusBar, 0), "VIEW PROCESSING COMPLETE") << round;
+    EXPECT_EQ(drv::StatusText(Win.hWnd_StatusBar, 2), "TOTAL VIEWS=[2]: USE ANALYSIS MENU TO CHANGE") << round;
+    EXPECT_EQ(Win.ViewKind[0][0], VIEW_KIND_AVE) << round;
+    const double pages = chooseKind ? 1.0 : 2.0;
+    EXPECT_DOUBLE_EQ(Win.X_PAGES[0], pages) << round;
+    ASSERT_TRUE(std::filesystem::exists(low)) << round;
+    EXPECT_EQ(std::filesystem::file_size(low), static_cast<uintmax_t>(pages * Win.Page_Pixels * 4)) << round;
+  }
+  InDialog([](HWND d) { EXPECT_EQ(drv::Text(d, IDC_AO_PAGES + 0), "2.000"); });
+  drv::PumpUntil([] { return !ProgramWorkersBusy(); }, 60000);
+  DisplayViewArraysFree(0);
 }
 
 TEST_F(AnalysisOptionsTest, UnitsChoiceConvertsHitranSets) {

@@ -163,7 +163,7 @@ TEST_F(FileDialogsTest, OpenReadsTheChosenWorkingFile) {
 // Waits until no view run is under way or asked for (false after a minute).
 bool ViewIdle() {
   for (int i = 0; i < 30000; ++i) {
-    if (ThreadCtl.View_Running.load() == 0 && ThreadCtl.View_Busy.load() == 0 && ThreadCtl.View_Rerun.load() == 0)
+    if (ThreadCtl.View_Running.load() == 0 && ThreadCtl.View_Busy.load() == 0 && ThreadCtl.View_Request.load() == 0)
       return true;
     Sleep(2);
   }

@@ -171,7 +171,7 @@ class StaleViewsTest : public qvtest::AppTest {
     AppTest::TearDown();
   }
   static bool ViewIdle() {
-    return ThreadCtl.View_Running.load() == 0 && ThreadCtl.View_Busy.load() == 0 && ThreadCtl.View_Rerun.load() == 0;
+    return ThreadCtl.View_Running.load() == 0 && ThreadCtl.View_Busy.load() == 0 && ThreadCtl.View_Request.load() == 0;
   }
   // View files of every level of the channel file, of the maximum kind, older than it;
   // empty ones or of the size they had.

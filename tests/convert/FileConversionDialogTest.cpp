@@ -456,7 +456,11 @@ TEST_F(FileConversionDialogTest, CutOutAndAsciiOutputAnswerTheirQuestions) {
       .Box("Info", "[ch0.bin] CONVERTED TO [cut.bin]\n\nOVER LIMITS FROM [10] TO [20]", IDOK)
       .Box("Question", "BINARY TO ASCII CONVERSION\n\nAPPLY DISPLAY SCALAR & OFFSET [YES] OR\nUSE ORIGINAL DATA [NO]?",
            IDYES)
-      .Box("Info", "[ch0.bin] CONVERTED TO [out.txt]\n\nOVER LIMITS FROM [10] TO [20]", IDOK);
+      .Box("Info", "[ch0.bin] CONVERTED TO [out.txt]\n\nOVER LIMITS FROM [10] TO [20]", IDOK)
+      .Box("Question", "BINARY TO ASCII CONVERSION*", IDNO)
+      .Box("Question", "WRITE DATA FROM\n\nCURRENTLY DISPLAYED (AVERAGED) VIEW*", IDYES)
+      .Box("Warning", "OSIFile()\n\nB2A\n\nCHN [0] [ch0.bin] HAS NO VIEW [LOW] TO WRITE\n\nABORTING", IDOK)
+      .Box("Info", "FILE(S) NOT CONVERTED", IDOK);
   WithDialog([&](HWND d) {
     EXPECT_TRUE(drv::SetCheck(d, IDC_CNV_CHECK0, true));
     EXPECT_TRUE(drv::SetCheck(d, IDC_CNV_STAT, true));
@@ -467,9 +471,14 @@ TEST_F(FileConversionDialogTest, CutOutAndAsciiOutputAnswerTheirQuestions) {
     EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_OUTNAME0, "out.txt"));
     EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_PTSAVE, "5"));
     EXPECT_TRUE(drv::Click(d, OSI_ASCII_OUTPUT));
+    // The displayed view asked for while the channel has none built: refused with a
+    // box that says so, and the table written above stays as it was.
+    Dsp.Chn_DspStat[0] = 1;
+    Win.View_Level = 0;
+    EXPECT_TRUE(drv::Click(d, OSI_ASCII_OUTPUT));
     EXPECT_TRUE(drv::Click(d, IDOK));
   });
-  EXPECT_TRUE(answers.Failures().empty());
+  EXPECT_TRUE(answers.Failures().empty()) << answers.Failures()[0];
   EXPECT_TRUE(answers.AllAnswered());
   std::vector<float> section(ramp.begin() + 10, ramp.begin() + 20);
   EXPECT_EQ(ReadValues<float>("cut.bin"), section);  // YES: the upper end point left out

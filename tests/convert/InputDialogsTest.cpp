@@ -15,8 +15,10 @@
 #include "convert/AsciiInputDialog.h"
 #include "convert/FtmwDialog.h"
 #include "convert/InstrumentConvert.h"
+#include "display/ViewFiles.h"
 #include "platform/driver/TestDriver.h"
 #include "platform/kernel/Binary.h"
+#include "platform/kernel/Sync.h"
 #include "platform/kernel/Text.h"
 #include "platform/windows/Controls.h"
 #include "platform/windows/Dialog.h"
@@ -81,7 +83,12 @@ class InputDialogsTest : public ::testing::Test {
     Cnv = CnvRecord{};
     Dsp = DspRecord{};
     Win = WinRecord{};
-    ThreadCtl.View_Started = 1;  // the view files are not these tests' subject
+    // The view files are not these tests' subject: the view thread ran before, and a
+    // run on this thread stands in as under way, so that the runs the dialogs ask for
+    // only wait (and the stops for them return at once).
+    ThreadCtl.View_Started = 1;
+    ThreadCtl.View_Running = 1;
+    ThreadCtl.View_RunThreadId = GetCurrentThreadId();
     RegisterDialogResources();
     platform::ClearBoxLog();
     previous_ = std::filesystem::current_path();
@@ -93,8 +100,19 @@ class InputDialogsTest : public ::testing::Test {
     StrCopy(Dsp.Data_Dir, dir_.Path().string().c_str());
   }
   void TearDown() override {
+    LetViewRuns();
     platform::SetBoxAnswerer(nullptr);
     std::filesystem::current_path(previous_);
+  }
+  // Ends the stand-in run: what was asked for meanwhile is dropped, and from here on a
+  // run asked for runs.
+  static void LetViewRuns() {
+    ThreadCtl.View_RunThreadId = 0;
+    ThreadCtl.View_Running = 0;
+    ThreadCtl.View_Request = 0;
+    ThreadCtl.View_Held = 0;
+    ThreadCtl.View_Busy = 0;
+    if (ThreadCtl.View_StopEvent) ResetEvent(ThreadCtl.View_StopEvent);
   }
 
   INT_PTR Run(int templateId, DLGPROC proc, const std::function<void(HWND)>& steps) {
@@ -134,6 +152,7 @@ TEST_F(InputDialogsTest, FtmwConvertWritesChannelOneAndSwitchesItOn) {
   EXPECT_EQ(out[10], 10.0f);   // point 10 of interval 0
   EXPECT_EQ(out[30], 110.0f);  // point 10 of interval 1
   EXPECT_EQ(Dsp.Chn_DspStat[1], 1u);
+  EXPECT_NE(ThreadCtl.View_Request & VIEW_REQUEST_PREP, 0u);  // its views are built at once
   EXPECT_EQ(Dsp.Init_Frq, 1000.0);
   EXPECT_EQ(Dsp.Pts_FSR, 100);
   // The one shown channel is scaled without a question.
@@ -260,6 +279,36 @@ TEST_F(InputDialogsTest, AsciiOpenThenConvertShowsTheOutputsOnTheirChannels) {
   EXPECT_STREQ(Win.ViewKind_Txt[1][2], "NONE");
   EXPECT_EQ(Cnv.Asc_Add[0], 1u);
   EXPECT_EQ(Cnv.Asc_Add[1], 1u);
+}
+
+// A conversion whose output a channel takes has that channel's views built at once,
+// although the view thread ran before (as at a start without a working file): the
+// channel is drawn and measured without a visit to the analysis options.
+TEST_F(InputDialogsTest, AsciiConvertBuildsTheViewsOfTheChannelItSwitchesOn) {
+  LetViewRuns();
+  Win.Page_Width = 300;
+  WriteText("table.txt", Table(2000, 0.5));
+  StrCopy(Dsp.Chn_Flnm[1], "ascA.bin");
+  drv::Answers answers;
+  answers.File(Path("table.txt")).Box("Question", "AUTO SCALE & OFFSET?", IDYES);
+  Run(IDD_ASCII_INPUT, &AsciiInputDialogProc, [&](HWND d) {
+    EXPECT_TRUE(drv::Click(d, IDC_ASC_OPEN));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_ASC_OUTRES, "0.5"));
+    EXPECT_TRUE(drv::Click(d, IDC_ASC_CONVERT));
+    EXPECT_TRUE(drv::Click(d, IDOK));
+  });
+  EXPECT_TRUE(answers.Failures().empty()) << answers.Failures()[0];
+  EXPECT_TRUE(answers.AllAnswered());
+  for (int i = 0; i < 30000 && (ThreadCtl.View_Running != 0 || ThreadCtl.View_Request != 0); ++i) Sleep(2);
+  ASSERT_EQ(WaitForSingleObject(ThreadCtl.View_Thread, 60000), WAIT_OBJECT_0);
+  EXPECT_EQ(Dsp.Chn_DspStat[1], 1u);
+  EXPECT_EQ(Win.Active_Chn, 1);
+  EXPECT_EQ(Dsp.FL_SZ[WIN_RAW][1], 2000u);  // the size the analysis options show
+  // 2000 points: the whole file on one page of maxima, five pages of averages.
+  EXPECT_EQ(ReadFloats(Path("QV95OIM/ascA.bin.QVOm")).size(), 300u);
+  EXPECT_EQ(ReadFloats(Path("QV95OIM/ascA.bin.QVIa")).size(), 1500u);
+  EXPECT_NE(Dsp.Fl_Pt[0][1], nullptr);
+  DisplayViewArraysFree(1);
 }
 
 TEST_F(InputDialogsTest, AsciiColumnClashAddOnAMissingFileAndTheScrollBars) {

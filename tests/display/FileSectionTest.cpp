@@ -143,7 +143,7 @@ TEST_F(FileSectionTest, ZeroSectionOverwritesThroughATemporaryFile) {
   EXPECT_EQ(Edit(0), 1);
   ThreadCtl.View_RunThreadId = 0;
   ThreadCtl.View_Running = 0;
-  EXPECT_EQ(ThreadCtl.View_Rerun.exchange(0), 1u);
+  EXPECT_EQ(ThreadCtl.View_Request.exchange(0), VIEW_REQUEST_PAGES | VIEW_REQUEST_PREP);
   EXPECT_TRUE(answers.Failures().empty());
   const std::vector<float> v = ReadValues("data.bin");
   ASSERT_EQ(v.size(), 2000u);

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "DisplayFixture.h"
+#include "app/MainWindow.h"
 #include "core/Threads.h"
 #include "display/ViewDecimate.h"
 #include "platform/driver/TestDriver.h"
@@ -148,7 +149,7 @@ TEST_F(ViewThreadTest, StartThenAbortNeverLeavesTheViewBusy) {
     ASSERT_EQ(FunctionThreadCreate(DisplayQviQvoSetup), 1);
     DisplayViewAbort();
     ASSERT_EQ(ThreadCtl.View_Busy.load(), 0u) << "round " << i;
-    ASSERT_EQ(ThreadCtl.View_Rerun.load(), 0u) << "round " << i;
+    ASSERT_EQ(ThreadCtl.View_Request.load(), 0u) << "round " << i;
   }
 }
 
@@ -180,17 +181,25 @@ TEST_F(ViewThreadTest, RunAskedForWhileAnotherRunsIsQueuedNotStartedBesideIt) {
   Active(30000, 1.0f);
   ThreadCtl.View_Running = 1;  // a run is under way
   Run();
-  EXPECT_EQ(ThreadCtl.View_Rerun.load(), 1u);
+  EXPECT_EQ(ThreadCtl.View_Request.load(), VIEW_REQUEST_PAGES | VIEW_REQUEST_PREP);
   EXPECT_EQ(StatusText(0), "");
   EXPECT_FALSE(Exists(ViewPath("c0.bin", ".QVOm")));
   EXPECT_EQ(FunctionThreadCreate(DisplayQviQvoSetup), 1);  // queued as well
   EXPECT_EQ(ThreadCtl.View_Thread, nullptr);
-  // The run under way takes the queued request when it ends.
+  // A re-selection asked for meanwhile is merged with the full run, not put in its place.
+  Win.ViewPageType = 1;
+  Win.ViewPrep = 0;
+  EXPECT_EQ(FunctionThreadCreate(DisplayQviQvoSetup), 1);
+  EXPECT_EQ(ThreadCtl.View_Request.load(), VIEW_REQUEST_RESELECT | VIEW_REQUEST_PAGES | VIEW_REQUEST_PREP);
+  // The run under way takes the queued requests, as one run, when it ends; until then
+  // the program is not idle.
   ThreadCtl.View_Running = 0;
-  ThreadCtl.View_Rerun = 0;
+  ThreadCtl.View_Busy = 0;
+  EXPECT_TRUE(ProgramWorkersBusy());  // the requests alone say so
   Run();
   EXPECT_EQ(StatusText(0), "VIEW PROCESSING COMPLETE");
-  EXPECT_EQ(ThreadCtl.View_Rerun.load(), 0u);
+  EXPECT_TRUE(Exists(ViewPath("c0.bin", ".QVOm")));
+  EXPECT_EQ(ThreadCtl.View_Request.load(), 0u);
   EXPECT_EQ(ThreadCtl.View_Running.load(), 0u);
 }
 
@@ -342,6 +351,7 @@ TEST_F(ViewThreadTest, ReselectionOnlyMarksTheActiveChannel) {
   Run();
   EXPECT_EQ(Dsp.ViewUpdate[0], 1u);
   EXPECT_EQ(ThreadCtl.View_Busy.load(), 0u);
+  EXPECT_EQ(StatusText(0), "VIEW CHANNEL RESELECTED");  // the run's own end, not "RUNNING"
   EXPECT_FALSE(Exists(ViewPath("c0.bin", ".QVOm")));
   EXPECT_NE(WaitForSingleObject(ThreadCtl.View_StoppedEvent, 0), WAIT_OBJECT_0);
 
@@ -350,6 +360,7 @@ TEST_F(ViewThreadTest, ReselectionOnlyMarksTheActiveChannel) {
   Run();
   EXPECT_EQ(Win.Active_Chn, 9);
   EXPECT_EQ(StatusText(1), "NO DISPLAY CHN");
+  EXPECT_EQ(StatusText(0), "VIEW PROCESSING ABORTED");
   for (int v = 0; v < 3; ++v) {
     EXPECT_EQ(Win.X_PAGES[v], 0.0);
     EXPECT_EQ(Win.ViewKind[v][9], VIEW_KIND_NONE);
