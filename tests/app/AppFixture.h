@@ -17,6 +17,7 @@
 #include "core/TypedArrays.h"
 #include "platform/windows/CommonDialogs.h"
 #include "platform/windows/MessageBox.h"
+#include "platform/kernel/Sync.h"
 #include "platform/kernel/Text.h"
 #include "platform/windows/Window.h"
 #include "records/Cnl.h"
@@ -72,6 +73,11 @@ class AppTest : public ::testing::Test {
     });
   }
   void TearDown() override {
+    // A view run that a test's File/Open started ends before the next test resets the
+    // records it reads.
+    for (int i = 0; i < 30000 && (ThreadCtl.View_Running.load() != 0 || ThreadCtl.View_Request.load() != 0); ++i)
+      Sleep(2);
+    if (ThreadCtl.View_Thread) WaitForSingleObject(ThreadCtl.View_Thread, 60000);
     DebugFileSet(DEBUG_LEVEL_OFF, 0, 0);
     FreeSimSets();
     SimLineShapeStoresFree();
