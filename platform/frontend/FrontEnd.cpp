@@ -689,6 +689,7 @@ class FrontEnd {
         // windows it owns stay above it.
         active_ = m->hwnd;
         RaiseOwned(m->hwnd);
+        for (auto& p : panels_) SDL_RaiseWindow(p.window);
         break;
       default:
         break;
