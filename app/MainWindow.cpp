@@ -367,8 +367,8 @@ ATOM InitApplication(HINSTANCE instance) {
   return RegisterClass(&wc);
 }
 
-// The main window's first size: wide enough for the status bar's first three parts
-// (126 average characters) on a screen of 1024 x 768.
+// The main window's first size: on a screen of 1024 x 768, wide enough for the status
+// bar's two readouts and its two message parts.
 constexpr int kMainWidth = 1024;
 constexpr int kMainHeight = 720;
 
@@ -453,14 +453,7 @@ HWND CreateToolBarStatusBar(HWND parent) {
     MessageBox(parent, "CreateToolBarStatusBar()\n\nCreateStatusWindow() RETURNED NULL\n\nABORTING", "Error",
                kErrorBox);
   } else {
-    int w = 8;
-    if (HDC dc = GetDC(Win.hWnd_StatusBar)) {
-      TEXTMETRIC metrics;
-      if (GetTextMetrics(dc, &metrics) && metrics.tmAveCharWidth > 0) w = static_cast<int>(metrics.tmAveCharWidth);
-      ReleaseDC(Win.hWnd_StatusBar, dc);
-    }
-    int edges[4] = {42 * w, 84 * w, 126 * w, -1};
-    SendMessage(Win.hWnd_StatusBar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(edges));
+    DisplayStatusPartsSet(Win.hWnd_StatusBar);
   }
   if (toolbar) ShowWindow(toolbar, SW_SHOW);
   return toolbar;

@@ -217,6 +217,20 @@ bool DisplayCursorReadout(int32_t x, int32_t y, char* text, size_t size) {
   return true;
 }
 
+void DisplayStatusPartsSet(HWND bar) {
+  int w = 8;
+  if (HDC dc = GetDC(bar)) {
+    const auto font = reinterpret_cast<HFONT>(SendMessage(bar, WM_GETFONT, 0, 0));
+    HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+    TEXTMETRIC metrics;
+    if (GetTextMetrics(dc, &metrics) && metrics.tmAveCharWidth > 0) w = static_cast<int>(metrics.tmAveCharWidth);
+    if (old) SelectObject(dc, old);
+    ReleaseDC(bar, dc);
+  }
+  int edges[4] = {57 * w, 114 * w, 160 * w, -1};
+  SendMessage(bar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(edges));
+}
+
 int32_t DisplayAppendText(const char* fileName, const char* text) {
   std::string path = platform::MapPath(fileName);
   std::error_code error;

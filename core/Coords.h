@@ -1,7 +1,8 @@
 // The display coordinate model of the main plot: conversions between pixel columns,
 // raw point indices and frequencies at each view level, the unit and harmonic
 // conversion of frequencies, centring a page on a frequency, the cursor readout of
-// the status bar and the cursor-info line appended to "Freq.txt".
+// the status bar with the parts of the status bars, and the cursor-info line appended
+// to "Freq.txt".
 //
 // Tables read (all in Dsp): Pts2Pxl[v] (raw points per pixel), FrqStpView[v]
 // (frequency per pixel), Init_Frq (f0), FSR, Pts_FSR, FL_SZ[WIN_RAW][c]. A points-per-
@@ -12,6 +13,8 @@
 
 #include <cstddef>
 #include <cstdint>
+
+#include "platform/windows/Window.h"
 
 inline constexpr char FREQ_TXT_FILE_NAME[] = "Freq.txt";
 inline constexpr double MHZ_PER_CM1 = 29979.2458;
@@ -60,6 +63,11 @@ bool DisplayValueAtRow(int16_t c, int32_t clientY, double* value);
 // The readout of part 0 of the main status bar for the mouse at client (x, y):
 // false (text empty) while there is no active channel.
 bool DisplayCursorReadout(int32_t x, int32_t y, char* text, size_t size);
+// Gives a status bar (the main window's, a child window's) its four parts, measured in
+// average characters of the bar's own font: the first two hold a cursor readout whole
+// (55 characters, "(REL)" included), the third ends at 160 characters and the last
+// runs to the window's edge.
+void DisplayStatusPartsSet(HWND bar);
 
 // Appends the cursor-info line to "Freq.txt" in the current folder (the cursor-info
 // key). Reports in part 2 of the status bar or with a warning.

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "core/Coords.h"
 #include "core/DebugLog.h"
 #include "core/Repaint.h"
 #include "display/ChildInternal.h"
@@ -729,14 +730,7 @@ HWND CreateChildToolBarStatusBar(HWND parent, int16_t chn, int16_t kind) {
     MessageBox(parent, "CreateChildToolBarStatusBar()\n\nCreateStatusWindow() RETURNED NULL\n\nABORTING", "Error",
                kErrorBox);
   } else {
-    int w = 8;
-    if (HDC dc = GetDC(bar)) {
-      TEXTMETRIC metrics;
-      if (GetTextMetrics(dc, &metrics) && metrics.tmAveCharWidth > 0) w = static_cast<int>(metrics.tmAveCharWidth);
-      ReleaseDC(bar, dc);
-    }
-    int edges[4] = {42 * w, 84 * w, 126 * w, -1};
-    SendMessage(bar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(edges));
+    DisplayStatusPartsSet(bar);
   }
   if (toolbar) ShowWindow(toolbar, SW_SHOW);
   return toolbar;

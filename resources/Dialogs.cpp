@@ -123,8 +123,8 @@ DialogTemplate FileConversion() {
   c.push_back({ControlKind::CheckBox, 2341, "STAT", 316, 4, 60, 10, BS_AUTOCHECKBOX | WS_TABSTOP});
   for (int i = 0; i < 9; ++i) {
     const int16_t y = static_cast<int16_t>(17 + 14 * i);
-    c.push_back({ControlKind::Static, -1, left[i].label, 316, static_cast<int16_t>(y + 2), 64, 8, kLabel});
-    c.push_back({ControlKind::Edit, left[i].id, "", 382, y, 52, 12, kEdit});
+    c.push_back({ControlKind::Static, -1, left[i].label, 316, static_cast<int16_t>(y + 2), 74, 8, kLabel});
+    c.push_back({ControlKind::Edit, left[i].id, "", 390, y, 46, 12, kEdit});
   }
   for (int i = 0; i < 8; ++i) {
     const int16_t y = static_cast<int16_t>(17 + 14 * i);
@@ -223,7 +223,7 @@ DialogTemplate AomCalibration() {
   }
   for (int k = 0; k < 6; ++k) {
     const int16_t x = static_cast<int16_t>(146 + 18 * k);
-    c.push_back({ControlKind::Static, -1, columns[k].label, x, 10, 18, 8, kLabel});
+    c.push_back({ControlKind::Static, -1, columns[k].label, x, 10, 20, 8, kLabel});
     for (int row = 0; row < 9; ++row) {
       const int16_t y = static_cast<int16_t>(21 + 13 * row);
       c.push_back({ControlKind::RadioButton, columns[k].base + row, "", x, y, 12, 12,
@@ -766,8 +766,8 @@ DialogTemplate FftTransform() {
     int16_t y;
   } rows[] = {{"HORZ INTV (us)", 1215, 62}, {"RATE (MHz/us)", 1217, 76}, {"DELAY (us)", 1218, 90}};
   for (const auto& r : rows) {
-    c.push_back({ControlKind::Static, -1, r.label, 4, static_cast<int16_t>(r.y + 2), 52, 8, SS_LEFT});
-    c.push_back({ControlKind::Edit, r.id, "", 56, r.y, 56, 12, kEdit});
+    c.push_back({ControlKind::Static, -1, r.label, 4, static_cast<int16_t>(r.y + 2), 56, 8, SS_LEFT});
+    c.push_back({ControlKind::Edit, r.id, "", 60, r.y, 52, 12, kEdit});
   }
   c.push_back({ControlKind::Static, -1, "ASSOC", 4, 106, 24, 8, SS_LEFT});
   c.push_back({ControlKind::ListBox, 1216, "", 28, 104, 24, 12, LBS_NOTIFY | WS_BORDER | WS_TABSTOP});

@@ -77,8 +77,8 @@ DialogTemplate SimControl() {
     add(ControlKind::CheckBox, 8724, "SIN TB", 0, 88, 36, 10, kCheck);
     label("OFS", 38, 86, 16);
     add(ControlKind::Edit, 11511, "", 56, 86, 140, 12, kEdit);
-    add(ControlKind::CheckBox, 8726, "CHIRP TB", 0, 102, 44, 10, kCheck);
-    label("SLP", 46, 100, 10);
+    add(ControlKind::CheckBox, 8726, "CHIRP TB", 0, 102, 42, 10, kCheck);
+    label("SLP", 43, 100, 13);
     add(ControlKind::Edit, 11513, "", 56, 100, 140, 12, kEdit);
     label("EXP CHN", 0, 114, 34);
     add(ControlKind::ListBox, 11503, "", 36, 114, 30, 12, kOneRow);
@@ -105,9 +105,13 @@ DialogTemplate SimControl() {
                  {8714, "TEMP TB"},    {8704, "ABC"},           {8708, "CROSS / DIPOLE TB"},
                  {8706, "CORIOLIS"},   {8710, "1ST DISTORT TB"}, {8734, "V3"},        {8702, "QUADRUPOLE QN"},
                  {8716, "TB"},         {1407, "RINGDOWN FIT"},  {8736, "DSP"}};
+    // Three columns, each as wide as its longest label ("CROSS / DIPOLE TB",
+    // "QUADRUPOLE QN", "1ST DISTORT TB").
+    const int left[3] = {0, 79, 141};
+    const int width[3] = {78, 62, 66};
     int i = 0;
     for (const auto& b : boxes) {
-      add(ControlKind::CheckBox, b.id, b.text, (i % 3) * 68, 188 + 12 * (i / 3), 66, 10, kCheck);
+      add(ControlKind::CheckBox, b.id, b.text, left[i % 3], 188 + 12 * (i / 3), width[i % 3], 10, kCheck);
       ++i;
     }
     // Frequency shift.

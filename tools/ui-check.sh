@@ -4,18 +4,24 @@
 # check box, a dragged trackbar, a list row) and closed with Return, a toolbar button,
 # a menu chosen with Alt and the arrow keys, a message box, the save dialog and a box
 # from a worker thread. Then the workbench itself on a copy of the demo working file:
-# the Analysis dialog opened from the menu bar with the mouse and left with Escape (its
-# typed comment dropped), then its comment typed over and taken with OK, the view moved
-# with the toolbar's forward button, the simulation control dialog closed with Escape,
-# and the program left through File > Exit, the save dialog answered so that the
-# working file is written. Last the workbench started on a new working-file name: its
-# two warnings open above the main window with the keyboard, and Return answers each. Checks the windows by their titles, the programs' reports and files, and
-# that the screenshots show the windows. Skips (exit 0) when no virtual display can
-# be started. Usage: tools/ui-check.sh [BUILD_DIR]
+# the Analysis dialog opened from the menu bar with the mouse, the arrows of its LOW
+# TYPE list clicked (down, then up again), left with Escape (its typed comment
+# dropped), then its comment typed over and taken with OK; the status readout near
+# point 24,037 read whole; the view moved with the toolbar's forward button; the
+# simulation control dialog kept above the main window when that is clicked, two of
+# its set's dialogs opened beside it and kept in sight when it is clicked, each closed
+# with its close box; and the program left through File > Exit, the save dialog
+# answered so that the working file is written. Last the workbench started on a new
+# working-file name: its two warnings open above the main window with the keyboard,
+# Return answers each, and the main window's close box offers the save dialog, whose
+# Cancel ends the program without writing the file. Checks the windows by their
+# titles, the programs' reports and files, and that the screenshots show the windows.
+# Skips (exit 0) when no virtual display can be started. Usage: tools/ui-check.sh
+# [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/deps.sh
-qv95_install_missing xvfb xdotool imagemagick
+qv95_install_missing xvfb xdotool imagemagick openbox
 
 build=${1:-build/check}
 demo="$build/tests/platform/qv95_uidemo"
@@ -29,11 +35,13 @@ done
 out=$(mktemp -d)
 display=""
 xvfb_pid=""
+wm_pid=""
 demo_pid=""
 app_pid=""
 cleanup() {
   if [ -n "$demo_pid" ]; then kill "$demo_pid" 2>/dev/null || true; fi
   if [ -n "$app_pid" ]; then kill "$app_pid" 2>/dev/null || true; fi
+  if [ -n "$wm_pid" ]; then kill "$wm_pid" 2>/dev/null || true; fi
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
   rm -rf "$out"
 }
@@ -59,6 +67,14 @@ if [ -z "$display" ]; then
   exit 0
 fi
 export DISPLAY=$display
+# A window manager, as on a person's desktop: it stacks owned windows above their owner
+# and hands the keyboard to the window clicked. The windows draw their own frames.
+wm_pid=""
+if command -v openbox >/dev/null; then
+  openbox --sm-disable >"$out/wm.log" 2>&1 &
+  wm_pid=$!
+  sleep 1
+fi
 
 ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" "$demo" >"$out/demo.out" 2>"$out/demo.err" &
 demo_pid=$!
@@ -122,6 +138,17 @@ expect() {
   fail "expected output \"$1\""
 }
 click() { xdotool mousemove "$1" "$2" click 1; sleep 0.3; }
+# The colour of a screen pixel as "r,g,b" (0..255) in a screenshot.
+pixel_of() { convert "$1" -crop "1x1+$2+$3" -format "%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]" info:; }
+# Clicks the close box at the right end of the caption of the window whose title
+# matches the pattern (a 1-pixel frame, a caption of 20 pixels, the box 14 pixels
+# square, 3 pixels in from the frame).
+close_box() {
+  local id
+  id=$(first_window "^$1\$") || fail "no window \"$1\" to close"
+  eval "$(xdotool getwindowgeometry --shell "$id")"
+  click $((X + WIDTH - 1 - 3 - 7)) $((Y + 1 + 3 + 7))
+}
 
 window "QV95 demo"
 expect "front end: visible"
@@ -238,12 +265,38 @@ analysis_comment() {   # types $1 into the comment edit of a freshly opened dial
 }
 escaped="UI CHECK $$ ESCAPED"
 analysis_comment "$escaped"
+# The arrows beside LOW's TYPE list (40, 162, 40 x 12; its scroll bar the 12 pixels
+# inside its right border, the up arrow its upper half) each move the choice: down
+# shows another kind, up the first one again.
+type_row="55x17+$((dx + 72))+$((dy + 285))"
+type_shot() { shot "$out/type-$1.png"; convert "$out/type-$1.png" -crop "$type_row" +repage "$out/type-$1.png"; }
+type_shot a
+click $((dx + 132)) $((dy + 300))    # down
+sleep 0.5; type_shot b
+click $((dx + 132)) $((dy + 287))    # up
+sleep 0.5; type_shot c
+same "$out/type-a.png" "$out/type-b.png" && fail "the down arrow of LOW's TYPE list did not move its choice"
+same "$out/type-a.png" "$out/type-c.png" || fail "the up arrow of LOW's TYPE list did not move its choice back"
 xdotool key Escape
 gone "ANALYSIS OPTIONS DIALOG"
 comment="UI CHECK $$ COMMENT"
 analysis_comment "$comment"
 click $((dx + 125 * 7 / 4)) $((dy + 317 * 14 / 8))   # OK (100, 310, 50 x 14)
 gone "ANALYSIS OPTIONS DIALOG"
+settle
+
+# The mouse readout of part 0 reads whole, its point number too: at plot pixel 767 of
+# the LOW level (point 24,039, the pixel nearest 24,037) it ends "Pt  24039", the
+# digits at characters 45 to 49 of the status bar's 5-pixel font.
+status_bar="$((mw - 2))x22+$((mx + 1))+$((my + mh - 1 - 22))"
+xdotool mousemove $((mx + 1 + 767)) $((my + 1 + 20 + 20 + 30 + 300)); sleep 1
+shot "$out/status-full.png"
+convert "$out/status-full.png" -crop "$status_bar" +repage "$out/status.png"
+mkdir -p "$build/ui-check"
+cp "$out/status.png" "$build/ui-check/status.png"
+digits=$(convert "$out/status.png" -crop "25x16+$((3 + 45 * 5))+3" +repage -threshold 50% -negate -format "%[fx:int(mean*w*h)]" info:)
+[ "$digits" -ge 10 ] || fail "the point number of the status readout is cut off ($build/ui-check/status.png)"
+xdotool mousemove 1020 764
 settle
 
 # The forward button moves the view: the plot changes.
@@ -276,7 +329,48 @@ sleep 1
 shot "$out/stacked.png"
 [ "$(convert "$out/stacked.png" -crop "1x1+$((cx + 5))+$((cy + 10))" -format "%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]" info:)" = "10,36,106" ] ||
   fail "the simulation control dialog went behind the main window when the box closed"
-xdotool key Escape
+# A click on the main window, the dialog's owner, leaves the dialog above it.
+click $((mx + 40)) $((my + 400))
+sleep 1
+shot "$out/owner.png"
+[ "$(pixel_of "$out/owner.png" $((cx + 5)) $((cy + 10)))" = "10,36,106" ] ||
+  fail "the simulation control dialog went behind the main window when that was clicked"
+# Two dialogs of set A (its TB boxes: scalar/offset at (0, 74), line shape at (0, 144))
+# open beside the control dialog, not over it or each other, and stay in sight when the
+# control dialog is clicked.
+click $((cx + 1 + 10)) $((cy + 1 + 20 + 74 * 14 / 8 + 8))
+window "SIM SCALAR/OFFSET/SLOPE"
+click $((cx + 1 + 10)) $((cy + 1 + 20 + 144 * 14 / 8 + 8))
+window "SIM LINESHAPE"
+eval "$(xdotool getwindowgeometry --shell "$control")"
+cw=$WIDTH
+click $((cx + cw / 2)) $((cy + HEIGHT - 30))       # an empty part of the control dialog
+sleep 1
+shot "$out/beside.png"
+places=""
+declare -A caption_at   # a point of each dialog's caption still in sight
+for title in "SIM SCALAR/OFFSET/SLOPE" "SIM LINESHAPE"; do
+  eval "$(xdotool getwindowgeometry --shell "$(first_window "^$title\$")")"
+  places="$places $X,$Y"
+  for ((x = X + 4; x < X + WIDTH - 24; x += 8)); do
+    if [ "$x" -lt "$cx" ] || [ "$x" -ge $((cx + cw)) ] || [ $((Y + 10)) -lt "$cy" ]; then
+      if [ "$(pixel_of "$out/beside.png" "$x" $((Y + 10)))" = "10,36,106" ]; then caption_at[$title]="$x $((Y + 10))"; break; fi
+    fi
+  done
+  [ -n "${caption_at[$title]:-}" ] || fail "the dialog \"$title\" is hidden by the simulation control dialog"
+done
+read -r first second <<<"$places"
+[ "$first" != "$second" ] || fail "the two dialogs of the set opened over each other"
+cp "$out/beside.png" "$build/ui-check/beside.png"
+# A click on what shows of each brings it to the front; its close box closes it; the
+# control dialog's too.
+for title in "SIM LINESHAPE" "SIM SCALAR/OFFSET/SLOPE"; do
+  # shellcheck disable=SC2086
+  click ${caption_at[$title]}
+  close_box "$title"
+  gone "$title"
+done
+close_box "SIMULATION CONTROL DIALOG"
 gone "SIMULATION CONTROL DIALOG"
 settle
 
@@ -329,7 +423,7 @@ for _ in $(seq 600); do
     [ "$focused" = "Warning" ] || fail "warning $((boxes + 1)) of the start-up does not have the keyboard (\"$focused\" has)"
     eval "$(xdotool getwindowgeometry --shell "$box")"
     shot "$out/box.png"
-    [ "$(convert "$out/box.png" -crop "1x1+$((X + WIDTH - 10))+$((Y + 10))" -format "%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]" info:)" = "10,36,106" ] ||
+    [ "$(convert "$out/box.png" -crop "1x1+$((X + WIDTH - 30))+$((Y + 10))" -format "%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]" info:)" = "10,36,106" ] ||
       fail "warning $((boxes + 1)) of the start-up is not above the main window"
     boxes=$((boxes + 1))
     xdotool key Return
@@ -342,7 +436,15 @@ for _ in $(seq 600); do
 done
 [ "$boxes" = 2 ] || fail "the start on a new working file showed $boxes warnings, not 2"
 first_window "^QUIVRANE 95 .*\[fresh.QVW\]" >/dev/null || fail "no main window on the new working file"
-kill "$app_pid" 2>/dev/null || true
-wait "$app_pid" 2>/dev/null || true
+# The main window's close box asks where to save the working file; Cancel there ends
+# the program without writing it.
+sleep 1
+close_box "QUIVRANE 95 .*\[fresh.QVW\]"
+window "Save As"
+xdotool key Escape
+for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app_pid" 2>/dev/null && fail "the workbench did not end when its save dialog was cancelled"
+wait "$app_pid" || fail "the workbench ended with an error"
 app_pid=""
-echo "ui-check: passed ($build/ui-check/screen.png, $build/ui-check/workbench.png)"
+[ -e "$work/fresh.QVW" ] && fail "cancelling the save dialog wrote the working file"
+echo "ui-check: passed ($build/ui-check/screen.png, $build/ui-check/workbench.png, $build/ui-check/status.png, $build/ui-check/beside.png)"

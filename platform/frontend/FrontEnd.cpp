@@ -438,6 +438,7 @@ class FrontEnd {
       if (drag_.hwnd == it->first) drag_ = Drag{};
       HWND owner = it->second.owner;
       DropMirror(it->second);
+      stack_.erase(std::remove(stack_.begin(), stack_.end(), it->first), stack_.end());
       it = mirrors_.erase(it);
       FocusAfterClose(owner);
     }
@@ -460,6 +461,7 @@ class FrontEnd {
         auto owner = mirrors_.find(m.owner);
         if (owner != mirrors_.end() && owner->second.window) SDL_SetWindowModalFor(m.window, owner->second.window);
         Raise(m.window);
+        OnTop(t.hwnd);
         for (auto& p : panels_)
           if (p.job->owner == t.hwnd) SDL_SetWindowModalFor(p.window, m.window);
         restacked.push_back(t.hwnd);
@@ -492,12 +494,7 @@ class FrontEnd {
   // the start-up opens before the main window takes its size).
   void KeepAbove(const std::vector<HWND>& raised) {
     if (raised.empty()) return;
-    const auto owners = OwnerTable();
-    for (HWND hwnd : raised)
-      for (const HWND window : RaiseOrder(hwnd, owners)) {
-        auto m = mirrors_.find(window);
-        if (window != hwnd && m != mirrors_.end() && m->second.window) SDL_RaiseWindow(m->second.window);
-      }
+    for (HWND hwnd : raised) RaiseOwned(hwnd);
     for (auto& p : panels_) SDL_RaiseWindow(p.window);
     if (!panels_.empty()) SDL_SetWindowInputFocus(panels_.back().window);
   }
@@ -600,18 +597,37 @@ class FrontEnd {
   void RaiseMirror(HWND hwnd) {
     auto it = mirrors_.find(hwnd);
     if (it == mirrors_.end() || !it->second.window) return;
-    for (const HWND window : RaiseOrder(hwnd, OwnerTable())) {
-      auto m = mirrors_.find(window);
-      if (m != mirrors_.end() && m->second.window) SDL_RaiseWindow(m->second.window);
-    }
+    SDL_RaiseWindow(it->second.window);
+    OnTop(hwnd);
+    RaiseOwned(hwnd);
     for (auto& p : panels_) SDL_RaiseWindow(p.window);
     SDL_SetWindowInputFocus(it->second.window);
   }
 
-  // Each mirrored window with the window that owns it.
+  // The windows that hwnd owns, directly or through others, go above it, in the order
+  // they stood in among themselves.
+  void RaiseOwned(HWND hwnd) {
+    for (const HWND window : RaiseOrder(hwnd, OwnerTable())) {
+      auto m = mirrors_.find(window);
+      if (window == hwnd || m == mirrors_.end() || !m->second.window) continue;
+      SDL_RaiseWindow(m->second.window);
+      OnTop(window);
+    }
+  }
+
+  // The window is now the top of the stack the front end keeps.
+  void OnTop(HWND hwnd) {
+    stack_.erase(std::remove(stack_.begin(), stack_.end(), hwnd), stack_.end());
+    stack_.push_back(hwnd);
+  }
+
+  // Each mirrored window with the window that owns it, from the bottom of the stack up.
   std::vector<std::pair<HWND, HWND>> OwnerTable() const {
     std::vector<std::pair<HWND, HWND>> table;
-    for (const auto& [hwnd, m] : mirrors_) table.emplace_back(hwnd, m.owner);
+    for (const HWND hwnd : stack_) {
+      auto m = mirrors_.find(hwnd);
+      if (m != mirrors_.end()) table.emplace_back(hwnd, m->second.owner);
+    }
     return table;
   }
 
@@ -669,7 +685,11 @@ class FrontEnd {
         if (!Blocked(*m)) PostMessage(m->hwnd, WM_CLOSE, 0, 0);
         break;
       case SDL_WINDOWEVENT_FOCUS_GAINED:
+        // However the window came to be active (a click, the window manager), the
+        // windows it owns stay above it.
         active_ = m->hwnd;
+        RaiseOwned(m->hwnd);
+        for (auto& p : panels_) SDL_RaiseWindow(p.window);
         break;
       default:
         break;
@@ -723,11 +743,22 @@ class FrontEnd {
       drag_ = Drag{};
       return;
     }
+    if (e.button == SDL_BUTTON_LEFT && !down && closePressed_) {
+      // The close box acts when the button is let go over it.
+      const bool same = closePressed_ == top;
+      closePressed_ = nullptr;
+      if (same) ClickCloseBox(top, e.x, e.y);
+      return;
+    }
     if (down && Blocked(*m)) return;
     Frame f = FrameOf(top);
     bool left = e.button == SDL_BUTTON_LEFT;
     bool right = e.button == SDL_BUTTON_RIGHT;
     if (!left && !right) return;
+    if (down && left && OnCloseBox(top, e.x, e.y)) {
+      closePressed_ = top;
+      return;
+    }
     if (down && left) {
       bool caption = f.caption > 0 && e.y >= f.frame && e.y < f.frame + f.caption;
       if (caption || ((f.style & WS_THICKFRAME) && e.x >= f.width - kGrip && e.y >= f.height - kGrip)) {
@@ -858,7 +889,12 @@ class FrontEnd {
     Frame f = FrameOf(m->hwnd);
     HWND target = ChildAt(m->hwnd, POINT{f.rect.left + mx, f.rect.top + my});
     if (ClassNameOf(target) != "LISTBOX") return;
-    for (int i = 0; i < std::abs(steps) * 3; ++i) PostMessage(target, WM_VSCROLL, steps > 0 ? SB_LINEUP : SB_LINEDOWN, 0);
+    // Three rows a notch; a list of one row steps its choice one row a notch.
+    RECT rc{};
+    GetClientRect(target, &rc);
+    const int lines = rc.bottom < 2 * kListRowHeight ? 1 : 3;
+    for (int i = 0; i < std::abs(steps) * lines; ++i)
+      PostMessage(target, WM_VSCROLL, steps > 0 ? SB_LINEUP : SB_LINEDOWN, 0);
   }
 
   Mirror* KeyMirror(uint32_t windowId) {
@@ -984,6 +1020,8 @@ class FrontEnd {
   std::shared_ptr<PopupJob> popup_;
   HWND capture_ = nullptr;
   HWND active_ = nullptr;
+  HWND closePressed_ = nullptr;  // the window whose close box the left button went down on
+  std::vector<HWND> stack_;      // the mirrored windows from the bottom up, as raised
   Drag drag_;
   bool altAlone_ = false;
 };

@@ -59,6 +59,20 @@ std::vector<HWND> RaiseOrder(HWND window, const std::vector<std::pair<HWND, HWND
   return order;
 }
 
+bool OnCloseBox(HWND window, int x, int y) {
+  detail::WinGuard guard(detail::WinLock());
+  const detail::Window* w = detail::Find(window);
+  if (!w || (w->style & WS_CHILD)) return false;
+  const RECT box = detail::CloseBoxRect(*w);
+  return x >= box.left && x < box.right && y >= box.top && y < box.bottom;
+}
+
+bool ClickCloseBox(HWND window, int x, int y) {
+  if (!OnCloseBox(window, x, y)) return false;
+  PostMessage(window, WM_CLOSE, 0, 0);
+  return true;
+}
+
 int VirtualKeyOf(int key) {
   if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
   if (key >= SDLK_0 && key <= SDLK_9) return key;
@@ -596,7 +610,16 @@ PanelEvent Panel::Text(const std::string& utf8) {
   return PanelEvent{PanelEvent::Kind::Redraw};
 }
 
+RECT Panel::CloseBox() const {
+  if (!cancelId) return RECT{0, 0, 0, 0};
+  const int right = width - 1 - 3;
+  const int top = 1 + (detail::kCaptionHeight - detail::kCloseBoxSize) / 2;
+  return RECT{right - detail::kCloseBoxSize, top, right, top + detail::kCloseBoxSize};
+}
+
 PanelEvent Panel::MouseDown(int x, int y, int clicks, bool shift) {
+  const RECT box = CloseBox();
+  if (x >= box.left && x < box.right && y >= box.top && y < box.bottom) return PanelEvent{PanelEvent::Kind::Command, cancelId};
   int at = ItemAt(x, y);
   if (at < 0) return PanelEvent{};
   focus = at;
@@ -648,7 +671,11 @@ void Panel::Draw(HDC dc) const {
   Fill(dc, 0, 0, width, height, kFace);
   Frame(dc, 0, 0, width, height, kShadow);
   Fill(dc, 1, 1, width - 1, 1 + kCaption, RGB(10, 36, 106));
-  Label(dc, title, 5, 1, width - 5, 1 + kCaption, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, kWhite);
+  const RECT box = CloseBox();
+  const bool closable = box.right > box.left;
+  Label(dc, title, 5, 1, closable ? box.left - 4 : width - 5, 1 + kCaption, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX,
+       kWhite);
+  if (closable) DrawCloseBox(dc, box.left, box.top, box.right, box.bottom);
   for (size_t i = 0; i < items.size(); ++i) {
     const PanelItem& item = items[i];
     bool focused = static_cast<int>(i) == focus;
@@ -691,7 +718,7 @@ void Panel::Draw(HDC dc) const {
           bool selected = index == item.selection;
           if (selected) Fill(dc, l + 1, top, r - 1, top + detail::kListRowHeight, kSelection);
           Label(dc, item.rows[static_cast<size_t>(index)], l + 3, top, r - 2, top + detail::kListRowHeight,
-               DT_LEFT | DT_SINGLELINE | DT_NOPREFIX, selected ? kWhite : kBlack);
+               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, selected ? kWhite : kBlack);
         }
         break;
       }

@@ -31,8 +31,18 @@ char MnemonicOf(const std::string& text);
 // The order in which to raise window and the windows it owns, directly or through
 // others, so that every owned window ends above its owner: window first, then each
 // owned window followed by its own. owners: each window with its owner (nullptr for
-// none); a window appears once, and a cycle of owners ends the walk.
+// none), from the bottom of the stack to its top, so that the windows an owner brings
+// along keep their order among themselves; a window appears once, and a cycle of
+// owners ends the walk.
 std::vector<HWND> RaiseOrder(HWND window, const std::vector<std::pair<HWND, HWND>>& owners);
+
+// ---- the close box ----------------------------------------------------------------------
+// Whether the point (x, y) of a top-level window (window coordinates) lies on its close
+// box (a caption with a system menu has one).
+bool OnCloseBox(HWND window, int x, int y);
+// A click there: WM_CLOSE goes to the window (a dialog takes it as Cancel). False, and
+// nothing sent, for a point off the box.
+bool ClickCloseBox(HWND window, int x, int y);
 
 // ---- menus ------------------------------------------------------------------------------
 // Menu-bar layout as the window system draws it: items from the client's left edge,
@@ -128,6 +138,9 @@ class Panel {
 
   PanelItem* Find(int id);
   void SetFocusTo(int id);
+  // The close box at the right end of the title bar, while Escape may cancel (an
+  // empty rectangle otherwise); a click on it is the cancel command.
+  RECT CloseBox() const;
   PanelEvent Key(int virtualKey, bool shift, bool ctrl);
   PanelEvent Text(const std::string& utf8);
   PanelEvent MouseDown(int x, int y, int clicks, bool shift);

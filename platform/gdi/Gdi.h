@@ -187,11 +187,14 @@ int FrameRect(HDC dc, const RECT* rect, HBRUSH brush);
 // ---- text ---------------------------------------------------------------------------------
 // Height > 0: cell height (ascent + descent) in pixels; < 0: character (em) height;
 // 0: the default size. width, escapement, orientation, charSet and the precision
-// fields are not used; weight >= 600 selects the bold face; face is not used (every
-// font is DejaVu Sans Mono).
+// fields are not used; weight >= 600 selects the bold face; quality
+// ANTIALIASED_QUALITY smooths the glyphs' edges on the screen (small text stays
+// legible), any other draws them in two levels; face is not used (every font is
+// DejaVu Sans Mono).
 HFONT CreateFont(int height, int width, int escapement, int orientation, int weight, DWORD italic,
                  DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision,
                  DWORD quality, DWORD pitchAndFamily, const char* face);
+constexpr DWORD ANTIALIASED_QUALITY = 4;
 constexpr int FW_NORMAL = 400;
 constexpr int FW_BOLD = 700;
 

@@ -63,6 +63,7 @@ struct Font : Object {
   Font() : Object(Kind::Font) {}
   int height = 0;  // 0: default size of the device
   bool bold = false;
+  bool smooth = false;  // antialiased edges on the screen
 };
 
 struct PdfStream {

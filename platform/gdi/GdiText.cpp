@@ -100,8 +100,10 @@ void ApplyFont(cairo_t* cr, const Dc& dc) {
     cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
     cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
   } else {
-    // Two-level glyphs with hinted, whole-pixel metrics: the same pixels every run.
-    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_NONE);
+    // Two-level glyphs (smoothed edges for a font that asks for them) with hinted,
+    // whole-pixel metrics: the same pixels every run.
+    cairo_font_options_set_antialias(options,
+                                     dc.font && dc.font->smooth ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
     cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
     cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_FULL);
   }
@@ -198,6 +200,8 @@ void DrawTextLocked(Dc& dc, int x, int y, const std::string& utf8) {
   }
   if (utf8.empty() || !BeginCairo(dc)) return;
   ApplyFont(dc.cr, dc);
+  // The context draws its lines in two levels; a smoothed font's glyphs keep their edges.
+  if (!IsPrinter(dc) && dc.font && dc.font->smooth) cairo_set_antialias(dc.cr, CAIRO_ANTIALIAS_GRAY);
   SetColor(dc.cr, dc.textColor);
   cairo_move_to(dc.cr, left, baseline);
   cairo_show_text(dc.cr, utf8.c_str());
@@ -264,13 +268,14 @@ std::vector<std::string> LayoutLines(const Dc& dc, const std::string& text, UINT
 using namespace gdi_internal;
 
 // ---- text -----------------------------------------------------------------------------------
-HFONT CreateFont(int height, int, int, int, int weight, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD,
-                 const char*) {
+HFONT CreateFont(int height, int, int, int, int weight, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD quality,
+                 DWORD, const char*) {
   if (height > 100000 || height < -100000) return nullptr;
   std::lock_guard lock(State().mutex);
   auto font = std::make_shared<Font>();
   font->height = height;
   font->bold = weight >= 600;
+  font->smooth = quality == ANTIALIASED_QUALITY;
   return static_cast<HFONT>(Register(font));
 }
 

@@ -37,4 +37,20 @@ inline void Label(HDC dc, const std::string& text, int l, int t, int r, int b, U
   DrawText(dc, text.c_str(), -1, &rc, format);
 }
 
+// A caption's close box: a face-coloured button with a cross.
+inline void DrawCloseBox(HDC dc, int l, int t, int r, int b) {
+  Fill(dc, l, t, r, b, kFace);
+  Frame(dc, l, t, r, b, kBlack);
+  HPEN pen = CreatePen(PS_SOLID, 1, kBlack);
+  HGDIOBJ old = SelectObject(dc, pen);
+  for (int shift : {0, 1}) {
+    MoveToEx(dc, l + 3 + shift, t + 3, nullptr);
+    LineTo(dc, r - 3 + shift, b - 3);
+    MoveToEx(dc, r - 4 + shift, t + 3, nullptr);
+    LineTo(dc, l + 2 + shift, b - 3);
+  }
+  SelectObject(dc, old);
+  DeleteObject(pen);
+}
+
 }  // namespace platform::paint

@@ -319,7 +319,36 @@ void ScrollIntoView(Window* w, ListData* data) {
   if (data->selection >= data->top + rows) data->top = data->selection - rows + 1;
 }
 
-LRESULT ListMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, bool* notify) {
+// One line of the list's own scroll bar. A list that shows one row is a choice list:
+// the row it shows is the row chosen, so a line moves the selection along with the
+// row (and the parent hears of the change); a taller list scrolls its rows.
+WORD ListLine(Window* w, ListData* data, int step) {
+  const int count = static_cast<int>(data->items.size());
+  const int rows = VisibleRows(w);
+  if (rows > 1) {
+    data->top = std::clamp(data->top + step, 0, std::max(0, count - rows));
+    return 0;
+  }
+  if (count == 0) return 0;
+  const int next = std::clamp(data->top + step, 0, count - 1);
+  data->top = next;
+  if (next == data->selection) return 0;
+  data->selection = next;
+  return (w->style & LBS_NOTIFY) ? LBN_SELCHANGE : 0;
+}
+
+// The arrow of the list's scroll bar under a client point: -1 up, 1 down, 0 none.
+int ListArrowAt(Window* w, int x, int y) {
+  if (!(w->style & WS_VSCROLL)) return 0;
+  int cw = 0, ch = 0;
+  ClientSize(*w, &cw, &ch);
+  if (x < cw - kListScrollBarWidth || x >= cw || y < 0 || y >= ch) return 0;
+  return y < ch / 2 ? -1 : 1;
+}
+
+// The list's messages under the lock; *notify is the notification for the parent (0
+// for none).
+LRESULT ListMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, WORD* notify) {
   WinGuard guard(WinLock());
   Window* w = Find(hwnd);
   auto* data = DataOf<ListData>(w);
@@ -395,21 +424,26 @@ LRESULT ListMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, bool*
     }
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
+      // A click on an arrow of the scroll bar (a quick second one too) is a line.
+      if (int arrow = ListArrowAt(w, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))) {
+        *notify = ListLine(w, data, arrow);
+        return 0;
+      }
       int row = data->top + GET_Y_LPARAM(lParam) / kListRowHeight;
       if (row < 0 || row >= count) return 0;
       data->selection = row;
-      *notify = (w->style & LBS_NOTIFY) != 0;
+      if (w->style & LBS_NOTIFY) *notify = message == WM_LBUTTONDBLCLK ? LBN_DBLCLK : LBN_SELCHANGE;
       return 0;
     }
     case WM_VSCROLL: {
       int rows = VisibleRows(w);
-      int maxTop = std::max(0, count - 1);
+      int maxTop = std::max(0, count - rows);
       switch (LOWORD(wParam)) {
         case SB_LINEUP:
-          data->top = std::max(0, data->top - 1);
+          *notify = ListLine(w, data, -1);
           break;
         case SB_LINEDOWN:
-          data->top = std::min(maxTop, data->top + 1);
+          *notify = ListLine(w, data, 1);
           break;
         case SB_PAGEUP:
           data->top = std::max(0, data->top - rows);
@@ -437,12 +471,12 @@ LRESULT CALLBACK_ListBox(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
   if ((message >= LB_ADDSTRING && message <= LB_FINDSTRINGEXACT) || message == WM_VSCROLL ||
       message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK) {
     if (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK) TakeFocusOnClick(hwnd);
-    bool notify = false;
+    WORD notify = 0;
     LRESULT result = ListMessage(hwnd, message, wParam, lParam, &notify);
     if (message != LB_GETCOUNT && message != LB_GETCURSEL && message != LB_GETTEXT && message != LB_GETTEXTLEN &&
         message != LB_GETTOPINDEX)
       Invalidate(hwnd);
-    if (notify) NotifyParent(hwnd, message == WM_LBUTTONDBLCLK ? LBN_DBLCLK : LBN_SELCHANGE);
+    if (notify) NotifyParent(hwnd, notify);
     return result;
   }
   switch (message) {
@@ -805,6 +839,13 @@ LRESULT CALLBACK_StatusBar(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     }
     case WM_SETTEXT:
       return CALLBACK_StatusBar(hwnd, SB_SETTEXT, 0, lParam);
+    case WM_GETFONT: {
+      WinGuard guard(WinLock());
+      auto* data = DataOf<StatusData>(Find(hwnd));
+      if (!data) return 0;
+      if (!data->font) data->font = StatusFont();
+      return reinterpret_cast<LRESULT>(data->font);
+    }
     case SB_GETTEXT:
     case SB_GETTEXTLENGTH: {
       WinGuard guard(WinLock());
@@ -829,11 +870,19 @@ LRESULT CALLBACK_StatusBar(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 
 }  // namespace
 
+HFONT StatusFont() {
+  return CreateFont(kStatusCharHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, ANTIALIASED_QUALITY, 0, "DejaVu Sans Mono");
+}
+
+StatusData::~StatusData() {
+  if (font) DeleteObject(font);
+}
+
 bool IsDirectControlMessage(const std::string& className, UINT message) {
   if (message == WM_GETTEXT || message == WM_GETTEXTLENGTH) return true;
   if (className == "MSCTLS_STATUSBAR32")
     return message == SB_SETTEXT || message == SB_GETTEXT || message == SB_GETTEXTLENGTH || message == SB_SETPARTS ||
-           message == SB_GETPARTS || message == WM_SETTEXT;
+           message == SB_GETPARTS || message == WM_SETTEXT || message == WM_GETFONT;
   if (className == "STATIC") return message == WM_SETTEXT;
   if (className == "BUTTON") return message == BM_GETCHECK || message == BM_SETCHECK || message == WM_SETTEXT;
   if (className == "EDIT")
@@ -975,6 +1024,24 @@ std::string platform::StatusText(HWND statusBar, int part) {
   auto* data = w ? dynamic_cast<StatusData*>(w->control.get()) : nullptr;
   if (!data || part < 0 || static_cast<size_t>(part) >= data->texts.size()) return std::string();
   return data->texts[static_cast<size_t>(part)];
+}
+
+bool platform::StatusTextShownWhole(HWND statusBar, int part) {
+  std::vector<int> edges;
+  std::vector<std::string> texts;
+  int width = 0;
+  {
+    WinGuard guard(WinLock());
+    Window* w = Find(statusBar);
+    auto* data = w ? dynamic_cast<StatusData*>(w->control.get()) : nullptr;
+    if (!data || part < 0 || static_cast<size_t>(part) >= data->texts.size()) return false;
+    edges = data->rightEdges;
+    texts = data->texts;
+    width = w->rect.right - w->rect.left;
+  }
+  const auto spans = StatusTextSpans(edges, texts, width);
+  const auto [left, right] = spans[static_cast<size_t>(part)];
+  return StatusTextWidth(texts[static_cast<size_t>(part)]) <= right - left - 2 * kStatusTextMargin;
 }
 
 int platform::StatusPartCount(HWND statusBar) {

@@ -229,6 +229,8 @@ namespace platform {
 // Texts of the layer's own controls, readable from any thread (for tests).
 std::string StatusText(HWND statusBar, int part);
 int StatusPartCount(HWND statusBar);
+// Whether the part's text is drawn whole at the bar's present width (not cut off).
+bool StatusTextShownWhole(HWND statusBar, int part);
 // Number of toolbar buttons, and the command id of button index (0 when none, for a
 // separator, or while the button is disabled).
 int ToolbarButtonCount(HWND toolbar);

@@ -57,8 +57,8 @@ HWND CreateFromTemplate(LPCSTR templateName, HWND owner, DLGPROC procedure, HINS
   int width = DialogUnitsToPixelsX(tpl.cx) + 2;
   int height = DialogUnitsToPixelsY(tpl.cy) + 2 + detail::kCaptionHeight;
   // Centred over the top-level window it belongs to and kept on the screen (the
-  // template's x and y are not used).
-  const RECT place = PlaceOver(owner, width, height);
+  // template's x and y are not used); a modeless one beside the owner's other windows.
+  const RECT place = modal ? PlaceOver(owner, width, height) : PlaceBeside(owner, width, height);
   HWND dialog = CreateWindowEx(0, detail::kDialogClass, tpl.caption.c_str(), style, place.left, place.top, width,
                                height, owner, nullptr, instance, nullptr);
   if (!dialog) return nullptr;

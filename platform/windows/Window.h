@@ -75,6 +75,7 @@ constexpr UINT WM_QUIT = 0x0012;
 constexpr UINT WM_ERASEBKGND = 0x0014;
 constexpr UINT WM_SHOWWINDOW = 0x0018;
 constexpr UINT WM_SETCURSOR = 0x0020;
+constexpr UINT WM_GETFONT = 0x0031;  // the font a control writes with (status bars)
 constexpr UINT WM_NOTIFY = 0x004E;
 constexpr UINT WM_CONTEXTMENU = 0x007B;
 constexpr UINT WM_NCCREATE = 0x0081;
@@ -389,6 +390,11 @@ RECT ScreenArea();
 // screen area when owner is no window), moved inside the screen area; one larger
 // than the area keeps its top-left corner inside.
 RECT PlaceOver(HWND owner, int width, int height);
+// Where a new modeless window of the owner opens: as PlaceOver when that covers none of
+// the owner's other shown windows; else beside them, at the place on the screen that
+// covers least of them (nearest the centred one of those that cover as little), so
+// that windows opened one after the other do not hide each other's fields.
+RECT PlaceBeside(HWND owner, int width, int height);
 // rect moved inside the screen area as PlaceOver does, its size kept.
 RECT KeepOnScreen(RECT rect);
 // Runs fn holding lock: on the thread that owns the window, or on the caller's when there

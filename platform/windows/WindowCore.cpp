@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <unordered_map>
@@ -323,6 +324,15 @@ int FrameWidth(const Window& w) {
 int CaptionHeight(const Window& w) {
   if ((w.style & WS_CHILD) || (w.style & WS_CAPTION) != WS_CAPTION) return 0;
   return SizingFrame(w) ? kSizingCaptionHeight : kCaptionHeight;
+}
+
+RECT CloseBoxRect(const Window& w) {
+  const int caption = CaptionHeight(w);
+  if (caption == 0 || !(w.style & WS_SYSMENU)) return RECT{0, 0, 0, 0};
+  const int frame = FrameWidth(w);
+  const int right = static_cast<int>(w.rect.right - w.rect.left) - frame - 3;
+  const int top = frame + (caption - kCloseBoxSize) / 2;
+  return RECT{right - kCloseBoxSize, top, right, top + kCloseBoxSize};
 }
 
 void ClientOrigin(const Window& w, int* x, int* y) {
@@ -1360,14 +1370,89 @@ RECT platform::KeepOnScreen(RECT rect) {
   return KeepOnScreenLocked(rect);
 }
 
-RECT platform::PlaceOver(HWND owner, int width, int height) {
-  WinGuard guard(WinLock());
-  Window* w = Find(owner);
+namespace {
+
+Window* TopLevelLocked(HWND window) {
+  Window* w = Find(window);
   while (w && (w->style & WS_CHILD)) w = Find(w->parent);
+  return w;
+}
+
+RECT PlaceOverLocked(HWND owner, int width, int height) {
+  Window* w = TopLevelLocked(owner);
   const RECT over = w ? w->rect : ScreenAreaSlot();
   width = std::max(width, 0);
   height = std::max(height, 0);
   const LONG x = over.left + (over.right - over.left - width) / 2;
   const LONG y = over.top + (over.bottom - over.top - height) / 2;
   return KeepOnScreenLocked(RECT{x, y, x + width, y + height});
+}
+
+int64_t OverlapArea(const RECT& a, const RECT& b) {
+  const int64_t w = std::min(a.right, b.right) - std::max(a.left, b.left);
+  const int64_t h = std::min(a.bottom, b.bottom) - std::max(a.top, b.top);
+  return w > 0 && h > 0 ? w * h : 0;
+}
+
+}  // namespace
+
+RECT platform::PlaceOver(HWND owner, int width, int height) {
+  WinGuard guard(WinLock());
+  return PlaceOverLocked(owner, width, height);
+}
+
+RECT platform::PlaceBeside(HWND owner, int width, int height) {
+  WinGuard guard(WinLock());
+  const RECT centred = PlaceOverLocked(owner, width, height);
+  Window* top = TopLevelLocked(owner);
+  if (!top) return centred;
+  // The owner's other shown windows, and the bars along the top of them and of the
+  // owner (caption and menu bar), which a person needs to reach most.
+  std::vector<RECT> others;
+  std::vector<RECT> bars;
+  auto addBar = [&](const Window& w) {
+    int x = 0, y = 0;
+    ClientOrigin(w, &x, &y);
+    bars.push_back(RECT{w.rect.left, w.rect.top, w.rect.right, w.rect.top + y});
+  };
+  addBar(*top);
+  for (Window* w : AllWindows())
+    if (!(w->style & WS_CHILD) && w->visible && !w->destroying && w != top && TopLevelLocked(w->owner) == top) {
+      others.push_back(w->rect);
+      addBar(*w);
+    }
+  auto cost = [&](const RECT& r) {
+    int64_t area = 0;
+    for (const RECT& o : others) area += OverlapArea(r, o);
+    for (const RECT& b : bars) area += 4 * OverlapArea(r, b);
+    return area;
+  };
+  if (std::none_of(others.begin(), others.end(), [&](const RECT& o) { return OverlapArea(centred, o) > 0; }))
+    return centred;
+  int64_t bestCost = cost(centred);
+  // Beside each of the other windows, or against an edge of the screen: the place that
+  // covers least of them and of the bars, the one nearest the centred place of those
+  // that cover as little.
+  const RECT& area = ScreenAreaSlot();
+  std::vector<LONG> xs{centred.left, area.left, area.right - width};
+  std::vector<LONG> ys{centred.top, area.top, area.bottom - height};
+  for (const RECT& o : others) {
+    xs.insert(xs.end(), {o.right, o.left - width, o.left});
+    ys.insert(ys.end(), {o.bottom, o.top - height, o.top});
+  }
+  RECT best = centred;
+  int64_t bestDistance = 0;
+  for (LONG x : xs)
+    for (LONG y : ys) {
+      const RECT r = KeepOnScreenLocked(RECT{x, y, x + width, y + height});
+      const int64_t c = cost(r);
+      const int64_t distance = std::abs(static_cast<int64_t>(r.left) - centred.left) +
+                               std::abs(static_cast<int64_t>(r.top) - centred.top);
+      if (c < bestCost || (c == bestCost && distance < bestDistance)) {
+        best = r;
+        bestCost = c;
+        bestDistance = distance;
+      }
+    }
+  return best;
 }

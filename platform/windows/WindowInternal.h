@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/windows/Controls.h"
@@ -37,7 +38,18 @@ constexpr int kSizingFrame = 4;
 constexpr int kSizingCaptionHeight = kStatusBarHeight + 10 - kSizingFrame;
 constexpr int kCharWidth = 7;
 constexpr int kCharHeight = 14;
-constexpr int kListRowHeight = 14;
+// A list row holds a whole line of the font (its ascent, descent and a spare pixel),
+// so that accents and descenders (the underscore of a file name) are drawn.
+constexpr int kListRowHeight = 16;
+// The scroll bar of a list box (WS_VSCROLL): a strip along its right edge, its upper
+// half the up arrow, its lower half the down arrow.
+constexpr int kListScrollBarWidth = 12;
+// Status bars write in a smaller cell of the same face, smoothed (5 pixels a
+// character), so that the two cursor readouts and two messages fit a bar as wide as
+// the screen; WM_GETFONT gives it for measuring.
+constexpr int kStatusCharHeight = 11;
+// The close box at the right end of a caption with a system menu.
+constexpr int kCloseBoxSize = kCaptionHeight - 6;
 
 struct ControlData {
   virtual ~ControlData() = default;
@@ -86,6 +98,8 @@ struct ToolbarData : ControlData {
 struct StatusData : ControlData {
   std::vector<int> rightEdges{-1};
   std::vector<std::string> texts{""};
+  HFONT font = nullptr;  // made on the first WM_GETFONT, deleted with the bar
+  ~StatusData() override;
 };
 
 struct WindowClassRec {
@@ -151,6 +165,9 @@ void ClientOrigin(const Window& w, int* x, int* y);
 // Width of the window's frame and height of its caption (0 without one).
 int FrameWidth(const Window& w);
 int CaptionHeight(const Window& w);
+// The close box of a top-level window whose caption has a system menu (WS_SYSMENU), in
+// window coordinates; an empty rectangle when the window has none.
+RECT CloseBoxRect(const Window& w);
 // The client backing surface, created or resized on demand. Caller holds WinLock.
 cairo_surface_t* ClientSurface(Window& w);
 bool HasMenuBar(const Window& w);
@@ -178,8 +195,19 @@ HWND FocusOfThread(DWORD thread);
 // children and the layer's own controls) in a new RGB24 image surface that the
 // caller destroys; run on the window's thread. nullptr for an invalid handle.
 cairo_surface_t* ComposeWindow(HWND window);
-// Width in pixels of a text in the windows' font.
+// Width in pixels of a text in the windows' font, and in the status bars' font.
 int TextWidth(const std::string& text);
+int StatusTextWidth(const std::string& text);
+// A new font of the status bars (the caller deletes it).
+HFONT StatusFont();
+// Room between a status part's frame and its text, on either side.
+constexpr int kStatusTextMargin = 3;
+// Where each part of a status bar `width` pixels wide writes its text: from its left
+// edge to its right edge, and on over the following parts while their texts are empty
+// (a long message reads whole beside empty parts). Pairs of left and right, in the
+// bar's client coordinates, before the margins.
+std::vector<std::pair<int, int>> StatusTextSpans(const std::vector<int>& rightEdges,
+                                                 const std::vector<std::string>& texts, int width);
 
 // The control's class procedure handles some state messages on any thread.
 bool IsDirectControlMessage(const std::string& className, UINT message);

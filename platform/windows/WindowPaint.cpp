@@ -86,6 +86,7 @@ struct Node {
   int x = 0, y = 0, width = 0, height = 0;  // window rectangle in the target
   int clientX = 0, clientY = 0, clientW = 0, clientH = 0;
   int frame = 0, caption = 0;  // frame width and caption height
+  RECT closeBox{0, 0, 0, 0};    // in window coordinates; empty without one
   bool topLevel = false;
   bool dialog = false;
   bool enabled = true;
@@ -123,6 +124,7 @@ void Collect(Window* w, int x, int y, Node* node) {
   node->clientY = y + oy;
   node->frame = FrameWidth(*w);
   node->caption = CaptionHeight(*w);
+  node->closeBox = CloseBoxRect(*w);
   if (w->surface) node->surface = cairo_surface_reference(w->surface);
   for (HWND child : w->children) {
     Window* c = Find(child);
@@ -227,15 +229,22 @@ void DrawStatusBar(HDC dc, const Node& n) {
     edges = data->rightEdges;
     texts = data->texts;
   }
-  int left = n.x;
+  const auto spans = StatusTextSpans(edges, texts, n.width);
+  HFONT font = StatusFont();
+  HGDIOBJ old = SelectObject(dc, font);
+  int left = 0;
   for (size_t i = 0; i < texts.size(); ++i) {
-    int right = (i < edges.size() && edges[i] >= 0) ? n.x + edges[i] : n.x + n.width;
+    int right = (i < edges.size() && edges[i] >= 0) ? std::min(edges[i], n.width) : n.width;
     right = std::max(right, left);
-    Frame(dc, left, n.y + 2, right - 2, n.y + n.height, kShadow);
-    Label(dc, texts[i], left + 3, n.y + 3, right - 3, n.y + n.height, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX,
-         kBlack);
+    Frame(dc, n.x + left, n.y + 2, n.x + right - 2, n.y + n.height, kShadow);
     left = right;
   }
+  for (size_t i = 0; i < texts.size(); ++i)
+    if (!texts[i].empty())
+      Label(dc, texts[i], n.x + spans[i].first + kStatusTextMargin, n.y + 3, n.x + spans[i].second - kStatusTextMargin,
+           n.y + n.height, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, kBlack);
+  SelectObject(dc, old);
+  DeleteObject(font);
 }
 
 void DrawList(HDC dc, const Node& n) {
@@ -249,7 +258,7 @@ void DrawList(HDC dc, const Node& n) {
     if (!d) return;
     data = *d;
   }
-  int bar = (n.style & WS_VSCROLL) ? 12 : 0;
+  int bar = (n.style & WS_VSCROLL) ? kListScrollBarWidth : 0;
   int rows = std::max(1, n.clientH / kListRowHeight);
   for (int r = 0; r < rows; ++r) {
     int index = data.top + r;
@@ -258,14 +267,16 @@ void DrawList(HDC dc, const Node& n) {
     bool selected = index == data.selection;
     if (selected) Fill(dc, n.clientX, top, n.clientX + n.clientW - bar, top + kListRowHeight, kSelection);
     Label(dc, data.items[static_cast<size_t>(index)], n.clientX + 2, top, n.clientX + n.clientW - bar,
-         top + kListRowHeight, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX, selected ? kWhite : kBlack);
+         top + kListRowHeight, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, selected ? kWhite : kBlack);
   }
   if (bar) {
-    Fill(dc, n.clientX + n.clientW - bar, n.clientY, n.clientX + n.clientW, n.clientY + n.clientH, kFace);
-    Label(dc, "^", n.clientX + n.clientW - bar, n.clientY, n.clientX + n.clientW, n.clientY + n.clientH / 2,
-         DT_CENTER | DT_SINGLELINE | DT_NOCLIP, kBlack);
-    Label(dc, "v", n.clientX + n.clientW - bar, n.clientY + n.clientH / 2, n.clientX + n.clientW, n.clientY + n.clientH,
-         DT_CENTER | DT_SINGLELINE | DT_NOCLIP | DT_BOTTOM, kBlack);
+    // The two arrows, each a button of half the height.
+    const int l = n.clientX + n.clientW - bar, r = n.clientX + n.clientW, mid = n.clientY + n.clientH / 2;
+    Fill(dc, l, n.clientY, r, n.clientY + n.clientH, kFace);
+    Frame(dc, l, n.clientY, r, mid, kShadow);
+    Frame(dc, l, mid, r, n.clientY + n.clientH, kShadow);
+    Label(dc, "^", l, n.clientY, r, mid, DT_CENTER | DT_SINGLELINE | DT_NOCLIP, kBlack);
+    Label(dc, "v", l, mid, r, n.clientY + n.clientH, DT_CENTER | DT_SINGLELINE | DT_NOCLIP | DT_BOTTOM, kBlack);
   }
 }
 
@@ -378,8 +389,11 @@ void DrawNode(HDC dc, const Node& n) {
     if (n.caption > 0) {
       int top = n.y + n.frame;
       Fill(dc, n.clientX, top, n.clientX + n.clientW, top + n.caption, kCaption);
-      Label(dc, n.text, n.clientX + 4, top, n.clientX + n.clientW - 4, top + n.caption,
+      const RECT& box = n.closeBox;
+      const bool closable = box.right > box.left;
+      Label(dc, n.text, n.clientX + 4, top, closable ? n.x + box.left - 4 : n.clientX + n.clientW - 4, top + n.caption,
            DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, kWhite);
+      if (closable) DrawCloseBox(dc, n.x + box.left, n.y + box.top, n.x + box.right, n.y + box.bottom);
       if (n.menu) DrawMenuBar(dc, n, top + n.caption);
     } else if (n.menu) {
       DrawMenuBar(dc, n, n.clientY - kMenuBarHeight);
@@ -430,16 +444,42 @@ cairo_surface_t* platform::detail::ComposeWindow(HWND window) {
   return surface;
 }
 
-int platform::detail::TextWidth(const std::string& text) {
-  if (text.empty()) return 0;
+namespace {
+
+int WidthInFont(HFONT font, const std::string& text) {
   HDC dc = CreateCompatibleDC(nullptr);
-  HFONT font = WindowFont();
   HGDIOBJ old = SelectObject(dc, font);
   int width = TextWidthOn(dc, text);
   SelectObject(dc, old);
   DeleteObject(font);
   DeleteDC(dc);
   return width;
+}
+
+}  // namespace
+
+int platform::detail::TextWidth(const std::string& text) { return text.empty() ? 0 : WidthInFont(WindowFont(), text); }
+
+int platform::detail::StatusTextWidth(const std::string& text) {
+  return text.empty() ? 0 : WidthInFont(StatusFont(), text);
+}
+
+std::vector<std::pair<int, int>> platform::detail::StatusTextSpans(const std::vector<int>& rightEdges,
+                                                                   const std::vector<std::string>& texts, int width) {
+  std::vector<int> rights;
+  int left = 0;
+  for (size_t i = 0; i < texts.size(); ++i) {
+    int right = (i < rightEdges.size() && rightEdges[i] >= 0) ? std::min(rightEdges[i], width) : width;
+    left = std::max(right, left);
+    rights.push_back(left);
+  }
+  std::vector<std::pair<int, int>> spans;
+  for (size_t i = 0; i < texts.size(); ++i) {
+    size_t last = i;
+    while (last + 1 < texts.size() && texts[last + 1].empty()) ++last;
+    spans.emplace_back(i == 0 ? 0 : rights[i - 1], rights[last]);
+  }
+  return spans;
 }
 
 namespace {

@@ -18,6 +18,7 @@
 #include "core/Repaint.h"
 #include "core/Threads.h"
 #include "display/FileDialogs.h"
+#include "display/Paint.h"
 #include "display/Print.h"
 #include "platform/kernel/Text.h"
 #include "platform/windows/Controls.h"
@@ -69,6 +70,15 @@ class MainWindowTest : public qvtest::AppTest {
   void ActiveChannel(int16_t c) {
     Win.Active_Chn = c;
     Dsp.Chn_Scalar[c] = 1.0;
+  }
+  // Channel c active at the raw level: size points from f0 in steps of step.
+  void RawChannel(int16_t c, uint32_t size, double step, double f0) {
+    ActiveChannel(c);
+    Dsp.FL_SZ[3][c] = size;
+    Win.View_Level = 3;
+    Dsp.Pts2Pxl[3] = 1.0;
+    Dsp.FrqStpView[3] = step;
+    Dsp.Init_Frq = f0;
   }
   bool QuitPosted() {
     MSG msg;
@@ -147,12 +157,7 @@ TEST_F(MainWindowTest, OnlyAViewCommandsOneRepaints) {
 TEST_F(MainWindowTest, MouseReadoutAndShiftClickScrolls) {
   drv::MouseMove(Win.hWnd_Main, 40, 90);
   EXPECT_EQ(drv::StatusText(Win.hWnd_StatusBar, 0), "");  // no active channel
-  ActiveChannel(1);
-  Dsp.FL_SZ[3][1] = 100000;
-  Win.View_Level = 3;
-  Dsp.Pts2Pxl[3] = 1.0;
-  Dsp.FrqStpView[3] = 1.0;
-  Dsp.Init_Frq = 500.0;
+  RawChannel(1, 100000, 1.0, 500.0);
   drv::MouseMove(Win.hWnd_Main, 40, 90);
   EXPECT_TRUE(drv::MatchPattern("[1] X(MHz) 540.0000 *Pt     40", drv::StatusText(Win.hWnd_StatusBar, 0)));
   Win.Page_Start = 5000;
@@ -160,6 +165,28 @@ TEST_F(MainWindowTest, MouseReadoutAndShiftClickScrolls) {
   drv::MouseClick(Win.hWnd_Main, drv::Mouse::Left, 40, 90, /*shift=*/true);
   EXPECT_EQ(Win.Page_Start, 4500);  // half a window back, the cursor stays
   EXPECT_EQ(Win.Mouse_Down, 0u);
+}
+
+// At the main window's first size every status part shows its text whole: the mouse
+// readout (part 0) and the paint readout (part 1) at point 24,037 with their Y fields
+// and the relative mark, beside the messages the start-up leaves in parts 2 and 3.
+TEST_F(MainWindowTest, StatusPartsShowReadoutsAndMessagesWholeAtTheFirstSize) {
+  RECT window{};
+  GetWindowRect(Win.hWnd_Main, &window);
+  EXPECT_EQ(window.right - window.left, 1024);
+  RawChannel(2, 32000, 0.375, 75000.0);
+  Dsp.Chn_Offset[2] = -0.3;
+  Win.Page_Start = 24000;
+  Win.Rel_On = 1;
+  drv::MouseMove(Win.hWnd_Main, 37, 200);
+  DisplayCursorReadout(nullptr, 37, 200);
+  MainStatusText(2, "TOTAL VIEWS=[3]: USE ANALYSIS MENU TO CHANGE");
+  MainStatusText(3, "WORK FILE VERSION [v6.02.00]");
+  EXPECT_TRUE(drv::MatchPattern("[2] X(MHz) 84013.8750 * Y *Pt  24037(REL)", drv::StatusText(Win.hWnd_StatusBar, 0)));
+  EXPECT_TRUE(drv::MatchPattern("[2] X(MHz) 84013.8750 * Y *Pt  24037(REL)", drv::StatusText(Win.hWnd_StatusBar, 1)));
+  for (int part = 0; part < 4; ++part)
+    EXPECT_TRUE(platform::StatusTextShownWhole(Win.hWnd_StatusBar, part))
+        << part << ": " << drv::StatusText(Win.hWnd_StatusBar, part);
 }
 
 TEST_F(MainWindowTest, ExitWithNothingModifiedEndsTheProgram) {

@@ -5,6 +5,7 @@
 
 #include <SDL2/SDL_keycode.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -12,6 +13,7 @@
 
 #include "platform/windows/Dialog.h"
 #include "platform/frontend/FrontEndLogic.h"
+#include "platform/gdi/PaintTools.h"
 #include "platform/kernel/Sync.h"
 #include "platform/driver/TestDriver.h"
 #include "platform/windows/WindowInternal.h"
@@ -322,10 +324,12 @@ TEST(PanelTest, PrintDialogOffersThePrintersAndTabReachesTheButtons) {
 
 // ---- the window system under real input -------------------------------------------------------
 std::vector<std::pair<WORD, int>>* g_scrolls = nullptr;
+std::vector<std::pair<int, int>>* g_commands = nullptr;  // control id and notification
 
 INT_PTR InputProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_HSCROLL && g_scrolls)
     g_scrolls->push_back({LOWORD(wParam), static_cast<int>(SendMessage(reinterpret_cast<HWND>(lParam), TBM_GETPOS, 0, 0))});
+  if (message == WM_COMMAND && g_commands) g_commands->push_back({LOWORD(wParam), HIWORD(wParam)});
   if (message == WM_COMMAND && LOWORD(wParam) == IDOK) EndDialog(dialog, IDOK);
   (void)dialog;
   return message == WM_INITDIALOG ? TRUE : FALSE;
@@ -350,6 +354,7 @@ class RealInputTest : public ::testing::Test {
     };
     platform::RegisterDialogTemplate(t);
     g_scrolls = &scrolls_;
+    g_commands = &commands_;
     dialog_ = CreateDialogParam(nullptr, MAKEINTRESOURCE(810), nullptr, &InputProc, 0);
     ASSERT_NE(dialog_, nullptr);
     ShowWindow(dialog_, SW_SHOW);
@@ -357,6 +362,7 @@ class RealInputTest : public ::testing::Test {
   }
   void TearDown() override {
     g_scrolls = nullptr;
+    g_commands = nullptr;
     if (IsWindow(dialog_)) DestroyWindow(dialog_);
     platform::ClearDialogTemplates();
   }
@@ -372,7 +378,41 @@ class RealInputTest : public ::testing::Test {
   }
   HWND dialog_ = nullptr;
   std::vector<std::pair<WORD, int>> scrolls_;
+  std::vector<std::pair<int, int>> commands_;
 };
+
+// Dark pixels of an image surface inside a rectangle.
+int Ink(cairo_surface_t* surface, RECT r) {
+  cairo_surface_flush(surface);
+  const unsigned char* data = cairo_image_surface_get_data(surface);
+  const int stride = cairo_image_surface_get_stride(surface);
+  int count = 0;
+  for (LONG y = r.top; y < r.bottom; ++y)
+    for (LONG x = r.left; x < r.right; ++x) {
+      const uint32_t pixel = *reinterpret_cast<const uint32_t*>(data + y * stride + x * 4);
+      if ((pixel & 0xFF) < 128 && ((pixel >> 8) & 0xFF) < 128 && ((pixel >> 16) & 0xFF) < 128) ++count;
+    }
+  return count;
+}
+
+// The dark pixels of a text in the windows' font, drawn without any clip.
+int InkOfText(const std::string& text) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateCompatibleBitmap(dc, 200, 40);
+  HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+  HFONT font = CreateFont(platform::detail::kCharHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "DejaVu Sans Mono");
+  HGDIOBJ oldFont = SelectObject(dc, font);
+  platform::paint::Fill(dc, 0, 0, 200, 40, platform::paint::kWhite);
+  SetBkMode(dc, TRANSPARENT);
+  TextOut(dc, 10, 10, text.c_str(), static_cast<int>(text.size()));
+  const int ink = Ink(platform::SurfaceOfBitmap(bitmap), RECT{0, 0, 200, 40});
+  SelectObject(dc, oldFont);
+  DeleteObject(font);
+  SelectObject(dc, oldBitmap);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  return ink;
+}
 
 TEST_F(RealInputTest, CaretKeysEditInsideTheText) {
   HWND edit = GetDlgItem(dialog_, 10);
@@ -439,6 +479,118 @@ TEST_F(RealInputTest, TrackbarFollowsADraggedThumbAndKeys) {
   EXPECT_EQ(drv::TrackbarPosition(dialog_, 14), 20);
   EXPECT_TRUE(drv::MoveTrackbar(dialog_, 14, 55));
   EXPECT_EQ(drv::TrackbarPosition(dialog_, 14), 55);
+}
+
+// A list one row high steps its choice with either arrow of its scroll bar; a caption
+// with a system menu has a close box that sends WM_CLOSE (a dialog's Cancel), the front
+// end's own boxes too; a list row shows its text whole, the underscore below the line
+// included.
+TEST_F(RealInputTest, ListArrowsStepTheChoiceCloseBoxesCancelAndRowsShowWholeGlyphs) {
+  // A one-row list with its scroll bar, as a dialog template makes it.
+  HWND list = CreateWindowEx(0, WC_LISTBOX, "", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | LBS_NOTIFY, 200, 10, 120,
+                             21, dialog_, reinterpret_cast<HMENU>(static_cast<uintptr_t>(15)), nullptr, nullptr);
+  ASSERT_NE(list, nullptr);
+  for (const char* kind : {"MAX", "AVE", "NONE"}) SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kind));
+  SendMessage(list, LB_SETCURSEL, 2, 0);
+  RECT rc;
+  GetClientRect(list, &rc);
+  auto arrow = [&](bool up) {
+    const LPARAM at = MAKELPARAM(rc.right - 4, up ? 2 : rc.bottom - 2);
+    PostMessage(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessage(list, WM_LBUTTONUP, 0, at);
+    drv::PumpUntilIdle();
+    return drv::ListSelection(dialog_, 15);
+  };
+  auto changes = [&] {
+    return std::count(commands_.begin(), commands_.end(), std::pair<int, int>{15, LBN_SELCHANGE});
+  };
+  EXPECT_EQ(arrow(true), 1);  // NONE -> AVE
+  EXPECT_EQ(drv::ListTop(dialog_, 15), 1);
+  EXPECT_EQ(arrow(true), 0);
+  EXPECT_EQ(arrow(true), 0);  // the first row stays, and nothing changed
+  EXPECT_EQ(arrow(false), 1);
+  EXPECT_EQ(arrow(false), 2);
+  EXPECT_EQ(changes(), 4);
+  ASSERT_TRUE(drv::Scroll(dialog_, 15, true));  // the driver's arrow, and the wheel's, do the same
+  EXPECT_EQ(drv::ListSelection(dialog_, 15), 1);
+
+  // Every glyph of a row is drawn: as much ink as the text drawn without a clip.
+  const std::string name = "co_2147.par";
+  SendMessage(list, LB_RESETCONTENT, 0, 0);
+  SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+  cairo_surface_t* picture = platform::detail::ComposeWindow(dialog_);
+  ASSERT_NE(picture, nullptr);
+  RECT onScreen, dialogRect;
+  GetWindowRect(list, &onScreen);
+  GetWindowRect(dialog_, &dialogRect);
+  // Inside the list's border, left of its scroll bar, in the dialog's picture.
+  onScreen = RECT{onScreen.left - dialogRect.left + 1, onScreen.top - dialogRect.top + 1,
+                  onScreen.right - dialogRect.left - 1 - platform::detail::kListScrollBarWidth,
+                  onScreen.bottom - dialogRect.top - 1};
+  EXPECT_EQ(Ink(picture, onScreen), InkOfText(name));
+  cairo_surface_destroy(picture);
+  // The same row in the list of the front end's file dialog.
+  fe::Panel panel;
+  panel.width = 200;
+  panel.height = 80;
+  fe::PanelItem rows;
+  rows.kind = fe::PanelItem::Kind::List;
+  rows.id = 20;
+  rows.rows = {name};
+  rows.rc = RECT{10, 30, 190, 32 + platform::detail::kListRowHeight};
+  panel.items.push_back(rows);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateCompatibleBitmap(dc, panel.width, panel.height);
+  HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+  HFONT font = CreateFont(platform::detail::kCharHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "DejaVu Sans Mono");
+  HGDIOBJ oldFont = SelectObject(dc, font);
+  panel.Draw(dc);
+  EXPECT_EQ(Ink(platform::SurfaceOfBitmap(bitmap), RECT{11, 31, 189, 31 + platform::detail::kListRowHeight}),
+            InkOfText(name));
+  SelectObject(dc, oldFont);
+  DeleteObject(font);
+  SelectObject(dc, oldBitmap);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+
+  // The close box of the dialog's caption: a click there is Cancel, beside it nothing.
+  RECT box;
+  {
+    platform::detail::WinGuard guard(platform::detail::WinLock());
+    box = platform::detail::CloseBoxRect(*platform::detail::Find(dialog_));
+  }
+  ASSERT_GT(box.right, box.left);
+  commands_.clear();
+  EXPECT_FALSE(fe::ClickCloseBox(dialog_, box.left - 20, box.top + 2));
+  EXPECT_TRUE(fe::ClickCloseBox(dialog_, (box.left + box.right) / 2, (box.top + box.bottom) / 2));
+  drv::PumpUntilIdle();
+  EXPECT_EQ(commands_, (std::vector<std::pair<int, int>>{{IDCANCEL, BN_CLICKED}}));
+  // A main window's close box: WM_CLOSE, which ends it; a caption without a system
+  // menu has none.
+  WNDCLASS wc;
+  wc.lpfnWndProc = DefWindowProc;
+  wc.lpszClassName = "CLOSE BOX TEST";
+  RegisterClass(&wc);
+  HWND main = CreateWindowEx(0, "CLOSE BOX TEST", "MAIN", WS_OVERLAPPEDWINDOW, 10, 10, 400, 300, nullptr, nullptr,
+                             nullptr, nullptr);
+  HWND plain = CreateWindowEx(0, "CLOSE BOX TEST", "PLAIN", WS_POPUP | WS_CAPTION, 10, 10, 400, 300, nullptr, nullptr,
+                              nullptr, nullptr);
+  ASSERT_TRUE(main && plain);
+  EXPECT_FALSE(fe::OnCloseBox(plain, 400 - 10, 10));
+  EXPECT_TRUE(fe::ClickCloseBox(main, 400 - 10, 10));
+  drv::PumpUntilIdle();
+  EXPECT_FALSE(IsWindow(main));
+  DestroyWindow(plain);
+  // A message box with Cancel closes as Cancel from its own close box.
+  platform::BoxRequest request;
+  request.caption = "Question";
+  request.text = "GO ON?";
+  request.style = MB_OKCANCEL;
+  auto boxPanel = fe::MakeBoxPanel(request);
+  const RECT closer = boxPanel->panel.CloseBox();
+  const auto click = boxPanel->panel.MouseDown((closer.left + closer.right) / 2, (closer.top + closer.bottom) / 2, 1, false);
+  EXPECT_TRUE(boxPanel->Handle(click));
+  EXPECT_EQ(boxPanel->boxAnswer, IDCANCEL);
 }
 
 DWORD PostBack(void* parameter) {

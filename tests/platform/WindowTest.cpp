@@ -484,10 +484,12 @@ TEST_F(ControlTest, ListTopIndexIsIndependentOfTheSelection) {
   EXPECT_EQ(drv::ListTop(dialog_, 300), 5);
   SendMessage(list, LB_SETCURSEL, 3, 0);  // one row high: the selection scrolls into view
   EXPECT_EQ(drv::ListTop(dialog_, 300), 3);
-  ASSERT_TRUE(drv::Scroll(dialog_, 300, false, 2));  // the list's own arrows move only the top row
+  // The arrows of a list one row high step the row shown and chosen together.
+  ASSERT_TRUE(drv::Scroll(dialog_, 300, false, 2));
   EXPECT_EQ(drv::ListTop(dialog_, 300), 5);
-  EXPECT_EQ(drv::ListSelection(dialog_, 300), 3);
-  EXPECT_EQ(IndexOf(300, LBN_SELCHANGE), notes_.size());  // scrolling selects nothing
+  EXPECT_EQ(drv::ListSelection(dialog_, 300), 5);
+  EXPECT_LT(IndexOf(300, LBN_SELCHANGE), notes_.size());
+  notes_.clear();
   ASSERT_TRUE(drv::SelectRow(dialog_, 300, 8));
   EXPECT_EQ(drv::ListSelection(dialog_, 300), 8);
   EXPECT_EQ(drv::ListTop(dialog_, 300), 8);
