@@ -140,6 +140,7 @@ class PaintTest : public ::testing::Test {
   }
 
   void TearDown() override {
+    Lsf = LsfRecord{};  // a sequence fit display switched on stays with its test
     for (auto& row : Sim.Dlg_Hwnd)
       for (HWND& w : row)
         if (w && IsWindow(w)) DestroyWindow(w);
