@@ -67,7 +67,6 @@ std::string OneToken(const char* text) {
 bool Blank(const char* text) { return text[std::strspn(text, " \t\r\n\v\f")] == '\0'; }
 
 bool ValidChannel(int16_t c) { return c >= 0 && c <= 9; }
-bool ValidColour(int16_t c) { return c >= 0 && c <= 10; }
 
 bool AnySine() {
   for (int s = 0; s < SIM_SETS; s++)
@@ -173,7 +172,7 @@ std::string Unstorable() {
     refusal = text(StrPrintf("CHN [%d] FILENAME", i), Dsp.Chn_Flnm[i], WorkField::Name);
     if (refusal.empty()) refusal = real(StrPrintf("CHN [%d] SCALAR", i), Dsp.Chn_Scalar[i]);
     if (refusal.empty()) refusal = real(StrPrintf("CHN [%d] OFFSET", i), Dsp.Chn_Offset[i]);
-    if (refusal.empty() && !ValidColour(Dsp.Chn_ColorNo[i]))
+    if (refusal.empty() && !WorkColourValid(Dsp.Chn_ColorNo[i]))
       refusal = number(StrPrintf("CHN [%d] COLOR", i), Dsp.Chn_ColorNo[i], "NOT IN [0-10]");
   }
   for (int s = 0; s < SIM_SETS && refusal.empty(); s++) {
@@ -183,7 +182,7 @@ std::string Unstorable() {
     const char* names[] = {"SCALAR", "OFFSET", "SLOPE", "INTERCEPT", "GAU WIDTH", "LOR WIDTH"};
     for (size_t k = 0; k < std::size(reals) && refusal.empty(); k++)
       refusal = real(StrPrintf("[%s] SIM %s", Sim.Set_Lbl[s], names[k]), reals[k]);
-    if (refusal.empty() && !ValidColour(Sim.COLOR_NO[s]))
+    if (refusal.empty() && !WorkColourValid(Sim.COLOR_NO[s]))
       refusal = number(StrPrintf("[%s] SIM COLOR", Sim.Set_Lbl[s]), Sim.COLOR_NO[s], "NOT IN [0-10]");
     if (refusal.empty() && !ValidChannel(Sim.Dsp_Cnl[s]))
       refusal = number(StrPrintf("[%s] SIM ASSOC CHN", Sim.Set_Lbl[s]), Sim.Dsp_Cnl[s], "NOT IN [0-9]");
@@ -275,7 +274,7 @@ bool ReadBody(FILE* f, std::string* versionOut) {
       r.HexTo(&Dsp.RGB[i][0]);
       r.HexTo(&Dsp.RGB[i][1]);
       r.HexTo(&Dsp.RGB[i][2]);
-      rows = r.Count() == 11 && ValidColour(Dsp.Chn_ColorNo[i]);
+      rows = r.Count() == 11 && WorkColourValid(Dsp.Chn_ColorNo[i]);
       for (int level = 0; level < 3 && rows; level++)
         for (int k = 0; k < 3; k++)
           if (std::strcmp(Win.ViewKind_Txt[level][9], Win.ViewKind_Tbl[k]) == 0) Win.ViewKind[level][9] = static_cast<int16_t>(k);
@@ -324,7 +323,7 @@ bool ReadBody(FILE* f, std::string* versionOut) {
         r.HexTo(&Sim.RGB[i][0]);
         r.HexTo(&Sim.RGB[i][1]);
         r.HexTo(&Sim.RGB[i][2]);
-        rows = r.Count() == 8 && ValidChannel(Sim.Dsp_Cnl[i]) && ValidColour(Sim.COLOR_NO[i]);
+        rows = r.Count() == 8 && ValidChannel(Sim.Dsp_Cnl[i]) && WorkColourValid(Sim.COLOR_NO[i]);
         Sim.LS_WidthMode[i] = 1;
         Sim.LS_Func[i] = 0;
       }
@@ -343,7 +342,7 @@ bool ReadBody(FILE* f, std::string* versionOut) {
         r.HexTo(&Sim.RGB[i][0]);
         r.HexTo(&Sim.RGB[i][1]);
         r.HexTo(&Sim.RGB[i][2]);
-        rows = r.Count() == 11 && ValidChannel(Sim.Dsp_Cnl[i]) && ValidColour(Sim.COLOR_NO[i]);
+        rows = r.Count() == 11 && ValidChannel(Sim.Dsp_Cnl[i]) && WorkColourValid(Sim.COLOR_NO[i]);
       }
     }
     if (!rows) break;

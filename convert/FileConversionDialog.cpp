@@ -233,7 +233,7 @@ bool IsStoringButton(int id) {
 // The output names the input: the same text but for letter case, or the same file
 // under another spelling.
 bool NamesEqual(const char* a, const char* b) {
-  return std::string(a) == b || platform::NamesEqualIgnoringCase(a, b) || platform::SameFile(a, b);
+  return platform::NamesEqualIgnoringCase(a, b) || platform::SameFile(a, b);
 }
 
 // Runs the engine on every checked channel. With no channel checked nothing runs and

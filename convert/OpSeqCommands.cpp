@@ -332,7 +332,7 @@ void ChnSub(Run& run) {
     if (n >= 4) Dsp.Chn_Offset[c] = offset;
     if (n >= 5) Dsp.Chn_DspStat[c] = static_cast<uint32_t>(dsp);
     // A colour outside the table would make the working file unreadable: it is refused.
-    if (n >= 6 && colour >= 0 && colour <= 10)
+    if (n >= 6 && WorkColourValid(colour))
       Dsp.Chn_ColorNo[c] = colour;
     else if (n >= 6)
       core_io::Warning(StrPrintf("CHN2SUB\n\nCHN [%d] COLOR [%d] NOT IN [0-10]\n\nKEEPING [%d]", c, colour,

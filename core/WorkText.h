@@ -10,6 +10,7 @@
 // the old value when it is refused; the writer refuses a file holding one.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,9 @@ std::string WorkTextRefusal(const std::string& what, std::string_view text, cons
 // and "\n\nKEEPING [<kept>]", and false: the caller keeps the old value.
 bool WorkTextAccepted(const std::string& what, std::string_view text, WorkField field, const char* kept,
                       const std::string& head = {});
+
+// A pen colour number the working file holds (its reader takes 0 to 10).
+inline bool WorkColourValid(int32_t colour) { return colour >= 0 && colour <= 10; }
 
 // A name typed into an edit: the text without the blanks around it.
 std::string WorkTextTyped(std::string_view text);

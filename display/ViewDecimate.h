@@ -52,6 +52,8 @@ constexpr double VIEW_MISSING_VALUE = 1.0e18;
 // A float of a data file that holds no value: magnitude 1e18 or more (infinities
 // among them), or not a number.
 inline bool ViewValueMissing(float v) { return !(std::fabs(v) < static_cast<float>(VIEW_MISSING_VALUE)); }
+// The same for a value read into double precision (fit data).
+inline bool ViewValueMissing(double v) { return !(std::fabs(v) < VIEW_MISSING_VALUE); }
 
 // View kinds of a level (the ViewKind table of Win).
 constexpr int16_t VIEW_KIND_MAX = 0;

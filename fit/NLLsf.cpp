@@ -22,10 +22,6 @@ std::string SetHead(int16_t set) { return StrPrintf("[%s] SIM [%s]", Sim.Set_Lbl
 
 namespace {
 
-// A point of the fit data without a value: not a finite number, or of the magnitude
-// (1e18 or more) that marks a missing value in a data file.
-bool NoValue(double v) { return !std::isfinite(v) || std::fabs(v) >= VIEW_MISSING_VALUE; }
-
 std::string UpperCase(std::string text) {
   for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return text;
@@ -47,7 +43,7 @@ bool ReadFitData(LsfFitJob* job, int32_t freeParameters) {
     core_io::Warning(SetHead(job->set) + StrPrintf("\n\nFIT DATA [%s] NOT READ\n\nFIT ABORTED", Lsf.Res_Base));
     return false;
   }
-  const uint32_t bad = static_cast<uint32_t>(std::find_if(data, data + n, NoValue) - data);
+  const uint32_t bad = static_cast<uint32_t>(std::find_if(data, data + n, [](double v) { return ViewValueMissing(v); }) - data);
   if (bad < n) {
     const std::string value = UpperCase(StrPrintf("%g", data[bad]));
     DFree1Dim(&data);

@@ -3,6 +3,7 @@
 // into the set's quadrupole assignment list.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "core/DebugLog.h"
@@ -123,11 +124,11 @@ bool TakeSelectedLine(int16_t s) {
 // leaves only the selected component looked up, while the rows still show theirs.
 void TakeAssignment(int16_t s, int32_t c) { QuadAsnFind(s, Sim.QN_Sel_Line[s], c, &Quad); }
 
-// A typed number the assignment file can hold: infinities and NaN are not taken, nor, for
-// a single-precision field, a value beyond its range.
-bool ReadFinite(HWND d, int id, double* value, bool single = false) {
+// A typed number for a single-precision field of the assignment file: one beyond the
+// field's range is not taken (ReadDouble already refuses what is no finite number).
+bool ReadSingle(HWND d, int id, double* value) {
   double v = 0.0;
-  if (!ReadDouble(d, id, &v) || !std::isfinite(v) || (single && !std::isfinite(static_cast<float>(v)))) return false;
+  if (!ReadDouble(d, id, &v) || std::fabs(v) > static_cast<double>(std::numeric_limits<float>::max())) return false;
   *value = v;
   return true;
 }
@@ -160,7 +161,7 @@ void ExptFreq(HWND d, int16_t s, int r) {
   const int32_t c = Quad.QN_SEL[s];
   const int row = Quad.QN_LIST_SEL[s] - Quad.QN_List_Top[s];
   double f = 0.0;
-  if (!ValidComponent(s, c) || !TakeSelectedLine(s) || !ReadFinite(d, 880 + r, &f)) return;
+  if (!ValidComponent(s, c) || !TakeSelectedLine(s) || !ReadDouble(d, 880 + r, &f)) return;
   TakeAssignment(s, c);
   if (Quad.Comp_ExpFrq[s][c] == 0.0) Quad.Comp_Unc[s][c] = Sim.Asn_StdUnc[s];
   Quad.Comp_ExpFrq[s][c] = f;
@@ -177,7 +178,7 @@ void ExptUnc(HWND d, int16_t s, int r) {
   double u = 0.0;
   if (!ValidComponent(s, c) || !TakeSelectedLine(s)) return;
   TakeAssignment(s, c);
-  if (Quad.Comp_ExpFrq[s][c] == 0.0 || !ReadFinite(d, 890 + r, &u, true)) return;
+  if (Quad.Comp_ExpFrq[s][c] == 0.0 || !ReadSingle(d, 890 + r, &u)) return;
   Quad.Comp_Unc[s][c] = static_cast<float>(u);
   QuadMakeAsn(s, 1, c, Sim.QN_Sel_Line[s], &Quad);
   Recorded(s);
@@ -186,7 +187,7 @@ void ExptUnc(HWND d, int16_t s, int r) {
 
 void StandardUnc(HWND d, int16_t s) {
   double u = 0.0;
-  if (ReadFinite(d, 8169, &u, true)) Sim.Asn_StdUnc[s] = static_cast<float>(u);
+  if (ReadSingle(d, 8169, &u)) Sim.Asn_StdUnc[s] = static_cast<float>(u);
   if (Sim.QN_Freeze[s] == 1 &&
       Box(SetHead(s) + "\n\nASSIGN THIS STANDARD UNCERTAINTY TO ALL QUAD LINES [YES] | ABORT [NO]?", "Question",
           kQuestionBox) == IDYES)
@@ -244,7 +245,7 @@ void Command(HWND d, int16_t s, int id, WORD code) {
     case 8824:
       if (!edited) return;
       MakeActive(s);
-      ReadFinite(d, id, &Quad.Frq_Win);
+      ReadDouble(d, id, &Quad.Frq_Win);
       Repaint("CB2_60P");
       return;
     case 8813:

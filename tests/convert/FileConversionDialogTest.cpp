@@ -555,14 +555,14 @@ TEST_F(FileConversionDialogTest, TheSameFileUnderTwoSpellingsIsTheSameFile) {
   for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<float>(i);
   WriteValues("raw.bin", ramp);
   std::ofstream("m.txt") << "100\n200\n300\n400\n";
-  std::ofstream("spec.txt", std::ios::binary) << "1 2\r\n2 3\r\n3 4\r\n";
+  std::ofstream("lines.txt", std::ios::binary) << "1 2\r\n2 3\r\n3 4\r\n";
   WriteValues<float>("a000", std::vector<float>(64, 1.0f));
   WriteValues<float>("a001", std::vector<float>(64, 1.0f));
   WriteValues<float>("a_CCVals", {0.5f, 1.5f});
   const std::vector<std::pair<std::vector<std::string>, std::string>> runs = {
       {{"LINEARIZE", "-1 raw.bin ./raw.bin m.txt 50 100.0"}, "Warning|INPUT & OUTPUT FILENAMES ARE IDENTICAL\n\nABORTING"},
-      {{"ASCII2BIN", "-1 spec.txt ./spec.txt 1 2 1 0 0 0 1.0"},
-       "Warning|INPUT & OUTPUT [2] FILES [./spec.txt] HAVE THE SAME NAME\n\nABORTING"},
+      {{"ASCII2BIN", "-1 lines.txt ./lines.txt 1 2 1 0 0 0 1.0"},
+       "Warning|INPUT & OUTPUT [2] FILES [./lines.txt] HAVE THE SAME NAME\n\nABORTING"},
       {{"SEQCCFILEFIX", "0 a b ./a_CCVals none 1 1 5 0.01 0 0 10 1 -1 0 1 0 1 0"},
        "Warning|CrossCorrSeqFileFix()\n\nFILENAMES=[a_CCVals] OF OLD CC SHIFT VALUES & NEW CC SHIFT VALUES MUST BE "
        "DIFFERENT\n\nABORTING"}};
@@ -571,8 +571,8 @@ TEST_F(FileConversionDialogTest, TheSameFileUnderTwoSpellingsIsTheSameFile) {
     EXPECT_NE(std::find(boxes.begin(), boxes.end(), refusal), boxes.end()) << ::testing::PrintToString(boxes);
   }
   EXPECT_EQ(ReadValues<float>("raw.bin"), ramp);
-  std::ifstream spec("spec.txt", std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(spec), std::istreambuf_iterator<char>()), "1 2\r\n2 3\r\n3 4\r\n");
+  std::ifstream kept("lines.txt", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), std::istreambuf_iterator<char>()), "1 2\r\n2 3\r\n3 4\r\n");
   EXPECT_EQ(ReadValues<float>("a_CCVals"), (std::vector<float>{0.5f, 1.5f}));
   LFree1Dim(&Cnl.Mks_Pos);
   LFree1Dim(&Cnl.Mks_Dif);

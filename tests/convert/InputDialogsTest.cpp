@@ -505,13 +505,13 @@ TEST_F(InputDialogsTest, Ascii2binWritesOnlyItsOutputAndTheXytFactorStaysWithIts
   for (int i = 0; i < 8; ++i) xyt += StrPrintf("HEADER %d\r\n", i);
   for (int i = 0; i < 20; ++i) xyt += StrPrintf("%d %.9f\r\n", 100 + i, 0.001 * (1.0 + 0.142372 * i));
   xyt += "END\r\nEND\r\nEND\r\n";
-  WriteText("spec.xyt", xyt);
+  WriteText("band.xyt", xyt);
   const std::vector<float> etalon(100, 3.0f);
   WriteFloats("etalon.bin", etalon);
   StrCopy(Dsp.Chn_Flnm[1], "etalon.bin");
   {
     drv::Answers answers;
-    answers.File(Path("spec.xyt"));
+    answers.File(Path("band.xyt"));
     Run(IDD_ASCII_INPUT, &AsciiInputDialogProc, [&](HWND d) {
       EXPECT_EQ(drv::Text(d, IDC_ASC_OUTNAME1), "etalon.bin");
       EXPECT_TRUE(drv::Click(d, IDC_ASC_OPEN));
@@ -537,7 +537,7 @@ TEST_F(InputDialogsTest, Ascii2binWritesOnlyItsOutputAndTheXytFactorStaysWithIts
   EXPECT_EQ(Cnv.Asc_ItnFactor, 1.0);
 
   drv::Answers answers;
-  answers.File(Path("spec.xyt"))
+  answers.File(Path("band.xyt"))
       .Box("Question", "AUTO SCALE & OFFSET?", IDNO)
       .Box("Question", "FILE [typed.bin] DOES NOT EXIST\n\nSET OUTPUT RANGE & RESOLUTION TO INPUT VALUES*", IDYES)
       .Box("Question", "AUTO SCALE & OFFSET?", IDNO);
