@@ -148,6 +148,12 @@ void Failed(Run& run, const char* word) {
   run.Fail(StrPrintf("%s\n\nOPERATIONAL SEQUENCE COMMAND FAILED\n\nABORTING", word));
 }
 
+// A number of the line that the command cannot work with (negative where it counts or
+// sizes, or making a product beyond 32 bits): the line fails naming it.
+void Refuse(Run& run, const char* word, const std::string& what) {
+  run.Fail(StrPrintf("%s\n\n%s NOT VALID\n\nABORTING", word, what.c_str()));
+}
+
 // Sets the substitution prompt and replaces '?' in every name by the sequence number.
 template <class... Names>
 bool Substitute(const char* prompt, Names&... names) {
@@ -446,12 +452,14 @@ void Repack(Run& run) {
 void DeleteFileCommand(Run& run) {
   int16_t c = 0;
   Name in{};
+  int32_t multi = 0;
   Scanner sc(run.args);
-  const int32_t n = sc.Scan(c, in, Cnv.Del_Multi[kSlot]);
+  const int32_t n = sc.Scan(c, in, multi);
   if (n != 2 && n != 3) return WrongCount(run, sc, "DELETE_FILE", "2+");
+  // Without the switch the line deletes the file it names, whatever a line before left.
+  Cnv.Del_Multi[kSlot] = n == 3 ? multi : 0;
   if (!Substitute(nullptr, in) || OSIFile(kSlot, c, OSI_DELETE, in, nullptr, 1, 0, 0) != 1)
     return Failed(run, "DELETE_FILE");
-  if (n == 2) Cnv.Del_Multi[kSlot] = 0;
   ClearRange();
 }
 
@@ -531,12 +539,14 @@ bool OperateOnRange(Run& run, const char* word, const char* prompt, int16_t c, i
 }
 
 // The resize value of the alignment and resize commands: sign flag, magnitude, switch.
-void StoreResize(int32_t value, bool smallSwitchesOff) {
+// A magnitude of 0 or 1 asks no resize: the switch goes off, so that the alignment does
+// not resize to 1 point because an earlier line had switched it on.
+void StoreResize(int32_t value) {
   Cnv.CcRsz_Neg[kSlot] = value < 0 ? 1u : 0u;
   int64_t magnitude = value < 0 ? -int64_t{value} : int64_t{value};
   if (magnitude <= 1) {
     magnitude = 1;
-    if (smallSwitchesOff) Cnv.CcRsz_Stat[kSlot] = 0;
+    Cnv.CcRsz_Stat[kSlot] = 0;
   } else {
     Cnv.CcRsz_Stat[kSlot] = 1;
   }
@@ -549,10 +559,14 @@ void Calib(Run& run) {
   Scanner sc(run.args);
   if (sc.Scan(fsr, pts, refFrq, refPt) != 4) return WrongCount(run, sc, "CALIB", "4");
   if (pts == 0) return Failed(run, "CALIB");  // no step per point without points per FSR
+  // The reference point lies at the reference frequency on the axis f(p) = initial + p x step,
+  // whichever the sign of the step.
+  const double initial = refFrq - refPt * (fsr / pts);
+  if (!std::isfinite(initial)) return Refuse(run, "CALIB", StrPrintf("REF PT=[%d] x FRQ STP=[%g]", refPt, fsr / pts));
   Dsp.FSR = fsr;
   Dsp.Pts_FSR = pts;
   DspFrqStpSet(fsr / pts);
-  Dsp.Init_Frq = fsr > 0.0 ? refFrq - refPt * Dsp.Frq_Stp : refFrq + refPt * Dsp.Frq_Stp;
+  Dsp.Init_Frq = initial;
 }
 
 void FftWinSeq(Run& run) {
@@ -690,10 +704,12 @@ void ResizeFile(Run& run) {
   Scanner sc(run.args);
   if (sc.Scan(c, in, out, value, Cnv.Rsz_StpIn[kSlot], Cnv.Rsz_StpOut[kSlot]) != 6)
     return WrongCount(run, sc, "RESIZE_FILE", "6");
-  StoreResize(value, true);
+  StoreResize(value);
   // A resize value above 1 is the output size (the step follows from it); -1, 0 and 1
-  // leave the output step of the line in charge.
+  // leave the output step of the line in charge. One below -1 is that many times the
+  // input, handed on as the dialog hands on a negative SIZE OUT.
   Cnv.Rsz_Mode[kSlot] = Cnv.CcRsz_Stat[kSlot];
+  if (value < -1) Cnv.Rsz_SzOut[kSlot] = static_cast<uint32_t>(value);
   if (!Operate(run, "RESIZE_FILE", Prompt("RESIZE_FILE").c_str(), c, OSI_RESIZE, in, out, 0, 0)) return;
   SetChannel(c, out);
 }
@@ -934,16 +950,24 @@ void SeqCoadd(Run& run) {
 }
 
 void SeqCcFileFix(Run& run) {
-  int32_t mode = 0, resize = 0;
+  int32_t mode = 0, resize = 0, deleteSwitch = 0;
   Name first{}, second{}, oldShift{}, aves{};
   int16_t ref = 0, lo = 0, hi = 0, coLo = 0, coHi = 0;
   Scanner sc(run.args);
   const int32_t n = sc.Scan(mode, first, second, oldShift, aves, Cnv.Seq_Sz[kSlot], Cnv.Seg_Sz[kSlot],
                             Cnv.Cc_Rad[kSlot], Cnv.Damp[kSlot], Cnv.NStps[kSlot], Cnv.Win_Lo[kSlot], Cnv.Win_Hi[kSlot],
-                            resize, ref, lo, hi, coLo, coHi, Cnv.Del_Multi[kSlot]);
+                            resize, ref, lo, hi, coLo, coHi, deleteSwitch);
   if (n != 19) return WrongCount(run, sc, "SEQCCFILEFIX", "19");
+  // The delete switch is the run's own: the slots keep the switches they had for the
+  // DELETE_FILE lines after it.
+  struct KeepDeleteSwitches {
+    int32_t saved[CNV_SLOTS];
+    KeepDeleteSwitches() { std::memcpy(saved, Cnv.Del_Multi, sizeof saved); }
+    ~KeepDeleteSwitches() { std::memcpy(Cnv.Del_Multi, saved, sizeof saved); }
+  } keep;
+  Cnv.Del_Multi[kSlot] = deleteSwitch;
   if (!Substitute(Prompt("SEQCCFILEFIX").c_str(), first, second, oldShift, aves)) return Failed(run, "SEQCCFILEFIX");
-  StoreResize(resize, false);
+  StoreResize(resize);
   if (mode < 0) {
     const int16_t workers = PoolSize(mode);
     RavThreadPool.Pool_Size = workers;

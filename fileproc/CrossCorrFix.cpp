@@ -399,24 +399,26 @@ int32_t FileFix(Run& run) {
       if (!run.Store(StoredShift(shift), Score(child, ref, lo, w))) return 0;
       run.Note(StrPrintf("%s   CC: [%ld] CC FILE=[%s] SHIFT=[%ld]\n", run.tag, L(f), name.c_str(), L(shift)));
     }
-    // d. Co-add, e. concatenate.
+    // d. Co-add, e. concatenate: the sequences of this run only, when a short parent
+    // or a missing file ended it before the co-add range does.
     const std::string ave = run.multi ? std::string(run.secondBase) + StrPrintf("Ave%03ld", L(g))
                                       : std::string(run.secondBase) + "Ave";
     const int32_t report = run.multi ? 0 : 1;
+    const int32_t coEnd = std::min(run.coLast, run.last);
     int32_t ok = 0;
     if (run.counts) {
       const std::string tmp = std::string(run.avesFile) + "_Tmp";
       limits[0] = static_cast<int32_t>(run.PerSegment() * g + run.coFirst);
-      limits[1] = limits[0] + run.coLast - run.coFirst;
+      limits[1] = limits[0] + coEnd - run.coFirst;
       Cnv.Lim_Stat[s] = 1;
       ok = Engine(s, OSI_CUTSECT, run.avesFile, tmp, 1);
       Cnv.Lim_Stat[s] = 0;
       if (ok == 1)
         ok = ManBinFileCoadd(run.secondBase, ave.c_str(), tmp.c_str(), static_cast<int16_t>(run.coFirst),
-                             static_cast<int16_t>(run.coLast), report);
+                             static_cast<int16_t>(coEnd), report);
     } else {
       ok = ManBinFileCoadd(run.secondBase, ave.c_str(), nullptr, static_cast<int16_t>(run.coFirst),
-                           static_cast<int16_t>(run.coLast), report);
+                           static_cast<int16_t>(coEnd), report);
     }
     if (ok != 1) return 0;
     if (run.multi) {
