@@ -968,6 +968,42 @@ TEST_F(OpSeqTest, CommandLinesDoWhatTheDialogDoesAndWhatTheyName) {
   for (const auto& box : boxes) EXPECT_EQ(box.find("COMMAND FAILED"), std::string::npos) << box;
 }
 
+// A number that a command counts or sizes with, negative or making a product beyond 32
+// bits, fails the line with a warning naming it before anything is worked out from it;
+// a number beyond its field is no number of that field.
+TEST_F(OpSeqTest, NumbersThatCannotCountOrSizeFailTheLineNamingThem) {
+  WriteFloats("p", std::vector<float>(4 * 64, 1.0f));
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"SEQCOADD", "-4 s t 1000 -2147483648"}, "SEQCOADD\n\nSEQ CT=[-2147483648] NOT VALID\n\nABORTING"},
+      {{"SEQCOADD", "-1 a.bin t 2147483647 2"}, "SEQCOADD\n\nSEQ SZ=[2147483647] x SEQ CT=[2] NOT VALID\n\nABORTING"},
+      {{"SEQCOADD", "-1 a.bin t -4 2"}, "SEQCOADD\n\nSEQ SZ=[-4] NOT VALID\n\nABORTING"},
+      {{"COMBINTG", "-1 a.bin t 2.0 1 0.0 4.0 1000000 1e6"},
+       "COMBINTG\n\nX SCALAR=[1000000.000000] NOT VALID\n\nABORTING"},
+      {{"CUTSECT_FILE", "-1 a.bin t 0 -2147483648 1 0"}, "CUTSECT_FILE\n\nHI CUT=[-2147483648] - EPT_STAT NOT VALID\n\nABORTING"},
+      {{"CUTSECT_FILE", "-1 a.bin t 2147483647 2147483647 0 2 none 5 10"},
+       "CUTSECT_FILE\n\nLO:HI CUT=[2147483647][2147483647] + [5] NOT VALID\n\nABORTING"},
+      {{"SEQCCFILEFIX", "0 p t old aves -2147483648 0 4 0.01 1 8 56 0 0 0 3 0 3 0"},
+       "SEQCCFILEFIX\n\nSEQ SZ=[-2147483648] NOT VALID\n\nABORTING"},
+      {{"SEQCCFILEFIX", "0 p t old aves 64 0 4 0.01 1 8 56 -2147483647 0 0 3 0 3 0"},
+       "CrossCorrSeqFileFix()\n\nRESIZE MULTIPLE=[2147483647] x SIZE=[64] | WIN=[8]-[56] | CC RADIUS=[4] NOT "
+       "VALID\n\nABORTING"},
+      {{"REPACK_FILE", "-1 a.bin t 1 2 -2 4"}, "REPACK_FILE\n\nSEG CT=[-2] NOT VALID\n\nABORTING"},
+      {{"CALIB", "1e308 1 0.0 2"}, "CALIB\n\nREF PT=[2] x FRQ STP=[1e+308] NOT VALID\n\nABORTING"},
+      {{"AVERAGE", "-1 a.bin t 4294967298"},
+       "AVERAGE\n\n[AVERAGE] WRONG NUMBER [NEED 4] OF PARAMETER ARGUMENTS [OpASeq100.dat] IN:\n-1 a.bin t 4294967298"},
+  };
+  for (const auto& [lines, text] : cases) {
+    SCOPED_TRACE(lines[1]);
+    boxes_.clear();
+    RunLines(lines);
+    ASSERT_FALSE(Boxes().empty());
+    EXPECT_EQ(Boxes()[0], "Warning|" + text);
+    EXPECT_FALSE(std::filesystem::exists("t"));
+    EXPECT_FALSE(std::filesystem::exists("t000"));
+  }
+  EXPECT_EQ(Cnv.Pts_Ave[1], 1);
+}
+
 TEST_F(OpSeqTest, CutsectRefusesANegativeSpacing) {
   RunLines({"CUTSECT_FILE", "-1 a.bin out 0 1 0 -2"});
   ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
