@@ -8,6 +8,7 @@
 #include <limits>
 #include <string>
 #include <system_error>
+#include <type_traits>
 #include <utility>
 
 #include "convert/OpSeq.h"
@@ -86,6 +87,10 @@ class Scanner {
     int64_t v = 0;
     auto [end, ec] = std::from_chars(text_.data() + p, text_.data() + text_.size(), v);
     if (ec != std::errc()) return false;
+    // A number beyond the field's range is no number of the field, not another one cut
+    // to fit; an unsigned field takes what a 32-bit signed field would (-1 as all ones).
+    constexpr int64_t lowest = std::is_signed_v<T> ? int64_t{std::numeric_limits<T>::min()} : int64_t{INT32_MIN};
+    if (v < lowest || v > int64_t{std::numeric_limits<T>::max()}) return false;
     out = static_cast<T>(v);
     pos_ = static_cast<size_t>(end - text_.data());
     ++count_;
@@ -147,6 +152,14 @@ void WrongCount(Run& run, const Scanner& sc, const char* word, const char* need)
 void Failed(Run& run, const char* word) {
   run.Fail(StrPrintf("%s\n\nOPERATIONAL SEQUENCE COMMAND FAILED\n\nABORTING", word));
 }
+
+// A number of the line that the command cannot work with (negative where it counts or
+// sizes, or making a product beyond 32 bits): the line fails naming it.
+void Refuse(Run& run, const char* word, const std::string& what) {
+  run.Fail(StrPrintf("%s\n\n%s NOT VALID\n\nABORTING", word, what.c_str()));
+}
+
+bool Fits32(int64_t v) { return v >= INT32_MIN && v <= INT32_MAX; }
 
 // Sets the substitution prompt and replaces '?' in every name by the sequence number.
 template <class... Names>
@@ -438,6 +451,12 @@ void Repack(Run& run) {
   Scanner sc(run.args);
   if (sc.Scan(c, in, out, Cnv.Seq_Cnt[kSlot], Cnv.Seq_Sz[kSlot], Cnv.Proc_Num[kSlot], Cnv.Proc_Sz[kSlot]) != 7)
     return WrongCount(run, sc, "REPACK_FILE", "7+");
+  // Sizes and counts: a negative one would repack nothing, or a product of two as if
+  // both were positive.
+  const int32_t sizes[4] = {Cnv.Seq_Cnt[kSlot], Cnv.Seq_Sz[kSlot], Cnv.Proc_Num[kSlot], Cnv.Proc_Sz[kSlot]};
+  static constexpr const char* kSizeNames[4] = {"SEQ CT", "SEQ SZ", "SEG CT", "SEG SZ"};
+  for (int k = 0; k < 4; ++k)
+    if (sizes[k] < 0) return Refuse(run, "REPACK_FILE", StrPrintf("%s=[%d]", kSizeNames[k], sizes[k]));
   if (!Operate(run, "REPACK_FILE", nullptr, c, OSI_REPACK, in, out, 0, 0)) return;
   SetChannel(c, out);
   ClearRange();
@@ -446,12 +465,14 @@ void Repack(Run& run) {
 void DeleteFileCommand(Run& run) {
   int16_t c = 0;
   Name in{};
+  int32_t multi = 0;
   Scanner sc(run.args);
-  const int32_t n = sc.Scan(c, in, Cnv.Del_Multi[kSlot]);
+  const int32_t n = sc.Scan(c, in, multi);
   if (n != 2 && n != 3) return WrongCount(run, sc, "DELETE_FILE", "2+");
+  // Without the switch the line deletes the file it names, whatever a line before left.
+  Cnv.Del_Multi[kSlot] = n == 3 ? multi : 0;
   if (!Substitute(nullptr, in) || OSIFile(kSlot, c, OSI_DELETE, in, nullptr, 1, 0, 0) != 1)
     return Failed(run, "DELETE_FILE");
-  if (n == 2) Cnv.Del_Multi[kSlot] = 0;
   ClearRange();
 }
 
@@ -531,12 +552,14 @@ bool OperateOnRange(Run& run, const char* word, const char* prompt, int16_t c, i
 }
 
 // The resize value of the alignment and resize commands: sign flag, magnitude, switch.
-void StoreResize(int32_t value, bool smallSwitchesOff) {
+// A magnitude of 0 or 1 asks no resize: the switch goes off, so that the alignment does
+// not resize to 1 point because an earlier line had switched it on.
+void StoreResize(int32_t value) {
   Cnv.CcRsz_Neg[kSlot] = value < 0 ? 1u : 0u;
   int64_t magnitude = value < 0 ? -int64_t{value} : int64_t{value};
   if (magnitude <= 1) {
     magnitude = 1;
-    if (smallSwitchesOff) Cnv.CcRsz_Stat[kSlot] = 0;
+    Cnv.CcRsz_Stat[kSlot] = 0;
   } else {
     Cnv.CcRsz_Stat[kSlot] = 1;
   }
@@ -549,10 +572,14 @@ void Calib(Run& run) {
   Scanner sc(run.args);
   if (sc.Scan(fsr, pts, refFrq, refPt) != 4) return WrongCount(run, sc, "CALIB", "4");
   if (pts == 0) return Failed(run, "CALIB");  // no step per point without points per FSR
+  // The reference point lies at the reference frequency on the axis f(p) = initial + p x step,
+  // whichever the sign of the step.
+  const double initial = refFrq - refPt * (fsr / pts);
+  if (!std::isfinite(initial)) return Refuse(run, "CALIB", StrPrintf("REF PT=[%d] x FRQ STP=[%g]", refPt, fsr / pts));
   Dsp.FSR = fsr;
   Dsp.Pts_FSR = pts;
   DspFrqStpSet(fsr / pts);
-  Dsp.Init_Frq = fsr > 0.0 ? refFrq - refPt * Dsp.Frq_Stp : refFrq + refPt * Dsp.Frq_Stp;
+  Dsp.Init_Frq = initial;
 }
 
 void FftWinSeq(Run& run) {
@@ -690,10 +717,12 @@ void ResizeFile(Run& run) {
   Scanner sc(run.args);
   if (sc.Scan(c, in, out, value, Cnv.Rsz_StpIn[kSlot], Cnv.Rsz_StpOut[kSlot]) != 6)
     return WrongCount(run, sc, "RESIZE_FILE", "6");
-  StoreResize(value, true);
+  StoreResize(value);
   // A resize value above 1 is the output size (the step follows from it); -1, 0 and 1
-  // leave the output step of the line in charge.
+  // leave the output step of the line in charge. One below -1 is that many times the
+  // input, handed on as the dialog hands on a negative SIZE OUT.
   Cnv.Rsz_Mode[kSlot] = Cnv.CcRsz_Stat[kSlot];
+  if (value < -1) Cnv.Rsz_SzOut[kSlot] = static_cast<uint32_t>(value);
   if (!Operate(run, "RESIZE_FILE", Prompt("RESIZE_FILE").c_str(), c, OSI_RESIZE, in, out, 0, 0)) return;
   SetChannel(c, out);
 }
@@ -707,14 +736,22 @@ void CombIntg(Run& run) {
   const int32_t n = sc.Scan(c, in, out, Cnv.Comb_Spacing[kSlot], Cnv.Comb_Width[kSlot], Cnv.Intg_WinLo[kSlot],
                             Cnv.Intg_WinHi[kSlot], Cnv.Seq_Sz[kSlot], xScalar, first, end);
   if (n != 8 && n != 9 && n != 11) return WrongCount(run, sc, "COMBINTG", "8+");
+  if (Cnv.Seq_Sz[kSlot] < 0) return Refuse(run, "COMBINTG", StrPrintf("SEQ SZ=[%d]", Cnv.Seq_Sz[kSlot]));
   if (n == 8) {
     xScalar = 1.0;
   } else {
     if (xScalar == 0.0) xScalar = 1.0;
-    Cnv.Comb_Spacing[kSlot] *= xScalar;
-    Cnv.Intg_WinLo[kSlot] *= xScalar;
-    Cnv.Intg_WinHi[kSlot] *= xScalar;
-    Cnv.Seq_Sz[kSlot] = static_cast<int32_t>(Cnv.Seq_Sz[kSlot] * xScalar);
+    const double seq = std::trunc(Cnv.Seq_Sz[kSlot] * xScalar);
+    const double spacing = Cnv.Comb_Spacing[kSlot] * xScalar;
+    const double lo = Cnv.Intg_WinLo[kSlot] * xScalar;
+    const double hi = Cnv.Intg_WinHi[kSlot] * xScalar;
+    // The scaled sequence size is a size again, and the scaled spacing and window numbers.
+    if (!(seq >= 0.0 && seq <= INT32_MAX) || !std::isfinite(spacing) || !std::isfinite(lo) || !std::isfinite(hi))
+      return Refuse(run, "COMBINTG", StrPrintf("X SCALAR=[%f]", xScalar));
+    Cnv.Comb_Spacing[kSlot] = spacing;
+    Cnv.Intg_WinLo[kSlot] = lo;
+    Cnv.Intg_WinHi[kSlot] = hi;
+    Cnv.Seq_Sz[kSlot] = static_cast<int32_t>(seq);
   }
   ShowTrace(StrPrintf("OPSEQ:   COMBINTG: FIELDS=[%d]\n   SPACING=[%f] WIDTH=[%d]\n   INTG WIN LO:HI=[%f][%f] SEQ "
                       "SZ=[%d]\n   X SCALAR=[%f]\n",
@@ -892,12 +929,20 @@ void SeqCoadd(Run& run) {
   if (!Substitute(Prompt("SEQCOADD").c_str(), in, out)) return Failed(run, "SEQCOADD");
   Cnv.SeqTbl_Flnm[0] = '\0';
   const bool number = StartsNumber(count);
+  if (Cnv.Seq_Sz[kSlot] < 0) return Refuse(run, "SEQCOADD", StrPrintf("SEQ SZ=[%d]", Cnv.Seq_Sz[kSlot]));
   if (number) {
-    Scanner(count).Scan(Cnv.Seq_Cnt[kSlot]);
+    int32_t ct = 0;
+    if (Scanner(count).Scan(ct) != 1 || ct < 0) return Refuse(run, "SEQCOADD", StrPrintf("SEQ CT=[%s]", count));
+    Cnv.Seq_Cnt[kSlot] = ct;
     if (n < 6) {
+      const int64_t window = int64_t{Cnv.Seq_Sz[kSlot]} * ct;
+      if (!Fits32(window))
+        return Refuse(run, "SEQCOADD", StrPrintf("SEQ SZ=[%d] x SEQ CT=[%d]", Cnv.Seq_Sz[kSlot], ct));
       Cnv.Win_Lo[kSlot] = 0;
-      Cnv.Win_Hi[kSlot] = Cnv.Seq_Sz[kSlot] * Cnv.Seq_Cnt[kSlot];
+      Cnv.Win_Hi[kSlot] = static_cast<int32_t>(window);
     }
+  } else if (int64_t{Cnv.Seq_Sz[kSlot]} * 2 > INT32_MAX) {
+    return Refuse(run, "SEQCOADD", StrPrintf("SEQ SZ=[%d] x SEQ CT=[2]", Cnv.Seq_Sz[kSlot]));
   }
   if (c < 0) {
     const int16_t workers = PoolSize(c);
@@ -934,16 +979,27 @@ void SeqCoadd(Run& run) {
 }
 
 void SeqCcFileFix(Run& run) {
-  int32_t mode = 0, resize = 0;
+  int32_t mode = 0, resize = 0, deleteSwitch = 0;
   Name first{}, second{}, oldShift{}, aves{};
   int16_t ref = 0, lo = 0, hi = 0, coLo = 0, coHi = 0;
   Scanner sc(run.args);
   const int32_t n = sc.Scan(mode, first, second, oldShift, aves, Cnv.Seq_Sz[kSlot], Cnv.Seg_Sz[kSlot],
                             Cnv.Cc_Rad[kSlot], Cnv.Damp[kSlot], Cnv.NStps[kSlot], Cnv.Win_Lo[kSlot], Cnv.Win_Hi[kSlot],
-                            resize, ref, lo, hi, coLo, coHi, Cnv.Del_Multi[kSlot]);
+                            resize, ref, lo, hi, coLo, coHi, deleteSwitch);
   if (n != 19) return WrongCount(run, sc, "SEQCCFILEFIX", "19");
+  // SEQ SZ and the radius are taken as their absolute values.
+  if (Cnv.Seq_Sz[kSlot] == INT32_MIN) return Refuse(run, "SEQCCFILEFIX", StrPrintf("SEQ SZ=[%d]", Cnv.Seq_Sz[kSlot]));
+  if (Cnv.Cc_Rad[kSlot] == INT32_MIN) return Refuse(run, "SEQCCFILEFIX", StrPrintf("CC RADIUS=[%d]", Cnv.Cc_Rad[kSlot]));
+  // The delete switch is the run's own: the slots keep the switches they had for the
+  // DELETE_FILE lines after it.
+  struct KeepDeleteSwitches {
+    int32_t saved[CNV_SLOTS];
+    KeepDeleteSwitches() { std::memcpy(saved, Cnv.Del_Multi, sizeof saved); }
+    ~KeepDeleteSwitches() { std::memcpy(Cnv.Del_Multi, saved, sizeof saved); }
+  } keep;
+  Cnv.Del_Multi[kSlot] = deleteSwitch;
   if (!Substitute(Prompt("SEQCCFILEFIX").c_str(), first, second, oldShift, aves)) return Failed(run, "SEQCCFILEFIX");
-  StoreResize(resize, false);
+  StoreResize(resize);
   if (mode < 0) {
     const int16_t workers = PoolSize(mode);
     RavThreadPool.Pool_Size = workers;
@@ -1008,6 +1064,8 @@ void ThzLinearize(Run& run) {
   if (three.Scan(ThzSettings.BegFrq, ThzSettings.EndFrq, Dsp.Init_Frq) != 3)
     return WrongCount(run, three, "THZLINEARIZE", "3");
   if (ThzSettings.IntvSize <= 0) return Failed(run, "THZLINEARIZE");  // no readings without points per reading
+  if (!std::isfinite(ThzSettings.OutFrqStp * 100.0))
+    return Refuse(run, "THZLINEARIZE", StrPrintf("OUT FRQ STP=[%g]", ThzSettings.OutFrqStp));
   Dsp.Pts_FSR = 100;
   Dsp.FSR = ThzSettings.OutFrqStp * 100.0;
   DspFrqStpSet(Dsp.FSR / 100.0);
@@ -1080,6 +1138,8 @@ void RepeatLinearize(Run& run, const char* word, bool showWindow) {
     return WrongCount(run, five, word, "16");
   if (!Substitute(nullptr, ThzSettings.WaveFlnm, ThzSettings.RepeatFlnm)) return Failed(run, word);
   if (Dsp.Pts_FSR == 0) return Failed(run, word);  // no step per point without points per FSR
+  if (!std::isfinite(Dsp.Pts_FSR * ThzSettings.OutFrqStp))
+    return Refuse(run, word, StrPrintf("PTS/FSR=[%d] x OUT FRQ STP=[%g]", Dsp.Pts_FSR, ThzSettings.OutFrqStp));
   if (showWindow) {
     Dsp.DspMsgBuffer[0] = '\0';
     DspMsgShow(1, Win.hWnd_Main);
@@ -1203,6 +1263,8 @@ void CutSect(Run& run) {
     int64_t sum = 0;
     if (NextPosition(positions, &p0)) {
       for (int32_t k = 0; sum < total && NextPosition(positions, &p1); ++k) {
+        if (!Fits32(int64_t{p1} - less))
+          return Refuse(run, "CUTSECT_FILE", StrPrintf("POSITION=[%d] - EPT_STAT", p1));
         lim[0] = p0;
         lim[1] = p1 - less;
         sum += int64_t{p1} - p0;
@@ -1212,6 +1274,7 @@ void CutSect(Run& run) {
     }
   } else if (seq == 0) {
     DspMsgShowText("      ONE SEGMENT\n", Win.hWnd_Main);
+    if (!Fits32(int64_t{hiCut} - less)) return Refuse(run, "CUTSECT_FILE", StrPrintf("HI CUT=[%d] - EPT_STAT", hiCut));
     SetRange(loCut, hiCut - less);
     if (!CutInto(run, c, in, out, -1, 0)) return;
     SetChannel(c, out);
@@ -1228,6 +1291,9 @@ void CutSect(Run& run) {
                    Win.hWnd_Main);
     int32_t k = 0;
     for (int64_t q = from; q < to; q += seq, ++k) {
+      // Each window is the cut moved by q: it must stay a point number.
+      if (!Fits32(loCut + q) || !Fits32(hiCut + q - less))
+        return Refuse(run, "CUTSECT_FILE", StrPrintf("LO:HI CUT=[%d][%d] + [%lld]", loCut, hiCut, static_cast<long long>(q)));
       lim[0] = static_cast<int32_t>(loCut + q);
       lim[1] = static_cast<int32_t>(hiCut + q - less);
       if (!CutInto(run, c, in, out, k, 1)) return;

@@ -576,10 +576,12 @@ int32_t ManFlnmSubstitute(const char* pattern, char* out, size_t cap, const char
     }
     return StoreName(text.substr(0, mark) + sub + text.substr(mark + 1), out, cap);
   }
-  // The "??" form asks, offering the last answer (or sub the first time).
+  // The "??" form asks with the prompt the caller set, offering the last answer (or sub
+  // the first time).
   if (Cnv.Sub_Answer[0] == '\0') StrCopy(Cnv.Sub_Answer, sub ? sub : "");
+  const std::string prompt = Dsp.GetTextPrompt[0] != '\0' ? Dsp.GetTextPrompt : "FILENAME SUBSTITUTION STRING?";
   std::string answer;
-  if (!AskText("FILENAME SUBSTITUTION STRING?", Cnv.Sub_Answer, &answer)) return 0;
+  if (!AskText(prompt.c_str(), Cnv.Sub_Answer, &answer)) return 0;
   if (answer.empty()) {
     Warning("FILENAME SUBSTITUTION ENABLED BUT NO SUB STRING SPECIFIED\n\nABORTING");
     return 0;

@@ -70,8 +70,9 @@ int32_t ManFlnmReplaceFirstNumber(const char* in, char (&out)[N], const char* re
 }
 
 // out (cap bytes) = pattern with its "?" replaced by sub. In the form with a further
-// "?" after the first, the text-input box asks for the text (default: the answer
-// remembered from the last time, or sub), which replaces the first "?" and the
+// "?" after the first, the text-input box asks for the text with the caller's prompt
+// (Dsp.GetTextPrompt; a general one when that is empty) and as default the answer
+// remembered from the last time, or sub; the answer replaces the first "?" and the
 // character after it, and is remembered (Cnv.Sub_Answer). Cancelling the box gives 0.
 int32_t ManFlnmSubstitute(const char* pattern, char* out, size_t cap, const char* sub);
 template <size_t N>

@@ -252,8 +252,9 @@ bool FileWindow(Run& run, const std::string& refName, int64_t count, int32_t* lo
     winHi = static_cast<int32_t>(count - 1);
   }
   *lo = winLo;
-  *w = winHi - winLo;
-  if (*w < 5 || winLo < 0) {
+  const int64_t width = int64_t{winHi} - winLo;
+  *w = static_cast<int32_t>(std::clamp<int64_t>(width, INT32_MIN, INT32_MAX));
+  if (width < 5 || winLo < 0) {
     run.Fail(StrPrintf("%s\n\nPARENT FLNM=[%s] SIZE=[%lu] TOO SMALL\n\nABORTING", run.who, refName.c_str(),
                        static_cast<unsigned long>(count)));
     return false;
@@ -299,14 +300,25 @@ int32_t ResizeSetup(Run& run, int32_t inSize) {
   int64_t m = 0;
   if (Cnv.CcRsz_Neg[s] == 1) {
     m = Cnv.Rsz_SzOut[s];
-    Cnv.Rsz_SzOut[s] = static_cast<uint32_t>(m * inSize);
   } else {
     m = inSize > 0 ? Cnv.Rsz_SzOut[s] / inSize : 0;
     if (m == 0) return run.Fail(StrPrintf("%s\n\nRESIZE POSITIVE BUT LESS THAN INPUT SIZE - INCREASE\n\nABORTING", run.who));
   }
-  Cnv.Win_Hi[s] = static_cast<int32_t>(Cnv.Win_Hi[s] * m);
-  Cnv.Win_Lo[s] = static_cast<int32_t>(Cnv.Win_Lo[s] * m);
-  Cnv.Cc_Rad[s] = static_cast<int32_t>(Cnv.Cc_Rad[s] * m);
+  // The resized sequence, its window and the radius stay 32-bit point numbers.
+  const int64_t size = Cnv.CcRsz_Neg[s] == 1 ? m * inSize : int64_t{Cnv.Rsz_SzOut[s]};
+  const int64_t hi = Cnv.Win_Hi[s] * m;
+  const int64_t lo = Cnv.Win_Lo[s] * m;
+  const int64_t radius = Cnv.Cc_Rad[s] * m;
+  const auto fits = [](int64_t v) { return v >= INT32_MIN && v <= INT32_MAX; };
+  if (!fits(size) || !fits(hi) || !fits(lo) || !fits(radius))
+    return run.Fail(StrPrintf("%s\n\nRESIZE MULTIPLE=[%lld] x SIZE=[%ld] | WIN=[%ld]-[%ld] | CC RADIUS=[%ld] NOT "
+                              "VALID\n\nABORTING",
+                              run.who, static_cast<long long>(m), L(inSize), L(Cnv.Win_Lo[s]), L(Cnv.Win_Hi[s]),
+                              L(Cnv.Cc_Rad[s])));
+  Cnv.Rsz_SzOut[s] = static_cast<uint32_t>(size);
+  Cnv.Win_Hi[s] = static_cast<int32_t>(hi);
+  Cnv.Win_Lo[s] = static_cast<int32_t>(lo);
+  Cnv.Cc_Rad[s] = static_cast<int32_t>(radius);
   run.Note(StrPrintf("%s   PREP: RESIZE=[%ld] TO [%ld]\n", run.tag, L(inSize), L(Cnv.Rsz_SzOut[s])));
   return 1;
 }
@@ -399,24 +411,26 @@ int32_t FileFix(Run& run) {
       if (!run.Store(StoredShift(shift), Score(child, ref, lo, w))) return 0;
       run.Note(StrPrintf("%s   CC: [%ld] CC FILE=[%s] SHIFT=[%ld]\n", run.tag, L(f), name.c_str(), L(shift)));
     }
-    // d. Co-add, e. concatenate.
+    // d. Co-add, e. concatenate: the sequences of this run only, when a short parent
+    // or a missing file ended it before the co-add range does.
     const std::string ave = run.multi ? std::string(run.secondBase) + StrPrintf("Ave%03ld", L(g))
                                       : std::string(run.secondBase) + "Ave";
     const int32_t report = run.multi ? 0 : 1;
+    const int32_t coEnd = std::min(run.coLast, run.last);
     int32_t ok = 0;
     if (run.counts) {
       const std::string tmp = std::string(run.avesFile) + "_Tmp";
       limits[0] = static_cast<int32_t>(run.PerSegment() * g + run.coFirst);
-      limits[1] = limits[0] + run.coLast - run.coFirst;
+      limits[1] = limits[0] + coEnd - run.coFirst;
       Cnv.Lim_Stat[s] = 1;
       ok = Engine(s, OSI_CUTSECT, run.avesFile, tmp, 1);
       Cnv.Lim_Stat[s] = 0;
       if (ok == 1)
         ok = ManBinFileCoadd(run.secondBase, ave.c_str(), tmp.c_str(), static_cast<int16_t>(run.coFirst),
-                             static_cast<int16_t>(run.coLast), report);
+                             static_cast<int16_t>(coEnd), report);
     } else {
       ok = ManBinFileCoadd(run.secondBase, ave.c_str(), nullptr, static_cast<int16_t>(run.coFirst),
-                           static_cast<int16_t>(run.coLast), report);
+                           static_cast<int16_t>(coEnd), report);
     }
     if (ok != 1) return 0;
     if (run.multi) {
@@ -462,8 +476,9 @@ int32_t AryFix(Run& run) {
                               static_cast<unsigned long>(parentPts), L(winHi)));
   }
   const int32_t lo = winLo;
-  const int32_t w = winHi - winLo;
-  if (w < 5 || lo < 0)
+  const int64_t width = int64_t{winHi} - winLo;
+  const int32_t w = static_cast<int32_t>(std::clamp<int64_t>(width, INT32_MIN, INT32_MAX));
+  if (width < 5 || lo < 0)
     return run.Fail(StrPrintf("CrossCorrAryAryFix()\n\nPARENT FLNM=[%s] SZ=[%lu]: WINDOW TOO SMALL [%ld]\n\nABORTING",
                               parent.c_str(), static_cast<unsigned long>(parentPts), L(w)));
   std::vector<float> segment;

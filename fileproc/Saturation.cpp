@@ -1,5 +1,6 @@
 // Detector saturation: the fit of S = M x / (1 + A x) + B between a reference and a
 // signal file, and the correction that maps a saturated signal back onto the line.
+#include <cctype>
 #include <cmath>
 #include <string>
 
@@ -26,6 +27,7 @@ constexpr uint32_t kBlock = 65536;
 constexpr int16_t kSet = 0;      // fit set of the saturation fit
 constexpr int16_t kProcess = 0;  // its Levenberg-Marquardt work slot
 constexpr int16_t kDebugTopic = 106;
+constexpr const char* kHead = "NON-LINEAR FIT OF SATURATION";
 
 void Trace(const char* name, int16_t kind) {
   if (Debug.DebugTraceFlag == 1) DebugTrace(1, name, kind);
@@ -118,8 +120,8 @@ bool WriteTable(const char* name, uint32_t n, double* grid) {
   return false;
 }
 
-// Runs the cycles and the covariance step; 1 with a[] fitted and Satn_Unc set.
-int32_t Fit(platform::TextFileWriter& log, uint32_t n, int32_t fitted, double* a) {
+// Runs the cycles and the covariance step; 1 with a[] fitted and unc[] (A, M, B) set.
+int32_t Fit(platform::TextFileWriter& log, uint32_t n, int32_t fitted, double* a, double* unc) {
   int32_t* lista = Lsf.Prm_IdxList;
   int32_t k = 0;
   for (int32_t j = 1; j <= 3; ++j)
@@ -158,11 +160,11 @@ int32_t Fit(platform::TextFileWriter& log, uint32_t n, int32_t fitted, double* a
              Lsf.Run_Flag[kSet], &alamda) != 1)
     return stop(0);
   const double dof = static_cast<double>(n) - fitted;
-  for (int32_t j = 0; j < 3; ++j) Cnl.Satn_Unc[j] = 0.0;
+  for (int32_t j = 0; j < 3; ++j) unc[j] = 0.0;
   for (int32_t place = 1; place <= fitted; ++place) {
     const int32_t prm = lista[place];
     // With no degree of freedom left the scatter says nothing about the uncertainty.
-    Cnl.Satn_Unc[prm - 1] = dof > 0.0 ? std::sqrt(std::fabs(Lsf.Cov_Mtx[place][place] * chisq / dof)) : 0.0;
+    unc[prm - 1] = dof > 0.0 ? std::sqrt(std::fabs(Lsf.Cov_Mtx[place][place] * chisq / dof)) : 0.0;
   }
   log.Write("COVARIANCE MATRIX\n");
   for (int32_t r = 1; r <= fitted; ++r) {
@@ -171,10 +173,30 @@ int32_t Fit(platform::TextFileWriter& log, uint32_t n, int32_t fitted, double* a
   }
   log.Write("\n");
   log.Write("FINAL\n");
-  log.Printf("  ALPHA=[%-10.6lf][%.6lf]\n", a[1], Cnl.Satn_Unc[0]);
-  log.Printf("  M    =[%-10.6lf][%.6lf]\n", a[2], Cnl.Satn_Unc[1]);
-  log.Printf("  B    =[%-10.6lf][%.6lf]\n", a[3], Cnl.Satn_Unc[2]);
+  log.Printf("  ALPHA=[%-10.6lf][%.6lf]\n", a[1], unc[0]);
+  log.Printf("  M    =[%-10.6lf][%.6lf]\n", a[2], unc[1]);
+  log.Printf("  B    =[%-10.6lf][%.6lf]\n", a[3], unc[2]);
   return stop(1);
+}
+
+// Values of 1e18 and beyond (and those that are no number) stand for no value; the
+// files hold single precision, whose 1e18 lies a little below the double one.
+bool NoValue(double v) { return !(std::fabs(v) < static_cast<double>(1.0e18f)); }
+
+std::string UpperCase(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// A point of the range without a value in either file refuses the fit, naming it.
+bool AllValued(const char* name, const double* values, uint32_t n, int32_t lo) {
+  for (uint32_t i = 1; i <= n; ++i) {
+    if (!NoValue(values[i])) continue;
+    core_io::Warning(StrPrintf("%s\n\nFIT DATA [%s]\n\nPOINT [%lld] HAS NO VALUE [%s]\n\nFIT ABORTED", kHead, name,
+                               static_cast<long long>(lo) + i - 1, UpperCase(StrPrintf("%g", values[i])).c_str()));
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -248,7 +270,7 @@ int32_t SatnNLLsfRun(int16_t /*flag*/) {
   const int32_t lo = Win.Pt_Lim[0][0];
   const int32_t hi = Win.Pt_Lim[0][1];
   if (Cnv.Lim_Stat[0] != 1 || hi <= lo || lo < 0) {
-    core_io::Warning("NON-LINEAR FIT OF SATURATION\n\nDEFINE LIMITS WITH MARKS FIRST\n\nABORTING");
+    core_io::Warning(StrPrintf("%s\n\nDEFINE LIMITS WITH MARKS FIRST\n\nABORTING", kHead));
     return leave(0);
   }
   const char kLogName[] = "SatnNLLLsf.log";
@@ -272,6 +294,17 @@ int32_t SatnNLLsfRun(int16_t /*flag*/) {
   Lsf.Obl_Cnt = n;
   if (!ReadRange(Cnl.Satn_PowFlnm, lo, hi, Lsf.Obl_XXX, n) || !ReadRange(Cnl.Satn_SigFlnm, lo, hi, Lsf.Obl_Itn, n))
     return fail(0);
+  // What cannot be fitted is refused before any cycle: the constants stay and no file
+  // is written.
+  if (!AllValued(Cnl.Satn_PowFlnm, Lsf.Obl_XXX, n, lo) || !AllValued(Cnl.Satn_SigFlnm, Lsf.Obl_Itn, n, lo))
+    return fail(0);
+  int32_t fitted = 0;
+  for (uint32_t flag : Cnl.Satn_Fit) fitted += flag != 0 ? 1 : 0;
+  if (static_cast<int64_t>(n) <= fitted) {
+    core_io::Warning(StrPrintf("%s\n\nFIT DATA [%s]\n\n[%u] POINTS FOR [%d] FREE PARAMETERS\n\nFIT ABORTED", kHead,
+                               Cnl.Satn_SigFlnm, n, fitted));
+    return fail(0);
+  }
   double* x = Lsf.Obl_XXX;
   const double first = x[1];
   const double last = x[n];
@@ -294,17 +327,25 @@ int32_t SatnNLLsfRun(int16_t /*flag*/) {
   }
 
   Lsf.Tot_Prms = 3;
-  Lsf.Fit_Prms = 0;
-  for (uint32_t flag : Cnl.Satn_Fit) Lsf.Fit_Prms += flag != 0 ? 1 : 0;
+  Lsf.Fit_Prms = fitted;
   Lsf.FitFix_Prms = Lsf.Tot_Prms - Lsf.Fit_Prms;
   if (!SizeParameters(Lsf.Fit_Prms)) return fail(0);
   double a[4] = {0.0, Cnl.Satn_Prm[0], Cnl.Satn_Prm[1], Cnl.Satn_Prm[2]};
+  double unc[3] = {};
   log.Write("INIT\n");
   LogParameters(log, a, "  PRM[%2d]=[%-10.6lf]");
-  if (Fit(log, n, Lsf.Fit_Prms, a) != 1) return fail(0);
+  if (Fit(log, n, Lsf.Fit_Prms, a, unc) != 1) return fail(0);
+  for (int32_t j = 0; j < 3; ++j) {
+    if (std::isfinite(a[j + 1]) && std::isfinite(unc[j])) continue;
+    core_io::Warning(StrPrintf("%s\n\nFITTED VALUES NOT FINITE\n\nFIT ABORTED", kHead));
+    return fail(0);
+  }
   (void)log.Commit();
   Lsf.Fit_Log = nullptr;
-  for (int32_t j = 0; j < 3; ++j) Cnl.Satn_Prm[j] = Cnl.Satn_Corr[j] = a[j + 1];
+  for (int32_t j = 0; j < 3; ++j) {
+    Cnl.Satn_Prm[j] = Cnl.Satn_Corr[j] = a[j + 1];
+    Cnl.Satn_Unc[j] = unc[j];
+  }
 
   if (n < 2) return leave(0);
   double* grid = nullptr;

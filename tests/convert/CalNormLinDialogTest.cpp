@@ -304,6 +304,45 @@ TEST_F(CalNormLinDialogTest, SaturationCorrectionUsesTheShownConstants) {
   EXPECT_NEAR(l[1], 200.0 / (1.0 - 200.0 * 0.5 / 1000.0) + 100.0, 1e-3);
 }
 
+// SATN NLLSF refuses a range with a point that has no value in either file, or with no
+// more points than free parameters, naming it: the start values, uncertainties and
+// constants stay as shown, and neither the corrected file nor the tables are written.
+TEST_F(CalNormLinDialogTest, SaturationFitRefusesWhatItCannotFit) {
+  WriteSaturationPair(200);
+  std::vector<float> sig = ReadFloats(Cnl.Satn_SigFlnm);
+  sig[17] = std::nanf("");
+  WriteFloats(Cnl.Satn_SigFlnm, sig);
+  std::vector<float> ref = ReadFloats(Cnl.Satn_PowFlnm);
+  ref[150] = 1e18f;
+  WriteFloats(Cnl.Satn_PowFlnm, ref);
+  Cnv.Lim_Stat[0] = 1;
+  Win.Pt_Lim[0][0] = 0;
+  Win.Pt_Lim[0][1] = 200;
+  const std::string head = "NON-LINEAR FIT OF SATURATION\n\nFIT DATA [";
+  drv::Answers answers;
+  answers.Box("Warning", head + "BG100F_AveISatn1Ave]\n\nPOINT [150] HAS NO VALUE [1E+18]\n\nFIT ABORTED", IDOK)
+      .Box("Warning", head + "SG100F_AveISatn1Ave]\n\nPOINT [17] HAS NO VALUE [NAN]\n\nFIT ABORTED", IDOK)
+      .Box("Warning", head + "SG100F_AveISatn1Ave]\n\n[2] POINTS FOR [3] FREE PARAMETERS\n\nFIT ABORTED", IDOK);
+  WithDialog([&](HWND d) {
+    EXPECT_TRUE(drv::Click(d, IDC_CNL_SATNFIT));
+    EXPECT_TRUE(drv::TypeText(d, IDC_CNL_LOWLIM, "0"));
+    EXPECT_TRUE(drv::TypeText(d, IDC_CNL_HIGHLIM, "100"));
+    EXPECT_TRUE(drv::Click(d, IDC_CNL_SATNFIT));
+    EXPECT_TRUE(drv::TypeText(d, IDC_CNL_LOWLIM, "20"));
+    EXPECT_TRUE(drv::TypeText(d, IDC_CNL_HIGHLIM, "22"));
+    EXPECT_TRUE(drv::Click(d, IDC_CNL_SATNFIT));
+    for (int k = 0; k < 3; ++k) EXPECT_EQ(drv::Text(d, IDC_CNL_SATNUNC + k), "0.000000") << k;
+    EXPECT_EQ(drv::Text(d, IDC_CNL_SATNA), "0.100000");
+    EXPECT_TRUE(drv::Click(d, IDCANCEL));
+  });
+  EXPECT_TRUE(answers.AllAnswered());
+  EXPECT_TRUE(answers.Failures().empty()) << ::testing::PrintToString(answers.Failures());
+  EXPECT_EQ(Cnl.Satn_Prm[0], 0.1);
+  EXPECT_EQ(Cnl.Satn_Prm[1], 1000.0);
+  EXPECT_EQ(Cnl.Satn_Corr[2], 100.0);
+  for (const char* name : {"SatnCorr.bin", "SatnOrig.txt", "SatnCorr.txt"}) EXPECT_FALSE(std::filesystem::exists(name)) << name;
+}
+
 // The saturation fit runs on a reference read in 100 steps over 200 points, so most
 // readings come twice: the tables on the even grid hold numbers throughout.
 TEST_F(CalNormLinDialogTest, ScriptFromTheMenuRunsTheSaturationFitAndTheRefusals) {

@@ -19,9 +19,11 @@
 #include <utility>
 #include <vector>
 
+#include "core/MsgWindow.h"
 #include "core/Threads.h"
 #include "core/TypedArrays.h"
 #include "fileproc/CrossCorrFix.h"
+#include "platform/driver/TestDriver.h"
 #include "platform/kernel/Sync.h"
 #include "platform/kernel/Text.h"
 #include "platform/windows/Window.h"
@@ -484,7 +486,7 @@ TEST_F(OpSeqTest, CalibSetsTheAxisAndRefusesZeroPointsPerFsr) {
   EXPECT_DOUBLE_EQ(Dsp.FSR, -100.0);
   EXPECT_EQ(Dsp.Pts_FSR, 50);
   EXPECT_DOUBLE_EQ(Dsp.Frq_Stp, -2.0);
-  EXPECT_DOUBLE_EQ(Dsp.Init_Frq, 1000.0 + 10 * -2.0);
+  EXPECT_DOUBLE_EQ(Dsp.Init_Frq, 1000.0 - 10 * -2.0);  // point 10 at 1000 on the falling axis too
   ASSERT_EQ(Boxes().size(), 1u) << ::testing::PrintToString(Boxes());
   EXPECT_EQ(Boxes()[0], "Warning|CALIB\n\nOPERATIONAL SEQUENCE COMMAND FAILED\n\nABORTING");
 }
@@ -908,6 +910,98 @@ TEST_F(OpSeqTest, MultdivKeepsTheBlocksWrittenBeforeAShortInput) {
   RunLines({"MULTDIV_FILE", "-1 x y x 0"});
   EXPECT_EQ(ReadFloats("xRe"), ramp);
   EXPECT_EQ(ReadFloats("xIm"), std::vector<float>(n, 1.0f));
+}
+
+// A command line does what the same dialog does and what it names: RESIZE_FILE's value
+// below -1 is that many times the input, CALIB puts the reference point at the reference
+// frequency for a negative FSR too, a two-field DELETE_FILE deletes the file it names
+// after a family deletion, a "??" name asks with its command's prompt, and SEQCCFILEFIX
+// with a resize value of 0 after a resize does not resize, co-adds only the sequences of
+// its run and leaves the delete switch as it found it.
+TEST_F(OpSeqTest, CommandLinesDoWhatTheDialogDoesAndWhatTheyName) {
+  std::vector<float> ramp(1000);
+  for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<float>(i);
+  WriteFloats("u.bin", ramp);
+  for (const char* name : {"fam.bin", "fam.bin000", "fam.bin001", "one.bin", "one.bin000", "one.bin001"}) WriteFloats(name, {1.0f});
+  // 50 sequences of a bump 5 high, and the aligned files 50 .. 79 of an earlier run.
+  constexpr int kSeq = 64;
+  std::vector<float> parent(50 * kSeq);
+  for (size_t i = 0; i < parent.size(); ++i) {
+    const double t = (static_cast<int>(i % kSeq) - 32) / 6.0;
+    parent[i] = static_cast<float>(5.0 * std::exp(-t * t));
+  }
+  WriteFloats("par", parent);
+  for (int k = 50; k < 80; ++k) WriteFloats(StrPrintf("al%03d", k), std::vector<float>(kSeq, 0.0f));
+  std::vector<std::string> prompts;
+  platform::driver::ModalHandler typed([&](HWND dialog, int templateId) {
+    ASSERT_EQ(templateId, IDD_GET_TEXT);
+    prompts.push_back(platform::driver::Text(dialog, IDC_GET_TEXT_PROMPT));
+    SetDlgItemText(dialog, IDC_GET_TEXT_EDIT, "7");
+    SendMessage(dialog, WM_COMMAND, IDOK, 0);
+  });
+  RunLines({"RESIZE_FILE", "-1 u.bin sm3.bin -3 1.0 1.0", "CALIB", "-150 400 70000 100", "DELETE_FILE", "-1 fam.bin 1",
+            "DELETE_FILE", "-1 one.bin", "SQR", "-1 a.bin pr??.bin", "SEQCCFILEFIX",
+            "0 par al old aves 64 0 4 0.01 1 8 56 0 0 0 79 0 79 1"});
+  const std::vector<float> resized = ReadFloats("sm3.bin");
+  ASSERT_EQ(resized.size(), 3000u);
+  EXPECT_NEAR(resized[300], 100.0f, 1e-3);
+  EXPECT_DOUBLE_EQ(Dsp.Frq_Stp, -0.375);
+  EXPECT_DOUBLE_EQ(Dsp.Init_Frq + 100 * Dsp.Frq_Stp, 70000.0);
+  EXPECT_FALSE(std::filesystem::exists("fam.bin000") || std::filesystem::exists("fam.bin001"));
+  EXPECT_TRUE(std::filesystem::exists("fam.bin"));
+  EXPECT_FALSE(std::filesystem::exists("one.bin"));
+  EXPECT_TRUE(std::filesystem::exists("one.bin000") && std::filesystem::exists("one.bin001"));
+  EXPECT_EQ(prompts, (std::vector<std::string>{"SQR: ENTER FILENAME SUB STRING?"}));
+  EXPECT_EQ(ReadFloats("pr7.bin"), (std::vector<float>{1.0f, 4.0f, 9.0f, 16.0f}));
+  const std::vector<float> average = ReadFloats("alAve");
+  ASSERT_EQ(average.size(), static_cast<size_t>(kSeq));
+  EXPECT_NEAR(*std::max_element(average.begin(), average.end()), 5.0f, 1e-4);
+  EXPECT_EQ(Cnv.Del_Multi[1], 0);
+  const std::vector<std::string> boxes = Boxes();
+  EXPECT_NE(std::find(boxes.begin(), boxes.end(),
+                      "Warning|CrossCorrSeqFileFix()\n\nPREMATURE EOF IN INPUT FILE=[par]\n\nEND NUM REDEFINED AS "
+                      "[049]\n\nCONTINUING"),
+            boxes.end())
+      << ::testing::PrintToString(boxes);
+  EXPECT_NE(std::find(boxes.begin(), boxes.end(), "Info|NUMBER OF FILES USED IN AVERAGE=[50]"), boxes.end())
+      << ::testing::PrintToString(boxes);
+  for (const auto& box : boxes) EXPECT_EQ(box.find("COMMAND FAILED"), std::string::npos) << box;
+}
+
+// A number that a command counts or sizes with, negative or making a product beyond 32
+// bits, fails the line with a warning naming it before anything is worked out from it;
+// a number beyond its field is no number of that field.
+TEST_F(OpSeqTest, NumbersThatCannotCountOrSizeFailTheLineNamingThem) {
+  WriteFloats("p", std::vector<float>(4 * 64, 1.0f));
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"SEQCOADD", "-4 s t 1000 -2147483648"}, "SEQCOADD\n\nSEQ CT=[-2147483648] NOT VALID\n\nABORTING"},
+      {{"SEQCOADD", "-1 a.bin t 2147483647 2"}, "SEQCOADD\n\nSEQ SZ=[2147483647] x SEQ CT=[2] NOT VALID\n\nABORTING"},
+      {{"SEQCOADD", "-1 a.bin t -4 2"}, "SEQCOADD\n\nSEQ SZ=[-4] NOT VALID\n\nABORTING"},
+      {{"COMBINTG", "-1 a.bin t 2.0 1 0.0 4.0 1000000 1e6"},
+       "COMBINTG\n\nX SCALAR=[1000000.000000] NOT VALID\n\nABORTING"},
+      {{"CUTSECT_FILE", "-1 a.bin t 0 -2147483648 1 0"}, "CUTSECT_FILE\n\nHI CUT=[-2147483648] - EPT_STAT NOT VALID\n\nABORTING"},
+      {{"CUTSECT_FILE", "-1 a.bin t 2147483647 2147483647 0 2 none 5 10"},
+       "CUTSECT_FILE\n\nLO:HI CUT=[2147483647][2147483647] + [5] NOT VALID\n\nABORTING"},
+      {{"SEQCCFILEFIX", "0 p t old aves -2147483648 0 4 0.01 1 8 56 0 0 0 3 0 3 0"},
+       "SEQCCFILEFIX\n\nSEQ SZ=[-2147483648] NOT VALID\n\nABORTING"},
+      {{"SEQCCFILEFIX", "0 p t old aves 64 0 4 0.01 1 8 56 -2147483647 0 0 3 0 3 0"},
+       "CrossCorrSeqFileFix()\n\nRESIZE MULTIPLE=[2147483647] x SIZE=[64] | WIN=[8]-[56] | CC RADIUS=[4] NOT "
+       "VALID\n\nABORTING"},
+      {{"REPACK_FILE", "-1 a.bin t 1 2 -2 4"}, "REPACK_FILE\n\nSEG CT=[-2] NOT VALID\n\nABORTING"},
+      {{"CALIB", "1e308 1 0.0 2"}, "CALIB\n\nREF PT=[2] x FRQ STP=[1e+308] NOT VALID\n\nABORTING"},
+      {{"AVERAGE", "-1 a.bin t 4294967298"},
+       "AVERAGE\n\n[AVERAGE] WRONG NUMBER [NEED 4] OF PARAMETER ARGUMENTS [OpASeq100.dat] IN:\n-1 a.bin t 4294967298"},
+  };
+  for (const auto& [lines, text] : cases) {
+    SCOPED_TRACE(lines[1]);
+    boxes_.clear();
+    RunLines(lines);
+    ASSERT_FALSE(Boxes().empty());
+    EXPECT_EQ(Boxes()[0], "Warning|" + text);
+    EXPECT_FALSE(std::filesystem::exists("t"));
+    EXPECT_FALSE(std::filesystem::exists("t000"));
+  }
+  EXPECT_EQ(Cnv.Pts_Ave[1], 1);
 }
 
 TEST_F(OpSeqTest, CutsectRefusesANegativeSpacing) {
