@@ -4,6 +4,7 @@
 // length), each edit taken when it loses the focus after a change and followed by a
 // new drawing, and the pressure scan (P SCAN).
 #include <cmath>
+#include <limits>
 
 #include "display/FileDialogs.h"
 #include "core/FileIo.h"
@@ -26,11 +27,13 @@ constexpr Row kRows[2] = {{1301, 1304, 1303, 1307, 1308, 40}, {1302, 1306, 1305,
 
 double* Range(int16_t s, int row) { return row == 0 ? Sim.LS_GauRange[s] : Sim.LS_LorRange[s]; }
 
-// The selected line of the set's QN list, -1 when none: a selection left over from
-// a longer line list counts as none.
+// The selected line of the set's QN list, -1 when none: in edit status the list's
+// first row is the slot of a line still to be added, and a selection left over from a
+// longer line list counts as none.
 int32_t SelectedLine(int16_t s) {
   const int32_t line = Sim.QN_Sel_Line[s];
-  if (Sim.FI_QN_List_Sel[s] == 0 || line < 0 || static_cast<uint32_t>(line) >= Sim.FI_Lines[s]) return -1;
+  if (Sim.Edit_Stat[s] == 1 && Sim.FI_QN_List_Sel[s] == 0) return -1;
+  if (line < 0 || static_cast<uint32_t>(line) >= Sim.FI_Lines[s]) return -1;
   return line;
 }
 
@@ -56,19 +59,16 @@ bool Widths(int16_t s, double w[2]) {
   return true;
 }
 
-// Writes both widths where they came from; nothing without a target.
-void StoreWidths(int16_t s, const double w[2]) {
-  if (!Individual(s)) {
-    Sim.LS_GAU[s] = w[0];
-    Sim.LS_LOR[s] = w[1];
-    return;
+// Writes one width (row 0 Gaussian, 1 Lorentzian) where it came from: the set's, and
+// with widths per line also the selected line's; the other width stays as it is.
+// Nothing without a target, nor a width beyond the single precision of a line's.
+void StoreWidth(int16_t s, int row, double w) {
+  if (Individual(s)) {
+    const int32_t line = SelectedLine(s);
+    if (line < 0 || w > static_cast<double>(std::numeric_limits<float>::max())) return;
+    (row == 0 ? Sim.FI_Gau_FWHM : Sim.FI_Lor_FWHM)[s][line] = static_cast<float>(w);
   }
-  const int32_t line = SelectedLine(s);
-  if (line < 0) return;
-  Sim.FI_Gau_FWHM[s][line] = static_cast<float>(w[0]);
-  Sim.FI_Lor_FWHM[s][line] = static_cast<float>(w[1]);
-  Sim.LS_GAU[s] = w[0];
-  Sim.LS_LOR[s] = w[1];
+  (row == 0 ? Sim.LS_GAU : Sim.LS_LOR)[s] = w;
 }
 
 const char* WidthFormat(double w) { return w >= 0.001 ? "%.6lf" : "%.2le"; }
@@ -143,8 +143,7 @@ void LineshapeCommand(HWND d, int16_t s, int id, WORD code) {
     if (id == c.value) {
       double w[2];
       if (!Widths(s, w) || !ReadDouble(d, id, &v)) return;
-      w[row] = std::fabs(v);
-      StoreWidths(s, w);
+      StoreWidth(s, row, std::fabs(v));
       Repaint("CB2_83P");
       return;
     }
@@ -169,7 +168,7 @@ void LineshapeTrack(HWND d, int16_t s, WPARAM wParam, LPARAM lParam) {
     w[row] = std::fabs(TrackbarValue(pos, r[0], r[1]));
     SetText(d, kRows[row].value, StrPrintf(WidthFormat(w[row]), w[row]));
     ClearModified(d, kRows[row].value);
-    StoreWidths(s, w);
+    StoreWidth(s, row, w[row]);
     Repaint("CB2_84P");
   }
 }
