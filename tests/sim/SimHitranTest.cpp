@@ -551,5 +551,76 @@ TEST_F(SimHitranTest, TemperatureBeyondTheTablesSpoilsOnlyTheDrawingsAtIt) {
   EXPECT_EQ(coldAgain.gau, cold.gau);
 }
 
+// SELFx, HI CUT with its switch and TRANSMISSION of the SIM HITRAN dialog show what the
+// set holds and change the painted drawing as the set's settings say. Three lines of
+// the CO list, the last one without a self-broadening coefficient, in a pure sample.
+TEST_F(SimHitranTest, SelfFactorCutAndTransmissionBoxesChangeTheDrawing) {
+  namespace drv = platform::driver;
+  RegisterDialogResources();
+  std::vector<std::string> records;
+  for (const std::string& r : DataRecords("hapi_CO_M5_I1.par")) {
+    const double nu = std::stod(r.substr(3, 12));
+    if (nu == 2139.426073 || nu == 2147.081134 || nu == 2150.856008) records.push_back(r);
+  }
+  ASSERT_EQ(records.size(), 3u);
+  records[2].replace(40, 5, "0.000");
+  ReadRecords(records);
+  HWND gas = PaintWithTheHitranDialog(2138.0, 0.02);
+  EXPECT_EQ(drv::Text(gas, 1010), "1e+10");
+  EXPECT_EQ(drv::Text(gas, 1011), "20");
+  EXPECT_FALSE(drv::IsChecked(gas, 1012));
+  EXPECT_FALSE(drv::IsChecked(gas, 1013));
+  ASSERT_TRUE(drv::TypeAndCommit(gas, 1004, "0.1"));
+  ASSERT_TRUE(drv::TypeAndCommit(gas, 1006, "0.001"));
+  const double air = Sim.HT_Air_Gamma[0][2];
+  auto point = [](double f) { return static_cast<size_t>(std::lround((f - 2138.0) / 0.02)); };
+  const size_t last = point(2150.856008), middle = point(2147.081134);
+
+  // SELFx: the last line's Lorentzian width is SELFx x its air width x the pressure;
+  // the points its profile does not reach keep their values.
+  ASSERT_TRUE(drv::TypeAndCommit(gas, 1010, "1"));
+  const std::vector<float> one = painted;
+  EXPECT_NEAR(Sim.LS_LOR[0], air * 0.1, 1e-15);
+  const size_t reach = static_cast<size_t>(Sim.LS_SearchPts[0][3]);  // points on each side of a line
+  ASSERT_TRUE(drv::TypeAndCommit(gas, 1010, "4"));
+  const std::vector<float> four = painted;
+  EXPECT_NEAR(Sim.LS_LOR[0], 4.0 * air * 0.1, 1e-15);
+  ASSERT_GT(four.size(), last);
+  for (size_t i = 0; i + reach < last; ++i) ASSERT_EQ(four[i], one[i]) << i;
+  EXPECT_LT(four[last], 0.5f * one[last]);
+  // Refused: a negative SELFx, a cut not above 0, no number; the values stay.
+  ASSERT_TRUE(drv::TypeAndCommit(gas, 1010, "-1"));
+  EXPECT_NE(BoxTexts().back().find("SELFx=[-1] MUST NOT BE NEGATIVE\n\nVALUE NOT CHANGED"), std::string::npos);
+  EXPECT_EQ(drv::Text(gas, 1010), "4");
+  ASSERT_TRUE(drv::TypeAndCommit(gas, 1011, "0"));
+  EXPECT_NE(BoxTexts().back().find("HI CUT=[0] MUST BE ABOVE 0"), std::string::npos);
+  ASSERT_TRUE(drv::TypeAndCommit(gas, 1011, "x"));
+  EXPECT_NE(BoxTexts().back().find("HI CUT=[x] IS NOT A NUMBER"), std::string::npos);
+  EXPECT_EQ(drv::Text(gas, 1011), "20");
+  EXPECT_EQ(Sim.HT_SelfFactor[0], 4.0);
+  EXPECT_EQ(Sim.HT_FrqLim[0], 20.0);
+
+  // HI CUT: lines above it are left out only while its box is ticked.
+  ASSERT_TRUE(drv::TypeAndCommit(gas, 1011, "2149"));
+  EXPECT_EQ(painted, four);
+  ASSERT_TRUE(drv::Click(gas, 1012));
+  EXPECT_EQ(Sim.HT_FrqLim_Stat[0], 1u);
+  const std::vector<float> cut = painted;
+  for (size_t i = 0; i + reach < last; ++i) ASSERT_EQ(cut[i], four[i]) << i;
+  for (size_t i = middle + reach + 1; i < cut.size(); ++i) ASSERT_EQ(cut[i], 0.0f) << i;
+  EXPECT_GT(four[last], 0.1f);
+  ASSERT_TRUE(drv::Click(gas, 1012));
+  EXPECT_EQ(painted, four);
+
+  // TRANSMISSION: exp(-absorbance) at every point.
+  ASSERT_TRUE(drv::Click(gas, 1013));
+  EXPECT_EQ(Sim.HT_Trans_Stat[0], 1u);
+  ASSERT_EQ(painted.size(), four.size());
+  for (size_t i = 0; i < four.size(); ++i) ASSERT_NEAR(painted[i], std::exp(-four[i]), 1e-6) << i;
+  EXPECT_LT(painted[last], 0.9f);
+  ASSERT_TRUE(drv::Click(gas, 1013));
+  EXPECT_EQ(painted, four);
+}
+
 }  // namespace
 }  // namespace qvtest
