@@ -46,8 +46,8 @@ void SimHTLineWidths(int16_t set, uint32_t line, double f, double* gd, double* g
   auto per = [&](const float* a) { return a ? static_cast<double>(a[line]) : 0.0; };
   const double T = Sim.HT_Temp[set];
   int mol = 0, iso = 0;
-  // Without the isotope check no mass is known for the line: no Doppler width.
-  const bool valid = Sim.HT_QT_Stat[set] == 1 && SimHTLineIsotope(set, line, &mol, &iso);
+  // The Doppler width from the mass of the line's isotope; none for an unknown isotope.
+  const bool valid = SimHTLineIsotope(set, line, &mol, &iso);
   const double mass = valid ? SimRecord::HT_MassTable[mol][iso - 1] : 0.0;
   if (Sim.HT_Doppler_Stat[set] == 1 && mass > 0.0 && T > 0.0) *gd = 7.16234729e-07 * f * std::sqrt(T / mass);
   const double tempGamma = per(Sim.HT_Temp_Gamma[set]);

@@ -285,13 +285,15 @@ DialogTemplate SimLineshape() {
 }
 
 // 1000: SIM HITRAN: the gas sample of the set (temperature, partial and total
-// pressure in the unit of the TORR check, path length) and the pressure scan.
+// pressure in the unit of the TORR check, path length), the factor of zero self widths,
+// the upper line frequency with the check that switches it, transmission and the
+// pressure scan.
 DialogTemplate SimHitran() {
   DialogTemplate t;
   t.id = 1000;
   t.caption = "SIM HITRAN";
   t.cx = 200;
-  t.cy = 112;
+  t.cy = 156;
   t.style = kPopup;
   auto& c = t.controls;
   Caption(t, 4, 4);
@@ -308,8 +310,13 @@ DialogTemplate SimHitran() {
     c.push_back({ControlKind::Edit, rows[k].id, "", 80, y, 80, 12, kEdit});
   }
   c.push_back({ControlKind::CheckBox, 1007, "TORR", 164, 38, 32, 10, kCheck});
-  c.push_back({ControlKind::PushButton, 1002, "P SCAN", 4, 92, 50, 14, kButton});
-  c.push_back({ControlKind::PushButton, 2, "CANCEL", 144, 92, 50, 14, kButton});
+  c.push_back({ControlKind::Static, -1, "SELFx", 4, 86, 44, 8, kLabel});
+  c.push_back({ControlKind::Edit, 1010, "", 80, 84, 80, 12, kEdit});
+  c.push_back({ControlKind::CheckBox, 1012, "HI CUT", 4, 102, 44, 10, kCheck});
+  c.push_back({ControlKind::Edit, 1011, "", 80, 100, 80, 12, kEdit});
+  c.push_back({ControlKind::CheckBox, 1013, "TRANSMISSION", 4, 118, 74, 10, kCheck});
+  c.push_back({ControlKind::PushButton, 1002, "P SCAN", 4, 136, 50, 14, kButton});
+  c.push_back({ControlKind::PushButton, 2, "CANCEL", 144, 136, 50, 14, kButton});
   return t;
 }
 

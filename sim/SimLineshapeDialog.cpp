@@ -1,9 +1,11 @@
 // SIM LINESHAPE (1300): the Gaussian and Lorentzian full widths of a set, or of its
 // selected line when the set carries widths per line, on two trackbars; and SIM
 // HITRAN (1000): the set's gas sample (temperature, partial and total pressure, path
-// length), each edit taken when it loses the focus after a change and followed by a
-// new drawing, and the pressure scan (P SCAN).
+// length), the factor of zero self widths (SELFx) and the upper line frequency (HI CUT,
+// with its switch), each edit taken when it loses the focus after a change and followed
+// by a new drawing, transmission or absorbance, and the pressure scan (P SCAN).
 #include <cmath>
+#include <limits>
 
 #include "display/FileDialogs.h"
 #include "core/FileIo.h"
@@ -26,11 +28,13 @@ constexpr Row kRows[2] = {{1301, 1304, 1303, 1307, 1308, 40}, {1302, 1306, 1305,
 
 double* Range(int16_t s, int row) { return row == 0 ? Sim.LS_GauRange[s] : Sim.LS_LorRange[s]; }
 
-// The selected line of the set's QN list, -1 when none: a selection left over from
-// a longer line list counts as none.
+// The selected line of the set's QN list, -1 when none: in edit status the list's
+// first row is the slot of a line still to be added, and a selection left over from a
+// longer line list counts as none.
 int32_t SelectedLine(int16_t s) {
   const int32_t line = Sim.QN_Sel_Line[s];
-  if (Sim.FI_QN_List_Sel[s] == 0 || line < 0 || static_cast<uint32_t>(line) >= Sim.FI_Lines[s]) return -1;
+  if (Sim.Edit_Stat[s] == 1 && Sim.FI_QN_List_Sel[s] == 0) return -1;
+  if (line < 0 || static_cast<uint32_t>(line) >= Sim.FI_Lines[s]) return -1;
   return line;
 }
 
@@ -56,19 +60,16 @@ bool Widths(int16_t s, double w[2]) {
   return true;
 }
 
-// Writes both widths where they came from; nothing without a target.
-void StoreWidths(int16_t s, const double w[2]) {
-  if (!Individual(s)) {
-    Sim.LS_GAU[s] = w[0];
-    Sim.LS_LOR[s] = w[1];
-    return;
+// Writes one width (row 0 Gaussian, 1 Lorentzian) where it came from: the set's, and
+// with widths per line also the selected line's; the other width stays as it is.
+// Nothing without a target, nor a width beyond the single precision of a line's.
+void StoreWidth(int16_t s, int row, double w) {
+  if (Individual(s)) {
+    const int32_t line = SelectedLine(s);
+    if (line < 0 || w > static_cast<double>(std::numeric_limits<float>::max())) return;
+    (row == 0 ? Sim.FI_Gau_FWHM : Sim.FI_Lor_FWHM)[s][line] = static_cast<float>(w);
   }
-  const int32_t line = SelectedLine(s);
-  if (line < 0) return;
-  Sim.FI_Gau_FWHM[s][line] = static_cast<float>(w[0]);
-  Sim.FI_Lor_FWHM[s][line] = static_cast<float>(w[1]);
-  Sim.LS_GAU[s] = w[0];
-  Sim.LS_LOR[s] = w[1];
+  (row == 0 ? Sim.LS_GAU : Sim.LS_LOR)[s] = w;
 }
 
 const char* WidthFormat(double w) { return w >= 0.001 ? "%.6lf" : "%.2le"; }
@@ -143,8 +144,7 @@ void LineshapeCommand(HWND d, int16_t s, int id, WORD code) {
     if (id == c.value) {
       double w[2];
       if (!Widths(s, w) || !ReadDouble(d, id, &v)) return;
-      w[row] = std::fabs(v);
-      StoreWidths(s, w);
+      StoreWidth(s, row, std::fabs(v));
       Repaint("CB2_83P");
       return;
     }
@@ -169,7 +169,7 @@ void LineshapeTrack(HWND d, int16_t s, WPARAM wParam, LPARAM lParam) {
     w[row] = std::fabs(TrackbarValue(pos, r[0], r[1]));
     SetText(d, kRows[row].value, StrPrintf(WidthFormat(w[row]), w[row]));
     ClearModified(d, kRows[row].value);
-    StoreWidths(s, w);
+    StoreWidth(s, row, w[row]);
     Repaint("CB2_84P");
   }
 }
@@ -202,22 +202,34 @@ INT_PTR SimLineshapeDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
 namespace {
 
 constexpr int kHtPScan = 1002, kHtTemp = 1003, kHtPPress = 1004, kHtPress = 1005, kHtPath = 1006, kHtTorr = 1007;
+constexpr int kHtSelf = 1010, kHtCut = 1011, kHtCutOn = 1012, kHtTrans = 1013;
 constexpr double kTorrPerAtm = 760.0;
 
-// One edit of the gas sample: the stored value (pressures in atm), its name in a
-// refusal and what it must be.
-struct GasEdit {
+// One edit of the dialog: the stored value (pressures in atm), whether 0 may be
+// stored, its name in a refusal and what it must be.
+struct HtEdit {
   int id;
   double* (*field)(int16_t set);
   bool pressure;
+  bool zero;
   const char* name;
   const char* rule;
 };
-const GasEdit kGasEdits[4] = {
-    {kHtTemp, [](int16_t s) { return &Sim.HT_Temp[s]; }, false, "TEMPERATURE", "MUST BE ABOVE 0 K"},
-    {kHtPPress, [](int16_t s) { return &Sim.HT_PPress[s]; }, true, "PARTIAL PRESSURE", "MUST NOT BE NEGATIVE"},
-    {kHtPress, [](int16_t s) { return &Sim.HT_Press[s]; }, true, "TOTAL PRESSURE", "MUST NOT BE NEGATIVE"},
-    {kHtPath, [](int16_t s) { return &Sim.HT_Path[s]; }, false, "PATH LENGTH", "MUST BE ABOVE 0 M"}};
+const HtEdit kHtEdits[6] = {
+    {kHtTemp, [](int16_t s) { return &Sim.HT_Temp[s]; }, false, false, "TEMPERATURE", "MUST BE ABOVE 0 K"},
+    {kHtPPress, [](int16_t s) { return &Sim.HT_PPress[s]; }, true, true, "PARTIAL PRESSURE", "MUST NOT BE NEGATIVE"},
+    {kHtPress, [](int16_t s) { return &Sim.HT_Press[s]; }, true, true, "TOTAL PRESSURE", "MUST NOT BE NEGATIVE"},
+    {kHtPath, [](int16_t s) { return &Sim.HT_Path[s]; }, false, false, "PATH LENGTH", "MUST BE ABOVE 0 M"},
+    {kHtSelf, [](int16_t s) { return &Sim.HT_SelfFactor[s]; }, false, true, "SELFx", "MUST NOT BE NEGATIVE"},
+    {kHtCut, [](int16_t s) { return &Sim.HT_FrqLim[s]; }, false, false, "HI CUT", "MUST BE ABOVE 0"}};
+
+// The check boxes that switch the drawing: the cut at HI CUT and transmission.
+struct HtSwitch {
+  int id;
+  uint32_t* (*field)(int16_t set);
+};
+const HtSwitch kHtSwitches[2] = {{kHtCutOn, [](int16_t s) { return &Sim.HT_FrqLim_Stat[s]; }},
+                                 {kHtTrans, [](int16_t s) { return &Sim.HT_Trans_Stat[s]; }}};
 
 // Pressures are shown and typed in Torr while the set's TORR switch is on.
 double PressureShownPerStored(int16_t s) { return Sim.HT_Torr_Stat[s] == 1 ? kTorrPerAtm : 1.0; }
@@ -228,7 +240,8 @@ void HitranRefresh(HWND d, int16_t s) {
   SetText(d, 1008, unit);
   SetText(d, 1009, unit);
   Check(d, kHtTorr, Sim.HT_Torr_Stat[s] == 1);
-  for (const GasEdit& e : kGasEdits) {
+  for (const HtSwitch& w : kHtSwitches) Check(d, w.id, *w.field(s) == 1);
+  for (const HtEdit& e : kHtEdits) {
     // A value being typed stays until its edit loses the focus (paints refresh the dialog).
     if (SendDlgItemMessage(d, e.id, EM_GETMODIFY, 0, 0) != 0) continue;
     const double shown = *e.field(s) * (e.pressure ? PressureShownPerStored(s) : 1.0);
@@ -237,14 +250,14 @@ void HitranRefresh(HWND d, int16_t s) {
   InvalidateRect(GetDlgItem(d, 60), nullptr, TRUE);
 }
 
-// A changed edit that lost the focus: a temperature or path above 0, or a pressure not
-// below 0 (a total pressure of 0 leaves the Doppler width alone), is stored and drawn;
-// anything else is refused and the stored value shown again.
-void HitranEditTaken(HWND d, int16_t s, const GasEdit& e) {
+// A changed edit that lost the focus: a temperature, path or cut above 0, or a
+// pressure or SELFx not below 0 (a total pressure of 0 leaves the Doppler width alone),
+// is stored and drawn; anything else is refused and the stored value shown again.
+void HitranEditTaken(HWND d, int16_t s, const HtEdit& e) {
   const std::string text = GetText(d, e.id);
   double v = 0.0;
   const bool number = ReadDouble(d, e.id, &v);
-  const bool valid = number && (e.pressure ? v >= 0.0 : v > 0.0);
+  const bool valid = number && (e.zero ? v >= 0.0 : v > 0.0);
   if (!valid) {
     Box(SetHead(s) + "\n\n" + e.name + "=[" + text + "] " + (number ? e.rule : "IS NOT A NUMBER") +
             "\n\nVALUE NOT CHANGED",
@@ -269,7 +282,13 @@ void HitranCommand(HWND d, int16_t s, int id, WORD code) {
     HitranRefresh(d, s);
     return;
   }
-  for (const GasEdit& e : kGasEdits)
+  for (const HtSwitch& w : kHtSwitches) {
+    if (w.id != id) continue;
+    *w.field(s) = Checked(d, id) ? 1 : 0;
+    Repaint("CB2_85P");
+    return;
+  }
+  for (const HtEdit& e : kHtEdits)
     if (e.id == id && code == EN_KILLFOCUS && TakeModified(d, id)) HitranEditTaken(d, s, e);
 }
 

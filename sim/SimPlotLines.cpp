@@ -394,6 +394,9 @@ bool PlotHitranConstants(PlotCall& c, double* K) {
   const int16_t set = c.set;
   const double cu = Sim.HT_MHz_Stat[set] == 1 ? kMHzPerCm1 : 1.0;
   const double LG = Sim.HT_Log10_Stat[set] == 1 ? kLog10 : 1.0;
+  // Every drawing looks the partition sums up afresh: a lookup that failed (a
+  // temperature outside the tables) holds for the rest of that drawing only.
+  Sim.HT_QT_Stat[set] = 1;
   if (Sim.HT_Temp[set] == 0.0) Sim.HT_Temp[set] = 296.0;
   const double T = Sim.HT_Temp[set];
   // A pure sample (total pressure not above the partial one) has no air: the total
@@ -424,18 +427,17 @@ bool PlotHitranLine(PlotCall& c, int32_t line, double f, double K) {
   const int32_t point = RunPoint(c, f);
   const double T = Sim.HT_Temp[set];
   int mol = 0, iso = 0;
-  bool valid = false;
-  if (Sim.HT_QT_Stat[set] == 1) {
-    valid = SimHTLineIsotope(set, static_cast<uint32_t>(line), &mol, &iso);
-    if (valid) {
-      Sim.HT_Mass[set] = SimRecord::HT_MassTable[mol][iso - 1];
-    } else {
-      Sim.LS_GAU[set] = 0.0;
-      char text[400];
-      StrFormat(text, "[%s] SIM [%s] - INVALID ISOTOPE: LN=[%d] MOL NUM=[%d] ISO=[%d] - DOPPER WIDTH ZERO",
-                Sim.Set_Lbl[set], Sim.Sim_Flnm[set], line, mol, iso);
-      StatusText(3, text);
-    }
+  // The line's mass (and with it its Doppler width) whenever its isotope is known; the
+  // isotope is reported only while the partition sums are looked up.
+  const bool valid = SimHTLineIsotope(set, static_cast<uint32_t>(line), &mol, &iso);
+  if (valid) {
+    Sim.HT_Mass[set] = SimRecord::HT_MassTable[mol][iso - 1];
+  } else if (Sim.HT_QT_Stat[set] == 1) {
+    Sim.LS_GAU[set] = 0.0;
+    char text[400];
+    StrFormat(text, "[%s] SIM [%s] - INVALID ISOTOPE: LN=[%d] MOL NUM=[%d] ISO=[%d] - DOPPER WIDTH ZERO",
+              Sim.Set_Lbl[set], Sim.Sim_Flnm[set], line, mol, iso);
+    StatusText(3, text);
   }
   double GD = 0.0, GL = 0.0;
   SimHTLineWidths(set, static_cast<uint32_t>(line), f, &GD, &GL);

@@ -386,18 +386,8 @@ TEST_F(SimAsnListTest, JkkDialogNewLineSlotAddsAndCopiesLines) {
 
 // The main window paints as the program's does: at the end of a paint the open
 // assignment dialogs are refreshed.
-LRESULT PaintingMainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_PAINT) {
-    PaintParentWindowPaper(2, window, nullptr, nullptr);
-    return 0;
-  }
-  return message == WM_ERASEBKGND ? 1 : DefWindowProc(window, message, wParam, lParam);
-}
-
 TEST_F(SimAsnListTest, JkkDialogShowsTheListItsEditsActOn) {
-  SetWindowLongPtr(Win.hWnd_Main, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PaintingMainProc));
-  ShowWindow(Win.hWnd_Main, SW_SHOW);
-  Dsp.Init_Done = 1;
+  PaintLikeTheProgram();
   Display(1000.0);
   FillSet(0, 6, 0, 2, false);  // lines at 1000 + 3i; 1, 2, 4 and 5 assigned
   Sim.Dsp_Stat[0] = 1;

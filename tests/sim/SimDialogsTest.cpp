@@ -2,6 +2,7 @@
 // display-shaping and line-shape dialogs, driven like a user would.
 #include "sim/SimDialogs.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "SimFixture.h"
@@ -529,6 +530,88 @@ TEST_F(SimDialogsTest, LineShapeWidthsRangesAndTheSelectedLine) {
   EXPECT_EQ(Sim.LN_STAT[0], 1u);
   EXPECT_TRUE(drv::IsChecked(l, 1311));
   EXPECT_EQ(BoxTexts().back(), "HITRAN LINESHAPE ALWAYS NORMALIZED");
+}
+
+// Set B with widths per line, its QN list rows chosen in the JKK dialog and the
+// dialogs refreshed by the paints: a typed or dragged width changes that width of the
+// selected line and of the set, never the other one; the line in the list's first row
+// is shown and edited, unless the set is in edit status, where that row stands for a
+// line still to be added.
+TEST_F(SimDialogsTest, LineShapeEditsOneWidthOfTheSelectedLineFirstRowIncluded) {
+  PaintLikeTheProgram();
+  FillSet(1, 5, 0, 2, false);
+  FFree1Dim(&Sim.FI_Gau_FWHM[1]);
+  FFree1Dim(&Sim.FI_Lor_FWHM[1]);
+  Sim.IDVWIDTH_STAT[1] = 0;
+  Sim.Dsp_Stat[1] = 1;
+  Sim.LS_GAU[1] = 18.0;
+  Sim.LS_LOR[1] = 8.0;
+  Sim.LS_AreaShown[1] = 1;
+  Sim.FI_AreaPeak_FAry[1][0][3] = 0.25f;
+  HWND control = OpenControl();
+  ASSERT_TRUE(drv::Click(control, IDC_SC_IDV + 1));  // widths per line, all 0
+  ASSERT_EQ(Sim.IDVWIDTH_STAT[1], 1u);
+  // The list as a rebuild leaves it: lines 3, 1, 4, the first row selected.
+  ASSERT_EQ(LAlloc1Dim(&Sim.FI_QN_List_Ary[1], 3), 1);
+  const int32_t listed[3] = {3, 1, 4};
+  std::copy(listed, listed + 3, Sim.FI_QN_List_Ary[1]);
+  Sim.FI_QN_List_Cnt[1] = Sim.FI_QN_List_Sz[1] = 3;
+  Sim.QN_Scan[1] = 1;
+  Sim.QN_FromList[1] = 1;
+  Sim.QN_Sel_Line[1] = 3;
+  ASSERT_EQ(SimJkkQNDialogShow(1, 1, Win.hWnd_Main), 1u);
+  Sim.Dlg_Req[SIM_DLG_JKKQN][1] = 1;
+  HWND jkk = Sim.Dlg_Hwnd[SIM_DLG_JKKQN][1];
+  HWND l = Open(SIM_DLG_LINESHAPE, SimLineShapeDialogShow, 1);
+  ASSERT_TRUE(jkk && l);
+
+  // Row 1 (line 1): a typed Gaussian width leaves the Lorentzian widths alone.
+  ASSERT_TRUE(drv::Click(jkk, 811));
+  ASSERT_EQ(Sim.QN_Sel_Line[1], 1);
+  EXPECT_EQ(drv::Text(l, 1302), "0.00e+00");
+  ASSERT_TRUE(drv::TypeAndCommit(l, 1301, "-30"));
+  EXPECT_EQ(Sim.FI_Gau_FWHM[1][1], 30.0f);
+  EXPECT_EQ(Sim.LS_GAU[1], 30.0);
+  EXPECT_EQ(Sim.FI_Lor_FWHM[1][1], 0.0f);
+  EXPECT_EQ(Sim.LS_LOR[1], 8.0);
+  // Row 2 (line 4): a dragged Lorentzian width leaves the Gaussian widths alone.
+  ASSERT_TRUE(drv::Click(jkk, 812));
+  ASSERT_TRUE(drv::MoveTrackbar(l, 41, -10000));
+  EXPECT_EQ(Sim.FI_Lor_FWHM[1][4], 1.0f);  // the top of the range 0 to 1
+  EXPECT_EQ(Sim.LS_LOR[1], 1.0);
+  EXPECT_EQ(Sim.FI_Gau_FWHM[1][4], 0.0f);
+  EXPECT_EQ(Sim.LS_GAU[1], 30.0);
+
+  // Row 0 (line 3) is a line: its widths and area are shown, typed and dragged.
+  ASSERT_TRUE(drv::Click(jkk, 810));
+  ASSERT_EQ(Sim.QN_Sel_Line[1], 3);
+  EXPECT_EQ(drv::Text(l, 1301), "0.00e+00");
+  EXPECT_EQ(drv::Text(l, 1313), "2.5000e-01");
+  ASSERT_TRUE(drv::TypeAndCommit(l, 1302, "2"));
+  EXPECT_EQ(Sim.FI_Lor_FWHM[1][3], 2.0f);
+  ASSERT_TRUE(drv::MoveTrackbar(l, 40, -5000));
+  EXPECT_EQ(Sim.FI_Gau_FWHM[1][3], 15.0f);  // half of the range 0 to 30
+  EXPECT_EQ(Sim.LS_GAU[1], 15.0);
+  EXPECT_EQ(Sim.LS_LOR[1], 2.0);
+  // Shared widths: row 0's area is shown too, and the set keeps the widths last set.
+  ASSERT_TRUE(drv::Click(control, IDC_SC_IDV + 1));
+  ASSERT_EQ(Sim.IDVWIDTH_STAT[1], 0u);
+  EXPECT_EQ(drv::Text(l, 1313), "2.5000e-01");
+  EXPECT_EQ(drv::Text(l, 1301), "15.000000");
+  EXPECT_EQ(drv::Text(l, 1302), "2.000000");
+
+  // Edit status: row 0 is the new-line slot, nothing shown, typing and dragging do nothing.
+  ASSERT_TRUE(drv::Click(control, IDC_SC_IDV + 1));
+  ASSERT_TRUE(drv::Click(control, IDC_SC_EDIT + 1));
+  ASSERT_EQ(Sim.Edit_Stat[1], 1u);
+  ASSERT_TRUE(drv::Click(jkk, 810));
+  for (int id : {1301, 1302, 1313}) EXPECT_EQ(drv::Text(l, id), "") << id;
+  ASSERT_TRUE(drv::TypeAndCommit(l, 1301, "7"));
+  ASSERT_TRUE(drv::MoveTrackbar(l, 41, -2000));
+  EXPECT_EQ(Sim.FI_Gau_FWHM[1][3], 15.0f);
+  EXPECT_EQ(Sim.FI_Lor_FWHM[1][3], 2.0f);
+  EXPECT_EQ(Sim.LS_GAU[1], 15.0);
+  EXPECT_EQ(Sim.LS_LOR[1], 2.0);
 }
 
 }  // namespace

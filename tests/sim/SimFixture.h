@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/TypedArrays.h"
+#include "display/Paint.h"
 #include "platform/kernel/Binary.h"
 #include "platform/windows/Controls.h"
 #include "platform/windows/MessageBox.h"
@@ -61,6 +62,7 @@ class SimTest : public ::testing::Test {
   void TearDown() override {
     for (int16_t s = 0; s < SIM_SETS; ++s) FreeAll(s);
     if (Win.hWnd_Main) DestroyWindow(Win.hWnd_Main);
+    DisplayPaintBuffersFree();
     platform::SetBoxAnswerer(nullptr);
     std::filesystem::current_path(previous_);
   }
@@ -162,6 +164,21 @@ class SimTest : public ::testing::Test {
     Sim.FI_CovSz[s] = 4;
     ASSERT_EQ(DAlloc1Dim(&Sim.FI_CovMat[s], 4), 1);
     for (int k = 0; k < 4; ++k) Sim.FI_CovMat[s][k] = 0.25 * (k + 1);
+  }
+
+  // The main window paints as the program's does: the shown sets are drawn (once the
+  // display is ready) and the open dialogs refreshed afterwards.
+  static void PaintLikeTheProgram() {
+    SetWindowLongPtr(Win.hWnd_Main, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PaintingMainProc));
+    ShowWindow(Win.hWnd_Main, SW_SHOW);
+    Dsp.Init_Done = 1;
+  }
+  static LRESULT PaintingMainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT) {
+      PaintParentWindowPaper(2, window, nullptr, nullptr);
+      return 0;
+    }
+    return message == WM_ERASEBKGND ? 1 : DefWindowProc(window, message, wParam, lParam);
   }
 
   static std::string ReadAll(const std::string& path) {

@@ -1,4 +1,5 @@
 // HITRAN sets turned into line lists and the pressure scan, against direct renders.
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -6,6 +7,7 @@
 #include <vector>
 
 #include "core/TypedArrays.h"
+#include "display/Hooks.h"
 #include "models/hitran/Tips.h"
 #include "platform/driver/TestDriver.h"
 #include "platform/windows/CommonDialogs.h"
@@ -23,6 +25,16 @@ namespace qvtest {
 namespace {
 
 constexpr int kCount = 100;  // the page: points 0..99 at 0.1 apart from frequency 0
+
+// The values the renderer gave set A for the last painting, before the painting
+// scaled them into rows.
+std::vector<float> painted;
+int32_t KeepPaintedRun(HDC dc, int16_t paint, int16_t set, int16_t view, int32_t first, int32_t count, int32_t baseline,
+                       int16_t childChn, int16_t childView) {
+  const int32_t drawn = SimFIPlot(dc, paint, set, view, first, count, baseline, childChn, childView);
+  if (set == 0) painted.assign(Win.PM_DrawAry, Win.PM_DrawAry + count);
+  return drawn;
+}
 
 class SimHitranTest : public SimTest {
  protected:
@@ -45,11 +57,71 @@ class SimHitranTest : public SimTest {
     Win.Cursor_X = 50;
   }
   void TearDown() override {
+    if (painting_) DisplayHooks.simPlot = hook_;
+    for (HWND w : std::vector<HWND>{Sim.Dlg_Hwnd[SIM_DLG_HITRAN][0], Sim.Ctl_Hwnd, Dsp.Msg_Hwnd.load()})
+      if (w && IsWindow(w)) DestroyWindow(w);
     FFree1Dim(&Win.PM_DrawAry);
     FFree1Dim(&Win.PM_DrawAry_Sum);
     SimLineShapeStoresFree();
     SimTest::TearDown();
   }
+  // The records of a HITRAN line list of the test data.
+  static std::vector<std::string> DataRecords(const char* name) {
+    std::ifstream in(std::string(QV95_TESTDATA_DIR) + "/hitran/" + name);
+    std::vector<std::string> records;
+    for (std::string record; std::getline(in, record);) {
+      if (!record.empty() && record.back() == '\r') record.pop_back();
+      records.push_back(record);
+    }
+    return records;
+  }
+  // Set A read from these records through READ ASCII SIM of the simulation control
+  // dialog: six formats declined, HITRAN taken, every isotope kept.
+  void ReadRecords(const std::vector<std::string>& records) {
+    namespace drv = platform::driver;
+    {
+      std::ofstream out("lines.par", std::ios::binary);
+      for (const std::string& r : records) out << r << "\n";
+    }
+    StrCopy(Dsp.Units_Txt, "CM-1");
+    StrCopy(Dsp.Data_Dir, std::filesystem::current_path().string().c_str());
+    const std::string file = (std::filesystem::current_path() / "lines.par").string();
+    platform::SetCommonDialogAnswerer(
+        [file](const platform::CommonDialogRequest&) { return platform::CommonDialogAnswer{true, file}; });
+    ASSERT_EQ(SimControlDialogShow(1, Win.hWnd_Main), 1);
+    answers_ = {IDNO, IDNO, IDNO, IDNO, IDNO, IDNO, IDYES, IDNO};
+    ASSERT_TRUE(drv::Click(Sim.Ctl_Hwnd, IDC_SC_RDSIM));
+    platform::SetCommonDialogAnswerer(nullptr);
+    ASSERT_EQ(Sim.FI_Lines[0], records.size());
+    ASSERT_EQ(Sim.HT_Global_Stat[0], 1u);
+  }
+  // The main window paints set A over a page from `start` cm-1, `step` apart, the
+  // renderer's values kept in `painted`; the SIM HITRAN dialog of set A, its pressures
+  // in atm.
+  HWND PaintWithTheHitranDialog(double start, double step) {
+    PaintLikeTheProgram();
+    Dsp.Dsp_Ready = 1;
+    Win.Active_Chn = 0;
+    Dsp.Init_Frq = start;
+    for (auto& s : Dsp.FrqStpView) s = step;
+    Sim.Dsp_Stat[0] = 1;
+    painting_ = true;
+    hook_ = DisplayHooks.simPlot;
+    DisplayHooks.simPlot = &KeepPaintedRun;
+    painted.clear();
+    EXPECT_EQ(SimHitranDialogShow(0, 1, Win.hWnd_Main), 1u);
+    HWND gas = Sim.Dlg_Hwnd[SIM_DLG_HITRAN][0];
+    EXPECT_TRUE(platform::driver::Click(gas, 1007));
+    EXPECT_EQ(Sim.HT_Torr_Stat[0], 0u);
+    return gas;
+  }
+  size_t ErrorBoxes() const {
+    const auto captions = BoxCaptions();
+    return static_cast<size_t>(std::count(captions.begin(), captions.end(), "Error"));
+  }
+
+  bool painting_ = false;
+  decltype(DisplayHooks.simPlot) hook_ = nullptr;
   // A HITRAN set of three lines, its channel 100 points long.
   static void Gas(int16_t s, std::vector<double> freqs = {2.0, 5.0, 8.0}) {
     FillSet(s, 3, 0, 200, true, &freqs);
@@ -413,6 +485,141 @@ TEST_F(SimHitranTest, MixedListDrawnWithItsOwnPartitionSumsAndItsWingsFromTheFir
   DestroyWindow(gas);
   DestroyWindow(control);
   if (Dsp.Msg_Hwnd) DestroyWindow(Dsp.Msg_Hwnd);
+}
+
+// The CO list of the test data drawn by the painting while the temperature is typed in
+// the SIM HITRAN dialog: 20000 K lies beyond the partition-sum tables, so each drawing
+// at it shows the "Error" box once (for all its lines), keeping the Doppler widths; the
+// temperatures typed afterwards draw exactly as they did before.
+TEST_F(SimHitranTest, TemperatureBeyondTheTablesSpoilsOnlyTheDrawingsAtIt) {
+  namespace drv = platform::driver;
+  RegisterDialogResources();
+  ReadRecords(DataRecords("hapi_CO_M5_I1.par"));
+  HWND gas = PaintWithTheHitranDialog(2140.0, 0.02);  // the band centre, 2140 to 2155 cm-1
+  ASSERT_TRUE(drv::TypeAndCommit(gas, 1004, "1e-4"));
+  ASSERT_TRUE(drv::TypeAndCommit(gas, 1006, "100"));
+  struct Drawing {
+    std::vector<float> run, itn;
+    double gau;
+    size_t errors;
+  };
+  auto at = [&](const char* T) {
+    EXPECT_TRUE(drv::TypeAndCommit(gas, 1003, T));
+    const int32_t beg = Sim.FI_IDX_BEG[0], end = Sim.FI_IDX_END[0];
+    EXPECT_LT(beg, end);
+    return Drawing{painted, std::vector<float>(Sim.HT_Itn[0] + beg, Sim.HT_Itn[0] + end + 1), Sim.LS_GAU[0],
+                   ErrorBoxes()};
+  };
+  // The Doppler width of the last line drawn: 7.16e-7 f sqrt(T / m) with the mass of 12C16O.
+  auto doppler = [](double T) {
+    return 7.16234729e-07 * Sim.HT_Shift_Erg[0][Sim.FI_IDX_END[0]] * std::sqrt(T / SimRecord::HT_MassTable[5][0]);
+  };
+  const Drawing warm = at("296"), cold = at("200");
+  ASSERT_FALSE(warm.run.empty());
+  EXPECT_EQ(cold.errors, 0u);
+  EXPECT_NEAR(warm.gau, doppler(296.0), 1e-12);
+  EXPECT_NEAR(cold.gau, doppler(200.0), 1e-12);
+  // The R(0) line (E'' 3.845 cm-1): K S at 296 K, and at 200 K with the Boltzmann,
+  // emission and partition-sum ratios.
+  int32_t r0 = -1;
+  for (int32_t line = Sim.FI_IDX_BEG[0]; line <= Sim.FI_IDX_END[0]; ++line)
+    if (std::fabs(Sim.FI_Sim_Erg[0][line] - 2150.856008) < 1e-6) r0 = line;
+  ASSERT_GE(r0, Sim.FI_IDX_BEG[0]);
+  const double S = Sim.FI_Sim_Itn[0][r0], nu = 2150.856008, E = 3.845, c2 = 1.0 / 0.695038770005;
+  const double K296 = 7.3388931384e+21 / 296.0 * 1e-4 * 100.0 * 100.0;
+  EXPECT_NEAR(warm.itn[r0 - Sim.FI_IDX_BEG[0]], K296 * S, 1e-6 * K296 * S);
+  double q296 = 0.0, q200 = 0.0;
+  ASSERT_EQ(SimTipsQT(5, 296.0, 1, &q296), 1);
+  ASSERT_EQ(SimTipsQT(5, 200.0, 1, &q200), 1);
+  const double S200 = S * q296 / q200 * std::exp(-c2 * E / 200.0) / std::exp(-c2 * E / 296.0) *
+                      (1.0 - std::exp(-c2 * nu / 200.0)) / (1.0 - std::exp(-c2 * nu / 296.0));
+  const double K200 = K296 * 296.0 / 200.0;
+  EXPECT_NEAR(cold.itn[r0 - Sim.FI_IDX_BEG[0]], K200 * S200, 1e-5 * K200 * S200);
+
+  const Drawing hot = at("20000");
+  EXPECT_EQ(hot.errors, 1u);
+  EXPECT_NE(BoxTexts().back().find("]\n\nTIP FUNCTION INVALID | NOT FOUND"), std::string::npos);
+  EXPECT_NEAR(hot.gau, doppler(20000.0), 1e-12);
+  EXPECT_EQ(at("20000").errors, 2u);
+  const Drawing warmAgain = at("296"), coldAgain = at("200");
+  EXPECT_EQ(coldAgain.errors, 2u);
+  EXPECT_EQ(warmAgain.run, warm.run);
+  EXPECT_EQ(warmAgain.itn, warm.itn);
+  EXPECT_EQ(warmAgain.gau, warm.gau);
+  EXPECT_EQ(coldAgain.run, cold.run);
+  EXPECT_EQ(coldAgain.itn, cold.itn);
+  EXPECT_EQ(coldAgain.gau, cold.gau);
+}
+
+// SELFx, HI CUT with its switch and TRANSMISSION of the SIM HITRAN dialog show what the
+// set holds and change the painted drawing as the set's settings say. Three lines of
+// the CO list, the last one without a self-broadening coefficient, in a pure sample.
+TEST_F(SimHitranTest, SelfFactorCutAndTransmissionBoxesChangeTheDrawing) {
+  namespace drv = platform::driver;
+  RegisterDialogResources();
+  std::vector<std::string> records;
+  for (const std::string& r : DataRecords("hapi_CO_M5_I1.par")) {
+    const double nu = std::stod(r.substr(3, 12));
+    if (nu == 2139.426073 || nu == 2147.081134 || nu == 2150.856008) records.push_back(r);
+  }
+  ASSERT_EQ(records.size(), 3u);
+  records[2].replace(40, 5, "0.000");
+  ReadRecords(records);
+  HWND gas = PaintWithTheHitranDialog(2138.0, 0.02);
+  EXPECT_EQ(drv::Text(gas, 1010), "1e+10");
+  EXPECT_EQ(drv::Text(gas, 1011), "20");
+  EXPECT_FALSE(drv::IsChecked(gas, 1012));
+  EXPECT_FALSE(drv::IsChecked(gas, 1013));
+  ASSERT_TRUE(drv::TypeAndCommit(gas, 1004, "0.1"));
+  ASSERT_TRUE(drv::TypeAndCommit(gas, 1006, "0.001"));
+  const double air = Sim.HT_Air_Gamma[0][2];
+  auto point = [](double f) { return static_cast<size_t>(std::lround((f - 2138.0) / 0.02)); };
+  const size_t last = point(2150.856008), middle = point(2147.081134);
+
+  // SELFx: the last line's Lorentzian width is SELFx x its air width x the pressure;
+  // the points its profile does not reach keep their values.
+  ASSERT_TRUE(drv::TypeAndCommit(gas, 1010, "1"));
+  const std::vector<float> one = painted;
+  EXPECT_NEAR(Sim.LS_LOR[0], air * 0.1, 1e-15);
+  const size_t reach = static_cast<size_t>(Sim.LS_SearchPts[0][3]);  // points on each side of a line
+  ASSERT_TRUE(drv::TypeAndCommit(gas, 1010, "4"));
+  const std::vector<float> four = painted;
+  EXPECT_NEAR(Sim.LS_LOR[0], 4.0 * air * 0.1, 1e-15);
+  ASSERT_GT(four.size(), last);
+  for (size_t i = 0; i + reach < last; ++i) ASSERT_EQ(four[i], one[i]) << i;
+  EXPECT_LT(four[last], 0.5f * one[last]);
+  // Refused: a negative SELFx, a cut not above 0, no number; the values stay.
+  ASSERT_TRUE(drv::TypeAndCommit(gas, 1010, "-1"));
+  EXPECT_NE(BoxTexts().back().find("SELFx=[-1] MUST NOT BE NEGATIVE\n\nVALUE NOT CHANGED"), std::string::npos);
+  EXPECT_EQ(drv::Text(gas, 1010), "4");
+  ASSERT_TRUE(drv::TypeAndCommit(gas, 1011, "0"));
+  EXPECT_NE(BoxTexts().back().find("HI CUT=[0] MUST BE ABOVE 0"), std::string::npos);
+  ASSERT_TRUE(drv::TypeAndCommit(gas, 1011, "x"));
+  EXPECT_NE(BoxTexts().back().find("HI CUT=[x] IS NOT A NUMBER"), std::string::npos);
+  EXPECT_EQ(drv::Text(gas, 1011), "20");
+  EXPECT_EQ(Sim.HT_SelfFactor[0], 4.0);
+  EXPECT_EQ(Sim.HT_FrqLim[0], 20.0);
+
+  // HI CUT: lines above it are left out only while its box is ticked.
+  ASSERT_TRUE(drv::TypeAndCommit(gas, 1011, "2149"));
+  EXPECT_EQ(painted, four);
+  ASSERT_TRUE(drv::Click(gas, 1012));
+  EXPECT_EQ(Sim.HT_FrqLim_Stat[0], 1u);
+  const std::vector<float> cut = painted;
+  for (size_t i = 0; i + reach < last; ++i) ASSERT_EQ(cut[i], four[i]) << i;
+  for (size_t i = middle + reach + 1; i < cut.size(); ++i) ASSERT_EQ(cut[i], 0.0f) << i;
+  EXPECT_GT(four[last], 0.1f);
+  ASSERT_TRUE(drv::Click(gas, 1012));
+  EXPECT_EQ(painted, four);
+
+  // TRANSMISSION: exp(-absorbance) at every point.
+  ASSERT_TRUE(drv::Click(gas, 1013));
+  EXPECT_EQ(Sim.HT_Trans_Stat[0], 1u);
+  ASSERT_EQ(painted.size(), four.size());
+  for (size_t i = 0; i < four.size(); ++i) ASSERT_NEAR(painted[i], std::exp(-four[i]), 1e-6) << i;
+  EXPECT_LT(painted[last], 0.9f);
+  ASSERT_TRUE(drv::Click(gas, 1013));
+  EXPECT_EQ(painted, four);
 }
 
 }  // namespace

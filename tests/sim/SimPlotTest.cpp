@@ -573,7 +573,8 @@ TEST_F(SimPlotTest, HitranIntensityAtOtherTemperatures) {
 }
 
 TEST_F(SimPlotTest, HitranTemperatureFactorAtZeroFrequencyIsItsLimit) {
-  // A line at f = 0 away from 296 K: the sinh ratio 0/0 is replaced by kTi / kT0i.
+  // A line at f = 0 away from 296 K: the sinh ratio 0/0 is replaced by kTi / kT0i (and
+  // the partition sums of 12C16O give their ratio).
   HitranLine(0, 51, 0.0, 1e-20f, 200.0);
   Sim.HT_Temp[0] = 150.0;
   Sim.HT_Doppler_Stat[0] = 0;
@@ -581,7 +582,11 @@ TEST_F(SimPlotTest, HitranTemperatureFactorAtZeroFrequencyIsItsLimit) {
   ASSERT_EQ(Plot(), 1);
   const double kT0i = 1.0 / (0.695038770005 * 296.0), kTi = 1.0 / (0.695038770005 * 150.0);
   const double K = 7.3388931384e+21 / 150.0 * 0.01 * 0.01 * 100.0;
-  const double expected = K * std::exp((kT0i - kTi) * 200.0) * kTi / kT0i * static_cast<float>(1e-20);
+  double q296 = 0.0, q150 = 0.0;
+  ASSERT_EQ(SimTipsQT(5, 296.0, 1, &q296), 1);
+  ASSERT_EQ(SimTipsQT(5, 150.0, 1, &q150), 1);
+  const double expected =
+      K * std::exp((kT0i - kTi) * 200.0) * kTi / kT0i * q296 / q150 * static_cast<float>(1e-20);
   ASSERT_TRUE(std::isfinite(Sim.HT_Itn[0][0]));
   EXPECT_NEAR(Sim.HT_Itn[0][0], expected, 1e-6 * expected);
   for (float v : Run()) ASSERT_TRUE(std::isfinite(v));
