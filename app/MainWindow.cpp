@@ -21,6 +21,7 @@
 #include "core/Repaint.h"
 #include "display/Print.h"
 #include "display/ViewKeys.h"
+#include "fit/NLLsf.h"
 #include "platform/windows/CommonDialogs.h"
 #include "platform/windows/Controls.h"
 #include "platform/windows/Dialog.h"
@@ -31,6 +32,8 @@
 #include "platform/kernel/Text.h"
 #include "records/Debug.h"
 #include "records/Dsp.h"
+#include "records/Ga.h"
+#include "records/Lsf.h"
 #include "records/Sim.h"
 #include "records/ThreadCtl.h"
 #include "records/Win.h"
@@ -459,13 +462,24 @@ HWND CreateToolBarStatusBar(HWND parent) {
   return toolbar;
 }
 
+namespace {
+
+bool ThreadAlive(HANDLE thread) { return thread != nullptr && WaitForSingleObject(thread, 0) == WAIT_TIMEOUT; }
+
+}  // namespace
+
 bool ProgramWorkersBusy() {
-  const bool viewThreadAlive =
-      ThreadCtl.View_Thread != nullptr && WaitForSingleObject(ThreadCtl.View_Thread, 0) == WAIT_TIMEOUT;
   // A view request waiting for its run counts as well: it runs as soon as the run under
   // way, or the thread that has just been made for it, takes it.
-  return ThreadCtl.View_Busy != 0 || ThreadCtl.View_Running != 0 || ThreadCtl.View_Request != 0 || viewThreadAlive ||
-         ThreadCtl.OpSeq_Alive != 0;
+  const bool view = ThreadCtl.View_Busy != 0 || ThreadCtl.View_Running != 0 || ThreadCtl.View_Request != 0 ||
+                    ThreadAlive(ThreadCtl.View_Thread);
+  // The pool of a sequence command is made and joined by the sequence's thread.
+  const bool sequence = ThreadCtl.OpSeq_Alive != 0;
+  // A fit is marked ended just before its worker posts the end to its dialog: the
+  // worker counts until it has ended.
+  const bool fit = NLLsfRunning(-1) || ThreadAlive(Lsf.Fit_Thread);
+  const bool geneticRun = Ga.Run_Stat != 0 || ThreadAlive(Ga.Run_Thread);
+  return view || sequence || fit || geneticRun;
 }
 
 int32_t MainQuitSave(HWND window) {

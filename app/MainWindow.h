@@ -37,9 +37,11 @@ LRESULT MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 HWND CreateToolBarStatusBar(HWND parent);
 // 1 when the program may end, 0 when it stays.
 int32_t MainQuitSave(HWND window);
-// A view run is under way or asked for, or an operation sequence is under way (the
-// sequence until its thread has ended, whatever its commands cleared): what a wait for
-// the program to be idle waits for.
+// A worker of the program is busy: a view run under way or asked for, an operation
+// sequence (until its thread has ended, whatever its commands cleared; its pool
+// workers end within it), a non-linear fit (until its worker has ended, so that its
+// end has been posted to its dialog) or a genetic-algorithm run. What a wait for the
+// program to be idle waits for.
 bool ProgramWorkersBusy();
 int32_t ContextMenuHit(HWND window, int32_t x, int32_t y);
 void DisplayContextMenu(HWND window, int32_t screenX, int32_t screenY);

@@ -272,3 +272,9 @@ int32_t ManBinFileRead(const char* name, int32_t** la, float** fa, double** da, 
   DFree1Dim(&tmpD);
   return result;
 }
+
+int64_t BinFileElements(const char* name, int16_t type) {
+  int64_t bytes = 0;
+  if (!name || !platform::GetFileSize64(name, &bytes) || bytes < 0) return -1;
+  return bytes / ElementWidth(type);
+}

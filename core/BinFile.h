@@ -24,3 +24,9 @@ int32_t ManBinFileWrite(const char* name, int32_t* la, float* fa, double* da, in
 // on failure (after a box, except an unopened file with warn != 1).
 int32_t ManBinFileRead(const char* name, int32_t** la, float** fa, double** da, int16_t type, uint32_t lo,
                        uint32_t hi, uint32_t* n, int16_t warn);
+
+// The number of elements of the given type the file holds (its length divided by the
+// element width), or -1 when its size cannot be had. A read whose range runs past the
+// end of the file gives the file's element count with zeros after the values it holds:
+// callers that take the values as measured points keep the first (this - lo) of them.
+int64_t BinFileElements(const char* name, int16_t type);

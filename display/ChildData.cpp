@@ -225,8 +225,13 @@ int32_t ReadTimeFile(int16_t c, int16_t k) {
   if (fit) {
     name = Lsf.Res_Base;
     const int64_t first = std::max<int32_t>(Lsf.Fit_PtBeg, 0);
-    const int64_t count = std::max<int64_t>(static_cast<int64_t>(Lsf.Fit_PtEnd) - first, 2);
-    if (ManBinFileRead(name, nullptr, nullptr, &Cnl.Y_Draw_DAry4[c][k], BIN_ELEM_FLOAT, static_cast<uint32_t>(first),
+    int64_t count = std::max<int64_t>(static_cast<int64_t>(Lsf.Fit_PtEnd) - first, 2);
+    // The fit takes the points its file holds: so does its display, without a range
+    // warning at every paint.
+    const int64_t size = BinFileElements(name, BIN_ELEM_FLOAT);
+    if (size >= 0) count = std::min(count, size - first);
+    if (count <= 0 ||
+        ManBinFileRead(name, nullptr, nullptr, &Cnl.Y_Draw_DAry4[c][k], BIN_ELEM_FLOAT, static_cast<uint32_t>(first),
                        static_cast<uint32_t>(first + count), &n, 1) != 1 ||
         n == 0) {
       Lsf.Seq_Rdf = 0;

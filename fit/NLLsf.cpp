@@ -32,12 +32,24 @@ std::string UpperCase(std::string text) {
 bool ReadFitData(LsfFitJob* job, int32_t freeParameters) {
   const int32_t first = std::max<int32_t>(Lsf.Fit_PtBeg, 0);
   const int64_t count = std::max<int64_t>(static_cast<int64_t>(Lsf.Fit_PtEnd) - first, 2);
+  // A range past the end of the file fits the points the file holds; the reader's
+  // zeros after them are no data.
+  const int64_t size = Lsf.Res_Base[0] != '\0' ? BinFileElements(Lsf.Res_Base, BIN_ELEM_FLOAT) : -1;
+  if (size >= 0 && first + count > size && size - first <= freeParameters) {
+    core_io::Warning(SetHead(job->set) +
+                     StrPrintf("\n\nFIT DATA [%s]\n\nRANGE [%d]-[%lld] EXCEEDS FILE SIZE=[%lld]\n\n[%lld] POINTS "
+                               "FOR [%d] FREE PARAMETERS\n\nFIT ABORTED",
+                               Lsf.Res_Base, first, static_cast<long long>(first + count), static_cast<long long>(size),
+                               static_cast<long long>(std::max<int64_t>(size - first, 0)), freeParameters));
+    return false;
+  }
   double* data = nullptr;
   uint32_t n = 0;
-  const bool read = Lsf.Res_Base[0] != '\0' &&
-                    ManBinFileRead(Lsf.Res_Base, nullptr, nullptr, &data, BIN_ELEM_FLOAT, static_cast<uint32_t>(first),
-                                   static_cast<uint32_t>(first + count), &n, 0) == 1 &&
-                    n >= 2;
+  bool read = Lsf.Res_Base[0] != '\0' &&
+              ManBinFileRead(Lsf.Res_Base, nullptr, nullptr, &data, BIN_ELEM_FLOAT, static_cast<uint32_t>(first),
+                             static_cast<uint32_t>(first + count), &n, 0) == 1;
+  if (read && size >= 0 && n > size - first) n = static_cast<uint32_t>(std::max<int64_t>(size - first, 0));
+  read = read && n >= 2;
   if (!read) {
     DFree1Dim(&data);
     core_io::Warning(SetHead(job->set) + StrPrintf("\n\nFIT DATA [%s] NOT READ\n\nFIT ABORTED", Lsf.Res_Base));
@@ -126,6 +138,7 @@ void Cycles(LsfFitJob* job, MrqModelFunc model) {
   // Ends after two accepted steps in a row that change chi-square by less than a
   // part in 1e6, a step factor beyond reach or the cycle limit.
   int32_t small = 0;
+  bool moved = false;  // a step lowered chi-square
   const uint32_t limit = std::max<uint32_t>(Lsf.NL_MaxCyc, 1);
   for (uint32_t cycle = 0; status == 1 && cycle < limit; ++cycle) {
     const double before = chisq;
@@ -134,9 +147,18 @@ void Cycles(LsfFitJob* job, MrqModelFunc model) {
     job->cycles = static_cast<int32_t>(cycle) + 1;
     if (status != 1) break;
     if (chisq < before) {
+      moved = true;
       small = before - chisq <= 1e-6 * std::max(chisq, 1e-300) ? small + 1 : 0;
     }
     if (small >= 2 || chisq == 0.0 || alamda > 1e12) break;
+  }
+  // A run in which every step was turned down ends where it started: that is no fit
+  // (unless the start values already fit exactly), and nothing of it may be stored.
+  if (status == 1 && !moved && chisq > 0.0) {
+    core_io::Warning(SetHead(s) + StrPrintf("\n\nFIT MADE NO PROGRESS IN [%d] CYCLES\n\nCHISQ=[%le] OF THE START "
+                                             "VALUES\n\nFIT ABORTED",
+                                             job->cycles, chisq));
+    status = -1;
   }
   if (status == 1) {
     alamda = 0.0;

@@ -34,17 +34,18 @@ struct LsfFitJob {
   int32_t mfit = 0;
   double chisq = 0.0;
   int32_t cycles = 0;
-  int32_t result = 0;  // 1 converged or cycles used up, -1 stopped or failed
+  int32_t result = 0;  // 1 converged or cycles used up, -1 stopped, failed or no step taken
 };
 
 namespace nllsf {
 
 // Reads the fit data of Lsf.Res_Base (points Lsf.Fit_PtBeg .. Lsf.Fit_PtEnd - 1, at
-// least 2) into the job with their frequencies on the raw view. Data that cannot be
-// fitted are refused: a point without a value (not a finite number, or of the missing
-// magnitude 1e18 or more) and no more points than the fit's free parameters (with as
-// many, nothing is left to judge the fit by). False after a warning; nothing of the
-// set is changed.
+// least 2) into the job with their frequencies on the raw view; a range past the end
+// of the file takes the points up to its end. Data that cannot be fitted are refused:
+// a point without a value (not a finite number, or of the missing magnitude 1e18 or
+// more) and no more points than the fit's free parameters (with as many, nothing is
+// left to judge the fit by; past the end of the file the warning gives the range and
+// the file's size). False after a warning; nothing of the set is changed.
 bool ReadFitData(LsfFitJob* job, int32_t freeParameters);
 // Publishes the job and its fit grid (Lsf.Fit_PtFirst, Lsf.Fit_PtCnt), sets the run
 // flag and starts the worker; false after a warning (the job is then deleted).
@@ -52,7 +53,8 @@ bool Start(LsfFitJob* job, DWORD (*routine)(void*));
 // Refuses a second fit ("... FIT RUNNING" warning); true when none runs.
 bool NoneRunning(int16_t set);
 // The Levenberg-Marquardt cycles of the job with the model; fills a, sigma, chisq,
-// cycles and result.
+// cycles and result. A run in which no step lowered chi-square fails (result -1)
+// after a warning, its start values untouched.
 void Cycles(LsfFitJob* job, MrqModelFunc model);
 // The end of a worker: the set's results published, the job released, the fit
 // marked as ended and the fit dialog told (a posted message).

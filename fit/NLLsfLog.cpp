@@ -32,6 +32,13 @@ std::string Head(const char* kind, int16_t set) {
   return StrPrintf("NLLSF %s LOG : SET [%d] [%s] [%s]", kind, set, Sim.Set_Lbl[set], Sim.Sim_Flnm[set]);
 }
 
+// The fit points: those a fit read (a range past the end of its file ends there),
+// else the range set for the next fit.
+std::string Points(const LsfFitJob* job) {
+  if (job && job->read > 0) return StrPrintf("POINTS %d %d", job->first, job->first + job->read);
+  return StrPrintf("POINTS %d %d", Lsf.Fit_PtBeg, Lsf.Fit_PtEnd);
+}
+
 std::string Pair(const char* key, double value, double sigma) {
   return std::string(key) + " " + FormatDouble(value) + " " + FormatDouble(sigma);
 }
@@ -115,7 +122,7 @@ bool WriteVoigtLog(const char* file, const LsfFitJob* job, int16_t set) {
   const int32_t beg = job && !job->lines.empty() ? job->lines.front() : Lsf.Fit_LnBeg[set];
   const int32_t end = job && !job->lines.empty() ? job->lines.back() : Lsf.Fit_LnEnd[set];
   out.push_back(StrPrintf("LINES %d %d", beg, end));
-  out.push_back(StrPrintf("POINTS %d %d", Lsf.Fit_PtBeg, Lsf.Fit_PtEnd));
+  out.push_back(Points(job));
   out.push_back("SHIFT " + FormatDouble(Lsf.Fit_FrqShift[set]));
   const size_t n = job ? job->lines.size() : 0;
   const bool widths = job && job->widths;
@@ -140,7 +147,7 @@ bool WriteRdfLog(const char* file, const LsfFitJob* job) {
   std::vector<std::string> out;
   out.push_back(Head("RINGDOWN", set));
   out.push_back(StrPrintf("RESULT %d ", job->result) + FormatDouble(job->chisq) + StrPrintf(" %d", job->cycles));
-  out.push_back(StrPrintf("POINTS %d %d", Lsf.Fit_PtBeg, Lsf.Fit_PtEnd));
+  out.push_back(Points(job));
   const char* keys[3] = {"A", "K", "B"};
   for (size_t j = 0; j < 3; ++j) out.push_back(Pair(keys[j], job->a[j + 1], job->sigma[j + 1]));
   out.push_back("END");

@@ -16,12 +16,15 @@
 
 namespace {
 
-// The values [first, end) of a float file; false after the reader's own message.
+// The values [first, end) of a float file, those it holds of a range past its end;
+// false after the reader's own message.
 bool ReadRange(const char* name, int32_t first, int32_t end, std::vector<double>* out) {
   float* values = nullptr;
   uint32_t n = 0;
   const int32_t ok = ManBinFileRead(name, nullptr, &values, nullptr, BIN_ELEM_FLOAT, static_cast<uint32_t>(first),
                                     static_cast<uint32_t>(end), &n, 1);
+  const int64_t size = BinFileElements(name, BIN_ELEM_FLOAT);
+  if (size >= 0 && n > size - first) n = static_cast<uint32_t>(std::max<int64_t>(size - first, 0));
   if (ok == 1 && values) out->assign(values, values + n);
   FFree1Dim(&values);
   return ok == 1;

@@ -87,10 +87,14 @@ void VoigtNLLsfFunc(int16_t, int16_t s, int32_t i0, double x, double* a, double*
   if (!job.widths) return;
   // The widths by forward differences of a small part of the larger width. The
   // model takes each width as the absolute value of its parameter, so a negative
-  // parameter turns the slope round.
-  const double h = 1e-5 * std::max({G, L, 1e-12});
-  dyda[n + 1] = std::copysign(1.0, a[n + 1]) * (LineSum(job, i0, x, a, G + h, L, nullptr) - y) / h;
-  dyda[n + 2] = std::copysign(1.0, a[n + 2]) * (LineSum(job, i0, x, a, G, L + h, nullptr) - y) / h;
+  // parameter turns the slope round. A profile changes with the square of a width near
+  // 0 (its slope there is 0): a width of nothing beside the other one takes a step that
+  // changes the profile well above rounding, or no step away from 0 would ever be seen.
+  const double larger = std::max({G, L, 1e-12});
+  const auto step = [larger](double width) { return width < 1e-3 * larger ? 1e-2 * larger : 1e-5 * larger; };
+  const double hG = step(G), hL = step(L);
+  dyda[n + 1] = std::copysign(1.0, a[n + 1]) * (LineSum(job, i0, x, a, G + hG, L, nullptr) - y) / hG;
+  dyda[n + 2] = std::copysign(1.0, a[n + 2]) * (LineSum(job, i0, x, a, G, L + hL, nullptr) - y) / hL;
 }
 
 int32_t VoigtUpdPrm2Save(int16_t set, const double* a, int32_t ma) {
@@ -169,12 +173,15 @@ DWORD VoigtNLLsfThread(void* parameter) {
     job->result = -1;
   } else {
     nllsf::Cycles(job, VoigtNLLsfFunc);
-    if (job->result == 1) VoigtUpdPrm2Save(set, job->a.data(), job->ma);
   }
-  if (job->widths) {
-    const size_t n = job->lines.size();
-    Lsf.NL_WidthSig[set][0] = job->sigma.size() > n + 2 ? job->sigma[n + 1] : 0.0;
-    Lsf.NL_WidthSig[set][1] = job->sigma.size() > n + 2 ? job->sigma[n + 2] : 0.0;
+  // Only a fit that ended well stores its values, the widths' uncertainties with them.
+  if (job->result == 1) {
+    VoigtUpdPrm2Save(set, job->a.data(), job->ma);
+    if (job->widths) {
+      const size_t n = job->lines.size();
+      Lsf.NL_WidthSig[set][0] = job->sigma.size() > n + 2 ? job->sigma[n + 1] : 0.0;
+      Lsf.NL_WidthSig[set][1] = job->sigma.size() > n + 2 ? job->sigma[n + 2] : 0.0;
+    }
   }
   nllsf::WriteVoigtLog(NLLSF_LOG_NAME, job, set);
   return nllsf::Finish(job);

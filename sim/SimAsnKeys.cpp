@@ -124,6 +124,7 @@ int32_t ViewKeySimAssign(int16_t s, double fa) {
     Sim.FI_Sim_Erg[s][before] = fa;
     if (Sim.FI_Sim_Itn[s]) Sim.FI_Sim_Itn[s][before] = 1.0f;
     SimFISort(s, &Sim);
+    SimFIAsnCalc(s, 0, 0);  // the count and RMS follow the lines
     return 1;
   }
   if (mode == AsnMode::None) return 0;
@@ -155,6 +156,8 @@ int32_t ViewKeySimUnassign(int16_t s) {
   if (mode == AsnMode::Add) {
     if (Sim.FI_QN_List_Sel[s] == 0) return 0;
     Sim.Dsp_Stat[s] = SimFIAddDelLineQVS(0, 0, s, &Sim, 1) == 1 ? 1 : 0;
+    // A deleted line takes its assignment with it: the count and RMS follow.
+    SimFIAsnCalc(s, 0, 0);
     return 1;
   }
   if (mode == AsnMode::None) return 0;

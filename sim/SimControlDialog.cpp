@@ -65,6 +65,13 @@ int16_t ColumnSet(int column) { return static_cast<int16_t>(Sim.Ctl_First + colu
 
 HWND Main() { return Win.hWnd_Main; }
 
+// A view key sent to the main window; it is repainted when the key asks for it, so that
+// what the key changed (a cursor window's candidate list, a shift) is drawn, and built,
+// before the user's next click.
+void ViewKey(int32_t key, const char* tag) {
+  if (Main() && DisplayViewKey(Main(), key, 0) == 1) Repaint(tag);
+}
+
 void RefreshRotorDialog() { Refresh(OrvPrm.Dlg_Hwnd); }
 
 // "... SIM PRMS HAVE BEEN MODIFIED ... OVERWRITE [YES] | ABORT [NO]?". true: go on
@@ -328,7 +335,7 @@ void Command(HWND d, int id, WORD code) {
         Sim.Dlg_Req[SIM_DLG_COMBDIFF][s] = 0;
         Sim.Dsp_Stat[s] = 1;
       }
-      if (Main()) DisplayViewKey(Main(), 'j', 0);
+      ViewKey('j', "CB2_6P");
       break;
     case IDC_SC_OPEN:
       if (!AskOverwrite(s, false)) break;
@@ -411,7 +418,7 @@ void Command(HWND d, int id, WORD code) {
       break;
     case IDC_SC_SHIFT:
       Sim.Cur_Set = s;
-      if (Main()) DisplayViewKey(Main(), 'R', 0);
+      ViewKey('R', "CB2_7P");
       RefreshControl();
       break;
     case IDC_SC_SHIFTVAL: {
@@ -449,7 +456,7 @@ void Command(HWND d, int id, WORD code) {
               kQuestionBox) != IDYES)
         break;
       Sim.Asn_Modified[s] = 0;
-      if (SimFIAsnRead(s, &Sim) != 0 && Main()) DisplayViewKey(Main(), 'j', 0);
+      if (SimFIAsnRead(s, &Sim) != 0) ViewKey('j', "CB2_8P");
       break;
     case IDC_SC_ORVPRMS:
       SimOrvPrmsCopy(s);

@@ -232,6 +232,17 @@ TEST_F(ChildTest, TheRingDownModelArrayGrowsWithThePointCount) {
   EXPECT_EQ(Cnl.Y_Draw_Sz3[2][0], 3000u);
   EXPECT_EQ(Cnl.Y_Draw_DAry3[2][0][2999], Cnl.Y_Draw_DAry3[2][0][0]);
   EXPECT_FLOAT_EQ(static_cast<float>(Cnl.Y_Draw_DAry4[2][0][2999]), fit[2999]);
+  // Fit points past the end of the file: the sequence shows the points the file holds,
+  // as the fit takes them, without a range warning at every paint.
+  Lsf.Fit_PtBeg = 1000;
+  Lsf.Fit_PtEnd = 4000;
+  const size_t boxes = boxes_.size();
+  Cnl.Data_Pend[2][0] = 1;
+  ASSERT_EQ(ChildDataRead(2, 0), 1);
+  EXPECT_EQ(Cnl.Pt_Cnt[2][0], 2000u);
+  EXPECT_FLOAT_EQ(static_cast<float>(Cnl.Y_Draw_DAry4[2][0][1999]), fit[2999]);
+  EXPECT_EQ(boxes_.size(), boxes);
+  Lsf.Fit_PtEnd = 3000;
   // The minimum cut set by a double click at the bottom row is the y minimum.
   platform::driver::MouseClick(Win.hWnd_Child[2][0], platform::driver::Mouse::LeftDouble, 5,
                                Win.Child_PlotTop[2][0] + Win.Child_PlotH[2][0]);

@@ -144,6 +144,9 @@ TEST_F(PowerNormTest, SignalIsFittedAsScalarTimesPowerPlusOffset) {
   // A range: points 100..199 only.
   ASSERT_EQ(LsfPowerNrm(0, "Sig", "Pwr", 100, 200, 3.0), 1);
   EXPECT_NE(Log().find("POINTS=[100] OF [100]"), std::string::npos);
+  // A range past the end of the files: the points they hold, no zeros after them.
+  ASSERT_EQ(LsfPowerNrm(0, "Sig", "Pwr", 100, 300, 3.0), 1);
+  EXPECT_NE(Log().find("POINTS=[100] OF [100]"), std::string::npos) << Log();
   EXPECT_EQ(LsfPowerNrm(0, "Sig", "Missing", 0, 0, 3.0), 0);
 }
 

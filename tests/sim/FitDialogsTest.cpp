@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/MainWindow.h"
 #include "core/BinFile.h"
 #include "fit/NLLsf.h"
 #include "lineshape/LineShape.h"
@@ -101,6 +102,43 @@ class FitDialogsTest : public SimTest {
     EXPECT_EQ(creator(s, 1, Win.hWnd_Main), 1u);
     SimDlgRequest(kind, s) = 1;
     return Sim.Dlg_Hwnd[kind][s];
+  }
+  // The script's wait-idle: until no worker of the program is busy, then the messages
+  // they left (the end of a fit posted to its dialog).
+  static bool WaitIdle() {
+    const bool idle = drv::PumpUntil([] { return !ProgramWorkersBusy(); }, 60000);
+    drv::PumpUntilIdle();
+    return idle;
+  }
+  // A band of 2,000 points one frequency unit apart: two overlapping lines at 1,700 and
+  // 1,709 of peak height 5 (Gaussian width 2.5, Lorentzian 1.0) in noise of 0.02, in
+  // "band.dat"; set 0 holds the two lines at `start` intensity and widths G and L.
+  static void Band(float start, double G, double L) {
+    Dsp.Init_Frq = 0.0;
+    for (auto& p : Dsp.Pts2Pxl) p = 1.0;
+    for (auto& step : Dsp.FrqStpView) step = 1.0;
+    const std::vector<double> centres = {1700.0, 1709.0};
+    const double truth[4] = {5.0, 5.0, 2.5, 1.0};
+    std::mt19937 random(1700);
+    std::normal_distribution<double> noise(0.0, 0.02);
+    std::vector<float> y(2000);
+    for (size_t i = 0; i < y.size(); ++i)
+      y[i] = static_cast<float>(VoigtLines(centres, truth, static_cast<double>(i)) + noise(random));
+    ASSERT_EQ(ManBinFileWrite("band.dat", nullptr, y.data(), nullptr, BIN_ELEM_FLOAT, 0, 2000, 0, 0), 1);
+    Lines(start, G, L);
+  }
+  static void Lines(float start, double G, double L) {
+    if (Sim.FI_Lines[0] != 2) FillSet(0, 2, 0, 2, false);
+    Sim.FI_Sim_Erg[0][0] = 1700.0;
+    Sim.FI_Sim_Erg[0][1] = 1709.0;
+    Sim.FI_Sim_Itn[0][0] = Sim.FI_Sim_Itn[0][1] = start;
+    Sim.LS_GAU[0] = G;
+    Sim.LS_LOR[0] = L;
+  }
+  // RUN over the points [first, end) of the file; false unless the program fell idle.
+  static bool Run(HWND d, const char* file, int first, int end) {
+    return drv::TypeAndCommit(d, kFile, file) && drv::TypeAndCommit(d, kPtBeg, std::to_string(first)) &&
+           drv::TypeAndCommit(d, kPtEnd, std::to_string(end)) && drv::Click(d, kRun) && WaitIdle();
   }
 };
 
@@ -350,6 +388,139 @@ TEST_F(FitDialogsTest, FitsRefuseDataWithoutValuesAndTooFewPoints) {
     unchanged(c.file);
   }
   EXPECT_EQ(BoxTexts().size(), before + 3);
+}
+
+// A range of fit points past the end of the data file: the fit takes the points the
+// file holds (the reader's warning names the range) and gives what a fit of those
+// points gives, in the Voigt and the ring-down dialog alike; a range left with no more
+// points than the free parameters is refused with the range and the file's size, and
+// the set keeps what it had. wait-idle waits for each fit, so its result is there.
+TEST_F(FitDialogsTest, FitsTakeThePointsTheirFileHolds) {
+  Band(4.0f, 2.0, 1.5);
+  Sim.LN_STAT[0] = 0;  // peak heights
+  HWND d = Open(SIM_DLG_VOIGT, LsfVoigtDialogShow, 0);
+  ASSERT_TRUE(drv::TypeAndCommit(d, kLnEnd, "1"));
+  ASSERT_TRUE(Run(d, "band.dat", 1500, 2000));
+  ASSERT_EQ(Lsf.NL_Result[0], 1);
+  EXPECT_EQ(drv::Text(d, kResult).rfind("CHISQ=", 0), 0u) << drv::Text(d, kResult);
+  const double chisq = Lsf.NL_Chisq[0], G = Sim.LS_GAU[0], L = Sim.LS_LOR[0];
+  const float I0 = Sim.FI_Sim_Itn[0][0], I1 = Sim.FI_Sim_Itn[0][1];
+  const double sigmaG = Lsf.NL_WidthSig[0][0];
+  EXPECT_NEAR(I0, 5.0, 0.05);
+  EXPECT_NEAR(G, 2.5, 0.05);
+  EXPECT_NEAR(L, 1.0, 0.05);
+  EXPECT_LT(chisq, 2000 * 0.02 * 0.02);
+
+  Lines(4.0f, 2.0, 1.5);
+  const size_t boxes = BoxTexts().size();
+  ASSERT_TRUE(Run(d, "band.dat", 1500, 2600));
+  ASSERT_EQ(BoxTexts().size(), boxes + 1);
+  EXPECT_EQ(BoxTexts().back(),
+            "ManBinFileRead()\n\nRANGE [1500]-[2600] EXCEEDS\nBINARY FILE=[band.dat] SIZE=[2000]\n\nRESET TO [2000] & "
+            "CONTINUING");
+  ASSERT_EQ(Lsf.NL_Result[0], 1);
+  EXPECT_EQ(Lsf.Fit_PtFirst[0], 1500);
+  EXPECT_EQ(Lsf.Fit_PtCnt[0], 500);
+  EXPECT_EQ(Lsf.NL_Chisq[0], chisq);
+  EXPECT_EQ(Sim.FI_Sim_Itn[0][0], I0);
+  EXPECT_EQ(Sim.FI_Sim_Itn[0][1], I1);
+  EXPECT_EQ(Sim.LS_GAU[0], G);
+  EXPECT_EQ(Sim.LS_LOR[0], L);
+  EXPECT_EQ(Lsf.NL_WidthSig[0][0], sigmaG);
+  std::vector<std::string> log;
+  ASSERT_TRUE(platform::ReadTextLines(NLLSF_LOG_NAME, &log));
+  ASSERT_GE(log.size(), 4u);
+  EXPECT_EQ(log[3], "POINTS 1500 2000");  // the points fitted
+
+  // Nothing or too little left for two intensities and two widths: refused.
+  const std::string head = "[A] SIM [NoName]\n\nFIT DATA [band.dat]\n\nRANGE [";
+  const std::string tail = " FREE PARAMETERS\n\nFIT ABORTED";
+  const struct {
+    int first;
+    std::string text;
+  } refused[] = {{2500, head + "2500]-[2600] EXCEEDS FILE SIZE=[2000]\n\n[0] POINTS FOR [4]" + tail},
+                 {1997, head + "1997]-[2600] EXCEEDS FILE SIZE=[2000]\n\n[3] POINTS FOR [4]" + tail}};
+  for (const auto& r : refused) {
+    ASSERT_TRUE(Run(d, "band.dat", r.first, 2600));
+    EXPECT_EQ(BoxTexts().back(), r.text);
+    EXPECT_EQ(BoxCaptions().back(), "Warning");
+    EXPECT_EQ(Lsf.Fit_PtFirst[0], 1500) << r.first;
+    EXPECT_EQ(Lsf.Fit_PtCnt[0], 500) << r.first;
+    EXPECT_EQ(Sim.FI_Sim_Itn[0][0], I0) << r.first;
+    EXPECT_EQ(Sim.LS_GAU[0], G) << r.first;
+  }
+  EXPECT_EQ(BoxTexts().size(), boxes + 3);
+
+  // The ring-down fit: a decay of 2,000 points, fitted over 300 .. 2000 and 300 .. 2400.
+  std::mt19937 random(1406);
+  std::normal_distribution<double> noise(0.0, 0.005);
+  std::vector<float> decay(2000);
+  for (size_t i = 0; i < decay.size(); ++i)
+    decay[i] = static_cast<float>(2.0 * std::exp(-0.004 * static_cast<double>(i)) + 0.3 + noise(random));
+  ASSERT_EQ(ManBinFileWrite("decay.dat", nullptr, decay.data(), nullptr, BIN_ELEM_FLOAT, 0, 2000, 0, 0), 1);
+  HWND r = Open(SIM_DLG_RDF, LsfRdfDialogShow, 0);
+  ASSERT_TRUE(Run(r, "decay.dat", 300, 2000));
+  ASSERT_EQ(Lsf.Rdf_Valid[0], 1u);
+  const double A = Lsf.Rdf_A[0], k = Lsf.Rdf_K[0], B = Lsf.Rdf_B[0];
+  EXPECT_NEAR(A, 2.0 * std::exp(-0.004 * 300), 0.01);
+  EXPECT_NEAR(k, 0.004, 1e-4);
+  EXPECT_NEAR(B, 0.3, 0.01);
+  EXPECT_EQ(drv::Text(r, kResult).rfind("A=", 0), 0u) << drv::Text(r, kResult);
+  ASSERT_TRUE(Run(r, "decay.dat", 300, 2400));
+  ASSERT_EQ(Lsf.Rdf_Valid[0], 1u);
+  EXPECT_EQ(Lsf.Fit_PtCnt[0], 1700);
+  EXPECT_EQ(Lsf.Rdf_A[0], A);
+  EXPECT_EQ(Lsf.Rdf_K[0], k);
+  EXPECT_EQ(Lsf.Rdf_B[0], B);
+  ASSERT_TRUE(Run(r, "decay.dat", 2500, 2600));
+  EXPECT_EQ(BoxTexts().back(), "[A] SIM [NoName]\n\nFIT DATA [decay.dat]\n\nRANGE [2500]-[2600] EXCEEDS FILE "
+                               "SIZE=[2000]\n\n[0] POINTS FOR [3] FREE PARAMETERS\n\nFIT ABORTED");
+  EXPECT_EQ(Lsf.Rdf_Valid[0], 1u);
+  EXPECT_EQ(Lsf.Rdf_A[0], A);
+}
+
+// A start with no Gaussian width reaches the least-squares optimum of the band with
+// peak heights and with areas alike; a run in which no step lowered chi-square (one
+// cycle, turned down) is no fit: it fails with a warning and stores nothing.
+TEST_F(FitDialogsTest, AZeroGaussianStartConvergesAndARunWithoutProgressStoresNothing) {
+  Band(4.0f, 2.0, 1.5);
+  Sim.LN_STAT[0] = 0;
+  HWND d = Open(SIM_DLG_VOIGT, LsfVoigtDialogShow, 0);
+  ASSERT_TRUE(drv::TypeAndCommit(d, kLnEnd, "1"));
+  ASSERT_TRUE(Run(d, "band.dat", 1500, 2000));
+  ASSERT_EQ(Lsf.NL_Result[0], 1);
+  const double best = Lsf.NL_Chisq[0], G = Sim.LS_GAU[0], L = Sim.LS_LOR[0];
+  const double sigma[2] = {Lsf.NL_WidthSig[0][0], Lsf.NL_WidthSig[0][1]};
+  for (uint32_t area : {0u, 1u}) {
+    Sim.LN_STAT[0] = area;
+    Lines(5.0f, 0.0, 2.0);
+    ASSERT_TRUE(Run(d, "band.dat", 1500, 2000));
+    ASSERT_EQ(Lsf.NL_Result[0], 1) << area;
+    EXPECT_NEAR(Lsf.NL_Chisq[0], best, 1e-6 * best) << area;
+    EXPECT_NEAR(Sim.LS_GAU[0], G, 1e-4) << area;
+    EXPECT_NEAR(Sim.LS_LOR[0], L, 1e-4) << area;
+  }
+  // One cycle from far off: its one step is turned down.
+  Sim.LN_STAT[0] = 0;
+  Lines(0.5f, 0.5, 0.1);
+  Lsf.NL_WidthSig[0][0] = sigma[0];
+  Lsf.NL_WidthSig[0][1] = sigma[1];
+  ASSERT_TRUE(drv::TypeAndCommit(d, kCycles, "1"));
+  const size_t boxes = BoxTexts().size();
+  ASSERT_TRUE(Run(d, "band.dat", 1500, 2000));
+  EXPECT_EQ(Lsf.NL_Result[0], -1);
+  EXPECT_EQ(drv::Text(d, kResult), "FIT STOPPED OR FAILED");
+  ASSERT_EQ(BoxTexts().size(), boxes + 1);
+  EXPECT_TRUE(drv::MatchPattern("[A] SIM [NoName]\n\nFIT MADE NO PROGRESS IN [1] CYCLES\n\nCHISQ=[*] OF THE START "
+                                "VALUES\n\nFIT ABORTED",
+                                BoxTexts().back()))
+      << BoxTexts().back();
+  EXPECT_EQ(Sim.FI_Sim_Itn[0][0], 0.5f);
+  EXPECT_EQ(Sim.FI_Sim_Itn[0][1], 0.5f);
+  EXPECT_EQ(Sim.LS_GAU[0], 0.5);
+  EXPECT_EQ(Sim.LS_LOR[0], 0.1);
+  EXPECT_EQ(Lsf.NL_WidthSig[0][0], sigma[0]);
+  EXPECT_EQ(Lsf.NL_WidthSig[0][1], sigma[1]);
 }
 
 }  // namespace

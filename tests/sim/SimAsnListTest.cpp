@@ -9,7 +9,9 @@
 #include "core/Coords.h"
 #include "display/Paint.h"
 #include "display/ViewKeys.h"
+#include "lineshape/LineShape.h"
 #include "platform/driver/TestDriver.h"
+#include "records/Locks.h"
 #include "resources/Dialogs.h"
 #include "sim/SimDialogs.h"
 
@@ -27,6 +29,9 @@ class SimAsnListTest : public qvtest::SimTest {
     for (auto& row : Sim.Dlg_Hwnd)
       for (HWND& w : row)
         if (w && IsWindow(w)) DestroyWindow(w);
+    DisplayPaintBuffersFree();
+    for (float** values : {&Win.PM_DrawAry, &Win.PM_DrawAry_Sum}) FFree1Dim(values);
+    SimLineShapeStoresFree();  // the painting builds the sets' line shapes
     SimTest::TearDown();
   }
   // Twelve lines; line i has J' = i / 2, Ka' = i % 4, J'' = J' - (i % 3 - 1) (branch
@@ -384,8 +389,6 @@ TEST_F(SimAsnListTest, JkkDialogNewLineSlotAddsAndCopiesLines) {
   EXPECT_EQ(Sim.FI_Jkk_Lbl[0][6 * 1], 0);
 }
 
-// The main window paints as the program's does: at the end of a paint the open
-// assignment dialogs are refreshed.
 TEST_F(SimAsnListTest, JkkDialogShowsTheListItsEditsActOn) {
   PaintLikeTheProgram();
   Display(1000.0);
@@ -415,6 +418,78 @@ TEST_F(SimAsnListTest, JkkDialogShowsTheListItsEditsActOn) {
   SimModelessDialogUpdate(0, 1);
   EXPECT_TRUE(IsWindowVisible(Sim.Dlg_Hwnd[SIM_DLG_JKKQN][0]));
   DisplayPaintBuffersFree();
+}
+
+// A set edited by hand: EDIT STAT ticked in the control dialog, the row the user then
+// clicks in the JKK dialog is the line CLEAR deletes, and the control dialog's count
+// and RMS of the assigned lines follow every deletion, by CLEAR and by the 'K' key.
+TEST_F(SimAsnListTest, EditStatRowClickedIsTheLineDeletedAndTheCountsFollow) {
+  PaintLikeTheProgram();
+  Dsp.Dsp_Ready = 1;
+  Display(1000.0);
+  for (auto& p : Dsp.Pts2Pxl) p = 1.0;
+  for (auto& step : Dsp.FrqStpView) step = 1.0;
+  Win.View_Level = 3;
+  Win.Cursor_X = 8;  // the cursor window 998 .. 1018 MHz holds every line
+  // The painting draws the sets into the draw arrays, under the renderer's lock.
+  if (!SimPlotLock.state) InitializeCriticalSection(&SimPlotLock);
+  for (float** values : {&Win.PM_DrawAry, &Win.PM_DrawAry_Sum}) ASSERT_EQ(FAlloc1Dim(values, WIN_DRAW_PTS), 1);
+  // Six lines of a band at 1000 + 3i MHz with their labels J' Ka' Kc' - J" Ka" Kc";
+  // 2 1 2-2 0 2 (1006) is assigned 0.4 above its frequency, 3 0 3-2 1 2 (1012) 0.2.
+  FillSet(0, 6, 0, 2, false);
+  const int16_t labels[6][6] = {{1, 0, 1, 0, 0, 0}, {2, 1, 1, 2, 0, 2}, {2, 1, 2, 2, 0, 2},
+                                {2, 0, 2, 1, 1, 1}, {3, 0, 3, 2, 1, 2}, {3, 1, 3, 2, 1, 2}};
+  for (int i = 0; i < 6; ++i) {
+    std::copy(labels[i], labels[i] + 6, Sim.FI_Jkk_Lbl[0] + 6 * i);
+    Sim.FI_Exp_Erg[0][i] = 0.0;
+  }
+  Sim.FI_Exp_Erg[0][2] = 1006.4;
+  Sim.FI_Exp_Erg[0][4] = 1012.2;
+  SimFIAsnCalc(0, 0, 0);
+  Sim.FM_STAT[0] = 0;
+  Sim.IDVWIDTH_STAT[0] = 0;  // the set's own widths
+  Sim.Dsp_Stat[0] = 1;
+  Sim.Cur_Set = 0;
+  ASSERT_EQ(SimControlDialogShow(1, Win.hWnd_Main), 1);
+  Sim.Ctl_Shown = 1;
+  HWND control = Sim.Ctl_Hwnd;
+  EXPECT_EQ(drv::Text(control, IDC_SC_ASNLNS), "2");
+  EXPECT_EQ(drv::Text(control, IDC_SC_OMC), "0.316228");
+  // The JKK QN dialog asked for in the control dialog: the search in the cursor window
+  // lists the band.
+  ASSERT_TRUE(drv::Click(control, SimCtlRequestBox(SIM_DLG_JKKQN)));
+  HWND jkk = Sim.Dlg_Hwnd[SIM_DLG_JKKQN][0];
+  ASSERT_TRUE(jkk && IsWindowVisible(jkk));
+  ASSERT_EQ(List(), (std::vector<int32_t>{0, 1, 2, 3, 4, 5}));
+  // EDIT STAT: the list gets its new-line slot at once; the click on row 4 holds.
+  ASSERT_TRUE(drv::Click(control, IDC_SC_EDIT));
+  EXPECT_EQ(Sim.Edit_Stat[0], 1u);
+  EXPECT_EQ(List(), (std::vector<int32_t>{0, 0, 1, 2, 3, 4, 5}));
+  ASSERT_TRUE(drv::ChooseRadio(jkk, 810 + 3));
+  EXPECT_TRUE(drv::IsChecked(jkk, 810 + 3));
+  EXPECT_EQ(drv::Text(jkk, 820 + 6 * 3 + 2), "2");  // row 4 shows 2 1 2-2 0 2
+  EXPECT_EQ(drv::Text(jkk, 870 + 3), "1006.0000");
+  // CLEAR deletes that line, and its assignment leaves the count and the RMS.
+  ASSERT_TRUE(drv::Click(jkk, 897));
+  ASSERT_EQ(Sim.FI_Lines[0], 5u);
+  const std::vector<double> left(Sim.FI_Sim_Erg[0], Sim.FI_Sim_Erg[0] + 5);
+  EXPECT_EQ(left, (std::vector<double>{1000.0, 1003.0, 1009.0, 1012.0, 1015.0}));
+  EXPECT_EQ(Sim.FI_Jkk_Lbl[0][6 * 1 + 2], 1);  // 2 1 1-2 0 2 is still there
+  EXPECT_EQ(Sim.FI_Asn_Lines[0], 1u);
+  EXPECT_FLOAT_EQ(Sim.FI_OmC_Rms[0], 0.2f);
+  EXPECT_EQ(drv::Text(control, IDC_SC_CAL), "5");
+  EXPECT_EQ(drv::Text(control, IDC_SC_ASNLNS), "1");
+  EXPECT_EQ(drv::Text(control, IDC_SC_OMC), "0.200000");
+  // The last assigned line (3 0 3-2 1 2, now in row 5) by the 'K' key of the main plot.
+  ASSERT_EQ(List(), (std::vector<int32_t>{0, 0, 1, 2, 3, 4}));
+  ASSERT_TRUE(drv::ChooseRadio(jkk, 810 + 4));
+  EXPECT_EQ(drv::Text(jkk, 870 + 4), "1012.0000");
+  ASSERT_TRUE(drv::TypeChar(Win.hWnd_Main, 'K'));
+  ASSERT_EQ(Sim.FI_Lines[0], 4u);
+  EXPECT_EQ(Sim.FI_Sim_Erg[0][3], 1015.0);
+  EXPECT_EQ(drv::Text(control, IDC_SC_ASNLNS), "0");
+  EXPECT_EQ(drv::Text(control, IDC_SC_OMC), "0.000000");
+  DestroyWindow(control);
 }
 
 TEST_F(SimAsnListTest, JkkDialogHitranColumns) {

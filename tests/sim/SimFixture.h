@@ -14,8 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "core/Repaint.h"
 #include "core/TypedArrays.h"
 #include "display/Paint.h"
+#include "display/ViewKeys.h"
 #include "platform/kernel/Binary.h"
 #include "platform/windows/Controls.h"
 #include "platform/windows/MessageBox.h"
@@ -167,7 +169,8 @@ class SimTest : public ::testing::Test {
   }
 
   // The main window paints as the program's does: the shown sets are drawn (once the
-  // display is ready) and the open dialogs refreshed afterwards.
+  // display is ready) and the open dialogs refreshed afterwards; its keys go to the
+  // view keys, repainting on 1.
   static void PaintLikeTheProgram() {
     SetWindowLongPtr(Win.hWnd_Main, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PaintingMainProc));
     ShowWindow(Win.hWnd_Main, SW_SHOW);
@@ -176,6 +179,10 @@ class SimTest : public ::testing::Test {
   static LRESULT PaintingMainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_PAINT) {
       PaintParentWindowPaper(2, window, nullptr, nullptr);
+      return 0;
+    }
+    if (message == WM_CHAR) {
+      if (DisplayViewKey(window, static_cast<int32_t>(wParam), lParam) == 1) RepaintWindow("TEST", window, TRUE);
       return 0;
     }
     return message == WM_ERASEBKGND ? 1 : DefWindowProc(window, message, wParam, lParam);
