@@ -7,14 +7,17 @@
 // files one after the other as the view thread builds three channels; the spline
 // fit of one block alone, whole and window by window.
 //
-//   bench_view [--points=N] [--hashes] [--peak] [benchmark options]
+//   bench_view [--points=N] [--pixels=P] [--hashes] [--peak] [benchmark options]
 //
-// N raw points (default 100,000,000; also QV95_VIEW_BENCH_POINTS). The raw files are
+// N raw points (default 100,000,000; also QV95_VIEW_BENCH_POINTS), P pixels a page
+// (default 3000: the widest pixels of the top level are N / P points). The raw files are
 // written once to the temporary folder and reused by later runs of the same size.
 // --hashes prints checksums of the levels of a few configurations, built on one
-// thread and on eight, for byte-for-byte comparisons of builds; --peak builds the
-// levels once as the program does, with work sets for the cores the process may use,
-// and prints the process's peak memory (bar 100 MB).
+// thread and on eight, for byte-for-byte comparisons of builds; --peak builds three
+// average levels once as the program does (the levels that hold the most samples
+// back where ranges meet), with work sets for the cores the process may use, and
+// prints the process's peak memory (bar 60 MB up to 100,000,000 points, 100 MB
+// above; e.g. --points=400000000).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -40,7 +43,8 @@ struct Setup {
   std::string path;             // the file of the one-file benchmarks
   std::string channels[3];      // the three files (the first is path)
   // Levels as the view thread defines them for a long file: 1, 100 and 1000 pages
-  // of 3000 pixels.
+  // of 3000 pixels (a page as wide as the window; --pixels sets it).
+  double pagePixels = 3000.0;
   double pages[3] = {1.0, 100.0, 1000.0};
   int16_t kinds[3] = {VIEW_KIND_MAX, VIEW_KIND_MAX, VIEW_KIND_AVE};
 };
@@ -76,7 +80,7 @@ bool WriteRawFile(const Setup& s, const std::string& path, uint32_t channel) {
   return !ec;
 }
 
-double LevelPixels(const Setup& s, int v) { return 3000.0 * s.pages[v]; }
+double LevelPixels(const Setup& s, int v) { return s.pagePixels * s.pages[v]; }
 
 void SetBytes(benchmark::State& state, const Setup& s, int files) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(s.points) * 4 * files);
@@ -336,12 +340,14 @@ uint64_t PeakKilobytes() {
 }
 
 // One build as the program runs it (--peak): work sets for the cores the process may
-// use, the three level arrays, the pass on every one of those cores.
-int PrintPeak(const Setup& s) {
+// use, the three level arrays (all of them averages), the pass on every one of those
+// cores.
+int PrintPeak(Setup s) {
   const uint64_t before = PeakKilobytes();
   const int cores = std::min<int>(Cores(), static_cast<int>(kViewWorkersMax));
   std::vector<float> out[3];
   ViewLevelOut levels[3];
+  for (int16_t& kind : s.kinds) kind = VIEW_KIND_AVE;
   SetLevels(s, out, levels);
   WorkSets sets(cores);
   if (!sets.ok) return 1;
@@ -351,8 +357,12 @@ int PrintPeak(const Setup& s) {
       ViewDecimateOnWorkers(fd, s.points, levels, sets.works.data(), cores, cores, ViewDecimateHooks{}, &stats);
   ::close(fd);
   const double peak = static_cast<double>(PeakKilobytes()) / 1024.0;
-  std::printf("view build on %d cores (end %d): peak memory %.1f MB (%.1f MB before the build)  (bar 100 MB: %s)\n",
-              cores, static_cast<int>(end), peak, static_cast<double>(before) / 1024.0, peak <= 100.0 ? "kept" : "MISSED");
+  const double bar = s.points <= 100000000 ? 60.0 : 100.0;
+  std::printf("view build of %llu points on %d cores, %d ranges (end %d): peak memory %.1f MB (%.1f MB before the "
+              "build, at most %.1f MB of samples held back)  (bar %.0f MB: %s)\n",
+              static_cast<unsigned long long>(s.points), cores, stats.ranges, static_cast<int>(end), peak,
+              static_cast<double>(before) / 1024.0, static_cast<double>(stats.heldMost) * 8.0 / 1048576.0, bar,
+              peak < bar ? "kept" : "MISSED");
   return 0;
 }
 
@@ -370,12 +380,15 @@ int main(int argc, char** argv) {
       peak = true;
     } else if (std::strncmp(argv[i], "--points=", 9) == 0) {
       s.points = std::strtoull(argv[i] + 9, nullptr, 10);
+    } else if (std::strncmp(argv[i], "--pixels=", 9) == 0) {
+      s.pagePixels = std::max(1.0, std::strtod(argv[i] + 9, nullptr));
     } else {
       argv[kept++] = argv[i];
     }
   }
   argc = kept;
-  if (s.points < 3000000) s.points = 3000000;  // at least one point per pixel at 1000 pages
+  // At least one point per pixel at 1000 pages.
+  if (static_cast<double>(s.points) < s.pagePixels * 1000.0) s.points = static_cast<uint64_t>(s.pagePixels * 1000.0);
   const std::filesystem::path temp = std::filesystem::temp_directory_path();
   for (uint32_t c = 0; c < 3; ++c) {
     char name[96];

@@ -463,7 +463,9 @@ void PrntCalibrationMarks(int32_t blockStart) {
       Sim.Dsp_Stat[s] = 0;
       continue;
     }
-    LineDbReadEntry(database, 0, 0, nullptr, 0, nullptr, nullptr, 0);
+    // The header gives the entry count the labels run to.
+    const int32_t count = LineDbReadEntry(database, 0, 0, nullptr, 0, nullptr, nullptr, 0);
+    Sim.LineDb_Cnt[s] = count > 0 ? count : 0;
     double low = DisplayPointToFreq(1, blockStart);
     double high = DisplayPointToFreq(1, Clamp32(static_cast<double>(blockStart + span)));
     if (low > high) std::swap(low, high);

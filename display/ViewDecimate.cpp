@@ -1,8 +1,13 @@
 #include "display/ViewDecimate.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 
 #include "core/TypedArrays.h"
 #include "platform/kernel/Sync.h"
@@ -41,6 +46,16 @@ void ViewWorkFree(ViewWork* work) {
   work->lane = nullptr;
   work->points = 0;
   work->window = 0;
+}
+
+void* viewdetail::SystemPages(size_t bytes) {
+  if (bytes == 0) bytes = 1;
+  void* pages = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  return pages == MAP_FAILED ? nullptr : pages;
+}
+
+void viewdetail::SystemPagesFree(void* pages, size_t bytes) {
+  if (pages) ::munmap(pages, bytes == 0 ? 1 : bytes);
 }
 
 int64_t viewdetail::ReadBlock(int fd, uint64_t p, float* into, uint32_t n) {
@@ -229,10 +244,12 @@ struct ViewRange {
   std::atomic<uint64_t>* pointsRead = nullptr;
   // out
   viewdetail::LevelRun runs[3];
-  std::vector<double> held[3];
+  viewdetail::HeldSamples held[3];
+  uint64_t reserved = 0;  // doubles held's arrays took
   uint64_t overflows = 0;
   ViewDecimateEnd result = ViewDecimateEnd::Done;
   bool diverged = false;  // a read returned another length than the schedule's
+  bool starved = false;   // no memory for the samples to hold back
 };
 
 // Reads, fits and samples the blocks of range r (its runs set up by the caller) with
@@ -275,31 +292,6 @@ void RunRange(ViewRange& r, ViewWork& work, const std::function<void()>& beforeB
   }
 }
 
-// The ranges of a pass and the next one not yet taken; every thread takes one after
-// the other until none is left.
-struct RangeQueue {
-  std::vector<ViewRange>* parts = nullptr;
-  std::atomic<size_t> next{0};
-  void Work(ViewWork& work, const std::function<void()>& beforeBlock) {
-    for (;;) {
-      const size_t i = next.fetch_add(1);
-      if (i >= parts->size()) return;
-      RunRange((*parts)[i], work, beforeBlock);
-    }
-  }
-};
-
-struct ViewWorker {
-  RangeQueue* queue = nullptr;
-  ViewWork* work = nullptr;
-};
-
-DWORD RangeWorker(void* parameter) {
-  ViewWorker* worker = static_cast<ViewWorker*>(parameter);
-  worker->queue->Work(*worker->work, nullptr);
-  return 0;
-}
-
 // Whether the ranges can be cut from plan: the pass runs to its end without
 // disabling a level, over several blocks, and the samples an average level holds
 // back stay below half a block.
@@ -327,7 +319,7 @@ void JoinRange(ViewRange& r, viewdetail::LevelRun* prev, ViewLevelOut* levels) {
       best = mine.heldBest > best ? mine.heldBest : best;
       count += static_cast<double>(mine.heldCount - (mine.heldEdge ? 1 : 0));
     } else {
-      const std::vector<double>& held = r.held[v];
+      const viewdetail::HeldSamples& held = r.held[v];
       const size_t plain = held.size() - (mine.heldEdge ? 1 : 0);
       for (size_t i = 0; i < plain; ++i) {
         sum += held[i];
@@ -350,6 +342,129 @@ void JoinRange(ViewRange& r, viewdetail::LevelRun* prev, ViewLevelOut* levels) {
     }
     p = mine;
   }
+}
+
+// Samples of level v that range r holds back: from its first position to the one that
+// ends the pixel it starts inside, a few more for the rounding of the positions.
+size_t HeldEstimate(const ViewRange& r, int v) {
+  const viewdetail::LevelRun& run = r.runs[v];
+  const ViewBlockStart& at = r.plan->blocks[r.first];
+  const double edge = (static_cast<double>(at.j[v]) + 0.499999) * run.f;
+  const double last = (edge - 0.5 * run.h) / run.h;
+  const double first = static_cast<double>(at.k[v]);
+  const double inBlock = static_cast<double>(at.n) / run.h + 2.0;
+  double count = last > first ? last - first + 1.0 : 1.0;
+  if (count > inBlock) count = inBlock;
+  return static_cast<size_t>(count) + 8;
+}
+
+// The ranges of a pass, taken in order by the threads. A range is joined as soon as
+// it and every range before it are done, and the samples it held back are freed then;
+// a thread takes range i only while i is below the ranges joined plus the window, so
+// the samples held back at once stay those of a window of ranges, whatever the length
+// of the file.
+struct RangeQueue {
+  std::vector<ViewRange>* parts = nullptr;
+  ViewLevelOut* levels = nullptr;
+  std::atomic<bool>* halt = nullptr;
+  size_t window = 1;
+  std::mutex lock;
+  std::condition_variable moved;  // a range was joined, or the pass halted
+  size_t next = 0;                // the next range to take
+  size_t joined = 0;              // ranges [0, joined) are joined into state
+  std::vector<char> done;         // ranges whose processing has ended
+  viewdetail::LevelRun state[3];  // the levels after the ranges joined
+  uint64_t heldNow = 0;           // samples reserved for holding back, now and at most
+  uint64_t heldMost = 0;
+
+  static uint64_t Reserved(const ViewRange& r) {
+    uint64_t total = 0;
+    for (const viewdetail::HeldSamples& held : r.held) total += held.capacity();
+    return total;
+  }
+
+  // Range i to process, or false when none is left or the pass halted. wait (when
+  // given) is called between the waits for a range to be joined, the lock released.
+  bool Take(size_t* i, const std::function<void()>& wait) {
+    std::unique_lock<std::mutex> guard(lock);
+    for (;;) {
+      if (halt->load() || next >= parts->size()) return false;
+      if (next < joined + window) break;
+      moved.wait_for(guard, std::chrono::milliseconds(20));
+      if (wait) {
+        guard.unlock();
+        wait();
+        guard.lock();
+      }
+    }
+    *i = next++;
+    ViewRange& r = (*parts)[*i];
+    try {
+      for (int v = 0; v < 3; ++v)
+        if (r.runs[v].holding && !r.runs[v].isMax) r.held[v].reserve(HeldEstimate(r, v));
+    } catch (const std::bad_alloc&) {
+      r.starved = true;
+    }
+    r.reserved = Reserved(r);
+    heldNow += r.reserved;
+    heldMost = std::max(heldMost, heldNow);
+    return true;
+  }
+
+  // Range i has ended: joins it and the ranges after it that ended before, in order,
+  // up to a range that failed (the pass ends without joining it).
+  void Ended(size_t i) {
+    std::lock_guard<std::mutex> guard(lock);
+    done[i] = 1;
+    ViewRange& ended = (*parts)[i];
+    const uint64_t reserved = Reserved(ended);
+    if (reserved > ended.reserved) {  // it held more than was reserved
+      heldNow += reserved - ended.reserved;
+      heldMost = std::max(heldMost, heldNow);
+      ended.reserved = reserved;
+    }
+    while (joined < parts->size() && done[joined]) {
+      ViewRange& r = (*parts)[joined];
+      if (r.result != ViewDecimateEnd::Done || r.diverged || r.starved) break;
+      if (joined == 0) {
+        for (int v = 0; v < 3; ++v) state[v] = r.runs[v];
+      } else {
+        JoinRange(r, state, levels);
+      }
+      heldNow -= r.reserved;
+      r.reserved = 0;
+      for (viewdetail::HeldSamples& held : r.held) viewdetail::HeldSamples().swap(held);
+      ++joined;
+    }
+    moved.notify_all();
+  }
+
+  void Work(ViewWork& work, const std::function<void()>& poll) {
+    size_t i = 0;
+    while (Take(&i, poll)) {
+      ViewRange& r = (*parts)[i];
+      if (!r.starved) {
+        try {
+          RunRange(r, work, poll);
+        } catch (const std::bad_alloc&) {  // the samples to hold back
+          r.starved = true;
+        }
+      }
+      if (r.starved) halt->store(true);
+      Ended(i);
+    }
+  }
+};
+
+struct ViewWorker {
+  RangeQueue* queue = nullptr;
+  ViewWork* work = nullptr;
+};
+
+DWORD RangeWorker(void* parameter) {
+  ViewWorker* worker = static_cast<ViewWorker*>(parameter);
+  worker->queue->Work(*worker->work, nullptr);
+  return 0;
 }
 
 }  // namespace
@@ -415,6 +530,10 @@ ViewDecimateEnd ViewDecimateOnWorkers(int fd, uint64_t rawPoints, ViewLevelOut* 
   if (stopAsked) return ViewDecimateEnd::Stopped;
   RangeQueue queue;
   queue.parts = &parts;
+  queue.levels = levels;
+  queue.halt = &halt;
+  queue.window = 2 * static_cast<size_t>(threads);
+  queue.done.assign(ranges, 0);
   std::vector<ViewWorker> helpers(static_cast<size_t>(threads));
   std::vector<HANDLE> handles;
   for (int i = 1; i < threads; ++i) {
@@ -436,26 +555,27 @@ ViewDecimateEnd ViewDecimateOnWorkers(int fd, uint64_t rawPoints, ViewLevelOut* 
   }
 
   // A failed read ends the pass; a range that was halted by a stop ends it stopped;
-  // a file that changed length under the pass is done again as one thread would.
+  // a file that changed length under the pass, or samples to hold back that found no
+  // memory, are done again as one thread would.
   bool diverged = false, stopped = false;
   for (const ViewRange& r : parts) {
     if (r.result == ViewDecimateEnd::ReadFailed || r.result == ViewDecimateEnd::InternalError) return r.result;
-    diverged = diverged || r.diverged;
+    diverged = diverged || r.diverged || r.starved;
     stopped = stopped || r.result == ViewDecimateEnd::Stopped;
   }
   if ((stopped || stopAsked) && !diverged) return ViewDecimateEnd::Stopped;
   if (diverged) {
     for (int v = 0; v < 3; ++v)
       if (levels[v].values) std::fill(levels[v].values, levels[v].values + levels[v].size, 0.0f);
+    parts.clear();  // what the ranges held back
     return oneThread();
   }
-  viewdetail::LevelRun state[3];
-  for (int v = 0; v < 3; ++v) state[v] = parts[0].runs[v];
-  for (size_t i = 1; i < ranges; ++i) JoinRange(parts[i], state, levels);
+  if (queue.joined != ranges) return ViewDecimateEnd::InternalError;  // every range ended and was joined
   if (stats) {
     for (const ViewRange& r : parts) stats->overflows += r.overflows;
     stats->pointsRead += pointsRead.load();
     stats->ranges = static_cast<int>(ranges);
+    stats->heldMost = queue.heldMost;
   }
   if (hooks.progress) hooks.progress(stats ? stats->pointsRead : 0);
   return ViewDecimateEnd::Done;

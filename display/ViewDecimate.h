@@ -123,6 +123,7 @@ struct ViewDecimateStats {
   uint64_t pointsRead = 0;   // raw points read, overlaps included
   double nextPosition = 0;   // for SeekTooFar: the position that was refused
   int ranges = 1;            // ranges of blocks processed side by side
+  uint64_t heldMost = 0;     // most samples the ranges held back at once (doubles reserved)
 };
 
 // Natural cubic spline through y[0..n-1] at the abscissae 0..n-1: the textbook
@@ -602,6 +603,34 @@ inline void ViewUniformSpline::EvalBatch(uint64_t k0, uint32_t count, double h, 
 
 namespace viewdetail {
 
+// Pages of the system for bytes bytes (nullptr when there are none), and their
+// return.
+void* SystemPages(size_t bytes);
+void SystemPagesFree(void* pages, size_t bytes);
+
+// The arrays of samples a range holds back come straight from the system and go back
+// to it whole when the range is joined: a heap would keep arrays of this size for
+// later use, in every thread's arena, and the memory of a pass would grow with them.
+template <class T>
+struct SystemPagesAllocator {
+  using value_type = T;
+  SystemPagesAllocator() = default;
+  template <class U>
+  SystemPagesAllocator(const SystemPagesAllocator<U>&) {}
+  T* allocate(size_t n) {
+    if (n > static_cast<size_t>(-1) / sizeof(T)) throw std::bad_alloc();
+    void* pages = SystemPages(n * sizeof(T));
+    if (!pages) throw std::bad_alloc();
+    return static_cast<T*>(pages);
+  }
+  void deallocate(T* p, size_t n) { SystemPagesFree(p, n * sizeof(T)); }
+  template <class U>
+  bool operator==(const SystemPagesAllocator<U>&) const {
+    return true;
+  }
+};
+using HeldSamples = std::vector<double, SystemPagesAllocator<double>>;
+
 // Running state of one level during the pass.
 struct LevelRun {
   bool active = false;
@@ -621,7 +650,7 @@ struct LevelRun {
   bool heldEdge = false;      // the held pixel ended within the run (with its last sample)
   double heldBest = -1.0e20;
   uint64_t heldCount = 0;
-  std::vector<double>* held = nullptr;
+  HeldSamples* held = nullptr;
 };
 
 // Sets up the runs of levels[0..2]; a level with fewer than half a raw point per
@@ -963,13 +992,18 @@ constexpr unsigned kViewWorkersMax = 16;
 // range starts at a block start of the one-thread pass and with the levels' state
 // there, worked out from the sizes (ViewBlockSchedule); a pixel that a range starts
 // inside is finished once the ranges before it are done, with its samples taken in
-// the one-thread order, so every value is the one-thread pass's. works holds
+// the one-thread order, so every value is the one-thread pass's. Ranges are joined in
+// order as soon as they and every range before them are done, which frees the
+// samples they held back, and a thread takes a range only while it lies within twice
+// the threads of the ranges joined: the memory of a pass is a few ranges' samples
+// whatever the length of the file. works holds
 // workCount work sets of the same size, one a thread. workers 1, or a file the
 // schedule cannot cut (one block, a level disabled or a pass that fails on the way,
 // an average level of pixels wider than half a block), runs the one-thread pass.
 // The hooks are called on the calling thread only (block not at all when the ranges
 // run side by side); stop is polled while the workers run. A file that turns out
-// shorter than its size said is done again on one thread.
+// shorter than its size said, or samples to hold back that find no memory, are done
+// again on one thread.
 ViewDecimateEnd ViewDecimateOnWorkers(int fd, uint64_t rawPoints, ViewLevelOut* levels, ViewWork* works,
                                       int workCount, int workers, const ViewDecimateHooks& hooks,
                                       ViewDecimateStats* stats);

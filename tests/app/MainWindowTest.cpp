@@ -493,6 +493,44 @@ TEST_F(PrintMenuTest, ImpactPrinterRetractsPrintsAndRepaints) {
   EXPECT_EQ(paints, 1);
 }
 
+// The reference lines of a displayed set that fall on the paper are labelled beside
+// the trace: the entries of its line database, as many as the database's header
+// gives, one folder above the data.
+TEST_F(PrintMenuTest, ScrollPrintLabelsTheReferenceLinesOfTheLineDatabase) {
+  std::filesystem::create_directory(Path("data"));
+  WriteAll(Path("oh00.dat"), "# set A\n3\nLINEA 70100.0\nLINEB 71000.0\nLINEC 90000.0\n");
+  DataFile("data/trace.bin", 4000);
+  std::filesystem::current_path(Path("data"));
+  StrCopy(Dsp.Chn_Flnm[0], "trace.bin");
+  Dsp.FL_SZ[WIN_RAW][0] = 4000;
+  ActiveChannel(0);
+  Win.Shown_Count = 1;
+  Win.Shown_List[0] = 0;
+  Win.View_Level = 0;
+  Dsp.Init_Frq = 70000.0;  // the trace runs from 70000 to 74000
+  Dsp.FrqStpView[1] = 1.0;
+  Sim.Dsp_Stat[0] = 1;
+  drv::ModalHandler handler([&](HWND dialog, int) { drv::Click(dialog, IDC_SP_PRINT); });
+  drv::Answers answers;
+  answers.Printer("Epson FX-870").Box("Question", "RETRACT PAPER?", IDNO).Box("Info", "PRINTING COMPLETE", IDOK);
+  drv::ChooseCommand(Win.hWnd_Main, IDM_PRINT);
+  EXPECT_TRUE(answers.AllAnswered());
+  EXPECT_TRUE(answers.Failures().empty());
+  const auto jobs = platform::PrintJobs();
+  ASSERT_EQ(jobs.size(), 1u);
+  const std::string printed = ReadAll(jobs[0].path);
+  // Each label goes back to its line's column (ESC j n), then forward again (ESC J n).
+  for (const std::string label : {"LINEAoh00.dat NP", "LINEBoh00.dat NP"}) {
+    const size_t at = printed.find(label);
+    ASSERT_NE(at, std::string::npos) << label;
+    ASSERT_GE(at, 3u);
+    EXPECT_EQ(printed.substr(at - 3, 2), "\x1Bj") << label;
+    EXPECT_EQ(printed.substr(at + label.size(), 4), std::string("\x0D\x1BJ") + printed[at - 1]) << label;
+  }
+  EXPECT_EQ(printed.find("LINEC"), std::string::npos);  // 90000 is off the paper
+  EXPECT_EQ(Sim.Dsp_Stat[0], 1u);
+}
+
 TEST_F(PrintMenuTest, FailedScrollPrintSaysNoCompletionAndDoesNotRepaint) {
   PrintableChannel(64);
   drv::ModalHandler handler([&](HWND dialog, int) { drv::Click(dialog, IDC_SP_PRINT); });

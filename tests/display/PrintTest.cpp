@@ -359,9 +359,7 @@ TEST_F(PrintTest, CalibrationLabelsAreGroupedAndIndented) {
   write("oh00.dat", "# set A\r\n3\r\nL1 1001.0 0.5\r\nL2 1003.0\r\n\r\nL3 1017.0\r\n");
   write("ohuvcal.dat", "1 0 2\r\n2 -1 0\r\n");
   write("od00.dat", "1\nM1 1004.0\n");
-  Sim.Dsp_Stat[0] = Sim.Dsp_Stat[1] = 1;
-  Sim.LineDb_Cnt[0] = 3;
-  Sim.LineDb_Cnt[1] = 1;
+  Sim.Dsp_Stat[0] = Sim.Dsp_Stat[1] = 1;  // the entry counts come from the databases' headers
   Dsp.Init_Frq = 1000.0;
   Dsp.FrqStpView[1] = 1.0;
   std::vector<float> v(24, 1.0f);

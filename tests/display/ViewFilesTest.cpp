@@ -696,7 +696,9 @@ TEST(ViewSampleTest, RunMaximumKeepsTheFirstOfEqualValues) {
 // pixel's end, pixels that span whole ranges (maxima) or several blocks
 // (averages), several pixels a raw point, levels that complete inside a range and
 // levels the file ends first, missing values in the overlap of two blocks, and a
-// file that ends before its given size (done again on one thread).
+// file that ends before its given size (done again on one thread). Ranges are joined
+// as they end, so the samples held back at once are those of about twice the workers'
+// ranges, not of every range of the file.
 TEST_F(ViewFilesTest, RangesOnViewWorkersGiveTheLevelsOfOneThread) {
   const uint64_t n = 30011;
   const std::string path = dir_.File("ranges.bin");
@@ -719,11 +721,13 @@ TEST_F(ViewFilesTest, RangesOnViewWorkersGiveTheLevelsOfOneThread) {
           std::vector<float> out[2][3];
           ViewDecimateStats stats[2];
           ViewDecimateEnd ends[2];
+          double heldPixel = 0.0;  // samples of the widest pixel of an average level
           for (int way = 0; way < 2; ++way) {
             ViewLevelOut levels[3];
             for (int v = 0; v < 3; ++v) {
               const bool ave = v == (a % 3);
               const double ppp = ave ? avePpps[(a + v) % 6] : maxPpps[(a + 2 * v) % 7];
+              if (ave) heldPixel = std::max(heldPixel, std::trunc(ppp + 0.5));
               out[way][v].assign(std::max<size_t>(1, static_cast<size_t>(fill * static_cast<double>(n) / ppp)), 0.0f);
               levels[v] = {ave ? VIEW_KIND_AVE : VIEW_KIND_MAX, ppp, static_cast<uint32_t>(out[way][v].size()),
                            out[way][v].data()};
@@ -744,6 +748,8 @@ TEST_F(ViewFilesTest, RangesOnViewWorkersGiveTheLevelsOfOneThread) {
             ASSERT_EQ(std::memcmp(out[0][v].data(), out[1][v].data(), out[0][v].size() * sizeof(float)), 0)
                 << where << " level " << v;
           EXPECT_EQ(stats[0].ranges, 1);
+          EXPECT_LE(stats[1].heldMost, 2u * static_cast<uint64_t>(workers) * static_cast<uint64_t>(heldPixel + 12.0))
+              << where << " (" << stats[1].ranges << " ranges)";
           if (stats[1].ranges > 1) ++cut;
           ++runs;
         }
