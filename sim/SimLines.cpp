@@ -165,6 +165,9 @@ int32_t SimFIDerRun(int16_t set, SimRecord* sim) {
   // A derivative column without an active constant adds nothing.
   if (p.size() < nd) p.resize(nd, 0.0);
 
+  // Fixed combination-difference groups: their shifts come out while the frequencies
+  // are recomputed and sorted, and go in again with the mean O-C of the new values.
+  CombDiffFixSuspend(set, sim, true);
   const double e0 = sim->RC_Prm[set][SIM_EXC][kOrigin];
   const double* dev = sim->FI_Dev[set];
   double* frq = sim->FI_Sim_Erg[set];
@@ -184,7 +187,9 @@ int32_t SimFIDerRun(int16_t set, SimRecord* sim) {
       frq[i] = f;
     }
   }
-  return SimFISort(set, sim);
+  const int32_t sorted = SimFISort(set, sim);
+  CombDiffFixSuspend(set, sim, false);
+  return sorted;
 }
 
 int32_t SimFIWriteBin(const char* file, int16_t set, int32_t addBaseline) {
@@ -449,6 +454,8 @@ int32_t SimFIAddDelLineQVS(int32_t resize, int32_t add, int16_t set, SimRecord* 
     sim->FI_Sim_Erg[set][line] = frequency;
     return 0;
   }
+  // The sort took the line to the end: it leaves its fix set there.
+  CombDiffFixDropLine(set, sim, static_cast<int32_t>(oldN - 1));
   const uint32_t n = oldN - 1;
   sim->FI_Lines[set] = n;
   if (n == 0) {
