@@ -315,6 +315,23 @@ void CombDiffFixDropLine(int16_t s, const SimRecord* sim, int32_t line) {
     }
 }
 
+bool CombDiffUnshifted(int16_t s, std::vector<double>* erg) {
+  if (!sim::ValidSet(s) || !erg || !Sim.FI_Sim_Erg[s] || !Sim.FI_CD_FixSet_Fixed[s]) return false;
+  bool any = false;
+  for (uint32_t f = 0; f < Sim.FI_CD_FixSet_Tot[s]; ++f) {
+    if (Sim.FI_CD_FixSet_Fixed[s][f] != 1) continue;
+    for (int32_t m = 0; m < Sim.FI_CD_FixSet_Cnt[s][f]; ++m) {
+      const int32_t line = Sim.FI_CD_FixSet_Idx[s][f][m];
+      const double saved = Sim.FI_CD_FixSet_Erg[s][f][m];
+      if (!ValidLine(s, line) || saved == 0.0) continue;  // a member that was never shifted
+      if (!any) erg->assign(Sim.FI_Sim_Erg[s], Sim.FI_Sim_Erg[s] + Sim.FI_Lines[s]);
+      any = true;
+      (*erg)[static_cast<size_t>(line)] = saved;
+    }
+  }
+  return any;
+}
+
 int32_t CombDiffSaveAsn(char* name, size_t cap, int16_t s) {
   if (!sim::ValidSet(s) || !name) return 0;
   bool filter = false;

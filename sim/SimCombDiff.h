@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 struct SimRecord;
 
@@ -42,6 +43,9 @@ void CombDiffFixRelease(int16_t set, const SimRecord* sim);
 void CombDiffFixReorder(int16_t set, const SimRecord* sim, const int32_t* order, int32_t n);
 // The line is gone: it leaves every fix set, and later members move down one.
 void CombDiffFixDropLine(int16_t set, const SimRecord* sim, int32_t line);
+// The simulated frequencies of the set with every fixed member at its saved unshifted
+// value; false, and erg untouched, when no fix set is fixed.
+bool CombDiffUnshifted(int16_t set, std::vector<double>* erg);
 
 // Appends ".acd" to name (capacity cap) and writes the members of every fixed set to it
 // with their shift (through a temporary file). 1 when written; 0 when the name does not

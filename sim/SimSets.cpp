@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "sim/SimFileDialogs.h"
 #include "core/FileIo.h"
@@ -193,11 +194,15 @@ int32_t SimFIAsnCalc(int16_t set, int32_t mode, int32_t ask) {
   if (set < 0 || set >= SIM_SETS) return 1;
   const uint32_t n = Sim.FI_Lines[set];
   if (mode == 0) {
+    // The statistics are those of the lines' own frequencies: a fixed combination-
+    // difference member counts with its unshifted one (the set stays shifted).
+    std::vector<double> unshifted;
+    const double* erg = CombDiffUnshifted(set, &unshifted) ? unshifted.data() : Sim.FI_Sim_Erg[set];
     uint32_t count = 0;
     double sum = 0.0;
-    for (uint32_t i = 0; i < n && Sim.FI_Exp_Erg[set] && Sim.FI_Sim_Erg[set]; ++i) {
+    for (uint32_t i = 0; i < n && Sim.FI_Exp_Erg[set] && erg; ++i) {
       if (Sim.FI_Exp_Erg[set][i] == 0.0) continue;
-      const double d = Sim.FI_Sim_Erg[set][i] - Sim.FI_Exp_Erg[set][i];
+      const double d = erg[i] - Sim.FI_Exp_Erg[set][i];
       sum += d * d;
       ++count;
     }

@@ -1,8 +1,9 @@
 // The combination-difference and quadrupole QN dialogs driven like a user would: rows,
 // scrolling, LS/US/LOOP, FIX and ALL with their shifts, a fixed group that follows its
-// lines; typed component frequencies and uncertainties, rows below the last filled one,
-// an empty or stale list.
+// lines and statistics without its shift; typed component frequencies and
+// uncertainties, rows below the last filled one, an empty or stale list.
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -80,15 +81,17 @@ class SimCombDiffDialogTest : public qvtest::SimTest {
   double Shift(int line) const { return Sim.FI_Sim_Erg[0][line] - original_[static_cast<size_t>(line)]; }
 
   // US only, FIX: the group of line 0, {0, 4, 2}, shifted by its mean O-C; the dialog
-  // closed again.
-  void FixGroupOfLineZero() {
+  // closed again unless asked to stay.
+  void FixGroupOfLineZero(bool close = true) {
     ASSERT_EQ(SimJkkCombDiffDialogShow(0, 1, Win.hWnd_Main), 1u);
     HWND d = Sim.Dlg_Hwnd[SIM_DLG_COMBDIFF][0];
     ASSERT_TRUE(drv::SetCheck(d, 747, false));
     ASSERT_TRUE(drv::Click(d, 778));
     ASSERT_EQ(Sim.FI_CD_FixSet_Tot[0], 1u);
     ASSERT_EQ(Sim.FI_CD_FixSet_Fixed[0][0], 1);
-    ASSERT_TRUE(drv::Click(d, IDCANCEL));
+    if (close) {
+      ASSERT_TRUE(drv::Click(d, IDCANCEL));
+    }
   }
   // SAVE QVS of the control dialog (left column, set A) as name.QVS here: the file's
   // header and its frequencies (the first block after the header).
@@ -461,6 +464,37 @@ TEST_F(SimCombDiffDialogTest, FixedGroupFollowsItsLinesAndLeavesWithThem) {
   SaveQvs("fixed", &file);
   EXPECT_EQ(file, list);
   for (const std::string& caption : BoxCaptions()) EXPECT_NE(caption, "WARNING");
+}
+
+// Lines 0 and 2 of one upper level assigned with O-C +0.2 and +0.4, their group fixed
+// (+0.3); 'k' assigns line 4 of the group too. The count and RMS it makes, the control
+// dialog shows and SAVE QVS stores are those of the lines' own frequencies, which the
+// file holds, while the group stays shifted by its new mean.
+TEST_F(SimCombDiffDialogTest, AssignmentStatisticsLeaveTheFixedShiftsOut) {
+  Lines();
+  Sim.FI_Exp_Erg[0][3] = 0.0;
+  FixGroupOfLineZero(false);
+  HWND d = Sim.Dlg_Hwnd[SIM_DLG_COMBDIFF][0];
+  ASSERT_TRUE(drv::ChooseRadio(d, 811));
+  ASSERT_EQ(Sim.QN_Sel_Line[0], 4);
+  Win.Cursor_X = 13000;  // 14000.0, O-C -0.125
+  ASSERT_TRUE(drv::Click(d, 896));
+  const double oc[3] = {0.2, 0.4, Sim.FI_Exp_Erg[0][4] - original_[4]};
+  ASSERT_LT(std::fabs(oc[2]), 1.0);
+  const float rms = static_cast<float>(std::sqrt((oc[0] * oc[0] + oc[1] * oc[1] + oc[2] * oc[2]) / 3.0));
+  EXPECT_EQ(Sim.FI_Asn_Lines[0], 3u);
+  EXPECT_FLOAT_EQ(Sim.FI_OmC_Rms[0], rms);
+  const double mean = (oc[0] + oc[1] + oc[2]) / 3.0;
+  for (int line : {0, 2, 4}) EXPECT_NEAR(Shift(line), mean, 1e-6) << line;
+
+  std::vector<double> file;
+  const std::string bytes = SaveQvs("stats", &file);
+  ASSERT_GE(bytes.size(), VAVODE_SIZE);
+  EXPECT_FLOAT_EQ(platform::GetFloatLE(bytes.data(), vav::kRms), rms);
+  EXPECT_EQ(platform::GetInt32LE(bytes.data(), vav::kAsnLines), 3);
+  EXPECT_EQ(file, original_);
+  EXPECT_EQ(drv::Text(Sim.Ctl_Hwnd, IDC_SC_OMC), StrPrintf("%f", static_cast<double>(rms)));
+  for (int line : {0, 2, 4}) EXPECT_NEAR(Shift(line), mean, 1e-6) << line;
 }
 
 TEST_F(SimCombDiffDialogTest, QuadrupoleRowsTypedFrequenciesAndUncertainties) {
