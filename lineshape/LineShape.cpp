@@ -50,6 +50,7 @@ int32_t RefuseTooLong(int16_t set, int16_t view, double n, const char* kind) {
   char text[160];
   StrFormat(text, "[%s] %s [%d] NEEDS [%.0f] PTS - NOT DRAWN", Sim.Set_Lbl[set], kind, view, n);
   sim::StatusText(1, text);
+  StrCopy(Sim.LS_Refused[set], text);
   return LS_TOO_LONG;
 }
 

@@ -374,6 +374,10 @@ struct SimRecord {
   double LS_LorRange[SIM_SETS][2] = QV95_SIM_ALL(QV95_SIM_RANGE);
   float LS_Area[SIM_SETS] = {};
   float LS_Peak[SIM_SETS] = {};
+  // The status text of the last profile of the set refused as too long to build ("[A]
+  // TMPL [0] NEEDS [57431249] PTS - NOT DRAWN"); the spectrum writer clears it before
+  // each rendering and names it when the set is refused.
+  char LS_Refused[SIM_SETS][160] = {};
 
   // Rendering: lines of negative lower energy met by the intensity calculation; the
   // widths, extent and width mode with which each set's template was last built; the

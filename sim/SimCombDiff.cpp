@@ -245,6 +245,93 @@ int32_t CombDiffFixRestore(int16_t s, int32_t f) {
   return 1;
 }
 
+void CombDiffFixSuspend(int16_t s, const SimRecord* sim, bool out) {
+  if (!sim::ValidSet(s) || sim != &Sim) return;
+  for (uint32_t f = 0; f < Sim.FI_CD_FixSet_Tot[s] && Sim.FI_CD_FixSet_Fixed[s]; ++f) {
+    if (Sim.FI_CD_FixSet_Fixed[s][f] != 1) continue;
+    if (out) Sim.FI_CD_FixSet_Fixed[s][f] = 0;
+    CombDiffFixRestore(s, static_cast<int32_t>(f));
+    Sim.FI_CD_FixSet_Fixed[s][f] = 1;
+  }
+}
+
+void CombDiffFixRelease(int16_t s, const SimRecord* sim) {
+  if (!sim::ValidSet(s) || sim != &Sim) return;
+  const uint32_t tot = Sim.FI_CD_FixSet_Tot[s];
+  for (uint32_t f = 0; f < tot && Sim.FI_CD_FixSet_Fixed[s]; ++f) {
+    if (Sim.FI_CD_FixSet_Fixed[s][f] != 1) continue;
+    Sim.FI_CD_FixSet_Fixed[s][f] = 0;
+    CombDiffFixRestore(s, static_cast<int32_t>(f));
+  }
+  if (tot > 0) {
+    LFree2Dim(&Sim.FI_CD_FixSet_Idx[s], static_cast<int32_t>(tot));
+    DFree2Dim(&Sim.FI_CD_FixSet_Erg[s], static_cast<int32_t>(tot));
+  }
+  BFree1Dim(&Sim.FI_CD_FixSet_Fixed[s]);
+  LFree1Dim(&Sim.FI_CD_FixSet_Cnt[s]);
+  Sim.FI_CD_FixSet_Tot[s] = 0;
+  Sim.FI_CD_FixSet_Cur[s] = -1;
+}
+
+void CombDiffFixReorder(int16_t s, const SimRecord* sim, const int32_t* order, int32_t n) {
+  if (!sim::ValidSet(s) || sim != &Sim || !order || n <= 0) return;
+  const bool members = Sim.FI_CD_FixSet_Tot[s] > 0 && Sim.FI_CD_FixSet_Cnt[s] && Sim.FI_CD_FixSet_Idx[s];
+  const bool lists = Sim.FI_CD_List_Ary[s][CD_LS] || Sim.FI_CD_List_Ary[s][CD_US] || Sim.FI_CD_List_Ary[s][CD_BS];
+  if (!members && !lists) return;
+  std::vector<int32_t> now(static_cast<size_t>(n), -1);  // new index of each old line
+  for (int32_t j = 0; j < n; ++j) {
+    const int32_t old = order[j] - 1;
+    if (old >= 0 && old < n) now[static_cast<size_t>(old)] = j;
+  }
+  auto follow = [&](int32_t& line) {
+    if (line >= 0 && line < n && now[static_cast<size_t>(line)] >= 0) line = now[static_cast<size_t>(line)];
+  };
+  for (uint32_t f = 0; members && f < Sim.FI_CD_FixSet_Tot[s]; ++f)
+    for (int32_t m = 0; m < Sim.FI_CD_FixSet_Cnt[s][f]; ++m) follow(Sim.FI_CD_FixSet_Idx[s][f][m]);
+  for (int k : {CD_LS, CD_US, CD_BS})
+    for (uint32_t e = 0; Sim.FI_CD_List_Ary[s][k] && e < Sim.FI_CD_List_Tot[s][k]; ++e) follow(Sim.FI_CD_List_Ary[s][k][e]);
+}
+
+void CombDiffFixDropLine(int16_t s, const SimRecord* sim, int32_t line) {
+  if (!sim::ValidSet(s) || sim != &Sim || line < 0) return;
+  for (uint32_t f = 0; f < Sim.FI_CD_FixSet_Tot[s] && Sim.FI_CD_FixSet_Cnt[s] && Sim.FI_CD_FixSet_Idx[s]; ++f) {
+    int32_t* idx = Sim.FI_CD_FixSet_Idx[s][f];
+    double* saved = Sim.FI_CD_FixSet_Erg[s][f];
+    int32_t kept = 0;
+    for (int32_t m = 0; m < Sim.FI_CD_FixSet_Cnt[s][f]; ++m) {
+      if (idx[m] == line) continue;
+      idx[kept] = idx[m] > line ? idx[m] - 1 : idx[m];
+      saved[kept] = saved[m];
+      ++kept;
+    }
+    for (int32_t m = kept; m < Sim.FI_CD_FixSet_Cnt[s][f]; ++m) saved[m] = 0.0;
+    Sim.FI_CD_FixSet_Cnt[s][f] = kept;
+  }
+  // The lists keep their layout (loops come in fours): the line's entries name no line.
+  for (int k : {CD_LS, CD_US, CD_BS})
+    for (uint32_t e = 0; Sim.FI_CD_List_Ary[s][k] && e < Sim.FI_CD_List_Tot[s][k]; ++e) {
+      int32_t& entry = Sim.FI_CD_List_Ary[s][k][e];
+      entry = entry == line ? -1 : entry > line ? entry - 1 : entry;
+    }
+}
+
+bool CombDiffUnshifted(int16_t s, std::vector<double>* erg) {
+  if (!sim::ValidSet(s) || !erg || !Sim.FI_Sim_Erg[s] || !Sim.FI_CD_FixSet_Fixed[s]) return false;
+  bool any = false;
+  for (uint32_t f = 0; f < Sim.FI_CD_FixSet_Tot[s]; ++f) {
+    if (Sim.FI_CD_FixSet_Fixed[s][f] != 1) continue;
+    for (int32_t m = 0; m < Sim.FI_CD_FixSet_Cnt[s][f]; ++m) {
+      const int32_t line = Sim.FI_CD_FixSet_Idx[s][f][m];
+      const double saved = Sim.FI_CD_FixSet_Erg[s][f][m];
+      if (!ValidLine(s, line) || saved == 0.0) continue;  // a member that was never shifted
+      if (!any) erg->assign(Sim.FI_Sim_Erg[s], Sim.FI_Sim_Erg[s] + Sim.FI_Lines[s]);
+      any = true;
+      (*erg)[static_cast<size_t>(line)] = saved;
+    }
+  }
+  return any;
+}
+
 int32_t CombDiffSaveAsn(char* name, size_t cap, int16_t s) {
   if (!sim::ValidSet(s) || !name) return 0;
   bool filter = false;

@@ -7,6 +7,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
+
+struct SimRecord;
 
 // The three lists of Sim.FI_CD_List_Ary / Sim.FI_CD_List_Tot.
 constexpr int CD_LS = 0;
@@ -23,6 +26,26 @@ int32_t CombDiffFind(int16_t set, int32_t selected, double start, double end);
 // mean observed-minus-calculated value of its assigned members and keeps the unshifted
 // values, otherwise puts the kept values back. Returns 1.
 int32_t CombDiffFixRestore(int16_t set, int32_t fixSet);
+
+// The fix sets name lines by their index in the set; these keep them with their lines.
+// Each acts on the program's sets only (sim == &Sim): another record has no fix sets.
+//
+// Takes the shifts of every fixed set out of the simulated frequencies (the fixed flags
+// stay set; out 1) or puts them in again (out 0): around whatever must see, or write,
+// the lines' own frequencies. Putting them in again takes the mean O-C anew.
+void CombDiffFixSuspend(int16_t set, const SimRecord* sim, bool out);
+// Restores every fixed set and releases all of the set's fix sets (count 0, no current
+// set): before its lines are cleared of their assignments, replaced or freed.
+void CombDiffFixRelease(int16_t set, const SimRecord* sim);
+// The lines were reordered: order[j] - 1 is the old index of new line j (the 1-based
+// index of the sort), n lines. The members of the fix sets and the entries of the
+// combination-difference lists follow their lines.
+void CombDiffFixReorder(int16_t set, const SimRecord* sim, const int32_t* order, int32_t n);
+// The line is gone: it leaves every fix set, and later members move down one.
+void CombDiffFixDropLine(int16_t set, const SimRecord* sim, int32_t line);
+// The simulated frequencies of the set with every fixed member at its saved unshifted
+// value; false, and erg untouched, when no fix set is fixed.
+bool CombDiffUnshifted(int16_t set, std::vector<double>* erg);
 
 // Appends ".acd" to name (capacity cap) and writes the members of every fixed set to it
 // with their shift (through a temporary file). 1 when written; 0 when the name does not

@@ -65,20 +65,6 @@ uint32_t ActiveDerivatives(const SimRecord* sim, int16_t set) {
                                       : sim->DVS_NO[set][SIM_GND] + sim->DVS_NO[set][SIM_EXC];
 }
 
-// Shifts (fixed 1) or restores every fix set of the set whose fixed flag is set.
-void FixSetsApply(int16_t set, SimRecord* sim, bool restore) {
-  for (uint32_t f = 0; f < sim->FI_CD_FixSet_Tot[set] && sim->FI_CD_FixSet_Fixed[set]; ++f) {
-    if (sim->FI_CD_FixSet_Fixed[set][f] != 1) continue;
-    if (restore) {
-      sim->FI_CD_FixSet_Fixed[set][f] = 0;
-      CombDiffFixRestore(set, static_cast<int32_t>(f));
-      sim->FI_CD_FixSet_Fixed[set][f] = 1;
-    } else {
-      CombDiffFixRestore(set, static_cast<int32_t>(f));
-    }
-  }
-}
-
 }  // namespace
 
 // ---- header ---------------------------------------------------------------------------
@@ -242,7 +228,7 @@ int32_t SimFIWriteQVS(int16_t set, SimRecord* sim) {
   // whatever the unit state of the set says.
   const double cutOff = sim->HT_FrqLim[set];
   if (sim->HT_Global_Stat[set] == 1) SimHTUnitsConvert(set, 1);
-  FixSetsApply(set, sim, true);
+  CombDiffFixSuspend(set, sim, true);
 
   const std::string file = std::string(sim->Sim_Flnm[set]) + ".QVS";
   core_io::BinOut out;
@@ -264,7 +250,7 @@ int32_t SimFIWriteQVS(int16_t set, SimRecord* sim) {
 
   if (sim->HT_Global_Stat[set] == 1) SimHTUnitsConvert(set, 0);
   sim->HT_FrqLim[set] = cutOff;
-  FixSetsApply(set, sim, false);
+  CombDiffFixSuspend(set, sim, false);
   return written ? 1 : 0;
 }
 
@@ -778,6 +764,8 @@ int32_t SimFIReadQVS(int16_t set, SimRecord* sim, int32_t keepSettings, int32_t 
   ReadGuard guard{set, sim};
 
   if (!SimFIAsnModStat(set)) return 1;
+  // From here the set's lines are replaced or freed: the fix sets that name them go first.
+  CombDiffFixRelease(set, sim);
   if (sim->Dlg_Req[SIM_DLG_JKKQN][set] && sim->Dlg_Hwnd[SIM_DLG_JKKQN][set])
     SimJkkQNDialogShow(set, 0, Win.hWnd_Main);
   sim->QN_Freeze[set] = 0;
@@ -844,8 +832,6 @@ int32_t SimFIReadQVS(int16_t set, SimRecord* sim, int32_t keepSettings, int32_t 
 
   if (sim->HT_Global_Stat[set] == 1) SimHTUnitsConvert(set, 0);
   sim->HT_FrqLim[set] = cutOff;
-  for (uint32_t f = 0; f < sim->FI_CD_FixSet_Tot[set] && sim->FI_CD_FixSet_Fixed[set]; ++f)
-    sim->FI_CD_FixSet_Fixed[set][f] = 0;
   if (sim->Ctl_Hwnd) SendMessage(sim->Ctl_Hwnd, WM_INITDIALOG, 0, 0);
   SimModelessDialogUpdate(set, 0);
 

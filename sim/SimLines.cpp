@@ -165,6 +165,9 @@ int32_t SimFIDerRun(int16_t set, SimRecord* sim) {
   // A derivative column without an active constant adds nothing.
   if (p.size() < nd) p.resize(nd, 0.0);
 
+  // Fixed combination-difference groups: their shifts come out while the frequencies
+  // are recomputed and sorted, and go in again with the mean O-C of the new values.
+  CombDiffFixSuspend(set, sim, true);
   const double e0 = sim->RC_Prm[set][SIM_EXC][kOrigin];
   const double* dev = sim->FI_Dev[set];
   double* frq = sim->FI_Sim_Erg[set];
@@ -184,7 +187,9 @@ int32_t SimFIDerRun(int16_t set, SimRecord* sim) {
       frq[i] = f;
     }
   }
-  return SimFISort(set, sim);
+  const int32_t sorted = SimFISort(set, sim);
+  CombDiffFixSuspend(set, sim, false);
+  return sorted;
 }
 
 int32_t SimFIWriteBin(const char* file, int16_t set, int32_t addBaseline) {
@@ -246,6 +251,15 @@ int32_t SimFIWriteBin(const char* file, int16_t set, int32_t addBaseline) {
     for (int16_t s = 0; s < SIM_SETS; ++s)
       if (Sim.Sum_Stat[s] == 1 && Sim.FI_Lines[s] == 0) Sim.Sum_Stat[s] = 0;
   }
+  // A set the renderer refuses is not written: the draw array then holds whatever it
+  // had accumulated, another set's values as likely as not.
+  int16_t refused = -1;
+  auto render = [&](int16_t s, uint32_t first, int32_t count) {
+    Sim.LS_Refused[s][0] = '\0';
+    if (SimFIPlot(nullptr, 0, s, 3, static_cast<int32_t>(first), count, addBaseline, 9, 9) == 1) return true;
+    refused = s;
+    return false;
+  };
   std::vector<float> chunk;
   bool ok = true;
   for (uint32_t first = 0; ok && first < points; first += WIN_DRAW_PTS) {
@@ -253,16 +267,22 @@ int32_t SimFIWriteBin(const char* file, int16_t set, int32_t addBaseline) {
     chunk.assign(static_cast<size_t>(count), 0.0f);
     if (sum) {
       std::fill(chunk.begin(), chunk.end(), static_cast<float>(Sim.Dsp_Scalar[set] * Sim.Dsp_Offset[set]));
-      for (int16_t s = 0; s < SIM_SETS; ++s) {
+      for (int16_t s = 0; ok && s < SIM_SETS; ++s) {
         if (Sim.Sum_Stat[s] != 1) continue;
-        SimFIPlot(nullptr, 0, s, 3, static_cast<int32_t>(first), count, addBaseline, 9, 9);
-        for (int32_t k = 0; k < count; ++k) chunk[static_cast<size_t>(k)] += Win.PM_DrawAry[k];
+        ok = render(s, first, count);
+        for (int32_t k = 0; ok && k < count; ++k) chunk[static_cast<size_t>(k)] += Win.PM_DrawAry[k];
       }
     } else {
-      SimFIPlot(nullptr, 0, set, 3, static_cast<int32_t>(first), count, addBaseline, 9, 9);
-      std::copy(Win.PM_DrawAry, Win.PM_DrawAry + count, chunk.begin());
+      ok = render(set, first, count);
+      if (ok) std::copy(Win.PM_DrawAry, Win.PM_DrawAry + count, chunk.begin());
     }
-    ok = simio::WriteArray(out, chunk.data(), chunk.size());
+    ok = ok && simio::WriteArray(out, chunk.data(), chunk.size());
+  }
+  if (refused >= 0) {
+    out.Abort();
+    const char* reason = Sim.LS_Refused[refused][0] != '\0' ? Sim.LS_Refused[refused] : "SIM NOT RENDERED";
+    core_io::Warning("SIM BIN WRITE\n\n" + SetName(&Sim, refused) + "\n\n" + reason + "\n\nABORTING");
+    return 0;
   }
   if (!ok) {
     out.Abort();
@@ -449,6 +469,8 @@ int32_t SimFIAddDelLineQVS(int32_t resize, int32_t add, int16_t set, SimRecord* 
     sim->FI_Sim_Erg[set][line] = frequency;
     return 0;
   }
+  // The sort took the line to the end: it leaves its fix set there.
+  CombDiffFixDropLine(set, sim, static_cast<int32_t>(oldN - 1));
   const uint32_t n = oldN - 1;
   sim->FI_Lines[set] = n;
   if (n == 0) {

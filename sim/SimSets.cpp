@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "sim/SimFileDialogs.h"
 #include "core/FileIo.h"
@@ -31,6 +32,8 @@ bool Ask(const std::string& text) { return core_io::AskYesNo(text); }
 
 int32_t SimFIFreeQVS(int16_t set, SimRecord* sim, int32_t report) {
   if (set < 0 || set >= SIM_SETS || !sim) return 1;
+  // The fix sets name these lines: they are put back and go with them.
+  CombDiffFixRelease(set, sim);
   for (uint32_t* flag :
        {&sim->Dsp_Stat[set], &sim->Sim_Modified[set], &sim->Asn_Modified[set], &sim->FI_Lines[set],
         &sim->FI_Asn_Lines[set], &sim->IDVWIDTH_STAT[set], &sim->NLLSF_STAT[set], &sim->DM_GLOBAL_STAT[set],
@@ -161,6 +164,7 @@ int32_t SimFISort(int16_t set, SimRecord* sim) {
         break;
       }
   }
+  CombDiffFixReorder(set, sim, idx, n);
   return 1;
 }
 
@@ -190,11 +194,15 @@ int32_t SimFIAsnCalc(int16_t set, int32_t mode, int32_t ask) {
   if (set < 0 || set >= SIM_SETS) return 1;
   const uint32_t n = Sim.FI_Lines[set];
   if (mode == 0) {
+    // The statistics are those of the lines' own frequencies: a fixed combination-
+    // difference member counts with its unshifted one (the set stays shifted).
+    std::vector<double> unshifted;
+    const double* erg = CombDiffUnshifted(set, &unshifted) ? unshifted.data() : Sim.FI_Sim_Erg[set];
     uint32_t count = 0;
     double sum = 0.0;
-    for (uint32_t i = 0; i < n && Sim.FI_Exp_Erg[set] && Sim.FI_Sim_Erg[set]; ++i) {
+    for (uint32_t i = 0; i < n && Sim.FI_Exp_Erg[set] && erg; ++i) {
       if (Sim.FI_Exp_Erg[set][i] == 0.0) continue;
-      const double d = Sim.FI_Sim_Erg[set][i] - Sim.FI_Exp_Erg[set][i];
+      const double d = erg[i] - Sim.FI_Exp_Erg[set][i];
       sum += d * d;
       ++count;
     }
@@ -212,20 +220,7 @@ int32_t SimFIAsnCalc(int16_t set, int32_t mode, int32_t ask) {
       Sim.FI_Asn_Lines[set] = 0;
       Sim.FI_OmC_Rms[set] = 0.0f;
       Sim.Asn_Modified[set] = 0;
-      const uint32_t fixSets = Sim.FI_CD_FixSet_Tot[set];
-      for (uint32_t f = 0; f < fixSets && Sim.FI_CD_FixSet_Fixed[set]; ++f) {
-        if (Sim.FI_CD_FixSet_Fixed[set][f] != 1) continue;
-        Sim.FI_CD_FixSet_Fixed[set][f] = 0;
-        CombDiffFixRestore(set, static_cast<int32_t>(f));
-      }
-      if (fixSets > 0) {
-        LFree2Dim(&Sim.FI_CD_FixSet_Idx[set], static_cast<int32_t>(fixSets));
-        DFree2Dim(&Sim.FI_CD_FixSet_Erg[set], static_cast<int32_t>(fixSets));
-      }
-      BFree1Dim(&Sim.FI_CD_FixSet_Fixed[set]);
-      LFree1Dim(&Sim.FI_CD_FixSet_Cnt[set]);
-      Sim.FI_CD_FixSet_Tot[set] = 0;
-      Sim.FI_CD_FixSet_Cur[set] = -1;
+      CombDiffFixRelease(set, &Sim);
     }
   }
   if (Sim.Ctl_Shown && Sim.Ctl_Hwnd) SendMessage(Sim.Ctl_Hwnd, WM_INITDIALOG, 0, 0);

@@ -131,12 +131,16 @@ TEST_F(TextOutputTest, SimulationColumnsForTheAttachedSets) {
   Sim.Dsp_Cnl[3] = 9;
   Sim.Dsp_Stat[4] = 1;  // another channel's
   Sim.Dsp_Cnl[4] = 1;
+  Sim.Dsp_Stat[5] = 1;  // attached, but its spectrum is not written: an earlier run's file
+  Sim.Dsp_Cnl[5] = 2;   // of its name is not taken for it
+  WriteValues("_simtmp5.tmp", std::vector<float>(30, 9.0f));
   simSpectra[0] = std::vector<float>(30, 2.0f);
   simSpectra[3] = std::vector<float>(20, 3.0f);  // too short for the last block
   drv::Answers answers;
   answers.Box("Question", "BINARY TO ASCII CONVERSION\n\n*", IDNO)
       .Box("Question", "SAVE SIMULATION DATA WITH\n\nEXPT DATA IN MULTI-COLUMN OUTPUT [YES] OR\nSKIP SIMULATION DATA "
                        "[NO]?", IDYES)
+      .Box("Error", "FAILED TO OPEN BINARY FILE [_simtmp5.tmp] FOR READING\n\nABORTING", IDOK)
       .Box("Warning", "SIM FILE [_simtmp3.tmp] WRONG SIZE\n\nABORTING", IDOK);
   ASSERT_EQ(Run(OSI_ASCII_OUTPUT, "ch2.bin", "s.txt", 0, 0, 0, 0, 2), 1);
   EXPECT_EQ(answers.Failures(), std::vector<std::string>{});

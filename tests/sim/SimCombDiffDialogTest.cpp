@@ -1,16 +1,22 @@
 // The combination-difference and quadrupole QN dialogs driven like a user would: rows,
-// scrolling, LS/US/LOOP, FIX and ALL with their shifts; typed component frequencies and
+// scrolling, LS/US/LOOP, FIX and ALL with their shifts, a fixed group that follows its
+// lines and statistics without its shift; typed component frequencies and
 // uncertainties, rows below the last filled one, an empty or stale list.
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "SimFixture.h"
+#include "core/Coords.h"
 #include "core/TypedArrays.h"
 #include "models/quad/Quad.h"
 #include "platform/driver/TestDriver.h"
 #include "display/ViewKeys.h"
 #include "lineshape/LineShape.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/windows/CommonDialogs.h"
 #include "resources/Dialogs.h"
 #include "sim/SimAsnWrite.h"
 #include "sim/SimCombDiff.h"
@@ -40,6 +46,7 @@ class SimCombDiffDialogTest : public qvtest::SimTest {
     for (auto& row : Sim.Dlg_Hwnd)
       for (HWND& w : row)
         if (w && IsWindow(w)) DestroyWindow(w);
+    if (Sim.Ctl_Hwnd && IsWindow(Sim.Ctl_Hwnd)) DestroyWindow(Sim.Ctl_Hwnd);
     for (auto*& list : Sim.FI_CD_List_Ary[0]) LFree1Dim(&list);
     QuadComponentsFree(0, &Quad);
     SimTest::TearDown();
@@ -47,8 +54,8 @@ class SimCombDiffDialogTest : public qvtest::SimTest {
   // Line 0 (upper U1, lower L1) is selected; line 1 (U2, L1) shares its lower level,
   // lines 2 (U1, L2) and 4 (U1, L3) its upper one, line 3 (U2, L2) closes the loop.
   // O-C: line 0 +0.2, line 2 +0.4, line 3 +0.1; lines 1, 4, 5 unassigned.
-  void Lines() {
-    FillSet(0, 6, 0, 2, false);
+  void Lines(uint32_t nd = 0) {
+    FillSet(0, 6, nd, 2, false);
     Sim.FM_STAT[0] = 0;
     const int16_t q[6][6] = {{3, 1, 2, 2, 1, 1}, {3, 0, 3, 2, 1, 1}, {3, 1, 2, 4, 1, 3},
                              {3, 0, 3, 4, 1, 3}, {3, 1, 2, 2, 0, 2}, {5, 0, 5, 4, 0, 4}};
@@ -72,6 +79,44 @@ class SimCombDiffDialogTest : public qvtest::SimTest {
     return a ? std::vector<int32_t>(a, a + Sim.FI_CD_List_Tot[0][CD_BS]) : std::vector<int32_t>{};
   }
   double Shift(int line) const { return Sim.FI_Sim_Erg[0][line] - original_[static_cast<size_t>(line)]; }
+
+  // US only, FIX: the group of line 0, {0, 4, 2}, shifted by its mean O-C; the dialog
+  // closed again unless asked to stay.
+  void FixGroupOfLineZero(bool close = true) {
+    ASSERT_EQ(SimJkkCombDiffDialogShow(0, 1, Win.hWnd_Main), 1u);
+    HWND d = Sim.Dlg_Hwnd[SIM_DLG_COMBDIFF][0];
+    ASSERT_TRUE(drv::SetCheck(d, 747, false));
+    ASSERT_TRUE(drv::Click(d, 778));
+    ASSERT_EQ(Sim.FI_CD_FixSet_Tot[0], 1u);
+    ASSERT_EQ(Sim.FI_CD_FixSet_Fixed[0][0], 1);
+    if (close) {
+      ASSERT_TRUE(drv::Click(d, IDCANCEL));
+    }
+  }
+  // SAVE QVS of the control dialog (left column, set A) as name.QVS here: the file's
+  // header and its frequencies (the first block after the header).
+  std::string SaveQvs(const std::string& name, std::vector<double>* frequencies) {
+    if (!Sim.Ctl_Hwnd) {
+      EXPECT_EQ(SimControlDialogShow(1, Win.hWnd_Main), 1);
+    }
+    const std::string path = (std::filesystem::current_path() / (name + ".QVS")).string();
+    if (std::filesystem::exists(path)) answers_.push_back(IDYES);  // replace it
+    platform::SetCommonDialogAnswerer(
+        [&](const platform::CommonDialogRequest&) { return platform::CommonDialogAnswer{true, path}; });
+    EXPECT_TRUE(drv::Click(Sim.Ctl_Hwnd, IDC_SC_QVS));
+    platform::SetCommonDialogAnswerer(nullptr);
+    const std::string bytes = ReadAll(name + ".QVS");
+    frequencies->clear();
+    if (bytes.size() < VAVODE_SIZE) return bytes;
+    const int32_t n = platform::GetInt32LE(bytes.data(), vav::kLines);
+    for (int32_t i = 0; i < n && VAVODE_SIZE + 8 * (i + 1) <= bytes.size(); ++i)
+      frequencies->push_back(platform::LoadLE<double>(bytes.data() + VAVODE_SIZE + 8 * i));
+    return bytes;
+  }
+  // The lines of set A that a fix set holds, in its order.
+  std::vector<int32_t> Members(int32_t f) const {
+    return std::vector<int32_t>(Sim.FI_CD_FixSet_Idx[0][f], Sim.FI_CD_FixSet_Idx[0][f] + Sim.FI_CD_FixSet_Cnt[0][f]);
+  }
 
   // Three components of line 1: F' F'' 1.5 0.5, 2.5 1.5, 1.5 1.5.
   void Components() {
@@ -299,6 +344,157 @@ TEST_F(SimCombDiffDialogTest, FixAndAllActOnUpperLevelGroupsOnly) {
   for (int line = 0; line < 6; ++line) EXPECT_EQ(Shift(line), 0.0) << line;
   EXPECT_EQ(Sim.FI_CD_FixSet_Fixed[0][0], 0);
   EXPECT_EQ(Sim.FI_CD_FixSet_Fixed[0][1], 0);
+}
+
+// A fixed group keeps its lines while the list changes: a line added at the cursor and
+// sorted in front of them, another line and one of the group deleted ('k' and 'K' in
+// line-adding mode), the frequencies recomputed from a rotor constant moved on its
+// trackbar and from one typed that reorders the lines. SAVE QVS writes the lines' own
+// frequencies each time, the group shifted by its mean O-C of the moment. READ ASCII SIM
+// replaces the lines: the group is released first, and the file holds the new list.
+TEST_F(SimCombDiffDialogTest, FixedGroupFollowsItsLinesAndLeavesWithThem) {
+  // Derivatives of a one-state set: line i at 0.125 + A a_i + B b_i, A 5000, B 1000;
+  // line 0 (of the group) moves with A as well.
+  Lines(4);
+  Sim.RC_Prm[0][SIM_GND][0] = 5000.0;
+  Sim.RC_Prm[0][SIM_GND][1] = 1000.0;
+  Sim.RC_Prm[0][SIM_EXC][22] = 0.125;
+  const double aOf[6] = {1, 0, 0, 0, 0, 0}, bOf[6] = {5, 11, 12, 13, 14, 15};
+  for (int i = 0; i < 6; ++i) {
+    double* row = Sim.FI_Dev[0] + 4 * i;
+    row[0] = aOf[i];
+    row[1] = bOf[i];
+    row[2] = row[3] = 0.0;
+  }
+  std::vector<double> exp(Sim.FI_Exp_Erg[0], Sim.FI_Exp_Erg[0] + 6);
+  FixGroupOfLineZero();
+  for (int line : {0, 2, 4}) ASSERT_NEAR(Shift(line), 0.3, 1e-9);
+  ASSERT_EQ(SimControlDialogShow(1, Win.hWnd_Main), 1);
+  HWND control = Sim.Ctl_Hwnd;
+
+  // A line at the cursor, sorted first: the group is lines 1, 5 and 3 now.
+  ASSERT_TRUE(drv::Click(control, IDC_SC_EDIT));
+  ASSERT_EQ(Sim.Edit_Stat[0], 1u);
+  Win.Cursor_X = 10;
+  const double added = DisplayPixelToFreqAt(Win.View_Level, Win.Page_Start, Win.Cursor_X);
+  ASSERT_LT(added, original_[0]);
+  DisplayViewKey(Win.hWnd_Main, 'k', 0);
+  ASSERT_EQ(Sim.FI_Lines[0], 7u);
+  EXPECT_EQ(Sim.FI_Sim_Erg[0][0], added);
+  EXPECT_EQ(Members(0), (std::vector<int32_t>{1, 5, 3}));
+  for (int i = 0; i < 6; ++i)
+    EXPECT_NEAR(Sim.FI_Sim_Erg[0][i + 1], original_[i] + (i % 2 == 0 ? 0.3 : 0.0), 1e-9) << i;
+  std::vector<double> file;
+  SaveQvs("fixed", &file);
+  std::vector<double> own = {added};
+  own.insert(own.end(), original_.begin(), original_.end());
+  EXPECT_EQ(file, own);
+
+  // Delete line 2 (11000.125), then line 4 (14000.125, of the group): the group keeps
+  // its two other lines, unmoved.
+  auto remove = [&](int32_t line) {  // position 0 of the list is the new-line slot
+    ASSERT_EQ(LReAlloc1Dim(&Sim.FI_QN_List_Ary[0], 2), 1);
+    Sim.FI_QN_List_Ary[0][1] = line;
+    Sim.FI_QN_List_Cnt[0] = 2;
+    Sim.FI_QN_List_Sel[0] = 1;
+    DisplayViewKey(Win.hWnd_Main, 'K', 0);
+  };
+  remove(2);
+  ASSERT_EQ(Sim.FI_Lines[0], 6u);
+  EXPECT_EQ(Members(0), (std::vector<int32_t>{1, 4, 2}));
+  remove(4);
+  ASSERT_EQ(Sim.FI_Lines[0], 5u);
+  EXPECT_EQ(Members(0), (std::vector<int32_t>{1, 2}));
+  EXPECT_NEAR(Sim.FI_Sim_Erg[0][1], original_[0] + 0.3, 1e-9);
+  EXPECT_NEAR(Sim.FI_Sim_Erg[0][2], original_[2] + 0.3, 1e-9);
+  SaveQvs("fixed", &file);
+  EXPECT_EQ(file, (std::vector<double>{added, original_[0], original_[2], original_[3], original_[5]}));
+  ASSERT_TRUE(drv::Click(control, IDC_SC_EDIT));
+
+  // B on the top of its bar (1001), then A typed as 7500: line 0 passes line 2. The
+  // added line has no derivatives (0.125). Each time the group moves by the mean O-C of
+  // its recomputed lines, and the file holds them unshifted.
+  ASSERT_EQ(SimAbcTrackbarDialogShow(0, 1, Win.hWnd_Main), 1u);
+  HWND abc = Sim.Dlg_Hwnd[SIM_DLG_ABC][0];
+  const int kept[4] = {0, 2, 3, 5};
+  auto expectLines = [&](double a, double b) {
+    std::vector<std::pair<double, int>> lines = {{0.125, -1}};
+    for (int i : kept) lines.push_back({0.125 + a * aOf[i] + b * bOf[i], i});
+    std::sort(lines.begin(), lines.end());
+    const double mean = (exp[0] - (0.125 + a * aOf[0] + b * bOf[0]) + exp[2] - (0.125 + a * aOf[2] + b * bOf[2])) / 2.0;
+    std::vector<int32_t> members;
+    std::vector<double> unshifted;
+    for (size_t j = 0; j < lines.size(); ++j) {
+      const bool member = lines[j].second == 0 || lines[j].second == 2;
+      if (member) members.push_back(static_cast<int32_t>(j));
+      unshifted.push_back(lines[j].first);
+      EXPECT_NEAR(Sim.FI_Sim_Erg[0][j], lines[j].first + (member ? mean : 0.0), 1e-6) << j;
+    }
+    std::vector<int32_t> now = Members(0);
+    std::sort(now.begin(), now.end());
+    EXPECT_EQ(now, members);
+    SaveQvs("fixed", &file);
+    ASSERT_EQ(file.size(), unshifted.size());
+    for (size_t j = 0; j < file.size(); ++j) EXPECT_NEAR(file[j], unshifted[j], 1e-9) << j;
+  };
+  ASSERT_TRUE(drv::MoveTrackbar(abc, rotor_ids::kTrack + 1, -10000));
+  ASSERT_EQ(Sim.RC_Prm[0][SIM_GND][1], 1001.0);
+  expectLines(5000.0, 1001.0);
+  ASSERT_TRUE(drv::TypeAndCommit(abc, rotor_ids::kValue + 0, "7500"));
+  ASSERT_EQ(Sim.RC_Prm[0][SIM_GND][0], 7500.0);
+  EXPECT_EQ(Members(0), (std::vector<int32_t>{2, 1}));
+  expectLines(7500.0, 1001.0);
+  ASSERT_EQ(Sim.FI_CD_FixSet_Fixed[0][0], 1);
+
+  // A list of four lines through READ ASCII SIM: the group goes, the lines are the list's.
+  WriteAll("four.a",
+           "b 1 0 1 0 0 0 1.0 0 1001.5\nb 2 1 2 1 1 1 1.0 0 2002.5\nb 3 1 2 2 1 1 1.0 0 3003.5\n"
+           "b 4 1 3 3 1 2 1.0 0 4004.5\n");
+  platform::SetCommonDialogAnswerer([](const platform::CommonDialogRequest&) {
+    return platform::CommonDialogAnswer{true, (std::filesystem::current_path() / "four.a").string()};
+  });
+  answers_ = {IDNO, IDNO, IDNO, IDYES};  // the fourth format: 6 quantum numbers
+  ASSERT_TRUE(drv::Click(control, IDC_SC_RDSIM));
+  platform::SetCommonDialogAnswerer(nullptr);
+  const std::vector<double> list = {1001.5, 2002.5, 3003.5, 4004.5};
+  ASSERT_EQ(Sim.FI_Lines[0], 4u);
+  EXPECT_EQ(std::vector<double>(Sim.FI_Sim_Erg[0], Sim.FI_Sim_Erg[0] + 4), list);
+  EXPECT_EQ(Sim.FI_CD_FixSet_Tot[0], 0u);
+  EXPECT_EQ(Sim.FI_CD_FixSet_Cur[0], -1);
+  SaveQvs("fixed", &file);
+  EXPECT_EQ(file, list);
+  for (const std::string& caption : BoxCaptions()) EXPECT_NE(caption, "WARNING");
+}
+
+// Lines 0 and 2 of one upper level assigned with O-C +0.2 and +0.4, their group fixed
+// (+0.3); 'k' assigns line 4 of the group too. The count and RMS it makes, the control
+// dialog shows and SAVE QVS stores are those of the lines' own frequencies, which the
+// file holds, while the group stays shifted by its new mean.
+TEST_F(SimCombDiffDialogTest, AssignmentStatisticsLeaveTheFixedShiftsOut) {
+  Lines();
+  Sim.FI_Exp_Erg[0][3] = 0.0;
+  FixGroupOfLineZero(false);
+  HWND d = Sim.Dlg_Hwnd[SIM_DLG_COMBDIFF][0];
+  ASSERT_TRUE(drv::ChooseRadio(d, 811));
+  ASSERT_EQ(Sim.QN_Sel_Line[0], 4);
+  Win.Cursor_X = 13000;  // 14000.0, O-C -0.125
+  ASSERT_TRUE(drv::Click(d, 896));
+  const double oc[3] = {0.2, 0.4, Sim.FI_Exp_Erg[0][4] - original_[4]};
+  ASSERT_LT(std::fabs(oc[2]), 1.0);
+  const float rms = static_cast<float>(std::sqrt((oc[0] * oc[0] + oc[1] * oc[1] + oc[2] * oc[2]) / 3.0));
+  EXPECT_EQ(Sim.FI_Asn_Lines[0], 3u);
+  EXPECT_FLOAT_EQ(Sim.FI_OmC_Rms[0], rms);
+  const double mean = (oc[0] + oc[1] + oc[2]) / 3.0;
+  for (int line : {0, 2, 4}) EXPECT_NEAR(Shift(line), mean, 1e-6) << line;
+
+  std::vector<double> file;
+  const std::string bytes = SaveQvs("stats", &file);
+  ASSERT_GE(bytes.size(), VAVODE_SIZE);
+  EXPECT_FLOAT_EQ(platform::GetFloatLE(bytes.data(), vav::kRms), rms);
+  EXPECT_EQ(platform::GetInt32LE(bytes.data(), vav::kAsnLines), 3);
+  EXPECT_EQ(file, original_);
+  EXPECT_EQ(drv::Text(Sim.Ctl_Hwnd, IDC_SC_OMC), StrPrintf("%f", static_cast<double>(rms)));
+  for (int line : {0, 2, 4}) EXPECT_NEAR(Shift(line), mean, 1e-6) << line;
 }
 
 TEST_F(SimCombDiffDialogTest, QuadrupoleRowsTypedFrequenciesAndUncertainties) {

@@ -1,6 +1,7 @@
 // Line-list upkeep: frequencies from derivatives against a symmetric top's closed
-// form, the spectrum dump in draw-array chunks and as a sum, assignment files, and
-// appending and deleting lines with every per-line array kept in step.
+// form, the spectrum dump in draw-array chunks and as a sum (none for a set the renderer
+// refuses), assignment files, and appending and deleting lines with every per-line
+// array kept in step.
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -9,9 +10,12 @@
 #include "SimFixture.h"
 #include "core/TypedArrays.h"
 #include "platform/driver/TestDriver.h"
+#include "platform/windows/CommonDialogs.h"
 #include "records/Locks.h"
 #include "records/ThreadCtl.h"
 #include "lineshape/LineShape.h"
+#include "resources/Dialogs.h"
+#include "sim/SimDialogs.h"
 #include "sim/SimLines.h"
 #include "sim/SimPlot.h"
 
@@ -238,6 +242,67 @@ TEST_F(SimLinesTest, SpectrumInDrawArrayChunksAndAsTheSumOfMarkedSets) {
       ASSERT_EQ(sum[static_cast<size_t>(first + k)], 0.5f + a[static_cast<size_t>(k)] + b[static_cast<size_t>(k)])
           << first + k;
   }
+}
+
+// BIN of the control dialog for a set whose profile the renderer refuses (width mode,
+// 20 widths of 1e6 on a grid of 0.1): nothing is written for it, alone or as part of a
+// sum, the warning names the refused set and the renderer's reason, and a file of that
+// name keeps what it held. Once the set can be drawn, the sum is written.
+TEST_F(SimLinesTest, SpectrumOfASetTheRendererRefusesIsNotWritten) {
+  RegisterDialogResources();
+  RenderedSet(0, {100.0, 1999.95, 2000.2, 3999.9}, 1.0f);
+  RenderedSet(1, {150.0, 2000.0, 4000.05}, 0.5f);
+  Dsp.FL_SZ[3][4] = 45000;
+  Sim.Dsp_Cnl[0] = Sim.Dsp_Cnl[1] = 4;
+  std::vector<std::string> chosen = {"a.bin", "b.bin", "a.bin", "a.bin", "sum.bin"};
+  platform::SetCommonDialogAnswerer([&](const platform::CommonDialogRequest&) {
+    platform::CommonDialogAnswer answer{true, (std::filesystem::current_path() / chosen.front()).string()};
+    chosen.erase(chosen.begin());
+    return answer;
+  });
+  ASSERT_EQ(SimControlDialogShow(1, Win.hWnd_Main), 1);
+  HWND control = Sim.Ctl_Hwnd;
+  ASSERT_TRUE(drv::Click(control, IDC_SC_BIN));
+  const std::string a = ReadAll("a.bin");
+  ASSERT_EQ(a.size(), 45000u * sizeof(float));
+
+  ASSERT_TRUE(drv::Click(control, IDC_SC_NUM + 1));
+  ASSERT_TRUE(drv::TypeAndCommit(control, IDC_SC_WIDTH + 1, "20"));
+  ASSERT_TRUE(drv::TypeAndCommit(control, IDC_SC_LOR + 1, "1000000"));
+  ASSERT_EQ(Sim.LS_WidthMode[1], 1u);
+  ASSERT_EQ(Sim.LS_LOR[1], 1e6);
+  const size_t boxes = BoxTexts().size();
+  const std::string refused = "SIM BIN WRITE\n\n[B] SIM [NoName]\n\n[B] DNRM [3] NEEDS [200000000] PTS - NOT DRAWN\n\nABORTING";
+  ASSERT_TRUE(drv::Click(control, IDC_SC_BIN + 1));
+  ASSERT_EQ(BoxTexts().size(), boxes + 1);
+  EXPECT_EQ(BoxTexts().back(), refused);
+  EXPECT_EQ(BoxCaptions().back(), "Warning");
+  EXPECT_FALSE(std::filesystem::exists("b.bin"));
+  answers_ = {IDYES};  // replace a.bin
+  ASSERT_TRUE(drv::Click(control, IDC_SC_BIN + 1));
+  EXPECT_EQ(BoxTexts().back(), refused);
+  EXPECT_EQ(ReadAll("a.bin"), a);
+
+  // The sum of A and B fails on B.
+  ASSERT_TRUE(drv::Click(control, IDC_SC_SUM));
+  ASSERT_TRUE(drv::Click(control, IDC_SC_SUM + 1));
+  answers_ = {IDYES};
+  ASSERT_TRUE(drv::Click(control, IDC_SC_BIN));
+  ASSERT_EQ(BoxTexts().size(), boxes + 5);
+  EXPECT_EQ(BoxTexts().back(), refused);
+  EXPECT_EQ(ReadAll("a.bin"), a);
+  EXPECT_NE(StatusText(0), "BINARY FORM OF SUM OF SIMS WRITTEN");
+
+  ASSERT_TRUE(drv::Click(control, IDC_SC_NUM + 1));
+  ASSERT_EQ(Sim.LS_WidthMode[1], 0u);
+  ASSERT_TRUE(drv::TypeAndCommit(control, IDC_SC_LOR + 1, "0.05"));
+  ASSERT_TRUE(drv::Click(control, IDC_SC_BIN));
+  EXPECT_EQ(StatusText(0), "BINARY FORM OF SUM OF SIMS WRITTEN");
+  EXPECT_EQ(ReadFloats("sum.bin").size(), 45000u);
+  EXPECT_EQ(BoxTexts().size(), boxes + 5);
+  EXPECT_TRUE(chosen.empty());
+  platform::SetCommonDialogAnswerer(nullptr);
+  DestroyWindow(control);
 }
 
 TEST_F(SimLinesTest, SpectrumWriteFailureKeepsTheOldFile) {
