@@ -8,6 +8,7 @@
 #include "display/PenBrush.h"
 #include "app/Wiring.h"
 #include "core/DebugLog.h"
+#include "core/FileIo.h"
 #include "core/MsgWindow.h"
 #include "core/TypedArrays.h"
 #include "fileproc/CrossCorrFix.h"
@@ -80,6 +81,12 @@ void Qv95CommandLineSplit(const char* commandLine, char* exePath, size_t exeSize
       exe = std::string("C:");
       dir = std::string("C:");
     }
+  }
+  // A folder or working-file name that does not fit whole is refused: the program
+  // starts without a working file rather than with another one.
+  if (!core_io::NameFits(dir, dirSize) || !core_io::NameFits(work, workSize)) {
+    dir.clear();
+    work.clear();
   }
   StrCopy(exePath, exeSize, exe.c_str());
   StrCopy(dataDir, dirSize, dir.c_str());

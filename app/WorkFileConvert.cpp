@@ -18,6 +18,7 @@
 #include "fileproc/FileOps.h"
 #include "app/WorkFile.h"
 #include "app/WorkFileInternal.h"
+#include "core/FileIo.h"
 #include "platform/kernel/Error.h"
 #include "platform/kernel/Files.h"
 #include "platform/windows/MessageBox.h"
@@ -224,8 +225,11 @@ struct MassComp {
   // only when the whole conversion succeeded; a refused one removes them.
   std::vector<std::pair<std::string, std::string>> staged;  // {beside, final}
 
+  static std::string BesideName(const std::string& name) {
+    return StrPrintf(".%s.%X-mc.tmp", name.c_str(), static_cast<unsigned>(getpid()));
+  }
   std::string Beside(const std::string& name) {
-    std::string beside = StrPrintf(".%s.%X-mc.tmp", name.c_str(), static_cast<unsigned>(getpid()));
+    std::string beside = BesideName(name);
     staged.emplace_back(beside, name);
     return beside;
   }
@@ -392,6 +396,22 @@ void ClearChannel(int c) {
 }
 
 bool AskContinue(const std::string& text) { return Ask(text.c_str()) == IDYES; }
+
+// The float ("F") and linearised ("FL") names of every channel that has its file, and
+// the names they are written under until the conversion succeeds, must fit before
+// any file is converted.
+bool MassCompNamesFit() {
+  for (int k = 0; k < MC_CHN; k++) {
+    int64_t bytes = 0;
+    if (!FileSize(DataPath(Dsp.Chn_Flnm[k]), &bytes)) continue;
+    for (const char* tail : {"F", "FL"}) {
+      const std::string name = std::string(Dsp.Chn_Flnm[k]) + tail;
+      const size_t staging = MassComp::BesideName(name).size() - name.size();
+      if (!core_io::NameFits(name, OSI_NAME_SIZE - staging)) return false;
+    }
+  }
+  return true;
+}
 
 // Steps after the file is read: markers, float and linearised files, view sizes.
 bool MassCompChannels(MassComp& mc, const std::string& mksBeside) {
@@ -605,7 +625,7 @@ int32_t workfile::ConvertMassComp(bool* declined) {
     Warn("WorkFileReadMassComp()\nFAILED TO CREATE [mks] FILE FOR WRITING\n\nABORTING");
     return giveUp();
   }
-  if (!MassCompChannels(*mc, mksBeside)) return giveUp();
+  if (!MassCompNamesFit() || !MassCompChannels(*mc, mksBeside)) return giveUp();
 
   size_t cut = oldForm ? oldName.rfind('-') : oldName.rfind('.');
   std::string newName = oldName.substr(cut + 1) + ".QVW";

@@ -62,12 +62,12 @@ int32_t WorkFileWin95(int16_t mode, HWND owner) {
         return 0;
       }
       FileDialogCurrentFolder(0);
-      StrCopy(file, (std::string(Dsp.Data_Dir) + "\\" + Dsp.Work_Flnm).c_str());
+      StrCopy(file, InDataFolder(Dsp.Work_Flnm).c_str());
     }
     filter = "QV95 WORKING FILES (*.QVW, *.WKF)\0*.QVW;*.WKF;*.WK;WK.*;WK-*\0ALL FILES\0*.*\0";
   } else {
     if (!Dsp.Work_Flnm[0]) StrCopy(Dsp.Work_Flnm, "Qv95.QVW");
-    StrCopy(file, (std::string(Dsp.Data_Dir) + "\\" + Dsp.Work_Flnm).c_str());
+    StrCopy(file, InDataFolder(Dsp.Work_Flnm).c_str());
     filter = "QV95 WORKING FILES (*.QVW)\0*.QVW\0ALL FILES\0*.*\0";
     if (Sim.Upd_Stat == 1 && !SimFIUpdateQVS()) {
       FileDialogCurrentFolder(1);

@@ -94,7 +94,8 @@ FILE* OpenRead(const char* name);
 std::string QvwNameOf(const char* oldName);
 // Asks before an existing working file of the new name is replaced. true: go on. On
 // No it says that oldName was not converted and the existing file kept, and sets
-// *declined (when given).
+// *declined (when given). A new name too long for the working-file name is refused
+// with a warning before the question.
 bool MayReplace(const std::string& newName, const std::string& oldName, bool* declined);
 // Writes the converted records under newName; on failure the old working-file name
 // comes back. 1 or 0.

@@ -6,6 +6,7 @@
 
 #include "app/WorkFile.h"
 #include "app/WorkFileInternal.h"
+#include "core/FileIo.h"
 #include "platform/windows/Controls.h"
 #include "platform/kernel/Files.h"
 #include "platform/windows/MessageBox.h"
@@ -240,6 +241,7 @@ std::string QvwNameOf(const char* oldName) {
 }
 
 bool MayReplace(const std::string& newName, const std::string& oldName, bool* declined) {
+  if (!core_io::NameFits(newName, sizeof Dsp.Work_Flnm)) return false;
   if (!platform::FileExists(newName.c_str())) return true;
   std::string text = StrPrintf("FILE EXITS [%s]\n\nOVERWRITE [YES] | ABORT [NO]?", newName.c_str());
   if (Ask(text.c_str()) == IDYES) return true;

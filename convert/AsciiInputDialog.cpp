@@ -319,8 +319,10 @@ void ShowRegion(HWND d) {
 void Sort(HWND d) {
   const std::string shown = FilePart(Cnv.Ascii_Flnm);
   const std::string sorted = shown + "_Ord";
-  if (ManAsciiFileSort(shown.c_str(), sorted.c_str(), 1, 2) == 1)
-    StrCopy(Cnv.Ascii_Flnm, (FolderPart(Cnv.Ascii_Flnm) + sorted).c_str());
+  // The sorted file becomes the dialog's file: its whole name must fit first.
+  const std::string path = FolderPart(Cnv.Ascii_Flnm) + sorted;
+  if (core_io::NameFits(path, sizeof Cnv.Ascii_Flnm) && ManAsciiFileSort(shown.c_str(), sorted.c_str(), 1, 2) == 1)
+    StrCopy(Cnv.Ascii_Flnm, path.c_str());
   RefreshSelf(d);
 }
 

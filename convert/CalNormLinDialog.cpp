@@ -313,13 +313,17 @@ bool Normalize() {
     core_io::Warning("REFERENCE VOLTAGE (Vm) ZERO\n\nABORTING");
     return false;
   }
+  // The normalised file becomes the linearisation's input, its name with "l" the
+  // output: a name that does not fit would be the input's own.
+  char linOut[sizeof Cnl.Lin_OutFlnm];
+  if (!core_io::NameWithSuffix(linOut, Cnl.NrmOutFlnm, "l")) return false;
   char in[OSI_NAME_SIZE];
   char out[OSI_NAME_SIZE];
   StrCopy(in, Cnl.NrmInFlnm);
   StrCopy(out, Cnl.NrmOutFlnm);
   if (OSIFile(kSlot, 0, OSI_NORMALIZE, in, out, 0, 0, 1) == 1) {
     StrCopy(Cnl.Lin_InFlnm, out);
-    StrCopy(Cnl.Lin_OutFlnm, (std::string(out) + "l").c_str());
+    StrCopy(Cnl.Lin_OutFlnm, linOut);
   }
   return true;
 }

@@ -41,7 +41,8 @@ inline void ReadLong(HWND d, int id, int32_t* field) {
   if (core_io::ScanLong(p, &v)) *field = v;
 }
 // A name is the first blank-separated word; an empty edit leaves it (or, with
-// emptyClears, makes it empty).
+// emptyClears, makes it empty), and so does a word too long for the field, after a
+// warning.
 template <size_t N>
 void ReadName(HWND d, int id, char (&field)[N], bool emptyClears = false) {
   const std::string text = Text(d, id);
@@ -51,7 +52,8 @@ void ReadName(HWND d, int id, char (&field)[N], bool emptyClears = false) {
     return;
   }
   const size_t e = text.find_first_of(" \t\r\n", b);
-  StrCopy(field, text.substr(b, e == std::string::npos ? std::string::npos : e - b).c_str());
+  const std::string word = text.substr(b, e == std::string::npos ? std::string::npos : e - b);
+  if (core_io::NameFits(word, N)) StrCopy(field, word.c_str());
 }
 
 // Display channel c's file name typed into an edit: the text without the blanks around

@@ -237,14 +237,19 @@ bool NamesEqual(const char* a, const char* b) {
 }
 
 // Runs the engine on every checked channel. With no channel checked nothing runs and
-// the result is 0, so the message never depends on an earlier run.
+// the result is 0, so the message never depends on an earlier run. An output named as
+// its input takes EXT; every such name must fit before any channel runs.
 void RunEngine(DialogState* s, int id) {
   s->lastResult = 0;
+  const auto takesExt = [](int c) {
+    return Cnv.Cnv_Stat[c] == 1 && NamesEqual(Dsp.Chn_Flnm[c], Cnv.Out_Flnm[kSlot][c]) && Cnv.Out_Ext[0] != '\0';
+  };
+  for (int c = 0; c < kRows; ++c)
+    if (takesExt(c) && !core_io::NameFits(std::string(Cnv.Out_Flnm[kSlot][c]) + Cnv.Out_Ext)) return;
   for (int c = 0; c < kRows; ++c) {
     if (Cnv.Cnv_Stat[c] != 1) continue;
     char* out = Cnv.Out_Flnm[kSlot][c];
-    if (NamesEqual(Dsp.Chn_Flnm[c], out) && Cnv.Out_Ext[0] != '\0')
-      StrAppend(Cnv.Out_Flnm[kSlot][c], Cnv.Out_Ext);
+    if (takesExt(c) && !core_io::NameWithSuffix(out, sizeof Cnv.Out_Flnm[kSlot][c], out, Cnv.Out_Ext)) return;
     s->lastResult = OSIFile(kSlot, c, id, Dsp.Chn_Flnm[c], out, 0, 1, 1);
   }
 }

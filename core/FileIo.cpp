@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/kernel/Files.h"
+#include "platform/kernel/Text.h"
 #include "platform/windows/Controls.h"
 #include "platform/windows/MessageBox.h"
 #include "platform/windows/Window.h"
@@ -29,6 +30,20 @@ int AskYesNoCancel(const std::string& text) { return MessageBox(Win.hWnd_Main, t
 void StatusText(int32_t part, const std::string& text) {
   if (Win.hWnd_StatusBar)
     SendMessage(Win.hWnd_StatusBar, SB_SETTEXT, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+// ---- file names made from other names --------------------------------------------------
+
+bool NameFits(const std::string& name, size_t cap) {
+  if (name.size() < cap) return true;
+  Warning(StrPrintf("FILE NAME [%s] TOO LONG\n\nABORTING", name.c_str()));
+  return false;
+}
+
+bool NameWithSuffix(char* out, size_t cap, const char* base, const std::string& suffix) {
+  const std::string name = std::string(base ? base : "") + suffix;
+  if (!out || !NameFits(name, cap)) return false;
+  return StrCopy(out, cap, name.c_str());
 }
 
 // ---- BinIn -------------------------------------------------------------------------------

@@ -37,6 +37,22 @@ int AskYesNoCancel(const std::string& text);
 // Sets part `part` of the main window's status bar (nothing while no status bar exists).
 void StatusText(int32_t part, const std::string& text);
 
+// ---- file names made from other names -------------------------------------------------
+// File names are held in fields of kNameSize bytes with their terminator. A name made
+// by appending to another, or by joining a folder and a name, must fit whole: a cut
+// one would name another file.
+constexpr size_t kNameSize = 200;
+// True when name fits a field of cap bytes; else the "Warning" box
+// "FILE NAME [name] TOO LONG\n\nABORTING" and false.
+bool NameFits(const std::string& name, size_t cap = kNameSize);
+// base followed by suffix into out (cap bytes); a name that does not fit is refused
+// as NameFits does and out keeps what it held. base may be out itself.
+bool NameWithSuffix(char* out, size_t cap, const char* base, const std::string& suffix);
+template <size_t N>
+bool NameWithSuffix(char (&out)[N], const char* base, const std::string& suffix) {
+  return NameWithSuffix(out, N, base, suffix);
+}
+
 // ---- headerless binary input, read sequentially in blocks ------------------------------
 class BinIn {
  public:

@@ -167,7 +167,7 @@ void Edit(HWND d, int16_t c, int id) {
     while (*p == ' ' || *p == '\t') ++p;
     std::string word(p);
     word = word.substr(0, word.find_first_of(" \t"));
-    if (word.empty()) return;
+    if (word.empty() || !core_io::NameFits(word, sizeof Trans.Trans_TimeFlnm[c])) return;
     StrCopy(Trans.Trans_TimeFlnm[c], word.c_str());
     Trans.Trans_ReImPh_Flag[c] = 0;
     Trans.Trans_Fft_Flag[c] = 0;

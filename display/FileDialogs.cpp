@@ -33,10 +33,12 @@ std::string WithoutFolder(const std::string& path) {
   return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-std::string Proposed(const char* name) {
-  if (Dsp.Path_Propose == 1) return std::string(Dsp.Data_Dir) + "\\" + name;
-  return name;
+std::string InDataFolder(const char* name) {
+  const std::string path = std::string(Dsp.Data_Dir) + "\\" + name;
+  return path.size() < FILE_CAP ? path : std::string(name);
 }
+
+std::string Proposed(const char* name) { return Dsp.Path_Propose == 1 ? InDataFolder(name) : std::string(name); }
 
 bool ShowDialog(bool save, HWND owner, const char* filter, const char* defExt, char (&file)[FILE_CAP]) {
   OPENFILENAME ofn;
@@ -111,7 +113,9 @@ int32_t FileDialogCurrentFolder(int16_t mode, const char* chosen, char* outName,
         StrCopy(Dsp.Data_Dir, folder.c_str());
         size_t cut = LastSeparator(folder);
         std::string last = cut == std::string::npos ? std::string() : folder.substr(cut + 1);
-        if (last.empty()) last = "Default";
+        // A folder whose name would not fit whole with ".QVW" gives "Default.QVW", as
+        // a folder without a name does: cut, the name could be another file's.
+        if (last.empty() || last.size() + 4 >= sizeof Dsp.Work_Flnm) last = "Default";
         StrCopy(Dsp.Work_Flnm, (last + ".QVW").c_str());
         MainWindowTitleSet();
       }
@@ -126,6 +130,9 @@ int32_t FileDialogCurrentFolder(int16_t mode, const char* chosen, char* outName,
   std::string path = chosen;
   std::string folder = FolderOf(path);
   if (!outName || outCap == 0) return 1;
+  // A chosen name that does not fit is refused: cut, it would name another file.
+  const std::string name = WithoutFolder(path);
+  if (!core_io::NameFits(name, outCap)) return 0;
   if (copyCheck == 1 && Dsp.Data_Dir[0] && !SameFolder(folder, Dsp.Data_Dir)) {
     std::string ask = StrPrintf(
         "FILE [%s] MUST BE IN CURRENT FOLDER [%s]!\n\nCOPY TO CURRENT FOLDER [YES] | ABORT [NO]?", folder.c_str(),
@@ -133,7 +140,7 @@ int32_t FileDialogCurrentFolder(int16_t mode, const char* chosen, char* outName,
     if (Ask(ask.c_str()) == IDYES) CopyIntoDataFolder(path, outName, outCap);
     return 1;
   }
-  StrCopy(outName, outCap, WithoutFolder(path).c_str());
+  StrCopy(outName, outCap, name.c_str());
   return 1;
 }
 
@@ -175,8 +182,8 @@ int32_t InputFileDialog(int16_t mode, const char* kind, HWND owner) {
   bool taken = ShowDialog(mode == 1, owner, filter, defExt, file);
   if (taken) {
     StrCopy(chosen, input);
-    FileDialogCurrentFolder(1, file, chosen, cap, 0);
-    taken = !stored || WorkTextAccepted(stored, chosen, WorkField::Name, input);
+    taken = FileDialogCurrentFolder(1, file, chosen, cap, 0) == 1 &&
+            (!stored || WorkTextAccepted(stored, chosen, WorkField::Name, input));
   }
   if (!taken) {
     Status(2, mode == 1 ? "WRITE ABORTED" : "READ ABORTED");
@@ -223,8 +230,8 @@ int32_t PressureFileDialog(HWND owner, char* name, size_t cap) {
 
 int32_t AsciiFileOpenDialog(HWND owner) {
   FileDialogCurrentFolder(0);
-  std::string last = WithoutFolder(Cnv.Ascii_Flnm);
-  StrCopy(Cnv.Ascii_Flnm, (std::string(Dsp.Data_Dir) + "\\" + last).c_str());
+  static_assert(sizeof Cnv.Ascii_Flnm == FILE_CAP);
+  StrCopy(Cnv.Ascii_Flnm, InDataFolder(WithoutFolder(Cnv.Ascii_Flnm).c_str()).c_str());
   char file[FILE_CAP] = "";
   StrCopy(file, Cnv.Ascii_Flnm);
   int32_t result = 0;
@@ -255,8 +262,7 @@ int32_t BinaryFileDialog(int16_t mode, char* name, size_t cap, HWND owner) {
   if (ShowDialog(mode == 1, owner, "BINARY (4 BYTE FLOAT)\0*.*\0", "bin", file)) {
     // A file saved outside the data folder does not exist yet: there is nothing to copy.
     int32_t copyCheck = (mode == 0 || platform::FileExists(file)) ? 1 : 0;
-    FileDialogCurrentFolder(1, file, name, cap, copyCheck);
-    result = 1;
+    result = FileDialogCurrentFolder(1, file, name, cap, copyCheck);
   }
   FileDialogCurrentFolder(1);
   return result;

@@ -21,6 +21,9 @@ constexpr size_t FILE_CAP = 260;
 size_t LastSeparator(const std::string& path);
 // The path without its folder.
 std::string WithoutFolder(const std::string& path);
+// The name in the data folder, or the name alone when the whole path would not fit a
+// dialog's file field (the data folder is the current folder while a dialog is shown).
+std::string InDataFolder(const char* name);
 // The proposal of a dialog: the name in the data folder while the analysis options ask
 // for whole paths (Dsp.Path_Propose 1), else the name alone.
 std::string Proposed(const char* name);
@@ -35,7 +38,8 @@ bool ShowDialog(bool save, HWND owner, const char* filter, const char* defExt, c
 // becomes the current folder again and painting goes on. mode 1 with a chosen path:
 // outName := the chosen file's name without folder; with copyCheck 1 a file outside
 // the data folder is first offered for copying into it (No leaves outName as it is).
-// Returns 1.
+// Returns 1, or 0 after a warning when the chosen name does not fit outName (which
+// then stays as it is).
 int32_t FileDialogCurrentFolder(int16_t mode, const char* chosen, char* outName, size_t outCap, int32_t copyCheck);
 template <size_t N>
 int32_t FileDialogCurrentFolder(int16_t mode, const char* chosen, char (&outName)[N], int32_t copyCheck) {

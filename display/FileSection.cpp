@@ -304,7 +304,9 @@ bool ChooseNames(Edit& e, const char* input, const char* output) {
     return true;
   }
   if (answer != IDNO) return false;
+  // The new name becomes the channel's: it must fit whole.
   e.target = e.inName + "m";
+  if (!core_io::NameFits(e.target, sizeof Dsp.Chn_Flnm[e.c])) return false;
   return !platform::FileExists(DisplayDataPath(e.target.c_str()).c_str()) ||
          Ask(StrPrintf("OVERWRITE EXISTING FILE [%s] [YES] |\nABORT [NO]?", e.target.c_str()), kYesNo) == IDYES;
 }
@@ -378,6 +380,8 @@ bool OffsetByAverage(const Edit& e, const char* tempName) {
     OpenFailed(e.inName);
     return false;
   }
+  // The engine takes the input by its path in the data folder, which must fit whole.
+  if (!core_io::NameFits(e.inPath, OSI_NAME_SIZE)) return false;
   Section s;
   if (!CrosshairSection(e, &s)) return false;
   const int16_t avgChn = e.interactive ? e.c : static_cast<int16_t>(9);

@@ -541,11 +541,7 @@ int32_t FileGetAbsAveValue(int16_t chn, int32_t slot, const char* name, int32_t 
 namespace {
 
 int32_t StoreName(const std::string& name, char* out, size_t cap) {
-  if (!out || cap == 0) return 0;
-  if (name.size() >= cap) {
-    Warning(StrPrintf("FILE NAME [%s] TOO LONG\n\nABORTING", name.c_str()));
-    return 0;
-  }
+  if (!out || cap == 0 || !core_io::NameFits(name, cap)) return 0;
   StrCopy(out, cap, name.c_str());
   return 1;
 }

@@ -186,6 +186,11 @@ OsiEnd OsiCombIntegrate(OsiFrame& f) {
   platform::TextFileWriter table;
   bool tableOpen = false;
   const std::string tableName = std::string(f.inName) + ".txt";
+  // The limits become the current marker file under the output name with ".mks";
+  // that name and the table's must fit before anything is written.
+  const std::string mks = std::string(f.outName) + ".mks";
+  if (!core_io::NameFits(mks, sizeof Cnl.Mks_Flnm) || ((lo < 0.0 || hi < 0.0) && !core_io::NameFits(tableName)))
+    return OsiEnd::Failed;
   if (lo < 0.0 || hi < 0.0) {
     tableOpen = OpenToothTable(tableName, hi < 0.0, &table);
     lo = std::fabs(std::trunc(lo));
@@ -246,7 +251,6 @@ OsiEnd OsiCombIntegrate(OsiFrame& f) {
   }
 
   // The limits as the current marker file.
-  const std::string mks = std::string(f.outName) + ".mks";
   StrCopy(Cnl.Mks_Flnm, mks.c_str());
   platform::TextFileWriter marks;
   bool marksOk = marks.Open(mks.c_str());
@@ -330,6 +334,10 @@ OsiEnd OsiSeqSplit(OsiFrame& f) {
     core_io::Error(StrPrintf("OSIFile()\n\n%s\n\nf1_pt/f2_pt - CORE ALLOCATION ERROR", kSplitHead));
     return OsiEnd::Failed;
   }
+  // The pieces are named by the output name with their number: the highest must fit
+  // before any piece is made.
+  if (!core_io::NameFits(std::string(f.outName) + StrPrintf("%03ld", L(nSeg - 1)), OSI_NAME_SIZE))
+    return OsiEnd::Failed;
   if (!f.Seek(f.lo * 4)) return OsiEnd::Failed;
 
   std::vector<std::string> pieces;

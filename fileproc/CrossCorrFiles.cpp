@@ -48,10 +48,12 @@ bool ReadWhole(const char* name, std::vector<float>* values) {
   return in.Read(values->data(), values->size(), sizeof(float)) == values->size() && !in.Failed();
 }
 
-// An engine call on names held in buffers of the engine's size.
+// An engine call on names held in buffers of the engine's size; a name that does not
+// fit is refused.
 int32_t Engine(int16_t slot, int32_t id, const std::string& in, const std::string& out, int16_t variant) {
   char inBuf[OSI_NAME_SIZE];
   char outBuf[OSI_NAME_SIZE];
+  if (!core_io::NameFits(in, sizeof inBuf) || !core_io::NameFits(out, sizeof outBuf)) return 0;
   StrCopy(inBuf, in.c_str());
   StrCopy(outBuf, out.c_str());
   return OSIFile(slot, 0, id, inBuf, outBuf, variant, 0, 0);
@@ -561,6 +563,17 @@ int32_t CrossCorrFiles(int16_t slot, int16_t mode, const char* file0, const char
       return 0;
     }
   }
+  // Every name made from the two is checked before any is written: the padded copy
+  // ("m") of the shorter, the baseline-moved copies ("o" with the highest scan number)
+  // and the numbered curves.
+  const std::string scan = mode == 1 && steps > 0 ? std::to_string(static_cast<int64_t>(steps) * steps) : "";
+  const std::string moved = mode == 1 && steps != 0 ? "o" + scan : "";
+  const auto fits = [&](const std::string& name, bool shorter) {
+    return core_io::NameFits(name + (shorter ? "m" : "") + moved);
+  };
+  if (!fits(name0, a.size() < b.size()) || !fits(name1, b.size() < a.size()) ||
+      (!scan.empty() && !core_io::NameFits(outName + scan)))
+    return 0;
   if (!MatchLengths(slot, &name0, &name1, &a, &b)) return 0;
   if (mode == 1) return Baselines(slot, name0, name1, outName, a, b, damping, steps, fullLength, report);
   return SingleCorrelation(name0, name1, outName, a, b, damping, steps, fullLength, report);

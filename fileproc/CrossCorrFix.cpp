@@ -50,10 +50,12 @@ int64_t FileValues(const std::string& name) {
   return in.Open(name.c_str()) ? static_cast<int64_t>(in.SizeBytes() / 4) : -1;
 }
 
-// One engine call on names in buffers of the engine's size.
+// One engine call on names in buffers of the engine's size; a name that does not fit
+// is refused.
 int32_t Engine(int16_t slot, int32_t id, const std::string& in, const std::string& out, int16_t variant) {
   char inBuf[OSI_NAME_SIZE];
   char outBuf[OSI_NAME_SIZE];
+  if (!core_io::NameFits(in, sizeof inBuf) || !core_io::NameFits(out, sizeof outBuf)) return 0;
   StrCopy(inBuf, in.c_str());
   StrCopy(outBuf, out.c_str());
   return OSIFile(slot, 0, id, inBuf, out.empty() ? nullptr : outBuf, variant, 0, 0);
@@ -79,6 +81,7 @@ struct Run {
   int64_t segSz = 0;
   int64_t segments = 0;
   bool counts = false;  // the average-count file is there and long enough
+  bool files = false;   // the file form: sequences, temporaries and averages are files
   core_io::BinOut ccVals;
   core_io::BinOut srVals;
   core_io::BinIn old;
@@ -91,6 +94,20 @@ struct Run {
     return 0;
   }
   int64_t PerSegment() const { return static_cast<int64_t>(last) - first + 1; }
+
+  // Every name the run makes, each with the widest number it takes, checked before
+  // any file is written.
+  bool NamesFit() const {
+    const std::string one = firstBase, two = secondBase;
+    std::vector<std::string> names = {one + "_SRVals", one + "_CCVals", two + "AveCat"};
+    if (files) {
+      const std::string widest = StrPrintf("%03ld", L(std::max({ref, first, last})));
+      const std::string average = multi ? StrPrintf("Ave%03ld", L(std::max<int64_t>(segments - 1, 0))) : "Ave";
+      names.insert(names.end(), {one + widest, two + widest, one + "__TMP" + widest, two + average});
+      if (counts) names.push_back(std::string(avesFile) + "_Tmp");
+    }
+    return std::all_of(names.begin(), names.end(), [](const std::string& name) { return core_io::NameFits(name); });
+  }
 
   // Arguments, SEQ SZ and the radius as absolute values.
   void Normalise(int16_t r, int16_t f, int16_t l, int16_t cf, int16_t cl) {
@@ -126,6 +143,7 @@ struct Run {
         Note(StrPrintf("%s   NO NUM AVE FILE=[%s]\n", tag, avesFile));
       }
     }
+    if (!NamesFit()) return 0;
     const std::string sr = std::string(firstBase) + "_SRVals";
     const std::string cc = std::string(firstBase) + "_CCVals";
     if (!srVals.Open(sr.c_str()) || !ccVals.Open(cc.c_str())) return 0;
@@ -579,6 +597,7 @@ int32_t Start(int32_t (*body)(Run&), const char* who, const char* tag, int16_t s
   run.secondBase = secondBase;
   run.oldShiftFile = oldShiftFile;
   run.avesFile = avesFile;
+  run.files = body == FileFix;
   run.Normalise(ref, first, last, coFirst, coLast);
   // The sequences' files are written over again and again in one folder.
   const OsiKeepReplacedFiles keep;

@@ -112,6 +112,9 @@ OsiEnd OsiRandomNoise(OsiFrame& f) {
 
 OsiEnd OsiAllanVar(OsiFrame& f) {
   DebugLine("ALLAN VAR/DEV FILE OPT\n");
+  // The text files take the output name with "LIN.txt" (the current marker file
+  // afterwards) and "LOG.txt": both must fit before anything is written.
+  if (!core_io::NameFits(std::string(f.outName) + "LIN.txt", sizeof Cnl.Mks_Flnm)) return OsiEnd::Failed;
   const bool deviation = core_io::AskYesNo("ALLAN DEVIATION [YES] | VARIANCE [NO]?");
   Floats values;
   uint32_t n = 0;

@@ -61,6 +61,11 @@ int32_t PMTDiscLvl(int in, const char* inName, const char* outName, int16_t /*fl
     core_io::Warning(StrPrintf("PMTDiscLvl()\n\nNUMBER OF DISC LEVELS=[%d] BELOW 2\n\nABORTING", nstps));
     return 0;
   }
+  // The table (output name with ".txt") becomes the current marker file; it and the
+  // S/N table's name must fit before anything is written.
+  if (!core_io::NameFits(std::string(outName) + ".txt", sizeof Cnl.Mks_Flnm) ||
+      !core_io::NameFits(std::string(outName) + "_SN.txt"))
+    return 0;
   Arrays a;
   if (QvAllocFailed(FAlloc1Dim(&a.block, kBlock)) || QvAllocFailed(FAlloc1Dim(&a.levels, static_cast<uint32_t>(nstps))) ||
       QvAllocFailed(LAlloc1Dim(&a.counts, static_cast<uint32_t>(nstps)))) {

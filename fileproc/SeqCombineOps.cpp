@@ -415,7 +415,11 @@ OsiEnd OsiSeqCompare(OsiFrame& f) {
     core_io::Warning(StrPrintf("%s\n\nREFERENCE FILE [%s] HOLDS NO VALUES\n\nABORTING", kHead, refName));
     return OsiEnd::Failed;
   }
+  // The lags go to the reference's name with "cc", the moved sequences to the input's
+  // with "ccf": both names must fit before anything is written.
   const std::string shiftName = std::string(refName) + "cc";
+  const std::string corrName = std::string(f.inName) + "ccf";
+  if (radius > 0 && (!core_io::NameFits(shiftName) || !core_io::NameFits(corrName))) return OsiEnd::Failed;
   core_io::BinOut shiftFile;
   if (radius > 0 && !shiftFile.Open(shiftName.c_str())) {
     core_io::Warning(StrPrintf("%s\n\nFAILED TO CREATE BINARY FILE [%s] FOR WRITING\n\nABORTING", kHead, shiftName.c_str()));
@@ -475,7 +479,6 @@ OsiEnd OsiSeqCompare(OsiFrame& f) {
   if ((k > 0 && !shiftFile.Write(shifts.p, static_cast<size_t>(k) * sizeof(float))) || !shiftFile.Commit())
     return writeFailed(shiftName);
   // Pass 2: the same sequences moved by their lags into the corrected file.
-  const std::string corrName = std::string(f.inName) + "ccf";
   core_io::BinOut corrected;
   if (!corrected.Open(corrName.c_str())) return writeFailed(corrName);
   if (!f.Seek(f.lo * 4)) return OsiEnd::Failed;

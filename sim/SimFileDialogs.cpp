@@ -57,8 +57,8 @@ int32_t AsnFileDialog(int16_t mode, int16_t set, const char* kind, char* fileNam
   char file[FILE_CAP] = "";
   StrCopy(file, Proposed(fileName).c_str());
   int32_t result = 0;
-  if (ShowDialog(mode == 1, Win.hWnd_Main, filter, defExt, file)) {
-    FileDialogCurrentFolder(1, file, fileName, cap, mode == 0 ? 1 : 0);
+  if (ShowDialog(mode == 1, Win.hWnd_Main, filter, defExt, file) &&
+      FileDialogCurrentFolder(1, file, fileName, cap, mode == 0 ? 1 : 0) == 1) {
     if (mode == 0) {
       if (Is(kind, "ORV")) result = AsciiCountLines(fileName, &OrvPrm.Asn_Lines);
       else if (Is(kind, "QUAD")) result = QuadReadAsnFile(set);

@@ -100,14 +100,15 @@ int32_t SimHT2QVSSum(int16_t set) {
     Box("SIM HITRAN SUM\n\nNO HITRAN SET WITH LINES IS MARKED [SUM]\n\nABORTING", "Warning", kWarningBox);
     return 0;
   }
-  const std::string name = std::string(Sim.Sim_Flnm[set]) + "_SUM";
+  // The sum is built in a record of its own, so no set of the program changes; its
+  // name is the one the question asks about.
+  auto sum = std::make_unique<SimRecord>();
+  if (!core_io::NameWithSuffix(sum->Sim_Flnm[0], Sim.Sim_Flnm[set], "_SUM")) return 0;
+  const std::string name = sum->Sim_Flnm[0];
   if (platform::FileExists((name + ".QVS").c_str()) &&
       Box(StrPrintf("SIM HITRAN SUM\n\n[%s.QVS] EXISTS\n\nOVERWRITE [YES] | ABORT [NO]?", name.c_str()), "Question",
           kQuestionBox) != IDYES)
     return 0;
-  // The sum is built in a record of its own, so no set of the program changes.
-  auto sum = std::make_unique<SimRecord>();
-  StrCopy(sum->Sim_Flnm[0], name.c_str());
   StrCopy(sum->Sim_Type[0], "HITRAN SUM");
   bool ok = true;
   for (int16_t s : sources) ok = ok && AppendRendered(s, sum.get(), 0);

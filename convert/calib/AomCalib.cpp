@@ -316,6 +316,13 @@ bool Calibration::OpenFiles() {
     }
     name_[r] = Cnv.Out_Flnm[set_][index[r]];
   }
+  // The side files take the MRK name with a suffix: both names are checked before
+  // any file is opened.
+  char mkName[sizeof Cnv.Out_Flnm[0][0]] = "";
+  char frqName[sizeof Cnv.Out_Flnm[0][0]] = "";
+  if ((wantMk_ && !core_io::NameWithSuffix(mkName, name_[kMrk], "m")) ||
+      (wantFrq_ && !core_io::NameWithSuffix(frqName, name_[kMrk], "f")))
+    return false;
   static constexpr const char* kWhat[kMrk + 1] = {"CALIBRATION", "RAMP", "ERROR", "ERROR", "MARKER"};
   for (int16_t c = 0; c < CNV_CHN; ++c) {
     for (int r = 0; r < kRoles; ++r) {
@@ -336,22 +343,13 @@ bool Calibration::OpenFiles() {
       if (r == kIn) calib::SettleSection(name_[kIn], &low_, &high_);
     }
   }
-  char side[200];
-  if (wantMk_) {
-    StrCopy(side, name_[kMrk]);
-    StrAppend(side, "m");
-    if (!mkOut_.Open(side)) {
-      Warning(StrPrintf("FAILED TO CREATE BINARY MARKER OUT FILE [%s] FOR WRITING", side));
-      return false;
-    }
+  if (wantMk_ && !mkOut_.Open(mkName)) {
+    Warning(StrPrintf("FAILED TO CREATE BINARY MARKER OUT FILE [%s] FOR WRITING", mkName));
+    return false;
   }
-  if (wantFrq_) {
-    StrCopy(side, name_[kMrk]);
-    StrAppend(side, "f");
-    if (!frqOut_.Open(side)) {
-      Warning(StrPrintf("FAILED TO CREATE BINARY FRQ OUT FILE [%s] FOR WRITING", side));
-      return false;
-    }
+  if (wantFrq_ && !frqOut_.Open(frqName)) {
+    Warning(StrPrintf("FAILED TO CREATE BINARY FRQ OUT FILE [%s] FOR WRITING", frqName));
+    return false;
   }
   return true;
 }

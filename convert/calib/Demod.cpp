@@ -37,9 +37,10 @@ int32_t Demodulate(int16_t set, int64_t low, int64_t high) {
     }
     name[r] = Cnv.Out_Flnm[set][index[r]];
   }
-  char offName[200];
-  StrCopy(offName, name[kOut]);
-  StrAppend(offName, "1");
+  // The off averages go to the OUT name with "1", refused before anything is opened
+  // when it does not fit.
+  char offName[sizeof Cnv.Out_Flnm[0][0]];
+  if (!core_io::NameWithSuffix(offName, name[kOut], "1")) return 0;
 
   core_io::BinIn itn, phase;
   // Both outputs are written beside their names and put in place at the end, so an

@@ -105,13 +105,16 @@ bool WavemeterTest() {
 }
 
 // Repairs the log section by section at jumps of OutFrqStp x FsrScalar; the later
-// phases read the corrected log.
-void RepairLog(int16_t set, const std::vector<uint32_t>& entries) {
+// phases read the corrected log, named by the log's name with "F". False, before
+// anything is written, when that name does not fit.
+bool RepairLog(int16_t set, const std::vector<uint32_t>& entries) {
   const double d = T.OutFrqStp * T.FsrScalar;
   if (T.PerPointLog != 0 &&
       calib::AskYesNoId(StrPrintf("PHASE [III]\n\nFIX WAVEMETER FILE WITH JUMP DIFF=[%lf]: [YES] | [NO] ?", d)) !=
           IDYES)
-    return;
+    return true;
+  char corrected[sizeof T.WaveFlnm];
+  if (!core_io::NameWithSuffix(corrected, T.WaveFlnm, "F")) return false;
   Post(StrPrintf("   WAVEMETER JUMP DIFF   =[%lf]    OUTPUT RES   =[%lf]\n", d, T.OutFrqStp));
   Cnl.StpDif = d;
   T.RangeCheck = 0;
@@ -121,7 +124,14 @@ void RepairLog(int16_t set, const std::vector<uint32_t>& entries) {
     T.SectHi = entries[k + 1];
     if (JumpPointFind(set, 6) == 0) break;
   }
-  StrAppend(T.WaveFlnm, "F");
+  StrCopy(T.WaveFlnm, corrected);
+  return true;
+}
+
+// The section output: the set's output name with the section number. False after
+// the warning when it does not fit.
+bool SectionName(int16_t set, uint32_t section, char (&out)[sizeof Cnv.Out_Flnm[0][0]]) {
+  return core_io::NameWithSuffix(out, OutName(set), StrPrintf("l%03u", section));
 }
 
 }  // namespace
@@ -150,7 +160,10 @@ int32_t ThzPhase3(int16_t set, int32_t interactive) {
   Post(list + "\n");
 
   if (T.FsrScalar == 0.0) T.FsrScalar = 1.0;
-  RepairLog(set, entries);
+  // Every name of the run is checked before anything is written: the widest section
+  // output is the highest section's.
+  char widest[sizeof Cnv.Out_Flnm[0][0]];
+  if ((T.SetCount >= 2 && !SectionName(set, T.SetCount - 2, widest)) || !RepairLog(set, entries)) return Fail(2);
 
   T.RangeCheck = 0;
   char kept[sizeof(Cnv.Out_Flnm[0][0])];
@@ -200,7 +213,7 @@ int32_t ThzPhase3(int16_t set, int32_t interactive) {
     Sleep(1000);
     StrCopy(kept, OutName(set));
     for (uint32_t k = 0; k < n && k < kSubstituted; ++k)
-      StrFormat(Cnv.Out_Flnm[set][k], "%sl%03u", kept, k);
+      if (!core_io::NameWithSuffix(Cnv.Out_Flnm[set][k], kept, StrPrintf("l%03u", k))) break;
   }
   return 1;
 }
@@ -388,7 +401,7 @@ int32_t Place(int16_t set) {
 }  // namespace
 
 int32_t ThzPhase4(int16_t set, int32_t interactive) {
-  StrAppendFormat(OutName(set), sizeof(Cnv.Out_Flnm[0][0]), "l%03u", T.SetIdx);
+  if (!SectionName(set, T.SetIdx, Cnv.Out_Flnm[set][T.OutChn])) return Fail(2);
   T.FsrWork = std::fabs(Dsp.FSR);
   if (T.LockStat == 0 && T.WavePlace == 1) {
     if (THzLinearization(set, 1, interactive) == 0) return 0;

@@ -284,6 +284,49 @@ TEST_F(AomCalibrationDialogTest, ThzThreeWithAnEmptyMarkerFileFails) {
   EXPECT_FALSE(std::filesystem::exists("Outl000"));
 }
 
+// THZ III, DEMOD and AOM CAL make names by appending to OUT or MRK: one that would not
+// fit its 200-character field fails the run with a warning naming it, before any file
+// is written. Cut, the sections' outputs would share one name, the off averages would
+// land on OUT and the frequency-out file on the marker input.
+TEST_F(AomCalibrationDialogTest, ANameTooLongWithItsSuffixFailsTheRunBeforeAnyFileIsWritten) {
+  const std::string sections(197, 's'), demod(199, 'd'), marker(199, 'm');
+  std::ofstream("WaveFreq.dat", std::ios::binary) << "1000.00 0\n1000.01 1\n1000.02 2\n";
+  std::ofstream("MksRepeat", std::ios::binary) << "0\n100\n200\n300\n";
+  std::ofstream("Itn", std::ios::binary) << std::string(4000, '\0');
+  std::ofstream(marker, std::ios::binary) << std::string(4000, '\1');
+  const std::vector<std::string> before = qvtest::FileNames();
+  std::vector<std::string> boxes;
+  platform::SetBoxAnswerer([&](const platform::BoxRequest& box) {
+    boxes.push_back(box.caption + "|" + box.text);
+    return platform::NonDestructiveAnswer(box.style);
+  });
+  WithDialog([&](HWND d) {
+    EXPECT_TRUE(drv::TypeText(d, IDC_AOM_NAME0 + 8, "Itn"));
+    EXPECT_TRUE(drv::TypeText(d, IDC_AOM_NAME0 + 5, "Itn"));  // the phase signal
+    EXPECT_TRUE(drv::TypeText(d, IDC_AOM_NAME0 + 2, marker.c_str()));
+    EXPECT_TRUE(drv::TypeText(d, IDC_AOM_NAME0 + 7, sections.c_str()));
+    EXPECT_TRUE(drv::Click(d, IDC_AOM_THZ3));
+    EXPECT_TRUE(drv::TypeText(d, IDC_AOM_NAME0 + 7, demod.c_str()));
+    EXPECT_TRUE(drv::Click(d, IDC_AOM_DEMOD));
+    EXPECT_TRUE(drv::Click(d, IDC_AOM_AOMCAL));
+    EXPECT_TRUE(drv::Click(d, IDCANCEL));
+  });
+  platform::SetBoxAnswerer(nullptr);
+  const auto refused = [](const std::string& name) { return "Warning|FILE NAME [" + name + "] TOO LONG\n\nABORTING"; };
+  // The sections' names are checked up to the highest section's.
+  const std::vector<std::string> warnings = {refused(sections + "l002"), refused(demod + "1"), refused(marker + "f")};
+  std::vector<std::string> shown;
+  for (const std::string& box : boxes) {
+    if (box.rfind("Warning", 0) == 0) shown.push_back(box);
+    EXPECT_EQ(box.find("COMPLETE"), std::string::npos) << box;
+  }
+  EXPECT_EQ(shown, warnings);
+  EXPECT_EQ(qvtest::FileNames(), before);
+  std::ifstream kept(marker, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), std::istreambuf_iterator<char>()),
+            std::string(4000, '\1'));
+}
+
 // AOM CAL on a scan whose ramp file ends early: YES to the first short read goes on
 // with what was read, NO to the second ends the run. The frequency-out side file
 // keeps the two finished blocks, an older output file stays as it was and the

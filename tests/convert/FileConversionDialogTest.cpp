@@ -14,6 +14,7 @@
 #include <iterator>
 #include <mutex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/TypedArrays.h"
@@ -281,6 +282,48 @@ TEST_F(FileConversionDialogTest, CrossCorrelationOfTheTwoCheckedChannels) {
   ASSERT_EQ(curve.size(), 129u);
   EXPECT_EQ(std::max_element(curve.begin(), curve.end()) - curve.begin(), 65);
   EXPECT_FALSE(std::filesystem::exists("ch0.bino"));
+}
+
+// Names the buttons make from a channel's names (EXT after an output named as its
+// input, the Allan and pulse-height text files, the cross-correlation's moved copies)
+// that would not fit their 200-character fields are refused with a warning naming
+// them, before any file is written.
+TEST_F(FileConversionDialogTest, ANameTooLongWithItsSuffixIsRefusedBeforeAnyFileIsWritten) {
+  const std::string same(199, 'e'), allan(193, 'a'), pulses(194, 'p'), first(198, 'x'), second(198, 'y');
+  for (const std::string& name : {same, first, second, std::string("in.bin")}) WriteValues<float>(name, {1, 2, 3, 4});
+  const std::vector<std::string> before = qvtest::FileNames();
+  struct Channel {
+    int c;
+    std::string file, out;
+  };
+  const std::vector<std::tuple<int, std::vector<Channel>, std::string>> cases = {
+      {OSI_SCALE, {{1, same, same}}, same + "00"},
+      {OSI_ALLAN_VAR, {{1, "in.bin", allan}}, allan + "LIN.txt"},
+      {OSI_PMT_DISC, {{1, "in.bin", pulses}}, pulses + "_SN.txt"},
+      {IDC_CNV_CROSSCORR, {{1, first, first}, {2, second, second}}, first + "o1"}};
+  for (const auto& [button, channels, name] : cases) {
+    SCOPED_TRACE(button);
+    for (const Channel& ch : channels) {
+      StrCopy(Dsp.Chn_Flnm[ch.c], ch.file.c_str());
+      StrCopy(Cnv.Out_Flnm[0][ch.c], ch.out.c_str());
+    }
+    std::vector<std::string> boxes;
+    platform::SetBoxAnswerer([&](const platform::BoxRequest& box) {
+      boxes.push_back(box.caption + "|" + box.text);
+      return (box.style & 0xF) == MB_YESNO ? IDYES : IDOK;
+    });
+    WithDialog([&](HWND d) {
+      for (int c = 0; c < 9; ++c)
+        EXPECT_TRUE(drv::SetCheck(d, IDC_CNV_CHECK0 + c, c == 1 || (c == 2 && channels.size() == 2)));
+      EXPECT_TRUE(drv::Click(d, button));
+      EXPECT_TRUE(drv::Click(d, IDCANCEL));
+    });
+    platform::SetBoxAnswerer(nullptr);
+    const std::string refused = "Warning|FILE NAME [" + name + "] TOO LONG\n\nABORTING";
+    EXPECT_EQ(std::count(boxes.begin(), boxes.end(), refused), 1) << ::testing::PrintToString(boxes);
+    EXPECT_EQ(qvtest::FileNames(), before);
+  }
+  EXPECT_EQ(ReadValues<float>(same), (std::vector<float>{1, 2, 3, 4}));
 }
 
 TEST_F(FileConversionDialogTest, FieldsAreStoredInTheirReadFormsAndCancelKeepsTheRest) {

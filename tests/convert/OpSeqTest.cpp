@@ -16,6 +16,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -803,6 +804,41 @@ TEST_F(OpSeqTest, CutsectCutsAtThePositionsOfItsFileSkippingBlankLines) {
   EXPECT_EQ(second.front(), 100.0f);
   EXPECT_FALSE(std::filesystem::exists("out002"));
   EXPECT_EQ(Cnv.Lim_Stat[1], 0);
+}
+
+// The names the comb integration (output + ".mks"), the split (output + piece number)
+// and SEQCCFILEFIX (its tables, numbered, temporary and average files) make from the
+// command's names must fit 200 characters: one that does not fails the command with a
+// warning naming it, and nothing is written under the long names.
+TEST_F(OpSeqTest, ANameTooLongWithItsSuffixFailsTheCommandBeforeAnyFileIsWritten) {
+  const std::string comb(196, 'c'), split(197, 's'), base(193, 'b');
+  WriteFloats("x.bin", std::vector<float>(400, 1.0f));
+  WriteFloats(base, std::vector<float>(4 * 256, 1.0f));
+  const auto startingWith = [](const std::string& prefix) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(".")) {
+      const std::string name = e.path().filename().string();
+      if (name.rfind(prefix.substr(0, 100), 0) == 0) names.push_back(name);
+    }
+    return names;
+  };
+  const std::vector<std::tuple<std::string, std::string, std::string>> runs = {
+      {"COMBINTG", "-1 x.bin " + comb + " 100 2 10 310 400", comb + ".mks"},
+      {"BBMWSEQSPLIT", "-1 x.bin " + split + " 100 1.0 10.0 50.0 25.0 0.0 None", split + "002"},
+      {"SEQCCFILEFIX", "0 " + base + " al old aves 256 0 -8 0.01 1 16 240 0 1 0 3 0 3 0", base + "_SRVals"}};
+  for (const auto& [keyword, line, name] : runs) {
+    SCOPED_TRACE(keyword);
+    boxes_.clear();
+    RunLines({keyword, line});
+    const std::vector<std::string> boxes = Boxes();
+    EXPECT_NE(std::find(boxes.begin(), boxes.end(), "Warning|FILE NAME [" + name + "] TOO LONG\n\nABORTING"),
+              boxes.end())
+        << ::testing::PrintToString(boxes);
+  }
+  EXPECT_TRUE(startingWith(comb).empty());
+  EXPECT_TRUE(startingWith(split).empty());
+  EXPECT_EQ(startingWith(base), std::vector<std::string>{base});
+  EXPECT_TRUE(startingWith("al").empty());
 }
 
 // An operation on its own input that makes nothing (a co-add that adds no sequence,

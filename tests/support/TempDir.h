@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace qvtest {
 
@@ -28,5 +30,13 @@ class TempDir {
  private:
   std::filesystem::path path_;
 };
+
+// The names in a folder (the current one by default), sorted.
+inline std::vector<std::string> FileNames(const std::filesystem::path& folder = ".") {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
 
 }  // namespace qvtest
