@@ -1182,6 +1182,7 @@ void Run(std::shared_ptr<Shared> shared, std::promise<bool>* started) {
     started->set_value(false);
     return;
   }
+  KeepXErrorsNonFatal();
   shared->wakeType = SDL_RegisterEvents(1);
   SDL_Rect usable;
   if (SDL_GetDisplayUsableBounds(0, &usable) == 0)

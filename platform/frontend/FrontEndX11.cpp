@@ -5,6 +5,8 @@
 #include <SDL2/SDL_syswm.h>
 #include <X11/Xlib.h>
 
+#include <cstdio>
+
 namespace platform::frontend {
 
 void RestackAbove(SDL_Window* window) {
@@ -37,5 +39,19 @@ void PointerOnScreen(SDL_Window* window, int* x, int* y) {
     SDL_GetGlobalMouseState(x, y);
   }
 }
+
+namespace {
+
+int ReportXError(Display* display, XErrorEvent* error) {
+  char text[256] = "";
+  XGetErrorText(display, error->error_code, text, sizeof text);
+  std::fprintf(stderr, "qv95: X error on request %d of resource 0x%lx: %s (ignored)\n", error->request_code,
+               static_cast<unsigned long>(error->resourceid), text);
+  return 0;
+}
+
+}  // namespace
+
+void KeepXErrorsNonFatal() { XSetErrorHandler(&ReportXError); }
 
 }  // namespace platform::frontend

@@ -16,4 +16,10 @@ void RestackAbove(SDL_Window* window);
 // a place it kept from before); SDL's answer on a display other than X11.
 void PointerOnScreen(SDL_Window* window, int* x, int* y);
 
+// From here on an error the X display reports (a request on a window that another
+// connection of SDL's had just destroyed, such as the wake-up SDL sends to the window it
+// waits on) is written to stderr instead of ending the program, as Xlib's own handler
+// does. Called once SDL has started.
+void KeepXErrorsNonFatal();
+
 }  // namespace platform::frontend
