@@ -73,13 +73,13 @@ DialogTemplate SimControl() {
     // Scaling.
     add(ControlKind::CheckBox, 8722, "TB", 0, 74, 22, 10, kCheck);
     label("SCALAR", 24, 72, 30);
-    add(ControlKind::Edit, 11509, "", 60, 72, 136, 12, kEdit);
+    add(ControlKind::Edit, 11509, "", 62, 72, 134, 12, kEdit);
     add(ControlKind::CheckBox, 8724, "SIN TB", 0, 88, 36, 10, kCheck);
-    label("OFS", 40, 86, 16);
-    add(ControlKind::Edit, 11511, "", 60, 86, 136, 12, kEdit);
+    label("OFS", 42, 86, 16);
+    add(ControlKind::Edit, 11511, "", 62, 86, 134, 12, kEdit);
     add(ControlKind::CheckBox, 8726, "CHIRP TB", 0, 102, 42, 10, kCheck);
-    label("SLP", 44, 100, 14);
-    add(ControlKind::Edit, 11513, "", 60, 100, 136, 12, kEdit);
+    label("SLP", 46, 100, 14);
+    add(ControlKind::Edit, 11513, "", 62, 100, 134, 12, kEdit);
     label("EXP CHN", 0, 114, 34);
     add(ControlKind::ListBox, 11503, "", 36, 114, 30, 12, kOneRow);
     label("ITC", 70, 114, 14);
