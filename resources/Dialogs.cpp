@@ -241,7 +241,7 @@ DialogTemplate AomCalibration() {
                        {"VOLT LOW", 7105},   {"VOLT HIGH", 7106}};
   c.push_back({ControlKind::GroupBox, -1, "AOM", 260, 2, 146, 254, 0});
   c.push_back({ControlKind::Static, -1, "ERR CHN", 264, 12, 40, 8, kLabel});
-  c.push_back({ControlKind::ListBox, 3516, "", 330, 10, 30, 22, kList});  // both rows in view
+  c.push_back({ControlKind::ListBox, 3516, "", 330, 10, 30, 22, kList});  // both rows in view: a click steps it
   int i = 0;
   for (const Field& f : aom) {
     const int16_t y = static_cast<int16_t>(35 + 12 * i++);
@@ -250,7 +250,7 @@ DialogTemplate AomCalibration() {
   }
   c.push_back({ControlKind::CheckBox, 3517, "E/O", 264, 210, 30, 10, kBox});
   c.push_back({ControlKind::CheckBox, 3515, "REV", 300, 210, 30, 10, kBox});
-  c.push_back({ControlKind::ListBox, 3513, "", 340, 209, 40, 12, kList});
+  c.push_back({ControlKind::ListBox, 3513, "", 340, 209, 40, 12, kList | WS_VSCROLL});  // one row: its arrows step it
   c.push_back({ControlKind::CheckBox, 3514, "STAT", 264, 224, 30, 10, kBox});
   c.push_back({ControlKind::Static, -1, "RAMP FLNM", 300, 225, 40, 8, kLabel});
   c.push_back({ControlKind::Edit, 7150, "", 342, 223, 60, 12, kEdit});
@@ -667,37 +667,45 @@ void ChannelControls(DialogTemplate& t, bool colourBar) {
   }
 }
 
-// 1200: DSP SCALAR/OFFSET, modeless, two vertical trackbars.
+// 1200: DSP SCALAR/OFFSET, modeless, two vertical trackbars. Each column: its heading
+// over the boxes, the upper bound ("HIGH") above the trackbar, the lower bound ("LOW")
+// below it and the value ("VALUE") last, each box with its label on its left.
 DialogTemplate ScalarOffset() {
   DialogTemplate t;
   t.id = 1200;
   t.caption = "DSP SCALAR/OFFSET";
-  t.cx = 170;
+  t.cx = 192;
   t.cy = 214;
   t.style = kPopup;
   constexpr DWORD kEdit = ES_LEFT | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
   constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
   ChannelControls(t, true);
   auto& c = t.controls;
-  c.push_back({ControlKind::Edit, 1130, "", 4, 18, 120, 12, kEdit});
-  c.push_back({ControlKind::PushButton, 1193, "OPEN", 128, 18, 36, 12, kButton});
+  c.push_back({ControlKind::Edit, 1130, "", 4, 18, 148, 12, kEdit});
+  c.push_back({ControlKind::PushButton, 1193, "OPEN", 156, 18, 32, 12, kButton});
   const struct {
     int16_t x;
     const char* head;
     int high, value, low, track, x2, half;
-  } cols[] = {{4, "SCALAR", 1204, 1210, 1206, 40, 1213, 1214}, {86, "OFFSET", 1205, 1211, 1207, 41, 1217, 1218}};
+  } cols[] = {{4, "SCALAR", 1204, 1210, 1206, 40, 1213, 1214}, {100, "OFFSET", 1205, 1211, 1207, 41, 1217, 1218}};
   for (const auto& col : cols) {
-    c.push_back({ControlKind::Static, -1, col.head, col.x, 34, 60, 8, SS_LEFT});
-    c.push_back({ControlKind::Edit, col.high, "", col.x, 44, 60, 12, kEdit});
-    c.push_back({ControlKind::Trackbar, col.track, "", static_cast<int16_t>(col.x + 20), 58, 20, 90, TBS_VERT | TBS_AUTOTICKS | WS_TABSTOP});
-    c.push_back({ControlKind::Edit, col.low, "", col.x, 150, 60, 12, kEdit});
-    c.push_back({ControlKind::Edit, col.value, "", col.x, 166, 60, 12, kEdit});
-    c.push_back({ControlKind::PushButton, col.x2, "x2", col.x, 182, 28, 12, kButton});
-    c.push_back({ControlKind::PushButton, col.half, "/2", static_cast<int16_t>(col.x + 32), 182, 28, 12, kButton});
+    const int16_t box = static_cast<int16_t>(col.x + 26);  // the boxes, right of their labels
+    auto labelled = [&](const char* label, int id, int16_t y) {
+      c.push_back({ControlKind::Static, -1, label, col.x, static_cast<int16_t>(y + 2), 21, 8, SS_LEFT});
+      c.push_back({ControlKind::Edit, id, "", box, y, 60, 12, kEdit});
+    };
+    c.push_back({ControlKind::Static, -1, col.head, box, 34, 60, 8, SS_LEFT});
+    labelled("HIGH", col.high, 44);
+    c.push_back({ControlKind::Trackbar, col.track, "", static_cast<int16_t>(box + 20), 58, 20, 90,
+                 TBS_VERT | TBS_AUTOTICKS | WS_TABSTOP});
+    labelled("LOW", col.low, 150);
+    labelled("VALUE", col.value, 166);
+    c.push_back({ControlKind::PushButton, col.x2, "x2", box, 182, 28, 12, kButton});
+    c.push_back({ControlKind::PushButton, col.half, "/2", static_cast<int16_t>(box + 32), 182, 28, 12, kButton});
   }
-  c.push_back({ControlKind::PushButton, 1353, "CENTER", 4, 198, 60, 12, kButton});
-  c.push_back({ControlKind::PushButton, 1351, "AUTO", 86, 198, 36, 12, kButton});
-  c.push_back({ControlKind::CheckBox, 1350, "FIX", 126, 198, 36, 12, BS_AUTOCHECKBOX | WS_TABSTOP});
+  c.push_back({ControlKind::PushButton, 1353, "CENTER", 30, 198, 60, 12, kButton});
+  c.push_back({ControlKind::PushButton, 1351, "AUTO", 126, 198, 36, 12, kButton});
+  c.push_back({ControlKind::CheckBox, 1350, "FIX", 166, 198, 24, 12, BS_AUTOCHECKBOX | WS_TABSTOP});
   return t;
 }
 
@@ -766,11 +774,11 @@ DialogTemplate FftTransform() {
     int16_t y;
   } rows[] = {{"HORZ INTV (us)", 1215, 62}, {"RATE (MHz/us)", 1217, 76}, {"DELAY (us)", 1218, 90}};
   for (const auto& r : rows) {
-    c.push_back({ControlKind::Static, -1, r.label, 4, static_cast<int16_t>(r.y + 2), 56, 8, SS_LEFT});
-    c.push_back({ControlKind::Edit, r.id, "", 60, r.y, 52, 12, kEdit});
+    c.push_back({ControlKind::Static, -1, r.label, 4, static_cast<int16_t>(r.y + 2), 58, 8, SS_LEFT});
+    c.push_back({ControlKind::Edit, r.id, "", 62, r.y, 50, 12, kEdit});
   }
   c.push_back({ControlKind::Static, -1, "ASSOC", 4, 106, 24, 8, SS_LEFT});
-  c.push_back({ControlKind::ListBox, 1216, "", 28, 104, 24, 12, LBS_NOTIFY | WS_BORDER | WS_TABSTOP});
+  c.push_back({ControlKind::ListBox, 1216, "", 28, 104, 24, 12, LBS_NOTIFY | WS_BORDER | WS_VSCROLL | WS_TABSTOP});
   c.push_back({ControlKind::Static, -1, "CYCS", 58, 106, 20, 8, SS_LEFT});
   c.push_back({ControlKind::Edit, 1223, "", 80, 104, 32, 12, kEdit});
   c.push_back({ControlKind::PushButton, 1221, "PHASE FIT", 4, 122, 52, 14, kButton});

@@ -33,15 +33,15 @@ DialogTemplate SimControl() {
   DialogTemplate t;
   t.id = 11500;
   t.caption = "SIMULATION CONTROL DIALOG";
-  t.cx = 420;
+  t.cx = 440;
   t.cy = 372;
   t.style = kPopup;
   auto& c = t.controls;
-  c.push_back({ControlKind::ScrollBar, 20, "", 4, 2, 412, 10, SBS_HORZ});
+  c.push_back({ControlKind::ScrollBar, 20, "", 4, 2, 432, 10, SBS_HORZ});
   c.push_back({ControlKind::CheckBox, 770, "LABELS", 4, 356, 50, 10, kCheck});
   c.push_back({ControlKind::CheckBox, 771, "ASN", 58, 356, 40, 10, kCheck});
   for (int col = 0; col < 2; ++col) {
-    const int x = 4 + 208 * col;
+    const int x = 4 + 218 * col;
     auto add = [&](ControlKind kind, int id, const char* text, int dx, int y, int cx, int cy, DWORD style) {
       c.push_back({kind, id + col, text, I16(x + dx), I16(y), I16(cx), I16(cy), style});
     };
@@ -73,13 +73,13 @@ DialogTemplate SimControl() {
     // Scaling.
     add(ControlKind::CheckBox, 8722, "TB", 0, 74, 22, 10, kCheck);
     label("SCALAR", 24, 72, 30);
-    add(ControlKind::Edit, 11509, "", 56, 72, 140, 12, kEdit);
+    add(ControlKind::Edit, 11509, "", 62, 72, 134, 12, kEdit);
     add(ControlKind::CheckBox, 8724, "SIN TB", 0, 88, 36, 10, kCheck);
-    label("OFS", 38, 86, 16);
-    add(ControlKind::Edit, 11511, "", 56, 86, 140, 12, kEdit);
+    label("OFS", 42, 86, 16);
+    add(ControlKind::Edit, 11511, "", 62, 86, 134, 12, kEdit);
     add(ControlKind::CheckBox, 8726, "CHIRP TB", 0, 102, 42, 10, kCheck);
-    label("SLP", 43, 100, 13);
-    add(ControlKind::Edit, 11513, "", 56, 100, 140, 12, kEdit);
+    label("SLP", 46, 100, 14);
+    add(ControlKind::Edit, 11513, "", 62, 100, 134, 12, kEdit);
     label("EXP CHN", 0, 114, 34);
     add(ControlKind::ListBox, 11503, "", 36, 114, 30, 12, kOneRow);
     label("ITC", 70, 114, 14);
@@ -106,8 +106,9 @@ DialogTemplate SimControl() {
                  {8706, "CORIOLIS"},   {8710, "1ST DISTORT TB"}, {8734, "V3"},        {8702, "QUADRUPOLE QN"},
                  {8716, "TB"},         {1407, "RINGDOWN FIT"},  {8736, "DSP"}};
     // Three columns, each as wide as its longest label ("CROSS / DIPOLE TB",
-    // "QUADRUPOLE QN", "1ST DISTORT TB").
-    const int left[3] = {0, 79, 141};
+    // "QUADRUPOLE QN", "1ST DISTORT TB") and a character apart, the last one a
+    // character short of the next set's column.
+    const int left[3] = {0, 82, 148};
     const int width[3] = {78, 62, 66};
     int i = 0;
     for (const auto& b : boxes) {

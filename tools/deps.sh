@@ -4,7 +4,7 @@
 # tools/run-tests.sh (that and the test packages).
 set -euo pipefail
 
-QV95_PACKAGES=(cmake ninja-build g++ pkg-config libfftw3-dev libcairo2-dev libsdl2-dev fonts-dejavu-core)
+QV95_PACKAGES=(cmake ninja-build g++ pkg-config libfftw3-dev libcairo2-dev libsdl2-dev libx11-dev fonts-dejavu-core)
 # Needed by the tests and benchmarks only, never linked into the program: GoogleTest and
 # Google Benchmark; GSL and libcerf, the references that the spline resampling and the
 # complex error function are checked and timed against.

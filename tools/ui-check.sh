@@ -10,8 +10,12 @@
 # point 24,037 read whole; the view moved with the toolbar's forward button; the
 # simulation control dialog kept above the main window when that is clicked, two of
 # its set's dialogs opened beside it and kept in sight when it is clicked, each closed
-# with its close box; and the program left through File > Exit, the save dialog
-# answered so that the working file is written. Last the workbench started on a new
+# with its close box; with that dialog open, a click on the main window gives it the
+# keyboard (x and X change the view), a right-click menu opened beside the dialog shows
+# whole above it and closes with Escape, the scalar/offset dialog chosen from that menu
+# steps its channel with its CHN scroll bar's arrows without hiding a channel and
+# follows its caption dragged with real motion events; and the program left through
+# File > Exit, the save dialog answered so that the working file is written. Last the workbench started on a new
 # working-file name: its two warnings open above the main window with the keyboard,
 # Return answers each, and the main window's close box offers the save dialog, whose
 # Cancel ends the program without writing the file. Checks the windows by their
@@ -329,12 +333,93 @@ sleep 1
 shot "$out/stacked.png"
 [ "$(convert "$out/stacked.png" -crop "1x1+$((cx + 5))+$((cy + 10))" -format "%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]" info:)" = "10,36,106" ] ||
   fail "the simulation control dialog went behind the main window when the box closed"
-# A click on the main window, the dialog's owner, leaves the dialog above it.
+# A click on the main window, the dialog's owner, leaves the dialog above it and gives
+# the main window the keyboard: x expands the view at the cursor, X takes it back.
 click $((mx + 40)) $((my + 400))
 sleep 1
 shot "$out/owner.png"
 [ "$(pixel_of "$out/owner.png" $((cx + 5)) $((cy + 10)))" = "10,36,106" ] ||
   fail "the simulation control dialog went behind the main window when that was clicked"
+focused=$(xdotool getwindowfocus getwindowname 2>/dev/null || true)
+case "$focused" in "QUIVRANE 95 "*) ;; *) fail "a click on the main window left the keyboard with \"$focused\"" ;; esac
+view_key() {   # presses key $1 and waits until the plot changes
+  settle
+  cp "$out/plot-b.png" "$out/before-key.png"
+  xdotool key "$1"
+  for _ in $(seq 40); do
+    shot "$out/key-full.png"; plot_of "$out/key-full.png" "$out/key.png"
+    same "$out/before-key.png" "$out/key.png" || return 0
+    sleep 0.25
+  done
+  fail "the key $1, after a click on the main window with a modeless dialog open, did not change the view"
+}
+view_key x
+view_key X
+settle
+
+# A right-click menu opened beside the dialog is seen whole above it, in a borderless
+# window of its own, and takes Escape (the dialog stays open).
+right_click_menu() {   # opens the main window's right-click menu at $1 $2; sets menu_x/y/w/h
+  xdotool mousemove "$1" "$2" click 3
+  local id
+  id=$(first_window "^menu\$") || fail "the right-click menu did not open"
+  sleep 0.5
+  eval "$(xdotool getwindowgeometry --shell "$id")"
+  menu_x=$X menu_y=$Y menu_w=$WIDTH menu_h=$HEIGHT
+}
+right_click_menu $((cx - 30)) $((cy + 100))
+[ $((menu_x + menu_w)) -gt $((cx + 40)) ] || fail "the right-click menu does not reach over the dialog"
+shot "$out/menu.png"
+cp "$out/menu.png" "$build/ui-check/menu.png"
+# Its right edge is its frame line all the way down, and its last row ("Zero Offset
+# File") is written over the dialog.
+edge=$(convert "$out/menu.png" -crop "1x${menu_h}+$((menu_x + menu_w - 1))+$menu_y" +repage -format %c histogram:info:)
+[ "$(wc -l <<<"$edge")" = 1 ] && grep -q "(128,128,128)" <<<"$edge" ||
+  fail "the right-click menu is hidden in part by the dialog ($build/ui-check/menu.png)"
+ink=$(convert "$out/menu.png" -crop "$((menu_x + 22 + 119 - cx))x14+$cx+$((menu_y + menu_h - 2 - 16))" +repage \
+  -threshold 50% -negate -format "%[fx:int(mean*w*h)]" info:)
+[ "$ink" -ge 20 ] || fail "the last row of the right-click menu is not seen over the dialog ($build/ui-check/menu.png)"
+xdotool key Escape
+gone "menu"
+windows_matching "^SIMULATION CONTROL DIALOG\$" >/dev/null || fail "Escape on the open menu closed the dialog"
+
+# The scalar/offset dialog, chosen from the right-click menu with the mouse: its CHN
+# scroll bar's arrows step its channel (the channel list shows the next one and the
+# first one again) and hide no channel.
+right_click_menu $((cx - 30)) $((cy + 100))
+click $((menu_x + 20)) $((menu_y + 2 + 9))   # its first row
+window "DSP SCALAR/OFFSET"
+dsp=$(first_window "^DSP SCALAR/OFFSET\$")
+eval "$(xdotool getwindowgeometry --shell "$dsp")"
+ox=$((X + 1)) oy=$((Y + 1 + 20))
+chn_list="42x21+$((ox + 42))+$((oy + 3))"      # list 1260 (24, 2, 24 x 12)
+chn_shot() { shot "$out/chn-$1.png"; convert "$out/chn-$1.png" -crop "$chn_list" +repage "$out/chn-$1.png"; }
+# The dialog shows the active channel, the last one displayed (2): up goes to channel
+# 1, down back to 2 (a channel beyond the displayed ones is not kept).
+chn_shot a
+click $((ox + 87 + 7)) $((oy + 3 + 4))        # scroll bar 20 (50, 2, 8 x 12): its up arrow
+sleep 1; chn_shot b
+click $((ox + 87 + 7)) $((oy + 3 + 16))       # its down arrow
+sleep 1; chn_shot c
+same "$out/chn-a.png" "$out/chn-b.png" && fail "the up arrow of the CHN scroll bar did not step the channel"
+same "$out/chn-a.png" "$out/chn-c.png" || fail "the down arrow of the CHN scroll bar did not step the channel back"
+settle
+histogram=$(convert "$out/plot-b.png" -format %c histogram:info:)
+for colour in "#FF0000" "#0000FF" "#00AA00"; do
+  grep -q "$colour" <<<"$histogram" || fail "a channel (in $colour) went from the plot when the CHN arrows were clicked"
+done
+# Its caption dragged with the mouse (real motion, in steps, let go at once after the
+# last) moves it as far as the pointer went.
+eval "$(xdotool getwindowgeometry --shell "$dsp")"
+x0=$X y0=$Y
+xdotool mousemove $((X + 60)) $((Y + 10)) mousedown 1; sleep 0.3
+xdotool mousemove $((X + 90)) $((Y + 30)); sleep 0.3
+xdotool mousemove $((X + 120)) $((Y + 50)) mouseup 1; sleep 1
+eval "$(xdotool getwindowgeometry --shell "$dsp")"
+[ "$X" = $((x0 + 60)) ] && [ "$Y" = $((y0 + 40)) ] ||
+  fail "the caption dragged by (60, 40) moved the dialog from $x0,$y0 to $X,$Y"
+close_box "DSP SCALAR/OFFSET"
+gone "DSP SCALAR/OFFSET"
 # Two dialogs of set A (its TB boxes: scalar/offset at (0, 74), line shape at (0, 144))
 # open beside the control dialog, not over it or each other, and stay in sight when the
 # control dialog is clicked.
@@ -447,4 +532,4 @@ kill -0 "$app_pid" 2>/dev/null && fail "the workbench did not end when its save 
 wait "$app_pid" || fail "the workbench ended with an error"
 app_pid=""
 [ -e "$work/fresh.QVW" ] && fail "cancelling the save dialog wrote the working file"
-echo "ui-check: passed ($build/ui-check/screen.png, $build/ui-check/workbench.png, $build/ui-check/status.png, $build/ui-check/beside.png)"
+echo "ui-check: passed ($build/ui-check/screen.png, $build/ui-check/workbench.png, $build/ui-check/status.png, $build/ui-check/beside.png, $build/ui-check/menu.png)"

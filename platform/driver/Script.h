@@ -16,12 +16,15 @@
 //   dialog ID                    address the dialog of template ID (default: the
 //                                innermost modal dialog, else the last one opened)
 //   type ID TEXT | click ID | check ID on|off | radio ID | select ID ROW |
-//   scroll ID up|down [N] | track ID POS      controls of the addressed dialog
+//   scroll ID up|down [N] | track ID POS      controls of the addressed dialog (scroll:
+//                                clicks on an arrow of a scroll bar, or of a list's own
+//                                scroll bar, which a list without one does not have)
 //   box CAPTION PATTERN ANSWER   the next message box: caption equal, PATTERN matching
 //                                the whole text ('*' any run, '?' one character),
 //                                answered ok|yes|no|cancel|abort|retry|ignore
 //   file PATH | file cancel      the next open or save dialog
-//   printer NAME | printer cancel  the next print dialog
+//   printer NAME | printer cancel  the next print dialog; the printer PDF then asks
+//                                for its output file: a file line answers that
 //   wait-idle [SECONDS]          until no worker is busy (the queue is already idle)
 //   expect-status [child C K] PART PATTERN   a status-bar part of the main window
 //                                (or of child window C K)

@@ -139,6 +139,24 @@ bool SelectRow(HWND dialog, int id, int row, bool doubleClick) {
   });
 }
 
+// The client point of the up (or down) arrow of a scroll bar or of a list box's own
+// scroll bar; false when the control has none.
+static bool ArrowPoint(HWND control, const std::string& cls, DWORD style, bool up, LPARAM* at) {
+  RECT rc;
+  if (!GetClientRect(control, &rc)) return false;
+  if (cls == "LISTBOX") {
+    if (!(style & WS_VSCROLL)) return false;
+    *at = MAKELPARAM(rc.right - detail::kListScrollBarWidth / 2, up ? 1 : rc.bottom - 2);
+    return true;
+  }
+  const bool vertical = (style & SBS_VERT) != 0;
+  const detail::ScrollLayout g = detail::LayoutScrollBar(vertical, rc.right, rc.bottom, 0, 0, 0);
+  if (g.arrow <= 0) return false;
+  const int along = up ? g.arrow / 2 : g.length - 1 - g.arrow / 2;
+  *at = vertical ? MAKELPARAM(g.thickness / 2, along) : MAKELPARAM(along, g.thickness / 2);
+  return true;
+}
+
 bool Scroll(HWND dialog, int id, bool up, int times) {
   HWND control = GetDlgItem(dialog, id);
   if (!control || !IsWindowEnabled(control)) return false;
@@ -146,12 +164,14 @@ bool Scroll(HWND dialog, int id, bool up, int times) {
   DWORD style = static_cast<DWORD>(GetWindowLongPtr(control, GWL_STYLE));
   return OnOwner(control, [&] {
     for (int i = 0; i < times; ++i) {
-      if (cls == "LISTBOX") {
-        SendMessage(control, WM_VSCROLL, up ? SB_LINEUP : SB_LINEDOWN, 0);
-      } else if (cls == "SCROLLBAR") {
-        UINT message = (style & SBS_VERT) ? WM_VSCROLL : WM_HSCROLL;
-        SendMessage(dialog, message, up ? SB_LINEUP : SB_LINEDOWN, reinterpret_cast<LPARAM>(control));
-        SendMessage(dialog, message, SB_ENDSCROLL, reinterpret_cast<LPARAM>(control));
+      if (cls == "LISTBOX" || cls == "SCROLLBAR") {
+        // A click on the arrow, as a person makes it.
+        LPARAM at = 0;
+        if (!ArrowPoint(control, cls, style, up, &at)) return false;
+        SetKeyDown(VK_LBUTTON, true);
+        SendMessage(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SetKeyDown(VK_LBUTTON, false);
+        if (IsWindow(control)) SendMessage(control, WM_LBUTTONUP, 0, at);
       } else if (cls == "MSCTLS_TRACKBAR32") {
         int line = 1;
         int pos = static_cast<int>(SendMessage(control, TBM_GETPOS, 0, 0));

@@ -35,9 +35,10 @@ bool SetCheck(HWND dialog, int id, bool on);
 bool ChooseRadio(HWND dialog, int id);
 // Clicks a list row (scrolled into view first); doubleClick also sends LBN_DBLCLK.
 bool SelectRow(HWND dialog, int id, int row, bool doubleClick = false);
-// Arrow clicks on a scroll bar (WM_VSCROLL/WM_HSCROLL to the dialog), a list box's
-// own scroll bar (its top row; in a list one row high the selection with it) or a
-// trackbar (TB_LINEUP/TB_LINEDOWN).
+// Arrow clicks with the mouse on a scroll bar (which sends WM_VSCROLL/WM_HSCROLL with
+// the line and SB_ENDSCROLL to the dialog) or on a list box's own scroll bar (its top
+// row; in a list one row high the selection with it), or line steps of a trackbar
+// (TB_LINEUP/TB_LINEDOWN). False for a list without a scroll bar (no WS_VSCROLL).
 bool Scroll(HWND dialog, int id, bool up, int times = 1);
 // Drags the trackbar's thumb to position: TB_THUMBTRACK, TB_THUMBPOSITION, TB_ENDTRACK.
 bool MoveTrackbar(HWND dialog, int id, int position);

@@ -23,6 +23,7 @@
 #include <unordered_map>
 
 #include "platform/frontend/FrontEndLogic.h"
+#include "platform/frontend/FrontEndX11.h"
 #include "platform/kernel/Sync.h"
 
 namespace platform {
@@ -33,6 +34,10 @@ using namespace frontend;
 
 constexpr COLORREF kFace = RGB(212, 208, 200);
 constexpr int kGrip = 12;  // the resize corner
+// A scroll arrow or list arrow held down repeats, as the desktop system's: the first
+// repeat after this long, then every kRepeatEvery milliseconds.
+constexpr Uint32 kRepeatDelay = 350;
+constexpr Uint32 kRepeatEvery = 50;
 
 // A box or common dialog that a thread waits for.
 struct PanelJob {
@@ -261,10 +266,12 @@ class FrontEnd {
     SyncMirrors();
     TakePictures();
     ApplyDrag();
+    RepeatHeldButton();
     for (auto& [hwnd, m] : mirrors_)
       if (m.present) Present(m);
     for (auto& p : panels_)
       if (p.present) PresentPanel(p);
+    ShowMenus();
   }
 
   void Shutdown() {
@@ -285,6 +292,8 @@ class FrontEnd {
     }
     for (auto& [hwnd, m] : mirrors_) DropMirror(m);
     mirrors_.clear();
+    tracker_.Close();
+    ShowMenus();
   }
 
  private:
@@ -365,8 +374,7 @@ class FrontEnd {
       SetEvent(job->done);
       return;
     }
-    Frame f = FrameOf(job->top);
-    tracker_.StartPopup(job->menu, job->x, job->y, f.width, f.height);
+    tracker_.StartPopup(job->menu, job->x, job->y, MenuBounds(job->top));
     if (!tracker_.Active()) {
       SetEvent(job->done);
       return;
@@ -495,7 +503,7 @@ class FrontEnd {
   void KeepAbove(const std::vector<HWND>& raised) {
     if (raised.empty()) return;
     for (HWND hwnd : raised) RaiseOwned(hwnd);
-    for (auto& p : panels_) SDL_RaiseWindow(p.window);
+    RestackPanels();
     if (!panels_.empty()) SDL_SetWindowInputFocus(panels_.back().window);
   }
 
@@ -548,7 +556,9 @@ class FrontEnd {
   void Present(Mirror& m) {
     m.present = false;
     if (!m.image) return;
-    bool overlay = tracker_.Active() && trackerWindow_ == m.hwnd;
+    // The lit item of a menu bar is drawn over the window; the open menus are windows
+    // of their own (ShowMenus).
+    bool overlay = tracker_.Active() && tracker_.FromBar() && trackerWindow_ == m.hwnd;
     if (!overlay) {
       Blit(m.window, m.image);
       return;
@@ -563,7 +573,7 @@ class FrontEnd {
     HDC dc = CreateDCForSurface(frame);
     HFONT font = WindowFont();
     HGDIOBJ old = SelectObject(dc, font);
-    DrawMenuOverlay(dc, tracker_);
+    tracker_.DrawBar(dc);
     SelectObject(dc, old);
     DeleteObject(font);
     DeleteDC(dc);
@@ -593,26 +603,32 @@ class FrontEnd {
 
   // Raises a window with the keyboard, and after it the windows it owns (a modeless
   // dialog stays above the main window when that is clicked or a box over it closes)
-  // and the boxes still open, as the desktop system keeps them.
+  // and the boxes still open, as the desktop system keeps them: those are only
+  // restacked, so the keyboard stays with the window raised.
   void RaiseMirror(HWND hwnd) {
     auto it = mirrors_.find(hwnd);
     if (it == mirrors_.end() || !it->second.window) return;
     SDL_RaiseWindow(it->second.window);
     OnTop(hwnd);
     RaiseOwned(hwnd);
-    for (auto& p : panels_) SDL_RaiseWindow(p.window);
+    RestackPanels();
     SDL_SetWindowInputFocus(it->second.window);
   }
 
   // The windows that hwnd owns, directly or through others, go above it, in the order
-  // they stood in among themselves.
+  // they stood in among themselves, without taking the keyboard.
   void RaiseOwned(HWND hwnd) {
     for (const HWND window : RaiseOrder(hwnd, OwnerTable())) {
       auto m = mirrors_.find(window);
       if (window == hwnd || m == mirrors_.end() || !m->second.window) continue;
-      SDL_RaiseWindow(m->second.window);
+      RestackAbove(m->second.window);
       OnTop(window);
     }
+  }
+
+  // The open boxes and dialogs of the front end go above every window.
+  void RestackPanels() {
+    for (auto& p : panels_) RestackAbove(p.window);
   }
 
   // The window is now the top of the stack the front end keeps.
@@ -670,6 +686,10 @@ class FrontEnd {
 
   // ---- input ----------------------------------------------------------------------------------------
   void OnWindowEvent(const SDL_WindowEvent& e) {
+    if (MenuLevelOf(e.windowID) >= 0) {
+      if (e.event == SDL_WINDOWEVENT_EXPOSED) menuShown_.clear();  // drawn again
+      return;
+    }
     if (PanelWindow* p = PanelOf(e.windowID)) {
       if (e.event == SDL_WINDOWEVENT_CLOSE) HandlePanel(*p, PanelEvent{PanelEvent::Kind::Command, p->job->controller->panel.cancelId});
       else if (e.event == SDL_WINDOWEVENT_EXPOSED) p->present = true;
@@ -689,7 +709,7 @@ class FrontEnd {
         // windows it owns stay above it.
         active_ = m->hwnd;
         RaiseOwned(m->hwnd);
-        for (auto& p : panels_) SDL_RaiseWindow(p.window);
+        RestackPanels();
         break;
       default:
         break;
@@ -720,6 +740,24 @@ class FrontEnd {
 
   void OnButton(const SDL_MouseButtonEvent& e) {
     bool down = e.type == SDL_MOUSEBUTTONDOWN;
+    if (e.button == SDL_BUTTON_LEFT) {
+      leftHeld_ = down;
+      nextRepeat_ = SDL_GetTicks() + kRepeatDelay;
+    }
+    if (e.button == SDL_BUTTON_LEFT && !down && drag_.hwnd) {
+      // The drag's last step, to where the button is let go, before it ends.
+      drag_.moved = true;
+      ApplyDrag();
+      drag_ = Drag{};
+      return;
+    }
+    if (int level = MenuLevelOf(e.windowID); level >= 0) {
+      // A menu's own window: the point in the tracked window's coordinates.
+      const MenuWindow& w = menuWindows_[static_cast<size_t>(level)];
+      if (e.button != SDL_BUTTON_LEFT && e.button != SDL_BUTTON_RIGHT) return;
+      MenuResult(down ? tracker_.MouseDown(e.x + w.x, e.y + w.y) : tracker_.MouseUp(e.x + w.x, e.y + w.y));
+      return;
+    }
     if (PanelWindow* p = PanelOf(e.windowID)) {
       if (e.button != SDL_BUTTON_LEFT) return;
       p->held = down;
@@ -739,10 +777,6 @@ class FrontEnd {
       return;
     }
     if (tracker_.Active() && down) MenuResult((tracker_.Close(), MenuTracker::Result::Closed));
-    if (e.button == SDL_BUTTON_LEFT && !down && drag_.hwnd) {
-      drag_ = Drag{};
-      return;
-    }
     if (e.button == SDL_BUTTON_LEFT && !down && closePressed_) {
       // The close box acts when the button is let go over it.
       const bool same = closePressed_ == top;
@@ -762,20 +796,19 @@ class FrontEnd {
     if (down && left) {
       bool caption = f.caption > 0 && e.y >= f.frame && e.y < f.frame + f.caption;
       if (caption || ((f.style & WS_THICKFRAME) && e.x >= f.width - kGrip && e.y >= f.height - kGrip)) {
-        int gx = 0, gy = 0, wx = 0, wy = 0;
-        SDL_GetGlobalMouseState(&gx, &gy);
-        SDL_GetWindowPosition(m->window, &wx, &wy);
+        // Where the window was taken hold of: from its corner (a caption) or from its
+        // far corner (the resize corner).
         drag_.hwnd = top;
         drag_.resize = !caption;
-        drag_.grabX = gx - (caption ? wx : wx + f.width);
-        drag_.grabY = gy - (caption ? wy : wy + f.height);
+        drag_.grabX = caption ? e.x : e.x - f.width;
+        drag_.grabY = caption ? e.y : e.y - f.height;
         return;
       }
       if (f.menu && e.y >= f.clientY - kMenuBarHeight && e.y < f.clientY) {
         std::vector<MenuItem> items = MenuItems(f.menu);
         int index = MenuBarItemAt(items, e.x - f.clientX);
         if (index >= 0) {
-          tracker_.StartBar(f.menu, f.clientX, f.clientY - kMenuBarHeight, f.width, f.height, index, true);
+          tracker_.StartBar(f.menu, f.clientX, f.clientY - kMenuBarHeight, MenuBounds(top), index, true);
           trackerWindow_ = top;
           m->present = true;
         }
@@ -815,13 +848,18 @@ class FrontEnd {
   }
 
   void OnMotion(const SDL_MouseMotionEvent& e) {
-    if (PanelWindow* p = PanelOf(e.windowID)) {
-      HandlePanel(*p, p->job->controller->panel.MouseMove(e.x, e.y, p->held && (e.state & SDL_BUTTON_LMASK)));
-      return;
-    }
     if (drag_.hwnd) {
       drag_.moved = true;
       return;  // applied once per turn
+    }
+    if (int level = MenuLevelOf(e.windowID); level >= 0) {
+      const MenuWindow& w = menuWindows_[static_cast<size_t>(level)];
+      tracker_.MouseMove(e.x + w.x, e.y + w.y);
+      return;
+    }
+    if (PanelWindow* p = PanelOf(e.windowID)) {
+      HandlePanel(*p, p->job->controller->panel.MouseMove(e.x, e.y, p->held && (e.state & SDL_BUTTON_LMASK)));
+      return;
     }
     Mirror* m = MirrorOf(e.windowID);
     if (!m) return;
@@ -835,6 +873,10 @@ class FrontEnd {
     PostMouse(m->hwnd, WM_MOUSEMOVE, buttons, e.x, e.y, target);
   }
 
+  // Moves or resizes the dragged window to where the pointer is. The place is asked of
+  // the display when the window is placed: a mouse event's point is relative to the
+  // window, which the drag itself moves, so one that came before the last move would
+  // put the window a step too far.
   void ApplyDrag() {
     if (!drag_.hwnd || !drag_.moved) return;
     drag_.moved = false;
@@ -843,22 +885,20 @@ class FrontEnd {
       drag_ = Drag{};
       return;
     }
-    Uint32 buttons = SDL_GetGlobalMouseState(nullptr, nullptr);
-    int gx = 0, gy = 0;
-    SDL_GetGlobalMouseState(&gx, &gy);
     Mirror& m = it->second;
+    PointerOnScreen(m.window, &drag_.pointerX, &drag_.pointerY);
     int x = 0, y = 0, width = 0, height = 0;
     SDL_GetWindowPosition(m.window, &x, &y);
     SDL_GetWindowSize(m.window, &width, &height);
     UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
     if (drag_.resize) {
-      width = std::max(120, gx - drag_.grabX - x);
-      height = std::max(80, gy - drag_.grabY - y);
+      width = std::max(120, drag_.pointerX - drag_.grabX - x);
+      height = std::max(80, drag_.pointerY - drag_.grabY - y);
       SDL_SetWindowSize(m.window, width, height);
       flags |= SWP_NOMOVE;
     } else {
-      x = gx - drag_.grabX;
-      y = gy - drag_.grabY;
+      x = drag_.pointerX - drag_.grabX;
+      y = drag_.pointerY - drag_.grabY;
       SDL_SetWindowPosition(m.window, x, y);
       flags |= SWP_NOSIZE;
     }
@@ -871,7 +911,26 @@ class FrontEnd {
         }))
       pending->fetch_sub(1);
     m.present = true;
-    if (!(buttons & SDL_BUTTON_LMASK)) drag_ = Drag{};
+  }
+
+  // A scroll bar or list held down with the left button repeats its press.
+  void RepeatHeldButton() {
+    if (!leftHeld_ || !capture_ || repeatPending_->load()) return;
+    const Uint32 now = SDL_GetTicks();
+    if (static_cast<int32_t>(now - nextRepeat_) < 0) return;
+    const std::string cls = ClassNameOf(capture_);
+    if (cls != "SCROLLBAR" && cls != "LISTBOX") return;
+    nextRepeat_ = now + kRepeatEvery;
+    // At most one repeat waits for the control's thread, as the desktop system's
+    // timer message comes only when nothing else is queued.
+    auto pending = repeatPending_;
+    pending->store(true);
+    HWND control = capture_;
+    if (!PostToOwner(control, [control, pending] {
+          pending->store(false);
+          SendMessage(control, WM_TIMER, kHeldButtonTimer, 0);
+        }))
+      pending->store(false);
   }
 
   void OnWheel(const SDL_MouseWheelEvent& e) {
@@ -889,9 +948,12 @@ class FrontEnd {
     Frame f = FrameOf(m->hwnd);
     HWND target = ChildAt(m->hwnd, POINT{f.rect.left + mx, f.rect.top + my});
     if (ClassNameOf(target) != "LISTBOX") return;
-    // Three rows a notch; a list of one row steps its choice one row a notch.
+    // Three rows a notch; a list of one row steps its choice one row a notch, when it
+    // has the arrows that step it (a one-row list without them is changed by a click
+    // or the keys only).
     RECT rc{};
     GetClientRect(target, &rc);
+    if (rc.bottom < 2 * kListRowHeight && !(GetWindowLongPtr(target, GWL_STYLE) & WS_VSCROLL)) return;
     const int lines = rc.bottom < 2 * kListRowHeight ? 1 : 3;
     for (int i = 0; i < std::abs(steps) * lines; ++i)
       PostMessage(target, WM_VSCROLL, steps > 0 ? SB_LINEUP : SB_LINEDOWN, 0);
@@ -925,6 +987,11 @@ class FrontEnd {
       if (down) HandlePanel(*p, p->job->controller->panel.Key(vk, shift, ctrl));
       return;
     }
+    // An open menu takes the keys, whichever window has the keyboard.
+    if (tracker_.Active()) {
+      if (down) MenuResult(tracker_.Key(vk));
+      return;
+    }
     if (!panels_.empty() && !MirrorOf(e.windowID)) {
       PanelWindow& p = panels_.back();
       if (down) HandlePanel(p, p.job->controller->panel.Key(vk, shift, ctrl));
@@ -932,10 +999,6 @@ class FrontEnd {
     }
     Mirror* m = KeyMirror(e.windowID);
     if (!m) return;
-    if (tracker_.Active() && trackerWindow_ == m->hwnd) {
-      if (down) MenuResult(tracker_.Key(vk));
-      return;
-    }
     if (Blocked(*m)) return;
     if (down && alt) {
       if (vk == VK_F1 + 3) {  // Alt+F4 closes the window
@@ -948,7 +1011,7 @@ class FrontEnd {
         for (size_t i = 0; i < items.size(); ++i)
           if (MnemonicOf(items[i].text) == vk) {
             // The letter opens its drop-down, or chooses a command on the bar itself.
-            tracker_.StartBar(f.menu, f.clientX, f.clientY - kMenuBarHeight, f.width, f.height, static_cast<int>(i), false);
+            tracker_.StartBar(f.menu, f.clientX, f.clientY - kMenuBarHeight, MenuBounds(m->hwnd), static_cast<int>(i), false);
             trackerWindow_ = m->hwnd;
             m->present = true;
             MenuResult(tracker_.Key(vk));
@@ -982,7 +1045,7 @@ class FrontEnd {
     if (Blocked(*m)) return;
     Frame f = FrameOf(m->hwnd);
     if (!f.menu) return;
-    tracker_.StartBar(f.menu, f.clientX, f.clientY - kMenuBarHeight, f.width, f.height, 0, false);
+    tracker_.StartBar(f.menu, f.clientX, f.clientY - kMenuBarHeight, MenuBounds(m->hwnd), 0, false);
     trackerWindow_ = m->hwnd;
     m->present = true;
   }
@@ -998,7 +1061,7 @@ class FrontEnd {
       return;
     }
     Mirror* m = KeyMirror(e.windowID);
-    if (!m || (tracker_.Active() && trackerWindow_ == m->hwnd) || Blocked(*m)) return;
+    if (!m || tracker_.Active() || Blocked(*m)) return;
     if (SDL_GetModState() & KMOD_ALT) return;
     HWND target = FocusOfThread(m->thread);
     if (!target || TopLevelOf(target) != m->hwnd) target = m->hwnd;
@@ -1008,9 +1071,88 @@ class FrontEnd {
   struct Drag {
     HWND hwnd = nullptr;
     bool resize = false;
-    bool moved = false;
-    int grabX = 0, grabY = 0;
+    bool moved = false;             // the pointer moved since the window was last placed
+    int grabX = 0, grabY = 0;       // the grip, from the window's (or its far corner's) place
+    int pointerX = 0, pointerY = 0; // the pointer on the screen when the window was last placed
   };
+
+  // An open menu level in a borderless window of its own, above every other window.
+  struct MenuWindow {
+    SDL_Window* window = nullptr;
+    int x = 0, y = 0, width = 0, height = 0;  // the level in the tracked window's coordinates
+  };
+
+  // The screen area in the coordinates of a top-level window: menus stay inside it.
+  RECT MenuBounds(HWND top) {
+    RECT area = ScreenArea();
+    auto it = mirrors_.find(top);
+    int wx = 0, wy = 0;
+    if (it != mirrors_.end() && it->second.window) SDL_GetWindowPosition(it->second.window, &wx, &wy);
+    return RECT{area.left - wx, area.top - wy, area.right - wx, area.bottom - wy};
+  }
+
+  int MenuLevelOf(uint32_t windowId) const {
+    SDL_Window* window = SDL_GetWindowFromID(windowId);
+    for (size_t i = 0; i < menuWindows_.size(); ++i)
+      if (window && menuWindows_[i].window == window) return static_cast<int>(i);
+    return -1;
+  }
+
+  // One native window for each open menu level, drawn again when the level changed.
+  void ShowMenus() {
+    std::vector<MenuTracker::Level> levels;
+    if (tracker_.Active()) levels = tracker_.Levels();
+    auto tracked = mirrors_.find(trackerWindow_);
+    if (tracked == mirrors_.end() || !tracked->second.window) levels.clear();
+    while (menuWindows_.size() > levels.size()) {
+      SDL_DestroyWindow(menuWindows_.back().window);
+      menuWindows_.pop_back();
+    }
+    if (levels.empty()) {
+      menuShown_.clear();
+      return;
+    }
+    int ox = 0, oy = 0;
+    SDL_GetWindowPosition(tracked->second.window, &ox, &oy);
+    std::vector<std::pair<int, std::string>> shown;
+    for (size_t i = 0; i < levels.size(); ++i) {
+      const MenuTracker::Level& l = levels[i];
+      std::string look = std::to_string(reinterpret_cast<uintptr_t>(l.menu));
+      shown.emplace_back(l.highlight, look);
+      MenuWindow* w = i < menuWindows_.size() ? &menuWindows_[i] : nullptr;
+      if (w && (w->x != l.x || w->y != l.y || w->width != l.width || w->height != l.height)) {
+        SDL_DestroyWindow(w->window);
+        menuWindows_.erase(menuWindows_.begin() + static_cast<std::ptrdiff_t>(i), menuWindows_.end());
+        w = nullptr;
+      }
+      if (!w) {
+        MenuWindow made{nullptr, l.x, l.y, l.width, l.height};
+        made.window = SDL_CreateWindow("menu", ox + l.x, oy + l.y, std::max(1, l.width), std::max(1, l.height),
+                                       SDL_WINDOW_BORDERLESS | SDL_WINDOW_POPUP_MENU | SDL_WINDOW_SKIP_TASKBAR |
+                                           SDL_WINDOW_SHOWN);
+        if (!made.window) break;
+        SDL_GetWindowSurface(made.window);
+        RestackAbove(made.window);
+        menuWindows_.push_back(made);
+        menuShown_.clear();
+      }
+    }
+    if (shown == menuShown_) return;
+    menuShown_ = shown;
+    for (size_t i = 0; i < menuWindows_.size(); ++i) {
+      const MenuWindow& w = menuWindows_[i];
+      cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, std::max(1, w.width), std::max(1, w.height));
+      HDC dc = CreateDCForSurface(surface);
+      HFONT font = WindowFont();
+      HGDIOBJ old = SelectObject(dc, font);
+      tracker_.DrawLevel(dc, i, -w.x, -w.y);
+      SelectObject(dc, old);
+      DeleteObject(font);
+      DeleteDC(dc);
+      Blit(w.window, surface);
+      cairo_surface_destroy(surface);
+    }
+  }
 
   std::shared_ptr<Shared> shared_;
   std::map<HWND, Mirror> mirrors_;
@@ -1023,6 +1165,11 @@ class FrontEnd {
   HWND closePressed_ = nullptr;  // the window whose close box the left button went down on
   std::vector<HWND> stack_;      // the mirrored windows from the bottom up, as raised
   Drag drag_;
+  std::vector<MenuWindow> menuWindows_;
+  std::vector<std::pair<int, std::string>> menuShown_;  // what the menu windows show
+  bool leftHeld_ = false;        // the left button is down
+  Uint32 nextRepeat_ = 0;        // when a held scroll arrow repeats next
+  std::shared_ptr<std::atomic<bool>> repeatPending_ = std::make_shared<std::atomic<bool>>(false);
   bool altAlone_ = false;
 };
 
@@ -1035,6 +1182,7 @@ void Run(std::shared_ptr<Shared> shared, std::promise<bool>* started) {
     started->set_value(false);
     return;
   }
+  KeepXErrorsNonFatal();
   shared->wakeType = SDL_RegisterEvents(1);
   SDL_Rect usable;
   if (SDL_GetDisplayUsableBounds(0, &usable) == 0)

@@ -162,14 +162,16 @@ MenuTracker::Level MenuTracker::MakeLevel(HMENU menu, int x, int y) const {
     level.height += RowHeight(item);
   }
   level.width = std::max(100, 24 + labelWidth + (accelWidth ? accelWidth + 24 : 0) + 20);
-  if (boundsWidth_ > 0 && x + level.width > boundsWidth_) x = std::max(0, boundsWidth_ - level.width);
-  if (boundsHeight_ > 0 && y + level.height > boundsHeight_) y = std::max(0, boundsHeight_ - level.height);
+  if (bounds_.right > bounds_.left && x + level.width > bounds_.right)
+    x = std::max<int>(bounds_.left, bounds_.right - level.width);
+  if (bounds_.bottom > bounds_.top && y + level.height > bounds_.bottom)
+    y = std::max<int>(bounds_.top, bounds_.bottom - level.height);
   level.x = x;
   level.y = y;
   return level;
 }
 
-void MenuTracker::StartBar(HMENU bar, int left, int top, int boundsWidth, int boundsHeight, int index, bool open) {
+void MenuTracker::StartBar(HMENU bar, int left, int top, RECT bounds, int index, bool open) {
   Close();
   bar_ = bar;
   barItems_ = detail::MenuItems(bar);
@@ -179,18 +181,16 @@ void MenuTracker::StartBar(HMENU bar, int left, int top, int boundsWidth, int bo
   }
   barLeft_ = left;
   barTop_ = top;
-  boundsWidth_ = boundsWidth;
-  boundsHeight_ = boundsHeight;
+  bounds_ = bounds;
   active_ = true;
   barIndex_ = std::clamp(index, 0, static_cast<int>(barItems_.size()) - 1);
   armed_ = open;  // opened with the mouse: a drag onto an item chooses it
   if (open) OpenDropDown(barIndex_, false);
 }
 
-void MenuTracker::StartPopup(HMENU menu, int x, int y, int boundsWidth, int boundsHeight) {
+void MenuTracker::StartPopup(HMENU menu, int x, int y, RECT bounds) {
   Close();
-  boundsWidth_ = boundsWidth;
-  boundsHeight_ = boundsHeight;
+  bounds_ = bounds;
   Level level = MakeLevel(menu, x, y);
   if (level.items.empty()) return;
   levels_.push_back(std::move(level));
@@ -446,7 +446,7 @@ MenuTracker::Result MenuTracker::MouseUp(int x, int y) {
   return Activate(static_cast<size_t>(level), row);
 }
 
-void MenuTracker::Draw(HDC dc) const {
+void MenuTracker::DrawBar(HDC dc) const {
   if (!active_) return;
   if (bar_ && barIndex_ >= 0 && barIndex_ < static_cast<int>(barItems_.size())) {
     const auto& item = barItems_[static_cast<size_t>(barIndex_)];
@@ -456,37 +456,45 @@ void MenuTracker::Draw(HDC dc) const {
     Label(dc, item.text, left + 6, barTop_, left + width, barTop_ + detail::kMenuBarHeight,
          DT_LEFT | DT_VCENTER | DT_SINGLELINE, kWhite);
   }
-  for (const Level& l : levels_) {
-    Fill(dc, l.x, l.y, l.x + l.width, l.y + l.height, kFace);
-    Frame(dc, l.x, l.y, l.x + l.width, l.y + l.height, kShadow);
-    int top = l.y + 2;
-    for (size_t i = 0; i < l.items.size(); ++i) {
-      const auto& item = l.items[i];
-      int h = RowHeight(item);
-      if (item.flags & MF_SEPARATOR) {
-        Fill(dc, l.x + 4, top + 3, l.x + l.width - 4, top + 4, kShadow);
-        top += h;
-        continue;
-      }
-      bool lit = static_cast<int>(i) == l.highlight;
-      bool grayed = (item.flags & (MF_GRAYED | MF_DISABLED)) != 0;
-      COLORREF color = grayed ? kShadow : (lit ? kWhite : kBlack);
-      if (lit) Fill(dc, l.x + 2, top, l.x + l.width - 2, top + h, kSelection);
-      if (item.flags & MF_CHECKED) Tick(dc, l.x + 7, top + 5, color);
-      std::string label, accel;
-      SplitMenuText(item.text, &label, &accel);
-      Label(dc, label, l.x + 22, top, l.x + l.width - 4, top + h, DT_LEFT | DT_VCENTER | DT_SINGLELINE, color);
-      if (!accel.empty())
-        Label(dc, accel, l.x + 22, top, l.x + l.width - 20, top + h, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX,
-             color);
-      if (item.flags & MF_POPUP)
-        Label(dc, ">", l.x, top, l.x + l.width - 6, top + h, DT_RIGHT | DT_VCENTER | DT_SINGLELINE, color);
+}
+
+void MenuTracker::DrawLevel(HDC dc, size_t index, int dx, int dy) const {
+  if (!active_ || index >= levels_.size()) return;
+  const Level& l = levels_[index];
+  const int x = l.x + dx, y = l.y + dy;
+  Fill(dc, x, y, x + l.width, y + l.height, kFace);
+  Frame(dc, x, y, x + l.width, y + l.height, kShadow);
+  int top = y + 2;
+  for (size_t i = 0; i < l.items.size(); ++i) {
+    const auto& item = l.items[i];
+    int h = RowHeight(item);
+    if (item.flags & MF_SEPARATOR) {
+      Fill(dc, x + 4, top + 3, x + l.width - 4, top + 4, kShadow);
       top += h;
+      continue;
     }
+    bool lit = static_cast<int>(i) == l.highlight;
+    bool grayed = (item.flags & (MF_GRAYED | MF_DISABLED)) != 0;
+    COLORREF color = grayed ? kShadow : (lit ? kWhite : kBlack);
+    if (lit) Fill(dc, x + 2, top, x + l.width - 2, top + h, kSelection);
+    if (item.flags & MF_CHECKED) Tick(dc, x + 7, top + 5, color);
+    std::string label, accel;
+    SplitMenuText(item.text, &label, &accel);
+    Label(dc, label, x + 22, top, x + l.width - 4, top + h, DT_LEFT | DT_VCENTER | DT_SINGLELINE, color);
+    if (!accel.empty())
+      Label(dc, accel, x + 22, top, x + l.width - 20, top + h, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX,
+           color);
+    if (item.flags & MF_POPUP)
+      Label(dc, ">", x, top, x + l.width - 6, top + h, DT_RIGHT | DT_VCENTER | DT_SINGLELINE, color);
+    top += h;
   }
 }
 
-void DrawMenuOverlay(HDC dc, const MenuTracker& tracker) { tracker.Draw(dc); }
+void MenuTracker::Draw(HDC dc) const {
+  DrawBar(dc);
+  for (size_t i = 0; i < levels_.size(); ++i) DrawLevel(dc, i, 0, 0);
+}
+
 
 // ---- panels --------------------------------------------------------------------------------------
 int PanelItem::VisibleRows() const { return std::max(1, static_cast<int>((rc.bottom - rc.top - 2) / detail::kListRowHeight)); }

@@ -62,11 +62,11 @@ class MenuTracker {
   };
 
   // Tracks the menu bar of a window: bar items laid out from (left, top) (window
-  // coordinates), index highlighted, its drop-down open when open. bounds: the
-  // window's size, which drop-downs stay inside.
-  void StartBar(HMENU bar, int left, int top, int boundsWidth, int boundsHeight, int index, bool open);
+  // coordinates), index highlighted, its drop-down open when open. bounds: the area,
+  // in the same coordinates, that drop-downs stay inside (the screen; none when empty).
+  void StartBar(HMENU bar, int left, int top, RECT bounds, int index, bool open);
   // Tracks a pop-up menu at (x, y).
-  void StartPopup(HMENU menu, int x, int y, int boundsWidth, int boundsHeight);
+  void StartPopup(HMENU menu, int x, int y, RECT bounds);
   void Close();
   bool Active() const { return active_; }
   bool FromBar() const { return bar_ != nullptr; }
@@ -79,6 +79,11 @@ class MenuTracker {
   Result MouseDown(int x, int y);
   Result MouseMove(int x, int y);
   Result MouseUp(int x, int y);
+  // The lit item of the bar, over the window's picture.
+  void DrawBar(HDC dc) const;
+  // An open menu level, moved by (dx, dy): the front end shows each in a window of its own.
+  void DrawLevel(HDC dc, size_t index, int dx, int dy) const;
+  // The bar's lit item and every open level, in window coordinates.
   void Draw(HDC dc) const;
 
  private:
@@ -99,7 +104,7 @@ class MenuTracker {
   std::vector<detail::MenuItem> barItems_;
   int barLeft_ = 0, barTop_ = 0;
   int barIndex_ = -1;
-  int boundsWidth_ = 0, boundsHeight_ = 0;
+  RECT bounds_{0, 0, 0, 0};
   std::vector<Level> levels_;
   bool armed_ = false;  // a release may choose (not the release of the opening click)
   UINT chosen_ = 0;
@@ -175,8 +180,5 @@ std::unique_ptr<PanelController> MakePrintPanel(const CommonDialogRequest& reque
 // root), then sub-folders ("name/") and then the files matching one of the
 // ';'-separated patterns, each group sorted; hidden entries left out.
 std::vector<std::string> FolderEntries(const std::string& folder, const std::string& patterns);
-
-// Draws a window's image for the screen: the composed window with the menu overlay.
-void DrawMenuOverlay(HDC dc, const MenuTracker& tracker);
 
 }  // namespace platform::frontend

@@ -2,6 +2,7 @@
 // the front end's menus and dialogs). Internal to platform/.
 #pragma once
 
+#include <algorithm>
 #include <string>
 
 #include "platform/gdi/Gdi.h"
@@ -51,6 +52,26 @@ inline void DrawCloseBox(HDC dc, int l, int t, int r, int b) {
   }
   SelectObject(dc, old);
   DeleteObject(pen);
+}
+
+// A scroll arrow: a button face with a solid triangle pointing up, down, left or right
+// (dx, dy: -1, 0 or 1), drawn sunken while it is held.
+inline void DrawArrowButton(HDC dc, int l, int t, int r, int b, int dx, int dy, bool held) {
+  Fill(dc, l, t, r, b, held ? kShadow : kFace);
+  Frame(dc, l, t, r, b, held ? kBlack : kShadow);
+  const int w = r - l, h = b - t;
+  const int size = std::max(1, std::min(w, h) / 3);  // rows of the triangle
+  const int cx = l + w / 2, cy = t + h / 2;
+  for (int i = 0; i < size; ++i) {
+    // Row i from the point: 2i + 1 pixels across the direction of the arrow.
+    if (dy != 0) {
+      const int y = dy < 0 ? cy - size / 2 + i : cy + size / 2 - i;
+      Fill(dc, cx - i, y, cx + i + 1, y + 1, kBlack);
+    } else {
+      const int x = dx < 0 ? cx - size / 2 + i : cx + size / 2 - i;
+      Fill(dc, x, cy - i, x + 1, cy + i + 1, kBlack);
+    }
+  }
 }
 
 }  // namespace platform::paint

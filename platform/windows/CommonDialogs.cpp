@@ -212,6 +212,26 @@ BOOL PrintDlg(PRINTDLG* pd) {
     std::fprintf(stderr, "qv95: print dialog: no printer \"%s\" -> cancelled\n", answer.value.c_str());
     return FALSE;
   }
+  // The PDF printer prints to a file, which it asks for as a print-to-file printer of
+  // the desktop system does: a save dialog in the current (the data) folder. Cancel
+  // there cancels the printing.
+  std::string output;
+  if (answer.value == kPdfPrinterName && (pd->Flags & PD_RETURNDC)) {
+    char file[4096] = "print.pdf";
+    char folder[4096] = "";
+    if (GetCurrentDirectory(sizeof folder, folder) == 0) folder[0] = '\0';
+    OPENFILENAME ofn;
+    ofn.hwndOwner = pd->hwndOwner;
+    ofn.lpstrFilter = "PDF Document (*.pdf)\0*.pdf\0\0";
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = sizeof file;
+    ofn.lpstrInitialDir = folder;
+    ofn.lpstrTitle = "Save Print Output As";
+    ofn.lpstrDefExt = "pdf";
+    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    if (!GetSaveFileName(&ofn)) return FALSE;
+    output = file;
+  }
   HGLOBAL mode = GlobalAlloc(GHND, sizeof(DEVMODE));
   auto* devmode = static_cast<DEVMODE*>(GlobalLock(mode));
   *devmode = DEVMODE{};
@@ -236,7 +256,7 @@ BOOL PrintDlg(PRINTDLG* pd) {
   pd->hDevNames = namesBlock;
   pd->hDC = nullptr;
   if (pd->Flags & PD_RETURNDC) {
-    pd->hDC = CreateDC(nullptr, answer.value.c_str(), nullptr, nullptr);
+    pd->hDC = CreateDC(nullptr, answer.value.c_str(), output.empty() ? nullptr : output.c_str(), nullptr);
     if (!pd->hDC) {
       GlobalFree(mode);
       GlobalFree(namesBlock);

@@ -101,7 +101,9 @@ struct PRINTDLG {
 };
 
 // TRUE when a printer was chosen (its name in the device blocks, its context in hDC
-// with PD_RETURNDC); FALSE when cancelled.
+// with PD_RETURNDC); FALSE when cancelled. With PD_RETURNDC the "PDF" printer then asks
+// for its output file with a save dialog ("Save Print Output As", "print.pdf" in the
+// current folder proposed); Cancel there cancels the printing.
 BOOL PrintDlg(PRINTDLG* pd);
 
 namespace platform {

@@ -426,6 +426,8 @@ LRESULT ListMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, WORD*
     case WM_LBUTTONDBLCLK: {
       // A click on an arrow of the scroll bar (a quick second one too) is a line.
       if (int arrow = ListArrowAt(w, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))) {
+        data->heldArrow = arrow;
+        data->onArrow = true;
         *notify = ListLine(w, data, arrow);
         return 0;
       }
@@ -435,6 +437,19 @@ LRESULT ListMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, WORD*
       if (w->style & LBS_NOTIFY) *notify = message == WM_LBUTTONDBLCLK ? LBN_DBLCLK : LBN_SELCHANGE;
       return 0;
     }
+    case WM_MOUSEMOVE:
+      data->onArrow = data->heldArrow != 0 &&
+                      ListArrowAt(w, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)) == data->heldArrow;
+      return 0;
+    case WM_LBUTTONUP:
+      data->heldArrow = 0;
+      data->onArrow = false;
+      return 0;
+    case WM_TIMER:
+      // The arrow held down repeats its line while the pointer stays on it.
+      if (wParam != kHeldButtonTimer || data->heldArrow == 0 || !data->onArrow) return 0;
+      *notify = ListLine(w, data, data->heldArrow);
+      return 1;
     case WM_VSCROLL: {
       int rows = VisibleRows(w);
       int maxTop = std::max(0, count - rows);
@@ -469,12 +484,14 @@ LRESULT ListMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, WORD*
 
 LRESULT CALLBACK_ListBox(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if ((message >= LB_ADDSTRING && message <= LB_FINDSTRINGEXACT) || message == WM_VSCROLL ||
-      message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK) {
+      message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK || message == WM_LBUTTONUP ||
+      message == WM_MOUSEMOVE || message == WM_TIMER) {
     if (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK) TakeFocusOnClick(hwnd);
     WORD notify = 0;
     LRESULT result = ListMessage(hwnd, message, wParam, lParam, &notify);
     if (message != LB_GETCOUNT && message != LB_GETCURSEL && message != LB_GETTEXT && message != LB_GETTEXTLEN &&
-        message != LB_GETTOPINDEX)
+        message != LB_GETTOPINDEX && message != WM_MOUSEMOVE && message != WM_LBUTTONUP &&
+        (message != WM_TIMER || result == 1))
       Invalidate(hwnd);
     if (notify) NotifyParent(hwnd, notify);
     return result;
@@ -517,6 +534,111 @@ LRESULT CALLBACK_ListBox(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
 }
 
 // ---- scroll bars --------------------------------------------------------------------------------
+// What a press on the bar tells the parent, as WM_VSCROLL or WM_HSCROLL with the bar's
+// handle; the parent moves the thumb (SetScrollPos), the bar itself only shows a
+// dragged thumb where it is held.
+void ScrollNotify(HWND hwnd, bool vertical, WORD code, int position = 0) {
+  HWND parent = GetParent(hwnd);
+  if (!parent) return;
+  WPARAM wParam = (code == SB_THUMBTRACK || code == SB_THUMBPOSITION)
+                      ? MAKEWPARAM(code, static_cast<WORD>(position))
+                      : static_cast<WPARAM>(code);
+  SendMessage(parent, vertical ? WM_VSCROLL : WM_HSCROLL, wParam, reinterpret_cast<LPARAM>(hwnd));
+}
+
+struct ScrollState {
+  ScrollLayout layout;
+  int minimum = 0, maximum = 0;
+  ScrollData held;
+};
+
+bool ScrollStateOf(HWND hwnd, ScrollState* state) {
+  WinGuard guard(WinLock());
+  Window* w = Find(hwnd);
+  auto* data = DataOf<ScrollData>(w);
+  if (!data) return false;
+  int cw = 0, ch = 0;
+  ClientSize(*w, &cw, &ch);
+  const int shown = data->pressed == ScrollPart::Thumb ? data->trackPosition : data->position;
+  state->layout = LayoutScrollBar((w->style & SBS_VERT) != 0, cw, ch, data->minimum, data->maximum, shown);
+  state->minimum = data->minimum;
+  state->maximum = data->maximum;
+  state->held = *data;
+  return true;
+}
+
+void ScrollHold(HWND hwnd, const std::function<void(ScrollData&)>& change) {
+  {
+    WinGuard guard(WinLock());
+    if (auto* data = DataOf<ScrollData>(Find(hwnd))) change(*data);
+  }
+  Invalidate(hwnd);
+}
+
+// The line or page a held part stands for (0xFFFF for none).
+WORD ScrollCodeOf(ScrollPart part) {
+  switch (part) {
+    case ScrollPart::LineUp: return SB_LINEUP;
+    case ScrollPart::LineDown: return SB_LINEDOWN;
+    case ScrollPart::PageUp: return SB_PAGEUP;
+    case ScrollPart::PageDown: return SB_PAGEDOWN;
+    default: return 0xFFFF;
+  }
+}
+
+LRESULT ScrollBarInput(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  ScrollState state;
+  if (!ScrollStateOf(hwnd, &state) || !IsWindowEnabled(hwnd)) return 0;
+  const ScrollLayout& g = state.layout;
+  const int along = g.vertical ? GET_Y_LPARAM(lParam) : GET_X_LPARAM(lParam);
+  switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+      const ScrollPart part = g.PartAt(along);
+      if (part == ScrollPart::None) return 0;
+      ScrollHold(hwnd, [&](ScrollData& d) {
+        d.pressed = part;
+        d.along = along;
+        d.trackPosition = d.position;
+        d.grab = along - g.thumbStart;
+      });
+      if (part != ScrollPart::Thumb) ScrollNotify(hwnd, g.vertical, ScrollCodeOf(part));
+      return 0;
+    }
+    case WM_MOUSEMOVE: {
+      if (state.held.pressed == ScrollPart::None) return 0;
+      ScrollHold(hwnd, [&](ScrollData& d) { d.along = along; });
+      if (state.held.pressed != ScrollPart::Thumb || !(wParam & MK_LBUTTON)) return 0;
+      const int position = g.PositionAt(along - state.held.grab, state.minimum, state.maximum);
+      if (position == state.held.trackPosition) return 0;
+      ScrollHold(hwnd, [&](ScrollData& d) { d.trackPosition = position; });
+      ScrollNotify(hwnd, g.vertical, SB_THUMBTRACK, position);
+      return 0;
+    }
+    case WM_TIMER: {
+      // Held down: an arrow repeats its line while the pointer stays on it, the track
+      // its page while the thumb has not reached the pointer.
+      if (wParam != kHeldButtonTimer || state.held.pressed == ScrollPart::None) return 0;
+      if (state.held.pressed == ScrollPart::Thumb) return 0;
+      if (g.PartAt(state.held.along) != state.held.pressed) return 0;
+      ScrollNotify(hwnd, g.vertical, ScrollCodeOf(state.held.pressed));
+      return 0;
+    }
+    case WM_LBUTTONUP: {
+      const ScrollPart part = state.held.pressed;
+      if (part == ScrollPart::None) return 0;
+      int position = state.held.trackPosition;
+      if (part == ScrollPart::Thumb) position = g.PositionAt(along - state.held.grab, state.minimum, state.maximum);
+      ScrollHold(hwnd, [](ScrollData& d) { d.pressed = ScrollPart::None; });
+      if (part == ScrollPart::Thumb) ScrollNotify(hwnd, g.vertical, SB_THUMBPOSITION, position);
+      if (IsWindow(hwnd)) ScrollNotify(hwnd, g.vertical, SB_ENDSCROLL);
+      return 0;
+    }
+    default:
+      return 0;
+  }
+}
+
 LRESULT CALLBACK_ScrollBar(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case SBM_SETPOS:
@@ -544,6 +666,12 @@ LRESULT CALLBACK_ScrollBar(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       if (message == SBM_SETPOS || message == SBM_SETRANGE) Invalidate(hwnd);
       return result;
     }
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+    case WM_TIMER:
+      return ScrollBarInput(hwnd, message, wParam, lParam);
     default:
       return DefWindowProc(hwnd, message, wParam, lParam);
   }
@@ -869,6 +997,40 @@ LRESULT CALLBACK_StatusBar(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 }
 
 }  // namespace
+
+ScrollLayout LayoutScrollBar(bool vertical, int width, int height, int minimum, int maximum, int position) {
+  ScrollLayout g;
+  g.vertical = vertical;
+  g.length = std::max(0, vertical ? height : width);
+  g.thickness = std::max(0, vertical ? width : height);
+  g.arrow = std::min(g.thickness, g.length / 2);
+  const int track = g.length - 2 * g.arrow;
+  if (track >= g.thickness && g.thickness > 0) {
+    g.thumb = g.thickness;
+    const int span = maximum - minimum;
+    const double f =
+        span > 0 ? static_cast<double>(std::clamp(position, minimum, maximum) - minimum) / span : 0.0;
+    g.thumbStart = g.arrow + static_cast<int>(f * (track - g.thumb) + 0.5);
+  }
+  return g;
+}
+
+ScrollPart ScrollLayout::PartAt(int along) const {
+  if (along < 0 || along >= length) return ScrollPart::None;
+  if (along < arrow) return ScrollPart::LineUp;
+  if (along >= length - arrow) return ScrollPart::LineDown;
+  if (thumb == 0) return ScrollPart::None;
+  if (along < thumbStart) return ScrollPart::PageUp;
+  if (along >= thumbStart + thumb) return ScrollPart::PageDown;
+  return ScrollPart::Thumb;
+}
+
+int ScrollLayout::PositionAt(int start, int minimum, int maximum) const {
+  const int travel = length - 2 * arrow - thumb;
+  if (thumb == 0 || travel <= 0 || maximum <= minimum) return minimum;
+  const double f = std::clamp(static_cast<double>(start - arrow) / travel, 0.0, 1.0);
+  return minimum + static_cast<int>(f * (maximum - minimum) + 0.5);
+}
 
 HFONT StatusFont() {
   return CreateFont(kStatusCharHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, ANTIALIASED_QUALITY, 0, "DejaVu Sans Mono");

@@ -28,6 +28,46 @@ ModalOpenHook& OpenHook() {  // guarded by WinLock
   return *hook;
 }
 
+// The controls of the dialog that Tab visits, in order: the visible, enabled ones with
+// WS_TABSTOP, a radio group as one stop (its checked button, or the focused one).
+std::vector<HWND> TabStops(HWND dialog, HWND focus) {
+  std::vector<HWND> stops;
+  detail::WinGuard guard(detail::WinLock());
+  detail::Window* w = detail::Find(dialog);
+  if (!w) return stops;
+  bool groupTaken = false;
+  for (HWND child : w->children) {
+    detail::Window* c = detail::Find(child);
+    if (!c || !c->visible || !c->enabled || c->destroying) continue;
+    bool radio = c->cls->name == "BUTTON" &&
+                 ((c->style & BS_TYPEMASK) == BS_AUTORADIOBUTTON || (c->style & BS_TYPEMASK) == BS_RADIOBUTTON);
+    if (radio) {
+      if (c->style & WS_GROUP) groupTaken = false;
+      auto* data = dynamic_cast<detail::ButtonData*>(c->control.get());
+      bool checked = data && data->check == BST_CHECKED;
+      if (groupTaken && !checked && child != focus) continue;
+      if (groupTaken && !stops.empty()) stops.back() = child;  // the checked one stands for the group
+      else stops.push_back(child);
+      groupTaken = true;
+      continue;
+    }
+    groupTaken = false;
+    if (c->style & WS_TABSTOP) stops.push_back(child);
+  }
+  return stops;
+}
+
+HWND FirstTabStop(HWND dialog) {
+  std::vector<HWND> stops = TabStops(dialog, nullptr);
+  return stops.empty() ? nullptr : stops.front();
+}
+
+bool DialogEnded(HWND dialog) {
+  detail::WinGuard guard(detail::WinLock());
+  detail::Window* w = detail::Find(dialog);
+  return !w || !w->dialog || w->dialog->ended;
+}
+
 int TemplateIdOf(LPCSTR name) {
   if (!name) return -1;
   if (IS_INTRESOURCE(name)) return static_cast<int>(reinterpret_cast<uintptr_t>(name));
@@ -91,8 +131,9 @@ HWND CreateFromTemplate(LPCSTR templateName, HWND owner, DLGPROC procedure, HINS
         cls = WC_STATIC;
         break;
       case ControlKind::ListBox:
+        // A scroll bar only where the template asks for one (WS_VSCROLL).
         cls = WC_LISTBOX;
-        cstyle |= WS_BORDER | WS_VSCROLL | WS_TABSTOP;
+        cstyle |= WS_BORDER | WS_TABSTOP;
         break;
       case ControlKind::ScrollBar:
         cls = WC_SCROLLBAR;
@@ -247,7 +288,17 @@ INT_PTR DialogBoxParam(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGP
   bool disabledOwner = owner && IsWindowEnabled(owner);
   if (disabledOwner) EnableWindow(owner, FALSE);
   HWND focus = GetFocus();
-  SendMessage(dialog, WM_INITDIALOG, 0, param);
+  // As on the desktop system: unless WM_INITDIALOG answers FALSE (it set the focus
+  // itself), the first tab stop takes the focus, an edit with its text selected.
+  HWND first = FirstTabStop(dialog);
+  if (SendMessage(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), param) && IsWindow(dialog) &&
+      !DialogEnded(dialog)) {
+    first = FirstTabStop(dialog);  // WM_INITDIALOG may have hidden or disabled it
+    if (first) {
+      SetFocus(first);
+      if (platform::ClassNameOf(first) == "EDIT") SendMessage(first, EM_SETSEL, 0, -1);
+    }
+  }
   ShowWindow(dialog, SW_SHOW);
   // Open from here on, whole: the innermost modal dialog until it is answered.
   MarkWhole(dialog);
@@ -334,32 +385,8 @@ BOOL EndDialog(HWND dialog, INT_PTR result) {
 // Moves the focus to the next (or previous) visible, enabled control of the dialog
 // that takes the focus with Tab; a radio group is one stop (its checked button).
 static void NextTabStop(HWND dialog, bool backwards) {
-  std::vector<HWND> stops;
   HWND focus = GetFocus();
-  {
-    detail::WinGuard guard(detail::WinLock());
-    detail::Window* w = detail::Find(dialog);
-    if (!w) return;
-    bool groupTaken = false;
-    for (HWND child : w->children) {
-      detail::Window* c = detail::Find(child);
-      if (!c || !c->visible || !c->enabled || c->destroying) continue;
-      bool radio = c->cls->name == "BUTTON" &&
-                   ((c->style & BS_TYPEMASK) == BS_AUTORADIOBUTTON || (c->style & BS_TYPEMASK) == BS_RADIOBUTTON);
-      if (radio) {
-        if (c->style & WS_GROUP) groupTaken = false;
-        auto* data = dynamic_cast<detail::ButtonData*>(c->control.get());
-        bool checked = data && data->check == BST_CHECKED;
-        if (groupTaken && !checked && child != focus) continue;
-        if (groupTaken && !stops.empty()) stops.back() = child;  // the checked one stands for the group
-        else stops.push_back(child);
-        groupTaken = true;
-        continue;
-      }
-      groupTaken = false;
-      if (c->style & WS_TABSTOP) stops.push_back(child);
-    }
-  }
+  std::vector<HWND> stops = platform::TabStops(dialog, focus);
   if (stops.empty()) return;
   auto it = std::find(stops.begin(), stops.end(), focus);
   HWND next;

@@ -85,6 +85,7 @@ constexpr UINT WM_KEYUP = 0x0101;
 constexpr UINT WM_CHAR = 0x0102;
 constexpr UINT WM_INITDIALOG = 0x0110;
 constexpr UINT WM_COMMAND = 0x0111;
+constexpr UINT WM_TIMER = 0x0113;
 constexpr UINT WM_HSCROLL = 0x0114;
 constexpr UINT WM_VSCROLL = 0x0115;
 constexpr UINT WM_CTLCOLOREDIT = 0x0133;

@@ -69,11 +69,34 @@ struct ListData : ControlData {
   std::vector<std::string> items;
   int selection = -1;
   int top = 0;
+  int heldArrow = 0;     // the arrow of its scroll bar held down: -1 up, 1 down
+  bool onArrow = false;  // the pointer is still on it
 };
+// The parts of a scroll-bar control along its length: an arrow at each end (as long as
+// the bar is thick, at most half the bar), the track between them and, while the track
+// has room for it, a square thumb on the track at the position within the range.
+enum class ScrollPart { None, LineUp, LineDown, PageUp, PageDown, Thumb };
+struct ScrollLayout {
+  bool vertical = false;
+  int length = 0, thickness = 0;
+  int arrow = 0;
+  int thumbStart = 0, thumb = 0;  // thumb 0: none is drawn
+  ScrollPart PartAt(int along) const;
+  // The position of the range whose thumb starts at thumbStart.
+  int PositionAt(int start, int minimum, int maximum) const;
+};
+ScrollLayout LayoutScrollBar(bool vertical, int width, int height, int minimum, int maximum, int position);
+// The timer id the front end sends (WM_TIMER) to a scroll bar or list box that the left
+// button holds down, as the desktop system's own repeat timer: the press repeats.
+constexpr WPARAM kHeldButtonTimer = 0x7FF1;
 struct ScrollData : ControlData {
   int minimum = 0;
   int maximum = 100;
   int position = 0;
+  ScrollPart pressed = ScrollPart::None;  // held down with the left button
+  int trackPosition = 0;                  // the dragged thumb's position
+  int grab = 0;                           // where the thumb was grabbed, from its start
+  int along = 0;                          // the pointer along the bar while held
 };
 struct TrackData : ControlData {
   int minimum = 0;

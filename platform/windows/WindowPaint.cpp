@@ -272,15 +272,44 @@ void DrawList(HDC dc, const Node& n) {
   if (bar) {
     // The two arrows, each a button of half the height.
     const int l = n.clientX + n.clientW - bar, r = n.clientX + n.clientW, mid = n.clientY + n.clientH / 2;
-    Fill(dc, l, n.clientY, r, n.clientY + n.clientH, kFace);
-    Frame(dc, l, n.clientY, r, mid, kShadow);
-    Frame(dc, l, mid, r, n.clientY + n.clientH, kShadow);
-    Label(dc, "^", l, n.clientY, r, mid, DT_CENTER | DT_SINGLELINE | DT_NOCLIP, kBlack);
-    Label(dc, "v", l, mid, r, n.clientY + n.clientH, DT_CENTER | DT_SINGLELINE | DT_NOCLIP | DT_BOTTOM, kBlack);
+    const bool held = data.heldArrow != 0 && data.onArrow;
+    DrawArrowButton(dc, l, n.clientY, r, mid, 0, -1, held && data.heldArrow < 0);
+    DrawArrowButton(dc, l, mid, r, n.clientY + n.clientH, 0, 1, held && data.heldArrow > 0);
   }
 }
 
-void DrawSlider(HDC dc, const Node& n, int minimum, int maximum, int position, bool vertical, bool arrows) {
+// A scroll-bar control: its two arrows, the track and the thumb (where it is held
+// while it is dragged).
+void DrawScrollBar(HDC dc, const Node& n) {
+  ScrollData data;
+  {
+    WinGuard guard(WinLock());
+    Window* w = Find(n.handle);
+    auto* d = w ? dynamic_cast<ScrollData*>(w->control.get()) : nullptr;
+    if (d) data = *d;
+  }
+  const bool vertical = (n.style & SBS_VERT) != 0;
+  const int shown = data.pressed == ScrollPart::Thumb ? data.trackPosition : data.position;
+  const ScrollLayout g = LayoutScrollBar(vertical, n.width, n.height, data.minimum, data.maximum, shown);
+  // A stretch along the bar as a rectangle in the target.
+  auto part = [&](int from, int to) {
+    return vertical ? RECT{n.x, n.y + from, n.x + n.width, n.y + to} : RECT{n.x + from, n.y, n.x + to, n.y + n.height};
+  };
+  Fill(dc, n.x, n.y, n.x + n.width, n.y + n.height, RGB(234, 232, 226));
+  const RECT up = part(0, g.arrow), down = part(g.length - g.arrow, g.length);
+  const bool onPart = g.PartAt(data.along) == data.pressed;
+  DrawArrowButton(dc, up.left, up.top, up.right, up.bottom, vertical ? 0 : -1, vertical ? -1 : 0,
+                  data.pressed == ScrollPart::LineUp && onPart);
+  DrawArrowButton(dc, down.left, down.top, down.right, down.bottom, vertical ? 0 : 1, vertical ? 1 : 0,
+                  data.pressed == ScrollPart::LineDown && onPart);
+  if (g.thumb > 0) {
+    const RECT thumb = part(g.thumbStart, g.thumbStart + g.thumb);
+    Fill(dc, thumb.left, thumb.top, thumb.right, thumb.bottom, kFace);
+    Frame(dc, thumb.left, thumb.top, thumb.right, thumb.bottom, kShadow);
+  }
+}
+
+void DrawSlider(HDC dc, const Node& n, int minimum, int maximum, int position, bool vertical) {
   Fill(dc, n.x, n.y, n.x + n.width, n.y + n.height, kFace);
   int span = std::max(1, maximum - minimum);
   double f = static_cast<double>(std::clamp(position, minimum, std::max(minimum, maximum)) - minimum) / span;
@@ -297,7 +326,6 @@ void DrawSlider(HDC dc, const Node& n, int minimum, int maximum, int position, b
     Fill(dc, tx, n.y + 2, tx + 8, n.y + n.height - 2, kWhite);
     Frame(dc, tx, n.y + 2, tx + 8, n.y + n.height - 2, kBlack);
   }
-  if (arrows) Frame(dc, n.x, n.y, n.x + n.width, n.y + n.height, kShadow);
 }
 
 void DrawControl(HDC dc, const Node& n) {
@@ -355,14 +383,12 @@ void DrawControl(HDC dc, const Node& n) {
   } else if (n.cls == "LISTBOX") {
     DrawList(dc, n);
   } else if (n.cls == "SCROLLBAR") {
-    int lo = 0, hi = 0;
-    GetScrollRange(n.handle, SB_CTL, &lo, &hi);
-    DrawSlider(dc, n, lo, hi, GetScrollPos(n.handle, SB_CTL), (n.style & SBS_VERT) != 0, true);
+    DrawScrollBar(dc, n);
   } else if (n.cls == "MSCTLS_TRACKBAR32") {
     int lo = static_cast<int>(SendMessage(n.handle, TBM_GETRANGEMIN, 0, 0));
     int hi = static_cast<int>(SendMessage(n.handle, TBM_GETRANGEMAX, 0, 0));
     int pos = static_cast<int>(SendMessage(n.handle, TBM_GETPOS, 0, 0));
-    DrawSlider(dc, n, lo, hi, pos, (n.style & TBS_VERT) != 0, false);
+    DrawSlider(dc, n, lo, hi, pos, (n.style & TBS_VERT) != 0);
   } else if (n.cls == "TOOLBARWINDOW32") {
     DrawToolbar(dc, n);
   } else if (n.cls == "MSCTLS_STATUSBAR32") {

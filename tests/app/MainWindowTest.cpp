@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -20,9 +21,11 @@
 #include "display/FileDialogs.h"
 #include "display/Paint.h"
 #include "display/Print.h"
+#include "platform/kernel/Files.h"
 #include "platform/kernel/Text.h"
 #include "platform/windows/Controls.h"
 #include "platform/windows/Dialog.h"
+#include "platform/windows/WindowInternal.h"
 #include "platform/windows/Menu.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/driver/TestDriver.h"
@@ -416,6 +419,79 @@ TEST_F(MainWindowTest, MenuTextsIdsAndSeparators) {
   DestroyMenu(right);
 }
 
+INT_PTR LayoutProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
+// Every label, check box and button text of every dialog is drawn whole inside its
+// control, and a label or check box text stands a few pixels clear of the controls
+// beside it, so that each reads as its own.
+TEST_F(MainWindowTest, DialogTextsFitTheirControlsAndStandClearOfTheirNeighbours) {
+  constexpr int kClear = 3;
+  // What a control covers: a text where it is drawn (a check box's with its box), a
+  // push button, edit, list or swatch its whole rectangle; empty for a group box.
+  // *fits: whether the text is drawn whole inside the control.
+  auto covered = [](HWND c, bool* fits) {
+    *fits = true;
+    RECT r;
+    GetWindowRect(c, &r);
+    char text[256] = "";
+    GetWindowText(c, text, sizeof text);
+    const std::string cls = platform::ClassNameOf(c);
+    const DWORD style = static_cast<DWORD>(GetWindowLongPtr(c, GWL_STYLE));
+    const DWORD type = style & BS_TYPEMASK;
+    const int width = platform::detail::TextWidth(text);
+    if (cls == "BUTTON" && type == BS_GROUPBOX) return RECT{0, 0, 0, 0};
+    if (cls == "BUTTON" && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON)) {
+      *fits = width <= r.right - r.left - 4;
+      return r;
+    }
+    if (cls == "BUTTON") {
+      *fits = 16 + width <= r.right - r.left;
+      return RECT{r.left, r.top, r.left + 16 + width, r.bottom};
+    }
+    if (cls != "STATIC" || !*text) return r;
+    if (r.bottom - r.top >= 2 * platform::detail::kCharHeight) return r;  // room to wrap
+    *fits = width <= r.right - r.left;
+    const DWORD align = style & 0x1F;
+    LONG left = r.left;
+    if (align == SS_RIGHT) left = r.right - width;
+    else if (align == SS_CENTER) left = (r.left + r.right - width) / 2;
+    return RECT{left, r.top, left + width, r.bottom};
+  };
+  std::vector<std::string> faults;
+  for (int id = 1; id < 20000; ++id) {
+    if (!platform::HasDialogTemplate(id)) continue;
+    HWND dialog = CreateDialogParam(nullptr, MAKEINTRESOURCE(id), nullptr, &LayoutProc, 0);
+    ASSERT_NE(dialog, nullptr) << id;
+    std::vector<HWND> controls;
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) controls.push_back(c);
+    for (HWND c : controls) {
+      char text[256] = "";
+      GetWindowText(c, text, sizeof text);
+      const std::string cls = platform::ClassNameOf(c);
+      if (!*text || (cls != "BUTTON" && cls != "STATIC")) continue;
+      bool fits = true;
+      const RECT ink = covered(c, &fits);
+      if (ink.right <= ink.left) continue;
+      const std::string where = std::to_string(id) + " \"" + text + "\"";
+      if (!fits) faults.push_back(where + " is cut");
+      const DWORD type = static_cast<DWORD>(GetWindowLongPtr(c, GWL_STYLE)) & BS_TYPEMASK;
+      if (cls == "BUTTON" && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON)) continue;  // framed apart
+      for (HWND other : controls) {
+        bool otherFits = true;
+        const RECT o = covered(other, &otherFits);
+        if (other == c || o.right <= o.left) continue;
+        if (ink.left - kClear < o.right && o.left < ink.right + kClear && ink.top < o.bottom && o.top < ink.bottom) {
+          char near[256] = "";
+          GetWindowText(other, near, sizeof near);
+          faults.push_back(where + " runs into " + std::to_string(GetDlgCtrlID(other)) + " \"" + near + "\"");
+        }
+      }
+    }
+    DestroyWindow(dialog);
+  }
+  for (const auto& fault : faults) ADD_FAILURE() << fault;
+}
+
 class PrintMenuTest : public MainWindowTest {
  protected:
   void SetUp() override {
@@ -441,18 +517,35 @@ class PrintMenuTest : public MainWindowTest {
   }
 };
 
+// The PDF printer asks where to write, in the data folder, as a print-to-file printer
+// does; Cancel there prints nothing.
 TEST_F(PrintMenuTest, EveryPrinterButTheImpactPrinterGetsTheGraphicsPage) {
   platform::SetRawPrinterNames({platform::kDefaultRawPrinterName, "EPSON FX-870"});
+  {
+    drv::Answers answers;
+    answers.Printer("PDF").CancelFile();
+    drv::ChooseCommand(Win.hWnd_Main, IDM_PRINT);
+    EXPECT_TRUE(answers.AllAnswered());
+  }
+  EXPECT_TRUE(platform::PrintJobs().empty());
   for (const char* name : {"PDF", "EPSON FX-870"}) {
     drv::Answers answers;
     answers.Printer(name);
+    if (std::string(name) == "PDF") answers.File(Path("plot.pdf"));
     drv::ChooseCommand(Win.hWnd_Main, IDM_PRINT);
     EXPECT_TRUE(answers.AllAnswered());
     EXPECT_TRUE(answers.Failures().empty());
   }
+  const auto log = platform::CommonDialogLog();
+  ASSERT_GE(log.size(), 2u);
+  EXPECT_EQ(log[1].kind, platform::CommonDialogKind::Save);
+  EXPECT_EQ(log[1].title, "Save Print Output As");
+  EXPECT_TRUE(platform::SameFile(log[1].initialFolder.c_str(), Dsp.Data_Dir));
   const auto jobs = platform::PrintJobs();
   ASSERT_EQ(jobs.size(), 2u);
   EXPECT_EQ(jobs[0].printer, "PDF");
+  EXPECT_EQ(jobs[0].path, Path("plot.pdf"));
+  EXPECT_TRUE(std::filesystem::exists(Path("plot.pdf")));
   EXPECT_EQ(jobs[1].printer, "EPSON FX-870");
   for (const auto& job : jobs) {
     EXPECT_EQ(job.document, "Qv95 PLOT");

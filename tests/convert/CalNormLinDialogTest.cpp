@@ -170,8 +170,10 @@ TEST_F(CalNormLinDialogTest, NormalizeRefusesAZeroReferenceWithoutRefreshing) {
   WriteFloats("UVPowPDF", {1, 1, 1});
   const INT_PTR result = WithDialog([&](HWND d) {
     EXPECT_EQ(drv::Text(d, IDC_CNL_POINTS), "0");
-    Cnl.Pt_Cnt[0][0] = 5;  // shown only by a refresh
+    // (Leaving the first field, which has the focus when the dialog opens, stores and
+    // refreshes.)
     EXPECT_TRUE(drv::TypeText(d, IDC_CNL_VM, "0"));
+    Cnl.Pt_Cnt[0][0] = 5;  // shown only by a refresh
     EXPECT_TRUE(drv::Click(d, IDC_CNL_NORMALIZE));
     EXPECT_EQ(drv::Text(d, IDC_CNL_POINTS), "0");
     EXPECT_TRUE(drv::Click(d, IDC_CNL_APPLY));

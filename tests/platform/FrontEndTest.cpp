@@ -104,6 +104,7 @@ TEST(EditLineTest, OffsetAtPixelPicksTheNearestBoundary) {
 
 class MenuTrackerTest : public ::testing::Test {
  protected:
+  static constexpr RECT kBounds{0, 0, 600, 400};
   void SetUp() override {
     bar_ = CreateMenu();
     HMENU file = CreatePopupMenu();
@@ -125,7 +126,7 @@ class MenuTrackerTest : public ::testing::Test {
 };
 
 TEST_F(MenuTrackerTest, AltAndArrowsWalkTheBarAndChooseWithReturn) {
-  tracker_.StartBar(bar_, 1, 21, 600, 400, 0, false);  // Alt alone: the bar is lit
+  tracker_.StartBar(bar_, 1, 21, kBounds, 0, false);  // Alt alone: the bar is lit
   EXPECT_TRUE(tracker_.Levels().empty());
   EXPECT_EQ(tracker_.Key(VK_RIGHT), Result::Handled);
   EXPECT_EQ(tracker_.BarIndex(), 1);
@@ -145,7 +146,7 @@ TEST_F(MenuTrackerTest, AltAndArrowsWalkTheBarAndChooseWithReturn) {
 }
 
 TEST_F(MenuTrackerTest, SubMenusOpenWithRightAndEscapeStepsBack) {
-  tracker_.StartBar(bar_, 1, 21, 600, 400, 0, false);
+  tracker_.StartBar(bar_, 1, 21, kBounds, 0, false);
   EXPECT_EQ(tracker_.Key('V'), Result::Handled);  // mnemonic of View
   ASSERT_EQ(tracker_.Levels().size(), 1u);
   tracker_.Key(VK_DOWN);
@@ -158,7 +159,7 @@ TEST_F(MenuTrackerTest, SubMenusOpenWithRightAndEscapeStepsBack) {
   ASSERT_EQ(tracker_.Levels().size(), 1u);
   EXPECT_EQ(tracker_.Key('X'), Result::Chosen);  // mnemonic inside the drop-down
   EXPECT_EQ(tracker_.Chosen(), 13u);
-  tracker_.StartBar(bar_, 1, 21, 600, 400, 0, false);
+  tracker_.StartBar(bar_, 1, 21, kBounds, 0, false);
   EXPECT_EQ(tracker_.Key(VK_ESCAPE), Result::Closed);
 }
 
@@ -166,7 +167,7 @@ TEST_F(MenuTrackerTest, MouseOpensTheBarAndAReleaseOverAnItemChooses) {
   auto items = platform::detail::MenuItems(bar_);
   int viewLeft = 1 + fe::MenuBarItemLeft(items, 1);
   EXPECT_EQ(fe::MenuBarItemAt(items, viewLeft - 1 + 3), 1);
-  tracker_.StartBar(bar_, 1, 21, 600, 400, 0, true);
+  tracker_.StartBar(bar_, 1, 21, kBounds, 0, true);
   ASSERT_EQ(tracker_.Levels().size(), 1u);
   const auto& drop = tracker_.Levels()[0];
   EXPECT_EQ(drop.y, 41);
@@ -179,7 +180,7 @@ TEST_F(MenuTrackerTest, MouseOpensTheBarAndAReleaseOverAnItemChooses) {
   EXPECT_EQ(tracker_.MouseUp(view.x + 10, firstRow), Result::Chosen);
   EXPECT_EQ(tracker_.Chosen(), 21u);
   // A click outside closes the menu without a choice.
-  tracker_.StartBar(bar_, 1, 21, 600, 400, 0, true);
+  tracker_.StartBar(bar_, 1, 21, kBounds, 0, true);
   EXPECT_EQ(tracker_.MouseDown(500, 300), Result::Closed);
 }
 
@@ -190,31 +191,31 @@ TEST_F(MenuTrackerTest, ACommandOnTheBarIsChosenByClickReturnAndLetter) {
   int analysis = 1 + fe::MenuBarItemLeft(items, 2) + 5;
   int locked = 1 + fe::MenuBarItemLeft(items, 3) + 5;
   // Pressed and released over it.
-  tracker_.StartBar(bar_, 1, 21, 600, 400, 2, true);
+  tracker_.StartBar(bar_, 1, 21, kBounds, 2, true);
   EXPECT_TRUE(tracker_.Levels().empty());
   EXPECT_EQ(tracker_.MouseUp(analysis, 30), Result::Chosen);
   EXPECT_EQ(tracker_.Chosen(), 51u);
   // Released elsewhere: nothing.
-  tracker_.StartBar(bar_, 1, 21, 600, 400, 2, true);
+  tracker_.StartBar(bar_, 1, 21, kBounds, 2, true);
   EXPECT_EQ(tracker_.MouseUp(analysis, 200), Result::Handled);
   EXPECT_TRUE(tracker_.Active());
   // From a drop-down that is open, a click on the command.
-  tracker_.StartBar(bar_, 1, 21, 600, 400, 0, true);
+  tracker_.StartBar(bar_, 1, 21, kBounds, 0, true);
   EXPECT_EQ(tracker_.MouseDown(analysis, 30), Result::Handled);
   EXPECT_EQ(tracker_.MouseUp(analysis, 30), Result::Chosen);
   // Alt, Right twice, Return; the letter; a grayed one is only lit.
-  tracker_.StartBar(bar_, 1, 21, 600, 400, 0, false);
+  tracker_.StartBar(bar_, 1, 21, kBounds, 0, false);
   tracker_.Key(VK_RIGHT);
   tracker_.Key(VK_RIGHT);
   EXPECT_EQ(tracker_.Key(VK_RETURN), Result::Chosen);
   EXPECT_EQ(tracker_.Chosen(), 51u);
-  tracker_.StartBar(bar_, 1, 21, 600, 400, 0, false);
+  tracker_.StartBar(bar_, 1, 21, kBounds, 0, false);
   EXPECT_EQ(tracker_.Key('A'), Result::Chosen);
-  tracker_.StartBar(bar_, 1, 21, 600, 400, 0, false);
+  tracker_.StartBar(bar_, 1, 21, kBounds, 0, false);
   EXPECT_EQ(tracker_.Key('L'), Result::Handled);
   EXPECT_EQ(tracker_.BarIndex(), 3);
   EXPECT_EQ(tracker_.Key(VK_RETURN), Result::Handled);
-  tracker_.StartBar(bar_, 1, 21, 600, 400, 3, true);
+  tracker_.StartBar(bar_, 1, 21, kBounds, 3, true);
   EXPECT_EQ(tracker_.MouseUp(locked, 30), Result::Handled);
   EXPECT_TRUE(tracker_.Active());
 }
@@ -223,7 +224,7 @@ TEST_F(MenuTrackerTest, PopupIgnoresTheReleaseOfTheOpeningClickAndStaysInside) {
   HMENU popup = CreatePopupMenu();
   AppendMenu(popup, MF_STRING, 41, "&Left");
   AppendMenu(popup, MF_STRING | MF_CHECKED, 42, "&Right");
-  tracker_.StartPopup(popup, 590, 395, 600, 400);
+  tracker_.StartPopup(popup, 590, 395, kBounds);
   ASSERT_EQ(tracker_.Levels().size(), 1u);
   const auto& level = tracker_.Levels()[0];
   EXPECT_LE(level.x + level.width, 600);  // moved inside the window
@@ -323,11 +324,24 @@ TEST(PanelTest, PrintDialogOffersThePrintersAndTabReachesTheButtons) {
 }
 
 // ---- the window system under real input -------------------------------------------------------
-std::vector<std::pair<WORD, int>>* g_scrolls = nullptr;
+// What a scroll-bar control told its parent.
+struct BarNote {
+  UINT message = 0;
+  WORD code = 0;
+  int position = 0;  // the high word (the thumb codes)
+  HWND from = nullptr;
+  bool operator==(const BarNote&) const = default;
+};
+std::vector<std::pair<WORD, int>>* g_scrolls = nullptr;  // trackbars
+std::vector<BarNote>* g_bars = nullptr;
 std::vector<std::pair<int, int>>* g_commands = nullptr;  // control id and notification
 
 INT_PTR InputProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_HSCROLL && g_scrolls)
+  const bool fromBar = (message == WM_HSCROLL || message == WM_VSCROLL) && lParam &&
+                       platform::ClassNameOf(reinterpret_cast<HWND>(lParam)) == "SCROLLBAR";
+  if (fromBar && g_bars)
+    g_bars->push_back({message, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)});
+  if (message == WM_HSCROLL && !fromBar && g_scrolls)
     g_scrolls->push_back({LOWORD(wParam), static_cast<int>(SendMessage(reinterpret_cast<HWND>(lParam), TBM_GETPOS, 0, 0))});
   if (message == WM_COMMAND && g_commands) g_commands->push_back({LOWORD(wParam), HIWORD(wParam)});
   if (message == WM_COMMAND && LOWORD(wParam) == IDOK) EndDialog(dialog, IDOK);
@@ -362,6 +376,7 @@ class RealInputTest : public ::testing::Test {
   }
   void TearDown() override {
     g_scrolls = nullptr;
+    g_bars = nullptr;
     g_commands = nullptr;
     if (IsWindow(dialog_)) DestroyWindow(dialog_);
     platform::ClearDialogTemplates();
@@ -513,6 +528,39 @@ TEST_F(RealInputTest, ListArrowsStepTheChoiceCloseBoxesCancelAndRowsShowWholeGly
   EXPECT_EQ(changes(), 4);
   ASSERT_TRUE(drv::Scroll(dialog_, 15, true));  // the driver's arrow, and the wheel's, do the same
   EXPECT_EQ(drv::ListSelection(dialog_, 15), 1);
+  // An arrow held down repeats (the front end's timer message) while the pointer stays on it.
+  SendMessage(list, LB_SETCURSEL, 0, 0);
+  ASSERT_TRUE(drv::MouseDown(list, drv::Mouse::Left, rc.right - 4, rc.bottom - 2));
+  EXPECT_EQ(drv::ListSelection(dialog_, 15), 1);
+  SendMessage(list, WM_TIMER, platform::detail::kHeldButtonTimer, 0);
+  EXPECT_EQ(drv::ListSelection(dialog_, 15), 2);
+  SendMessage(list, LB_SETCURSEL, 0, 0);
+  drv::MouseMove(list, 10, rc.bottom - 2, MK_LBUTTON);  // off the arrow
+  SendMessage(list, WM_TIMER, platform::detail::kHeldButtonTimer, 0);
+  EXPECT_EQ(drv::ListSelection(dialog_, 15), 0);
+  drv::MouseUp(list, drv::Mouse::Left, 10, rc.bottom - 2);
+  // A list has arrows only when its template asks for them (WS_VSCROLL): a click at the
+  // right end of one without them is a click on its row, and there are none to step it.
+  using K = platform::ControlKind;
+  platform::RegisterDialogTemplate({811, "Lists", 0, 0, 120, 40, 0,
+                                    {{K::ListBox, 31, "", 5, 5, 50, 12, LBS_NOTIFY | WS_VSCROLL},
+                                     {K::ListBox, 32, "", 60, 5, 50, 12, LBS_NOTIFY}}});
+  HWND pair = CreateDialogParam(nullptr, MAKEINTRESOURCE(811), nullptr, &InputProc, 0);
+  ASSERT_NE(pair, nullptr);
+  EXPECT_NE(GetWindowLongPtr(GetDlgItem(pair, 31), GWL_STYLE) & WS_VSCROLL, 0);
+  HWND noArrows = GetDlgItem(pair, 32);
+  EXPECT_EQ(GetWindowLongPtr(noArrows, GWL_STYLE) & WS_VSCROLL, 0);
+  for (const char* row : {"0", "1", "2"}) SendMessage(noArrows, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row));
+  SendMessage(noArrows, LB_SETCURSEL, 1, 0);
+  RECT rowRc;
+  GetClientRect(noArrows, &rowRc);
+  drv::MouseClick(noArrows, drv::Mouse::Left, rowRc.right - 4, 2);
+  drv::MouseClick(noArrows, drv::Mouse::Left, rowRc.right - 4, platform::detail::kListRowHeight - 3);
+  EXPECT_EQ(drv::ListSelection(pair, 32), 1);
+  EXPECT_EQ(drv::ListTop(pair, 32), 1);
+  EXPECT_FALSE(drv::Scroll(pair, 32, false));
+  EXPECT_TRUE(drv::Scroll(pair, 31, false));
+  DestroyWindow(pair);
 
   // Every glyph of a row is drawn: as much ink as the text drawn without a clip.
   const std::string name = "co_2147.par";
@@ -591,6 +639,82 @@ TEST_F(RealInputTest, ListArrowsStepTheChoiceCloseBoxesCancelAndRowsShowWholeGly
   const auto click = boxPanel->panel.MouseDown((closer.left + closer.right) / 2, (closer.top + closer.bottom) / 2, 1, false);
   EXPECT_TRUE(boxPanel->Handle(click));
   EXPECT_EQ(boxPanel->boxAnswer, IDCANCEL);
+}
+
+// A scroll-bar control answers the mouse as the desktop system's does: an arrow is a
+// line, the track beside the thumb a page, a dragged thumb tracks and ends at its
+// position, each press closed by SB_ENDSCROLL, all told to the parent with the bar's
+// handle; an arrow held down repeats while the pointer stays on it. The test driver's
+// arrow clicks go the same way, and both arrows are drawn.
+TEST_F(RealInputTest, ScrollBarsAnswerTheMouseAndRepeatWhileHeld) {
+  std::vector<BarNote> bars;
+  g_bars = &bars;
+  HWND vertical = CreateWindowEx(0, WC_SCROLLBAR, "", WS_CHILD | WS_VISIBLE | SBS_VERT, 300, 5, 17, 119, dialog_,
+                                 reinterpret_cast<HMENU>(static_cast<uintptr_t>(21)), nullptr, nullptr);
+  HWND horizontal = CreateWindowEx(0, WC_SCROLLBAR, "", WS_CHILD | WS_VISIBLE | SBS_HORZ, 130, 150, 160, 17, dialog_,
+                                   reinterpret_cast<HMENU>(static_cast<uintptr_t>(22)), nullptr, nullptr);
+  ASSERT_TRUE(vertical && horizontal);
+  SetScrollRange(vertical, SB_CTL, 0, 10, FALSE);
+  // 17-pixel arrows at both ends, the 17-pixel thumb at the top of the track (0..10).
+  using N = BarNote;
+  const auto click = [](HWND bar, int x, int y) { return drv::MouseClick(bar, drv::Mouse::Left, x, y); };
+  click(vertical, 8, 3);
+  click(vertical, 8, 115);
+  click(vertical, 8, 80);  // below the thumb
+  SetScrollPos(vertical, SB_CTL, 10, TRUE);
+  click(vertical, 8, 40);  // above it, now at the bottom
+  click(horizontal, 3, 8);
+  EXPECT_EQ(bars, (std::vector<N>{{WM_VSCROLL, SB_LINEUP, 0, vertical}, {WM_VSCROLL, SB_ENDSCROLL, 0, vertical},
+                                  {WM_VSCROLL, SB_LINEDOWN, 0, vertical}, {WM_VSCROLL, SB_ENDSCROLL, 0, vertical},
+                                  {WM_VSCROLL, SB_PAGEDOWN, 0, vertical}, {WM_VSCROLL, SB_ENDSCROLL, 0, vertical},
+                                  {WM_VSCROLL, SB_PAGEUP, 0, vertical}, {WM_VSCROLL, SB_ENDSCROLL, 0, vertical},
+                                  {WM_HSCROLL, SB_LINELEFT, 0, horizontal}, {WM_HSCROLL, SB_ENDSCROLL, 0, horizontal}}));
+  // The thumb, grabbed 8 pixels down and dragged half its travel (34 of 68 pixels).
+  SetScrollPos(vertical, SB_CTL, 0, TRUE);
+  bars.clear();
+  drv::MouseDown(vertical, drv::Mouse::Left, 8, 25);
+  drv::MouseMove(vertical, 8, 59, MK_LBUTTON);
+  drv::MouseUp(vertical, drv::Mouse::Left, 8, 59);
+  EXPECT_EQ(bars, (std::vector<N>{{WM_VSCROLL, SB_THUMBTRACK, 5, vertical},
+                                  {WM_VSCROLL, SB_THUMBPOSITION, 5, vertical},
+                                  {WM_VSCROLL, SB_ENDSCROLL, 0, vertical}}));
+  EXPECT_EQ(GetScrollPos(vertical, SB_CTL), 0);  // the parent places the thumb, this one did not
+  // Held down on the down arrow: each timer message of the front end is a line more,
+  // until the pointer leaves the arrow; after the release nothing repeats.
+  bars.clear();
+  drv::MouseDown(vertical, drv::Mouse::Left, 8, 115);
+  SendMessage(vertical, WM_TIMER, platform::detail::kHeldButtonTimer, 0);
+  SendMessage(vertical, WM_TIMER, platform::detail::kHeldButtonTimer, 0);
+  drv::MouseMove(vertical, 8, 60, MK_LBUTTON);
+  SendMessage(vertical, WM_TIMER, platform::detail::kHeldButtonTimer, 0);
+  drv::MouseUp(vertical, drv::Mouse::Left, 8, 60);
+  SendMessage(vertical, WM_TIMER, platform::detail::kHeldButtonTimer, 0);
+  EXPECT_EQ(bars, (std::vector<N>{{WM_VSCROLL, SB_LINEDOWN, 0, vertical}, {WM_VSCROLL, SB_LINEDOWN, 0, vertical},
+                                  {WM_VSCROLL, SB_LINEDOWN, 0, vertical}, {WM_VSCROLL, SB_ENDSCROLL, 0, vertical}}));
+  // The driver's arrow clicks.
+  bars.clear();
+  ASSERT_TRUE(drv::Scroll(dialog_, 21, true));
+  ASSERT_TRUE(drv::Scroll(dialog_, 22, false));
+  EXPECT_EQ(bars, (std::vector<N>{{WM_VSCROLL, SB_LINEUP, 0, vertical}, {WM_VSCROLL, SB_ENDSCROLL, 0, vertical},
+                                  {WM_HSCROLL, SB_LINERIGHT, 0, horizontal},
+                                  {WM_HSCROLL, SB_ENDSCROLL, 0, horizontal}}));
+  // Both arrows of each bar are drawn (a dark triangle on each).
+  cairo_surface_t* picture = platform::detail::ComposeWindow(dialog_);
+  ASSERT_NE(picture, nullptr);
+  RECT dialogRect, barRect;
+  GetWindowRect(dialog_, &dialogRect);
+  for (HWND bar : {vertical, horizontal}) {
+    GetWindowRect(bar, &barRect);
+    const RECT r{barRect.left - dialogRect.left, barRect.top - dialogRect.top, barRect.right - dialogRect.left,
+                 barRect.bottom - dialogRect.top};
+    const bool isVertical = bar == vertical;
+    const RECT first = isVertical ? RECT{r.left, r.top, r.right, r.top + 17} : RECT{r.left, r.top, r.left + 17, r.bottom};
+    const RECT last =
+        isVertical ? RECT{r.left, r.bottom - 17, r.right, r.bottom} : RECT{r.right - 17, r.top, r.right, r.bottom};
+    EXPECT_GE(Ink(picture, first), 9);
+    EXPECT_GE(Ink(picture, last), 9);
+  }
+  cairo_surface_destroy(picture);
 }
 
 DWORD PostBack(void* parameter) {

@@ -409,7 +409,7 @@ class ControlTest : public WindowTest {
     t.controls = {
         {K::Edit, 100, "", 5, 5, 60, 12, 0},
         {K::PushButton, 200, "GO", 70, 5, 30, 12, 0},
-        {K::ListBox, 300, "", 5, 25, 60, 12, LBS_NOTIFY},
+        {K::ListBox, 300, "", 5, 25, 60, 12, LBS_NOTIFY | WS_VSCROLL},
         {K::RadioButton, 401, "A", 5, 45, 30, 10, WS_GROUP},
         {K::RadioButton, 402, "B", 5, 55, 30, 10, 0},
         {K::RadioButton, 403, "C", 5, 65, 30, 10, WS_GROUP},
@@ -503,6 +503,64 @@ TEST_F(ControlTest, ListTopIndexIsIndependentOfTheSelection) {
   EXPECT_EQ(SendMessage(list, LB_GETTEXT, 42, reinterpret_cast<LPARAM>(text)), LB_ERR);
   SendMessage(list, LB_RESETCONTENT, 0, 0);
   EXPECT_EQ(drv::ListTop(dialog_, 300), 0);
+}
+
+bool g_initFocusDefault = true;  // what the focus test's WM_INITDIALOG answers
+
+INT_PTR FocusProc(HWND dialog, UINT message, WPARAM, LPARAM) {
+  if (message == WM_INITDIALOG) return g_initFocusDefault ? TRUE : FALSE;
+  if (message == WM_COMMAND) return TRUE;
+  (void)dialog;
+  return FALSE;
+}
+
+// A modal dialog opens with the keyboard on its first tab stop, an edit with its text
+// selected, unless WM_INITDIALOG answers FALSE; the program's own refreshes (another
+// WM_INITDIALOG) and modeless dialogs leave the focus where it is.
+TEST_F(ControlTest, ModalDialogOpensWithTheFocusOnItsFirstTabStop) {
+  using K = platform::ControlKind;
+  platform::RegisterDialogTemplate({601, "FOCUS", 0, 0, 120, 60, 0,
+                                    {{K::Static, -1, "VALUE", 5, 5, 30, 8, 0},
+                                     {K::Edit, 110, "12.5", 40, 5, 60, 12, 0},
+                                     {K::PushButton, IDOK, "OK", 40, 25, 40, 14, BS_DEFPUSHBUTTON}}});
+  HWND focused = nullptr, afterRefresh = nullptr;
+  int focusedId = 0;
+  DWORD from = 99, to = 99;
+  {
+    drv::ModalHandler handler([&](HWND d, int) {
+      focused = GetFocus();
+      focusedId = GetDlgCtrlID(focused);
+      SendDlgItemMessage(d, 110, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+      SetFocus(GetDlgItem(d, IDOK));
+      SendMessage(d, WM_INITDIALOG, 0, 0);
+      afterRefresh = GetFocus();
+      EXPECT_EQ(afterRefresh, GetDlgItem(d, IDOK));
+      EndDialog(d, IDOK);
+    });
+    EXPECT_EQ(DialogBox(nullptr, MAKEINTRESOURCE(601), dialog_, &FocusProc), IDOK);
+  }
+  ASSERT_NE(focused, nullptr);
+  EXPECT_EQ(focusedId, 110);
+  EXPECT_EQ(from, 0u);
+  EXPECT_EQ(to, 4u);
+  EXPECT_NE(afterRefresh, nullptr);
+  // WM_INITDIALOG answering FALSE keeps the focus it set (none here).
+  g_initFocusDefault = false;
+  SetFocus(GetDlgItem(dialog_, 200));
+  {
+    drv::ModalHandler handler([&](HWND d, int) {
+      focused = GetFocus();
+      EndDialog(d, IDOK);
+    });
+    DialogBox(nullptr, MAKEINTRESOURCE(601), dialog_, &FocusProc);
+  }
+  g_initFocusDefault = true;
+  EXPECT_EQ(focused, GetDlgItem(dialog_, 200));
+  // A modeless dialog made now leaves the focus where it was.
+  HWND modeless = CreateDialogParam(nullptr, MAKEINTRESOURCE(601), nullptr, &FocusProc, 0);
+  ASSERT_NE(modeless, nullptr);
+  EXPECT_EQ(GetFocus(), GetDlgItem(dialog_, 200));
+  DestroyWindow(modeless);
 }
 
 TEST_F(ControlTest, RadioButtonsAndCheckBoxesKeepTheirGroups) {
