@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "core/BinFile.h"
 #include "core/FileIo.h"
 #include "core/FrqAxis.h"
 #include "core/WorkText.h"
-#include "display/ViewDecimate.h"
 #include "numerics/Spline.h"
 #include "platform/kernel/Files.h"
 #include "platform/kernel/Text.h"

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -271,6 +272,12 @@ int32_t ManBinFileRead(const char* name, int32_t** la, float** fa, double** da, 
   FFree1Dim(&tmpF);
   DFree1Dim(&tmpD);
   return result;
+}
+
+std::string MissingValueText(double v) {
+  std::string text = StrPrintf("%g", v);
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
 }
 
 int64_t BinFileElements(const char* name, int16_t type) {

@@ -2,7 +2,9 @@
 // elements. The element type is not stored; callers name it.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
+#include <string>
 
 // Element type of a headerless binary data file.
 enum BinElemType : int16_t {
@@ -10,6 +12,16 @@ enum BinElemType : int16_t {
   BIN_ELEM_FLOAT = 1,   // 32-bit IEEE float
   BIN_ELEM_DOUBLE = 2,  // 64-bit IEEE double
 };
+
+// Magnitude from which a value of a data file holds none (the views read it as 0).
+constexpr double VIEW_MISSING_VALUE = 1.0e18;
+// A float of a data file that holds no value: magnitude 1e18 or more (infinities
+// among them), or not a number.
+inline bool ViewValueMissing(float v) { return !(std::fabs(v) < static_cast<float>(VIEW_MISSING_VALUE)); }
+// The same for a value read into double precision (fit data).
+inline bool ViewValueMissing(double v) { return !(std::fabs(v) < VIEW_MISSING_VALUE); }
+// How a box names a value that is missing: "NAN", "INF", "1E+18".
+std::string MissingValueText(double v);
 
 // Writes elements lo .. hi-1 of the first non-null array of la, fa, da as elements of
 // the given file type. append = 1 adds to the file (a missing file is created);

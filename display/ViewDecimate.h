@@ -30,6 +30,8 @@
 #include <new>
 #include <vector>
 
+#include "core/BinFile.h"
+
 // Raw points per block: 1,048,576 floats, 4,194,304 bytes.
 constexpr uint32_t VIEW_BLOCK_POINTS = 1048576;
 // Points a block reaches past the samples taken from it, on either side.
@@ -47,13 +49,6 @@ constexpr uint32_t VIEW_FIT_STRETCH = 4104;
 constexpr uint32_t VIEW_FIT_LEAD = 128;
 constexpr uint32_t VIEW_FIT_LEAD_MAX = 2048;
 constexpr uint32_t VIEW_FIT_WINDOW = 64 + VIEW_FIT_LANES * VIEW_FIT_STRETCH + VIEW_FIT_LEAD_MAX + 64;
-// Magnitude from which a float is a missing value (read as 0).
-constexpr double VIEW_MISSING_VALUE = 1.0e18;
-// A float of a data file that holds no value: magnitude 1e18 or more (infinities
-// among them), or not a number.
-inline bool ViewValueMissing(float v) { return !(std::fabs(v) < static_cast<float>(VIEW_MISSING_VALUE)); }
-// The same for a value read into double precision (fit data).
-inline bool ViewValueMissing(double v) { return !(std::fabs(v) < VIEW_MISSING_VALUE); }
 
 // View kinds of a level (the ViewKind table of Win).
 constexpr int16_t VIEW_KIND_MAX = 0;

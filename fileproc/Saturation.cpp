@@ -1,6 +1,5 @@
 // Detector saturation: the fit of S = M x / (1 + A x) + B between a reference and a
 // signal file, and the correction that maps a saturated signal back onto the line.
-#include <cctype>
 #include <cmath>
 #include <string>
 
@@ -179,21 +178,13 @@ int32_t Fit(platform::TextFileWriter& log, uint32_t n, int32_t fitted, double* a
   return stop(1);
 }
 
-// Values of 1e18 and beyond (and those that are no number) stand for no value; the
-// files hold single precision, whose 1e18 lies a little below the double one.
-bool NoValue(double v) { return !(std::fabs(v) < static_cast<double>(1.0e18f)); }
-
-std::string UpperCase(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
-
-// A point of the range without a value in either file refuses the fit, naming it.
+// A point of the range without a value in either file refuses the fit, naming it (the
+// files hold single precision, whose 1e18 lies a little below the double one).
 bool AllValued(const char* name, const double* values, uint32_t n, int32_t lo) {
   for (uint32_t i = 1; i <= n; ++i) {
-    if (!NoValue(values[i])) continue;
+    if (!ViewValueMissing(static_cast<float>(values[i]))) continue;
     core_io::Warning(StrPrintf("%s\n\nFIT DATA [%s]\n\nPOINT [%lld] HAS NO VALUE [%s]\n\nFIT ABORTED", kHead, name,
-                               static_cast<long long>(lo) + i - 1, UpperCase(StrPrintf("%g", values[i])).c_str()));
+                               static_cast<long long>(lo) + i - 1, MissingValueText(values[i]).c_str()));
     return false;
   }
   return true;

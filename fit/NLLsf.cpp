@@ -1,14 +1,12 @@
 // The steps both non-linear fits share: the fit data, the one-fit-at-a-time start,
 // the Levenberg-Marquardt cycles and the end of a worker.
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 
 #include "core/BinFile.h"
 #include "core/FileIo.h"
 #include "core/TypedArrays.h"
 #include "core/Coords.h"
-#include "display/ViewDecimate.h"
 #include "fit/NLLsf.h"
 #include "fit/NLLsfInternal.h"
 #include "platform/kernel/Sync.h"
@@ -19,15 +17,6 @@
 namespace nllsf {
 
 std::string SetHead(int16_t set) { return StrPrintf("[%s] SIM [%s]", Sim.Set_Lbl[set], Sim.Sim_Flnm[set]); }
-
-namespace {
-
-std::string UpperCase(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
-
-}  // namespace
 
 bool ReadFitData(LsfFitJob* job, int32_t freeParameters) {
   const int32_t first = std::max<int32_t>(Lsf.Fit_PtBeg, 0);
@@ -57,7 +46,7 @@ bool ReadFitData(LsfFitJob* job, int32_t freeParameters) {
   }
   const uint32_t bad = static_cast<uint32_t>(std::find_if(data, data + n, [](double v) { return ViewValueMissing(v); }) - data);
   if (bad < n) {
-    const std::string value = UpperCase(StrPrintf("%g", data[bad]));
+    const std::string value = MissingValueText(data[bad]);
     DFree1Dim(&data);
     core_io::Warning(SetHead(job->set) + StrPrintf("\n\nFIT DATA [%s]\n\nPOINT [%u] HAS NO VALUE [%s]\n\nFIT ABORTED",
                                                    Lsf.Res_Base, static_cast<uint32_t>(first) + bad, value.c_str()));
