@@ -1224,7 +1224,7 @@ bool CutInto(Run& run, int16_t c, Name& in, const Name& out, int32_t k, int16_t 
 // of the file or at a line that does not start with a number.
 bool NextPosition(platform::TextFileReader& positions, int32_t* p) {
   std::string line;
-  while (positions.ReadLine(line)) {
+  while (positions.ReadLineStart(line)) {
     if (Scanner::FirstWord(line).empty()) continue;
     return Scanner(line).Scan(*p) == 1;
   }

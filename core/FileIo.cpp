@@ -235,23 +235,22 @@ void LineIn::Rewind() {
   if (file_) std::rewind(file_);
 }
 
-bool LineIn::Next(std::string& piece) {
-  piece.clear();
+bool LineIn::Next(std::string& line) {
+  line.clear();
   if (!file_) return false;
   bool any = false;
-  while (piece.size() < maxPiece_) {
-    int c = std::getc(file_);
+  for (;;) {
+    const int c = std::getc(file_);
     if (c == EOF) return any;
     any = true;
     if (c == '\n') return true;
     if (c == '\r') {
-      int next = std::getc(file_);
+      const int next = std::getc(file_);
       if (next != '\n' && next != EOF) std::ungetc(next, file_);
       return true;
     }
-    piece.push_back(static_cast<char>(c));
+    if (line.size() < maxLine_) line.push_back(static_cast<char>(c));
   }
-  return true;
 }
 
 // ---- scans -------------------------------------------------------------------------------

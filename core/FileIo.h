@@ -114,11 +114,15 @@ class BinOut {
 };
 
 // ---- text lines ----------------------------------------------------------------------
-// Reads a text file in pieces of at most maxPiece bytes, as a fixed-size line buffer
-// does: a longer line comes in several pieces. CR LF, LF and a lone CR all end a line.
+// Reads a text file line by line. A line of the file is one line whatever its length:
+// Next gives at most maxLine bytes of it (its start, where the fields are read) and
+// passes over the rest of a longer line. CR LF, LF and a lone CR all end a line.
 class LineIn {
  public:
-  explicit LineIn(size_t maxPiece) : maxPiece_(maxPiece < 1 ? 1 : maxPiece) {}
+  // No bound: every line whole.
+  static constexpr size_t kWhole = static_cast<size_t>(-1);
+
+  explicit LineIn(size_t maxLine) : maxLine_(maxLine < 1 ? 1 : maxLine) {}
   ~LineIn();
   LineIn(const LineIn&) = delete;
   LineIn& operator=(const LineIn&) = delete;
@@ -127,12 +131,13 @@ class LineIn {
   void Close();
   bool IsOpen() const { return file_ != nullptr; }
   void Rewind();
-  // The next piece without its line end; false at the end of the file.
-  bool Next(std::string& piece);
+  // The next line without its line end, cut at maxLine bytes; false at the end of the
+  // file.
+  bool Next(std::string& line);
 
  private:
   std::FILE* file_ = nullptr;
-  size_t maxPiece_;
+  size_t maxLine_;
 };
 
 // ---- field scans in the "C" locale -----------------------------------------------------

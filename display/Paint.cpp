@@ -10,6 +10,7 @@
 
 #include "core/TypedArrays.h"
 #include "core/Coords.h"
+#include "core/FileIo.h"
 #include "display/FftTransformDialog.h"
 #include "display/Hooks.h"
 #include "display/ViewFiles.h"
@@ -438,27 +439,25 @@ struct ShownRange {
 // at the position rises from the bottom edge to the value in the active channel's
 // scaling.
 void DrawMarkerValueLines(Plot& p, const ShownRange& range) {
-  const std::string path = platform::MapPath(DisplayDataPath(Cnl.Mks_Flnm).c_str());
-  FILE* file = std::fopen(path.c_str(), "r");
-  if (!file) return;
+  // One marker a line of the file, read from its first 499 characters.
+  core_io::LineIn file(499);
+  if (!file.Open(DisplayDataPath(Cnl.Mks_Flnm).c_str())) return;
   const int c = Win.Active_Chn;
   const double s = ValidChannel(c) ? ChannelScale(p, c) : 0.0;
   const double b = ValidChannel(c) ? p.bottom + s * Dsp.Chn_Offset[c] : p.bottom;
-  char line[500];
-  while (std::fgets(line, sizeof line, file)) {
+  std::string line;
+  while (file.Next(line)) {
     double value = 0.0, other = 0.0;
     int32_t position = 0;
-    if (std::sscanf(line, "%*f%*f%*f%lf%" SCNd32 "%lf", &value, &position, &other) != 3) continue;
-    if (std::sscanf(line, "%*f%*f%*f%*f%lf%" SCNd32, &value, &position) < 2) {
-      line[std::strcspn(line, "\r\n")] = '\0';
+    if (std::sscanf(line.c_str(), "%*f%*f%*f%lf%" SCNd32 "%lf", &value, &position, &other) != 3) continue;
+    if (std::sscanf(line.c_str(), "%*f%*f%*f%*f%lf%" SCNd32, &value, &position) < 2) {
       char text[800];
-      StrFormat(text, "BAD STR [%s] IN [%s]", line, Cnl.Mks_Flnm);
+      StrFormat(text, "BAD STR [%s] IN [%s]", line.c_str(), Cnl.Mks_Flnm);
       MainStatus(2, text);
       continue;
     }
     if (range.Inside(position)) VerticalLine(p.dc, p.left + range.Column(position), p.bottom, ClipRow(b + s * value, p));
   }
-  std::fclose(file);
 }
 
 void DrawMarkerLines(Plot& p) {
@@ -480,18 +479,17 @@ void DrawMarkerLines(Plot& p) {
   }
 
   if (Win.Pt_Lim[0][1] == 1) {
-    const std::string path = platform::MapPath(DisplayDataPath(Cnl.MksRepeat_Flnm).c_str());
-    if (FILE* file = std::fopen(path.c_str(), "r")) {
+    core_io::LineIn file(499);
+    if (file.Open(DisplayDataPath(Cnl.MksRepeat_Flnm).c_str())) {
       HGDIOBJ old = SelectObject(p.dc, PenOrBlack(Dsp.Pen[2]));
-      char line[500];
-      while (std::fgets(line, sizeof line, file)) {
+      std::string line;
+      while (file.Next(line)) {
         int32_t position = 0;
-        if (std::sscanf(line, "%" SCNd32, &position) != 1) continue;
+        if (std::sscanf(line.c_str(), "%" SCNd32, &position) != 1) continue;
         if (position >= range.end) break;
         if (range.Inside(position)) VerticalLine(p.dc, p.left + range.Column(position), p.top, p.bottom + 1);
       }
       SelectObject(p.dc, old);
-      std::fclose(file);
     }
   }
 

@@ -126,7 +126,7 @@ int32_t DeglitchSub(int in, int out, const char* list, int32_t count) {
       return 0;
     }
     std::string line;
-    while (static_cast<int32_t>(index.size()) < count && reader.ReadLine(line)) {
+    while (static_cast<int32_t>(index.size()) < count && reader.ReadLineStart(line)) {
       const char* p = line.c_str();
       int32_t at = 0;
       double v = 0.0;

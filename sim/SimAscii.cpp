@@ -27,7 +27,6 @@
 
 namespace {
 
-constexpr size_t kLineChars = 499;  // characters of one line read
 constexpr UINT kYesNoCancel = 0x1023;
 
 enum class Layout { Hitran, Kleiner, Pickett, FrqItn, Qn6, Qn8, LinesDotDat, Exm95 };
@@ -442,8 +441,12 @@ struct Tokens {
 
 void LinesDotDat(Import& im, uint32_t slots) {
   const int16_t set = im.set;
+  // The stream is made of the file's whole lines: a record is never cut.
   Tokens t;
-  for (const std::string& l : im.text.lines) t.all += l + "\n";
+  size_t size = 0;
+  for (const std::string& l : im.text.lines) size += l.size() + 1;
+  t.all.reserve(size);
+  for (const std::string& l : im.text.lines) (t.all += l) += '\n';
   uint32_t i = 0;
   for (; i < slots; ++i) {
     char c[3];
@@ -637,7 +640,7 @@ int32_t NoLines(const Import& im) {
 bool SimTextLines::Open(const char* name) {
   lines.clear();
   pos = 0;
-  core_io::LineIn in(kLineChars);
+  core_io::LineIn in(core_io::LineIn::kWhole);
   if (!in.Open(name)) return false;
   std::string line;
   while (in.Next(line)) lines.push_back(line);
@@ -646,7 +649,7 @@ bool SimTextLines::Open(const char* name) {
 
 bool SimTextLines::Next(std::string& line) {
   if (pos >= lines.size()) return false;
-  line = lines[pos++];
+  line.assign(lines[pos++], 0, kLineChars);
   return true;
 }
 
@@ -860,7 +863,7 @@ int32_t SimGaussianFrqExtract(const char* file) {
     int atoms = 0;
     const int want = 2 + 3 * modes;
     while (atoms < kMaxAtoms && in.pos < in.lines.size()) {
-      const std::string& atom = in.lines[in.pos];
+      const std::string atom = in.lines[in.pos].substr(0, SimTextLines::kLineChars);
       int32_t a = 0, z = 0;
       double d[9] = {};
       const int got = std::sscanf(atom.c_str(), "%d%d%lf%lf%lf%lf%lf%lf%lf%lf%lf", &a, &z, &d[0], &d[1], &d[2], &d[3],

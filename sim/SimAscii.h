@@ -9,9 +9,12 @@
 #include <string>
 #include <vector>
 
-// A text file read whole as lines of at most 499 characters (a longer line comes in
-// several pieces), with a read position.
+// A text file read whole, each line of the file one entry of `lines` whatever its
+// length, with a read position. Next gives a line as the layouts read it: its first
+// 499 characters (its fields are read from its start; the rest of a longer line is
+// passed over, never taken for a line of its own).
 struct SimTextLines {
+  static constexpr size_t kLineChars = 499;
   std::vector<std::string> lines;
   size_t pos = 0;
   bool Open(const char* name);

@@ -291,6 +291,14 @@ bool TextFileReader::ReadLine(std::string& line) {
   return true;
 }
 
+bool TextFileReader::ReadLineStart(std::string& line) {
+  if (!ReadLine(line)) return false;
+  std::string rest;
+  while (continues_ && ReadLine(rest)) {
+  }
+  return !error_;
+}
+
 bool ReadTextLines(const char* name, std::vector<std::string>* lines) {
   if (!lines) return false;
   lines->clear();

@@ -100,6 +100,9 @@ class TextFileReader {
   // file) is text.
   bool ReadLine(std::string& line);
   bool Continues() const { return continues_; }
+  // The next line as one line whatever its length: its first piece (as ReadLine gives
+  // it), the rest of a longer line passed over. For files of one record per line.
+  bool ReadLineStart(std::string& line);
   bool Error() const { return error_; }
   // The number (from 1) of the file line the last piece came from.
   int64_t LineNumber() const { return lineNumber_; }

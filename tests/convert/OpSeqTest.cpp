@@ -749,6 +749,32 @@ TEST_F(OpSeqTest, CalibrationCommandsCheckTheirCountsAndRefuseUnsafeValues) {
   LFree1Dim(&Cnl.Mks_Dif);
 }
 
+// JUMPFIND on a wavemeter log whose lines run to 362 characters (the reading, its
+// position, then further columns): every line is one reading, in the jump points of
+// modes 1 and 5 as in the repaired log of mode 2.
+TEST_F(OpSeqTest, JumpfindReadsEachLongLogLineAsOneReading) {
+  std::string log;
+  std::vector<double> readings;
+  for (int n = 0; n < 20; ++n) {
+    readings.push_back(1000.0 + 0.01 * n + (n >= 10 ? 5.0 : 0.0));
+    std::string line = StrPrintf("%.4f %d", readings.back(), n);
+    while (line.size() < 362) line += " 234.5678";
+    log += line.substr(0, 362) + "\r\n";
+  }
+  std::ofstream("WaveFreq.dat", std::ios::binary) << log;
+  answers_ = {{"   JUMP FIND [1]:", IDYES}};
+  RunLines({"JUMPFIND", "1 m1.txt r.bin WaveFreq.dat 0.5 0 10", "JUMPFIND", "5 m5.txt r.bin WaveFreq.dat 10.0 10 0",
+            "JUMPFIND", "2 m2.txt r.bin WaveFreq.dat 0.5 0 0"});
+  for (const std::string& box : Boxes()) EXPECT_EQ(box.rfind("Warning", 0), std::string::npos) << box;
+  EXPECT_EQ(ReadText("m1.txt"), "0\r\n100\r\n200\r\n");
+  EXPECT_EQ(ReadText("m5.txt"), "0\r\n100\r\n0\r\n");
+  std::ifstream repaired("WaveFreq.datF", std::ios::binary);
+  std::vector<double> column;
+  for (std::string line; std::getline(repaired, line);) column.push_back(std::stod(line));
+  ASSERT_EQ(column.size(), readings.size());
+  for (size_t n = 0; n < readings.size(); ++n) EXPECT_NEAR(column[n], readings[n], 1e-6) << n;
+}
+
 TEST_F(OpSeqTest, LinearizeWithoutMarkersEndsWithItsOwnBox) {
   RunLines({"LINEARIZE", "-1 a.bin b.bin nomarkers.txt 50 100.0", "SQR", "-1 a.bin c.bin"});
   ASSERT_FALSE(Boxes().empty());
@@ -793,7 +819,8 @@ TEST_F(OpSeqTest, CutsectCutsAtThePositionsOfItsFileSkippingBlankLines) {
   for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<float>(i);
   WriteFloats("r.bin", ramp);
   std::ofstream("pos?.txt", std::ios::binary) << "x\r\n";  // never used: the name is substituted first
-  std::ofstream("pos100.txt", std::ios::binary) << "0\r\n\r\n100\r\n250\r\n";
+  // A position with a long remark after it is one position.
+  std::ofstream("pos100.txt", std::ios::binary) << "0\r\n\r\n100 " << std::string(300, ' ') << "175 remark\r\n250\r\n";
   RunLines({"CUTSECT_FILE", "-1 r.bin out 0 0 1 0 pos?.txt"});
   EXPECT_TRUE(Boxes().empty()) << ::testing::PrintToString(Boxes());
   const auto first = ReadFloats("out000");
@@ -802,6 +829,7 @@ TEST_F(OpSeqTest, CutsectCutsAtThePositionsOfItsFileSkippingBlankLines) {
   ASSERT_FALSE(second.empty());
   EXPECT_EQ(first.front(), 0.0f);
   EXPECT_EQ(second.front(), 100.0f);
+  EXPECT_EQ(second.back(), 249.0f);
   EXPECT_FALSE(std::filesystem::exists("out002"));
   EXPECT_EQ(Cnv.Lim_Stat[1], 0);
 }

@@ -9,8 +9,10 @@
 #include "core/MsgWindow.h"
 #include "models/hitran/HtUnits.h"
 #include "platform/driver/TestDriver.h"
+#include "platform/windows/CommonDialogs.h"
 #include "resources/Dialogs.h"
 #include "sim/SimAscii.h"
+#include "sim/SimDialogs.h"
 
 namespace qvtest {
 namespace {
@@ -50,8 +52,28 @@ class SimAsciiTest : public SimTest {
   }
   void TearDown() override {
     platform::SetModalOpenHook(nullptr);
+    platform::SetCommonDialogAnswerer(nullptr);
+    if (Sim.Ctl_Hwnd && IsWindow(Sim.Ctl_Hwnd)) DestroyWindow(Sim.Ctl_Hwnd);
     if (Dsp.Msg_Hwnd) DestroyWindow(Dsp.Msg_Hwnd);
     SimTest::TearDown();
+  }
+  // Reads file `name` into set A or B (column 0 or 1) through READ ASCII SIM of the
+  // simulation control dialog, declining the formats offered before the `format`-th
+  // (0 the exciton model, 1 frequency and intensity, 3 six quantum numbers, 4 Pickett,
+  // 7 the token stream) and answering the format's own questions with `then`.
+  void ReadAsciiSim(int column, const std::string& name, int format, std::initializer_list<int> then = {}) {
+    const std::string path = (std::filesystem::current_path() / name).string();
+    platform::SetCommonDialogAnswerer(
+        [path](const platform::CommonDialogRequest&) { return platform::CommonDialogAnswer{true, path}; });
+    if (!Sim.Ctl_Hwnd) {
+      ASSERT_EQ(SimControlDialogShow(1, Win.hWnd_Main), 1);
+    }
+    answers_.assign(static_cast<size_t>(format), IDNO);
+    answers_.push_back(IDYES);
+    answers_.insert(answers_.end(), then);
+    platform::ClearBoxLog();
+    ASSERT_TRUE(drv::Click(Sim.Ctl_Hwnd, IDC_SC_RDSIM + column));
+    platform::SetCommonDialogAnswerer(nullptr);
   }
   std::string isotope_ = "1";
 };
@@ -365,6 +387,38 @@ TEST_F(SimAsciiTest, FreeFormatLayouts) {
   EXPECT_EQ(Sim.FI_Sim_Erg[3][0], 1000.2);
   EXPECT_EQ(Sim.FI_Jkk_Lbl[3][6 + 2], 1);
   EXPECT_EQ(Sim.FI_Sim_Erg[3][1], 2000.5);
+}
+
+// A line of the file is one line of the list whatever its length: read through the
+// control dialog, a long comment after the values makes no line of its own and no
+// rejected line, and a record of the token stream on a long line is read whole.
+TEST_F(SimAsciiTest, ALongLineIsOneLineThroughTheControlDialog) {
+  const std::string comment = " # " + std::string(1000, 'c') + " 77.5 88.5";
+  WriteAll("fi.txt", "100.5 2.5\n200.5 3.5\n300.25 4.5" + comment + "\n400.5 5.5\n500.5 6.5\n");
+  ReadAsciiSim(0, "fi.txt", 1);
+  ASSERT_EQ(Sim.FI_Lines[0], 5u);
+  for (uint32_t i = 0; i < 5; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(Sim.FI_Sim_Erg[0][i], i == 2 ? 300.25 : 100.5 + 100.0 * i);
+    EXPECT_EQ(Sim.FI_Sim_Itn[0][i], 2.5f + static_cast<float>(i));
+  }
+
+  WriteAll("six.a", " A 1 0 1 0 0 0 0.5 1000.25 1000.5\nB 2 1 1 1 0 1 0.25 0 2000.75 7 # " + std::string(700, '-') +
+                        " 1 2 3 4 5 6 7 8 9 10 11\nC 3 1 2 2 1 1 0.125 0 3000.5\n");
+  ReadAsciiSim(1, "six.a", 3);
+  ASSERT_EQ(Sim.FI_Lines[1], 3u);
+  for (const std::string& box : BoxTexts()) EXPECT_EQ(box.find("REJECTED"), std::string::npos) << box;
+  EXPECT_EQ(Sim.FI_Sim_Erg[1][2], 3000.5);
+
+  // The second record's experimental frequency stands across the 500th character of
+  // its line.
+  std::string record = "d e f 9 2 1 1 1 0 1 0.25";
+  record += std::string(497 - record.size(), ' ') + "2000.4 2000.5 0.1";
+  WriteAll("lines.dat", "a b c 9 1 0 1 0 0 0 0.5 0 1000.2\n" + record + "\n");
+  ReadAsciiSim(0, "lines.dat", 7);
+  ASSERT_EQ(Sim.FI_Lines[0], 2u);
+  EXPECT_EQ(Sim.FI_Exp_Erg[0][1], 2000.4);
+  EXPECT_EQ(Sim.FI_Sim_Erg[0][1], 2000.5);
 }
 
 TEST_F(SimAsciiTest, EmptyCutUnknownAndAbortedImports) {
