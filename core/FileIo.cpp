@@ -263,6 +263,12 @@ void SkipBlanks(const char*& p) {
   while (*p && IsBlank(*p)) ++p;
 }
 
+// The end of the token that starts at p: the first blank or the terminator.
+const char* TokenEnd(const char* p) {
+  while (*p && !IsBlank(*p)) ++p;
+  return p;
+}
+
 }  // namespace
 
 bool ScanDouble(const char*& p, double* value) {
@@ -272,7 +278,7 @@ bool ScanDouble(const char*& p, double* value) {
     ++start;
     if (*start == '-' || *start == '+') return false;
   }
-  const char* end = start + std::strlen(start);
+  const char* end = TokenEnd(start);
   double result = 0.0;
   auto [ptr, ec] = std::from_chars(start, end, result, std::chars_format::general);
   if (ec != std::errc() || ptr == start) return false;
@@ -288,7 +294,7 @@ bool ScanLong(const char*& p, int32_t* value) {
     ++start;
     if (*start == '-' || *start == '+') return false;
   }
-  const char* end = start + std::strlen(start);
+  const char* end = TokenEnd(start);
   int64_t result = 0;
   auto [ptr, ec] = std::from_chars(start, end, result, 10);
   if (ec != std::errc() || ptr == start) return false;

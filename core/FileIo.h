@@ -143,7 +143,8 @@ class LineIn {
 // ---- field scans in the "C" locale -----------------------------------------------------
 // Each scan skips leading blanks (blanks, tabs, line ends) and reads the longest prefix
 // that forms a number, as scanf's "%lf" and "%ld" do; p moves past what was read. A
-// failed scan leaves p unspecified.
+// failed scan leaves p unspecified. A number never holds a blank, so a scan looks no
+// further than the end of its token: scanning a long text field by field is linear.
 bool ScanDouble(const char*& p, double* value);
 bool ScanLong(const char*& p, int32_t* value);
 
