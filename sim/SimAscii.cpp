@@ -286,14 +286,13 @@ bool PickettLine(Import& im, const std::string& line, uint32_t i, size_t* width)
   float f[2] = {};
   bool fInt[2] = {};
   bool labels = true;
+  // The frequency, read at the width in use, decides the width of this line and the
+  // next ones; the line is then read once at that width. Read whole at a width that
+  // is too large, a line of a narrower frequency would lack its last fields.
+  double frequency = 0.0;
+  if (!FieldDouble(line, 0, *width, &frequency)) return false;
+  *width = frequency > 1e9 ? 15 : frequency > 1e8 ? 14 : 13;
   if (!PickettFields(line, *width, v, &tag, q, f, fInt, &labels)) return false;
-  const size_t want = v[0] > 1e9 ? 15 : v[0] > 1e8 ? 14 : 13;
-  if (want != *width) {
-    *width = want;
-    f[0] = f[1] = 0.0f;
-    for (int16_t& x : q) x = 0;
-    if (!PickettFields(line, want, v, &tag, q, f, fInt, &labels)) return false;
-  }
   // Six integer quantum numbers or no line: a label read as 0 would name another level.
   if (!labels) return false;
   int16_t* jkk = Sim.FI_Jkk_Lbl[set] + 6 * static_cast<size_t>(i);

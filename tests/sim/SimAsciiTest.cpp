@@ -1,6 +1,7 @@
 // Import of ASCII line lists: public HITRAN files and catalogues read into a set and
 // checked against the files' own columns; screens, parity labels, band types, the
 // catalogue's frequency width, empty and cut files, aborts and unknown keywords.
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <sstream>
@@ -292,6 +293,30 @@ TEST_F(SimAsciiTest, PickettWidthFollowsTheFrequencyAndHalfSpinLowersF) {
   }
   // The third line is read with 13 characters again.
   EXPECT_DOUBLE_EQ(Sim.FI_Sim_Erg[0][2], Col(lines[2], 0, 13));
+}
+
+// A catalogue whose frequency field widens and narrows again line by line, its lines
+// without trailing blanks, read through the control dialog: each line is read at the
+// width its frequency takes, and no line after a 15-character frequency is lost.
+TEST_F(SimAsciiTest, PickettWidthSwitchesBackAfterTheWidestFieldThroughTheControlDialog) {
+  std::string base = Lines(Data("catalogue/blackchirp_c047527_full.cat"))[0];
+  base.resize(75);  // the record without trailing blanks: its last field ends the line
+  const std::vector<std::string> frequency = {"    1308.6818", "123456789.1234", "    2345.6789", "3000000000.1234",
+                                              "234567890.1234", "3100000000.5678", "     345.1234", "    4567.8912"};
+  std::string text;
+  for (const std::string& f : frequency) text += f + base.substr(13) + "\n";
+  WriteAll("widths.cat", text);
+  ReadAsciiSim(0, "widths.cat", 4, {IDNO, IDNO});  // no Boltzmann factor, integer spin
+  ASSERT_EQ(Sim.FI_Lines[0], 8u);
+  for (const std::string& box : BoxTexts()) EXPECT_EQ(box.find("REJECTED"), std::string::npos) << box;
+  std::vector<double> sorted;  // the set is sorted by frequency after the import
+  for (const std::string& f : frequency) sorted.push_back(std::stod(f));
+  std::sort(sorted.begin(), sorted.end());
+  for (size_t k = 0; k < sorted.size(); ++k) {
+    SCOPED_TRACE(k);
+    EXPECT_DOUBLE_EQ(Sim.FI_Sim_Erg[0][k], sorted[k]);
+    EXPECT_EQ(Sim.FI_Jkk_Lbl[0][6 * k + 5], std::stoi(base.substr(71, 2)));  // the last field, read
+  }
 }
 
 TEST_F(SimAsciiTest, PickettLinesWithLettersForQuantumNumbersAreRejected) {
