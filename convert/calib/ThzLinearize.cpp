@@ -58,28 +58,44 @@ int32_t Phase0(int32_t interactive) {
       Warning(StrPrintf("PHASE [0]\n\nFAILED TO OPEN ASCII WAVEMETER FRQ FILE [%s] FOR READING", T.WaveFlnm));
     return 0;
   }
+  // The readings of the lines the limits name, by line index from 0. An upper limit of
+  // 0 (to the end of the log) or of the line count (what this phase writes back for 0)
+  // names the last reading.
   std::string line;
   int32_t n = 0;
-  double last = T.EndFrq;
-  while (log.Next(line)) {
+  bool lowerRead = false, upperRead = false, lastRead = false;
+  double lower = 0.0, upper = 0.0, last = 0.0;
+  while (log.Next(line) && n < INT32_MAX) {
     double v = 0.0;
     const char* p = line.c_str();
-    if (core_io::ScanDouble(p, &v)) {
-      if (n == T.LowerMk) T.BegFrq = v;
-      if (n == T.UpperMk) T.EndFrq = v;
-      last = v;
-    }
+    const bool read = core_io::ScanDouble(p, &v);
+    if (read && n == T.LowerMk) lowerRead = true, lower = v;
+    if (read && n == T.UpperMk) upperRead = true, upper = v;
+    if (read) lastRead = true, last = v;
     ++n;
   }
-  if (T.UpperMk == 0) {
-    T.EndFrq = last;
-    T.UpperMk = n;
-  }
-  T.TotIntv = T.UpperMk - T.LowerMk;
-  if (T.TotIntv == 0) {
-    Warning("PHASE [0]\n\nTOTAL NUMBER OF INTERVALS IS ZERO\n\nCHECK LIMITS");
+  const bool toEnd = T.UpperMk == 0 || T.UpperMk == n;
+  if (toEnd) upperRead = lastRead, upper = last;
+  const int32_t upperMk = toEnd ? n : T.UpperMk;
+  const int64_t intervals = int64_t{upperMk} - T.LowerMk;
+  if (intervals == 0) {
+    Warning(StrPrintf("PHASE [0]\n\nTOTAL NUMBER OF INTERVALS IS ZERO\n\nLOWER MK=[%d] UPPER MK=[%d] WAVEMETER FILE "
+                      "[%s] LINES=[%d]\n\nCHECK LIMITS",
+                      T.LowerMk, T.UpperMk, T.WaveFlnm, n));
     return 0;
   }
+  // Limits that name no reading of the log, or that run backwards, would leave an
+  // earlier run's frequencies in place for the later phases.
+  if (intervals < 0 || T.LowerMk < 0 || T.LowerMk >= n || upperMk < 0 || upperMk > n || !lowerRead || !upperRead) {
+    Warning(StrPrintf("PHASE [0]\n\nLOWER MK=[%d] UPPER MK=[%d] NAME NO INTERVAL OF READINGS\nIN WAVEMETER FILE [%s] "
+                      "OF [%d] LINES\n\nCHECK LIMITS",
+                      T.LowerMk, T.UpperMk, T.WaveFlnm, n));
+    return 0;
+  }
+  T.BegFrq = lower;
+  T.EndFrq = upper;
+  T.UpperMk = upperMk;
+  T.TotIntv = T.UpperMk - T.LowerMk;
   return 1;
 }
 

@@ -14,6 +14,7 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "convert/calib/AomCalib.h"
@@ -250,6 +251,87 @@ TEST_F(AomCalibrationDialogTest, ThzThreeOnThreeSectionsPutsTheLineOnTheSamePoin
   }
   EXPECT_STREQ(Cnv.Out_Flnm[0][2], "Outl002");  // the section outputs take names 0..2
   EXPECT_STREQ(Cnv.Out_Flnm[0][7], "Out");
+}
+
+// A wavemeter log whose lines run to 362 characters (the reading, its position, then
+// further columns): each line of the log is one reading. THZ I takes the last of the
+// 301 readings as the end for UPPER MK 0 and writes 301 back; limits that name no
+// reading of the log are refused with their values and the log's line count, before
+// any phase runs and leaving the frequencies as they were, while the line count
+// written back is taken again. THZ III repairs the log into one line per reading and
+// puts the line at 1001.25 where it belongs.
+TEST_F(AomCalibrationDialogTest, ThzReadsEachLongLogLineAsOneReadingAndRefusesLimitsThatNameNone) {
+  constexpr int kPoints = 301;
+  std::string log;
+  std::vector<float> itn;
+  for (int i = 0; i < kPoints; ++i) {
+    const double f = 1000.0 + 0.01 * i;
+    std::string line = StrPrintf("%.4f %d", f, i);
+    while (line.size() < 362) line += " 234.5678";
+    log += line.substr(0, 362) + "\n";
+    itn.push_back(static_cast<float>(0.1 + std::exp(-0.5 * std::pow((f - 1001.25) / 0.05, 2.0))));
+  }
+  std::ofstream("WaveFreq.dat", std::ios::binary) << log;
+  std::ofstream("MksRepeat", std::ios::binary) << "0\n301\n";
+  std::ofstream("Itn", std::ios::binary)
+      .write(reinterpret_cast<const char*>(itn.data()), static_cast<std::streamsize>(itn.size() * sizeof(float)));
+  ThzSettings.PerPointLog = 1;  // one reading per point, over the whole scan
+  ThzSettings.SectHi = kPoints;
+  ThzSettings.WavePlace = 1;
+  std::vector<std::string> boxes;
+  int complete = 0;
+  platform::SetBoxAnswerer([&](const platform::BoxRequest& box) {
+    boxes.push_back(box.caption + "|" + box.text);
+    if (box.text == "CALIBRATION COMPLETE") ++complete;
+    const bool yes = box.text.find("FIX WAVEMETER FILE") != std::string::npos ||
+                     box.text.find("REPEATED FILE SECTIONS PROCESSED") != std::string::npos;
+    return yes ? IDYES : platform::NonDestructiveAnswer(box.style);
+  });
+  const std::string refused = "Warning|PHASE [0]\n\nLOWER MK=[%d] UPPER MK=[%d] NAME NO INTERVAL OF READINGS\nIN "
+                              "WAVEMETER FILE [WaveFreq.dat] OF [301] LINES\n\nCHECK LIMITS";
+  WithDialog([&](HWND d) {
+    EXPECT_TRUE(drv::TypeText(d, IDC_AOM_NAME0 + 8, "Itn"));
+    EXPECT_TRUE(drv::TypeText(d, IDC_AOM_NAME0 + 7, "Out"));
+    EXPECT_TRUE(drv::TypeText(d, IDC_AOM_OUTFRQSTP, "0.01"));
+    EXPECT_TRUE(drv::TypeText(d, IDC_AOM_FFT, "0"));
+    EXPECT_TRUE(drv::TypeText(d, IDC_AOM_FSRSCALAR, "5"));
+    EXPECT_TRUE(drv::Click(d, IDC_AOM_THZ1));
+    EXPECT_EQ(complete, 1) << ::testing::PrintToString(boxes);
+    EXPECT_EQ(ThzSettings.UpperMk, kPoints);
+    EXPECT_DOUBLE_EQ(ThzSettings.EndFrq, 1003.0);
+    EXPECT_EQ(ReadFloats("FRQ_FRQ").size(), static_cast<size_t>(kPoints));
+
+    std::filesystem::remove("FRQ_FRQ");
+    for (const auto& [lower, upper] : {std::pair{5, 800}, std::pair{400, 0}, std::pair{-1, 20}}) {
+      SCOPED_TRACE(lower);
+      boxes.clear();
+      EXPECT_TRUE(drv::TypeText(d, IDC_AOM_LOWERMK, std::to_string(lower).c_str()));
+      EXPECT_TRUE(drv::TypeText(d, IDC_AOM_UPPERMK, std::to_string(upper).c_str()));
+      EXPECT_TRUE(drv::Click(d, IDC_AOM_THZ1));
+      EXPECT_EQ(boxes, std::vector<std::string>{StrPrintf(refused.c_str(), lower, upper)});
+      EXPECT_DOUBLE_EQ(ThzSettings.BegFrq, 1000.0);
+      EXPECT_DOUBLE_EQ(ThzSettings.EndFrq, 1003.0);
+      EXPECT_FALSE(std::filesystem::exists("FRQ_FRQ"));  // phase I never ran
+    }
+    EXPECT_TRUE(drv::TypeText(d, IDC_AOM_LOWERMK, "0"));
+    EXPECT_TRUE(drv::TypeText(d, IDC_AOM_UPPERMK, "301"));
+    EXPECT_TRUE(drv::Click(d, IDC_AOM_THZ1));
+    EXPECT_EQ(complete, 2) << ::testing::PrintToString(boxes);
+    EXPECT_DOUBLE_EQ(ThzSettings.EndFrq, 1003.0);
+
+    EXPECT_TRUE(drv::Click(d, IDC_AOM_THZ3));
+    EXPECT_TRUE(drv::Click(d, IDCANCEL));
+  });
+  platform::SetBoxAnswerer(nullptr);
+  EXPECT_EQ(complete, 3) << ::testing::PrintToString(boxes);
+  std::ifstream repaired("WaveFreq.datF", std::ios::binary);
+  std::string line;
+  int lines = 0;
+  while (std::getline(repaired, line)) ++lines;
+  EXPECT_EQ(lines, kPoints);
+  const std::vector<float> out = ReadFloats("Outl000");
+  ASSERT_EQ(out.size(), 300u);
+  EXPECT_EQ(std::max_element(out.begin(), out.end()) - out.begin(), 125);
 }
 
 // THZ III placing by markers with a marker file that holds none: phase IV refuses it

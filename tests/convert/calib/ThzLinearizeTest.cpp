@@ -90,7 +90,8 @@ TEST_F(ThzTest, PhaseZeroTakesTheLastLineWhenTheUpperMarkIsZero) {
   ThzSettings.LowerMk = 4;
   ThzSettings.UpperMk = 4;
   EXPECT_EQ(THzLinearization(0, 0, 1), 0);
-  EXPECT_TRUE(Shown("Warning", "PHASE [0]\n\nTOTAL NUMBER OF INTERVALS IS ZERO\n\nCHECK LIMITS"));
+  EXPECT_TRUE(Shown("Warning", "PHASE [0]\n\nTOTAL NUMBER OF INTERVALS IS ZERO\n\nLOWER MK=[4] UPPER MK=[4] WAVEMETER "
+                               "FILE [WaveFreq.dat] LINES=[4]\n\nCHECK LIMITS"));
 
   platform::ClearBoxLog();
   StrCopy(ThzSettings.WaveFlnm, "Missing.dat");
