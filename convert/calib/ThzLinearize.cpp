@@ -58,37 +58,38 @@ int32_t Phase0(int32_t interactive) {
       Warning(StrPrintf("PHASE [0]\n\nFAILED TO OPEN ASCII WAVEMETER FRQ FILE [%s] FOR READING", T.WaveFlnm));
     return 0;
   }
-  // The readings of the lines the limits name, by line index from 0. An upper limit of
-  // 0 (to the end of the log) or of the line count (what this phase writes back for 0)
-  // names the last reading.
+  // The limits index the log's readings from 0: its lines whose first field is a
+  // number, as the later phases read and index them, so that a header or a blank line
+  // shifts no limit. An upper limit of 0 (to the end of the log) or of the reading
+  // count (what this phase writes back for 0, and phase I for a section of the whole
+  // log) names the last reading.
   std::string line;
   int32_t n = 0;
-  bool lowerRead = false, upperRead = false, lastRead = false;
   double lower = 0.0, upper = 0.0, last = 0.0;
   while (log.Next(line) && n < INT32_MAX) {
     double v = 0.0;
     const char* p = line.c_str();
-    const bool read = core_io::ScanDouble(p, &v);
-    if (read && n == T.LowerMk) lowerRead = true, lower = v;
-    if (read && n == T.UpperMk) upperRead = true, upper = v;
-    if (read) lastRead = true, last = v;
+    if (!core_io::ScanDouble(p, &v)) continue;
+    if (n == T.LowerMk) lower = v;
+    if (n == T.UpperMk) upper = v;
+    last = v;
     ++n;
   }
   const bool toEnd = T.UpperMk == 0 || T.UpperMk == n;
-  if (toEnd) upperRead = lastRead, upper = last;
+  if (toEnd) upper = last;
   const int32_t upperMk = toEnd ? n : T.UpperMk;
   const int64_t intervals = int64_t{upperMk} - T.LowerMk;
   if (intervals == 0) {
     Warning(StrPrintf("PHASE [0]\n\nTOTAL NUMBER OF INTERVALS IS ZERO\n\nLOWER MK=[%d] UPPER MK=[%d] WAVEMETER FILE "
-                      "[%s] LINES=[%d]\n\nCHECK LIMITS",
+                      "[%s] READINGS=[%d]\n\nCHECK LIMITS",
                       T.LowerMk, T.UpperMk, T.WaveFlnm, n));
     return 0;
   }
   // Limits that name no reading of the log, or that run backwards, would leave an
   // earlier run's frequencies in place for the later phases.
-  if (intervals < 0 || T.LowerMk < 0 || T.LowerMk >= n || upperMk < 0 || upperMk > n || !lowerRead || !upperRead) {
+  if (intervals < 0 || T.LowerMk < 0 || T.LowerMk >= n || upperMk < 0 || upperMk > n) {
     Warning(StrPrintf("PHASE [0]\n\nLOWER MK=[%d] UPPER MK=[%d] NAME NO INTERVAL OF READINGS\nIN WAVEMETER FILE [%s] "
-                      "OF [%d] LINES\n\nCHECK LIMITS",
+                      "OF [%d] READINGS\n\nCHECK LIMITS",
                       T.LowerMk, T.UpperMk, T.WaveFlnm, n));
     return 0;
   }

@@ -253,16 +253,18 @@ TEST_F(AomCalibrationDialogTest, ThzThreeOnThreeSectionsPutsTheLineOnTheSamePoin
   EXPECT_STREQ(Cnv.Out_Flnm[0][7], "Out");
 }
 
-// A wavemeter log whose lines run to 362 characters (the reading, its position, then
-// further columns): each line of the log is one reading. THZ I takes the last of the
+// A wavemeter log with a header line, whose lines run to 362 characters (the reading,
+// its position, then further columns) and which ends in a blank line: each line of the
+// log is one reading, and the limits count the readings. THZ I takes the last of the
 // 301 readings as the end for UPPER MK 0 and writes 301 back; limits that name no
-// reading of the log are refused with their values and the log's line count, before
-// any phase runs and leaving the frequencies as they were, while the line count
-// written back is taken again. THZ III repairs the log into one line per reading and
-// puts the line at 1001.25 where it belongs.
+// reading of the log are refused with their values and the log's reading count, before
+// any phase runs and leaving the frequencies as they were, while the count written
+// back is taken again, and so are the limits phase I writes back, by THZ I pressed
+// again. THZ III repairs the log into one line per reading and puts the line at
+// 1001.25 where it belongs.
 TEST_F(AomCalibrationDialogTest, ThzReadsEachLongLogLineAsOneReadingAndRefusesLimitsThatNameNone) {
   constexpr int kPoints = 301;
-  std::string log;
+  std::string log = "WAVEMETER LOG: FREQUENCY POSITION\n";
   std::vector<float> itn;
   for (int i = 0; i < kPoints; ++i) {
     const double f = 1000.0 + 0.01 * i;
@@ -271,7 +273,7 @@ TEST_F(AomCalibrationDialogTest, ThzReadsEachLongLogLineAsOneReadingAndRefusesLi
     log += line.substr(0, 362) + "\n";
     itn.push_back(static_cast<float>(0.1 + std::exp(-0.5 * std::pow((f - 1001.25) / 0.05, 2.0))));
   }
-  std::ofstream("WaveFreq.dat", std::ios::binary) << log;
+  std::ofstream("WaveFreq.dat", std::ios::binary) << log << "\n";
   std::ofstream("MksRepeat", std::ios::binary) << "0\n301\n";
   std::ofstream("Itn", std::ios::binary)
       .write(reinterpret_cast<const char*>(itn.data()), static_cast<std::streamsize>(itn.size() * sizeof(float)));
@@ -288,7 +290,7 @@ TEST_F(AomCalibrationDialogTest, ThzReadsEachLongLogLineAsOneReadingAndRefusesLi
     return yes ? IDYES : platform::NonDestructiveAnswer(box.style);
   });
   const std::string refused = "Warning|PHASE [0]\n\nLOWER MK=[%d] UPPER MK=[%d] NAME NO INTERVAL OF READINGS\nIN "
-                              "WAVEMETER FILE [WaveFreq.dat] OF [301] LINES\n\nCHECK LIMITS";
+                              "WAVEMETER FILE [WaveFreq.dat] OF [301] READINGS\n\nCHECK LIMITS";
   WithDialog([&](HWND d) {
     EXPECT_TRUE(drv::TypeText(d, IDC_AOM_NAME0 + 8, "Itn"));
     EXPECT_TRUE(drv::TypeText(d, IDC_AOM_NAME0 + 7, "Out"));
@@ -318,12 +320,15 @@ TEST_F(AomCalibrationDialogTest, ThzReadsEachLongLogLineAsOneReadingAndRefusesLi
     EXPECT_TRUE(drv::Click(d, IDC_AOM_THZ1));
     EXPECT_EQ(complete, 2) << ::testing::PrintToString(boxes);
     EXPECT_DOUBLE_EQ(ThzSettings.EndFrq, 1003.0);
+    EXPECT_TRUE(drv::Click(d, IDC_AOM_THZ1));  // the limits phase I wrote back
+    EXPECT_EQ(complete, 3) << ::testing::PrintToString(boxes);
+    EXPECT_DOUBLE_EQ(ThzSettings.BegFrq, 1000.0);
 
     EXPECT_TRUE(drv::Click(d, IDC_AOM_THZ3));
     EXPECT_TRUE(drv::Click(d, IDCANCEL));
   });
   platform::SetBoxAnswerer(nullptr);
-  EXPECT_EQ(complete, 3) << ::testing::PrintToString(boxes);
+  EXPECT_EQ(complete, 4) << ::testing::PrintToString(boxes);
   std::ifstream repaired("WaveFreq.datF", std::ios::binary);
   std::string line;
   int lines = 0;

@@ -91,7 +91,7 @@ TEST_F(ThzTest, PhaseZeroTakesTheLastLineWhenTheUpperMarkIsZero) {
   ThzSettings.UpperMk = 4;
   EXPECT_EQ(THzLinearization(0, 0, 1), 0);
   EXPECT_TRUE(Shown("Warning", "PHASE [0]\n\nTOTAL NUMBER OF INTERVALS IS ZERO\n\nLOWER MK=[4] UPPER MK=[4] WAVEMETER "
-                               "FILE [WaveFreq.dat] LINES=[4]\n\nCHECK LIMITS"));
+                               "FILE [WaveFreq.dat] READINGS=[4]\n\nCHECK LIMITS"));
 
   platform::ClearBoxLog();
   StrCopy(ThzSettings.WaveFlnm, "Missing.dat");
