@@ -81,11 +81,12 @@ int32_t ManFlnmSubstitute(const char* pattern, char (&out)[N], const char* sub) 
 }
 
 // Reads column c (1-based) of a text file into every non-null array (resized to n + 1
-// entries, values from index 0). *n = number of lines (pieces of at most 499
-// characters) whose first field is a number. Entries for which no value was found are
-// 0, so columns read in separate calls stay aligned line by line. warn = 1 reports a
-// line whose column cannot be read (or more values than lines) with one warning per
-// call. Returns 0, without a box, when the file cannot be opened.
+// entries, values from index 0). *n = number of lines whose first field is a number,
+// each line read from its first 499 characters (the rest of a longer line is passed
+// over). Entries for which no value was found are 0, so columns read in separate
+// calls stay aligned line by line. warn = 1 reports a line whose column cannot be read
+// (or more values than lines) with one warning per call. Returns 0, without a box,
+// when the file cannot be opened.
 int32_t ManAsciiFileRead(const char* name, int16_t c, int32_t** la, float** fa, double** da, uint32_t* n,
                          int16_t warn);
 
