@@ -78,9 +78,6 @@ int32_t ReadRampFile(const std::vector<std::string>& t) {
   if (t.size() < 12 || !TokenDouble(t, 1, &rfLow) || !TokenDouble(t, 2, &rfHigh) || !platform::ParseInt64(t[7], &n) ||
       !TokenDouble(t, 8, &second))
     return -1;
-  A.RfLow = rfLow;
-  A.RfHigh = rfHigh;
-  A.RfHdr2 = static_cast<int32_t>(second);
   // The rows the file holds bound the table before anything is allocated.
   const int64_t available = static_cast<int64_t>((t.size() - 12) / 3);
   const int64_t wanted = n < 0 ? 0 : n;
@@ -94,8 +91,8 @@ int32_t ReadRampFile(const std::vector<std::string>& t) {
       if (!TokenDouble(t, at, &v) || !TokenDouble(t, at + 1, &f)) break;
       ++got;
       A.RfVolt[got] = static_cast<float>(v);
-      A.RfFrq[got] = static_cast<float>(A.Rev == 1 ? (A.RfHigh - static_cast<float>(f)) * A.RfScalar
-                                                   : (static_cast<float>(f) - A.RfLow) * A.RfScalar);
+      A.RfFrq[got] = static_cast<float>(A.Rev == 1 ? (rfHigh - static_cast<float>(f)) * A.RfScalar
+                                                   : (static_cast<float>(f) - rfLow) * A.RfScalar);
       if (Debug105()) DebugPrintf("CTS=%d, AOM VOLT=%f, FRQ=%f\n", got, A.RfVolt[got], A.RfFrq[got]);
     }
   }
@@ -106,21 +103,41 @@ int32_t ReadRampFile(const std::vector<std::string>& t) {
     Warning(StrPrintf("AOM CALIBRATION FILE [%s] HOLDS [%d] ROWS\n\nAT LEAST 2 ARE NEEDED\n\nABORTING", A.RampFlnm, got));
     return 0;
   }
+  // The voltages must rise from row to row: the spline and its search take them so.
+  if (const int64_t k = spline::FirstNotRising(A.RfVolt, got)) {
+    Warning(StrPrintf("AOM CALIBRATION FILE [%s]\n\nVOLTAGE [%.4f] OF ROW [%lld] DOES NOT RISE ABOVE [%.4f] OF ROW "
+                      "[%lld]\n\nABORTING",
+                      A.RampFlnm, static_cast<double>(A.RfVolt[k]), static_cast<long long>(k),
+                      static_cast<double>(A.RfVolt[k - 1]), static_cast<long long>(k - 1)));
+    AomRFCalibFree();
+    return 0;
+  }
+  // The file's RF range replaces the settings only with a table that is used.
+  A.RfLow = rfLow;
+  A.RfHigh = rfHigh;
+  A.RfHdr2 = static_cast<int32_t>(second);
   A.RfRows = got;
   return 1;
 }
 
 bool LinearRamp() {
   if (Debug105()) DebugLogWrite("USING LINEAR RAMP\n");
-  core_io::Info(StrPrintf("CALIBRATION FILE [%s] NOT FOUND\n\nLINEAR CALIBRATION USED", A.RampFlnm));
   A.RampStat = 0;
   if (!AllocTable(100)) return false;
-  A.RfHdr2 = 25;
   for (int32_t i = 0; i < 100; ++i) {
     A.RfVolt[i + 1] = A.VoltLow + static_cast<float>(i) * (A.VoltHigh - A.VoltLow) / 99.0f;
     const double step = i * (A.RfHigh - A.RfLow) / 99.0;
     A.RfFrq[i + 1] = static_cast<float>(A.Rev == 1 ? (A.RfHigh - step) * A.RfScalar : (A.RfLow + step) * A.RfScalar);
   }
+  // The ramp's voltages must rise as a file's do: VOLT HIGH above VOLT LOW.
+  if (spline::FirstNotRising(A.RfVolt, 100) != 0) {
+    AomRFCalibFree();
+    Warning(StrPrintf("LINEAR AOM CALIBRATION\n\nVOLTAGES FROM VOLT LOW [%.4f] TO VOLT HIGH [%.4f] DO NOT RISE\n\nABORTING",
+                      static_cast<double>(A.VoltLow), static_cast<double>(A.VoltHigh)));
+    return false;
+  }
+  A.RfHdr2 = 25;
+  core_io::Info(StrPrintf("CALIBRATION FILE [%s] NOT FOUND\n\nLINEAR CALIBRATION USED", A.RampFlnm));
   return true;
 }
 
