@@ -450,7 +450,7 @@ int AskOnScanError(int32_t line, const std::string& piece, int32_t got, const Co
 }
 
 // Reads the accepted lines into the columns, rejecting by step as the scan did; false
-// when the user aborts.
+// when the user aborts or a kept frequency does not rise (after a box).
 bool ReadAcceptedLines(core_io::LineIn& in, const Pass& p, Columns& c) {
   in.Rewind();
   std::string piece;
@@ -489,6 +489,14 @@ bool ReadAcceptedLines(core_io::LineIn& in, const Pass& p, Columns& c) {
     hasPrevious = true;
     previous = x;
     if (s != Step::Keep) continue;
+    // The spline takes the kept frequencies rising; a line kept after a dropped one
+    // may lie below the line kept before it, and is refused before anything is written.
+    if (Cnv.Asc_Stick == 0 && c.count > 0 && !(x > c.frq[c.count - 1])) {
+      core_io::Warning(StrPrintf("ASCII (TXT) INPUT [%s]\n\nFREQUENCY OF LINE [%ld] DOES NOT RISE ABOVE THE LINES KEPT "
+                                 "BEFORE IT\n\nABORTING",
+                                 Cnv.Ascii_Flnm, static_cast<long>(line)));
+      return false;
+    }
     c.frq[c.count] = x;
     for (int k = 0; k < 3; ++k)
       for (size_t i = 0; i < c.fieldOf.size(); ++i)

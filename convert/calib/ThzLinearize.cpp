@@ -387,14 +387,17 @@ int32_t Phase2(int16_t set, int32_t interactive) {
   if (Debug119())
     DebugPrintf("II-A - SORTED FRQS=[%d] FROM [%f] TO [%f]\n", n0, f[1], f[static_cast<uint64_t>(n0)]);
 
-  // Co-add pairs closer than MinRes to their group's first frequency.
+  // Co-add pairs closer than MinRes to their group's first frequency. A group holds
+  // its first pair whatever MinRes is, and equal frequencies always share one, so that
+  // the knots rise strictly (a MinRes below 0 co-adds only those).
+  const double minRes = T.MinRes > 0.0 ? T.MinRes : 0.0;
   int32_t n = 0;
   for (int32_t i = 1; i <= n0;) {
     const double first = f[static_cast<uint64_t>(i)];
     double sf = 0.0, sv = 0.0;
     int32_t members = 0;
     int32_t j = i;
-    for (; j <= n0 && f[static_cast<uint64_t>(j)] <= first + T.MinRes; ++j, ++members) {
+    for (; j <= n0 && (j == i || f[static_cast<uint64_t>(j)] <= first + minRes); ++j, ++members) {
       sf += f[static_cast<uint64_t>(j)];
       sv += v[static_cast<uint64_t>(j)];
     }
@@ -423,6 +426,13 @@ int32_t Phase2(int16_t set, int32_t interactive) {
     return Fail(2);
   }
   T.OutPts = static_cast<uint32_t>(points);
+  // The knots must rise strictly: a frequency that is not a number, or the smoothing
+  // after the sort, can leave one out of order.
+  if (const int64_t k = spline::FirstNotRising(f.p, n)) {
+    Warning(StrPrintf("PHASE [II]\n\nFRQ FILE=[%s] FRQ [%lld]=[%f] OUT OF ORDER\n\nABORTING", T.FrqFlnm,
+                      static_cast<long long>(k), f[static_cast<uint64_t>(k)]));
+    return Fail(2);
+  }
   if (DSpline(f.p, v.p, n, SPLINE_NATURAL, SPLINE_NATURAL, f2.p, 0) != 1) {
     Warning("PHASE [II]\n\nSPLINE ERROR\n\nABORTING");
     return Fail(2);

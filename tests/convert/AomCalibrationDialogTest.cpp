@@ -184,7 +184,7 @@ std::vector<float> ReadFloats(const std::string& name) {
 
 // A scan of three repeated sections with their wavemeter log, linearised by THZ III:
 // the line at 1001.25 lands on the same output point in every section file, whatever
-// the section's own point spacing.
+// the section's own point spacing. A MIN RES typed below 0 co-adds no readings.
 TEST_F(AomCalibrationDialogTest, ThzThreeOnThreeSectionsPutsTheLineOnTheSamePointByScript) {
   const int points[] = {301, 401, 251};
   std::string log, repeat = "0\n";
@@ -218,6 +218,7 @@ TEST_F(AomCalibrationDialogTest, ThzThreeOnThreeSectionsPutsTheLineOnTheSamePoin
       "radio 3417\n"
       "type 3052 0.01\n"
       "type 2338 0\n"
+      "type 3065 -0.5\n"
       "click 3009\n"
       "box Question \"PHASE [III]*FIX WAVEMETER FILE WITH JUMP DIFF=*\" no\n"
       "box Question \"PHASE [III]*REPEATED FILE SECTIONS PROCESSED [3]*\" yes\n"

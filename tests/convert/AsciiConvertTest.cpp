@@ -356,6 +356,15 @@ TEST_F(AsciiConvertTest, SubstitutionWritesOnlyInsideTheMarkedRegion) {
 
 TEST_F(AsciiConvertTest, RefusedConversionsReturnZeroAndKeepTheOldOutput) {
   WriteFloats(Out(0), {9.0f, 9.0f});
+  // 1.5 goes backwards and is dropped; 1.9 is a step up from it, but below the 2 kept
+  // before it: the spline has no place for it.
+  Table("0 0\n1 1\n2 2\n1.5 9\n1.9 9\n3 3\n");
+  Cnv.Asc_MinStp = 0.2;
+  Cnv.Asc_MaxStp = 5.0;
+  EXPECT_EQ(CnvA2BFile(2, 0, 0), 0);
+  EXPECT_EQ(boxes_.back(), "ASCII (TXT) INPUT [" + dir_.File("in.txt") +
+                               "]\n\nFREQUENCY OF LINE [5] DOES NOT RISE ABOVE THE LINES KEPT BEFORE IT\n\nABORTING");
+  EXPECT_EQ(ReadFloats(Out(0)), (std::vector<float>{9.0f, 9.0f}));
   Table("7 1\n7 2\n");
   EXPECT_EQ(CnvA2BFile(1, 0, 0), 1);  // a probe only warns
   EXPECT_EQ(CnvA2BFile(2, 0, 0), 0);
