@@ -59,11 +59,6 @@ void ShowColumn(HWND d, int base, int16_t channel) {
   for (int c = 0; c < kRows; ++c) Check(d, base + c, c == channel);
 }
 
-// OUT RESOL shows FSR / points per FSR at every refresh, except one typed: that stays
-// through the refreshes after the fields' own stores (their loss of focus), so that
-// the command whose click took the focus from it runs with it.
-bool typedResol = false;
-
 int16_t ErrSet() { return A.ErrSet == 1 ? 1 : 0; }
 int16_t& ErrChannel(int16_t s) { return s == 1 ? A.Err2Chn : A.ErrChn; }
 
@@ -97,7 +92,7 @@ void Refresh(HWND d) {
   Show(d, IDC_AOM_MKCAL, StrPrintf("%lf", A.MkCal[s]));
   Show(d, IDC_AOM_MRZERO, StrPrintf("%lf", A.MrZeroV[s]));
   Show(d, IDC_AOM_MARKERCUT, StrPrintf("%.4lf", A.MarkerCut));
-  if (!typedResol) A.OutResol = Dsp.FSR / (Dsp.Pts_FSR == 0 ? 1 : Dsp.Pts_FSR);
+  if (!A.OutResolTyped) A.OutResol = Dsp.FSR / (Dsp.Pts_FSR == 0 ? 1 : Dsp.Pts_FSR);
   Show(d, IDC_AOM_OUTRESOL, StrPrintf("%.6le", A.OutResol));
   Show(d, IDC_AOM_JMPWIN, StrPrintf("%d", A.JmpWin));
   Check(d, IDC_AOM_EO, A.EoStat == 1);
@@ -295,7 +290,7 @@ INT_PTR Command(HWND d, WPARAM wParam) {
   const int id = LOWORD(wParam);
   const WORD code = HIWORD(wParam);
   if (id == IDCANCEL) {
-    typedResol = false;
+    A.OutResolTyped = false;
     AomRFCalibFree();
     EndDialog(d, static_cast<INT_PTR>(wParam));
     return 1;
@@ -309,7 +304,7 @@ INT_PTR Command(HWND d, WPARAM wParam) {
       if (AomRFCalib(&volt, &frq, &v2f) == 1 && !WriteRampTest(volt, frq, v2f)) return 0;
     }
     Store(d);
-    typedResol = false;
+    A.OutResolTyped = false;
     SendMessage(d, WM_INITDIALOG, 0, 0);
     return 0;
   }
@@ -317,7 +312,7 @@ INT_PTR Command(HWND d, WPARAM wParam) {
   Store(d);
   // A typed OUT RESOL is kept by the refreshes after the fields' own stores and
   // replaced by the one after any other stored command, which has used it.
-  typedResol = code == EN_KILLFOCUS && (typedResol || id == IDC_AOM_OUTRESOL);
+  A.OutResolTyped = code == EN_KILLFOCUS && (A.OutResolTyped || id == IDC_AOM_OUTRESOL);
   if (id == IDC_AOM_RAMPNAME) A.RampStat = 0;
   Action(id);
   if (id == IDOK) {
