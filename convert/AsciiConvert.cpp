@@ -245,6 +245,12 @@ Outcome InputRange(Pass& p, int16_t mode, int16_t autodetect) {
     }
     p.first *= Cnv.Asc_FrqScl;
     p.last *= Cnv.Asc_FrqScl;
+    // A frequency that is not a number ("nan", "inf", or one scaled past the range of
+    // a double) gives no range to place the lines on.
+    if (!std::isfinite(p.first) || !std::isfinite(p.last)) {
+      if (mode == 2) core_io::Warning("FIRST | LAST ASCII LINE INVALID");
+      return 0;
+    }
   } else {
     p.first = 0.0;
     p.last = static_cast<double>(p.lines - 1);
@@ -293,7 +299,8 @@ Outcome OutputRange(Pass& p, int16_t mode) {
   if (Cnv.Asc_OutRes == 0.0) Cnv.Asc_OutRes = Cnv.Asc_InRes;
   p.lo = Cnv.Asc_OutFrqLo;
   p.hi = Cnv.Asc_OutFrqHi;
-  if (p.first == p.last || p.lo == p.hi || Cnv.Asc_OutRes == 0.0 || !std::isfinite(Cnv.Asc_OutRes) || p.lines < 2) {
+  if (p.first == p.last || p.lo == p.hi || !std::isfinite(p.hi - p.lo) || Cnv.Asc_OutRes == 0.0 ||
+      !std::isfinite(Cnv.Asc_OutRes) || p.lines < 2) {
     core_io::Warning("INPUT ARRAY SIZE ZERO | INPUT / OUTPUT FRQ RANGE ZERO | OUTPUT RESOLUTION ZERO");
     return mode == 2 ? 0 : 1;
   }

@@ -372,6 +372,16 @@ TEST_F(AsciiConvertTest, RefusedConversionsReturnZeroAndKeepTheOldOutput) {
   Table("x y\n1 2\n");
   EXPECT_EQ(CnvA2BFile(2, 0, 0), 0);
   EXPECT_TRUE(Shown("FIRST | LAST ASCII LINE INVALID"));
+  // A last line that reads "nan", and lines farther apart than a double spans, give no
+  // grid to place the lines on.
+  Table("0 1\n1 2\nnan 3\n");
+  Cnv.Asc_Last = 0;
+  EXPECT_EQ(CnvA2BFile(2, 0, 0), 0);
+  EXPECT_EQ(boxes_.back(), "FIRST | LAST ASCII LINE INVALID");
+  Table("-1e308 1\n1e308 2\n");
+  EXPECT_EQ(CnvA2BFile(2, 0, 0), 0);
+  EXPECT_EQ(boxes_.back(), "INPUT ARRAY SIZE ZERO | INPUT / OUTPUT FRQ RANGE ZERO | OUTPUT RESOLUTION ZERO");
+  Cnv.Asc_OutFrqLo = Cnv.Asc_OutFrqHi = 0.0;
   Table("1 2\n2 3\n", "out1.bin.txt");
   StrCopy(Cnv.Asc_OutFlnm[0], sizeof Cnv.Asc_OutFlnm[0], "out1.bin.txt");
   EXPECT_EQ(CnvA2BFile(2, 0, 0), 0);
