@@ -57,6 +57,14 @@ bool TokenDouble(const std::vector<std::string>& t, size_t i, double* v) {
   return i < t.size() && platform::ParseDouble(t[i], v);
 }
 
+// The first row (1..rows) of the table whose voltage or frequency is not a number, or
+// 0: one such knot turns the whole spline into NaN.
+int64_t FirstNotFinite(int32_t rows) {
+  for (int32_t k = 1; k <= rows; ++k)
+    if (!std::isfinite(A.RfVolt[k]) || !std::isfinite(A.RfFrq[k])) return k;
+  return 0;
+}
+
 bool AllocTable(int32_t rows) {
   AomRFCalibFree();
   const uint32_t n = static_cast<uint32_t>(rows) + 1;
@@ -103,6 +111,14 @@ int32_t ReadRampFile(const std::vector<std::string>& t) {
     Warning(StrPrintf("AOM CALIBRATION FILE [%s] HOLDS [%d] ROWS\n\nAT LEAST 2 ARE NEEDED\n\nABORTING", A.RampFlnm, got));
     return 0;
   }
+  if (const int64_t k = FirstNotFinite(got)) {
+    Warning(StrPrintf("AOM CALIBRATION FILE [%s]\n\nROW [%lld] VOLTAGE [%.4f] FREQUENCY [%.4f] IS NOT A "
+                      "NUMBER\n\nABORTING",
+                      A.RampFlnm, static_cast<long long>(k), static_cast<double>(A.RfVolt[k]),
+                      static_cast<double>(A.RfFrq[k])));
+    AomRFCalibFree();
+    return 0;
+  }
   // The voltages must rise from row to row: the spline and its search take them so.
   if (const int64_t k = spline::FirstNotRising(A.RfVolt, got)) {
     Warning(StrPrintf("AOM CALIBRATION FILE [%s]\n\nVOLTAGE [%.4f] OF ROW [%lld] DOES NOT RISE ABOVE [%.4f] OF ROW "
@@ -134,6 +150,13 @@ bool LinearRamp() {
     AomRFCalibFree();
     Warning(StrPrintf("LINEAR AOM CALIBRATION\n\nVOLTAGES FROM VOLT LOW [%.4f] TO VOLT HIGH [%.4f] DO NOT RISE\n\nABORTING",
                       static_cast<double>(A.VoltLow), static_cast<double>(A.VoltHigh)));
+    return false;
+  }
+  if (FirstNotFinite(100) != 0) {
+    Warning(StrPrintf("LINEAR AOM CALIBRATION\n\nRF LOW [%.4f] RF HIGH [%.4f] RF SCALAR [%.4f] GIVE NO "
+                      "FREQUENCY\n\nABORTING",
+                      A.RfLow, A.RfHigh, A.RfScalar));
+    AomRFCalibFree();
     return false;
   }
   A.RfHdr2 = 25;

@@ -391,10 +391,11 @@ TEST_F(AomCalibrationDialogTest, AomCalStoppedInItsFirstStageKeepsWhatItWrote) {
 
 // AOM CAL refuses a calibration whose voltages do not rise, before any file is
 // written: the linear ramp with VOLT LOW above VOLT HIGH, and a calibration file listed
-// from 9.5 V down (STAT, which then writes no check table, and AOM CAL). Then, with
-// the ramp set right, an OUT RESOL typed and left for another field and for the AOM
-// CAL button is the one the run uses: 400 points per FSR of 100 MHz, not the 500
-// shown before; the refresh after the run shows the resolution used.
+// from 9.5 V down (STAT, which then writes no check table, and AOM CAL) and one with a
+// row that is not a number. Then, with the ramp set right, an OUT RESOL typed and left
+// for another field and for the AOM CAL button is the one the run uses: 400 points per
+// FSR of 100 MHz, not the 500 shown before; the refresh after the run shows the
+// resolution used.
 TEST_F(AomCalibrationDialogTest, AomCalRefusesFallingVoltagesAndUsesATypedOutResol) {
   WriteAomScan(16000);
   std::string falling = "RF 185 315\nX 0 0\nROWS 10 25\nVOLT FRQ X\n";
@@ -409,6 +410,8 @@ TEST_F(AomCalibrationDialogTest, AomCalRefusesFallingVoltagesAndUsesATypedOutRes
            "LINEAR AOM CALIBRATION\n\nVOLTAGES FROM VOLT LOW [9.0000] TO VOLT HIGH [1.0000] DO NOT RISE\n\nABORTING", IDOK)
       .Box("Warning", fileRefused, IDOK)
       .Box("Warning", fileRefused, IDOK)
+      .Box("Warning",
+           "AOM CALIBRATION FILE [AomRamp.dat]\n\nROW [2] VOLTAGE [2.0000] FREQUENCY [nan] IS NOT A NUMBER\n\nABORTING", IDOK)
       .Box("Info", "CALIBRATION FILE [AomRamp.dat] NOT FOUND\n\nLINEAR CALIBRATION USED", IDOK)
       .Box("Info", "AOM LINEARIZATION*", IDOK);
   const std::vector<std::string> before = qvtest::FileNames();
@@ -420,6 +423,10 @@ TEST_F(AomCalibrationDialogTest, AomCalRefusesFallingVoltagesAndUsesATypedOutRes
     EXPECT_TRUE(drv::Click(d, IDC_AOM_AOMCAL));
     EXPECT_EQ(qvtest::FileNames(), before);
     EXPECT_EQ(AomSettings.RfLow, 0.0);  // the refused file's range is not taken
+    // A row that reads "nan" would make every frequency of the spline NaN.
+    std::ofstream("AomRamp.dat", std::ios::binary) << "RF 185 315\nX 0 0\nROWS 3 25\nVOLT FRQ X\n1 200 0\n2 nan 0\n3 220 0\n";
+    EXPECT_TRUE(drv::Click(d, IDC_AOM_AOMCAL));
+    EXPECT_EQ(qvtest::FileNames(), before);
     EXPECT_TRUE(drv::Click(d, IDC_AOM_RAMPSTAT));
     EXPECT_TRUE(drv::TypeText(d, IDC_AOM_VOLTLOW, "0"));
     EXPECT_TRUE(drv::TypeText(d, IDC_AOM_OUTRESOL, "0.25"));
