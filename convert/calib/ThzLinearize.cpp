@@ -49,6 +49,23 @@ int32_t Fail(int32_t status) {
   return 0;
 }
 
+// The readings r[from, to) of the section and the range they are taken from are
+// numbers: one that is not would, through the spline, put NaN on every point of the
+// frequency file. False after a warning naming it.
+bool ReadingsAreNumbers(const double* r, int64_t from, int64_t to) {
+  if (!std::isfinite(T.BegFrq) || !std::isfinite(T.EndFrq)) {
+    Warning(StrPrintf("PHASE [I]\n\nBEG FRQ=[%f] END FRQ=[%f] NOT NUMBERS\n\nABORTING", T.BegFrq, T.EndFrq));
+    return false;
+  }
+  for (int64_t i = from; i < to; ++i) {
+    if (std::isfinite(r[i])) continue;
+    Warning(StrPrintf("PHASE [I]\n\n[%s] LINE=[%lld] FRQ=[%f] NOT A NUMBER\n\nABORTING", T.WaveFlnm,
+                      static_cast<long long>(i), r[i]));
+    return false;
+  }
+  return true;
+}
+
 // ---- phase 0 ------------------------------------------------------------------------------
 
 int32_t Phase0(int32_t interactive) {
@@ -142,6 +159,7 @@ int32_t Phase1PerPoint(int16_t set, double s) {
   }
   T.LowerMk = static_cast<int32_t>(T.SectLo);
   T.UpperMk = static_cast<int32_t>(T.SectHi);
+  if (!ReadingsAreNumbers(r.p, T.SectLo, T.SectHi)) return Fail(2);
   Work<double> out;
   if (!out.Alloc(static_cast<uint64_t>(T.IntvSize))) {
     Error("THzLinearization()/pt2frq_dpt/frqout_dpt - CORE ALLOCATION ERROR");
@@ -243,6 +261,7 @@ int32_t Phase1PerInterval(int16_t set, double s) {
   T.LowerMk = static_cast<int32_t>(lower);
   T.UpperMk = static_cast<int32_t>(upper);
   T.TotIntv = T.UpperMk - T.LowerMk;
+  if (!ReadingsAreNumbers(r.p, T.LowerMk, T.UpperMk)) return Fail(2);
 
   // 1-based copies for the spline: element 0 unused.
   Work<double> x, y, y2;
