@@ -77,13 +77,13 @@ void SelectLines(core_io::LineIn& in, std::string& firstLine, std::string& lastL
   std::string piece;
   int32_t line = 0;
   firstLine.clear();
-  while (line < Cnv.Asc_First && in.Next(piece)) {
+  while (line < Cnv.Asc_First && in.NextLine(piece)) {
     ++line;
     firstLine = piece;
   }
   if (line < Cnv.Asc_First) Cnv.Asc_First = line < 1 ? 1 : line;
   lastLine = firstLine;
-  while ((Cnv.Asc_Last == 0 || line < Cnv.Asc_Last) && in.Next(piece)) {
+  while ((Cnv.Asc_Last == 0 || line < Cnv.Asc_Last) && in.NextLine(piece)) {
     ++line;
     lastLine = piece;
   }
@@ -350,7 +350,7 @@ Outcome RejectionScan(core_io::LineIn& in, const Pass& p, int16_t mode) {
   int32_t line = 0, accepted = 0;
   bool hasPrevious = false;
   double previous = 0.0;
-  while (line < Cnv.Asc_Last && in.Next(piece)) {
+  while (line < Cnv.Asc_Last && in.NextLine(piece)) {
     if (++line < Cnv.Asc_First) continue;
     double f = 0.0;
     if (!LineFrequency(piece, Cnv.Asc_XCol, &f)) {
@@ -464,9 +464,9 @@ bool ReadAcceptedLines(core_io::LineIn& in, const Pass& p, Columns& c) {
   int32_t line = 0;
   bool noPrompt = false, hasPrevious = false;
   double previous = 0.0;
-  while (line < Cnv.Asc_First - 1 && in.Next(piece)) ++line;
+  while (line < Cnv.Asc_First - 1 && in.NextLine(piece)) ++line;
   while (c.count < c.accepted && line < Cnv.Asc_Last) {
-    if (!in.Next(piece)) {
+    if (!in.NextLine(piece)) {
       const std::string q = StrPrintf(
           "PREMATURE EOF ON LINE [%ld]\n\nLINES READ=[%ld] & TARGET LINES=[%ld] ARE DIFFERENT\n\n%s\n\nABORT CONVERSION [YES] | "
           "CONTINUE [NO] ?",

@@ -254,6 +254,21 @@ bool LineIn::Next(std::string& piece) {
   return true;
 }
 
+bool LineIn::NextLine(std::string& line) {
+  if (!Next(line)) return false;
+  if (line.size() < maxPiece_) return true;
+  // The piece filled up before its line ended: pass over the rest of the line.
+  for (int c = std::getc(file_); c != EOF; c = std::getc(file_)) {
+    if (c == '\n') break;
+    if (c == '\r') {
+      const int next = std::getc(file_);
+      if (next != '\n' && next != EOF) std::ungetc(next, file_);
+      break;
+    }
+  }
+  return true;
+}
+
 // ---- scans -------------------------------------------------------------------------------
 
 namespace {

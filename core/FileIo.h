@@ -129,6 +129,9 @@ class LineIn {
   void Rewind();
   // The next piece without its line end; false at the end of the file.
   bool Next(std::string& piece);
+  // The next whole line cut to its first maxPiece bytes: the rest of a longer line is
+  // passed over, so that it never reads as a line of its own. False at the end.
+  bool NextLine(std::string& line);
 
  private:
   std::FILE* file_ = nullptr;

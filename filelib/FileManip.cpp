@@ -596,7 +596,7 @@ int32_t ManAsciiFileRead(const char* name, int16_t c, int32_t** la, float** fa, 
   if (!file.Open(name ? name : "")) return 0;
   uint32_t lines = 0;
   std::string piece;
-  while (file.Next(piece)) {
+  while (file.NextLine(piece)) {
     double value;
     const char* p = piece.c_str();
     if (core_io::ScanDouble(p, &value) && lines < UINT32_MAX - 1) ++lines;
@@ -631,7 +631,7 @@ int32_t ManAsciiFileRead(const char* name, int16_t c, int32_t** la, float** fa, 
     // aligned.
     file.Rewind();
     uint32_t stored = 0;
-    while (file.Next(piece)) {
+    while (file.NextLine(piece)) {
       const char* p = piece.c_str();
       if (!core_io::ScanDouble(p, nullptr)) continue;
       if (stored >= lines) {

@@ -78,7 +78,7 @@ int32_t Phase0(int32_t interactive) {
   std::string line;
   int32_t n = 0;
   double last = T.EndFrq;
-  while (log.Next(line)) {
+  while (log.NextLine(line)) {
     double v = 0.0;
     const char* p = line.c_str();
     if (core_io::ScanDouble(p, &v)) {

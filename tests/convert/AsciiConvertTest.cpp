@@ -232,6 +232,28 @@ TEST_F(AsciiConvertTest, CarriageReturnOnlyFileReadsAsLines) {
   const std::vector<float> out = ReadFloats(Out(0));
   ASSERT_EQ(out.size(), static_cast<size_t>(Cnv.Asc_OutPts));
   EXPECT_FLOAT_EQ(out[0], -0.003643f);
+
+  // A line longer than the 1,499 characters read stays one line: the rest of it is
+  // passed over (one of exactly 1,499 characters too).
+  std::string tail, text;
+  for (int k = 0; k < 400; ++k) tail += " 1.2345";
+  for (int i = 0; i <= 10; ++i) {
+    std::string line = std::to_string(i) + " " + std::to_string(2 * i);
+    line += i == 5 ? std::string(ASCII_CNV_LINE_MAX - line.size(), ' ') : tail;
+    text += line + "\r\n";
+  }
+  Table(text);
+  Cnv.Asc_First = 1;
+  Cnv.Asc_Last = 0;
+  Cnv.Asc_OutFrqLo = Cnv.Asc_OutFrqHi = 0.0;
+  Cnv.Asc_MinStp = Cnv.Asc_MaxStp = 0.0;
+  Cnv.Asc_OutRes = 0.5;
+  ASSERT_EQ(CnvA2BFile(2, 0, 0), 1);
+  EXPECT_EQ(Cnv.Asc_Last, 11);
+  EXPECT_EQ(Cnv.Asc_Accepted, 11);
+  const std::vector<float> wide = ReadFloats(Out(0));
+  ASSERT_EQ(wide.size(), 21u);
+  for (size_t j = 0; j < wide.size(); ++j) EXPECT_NEAR(wide[j], static_cast<float>(j), 1e-4) << j;
 }
 
 TEST_F(AsciiConvertTest, HeaderLineIsSkippedAndXytFilesAreTrimmedAndScaled) {

@@ -76,7 +76,10 @@ class ThzTest : public CalibTest {
 };
 
 TEST_F(ThzTest, PhaseZeroTakesTheLastLineWhenTheUpperMarkIsZero) {
-  WriteText("WaveFreq.dat", "1000.5 0\n1001.5 1\n1002.5 2\n1003.25 3\n");
+  // The first line runs on past the 255 characters read: it still counts once.
+  std::string first = "1000.5 0";
+  for (int k = 0; k < 200; ++k) first += " 9";
+  WriteText("WaveFreq.dat", first + "\n1001.5 1\n1002.5 2\n1003.25 3\n");
   ThzSettings.LowerMk = 1;
   ASSERT_EQ(THzLinearization(0, 0, 1), 1);
   EXPECT_DOUBLE_EQ(ThzSettings.BegFrq, 1001.5);
