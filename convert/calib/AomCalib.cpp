@@ -397,7 +397,9 @@ bool Calibration::OpenFiles() {
 bool Calibration::Setup() {
   if (Debug105()) DebugLogWrite("PART I - DEFINE CALIBRATION INFO\n");
   fsr_ = std::fabs(Dsp.FSR);
-  const double perFsr = A.OutResol != 0.0 ? fsr_ / A.OutResol + 0.5 : 0.0;
+  // A downward axis (FSR below 0) shows OUT RESOL below 0 too: the step is its size.
+  const double resol = std::fabs(A.OutResol);
+  const double perFsr = resol != 0.0 ? fsr_ / resol + 0.5 : 0.0;
   // The grid is sized by N: at least one output point per FSR, and a grid that fits
   // the 32-bit counts.
   if (!(perFsr >= 1.0 && perFsr < 1.0e8)) {

@@ -389,6 +389,25 @@ TEST_F(AomCalibrationDialogTest, AomCalStoppedInItsFirstStageKeepsWhatItWrote) {
   EXPECT_FALSE(std::filesystem::exists("Mrkm"));
 }
 
+// On a downward frequency axis the dialog shows OUT RESOL below 0, FSR / points per
+// FSR: AOM CAL runs with the step's size, 500 points per FSR of 100 MHz.
+TEST_F(AomCalibrationDialogTest, AomCalOnADownwardAxisUsesTheSizeOfOutResol) {
+  WriteAomScan(16000);
+  Dsp.FSR = -100.0;
+  drv::Answers answers;
+  answers.Box("Info", "CALIBRATION FILE [AomRamp.dat] NOT FOUND\n\nLINEAR CALIBRATION USED", IDOK)
+      .Box("Info", "AOM LINEARIZATION*", IDOK);
+  WithDialog([&](HWND d) {
+    EXPECT_EQ(drv::Text(d, IDC_AOM_OUTRESOL), "-2.000000e-01");
+    EXPECT_TRUE(drv::Click(d, IDC_AOM_AOMCAL));
+    EXPECT_TRUE(drv::Click(d, IDCANCEL));
+  });
+  for (const std::string& f : answers.Failures()) ADD_FAILURE() << f;
+  EXPECT_TRUE(answers.AllAnswered());
+  EXPECT_EQ(Dsp.Pts_FSR, 500);
+  EXPECT_EQ(ReadFloats("Out").size(), 6u * 500u);
+}
+
 // AOM CAL refuses a calibration whose voltages do not rise, before any file is
 // written: the linear ramp with VOLT LOW above VOLT HIGH, and a calibration file listed
 // from 9.5 V down (STAT, which then writes no check table, and AOM CAL) and one with a
