@@ -92,7 +92,7 @@ void Refresh(HWND d) {
   Show(d, IDC_AOM_MKCAL, StrPrintf("%lf", A.MkCal[s]));
   Show(d, IDC_AOM_MRZERO, StrPrintf("%lf", A.MrZeroV[s]));
   Show(d, IDC_AOM_MARKERCUT, StrPrintf("%.4lf", A.MarkerCut));
-  A.OutResol = Dsp.FSR / (Dsp.Pts_FSR == 0 ? 1 : Dsp.Pts_FSR);
+  if (!A.OutResolTyped) A.OutResol = Dsp.FSR / (Dsp.Pts_FSR == 0 ? 1 : Dsp.Pts_FSR);
   Show(d, IDC_AOM_OUTRESOL, StrPrintf("%.6le", A.OutResol));
   Show(d, IDC_AOM_JMPWIN, StrPrintf("%d", A.JmpWin));
   Check(d, IDC_AOM_EO, A.EoStat == 1);
@@ -290,6 +290,7 @@ INT_PTR Command(HWND d, WPARAM wParam) {
   const int id = LOWORD(wParam);
   const WORD code = HIWORD(wParam);
   if (id == IDCANCEL) {
+    A.OutResolTyped = false;
     AomRFCalibFree();
     EndDialog(d, static_cast<INT_PTR>(wParam));
     return 1;
@@ -303,11 +304,15 @@ INT_PTR Command(HWND d, WPARAM wParam) {
       if (AomRFCalib(&volt, &frq, &v2f) == 1 && !WriteRampTest(volt, frq, v2f)) return 0;
     }
     Store(d);
+    A.OutResolTyped = false;
     SendMessage(d, WM_INITDIALOG, 0, 0);
     return 0;
   }
   if (!StoringCommand(id, code)) return 0;
   Store(d);
+  // A typed OUT RESOL is kept by the refreshes after the fields' own stores and
+  // replaced by the one after any other stored command, which has used it.
+  A.OutResolTyped = code == EN_KILLFOCUS && (A.OutResolTyped || id == IDC_AOM_OUTRESOL);
   if (id == IDC_AOM_RAMPNAME) A.RampStat = 0;
   Action(id);
   if (id == IDOK) {

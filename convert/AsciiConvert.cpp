@@ -245,6 +245,12 @@ Outcome InputRange(Pass& p, int16_t mode, int16_t autodetect) {
     }
     p.first *= Cnv.Asc_FrqScl;
     p.last *= Cnv.Asc_FrqScl;
+    // A frequency that is not a number ("nan", "inf", or one scaled past the range of
+    // a double) gives no range to place the lines on.
+    if (!std::isfinite(p.first) || !std::isfinite(p.last)) {
+      if (mode == 2) core_io::Warning("FIRST | LAST ASCII LINE INVALID");
+      return 0;
+    }
   } else {
     p.first = 0.0;
     p.last = static_cast<double>(p.lines - 1);
@@ -293,7 +299,8 @@ Outcome OutputRange(Pass& p, int16_t mode) {
   if (Cnv.Asc_OutRes == 0.0) Cnv.Asc_OutRes = Cnv.Asc_InRes;
   p.lo = Cnv.Asc_OutFrqLo;
   p.hi = Cnv.Asc_OutFrqHi;
-  if (p.first == p.last || p.lo == p.hi || Cnv.Asc_OutRes == 0.0 || !std::isfinite(Cnv.Asc_OutRes) || p.lines < 2) {
+  if (p.first == p.last || p.lo == p.hi || !std::isfinite(p.hi - p.lo) || Cnv.Asc_OutRes == 0.0 ||
+      !std::isfinite(Cnv.Asc_OutRes) || p.lines < 2) {
     core_io::Warning("INPUT ARRAY SIZE ZERO | INPUT / OUTPUT FRQ RANGE ZERO | OUTPUT RESOLUTION ZERO");
     return mode == 2 ? 0 : 1;
   }
@@ -450,7 +457,7 @@ int AskOnScanError(int32_t line, const std::string& piece, int32_t got, const Co
 }
 
 // Reads the accepted lines into the columns, rejecting by step as the scan did; false
-// when the user aborts.
+// when the user aborts or a kept frequency does not rise (after a box).
 bool ReadAcceptedLines(core_io::LineIn& in, const Pass& p, Columns& c) {
   in.Rewind();
   std::string piece;
@@ -489,6 +496,14 @@ bool ReadAcceptedLines(core_io::LineIn& in, const Pass& p, Columns& c) {
     hasPrevious = true;
     previous = x;
     if (s != Step::Keep) continue;
+    // The spline takes the kept frequencies rising; a line kept after a dropped one
+    // may lie below the line kept before it, and is refused before anything is written.
+    if (Cnv.Asc_Stick == 0 && c.count > 0 && !(x > c.frq[c.count - 1])) {
+      core_io::Warning(StrPrintf("ASCII (TXT) INPUT [%s]\n\nFREQUENCY OF LINE [%ld] DOES NOT RISE ABOVE THE LINES KEPT "
+                                 "BEFORE IT\n\nABORTING",
+                                 Cnv.Ascii_Flnm, static_cast<long>(line)));
+      return false;
+    }
     c.frq[c.count] = x;
     for (int k = 0; k < 3; ++k)
       for (size_t i = 0; i < c.fieldOf.size(); ++i)

@@ -278,7 +278,9 @@ void Run::CloseFiles() {
   if (!filesOpen) return;
   filesOpen = false;
   if (cmd) cmd->Close();
-  if (log && log->IsOpen()) log->Commit();
+  // A log whose lines could not all be written says so: the run itself has ended.
+  if (log && log->IsOpen() && !log->Commit())
+    core_io::Warning(StrPrintf("FAILED TO WRITE ASCII OPERATIONAL SEQUENCE LOG FILE [%s]", kLogName));
 }
 
 void Run::Fail(const std::string& text) {

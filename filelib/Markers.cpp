@@ -352,6 +352,12 @@ int32_t CsF2ISetup() {
       freq.p[i + 1] = static_cast<float>(i * fsr / dif);
       values.p[i + 1] = raw.p[i];
     }
+    // The knots spread over the FSR must rise: an FSR of 0 gives them no order.
+    if (spline::FirstNotRising(freq.p, dif) != 0) {
+      Warning(StrPrintf("CUBIC SPLINE SETUP\n\nFSR=[%f] OVER [%d] POINTS GIVES NO RISING FREQUENCIES\n\nABORTING", Dsp.FSR,
+                        dif));
+      return 0;
+    }
     if (FSpline(freq.p, values.p, dif, static_cast<float>(SPLINE_NATURAL), static_cast<float>(SPLINE_NATURAL),
                 second.p) != 1)
       return 0;

@@ -264,15 +264,18 @@ int32_t SatnNLLsfRun(int16_t /*flag*/) {
     core_io::Warning(StrPrintf("%s\n\nDEFINE LIMITS WITH MARKS FIRST\n\nABORTING", kHead));
     return leave(0);
   }
+  // The log is made where it lies, now: a fit whose log cannot be had is not run, and
+  // one whose log cannot be finished stores nothing.
   const char kLogName[] = "SatnNLLLsf.log";
-  platform::TextFileWriter log;
-  if (!log.Open(kLogName)) {
+  const auto logFailed = [&] {
     core_io::Warning(StrPrintf("SatnNLLsfRun()\n\nFAILED TO CREATE ASCII FILE=[%s] FOR WRITING\n\nABORTING", kLogName));
     return leave(0);
-  }
+  };
+  platform::TextFileWriter log;
+  if (!log.OpenInPlace(kLogName)) return logFailed();
   Lsf.Fit_Log = &log;
   auto fail = [&](int32_t result) {
-    (void)log.Commit();  // what the log holds so far tells why
+    (void)log.Commit();  // what the log holds so far tells why; the run has failed already
     Lsf.Fit_Log = nullptr;
     return leave(result);
   };
@@ -331,8 +334,8 @@ int32_t SatnNLLsfRun(int16_t /*flag*/) {
     core_io::Warning(StrPrintf("%s\n\nFITTED VALUES NOT FINITE\n\nFIT ABORTED", kHead));
     return fail(0);
   }
-  (void)log.Commit();
   Lsf.Fit_Log = nullptr;
+  if (!log.Commit()) return logFailed();
   for (int32_t j = 0; j < 3; ++j) {
     Cnl.Satn_Prm[j] = Cnl.Satn_Corr[j] = a[j + 1];
     Cnl.Satn_Unc[j] = unc[j];

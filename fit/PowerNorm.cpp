@@ -66,16 +66,21 @@ int32_t LsfPowerNrm(int16_t slot, const char* signal, const char* power, int32_t
   double scalar = 1.0, offset = 0.0;
   int32_t kept = 0;
   if (LsfLineFit(static_cast<int32_t>(n), x.data(), y.data(), 1, 1, &scalar, &offset, &kept, level) == 0) return 0;
-  // The line fit made the report anew: the normalisation adds its own lines.
+  // The line fit made the report anew: the normalisation adds its own lines. The
+  // report is the normalisation's only result, so one that cannot be read back or
+  // rewritten fails it (and the line fit's report stays as it was).
   platform::TextFileWriter log;
   std::vector<std::string> lines;
-  platform::ReadTextLines(LSF_LOG_NAME, &lines);
-  if (log.Open(LSF_LOG_NAME)) {
-    for (const std::string& l : lines) log.Printf("%s\n", l.c_str());
-    log.Printf("POWER NORMALIZATION [%s] = SCALAR x [%s] + OFFSET   AC=[%u]\n", signal, power, ac ? 1u : 0u);
-    log.Printf("SCALAR=[%.10g]   OFFSET=[%.10g]   POINTS=[%d] OF [%u]\n", scalar, offset, kept,
-               static_cast<uint32_t>(n));
-    log.Commit();
+  bool written = platform::ReadTextLines(LSF_LOG_NAME, &lines) && log.Open(LSF_LOG_NAME);
+  for (const std::string& l : lines) written = written && log.Printf("%s\n", l.c_str());
+  written = written &&
+            log.Printf("POWER NORMALIZATION [%s] = SCALAR x [%s] + OFFSET   AC=[%u]\n", signal, power, ac ? 1u : 0u) &&
+            log.Printf("SCALAR=[%.10g]   OFFSET=[%.10g]   POINTS=[%d] OF [%u]\n", scalar, offset, kept,
+                       static_cast<uint32_t>(n)) &&
+            log.Commit();
+  if (!written) {
+    core_io::Warning(StrPrintf("LsfPowerNrm()\n\nUNABLE TO WRITE LOG FILE [%s]", LSF_LOG_NAME));
+    return 0;
   }
   return 1;
 }

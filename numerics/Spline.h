@@ -10,7 +10,8 @@
 // Natural-end marker that callers pass as an end slope.
 constexpr double SPLINE_NATURAL = 1.0e30;
 
-// Second derivatives y2[1..n] of the spline through (x[i], y[i]), x ascending.
+// Second derivatives y2[1..n] of the spline through (x[i], y[i]), x rising strictly
+// (a table read from a file or typed is checked with spline::FirstNotRising first).
 // 1, or -1 after an "Error" box (allocation failure, fewer than two knots).
 int16_t FSpline(const float* x, const float* y, int32_t n, float yp1, float ypn, float* y2);
 // As FSpline with the caller's work vector u[1..n] in place of one of its own, for a
@@ -27,6 +28,16 @@ int16_t FSplint(const float* xa, const float* ya, const float* y2a, int32_t n, f
 int16_t DSplint(const double* xa, const double* ya, const double* y2a, int32_t n, double x, double* y);
 
 namespace spline {
+
+// The first knot k (2..n) of xa[1..n] that does not lie above the knot before it, or 0
+// when the abscissae rise strictly, as set-up and evaluation need them. A knot that is
+// not a number is out of order.
+template <typename T>
+int64_t FirstNotRising(const T* xa, int64_t n) {
+  for (int64_t k = 2; k <= n; ++k)
+    if (!(xa[k] > xa[k - 1])) return k;
+  return 0;
+}
 
 // The interval [klo, klo + 1] of xa[1..n] that the evaluation's bisection brackets x in.
 template <typename T>

@@ -40,6 +40,9 @@ struct AomSettingsRecord {
   double MarkerCut = 0.05;         // marker amplitude below which a point is rejected
   int32_t JmpWin = 2;              // points rejected on each side of a jump
   double OutResol = 0.2;           // output frequency step
+  // OUT RESOL as typed: kept by the dialog's refreshes after its fields' own stores
+  // (their loss of focus), replaced by FSR / points per FSR after any other command.
+  bool OutResolTyped = false;
 
   // RF calibration table: rows, the unused second header integer, and 1-based arrays
   // [1..RfRows] of voltage (ascending), AOM frequency and the spline's second

@@ -57,6 +57,14 @@ bool TokenDouble(const std::vector<std::string>& t, size_t i, double* v) {
   return i < t.size() && platform::ParseDouble(t[i], v);
 }
 
+// The first row (1..rows) of the table whose voltage or frequency is not a number, or
+// 0: one such knot turns the whole spline into NaN.
+int64_t FirstNotFinite(int32_t rows) {
+  for (int32_t k = 1; k <= rows; ++k)
+    if (!std::isfinite(A.RfVolt[k]) || !std::isfinite(A.RfFrq[k])) return k;
+  return 0;
+}
+
 bool AllocTable(int32_t rows) {
   AomRFCalibFree();
   const uint32_t n = static_cast<uint32_t>(rows) + 1;
@@ -78,9 +86,6 @@ int32_t ReadRampFile(const std::vector<std::string>& t) {
   if (t.size() < 12 || !TokenDouble(t, 1, &rfLow) || !TokenDouble(t, 2, &rfHigh) || !platform::ParseInt64(t[7], &n) ||
       !TokenDouble(t, 8, &second))
     return -1;
-  A.RfLow = rfLow;
-  A.RfHigh = rfHigh;
-  A.RfHdr2 = static_cast<int32_t>(second);
   // The rows the file holds bound the table before anything is allocated.
   const int64_t available = static_cast<int64_t>((t.size() - 12) / 3);
   const int64_t wanted = n < 0 ? 0 : n;
@@ -94,8 +99,8 @@ int32_t ReadRampFile(const std::vector<std::string>& t) {
       if (!TokenDouble(t, at, &v) || !TokenDouble(t, at + 1, &f)) break;
       ++got;
       A.RfVolt[got] = static_cast<float>(v);
-      A.RfFrq[got] = static_cast<float>(A.Rev == 1 ? (A.RfHigh - static_cast<float>(f)) * A.RfScalar
-                                                   : (static_cast<float>(f) - A.RfLow) * A.RfScalar);
+      A.RfFrq[got] = static_cast<float>(A.Rev == 1 ? (rfHigh - static_cast<float>(f)) * A.RfScalar
+                                                   : (static_cast<float>(f) - rfLow) * A.RfScalar);
       if (Debug105()) DebugPrintf("CTS=%d, AOM VOLT=%f, FRQ=%f\n", got, A.RfVolt[got], A.RfFrq[got]);
     }
   }
@@ -106,21 +111,56 @@ int32_t ReadRampFile(const std::vector<std::string>& t) {
     Warning(StrPrintf("AOM CALIBRATION FILE [%s] HOLDS [%d] ROWS\n\nAT LEAST 2 ARE NEEDED\n\nABORTING", A.RampFlnm, got));
     return 0;
   }
+  if (const int64_t k = FirstNotFinite(got)) {
+    Warning(StrPrintf("AOM CALIBRATION FILE [%s]\n\nROW [%lld] VOLTAGE [%.4f] FREQUENCY [%.4f] IS NOT A "
+                      "NUMBER\n\nABORTING",
+                      A.RampFlnm, static_cast<long long>(k), static_cast<double>(A.RfVolt[k]),
+                      static_cast<double>(A.RfFrq[k])));
+    AomRFCalibFree();
+    return 0;
+  }
+  // The voltages must rise from row to row: the spline and its search take them so.
+  if (const int64_t k = spline::FirstNotRising(A.RfVolt, got)) {
+    Warning(StrPrintf("AOM CALIBRATION FILE [%s]\n\nVOLTAGE [%.4f] OF ROW [%lld] DOES NOT RISE ABOVE [%.4f] OF ROW "
+                      "[%lld]\n\nABORTING",
+                      A.RampFlnm, static_cast<double>(A.RfVolt[k]), static_cast<long long>(k),
+                      static_cast<double>(A.RfVolt[k - 1]), static_cast<long long>(k - 1)));
+    AomRFCalibFree();
+    return 0;
+  }
+  // The file's RF range replaces the settings only with a table that is used.
+  A.RfLow = rfLow;
+  A.RfHigh = rfHigh;
+  A.RfHdr2 = static_cast<int32_t>(second);
   A.RfRows = got;
   return 1;
 }
 
 bool LinearRamp() {
   if (Debug105()) DebugLogWrite("USING LINEAR RAMP\n");
-  core_io::Info(StrPrintf("CALIBRATION FILE [%s] NOT FOUND\n\nLINEAR CALIBRATION USED", A.RampFlnm));
   A.RampStat = 0;
   if (!AllocTable(100)) return false;
-  A.RfHdr2 = 25;
   for (int32_t i = 0; i < 100; ++i) {
     A.RfVolt[i + 1] = A.VoltLow + static_cast<float>(i) * (A.VoltHigh - A.VoltLow) / 99.0f;
     const double step = i * (A.RfHigh - A.RfLow) / 99.0;
     A.RfFrq[i + 1] = static_cast<float>(A.Rev == 1 ? (A.RfHigh - step) * A.RfScalar : (A.RfLow + step) * A.RfScalar);
   }
+  // The ramp's voltages must rise as a file's do: VOLT HIGH above VOLT LOW.
+  if (spline::FirstNotRising(A.RfVolt, 100) != 0) {
+    AomRFCalibFree();
+    Warning(StrPrintf("LINEAR AOM CALIBRATION\n\nVOLTAGES FROM VOLT LOW [%.4f] TO VOLT HIGH [%.4f] DO NOT RISE\n\nABORTING",
+                      static_cast<double>(A.VoltLow), static_cast<double>(A.VoltHigh)));
+    return false;
+  }
+  if (FirstNotFinite(100) != 0) {
+    Warning(StrPrintf("LINEAR AOM CALIBRATION\n\nRF LOW [%.4f] RF HIGH [%.4f] RF SCALAR [%.4f] GIVE NO "
+                      "FREQUENCY\n\nABORTING",
+                      A.RfLow, A.RfHigh, A.RfScalar));
+    AomRFCalibFree();
+    return false;
+  }
+  A.RfHdr2 = 25;
+  core_io::Info(StrPrintf("CALIBRATION FILE [%s] NOT FOUND\n\nLINEAR CALIBRATION USED", A.RampFlnm));
   return true;
 }
 
@@ -357,7 +397,9 @@ bool Calibration::OpenFiles() {
 bool Calibration::Setup() {
   if (Debug105()) DebugLogWrite("PART I - DEFINE CALIBRATION INFO\n");
   fsr_ = std::fabs(Dsp.FSR);
-  const double perFsr = A.OutResol != 0.0 ? fsr_ / A.OutResol + 0.5 : 0.0;
+  // A downward axis (FSR below 0) shows OUT RESOL below 0 too: the step is its size.
+  const double resol = std::fabs(A.OutResol);
+  const double perFsr = resol != 0.0 ? fsr_ / resol + 0.5 : 0.0;
   // The grid is sized by N: at least one output point per FSR, and a grid that fits
   // the 32-bit counts.
   if (!(perFsr >= 1.0 && perFsr < 1.0e8)) {

@@ -21,6 +21,17 @@ constexpr float kBig = 1e20f;
 
 bool Tracing() { return Debug.DebugLevel == DEBUG_TOPIC_PEAKS; }
 
+// The two tables of the debug topic: one that cannot be written is noted in the debug
+// log, and the search goes on without it.
+constexpr const char* kPeakTable = "Peak.txt";
+constexpr const char* kCutoffTable = "Cutoff.txt";
+void OpenTable(platform::TextFileWriter& table, const char* name) {
+  if (!table.Open(name)) DebugPrintf("\nFAILED TO CREATE ASCII FILE [%s] FOR WRITING", name);
+}
+void FinishTable(platform::TextFileWriter& table, const char* name) {
+  if (table.IsOpen() && !table.Commit()) DebugPrintf("\nFAILED TO WRITE ASCII FILE [%s]", name);
+}
+
 // The settings of one search, read once from Cnl.
 struct Settings {
   int32_t p = 8;             // running-average length
@@ -481,8 +492,8 @@ int32_t PeakFindHWHM(int16_t slot) {
     core_io::Error("PeakFindHWHM()/Buf_RT/Ave_RT/Ave_LF - CORE ALLOCATION ERROR");
   } else {
     if (Tracing()) {
-      s.peakLog.Open("Peak.txt");
-      s.cutoffLog.Open("Cutoff.txt");
+      OpenTable(s.peakLog, kPeakTable);
+      OpenTable(s.cutoffLog, kCutoffTable);
     }
     PeakFindFirst(s, slot);
     PeakFindAll(s, slot);
@@ -492,8 +503,8 @@ int32_t PeakFindHWHM(int16_t slot) {
       core_io::Warning(StrPrintf("FAILED TO CREATE ASCII FILE [%s] FOR WRITING", Cnl.Mks_Flnm));
       result = 0;
     }
-    if (s.peakLog.IsOpen()) s.peakLog.Commit();
-    if (s.cutoffLog.IsOpen()) s.cutoffLog.Commit();
+    FinishTable(s.peakLog, kPeakTable);
+    FinishTable(s.cutoffLog, kCutoffTable);
   }
   FFree1Dim(&s.buf);
   FFree1Dim(&s.aveRt);

@@ -49,6 +49,23 @@ int32_t Fail(int32_t status) {
   return 0;
 }
 
+// The readings r[from, to) of the section and the range they are taken from are
+// numbers: one that is not would, through the spline, put NaN on every point of the
+// frequency file. False after a warning naming it.
+bool ReadingsAreNumbers(const double* r, int64_t from, int64_t to) {
+  if (!std::isfinite(T.BegFrq) || !std::isfinite(T.EndFrq)) {
+    Warning(StrPrintf("PHASE [I]\n\nBEG FRQ=[%f] END FRQ=[%f] NOT NUMBERS\n\nABORTING", T.BegFrq, T.EndFrq));
+    return false;
+  }
+  for (int64_t i = from; i < to; ++i) {
+    if (std::isfinite(r[i])) continue;
+    Warning(StrPrintf("PHASE [I]\n\n[%s] LINE=[%lld] FRQ=[%f] NOT A NUMBER\n\nABORTING", T.WaveFlnm,
+                      static_cast<long long>(i), r[i]));
+    return false;
+  }
+  return true;
+}
+
 // ---- phase 0 ------------------------------------------------------------------------------
 
 int32_t Phase0(int32_t interactive) {
@@ -159,6 +176,7 @@ int32_t Phase1PerPoint(int16_t set, double s) {
   }
   T.LowerMk = static_cast<int32_t>(T.SectLo);
   T.UpperMk = static_cast<int32_t>(T.SectHi);
+  if (!ReadingsAreNumbers(r.p, T.SectLo, T.SectHi)) return Fail(2);
   Work<double> out;
   if (!out.Alloc(static_cast<uint64_t>(T.IntvSize))) {
     Error("THzLinearization()/pt2frq_dpt/frqout_dpt - CORE ALLOCATION ERROR");
@@ -260,6 +278,7 @@ int32_t Phase1PerInterval(int16_t set, double s) {
   T.LowerMk = static_cast<int32_t>(lower);
   T.UpperMk = static_cast<int32_t>(upper);
   T.TotIntv = T.UpperMk - T.LowerMk;
+  if (!ReadingsAreNumbers(r.p, T.LowerMk, T.UpperMk)) return Fail(2);
 
   // 1-based copies for the spline: element 0 unused.
   Work<double> x, y, y2;
@@ -404,14 +423,17 @@ int32_t Phase2(int16_t set, int32_t interactive) {
   if (Debug119())
     DebugPrintf("II-A - SORTED FRQS=[%d] FROM [%f] TO [%f]\n", n0, f[1], f[static_cast<uint64_t>(n0)]);
 
-  // Co-add pairs closer than MinRes to their group's first frequency.
+  // Co-add pairs closer than MinRes to their group's first frequency. A group holds
+  // its first pair whatever MinRes is, and equal frequencies always share one, so that
+  // the knots rise strictly (a MinRes below 0 co-adds only those).
+  const double minRes = T.MinRes > 0.0 ? T.MinRes : 0.0;
   int32_t n = 0;
   for (int32_t i = 1; i <= n0;) {
     const double first = f[static_cast<uint64_t>(i)];
     double sf = 0.0, sv = 0.0;
     int32_t members = 0;
     int32_t j = i;
-    for (; j <= n0 && f[static_cast<uint64_t>(j)] <= first + T.MinRes; ++j, ++members) {
+    for (; j <= n0 && (j == i || f[static_cast<uint64_t>(j)] <= first + minRes); ++j, ++members) {
       sf += f[static_cast<uint64_t>(j)];
       sv += v[static_cast<uint64_t>(j)];
     }
@@ -440,6 +462,13 @@ int32_t Phase2(int16_t set, int32_t interactive) {
     return Fail(2);
   }
   T.OutPts = static_cast<uint32_t>(points);
+  // The knots must rise strictly: a frequency that is not a number, or the smoothing
+  // after the sort, can leave one out of order.
+  if (const int64_t k = spline::FirstNotRising(f.p, n)) {
+    Warning(StrPrintf("PHASE [II]\n\nFRQ FILE=[%s] FRQ [%lld]=[%f] OUT OF ORDER\n\nABORTING", T.FrqFlnm,
+                      static_cast<long long>(k), f[static_cast<uint64_t>(k)]));
+    return Fail(2);
+  }
   if (DSpline(f.p, v.p, n, SPLINE_NATURAL, SPLINE_NATURAL, f2.p, 0) != 1) {
     Warning("PHASE [II]\n\nSPLINE ERROR\n\nABORTING");
     return Fail(2);

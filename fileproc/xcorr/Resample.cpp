@@ -79,11 +79,16 @@ int32_t InterpolateFileAry(uint32_t n, const double* x, const double* y, double*
   }
   const double sign = x[n - 1] < x[0] ? -1.0 : 1.0;
   // A reading repeated in x (a run of equal abscissae) is one knot holding the mean of
-  // its ordinates: the spline takes no interval of zero width.
+  // its ordinates: the spline takes no interval of zero width. An x that turns back
+  // (or is not a number) has no place on the spline: it is refused, named.
   uint32_t knots = 0;
   uint32_t run = 0;
   for (uint32_t i = 0; i < n; ++i) {
     const double xi = sign * x[i];
+    if (!std::isfinite(xi) || (knots > 0 && xi < xs[knots])) {
+      core_io::Warning(StrPrintf("InterpolateFileAry()\n\nX VALUE [%u]=[%f] OUT OF ORDER\n\nABORTING", i, x[i]));
+      return 0;
+    }
     if (knots > 0 && xi == xs[knots]) {
       ++run;
       ys[knots] += (y[i] - ys[knots]) / run;

@@ -185,7 +185,7 @@ std::vector<float> ReadFloats(const std::string& name) {
 
 // A scan of three repeated sections with their wavemeter log, linearised by THZ III:
 // the line at 1001.25 lands on the same output point in every section file, whatever
-// the section's own point spacing.
+// the section's own point spacing. A MIN RES typed below 0 co-adds no readings.
 TEST_F(AomCalibrationDialogTest, ThzThreeOnThreeSectionsPutsTheLineOnTheSamePointByScript) {
   const int points[] = {301, 401, 251};
   std::string log, repeat = "0\n";
@@ -219,6 +219,7 @@ TEST_F(AomCalibrationDialogTest, ThzThreeOnThreeSectionsPutsTheLineOnTheSamePoin
       "radio 3417\n"
       "type 3052 0.01\n"
       "type 2338 0\n"
+      "type 3065 -0.5\n"
       "click 3009\n"
       "box Question \"PHASE [III]*FIX WAVEMETER FILE WITH JUMP DIFF=*\" no\n"
       "box Question \"PHASE [III]*REPEATED FILE SECTIONS PROCESSED [3]*\" yes\n"
@@ -414,28 +415,26 @@ TEST_F(AomCalibrationDialogTest, ANameTooLongWithItsSuffixFailsTheRunBeforeAnyFi
             std::string(4000, '\1'));
 }
 
-// AOM CAL on a scan whose ramp file ends early: YES to the first short read goes on
-// with what was read, NO to the second ends the run. The frequency-out side file
-// keeps the two finished blocks, an older output file stays as it was and the
-// segment file stays on disk.
-TEST_F(AomCalibrationDialogTest, AomCalStoppedInItsFirstStageKeepsWhatItWrote) {
-  constexpr int kPoints = 16000, kRamp = 5000;
-  std::vector<float> ramp(kRamp), itn(kPoints, 1.0f), zero(kPoints, 0.0f), mrk(kPoints, 1.0f);
-  for (int i = 0; i < kRamp; ++i) ramp[static_cast<size_t>(i)] = static_cast<float>((i % 4000) / 400.0);
-  const auto write = [](const char* name, const std::vector<float>& v) {
-    std::ofstream(name, std::ios::binary)
-        .write(reinterpret_cast<const char*>(v.data()), static_cast<std::streamsize>(v.size() * sizeof(float)));
-  };
-  write("Ramp", ramp);
-  write("Itn", itn);
-  write("Err", zero);
-  write("Mrk", mrk);
-  const std::vector<float> older(7, 2.5f);
-  write("Out", older);
+void WriteFloats(const char* name, const std::vector<float>& v) {
+  std::ofstream(name, std::ios::binary)
+      .write(reinterpret_cast<const char*>(v.data()), static_cast<std::streamsize>(v.size() * sizeof(float)));
+}
+
+// An AOM scan of 16000 points in four intervals of 4000 (jumps at 3999, 7999, ...)
+// whose ramp runs from 0 to 10 V in each, the first rampPoints of it in the ramp file;
+// the channels IN 8, CAL 1, ERR 4 and 6, MRK 2, OUT 7 and a linear calibration of
+// 10 MHz per volt over one FSR of 100 MHz shown with 500 points.
+void WriteAomScan(int rampPoints) {
+  constexpr int kPoints = 16000;
+  std::vector<float> ramp(static_cast<size_t>(rampPoints));
+  for (int i = 0; i < rampPoints; ++i) ramp[static_cast<size_t>(i)] = static_cast<float>((i % 4000) / 400.0);
+  WriteFloats("Ramp", ramp);
+  WriteFloats("Itn", std::vector<float>(kPoints, 1.0f));
+  WriteFloats("Err", std::vector<float>(kPoints, 0.0f));
+  WriteFloats("Mrk", std::vector<float>(kPoints, 1.0f));
   std::ofstream("Mks", std::ios::binary) << "3999\n7999\n11999\n15999\n";
   const char* names[] = {"", "Ramp", "Mrk", "", "Err", "", "Err", "Out", "Itn"};
   for (int c = 0; c < 9; ++c) StrCopy(Cnv.Out_Flnm[0][c], names[c]);
-  // A linear calibration of 10 MHz per volt over one FSR of 100 MHz.
   AomSettings.RfLow = 0.0;
   AomSettings.RfHigh = 100.0;
   AomSettings.RfScalar = 1.0;
@@ -443,6 +442,17 @@ TEST_F(AomCalibrationDialogTest, AomCalStoppedInItsFirstStageKeepsWhatItWrote) {
   AomSettings.VoltHigh = 10.0f;
   Dsp.FSR = 100.0;
   Dsp.Pts_FSR = 500;
+}
+
+// AOM CAL on a scan whose ramp file ends early: YES to the first short read goes on
+// with what was read, NO to the second ends the run. The frequency-out side file
+// keeps the two finished blocks, an older output file stays as it was and the
+// segment file stays on disk.
+TEST_F(AomCalibrationDialogTest, AomCalStoppedInItsFirstStageKeepsWhatItWrote) {
+  constexpr int kRamp = 5000;
+  WriteAomScan(kRamp);
+  const std::vector<float> older(7, 2.5f);
+  WriteFloats("Out", older);
   int shortReads = 0;
   platform::SetBoxAnswerer([&](const platform::BoxRequest& box) {
     if (box.text.rfind("PREMATURE READ EOF ACTUAL", 0) == 0) return ++shortReads == 1 ? IDYES : IDNO;
@@ -464,6 +474,87 @@ TEST_F(AomCalibrationDialogTest, AomCalStoppedInItsFirstStageKeepsWhatItWrote) {
   EXPECT_EQ(ReadFloats("Out"), older);
   EXPECT_TRUE(std::filesystem::exists("TEMP.TMP"));
   EXPECT_FALSE(std::filesystem::exists("Mrkm"));
+}
+
+// On a downward frequency axis the dialog shows OUT RESOL below 0, FSR / points per
+// FSR: AOM CAL runs with the step's size, 500 points per FSR of 100 MHz.
+TEST_F(AomCalibrationDialogTest, AomCalOnADownwardAxisUsesTheSizeOfOutResol) {
+  WriteAomScan(16000);
+  Dsp.FSR = -100.0;
+  drv::Answers answers;
+  answers.Box("Info", "CALIBRATION FILE [AomRamp.dat] NOT FOUND\n\nLINEAR CALIBRATION USED", IDOK)
+      .Box("Info", "AOM LINEARIZATION*", IDOK);
+  WithDialog([&](HWND d) {
+    EXPECT_EQ(drv::Text(d, IDC_AOM_OUTRESOL), "-2.000000e-01");
+    EXPECT_TRUE(drv::Click(d, IDC_AOM_AOMCAL));
+    EXPECT_TRUE(drv::Click(d, IDCANCEL));
+  });
+  for (const std::string& f : answers.Failures()) ADD_FAILURE() << f;
+  EXPECT_TRUE(answers.AllAnswered());
+  EXPECT_EQ(Dsp.Pts_FSR, 500);
+  EXPECT_EQ(ReadFloats("Out").size(), 6u * 500u);
+}
+
+// AOM CAL refuses a calibration whose voltages do not rise, before any file is
+// written: the linear ramp with VOLT LOW above VOLT HIGH, and a calibration file listed
+// from 9.5 V down (STAT, which then writes no check table, and AOM CAL) and one with a
+// row that is not a number. Then, with the ramp set right, an OUT RESOL typed and left
+// for another field and for the AOM CAL button is the one the run uses: 400 points per
+// FSR of 100 MHz, not the 500 shown before; the refresh after the run shows the
+// resolution used.
+TEST_F(AomCalibrationDialogTest, AomCalRefusesFallingVoltagesAndUsesATypedOutResol) {
+  WriteAomScan(16000);
+  std::string falling = "RF 185 315\nX 0 0\nROWS 10 25\nVOLT FRQ X\n";
+  for (int r = 0; r < 10; ++r) falling += StrPrintf("%.1f %.1f 0\n", 9.5 - r, 300.0 - 10.0 * r);
+  std::ofstream("AomRamp.dat", std::ios::binary) << falling;
+  const std::string fileRefused =
+      "AOM CALIBRATION FILE [AomRamp.dat]\n\nVOLTAGE [8.5000] OF ROW [2] DOES NOT RISE ABOVE [9.5000] OF ROW "
+      "[1]\n\nABORTING";
+  drv::Answers answers;
+  answers
+      .Box("Warning",
+           "LINEAR AOM CALIBRATION\n\nVOLTAGES FROM VOLT LOW [9.0000] TO VOLT HIGH [1.0000] DO NOT RISE\n\nABORTING", IDOK)
+      .Box("Warning", fileRefused, IDOK)
+      .Box("Warning", fileRefused, IDOK)
+      .Box("Warning",
+           "AOM CALIBRATION FILE [AomRamp.dat]\n\nROW [2] VOLTAGE [2.0000] FREQUENCY [nan] IS NOT A NUMBER\n\nABORTING", IDOK)
+      .Box("Info", "CALIBRATION FILE [AomRamp.dat] NOT FOUND\n\nLINEAR CALIBRATION USED", IDOK)
+      .Box("Info", "AOM LINEARIZATION*", IDOK);
+  const std::vector<std::string> before = qvtest::FileNames();
+  WithDialog([&](HWND d) {
+    EXPECT_TRUE(drv::TypeText(d, IDC_AOM_VOLTLOW, "9"));
+    EXPECT_TRUE(drv::TypeText(d, IDC_AOM_VOLTHIGH, "1"));
+    EXPECT_TRUE(drv::Click(d, IDC_AOM_AOMCAL));
+    EXPECT_TRUE(drv::Click(d, IDC_AOM_RAMPSTAT));
+    EXPECT_TRUE(drv::Click(d, IDC_AOM_AOMCAL));
+    EXPECT_EQ(qvtest::FileNames(), before);
+    EXPECT_EQ(AomSettings.RfLow, 0.0);  // the refused file's range is not taken
+    // A row that reads "nan" would make every frequency of the spline NaN.
+    std::ofstream("AomRamp.dat", std::ios::binary) << "RF 185 315\nX 0 0\nROWS 3 25\nVOLT FRQ X\n1 200 0\n2 nan 0\n3 220 0\n";
+    EXPECT_TRUE(drv::Click(d, IDC_AOM_AOMCAL));
+    EXPECT_EQ(qvtest::FileNames(), before);
+    EXPECT_TRUE(drv::Click(d, IDC_AOM_RAMPSTAT));
+    EXPECT_TRUE(drv::TypeText(d, IDC_AOM_VOLTLOW, "0"));
+    EXPECT_TRUE(drv::TypeText(d, IDC_AOM_OUTRESOL, "0.25"));
+    EXPECT_TRUE(drv::TypeText(d, IDC_AOM_VOLTHIGH, "10"));
+    EXPECT_EQ(drv::Text(d, IDC_AOM_OUTRESOL), "2.500000e-01");
+    EXPECT_TRUE(drv::Click(d, IDC_AOM_AOMCAL));
+    EXPECT_EQ(drv::Text(d, IDC_AOM_OUTRESOL), "2.500000e-01");
+    // The refresh after the command that used it shows FSR / points per FSR again.
+    EXPECT_TRUE(drv::TypeText(d, IDC_AOM_OUTRESOL, "0.3"));
+    EXPECT_TRUE(drv::Click(d, IDC_AOM_APPLY));
+    EXPECT_EQ(drv::Text(d, IDC_AOM_OUTRESOL), "2.500000e-01");
+    EXPECT_TRUE(drv::Click(d, IDCANCEL));
+  });
+  for (const std::string& f : answers.Failures()) ADD_FAILURE() << f;
+  EXPECT_TRUE(answers.AllAnswered());
+  EXPECT_EQ(Dsp.Pts_FSR, 400);
+  // Three segments closed at the jumps and the three open at the end, 400 points each.
+  EXPECT_EQ(ReadFloats("Out").size(), 6u * 400u);
+  const std::vector<float> frq = ReadFloats("Mrkf");
+  ASSERT_EQ(frq.size(), 16000u);
+  EXPECT_NEAR(frq[400], 10.0, 0.07);   // 1 V in the first interval
+  EXPECT_NEAR(frq[4400], 110.0, 0.07);  // and in the second, one FSR up
 }
 
 }  // namespace

@@ -232,6 +232,28 @@ TEST_F(AsciiConvertTest, CarriageReturnOnlyFileReadsAsLines) {
   const std::vector<float> out = ReadFloats(Out(0));
   ASSERT_EQ(out.size(), static_cast<size_t>(Cnv.Asc_OutPts));
   EXPECT_FLOAT_EQ(out[0], -0.003643f);
+
+  // A line longer than the 1,499 characters read stays one line: the rest of it is
+  // passed over (one of exactly 1,499 characters too).
+  std::string tail, text;
+  for (int k = 0; k < 400; ++k) tail += " 1.2345";
+  for (int i = 0; i <= 10; ++i) {
+    std::string line = std::to_string(i) + " " + std::to_string(2 * i);
+    line += i == 5 ? std::string(ASCII_CNV_LINE_MAX - line.size(), ' ') : tail;
+    text += line + "\r\n";
+  }
+  Table(text);
+  Cnv.Asc_First = 1;
+  Cnv.Asc_Last = 0;
+  Cnv.Asc_OutFrqLo = Cnv.Asc_OutFrqHi = 0.0;
+  Cnv.Asc_MinStp = Cnv.Asc_MaxStp = 0.0;
+  Cnv.Asc_OutRes = 0.5;
+  ASSERT_EQ(CnvA2BFile(2, 0, 0), 1);
+  EXPECT_EQ(Cnv.Asc_Last, 11);
+  EXPECT_EQ(Cnv.Asc_Accepted, 11);
+  const std::vector<float> wide = ReadFloats(Out(0));
+  ASSERT_EQ(wide.size(), 21u);
+  for (size_t j = 0; j < wide.size(); ++j) EXPECT_NEAR(wide[j], static_cast<float>(j), 1e-4) << j;
 }
 
 TEST_F(AsciiConvertTest, HeaderLineIsSkippedAndXytFilesAreTrimmedAndScaled) {
@@ -356,6 +378,15 @@ TEST_F(AsciiConvertTest, SubstitutionWritesOnlyInsideTheMarkedRegion) {
 
 TEST_F(AsciiConvertTest, RefusedConversionsReturnZeroAndKeepTheOldOutput) {
   WriteFloats(Out(0), {9.0f, 9.0f});
+  // 1.5 goes backwards and is dropped; 1.9 is a step up from it, but below the 2 kept
+  // before it: the spline has no place for it.
+  Table("0 0\n1 1\n2 2\n1.5 9\n1.9 9\n3 3\n");
+  Cnv.Asc_MinStp = 0.2;
+  Cnv.Asc_MaxStp = 5.0;
+  EXPECT_EQ(CnvA2BFile(2, 0, 0), 0);
+  EXPECT_EQ(boxes_.back(), "ASCII (TXT) INPUT [" + dir_.File("in.txt") +
+                               "]\n\nFREQUENCY OF LINE [5] DOES NOT RISE ABOVE THE LINES KEPT BEFORE IT\n\nABORTING");
+  EXPECT_EQ(ReadFloats(Out(0)), (std::vector<float>{9.0f, 9.0f}));
   Table("7 1\n7 2\n");
   EXPECT_EQ(CnvA2BFile(1, 0, 0), 1);  // a probe only warns
   EXPECT_EQ(CnvA2BFile(2, 0, 0), 0);
@@ -363,6 +394,16 @@ TEST_F(AsciiConvertTest, RefusedConversionsReturnZeroAndKeepTheOldOutput) {
   Table("x y\n1 2\n");
   EXPECT_EQ(CnvA2BFile(2, 0, 0), 0);
   EXPECT_TRUE(Shown("FIRST | LAST ASCII LINE INVALID"));
+  // A last line that reads "nan", and lines farther apart than a double spans, give no
+  // grid to place the lines on.
+  Table("0 1\n1 2\nnan 3\n");
+  Cnv.Asc_Last = 0;
+  EXPECT_EQ(CnvA2BFile(2, 0, 0), 0);
+  EXPECT_EQ(boxes_.back(), "FIRST | LAST ASCII LINE INVALID");
+  Table("-1e308 1\n1e308 2\n");
+  EXPECT_EQ(CnvA2BFile(2, 0, 0), 0);
+  EXPECT_EQ(boxes_.back(), "INPUT ARRAY SIZE ZERO | INPUT / OUTPUT FRQ RANGE ZERO | OUTPUT RESOLUTION ZERO");
+  Cnv.Asc_OutFrqLo = Cnv.Asc_OutFrqHi = 0.0;
   Table("1 2\n2 3\n", "out1.bin.txt");
   StrCopy(Cnv.Asc_OutFlnm[0], sizeof Cnv.Asc_OutFlnm[0], "out1.bin.txt");
   EXPECT_EQ(CnvA2BFile(2, 0, 0), 0);

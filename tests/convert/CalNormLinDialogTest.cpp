@@ -307,8 +307,9 @@ TEST_F(CalNormLinDialogTest, SaturationCorrectionUsesTheShownConstants) {
 }
 
 // SATN NLLSF refuses a range with a point that has no value in either file, or with no
-// more points than free parameters, naming it: the start values, uncertainties and
-// constants stay as shown, and neither the corrected file nor the tables are written.
+// more points than free parameters, naming it, and a fit whose log cannot be created
+// (a folder of its name): the start values, uncertainties and constants stay as
+// shown, and neither the corrected file nor the tables are written.
 TEST_F(CalNormLinDialogTest, SaturationFitRefusesWhatItCannotFit) {
   WriteSaturationPair(200);
   std::vector<float> sig = ReadFloats(Cnl.Satn_SigFlnm);
@@ -324,7 +325,8 @@ TEST_F(CalNormLinDialogTest, SaturationFitRefusesWhatItCannotFit) {
   drv::Answers answers;
   answers.Box("Warning", head + "BG100F_AveISatn1Ave]\n\nPOINT [150] HAS NO VALUE [1E+18]\n\nFIT ABORTED", IDOK)
       .Box("Warning", head + "SG100F_AveISatn1Ave]\n\nPOINT [17] HAS NO VALUE [NAN]\n\nFIT ABORTED", IDOK)
-      .Box("Warning", head + "SG100F_AveISatn1Ave]\n\n[2] POINTS FOR [3] FREE PARAMETERS\n\nFIT ABORTED", IDOK);
+      .Box("Warning", head + "SG100F_AveISatn1Ave]\n\n[2] POINTS FOR [3] FREE PARAMETERS\n\nFIT ABORTED", IDOK)
+      .Box("Warning", "SatnNLLsfRun()\n\nFAILED TO CREATE ASCII FILE=[SatnNLLLsf.log] FOR WRITING\n\nABORTING", IDOK);
   WithDialog([&](HWND d) {
     EXPECT_TRUE(drv::Click(d, IDC_CNL_SATNFIT));
     EXPECT_TRUE(drv::TypeText(d, IDC_CNL_LOWLIM, "0"));
@@ -332,6 +334,11 @@ TEST_F(CalNormLinDialogTest, SaturationFitRefusesWhatItCannotFit) {
     EXPECT_TRUE(drv::Click(d, IDC_CNL_SATNFIT));
     EXPECT_TRUE(drv::TypeText(d, IDC_CNL_LOWLIM, "20"));
     EXPECT_TRUE(drv::TypeText(d, IDC_CNL_HIGHLIM, "22"));
+    EXPECT_TRUE(drv::Click(d, IDC_CNL_SATNFIT));
+    // Points 20 .. 119 hold values throughout; the log's name is taken by a folder.
+    std::filesystem::remove("SatnNLLLsf.log");
+    std::filesystem::create_directory("SatnNLLLsf.log");
+    EXPECT_TRUE(drv::TypeText(d, IDC_CNL_HIGHLIM, "120"));
     EXPECT_TRUE(drv::Click(d, IDC_CNL_SATNFIT));
     for (int k = 0; k < 3; ++k) EXPECT_EQ(drv::Text(d, IDC_CNL_SATNUNC + k), "0.000000") << k;
     EXPECT_EQ(drv::Text(d, IDC_CNL_SATNA), "0.100000");

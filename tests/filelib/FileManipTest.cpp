@@ -400,6 +400,15 @@ TEST_F(FileManipTest, ColumnsStayAlignedOnRaggedLines) {
   EXPECT_EQ(a[1], 0.0f);  // the line "2" has no second column
   EXPECT_EQ(a[2], 30.0f);
   FFree1Dim(&a);
+  // A line longer than the 499 characters read is one line, whatever the rest holds.
+  std::string wide = "4 40";
+  for (int k = 0; k < 300; ++k) wide += " 7";
+  WriteText("wide.txt", "1 10\n" + wide + "\n2 20\n");
+  ASSERT_EQ(ManAsciiFileRead("wide.txt", 2, nullptr, &a, nullptr, &n, 1), 1);
+  ASSERT_EQ(n, 3u);
+  EXPECT_EQ(a[1], 40.0f);
+  EXPECT_EQ(a[2], 20.0f);
+  FFree1Dim(&a);
 
   ASSERT_EQ(ManAsciiFileSort("rag.txt", "sorted.txt", 2, 1), 1);
   EXPECT_EQ(ReadText("sorted.txt"), StrPrintf("%-22.8f %.8f\r\n", 0.0, 2.0) + StrPrintf("%-22.8f %.8f\r\n", 10.0, 1.0) +

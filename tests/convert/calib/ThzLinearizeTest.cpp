@@ -76,7 +76,10 @@ class ThzTest : public CalibTest {
 };
 
 TEST_F(ThzTest, PhaseZeroTakesTheLastLineWhenTheUpperMarkIsZero) {
-  WriteText("WaveFreq.dat", "1000.5 0\n1001.5 1\n1002.5 2\n1003.25 3\n");
+  // The first line runs on past the 255 characters read: it still counts once.
+  std::string first = "1000.5 0";
+  for (int k = 0; k < 200; ++k) first += " 9";
+  WriteText("WaveFreq.dat", first + "\n1001.5 1\n1002.5 2\n1003.25 3\n");
   ThzSettings.LowerMk = 1;
   ASSERT_EQ(THzLinearization(0, 0, 1), 1);
   EXPECT_DOUBLE_EQ(ThzSettings.BegFrq, 1001.5);
@@ -291,6 +294,41 @@ TEST_F(ThzTest, PerPointSectionBeyondTheLogIsRefused) {
   ThzSettings.SectHi = 99;
   EXPECT_EQ(THzLinearization(0, 1, 1), 0);
   EXPECT_TRUE(Shown("Info", "PHASE [I]\n\nFILE LENGTHS OF WAVEMETER [101] & ITN FILES [99] SHOULD BE THE SAME\n\nABORTING"));
+}
+
+// A log reading that is not a number is refused, named, before any frequency file is
+// written: one reading per point, one per interval of 10 points (the spline would carry
+// it to every point), and the first reading, which phase 0 makes BEG FRQ.
+TEST_F(ThzTest, PhaseOneRefusesReadingsThatAreNotNumbers) {
+  const auto logWithNan = [](int lines, int at, double step) {
+    std::string log;
+    for (int i = 0; i < lines; ++i) log += (i == at ? std::string("nan") : StrPrintf("%.4f", 1000.0 + step * i)) + "\n";
+    return log;
+  };
+  struct Case {
+    int lines, at, points, perPoint;
+    const char* warning;
+  };
+  const Case cases[] = {
+      {101, 50, 101, 1, "PHASE [I]\n\n[WaveFreq.dat] LINE=[50] FRQ=[nan] NOT A NUMBER\n\nABORTING"},
+      {11, 5, 100, 0, "PHASE [I]\n\n[WaveFreq.dat] LINE=[5] FRQ=[nan] NOT A NUMBER\n\nABORTING"},
+      {11, 0, 100, 0, "PHASE [I]\n\nBEG FRQ=[nan] END FRQ=[1001.000000] NOT NUMBERS\n\nABORTING"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.warning);
+    ThzSettings = ThzSettingsRecord{};
+    ThzSettings.OutFrqStp = kStep;
+    ThzSettings.PerPointLog = c.perPoint;
+    ThzSettings.IntvSize = 0;
+    ThzSettings.SectHi = static_cast<uint32_t>(c.points);
+    WriteText("WaveFreq.dat", logWithNan(c.lines, c.at, 1.0 / (c.lines - 1)));
+    WriteValues("Itn", std::vector<float>(static_cast<size_t>(c.points), 1.0f));
+    ASSERT_EQ(THzLinearization(0, 0, 1), 1);
+    EXPECT_EQ(THzLinearization(0, 1, 1), 0);
+    EXPECT_EQ(Boxes("Warning").back(), c.warning);
+    EXPECT_EQ(ThzSettings.Status, 2);
+    EXPECT_FALSE(Exists("FRQ_FRQ"));
+  }
 }
 
 TEST_F(ThzTest, SpanCheckAsksAndSkips) {

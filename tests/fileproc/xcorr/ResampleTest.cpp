@@ -256,6 +256,10 @@ TEST_F(ResampleTest, InterpolationOntoAnEvenGrid) {
   const std::vector<double> same(4, 1.5);
   EXPECT_EQ(InterpolateFileAry(4, same.data(), ys.data(), seven.data(), 0), 0);
   EXPECT_EQ(LastBox(), "InterpolateFileAry()\n\nSPLINE ERROR\n\nABORTING");
+  // An x that turns back has no place on the spline: refused, named.
+  const std::vector<double> back = {0.0, 1.0, 3.0, 2.5, 4.0};
+  EXPECT_EQ(InterpolateFileAry(5, back.data(), ys.data(), out.data(), 0), 0);
+  EXPECT_EQ(LastBox(), "InterpolateFileAry()\n\nX VALUE [3]=[2.500000] OUT OF ORDER\n\nABORTING");
 }
 
 }  // namespace
