@@ -9,6 +9,7 @@
 #include "display/FileDialogs.h"
 #include "fit/NLLsf.h"
 #include "models/quad/QuadFiles.h"
+#include "platform/kernel/Files.h"
 #include "platform/kernel/Text.h"
 #include "platform/windows/Window.h"
 #include "records/Dsp.h"
@@ -17,6 +18,7 @@
 #include "records/Win.h"
 #include "sim/SimAscii.h"
 #include "sim/SimAsnWrite.h"
+#include "sim/SimDialogsInternal.h"
 #include "sim/SimFile.h"
 #include "sim/SimLines.h"
 #include "sim/SimRotor.h"
@@ -36,6 +38,21 @@ std::string SetFileName(const char* path) {
   const size_t dot = name.rfind('.');
   if (dot != std::string::npos) name.erase(dot);
   return name;
+}
+
+// A set without a name of its own ("NoName") takes the name of the chosen line list,
+// as a simulation file opened into it does, since the list is kept as "<name>.QVS" and
+// two lists read into unnamed sets must not share one file; an existing "<name>.QVS"
+// is replaced only after the file-exists question. false (the set's name as it was)
+// when the name is refused or the user keeps the file.
+bool ListName(int16_t set, const char* chosen) {
+  if (!Is(Sim.Sim_Flnm[set], "NoName")) return true;
+  const std::string name = SetFileName(chosen);
+  if (!SimNameAccepted(set, name.c_str())) return false;
+  StrCopy(Sim.Sim_Flnm[set], name.c_str());
+  if (!platform::FileExists((name + ".QVS").c_str()) || simdlg::AskOverwrite(set, true)) return true;
+  StrCopy(Sim.Sim_Flnm[set], "NoName");
+  return false;
 }
 
 }  // namespace
@@ -118,9 +135,11 @@ int32_t SimFileOpenDialog(HWND owner, int16_t kind, int16_t set) {
           format = row[1];
           break;
         }
+      char previous[sizeof Sim.Sim_Flnm[set]];
+      StrCopy(previous, Sim.Sim_Flnm[set]);
       if (!format) {
         core_io::Warning("FORMAT NOT SUPPORTED!\n\nABORTING");
-      } else {
+      } else if (ListName(set, file)) {
         std::string input = file;
         bool ok = true;
         if (Is(format, "GAUSSIAN")) {
@@ -136,6 +155,8 @@ int32_t SimFileOpenDialog(HWND owner, int16_t kind, int16_t set) {
             result = 0;
           }
         }
+        // A set left without the list's lines keeps the name it had.
+        if (result == 0) StrCopy(Sim.Sim_Flnm[set], previous);
       }
     }
   }
