@@ -171,23 +171,28 @@ int32_t SimFileSaveDialog(HWND owner, int16_t kind, int16_t set) {
   const char* filter = kind == 2 ? "SIM FILES (*.QVS)\0*.QVS\0ALL FILES\0*.*\0"
                                  : "BINARY SIM FILES (*.BIN)\0*.bin\0ALL FILES\0*.*\0";
   StrCopy(file, Proposed(kind == 0 ? "Res.bin" : kind == 1 ? "Sim.bin" : Sim.Sim_Flnm[set]).c_str());
-  int32_t result = 1;
+  // Cancel counts as done for the spectrum and the simulation file, which it leaves
+  // unwritten; the residual is written by the next paint only when a name was chosen.
+  int32_t result = kind == 0 ? 0 : 1;
   if (ShowDialog(true, owner, filter, kind == 2 ? "QVS" : "BIN", file)) {
     if (kind == 2) {
       const std::string name = SetFileName(file);
       result = SimNameAccepted(set, name.c_str()) && StrCopy(Sim.Sim_Flnm[set], name.c_str()) ? SimFIWriteQVS(set, &Sim) : 0;
     } else if (kind == 1) {
-      if (!StrCopy(Sim.Bin_Flnm, file)) {
+      // A path cut to the name's field would name another file: refused with its box.
+      if (!core_io::NameFits(file, sizeof Sim.Bin_Flnm)) {
         result = 0;
       } else {
+        StrCopy(Sim.Bin_Flnm, file);
         Dsp.Dsp_Ready = 0;
         WaitCursor(true);
         result = SimFIWriteBin(Sim.Bin_Flnm, set, 1);
         WaitCursor(false);
         Dsp.Dsp_Ready = 1;
       }
-    } else {
-      result = StrCopy(Sim.Res_Flnm, file) ? 1 : 0;
+    } else if (core_io::NameFits(file, sizeof Sim.Res_Flnm)) {
+      StrCopy(Sim.Res_Flnm, file);
+      result = 1;
     }
   }
   FileDialogCurrentFolder(1);

@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 #include "SimFixture.h"
 #include "core/Coords.h"
@@ -454,7 +457,7 @@ TEST_F(SimDialogsTest, AreaAndPeakOfTheSelectedLineWithSharedWidths) {
   }
 }
 
-TEST_F(SimDialogsTest, ResidualLimitsRaiseOrClear) {
+TEST_F(SimDialogsTest, ResidualLimitsAndWriteBin) {
   HWND r = Open(SIM_DLG_RESIDUAL, SimResidualDialogShow, 0);
   ASSERT_TRUE(r);
   EXPECT_EQ(drv::Text(r, 9016), "1.000000");
@@ -479,6 +482,26 @@ TEST_F(SimDialogsTest, ResidualLimitsRaiseOrClear) {
   EXPECT_EQ(Win.Pt_Lim[0][1], 0);
   ASSERT_TRUE(drv::Click(r, 9010));
   EXPECT_EQ(Sim.Res_1st[0], 1u);
+
+  // WRITE BIN: Cancel in the save dialog leaves the residual unmarked, so the next paint
+  // writes no file; a chosen name is the file that paint writes.
+  {
+    drv::Answers answers;
+    answers.CancelFile();
+    ASSERT_TRUE(drv::Click(r, 9018));
+    EXPECT_TRUE(answers.AllAnswered());
+  }
+  EXPECT_EQ(Sim.Res_Written[0], 0u);
+  EXPECT_STREQ(Sim.Res_Flnm, "Res.bin");
+  const std::string chosen = (std::filesystem::current_path() / "residual.bin").string();
+  {
+    drv::Answers answers;
+    answers.File(chosen);
+    ASSERT_TRUE(drv::Click(r, 9018));
+    EXPECT_TRUE(answers.AllAnswered());
+  }
+  EXPECT_EQ(Sim.Res_Written[0], 1u);
+  EXPECT_EQ(std::string(Sim.Res_Flnm), chosen);
 }
 
 TEST_F(SimDialogsTest, LineShapeWidthsRangesAndTheSelectedLine) {
