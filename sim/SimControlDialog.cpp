@@ -258,9 +258,10 @@ void WriteQvs(HWND d, int16_t s) {
     const std::string name = std::string(Sim.Sim_Flnm[s]) + ".QVS";
     core_io::BinIn file;
     if (file.Open(name.c_str())) {
+      // The check and the dump report their own failures; only a written dump is told.
       VavOde header;
-      SimFIWinCnvQVS(Sim.Sim_Flnm[s], &file, &header, 1);
-      core_io::StatusText(2, StrPrintf("SIM STRUCT FILE CREATED [%s]", name.c_str()));
+      if (SimFIWinCnvQVS(Sim.Sim_Flnm[s], &file, &header, 1) == 1)
+        core_io::StatusText(2, StrPrintf("SIM STRUCT FILE CREATED [%s]", name.c_str()));
     } else {
       Box(StrPrintf("FAILED TO OPEN SIM FLNM=[%s]", name.c_str()), "Warning", kWarningBox);
     }

@@ -504,6 +504,40 @@ TEST_F(SimDialogsTest, ResidualLimitsAndWriteBin) {
   EXPECT_EQ(std::string(Sim.Res_Flnm), chosen);
 }
 
+// QVS with the header question answered Yes: the set is written and its header dumped
+// into "<name>.TXT", which the status bar reports; a dump that cannot be written (a
+// folder of that name) says so in its warning, and no "CREATED" follows.
+TEST_F(SimDialogsTest, QvsWritesTheSetAndDumpsItsHeaderOrSaysItCannot) {
+  FillSet(0, 3, 0, 2, false);
+  StrCopy(Sim.Sim_Flnm[0], "demo");
+  HWND d = OpenControl();
+  const std::string qvs = (std::filesystem::current_path() / "demo.QVS").string();
+  const char* header = "SIM WRITE QVS\n\nWRITE ASCII QVS HEADER FILE [YES] | SKIP [NO]?";
+  {
+    drv::Answers answers;
+    answers.File(qvs).Box("Question", header, IDYES);
+    ASSERT_TRUE(drv::Click(d, IDC_SC_QVS));
+    EXPECT_EQ(answers.Failures(), std::vector<std::string>{});
+    EXPECT_TRUE(answers.AllAnswered());
+  }
+  EXPECT_EQ(StatusText(2), "SIM STRUCT FILE CREATED [demo.QVS]");
+  EXPECT_EQ(ReadAll("demo.TXT").substr(0, 21), "# VERSION\r\nQVS v1.9\r\n");
+  std::filesystem::remove("demo.TXT");
+  std::filesystem::create_directory("demo.TXT");
+  {
+    drv::Answers answers;
+    answers.File(qvs)
+        .Box("Confirm Save As", "*already exists*", IDYES)
+        .Box("Question", header, IDYES)
+        .Box("Warning", "[A] SIM [demo]\n\nFAILED TO OPEN ASCII FILE [demo.TXT] FOR WRITING\n\nABORTING", IDOK);
+    ASSERT_TRUE(drv::Click(d, IDC_SC_QVS));
+    EXPECT_EQ(answers.Failures(), std::vector<std::string>{});
+    EXPECT_TRUE(answers.AllAnswered());
+  }
+  EXPECT_EQ(StatusText(2).find("CREATED"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::is_directory("demo.TXT"));
+}
+
 TEST_F(SimDialogsTest, LineShapeWidthsRangesAndTheSelectedLine) {
   FillSet(0, 4, 0, 2, false);
   Sim.IDVWIDTH_STAT[0] = 0;
