@@ -479,7 +479,7 @@ int32_t SimFIAddDelLineQVS(int32_t resize, int32_t add, int16_t set, SimRecord* 
     AllocFailed(set, sim);
     return 0;
   }
-  sim->FI_QN_List_Sel[set] = 0;
+  sim->FI_QN_List_Sel[set] = sim->FI_QN_List_Top[set] = 0;
   sim->FI_QN_List_Cnt[set] = 0;
   if (report == 1) core_io::StatusText(0, StrPrintf("%s SIM LINE DELETED=[%u]", SetName(sim, set).c_str(), n));
   return 1;

@@ -240,6 +240,19 @@ TEST_F(SimCombDiffDialogTest, CombinationDifferenceRowsListsAndSelection) {
   ASSERT_TRUE(drv::Click(d, 897));
   EXPECT_EQ(Sim.FI_Exp_Erg[0][1], 0.0);
   EXPECT_EQ(Sim.FI_Asn_Lines[0], 3u);
+  // Space on the main plot steps the same list, and the dialog, refreshed as the
+  // painting refreshes it, follows: shown from its first row while the position is
+  // below 5, then one row further with each step, the selected row checked.
+  const int32_t positions[5] = {2, 3, 4, 5, 0}, tops[5] = {0, 0, 0, 1, 0};
+  Sim.Dsp_Stat[0] = 1;
+  for (int k = 0; k < 5; ++k) {
+    DisplayViewKey(Win.hWnd_Main, ' ', 0);
+    SimModelessDialogsRefresh();
+    EXPECT_EQ(Sim.FI_CD_Sel[0], positions[k]) << k;
+    EXPECT_EQ(Sim.FI_CD_Top[0], tops[k]) << k;
+    EXPECT_EQ(Sim.QN_Sel_Line[0], Bs()[static_cast<size_t>(positions[k])]) << k;
+    EXPECT_TRUE(drv::IsChecked(d, 810 + positions[k] - tops[k])) << k;
+  }
 
   // LOOP: the loops with an assigned closing line only.
   ASSERT_TRUE(drv::Click(d, 749));
