@@ -234,5 +234,7 @@ int32_t SimFIAsnCalc(int16_t set, int32_t mode, int32_t ask) {
 
 bool SimNameAccepted(int16_t set, const char* name) {
   if (set < 0 || set >= SIM_SETS) return false;
-  return WorkTextAccepted("FILENAME", name ? name : "", WorkField::RowName, Sim.Sim_Flnm[set], SetName(set));
+  // A name cut to the field would be another file's.
+  return WorkTextAccepted("FILENAME", name ? name : "", WorkField::RowName, Sim.Sim_Flnm[set], SetName(set)) &&
+         core_io::NameFits(name ? name : "", sizeof Sim.Sim_Flnm[set]);
 }

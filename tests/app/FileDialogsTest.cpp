@@ -331,6 +331,23 @@ TEST_F(FileDialogsTest, ListsReadIntoUnnamedSetsKeepTheirOwnFiles) {
   EXPECT_STREQ(Sim.Sim_Flnm[2], "NoName");
   EXPECT_EQ(Sim.FI_Lines[2], 0u);
   EXPECT_EQ(ReadAll(Path("first.QVS")), kept);
+  // A list whose name the set's field cannot hold is refused, rather than kept under
+  // the cut name, which would be another file's.
+  const std::string longName(200, 'n');
+  WriteAll(Path(longName + ".txt"), "5000.5 5.0\r\n");
+  {
+    drv::Answers answers;
+    answers.File(Path(longName + ".txt"))
+        .Box("Question", "FULTON-GOUTERMAN MODEL (.fgo)?", IDNO)
+        .Box("Question", "FORMAT WITH FREQUENCY + INTENSITY ONLY?", IDYES)
+        .Box("Warning", "FILE NAME [" + longName + "] TOO LONG\n\nABORTING", IDOK);
+    EXPECT_TRUE(drv::Click(control, IDC_SC_RDSIM + 1));
+    EXPECT_EQ(answers.Failures(), std::vector<std::string>{});
+    EXPECT_TRUE(answers.AllAnswered());
+  }
+  EXPECT_STREQ(Sim.Sim_Flnm[2], "NoName");
+  EXPECT_EQ(Sim.FI_Lines[2], 0u);
+  EXPECT_FALSE(std::filesystem::exists(Path(longName.substr(1) + ".QVS")));
 
   // The working file saved and opened again, the sets freed in between.
   StrCopy(Dsp.Work_Flnm, "run.QVW");
