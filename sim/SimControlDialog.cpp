@@ -259,8 +259,10 @@ void WriteQvs(HWND d, int16_t s) {
     core_io::BinIn file;
     if (file.Open(name.c_str())) {
       // The check and the dump report their own failures; only a written dump is told.
+      // The dump takes the file's name with ".TXT" for ".QVS": a set name holding a
+      // point ("run.2") keeps that part, so the dump is never another file.
       VavOde header;
-      if (SimFIWinCnvQVS(Sim.Sim_Flnm[s], &file, &header, 1) == 1)
+      if (SimFIWinCnvQVS(name.c_str(), &file, &header, 1) == 1)
         core_io::StatusText(2, StrPrintf("SIM STRUCT FILE CREATED [%s]", name.c_str()));
     } else {
       Box(StrPrintf("FAILED TO OPEN SIM FLNM=[%s]", name.c_str()), "Warning", kWarningBox);

@@ -506,7 +506,8 @@ TEST_F(SimDialogsTest, ResidualLimitsAndWriteBin) {
 
 // QVS with the header question answered Yes: the set is written and its header dumped
 // into "<name>.TXT", which the status bar reports; a dump that cannot be written (a
-// folder of that name) says so in its warning, and no "CREATED" follows.
+// folder of that name) says so in its warning, and no "CREATED" follows. A name with a
+// point in it keeps that part in its dump's name.
 TEST_F(SimDialogsTest, QvsWritesTheSetAndDumpsItsHeaderOrSaysItCannot) {
   FillSet(0, 3, 0, 2, false);
   StrCopy(Sim.Sim_Flnm[0], "demo");
@@ -536,6 +537,17 @@ TEST_F(SimDialogsTest, QvsWritesTheSetAndDumpsItsHeaderOrSaysItCannot) {
   }
   EXPECT_EQ(StatusText(2).find("CREATED"), std::string::npos);
   EXPECT_TRUE(std::filesystem::is_directory("demo.TXT"));
+  // A set name holding a point keeps it in the dump's name, which is not "demo.TXT".
+  StrCopy(Sim.Sim_Flnm[0], "demo.v2");
+  {
+    drv::Answers answers;
+    answers.File((std::filesystem::current_path() / "demo.v2.QVS").string()).Box("Question", header, IDYES);
+    ASSERT_TRUE(drv::Click(d, IDC_SC_QVS));
+    EXPECT_EQ(answers.Failures(), std::vector<std::string>{});
+    EXPECT_TRUE(answers.AllAnswered());
+  }
+  EXPECT_EQ(StatusText(2), "SIM STRUCT FILE CREATED [demo.v2.QVS]");
+  EXPECT_EQ(ReadAll("demo.v2.TXT").substr(0, 21), "# VERSION\r\nQVS v1.9\r\n");
 }
 
 TEST_F(SimDialogsTest, LineShapeWidthsRangesAndTheSelectedLine) {
