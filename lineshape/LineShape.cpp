@@ -305,6 +305,10 @@ int32_t BuildHalfProfiles(LineShapeRec* rec, T** lo, T** hi, double gau, double 
   } else if (dnrm && htCalc) {
     if (sim::DebugTopic(sim::DEBUG_TOPIC_RENDER))
       DebugPrintf("   MTN LN - VOIGT LOR=%f GAU=%f FRQ_COR=%f\n", lor, gau, S);
+    // The line calculation's request for the half profiles, whichever switch (the set's
+    // or the fit's) sent the line here and whoever filled the record.
+    rec->Mode = 1;
+    rec->Sub = 0;
     if (SimHTLineCalc(0, rec) == 0) return 0;
   } else if (shape == Shape::Voigt && htCalc) {
     sim::Error("SimLineShapeFNrm()/MOUNTAIN LINE NOT VALID");

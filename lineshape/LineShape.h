@@ -52,7 +52,10 @@ int32_t SimLineShapeTemplate(int16_t set, double gau, double lor, int32_t force)
 // message. FULL LOR ignores the Gaussian width and is the Lorentzian when Nu0 is 0.
 int32_t SimLineShapeFNrm(LineShapeRec* rec, float** lo, float** hi);
 // The same in f64 from the record's widths, the centre lying FrqCor above the centre
-// grid point; writes the record's Area and Peak. 1, LS_TOO_LONG, or 0 after a message.
+// grid point; writes the record's Area and Peak. While the set's (Sim.HT_LnCalc) or the
+// fit's (Lsf.Ln_Calc) line calculation is on, the profile is the line's own from its
+// HITRAN parameters (SimHTLineCalc, the record's Mode set to 1 and Sub to 0 here).
+// 1, LS_TOO_LONG, or 0 after a message.
 int32_t SimLineShapeDNrm(LineShapeRec* rec, double** lo, double** hi);
 // The set's own half profiles of a view level at its widths Sim.LS_GAU and Sim.LS_LOR,
 // single or double precision as Sim.LS_Double says; *rec (filled here, with Nu0) gets

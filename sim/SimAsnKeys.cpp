@@ -87,6 +87,9 @@ void Status(int16_t s, const char* what, uint32_t count) {
   core_io::StatusText(0, SetHead(s) + StrPrintf(" %s=[%ld]", what, static_cast<long>(count)));
 }
 
+// The next position of a list of count entries, back to the first after the last; the
+// first row its dialog shows stays 0 while the position is below 5 and then moves on
+// with each step, so that the selection stays in view.
 int32_t Step(int32_t position, int32_t count, int32_t* top) {
   const int32_t next = position + 1 < count ? position + 1 : 0;
   *top = next < 5 ? 0 : *top + 1;
@@ -101,8 +104,7 @@ int32_t ViewKeySimSelectNext(int16_t s) {
     Quad.QN_LIST_SEL[s] = Step(Quad.QN_LIST_SEL[s], Quad.QN_LIST_TOT[s], &Quad.QN_List_Top[s]);
     Quad.QN_SEL[s] = Quad.QN_List[s][Quad.QN_LIST_SEL[s]];
   } else if (CombDiffList(s)) {
-    int32_t top = 0;
-    Sim.FI_CD_Sel[s] = Step(Sim.FI_CD_Sel[s], static_cast<int32_t>(Sim.FI_CD_List_Tot[s][2]), &top);
+    Sim.FI_CD_Sel[s] = Step(Sim.FI_CD_Sel[s], static_cast<int32_t>(Sim.FI_CD_List_Tot[s][2]), &Sim.FI_CD_Top[s]);
     Sim.QN_Sel_Line[s] = Sim.FI_CD_List_Ary[s][2][Sim.FI_CD_Sel[s]];
   } else if (QnList(s)) {
     Sim.FI_QN_List_Sel[s] = Step(Sim.FI_QN_List_Sel[s], Sim.FI_QN_List_Cnt[s], &Sim.FI_QN_List_Top[s]);

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "core/FileIo.h"
 #include "models/quad/Quad.h"
@@ -213,37 +214,75 @@ uint32_t LineRows(platform::TextFileWriter& out, int16_t s, bool asnOnly, bool w
   return assigned;
 }
 
-// The first assignment entry of the line, or null.
-const double* QuadEntry(int16_t s, uint32_t line) {
-  for (int32_t a = 0; a < Quad.Asn_Cnt[s] && Quad.Asn_TList[s]; ++a) {
-    const double* e = Quad.Asn_TList[s] + 5 * static_cast<size_t>(a);
-    if (e[3] == static_cast<double>(line)) return e;
+// The entries of the set's quadrupole assignment list grouped by line: those of line
+// i are entries order[first[i]] .. order[first[i + 1] - 1], in list order, so that a
+// component is looked up among its own line's entries only.
+struct EntriesByLine {
+  std::vector<int32_t> first, order;
+  EntriesByLine(int16_t s, uint32_t lines) : first(static_cast<size_t>(lines) + 2, 0) {
+    const double* list = Quad.Asn_TList[s];
+    const int32_t count = list ? std::max(Quad.Asn_Cnt[s], 0) : 0;
+    auto lineOf = [list](int32_t e) -> int64_t {
+      const double l = list[5 * static_cast<size_t>(e) + 3];
+      return l >= 0.0 && l == std::floor(l) ? static_cast<int64_t>(l) : -1;
+    };
+    for (int32_t e = 0; e < count; ++e) {
+      const int64_t l = lineOf(e);
+      if (l >= 0 && l < static_cast<int64_t>(lines)) ++first[static_cast<size_t>(l) + 2];
+    }
+    for (size_t i = 2; i < first.size(); ++i) first[i] += first[i - 1];
+    order.resize(static_cast<size_t>(first.back()));
+    for (int32_t e = 0; e < count; ++e) {
+      const int64_t l = lineOf(e);
+      if (l >= 0 && l < static_cast<int64_t>(lines)) order[static_cast<size_t>(first[static_cast<size_t>(l) + 1]++)] = e;
+    }
   }
-  return nullptr;
-}
+  // The assigned frequency of the line's component F', F'' (the first entry of it), 0
+  // when none.
+  double Frequency(int16_t s, uint32_t line, double f1, double f2) const {
+    for (int32_t k = first[line]; k < first[line + 1]; ++k) {
+      const double* e = Quad.Asn_TList[s] + 5 * static_cast<size_t>(order[static_cast<size_t>(k)]);
+      if (e[1] == f1 && e[2] == f2) return e[0];
+    }
+    return 0.0;
+  }
+};
 
-// Rows of the QUAD table, one per hyperfine component; the assigned components written.
-uint32_t QuadRows(platform::TextFileWriter& out, int16_t s, bool asnOnly) {
+// What the QUAD table wrote: its assigned rows, and where the bound of kQuadRows
+// assigned rows stopped it (the line of the last assigned row written, the assigned
+// components left out).
+struct QuadTable {
   uint32_t assigned = 0;
+  int64_t lastLine = -1;
+  uint32_t leftOut = 0;
+};
+
+// Rows of the QUAD table, one per hyperfine component. Assigned only: each line whose
+// first assigned component has its entry in the list, whatever the order of the
+// entries, with its assigned components; full list: every component of every line.
+// Past kQuadRows assigned rows the assignments are left out (and counted): the
+// assigned-only table ends there, the full list goes on showing them as calculated.
+QuadTable QuadRows(platform::TextFileWriter& out, int16_t s, bool asnOnly) {
+  QuadTable t;
   const uint32_t n = HasLines(s) ? Sim.FI_Lines[s] : 0;
-  for (uint32_t i = 0; i < n && assigned < kQuadRows; ++i) {
+  const EntriesByLine entries(s, n);
+  std::vector<double> assignedFrq;
+  for (uint32_t i = 0; i < n; ++i) {
+    if (asnOnly && entries.first[i] == entries.first[i + 1]) continue;
     if (QuadCalc(s, static_cast<int32_t>(i), &Sim, &Quad) != 1) continue;
     const int32_t comps = Quad.Comp_Count[s];
-    int32_t firstAssigned = -1;
-    for (int32_t k = 0; k < comps; ++k) {
-      QuadAsnFind(s, static_cast<int32_t>(i), k, &Quad);
-      if (firstAssigned < 0 && Quad.Comp_ExpFrq[s][k] != 0.0) firstAssigned = k;
-    }
-    if (asnOnly) {
-      const double* e = QuadEntry(s, i);
-      if (!e || firstAssigned < 0 || Quad.Comp_F[s][2 * firstAssigned] != e[1] ||
-          Quad.Comp_F[s][2 * firstAssigned + 1] != e[2])
-        continue;
-    }
+    assignedFrq.assign(static_cast<size_t>(std::max(comps, 0)), 0.0);
+    for (int32_t k = 0; k < comps; ++k)
+      assignedFrq[static_cast<size_t>(k)] = entries.Frequency(s, i, Quad.Comp_F[s][2 * k], Quad.Comp_F[s][2 * k + 1]);
     bool head = true;
-    for (int32_t k = 0; k < comps && assigned < kQuadRows; ++k) {
-      const double exp = Quad.Comp_ExpFrq[s][k];
-      if (asnOnly && exp == 0.0) continue;
+    for (int32_t k = 0; k < comps; ++k) {
+      double e = assignedFrq[static_cast<size_t>(k)];
+      if (asnOnly && e == 0.0) continue;
+      if (e != 0.0 && t.assigned >= static_cast<uint32_t>(kQuadRows)) {
+        ++t.leftOut;
+        if (asnOnly) continue;
+        e = 0.0;
+      }
       if (head)
         JkkHead(out, s, i);
       else
@@ -251,11 +290,14 @@ uint32_t QuadRows(platform::TextFileWriter& out, int16_t s, bool asnOnly) {
       head = false;
       const double f1 = Quad.Comp_F[s][2 * k], f2 = Quad.Comp_F[s][2 * k + 1];
       out.Printf(f1 == std::floor(f1) ? " %5.0lf %5.0lf" : " %5.1lf %5.1lf", f1, f2);
-      Columns(out, asnOnly, Quad.Comp_Itn[s][k], Quad.Comp_Frq[s][k], exp);
-      if (exp != 0.0) ++assigned;
+      Columns(out, asnOnly, Quad.Comp_Itn[s][k], Quad.Comp_Frq[s][k], e);
+      if (e != 0.0) {
+        ++t.assigned;
+        t.lastLine = i;
+      }
     }
   }
-  return assigned;
+  return t;
 }
 
 }  // namespace
@@ -273,28 +315,42 @@ int32_t SimAsnWriteAscii(int16_t set, const char* file) {
   out.Write(kHeaders[static_cast<int>(table)][asnOnly ? 0 : 1]);
   const uint32_t assignedCount =
       table == Table::Quad ? static_cast<uint32_t>(std::max(Quad.Asn_Cnt[set], 0)) : Sim.FI_Asn_Lines[set];
+  static constexpr const char* kWhat[3] = {"QUADRUPOLE", "FJKK", "JKK"};
+  const std::string notFound = StrPrintf("%s ASN LINES NOT FOUND IN [%s] SIM [%s]\n\nABORTING",
+                                         kWhat[static_cast<int>(table)], Sim.Set_Lbl[set], Sim.Sim_Flnm[set]);
   if (asnOnly && assignedCount == 0) {
-    static constexpr const char* kWhat[3] = {"QUADRUPOLE", "FJKK", "JKK"};
-    core_io::Warning(StrPrintf("%s ASN LINES NOT FOUND IN [%s] SIM [%s]\n\nABORTING", kWhat[static_cast<int>(table)],
-                               Sim.Set_Lbl[set], Sim.Sim_Flnm[set]));
+    core_io::Warning(notFound);
     return 0;  // the header alone never replaces an older table
   }
   uint32_t assigned = 0;
   if (table == Table::Quad) {
-    assigned = QuadRows(out, set, asnOnly);
+    const QuadTable written = QuadRows(out, set, asnOnly);
+    assigned = written.assigned;
     // The component arrays belong to the selected line: computed for it again.
     const int32_t sel = Sim.QN_Sel_Line[set];
     if (sel >= 0 && static_cast<uint32_t>(sel) < Sim.FI_Lines[set]) QuadCalc(set, sel, &Sim, &Quad);
+    if (written.leftOut > 0) {
+      const int16_t* q = Qn(set, static_cast<uint32_t>(written.lastLine));
+      core_io::Warning(StrPrintf("[%s] SIM [%s]\n\nQUAD TABLE [%s] HOLDS AT MOST [%d] ASSIGNED COMPONENTS\n\n"
+                                 "LAST ASSIGNED COMPONENT WRITTEN WITH LINE [%lld] %hd %hd %hd - %hd %hd %hd\n\n"
+                                 "ASSIGNED COMPONENTS LEFT OUT=[%u]\n\nCONTINUING",
+                                 Sim.Set_Lbl[set], Sim.Sim_Flnm[set], file, kQuadRows,
+                                 static_cast<long long>(written.lastLine), q[0], q[1], q[2], q[3], q[4], q[5],
+                                 written.leftOut));
+    }
   } else {
     const bool toWrite = asnOnly ? assignedCount > 0 : Sim.FI_Lines[set] > 0;
     const bool half = table == Table::Fjkk && toWrite && std::strcmp(Sim.Sim_Type[set], "PICKETT_8QN") == 0 &&
                       core_io::AskYesNo("PICKETT SIMULATION\nHALF INTEGRAL SPIN [YES] | INTEGRAL [NO]?");
     assigned = LineRows(out, set, asnOnly, table == Table::Fjkk, half ? 0.51 : 0.0);
   }
-  // Without an assigned line or component the table is dropped and the older one kept.
+  // Without an assigned line or component the table is dropped and the older one kept;
+  // an assigned-only table says so, as when nothing was counted assigned.
   if (assigned == 0) {
     out.Abort();
-    return 1;
+    if (!asnOnly) return 1;
+    core_io::Warning(notFound);
+    return 0;
   }
   if (out.Failed() || !out.Commit()) {
     core_io::Warning(failed);

@@ -1,7 +1,6 @@
 // The SIMULATION CONTROL DIALOG: two sets side by side from Sim.Ctl_First, their
 // files, display scaling, line shape, colour and the switches of their sub-dialogs.
 #include <cmath>
-#include <filesystem>
 #include <string>
 
 #include "sim/SimFileDialogs.h"
@@ -14,6 +13,7 @@
 #include "display/FileSection.h"
 #include "display/ViewFiles.h"
 #include "display/ViewKeys.h"
+#include "platform/kernel/Files.h"
 #include "platform/kernel/Text.h"
 #include "platform/windows/MessageBox.h"
 #include "records/Dsp.h"
@@ -73,20 +73,6 @@ void ViewKey(int32_t key, const char* tag) {
 }
 
 void RefreshRotorDialog() { Refresh(OrvPrm.Dlg_Hwnd); }
-
-// "... SIM PRMS HAVE BEEN MODIFIED ... OVERWRITE [YES] | ABORT [NO]?". true: go on
-// (the modified flags are then cleared).
-bool AskOverwrite(int16_t s, bool exists) {
-  if (!exists && Sim.Sim_Modified[s] != 1 && Sim.Asn_Modified[s] != 1) return true;
-  std::string text = SetHead(s) + "\n\n";
-  if (exists) text += "SIM EXISTS\n\n";
-  if (Sim.Sim_Modified[s] == 1) text += "SIM PRMS HAVE BEEN MODIFIED\n\n";
-  if (Sim.Asn_Modified[s] == 1) text += "SIM ASNS HAVE BEEN MODIFIED\n\n";
-  text += "OVERWRITE [YES] | ABORT [NO]?";
-  if (Box(text, "Question", kQuestionBox) != IDYES) return false;
-  Sim.Sim_Modified[s] = Sim.Asn_Modified[s] = 0;
-  return true;
-}
 
 void ShowCounts(HWND d, int column, int16_t s) {
   SetText(d, IDC_SC_CAL + column, StrPrintf("%ld", static_cast<long>(Sim.FI_Lines[s])));
@@ -272,9 +258,12 @@ void WriteQvs(HWND d, int16_t s) {
     const std::string name = std::string(Sim.Sim_Flnm[s]) + ".QVS";
     core_io::BinIn file;
     if (file.Open(name.c_str())) {
+      // The check and the dump report their own failures; only a written dump is told.
+      // The dump takes the file's name with ".TXT" for ".QVS": a set name holding a
+      // point ("run.2") keeps that part, so the dump is never another file.
       VavOde header;
-      SimFIWinCnvQVS(Sim.Sim_Flnm[s], &file, &header, 1);
-      core_io::StatusText(2, StrPrintf("SIM STRUCT FILE CREATED [%s]", name.c_str()));
+      if (SimFIWinCnvQVS(name.c_str(), &file, &header, 1) == 1)
+        core_io::StatusText(2, StrPrintf("SIM STRUCT FILE CREATED [%s]", name.c_str()));
     } else {
       Box(StrPrintf("FAILED TO OPEN SIM FLNM=[%s]", name.c_str()), "Warning", kWarningBox);
     }
@@ -580,8 +569,7 @@ int32_t SimControlDialogShow(uint32_t show, HWND parent) {
 
 int32_t SimRotorResultRead(int16_t s) {
   if (!IsSet(s)) return 0;
-  std::error_code ec;
-  const bool exists = std::filesystem::exists(std::string(Sim.Sim_Flnm[s]) + ".QVS", ec);
+  const bool exists = platform::FileExists((std::string(Sim.Sim_Flnm[s]) + ".QVS").c_str());
   if (exists && !AskOverwrite(s, true)) return -1;
   // The renamed result is read into the set the rename names; a missing result (-1)
   // leaves the set unread.

@@ -21,6 +21,10 @@ inline bool IsSet(int32_t s) { return s >= 0 && s < SIM_SETS; }
 // "[A] SIM [name]", the head of every message about one set.
 std::string SetHead(int16_t set);
 int Box(const std::string& text, const char* caption, UINT style);
+// The overwrite question of a set ("... SIM EXISTS" when exists, the notes of its
+// modified flags, "OVERWRITE [YES] | ABORT [NO]?"), asked when the file exists or a flag
+// is set. true: go on, the modified flags then cleared; false: the user kept the set.
+bool AskOverwrite(int16_t set, bool exists);
 void Repaint(const char* tag);
 // Sends WM_INITDIALOG to an existing window.
 void Refresh(HWND dialog);

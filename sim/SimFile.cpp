@@ -858,7 +858,7 @@ int32_t SimFIWinCnvQVS(const char* simName, core_io::BinIn* file, VavOde* header
       return 0;
     }
   }
-  if (dump == 1) SimFIPrntHeaderQVS(simName, *header);
+  if (dump == 1) return SimFIPrntHeaderQVS(simName, *header);
   return 1;
 }
 
@@ -868,12 +868,15 @@ int32_t SimFIPrntHeaderQVS(const char* fileName, const VavOde& h) {
   const size_t slash = name.find_last_of("\\/");
   if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) name.erase(dot);
   name += ".TXT";
-  platform::TextFileWriter out;
-  if (!out.Open(name.c_str())) {
+  // A dump that cannot be written whole (no file, a folder of its name, a full disk)
+  // says so, and the older file stays.
+  auto failed = [&name]() {
     Warning(StrPrintf("[%s] SIM [%s]\n\nFAILED TO OPEN ASCII FILE [%s] FOR WRITING\n\nABORTING", Sim.Set_Lbl[Sim.Cur_Set],
                       Sim.Sim_Flnm[Sim.Cur_Set], name.c_str()));
     return 0;
-  }
+  };
+  platform::TextFileWriter out;
+  if (!out.Open(name.c_str())) return failed();
   auto text = [&](size_t at, size_t len) { return h.GetText(at, len); };
   out.Printf("# VERSION\n%s\n# STRUCT SIZE\n%d\n", text(vav::kVersion, vav::kVersionLen).c_str(),
              static_cast<int32_t>(VAVODE_SIZE));
@@ -917,5 +920,5 @@ int32_t SimFIPrntHeaderQVS(const char* fileName, const VavOde& h) {
   for (int k = 0; k < SIM_RC_CONSTS; ++k)
     out.Printf("   %s\n", text(vav::kRcStrs + k * vav::kRcStrSlot, vav::kRcStrSlot).c_str());
   out.Printf("# QUAD ASN FLNM\n%s\n", text(vav::kQuadAsnFlnm, vav::kFlnmLen).c_str());
-  return out.Commit() ? 1 : 0;
+  return !out.Failed() && out.Commit() ? 1 : failed();
 }

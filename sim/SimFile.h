@@ -86,8 +86,10 @@ int32_t SimFIWriteQVS(int16_t set, SimRecord* sim);
 // assignments; 0 on failure with the set freed.
 int32_t SimFIReadQVS(int16_t set, SimRecord* sim, int32_t keepSettings, int32_t takeSlope);
 // Reads the header of an open simulation file in its 21 groups; a short group gives
-// the "VAVODE STRUCTURE CORRUPTED [n]" box and 0. dump 1 then writes the ".TXT" dump.
+// the "VAVODE STRUCTURE CORRUPTED [n]" box and 0. dump 1 then writes the ".TXT" dump,
+// whose failure is the result too (0).
 int32_t SimFIWinCnvQVS(const char* simName, core_io::BinIn* file, VavOde* header, int32_t dump);
 // Writes the header as text to fileName with its extension replaced by ".TXT".
-// 1 when written.
+// 1 when written whole; otherwise the "FAILED TO OPEN ASCII FILE [..] FOR WRITING" box
+// and 0, an older ".TXT" kept.
 int32_t SimFIPrntHeaderQVS(const char* fileName, const VavOde& header);

@@ -9,6 +9,7 @@
 #include "display/FileDialogs.h"
 #include "fit/NLLsf.h"
 #include "models/quad/QuadFiles.h"
+#include "platform/kernel/Files.h"
 #include "platform/kernel/Text.h"
 #include "platform/windows/Window.h"
 #include "records/Dsp.h"
@@ -17,6 +18,7 @@
 #include "records/Win.h"
 #include "sim/SimAscii.h"
 #include "sim/SimAsnWrite.h"
+#include "sim/SimDialogsInternal.h"
 #include "sim/SimFile.h"
 #include "sim/SimLines.h"
 #include "sim/SimRotor.h"
@@ -36,6 +38,21 @@ std::string SetFileName(const char* path) {
   const size_t dot = name.rfind('.');
   if (dot != std::string::npos) name.erase(dot);
   return name;
+}
+
+// A set without a name of its own ("NoName") takes the name of the chosen line list,
+// as a simulation file opened into it does, since the list is kept as "<name>.QVS" and
+// two lists read into unnamed sets must not share one file; an existing "<name>.QVS"
+// is replaced only after the file-exists question. false (the set's name as it was)
+// when the name is refused or the user keeps the file.
+bool ListName(int16_t set, const char* chosen) {
+  if (!Is(Sim.Sim_Flnm[set], "NoName")) return true;
+  const std::string name = SetFileName(chosen);
+  if (!SimNameAccepted(set, name.c_str())) return false;
+  StrCopy(Sim.Sim_Flnm[set], name.c_str());
+  if (!platform::FileExists((name + ".QVS").c_str()) || simdlg::AskOverwrite(set, true)) return true;
+  StrCopy(Sim.Sim_Flnm[set], "NoName");
+  return false;
 }
 
 }  // namespace
@@ -118,9 +135,11 @@ int32_t SimFileOpenDialog(HWND owner, int16_t kind, int16_t set) {
           format = row[1];
           break;
         }
+      char previous[sizeof Sim.Sim_Flnm[set]];
+      StrCopy(previous, Sim.Sim_Flnm[set]);
       if (!format) {
         core_io::Warning("FORMAT NOT SUPPORTED!\n\nABORTING");
-      } else {
+      } else if (ListName(set, file)) {
         std::string input = file;
         bool ok = true;
         if (Is(format, "GAUSSIAN")) {
@@ -136,6 +155,8 @@ int32_t SimFileOpenDialog(HWND owner, int16_t kind, int16_t set) {
             result = 0;
           }
         }
+        // A set left without the list's lines keeps the name it had.
+        if (result == 0) StrCopy(Sim.Sim_Flnm[set], previous);
       }
     }
   }
@@ -150,23 +171,28 @@ int32_t SimFileSaveDialog(HWND owner, int16_t kind, int16_t set) {
   const char* filter = kind == 2 ? "SIM FILES (*.QVS)\0*.QVS\0ALL FILES\0*.*\0"
                                  : "BINARY SIM FILES (*.BIN)\0*.bin\0ALL FILES\0*.*\0";
   StrCopy(file, Proposed(kind == 0 ? "Res.bin" : kind == 1 ? "Sim.bin" : Sim.Sim_Flnm[set]).c_str());
-  int32_t result = 1;
+  // Cancel counts as done for the spectrum and the simulation file, which it leaves
+  // unwritten; the residual is written by the next paint only when a name was chosen.
+  int32_t result = kind == 0 ? 0 : 1;
   if (ShowDialog(true, owner, filter, kind == 2 ? "QVS" : "BIN", file)) {
     if (kind == 2) {
       const std::string name = SetFileName(file);
       result = SimNameAccepted(set, name.c_str()) && StrCopy(Sim.Sim_Flnm[set], name.c_str()) ? SimFIWriteQVS(set, &Sim) : 0;
     } else if (kind == 1) {
-      if (!StrCopy(Sim.Bin_Flnm, file)) {
+      // A path cut to the name's field would name another file: refused with its box.
+      if (!core_io::NameFits(file, sizeof Sim.Bin_Flnm)) {
         result = 0;
       } else {
+        StrCopy(Sim.Bin_Flnm, file);
         Dsp.Dsp_Ready = 0;
         WaitCursor(true);
         result = SimFIWriteBin(Sim.Bin_Flnm, set, 1);
         WaitCursor(false);
         Dsp.Dsp_Ready = 1;
       }
-    } else {
-      result = StrCopy(Sim.Res_Flnm, file) ? 1 : 0;
+    } else if (core_io::NameFits(file, sizeof Sim.Res_Flnm)) {
+      StrCopy(Sim.Res_Flnm, file);
+      result = 1;
     }
   }
   FileDialogCurrentFolder(1);

@@ -12,4 +12,6 @@ int32_t AsnFileDialog(int16_t mode, int16_t set, const char* kind, char* fileNam
 // kind 0: a simulation file; kind 1: an ASCII line list in a format asked in turn.
 int32_t SimFileOpenDialog(HWND owner, int16_t kind, int16_t set);
 // kind 0: residual file name, 1: binary spectrum written at once, 2: simulation file.
+// 1 when done, 0 on failure; Cancel gives 1 for kinds 1 and 2 (nothing written) and 0
+// for kind 0 (no residual file name chosen).
 int32_t SimFileSaveDialog(HWND owner, int16_t kind, int16_t set);

@@ -289,14 +289,14 @@ int32_t SimFIWriteBin(const char* file, int16_t set, int32_t addBaseline) {
     core_io::Warning(failed);
     return 0;
   }
-  core_io::StatusText(0, sum ? "BINARY FORM OF SUM OF SIMS WRITTEN" : "BINARY FORM OF SIM WRITTEN");
-
-  // 5. A set without lines is written all the same.
+  // 5. A set without lines is written all the same. The file is told written only once
+  // it is in place.
   if (lines == 0) core_io::Info(name + "\n\nSIM HAS ZERO LINES\n\nCONTINUUING");
   if (!out.Commit()) {
     core_io::Warning(failed);
     return 0;
   }
+  core_io::StatusText(0, sum ? "BINARY FORM OF SUM OF SIMS WRITTEN" : "BINARY FORM OF SIM WRITTEN");
 
   // 6. A channel made here gets its view files (whether or not the view thread ran
   // before) and a scale.
@@ -479,7 +479,7 @@ int32_t SimFIAddDelLineQVS(int32_t resize, int32_t add, int16_t set, SimRecord* 
     AllocFailed(set, sim);
     return 0;
   }
-  sim->FI_QN_List_Sel[set] = 0;
+  sim->FI_QN_List_Sel[set] = sim->FI_QN_List_Top[set] = 0;
   sim->FI_QN_List_Cnt[set] = 0;
   if (report == 1) core_io::StatusText(0, StrPrintf("%s SIM LINE DELETED=[%u]", SetName(sim, set).c_str(), n));
   return 1;

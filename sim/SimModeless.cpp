@@ -23,6 +23,18 @@ int Box(const std::string& text, const char* caption, UINT style) {
   return MessageBox(Win.hWnd_Main, text.c_str(), caption, style);
 }
 
+bool AskOverwrite(int16_t s, bool exists) {
+  if (!exists && Sim.Sim_Modified[s] != 1 && Sim.Asn_Modified[s] != 1) return true;
+  std::string text = SetHead(s) + "\n\n";
+  if (exists) text += "SIM EXISTS\n\n";
+  if (Sim.Sim_Modified[s] == 1) text += "SIM PRMS HAVE BEEN MODIFIED\n\n";
+  if (Sim.Asn_Modified[s] == 1) text += "SIM ASNS HAVE BEEN MODIFIED\n\n";
+  text += "OVERWRITE [YES] | ABORT [NO]?";
+  if (Box(text, "Question", kQuestionBox) != IDYES) return false;
+  Sim.Sim_Modified[s] = Sim.Asn_Modified[s] = 0;
+  return true;
+}
+
 void Repaint(const char* tag) {
   if (Win.hWnd_Main && IsWindow(Win.hWnd_Main)) RepaintWindow(tag, Win.hWnd_Main, TRUE);
 }

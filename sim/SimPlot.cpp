@@ -275,9 +275,10 @@ int32_t Render(PlotCall& c) {
   if (Sim.QN_Freeze[set] == 0 && (Sim.QN_Request[set] == 1 || Quad.QN_Request[set] == 1)) {
     Sim.FI_QN_BEG[set] = -1;
     Sim.FI_QN_END[set] = -2;
-    Sim.FI_QN_List_Sel[set] = 0;
+    // The new lists are shown from their first row, where their selection starts.
+    Sim.FI_QN_List_Sel[set] = Sim.FI_QN_List_Top[set] = 0;
     Quad.QN_LIST_TOT[set] = 0;
-    Quad.QN_LIST_SEL[set] = 0;
+    Quad.QN_LIST_SEL[set] = Quad.QN_List_Top[set] = 0;
   }
   if (sim::DebugTopic(sim::DEBUG_TOPIC_RENDER)) {
     DebugPrintf("   DSP STAT=%u MX=%f BX=%f MY=%f BY=%f\n", Sim.Dsp_Stat[set], c.MX, c.BX, c.MY, c.BY);

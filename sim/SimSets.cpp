@@ -91,7 +91,12 @@ int32_t SimFIUpdateQVS() {
   for (int16_t s = 0; s < SIM_SETS; ++s) {
     if (Sim.Asn_Modified[s]) AsnFileDialog(1, s, "ORV", Sim.Asn_Flnm[s], sizeof Sim.Asn_Flnm[s]);
     if (Quad.Asn_Modified[s]) AsnFileDialog(1, s, "QUAD", Quad.Asn_Flnm[s], sizeof Quad.Asn_Flnm[s]);
-    if (Sim.Sim_Modified[s] && !SimFIWriteQVS(s, &Sim))
+    if (Sim.Sim_Modified[s] == 0) continue;
+    // A set without a name of its own is saved under the name the user chooses: every
+    // set named "NoName" would share "NoName.QVS".
+    if (std::strcmp(Sim.Sim_Flnm[s], "NoName") == 0)
+      SimFileSaveDialog(Win.hWnd_Main, 2, s);
+    else if (!SimFIWriteQVS(s, &Sim))
       core_io::Warning(SetName(s) + "\n\nFAILED TO UPDATE QVS SIM");
   }
   return 1;
@@ -229,5 +234,7 @@ int32_t SimFIAsnCalc(int16_t set, int32_t mode, int32_t ask) {
 
 bool SimNameAccepted(int16_t set, const char* name) {
   if (set < 0 || set >= SIM_SETS) return false;
-  return WorkTextAccepted("FILENAME", name ? name : "", WorkField::RowName, Sim.Sim_Flnm[set], SetName(set));
+  // A name cut to the field would be another file's.
+  return WorkTextAccepted("FILENAME", name ? name : "", WorkField::RowName, Sim.Sim_Flnm[set], SetName(set)) &&
+         core_io::NameFits(name ? name : "", sizeof Sim.Sim_Flnm[set]);
 }

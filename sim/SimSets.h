@@ -32,5 +32,6 @@ void SimFIQuadAsnModStat(int16_t set);
 // 1, or 0 when the user declined in mode 1.
 int32_t SimFIAsnCalc(int16_t set, int32_t mode, int32_t ask);
 // Whether name can become the set's simulation file name, which the working file
-// holds; otherwise a "Warning" headed by the set says why, naming the name kept.
+// holds; otherwise a "Warning" headed by the set says why, naming the name kept, or,
+// for a name longer than the field, "FILE NAME [name] TOO LONG".
 bool SimNameAccepted(int16_t set, const char* name);

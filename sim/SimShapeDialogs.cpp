@@ -480,7 +480,8 @@ void ResidualCommand(HWND d, int16_t s, int id, WORD code) {
       break;
     }
     case 9018:
-      SimFileSaveDialog(Win.hWnd_Main, 0, s);
+      // The next paint writes the residual, to a file the user chose.
+      if (SimFileSaveDialog(Win.hWnd_Main, 0, s) != 1) break;
       Sim.Res_Written[s] = 1;
       Repaint("CB2_71P");
       break;

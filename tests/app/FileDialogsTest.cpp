@@ -286,6 +286,89 @@ TEST_F(FileDialogsTest, AssignmentSaveWritesThePickettListAndTheTable) {
             "b   2   1   2 -  1   1   1      9000.125 125.0\r\n");
 }
 
+// Line lists read through READ ASCII SIM into sets named "NoName" take the names of
+// their lists, each kept in its own ".QVS", so that the working file names them apart
+// and opening it again gives each set its own lines and the unused set C none. A list
+// whose ".QVS" is there already asks first: No leaves the set unnamed and as it was.
+TEST_F(FileDialogsTest, ListsReadIntoUnnamedSetsKeepTheirOwnFiles) {
+  namespace drv = platform::driver;
+  qvtest::CreateTestMainWindow("ASCII SIM NAMES MAIN");
+  RegisterDialogResources();
+  WriteAll(Path("first.txt"), "1000.5 1.0\r\n2000.5 2.0\r\n");
+  WriteAll(Path("second.txt"), "3000.5 3.0\r\n");
+  ASSERT_EQ(SimControlDialogShow(1, Win.hWnd_Main), 1);
+  Sim.Ctl_Shown = 1;
+  HWND control = Sim.Ctl_Hwnd;
+  auto read = [&](int column, const char* list, const char* exists, int answer) {
+    drv::Answers answers;
+    answers.File(Path(list))
+        .Box("Question", "FULTON-GOUTERMAN MODEL (.fgo)?", IDNO)
+        .Box("Question", "FORMAT WITH FREQUENCY + INTENSITY ONLY?", IDYES);
+    if (exists) answers.Box("Question", exists, answer);
+    EXPECT_TRUE(drv::Click(control, IDC_SC_RDSIM + column));
+    EXPECT_EQ(answers.Failures(), std::vector<std::string>{});
+    EXPECT_TRUE(answers.AllAnswered());
+  };
+  auto lines = [](int16_t s) {
+    return Sim.FI_Sim_Erg[s] ? std::vector<double>(Sim.FI_Sim_Erg[s], Sim.FI_Sim_Erg[s] + Sim.FI_Lines[s])
+                             : std::vector<double>{};
+  };
+  read(0, "first.txt", nullptr, 0);
+  read(1, "second.txt", nullptr, 0);
+  EXPECT_STREQ(Sim.Sim_Flnm[0], "first");
+  EXPECT_STREQ(Sim.Sim_Flnm[1], "second");
+  EXPECT_FALSE(std::filesystem::exists(Path("NoName.QVS")));
+  EXPECT_EQ(lines(0), (std::vector<double>{1000.5, 2000.5}));
+  EXPECT_EQ(lines(1), (std::vector<double>{3000.5}));
+
+  // Set C, shown in the right column one step on: "first.QVS" is there; No keeps it.
+  ASSERT_TRUE(drv::Scroll(control, IDC_SC_COLUMNS, false));
+  ASSERT_EQ(Sim.Ctl_First, 1);
+  const std::string kept = ReadAll(Path("first.QVS"));
+  ASSERT_FALSE(kept.empty());
+  WriteAll(Path("first.txt"), "4000.5 4.0\r\n");
+  read(1, "first.txt", "[C] SIM [first]\n\nSIM EXISTS\n\nOVERWRITE [YES] | ABORT [NO]?", IDNO);
+  EXPECT_STREQ(Sim.Sim_Flnm[2], "NoName");
+  EXPECT_EQ(Sim.FI_Lines[2], 0u);
+  EXPECT_EQ(ReadAll(Path("first.QVS")), kept);
+  // A list whose name the set's field cannot hold is refused, rather than kept under
+  // the cut name, which would be another file's.
+  const std::string longName(200, 'n');
+  WriteAll(Path(longName + ".txt"), "5000.5 5.0\r\n");
+  {
+    drv::Answers answers;
+    answers.File(Path(longName + ".txt"))
+        .Box("Question", "FULTON-GOUTERMAN MODEL (.fgo)?", IDNO)
+        .Box("Question", "FORMAT WITH FREQUENCY + INTENSITY ONLY?", IDYES)
+        .Box("Warning", "FILE NAME [" + longName + "] TOO LONG\n\nABORTING", IDOK);
+    EXPECT_TRUE(drv::Click(control, IDC_SC_RDSIM + 1));
+    EXPECT_EQ(answers.Failures(), std::vector<std::string>{});
+    EXPECT_TRUE(answers.AllAnswered());
+  }
+  EXPECT_STREQ(Sim.Sim_Flnm[2], "NoName");
+  EXPECT_EQ(Sim.FI_Lines[2], 0u);
+  EXPECT_FALSE(std::filesystem::exists(Path(longName.substr(1) + ".QVS")));
+
+  // The working file saved and opened again, the sets freed in between.
+  StrCopy(Dsp.Work_Flnm, "run.QVW");
+  FreeSimSets();
+  chosen_ = {Path("run.QVW"), Path("run.QVW")};  // the save of the loaded file, then the open
+  EXPECT_EQ(WorkFileWin95(0, Win.hWnd_Main), 1);
+  ASSERT_TRUE(ViewIdle());
+  EXPECT_STREQ(Sim.Sim_Flnm[0], "first");
+  EXPECT_STREQ(Sim.Sim_Flnm[1], "second");
+  EXPECT_STREQ(Sim.Sim_Flnm[2], "NoName");
+  EXPECT_EQ(lines(0), (std::vector<double>{1000.5, 2000.5}));
+  EXPECT_EQ(lines(1), (std::vector<double>{3000.5}));
+  EXPECT_EQ(Sim.FI_Lines[2], 0u);
+
+  for (auto& row : Sim.Dlg_Hwnd)
+    for (HWND& w : row)
+      if (w && IsWindow(w)) DestroyWindow(w);
+  DestroyWindow(control);
+  DestroyWindow(Win.hWnd_Main);
+}
+
 // Set B, a quadrupole set whose assignment file holds one entry, gets two more in the
 // QUADRUPOLE QN dialog; each way of reading the set again (FILE NAME, READ ASCII SIM,
 // File/Open of a working file) frees its lines, and each first offers the modified

@@ -65,6 +65,21 @@ TEST_F(SimAsnKeysTest, SpaceStepsTheListAndItsFirstRowThenWraps) {
     EXPECT_EQ(Sim.FI_QN_List_Top[0], tops[step - 1]) << step;
   }
   EXPECT_EQ(Sim.Sel_Changed, 1u);
+  // The list of a new cursor window ('j', then the renderer) is shown from its first
+  // row again, where its selection starts.
+  for (int step = 0; step < 6; ++step) Key(' ');
+  ASSERT_EQ(Sim.FI_QN_List_Top[0], 2);
+  Key('j');
+  Sim.IDVWIDTH_STAT[0] = 0;
+  for (auto& p : Dsp.Pts2Pxl) p = 1.0;
+  DspFrqStpSet(1.0);
+  if (!SimPlotLock.state) InitializeCriticalSection(&SimPlotLock);
+  ASSERT_FALSE(QvAllocFailed(FAlloc1Dim(&Win.PM_DrawAry, WIN_DRAW_PTS)));
+  EXPECT_EQ(SimFIPlot(nullptr, 0, 0, 3, 0, 40, 1, 9, 9), 1);
+  FFree1Dim(&Win.PM_DrawAry);
+  SimLineShapeStoresFree();
+  EXPECT_EQ(Sim.FI_QN_List_Sel[0], 0);
+  EXPECT_EQ(Sim.FI_QN_List_Top[0], 0);
   // The combination-difference list (the combined one the dialog shows) takes over while
   // it is the active one.
   ASSERT_EQ(LAlloc1Dim(&Sim.FI_CD_List_Ary[0][2], 2), 1);

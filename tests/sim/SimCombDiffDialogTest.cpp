@@ -21,6 +21,7 @@
 #include "sim/SimAsnWrite.h"
 #include "sim/SimCombDiff.h"
 #include "sim/SimDialogs.h"
+#include "sim/SimFileDialogs.h"
 #include "sim/SimPlot.h"
 
 namespace {
@@ -179,6 +180,20 @@ class SimCombDiffDialogTest : public qvtest::SimTest {
     Win.Cursor_HalfWidth = 100;
     ASSERT_EQ(DisplayViewKey(Win.hWnd_Main, 'j', 0), 1);
   }
+  // A Q line 1_01 <- 1_01 as line 1, its seven components (F' F'' = 1/2 3/2 second at
+  // 999.2, 5/2 3/2 sixth at 1000.0) listed in the QUADRUPOLE QN dialog, shown.
+  void QLineInTheQuadDialog(HWND* q) {
+    const int16_t j11[6] = {1, 0, 1, 1, 0, 1};
+    const double dev[6] = {0.0, -1.0, -1.0, 0.0, 1.0, 1.0};
+    SplitLineOne(j11, dev);
+    CursorOnLineOne();
+    Paint();
+    ASSERT_EQ(Quad.QN_LIST_TOT[0], 7);
+    ASSERT_EQ(SimQuadQNDialogShow(0, 1, Win.hWnd_Main), 1u);
+    Sim.Dlg_Req[SIM_DLG_QUADQN][0] = 1;
+    *q = Sim.Dlg_Hwnd[SIM_DLG_QUADQN][0];
+    SendMessage(*q, WM_INITDIALOG, 0, 0);
+  }
   // A paint of set 0 as the main window makes it (the component arrays end as the
   // selected line's, only the selected component looked up).
   static void Paint() {
@@ -240,6 +255,19 @@ TEST_F(SimCombDiffDialogTest, CombinationDifferenceRowsListsAndSelection) {
   ASSERT_TRUE(drv::Click(d, 897));
   EXPECT_EQ(Sim.FI_Exp_Erg[0][1], 0.0);
   EXPECT_EQ(Sim.FI_Asn_Lines[0], 3u);
+  // Space on the main plot steps the same list, and the dialog, refreshed as the
+  // painting refreshes it, follows: shown from its first row while the position is
+  // below 5, then one row further with each step, the selected row checked.
+  const int32_t positions[5] = {2, 3, 4, 5, 0}, tops[5] = {0, 0, 0, 1, 0};
+  Sim.Dsp_Stat[0] = 1;
+  for (int k = 0; k < 5; ++k) {
+    DisplayViewKey(Win.hWnd_Main, ' ', 0);
+    SimModelessDialogsRefresh();
+    EXPECT_EQ(Sim.FI_CD_Sel[0], positions[k]) << k;
+    EXPECT_EQ(Sim.FI_CD_Top[0], tops[k]) << k;
+    EXPECT_EQ(Sim.QN_Sel_Line[0], Bs()[static_cast<size_t>(positions[k])]) << k;
+    EXPECT_TRUE(drv::IsChecked(d, 810 + positions[k] - tops[k])) << k;
+  }
 
   // LOOP: the loops with an assigned closing line only.
   ASSERT_TRUE(drv::Click(d, 749));
@@ -693,25 +721,90 @@ TEST_F(SimCombDiffDialogTest, QuadrupoleComponentsOfAJOneFromZeroLine) {
   EXPECT_EQ(StatusText(3), "[A] SIM [NoName] - QUAD NOT SPLIT - NO ACTIVE DERIVATIVE BY [B] OF [EXC]");
 }
 
+// The QUAD tables of PUB in the control dialog: a line whose components were assigned
+// in the QUADRUPOLE QN dialog out of their order is written with both; past 5000
+// assigned components a table says where it stopped and how many it left out (the
+// assigned-only table ends there, the full list goes on with every line); an
+// assigned-only table with no row is refused with its warning.
+TEST_F(SimCombDiffDialogTest, QuadrupoleTablesKeepEveryAssignedLineAndSayWhereTheyStop) {
+  HWND q = nullptr;
+  ASSERT_NO_FATAL_FAILURE(QLineInTheQuadDialog(&q));
+  // The sixth component (5/2 3/2 at 1000.0) first, then the second (1/2 3/2 at 999.2).
+  ASSERT_TRUE(drv::Scroll(q, 20, false, 6));
+  ASSERT_EQ(drv::Text(q, 873), "1000.0000");
+  ASSERT_TRUE(drv::TypeAndCommit(q, 883, "1000.04"));
+  ASSERT_TRUE(drv::Scroll(q, 20, true, 6));
+  ASSERT_EQ(drv::Text(q, 871), "999.2000");
+  ASSERT_TRUE(drv::TypeAndCommit(q, 881, "999.22"));
+  ASSERT_EQ(Quad.Asn_Cnt[0], 2);
+  ASSERT_EQ(Quad.Asn_TList[0][1], 2.5);
+
+  StrCopy(Dsp.Data_Dir, std::filesystem::current_path().string().c_str());
+  ASSERT_EQ(SimControlDialogShow(1, Win.hWnd_Main), 1);
+  const std::string table = (std::filesystem::current_path() / "q.aso").string();
+  const char* only = "WRITE ASN LINES ONLY [YES] | FULL LINE LIST [NO]?";
+  auto publish = [&](int answer, const char* warning) {
+    drv::Answers answers;
+    answers.File(table);
+    if (std::filesystem::exists(table)) answers.Box("Confirm Save As", "*already exists*", IDYES);
+    answers.Box("Question", only, answer);
+    if (warning) answers.Box("Warning", warning, IDOK);
+    EXPECT_TRUE(drv::Click(Sim.Ctl_Hwnd, IDC_SC_PUB));
+    EXPECT_EQ(answers.Failures(), std::vector<std::string>{});
+    EXPECT_TRUE(answers.AllAnswered());
+  };
+  publish(IDYES, nullptr);
+  EXPECT_EQ(ReadAll("q.aso"),
+            "BT J' Ka' Kc' - J\" Ka\" Kc\"     F'   F\"      Expt Frq   O-C\r\n"
+            "B   1   0   1 -  1   0   1   0.5   1.5       999.220  20.0\r\n"
+            "                             2.5   1.5      1000.040  40.0\r\n");
+  // Entries of no component of their line: no row, and the older table stays.
+  for (int e = 0; e < 2; ++e) Quad.Asn_TList[0][5 * e + 1] += 10.0;
+  publish(IDYES, "QUADRUPOLE ASN LINES NOT FOUND IN [A] SIM [NoName]\n\nABORTING");
+  EXPECT_NE(ReadAll("q.aso").find("1000.040"), std::string::npos);
+
+  // 5,003 lines of one component each (spin 0), every one assigned, the entries in
+  // reverse order.
+  constexpr uint32_t kLines = 5003;
+  FillSet(0, kLines, 0, 2, false);
+  Sim.FM_STAT[0] = 0;
+  Sim.QC_STAT[0] = 1;
+  Quad.Prm2[0] = 0.0;
+  ASSERT_EQ(DAlloc1Dim(&Quad.Asn_TList[0], 5 * kLines), 1);
+  for (uint32_t i = 0; i < kLines; ++i) {
+    double* e = Quad.Asn_TList[0] + 5 * (kLines - 1 - i);
+    const int16_t* label = Sim.FI_Jkk_Lbl[0] + 6 * i;
+    e[0] = Sim.FI_Sim_Erg[0][i] + 0.001;
+    e[1] = label[0];
+    e[2] = label[3];
+    e[3] = i;
+    e[4] = 0.01;
+  }
+  Quad.Asn_Cnt[0] = static_cast<int32_t>(kLines);
+  const std::string stop =
+      "[A] SIM [NoName]\n\nQUAD TABLE [q.aso] HOLDS AT MOST [5000] ASSIGNED COMPONENTS\n\nLAST ASSIGNED COMPONENT WRITTEN WITH LINE [4999] 29994 29995 "
+      "29996 - 29997 29998 29999\n\nASSIGNED COMPONENTS LEFT OUT=[3]\n\nCONTINUING";
+  auto rows = [](const std::string& text) { return std::count(text.begin(), text.end(), '\n') - 1; };
+  publish(IDYES, stop.c_str());
+  std::string written = ReadAll("q.aso");
+  EXPECT_EQ(rows(written), 5000);
+  publish(IDNO, stop.c_str());
+  written = ReadAll("q.aso");
+  EXPECT_EQ(rows(written), 5003);
+  // The last line: its assignment left out, the line as calculated.
+  EXPECT_EQ(written.substr(written.rfind("\n", written.size() - 3) + 1),
+            "K  30012 30013 30014 - 30015 30016 30017 30012 30015     1.000    16006.000\r\n");
+}
+
 // The JKK assignment of a line whose components are assigned is the mean over all of
 // them of the assigned frequency less the component's offset, whichever rows of the
 // QUADRUPOLE QN dialog are in view when ASSIGN is pressed in the JKK QN dialog; and a
 // row's edits act on the component's assignment as listed, whatever a paint left.
 TEST_F(SimCombDiffDialogTest, QuadrupoleCentreOfALineDoesNotDependOnTheRowsInView) {
-  // A Q line 1_01 <- 1_01: seven components, F' F'' = 1/2 3/2 second at 999.2, 5/2 3/2
-  // sixth at 1000.0.
-  const int16_t j11[6] = {1, 0, 1, 1, 0, 1};
-  const double dev[6] = {0.0, -1.0, -1.0, 0.0, 1.0, 1.0};
-  SplitLineOne(j11, dev);
-  CursorOnLineOne();
-  Paint();
-  ASSERT_EQ(Quad.QN_LIST_TOT[0], 7);
-  ASSERT_EQ(SimQuadQNDialogShow(0, 1, Win.hWnd_Main), 1u);
-  Sim.Dlg_Req[SIM_DLG_QUADQN][0] = 1;
-  HWND q = Sim.Dlg_Hwnd[SIM_DLG_QUADQN][0];
+  HWND q = nullptr;
+  ASSERT_NO_FATAL_FAILURE(QLineInTheQuadDialog(&q));
   // F' F'' = 1/2 3/2 (second row, 1.8 below the line) assigned 0.02 above its place,
   // 5/2 3/2 (sixth row, in view after scrolling down; 1.0 below) 0.04 above its place.
-  SendMessage(q, WM_INITDIALOG, 0, 0);
   ASSERT_EQ(drv::Text(q, 871), "999.2000");
   ASSERT_TRUE(drv::TypeAndCommit(q, 881, "999.22"));
   ASSERT_TRUE(drv::Scroll(q, 20, false, 6));

@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 #include "SimFixture.h"
 #include "core/Coords.h"
@@ -454,7 +457,7 @@ TEST_F(SimDialogsTest, AreaAndPeakOfTheSelectedLineWithSharedWidths) {
   }
 }
 
-TEST_F(SimDialogsTest, ResidualLimitsRaiseOrClear) {
+TEST_F(SimDialogsTest, ResidualLimitsAndWriteBin) {
   HWND r = Open(SIM_DLG_RESIDUAL, SimResidualDialogShow, 0);
   ASSERT_TRUE(r);
   EXPECT_EQ(drv::Text(r, 9016), "1.000000");
@@ -479,6 +482,72 @@ TEST_F(SimDialogsTest, ResidualLimitsRaiseOrClear) {
   EXPECT_EQ(Win.Pt_Lim[0][1], 0);
   ASSERT_TRUE(drv::Click(r, 9010));
   EXPECT_EQ(Sim.Res_1st[0], 1u);
+
+  // WRITE BIN: Cancel in the save dialog leaves the residual unmarked, so the next paint
+  // writes no file; a chosen name is the file that paint writes.
+  {
+    drv::Answers answers;
+    answers.CancelFile();
+    ASSERT_TRUE(drv::Click(r, 9018));
+    EXPECT_TRUE(answers.AllAnswered());
+  }
+  EXPECT_EQ(Sim.Res_Written[0], 0u);
+  EXPECT_STREQ(Sim.Res_Flnm, "Res.bin");
+  const std::string chosen = (std::filesystem::current_path() / "residual.bin").string();
+  {
+    drv::Answers answers;
+    answers.File(chosen);
+    ASSERT_TRUE(drv::Click(r, 9018));
+    EXPECT_TRUE(answers.AllAnswered());
+  }
+  EXPECT_EQ(Sim.Res_Written[0], 1u);
+  EXPECT_EQ(std::string(Sim.Res_Flnm), chosen);
+}
+
+// QVS with the header question answered Yes: the set is written and its header dumped
+// into "<name>.TXT", which the status bar reports; a dump that cannot be written (a
+// folder of that name) says so in its warning, and no "CREATED" follows. A name with a
+// point in it keeps that part in its dump's name.
+TEST_F(SimDialogsTest, QvsWritesTheSetAndDumpsItsHeaderOrSaysItCannot) {
+  FillSet(0, 3, 0, 2, false);
+  StrCopy(Sim.Sim_Flnm[0], "demo");
+  HWND d = OpenControl();
+  const std::string qvs = (std::filesystem::current_path() / "demo.QVS").string();
+  const char* header = "SIM WRITE QVS\n\nWRITE ASCII QVS HEADER FILE [YES] | SKIP [NO]?";
+  {
+    drv::Answers answers;
+    answers.File(qvs).Box("Question", header, IDYES);
+    ASSERT_TRUE(drv::Click(d, IDC_SC_QVS));
+    EXPECT_EQ(answers.Failures(), std::vector<std::string>{});
+    EXPECT_TRUE(answers.AllAnswered());
+  }
+  EXPECT_EQ(StatusText(2), "SIM STRUCT FILE CREATED [demo.QVS]");
+  EXPECT_EQ(ReadAll("demo.TXT").substr(0, 21), "# VERSION\r\nQVS v1.9\r\n");
+  std::filesystem::remove("demo.TXT");
+  std::filesystem::create_directory("demo.TXT");
+  {
+    drv::Answers answers;
+    answers.File(qvs)
+        .Box("Confirm Save As", "*already exists*", IDYES)
+        .Box("Question", header, IDYES)
+        .Box("Warning", "[A] SIM [demo]\n\nFAILED TO OPEN ASCII FILE [demo.TXT] FOR WRITING\n\nABORTING", IDOK);
+    ASSERT_TRUE(drv::Click(d, IDC_SC_QVS));
+    EXPECT_EQ(answers.Failures(), std::vector<std::string>{});
+    EXPECT_TRUE(answers.AllAnswered());
+  }
+  EXPECT_EQ(StatusText(2).find("CREATED"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::is_directory("demo.TXT"));
+  // A set name holding a point keeps it in the dump's name, which is not "demo.TXT".
+  StrCopy(Sim.Sim_Flnm[0], "demo.v2");
+  {
+    drv::Answers answers;
+    answers.File((std::filesystem::current_path() / "demo.v2.QVS").string()).Box("Question", header, IDYES);
+    ASSERT_TRUE(drv::Click(d, IDC_SC_QVS));
+    EXPECT_EQ(answers.Failures(), std::vector<std::string>{});
+    EXPECT_TRUE(answers.AllAnswered());
+  }
+  EXPECT_EQ(StatusText(2), "SIM STRUCT FILE CREATED [demo.v2.QVS]");
+  EXPECT_EQ(ReadAll("demo.v2.TXT").substr(0, 21), "# VERSION\r\nQVS v1.9\r\n");
 }
 
 TEST_F(SimDialogsTest, LineShapeWidthsRangesAndTheSelectedLine) {

@@ -12,6 +12,7 @@
 #include "platform/driver/TestDriver.h"
 #include "platform/windows/CommonDialogs.h"
 #include "records/Locks.h"
+#include "records/Lsf.h"
 #include "records/Tips.h"
 #include "resources/Dialogs.h"
 #include "lineshape/LineShape.h"
@@ -20,6 +21,8 @@
 #include "sim/SimPlot.h"
 #include "tests/sim/SimFixture.h"
 #include "tests/support/ScriptMain.h"
+
+extern "C" double voigt(double x, double sigma, double gamma);
 
 namespace qvtest {
 namespace {
@@ -549,6 +552,69 @@ TEST_F(SimHitranTest, TemperatureBeyondTheTablesSpoilsOnlyTheDrawingsAtIt) {
   EXPECT_EQ(coldAgain.run, cold.run);
   EXPECT_EQ(coldAgain.itn, cold.itn);
   EXPECT_EQ(coldAgain.gau, cold.gau);
+}
+
+// The R(0) line of CO read through READ ASCII SIM, at 800 K and 0.3 atm, drawn with its
+// own profile from its HITRAN parameters: by HT LN CALC (1516) of the VOIGT+ dialog,
+// and by its LN CALC (1517) alone, the drawing is the one without them, each point the
+// line's intensity times the Voigt profile (libcerf) of its Doppler and pressure widths.
+TEST_F(SimHitranTest, LinesDrawnWithTheirOwnProfilesOfTheFitSwitches) {
+  namespace drv = platform::driver;
+  RegisterDialogResources();
+  std::vector<std::string> records;
+  for (const std::string& r : DataRecords("hapi_CO_M5_I1.par"))
+    if (std::stod(r.substr(3, 12)) == 2150.856008) records.push_back(r);
+  ASSERT_EQ(records.size(), 1u);
+  ReadRecords(records);
+  HWND gas = PaintWithTheHitranDialog(2150.76, 0.002);
+  ASSERT_TRUE(drv::TypeAndCommit(gas, 1005, "0.3"));
+  ASSERT_TRUE(drv::TypeAndCommit(gas, 1003, "800"));
+  const std::vector<float> plain = painted;
+
+  // The line's widths from its coefficients: Doppler of 12C16O at its shifted frequency,
+  // self and air broadening scaled to 800 K.
+  const double T = 800.0, p = 0.3, pSelf = Sim.HT_PPress[0];
+  const double f = Sim.HT_Shift_Erg[0][0];
+  EXPECT_NEAR(f, 2150.856008 + p * Sim.HT_Air_Delta[0][0], 1e-9);
+  const double scale = std::pow(296.0 / T, Sim.HT_Temp_Gamma[0][0]);
+  const double lor = (Sim.HT_Self_Gamma[0][0] * pSelf + (p - pSelf) * Sim.HT_Air_Gamma[0][0]) * scale;
+  const double gau = 7.16234729e-07 * f * std::sqrt(T / SimRecord::HT_MassTable[5][0]);
+  const double H = Sim.HT_Itn[0][0];
+  auto expectVoigt = [&](const std::vector<float>& run) {
+    ASSERT_GT(run.size(), 100u);
+    size_t peak = 0;
+    for (size_t i = 0; i < run.size(); ++i) {
+      const double d = 2150.76 + 0.002 * static_cast<double>(i) - f;
+      if (std::fabs(d) > 0.4) continue;  // beyond the reach of the drawn profile
+      const double v = H * voigt(d, gau / (2.0 * std::sqrt(2.0 * std::log(2.0))), lor / 2.0);
+      EXPECT_NEAR(run[i], v, 1e-5 * H / lor) << i;
+      if (run[i] > run[peak]) peak = i;
+    }
+    EXPECT_EQ(peak, static_cast<size_t>(std::lround((f - 2150.76) / 0.002)));
+    EXPECT_GT(run[peak], 0.0f);
+  };
+  expectVoigt(plain);
+
+  ASSERT_EQ(LsfVoigt2DialogShow(0, 1, Win.hWnd_Main), 1u);
+  HWND fit = Sim.Dlg_Hwnd[SIM_DLG_VOIGT2][0];
+  ASSERT_TRUE(drv::Click(fit, fit_ids::kHtCalc));
+  ASSERT_EQ(Sim.HT_LnCalc[0], 1u);
+  painted.clear();
+  ASSERT_TRUE(drv::TypeAndCommit(gas, 1003, "800"));
+  EXPECT_EQ(Sim.Dsp_Stat[0], 1u);
+  expectVoigt(painted);
+  EXPECT_NEAR(Sim.LS_GAU[0], gau, 1e-12);
+  EXPECT_NEAR(Sim.LS_LOR[0], lor, 1e-9);
+
+  ASSERT_TRUE(drv::Click(fit, fit_ids::kHtCalc));
+  ASSERT_TRUE(drv::Click(fit, fit_ids::kLnCalc));
+  ASSERT_EQ(Sim.HT_LnCalc[0], 0u);
+  ASSERT_EQ(Lsf.Ln_Calc[0], 1u);
+  painted.clear();
+  ASSERT_TRUE(drv::TypeAndCommit(gas, 1003, "800"));
+  expectVoigt(painted);
+  EXPECT_EQ(ErrorBoxes(), 0u);
+  DestroyWindow(fit);
 }
 
 // SELFx, HI CUT with its switch and TRANSMISSION of the SIM HITRAN dialog show what the

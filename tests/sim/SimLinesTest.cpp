@@ -317,6 +317,7 @@ TEST_F(SimLinesTest, SpectrumWriteFailureKeepsTheOldFile) {
             "[A] SIM [NoName]\n\nFAILED TO CREATE BINARY FILE [taken.bin] FOR WRITING\n\nABORTING");
   EXPECT_EQ(ReadAll("taken.bin/inside"), "x");
   EXPECT_EQ(StatusText(3), "[A] SIM [NoName] - LENGTH/SCALAR/OFFSET SET TO ACTIVE EXPT CHN=[1]");
+  EXPECT_EQ(StatusText(0), "");  // never told written
   // Nothing beside the folder is left behind.
   size_t entries = 0;
   for (const auto& e : std::filesystem::directory_iterator(".")) entries += e.path().filename() != "taken.bin";

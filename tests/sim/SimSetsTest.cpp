@@ -5,6 +5,7 @@
 #include <random>
 
 #include "SimFixture.h"
+#include "platform/driver/TestDriver.h"
 
 namespace qvtest {
 namespace {
@@ -134,6 +135,22 @@ TEST_F(SimSetsTest, UpdateAsksOnceInOneOfThreeFormsAndWritesOnYes) {
   EXPECT_EQ(SimFIUpdateQVS(), 1);
   EXPECT_EQ(BoxTexts()[0],
             "ASN FILES MODIFIED\n   [A] SIM [upd]\n\n\nUPDATE ALL [YES] | UPDATE NONE [NO] | RETURN TO PROGRAM [CANCEL]?");
+
+  // A modified set without a name of its own is saved under the name chosen for it, not
+  // as "NoName.QVS", which every unnamed set would share.
+  Sim.Asn_Modified[0] = Quad.Asn_Modified[0] = 0;
+  FillSet(2, 2, 0, 1, false);
+  Sim.Sim_Modified[2] = 1;
+  platform::driver::Answers answers;
+  answers.Box("Question", "SIMS MODIFIED\n   [C] SIM [NoName]\n\n\n*", IDYES)
+      .File((std::filesystem::current_path() / "built.QVS").string());
+  EXPECT_EQ(SimFIUpdateQVS(), 1);
+  EXPECT_EQ(answers.Failures(), std::vector<std::string>{});
+  EXPECT_TRUE(answers.AllAnswered());
+  EXPECT_STREQ(Sim.Sim_Flnm[2], "built");
+  EXPECT_TRUE(std::filesystem::exists("built.QVS"));
+  EXPECT_FALSE(std::filesystem::exists("NoName.QVS"));
+  EXPECT_EQ(Sim.Sim_Modified[2], 0u);
 }
 
 TEST_F(SimSetsTest, ModifiedAssignmentsAreKeptOnPreserve) {
