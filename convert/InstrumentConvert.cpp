@@ -99,11 +99,23 @@ void AxisSet(const Axis& a) {
   DspFrqStpSet(a.stp);
 }
 
+// The box of an output that could not be written (a full disk); the conversion then
+// ends and the temporary output goes.
+bool WriteFailed(const char* output) {
+  core_io::Warning(StrPrintf("FAILED TO WRITE BINARY OUTPUT FILE [%s]\n\nABORTING", output));
+  return false;
+}
+
+// Writes to the output named Cnv.Ftmw_OutFlnm; false after the box of a failed write.
+bool WriteOut(core_io::BinOut& out, const void* data, size_t bytes) {
+  return out.Write(data, bytes) || WriteFailed(Cnv.Ftmw_OutFlnm);
+}
+
 bool WriteZeros(core_io::BinOut& out, int64_t count) {
   static constexpr float kZeros[1024] = {};
   while (count > 0) {
     const int64_t k = std::min<int64_t>(count, 1024);
-    if (!out.Write(kZeros, static_cast<size_t>(k) * sizeof(float))) return false;
+    if (!WriteOut(out, kZeros, static_cast<size_t>(k) * sizeof(float))) return false;
     count -= k;
   }
   return true;
@@ -239,7 +251,7 @@ bool ConvertHeaderFile(core_io::BinIn& in, const uint8_t* header, const char* in
       break;
     }
     if (!forward) std::reverse(itn.begin() + g->ctrBeg, itn.begin() + g->ctrEnd);
-    if (!out.Write(itn.data() + g->ctrBeg, static_cast<size_t>(g->ctrPts) * 4)) return false;
+    if (!WriteOut(out, itn.data() + g->ctrBeg, static_cast<size_t>(g->ctrPts) * 4)) return false;
     ++total;
     if (Tracing())
       DebugPrintf("%s - INTV_TOT=%lld RD_CT=%lld\n", forward ? "FORWARD" : "REVERSE", static_cast<long long>(total),
@@ -362,7 +374,7 @@ bool ConvertRecordFile(core_io::BinIn& in, const char* input, core_io::BinOut& o
     for (int64_t k = g->ctrBeg; k < g->ctrEnd; ++k)
       itn[static_cast<size_t>(k)] = GetFloatLE(block.data(), static_cast<size_t>(k) * ftmw::RECORD_SIZE + 8);
     if (!forward) std::reverse(itn.begin() + g->ctrBeg, itn.begin() + g->ctrEnd);
-    if (!out.Write(itn.data() + g->ctrBeg, static_cast<size_t>(g->ctrPts) * 4)) return false;
+    if (!WriteOut(out, itn.data() + g->ctrBeg, static_cast<size_t>(g->ctrPts) * 4)) return false;
     if (total == 0) scan->frqBeg = GetDoubleLE(block.data(), firstRecord * ftmw::RECORD_SIZE);
     scan->frqEnd = GetDoubleLE(block.data(), lastRecord * ftmw::RECORD_SIZE);
     ++total;
@@ -431,7 +443,7 @@ int32_t CnvB2BFile(char* variant, size_t variantCap, int16_t mode) {
     return 0;
   }
   if (!out.CloseKeep()) {
-    core_io::Warning(StrPrintf("FAILED TO OPEN BINARY OUTPUT FILE [%s] FOR WRITING", output));
+    WriteFailed(output);
     return 0;
   }
   const Axis saved = AxisNow();
@@ -450,7 +462,7 @@ int32_t CnvB2BFile(char* variant, size_t variantCap, int16_t mode) {
   }
   if (!out.Commit()) {
     AxisSet(saved);
-    core_io::Warning(StrPrintf("FAILED TO OPEN BINARY OUTPUT FILE [%s] FOR WRITING", output));
+    WriteFailed(output);
     return 0;
   }
   if (headerFile) {
@@ -559,7 +571,7 @@ bool LeCroySamples(core_io::BinIn& in, const char* input, core_io::BinOut& out, 
     const int16_t s = LoadLE<int16_t>(&samples[i]);
     values[i] = static_cast<float>(s) * gain - offset;
   }
-  if (!out.Write(values.data(), values.size() * sizeof(float))) return false;
+  if (!WriteOut(out, values.data(), values.size() * sizeof(float))) return false;
   *axis = {horizOffset, static_cast<double>(interval), 1, static_cast<double>(interval)};
   return true;
 }
@@ -577,7 +589,7 @@ int32_t CnvLeCroy2Bin() {
   Axis axis;
   if (!LeCroySamples(in, input, out, &axis)) return 0;
   if (!out.Commit()) {
-    core_io::Warning(StrPrintf("FAILED TO OPEN BINARY OUTPUT FILE [%s] FOR WRITING", output));
+    WriteFailed(output);
     return 0;
   }
   AxisSet(axis);

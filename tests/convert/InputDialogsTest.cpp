@@ -31,6 +31,7 @@
 #include "resources/Dialogs.h"
 #include "tests/convert/FtmwFiles.h"
 #include "tests/convert/OpSeqRun.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -309,6 +310,53 @@ TEST_F(InputDialogsTest, FtmwScansInEveryDirectionConvertOntoTheirTrueAxis) {
   EXPECT_NEAR(run.stp, 0.05, 1e-12);
   const size_t front = !run.out.empty() && run.out.front() == 0.0f ? 1 : 0;
   ExpectOnTrueAxis(run, 10000.0, front, 1 - front);
+}
+
+// An output that cannot be written (the disk is full) is named in a warning of its
+// own, and no file is left under its name: an FTMW record file converted into a new
+// name, and a LeCroy trace over an existing file, which stays as it was. The dialog
+// goes on as after any conversion: channel 1 is shown and scaled.
+TEST_F(InputDialogsTest, FtmwConversionsThatCannotBeWrittenSaySoAndLeaveNoOutput) {
+  std::vector<std::pair<double, float>> records;
+  for (int k = 0; k < 100; ++k)
+    for (int j = 0; j < 20; ++j) records.emplace_back(10000.0 + 0.5 * k + 0.05 * j, 1.0f);
+  WriteBytes("scan.bin", qvtest::FtmwRecordFile(records));
+  const std::string trc = std::string(QV95_TESTDATA_DIR) + "/lecroy/lecroyscope_pulse.trc";
+  WriteFloats("old.bin", {1, 2, 3});
+  StrCopy(Dsp.Chn_Flnm[1], "new.bin");
+  drv::Answers answers;
+  answers.Box("Warning", "FAILED TO WRITE BINARY OUTPUT FILE [new.bin]\n\nABORTING", IDOK)
+      .Box("Warning", "FAILED TO OPEN BINARY FILE [new.bin] FOR READING*", IDOK)
+      .Box("Question", "OVERWRITE EXISTING FILE [old.bin]?", IDYES)
+      .Box("Warning", "LECROY INSTRUMENT NAME = [LECROYWR64Xi-A]*", IDOK)
+      .Box("Warning", "FAILED TO WRITE BINARY OUTPUT FILE [old.bin]\n\nABORTING", IDOK);
+  Run(IDD_FTMW, &FTMWProc, [&](HWND d) {
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_FTMW_INNAME, "scan.bin"));
+    {
+      qvtest::FileSizeLimit full(1000);  // the output needs 4,040 bytes
+      EXPECT_TRUE(full.Set());
+      EXPECT_TRUE(drv::Click(d, IDC_FTMW_CONVERT));
+    }
+    EXPECT_EQ(Dsp.Chn_DspStat[1], 1u);
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_FTMW_INNAME, trc));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_FTMW_BINNAME, "old.bin"));
+    {
+      qvtest::FileSizeLimit full(1000);  // the trace needs 2,008
+      EXPECT_TRUE(full.Set());
+      EXPECT_TRUE(drv::Click(d, IDC_FTMW_CONVERT));
+    }
+    EXPECT_TRUE(drv::Click(d, IDOK));
+  });
+  EXPECT_TRUE(answers.Failures().empty()) << answers.Failures()[0];
+  EXPECT_TRUE(answers.AllAnswered());
+  EXPECT_FALSE(std::filesystem::exists("new.bin"));
+  EXPECT_EQ(ReadFloats("old.bin"), (std::vector<float>{1, 2, 3}));
+  EXPECT_EQ(Dsp.Init_Frq, 7.0);
+  EXPECT_EQ(Dsp.FSR, 3.0);
+  // Nothing was left beside the outputs.
+  size_t files = 0;
+  for (const auto& e : std::filesystem::directory_iterator(".")) files += e.is_regular_file() ? 1 : 0;
+  EXPECT_EQ(files, 2u);
 }
 
 // ---- ASCII input dialog -------------------------------------------------------------------
