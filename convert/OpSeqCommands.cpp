@@ -1209,9 +1209,12 @@ void BbmwSeqSplit(Run& run) {
 }
 
 // One cut of CUTSECT_FILE, the points lo to hi (hi included), into out followed by the
-// three-digit number k (k < 0: out). A section whose end equals its start holds that
-// point; one whose end lies below its start is refused, naming it.
-bool CutInto(Run& run, int16_t c, Name& in, const Name& out, int32_t k, int32_t lo, int32_t hi, int16_t ask) {
+// three-digit number k (k < 0: out), from an input of `points` points (-1: not known;
+// the engine then says why it cannot be read). A section whose end equals its start
+// holds that point; one whose end lies below its start, or that holds no point of the
+// input (wholly before its first point or after its last), is refused, naming it.
+bool CutInto(Run& run, int16_t c, Name& in, const Name& out, int32_t k, int32_t lo, int32_t hi, int16_t ask,
+             int64_t points) {
   Name target{};
   const std::string name = k < 0 ? std::string(out) : std::string(out) + StrPrintf("%03d", k);
   if (name.size() >= kNameCap || !StrCopy(target, name.c_str())) {
@@ -1220,6 +1223,11 @@ bool CutInto(Run& run, int16_t c, Name& in, const Name& out, int32_t k, int32_t 
   }
   if (hi < lo) {
     Refuse(run, "CUTSECT_FILE", StrPrintf("SECTION [%s] LO:HI=[%d][%d]", name.c_str(), lo, hi));
+    return false;
+  }
+  if (points >= 0 && (hi < 0 || lo >= points)) {
+    run.Fail(StrPrintf("CUTSECT_FILE\n\nSECTION [%s] LO:HI=[%d][%d] LIES OUTSIDE FILE [%s] OF [%lld] POINTS\n\nABORTING",
+                       name.c_str(), lo, hi, in, static_cast<long long>(points)));
     return false;
   }
   // The engine's range excludes its end; the last point a limit can name stands for
@@ -1259,8 +1267,9 @@ void CutSect(Run& run) {
   const bool positionsFile = n >= 8 && Cnv.SeqTbl_Flnm[0] != '\0' && platform::FileExists(Cnv.SeqTbl_Flnm);
   const int32_t less = ept == 1 ? 1 : 0;
   int64_t bytes = 0;
-  platform::GetFileSize64(in, &bytes);
+  const bool sized = platform::GetFileSize64(in, &bytes) != FALSE;
   const int64_t total = bytes / 4;
+  const int64_t points = sized ? total : -1;
   if (positionsFile) {
     DspMsgShowText(StrPrintf("      MULTIPLE SECTIONING BASED ON POSITIONS IN ASCII FILE=[%s]\n", Cnv.SeqTbl_Flnm).c_str(),
                    Win.hWnd_Main);
@@ -1279,13 +1288,13 @@ void CutSect(Run& run) {
         const int32_t lo = p0;
         sum += int64_t{p1} - p0;
         p0 = p1;
-        if (!CutInto(run, c, in, out, k, lo, p1 - less, 1)) return;
+        if (!CutInto(run, c, in, out, k, lo, p1 - less, 1, points)) return;
       }
     }
   } else if (seq == 0) {
     DspMsgShowText("      ONE SEGMENT\n", Win.hWnd_Main);
     if (!Fits32(int64_t{hiCut} - less)) return Refuse(run, "CUTSECT_FILE", StrPrintf("HI CUT=[%d] - EPT_STAT", hiCut));
-    if (!CutInto(run, c, in, out, -1, loCut, hiCut - less, 0)) return;
+    if (!CutInto(run, c, in, out, -1, loCut, hiCut - less, 0, points)) return;
     SetChannel(c, out);
   } else {
     if (seq < 0) return Failed(run, "CUTSECT_FILE");  // a negative spacing would never reach the end
@@ -1303,7 +1312,8 @@ void CutSect(Run& run) {
       // Each window is the cut moved by q: it must stay a point number.
       if (!Fits32(loCut + q) || !Fits32(hiCut + q - less))
         return Refuse(run, "CUTSECT_FILE", StrPrintf("LO:HI CUT=[%d][%d] + [%lld]", loCut, hiCut, static_cast<long long>(q)));
-      if (!CutInto(run, c, in, out, k, static_cast<int32_t>(loCut + q), static_cast<int32_t>(hiCut + q - less), 1))
+      if (!CutInto(run, c, in, out, k, static_cast<int32_t>(loCut + q), static_cast<int32_t>(hiCut + q - less), 1,
+                   points))
         return;
     }
   }
