@@ -193,6 +193,13 @@ bool MakeGeometry(int64_t n, double stp, double jmp, const char* input, Geometry
   return ok;
 }
 
+// The box of a file whose values give no axis (what gave none shown after the name);
+// false.
+bool NoAxis(const char* input, const std::string& values) {
+  core_io::Warning(StrPrintf("FILE [%s] GIVES NO FREQUENCY AXIS\n\n%s\n\nABORTING", input, values.c_str()));
+  return false;
+}
+
 void PartialIntervalWarning(int64_t n, int64_t read) {
   core_io::Warning(StrPrintf("NUMBER OF POINTS IN INTERVAL [%lld] != NUMBER READ [%lld]!\n\nABORTING",
                              static_cast<long long>(n), static_cast<long long>(read)));
@@ -221,7 +228,8 @@ bool ConvertHeaderFile(core_io::BinIn& in, const uint8_t* header, const char* in
   if (Tracing())
     DebugPrintf("PTS_INTV=%d\n INIT_FRQ=%f\n FRQ_STP=%f\n FRQ_JMP=%f\n HEADER_SZ=%lld\n", ptsIntv, initFrq, stp, jmp,
                 static_cast<long long>(ftmw::HEADER_SIZE));
-  if (!std::isfinite(initFrq) || !MakeGeometry(n, stp, jmp, input, g)) return false;
+  if (!std::isfinite(initFrq)) return NoAxis(input, StrPrintf("INIT_FRQ=[%f]", initFrq));
+  if (!MakeGeometry(n, stp, jmp, input, g)) return false;
 
   // One whole interval must be in the file before an interval buffer is made.
   const uint64_t size = in.SizeBytes();
@@ -438,8 +446,7 @@ int32_t CnvB2BFile(char* variant, size_t variantCap, int16_t mode) {
                 static_cast<long long>(g.n), static_cast<long long>(scan.intervals), g.intv, g.jmp, scan.frqBeg,
                 scan.frqEnd, fsr);
   if (!std::isfinite(fsr) || fsr == 0.0 || !std::isfinite(scan.frqBeg)) {
-    core_io::Warning(StrPrintf("FILE [%s] GIVES NO FREQUENCY AXIS\n\nFRQ_BEG=[%f] FRQ_END=[%f]\n\nABORTING", input,
-                               scan.frqBeg, scan.frqEnd));
+    NoAxis(input, StrPrintf("FRQ_BEG=[%f] FRQ_END=[%f]", scan.frqBeg, scan.frqEnd));
     return 0;
   }
   if (!out.CloseKeep()) {
@@ -545,6 +552,9 @@ bool LeCroySamples(core_io::BinIn& in, const char* input, core_io::BinOut& out, 
     core_io::Warning("WAVEFORM RECORD IS BYTE & NOT AVAILABLE YET");
     return false;
   }
+  // A time axis of its own: a finite start and a finite step other than 0.
+  if (!std::isfinite(horizOffset) || !std::isfinite(interval) || interval == 0.0f)
+    return NoAxis(input, StrPrintf("HORZ INTV=[%e]  HORZ OFFSET=[%e]", static_cast<double>(interval), horizOffset));
   // The sample array must lie in the file before anything is allocated.
   if (descLen < 0 || userLen < 0 || trigLen < 0 || count < 1) return notLeCroy();
   const uint64_t start = base + static_cast<uint64_t>(descLen) + static_cast<uint64_t>(userLen) +

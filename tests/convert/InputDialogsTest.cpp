@@ -2,6 +2,7 @@
 // test driver, reading the files written, the channel table and the axis.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -314,14 +315,21 @@ TEST_F(InputDialogsTest, FtmwScansInEveryDirectionConvertOntoTheirTrueAxis) {
 
 // An output that cannot be written (the disk is full) is named in a warning of its
 // own, and no file is left under its name: an FTMW record file converted into a new
-// name, and a LeCroy trace over an existing file, which stays as it was. The dialog
-// goes on as after any conversion: channel 1 is shown and scaled.
+// name, and a LeCroy trace over an existing file, which stays as it was. A file whose
+// values give no axis (an FTMW header's first frequency, a LeCroy trace's sampling
+// interval that is not a number) is refused the same way, saying so. The dialog goes
+// on as after any conversion: channel 1 is shown and scaled.
 TEST_F(InputDialogsTest, FtmwConversionsThatCannotBeWrittenSaySoAndLeaveNoOutput) {
   std::vector<std::pair<double, float>> records;
   for (int k = 0; k < 100; ++k)
     for (int j = 0; j < 20; ++j) records.emplace_back(10000.0 + 0.5 * k + 0.05 * j, 1.0f);
   WriteBytes("scan.bin", qvtest::FtmwRecordFile(records));
   const std::string trc = std::string(QV95_TESTDATA_DIR) + "/lecroy/lecroyscope_pulse.trc";
+  WriteBytes("nan.bin", qvtest::FtmwHeaderFile(40, NAN, 0.25, 5.0, 3));
+  std::ifstream pulse(trc, std::ios::binary);
+  std::vector<uint8_t> nanTrc((std::istreambuf_iterator<char>(pulse)), std::istreambuf_iterator<char>());
+  platform::PutFloatLE(nanTrc.data(), 11 + 176, NAN);  // HORIZ_INTERVAL of the descriptor at byte 11
+  WriteBytes("nan.trc", nanTrc);
   WriteFloats("old.bin", {1, 2, 3});
   StrCopy(Dsp.Chn_Flnm[1], "new.bin");
   drv::Answers answers;
@@ -329,7 +337,12 @@ TEST_F(InputDialogsTest, FtmwConversionsThatCannotBeWrittenSaySoAndLeaveNoOutput
       .Box("Warning", "FAILED TO OPEN BINARY FILE [new.bin] FOR READING*", IDOK)
       .Box("Question", "OVERWRITE EXISTING FILE [old.bin]?", IDYES)
       .Box("Warning", "LECROY INSTRUMENT NAME = [LECROYWR64Xi-A]*", IDOK)
-      .Box("Warning", "FAILED TO WRITE BINARY OUTPUT FILE [old.bin]\n\nABORTING", IDOK);
+      .Box("Warning", "FAILED TO WRITE BINARY OUTPUT FILE [old.bin]\n\nABORTING", IDOK)
+      .Box("Question", "OVERWRITE EXISTING FILE [old.bin]?", IDYES)
+      .Box("Warning", "FILE [nan.bin] GIVES NO FREQUENCY AXIS\n\nINIT_FRQ=[nan]\n\nABORTING", IDOK)
+      .Box("Question", "OVERWRITE EXISTING FILE [old.bin]?", IDYES)
+      .Box("Warning", "LECROY INSTRUMENT NAME = [LECROYWR64Xi-A]*", IDOK)
+      .Box("Warning", "FILE [nan.trc] GIVES NO FREQUENCY AXIS\n\nHORZ INTV=[nan]  HORZ OFFSET=[*]\n\nABORTING", IDOK);
   Run(IDD_FTMW, &FTMWProc, [&](HWND d) {
     EXPECT_TRUE(drv::TypeAndCommit(d, IDC_FTMW_INNAME, "scan.bin"));
     {
@@ -345,6 +358,10 @@ TEST_F(InputDialogsTest, FtmwConversionsThatCannotBeWrittenSaySoAndLeaveNoOutput
       EXPECT_TRUE(full.Set());
       EXPECT_TRUE(drv::Click(d, IDC_FTMW_CONVERT));
     }
+    for (const char* input : {"nan.bin", "nan.trc"}) {
+      EXPECT_TRUE(drv::TypeAndCommit(d, IDC_FTMW_INNAME, input));
+      EXPECT_TRUE(drv::Click(d, IDC_FTMW_CONVERT));
+    }
     EXPECT_TRUE(drv::Click(d, IDOK));
   });
   EXPECT_TRUE(answers.Failures().empty()) << answers.Failures()[0];
@@ -353,10 +370,11 @@ TEST_F(InputDialogsTest, FtmwConversionsThatCannotBeWrittenSaySoAndLeaveNoOutput
   EXPECT_EQ(ReadFloats("old.bin"), (std::vector<float>{1, 2, 3}));
   EXPECT_EQ(Dsp.Init_Frq, 7.0);
   EXPECT_EQ(Dsp.FSR, 3.0);
-  // Nothing was left beside the outputs.
+  EXPECT_EQ(Dsp.Frq_Stp, 1.0);
+  // Nothing was left beside the inputs and the outputs.
   size_t files = 0;
   for (const auto& e : std::filesystem::directory_iterator(".")) files += e.is_regular_file() ? 1 : 0;
-  EXPECT_EQ(files, 2u);
+  EXPECT_EQ(files, 4u);
 }
 
 // ---- ASCII input dialog -------------------------------------------------------------------
