@@ -99,11 +99,23 @@ void AxisSet(const Axis& a) {
   DspFrqStpSet(a.stp);
 }
 
+// The box of an output that could not be written (a full disk); the conversion then
+// ends and the temporary output goes.
+bool WriteFailed(const char* output) {
+  core_io::Warning(StrPrintf("FAILED TO WRITE BINARY OUTPUT FILE [%s]\n\nABORTING", output));
+  return false;
+}
+
+// Writes to the output named Cnv.Ftmw_OutFlnm; false after the box of a failed write.
+bool WriteOut(core_io::BinOut& out, const void* data, size_t bytes) {
+  return out.Write(data, bytes) || WriteFailed(Cnv.Ftmw_OutFlnm);
+}
+
 bool WriteZeros(core_io::BinOut& out, int64_t count) {
   static constexpr float kZeros[1024] = {};
   while (count > 0) {
     const int64_t k = std::min<int64_t>(count, 1024);
-    if (!out.Write(kZeros, static_cast<size_t>(k) * sizeof(float))) return false;
+    if (!WriteOut(out, kZeros, static_cast<size_t>(k) * sizeof(float))) return false;
     count -= k;
   }
   return true;
@@ -181,16 +193,26 @@ bool MakeGeometry(int64_t n, double stp, double jmp, const char* input, Geometry
   return ok;
 }
 
+// The box of a file whose values give no axis (what gave none shown after the name);
+// false.
+bool NoAxis(const char* input, const std::string& values) {
+  core_io::Warning(StrPrintf("FILE [%s] GIVES NO FREQUENCY AXIS\n\n%s\n\nABORTING", input, values.c_str()));
+  return false;
+}
+
 void PartialIntervalWarning(int64_t n, int64_t read) {
   core_io::Warning(StrPrintf("NUMBER OF POINTS IN INTERVAL [%lld] != NUMBER READ [%lld]!\n\nABORTING",
                              static_cast<long long>(n), static_cast<long long>(read)));
 }
 
-// What a conversion hands to the common end: the frequencies of the first and the
-// last kept point's interval ends and the count of whole intervals.
+// What a conversion hands to the common end: the frequency of output point 0, the
+// frequency the axis ends at and the count of whole intervals. frqEnd is that of the
+// point after the last (the header's steps give it) or, with lastPoint, that of the
+// last output point itself (a record names it).
 struct Scan {
   double frqBeg = 0.0;
   double frqEnd = 0.0;
+  bool lastPoint = false;
   int64_t intervals = 0;
 };
 
@@ -206,7 +228,8 @@ bool ConvertHeaderFile(core_io::BinIn& in, const uint8_t* header, const char* in
   if (Tracing())
     DebugPrintf("PTS_INTV=%d\n INIT_FRQ=%f\n FRQ_STP=%f\n FRQ_JMP=%f\n HEADER_SZ=%lld\n", ptsIntv, initFrq, stp, jmp,
                 static_cast<long long>(ftmw::HEADER_SIZE));
-  if (!std::isfinite(initFrq) || !MakeGeometry(n, stp, jmp, input, g)) return false;
+  if (!std::isfinite(initFrq)) return NoAxis(input, StrPrintf("INIT_FRQ=[%f]", initFrq));
+  if (!MakeGeometry(n, stp, jmp, input, g)) return false;
 
   // One whole interval must be in the file before an interval buffer is made.
   const uint64_t size = in.SizeBytes();
@@ -235,12 +258,8 @@ bool ConvertHeaderFile(core_io::BinIn& in, const uint8_t* header, const char* in
       PartialIntervalWarning(n, static_cast<int64_t>(std::min<uint64_t>(left, bytes) / 4));
       break;
     }
-    if (forward) {
-      if (!out.Write(itn.data() + g->ctrBeg, static_cast<size_t>(g->ctrPts) * 4)) return false;
-    } else {
-      std::reverse(itn.begin() + g->ctrBeg, itn.begin() + g->ctrEnd);
-      if (!out.Write(itn.data() + g->ctrBeg, static_cast<size_t>(g->ctrPts) * 4)) return false;
-    }
+    if (!forward) std::reverse(itn.begin() + g->ctrBeg, itn.begin() + g->ctrEnd);
+    if (!WriteOut(out, itn.data() + g->ctrBeg, static_cast<size_t>(g->ctrPts) * 4)) return false;
     ++total;
     if (Tracing())
       DebugPrintf("%s - INTV_TOT=%lld RD_CT=%lld\n", forward ? "FORWARD" : "REVERSE", static_cast<long long>(total),
@@ -253,7 +272,9 @@ bool ConvertHeaderFile(core_io::BinIn& in, const uint8_t* header, const char* in
     scan->frqBeg = initFrq;
     scan->frqEnd = kept * stp + static_cast<double>(total) * jmp + initFrq;
   } else {
-    scan->frqBeg = g->intv - stp + initFrq;
+    // Output point 0 stands for point n-1 of the first interval, whichever way the
+    // points of an interval run.
+    scan->frqBeg = initFrq + static_cast<double>(n - 1) * stp;
     scan->frqEnd = static_cast<double>(total) * jmp + scan->frqBeg - kept * stp;
   }
   return true;
@@ -288,6 +309,12 @@ class RecordReader {
   std::vector<uint8_t> buffer_;
 };
 
+// The records of a block run one way (the step between records), the blocks one way
+// (the step from block to block). They are written as the header file's intervals
+// are: both rising, each block's kept records in file order; both falling, the same
+// order, which the reversal of the whole output then turns round; against each other,
+// each block's kept records in reverse order, so that the output runs one way
+// throughout.
 bool ConvertRecordFile(core_io::BinIn& in, const char* input, core_io::BinOut& out, Geometry* g, Scan* scan) {
   RecordReader records(in);
   if (records.Count() < 1) {
@@ -296,16 +323,16 @@ bool ConvertRecordFile(core_io::BinIn& in, const char* input, core_io::BinOut& o
   }
   const double f0 = records.Frequency(0);
   const double f1 = records.Count() > 1 ? records.Frequency(1) : f0;
-  const double stp = std::fabs(f1 - f0);
-  // The leading run of records, each one step above the one before; the record that
+  const double stp = f1 - f0;
+  // The leading run of records, each one step on from the one before; the record that
   // ends it (or the last record) gives the step from one interval to the next. Each
   // step is compared with the first one up to the rounding of the recorded
   // frequencies, which grows with their size: a run of even steps from f0 is never
   // cut by it, a step that differs from the first by more is.
   uint64_t n = 0;
   double f = f0;
-  if (std::isfinite(stp) && stp > 0.0) {
-    const double tolerance = 1e-6 * stp;
+  if (std::isfinite(stp) && stp != 0.0) {
+    const double tolerance = 1e-6 * std::fabs(stp);
     double before = f0;
     for (n = 1; n < records.Count(); ++n) {
       f = records.Frequency(n);
@@ -313,7 +340,7 @@ bool ConvertRecordFile(core_io::BinIn& in, const char* input, core_io::BinOut& o
       before = f;
     }
   }
-  const double jmp = std::fabs(f - f0);
+  const double jmp = f - f0;
   if (Tracing()) DebugPrintf("RECORDS=%llu RUN=%llu FRQ_STP=%f FRQ_JMP=%f\n",
                              static_cast<unsigned long long>(records.Count()), static_cast<unsigned long long>(n), stp, jmp);
   if (n < 2) {
@@ -334,11 +361,15 @@ bool ConvertRecordFile(core_io::BinIn& in, const char* input, core_io::BinOut& o
     core_io::Error("CnvB2BFile()/i_frq_pt/i_itn_pt - CORE ALLOCATION ERROR!");
     return false;
   }
-  if (!WriteZeros(out, g->ctrBeg)) return false;
+  const bool forward = (stp > 0.0) == (jmp > 0.0);
+  // The records that output point 0 and the last output point stand for: the first
+  // and the last of a block in file order, or the other way round.
+  const size_t firstRecord = forward ? 0 : static_cast<size_t>(n - 1);
+  const size_t lastRecord = forward ? static_cast<size_t>(n - 1) : 0;
+  if (!WriteZeros(out, forward ? g->ctrBeg : static_cast<int64_t>(n) - g->ctrEnd)) return false;
   const uint64_t size = in.SizeBytes();
   in.Seek(0);
   int64_t total = 0;
-  double frqEnd = f0;
   for (;;) {
     const uint64_t left = size - in.Position();
     if (left == 0) break;
@@ -350,13 +381,14 @@ bool ConvertRecordFile(core_io::BinIn& in, const char* input, core_io::BinOut& o
     }
     for (int64_t k = g->ctrBeg; k < g->ctrEnd; ++k)
       itn[static_cast<size_t>(k)] = GetFloatLE(block.data(), static_cast<size_t>(k) * ftmw::RECORD_SIZE + 8);
-    if (!out.Write(itn.data() + g->ctrBeg, static_cast<size_t>(g->ctrPts) * 4)) return false;
-    frqEnd = GetDoubleLE(block.data(), static_cast<size_t>(n - 1) * ftmw::RECORD_SIZE);
+    if (!forward) std::reverse(itn.begin() + g->ctrBeg, itn.begin() + g->ctrEnd);
+    if (!WriteOut(out, itn.data() + g->ctrBeg, static_cast<size_t>(g->ctrPts) * 4)) return false;
+    if (total == 0) scan->frqBeg = GetDoubleLE(block.data(), firstRecord * ftmw::RECORD_SIZE);
+    scan->frqEnd = GetDoubleLE(block.data(), lastRecord * ftmw::RECORD_SIZE);
     ++total;
   }
-  if (!WriteZeros(out, static_cast<int64_t>(n) - g->ctrEnd)) return false;
-  scan->frqBeg = f0;
-  scan->frqEnd = frqEnd;
+  if (!WriteZeros(out, forward ? static_cast<int64_t>(n) - g->ctrEnd : g->ctrBeg)) return false;
+  scan->lastPoint = true;
   scan->intervals = total;
   return true;
 }
@@ -407,18 +439,18 @@ int32_t CnvB2BFile(char* variant, size_t variantCap, int16_t mode) {
 
   // The axis: the kept points run from the first interval's centre on.
   const double points = static_cast<double>(scan.intervals * g.ctrPts + g.n - g.ctrPts);
-  const double fsr = (scan.frqEnd - scan.frqBeg) / points * 100.0;
+  const double steps = scan.lastPoint ? points - 1.0 : points;
+  const double fsr = (scan.frqEnd - scan.frqBeg) / steps * 100.0;
   if (Tracing())
     DebugPrintf("INTV_PTS=%lld \nINTV_TOT=%lld\nFRQ_INTV=%f \nFRQ_JMP=%f \nFRQ_BEG=%f \nFRQ_END=%f \nFSR=%f\n",
                 static_cast<long long>(g.n), static_cast<long long>(scan.intervals), g.intv, g.jmp, scan.frqBeg,
                 scan.frqEnd, fsr);
   if (!std::isfinite(fsr) || fsr == 0.0 || !std::isfinite(scan.frqBeg)) {
-    core_io::Warning(StrPrintf("FILE [%s] GIVES NO FREQUENCY AXIS\n\nFRQ_BEG=[%f] FRQ_END=[%f]\n\nABORTING", input,
-                               scan.frqBeg, scan.frqEnd));
+    NoAxis(input, StrPrintf("FRQ_BEG=[%f] FRQ_END=[%f]", scan.frqBeg, scan.frqEnd));
     return 0;
   }
   if (!out.CloseKeep()) {
-    core_io::Warning(StrPrintf("FAILED TO OPEN BINARY OUTPUT FILE [%s] FOR WRITING", output));
+    WriteFailed(output);
     return 0;
   }
   const Axis saved = AxisNow();
@@ -437,7 +469,7 @@ int32_t CnvB2BFile(char* variant, size_t variantCap, int16_t mode) {
   }
   if (!out.Commit()) {
     AxisSet(saved);
-    core_io::Warning(StrPrintf("FAILED TO OPEN BINARY OUTPUT FILE [%s] FOR WRITING", output));
+    WriteFailed(output);
     return 0;
   }
   if (headerFile) {
@@ -520,6 +552,9 @@ bool LeCroySamples(core_io::BinIn& in, const char* input, core_io::BinOut& out, 
     core_io::Warning("WAVEFORM RECORD IS BYTE & NOT AVAILABLE YET");
     return false;
   }
+  // A time axis of its own: a finite start and a finite step other than 0.
+  if (!std::isfinite(horizOffset) || !std::isfinite(interval) || interval == 0.0f)
+    return NoAxis(input, StrPrintf("HORZ INTV=[%e]  HORZ OFFSET=[%e]", static_cast<double>(interval), horizOffset));
   // The sample array must lie in the file before anything is allocated.
   if (descLen < 0 || userLen < 0 || trigLen < 0 || count < 1) return notLeCroy();
   const uint64_t start = base + static_cast<uint64_t>(descLen) + static_cast<uint64_t>(userLen) +
@@ -546,7 +581,7 @@ bool LeCroySamples(core_io::BinIn& in, const char* input, core_io::BinOut& out, 
     const int16_t s = LoadLE<int16_t>(&samples[i]);
     values[i] = static_cast<float>(s) * gain - offset;
   }
-  if (!out.Write(values.data(), values.size() * sizeof(float))) return false;
+  if (!WriteOut(out, values.data(), values.size() * sizeof(float))) return false;
   *axis = {horizOffset, static_cast<double>(interval), 1, static_cast<double>(interval)};
   return true;
 }
@@ -564,7 +599,7 @@ int32_t CnvLeCroy2Bin() {
   Axis axis;
   if (!LeCroySamples(in, input, out, &axis)) return 0;
   if (!out.Commit()) {
-    core_io::Warning(StrPrintf("FAILED TO OPEN BINARY OUTPUT FILE [%s] FOR WRITING", output));
+    WriteFailed(output);
     return 0;
   }
   AxisSet(axis);

@@ -1208,12 +1208,32 @@ void BbmwSeqSplit(Run& run) {
   SetChannel(c, out);
 }
 
-// One cut of CUTSECT_FILE into out followed by the three-digit number k (k < 0: out).
-bool CutInto(Run& run, int16_t c, Name& in, const Name& out, int32_t k, int16_t ask) {
+// One cut of CUTSECT_FILE, the points lo to hi (hi included), into out followed by the
+// three-digit number k (k < 0: out), from an input of `points` points (-1: not known;
+// the engine then says why it cannot be read). A section whose end equals its start
+// holds that point; one whose end lies below its start, or that holds no point of the
+// input (wholly before its first point or after its last), is refused, naming it.
+bool CutInto(Run& run, int16_t c, Name& in, const Name& out, int32_t k, int32_t lo, int32_t hi, int16_t ask,
+             int64_t points) {
   Name target{};
   const std::string name = k < 0 ? std::string(out) : std::string(out) + StrPrintf("%03d", k);
-  if (name.size() >= kNameCap || !StrCopy(target, name.c_str()) ||
-      OSIFile(kSlot, c, OSI_CUTSECT, in, target, 1, ask, 0) != 1) {
+  if (name.size() >= kNameCap || !StrCopy(target, name.c_str())) {
+    Failed(run, "CUTSECT_FILE");
+    return false;
+  }
+  if (hi < lo) {
+    Refuse(run, "CUTSECT_FILE", StrPrintf("SECTION [%s] LO:HI=[%d][%d]", name.c_str(), lo, hi));
+    return false;
+  }
+  if (points >= 0 && (hi < 0 || lo >= points)) {
+    run.Fail(StrPrintf("CUTSECT_FILE\n\nSECTION [%s] LO:HI=[%d][%d] LIES OUTSIDE FILE [%s] OF [%lld] POINTS\n\nABORTING",
+                       name.c_str(), lo, hi, in, static_cast<long long>(points)));
+    return false;
+  }
+  // The engine's range excludes its end; the last point a limit can name stands for
+  // the end of the file.
+  SetRange(lo, hi < INT32_MAX ? hi + 1 : hi);
+  if (OSIFile(kSlot, c, OSI_CUTSECT, in, target, OSI_CUT_END_EXCLUDED, ask, 0) != 1) {
     Failed(run, "CUTSECT_FILE");
     return false;
   }
@@ -1246,10 +1266,10 @@ void CutSect(Run& run) {
     return Failed(run, "CUTSECT_FILE");
   const bool positionsFile = n >= 8 && Cnv.SeqTbl_Flnm[0] != '\0' && platform::FileExists(Cnv.SeqTbl_Flnm);
   const int32_t less = ept == 1 ? 1 : 0;
-  int32_t* lim = OSIFileSlotLimits(kSlot);
   int64_t bytes = 0;
-  platform::GetFileSize64(in, &bytes);
+  const bool sized = platform::GetFileSize64(in, &bytes) != FALSE;
   const int64_t total = bytes / 4;
+  const int64_t points = sized ? total : -1;
   if (positionsFile) {
     DspMsgShowText(StrPrintf("      MULTIPLE SECTIONING BASED ON POSITIONS IN ASCII FILE=[%s]\n", Cnv.SeqTbl_Flnm).c_str(),
                    Win.hWnd_Main);
@@ -1265,18 +1285,16 @@ void CutSect(Run& run) {
       for (int32_t k = 0; sum < total && NextPosition(positions, &p1); ++k) {
         if (!Fits32(int64_t{p1} - less))
           return Refuse(run, "CUTSECT_FILE", StrPrintf("POSITION=[%d] - EPT_STAT", p1));
-        lim[0] = p0;
-        lim[1] = p1 - less;
+        const int32_t lo = p0;
         sum += int64_t{p1} - p0;
         p0 = p1;
-        if (!CutInto(run, c, in, out, k, 1)) return;
+        if (!CutInto(run, c, in, out, k, lo, p1 - less, 1, points)) return;
       }
     }
   } else if (seq == 0) {
     DspMsgShowText("      ONE SEGMENT\n", Win.hWnd_Main);
     if (!Fits32(int64_t{hiCut} - less)) return Refuse(run, "CUTSECT_FILE", StrPrintf("HI CUT=[%d] - EPT_STAT", hiCut));
-    SetRange(loCut, hiCut - less);
-    if (!CutInto(run, c, in, out, -1, 0)) return;
+    if (!CutInto(run, c, in, out, -1, loCut, hiCut - less, 0, points)) return;
     SetChannel(c, out);
   } else {
     if (seq < 0) return Failed(run, "CUTSECT_FILE");  // a negative spacing would never reach the end
@@ -1294,9 +1312,9 @@ void CutSect(Run& run) {
       // Each window is the cut moved by q: it must stay a point number.
       if (!Fits32(loCut + q) || !Fits32(hiCut + q - less))
         return Refuse(run, "CUTSECT_FILE", StrPrintf("LO:HI CUT=[%d][%d] + [%lld]", loCut, hiCut, static_cast<long long>(q)));
-      lim[0] = static_cast<int32_t>(loCut + q);
-      lim[1] = static_cast<int32_t>(hiCut + q - less);
-      if (!CutInto(run, c, in, out, k, 1)) return;
+      if (!CutInto(run, c, in, out, k, static_cast<int32_t>(loCut + q), static_cast<int32_t>(hiCut + q - less), 1,
+                   points))
+        return;
     }
   }
   ClearRange();

@@ -80,6 +80,13 @@ enum OsiOperation : int32_t {
   OSI_NETCDF = 10174,
 };
 
+// Variants of OSI_CUTSECT: 0 asks (report flag 1) whether the upper end point is
+// excluded, 1 keeps the points lo to hi with hi included; OSI_CUT_END_EXCLUDED keeps
+// [lo, hi) without a question. A caller with an included end e passes e + 1 as hi, so
+// that a section whose end is its start (e = lo) holds that one point: the point
+// range turns an hi not above lo into the end of the file.
+constexpr int16_t OSI_CUT_END_EXCLUDED = 2;
+
 // What the engine knows of an id.
 enum class OsiIdState {
   Unknown,      // no operation has this id

@@ -166,6 +166,7 @@ OsiEnd Scroll(OsiFrame& f, int64_t s, ShiftValues& values) {
 }  // namespace
 
 OsiEnd OsiCutSection(OsiFrame& f) {
+  if (f.variant == OSI_CUT_END_EXCLUDED) return OsiCopyRange(f, f.lo, f.hi);
   int64_t hi = f.hi;
   if (f.variant == 0 && f.report == 1 &&
       core_io::AskYesNo("CUT OUT SECTION FILE OPERATION\n\nEXCLUDE UPPER END POINT [YES] | [NO]?"))

@@ -2,12 +2,14 @@
 // test driver, reading the files written, the channel table and the axis.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -28,7 +30,9 @@
 #include "records/ThreadCtl.h"
 #include "records/Win.h"
 #include "resources/Dialogs.h"
+#include "tests/convert/FtmwFiles.h"
 #include "tests/convert/OpSeqRun.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -45,6 +49,10 @@ std::vector<float> ReadFloats(const std::string& name) {
 void WriteFloats(const std::string& name, const std::vector<float>& v) {
   std::ofstream out(name, std::ios::binary);
   out.write(reinterpret_cast<const char*>(v.data()), static_cast<std::streamsize>(v.size() * 4));
+}
+void WriteBytes(const std::string& name, const std::vector<uint8_t>& b) {
+  std::ofstream out(name, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
 }
 void WriteText(const std::string& name, const std::string& text) {
   std::ofstream out(name, std::ios::binary);
@@ -216,6 +224,157 @@ TEST_F(InputDialogsTest, FtmwLeCroyFilesAreKnownByTheirEndingAndGetTheAsciiStepT
   EXPECT_EQ(Dsp.Init_Frq, 7.0);
   EXPECT_EQ(Dsp.Pts_FSR, 3);
   EXPECT_FALSE(std::filesystem::exists(FTMW_TEMP_NAME));
+}
+
+// A conversion's output with the axis it left.
+struct Converted {
+  std::vector<float> out;
+  double init = 0.0;
+  double stp = 0.0;
+};
+
+// Every value from point `front` to the point `back` before the end holds its
+// frequency less base, as the axis gives it; the points outside are zeros.
+void ExpectOnTrueAxis(const Converted& c, double base, size_t front, size_t back) {
+  ASSERT_GE(c.out.size(), front + back);
+  for (size_t p = 0; p < c.out.size(); ++p) {
+    if (p < front || p >= c.out.size() - back) {
+      ASSERT_EQ(c.out[p], 0.0f) << p;
+    } else {
+      ASSERT_NEAR(c.out[p] + base, c.init + static_cast<double>(p) * c.stp, 1e-3) << p;
+    }
+  }
+}
+
+// Scans stepping down, in their points or from interval to interval, come out rising
+// on the axis of their own frequencies: a header file whose points step down while its
+// intervals rise, record files in the four ways records and blocks can run (100
+// blocks of 20 records 0.05 apart, 0.5 from block to block, each keeping records 5 to
+// 14) and a steady falling run of 2,000 records.
+TEST_F(InputDialogsTest, FtmwScansInEveryDirectionConvertOntoTheirTrueAxis) {
+  const auto records = [](double start, double jmp, double stp) {
+    std::vector<std::pair<double, float>> r;
+    for (int k = 0; k < 100; ++k)
+      for (int j = 0; j < 20; ++j) {
+        const double f = start + jmp * k + stp * j;
+        r.emplace_back(f, static_cast<float>(f - 10000.0));
+      }
+    return r;
+  };
+  std::vector<std::pair<double, float>> falling;
+  for (int r = 0; r < 2000; ++r) falling.emplace_back(10050.0 - 0.05 * r, static_cast<float>(50.0 - 0.05 * r));
+  const std::map<std::string, qvtest::FtmwBytes> files = {
+      {"hdr.bin", qvtest::FtmwHeaderFile(200, 10001.99, -0.01, 1.0, 40)},
+      {"upup.bin", qvtest::FtmwRecordFile(records(10000.0, 0.5, 0.05))},
+      {"updown.bin", qvtest::FtmwRecordFile(records(10049.5, -0.5, 0.05))},
+      {"downup.bin", qvtest::FtmwRecordFile(records(10000.95, 0.5, -0.05))},
+      {"downdown.bin", qvtest::FtmwRecordFile(records(10050.45, -0.5, -0.05))},
+      {"falling.bin", qvtest::FtmwRecordFile(falling)}};
+  for (const auto& [name, b] : files) WriteBytes(name, b);
+  StrCopy(Dsp.Chn_Flnm[1], "chn1.bin");
+  drv::Answers answers;
+  std::map<std::string, Converted> got;
+  Run(IDD_FTMW, &FTMWProc, [&](HWND d) {
+    for (const auto& [name, b] : files) {
+      EXPECT_TRUE(drv::TypeAndCommit(d, IDC_FTMW_INNAME, name));
+      EXPECT_TRUE(drv::TypeAndCommit(d, IDC_FTMW_BINNAME, "out_" + name));
+      EXPECT_TRUE(drv::Click(d, IDC_FTMW_CONVERT));
+      got[name] = {ReadFloats("out_" + name), Dsp.Init_Frq, Dsp.Frq_Stp};
+    }
+    EXPECT_TRUE(drv::Click(d, IDOK));
+  });
+  EXPECT_TRUE(answers.Failures().empty()) << answers.Failures()[0];
+
+  const Converted& hdr = got["hdr.bin"];
+  EXPECT_EQ(hdr.out.size(), 4100u);
+  EXPECT_NEAR(hdr.init, 10000.0, 1e-9);
+  EXPECT_NEAR(hdr.stp, 0.01, 1e-12);
+  ExpectOnTrueAxis(hdr, 10001.99, 50, 50);
+  for (const std::string name : {"upup.bin", "updown.bin", "downup.bin", "downdown.bin"}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(got[name].out.size(), 1010u);
+    EXPECT_NEAR(got[name].init, 10000.0, 1e-9);
+    EXPECT_NEAR(got[name].stp, 0.05, 1e-12);
+    ExpectOnTrueAxis(got[name], 10000.0, 5, 5);
+  }
+  // Records and blocks rising, as ever: the leading zeros, records 5 to 14 of every
+  // block in file order, the trailing zeros.
+  std::vector<float> want(5, 0.0f);
+  for (int k = 0; k < 100; ++k)
+    for (int j = 5; j < 15; ++j) want.push_back(static_cast<float>(10000.0 + 0.5 * k + 0.05 * j - 10000.0));
+  want.resize(want.size() + 5, 0.0f);
+  EXPECT_EQ(got["upup.bin"].out, want);
+  // One block: a single zero stands for the end record that the centre leaves out.
+  const Converted& run = got["falling.bin"];
+  EXPECT_EQ(run.out.size(), 2000u);
+  EXPECT_NEAR(run.init, 9950.05, 1e-9);
+  EXPECT_NEAR(run.stp, 0.05, 1e-12);
+  const size_t front = !run.out.empty() && run.out.front() == 0.0f ? 1 : 0;
+  ExpectOnTrueAxis(run, 10000.0, front, 1 - front);
+}
+
+// An output that cannot be written (the disk is full) is named in a warning of its
+// own, and no file is left under its name: an FTMW record file converted into a new
+// name, and a LeCroy trace over an existing file, which stays as it was. A file whose
+// values give no axis (an FTMW header's first frequency, a LeCroy trace's sampling
+// interval that is not a number) is refused the same way, saying so. The dialog goes
+// on as after any conversion: channel 1 is shown and scaled.
+TEST_F(InputDialogsTest, FtmwConversionsThatCannotBeWrittenSaySoAndLeaveNoOutput) {
+  std::vector<std::pair<double, float>> records;
+  for (int k = 0; k < 100; ++k)
+    for (int j = 0; j < 20; ++j) records.emplace_back(10000.0 + 0.5 * k + 0.05 * j, 1.0f);
+  WriteBytes("scan.bin", qvtest::FtmwRecordFile(records));
+  const std::string trc = std::string(QV95_TESTDATA_DIR) + "/lecroy/lecroyscope_pulse.trc";
+  WriteBytes("nan.bin", qvtest::FtmwHeaderFile(40, NAN, 0.25, 5.0, 3));
+  std::ifstream pulse(trc, std::ios::binary);
+  std::vector<uint8_t> nanTrc((std::istreambuf_iterator<char>(pulse)), std::istreambuf_iterator<char>());
+  platform::PutFloatLE(nanTrc.data(), 11 + 176, NAN);  // HORIZ_INTERVAL of the descriptor at byte 11
+  WriteBytes("nan.trc", nanTrc);
+  WriteFloats("old.bin", {1, 2, 3});
+  StrCopy(Dsp.Chn_Flnm[1], "new.bin");
+  drv::Answers answers;
+  answers.Box("Warning", "FAILED TO WRITE BINARY OUTPUT FILE [new.bin]\n\nABORTING", IDOK)
+      .Box("Warning", "FAILED TO OPEN BINARY FILE [new.bin] FOR READING*", IDOK)
+      .Box("Question", "OVERWRITE EXISTING FILE [old.bin]?", IDYES)
+      .Box("Warning", "LECROY INSTRUMENT NAME = [LECROYWR64Xi-A]*", IDOK)
+      .Box("Warning", "FAILED TO WRITE BINARY OUTPUT FILE [old.bin]\n\nABORTING", IDOK)
+      .Box("Question", "OVERWRITE EXISTING FILE [old.bin]?", IDYES)
+      .Box("Warning", "FILE [nan.bin] GIVES NO FREQUENCY AXIS\n\nINIT_FRQ=[nan]\n\nABORTING", IDOK)
+      .Box("Question", "OVERWRITE EXISTING FILE [old.bin]?", IDYES)
+      .Box("Warning", "LECROY INSTRUMENT NAME = [LECROYWR64Xi-A]*", IDOK)
+      .Box("Warning", "FILE [nan.trc] GIVES NO FREQUENCY AXIS\n\nHORZ INTV=[nan]  HORZ OFFSET=[*]\n\nABORTING", IDOK);
+  Run(IDD_FTMW, &FTMWProc, [&](HWND d) {
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_FTMW_INNAME, "scan.bin"));
+    {
+      qvtest::FileSizeLimit full(1000);  // the output needs 4,040 bytes
+      EXPECT_TRUE(full.Set());
+      EXPECT_TRUE(drv::Click(d, IDC_FTMW_CONVERT));
+    }
+    EXPECT_EQ(Dsp.Chn_DspStat[1], 1u);
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_FTMW_INNAME, trc));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_FTMW_BINNAME, "old.bin"));
+    {
+      qvtest::FileSizeLimit full(1000);  // the trace needs 2,008
+      EXPECT_TRUE(full.Set());
+      EXPECT_TRUE(drv::Click(d, IDC_FTMW_CONVERT));
+    }
+    for (const char* input : {"nan.bin", "nan.trc"}) {
+      EXPECT_TRUE(drv::TypeAndCommit(d, IDC_FTMW_INNAME, input));
+      EXPECT_TRUE(drv::Click(d, IDC_FTMW_CONVERT));
+    }
+    EXPECT_TRUE(drv::Click(d, IDOK));
+  });
+  EXPECT_TRUE(answers.Failures().empty()) << answers.Failures()[0];
+  EXPECT_TRUE(answers.AllAnswered());
+  EXPECT_FALSE(std::filesystem::exists("new.bin"));
+  EXPECT_EQ(ReadFloats("old.bin"), (std::vector<float>{1, 2, 3}));
+  EXPECT_EQ(Dsp.Init_Frq, 7.0);
+  EXPECT_EQ(Dsp.FSR, 3.0);
+  EXPECT_EQ(Dsp.Frq_Stp, 1.0);
+  // Nothing was left beside the inputs and the outputs.
+  size_t files = 0;
+  for (const auto& e : std::filesystem::directory_iterator(".")) files += e.is_regular_file() ? 1 : 0;
+  EXPECT_EQ(files, 4u);
 }
 
 // ---- ASCII input dialog -------------------------------------------------------------------

@@ -20,6 +20,7 @@
 #include "records/Cnv.h"
 #include "records/Dsp.h"
 #include "records/Win.h"
+#include "tests/convert/FtmwFiles.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -41,43 +42,10 @@ std::vector<float> ReadFloats(const std::string& name) {
   return v;
 }
 
-void PutUtf16(Bytes& b, size_t offset, const std::string& text) {
-  for (size_t i = 0; i < text.size(); ++i) platform::PutUInt16LE(b.data(), offset + 2 * i, static_cast<uint8_t>(text[i]));
-}
-
-// A header file of `intervals` intervals; point i of interval k holds its frequency
-// relative to INIT_FRQ, so every kept value names the frequency it belongs to.
 Bytes HeaderFile(int32_t ptsIntv, double init, double stp, double jmp, int intervals, const std::string& info1 = "") {
-  Bytes b(ftmw::HEADER_SIZE, 0);
-  PutUtf16(b, ftmw::INFO1, info1);
-  PutUtf16(b, ftmw::INFO2, "JET");
-  PutUtf16(b, ftmw::DATE, "03-14-2024");
-  PutUtf16(b, ftmw::TIME, "12:30");
-  PutUtf16(b, ftmw::VERSION1, "FTMW 2.1");
-  PutUtf16(b, ftmw::VERSION2, "SCAN");
-  platform::PutInt32LE(b.data(), ftmw::PTS_INTV, ptsIntv);
-  platform::PutDoubleLE(b.data(), ftmw::INIT_FRQ, init);
-  platform::PutDoubleLE(b.data(), ftmw::FRQ_STP, stp);
-  platform::PutDoubleLE(b.data(), ftmw::FRQ_JMP, jmp);
-  const int64_t n = ptsIntv < 0 ? -static_cast<int64_t>(ptsIntv) : ptsIntv;
-  for (int k = 0; k < intervals; ++k)
-    for (int64_t i = 0; i < n; ++i) {
-      const size_t at = b.size();
-      b.resize(at + 4);
-      platform::PutFloatLE(b.data(), at, static_cast<float>(k * jmp + static_cast<double>(i) * stp));
-    }
-  return b;
+  return qvtest::FtmwHeaderFile(ptsIntv, init, stp, jmp, intervals, info1);
 }
-
-// A record file from (frequency, intensity) pairs.
-Bytes RecordFile(const std::vector<std::pair<double, float>>& records) {
-  Bytes b(records.size() * ftmw::RECORD_SIZE);
-  for (size_t k = 0; k < records.size(); ++k) {
-    platform::PutDoubleLE(b.data(), k * 12, records[k].first);
-    platform::PutFloatLE(b.data(), k * 12 + 8, records[k].second);
-  }
-  return b;
-}
+Bytes RecordFile(const std::vector<std::pair<double, float>>& records) { return qvtest::FtmwRecordFile(records); }
 
 class InstrumentConvertTest : public ::testing::Test {
  protected:
@@ -276,7 +244,8 @@ TEST_F(InstrumentConvertTest, RecordFileKeepsTheMiddleRecordsOfEveryBlock) {
   const std::vector<float> out = ReadFloats("MW");
   EXPECT_EQ(out, (std::vector<float>{0.0f, 100.5f, 101.0f, 101.5f, 102.0f, 102.5f, 103.0f, 0.0f}));
   EXPECT_EQ(Dsp.Init_Frq, 100.0);
-  EXPECT_DOUBLE_EQ(Dsp.FSR, (103.5 - 100.0) / 8.0 * 100.0);
+  // Point p stands for 100.0 + 0.5 p: the eight points span seven steps.
+  EXPECT_DOUBLE_EQ(Dsp.FSR, (103.5 - 100.0) / 7.0 * 100.0);
   char variant[16] = "";
   EXPECT_EQ(CnvB2BFile(variant, 1), 1);
   EXPECT_STREQ(variant, "PELK");
@@ -312,7 +281,7 @@ TEST_F(InstrumentConvertTest, RecordFilesAtOrdinaryStepsKeepTheCentreOfEveryBloc
     for (int b = 0; b < 3; ++b)
       for (int k = 50; k < 350; ++k) ASSERT_EQ(out[static_cast<size_t>(50 + 300 * b + k - 50)], 1000.0f * b + k) << b << " " << k;
     EXPECT_EQ(Dsp.Init_Frq, scan.f0);
-    EXPECT_NEAR(Dsp.FSR, (2.0 * scan.jmp + 399.0 * scan.stp) / 1000.0 * 100.0, 1e-6);
+    EXPECT_NEAR(Dsp.FSR, (2.0 * scan.jmp + 399.0 * scan.stp) / 999.0 * 100.0, 1e-6);
   }
 }
 
@@ -321,7 +290,7 @@ TEST_F(InstrumentConvertTest, RecordFilesWithoutARunOfStepsAreRefused) {
   const std::vector<std::vector<std::pair<double, float>>> files = {
       {{100.0, 1.0f}},                                        // a single record
       {{100.0, 1.0f}, {100.0, 2.0f}, {100.0, 3.0f}},          // no step
-      {{101.0, 1.0f}, {100.5, 2.0f}, {100.0, 3.0f}},          // falling: no run of two
+      {{101.0, 1.0f}, {100.5, 2.0f}, {90.0, 3.0f}},           // falling, then a jump wider than the interval
       {{100.0, 1.0f}, {100.5, 2.0f}, {110.0, 3.0f}},          // a jump wider than the interval
       {{NAN, 1.0f}, {100.5, 2.0f}},
   };

@@ -834,6 +834,51 @@ TEST_F(OpSeqTest, CutsectCutsAtThePositionsOfItsFileSkippingBlankLines) {
   EXPECT_EQ(Cnv.Lim_Stat[1], 0);
 }
 
+// A section whose end is its start holds that one point, in each of the three modes and
+// with either end-point switch; one whose end lies below its start, or that holds no
+// point of the file (wholly past its end or before its start), fails the line, naming
+// it, and leaves no file of its name.
+TEST_F(OpSeqTest, CutsectSectionsOfOnePointHoldThatPoint) {
+  std::vector<float> ramp(1000);
+  for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<float>(i);
+  WriteFloats("r.bin", ramp);
+  std::ofstream("same.txt", std::ios::binary) << "10\r\n10\r\n20\r\n";
+  std::ofstream("next.txt", std::ios::binary) << "10\r\n11\r\n13\r\n13\r\n20\r\n";
+  RunLines({"CUTSECT_FILE", "-1 r.bin a 500 500 0", "CUTSECT_FILE", "-1 r.bin b 500 501 1", "CUTSECT_FILE",
+            "-1 r.bin p 0 0 0 0 same.txt", "CUTSECT_FILE", "-1 r.bin s 7 7 0 100 none 0 300"});
+  EXPECT_TRUE(Boxes().empty()) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(ReadFloats("a"), std::vector<float>{500.0f});
+  EXPECT_EQ(ReadFloats("b"), std::vector<float>{500.0f});
+  EXPECT_EQ(ReadFloats("p000"), std::vector<float>{10.0f});
+  EXPECT_EQ(ReadFloats("p001").size(), 11u);  // 10 to 20, the end included
+  EXPECT_EQ(ReadFloats("s000"), std::vector<float>{7.0f});
+  EXPECT_EQ(ReadFloats("s002"), std::vector<float>{207.0f});
+  EXPECT_FALSE(std::filesystem::exists("s003"));
+
+  // A repeated position with the end point excluded, a HI CUT below the LO CUT, a
+  // section starting at the file's end, one before its start, and a spacing whose
+  // last window lies past the end.
+  const auto outside = [](const std::string& section) {
+    return section + " LIES OUTSIDE FILE [r.bin] OF [1000] POINTS";
+  };
+  const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
+      {{"CUTSECT_FILE", "-1 r.bin q 0 0 1 0 next.txt"}, "SECTION [q002] LO:HI=[13][12] NOT VALID"},
+      {{"CUTSECT_FILE", "-1 r.bin c 500 499 0"}, "SECTION [c] LO:HI=[500][499] NOT VALID"},
+      {{"CUTSECT_FILE", "-1 r.bin e 1000 1000 0"}, outside("SECTION [e] LO:HI=[1000][1000]")},
+      {{"CUTSECT_FILE", "-1 r.bin n -10 -5 0"}, outside("SECTION [n] LO:HI=[-10][-5]")},
+      {{"CUTSECT_FILE", "-1 r.bin w 150 200 0 100"}, outside("SECTION [w009] LO:HI=[1050][1100]")}};
+  for (const auto& [lines, what] : refused) {
+    boxes_.clear();
+    RunLines(lines);
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Warning|CUTSECT_FILE\n\n" + what + "\n\nABORTING"});
+  }
+  EXPECT_EQ(ReadFloats("q000"), std::vector<float>{10.0f});
+  EXPECT_EQ(ReadFloats("q001"), (std::vector<float>{11.0f, 12.0f}));
+  EXPECT_FALSE(std::filesystem::exists("q002"));
+  for (const char* none : {"c", "e", "n", "w009"}) EXPECT_FALSE(std::filesystem::exists(none)) << none;
+  EXPECT_EQ(ReadFloats("w008").size(), 50u);  // 950 to 1000 cut at the file's end
+}
+
 // The names the comb integration (output + ".mks"), the split (output + piece number)
 // and SEQCCFILEFIX (its tables, numbered, temporary and average files) make from the
 // command's names must fit 200 characters: one that does not fails the command with a
