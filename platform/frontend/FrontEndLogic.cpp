@@ -642,7 +642,9 @@ PanelEvent Panel::MouseDown(int x, int y, int clicks, bool shift) {
       return PanelEvent{PanelEvent::Kind::Redraw};
     }
     case PanelItem::Kind::List: {
-      int row = item.top + (y - static_cast<int>(item.rc.top) - 1) / detail::kListRowHeight;
+      // The row drawn under the pointer (whole rows only; a strip below them is the last).
+      int row = item.top + std::clamp((y - static_cast<int>(item.rc.top) - 1) / detail::kListRowHeight, 0,
+                                      std::max(0, item.VisibleRows() - 1));
       if (row < 0 || row >= static_cast<int>(item.rows.size())) return PanelEvent{PanelEvent::Kind::Redraw};
       item.selection = row;
       if (clicks >= 2) return PanelEvent{PanelEvent::Kind::Activate, item.id, row};

@@ -554,10 +554,24 @@ TEST_F(RealInputTest, ListArrowsStepTheChoiceCloseBoxesCancelAndRowsShowWholeGly
   SendMessage(noArrows, LB_SETCURSEL, 1, 0);
   RECT rowRc;
   GetClientRect(noArrows, &rowRc);
+  auto changesOf = [&](int id) {
+    return std::count(commands_.begin(), commands_.end(), std::pair<int, int>{id, LBN_SELCHANGE});
+  };
   drv::MouseClick(noArrows, drv::Mouse::Left, rowRc.right - 4, 2);
   drv::MouseClick(noArrows, drv::Mouse::Left, rowRc.right - 4, platform::detail::kListRowHeight - 3);
   EXPECT_EQ(drv::ListSelection(pair, 32), 1);
   EXPECT_EQ(drv::ListTop(pair, 32), 1);
+  // A click selects the row drawn under the pointer, the strip below the whole rows
+  // drawn included, and tells the parent only of a new selection.
+  ASSERT_GT(rowRc.bottom, platform::detail::kListRowHeight);
+  drv::MouseClick(noArrows, drv::Mouse::Left, 4, rowRc.bottom - 1);
+  EXPECT_EQ(drv::ListSelection(pair, 32), 1);
+  EXPECT_EQ(changesOf(32), 0);
+  SendMessage(noArrows, LB_SETCURSEL, 2, 0);
+  SendMessage(noArrows, LB_SETTOPINDEX, 1, 0);
+  drv::MouseClick(noArrows, drv::Mouse::Left, 4, rowRc.bottom - 1);
+  EXPECT_EQ(drv::ListSelection(pair, 32), 1);
+  EXPECT_EQ(changesOf(32), 1);
   EXPECT_FALSE(drv::Scroll(pair, 32, false));
   EXPECT_TRUE(drv::Scroll(pair, 31, false));
   DestroyWindow(pair);
