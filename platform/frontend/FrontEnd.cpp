@@ -785,6 +785,12 @@ class FrontEnd {
       return;
     }
     if (down && Blocked(*m)) return;
+    // As on the desktop system, the window clicked is activated before the click
+    // reaches it: the focus leaves the window that had it first (a value typed into a
+    // modeless dialog is taken before a click on the main window acts).
+    if (down) {
+      PostToOwner(top, [top] { ActivateByUser(top); });
+    }
     Frame f = FrameOf(top);
     bool left = e.button == SDL_BUTTON_LEFT;
     bool right = e.button == SDL_BUTTON_RIGHT;

@@ -465,6 +465,105 @@ TEST_F(RealInputTest, TabWalksTheStopsWithARadioGroupAsOneStop) {
   EXPECT_EQ(GetFocus(), edit);
 }
 
+// A click on another top-level window activates it before the click arrives, and the
+// focus moves as on the desktop system: a modified edit of a modeless dialog tells its
+// loss first, the main window takes the focus, and the dialog gets its edit back (its
+// text selected) when it is activated in turn; a dialog without such a control gives
+// its first tab stop the focus.
+TEST_F(RealInputTest, AnotherWindowActivatedTakesTheFocusAndTheDialogGetsItsControlBack) {
+  WNDCLASS wc;
+  wc.lpfnWndProc = DefWindowProc;
+  wc.lpszClassName = "ACTIVATION TEST";
+  RegisterClass(&wc);
+  HWND main = CreateWindowEx(0, "ACTIVATION TEST", "MAIN", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 400, 300, nullptr,
+                             nullptr, nullptr, nullptr);
+  ASSERT_NE(main, nullptr);
+  HWND edit = GetDlgItem(dialog_, 10);
+  ASSERT_TRUE(drv::TypeText(dialog_, 10, "42"));
+  commands_.clear();
+  platform::detail::ActivateByUser(main);
+  EXPECT_EQ(commands_, (std::vector<std::pair<int, int>>{{10, EN_KILLFOCUS}}));
+  EXPECT_EQ(GetFocus(), main);
+  EXPECT_EQ(GetActiveWindow(), main);
+  commands_.clear();
+  platform::detail::ActivateByUser(main);  // active already: nothing moves
+  EXPECT_TRUE(commands_.empty());
+  platform::detail::ActivateByUser(dialog_);
+  EXPECT_EQ(GetFocus(), edit);
+  DWORD from = 9, to = 9;
+  SendMessage(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+  EXPECT_EQ(from, 0u);
+  EXPECT_EQ(to, 2u);
+  // A click on a control of the inactive dialog: the dialog is activated, then the
+  // control takes the focus.
+  platform::detail::ActivateByUser(main);
+  commands_.clear();
+  platform::detail::ActivateByUser(dialog_);
+  drv::MouseClick(GetDlgItem(dialog_, 11), drv::Mouse::Left, 2, 2);
+  EXPECT_EQ(GetFocus(), GetDlgItem(dialog_, 11));
+  EXPECT_EQ(commands_, (std::vector<std::pair<int, int>>{{10, EN_SETFOCUS}, {10, EN_KILLFOCUS}, {11, BN_CLICKED}}));
+  // A dialog that never had the focus gives it to its first tab stop.
+  HWND second = CreateDialogParam(nullptr, MAKEINTRESOURCE(810), nullptr, &InputProc, 0);
+  ASSERT_NE(second, nullptr);
+  platform::detail::ActivateByUser(second);
+  EXPECT_EQ(GetFocus(), GetDlgItem(second, 10));
+  DestroyWindow(second);
+  DestroyWindow(main);
+}
+
+// The pixels that differ between two pictures of the same size inside a rectangle.
+int Changed(cairo_surface_t* a, cairo_surface_t* b, RECT r) {
+  cairo_surface_flush(a);
+  cairo_surface_flush(b);
+  const int stride = cairo_image_surface_get_stride(a);
+  int count = 0;
+  for (LONG y = r.top; y < r.bottom; ++y)
+    for (LONG x = r.left; x < r.right; ++x) {
+      const size_t at = static_cast<size_t>(y * stride + x * 4);
+      if (*reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(a) + at) !=
+          *reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(b) + at))
+        ++count;
+    }
+  return count;
+}
+
+// The keyboard focus is drawn on every control that can hold it: a dotted frame around
+// a check box's or radio button's label (around the box of one without a label), on a
+// list's selected row and around a trackbar; nothing of it shows elsewhere.
+TEST_F(RealInputTest, FocusIsFramedOnCheckBoxesRadioButtonsListsAndTrackbars) {
+  HWND list = CreateWindowEx(0, WC_LISTBOX, "", WS_CHILD | WS_VISIBLE | WS_BORDER | LBS_NOTIFY | WS_TABSTOP, 200, 10,
+                             120, 40, dialog_, reinterpret_cast<HMENU>(static_cast<uintptr_t>(15)), nullptr, nullptr);
+  HWND bare = CreateWindowEx(0, WC_BUTTON, "", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX | WS_TABSTOP, 200, 60, 21, 21,
+                             dialog_, reinterpret_cast<HMENU>(static_cast<uintptr_t>(16)), nullptr, nullptr);
+  ASSERT_TRUE(list && bare);
+  for (const char* row : {"MAX", "AVE"}) SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row));
+  SendMessage(list, LB_SETCURSEL, 1, 0);
+  RECT dialogRect;
+  GetWindowRect(dialog_, &dialogRect);
+  auto place = [&](HWND c, int grow) {
+    RECT r;
+    GetWindowRect(c, &r);
+    return RECT{r.left - dialogRect.left - grow, r.top - dialogRect.top - grow, r.right - dialogRect.left + grow,
+                r.bottom - dialogRect.top + grow};
+  };
+  SetFocus(GetDlgItem(dialog_, IDOK));
+  cairo_surface_t* unfocused = platform::detail::ComposeWindow(dialog_);
+  ASSERT_NE(unfocused, nullptr);
+  for (HWND c : {GetDlgItem(dialog_, 11), GetDlgItem(dialog_, 12), list, GetDlgItem(dialog_, 14), bare}) {
+    SetFocus(c);
+    cairo_surface_t* focused = platform::detail::ComposeWindow(dialog_);
+    ASSERT_NE(focused, nullptr);
+    const RECT around = place(c, 2);
+    const int inside = Changed(unfocused, focused, around);
+    EXPECT_GE(inside, 20) << platform::ClassNameOf(c) << " " << GetDlgCtrlID(c);
+    const RECT all{0, 0, cairo_image_surface_get_width(focused), cairo_image_surface_get_height(focused)};
+    const RECT ok = place(GetDlgItem(dialog_, IDOK), 0);
+    EXPECT_EQ(Changed(unfocused, focused, all) - inside, Changed(unfocused, focused, ok)) << GetDlgCtrlID(c);
+    cairo_surface_destroy(focused);
+  }
+  cairo_surface_destroy(unfocused);
+}
+
 TEST_F(RealInputTest, TrackbarFollowsADraggedThumbAndKeys) {
   HWND bar = GetDlgItem(dialog_, 14);
   RECT rc;
