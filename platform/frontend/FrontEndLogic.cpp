@@ -855,7 +855,13 @@ class FileController : public PanelController {
  public:
   explicit FileController(const CommonDialogRequest& request) : request_(request) {
     panel.title = request.title;
-    panel.width = 460;
+    // Wide enough for the type box to show each filter text whole (its rows are written
+    // from 3 pixels inside it to 2 before its end), within the screen.
+    int widest = 0;
+    for (const auto& [description, pattern] : request.filters)
+      if (!pattern.empty()) widest = std::max(widest, detail::TextWidth(description));
+    const RECT screen = ScreenArea();
+    panel.width = std::clamp(110 + widest + 5 + 104, 460, std::max<int>(460, screen.right - screen.left));
     panel.height = 380;
     int top = detail::kCaptionHeight + 10;
     panel.items.push_back(Label(-1, "Look in:", 12, top, 110, top + 18));

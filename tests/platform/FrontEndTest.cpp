@@ -237,6 +237,40 @@ TEST_F(MenuTrackerTest, PopupIgnoresTheReleaseOfTheOpeningClickAndStaysInside) {
   DestroyMenu(popup);
 }
 
+// Dark pixels of an image surface inside a rectangle.
+int Ink(cairo_surface_t* surface, RECT r) {
+  cairo_surface_flush(surface);
+  const unsigned char* data = cairo_image_surface_get_data(surface);
+  const int stride = cairo_image_surface_get_stride(surface);
+  int count = 0;
+  for (LONG y = r.top; y < r.bottom; ++y)
+    for (LONG x = r.left; x < r.right; ++x) {
+      const uint32_t pixel = *reinterpret_cast<const uint32_t*>(data + y * stride + x * 4);
+      if ((pixel & 0xFF) < 128 && ((pixel >> 8) & 0xFF) < 128 && ((pixel >> 16) & 0xFF) < 128) ++count;
+    }
+  return count;
+}
+
+// The dark pixels of a text in the windows' font, drawn without any clip.
+int InkOfText(const std::string& text) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  const int width = platform::detail::TextWidth(text) + 20;
+  HBITMAP bitmap = CreateCompatibleBitmap(dc, width, 40);
+  HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+  HFONT font = CreateFont(platform::detail::kCharHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "DejaVu Sans Mono");
+  HGDIOBJ oldFont = SelectObject(dc, font);
+  platform::paint::Fill(dc, 0, 0, width, 40, platform::paint::kWhite);
+  SetBkMode(dc, TRANSPARENT);
+  TextOut(dc, 10, 10, text.c_str(), static_cast<int>(text.size()));
+  const int ink = Ink(platform::SurfaceOfBitmap(bitmap), RECT{0, 0, width, 40});
+  SelectObject(dc, oldFont);
+  DeleteObject(font);
+  SelectObject(dc, oldBitmap);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  return ink;
+}
+
 TEST(PanelTest, MessageBoxAnswersWithKeysAndEscapeOnlyWhereItMayCancel) {
   platform::BoxRequest request;
   request.caption = "Question";
@@ -306,6 +340,31 @@ TEST(PanelTest, FileDialogBrowsesFoldersAndAnswersThePathTyped) {
   dialog = fe::MakeFilePanel(request);
   EXPECT_TRUE(dialog->Handle(dialog->panel.Key(VK_ESCAPE, false, false)));
   EXPECT_FALSE(dialog->dialogAnswer.accepted);
+  // The type box shows each filter text whole, the longest of the program too, and the
+  // dialog stays on the screen.
+  const std::string longest = "ASCII SIM FILES (*.DAT, *.A, *.ASC, *.TXT, *.CAT, *.PAR, *.OUT, *.INTEN, *.FGO )";
+  request.filters = {{"ALL FILES", "*.*"}, {longest, "*.DAT;*.A"}};
+  dialog = fe::MakeFilePanel(request);
+  const fe::PanelItem* types = dialog->panel.Find(40);
+  ASSERT_NE(types, nullptr);
+  EXPECT_GE(types->rc.right - types->rc.left, platform::detail::TextWidth(longest) + 5);
+  const RECT screen = platform::ScreenArea();
+  EXPECT_LE(dialog->panel.width, screen.right - screen.left);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateCompatibleBitmap(dc, dialog->panel.width, dialog->panel.height);
+  HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+  HFONT font = CreateFont(platform::detail::kCharHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "DejaVu Sans Mono");
+  HGDIOBJ oldFont = SelectObject(dc, font);
+  dialog->panel.Draw(dc);
+  const int row = types->rc.top + 1 + platform::detail::kListRowHeight;  // the second row, not selected
+  EXPECT_EQ(Ink(platform::SurfaceOfBitmap(bitmap),
+                RECT{types->rc.left + 1, row, types->rc.right - 1, row + platform::detail::kListRowHeight}),
+            InkOfText(longest));
+  SelectObject(dc, oldFont);
+  DeleteObject(font);
+  SelectObject(dc, oldBitmap);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
 }
 
 TEST(PanelTest, PrintDialogOffersThePrintersAndTabReachesTheButtons) {
@@ -395,39 +454,6 @@ class RealInputTest : public ::testing::Test {
   std::vector<std::pair<WORD, int>> scrolls_;
   std::vector<std::pair<int, int>> commands_;
 };
-
-// Dark pixels of an image surface inside a rectangle.
-int Ink(cairo_surface_t* surface, RECT r) {
-  cairo_surface_flush(surface);
-  const unsigned char* data = cairo_image_surface_get_data(surface);
-  const int stride = cairo_image_surface_get_stride(surface);
-  int count = 0;
-  for (LONG y = r.top; y < r.bottom; ++y)
-    for (LONG x = r.left; x < r.right; ++x) {
-      const uint32_t pixel = *reinterpret_cast<const uint32_t*>(data + y * stride + x * 4);
-      if ((pixel & 0xFF) < 128 && ((pixel >> 8) & 0xFF) < 128 && ((pixel >> 16) & 0xFF) < 128) ++count;
-    }
-  return count;
-}
-
-// The dark pixels of a text in the windows' font, drawn without any clip.
-int InkOfText(const std::string& text) {
-  HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP bitmap = CreateCompatibleBitmap(dc, 200, 40);
-  HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
-  HFONT font = CreateFont(platform::detail::kCharHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "DejaVu Sans Mono");
-  HGDIOBJ oldFont = SelectObject(dc, font);
-  platform::paint::Fill(dc, 0, 0, 200, 40, platform::paint::kWhite);
-  SetBkMode(dc, TRANSPARENT);
-  TextOut(dc, 10, 10, text.c_str(), static_cast<int>(text.size()));
-  const int ink = Ink(platform::SurfaceOfBitmap(bitmap), RECT{0, 0, 200, 40});
-  SelectObject(dc, oldFont);
-  DeleteObject(font);
-  SelectObject(dc, oldBitmap);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
-  return ink;
-}
 
 TEST_F(RealInputTest, CaretKeysEditInsideTheText) {
   HWND edit = GetDlgItem(dialog_, 10);
