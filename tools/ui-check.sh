@@ -17,7 +17,8 @@
 # whole above it and closes with Escape, the scalar/offset dialog chosen from that menu
 # steps its channel with its CHN scroll bar's arrows without hiding a channel, keeps it
 # when the row its channel list shows is clicked, takes a scalar typed into it when the
-# plot is clicked next (the working file saved at the end holds it) and follows its
+# window manager activates the main window and a view key is typed there, and another
+# when the plot is clicked next (the working file saved at the end holds it) and follows its
 # caption dragged with real motion events; and the program left through
 # File > Exit, the save dialog answered so that the working file is written. Last the workbench started on a new
 # working-file name: its two warnings open above the main window with the keyboard,
@@ -452,9 +453,27 @@ done
 same "$out/chn-d.png" "$out/chn-e.png" && same "$out/chn-d.png" "$out/chn-f.png" ||
   fail "a click on the row the channel list shows changed its channel"
 all_channels_drawn "the row the channel list shows was clicked"
-# A scalar typed into VALUE (30, 166, 60 x 12; it shows 3) is taken when the main window
-# is clicked next: the dialog shows it, and the working file saved at the end keeps it
-# with the offset rescaled (3 x 1.9 / 2).
+# A scalar typed into VALUE (30, 166, 60 x 12; it shows 3) is taken when the window
+# manager activates the main window (as its keys or a task bar do), before a key typed
+# there acts: OFFSET's VALUE beside it (126, 166) shows the offset rescaled (1.9 x 3 /
+# 2.5), and the keys change the view.
+offset_shot() {
+  shot "$out/offset-$1.png"
+  convert "$out/offset-$1.png" -crop "105x21+$((ox + 220))+$((oy + 290))" +repage "$out/offset-$1.png"
+}
+offset_shot a
+click $((ox + 52 + 52)) $((oy + 290 + 10))
+sleep 0.5
+xdotool key ctrl+a; sleep 0.3; xdotool type --delay 20 "2.5"; sleep 0.5
+xdotool windowactivate --sync "$main"; sleep 0.5
+view_key x
+view_key X
+offset_shot b
+same "$out/offset-a.png" "$out/offset-b.png" &&
+  fail "a scalar typed into the scalar/offset dialog was lost when the window manager activated the main window"
+# Another scalar typed into VALUE is taken when the main window is clicked next: the
+# dialog shows it, and the working file saved at the end keeps it with the offset
+# rescaled (scalar x offset stays 3 x 1.9).
 click $((ox + 52 + 52)) $((oy + 290 + 10))
 sleep 0.5
 xdotool key ctrl+a; sleep 0.3; xdotool type --delay 20 "2"; sleep 0.5

@@ -748,7 +748,15 @@ class FrontEnd {
         active_ = m->hwnd;
         RaiseOwned(m->hwnd);
         RestackPanels();
-        if (PanelWindow* p = BlockingPanel(*m)) SDL_SetWindowInputFocus(p->window);
+        if (PanelWindow* p = BlockingPanel(*m)) {
+          SDL_SetWindowInputFocus(p->window);
+        } else {
+          // Activated by the window manager (its keys, a window closing) as by a
+          // click: the focus leaves the window that had it first, so that a value
+          // typed into a modeless dialog is taken before a key reaches this one.
+          const HWND top = m->hwnd;
+          PostToOwner(top, [top] { ActivateByUser(top); });
+        }
         break;
       default:
         break;
