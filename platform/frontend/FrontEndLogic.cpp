@@ -587,6 +587,12 @@ PanelEvent Panel::Key(int vk, bool shift, bool ctrl) {
     default:
       break;
   }
+  // As in a message box of the desktop system, the underlined letter of a button
+  // presses it while no edit or list, which would take the letter, has the keyboard.
+  if (!ctrl && (!focused || focused->kind == PanelItem::Kind::Button))
+    for (const PanelItem& item : items)
+      if (item.kind == PanelItem::Kind::Button && vk != 0 && MnemonicOf(item.text) == vk)
+        return PanelEvent{PanelEvent::Kind::Command, item.id};
   if (!focused) return PanelEvent{};
   if (focused->kind == PanelItem::Kind::List) return ListKey(*focused, vk);
   if (focused->kind == PanelItem::Kind::Edit) {

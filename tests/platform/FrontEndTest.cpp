@@ -286,6 +286,11 @@ TEST(PanelTest, MessageBoxAnswersWithKeysAndEscapeOnlyWhereItMayCancel) {
   box = fe::MakeBoxPanel(request);
   EXPECT_TRUE(box->Handle(box->panel.Key(VK_ESCAPE, false, false)));
   EXPECT_EQ(box->boxAnswer, IDCANCEL);
+  // The underlined letter of a button presses it; other letters do nothing.
+  box = fe::MakeBoxPanel(request);
+  EXPECT_FALSE(box->Handle(box->panel.Key('C', false, false)));
+  EXPECT_TRUE(box->Handle(box->panel.Key('N', false, false)));
+  EXPECT_EQ(box->boxAnswer, IDNO);
   request.style = MB_YESNO;
   box = fe::MakeBoxPanel(request);
   EXPECT_FALSE(box->Handle(box->panel.Key(VK_ESCAPE, false, false)));  // Yes/No has no way out
