@@ -579,8 +579,8 @@ DialogTemplate AnalysisOptions() {
     const char* top;
     const char* bottom;
   } heads[] = {{4, "DSP", "STAT"},      {22, "ACT", "CHN"},  {40, "T2F", "FFT"},     {58, "COLOR", ""},
-               {86, "FILENAME", ""},     {180, "DIG", "STAT"}, {198, "SCALAR", ""}, {262, "OFFSET", ""},
-               {326, "SIZE", ""}};
+               {86, "FILENAME", ""},     {180, "DIG", "STAT"}, {198, "SCALAR", ""}, {264, "OFFSET", ""},
+               {330, "SIZE", ""}};
   for (const auto& h : heads) {
     c.push_back({ControlKind::Static, -1, h.top, h.x, 2, 40, 8, SS_LEFT});
     if (h.bottom[0]) c.push_back({ControlKind::Static, -1, h.bottom, h.x, 10, 40, 8, SS_LEFT});
@@ -594,9 +594,10 @@ DialogTemplate AnalysisOptions() {
     c.push_back({ControlKind::ScrollBar, 20 + i, "", 74, y, 8, 12, SBS_VERT});
     c.push_back({ControlKind::Edit, 1130 + i, "", 86, y, 90, 12, kEdit});
     c.push_back({ControlKind::CheckBox, 1120 + i, "", 182, y, 12, 12, kCheck});
-    c.push_back({ControlKind::Edit, 1140 + i, "", 198, y, 60, 12, kEdit});
-    c.push_back({ControlKind::Edit, 1150 + i, "", 262, y, 60, 12, kEdit});
-    c.push_back({ControlKind::Edit, 1160 + i, "", 326, y, 50, 12, kReadOnly});
+    // A scalar or offset "%.8le" with its sign, a raw size of ten digits.
+    c.push_back({ControlKind::Edit, 1140 + i, "", 198, y, 63, 12, kEdit});
+    c.push_back({ControlKind::Edit, 1150 + i, "", 264, y, 63, 12, kEdit});
+    c.push_back({ControlKind::Edit, 1160 + i, "", 330, y, 48, 12, kReadOnly});
   }
   c.push_back({ControlKind::CheckBox, 1194, "TB", 382, 20, 30, 12, kCheck});
   c.push_back({ControlKind::CheckBox, 1350, "FIX", 382, 34, 30, 12, kCheck});
@@ -745,12 +746,14 @@ DialogTemplate CursorInfo() {
   return t;
 }
 // 1270: TIME/FREQ TRANSFORM PRMS, modeless, one per channel; four vertical trackbars
-// for the coefficients of the model phase.
+// for the coefficients of the model phase. Each edit holds the widest value the dialog
+// writes into it: HORZ INTV "%.10le", RATE and DELAY "%.8le" with a sign, a coefficient
+// "%.6lf" below 1e6 and a trackbar bound "%.5lf" below 1e6 with a sign.
 DialogTemplate FftTransform() {
   DialogTemplate t;
   t.id = 1270;
   t.caption = "TIME/FREQ TRANSFORM PRMS";
-  t.cx = 247;
+  t.cx = 390;
   t.cy = 184;
   t.style = kPopup;
   constexpr DWORD kEdit = ES_LEFT | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
@@ -758,16 +761,16 @@ DialogTemplate FftTransform() {
   constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
   auto& c = t.controls;
   c.push_back({ControlKind::Static, -1, "TIME FLNM", 4, 6, 40, 8, SS_LEFT});
-  c.push_back({ControlKind::Edit, 1211, "", 44, 4, 68, 12, kEdit});
+  c.push_back({ControlKind::Edit, 1211, "", 44, 4, 90, 12, kEdit});
   c.push_back({ControlKind::CheckBox, 1209, "STAT", 4, 20, 32, 10, kCheck});
   c.push_back({ControlKind::CheckBox, 1210, "FFT", 38, 20, 26, 10, kCheck});
   c.push_back({ControlKind::CheckBox, 1212, "RE+IM+PH", 66, 20, 46, 10, kCheck});
   c.push_back({ControlKind::CheckBox, 1213, "TUKEY", 4, 34, 32, 10, kCheck});
   c.push_back({ControlKind::CheckBox, 1219, "UNWRAP", 38, 34, 40, 10, kCheck});
   c.push_back({ControlKind::CheckBox, 1222, "RES", 80, 34, 30, 10, kCheck});
-  c.push_back({ControlKind::Edit, 1214, "", 4, 46, 32, 12, kEdit});
-  c.push_back({ControlKind::Static, -1, "FRQ SZ", 40, 48, 28, 8, SS_LEFT});
-  c.push_back({ControlKind::Edit, 1220, "", 68, 46, 44, 12, kEdit});
+  c.push_back({ControlKind::Edit, 1214, "", 4, 46, 36, 12, kEdit});
+  c.push_back({ControlKind::Static, -1, "FRQ SZ", 44, 48, 28, 8, SS_LEFT});
+  c.push_back({ControlKind::Edit, 1220, "", 74, 46, 60, 12, kEdit});
   const struct {
     const char* label;
     int id;
@@ -775,27 +778,27 @@ DialogTemplate FftTransform() {
   } rows[] = {{"HORZ INTV (us)", 1215, 62}, {"RATE (MHz/us)", 1217, 76}, {"DELAY (us)", 1218, 90}};
   for (const auto& r : rows) {
     c.push_back({ControlKind::Static, -1, r.label, 4, static_cast<int16_t>(r.y + 2), 58, 8, SS_LEFT});
-    c.push_back({ControlKind::Edit, r.id, "", 62, r.y, 50, 12, kEdit});
+    c.push_back({ControlKind::Edit, r.id, "", 62, r.y, 72, 12, kEdit});
   }
   c.push_back({ControlKind::Static, -1, "ASSOC", 4, 106, 24, 8, SS_LEFT});
   c.push_back({ControlKind::ListBox, 1216, "", 28, 104, 24, 12, LBS_NOTIFY | WS_BORDER | WS_VSCROLL | WS_TABSTOP});
   c.push_back({ControlKind::Static, -1, "CYCS", 58, 106, 20, 8, SS_LEFT});
-  c.push_back({ControlKind::Edit, 1223, "", 80, 104, 32, 12, kEdit});
-  c.push_back({ControlKind::PushButton, 1221, "PHASE FIT", 4, 122, 52, 14, kButton});
-  c.push_back({ControlKind::PushButton, 1353, "CENTER", 60, 122, 52, 14, kButton});
+  c.push_back({ControlKind::Edit, 1223, "", 80, 104, 54, 12, kEdit});
+  c.push_back({ControlKind::PushButton, 1221, "PHASE FIT", 4, 122, 60, 14, kButton});
+  c.push_back({ControlKind::PushButton, 1353, "CENTER", 74, 122, 60, 14, kButton});
   static const char* const kLabels[4] = {"PHASE^0", "PHASE^1", "PHASE^2", "PHASE^3"};
   for (int k = 0; k < 4; ++k) {
-    const int16_t x = static_cast<int16_t>(116 + 32 * k);
+    const int16_t x = static_cast<int16_t>(140 + 62 * k);
     c.push_back({ControlKind::Static, -1, kLabels[k], x, 2, 30, 8, SS_LEFT});
-    c.push_back({ControlKind::Edit, 1238 + k, "", x, 10, 30, 12, kEdit});
-    c.push_back({ControlKind::Edit, 1230 + k, "", x, 24, 30, 12, ES_LEFT | ES_READONLY | WS_BORDER});
-    c.push_back({ControlKind::Trackbar, 40 + k, "", static_cast<int16_t>(x + 6), 38, 18, 100,
+    c.push_back({ControlKind::Edit, 1238 + k, "", x, 10, 60, 12, kEdit});
+    c.push_back({ControlKind::Edit, 1230 + k, "", x, 24, 60, 12, ES_LEFT | ES_READONLY | WS_BORDER});
+    c.push_back({ControlKind::Trackbar, 40 + k, "", static_cast<int16_t>(x + 21), 38, 18, 100,
                  TBS_VERT | TBS_AUTOTICKS | WS_TABSTOP});
-    c.push_back({ControlKind::Edit, 1234 + k, "", x, 140, 30, 12, ES_LEFT | ES_READONLY | WS_BORDER});
-    c.push_back({ControlKind::PushButton, 50000 + 2 * k, "x2", x, 154, 14, 12, kButton});
-    c.push_back({ControlKind::PushButton, 50001 + 2 * k, "/2", static_cast<int16_t>(x + 16), 154, 14, 12, kButton});
+    c.push_back({ControlKind::Edit, 1234 + k, "", x, 140, 60, 12, ES_LEFT | ES_READONLY | WS_BORDER});
+    c.push_back({ControlKind::PushButton, 50000 + 2 * k, "x2", x, 154, 28, 12, kButton});
+    c.push_back({ControlKind::PushButton, 50001 + 2 * k, "/2", static_cast<int16_t>(x + 32), 154, 28, 12, kButton});
   }
-  c.push_back({ControlKind::Static, 60, "", 0, 172, 247, 12, SS_BLACKFRAME});
+  c.push_back({ControlKind::Static, 60, "", 0, 172, 390, 12, SS_BLACKFRAME});
   return t;
 }
 

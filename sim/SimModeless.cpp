@@ -289,8 +289,17 @@ int SimCtlRequestBox(SimDlgKind kind) {
 namespace simdlg {
 void CloseThroughCreator(SimDlgKind kind, int16_t set) {
   if (!IsSet(set)) return;
-  SimDlgRequest(kind, set) = ShowKind(kind, set, 0, Win.hWnd_Main);
+  uint32_t& request = SimDlgRequest(kind, set);
+  const uint32_t before = request;
+  request = ShowKind(kind, set, 0, Win.hWnd_Main);
   RefreshControl();
+  // The painting reads the requests of these kinds (a HITRAN set's transmission and
+  // scale, the residual trace, the sine baseline): what it drew changes with them.
+  const bool drawn = kind == SIM_DLG_HITRAN || kind == SIM_DLG_RESIDUAL || kind == SIM_DLG_SINE;
+  if (!drawn || request == before) return;
+  HWND child = Win.hWnd_Child[9][0];  // the sine's time signal
+  if (kind == SIM_DLG_SINE && Sim.Sine_FFT == 1 && child && IsWindow(child)) RepaintWindow("CB2_4P", child, TRUE);
+  Repaint("CB2_4P");
 }
 }  // namespace simdlg
 

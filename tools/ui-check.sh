@@ -2,10 +2,12 @@
 # Drives the visible front end on a virtual X display with real input events.
 # First the window demo: a menu chosen with the mouse, a dialog filled in (typing, a
 # check box, a dragged trackbar, a list row) and closed with Return, a toolbar button,
-# a menu chosen with Alt and the arrow keys, a message box, the save dialog and a box
-# from a worker thread. Then the workbench itself on a copy of the demo working file:
-# the Analysis dialog opened from the menu bar with the mouse, the arrows of its LOW
-# TYPE list clicked (down, then up again), left with Escape (its typed comment
+# a menu chosen with Alt and the arrow keys, a message box, the save dialog and two boxes
+# in a row from a worker thread (a Return typed as soon as the second is there answers
+# it). Then the workbench itself on a copy of the demo working file: the Analysis dialog
+# opened from the menu bar with the mouse (the control with the keyboard framed, the
+# frame moved by Tab), the row and the arrows of its LOW TYPE list clicked (down, then
+# up again), left with Escape (its typed comment
 # dropped), then its comment typed over and taken with OK; the status readout near
 # point 24,037 read whole; the view moved with the toolbar's forward button; the
 # simulation control dialog kept above the main window when that is clicked, two of
@@ -13,8 +15,11 @@
 # with its close box; with that dialog open, a click on the main window gives it the
 # keyboard (x and X change the view), a right-click menu opened beside the dialog shows
 # whole above it and closes with Escape, the scalar/offset dialog chosen from that menu
-# steps its channel with its CHN scroll bar's arrows without hiding a channel and
-# follows its caption dragged with real motion events; and the program left through
+# steps its channel with its CHN scroll bar's arrows without hiding a channel, keeps it
+# when the row its channel list shows is clicked, takes a scalar typed into it when the
+# window manager activates the main window and a view key is typed there, and another
+# when the plot is clicked next (the working file saved at the end holds it) and follows its
+# caption dragged with real motion events; and the program left through
 # File > Exit, the save dialog answered so that the working file is written. Last the workbench started on a new
 # working-file name: its two warnings open above the main window with the keyboard,
 # Return answers each, and the main window's close box offers the save dialog, whose
@@ -194,6 +199,11 @@ window "Worker"
 import -window root "$out/screen.png"
 xdotool key Return
 expect "worker answer: yes"
+# The worker's second question opens as the first one closes: a Return typed as soon as
+# it is there answers it, whichever window the display gave the keyboard meanwhile.
+first_window "^Worker again\$" >/dev/null || fail "no second box from the worker"
+xdotool key Return
+expect "worker second answer: yes"
 
 # The screenshot shows the main window's caption colour and the box; not a blank screen.
 colours=$(identify -format "%k" "$out/screen.png")
@@ -257,16 +267,36 @@ settle
 
 # Analysis (a command on the menu bar itself) opens the dialog; its comment is typed
 # over, first left with Escape (Cancel: the text is dropped), then taken with OK.
-analysis_comment() {   # types $1 into the comment edit of a freshly opened dialog
+open_analysis() {
   click "$(bar_x 1)" "$bar_y"
   window "ANALYSIS OPTIONS DIALOG"
   dialog=$(first_window "^ANALYSIS OPTIONS DIALOG\$")
   eval "$(xdotool getwindowgeometry --shell "$dialog")"
   dx=$((X + 1)) dy=$((Y + 1 + 20))   # its client area; controls in dialog units (4 x 8 = 7 x 14 pixels)
+}
+analysis_comment() {   # types $1 into the comment edit of a freshly opened dialog
+  open_analysis
   click $((dx + 150 * 7 / 4)) $((dy + 272 * 14 / 8))   # the comment edit (46, 266, 290 x 12)
   sleep 0.5                          # a loaded machine: let the click take the focus first
   xdotool key ctrl+a; sleep 0.5; xdotool type --delay 20 "$1"; sleep 0.5
 }
+# The dialog opens with the keyboard on channel 0's DSP check box (6, 20, 12 x 12), which
+# shows it with a dotted frame; Tab moves it, and the frame, to the ACT CHN radio button
+# beside it (24, 20).
+focus_shot() {   # $1: name; the 25 x 25 pixels around the control at dialog units $2, $3
+  shot "$out/$1.png"
+  convert "$out/$1.png" -crop "25x25+$((dx + $2 * 7 / 4 - 2))+$((dy + $3 * 14 / 8 - 2))" +repage "$out/$1.png"
+}
+open_analysis
+focus_shot dsp-open 6 20; focus_shot act-open 24 20
+shot "$out/focus.png"
+convert "$out/focus.png" -crop "300x120+$dx+$dy" +repage "$build/ui-check/focus.png"
+xdotool key Tab; sleep 0.5
+focus_shot dsp-tab 6 20; focus_shot act-tab 24 20
+same "$out/dsp-open.png" "$out/dsp-tab.png" && fail "the DSP check box with the keyboard looks as without ($build/ui-check/focus.png)"
+same "$out/act-open.png" "$out/act-tab.png" && fail "the ACT CHN button given the keyboard by Tab looks as without"
+xdotool key Escape
+gone "ANALYSIS OPTIONS DIALOG"
 escaped="UI CHECK $$ ESCAPED"
 analysis_comment "$escaped"
 # The arrows beside LOW's TYPE list (40, 162, 40 x 12; its scroll bar the 12 pixels
@@ -274,7 +304,8 @@ analysis_comment "$escaped"
 # shows another kind, up the first one again.
 type_row="55x17+$((dx + 72))+$((dy + 285))"
 type_shot() { shot "$out/type-$1.png"; convert "$out/type-$1.png" -crop "$type_row" +repage "$out/type-$1.png"; }
-type_shot a
+click $((dx + 100)) $((dy + 293))    # its row: the list takes the keyboard, its choice stays
+sleep 0.5; type_shot a
 click $((dx + 132)) $((dy + 300))    # down
 sleep 0.5; type_shot b
 click $((dx + 132)) $((dy + 287))    # up
@@ -396,18 +427,82 @@ chn_list="42x21+$((ox + 42))+$((oy + 3))"      # list 1260 (24, 2, 24 x 12)
 chn_shot() { shot "$out/chn-$1.png"; convert "$out/chn-$1.png" -crop "$chn_list" +repage "$out/chn-$1.png"; }
 # The dialog shows the active channel, the last one displayed (2): up goes to channel
 # 1, down back to 2 (a channel beyond the displayed ones is not kept).
-chn_shot a
+click $((ox + 260)) $((oy + 8))               # beside RGB: the dialog is activated, its list takes the keyboard
+sleep 0.5; chn_shot a
 click $((ox + 87 + 7)) $((oy + 3 + 4))        # scroll bar 20 (50, 2, 8 x 12): its up arrow
 sleep 1; chn_shot b
 click $((ox + 87 + 7)) $((oy + 3 + 16))       # its down arrow
 sleep 1; chn_shot c
 same "$out/chn-a.png" "$out/chn-b.png" && fail "the up arrow of the CHN scroll bar did not step the channel"
 same "$out/chn-a.png" "$out/chn-c.png" || fail "the down arrow of the CHN scroll bar did not step the channel back"
-settle
-histogram=$(convert "$out/plot-b.png" -format %c histogram:info:)
-for colour in "#FF0000" "#0000FF" "#00AA00"; do
-  grep -q "$colour" <<<"$histogram" || fail "a channel (in $colour) went from the plot when the CHN arrows were clicked"
+all_channels_drawn() {   # once the plot has settled; $1: after what
+  local histogram colour
+  settle
+  histogram=$(convert "$out/plot-b.png" -format %c histogram:info:)
+  for colour in "#FF0000" "#0000FF" "#00AA00"; do
+    grep -q "$colour" <<<"$histogram" || fail "a channel (in $colour) went from the plot when $1"
+  done
+}
+all_channels_drawn "the CHN arrows were clicked"
+# Clicks on the row the channel list shows, in its middle, in the strip below it and in
+# its middle again, select what it shows: nothing changes, no channel is hidden.
+for shot_y in d:8 e:18 f:8; do
+  click $((ox + 42 + 16)) $((oy + 3 + ${shot_y#*:}))
+  sleep 1; chn_shot "${shot_y%:*}"
 done
+same "$out/chn-d.png" "$out/chn-e.png" && same "$out/chn-d.png" "$out/chn-f.png" ||
+  fail "a click on the row the channel list shows changed its channel"
+all_channels_drawn "the row the channel list shows was clicked"
+# A scalar typed into VALUE (30, 166, 60 x 12; it shows 3) is taken when the window
+# manager activates the main window (as its keys or a task bar do), before a key typed
+# there acts: OFFSET's VALUE beside it (126, 166) shows the offset rescaled (1.9 x 3 /
+# 2.5), and the keys change the view.
+offset_shot() {
+  shot "$out/offset-$1.png"
+  convert "$out/offset-$1.png" -crop "105x21+$((ox + 220))+$((oy + 290))" +repage "$out/offset-$1.png"
+}
+offset_shot a
+click $((ox + 52 + 52)) $((oy + 290 + 10))
+sleep 0.5
+xdotool key ctrl+a; sleep 0.3; xdotool type --delay 20 "2.5"; sleep 0.5
+xdotool windowactivate --sync "$main"; sleep 0.5
+view_key x
+view_key X
+offset_shot b
+same "$out/offset-a.png" "$out/offset-b.png" &&
+  fail "a scalar typed into the scalar/offset dialog was lost when the window manager activated the main window"
+# Another scalar typed into VALUE is taken when the main window is clicked next: the
+# dialog shows it, and the working file saved at the end keeps it with the offset
+# rescaled (scalar x offset stays 3 x 1.9).
+click $((ox + 52 + 52)) $((oy + 290 + 10))
+sleep 0.5
+xdotool key ctrl+a; sleep 0.3; xdotool type --delay 20 "2"; sleep 0.5
+value_shot() {
+  shot "$out/value-$1.png"
+  convert "$out/value-$1.png" -crop "105x21+$((ox + 52))+$((oy + 290))" +repage "$out/value-$1.png"
+}
+# A point of the plot that neither dialog covers (px, py).
+plot_point() {
+  local id inside
+  for px in $((mx + 40)) $((mx + mw - 40)); do
+    for py in $((my + 100)) $((my + mh - 40)); do
+      inside=""
+      for id in "$control" "$dsp"; do
+        eval "$(xdotool getwindowgeometry --shell "$id")"
+        if [ "$px" -ge "$X" ] && [ "$px" -lt $((X + WIDTH)) ] && [ "$py" -ge "$Y" ] && [ "$py" -lt $((Y + HEIGHT)) ]; then
+          inside=1
+        fi
+      done
+      [ -z "$inside" ] && return 0
+    done
+  done
+  fail "the dialogs cover the plot"
+}
+plot_point
+click "$px" "$py"
+sleep 1; value_shot taken
+cp "$out/value-taken.png" "$build/ui-check/value.png"
+settle
 # Its caption dragged with the mouse (real motion, in steps, let go at once after the
 # last) moves it as far as the pointer went.
 eval "$(xdotool getwindowgeometry --shell "$dsp")"
@@ -475,6 +570,8 @@ app_pid=""
 # (grep reads the whole file: with -q it could stop early and fail the pipe.)
 tr -d '\r' <"$work/demo.QVW" | grep -x " *$comment *" >/dev/null || fail "the typed comment is not in the saved working file: $(sed -n 6p "$work/demo.QVW")"
 if grep -F "$escaped" "$work/demo.QVW" >/dev/null; then fail "the comment left with Escape was taken"; fi
+tr -d '\r' <"$work/demo.QVW" | grep -E "^ *2 +0 +1 +baseline\.bin +2\.00000000e\+00 +2\.85000000e\+00 *\$" >/dev/null ||
+  fail "the scalar typed into the scalar/offset dialog is not in the saved working file: $(grep baseline "$work/demo.QVW" | head -1)"
 
 # The screenshot shows the main window's caption, the channels in their colours and
 # the save dialog over them.

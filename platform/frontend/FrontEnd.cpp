@@ -148,6 +148,7 @@ struct PanelWindow {
   HWND before = nullptr;  // the window that had the keyboard when it opened
   bool present = true;
   bool held = false;
+  bool focused = false;  // it has had the keyboard
 };
 
 struct Frame {
@@ -675,6 +676,37 @@ class FrontEnd {
     return true;
   }
 
+  // The newest box or dialog of the front end that blocks the window (one of its thread
+  // or one for it), nullptr when none does.
+  PanelWindow* BlockingPanel(const Mirror& m) {
+    for (auto it = panels_.rbegin(); it != panels_.rend(); ++it)
+      if (it->job->owner == m.hwnd || it->job->thread == m.thread) return &*it;
+    return nullptr;
+  }
+
+  // Where a key typed to window m goes, as on the desktop system, where what blocks a
+  // window has the keyboard: a box blocking it (*panel), else the window itself while
+  // it is enabled, else its modal dialog (the enabled window it owns that has its
+  // thread's focus, else the highest one it owns), and so on. nullptr with *panel
+  // unset: nowhere.
+  Mirror* KeyTarget(Mirror* m, PanelWindow** panel) {
+    *panel = nullptr;
+    for (int depth = 0; m && depth < 8; ++depth) {
+      if ((*panel = BlockingPanel(*m))) return nullptr;
+      if (IsWindowEnabled(m->hwnd)) return m;
+      Mirror* owned = nullptr;
+      auto focused = mirrors_.find(TopLevelOf(FocusOfThread(m->thread)));
+      if (focused != mirrors_.end() && focused->second.owner == m->hwnd && IsWindowEnabled(focused->first))
+        owned = &focused->second;
+      for (auto it = stack_.rbegin(); !owned && it != stack_.rend(); ++it) {
+        auto other = mirrors_.find(*it);
+        if (other != mirrors_.end() && other->second.owner == m->hwnd && IsWindowEnabled(*it)) owned = &other->second;
+      }
+      m = owned;
+    }
+    return nullptr;
+  }
+
   void HandlePanel(PanelWindow& p, const PanelEvent& event) {
     if (event.kind == PanelEvent::Kind::None) return;
     p.present = true;
@@ -693,6 +725,12 @@ class FrontEnd {
     if (PanelWindow* p = PanelOf(e.windowID)) {
       if (e.event == SDL_WINDOWEVENT_CLOSE) HandlePanel(*p, PanelEvent{PanelEvent::Kind::Command, p->job->controller->panel.cancelId});
       else if (e.event == SDL_WINDOWEVENT_EXPOSED) p->present = true;
+      if (e.event == SDL_WINDOWEVENT_FOCUS_GAINED) p->focused = true;
+      // The newest box takes the keyboard once it is on the screen: asked for while it
+      // was not shown yet (one opened as the one before it closed), it was refused.
+      if ((e.event == SDL_WINDOWEVENT_SHOWN || e.event == SDL_WINDOWEVENT_EXPOSED) && !p->focused &&
+          p == &panels_.back())
+        SDL_SetWindowInputFocus(p->window);
       return;
     }
     Mirror* m = MirrorOf(e.windowID);
@@ -706,10 +744,19 @@ class FrontEnd {
         break;
       case SDL_WINDOWEVENT_FOCUS_GAINED:
         // However the window came to be active (a click, the window manager), the
-        // windows it owns stay above it.
+        // windows it owns stay above it, and a box that blocks it takes the keyboard.
         active_ = m->hwnd;
         RaiseOwned(m->hwnd);
         RestackPanels();
+        if (PanelWindow* p = BlockingPanel(*m)) {
+          SDL_SetWindowInputFocus(p->window);
+        } else {
+          // Activated by the window manager (its keys, a window closing) as by a
+          // click: the focus leaves the window that had it first, so that a value
+          // typed into a modeless dialog is taken before a key reaches this one.
+          const HWND top = m->hwnd;
+          PostToOwner(top, [top] { ActivateByUser(top); });
+        }
         break;
       default:
         break;
@@ -785,6 +832,12 @@ class FrontEnd {
       return;
     }
     if (down && Blocked(*m)) return;
+    // As on the desktop system, the window clicked is activated before the click
+    // reaches it: the focus leaves the window that had it first (a value typed into a
+    // modeless dialog is taken before a click on the main window acts).
+    if (down) {
+      PostToOwner(top, [top] { ActivateByUser(top); });
+    }
     Frame f = FrameOf(top);
     bool left = e.button == SDL_BUTTON_LEFT;
     bool right = e.button == SDL_BUTTON_RIGHT;
@@ -999,7 +1052,19 @@ class FrontEnd {
     }
     Mirror* m = KeyMirror(e.windowID);
     if (!m) return;
-    if (Blocked(*m)) return;
+    // A key is never dropped: one typed to a blocked window goes to what blocks it,
+    // which takes the keyboard for the next ones.
+    PanelWindow* panel = nullptr;
+    Mirror* to = KeyTarget(m, &panel);
+    if (panel) {
+      if (!down) return;
+      Raise(panel->window);
+      HandlePanel(*panel, panel->job->controller->panel.Key(vk, shift, ctrl));
+      return;
+    }
+    if (!to) return;
+    if (to != m && down) Raise(to->window);
+    m = to;
     if (down && alt) {
       if (vk == VK_F1 + 3) {  // Alt+F4 closes the window
         PostMessage(m->hwnd, WM_CLOSE, 0, 0);
@@ -1061,7 +1126,14 @@ class FrontEnd {
       return;
     }
     Mirror* m = KeyMirror(e.windowID);
-    if (!m || tracker_.Active() || Blocked(*m)) return;
+    if (!m || tracker_.Active()) return;
+    PanelWindow* panel = nullptr;
+    m = KeyTarget(m, &panel);
+    if (panel) {
+      HandlePanel(*panel, panel->job->controller->panel.Text(text));
+      return;
+    }
+    if (!m) return;
     if (SDL_GetModState() & KMOD_ALT) return;
     HWND target = FocusOfThread(m->thread);
     if (!target || TopLevelOf(target) != m->hwnd) target = m->hwnd;

@@ -587,6 +587,12 @@ PanelEvent Panel::Key(int vk, bool shift, bool ctrl) {
     default:
       break;
   }
+  // As in a message box of the desktop system, the underlined letter of a button
+  // presses it while no edit or list, which would take the letter, has the keyboard.
+  if (!ctrl && (!focused || focused->kind == PanelItem::Kind::Button))
+    for (const PanelItem& item : items)
+      if (item.kind == PanelItem::Kind::Button && vk != 0 && MnemonicOf(item.text) == vk)
+        return PanelEvent{PanelEvent::Kind::Command, item.id};
   if (!focused) return PanelEvent{};
   if (focused->kind == PanelItem::Kind::List) return ListKey(*focused, vk);
   if (focused->kind == PanelItem::Kind::Edit) {
@@ -642,7 +648,9 @@ PanelEvent Panel::MouseDown(int x, int y, int clicks, bool shift) {
       return PanelEvent{PanelEvent::Kind::Redraw};
     }
     case PanelItem::Kind::List: {
-      int row = item.top + (y - static_cast<int>(item.rc.top) - 1) / detail::kListRowHeight;
+      // The row drawn under the pointer (whole rows only; a strip below them is the last).
+      int row = item.top + std::clamp((y - static_cast<int>(item.rc.top) - 1) / detail::kListRowHeight, 0,
+                                      std::max(0, item.VisibleRows() - 1));
       if (row < 0 || row >= static_cast<int>(item.rows.size())) return PanelEvent{PanelEvent::Kind::Redraw};
       item.selection = row;
       if (clicks >= 2) return PanelEvent{PanelEvent::Kind::Activate, item.id, row};
@@ -853,7 +861,13 @@ class FileController : public PanelController {
  public:
   explicit FileController(const CommonDialogRequest& request) : request_(request) {
     panel.title = request.title;
-    panel.width = 460;
+    // Wide enough for the type box to show each filter text whole (its rows are written
+    // from 3 pixels inside it to 2 before its end), within the screen.
+    int widest = 0;
+    for (const auto& [description, pattern] : request.filters)
+      if (!pattern.empty()) widest = std::max(widest, detail::TextWidth(description));
+    const RECT screen = ScreenArea();
+    panel.width = std::clamp(110 + widest + 5 + 104, 460, std::max<int>(460, screen.right - screen.left));
     panel.height = 380;
     int top = detail::kCaptionHeight + 10;
     panel.items.push_back(Label(-1, "Look in:", 12, top, 110, top + 18));

@@ -30,6 +30,20 @@ inline void Frame(HDC dc, int l, int t, int r, int b, COLORREF color) {
   DeleteObject(brush);
 }
 
+// The keyboard focus: a dotted frame, every other pixel of its edges set, inside
+// l, t, r, b (right and bottom excluded).
+inline void FocusFrame(HDC dc, int l, int t, int r, int b, COLORREF color) {
+  if (r <= l || b <= t) return;
+  for (int x = l; x < r; x += 2) {
+    SetPixel(dc, x, t, color);
+    SetPixel(dc, x, b - 1, color);
+  }
+  for (int y = t; y < b; y += 2) {
+    SetPixel(dc, l, y, color);
+    SetPixel(dc, r - 1, y, color);
+  }
+}
+
 // Text in the rectangle with DrawText's format flags, on a transparent background.
 inline void Label(HDC dc, const std::string& text, int l, int t, int r, int b, UINT format, COLORREF color) {
   SetBkMode(dc, TRANSPARENT);

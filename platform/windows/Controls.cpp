@@ -431,10 +431,18 @@ LRESULT ListMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, WORD*
         *notify = ListLine(w, data, arrow);
         return 0;
       }
-      int row = data->top + GET_Y_LPARAM(lParam) / kListRowHeight;
+      // The row drawn under the pointer: only whole rows are drawn, so the strip below
+      // the last of them belongs to it, as do the border lines around them.
+      const int drawn = std::clamp(GET_Y_LPARAM(lParam) / kListRowHeight, 0, VisibleRows(w) - 1);
+      const int row = data->top + drawn;
       if (row < 0 || row >= count) return 0;
+      const bool changed = row != data->selection;
       data->selection = row;
-      if (w->style & LBS_NOTIFY) *notify = message == WM_LBUTTONDBLCLK ? LBN_DBLCLK : LBN_SELCHANGE;
+      if (!(w->style & LBS_NOTIFY)) return 0;
+      // The parent hears of a new selection only; a second click of a double-click is
+      // told as such.
+      if (message == WM_LBUTTONDBLCLK) *notify = LBN_DBLCLK;
+      else if (changed) *notify = LBN_SELCHANGE;
       return 0;
     }
     case WM_MOUSEMOVE:

@@ -382,6 +382,33 @@ BOOL EndDialog(HWND dialog, INT_PTR result) {
   return TRUE;
 }
 
+void platform::detail::ActivateByUser(HWND top) {
+  const HWND focus = GetFocus();
+  HWND target = top;
+  {
+    WinGuard guard(WinLock());
+    Window* w = Find(top);
+    if (!w || w->thread != CurrentThread() || (w->style & WS_CHILD) || !w->enabled || w->destroying) return;
+    Window* had = Find(focus);
+    while (had && (had->style & WS_CHILD)) had = Find(had->parent);
+    if (had == w) return;
+    if (had && had->dialog && had->handle != focus) had->dialog->keptFocus = focus;
+    if (w->dialog) {
+      Window* kept = Find(w->dialog->keptFocus);
+      const bool usable = kept && (kept->style & WS_CHILD) && kept->parent == top && kept->visible && kept->enabled &&
+                          !kept->destroying;
+      target = usable ? kept->handle : nullptr;
+    }
+  }
+  if (!target) {
+    target = FirstTabStop(top);
+    if (!target) target = top;
+  }
+  SetActiveWindow(top);
+  SetFocus(target);
+  if (target != top && platform::ClassNameOf(target) == "EDIT") SendMessage(target, EM_SETSEL, 0, -1);
+}
+
 // Moves the focus to the next (or previous) visible, enabled control of the dialog
 // that takes the focus with Tab; a radio group is one stop (its checked button).
 static void NextTabStop(HWND dialog, bool backwards) {

@@ -1106,12 +1106,30 @@ BOOL ShowWindow(HWND window, int command) {
   }
   SendMessage(window, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
   std::vector<HWND> repaint;
+  bool focusLeaves = false;  // a hidden top-level window that held its thread's focus
+  HWND focusTo = nullptr;
   {
     WinGuard guard(WinLock());
     Window* w = Find(window);
     if (!w) return FALSE;
     w->visible = show;
     DisplayChanged();
+    if (!show && !(w->style & WS_CHILD) && w->thread == CurrentThread()) {
+      auto it = FocusTable().find(w->thread);
+      Window* in = it == FocusTable().end() ? nullptr : Find(it->second);
+      while (in && in != w && (in->style & WS_CHILD)) in = Find(in->parent);
+      if (in == w) {
+        // As on the desktop system, the owner is activated and takes the focus, so the
+        // control that had it hears of the loss now (a value typed into a dialog closed
+        // by its close box is taken as it closes, not at some later click elsewhere);
+        // the dialog gets that control back when it is activated again.
+        focusLeaves = true;
+        if (w->dialog && it->second != window) w->dialog->keptFocus = it->second;
+        Window* owner = Find(w->owner);
+        if (owner && owner->visible && owner->enabled && !owner->destroying && owner->thread == w->thread)
+          focusTo = owner->handle;
+      }
+    }
     if (show) {
       repaint.push_back(window);
       for (size_t i = 0; i < repaint.size(); ++i)
@@ -1121,6 +1139,10 @@ BOOL ShowWindow(HWND window, int command) {
       ActiveTable()[w->thread] = window;
   }
   for (HWND r : repaint) InvalidateRect(r, nullptr, TRUE);
+  if (focusLeaves) {
+    if (focusTo) SetActiveWindow(focusTo);
+    SetFocus(focusTo);
+  }
   return wasVisible ? TRUE : FALSE;
 }
 

@@ -147,6 +147,7 @@ struct DialogData {
   INT_PTR result = 0;
   LONG_PTR msgResult = 0;
   LONG_PTR user = 0;
+  HWND keptFocus = nullptr;  // its control that had the focus when another window was activated
 };
 
 struct Window {
@@ -203,6 +204,14 @@ bool RunOnOwner(HWND window, const std::function<void()>& fn);
 // character as WM_CHAR of its own: TranslateMessage then adds only control
 // characters (Return, Escape, Backspace, Tab, Ctrl+letter).
 constexpr LPARAM kTypedKeyFlag = 0x02000000;
+
+// The user activates a top-level window (a click on it), on the window's own thread,
+// before the click itself arrives: as on the desktop system the focus leaves the
+// window that had it, whose control hears of the loss first (an edit's EN_KILLFOCUS); a
+// dialog keeps that control and gets it back on its own next activation (else its
+// first tab stop takes the focus, an edit with its text selected); any other window
+// takes the focus itself. Nothing changes while the focus is inside the window already.
+void ActivateByUser(HWND top);
 
 // Runs fn on the window's own thread the next time that thread services messages
 // sent to it (its message loop, a modal loop or any wait), without waiting for it.

@@ -268,6 +268,10 @@ void DrawList(HDC dc, const Node& n) {
     if (selected) Fill(dc, n.clientX, top, n.clientX + n.clientW - bar, top + kListRowHeight, kSelection);
     Label(dc, data.items[static_cast<size_t>(index)], n.clientX + 2, top, n.clientX + n.clientW - bar,
          top + kListRowHeight, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, selected ? kWhite : kBlack);
+    // The focus frames the selected row (the first one shown while none of them is).
+    const bool selectionShown = data.selection >= data.top && data.selection < data.top + rows;
+    if (n.focused && (selected || (r == 0 && !selectionShown)))
+      FocusFrame(dc, n.clientX, top, n.clientX + n.clientW - bar, top + kListRowHeight, selected ? kWhite : kBlack);
   }
   if (bar) {
     // The two arrows, each a button of half the height.
@@ -341,6 +345,17 @@ void DrawControl(HDC dc, const Node& n) {
       int top = n.y + (n.height - 12) / 2;
       DrawCheckMark(dc, n.x, top, type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON, check);
       Label(dc, n.text, n.x + 16, n.y, n.x + n.width, n.y + n.height, DT_LEFT | DT_VCENTER | DT_SINGLELINE, textColor);
+      if (n.focused) {
+        // The focus frames the label, a pixel clear of its ink; a box without a label
+        // has its box framed.
+        const int width = TextWidthOn(dc, n.text);
+        const int middle = n.y + n.height / 2;
+        if (width > 0)
+          FocusFrame(dc, n.x + 14, std::max(n.y, middle - kCharHeight / 2 - 1), std::min(n.x + n.width, n.x + 18 + width),
+                     std::min(n.y + n.height, middle + kCharHeight / 2 + 2), kBlack);
+        else
+          FocusFrame(dc, n.x - 2, top - 2, n.x + 14, top + 14, kBlack);
+      }
     } else {
       Fill(dc, n.x, n.y, n.x + n.width, n.y + n.height, kFace);
       Frame(dc, n.x, n.y, n.x + n.width, n.y + n.height, type == BS_DEFPUSHBUTTON ? kBlack : kShadow);
@@ -389,6 +404,7 @@ void DrawControl(HDC dc, const Node& n) {
     int hi = static_cast<int>(SendMessage(n.handle, TBM_GETRANGEMAX, 0, 0));
     int pos = static_cast<int>(SendMessage(n.handle, TBM_GETPOS, 0, 0));
     DrawSlider(dc, n, lo, hi, pos, (n.style & TBS_VERT) != 0);
+    if (n.focused) FocusFrame(dc, n.x, n.y, n.x + n.width, n.y + n.height, kBlack);
   } else if (n.cls == "TOOLBARWINDOW32") {
     DrawToolbar(dc, n);
   } else if (n.cls == "MSCTLS_STATUSBAR32") {

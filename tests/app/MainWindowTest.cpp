@@ -423,7 +423,8 @@ INT_PTR LayoutProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_IN
 
 // Every label, check box and button text of every dialog is drawn whole inside its
 // control, and a label or check box text stands a few pixels clear of the controls
-// beside it, so that each reads as its own.
+// beside it, so that each reads as its own; an edit holds the widest value its dialog
+// writes into it.
 TEST_F(MainWindowTest, DialogTextsFitTheirControlsAndStandClearOfTheirNeighbours) {
   constexpr int kClear = 3;
   // What a control covers: a text where it is drawn (a check box's with its box), a
@@ -486,6 +487,39 @@ TEST_F(MainWindowTest, DialogTextsFitTheirControlsAndStandClearOfTheirNeighbours
           faults.push_back(where + " runs into " + std::to_string(GetDlgCtrlID(other)) + " \"" + near + "\"");
         }
       }
+    }
+    DestroyWindow(dialog);
+  }
+  // The widest values (an edit writes from 3 pixels inside its left edge to 2 before its
+  // right one).
+  auto run = [](int first, int count) {
+    std::vector<int> ids;
+    for (int k = 0; k < count; ++k) ids.push_back(first + k);
+    return ids;
+  };
+  const struct {
+    int dialog;
+    std::vector<int> edits;
+    const char* widest;
+  } values[] = {
+      {101, run(1140, 9), "-5.00000000e-04"},     // channel scalars "%.8le" with a sign
+      {101, run(1150, 9), "-5.00000000e-04"},     // channel offsets
+      {101, run(1160, 9), "4294967295"},          // raw sizes
+      {1270, {1214}, "0.500000"},                 // TUKEY, a fraction "%lf"
+      {1270, {1220}, "4294967295"},               // FRQ SZ "%lu"
+      {1270, {1215}, "-2.5000000000e-03"},        // HORZ INTV "%.10le"
+      {1270, {1217, 1218}, "-2.00000000e+12"},    // RATE, DELAY "%.8le"
+      {1270, run(1238, 4), "-999999.999999"},     // the coefficients, "%.6lf" below 1e6
+      {1270, run(1230, 8), "-999999.99999"},      // the trackbar bounds, "%.5lf" below 1e6
+  };
+  for (const auto& v : values) {
+    HWND dialog = CreateDialogParam(nullptr, MAKEINTRESOURCE(v.dialog), nullptr, &LayoutProc, 0);
+    ASSERT_NE(dialog, nullptr) << v.dialog;
+    for (int id : v.edits) {
+      RECT r{0, 0, 0, 0};
+      GetWindowRect(GetDlgItem(dialog, id), &r);
+      if (platform::detail::TextWidth(v.widest) + 5 > r.right - r.left)
+        faults.push_back(std::to_string(v.dialog) + " edit " + std::to_string(id) + " cuts \"" + v.widest + "\"");
     }
     DestroyWindow(dialog);
   }

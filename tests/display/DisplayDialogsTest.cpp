@@ -206,10 +206,14 @@ TEST_F(DisplayDialogsTest, ShowFunctionsToggleFromTheRightClickMenu) {
   EXPECT_EQ(DisplayScalarOffsetDialogShow(0, Win.hWnd_Main), 1u);
   EXPECT_TRUE(IsWindowVisible(first));
   Dsp.SclOfs_Guard = 0;
-  // Cancel hides it.
+  // Cancel hides it; a scalar typed and not yet taken is taken as the dialog closes
+  // (its edit loses the focus then), not at the next click elsewhere.
+  ASSERT_TRUE(drv::TypeText(first, IDC_SO_SCL_VALUE, "2.5"));
   SendMessage(first, WM_CLOSE, 0, 0);  // the close box is the dialog's Cancel
   EXPECT_EQ(Dsp.SclOfs_Shown, 0u);
   EXPECT_FALSE(IsWindowVisible(first));
+  EXPECT_DOUBLE_EQ(Dsp.Chn_Scalar[0], 2.5);
+  EXPECT_EQ(GetFocus(), Win.hWnd_Main);
 
   EXPECT_TRUE(drv::ChooseCommand(Win.hWnd_Main, IDM_CURSOR_INFO_DLG));
   EXPECT_EQ(Win.CurInfo_Shown, 1u);

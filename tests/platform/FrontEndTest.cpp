@@ -237,6 +237,40 @@ TEST_F(MenuTrackerTest, PopupIgnoresTheReleaseOfTheOpeningClickAndStaysInside) {
   DestroyMenu(popup);
 }
 
+// Dark pixels of an image surface inside a rectangle.
+int Ink(cairo_surface_t* surface, RECT r) {
+  cairo_surface_flush(surface);
+  const unsigned char* data = cairo_image_surface_get_data(surface);
+  const int stride = cairo_image_surface_get_stride(surface);
+  int count = 0;
+  for (LONG y = r.top; y < r.bottom; ++y)
+    for (LONG x = r.left; x < r.right; ++x) {
+      const uint32_t pixel = *reinterpret_cast<const uint32_t*>(data + y * stride + x * 4);
+      if ((pixel & 0xFF) < 128 && ((pixel >> 8) & 0xFF) < 128 && ((pixel >> 16) & 0xFF) < 128) ++count;
+    }
+  return count;
+}
+
+// The dark pixels of a text in the windows' font, drawn without any clip.
+int InkOfText(const std::string& text) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  const int width = platform::detail::TextWidth(text) + 20;
+  HBITMAP bitmap = CreateCompatibleBitmap(dc, width, 40);
+  HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+  HFONT font = CreateFont(platform::detail::kCharHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "DejaVu Sans Mono");
+  HGDIOBJ oldFont = SelectObject(dc, font);
+  platform::paint::Fill(dc, 0, 0, width, 40, platform::paint::kWhite);
+  SetBkMode(dc, TRANSPARENT);
+  TextOut(dc, 10, 10, text.c_str(), static_cast<int>(text.size()));
+  const int ink = Ink(platform::SurfaceOfBitmap(bitmap), RECT{0, 0, width, 40});
+  SelectObject(dc, oldFont);
+  DeleteObject(font);
+  SelectObject(dc, oldBitmap);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  return ink;
+}
+
 TEST(PanelTest, MessageBoxAnswersWithKeysAndEscapeOnlyWhereItMayCancel) {
   platform::BoxRequest request;
   request.caption = "Question";
@@ -252,6 +286,11 @@ TEST(PanelTest, MessageBoxAnswersWithKeysAndEscapeOnlyWhereItMayCancel) {
   box = fe::MakeBoxPanel(request);
   EXPECT_TRUE(box->Handle(box->panel.Key(VK_ESCAPE, false, false)));
   EXPECT_EQ(box->boxAnswer, IDCANCEL);
+  // The underlined letter of a button presses it; other letters do nothing.
+  box = fe::MakeBoxPanel(request);
+  EXPECT_FALSE(box->Handle(box->panel.Key('C', false, false)));
+  EXPECT_TRUE(box->Handle(box->panel.Key('N', false, false)));
+  EXPECT_EQ(box->boxAnswer, IDNO);
   request.style = MB_YESNO;
   box = fe::MakeBoxPanel(request);
   EXPECT_FALSE(box->Handle(box->panel.Key(VK_ESCAPE, false, false)));  // Yes/No has no way out
@@ -306,6 +345,31 @@ TEST(PanelTest, FileDialogBrowsesFoldersAndAnswersThePathTyped) {
   dialog = fe::MakeFilePanel(request);
   EXPECT_TRUE(dialog->Handle(dialog->panel.Key(VK_ESCAPE, false, false)));
   EXPECT_FALSE(dialog->dialogAnswer.accepted);
+  // The type box shows each filter text whole, the longest of the program too, and the
+  // dialog stays on the screen.
+  const std::string longest = "ASCII SIM FILES (*.DAT, *.A, *.ASC, *.TXT, *.CAT, *.PAR, *.OUT, *.INTEN, *.FGO )";
+  request.filters = {{"ALL FILES", "*.*"}, {longest, "*.DAT;*.A"}};
+  dialog = fe::MakeFilePanel(request);
+  const fe::PanelItem* types = dialog->panel.Find(40);
+  ASSERT_NE(types, nullptr);
+  EXPECT_GE(types->rc.right - types->rc.left, platform::detail::TextWidth(longest) + 5);
+  const RECT screen = platform::ScreenArea();
+  EXPECT_LE(dialog->panel.width, screen.right - screen.left);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateCompatibleBitmap(dc, dialog->panel.width, dialog->panel.height);
+  HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+  HFONT font = CreateFont(platform::detail::kCharHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "DejaVu Sans Mono");
+  HGDIOBJ oldFont = SelectObject(dc, font);
+  dialog->panel.Draw(dc);
+  const int row = types->rc.top + 1 + platform::detail::kListRowHeight;  // the second row, not selected
+  EXPECT_EQ(Ink(platform::SurfaceOfBitmap(bitmap),
+                RECT{types->rc.left + 1, row, types->rc.right - 1, row + platform::detail::kListRowHeight}),
+            InkOfText(longest));
+  SelectObject(dc, oldFont);
+  DeleteObject(font);
+  SelectObject(dc, oldBitmap);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
 }
 
 TEST(PanelTest, PrintDialogOffersThePrintersAndTabReachesTheButtons) {
@@ -396,39 +460,6 @@ class RealInputTest : public ::testing::Test {
   std::vector<std::pair<int, int>> commands_;
 };
 
-// Dark pixels of an image surface inside a rectangle.
-int Ink(cairo_surface_t* surface, RECT r) {
-  cairo_surface_flush(surface);
-  const unsigned char* data = cairo_image_surface_get_data(surface);
-  const int stride = cairo_image_surface_get_stride(surface);
-  int count = 0;
-  for (LONG y = r.top; y < r.bottom; ++y)
-    for (LONG x = r.left; x < r.right; ++x) {
-      const uint32_t pixel = *reinterpret_cast<const uint32_t*>(data + y * stride + x * 4);
-      if ((pixel & 0xFF) < 128 && ((pixel >> 8) & 0xFF) < 128 && ((pixel >> 16) & 0xFF) < 128) ++count;
-    }
-  return count;
-}
-
-// The dark pixels of a text in the windows' font, drawn without any clip.
-int InkOfText(const std::string& text) {
-  HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP bitmap = CreateCompatibleBitmap(dc, 200, 40);
-  HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
-  HFONT font = CreateFont(platform::detail::kCharHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "DejaVu Sans Mono");
-  HGDIOBJ oldFont = SelectObject(dc, font);
-  platform::paint::Fill(dc, 0, 0, 200, 40, platform::paint::kWhite);
-  SetBkMode(dc, TRANSPARENT);
-  TextOut(dc, 10, 10, text.c_str(), static_cast<int>(text.size()));
-  const int ink = Ink(platform::SurfaceOfBitmap(bitmap), RECT{0, 0, 200, 40});
-  SelectObject(dc, oldFont);
-  DeleteObject(font);
-  SelectObject(dc, oldBitmap);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
-  return ink;
-}
-
 TEST_F(RealInputTest, CaretKeysEditInsideTheText) {
   HWND edit = GetDlgItem(dialog_, 10);
   ASSERT_TRUE(drv::TypeText(dialog_, 10, "1234"));
@@ -463,6 +494,105 @@ TEST_F(RealInputTest, TabWalksTheStopsWithARadioGroupAsOneStop) {
   Key(GetFocus(), VK_TAB);
   Key(GetFocus(), VK_TAB);  // past OK, round to the edit
   EXPECT_EQ(GetFocus(), edit);
+}
+
+// A click on another top-level window activates it before the click arrives, and the
+// focus moves as on the desktop system: a modified edit of a modeless dialog tells its
+// loss first, the main window takes the focus, and the dialog gets its edit back (its
+// text selected) when it is activated in turn; a dialog without such a control gives
+// its first tab stop the focus.
+TEST_F(RealInputTest, AnotherWindowActivatedTakesTheFocusAndTheDialogGetsItsControlBack) {
+  WNDCLASS wc;
+  wc.lpfnWndProc = DefWindowProc;
+  wc.lpszClassName = "ACTIVATION TEST";
+  RegisterClass(&wc);
+  HWND main = CreateWindowEx(0, "ACTIVATION TEST", "MAIN", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 400, 300, nullptr,
+                             nullptr, nullptr, nullptr);
+  ASSERT_NE(main, nullptr);
+  HWND edit = GetDlgItem(dialog_, 10);
+  ASSERT_TRUE(drv::TypeText(dialog_, 10, "42"));
+  commands_.clear();
+  platform::detail::ActivateByUser(main);
+  EXPECT_EQ(commands_, (std::vector<std::pair<int, int>>{{10, EN_KILLFOCUS}}));
+  EXPECT_EQ(GetFocus(), main);
+  EXPECT_EQ(GetActiveWindow(), main);
+  commands_.clear();
+  platform::detail::ActivateByUser(main);  // active already: nothing moves
+  EXPECT_TRUE(commands_.empty());
+  platform::detail::ActivateByUser(dialog_);
+  EXPECT_EQ(GetFocus(), edit);
+  DWORD from = 9, to = 9;
+  SendMessage(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+  EXPECT_EQ(from, 0u);
+  EXPECT_EQ(to, 2u);
+  // A click on a control of the inactive dialog: the dialog is activated, then the
+  // control takes the focus.
+  platform::detail::ActivateByUser(main);
+  commands_.clear();
+  platform::detail::ActivateByUser(dialog_);
+  drv::MouseClick(GetDlgItem(dialog_, 11), drv::Mouse::Left, 2, 2);
+  EXPECT_EQ(GetFocus(), GetDlgItem(dialog_, 11));
+  EXPECT_EQ(commands_, (std::vector<std::pair<int, int>>{{10, EN_SETFOCUS}, {10, EN_KILLFOCUS}, {11, BN_CLICKED}}));
+  // A dialog that never had the focus gives it to its first tab stop.
+  HWND second = CreateDialogParam(nullptr, MAKEINTRESOURCE(810), nullptr, &InputProc, 0);
+  ASSERT_NE(second, nullptr);
+  platform::detail::ActivateByUser(second);
+  EXPECT_EQ(GetFocus(), GetDlgItem(second, 10));
+  DestroyWindow(second);
+  DestroyWindow(main);
+}
+
+// The pixels that differ between two pictures of the same size inside a rectangle.
+int Changed(cairo_surface_t* a, cairo_surface_t* b, RECT r) {
+  cairo_surface_flush(a);
+  cairo_surface_flush(b);
+  const int stride = cairo_image_surface_get_stride(a);
+  int count = 0;
+  for (LONG y = r.top; y < r.bottom; ++y)
+    for (LONG x = r.left; x < r.right; ++x) {
+      const size_t at = static_cast<size_t>(y * stride + x * 4);
+      if (*reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(a) + at) !=
+          *reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(b) + at))
+        ++count;
+    }
+  return count;
+}
+
+// The keyboard focus is drawn on every control that can hold it: a dotted frame around
+// a check box's or radio button's label (around the box of one without a label), on a
+// list's selected row and around a trackbar; nothing of it shows elsewhere.
+TEST_F(RealInputTest, FocusIsFramedOnCheckBoxesRadioButtonsListsAndTrackbars) {
+  HWND list = CreateWindowEx(0, WC_LISTBOX, "", WS_CHILD | WS_VISIBLE | WS_BORDER | LBS_NOTIFY | WS_TABSTOP, 200, 10,
+                             120, 40, dialog_, reinterpret_cast<HMENU>(static_cast<uintptr_t>(15)), nullptr, nullptr);
+  HWND bare = CreateWindowEx(0, WC_BUTTON, "", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX | WS_TABSTOP, 200, 60, 21, 21,
+                             dialog_, reinterpret_cast<HMENU>(static_cast<uintptr_t>(16)), nullptr, nullptr);
+  ASSERT_TRUE(list && bare);
+  for (const char* row : {"MAX", "AVE"}) SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row));
+  SendMessage(list, LB_SETCURSEL, 1, 0);
+  RECT dialogRect;
+  GetWindowRect(dialog_, &dialogRect);
+  auto place = [&](HWND c, int grow) {
+    RECT r;
+    GetWindowRect(c, &r);
+    return RECT{r.left - dialogRect.left - grow, r.top - dialogRect.top - grow, r.right - dialogRect.left + grow,
+                r.bottom - dialogRect.top + grow};
+  };
+  SetFocus(GetDlgItem(dialog_, IDOK));
+  cairo_surface_t* unfocused = platform::detail::ComposeWindow(dialog_);
+  ASSERT_NE(unfocused, nullptr);
+  for (HWND c : {GetDlgItem(dialog_, 11), GetDlgItem(dialog_, 12), list, GetDlgItem(dialog_, 14), bare}) {
+    SetFocus(c);
+    cairo_surface_t* focused = platform::detail::ComposeWindow(dialog_);
+    ASSERT_NE(focused, nullptr);
+    const RECT around = place(c, 2);
+    const int inside = Changed(unfocused, focused, around);
+    EXPECT_GE(inside, 20) << platform::ClassNameOf(c) << " " << GetDlgCtrlID(c);
+    const RECT all{0, 0, cairo_image_surface_get_width(focused), cairo_image_surface_get_height(focused)};
+    const RECT ok = place(GetDlgItem(dialog_, IDOK), 0);
+    EXPECT_EQ(Changed(unfocused, focused, all) - inside, Changed(unfocused, focused, ok)) << GetDlgCtrlID(c);
+    cairo_surface_destroy(focused);
+  }
+  cairo_surface_destroy(unfocused);
 }
 
 TEST_F(RealInputTest, TrackbarFollowsADraggedThumbAndKeys) {
@@ -554,10 +684,24 @@ TEST_F(RealInputTest, ListArrowsStepTheChoiceCloseBoxesCancelAndRowsShowWholeGly
   SendMessage(noArrows, LB_SETCURSEL, 1, 0);
   RECT rowRc;
   GetClientRect(noArrows, &rowRc);
+  auto changesOf = [&](int id) {
+    return std::count(commands_.begin(), commands_.end(), std::pair<int, int>{id, LBN_SELCHANGE});
+  };
   drv::MouseClick(noArrows, drv::Mouse::Left, rowRc.right - 4, 2);
   drv::MouseClick(noArrows, drv::Mouse::Left, rowRc.right - 4, platform::detail::kListRowHeight - 3);
   EXPECT_EQ(drv::ListSelection(pair, 32), 1);
   EXPECT_EQ(drv::ListTop(pair, 32), 1);
+  // A click selects the row drawn under the pointer, the strip below the whole rows
+  // drawn included, and tells the parent only of a new selection.
+  ASSERT_GT(rowRc.bottom, platform::detail::kListRowHeight);
+  drv::MouseClick(noArrows, drv::Mouse::Left, 4, rowRc.bottom - 1);
+  EXPECT_EQ(drv::ListSelection(pair, 32), 1);
+  EXPECT_EQ(changesOf(32), 0);
+  SendMessage(noArrows, LB_SETCURSEL, 2, 0);
+  SendMessage(noArrows, LB_SETTOPINDEX, 1, 0);
+  drv::MouseClick(noArrows, drv::Mouse::Left, 4, rowRc.bottom - 1);
+  EXPECT_EQ(drv::ListSelection(pair, 32), 1);
+  EXPECT_EQ(changesOf(32), 1);
   EXPECT_FALSE(drv::Scroll(pair, 32, false));
   EXPECT_TRUE(drv::Scroll(pair, 31, false));
   DestroyWindow(pair);

@@ -1,7 +1,7 @@
 // A small window program for checking the visible front end on a display: a main
 // window with a menu bar, a toolbar, a status bar and a drawn curve, a settings
-// dialog with an edit, a check box, a trackbar and a list, message boxes (one from
-// a worker thread) and the open, save and print dialogs. Every change it makes is
+// dialog with an edit, a check box, a trackbar and a list, message boxes (two in a
+// row from a worker thread) and the open, save and print dialogs. Every change it makes is
 // also written to stdout, so a check can read what a person did.
 // Without a display it runs headless and writes a snapshot of its main window.
 #include <cmath>
@@ -103,9 +103,13 @@ INT_PTR SettingsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   }
 }
 
+// Two questions in a row from a worker, owned by the main window: the second box opens
+// as the first one closes, and takes the keyboard as well.
 DWORD WorkerBox(void*) {
-  int answer = MessageBox(nullptr, "A worker thread asks: continue?", "Worker", MB_YESNO | MB_ICONQUESTION);
+  int answer = MessageBox(State().main, "A worker thread asks: continue?", "Worker", MB_YESNO | MB_ICONQUESTION);
   Report(std::string("worker answer: ") + (answer == IDYES ? "yes" : "no"));
+  answer = MessageBox(State().main, "The worker asks again: go on?", "Worker again", MB_YESNO | MB_ICONQUESTION);
+  Report(std::string("worker second answer: ") + (answer == IDYES ? "yes" : "no"));
   return 0;
 }
 

@@ -686,6 +686,12 @@ TEST_F(SimHitranTest, SelfFactorCutAndTransmissionBoxesChangeTheDrawing) {
   EXPECT_LT(painted[last], 0.9f);
   ASSERT_TRUE(drv::Click(gas, 1013));
   EXPECT_EQ(painted, four);
+  // Closed with its close box while TRANSMISSION is ticked, the dialog takes its
+  // request back and the window is drawn again at once: absorbance, not the dips.
+  ASSERT_TRUE(drv::Click(gas, 1013));
+  SendMessage(gas, WM_CLOSE, 0, 0);
+  EXPECT_EQ(Sim.HT_Ary_Stat[0], 0u);
+  EXPECT_EQ(painted, four);
 }
 
 }  // namespace
