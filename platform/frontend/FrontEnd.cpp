@@ -63,6 +63,7 @@ struct Shared {
   std::deque<std::shared_ptr<PanelJob>> newPanels;
   std::deque<std::shared_ptr<PopupJob>> newPopups;
   std::unordered_map<HWND, cairo_surface_t*> composed;  // pictures handed back by the windows' threads
+  HWND activated = nullptr;  // the top-level window the program activated last, not yet raised
   std::atomic<bool> stop{false};
   std::atomic<uint32_t> wakeType{0};
 
@@ -83,6 +84,7 @@ struct Global {
   BoxAnswerer previousBox;
   CommonDialogAnswerer previousDialog;
   PopupChooser previousPopup;
+  ActivationListener previousActivation;
   bool exitHook = false;
 };
 
@@ -265,6 +267,7 @@ class FrontEnd {
   void Update() {
     TakeJobs();
     SyncMirrors();
+    TakeActivation();
     TakePictures();
     ApplyDrag();
     RepeatHeldButton();
@@ -707,6 +710,24 @@ class FrontEnd {
     return nullptr;
   }
 
+  // The program activated a top-level window (gave the focus to a window of it, or
+  // activated it): as on the desktop system it comes up with the keyboard, as a window
+  // clicked does, unless a box or its modal dialog blocks it, which keeps the keyboard.
+  // Only the last activation counts; one of a window not on the screen yet is left to
+  // its showing, which raises it.
+  void TakeActivation() {
+    HWND top = nullptr;
+    {
+      std::lock_guard<std::mutex> lock(shared_->mutex);
+      std::swap(top, shared_->activated);
+    }
+    auto it = mirrors_.find(top);
+    if (!top || it == mirrors_.end() || !it->second.window) return;
+    if (BlockingPanel(it->second) || !IsWindowEnabled(top)) return;
+    RaiseMirror(top);
+    active_ = top;
+  }
+
   void HandlePanel(PanelWindow& p, const PanelEvent& event) {
     if (event.kind == PanelEvent::Kind::None) return;
     p.present = true;
@@ -811,6 +832,9 @@ class FrontEnd {
       if (down) HandlePanel(*p, p->job->controller->panel.MouseDown(e.x, e.y, e.clicks, (KeyFlags() & MK_SHIFT) != 0));
       return;
     }
+    // The program's activation that came before this press goes first, so that the
+    // window pressed ends with the keyboard.
+    if (down) TakeActivation();
     Mirror* m = MirrorOf(e.windowID);
     if (!m) return;
     HWND top = m->hwnd;
@@ -1092,11 +1116,15 @@ class FrontEnd {
                     reinterpret_cast<LPARAM>(GetDlgItem(m->hwnd, IDCANCEL)));
       return;
     }
+    // The key goes to the focus the window's thread has when it takes the key from its
+    // queue (kFollowFocusFlag): a key typed ahead follows the focus that the keys and
+    // clicks before it moved, also to another window; to this window while the focus is
+    // in none that takes input.
     HWND target = FocusOfThread(m->thread);
     if (!target || TopLevelOf(target) != m->hwnd) target = m->hwnd;
-    LPARAM flags = KeyTypesText(vk, ctrl) ? kTypedKeyFlag : 0;
+    LPARAM flags = (KeyTypesText(vk, ctrl) ? kTypedKeyFlag : 0) | kFollowFocusFlag;
     if (down) PostMessage(target, WM_KEYDOWN, static_cast<WPARAM>(vk), 1 | flags);
-    else PostMessage(target, WM_KEYUP, static_cast<WPARAM>(vk), static_cast<LPARAM>(0xC0000001u));
+    else PostMessage(target, WM_KEYUP, static_cast<WPARAM>(vk), static_cast<LPARAM>(0xC0000001u) | kFollowFocusFlag);
   }
 
   void AltTapped(uint32_t windowId) {
@@ -1137,7 +1165,8 @@ class FrontEnd {
     if (SDL_GetModState() & KMOD_ALT) return;
     HWND target = FocusOfThread(m->thread);
     if (!target || TopLevelOf(target) != m->hwnd) target = m->hwnd;
-    for (char c : text) PostMessage(target, WM_CHAR, static_cast<WPARAM>(static_cast<unsigned char>(c)), 1);
+    for (char c : text)
+      PostMessage(target, WM_CHAR, static_cast<WPARAM>(static_cast<unsigned char>(c)), 1 | kFollowFocusFlag);
   }
 
   struct Drag {
@@ -1295,6 +1324,13 @@ void InstallAnswerers(const std::shared_ptr<Shared>& shared, Global& g) {
     SubmitAndWait(shared, job, &Shared::newPanels);
     return job->controller->dialogAnswer;
   });
+  g.previousActivation = SetActivationListener([shared](HWND top) {
+    {
+      std::lock_guard<std::mutex> lock(shared->mutex);
+      shared->activated = top;
+    }
+    shared->Wake();
+  });
   g.previousPopup = SetPopupChooser([shared](const PopupRequest& request) -> UINT {
     HWND top = TopLevelOf(request.owner);
     if (!top) return 0;
@@ -1348,6 +1384,7 @@ void StopFrontEnd() {
   SetBoxAnswerer(std::move(g.previousBox));
   SetCommonDialogAnswerer(std::move(g.previousDialog));
   SetPopupChooser(std::move(g.previousPopup));
+  SetActivationListener(std::move(g.previousActivation));
   g.shared->stop = true;
   g.shared->Wake();
   if (g.thread.joinable()) g.thread.join();

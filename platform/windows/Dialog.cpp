@@ -382,32 +382,42 @@ BOOL EndDialog(HWND dialog, INT_PTR result) {
   return TRUE;
 }
 
-void platform::detail::ActivateByUser(HWND top) {
+// Activates the top-level window of the calling thread and moves the focus into it as
+// the desktop system does (see ActivateByUser); tell: the activation listener hears of
+// it. False for a window that cannot be activated.
+static bool Activate(HWND top, bool tell) {
   const HWND focus = GetFocus();
   HWND target = top;
+  bool changed = false;
   {
-    WinGuard guard(WinLock());
-    Window* w = Find(top);
-    if (!w || w->thread != CurrentThread() || (w->style & WS_CHILD) || !w->enabled || w->destroying) return;
-    Window* had = Find(focus);
-    while (had && (had->style & WS_CHILD)) had = Find(had->parent);
-    if (had == w) return;
-    if (had && had->dialog && had->handle != focus) had->dialog->keptFocus = focus;
-    if (w->dialog) {
-      Window* kept = Find(w->dialog->keptFocus);
+    detail::WinGuard guard(detail::WinLock());
+    detail::Window* w = detail::Find(top);
+    if (!w || w->thread != detail::CurrentThread() || (w->style & WS_CHILD) || !w->enabled || w->destroying)
+      return false;
+    detail::Window* had = detail::Find(focus);
+    while (had && (had->style & WS_CHILD)) had = detail::Find(had->parent);
+    changed = detail::ActivateLocked(*w, focus);
+    if (had == w) {
+      target = nullptr;  // the focus is inside it already and stays where it is
+    } else if (w->dialog) {
+      detail::Window* kept = detail::Find(w->dialog->keptFocus);
       const bool usable = kept && (kept->style & WS_CHILD) && kept->parent == top && kept->visible && kept->enabled &&
                           !kept->destroying;
-      target = usable ? kept->handle : nullptr;
+      target = usable ? kept->handle : FirstTabStop(top);
+      if (!target) target = top;
     }
   }
-  if (!target) {
-    target = FirstTabStop(top);
-    if (!target) target = top;
+  if (target) {
+    SetFocus(target);
+    if (target != top && platform::ClassNameOf(target) == "EDIT") SendMessage(target, EM_SETSEL, 0, -1);
   }
-  SetActiveWindow(top);
-  SetFocus(target);
-  if (target != top && platform::ClassNameOf(target) == "EDIT") SendMessage(target, EM_SETSEL, 0, -1);
+  if (changed && tell) detail::TellActivation(top);
+  return true;
 }
+
+void platform::detail::ActivateByUser(HWND top) { Activate(top, false); }
+
+bool platform::detail::ActivateByProgram(HWND top) { return Activate(top, true); }
 
 // Moves the focus to the next (or previous) visible, enabled control of the dialog
 // that takes the focus with Tab; a radio group is one stop (its checked button).

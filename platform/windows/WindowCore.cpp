@@ -41,6 +41,11 @@ std::unordered_map<DWORD, HWND>& ActiveTable() {
   static auto* active = new std::unordered_map<DWORD, HWND>();
   return *active;
 }
+// The activation listener (guarded by WinLock).
+ActivationListener& ActivationListenerSlot() {
+  static auto* listener = new ActivationListener();
+  return *listener;
+}
 
 std::array<std::atomic<bool>, 256>& KeyDown() {
   static auto* keys = new std::array<std::atomic<bool>, 256>();
@@ -231,24 +236,43 @@ bool FindPaint(MSG* msg, HWND filter) {
   return true;
 }
 
+// A key or character the front end posted goes to the window with the calling thread's
+// focus now, while that is a shown window that takes input.
+void FollowFocus(MSG* msg) {
+  if ((msg->message != WM_KEYDOWN && msg->message != WM_KEYUP && msg->message != WM_CHAR) ||
+      !(msg->lParam & kFollowFocusFlag))
+    return;
+  msg->lParam &= ~kFollowFocusFlag;
+  WinGuard guard(WinLock());
+  auto it = FocusTable().find(CurrentThread());
+  Window* focus = it == FocusTable().end() ? nullptr : Find(it->second);
+  if (!focus || focus->destroying || !focus->enabled || !IsAncestorChainVisible(focus)) return;
+  Window* top = focus;
+  while (top && (top->style & WS_CHILD)) top = Find(top->parent);
+  if (top && top->enabled) msg->hwnd = focus->handle;
+}
+
 bool TakePosted(MSG* msg, bool remove, bool* quit) {
   auto queue = MyQueue();
-  auto lock = LockKernel();
-  if (!queue->posted.empty()) {
-    *msg = queue->posted.front();
-    if (remove) queue->posted.pop_front();
-    *quit = msg->message == WM_QUIT;
-    return true;
+  bool posted = false;
+  {
+    auto lock = LockKernel();
+    if (!queue->posted.empty()) {
+      *msg = queue->posted.front();
+      if (remove) queue->posted.pop_front();
+      *quit = msg->message == WM_QUIT;
+      posted = true;
+    } else if (queue->quit) {
+      *msg = MSG{};
+      msg->message = WM_QUIT;
+      msg->wParam = static_cast<WPARAM>(queue->quitCode);
+      if (remove) queue->quit = false;
+      *quit = true;
+      return true;
+    }
   }
-  if (queue->quit) {
-    *msg = MSG{};
-    msg->message = WM_QUIT;
-    msg->wParam = static_cast<WPARAM>(queue->quitCode);
-    if (remove) queue->quit = false;
-    *quit = true;
-    return true;
-  }
-  return false;
+  if (posted) FollowFocus(msg);  // the window system's lock, never under the kernel's
+  return posted;
 }
 
 enum class IdleTurn { None, Again, Poll };
@@ -413,6 +437,32 @@ HWND FocusOfThread(DWORD thread) {
   auto it = FocusTable().find(thread);
   if (it == FocusTable().end() || !Find(it->second)) return nullptr;
   return it->second;
+}
+
+bool ActivateLocked(Window& top, HWND focus) {
+  Window* had = Find(focus);
+  while (had && (had->style & WS_CHILD)) had = Find(had->parent);
+  if (had && had != &top && had->dialog && had->handle != focus) had->dialog->keptFocus = focus;
+  HWND& active = ActiveTable()[top.thread];
+  if (active == top.handle) return false;
+  active = top.handle;
+  DisplayChanged();
+  return true;
+}
+
+ActivationListener SetActivationListener(ActivationListener listener) {
+  WinGuard guard(WinLock());
+  std::swap(ActivationListenerSlot(), listener);
+  return listener;
+}
+
+void TellActivation(HWND top) {
+  ActivationListener listener;
+  {
+    WinGuard guard(WinLock());
+    listener = ActivationListenerSlot();
+  }
+  if (listener) listener(top);
 }
 
 void RegisterBuiltinClass(const char* name, WNDPROC proc, UINT style) {
@@ -1108,6 +1158,7 @@ BOOL ShowWindow(HWND window, int command) {
   std::vector<HWND> repaint;
   bool focusLeaves = false;  // a hidden top-level window that held its thread's focus
   HWND focusTo = nullptr;
+  bool activated = false;  // shown with activation, another window active before
   {
     WinGuard guard(WinLock());
     Window* w = Find(window);
@@ -1119,10 +1170,11 @@ BOOL ShowWindow(HWND window, int command) {
       Window* in = it == FocusTable().end() ? nullptr : Find(it->second);
       while (in && in != w && (in->style & WS_CHILD)) in = Find(in->parent);
       if (in == w) {
-        // As on the desktop system, the owner is activated and takes the focus, so the
-        // control that had it hears of the loss now (a value typed into a dialog closed
-        // by its close box is taken as it closes, not at some later click elsewhere);
-        // the dialog gets that control back when it is activated again.
+        // As on the desktop system, the owner is activated and takes the focus (a dialog
+        // gives it to its control that had it), so the control that had it here hears
+        // of the loss now (a value typed into a dialog closed by its close box is taken
+        // as it closes, not at some later click elsewhere); the dialog gets that control
+        // back when it is activated again.
         focusLeaves = true;
         if (w->dialog && it->second != window) w->dialog->keptFocus = it->second;
         Window* owner = Find(w->owner);
@@ -1135,14 +1187,14 @@ BOOL ShowWindow(HWND window, int command) {
       for (size_t i = 0; i < repaint.size(); ++i)
         if (Window* c = Find(repaint[i])) repaint.insert(repaint.end(), c->children.begin(), c->children.end());
     }
-    if (show && !(w->style & WS_CHILD) && command != SW_SHOWNA && command != SW_SHOWNOACTIVATE)
-      ActiveTable()[w->thread] = window;
+    if (show && !(w->style & WS_CHILD) && command != SW_SHOWNA && command != SW_SHOWNOACTIVATE) {
+      auto it = FocusTable().find(w->thread);
+      activated = ActivateLocked(*w, it == FocusTable().end() ? nullptr : it->second);
+    }
   }
   for (HWND r : repaint) InvalidateRect(r, nullptr, TRUE);
-  if (focusLeaves) {
-    if (focusTo) SetActiveWindow(focusTo);
-    SetFocus(focusTo);
-  }
+  if (activated) TellActivation(window);
+  if (focusLeaves && !(focusTo && ActivateByProgram(focusTo))) SetFocus(nullptr);
   return wasVisible ? TRUE : FALSE;
 }
 
@@ -1178,6 +1230,7 @@ BOOL IsWindowEnabled(HWND window) {
 HWND SetFocus(HWND window) {
   DWORD self = CurrentThread();
   HWND previous = nullptr;
+  HWND activated = nullptr;
   {
     WinGuard guard(WinLock());
     auto& focus = FocusTable();
@@ -1187,12 +1240,21 @@ HWND SetFocus(HWND window) {
     if (window) {
       Window* w = Find(window);
       if (!w || w->thread != self) return nullptr;
+      // As on the desktop system, the focus given to a window of a top-level window other
+      // than the active one activates that top-level window: the front end brings it up
+      // with the keyboard, so the keys typed next reach it.
+      Window* top = w;
+      while (top && (top->style & WS_CHILD)) top = Find(top->parent);
+      if (top && top->enabled && !top->destroying && ActivateLocked(*top, previous)) activated = top->handle;
     }
-    if (previous == window) return previous;
-    if (window) focus[self] = window;
-    else focus.erase(self);
-    DisplayChanged();
+    if (previous != window) {
+      if (window) focus[self] = window;
+      else focus.erase(self);
+      DisplayChanged();
+    }
   }
+  if (activated) TellActivation(activated);
+  if (previous == window) return previous;
   if (previous) SendMessage(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(window), 0);
   if (window) {
     // The focus may have moved on inside the kill-focus handler.
@@ -1215,11 +1277,13 @@ HWND GetFocus() {
 }
 
 HWND SetActiveWindow(HWND window) {
-  WinGuard guard(WinLock());
-  DWORD self = CurrentThread();
-  HWND previous = ActiveTable().count(self) ? ActiveTable()[self] : nullptr;
-  if (Find(window)) ActiveTable()[self] = window;
-  return previous;
+  HWND previous = nullptr;
+  {
+    WinGuard guard(WinLock());
+    auto it = ActiveTable().find(CurrentThread());
+    if (it != ActiveTable().end() && Find(it->second)) previous = it->second;
+  }
+  return ActivateByProgram(window) ? previous : nullptr;
 }
 
 HWND GetActiveWindow() {

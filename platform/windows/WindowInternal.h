@@ -205,13 +205,41 @@ bool RunOnOwner(HWND window, const std::function<void()>& fn);
 // characters (Return, Escape, Backspace, Tab, Ctrl+letter).
 constexpr LPARAM kTypedKeyFlag = 0x02000000;
 
+// Set in the lParam of a key or character that the front end posts: the calling thread
+// takes it from its queue for the window that has the thread's focus at that moment, as
+// the desktop system hands typed keys to the focus of the moment, so a key typed ahead
+// reaches the window that an earlier key or click gave the focus (also one of another
+// top-level window). It stays with the window it was posted to while the focus is
+// nowhere, or in a hidden or disabled window. The flag is cleared before the message is
+// handed out.
+constexpr LPARAM kFollowFocusFlag = 0x04000000;
+
 // The user activates a top-level window (a click on it), on the window's own thread,
 // before the click itself arrives: as on the desktop system the focus leaves the
 // window that had it, whose control hears of the loss first (an edit's EN_KILLFOCUS); a
 // dialog keeps that control and gets it back on its own next activation (else its
 // first tab stop takes the focus, an edit with its text selected); any other window
-// takes the focus itself. Nothing changes while the focus is inside the window already.
+// takes the focus itself. Nothing moves while the focus is inside the window already.
 void ActivateByUser(HWND top);
+// The program activates a top-level window of the calling thread (SetActiveWindow): the
+// focus moves as for the user's activation, and the activation listener hears of it.
+// False, nothing changed, for a window of another thread, a child or a disabled window.
+bool ActivateByProgram(HWND top);
+// Makes top the active window of its thread. focus: the thread's focus; when that is a
+// control of another dialog, the dialog keeps it for its next activation. True when
+// the active window changed. Caller holds WinLock.
+bool ActivateLocked(Window& top, HWND focus);
+// Hears of each top-level window that the program activates, on the thread that
+// activates it, after the change and outside the window system's lock: SetActiveWindow,
+// SetFocus to a window of a top-level window other than the active one (as on the
+// desktop system, that activates it), a top-level window shown with activation, and the
+// owner a hidden window gives the focus to. The user's activations (ActivateByUser)
+// are not told. The front end raises the window with the keyboard. Returns the
+// listener it replaces; an empty one hears nothing.
+using ActivationListener = std::function<void(HWND top)>;
+ActivationListener SetActivationListener(ActivationListener listener);
+// Tells the listener of an activation (not under WinLock).
+void TellActivation(HWND top);
 
 // Runs fn on the window's own thread the next time that thread services messages
 // sent to it (its message loop, a modal loop or any wait), without waiting for it.

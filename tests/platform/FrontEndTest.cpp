@@ -496,14 +496,30 @@ TEST_F(RealInputTest, TabWalksTheStopsWithARadioGroupAsOneStop) {
   EXPECT_EQ(GetFocus(), edit);
 }
 
+// The characters a window took: the window, the character and its lParam.
+struct Typed {
+  HWND window;
+  WPARAM character;
+  LPARAM flags;
+  bool operator==(const Typed&) const = default;
+};
+std::vector<Typed>* g_typed = nullptr;
+
+LRESULT TypedProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CHAR && g_typed) g_typed->push_back({window, wParam, lParam});
+  return DefWindowProc(window, message, wParam, lParam);
+}
+
 // A click on another top-level window activates it before the click arrives, and the
 // focus moves as on the desktop system: a modified edit of a modeless dialog tells its
 // loss first, the main window takes the focus, and the dialog gets its edit back (its
 // text selected) when it is activated in turn; a dialog without such a control gives
-// its first tab stop the focus.
+// its first tab stop the focus. The program's own activation, the focus given to a
+// window of another top-level window, is told to the front end, and a key typed ahead
+// goes to the focus of the moment the thread takes it.
 TEST_F(RealInputTest, AnotherWindowActivatedTakesTheFocusAndTheDialogGetsItsControlBack) {
   WNDCLASS wc;
-  wc.lpfnWndProc = DefWindowProc;
+  wc.lpfnWndProc = TypedProc;
   wc.lpszClassName = "ACTIVATION TEST";
   RegisterClass(&wc);
   HWND main = CreateWindowEx(0, "ACTIVATION TEST", "MAIN", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 400, 300, nullptr,
@@ -533,6 +549,46 @@ TEST_F(RealInputTest, AnotherWindowActivatedTakesTheFocusAndTheDialogGetsItsCont
   drv::MouseClick(GetDlgItem(dialog_, 11), drv::Mouse::Left, 2, 2);
   EXPECT_EQ(GetFocus(), GetDlgItem(dialog_, 11));
   EXPECT_EQ(commands_, (std::vector<std::pair<int, int>>{{10, EN_SETFOCUS}, {10, EN_KILLFOCUS}, {11, BN_CLICKED}}));
+  // The click's handler gives the focus back to the main window while a character typed
+  // next waits in the queue: the main window is activated and takes the character, and
+  // the front end hears of the activation, to bring that window up with the keyboard.
+  std::vector<HWND> told;
+  std::vector<Typed> typed;
+  g_typed = &typed;
+  auto listener = platform::detail::SetActivationListener([&told](HWND top) { told.push_back(top); });
+  const LPARAM ahead = 1 | platform::detail::kFollowFocusFlag;
+  auto pump = [&] {
+    MSG msg;
+    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE))
+      if (!IsDialogMessage(dialog_, &msg)) DispatchMessage(&msg);
+  };
+  PostMessage(GetDlgItem(dialog_, 11), WM_CHAR, 'x', ahead);
+  SetFocus(main);
+  EXPECT_EQ(GetActiveWindow(), main);
+  pump();
+  EXPECT_EQ(typed, (std::vector<Typed>{{main, 'x', 1}}));
+  EXPECT_EQ(told, (std::vector<HWND>{main}));
+  // The user's activation is the front end's own, not told; the dialog's check box gets
+  // the focus back. SetActiveWindow activates as the user does, and is told.
+  platform::detail::ActivateByUser(dialog_);
+  EXPECT_EQ(GetFocus(), GetDlgItem(dialog_, 11));
+  EXPECT_EQ(SetActiveWindow(main), dialog_);
+  EXPECT_EQ(GetFocus(), main);
+  SetActiveWindow(dialog_);
+  EXPECT_EQ(GetFocus(), GetDlgItem(dialog_, 11));
+  EXPECT_EQ(told, (std::vector<HWND>{main, main, dialog_}));
+  // A disabled window (its modal dialog open) is not activated: the keys stay with the
+  // window they were typed to.
+  EnableWindow(main, FALSE);
+  PostMessage(GetDlgItem(dialog_, 11), WM_CHAR, 'y', ahead);
+  SetFocus(main);
+  EXPECT_EQ(GetActiveWindow(), dialog_);
+  pump();
+  EXPECT_EQ(typed.size(), 1u);
+  EXPECT_EQ(told.size(), 3u);
+  EnableWindow(main, TRUE);
+  platform::detail::SetActivationListener(std::move(listener));
+  g_typed = nullptr;
   // A dialog that never had the focus gives it to its first tab stop.
   HWND second = CreateDialogParam(nullptr, MAKEINTRESOURCE(810), nullptr, &InputProc, 0);
   ASSERT_NE(second, nullptr);
