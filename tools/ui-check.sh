@@ -18,8 +18,10 @@
 # steps its channel with its CHN scroll bar's arrows without hiding a channel, keeps it
 # when the row its channel list shows is clicked, takes a scalar typed into it when the
 # window manager activates the main window and a view key is typed there, and another
-# when the plot is clicked next (the working file saved at the end holds it) and follows its
-# caption dragged with real motion events; and the program left through
+# when the plot is clicked next (the working file saved at the end holds it), gives the
+# keyboard back to the main window when its channel list takes Up (x, X and 1 typed next
+# act there) and follows its caption dragged with real motion events; and the program
+# left through
 # File > Exit, the save dialog answered so that the working file is written. Last the workbench started on a new
 # working-file name: its two warnings open above the main window with the keyboard,
 # Return answers each, and the main window's close box offers the save dialog, whose
@@ -373,7 +375,7 @@ shot "$out/owner.png"
   fail "the simulation control dialog went behind the main window when that was clicked"
 focused=$(xdotool getwindowfocus getwindowname 2>/dev/null || true)
 case "$focused" in "QUIVRANE 95 "*) ;; *) fail "a click on the main window left the keyboard with \"$focused\"" ;; esac
-view_key() {   # presses key $1 and waits until the plot changes
+view_key() {   # presses key $1 and waits until the plot changes; $2: after what
   settle
   cp "$out/plot-b.png" "$out/before-key.png"
   xdotool key "$1"
@@ -382,7 +384,7 @@ view_key() {   # presses key $1 and waits until the plot changes
     same "$out/before-key.png" "$out/key.png" || return 0
     sleep 0.25
   done
-  fail "the key $1, after a click on the main window with a modeless dialog open, did not change the view"
+  fail "the key $1, ${2:-after a click on the main window with a modeless dialog open}, did not change the view"
 }
 view_key x
 view_key X
@@ -503,6 +505,26 @@ click "$px" "$py"
 sleep 1; value_shot taken
 cp "$out/value-taken.png" "$build/ui-check/value.png"
 settle
+# The channel list, given the keyboard by a click on its row, takes Up: it selects
+# channel 1, the dialog sends the channel key on (channel 1 is hidden) and gives the
+# focus back to the main window, which comes up with the keyboard: x and X typed next
+# change the view there, and 1 shows channel 1 again.
+click $((ox + 42 + 16)) $((oy + 3 + 8))
+sleep 0.5
+xdotool key Up
+sleep 1
+focused=$(xdotool getwindowfocus getwindowname 2>/dev/null || true)
+case "$focused" in
+  "QUIVRANE 95 "*) ;;
+  *) fail "the main window did not get the keyboard back when a channel was chosen in the scalar/offset dialog's list (\"$focused\" has it)" ;;
+esac
+shot "$out/chosen.png"
+cp "$out/chosen.png" "$build/ui-check/chosen.png"
+chosen="after a channel was chosen in the scalar/offset dialog's list"
+view_key x "$chosen"
+view_key X "$chosen"
+view_key 1 "$chosen"
+all_channels_drawn "channel 1 was shown again by its key"
 # Its caption dragged with the mouse (real motion, in steps, let go at once after the
 # last) moves it as far as the pointer went.
 eval "$(xdotool getwindowgeometry --shell "$dsp")"
