@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -17,7 +19,9 @@
 #include <tuple>
 #include <vector>
 
+#include "core/Threads.h"
 #include "core/TypedArrays.h"
+#include "fileproc/CrossCorrFix.h"
 #include "fileproc/FileOps.h"
 #include "platform/windows/Controls.h"
 #include "platform/windows/Dialog.h"
@@ -436,6 +440,68 @@ TEST_F(FileConversionDialogTest, OpSeqStopsTheRunningSequenceBetweenItsWrites) {
   WaitForSingleObject(thread, 10000);
   CloseHandle(thread);
   ThreadCtl.OpSeq_Thread = nullptr;
+}
+
+// OP SEQ and then ABORT THREAD ONLY while a pool of one worker aligns a series that
+// would keep it busy for a minute (its notes flood the message window, which slows it
+// down a second every 50 lines): the stop reaches the worker at its next block, so the
+// dialog answers at once, with no pause after the fan-out and no failure box. The
+// parents are whole and every output there is whole; none is left half written.
+TEST_F(FileConversionDialogTest, OpSeqAbortReachesThePoolWorkersAtOnce) {
+  constexpr int kSeq = 256;
+  constexpr int kParents = 300;
+  std::vector<std::vector<float>> parents;
+  for (int k = 0; k < kParents; ++k) {
+    std::vector<float> v(4 * kSeq);
+    for (int i = 0; i < 4 * kSeq; ++i) {
+      const double t = (i % kSeq - (i / kSeq * 3 + k) % 7) * 4e-3;
+      v[static_cast<size_t>(i)] = static_cast<float>(std::sin(t * (40.0 + 300.0 * t)));
+    }
+    WriteValues(StrPrintf("cc%03d", k), v);
+    parents.push_back(std::move(v));
+  }
+  std::ofstream("OpASeq100.dat", std::ios::binary)
+      << "SEQCCFILEFIX\r\n-1 cc al old aves 256 0 -8 0.01 1 16 240 0 1 0 3 0 3 0\r\n";
+  const RavFileFixRoutine previous = RavSetFileFixRoutine(nullptr);
+  CrossCorrInstallPoolRoutine();
+  std::mutex boxesLock;
+  std::vector<std::string> boxes;
+  const platform::BoxAnswerer answerer = platform::SetBoxAnswerer([&](const platform::BoxRequest& box) {
+    if (box.text.find("EDIT USING") != std::string::npos) return IDCANCEL;          // run it as it is
+    if (box.text.find("OPSEQ THREAD RUNNING") != std::string::npos) return IDCANCEL;  // abort the thread only
+    const std::lock_guard<std::mutex> lock(boxesLock);
+    if (box.caption != "Info") boxes.push_back(box.caption + "|" + box.text);  // the averages' notes aside
+    return IDOK;
+  });
+  double answered = -1.0;
+  WithDialog([&](HWND d) {
+    EXPECT_TRUE(drv::Click(d, IDC_CNV_OPSEQ));
+    // Far enough for the notes to flood the window.
+    ASSERT_TRUE(drv::PumpUntil([] { return std::filesystem::exists("al010Ave"); }, 120000));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(drv::Click(d, IDC_CNV_OPSEQ));
+    answered = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    drv::Click(d, IDCANCEL);
+  });
+  platform::SetBoxAnswerer(answerer);
+  RavSetFileFixRoutine(previous);
+  EXPECT_LT(answered, 2.5);
+  EXPECT_EQ(ThreadCtl.OpSeq_Alive, 0u);
+  EXPECT_TRUE(boxes.empty()) << ::testing::PrintToString(boxes);
+  int done = 0;
+  for (const std::string& name : qvtest::FileNames()) {
+    EXPECT_NE(name[0], '.') << name;  // no temporary file left
+    EXPECT_NE(name.rfind("__qv", 0), 0u) << name;
+    if (name.size() == 8 && name.rfind("Ave") == 5) ++done;
+    // Every aligned sequence and average there is whole.
+    if (name.rfind("al", 0) == 0 && name.find("AveCat") == std::string::npos) {
+      EXPECT_EQ(std::filesystem::file_size(name), 4u * kSeq) << name;
+    }
+  }
+  EXPECT_GE(done, 11);
+  EXPECT_LT(done, kParents / 2);
+  for (int k = 0; k < kParents; ++k)
+    ASSERT_EQ(ReadValues<float>(StrPrintf("cc%03d", k)), parents[static_cast<size_t>(k)]) << k;
 }
 
 // OP SEQ pressed while a sequence runs stores the dialog's fields: the run goes on with
