@@ -330,6 +330,48 @@ TEST_F(FileConversionDialogTest, ANameTooLongWithItsSuffixIsRefusedBeforeAnyFile
   EXPECT_EQ(ReadValues<float>(same), (std::vector<float>{1, 2, 3, 4}));
 }
 
+// One press runs every checked channel with the values typed, whatever a channel's run
+// writes back into the slot: SIZE OUT -2 doubles both channels (the slot then holds the
+// last size written, as a single resize leaves it), and SEQ DUP with PTS TO AVE 3000
+// makes 3000 points of each, counting the copies of each channel anew.
+TEST_F(FileConversionDialogTest, EveryCheckedChannelRunsWithTheValuesTyped) {
+  std::vector<float> a(1000), b(3000);
+  for (size_t i = 0; i < a.size(); ++i) a[i] = static_cast<float>(i);
+  for (size_t i = 0; i < b.size(); ++i) b[i] = static_cast<float>(i % 7);
+  WriteValues("a.bin", a);
+  WriteValues("b.bin", b);
+  StrCopy(Dsp.Chn_Flnm[0], "a.bin");
+  StrCopy(Dsp.Chn_Flnm[1], "b.bin");
+  std::vector<std::string> boxes;
+  const platform::BoxAnswerer previous = platform::SetBoxAnswerer([&](const platform::BoxRequest& box) {
+    boxes.push_back(box.caption + "|" + box.text);
+    return IDOK;
+  });
+  std::string sizeOut;
+  std::vector<size_t> resized, duplicated;
+  WithDialog([&](HWND d) {
+    EXPECT_TRUE(drv::SetCheck(d, IDC_CNV_CHECK0, true));
+    EXPECT_TRUE(drv::SetCheck(d, IDC_CNV_CHECK0 + 1, true));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_SZOUT, "-2"));
+    EXPECT_TRUE(drv::Click(d, OSI_RESIZE));
+    resized = {ReadValues<float>("a.bin00").size(), ReadValues<float>("b.bin00").size()};
+    sizeOut = drv::Text(d, IDC_CNV_SZOUT);
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_PTSAVE, "3000"));
+    EXPECT_TRUE(drv::Click(d, OSI_SEQDUP));
+    duplicated = {ReadValues<float>("a.bin00").size(), ReadValues<float>("b.bin00").size()};
+    drv::Click(d, IDCANCEL);
+  });
+  platform::SetBoxAnswerer(previous);
+  EXPECT_EQ(resized, (std::vector<size_t>{2000, 6000}));
+  EXPECT_EQ(sizeOut, "6000");
+  EXPECT_EQ(duplicated, (std::vector<size_t>{3000, 3000}));
+  EXPECT_EQ(ReadValues<float>("b.bin00"), b);
+  for (const std::string& box : boxes) {
+    EXPECT_NE(box.rfind("Error|", 0), 0u) << box;
+    EXPECT_EQ(box.find("ABORTING"), std::string::npos) << box;
+  }
+}
+
 TEST_F(FileConversionDialogTest, FieldsAreStoredInTheirReadFormsAndCancelKeepsTheRest) {
   std::string lowStyleOff, lowStyleOn;
   INT_PTR result = WithDialog([&](HWND d) {
