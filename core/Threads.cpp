@@ -1,5 +1,6 @@
 #include "core/Threads.h"
 
+#include <algorithm>
 #include <atomic>
 #include <string>
 
@@ -111,6 +112,13 @@ int32_t FunctionThreadCreate(LPTHREAD_START_ROUTINE routine) {
 bool OpSeqStopAsked() {
   // The sequence and its workers work on the sequence's copy of the conversion record.
   return ThreadCtl.OpSeq_Stop == 1 && (CnvThreadCopy != nullptr || GetCurrentThreadId() == ThreadCtl.OpSeq_ThreadId);
+}
+
+void OpSeqPause(DWORD milliseconds) {
+  // In slices rather than by the clock, so that a capped Sleep (the tests') caps the pause.
+  constexpr DWORD kSlice = 50;
+  for (DWORD waited = 0; waited < milliseconds && !OpSeqStopAsked(); waited += kSlice)
+    Sleep(std::min(kSlice, milliseconds - waited));
 }
 
 int32_t QvMPICreate(int16_t n) {

@@ -40,6 +40,9 @@ void FunctionThreadSetViewRoutine(LPTHREAD_START_ROUTINE routine);
 // call at its next block read, and the sequence's pauses and failure boxes are left out.
 // Every other thread (the dialogs' engine calls) goes on as asked.
 bool OpSeqStopAsked();
+// Waits the given time to let a note be read, ending early when the operation sequence
+// is asked to stop (OpSeqStopAsked), so that a stop is not held up by a pause.
+void OpSeqPause(DWORD milliseconds);
 
 // Creates workers 0 .. n-1 with their events. Returns 1, or 0 when n is outside
 // 1..30 or a worker could not be created (the pool size then counts only the

@@ -19,6 +19,7 @@
 #include <tuple>
 #include <vector>
 
+#include "core/MsgWindow.h"
 #include "core/Threads.h"
 #include "core/TypedArrays.h"
 #include "fileproc/CrossCorrFix.h"
@@ -488,7 +489,9 @@ TEST_F(FileConversionDialogTest, OpSeqStopsTheRunningSequenceBetweenItsWrites) {
 // would keep it busy for a minute (its notes flood the message window, which slows it
 // down a second every 50 lines): the stop reaches the worker at its next block, so the
 // dialog answers at once, with no pause after the fan-out and no failure box. The
-// parents are whole and every output there is whole; none is left half written.
+// parents are whole and every output there is whole; none is left half written. The
+// next OP SEQ runs a pool whole, and a stop that comes in the pause after its fan-out,
+// or in REPACK_FILE's pause, ends that pause at once and runs no further command.
 TEST_F(FileConversionDialogTest, OpSeqAbortReachesThePoolWorkersAtOnce) {
   constexpr int kSeq = 256;
   constexpr int kParents = 300;
@@ -500,8 +503,11 @@ TEST_F(FileConversionDialogTest, OpSeqAbortReachesThePoolWorkersAtOnce) {
       v[static_cast<size_t>(i)] = static_cast<float>(std::sin(t * (40.0 + 300.0 * t)));
     }
     WriteValues(StrPrintf("cc%03d", k), v);
+    if (k < 4) WriteValues(StrPrintf("dd%03d", k), v);
     parents.push_back(std::move(v));
   }
+  WriteValues("a.bin", std::vector<float>(64, 1.0f));
+  std::vector<double> pauses;
   std::ofstream("OpASeq100.dat", std::ios::binary)
       << "SEQCCFILEFIX\r\n-1 cc al old aves 256 0 -8 0.01 1 16 240 0 1 0 3 0 3 0\r\n";
   const RavFileFixRoutine previous = RavSetFileFixRoutine(nullptr);
@@ -523,18 +529,38 @@ TEST_F(FileConversionDialogTest, OpSeqAbortReachesThePoolWorkersAtOnce) {
     const auto start = std::chrono::steady_clock::now();
     EXPECT_TRUE(drv::Click(d, IDC_CNV_OPSEQ));
     answered = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    // Runs the command file and stops it once the message window shows the note.
+    auto stopAtNote = [&](const std::string& commands, const char* note) {
+      std::ofstream("OpASeq100.dat", std::ios::binary) << commands;
+      EXPECT_TRUE(drv::Click(d, IDC_CNV_OPSEQ));
+      EXPECT_TRUE(drv::PumpUntil(
+          [&] { return Dsp.Msg_Hwnd && drv::Text(Dsp.Msg_Hwnd, IDC_DSP_MSG_TEXT).find(note) != std::string::npos; },
+          60000));
+      const auto stop = std::chrono::steady_clock::now();
+      EXPECT_TRUE(drv::Click(d, IDC_CNV_OPSEQ));
+      pauses.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - stop).count());
+    };
+    stopAtNote("SEQCCFILEFIX\r\n-2 dd bl bold baves 256 0 -8 0.01 1 16 240 0 1 0 3 0 3 0\r\nSCALE\r\n-1 a.bin s1.bin 2\r\n",
+               "RAV THREADS COMPLETE");
+    stopAtNote("REPACK_FILE\r\n-1 a.bin r.bin 1 16 2 16\r\nSCALE\r\n-1 a.bin s2.bin 2\r\n", "REPACK OF");
     drv::Click(d, IDCANCEL);
   });
   platform::SetBoxAnswerer(answerer);
   RavSetFileFixRoutine(previous);
   EXPECT_LT(answered, 2.5);
+  ASSERT_EQ(pauses.size(), 2u);
+  EXPECT_LT(pauses[0], 1.0);
+  EXPECT_LT(pauses[1], 1.0);
+  EXPECT_EQ(std::filesystem::file_size("r.bin"), 4u * 32);  // written whole before its pause
+  EXPECT_FALSE(std::filesystem::exists("s1.bin") || std::filesystem::exists("s2.bin"));
+  for (int k = 0; k < 4; ++k) EXPECT_EQ(std::filesystem::file_size(StrPrintf("bl%03dAve", k)), 4u * kSeq) << k;
   EXPECT_EQ(ThreadCtl.OpSeq_Alive, 0u);
   EXPECT_TRUE(boxes.empty()) << ::testing::PrintToString(boxes);
   int done = 0;
   for (const std::string& name : qvtest::FileNames()) {
     EXPECT_NE(name[0], '.') << name;  // no temporary file left
     EXPECT_NE(name.rfind("__qv", 0), 0u) << name;
-    if (name.size() == 8 && name.rfind("Ave") == 5) ++done;
+    if (name.size() == 8 && name.rfind("al", 0) == 0 && name.rfind("Ave") == 5) ++done;
     // Every aligned sequence and average there is whole.
     if (name.rfind("al", 0) == 0 && name.find("AveCat") == std::string::npos) {
       EXPECT_EQ(std::filesystem::file_size(name), 4u * kSeq) << name;
