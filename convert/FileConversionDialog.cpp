@@ -236,11 +236,35 @@ bool NamesEqual(const char* a, const char* b) {
   return platform::NamesEqualIgnoringCase(a, b) || platform::SameFile(a, b);
 }
 
+// The values of slot 0 that a run writes back in place of what the user typed:
+// RESIZE's SIZE OUT and STP OUT, SEQ DUP's copies (PTS TO AVE) and sequence size, and
+// the counts and window SEQ COADD takes from its table.
+struct TypedSlotValues {
+  uint32_t sizeOut = Cnv.Rsz_SzOut[kSlot];
+  double stepOut = Cnv.Rsz_StpOut[kSlot];
+  int32_t ptsAve = Cnv.Pts_Ave[kSlot];
+  int32_t seqSz = Cnv.Seq_Sz[kSlot];
+  int32_t seqCnt = Cnv.Seq_Cnt[kSlot];
+  int32_t winLo = Cnv.Win_Lo[kSlot];
+  int32_t winHi = Cnv.Win_Hi[kSlot];
+  void Restore() const {
+    Cnv.Rsz_SzOut[kSlot] = sizeOut;
+    Cnv.Rsz_StpOut[kSlot] = stepOut;
+    Cnv.Pts_Ave[kSlot] = ptsAve;
+    Cnv.Seq_Sz[kSlot] = seqSz;
+    Cnv.Seq_Cnt[kSlot] = seqCnt;
+    Cnv.Win_Lo[kSlot] = winLo;
+    Cnv.Win_Hi[kSlot] = winHi;
+  }
+};
+
 // Runs the engine on every checked channel. With no channel checked nothing runs and
 // the result is 0, so the message never depends on an earlier run. An output named as
-// its input takes EXT; every such name must fit before any channel runs.
+// its input takes EXT; every such name must fit before any channel runs. Every channel
+// runs with the values the user typed; what the last run wrote back stays in the slot.
 void RunEngine(DialogState* s, int id) {
   s->lastResult = 0;
+  const TypedSlotValues typed;
   const auto takesExt = [](int c) {
     return Cnv.Cnv_Stat[c] == 1 && NamesEqual(Dsp.Chn_Flnm[c], Cnv.Out_Flnm[kSlot][c]) && Cnv.Out_Ext[0] != '\0';
   };
@@ -250,6 +274,7 @@ void RunEngine(DialogState* s, int id) {
     if (Cnv.Cnv_Stat[c] != 1) continue;
     char* out = Cnv.Out_Flnm[kSlot][c];
     if (takesExt(c) && !core_io::NameWithSuffix(out, sizeof Cnv.Out_Flnm[kSlot][c], out, Cnv.Out_Ext)) return;
+    typed.Restore();
     s->lastResult = OSIFile(kSlot, c, id, Dsp.Chn_Flnm[c], out, 0, 1, 1);
   }
 }

@@ -15,6 +15,7 @@
 #include "convert/OpSeqInternal.h"
 #include "core/DebugLog.h"
 #include "core/FileIo.h"
+#include "core/Threads.h"
 #include "filelib/FileManip.h"
 #include "platform/kernel/Files.h"
 #include "platform/kernel/Process.h"
@@ -286,7 +287,8 @@ void Run::CloseFiles() {
 void Run::Fail(const std::string& text) {
   LogLine(text);
   CloseFiles();
-  core_io::Warning(text);
+  // A command that a stop ended did not fail: the user asked for the end.
+  if (!OpSeqStopAsked()) core_io::Warning(text);
   going = false;
 }
 
@@ -357,7 +359,8 @@ DWORD CnvOperationSequence(void* /*parameter*/) {
     CommandHandler(index)(run);
     record.Publish();
   }
-  if (blocks.automatic == 1) core_io::Info(blocks.summary);
+  // A run the user stopped ends as a terminated one would, without its summary.
+  if (blocks.automatic == 1 && !OpSeqStopAsked()) core_io::Info(blocks.summary);
   run.CloseFiles();
   record.Publish();
   ThreadCtl.OpSeq_Running = 0;

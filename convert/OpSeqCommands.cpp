@@ -207,8 +207,9 @@ void RangeOrClear(bool given, int32_t first, int32_t end) {
   }
 }
 
+// After a stop the run ends at its next line: it does not wait first, nor on.
 void Pause(DWORD seconds) {
-  Sleep(seconds * 1000);
+  OpSeqPause(seconds * 1000);
   DspMsgShow(0, Win.hWnd_Main);
 }
 

@@ -24,7 +24,8 @@ struct Run {
   // Reads the next argument line (comment lines with '#' in column 1 and blank lines
   // are passed over); at the end of the file the last line read stands. Logged.
   void ReadArgs();
-  // The failure rule: text to the log, both files closed, a "Warning" box, run ends.
+  // The failure rule: text to the log, both files closed, a "Warning" box (none when
+  // the user stopped the run), run ends.
   void Fail(const std::string& text);
   // Closes the command file and commits the log (each once).
   void CloseFiles();

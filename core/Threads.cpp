@@ -1,5 +1,6 @@
 #include "core/Threads.h"
 
+#include <algorithm>
 #include <atomic>
 #include <string>
 
@@ -108,6 +109,18 @@ int32_t FunctionThreadCreate(LPTHREAD_START_ROUTINE routine) {
   return Started(thread);
 }
 
+bool OpSeqStopAsked() {
+  // The sequence and its workers work on the sequence's copy of the conversion record.
+  return ThreadCtl.OpSeq_Stop == 1 && (CnvThreadCopy != nullptr || GetCurrentThreadId() == ThreadCtl.OpSeq_ThreadId);
+}
+
+void OpSeqPause(DWORD milliseconds) {
+  // In slices rather than by the clock, so that a capped Sleep (the tests') caps the pause.
+  constexpr DWORD kSlice = 50;
+  for (DWORD waited = 0; waited < milliseconds && !OpSeqStopAsked(); waited += kSlice)
+    Sleep(std::min(kSlice, milliseconds - waited));
+}
+
 int32_t QvMPICreate(int16_t n) {
   Trace("QvMPICreate()", DEBUG_ENTER);
   if (n < 1 || n > RAV_MAX_THREADS) {
@@ -154,7 +167,7 @@ void RunCommand(int16_t i) {
   // over in place for its whole share instead of one file's worth: many workers
   // creating and freeing files in one folder wait for each other on it.
   platform::KeepReplacedFiles keep;
-  for (int32_t k = i;; k += step) {
+  for (int32_t k = i; !OpSeqStopAsked(); k += step) {
     const std::string first = StrPrintf("%s%03d", RavThreadPool.Pool_Flnm[0], k);
     const std::string second = StrPrintf("%s%03d", RavThreadPool.Pool_Flnm[1], k);
     const std::string values = StrPrintf("%s%03d_CCVals", RavThreadPool.Pool_Flnm[2], k);
@@ -170,6 +183,8 @@ void RunCommand(int16_t i) {
     const int32_t ok = fix ? fix(static_cast<int16_t>(i + 1), 0, first.c_str(), second.c_str(), values.c_str(),
                                  fourth.c_str(), RavThreadPool.Pool_CCPrm, k)
                            : 0;
+    // A file left half done by a stop is no failure: the worker just ends its share.
+    if (!ok && OpSeqStopAsked()) return;
     if (!ok) {
       Warn(command == RAV_CMD_SEQCC2FILEFIX ? "SEQCOADD\n\nOPERATIONAL SEQUENCE COMMAND FAILED\n\nABORTING"
                                             : "SEQCCFILEFIX\n\nOPERATIONAL SEQUENCE COMMAND FAILED\n\nABORTING");

@@ -35,6 +35,15 @@ int32_t FunctionThreadViewRequest(uint32_t request);
 // at start-up (Qv95HooksInstall). Until then no routine is taken for it.
 void FunctionThreadSetViewRoutine(LPTHREAD_START_ROUTINE routine);
 
+// The operation sequence was asked to stop (ThreadCtl.OpSeq_Stop) and the calling
+// thread is the sequence's own or a worker of its pool: the file engine then ends the
+// call at its next block read, and the sequence's pauses and failure boxes are left out.
+// Every other thread (the dialogs' engine calls) goes on as asked.
+bool OpSeqStopAsked();
+// Waits the given time to let a note be read, ending early when the operation sequence
+// is asked to stop (OpSeqStopAsked), so that a stop is not held up by a pause.
+void OpSeqPause(DWORD milliseconds);
+
 // Creates workers 0 .. n-1 with their events. Returns 1, or 0 when n is outside
 // 1..30 or a worker could not be created (the pool size then counts only the
 // workers that exist).

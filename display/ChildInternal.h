@@ -27,8 +27,11 @@ bool TransformMode(int16_t c);
 // Vertical scale -(plot height) / (max - min) x factor, -1 for an empty range.
 double Scale(double height, double lo, double hi, double factor);
 // The data window draws the combined phase (fitted lines over the working phase)
-// instead of its double-precision phase array.
+// instead of its double-precision phase array: only while a phase fit of the
+// transform's own size is there (the arrays of a fit hold the size it was made at).
 bool CombinedPhase(int16_t c);
+// The double-precision model phase while it holds the transform's size, else null.
+const double* ModelPhase(int16_t c);
 // Scale s and offset o with which window k of channel c draws transform sub-array
 // `sub`: the sub-array's y range and fixed offset, the combined phase over -360 q ..
 // 360 q. false when that range is empty (s is then -1).

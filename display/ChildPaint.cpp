@@ -352,18 +352,19 @@ void DrawTransform(ChildPlot& p) {
       ok = TransformCurve(p, Trans.Trans_Freq_FAry[c][a], nullptr, a, 1.0, pens[a], a == Win.Sub_Chn[1]);
   } else if (k == 2 && all) {
     ok = TransformCurve(p, Trans.Trans_Freq_FAry[c][3], nullptr, 3, 1.0, child::ChannelPen(c), true);
-    const uint32_t n = Trans.Trans_FreqSz[c] > 0 ? static_cast<uint32_t>(Trans.Trans_FreqSz[c]) : 0;
     float* fitted = Trans.Trans_Freq_FAry[c][4];
     float* working = Trans.Trans_Freq_FAry[c][5];
     float* combined = Trans.Trans_Freq_FAry[c][6];
     if (ok && child::CombinedPhase(c)) {
+      // The fit's arrays hold the values of its own size, which is the transform's.
+      const int32_t n = Trans.Trans_FitSz[c] > 0 ? Trans.Trans_FitSz[c] : 0;
       const double q = Trans.Trans_Cycs[c];
-      FFTwPhaseUnwrap(0, static_cast<int32_t>(n), working, nullptr, q);
-      for (uint32_t i = 0; i < n; ++i) combined[i] = fitted[i] != 0.0f ? fitted[i] : working[i];
-      FFTwPhaseUnwrap(0, static_cast<int32_t>(n), combined, nullptr, q);
+      FFTwPhaseUnwrap(0, n, working, nullptr, q);
+      for (int32_t i = 0; i < n; ++i) combined[i] = fitted[i] != 0.0f ? fitted[i] : working[i];
+      FFTwPhaseUnwrap(0, n, combined, nullptr, q);
       ok = TransformCurve(p, combined, nullptr, 0, -1.0, child::ChannelPen(c), true);
-    } else if (ok && Trans.Trans_Phase_DAry[c]) {
-      ok = TransformCurve(p, nullptr, Trans.Trans_Phase_DAry[c], 0, -1.0, child::ChannelPen(c), true);
+    } else if (ok && child::ModelPhase(c)) {
+      ok = TransformCurve(p, nullptr, child::ModelPhase(c), 0, -1.0, child::ChannelPen(c), true);
     }
   }
   if (!ok) Trans.Trans_Fft_Flag[c] = 0;

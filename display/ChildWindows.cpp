@@ -68,8 +68,15 @@ double Scale(double height, double lo, double hi, double factor) {
 
 bool CombinedPhase(int16_t c) {
   if (c < 0 || c >= TRANS_CHN || Trans.Trans_ReImPh_Flag[c] != 1) return false;
-  return Trans.Trans_Res_Flag[c] == 1 && Trans.Trans_FitLines[c] != 0 && Trans.Trans_Freq_FAry[c][4] &&
-         Trans.Trans_Freq_FAry[c][5] && Trans.Trans_Freq_FAry[c][6];
+  // A fit made at another FFT size is not laid over this one until it is made again.
+  return Trans.Trans_Res_Flag[c] == 1 && Trans.Trans_FitLines[c] != 0 &&
+         Trans.Trans_FitSz[c] == Trans.Trans_FreqSz[c] && Trans.Trans_Freq_FAry[c][4] && Trans.Trans_Freq_FAry[c][5] &&
+         Trans.Trans_Freq_FAry[c][6];
+}
+
+const double* ModelPhase(int16_t c) {
+  if (c < 0 || c >= TRANS_CHN || Trans.Trans_PhaseSz[c] != Trans.Trans_FreqSz[c]) return nullptr;
+  return Trans.Trans_Phase_DAry[c];
 }
 
 bool TransformScale(int16_t c, int16_t k, int sub, double height, double* s, double* o) {
@@ -320,8 +327,7 @@ void SubChannelCommand(int16_t c, int16_t k) {
       sub = 0;
     } else if (sub == 0 && all) {
       sub = 3;
-    } else if (sub == 3 &&
-               ((Trans.Trans_Res_Flag[c] == 1 && Trans.Trans_FitLines[c] != 0) || Trans.Trans_Phase_DAry[c])) {
+    } else if (sub == 3 && (child::CombinedPhase(c) || child::ModelPhase(c))) {
       sub = 0;
     }
     StatusF(c, k, 1, "ACT CHN=[%d]", sub);
@@ -396,13 +402,13 @@ void FixOffsetCommand(int16_t c, int16_t k) {
         TakeStatistics(c, k, 3, Trans.Trans_Freq_FAry[c][3], nullptr, fftSize);
       } else {
         sub = 0;
-        if (Trans.Trans_Res_Flag[c] == 1 && Trans.Trans_FitLines[c] != 0) {
+        if (child::CombinedPhase(c)) {
           if (TakeStatistics(c, k, 0, Trans.Trans_Freq_FAry[c][6], nullptr, fftSize)) {
             Cnl.Y_Min[c][k][0] = -360.0 * Trans.Trans_Cycs[c];
             Cnl.Y_Max[c][k][0] = 360.0 * Trans.Trans_Cycs[c];
           }
         } else {
-          TakeStatistics(c, k, 0, nullptr, Trans.Trans_Phase_DAry[c], fftSize);
+          TakeStatistics(c, k, 0, nullptr, child::ModelPhase(c), fftSize);
         }
       }
       FixOffset(c, k, sub);

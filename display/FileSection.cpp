@@ -421,7 +421,7 @@ bool SimSections(Edit& e, WaitCursor& wait) {
   wait.On();
   const double savedOffset = Sim.Dsp_Offset[e.set];
   Sim.Dsp_Offset[e.set] = 0.0;
-  const int32_t written = FileprocSimColumnWrite(kSimTmpFile, e.set, 1);
+  const int32_t written = FileprocSimColumnWrite(kSimTmpFile, e.set, 1, -1);
   Sim.Dsp_Offset[e.set] = savedOffset;
   struct SimTmpRemove {
     ~SimTmpRemove() { DeleteFile(kSimTmpFile); }

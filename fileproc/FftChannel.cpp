@@ -113,6 +113,13 @@ int32_t FFTwExpChnTransform(int16_t chn, int16_t view) {
   Trans.Trans_FrqSzEntry[c] = len;
   Cnl.Pt_Cnt[c][1] = len;
   Cnl.Pt_Cnt[c][2] = len;
+  // The transform replaces the values the phase arrays were made from, whether or not
+  // its views can be read below; a phase set up before is laid on the new views again
+  // (only while the views are loaded, so that a transform without them still succeeds).
+  const bool phased = Trans.Trans_Phase_DAry[c] != nullptr;
+  DFree1Dim(&Trans.Trans_Phase_DAry[c]);
+  Trans.Trans_PhaseSz[c] = 0;
+  Trans.Trans_FileDSz[c] = 0;
   if (Trans.Trans_ReImPh_Flag[c] == 1 && !ReadViews(c, base)) {
     Trans.Trans_ReImPh_Flag[c] = 0;
     return 0;
@@ -121,13 +128,6 @@ int32_t FFTwExpChnTransform(int16_t chn, int16_t view) {
                    StrPrintf("FILES [%s]+[%s] READ: MIN=[%le] MAX=[%le]", ma.c_str(),
                              Trans.Trans_ReImPh_Flag[c] == 1 ? "Re+Im+Ph" : "", Cnl.Y_Min[c][1][0],
                              Cnl.Y_Max[c][1][0]));
-  // The transform replaces the values the phase arrays were made from; a phase set up
-  // before is laid on the new views again (only while the views are loaded, so that a
-  // transform without them still succeeds).
-  const bool phased = Trans.Trans_Phase_DAry[c] != nullptr;
-  DFree1Dim(&Trans.Trans_Phase_DAry[c]);
-  Trans.Trans_PhaseSz[c] = 0;
-  Trans.Trans_FileDSz[c] = 0;
   if (phased && Trans.Trans_ReImPh_Flag[c] == 1) return FFTwPhaseShift(c, 0, Trans.Trans_FreqSz[c]);
   return 1;
 }

@@ -16,6 +16,7 @@
 #include "core/FileIo.h"
 #include "filelib/FileManip.h"
 #include "core/MsgWindow.h"
+#include "core/Threads.h"
 #include "core/TypedArrays.h"
 #include "core/FrqAxis.h"
 #include "fileproc/FileOps.h"
@@ -232,7 +233,7 @@ OsiEnd OsiRepack(OsiFrame& f) {
                            static_cast<long long>(chunk), static_cast<long long>(step), Cnv.Win_Lo[s], Cnv.Win_Hi[s])
                      .c_str(),
                  Win.hWnd_Main);
-  Sleep(5000);  // time to read the summary before the next command runs
+  OpSeqPause(5000);  // time to read the summary before the next command runs
   // A block shorter than one chunk (or no block) gives no step to repack.
   return end == OsiEnd::Done && step == 0 ? OsiEnd::NothingMade : end;
 }

@@ -13,6 +13,7 @@
 
 #include "core/DebugLog.h"
 #include "core/FileIo.h"
+#include "core/Threads.h"
 #include "core/TypedArrays.h"
 #include "fileproc/OsiFrame.h"
 #include "platform/kernel/Files.h"
@@ -310,7 +311,7 @@ int64_t OsiFrame::ReadCount(void* buffer, size_t count, size_t width) {
 }
 
 int64_t OsiFrame::ReadValues(int fd, const char* name, void* buffer, size_t width, int64_t count) {
-  if (ThreadCtl.OpSeq_Stop == 1 && GetCurrentThreadId() == ThreadCtl.OpSeq_ThreadId) {
+  if (OpSeqStopAsked()) {
     stopped = true;
     return -1;
   }

@@ -7,12 +7,14 @@
 #include <cstdint>
 
 struct FileprocHookTable {
-  // Writes the spectrum of simulation set `set` over the displayed channel's points to
-  // the binary data file `file` (SimFIWriteBin of sim/); 1 when written, 0 on failure.
-  int32_t (*simColumnWrite)(const char* file, int16_t set, int32_t addBaseline) = nullptr;
+  // Writes the spectrum of simulation set `set` to the binary data file `file`
+  // (SimFIWriteBin of sim/) over the points of channel `chn`, the channel it is a
+  // column of (negative: the set's associated channel, else the active one); 1 when
+  // written, 0 on failure.
+  int32_t (*simColumnWrite)(const char* file, int16_t set, int32_t addBaseline, int16_t chn) = nullptr;
 };
 
 extern FileprocHookTable FileprocHooks;
 
 // The table's writer: 0 without writing while the hook is null.
-int32_t FileprocSimColumnWrite(const char* file, int16_t set, int32_t addBaseline);
+int32_t FileprocSimColumnWrite(const char* file, int16_t set, int32_t addBaseline, int16_t chn);

@@ -49,15 +49,15 @@ struct OsiFrame {
   float* blkF = nullptr;
   double* blkD = nullptr;
 
-  bool stopped = false;  // the operation-sequence thread running this call was asked to stop
+  bool stopped = false;  // the operation sequence running this call (its thread or a worker) was asked to stop
 
   // Moves the input to byte offset; false after a warning.
   bool Seek(int64_t byteOffset);
   // Reads up to OSI_BLOCK values of width bytes into buffer. Returns the number of
   // whole values read (0 at the end of the file), or -1 after a warning when the
   // read failed. A trailing partial value at the end of the file is dropped. On the
-  // operation-sequence thread a stop request ends the call here: -1, no warning,
-  // stopped set, and the output is discarded.
+  // operation sequence's thread and its pool workers a stop request ends the call
+  // here: -1, no warning, stopped set, and the output is discarded.
   int64_t ReadBlock(void* buffer, size_t width);
   // The same for up to count values (a whole sequence may be longer than a block).
   int64_t ReadCount(void* buffer, size_t count, size_t width);

@@ -129,7 +129,9 @@ OsiEnd OsiAsciiOutput(OsiFrame& f) {
       // A write that fails leaves any older file of the name as it was: none is left for
       // it to leave, so that a set not written is never read from an earlier run's file.
       DeleteFile(c.name.c_str());
-      FileprocSimColumnWrite(c.name.c_str(), s, 1);  // its length is checked block by block below
+      // Over the channel written, so that the column is as long as its table; the
+      // length is checked block by block below.
+      FileprocSimColumnWrite(c.name.c_str(), s, 1, static_cast<int16_t>(f.chn));
       if (!c.in.Open(c.name.c_str())) {
         core_io::Error(StrPrintf("FAILED TO OPEN BINARY FILE [%s] FOR READING\n\nABORTING", c.name.c_str()));
         sims.pop_back();

@@ -192,13 +192,20 @@ int32_t SimFIDerRun(int16_t set, SimRecord* sim) {
   return sorted;
 }
 
-int32_t SimFIWriteBin(const char* file, int16_t set, int32_t addBaseline) {
+int32_t SimFIWriteBin(const char* file, int16_t set, int32_t addBaseline, int16_t columnChn) {
   if (!ValidSet(set) || !file) return 0;
   const std::string name = SetName(&Sim, set);
   const uint32_t lines = Sim.FI_Lines[set];
+  const std::string noLength =
+      "SIM BIN WRITE\n\n" + name + "\n\nACTIVE & ASSOCIATED CHNS HAVE ZERO LENGTHS | NUMBER OF SIM LINES < 3 \n\nABORTING";
 
-  // 1 and 2. The channel that gives the length.
-  int16_t chn = Sim.Dsp_Cnl[set];
+  // 1 and 2. The channel that gives the length: the one a column is written beside,
+  // else the set's own, else the active one.
+  if (columnChn >= 0 && (columnChn >= 9 || Dsp.FL_SZ[3][columnChn] == 0)) {
+    core_io::Warning(noLength);
+    return 0;
+  }
+  int16_t chn = columnChn >= 0 ? columnChn : Sim.Dsp_Cnl[set];
   bool madeChannel = false;
   if (chn >= 0 && chn < 9 && Dsp.FL_SZ[3][chn] > 0) {
     core_io::StatusText(3, StrPrintf("%s - LENGTH/SCALAR/OFFSET SET TO EXPT CHN=[%d]", name.c_str(), chn));
@@ -206,8 +213,7 @@ int32_t SimFIWriteBin(const char* file, int16_t set, int32_t addBaseline) {
     chn = Win.Active_Chn;
     core_io::StatusText(3, StrPrintf("%s - LENGTH/SCALAR/OFFSET SET TO ACTIVE EXPT CHN=[%d]", name.c_str(), chn));
   } else if (lines < 2 || !Sim.FI_Sim_Erg[set]) {
-    core_io::Warning("SIM BIN WRITE\n\n" + name +
-                     "\n\nACTIVE & ASSOCIATED CHNS HAVE ZERO LENGTHS | NUMBER OF SIM LINES < 3 \n\nABORTING");
+    core_io::Warning(noLength);
     return 0;
   } else {
     if (!core_io::AskYesNo("SIM BIN WRITE\n\nEXP DATA DOES NOT EXIST\n\nCREATE SIM FILE [YES] | ABORT [NO]?")) return 0;

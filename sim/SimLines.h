@@ -16,9 +16,12 @@ int32_t SimFIDerRun(int16_t set, SimRecord* sim);
 
 // Writes the set (or, when it is in the sum, the sum of the marked sets) as a
 // headerless float spectrum as long as its channel; addBaseline goes to the renderer.
-// The file is replaced only after every write and the close succeeded. 1 when
-// written, 0 otherwise (the old file then stays).
-int32_t SimFIWriteBin(const char* file, int16_t set, int32_t addBaseline);
+// columnChn 0..8 is the channel a text output writes the spectrum beside as a column:
+// the spectrum then covers that channel's points (a channel without points is refused);
+// negative: the set's associated channel, else the active one. The file is replaced
+// only after every write and the close succeeded. 1 when written, 0 otherwise (the old
+// file then stays).
+int32_t SimFIWriteBin(const char* file, int16_t set, int32_t addBaseline, int16_t columnChn = -1);
 
 // Reads the experimental frequencies and uncertainties of the rotor program's
 // assignment file into the matching lines of the set. 1 when read, 0 otherwise.

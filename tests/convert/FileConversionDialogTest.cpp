@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -17,7 +19,10 @@
 #include <tuple>
 #include <vector>
 
+#include "core/MsgWindow.h"
+#include "core/Threads.h"
 #include "core/TypedArrays.h"
+#include "fileproc/CrossCorrFix.h"
 #include "fileproc/FileOps.h"
 #include "platform/windows/Controls.h"
 #include "platform/windows/Dialog.h"
@@ -326,6 +331,48 @@ TEST_F(FileConversionDialogTest, ANameTooLongWithItsSuffixIsRefusedBeforeAnyFile
   EXPECT_EQ(ReadValues<float>(same), (std::vector<float>{1, 2, 3, 4}));
 }
 
+// One press runs every checked channel with the values typed, whatever a channel's run
+// writes back into the slot: SIZE OUT -2 doubles both channels (the slot then holds the
+// last size written, as a single resize leaves it), and SEQ DUP with PTS TO AVE 3000
+// makes 3000 points of each, counting the copies of each channel anew.
+TEST_F(FileConversionDialogTest, EveryCheckedChannelRunsWithTheValuesTyped) {
+  std::vector<float> a(1000), b(3000);
+  for (size_t i = 0; i < a.size(); ++i) a[i] = static_cast<float>(i);
+  for (size_t i = 0; i < b.size(); ++i) b[i] = static_cast<float>(i % 7);
+  WriteValues("a.bin", a);
+  WriteValues("b.bin", b);
+  StrCopy(Dsp.Chn_Flnm[0], "a.bin");
+  StrCopy(Dsp.Chn_Flnm[1], "b.bin");
+  std::vector<std::string> boxes;
+  const platform::BoxAnswerer previous = platform::SetBoxAnswerer([&](const platform::BoxRequest& box) {
+    boxes.push_back(box.caption + "|" + box.text);
+    return IDOK;
+  });
+  std::string sizeOut;
+  std::vector<size_t> resized, duplicated;
+  WithDialog([&](HWND d) {
+    EXPECT_TRUE(drv::SetCheck(d, IDC_CNV_CHECK0, true));
+    EXPECT_TRUE(drv::SetCheck(d, IDC_CNV_CHECK0 + 1, true));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_SZOUT, "-2"));
+    EXPECT_TRUE(drv::Click(d, OSI_RESIZE));
+    resized = {ReadValues<float>("a.bin00").size(), ReadValues<float>("b.bin00").size()};
+    sizeOut = drv::Text(d, IDC_CNV_SZOUT);
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_PTSAVE, "3000"));
+    EXPECT_TRUE(drv::Click(d, OSI_SEQDUP));
+    duplicated = {ReadValues<float>("a.bin00").size(), ReadValues<float>("b.bin00").size()};
+    drv::Click(d, IDCANCEL);
+  });
+  platform::SetBoxAnswerer(previous);
+  EXPECT_EQ(resized, (std::vector<size_t>{2000, 6000}));
+  EXPECT_EQ(sizeOut, "6000");
+  EXPECT_EQ(duplicated, (std::vector<size_t>{3000, 3000}));
+  EXPECT_EQ(ReadValues<float>("b.bin00"), b);
+  for (const std::string& box : boxes) {
+    EXPECT_NE(box.rfind("Error|", 0), 0u) << box;
+    EXPECT_EQ(box.find("ABORTING"), std::string::npos) << box;
+  }
+}
+
 TEST_F(FileConversionDialogTest, FieldsAreStoredInTheirReadFormsAndCancelKeepsTheRest) {
   std::string lowStyleOff, lowStyleOn;
   INT_PTR result = WithDialog([&](HWND d) {
@@ -436,6 +483,93 @@ TEST_F(FileConversionDialogTest, OpSeqStopsTheRunningSequenceBetweenItsWrites) {
   WaitForSingleObject(thread, 10000);
   CloseHandle(thread);
   ThreadCtl.OpSeq_Thread = nullptr;
+}
+
+// OP SEQ and then ABORT THREAD ONLY while a pool of one worker aligns a series that
+// would keep it busy for a minute (its notes flood the message window, which slows it
+// down a second every 50 lines): the stop reaches the worker at its next block, so the
+// dialog answers at once, with no pause after the fan-out and no failure box. The
+// parents are whole and every output there is whole; none is left half written. The
+// next OP SEQ runs a pool whole, and a stop that comes in the pause after its fan-out,
+// or in REPACK_FILE's pause, ends that pause at once and runs no further command.
+TEST_F(FileConversionDialogTest, OpSeqAbortReachesThePoolWorkersAtOnce) {
+  constexpr int kSeq = 256;
+  constexpr int kParents = 300;
+  std::vector<std::vector<float>> parents;
+  for (int k = 0; k < kParents; ++k) {
+    std::vector<float> v(4 * kSeq);
+    for (int i = 0; i < 4 * kSeq; ++i) {
+      const double t = (i % kSeq - (i / kSeq * 3 + k) % 7) * 4e-3;
+      v[static_cast<size_t>(i)] = static_cast<float>(std::sin(t * (40.0 + 300.0 * t)));
+    }
+    WriteValues(StrPrintf("cc%03d", k), v);
+    if (k < 4) WriteValues(StrPrintf("dd%03d", k), v);
+    parents.push_back(std::move(v));
+  }
+  WriteValues("a.bin", std::vector<float>(64, 1.0f));
+  std::vector<double> pauses;
+  std::ofstream("OpASeq100.dat", std::ios::binary)
+      << "SEQCCFILEFIX\r\n-1 cc al old aves 256 0 -8 0.01 1 16 240 0 1 0 3 0 3 0\r\n";
+  const RavFileFixRoutine previous = RavSetFileFixRoutine(nullptr);
+  CrossCorrInstallPoolRoutine();
+  std::mutex boxesLock;
+  std::vector<std::string> boxes;
+  const platform::BoxAnswerer answerer = platform::SetBoxAnswerer([&](const platform::BoxRequest& box) {
+    if (box.text.find("EDIT USING") != std::string::npos) return IDCANCEL;          // run it as it is
+    if (box.text.find("OPSEQ THREAD RUNNING") != std::string::npos) return IDCANCEL;  // abort the thread only
+    const std::lock_guard<std::mutex> lock(boxesLock);
+    if (box.caption != "Info") boxes.push_back(box.caption + "|" + box.text);  // the averages' notes aside
+    return IDOK;
+  });
+  double answered = -1.0;
+  WithDialog([&](HWND d) {
+    EXPECT_TRUE(drv::Click(d, IDC_CNV_OPSEQ));
+    // Far enough for the notes to flood the window.
+    ASSERT_TRUE(drv::PumpUntil([] { return std::filesystem::exists("al010Ave"); }, 120000));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(drv::Click(d, IDC_CNV_OPSEQ));
+    answered = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    // Runs the command file and stops it once the message window shows the note.
+    auto stopAtNote = [&](const std::string& commands, const char* note) {
+      std::ofstream("OpASeq100.dat", std::ios::binary) << commands;
+      EXPECT_TRUE(drv::Click(d, IDC_CNV_OPSEQ));
+      EXPECT_TRUE(drv::PumpUntil(
+          [&] { return Dsp.Msg_Hwnd && drv::Text(Dsp.Msg_Hwnd, IDC_DSP_MSG_TEXT).find(note) != std::string::npos; },
+          60000));
+      const auto stop = std::chrono::steady_clock::now();
+      EXPECT_TRUE(drv::Click(d, IDC_CNV_OPSEQ));
+      pauses.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - stop).count());
+    };
+    stopAtNote("SEQCCFILEFIX\r\n-2 dd bl bold baves 256 0 -8 0.01 1 16 240 0 1 0 3 0 3 0\r\nSCALE\r\n-1 a.bin s1.bin 2\r\n",
+               "RAV THREADS COMPLETE");
+    stopAtNote("REPACK_FILE\r\n-1 a.bin r.bin 1 16 2 16\r\nSCALE\r\n-1 a.bin s2.bin 2\r\n", "REPACK OF");
+    drv::Click(d, IDCANCEL);
+  });
+  platform::SetBoxAnswerer(answerer);
+  RavSetFileFixRoutine(previous);
+  EXPECT_LT(answered, 2.5);
+  ASSERT_EQ(pauses.size(), 2u);
+  EXPECT_LT(pauses[0], 1.0);
+  EXPECT_LT(pauses[1], 1.0);
+  EXPECT_EQ(std::filesystem::file_size("r.bin"), 4u * 32);  // written whole before its pause
+  EXPECT_FALSE(std::filesystem::exists("s1.bin") || std::filesystem::exists("s2.bin"));
+  for (int k = 0; k < 4; ++k) EXPECT_EQ(std::filesystem::file_size(StrPrintf("bl%03dAve", k)), 4u * kSeq) << k;
+  EXPECT_EQ(ThreadCtl.OpSeq_Alive, 0u);
+  EXPECT_TRUE(boxes.empty()) << ::testing::PrintToString(boxes);
+  int done = 0;
+  for (const std::string& name : qvtest::FileNames()) {
+    EXPECT_NE(name[0], '.') << name;  // no temporary file left
+    EXPECT_NE(name.rfind("__qv", 0), 0u) << name;
+    if (name.size() == 8 && name.rfind("al", 0) == 0 && name.rfind("Ave") == 5) ++done;
+    // Every aligned sequence and average there is whole.
+    if (name.rfind("al", 0) == 0 && name.find("AveCat") == std::string::npos) {
+      EXPECT_EQ(std::filesystem::file_size(name), 4u * kSeq) << name;
+    }
+  }
+  EXPECT_GE(done, 11);
+  EXPECT_LT(done, kParents / 2);
+  for (int k = 0; k < kParents; ++k)
+    ASSERT_EQ(ReadValues<float>(StrPrintf("cc%03d", k)), parents[static_cast<size_t>(k)]) << k;
 }
 
 // OP SEQ pressed while a sequence runs stores the dialog's fields: the run goes on with

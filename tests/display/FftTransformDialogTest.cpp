@@ -191,6 +191,66 @@ TEST_F(FftTransformDialogTest, ModelPhaseWithoutUnwrapIsKeptWithinHalfATurn) {
   }
 }
 
+// A phase fit made at FRQ SZ 500 and shown with RES, then FRQ SZ 2000: the transform
+// runs again at the new size, and the data window (its paint, its fixed offset and its
+// sub-channels) works on the model phase of that size instead of the fit's arrays,
+// made for 500, until PHASE FIT is pressed again. No array is read past its size.
+TEST_F(FftTransformDialogTest, APhaseFitOfAnotherFrequencySizeIsNotShown) {
+  TimeFile(0, 1000);
+  for (float** array : {&Win.PM_DrawAry, &Win.CM_DrawAry1, &Win.CM_DrawAry2, &Win.CM_DrawAry3})
+    ASSERT_FALSE(QvAllocFailed(FAlloc1Dim(array, WIN_DRAW_PTS)));
+  // Set A, shown over channel 0, has a line at point 150 of the frequency views.
+  Sim.Dsp_Stat[0] = 1;
+  Sim.Dsp_Cnl[0] = 0;
+  Sim.FI_Lines[0] = 1;
+  ASSERT_FALSE(QvAllocFailed(DAlloc1Dim(&Sim.FI_Sim_Erg[0], 1)));
+  Sim.FI_Sim_Erg[0][0] = Dsp.Init_Frq + 150.0 * Dsp.FSR / Dsp.Pts_FSR;
+  platform::SetBoxAnswerer(
+      [](const platform::BoxRequest& box) { return box.caption == "Question" ? IDYES : IDOK; });
+  HWND d = Open(0);
+  ASSERT_TRUE(drv::TypeAndCommit(d, IDC_FT_FRQSZ, "500"));
+  ASSERT_TRUE(drv::SetCheck(d, IDC_FT_FFT, true));
+  ASSERT_TRUE(drv::SetCheck(d, IDC_FT_REIMPH, true));
+  ASSERT_EQ(Trans.Trans_FreqSz[0], 500);
+  ASSERT_EQ(Win.Child_Created[0][2], 1u);
+  Win.Child_CursorLo[0][1] = 130;  // the two marks of the frequency window
+  Win.Child_CursorHi[0][1] = 170;
+  Win.Pt_Lim[0][0] = 100;  // the main window's cursor window
+  Win.Pt_Lim[0][1] = 300;
+  const auto fitAndShow = [&] {
+    ASSERT_TRUE(drv::Click(d, IDC_FT_PHASE_FIT));
+    ASSERT_EQ(Trans.Trans_FitLines[0], 1u);
+    ASSERT_TRUE(drv::SetCheck(d, IDC_FT_RES, true));
+    ASSERT_EQ(Trans.Trans_Res_Flag[0], 1u);
+  };
+  fitAndShow();
+  const auto data = [](int id) {
+    SendMessage(Win.hWnd_Child[0][2], WM_COMMAND, static_cast<WPARAM>(id), 0);
+    drv::PumpUntilIdle();
+  };
+  data(IDC_CHILD_FIX_OFS);
+  EXPECT_DOUBLE_EQ(Cnl.Y_Max[0][2][0], 1080.0);  // the combined phase over +-360 CYCS
+  // The new size transforms again and repaints the data window.
+  ASSERT_TRUE(drv::TypeAndCommit(d, IDC_FT_FRQSZ, "2000"));
+  ASSERT_EQ(Trans.Trans_Fft_Flag[0], 1u);
+  ASSERT_EQ(Trans.Trans_FreqSz[0], 2000);
+  EXPECT_EQ(Trans.Trans_FitSz[0], 500);
+  data(IDC_CHILD_FIX_OFS);
+  EXPECT_LT(Cnl.Y_Max[0][2][0], 1080.0);  // the model phase, wrapped into +-180
+  EXPECT_GE(Cnl.Y_Min[0][2][0], -180.0);
+  Win.Sub_Chn[2] = 0;
+  data(IDC_CHILD_SUBCHN);
+  data(IDC_CHILD_SUBCHN);
+  EXPECT_EQ(Win.Sub_Chn[2], 0);  // back from the phase array to the model phase
+  // Fitted again at the new size, the fit is shown again.
+  fitAndShow();
+  EXPECT_EQ(Trans.Trans_FitSz[0], 2000);
+  data(IDC_CHILD_FIX_OFS);
+  EXPECT_DOUBLE_EQ(Cnl.Y_Max[0][2][0], 1080.0);
+  for (float** array : {&Win.PM_DrawAry, &Win.CM_DrawAry1, &Win.CM_DrawAry2, &Win.CM_DrawAry3}) FFree1Dim(array);
+  DFree1Dim(&Sim.FI_Sim_Erg[0]);
+}
+
 TEST_F(FftTransformDialogTest, HorizontalIntervalIsShownWithTenDecimals) {
   HWND d = Open(0);
   EXPECT_EQ(drv::Text(d, IDC_FT_HORZ_INTV), "2.5000000000e-06");

@@ -19,7 +19,7 @@ std::vector<float>& SimSpectrum() { return simSpectrum; }
 
 // Takes the place of the simulation writer of the sets in this program (linked with
 // --wrap): writes SimSpectrum() as a headerless float file.
-extern "C" int32_t __wrap__Z13SimFIWriteBinPKcsi(const char* file, int16_t, int32_t) {
+extern "C" int32_t __wrap__Z13SimFIWriteBinPKcsis(const char* file, int16_t, int32_t, int16_t) {
   if (SimSpectrum().empty()) return 0;
   FILE* f = std::fopen(file, "wb");
   if (!f) return 0;

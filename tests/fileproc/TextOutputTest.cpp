@@ -17,7 +17,7 @@ std::vector<float> simSpectra[9];
 
 // Takes the place of the simulation sets' spectrum writer in this program (linked with
 // --wrap): writes the set's test spectrum.
-extern "C" int32_t __wrap__Z13SimFIWriteBinPKcsi(const char* file, int16_t set, int32_t) {
+extern "C" int32_t __wrap__Z13SimFIWriteBinPKcsis(const char* file, int16_t set, int32_t, int16_t) {
   if (simSpectra[set].empty()) return 0;
   std::FILE* f = std::fopen(file, "wb");
   if (!f) return 0;

@@ -6,9 +6,12 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <sstream>
 
 #include "SimFixture.h"
+#include "convert/FileConversionDialog.h"
 #include "core/TypedArrays.h"
+#include "fileproc/FileOps.h"
 #include "platform/driver/TestDriver.h"
 #include "platform/windows/CommonDialogs.h"
 #include "records/Locks.h"
@@ -242,6 +245,48 @@ TEST_F(SimLinesTest, SpectrumInDrawArrayChunksAndAsTheSumOfMarkedSets) {
       ASSERT_EQ(sum[static_cast<size_t>(first + k)], 0.5f + a[static_cast<size_t>(k)] + b[static_cast<size_t>(k)])
           << first + k;
   }
+}
+
+// ASCII OUPUT of the FILE CONVERSION dialog for channel 1 (100,003 points) while
+// channel 0 (32,000 points) is active, set C shown and tied to no channel: the set's
+// column runs over the whole table with the values the renderer draws over channel 1,
+// its lines past point 32,000 included, and no size warning.
+TEST_F(SimLinesTest, TheSimulationColumnOfATextOutputIsAsLongAsTheChannelWritten) {
+  RegisterDialogResources();
+  RenderedSet(2, {100.0, 5000.0, 9000.0}, 1.0f);  // points 1,000, 50,000 and 90,000
+  Sim.Dsp_Stat[2] = 1;
+  Sim.Dsp_Cnl[2] = 9;
+  ThreadCtl.View_Started = 1;  // no view thread from a test
+  StrCopy(Dsp.Data_Dir, std::filesystem::current_path().string().c_str());
+  WriteAll("a.bin", std::string(32000 * sizeof(float), '\0'));
+  WriteAll("b.bin", std::string(100003 * sizeof(float), '\0'));
+  StrCopy(Dsp.Chn_Flnm[0], "a.bin");
+  StrCopy(Dsp.Chn_Flnm[1], "b.bin");
+  Win.Active_Chn = 0;
+  answers_ = {IDNO, IDYES};  // the data as they are, with the simulation column
+  drv::ModalHandler handler([](HWND d, int) {
+    EXPECT_TRUE(drv::SetCheck(d, IDC_CNV_CHECK0 + 1, true));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_OUTNAME0 + 1, "b.txt"));
+    EXPECT_TRUE(drv::Click(d, OSI_ASCII_OUTPUT));
+    drv::Click(d, IDCANCEL);
+  });
+  FileConversionDialog(nullptr);
+  for (const std::string& box : BoxTexts()) EXPECT_EQ(box.find("WRONG SIZE"), std::string::npos) << box;
+  std::istringstream table(ReadAll("b.txt"));
+  std::vector<double> column;
+  for (std::string line; std::getline(table, line);) {
+    double frequency = 0.0, value = 0.0, sim = -1.0;
+    std::istringstream(line) >> frequency >> value >> sim;
+    column.push_back(sim);
+  }
+  ASSERT_EQ(column.size(), 100003u);
+  for (int32_t first : {0, 40000, 80000, 100000}) {
+    const int32_t count = std::min(WIN_DRAW_PTS, 100003 - first);
+    const auto drawn = Rendered(2, first, count);
+    for (int32_t k = 0; k < count; ++k)
+      ASSERT_NEAR(column[static_cast<size_t>(first + k)], drawn[static_cast<size_t>(k)], 1e-9) << first + k;
+  }
+  EXPECT_GT(column[90000], 0.1);
 }
 
 // BIN of the control dialog for a set whose profile the renderer refuses (width mode,
