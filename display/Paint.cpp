@@ -451,9 +451,7 @@ void DrawMarkerValueLines(Plot& p, const ShownRange& range) {
     int32_t position = 0;
     if (std::sscanf(line.c_str(), "%*f%*f%*f%lf%" SCNd32 "%lf", &value, &position, &other) != 3) continue;
     if (std::sscanf(line.c_str(), "%*f%*f%*f%*f%lf%" SCNd32, &value, &position) < 2) {
-      char text[800];
-      StrFormat(text, "BAD STR [%s] IN [%s]", line.c_str(), Cnl.Mks_Flnm);
-      MainStatus(2, text);
+      MainStatus(2, StrPrintf("BAD STR [%s] IN [%s]", line.c_str(), Cnl.Mks_Flnm).c_str());
       continue;
     }
     if (range.Inside(position)) VerticalLine(p.dc, p.left + range.Column(position), p.bottom, ClipRow(b + s * value, p));

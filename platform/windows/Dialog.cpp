@@ -394,8 +394,7 @@ static bool Activate(HWND top, bool tell) {
     detail::Window* w = detail::Find(top);
     if (!w || w->thread != detail::CurrentThread() || (w->style & WS_CHILD) || !w->enabled || w->destroying)
       return false;
-    detail::Window* had = detail::Find(focus);
-    while (had && (had->style & WS_CHILD)) had = detail::Find(had->parent);
+    detail::Window* had = detail::TopLevelLocked(focus);
     changed = detail::ActivateLocked(*w, focus);
     if (had == w) {
       target = nullptr;  // the focus is inside it already and stays where it is

@@ -247,8 +247,7 @@ void FollowFocus(MSG* msg) {
   auto it = FocusTable().find(CurrentThread());
   Window* focus = it == FocusTable().end() ? nullptr : Find(it->second);
   if (!focus || focus->destroying || !focus->enabled || !IsAncestorChainVisible(focus)) return;
-  Window* top = focus;
-  while (top && (top->style & WS_CHILD)) top = Find(top->parent);
+  Window* top = TopLevelLocked(focus->handle);
   if (top && top->enabled) msg->hwnd = focus->handle;
 }
 
@@ -304,6 +303,12 @@ void PaintWindowDefault(HWND hwnd) {
 }
 
 }  // namespace
+
+Window* TopLevelLocked(HWND window) {
+  Window* w = Find(window);
+  while (w && (w->style & WS_CHILD)) w = Find(w->parent);
+  return w;
+}
 
 std::recursive_mutex& WinLock() {
   static auto* lock = new std::recursive_mutex();
@@ -440,8 +445,7 @@ HWND FocusOfThread(DWORD thread) {
 }
 
 bool ActivateLocked(Window& top, HWND focus) {
-  Window* had = Find(focus);
-  while (had && (had->style & WS_CHILD)) had = Find(had->parent);
+  Window* had = TopLevelLocked(focus);
   if (had && had != &top && had->dialog && had->handle != focus) had->dialog->keptFocus = focus;
   HWND& active = ActiveTable()[top.thread];
   if (active == top.handle) return false;
@@ -1167,9 +1171,7 @@ BOOL ShowWindow(HWND window, int command) {
     DisplayChanged();
     if (!show && !(w->style & WS_CHILD) && w->thread == CurrentThread()) {
       auto it = FocusTable().find(w->thread);
-      Window* in = it == FocusTable().end() ? nullptr : Find(it->second);
-      while (in && in != w && (in->style & WS_CHILD)) in = Find(in->parent);
-      if (in == w) {
+      if (it != FocusTable().end() && TopLevelLocked(it->second) == w) {
         // As on the desktop system, the owner is activated and takes the focus (a dialog
         // gives it to its control that had it), so the control that had it here hears
         // of the loss now (a value typed into a dialog closed by its close box is taken
@@ -1243,8 +1245,7 @@ HWND SetFocus(HWND window) {
       // As on the desktop system, the focus given to a window of a top-level window other
       // than the active one activates that top-level window: the front end brings it up
       // with the keyboard, so the keys typed next reach it.
-      Window* top = w;
-      while (top && (top->style & WS_CHILD)) top = Find(top->parent);
+      Window* top = TopLevelLocked(window);
       if (top && top->enabled && !top->destroying && ActivateLocked(*top, previous)) activated = top->handle;
     }
     if (previous != window) {
@@ -1457,12 +1458,6 @@ RECT platform::KeepOnScreen(RECT rect) {
 }
 
 namespace {
-
-Window* TopLevelLocked(HWND window) {
-  Window* w = Find(window);
-  while (w && (w->style & WS_CHILD)) w = Find(w->parent);
-  return w;
-}
 
 RECT PlaceOverLocked(HWND owner, int width, int height) {
   Window* w = TopLevelLocked(owner);

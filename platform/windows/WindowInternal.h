@@ -181,6 +181,9 @@ struct Window {
 
 // Looks a handle up; nullptr for a stale or invalid one. Caller holds WinLock.
 Window* Find(HWND window);
+// The top-level window a window belongs to (itself when it is one); nullptr for a stale
+// handle. Caller holds WinLock.
+Window* TopLevelLocked(HWND window);
 // Every live window (creation order). Caller holds WinLock.
 std::vector<Window*> AllWindows();
 // Client-area size and the client origin inside the window rectangle.
