@@ -93,10 +93,10 @@ int32_t SimFIUpdateQVS() {
     if (Quad.Asn_Modified[s]) AsnFileDialog(1, s, "QUAD", Quad.Asn_Flnm[s], sizeof Quad.Asn_Flnm[s]);
     if (Sim.Sim_Modified[s] == 0) continue;
     // A set without a name of its own is saved under the name the user chooses: every
-    // set named "NoName" would share "NoName.QVS".
-    if (std::strcmp(Sim.Sim_Flnm[s], "NoName") == 0)
-      SimFileSaveDialog(Win.hWnd_Main, 2, s);
-    else if (!SimFIWriteQVS(s, &Sim))
+    // set named "NoName" would share "NoName.QVS". Cancel there leaves it unsaved, as
+    // asked; a failed write is told as for a named set.
+    const bool unnamed = std::strcmp(Sim.Sim_Flnm[s], "NoName") == 0;
+    if (!(unnamed ? SimFileSaveDialog(Win.hWnd_Main, 2, s) : SimFIWriteQVS(s, &Sim)))
       core_io::Warning(SetName(s) + "\n\nFAILED TO UPDATE QVS SIM");
   }
   return 1;
