@@ -352,6 +352,32 @@ TEST_F(AnalysisOptionsTest, TransformBoxShowsAndHidesTheChannelsTransformDialog)
   Trans = TransRecord{};
 }
 
+// OPEN of a file in a folder whose name differs from the data folder's only in case:
+// both folders exist, so it is another folder's file, offered for copying, and the
+// channel takes the copy, not the data folder's own file of that name.
+TEST_F(AnalysisOptionsTest, OpenOfAFileInAFolderThatDiffersOnlyInCaseOffersToCopyIt) {
+  std::filesystem::create_directory(Path("data"));
+  std::filesystem::create_directory(Path("DATA"));
+  DataFile("data/special.bin", 32000);
+  DataFile("DATA/special.bin", 2000);
+  StrCopy(Dsp.Data_Dir, Path("data").c_str());
+  std::filesystem::current_path(Path("data"));
+  chosen_.push_back(Path("DATA/special.bin"));
+  answers_ = {IDYES, IDYES};
+  Dsp.Chn_Sel = 4;
+  InDialog([](HWND d) {
+    drv::Click(d, IDC_AO_OPEN);
+    EXPECT_EQ(drv::Text(d, IDC_AO_FILENAME + 4), "special.bin");
+    EXPECT_EQ(Dsp.FL_SZ[WIN_RAW][4], 2000u);
+  });
+  EXPECT_EQ(Texts(), (std::vector<std::string>{
+                         "FILE [" + Path("DATA") + "] MUST BE IN CURRENT FOLDER [" + Path("data") +
+                             "]!\n\nCOPY TO CURRENT FOLDER [YES] | ABORT [NO]?",
+                         "FILE EXITS [" + Path("data") + "\\special.bin]\n\nOVERWRITE [YES] | ABORT [NO]?",
+                     }));
+  EXPECT_EQ(std::filesystem::file_size(Path("data/special.bin")), 2000u * 4u);
+}
+
 // A file the user may not write is kept, whoever runs the test: SAVE QVW over a
 // write-protected working file warns as a file that cannot be created does, and so
 // does an operation of a command file whose output is write-protected.
