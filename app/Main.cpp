@@ -16,6 +16,7 @@
 // runs headless and writes the main window to qv95-main-window.png in the folder it
 // was started in, as --snapshot would.
 // The other arguments go to the platform's command line.
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -151,6 +152,12 @@ Arguments ReadArguments(int argc, char** argv, SnapshotRequest* snapshot, std::v
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A write past a file-size limit fails as a write to a full disk does (every writer
+  // reports that) instead of ending the program; started programs get the signal's
+  // default action back (platform::StartProcess).
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGXFSZ, &ignore, nullptr);
   SnapshotRequest snapshot;
   std::vector<const char*> rest;
   const Arguments arguments = ReadArguments(argc, argv, &snapshot, &rest);

@@ -237,6 +237,13 @@ struct MassComp {
     for (const auto& [beside, name] : staged) DeleteFile(DataPath(beside.c_str()).c_str());
     staged.clear();
   }
+  // Every staged file may take its final name (none is write-protected), so that
+  // RenameIn does not stop half-way.
+  bool Replaceable() const {
+    for (const auto& [beside, name] : staged)
+      if (!platform::MayWriteOver(platform::MapPath(DataPath(name.c_str()).c_str()))) return false;
+    return true;
+  }
   bool RenameIn() {
     for (const auto& [beside, name] : staged)
       if (!MoveFileEx(DataPath(beside.c_str()).c_str(), DataPath(name.c_str()).c_str(), MOVEFILE_REPLACE_EXISTING))
@@ -629,13 +636,16 @@ int32_t workfile::ConvertMassComp(bool* declined) {
 
   size_t cut = oldForm ? oldName.rfind('-') : oldName.rfind('.');
   std::string newName = oldName.substr(cut + 1) + ".QVW";
-  if (!MayReplace(newName, oldName, declined) || !WriteConverted(newName)) return giveUp();
-  if (!mc->RenameIn()) {
+  auto renameFailed = [&]() {
     Warn(StrPrintf("WorkFileReadMassComp()\n\nFAILED TO RENAME THE CONVERTED FILES\n\n%s\n\nABORTING",
                    platform::LastErrorText().c_str())
              .c_str());
     return giveUp();
-  }
+  };
+  if (!MayReplace(newName, oldName, declined)) return giveUp();
+  if (!mc->Replaceable()) return renameFailed();
+  if (!WriteConverted(newName)) return giveUp();
+  if (!mc->RenameIn()) return renameFailed();
   if (!ThreadCtl.View_Started) {
     Win.View_Level = WIN_RAW;
     ThreadCtl.View_Started = 1;

@@ -145,8 +145,8 @@ int32_t ManBinFileWrite(const char* name, int32_t* la, float* fa, double* da, in
   } else {
     // A new file is written beside the old one and renamed over it only when every
     // write succeeded, so a failure never destroys the old data.
-    std::string temp = path + ".qvtmp";
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    std::string temp;
+    int fd = platform::CreateTempBeside(path, &temp);
     if (fd >= 0) {
       ok = WriteAll(fd, elements, count * width);
       ok = (::close(fd) == 0) && ok;

@@ -147,6 +147,8 @@ bool BinOut::Open(const char* name) {
   Abort();
   target_ = platform::MapPath(name ? name : "");
   failed_ = false;
+  // A write-protected target is refused before a kept file could be put in its place.
+  if (!platform::MayWriteOver(target_)) return false;
   fd_ = TakeKept(target_, &temp_);
   reused_ = fd_ >= 0;
   if (!reused_) fd_ = platform::CreateTempBeside(target_, &temp_);

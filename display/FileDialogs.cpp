@@ -73,6 +73,10 @@ bool SameFolder(std::string a, std::string b) {
     if (c == '/') c = '\\';
   for (char& c : b)
     if (c == '/') c = '\\';
+  // Names here keep their case: where both folders exist, "data" and "DATA" are one
+  // folder only when they are the same folder on the disk.
+  if (platform::DirectoryExists(a.c_str()) && platform::DirectoryExists(b.c_str()))
+    return platform::SameFile(a.c_str(), b.c_str());
   return platform::NamesEqualIgnoringCase(a, b);
 }
 

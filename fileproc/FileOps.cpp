@@ -128,10 +128,11 @@ bool ExchangeIntoPlace(int16_t slot, const std::string& tempName, const std::str
 // Returns the descriptor and the name, or -1.
 int CreateTemp(int16_t slot, const char* target, const std::string& mappedTarget, std::string* tempName,
                std::string* mappedTemp, bool* reused) {
+  *reused = false;
+  if (!platform::MayWriteOver(mappedTarget)) return -1;  // a write-protected target stays
   const std::string prefix = FolderPrefix(target);
   struct stat targetInfo;
   const bool targetExists = ::stat(mappedTarget.c_str(), &targetInfo) == 0;
-  *reused = false;
   if (t_spare.file.fd >= 0) {
     if (t_spare.slot == slot &&
         platform::ReadyKeptFor(t_spare.file, mappedTarget, targetExists ? &targetInfo : nullptr)) {

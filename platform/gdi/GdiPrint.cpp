@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "platform/kernel/Error.h"
+#include "platform/kernel/Files.h"
 #include "platform/gdi/GdiPrinters.h"
 #include <cairo-pdf.h>
 
@@ -68,9 +69,11 @@ int StartDoc(HDC handle, const DOCINFO* info) {
   if (path.empty()) path = platform::detail::CaptureFilePath(dc->printer, job, "pdf");
   std::string temp = path + ".part";
   auto stream = std::make_unique<PdfStream>();
-  stream->file = fopen(temp.c_str(), "wb");
+  // A write-protected output file is not replaced.
+  const bool mayWrite = platform::MayWriteOver(path);
+  stream->file = mayWrite ? fopen(temp.c_str(), "wb") : nullptr;
   if (!stream->file) {
-    platform::SetLastErrorFromErrno(("StartDoc: cannot create " + temp).c_str(), errno);
+    if (mayWrite) platform::SetLastErrorFromErrno(("StartDoc: cannot create " + temp).c_str(), errno);
     platform::detail::UpdatePrintJob(job, [](platform::PrintJob& j) { j.aborted = true; });
     return -1;
   }

@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "platform/kernel/Error.h"
+#include "platform/kernel/Files.h"
 #include "platform/gdi/GdiPrinters.h"
 
 using namespace gdi_internal;
@@ -27,6 +28,7 @@ BOOL WritePng(cairo_surface_t* surface, const char* path) {
   if (!surface || !path || cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) return FALSE;
   if (cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE) return FALSE;
   cairo_surface_flush(surface);
+  if (!MayWriteOver(path)) return FALSE;  // a write-protected file stays
   // Written beside the target and renamed into place, so a failure keeps the old file.
   std::string temp = std::string(path) + ".part";
   cairo_status_t status = cairo_surface_write_to_png(surface, temp.c_str());

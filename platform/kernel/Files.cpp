@@ -340,7 +340,16 @@ void RemoveStaleTemps(const std::string& folder) {
 
 }  // namespace
 
+bool MayWriteOver(const std::string& mapped) {
+  if (mapped.empty() || faccessat(AT_FDCWD, mapped.c_str(), W_OK, AT_EACCESS) == 0) return true;
+  const int error = errno;
+  if (error == ENOENT) return true;
+  SetLastErrorFromErrno(("cannot write over " + Quoted(mapped)).c_str(), error);
+  return false;
+}
+
 int CreateTempBeside(const std::string& target, std::string* tempPath) {
+  if (!MayWriteOver(target)) return -1;
   size_t slash = target.rfind('/');
   std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
   std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
@@ -464,6 +473,7 @@ BOOL MoveFileEx(const char* src, const char* dst, DWORD flags) {
     SetLastErrorFromErrno(what.c_str(), ENOENT);
     return FALSE;
   }
+  if (replace && !MayWriteOver(to)) return FALSE;
   int error = replace ? (rename(from.c_str(), to.c_str()) == 0 ? 0 : errno) : RenameNoReplace(from, to);
   if (error == EXDEV && (flags & MOVEFILE_COPY_ALLOWED)) {
     if (!CopyFileMapped(from, to, !replace)) return FALSE;

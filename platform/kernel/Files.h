@@ -35,10 +35,12 @@ struct SYSTEMTIME {
 
 // Copies src to dst (through a temporary file beside dst, renamed over it at the
 // end, so a failed copy leaves an old dst intact). failIfExists: fail when dst exists.
+// A write-protected dst is not replaced (the copy fails).
 // The copy keeps the source's modification time.
 BOOL CopyFile(const char* src, const char* dst, BOOL failIfExists);
 // Renames src to dst. Without MOVEFILE_REPLACE_EXISTING an existing dst makes it fail;
-// with it the rename replaces dst atomically. Across devices the move fails unless
+// with it the rename replaces dst atomically, unless dst is write-protected (then it
+// fails and dst stays). Across devices the move fails unless
 // MOVEFILE_COPY_ALLOWED is given: then src is copied (as CopyFile does) and deleted.
 BOOL MoveFileEx(const char* src, const char* dst, DWORD flags);
 BOOL MoveFile(const char* src, const char* dst);
@@ -94,10 +96,16 @@ BOOL GetFileModifiedTime(const char* name, SYSTEMTIME* time);
 // beside dst. Used by CopyFile and the cross-device move.
 BOOL CopyFileMapped(const std::string& src, const std::string& dst, bool failIfExists);
 
+// False (with the error text) when the already mapped name is an existing file that
+// the user may not write (judged as an open for writing is: effective user, groups and
+// capabilities). A writer that puts a new file in the place of an old one refuses a
+// write-protected old file as it refuses a file it cannot create, and keeps it.
+bool MayWriteOver(const std::string& mapped);
+
 // Creates a new, empty temporary file in the folder of the already mapped target
 // (".<name>.<unique>.tmp"), open for writing, with the target's permissions when the
 // target exists. Returns the descriptor (close-on-exec) and its path, or -1 with the
-// error text set.
+// error text set; also -1 when the target may not be written over (MayWriteOver).
 int CreateTempBeside(const std::string& target, std::string* tempPath);
 // Renames from over to, failing with EEXIST when to exists. Returns 0 or an errno value.
 int RenameNoReplace(const std::string& from, const std::string& to);

@@ -1,5 +1,6 @@
 #include "display/AnalysisOptions.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <functional>
@@ -22,6 +23,7 @@
 #include "records/Trans.h"
 #include "resources/Menus.h"
 #include "sim/SimDialogs.h"
+#include "support/NoFileOverride.h"
 
 namespace {
 
@@ -348,6 +350,66 @@ TEST_F(AnalysisOptionsTest, TransformBoxShowsAndHidesTheChannelsTransformDialog)
   EXPECT_TRUE(IsWindowVisible(t));
   DestroyWindow(t);
   Trans = TransRecord{};
+}
+
+// OPEN of a file in a folder whose name differs from the data folder's only in case:
+// both folders exist, so it is another folder's file, offered for copying, and the
+// channel takes the copy, not the data folder's own file of that name.
+TEST_F(AnalysisOptionsTest, OpenOfAFileInAFolderThatDiffersOnlyInCaseOffersToCopyIt) {
+  std::filesystem::create_directory(Path("data"));
+  std::filesystem::create_directory(Path("DATA"));
+  DataFile("data/special.bin", 32000);
+  DataFile("DATA/special.bin", 2000);
+  StrCopy(Dsp.Data_Dir, Path("data").c_str());
+  std::filesystem::current_path(Path("data"));
+  chosen_.push_back(Path("DATA/special.bin"));
+  answers_ = {IDYES, IDYES};
+  Dsp.Chn_Sel = 4;
+  InDialog([](HWND d) {
+    drv::Click(d, IDC_AO_OPEN);
+    EXPECT_EQ(drv::Text(d, IDC_AO_FILENAME + 4), "special.bin");
+    EXPECT_EQ(Dsp.FL_SZ[WIN_RAW][4], 2000u);
+  });
+  EXPECT_EQ(Texts(), (std::vector<std::string>{
+                         "FILE [" + Path("DATA") + "] MUST BE IN CURRENT FOLDER [" + Path("data") +
+                             "]!\n\nCOPY TO CURRENT FOLDER [YES] | ABORT [NO]?",
+                         "FILE EXITS [" + Path("data") + "\\special.bin]\n\nOVERWRITE [YES] | ABORT [NO]?",
+                     }));
+  EXPECT_EQ(std::filesystem::file_size(Path("data/special.bin")), 2000u * 4u);
+}
+
+// A file the user may not write is kept, whoever runs the test: SAVE QVW over a
+// write-protected working file warns as a file that cannot be created does, and so
+// does an operation of a command file whose output is write-protected.
+TEST_F(AnalysisOptionsTest, WriteProtectedFilesAreNotReplaced) {
+  StrCopy(Dsp.Work_Flnm, "run.QVW");
+  WriteAll(Path("run.QVW"), "old contents\r\n");
+  DataFile("abs.bin", 100);
+  WriteAll(Path("out.bin"), "1234");
+  for (const char* name : {"run.QVW", "out.bin"})
+    std::filesystem::permissions(Path(name), std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
+                                                 std::filesystem::perms::others_read);
+  WriteAll(Path("OpASeq100.dat"), "SCALE\r\n-1 abs.bin out.bin 2.0\r\n");
+  const auto before = qvtest::FileNames(dir_.Path());
+  {
+    qvtest::NoFileOverride user;
+    chosen_.push_back(Path("run.QVW"));
+    answers_ = {IDYES};  // replace it
+    InDialog([](HWND d) { drv::Click(d, IDC_AO_SAVE_QVW); });
+    answers_ = {IDCANCEL};  // run the command file as it is
+    EXPECT_EQ(CnvOperationSequence(nullptr), 1u);
+  }
+  // The save's own overwrite question, its warning; the run question, the operation's
+  // warning and the end of the run.
+  const std::vector<std::string> texts = Texts();
+  ASSERT_EQ(texts.size(), 5u);
+  EXPECT_EQ(texts[1], "FAILED TO CREATE ASCII FILE [run.QVW] FOR WRITING\n\nRETURNING TO PROGRAM");
+  EXPECT_EQ(texts[3], "OSIFile()\n\nCASE ID=[2005]\n\nFAILED TO CREATE BINARY FILE=[out.bin] FOR WRITING\n\nABORTING");
+  EXPECT_EQ(ReadAll(Path("run.QVW")), "old contents\r\n");
+  EXPECT_EQ(ReadAll(Path("out.bin")), "1234");
+  auto after = qvtest::FileNames(dir_.Path());
+  after.erase(std::remove(after.begin(), after.end(), "OpSeq.log"), after.end());
+  EXPECT_EQ(after, before);  // no temporary file is left
 }
 
 // A name or text that the working file cannot hold is refused where it is entered, with

@@ -3,9 +3,12 @@
 
 #include <cairo.h>
 #include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -336,6 +339,61 @@ TEST(DemoStartUpTest, SnapshotShowsAllThreeChannelsOverTheWholeScan) {
   for (int x = 2; x < width - 1; ++x)
     if (peak[static_cast<size_t>(x)] < middle && peak[static_cast<size_t>(x - 1)] >= middle) ++fringes;
   EXPECT_GE(fringes, 70);
+}
+
+// The program under a limit of the size of the files it writes, as quotas and batch
+// systems set one: a SCALE of an operation sequence whose output passes the limit
+// fails as on a full disk, with its warnings, the file it would have replaced kept,
+// and the program goes on and ends as usual.
+TEST(FileSizeLimitStartUpTest, AWritePastTheLimitFailsAndTheProgramGoesOn) {
+  qvtest::TempDir dir;
+  std::filesystem::copy(std::string(QV95_SOURCE_DIR) + "/examples", dir.Path(),
+                        std::filesystem::copy_options::recursive);
+  constexpr rlim_t kLimit = 1 << 20;
+  std::string big(2 * kLimit, '\0');
+  for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7 + i / 4096);
+  std::ofstream(dir.File("big.bin"), std::ios::binary) << big;
+  std::ofstream(dir.File("OpASeq100.dat"), std::ios::binary) << "SCALE\r\n-1 big.bin big.bin 2.0\r\n";
+  std::ofstream(dir.File("limit.script"), std::ios::binary)
+      << "wait-idle\n"
+         "menu 103\n"
+         "dialog 211\n"
+         "click 10172\n"
+         "box Question \"OPSEQ FILE [OpASeq100.dat] EXISTS*\" cancel\n"
+         "box Warning \"OSIFile()*FAILED TO WRITE BINARY FILE=[big.bin]*\" ok\n"
+         "box Warning \"SCALE*OPERATIONAL SEQUENCE COMMAND FAILED*\" ok\n"
+         "wait-idle 60\n"
+         "dialog 211\n"
+         "click 2\n"
+         "quit\n"
+         "file cancel\n";
+  const std::string folder = dir.Path().string();
+  const std::string errors = dir.File("stderr.txt");
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // Started as from a shell under the limit: the signal with its default action.
+    const struct rlimit limit = {kLimit, kLimit};
+    struct sigaction byDefault {};
+    byDefault.sa_handler = SIG_DFL;
+    sigset_t none;
+    sigemptyset(&none);
+    const int err = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (chdir(folder.c_str()) != 0 || setrlimit(RLIMIT_FSIZE, &limit) != 0 || err < 0 || dup2(err, 2) < 0 ||
+        sigaction(SIGXFSZ, &byDefault, nullptr) != 0 || sigprocmask(SIG_SETMASK, &none, nullptr) != 0)
+      _exit(126);
+    execl(QV95_PROGRAM, QV95_PROGRAM, "--script", "limit.script", "demo.QVW", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  std::ifstream stderrFile(errors);
+  const std::string said((std::istreambuf_iterator<char>(stderrFile)), std::istreambuf_iterator<char>());
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0) << "\n"
+                                 << said;
+  EXPECT_EQ(WEXITSTATUS(status), 0) << said;
+  std::ifstream kept(dir.File("big.bin"), std::ios::binary);
+  EXPECT_TRUE(std::string((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>()) == big);
 }
 
 // The trace of a black channel (the colour a new channel gets) drawn over most of the
