@@ -507,7 +507,9 @@ TEST_F(SimDialogsTest, ResidualLimitsAndWriteBin) {
 // QVS with the header question answered Yes: the set is written and its header dumped
 // into "<name>.TXT", which the status bar reports; a dump that cannot be written (a
 // folder of that name) says so in its warning, and no "CREATED" follows. A name with a
-// point in it keeps that part in its dump's name.
+// point in it keeps that part in its dump's name. A set named after its line list
+// "lines.txt" would dump over that list (found for "lines.TXT" whatever its case): it is
+// replaced only after a question, while an earlier dump is replaced without one.
 TEST_F(SimDialogsTest, QvsWritesTheSetAndDumpsItsHeaderOrSaysItCannot) {
   FillSet(0, 3, 0, 2, false);
   StrCopy(Sim.Sim_Flnm[0], "demo");
@@ -548,6 +550,25 @@ TEST_F(SimDialogsTest, QvsWritesTheSetAndDumpsItsHeaderOrSaysItCannot) {
   }
   EXPECT_EQ(StatusText(2), "SIM STRUCT FILE CREATED [demo.v2.QVS]");
   EXPECT_EQ(ReadAll("demo.v2.TXT").substr(0, 21), "# VERSION\r\nQVS v1.9\r\n");
+
+  const std::string list = "1000.5 1.0\r\n";
+  WriteAll("lines.txt", list);
+  StrCopy(Sim.Sim_Flnm[0], "lines");
+  ASSERT_EQ(SimFIWriteQVS(0, &Sim), 1);
+  const std::string question = "OUTPUT FILE [lines.TXT] EXISTS\n\nOVERWRITE [YES] | ABORT [NO]?";
+  for (int answer : {IDNO, IDYES, 0}) {
+    drv::Answers answers;
+    answers.CancelFile().Box("Question", header, IDYES);
+    if (answer) answers.Box("Question", question, answer);
+    ASSERT_TRUE(drv::Click(d, IDC_SC_QVS));
+    EXPECT_EQ(answers.Failures(), std::vector<std::string>{}) << answer;
+    EXPECT_TRUE(answers.AllAnswered()) << answer;
+    if (answer == IDNO) {
+      EXPECT_EQ(ReadAll("lines.txt"), list);
+    }
+  }
+  EXPECT_EQ(ReadAll("lines.txt").substr(0, 21), "# VERSION\r\nQVS v1.9\r\n");
+  EXPECT_FALSE(std::filesystem::exists("lines.TXT") && !std::filesystem::equivalent("lines.TXT", "lines.txt"));
 }
 
 TEST_F(SimDialogsTest, LineShapeWidthsRangesAndTheSelectedLine) {
