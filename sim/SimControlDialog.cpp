@@ -1,6 +1,7 @@
 // The SIMULATION CONTROL DIALOG: two sets side by side from Sim.Ctl_First, their
 // files, display scaling, line shape, colour and the switches of their sub-dialogs.
 #include <cmath>
+#include <cstring>
 #include <string>
 
 #include "sim/SimFileDialogs.h"
@@ -241,6 +242,20 @@ void ReadRotorOutput(HWND d, int column) {
   Repaint("CB2_2P");
 }
 
+// The header dump "<name>.TXT" may be the line list the set was read from ("ASCII.TXT",
+// or "lines.txt", which the case-blind name mapping finds for "lines.TXT"): a file there
+// that is not an earlier dump is replaced only on Yes.
+bool DumpMayReplace(const std::string& dump) {
+  if (!platform::FileExists(dump.c_str())) return true;
+  static constexpr char kDumpHead[] = "# VERSION";
+  char head[sizeof kDumpHead - 1] = {};
+  core_io::BinIn old;
+  if (old.Open(dump.c_str()) && old.Read(head, sizeof head, 1) == sizeof head &&
+      std::memcmp(head, kDumpHead, sizeof head) == 0)
+    return true;
+  return AskReplaceOutput(dump);
+}
+
 void WriteQvs(HWND d, int16_t s) {
   bool write = true;
   if (Sim.HT_Global_Stat[s] == 1) {
@@ -260,9 +275,9 @@ void WriteQvs(HWND d, int16_t s) {
     if (file.Open(name.c_str())) {
       // The check and the dump report their own failures; only a written dump is told.
       // The dump takes the file's name with ".TXT" for ".QVS": a set name holding a
-      // point ("run.2") keeps that part, so the dump is never another file.
+      // point ("run.2") keeps that part.
       VavOde header;
-      if (SimFIWinCnvQVS(name.c_str(), &file, &header, 1) == 1)
+      if (DumpMayReplace(std::string(Sim.Sim_Flnm[s]) + ".TXT") && SimFIWinCnvQVS(name.c_str(), &file, &header, 1) == 1)
         core_io::StatusText(2, StrPrintf("SIM STRUCT FILE CREATED [%s]", name.c_str()));
     } else {
       Box(StrPrintf("FAILED TO OPEN SIM FLNM=[%s]", name.c_str()), "Warning", kWarningBox);

@@ -25,6 +25,9 @@ int Box(const std::string& text, const char* caption, UINT style);
 // modified flags, "OVERWRITE [YES] | ABORT [NO]?"), asked when the file exists or a flag
 // is set. true: go on, the modified flags then cleared; false: the user kept the set.
 bool AskOverwrite(int16_t set, bool exists);
+// "OUTPUT FILE [name] EXISTS\n\nOVERWRITE [YES] | ABORT [NO]?", asked before a file whose
+// name the program made from another one is replaced; true for Yes.
+bool AskReplaceOutput(const std::string& name);
 void Repaint(const char* tag);
 // Sends WM_INITDIALOG to an existing window.
 void Refresh(HWND dialog);

@@ -40,6 +40,10 @@ std::string SetFileName(const char* path) {
   return name;
 }
 
+// The proposal of a set's simulation file: its name with ".QVS", so that taking it
+// names the set's own file also when the name holds a point ("b.c.d" is not cut to "b.c").
+std::string QvsProposal(int16_t set) { return Proposed((std::string(Sim.Sim_Flnm[set]) + ".QVS").c_str()); }
+
 // A set without a name of its own ("NoName") takes the name of the chosen line list,
 // as a simulation file opened into it does, since the list is kept as "<name>.QVS" and
 // two lists read into unnamed sets must not share one file; an existing "<name>.QVS"
@@ -97,7 +101,7 @@ int32_t SimFileOpenDialog(HWND owner, int16_t kind, int16_t set) {
   char file[FILE_CAP] = "";
   int32_t result = 0;
   if (kind == 0) {
-    StrCopy(file, Proposed(Sim.Sim_Flnm[set]).c_str());
+    StrCopy(file, QvsProposal(set).c_str());
     const char* filter =
         "BINARY SIM FILES (*.QVS, *.F)\0*.QVS;*.F\0"
         "ASCII SIM FILES (*.DAT, *.A, *.ASC, *.TXT, *.CAT, *.PAR, *.OUT, *.INTEN, *.FGO )\0"
@@ -170,14 +174,25 @@ int32_t SimFileSaveDialog(HWND owner, int16_t kind, int16_t set) {
   char file[FILE_CAP] = "";
   const char* filter = kind == 2 ? "SIM FILES (*.QVS)\0*.QVS\0ALL FILES\0*.*\0"
                                  : "BINARY SIM FILES (*.BIN)\0*.bin\0ALL FILES\0*.*\0";
-  StrCopy(file, Proposed(kind == 0 ? "Res.bin" : kind == 1 ? "Sim.bin" : Sim.Sim_Flnm[set]).c_str());
+  StrCopy(file, kind == 2 ? QvsProposal(set).c_str() : Proposed(kind == 0 ? "Res.bin" : "Sim.bin").c_str());
   // Cancel counts as done for the spectrum and the simulation file, which it leaves
   // unwritten; the residual is written by the next paint only when a name was chosen.
   int32_t result = kind == 0 ? 0 : 1;
   if (ShowDialog(true, owner, filter, kind == 2 ? "QVS" : "BIN", file)) {
     if (kind == 2) {
+      // The set is written to "<name>.QVS" in the data folder, the chosen name without
+      // its last extension: a name typed without ".QVS" ("b.c.d") or chosen in another
+      // folder lands on a file the dialog's own question did not look at. Such a file is
+      // replaced only on Yes; No leaves the set and its name as Cancel does.
       const std::string name = SetFileName(file);
-      result = SimNameAccepted(set, name.c_str()) && StrCopy(Sim.Sim_Flnm[set], name.c_str()) ? SimFIWriteQVS(set, &Sim) : 0;
+      const std::string qvs = name + ".QVS";
+      if (!SimNameAccepted(set, name.c_str()))
+        result = 0;
+      else if (platform::FileExists(qvs.c_str()) && !platform::SameFile(qvs.c_str(), file) &&
+               !simdlg::AskReplaceOutput(qvs))
+        result = 1;
+      else
+        result = StrCopy(Sim.Sim_Flnm[set], name.c_str()) ? SimFIWriteQVS(set, &Sim) : 0;
     } else if (kind == 1) {
       // A path cut to the name's field would name another file: refused with its box.
       if (!core_io::NameFits(file, sizeof Sim.Bin_Flnm)) {

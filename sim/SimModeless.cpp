@@ -35,6 +35,11 @@ bool AskOverwrite(int16_t s, bool exists) {
   return true;
 }
 
+bool AskReplaceOutput(const std::string& name) {
+  return Box(StrPrintf("OUTPUT FILE [%s] EXISTS\n\nOVERWRITE [YES] | ABORT [NO]?", name.c_str()), "Question",
+             kQuestionBox) == IDYES;
+}
+
 void Repaint(const char* tag) {
   if (Win.hWnd_Main && IsWindow(Win.hWnd_Main)) RepaintWindow(tag, Win.hWnd_Main, TRUE);
 }

@@ -279,15 +279,20 @@ void ScaleCommand(HWND d, int16_t s, int id, WORD code) {
 // ---- 1203 ------------------------------------------------------------------------------
 
 // First opening for a set, or a selected term without a period: starting values from
-// the view step and the length of the set's channel.
+// the view step and the length of the set's channel. A sine the set has already (read
+// from the working file, which opens this dialog for a set whose sine is on) keeps its
+// period, period end and damping; only the ranges and CHIRP T start anew.
 void SineDefaults(int16_t s) {
   const int term = Sim.Sine_Term[s] == 1 ? 1 : 0;
-  if (Sim.Sine_Opened[s] == 1 && Sim.Sine_Period[s][term] != 0.0) return;
+  const bool noPeriod = Sim.Sine_Period[s][term] == 0.0;
+  if (Sim.Sine_Opened[s] == 1 && !noPeriod) return;
   Sim.Sine_Opened[s] = 1;
   const double step = Dsp.FrqStpView[3];
-  Sim.Sine_Period[s][term] = step != 0.0 ? 1.0 / (100.0 * step) : 1.0;
-  Sim.Sine_PerEnd[s] = 0.0;
-  Sim.Sine_Damping[s] = 0.0;
+  if (noPeriod) {
+    Sim.Sine_Period[s][term] = step != 0.0 ? 1.0 / (100.0 * step) : 1.0;
+    Sim.Sine_PerEnd[s] = 0.0;
+    Sim.Sine_Damping[s] = 0.0;
+  }
   const double ns = static_cast<double>(Dsp.FL_SZ[3][s]) * step;
   W(s, SP_DAMP) = ns != 0.0 ? 2.5 / ns : 0.5;
   Sim.Sine_ChirpT[s] = 0.0;

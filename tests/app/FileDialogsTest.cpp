@@ -36,6 +36,38 @@ class FileDialogsTest : public AppTest {
     Sim.FI_Sim_Erg[s][0] = f0;
     Sim.FI_Sim_Erg[s][1] = f1;
   }
+  // READ ASCII SIM of the control dialog's column: the list, taken as frequency and
+  // intensity pairs; `exists`, when given, is the question then answered `answer`.
+  static void ReadList(HWND control, int column, const std::string& list, const char* exists, int answer) {
+    namespace drv = platform::driver;
+    drv::Answers answers;
+    answers.File(list)
+        .Box("Question", "FULTON-GOUTERMAN MODEL (.fgo)?", IDNO)
+        .Box("Question", "FORMAT WITH FREQUENCY + INTENSITY ONLY?", IDYES);
+    if (exists) answers.Box("Question", exists, answer);
+    EXPECT_TRUE(drv::Click(control, IDC_SC_RDSIM + column));
+    EXPECT_EQ(answers.Failures(), std::vector<std::string>{});
+    EXPECT_TRUE(answers.AllAnswered());
+  }
+  static std::vector<double> Lines(int16_t s) {
+    return Sim.FI_Sim_Erg[s] ? std::vector<double>(Sim.FI_Sim_Erg[s], Sim.FI_Sim_Erg[s] + Sim.FI_Lines[s])
+                             : std::vector<double>{};
+  }
+  // The main window and the simulation control dialog on it, shown.
+  static HWND ShowControl(const char* title) {
+    qvtest::CreateTestMainWindow(title);
+    RegisterDialogResources();
+    EXPECT_EQ(SimControlDialogShow(1, Win.hWnd_Main), 1);
+    Sim.Ctl_Shown = 1;
+    return Sim.Ctl_Hwnd;
+  }
+  static void DestroyDialogs(HWND control) {
+    for (auto& row : Sim.Dlg_Hwnd)
+      for (HWND& w : row)
+        if (w && IsWindow(w)) DestroyWindow(w);
+    DestroyWindow(control);
+    DestroyWindow(Win.hWnd_Main);
+  }
 };
 
 TEST_F(FileDialogsTest, EmptyWorkingFileNameComesFromTheDataFolder) {
@@ -292,27 +324,13 @@ TEST_F(FileDialogsTest, AssignmentSaveWritesThePickettListAndTheTable) {
 // whose ".QVS" is there already asks first: No leaves the set unnamed and as it was.
 TEST_F(FileDialogsTest, ListsReadIntoUnnamedSetsKeepTheirOwnFiles) {
   namespace drv = platform::driver;
-  qvtest::CreateTestMainWindow("ASCII SIM NAMES MAIN");
-  RegisterDialogResources();
   WriteAll(Path("first.txt"), "1000.5 1.0\r\n2000.5 2.0\r\n");
   WriteAll(Path("second.txt"), "3000.5 3.0\r\n");
-  ASSERT_EQ(SimControlDialogShow(1, Win.hWnd_Main), 1);
-  Sim.Ctl_Shown = 1;
-  HWND control = Sim.Ctl_Hwnd;
+  HWND control = ShowControl("ASCII SIM NAMES MAIN");
   auto read = [&](int column, const char* list, const char* exists, int answer) {
-    drv::Answers answers;
-    answers.File(Path(list))
-        .Box("Question", "FULTON-GOUTERMAN MODEL (.fgo)?", IDNO)
-        .Box("Question", "FORMAT WITH FREQUENCY + INTENSITY ONLY?", IDYES);
-    if (exists) answers.Box("Question", exists, answer);
-    EXPECT_TRUE(drv::Click(control, IDC_SC_RDSIM + column));
-    EXPECT_EQ(answers.Failures(), std::vector<std::string>{});
-    EXPECT_TRUE(answers.AllAnswered());
+    ReadList(control, column, Path(list), exists, answer);
   };
-  auto lines = [](int16_t s) {
-    return Sim.FI_Sim_Erg[s] ? std::vector<double>(Sim.FI_Sim_Erg[s], Sim.FI_Sim_Erg[s] + Sim.FI_Lines[s])
-                             : std::vector<double>{};
-  };
+  auto lines = Lines;
   read(0, "first.txt", nullptr, 0);
   read(1, "second.txt", nullptr, 0);
   EXPECT_STREQ(Sim.Sim_Flnm[0], "first");
@@ -361,12 +379,64 @@ TEST_F(FileDialogsTest, ListsReadIntoUnnamedSetsKeepTheirOwnFiles) {
   EXPECT_EQ(lines(0), (std::vector<double>{1000.5, 2000.5}));
   EXPECT_EQ(lines(1), (std::vector<double>{3000.5}));
   EXPECT_EQ(Sim.FI_Lines[2], 0u);
+  DestroyDialogs(control);
+}
 
-  for (auto& row : Sim.Dlg_Hwnd)
-    for (HWND& w : row)
-      if (w && IsWindow(w)) DestroyWindow(w);
-  DestroyWindow(control);
-  DestroyWindow(Win.hWnd_Main);
+// Lists with points in their names name sets "b.c.d" (set B) and "b.c" (set C). QVS and
+// OPEN propose "<name>.QVS", so that taking the proposal keeps set B on its own file; a
+// name typed without ".QVS" that would land on set C's file asks first, and No writes
+// nothing and leaves set B named as it was.
+TEST_F(FileDialogsTest, DottedSetNamesKeepToTheirOwnFiles) {
+  namespace drv = platform::driver;
+  WriteAll(Path("b.c.d.dat"), "1000.5 1.0\r\n2000.5 2.0\r\n3000.5 3.0\r\n");
+  WriteAll(Path("b.c.txt"), "4000.5 4.0\r\n");
+  HWND control = ShowControl("DOTTED NAMES MAIN");
+  ReadList(control, 1, Path("b.c.d.dat"), nullptr, 0);
+  ASSERT_TRUE(drv::Scroll(control, IDC_SC_COLUMNS, false));  // sets B and C
+  ReadList(control, 1, Path("b.c.txt"), nullptr, 0);
+  ASSERT_STREQ(Sim.Sim_Flnm[1], "b.c.d");
+  ASSERT_STREQ(Sim.Sim_Flnm[2], "b.c");
+  const std::string setC = ReadAll(Path("b.c.QVS"));
+  ASSERT_FALSE(setC.empty());
+
+  const std::string proposal = dir_.Path().string() + "\\b.c.d.QVS";
+  const char* header = "SIM WRITE QVS\n\nWRITE ASCII QVS HEADER FILE [YES] | SKIP [NO]?";
+  auto writeB = [&](const std::string& chosen, bool asked) {
+    platform::ClearCommonDialogLog();
+    drv::Answers answers;
+    answers.File(chosen);
+    if (chosen == proposal) answers.Box("Confirm Save As", "*already exists*", IDYES);
+    if (asked) answers.Box("Question", "OUTPUT FILE [b.c.QVS] EXISTS\n\nOVERWRITE [YES] | ABORT [NO]?", IDNO);
+    answers.Box("Question", header, IDNO);
+    EXPECT_TRUE(drv::Click(control, IDC_SC_QVS));
+    EXPECT_EQ(answers.Failures(), std::vector<std::string>{});
+    EXPECT_TRUE(answers.AllAnswered());
+    ASSERT_EQ(platform::CommonDialogLog().size(), 1u);
+    EXPECT_EQ(platform::CommonDialogLog()[0].proposed, proposal);
+  };
+  writeB(proposal, false);
+  EXPECT_STREQ(Sim.Sim_Flnm[1], "b.c.d");
+  writeB(Path("b.c.d"), true);
+  EXPECT_STREQ(Sim.Sim_Flnm[1], "b.c.d");
+  EXPECT_TRUE(ReadAll(Path("b.c.QVS")) == setC);  // set C's file as it was
+  EXPECT_FALSE(std::filesystem::exists(Path("b.c.d")));
+
+  // OPEN of set B with the proposal reads set B's own file.
+  SimFIFreeQVS(1, &Sim, 0);
+  platform::ClearCommonDialogLog();
+  {
+    drv::Answers answers;
+    answers.File(proposal);
+    EXPECT_TRUE(drv::Click(control, IDC_SC_OPEN));
+    EXPECT_EQ(answers.Failures(), std::vector<std::string>{});
+    EXPECT_TRUE(answers.AllAnswered());
+  }
+  ASSERT_EQ(platform::CommonDialogLog().size(), 1u);
+  EXPECT_EQ(platform::CommonDialogLog()[0].proposed, proposal);
+  EXPECT_STREQ(Sim.Sim_Flnm[1], "b.c.d");
+  EXPECT_EQ(Lines(1), (std::vector<double>{1000.5, 2000.5, 3000.5}));
+  EXPECT_EQ(Lines(2), (std::vector<double>{4000.5}));
+  DestroyDialogs(control);
 }
 
 // Set B, a quadrupole set whose assignment file holds one entry, gets two more in the
@@ -500,11 +570,7 @@ TEST_F(FileDialogsTest, ModifiedQuadrupoleAssignmentsAreSavedBeforeTheSetIsFreed
     EXPECT_EQ(Quad.Asn_Cnt[1], 3);
   }
 
-  for (auto& row : Sim.Dlg_Hwnd)
-    for (HWND& w : row)
-      if (w && IsWindow(w)) DestroyWindow(w);
-  DestroyWindow(control);
-  DestroyWindow(Win.hWnd_Main);
+  DestroyDialogs(control);
   QuadComponentsFree(1, &Quad);
   DFree1Dim(&Quad.Asn_TList[1]);
 }

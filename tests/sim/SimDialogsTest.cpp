@@ -9,11 +9,13 @@
 #include <vector>
 
 #include "SimFixture.h"
+#include "app/WorkFile.h"
 #include "core/Coords.h"
 #include "platform/driver/TestDriver.h"
 #include "records/Cnv.h"
 #include "lineshape/LineShape.h"
 #include "records/Locks.h"
+#include "records/ThreadCtl.h"
 #include "resources/Dialogs.h"
 #include "sim/SimPlot.h"
 
@@ -395,6 +397,52 @@ TEST_F(SimDialogsTest, SineDefaultsTermSwapAndChebyshev) {
   EXPECT_FALSE(drv::IsChecked(c, 1281));
 }
 
+// Set A's sine, set in its dialog and saved with the working file, comes back as saved
+// when the file is read again after a restart, although reading it opens the dialog
+// for the first time; saving again writes the same row.
+TEST_F(SimDialogsTest, SavedSineComesBackWithTheWorkingFile) {
+  FillSet(0, 2, 0, 2, false);
+  Sim.TEMP_GLOBAL_STAT[0] = Sim.IDVWIDTH_STAT[0] = Sim.NLLSF_STAT[0] = 0;
+  StrCopy(Sim.Sim_Flnm[0], "simA");
+  ASSERT_EQ(SimFIWriteQVS(0, &Sim), 1);
+  Sim.Dsp_Stat[0] = 1;
+  StrCopy(Dsp.Data_Dir, std::filesystem::current_path().string().c_str());
+  StrCopy(Dsp.Work_Flnm, "run.QVW");
+  Dsp.FrqStpView[3] = 0.01;
+  Dsp.FL_SZ[3][0] = 1000;
+  HWND d = OpenControl();
+  ASSERT_TRUE(drv::Click(d, 8724));  // SIN TB
+  HWND sine = Sim.Dlg_Hwnd[SIM_DLG_SINE][0];
+  ASSERT_TRUE(sine);
+  for (auto [id, text] : {std::pair{1232, "0.5"}, {1233, "0.75"}, {1235, "0.25"}, {1236, "0.001"}})
+    ASSERT_TRUE(drv::TypeAndCommit(sine, id, text));
+  auto sineRow = [&] {
+    EXPECT_EQ(WorkFileWrite(), 1);
+    const std::string file = ReadAll("run.QVW");
+    const size_t head = file.find("# CHN DSP AMP");
+    const size_t row = file.find("\r\n", head) + 2;
+    return head == std::string::npos ? std::string() : file.substr(row, file.find("\r\n", row) - row);
+  };
+  const std::string saved = sineRow();
+  EXPECT_EQ(saved.substr(0, 72), "  0   1   0.50000000      7.50000000e-01  2.50000000e-01  1.00000000e-03");
+
+  // A restart: fresh records, the working file read as at start-up.
+  for (HWND w : {sine, d}) DestroyWindow(w);
+  FreeAll(0);
+  Sim = SimRecord{};
+  Dsp = DspRecord{};
+  StrCopy(Dsp.Data_Dir, std::filesystem::current_path().string().c_str());
+  StrCopy(Dsp.Work_Flnm, "run.QVW");
+  const uint32_t started = ThreadCtl.View_Started.load();
+  ThreadCtl.View_Started = 1;  // no view thread here
+  EXPECT_EQ(WorkFileRead(), 1);
+  ThreadCtl.View_Started = started;
+  EXPECT_TRUE(Sim.Dlg_Hwnd[SIM_DLG_SINE][0]);
+  EXPECT_DOUBLE_EQ(Sim.Sine_Period[0][0], 0.75);
+  EXPECT_DOUBLE_EQ(Sim.Sine_Damping[0], 0.001);
+  EXPECT_EQ(sineRow(), saved);
+}
+
 TEST_F(SimDialogsTest, PowerFileTypedForAnySetNormalisesByTheChannelsMagnitude) {
   RenderGrid(1.0);
   // Channel 2 holds the power file; the power reads -6 (a detector of negative sign).
@@ -507,7 +555,9 @@ TEST_F(SimDialogsTest, ResidualLimitsAndWriteBin) {
 // QVS with the header question answered Yes: the set is written and its header dumped
 // into "<name>.TXT", which the status bar reports; a dump that cannot be written (a
 // folder of that name) says so in its warning, and no "CREATED" follows. A name with a
-// point in it keeps that part in its dump's name.
+// point in it keeps that part in its dump's name. A set named after its line list
+// "lines.txt" would dump over that list (found for "lines.TXT" whatever its case): it is
+// replaced only after a question, while an earlier dump is replaced without one.
 TEST_F(SimDialogsTest, QvsWritesTheSetAndDumpsItsHeaderOrSaysItCannot) {
   FillSet(0, 3, 0, 2, false);
   StrCopy(Sim.Sim_Flnm[0], "demo");
@@ -548,6 +598,25 @@ TEST_F(SimDialogsTest, QvsWritesTheSetAndDumpsItsHeaderOrSaysItCannot) {
   }
   EXPECT_EQ(StatusText(2), "SIM STRUCT FILE CREATED [demo.v2.QVS]");
   EXPECT_EQ(ReadAll("demo.v2.TXT").substr(0, 21), "# VERSION\r\nQVS v1.9\r\n");
+
+  const std::string list = "1000.5 1.0\r\n";
+  WriteAll("lines.txt", list);
+  StrCopy(Sim.Sim_Flnm[0], "lines");
+  ASSERT_EQ(SimFIWriteQVS(0, &Sim), 1);
+  const std::string question = "OUTPUT FILE [lines.TXT] EXISTS\n\nOVERWRITE [YES] | ABORT [NO]?";
+  for (int answer : {IDNO, IDYES, 0}) {
+    drv::Answers answers;
+    answers.CancelFile().Box("Question", header, IDYES);
+    if (answer) answers.Box("Question", question, answer);
+    ASSERT_TRUE(drv::Click(d, IDC_SC_QVS));
+    EXPECT_EQ(answers.Failures(), std::vector<std::string>{}) << answer;
+    EXPECT_TRUE(answers.AllAnswered()) << answer;
+    if (answer == IDNO) {
+      EXPECT_EQ(ReadAll("lines.txt"), list);
+    }
+  }
+  EXPECT_EQ(ReadAll("lines.txt").substr(0, 21), "# VERSION\r\nQVS v1.9\r\n");
+  EXPECT_FALSE(std::filesystem::exists("lines.TXT") && !std::filesystem::equivalent("lines.TXT", "lines.txt"));
 }
 
 TEST_F(SimDialogsTest, LineShapeWidthsRangesAndTheSelectedLine) {

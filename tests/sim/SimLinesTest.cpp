@@ -11,6 +11,7 @@
 #include "SimFixture.h"
 #include "convert/FileConversionDialog.h"
 #include "core/TypedArrays.h"
+#include "display/ViewFiles.h"
 #include "fileproc/FileOps.h"
 #include "platform/driver/TestDriver.h"
 #include "platform/windows/CommonDialogs.h"
@@ -57,6 +58,12 @@ class SimLinesTest : public SimTest {
     ASSERT_EQ(FAlloc1Dim(&Win.PM_DrawAry_Sum, WIN_DRAW_PTS), 1);
   }
   void TearDown() override {
+    // A view run that a test's BIN started ends before the next test resets the records
+    // it reads and its status bar.
+    for (int i = 0; i < 30000 && (ThreadCtl.View_Running.load() != 0 || ThreadCtl.View_Request.load() != 0); ++i)
+      Sleep(2);
+    if (ThreadCtl.View_Thread) WaitForSingleObject(ThreadCtl.View_Thread, 60000);
+    for (int16_t c = 0; c <= 8; ++c) DisplayViewArraysFree(c);
     FFree1Dim(&Win.PM_DrawAry);
     FFree1Dim(&Win.PM_DrawAry_Sum);
     SimLineShapeStoresFree();
