@@ -264,7 +264,9 @@ Outcome InputRange(Pass& p, int16_t mode, int16_t autodetect) {
   return std::nullopt;
 }
 
-// Merge widening by the existing data of the last merged column.
+// Merge widening by the existing data of the last merged column. A range left at 0/0
+// names none: it becomes the existing data's, which the output range then widens to
+// hold the input. A range typed widens to hold the existing data.
 void WidenByMergeTarget(const Pass& p) {
   for (int k = 2; k >= 0; --k) {
     if (!UsedColumn(k) || Cnv.Asc_Add[k] == 0) continue;
@@ -273,6 +275,11 @@ void WidenByMergeTarget(const Pass& p) {
     if (Cnv.Asc_OutSz[k] == 0) continue;
     const double start = Dsp.Init_Frq;
     const double end = start + static_cast<double>(Cnv.Asc_OutSz[k] - 1) * Dsp.Frq_Stp;
+    if (Cnv.Asc_OutFrqLo == 0.0 && Cnv.Asc_OutFrqHi == 0.0) {
+      Cnv.Asc_OutFrqLo = start;
+      Cnv.Asc_OutFrqHi = end;
+      break;
+    }
     if ((start - Cnv.Asc_OutFrqLo) * p.dir < 0.0) Cnv.Asc_OutFrqLo = start;
     if ((end - Cnv.Asc_OutFrqHi) * p.dir > 0.0) Cnv.Asc_OutFrqHi = end;
     break;

@@ -472,6 +472,65 @@ TEST_F(InputDialogsTest, AsciiConvertBuildsTheViewsOfTheChannelItSwitchesOn) {
   DisplayViewArraysFree(1);
 }
 
+// A scan at 1.5e6 MHz as an instrument writes it: the lines k = from, from + by, ...
+// (count of them) at 1500000 + k x 1e-5 MHz, the intensity rising from 5.0 by 1e-4 a line.
+std::string ScanAt15(int from, int by, int count) {
+  std::string t;
+  for (int i = 0; i < count; ++i) t += StrPrintf("1500000.%05d %.4f\r\n", from + i * by, 5.0 + 1e-4 * i);
+  return t;
+}
+
+// Spectrum B merged with ADD on into M.bin, which holds spectrum A on the working axis,
+// the output range left at its initial 0/0: the output spans A and B on the step of A,
+// A kept where it was, B from its own first frequency on; rising and falling.
+TEST_F(InputDialogsTest, AsciiMergeWithTheRangeLeftAtZeroSpansTheExistingDataAndTheInput) {
+  for (const int dir : {1, -1}) {
+    SCOPED_TRACE(dir);
+    Cnv = CnvRecord{};
+    Cnv.Asc_NamesTaken = 1;
+    StrCopy(Cnv.Asc_OutFlnm[0], "M.bin");
+    std::vector<float> a(1001);
+    for (size_t i = 0; i < a.size(); ++i) a[i] = 1.0f + 0.001f * static_cast<float>(i);
+    WriteFloats("M.bin", a);
+    // A: 1500000.00 to .01 (falling: .01 to .00); B: .005 to .015 (falling: .015 to .005).
+    Dsp.Init_Frq = dir > 0 ? 1500000.0 : 1500000.01;
+    Dsp.Pts_FSR = 3;
+    Dsp.FSR = 3e-5 * dir;
+    Dsp.Frq_Stp = 1e-5 * dir;
+    WriteText("b.txt", dir > 0 ? ScanAt15(500, 1, 1001) : ScanAt15(1500, -1, 1001));
+    drv::Answers answers;
+    answers.File(Path("b.txt"));
+    std::string lo, hi;
+    Run(IDD_ASCII_INPUT, &AsciiInputDialogProc, [&](HWND d) {
+      EXPECT_EQ(drv::Text(d, IDC_ASC_OUTLO), "0.0000000000e+00");
+      EXPECT_EQ(drv::Text(d, IDC_ASC_OUTHI), "0.0000000000e+00");
+      EXPECT_TRUE(drv::Click(d, IDC_ASC_ADD1));
+      EXPECT_TRUE(drv::Click(d, IDC_ASC_OPEN));
+      EXPECT_TRUE(drv::TypeAndCommit(d, IDC_ASC_OUTRES, "1e-5"));
+      lo = drv::Text(d, IDC_ASC_OUTLO);
+      hi = drv::Text(d, IDC_ASC_OUTHI);
+      EXPECT_TRUE(drv::Click(d, IDC_ASC_CONVERT));
+      drv::Click(d, IDCANCEL);
+    });
+    EXPECT_TRUE(answers.Failures().empty()) << answers.Failures()[0];
+    EXPECT_TRUE(answers.AllAnswered());
+    EXPECT_EQ(lo, dir > 0 ? "1.5000000000e+06" : "1.5000000150e+06");
+    EXPECT_EQ(hi, dir > 0 ? "1.5000000150e+06" : "1.5000000000e+06");
+    const std::vector<float> m = ReadFloats("M.bin");
+    ASSERT_EQ(m.size(), 1501u);
+    // Rising: A on 0..499, B on 500..1500. Falling: B on 0..1000, A's rest on 1001..1500.
+    const size_t bFrom = dir > 0 ? 500 : 0;
+    const size_t aShift = dir > 0 ? 0 : 500;
+    for (size_t j = 0; j < m.size(); ++j) {
+      if (j >= bFrom && j <= bFrom + 1000)
+        EXPECT_NEAR(m[j], 5.0 + 1e-4 * static_cast<double>(j - bFrom), 1e-4) << j;
+      else
+        EXPECT_EQ(m[j], a[j - aShift]) << j;
+    }
+    EXPECT_DOUBLE_EQ(Dsp.Init_Frq, dir > 0 ? 1500000.0 : 1500000.015);
+  }
+}
+
 TEST_F(InputDialogsTest, AsciiColumnClashAddOnAMissingFileAndTheScrollBars) {
   WriteText("t.txt", Table(10, 1.0));
   StrCopy(Cnv.Ascii_Flnm, Path("t.txt").c_str());
