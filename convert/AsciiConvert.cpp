@@ -532,7 +532,8 @@ struct Placement {
 // a substitution; false after a message.
 bool PlaceOnGrid(const Pass& p, Placement* at) {
   const double from = p.first + p.ofs;
-  double insertD = std::floor((from - p.lo) * p.dir / p.res + 1e-9);
+  const double magnitude = std::max({std::fabs(from), std::fabs(p.lo), std::fabs(p.hi)});
+  double insertD = FrqWholeSteps((from - p.lo) * p.dir, p.res, magnitude);
   insertD = std::clamp(insertD, 0.0, static_cast<double>(p.n - 1));
   auto insert = static_cast<int64_t>(insertD);
   auto fill = static_cast<int64_t>(std::min(std::trunc(std::fabs((p.last - p.first) / p.res) + 1.5), static_cast<double>(p.n)));

@@ -531,6 +531,48 @@ TEST_F(InputDialogsTest, AsciiMergeWithTheRangeLeftAtZeroSpansTheExistingDataAnd
   }
 }
 
+// A scan at 1.5e6 MHz on a step of 1e-5 MHz lands on the grid point of its first
+// frequency, though the rounding of the frequencies leaves it a hair short of it: the
+// point before stays 0 and the last line's value lands on its own point; rising from
+// 500 and 4096 points above LOW, falling from 332 points below it.
+TEST_F(InputDialogsTest, AsciiScanAtHighFrequenciesLandsOnTheGridPointOfItsFirstLine) {
+  struct Case {
+    int offset, dir;
+    const char *lo, *hi;
+    size_t points;
+  };
+  for (const Case& c : {Case{500, 1, "1500000.0", "1500000.015", 1501}, Case{4096, 1, "1500000.0", "1500000.06", 6001},
+                        Case{332, -1, "1500000.015", "1500000.0", 1501}}) {
+    SCOPED_TRACE(c.offset);
+    Cnv = CnvRecord{};
+    Cnv.Asc_NamesTaken = 1;
+    StrCopy(Cnv.Asc_OutFlnm[0], "scan.bin");
+    WriteText("scan.txt", c.dir > 0 ? ScanAt15(c.offset, 1, 1001) : ScanAt15(1500 - c.offset, -1, 1001));
+    drv::Answers answers;
+    answers.File(Path("scan.txt")).Box("Question", "AUTO SCALE & OFFSET?", IDNO);
+    Run(IDD_ASCII_INPUT, &AsciiInputDialogProc, [&](HWND d) {
+      EXPECT_TRUE(drv::Click(d, IDC_ASC_OPEN));
+      EXPECT_TRUE(drv::TypeAndCommit(d, IDC_ASC_OUTRES, "1e-5"));
+      EXPECT_TRUE(drv::TypeAndCommit(d, IDC_ASC_OUTLO, c.lo));
+      EXPECT_TRUE(drv::TypeAndCommit(d, IDC_ASC_OUTHI, c.hi));
+      EXPECT_TRUE(drv::Click(d, IDC_ASC_CONVERT));
+      drv::Click(d, IDCANCEL);
+    });
+    EXPECT_TRUE(answers.Failures().empty()) << answers.Failures()[0];
+    EXPECT_TRUE(answers.AllAnswered());
+    const std::vector<float> out = ReadFloats("scan.bin");
+    ASSERT_EQ(out.size(), c.points);
+    const auto at = static_cast<size_t>(c.offset);
+    EXPECT_EQ(out[at - 1], 0.0f);
+    EXPECT_NEAR(out[at], 5.0f, 1e-5);
+    EXPECT_NEAR(out[at + 500], 5.05f, 1e-5);
+    EXPECT_NEAR(out[at + 1000], 5.1f, 1e-5);
+    if (at + 1001 < out.size()) {
+      EXPECT_EQ(out[at + 1001], 0.0f);
+    }
+  }
+}
+
 TEST_F(InputDialogsTest, AsciiColumnClashAddOnAMissingFileAndTheScrollBars) {
   WriteText("t.txt", Table(10, 1.0));
   StrCopy(Cnv.Ascii_Flnm, Path("t.txt").c_str());
