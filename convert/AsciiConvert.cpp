@@ -148,6 +148,13 @@ int32_t Regrid(int k, double res, std::vector<float>& values) {
   if (static_cast<int64_t>(mNew) == m) return 1;
   if (mNew < 2 || mNew > 2.0e9) return 1;
   const auto n = static_cast<int64_t>(mNew);
+  // The spline would spread a value that is not a number over the whole file.
+  const auto bad = std::find_if(values.begin(), values.end(), [](float v) { return !std::isfinite(v); });
+  if (bad != values.end()) {
+    core_io::Warning(StrPrintf("[%ld] FILE [%s] POINT [%ld] IS NOT A FINITE NUMBER\n\nCANNOT RELINEARIZE FILE\n\nABORTING",
+                               static_cast<long>(k + 1), name, static_cast<long>(bad - values.begin())));
+    return 0;
+  }
   core_io::StatusText(0, StrPrintf("[%ld] RELINEARIZING FILE [%s]", static_cast<long>(k + 1), name));
   std::vector<double> x, y, y2;
   std::vector<float> regridded;
@@ -464,7 +471,8 @@ int AskOnScanError(int32_t line, const std::string& piece, int32_t got, const Co
 }
 
 // Reads the accepted lines into the columns, rejecting by step as the scan did; false
-// when the user aborts or a kept frequency does not rise (after a box).
+// when the user aborts, or a kept line holds a value that is not a number or a
+// frequency that does not rise (after a box).
 bool ReadAcceptedLines(core_io::LineIn& in, const Pass& p, Columns& c) {
   in.Rewind();
   std::string piece;
@@ -503,6 +511,16 @@ bool ReadAcceptedLines(core_io::LineIn& in, const Pass& p, Columns& c) {
     hasPrevious = true;
     previous = x;
     if (s != Step::Keep) continue;
+    // A frequency or an intensity that is not a number ("nan", "inf") has no place on
+    // the grid, and the spline would spread it over every output point. The intensity
+    // is tested as read: its transform may hide it (1 / inf is 0).
+    bool finite = std::isfinite(x);
+    for (size_t i = 0; i < c.fieldOf.size(); ++i) finite = finite && std::isfinite(v[i]);
+    if (!finite) {
+      core_io::Warning(StrPrintf("ASCII (TXT) INPUT [%s]\n\nVALUE ON LINE [%ld] IS NOT A FINITE NUMBER\n\nABORTING",
+                                 Cnv.Ascii_Flnm, static_cast<long>(line)));
+      return false;
+    }
     // The spline takes the kept frequencies rising; a line kept after a dropped one
     // may lie below the line kept before it, and is refused before anything is written.
     if (Cnv.Asc_Stick == 0 && c.count > 0 && !(x > c.frq[c.count - 1])) {
