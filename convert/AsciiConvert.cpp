@@ -148,6 +148,13 @@ int32_t Regrid(int k, double res, std::vector<float>& values) {
   if (static_cast<int64_t>(mNew) == m) return 1;
   if (mNew < 2 || mNew > 2.0e9) return 1;
   const auto n = static_cast<int64_t>(mNew);
+  // The spline would spread a value that is not a number over the whole file.
+  const auto bad = std::find_if(values.begin(), values.end(), [](float v) { return !std::isfinite(v); });
+  if (bad != values.end()) {
+    core_io::Warning(StrPrintf("[%ld] FILE [%s] POINT [%ld] IS NOT A FINITE NUMBER\n\nCANNOT RELINEARIZE FILE\n\nABORTING",
+                               static_cast<long>(k + 1), name, static_cast<long>(bad - values.begin())));
+    return 0;
+  }
   core_io::StatusText(0, StrPrintf("[%ld] RELINEARIZING FILE [%s]", static_cast<long>(k + 1), name));
   std::vector<double> x, y, y2;
   std::vector<float> regridded;
@@ -264,7 +271,9 @@ Outcome InputRange(Pass& p, int16_t mode, int16_t autodetect) {
   return std::nullopt;
 }
 
-// Merge widening by the existing data of the last merged column.
+// Merge widening by the existing data of the last merged column. A range left at 0/0
+// names none: it becomes the existing data's, which the output range then widens to
+// hold the input. A range typed widens to hold the existing data.
 void WidenByMergeTarget(const Pass& p) {
   for (int k = 2; k >= 0; --k) {
     if (!UsedColumn(k) || Cnv.Asc_Add[k] == 0) continue;
@@ -273,6 +282,11 @@ void WidenByMergeTarget(const Pass& p) {
     if (Cnv.Asc_OutSz[k] == 0) continue;
     const double start = Dsp.Init_Frq;
     const double end = start + static_cast<double>(Cnv.Asc_OutSz[k] - 1) * Dsp.Frq_Stp;
+    if (Cnv.Asc_OutFrqLo == 0.0 && Cnv.Asc_OutFrqHi == 0.0) {
+      Cnv.Asc_OutFrqLo = start;
+      Cnv.Asc_OutFrqHi = end;
+      break;
+    }
     if ((start - Cnv.Asc_OutFrqLo) * p.dir < 0.0) Cnv.Asc_OutFrqLo = start;
     if ((end - Cnv.Asc_OutFrqHi) * p.dir > 0.0) Cnv.Asc_OutFrqHi = end;
     break;
@@ -457,7 +471,8 @@ int AskOnScanError(int32_t line, const std::string& piece, int32_t got, const Co
 }
 
 // Reads the accepted lines into the columns, rejecting by step as the scan did; false
-// when the user aborts or a kept frequency does not rise (after a box).
+// when the user aborts, or a kept line holds a value that is not a number or a
+// frequency that does not rise (after a box).
 bool ReadAcceptedLines(core_io::LineIn& in, const Pass& p, Columns& c) {
   in.Rewind();
   std::string piece;
@@ -496,6 +511,16 @@ bool ReadAcceptedLines(core_io::LineIn& in, const Pass& p, Columns& c) {
     hasPrevious = true;
     previous = x;
     if (s != Step::Keep) continue;
+    // A frequency or an intensity that is not a number ("nan", "inf") has no place on
+    // the grid, and the spline would spread it over every output point. The intensity
+    // is tested as read: its transform may hide it (1 / inf is 0).
+    bool finite = std::isfinite(x);
+    for (size_t i = 0; i < c.fieldOf.size(); ++i) finite = finite && std::isfinite(v[i]);
+    if (!finite) {
+      core_io::Warning(StrPrintf("ASCII (TXT) INPUT [%s]\n\nVALUE ON LINE [%ld] IS NOT A FINITE NUMBER\n\nABORTING",
+                                 Cnv.Ascii_Flnm, static_cast<long>(line)));
+      return false;
+    }
     // The spline takes the kept frequencies rising; a line kept after a dropped one
     // may lie below the line kept before it, and is refused before anything is written.
     if (Cnv.Asc_Stick == 0 && c.count > 0 && !(x > c.frq[c.count - 1])) {
@@ -525,7 +550,8 @@ struct Placement {
 // a substitution; false after a message.
 bool PlaceOnGrid(const Pass& p, Placement* at) {
   const double from = p.first + p.ofs;
-  double insertD = std::floor((from - p.lo) * p.dir / p.res + 1e-9);
+  const double magnitude = std::max({std::fabs(from), std::fabs(p.lo), std::fabs(p.hi)});
+  double insertD = FrqWholeSteps((from - p.lo) * p.dir, p.res, magnitude);
   insertD = std::clamp(insertD, 0.0, static_cast<double>(p.n - 1));
   auto insert = static_cast<int64_t>(insertD);
   auto fill = static_cast<int64_t>(std::min(std::trunc(std::fabs((p.last - p.first) / p.res) + 1.5), static_cast<double>(p.n)));

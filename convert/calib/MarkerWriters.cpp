@@ -1,12 +1,14 @@
 #include "convert/calib/MarkerWriters.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
 
 #include "convert/calib/AirIndex.h"
-#include "core/FileIo.h"
 #include "core/Coords.h"
+#include "core/FileIo.h"
+#include "core/FrqAxis.h"
 #include "platform/kernel/Files.h"
 #include "platform/kernel/Text.h"
 #include "platform/kernel/TextFile.h"
@@ -136,7 +138,9 @@ int32_t AomRampWaveWrite(int16_t chn, double startNm, double endNm, double stepN
   }
   const double size = Dsp.FL_SZ[WIN_RAW][chn];
   // Wavelengths by index, so that a step below the resolution cannot stall the loop.
-  const double count = std::floor((endNm - startNm) / stepNm) + 1.0;
+  // The end itself is stepped to, also where the rounding of the wavelengths leaves
+  // the quotient short of a whole.
+  const double count = FrqWholeSteps(endNm - startNm, stepNm, std::max(std::fabs(startNm), std::fabs(endNm))) + 1.0;
   for (int64_t k = 0; k < count && k < kMaxWaveSteps; ++k) {
     const double w = startNm + static_cast<double>(k) * stepNm;
     double vacuum = w;

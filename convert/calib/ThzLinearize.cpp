@@ -87,6 +87,7 @@ int32_t Phase0(int32_t interactive) {
     double v = 0.0;
     const char* p = line.c_str();
     if (!core_io::ScanDouble(p, &v)) continue;
+    v = std::fabs(v);  // a reading is used by its magnitude, as the later phases read it
     if (n == T.LowerMk) lower = v;
     if (n == T.UpperMk) upper = v;
     last = v;

@@ -340,6 +340,41 @@ TEST_F(AomCalibrationDialogTest, ThzReadsEachLongLogLineAsOneReadingAndRefusesLi
   EXPECT_EQ(std::max_element(out.begin(), out.end()) - out.begin(), 125);
 }
 
+// A wavemeter log whose first and last readings carry a minus sign (a reading the
+// wavemeter flagged) is read by the magnitudes of its readings: THZ I gives the range,
+// the direction and the frequency file that the log without the signs gives.
+TEST_F(AomCalibrationDialogTest, ThzOneReadsFlaggedFirstAndLastReadingsByTheirMagnitude) {
+  std::vector<float> itn(41);
+  for (size_t i = 0; i < itn.size(); ++i) itn[i] = static_cast<float>(i);
+  std::ofstream("Itn", std::ios::binary)
+      .write(reinterpret_cast<const char*>(itn.data()), static_cast<std::streamsize>(itn.size() * sizeof(float)));
+  std::vector<std::string> boxes;
+  platform::SetBoxAnswerer([&](const platform::BoxRequest& box) {
+    boxes.push_back(box.caption + "|" + box.text);
+    return platform::NonDestructiveAnswer(box.style);
+  });
+  std::vector<std::string> range;
+  std::vector<std::vector<float>> frequencies;
+  WithDialog([&](HWND d) {
+    EXPECT_TRUE(drv::TypeText(d, IDC_AOM_NAME0 + 8, "Itn"));
+    EXPECT_TRUE(drv::TypeText(d, IDC_AOM_INTVSIZE, "10"));
+    for (const char* log : {"-100.5 0\n100.6 1\n100.7 2\n100.8 3\n-100.9 4\n", "100.5 0\n100.6 1\n100.7 2\n100.8 3\n100.9 4\n"}) {
+      std::ofstream("WaveFreq.dat", std::ios::binary) << log;
+      EXPECT_TRUE(drv::Click(d, IDC_AOM_THZ1));
+      range.push_back(drv::Text(d, IDC_AOM_BEGFRQ) + " " + drv::Text(d, IDC_AOM_ENDFRQ));
+      frequencies.push_back(ReadFloats("FRQ_FRQ"));
+    }
+    EXPECT_TRUE(drv::Click(d, IDCANCEL));
+  });
+  platform::SetBoxAnswerer(nullptr);
+  EXPECT_EQ(boxes, std::vector<std::string>(2, "Info|CALIBRATION COMPLETE"));
+  EXPECT_EQ(range, std::vector<std::string>(2, "100.5000 100.9000"));
+  ASSERT_EQ(frequencies[0].size(), 40u);
+  EXPECT_EQ(frequencies[0], frequencies[1]);
+  EXPECT_NEAR(frequencies[0][0], 0.0f, 1e-5);
+  EXPECT_NEAR(frequencies[0][30], 0.3f, 1e-5);  // the last reading used, rising from the first
+}
+
 // THZ III placing by markers with a marker file that holds none: phase IV refuses it
 // and the run ends as failed, without output and without CALIBRATION COMPLETE.
 TEST_F(AomCalibrationDialogTest, ThzThreeWithAnEmptyMarkerFileFails) {

@@ -472,6 +472,174 @@ TEST_F(InputDialogsTest, AsciiConvertBuildsTheViewsOfTheChannelItSwitchesOn) {
   DisplayViewArraysFree(1);
 }
 
+// A scan at 1.5e6 MHz as an instrument writes it: the lines k = from, from + by, ...
+// (count of them) at 1500000 + k x 1e-5 MHz, the intensity rising from 5.0 by 1e-4 a line.
+std::string ScanAt15(int from, int by, int count) {
+  std::string t;
+  for (int i = 0; i < count; ++i) t += StrPrintf("1500000.%05d %.4f\r\n", from + i * by, 5.0 + 1e-4 * i);
+  return t;
+}
+
+// Spectrum B merged with ADD on into M.bin, which holds spectrum A on the working axis,
+// the output range left at its initial 0/0: the output spans A and B on the step of A,
+// A kept where it was, B from its own first frequency on; rising and falling.
+TEST_F(InputDialogsTest, AsciiMergeWithTheRangeLeftAtZeroSpansTheExistingDataAndTheInput) {
+  for (const int dir : {1, -1}) {
+    SCOPED_TRACE(dir);
+    Cnv = CnvRecord{};
+    Cnv.Asc_NamesTaken = 1;
+    StrCopy(Cnv.Asc_OutFlnm[0], "M.bin");
+    std::vector<float> a(1001);
+    for (size_t i = 0; i < a.size(); ++i) a[i] = 1.0f + 0.001f * static_cast<float>(i);
+    WriteFloats("M.bin", a);
+    // A: 1500000.00 to .01 (falling: .01 to .00); B: .005 to .015 (falling: .015 to .005).
+    Dsp.Init_Frq = dir > 0 ? 1500000.0 : 1500000.01;
+    Dsp.Pts_FSR = 3;
+    Dsp.FSR = 3e-5 * dir;
+    Dsp.Frq_Stp = 1e-5 * dir;
+    WriteText("b.txt", dir > 0 ? ScanAt15(500, 1, 1001) : ScanAt15(1500, -1, 1001));
+    drv::Answers answers;
+    answers.File(Path("b.txt"));
+    std::string lo, hi;
+    Run(IDD_ASCII_INPUT, &AsciiInputDialogProc, [&](HWND d) {
+      EXPECT_EQ(drv::Text(d, IDC_ASC_OUTLO), "0.0000000000e+00");
+      EXPECT_EQ(drv::Text(d, IDC_ASC_OUTHI), "0.0000000000e+00");
+      EXPECT_TRUE(drv::Click(d, IDC_ASC_ADD1));
+      EXPECT_TRUE(drv::Click(d, IDC_ASC_OPEN));
+      EXPECT_TRUE(drv::TypeAndCommit(d, IDC_ASC_OUTRES, "1e-5"));
+      lo = drv::Text(d, IDC_ASC_OUTLO);
+      hi = drv::Text(d, IDC_ASC_OUTHI);
+      EXPECT_TRUE(drv::Click(d, IDC_ASC_CONVERT));
+      drv::Click(d, IDCANCEL);
+    });
+    EXPECT_TRUE(answers.Failures().empty()) << answers.Failures()[0];
+    EXPECT_TRUE(answers.AllAnswered());
+    EXPECT_EQ(lo, dir > 0 ? "1.5000000000e+06" : "1.5000000150e+06");
+    EXPECT_EQ(hi, dir > 0 ? "1.5000000150e+06" : "1.5000000000e+06");
+    const std::vector<float> m = ReadFloats("M.bin");
+    ASSERT_EQ(m.size(), 1501u);
+    // Rising: A on 0..499, B on 500..1500. Falling: B on 0..1000, A's rest on 1001..1500.
+    const size_t bFrom = dir > 0 ? 500 : 0;
+    const size_t aShift = dir > 0 ? 0 : 500;
+    for (size_t j = 0; j < m.size(); ++j) {
+      if (j >= bFrom && j <= bFrom + 1000)
+        EXPECT_NEAR(m[j], 5.0 + 1e-4 * static_cast<double>(j - bFrom), 1e-4) << j;
+      else
+        EXPECT_EQ(m[j], a[j - aShift]) << j;
+    }
+    EXPECT_DOUBLE_EQ(Dsp.Init_Frq, dir > 0 ? 1500000.0 : 1500000.015);
+  }
+}
+
+// A scan at 1.5e6 MHz on a step of 1e-5 MHz lands on the grid point of its first
+// frequency, though the rounding of the frequencies leaves it a hair short of it: the
+// point before stays 0 and the last line's value lands on its own point; rising from
+// 500 and 4096 points above LOW, falling from 332 points below it.
+TEST_F(InputDialogsTest, AsciiScanAtHighFrequenciesLandsOnTheGridPointOfItsFirstLine) {
+  struct Case {
+    int offset, dir;
+    const char *lo, *hi;
+    size_t points;
+  };
+  for (const Case& c : {Case{500, 1, "1500000.0", "1500000.015", 1501}, Case{4096, 1, "1500000.0", "1500000.06", 6001},
+                        Case{332, -1, "1500000.015", "1500000.0", 1501}}) {
+    SCOPED_TRACE(c.offset);
+    Cnv = CnvRecord{};
+    Cnv.Asc_NamesTaken = 1;
+    StrCopy(Cnv.Asc_OutFlnm[0], "scan.bin");
+    WriteText("scan.txt", c.dir > 0 ? ScanAt15(c.offset, 1, 1001) : ScanAt15(1500 - c.offset, -1, 1001));
+    drv::Answers answers;
+    answers.File(Path("scan.txt")).Box("Question", "AUTO SCALE & OFFSET?", IDNO);
+    Run(IDD_ASCII_INPUT, &AsciiInputDialogProc, [&](HWND d) {
+      EXPECT_TRUE(drv::Click(d, IDC_ASC_OPEN));
+      EXPECT_TRUE(drv::TypeAndCommit(d, IDC_ASC_OUTRES, "1e-5"));
+      EXPECT_TRUE(drv::TypeAndCommit(d, IDC_ASC_OUTLO, c.lo));
+      EXPECT_TRUE(drv::TypeAndCommit(d, IDC_ASC_OUTHI, c.hi));
+      EXPECT_TRUE(drv::Click(d, IDC_ASC_CONVERT));
+      drv::Click(d, IDCANCEL);
+    });
+    EXPECT_TRUE(answers.Failures().empty()) << answers.Failures()[0];
+    EXPECT_TRUE(answers.AllAnswered());
+    const std::vector<float> out = ReadFloats("scan.bin");
+    ASSERT_EQ(out.size(), c.points);
+    const auto at = static_cast<size_t>(c.offset);
+    EXPECT_EQ(out[at - 1], 0.0f);
+    EXPECT_NEAR(out[at], 5.0f, 1e-5);
+    EXPECT_NEAR(out[at + 500], 5.05f, 1e-5);
+    EXPECT_NEAR(out[at + 1000], 5.1f, 1e-5);
+    if (at + 1001 < out.size()) {
+      EXPECT_EQ(out[at + 1001], 0.0f);
+    }
+  }
+}
+
+// A line whose intensity is not a number ("nan", or "inf", which 1/Y would make 0) is
+// refused by its line before anything is written, and so is a merge into a file on
+// another step that holds one: the spline would spread it over every point.
+TEST_F(InputDialogsTest, AsciiValuesThatAreNotNumbersAreRefusedAndTheOutputKept) {
+  const std::vector<float> old(5, 9.0f);
+  for (const char* bad : {"nan", "inf"}) {
+    SCOPED_TRACE(bad);
+    Cnv = CnvRecord{};
+    Cnv.Asc_NamesTaken = 1;
+    StrCopy(Cnv.Asc_OutFlnm[0], "out.bin");
+    WriteFloats("out.bin", old);
+    std::string t;
+    for (int i = 0; i < 2001; ++i) t += StrPrintf("%d %s\r\n", 100 + i, i == 999 ? bad : "2.5");
+    WriteText("t.txt", t);
+    const bool inverse = std::string(bad) == "inf";
+    drv::Answers answers;
+    answers.File(Path("t.txt")).Box("Warning",
+                                    "ASCII (TXT) INPUT [" + Path("t.txt") +
+                                        "]\n\nVALUE ON LINE [1000] IS NOT A FINITE NUMBER\n\nABORTING",
+                                    IDOK);
+    Run(IDD_ASCII_INPUT, &AsciiInputDialogProc, [&](HWND d) {
+      EXPECT_TRUE(drv::Click(d, IDC_ASC_OPEN));
+      if (inverse) {
+        EXPECT_TRUE(drv::SetCheck(d, IDC_ASC_INVY, true));
+      }
+      EXPECT_TRUE(drv::Click(d, IDC_ASC_CONVERT));
+      drv::Click(d, IDCANCEL);
+    });
+    EXPECT_TRUE(answers.Failures().empty()) << answers.Failures()[0];
+    EXPECT_TRUE(answers.AllAnswered());
+    EXPECT_EQ(Cnv.Asc_InvY, inverse ? 1u : 0u);
+    EXPECT_EQ(ReadFloats("out.bin"), old);
+    EXPECT_STRNE(Dsp.Chn_Flnm[1], "out.bin");
+  }
+
+  // The merge target holds a NaN at its point 3 and is on the step 2, the output on 1.
+  std::vector<float> target{1, 2, 3, std::nanf(""), 5, 6};
+  WriteFloats("M.bin", target);
+  Cnv = CnvRecord{};
+  Cnv.Asc_NamesTaken = 1;
+  StrCopy(Cnv.Asc_OutFlnm[0], "M.bin");
+  Dsp.Init_Frq = 100.0;
+  Dsp.FSR = 6.0;
+  Dsp.Pts_FSR = 3;
+  Dsp.Frq_Stp = 2.0;
+  WriteText("t.txt", "104 1\r\n105 1\r\n106 1\r\n");
+  drv::Answers answers;
+  answers.File(Path("t.txt")).Box(
+      "Warning", "[1] FILE [M.bin] POINT [3] IS NOT A FINITE NUMBER\n\nCANNOT RELINEARIZE FILE\n\nABORTING", IDOK);
+  Run(IDD_ASCII_INPUT, &AsciiInputDialogProc, [&](HWND d) {
+    EXPECT_TRUE(drv::Click(d, IDC_ASC_ADD1));
+    EXPECT_TRUE(drv::Click(d, IDC_ASC_OPEN));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_ASC_OUTRES, "1"));
+    EXPECT_TRUE(drv::Click(d, IDC_ASC_CONVERT));
+    drv::Click(d, IDCANCEL);
+  });
+  EXPECT_TRUE(answers.Failures().empty()) << answers.Failures()[0];
+  EXPECT_TRUE(answers.AllAnswered());
+  const std::vector<float> kept = ReadFloats("M.bin");
+  ASSERT_EQ(kept.size(), target.size());
+  for (size_t i = 0; i < kept.size(); ++i)
+    if (i != 3) {
+      EXPECT_EQ(kept[i], target[i]) << i;
+    }
+  EXPECT_TRUE(std::isnan(kept[3]));
+}
+
 TEST_F(InputDialogsTest, AsciiColumnClashAddOnAMissingFileAndTheScrollBars) {
   WriteText("t.txt", Table(10, 1.0));
   StrCopy(Cnv.Ascii_Flnm, Path("t.txt").c_str());

@@ -81,6 +81,9 @@ TEST_F(MarkerWritersTest, RampWavelengthsToChannelPoints) {
     EXPECT_EQ(marks[k], static_cast<long long>((1e7 / vacuum - first) / (last - first) * 1000.0));
   }
   EXPECT_GT(marks[0], marks[1]);  // longer wavelengths, lower wavenumbers
+  // The end is stepped to where the rounding of 1500.3 - 1500 leaves 0.3 / 0.1 short of 3.
+  ASSERT_EQ(AomRampWaveWrite(0, 1500.0, 1500.3, 0.1, 1e7 / 1501.0, 1e7 / 1499.0), 1);
+  EXPECT_EQ(ReadMarkers("Mks").size(), 4u);
   drv::Answers answers;
   answers.Box("Warning", "AOM RAMP WAVE WRITE*", IDOK);
   EXPECT_EQ(AomRampWaveWrite(0, 499.0, 501.0, 0.0, first, last), 0);
