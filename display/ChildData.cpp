@@ -157,7 +157,11 @@ bool ReadAsciiValues(int16_t c, int16_t k, const char* name, uint32_t* count) {
       Box("ChildDataRead()\n\nCnl.Y_Draw_DAry2\n\nCORE ALLOCATION ERROR", "Error", kErrorBox);
       return false;
     }
-    if (InterpolateFileAry(n, Cnl.X_DAry[c][k], Cnl.Y_Draw_DAry2[c][k], Cnl.Y_Draw_DAry1[c][k], 0) != 1) {
+    // A measured x rises or falls only on average: the pairs are plotted in the order
+    // of their x, in the direction of the file's first and last x.
+    double* x = Cnl.X_DAry[c][k];
+    SortPairsByX(n, x, Cnl.Y_Draw_DAry2[c][k], x[n - 1] < x[0]);
+    if (InterpolateFileAry(n, x, Cnl.Y_Draw_DAry2[c][k], Cnl.Y_Draw_DAry1[c][k], 0) != 1) {
       Box("ChildDataRead()\n\nINTERPOLATION ERROR", "Warning", kWarningBox);
       return false;
     }

@@ -66,12 +66,14 @@ struct Comb {
   std::vector<int64_t> limits;
   int64_t t = 0;
   bool sumMode = false;
+  std::vector<int64_t> counts;  // points of each tooth
 
   enum class Step { Next, Stop };
 
   // The teeth of the sequence at point p (got values); t is the last tooth.
   Step Teeth(int64_t p, int64_t got) {
     std::memset(sums.p, 0, static_cast<size_t>(nInt) * sizeof(double));
+    counts.assign(static_cast<size_t>(nInt), 0);
     t = 0;
     double c = lo;
     int64_t count = 0;
@@ -97,6 +99,7 @@ struct Comb {
       if (a <= i && i <= b) {
         sums.p[t] += static_cast<double>(seq.p[i]);
         ++count;
+        ++counts[static_cast<size_t>(t)];
         if (i == a || i == b) limits.push_back(p + i);
       }
     }
@@ -110,8 +113,15 @@ struct Comb {
                                  L(nInt)));
       return Step::Stop;
     }
-    for (int64_t j = 0; j <= t; ++j)
-      results.p[j] = static_cast<float>(sumMode ? sums.p[j] : sums.p[j] / static_cast<double>(count));
+    // The closing rule opens a tooth past the sequence's end when the last centre lies
+    // within one spacing of it: a last tooth that holds no point is no tooth. Each
+    // tooth's mean is taken over the points it holds (a cut last tooth holds fewer);
+    // a lone tooth without points, accepted above, gives 0.
+    if (t > 0 && count == 0) --t;
+    for (int64_t j = 0; j <= t; ++j) {
+      const int64_t held = counts[static_cast<size_t>(j)];
+      results.p[j] = static_cast<float>(sumMode || held == 0 ? sums.p[j] : sums.p[j] / static_cast<double>(held));
+    }
     return Step::Next;
   }
 };
@@ -204,7 +214,7 @@ OsiEnd OsiCombIntegrate(OsiFrame& f) {
   const double teeth = (hi - lo) / spacing + 2.0;
   const int64_t nInt = teeth >= 1.0 && teeth < 1e9 ? static_cast<int64_t>(teeth) : 0;
   const int64_t nLim = (f.n / s) * 2 * nInt;
-  Comb c{f, s, w, spacing, lo, hi, nInt, {}, {}, {}, {}, 0, sumMode};
+  Comb c{f, s, w, spacing, lo, hi, nInt, {}, {}, {}, {}, 0, sumMode, {}};
   if (!c.sums.Make(nInt) || !c.seq.Make(s) || !c.results.Make(nInt)) {
     core_io::Error(StrPrintf("OSIFile()\n\nCOMB INTEGRATE FILE OPERATION\n\nINPUT FLNM=[%s]\n\nd1_pt[%ld]/f1_pt[%ld]/"
                              "f2_pt[%ld]/l1_pt[%ld] - CORE ALLOCATION ERROR",
@@ -360,13 +370,6 @@ OsiEnd OsiSeqSplit(OsiFrame& f) {
   int64_t inserted = 0;
   int64_t rounds = 0;
   for (int64_t p = f.lo; ok && p < hi;) {
-    if (k == nSeg) {
-      Cnv.Pts_Ave[sl] = static_cast<int32_t>(extra);
-      for (int64_t c = 0; ok && extra != 0 && c < nSeg; ++c) ok = PadPiece(f, pieces[static_cast<size_t>(c)], extra, 2);
-      if (!ok) break;
-      k = 0;
-      ++rounds;
-    }
     bool zeroBand = false;
     if (withTable) {
       if (row >= rows.size()) {
@@ -390,6 +393,15 @@ OsiEnd OsiSeqSplit(OsiFrame& f) {
         if (inserted > missing)
           core_io::Warning(StrPrintf("%s\n\nMISS FRQSTP TOT EXCEEDED\n\nCONTINUING", kSplitHead));
       }
+    }
+    // A full round of pieces is closed with its pad. Rounds skipped past the table's
+    // end come before it: k then runs on past nSeg, as the closing pads count it.
+    if (k == nSeg) {
+      Cnv.Pts_Ave[sl] = static_cast<int32_t>(extra);
+      for (int64_t c = 0; ok && extra != 0 && c < nSeg; ++c) ok = PadPiece(f, pieces[static_cast<size_t>(c)], extra, 2);
+      if (!ok) break;
+      k = 0;
+      ++rounds;
     }
     if (!zeroBand) {
       const int64_t got = f.ReadCount(seq.p, static_cast<size_t>(s), sizeof(float));

@@ -39,6 +39,21 @@ void DebugLine(const char* text) {
   if (Debug.DebugLevel == DEBUG_TOPIC_FILEOPS) DebugPrintf("%s", text);
 }
 
+// The transform spreads a value that is missing over its whole block. A block whose
+// smoothed values are written (inside [lo, hi)) must hold none: the first is named.
+// A block writes its values from lead on, up to its overlap tail, and the tail too
+// when the file ends with it.
+bool BlockValued(const OsiFrame& f, const float* a, int64_t pos, int64_t lead, int64_t m, int64_t h) {
+  const int64_t end = pos + m >= f.n ? m : m - h;
+  if (pos + lead >= f.hi || pos + end <= f.lo) return true;
+  const float* bad = std::find_if(a, a + m, [](float v) { return ViewValueMissing(v); });
+  if (bad == a + m) return true;
+  core_io::Warning(StrPrintf("OSIFile()\n\nFFT FILE OPERATION\n\nINPUT FILE [%s]\n\nPOINT [%lld] HAS NO VALUE "
+                             "[%s]\n\nABORTING",
+                             f.inName, static_cast<long long>(pos + (bad - a)), MissingValueText(*bad).c_str()));
+  return false;
+}
+
 }  // namespace
 
 OsiEnd OsiSmooth(OsiFrame& f) {
@@ -74,6 +89,7 @@ OsiEnd OsiSmooth(OsiFrame& f) {
       // Only the overlap already written is left: the last block's tail completes it.
       return f.Write(keep.p, static_cast<size_t>(h) * sizeof(float)) ? OsiEnd::Done : OsiEnd::Failed;
     }
+    if (!BlockValued(f, a.p, pos, lead, m, h)) return OsiEnd::Failed;
     std::memcpy(keep.p, a.p, static_cast<size_t>(m) * sizeof(float));
     if (FSmooth(a.p, window, static_cast<int32_t>(m)) != 1) return OsiEnd::Failed;
     for (int64_t i = 0; i < m; ++i)

@@ -1,7 +1,9 @@
 // Detector saturation: the fit of S = M x / (1 + A x) + B between a reference and a
 // signal file, and the correction that maps a saturated signal back onto the line.
 #include <cmath>
+#include <new>
 #include <string>
+#include <vector>
 
 #include "core/BinFile.h"
 #include "core/DebugLog.h"
@@ -102,10 +104,22 @@ void LogParameters(platform::TextFileWriter& log, const double* a, const char* f
   log.Write("\n");
 }
 
-// The current observations put on the even grid of x and written as a table.
+// The current observations put on the even grid of x and written as a table. A
+// measured reference rises only on average: the pairs are taken in the order of their
+// x (the observations themselves stay as fitted), so the grid runs from the lowest
+// normalised reading to the highest.
 bool WriteTable(const char* name, uint32_t n, double* grid) {
-  const double* x = Lsf.Obl_XXX + 1;
-  if (InterpolateFileAry(n, x, Lsf.Obl_Itn + 1, grid, 0) != 1) {
+  std::vector<double> x;
+  std::vector<double> y;
+  try {
+    x.assign(Lsf.Obl_XXX + 1, Lsf.Obl_XXX + 1 + n);
+    y.assign(Lsf.Obl_Itn + 1, Lsf.Obl_Itn + 1 + n);
+  } catch (const std::bad_alloc&) {
+    core_io::Error("SatnNLLsfRun()\n\ntmp_dpt\n\nCORE ALLOCATION ERROR");
+    return false;
+  }
+  SortPairsByX(n, x.data(), y.data(), false);
+  if (InterpolateFileAry(n, x.data(), y.data(), grid, 0) != 1) {
     core_io::Error("SatnNLLsfRun()\n\nINTERPOLATION ERROR");
     return false;
   }

@@ -1,8 +1,10 @@
 #include "fileproc/xcorr/Resample.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <new>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -125,6 +127,30 @@ int32_t InterpolateFileAry(uint32_t n, const double* x, const double* y, double*
     core_io::Info(StrPrintf("InterpolateFileAry()\n\nX VALUES=[%lld] OUTSIDE INTERPOLATION INPUT RANGE=[%f TO %f]",
                             static_cast<long long>(outside), x[0], x[n - 1]));
   return 1;
+}
+
+bool SortPairsByX(uint32_t n, double* x, double* y, bool falling) {
+  if (!x || !y || std::any_of(x, x + n, [](double v) { return std::isnan(v); })) return false;
+  const auto before = [&](uint32_t a, uint32_t b) { return falling ? x[a] > x[b] : x[a] < x[b]; };
+  std::vector<uint32_t> order;
+  std::vector<double> pairs;
+  try {
+    order.resize(n);
+    pairs.resize(size_t{n} * 2);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  std::iota(order.begin(), order.end(), 0u);
+  std::stable_sort(order.begin(), order.end(), before);
+  for (uint32_t i = 0; i < n; ++i) {
+    pairs[2 * size_t{i}] = x[order[i]];
+    pairs[2 * size_t{i} + 1] = y[order[i]];
+  }
+  for (uint32_t i = 0; i < n; ++i) {
+    x[i] = pairs[2 * size_t{i}];
+    y[i] = pairs[2 * size_t{i} + 1];
+  }
+  return true;
 }
 
 int32_t ResizeFileAry(int16_t slot, int16_t mode, const char* inName, const char* outName, uint32_t sizeSwitch,

@@ -17,6 +17,12 @@ constexpr int16_t RESIZE_FILE_MODE = 1;   // from the file inName into the file 
 // distinct x). Absent x or y: nothing is done and the result is 1.
 int32_t InterpolateFileAry(uint32_t n, const double* x, const double* y, double* out, int16_t report);
 
+// Puts the pairs (x[i], y[i]) in the order of their x, rising (falling: falling);
+// pairs of equal x keep their order. For a trace whose x is a measured reading that
+// only rises or falls on average, before InterpolateFileAry. Returns false, the pairs
+// left as they were, when an x is not a number or the work array cannot be had.
+bool SortPairsByX(uint32_t n, double* x, double* y, bool falling);
+
 // Resamples an evenly spaced trace of inSize points at spacing inStep onto outSize
 // points at spacing outStep, each output value multiplied by scalar and kept within
 // +-1e20 (not a number becomes -1e20).

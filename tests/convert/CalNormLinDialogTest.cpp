@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -350,6 +351,66 @@ TEST_F(CalNormLinDialogTest, SaturationFitRefusesWhatItCannotFit) {
   EXPECT_EQ(Cnl.Satn_Prm[1], 1000.0);
   EXPECT_EQ(Cnl.Satn_Corr[2], 100.0);
   for (const char* name : {"SatnCorr.bin", "SatnOrig.txt", "SatnCorr.txt"}) EXPECT_FALSE(std::filesystem::exists(name)) << name;
+}
+
+// SATN NLLSF on a measured reference: a slow ramp with ripple and noise, so that it
+// rises only on average, and one reading of 0. The fit gives its constants, and both
+// tables take the pairs in the order of their x: an even grid from the lowest to the
+// highest normalised reading, the corrected signal on the line M x + B.
+TEST_F(CalNormLinDialogTest, SaturationFitTakesAReferenceThatRisesWithNoise) {
+  const int n = 1000, lo = 100, hi = 900;
+  std::vector<float> ref(n), sig(n);
+  uint32_t seed = 12345u;
+  for (int i = 0; i < n; ++i) {
+    seed = seed * 1664525u + 1013904223u;
+    const double noise = (static_cast<double>(seed >> 8) / 16777216.0 - 0.5) * 0.02;
+    ref[static_cast<size_t>(i)] = static_cast<float>(1.0 + 4.0 * i / (n - 1) + 0.01 * std::sin(i * 0.7) + noise);
+  }
+  ref[500] = 0.0f;
+  const double first = ref[lo], last = ref[hi - 1];
+  double lowest = 1e9, highest = -1e9;
+  for (int i = 0; i < n; ++i) {
+    const double x = (ref[static_cast<size_t>(i)] - first) / (last - first);
+    sig[static_cast<size_t>(i)] = static_cast<float>(1000.0 * x / (1.0 + 0.5 * x) + 100.0);
+    if (i >= lo && i < hi) lowest = std::min(lowest, x), highest = std::max(highest, x);
+  }
+  WriteFloats(Cnl.Satn_PowFlnm, ref);
+  WriteFloats(Cnl.Satn_SigFlnm, sig);
+  Cnv.Lim_Stat[0] = 1;
+  drv::Answers answers;
+  // The reading of 0 and the start of the file lie below the fitted x = 0.
+  answers.Box("Warning", "SATURATION CORRECTED FILE=[SatnCorr.bin]\n\nVALUES CORRECTED=[1000]\n\nVALUES BELOW OFFSET=*",
+              IDOK);
+  WithDialog([&](HWND d) {
+    EXPECT_TRUE(drv::TypeText(d, IDC_CNL_LOWLIM, std::to_string(lo)));
+    EXPECT_TRUE(drv::TypeText(d, IDC_CNL_HIGHLIM, std::to_string(hi)));
+    EXPECT_TRUE(drv::Click(d, IDC_CNL_SATNFIT));
+    EXPECT_TRUE(drv::Click(d, IDCANCEL));
+  });
+  EXPECT_TRUE(answers.AllAnswered());
+  EXPECT_TRUE(answers.Failures().empty()) << ::testing::PrintToString(answers.Failures());
+  EXPECT_NEAR(Cnl.Satn_Corr[0], 0.5, 1e-4);
+  EXPECT_NEAR(Cnl.Satn_Corr[1], 1000.0, 1e-1);
+  EXPECT_NEAR(Cnl.Satn_Corr[2], 100.0, 1e-2);
+  EXPECT_EQ(ReadFloats("SatnCorr.bin").size(), static_cast<size_t>(n));
+  for (const char* table : {"SatnOrig.txt", "SatnCorr.txt"}) {
+    std::ifstream in(table);
+    std::vector<double> x, y;
+    for (double a = 0.0, b = 0.0; in >> a >> b;) x.push_back(a), y.push_back(b);
+    EXPECT_TRUE(in.eof()) << table;
+    ASSERT_EQ(x.size(), static_cast<size_t>(hi - lo)) << table;
+    EXPECT_NEAR(x.front(), lowest, 1e-6) << table;
+    EXPECT_NEAR(x.back(), highest, 1e-5) << table;
+    // On the ramp the readings lie close: there the spline follows the model.
+    const bool corrected = std::string(table) == "SatnCorr.txt";
+    for (size_t i = 0; i < x.size(); ++i) {
+      const double line = corrected ? 1000.0 * x[i] + 100.0 : 1000.0 * x[i] / (1.0 + 0.5 * x[i]) + 100.0;
+      ASSERT_TRUE(std::isfinite(y[i])) << table << " " << i;
+      if (x[i] >= 0.0) {
+        ASSERT_NEAR(y[i], line, 0.5) << table << " " << i;
+      }
+    }
+  }
 }
 
 // The saturation fit runs on a reference read in 100 steps over 200 points, so most

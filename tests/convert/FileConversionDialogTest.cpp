@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <mutex>
 #include <string>
 #include <tuple>
@@ -662,6 +663,67 @@ TEST_F(FileConversionDialogTest, CutOutAndAsciiOutputAnswerTheirQuestions) {
   std::ifstream text("out.txt", std::ios::binary);
   std::string table((std::istreambuf_iterator<char>(text)), std::istreambuf_iterator<char>());
   EXPECT_EQ(table, StrPrintf("%-16.8f %-16.12f \r\n%-16.8f %-16.12f \r\n", 22.0, 24.0, 27.0, 34.0));
+}
+
+// FFT SMOOTH fails, naming the point, when a block whose smoothed values are written
+// holds a value that is missing (not a number, an infinity, 1e18 or more): the
+// transform would spread it over the block. The input and the older output stay. A
+// missing value only in a block whose values lie outside the range does not matter.
+TEST_F(FileConversionDialogTest, FftSmoothRefusesABlockWithAMissingValue) {
+  std::vector<float> wave(200000);
+  for (size_t i = 0; i < wave.size(); ++i) wave[i] = static_cast<float>(2.0 + std::sin(static_cast<double>(i) * 0.01));
+  StrCopy(Dsp.Chn_Flnm[0], "sm.bin");
+  WriteValues<float>("smo.bin", {7.0f});
+  const std::string head = "OSIFile()\n\nFFT FILE OPERATION\n\nINPUT FILE [sm.bin]\n\nPOINT [100000] HAS NO VALUE [";
+  drv::Answers answers;
+  answers.Box("Warning", head + "NAN]\n\nABORTING", IDOK)
+      .Box("Info", "FILE(S) NOT CONVERTED", IDOK)
+      .Box("Warning", head + "1E+19]\n\nABORTING", IDOK)
+      .Box("Info", "FILE(S) NOT CONVERTED", IDOK)
+      .Box("Info", "[sm.bin] CONVERTED TO [smo.bin]\n\nOVER LIMITS FROM [1000] TO [60000]", IDOK);
+  std::vector<std::vector<float>> inputs;
+  for (const float missing : {std::nanf(""), 1e19f, std::numeric_limits<float>::infinity()}) {
+    inputs.push_back(wave);
+    inputs.back()[100000] = missing;
+  }
+  std::vector<std::vector<float>> kept;  // the input and the output after each failure
+  const auto keep = [&] {
+    kept.push_back(ReadValues<float>("sm.bin"));
+    kept.push_back(ReadValues<float>("smo.bin"));
+  };
+  WithDialog([&](HWND d) {
+    EXPECT_TRUE(drv::SetCheck(d, IDC_CNV_CHECK0, true));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_OUTNAME0, "smo.bin"));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_FFTWIN, "4"));
+    WriteValues<float>("sm.bin", inputs[0]);
+    EXPECT_TRUE(drv::Click(d, OSI_SMOOTH));
+    keep();
+    // The range 70,000 .. 90,000 shares its block with point 100,000.
+    EXPECT_TRUE(drv::SetCheck(d, IDC_CNV_STAT, true));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_LOWLIM, "70000"));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_HIGHLIM, "90000"));
+    WriteValues<float>("sm.bin", inputs[1]);
+    EXPECT_TRUE(drv::Click(d, OSI_SMOOTH));
+    keep();
+    // The range 1,000 .. 60,000 is written from the first block alone.
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_LOWLIM, "1000"));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_HIGHLIM, "60000"));
+    WriteValues<float>("sm.bin", inputs[2]);
+    EXPECT_TRUE(drv::Click(d, OSI_SMOOTH));
+    EXPECT_TRUE(drv::Click(d, IDOK));
+  });
+  EXPECT_TRUE(answers.Failures().empty()) << answers.Failures()[0];
+  EXPECT_TRUE(answers.AllAnswered());
+  ASSERT_EQ(kept.size(), 4u);
+  for (size_t k = 0; k < 2; ++k) {
+    ASSERT_EQ(kept[2 * k].size(), wave.size()) << k;
+    EXPECT_EQ(std::memcmp(kept[2 * k].data(), inputs[k].data(), wave.size() * 4), 0) << k;
+    EXPECT_EQ(kept[2 * k + 1], std::vector<float>{7.0f}) << k;
+  }
+  const std::vector<float> out = ReadValues<float>("smo.bin");
+  ASSERT_EQ(out.size(), wave.size());
+  for (size_t i = 1000; i < 60000; ++i) ASSERT_NEAR(out[i], wave[i], 1e-3) << i;
+  EXPECT_EQ(std::memcmp(out.data() + 60000, inputs[2].data() + 60000, (wave.size() - 60000) * 4), 0);
 }
 
 // AVE FILES and AVEDSPFILES write the averaged-file name (OUTPUT FLNM), never the

@@ -814,6 +814,54 @@ TEST_F(OpSeqTest, BbmwseqsplitTakesTenOrTwelveFieldsUnderItsNinePlusText) {
   EXPECT_DOUBLE_EQ(Dsp.Frq_Stp, 0.5);  // the fields converted stay stored
 }
 
+// COMBINTG gives one mean per tooth over the points the tooth holds: a last centre
+// within one spacing of the sequence's end opens no tooth past it (window 2 .. 398),
+// and a last tooth cut by the end is the mean of its three points (window 99 .. 399).
+TEST_F(OpSeqTest, CombintgTakesEachToothsMeanOverItsOwnPoints) {
+  std::vector<float> seqs;
+  for (int k = 0; k < 3; ++k)
+    for (int i = 0; i < 400; ++i) seqs.push_back(static_cast<float>(1000 * k + i));
+  WriteFloats("q.bin", seqs);
+  RunLines({"COMBINTG", "-1 q.bin c1.bin 100 2 2 398 400", "COMBINTG", "-1 q.bin c2.bin 100 2 99 399 400"});
+  EXPECT_EQ(ReadFloats("c1.bin"),
+            (std::vector<float>{2, 102, 202, 302, 1002, 1102, 1202, 1302, 2002, 2102, 2202, 2302}));
+  EXPECT_EQ(ReadFloats("c2.bin"),
+            (std::vector<float>{99, 199, 299, 398, 1099, 1199, 1299, 1398, 2099, 2199, 2299, 2398}));
+}
+
+// BBMWSEQSPLIT with a step table shorter than the input's sequences: the rounds past
+// the table are skipped before a full round of pieces is padded, so every band of the
+// table lies at startOff + q A of piece q mod 3 and all pieces end at the same length.
+TEST_F(OpSeqTest, BbmwseqsplitPastItsTableEndsThePiecesEqual) {
+  std::vector<float> seqs;
+  for (int k = 0; k < 10; ++k)
+    for (int i = 0; i < 100; ++i) seqs.push_back(static_cast<float>(1000 * k + i + 1));
+  WriteFloats("x.bin", seqs);
+  // Eight rows, one zero band before the third sequence: nine rounds from the table,
+  // two past it.
+  std::string table;
+  for (int row = 0; row < 8; ++row) table += row == 2 ? "0 0 1\r\n" : "0 0 0\r\n";
+  std::ofstream("steps.txt", std::ios::binary) << table;
+  RunLines({"BBMWSEQSPLIT", "-1 x.bin sp 100 1.0 10.0 50.0 25.0 0.0 steps.txt"});
+  const std::vector<std::string> boxes = Boxes();
+  EXPECT_EQ(std::count(boxes.begin(), boxes.end(),
+                       "Warning|SEQUENCE SPLIT FILE OPERATION\n\nFRQSTP TOT EXCEEDED\n\nCHECK TXT FILE & BIN FILE "
+                       "LENGTHS\n\nCONTINUING"),
+            2);
+  const int startOff = 38;  // B - Wb/2
+  std::vector<std::vector<float>> pieces;
+  for (const char* name : {"sp000", "sp001", "sp002"}) pieces.push_back(ReadFloats(name));
+  for (const auto& piece : pieces) EXPECT_EQ(piece.size(), pieces[0].size());
+  // Round q holds sequence q, q - 1 after the zero band of round 2.
+  for (int q = 0; q < 9; ++q) {
+    const std::vector<float>& piece = pieces[static_cast<size_t>(q % 3)];
+    const size_t at = static_cast<size_t>(startOff + 10 * q);
+    ASSERT_LT(at + 24, piece.size()) << q;
+    const float first = q == 2 ? 0.0f : static_cast<float>(1000 * (q < 2 ? q : q - 1) + 38 + 1);
+    EXPECT_EQ(piece[at], first) << q;
+  }
+}
+
 TEST_F(OpSeqTest, CutsectCutsAtThePositionsOfItsFileSkippingBlankLines) {
   std::vector<float> ramp(300);
   for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<float>(i);

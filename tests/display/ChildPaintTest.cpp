@@ -1,7 +1,7 @@
-// Child data and painting: an XY file of public data, a one-column file and its
-// question, the marker diagnostic, the log/log refusal, cursor lines, the population
-// histogram, the simulated time signal, the ring-down model array and a worker
-// reading child data while the window paints.
+// Child data and painting: an XY file of public data and one whose x turns back, a
+// one-column file and its question, the marker diagnostic, the log/log refusal, cursor
+// lines, the population histogram, the simulated time signal, the ring-down model
+// array and a worker reading child data while the window paints.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -73,6 +73,15 @@ TEST_F(ChildTest, AnXyFileOfPublicDataGivesItsRangeStepAndTexts) {
   EXPECT_EQ(ChildStatus(0, 0, 0), std::string(x) + YText((h - Cnl.Fix_Ofs[0][0][0]) / s) + " Pt 3");
   // The curve is drawn in the channel's pen.
   EXPECT_TRUE(ColumnHas(0, 0, 20, qvtest::kChannelBlue));
+
+  // A measured x that turns back (1.9 read after 2): the pairs are plotted in the
+  // order of their x, here points of one line.
+  WriteText("jitter.txt", "0 0\r\n1 2\r\n2 4\r\n1.9 3.8\r\n4 8\r\n5 10\r\n");
+  OpenAscii(1, 0, "jitter.txt");
+  EXPECT_TRUE(boxes_.empty()) << ::testing::PrintToString(boxes_);
+  EXPECT_EQ(ChildStatus(1, 0, 1), "FILE [jitter.txt] READ: XY DATA");
+  ASSERT_EQ(Cnl.Pt_Cnt[1][0], 6u);
+  for (int i = 0; i < 6; ++i) EXPECT_NEAR(Cnl.Y_Draw_DAry1[1][0][i], 2.0 * i, 1e-9) << i;
 }
 
 TEST_F(ChildTest, AOneColumnFileAsksHowToPlotIt) {
