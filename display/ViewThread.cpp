@@ -464,6 +464,13 @@ void DisplayViewResume() {
   if (FunctionThreadViewRequest(held) != 1) ThreadCtl.View_Busy = 0;
 }
 
+bool DisplayViewStoppedFor(const std::function<bool()>& store) {
+  const bool paused = DisplayViewStopForChange();
+  const bool stored = store();
+  if (paused) DisplayViewResume();
+  return stored;
+}
+
 int32_t FileSizeGet(const char* path, int64_t* bytes) {
   if (!path || !bytes || !platform::FileExists(path)) return 0;
   int64_t size = 0;
