@@ -7,6 +7,7 @@
 
 #include "core/FileIo.h"
 #include "core/WorkText.h"
+#include "display/ViewFiles.h"
 #include "platform/kernel/Text.h"
 #include "platform/windows/Controls.h"
 #include "platform/windows/Dialog.h"
@@ -58,11 +59,12 @@ void ReadName(HWND d, int id, char (&field)[N], bool emptyClears = false) {
 
 // Display channel c's file name typed into an edit: the text without the blanks around
 // it, taken when the working file can hold it (an empty edit leaves the name);
-// otherwise a box says why and the edit shows the name kept.
+// otherwise a box says why and the edit shows the name kept. A view run under way
+// stops before the name changes and goes on afterwards.
 inline void ReadChannelName(HWND d, int id, int c) {
   const std::string name = WorkTextTyped(Text(d, id));
   if (name.empty() || name == Dsp.Chn_Flnm[c]) return;
-  if (!ChannelNameSet(c, name.c_str())) Show(d, id, Dsp.Chn_Flnm[c]);
+  if (!DisplayViewStoppedFor([&] { return ChannelNameSet(c, name.c_str()); })) Show(d, id, Dsp.Chn_Flnm[c]);
 }
 
 // A dialog that shows its fields on WM_INITDIALOG and hands WM_COMMAND to its command

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 #include <string>
 
@@ -318,11 +319,19 @@ void Action(HWND, DialogState* s, int id, WORD code) {
       if (code != BN_CLICKED) return;
       for (int c = 0; c < kRows; ++c) StrCopy(Cnv.Out_Flnm[kSlot][c], Dsp.Chn_Flnm[c]);
       return;
-    case IDC_CNV_OUT2IN:
+    case IDC_CNV_OUT2IN: {
       if (code != BN_CLICKED) return;
-      for (int c = 0; c < kRows; ++c)
-        if (!ChannelNameSet(c, Cnv.Out_Flnm[kSlot][c])) break;
+      bool changes = false;
+      for (int c = 0; c < kRows; ++c) changes = changes || std::strcmp(Dsp.Chn_Flnm[c], Cnv.Out_Flnm[kSlot][c]) != 0;
+      // A view run under way stops before the names change.
+      if (changes)
+        DisplayViewStoppedFor([] {
+          for (int c = 0; c < kRows; ++c)
+            if (!ChannelNameSet(c, Cnv.Out_Flnm[kSlot][c])) return false;
+          return true;
+        });
       return;
+    }
     case IDOK:
     case IDC_CNV_APPLY:
       return;
@@ -391,7 +400,8 @@ bool ImmediateButton(HWND d, DialogState* s, int id, WORD code) {
       if (c < 0 || c >= kRows) return true;
       char chosen[sizeof Dsp.Chn_Flnm[c]];
       StrCopy(chosen, Dsp.Chn_Flnm[c]);
-      if (BinaryFileDialog(0, chosen, sizeof chosen, d) == 1 && ChannelNameSet(c, chosen)) {
+      if (BinaryFileDialog(0, chosen, sizeof chosen, d) == 1 &&
+          DisplayViewStoppedFor([&] { return ChannelNameSet(c, chosen); })) {
         const int64_t size = DisplayFileDateCheck(-1, Dsp.Chn_Flnm[c]);
         Dsp.FL_SZ[WIN_RAW][c] = static_cast<uint32_t>(size);
         if (size == 0) Cnv.Cnv_Stat[c] = 0;

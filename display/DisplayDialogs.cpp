@@ -210,12 +210,18 @@ void ScalarOffsetEdit(HWND dialog, int id) {
   if (id == IDC_DD_FILENAME) {
     char name[200] = "";
     GetDlgItemText(dialog, id, name, sizeof name);
-    if (!ChannelNameSet(c, WorkTextTyped(name).c_str())) {
+    // A view run under way stops before the name changes; the key's run, or the
+    // resumed one, builds with the new name.
+    const bool stored = DisplayViewStoppedFor([&] {
+      if (!ChannelNameSet(c, WorkTextTyped(name).c_str())) return false;
+      Dsp.Chn_DspStat[c] = 0;
+      ChannelKey(c);
+      return true;
+    });
+    if (!stored) {
       SetText(dialog, id, Dsp.Chn_Flnm[c]);
       return;
     }
-    Dsp.Chn_DspStat[c] = 0;
-    ChannelKey(c);
     Repaint("CB_20P");
     return;
   }

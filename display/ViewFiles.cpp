@@ -13,6 +13,7 @@
 #include <cstring>
 #include <functional>
 #include <mutex>
+#include <vector>
 
 #include "core/TypedArrays.h"
 #include "display/ViewDecimate.h"
@@ -103,19 +104,92 @@ bool IsBlankChannel(const char* name) {
   return std::strcmp(base, "blank") == 0 || std::strcmp(base, "Blank") == 0 || std::strcmp(base, "BLANK") == 0;
 }
 
-void DeleteLevelFiles(int16_t chn, int level) {
-  for (int16_t kind : {VIEW_KIND_AVE, VIEW_KIND_MAX}) {
-    const std::string name = DisplayViewFileName(chn, level, kind);
-    if (platform::FileExists(name.c_str())) DeleteFile(name.c_str());
-  }
+void DeleteIfThere(const std::string& name) {
+  if (platform::FileExists(name.c_str())) DeleteFile(name.c_str());
+}
+
+void DeleteLevelFiles(const char* flnm, int level) {
+  for (int16_t kind : {VIEW_KIND_AVE, VIEW_KIND_MAX}) DeleteIfThere(viewfiles::ViewFileNameOf(flnm, level, kind));
+}
+
+// Runs fn where the records belong: on the main window's thread, or on the caller's
+// when there is no main window (or it is gone); always under ViewAryLock.
+void OnRecordsThread(const std::function<void()>& fn) { platform::RunLockedOnWindowThread(Win.hWnd_Main, ViewAryLock, fn); }
+
+uint32_t PointsOf(int64_t bytes) {
+  const int64_t points = bytes / 4;
+  return static_cast<uint32_t>(points > 4294967295LL ? 4294967295LL : points);
+}
+
+// What tells one raw file from another: a file renamed over a channel's file, or the
+// file written anew, differs in one of these.
+struct RawIdentity {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  int64_t bytes = 0;
+  int64_t modSeconds = 0;
+  int64_t modNanoseconds = 0;
+  bool operator==(const RawIdentity&) const = default;
+};
+
+RawIdentity IdentityOf(const struct stat& st) {
+  return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino), static_cast<int64_t>(st.st_size),
+          static_cast<int64_t>(st.st_mtim.tv_sec), static_cast<int64_t>(st.st_mtim.tv_nsec)};
+}
+
+std::string RawPath(const char* flnm) { return platform::MapPath(DisplayDataPath(flnm).c_str()); }
+
+bool RawIdentityAt(const char* flnm, RawIdentity* id) {
+  struct stat st{};
+  if (::stat(RawPath(flnm).c_str(), &st) != 0) return false;
+  *id = IdentityOf(st);
+  return true;
+}
+
+// The raw file holds the points the run defined the channel's pages from.
+bool SizeAsDefined(const ViewRunTable& t, int16_t chn, const RawIdentity& raw) {
+  return PointsOf(raw.bytes) == t.FL_SZ[WIN_RAW][chn];
+}
+
+// The records name the channel's file as the run took it.
+bool NameAsTaken(const ViewRunTable& t, int16_t chn) {
+  bool same = false;
+  OnRecordsThread([&] { same = std::strcmp(Dsp.Chn_Flnm[chn], t.Chn_Flnm[chn]) == 0; });
+  return same;
+}
+
+// The channel's file is no longer the one the run opened (raw): it was renamed in the
+// records, or its raw file was replaced, rewritten or removed.
+bool ChangedUnderRun(const ViewRunTable& t, int16_t chn, const RawIdentity& raw) {
+  RawIdentity now;
+  return !NameAsTaken(t, chn) || !RawIdentityAt(t.Chn_Flnm[chn], &now) || !(now == raw);
+}
+
+// Drops what the run made of a channel whose file changed under it: the view files it
+// wrote and its arrays, which belong to a file the channel no longer names. The channel
+// is marked for an update, which the thread asks a run for. 1: the run goes on.
+int32_t DropChanged(ViewRunTable& t, int16_t chn, float* fresh[3], const std::vector<std::string>& written = {}) {
+  FreeAll(fresh);
+  for (const std::string& name : written) DeleteIfThere(name);
+  DisplayViewArraysFree(chn);
+  t.ViewUpdate[chn] = 1;
+  t.Changed_Chn = chn;
+  return 1;
+}
+
+void FilesHook(int16_t chn) {
+  if (void (*hook)(int16_t) = ThreadCtl.View_FilesHook.load()) hook(chn);
 }
 
 // Reading mode: loads the view file of every level whose kind is not none.
 int32_t PrepRead(ViewRunTable& t, int16_t chn) {
-  const char* flnm = Dsp.Chn_Flnm[chn];
+  const char* flnm = t.Chn_Flnm[chn];
   viewfiles::Status(0, "[%hd] [%s] READING QVM&QVI&QVO FILES", chn, flnm);
   float* fresh[3] = {};
   uint32_t sizes[3] = {};
+  RawIdentity raw;
+  if (!RawIdentityAt(flnm, &raw) || !SizeAsDefined(t, chn, raw)) return DropChanged(t, chn, fresh);
+  FilesHook(chn);
   for (int v = 0; v < 3; ++v) {
     const int16_t kind = t.ViewKind[v][chn];
     if (kind == VIEW_KIND_NONE) continue;
@@ -126,8 +200,9 @@ int32_t PrepRead(ViewRunTable& t, int16_t chn) {
       viewfiles::Box("Error", viewfiles::kError, "DisplayQviQvoPrep()/Dsp.Fl_Pt - CORE ALLOCATION ERROR");
       return 0;
     }
-    const std::string name = DisplayViewFileName(chn, v, kind == VIEW_KIND_AVE ? VIEW_KIND_AVE : VIEW_KIND_MAX);
+    const std::string name = viewfiles::ViewFileNameOf(flnm, v, kind == VIEW_KIND_AVE ? VIEW_KIND_AVE : VIEW_KIND_MAX);
     if (!ReadViewFile(name, fresh[v], sizes[v])) {
+      if (ChangedUnderRun(t, chn, raw)) return DropChanged(t, chn, fresh);
       FreeAll(fresh);
       t.Chn_DspStat[chn] = 0;
       viewfiles::Box("Warning", viewfiles::kWarning, "CHN=[%d] FAILED TO READ FILE=[%s]", chn,
@@ -135,13 +210,14 @@ int32_t PrepRead(ViewRunTable& t, int16_t chn) {
       return 0;
     }
   }
+  if (ChangedUnderRun(t, chn, raw)) return DropChanged(t, chn, fresh);
   SwapArrays(chn, fresh, sizes);  // the sizes read are the table's already
   return 1;
 }
 
 // Writing mode: one pass over the raw file builds every level, then the files.
 int32_t PrepWrite(ViewRunTable& t, int16_t chn) {
-  const char* flnm = Dsp.Chn_Flnm[chn];
+  const char* flnm = t.Chn_Flnm[chn];
   viewfiles::Status(0, "[%d] [%s] WRT QVM&QVI&QVO FILES", chn, flnm);
   const double rawPts = t.FL_SZ[WIN_RAW][chn];
   ViewLevelOut levels[3];
@@ -169,16 +245,21 @@ int32_t PrepWrite(ViewRunTable& t, int16_t chn) {
   }
   const bool blank = IsBlankChannel(flnm);
 
-  const std::string rawName = DisplayDataPath(flnm);
-  const std::string rawPath = platform::MapPath(rawName.c_str());
-  const int fd = ::open(rawPath.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = ::open(RawPath(flnm).c_str(), O_RDONLY | O_CLOEXEC);
   struct stat st{};
   if (fd < 0 || ::fstat(fd, &st) != 0) {
     if (fd >= 0) ::close(fd);
+    if (!NameAsTaken(t, chn)) return DropChanged(t, chn, fresh);
     FreeAll(fresh);
     DisplayViewArraysFree(chn);
     viewfiles::Box("Warning", viewfiles::kWarning, "CHN=[%d] FAILED TO READ RAW FILE=[%s]", chn, flnm);
     return 0;
+  }
+  // The file the pages were defined from, or none of it is built.
+  const RawIdentity opened = IdentityOf(st);
+  if (!SizeAsDefined(t, chn, opened)) {
+    ::close(fd);
+    return DropChanged(t, chn, fresh);
   }
   // A file of several blocks is cut into ranges of blocks on view workers, one a
   // core the process may run on, as far as there is room for their work sets.
@@ -216,6 +297,7 @@ int32_t PrepWrite(ViewRunTable& t, int16_t chn) {
     if (end != ViewDecimateEnd::Done) {
       ::close(fd);
       for (ViewWork& work : works) ViewWorkFree(&work);
+      if (end == ViewDecimateEnd::ReadFailed && ChangedUnderRun(t, chn, opened)) return DropChanged(t, chn, fresh);
       FreeAll(fresh);
       // A stop that is part of a restart leaves the channel shown, so that the run
       // after it builds the channel's views; any other end takes it off the display.
@@ -259,26 +341,34 @@ int32_t PrepWrite(ViewRunTable& t, int16_t chn) {
   }
   ::close(fd);
   for (ViewWork& work : works) ViewWorkFree(&work);
+  // What was read is the file the channel names, or it is not written.
+  if (ChangedUnderRun(t, chn, opened)) return DropChanged(t, chn, fresh);
   viewfiles::Status(0, "[%d] [%s] WRITING QVM&QVI&QVO FILES", chn, flnm);
+  FilesHook(chn);
 
   uint32_t sizes[3] = {};
+  std::vector<std::string> written;
   for (int v = 0; v < 3; ++v) {
     const int16_t kind = t.ViewKind[v][chn];
     if (kind == VIEW_KIND_NONE || !fresh[v]) {
-      DeleteLevelFiles(chn, v);
+      DeleteLevelFiles(flnm, v);
       continue;
     }
     sizes[v] = levels[v].size;
     const int16_t mine = kind == VIEW_KIND_AVE ? VIEW_KIND_AVE : VIEW_KIND_MAX;
     const int16_t other = mine == VIEW_KIND_AVE ? VIEW_KIND_MAX : VIEW_KIND_AVE;
-    if (!WriteViewFile(DisplayViewFileName(chn, v, mine), fresh[v], sizes[v])) {
+    const std::string name = viewfiles::ViewFileNameOf(flnm, v, mine);
+    if (!WriteViewFile(name, fresh[v], sizes[v])) {
       t.Chn_DspStat[chn] = 0;
       viewfiles::Status(3, "[%d] [%s.QVx] FAILED TO CREATE FILE", chn, flnm);
       continue;
     }
-    const std::string otherName = DisplayViewFileName(chn, v, other);
-    if (platform::FileExists(otherName.c_str())) DeleteFile(otherName.c_str());
+    written.push_back(name);
+    DeleteIfThere(viewfiles::ViewFileNameOf(flnm, v, other));
   }
+  // A change while they were written leaves files stamped after the new raw file:
+  // they go, so that the freshness test never takes them for the new file's.
+  if (ChangedUnderRun(t, chn, opened)) return DropChanged(t, chn, fresh, written);
   for (int v = 0; v < 3; ++v)
     if (fresh[v]) t.FL_SZ[v][chn] = sizes[v];
   SwapArrays(chn, fresh, sizes);
@@ -328,10 +418,6 @@ void viewfiles::FolderEnsure() {
 
 namespace {
 
-// Runs fn where the records belong: on the main window's thread, or on the caller's
-// when there is no main window (or it is gone); always under ViewAryLock.
-void OnRecordsThread(const std::function<void()>& fn) { platform::RunLockedOnWindowThread(Win.hWnd_Main, ViewAryLock, fn); }
-
 template <class T, size_t N>
 void CopyChanged(T (&to)[N], const T (&from)[N], const T (&before)[N]) {
   for (size_t i = 0; i < N; ++i)
@@ -349,6 +435,7 @@ void viewfiles::TableTake(ViewRunTable* table) {
     std::memcpy(t.FL_SZ, Dsp.FL_SZ, sizeof t.FL_SZ);
     std::memcpy(t.X_PAGES, Win.X_PAGES, sizeof t.X_PAGES);
     std::memcpy(t.ViewKind, Win.ViewKind, sizeof t.ViewKind);
+    std::memcpy(t.Chn_Flnm, Dsp.Chn_Flnm, sizeof t.Chn_Flnm);
     t.Page_Pixels = Win.Page_Pixels;
     t.Page_Width = Win.Page_Width;
     t.Frq_Stp = Dsp.Frq_Stp;
@@ -376,12 +463,10 @@ void viewfiles::TablePublish(ViewRunTable* start, const ViewRunTable& table) {
   *start = table;
 }
 
-void viewfiles::OlderFilesMove(int16_t chn) {
-  if (Dsp.ViewFolderUse != 1 || !ValidChannel(chn)) return;
-  const char* flnm = Dsp.Chn_Flnm[chn];
-  if (!flnm[0]) return;
+void viewfiles::OlderFilesMove(const char* flnm) {
+  if (Dsp.ViewFolderUse != 1 || !flnm[0]) return;
   for (int v = 0; v < 3; ++v) {
-    const std::string target = DisplayViewFileName(chn, v, VIEW_KIND_AVE);
+    const std::string target = ViewFileNameOf(flnm, v, VIEW_KIND_AVE);
     const std::string inFolder = DisplayDataPath((std::string(VIEW_FOLDER) + "\\" + flnm + kLevelSuffix[v]).c_str());
     const std::string inData = DisplayDataPath((std::string(flnm) + kLevelSuffix[v]).c_str());
     if (platform::FileExists(inFolder.c_str())) MoveFileEx(inFolder.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING);
@@ -390,13 +475,13 @@ void viewfiles::OlderFilesMove(int16_t chn) {
   }
 }
 
-bool viewfiles::ViewFileExists(int16_t chn, int level, int16_t kind) {
-  return platform::FileExists(DisplayViewFileName(chn, level, kind).c_str());
+bool viewfiles::ViewFileExists(const char* flnm, int level, int16_t kind) {
+  return platform::FileExists(ViewFileNameOf(flnm, level, kind).c_str());
 }
 
-int64_t viewfiles::ViewFileFloats(int16_t chn, int level, int16_t kind) {
+int64_t viewfiles::ViewFileFloats(const char* flnm, int level, int16_t kind) {
   int64_t bytes = 0;
-  if (!FileSizeGet(DisplayViewFileName(chn, level, kind).c_str(), &bytes)) return -1;
+  if (!FileSizeGet(ViewFileNameOf(flnm, level, kind).c_str(), &bytes)) return -1;
   return bytes / 4;
 }
 
@@ -417,9 +502,13 @@ std::string DisplayDataPath(const char* name) {
 }
 
 std::string DisplayViewFileName(int16_t chn, int level, int16_t kind) {
-  if (!ValidChannel(chn) || level < 0 || level > 2) return std::string();
+  return ValidChannel(chn) ? viewfiles::ViewFileNameOf(Dsp.Chn_Flnm[chn], level, kind) : std::string();
+}
+
+std::string viewfiles::ViewFileNameOf(const char* flnm, int level, int16_t kind) {
+  if (level < 0 || level > 2) return std::string();
   std::string name = Dsp.ViewFolderUse == 1 ? std::string(VIEW_FOLDER) + "\\" : std::string();
-  name += Dsp.Chn_Flnm[chn];
+  name += flnm;
   name += kLevelSuffix[level];
   name += kind == VIEW_KIND_AVE ? "a" : "m";
   return DisplayDataPath(name.c_str());
@@ -437,11 +526,11 @@ void DisplayViewArraysFree(int16_t chn) {
 int32_t viewfiles::Prep(ViewRunTable& t, int16_t chn) {
   if (!ValidChannel(chn)) return 1;
   viewfiles::FolderEnsure();
-  viewfiles::OlderFilesMove(chn);
+  viewfiles::OlderFilesMove(t.Chn_Flnm[chn]);
   int none = 0;
   for (int v = 0; v < 3; ++v) {
     if (t.ViewKind[v][chn] != VIEW_KIND_NONE) continue;
-    DeleteLevelFiles(chn, v);
+    DeleteLevelFiles(t.Chn_Flnm[chn], v);
     ++none;
   }
   if (none == 3) return 1;  // every view file of the channel is gone

@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/kernel/WinTypes.h"
@@ -75,6 +76,11 @@ bool DisplayViewStopForChange();
 void DisplayViewRestart(uint32_t pageType = 0, uint32_t prep = 1);
 // Starts again the requests a stop held back, and nothing when there are none.
 void DisplayViewResume();
+// Runs store, which changes channel file names (true when it stored what it was given),
+// with a view run under way stopped first (DisplayViewStopForChange) and what the stop
+// held back asked for again afterwards. Only from the interface thread, whose waits
+// service what the run sends it. Returns what store returned.
+bool DisplayViewStoppedFor(const std::function<bool()>& store);
 // Starts the view thread (page reset 0, prepare 1) unless it has been started before
 // in this program's life.
 void DisplayViewStartOnce();

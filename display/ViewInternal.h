@@ -26,6 +26,12 @@ struct ViewRunTable {
   double Frq_Stp = 0.0;
   char Work_Date[256] = "";
   char Work_Time[256] = "";
+  // The channel file names as the run took them: it measures, reads and names every
+  // file of a channel by these, whatever the interface stores meanwhile (never handed back).
+  char Chn_Flnm[DSP_CHN][200] = {};
+  // The last channel whose file changed under the run (its name or its raw file): what
+  // the run built of it is gone and the channel is marked for an update; -1 for none.
+  int16_t Changed_Chn = -1;
   // Set by a build stopped for a restart: the display flags and the active channel
   // stay as they were (never handed back).
   bool Stopped_For_Restart = false;
@@ -47,12 +53,14 @@ void Box(const char* caption, UINT style, const char* fmt, ...) QV_PRINTF(3, 4);
 // Tests the view-file folder and creates it when missing; Dsp.ViewFolderUse becomes
 // 0 when it can be neither found nor created, else 1.
 void FolderEnsure();
-// Moves view files of the older layout (".QVO", ".QVI", ".QVM") of channel chn to the
-// average names, first those in the view-file folder, then those in the data folder.
-void OlderFilesMove(int16_t chn);
-bool ViewFileExists(int16_t chn, int level, int16_t kind);
+// Moves view files of the older layout (".QVO", ".QVI", ".QVM") of channel file flnm to
+// the average names, first those in the view-file folder, then those in the data folder.
+void OlderFilesMove(const char* flnm);
+// Path of the view file of channel file flnm, level 0..2, average (1) or maximum (0) kind.
+std::string ViewFileNameOf(const char* flnm, int level, int16_t kind);
+bool ViewFileExists(const char* flnm, int level, int16_t kind);
 // Size in floats of a view file, -1 when it does not exist.
-int64_t ViewFileFloats(int16_t chn, int level, int16_t kind);
+int64_t ViewFileFloats(const char* flnm, int level, int16_t kind);
 // The view thread's stop event is set (consumes it).
 bool StopRequested();
 // Copies the records' fields into table on the main window's thread (on the caller's

@@ -81,6 +81,7 @@ int64_t TimeKey(const SYSTEMTIME& t) {
 // default pages and kind (a channel opened afresh stops looking at its files once one
 // level has taken the defaults, and keeps the working file's choices for the rest).
 void DefineActivePages(ViewRunTable& t, int16_t act, bool newFile) {
+  const char* flnm = t.Chn_Flnm[act];
   const double rawPts = t.FL_SZ[WIN_RAW][act];
   const double rawPages = t.X_PAGES[WIN_RAW];
   LevelDefault defaults[3];
@@ -92,14 +93,14 @@ void DefineActivePages(ViewRunTable& t, int16_t act, bool newFile) {
       continue;
     }
     if (t.ViewUpdate[act] == 0 || newFile) {
-      if (kind == VIEW_KIND_AVE && viewfiles::ViewFileExists(act, v, VIEW_KIND_MAX)) {
-        DeleteFile(DisplayViewFileName(act, v, VIEW_KIND_MAX).c_str());
+      if (kind == VIEW_KIND_AVE && viewfiles::ViewFileExists(flnm, v, VIEW_KIND_MAX)) {
+        DeleteFile(viewfiles::ViewFileNameOf(flnm, v, VIEW_KIND_MAX).c_str());
         viewfiles::Box("Info", viewfiles::kInfo, "SETUP UNLINK A CHN=[%d] VIEW=[%d]", act, v);
-      } else if (kind == VIEW_KIND_MAX && viewfiles::ViewFileExists(act, v, VIEW_KIND_AVE)) {
-        DeleteFile(DisplayViewFileName(act, v, VIEW_KIND_AVE).c_str());
+      } else if (kind == VIEW_KIND_MAX && viewfiles::ViewFileExists(flnm, v, VIEW_KIND_AVE)) {
+        DeleteFile(viewfiles::ViewFileNameOf(flnm, v, VIEW_KIND_AVE).c_str());
         viewfiles::Box("Info", viewfiles::kInfo, "SETUP UNLINK M CHN=[%d] VIEW=[%d]", act, v);
       }
-      const int64_t floats = viewfiles::ViewFileFloats(act, v, kind == VIEW_KIND_AVE ? VIEW_KIND_AVE : VIEW_KIND_MAX);
+      const int64_t floats = viewfiles::ViewFileFloats(flnm, v, kind == VIEW_KIND_AVE ? VIEW_KIND_AVE : VIEW_KIND_MAX);
       if (floats < 0) {
         t.X_PAGES[v] = defaults[v].pages;
         kind = defaults[v].kind;
@@ -128,7 +129,7 @@ void DefineActivePages(ViewRunTable& t, int16_t act, bool newFile) {
       t.X_PAGES[v] = 0.001;
       if (rawPages >= 0.001) {
         t.ViewUpdate[act] = 1;
-        Status(3, "[%hd] [%s] MIN PAGE VALUE=[%lf]", act, Dsp.Chn_Flnm[act], t.X_PAGES[v]);
+        Status(3, "[%hd] [%s] MIN PAGE VALUE=[%lf]", act, flnm, t.X_PAGES[v]);
       } else {
         t.X_PAGES[v] = 0.0;
         kind = VIEW_KIND_NONE;
@@ -144,7 +145,7 @@ void DefineActivePages(ViewRunTable& t, int16_t act, bool newFile) {
 // Step 11 for one displayed channel: its levels against the active channel's pages.
 // false when the channel left the display.
 bool CheckChannel(ViewRunTable& t, int16_t chn, int16_t act) {
-  const char* flnm = Dsp.Chn_Flnm[chn];
+  const char* flnm = t.Chn_Flnm[chn];
   if (t.FL_SZ[WIN_RAW][chn] == 0) {
     t.Chn_DspStat[chn] = 0;
     Status(0, "[%hd] [%s] DOES NOT EXIST", chn, flnm);
@@ -171,14 +172,14 @@ bool CheckChannel(ViewRunTable& t, int16_t chn, int16_t act) {
       viewfiles::UpToDate(t, chn);
       upToDateChecked = true;
     }
-    const bool ave = viewfiles::ViewFileExists(chn, v, VIEW_KIND_AVE);
-    const bool max = viewfiles::ViewFileExists(chn, v, VIEW_KIND_MAX);
+    const bool ave = viewfiles::ViewFileExists(flnm, v, VIEW_KIND_AVE);
+    const bool max = viewfiles::ViewFileExists(flnm, v, VIEW_KIND_MAX);
     if (ave || max) {
       if (t.ViewUpdate[chn] == 0) t.ViewKind[v][chn] = ave ? VIEW_KIND_AVE : VIEW_KIND_MAX;
       const int16_t kind = t.ViewKind[v][chn];
       int16_t from = kind == VIEW_KIND_AVE ? VIEW_KIND_AVE : VIEW_KIND_MAX;
-      if (!viewfiles::ViewFileExists(chn, v, from)) from = ave ? VIEW_KIND_AVE : VIEW_KIND_MAX;
-      const int64_t floats = viewfiles::ViewFileFloats(chn, v, from);
+      if (!viewfiles::ViewFileExists(flnm, v, from)) from = ave ? VIEW_KIND_AVE : VIEW_KIND_MAX;
+      const int64_t floats = viewfiles::ViewFileFloats(flnm, v, from);
       const uint32_t stored = static_cast<uint32_t>(floats < 0 ? 0 : (floats > 4294967295LL ? 4294967295LL : floats));
       t.FL_SZ[v][chn] = stored;
       int64_t a = 0;
@@ -254,7 +255,7 @@ void SetupRun(ViewRunTable& t, ViewRunTable* start) {
       if (!Displayed(t, c)) continue;
       if (RawPages(t, c) == 0.0) {
         t.Chn_DspStat[c] = 0;
-        Status(0, "[%hd] [%s] DOES NOT EXIST", c, Dsp.Chn_Flnm[c]);
+        Status(0, "[%hd] [%s] DOES NOT EXIST", c, t.Chn_Flnm[c]);
       } else {
         t.Active_Chn = c;
         t.X_PAGES[WIN_RAW] = RawPages(t, c);
@@ -274,7 +275,7 @@ void SetupRun(ViewRunTable& t, ViewRunTable* start) {
   // Step 6: too small for the page width.
   if (t.X_PAGES[WIN_RAW] < 0.001) {
     viewfiles::Box("Warning", viewfiles::kWarning, "FILE [%s] TOO SMALL TO DISPLAY\n\nMAKE DRAWING WINDOW SMALLER",
-                   Dsp.Chn_Flnm[act]);
+                   t.Chn_Flnm[act]);
     t.Chn_DspStat[act] = 0;
     t.Active_Chn = 9;
     for (double& pages : t.X_PAGES) pages = 0.0;
@@ -290,12 +291,12 @@ void SetupRun(ViewRunTable& t, ViewRunTable* start) {
 
   // Steps 7 and 8: the view-file folder, older names, kinds from the files present.
   viewfiles::FolderEnsure();
-  for (int16_t c = 0; c <= 8; ++c) viewfiles::OlderFilesMove(c);
+  for (int16_t c = 0; c <= 8; ++c) viewfiles::OlderFilesMove(t.Chn_Flnm[c]);
   if (t.ViewUpdate[act] == 0) {
     for (int v = 0; v < 3; ++v) {
-      if (viewfiles::ViewFileExists(act, v, VIEW_KIND_AVE)) {
+      if (viewfiles::ViewFileExists(t.Chn_Flnm[act], v, VIEW_KIND_AVE)) {
         t.ViewKind[v][act] = VIEW_KIND_AVE;
-      } else if (viewfiles::ViewFileExists(act, v, VIEW_KIND_MAX)) {
+      } else if (viewfiles::ViewFileExists(t.Chn_Flnm[act], v, VIEW_KIND_MAX)) {
         t.ViewKind[v][act] = VIEW_KIND_MAX;
       }
     }
@@ -344,6 +345,24 @@ void SetupRun(ViewRunTable& t, ViewRunTable* start) {
   Status(0, "VIEW PROCESSING COMPLETE");
 }
 
+// Full runs asked for again in a row because a channel's file changed under a run; a
+// file that keeps changing is left marked for an update after these.
+constexpr uint32_t kChangedReruns = 3;
+
+// After a run that found a channel's file changed under it: a full run again, unless
+// reruns (those asked for so far in a row) reached the limit, or a stop ended the run
+// (its request is held for the next start, which rebuilds the channel marked for an
+// update). The reruns after this run.
+uint32_t RerunAfterChange(const ViewRunTable& t, uint32_t reruns) {
+  if (t.Changed_Chn < 0 || t.Stopped) return 0;
+  if (reruns >= kChangedReruns) {
+    Status(3, "[%hd] [%s] FILE CHANGED DURING VIEW PROCESSING", t.Changed_Chn, t.Chn_Flnm[t.Changed_Chn]);
+    return 0;
+  }
+  ThreadCtl.View_Request.fetch_or(VIEW_REQUEST_PAGES | VIEW_REQUEST_PREP);
+  return reruns + 1;
+}
+
 }  // namespace
 
 DWORD DisplayQviQvoSetup(void* queued) {
@@ -351,6 +370,7 @@ DWORD DisplayQviQvoSetup(void* queued) {
   // of Win are this call's request; the run under way, if any, takes it.
   if (queued == nullptr)
     ThreadCtl.View_Request.fetch_or(ViewRequestBits(Win.ViewPageType, Win.ViewPrep) | ThreadCtl.View_Held.exchange(0));
+  uint32_t reruns = 0;
   for (;;) {
     if (ThreadCtl.View_Running.exchange(1) != 0) return 0;
     ThreadCtl.View_RunThreadId = GetCurrentThreadId();
@@ -365,6 +385,7 @@ DWORD DisplayQviQvoSetup(void* queued) {
       SetupRun(table, &start);
       // A run that a stop ended is asked for again by the next start.
       if (table.Stopped) ThreadCtl.View_Held.fetch_or(request);
+      reruns = RerunAfterChange(table, reruns);
     }
     ThreadCtl.View_RunThreadId = 0;
     ThreadCtl.View_Running = 0;
@@ -443,6 +464,13 @@ void DisplayViewResume() {
   if (FunctionThreadViewRequest(held) != 1) ThreadCtl.View_Busy = 0;
 }
 
+bool DisplayViewStoppedFor(const std::function<bool()>& store) {
+  const bool paused = DisplayViewStopForChange();
+  const bool stored = store();
+  if (paused) DisplayViewResume();
+  return stored;
+}
+
 int32_t FileSizeGet(const char* path, int64_t* bytes) {
   if (!path || !bytes || !platform::FileExists(path)) return 0;
   int64_t size = 0;
@@ -455,32 +483,34 @@ namespace {
 
 // Raw sizes of channels 0..8 (every level 0 when the file is missing), and the date and
 // time texts from the first channel file that has them while they are unset.
-void SizesAndDateCheck(uint32_t (&sizes)[4][DSP_CHN], char (&date)[256], char (&time)[256]) {
+void SizesAndDateCheck(const char (&names)[DSP_CHN][200], uint32_t (&sizes)[4][DSP_CHN], char (&date)[256],
+                       char (&time)[256]) {
   for (int c = 0; c <= 8; ++c) {
     int64_t bytes = 0;
-    if (FileSizeGet(DisplayDataPath(Dsp.Chn_Flnm[c]).c_str(), &bytes)) {
+    if (FileSizeGet(DisplayDataPath(names[c]).c_str(), &bytes)) {
       const int64_t points = bytes / 4;
       sizes[WIN_RAW][c] = static_cast<uint32_t>(points > 4294967295LL ? 4294967295LL : points);
     } else {
       for (int v = 0; v < 4; ++v) sizes[v][c] = 0;
     }
   }
-  for (int c = 0; c <= 8 && std::strcmp(date, "00-00-0000") == 0; ++c) FileDateTimeRead(Dsp.Chn_Flnm[c], date, time);
+  for (int c = 0; c <= 8 && std::strcmp(date, "00-00-0000") == 0; ++c) FileDateTimeRead(names[c], date, time);
 }
 
-// Marks the channel's view files for rebuilding in update when one is older than its raw file.
-int32_t UpToDateInto(int16_t chn, uint32_t* update) {
+// Marks channel chn's view files (of its file flnm) for rebuilding in update when one is
+// older than its raw file.
+int32_t UpToDateInto(int16_t chn, const char* flnm, uint32_t* update) {
   if (chn < 0 || chn > 8) return 0;
   viewfiles::FolderEnsure();
   SYSTEMTIME raw;
-  const std::string rawName = DisplayDataPath(Dsp.Chn_Flnm[chn]);
+  const std::string rawName = DisplayDataPath(flnm);
   if (!platform::FileExists(rawName.c_str()) || !platform::GetFileModifiedTime(rawName.c_str(), &raw)) return 0;
   const int64_t rawKey = TimeKey(raw);
   bool stale = false;
   for (int v = 0; v < 3; ++v) {
     SYSTEMTIME view;
-    const std::string ave = DisplayViewFileName(chn, v, VIEW_KIND_AVE);
-    const std::string max = DisplayViewFileName(chn, v, VIEW_KIND_MAX);
+    const std::string ave = viewfiles::ViewFileNameOf(flnm, v, VIEW_KIND_AVE);
+    const std::string max = viewfiles::ViewFileNameOf(flnm, v, VIEW_KIND_MAX);
     if (platform::FileExists(ave.c_str()) && platform::GetFileModifiedTime(ave.c_str(), &view)) {
       stale = stale || TimeKey(view) < rawKey;
     } else if (platform::FileExists(max.c_str()) && platform::GetFileModifiedTime(max.c_str(), &view)) {
@@ -489,17 +519,17 @@ int32_t UpToDateInto(int16_t chn, uint32_t* update) {
   }
   if (stale) {
     *update = 1;
-    Status(2, "[%hd] [%s] QVM&QVI&QVO OUT-OF-DATE", chn, Dsp.Chn_Flnm[chn]);
+    Status(2, "[%hd] [%s] QVM&QVI&QVO OUT-OF-DATE", chn, flnm);
   }
   return 1;
 }
 
 }  // namespace
 
-void viewfiles::SizesCheck(ViewRunTable& t) { SizesAndDateCheck(t.FL_SZ, t.Work_Date, t.Work_Time); }
+void viewfiles::SizesCheck(ViewRunTable& t) { SizesAndDateCheck(t.Chn_Flnm, t.FL_SZ, t.Work_Date, t.Work_Time); }
 
 int32_t viewfiles::UpToDate(ViewRunTable& t, int16_t chn) {
-  return chn < 0 || chn > 8 ? 0 : UpToDateInto(chn, &t.ViewUpdate[chn]);
+  return chn < 0 || chn > 8 ? 0 : UpToDateInto(chn, t.Chn_Flnm[chn], &t.ViewUpdate[chn]);
 }
 
 int64_t DisplayFileDateCheck(int16_t mode, const char* name) {
@@ -508,7 +538,7 @@ int64_t DisplayFileDateCheck(int16_t mode, const char* name) {
     if (!name || !FileSizeGet(DisplayDataPath(name).c_str(), &bytes)) return 0;
     return bytes / 4;
   }
-  SizesAndDateCheck(Dsp.FL_SZ, Dsp.Work_Date, Dsp.Work_Time);
+  SizesAndDateCheck(Dsp.Chn_Flnm, Dsp.FL_SZ, Dsp.Work_Date, Dsp.Work_Time);
   return 0;
 }
 
@@ -526,5 +556,5 @@ int32_t FileDateTimeRead(const char* name, char* date, size_t dateCap, char* tim
 }
 
 int32_t DisplayQviQvoUpToDate(int16_t chn) {
-  return chn < 0 || chn > 8 ? 0 : UpToDateInto(chn, &Dsp.ViewUpdate[chn]);
+  return chn < 0 || chn > 8 ? 0 : UpToDateInto(chn, Dsp.Chn_Flnm[chn], &Dsp.ViewUpdate[chn]);
 }

@@ -33,6 +33,10 @@ struct ThreadCtlRecord {
   Shared<DWORD> View_RunThreadId{0};   // thread of the run under way, 0 when none
   Shared<uint32_t> View_Workers{0};    // view workers a view-file build uses; 0: one a core
   Shared<uint32_t> View_StopRestart{0};  // 1: the stop asked for is part of a restart; the stopped run leaves the display as it was
+  // Called on the view thread just before a preparation reads a channel's view files or
+  // writes those it built (the channel as argument). Null in the program; tests hold a
+  // run there while they change what it works on.
+  Shared<void (*)(int16_t)> View_FilesHook{nullptr};
   // Operation-sequence thread.
   HANDLE OpSeq_Thread = nullptr;
   DWORD OpSeq_ThreadId = 0;

@@ -23,6 +23,7 @@
 #include "core/MsgWindow.h"
 #include "core/Threads.h"
 #include "core/TypedArrays.h"
+#include "display/ViewFiles.h"
 #include "fileproc/CrossCorrFix.h"
 #include "fileproc/FileOps.h"
 #include "platform/windows/Controls.h"
@@ -41,6 +42,7 @@
 #include "tests/convert/OpSeqRun.h"
 #include "tests/support/ScriptMain.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestMainWindow.h"
 
 namespace {
 
@@ -440,6 +442,71 @@ TEST_F(FileConversionDialogTest, NameButtonsAndOpenOnTheCurrentChannel) {
   EXPECT_STREQ(Dsp.Chn_Flnm[0], "a00.bin");
   EXPECT_STREQ(Dsp.Chn_Flnm[2], "empty.bin");
   EXPECT_EQ(Cnv.Cnv_Stat[2], 0u);
+}
+
+// A view run held just before it reads or writes a channel's view files, until the
+// test lets it go or it is asked to stop (the stop is left for the run to see).
+HANDLE g_viewHeld = nullptr;
+HANDLE g_viewGo = nullptr;
+void HoldViewFiles(int16_t) {
+  SetEvent(g_viewHeld);
+  const HANDLE stop = ThreadCtl.View_StopEvent;
+  const HANDLE wake[2] = {g_viewGo, stop};
+  if (WaitForMultipleObjects(2, wake, FALSE, 60000) == WAIT_OBJECT_0 + 1) SetEvent(stop);
+}
+
+// A name typed into IN FLNM while a view run builds (no view files yet) or reads
+// (view files there) the channel's views: nothing is reported, the channel stays on,
+// and no view file of the old file is ever stored under the new name.
+TEST_F(FileConversionDialogTest, AChannelNameTypedWhileAViewRunWorksOnTheChannel) {
+  StrCopy(Dsp.Data_Dir, dir_.Path().string().c_str());
+  qvtest::CreateTestMainWindow("FILE CONVERSION VIEW TEST");
+  WriteValues<float>("old.bin", std::vector<float>(30000, 1.0f));
+  WriteValues<float>("new.bin", std::vector<float>(30000, 2.0f));
+  g_viewHeld = CreateEvent(FALSE, FALSE);
+  g_viewGo = CreateEvent(FALSE, FALSE);
+  const auto viewIdle = [] {
+    return ThreadCtl.View_Running == 0 && ThreadCtl.View_Request == 0 && ThreadCtl.View_Busy == 0;
+  };
+  for (bool viewsThere : {false, true}) {
+    SCOPED_TRACE(viewsThere ? "reading" : "building");
+    std::filesystem::remove_all(dir_.Path() / "QV95OIM");
+    StrCopy(Dsp.Chn_Flnm[0], "old.bin");
+    Dsp.Chn_DspStat[0] = 1;
+    Win.Active_Chn = 0;
+    Win.Page_Width = 300;
+    Win.ViewPageType = 0;
+    Win.ViewPrep = 1;
+    if (viewsThere) {
+      DisplayQviQvoSetup(nullptr);  // old.bin's views, up to date
+      ASSERT_TRUE(std::filesystem::exists("QV95OIM/old.bin.QVOm"));
+    }
+    platform::ClearBoxLog();
+    ThreadCtl.View_FilesHook = &HoldViewFiles;
+    ThreadCtl.View_Busy = 1;
+    ASSERT_EQ(FunctionThreadCreate(DisplayQviQvoSetup), 1);
+    WithDialog([&](HWND d) {
+      ASSERT_TRUE(drv::PumpUntil([] { return WaitForSingleObject(g_viewHeld, 0) == WAIT_OBJECT_0; }, 60000));
+      drv::TypeAndCommit(d, IDC_CNV_INNAME0, "new.bin");
+      SetEvent(g_viewGo);
+      EXPECT_TRUE(drv::PumpUntil(viewIdle, 60000));
+      drv::Click(d, IDCANCEL);
+    });
+    ThreadCtl.View_FilesHook = nullptr;
+    ASSERT_EQ(WaitForSingleObject(ThreadCtl.View_Thread, 60000), WAIT_OBJECT_0);
+    EXPECT_STREQ(Dsp.Chn_Flnm[0], "new.bin");
+    EXPECT_EQ(Dsp.Chn_DspStat[0], 1u);
+    EXPECT_TRUE(platform::BoxLog().empty()) << platform::BoxLog()[0].text;
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.Path() / "QV95OIM")) {
+      if (entry.path().filename().string().rfind("new.bin", 0) != 0) continue;
+      const std::vector<float> values = ReadValues<float>(entry.path().string());
+      EXPECT_TRUE(std::all_of(values.begin(), values.end(), [](float v) { return v == 2.0f; })) << entry.path();
+    }
+  }
+  for (int16_t c = 0; c <= 8; ++c) DisplayViewArraysFree(c);
+  DestroyWindow(Win.hWnd_Main);
+  CloseHandle(g_viewHeld);
+  CloseHandle(g_viewGo);
 }
 
 // A stand-in for the operation sequence that writes its output in whole records and

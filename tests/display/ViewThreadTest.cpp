@@ -1,8 +1,10 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <ctime>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <thread>
@@ -492,4 +494,100 @@ TEST_F(ViewThreadTest, ViewWorkersWriteTheFilesOfOneWorkerAndStopAsIt) {
   for (const auto& [name, bytes] : stoppedOne.files) EXPECT_EQ(one.files.at(name), bytes) << name;
   SetWindowLongPtr(Win.hWnd_StatusBar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_statusProc));
   ThreadCtl.View_Workers = 0;
+}
+
+namespace {
+
+// A change made once while a view run works: when the status bar shows the progress of
+// the pass over the raw file, or when the run is about to write what it built.
+std::function<void()> g_change;
+bool g_keepChanging = false;
+
+void ChangeNow() {
+  if (!g_change) return;
+  const std::function<void()> change = g_change;
+  if (!g_keepChanging) g_change = nullptr;
+  change();
+}
+
+void ChangeAtFiles(int16_t) { ChangeNow(); }
+
+LRESULT ChangingStatusProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == SB_SETTEXT && wParam == 2 && lParam &&
+      std::string(reinterpret_cast<const char*>(lParam)).find("LNS=") != std::string::npos)
+    ChangeNow();
+  return CallWindowProc(g_statusProc, window, message, wParam, lParam);
+}
+
+}  // namespace
+
+// The displayed channel's raw file renamed over or rewritten, or the channel given
+// another file's name (as a sequence does while a run goes on), during the pass over
+// the raw file or just before the views are written: no view file of the old data is
+// left under the name, stamped after the new file, and the run after it builds the
+// views of what the channel now names. A file that keeps changing is given up after a
+// few runs, marked for an update.
+TEST_F(ViewThreadTest, AFileChangedUnderTheRunIsBuiltAgainFromWhatItNowHolds) {
+  g_statusProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtr(Win.hWnd_StatusBar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ChangingStatusProc)));
+  const auto renamedOver = [this] {
+    WriteRaw("new.bin", 30000, [](uint64_t) { return 2.5f; });
+    std::filesystem::rename(dir_.File("new.bin"), dir_.File("c0.bin"));
+  };
+  const auto rewritten = [this] { WriteRaw("c0.bin", 36000, [](uint64_t) { return 2.5f; }); };
+  const auto renamed = [this] {
+    WriteRaw("other.bin", 30000, [](uint64_t) { return 2.5f; });
+    StrCopy(Dsp.Chn_Flnm[0], "other.bin");
+  };
+  const std::function<void()> changes[3] = {renamedOver, rewritten, renamed};
+  for (bool atWriting : {false, true}) {
+    for (int k = 0; k < 3; ++k) {
+      SCOPED_TRACE(testing::Message() << (atWriting ? "before writing, " : "while decimating, ") << "change " << k);
+      std::filesystem::remove_all(dir_.Path() / VIEW_FOLDER);
+      DisplayViewArraysFree(0);
+      platform::ClearBoxLog();
+      Active(30000, 1.5f);
+      g_change = changes[k];
+      if (atWriting) ThreadCtl.View_FilesHook = &ChangeAtFiles;
+      Run();
+      ThreadCtl.View_FilesHook = nullptr;
+      EXPECT_FALSE(g_change);
+      const std::string name = Dsp.Chn_Flnm[0];
+      EXPECT_EQ(name, k == 2 ? "other.bin" : "c0.bin");
+      EXPECT_EQ(Dsp.Chn_DspStat[0], 1u);
+      EXPECT_TRUE(BoxTexts().empty());
+      EXPECT_EQ(StatusText(0), "VIEW PROCESSING COMPLETE");
+      EXPECT_EQ(Dsp.ViewUpdate[0], 0u);
+      for (const char* suffix : {".QVOm", ".QVIm", ".QVMa"}) {
+        const std::vector<float> values = ReadFloats(ViewPath(name, suffix));
+        EXPECT_EQ(values.size(), std::string(suffix) == ".QVOm" ? 300u : suffix[3] == 'I' ? 3000u : 30000u) << suffix;
+        EXPECT_TRUE(std::all_of(values.begin(), values.end(), [](float v) { return v == 2.5f; })) << suffix;
+      }
+      EXPECT_FLOAT_EQ(Level(0, 0).at(10), 2.5f);
+    }
+  }
+
+  // Changed at every run: given up after the runs asked for again, its views gone.
+  Active(30000, 1.5f);
+  std::filesystem::remove_all(dir_.Path() / VIEW_FOLDER);
+  DisplayViewArraysFree(0);
+  int runs = 0;
+  g_keepChanging = true;
+  g_change = [&] {
+    ++runs;
+    WriteRaw("c0.bin", 30000 + 1000 * runs, [](uint64_t) { return 3.0f; });
+  };
+  ThreadCtl.View_FilesHook = &ChangeAtFiles;
+  Run();
+  ThreadCtl.View_FilesHook = nullptr;
+  g_keepChanging = false;
+  g_change = nullptr;
+  EXPECT_EQ(runs, 4);
+  EXPECT_EQ(StatusText(3), "[0] [c0.bin] FILE CHANGED DURING VIEW PROCESSING");
+  EXPECT_EQ(Dsp.Chn_DspStat[0], 1u);
+  EXPECT_EQ(Dsp.ViewUpdate[0], 1u);
+  EXPECT_EQ(Dsp.Fl_Pt[0][0], nullptr);
+  EXPECT_FALSE(Exists(ViewPath("c0.bin", ".QVOm")));
+  EXPECT_EQ(ThreadCtl.View_Request.load(), 0u);
+  SetWindowLongPtr(Win.hWnd_StatusBar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_statusProc));
 }
