@@ -13,6 +13,7 @@
 #include "platform/kernel/Text.h"
 #include "records/Dsp.h"
 #include "records/Sim.h"
+#include "records/ThreadCtl.h"
 #include "records/Win.h"
 #include "sim/SimSets.h"
 
@@ -35,9 +36,15 @@ struct WorkNames {
   }
 };
 
+// The folder of a chosen path: the data folder for a name without one.
+std::string ChosenFolder(const std::string& chosen) {
+  const size_t cut = LastSeparator(chosen);
+  return cut == std::string::npos ? std::string(Dsp.Data_Dir) : chosen.substr(0, cut);
+}
+
 bool TakeWorkPath(const std::string& chosen) {
   size_t cut = LastSeparator(chosen);
-  std::string folder = cut == std::string::npos ? std::string(Dsp.Data_Dir) : chosen.substr(0, cut);
+  std::string folder = ChosenFolder(chosen);
   std::string name = cut == std::string::npos ? std::string("Default") : chosen.substr(cut + 1);
   if (name.empty()) name = "Default";
   if (folder.size() + 1 > sizeof Dsp.Data_Dir || name.size() + 1 > sizeof Dsp.Work_Flnm) return false;
@@ -46,13 +53,25 @@ bool TakeWorkPath(const std::string& chosen) {
   return true;
 }
 
+// An operation sequence names its files bare, in the folder it runs in: while one runs
+// no other working file is opened, and the working file is saved into the data folder
+// only (a stop would wait for a sequence that waits for its prompt).
+bool SequenceRunning() { return ThreadCtl.OpSeq_Alive != 0; }
+void RefuseWhileSequence(const char* what) {
+  Warn(StrPrintf("OPSEQ THREAD RUNNING\n\n%s\n\nABORTING", what).c_str());
+}
+
 }  // namespace
 
 int32_t WorkFileWin95(int16_t mode, HWND owner) {
+  bool save = mode == 1;
+  if (!save && SequenceRunning()) {
+    RefuseWhileSequence("NO WORKING FILE OPENED UNTIL IT ENDS");
+    return 0;
+  }
   FileDialogCurrentFolder(0);
   char file[FILE_CAP] = "";
   const char* filter;
-  bool save = mode == 1;
   if (!save) {
     if (Dsp.Work_Flnm[0]) {
       // The loaded working file is saved first; when that fails the open does not go on,
@@ -78,6 +97,10 @@ int32_t WorkFileWin95(int16_t mode, HWND owner) {
   int32_t result;
   if (!ShowDialog(save, owner, filter, "QVW", file)) {
     result = save ? 1 : 0;
+    FileDialogCurrentFolder(1);
+  } else if (save && SequenceRunning() && !SameFolder(ChosenFolder(file), Dsp.Data_Dir)) {
+    RefuseWhileSequence(StrPrintf("WORKING FILE SAVED INTO DATA FOLDER [%s] ONLY UNTIL IT ENDS", Dsp.Data_Dir).c_str());
+    result = 0;
     FileDialogCurrentFolder(1);
   } else {
     // The view thread builds its paths from the data folder and the channel names:

@@ -27,6 +27,9 @@ std::string InDataFolder(const char* name);
 // The proposal of a dialog: the name in the data folder while the analysis options ask
 // for whole paths (Dsp.Path_Propose 1), else the name alone.
 std::string Proposed(const char* name);
+// Two names of one folder: equal without regard to case, to the kind of separator and
+// to a trailing one ("E:\data" and "e:/DATA/").
+bool SameFolder(std::string a, std::string b);
 // Shows the open or save dialog with the fields every dialog of the program uses.
 // file holds the proposal and receives the choice. true when a file was chosen.
 bool ShowDialog(bool save, HWND owner, const char* filter, const char* defExt, char (&file)[FILE_CAP]);

@@ -1,7 +1,12 @@
 #include "app/MainWindow.h"
 
+#include <atomic>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -240,6 +245,79 @@ TEST_F(MainWindowTest, ClosingWhileASequenceRunsEndsItFirstWithItsLog) {
   EXPECT_EQ(log.rfind("OPSEQ LINE=[SQR]\r\n", 0), 0u);
   EXPECT_EQ(log.substr(log.size() - 2), "\r\n");
   platform::SetSleepLimit(sleepLimit);
+}
+
+// Floats as a headerless data file, and back.
+void WriteFloats(const std::string& path, const std::vector<float>& values) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(values.data()), static_cast<std::streamsize>(values.size() * sizeof(float)));
+}
+std::vector<float> ReadFloats(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<float> values(bytes.size() / sizeof(float));
+  if (!values.empty()) std::memcpy(values.data(), bytes.data(), values.size() * sizeof(float));
+  return values;
+}
+
+// File/Open and File/Save into another folder while a sequence waits at its block
+// question are refused with a warning: the sequence, answered afterwards, works on the
+// files of its own folder only, and those of the other folder stay as they were. A save
+// into the data folder goes on.
+TEST_F(MainWindowTest, OpenAndSaveElsewhereAreRefusedWhileASequenceRuns) {
+  Cnv = CnvRecord{};
+  const DWORD sleepLimit = platform::SetSleepLimit(0);
+  std::filesystem::create_directory(Path("b"));
+  WriteFloats(Path("big.bin"), {1, 2, 3, 4});
+  WriteFloats(Path("b/big.bin"), {5, 6, 7, 8});
+  WriteAll(Path("OpASeq100.dat"),
+           "START [-X] scale\r\nSCALE\r\n-1 big.bin big.bin 2.0\r\nOFFSET\r\n-1 big.bin off3?.bin 1.0\r\n");
+  StrCopy(Dsp.Work_Flnm, "run.QVW");
+  const std::string folder = Dsp.Data_Dir;
+  std::atomic<bool> asked{false}, answer{false};
+  std::mutex boxesLock;
+  std::vector<std::string> boxes;
+  const platform::BoxAnswerer previous = platform::SetBoxAnswerer([&](const platform::BoxRequest& box) {
+    if (box.text.find("EDIT USING") != std::string::npos) return IDCANCEL;  // run it as it is
+    if (box.text.find("PERFORM OPERATION(S)") != std::string::npos) {        // on the sequence's thread
+      asked = true;
+      while (!answer) Sleep(1);
+      return IDYES;
+    }
+    if (box.text.find("SKIP REGIONS") != std::string::npos) return IDNO;  // OFFSET: all values
+    const std::lock_guard<std::mutex> lock(boxesLock);
+    boxes.push_back(box.caption + StrPrintf("|%04X|", box.style) + box.text);
+    return IDOK;
+  });
+  chosen_ = {Path("b/run.QVW"), Path("run.QVW")};  // the two saves
+  ThreadCtl.OpSeq_Alive = 1;
+  ThreadCtl.OpSeq_Running = 1;
+  ASSERT_EQ(FunctionThreadCreate(&CnvOperationSequence), 1);
+  ASSERT_TRUE(drv::PumpUntil([&] { return asked.load(); }, 60000));
+
+  EXPECT_TRUE(drv::ChooseCommand(Win.hWnd_Main, IDM_OPEN));
+  EXPECT_TRUE(drv::ChooseCommand(Win.hWnd_Main, IDM_SAVE));  // into b: refused
+  EXPECT_FALSE(std::filesystem::exists(Path("b/run.QVW")));
+  EXPECT_EQ(std::string(Dsp.Data_Dir), folder);
+  EXPECT_STREQ(Dsp.Work_Flnm, "run.QVW");
+  EXPECT_EQ(std::filesystem::current_path(), dir_.Path());
+  EXPECT_TRUE(drv::ChooseCommand(Win.hWnd_Main, IDM_SAVE));  // into the data folder
+  EXPECT_TRUE(std::filesystem::exists(Path("run.QVW")));
+  EXPECT_EQ(platform::CommonDialogLog().size(), 2u);  // no open dialog
+
+  answer = true;
+  ASSERT_TRUE(drv::PumpUntil([] { return ThreadCtl.OpSeq_Alive == 0; }, 60000));
+  WaitForSingleObject(ThreadCtl.OpSeq_Thread, 60000);
+  platform::SetBoxAnswerer(previous);
+  platform::SetSleepLimit(sleepLimit);
+  EXPECT_EQ(boxes, (std::vector<std::string>{
+                       "Warning|1030|OPSEQ THREAD RUNNING\n\nNO WORKING FILE OPENED UNTIL IT ENDS\n\nABORTING",
+                       "Warning|1030|OPSEQ THREAD RUNNING\n\nWORKING FILE SAVED INTO DATA FOLDER [" + folder +
+                           "] ONLY UNTIL IT ENDS\n\nABORTING"}));
+  EXPECT_EQ(ReadFloats(Path("big.bin")), (std::vector<float>{2, 4, 6, 8}));
+  EXPECT_EQ(ReadFloats(Path("off3100.bin")), (std::vector<float>{3, 5, 7, 9}));
+  EXPECT_EQ(ReadFloats(Path("b/big.bin")), (std::vector<float>{5, 6, 7, 8}));
+  EXPECT_FALSE(std::filesystem::exists(Path("b/off3100.bin")));
 }
 
 TEST_F(MainWindowTest, AboutShowsTheCurrentVersion) {
