@@ -9,6 +9,7 @@
 #include "core/Repaint.h"
 #include "display/FileDialogs.h"
 #include "display/ViewFiles.h"
+#include "fit/NLLsf.h"
 #include "platform/kernel/Files.h"
 #include "platform/kernel/Text.h"
 #include "records/Dsp.h"
@@ -103,6 +104,10 @@ int32_t WorkFileWin95(int16_t mode, HWND owner) {
     result = 0;
     FileDialogCurrentFolder(1);
   } else {
+    // A fit works in the folder and on the sets it started with: it stops, storing
+    // nothing, and its worker ends (with its log) before another folder or working file
+    // is taken.
+    if (!save || !SameFolder(ChosenFolder(file), Dsp.Data_Dir)) NLLsfStop();
     // The view thread builds its paths from the data folder and the channel names:
     // a run under way stops before they change and starts again afterwards.
     const bool viewStopped = DisplayViewStopForChange();

@@ -12,6 +12,7 @@
 
 #include "AppFixture.h"
 #include "app/ModelDialogs.h"
+#include "app/WorkFile.h"
 #include "app/Startup.h"
 #include "core/PathFile.h"
 #include "convert/AomCalibrationDialog.h"
@@ -21,6 +22,7 @@
 #include "convert/FtmwDialog.h"
 #include "convert/OpSeq.h"
 #include "core/MsgWindow.h"
+#include "fit/NLLsf.h"
 #include "core/Repaint.h"
 #include "core/Threads.h"
 #include "display/FileDialogs.h"
@@ -37,7 +39,10 @@
 #include "records/Cnv.h"
 #include "records/MathConst.h"
 #include "records/ThreadCtl.h"
+#include "resources/Dialogs.h"
 #include "resources/Menus.h"
+#include "sim/SimDialogs.h"
+#include "support/LsfReset.h"
 
 namespace {
 
@@ -318,6 +323,71 @@ TEST_F(MainWindowTest, OpenAndSaveElsewhereAreRefusedWhileASequenceRuns) {
   EXPECT_EQ(ReadFloats(Path("off3100.bin")), (std::vector<float>{3, 5, 7, 9}));
   EXPECT_EQ(ReadFloats(Path("b/big.bin")), (std::vector<float>{5, 6, 7, 8}));
   EXPECT_FALSE(std::filesystem::exists(Path("b/off3100.bin")));
+}
+
+// File/Open while a Voigt fit of set A runs, started from its dialog: the fit stops
+// first, storing nothing, and writes its log in its own folder; the opened working
+// file's set A keeps its own widths.
+TEST_F(MainWindowTest, OpenStopsARunningFitFirst) {
+  qvtest::ResetLsf();
+  // The working file b/demo.QVW: set A without a simulation file, of widths 3.0 and 8.0.
+  std::filesystem::create_directory(Path("b"));
+  Sim.LS_GAU[0] = 3.0;
+  Sim.LS_LOR[0] = 8.0;
+  StrCopy(Dsp.Data_Dir, Path("b").c_str());
+  StrCopy(Dsp.Work_Flnm, "demo.QVW");
+  std::filesystem::current_path(Path("b"));
+  ASSERT_EQ(WorkFileWrite(), 1);
+  StrCopy(Dsp.Data_Dir, dir_.Path().c_str());
+  StrCopy(Dsp.Work_Flnm, "run.QVW");
+  std::filesystem::current_path(dir_.Path());
+
+  // Set A here: six lines in 200,000 points of absorption, one point a frequency unit.
+  Dsp.Init_Frq = 0.0;
+  for (auto& p : Dsp.Pts2Pxl) p = 1.0;
+  for (auto& step : Dsp.FrqStpView) step = 1.0;
+  constexpr uint32_t kLines = 6;
+  constexpr int kPoints = 200000;
+  Sim.FI_Lines[0] = kLines;
+  ASSERT_EQ(DAlloc1Dim(&Sim.FI_Sim_Erg[0], kLines), 1);
+  ASSERT_EQ(FAlloc1Dim(&Sim.FI_Sim_Itn[0], kLines), 1);
+  std::vector<float> absorption(kPoints, 0.0f);
+  for (uint32_t j = 0; j < kLines; ++j) {
+    const double centre = 20000.0 + 30000.0 * j;
+    Sim.FI_Sim_Erg[0][j] = centre;
+    Sim.FI_Sim_Itn[0][j] = 1.0f;
+    for (int i = -200; i <= 200; ++i)
+      absorption[static_cast<size_t>(centre + i)] = static_cast<float>(50.0 / (1.0 + i * i / 4.0));
+  }
+  WriteFloats(Path("absorption.bin"), absorption);
+  ASSERT_EQ(LsfVoigtDialogShow(0, 1, Win.hWnd_Main), 1u);
+  Sim.Dlg_Req[SIM_DLG_VOIGT][0] = 1;
+  HWND fit = Sim.Dlg_Hwnd[SIM_DLG_VOIGT][0];
+  ASSERT_TRUE(drv::TypeAndCommit(fit, fit_ids::kFile, "absorption.bin"));
+  ASSERT_TRUE(drv::TypeAndCommit(fit, fit_ids::kPtEnd, std::to_string(kPoints)));
+  ASSERT_TRUE(drv::TypeAndCommit(fit, fit_ids::kLnEnd, std::to_string(kLines - 1)));
+
+  drv::Answers answers;
+  answers.File(Path("run.QVW")).File(Path("b/demo.QVW"));  // the loaded file saved first
+  ASSERT_TRUE(drv::Click(fit, fit_ids::kRun));
+  ASSERT_TRUE(NLLsfRunning(0));
+  EXPECT_TRUE(drv::ChooseCommand(Win.hWnd_Main, IDM_OPEN));
+  EXPECT_FALSE(NLLsfRunning(-1));
+  ASSERT_TRUE(NLLsfWait(60000));
+  drv::PumpUntilIdle();
+  EXPECT_EQ(answers.Failures(), std::vector<std::string>{});
+  EXPECT_TRUE(answers.AllAnswered());
+  EXPECT_EQ(std::string(Dsp.Data_Dir), Path("b"));
+  EXPECT_EQ(Lsf.NL_Result[0], -1);  // stopped
+  EXPECT_EQ(Sim.LS_GAU[0], 3.0);
+  EXPECT_EQ(Sim.LS_LOR[0], 8.0);
+  const std::string log = ReadAll(Path(NLLSF_LOG_NAME));
+  EXPECT_EQ(log.rfind("NLLSF VOIGT LOG : SET [0]", 0), 0u) << log;
+  EXPECT_NE(log.find("RESULT -1 "), std::string::npos) << log;
+  EXPECT_FALSE(std::filesystem::exists(Path(std::string("b/") + NLLSF_LOG_NAME)));
+  drv::Click(fit, IDCANCEL);
+  DestroyWindow(fit);
+  qvtest::ResetLsf();
 }
 
 TEST_F(MainWindowTest, AboutShowsTheCurrentVersion) {
