@@ -13,6 +13,7 @@
 #include "platform/kernel/Files.h"
 #include "platform/kernel/Text.h"
 #include "records/Dsp.h"
+#include "records/Locks.h"
 #include "records/Sim.h"
 #include "records/ThreadCtl.h"
 #include "records/Win.h"
@@ -52,6 +53,22 @@ bool TakeWorkPath(const std::string& chosen) {
   StrCopy(Dsp.Data_Dir, folder.c_str());
   StrCopy(Dsp.Work_Flnm, name.c_str());
   return true;
+}
+
+// Takes the chosen path as the data folder and working-file name and makes that folder
+// current; on failure the names are those of before, and *unreachable names the folder
+// that could not be made current. A simulation file read by its bare name (under
+// SimReadLock, also on the genetic-algorithm thread) is never read across the change.
+bool TakeWorkFolder(const std::string& chosen, const WorkNames& before, std::string* unreachable) {
+  EnterCriticalSection(&SimReadLock);
+  bool taken = TakeWorkPath(chosen);
+  if (taken && Dsp.Data_Dir[0] && !SetCurrentDirectory(Dsp.Data_Dir)) {
+    *unreachable = Dsp.Data_Dir;
+    before.Restore();
+    taken = false;
+  }
+  LeaveCriticalSection(&SimReadLock);
+  return taken;
 }
 
 // An operation sequence names its files bare, in the folder it runs in: while one runs
@@ -119,12 +136,10 @@ int32_t WorkFileWin95(int16_t mode, HWND owner) {
       for (int16_t s = 0; s < SIM_SETS; ++s) SimFIQuadAsnModStat(s);
       FileDialogCurrentFolder(0);
     }
-    if (!TakeWorkPath(file)) {
-      result = 0;
-    } else if (Dsp.Data_Dir[0] && !SetCurrentDirectory(Dsp.Data_Dir)) {
-      std::string text = StrPrintf("FAILED TO CHANGE BACK TO DATA DIRECTORY\n\n[%s]", Dsp.Data_Dir);
-      Warn(text.c_str());
-      before.Restore();
+    std::string unreachable;
+    if (!TakeWorkFolder(file, before, &unreachable)) {
+      if (!unreachable.empty())
+        Warn(StrPrintf("FAILED TO CHANGE BACK TO DATA DIRECTORY\n\n[%s]", unreachable.c_str()).c_str());
       result = 0;
     } else if (!save) {
       // A refused file leaves the names of the file loaded before, so that a later save
