@@ -9,10 +9,13 @@
 #include "core/Repaint.h"
 #include "display/FileDialogs.h"
 #include "display/ViewFiles.h"
+#include "fit/NLLsf.h"
 #include "platform/kernel/Files.h"
 #include "platform/kernel/Text.h"
 #include "records/Dsp.h"
+#include "records/Locks.h"
 #include "records/Sim.h"
+#include "records/ThreadCtl.h"
 #include "records/Win.h"
 #include "sim/SimSets.h"
 
@@ -35,9 +38,15 @@ struct WorkNames {
   }
 };
 
+// The folder of a chosen path: the data folder for a name without one.
+std::string ChosenFolder(const std::string& chosen) {
+  const size_t cut = LastSeparator(chosen);
+  return cut == std::string::npos ? std::string(Dsp.Data_Dir) : chosen.substr(0, cut);
+}
+
 bool TakeWorkPath(const std::string& chosen) {
   size_t cut = LastSeparator(chosen);
-  std::string folder = cut == std::string::npos ? std::string(Dsp.Data_Dir) : chosen.substr(0, cut);
+  std::string folder = ChosenFolder(chosen);
   std::string name = cut == std::string::npos ? std::string("Default") : chosen.substr(cut + 1);
   if (name.empty()) name = "Default";
   if (folder.size() + 1 > sizeof Dsp.Data_Dir || name.size() + 1 > sizeof Dsp.Work_Flnm) return false;
@@ -46,13 +55,41 @@ bool TakeWorkPath(const std::string& chosen) {
   return true;
 }
 
+// Takes the chosen path as the data folder and working-file name and makes that folder
+// current; on failure the names are those of before, and *unreachable names the folder
+// that could not be made current. A simulation file read by its bare name (under
+// SimReadLock, also on the genetic-algorithm thread) is never read across the change.
+bool TakeWorkFolder(const std::string& chosen, const WorkNames& before, std::string* unreachable) {
+  EnterCriticalSection(&SimReadLock);
+  bool taken = TakeWorkPath(chosen);
+  if (taken && Dsp.Data_Dir[0] && !SetCurrentDirectory(Dsp.Data_Dir)) {
+    *unreachable = Dsp.Data_Dir;
+    before.Restore();
+    taken = false;
+  }
+  LeaveCriticalSection(&SimReadLock);
+  return taken;
+}
+
+// An operation sequence names its files bare, in the folder it runs in: while one runs
+// no other working file is opened, and the working file is saved into the data folder
+// only (a stop would wait for a sequence that waits for its prompt).
+bool SequenceRunning() { return ThreadCtl.OpSeq_Alive != 0; }
+void RefuseWhileSequence(const char* what) {
+  Warn(StrPrintf("OPSEQ THREAD RUNNING\n\n%s\n\nABORTING", what).c_str());
+}
+
 }  // namespace
 
 int32_t WorkFileWin95(int16_t mode, HWND owner) {
+  bool save = mode == 1;
+  if (!save && SequenceRunning()) {
+    RefuseWhileSequence("NO WORKING FILE OPENED UNTIL IT ENDS");
+    return 0;
+  }
   FileDialogCurrentFolder(0);
   char file[FILE_CAP] = "";
   const char* filter;
-  bool save = mode == 1;
   if (!save) {
     if (Dsp.Work_Flnm[0]) {
       // The loaded working file is saved first; when that fails the open does not go on,
@@ -79,7 +116,15 @@ int32_t WorkFileWin95(int16_t mode, HWND owner) {
   if (!ShowDialog(save, owner, filter, "QVW", file)) {
     result = save ? 1 : 0;
     FileDialogCurrentFolder(1);
+  } else if (save && SequenceRunning() && !SameFolder(ChosenFolder(file), Dsp.Data_Dir)) {
+    RefuseWhileSequence(StrPrintf("WORKING FILE SAVED INTO DATA FOLDER [%s] ONLY UNTIL IT ENDS", Dsp.Data_Dir).c_str());
+    result = 0;
+    FileDialogCurrentFolder(1);
   } else {
+    // A fit works in the folder and on the sets it started with: it stops, storing
+    // nothing, and its worker ends (with its log) before another folder or working file
+    // is taken.
+    if (!save || !SameFolder(ChosenFolder(file), Dsp.Data_Dir)) NLLsfStop();
     // The view thread builds its paths from the data folder and the channel names:
     // a run under way stops before they change and starts again afterwards.
     const bool viewStopped = DisplayViewStopForChange();
@@ -91,12 +136,10 @@ int32_t WorkFileWin95(int16_t mode, HWND owner) {
       for (int16_t s = 0; s < SIM_SETS; ++s) SimFIQuadAsnModStat(s);
       FileDialogCurrentFolder(0);
     }
-    if (!TakeWorkPath(file)) {
-      result = 0;
-    } else if (Dsp.Data_Dir[0] && !SetCurrentDirectory(Dsp.Data_Dir)) {
-      std::string text = StrPrintf("FAILED TO CHANGE BACK TO DATA DIRECTORY\n\n[%s]", Dsp.Data_Dir);
-      Warn(text.c_str());
-      before.Restore();
+    std::string unreachable;
+    if (!TakeWorkFolder(file, before, &unreachable)) {
+      if (!unreachable.empty())
+        Warn(StrPrintf("FAILED TO CHANGE BACK TO DATA DIRECTORY\n\n[%s]", unreachable.c_str()).c_str());
       result = 0;
     } else if (!save) {
       // A refused file leaves the names of the file loaded before, so that a later save

@@ -40,6 +40,20 @@ std::string InDataFolder(const char* name) {
 
 std::string Proposed(const char* name) { return Dsp.Path_Propose == 1 ? InDataFolder(name) : std::string(name); }
 
+bool SameFolder(std::string a, std::string b) {
+  while (a.size() > 1 && (a.back() == '\\' || a.back() == '/')) a.pop_back();
+  while (b.size() > 1 && (b.back() == '\\' || b.back() == '/')) b.pop_back();
+  for (char& c : a)
+    if (c == '/') c = '\\';
+  for (char& c : b)
+    if (c == '/') c = '\\';
+  // Names here keep their case: where both folders exist, "data" and "DATA" are one
+  // folder only when they are the same folder on the disk.
+  if (platform::DirectoryExists(a.c_str()) && platform::DirectoryExists(b.c_str()))
+    return platform::SameFile(a.c_str(), b.c_str());
+  return platform::NamesEqualIgnoringCase(a, b);
+}
+
 bool ShowDialog(bool save, HWND owner, const char* filter, const char* defExt, char (&file)[FILE_CAP]) {
   OPENFILENAME ofn;
   ofn.hwndOwner = owner;
@@ -64,20 +78,6 @@ void Status(int part, const char* text) { core_io::StatusText(part, text); }
 std::string FolderOf(const std::string& path) {
   size_t cut = LastSeparator(path);
   return cut == std::string::npos ? std::string() : path.substr(0, cut);
-}
-
-bool SameFolder(std::string a, std::string b) {
-  while (a.size() > 1 && (a.back() == '\\' || a.back() == '/')) a.pop_back();
-  while (b.size() > 1 && (b.back() == '\\' || b.back() == '/')) b.pop_back();
-  for (char& c : a)
-    if (c == '/') c = '\\';
-  for (char& c : b)
-    if (c == '/') c = '\\';
-  // Names here keep their case: where both folders exist, "data" and "DATA" are one
-  // folder only when they are the same folder on the disk.
-  if (platform::DirectoryExists(a.c_str()) && platform::DirectoryExists(b.c_str()))
-    return platform::SameFile(a.c_str(), b.c_str());
-  return platform::NamesEqualIgnoringCase(a, b);
 }
 
 void CopyIntoDataFolder(const std::string& chosen, char* outName, size_t outCap) {

@@ -27,6 +27,10 @@ std::string InDataFolder(const char* name);
 // The proposal of a dialog: the name in the data folder while the analysis options ask
 // for whole paths (Dsp.Path_Propose 1), else the name alone.
 std::string Proposed(const char* name);
+// Two names of one folder: equal without regard to the kind of separator and to a
+// trailing one; without regard to case ("E:\data" and "e:/DATA/") unless both folders
+// exist, when they must be the same folder on the disk.
+bool SameFolder(std::string a, std::string b);
 // Shows the open or save dialog with the fields every dialog of the program uses.
 // file holds the proposal and receives the choice. true when a file was chosen.
 bool ShowDialog(bool save, HWND owner, const char* filter, const char* defExt, char (&file)[FILE_CAP]);

@@ -160,7 +160,8 @@ void Cycles(LsfFitJob* job, MrqModelFunc model) {
     for (int32_t j = 1; j <= mfit; ++j) job->sigma[static_cast<size_t>(lista[j])] = std::sqrt(std::max(covar[j][j], 0.0) * variance);
   }
   job->chisq = chisq;
-  job->result = status == 1 ? 1 : -1;
+  // A stop asked after the last step still counts: a stopped fit stores nothing.
+  job->result = status == 1 && Lsf.Run_Flag[s] != 0 ? 1 : -1;
   MrqRelease(p);
   DFree2Dim(&covar, mfit + 1);
   DFree2Dim(&alpha, mfit + 1);
@@ -189,6 +190,12 @@ bool NLLsfWait(uint32_t ms) {
     Lsf.Fit_Thread = nullptr;
   }
   return Lsf.Fit_Running < 0;
+}
+
+void NLLsfStop() {
+  const int32_t running = Lsf.Fit_Running;
+  if (running >= 0 && running < LSF_SETS) Lsf.Run_Flag[running] = 0;
+  NLLsfWait(INFINITE);
 }
 
 bool NLLsfRunning(int16_t set) {

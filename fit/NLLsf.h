@@ -50,6 +50,10 @@ DWORD RdfNLLsfThread(void* job);
 bool NLLsfWait(uint32_t ms);
 // True while a fit of the set (any set for -1) runs.
 bool NLLsfRunning(int16_t set);
+// Stops the running fit as its dialog's STOP does (the set's run flag cleared) and waits
+// for its worker to end: the fit stores nothing into its set, and its log is written
+// before this returns. Nothing happens while no fit runs.
+void NLLsfStop();
 
 // Reads ("INPUT") or writes ("OUTPUT") the Voigt fit parameter log of the set: the fit
 // settings, the widths and every fit line's intensity. 1, or 0 on failure (nothing

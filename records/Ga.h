@@ -33,12 +33,14 @@ struct GaRecord {
   double X_Org[GA_SETS] = {};
   double X_Stp[GA_SETS] = {};
   double Plot_Fac[GA_SETS] = {1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0};
-  // The program run of set 0 (GaRunProcessThread): the simulation set it updates and
-  // that set's file name, taken when the run starts; how long the run is waited for;
+  // The program run of set 0 (GaRunProcessThread): the simulation set it updates, that
+  // set's file name and the folder the run works in (the current folder), taken when
+  // the run starts; how long the run is waited for;
   // 1 while it runs; its result (1 read, 0 not read, -1 not started, -2 stopped after
   // the wait, -3 failed, -4 no new result) and its thread, for the starter to close.
   int16_t Run_Set = 0;
   char Run_Name[200] = "";
+  char Run_Folder[260] = "";
   uint32_t Run_Wait_Ms = 600000;
   Shared<uint32_t> Run_Stat{0};
   Shared<int32_t> Run_Result{0};

@@ -13,6 +13,7 @@
 #include "platform/kernel/Sync.h"
 #include "platform/kernel/Text.h"
 #include "records/Ga.h"
+#include "records/Locks.h"
 #include "records/OrvPrm.h"
 #include "records/Sim.h"
 #include "sim/SimDialogs.h"
@@ -54,10 +55,11 @@ bool ProgramFound(const std::string& head, const char* path) {
   return false;
 }
 
-// Runs argv and waits for it at most waitMs. The exit code, STILL_ACTIVE when it still
-// runs (stopped when stop is set), -1 when it could not be started.
-int64_t RunWaiting(const std::vector<std::string>& argv, uint32_t waitMs, bool stop) {
-  HANDLE process = platform::StartProcess(argv);
+// Runs argv (in folder, when given) and waits for it at most waitMs. The exit code,
+// STILL_ACTIVE when it still runs (stopped when stop is set), -1 when it could not be
+// started.
+int64_t RunWaiting(const std::vector<std::string>& argv, uint32_t waitMs, bool stop, const char* folder = nullptr) {
+  HANDLE process = platform::StartProcess(argv, folder);
   if (!process) return -1;
   DWORD code = STILL_ACTIVE;
   if (WaitForSingleObject(process, waitMs) == WAIT_TIMEOUT) {
@@ -75,6 +77,21 @@ int64_t RunWaiting(const std::vector<std::string>& argv, uint32_t waitMs, bool s
 bool HoldsRotorResult(int16_t set) {
   return Sim.FI_Lines[set] > 0 &&
          (std::strncmp(Sim.Sim_Type[set], "ORV", 3) == 0 || std::strncmp(Sim.Sim_Type[set], "VESPAR", 6) == 0);
+}
+
+// The genetic-algorithm run's result goes into its set only while the set is the one the
+// run started for: the current folder is still the run's (another working file may have
+// been opened meanwhile, with sets of its own) and the set keeps the run's name. The
+// check and the read by bare name hold SimReadLock, under which the folder changes.
+int32_t ReadGaResult(int16_t set, const std::string& folder) {
+  EnterCriticalSection(&SimReadLock);
+  char here[sizeof Ga.Run_Folder] = "";
+  const DWORD length = GetCurrentDirectory(sizeof here, here);
+  const bool sameFolder = folder.empty() || (length > 0 && length < sizeof here && folder == here);
+  const bool sameSet = std::strcmp(Sim.Sim_Flnm[set], Ga.Run_Name) == 0;
+  const int32_t read = sameFolder && sameSet && SimFIReadQVS(set, &Sim, 1, 0) == 1 ? 1 : 0;
+  LeaveCriticalSection(&SimReadLock);
+  return read;
 }
 
 }  // namespace
@@ -158,6 +175,8 @@ int32_t GaRun(int16_t set) {
   }
   Ga.Run_Set = set;
   StrCopy(Ga.Run_Name, Sim.Sim_Flnm[set]);
+  const DWORD length = GetCurrentDirectory(sizeof Ga.Run_Folder, Ga.Run_Folder);
+  if (length == 0 || length >= sizeof Ga.Run_Folder) Ga.Run_Folder[0] = '\0';
   Ga.Run_Result = 0;
   Ga.Run_Stat = 1;
   Ga.Run_Thread = CreateThread(GaRunProcessThread, nullptr, nullptr);
@@ -170,15 +189,19 @@ int32_t GaRun(int16_t set) {
 
 DWORD GaRunProcessThread(void*) {
   const int16_t set = Ga.Run_Set;
-  const std::string result = std::string(Ga.Run_Name) + ".QVS";
+  // Everything of the run lies in the folder it started in, whatever is opened meanwhile.
+  const std::string folder = Ga.Run_Folder;
+  const std::string name = std::string(Ga.Run_Name) + ".QVS";
+  const std::string result = folder.empty() ? name : folder + "\\" + name;
   const Stamp before = FileStamp(result);
-  const int64_t code = RunWaiting({Ga.Prog_Path[0], Ga.In_Flnm[0], Ga.Run_Name}, Ga.Run_Wait_Ms, true);
+  const int64_t code = RunWaiting({Ga.Prog_Path[0], Ga.In_Flnm[0], Ga.Run_Name}, Ga.Run_Wait_Ms, true,
+                                  folder.empty() ? nullptr : folder.c_str());
   int32_t outcome;
   if (code < 0) outcome = -1;
   else if (code == STILL_ACTIVE) outcome = -2;
   else if (code != 0) outcome = -3;
   else if (!WrittenSince(before, FileStamp(result))) outcome = -4;
-  else outcome = SimFIReadQVS(set, &Sim, 1, 0) == 1 ? 1 : 0;
+  else outcome = ReadGaResult(set, folder);
   Ga.Run_Result = outcome;
   Ga.Run_Stat = 0;
   return 0;

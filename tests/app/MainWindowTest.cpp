@@ -1,12 +1,18 @@
 #include "app/MainWindow.h"
 
+#include <atomic>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "AppFixture.h"
 #include "app/ModelDialogs.h"
+#include "app/WorkFile.h"
 #include "app/Startup.h"
 #include "core/PathFile.h"
 #include "convert/AomCalibrationDialog.h"
@@ -16,6 +22,7 @@
 #include "convert/FtmwDialog.h"
 #include "convert/OpSeq.h"
 #include "core/MsgWindow.h"
+#include "fit/NLLsf.h"
 #include "core/Repaint.h"
 #include "core/Threads.h"
 #include "display/FileDialogs.h"
@@ -32,7 +39,10 @@
 #include "records/Cnv.h"
 #include "records/MathConst.h"
 #include "records/ThreadCtl.h"
+#include "resources/Dialogs.h"
 #include "resources/Menus.h"
+#include "sim/SimDialogs.h"
+#include "support/LsfReset.h"
 
 namespace {
 
@@ -240,6 +250,144 @@ TEST_F(MainWindowTest, ClosingWhileASequenceRunsEndsItFirstWithItsLog) {
   EXPECT_EQ(log.rfind("OPSEQ LINE=[SQR]\r\n", 0), 0u);
   EXPECT_EQ(log.substr(log.size() - 2), "\r\n");
   platform::SetSleepLimit(sleepLimit);
+}
+
+// Floats as a headerless data file, and back.
+void WriteFloats(const std::string& path, const std::vector<float>& values) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(values.data()), static_cast<std::streamsize>(values.size() * sizeof(float)));
+}
+std::vector<float> ReadFloats(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<float> values(bytes.size() / sizeof(float));
+  if (!values.empty()) std::memcpy(values.data(), bytes.data(), values.size() * sizeof(float));
+  return values;
+}
+
+// File/Open and File/Save into another folder while a sequence waits at its block
+// question are refused with a warning: the sequence, answered afterwards, works on the
+// files of its own folder only, and those of the other folder stay as they were. A save
+// into the data folder goes on.
+TEST_F(MainWindowTest, OpenAndSaveElsewhereAreRefusedWhileASequenceRuns) {
+  Cnv = CnvRecord{};
+  const DWORD sleepLimit = platform::SetSleepLimit(0);
+  std::filesystem::create_directory(Path("b"));
+  WriteFloats(Path("big.bin"), {1, 2, 3, 4});
+  WriteFloats(Path("b/big.bin"), {5, 6, 7, 8});
+  WriteAll(Path("OpASeq100.dat"),
+           "START [-X] scale\r\nSCALE\r\n-1 big.bin big.bin 2.0\r\nOFFSET\r\n-1 big.bin off3?.bin 1.0\r\n");
+  StrCopy(Dsp.Work_Flnm, "run.QVW");
+  const std::string folder = Dsp.Data_Dir;
+  std::atomic<bool> asked{false}, answer{false};
+  std::mutex boxesLock;
+  std::vector<std::string> boxes;
+  const platform::BoxAnswerer previous = platform::SetBoxAnswerer([&](const platform::BoxRequest& box) {
+    if (box.text.find("EDIT USING") != std::string::npos) return IDCANCEL;  // run it as it is
+    if (box.text.find("PERFORM OPERATION(S)") != std::string::npos) {        // on the sequence's thread
+      asked = true;
+      while (!answer) Sleep(1);
+      return IDYES;
+    }
+    if (box.text.find("SKIP REGIONS") != std::string::npos) return IDNO;  // OFFSET: all values
+    const std::lock_guard<std::mutex> lock(boxesLock);
+    boxes.push_back(box.caption + StrPrintf("|%04X|", box.style) + box.text);
+    return IDOK;
+  });
+  chosen_ = {Path("b/run.QVW"), Path("run.QVW")};  // the two saves
+  ThreadCtl.OpSeq_Alive = 1;
+  ThreadCtl.OpSeq_Running = 1;
+  ASSERT_EQ(FunctionThreadCreate(&CnvOperationSequence), 1);
+  ASSERT_TRUE(drv::PumpUntil([&] { return asked.load(); }, 60000));
+
+  EXPECT_TRUE(drv::ChooseCommand(Win.hWnd_Main, IDM_OPEN));
+  EXPECT_TRUE(drv::ChooseCommand(Win.hWnd_Main, IDM_SAVE));  // into b: refused
+  EXPECT_FALSE(std::filesystem::exists(Path("b/run.QVW")));
+  EXPECT_EQ(std::string(Dsp.Data_Dir), folder);
+  EXPECT_STREQ(Dsp.Work_Flnm, "run.QVW");
+  EXPECT_EQ(std::filesystem::current_path(), dir_.Path());
+  EXPECT_TRUE(drv::ChooseCommand(Win.hWnd_Main, IDM_SAVE));  // into the data folder
+  EXPECT_TRUE(std::filesystem::exists(Path("run.QVW")));
+  EXPECT_EQ(platform::CommonDialogLog().size(), 2u);  // no open dialog
+
+  answer = true;
+  ASSERT_TRUE(drv::PumpUntil([] { return ThreadCtl.OpSeq_Alive == 0; }, 60000));
+  WaitForSingleObject(ThreadCtl.OpSeq_Thread, 60000);
+  platform::SetBoxAnswerer(previous);
+  platform::SetSleepLimit(sleepLimit);
+  EXPECT_EQ(boxes, (std::vector<std::string>{
+                       "Warning|1030|OPSEQ THREAD RUNNING\n\nNO WORKING FILE OPENED UNTIL IT ENDS\n\nABORTING",
+                       "Warning|1030|OPSEQ THREAD RUNNING\n\nWORKING FILE SAVED INTO DATA FOLDER [" + folder +
+                           "] ONLY UNTIL IT ENDS\n\nABORTING"}));
+  EXPECT_EQ(ReadFloats(Path("big.bin")), (std::vector<float>{2, 4, 6, 8}));
+  EXPECT_EQ(ReadFloats(Path("off3100.bin")), (std::vector<float>{3, 5, 7, 9}));
+  EXPECT_EQ(ReadFloats(Path("b/big.bin")), (std::vector<float>{5, 6, 7, 8}));
+  EXPECT_FALSE(std::filesystem::exists(Path("b/off3100.bin")));
+}
+
+// File/Open while a Voigt fit of set A runs, started from its dialog: the fit stops
+// first, storing nothing, and writes its log in its own folder; the opened working
+// file's set A keeps its own widths.
+TEST_F(MainWindowTest, OpenStopsARunningFitFirst) {
+  qvtest::ResetLsf();
+  // The working file b/demo.QVW: set A without a simulation file, of widths 3.0 and 8.0.
+  std::filesystem::create_directory(Path("b"));
+  Sim.LS_GAU[0] = 3.0;
+  Sim.LS_LOR[0] = 8.0;
+  StrCopy(Dsp.Data_Dir, Path("b").c_str());
+  StrCopy(Dsp.Work_Flnm, "demo.QVW");
+  std::filesystem::current_path(Path("b"));
+  ASSERT_EQ(WorkFileWrite(), 1);
+  StrCopy(Dsp.Data_Dir, dir_.Path().c_str());
+  StrCopy(Dsp.Work_Flnm, "run.QVW");
+  std::filesystem::current_path(dir_.Path());
+
+  // Set A here: six lines in 200,000 points of absorption, one point a frequency unit.
+  Dsp.Init_Frq = 0.0;
+  for (auto& p : Dsp.Pts2Pxl) p = 1.0;
+  for (auto& step : Dsp.FrqStpView) step = 1.0;
+  constexpr uint32_t kLines = 6;
+  constexpr int kPoints = 200000;
+  Sim.FI_Lines[0] = kLines;
+  ASSERT_EQ(DAlloc1Dim(&Sim.FI_Sim_Erg[0], kLines), 1);
+  ASSERT_EQ(FAlloc1Dim(&Sim.FI_Sim_Itn[0], kLines), 1);
+  std::vector<float> absorption(kPoints, 0.0f);
+  for (uint32_t j = 0; j < kLines; ++j) {
+    const double centre = 20000.0 + 30000.0 * j;
+    Sim.FI_Sim_Erg[0][j] = centre;
+    Sim.FI_Sim_Itn[0][j] = 1.0f;
+    for (int i = -200; i <= 200; ++i)
+      absorption[static_cast<size_t>(centre + i)] = static_cast<float>(50.0 / (1.0 + i * i / 4.0));
+  }
+  WriteFloats(Path("absorption.bin"), absorption);
+  ASSERT_EQ(LsfVoigtDialogShow(0, 1, Win.hWnd_Main), 1u);
+  Sim.Dlg_Req[SIM_DLG_VOIGT][0] = 1;
+  HWND fit = Sim.Dlg_Hwnd[SIM_DLG_VOIGT][0];
+  ASSERT_TRUE(drv::TypeAndCommit(fit, fit_ids::kFile, "absorption.bin"));
+  ASSERT_TRUE(drv::TypeAndCommit(fit, fit_ids::kPtEnd, std::to_string(kPoints)));
+  ASSERT_TRUE(drv::TypeAndCommit(fit, fit_ids::kLnEnd, std::to_string(kLines - 1)));
+
+  drv::Answers answers;
+  answers.File(Path("run.QVW")).File(Path("b/demo.QVW"));  // the loaded file saved first
+  ASSERT_TRUE(drv::Click(fit, fit_ids::kRun));
+  ASSERT_TRUE(NLLsfRunning(0));
+  EXPECT_TRUE(drv::ChooseCommand(Win.hWnd_Main, IDM_OPEN));
+  EXPECT_FALSE(NLLsfRunning(-1));
+  ASSERT_TRUE(NLLsfWait(60000));
+  drv::PumpUntilIdle();
+  EXPECT_EQ(answers.Failures(), std::vector<std::string>{});
+  EXPECT_TRUE(answers.AllAnswered());
+  EXPECT_EQ(std::string(Dsp.Data_Dir), Path("b"));
+  EXPECT_EQ(Lsf.NL_Result[0], -1);  // stopped
+  EXPECT_EQ(Sim.LS_GAU[0], 3.0);
+  EXPECT_EQ(Sim.LS_LOR[0], 8.0);
+  const std::string log = ReadAll(Path(NLLSF_LOG_NAME));
+  EXPECT_EQ(log.rfind("NLLSF VOIGT LOG : SET [0]", 0), 0u) << log;
+  EXPECT_NE(log.find("RESULT -1 "), std::string::npos) << log;
+  EXPECT_FALSE(std::filesystem::exists(Path(std::string("b/") + NLLSF_LOG_NAME)));
+  drv::Click(fit, IDCANCEL);
+  DestroyWindow(fit);
+  qvtest::ResetLsf();
 }
 
 TEST_F(MainWindowTest, AboutShowsTheCurrentVersion) {

@@ -19,6 +19,7 @@ namespace qvtest {
 namespace {
 
 namespace fs = std::filesystem;
+namespace drv = platform::driver;
 
 class SimSiblingTest : public SimTest {
  protected:
@@ -161,6 +162,28 @@ TEST_F(SimSiblingTest, GeneticRunReadsTheUpdatedSetInItsThread) {
   ASSERT_EQ(WaitForSingleObject(Ga.Run_Thread, 20000), WAIT_OBJECT_0);
   EXPECT_EQ(Ga.Run_Result.load(), -2);
   EXPECT_EQ(Sim.FI_Lines[6], 0u);
+
+  // Another folder made current while the program runs (another working file opened):
+  // the program works on in the folder the run started in, and the set is not read from
+  // the other folder, whose file of that name stays unread.
+  CloseHandle(Ga.Run_Thread);
+  Ga.Run_Thread = nullptr;
+  Ga.Run_Wait_Ms = 60000;
+  PathFile("none", Program("wait.sh", ": > started\nwhile [ ! -e go ]; do sleep 0.01; done\ncp '" + template_ +
+                                          "' \"$2.QVS\""));
+  const fs::path start = fs::current_path();
+  fs::create_directory("other");
+  fs::copy_file(template_, "other/moved.QVS");
+  StrCopy(Sim.Sim_Flnm[7], "moved");
+  ASSERT_EQ(GaRun(7), 1);
+  ASSERT_TRUE(drv::PumpUntil([&] { return fs::exists(start / "started"); }, 20000));
+  fs::current_path("other");
+  std::ofstream(start / "go") << "";
+  ASSERT_EQ(WaitForSingleObject(Ga.Run_Thread, 20000), WAIT_OBJECT_0);
+  fs::current_path(start);
+  EXPECT_EQ(Ga.Run_Result.load(), 0);
+  EXPECT_EQ(Sim.FI_Lines[7], 0u);
+  EXPECT_TRUE(Exists("moved.QVS"));
 
   // No program: the warning names the path and no thread starts.
   CloseHandle(Ga.Run_Thread);
