@@ -9,7 +9,8 @@
 # frame moved by Tab), the row and the arrows of its LOW TYPE list clicked (down, then
 # up again), left with Escape (its typed comment
 # dropped), then its comment typed over and taken with OK; the status readout near
-# point 24,037 read whole; the view moved with the toolbar's forward button; the
+# point 24,037 read whole; the view moved with the toolbar's forward button; a time
+# window of a channel moved by the window manager opens again where it was moved to; the
 # simulation control dialog kept above the main window when that is clicked, two of
 # its set's dialogs opened beside it and kept in sight when it is clicked, each closed
 # with its close box; with that dialog open, a click on the main window gives it the
@@ -346,6 +347,31 @@ for _ in $(seq 40); do
   sleep 0.25
 done
 [ -n "$moved" ] || fail "the forward button did not move the view"
+settle
+
+# A child window moved by the window manager opens again where it was moved to: channel
+# 0's T2F box in Analysis (42, 20) opens its transform dialog and its child windows, and
+# closes them.
+open_analysis
+t2f_x=$((dx + 84)) t2f_y=$((dy + 45))
+click "$t2f_x" "$t2f_y"
+window "TIME DOMAIN WINDOW \[0\]"
+time_window=$(first_window "^TIME DOMAIN WINDOW \[0\]\$")
+eval "$(xdotool getwindowgeometry --shell "$time_window")"
+moved_x=$((X + 40)) moved_y=$((Y - 60))
+xdotool windowmove --sync "$time_window" "$moved_x" "$moved_y"
+click "$t2f_x" "$t2f_y"
+gone "TIME DOMAIN WINDOW \[0\]"
+click "$t2f_x" "$t2f_y"
+window "TIME DOMAIN WINDOW \[0\]"
+eval "$(xdotool getwindowgeometry --shell "$(first_window "^TIME DOMAIN WINDOW \[0\]\$")")"
+[ "$X,$Y" = "$moved_x,$moved_y" ] ||
+  fail "the time window moved by the window manager to $moved_x,$moved_y opened again at $X,$Y"
+click "$t2f_x" "$t2f_y"
+gone "TIME DOMAIN WINDOW \[0\]"
+gone "TIME/FREQ TRANSFORM PRMS"
+click $((dx + 125 * 7 / 4)) $((dy + 317 * 14 / 8))   # OK
+gone "ANALYSIS OPTIONS DIALOG"
 settle
 
 # A modeless dialog opens centred over its owner and stays above it when a box over it
