@@ -370,6 +370,24 @@ TEST(PanelTest, FileDialogBrowsesFoldersAndAnswersThePathTyped) {
   SelectObject(dc, oldBitmap);
   DeleteObject(bitmap);
   DeleteDC(dc);
+  // Every type is in view (the simulation file's three); a folder with more entries than
+  // the list shows has a scroll strip, whose down arrow scrolls a row, the choice kept.
+  request.filters = {{"BINARY SIM FILES (*.QVS, *.F)", "*.QVS;*.F"}, {longest, "*.DAT;*.A"}, {"ALL FILES", "*.*"}};
+  for (int i = 0; i < 20; ++i) std::ofstream(dir.File("sub/f" + std::to_string(i) + ".QVS")) << "x";
+  dialog = fe::MakeFilePanel(request);
+  types = dialog->panel.Find(40);
+  EXPECT_EQ(types->rows.size(), 3u);
+  EXPECT_GE(types->VisibleRows(), 3);
+  EXPECT_FALSE(types->HasScrollStrip());
+  EXPECT_LE(dialog->panel.height, screen.bottom - screen.top);
+  const fe::PanelItem* listed = dialog->panel.Find(20);
+  ASSERT_TRUE(listed->HasScrollStrip());
+  const RECT box = listed->rc;
+  EXPECT_EQ(dialog->panel.MouseDown(box.right - 4, box.bottom - 4, 1, false).kind, fe::PanelEvent::Kind::Redraw);
+  EXPECT_EQ(listed->top, 1);
+  EXPECT_EQ(listed->selection, -1);
+  dialog->panel.MouseDown(box.right - 4, box.top + 4, 1, false);
+  EXPECT_EQ(listed->top, 0);
 }
 
 TEST(PanelTest, PrintDialogOffersThePrintersAndTabReachesTheButtons) {
