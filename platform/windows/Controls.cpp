@@ -425,6 +425,7 @@ LRESULT ListMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, WORD*
     }
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
+      data->rowPressed = false;
       // A click on an arrow of the scroll bar (a quick second one too) is a line.
       if (int arrow = ListArrowAt(w, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))) {
         data->heldArrow = arrow;
@@ -437,13 +438,12 @@ LRESULT ListMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, WORD*
       const int drawn = std::clamp(GET_Y_LPARAM(lParam) / kListRowHeight, 0, VisibleRows(w) - 1);
       const int row = data->top + drawn;
       if (row < 0 || row >= count) return 0;
-      const bool changed = row != data->selection;
       data->selection = row;
       if (!(w->style & LBS_NOTIFY)) return 0;
-      // The parent hears of a new selection only; a second click of a double-click is
-      // told as such.
+      // The release of a click on a row tells the parent of the selection, whether it
+      // changed or not; the second click of a double-click is told as such at once.
       if (message == WM_LBUTTONDBLCLK) *notify = LBN_DBLCLK;
-      else if (changed) *notify = LBN_SELCHANGE;
+      else data->rowPressed = true;
       return 0;
     }
     case WM_MOUSEMOVE:
@@ -453,6 +453,8 @@ LRESULT ListMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, WORD*
     case WM_LBUTTONUP:
       data->heldArrow = 0;
       data->onArrow = false;
+      if (data->rowPressed && data->selection >= 0) *notify = LBN_SELCHANGE;
+      data->rowPressed = false;
       return 0;
     case WM_TIMER:
       // The arrow held down repeats its line while the pointer stays on it.

@@ -71,6 +71,7 @@ struct ListData : ControlData {
   int top = 0;
   int heldArrow = 0;     // the arrow of its scroll bar held down: -1 up, 1 down
   bool onArrow = false;  // the pointer is still on it
+  bool rowPressed = false;  // a row was pressed: its release tells the parent
 };
 // The parts of a scroll-bar control along its length: an arrow at each end (as long as
 // the bar is thick, at most half the bar), the track between them and, while the track
