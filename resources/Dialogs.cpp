@@ -747,8 +747,9 @@ DialogTemplate CursorInfo() {
 }
 // 1270: TIME/FREQ TRANSFORM PRMS, modeless, one per channel; four vertical trackbars
 // for the coefficients of the model phase. Each edit holds the widest value the dialog
-// writes into it: HORZ INTV "%.10le", RATE and DELAY "%.8le" with a sign, a coefficient
-// "%.6lf" below 1e6 and a trackbar bound "%.5lf" below 1e6 with a sign.
+// writes into it: TUKEY a taper "%lf" with a sign, HORZ INTV "%.10le", RATE and DELAY
+// "%.8le" with a sign, a coefficient "%.6lf" below 1e6 and a trackbar bound "%.5lf"
+// below 1e6 with a sign.
 DialogTemplate FftTransform() {
   DialogTemplate t;
   t.id = 1270;
@@ -768,8 +769,8 @@ DialogTemplate FftTransform() {
   c.push_back({ControlKind::CheckBox, 1213, "TUKEY", 4, 34, 32, 10, kCheck});
   c.push_back({ControlKind::CheckBox, 1219, "UNWRAP", 38, 34, 40, 10, kCheck});
   c.push_back({ControlKind::CheckBox, 1222, "RES", 80, 34, 30, 10, kCheck});
-  c.push_back({ControlKind::Edit, 1214, "", 4, 46, 36, 12, kEdit});
-  c.push_back({ControlKind::Static, -1, "FRQ SZ", 44, 48, 28, 8, SS_LEFT});
+  c.push_back({ControlKind::Edit, 1214, "", 4, 46, 40, 12, kEdit});
+  c.push_back({ControlKind::Static, -1, "FRQ SZ", 47, 48, 26, 8, SS_LEFT});
   c.push_back({ControlKind::Edit, 1220, "", 74, 46, 60, 12, kEdit});
   const struct {
     const char* label;

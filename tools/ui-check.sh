@@ -9,19 +9,20 @@
 # frame moved by Tab), the row and the arrows of its LOW TYPE list clicked (down, then
 # up again), left with Escape (its typed comment
 # dropped), then its comment typed over and taken with OK; the status readout near
-# point 24,037 read whole; the view moved with the toolbar's forward button; the
+# point 24,037 read whole; the view moved with the toolbar's forward button; a time
+# window of a channel moved by the window manager opens again where it was moved to; the
 # simulation control dialog kept above the main window when that is clicked, two of
 # its set's dialogs opened beside it and kept in sight when it is clicked, each closed
 # with its close box; with that dialog open, a click on the main window gives it the
 # keyboard (x and X change the view), a right-click menu opened beside the dialog shows
 # whole above it and closes with Escape, the scalar/offset dialog chosen from that menu
-# steps its channel with its CHN scroll bar's arrows without hiding a channel, keeps it
-# when the row its channel list shows is clicked, takes a scalar typed into it when the
-# window manager activates the main window and a view key is typed there, and another
-# when the plot is clicked next (the working file saved at the end holds it), gives the
-# keyboard back to the main window when its channel list takes Up (x, X and 1 typed next
-# act there) and follows its caption dragged with real motion events; and the program
-# left through
+# steps its channel with its CHN scroll bar's arrows without hiding a channel, takes a
+# scalar typed into it when the window manager activates the main window and a view key
+# is typed there, and another when the plot is clicked next (the working file saved at
+# the end holds it), hides the channel its channel list shows when that row is clicked
+# and gives the keyboard back to the main window (x, X and 2 typed next act there), does
+# the same when its channel list takes Up (x, X and 1 typed next act there) and follows
+# its caption dragged with real motion events; and the program left through
 # File > Exit, the save dialog answered so that the working file is written. Last the workbench started on a new
 # working-file name: its two warnings open above the main window with the keyboard,
 # Return answers each, and the main window's close box offers the save dialog, whose
@@ -348,6 +349,31 @@ done
 [ -n "$moved" ] || fail "the forward button did not move the view"
 settle
 
+# A child window moved by the window manager opens again where it was moved to: channel
+# 0's T2F box in Analysis (42, 20) opens its transform dialog and its child windows, and
+# closes them.
+open_analysis
+t2f_x=$((dx + 84)) t2f_y=$((dy + 45))
+click "$t2f_x" "$t2f_y"
+window "TIME DOMAIN WINDOW \[0\]"
+time_window=$(first_window "^TIME DOMAIN WINDOW \[0\]\$")
+eval "$(xdotool getwindowgeometry --shell "$time_window")"
+moved_x=$((X + 40)) moved_y=$((Y - 60))
+xdotool windowmove --sync "$time_window" "$moved_x" "$moved_y"
+click "$t2f_x" "$t2f_y"
+gone "TIME DOMAIN WINDOW \[0\]"
+click "$t2f_x" "$t2f_y"
+window "TIME DOMAIN WINDOW \[0\]"
+eval "$(xdotool getwindowgeometry --shell "$(first_window "^TIME DOMAIN WINDOW \[0\]\$")")"
+[ "$X,$Y" = "$moved_x,$moved_y" ] ||
+  fail "the time window moved by the window manager to $moved_x,$moved_y opened again at $X,$Y"
+click "$t2f_x" "$t2f_y"
+gone "TIME DOMAIN WINDOW \[0\]"
+gone "TIME/FREQ TRANSFORM PRMS"
+click $((dx + 125 * 7 / 4)) $((dy + 317 * 14 / 8))   # OK
+gone "ANALYSIS OPTIONS DIALOG"
+settle
+
 # A modeless dialog opens centred over its owner and stays above it when a box over it
 # closes: the simulation control dialog (key c), the warning of its RD ORV button
 # (no rotor result yet) answered with Return, then the dialog closed with Escape.
@@ -446,15 +472,6 @@ all_channels_drawn() {   # once the plot has settled; $1: after what
   done
 }
 all_channels_drawn "the CHN arrows were clicked"
-# Clicks on the row the channel list shows, in its middle, in the strip below it and in
-# its middle again, select what it shows: nothing changes, no channel is hidden.
-for shot_y in d:8 e:18 f:8; do
-  click $((ox + 42 + 16)) $((oy + 3 + ${shot_y#*:}))
-  sleep 1; chn_shot "${shot_y%:*}"
-done
-same "$out/chn-d.png" "$out/chn-e.png" && same "$out/chn-d.png" "$out/chn-f.png" ||
-  fail "a click on the row the channel list shows changed its channel"
-all_channels_drawn "the row the channel list shows was clicked"
 # A scalar typed into VALUE (30, 166, 60 x 12; it shows 3) is taken when the window
 # manager activates the main window (as its keys or a task bar do), before a key typed
 # there acts: OFFSET's VALUE beside it (126, 166) shows the offset rescaled (1.9 x 3 /
@@ -505,22 +522,41 @@ click "$px" "$py"
 sleep 1; value_shot taken
 cp "$out/value-taken.png" "$build/ui-check/value.png"
 settle
-# The channel list, given the keyboard by a click on its row, takes Up: it selects
-# channel 1, the dialog sends the channel key on (channel 1 is hidden) and gives the
-# focus back to the main window, which comes up with the keyboard: x and X typed next
-# change the view there, and 1 shows channel 1 again.
-click $((ox + 42 + 16)) $((oy + 3 + 8))
+# A click on the row the channel list shows (in the strip below it) sends the channel
+# key on: the channel it shows (2, in green) is hidden, and the dialog gives the focus
+# back to the main window, which comes up with the keyboard: x and X typed next change
+# the view there, and 2 shows channel 2 again.
+main_has_keyboard() {   # $1: after what
+  local focused
+  for _ in $(seq 30); do
+    focused=$(xdotool getwindowfocus getwindowname 2>/dev/null || true)
+    case "$focused" in "QUIVRANE 95 "*) return 0 ;; esac
+    sleep 0.1
+  done
+  fail "the main window did not get the keyboard back $1 (\"$focused\" has it)"
+}
+click $((ox + 42 + 16)) $((oy + 3 + 18))
+clicked="after the row of the scalar/offset dialog's channel list was clicked"
+settle
+if convert "$out/plot-b.png" -format %c histogram:info: | grep -q "#00AA00"; then
+  fail "a click on the row of the scalar/offset dialog's channel list did not hide its channel"
+fi
+main_has_keyboard "$clicked"
+view_key x "$clicked"
+view_key X "$clicked"
+view_key 2 "$clicked"
+all_channels_drawn "channel 2 was shown again by its key"
+# The dialog kept its channel list: a click beside RGB gives it the keyboard, and it
+# takes Up: it selects channel 1, the dialog sends the channel key on (channel 1 is
+# hidden) and gives the focus back to the main window, where x and X typed next change
+# the view, and 1 shows channel 1 again.
+click $((ox + 260)) $((oy + 8))
 sleep 0.5
 xdotool key Up
-sleep 1
-focused=$(xdotool getwindowfocus getwindowname 2>/dev/null || true)
-case "$focused" in
-  "QUIVRANE 95 "*) ;;
-  *) fail "the main window did not get the keyboard back when a channel was chosen in the scalar/offset dialog's list (\"$focused\" has it)" ;;
-esac
+chosen="after a channel was chosen in the scalar/offset dialog's list"
+main_has_keyboard "$chosen"
 shot "$out/chosen.png"
 cp "$out/chosen.png" "$build/ui-check/chosen.png"
-chosen="after a channel was chosen in the scalar/offset dialog's list"
 view_key x "$chosen"
 view_key X "$chosen"
 view_key 1 "$chosen"

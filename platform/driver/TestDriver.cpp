@@ -133,9 +133,19 @@ bool SelectRow(HWND dialog, int id, int row, bool doubleClick) {
       SendMessage(list, LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
     }
     LPARAM at = MAKELPARAM(2, (row - top) * detail::kListRowHeight + 1);
-    SendMessage(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    if (doubleClick) SendMessage(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-    return static_cast<int>(SendMessage(list, LB_GETCURSEL, 0, 0)) == row;
+    // Press and release: the press selects the row, the release tells the dialog (which
+    // may then choose another row itself).
+    auto click = [&](UINT press) {
+      SetKeyDown(VK_LBUTTON, true);
+      SendMessage(list, press, MK_LBUTTON, at);
+      const bool selected = static_cast<int>(SendMessage(list, LB_GETCURSEL, 0, 0)) == row;
+      SetKeyDown(VK_LBUTTON, false);
+      if (IsWindow(list)) SendMessage(list, WM_LBUTTONUP, 0, at);
+      return selected;
+    };
+    const bool selected = click(WM_LBUTTONDOWN);
+    if (!doubleClick || !IsWindow(list)) return selected;
+    return click(WM_LBUTTONDBLCLK) && selected;
   });
 }
 

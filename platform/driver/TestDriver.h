@@ -33,7 +33,9 @@ bool TypeAndCommit(HWND dialog, int id, const std::string& text);
 bool Click(HWND dialog, int id);
 bool SetCheck(HWND dialog, int id, bool on);
 bool ChooseRadio(HWND dialog, int id);
-// Clicks a list row (scrolled into view first); doubleClick also sends LBN_DBLCLK.
+// Clicks a list row (scrolled into view first): the press selects it, the release
+// tells the dialog (LBN_SELCHANGE); doubleClick clicks it again as the second click of a
+// double-click (LBN_DBLCLK). True when each press selected the row.
 bool SelectRow(HWND dialog, int id, int row, bool doubleClick = false);
 // Arrow clicks with the mouse on a scroll bar (which sends WM_VSCROLL/WM_HSCROLL with
 // the line and SB_ENDSCROLL to the dialog) or on a list box's own scroll bar (its top

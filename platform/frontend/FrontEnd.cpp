@@ -763,6 +763,9 @@ class FrontEnd {
       case SDL_WINDOWEVENT_CLOSE:
         if (!Blocked(*m)) PostMessage(m->hwnd, WM_CLOSE, 0, 0);
         break;
+      case SDL_WINDOWEVENT_MOVED:
+        FollowWindowManager(*m, e.data1, e.data2);
+        break;
       case SDL_WINDOWEVENT_FOCUS_GAINED:
         // However the window came to be active (a click, the window manager), the
         // windows it owns stay above it, and a box that blocks it takes the keyboard.
@@ -979,6 +982,14 @@ class FrontEnd {
       SDL_SetWindowPosition(m.window, x, y);
       flags |= SWP_NOSIZE;
     }
+    PlaceAsShown(m, x, y, width, height, flags);
+  }
+
+  // Gives the window the place or size its native window took (a drag of the front
+  // end's own, the window manager's move or resize) as the program's own SetWindowPos
+  // does, with WM_MOVE or WM_SIZE; until that is done the native window is not put back
+  // where the window system had it.
+  void PlaceAsShown(Mirror& m, int x, int y, int width, int height, UINT flags) {
     auto pending = m.pendingMoves;
     pending->fetch_add(1);
     HWND hwnd = m.hwnd;
@@ -988,6 +999,17 @@ class FrontEnd {
         }))
       pending->fetch_sub(1);
     m.present = true;
+  }
+
+  // A native window moved by the window manager (Alt and a drag, its keys): the window
+  // follows. The places the front end gave it itself are the window's already, or on
+  // their way to it. (The window manager does not resize them: their native windows
+  // keep the size they are given.)
+  void FollowWindowManager(Mirror& m, int x, int y) {
+    if (drag_.hwnd == m.hwnd || m.pendingMoves->load() != 0) return;
+    RECT r;
+    if (!GetWindowRect(m.hwnd, &r) || (x == r.left && y == r.top)) return;
+    PlaceAsShown(m, x, y, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
   }
 
   // A scroll bar or list held down with the left button repeats its press.

@@ -499,6 +499,8 @@ void MenuTracker::Draw(HDC dc) const {
 // ---- panels --------------------------------------------------------------------------------------
 int PanelItem::VisibleRows() const { return std::max(1, static_cast<int>((rc.bottom - rc.top - 2) / detail::kListRowHeight)); }
 
+bool PanelItem::HasScrollStrip() const { return kind == Kind::List && static_cast<int>(rows.size()) > VisibleRows(); }
+
 PanelItem* Panel::Find(int id) {
   for (auto& item : items)
     if (item.id == id && item.kind != PanelItem::Kind::Label) return &item;
@@ -648,6 +650,13 @@ PanelEvent Panel::MouseDown(int x, int y, int clicks, bool shift) {
       return PanelEvent{PanelEvent::Kind::Redraw};
     }
     case PanelItem::Kind::List: {
+      // An arrow of the scroll strip scrolls the rows by one; the selection stays.
+      if (item.HasScrollStrip() && x >= static_cast<int>(item.rc.right) - 1 - detail::kListScrollBarWidth) {
+        const int maxTop = static_cast<int>(item.rows.size()) - item.VisibleRows();
+        const bool up = y < (item.rc.top + item.rc.bottom) / 2;
+        item.top = std::clamp(item.top + (up ? -1 : 1), 0, maxTop);
+        return PanelEvent{PanelEvent::Kind::Redraw};
+      }
       // The row drawn under the pointer (whole rows only; a strip below them is the last).
       int row = item.top + std::clamp((y - static_cast<int>(item.rc.top) - 1) / detail::kListRowHeight, 0,
                                       std::max(0, item.VisibleRows() - 1));
@@ -726,6 +735,13 @@ void Panel::Draw(HDC dc) const {
       case PanelItem::Kind::List: {
         Fill(dc, l, t, r, b, kWhite);
         Frame(dc, l, t, r, b, focused ? kBlack : kShadow);
+        if (item.HasScrollStrip()) {
+          r -= 1 + detail::kListScrollBarWidth;
+          const int mid = (t + b) / 2;
+          DrawArrowButton(dc, r, t + 1, r + detail::kListScrollBarWidth, mid, 0, -1, false);
+          DrawArrowButton(dc, r, mid, r + detail::kListScrollBarWidth, b - 1, 0, 1, false);
+          r += 1;
+        }
         int rows = item.VisibleRows();
         for (int row = 0; row < rows; ++row) {
           int index = item.top + row;
@@ -890,14 +906,16 @@ class FileController : public PanelController {
     PanelItem types;
     types.kind = PanelItem::Kind::List;
     types.id = kTypes;
-    types.rc = RECT{110, below, panel.width - 104, below + 2 + 2 * detail::kListRowHeight};
     for (const auto& [description, pattern] : request.filters)
       if (!pattern.empty()) types.rows.push_back(description);
     if (types.rows.empty()) types.rows.push_back("All files");
+    // Every type in view (the program's lists are short), at least two rows high.
+    const int typeRows = std::max(2, static_cast<int>(types.rows.size()));
+    types.rc = RECT{110, below, panel.width - 104, below + 2 + typeRows * detail::kListRowHeight};
     types.selection = 0;
     panel.items.push_back(types);
     panel.items.push_back(Button(IDCANCEL, "Cancel", panel.width - 92, below - 1));
-    panel.height = below + 2 + 2 * detail::kListRowHeight + 14;
+    panel.height = below + 2 + typeRows * detail::kListRowHeight + 14;
 
     // The proposed name may carry its folder, written with either separator (or a
     // drive letter) as the program's own names are.

@@ -123,6 +123,9 @@ struct PanelItem {
   int top = 0;
   bool Focusable() const { return kind != Kind::Label; }
   int VisibleRows() const;
+  // A list holding more rows than it shows has a scroll strip along its right edge,
+  // as wide as a list box's: its upper half the up arrow, its lower half the down one.
+  bool HasScrollStrip() const;
 };
 
 struct PanelEvent {

@@ -1,6 +1,7 @@
 // The built-in controls and the dialog-item helpers.
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -424,6 +425,7 @@ LRESULT ListMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, WORD*
     }
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
+      data->rowPressed = false;
       // A click on an arrow of the scroll bar (a quick second one too) is a line.
       if (int arrow = ListArrowAt(w, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))) {
         data->heldArrow = arrow;
@@ -436,13 +438,12 @@ LRESULT ListMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, WORD*
       const int drawn = std::clamp(GET_Y_LPARAM(lParam) / kListRowHeight, 0, VisibleRows(w) - 1);
       const int row = data->top + drawn;
       if (row < 0 || row >= count) return 0;
-      const bool changed = row != data->selection;
       data->selection = row;
       if (!(w->style & LBS_NOTIFY)) return 0;
-      // The parent hears of a new selection only; a second click of a double-click is
-      // told as such.
+      // The release of a click on a row tells the parent of the selection, whether it
+      // changed or not; the second click of a double-click is told as such at once.
       if (message == WM_LBUTTONDBLCLK) *notify = LBN_DBLCLK;
-      else if (changed) *notify = LBN_SELCHANGE;
+      else data->rowPressed = true;
       return 0;
     }
     case WM_MOUSEMOVE:
@@ -452,6 +453,8 @@ LRESULT ListMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, WORD*
     case WM_LBUTTONUP:
       data->heldArrow = 0;
       data->onArrow = false;
+      if (data->rowPressed && data->selection >= 0) *notify = LBN_SELCHANGE;
+      data->rowPressed = false;
       return 0;
     case WM_TIMER:
       // The arrow held down repeats its line while the pointer stays on it.
@@ -608,7 +611,7 @@ LRESULT ScrollBarInput(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         d.pressed = part;
         d.along = along;
         d.trackPosition = d.position;
-        d.grab = along - g.thumbStart;
+        d.grab = ThumbGrab{along, d.position};
       });
       if (part != ScrollPart::Thumb) ScrollNotify(hwnd, g.vertical, ScrollCodeOf(part));
       return 0;
@@ -617,7 +620,7 @@ LRESULT ScrollBarInput(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       if (state.held.pressed == ScrollPart::None) return 0;
       ScrollHold(hwnd, [&](ScrollData& d) { d.along = along; });
       if (state.held.pressed != ScrollPart::Thumb || !(wParam & MK_LBUTTON)) return 0;
-      const int position = g.PositionAt(along - state.held.grab, state.minimum, state.maximum);
+      const int position = state.held.grab.PositionAt(along, g.Travel(), state.minimum, state.maximum);
       if (position == state.held.trackPosition) return 0;
       ScrollHold(hwnd, [&](ScrollData& d) { d.trackPosition = position; });
       ScrollNotify(hwnd, g.vertical, SB_THUMBTRACK, position);
@@ -636,7 +639,7 @@ LRESULT ScrollBarInput(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       const ScrollPart part = state.held.pressed;
       if (part == ScrollPart::None) return 0;
       int position = state.held.trackPosition;
-      if (part == ScrollPart::Thumb) position = g.PositionAt(along - state.held.grab, state.minimum, state.maximum);
+      if (part == ScrollPart::Thumb) position = state.held.grab.PositionAt(along, g.Travel(), state.minimum, state.maximum);
       ScrollHold(hwnd, [](ScrollData& d) { d.pressed = ScrollPart::None; });
       if (part == ScrollPart::Thumb) ScrollNotify(hwnd, g.vertical, SB_THUMBPOSITION, position);
       if (IsWindow(hwnd)) ScrollNotify(hwnd, g.vertical, SB_ENDSCROLL);
@@ -693,16 +696,15 @@ struct TrackGeometry {
   int length = 0;  // along the bar
   int minimum = 0, maximum = 0, position = 0, page = 1, line = 1;
   bool dragging = false;
+  ThumbGrab grab;
+  int Travel() const { return std::max(0, length - 16); }
   int ThumbStart() const {
     int span = std::max(1, maximum - minimum);
     double f = static_cast<double>(std::clamp(position, minimum, std::max(minimum, maximum)) - minimum) / span;
-    return 4 + static_cast<int>(f * std::max(0, length - 16));
+    return 4 + static_cast<int>(f * Travel());
   }
-  int PositionAt(int along) const {
-    int travel = std::max(1, length - 16);
-    double f = std::clamp(static_cast<double>(along - 8) / travel, 0.0, 1.0);
-    return minimum + static_cast<int>(f * (maximum - minimum) + 0.5);
-  }
+  // The position a thumb held since the press shows with the pointer at along.
+  int DraggedTo(int along) const { return grab.PositionAt(along, Travel(), minimum, maximum); }
 };
 
 TrackGeometry TrackState(HWND hwnd) {
@@ -721,12 +723,16 @@ TrackGeometry TrackState(HWND hwnd) {
   g.page = std::max(1, data->page);
   g.line = std::max(1, data->line);
   g.dragging = data->dragging;
+  g.grab = data->grab;
   return g;
 }
 
-void SetDragging(HWND hwnd, bool dragging) {
+void SetDragging(HWND hwnd, bool dragging, const ThumbGrab& grab = ThumbGrab{}) {
   WinGuard guard(WinLock());
-  if (auto* data = DataOf<TrackData>(Find(hwnd))) data->dragging = dragging;
+  if (auto* data = DataOf<TrackData>(Find(hwnd))) {
+    data->dragging = dragging;
+    data->grab = grab;
+  }
 }
 
 // Moves the thumb and tells the parent, as a person's mouse or keys do.
@@ -749,7 +755,8 @@ LRESULT TrackbarInput(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       if (!TakeFocusOnClick(hwnd)) return 0;
       int thumb = g.ThumbStart();
       if (along >= thumb && along < thumb + 8) {
-        SetDragging(hwnd, true);
+        // Taken hold of where it was pressed: it moves only as far as the pointer does.
+        SetDragging(hwnd, true, ThumbGrab{along, g.position});
       } else if (along >= 4 && along < g.length - 4) {
         // A click beside the thumb moves it a page towards the click.
         bool up = along < thumb;
@@ -759,14 +766,15 @@ LRESULT TrackbarInput(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_MOUSEMOVE: {
       if (!g.dragging || !(wParam & MK_LBUTTON)) return 0;
-      int pos = g.PositionAt(along);
+      int pos = g.DraggedTo(along);
       if (pos != g.position) TrackTo(hwnd, g, pos, TB_THUMBTRACK, false);
       return 0;
     }
     case WM_LBUTTONUP: {
       if (!g.dragging) return 0;
       SetDragging(hwnd, false);
-      TrackTo(hwnd, g, g.PositionAt(along), TB_THUMBPOSITION, true);
+      // Let go where it was taken hold of, it reports the position it had.
+      TrackTo(hwnd, g, g.DraggedTo(along), TB_THUMBPOSITION, true);
       return 0;
     }
     case WM_KEYDOWN: {
@@ -1033,11 +1041,10 @@ ScrollPart ScrollLayout::PartAt(int along) const {
   return ScrollPart::Thumb;
 }
 
-int ScrollLayout::PositionAt(int start, int minimum, int maximum) const {
-  const int travel = length - 2 * arrow - thumb;
-  if (thumb == 0 || travel <= 0 || maximum <= minimum) return minimum;
-  const double f = std::clamp(static_cast<double>(start - arrow) / travel, 0.0, 1.0);
-  return minimum + static_cast<int>(f * (maximum - minimum) + 0.5);
+int ThumbGrab::PositionAt(int pointer, int travel, int minimum, int maximum) const {
+  if (pointer == along || travel <= 0 || maximum <= minimum) return position;
+  const double moved = static_cast<double>(pointer - along) * (maximum - minimum) / travel;
+  return std::clamp(position + static_cast<int>(std::lround(moved)), minimum, maximum);
 }
 
 HFONT StatusFont() {

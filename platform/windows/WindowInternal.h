@@ -71,6 +71,7 @@ struct ListData : ControlData {
   int top = 0;
   int heldArrow = 0;     // the arrow of its scroll bar held down: -1 up, 1 down
   bool onArrow = false;  // the pointer is still on it
+  bool rowPressed = false;  // a row was pressed: its release tells the parent
 };
 // The parts of a scroll-bar control along its length: an arrow at each end (as long as
 // the bar is thick, at most half the bar), the track between them and, while the track
@@ -82,8 +83,17 @@ struct ScrollLayout {
   int arrow = 0;
   int thumbStart = 0, thumb = 0;  // thumb 0: none is drawn
   ScrollPart PartAt(int along) const;
-  // The position of the range whose thumb starts at thumbStart.
-  int PositionAt(int start, int minimum, int maximum) const;
+  // The pixels the thumb moves over from one end of the range to the other.
+  int Travel() const { return length - 2 * arrow - thumb; }
+};
+// Where a thumb (of a scroll bar or a trackbar) was taken hold of: the pointer along the
+// bar and the position then. A drag moves the position as far as the pointer went from
+// there, travel pixels standing for the whole range, so that the pointer not moved (or
+// brought back) gives the position the thumb had, whatever the pixel rounding.
+struct ThumbGrab {
+  int along = 0;
+  int position = 0;
+  int PositionAt(int pointer, int travel, int minimum, int maximum) const;
 };
 ScrollLayout LayoutScrollBar(bool vertical, int width, int height, int minimum, int maximum, int position);
 // The timer id the front end sends (WM_TIMER) to a scroll bar or list box that the left
@@ -95,7 +105,7 @@ struct ScrollData : ControlData {
   int position = 0;
   ScrollPart pressed = ScrollPart::None;  // held down with the left button
   int trackPosition = 0;                  // the dragged thumb's position
-  int grab = 0;                           // where the thumb was grabbed, from its start
+  ThumbGrab grab;                         // where the thumb was taken hold of
   int along = 0;                          // the pointer along the bar while held
 };
 struct TrackData : ControlData {
@@ -106,6 +116,7 @@ struct TrackData : ControlData {
   int line = 1;
   int ticFrequency = 1;
   bool dragging = false;  // the thumb is held with the mouse
+  ThumbGrab grab;         // where it was taken hold of
 };
 struct ToolbarImageStrip {
   bool standard = false;        // the common controls' standard strip

@@ -653,7 +653,7 @@ TEST_F(MainWindowTest, DialogTextsFitTheirControlsAndStandClearOfTheirNeighbours
       {101, run(1140, 9), "-5.00000000e-04"},     // channel scalars "%.8le" with a sign
       {101, run(1150, 9), "-5.00000000e-04"},     // channel offsets
       {101, run(1160, 9), "4294967295"},          // raw sizes
-      {1270, {1214}, "0.500000"},                 // TUKEY, a fraction "%lf"
+      {1270, {1214}, "-0.123456"},                // TUKEY, a taper "%lf" with a sign
       {1270, {1220}, "4294967295"},               // FRQ SZ "%lu"
       {1270, {1215}, "-2.5000000000e-03"},        // HORZ INTV "%.10le"
       {1270, {1217, 1218}, "-2.00000000e+12"},    // RATE, DELAY "%.8le"

@@ -1,5 +1,6 @@
 #include "display/DisplayDialogs.h"
 
+#include <cmath>
 #include <fstream>
 #include <limits>
 #include <sstream>
@@ -73,6 +74,34 @@ TEST_F(DisplayDialogsTest, RangesTrackbarsAndTheFixRule) {
   EXPECT_EQ(SendDlgItemMessage(d, IDC_SO_SCL_TRACK, TBM_GETRANGEMIN, 0, 0), -10000);
   EXPECT_EQ(SendDlgItemMessage(d, IDC_SO_SCL_TRACK, TBM_GETRANGEMAX, 0, 0), 0);
   EXPECT_EQ(SendDlgItemMessage(d, IDC_SO_SCL_TRACK, TBM_GETPAGESIZE, 0, 0), 100);
+
+  // With the mouse: a press on the thumb 2 pixels below its centre and a release there
+  // move nothing, so that a line step goes on from where it was; a drag moves the thumb
+  // as far as the pointer goes from where it took hold of it.
+  HWND bar = GetDlgItem(d, IDC_SO_SCL_TRACK);
+  RECT bounds;
+  GetClientRect(bar, &bounds);
+  const int travel = bounds.bottom - 16;  // the thumb's travel over the range, 8 pixels high
+  const int x = bounds.right / 2;
+  const int grip = 4 + static_cast<int>(0.6667 * travel) + 4 + 2;  // at -3333 of -10000 .. 0
+  ASSERT_TRUE(drv::MouseDown(bar, drv::Mouse::Left, x, grip));
+  ASSERT_TRUE(drv::MouseUp(bar, drv::Mouse::Left, x, grip));
+  EXPECT_EQ(drv::TrackbarPosition(d, IDC_SO_SCL_TRACK), -3333);
+  EXPECT_EQ(Dsp.Chn_Scalar[0], 1.0);
+  EXPECT_EQ(Dsp.Chn_Offset[0], 2.0);
+  ASSERT_TRUE(drv::PressKey(bar, VK_UP));
+  EXPECT_NEAR(Dsp.Chn_Scalar[0], 1.0001, 1e-9);  // 0.5 + 1.5 x 0.3334
+  const int from = drv::TrackbarPosition(d, IDC_SO_SCL_TRACK);
+  ASSERT_TRUE(drv::MouseDown(bar, drv::Mouse::Left, x, grip));
+  ASSERT_TRUE(drv::MouseMove(bar, x, grip - 5, MK_LBUTTON));
+  ASSERT_TRUE(drv::MouseMove(bar, x, grip - 10, MK_LBUTTON));
+  ASSERT_TRUE(drv::MouseUp(bar, drv::Mouse::Left, x, grip - 10));
+  const int to = from - static_cast<int>(std::lround(10.0 * 10000 / travel));
+  EXPECT_EQ(drv::TrackbarPosition(d, IDC_SO_SCL_TRACK), to);
+  EXPECT_NEAR(Dsp.Chn_Scalar[0], 0.5 + 1.5 * 0.0001 * -to, 1e-9);
+  EXPECT_NEAR(Dsp.Chn_Scalar[0] * Dsp.Chn_Offset[0], 2.0, 1e-9);
+  Dsp.Chn_Scalar[0] = 1.0;
+  Dsp.Chn_Offset[0] = 2.0;
 
   // The scalar trackbar at -5000 sets 1.25; with FIX off scalar x offset stays.
   ASSERT_TRUE(drv::MoveTrackbar(d, IDC_SO_SCL_TRACK, -5000));

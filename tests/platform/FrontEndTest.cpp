@@ -370,6 +370,24 @@ TEST(PanelTest, FileDialogBrowsesFoldersAndAnswersThePathTyped) {
   SelectObject(dc, oldBitmap);
   DeleteObject(bitmap);
   DeleteDC(dc);
+  // Every type is in view (the simulation file's three); a folder with more entries than
+  // the list shows has a scroll strip, whose down arrow scrolls a row, the choice kept.
+  request.filters = {{"BINARY SIM FILES (*.QVS, *.F)", "*.QVS;*.F"}, {longest, "*.DAT;*.A"}, {"ALL FILES", "*.*"}};
+  for (int i = 0; i < 20; ++i) std::ofstream(dir.File("sub/f" + std::to_string(i) + ".QVS")) << "x";
+  dialog = fe::MakeFilePanel(request);
+  types = dialog->panel.Find(40);
+  EXPECT_EQ(types->rows.size(), 3u);
+  EXPECT_GE(types->VisibleRows(), 3);
+  EXPECT_FALSE(types->HasScrollStrip());
+  EXPECT_LE(dialog->panel.height, screen.bottom - screen.top);
+  const fe::PanelItem* listed = dialog->panel.Find(20);
+  ASSERT_TRUE(listed->HasScrollStrip());
+  const RECT box = listed->rc;
+  EXPECT_EQ(dialog->panel.MouseDown(box.right - 4, box.bottom - 4, 1, false).kind, fe::PanelEvent::Kind::Redraw);
+  EXPECT_EQ(listed->top, 1);
+  EXPECT_EQ(listed->selection, -1);
+  dialog->panel.MouseDown(box.right - 4, box.top + 4, 1, false);
+  EXPECT_EQ(listed->top, 0);
 }
 
 TEST(PanelTest, PrintDialogOffersThePrintersAndTabReachesTheButtons) {
@@ -748,16 +766,20 @@ TEST_F(RealInputTest, ListArrowsStepTheChoiceCloseBoxesCancelAndRowsShowWholeGly
   EXPECT_EQ(drv::ListSelection(pair, 32), 1);
   EXPECT_EQ(drv::ListTop(pair, 32), 1);
   // A click selects the row drawn under the pointer, the strip below the whole rows
-  // drawn included, and tells the parent only of a new selection.
+  // drawn included, and tells the parent when the button is let go, whether the
+  // selection changed or not (the two clicks above on the row it shows too).
+  EXPECT_EQ(changesOf(32), 2);
   ASSERT_GT(rowRc.bottom, platform::detail::kListRowHeight);
-  drv::MouseClick(noArrows, drv::Mouse::Left, 4, rowRc.bottom - 1);
+  drv::MouseDown(noArrows, drv::Mouse::Left, 4, rowRc.bottom - 1);
+  EXPECT_EQ(changesOf(32), 2);
+  drv::MouseUp(noArrows, drv::Mouse::Left, 4, rowRc.bottom - 1);
   EXPECT_EQ(drv::ListSelection(pair, 32), 1);
-  EXPECT_EQ(changesOf(32), 0);
+  EXPECT_EQ(changesOf(32), 3);
   SendMessage(noArrows, LB_SETCURSEL, 2, 0);
   SendMessage(noArrows, LB_SETTOPINDEX, 1, 0);
   drv::MouseClick(noArrows, drv::Mouse::Left, 4, rowRc.bottom - 1);
   EXPECT_EQ(drv::ListSelection(pair, 32), 1);
-  EXPECT_EQ(changesOf(32), 1);
+  EXPECT_EQ(changesOf(32), 4);
   EXPECT_FALSE(drv::Scroll(pair, 32, false));
   EXPECT_TRUE(drv::Scroll(pair, 31, false));
   DestroyWindow(pair);

@@ -374,15 +374,24 @@ TEST_F(SimDialogsTest, SineDefaultsTermSwapAndChebyshev) {
   EXPECT_DOUBLE_EQ(Sim.Shape_Hi[0][8], 10.0);
   EXPECT_DOUBLE_EQ(Sim.Shape_Lo[0][7], 0.0);   // never below 0
   EXPECT_EQ(drv::ListItems(s, 1255), (std::vector<std::string>{"0", "1"}));
-  // Selecting the other term edits it; selecting it again swaps the two terms.
+  // Selecting the other term edits it; a click on it again, the row the list shows,
+  // swaps the AMP, PERIOD and PHASE of the two terms.
   Sim.Sine_Amp[0][1] = 0.7;
   ASSERT_TRUE(drv::SelectRow(s, 1255, 1));
   EXPECT_EQ(Sim.Sine_Term[0], 1);
   // The second term had no period yet: it gets the default too.
   EXPECT_DOUBLE_EQ(Sim.Sine_Period[0][1], 1.0);
-  SendMessage(s, WM_COMMAND, MAKEWPARAM(1255, LBN_SELCHANGE), 0);
+  Sim.Sine_Period[0][1] = 2.0;
+  Sim.Sine_Phase[0][0] = 0.25;
+  ASSERT_TRUE(drv::SelectRow(s, 1255, 1));
+  EXPECT_EQ(Sim.Sine_Term[0], 1);
   EXPECT_DOUBLE_EQ(Sim.Sine_Amp[0][0], 0.7);
   EXPECT_DOUBLE_EQ(Sim.Sine_Amp[0][1], 0.1);
+  EXPECT_DOUBLE_EQ(Sim.Sine_Period[0][0], 2.0);
+  EXPECT_DOUBLE_EQ(Sim.Sine_Period[0][1], 1.0);
+  EXPECT_DOUBLE_EQ(Sim.Sine_Phase[0][0], 0.0);
+  EXPECT_DOUBLE_EQ(Sim.Sine_Phase[0][1], 0.25);
+  EXPECT_DOUBLE_EQ(std::stod(drv::Text(s, 1232)), 0.1);  // AMP of the term selected
 
   HWND c = Open(SIM_DLG_CHEB, SimChebyshevDialogShow, 2);
   ASSERT_TRUE(c);
