@@ -696,6 +696,7 @@ struct TrackGeometry {
   int length = 0;  // along the bar
   int minimum = 0, maximum = 0, position = 0, page = 1, line = 1;
   bool dragging = false;
+  bool tracked = false;
   ThumbGrab grab;
   int Travel() const { return std::max(0, length - 16); }
   int ThumbStart() const {
@@ -723,6 +724,7 @@ TrackGeometry TrackState(HWND hwnd) {
   g.page = std::max(1, data->page);
   g.line = std::max(1, data->line);
   g.dragging = data->dragging;
+  g.tracked = data->tracked;
   g.grab = data->grab;
   return g;
 }
@@ -731,8 +733,14 @@ void SetDragging(HWND hwnd, bool dragging, const ThumbGrab& grab = ThumbGrab{}) 
   WinGuard guard(WinLock());
   if (auto* data = DataOf<TrackData>(Find(hwnd))) {
     data->dragging = dragging;
+    data->tracked = false;
     data->grab = grab;
   }
+}
+
+void SetTracked(HWND hwnd) {
+  WinGuard guard(WinLock());
+  if (auto* data = DataOf<TrackData>(Find(hwnd))) data->tracked = true;
 }
 
 // Moves the thumb and tells the parent, as a person's mouse or keys do.
@@ -767,14 +775,23 @@ LRESULT TrackbarInput(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEMOVE: {
       if (!g.dragging || !(wParam & MK_LBUTTON)) return 0;
       int pos = g.DraggedTo(along);
-      if (pos != g.position) TrackTo(hwnd, g, pos, TB_THUMBTRACK, false);
+      if (pos != g.position) {
+        SetTracked(hwnd);
+        TrackTo(hwnd, g, pos, TB_THUMBTRACK, false);
+      }
       return 0;
     }
     case WM_LBUTTONUP: {
       if (!g.dragging) return 0;
       SetDragging(hwnd, false);
-      // Let go where it was taken hold of, it reports the position it had.
-      TrackTo(hwnd, g, g.DraggedTo(along), TB_THUMBPOSITION, true);
+      const int pos = g.DraggedTo(along);
+      if (g.tracked || pos != g.position) {
+        TrackTo(hwnd, g, pos, TB_THUMBPOSITION, true);
+      } else if (HWND parent = GetParent(hwnd)) {
+        // A thumb let go without being dragged moved nothing: the release only ends the
+        // track, and the parent hears no position of it.
+        SendMessage(parent, g.vertical ? WM_VSCROLL : WM_HSCROLL, TB_ENDTRACK, reinterpret_cast<LPARAM>(hwnd));
+      }
       return 0;
     }
     case WM_KEYDOWN: {

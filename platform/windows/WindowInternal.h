@@ -116,6 +116,7 @@ struct TrackData : ControlData {
   int line = 1;
   int ticFrequency = 1;
   bool dragging = false;  // the thumb is held with the mouse
+  bool tracked = false;   // and has been dragged (TB_THUMBTRACK sent) since the press
   ThumbGrab grab;         // where it was taken hold of
 };
 struct ToolbarImageStrip {

@@ -326,6 +326,17 @@ TEST_F(SimDialogsTest, ScaleOffsetTrackbarsRangesAndFix) {
   EXPECT_EQ(SendDlgItemMessage(s, 40, TBM_GETPAGESIZE, 0, 0), 100);
   EXPECT_EQ(drv::Text(s, 1204), "2.000000");
   EXPECT_EQ(drv::Text(s, 762), "A");
+  // A click on the thumb, off its centre, that drags nothing leaves the scalar as it is
+  // (the position of 1.0 is truncated, so a reported position would move it).
+  HWND bar = GetDlgItem(s, 40);
+  RECT bounds;
+  GetClientRect(bar, &bounds);
+  const int grip = 4 + static_cast<int>(0.6667 * (bounds.bottom - 16)) + 4 + 2;
+  ASSERT_TRUE(drv::MouseDown(bar, drv::Mouse::Left, bounds.right / 2, grip));
+  ASSERT_TRUE(drv::MouseUp(bar, drv::Mouse::Left, bounds.right / 2, grip));
+  EXPECT_EQ(drv::TrackbarPosition(s, 40), -3333);
+  EXPECT_EQ(Sim.Dsp_Scalar[0], 1.0);
+  EXPECT_EQ(Sim.Dsp_Offset[0], 2.0);
   // The top of the trackbar is the high end; FIX off keeps scalar x offset.
   ASSERT_TRUE(drv::MoveTrackbar(s, 40, -10000));
   EXPECT_DOUBLE_EQ(Sim.Dsp_Scalar[0], 2.0);
