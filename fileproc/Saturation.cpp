@@ -278,6 +278,12 @@ int32_t SatnNLLsfRun(int16_t /*flag*/) {
     core_io::Warning(StrPrintf("%s\n\nDEFINE LIMITS WITH MARKS FIRST\n\nABORTING", kHead));
     return leave(0);
   }
+  // The fit shares fit set 0's run flag with the line-shape and ring-down fits of set 0:
+  // run beside one of them, its end would stop that fit. It is refused until that fit ends.
+  if (Lsf.Fit_Running == kSet) {
+    core_io::Warning(StrPrintf("%s\n\nFIT OF SET [%d] RUNNING\n\nABORTING", kHead, kSet));
+    return leave(0);
+  }
   // The log is made where it lies, now: a fit whose log cannot be had is not run, and
   // one whose log cannot be finished stores nothing.
   const char kLogName[] = "SatnNLLLsf.log";

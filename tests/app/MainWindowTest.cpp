@@ -37,6 +37,7 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/driver/TestDriver.h"
 #include "records/Cnv.h"
+#include "records/Locks.h"
 #include "records/MathConst.h"
 #include "records/ThreadCtl.h"
 #include "resources/Dialogs.h"
@@ -49,6 +50,19 @@ namespace {
 namespace drv = platform::driver;
 
 int paints = 0;
+
+// Floats as a headerless data file, and back.
+void WriteFloats(const std::string& path, const std::vector<float>& values) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(values.data()), static_cast<std::streamsize>(values.size() * sizeof(float)));
+}
+std::vector<float> ReadFloats(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<float> values(bytes.size() / sizeof(float));
+  if (!values.empty()) std::memcpy(values.data(), bytes.data(), values.size() * sizeof(float));
+  return values;
+}
 
 LRESULT CountingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_PAINT) ++paints;
@@ -92,6 +106,33 @@ class MainWindowTest : public qvtest::AppTest {
     Dsp.Pts2Pxl[3] = 1.0;
     Dsp.FrqStpView[3] = step;
     Dsp.Init_Frq = f0;
+  }
+  // Set A of `lines` lines of intensity 1, from a tenth of the points on and 15 % of
+  // the points apart, over their absorption (peak 50, Lorentzian half-width 2 points)
+  // in "absorption.bin" of `points` points, one point a frequency unit; the Voigt fit dialog of set A shown
+  // and set to fit all its lines to the whole file. Null when it could not be shown.
+  HWND VoigtFitOfSetA(uint32_t lines, int points) {
+    Dsp.Init_Frq = 0.0;
+    for (auto& p : Dsp.Pts2Pxl) p = 1.0;
+    for (auto& step : Dsp.FrqStpView) step = 1.0;
+    Sim.FI_Lines[0] = lines;
+    if (DAlloc1Dim(&Sim.FI_Sim_Erg[0], lines) != 1 || FAlloc1Dim(&Sim.FI_Sim_Itn[0], lines) != 1) return nullptr;
+    std::vector<float> absorption(static_cast<size_t>(points), 0.0f);
+    for (uint32_t j = 0; j < lines; ++j) {
+      const double centre = points / 10 + 3 * points / 20 * static_cast<int>(j);
+      Sim.FI_Sim_Erg[0][j] = centre;
+      Sim.FI_Sim_Itn[0][j] = 1.0f;
+      for (int i = -200; i <= 200; ++i)
+        absorption[static_cast<size_t>(centre + i)] = static_cast<float>(50.0 / (1.0 + i * i / 4.0));
+    }
+    WriteFloats(Path("absorption.bin"), absorption);
+    if (LsfVoigtDialogShow(0, 1, Win.hWnd_Main) != 1u) return nullptr;
+    Sim.Dlg_Req[SIM_DLG_VOIGT][0] = 1;
+    HWND fit = Sim.Dlg_Hwnd[SIM_DLG_VOIGT][0];
+    const bool typed = drv::TypeAndCommit(fit, fit_ids::kFile, "absorption.bin") &&
+                       drv::TypeAndCommit(fit, fit_ids::kPtEnd, std::to_string(points)) &&
+                       drv::TypeAndCommit(fit, fit_ids::kLnEnd, std::to_string(lines - 1));
+    return typed ? fit : nullptr;
   }
   bool QuitPosted() {
     MSG msg;
@@ -252,19 +293,6 @@ TEST_F(MainWindowTest, ClosingWhileASequenceRunsEndsItFirstWithItsLog) {
   platform::SetSleepLimit(sleepLimit);
 }
 
-// Floats as a headerless data file, and back.
-void WriteFloats(const std::string& path, const std::vector<float>& values) {
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(values.data()), static_cast<std::streamsize>(values.size() * sizeof(float)));
-}
-std::vector<float> ReadFloats(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::vector<float> values(bytes.size() / sizeof(float));
-  if (!values.empty()) std::memcpy(values.data(), bytes.data(), values.size() * sizeof(float));
-  return values;
-}
-
 // File/Open and File/Save into another folder while a sequence waits at its block
 // question are refused with a warning: the sequence, answered afterwards, works on the
 // files of its own folder only, and those of the other folder stay as they were. A save
@@ -342,30 +370,9 @@ TEST_F(MainWindowTest, OpenStopsARunningFitFirst) {
   StrCopy(Dsp.Work_Flnm, "run.QVW");
   std::filesystem::current_path(dir_.Path());
 
-  // Set A here: six lines in 200,000 points of absorption, one point a frequency unit.
-  Dsp.Init_Frq = 0.0;
-  for (auto& p : Dsp.Pts2Pxl) p = 1.0;
-  for (auto& step : Dsp.FrqStpView) step = 1.0;
-  constexpr uint32_t kLines = 6;
-  constexpr int kPoints = 200000;
-  Sim.FI_Lines[0] = kLines;
-  ASSERT_EQ(DAlloc1Dim(&Sim.FI_Sim_Erg[0], kLines), 1);
-  ASSERT_EQ(FAlloc1Dim(&Sim.FI_Sim_Itn[0], kLines), 1);
-  std::vector<float> absorption(kPoints, 0.0f);
-  for (uint32_t j = 0; j < kLines; ++j) {
-    const double centre = 20000.0 + 30000.0 * j;
-    Sim.FI_Sim_Erg[0][j] = centre;
-    Sim.FI_Sim_Itn[0][j] = 1.0f;
-    for (int i = -200; i <= 200; ++i)
-      absorption[static_cast<size_t>(centre + i)] = static_cast<float>(50.0 / (1.0 + i * i / 4.0));
-  }
-  WriteFloats(Path("absorption.bin"), absorption);
-  ASSERT_EQ(LsfVoigtDialogShow(0, 1, Win.hWnd_Main), 1u);
-  Sim.Dlg_Req[SIM_DLG_VOIGT][0] = 1;
-  HWND fit = Sim.Dlg_Hwnd[SIM_DLG_VOIGT][0];
-  ASSERT_TRUE(drv::TypeAndCommit(fit, fit_ids::kFile, "absorption.bin"));
-  ASSERT_TRUE(drv::TypeAndCommit(fit, fit_ids::kPtEnd, std::to_string(kPoints)));
-  ASSERT_TRUE(drv::TypeAndCommit(fit, fit_ids::kLnEnd, std::to_string(kLines - 1)));
+  // Set A here: six lines in 200,000 points of absorption.
+  HWND fit = VoigtFitOfSetA(6, 200000);
+  ASSERT_TRUE(fit);
 
   drv::Answers answers;
   answers.File(Path("run.QVW")).File(Path("b/demo.QVW"));  // the loaded file saved first
@@ -385,6 +392,61 @@ TEST_F(MainWindowTest, OpenStopsARunningFitFirst) {
   EXPECT_EQ(log.rfind("NLLSF VOIGT LOG : SET [0]", 0), 0u) << log;
   EXPECT_NE(log.find("RESULT -1 "), std::string::npos) << log;
   EXPECT_FALSE(std::filesystem::exists(Path(std::string("b/") + NLLSF_LOG_NAME)));
+  drv::Click(fit, IDCANCEL);
+  DestroyWindow(fit);
+  qvtest::ResetLsf();
+}
+
+// The saturation fit of the calibration dialog (SATN NLLSF) runs on set A's fit run flag:
+// while a fit of set A runs it is refused with a warning, writing nothing, and the fit
+// goes on to its result with its widths stored; once that fit has ended it runs.
+TEST_F(MainWindowTest, SaturationFitWaitsForTheFitOfSetA) {
+  qvtest::ResetLsf();
+  Cnl = CnlRecord{};
+  Cnv = CnvRecord{};
+  HWND fit = VoigtFitOfSetA(1, 2000);
+  ASSERT_TRUE(fit);
+  Sim.LS_GAU[0] = 3.0;
+  Sim.LS_LOR[0] = 8.0;
+  // A reference of 2 .. 5 and the signal it saturates, S = 1000 u / (1 + 0.5 u) + 100.
+  constexpr int kSatn = 200;
+  std::vector<float> reference(kSatn), signal(kSatn);
+  for (int i = 0; i < kSatn; ++i) {
+    const double u = static_cast<double>(i) / (kSatn - 1);
+    reference[static_cast<size_t>(i)] = static_cast<float>(2.0 + 3.0 * u);
+    signal[static_cast<size_t>(i)] = static_cast<float>(1000.0 * u / (1.0 + 0.5 * u) + 100.0);
+  }
+  WriteFloats(Path(Cnl.Satn_PowFlnm), reference);
+  WriteFloats(Path(Cnl.Satn_SigFlnm), signal);
+  Cnv.Lim_Stat[0] = 1;
+  Win.Pt_Lim[0][0] = 0;
+  Win.Pt_Lim[0][1] = kSatn;
+  const auto saturationFit = [] {
+    drv::ModalHandler handler([](HWND dialog, int) {
+      EXPECT_TRUE(drv::Click(dialog, IDC_CNL_SATNFIT));
+      drv::Click(dialog, IDCANCEL);
+    });
+    EXPECT_TRUE(drv::ChooseCommand(Win.hWnd_Main, IDM_CAL_NORM_LIN));
+  };
+
+  // The fit stores its values under the renderer's lock: held, it stays running.
+  EnterCriticalSection(&SimPlotLock);
+  ASSERT_TRUE(drv::Click(fit, fit_ids::kRun));
+  saturationFit();
+  EXPECT_TRUE(NLLsfRunning(0));
+  LeaveCriticalSection(&SimPlotLock);
+  EXPECT_EQ(Texts(), std::vector<std::string>{"NON-LINEAR FIT OF SATURATION\n\nFIT OF SET [0] RUNNING\n\nABORTING"});
+  EXPECT_FALSE(std::filesystem::exists(Path("SatnNLLLsf.log")));
+  EXPECT_EQ(Cnl.Satn_Prm[0], CnlRecord{}.Satn_Prm[0]);
+  ASSERT_TRUE(NLLsfWait(60000));
+  drv::PumpUntilIdle();
+  EXPECT_EQ(Lsf.NL_Result[0], 1);
+  EXPECT_EQ(drv::Text(fit, fit_ids::kResult).rfind("CHISQ=", 0), 0u) << drv::Text(fit, fit_ids::kResult);
+  EXPECT_NE(Sim.LS_LOR[0], 8.0);
+
+  saturationFit();
+  EXPECT_NEAR(Cnl.Satn_Prm[0], 0.5, 1e-4);
+  EXPECT_TRUE(std::filesystem::exists(Path("SatnNLLLsf.log")));
   drv::Click(fit, IDCANCEL);
   DestroyWindow(fit);
   qvtest::ResetLsf();
