@@ -831,7 +831,8 @@ TEST_F(OpSeqTest, CombintgTakesEachToothsMeanOverItsOwnPoints) {
 
 // BBMWSEQSPLIT with a step table shorter than the input's sequences: the rounds past
 // the table are skipped before a full round of pieces is padded, so every band of the
-// table lies at startOff + q A of piece q mod 3 and all pieces end at the same length.
+// table lies at startOff + q A of piece q mod 3 and all pieces end at the same length,
+// also where the table ends inside a round.
 TEST_F(OpSeqTest, BbmwseqsplitPastItsTableEndsThePiecesEqual) {
   std::vector<float> seqs;
   for (int k = 0; k < 10; ++k)
@@ -859,6 +860,22 @@ TEST_F(OpSeqTest, BbmwseqsplitPastItsTableEndsThePiecesEqual) {
     ASSERT_LT(at + 24, piece.size()) << q;
     const float first = q == 2 ? 0.0f : static_cast<float>(1000 * (q < 2 ? q : q - 1) + 38 + 1);
     EXPECT_EQ(piece[at], first) << q;
+  }
+
+  // A table of seven rows ends inside the third round: the pieces whose band the two
+  // skipped rounds would have held end at the same length as the others.
+  std::ofstream("steps.txt", std::ios::binary) << "0 0 0\r\n0 0 0\r\n0 0 0\r\n0 0 0\r\n0 0 0\r\n0 0 0\r\n0 0 0\r\n";
+  RunLines({"BBMWSEQSPLIT", "-1 x.bin sp 100 1.0 10.0 50.0 25.0 0.0 steps.txt"});
+  pieces.clear();
+  for (const char* name : {"sp000", "sp001", "sp002"}) pieces.push_back(ReadFloats(name));
+  // Ten rounds, seven of them with a band: 2 startOff + Wb + 9 A.
+  for (const auto& piece : pieces) EXPECT_EQ(piece.size(), 2u * startOff + 25 + 90);
+  for (int q = 0; q < 7; ++q) {
+    const std::vector<float>& piece = pieces[static_cast<size_t>(q % 3)];
+    const size_t at = static_cast<size_t>(startOff + 10 * q);
+    ASSERT_LT(at + 24, piece.size()) << q;
+    EXPECT_EQ(piece[at], static_cast<float>(1000 * q + 38 + 1)) << q;
+    EXPECT_EQ(piece[at + 25], 0.0f) << q;
   }
 }
 
