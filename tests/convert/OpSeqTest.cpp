@@ -1060,6 +1060,26 @@ TEST_F(OpSeqTest, FftseqFileWithAnExtraFileThatCannotBeCreatedLeavesTheAxis) {
   EXPECT_FALSE(std::filesystem::exists("fo.bin"));
 }
 
+// A sequence whose window holds a missing value fails the transform, naming the point:
+// its spectrum, its phases above all, would look measured. The output and the axis stay.
+TEST_F(OpSeqTest, FftseqFileRefusesASequenceWithAMissingValue) {
+  std::vector<float> wave(3 * 256);
+  for (size_t i = 0; i < wave.size(); ++i) wave[i] = static_cast<float>(std::sin(0.3 * static_cast<double>(i)));
+  wave[256 + 40] = 1e18f;
+  WriteFloats("t.bin", wave);
+  WriteFloats("fo.bin", {7.0f});
+  Dsp.Pts_FSR = 400;
+  Dsp.FSR = 150.0;
+  RunLines({"FFTSEQ_FILE", "-1 t.bin fo.bin 0 256 256 256 1.0 3"});
+  EXPECT_EQ(Boxes(), (std::vector<std::string>{
+                         "Warning|OSIFile()\n\nSEQUENCE FFT FILE OPERATION\n\nINPUT FILE [t.bin]\n\nPOINT [296] HAS NO "
+                         "VALUE [1E+18]\n\nABORTING",
+                         "Warning|FFTSEQ_FILE\n\nOPERATIONAL SEQUENCE COMMAND FAILED\n\nABORTING"}));
+  EXPECT_EQ(ReadFloats("fo.bin"), std::vector<float>{7.0f});
+  EXPECT_EQ(Dsp.Pts_FSR, 400);
+  EXPECT_EQ(Dsp.FSR, 150.0);
+}
+
 // A short input ends MULTDIV_FILE early: the outputs keep the products of the blocks
 // before it, except an output that bears an input's name, which leaves that input whole.
 TEST_F(OpSeqTest, MultdivKeepsTheBlocksWrittenBeforeAShortInput) {
