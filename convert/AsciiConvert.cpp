@@ -148,11 +148,13 @@ int32_t Regrid(int k, double res, std::vector<float>& values) {
   if (static_cast<int64_t>(mNew) == m) return 1;
   if (mNew < 2 || mNew > 2.0e9) return 1;
   const auto n = static_cast<int64_t>(mNew);
-  // The spline would spread a value that is not a number over the whole file.
-  const auto bad = std::find_if(values.begin(), values.end(), [](float v) { return !std::isfinite(v); });
+  // The spline would spread a missing value (not a number, or 1e18 and more) over the
+  // whole file, or ring from it over tens of points with values that look measured.
+  const auto bad = std::find_if(values.begin(), values.end(), [](float v) { return ViewValueMissing(v); });
   if (bad != values.end()) {
-    core_io::Warning(StrPrintf("[%ld] FILE [%s] POINT [%ld] IS NOT A FINITE NUMBER\n\nCANNOT RELINEARIZE FILE\n\nABORTING",
-                               static_cast<long>(k + 1), name, static_cast<long>(bad - values.begin())));
+    core_io::Warning(StrPrintf("[%ld] FILE [%s] POINT [%ld] HAS NO VALUE [%s]\n\nCANNOT RELINEARIZE FILE\n\nABORTING",
+                               static_cast<long>(k + 1), name, static_cast<long>(bad - values.begin()),
+                               MissingValueText(*bad).c_str()));
     return 0;
   }
   core_io::StatusText(0, StrPrintf("[%ld] RELINEARIZING FILE [%s]", static_cast<long>(k + 1), name));

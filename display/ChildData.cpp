@@ -157,6 +157,16 @@ bool ReadAsciiValues(int16_t c, int16_t k, const char* name, uint32_t* count) {
       Box("ChildDataRead()\n\nCnl.Y_Draw_DAry2\n\nCORE ALLOCATION ERROR", "Error", kErrorBox);
       return false;
     }
+    // The spline would spread a y that is not a number over the whole curve.
+    const double* y = Cnl.Y_Draw_DAry2[c][k];
+    const double* bad = std::find_if(y, y + n, [](double v) { return !std::isfinite(v); });
+    if (bad != y + n) {
+      char text[400];
+      StrFormat(text, "ChildDataRead()\n\nFILE [%s]\n\nY VALUE [%u]=[%f] IS NOT A NUMBER\n\nABORTING", name,
+                static_cast<uint32_t>(bad - y), *bad);
+      Box(text, "Warning", kWarningBox);
+      return false;
+    }
     // A measured x rises or falls only on average: the pairs are plotted in the order
     // of their x, in the direction of the file's first and last x.
     double* x = Cnl.X_DAry[c][k];

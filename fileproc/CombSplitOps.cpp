@@ -351,6 +351,7 @@ OsiEnd OsiSeqSplit(OsiFrame& f) {
   if (!f.Seek(f.lo * 4)) return OsiEnd::Failed;
 
   std::vector<std::string> pieces;
+  std::vector<int64_t> lengths;  // points written to each piece
   for (int64_t k = 0; k < nSeg; ++k) {
     const std::string piece = std::string(f.outName) + StrPrintf("%03ld", L(k));
     const int fd = ::open(platform::MapPath(piece.c_str()).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
@@ -360,6 +361,7 @@ OsiEnd OsiSeqSplit(OsiFrame& f) {
       return OsiEnd::Failed;
     }
     pieces.push_back(piece);
+    lengths.push_back(startOff + k * a);
     if (!PadPiece(f, piece, startOff + k * a, 1)) return OsiEnd::Failed;
     if (k < CNV_CHN) StrCopy(Cnv.Out_Flnm[sl][k], piece.c_str());
   }
@@ -369,7 +371,8 @@ OsiEnd OsiSeqSplit(OsiFrame& f) {
   size_t row = 0;
   int64_t inserted = 0;
   int64_t rounds = 0;
-  for (int64_t p = f.lo; ok && p < hi;) {
+  int64_t sequences = 0;  // rounds of one sequence each, skipped ones too
+  for (int64_t p = f.lo; ok && p < hi; ++sequences) {
     bool zeroBand = false;
     if (withTable) {
       if (row >= rows.size()) {
@@ -400,6 +403,7 @@ OsiEnd OsiSeqSplit(OsiFrame& f) {
       Cnv.Pts_Ave[sl] = static_cast<int32_t>(extra);
       for (int64_t c = 0; ok && extra != 0 && c < nSeg; ++c) ok = PadPiece(f, pieces[static_cast<size_t>(c)], extra, 2);
       if (!ok) break;
+      for (int64_t& n : lengths) n += extra;
       k = 0;
       ++rounds;
     }
@@ -426,6 +430,7 @@ OsiEnd OsiSeqSplit(OsiFrame& f) {
       ok = false;
       break;
     }
+    lengths[static_cast<size_t>(k)] += wb;
     p += s;
     ++k;
     if (!zeroBand) ++row;
@@ -433,11 +438,15 @@ OsiEnd OsiSeqSplit(OsiFrame& f) {
   if (Debug.DebugLevel == DEBUG_TOPIC_FILEOPS)
     DebugPrintf("FULL=%ld STPSZ=%ld WRT_PTS=%ld  BEG_PTS=%ld  END_PTS=%ld  FL_NO=%ld", L(rounds), L(a), L(wb),
                 L(startOff), L(extra), L(k));
+  // The closing pads end every piece at the band of the last sequence plus startOff:
+  // (k - 1 - c) A for a piece that holds a band of the last round, Wb - (c - (k - 1)) A
+  // for one that does not. Counted from what each piece holds, so that a round skipped
+  // past the table's end, which writes no band, counts as well.
+  const int64_t length = 2 * startOff + wb + (sequences - 1) * a;
   for (int64_t c = 0; ok && c < nSeg; ++c) {
-    int64_t n = k - 1 >= c ? (k - 1 - c) * a : wb - (c - (k - 1)) * a;
+    const int64_t n = length - lengths[static_cast<size_t>(c)];
     if (Debug.DebugLevel == DEBUG_TOPIC_FILEOPS)
-      DebugPrintf("CNT=%ld FL_NO=%ld  NUM OF STPS ADDED=%ld", L(c), L(k), L(n));
-    n += startOff;
+      DebugPrintf("CNT=%ld FL_NO=%ld  NUM OF STPS ADDED=%ld", L(c), L(k), L(n - startOff));
     if (n > 0) ok = PadPiece(f, pieces[static_cast<size_t>(c)], n, 2);
   }
   for (int c = 0; c < CNV_CHN; ++c) Cnv.Cnv_Stat[c] = c < nSeg ? 1u : 0u;

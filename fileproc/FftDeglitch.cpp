@@ -2,12 +2,14 @@
 // temporary text file, then the file is copied with the listed values replaced.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <new>
 #include <string>
 #include <vector>
 
+#include "core/BinFile.h"
 #include "core/FileIo.h"
 #include "core/TypedArrays.h"
 #include "fileproc/FdIo.h"
@@ -71,6 +73,16 @@ int32_t FFTDeglitchFile(int16_t /*slot*/, int in, int out, const char* name) {
   for (;;) {
     const int64_t m = ReadAt(in, start, raw.p, FFT_FILE_BLOCK);
     if (m < 9) break;
+    // The smoothed copy spreads a missing value over the whole block: every value
+    // would then stand out from it, and one in five be replaced.
+    const float* bad = std::find_if(raw.p, raw.p + m, [](float v) { return ViewValueMissing(v); });
+    if (bad != raw.p + m) {
+      core_io::Warning(StrPrintf("FFTDeglitchFile()\n\nINPUT FILE [%s]\n\nPOINT [%lld] HAS NO VALUE [%s]\n\nABORTING", name,
+                                 static_cast<long long>(start + (bad - raw.p)), MissingValueText(*bad).c_str()));
+      writer.Abort();
+      DeleteFile(list);
+      return 0;
+    }
     for (int64_t i = 0; i < m; ++i) smooth.p[i] = raw.p[i];
     // A short last block is smoothed over its own values only.
     if (FSmooth(smooth.p, Cnv.FFT_SmoothWin, static_cast<int32_t>(m)) != 1) {

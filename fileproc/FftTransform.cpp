@@ -2,10 +2,12 @@
 // per-sequence loop, and the plan-per-call forms (array and file).
 #include <fftw3.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
 
+#include "core/BinFile.h"
 #include "core/FileIo.h"
 #include "core/TypedArrays.h"
 #include "fileproc/Fourier.h"
@@ -171,6 +173,14 @@ int32_t FFTwConvertFileAry(const char* name, int32_t lo, int32_t hi, int32_t n, 
   input.Seek(static_cast<uint64_t>(lo) * 4u);
   if (lo < 0 || input.Read(work, static_cast<size_t>(count), sizeof(float)) < static_cast<size_t>(count)) {
     core_io::Warning(StrPrintf("FFTwConvertFileAry()\n\nFAILED TO READ INPUT FILE [%s]\n\nABORTING", name));
+    return 0;
+  }
+  // A missing value would spread over the whole spectrum, into values and phases that
+  // look measured: the interval must hold none.
+  const float* bad = std::find_if(work, work + count, [](float v) { return ViewValueMissing(v); });
+  if (bad != work + count) {
+    core_io::Warning(StrPrintf("FFTwConvertFileAry()\n\nINPUT FILE [%s]\n\nPOINT [%lld] HAS NO VALUE [%s]\n\nABORTING",
+                               name, static_cast<long long>(lo) + (bad - work), MissingValueText(*bad).c_str()));
     return 0;
   }
   if (window == 1) FFTwFilterAry(0, FFT_WIN_PASS, taper, 1.0, 0, count, count, work, nullptr);

@@ -5,8 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 
+#include "core/BinFile.h"
 #include "core/FileIo.h"
 #include "core/TypedArrays.h"
 #include "core/FrqAxis.h"
@@ -190,7 +192,17 @@ OsiEnd OsiFftSeq(OsiFrame& f, bool cachedPlan) {
   int64_t done = 0;
   bool ok = OsiSequenceLoop(
       f, seq.p, s, &done,
-      [&](int64_t) {
+      [&](int64_t k) {
+        // The transform spreads a missing value over the whole spectrum of its sequence,
+        // into values (and phases) that look measured: the window must hold none.
+        const float* bad = std::find_if(seq.p + lo, seq.p + hi, [](float v) { return ViewValueMissing(v); });
+        if (bad != seq.p + hi) {
+          core_io::Warning(StrPrintf("OSIFile()\n\nSEQUENCE FFT FILE OPERATION\n\nINPUT FILE [%s]\n\nPOINT [%lld] HAS NO "
+                                     "VALUE [%s]\n\nABORTING",
+                                     f.inName, static_cast<long long>(f.lo + k * s + (bad - seq.p)),
+                                     MissingValueText(*bad).c_str()));
+          return false;
+        }
         const int32_t r = cachedPlan ? FFTwConvertAry(lo, hi, n, seq.p + lo, spectrum.p, nullptr, nullptr, nullptr, mode, 1)
                                      : FFTwConvertFileAry(lo, hi, n, seq.p + lo, spectrum.p, part[0].p, part[1].p,
                                                           part[2].p, mode);

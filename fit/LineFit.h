@@ -21,6 +21,8 @@ int32_t LsfLineFit(int32_t n, const double* x, const double* y, int32_t varySlop
 // [first, end) of the two float files (0, 0: the whole of the shorter one) by
 // LsfLineFit at the rejection level, and logs the result to "LLsf.log". With the AC
 // switch (Cnl.AcStat) the smoothed baseline of each file (operation 2011 at the FFT
-// smoothing window) is removed first, on temporary copies; the named files and the
-// settings stay unchanged. 1 on success, 0 on failure.
+// smoothing window) is removed first, smoothed into temporary files; the named files
+// and the settings stay unchanged. A point of the range without a value (not a number,
+// or 1e18 and more) fails it, named.
+// 1 on success, 0 on failure.
 int32_t LsfPowerNrm(int16_t slot, const char* signal, const char* power, int32_t first, int32_t end, double level);

@@ -17,7 +17,8 @@
 namespace {
 
 // The values [first, end) of a float file, those it holds of a range past its end;
-// false after the reader's own message.
+// false after the reader's own message, or after naming a point without a value (the
+// fit would spread it over its result).
 bool ReadRange(const char* name, int32_t first, int32_t end, std::vector<double>* out) {
   float* values = nullptr;
   uint32_t n = 0;
@@ -27,21 +28,26 @@ bool ReadRange(const char* name, int32_t first, int32_t end, std::vector<double>
   if (size >= 0 && n > size - first) n = static_cast<uint32_t>(std::max<int64_t>(size - first, 0));
   if (ok == 1 && values) out->assign(values, values + n);
   FFree1Dim(&values);
-  return ok == 1;
+  if (ok != 1) return false;
+  const auto bad = std::find_if(out->begin(), out->end(), [](double v) { return ViewValueMissing(static_cast<float>(v)); });
+  if (bad == out->end()) return true;
+  core_io::Warning(StrPrintf("LsfPowerNrm()\n\nFIT DATA [%s]\n\nPOINT [%lld] HAS NO VALUE [%s]\n\nFIT ABORTED", name,
+                             static_cast<long long>(first) + (bad - out->begin()), MissingValueText(*bad).c_str()));
+  return false;
 }
 
-// The values of the file less its smoothed baseline, made on a temporary copy that
-// the smoothing operation works on in place. False when the copy or the operation
-// fails (the operation shows its own box).
+// The values of the file less its smoothed baseline, which the smoothing operation
+// writes to a temporary file. False when the operation fails (after its own box).
 bool WithoutBaseline(int16_t slot, const char* name, int32_t first, int32_t end, std::vector<double>* out) {
   char temp[OSI_NAME_SIZE] = "";
-  if (GetTempFileName(".", "__qv", 0, temp) == 0 || !CopyFile(name, temp, FALSE)) {
+  if (GetTempFileName(".", "__qv", 0, temp) == 0) {
     core_io::Warning(StrPrintf("LsfPowerNrm()\n\nUNABLE TO COPY FILE [%s]", name));
-    if (temp[0]) DeleteFile(temp);
     return false;
   }
+  // Smoothed into a file of its own rather than in place, the operation leaves no
+  // temporary file behind when it fails.
   char in[OSI_NAME_SIZE], outName[OSI_NAME_SIZE];
-  StrCopy(in, temp);
+  StrCopy(in, name);
   StrCopy(outName, temp);
   std::vector<double> baseline;
   const bool ok = OSIFile(slot, -1, OSI_SMOOTH, in, outName, 1, 0, 0) == 1 &&

@@ -207,6 +207,37 @@ TEST_F(CalNormLinDialogTest, NormalizeHandsItsOutputToTheLinearization) {
   EXPECT_STREQ(Cnl.Lin_OutFlnm, "PmtFol");
 }
 
+// LSF on a signal with a point that has no value fails, naming it, and writes no
+// report: without AC the fit refuses it, with AC the smoothing of the baseline does,
+// leaving no temporary file behind.
+TEST_F(CalNormLinDialogTest, LsfRefusesAPointWithoutAValueAndLeavesNoTemporaryFile) {
+  std::vector<float> signal(1000), power(1000);
+  for (size_t i = 0; i < power.size(); ++i) {
+    power[i] = 1.0f + 0.001f * static_cast<float>(i);
+    signal[i] = 2.0f * power[i] + 0.5f;
+  }
+  signal[300] = std::nanf("");
+  WriteFloats("PmtF", signal);
+  WriteFloats("UVPowPDF", power);
+  drv::Answers answers;
+  answers.Box("Warning", "LsfPowerNrm()\n\nFIT DATA [PmtF]\n\nPOINT [300] HAS NO VALUE [NAN]\n\nFIT ABORTED", IDOK)
+      .Box("Warning", "OSIFile()\n\nFFT FILE OPERATION\n\nINPUT FILE [PmtF]\n\nPOINT [300] HAS NO VALUE [NAN]\n\nABORTING",
+           IDOK);
+  WithDialog([&](HWND d) {
+    EXPECT_TRUE(drv::Click(d, IDC_CNL_LSF));
+    EXPECT_TRUE(drv::SetCheck(d, IDC_CNL_AC, true));
+    EXPECT_TRUE(drv::Click(d, IDC_CNL_LSF));
+    EXPECT_TRUE(drv::Click(d, IDCANCEL));
+  });
+  EXPECT_TRUE(answers.AllAnswered());
+  for (const std::string& f : answers.Failures()) ADD_FAILURE() << f;
+  EXPECT_EQ(Cnl.AcStat, 1u);
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(".")) files.push_back(entry.path().filename().string());
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::string>{"PmtF", "UVPowPDF"}));
+}
+
 TEST_F(CalNormLinDialogTest, FrequencyAxisAndPointsPerFsr) {
   Dsp.FSR = 100.0;
   Dsp.Pts_FSR = 50;

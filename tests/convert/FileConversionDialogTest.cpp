@@ -793,6 +793,35 @@ TEST_F(FileConversionDialogTest, FftSmoothRefusesABlockWithAMissingValue) {
   EXPECT_EQ(std::memcmp(out.data() + 60000, inputs[2].data() + 60000, (wave.size() - 60000) * 4), 0);
 }
 
+// DEGLITCH refuses a file with a missing value, naming it, before anything is
+// written: against the smoothed copy, which spreads it, one value in five of its block
+// would stand out and be replaced. The older output stays.
+TEST_F(FileConversionDialogTest, DeglitchRefusesAFileWithAMissingValue) {
+  std::vector<float> wave(100000);
+  for (size_t i = 0; i < wave.size(); ++i) wave[i] = static_cast<float>(std::sin(static_cast<double>(i) * 0.01));
+  wave[1000] = 50.0f;  // a glitch
+  wave[70000] = 1e20f;
+  WriteValues<float>("dg.bin", wave);
+  WriteValues<float>("dgo.bin", {7.0f});
+  StrCopy(Dsp.Chn_Flnm[0], "dg.bin");
+  drv::Answers answers;
+  answers.Box("Warning", "FFTDeglitchFile()\n\nINPUT FILE [dg.bin]\n\nPOINT [70000] HAS NO VALUE [1E+20]\n\nABORTING", IDOK)
+      .Box("Info", "FILE(S) NOT CONVERTED", IDOK);
+  WithDialog([&](HWND d) {
+    EXPECT_TRUE(drv::SetCheck(d, IDC_CNV_CHECK0, true));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_OUTNAME0, "dgo.bin"));
+    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_CNV_FFTWIN, "4"));
+    EXPECT_TRUE(drv::Click(d, OSI_DEGLITCH));
+    EXPECT_TRUE(drv::Click(d, IDOK));
+  });
+  EXPECT_TRUE(answers.Failures().empty()) << answers.Failures()[0];
+  EXPECT_TRUE(answers.AllAnswered());
+  EXPECT_EQ(ReadValues<float>("dgo.bin"), std::vector<float>{7.0f});
+  const std::vector<float> in = ReadValues<float>("dg.bin");
+  ASSERT_EQ(in.size(), wave.size());
+  EXPECT_EQ(std::memcmp(in.data(), wave.data(), wave.size() * 4), 0);
+}
+
 // AVE FILES and AVEDSPFILES write the averaged-file name (OUTPUT FLNM), never the
 // initial one, and refuse a ticked channel whose file is that file under another
 // spelling.

@@ -575,7 +575,7 @@ TEST_F(InputDialogsTest, AsciiScanAtHighFrequenciesLandsOnTheGridPointOfItsFirst
 
 // A line whose intensity is not a number ("nan", or "inf", which 1/Y would make 0) is
 // refused by its line before anything is written, and so is a merge into a file on
-// another step that holds one: the spline would spread it over every point.
+// another step that holds a missing value: the spline would spread it.
 TEST_F(InputDialogsTest, AsciiValuesThatAreNotNumbersAreRefusedAndTheOutputKept) {
   const std::vector<float> old(5, 9.0f);
   for (const char* bad : {"nan", "inf"}) {
@@ -608,36 +608,43 @@ TEST_F(InputDialogsTest, AsciiValuesThatAreNotNumbersAreRefusedAndTheOutputKept)
     EXPECT_STRNE(Dsp.Chn_Flnm[1], "out.bin");
   }
 
-  // The merge target holds a NaN at its point 3 and is on the step 2, the output on 1.
-  std::vector<float> target{1, 2, 3, std::nanf(""), 5, 6};
-  WriteFloats("M.bin", target);
-  Cnv = CnvRecord{};
-  Cnv.Asc_NamesTaken = 1;
-  StrCopy(Cnv.Asc_OutFlnm[0], "M.bin");
-  Dsp.Init_Frq = 100.0;
-  Dsp.FSR = 6.0;
-  Dsp.Pts_FSR = 3;
-  Dsp.Frq_Stp = 2.0;
-  WriteText("t.txt", "104 1\r\n105 1\r\n106 1\r\n");
-  drv::Answers answers;
-  answers.File(Path("t.txt")).Box(
-      "Warning", "[1] FILE [M.bin] POINT [3] IS NOT A FINITE NUMBER\n\nCANNOT RELINEARIZE FILE\n\nABORTING", IDOK);
-  Run(IDD_ASCII_INPUT, &AsciiInputDialogProc, [&](HWND d) {
-    EXPECT_TRUE(drv::Click(d, IDC_ASC_ADD1));
-    EXPECT_TRUE(drv::Click(d, IDC_ASC_OPEN));
-    EXPECT_TRUE(drv::TypeAndCommit(d, IDC_ASC_OUTRES, "1"));
-    EXPECT_TRUE(drv::Click(d, IDC_ASC_CONVERT));
-    drv::Click(d, IDCANCEL);
-  });
-  EXPECT_TRUE(answers.Failures().empty()) << answers.Failures()[0];
-  EXPECT_TRUE(answers.AllAnswered());
-  const std::vector<float> kept = ReadFloats("M.bin");
-  ASSERT_EQ(kept.size(), target.size());
-  for (size_t i = 0; i < kept.size(); ++i)
-    if (i != 3) {
-      EXPECT_EQ(kept[i], target[i]) << i;
-    }
-  EXPECT_TRUE(std::isnan(kept[3]));
+  // The merge target holds a missing value at its point 3 (a NaN, or 1e20, from which
+  // the spline would ring over tens of points) and is on the step 2, the output on 1.
+  for (const float missing : {std::nanf(""), 1e20f}) {
+    SCOPED_TRACE(missing);
+    std::vector<float> target{1, 2, 3, missing, 5, 6};
+    WriteFloats("M.bin", target);
+    Cnv = CnvRecord{};
+    Cnv.Asc_NamesTaken = 1;
+    StrCopy(Cnv.Asc_OutFlnm[0], "M.bin");
+    Dsp.Init_Frq = 100.0;
+    Dsp.FSR = 6.0;
+    Dsp.Pts_FSR = 3;
+    Dsp.Frq_Stp = 2.0;
+    WriteText("t.txt", "104 1\r\n105 1\r\n106 1\r\n");
+    drv::Answers answers;
+    answers.File(Path("t.txt")).Box("Warning",
+                                    std::string("[1] FILE [M.bin] POINT [3] HAS NO VALUE [") +
+                                        (std::isnan(missing) ? "NAN" : "1E+20") +
+                                        "]\n\nCANNOT RELINEARIZE FILE\n\nABORTING",
+                                    IDOK);
+    Run(IDD_ASCII_INPUT, &AsciiInputDialogProc, [&](HWND d) {
+      EXPECT_TRUE(drv::Click(d, IDC_ASC_ADD1));
+      EXPECT_TRUE(drv::Click(d, IDC_ASC_OPEN));
+      EXPECT_TRUE(drv::TypeAndCommit(d, IDC_ASC_OUTRES, "1"));
+      EXPECT_TRUE(drv::Click(d, IDC_ASC_CONVERT));
+      drv::Click(d, IDCANCEL);
+    });
+    EXPECT_TRUE(answers.Failures().empty()) << answers.Failures()[0];
+    EXPECT_TRUE(answers.AllAnswered());
+    const std::vector<float> kept = ReadFloats("M.bin");
+    ASSERT_EQ(kept.size(), target.size());
+    for (size_t i = 0; i < kept.size(); ++i)
+      if (i != 3) {
+        EXPECT_EQ(kept[i], target[i]) << i;
+      }
+    EXPECT_EQ(std::isnan(kept[3]), std::isnan(missing));
+  }
 }
 
 TEST_F(InputDialogsTest, AsciiColumnClashAddOnAMissingFileAndTheScrollBars) {

@@ -831,7 +831,8 @@ TEST_F(OpSeqTest, CombintgTakesEachToothsMeanOverItsOwnPoints) {
 
 // BBMWSEQSPLIT with a step table shorter than the input's sequences: the rounds past
 // the table are skipped before a full round of pieces is padded, so every band of the
-// table lies at startOff + q A of piece q mod 3 and all pieces end at the same length.
+// table lies at startOff + q A of piece q mod 3 and all pieces end at the same length,
+// also where the table ends inside a round.
 TEST_F(OpSeqTest, BbmwseqsplitPastItsTableEndsThePiecesEqual) {
   std::vector<float> seqs;
   for (int k = 0; k < 10; ++k)
@@ -859,6 +860,22 @@ TEST_F(OpSeqTest, BbmwseqsplitPastItsTableEndsThePiecesEqual) {
     ASSERT_LT(at + 24, piece.size()) << q;
     const float first = q == 2 ? 0.0f : static_cast<float>(1000 * (q < 2 ? q : q - 1) + 38 + 1);
     EXPECT_EQ(piece[at], first) << q;
+  }
+
+  // A table of seven rows ends inside the third round: the pieces whose band the two
+  // skipped rounds would have held end at the same length as the others.
+  std::ofstream("steps.txt", std::ios::binary) << "0 0 0\r\n0 0 0\r\n0 0 0\r\n0 0 0\r\n0 0 0\r\n0 0 0\r\n0 0 0\r\n";
+  RunLines({"BBMWSEQSPLIT", "-1 x.bin sp 100 1.0 10.0 50.0 25.0 0.0 steps.txt"});
+  pieces.clear();
+  for (const char* name : {"sp000", "sp001", "sp002"}) pieces.push_back(ReadFloats(name));
+  // Ten rounds, seven of them with a band: 2 startOff + Wb + 9 A.
+  for (const auto& piece : pieces) EXPECT_EQ(piece.size(), 2u * startOff + 25 + 90);
+  for (int q = 0; q < 7; ++q) {
+    const std::vector<float>& piece = pieces[static_cast<size_t>(q % 3)];
+    const size_t at = static_cast<size_t>(startOff + 10 * q);
+    ASSERT_LT(at + 24, piece.size()) << q;
+    EXPECT_EQ(piece[at], static_cast<float>(1000 * q + 38 + 1)) << q;
+    EXPECT_EQ(piece[at + 25], 0.0f) << q;
   }
 }
 
@@ -1041,6 +1058,26 @@ TEST_F(OpSeqTest, FftseqFileWithAnExtraFileThatCannotBeCreatedLeavesTheAxis) {
   EXPECT_EQ(std::filesystem::file_size("fo.binRe"), 0u);
   EXPECT_FALSE(std::filesystem::exists("fo.binPh"));
   EXPECT_FALSE(std::filesystem::exists("fo.bin"));
+}
+
+// A sequence whose window holds a missing value fails the transform, naming the point:
+// its spectrum, its phases above all, would look measured. The output and the axis stay.
+TEST_F(OpSeqTest, FftseqFileRefusesASequenceWithAMissingValue) {
+  std::vector<float> wave(3 * 256);
+  for (size_t i = 0; i < wave.size(); ++i) wave[i] = static_cast<float>(std::sin(0.3 * static_cast<double>(i)));
+  wave[256 + 40] = 1e18f;
+  WriteFloats("t.bin", wave);
+  WriteFloats("fo.bin", {7.0f});
+  Dsp.Pts_FSR = 400;
+  Dsp.FSR = 150.0;
+  RunLines({"FFTSEQ_FILE", "-1 t.bin fo.bin 0 256 256 256 1.0 3"});
+  EXPECT_EQ(Boxes(), (std::vector<std::string>{
+                         "Warning|OSIFile()\n\nSEQUENCE FFT FILE OPERATION\n\nINPUT FILE [t.bin]\n\nPOINT [296] HAS NO "
+                         "VALUE [1E+18]\n\nABORTING",
+                         "Warning|FFTSEQ_FILE\n\nOPERATIONAL SEQUENCE COMMAND FAILED\n\nABORTING"}));
+  EXPECT_EQ(ReadFloats("fo.bin"), std::vector<float>{7.0f});
+  EXPECT_EQ(Dsp.Pts_FSR, 400);
+  EXPECT_EQ(Dsp.FSR, 150.0);
 }
 
 // A short input ends MULTDIV_FILE early: the outputs keep the products of the blocks

@@ -1,7 +1,8 @@
-// Child data and painting: an XY file of public data and one whose x turns back, a
-// one-column file and its question, the marker diagnostic, the log/log refusal, cursor
-// lines, the population histogram, the simulated time signal, the ring-down model
-// array and a worker reading child data while the window paints.
+// Child data and painting: an XY file of public data, one whose x turns back and one
+// with a y that is not a number, a one-column file and its question, the marker
+// diagnostic, the log/log refusal, cursor lines, the population histogram, the
+// simulated time signal, the ring-down model array and a worker reading child data
+// while the window paints.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -82,6 +83,14 @@ TEST_F(ChildTest, AnXyFileOfPublicDataGivesItsRangeStepAndTexts) {
   EXPECT_EQ(ChildStatus(1, 0, 1), "FILE [jitter.txt] READ: XY DATA");
   ASSERT_EQ(Cnl.Pt_Cnt[1][0], 6u);
   for (int i = 0; i < 6; ++i) EXPECT_NEAR(Cnl.Y_Draw_DAry1[1][0][i], 2.0 * i, 1e-9) << i;
+
+  // A y that is not a number refuses the file, naming it: the spline would spread it
+  // over every point of the curve.
+  WriteText("gap.txt", "0 0\r\n1 2\r\n2 nan\r\n3 6\r\n");
+  OpenAscii(2, 0, "gap.txt");
+  EXPECT_EQ(boxes_, std::vector<std::string>{"Warning|ChildDataRead()\n\nFILE [gap.txt]\n\nY VALUE [2]=[nan] IS NOT A "
+                                             "NUMBER\n\nABORTING"});
+  EXPECT_EQ(Cnl.Pt_Cnt[2][0], 0u);
 }
 
 TEST_F(ChildTest, AOneColumnFileAsksHowToPlotIt) {

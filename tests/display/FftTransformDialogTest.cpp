@@ -121,6 +121,24 @@ TEST_F(FftTransformDialogTest, FrequencySizeSetsTheZeroPaddingOfTheTransform) {
   EXPECT_FALSE(drv::IsChecked(d, IDC_FT_FFT));
 }
 
+// A time interval holding a missing value is not transformed: the box names the
+// point, no result file is written and the FFT box stays clear.
+TEST_F(FftTransformDialogTest, AnIntervalWithAMissingValueIsNotTransformed) {
+  TimeFile(0, 1000);
+  std::fstream file(dir_.File("t"), std::ios::in | std::ios::out | std::ios::binary);
+  const float missing = 1e20f;
+  file.seekp(600 * 4);
+  file.write(reinterpret_cast<const char*>(&missing), sizeof missing);
+  file.close();
+  HWND d = Open(0);
+  ASSERT_TRUE(drv::Click(d, IDC_FT_FFT));
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{"FFTwConvertFileAry()\n\nINPUT FILE [t]\n\nPOINT [600] HAS NO VALUE "
+                                                 "[1E+20]\n\nABORTING"});
+  EXPECT_EQ(Trans.Trans_Fft_Flag[0], 0u);
+  EXPECT_FALSE(drv::IsChecked(d, IDC_FT_FFT));
+  for (const char* suffix : {"Ma", "Re", "Im", "Ph"}) EXPECT_FALSE(std::filesystem::exists(dir_.File(std::string("t") + suffix)));
+}
+
 TEST_F(FftTransformDialogTest, TimeWindowReadsItsFileAtEveryOpening) {
   auto file = [this](const char* name, size_t n) {
     std::vector<float> v(n, 0.5f);
