@@ -383,7 +383,12 @@ void Convert(HWND d) {
   if (Cnv.Asc_CreateEmpty != 0) {
     char out[OSI_NAME_SIZE] = "";
     StrCopy(out, Cnv.Asc_OutFlnm[row - 1]);
-    if (OSIFile(0, row, OSI_BLANK_FILE, nullptr, out, 0, 0, 0) == 1) core_io::Info("BLANK FILE CREATED");
+    // The blank file takes the channel and sets the axis, which a view run under way
+    // reads: it ends first, or it would leave its pixels on the step it took.
+    const bool viewStopped = DisplayViewStopForChange();
+    const bool created = OSIFile(0, row, OSI_BLANK_FILE, nullptr, out, 0, 0, 0) == 1;
+    if (viewStopped) DisplayViewResume();
+    if (created) core_io::Info("BLANK FILE CREATED");
     RefreshSelf(d);
     return;
   }

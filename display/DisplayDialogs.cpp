@@ -91,6 +91,24 @@ void ChannelKey(int16_t chn) {
   if (Win.hWnd_Main && IsWindow(Win.hWnd_Main)) DisplayViewKey(Win.hWnd_Main, '0' + chn, 0);
 }
 
+// Channel c shown with the file it now names, and a view run started for it. The key
+// takes a channel out of the shown list or puts it in: one that goes out (shown) gets
+// it again, once the run the first key started is stopped, or that run would refuse
+// the second key. The stop is part of the key's restart: the display flags stay.
+void ShowWithNewFile(int16_t c, bool shown) {
+  ChannelKey(c);
+  if (!shown) return;
+  DisplayViewStopForChange();
+  ChannelKey(c);
+}
+
+bool InShownList(int16_t c) {
+  const int count = Win.Shown_Count >= 0 && Win.Shown_Count <= 9 ? Win.Shown_Count : 0;
+  for (int i = 0; i < count; ++i)
+    if (Win.Shown_List[i] == c) return true;
+  return false;
+}
+
 // Shared parts of the two dialogs' commands.
 void NotDisplayedWarning(int16_t chn) {
   MessageBox(Win.hWnd_Main,
@@ -211,11 +229,11 @@ void ScalarOffsetEdit(HWND dialog, int id) {
     char name[200] = "";
     GetDlgItemText(dialog, id, name, sizeof name);
     // A view run under way stops before the name changes; the key's run, or the
-    // resumed one, builds with the new name.
+    // resumed one, builds with the new name. The channel is shown with it, whether it
+    // was shown before or not.
     const bool stored = DisplayViewStoppedFor([&] {
       if (!ChannelNameSet(c, WorkTextTyped(name).c_str())) return false;
-      Dsp.Chn_DspStat[c] = 0;
-      ChannelKey(c);
+      ShowWithNewFile(c, InShownList(c));
       return true;
     });
     if (!stored) {
@@ -292,19 +310,12 @@ void ScalarOffsetCommand(HWND dialog, WORD id, WORD code) {
       StrCopy(chosen, Dsp.Chn_Flnm[c]);
       if (BinaryFileDialog(0, chosen, sizeof chosen, dialog) == 1 && ChannelNameAccepted(c, chosen)) {
         // The view thread reads the channel names: a run under way stops before the
-        // name changes. The key flips the display flag: a displayed channel gets it
-        // twice (off and on again with the new file), any other once (shown with it),
-        // and each starts a run. The run the first key started is stopped, or it would
-        // refuse the second key. Both stops are part of the keys' restarts: the
-        // display flags stay as they were.
+        // name changes (part of the key's restart: the display flags stay). A displayed
+        // channel gets the key twice (off and on again with the new file), any other
+        // once (shown with it).
         DisplayViewStopForChange();
         StrCopy(Dsp.Chn_Flnm[c], chosen);
-        const bool shown = Dsp.Chn_DspStat[c] == 1;
-        ChannelKey(c);
-        if (shown) {
-          DisplayViewStopForChange();
-          ChannelKey(c);
-        }
+        ShowWithNewFile(c, Dsp.Chn_DspStat[c] == 1);
         Dsp.SclOfs_Valid[c] = 0;
         Repaint("CB_19P");
       }

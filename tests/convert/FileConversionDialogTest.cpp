@@ -39,6 +39,7 @@
 #include "records/ThreadCtl.h"
 #include "records/Win.h"
 #include "resources/Dialogs.h"
+#include "tests/convert/HeldViewRun.h"
 #include "tests/convert/OpSeqRun.h"
 #include "tests/support/ScriptMain.h"
 #include "tests/support/TempDir.h"
@@ -444,17 +445,6 @@ TEST_F(FileConversionDialogTest, NameButtonsAndOpenOnTheCurrentChannel) {
   EXPECT_EQ(Cnv.Cnv_Stat[2], 0u);
 }
 
-// A view run held just before it reads or writes a channel's view files, until the
-// test lets it go or it is asked to stop (the stop is left for the run to see).
-HANDLE g_viewHeld = nullptr;
-HANDLE g_viewGo = nullptr;
-void HoldViewFiles(int16_t) {
-  SetEvent(g_viewHeld);
-  const HANDLE stop = ThreadCtl.View_StopEvent;
-  const HANDLE wake[2] = {g_viewGo, stop};
-  if (WaitForMultipleObjects(2, wake, FALSE, 60000) == WAIT_OBJECT_0 + 1) SetEvent(stop);
-}
-
 // A name typed into IN FLNM while a view run builds (no view files yet) or reads
 // (view files there) the channel's views: nothing is reported, the channel stays on,
 // and no view file of the old file is ever stored under the new name.
@@ -463,8 +453,7 @@ TEST_F(FileConversionDialogTest, AChannelNameTypedWhileAViewRunWorksOnTheChannel
   qvtest::CreateTestMainWindow("FILE CONVERSION VIEW TEST");
   WriteValues<float>("old.bin", std::vector<float>(30000, 1.0f));
   WriteValues<float>("new.bin", std::vector<float>(30000, 2.0f));
-  g_viewHeld = CreateEvent(FALSE, FALSE);
-  g_viewGo = CreateEvent(FALSE, FALSE);
+  qvtest::HeldViewRun::Make();
   const auto viewIdle = [] {
     return ThreadCtl.View_Running == 0 && ThreadCtl.View_Request == 0 && ThreadCtl.View_Busy == 0;
   };
@@ -482,13 +471,13 @@ TEST_F(FileConversionDialogTest, AChannelNameTypedWhileAViewRunWorksOnTheChannel
       ASSERT_TRUE(std::filesystem::exists("QV95OIM/old.bin.QVOm"));
     }
     platform::ClearBoxLog();
-    ThreadCtl.View_FilesHook = &HoldViewFiles;
+    ThreadCtl.View_FilesHook = &qvtest::HeldViewRun::Hook;
     ThreadCtl.View_Busy = 1;
     ASSERT_EQ(FunctionThreadCreate(DisplayQviQvoSetup), 1);
     WithDialog([&](HWND d) {
-      ASSERT_TRUE(drv::PumpUntil([] { return WaitForSingleObject(g_viewHeld, 0) == WAIT_OBJECT_0; }, 60000));
+      ASSERT_TRUE(drv::PumpUntil(qvtest::HeldViewRun::Reached, 60000));
       drv::TypeAndCommit(d, IDC_CNV_INNAME0, "new.bin");
-      SetEvent(g_viewGo);
+      SetEvent(qvtest::HeldViewRun::go);
       EXPECT_TRUE(drv::PumpUntil(viewIdle, 60000));
       drv::Click(d, IDCANCEL);
     });
@@ -505,8 +494,7 @@ TEST_F(FileConversionDialogTest, AChannelNameTypedWhileAViewRunWorksOnTheChannel
   }
   for (int16_t c = 0; c <= 8; ++c) DisplayViewArraysFree(c);
   DestroyWindow(Win.hWnd_Main);
-  CloseHandle(g_viewHeld);
-  CloseHandle(g_viewGo);
+  qvtest::HeldViewRun::Close();
 }
 
 // A stand-in for the operation sequence that writes its output in whole records and

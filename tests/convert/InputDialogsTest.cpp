@@ -17,6 +17,7 @@
 #include "convert/AsciiInputDialog.h"
 #include "convert/FtmwDialog.h"
 #include "convert/InstrumentConvert.h"
+#include "core/Threads.h"
 #include "display/ViewFiles.h"
 #include "platform/driver/TestDriver.h"
 #include "platform/kernel/Binary.h"
@@ -31,6 +32,7 @@
 #include "records/Win.h"
 #include "resources/Dialogs.h"
 #include "tests/convert/FtmwFiles.h"
+#include "tests/convert/HeldViewRun.h"
 #include "tests/convert/OpSeqRun.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempDir.h"
@@ -822,6 +824,48 @@ TEST_F(InputDialogsTest, AsciiCreateEmptyWritesABlankFileThroughTheEngine) {
   EXPECT_EQ(ReadFloats("blank.bin"), std::vector<float>(21, 0.0f));
   EXPECT_STREQ(Dsp.Chn_Flnm[1], "blank.bin");
   EXPECT_EQ(Dsp.Init_Frq, 10.0);
+}
+
+// A blank file on another step, created while a view run builds channel 0: the run
+// ends before the axis changes, so the frequency of a pixel at every view level is the
+// new step's, not the one the run took.
+TEST_F(InputDialogsTest, AsciiCreateEmptyDuringAViewRunLeavesEveryLevelOnTheNewStep) {
+  LetViewRuns();
+  Win.Page_Width = 300;
+  WriteFloats("a.bin", std::vector<float>(30000, 1.0f));
+  StrCopy(Dsp.Chn_Flnm[0], "a.bin");
+  Dsp.Chn_DspStat[0] = 1;
+  Win.Active_Chn = 0;
+  Cnv.Asc_NamesTaken = 1;
+  StrCopy(Cnv.Asc_OutFlnm[0], "blank.bin");
+  Cnv.Asc_OutFrqLo = 0.0;
+  Cnv.Asc_OutFrqHi = 20000.0;
+  Cnv.Asc_OutRes = 2.0;
+  qvtest::HeldViewRun::Make();
+  ThreadCtl.View_FilesHook = &qvtest::HeldViewRun::Hook;
+  ThreadCtl.View_Busy = 1;
+  Win.ViewPageType = 0;
+  Win.ViewPrep = 1;
+  ASSERT_EQ(FunctionThreadCreate(DisplayQviQvoSetup), 1);
+  drv::Answers answers;
+  answers.Box("Question", "BLANK SPACE FILE OPERATION*", IDYES).Box("Info", "BLANK FILE CREATED", IDOK);
+  Run(IDD_ASCII_INPUT, &AsciiInputDialogProc, [&](HWND d) {
+    ASSERT_TRUE(drv::PumpUntil(qvtest::HeldViewRun::Reached, 60000));
+    ThreadCtl.View_FilesHook = nullptr;
+    drv::Click(d, IDC_ASC_EMPTY);
+    drv::Click(d, IDC_ASC_CONVERT);
+    SetEvent(qvtest::HeldViewRun::go);
+    drv::Click(d, IDCANCEL);
+  });
+  ASSERT_TRUE(drv::PumpUntil([] { return ThreadCtl.View_Running == 0 && ThreadCtl.View_Request == 0; }, 60000));
+  ASSERT_EQ(WaitForSingleObject(ThreadCtl.View_Thread, 60000), WAIT_OBJECT_0);
+  qvtest::HeldViewRun::Close();
+  EXPECT_TRUE(answers.Failures().empty()) << answers.Failures()[0];
+  EXPECT_TRUE(answers.AllAnswered());
+  EXPECT_EQ(Dsp.Frq_Stp, 2.0);
+  for (int v = 0; v < 3; ++v) EXPECT_DOUBLE_EQ(Dsp.FrqStpView[v], Dsp.Pts2Pxl[v] * 2.0) << v;
+  EXPECT_NE(Dsp.Fl_Pt[0][0], nullptr);  // channel 0's views, built before the change
+  DisplayViewArraysFree(0);
 }
 
 // ASCII2BIN writes the file it names, from the column it names, whatever output the

@@ -193,10 +193,17 @@ TEST_F(DisplayDialogsTest, AutoScaleSkipsMissingValuesAndStoresOnlyFiniteValues)
   EXPECT_EQ(Dsp.Chn_Offset[0], 5.0);
 }
 
-TEST_F(DisplayDialogsTest, OpenShowsTheChannelWithItsNewFile) {
+TEST_F(DisplayDialogsTest, OpenOrATypedNameShowsTheChannelWithItsNewFile) {
   WriteChannelFile("other.bin", 300);
   WriteChannelFile("third.bin", 300);
   HWND d = OpenScalarOffset();
+  // A name typed for the shown channel shows it with that file.
+  ASSERT_TRUE(drv::TypeAndCommit(d, IDC_DD_FILENAME, "third.bin"));
+  WaitViewIdle();
+  EXPECT_STREQ(Dsp.Chn_Flnm[0], "third.bin");
+  EXPECT_EQ(Dsp.Chn_DspStat[0], 1u);
+  EXPECT_EQ(Win.Active_Chn, 0);
+  EXPECT_EQ(Status(0), "VIEW PROCESSING COMPLETE");
   std::string chosen = dir_.File("other.bin");
   platform::SetCommonDialogAnswerer(
       [&](const platform::CommonDialogRequest&) { return platform::CommonDialogAnswer{true, chosen}; });
