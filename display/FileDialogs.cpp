@@ -80,9 +80,11 @@ std::string FolderOf(const std::string& path) {
   return cut == std::string::npos ? std::string() : path.substr(0, cut);
 }
 
+// A copy that fails (a write-protected file of that name in the data folder, a full
+// disk) leaves the name as it was, as the copy question's No does: the data folder's
+// file of that name is not the file chosen.
 void CopyIntoDataFolder(const std::string& chosen, char* outName, size_t outCap) {
   std::string name = WithoutFolder(chosen);
-  StrCopy(outName, outCap, name.c_str());
   std::string target = std::string(Dsp.Data_Dir) + "\\" + name;
   const char* result;
   if (platform::FileExists(target.c_str())) {
@@ -94,7 +96,10 @@ void CopyIntoDataFolder(const std::string& chosen, char* outName, size_t outCap)
   } else {
     result = CopyFile(chosen.c_str(), target.c_str(), TRUE) ? "FILE COPIED" : "FILE COPY FAILED";
   }
-  if (std::strcmp(result, "FILE COPY FAILED") == 0) Warn(result);
+  if (std::strcmp(result, "FILE COPY FAILED") == 0)
+    Warn(result);
+  else
+    StrCopy(outName, outCap, name.c_str());
   Status(2, result);
 }
 

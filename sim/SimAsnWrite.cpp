@@ -70,9 +70,14 @@ int32_t SimAsnWritePickett(int16_t set, char* file, double offset) {
   // 2. The JKK filters, when on, may limit the lines written.
   const bool filter = (Sim.Jkk_Filter[set][0] == 1 || Sim.Jkk_Filter[set][1] == 1) &&
                       core_io::AskYesNo("APPLY QN FILTER WHEN SAVING ASN [YES] | SAVE ALL [NO]?");
-  // 3. The text goes to a temporary file first.
+  // 3. The text goes to a temporary file first. A file that cannot be written is told:
+  // the assignments must not be taken for saved.
+  const std::string failed = StrPrintf("FAILED TO CREATE ASCII OUTPUT FILE [%s]\n\nABORTING", file);
   platform::TextFileWriter out;
-  if (!out.Open(file)) return 0;
+  if (!out.Open(file)) {
+    core_io::Warning(failed);
+    return 0;
+  }
   // 5. The layout.
   Layout layout = Layout::Asn;
   bool halfSpin = false;
@@ -144,7 +149,10 @@ int32_t SimAsnWritePickett(int16_t set, char* file, double offset) {
     }
   }
   // 7. Only a complete file replaces the old one and counts as saved.
-  if (out.Failed() || !out.Commit()) return 0;
+  if (out.Failed() || !out.Commit()) {
+    core_io::Warning(failed);
+    return 0;
+  }
   Sim.Asn_Modified[set] = 0;
   // 8 and 9.
   if (range && outside > 0)

@@ -88,6 +88,10 @@ int32_t SimFIUpdateQVS() {
   const int answer = MessageBox(Win.hWnd_Main, text.c_str(), "Question", kQuestionYesNoCancel);
   if (answer == IDCANCEL) return 0;
   if (answer != IDYES) return 1;
+  // A simulation that could not be written (a write-protected file, a full disk) is
+  // still only in memory: the caller returns to the program, as on Cancel, so that
+  // neither the exit nor the next working file drops it.
+  bool written = true;
   for (int16_t s = 0; s < SIM_SETS; ++s) {
     if (Sim.Asn_Modified[s]) AsnFileDialog(1, s, "ORV", Sim.Asn_Flnm[s], sizeof Sim.Asn_Flnm[s]);
     if (Quad.Asn_Modified[s]) AsnFileDialog(1, s, "QUAD", Quad.Asn_Flnm[s], sizeof Quad.Asn_Flnm[s]);
@@ -96,10 +100,12 @@ int32_t SimFIUpdateQVS() {
     // set named "NoName" would share "NoName.QVS". Cancel there leaves it unsaved, as
     // asked; a failed write is told as for a named set.
     const bool unnamed = std::strcmp(Sim.Sim_Flnm[s], "NoName") == 0;
-    if (!(unnamed ? SimFileSaveDialog(Win.hWnd_Main, 2, s) : SimFIWriteQVS(s, &Sim)))
+    if (!(unnamed ? SimFileSaveDialog(Win.hWnd_Main, 2, s) : SimFIWriteQVS(s, &Sim))) {
       core_io::Warning(SetName(s) + "\n\nFAILED TO UPDATE QVS SIM");
+      written = false;
+    }
   }
-  return 1;
+  return written ? 1 : 0;
 }
 
 int32_t SimFISort(int16_t set, SimRecord* sim) {

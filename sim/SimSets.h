@@ -13,7 +13,8 @@
 // for a named set. Returns 1.
 int32_t SimFIFreeQVS(int16_t set, SimRecord* sim, int32_t report);
 // Offers to save the modified assignment files and simulations of all nine sets.
-// 0 when the user chose to return to the program, else 1.
+// 0 when the user chose to return to the program or a simulation could not be
+// written (it stays modified in memory), else 1.
 int32_t SimFIUpdateQVS();
 // Sorts the set's lines by simulated frequency, every parallel array and the
 // quadrupole assignments with them. 1, or 0 when the sort index cannot be made (the

@@ -412,6 +412,38 @@ TEST_F(AnalysisOptionsTest, WriteProtectedFilesAreNotReplaced) {
   EXPECT_EQ(after, before);  // no temporary file is left
 }
 
+// OPEN of a file of another folder whose copy cannot replace the data folder's
+// write-protected file of that name: the failure is told and the channel keeps its
+// own file, not the data folder's other file of the chosen name.
+TEST_F(AnalysisOptionsTest, OpenWhoseCopyOntoAWriteProtectedFileFailsKeepsTheChannelsFile) {
+  std::filesystem::create_directory(Path("other"));
+  DataFile("other/special.bin", 2000);
+  DataFile("special.bin", 32000);
+  DataFile("abs.bin", 100);
+  std::filesystem::permissions(Path("special.bin"), std::filesystem::perms::owner_read |
+                                                        std::filesystem::perms::group_read |
+                                                        std::filesystem::perms::others_read);
+  StrCopy(Dsp.Chn_Flnm[4], "abs.bin");
+  Dsp.FL_SZ[WIN_RAW][4] = 100;
+  Dsp.Chn_Sel = 4;
+  chosen_.push_back(Path("other/special.bin"));
+  answers_ = {IDYES, IDYES};  // copy, and over the data folder's file
+  qvtest::NoFileOverride user;
+  InDialog([](HWND d) {
+    drv::Click(d, IDC_AO_OPEN);
+    EXPECT_EQ(drv::Text(d, IDC_AO_FILENAME + 4), "abs.bin");
+  });
+  EXPECT_STREQ(Dsp.Chn_Flnm[4], "abs.bin");
+  EXPECT_EQ(Dsp.FL_SZ[WIN_RAW][4], 100u);
+  EXPECT_EQ(Texts(), (std::vector<std::string>{
+                         "FILE [" + Path("other") + "] MUST BE IN CURRENT FOLDER [" + dir_.Path().string() +
+                             "]!\n\nCOPY TO CURRENT FOLDER [YES] | ABORT [NO]?",
+                         "FILE EXITS [" + dir_.Path().string() + "\\special.bin]\n\nOVERWRITE [YES] | ABORT [NO]?",
+                         "FILE COPY FAILED",
+                     }));
+  EXPECT_EQ(std::filesystem::file_size(Path("special.bin")), 32000u * 4u);
+}
+
 // A name or text that the working file cannot hold is refused where it is entered, with
 // a box that names it, and the old value stays: the analysis options' file name edit,
 // OPEN and comment, the FILE NAME edit of the simulation control, a CHNSUB line of an

@@ -13,6 +13,7 @@
 #include "models/quad/Quad.h"
 #include "resources/Dialogs.h"
 #include "sim/SimDialogs.h"
+#include "support/NoFileOverride.h"
 #include "support/TestMainWindow.h"
 
 namespace {
@@ -307,6 +308,23 @@ TEST_F(FileDialogsTest, AssignmentSaveWritesThePickettListAndTheTable) {
             "  2  1  2  0  1  1  1  0" + std::string(17, ' ') + "9000.125000" + std::string(10, ' ') + "0.0200  1.0\r\n");
   EXPECT_FALSE(std::filesystem::exists(Path("set.lin.asn")));
   EXPECT_EQ(Sim.Asn_Modified[0], 0u);
+
+  // A write-protected assignment file is kept, and the failure is told: the
+  // assignments stay modified.
+  Sim.Asn_Modified[0] = 1;
+  WriteAll(Path("kept.asn"), "mine\r\n");
+  std::filesystem::permissions(Path("kept.asn"), std::filesystem::perms::owner_read);
+  chosen_ = {Path("kept.asn")};
+  answers_ = {IDYES};  // the dialog's replace question
+  platform::ClearBoxLog();
+  {
+    qvtest::NoFileOverride user;
+    EXPECT_EQ(AsnFileDialog(1, 0, "ORV", name, sizeof name), 0);
+  }
+  ASSERT_EQ(Texts().size(), 2u);
+  EXPECT_EQ(Texts()[1], "FAILED TO CREATE ASCII OUTPUT FILE [kept.asn]\n\nABORTING");
+  EXPECT_EQ(ReadAll(Path("kept.asn")), "mine\r\n");
+  EXPECT_EQ(Sim.Asn_Modified[0], 1u);
 
   // The FORMAT kind writes the readable table.
   char table[200] = "A.aso";

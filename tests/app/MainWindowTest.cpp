@@ -44,6 +44,7 @@
 #include "resources/Menus.h"
 #include "sim/SimDialogs.h"
 #include "support/LsfReset.h"
+#include "support/NoFileOverride.h"
 
 namespace {
 
@@ -253,6 +254,45 @@ TEST_F(MainWindowTest, ExitWithNothingModifiedEndsTheProgram) {
   for (int row = 1; row <= 9; ++row) EXPECT_EQ(Sim.Pen[row], nullptr);
   EXPECT_NE(Sim.Pen[0], nullptr);  // rows 0 and 10 stay
   EXPECT_TRUE(platform::BoxLog().empty());
+}
+
+// Update+Exit with a modified set whose simulation file the user may not write: the
+// failure is told and the program stays, with the set still modified and the working
+// file not written; Update+Exit answered UPDATE NONE then ends it.
+TEST_F(MainWindowTest, UpdateExitStaysWhenASimulationCannotBeWritten) {
+  SimFile("setA");
+  StrCopy(Sim.Sim_Flnm[0], "setA");
+  ASSERT_EQ(SimFIReadQVS(0, &Sim, 0, 1), 1);
+  Sim.Sim_Modified[0] = 1;  // an edit of its lines
+  StrCopy(Dsp.Work_Flnm, "run.QVW");
+  namespace fs = std::filesystem;
+  fs::permissions(Path("setA.QVS"), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  const std::string before = ReadAll(Path("setA.QVS"));
+  HWND main = Win.hWnd_Main;
+  qvtest::NoFileOverride user;
+  {
+    drv::Answers answers;
+    answers.Box("Question", "SIMS MODIFIED\n   [A] SIM [setA]\n*", IDYES)
+        .Box("Warning", "[A] SIM [setA]\n\nFAILED TO WRITE QVS FILE\n\nABORTING", IDOK)
+        .Box("Warning", "[A] SIM [setA]\n\nFAILED TO UPDATE QVS SIM", IDOK);
+    EXPECT_TRUE(drv::ChooseCommand(main, IDM_UPDATE_EXIT));
+    EXPECT_EQ(answers.Failures(), std::vector<std::string>{});
+    EXPECT_TRUE(answers.AllAnswered());
+  }
+  EXPECT_TRUE(IsWindow(main));
+  EXPECT_EQ(Sim.Sim_Modified[0], 1u);
+  EXPECT_EQ(Sim.FI_Lines[0], 1u);
+  EXPECT_TRUE(platform::CommonDialogLog().empty());  // no save dialog
+  EXPECT_FALSE(fs::exists(Path("run.QVW")));
+  EXPECT_EQ(ReadAll(Path("setA.QVS")), before);
+
+  drv::Answers answers;
+  answers.Box("Question", "SIMS MODIFIED\n   [A] SIM [setA]\n*", IDNO).File(Path("run.QVW"));
+  EXPECT_TRUE(drv::ChooseCommand(main, IDM_UPDATE_EXIT));
+  EXPECT_EQ(answers.Failures(), std::vector<std::string>{});
+  EXPECT_FALSE(IsWindow(main));
+  EXPECT_TRUE(QuitPosted());
+  EXPECT_TRUE(fs::exists(Path("run.QVW")));
 }
 
 TEST_F(MainWindowTest, ClosingTheWindowTurnsTheUpdateFlagOn) {
