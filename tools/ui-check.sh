@@ -10,7 +10,8 @@
 # up again), left with Escape (its typed comment
 # dropped), then its comment typed over and taken with OK; the status readout near
 # point 24,037 read whole; the view moved with the toolbar's forward button; a time
-# window of a channel moved by the window manager opens again where it was moved to; the
+# window of a channel moved by the window manager opens again where it was moved to; a
+# right-click on the main window while a box blocks it opens no menu; the
 # simulation control dialog kept above the main window when that is clicked, two of
 # its set's dialogs opened beside it and kept in sight when it is clicked, each closed
 # with its close box; with that dialog open, a click on the main window gives it the
@@ -386,9 +387,14 @@ centre=$((X + WIDTH / 2 - mx - mw / 2))
 [ "$centre" -ge -1 ] && [ "$centre" -le 1 ] || fail "the simulation control dialog is not centred over the main window"
 click $((cx + 1 + 100)) $((cy + 1 + 20 + 63))   # RD ORV of set A (36 + 4, 30, 34 x 12)
 window "Warning"
+# The main window the box blocks takes no click: a right-click on its plot opens no
+# menu, not even once the box has closed.
+xdotool mousemove $((mx + 40)) $((my + 400)) click 3
+sleep 0.5
 xdotool key Return
 gone "Warning"
 sleep 1
+windows_matching "^menu\$" >/dev/null && fail "a right-click on the main window while a box blocked it opened its menu"
 shot "$out/stacked.png"
 [ "$(convert "$out/stacked.png" -crop "1x1+$((cx + 5))+$((cy + 10))" -format "%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]" info:)" = "10,36,106" ] ||
   fail "the simulation control dialog went behind the main window when the box closed"

@@ -858,7 +858,10 @@ class FrontEnd {
       if (same) ClickCloseBox(top, e.x, e.y);
       return;
     }
-    if (down && Blocked(*m)) return;
+    // A window a box blocks takes no click: neither the press nor, when no press reached
+    // a window, the release (let go over a control or the plot, it would act there once
+    // the box has closed).
+    if ((down || !capture_) && Blocked(*m)) return;
     // As on the desktop system, the window clicked is activated before the click
     // reaches it: the focus leaves the window that had it first (a value typed into a
     // modeless dialog is taken before a click on the main window acts).
