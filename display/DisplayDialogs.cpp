@@ -30,7 +30,9 @@ int16_t DisplayColorStep(int16_t row, int dir) {
 
 int32_t DisplayTrackbarPosition(double value, double low, double high) {
   if (high == low) return static_cast<int32_t>(-10000.0 * high);
-  return static_cast<int32_t>(-10000.0 * (value - low) / (high - low));
+  const double position = -10000.0 * (value - low) / (high - low);
+  const double whole = std::round(position);
+  return static_cast<int32_t>(std::fabs(position - whole) < 1e-6 ? whole : position);
 }
 
 double DisplayTrackbarValue(int32_t position, double low, double high) {

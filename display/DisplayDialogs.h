@@ -75,7 +75,9 @@ INT_PTR CursorInfoDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
 int16_t DisplayColorStep(int16_t row, int dir);
 
 // Trackbar position of value between low and high: trunc(-10000 (value - low) /
-// (high - low)), or trunc(-10000 high) when the bounds are equal.
+// (high - low)), or trunc(-10000 high) when the bounds are equal. A quotient a rounding
+// error away from a whole position is that position, so that the value a position gave
+// (DisplayTrackbarValue) puts the thumb back there and a key steps on from it.
 int32_t DisplayTrackbarPosition(double value, double low, double high);
 // The value a trackbar position stands for: low + (high - low) 0.0001 (-position).
 double DisplayTrackbarValue(int32_t position, double low, double high);

@@ -133,8 +133,7 @@ void ClearControlBox(int16_t set, int id) {
 }
 
 int32_t TrackbarPosition(double value, double low, double high) {
-  if (high == low) return -10000;
-  return static_cast<int32_t>(-10000.0 * (value - low) / (high - low));
+  return high == low ? -10000 : DisplayTrackbarPosition(value, low, high);
 }
 
 double TrackbarValue(int32_t position, double low, double high) {

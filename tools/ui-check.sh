@@ -9,8 +9,10 @@
 # frame moved by Tab), the row and the arrows of its LOW TYPE list clicked (down, then
 # up again), left with Escape (its typed comment
 # dropped), then its comment typed over and taken with OK; the status readout near
-# point 24,037 read whole; the view moved with the toolbar's forward button; a time
-# window of a channel moved by the window manager opens again where it was moved to; the
+# point 24,037 read whole; the view moved with the toolbar's forward button; two quick
+# clicks on two rows of the file dialog of Analysis's OPEN button choose no file; a time
+# window of a channel moved by the window manager opens again where it was moved to; a
+# right-click on the main window while a box blocks it opens no menu; the
 # simulation control dialog kept above the main window when that is clicked, two of
 # its set's dialogs opened beside it and kept in sight when it is clicked, each closed
 # with its close box; with that dialog open, a click on the main window gives it the
@@ -349,10 +351,22 @@ done
 [ -n "$moved" ] || fail "the forward button did not move the view"
 settle
 
+# Two quick clicks on the two rows after the folders in the file dialog of Analysis's
+# OPEN button (382, 64, 52 x 13) are not a double click: the dialog stays open, and
+# Escape leaves it.
+open_analysis
+click $((dx + 408 * 7 / 4)) $((dy + 70 * 14 / 8))
+window "Open"
+eval "$(xdotool getwindowgeometry --shell "$(first_window "^Open\$")")"
+row_y=$((Y + 1 + 20 + 10 + 22 + 1 + 2 * 16 + 8))   # its list's third row: the list 32 below the caption, rows of 16
+xdotool mousemove $((X + 60)) "$row_y" click 1 mousemove $((X + 60)) $((row_y + 16)) click 1
+sleep 1
+windows_matching "^Open\$" >/dev/null || fail "two clicks on two rows of the file dialog chose a file"
+xdotool key Escape
+gone "Open"
 # A child window moved by the window manager opens again where it was moved to: channel
 # 0's T2F box in Analysis (42, 20) opens its transform dialog and its child windows, and
 # closes them.
-open_analysis
 t2f_x=$((dx + 84)) t2f_y=$((dy + 45))
 click "$t2f_x" "$t2f_y"
 window "TIME DOMAIN WINDOW \[0\]"
@@ -386,9 +400,14 @@ centre=$((X + WIDTH / 2 - mx - mw / 2))
 [ "$centre" -ge -1 ] && [ "$centre" -le 1 ] || fail "the simulation control dialog is not centred over the main window"
 click $((cx + 1 + 100)) $((cy + 1 + 20 + 63))   # RD ORV of set A (36 + 4, 30, 34 x 12)
 window "Warning"
+# The main window the box blocks takes no click: a right-click on its plot opens no
+# menu, not even once the box has closed.
+xdotool mousemove $((mx + 40)) $((my + 400)) click 3
+sleep 0.5
 xdotool key Return
 gone "Warning"
 sleep 1
+windows_matching "^menu\$" >/dev/null && fail "a right-click on the main window while a box blocked it opened its menu"
 shot "$out/stacked.png"
 [ "$(convert "$out/stacked.png" -crop "1x1+$((cx + 5))+$((cy + 10))" -format "%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]" info:)" = "10,36,106" ] ||
   fail "the simulation control dialog went behind the main window when the box closed"

@@ -21,6 +21,7 @@
 #include <mutex>
 #include <thread>
 #include <unordered_map>
+#include <utility>
 
 #include "platform/frontend/FrontEndLogic.h"
 #include "platform/frontend/FrontEndX11.h"
@@ -858,7 +859,10 @@ class FrontEnd {
       if (same) ClickCloseBox(top, e.x, e.y);
       return;
     }
-    if (down && Blocked(*m)) return;
+    // A window a box blocks takes no click: neither the press nor, when no press reached
+    // a window, the release (let go over a control or the plot, it would act there once
+    // the box has closed).
+    if ((down || !capture_) && Blocked(*m)) return;
     // As on the desktop system, the window clicked is activated before the click
     // reaches it: the focus leaves the window that had it first (a value typed into a
     // modeless dialog is taken before a click on the main window acts).
@@ -902,7 +906,9 @@ class FrontEnd {
       HWND target = ChildAt(top, screen);
       capture_ = target;
       UINT message = left ? WM_LBUTTONDOWN : WM_RBUTTONDOWN;
-      if (e.clicks >= 2) {
+      // The second press of a double click lands on the control the first one did.
+      const bool again = std::exchange(lastPressed_, target) == target;
+      if (e.clicks >= 2 && again) {
         bool doubles = false;
         {
           WinGuard guard(WinLock());
@@ -1284,6 +1290,7 @@ class FrontEnd {
   HWND trackerWindow_ = nullptr;
   std::shared_ptr<PopupJob> popup_;
   HWND capture_ = nullptr;
+  HWND lastPressed_ = nullptr;  // the window or control the last press reached
   HWND active_ = nullptr;
   HWND closePressed_ = nullptr;  // the window whose close box the left button went down on
   std::vector<HWND> stack_;      // the mirrored windows from the bottom up, as raised
@@ -1300,6 +1307,10 @@ void Run(std::shared_ptr<Shared> shared, std::promise<bool>* started) {
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  // A double click's second press lands within a few pixels of the first, as on the
+  // desktop system (SDL's own radius, meant for touch screens, reaches the next row of
+  // a list).
+  SDL_SetHint(SDL_HINT_MOUSE_DOUBLE_CLICK_RADIUS, "4");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     std::fprintf(stderr, "qv95: no display (%s); running headless\n", SDL_GetError());
     started->set_value(false);

@@ -881,6 +881,20 @@ LRESULT CALLBACK_Trackbar(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 // ---- toolbars -----------------------------------------------------------------------------------
+// The enabled button drawn at x along the bar (-1 for none: a gap, a separator, a
+// disabled button).
+int ToolbarButtonAt(const ToolbarData& data, int x) {
+  int left = 4;
+  for (size_t i = 0; i < data.buttons.size(); ++i) {
+    const TBBUTTON& b = data.buttons[i];
+    const int width = (b.fsStyle & TBSTYLE_SEP) ? 8 : kToolbarButton + 2;
+    if (x >= left && x < left + width)
+      return !(b.fsStyle & TBSTYLE_SEP) && (b.fsState & TBSTATE_ENABLED) ? static_cast<int>(i) : -1;
+    left += width;
+  }
+  return -1;
+}
+
 LRESULT CALLBACK_Toolbar(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case TB_BUTTONSTRUCTSIZE:
@@ -935,22 +949,26 @@ LRESULT CALLBACK_Toolbar(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
       if (parent && GetClientRect(parent, &rc)) MoveWindow(hwnd, 0, 0, rc.right, kToolbarHeight, TRUE);
       return 0;
     }
+    case WM_LBUTTONDOWN:
     case WM_LBUTTONUP: {
-      int x = GET_X_LPARAM(lParam);
+      // A button acts when the mouse button is let go over the button it was pressed on;
+      // let go elsewhere (another button, off the bar), or without a press, it does not.
       int command = 0;
       {
         WinGuard guard(WinLock());
-        auto* data = DataOf<ToolbarData>(Find(hwnd));
+        Window* w = Find(hwnd);
+        auto* data = DataOf<ToolbarData>(w);
         if (!data) return 0;
-        int left = 4;
-        for (auto& b : data->buttons) {
-          int width = (b.fsStyle & TBSTYLE_SEP) ? 8 : kToolbarButton + 2;
-          if (x >= left && x < left + width) {
-            if (!(b.fsStyle & TBSTYLE_SEP) && (b.fsState & TBSTATE_ENABLED)) command = b.idCommand;
-            break;
-          }
-          left += width;
+        int cw = 0, ch = 0;
+        ClientSize(*w, &cw, &ch);
+        const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+        const int at = x >= 0 && x < cw && y >= 0 && y < ch ? ToolbarButtonAt(*data, x) : -1;
+        if (message == WM_LBUTTONDOWN) {
+          data->pressed = at;
+          return 0;
         }
+        if (at >= 0 && at == data->pressed) command = data->buttons[static_cast<size_t>(at)].idCommand;
+        data->pressed = -1;
       }
       if (command) SendMessage(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), reinterpret_cast<LPARAM>(hwnd));
       return 0;

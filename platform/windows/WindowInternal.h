@@ -129,6 +129,7 @@ struct ToolbarData : ControlData {
   std::vector<TBBUTTON> buttons;
   std::vector<ToolbarImageStrip> strips;
   int imageCount = 0;
+  int pressed = -1;  // the button the left mouse button was pressed on
 };
 struct StatusData : ControlData {
   std::vector<int> rightEdges{-1};

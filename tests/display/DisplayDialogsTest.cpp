@@ -117,6 +117,13 @@ TEST_F(DisplayDialogsTest, RangesTrackbarsAndTheFixRule) {
   ASSERT_TRUE(drv::MoveTrackbar(d, IDC_SO_SCL_TRACK, 0));
   EXPECT_DOUBLE_EQ(Dsp.Chn_Scalar[0], 0.5);
   EXPECT_EQ(Dsp.Chn_Offset[0], offset);
+  // Each key steps on from where the one before left the thumb: the refresh after it
+  // puts the thumb back at the position that set the value, not one short of it.
+  ASSERT_TRUE(drv::PressKey(bar, VK_PRIOR));
+  ASSERT_TRUE(drv::PressKey(bar, VK_UP));
+  ASSERT_TRUE(drv::PressKey(bar, VK_UP));
+  EXPECT_EQ(drv::TrackbarPosition(d, IDC_SO_SCL_TRACK), -102);
+  EXPECT_NEAR(Dsp.Chn_Scalar[0], 0.5153, 1e-12);
   // The offset trackbar maps its own range.
   ASSERT_TRUE(drv::MoveTrackbar(d, IDC_SO_OFS_TRACK, -10000));
   EXPECT_DOUBLE_EQ(Dsp.Chn_Offset[0], 3.0);

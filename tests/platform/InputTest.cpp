@@ -165,7 +165,26 @@ TEST_F(InputTest, ToolbarButtonSendsItsCommandToTheParent) {
   const Event* command = Find(WM_COMMAND);
   ASSERT_NE(command, nullptr);
   EXPECT_EQ(LOWORD(command->wParam), 502);
-  events_.clear();
+  // With the mouse a button acts when let go over the button it was pressed on; let go
+  // off the bar, over another button, or without a press of its own, it does nothing.
+  SendMessage(toolbar, TB_AUTOSIZE, 0, 0);
+  const int x501 = 16, x502 = 50, y = 15, below = 60;
+  auto commands = [&] {
+    std::vector<int> ids;
+    for (const Event& e : events_)
+      if (e.message == WM_COMMAND) ids.push_back(LOWORD(e.wParam));
+    events_.clear();
+    return ids;
+  };
+  commands();
+  drv::MouseClick(toolbar, drv::Mouse::Left, x502, y);
+  EXPECT_EQ(commands(), std::vector<int>{502});
+  drv::MouseDown(toolbar, drv::Mouse::Left, x502, y);
+  drv::MouseUp(toolbar, drv::Mouse::Left, x502, below);
+  drv::MouseDown(toolbar, drv::Mouse::Left, x501, y);
+  drv::MouseUp(toolbar, drv::Mouse::Left, x502, y);
+  drv::MouseUp(toolbar, drv::Mouse::Left, x502, y);
+  EXPECT_EQ(commands(), std::vector<int>{});
   SendMessage(toolbar, TB_ENABLEBUTTON, 501, FALSE);
   EXPECT_FALSE(drv::ClickToolbarButton(toolbar, 501));  // a disabled button does nothing
   EXPECT_EQ(Find(WM_COMMAND), nullptr);
