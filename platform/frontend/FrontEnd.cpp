@@ -1150,9 +1150,10 @@ class FrontEnd {
     // in none that takes input.
     HWND target = FocusOfThread(m->thread);
     if (!target || TopLevelOf(target) != m->hwnd) target = m->hwnd;
-    LPARAM flags = (KeyTypesText(vk, ctrl) ? kTypedKeyFlag : 0) | kFollowFocusFlag;
+    const LPARAM held = (shift ? kShiftHeldFlag : 0) | (ctrl ? kControlHeldFlag : 0);
+    LPARAM flags = (KeyTypesText(vk, ctrl) ? kTypedKeyFlag : 0) | kFollowFocusFlag | held;
     if (down) PostMessage(target, WM_KEYDOWN, static_cast<WPARAM>(vk), 1 | flags);
-    else PostMessage(target, WM_KEYUP, static_cast<WPARAM>(vk), static_cast<LPARAM>(0xC0000001u) | kFollowFocusFlag);
+    else PostMessage(target, WM_KEYUP, static_cast<WPARAM>(vk), static_cast<LPARAM>(0xC0000001u) | kFollowFocusFlag | held);
   }
 
   void AltTapped(uint32_t windowId) {

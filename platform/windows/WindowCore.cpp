@@ -37,6 +37,12 @@ std::unordered_map<DWORD, HWND>& FocusTable() {
   static auto* focus = new std::unordered_map<DWORD, HWND>();
   return *focus;
 }
+// Per thread, Shift (1) and Ctrl (2) as the last key the front end posted there was
+// typed (guarded by WinLock).
+std::unordered_map<DWORD, int>& HeldKeysTable() {
+  static auto* held = new std::unordered_map<DWORD, int>();
+  return *held;
+}
 std::unordered_map<DWORD, HWND>& ActiveTable() {
   static auto* active = new std::unordered_map<DWORD, HWND>();
   return *active;
@@ -193,6 +199,7 @@ void RemoveWindowsOfThread(DWORD thread) {
       }
     }
     FocusTable().erase(thread);
+    HeldKeysTable().erase(thread);
     ActiveTable().erase(thread);
   }
 }
@@ -242,8 +249,11 @@ void FollowFocus(MSG* msg) {
   if ((msg->message != WM_KEYDOWN && msg->message != WM_KEYUP && msg->message != WM_CHAR) ||
       !(msg->lParam & kFollowFocusFlag))
     return;
-  msg->lParam &= ~kFollowFocusFlag;
+  const bool key = msg->message != WM_CHAR;
+  const int held = ((msg->lParam & kShiftHeldFlag) ? 1 : 0) | ((msg->lParam & kControlHeldFlag) ? 2 : 0);
+  msg->lParam &= ~(kFollowFocusFlag | kShiftHeldFlag | kControlHeldFlag);
   WinGuard guard(WinLock());
+  if (key) HeldKeysTable()[CurrentThread()] = held;
   auto it = FocusTable().find(CurrentThread());
   Window* focus = it == FocusTable().end() ? nullptr : Find(it->second);
   if (!focus || focus->destroying || !focus->enabled || !IsAncestorChainVisible(focus)) return;
@@ -1430,7 +1440,13 @@ HCURSOR platform::CurrentCursor() { return g_cursor.load(); }
 
 SHORT GetKeyState(int virtualKey) {
   if (virtualKey < 0 || virtualKey > 255) return 0;
-  return KeyDown()[static_cast<size_t>(virtualKey)].load() ? static_cast<SHORT>(-32768) : 0;
+  if (KeyDown()[static_cast<size_t>(virtualKey)].load()) return static_cast<SHORT>(-32768);
+  if (virtualKey != VK_SHIFT && virtualKey != VK_CONTROL) return 0;
+  // Held as the key this thread took last was typed, though let go since.
+  WinGuard guard(WinLock());
+  auto it = HeldKeysTable().find(CurrentThread());
+  const int bit = virtualKey == VK_SHIFT ? 1 : 2;
+  return it != HeldKeysTable().end() && (it->second & bit) ? static_cast<SHORT>(-32768) : 0;
 }
 
 SHORT GetAsyncKeyState(int virtualKey) { return GetKeyState(virtualKey); }

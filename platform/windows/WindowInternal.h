@@ -230,6 +230,14 @@ constexpr LPARAM kTypedKeyFlag = 0x02000000;
 // handed out.
 constexpr LPARAM kFollowFocusFlag = 0x04000000;
 
+// Set by the front end in the lParam of a key it posts while Shift or Ctrl was held as
+// the key was typed. As on the desktop system, GetKeyState on the thread that takes the
+// key from its queue then tells these keys down (whatever the keyboard does by then),
+// until it takes a posted key typed without them: Ctrl+A is Ctrl+A however late the
+// thread takes it. Cleared before the message is handed out.
+constexpr LPARAM kShiftHeldFlag = 0x08000000;
+constexpr LPARAM kControlHeldFlag = 0x10000000;
+
 // The user activates a top-level window (a click on it), on the window's own thread,
 // before the click itself arrives: as on the desktop system the focus leaves the
 // window that had it, whose control hears of the loss first (an edit's EN_KILLFOCUS); a

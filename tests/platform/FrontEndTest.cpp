@@ -494,6 +494,18 @@ TEST_F(RealInputTest, CaretKeysEditInsideTheText) {
   SendMessage(edit, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 3));
   drv::TypeChar(edit, '-');
   EXPECT_EQ(drv::Text(dialog_, 10), "3-4");
+  // Ctrl+A typed and let go before the thread takes the key from its queue is still
+  // Ctrl+A: the key carries the Ctrl held as it was typed.
+  SetFocus(edit);
+  const LPARAM posted = 1 | platform::detail::kFollowFocusFlag;
+  PostMessage(edit, WM_KEYDOWN, 'A', posted | platform::detail::kControlHeldFlag);
+  PostMessage(edit, WM_KEYUP, VK_CONTROL, posted);
+  MSG msg;
+  while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE))
+    if (!IsDialogMessage(dialog_, &msg)) DispatchMessage(&msg);
+  EXPECT_GE(GetKeyState(VK_CONTROL), 0);
+  drv::TypeChar(edit, '7');
+  EXPECT_EQ(drv::Text(dialog_, 10), "7");
 }
 
 TEST_F(RealInputTest, TabWalksTheStopsWithARadioGroupAsOneStop) {
