@@ -356,7 +356,9 @@ inline LPCSTR const IDC_CROSS = reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(
 HCURSOR LoadCursor(HINSTANCE instance, LPCSTR name);
 HCURSOR SetCursor(HCURSOR cursor);
 HICON LoadIcon(HINSTANCE instance, LPCSTR name);
-// Negative (high bit set) while the key is down; driven by the test driver's input.
+// Negative (high bit set) while the key is down; driven by the test driver's input and
+// the front end's. GetKeyState tells Shift and Ctrl as a key the front end posted was
+// typed while its thread handles it; GetAsyncKeyState the keyboard as it is now.
 SHORT GetKeyState(int virtualKey);
 SHORT GetAsyncKeyState(int virtualKey);
 

@@ -37,12 +37,10 @@ std::unordered_map<DWORD, HWND>& FocusTable() {
   static auto* focus = new std::unordered_map<DWORD, HWND>();
   return *focus;
 }
-// Per thread, Shift (1) and Ctrl (2) as the last key the front end posted there was
-// typed (guarded by WinLock).
-std::unordered_map<DWORD, int>& HeldKeysTable() {
-  static auto* held = new std::unordered_map<DWORD, int>();
-  return *held;
-}
+// Shift (1) and Ctrl (2) as the key the calling thread handles was typed: set when
+// the thread takes a key the front end posted, -1 again when it next looks at its queue
+// (GetKeyState then reads the keyboard as it is).
+thread_local int t_keyHeld = -1;
 std::unordered_map<DWORD, HWND>& ActiveTable() {
   static auto* active = new std::unordered_map<DWORD, HWND>();
   return *active;
@@ -199,7 +197,6 @@ void RemoveWindowsOfThread(DWORD thread) {
       }
     }
     FocusTable().erase(thread);
-    HeldKeysTable().erase(thread);
     ActiveTable().erase(thread);
   }
 }
@@ -252,8 +249,8 @@ void FollowFocus(MSG* msg) {
   const bool key = msg->message != WM_CHAR;
   const int held = ((msg->lParam & kShiftHeldFlag) ? 1 : 0) | ((msg->lParam & kControlHeldFlag) ? 2 : 0);
   msg->lParam &= ~(kFollowFocusFlag | kShiftHeldFlag | kControlHeldFlag);
+  if (key) t_keyHeld = held;
   WinGuard guard(WinLock());
-  if (key) HeldKeysTable()[CurrentThread()] = held;
   auto it = FocusTable().find(CurrentThread());
   Window* focus = it == FocusTable().end() ? nullptr : Find(it->second);
   if (!focus || focus->destroying || !focus->enabled || !IsAncestorChainVisible(focus)) return;
@@ -262,6 +259,7 @@ void FollowFocus(MSG* msg) {
 }
 
 bool TakePosted(MSG* msg, bool remove, bool* quit) {
+  t_keyHeld = -1;  // the key taken before is handled
   auto queue = MyQueue();
   bool posted = false;
   {
@@ -1440,16 +1438,19 @@ HCURSOR platform::CurrentCursor() { return g_cursor.load(); }
 
 SHORT GetKeyState(int virtualKey) {
   if (virtualKey < 0 || virtualKey > 255) return 0;
-  if (KeyDown()[static_cast<size_t>(virtualKey)].load()) return static_cast<SHORT>(-32768);
-  if (virtualKey != VK_SHIFT && virtualKey != VK_CONTROL) return 0;
-  // Held as the key this thread took last was typed, though let go since.
-  WinGuard guard(WinLock());
-  auto it = HeldKeysTable().find(CurrentThread());
-  const int bit = virtualKey == VK_SHIFT ? 1 : 2;
-  return it != HeldKeysTable().end() && (it->second & bit) ? static_cast<SHORT>(-32768) : 0;
+  constexpr SHORT kDown = static_cast<SHORT>(-32768);
+  // While a key the front end posted is handled, Shift and Ctrl are as it was typed,
+  // whatever the keyboard does by then: held and let go, or pressed for a later key.
+  if ((virtualKey == VK_SHIFT || virtualKey == VK_CONTROL) && t_keyHeld >= 0)
+    return (t_keyHeld & (virtualKey == VK_SHIFT ? 1 : 2)) ? kDown : 0;
+  return KeyDown()[static_cast<size_t>(virtualKey)].load() ? kDown : 0;
 }
 
-SHORT GetAsyncKeyState(int virtualKey) { return GetKeyState(virtualKey); }
+// The keyboard as it is now, also while a key typed earlier is handled.
+SHORT GetAsyncKeyState(int virtualKey) {
+  if (virtualKey < 0 || virtualKey > 255) return 0;
+  return KeyDown()[static_cast<size_t>(virtualKey)].load() ? static_cast<SHORT>(-32768) : 0;
+}
 
 void platform::SetKeyDown(int virtualKey, bool down) {
   if (virtualKey < 0 || virtualKey > 255) return;

@@ -232,9 +232,10 @@ constexpr LPARAM kFollowFocusFlag = 0x04000000;
 
 // Set by the front end in the lParam of a key it posts while Shift or Ctrl was held as
 // the key was typed. As on the desktop system, GetKeyState on the thread that takes the
-// key from its queue then tells these keys down (whatever the keyboard does by then),
-// until it takes a posted key typed without them: Ctrl+A is Ctrl+A however late the
-// thread takes it. Cleared before the message is handed out.
+// key from its queue tells Shift and Ctrl as the key was typed while the thread handles
+// it (until it next looks at its queue), whatever the keyboard does by then: Ctrl+A is
+// Ctrl+A however late the thread takes it, and a key typed before Ctrl was pressed for
+// the next one is no Ctrl key. Cleared before the message is handed out.
 constexpr LPARAM kShiftHeldFlag = 0x08000000;
 constexpr LPARAM kControlHeldFlag = 0x10000000;
 

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "ViewFixture.h"
+#include "platform/windows/WindowInternal.h"
 
 namespace qvtest {
 namespace {
@@ -357,6 +358,26 @@ TEST_F(ViewKeysTest, KeyboardArrowsReadShiftAndIgnoreKeystrokeData) {
   EXPECT_EQ(Win.Page_Start, 60000 + half);
   EXPECT_TRUE(platform::driver::PressKey(Win.hWnd_Main, VK_UP, false, true));
   EXPECT_DOUBLE_EQ(Dsp.Chn_Offset[0], 0.1);
+  // Keys typed ahead as the visible front end posts them: Up, then Ctrl+Up, with Ctrl
+  // still held when the busy thread takes them. Each acts with the Ctrl of its own
+  // typing: the first moves the cursor, the second the offset.
+  namespace d = platform::detail;
+  const LPARAM posted = 1 | d::kFollowFocusFlag;
+  Win.Cursor_Y = 200;
+  PostMessage(Win.hWnd_Main, WM_KEYDOWN, VK_UP, posted);
+  PostMessage(Win.hWnd_Main, WM_KEYUP, VK_UP, posted);
+  PostMessage(Win.hWnd_Main, WM_KEYDOWN, VK_CONTROL, posted | d::kControlHeldFlag);
+  PostMessage(Win.hWnd_Main, WM_KEYDOWN, VK_UP, posted | d::kControlHeldFlag);
+  platform::SetKeyDown(VK_CONTROL, true);
+  platform::driver::PumpUntilIdle();
+  EXPECT_EQ(Win.Cursor_Y, 190);
+  EXPECT_DOUBLE_EQ(Dsp.Chn_Offset[0], 0.2);
+  // Ctrl let go where no key-up reaches this thread (a message box had the keyboard):
+  // the next Up is a plain one.
+  platform::SetKeyDown(VK_CONTROL, false);
+  EXPECT_TRUE(platform::driver::PressKey(Win.hWnd_Main, VK_UP));
+  EXPECT_EQ(Win.Cursor_Y, 180);
+  EXPECT_DOUBLE_EQ(Dsp.Chn_Offset[0], 0.2);
 }
 
 TEST_F(ViewKeysTest, FilePositionGoesToMarkerFileOnlyAtRawLevel) {
